@@ -1,0 +1,31 @@
+// assetgen OUTDIR [pictures|font|waves|music]...
+// Without a part name every part is generated.
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "assetgen.h"
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: assetgen OUTDIR [pictures|font|waves|music]...\n");
+        return 2;
+    }
+    const std::string out = argv[1];
+    std::set<std::string> parts;
+    for (int i = 2; i < argc; ++i) parts.insert(argv[i]);
+    auto want = [&](const char* p) { return parts.empty() || parts.count(p) > 0; };
+    try {
+        std::filesystem::create_directories(out);
+        if (want("pictures")) assetgen::GeneratePictures(out);
+        if (want("font")) assetgen::GenerateFont(out);
+        if (want("waves")) assetgen::GenerateWaves(out);
+        if (want("music")) assetgen::GenerateMusic(out);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "assetgen: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
