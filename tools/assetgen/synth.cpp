@@ -1,0 +1,269 @@
+#include "synth.h"
+
+#include <lame/lame.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <stdexcept>
+
+namespace assetgen::synth {
+
+void Biquad::Set(Kind kind, double freq, double q, double gainDb) {
+    freq = std::clamp(freq, 10.0, kRate * 0.45);
+    const double w = 2.0 * kPi * freq / kRate;
+    const double cw = std::cos(w), sw = std::sin(w);
+    const double alpha = sw / (2.0 * q);
+    double b0, b1, b2, a0, a1, a2;
+    switch (kind) {
+        case kLowPass:
+            b0 = (1 - cw) / 2, b1 = 1 - cw, b2 = (1 - cw) / 2;
+            a0 = 1 + alpha, a1 = -2 * cw, a2 = 1 - alpha;
+            break;
+        case kHighPass:
+            b0 = (1 + cw) / 2, b1 = -(1 + cw), b2 = (1 + cw) / 2;
+            a0 = 1 + alpha, a1 = -2 * cw, a2 = 1 - alpha;
+            break;
+        case kBandPass:
+            b0 = alpha, b1 = 0, b2 = -alpha;
+            a0 = 1 + alpha, a1 = -2 * cw, a2 = 1 - alpha;
+            break;
+        default: {
+            const double A = std::pow(10.0, gainDb / 40.0);
+            b0 = 1 + alpha * A, b1 = -2 * cw, b2 = 1 - alpha * A;
+            a0 = 1 + alpha / A, a1 = -2 * cw, a2 = 1 - alpha / A;
+            break;
+        }
+    }
+    b0_ = static_cast<float>(b0 / a0);
+    b1_ = static_cast<float>(b1 / a0);
+    b2_ = static_cast<float>(b2 / a0);
+    a1_ = static_cast<float>(a1 / a0);
+    a2_ = static_cast<float>(a2 / a0);
+}
+
+void OnePole::SetCutoff(double freq) {
+    freq = std::clamp(freq, 1.0, kRate * 0.45);
+    a_ = static_cast<float>(1.0 - std::exp(-2.0 * kPi * freq / kRate));
+}
+
+float Adsr(double t, double gate, double a, double d, double s, double r) {
+    auto held = [&](double u) {
+        if (u < 0) return 0.0;
+        if (u < a) return u / a;
+        if (u < a + d) return 1.0 - (1.0 - s) * (u - a) / d;
+        return s;
+    };
+    if (t < gate) return static_cast<float>(held(t));
+    const double level = held(gate);
+    const double u = t - gate;
+    if (u >= r) return 0.0f;
+    return static_cast<float>(level * (1.0 - u / r) * (1.0 - u / r));
+}
+
+namespace {
+// Smooths the jump of a naive waveform at phase 0 over one sample on each side.
+double PolyBlep(double p, double dp) {
+    if (p < dp) {
+        const double t = p / dp;
+        return t + t - t * t - 1.0;
+    }
+    if (p > 1.0 - dp) {
+        const double t = (p - 1.0) / dp;
+        return t * t + t + t + 1.0;
+    }
+    return 0.0;
+}
+}  // namespace
+
+float Saw(double p, double dp) {
+    return static_cast<float>(2.0 * p - 1.0 - PolyBlep(p, dp));
+}
+
+float Square(double p, double dp, double width) {
+    double v = p < width ? 1.0 : -1.0;
+    v += PolyBlep(p, dp);
+    double q = p - width;
+    if (q < 0) q += 1.0;
+    v -= PolyBlep(q, dp);
+    return static_cast<float>(v);
+}
+
+float Triangle(double p) {
+    return static_cast<float>(p < 0.5 ? 4.0 * p - 1.0 : 3.0 - 4.0 * p);
+}
+
+double NoteFrequency(int midi) {
+    return 440.0 * std::pow(2.0, (midi - 69) / 12.0);
+}
+
+Reverb::Reverb(double roomSize, double damping)
+    : feedback_(static_cast<float>(0.7 + 0.28 * roomSize)), damp_(static_cast<float>(damping)) {
+    static const int kCombs[] = {1116, 1188, 1277, 1356, 1422, 1491, 1557, 1617};
+    static const int kAll[] = {556, 441, 341, 225};
+    const int spread = 23;
+    for (int c : kCombs) {
+        combsL_.push_back({std::vector<float>(c, 0.0f)});
+        combsR_.push_back({std::vector<float>(c + spread, 0.0f)});
+    }
+    for (int a : kAll) {
+        allL_.push_back({std::vector<float>(a, 0.0f)});
+        allR_.push_back({std::vector<float>(a + spread, 0.0f)});
+    }
+}
+
+void Reverb::Tick(float x, float& l, float& r) {
+    auto runCombs = [&](std::vector<Comb>& combs) {
+        float sum = 0;
+        for (Comb& c : combs) {
+            const float y = c.buf[c.i];
+            c.store = y * (1 - damp_) + c.store * damp_;
+            c.buf[c.i] = x + c.store * feedback_;
+            if (++c.i == c.buf.size()) c.i = 0;
+            sum += y;
+        }
+        return sum;
+    };
+    auto runAll = [](std::vector<AllPass>& all, float v) {
+        for (AllPass& a : all) {
+            const float b = a.buf[a.i];
+            a.buf[a.i] = v + b * 0.5f;
+            if (++a.i == a.buf.size()) a.i = 0;
+            v = b - v;
+        }
+        return v;
+    };
+    l = runAll(allL_, runCombs(combsL_)) * 0.03f;
+    r = runAll(allR_, runCombs(combsR_)) * 0.03f;
+}
+
+void Reverb::Process(const Buffer& in, Stereo& out, float wet) {
+    for (size_t i = 0; i < in.size() && i < out.Size(); ++i) {
+        float l, r;
+        Tick(in[i], l, r);
+        out.l[i] += wet * l;
+        out.r[i] += wet * r;
+    }
+}
+
+void Reverb::ProcessLooped(const Buffer& in, Stereo& out, float wet) {
+    // Two passes: the first fills the delay lines with the end of the piece, so the
+    // second starts with the tail the loop point would carry over.
+    const size_t n = std::min(in.size(), out.Size());
+    float l, r;
+    for (size_t i = 0; i < n; ++i) Tick(in[i], l, r);
+    for (size_t i = 0; i < n; ++i) {
+        Tick(in[i], l, r);
+        out.l[i] += wet * l;
+        out.r[i] += wet * r;
+    }
+}
+
+float Peak(const Buffer& b) {
+    float p = 0;
+    for (float v : b) p = std::max(p, std::fabs(v));
+    return p;
+}
+
+float Rms(const Buffer& b) {
+    if (b.empty()) return 0;
+    double s = 0;
+    for (float v : b) s += double(v) * v;
+    return static_cast<float>(std::sqrt(s / b.size()));
+}
+
+void Scale(Buffer& b, float g) {
+    for (float& v : b) v *= g;
+}
+
+void Normalize(Buffer& b, float peak) {
+    const float p = Peak(b);
+    if (p > 0) Scale(b, peak / p);
+}
+
+void FadeEdges(Buffer& b, double in, double out) {
+    const size_t ni = std::min(b.size(), Samples(in));
+    const size_t no = std::min(b.size(), Samples(out));
+    for (size_t i = 0; i < ni; ++i)
+        b[i] *= static_cast<float>(0.5 - 0.5 * std::cos(kPi * double(i) / ni));
+    for (size_t i = 0; i < no; ++i)
+        b[b.size() - 1 - i] *= static_cast<float>(0.5 - 0.5 * std::cos(kPi * double(i) / no));
+}
+
+namespace {
+void Put16(std::ofstream& f, uint16_t v) {
+    const char c[2] = {char(v & 0xff), char(v >> 8)};
+    f.write(c, 2);
+}
+void Put32(std::ofstream& f, uint32_t v) {
+    const char c[4] = {char(v & 0xff), char((v >> 8) & 0xff), char((v >> 16) & 0xff),
+                       char(v >> 24)};
+    f.write(c, 4);
+}
+}  // namespace
+
+void WriteWav(const std::string& path, const Buffer& b) {
+    std::ofstream f(path, std::ios::binary);
+    if (!f) throw std::runtime_error("cannot write " + path);
+    const uint32_t data = static_cast<uint32_t>(b.size() * 2);
+    f.write("RIFF", 4);
+    Put32(f, 36 + data);
+    f.write("WAVEfmt ", 8);
+    Put32(f, 16);
+    Put16(f, 1);  // PCM
+    Put16(f, 1);  // mono
+    Put32(f, kRate);
+    Put32(f, kRate * 2);
+    Put16(f, 2);
+    Put16(f, 16);
+    f.write("data", 4);
+    Put32(f, data);
+    for (float v : b) {
+        const long s = std::lround(std::clamp(v, -1.0f, 1.0f) * 32767.0f);
+        Put16(f, static_cast<uint16_t>(static_cast<int16_t>(s)));
+    }
+    if (!f) throw std::runtime_error("cannot write " + path);
+}
+
+void WriteMp3(const std::string& path, const Stereo& s, int kbps) {
+    std::unique_ptr<lame_global_flags, int (*)(lame_global_flags*)> gf(lame_init(), lame_close);
+    if (!gf) throw std::runtime_error("lame_init failed");
+    lame_set_in_samplerate(gf.get(), kRate);
+    lame_set_out_samplerate(gf.get(), kRate);
+    lame_set_num_channels(gf.get(), 2);
+    lame_set_mode(gf.get(), JOINT_STEREO);
+    lame_set_brate(gf.get(), kbps);
+    lame_set_quality(gf.get(), 7);
+    lame_set_bWriteVbrTag(gf.get(), 1);
+    if (lame_init_params(gf.get()) < 0) throw std::runtime_error("lame_init_params failed");
+
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) throw std::runtime_error("cannot write " + path);
+    const int chunk = 8192;
+    std::vector<unsigned char> out(chunk + chunk / 4 + 7200);
+    bool ok = true;
+    for (size_t pos = 0; pos < s.Size() && ok; pos += chunk) {
+        const int n = static_cast<int>(std::min<size_t>(chunk, s.Size() - pos));
+        const int bytes =
+            lame_encode_buffer_ieee_float(gf.get(), s.l.data() + pos, s.r.data() + pos, n,
+                                          out.data(), static_cast<int>(out.size()));
+        ok = bytes >= 0 && std::fwrite(out.data(), 1, bytes, f) == size_t(bytes);
+    }
+    if (ok) {
+        const int bytes = lame_encode_flush(gf.get(), out.data(), static_cast<int>(out.size()));
+        ok = bytes >= 0 && std::fwrite(out.data(), 1, bytes, f) == size_t(bytes);
+    }
+    if (ok) {
+        // The tag frame at the start carries the exact length and the encoder delay.
+        const size_t tag = lame_get_lametag_frame(gf.get(), out.data(), out.size());
+        if (tag > 0 && tag <= out.size()) {
+            ok = std::fseek(f, 0, SEEK_SET) == 0 && std::fwrite(out.data(), 1, tag, f) == tag;
+        }
+    }
+    if (std::fclose(f) != 0) ok = false;
+    if (!ok) throw std::runtime_error("cannot encode " + path);
+}
+
+}  // namespace assetgen::synth
