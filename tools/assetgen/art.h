@@ -1,0 +1,63 @@
+// Shared drawing helpers and the painters of the game's pictures. Every painter draws one
+// whole sheet into a cairo context of the sheet's size whose background is transparent.
+#pragma once
+
+#include <cairo.h>
+
+#include <functional>
+#include <string_view>
+
+#include "picture_table.h"
+
+namespace assetgen {
+
+struct Colour {
+    double r, g, b;
+};
+
+constexpr Colour Mix(Colour a, Colour b, double t) {
+    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
+}
+constexpr Colour Lighter(Colour c, double t) {
+    return Mix(c, {1, 1, 1}, t);
+}
+constexpr Colour Darker(Colour c, double t) {
+    return Mix(c, {0, 0, 0}, t);
+}
+
+inline void SetColour(cairo_t* cr, Colour c, double alpha = 1.0) {
+    cairo_set_source_rgba(cr, c.r, c.g, c.b, alpha);
+}
+
+// Stone colours 1..9 (index 0 unused) and the anchor (10).
+Colour StoneColour(int colour);
+
+// Paths.
+void DiamondPath(cairo_t* cr, double cx, double cy, double rx, double ry);
+void RoundedRectPath(cairo_t* cr, double x, double y, double w, double h, double r);
+void StarPath(cairo_t* cr, double cx, double cy, double outer, double inner, int points,
+              double rotation);
+
+// A jewel-cut diamond stone of the given colour (1..9, 10 anchor) centred in a cell of
+// size x size; withMount draws the bracket of a stone hanging from an anchor.
+void PaintStone(cairo_t* cr, double cx, double cy, double size, int colour, bool withMount);
+// The small symbol that tells a stone colour apart without colour vision.
+void PaintColourSymbol(cairo_t* cr, int colour, double cx, double cy, double size);
+
+// Calls paint(cr, column, row, cellW, cellH) with the context translated to each cell and
+// clipped to it.
+void ForEachCell(cairo_t* cr, const PictureSpec& spec,
+                 const std::function<void(cairo_t*, int, int)>& paint);
+
+// Painters by file name; false when the name has no painter.
+bool PaintPicture(std::string_view name, cairo_t* cr, const PictureSpec& spec);
+
+// Groups of painters, each in its own file.
+bool PaintStonePicture(std::string_view name, cairo_t* cr, const PictureSpec& spec);
+bool PaintBackgroundPicture(std::string_view name, cairo_t* cr, const PictureSpec& spec);
+bool PaintSpritePicture(std::string_view name, cairo_t* cr, const PictureSpec& spec);
+bool PaintExtraPicture(std::string_view name, cairo_t* cr, const PictureSpec& spec);
+bool PaintPipePicture(std::string_view name, cairo_t* cr, const PictureSpec& spec);
+bool PaintEffectPicture(std::string_view name, cairo_t* cr, const PictureSpec& spec);
+
+}  // namespace assetgen
