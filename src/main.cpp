@@ -1,0 +1,107 @@
+// rhombulus2: the game in a real window. One tick every 15 ms while the window has the focus;
+// after a stall the next tick simply follows, there is no burst to catch up.
+#include <SDL.h>
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+
+#include "platform/sdl/sdl_platform.h"
+#include "shell/encoding.h"
+#include "shell/frame_loop.h"
+#include "shell/game.h"
+#include "shell/input.h"
+
+namespace {
+
+std::string ResBesideBinary() {
+    char* base = SDL_GetBasePath();
+    std::string dir = base != nullptr ? base : "./";
+    SDL_free(base);
+    return dir + "res";
+}
+
+void HandleEvent(Game& game, const SDL_Event& e, bool& focused) {
+    switch (e.type) {
+        case SDL_QUIT:
+            WindowCloseRequested(game);
+            break;
+        case SDL_WINDOWEVENT:
+            switch (e.window.event) {
+                case SDL_WINDOWEVENT_CLOSE:
+                    WindowCloseRequested(game);
+                    break;
+                case SDL_WINDOWEVENT_SIZE_CHANGED:
+                case SDL_WINDOWEVENT_DISPLAY_CHANGED:
+                    DXDraw1Resize(game);
+                    break;
+                case SDL_WINDOWEVENT_FOCUS_GAINED:
+                    focused = true;
+                    break;
+                case SDL_WINDOWEVENT_FOCUS_LOST:
+                    focused = false;
+                    break;
+                default:
+                    break;
+            }
+            break;
+        case SDL_MOUSEMOTION:
+            DXDraw1MouseMove(game, std::clamp(e.motion.x, 0, 799), std::clamp(e.motion.y, 0, 599));
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+            DXDraw1MouseDown(game);
+            break;
+        case SDL_MOUSEBUTTONUP:
+            DXDraw1MouseUp(game);
+            break;
+        case SDL_TEXTINPUT:
+            for (char c : Utf8ToCp1252(e.text.text)) {
+                DXDraw1KeyPress(game, static_cast<unsigned char>(c));
+            }
+            break;
+        case SDL_KEYDOWN:
+            if (e.key.keysym.sym == SDLK_BACKSPACE) DXDraw1KeyPress(game, 8);
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace
+
+int main(int, char**) {
+    const std::string resDir = ResBesideBinary();
+    SdlPlatform platform(resDir);
+    if (!platform.Open()) return 1;
+    Game game;
+    const auto seed =
+        static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
+    InitGame(game, platform, resDir, seed);
+
+    const double period = 15.0;
+    const double frequency = static_cast<double>(SDL_GetPerformanceFrequency());
+    auto nowMs = [&] { return SDL_GetPerformanceCounter() * 1000.0 / frequency; };
+    double next = nowMs() + period;
+    bool focused = true;
+    while (!game.shell.WindowClosed) {
+        SDL_Event e;
+        while (!game.shell.WindowClosed && SDL_PollEvent(&e)) HandleEvent(game, e, focused);
+        if (game.shell.WindowClosed) break;
+        const double now = nowMs();
+        if (now < next) {
+            const int wait = static_cast<int>(next - now);
+            if (wait >= 2) {
+                if (SDL_WaitEventTimeout(&e, wait - 1)) HandleEvent(game, e, focused);
+            } else {
+                SDL_Delay(0);
+            }
+            continue;
+        }
+        next += period;
+        // Lag is ignored: after a stall the next tick is one period away, not a burst.
+        if (now > next) next = now + period;
+        if (focused && game.shell.TimerEnabled) FrameTick(game);
+    }
+    SDL_Quit();
+    return game.shell.ExitStatus;
+}

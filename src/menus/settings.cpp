@@ -1,0 +1,25 @@
+#include "menus/settings.h"
+
+#include <vector>
+
+#include "menus/record_file.h"
+#include "shell/game.h"
+#include "shell/paths.h"
+
+void ReadSettings(Game& game, const std::string& gamePath) {
+    std::vector<std::uint8_t> bytes;
+    if (!ReadWholeFile(ResolveGamePath(game, gamePath), bytes) || bytes.size() < 16) return;
+    game.shell.MusicVolumeSetting = GetInt32(bytes, 4);
+    game.shell.SoundVolume = GetInt32(bytes, 8);
+    game.shell.Language = GetInt32(bytes, 12);
+    // Any other language would leave the menus without text.
+    if (game.shell.Language != 1 && game.shell.Language != 2) game.shell.Language = 1;
+}
+
+bool WriteSettings(Game& game, const std::string& gamePath) {
+    std::vector<std::uint8_t> bytes(16, 0);
+    PutInt32(bytes, 4, game.shell.MusicVolumeSetting);
+    PutInt32(bytes, 8, game.shell.SoundVolume);
+    PutInt32(bytes, 12, game.shell.Language);
+    return WriteGameFile(game, ResolveGamePath(game, gamePath), bytes);
+}

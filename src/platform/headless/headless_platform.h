@@ -1,0 +1,57 @@
+// The platform without a window: keys are set by the runner, frames are kept for screenshots,
+// and every wave and music call is recorded instead of heard.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+struct WaveRecord {
+    std::string name;
+    int pan = 0;
+    int volume = 0;
+};
+
+class HeadlessPlatform : public Platform {
+  public:
+    void FlipDisplay(const Surface& backBuffer) override;
+    void UpdateKeyboard() override { snapshot_ = keysDown; }
+    bool KeyboardButton(int n) const override { return n >= 0 && n < 8 && snapshot_[n]; }
+    void ShowMessage(const std::string& text) override;
+    void CloseWindow() override { closed = true; }
+
+    void PlayWave(const std::string& name, int pan, int volumeCentibel) override;
+
+    bool MusicOpen(const std::string& path) override;
+    void MusicPlay() override;
+    void MusicPause() override;
+    void MusicFree() override;
+    int MusicGetVolume() const override { return musicVolume; }
+    void MusicSetVolume(int volume) override { musicVolume = volume; }
+    double MusicPositionSeconds() const override { return hasStream ? musicPosition : 0.0; }
+    double MusicLengthSeconds() const override { return hasStream ? musicLength : 0.0; }
+    void MusicSetPositionSeconds(double seconds) override;
+
+    // Key states the runner sets from its input script (buttons 0..7).
+    std::array<bool, 8> keysDown{};
+    Surface lastFrame;
+    std::vector<std::string> messages;
+    std::vector<WaveRecord> wavesThisTick;
+    bool closed = false;
+
+    // The music as the game left it.
+    std::string musicFile;
+    bool hasStream = false;
+    bool musicPlaying = false;
+    int musicVolume = 0;
+    double musicPosition = 0.0;
+    double musicLength = 0.0;
+
+  private:
+    std::array<bool, 8> snapshot_{};
+};
+
+// Length in seconds of an MPEG audio file, counted from its frame headers (0 if none).
+double Mp3LengthSeconds(const std::string& path);

@@ -1,0 +1,169 @@
+#include "platform/headless/runner.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "platform/headless/dump.h"
+#include "platform/headless/headless_platform.h"
+#include "platform/headless/png_writer.h"
+#include "shell/encoding.h"
+#include "shell/frame_loop.h"
+#include "shell/game.h"
+#include "shell/input.h"
+
+namespace {
+
+int KeyButtonOf(const std::string& name) {
+    static const char* kNames[8] = {"left",  "right",  "up",     "down",
+                                    "space", "return", "escape", "p"};
+    for (int i = 0; i < 8; ++i) {
+        if (name == kNames[i]) return i;
+    }
+    return -1;
+}
+
+bool IsKeyName(const std::string& name) {
+    return KeyButtonOf(name) >= 0 || name == "backspace";
+}
+
+void ApplyEvent(Game& game, HeadlessPlatform& platform, const ScriptEvent& e, bool& focused) {
+    if (e.kind == "move") {
+        DXDraw1MouseMove(game, e.x, e.y);
+    } else if (e.kind == "down") {
+        DXDraw1MouseDown(game);
+    } else if (e.kind == "up") {
+        DXDraw1MouseUp(game);
+    } else if (e.kind == "keydown" || e.kind == "keyup") {
+        const bool down = e.kind == "keydown";
+        if (e.arg == "backspace") {
+            if (down) DXDraw1KeyPress(game, 8);
+        } else {
+            platform.keysDown[KeyButtonOf(e.arg)] = down;
+        }
+    } else if (e.kind == "text") {
+        for (char c : Utf8ToCp1252(e.arg)) DXDraw1KeyPress(game, static_cast<unsigned char>(c));
+    } else if (e.kind == "close") {
+        WindowCloseRequested(game);
+    } else if (e.kind == "resize") {
+        DXDraw1Resize(game);
+    } else if (e.kind == "focus") {
+        focused = e.x != 0;
+    }
+}
+
+bool WriteText(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+    return static_cast<bool>(out);
+}
+
+bool WriteShot(const Surface& frame, const std::string& path) {
+    const bool bmp = path.size() >= 4 && path.compare(path.size() - 4, 4, ".bmp") == 0;
+    return bmp ? SaveBmp(frame, path) : SavePng(frame, path);
+}
+
+}  // namespace
+
+bool ParseInputScript(const std::string& text, std::vector<ScriptEvent>& events,
+                      std::string& error) {
+    std::istringstream lines(text);
+    std::string line;
+    int lineNo = 0;
+    int order = 0;
+    auto fail = [&](const std::string& why) {
+        error = "line " + std::to_string(lineNo) + ": " + why;
+        return false;
+    };
+    while (std::getline(lines, line)) {
+        ++lineNo;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const size_t start = line.find_first_not_of(" \t");
+        if (start == std::string::npos || line[start] == '#') continue;
+        std::istringstream words(line);
+        long long tick = 0;
+        std::string kind;
+        if (!(words >> tick) || tick < 1 || tick > 2000000000) return fail("expected a tick >= 1");
+        if (!(words >> kind)) return fail("expected an event");
+        ScriptEvent e;
+        e.tick = static_cast<int>(tick);
+        e.order = order++;
+        e.kind = kind;
+        if (kind == "move") {
+            if (!(words >> e.x >> e.y)) return fail("move needs X Y");
+        } else if (kind == "down" || kind == "up" || kind == "close" || kind == "resize") {
+        } else if (kind == "click") {
+            e.kind = "down";
+            events.push_back(e);
+            e.kind = "up";
+            e.tick += 1;
+        } else if (kind == "keydown" || kind == "keyup" || kind == "key") {
+            if (!(words >> e.arg) || !IsKeyName(e.arg)) return fail("unknown key name");
+            if (kind == "key") {
+                e.kind = "keydown";
+                events.push_back(e);
+                e.kind = "keyup";
+                e.tick += 1;
+            }
+        } else if (kind == "text") {
+            std::string rest;
+            std::getline(words, rest);
+            if (!rest.empty() && rest[0] == ' ') rest.erase(0, 1);
+            e.arg = rest;
+        } else if (kind == "focus") {
+            if (!(words >> e.x) || (e.x != 0 && e.x != 1)) return fail("focus needs 0 or 1");
+        } else {
+            return fail("unknown event \"" + kind + "\"");
+        }
+        events.push_back(e);
+    }
+    std::stable_sort(events.begin(), events.end(), [](const ScriptEvent& a, const ScriptEvent& b) {
+        return a.tick != b.tick ? a.tick < b.tick : a.order < b.order;
+    });
+    return true;
+}
+
+int RunHeadless(const RunnerOptions& options) {
+    HeadlessPlatform platform;
+    Game game;
+    InitGame(game, platform, options.resDir, options.seed);
+    std::FILE* trace = nullptr;
+    if (!options.tracePath.empty()) {
+        trace = std::fopen(options.tracePath.c_str(), "w");
+        if (trace == nullptr) {
+            std::fprintf(stderr, "cannot write %s\n", options.tracePath.c_str());
+            return 2;
+        }
+    }
+    bool focused = true;
+    size_t next = 0;
+    int status = 0;
+    for (int tick = 1; options.ticks == 0 || tick <= options.ticks; ++tick) {
+        platform.wavesThisTick.clear();
+        game.text.calls.clear();
+        while (next < options.events.size() && options.events[next].tick <= tick) {
+            if (!game.shell.WindowClosed) ApplyEvent(game, platform, options.events[next], focused);
+            ++next;
+        }
+        // No ticks while the window does not have the focus.
+        if (focused && !game.shell.WindowClosed) FrameTick(game);
+        for (const auto& [t, path] : options.shots) {
+            if (t == tick && !WriteShot(platform.lastFrame, path)) {
+                std::fprintf(stderr, "cannot write %s\n", path.c_str());
+                status = 2;
+            }
+        }
+        for (const auto& [t, path] : options.dumps) {
+            if (t == tick && !WriteText(path, DumpJson(game, platform))) {
+                std::fprintf(stderr, "cannot write %s\n", path.c_str());
+                status = 2;
+            }
+        }
+        if (trace != nullptr) std::fprintf(trace, "%s\n", TraceLine(game).c_str());
+        if (game.shell.WindowClosed) break;
+    }
+    if (trace != nullptr) std::fclose(trace);
+    if (status == 0) status = game.shell.ExitStatus;
+    return status;
+}

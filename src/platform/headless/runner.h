@@ -1,0 +1,32 @@
+// rhombulus2-headless: the game on the headless platform, ticking as fast as it can, driven by an
+// input script, writing screenshots, state dumps and a per-tick trace.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct ScriptEvent {
+    int tick = 0;
+    int order = 0;     // position in the script, for a stable order within a tick
+    std::string kind;  // move down up keydown keyup text close resize focus
+    int x = 0;
+    int y = 0;
+    std::string arg;  // key name or text
+};
+
+struct RunnerOptions {
+    std::string resDir;
+    std::uint64_t seed = 0;
+    int ticks = 0;  // 0: until the game quits
+    std::vector<ScriptEvent> events;
+    std::vector<std::pair<int, std::string>> shots;
+    std::vector<std::pair<int, std::string>> dumps;
+    std::string tracePath;
+};
+
+// Parses an input script; on error returns false with "line N: reason" in error.
+bool ParseInputScript(const std::string& text, std::vector<ScriptEvent>& events,
+                      std::string& error);
+// Runs the game; returns the exit status.
+int RunHeadless(const RunnerOptions& options);

@@ -1,0 +1,56 @@
+// Software surfaces with exactly the drawing operations the game uses. Pixels are 0x00RRGGBB.
+// Nothing here touches SDL: the platform only shows the finished back buffer.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct Surface {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;  // row-major, width * height
+    bool hasTransparent = false;
+    std::uint32_t transparent = 0;
+
+    std::uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+    std::uint32_t& At(int x, int y) { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+
+struct Rect {
+    int left = 0;
+    int top = 0;
+    int right = 0;   // exclusive
+    int bottom = 0;  // exclusive
+};
+
+constexpr std::uint32_t kMagenta = 0xFF00FF;
+constexpr std::uint32_t kBlack = 0x000000;
+
+inline std::uint32_t Rgb(int r, int g, int b) {
+    return (static_cast<std::uint32_t>(r & 255) << 16) |
+           (static_cast<std::uint32_t>(g & 255) << 8) | static_cast<std::uint32_t>(b & 255);
+}
+
+// A new empty surface (size 0 x 0, no transparent colour).
+Surface CreateSurface();
+// Give the surface a size; its pixels become black.
+void SetSurfaceSize(Surface& surface, int width, int height);
+// Load a 24-bit (or 32-bit) uncompressed Windows bitmap; false when the file is missing or bad.
+bool LoadSurface(Surface& surface, const std::string& path);
+// The colour's value in the surfaces' pixel format.
+std::uint32_t MatchColor(int r, int g, int b);
+void SetTransparentColor(Surface& surface, std::uint32_t colour);
+// Copy src's rectangle to (x, y) of dst, unscaled and unclipped: an empty or inverted rectangle,
+// or one not wholly inside both surfaces, draws nothing. Keyed skips src's transparent colour
+// (a surface without one copies all).
+void DrawRect(Surface& dst, int x, int y, const Rect& src, bool keyed, const Surface& source);
+// Blend src's rectangle, scaled to dstRect and clipped to dst, with alpha 0..255 (255 opaque,
+// 0 or less draws nothing).
+void DrawAlpha(Surface& dst, const Rect& dstRect, const Rect& src, const Surface& source,
+               bool keyed, int alpha);
+void FillSurface(Surface& surface, std::uint32_t colour);
+void FreeSurface(Surface& surface);
+
+// Writers used by the screenshots and the asset tools' tests.
+bool SaveBmp(const Surface& surface, const std::string& path);

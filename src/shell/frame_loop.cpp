@@ -1,0 +1,151 @@
+#include "shell/frame_loop.h"
+
+#include <string>
+
+#include "menus/settings.h"
+#include "menus/transitions.h"
+#include "platform/platform.h"
+#include "presentation/music.h"
+#include "presentation/render.h"
+#include "presentation/sound.h"
+#include "shell/game.h"
+
+void InitGame(Game& game, Platform& platform, const std::string& resDir, std::uint64_t clockSeed) {
+    game.platform = &platform;
+    game.resDir = resDir;
+    game.clockSeed = clockSeed;
+    game.backBuffer = CreateSurface();
+    SetSurfaceSize(game.backBuffer, kScreenWidth, kScreenHeight);
+    game.shell.FrameCounter = 0;  // FormCreate
+    game.shell.TimerEnabled = true;
+}
+
+namespace {
+
+// Steps the music volume by exactly 1 towards its target and loops the tune at its end.
+void MusicStep(Game& game) {
+    if (MusicGetVolume(game) < game.shell.MusicVolumeTarget)
+        MusicSetVolume(game, MusicGetVolume(game) + 1);
+    if (MusicGetVolume(game) > game.shell.MusicVolumeTarget)
+        MusicSetVolume(game, MusicGetVolume(game) - 1);
+    if (MusicGetPosition(game) >= MusicGetLength(game)) MusicSetPosition(game, 0);
+}
+
+}  // namespace
+
+void QuitTeardown(Game& game) {
+    game.shell.TimerEnabled = false;
+    if (game.music.created) {
+        MusicStop(game);
+        MusicDestroy(game);
+    }
+    FreeBitmaps(game.bitmaps);
+    game.platform->CloseWindow();
+    game.shell.WindowClosed = true;
+}
+
+void FrameTick(Game& game) {
+    ShellState& sh = game.shell;
+    FillSurface(game.backBuffer, MatchColor(0, 0, 0));
+    game.platform->HideSystemPointer();
+    if (game.input.MouseButtonDown == 1 || game.input.MouseButtonDown2 == 1)
+        ++game.input.ButtonHeldFrames;
+    BeginTextFrame(game);
+    ++sh.FrameCounter;
+    PollKeyboard(game);
+    if (sh.FrameCounter == 2) {
+        sh.TimerEnabled = false;
+        game.platform->FocusDisplay();
+        sh.SurfaceWidth = game.backBuffer.width;
+        sh.SurfaceHeight = game.backBuffer.height;
+        StartUp(game);
+        // A start-up that could not finish has already asked to quit.
+        if (sh.QuitRequested != 1) sh.TimerEnabled = true;
+    }
+    if (sh.FrameCounter > 2) {
+        // Menus always have music and sound; only the game screens can silence them.
+        if (sh.ScreenId != kScreenGame && sh.ScreenId != kScreenMatch) {
+            sh.MusicVolumeTarget = sh.MusicVolumeSetting;
+            sh.SoundOn = 1;
+        }
+        RunScreenHandler(game);
+        MusicStep(game);
+    }
+    RenderFrame(game);
+    PlaySounds(game);
+    game.platform->FlipDisplay(game.backBuffer);
+    if (sh.QuitRequested == 1) QuitTeardown(game);
+}
+
+void StartUp(Game& game) {
+    ShellState& sh = game.shell;
+    sh.MusicOn = 1;
+    sh.Language = 1;
+    sh.MusicVolumeTarget = 100;
+    sh.MusicVolumeSetting = 100;
+    sh.SoundVolume = 80;
+    ReadSettings(game, kSettingsFile);
+    sh.GameInProgress = 1;
+    game.play.PauseState = -1;
+    game.input.PauseKeyFrames = 0;
+    sh.AlphaDrawing = 1;
+    sh.SoundOn = 1;
+    if (!MusicCreate(game)) {
+        game.platform->ShowMessage("Versionsfehler");
+        sh.ExitStatus = 1;
+        sh.QuitRequested = 1;
+        return;
+    }
+    game.input.ButtonHeldFrames = 0;
+    ClearTextQueue(game);
+    game.input.MouseButtonDown = 0;
+    sh.QuitRequested = 0;
+    std::string missing;
+    if (!LoadBitmaps(game.bitmaps, game.resDir, &missing)) {
+        game.platform->ShowMessage("Rhombulus2 cannot start: the picture \"" + missing +
+                                   "\" is missing or damaged.");
+        sh.ExitStatus = 1;
+        sh.QuitRequested = 1;
+        return;
+    }
+    LoadGameFont(game);
+    game.rng.Seed(game.clockSeed);
+    ShowSplash(game);
+}
+
+void ShowSplash(Game& game) {
+    ClearButtons(game);
+    game.shell.SplashFrames = 0;
+    game.buttons.MenuSelection = 0;
+    game.input.KeyEscape = 0;
+    game.shell.ScreenId = kScreenSplash;
+}
+
+void SplashScreen(Game& game) {
+    if (game.input.KeyEscape == 1) ShowMainMenu(game, -99);
+    ++game.shell.SplashFrames;
+    if (game.shell.SplashFrames == 200) ShowMainMenu(game, -99);
+}
+
+void SaveAndQuit(Game& game) {
+    MusicSetVolume(game, 0);
+    MusicStop(game);
+    WriteSettings(game, kSettingsFile);
+    game.shell.QuitRequested = 1;
+    QuitTeardown(game);
+}
+
+void DXDraw1Resize(Game& game) {
+    if (game.shell.FrameCounter <= 10) return;
+    SaveAndQuit(game);
+}
+
+void WindowCloseRequested(Game& game) {
+    // Closing before start-up has read the settings must not overwrite them with defaults.
+    if (game.shell.ScreenId == kScreenNone) {
+        game.shell.QuitRequested = 1;
+        QuitTeardown(game);
+        return;
+    }
+    SaveAndQuit(game);
+}

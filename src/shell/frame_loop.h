@@ -1,0 +1,21 @@
+// The tick: one frame every 15 ms, and the start-up, splash and quit sequences around it.
+#pragma once
+
+struct Game;
+
+// One frame: clear, poll, run the current screen, step the music, render, play sounds, flip.
+void FrameTick(Game& game);
+// Run once on the second tick.
+void StartUp(Game& game);
+void ShowSplash(Game& game);
+void SplashScreen(Game& game);
+// The window reports a change of size or display mode (and its close button): save and quit.
+void DXDraw1Resize(Game& game);
+// The window's close button: the same save-and-quit path, at any time after start-up.
+void WindowCloseRequested(Game& game);
+// Write the settings (and the running game), stop the music and close the window.
+void SaveAndQuit(Game& game);
+// The end of the quitting tick: stop the timer and the music, free the pictures, close.
+void QuitTeardown(Game& game);
+// Call the handler of the current ScreenId (none for numbers without a screen).
+void RunScreenHandler(Game& game);

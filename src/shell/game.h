@@ -1,0 +1,89 @@
+// The one aggregate that holds everything the game keeps for the whole run. Tests build as many
+// fresh Games as they like; nothing lives outside it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "menus/buttons.h"
+#include "platform/surface.h"
+#include "playfield/playfield.h"
+#include "playfield/tables.h"
+#include "presentation/bitmaps.h"
+#include "presentation/music.h"
+#include "presentation/sound.h"
+#include "presentation/text.h"
+#include "shell/input.h"
+#include "shell/random.h"
+
+class Platform;
+
+// Screen numbers of ScreenId.
+enum ScreenNumber {
+    kScreenNone = 0,
+    kScreenGame = 1,
+    kScreenMainMenu = 2,
+    kScreenInfo = 3,
+    kScreenHelp = 4,
+    kScreenHelpMenu = 5,
+    kScreenOptions = 8,
+    kScreenHighscores = 9,
+    kScreenNewChampion = 10,
+    kScreenGameChoice = 11,
+    kScreenMatch = 22,
+    kScreenLoad = 23,
+    kScreenSave = 24,
+    kScreenStartLevel = 25,
+    kScreenSplash = 36,
+};
+
+constexpr int kScreenWidth = 800;
+constexpr int kScreenHeight = 600;
+
+struct ShellState {
+    int FrameCounter = 0;
+    int ScreenId = kScreenNone;
+    std::uint8_t QuitRequested = 0;
+    int SplashFrames = 0;
+    int MusicVolumeTarget = 100;
+    int MusicVolumeSetting = 100;
+    int SoundVolume = 80;
+    std::uint8_t SoundOn = 1;
+    int MusicOn = 1;
+    int Language = 1;  // 1 German, 2 English
+    int GameInProgress = 1;
+    int SurfaceWidth = kScreenWidth;
+    int SurfaceHeight = kScreenHeight;
+    std::uint8_t AlphaDrawing = 1;
+    // The frame timer: off while start-up runs and after the quitting tick.
+    bool TimerEnabled = true;
+    // Set once the window has been closed at the end of a quitting tick.
+    bool WindowClosed = false;
+    // A file could not be written and the player has been told.
+    bool WriteErrorShown = false;
+    // Exit status of the program (non-zero when start-up could not finish).
+    int ExitStatus = 0;
+};
+
+struct Game {
+    Platform* platform = nullptr;
+    std::string resDir = "res";   // the folder used as res/
+    std::uint64_t clockSeed = 1;  // what start-up seeds the generator with
+
+    ShellState shell;
+    InputState input;
+    PlayfieldState play;
+    StoneTable stones;
+    EffectTable effects;
+    FloatingTextTable floatingTexts;
+    ButtonTable buttons;
+    TextState text;
+    SoundState sound;
+    MusicPlayer music;
+    Bitmaps bitmaps;
+    Surface backBuffer;
+    Random rng;
+};
+
+// A game on the given platform reading its files from resDir.
+void InitGame(Game& game, Platform& platform, const std::string& resDir, std::uint64_t clockSeed);

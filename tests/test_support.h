@@ -1,0 +1,23 @@
+// Fresh games for tests: a Game on the headless platform, reading the build's res/ folder.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/headless/headless_platform.h"
+#include "shell/frame_loop.h"
+#include "shell/game.h"
+
+struct TestGame {
+    HeadlessPlatform platform;
+    std::unique_ptr<Game> owned = std::make_unique<Game>();
+    Game& game = *owned;
+
+    explicit TestGame(const std::string& resDir = RHOMBULUS_RES_DIR, std::uint64_t seed = 1) {
+        InitGame(game, platform, resDir, seed);
+    }
+    // Runs ticks until FrameCounter reaches n.
+    void TickTo(int n) {
+        while (game.shell.FrameCounter < n && !game.shell.WindowClosed) FrameTick(game);
+    }
+};
