@@ -7,6 +7,8 @@
 
 #include "menus/buttons.h"
 #include "platform/surface.h"
+#include "playfield/cannon.h"
+#include "playfield/extras.h"
 #include "playfield/playfield.h"
 #include "playfield/tables.h"
 #include "presentation/bitmaps.h"
@@ -73,6 +75,8 @@ struct Game {
     ShellState shell;
     InputState input;
     PlayfieldState play;
+    CannonState cannon;
+    ExtrasTable extras;
     StoneTable stones;
     EffectTable effects;
     FloatingTextTable floatingTexts;
