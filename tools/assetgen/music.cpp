@@ -1,43 +1,59 @@
-// The three tunes, rendered by the synthesiser and encoded to MP3.
+// The three tunes: note data under data/tunes, rendered by the synthesiser, encoded to MP3.
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <stdexcept>
 #include <string>
 
 #include "assetgen.h"
+#include "music_score.h"
 #include "synth.h"
 
 namespace assetgen {
 namespace {
 
-using namespace synth;
+constexpr int kMp3Kbps = 128;
 
-Stereo SimpleTune(const int* roots, int bars, double barSeconds) {
-    Stereo s;
-    s.Resize(Samples(bars * barSeconds));
-    for (int bar = 0; bar < bars; ++bar) {
-        const int root = roots[bar % 4];
-        const int chord[] = {root, root + 4, root + 7, root - 12};
-        const size_t start = Samples(bar * barSeconds);
-        for (size_t i = 0; i < Samples(barSeconds) && start + i < s.Size(); ++i) {
-            const double t = double(i) / kRate;
-            double v = 0;
-            for (int n : chord) v += std::sin(2 * kPi * NoteFrequency(n) * t);
-            v *= 0.15 * std::min(1.0, t / 0.05) * std::min(1.0, (barSeconds - t) / 0.05);
-            s.l[start + i] += float(v);
-            s.r[start + i] += float(v);
-        }
-    }
-    return s;
+std::filesystem::path TuneDir() {
+    if (const char* dir = std::getenv("RHOMBULUS_TUNE_DIR")) return dir;
+    return std::filesystem::path(__FILE__).parent_path() / "data" / "tunes";
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    if (!in) throw std::runtime_error("cannot read " + path.string());
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
 }
 
 }  // namespace
 
 void GenerateMusic(const std::string& resDir) {
-    const std::string dir = resDir + "/Musik";
-    std::filesystem::create_directories(dir);
-    const int a[] = {57, 53, 48, 55}, b[] = {60, 57, 53, 55}, c[] = {55, 60, 62, 55};
-    WriteMp3(dir + "/sr06.mp3", SimpleTune(a, 36, 1.8), 128);
-    WriteMp3(dir + "/vi02.mp3", SimpleTune(b, 32, 2.2), 128);
-    WriteMp3(dir + "/sr02.mp3", SimpleTune(c, 40, 1.7), 128);
+    const std::filesystem::path out = std::filesystem::path(resDir) / "Musik";
+    std::filesystem::create_directories(out);
+    for (const char* name : {"sr06", "vi02", "sr02"}) {
+        const std::filesystem::path source = TuneDir() / (std::string(name) + ".tune");
+        music::Tune tune;
+        try {
+            tune = music::ParseTune(ReadFile(source));
+        } catch (const std::runtime_error& e) {
+            throw std::runtime_error(source.string() + ": " + e.what());
+        }
+        // RHOMBULUS_MIX_REPORT=1 prints how loud each voice sits in the mix.
+        std::map<std::string, float> levels;
+        const bool report = std::getenv("RHOMBULUS_MIX_REPORT") != nullptr;
+        const synth::Stereo mix = music::RenderTune(tune, report ? &levels : nullptr);
+        if (report) {
+            std::printf("%s: %.1f s", name, double(mix.Size()) / synth::kRate);
+            for (const auto& [role, db] : levels) std::printf("  %s %.1f dB", role.c_str(), db);
+            std::printf("\n");
+        }
+        synth::WriteMp3((out / (std::string(name) + ".mp3")).string(), mix, kMp3Kbps);
+    }
 }
 
 }  // namespace assetgen

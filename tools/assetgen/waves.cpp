@@ -12,8 +12,6 @@ namespace {
 
 using namespace synth;
 
-constexpr float kWavePeak = 0.89f;  // about -1 dBFS
-
 // Fills `seconds` of sound from a per-sample function of time in seconds.
 Buffer Render(double seconds, const std::function<float(double)>& f) {
     Buffer b(Samples(seconds));
@@ -211,9 +209,10 @@ Buffer Bomb() {
 Buffer Dynamite() {
     Rng rng(97);
     Biquad hp(Biquad::kHighPass, 900, 0.7);
+    Biquad soft(Biquad::kLowPass, 5500, 0.7);
     Biquad bp(Biquad::kBandPass, 2500, 0.8);
     return Render(1.0, [&](double t) {
-        const float crack = hp.Run(rng.Bipolar()) * Decay(t, 0.03);
+        const float crack = soft.Run(hp.Run(rng.Bipolar())) * Decay(t, 0.03);
         const float debris =
             (rng.Unit() < 0.01 * Decay(t, 0.35)) ? rng.Bipolar() * Decay(t, 0.4) : 0.0f;
         const float tail = bp.Run(rng.Bipolar()) * Decay(t, 0.25) * 0.25f;
@@ -232,9 +231,11 @@ Buffer MetalEdge() {
     });
 }
 
-void Save(const std::string& dir, const char* name, Buffer b) {
+// Every wave is normalised to a peak of its own: loud events near full scale, the frequent
+// small ones (hover, running water) lower so they never cover the game's bigger sounds.
+void Save(const std::string& dir, const char* name, Buffer b, double peakDb) {
     FadeEdges(b, 0.002, 0.02);
-    Normalize(b, kWavePeak);
+    Normalize(b, static_cast<float>(std::pow(10.0, peakDb / 20.0)));
     WriteWav(dir + "/" + name, b);
 }
 
@@ -243,21 +244,21 @@ void Save(const std::string& dir, const char* name, Buffer b) {
 void GenerateWaves(const std::string& resDir) {
     const std::string dir = resDir + "/waves";
     std::filesystem::create_directories(dir);
-    Save(dir, "explgr.wav", GroupExplosion());
-    Save(dir, "expl2.wav", StoneBurst());
-    Save(dir, "tast1.wav", MenuClick());
-    Save(dir, "tast2.wav", MenuHover());
-    Save(dir, "einsamm.wav", CatchExtra());
-    Save(dir, "schies.wav", CannonShot());
-    Save(dir, "hahn.wav", TapSqueak());
-    Save(dir, "holz1.wav", WoodKnock());
-    Save(dir, "wasser3.wav", RunningWater());
-    Save(dir, "blubber2.wav", Bubbles(101, 1.2, 14, 350, 500));
-    Save(dir, "blubber1.wav", Bubbles(103, 0.9, 7, 180, 250));
-    Save(dir, "ballsplit.wav", ColourSplash());
-    Save(dir, "bomb.wav", Bomb());
-    Save(dir, "dynamit2.wav", Dynamite());
-    Save(dir, "kantemetall.wav", MetalEdge());
+    Save(dir, "explgr.wav", GroupExplosion(), -1);
+    Save(dir, "expl2.wav", StoneBurst(), -1);
+    Save(dir, "tast1.wav", MenuClick(), -3);
+    Save(dir, "tast2.wav", MenuHover(), -10);
+    Save(dir, "einsamm.wav", CatchExtra(), -2);
+    Save(dir, "schies.wav", CannonShot(), -1);
+    Save(dir, "hahn.wav", TapSqueak(), -5);
+    Save(dir, "holz1.wav", WoodKnock(), -1);
+    Save(dir, "wasser3.wav", RunningWater(), -6);
+    Save(dir, "blubber2.wav", Bubbles(101, 1.2, 14, 350, 500), -3);
+    Save(dir, "blubber1.wav", Bubbles(103, 0.9, 7, 180, 250), -3);
+    Save(dir, "ballsplit.wav", ColourSplash(), -1);
+    Save(dir, "bomb.wav", Bomb(), -1);
+    Save(dir, "dynamit2.wav", Dynamite(), -1);
+    Save(dir, "kantemetall.wav", MetalEdge(), -2);
 }
 
 }  // namespace assetgen
