@@ -6,6 +6,7 @@
 #include <string>
 
 #include "menus/buttons.h"
+#include "modes/level_start.h"
 #include "platform/surface.h"
 #include "playfield/cannon.h"
 #include "playfield/extras.h"
@@ -77,6 +78,7 @@ struct Game {
     PlayfieldState play;
     CannonState cannon;
     ExtrasTable extras;
+    LevelState level;
     StoneTable stones;
     EffectTable effects;
     FloatingTextTable floatingTexts;
