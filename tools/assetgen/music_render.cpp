@@ -274,9 +274,16 @@ float Accent(int step) {
 
 }  // namespace
 
+double LoopTempo(const Tune& tune) {
+    const double quarters = tune.TotalBars() * kStepsPerBar / 4.0;
+    const double nominal = quarters * 60.0 / tune.tempo;
+    const double whole = std::max(1.0, std::round(nominal - 0.5));
+    return quarters * 60.0 / (whole + 0.5);
+}
+
 Stereo RenderTune(const Tune& tune, std::map<std::string, float>* levels) {
-    const double stepSec = 60.0 / tune.tempo / 4.0;
     const int totalSteps = tune.TotalBars() * kStepsPerBar;
+    const double stepSec = 60.0 / LoopTempo(tune) / 4.0;
     const size_t n = Samples(totalSteps * stepSec);
     auto timeOf = [&](int step) {
         double t = step * stepSec;
@@ -396,7 +403,11 @@ Stereo RenderTune(const Tune& tune, std::map<std::string, float>* levels) {
     const float rms = std::hypot(Rms(mix.l), Rms(mix.r)) / std::sqrt(2.0f);
     const float target = static_cast<float>(std::pow(10.0, tune.loudness / 20.0));
     const float gain = std::min(target / rms, kCeiling / after);
-    for (Buffer* ch : {&mix.l, &mix.r}) Scale(*ch, gain);
+    for (Buffer* ch : {&mix.l, &mix.r}) {
+        Scale(*ch, gain);
+        // The overlap: the loop's beginning once more, heard until the restart lands.
+        ch->insert(ch->end(), ch->begin(), ch->begin() + Samples(kLoopOverlap));
+    }
     return mix;
 }
 

@@ -68,6 +68,15 @@ Chord ParseChord(const std::string& symbol);
 // "C4" = 60, "F#5" = 78, "Bb3" = 58.
 int ParseNoteName(const std::string& name);
 
+// The game restarts a tune on the first tick its position, rounded to whole seconds, reaches
+// its length rounded likewise: that is half a second before the end of a file whose length
+// is k + 0.5 .. k + 1.5 seconds. So the loop is made k + 0.5 seconds long by nudging the tempo,
+// and the file carries the loop's first kLoopOverlap seconds once more after it: the restart
+// lands on the loop point, and the overlap covers the tick or two until it happens.
+constexpr double kLoopOverlap = 0.3;
+// The tempo the tune is played at: the written one, nudged by well under one per cent.
+double LoopTempo(const Tune& tune);
+
 // The whole tune as one loop: sounds ringing past the end wrap around to the start.
 // `levels`, if given, receives each voice's level relative to the whole mix in dB.
 synth::Stereo RenderTune(const Tune& tune, std::map<std::string, float>* levels = nullptr);
