@@ -406,7 +406,7 @@ void GameBackground(cairo_t* cr, bool pipe, const Variant& v) {
     Backdrop(cr, pipe ? 77 : 41);
     const double m = pipe ? 335 : 326;
     const double left = pipe ? 92 : 22, right = 630;
-    Field(cr, left, right, m, kBottomLine, 584, 30, 28.5);
+    Field(cr, left, right, m, kBottomLine, 578, 30, 28.5);
     MetalFrame(cr, left - 12, -20, right - left + 24, 640, 12);
     if (pipe) PieceColumn(cr);
     SidePanel(cr, v);
@@ -415,8 +415,8 @@ void GameBackground(cairo_t* cr, bool pipe, const Variant& v) {
 void MatchBackground(cairo_t* cr, const Variant& v) {
     Backdrop(cr, 93);
     // Two fields: lattice x 0..360 and 440..800 from y 110, bottom line y 460.
-    Field(cr, 0, 380, 180, 460, 570, 20, 19.5);
-    Field(cr, 420, 800, 620, 460, 570, 20, 19.5);
+    Field(cr, 0, 380, 180, 460, 563, 20, 19.5);
+    Field(cr, 420, 800, 620, 460, 563, 20, 19.5);
     cairo_save(cr);
     cairo_rectangle(cr, 0, 0, 380, 600);
     cairo_clip(cr);
