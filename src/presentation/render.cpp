@@ -1,8 +1,12 @@
 #include "presentation/render.h"
 
+#include <algorithm>
+
+#include "presentation/render_game.h"
 #include "shell/game.h"
 
-void DrawClipped(Game& game, int bitmap, int sx, int sy, int w, int h, int cx, int cy, bool keyed) {
+void DrawClipped(Game& game, int bitmap, int sx, int sy, int w, int h, int cx, int cy, bool keyed,
+                 int extraRows) {
     const int hw = w / 2;
     const int hh = h / 2;
     const int width = game.shell.SurfaceWidth;
@@ -11,7 +15,9 @@ void DrawClipped(Game& game, int bitmap, int sx, int sy, int w, int h, int cx, i
     const int clipLeft = cx - hw < 0 ? hw - cx : 0;
     const int clipBottom = cy + hh + 1 > height ? cy + hh + 1 - height : 0;
     const int clipRight = cx + hw + 1 > width ? cx + hw + 1 - width : 0;
-    const Rect src{sx + clipLeft, sy + clipTop, sx + w - clipRight, sy + h - clipBottom};
+    // Extra source rows below the cell are taken only where they still fit on the screen.
+    const int extra = clipBottom == 0 ? std::min(extraRows, height - (cy - hh + h)) : 0;
+    const Rect src{sx + clipLeft, sy + clipTop, sx + w - clipRight, sy + h - clipBottom + extra};
     DrawRect(game.backBuffer, cx - hw + clipLeft, cy - hh + clipTop, src, keyed,
              game.bitmaps[bitmap]);
 }
@@ -29,8 +35,9 @@ void DrawStone(Game& game, int bitmap, int cx, int cy, int column, int row) {
         cx += game.rng.Next(3) - 1;
         cy += game.rng.Next(3) - 1;
     }
-    const int h = row <= 9 ? 58 : 57;
-    DrawClipped(game, bitmap, (column - 1) * 57, (row - 1) * 57, 57, h, cx, cy, true);
+    // Rows 1..9 are cut one pixel taller: the extra row lies in the next cell.
+    DrawClipped(game, bitmap, (column - 1) * 57, (row - 1) * 57, 57, 57, cx, cy, true,
+                row <= 9 ? 1 : 0);
 }
 
 void DrawDebris(Game& game, int slot) {
@@ -85,6 +92,7 @@ void RenderFrame(Game& game) {
         DrawFullScreen(game, kBmpMenuBackground);
     }
     if (screen == kScreenHelp) DrawFullScreen(game, kBmpHelpBackground);
+    if (screen == kScreenGame) RenderGameScreen(game);
     DrawTextQueue(game);
     if (PointerVisible(game)) {
         DrawEffectSprite(game, kBmpPointer, game.input.MouseX + 16, game.input.MouseY + 16, 255,

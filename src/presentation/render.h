@@ -17,5 +17,7 @@ void DrawStone(Game& game, int bitmap, int cx, int cy, int column, int row);
 void DrawDebris(Game& game, int slot);
 // Translucent cell (frame from 0) stretched over (cx-hw, cy-hh)-(cx+hw, cy+hh).
 void DrawEffectSprite(Game& game, int bitmap, int cx, int cy, int alpha, int frame, int h, int w);
-// The clipped cell (sx, sy, w, h) of a sheet centred on (cx, cy).
-void DrawClipped(Game& game, int bitmap, int sx, int sy, int w, int h, int cx, int cy, bool keyed);
+// The clipped cell (sx, sy, w, h) of a sheet centred on (cx, cy), with extraRows more source rows
+// below the cell where they fit.
+void DrawClipped(Game& game, int bitmap, int sx, int sy, int w, int h, int cx, int cy, bool keyed,
+                 int extraRows = 0);

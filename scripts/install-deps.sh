@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the game needs to build ("build") or to build and test ("test").
+# Only missing packages are installed; sudo is used when not running as root.
+set -euo pipefail
+
+build_pkgs=(build-essential cmake ninja-build pkg-config libsdl2-dev libsdl2-mixer-dev
+            libcairo2-dev fonts-dejavu-core libmp3lame-dev libpng-dev)
+test_pkgs=(libgtest-dev googletest xvfb xauth xdotool mpg123)
+
+want=("${build_pkgs[@]}")
+if [ "${1:-build}" = "test" ]; then want+=("${test_pkgs[@]}"); fi
+
+missing=()
+for p in "${want[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds Rhombulus 2 twice (plain, and with AddressSanitizer + UndefinedBehaviorSanitizer) and runs
+# the whole test suite in both builds. Exits non-zero on any failure.
+set -euo pipefail
+cd "$(dirname "$0")"
+scripts/install-deps.sh test
+jobs=$(nproc 2>/dev/null || echo 2)
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release > /dev/null
+cmake --build build -j "$jobs"
+(cd build && ctest --output-on-failure -j "$jobs" --timeout 300)
+
+cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRHOMBULUS_SANITIZE=ON > /dev/null
+cmake --build build-sanitize -j "$jobs"
+(cd build-sanitize && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --output-on-failure -j "$jobs" --timeout 600)
+echo "All tests passed in both builds."

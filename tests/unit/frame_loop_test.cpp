@@ -1,0 +1,214 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+#include "menus/record_file.h"
+#include "shell/paths.h"
+#include "test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A copy of the build's res/ with its own saves folder, so tests that write files stay apart.
+struct TempRes {
+    fs::path dir;
+    TempRes() {
+        dir =
+            fs::temp_directory_path() /
+            ("rhombulus-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        for (const auto& entry : fs::directory_iterator(RHOMBULUS_RES_DIR)) {
+            if (entry.path().filename() == "saves") continue;
+            fs::create_symlink(entry.path(), dir / entry.path().filename());
+        }
+        fs::create_directories(dir / "saves");
+    }
+    ~TempRes() { fs::remove_all(dir); }
+};
+
+TEST(FrameLoop, StartUpOnSecondTickAndFirstHandlerCallOnThird) {
+    TestGame t;
+    FrameTick(t.game);
+    EXPECT_EQ(t.game.shell.ScreenId, kScreenNone);
+    EXPECT_FALSE(t.game.bitmaps.loaded);
+    FrameTick(t.game);
+    EXPECT_EQ(t.game.shell.ScreenId, kScreenSplash);
+    EXPECT_EQ(t.game.shell.SplashFrames, 0);  // no handler call yet
+    EXPECT_TRUE(t.game.shell.TimerEnabled);
+    FrameTick(t.game);
+    EXPECT_EQ(t.game.shell.SplashFrames, 1);
+}
+
+TEST(FrameLoop, SplashEndsAfterExactly200HandlerCalls) {
+    TestGame t;
+    t.TickTo(201);
+    EXPECT_EQ(t.game.shell.ScreenId, kScreenSplash);
+    EXPECT_EQ(t.game.shell.SplashFrames, 199);
+    t.TickTo(202);
+    EXPECT_EQ(t.game.shell.ScreenId, kScreenMainMenu);
+    // The menu tune starts at volume 0 and the frame loop fades it in by 1 per tick.
+    EXPECT_EQ(t.platform.musicVolume, 1);
+    t.TickTo(212);
+    EXPECT_EQ(t.platform.musicVolume, 11);
+}
+
+TEST(FrameLoop, EscapeEndsSplashAtOnce) {
+    TestGame t;
+    t.TickTo(10);
+    t.platform.keysDown[6] = true;
+    FrameTick(t.game);
+    EXPECT_EQ(t.game.shell.ScreenId, kScreenMainMenu);
+    EXPECT_EQ(t.game.input.KeyEscape, 0);  // the transition consumed it
+}
+
+TEST(FrameLoop, MusicVolumeStepsByOneWithoutOvershoot) {
+    TestGame t;
+    t.TickTo(202);
+    t.game.shell.MusicVolumeSetting = 3;
+    t.platform.musicVolume = 6;
+    std::vector<int> seen;
+    for (int i = 0; i < 5; ++i) {
+        FrameTick(t.game);
+        seen.push_back(t.platform.musicVolume);
+    }
+    EXPECT_EQ(seen, (std::vector<int>{5, 4, 3, 3, 3}));
+}
+
+TEST(FrameLoop, MusicLoopsOnTheTickItReachesItsEnd) {
+    TestGame t;
+    t.TickTo(202);
+    ASSERT_TRUE(t.platform.hasStream) << "the menu tune should be playing";
+    const double end = std::nearbyint(t.platform.musicLength);  // the length in whole seconds
+    t.platform.musicPosition = end - 0.6;  // rounds one second short of the end: plays on
+    FrameTick(t.game);
+    EXPECT_NEAR(t.platform.musicPosition, end - 0.585, 1e-9);
+    t.platform.musicPosition = end - 0.4;  // counts as the end: rewound on this tick
+    FrameTick(t.game);
+    EXPECT_NEAR(t.platform.musicPosition, 0.015, 1e-9);  // rewound, then played one tick
+}
+
+TEST(FrameLoop, UnknownScreenOnlyRendersAndFlips) {
+    TestGame t;
+    t.TickTo(5);
+    t.game.shell.ScreenId = 17;
+    t.TickTo(20);
+    EXPECT_EQ(t.game.shell.ScreenId, 17);
+    EXPECT_EQ(t.platform.lastFrame.width, 800);
+}
+
+TEST(FrameLoop, MissingBitmapStopsStartUpWithMessageNamingIt) {
+    TempRes res;
+    fs::remove(res.dir / "steine3.bmp");
+    TestGame t(res.dir.string());
+    t.TickTo(5);
+    EXPECT_TRUE(t.game.shell.WindowClosed);
+    EXPECT_EQ(t.game.shell.ExitStatus, 1);
+    ASSERT_EQ(t.platform.messages.size(), 1u);
+    EXPECT_NE(t.platform.messages[0].find("steine3.bmp"), std::string::npos);
+}
+
+TEST(Quit, ResizeWithinTenTicksIsIgnoredLaterSavesSettingsAndQuits) {
+    TempRes res;
+    TestGame t(res.dir.string());
+    t.TickTo(10);
+    DXDraw1Resize(t.game);
+    EXPECT_FALSE(t.game.shell.WindowClosed);
+    FrameTick(t.game);
+    t.game.shell.Language = 2;
+    t.game.shell.SoundVolume = 40;
+    DXDraw1Resize(t.game);
+    EXPECT_TRUE(t.game.shell.WindowClosed);
+    EXPECT_TRUE(t.platform.closed);
+    std::vector<std::uint8_t> bytes;
+    ASSERT_TRUE(ReadWholeFile((res.dir / "saves/settings.dat").string(), bytes));
+    ASSERT_EQ(bytes.size(), 16u);
+    EXPECT_EQ(GetInt32(bytes, 0), 0);
+    EXPECT_EQ(GetInt32(bytes, 4), 100);
+    EXPECT_EQ(GetInt32(bytes, 8), 40);
+    EXPECT_EQ(GetInt32(bytes, 12), 2);
+}
+
+TEST(Quit, CloseButtonBeforeStartUpDoesNotOverwriteSettings) {
+    TempRes res;
+    {
+        std::vector<std::uint8_t> bytes(16, 0);
+        PutInt32(bytes, 4, 60);
+        PutInt32(bytes, 8, 20);
+        PutInt32(bytes, 12, 2);
+        ASSERT_TRUE(WriteFileAtomically((res.dir / "saves/settings.dat").string(), bytes));
+    }
+    TestGame early(res.dir.string());
+    FrameTick(early.game);
+    WindowCloseRequested(early.game);
+    EXPECT_TRUE(early.game.shell.WindowClosed);
+
+    TestGame later(res.dir.string());
+    later.TickTo(3);
+    EXPECT_EQ(later.game.shell.MusicVolumeSetting, 60);
+    EXPECT_EQ(later.game.shell.SoundVolume, 20);
+    EXPECT_EQ(later.game.shell.Language, 2);
+    WindowCloseRequested(later.game);
+    std::vector<std::uint8_t> bytes;
+    ASSERT_TRUE(ReadWholeFile((res.dir / "saves/settings.dat").string(), bytes));
+    EXPECT_EQ(GetInt32(bytes, 4), 60);
+}
+
+TEST(Input, PressAndReleaseBetweenTicksIsNotSeen) {
+    TestGame t;
+    t.TickTo(3);
+    DXDraw1MouseDown(t.game);
+    DXDraw1MouseUp(t.game);
+    FrameTick(t.game);
+    EXPECT_EQ(t.game.input.MouseButtonDown, 0);
+    EXPECT_EQ(t.game.input.ButtonHeldFrames, 0);
+}
+
+TEST(Input, HeldButtonCountsTicksAndSurvivesMoves) {
+    TestGame t;
+    t.TickTo(3);
+    DXDraw1MouseMove(t.game, 10, 20);
+    EXPECT_EQ(t.game.input.MouseMoved, 1);
+    DXDraw1MouseDown(t.game);
+    EXPECT_EQ(t.game.input.MouseMoved, 0);
+    FrameTick(t.game);
+    EXPECT_EQ(t.game.input.ButtonHeldFrames, 1);
+    DXDraw1MouseMove(t.game, 30, 40);
+    FrameTick(t.game);
+    EXPECT_EQ(t.game.input.ButtonHeldFrames, 2);
+    EXPECT_EQ(t.game.input.MouseButtonDown, 1);
+    EXPECT_EQ(t.game.input.MouseX, 30);
+    DXDraw1MouseUp(t.game);
+    EXPECT_EQ(t.game.input.ButtonHeldFrames, 0);
+}
+
+TEST(Input, KeysAreLevelsAndPauseCountsConsecutiveTicks) {
+    TestGame t;
+    t.TickTo(3);
+    t.platform.keysDown[7] = true;  // P
+    t.platform.keysDown[0] = true;  // Left
+    for (int i = 1; i <= 3; ++i) {
+        PollKeyboard(t.game);
+        EXPECT_EQ(t.game.input.PauseKeyFrames, i);
+        EXPECT_EQ(t.game.input.KeyLeft, 1);
+    }
+    t.platform.keysDown[7] = false;
+    t.platform.keysDown[2] = true;  // Up is not read into any flag
+    PollKeyboard(t.game);
+    EXPECT_EQ(t.game.input.PauseKeyFrames, 0);
+    t.platform.keysDown[7] = true;
+    PollKeyboard(t.game);
+    EXPECT_EQ(t.game.input.PauseKeyFrames, 1);
+}
+
+TEST(Paths, GamePathsResolveBelowResFolder) {
+    TestGame t("/tmp/r");
+    EXPECT_EQ(ResolveGamePath(t.game, "res\\saves\\groar.dat"), "/tmp/r/saves/groar.dat");
+    EXPECT_EQ(ResolveGamePath(t.game, "res\\Levelz\\lvl0010.lvl"), "/tmp/r/Levelz/lvl0010.lvl");
+}
+
+}  // namespace

@@ -1,0 +1,51 @@
+#include "platform/headless/runner.h"
+
+#include <gtest/gtest.h>
+
+#include "shell/encoding.h"
+
+namespace {
+
+TEST(InputScript, ClickAndKeyExpandToPressAndRelease) {
+    std::vector<ScriptEvent> events;
+    std::string error;
+    ASSERT_TRUE(ParseInputScript("# comment\n5 click\n5 move 10 20\n3 key escape\n7 text Grüße x\n",
+                                 events, error))
+        << error;
+    ASSERT_EQ(events.size(), 6u);
+    EXPECT_EQ(events[0].tick, 3);
+    EXPECT_EQ(events[0].kind, "keydown");
+    EXPECT_EQ(events[1].tick, 4);
+    EXPECT_EQ(events[1].kind, "keyup");
+    EXPECT_EQ(events[2].kind, "down");
+    EXPECT_EQ(events[3].kind, "move");  // file order within tick 5
+    EXPECT_EQ(events[4].tick, 6);
+    EXPECT_EQ(events[4].kind, "up");
+    EXPECT_EQ(events[5].arg, "Grüße x");
+}
+
+class BadScript : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(BadScript, RejectedWithLineNumber) {
+    std::vector<ScriptEvent> events;
+    std::string error;
+    EXPECT_FALSE(ParseInputScript(std::string("1 move 1 2\n") + GetParam(), events, error));
+    EXPECT_EQ(error.rfind("line 2:", 0), 0u) << error;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, BadScript,
+                         ::testing::Values("0 down", "x down", "3 jump", "3 key f1", "3 move 1",
+                                           "3 focus 2", "-4 up"));
+
+TEST(Encoding, Cp1252RoundTripOfGermanTextAndEuro) {
+    const std::string utf8 = "Zurück Größe €5 ß";
+    const std::string cp = Utf8ToCp1252(utf8);
+    EXPECT_EQ(cp.size(), 17u);
+    EXPECT_EQ(static_cast<unsigned char>(cp[3]), 0xFC);
+    EXPECT_EQ(static_cast<unsigned char>(cp[13]), 0x80);
+    EXPECT_EQ(Cp1252ToUtf8(cp), utf8);
+    EXPECT_EQ(Utf8ToCp1252("\xE2\x82"), "??");  // truncated sequence
+    EXPECT_EQ(Utf8ToCp1252("日"), "?");
+}
+
+}  // namespace
