@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "presentation/render_game.h"
+#include "presentation/render_game.h"
 #include "shell/game.h"
 
 void DrawClipped(Game& game, int bitmap, int sx, int sy, int w, int h, int cx, int cy, bool keyed,
@@ -92,6 +93,7 @@ void RenderFrame(Game& game) {
         DrawFullScreen(game, kBmpMenuBackground);
     }
     if (screen == kScreenHelp) DrawFullScreen(game, kBmpHelpBackground);
+    if (screen == kScreenGame) RenderGameScreen(game);
     if (screen == kScreenGame) RenderGameScreen(game);
     DrawTextQueue(game);
     if (PointerVisible(game)) {

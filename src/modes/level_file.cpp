@@ -1,0 +1,78 @@
+#include "modes/level_file.h"
+
+#include <cstdint>
+#include <fstream>
+
+#include "playfield/tables.h"
+#include "shell/game.h"
+#include "shell/paths.h"
+
+namespace {
+
+std::int32_t LittleEndian32(const unsigned char* b) {
+    const std::uint32_t v =
+        static_cast<std::uint32_t>(b[0]) | static_cast<std::uint32_t>(b[1]) << 8 |
+        static_cast<std::uint32_t>(b[2]) << 16 | static_cast<std::uint32_t>(b[3]) << 24;
+    return static_cast<std::int32_t>(v);
+}
+
+// Cell codes of Puzzle files.
+constexpr int kCellAnchor = 9;
+constexpr int kCellAnchorOld = 8;
+
+}  // namespace
+
+bool LoadLevelRecords(const std::string& path, LevelRecords& records) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    unsigned char bytes[kLevelRecords * kLevelRecordBytes];
+    in.read(reinterpret_cast<char*>(bytes), sizeof bytes);
+    if (in.gcount() != static_cast<std::streamsize>(sizeof bytes)) return false;
+    for (int k = 0; k < kLevelRecords; ++k) {
+        records.cell[k] = LittleEndian32(bytes + k * kLevelRecordBytes);
+        records.extra[k] = LittleEndian32(bytes + k * kLevelRecordBytes + 4);
+    }
+    return true;
+}
+
+void StoreLevelRecords(Game& game, const LevelRecords& records) {
+    LevelState& lv = game.level;
+    for (int k = 1; k < kLevelRecords; ++k) {
+        lv.LevelCell[k] = -1;
+        lv.LevelCellExtra[k] = -1;
+    }
+    for (int k = 0; k < kLevelRecords; ++k) {
+        lv.LevelCell[k] = records.cell[k];
+        lv.LevelCellExtra[k] = records.extra[k];
+    }
+}
+
+bool ReadLevelFile(Game& game, const std::string& gamePath) {
+    LevelRecords records;
+    if (!LoadLevelRecords(ResolveGamePath(game, gamePath), records)) return false;
+    StoreLevelRecords(game, records);
+    return true;
+}
+
+std::string PuzzleLevelPath(int level) {
+    return "res\\Levelz\\lvl00" + std::to_string(level) + ".lvl";
+}
+
+std::string PipeLevelPath(int level) {
+    return "res\\Levelz\\pipelev" + std::to_string(level) + ".lvl";
+}
+
+void BuildPuzzleField(Game& game) {
+    RemoveStone(game, kRemoveAll);
+    const int centre = game.play.FieldCentreX;
+    for (int i = -4; i <= 5; ++i) AddStone(game, centre - 30 + 60 * i, 0, kAnchorColour, 0);
+    game.stones.StoneCount = 200;
+    LevelState& lv = game.level;
+    LatticeWalk walk(centre, 0);
+    for (int k = 0; k <= 200; ++k) {
+        walk.Next();
+        if (k < 10 || lv.LevelCell[k] < 0 || game.play.LevelNumber < 1) continue;
+        if (lv.LevelCell[k] == kCellAnchorOld) lv.LevelCell[k] = kCellAnchor;
+        AddStone(game, walk.X(), walk.Y(), lv.LevelCell[k] + 1, lv.LevelCellExtra[k]);
+    }
+}

@@ -1,0 +1,174 @@
+#include "modes/level_start.h"
+
+#include <string>
+
+#include "menus/buttons.h"
+#include "menus/transitions.h"
+#include "modes/endless.h"
+#include "modes/level_file.h"
+#include "platform/platform.h"
+#include "playfield/extras.h"
+#include "playfield/tables.h"
+#include "presentation/music.h"
+#include "shell/game.h"
+#include "shell/paths.h"
+
+namespace {
+
+const char* TuneOf(int mode) {
+    switch (mode) {
+        case kModeEndless:
+            return "res\\Musik\\sr06.mp3";
+        case kModePipe:
+            return "res\\Musik\\sr02.mp3";
+        default:
+            return "res\\Musik\\vi02.mp3";
+    }
+}
+
+// The level file of a mode that reads one; empty for Endless.
+std::string LevelPathOf(int mode, int level) {
+    if (mode == kModePuzzle) return PuzzleLevelPath(level);
+    if (mode == kModePipe) return PipeLevelPath(level);
+    return {};
+}
+
+// A level that cannot be read: the player is told which file is missing and goes to the main
+// menu. Nothing of the game in memory has been touched; a game that was running can be resumed
+// (and the level start tried again) or saved from there.
+void LevelFileMissing(Game& game, const std::string& gamePath) {
+    std::string shown = gamePath;
+    for (char& c : shown) {
+        if (c == '\\') c = '/';
+    }
+    const bool german = game.shell.Language == 1;
+    game.platform->ShowMessage(
+        german ? "Die Leveldatei \"" + shown +
+                     "\" fehlt oder ist beschädigt. Das Level kann nicht gestartet werden."
+               : "The level file \"" + shown +
+                     "\" is missing or damaged. The level cannot be started.");
+    const bool fromGame = game.shell.ScreenId == kScreenGame;
+    if (fromGame) game.shell.GameInProgress = 2;
+    // From the game the menu tune comes back; from a menu it is already playing.
+    ShowMainMenu(game, fromGame ? kRestartMusic : 0);
+}
+
+void SetUpPanelButtons(Game& game) {
+    ClearButtons(game);
+    for (int i = 1; i <= kButtonSlots; ++i) game.buttons.ButtonState[i] = 0;
+    const int ys[4] = {396, 443, 490, 535};
+    for (int i = 0; i < 4; ++i) SetButton(game, i + 1, 788, ys[i], 80, 25);
+}
+
+}  // namespace
+
+int LastLevelOf(int mode) {
+    if (mode == kModePuzzle) return 50;
+    if (mode == kModePipe) return 26;
+    return 0;
+}
+
+bool StartLevel(Game& game, int level, int mode, int lap, int music) {
+    PlayfieldState& p = game.play;
+    LevelState& lv = game.level;
+    CannonState& c = game.cannon;
+    const bool resume = level == kResumeGame && mode == kResumeGame;
+    const bool loaded = level == kLoadedGame && mode == kLoadedGame;
+    if (loaded) {
+        level = lv.LoadedLevel;
+        mode = lv.LoadedMode;
+        lap = lv.LoadedLap;
+    }
+
+    // Read the level before anything changes, so a missing file leaves the game as it was.
+    LevelRecords records;
+    const std::string levelPath = resume ? std::string() : LevelPathOf(mode, level);
+    if (!levelPath.empty() && !LoadLevelRecords(ResolveGamePath(game, levelPath), records)) {
+        LevelFileMissing(game, levelPath);
+        return false;
+    }
+
+    p.ShakeFrames = 0;
+    game.shell.GameInProgress = 1;
+    p.PauseState = -1;
+    game.input.PauseKeyFrames = 0;
+    if (loaded) {
+        p.Score = lv.LoadedScore;
+        p.ShownScore = lv.LoadedScore;
+        p.TimeLeft = lv.LoadedTime;
+    }
+    if (!resume) {
+        p.StonesLeft = 0;
+        p.GameMode = mode;
+        p.LevelNumber = level;
+        p.LapNumber = lap;
+        RemoveEffect(game, kRemoveAll);
+        RemoveStone(game, kRemoveAll);
+        RemoveExtra(game, kRemoveAll);
+        RemoveFloatingText(game, kRemoveAll);
+        p.DoubleFrames = 0;
+        p.FlashFrames = 0;
+    }
+    if (music == kRestartMusic) StartTune(game, TuneOf(p.GameMode));
+    game.floatingTexts.TextCursor = 0;
+    game.input.MouseButtonDown = 0;
+    game.input.FireKey = 0;
+
+    if (!resume) {
+        p.TimeUpTimer = 0;
+        p.TimeUp = 0;
+        p.LevelCleared = 0;
+        p.ClearedTimer = 0;
+        game.menus.NewHighscore = 0;
+        p.EndlessOffset = 0;
+        game.stones.StoneCursor = 0;
+        game.effects.EffectCursor = 0;
+        game.floatingTexts.TextCursor = 0;
+        if (level == 1 && lap == 1) {
+            p.ShownScore = 0;
+            p.Score = 0;
+            p.TimeLeft = 500;
+            lv.LevelStartTime = 500;
+            lv.LevelStartScore = 0;
+        }
+        switch (mode) {
+            case kModeEndless:
+                p.FieldCentreX = 326;
+                GenerateEndlessField(game, p.LevelNumber);
+                break;
+            case kModePuzzle:
+                p.FieldCentreX = 326;
+                StoreLevelRecords(game, records);
+                BuildPuzzleField(game);
+                break;
+            case kModePipe:
+                // The pipe pieces, barrels, water and stock come with the Pipe mode; until then
+                // the level's file is read and a Pipe level gets its full time bar.
+                p.FieldCentreX = 335;
+                StoreLevelRecords(game, records);
+                p.TimeLeft = 1000;
+                break;
+            default:
+                break;
+        }
+        c.CannonX = 350;
+        c.CannonY = 526;
+        c.CannonLoad = 8;
+        c.CannonXf = 400.0;
+    }
+
+    SetUpPanelButtons(game);
+    c.KeyStepRight = 0;
+    c.KeyStepLeft = 0;
+    c.NothingFlying = 1;
+    p.GroupSize = 0;
+    c.LoadedStone = 0;
+    c.NeedReload = 1;
+    c.LoadStepFrames = 0;
+    c.NextColour = game.rng.Range(1, 9);
+    lv.LevelStartTime = p.TimeLeft;
+    p.ShownScore = p.Score;
+    lv.LevelStartScore = p.ShownScore;
+    game.shell.ScreenId = kScreenGame;
+    return true;
+}

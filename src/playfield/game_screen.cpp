@@ -1,0 +1,295 @@
+#include "playfield/game_screen.h"
+
+#include <cmath>
+#include <string>
+
+#include "menus/buttons.h"
+#include "menus/transitions.h"
+#include "modes/level_start.h"
+#include "playfield/cannon.h"
+#include "playfield/extras.h"
+#include "playfield/tables.h"
+#include "presentation/text.h"
+#include "shell/game.h"
+#include "shell/mathutil.h"
+
+namespace {
+
+// Side panel buttons.
+constexpr int kButtonTip = 1;
+constexpr int kButtonPause = 2;
+constexpr int kButtonEnd = 3;
+constexpr int kButtonMusic = 4;
+
+constexpr int kClearedStart = 300;
+constexpr int kTimeUpStart = 200;
+
+const std::string& Pick(const Game& game, const std::string& german, const std::string& english) {
+    return game.shell.Language == 2 ? english : german;
+}
+
+bool CarriesExtra(const Game& game, int slot) {
+    const int extra = game.stones.StoneExtra[slot];
+    return extra >= kExtraClock && extra <= kExtraFlash;
+}
+
+// Ticks per unit of time drained: 4 in the first lap, one less in each later lap, 1 from lap 4.
+int DrainDivisor(int lap) {
+    if (lap < 2) return 4;
+    if (lap == 2) return 3;
+    if (lap == 3) return 2;
+    return 1;
+}
+
+void DrainTime(Game& game) {
+    PlayfieldState& p = game.play;
+    const int d = DrainDivisor(p.LapNumber);
+    const int frame = game.shell.FrameCounter;
+    if (p.GameMode == kModePipe) {
+        // Pipe never runs out here: an empty bar starts the water instead.
+        if (frame % (3 * d) == 0 && p.TimeLeft > 0) --p.TimeLeft;
+        return;
+    }
+    if (frame % d != 0) return;
+    if (p.TimeLeft > 0) {
+        --p.TimeLeft;
+    } else {
+        p.TimeUp = 1;
+        p.TimeUpTimer = kTimeUpStart;
+    }
+}
+
+void DrawCentred(Game& game, int y, const std::string& text, int colour) {
+    DrawText(game, game.play.FieldCentreX, y, kAlignCentre, text, colour);
+}
+
+void BonusLine(Game& game) {
+    const int percent = game.play.TimeLeft / 10;
+    const std::string p = std::to_string(percent);
+    const std::string b = std::to_string(percent * 10);
+    DrawCentred(game, 270,
+                Pick(game, "Zeit: Noch " + p + " Prozent x 10 = " + b + " Punkte",
+                     "Time remaining: " + p + " Percent x 10 = " + b + " Points"),
+                2);
+}
+
+// The messages after a cleared field; the next level starts when the timer runs out.
+void LevelEndSequence(Game& game) {
+    PlayfieldState& p = game.play;
+    const int t = p.ClearedTimer;
+    const int n = p.LevelNumber;
+    const int bonus = (p.TimeLeft / 10) * 10;
+    const std::string next = std::to_string(n + 1);
+    if (p.GameMode == kModePipe) {
+        // The Pipe mode shows its own messages.
+        if (t == 0) {
+            if (n >= LastLevelOf(kModePipe)) {
+                StartLevel(game, 1, kModePipe, p.LapNumber + 1, 0);
+            } else {
+                StartLevel(game, n + 1, kModePipe, p.LapNumber, 0);
+            }
+        }
+        return;
+    }
+    const bool lastPuzzle = p.GameMode == kModePuzzle && n >= LastLevelOf(kModePuzzle);
+    if (lastPuzzle) {
+        if (t < 300)
+            DrawCentred(game, 240, Pick(game, "Letztes Puzzle gelöst!", "Last Puzzle cleared!"), 1);
+        if (t < 240) BonusLine(game);
+        if (t == 240) p.Score += bonus;
+        if (t < 180) {
+            DrawCentred(
+                game, 330,
+                Pick(game, "Du beginnst wieder bei Level 1", "Game starts again at Level 1"), 2);
+        }
+        if (t < 120) {
+            DrawCentred(game, 370,
+                        Pick(game, "Die Zeit läuft nun schneller ab.", "Time moves faster now."),
+                        2);
+        }
+        if (t == 0) StartLevel(game, 1, kModePuzzle, p.LapNumber + 1, 0);
+        return;
+    }
+    const bool endless = p.GameMode == kModeEndless;
+    if (t < 300) {
+        DrawCentred(game, 240,
+                    endless ? Pick(game, "Set geleert!", "Set cleared!")
+                            : Pick(game, "Puzzle gelöst!", "Puzzle cleared!"),
+                    1);
+    }
+    if (t < 220) BonusLine(game);
+    if (t == 220) p.Score += bonus;
+    if (t < 120) {
+        DrawCentred(game, 330,
+                    endless ? Pick(game, "Erstelle Set " + next, "Create set " + next)
+                            : Pick(game, "Versuche Level " + next, "Try Level " + next),
+                    2);
+    }
+    if (t == 0) StartLevel(game, n + 1, p.GameMode, p.LapNumber, 0);
+}
+
+// The messages after the time ran out; fire leads to the highscore check.
+void GameOverSequence(Game& game) {
+    const PlayfieldState& p = game.play;
+    const int t = p.TimeUpTimer;
+    const std::string s = std::to_string(p.ShownScore);
+    if (t < 300) DrawCentred(game, 240, Pick(game, "Zeit abgelaufen!", "Time out!"), 1);
+    if (t < 220) {
+        DrawCentred(game, 270,
+                    Pick(game, "Spiel beendet mit " + s + " Punkten",
+                         "Game finished with " + s + " Points"),
+                    2);
+    }
+    if (t < 100) {
+        DrawCentred(game, 330, Pick(game, "Bitte Feuer drücken um ins", "Please press fire for"),
+                    2);
+        DrawCentred(game, 350, Pick(game, "Menue zu gelangen.", "menue"), 2);
+    }
+    if (t < 70 && (game.input.MouseButtonDown == 1 || game.input.FireKey == 1)) {
+        GameOver(game, p.ShownScore);
+    }
+}
+
+void DrawLevelLabel(Game& game) {
+    const PlayfieldState& p = game.play;
+    const std::string n = std::to_string(p.LevelNumber);
+    if (p.GameMode == kModeEndless) {
+        DrawText(game, 728, 26, kAlignCentre, "Set " + n, 5);
+    } else if (p.LevelNumber >= 10) {
+        DrawText(game, 773, 26, kAlignRight, "Lev. " + n, 5);
+    } else {
+        DrawText(game, 776, 26, kAlignRight, "Level " + n, 5);
+    }
+}
+
+void DrawPanelLabels(Game& game) {
+    const bool pipe = game.play.GameMode == kModePipe;
+    const bool paused = game.play.PauseState != -1;
+    const std::string labels[5] = {
+        "",
+        pipe ? Pick(game, "Los!", "Run!") : Pick(game, "Tipp", "Tip"),
+        paused ? "Play" : "Stop",
+        Pick(game, "Ende", "End"),
+        game.shell.MusicOn == 1 ? "{" : "}",
+    };
+    const ButtonTable& b = game.buttons;
+    for (int i = kButtonTip; i <= kButtonMusic; ++i) {
+        DrawText(game, b.ButtonX[i], b.ButtonY[i], kAlignRight, labels[i],
+                 b.ButtonState[i] != 0 ? 4 : 2);
+    }
+}
+
+void ToggleMusic(Game& game) {
+    ShellState& sh = game.shell;
+    if (sh.MusicOn == -1) {
+        sh.MusicOn = 1;
+        sh.SoundOn = 1;
+        sh.MusicVolumeTarget = sh.MusicVolumeSetting;
+    } else {
+        sh.MusicOn = -1;
+        sh.SoundOn = 0;
+        sh.MusicVolumeTarget = 0;
+    }
+}
+
+// Every stone that carries an extra sends out five sparkles.
+void ShowHint(Game& game) {
+    const StoneTable& st = game.stones;
+    for (int s = 1; s <= st.StoneCount; ++s) {
+        if (st.StoneState[s] <= 0 || !CarriesExtra(game, s)) continue;
+        for (int i = 0; i < 5; ++i) {
+            AddEffect(game, st.StoneX[s], st.StoneY[s], kEffectSparkle, game.rng.Range(1, 7));
+        }
+    }
+}
+
+}  // namespace
+
+void GameScreen(Game& game) {
+    PlayfieldState& p = game.play;
+    UpdateButtons(game);
+    if (game.input.PauseKeyFrames == 1) p.PauseState = -p.PauseState;
+    if (p.PauseState == -1) {
+        GameStep(game);
+    } else {
+        const double f = game.shell.FrameCounter;
+        DrawText(game, RoundHalfEven(p.FieldCentreX + 130 * std::cos(f / 300)),
+                 RoundHalfEven(270 + 150 * std::sin(f / 150)), kAlignCentre, "Pause", 1);
+    }
+    if (p.LevelCleared != 0 || p.TimeUp != 0) return;
+    if (game.input.KeyEscape == 1 || game.buttons.MenuSelection == kButtonEnd) {
+        game.input.KeyEscape = 0;
+        game.shell.GameInProgress = 2;
+        ShowMainMenu(game, kRestartMusic);
+    }
+    DrawPanelLabels(game);
+    const int selected = game.buttons.MenuSelection;
+    if (selected == kButtonMusic) ToggleMusic(game);
+    if (selected == kButtonPause) p.PauseState = -p.PauseState;
+    if (selected == kButtonTip) {
+        if (p.GameMode == kModePipe) {
+            if (p.PauseState == -1) p.TimeLeft = 0;
+        } else {
+            ShowHint(game);
+        }
+    }
+}
+
+void GameStep(Game& game) {
+    PlayfieldState& p = game.play;
+    game.effects.EffectCursor = 0;
+    game.extras.ExtraCursor = 0;
+    game.stones.StoneCursor = 0;
+    game.floatingTexts.TextCursor = 0;
+    EffectStep(game);
+    FloatingTextStep(game);
+    if (p.LevelCleared == 0 && p.TimeUp == 0) {
+        if (p.DoubleFrames > 0) --p.DoubleFrames;
+        if (p.FlashFrames > 0) --p.FlashFrames;
+        CannonStep(game);
+        DrainTime(game);
+    }
+    if (p.LevelCleared == 1) {
+        if (p.ClearedTimer > 0) --p.ClearedTimer;
+        LevelEndSequence(game);
+    }
+    if (p.TimeUp == 1) {
+        if (p.TimeUpTimer > 0) --p.TimeUpTimer;
+        GameOverSequence(game);
+    }
+    if (p.Score > p.ShownScore) p.ShownScore += 10;
+    if (p.ShownScore + 1000 < p.Score) p.ShownScore += 500;
+    DrawLevelLabel(game);
+    DrawText(game, 778, 78, kAlignRight, std::to_string(p.ShownScore), 2);
+}
+
+void AddPoints(Game& game, int x, int y, int amount) {
+    PlayfieldState& p = game.play;
+    const int a = p.DoubleFrames > 0 ? amount * 2 : amount;
+    p.Score += a;
+    if (p.GameMode != kModePipe || amount == 1000) AddFloatingText(game, x, y, std::to_string(a));
+}
+
+void GameOver(Game& game, int score) {
+    RemoveStone(game, kRemoveAll);
+    RemoveExtra(game, kRemoveAll);
+    MenuState& m = game.menus;
+    const int table = game.play.GameMode;
+    if (table < 1 || table > kHighscoreTables) {
+        ShowMainMenu(game, kRestartMusic);
+        return;
+    }
+    m.NewHighscore = score > m.HighscoreScore[table][kHighscorePlaces] ? 1 : 0;
+    m.EntryRank = 0;
+    for (int r = 1; r <= kHighscorePlaces; ++r) {
+        if (score > m.HighscoreScore[table][r]) {
+            m.EntryRank = r;
+            break;
+        }
+    }
+    if (m.NewHighscore == 1) {
+        InsertHighscore(game, table, kRestartMusic, score);
+    } else {
+        ShowMainMenu(game, kRestartMusic);
+    }
+}

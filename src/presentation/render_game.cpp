@@ -1,0 +1,117 @@
+#include "presentation/render_game.h"
+
+#include "playfield/extras.h"
+#include "playfield/tables.h"
+#include "presentation/bitmaps.h"
+#include "presentation/render.h"
+#include "shell/game.h"
+#include "shell/mathutil.h"
+
+namespace {
+
+void DrawPart(Game& game, int bitmap, const Rect& src, int x, int y, bool keyed) {
+    DrawRect(game.backBuffer, x, y, src, keyed, game.bitmaps[bitmap]);
+}
+
+void DrawStones(Game& game) {
+    const StoneTable& st = game.stones;
+    for (int s = 1; s <= st.StoneCount; ++s) {
+        if (st.StoneState[s] <= 0) continue;
+        DrawStone(game, kBmpStones, st.StoneX[s], st.StoneY[s], st.StoneLook[s], st.StoneColour[s]);
+    }
+}
+
+// Pipe pieces in the field; the piece column, the barrels and the tap come with the Pipe mode.
+void DrawPipePieces(Game& game) {
+    const StoneTable& st = game.stones;
+    for (int s = 1; s <= st.StoneCount; ++s) {
+        if (st.StoneState[s] <= 0 || st.StoneColour[s] == 7) continue;
+        int row = st.StoneColour[s];
+        if (st.StonePreset[s] != 0 && row == 1) row = 11;
+        if (st.StonePreset[s] != 0 && row == 2) row = 12;
+        const int bitmap = st.StoneFilled[s] != 0 ? kBmpPipesFull : kBmpPipes;
+        DrawStone(game, bitmap, st.StoneX[s], st.StoneY[s], st.StoneLook[s], row);
+    }
+}
+
+void DrawExtras(Game& game) {
+    const ExtrasTable& e = game.extras;
+    for (int i = 1; i <= kMaxExtras; ++i) {
+        if (e.ExtraType[i] <= 0) continue;
+        if (e.ExtraType[i] == kExtraX2) {
+            DrawEffectSprite(game, ExtraIcon(kExtraX2), e.ExtraX[i], e.ExtraY[i], 255,
+                             e.ExtraFrame[i], e.ExtraH[i], e.ExtraW[i]);
+        } else {
+            DrawExtra(game, i);
+        }
+    }
+}
+
+void DrawIndicators(Game& game) {
+    if (game.play.DoubleFrames > 0)
+        DrawPart(game, kBmpIndicators, Rect{10, 10, 59, 60}, 689, 207, false);
+    if (game.play.FlashFrames > 0)
+        DrawPart(game, kBmpIndicators, Rect{45, 77, 98, 132}, 724, 274, false);
+}
+
+void DrawCannon(Game& game) {
+    const CannonState& c = game.cannon;
+    const int wheelFrame = 7 - c.CannonX % 8;
+    DrawCell(game, kBmpWheel, c.CannonX - 50, c.CannonY - 12, wheelFrame, 31, 31);
+    DrawCell(game, kBmpWheel, c.CannonX + 50, c.CannonY - 12, wheelFrame, 31, 31);
+    DrawCell(game, kBmpCannon, c.CannonX, c.CannonY, c.CannonLoad - 1, 107, 113);
+}
+
+void DrawEffects(Game& game) {
+    const EffectTable& e = game.effects;
+    for (int i = 1; i <= kMaxEffects; ++i) {
+        const int kind = e.EffectKind[i];
+        if (kind == 0) continue;
+        if (kind == 2) {
+            DrawDebris(game, i);
+        } else if (kind == 1 || (kind >= 3 && kind <= 9)) {
+            DrawEffectSprite(game, EffectPicture(kind), e.EffectX[i], e.EffectY[i], 255,
+                             e.EffectFrame[i], e.EffectH[i], e.EffectW[i]);
+        }
+    }
+}
+
+void DrawAimMarker(Game& game) {
+    const PlayfieldState& p = game.play;
+    const int mx = game.input.MouseX;
+    if (p.LevelCleared != 0 || p.TimeUp != 0 || mx >= 635) return;
+    if (p.GameMode == kModePipe && mx < 121) return;
+    const int f = (game.shell.FrameCounter / 4) % 32;
+    DrawPart(game, kBmpAimMarker, Rect{19 * f, 0, 19 * f + 19, 80}, game.cannon.AimX - 9,
+             game.cannon.AimY, true);
+}
+
+}  // namespace
+
+int TimeCoverRows(int timeLeft) {
+    return RoundHalfEven((1000 - timeLeft) * 0.273);
+}
+
+void DrawExtra(Game& game, int slot) {
+    const ExtrasTable& e = game.extras;
+    const int w = e.ExtraW[slot];
+    const int h = e.ExtraH[slot];
+    DrawClipped(game, ExtraIcon(e.ExtraType[slot]), (e.ExtraFrame[slot] - 1) * w,
+                (e.ExtraColour[slot] - 1) * h, w, h, e.ExtraX[slot], e.ExtraY[slot], true);
+}
+
+void RenderGameScreen(Game& game) {
+    const int mode = game.play.GameMode;
+    DrawCell(game, mode == kModePipe ? kBmpPipeBackground : kBmpGameBackground, 400, 300, 0, 600,
+             800);
+    DrawPart(game, kBmpTimeCover, Rect{0, 0, 35, TimeCoverRows(game.play.TimeLeft)}, 656, 295,
+             false);
+    if (mode == kModeEndless || mode == kModePuzzle) DrawStones(game);
+    if (mode == kModePipe) DrawPipePieces(game);
+    DrawExtras(game);
+    DrawIndicators(game);
+    DrawCannon(game);
+    DrawEffects(game);
+    DrawPart(game, kBmpCornerPiece, Rect{0, 0, 60, 119}, 581, 0, true);
+    DrawAimMarker(game);
+}
