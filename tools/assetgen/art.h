@@ -41,6 +41,11 @@ void StarPath(cairo_t* cr, double cx, double cy, double outer, double inner, int
 // A jewel-cut diamond stone of the given colour (1..9, 10 anchor) centred in a cell of
 // size x size; withMount draws the bracket of a stone hanging from an anchor.
 void PaintStone(cairo_t* cr, double cx, double cy, double size, int colour, bool withMount);
+// Half diagonal of a stone in a cell of the given size: the cell keeps its first and last
+// pixel rows free for the key colour.
+double StoneRadius(double size);
+// The bracket of a stone (or pipe piece) of half diagonal R hanging from an anchor up left.
+void PaintMount(cairo_t* cr, double cx, double cy, double R);
 // The small symbol that tells a stone colour apart without colour vision.
 void PaintColourSymbol(cairo_t* cr, int colour, double cx, double cy, double size);
 

@@ -633,7 +633,7 @@ void Splash(cairo_t* cr) {
             PaintStone(cr, 200 + i * 40, 200 + j * 40, 60, 1 + (colour++ % 9), false);
         }
     }
-    TitleText(cr, 200, 222, 56, "Rhombulus 2");
+    TitleText(cr, 200, 218, 46, "Rhombulus 2");
 }
 
 // Text colour textures: vertical gradients over the 19 glyph rows with a bright band.

@@ -131,8 +131,10 @@ void AnchorBody(cairo_t* cr, double cx, double cy, double R) {
     }
 }
 
+}  // namespace
+
 // A steel clamp on the stone's upper-left edge that reaches into the gap towards the anchor.
-void Mount(cairo_t* cr, double cx, double cy, double R) {
+void PaintMount(cairo_t* cr, double cx, double cy, double R) {
     const double ex = cx - R / 2, ey = cy - R / 2;  // midpoint of the upper-left edge
     const double u = R / 27.0;
     cairo_save(cr);
@@ -159,8 +161,6 @@ void Mount(cairo_t* cr, double cx, double cy, double R) {
     }
     cairo_restore(cr);
 }
-
-}  // namespace
 
 Colour StoneColour(int colour) {
     if (colour < 1 || colour > 10) return kStoneColours[0];
@@ -218,9 +218,12 @@ void PaintColourSymbol(cairo_t* cr, int colour, double cx, double cy, double s) 
     cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
 }
 
+double StoneRadius(double size) {
+    return size / 2 - 3.3;
+}
+
 void PaintStone(cairo_t* cr, double cx, double cy, double size, int colour, bool withMount) {
-    // Half diagonal: the cell leaves its first and last pixel rows free for the key colour.
-    const double R = size / 2 - 3.3;
+    const double R = StoneRadius(size);
     const double r = R * 0.56;
     // Shadow and dark rim.
     SetColour(cr, {0.04, 0.03, 0.08}, 0.9);
@@ -252,7 +255,7 @@ void PaintStone(cairo_t* cr, double cx, double cy, double size, int colour, bool
     cairo_move_to(cr, cx - R * 0.82, cy - R * 0.08);
     cairo_line_to(cr, cx - R * 0.12, cy - R * 0.78);
     cairo_stroke(cr);
-    if (withMount) Mount(cr, cx, cy, R);
+    if (withMount) PaintMount(cr, cx, cy, R);
 }
 
 bool PaintStonePicture(std::string_view name, cairo_t* cr, const PictureSpec& spec) {
