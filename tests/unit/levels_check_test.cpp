@@ -1,0 +1,175 @@
+// The level checker: what makes a level unfit to ship, and the shipped set passing it.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "level.h"
+
+using namespace levels;
+
+namespace {
+
+struct Put {
+    int row, column;
+    char what;  // '1'..'8' colour, '#' anchor, or an extra letter put on the cell
+};
+
+Level Make(const std::vector<Put>& puts) {
+    Level level;
+    for (int k = 0; k < kFirstFieldCell; ++k) level.records[k].cell = kCeilingCode;
+    for (const Put& p : puts) {
+        LevelRecord& r = level.records[CellIndex(p.row, p.column)];
+        if (p.what >= '1' && p.what <= '8')
+            r.cell = p.what - '1';
+        else if (p.what == '#')
+            r.cell = kAnchorCode;
+        else
+            r.extra = std::string_view(".cbparxf").find(p.what);
+    }
+    return level;
+}
+
+// A chain hanging tip to tip in one column, from the row below the ceiling down to row `last`.
+std::vector<Put> Chain(int column, int last, bool oddRows) {
+    std::vector<Put> puts;
+    for (int row = oddRows ? 1 : 2; row <= last; row += 2) puts.push_back({row, column, '1'});
+    return puts;
+}
+
+std::string AllMessages(const std::vector<Problem>& problems) {
+    std::string s;
+    for (const Problem& p : problems) s += p.message + "\n";
+    return s;
+}
+
+struct Crafted {
+    const char* what;
+    std::vector<Put> puts;
+    const char* expect;  // nullptr: the level passes
+};
+
+void PrintTo(const Crafted& c, std::ostream* os) {
+    *os << c.what;
+}
+
+}  // namespace
+
+class CraftedCheck : public ::testing::TestWithParam<Crafted> {};
+
+TEST_P(CraftedCheck, FindsWhatIsWrong) {
+    const Crafted& c = GetParam();
+    std::vector<Problem> problems = CheckLevel(Make(c.puts));
+    if (!c.expect) {
+        EXPECT_TRUE(problems.empty()) << c.what << ":\n" << AllMessages(problems);
+    } else {
+        EXPECT_NE(AllMessages(problems).find(c.expect), std::string::npos) << c.what << ":\n"
+                                                                           << AllMessages(problems);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, CraftedCheck,
+    ::testing::Values(
+        Crafted{"top row hangs from the ceiling", {{1, 4, '1'}, {1, 5, '1'}}, nullptr},
+        Crafted{"stone with nothing above floats", {{3, 4, '1'}}, "floats away"},
+        Crafted{"tip to tip under a stone holds", {{1, 4, '2'}, {3, 4, '1'}}, nullptr},
+        Crafted{"held only by a floating stone",
+                {{3, 4, '1'}, {4, 5, '1'}},
+                "row 4 column 5: stone of colour 1 floats away"},
+        Crafted{"hanging from an anchor in the field",
+                {{6, 4, '#'}, {7, 4, '1'}, {8, 4, '2'}},
+                nullptr},
+        Crafted{"chain down to row 14 is fine", Chain(4, 14, false), nullptr},
+        Crafted{"chain down to row 15 crosses the line", Chain(4, 15, true),
+                "row 15 column 4: stone at y 450 is below the bottom line 440"},
+        Crafted{"anchor below the line", {{1, 4, '1'}, {16, 3, '#'}}, "below the bottom line"},
+        Crafted{"extra on an empty cell", {{1, 4, '1'}, {2, 2, 'b'}}, "needs a coloured stone"},
+        Crafted{"extra on an anchor",
+                {{1, 4, '1'}, {2, 2, '#'}, {2, 2, 'c'}},
+                "needs a coloured stone"},
+        Crafted{"only anchors", {{5, 2, '#'}}, "no coloured stone"},
+        // Anchors right under a stone leave no place for a shot to land beside it.
+        Crafted{"walled in by anchors",
+                {{2, 4, '1'}, {3, 3, '#'}, {3, 4, '#'}},
+                "row 2 column 4: stone of colour 1 can never be cleared"},
+        Crafted{"walled in but joined by colour to a stone that can be reached",
+                {{2, 4, '1'}, {3, 3, '#'}, {3, 4, '#'}, {1, 3, '1'}, {2, 3, '1'}},
+                nullptr},
+        Crafted{"walled in and joined only to other colours",
+                {{2, 4, '1'}, {3, 3, '#'}, {3, 4, '#'}, {1, 3, '2'}, {2, 3, '2'}},
+                "can never be cleared"},
+        // A stone under an anchor shelf is reached from below; one above it is not.
+        Crafted{"shelf shadows the stones above it",
+                {{1, 4, '3'}, {5, 2, '#'}, {5, 3, '#'}, {5, 4, '#'}, {5, 5, '#'}, {5, 6, '#'}},
+                "row 1 column 4: stone of colour 3 can never be cleared"},
+        Crafted{"stone beside the cannon's reach is reached from the inner side",
+                {{2, 0, '1'}},
+                nullptr}),
+    [](const ::testing::TestParamInfo<Crafted>& info) {
+        std::string n = info.param.what;
+        for (char& c : n)
+            if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+        return n;
+    });
+
+TEST(LevelCheck, CodesTheGameDoesNotBuildAreReported) {
+    Level level = Make({{1, 4, '1'}});
+    level.records[CellIndex(2, 3)].cell = 12;
+    level.records[CellIndex(1, 4)].extra = 9;
+    std::string all = AllMessages(CheckLevel(level));
+    EXPECT_NE(all.find("cell code 12"), std::string::npos) << all;
+    EXPECT_NE(all.find("extra 9"), std::string::npos) << all;
+}
+
+TEST(LevelCheck, ProblemsCarryTheSourceLineOfTheirRow) {
+    std::string src =
+        "; name: x\nfield\n|# # # # # # # # # #|\n| . . . . . . . . . |\n"
+        "|. . . . . . . . . .|\n| . . . 4 . . . . . |\n";
+    for (int row = 4; row <= 14; ++row)
+        src += row % 2 ? "| . . . . . . . . . |\n" : "|. . . . . . . . . .|\n";
+    ParseResult p = ParseSource(src);
+    ASSERT_TRUE(p.ok) << p.problem.message;
+    std::vector<Problem> problems = CheckLevel(p.level);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].line, 6);
+}
+
+TEST(LevelSet, DuplicatesAndClashingNumbersAreReported) {
+    Level a = Make({{1, 4, '1'}, {1, 5, '1'}});
+    Level b = a;
+    b.records[3].cell = 5;  // the ceiling records are never built, so this is the same level
+    Level c = Make({{1, 4, '1'}, {1, 5, '2'}});
+    std::vector<std::string> p = CheckSet({{"lv/01.txt", a}, {"lv/02.txt", c}, {"lv/03.txt", b}});
+    ASSERT_EQ(p.size(), 1u);
+    EXPECT_EQ(p[0], "lv/03.txt: same level as lv/01.txt");
+
+    p = CheckSet({{"lv/07.txt", a}, {"lv/7.txt", c}});
+    ASSERT_EQ(p.size(), 1u);
+    EXPECT_NE(p[0].find("level 7 is also lv/07.txt"), std::string::npos) << p[0];
+
+    Level d = c;
+    d.records[CellIndex(1, 5)].extra = 1;  // the same stones with an extra differ
+    EXPECT_TRUE(CheckSet({{"lv/01.txt", c}, {"lv/02.txt", d}}).empty());
+}
+
+TEST(PuzzleLevels, AllFiftyPassEveryCheck) {
+    std::vector<NamedLevel> set;
+    for (int n = 1; n <= 50; ++n) {
+        char name[16];
+        std::snprintf(name, sizeof name, "%02d.txt", n);
+        const std::string path = std::string(RHOMBULUS_SOURCE_DIR) + "/levels/puzzle/" + name;
+        std::ifstream in(path, std::ios::binary);
+        ASSERT_TRUE(in) << path;
+        std::ostringstream s;
+        s << in.rdbuf();
+        ParseResult parsed = ParseSource(s.str());
+        ASSERT_TRUE(parsed.ok) << path << ":" << parsed.problem.line << ": "
+                               << parsed.problem.message;
+        EXPECT_FALSE(parsed.level.name.empty()) << path;
+        for (const Problem& p : CheckLevel(parsed.level))
+            ADD_FAILURE() << path << ":" << p.line << ": " << p.message;
+        set.push_back({path, parsed.level});
+    }
+    for (const std::string& p : CheckSet(set)) ADD_FAILURE() << p;
+}

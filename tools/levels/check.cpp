@@ -1,0 +1,157 @@
+#include <map>
+
+#include "level.h"
+
+namespace levels {
+
+namespace {
+
+constexpr int kCannonReach = 240;  // the cannon fires into columns dx -240..240
+constexpr int kLowestStop = 480;   // the lowest lattice point a shot from y 500 passes
+
+std::string Where(int cell) {
+    return "row " + std::to_string(CellRow(cell)) + " column " + std::to_string(CellColumn(cell));
+}
+
+class Field {
+  public:
+    explicit Field(const Records& records) : records_(records) {}
+    // Code at (dx, y); the ceiling row is anchors whatever the file holds there.
+    int CodeAt(int dx, int y) const {
+        int cell = CellAt(dx, y);
+        if (cell < 0) return kEmptyCode;
+        if (cell < kFirstFieldCell) return kAnchorCode;
+        return records_[cell].cell;
+    }
+    bool AnchorAt(int dx, int y) const { return IsAnchor(CodeAt(dx, y)); }
+
+  private:
+    const Records& records_;
+};
+
+// Can a shot rise in column dx and come to rest at depth y? Only anchors count as obstacles:
+// coloured stones in the way can be cleared first.
+bool ShotCanStop(const Field& f, int dx, int y) {
+    if (dx < -kCannonReach || dx > kCannonReach || y > kLowestStop) return false;
+    if (f.CodeAt(dx, y) != kEmptyCode && !IsColour(f.CodeAt(dx, y))) return false;
+    // Any lower point of the column with an anchor diagonally above or at its tip stops the shot
+    // there first.
+    for (int below = y + 60; below <= kLowestStop; below += 60)
+        if (f.AnchorAt(dx - 30, below - 30) || f.AnchorAt(dx + 30, below - 30) ||
+            f.AnchorAt(dx, below - 60))
+            return false;
+    return true;
+}
+
+}  // namespace
+
+std::vector<Problem> CheckLevel(const Level& level) {
+    std::vector<Problem> problems;
+    const Records& rec = level.records;
+    auto lineOf = [&](int cell) {
+        int row = CellRow(cell);
+        return row <= kMaxSourceRow ? level.rowLine[row] : 0;
+    };
+    auto report = [&](int cell, std::string message) {
+        problems.push_back({lineOf(cell), Where(cell) + ": " + std::move(message)});
+    };
+
+    bool codesOk = true;
+    int colouredStones = 0;
+    for (int k = kFirstFieldCell; k <= kLastBuiltCell; ++k) {
+        const int cell = rec[k].cell, extra = rec[k].extra;
+        if (cell != kEmptyCode && !IsColour(cell) && !IsAnchor(cell)) {
+            report(k, "cell code " + std::to_string(cell) + " is not one the game builds");
+            codesOk = false;
+            continue;
+        }
+        if (extra < 0 || extra > 7) {
+            report(k, "extra " + std::to_string(extra) + " is not one the game knows");
+            codesOk = false;
+        } else if (extra != 0 && !IsColour(cell)) {
+            report(k, "an extra needs a coloured stone to carry it");
+        }
+        if (cell != kEmptyCode && CellY(k) > kBottomLine)
+            report(k, "stone at y " + std::to_string(CellY(k)) + " is below the bottom line " +
+                          std::to_string(kBottomLine));
+        if (IsColour(cell)) ++colouredStones;
+    }
+    if (!codesOk) return problems;
+    if (colouredStones == 0) {
+        problems.push_back({level.rowLine[0], "no coloured stone: the level would end at once"});
+        return problems;
+    }
+
+    const Field field(rec);
+    // Supports always lie higher up, so one pass in cell order settles every stone.
+    std::array<bool, kRecordCount> held{};
+    for (int k = kFirstFieldCell; k <= kLastBuiltCell; ++k) {
+        if (!IsColour(rec[k].cell)) continue;
+        const int dx = CellDx(k), y = CellY(k);
+        for (auto [sx, sy] : {std::pair{dx, y - 60}, {dx - 30, y - 30}, {dx + 30, y - 30}}) {
+            int s = CellAt(sx, sy);
+            if (s < 0) continue;
+            if (s < kFirstFieldCell || IsAnchor(rec[s].cell) || (IsColour(rec[s].cell) && held[s]))
+                held[k] = true;
+        }
+        if (!held[k])
+            report(k, "stone of colour " + std::to_string(rec[k].cell + 1) +
+                          " floats away: nothing above holds it");
+    }
+
+    // A stone can go if a shot can land under it, if it belongs to a same-coloured run that
+    // can go, or if everything holding it can go (then it floats off and lands elsewhere).
+    std::array<bool, kRecordCount> clearable{};
+    for (bool changed = true; changed;) {
+        changed = false;
+        for (int k = kFirstFieldCell; k <= kLastBuiltCell; ++k) {
+            if (!IsColour(rec[k].cell) || clearable[k]) continue;
+            const int dx = CellDx(k), y = CellY(k);
+            bool ok = ShotCanStop(field, dx - 30, y + 30) || ShotCanStop(field, dx + 30, y + 30);
+            for (int ddx : {-30, 30})
+                for (int ddy : {-30, 30}) {
+                    int n = CellAt(dx + ddx, y + ddy);
+                    if (n >= kFirstFieldCell && rec[n].cell == rec[k].cell && clearable[n])
+                        ok = true;
+                }
+            bool allSupportsGo = true;
+            for (auto [sx, sy] : {std::pair{dx, y - 60}, {dx - 30, y - 30}, {dx + 30, y - 30}}) {
+                int s = CellAt(sx, sy);
+                if (s < 0) continue;
+                if (s < kFirstFieldCell || IsAnchor(rec[s].cell) ||
+                    (IsColour(rec[s].cell) && !clearable[s]))
+                    allSupportsGo = false;
+            }
+            if (ok || allSupportsGo) clearable[k] = changed = true;
+        }
+    }
+    for (int k = kFirstFieldCell; k <= kLastBuiltCell; ++k)
+        if (IsColour(rec[k].cell) && held[k] && !clearable[k])
+            report(k, "stone of colour " + std::to_string(rec[k].cell + 1) +
+                          " can never be cleared: anchors close every way to it");
+    return problems;
+}
+
+std::vector<std::string> CheckSet(const std::vector<NamedLevel>& set) {
+    std::vector<std::string> problems;
+    std::map<int, std::string> byNumber;
+    for (size_t i = 0; i < set.size(); ++i) {
+        int number = SourceNumber(set[i].path);
+        if (number > 0) {
+            auto [it, fresh] = byNumber.emplace(number, set[i].path);
+            if (!fresh)
+                problems.push_back(set[i].path + ": level " + std::to_string(number) + " is also " +
+                                   it->second);
+        }
+        for (size_t j = 0; j < i; ++j) {
+            Records a = set[i].level.records, b = set[j].level.records;
+            // Only what the game builds counts: cells 10..200.
+            bool same = true;
+            for (int k = kFirstFieldCell; k <= kLastBuiltCell && same; ++k) same = a[k] == b[k];
+            if (same) problems.push_back(set[i].path + ": same level as " + set[j].path);
+        }
+    }
+    return problems;
+}
+
+}  // namespace levels

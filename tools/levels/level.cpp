@@ -1,0 +1,356 @@
+#include "level.h"
+
+#include <cstring>
+#include <sstream>
+
+namespace levels {
+
+namespace {
+
+constexpr int kInnerWidth = 19;  // characters between the two '|' of a row
+
+constexpr std::string_view kExtraLetters = ".cbparxf";  // index = extra type
+
+int CellCode(char c) {
+    if (c == '.') return kEmptyCode;
+    if (c >= '1' && c <= '8') return c - '1';
+    if (c == '#') return kAnchorCode;
+    if (c == '=') return kAnchorCodeAlt;
+    return -2;
+}
+
+char CellChar(int code) {
+    if (code == kEmptyCode) return '.';
+    if (IsColour(code)) return static_cast<char>('1' + code);
+    if (code == kAnchorCode) return '#';
+    if (code == kAnchorCodeAlt) return '=';
+    return '?';
+}
+
+int ExtraCode(char c) {
+    size_t pos = kExtraLetters.find(c);
+    return pos == std::string_view::npos ? -1 : static_cast<int>(pos);
+}
+
+std::string Trim(std::string_view s) {
+    size_t b = 0, e = s.size();
+    while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
+    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
+    return std::string(s.substr(b, e - b));
+}
+
+std::vector<std::string> SplitLines(std::string_view text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        std::string line(text.substr(start, end - start));
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(std::move(line));
+        start = end + 1;
+    }
+    return lines;
+}
+
+struct GridRow {
+    int line;
+    std::string text;
+};
+
+ParseResult Fail(int line, std::string message) {
+    ParseResult r;
+    r.problem = {line, std::move(message)};
+    return r;
+}
+
+// Reads one drawn row into its characters, one per cell; empty string and a message on error.
+std::string ReadRow(const GridRow& row, int rowNumber, std::string& error) {
+    const std::string& t = row.text;
+    const std::string rowName = "row " + std::to_string(rowNumber);
+    const int width = RowWidth(rowNumber);
+    if (t.size() < 2 || t.front() != '|' || t.back() != '|') {
+        error = rowName + " must be framed by '|' on both sides";
+        return {};
+    }
+    std::string inner = t.substr(1, t.size() - 2);
+    int cells = 0;
+    for (char c : inner)
+        if (c != ' ') ++cells;
+    if (cells != width) {
+        error =
+            rowName + " has " + std::to_string(cells) + " cells, expected " + std::to_string(width);
+        return {};
+    }
+    if (static_cast<int>(inner.size()) != kInnerWidth) {
+        error = rowName + " is " + std::to_string(inner.size()) +
+                " characters wide inside its frame, expected " + std::to_string(kInnerWidth);
+        return {};
+    }
+    // A row of 10 puts its cells at even places, a row of 9 half a cell further right.
+    const int first = width == 10 ? 0 : 1;
+    std::string out;
+    for (int i = 0; i < kInnerWidth; ++i) {
+        bool cellPlace = i >= first && (i - first) % 2 == 0 && (i - first) / 2 < width;
+        if (cellPlace == (inner[i] == ' ')) {
+            error = rowName + " is not drawn at its offset: a row of " + std::to_string(width) +
+                    (width == 10 ? " starts right after the '|'"
+                                 : " starts one space in, half a cell to the right");
+            return {};
+        }
+        if (cellPlace) out.push_back(inner[i]);
+    }
+    return out;
+}
+
+}  // namespace
+
+int CellAt(int dx, int y) {
+    if (y < 0 || y % 30 != 0) return -1;
+    int row = y / 30;
+    int left = row % 2 == 0 ? -270 : -240;
+    if (dx < left || (dx - left) % 60 != 0) return -1;
+    int column = (dx - left) / 60;
+    if (column >= RowWidth(row)) return -1;
+    int cell = CellIndex(row, column);
+    return cell <= kLastBuiltCell ? cell : -1;
+}
+
+ParseResult ParseSource(std::string_view text) {
+    std::vector<std::string> lines = SplitLines(text);
+    Level level;
+    std::vector<GridRow> field, extras;
+    std::vector<GridRow>* section = nullptr;
+    int fieldLine = 0, extrasLine = 0;
+    for (size_t n = 0; n < lines.size(); ++n) {
+        const int lineNo = static_cast<int>(n) + 1;
+        const std::string& raw = lines[n];
+        std::string line = Trim(raw);
+        if (line.empty()) continue;
+        if (line[0] == ';') {
+            std::string body = Trim(std::string_view(line).substr(1));
+            if (body.rfind("name:", 0) == 0) level.name = Trim(std::string_view(body).substr(5));
+            if (body.rfind("idea:", 0) == 0) level.idea = Trim(std::string_view(body).substr(5));
+            continue;
+        }
+        if (line == "field") {
+            if (fieldLine) return Fail(lineNo, "second 'field' section");
+            fieldLine = lineNo;
+            section = &field;
+            continue;
+        }
+        if (line == "extras") {
+            if (!fieldLine) return Fail(lineNo, "'extras' comes after the 'field' section");
+            if (extrasLine) return Fail(lineNo, "second 'extras' section");
+            extrasLine = lineNo;
+            section = &extras;
+            continue;
+        }
+        if (line[0] == '|') {
+            if (!section) return Fail(lineNo, "grid row before the 'field' line");
+            // Leading spaces would shift the drawing; the frame keeps trailing ones visible.
+            if (raw[0] != '|') return Fail(lineNo, "grid rows start in the first column");
+            section->push_back({lineNo, line});
+            continue;
+        }
+        return Fail(lineNo, "unexpected text '" + line + "' (comments start with ';')");
+    }
+    const int endLine = static_cast<int>(lines.size());
+    if (!fieldLine) return Fail(endLine, "no 'field' section");
+
+    const int lastRow = static_cast<int>(field.size()) - 1;
+    if (lastRow < kMinSourceRow)
+        return Fail(field.empty() ? fieldLine : field.back().line,
+                    "the field ends at row " + std::to_string(lastRow) + "; draw rows 0 to " +
+                        std::to_string(kMinSourceRow) + " at least");
+    if (lastRow > kMaxSourceRow)
+        return Fail(field[kMaxSourceRow + 1].line,
+                    "row " + std::to_string(kMaxSourceRow + 1) + " is below the last row " +
+                        std::to_string(kMaxSourceRow) + " a level can hold");
+
+    for (int row = 0; row <= lastRow; ++row) {
+        std::string error;
+        std::string cells = ReadRow(field[row], row, error);
+        if (!error.empty()) return Fail(field[row].line, error);
+        level.rowLine[row] = field[row].line;
+        bool any = false;
+        for (int c = 0; c < RowWidth(row); ++c) {
+            int code = CellCode(cells[c]);
+            if (code == -2)
+                return Fail(field[row].line, "row " + std::to_string(row) + " column " +
+                                                 std::to_string(c) + ": unknown cell '" +
+                                                 std::string(1, cells[c]) +
+                                                 "' (. empty, 1-8 colours, # anchor)");
+            if (row == 0 && code != kAnchorCode)
+                return Fail(field[row].line, "row 0 is the ceiling: ten anchors '#'");
+            if (row > 0) level.records[CellIndex(row, c)].cell = code;
+            any = any || code != kEmptyCode;
+        }
+        if (row > kMinSourceRow && row == lastRow && !any)
+            return Fail(field[row].line, "row " + std::to_string(row) +
+                                             " is empty; rows below row " +
+                                             std::to_string(kMinSourceRow) +
+                                             " are drawn only down to the last stone");
+    }
+    for (int k = 0; k < kFirstFieldCell; ++k) level.records[k].cell = kCeilingCode;
+
+    if (extrasLine) {
+        if (extras.size() != field.size())
+            return Fail(extras.empty() ? extrasLine : extras.back().line,
+                        "the extras grid has " + std::to_string(extras.size()) +
+                            " rows, the field has " + std::to_string(field.size()));
+        bool any = false;
+        for (int row = 0; row <= lastRow; ++row) {
+            std::string error;
+            std::string cells = ReadRow(extras[row], row, error);
+            if (!error.empty()) return Fail(extras[row].line, "extras " + error);
+            for (int c = 0; c < RowWidth(row); ++c) {
+                int code = ExtraCode(cells[c]);
+                if (code < 0)
+                    return Fail(extras[row].line,
+                                "extras row " + std::to_string(row) + " column " +
+                                    std::to_string(c) + ": unknown extra '" +
+                                    std::string(1, cells[c]) +
+                                    "' (. none, c clock, b bomb, p colourer, a arrow, r rainbow, "
+                                    "x X2, f flash)");
+                if (row == 0 && code != 0)
+                    return Fail(extras[row].line, "extras row 0 is the ceiling and holds none");
+                if (row > 0) level.records[CellIndex(row, c)].extra = code;
+                any = any || code != 0;
+            }
+        }
+        if (!any) return Fail(extrasLine, "the extras grid holds no extra; leave it out");
+    }
+
+    ParseResult r;
+    r.ok = true;
+    r.level = level;
+    return r;
+}
+
+DecompileResult Decompile(const Records& records, std::string_view header) {
+    DecompileResult r;
+    auto fail = [&](int k, std::string message) {
+        r.problem = {k + 1, "record " + std::to_string(k) + ": " + message};
+        return r;
+    };
+    for (int k = 0; k < kRecordCount; ++k) {
+        const LevelRecord& rec = records[k];
+        if (k < kFirstFieldCell) {
+            if (rec.cell != kCeilingCode || rec.extra != 0)
+                return fail(k, "the ceiling row holds cell " + std::to_string(rec.cell) +
+                                   " extra " + std::to_string(rec.extra) + ", expected 9 and 0");
+        } else if (k >= kLastBuiltCell) {
+            if (rec.cell != kEmptyCode || rec.extra != 0)
+                return fail(k, "cells from 200 on are left empty, found cell " +
+                                   std::to_string(rec.cell) + " extra " +
+                                   std::to_string(rec.extra));
+        } else {
+            if (CellChar(rec.cell) == '?')
+                return fail(
+                    k, "cell code " + std::to_string(rec.cell) + " is not one the game builds");
+            if (rec.extra < 0 || rec.extra > 7)
+                return fail(k, "extra " + std::to_string(rec.extra) + " is not one the game knows");
+        }
+    }
+    int lastRow = kMinSourceRow;
+    bool anyExtra = false;
+    for (int k = kFirstFieldCell; k < kLastBuiltCell; ++k) {
+        if (records[k].cell != kEmptyCode && CellRow(k) > lastRow) lastRow = CellRow(k);
+        anyExtra = anyExtra || records[k].extra != 0;
+    }
+    auto drawGrid = [&](std::ostringstream& out, bool extras) {
+        for (int row = 0; row <= lastRow; ++row) {
+            std::string inner(kInnerWidth, ' ');
+            const int first = RowWidth(row) == 10 ? 0 : 1;
+            for (int c = 0; c < RowWidth(row); ++c) {
+                char ch;
+                if (row == 0) {
+                    ch = extras ? '.' : '#';
+                } else {
+                    const LevelRecord& rec = records[CellIndex(row, c)];
+                    ch = extras ? kExtraLetters[rec.extra] : CellChar(rec.cell);
+                }
+                inner[first + 2 * c] = ch;
+            }
+            out << '|' << inner << "|\n";
+        }
+    };
+    std::ostringstream out;
+    if (!header.empty()) out << header << "\n";
+    out << "field\n";
+    drawGrid(out, false);
+    if (anyExtra) {
+        out << "\nextras\n";
+        drawGrid(out, true);
+    }
+    r.ok = true;
+    r.text = out.str();
+    return r;
+}
+
+std::string SourceBody(std::string_view text) {
+    std::string body;
+    for (const std::string& line : SplitLines(text)) {
+        std::string t = Trim(line);
+        if (t.empty() || t[0] == ';') continue;
+        body += t;
+        body += '\n';
+    }
+    return body;
+}
+
+std::string EncodeFile(const Records& records) {
+    std::string bytes(kFileBytes, '\0');
+    for (int k = 0; k < kRecordCount; ++k) {
+        const int32_t fields[2] = {records[k].cell, records[k].extra};
+        for (int f = 0; f < 2; ++f) {
+            uint32_t v = static_cast<uint32_t>(fields[f]);
+            for (int b = 0; b < 4; ++b)
+                bytes[k * kRecordBytes + f * 4 + b] = static_cast<char>((v >> (8 * b)) & 0xff);
+        }
+    }
+    return bytes;
+}
+
+DecodeResult DecodeFile(std::string_view bytes) {
+    DecodeResult r;
+    if (bytes.size() != static_cast<size_t>(kFileBytes)) {
+        r.error = "a level file is " + std::to_string(kFileBytes) + " bytes, this one is " +
+                  std::to_string(bytes.size());
+        return r;
+    }
+    for (int k = 0; k < kRecordCount; ++k) {
+        int32_t fields[2];
+        for (int f = 0; f < 2; ++f) {
+            uint32_t v = 0;
+            for (int b = 0; b < 4; ++b)
+                v |= static_cast<uint32_t>(
+                         static_cast<unsigned char>(bytes[k * kRecordBytes + f * 4 + b]))
+                     << (8 * b);
+            fields[f] = static_cast<int32_t>(v);
+        }
+        r.records[k] = {fields[0], fields[1]};
+    }
+    r.ok = true;
+    return r;
+}
+
+std::string LevelFileName(int number) {
+    return "lvl00" + std::to_string(number) + ".lvl";
+}
+
+int SourceNumber(std::string_view path) {
+    size_t slash = path.find_last_of('/');
+    std::string_view base = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    int n = 0;
+    size_t i = 0;
+    for (; i < base.size() && base[i] >= '0' && base[i] <= '9'; ++i) {
+        n = n * 10 + (base[i] - '0');
+        if (n > 100000) return 0;
+    }
+    if (i == 0 || base.substr(i) != ".txt") return 0;
+    return n;
+}
+
+}  // namespace levels

@@ -1,0 +1,125 @@
+// Puzzle level sources and level files: the readable text form, the 1768-byte record file the
+// game reads, and the checks a level must pass before it ships.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace levels {
+
+constexpr int kRecordCount = 221;
+constexpr int kRecordBytes = 8;
+constexpr int kFileBytes = kRecordCount * kRecordBytes;  // 1768
+constexpr int kFirstFieldCell = 10;                      // cells 0..9 are the ceiling row
+constexpr int kLastBuiltCell = 200;                      // the game builds cells 10..200
+constexpr int kMinSourceRow = 14;  // row 14 (y 420) is the last above the line
+constexpr int kMaxSourceRow = 20;  // cells 10..199; cell 200 is never drawn
+constexpr int kBottomLine = 440;   // a resting stone below it bursts
+constexpr int kEmptyCode = -1;
+constexpr int kAnchorCode = 9;
+constexpr int kAnchorCodeAlt = 8;  // also an anchor; the game rewrites it to 9
+constexpr int kCeilingCode = 9;    // what records 0..9 hold in files we write
+
+struct LevelRecord {
+    int32_t cell = kEmptyCode;
+    int32_t extra = 0;
+    bool operator==(const LevelRecord&) const = default;
+};
+
+using Records = std::array<LevelRecord, kRecordCount>;
+
+// A level as the tools know it: the records plus what the source said about them.
+struct Level {
+    Records records{};
+    std::string name;  // from "; name: ..."
+    std::string idea;  // from "; idea: ..."
+    // Source line of each drawn field row (index = row), 0 when the level came from a file.
+    std::array<int, kMaxSourceRow + 1> rowLine{};
+};
+
+// First problem found, like a compiler's error: line 0 means the whole file.
+struct Problem {
+    int line = 0;
+    std::string message;
+};
+
+// --- lattice -------------------------------------------------------------------------------
+// Rows alternate 10 and 9 cells; rows 2p and 2p+1 hold cells 19p..19p+18.
+constexpr int RowWidth(int row) {
+    return row % 2 == 0 ? 10 : 9;
+}
+constexpr int CellIndex(int row, int column) {
+    return 19 * (row / 2) + (row % 2 == 0 ? 0 : 10) + column;
+}
+constexpr int CellRow(int cell) {
+    return 2 * (cell / 19) + (cell % 19 >= 10 ? 1 : 0);
+}
+constexpr int CellColumn(int cell) {
+    return cell % 19 >= 10 ? cell % 19 - 10 : cell % 19;
+}
+// Offset from the field centre in pixels and depth from the anchor row.
+constexpr int CellDx(int cell) {
+    return -270 + 60 * CellColumn(cell) + (CellRow(cell) % 2 == 0 ? 0 : 30);
+}
+constexpr int CellY(int cell) {
+    return 30 * CellRow(cell);
+}
+// Cell at offset dx and depth y, or -1 when that is not a field cell the game builds.
+int CellAt(int dx, int y);
+
+constexpr bool IsColour(int code) {
+    return code >= 0 && code <= 7;
+}
+constexpr bool IsAnchor(int code) {
+    return code == kAnchorCode || code == kAnchorCodeAlt;
+}
+
+// --- text form -----------------------------------------------------------------------------
+struct ParseResult {
+    bool ok = false;
+    Level level;
+    Problem problem;
+};
+ParseResult ParseSource(std::string_view text);
+
+// The canonical source for a set of records; fails for records this format cannot show
+// exactly (codes outside what the game builds, anything in cells the game never reads).
+struct DecompileResult {
+    bool ok = false;
+    std::string text;
+    Problem problem;  // line holds the record number + 1 of the offending record
+};
+DecompileResult Decompile(const Records& records, std::string_view header = {});
+
+// The lines that carry data: comments and blank lines dropped. Two sources for the same file
+// have the same body.
+std::string SourceBody(std::string_view text);
+
+// --- file form -----------------------------------------------------------------------------
+std::string EncodeFile(const Records& records);
+struct DecodeResult {
+    bool ok = false;
+    Records records{};
+    std::string error;
+};
+DecodeResult DecodeFile(std::string_view bytes);
+
+// "lvl00" + number + ".lvl": lvl007.lvl, lvl0010.lvl.
+std::string LevelFileName(int number);
+// Level number from a source name like "levels/puzzle/07.txt", or 0 if it has none.
+int SourceNumber(std::string_view path);
+
+// --- checks --------------------------------------------------------------------------------
+std::vector<Problem> CheckLevel(const Level& level);
+
+struct NamedLevel {
+    std::string path;
+    Level level;
+};
+// Problems across a set (duplicates); each message names the files involved.
+std::vector<std::string> CheckSet(const std::vector<NamedLevel>& set);
+
+}  // namespace levels

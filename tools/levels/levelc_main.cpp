@@ -1,0 +1,178 @@
+// levelc: compiles puzzle level sources into the game's level files, turns level files back
+// into sources and checks levels before they ship.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "level.h"
+
+namespace {
+
+using namespace levels;
+
+int Usage() {
+    std::cerr << "usage:\n"
+                 "  levelc compile SOURCE.txt OUT.lvl\n"
+                 "  levelc compile -d OUTDIR SOURCE.txt...   (writes lvl00<N>.lvl for N.txt)\n"
+                 "  levelc decompile IN.lvl [OUT.txt]\n"
+                 "  levelc check FILE...                     (sources or .lvl files)\n";
+    return 2;
+}
+
+bool ReadAll(const std::string& path, std::string& out) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream s;
+    s << in.rdbuf();
+    out = s.str();
+    return true;
+}
+
+bool WriteAll(const std::string& path, const std::string& data) {
+    std::string tmp = path + ".tmp";
+    {
+        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+        if (!out || !out.write(data.data(), static_cast<std::streamsize>(data.size()))) {
+            std::cerr << path << ": cannot write\n";
+            return false;
+        }
+    }
+    std::error_code ec;
+    std::filesystem::rename(tmp, path, ec);
+    if (ec) {
+        std::cerr << path << ": cannot write: " << ec.message() << "\n";
+        return false;
+    }
+    return true;
+}
+
+bool IsLevelFile(const std::string& path) {
+    return path.size() > 4 && path.compare(path.size() - 4, 4, ".lvl") == 0;
+}
+
+// Loads a source or a level file; reports and returns false when it does not read.
+bool Load(const std::string& path, Level& level) {
+    std::string data;
+    if (!ReadAll(path, data)) {
+        std::cerr << path << ": cannot read\n";
+        return false;
+    }
+    if (IsLevelFile(path)) {
+        DecodeResult d = DecodeFile(data);
+        if (!d.ok) {
+            std::cerr << path << ": " << d.error << "\n";
+            return false;
+        }
+        level = Level{};
+        level.records = d.records;
+        return true;
+    }
+    ParseResult p = ParseSource(data);
+    if (!p.ok) {
+        std::cerr << path << ":" << p.problem.line << ": " << p.problem.message << "\n";
+        return false;
+    }
+    level = p.level;
+    return true;
+}
+
+int Compile(int argc, char** argv) {
+    if (argc >= 3 && std::string(argv[0]) == "-d") {
+        const std::filesystem::path dir = argv[1];
+        std::error_code ec;
+        std::filesystem::create_directories(dir, ec);
+        int failures = 0;
+        for (int i = 2; i < argc; ++i) {
+            const std::string src = argv[i];
+            int number = SourceNumber(src);
+            if (number <= 0) {
+                std::cerr << src << ": a source is named by its level number, like 07.txt\n";
+                ++failures;
+                continue;
+            }
+            Level level;
+            if (!Load(src, level)) {
+                ++failures;
+                continue;
+            }
+            if (!WriteAll((dir / LevelFileName(number)).string(), EncodeFile(level.records)))
+                ++failures;
+        }
+        return failures ? 1 : 0;
+    }
+    if (argc != 2) return Usage();
+    Level level;
+    if (!Load(argv[0], level)) return 1;
+    return WriteAll(argv[1], EncodeFile(level.records)) ? 0 : 1;
+}
+
+int DecompileCmd(int argc, char** argv) {
+    if (argc < 1 || argc > 2) return Usage();
+    const std::string in = argv[0];
+    std::string data;
+    if (!ReadAll(in, data)) {
+        std::cerr << in << ": cannot read\n";
+        return 1;
+    }
+    DecodeResult d = DecodeFile(data);
+    if (!d.ok) {
+        std::cerr << in << ": " << d.error << "\n";
+        return 1;
+    }
+    std::string base = std::filesystem::path(in).filename().string();
+    DecompileResult r = Decompile(d.records, "; decompiled from " + base + "\n; name: " + base);
+    if (!r.ok) {
+        std::cerr << in << ": " << r.problem.message << "\n";
+        return 1;
+    }
+    if (argc == 2) return WriteAll(argv[1], r.text) ? 0 : 1;
+    std::cout << r.text;
+    return 0;
+}
+
+int Check(int argc, char** argv) {
+    if (argc < 1) return Usage();
+    int failures = 0;
+    std::vector<NamedLevel> set;
+    for (int i = 0; i < argc; ++i) {
+        const std::string path = argv[i];
+        Level level;
+        if (!Load(path, level)) {
+            ++failures;
+            continue;
+        }
+        if (!IsLevelFile(path) && level.name.empty()) {
+            std::cerr << path << ":1: the level has no '; name:' line\n";
+            ++failures;
+        }
+        for (const Problem& p : CheckLevel(level)) {
+            std::cerr << path << ":" << p.line << ": " << p.message << "\n";
+            ++failures;
+        }
+        set.push_back({path, level});
+    }
+    for (const std::string& p : CheckSet(set)) {
+        std::cerr << p << "\n";
+        ++failures;
+    }
+    if (failures) {
+        std::cerr << failures << " problem" << (failures == 1 ? "" : "s") << " in " << argc
+                  << " level" << (argc == 1 ? "" : "s") << "\n";
+        return 1;
+    }
+    std::cout << argc << " level" << (argc == 1 ? "" : "s") << " checked, no problems\n";
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return Usage();
+    const std::string cmd = argv[1];
+    if (cmd == "compile") return Compile(argc - 2, argv + 2);
+    if (cmd == "decompile") return DecompileCmd(argc - 2, argv + 2);
+    if (cmd == "check") return Check(argc - 2, argv + 2);
+    return Usage();
+}
