@@ -1,5 +1,7 @@
 #include "menus/buttons.h"
 
+#include "presentation/sound.h"
+#include "presentation/text.h"
 #include "shell/game.h"
 
 void SetButton(Game& game, int slot, int x, int y, int halfWidth, int height) {
@@ -17,4 +19,45 @@ void SetButton(Game& game, int slot, int x, int y, int halfWidth, int height) {
 
 void ClearButtons(Game& game) {
     game.buttons.ButtonActive.fill(0);
+}
+
+void UpdateButtons(Game& game) {
+    ButtonTable& b = game.buttons;
+    InputState& in = game.input;
+    b.MenuSelection = 0;
+    for (int i = 1; i <= kButtonSlots; ++i) {
+        if (b.ButtonActive[i] <= 0) continue;
+        if (b.ButtonDelay[i] > 0) --b.ButtonDelay[i];
+        // While the delay runs the button keeps its state, so a pressed one stays lit.
+        if (b.ButtonDelay[i] != 0 || b.ButtonActive[i] != 1) continue;
+        b.ButtonState[i] = 0;
+        const bool over = b.ButtonX[i] - b.ButtonHalfWidth[i] < in.MouseX &&
+                          in.MouseX < b.ButtonX[i] + b.ButtonHalfWidth[i] &&
+                          b.ButtonY[i] - 3 < in.MouseY &&
+                          in.MouseY < b.ButtonY[i] + b.ButtonHeight[i];
+        if (!over) {
+            b.ButtonHoverFrames[i] = 0;
+            continue;
+        }
+        b.ButtonState[i] = 1;
+        ++b.ButtonHoverFrames[i];
+        // Only a real move makes the hover sound: a button that appears under a resting pointer
+        // after a click stays silent.
+        if (b.ButtonHoverFrames[i] == 1 && in.MouseMoved != 0) {
+            RequestSound(game, sndTast2, 400);
+            in.MouseMoved = 0;
+        }
+        if ((in.MouseButtonDown != 0 || in.MouseButtonDown2 != 0) && in.ButtonHeldFrames == 1) {
+            b.ButtonDelay[i] = 10;
+            b.MenuSelection = i;
+            b.ButtonState[i] = 2;
+        }
+    }
+}
+
+void DrawButtonLabel(Game& game, int slot, const std::string& text, int idleTexture) {
+    if (slot < 1 || slot > kButtonSlots) return;
+    const ButtonTable& b = game.buttons;
+    DrawText(game, b.ButtonX[slot], b.ButtonY[slot], kAlignCentre, text,
+             b.ButtonState[slot] != 0 ? 2 : idleTexture);
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <string>
 
 struct Game;
 
@@ -24,3 +25,8 @@ struct ButtonTable {
 void SetButton(Game& game, int slot, int x, int y, int halfWidth, int height);
 // ButtonActive = 0 for all ten slots.
 void ClearButtons(Game& game);
+// Once per frame on every screen with buttons: hover, hover sound, press and the delays.
+// Sets MenuSelection to the slot pressed in this frame (0 if none).
+void UpdateButtons(Game& game);
+// The label of a button, centred on it: texture 2 while hovered or pressed, else idleTexture.
+void DrawButtonLabel(Game& game, int slot, const std::string& text, int idleTexture);

@@ -1,13 +1,105 @@
 #include "menus/transitions.h"
 
 #include "menus/buttons.h"
+#include "menus/highscores.h"
 #include "presentation/music.h"
+#include "presentation/sound.h"
 #include "shell/game.h"
+
+namespace {
+
+constexpr int kPageTop = 300;
+
+// The steps every transition shares before its buttons: page base (for the paged screens),
+// the click and an empty table.
+void BeginTransition(Game& game, bool setsPageTop) {
+    if (setsPageTop) game.buttons.PageTop = kPageTop;
+    RequestSound(game, sndTast1, 400);
+    ClearButtons(game);
+}
+
+// The steps after the buttons. Clearing Escape keeps the key that led here from acting again
+// on the new screen in the same frame.
+void EndTransition(Game& game, int screen, bool setsPageNumber, bool clearsEscape) {
+    if (setsPageNumber) game.buttons.PageNumber = 1;
+    game.buttons.MenuSelection = 0;
+    if (clearsEscape) game.input.KeyEscape = 0;
+    game.shell.ScreenId = screen;
+}
+
+// A column of buttons centred at x 400, slot i at y base + step * i.
+void ButtonColumn(Game& game, int count, int base, int step, int halfWidth, int height) {
+    for (int i = 1; i <= count; ++i) SetButton(game, i, 400, base + step * i, halfWidth, height);
+}
+
+// The three buttons of the paged screens: previous, next and back.
+void PageButtons(Game& game, int y, int sideX, int sideY) {
+    SetButton(game, 1, sideX, sideY, 50, 25);
+    SetButton(game, 2, 800 - sideX, sideY, 50, 25);
+    SetButton(game, 3, 400, y, 100, 25);
+}
+
+}  // namespace
 
 void ShowMainMenu(Game& game, int music) {
     StartMenuMusic(game, music);
-    ClearButtons(game);
-    game.buttons.MenuSelection = 0;
-    game.input.KeyEscape = 0;
-    game.shell.ScreenId = kScreenMainMenu;
+    BeginTransition(game, false);
+    if (game.shell.GameInProgress == 2)
+        ButtonColumn(game, 7, 280, 35, 110, 25);
+    else
+        ButtonColumn(game, 5, 300, 40, 110, 25);
+    EndTransition(game, kScreenMainMenu, false, true);
+}
+
+void ShowHelpMenu(Game& game) {
+    BeginTransition(game, false);
+    ButtonColumn(game, 4, 300, 50, 110, 25);
+    EndTransition(game, kScreenHelpMenu, false, true);
+}
+
+void ShowGameChoice(Game& game) {
+    BeginTransition(game, false);
+    ButtonColumn(game, 5, 300, 40, 110, 25);
+    EndTransition(game, kScreenGameChoice, false, true);
+}
+
+void ShowStartLevel(Game& game) {
+    BeginTransition(game, false);
+    ButtonColumn(game, 8, 270, 30, 110, 25);
+    EndTransition(game, kScreenStartLevel, false, true);
+}
+
+void ShowOptions(Game& game) {
+    BeginTransition(game, false);
+    ButtonColumn(game, 4, 300, 50, 125, 22);
+    game.menus.OptionLevel[1] = game.shell.MusicVolumeSetting / 20;
+    game.menus.OptionLevel[2] = game.shell.SoundVolume / 20;
+    EndTransition(game, kScreenOptions, false, true);
+}
+
+void ShowHighscores(Game& game) {
+    BeginTransition(game, true);
+    PageButtons(game, 540, 135, 415);
+    EndTransition(game, kScreenHighscores, true, false);
+}
+
+void ShowInfo(Game& game) {
+    BeginTransition(game, true);
+    PageButtons(game, 540, 135, 415);
+    EndTransition(game, kScreenInfo, true, false);
+}
+
+void ShowHelp(Game& game) {
+    BeginTransition(game, true);
+    PageButtons(game, 565, 115, 565);
+    EndTransition(game, kScreenHelp, true, false);
+}
+
+void InsertHighscore(Game& game, int table, int music, int score) {
+    StartMenuMusic(game, music);
+    BeginTransition(game, true);
+    SetButton(game, 1, 400, 540, 100, 25);
+    game.menus.TypedCount = 0;
+    EnterHighscore(game, table, game.menus.EntryRank, score);
+    EndTransition(game, kScreenNewChampion, false, false);
 }

@@ -6,3 +6,14 @@ struct Game;
 
 // Main menu; music -99 restarts the menu tune, 0 leaves the music alone.
 void ShowMainMenu(Game& game, int music);
+// The help, credits and highscores menu.
+void ShowHelpMenu(Game& game);
+void ShowGameChoice(Game& game);
+// Start level of the two-player match.
+void ShowStartLevel(Game& game);
+void ShowOptions(Game& game);
+void ShowHighscores(Game& game);
+void ShowInfo(Game& game);
+void ShowHelp(Game& game);
+// The champion screen: enters `score` into `table` at EntryRank and opens the name editor.
+void InsertHighscore(Game& game, int table, int music, int score);

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "presentation/render_game.h"
-#include "presentation/render_game.h"
+#include "presentation/render_help.h"
 #include "shell/game.h"
 
 void DrawClipped(Game& game, int bitmap, int sx, int sy, int w, int h, int cx, int cy, bool keyed,
@@ -92,8 +92,10 @@ void RenderFrame(Game& game) {
         screen != kScreenMatch) {
         DrawFullScreen(game, kBmpMenuBackground);
     }
-    if (screen == kScreenHelp) DrawFullScreen(game, kBmpHelpBackground);
-    if (screen == kScreenGame) RenderGameScreen(game);
+    if (screen == kScreenHelp) {
+        DrawFullScreen(game, kBmpHelpBackground);
+        RenderHelpPictures(game);
+    }
     if (screen == kScreenGame) RenderGameScreen(game);
     DrawTextQueue(game);
     if (PointerVisible(game)) {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "menus/highscores.h"
 #include "menus/settings.h"
 #include "menus/transitions.h"
 #include "platform/platform.h"
@@ -85,6 +86,7 @@ void StartUp(Game& game) {
     sh.MusicVolumeSetting = 100;
     sh.SoundVolume = 80;
     ReadSettings(game, kSettingsFile);
+    LoadHighscoresAtStartUp(game);
     sh.GameInProgress = 1;
     game.play.PauseState = -1;
     game.input.PauseKeyFrames = 0;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "menus/buttons.h"
+#include "menus/menu_state.h"
 #include "modes/level_start.h"
 #include "platform/surface.h"
 #include "playfield/cannon.h"
@@ -83,6 +84,7 @@ struct Game {
     EffectTable effects;
     FloatingTextTable floatingTexts;
     ButtonTable buttons;
+    MenuState menus;
     TextState text;
     SoundState sound;
     MusicPlayer music;

@@ -1,5 +1,6 @@
 #include "shell/input.h"
 
+#include "menus/highscores.h"
 #include "platform/platform.h"
 #include "shell/game.h"
 
@@ -43,6 +44,5 @@ void DXDraw1MouseUp(Game& game) {
 
 void DXDraw1KeyPress(Game& game, unsigned char ch) {
     // The name editors of the champion and save screens take typed characters.
-    (void)game;
-    (void)ch;
+    if (game.shell.ScreenId == kScreenNewChampion) ChampionNameKey(game, ch);
 }

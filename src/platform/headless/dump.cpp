@@ -72,6 +72,9 @@ std::vector<std::pair<const char*, long long>> Scalars(const Game& g) {
         {"PageNumber", g.buttons.PageNumber},
         {"MenuSelection", g.buttons.MenuSelection},
         {"QuitRequested", g.shell.QuitRequested},
+        {"NewHighscore", g.menus.NewHighscore},
+        {"EntryRank", g.menus.EntryRank},
+        {"TypedCount", g.menus.TypedCount},
     };
 }
 

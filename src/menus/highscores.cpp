@@ -1,0 +1,234 @@
+#include "menus/highscores.h"
+
+#include <algorithm>
+#include <string>
+
+#include "menus/buttons.h"
+#include "menus/record_file.h"
+#include "menus/transitions.h"
+#include "presentation/sound.h"
+#include "presentation/text.h"
+#include "shell/encoding.h"
+#include "shell/game.h"
+#include "shell/paths.h"
+
+namespace {
+
+constexpr int kRecords = kHighscoreTables * kHighscorePlaces;
+constexpr int kNameField = 16;
+
+const char* Pick(const Game& game, const char* german, const char* english) {
+    return game.shell.Language == 2 ? english : german;
+}
+
+int TableOfRecord(int k) {
+    return (k - 1) / kHighscorePlaces + 1;
+}
+int PlaceOfRecord(int k) {
+    return (k - 1) % kHighscorePlaces + 1;
+}
+
+// Accepted name characters: space, minus, underscore, digits and letters (kept in lower case).
+bool AcceptName(unsigned char c, char& stored) {
+    if (c >= 'A' && c <= 'Z') {
+        stored = static_cast<char>(c - 'A' + 'a');
+        return true;
+    }
+    if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == ' ' || c == '-' || c == '_') {
+        stored = static_cast<char>(c);
+        return true;
+    }
+    return false;
+}
+
+// Table number 1..4 for a game mode; anything else falls back to the first table.
+int TableOf(int mode) {
+    return mode >= 1 && mode <= kHighscoreTables ? mode : 1;
+}
+
+const char* ModeName(const Game& game, int table) {
+    switch (table) {
+        case 1:
+            return Pick(game, "Endlos", "Endless");
+        case 3:
+            return "Pipe";
+        default:
+            return "Puzzle";
+    }
+}
+
+void WriteAndEndNaming(Game& game) {
+    WriteHighscores(game, kHighscoreFile, false);
+    game.menus.EntryRank = 0;
+}
+
+// Place rows of a table: "r." at x 255, the name at 285, the score right-aligned at 530.
+void DrawTableRows(Game& game, int table, int top, int highlighted) {
+    const MenuState& m = game.menus;
+    for (int r = 1; r <= kHighscorePlaces; ++r) {
+        const int y = top + 25 * (r - 1);
+        const int colour = r == highlighted ? 2 : 3;
+        DrawText(game, 255, y, kAlignLeft, std::to_string(r) + ".", colour);
+        DrawText(game, 285, y, kAlignLeft, Cp1252ToUtf8(m.HighscoreName[table][r]), colour);
+        DrawText(game, 530, y, kAlignRight, std::to_string(m.HighscoreScore[table][r]), colour);
+    }
+}
+
+}  // namespace
+
+void ResetHighscores(Game& game) {
+    for (int t = 1; t <= kHighscoreTables; ++t) {
+        for (int r = 1; r <= kHighscorePlaces; ++r) {
+            game.menus.HighscoreName[t][r] = "quarzbau";
+            game.menus.HighscoreScore[t][r] = 80000 - 10000 * r;
+        }
+    }
+}
+
+std::vector<std::uint8_t> HighscoreFileBytes(const Game& game) {
+    std::vector<std::uint8_t> bytes(kHighscoreFileSize, 0);
+    for (int k = 1; k <= kRecords; ++k) {
+        const size_t at = static_cast<size_t>(k) * kHighscoreRecordSize;
+        const int t = TableOfRecord(k);
+        const int r = PlaceOfRecord(k);
+        PutInt32(bytes, at, game.menus.HighscoreScore[t][r]);
+        const std::string& name = game.menus.HighscoreName[t][r];
+        const size_t n = std::min<size_t>(name.size(), kHighscoreNameCapacity);
+        bytes[at + 4] = static_cast<std::uint8_t>(n);
+        for (size_t i = 0; i < n; ++i) bytes[at + 5 + i] = static_cast<std::uint8_t>(name[i]);
+    }
+    return bytes;
+}
+
+bool ReadHighscores(Game& game, const std::string& gamePath) {
+    std::vector<std::uint8_t> bytes;
+    if (!ReadWholeFile(ResolveGamePath(game, gamePath), bytes) || bytes.size() < kHighscoreFileSize)
+        return false;
+    for (int k = 1; k <= kRecords; ++k) {
+        const size_t at = static_cast<size_t>(k) * kHighscoreRecordSize;
+        const int t = TableOfRecord(k);
+        const int r = PlaceOfRecord(k);
+        game.menus.HighscoreScore[t][r] = GetInt32(bytes, at);
+        const size_t n = std::min<size_t>({bytes[at + 4], kHighscoreNameCapacity, kNameField});
+        game.menus.HighscoreName[t][r].assign(reinterpret_cast<const char*>(&bytes[at + 5]), n);
+    }
+    return true;
+}
+
+bool WriteHighscores(Game& game, const std::string& gamePath, bool reset) {
+    if (reset) ResetHighscores(game);
+    return WriteGameFile(game, ResolveGamePath(game, gamePath), HighscoreFileBytes(game));
+}
+
+void LoadHighscoresAtStartUp(Game& game) {
+    ResetHighscores(game);
+    std::vector<std::uint8_t> probe;
+    const bool exists = ReadWholeFile(ResolveGamePath(game, kHighscoreFile), probe);
+    if (!ReadHighscores(game, kHighscoreFile)) {
+        // A damaged file keeps the defaults in memory; only a missing one is created.
+        ResetHighscores(game);
+        if (!exists) WriteHighscores(game, kHighscoreFile, true);
+    }
+}
+
+void CheckHighscore(Game& game, int score) {
+    MenuState& m = game.menus;
+    const int table = TableOf(game.play.GameMode);
+    m.NewHighscore = score > m.HighscoreScore[table][kHighscorePlaces] ? 1 : 0;
+    m.EntryRank = 0;
+    for (int r = 1; r <= kHighscorePlaces; ++r) {
+        if (score > m.HighscoreScore[table][r]) {
+            m.EntryRank = r;
+            break;
+        }
+    }
+    if (m.NewHighscore == 0)
+        ShowMainMenu(game, -99);
+    else
+        InsertHighscore(game, table, -99, score);
+}
+
+void EnterHighscore(Game& game, int table, int rank, int score) {
+    if (table < 1 || table > kHighscoreTables || rank < 1 || rank > kHighscorePlaces) return;
+    MenuState& m = game.menus;
+    for (int r = kHighscorePlaces; r >= rank + 1; --r) {
+        m.HighscoreName[table][r] = m.HighscoreName[table][r - 1];
+        m.HighscoreScore[table][r] = m.HighscoreScore[table][r - 1];
+    }
+    m.HighscoreName[table][rank].clear();
+    m.HighscoreScore[table][rank] = score;
+}
+
+void ChampionNameKey(Game& game, unsigned char ch) {
+    MenuState& m = game.menus;
+    if (game.shell.ScreenId != kScreenNewChampion || m.NewHighscore != 1 || m.EntryRank < 1 ||
+        m.EntryRank > kHighscorePlaces)
+        return;
+    std::string& name = m.HighscoreName[TableOf(game.play.GameMode)][m.EntryRank];
+    if (ch == 8) {
+        name.clear();
+        m.TypedCount = 0;
+        return;
+    }
+    ++m.TypedCount;
+    if (m.TypedCount >= 9) return;  // eight characters at most; further keys change nothing
+    char stored = 0;
+    if (AcceptName(ch, stored) && name.size() < kHighscoreNameCapacity)
+        name += stored;
+    else
+        --m.TypedCount;
+}
+
+void ChampionScreen(Game& game) {
+    MenuState& m = game.menus;
+    const int pageTop = game.buttons.PageTop;
+    const int table = TableOf(game.play.GameMode);
+    DrawText(game, 400, 260, kAlignCentre, Pick(game, "Neuer Sieger", "New Champion"), 1);
+    UpdateButtons(game);
+    DrawButtonLabel(game, 1, Pick(game, "Zurück", "Back"), 5);
+    if (m.EntryRank > 0) {
+        std::string word = std::string(ModeName(game, table)) + " ";
+        DrawText(game, 400, pageTop - 14, kAlignCentre,
+                 word + Pick(game, "Platz ", "Rank ") + std::to_string(m.EntryRank), 2);
+    }
+    DrawTableRows(game, table, pageTop + 17, m.EntryRank);
+    if (game.input.KeyReturn == 1) {
+        game.input.KeyReturn = 0;
+        WriteAndEndNaming(game);
+    }
+    if (game.input.KeyEscape == 1) {
+        game.input.KeyEscape = 0;
+        WriteAndEndNaming(game);
+        ShowHelpMenu(game);
+    }
+    if (game.buttons.MenuSelection == 1) {
+        WriteAndEndNaming(game);
+        ShowHelpMenu(game);
+    }
+}
+
+void HighscoreScreen(Game& game) {
+    ButtonTable& b = game.buttons;
+    UpdateButtons(game);
+    DrawButtonLabel(game, 1, "<<<<", 3);
+    DrawButtonLabel(game, 2, ">>>>", 3);
+    DrawButtonLabel(game, 3, Pick(game, "Zurück", "Back"), 5);
+    if (b.MenuSelection == 1) {
+        if (b.PageNumber > 1) --b.PageNumber;
+        RequestSound(game, sndTast1, 400);
+    }
+    if (b.MenuSelection == 2) {
+        if (b.PageNumber < kHighscoreTables) ++b.PageNumber;
+        RequestSound(game, sndTast1, 400);
+    }
+    const int table = std::clamp(b.PageNumber, 1, kHighscoreTables);
+    DrawText(game, 400, b.PageTop - 53, kAlignCentre, Pick(game, "Sieger", "Highscores"), 1);
+    const char* suffix = table == 4 ? "-Match" : Pick(game, "-Einzel", "-Single");
+    DrawText(game, 400, b.PageTop - 23, kAlignCentre, std::string(ModeName(game, table)) + suffix,
+             2);
+    DrawTableRows(game, table, b.PageTop + 12, 0);
+    if (game.input.KeyEscape == 1 || b.MenuSelection == 3) {
+        game.input.KeyEscape = 0;
+        ShowHelpMenu(game);
+    }
+}

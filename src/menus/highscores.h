@@ -1,0 +1,36 @@
+// The four highscore tables (one per game mode, seven places each), their file, the check at the
+// end of a game, the champion screen with its name editor and the highscore screen.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct Game;
+
+inline constexpr const char* kHighscoreFile = "res\\saves\\groar.dat";
+constexpr int kHighscoreRecordSize = 24;
+constexpr int kHighscoreFileSize = 29 * kHighscoreRecordSize;
+
+// Every place of every table: "quarzbau" with 80000 - 10000 * place points.
+void ResetHighscores(Game& game);
+// The file's bytes for the tables in memory (record 0 is a zero gap).
+std::vector<std::uint8_t> HighscoreFileBytes(const Game& game);
+// Loads all 28 entries; false (tables untouched) when the file is missing, short or unreadable.
+bool ReadHighscores(Game& game, const std::string& gamePath);
+// With reset the tables first get the default content; then the whole file is written.
+bool WriteHighscores(Game& game, const std::string& gamePath, bool reset);
+// Start-up: the defaults, then the file; a missing file is written with the defaults.
+void LoadHighscoresAtStartUp(Game& game);
+
+// The check at the end of a game: a score above place 7 of the mode's table goes to the
+// champion screen, anything else back to the main menu.
+void CheckHighscore(Game& game, int score);
+// Moves the places below `rank` down one (the old place 7 drops) and puts an unnamed entry
+// with `score` at `rank`.
+void EnterHighscore(Game& game, int table, int rank, int score);
+// A typed character (Windows-1252, Backspace 8) for the name on the champion screen.
+void ChampionNameKey(Game& game, unsigned char ch);
+
+void ChampionScreen(Game& game);
+void HighscoreScreen(Game& game);

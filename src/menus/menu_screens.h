@@ -1,0 +1,14 @@
+// The menu screens that lead into a game and back: main menu, help-info-highscores menu, game
+// choice, the match's start level and the options.
+#pragma once
+
+struct Game;
+
+void MainMenuScreen(Game& game);
+void HelpMenuScreen(Game& game);
+void GameChoiceScreen(Game& game);
+void StartLevelScreen(Game& game);
+void OptionsScreen(Game& game);
+
+// Level words of the options screen, 0 "aus" / "off" .. 5 "ziemlich laut" / "very loud".
+const char* OptionLevelWord(const Game& game, int level);

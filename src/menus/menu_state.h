@@ -1,0 +1,25 @@
+// What the menu screens keep between frames: the option levels, the highscore tables and the
+// name being typed on the champion screen.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+constexpr int kHighscoreTables = 4;  // one per game mode
+constexpr int kHighscorePlaces = 7;
+constexpr int kHighscoreNameCapacity = 10;
+
+struct MenuState {
+    // Options screen: music level [1] and sound level [2], 0..5.
+    std::array<int, 3> OptionLevel{};
+
+    // [table 1..4][place 1..7]; names are Windows-1252, at most 10 characters.
+    std::array<std::array<std::string, kHighscorePlaces + 1>, kHighscoreTables + 1> HighscoreName{};
+    std::array<std::array<std::int32_t, kHighscorePlaces + 1>, kHighscoreTables + 1>
+        HighscoreScore{};
+    std::uint8_t NewHighscore = 0;
+    int EntryRank = 0;
+    // Keys the name editor has accepted since it was opened.
+    int TypedCount = 0;
+};
