@@ -136,11 +136,13 @@ Tune ParseTune(const std::string& text) {
 
     while (std::getline(in, raw)) {
         ++line;
-        const size_t hash = raw.find('#');
-        // A '#' after a note letter is a sharp; comments start with "# " or at the line start.
-        if (hash != std::string::npos &&
-            (hash == 0 || std::isspace(static_cast<unsigned char>(raw[hash - 1]))))
-            raw.resize(hash);
+        // A comment starts with '#' at the line start or after a space; elsewhere '#' is a sharp.
+        for (size_t i = 0; i < raw.size(); ++i) {
+            if (raw[i] == '#' && (i == 0 || std::isspace(static_cast<unsigned char>(raw[i - 1])))) {
+                raw.resize(i);
+                break;
+            }
+        }
         const std::vector<std::string> w = Split(raw);
         if (w.empty()) continue;
         const std::string& key = w[0];

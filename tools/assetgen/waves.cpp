@@ -98,17 +98,18 @@ Buffer CatchExtra() {
     });
 }
 
-// The cannon's shot: a breathy push with a falling tone.
+// The cannon's shot: a pneumatic push of air that falls in pitch, with a short pop.
 Buffer CannonShot() {
     Rng rng(31);
     Biquad bp(Biquad::kBandPass, 1200, 0.9);
     double phase = 0;
-    return Render(0.28, [&](double t) {
-        bp.Set(Biquad::kBandPass, 600 + 2400 * std::exp(-t / 0.04), 0.9);
-        const float air = bp.Run(rng.Bipolar()) * Decay(t, 0.06);
-        phase += (160 + 700 * std::exp(-t / 0.035)) / kRate;
-        const float tone = Sine(phase) * Decay(t, 0.08);
-        return 1.1f * air + 0.8f * tone;
+    return Render(0.34, [&](double t) {
+        bp.Set(Biquad::kBandPass, 900 + 4000 * std::exp(-t / 0.07), 1.1);
+        const float air =
+            bp.Run(rng.Bipolar()) * Decay(t, 0.09) * static_cast<float>(std::min(1.0, t / 0.006));
+        phase += (220 + 900 * std::exp(-t / 0.05)) / kRate;
+        const float tone = Sine(phase) * Decay(t, 0.05);
+        return 1.4f * air + 0.5f * tone;
     });
 }
 

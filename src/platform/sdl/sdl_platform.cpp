@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "presentation/wave_gain.h"
+
 SdlPlatform::~SdlPlatform() {
     AudioShutdown();
     CloseWindow();
@@ -127,15 +129,16 @@ void SdlPlatform::PlayWave(const std::string& name, int pan, int volumeCentibel)
         it = waves_.emplace(name, Mix_LoadWAV((resDir_ + "/waves/" + name).c_str())).first;
     }
     if (it->second == nullptr) return;
-    const int channel = Mix_PlayChannel(-1, it->second, 0);
+    // Level and pan are set on a free channel before it starts, so no instance begins at full
+    // volume; with every channel busy the oldest sound makes way.
+    int channel = Mix_GroupAvailable(-1);
+    if (channel < 0) channel = Mix_GroupOldest(-1);
     if (channel < 0) return;
-    const double gain = std::pow(10.0, std::min(0, volumeCentibel) / 2000.0);
-    Mix_Volume(channel, static_cast<int>(std::lround(gain * MIX_MAX_VOLUME)));
-    // A pan lowers the far side by |pan| hundredths of a decibel; the near side stays full.
-    const double far = std::pow(10.0, -std::abs(pan) / 2000.0);
-    const Uint8 left = static_cast<Uint8>(std::lround(255 * (pan > 0 ? far : 1.0)));
-    const Uint8 right = static_cast<Uint8>(std::lround(255 * (pan < 0 ? far : 1.0)));
-    Mix_SetPanning(channel, left, right);
+    Mix_HaltChannel(channel);
+    const MixerLevels m = ToMixerLevels(WaveGain(pan, volumeCentibel));
+    Mix_Volume(channel, m.volume);
+    Mix_SetPanning(channel, static_cast<Uint8>(m.left), static_cast<Uint8>(m.right));
+    Mix_PlayChannel(channel, it->second, 0);
 }
 
 bool SdlPlatform::MusicOpen(const std::string& path) {
