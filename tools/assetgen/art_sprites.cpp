@@ -167,11 +167,11 @@ void AimMarker(cairo_t* cr, double w, double h, int frame) {
     cairo_stroke(cr);
     for (int i = -1; i < 6; ++i) {
         const double y = w * 0.6 + i * spacing - offset + spacing;
-        if (y < w * 0.6 || y > h - 2) continue;
+        if (y < w * 0.6 || y + w * 0.45 > h - 3) continue;
         const double fade = 1.0 - (y - w * 0.6) / (h - w * 0.6);
-        cairo_move_to(cr, 2, y + w * 0.45);
+        cairo_move_to(cr, 3.5, y + w * 0.45);
         cairo_line_to(cr, cx, y);
-        cairo_line_to(cr, w - 2, y + w * 0.45);
+        cairo_line_to(cr, w - 3.5, y + w * 0.45);
         cairo_set_line_width(cr, std::max(2.0, w * 0.2));
         cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
         cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);

@@ -1,0 +1,141 @@
+// The generated bitmap font read the way the game reads it: the character line of font1.txt
+// and the ruler of font2.bmp.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "font_chars.h"
+#include "picture_table.h"
+#include "platform/surface.h"
+
+namespace {
+
+const std::string kRes = RHOMBULUS_RES_DIR;
+
+struct Box {
+    int left, width;
+};
+
+struct LoadedFont {
+    std::vector<unsigned char> chars;  // Windows-1252 bytes, the "$" included
+    std::vector<Box> boxes;            // box j belongs to character j (from 0 here)
+    Surface bitmap;
+};
+
+// The character line up to and including "$", then k + 2 ruler boxes.
+LoadedFont ReadFont() {
+    LoadedFont f;
+    std::ifstream in(kRes + "/font1.txt", std::ios::binary);
+    std::string line;
+    std::getline(in, line);
+    for (unsigned char c : line) {
+        f.chars.push_back(c);
+        if (c == '$') break;
+    }
+    EXPECT_TRUE(LoadSurface(f.bitmap, kRes + "/font2.bmp"));
+    const Surface& s = f.bitmap;
+    const int w = s.width;
+    int lastLeft = -1;
+    for (size_t i = 0; i < f.chars.size() + 2; ++i) {
+        int left = w - 1;
+        for (int x = lastLeft + 1; x < w - 1; ++x) {
+            if (s.At(x, 0) == 0) {
+                left = x;
+                break;
+            }
+        }
+        int right = w - 1;
+        for (int x = left + 1; x < w - 1; ++x) {
+            if (s.At(x, 0) == 0) {
+                right = x;
+                break;
+            }
+        }
+        lastLeft = left;
+        f.boxes.push_back({left, right - left});
+    }
+    return f;
+}
+
+int IndexOf(const LoadedFont& f, unsigned char c) {
+    for (size_t i = 0; i < f.chars.size(); ++i) {
+        if (f.chars[i] == c) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+TEST(Font, LineEndsWithDollarWithinNinetySixCharacters) {
+    const LoadedFont f = ReadFont();
+    ASSERT_FALSE(f.chars.empty());
+    EXPECT_EQ(f.chars.back(), '$');
+    EXPECT_LE(f.chars.size(), 96u);
+    EXPECT_EQ(f.bitmap.height, assetgen::kGlyphHeight + 1);
+}
+
+// One visible box per character, none wider than the glyph scratch, each with a shape; the
+// "$" and every box after it are empty, so unknown characters (glyph 97) draw nothing.
+TEST(Font, RulerGivesOneBoxPerCharacter) {
+    const LoadedFont f = ReadFont();
+    const size_t k = f.chars.size();
+    ASSERT_EQ(f.boxes.size(), k + 2);
+    for (size_t j = 0; j + 1 < k; ++j) {
+        const Box b = f.boxes[j];
+        EXPECT_GT(b.width, 0) << "character " << j + 1;
+        EXPECT_LE(b.width, assetgen::kMaxGlyphWidth) << "character " << j + 1;
+        int shape = 0;
+        for (int y = 1; y <= assetgen::kGlyphHeight; ++y) {
+            for (int x = b.left; x < b.left + b.width; ++x) shape += f.bitmap.At(x, y) != 0xFF00FFu;
+        }
+        EXPECT_GT(shape, 0) << "character " << j + 1 << " has no glyph";
+    }
+    EXPECT_EQ(f.boxes[k - 1].width, 0);
+    EXPECT_EQ(f.boxes[k].width, 0);
+    EXPECT_EQ(f.boxes[k + 1].width, 0);
+    if (k >= 96) {
+        EXPECT_EQ(f.boxes[95].width, 0) << "glyph 97 must be empty";
+    }
+    // Row 0 holds only marks and magenta.
+    for (int x = 0; x < f.bitmap.width; ++x) {
+        const std::uint32_t p = f.bitmap.At(x, 0);
+        EXPECT_TRUE(p == 0 || p == 0xFF00FFu) << x;
+    }
+}
+
+// Every character the game writes has a glyph, and the ordinary ones stay out of the stretch
+// that is always drawn with the symbol texture.
+TEST(Font, GameCharactersHaveGlyphsOutsideTheSymbolStretch) {
+    const LoadedFont f = ReadFont();
+    std::string ordinary = "ABCDEFGHIKLMNOPRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789.,!-";
+    ordinary += '\xE4';  // ä
+    ordinary += '\xF6';  // ö
+    ordinary += '\xFC';  // ü
+    for (unsigned char c : ordinary) {
+        const int i = IndexOf(f, c);
+        ASSERT_GE(i, 0) << "missing character " << int(c);
+        const int position = i + 1;
+        EXPECT_TRUE(position < assetgen::kFirstSymbolChar || position > assetgen::kLastSymbolChar)
+            << "character " << c << " would always show in the symbol texture";
+    }
+    for (unsigned char c : std::string("{}<>?:=_JQ\xC4\xD6\xDC\xDF")) {
+        EXPECT_GE(IndexOf(f, c), 0) << "missing character " << int(c);
+    }
+    // The music symbols of the side panel are symbol glyphs.
+    for (unsigned char c : {'{', '}'}) {
+        const int position = IndexOf(f, c) + 1;
+        EXPECT_GE(position, assetgen::kFirstSymbolChar);
+        EXPECT_LE(position, assetgen::kLastSymbolChar);
+    }
+    EXPECT_LT(IndexOf(f, ' '), 0) << "a space glyph would widen every space";
+}
+
+TEST(Font, LineMatchesTheGeneratorsTable) {
+    const LoadedFont f = ReadFont();
+    ASSERT_EQ(f.chars.size(), assetgen::kFontLine.size());
+    for (size_t i = 0; i < f.chars.size(); ++i) {
+        EXPECT_EQ(f.chars[i], assetgen::ToCp1252(assetgen::kFontLine[i])) << i;
+    }
+}
+
+}  // namespace
