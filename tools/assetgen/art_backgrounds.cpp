@@ -173,10 +173,11 @@ void TubeInside(cairo_t* cr, double x, double y, double w, double h, bool empty)
         FillGradient(cr, x, y, w, h, {0.06, 0.07, 0.14}, {0.03, 0.03, 0.08});
     } else {
         cairo_pattern_t* g = cairo_pattern_create_linear(0, y, 0, y + h);
-        cairo_pattern_add_color_stop_rgb(g, 0, 0.15, 0.85, 0.35);
-        cairo_pattern_add_color_stop_rgb(g, 0.5, 0.95, 0.85, 0.15);
-        cairo_pattern_add_color_stop_rgb(g, 0.8, 1.0, 0.45, 0.08);
-        cairo_pattern_add_color_stop_rgb(g, 1, 0.85, 0.08, 0.08);
+        cairo_pattern_add_color_stop_rgb(g, 0, 0.1, 0.8, 0.45);
+        cairo_pattern_add_color_stop_rgb(g, 0.4, 0.45, 0.95, 0.2);
+        cairo_pattern_add_color_stop_rgb(g, 0.68, 0.98, 0.88, 0.15);
+        cairo_pattern_add_color_stop_rgb(g, 0.86, 1.0, 0.5, 0.08);
+        cairo_pattern_add_color_stop_rgb(g, 1, 0.9, 0.1, 0.08);
         cairo_rectangle(cr, x, y, w, h);
         cairo_set_source(cr, g);
         cairo_fill(cr);
@@ -514,8 +515,8 @@ void MenuBackground(cairo_t* cr) {
     PaintStone(cr, 600, 576, 34, 4, false);
     // Stones scattered beside the panel.
     for (int i = 0; i < 6; ++i) {
-        PaintStone(cr, 70 + 40 * (i % 2), 290 + 50 * i, 44, 1 + i, false);
-        PaintStone(cr, 730 - 40 * (i % 2), 290 + 50 * i, 44, 9 - i, false);
+        PaintStone(cr, 45 + 30 * (i % 2), 290 + 50 * i, 44, 1 + i, false);
+        PaintStone(cr, 755 - 30 * (i % 2), 290 + 50 * i, 44, 9 - i, false);
     }
 }
 
@@ -612,7 +613,7 @@ void Splash(cairo_t* cr) {
     cairo_pattern_t* g = cairo_pattern_create_radial(200, 200, 10, 200, 200, 200);
     cairo_pattern_add_color_stop_rgba(g, 0, 0.35, 0.2, 0.6, 1);
     cairo_pattern_add_color_stop_rgba(g, 0.7, 0.1, 0.05, 0.25, 1);
-    cairo_pattern_add_color_stop_rgba(g, 1, 0.1, 0.05, 0.25, 0);
+    cairo_pattern_add_color_stop_rgba(g, 1, 0.08, 0.04, 0.2, 1);
     DiamondPath(cr, 200, 200, 196, 196);
     cairo_set_source(cr, g);
     cairo_fill(cr);

@@ -86,15 +86,16 @@ void Debris(cairo_t* cr, int column, int frame) {
             cairo_fill(cr);
         }
     }
-    // Flash of the stone's colour at the start.
-    if (frame <= 3) {
-        const double r = 6 + 5 * frame;
-        cairo_arc(cr, cx, cy, r, 0, 2 * M_PI);
+    // White-hot burst tinted with the stone's colour at the start.
+    if (frame <= 4) {
+        const double r = 8 + 6 * frame;
+        StarPath(cr, cx, cy, r, r * 0.45, 10, frame * 0.3);
         cairo_pattern_t* g = cairo_pattern_create_radial(cx, cy, 0, cx, cy, r);
         cairo_pattern_add_color_stop_rgba(g, 0, 1, 1, 1, 1);
-        cairo_pattern_add_color_stop_rgba(g, 0.6, Lighter(base, 0.5).r, Lighter(base, 0.5).g,
-                                          Lighter(base, 0.5).b, 0.9);
-        cairo_pattern_add_color_stop_rgba(g, 1, base.r, base.g, base.b, 0);
+        cairo_pattern_add_color_stop_rgba(g, 0.35, 1, 1, 0.85, 1);
+        cairo_pattern_add_color_stop_rgba(g, 0.7, Lighter(base, 0.4).r, Lighter(base, 0.4).g,
+                                          Lighter(base, 0.4).b, 0.9);
+        cairo_pattern_add_color_stop_rgba(g, 1, base.r, base.g, base.b, 0.6);
         cairo_set_source(cr, g);
         cairo_fill(cr);
         cairo_pattern_destroy(g);
