@@ -128,7 +128,7 @@ void Debris(cairo_t* cr, int column, int frame) {
 // Sparkle in a 16 x 16 cell, frames 0..16: it swells, turns and fades.
 void Sparkle(cairo_t* cr, int kind, int frame) {
     static const Colour kColours[8] = {{},
-                                       {1.0, 0.95, 0.6},
+                                       {0.92, 0.94, 1.0},
                                        {1.0, 0.35, 0.35},
                                        {0.4, 1.0, 0.45},
                                        {0.45, 0.65, 1.0},

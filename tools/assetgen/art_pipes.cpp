@@ -258,23 +258,6 @@ void BarrelFront(cairo_t* cr, bool source) {
     cairo_set_line_width(cr, 3);
     SetColour(cr, {1, 1, 1}, 0.25);
     cairo_stroke(cr);
-    // Pipe stub towards the first or last piece.
-    const double sx = source ? 1 : -1;
-    cairo_move_to(cr, cx + sx * 1, cy + 31);
-    cairo_line_to(cr, cx + sx * 16.5, cy + 46.5);
-    cairo_set_line_width(cr, 12);
-    SetColour(cr, {0.08, 0.05, 0.05});
-    cairo_stroke(cr);
-    cairo_move_to(cr, cx + sx * 1, cy + 31);
-    cairo_line_to(cr, cx + sx * 15.5, cy + 45.5);
-    cairo_set_line_width(cr, 9.5);
-    SetColour(cr, kCopper);
-    cairo_stroke(cr);
-    cairo_move_to(cr, cx + sx * 12, cy + 46);
-    cairo_line_to(cr, cx + sx * 19, cy + 39);
-    cairo_set_line_width(cr, 4);
-    SetColour(cr, Darker(kCopper, 0.35));
-    cairo_stroke(cr);
     if (!source) {
         // The target carries a chequered flag.
         const double fx = cx + 24, fy = cy + 20;
@@ -294,6 +277,35 @@ void BarrelFront(cairo_t* cr, bool source) {
         Linear(cr, 0, 75, 0, 101, {0.7, 0.72, 0.8}, {0.3, 0.32, 0.4});
         cairo_fill(cr);
     }
+    // Outlet (source) or inlet (target) pipe meeting the first or last piece's flange.
+    const double sx = source ? 1 : -1;
+    const double x0 = cx + sx * 8, y0 = cy + 38, x1 = cx + sx * 16, y1 = cy + 46;
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
+    cairo_move_to(cr, x0, y0);
+    cairo_line_to(cr, x1, y1);
+    cairo_set_line_width(cr, 13);
+    SetColour(cr, {0.08, 0.05, 0.05});
+    cairo_stroke(cr);
+    cairo_move_to(cr, x0, y0);
+    cairo_line_to(cr, x1, y1);
+    cairo_set_line_width(cr, 10);
+    SetColour(cr, Darker(kCopper, 0.3));
+    cairo_stroke(cr);
+    cairo_move_to(cr, x0, y0);
+    cairo_line_to(cr, x1, y1);
+    cairo_set_line_width(cr, 5);
+    SetColour(cr, kCopper);
+    cairo_stroke(cr);
+    cairo_save(cr);
+    cairo_translate(cr, x1 - sx * 2, y1 - 2);
+    cairo_rotate(cr, std::atan2(1.0, sx));
+    cairo_rectangle(cr, -2, -8, 4, 16);
+    cairo_restore(cr);
+    SetColour(cr, Lighter(kCopper, 0.3));
+    cairo_fill_preserve(cr);
+    cairo_set_line_width(cr, 0.8);
+    SetColour(cr, {0.08, 0.05, 0.05});
+    cairo_stroke(cr);
 }
 
 // Water column (left cell): the renderer shows its rows 89 - level .. 89 over the window.
