@@ -571,28 +571,32 @@ cairo_surface_t* Render800(F paint) {
     return s;
 }
 
-// The corner piece over the field's top right: the frame post and a gusset plate holding the
-// anchor row.
-void CornerPiece(cairo_t* cr) {
+// The corner piece over the field's top right: the frame post, cut from the background so it
+// joins seamlessly, and a gusset plate bolting the anchor row to it, clear of every stone.
+void CornerPiece(cairo_t* cr, cairo_surface_t* background) {
+    CopyFrom(cr, background, 630, 0, 11, 119, 49, 0);
     cairo_save(cr);
     cairo_translate(cr, -581, 0);
-    MetalFrame(cr, 618, -20, 24, 160, 12);
-    cairo_move_to(cr, 618, 0);
-    cairo_line_to(cr, 581, 0);
-    cairo_line_to(cr, 618, 44);
+    cairo_move_to(cr, 581, 0);
+    cairo_line_to(cr, 630, 0);
+    cairo_line_to(cr, 630, 58);
     cairo_close_path(cr);
-    cairo_pattern_t* g = cairo_pattern_create_linear(581, 0, 618, 44);
-    cairo_pattern_add_color_stop_rgb(g, 0, 0.6, 0.64, 0.74);
-    cairo_pattern_add_color_stop_rgb(g, 1, 0.2, 0.22, 0.3);
+    cairo_pattern_t* g = cairo_pattern_create_linear(590, 0, 630, 50);
+    cairo_pattern_add_color_stop_rgb(g, 0, 0.66, 0.7, 0.8);
+    cairo_pattern_add_color_stop_rgb(g, 1, 0.22, 0.24, 0.32);
     cairo_set_source(cr, g);
     cairo_fill_preserve(cr);
     cairo_pattern_destroy(g);
     cairo_set_line_width(cr, 1);
     SetColour(cr, {0.08, 0.08, 0.12});
     cairo_stroke(cr);
-    Screw(cr, 608, 8, 3);
-    Screw(cr, 630, 112, 3);
-    Screw(cr, 630, 60, 3);
+    cairo_move_to(cr, 590, 2.5);
+    cairo_line_to(cr, 627.5, 2.5);
+    cairo_line_to(cr, 627.5, 47);
+    SetColour(cr, kGold, 0.7);
+    cairo_stroke(cr);
+    Screw(cr, 619, 9, 3);
+    Screw(cr, 623, 34, 2.5);
     cairo_restore(cr);
 }
 
@@ -703,7 +707,9 @@ bool PaintBackgroundPicture(std::string_view name, cairo_t* cr, const PictureSpe
         CopyFrom(cr, s, c[0] - c[2] / 2, c[1] - c[3] / 2, c[2], c[3], 0, 0);
         cairo_surface_destroy(s);
     } else if (name == "hgkorroben2.bmp") {
-        CornerPiece(cr);
+        cairo_surface_t* s = Render800([](cairo_t* c) { GameBackground(c, false, {}); });
+        CornerPiece(cr, s);
+        cairo_surface_destroy(s);
     } else if (name == "hgtwokorrmitte.bmp") {
         MatchCentrePiece(cr);
     } else if (name == "wuxsplash.bmp") {
