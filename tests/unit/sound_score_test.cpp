@@ -4,6 +4,7 @@
 #include <cmath>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "music_score.h"
@@ -158,5 +159,43 @@ song a
     // The overlap after the loop point repeats the loop's beginning.
     for (size_t i = 0; i < 1000; ++i) ASSERT_FLOAT_EQ(s.l[loop + i], s.l[i]);
 }
+
+}  // namespace
+
+namespace {
+
+// Pitch of a lone note by autocorrelation near the expected period, refined by a parabola.
+double MeasuredPitch(const std::vector<float>& x, double expect) {
+    const size_t from = 4000, n = 8000;
+    auto ac = [&](int lag) {
+        double s = 0;
+        for (size_t i = from; i < from + n; ++i) s += double(x[i]) * x[i + lag];
+        return s;
+    };
+    const int lo = static_cast<int>(44100 / expect * 0.9),
+              hi = static_cast<int>(44100 / expect * 1.1);
+    int best = lo;
+    for (int lag = lo; lag <= hi; ++lag)
+        if (ac(lag) > ac(best)) best = lag;
+    const double a = ac(best - 1), b = ac(best), c = ac(best + 1);
+    return 44100.0 / (best + 0.5 * (a - c) / (a - 2 * b + c));
+}
+
+class InTune : public ::testing::TestWithParam<std::tuple<const char*, const char*>> {};
+
+// Every pitched voice sounds its written note, high notes included, so voices agree.
+TEST_P(InTune, SoundsTheWrittenPitch) {
+    const auto& [instrument, note] = GetParam();
+    const Tune t = ParseTune(std::string("tempo 120\nvoice lead ") + instrument +
+                             "\nsection a\nchords C\nlead " + note + "/16\nend\nsong a\n");
+    const double want = assetgen::synth::NoteFrequency(ParseNoteName(note));
+    const double got = MeasuredPitch(RenderTune(t).l, want);
+    EXPECT_NEAR(1200 * std::log2(got / want), 0.0, 6.0) << got << " Hz";
+}
+
+INSTANTIATE_TEST_SUITE_P(Voices, InTune,
+                         ::testing::Combine(::testing::Values("pluck", "marimba", "epiano",
+                                                              "square", "saw", "flute", "organ"),
+                                            ::testing::Values("A3", "E5", "B5", "C6")));
 
 }  // namespace

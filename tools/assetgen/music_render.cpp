@@ -122,16 +122,26 @@ void PlayNote(const std::string& instrument, LoopBuffer out, double start, doubl
             return 0.3f * (tone + air) * Adsr(t, gate, 0.05, 0.15, 0.85, 0.12);
         });
     } else if (instrument == "pluck") {
-        // Karplus-Strong string: a burst of noise circulating in a delay of one period.
-        std::vector<float> line(std::max<size_t>(2, static_cast<size_t>(kRate / f + 0.5)));
+        // Karplus-Strong string: a burst of noise circulating in a delay of one period. The
+        // averaging adds half a sample to the loop and an all-pass the fraction left over, so
+        // the string is in tune with the other voices even high up.
+        const double period = kRate / f;
+        const size_t whole = std::max<size_t>(2, static_cast<size_t>(period - 0.6));
+        const double frac = period - 0.5 - static_cast<double>(whole);
+        const float a = static_cast<float>((1.0 - frac) / (1.0 + frac));
+        std::vector<float> line(whole);
         Biquad soften(Biquad::kLowPass, 4000, 0.7);
         for (float& s : line) s = soften.Run(rng.Bipolar());
         size_t k = 0;
+        float previous = 0, apIn = 0, apOut = 0;
         run(0.15, [&](double t) {
-            const size_t next = (k + 1) % line.size();
             const float v = line[k];
-            line[k] = 0.4985f * (line[k] + line[next]);
-            k = next;
+            const float avg = 0.4985f * (v + previous);
+            previous = v;
+            apOut = a * avg + apIn - a * apOut;
+            apIn = avg;
+            line[k] = apOut;
+            k = (k + 1) % line.size();
             return 0.45f * v * Adsr(t, gate, 0.001, 0.0, 1.0, 0.15);
         });
     } else if (instrument == "marimba") {
