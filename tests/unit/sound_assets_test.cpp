@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "music_score.h"
+#include "synth.h"
 
 namespace {
 
@@ -105,35 +106,50 @@ std::vector<double> Envelope(const std::vector<double>& s) {
     return e;
 }
 
-double ZeroCrossingsPerSecond(const std::vector<double>& s) {
-    int n = 0;
-    for (size_t i = 1; i < s.size(); ++i) n += (s[i - 1] < 0) != (s[i] < 0);
-    return n * 44100.0 / s.size();
+// Share of the energy in each octave band from 125 Hz to 8 kHz, in dB.
+std::vector<double> BandProfile(const std::vector<double>& s) {
+    using assetgen::synth::Biquad;
+    std::vector<double> bands;
+    double total = 0;
+    for (double centre = 125; centre <= 8000; centre *= 2) {
+        Biquad bp(Biquad::kBandPass, centre, 1.4);
+        double e = 0;
+        for (double v : s) {
+            const double y = bp.Run(static_cast<float>(v));
+            e += y * y;
+        }
+        bands.push_back(e);
+        total += e;
+    }
+    for (double& b : bands) b = 10 * std::log10(std::max(b / total, 1e-9));
+    return bands;
 }
 
-// Each event must be recognisable: no two effects share both shape in time and brightness.
+// Each event must be recognisable: no two effects share both their shape in time and their
+// spread over the octaves.
 TEST(Waves, NoTwoEffectsSoundAlike) {
-    std::vector<std::vector<double>> env;
-    std::vector<double> zcr;
+    std::vector<std::vector<double>> env, bands;
     for (const char* name : kWaves) {
         const Pcm w = ReadWav(kRes + "/waves/" + name);
         ASSERT_FALSE(w.samples.empty()) << name;
         env.push_back(Envelope(w.samples));
-        zcr.push_back(ZeroCrossingsPerSecond(w.samples));
+        bands.push_back(BandProfile(w.samples));
     }
     for (size_t a = 0; a < env.size(); ++a) {
         for (size_t b = a + 1; b < env.size(); ++b) {
             const size_t n = std::max(env[a].size(), env[b].size());
-            double diff = 0;
+            double shape = 0;
             for (size_t i = 0; i < n; ++i) {
                 const double x = i < env[a].size() ? env[a][i] : 0;
                 const double y = i < env[b].size() ? env[b][i] : 0;
-                diff += std::fabs(x - y);
+                shape += std::fabs(x - y);
             }
-            const double brightness = std::fabs(std::log2(zcr[a] / zcr[b]));
-            EXPECT_TRUE(diff / n > 0.08 || brightness > 0.3)
-                << kWaves[a] << " ~ " << kWaves[b] << ": " << diff / n << " " << zcr[a] << " "
-                << zcr[b];
+            double colour = 0;
+            for (size_t i = 0; i < bands[a].size(); ++i)
+                colour += std::fabs(bands[a][i] - bands[b][i]) / bands[a].size();
+            EXPECT_TRUE(shape / n > 0.08 || colour > 3.0)
+                << kWaves[a] << " ~ " << kWaves[b] << ": shape " << shape / n << ", colour "
+                << colour << " dB";
         }
     }
 }

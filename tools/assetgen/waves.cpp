@@ -34,19 +34,33 @@ float Modes(double t, const std::vector<Mode>& modes) {
     return static_cast<float>(v);
 }
 
-// Group explosion: a low thump under a rumble of noise whose brightness falls away.
+// Group explosion: a thump and a burst of noise, with a shower of glassy shards that tells
+// a cleared group from the deep boom of the bomb.
 Buffer GroupExplosion() {
     Rng rng(11);
     Biquad lp(Biquad::kLowPass, 3000, 0.7);
+    Biquad pop(Biquad::kBandPass, 1800, 4.0);
     double phase = 0;
-    return Render(0.95, [&](double t) {
-        lp.Set(Biquad::kLowPass, 300 + 3500 * std::exp(-t / 0.12), 0.8);
-        const float noise = lp.Run(rng.Bipolar()) * Decay(t, 0.22);
-        phase += (45 + 90 * std::exp(-t / 0.05)) / kRate;
-        const float thump = Sine(phase) * Decay(t, 0.18);
-        const float crackle = (rng.Unit() < 0.004 * Decay(t, 0.3)) ? rng.Bipolar() : 0.0f;
-        return 0.8f * noise + 0.9f * thump + 0.5f * crackle;
+    Buffer b = Render(0.95, [&](double t) {
+        lp.Set(Biquad::kLowPass, 400 + 4000 * std::exp(-t / 0.1), 0.8);
+        const float noise = lp.Run(rng.Bipolar()) * Decay(t, 0.16);
+        phase += (60 + 110 * std::exp(-t / 0.04)) / kRate;
+        const float thump = Sine(phase) * Decay(t, 0.12);
+        // Debris: sparse impulses rung through a resonance, so they pop instead of tick.
+        const float grain = (rng.Unit() < 0.002 * Decay(t, 0.3)) ? rng.Bipolar() : 0.0f;
+        return 0.8f * noise + 0.8f * thump + 2.0f * pop.Run(grain);
     });
+    for (int shard = 0; shard < 14; ++shard) {
+        const double start = 0.01 + 0.35 * rng.Unit() * rng.Unit();
+        const double f = 2200 + 3800 * rng.Unit();
+        const double level = 0.12 + 0.1 * rng.Unit();
+        for (size_t i = Samples(start); i < b.size(); ++i) {
+            const double s = double(i) / kRate - start;
+            if (s > 0.25) break;
+            b[i] += static_cast<float>(level * std::exp(-s / 0.05) * std::sin(2 * kPi * f * s));
+        }
+    }
+    return b;
 }
 
 // A single stone bursting: a short bright pop with a glassy ring.
@@ -206,18 +220,20 @@ Buffer Bomb() {
     });
 }
 
-// Dynamite: a sharp crack with crackling debris, played together with the bomb.
+// Dynamite: a sharp crack, then crackling debris, played together with the bomb.
 Buffer Dynamite() {
     Rng rng(97);
     Biquad hp(Biquad::kHighPass, 900, 0.7);
     Biquad soft(Biquad::kLowPass, 5500, 0.7);
-    Biquad bp(Biquad::kBandPass, 2500, 0.8);
+    Biquad pop(Biquad::kBandPass, 2600, 5.0);
+    Biquad bp(Biquad::kBandPass, 2500, 0.8), dull(Biquad::kLowPass, 5000, 0.7);
     return Render(1.0, [&](double t) {
         const float crack = soft.Run(hp.Run(rng.Bipolar())) * Decay(t, 0.03);
-        const float debris =
-            (rng.Unit() < 0.01 * Decay(t, 0.35)) ? rng.Bipolar() * Decay(t, 0.4) : 0.0f;
-        const float tail = bp.Run(rng.Bipolar()) * Decay(t, 0.25) * 0.25f;
-        return crack + 0.9f * debris + tail;
+        const float grain =
+            (rng.Unit() < 0.004 * Decay(t, 0.6)) ? rng.Bipolar() * Decay(t, 0.7) : 0.0f;
+        const float debris = pop.Run(grain);
+        const float tail = dull.Run(bp.Run(rng.Bipolar())) * Decay(t, 0.25) * 0.25f;
+        return crack + 4.0f * debris + tail;
     });
 }
 
