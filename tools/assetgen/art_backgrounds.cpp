@@ -294,6 +294,28 @@ void FlashLamp(cairo_t* cr, double x, double y, double w, double h, bool lit) {
     cairo_stroke(cr);
 }
 
+// The match's flash lamps also carry the levels won, written in their middle: a dark window
+// for the number between two small bolts.
+void MatchFlashLamp(cairo_t* cr, double x, double y, double w, double h, bool lit) {
+    const Colour glow{1.0, 0.85, 0.1};
+    LampBase(cr, x, y, w, h, glow, lit);
+    const double cx = x + w / 2, cy = y + h / 2, r = std::min(w, h) / 2 - 1;
+    cairo_arc(cr, cx, cy - 2, r * 0.44, 0, 2 * M_PI);
+    SetColour(cr, {0.04, 0.04, 0.09});
+    cairo_fill_preserve(cr);
+    cairo_set_line_width(cr, 1.2);
+    SetColour(cr, lit ? Colour{1.0, 0.95, 0.7} : Colour{0.35, 0.35, 0.4});
+    cairo_stroke(cr);
+    for (double s : {-1.0, 1.0}) {
+        LightningPath(cr, cx + s * r * 0.7, cy, r * 0.5);
+        SetColour(cr, lit ? Colour{1, 1, 0.85} : Colour{0.3, 0.28, 0.16});
+        cairo_fill_preserve(cr);
+        cairo_set_line_width(cr, 0.8);
+        SetColour(cr, lit ? Colour{0.75, 0.4, 0.0} : Colour{0.06, 0.06, 0.08});
+        cairo_stroke(cr);
+    }
+}
+
 // Faint sockets where the stones sit, on the lattice of centre m with the given spacing.
 void LatticeMarks(cairo_t* cr, double m, double top, double bottom, double step, double halfW,
                   double left, double right) {
@@ -435,8 +457,8 @@ void MatchBackground(cairo_t* cr, const Variant& v) {
     Slot(cr, 100, 50, 150, 30, 6);
     Slot(cr, 550, 50, 150, 30, 6);
     X2Lamp(cr, 24, 37, 66, 65, v.lampsLit);
-    FlashLamp(cr, 260, 28, 66, 61, v.lampsLit);
-    FlashLamp(cr, 480, 27, 59, 60, v.lampsLit);
+    MatchFlashLamp(cr, 260, 28, 66, 61, v.lampsLit);
+    MatchFlashLamp(cr, 480, 27, 59, 60, v.lampsLit);
     X2Lamp(cr, 714, 39, 59, 60, v.lampsLit);
     // Centre column with the two time bars.
     Plate(cr, 352, 104, 96, 292, 6);
