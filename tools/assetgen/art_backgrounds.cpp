@@ -418,9 +418,10 @@ void PieceColumn(cairo_t* cr) {
     for (int r = 0; r < 7; ++r) {
         const double y = 22 + 70 * r;
         Slot(cr, 10, y + 2, 72, 66, 8);
-        // The number of pieces left is written at (67, 75 + 70 r).
+        // The number of pieces left is written centred at (67, 75 + 70 r); centred text sits
+        // three pixels left of its x.
+        RoundedRectPath(cr, 51, 75 + 70 * r - 1, 26, 21, 8);
         SetColour(cr, kGold, 0.35);
-        cairo_arc(cr, 67, 75 + 70 * r + 10, 11, 0, 2 * M_PI);
         cairo_fill(cr);
     }
 }
