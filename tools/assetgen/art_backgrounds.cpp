@@ -391,6 +391,13 @@ void SidePanel(cairo_t* cr, const Variant& v) {
     // Level label and score displays.
     Slot(cr, 650, 18, 136, 34, 6);
     Slot(cr, 650, 68, 136, 38, 6);
+    PaintStone(cr, 665, 35, 22, 2, false);
+    SetColour(cr, kGold);
+    StarPath(cr, 665, 87.5, 9, 4, 5, 0);
+    cairo_fill_preserve(cr);
+    cairo_set_line_width(cr, 1);
+    SetColour(cr, {0.4, 0.25, 0.05});
+    cairo_stroke(cr);
     // Lamps.
     Plate(cr, 646, 196, 144, 144, 10);
     Screw(cr, 655, 205, 3);
