@@ -1,0 +1,256 @@
+// Highscore tables, their file, the check at the end of a game, the champion screen and its name
+// editor; the settings file.
+#include "menus/highscores.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "menus/record_file.h"
+#include "menus/settings.h"
+#include "menus/transitions.h"
+#include "menus_fixture.h"
+
+namespace {
+
+std::vector<std::uint8_t> DefaultFile() {
+    std::vector<std::uint8_t> bytes(696, 0);
+    for (int k = 1; k <= 28; ++k) {
+        PutInt32(bytes, 24 * k, 80000 - 10000 * ((k - 1) % 7 + 1));
+        const std::string name = "quarzbau";
+        bytes[24 * k + 4] = 8;
+        for (size_t i = 0; i < name.size(); ++i) bytes[24 * k + 5 + i] = name[i];
+    }
+    return bytes;
+}
+
+TEST(HighscoreFile, MissingFileIsWrittenWithTheDefaultsAtStartUp) {
+    MenuGame m;
+    const auto bytes = m.res.ReadBytes(m.res.Saves("groar.dat"));
+    ASSERT_EQ(bytes.size(), 696u);
+    EXPECT_EQ(bytes, DefaultFile());
+    EXPECT_EQ(m.g().menus.HighscoreScore[3][1], 70000);
+    EXPECT_EQ(m.g().menus.HighscoreName[4][7], "quarzbau");
+    EXPECT_TRUE(m.platform().messages.empty());
+}
+
+TEST(HighscoreFile, ReadTakesRecordsByTableAndPlaceAndCutsLongNames) {
+    MenuGame m;
+    auto bytes = DefaultFile();
+    // Record 10 is table 2, place 3; its name claims 16 characters.
+    PutInt32(bytes, 24 * 10, 123456);
+    bytes[24 * 10 + 4] = 16;
+    for (int i = 0; i < 16; ++i) bytes[24 * 10 + 5 + i] = static_cast<std::uint8_t>('a' + i);
+    PutInt32(bytes, 24 * 28, -5);
+    m.res.WriteBytes(m.res.Saves("groar.dat"), bytes);
+    m.Start();
+    EXPECT_EQ(m.g().menus.HighscoreScore[2][3], 123456);
+    EXPECT_EQ(m.g().menus.HighscoreName[2][3], "abcdefghij");
+    EXPECT_EQ(m.g().menus.HighscoreScore[4][7], -5);
+    // Written back, the name is cut to 10 and the rest of its field is zero.
+    ASSERT_TRUE(WriteHighscores(m.g(), kHighscoreFile, false));
+    const auto again = m.res.ReadBytes(m.res.Saves("groar.dat"));
+    EXPECT_EQ(again[24 * 10 + 4], 10);
+    EXPECT_EQ(again[24 * 10 + 15], 0);
+    EXPECT_EQ(GetInt32(again, 24 * 10), 123456);
+}
+
+TEST(HighscoreFile, ShortFileKeepsTheDefaultsAndIsLeftAlone) {
+    MenuGame m;
+    std::vector<std::uint8_t> bytes = DefaultFile();
+    PutInt32(bytes, 24, 999999);
+    bytes.resize(695);
+    m.res.WriteBytes(m.res.Saves("groar.dat"), bytes);
+    m.Start();
+    EXPECT_EQ(m.g().menus.HighscoreScore[1][1], 70000);
+    EXPECT_EQ(m.res.ReadBytes(m.res.Saves("groar.dat")).size(), 695u);
+}
+
+TEST(HighscoreFile, UnwritableSavesKeepTheTablesAndTellThePlayerOnce) {
+    MenuGame m;
+    std::filesystem::remove_all(m.res.Dir() + "/saves");
+    m.res.WriteBytes(m.res.Dir() + "/saves", {1, 2, 3});  // a file where the folder should be
+    m.Start();
+    Game& g = m.g();
+    EXPECT_EQ(g.shell.ScreenId, kScreenSplash);
+    ASSERT_EQ(m.platform().messages.size(), 1u);
+    g.menus.HighscoreScore[1][1] = 5;
+    EXPECT_FALSE(WriteHighscores(g, kHighscoreFile, false));
+    EXPECT_FALSE(WriteSettings(g, kSettingsFile));
+    EXPECT_EQ(m.platform().messages.size(), 1u);
+    EXPECT_EQ(g.menus.HighscoreScore[1][1], 5);
+    m.Tick(5);
+    EXPECT_FALSE(g.shell.WindowClosed);
+}
+
+TEST(SettingsFile, ExactBytesAndLanguageOutsideTheRangeBecomesGerman) {
+    MenuGame m;
+    Game& g = m.g();
+    g.shell.MusicVolumeSetting = 60;
+    g.shell.SoundVolume = -20;
+    g.shell.Language = 2;
+    ASSERT_TRUE(WriteSettings(g, kSettingsFile));
+    EXPECT_EQ(
+        m.res.ReadBytes(m.res.Saves("settings.dat")),
+        (std::vector<std::uint8_t>{0, 0, 0, 0, 60, 0, 0, 0, 0xEC, 0xFF, 0xFF, 0xFF, 2, 0, 0, 0}));
+    std::vector<std::uint8_t> bytes(16, 0);
+    PutInt32(bytes, 4, 70);
+    PutInt32(bytes, 8, 40);
+    PutInt32(bytes, 12, 3);
+    m.res.WriteBytes(m.res.Saves("settings.dat"), bytes);
+    m.Start();
+    EXPECT_EQ(m.g().shell.MusicVolumeSetting, 70);
+    EXPECT_EQ(m.g().shell.SoundVolume, 40);
+    EXPECT_EQ(m.g().shell.Language, 1);
+    bytes.resize(15);
+    PutInt32(bytes, 4, 20);
+    m.res.WriteBytes(m.res.Saves("settings.dat"), bytes);
+    m.Start();
+    EXPECT_EQ(m.g().shell.MusicVolumeSetting, 100);
+    EXPECT_EQ(m.g().shell.SoundVolume, 80);
+}
+
+struct CheckCase {
+    int score;
+    int rank;  // 0: no new highscore
+    std::vector<int> after;
+};
+
+class HighscoreCheckTest : public ::testing::TestWithParam<CheckCase> {};
+
+// Table 2 holds 70000, 60000, 60000, 40000, 30000, 20000, 10000.
+TEST_P(HighscoreCheckTest, TieGoesBelowAndTheSeventhDrops) {
+    const CheckCase& c = GetParam();
+    MenuGame m;
+    Game& g = m.g();
+    g.menus.HighscoreScore[2][3] = 60000;
+    for (int r = 1; r <= 7; ++r) g.menus.HighscoreName[2][r] = "p" + std::to_string(r);
+    g.play.GameMode = 2;
+    CheckHighscore(g, c.score);
+    EXPECT_EQ(g.menus.NewHighscore, c.rank > 0 ? 1 : 0);
+    EXPECT_EQ(g.menus.EntryRank, c.rank);
+    EXPECT_EQ(g.shell.ScreenId, c.rank > 0 ? kScreenNewChampion : kScreenMainMenu);
+    std::vector<int> scores;
+    for (int r = 1; r <= 7; ++r) scores.push_back(g.menus.HighscoreScore[2][r]);
+    EXPECT_EQ(scores, c.after);
+    if (c.rank > 0) {
+        EXPECT_EQ(g.menus.HighscoreName[2][c.rank], "");
+        if (c.rank < 7)
+            EXPECT_EQ(g.menus.HighscoreName[2][c.rank + 1], "p" + std::to_string(c.rank));
+        EXPECT_EQ(g.buttons.ButtonActive[1], 1);
+        EXPECT_EQ(g.buttons.ButtonY[1], 540);
+    }
+    EXPECT_EQ(g.menus.HighscoreScore[1][1], 70000);  // other tables untouched
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scores, HighscoreCheckTest,
+    ::testing::Values(CheckCase{10000, 0, {70000, 60000, 60000, 40000, 30000, 20000, 10000}},
+                      CheckCase{10001, 7, {70000, 60000, 60000, 40000, 30000, 20000, 10001}},
+                      CheckCase{60000, 4, {70000, 60000, 60000, 60000, 40000, 30000, 20000}},
+                      CheckCase{90000, 1, {90000, 70000, 60000, 60000, 40000, 30000, 20000}},
+                      CheckCase{-3, 0, {70000, 60000, 60000, 40000, 30000, 20000, 10000}}));
+
+class ChampionTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        g().play.GameMode = 3;
+        CheckHighscore(g(), 45000);  // place 4 of the Pipe table
+        m_.Tick();
+    }
+    Game& g() { return m_.g(); }
+    std::string Name() { return g().menus.HighscoreName[3][4]; }
+    void Type(const std::string& cp1252) {
+        for (unsigned char c : cp1252) DXDraw1KeyPress(g(), c);
+    }
+    MenuGame m_;
+};
+
+TEST_F(ChampionTest, CapitalsBecomeSmallAndOnlyNameCharactersCount) {
+    Type("Xy-7");
+    EXPECT_EQ(Name(), "xy-7");
+    Type("!\xE4");  // an exclamation mark and an umlaut: rejected, not counted
+    EXPECT_EQ(g().menus.TypedCount, 4);
+    Type("_ ABCDEF");
+    EXPECT_EQ(Name(), "xy-7_ ab");
+    EXPECT_EQ(g().menus.TypedCount, 12);  // keys past the eighth still count
+}
+
+TEST_F(ChampionTest, BackspaceEmptiesAndEightMoreCanBeTyped) {
+    Type("abcde");
+    Type("\b");
+    EXPECT_EQ(Name(), "");
+    EXPECT_EQ(g().menus.TypedCount, 0);
+    Type("klmnopqrst");
+    EXPECT_EQ(Name(), "klmnopqr");
+}
+
+TEST_F(ChampionTest, ScreenShowsTheRowsAndTheLiveName) {
+    Type("Zed");
+    m_.Tick();
+    const auto& calls = g().text.calls;
+    ASSERT_GE(calls.size(), 3u + 21u);
+    EXPECT_EQ(calls[0].text, "Neuer Sieger");
+    EXPECT_EQ(calls[2].text, "Pipe Platz 4");
+    EXPECT_EQ(calls[2].y, 286);
+    // Row 4: "4." at 255, the name at 285, the score right-aligned at 530, highlighted.
+    EXPECT_EQ(calls[3 + 9].text, "4.");
+    EXPECT_EQ(calls[3 + 9].y, 392);
+    EXPECT_EQ(calls[3 + 10].text, "zed");
+    EXPECT_EQ(calls[3 + 10].colour, 2);
+    EXPECT_EQ(calls[3 + 11].text, "45000");
+    EXPECT_EQ(calls[3 + 11].x, 530);
+    EXPECT_EQ(calls[3 + 11].align, 2);
+    EXPECT_EQ(calls[3].colour, 3);
+}
+
+TEST_F(ChampionTest, ReturnWritesAndEndsTypingEscapeWritesAgainAndLeaves) {
+    Type("ab");
+    m_.Key(kButtonReturn, true);
+    m_.Tick();
+    m_.Key(kButtonReturn, false);
+    EXPECT_EQ(g().menus.EntryRank, 0);
+    EXPECT_EQ(g().shell.ScreenId, kScreenNewChampion);
+    const auto written = m_.res.ReadBytes(m_.res.Saves("groar.dat"));
+    const size_t at = 24 * (14 + 4);  // table 3 place 4
+    EXPECT_EQ(GetInt32(written, at), 45000);
+    EXPECT_EQ(written[at + 4], 2);
+    EXPECT_EQ(written[at + 5], 'a');
+    Type("cd");
+    EXPECT_EQ(Name(), "ab");
+    m_.Tick();
+    EXPECT_EQ(g().text.calls[2].text, "1.");  // no rank line any more
+    std::filesystem::remove(m_.res.Saves("groar.dat"));
+    m_.Key(kButtonEscape, true);
+    m_.Tick();
+    EXPECT_EQ(g().shell.ScreenId, kScreenHelpMenu);
+    EXPECT_EQ(m_.res.ReadBytes(m_.res.Saves("groar.dat")), written);
+}
+
+TEST_F(ChampionTest, BackButtonWritesAndGoesToTheHelpMenu) {
+    m_.ClickButton(1);
+    EXPECT_EQ(g().shell.ScreenId, kScreenHelpMenu);
+    EXPECT_EQ(g().menus.EntryRank, 0);
+    EXPECT_EQ(m_.res.ReadBytes(m_.res.Saves("groar.dat")).size(), 696u);
+    Type("x");  // no longer on the champion screen
+    EXPECT_EQ(Name(), "");
+}
+
+TEST(HighscoreScreen, ShowsEachTableWithItsSuffix) {
+    MenuGame m;
+    m.g().shell.Language = 2;
+    ShowHighscores(m.g());
+    std::vector<std::string> subtitles;
+    for (int page = 1; page <= 4; ++page) {
+        m.g().buttons.PageNumber = page;
+        m.Tick();
+        subtitles.push_back(m.g().text.calls[4].text);
+    }
+    EXPECT_EQ(subtitles, (std::vector<std::string>{"Endless-Single", "Puzzle-Single", "Pipe-Single",
+                                                   "Puzzle-Match"}));
+    EXPECT_EQ(m.g().text.calls[5].y, 312);
+    EXPECT_EQ(m.g().text.calls[5 + 18].y, 462);
+}
+
+}  // namespace

@@ -1,0 +1,273 @@
+// The menu screens through the frame loop: transitions, the ways back, the options and quitting.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "menus/menu_screens.h"
+#include "menus/settings.h"
+#include "menus/transitions.h"
+#include "menus_fixture.h"
+#include "presentation/sound.h"
+
+namespace {
+
+struct Btn {
+    int x, y, halfWidth, height;
+};
+
+struct TransitionCase {
+    const char* name;
+    std::function<void(Game&)> show;
+    int screen;
+    std::vector<Btn> buttons;
+    bool pageMarks;  // PageTop 300 and PageNumber 1
+    bool clearsEscape;
+};
+
+std::vector<Btn> Column(int count, int base, int step, int hw, int h) {
+    std::vector<Btn> b;
+    for (int i = 1; i <= count; ++i) b.push_back({400, base + step * i, hw, h});
+    return b;
+}
+
+class TransitionTest : public ::testing::TestWithParam<TransitionCase> {};
+
+TEST_P(TransitionTest, LaysOutItsButtonsAndSwitchesTheScreen) {
+    const TransitionCase& c = GetParam();
+    TestGame t;
+    Game& g = t.game;
+    for (int i = 1; i <= 10; ++i) SetButton(g, i, 1, 1, 1, 1);  // the old screen's buttons
+    g.buttons.PageTop = 77;
+    g.buttons.PageNumber = 3;
+    g.buttons.MenuSelection = 4;
+    g.input.KeyEscape = 1;
+    c.show(g);
+    EXPECT_EQ(g.shell.ScreenId, c.screen);
+    EXPECT_EQ(g.sound.SoundRequest[sndTast1], 1);
+    EXPECT_EQ(g.sound.SoundX[sndTast1], 400);
+    EXPECT_EQ(g.buttons.MenuSelection, 0);
+    for (int i = 1; i <= 10; ++i) {
+        const bool used = i <= static_cast<int>(c.buttons.size());
+        ASSERT_EQ(g.buttons.ButtonActive[i], used ? 1 : 0) << "slot " << i;
+        if (!used) continue;
+        const Btn& b = c.buttons[i - 1];
+        EXPECT_EQ(g.buttons.ButtonX[i], b.x) << "slot " << i;
+        EXPECT_EQ(g.buttons.ButtonY[i], b.y) << "slot " << i;
+        EXPECT_EQ(g.buttons.ButtonHalfWidth[i], b.halfWidth);
+        EXPECT_EQ(g.buttons.ButtonHeight[i], b.height);
+        EXPECT_EQ(g.buttons.ButtonDelay[i], 20);
+    }
+    EXPECT_EQ(g.buttons.PageTop, c.pageMarks ? 300 : 77);
+    EXPECT_EQ(g.buttons.PageNumber, c.pageMarks ? 1 : 3);
+    EXPECT_EQ(g.input.KeyEscape, c.clearsEscape ? 0 : 1);
+}
+
+const std::vector<Btn> kPaged = {{135, 415, 50, 25}, {665, 415, 50, 25}, {400, 540, 100, 25}};
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, TransitionTest,
+    ::testing::Values(
+        TransitionCase{"MainMenu", [](Game& g) { ShowMainMenu(g, 0); }, 2,
+                       Column(5, 300, 40, 110, 25), false, true},
+        TransitionCase{"MainMenuResume",
+                       [](Game& g) {
+                           g.shell.GameInProgress = 2;
+                           ShowMainMenu(g, 0);
+                       },
+                       2, Column(7, 280, 35, 110, 25), false, true},
+        TransitionCase{"HelpMenu", ShowHelpMenu, 5, Column(4, 300, 50, 110, 25), false, true},
+        TransitionCase{"GameChoice", ShowGameChoice, 11, Column(5, 300, 40, 110, 25), false, true},
+        TransitionCase{"StartLevel", ShowStartLevel, 25, Column(8, 270, 30, 110, 25), false, true},
+        TransitionCase{"Options", ShowOptions, 8, Column(4, 300, 50, 125, 22), false, true},
+        TransitionCase{"Highscores", ShowHighscores, 9, kPaged, true, false},
+        TransitionCase{"Info", ShowInfo, 3, kPaged, true, false},
+        TransitionCase{"Help",
+                       ShowHelp,
+                       4,
+                       {{115, 565, 50, 25}, {685, 565, 50, 25}, {400, 565, 100, 25}},
+                       true,
+                       false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Which screen the mouse and Escape lead to from each menu screen.
+struct WayBackCase {
+    const char* name;
+    std::function<void(Game&)> show;
+    int backSlot;
+    int escapeScreen;  // 0: Escape is ignored
+    int backScreen;
+};
+
+class WayBackTest : public ::testing::TestWithParam<WayBackCase> {};
+
+TEST_P(WayBackTest, BackButtonAndEscape) {
+    const WayBackCase& c = GetParam();
+    {
+        MenuGame m;
+        c.show(m.g());
+        const int screen = m.g().shell.ScreenId;
+        m.Tick(3);
+        m.Key(kButtonEscape, true);
+        m.Tick();
+        m.Key(kButtonEscape, false);
+        EXPECT_EQ(m.g().shell.ScreenId, c.escapeScreen == 0 ? screen : c.escapeScreen);
+        EXPECT_EQ(m.g().input.KeyEscape, c.escapeScreen == 0 ? 1 : 0);
+    }
+    if (c.backSlot > 0) {
+        MenuGame m;
+        c.show(m.g());
+        m.ClickButton(c.backSlot);
+        m.Tick();
+        EXPECT_EQ(m.g().shell.ScreenId, c.backScreen);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Screens, WayBackTest,
+    ::testing::Values(WayBackCase{"MainMenu", [](Game& g) { ShowMainMenu(g, 0); }, 0, 0, 0},
+                      WayBackCase{"HelpMenu", ShowHelpMenu, 4, 2, 2},
+                      WayBackCase{"GameChoice", ShowGameChoice, 5, 2, 2},
+                      WayBackCase{"StartLevel", ShowStartLevel, 8, 11, 11},
+                      WayBackCase{"Options", ShowOptions, 4, 2, 2},
+                      WayBackCase{"Highscores", ShowHighscores, 3, 5, 5},
+                      WayBackCase{"Info", ShowInfo, 3, 5, 5},
+                      WayBackCase{"Help", ShowHelp, 3, 5, 5}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(MenuEscape, HeldEscapeStepsBackOneScreenPerFrame) {
+    MenuGame m;
+    ShowInfo(m.g());
+    m.Tick();
+    m.Key(kButtonEscape, true);
+    std::vector<int> screens;
+    for (int i = 0; i < 4; ++i) {
+        m.Tick();
+        screens.push_back(m.g().shell.ScreenId);
+    }
+    EXPECT_EQ(screens, (std::vector<int>{5, 2, 2, 2}));
+}
+
+TEST(MenuPages, PagesStopAtTheirEndsButEveryPressClicks) {
+    using Show = void (*)(Game&);
+    for (auto [show, last] : {std::pair<Show, int>{ShowHelp, 3}, std::pair<Show, int>{ShowInfo, 3},
+                              std::pair<Show, int>{ShowHighscores, 4}}) {
+        MenuGame m;
+        show(m.g());
+        int clicks = 0;
+        auto press = [&](int slot) {
+            m.Tick(10);
+            const ButtonTable& b = m.g().buttons;
+            DXDraw1MouseMove(m.g(), b.ButtonX[slot], b.ButtonY[slot] + 5);
+            DXDraw1MouseDown(m.g());
+            m.Tick();
+            clicks += m.platform().wavesThisTick.size() > 0 &&
+                      m.platform().wavesThisTick.back().name == "tast1.wav";
+            DXDraw1MouseUp(m.g());
+        };
+        m.Tick(10);
+        press(1);
+        EXPECT_EQ(m.g().buttons.PageNumber, 1);
+        for (int i = 0; i < last + 1; ++i) press(2);
+        EXPECT_EQ(m.g().buttons.PageNumber, last);
+        EXPECT_EQ(clicks, last + 2);
+    }
+}
+
+TEST(MenuOptions, MusicCyclesThroughSixLevelsAndLanguageToggles) {
+    MenuGame m;
+    Game& g = m.g();
+    g.shell.MusicVolumeSetting = 100;
+    g.shell.SoundVolume = 70;  // not a step: taken from its level while the screen is open
+    ShowOptions(g);
+    m.Tick();
+    EXPECT_EQ(g.shell.SoundVolume, 60);
+    EXPECT_EQ(g.text.calls[1].text, "Musik ziemlich laut");
+    EXPECT_EQ(g.text.calls[2].text, "Sound so mittel");
+    std::vector<int> volumes;
+    for (int i = 0; i < 6; ++i) {
+        m.ClickButton(1);
+        m.Tick();
+        volumes.push_back(g.shell.MusicVolumeSetting);
+    }
+    EXPECT_EQ(volumes, (std::vector<int>{0, 20, 40, 60, 80, 100}));
+    EXPECT_EQ(g.shell.MusicVolumeTarget, 100);
+
+    m.ClickButton(3);
+    EXPECT_EQ(g.shell.Language, 2);
+    EXPECT_EQ(g.text.calls[3].text, "Sprache Deutsch");  // the pressing frame still German
+    m.Tick();
+    EXPECT_EQ(g.text.calls[0].text, "Options");
+    EXPECT_EQ(g.text.calls[3].text, "Language English");
+    m.ClickButton(2);
+    m.Tick();
+    EXPECT_EQ(g.text.calls[2].text, "Sound loud");
+    EXPECT_EQ(g.shell.SoundVolume, 80);
+}
+
+TEST(MenuOptions, SettingsReadAtStartShowOnTheOptionsScreen) {
+    MenuGame m;
+    std::vector<std::uint8_t> bytes(16, 0);
+    bytes[4] = 60;
+    bytes[8] = 20;
+    bytes[12] = 2;
+    m.res.WriteBytes(m.res.Saves("settings.dat"), bytes);
+    m.Start();
+    ShowOptions(m.g());
+    m.Tick();
+    EXPECT_EQ(m.g().text.calls[1].text, "Music medium");
+    EXPECT_EQ(m.g().text.calls[2].text, "Sound very low");
+    EXPECT_EQ(m.g().text.calls[3].text, "Language English");
+}
+
+TEST(MenuMain, ExitWritesTheSettingsAndQuitsInBothVariants) {
+    for (int inProgress : {1, 2}) {
+        MenuGame m;
+        m.g().shell.GameInProgress = inProgress;
+        m.g().shell.Language = 2;
+        m.g().shell.SoundVolume = 40;
+        ShowMainMenu(m.g(), 0);
+        m.Tick();
+        const int exitSlot = inProgress == 2 ? 7 : 5;
+        // "Exit" idles red only in the five-button menu.
+        EXPECT_EQ(m.g().text.calls[exitSlot].text, "Exit");
+        EXPECT_EQ(m.g().text.calls[exitSlot].colour, inProgress == 2 ? 3 : 5);
+        m.ClickButton(exitSlot);
+        EXPECT_TRUE(m.g().shell.WindowClosed);
+        const auto bytes = m.res.ReadBytes(m.res.Saves("settings.dat"));
+        EXPECT_EQ(bytes,
+                  (std::vector<std::uint8_t>{0, 0, 0, 0, 100, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0}));
+    }
+}
+
+TEST(MenuMain, MenuButtonsLeadToTheirScreens) {
+    struct Step {
+        int slot, screen;
+    };
+    for (const Step& s : {Step{1, 11}, Step{3, 8}, Step{4, 5}}) {
+        MenuGame m;
+        ShowMainMenu(m.g(), 0);
+        m.ClickButton(s.slot);
+        EXPECT_EQ(m.g().shell.ScreenId, s.screen);
+    }
+    for (const Step& s : {Step{1, 4}, Step{2, 9}, Step{3, 3}}) {
+        MenuGame m;
+        ShowHelpMenu(m.g());
+        m.ClickButton(s.slot);
+        EXPECT_EQ(m.g().shell.ScreenId, s.screen);
+    }
+}
+
+TEST(MenuGameChoice, GameButtonsStartLevelOneOfTheirMode) {
+    for (int mode : {1, 2}) {
+        MenuGame m;
+        ShowGameChoice(m.g());
+        m.ClickButton(mode);
+        EXPECT_EQ(m.g().shell.ScreenId, kScreenGame);
+        EXPECT_EQ(m.g().play.GameMode, mode);
+        EXPECT_EQ(m.g().play.LevelNumber, 1);
+    }
+}
+
+}  // namespace

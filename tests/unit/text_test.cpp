@@ -1,0 +1,222 @@
+// The bitmap font and the glyph queue: measuring, alignment, the fixed-colour glyphs and the
+// drawing with outline and shadow.
+#include "presentation/text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "menus_fixture.h"
+#include "platform/surface.h"
+#include "presentation/bitmaps.h"
+
+namespace {
+
+// A font of three characters, "A" 4 px, "B" 6 px, "C" 7 px, then "$".
+void WriteSmallFont(const TempRes& res) {
+    res.WriteBytes(res.Dir() + "/small1.txt", {'A', 'B', 'C', '$', 'x', '\r', '\n', 'Q'});
+    Surface bmp = CreateSurface();
+    SetSurfaceSize(bmp, 19, 20);
+    FillSurface(bmp, kMagenta);
+    for (int x : {0, 4, 10, 17}) bmp.At(x, 0) = kBlack;
+    bmp.At(18, 0) = kBlack;  // the last column never counts as a mark
+    ASSERT_TRUE(SaveBmp(bmp, res.Dir() + "/small2.bmp"));
+}
+
+struct Glyphs {
+    std::vector<int> x, y, glyph, colour;
+};
+
+Glyphs Queued(const Game& game) {
+    Glyphs q;
+    for (int s = 1; s <= game.text.TextQueueCount; ++s) {
+        if (game.text.QueueGlyphNo[s] == 0) continue;
+        q.x.push_back(game.text.QueueX[s]);
+        q.y.push_back(game.text.QueueY[s]);
+        q.glyph.push_back(game.text.QueueGlyphNo[s]);
+        q.colour.push_back(game.text.QueueColour[s]);
+    }
+    return q;
+}
+
+class SmallFontTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        WriteSmallFont(res_);
+        test_ = std::make_unique<TestGame>(res_.Dir());
+        LoadFont(g(), 2, "res\\small1.txt", "res\\small2.bmp");
+        BeginTextFrame(g());
+    }
+    Game& g() { return test_->game; }
+    TempRes res_;
+    std::unique_ptr<TestGame> test_;
+};
+
+TEST_F(SmallFontTest, MeasuresBoxesFromTheRulerAndStopsAtTheDollar) {
+    const TextState& t = g().text;
+    EXPECT_EQ(t.FontCharCount, 4);
+    EXPECT_EQ(GlyphOf(g(), 'A'), 2);
+    EXPECT_EQ(GlyphOf(g(), 'C'), 4);
+    EXPECT_EQ(GlyphOf(g(), '$'), 5);
+    EXPECT_EQ(GlyphOf(g(), 'x'), kMissingGlyph);  // after the "$": not part of the font
+    EXPECT_EQ(t.Glyph[2].Left, 0);
+    EXPECT_EQ(t.Glyph[2].Width, 4);
+    EXPECT_EQ(t.Glyph[3].Width, 6);
+    EXPECT_EQ(t.Glyph[4].Left, 10);
+    EXPECT_EQ(t.Glyph[4].Width, 7);
+    EXPECT_EQ(t.Glyph[4].Top, 1);
+    EXPECT_EQ(t.Glyph[4].Height, 19);
+    // "$" starts at the last mark before the final column and reaches it.
+    EXPECT_EQ(t.Glyph[5].Left, 17);
+    EXPECT_EQ(t.Glyph[5].Width, 1);
+    // A missing character's glyph of a short line has no width.
+    EXPECT_EQ(t.Glyph[kMissingGlyph].Width, 0);
+}
+
+struct LayoutCase {
+    int align;
+    const char* text;
+    std::vector<int> xs;
+    std::vector<int> ys;
+};
+
+class LayoutTest : public SmallFontTest, public ::testing::WithParamInterface<LayoutCase> {};
+
+// x 100, y 50; "A" 4, "B" 6, "C" 7 px, a space 5 px.
+TEST_P(LayoutTest, PlacesEveryGlyph) {
+    const LayoutCase& c = GetParam();
+    DrawText(g(), 100, 50, c.align, c.text, 3);
+    const Glyphs q = Queued(g());
+    EXPECT_EQ(q.x, c.xs);
+    EXPECT_EQ(q.y, c.ys);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Aligns, LayoutTest,
+    ::testing::Values(LayoutCase{kAlignLeft, "AB C", {100, 104, 115}, {50, 50, 50}},
+                      LayoutCase{kAlignLeft, "  A", {110}, {50}},
+                      // total 4 + 6 + 5 + 7 = 22
+                      LayoutCase{kAlignRight, "AB C", {78, 82, 93}, {50, 50, 50}},
+                      // 100 - 11 - 3 = 86
+                      LayoutCase{kAlignCentre, "AB C", {86, 90, 101}, {50, 50, 50}},
+                      // odd total 17: 100 - 8 - 3
+                      LayoutCase{kAlignCentre, "ABC", {89, 93, 99}, {50, 50, 50}},
+                      // each character 2 px higher, the space counting as a character
+                      LayoutCase{kAlignRising, "AB C", {86, 90, 101}, {48, 46, 42}},
+                      LayoutCase{kAlignLeft, "", {}, {}}, LayoutCase{kAlignCentre, "   ", {}, {}},
+                      LayoutCase{5, "ABC", {}, {}}, LayoutCase{0, "ABC", {}, {}}));
+
+TEST_F(SmallFontTest, KeepsEveryCallForTheDumpEvenWhenNothingIsDrawn) {
+    DrawText(g(), 1, 2, 9, "AB", 4);
+    DrawText(g(), 3, 4, kAlignLeft, "Zurück", 5);
+    ASSERT_EQ(g().text.calls.size(), 2u);
+    EXPECT_EQ(g().text.calls[1].text, "Zurück");
+    EXPECT_EQ(g().text.calls[1].colour, 5);
+}
+
+TEST(TextMapping, Utf8TextUsesTheFontsWindows1252Characters) {
+    TestGame t;
+    LoadGameFont(t.game);
+    BeginTextFrame(t.game);
+    DrawText(t.game, 0, 0, kAlignLeft, "äÖß", 3);
+    const Glyphs q = Queued(t.game);
+    ASSERT_EQ(q.glyph.size(), 3u);
+    EXPECT_EQ(q.glyph[0], GlyphOf(t.game, 0xE4));
+    EXPECT_EQ(q.glyph[1], GlyphOf(t.game, 0xD6));
+    EXPECT_EQ(q.glyph[2], GlyphOf(t.game, 0xDF));
+    EXPECT_NE(q.glyph[0], kMissingGlyph);
+}
+
+class FixedColourTest : public ::testing::TestWithParam<std::pair<int, int>> {};
+
+TEST_P(FixedColourTest, GlyphsFortyOneToSixtyEightTakeTexture7) {
+    TestGame t;
+    QueueGlyph(t.game, 0, 0, GetParam().first, 2, 2);
+    EXPECT_EQ(t.game.text.QueueColour[1], GetParam().second);
+}
+
+INSTANTIATE_TEST_SUITE_P(Glyphs, FixedColourTest,
+                         ::testing::Values(std::pair{40, 2}, std::pair{41, 7}, std::pair{55, 7},
+                                           std::pair{68, 7}, std::pair{69, 2}));
+
+TEST(TextQueue, SkipsSlotsStillInUseAndDropsGlyphsBeyondTheLast) {
+    TestGame t;
+    TextState& q = t.game.text;
+    q.QueueGlyphNo[2] = 5;  // left from a frame that was not drawn
+    QueueGlyph(t.game, 0, 0, 3, 1, 2);
+    QueueGlyph(t.game, 0, 0, 4, 1, 2);
+    EXPECT_EQ(q.QueueGlyphNo[1], 3);
+    EXPECT_EQ(q.QueueGlyphNo[2], 5);
+    EXPECT_EQ(q.QueueGlyphNo[3], 4);
+    q.TextQueueCount = kTextQueueSlots - 1;
+    QueueGlyph(t.game, 7, 0, 6, 1, 2);
+    QueueGlyph(t.game, 8, 0, 6, 1, 2);
+    EXPECT_EQ(q.QueueX[kTextQueueSlots], 7);
+    EXPECT_EQ(q.TextQueueCount, kTextQueueSlots);
+}
+
+TEST(TextFont, MissingCharacterFileTellsThePlayerAndLeavesTheFontEmpty) {
+    TempRes res;
+    TestGame t(res.Dir());
+    LoadFont(t.game, 2, "res\\nofont.txt", "res\\font2.bmp");
+    ASSERT_EQ(t.platform.messages.size(), 1u);
+    EXPECT_EQ(t.platform.messages[0], "Fehler beim dimdatei-Lesen");
+    BeginTextFrame(t.game);
+    DrawText(t.game, 10, 10, kAlignCentre, "Ende", 3);
+    EXPECT_EQ(TextWidth(t.game, "Ende"), 0);
+}
+
+TEST(TextDrawing, GlyphGetsTextureInsideOutlineAroundAndIsFreed) {
+    MenuGame m;
+    Game& g = m.g();
+    FillSurface(g.backBuffer, kBlack);
+    BeginTextFrame(g);
+    const int glyph = GlyphOf(g, 'H');
+    QueueGlyph(g, 200, 100, glyph, 3, 2);
+    DrawTextQueue(g);
+    EXPECT_EQ(g.text.QueueGlyphNo[1], 0);
+
+    const GlyphBox& box = g.text.Glyph[glyph];
+    const Surface& font = g.bitmaps[kBmpFont];
+    const Surface& texture = g.bitmaps[FontTexture(3)];
+    const Surface& outline = g.bitmaps[FontTexture(6)];
+    int shape = 0;
+    for (int y = 0; y < box.Height; ++y) {
+        for (int x = 0; x < box.Width; ++x) {
+            if (font.At(box.Left + x, box.Top + y) != kBlack) continue;
+            ++shape;
+            EXPECT_EQ(g.backBuffer.At(200 + x, 100 + y), texture.At(x, y));
+        }
+    }
+    EXPECT_GT(shape, 10);
+    // The drop shadow 3 px down and right shows the outline texture wherever the glyph itself
+    // does not cover it.
+    auto isShape = [&](int x, int y) {
+        return x >= 0 && y >= 0 && x < box.Width && y < box.Height &&
+               font.At(box.Left + x, box.Top + y) == kBlack;
+    };
+    int shadow = 0;
+    for (int y = 0; y < box.Height; ++y) {
+        for (int x = 0; x < box.Width; ++x) {
+            if (!isShape(x, y) || isShape(x + 3, y + 3)) continue;
+            ++shadow;
+            EXPECT_EQ(g.backBuffer.At(203 + x, 103 + y), outline.At(x, y));
+        }
+    }
+    EXPECT_GT(shadow, 0);
+    EXPECT_EQ(g.backBuffer.At(200 + box.Width + 6, 100), kBlack);
+}
+
+TEST(TextFrame, QueueRestartsEveryFrameAndIsDrawnUnderThePointer) {
+    MenuGame m;
+    m.Tick();
+    EXPECT_EQ(m.g().text.TextQueueCount, 0);  // the splash has no text
+    BeginTextFrame(m.g());
+    DrawText(m.g(), 10, 10, kAlignLeft, "Ende", 3);
+    EXPECT_EQ(m.g().text.TextQueueCount, 4);
+    BeginTextFrame(m.g());
+    EXPECT_EQ(m.g().text.TextQueueCount, 0);
+    EXPECT_TRUE(m.g().text.calls.empty());
+}
+
+}  // namespace
