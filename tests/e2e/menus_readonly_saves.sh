@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# A res/saves that cannot be written (here a plain file where the folder belongs, since root may
+# write anywhere): the player is told once, the game runs on, and "Ende" still quits normally.
+set -euo pipefail
+bin=$1 res=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp -r "$res" "$work/res"
+rm -rf "$work/res/saves"; echo "not a folder" > "$work/res/saves"
+
+cat > "$work/in.txt" <<'IN'
+# into the options and back, then "Ende"
+225 move 400 425
+226 click
+260 key escape
+290 move 400 505
+291 click
+IN
+set +e
+"$bin" --res "$work/res" --seed 1 --ticks 400 --input "$work/in.txt" \
+    --dump "250:$work/d250.json" --dump "280:$work/d280.json" --dump "291:$work/d291.json" \
+    2> "$work/err.txt"
+status=$?
+set -e
+
+field() { grep -o "\"$2\": [0-9-]*" "$1" | head -1 | grep -o '[0-9-]*$'; }
+check() { if [ "$2" != "$3" ]; then echo "FAIL: $1: got $2, want $3"; exit 1; fi; }
+
+check "exit status" "$status" 0
+check "options reached" "$(field "$work/d250.json" ScreenId)" 8
+check "main menu after Escape" "$(field "$work/d280.json" ScreenId)" 2
+check "quit from the menu" "$(field "$work/d291.json" QuitRequested)" 1
+check "messages" "$(grep -c '^message:' "$work/err.txt")" 1
+check "saves untouched" "$(cat "$work/res/saves")" "not a folder"
+echo "menus_readonly_saves: ok"
