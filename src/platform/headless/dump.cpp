@@ -65,6 +65,12 @@ std::vector<std::pair<const char*, long long>> Scalars(const Game& g) {
         {"MusicOn", g.shell.MusicOn},
         {"FieldCentreX", g.play.FieldCentreX},
         {"StoneCount", g.stones.StoneCount},
+        {"CannonX", g.cannon.CannonX},
+        {"CannonTargetX", g.cannon.CannonTargetX},
+        {"CannonLoad", g.cannon.CannonLoad},
+        {"LoadedStone", g.cannon.LoadedStone},
+        {"NeedReload", g.cannon.NeedReload},
+        {"NothingFlying", g.cannon.NothingFlying},
         {"DoubleFrames", g.play.DoubleFrames},
         {"FlashFrames", g.play.FlashFrames},
         {"ShakeFrames", g.play.ShakeFrames},
@@ -108,6 +114,21 @@ std::string DumpJson(const Game& game, const HeadlessPlatform& platform) {
                ", \"StoneLook\": " + std::to_string(st.StoneLook[s]) +
                ", \"StoneFilled\": " + std::to_string(st.StoneFilled[s]) +
                ", \"StonePreset\": " + std::to_string(st.StonePreset[s]) + "}";
+    }
+    out += "]";
+
+    out += ",\n \"Extras\": [";
+    const ExtrasTable& ex = game.extras;
+    first = true;
+    for (int i = 1; i <= kMaxExtras; ++i) {
+        if (ex.ExtraType[i] <= 0) continue;
+        out += first ? "" : ", ";
+        first = false;
+        out += "{\"slot\": " + std::to_string(i) +
+               ", \"ExtraType\": " + std::to_string(ex.ExtraType[i]) +
+               ", \"ExtraX\": " + std::to_string(ex.ExtraX[i]) +
+               ", \"ExtraY\": " + std::to_string(ex.ExtraY[i]) +
+               ", \"ExtraPhase\": " + std::to_string(ex.ExtraPhase[i]) + "}";
     }
     out += "]";
 
