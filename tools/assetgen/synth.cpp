@@ -150,10 +150,11 @@ void Reverb::Process(const Buffer& in, Stereo& out, float wet) {
 
 void Reverb::ProcessLooped(const Buffer& in, Stereo& out, float wet) {
     // Two passes: the first fills the delay lines with the end of the piece, so the
-    // second starts with the tail the loop point would carry over.
+    // second starts with the tail the loop point would carry over. The room has died away
+    // long before eight seconds, so the first pass needs no more than that.
     const size_t n = std::min(in.size(), out.Size());
     float l, r;
-    for (size_t i = 0; i < n; ++i) Tick(in[i], l, r);
+    for (size_t i = n - std::min(n, Samples(8.0)); i < n; ++i) Tick(in[i], l, r);
     for (size_t i = 0; i < n; ++i) {
         Tick(in[i], l, r);
         out.l[i] += wet * l;
