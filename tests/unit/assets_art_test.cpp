@@ -14,7 +14,7 @@
 namespace {
 
 using assetgen::KeyColour;
-using assetgen::PictureSpec;
+using assetgen::SheetLayout;
 
 const std::string kRes = RHOMBULUS_RES_DIR;
 
@@ -24,10 +24,10 @@ Surface Load(std::string_view name) {
     return s;
 }
 
-const PictureSpec& Spec(std::string_view name) {
-    const PictureSpec* p = assetgen::FindPicture(name);
+const SheetLayout& Layout(std::string_view name) {
+    const SheetLayout* p = assetgen::FindPicture(name);
     if (p == nullptr) ADD_FAILURE() << "no table entry for " << name;
-    static const PictureSpec kNone{"", 1, 1, 1, 1, assetgen::Key::None, false};
+    static const SheetLayout kNone{"", 1, 1, 1, 1, assetgen::Key::None, false};
     return p ? *p : kNone;
 }
 
@@ -51,7 +51,7 @@ struct Mean {
 
 // Mean colour of a cell's pixels that are not the key; with saturatedOnly, of the clearly
 // coloured ones (the paint, not the metal, outlines or highlights).
-Mean CellMean(const Surface& s, const PictureSpec& p, int col, int row, bool saturatedOnly) {
+Mean CellMean(const Surface& s, const SheetLayout& p, int col, int row, bool saturatedOnly) {
     Mean m;
     const std::uint32_t key = KeyColour(p.key);
     for (int y = row * p.cellH; y < (row + 1) * p.cellH; ++y) {
@@ -74,7 +74,7 @@ Mean CellMean(const Surface& s, const PictureSpec& p, int col, int row, bool sat
     return m;
 }
 
-int DifferingPixels(const Surface& s, const PictureSpec& p, int c1, int r1, int c2, int r2) {
+int DifferingPixels(const Surface& s, const SheetLayout& p, int c1, int r1, int c2, int r2) {
     int n = 0;
     for (int y = 0; y < p.cellH; ++y) {
         for (int x = 0; x < p.cellW; ++x) {
@@ -90,7 +90,7 @@ class Animation : public ::testing::TestWithParam<const char*> {};
 // Every frame of an animated sheet differs from the one before it; a repeated frame shows as a
 // stall in the animation.
 TEST_P(Animation, EachFrameDiffersFromThePreviousOne) {
-    const PictureSpec& p = Spec(GetParam());
+    const SheetLayout& p = Layout(GetParam());
     const Surface s = Load(p.name);
     ASSERT_EQ(s.width, p.Width());
     for (int col = 1; col < p.columns; ++col) {
@@ -112,7 +112,7 @@ INSTANTIATE_TEST_SUITE_P(Sheets, Animation,
                          });
 
 TEST(Debris, EveryColourColumnMovesThroughItsTwentyFrames) {
-    const PictureSpec& p = Spec("expl3.bmp");
+    const SheetLayout& p = Layout("expl3.bmp");
     const Surface s = Load(p.name);
     for (int col = 0; col < p.columns; ++col) {
         for (int row = 1; row < p.rows; ++row) {
@@ -125,7 +125,7 @@ TEST(Debris, EveryColourColumnMovesThroughItsTwentyFrames) {
 // The cannon's frame is its load 1..8: the lit part of its core grows with every frame.
 TEST(Cannon, CoreFillsAsItReloads) {
     for (const char* name : {"kanone1.bmp", "kanone2.bmp"}) {
-        const PictureSpec& p = Spec(name);
+        const SheetLayout& p = Layout(name);
         const Surface s = Load(name);
         const double scale = p.cellW / 113.0;
         const double cx = 56.5 * scale, cy = 86 * scale, r = 11 * scale;
@@ -147,7 +147,7 @@ TEST(Cannon, CoreFillsAsItReloads) {
 // The nine stone colours and the anchor are told apart at a glance.
 TEST(Stones, ColoursAreFarApart) {
     for (const char* name : {"steine3.bmp", "steine2.bmp"}) {
-        const PictureSpec& p = Spec(name);
+        const SheetLayout& p = Layout(name);
         const Surface s = Load(name);
         std::vector<Mean> means;
         for (int row = 0; row < p.rows; ++row) means.push_back(CellMean(s, p, 0, row, false));
@@ -161,7 +161,7 @@ TEST(Stones, ColoursAreFarApart) {
 }
 
 // Nearest of the given stone colours to a mean colour.
-int NearestStoneColour(const Mean& m, const Surface& stones, const PictureSpec& sp,
+int NearestStoneColour(const Mean& m, const Surface& stones, const SheetLayout& sp,
                        std::initializer_list<int> candidates) {
     int best = 0;
     double bestDistance = 1e9;
@@ -178,10 +178,10 @@ int NearestStoneColour(const Mean& m, const Surface& stones, const PictureSpec& 
 // Colourer code r gives stone colour 4, 1, 3, 2, 7; row r of its icons shows that colour.
 TEST(Colourer, RowsShowTheColourTheyGive) {
     const int gives[6] = {0, 4, 1, 3, 2, 7};
-    const PictureSpec& sp = Spec("steine3.bmp");
+    const SheetLayout& sp = Layout("steine3.bmp");
     const Surface stones = Load("steine3.bmp");
     for (const char* name : {"farbe2.bmp", "farbe2klein.bmp"}) {
-        const PictureSpec& p = Spec(name);
+        const SheetLayout& p = Layout(name);
         const Surface s = Load(name);
         for (int code = 1; code <= 5; ++code) {
             const Mean m = CellMean(s, p, 0, code - 1, true);
@@ -197,9 +197,9 @@ TEST(Debris, ColumnsCarryTheColoursOfTheirStones) {
         int stone, column;
     };
     const Pick picks[] = {{1, 2}, {2, 3}, {3, 1}, {4, 4}, {5, 6}, {7, 7}};
-    const PictureSpec& sp = Spec("steine3.bmp");
+    const SheetLayout& sp = Layout("steine3.bmp");
     const Surface stones = Load("steine3.bmp");
-    const PictureSpec& p = Spec("expl3.bmp");
+    const SheetLayout& p = Layout("expl3.bmp");
     const Surface s = Load("expl3.bmp");
     for (const Pick& pick : picks) {
         Mean m;
@@ -270,7 +270,7 @@ TEST(Backgrounds, BottomLineIsDrawnWhereStonesBurst) {
 // The mouse pointer is drawn with its cell's top-left one pixel right of and below the mouse;
 // the arrow's tip sits there in every frame.
 TEST(Pointer, TipIsAtTheTopLeftOfEveryFrame) {
-    const PictureSpec& p = Spec("pfeil2.bmp");
+    const SheetLayout& p = Layout("pfeil2.bmp");
     const Surface s = Load(p.name);
     for (int f = 0; f < p.columns; ++f) EXPECT_NE(s.At(f * p.cellW + 1, 1), 0u) << f;
 }

@@ -12,7 +12,7 @@ namespace {
 
 using assetgen::Key;
 using assetgen::KeyColour;
-using assetgen::PictureSpec;
+using assetgen::SheetLayout;
 
 const std::string kRes = RHOMBULUS_RES_DIR;
 
@@ -22,10 +22,10 @@ Surface Load(std::string_view name) {
     return s;
 }
 
-class PictureFile : public ::testing::TestWithParam<PictureSpec> {};
+class PictureFile : public ::testing::TestWithParam<SheetLayout> {};
 
 TEST_P(PictureFile, HasTheSheetSizeOfItsCells) {
-    const PictureSpec& p = GetParam();
+    const SheetLayout& p = GetParam();
     const Surface s = Load(p.name);
     EXPECT_EQ(s.width, p.Width());
     EXPECT_EQ(s.height, p.Height());
@@ -33,10 +33,10 @@ TEST_P(PictureFile, HasTheSheetSizeOfItsCells) {
 
 // Keyed cells keep their corners transparent and are never blank (a blank cell would be a
 // frame or colour the sheet forgot to draw).
-class KeyedPictureFile : public ::testing::TestWithParam<PictureSpec> {};
+class KeyedPictureFile : public ::testing::TestWithParam<SheetLayout> {};
 
 TEST_P(KeyedPictureFile, CellsAreSurroundedByTheKeyAndNotEmpty) {
-    const PictureSpec& p = GetParam();
+    const SheetLayout& p = GetParam();
     const Surface s = Load(p.name);
     ASSERT_EQ(s.width, p.Width());
     ASSERT_EQ(s.height, p.Height());
@@ -66,14 +66,14 @@ TEST_P(KeyedPictureFile, CellsAreSurroundedByTheKeyAndNotEmpty) {
     }
 }
 
-std::string TestName(const ::testing::TestParamInfo<PictureSpec>& info) {
+std::string TestName(const ::testing::TestParamInfo<SheetLayout>& info) {
     std::string n(info.param.name);
     return n.substr(0, n.find('.'));
 }
 
-std::vector<PictureSpec> KeyedPictures() {
-    std::vector<PictureSpec> keyed;
-    for (const PictureSpec& p : assetgen::kPictures) {
+std::vector<SheetLayout> KeyedPictures() {
+    std::vector<SheetLayout> keyed;
+    for (const SheetLayout& p : assetgen::kPictures) {
         if (p.key != Key::None) keyed.push_back(p);
     }
     return keyed;
@@ -88,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(KeyedBitmaps, KeyedPictureFile, ::testing::ValuesIn(Key
 // row must be transparent in every stone and pipe sheet.
 TEST(StoneSheets, FirstRowOfEveryCellIsTransparent) {
     for (const char* name : {"steine3.bmp", "steine2.bmp", "pipes.bmp", "pipevoll.bmp"}) {
-        const PictureSpec* p = assetgen::FindPicture(name);
+        const SheetLayout* p = assetgen::FindPicture(name);
         ASSERT_NE(p, nullptr);
         const Surface s = Load(name);
         ASSERT_EQ(s.height, p->Height());

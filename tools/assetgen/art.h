@@ -51,18 +51,18 @@ void PaintColourSymbol(cairo_t* cr, int colour, double cx, double cy, double siz
 
 // Calls paint(cr, column, row, cellW, cellH) with the context translated to each cell and
 // clipped to it.
-void ForEachCell(cairo_t* cr, const PictureSpec& spec,
+void ForEachCell(cairo_t* cr, const SheetLayout& sheet,
                  const std::function<void(cairo_t*, int, int)>& paint);
 
 // Painters by file name; false when the name has no painter.
-bool PaintPicture(std::string_view name, cairo_t* cr, const PictureSpec& spec);
+bool PaintPicture(std::string_view name, cairo_t* cr, const SheetLayout& sheet);
 
 // Groups of painters, each in its own file.
-bool PaintStonePicture(std::string_view name, cairo_t* cr, const PictureSpec& spec);
-bool PaintBackgroundPicture(std::string_view name, cairo_t* cr, const PictureSpec& spec);
-bool PaintSpritePicture(std::string_view name, cairo_t* cr, const PictureSpec& spec);
-bool PaintExtraPicture(std::string_view name, cairo_t* cr, const PictureSpec& spec);
-bool PaintPipePicture(std::string_view name, cairo_t* cr, const PictureSpec& spec);
-bool PaintEffectPicture(std::string_view name, cairo_t* cr, const PictureSpec& spec);
+bool PaintStonePicture(std::string_view name, cairo_t* cr, const SheetLayout& sheet);
+bool PaintBackgroundPicture(std::string_view name, cairo_t* cr, const SheetLayout& sheet);
+bool PaintSpritePicture(std::string_view name, cairo_t* cr, const SheetLayout& sheet);
+bool PaintExtraPicture(std::string_view name, cairo_t* cr, const SheetLayout& sheet);
+bool PaintPipePicture(std::string_view name, cairo_t* cr, const SheetLayout& sheet);
+bool PaintEffectPicture(std::string_view name, cairo_t* cr, const SheetLayout& sheet);
 
 }  // namespace assetgen

@@ -703,7 +703,7 @@ void Texture(cairo_t* cr, int n) {
 
 }  // namespace
 
-bool PaintBackgroundPicture(std::string_view name, cairo_t* cr, const PictureSpec&) {
+bool PaintBackgroundPicture(std::string_view name, cairo_t* cr, const SheetLayout&) {
     if (name == "menuehg2.bmp") {
         MenuBackground(cr);
     } else if (name == "hilfehg.bmp") {

@@ -150,14 +150,14 @@ void Sparkle(cairo_t* cr, int kind, int frame) {
 
 }  // namespace
 
-bool PaintEffectPicture(std::string_view name, cairo_t* cr, const PictureSpec& spec) {
+bool PaintEffectPicture(std::string_view name, cairo_t* cr, const SheetLayout& sheet) {
     if (name == "miexpl.bmp") {
-        ForEachCell(cr, spec, [&](cairo_t* c, int col, int) { Flash(c, col); });
+        ForEachCell(cr, sheet, [&](cairo_t* c, int col, int) { Flash(c, col); });
     } else if (name == "expl3.bmp") {
-        ForEachCell(cr, spec, [&](cairo_t* c, int col, int row) { Debris(c, col + 1, row + 1); });
+        ForEachCell(cr, sheet, [&](cairo_t* c, int col, int row) { Debris(c, col + 1, row + 1); });
     } else if (name.substr(0, 9) == "sternchen") {
         const int kind = name[9] == '.' ? 1 : name[9] - '0';
-        ForEachCell(cr, spec, [&](cairo_t* c, int col, int) { Sparkle(c, kind, col); });
+        ForEachCell(cr, sheet, [&](cairo_t* c, int col, int) { Sparkle(c, kind, col); });
     } else {
         return false;
     }

@@ -353,14 +353,14 @@ Big BigSize(std::string_view small) {
 
 }  // namespace
 
-bool PaintExtraPicture(std::string_view name, cairo_t* cr, const PictureSpec& spec) {
+bool PaintExtraPicture(std::string_view name, cairo_t* cr, const SheetLayout& sheet) {
     const bool small = name.find("klein") != std::string_view::npos;
     std::string_view base = name;
     double sx = 1, sy = 1;
     if (small) {
         const Big big = BigSize(name);
-        sx = spec.cellW / double(big.w);
-        sy = spec.cellH / double(big.h);
+        sx = sheet.cellW / double(big.w);
+        sy = sheet.cellH / double(big.h);
         base = name.substr(0, name.find("klein"));
     } else {
         base = name.substr(0, name.find(".bmp"));
@@ -381,13 +381,13 @@ bool PaintExtraPicture(std::string_view name, cairo_t* cr, const PictureSpec& sp
     } else if (base == "farbe2") {
         // Rows are the colourer codes 1..5 and show the stone colours they give.
         static const int kGives[6] = {0, 4, 1, 3, 2, 7};
-        ForEachCell(cr, spec, [&](cairo_t* c, int, int row) {
+        ForEachCell(cr, sheet, [&](cairo_t* c, int, int row) {
             cairo_scale(c, sx, sy);
             Colourer(c, kGives[row + 1]);
         });
         return true;
     } else if (base == "shaker") {
-        ForEachCell(cr, spec, [&](cairo_t* c, int, int) {
+        ForEachCell(cr, sheet, [&](cairo_t* c, int, int) {
             cairo_scale(c, sx, sy);
             Rainbow(c);
         });
@@ -395,7 +395,7 @@ bool PaintExtraPicture(std::string_view name, cairo_t* cr, const PictureSpec& sp
     } else {
         return false;
     }
-    ForEachCell(cr, spec, [&](cairo_t* c, int col, int) {
+    ForEachCell(cr, sheet, [&](cairo_t* c, int col, int) {
         cairo_scale(c, sx, sy);
         framed(c, col + firstFrame);
     });

@@ -381,15 +381,15 @@ void ChoiceHighlight(cairo_t* cr) {
 
 }  // namespace
 
-bool PaintPipePicture(std::string_view name, cairo_t* cr, const PictureSpec& spec) {
+bool PaintPipePicture(std::string_view name, cairo_t* cr, const SheetLayout& sheet) {
     if (name == "pipes.bmp" || name == "pipevoll.bmp") {
         const bool filled = name == "pipevoll.bmp";
-        ForEachCell(cr, spec, [&](cairo_t* c, int col, int row) {
-            Piece(c, row + 1, filled, col == 1, spec.cellW);
+        ForEachCell(cr, sheet, [&](cairo_t* c, int col, int row) {
+            Piece(c, row + 1, filled, col == 1, sheet.cellW);
         });
     } else if (name == "pipeaus.bmp" || name == "pipeein.bmp") {
         const bool source = name == "pipeaus.bmp";
-        ForEachCell(cr, spec, [&](cairo_t* c, int col, int) {
+        ForEachCell(cr, sheet, [&](cairo_t* c, int col, int) {
             if (col == 0) {
                 BarrelWater(c, source);
             } else {
@@ -397,7 +397,7 @@ bool PaintPipePicture(std::string_view name, cairo_t* cr, const PictureSpec& spe
             }
         });
     } else if (name == "hahn.bmp") {
-        ForEachCell(cr, spec, [&](cairo_t* c, int col, int) { Tap(c, col); });
+        ForEachCell(cr, sheet, [&](cairo_t* c, int col, int) { Tap(c, col); });
     } else if (name == "pipefummel2.bmp") {
         ChoiceHighlight(cr);
     } else {

@@ -227,20 +227,20 @@ void Pointer(cairo_t* cr, int frame) {
 
 }  // namespace
 
-bool PaintSpritePicture(std::string_view name, cairo_t* cr, const PictureSpec& spec) {
+bool PaintSpritePicture(std::string_view name, cairo_t* cr, const SheetLayout& sheet) {
     if (name == "kanone1.bmp" || name == "kanone2.bmp") {
-        const double scale = spec.cellW / 113.0;
-        ForEachCell(cr, spec, [&](cairo_t* c, int col, int) {
+        const double scale = sheet.cellW / 113.0;
+        ForEachCell(cr, sheet, [&](cairo_t* c, int col, int) {
             cairo_scale(c, scale, scale);
             Cannon(c, col);
         });
     } else if (name == "rad.bmp" || name == "rad3.bmp") {
-        ForEachCell(cr, spec, [&](cairo_t* c, int col, int) { Wheel(c, spec.cellW, col); });
+        ForEachCell(cr, sheet, [&](cairo_t* c, int col, int) { Wheel(c, sheet.cellW, col); });
     } else if (name == "pfeilchen.bmp" || name == "pfeilchen2.bmp") {
-        ForEachCell(cr, spec,
-                    [&](cairo_t* c, int col, int) { AimMarker(c, spec.cellW, spec.cellH, col); });
+        ForEachCell(cr, sheet,
+                    [&](cairo_t* c, int col, int) { AimMarker(c, sheet.cellW, sheet.cellH, col); });
     } else if (name == "pfeil2.bmp") {
-        ForEachCell(cr, spec, [&](cairo_t* c, int col, int) { Pointer(c, col); });
+        ForEachCell(cr, sheet, [&](cairo_t* c, int col, int) { Pointer(c, col); });
     } else {
         return false;
     }

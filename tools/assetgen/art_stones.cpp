@@ -258,11 +258,11 @@ void PaintStone(cairo_t* cr, double cx, double cy, double size, int colour, bool
     if (withMount) PaintMount(cr, cx, cy, R);
 }
 
-bool PaintStonePicture(std::string_view name, cairo_t* cr, const PictureSpec& spec) {
+bool PaintStonePicture(std::string_view name, cairo_t* cr, const SheetLayout& sheet) {
     if (name != "steine3.bmp" && name != "steine2.bmp") return false;
-    ForEachCell(cr, spec, [&](cairo_t* c, int col, int row) {
-        const double h = spec.cellW / 2 + 0.5;
-        PaintStone(c, h, h, spec.cellW, row + 1, col == 1 && row + 1 != 10);
+    ForEachCell(cr, sheet, [&](cairo_t* c, int col, int row) {
+        const double h = sheet.cellW / 2 + 0.5;
+        PaintStone(c, h, h, sheet.cellW, row + 1, col == 1 && row + 1 != 10);
     });
     return true;
 }

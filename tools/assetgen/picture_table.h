@@ -15,7 +15,7 @@ constexpr std::uint32_t KeyColour(Key key) {
     return key == Key::Magenta ? 0xFF00FFu : 0x000000u;
 }
 
-struct PictureSpec {
+struct SheetLayout {
     std::string_view name;  // file name below res/
     int cellW;
     int cellH;
@@ -35,83 +35,83 @@ struct PictureSpec {
 // number.
 inline constexpr std::array kPictures = {
     // Full-screen backgrounds.
-    PictureSpec{"menuehg2.bmp", 800, 600, 1, 1, Key::None, false},
-    PictureSpec{"hilfehg.bmp", 800, 600, 1, 1, Key::None, false},
-    PictureSpec{"spielhg2.bmp", 800, 600, 1, 1, Key::None, false},
-    PictureSpec{"spielhg3.bmp", 800, 600, 1, 1, Key::None, false},
-    PictureSpec{"spielhgtwo1.bmp", 800, 600, 1, 1, Key::None, false},
+    SheetLayout{"menuehg2.bmp", 800, 600, 1, 1, Key::None, false},
+    SheetLayout{"hilfehg.bmp", 800, 600, 1, 1, Key::None, false},
+    SheetLayout{"spielhg2.bmp", 800, 600, 1, 1, Key::None, false},
+    SheetLayout{"spielhg3.bmp", 800, 600, 1, 1, Key::None, false},
+    SheetLayout{"spielhgtwo1.bmp", 800, 600, 1, 1, Key::None, false},
     // Overlays of the game and match frames; they join the frame edge to edge.
-    PictureSpec{"hgkorroben2.bmp", 60, 119, 1, 1, Key::Magenta, false},
-    PictureSpec{"hgtwokorrmitte.bmp", 115, 199, 1, 1, Key::Magenta, false},
-    PictureSpec{"wuxsplash.bmp", 400, 400, 1, 1, Key::Black, true},
+    SheetLayout{"hgkorroben2.bmp", 60, 119, 1, 1, Key::Magenta, false},
+    SheetLayout{"hgtwokorrmitte.bmp", 115, 199, 1, 1, Key::Magenta, false},
+    SheetLayout{"wuxsplash.bmp", 400, 400, 1, 1, Key::Black, true},
     // Time bar covers: the game tube (35 x 273) and the two match tubes side by side.
-    PictureSpec{"zeit.bmp", 35, 273, 1, 1, Key::None, false},
-    PictureSpec{"zeit2.bmp", 80, 271, 1, 1, Key::None, false},
+    SheetLayout{"zeit.bmp", 35, 273, 1, 1, Key::None, false},
+    SheetLayout{"zeit2.bmp", 80, 271, 1, 1, Key::None, false},
     // Lit X2 (10,10)-(59,60) and flash (45,77)-(98,132) indicators of the game panel.
-    PictureSpec{"puanzeige.bmp", 98, 132, 1, 1, Key::None, false},
-    PictureSpec{"puanz1leer.bmp", 66, 65, 1, 1, Key::None, false},
-    PictureSpec{"puanz2leer.bmp", 66, 61, 1, 1, Key::None, false},
-    PictureSpec{"puanz3leer.bmp", 59, 60, 1, 1, Key::None, false},
-    PictureSpec{"puanz4leer.bmp", 59, 60, 1, 1, Key::None, false},
+    SheetLayout{"puanzeige.bmp", 98, 132, 1, 1, Key::None, false},
+    SheetLayout{"puanz1leer.bmp", 66, 65, 1, 1, Key::None, false},
+    SheetLayout{"puanz2leer.bmp", 66, 61, 1, 1, Key::None, false},
+    SheetLayout{"puanz3leer.bmp", 59, 60, 1, 1, Key::None, false},
+    SheetLayout{"puanz4leer.bmp", 59, 60, 1, 1, Key::None, false},
     // Stones: column = look 1..2, row = colour 1..10 (10 = anchor).
-    PictureSpec{"steine3.bmp", 57, 57, 2, 10, Key::Magenta, true},
-    PictureSpec{"steine2.bmp", 38, 38, 2, 10, Key::Magenta, true},
+    SheetLayout{"steine3.bmp", 57, 57, 2, 10, Key::Magenta, true},
+    SheetLayout{"steine2.bmp", 38, 38, 2, 10, Key::Magenta, true},
     // Pipe pieces: row = kind 1..12 (7 barrel stone never drawn, 11 and 12 preset straights).
-    PictureSpec{"pipes.bmp", 57, 57, 2, 12, Key::Magenta, true},
-    PictureSpec{"pipevoll.bmp", 57, 57, 2, 12, Key::Magenta, true},
+    SheetLayout{"pipes.bmp", 57, 57, 2, 12, Key::Magenta, true},
+    SheetLayout{"pipevoll.bmp", 57, 57, 2, 12, Key::Magenta, true},
     // Barrels: water column in the left cell, front in the right one.
-    PictureSpec{"pipeaus.bmp", 116, 116, 2, 1, Key::Magenta, true},
-    PictureSpec{"pipeein.bmp", 116, 116, 2, 1, Key::Magenta, true},
+    SheetLayout{"pipeaus.bmp", 116, 116, 2, 1, Key::Magenta, true},
+    SheetLayout{"pipeein.bmp", 116, 116, 2, 1, Key::Magenta, true},
     // The tap is drawn opaque over the barrel front.
-    PictureSpec{"hahn.bmp", 24, 23, 4, 1, Key::Magenta, false},
-    PictureSpec{"pipefummel2.bmp", 68, 68, 1, 1, Key::Magenta, true},
+    SheetLayout{"hahn.bmp", 24, 23, 4, 1, Key::Magenta, false},
+    SheetLayout{"pipefummel2.bmp", 68, 68, 1, 1, Key::Magenta, true},
     // Cannon frames = load 1..8.
-    PictureSpec{"kanone1.bmp", 113, 107, 8, 1, Key::Black, true},
-    PictureSpec{"kanone2.bmp", 76, 72, 8, 1, Key::Black, true},
-    PictureSpec{"rad.bmp", 31, 31, 8, 1, Key::Magenta, true},
-    PictureSpec{"rad3.bmp", 21, 21, 8, 1, Key::Magenta, true},
-    PictureSpec{"pfeilchen.bmp", 19, 80, 32, 1, Key::Black, true},
-    PictureSpec{"pfeilchen2.bmp", 13, 55, 32, 1, Key::Black, true},
-    PictureSpec{"pfeil2.bmp", 31, 31, 32, 1, Key::Black, false},
+    SheetLayout{"kanone1.bmp", 113, 107, 8, 1, Key::Black, true},
+    SheetLayout{"kanone2.bmp", 76, 72, 8, 1, Key::Black, true},
+    SheetLayout{"rad.bmp", 31, 31, 8, 1, Key::Magenta, true},
+    SheetLayout{"rad3.bmp", 21, 21, 8, 1, Key::Magenta, true},
+    SheetLayout{"pfeilchen.bmp", 19, 80, 32, 1, Key::Black, true},
+    SheetLayout{"pfeilchen2.bmp", 13, 55, 32, 1, Key::Black, true},
+    SheetLayout{"pfeil2.bmp", 31, 31, 32, 1, Key::Black, false},
     // Big extras: columns = animation frames from 1 (X2 from 0, drawn as an effect sprite),
     // rows = colourer code 1..5.
-    PictureSpec{"uhr.bmp", 52, 51, 8, 1, Key::Black, true},
-    PictureSpec{"bombe.bmp", 59, 55, 8, 1, Key::Black, true},
-    PictureSpec{"farbe2.bmp", 57, 57, 1, 5, Key::Magenta, true},
-    PictureSpec{"pfeil.bmp", 43, 75, 16, 1, Key::Black, true},
-    PictureSpec{"shaker.bmp", 57, 57, 1, 1, Key::Magenta, true},
-    PictureSpec{"pux2.bmp", 50, 50, 15, 1, Key::Black, true},
-    PictureSpec{"puunkaputt.bmp", 50, 50, 15, 1, Key::Magenta, true},
+    SheetLayout{"uhr.bmp", 52, 51, 8, 1, Key::Black, true},
+    SheetLayout{"bombe.bmp", 59, 55, 8, 1, Key::Black, true},
+    SheetLayout{"farbe2.bmp", 57, 57, 1, 5, Key::Magenta, true},
+    SheetLayout{"pfeil.bmp", 43, 75, 16, 1, Key::Black, true},
+    SheetLayout{"shaker.bmp", 57, 57, 1, 1, Key::Magenta, true},
+    SheetLayout{"pux2.bmp", 50, 50, 15, 1, Key::Black, true},
+    SheetLayout{"puunkaputt.bmp", 50, 50, 15, 1, Key::Magenta, true},
     // Small extras of the match, two thirds of the big ones.
-    PictureSpec{"uhrklein.bmp", 35, 34, 8, 1, Key::Black, true},
-    PictureSpec{"bombeklein.bmp", 40, 37, 8, 1, Key::Black, true},
-    PictureSpec{"farbe2klein.bmp", 38, 38, 1, 5, Key::Magenta, true},
-    PictureSpec{"pfeilklein.bmp", 29, 51, 16, 1, Key::Black, true},
-    PictureSpec{"shakerklein.bmp", 38, 38, 1, 1, Key::Magenta, true},
-    PictureSpec{"pux2klein.bmp", 33, 33, 15, 1, Key::Black, true},
-    PictureSpec{"puunkaputtklein.bmp", 33, 33, 15, 1, Key::Magenta, true},
+    SheetLayout{"uhrklein.bmp", 35, 34, 8, 1, Key::Black, true},
+    SheetLayout{"bombeklein.bmp", 40, 37, 8, 1, Key::Black, true},
+    SheetLayout{"farbe2klein.bmp", 38, 38, 1, 5, Key::Magenta, true},
+    SheetLayout{"pfeilklein.bmp", 29, 51, 16, 1, Key::Black, true},
+    SheetLayout{"shakerklein.bmp", 38, 38, 1, 1, Key::Magenta, true},
+    SheetLayout{"pux2klein.bmp", 33, 33, 15, 1, Key::Black, true},
+    SheetLayout{"puunkaputtklein.bmp", 33, 33, 15, 1, Key::Magenta, true},
     // Effects: flash frames 0..10, debris columns = colour 1..8 and rows = frame 1..20,
     // sparkles frames 0..16.
-    PictureSpec{"miexpl.bmp", 35, 36, 11, 1, Key::Magenta, true},
-    PictureSpec{"expl3.bmp", 75, 75, 8, 20, Key::Black, true},
-    PictureSpec{"sternchen.bmp", 16, 16, 17, 1, Key::Black, true},
-    PictureSpec{"sternchen2.bmp", 16, 16, 17, 1, Key::Black, true},
-    PictureSpec{"sternchen3.bmp", 16, 16, 17, 1, Key::Black, true},
-    PictureSpec{"sternchen4.bmp", 16, 16, 17, 1, Key::Black, true},
-    PictureSpec{"sternchen5.bmp", 16, 16, 17, 1, Key::Black, true},
-    PictureSpec{"sternchen6.bmp", 16, 16, 17, 1, Key::Black, true},
-    PictureSpec{"sternchen7.bmp", 16, 16, 17, 1, Key::Black, true},
+    SheetLayout{"miexpl.bmp", 35, 36, 11, 1, Key::Magenta, true},
+    SheetLayout{"expl3.bmp", 75, 75, 8, 20, Key::Black, true},
+    SheetLayout{"sternchen.bmp", 16, 16, 17, 1, Key::Black, true},
+    SheetLayout{"sternchen2.bmp", 16, 16, 17, 1, Key::Black, true},
+    SheetLayout{"sternchen3.bmp", 16, 16, 17, 1, Key::Black, true},
+    SheetLayout{"sternchen4.bmp", 16, 16, 17, 1, Key::Black, true},
+    SheetLayout{"sternchen5.bmp", 16, 16, 17, 1, Key::Black, true},
+    SheetLayout{"sternchen6.bmp", 16, 16, 17, 1, Key::Black, true},
+    SheetLayout{"sternchen7.bmp", 16, 16, 17, 1, Key::Black, true},
     // Text colour textures; the text drawing reads their top-left 30 x 30.
-    PictureSpec{"schriftfarbe1.bmp", 30, 30, 1, 1, Key::None, false},
-    PictureSpec{"schriftfarbe2.bmp", 30, 30, 1, 1, Key::None, false},
-    PictureSpec{"schriftfarbe3.bmp", 30, 30, 1, 1, Key::None, false},
-    PictureSpec{"schriftfarbe4.bmp", 30, 30, 1, 1, Key::None, false},
-    PictureSpec{"schriftfarbe5.bmp", 30, 30, 1, 1, Key::None, false},
-    PictureSpec{"schriftfarbe6.bmp", 30, 30, 1, 1, Key::None, false},
-    PictureSpec{"schriftfarbe7.bmp", 30, 30, 1, 1, Key::None, false},
+    SheetLayout{"schriftfarbe1.bmp", 30, 30, 1, 1, Key::None, false},
+    SheetLayout{"schriftfarbe2.bmp", 30, 30, 1, 1, Key::None, false},
+    SheetLayout{"schriftfarbe3.bmp", 30, 30, 1, 1, Key::None, false},
+    SheetLayout{"schriftfarbe4.bmp", 30, 30, 1, 1, Key::None, false},
+    SheetLayout{"schriftfarbe5.bmp", 30, 30, 1, 1, Key::None, false},
+    SheetLayout{"schriftfarbe6.bmp", 30, 30, 1, 1, Key::None, false},
+    SheetLayout{"schriftfarbe7.bmp", 30, 30, 1, 1, Key::None, false},
 };
 
-constexpr const PictureSpec* FindPicture(std::string_view name) {
+constexpr const SheetLayout* FindPicture(std::string_view name) {
     for (const auto& p : kPictures) {
         if (p.name == name) return &p;
     }

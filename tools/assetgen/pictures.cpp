@@ -13,9 +13,9 @@ namespace assetgen {
 namespace {
 
 // A plain stand-in: a soft disc per cell, for a sheet whose painter is not written yet.
-void PaintStandIn(cairo_t* cr, const PictureSpec& spec) {
-    ForEachCell(cr, spec, [&](cairo_t* c, int col, int row) {
-        const double w = spec.cellW, h = spec.cellH;
+void PaintStandIn(cairo_t* cr, const SheetLayout& sheet) {
+    ForEachCell(cr, sheet, [&](cairo_t* c, int col, int row) {
+        const double w = sheet.cellW, h = sheet.cellH;
         cairo_save(c);
         cairo_translate(c, w / 2, h / 2);
         cairo_scale(c, w / 2 - 2, h / 2 - 2);
@@ -28,13 +28,13 @@ void PaintStandIn(cairo_t* cr, const PictureSpec& spec) {
 
 }  // namespace
 
-void ForEachCell(cairo_t* cr, const PictureSpec& spec,
+void ForEachCell(cairo_t* cr, const SheetLayout& sheet,
                  const std::function<void(cairo_t*, int, int)>& paint) {
-    for (int row = 0; row < spec.rows; ++row) {
-        for (int col = 0; col < spec.columns; ++col) {
+    for (int row = 0; row < sheet.rows; ++row) {
+        for (int col = 0; col < sheet.columns; ++col) {
             cairo_save(cr);
-            cairo_translate(cr, col * spec.cellW, row * spec.cellH);
-            cairo_rectangle(cr, 0, 0, spec.cellW, spec.cellH);
+            cairo_translate(cr, col * sheet.cellW, row * sheet.cellH);
+            cairo_rectangle(cr, 0, 0, sheet.cellW, sheet.cellH);
             cairo_clip(cr);
             paint(cr, col, row);
             cairo_restore(cr);
@@ -42,28 +42,28 @@ void ForEachCell(cairo_t* cr, const PictureSpec& spec,
     }
 }
 
-bool PaintPicture(std::string_view name, cairo_t* cr, const PictureSpec& spec) {
-    return PaintStonePicture(name, cr, spec) || PaintBackgroundPicture(name, cr, spec) ||
-           PaintSpritePicture(name, cr, spec) || PaintExtraPicture(name, cr, spec) ||
-           PaintPipePicture(name, cr, spec) || PaintEffectPicture(name, cr, spec);
+bool PaintPicture(std::string_view name, cairo_t* cr, const SheetLayout& sheet) {
+    return PaintStonePicture(name, cr, sheet) || PaintBackgroundPicture(name, cr, sheet) ||
+           PaintSpritePicture(name, cr, sheet) || PaintExtraPicture(name, cr, sheet) ||
+           PaintPipePicture(name, cr, sheet) || PaintEffectPicture(name, cr, sheet);
 }
 
 void GeneratePictures(const std::string& resDir) {
-    for (const PictureSpec& spec : kPictures) {
+    for (const SheetLayout& sheet : kPictures) {
         cairo_surface_t* surface =
-            cairo_image_surface_create(CAIRO_FORMAT_ARGB32, spec.Width(), spec.Height());
+            cairo_image_surface_create(CAIRO_FORMAT_ARGB32, sheet.Width(), sheet.Height());
         cairo_t* cr = cairo_create(surface);
-        if (!PaintPicture(spec.name, cr, spec)) PaintStandIn(cr, spec);
+        if (!PaintPicture(sheet.name, cr, sheet)) PaintStandIn(cr, sheet);
         const cairo_status_t status = cairo_status(cr);
         cairo_destroy(cr);
         if (status != CAIRO_STATUS_SUCCESS) {
             cairo_surface_destroy(surface);
-            throw std::runtime_error("drawing " + std::string(spec.name) + ": " +
+            throw std::runtime_error("drawing " + std::string(sheet.name) + ": " +
                                      cairo_status_to_string(status));
         }
-        const Image image = FlattenSurface(surface, spec.key);
+        const Image image = FlattenSurface(surface, sheet.key);
         cairo_surface_destroy(surface);
-        WriteBmp(image, resDir + "/" + std::string(spec.name));
+        WriteBmp(image, resDir + "/" + std::string(sheet.name));
     }
 }
 
