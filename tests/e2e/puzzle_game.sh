@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# A Puzzle game on crafted levels through the real menus: one shot clears level 1 (a group of
+# three), the bonus is credited, level 2 starts; Escape leaves it, "Spiel fortsetzen" resumes it
+# with its field; the time runs out, fire ends the game and the score enters the highscore table.
+set -euo pipefail
+bin=$1 res=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp -r "$res" "$work/res"
+rm -rf "$work/res/saves"; mkdir "$work/res/saves"
+# An empty highscore table, so any score is a new highscore.
+head -c 696 /dev/zero > "$work/res/saves/groar.dat"
+
+# Level file: 221 records (cell, extra) of little-endian 32-bit numbers; arguments "cell:code".
+write_level() {
+    local file=$1; shift
+    local -A code=()
+    local spec
+    for spec in "$@"; do code[${spec%%:*}]=${spec#*:}; done
+    : > "$file"
+    for ((k = 0; k <= 220; k++)); do
+        local c=${code[$k]:--1}
+        if [ "$c" = -1 ]; then printf '\xff\xff\xff\xff' >> "$file"
+        else printf "\\x0$c\\x00\\x00\\x00" >> "$file"; fi
+        printf '\x00\x00\x00\x00' >> "$file"
+    done
+}
+# Level 1: colour 1 at (326, 30) and (356, 60); a shot in column 386 stops at (386, 90).
+write_level "$work/res/Levelz/lvl001.lvl" 14:0 24:0
+write_level "$work/res/Levelz/lvl002.lvl" 14:1 24:2 26:3
+[ "$(stat -c %s "$work/res/Levelz/lvl001.lvl")" = 1768 ] || { echo "FAIL: level size"; exit 1; }
+
+cat > "$work/input.txt" <<'IN'
+5 key escape
+# main menu: "Spiel starten", then the game choice: "Puzzle"
+30 move 400 350
+40 click
+60 move 400 390
+80 click
+100 move 390 300
+120 click
+# level 2 is running from tick 459: leave it and resume it
+480 key escape
+500 move 400 326
+520 click
+# after the time is up: fire, then a name for the highscore table
+2900 key space
+2950 text Rhombus
+2960 key return
+2980 key escape
+IN
+d() { echo "--dump $1:$work/d$1.json"; }
+"$bin" --res "$work/res" --seed 3 --ticks 3000 --input "$work/input.txt" \
+    $(d 81) $(d 159) $(d 160) $(d 238) $(d 239) $(d 240) $(d 459) $(d 481) $(d 521) $(d 2899) $(d 2901) \
+    $(d 2975) --shot 160:"$work/explosion.png" --shot 250:"$work/bonus.png" \
+    --trace "$work/trace.jsonl"
+
+val() { grep -o "\"$2\": -\?[0-9]*" "$work/d$1.json" | head -1 | grep -o -- '-\?[0-9]*$'; }
+check() { if [ "$2" != "$3" ]; then echo "FAIL: $1: got $2, want $3"; exit 1; fi; }
+has() { grep -qF -- "$2" "$work/d$1.json" || { echo "FAIL: tick $1 lacks $2"; exit 1; }; }
+
+check "game screen" "$(val 81 ScreenId)" 1
+check "level" "$(val 81 LevelNumber)" 1
+check "new game time" "$(val 81 TimeLeft)" 500
+check "stones before the hit" "$(val 159 StonesLeft)" 2
+# Tick 160: the shot stops at (386, 90); three stones explode for 150 points and 36 time units;
+# the time drained once every 4 ticks from tick 81: 500 - 20 + 36.
+check "score after the group" "$(val 160 Score)" 150
+check "time after the group" "$(val 160 TimeLeft)" 516
+check "field cleared" "$(val 160 LevelCleared)" 1
+has 160 '"name": "explgr.wav"'
+# The timer starts in the tick of the hit; the bonus of whole tenths is credited at 220.
+check "before the bonus" "$(val 238 Score)" 150
+check "bonus" "$(val 239 Score)" 660
+has 240 '"text": "Zeit: Noch 51 Prozent x 10 = 510 Punkte"'
+has 240 '"text": "Puzzle gelöst!"'
+check "next level" "$(val 459 LevelNumber)" 2
+check "score kept" "$(val 459 Score)" 660
+check "time kept" "$(val 459 TimeLeft)" 516
+check "left with escape" "$(val 481 ScreenId)" 2
+check "resumable" "$(val 481 GameInProgress)" 2
+check "resumed" "$(val 521 ScreenId)" 1
+check "resumed level" "$(val 521 LevelNumber)" 2
+check "resumed field" "$(val 521 StonesLeft)" 3
+check "time up" "$(val 2899 TimeUp)" 1
+check "champion screen" "$(val 2901 ScreenId)" 10
+check "rank" "$(val 2901 EntryRank)" 1
+has 2975 '"text": "rhombus"'
+check "highscore file" "$(stat -c %s "$work/res/saves/groar.dat")" 696
+# Record 8 (table 2, place 1) at offset 192: score 660, then the name.
+check "saved score" "$(od -An -tu4 -j192 -N4 "$work/res/saves/groar.dat" | tr -d ' ')" 660
+check "saved name" "$(dd if="$work/res/saves/groar.dat" bs=1 skip=197 count=7 2>/dev/null)" rhombus
+echo "puzzle_game: ok"
