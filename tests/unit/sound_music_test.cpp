@@ -48,15 +48,6 @@ TEST(Music, StartMenuMusicRestartsOnlyForMinus99) {
     EXPECT_TRUE(t.platform.musicPlaying);
 }
 
-TEST(Music, StopPausesAndRewinds) {
-    MenuGame t;
-    t.platform.musicPosition = 33.0;
-    MusicStop(t.game);
-    EXPECT_FALSE(t.platform.musicPlaying);
-    EXPECT_EQ(MusicGetPosition(t.game), 0);
-    EXPECT_GT(MusicGetLength(t.game), 0);
-}
-
 struct RoundCase {
     double seconds;
     int whole;

@@ -157,13 +157,4 @@ TEST(Gain, MixerLevelsKeepQuietWavesAccurate) {
     }
 }
 
-TEST(Gain, FullLevelUsesTheWholeRangeAndSilenceNone) {
-    const MixerLevels full = ToMixerLevels(WaveGain(0, 0));
-    EXPECT_EQ(full.volume, 128);
-    EXPECT_EQ(full.left, 255);
-    EXPECT_EQ(full.right, 255);
-    const MixerLevels none = ToMixerLevels(StereoGain{0.0, 0.0});
-    EXPECT_EQ(none.volume, 0);
-}
-
 }  // namespace

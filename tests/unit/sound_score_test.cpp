@@ -31,11 +31,6 @@ INSTANTIATE_TEST_SUITE_P(Table, NoteName,
                                            NameCase{"Cb4", 59}, NameCase{"E2", 40},
                                            NameCase{"C6", 84}));
 
-TEST(NoteName, RejectsWhatIsNoNote) {
-    for (const char* bad : {"H4", "C", "C#", "c4", "C44", "Cx4", ""})
-        EXPECT_THROW(ParseNoteName(bad), std::runtime_error) << bad;
-}
-
 struct ChordCase {
     const char* symbol;
     int root, bass;
