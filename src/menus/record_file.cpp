@@ -6,14 +6,12 @@
 #include <iterator>
 #include <system_error>
 
+#include "platform/file_bytes.h"
 #include "platform/platform.h"
 #include "shell/game.h"
 
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    return ReadFileBytes(path, bytes);
 }
 
 bool WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes) {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+
+#include "platform/file_bytes.h"
 
 namespace {
 
@@ -42,10 +42,8 @@ void SetSurfaceSize(Surface& surface, int width, int height) {
 }
 
 bool LoadSurface(Surface& surface, const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::vector<unsigned char> data((std::istreambuf_iterator<char>(in)),
-                                    std::istreambuf_iterator<char>());
+    std::vector<std::uint8_t> data;
+    if (!ReadFileBytes(path, data)) return false;
     if (data.size() < 54 || data[0] != 'B' || data[1] != 'M') return false;
     const std::uint32_t offset = ReadLe32(&data[10]);
     const std::int32_t width = static_cast<std::int32_t>(ReadLe32(&data[18]));

@@ -1,9 +1,9 @@
 #include "platform/headless/headless_platform.h"
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <vector>
+
+#include "platform/file_bytes.h"
 
 void HeadlessPlatform::FlipDisplay(const Surface& backBuffer) {
     lastFrame = backBuffer;
@@ -51,10 +51,8 @@ void HeadlessPlatform::MusicSetPositionSeconds(double seconds) {
 }
 
 double Mp3LengthSeconds(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return 0.0;
-    std::vector<unsigned char> d((std::istreambuf_iterator<char>(in)),
-                                 std::istreambuf_iterator<char>());
+    std::vector<std::uint8_t> d;
+    if (!ReadFileBytes(path, d)) return 0.0;
     size_t i = 0;
     if (d.size() >= 10 && d[0] == 'I' && d[1] == 'D' && d[2] == '3') {
         i = 10 + ((d[6] & 0x7F) << 21 | (d[7] & 0x7F) << 14 | (d[8] & 0x7F) << 7 | (d[9] & 0x7F));

@@ -146,8 +146,10 @@ int RunHeadless(const RunnerOptions& options) {
             if (!game.shell.WindowClosed) ApplyEvent(game, platform, options.events[next], focused);
             ++next;
         }
+        // A window closed by an event before this tick: the tick never runs.
+        if (game.shell.WindowClosed) break;
         // No ticks while the window does not have the focus.
-        if (focused && !game.shell.WindowClosed) FrameTick(game);
+        if (focused) FrameTick(game);
         for (const auto& [t, path] : options.shots) {
             if (t == tick && !WriteShot(platform.lastFrame, path)) {
                 std::fprintf(stderr, "cannot write %s\n", path.c_str());
