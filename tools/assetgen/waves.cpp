@@ -264,10 +264,10 @@ void GenerateWaves(const std::string& resDir) {
     Save(dir, "explgr.wav", GroupExplosion(), -1);
     Save(dir, "expl2.wav", StoneBurst(), -1);
     Save(dir, "tast1.wav", MenuClick(), -3);
-    Save(dir, "tast2.wav", MenuHover(), -10);
+    Save(dir, "tast2.wav", MenuHover(), -12);
     Save(dir, "einsamm.wav", CatchExtra(), -2);
     Save(dir, "schies.wav", CannonShot(), -1);
-    Save(dir, "hahn.wav", TapSqueak(), -5);
+    Save(dir, "hahn.wav", TapSqueak(), -8);
     Save(dir, "holz1.wav", WoodKnock(), -1);
     Save(dir, "wasser3.wav", RunningWater(), -6);
     Save(dir, "blubber2.wav", Bubbles(101, 1.2, 14, 350, 500), -3);
