@@ -59,6 +59,10 @@ void Reload(Game& game, const FieldRules& r, CannonState& c) {
         return;
     }
     ReloadFromColourCycle(game, r, c, game.play.LevelNumber);
+    // A crowded table hands out a slot above the scan bound, where no rule would ever move the
+    // stone and the cannon would fire nothing for the rest of the set: widen the bound instead.
+    if (c.LoadedStone > game.stones.StoneCount && IsStoneSlot(c.LoadedStone))
+        game.stones.StoneCount = c.LoadedStone;
 }
 
 void Fire(Game& game, CannonState& c) {

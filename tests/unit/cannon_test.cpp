@@ -157,6 +157,21 @@ TEST_F(CannonTest, StonesFarAboveTheFieldDoNotCountForTheReloadWhichWaits) {
     EXPECT_EQ(g.stones.StoneColour[g.cannon.LoadedStone], 6);
 }
 
+TEST_F(CannonTest, AStoneLoadedAboveTheScanBoundIsStillSeenByTheRules) {
+    g.play.GameMode = kModeEndless;
+    g.play.EndlessOffset = -60;
+    g.stones.StoneCount = 304;
+    // Every slot the rules look at is taken by the set.
+    for (int s = 1; s <= 304; ++s) Stone(M - 270 + 60 * (s % 10), 30 + 10 * (s / 10), 2);
+    g.cannon.NeedReload = 1;
+    Step();
+    EXPECT_EQ(g.cannon.LoadedStone, 305);
+    EXPECT_EQ(g.stones.StoneCount, 305);
+    g.input.MouseButtonDown = 1;
+    Step();
+    EXPECT_EQ(g.stones.StoneY[305], 490);
+}
+
 // ---------------------------------------------------------------- firing
 
 TEST_F(CannonField, AMousePressFiresOnceButAHeldSpaceFiresAgain) {
