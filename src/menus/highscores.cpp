@@ -1,6 +1,7 @@
 #include "menus/highscores.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 
 #include "menus/buttons.h"
@@ -122,13 +123,13 @@ bool WriteHighscores(Game& game, const std::string& gamePath, bool reset) {
 
 void LoadHighscoresAtStartUp(Game& game) {
     ResetHighscores(game);
-    std::vector<std::uint8_t> probe;
-    const bool exists = ReadWholeFile(ResolveGamePath(game, kHighscoreFile), probe);
-    if (!ReadHighscores(game, kHighscoreFile)) {
-        // A damaged file keeps the defaults in memory; only a missing one is created.
-        ResetHighscores(game);
-        if (!exists) WriteHighscores(game, kHighscoreFile, true);
-    }
+    if (ReadHighscores(game, kHighscoreFile)) return;
+    // A damaged file keeps the defaults in memory and stays as it is; only a missing one is
+    // created.
+    ResetHighscores(game);
+    std::error_code ec;
+    if (!std::filesystem::exists(ResolveGamePath(game, kHighscoreFile), ec) && !ec)
+        WriteHighscores(game, kHighscoreFile, true);
 }
 
 void CheckHighscore(Game& game, int score) {

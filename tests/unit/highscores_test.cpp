@@ -35,6 +35,14 @@ TEST(HighscoreFile, MissingFileIsWrittenWithTheDefaultsAtStartUp) {
     EXPECT_TRUE(m.platform().messages.empty());
 }
 
+TEST(HighscoreFile, MissingSavesFolderIsCreated) {
+    MenuGame m;
+    std::filesystem::remove_all(m.res.Dir() + "/saves");
+    m.Start();
+    EXPECT_EQ(m.res.ReadBytes(m.res.Saves("groar.dat")), DefaultFile());
+    EXPECT_TRUE(m.platform().messages.empty());
+}
+
 TEST(HighscoreFile, ReadTakesRecordsByTableAndPlaceAndCutsLongNames) {
     MenuGame m;
     auto bytes = DefaultFile();
@@ -117,6 +125,12 @@ struct CheckCase {
     std::vector<int> after;
 };
 
+std::string Holder(int place) {
+    std::string name = std::to_string(place);
+    name.insert(name.begin(), 'p');
+    return name;
+}
+
 class HighscoreCheckTest : public ::testing::TestWithParam<CheckCase> {};
 
 // Table 2 holds 70000, 60000, 60000, 40000, 30000, 20000, 10000.
@@ -125,7 +139,7 @@ TEST_P(HighscoreCheckTest, TieGoesBelowAndTheSeventhDrops) {
     MenuGame m;
     Game& g = m.g();
     g.menus.HighscoreScore[2][3] = 60000;
-    for (int r = 1; r <= 7; ++r) g.menus.HighscoreName[2][r] = "p" + std::to_string(r);
+    for (int r = 1; r <= 7; ++r) g.menus.HighscoreName[2][r] = Holder(r);
     g.play.GameMode = 2;
     CheckHighscore(g, c.score);
     EXPECT_EQ(g.menus.NewHighscore, c.rank > 0 ? 1 : 0);
@@ -136,8 +150,9 @@ TEST_P(HighscoreCheckTest, TieGoesBelowAndTheSeventhDrops) {
     EXPECT_EQ(scores, c.after);
     if (c.rank > 0) {
         EXPECT_EQ(g.menus.HighscoreName[2][c.rank], "");
-        if (c.rank < 7)
-            EXPECT_EQ(g.menus.HighscoreName[2][c.rank + 1], "p" + std::to_string(c.rank));
+        if (c.rank < 7) {
+            EXPECT_EQ(g.menus.HighscoreName[2][c.rank + 1], Holder(c.rank));
+        }
         EXPECT_EQ(g.buttons.ButtonActive[1], 1);
         EXPECT_EQ(g.buttons.ButtonY[1], 540);
     }
