@@ -145,19 +145,4 @@ TEST_F(ButtonsTest, HighestSlotWinsAnOverlap) {
     EXPECT_EQ(g().buttons.ButtonState[5], 2);
 }
 
-TEST_F(ButtonsTest, EitherButtonFlagCountsButOnlyInTheFirstFrameOfAPress) {
-    SetButton(g(), 1, 400, 340, 110, 25);
-    DXDraw1MouseMove(g(), 400, 350);
-    for (int i = 0; i < 19; ++i) Frame();
-    g().input.MouseButtonDown2 = 1;  // the first copy already taken by a consumer
-    Frame();
-    EXPECT_EQ(g().buttons.MenuSelection, 1);
-    Release();
-    for (int i = 0; i < 9; ++i) Frame();
-    Press();
-    g().input.ButtonHeldFrames = 1;  // held since before: not the first frame
-    Frame();
-    EXPECT_EQ(g().buttons.MenuSelection, 0);
-}
-
 }  // namespace

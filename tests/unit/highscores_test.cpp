@@ -201,25 +201,6 @@ TEST_F(ChampionTest, BackspaceEmptiesAndEightMoreCanBeTyped) {
     EXPECT_EQ(Name(), "klmnopqr");
 }
 
-TEST_F(ChampionTest, ScreenShowsTheRowsAndTheLiveName) {
-    Type("Zed");
-    m_.Tick();
-    const auto& calls = g().text.calls;
-    ASSERT_GE(calls.size(), 3u + 21u);
-    EXPECT_EQ(calls[0].text, "Neuer Sieger");
-    EXPECT_EQ(calls[2].text, "Pipe Platz 4");
-    EXPECT_EQ(calls[2].y, 286);
-    // Row 4: "4." at 255, the name at 285, the score right-aligned at 530, highlighted.
-    EXPECT_EQ(calls[3 + 9].text, "4.");
-    EXPECT_EQ(calls[3 + 9].y, 392);
-    EXPECT_EQ(calls[3 + 10].text, "zed");
-    EXPECT_EQ(calls[3 + 10].colour, 2);
-    EXPECT_EQ(calls[3 + 11].text, "45000");
-    EXPECT_EQ(calls[3 + 11].x, 530);
-    EXPECT_EQ(calls[3 + 11].align, 2);
-    EXPECT_EQ(calls[3].colour, 3);
-}
-
 TEST_F(ChampionTest, ReturnWritesAndEndsTypingEscapeWritesAgainAndLeaves) {
     Type("ab");
     m_.Key(kButtonReturn, true);
@@ -250,22 +231,6 @@ TEST_F(ChampionTest, BackButtonWritesAndGoesToTheHelpMenu) {
     EXPECT_EQ(m_.res.ReadBytes(m_.res.Saves("groar.dat")).size(), 696u);
     Type("x");  // no longer on the champion screen
     EXPECT_EQ(Name(), "");
-}
-
-TEST(HighscoreScreen, ShowsEachTableWithItsSuffix) {
-    MenuGame m;
-    m.g().shell.Language = 2;
-    ShowHighscores(m.g());
-    std::vector<std::string> subtitles;
-    for (int page = 1; page <= 4; ++page) {
-        m.g().buttons.PageNumber = page;
-        m.Tick();
-        subtitles.push_back(m.g().text.calls[4].text);
-    }
-    EXPECT_EQ(subtitles, (std::vector<std::string>{"Endless-Single", "Puzzle-Single", "Pipe-Single",
-                                                   "Puzzle-Match"}));
-    EXPECT_EQ(m.g().text.calls[5].y, 312);
-    EXPECT_EQ(m.g().text.calls[5 + 18].y, 462);
 }
 
 }  // namespace

@@ -136,19 +136,6 @@ INSTANTIATE_TEST_SUITE_P(
                       WayBackCase{"Help", ShowHelp, 3, 5, 5}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(MenuEscape, HeldEscapeStepsBackOneScreenPerFrame) {
-    MenuGame m;
-    ShowInfo(m.g());
-    m.Tick();
-    m.Key(kButtonEscape, true);
-    std::vector<int> screens;
-    for (int i = 0; i < 4; ++i) {
-        m.Tick();
-        screens.push_back(m.g().shell.ScreenId);
-    }
-    EXPECT_EQ(screens, (std::vector<int>{5, 2, 2, 2}));
-}
-
 TEST(MenuPages, PagesStopAtTheirEndsButEveryPressClicks) {
     using Show = void (*)(Game&);
     for (auto [show, last] : {std::pair<Show, int>{ShowHelp, 3}, std::pair<Show, int>{ShowInfo, 3},
@@ -238,24 +225,6 @@ TEST(MenuMain, ExitWritesTheSettingsAndQuitsInBothVariants) {
         const auto bytes = m.res.ReadBytes(m.res.Saves("settings.dat"));
         EXPECT_EQ(bytes,
                   (std::vector<std::uint8_t>{0, 0, 0, 0, 100, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0}));
-    }
-}
-
-TEST(MenuMain, MenuButtonsLeadToTheirScreens) {
-    struct Step {
-        int slot, screen;
-    };
-    for (const Step& s : {Step{1, 11}, Step{3, 8}, Step{4, 5}}) {
-        MenuGame m;
-        ShowMainMenu(m.g(), 0);
-        m.ClickButton(s.slot);
-        EXPECT_EQ(m.g().shell.ScreenId, s.screen);
-    }
-    for (const Step& s : {Step{1, 4}, Step{2, 9}, Step{3, 3}}) {
-        MenuGame m;
-        ShowHelpMenu(m.g());
-        m.ClickButton(s.slot);
-        EXPECT_EQ(m.g().shell.ScreenId, s.screen);
     }
 }
 

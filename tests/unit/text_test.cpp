@@ -106,14 +106,6 @@ INSTANTIATE_TEST_SUITE_P(
                       LayoutCase{kAlignLeft, "", {}, {}}, LayoutCase{kAlignCentre, "   ", {}, {}},
                       LayoutCase{5, "ABC", {}, {}}, LayoutCase{0, "ABC", {}, {}}));
 
-TEST_F(SmallFontTest, KeepsEveryCallForTheDumpEvenWhenNothingIsDrawn) {
-    DrawText(g(), 1, 2, 9, "AB", 4);
-    DrawText(g(), 3, 4, kAlignLeft, "Zurück", 5);
-    ASSERT_EQ(g().text.calls.size(), 2u);
-    EXPECT_EQ(g().text.calls[1].text, "Zurück");
-    EXPECT_EQ(g().text.calls[1].colour, 5);
-}
-
 TEST(TextMapping, Utf8TextUsesTheFontsWindows1252Characters) {
     TestGame t;
     LoadGameFont(t.game);
@@ -205,18 +197,6 @@ TEST(TextDrawing, GlyphGetsTextureInsideOutlineAroundAndIsFreed) {
     }
     EXPECT_GT(shadow, 0);
     EXPECT_EQ(g.backBuffer.At(200 + box.Width + 6, 100), kBlack);
-}
-
-TEST(TextFrame, QueueRestartsEveryFrameAndIsDrawnUnderThePointer) {
-    MenuGame m;
-    m.Tick();
-    EXPECT_EQ(m.g().text.TextQueueCount, 0);  // the splash has no text
-    BeginTextFrame(m.g());
-    DrawText(m.g(), 10, 10, kAlignLeft, "Ende", 3);
-    EXPECT_EQ(m.g().text.TextQueueCount, 4);
-    BeginTextFrame(m.g());
-    EXPECT_EQ(m.g().text.TextQueueCount, 0);
-    EXPECT_TRUE(m.g().text.calls.empty());
 }
 
 }  // namespace
