@@ -16,7 +16,20 @@ const ExtraSprites kSingleExtraSprites = {{
     {50, 50, 25},  // flash
 }};
 
+const ExtraSprites kMatchExtraSprites = {{
+    {0, 0, 0},
+    {35, 34, 17},  // clock
+    {40, 37, 20},  // bomb
+    {38, 38, 19},  // colourer
+    {29, 51, 15},  // arrow
+    {38, 38, 19},  // rainbow
+    {33, 33, 16},  // X2
+    {33, 33, 16},  // flash
+}};
+
 namespace {
+
+constexpr int kMatchSplitX = 400;  // stones left of it are player 1's, right of it player 2's
 
 void SinglePlayerPoints(Game& game, int /*player*/, int x, int y, int amount) {
     AddPoints(game, x, y, amount);
@@ -32,6 +45,36 @@ FieldRules SinglePlayerRules(const Game& game) {
     r.offLatticeTopExplodes = game.play.GameMode == kModePuzzle;
     r.groupTestOnStop = game.play.FlashFrames <= 0 && game.play.GameMode != kModePipe;
     r.addPoints = SinglePlayerPoints;
+    return r;
+}
+
+FieldRules MatchFieldRules(int centreX, int player, int stoneCount) {
+    FieldRules r;
+    r.centreX = centreX;
+    r.spacing = 20;
+    r.topRowY = 20;
+    r.bottomLineY = 460;
+    r.waitingStoneY = 510;
+    r.scanLast = 2 * stoneCount;
+    if (player == 1)
+        r.ownerMaxX = kMatchSplitX - 1;
+    else
+        r.ownerMinX = kMatchSplitX + 1;
+    r.aimSideReach = 15;
+    r.aimColumnReach = 35;
+    r.topStopSound = sndHolz1;
+    r.offLatticeTopExplodes = true;
+    r.groupTestOnStop = true;
+    // The flash is never part of a match.
+    r.maxReleasedExtra = kExtraX2;
+    r.maxSparklingExtra = kExtraX2;
+    r.sprites = &kMatchExtraSprites;
+    r.extraLostAboveY = 50;
+    r.catchAbove = 40;
+    r.catchSmokes = true;
+    r.goOffAboveY = 80;
+    r.bombRadius = 75;
+    r.colourRadius = 100;
     return r;
 }
 

@@ -35,6 +35,7 @@ struct ExtraSprite {
 using ExtraSprites = std::array<ExtraSprite, 8>;  // indexed by extra type 1..7
 
 extern const ExtraSprites kSingleExtraSprites;
+extern const ExtraSprites kMatchExtraSprites;  // two thirds of the single-player cells
 
 struct FieldRules {
     int centreX = 326;
@@ -85,6 +86,9 @@ struct Side {
 
 FieldRules SinglePlayerRules(const Game& game);
 Side SinglePlayerSide(Game& game);
+// One half of the two-player match: lattice centre, player 1 (left) or 2 (right), and the
+// match's StoneCount (both halves share slots 1..2 x StoneCount). Points are the caller's.
+FieldRules MatchFieldRules(int centreX, int player, int stoneCount);
 
 inline bool OwnsX(const FieldRules& r, int x) {
     return x >= r.ownerMinX && x <= r.ownerMaxX;

@@ -1,6 +1,7 @@
 #include <vector>
 
 #include "field_fixture.h"
+#include "playfield/field_rules.h"
 
 namespace {
 
@@ -286,3 +287,44 @@ TEST_F(StoneStepTest, AimTargetSitsBelowTheLowestStoneOfTheThreeColumns) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------- the same rules on a match half
+
+int matchPoints = 0;
+void CountMatchPoints(Game&, int player, int, int, int amount) {
+    if (player == 2) matchPoints += amount;
+}
+
+TEST_F(StoneStepTest, AMatchHalfPlaysTheSameRulesOnItsSmallerLattice) {
+    constexpr int C = 620;  // the right field's centre
+    g.stones.StoneCount = 200;
+    FieldRules r = MatchFieldRules(C, 2, g.stones.StoneCount);
+    r.addPoints = CountMatchPoints;
+    CannonState cannon;
+    int groupSize = 0, timeLeft = 500, shake = 0, doubleFrames = 0, flashFrames = 0;
+    std::uint8_t fire = 0;
+    const Side side{cannon,       groupSize,   timeLeft,         shake,
+                    doubleFrames, flashFrames, {&fire, nullptr}, 2};
+    for (int x = C - 180; x <= C + 180; x += 40) Stone(x, 0, kAnchorColour);
+    const int top = Stone(C - 40, 20, 3);
+    const int hanging = Stone(C - 20, 40, 3);
+    const int otherHalf = Stone(200, 300, 3);  // loose in player 1's field
+    g.stones.StoneMotion[otherHalf] = 2;
+    const int low = Stone(C + 100, 470, 1);
+    const int onLine = Stone(C + 100, 460, 1);
+    const int s = AddStone(g, C - 40, 70, 3, 0);
+    g.stones.StoneMotion[s] = 1;
+    cannon.LoadedStone = s;
+    matchPoints = 0;
+    StoneStepFor(g, r, side);
+    EXPECT_FALSE(Present(s));
+    EXPECT_FALSE(Present(top));
+    EXPECT_FALSE(Present(hanging));
+    EXPECT_EQ(matchPoints, 150);
+    EXPECT_EQ(timeLeft, 536);
+    EXPECT_EQ(shake, 20);
+    EXPECT_EQ(g.play.Score, 0);
+    EXPECT_EQ(g.stones.StoneY[otherHalf], 300);
+    EXPECT_FALSE(Present(low));
+    EXPECT_TRUE(Present(onLine));
+}
