@@ -120,6 +120,11 @@ void CannonStep(Game& game) {
     SnapAndKeys(game, c);
     MoveAimMarker(game, c);
     EaseCannon(c);
+    // The loaded stone can be taken by a group it drifted into on its way up; the cannon would
+    // wait for its landing for ever, so it loads anew instead.
+    if (c.NeedReload == 0 && IsStoneSlot(c.LoadedStone) &&
+        game.stones.StoneState[c.LoadedStone] <= 0)
+        c.NeedReload = 1;
     Reload(game, rules, c);
     Fire(game, c);
     // The waiting stone rides on the cannon.

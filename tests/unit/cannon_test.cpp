@@ -235,6 +235,21 @@ TEST_F(CannonField, NoSecondShotWhileOneFlies) {
     EXPECT_EQ(g.input.MouseButtonDown, 1);
 }
 
+TEST_F(CannonField, AShotTakenByAGroupInFlightDoesNotLeaveTheCannonWaiting) {
+    g.cannon.NeedReload = 1;
+    Step();
+    const int shot = g.cannon.LoadedStone;
+    g.input.MouseButtonDown = 1;
+    Step();
+    ASSERT_EQ(g.stones.StoneMotion[shot], 1);
+    RemoveStone(g, shot);  // as when it passes a group's diagonal point as the group bursts
+    for (int i = 0; i < 30; ++i) Step();
+    EXPECT_EQ(g.cannon.NeedReload, 0);
+    ASSERT_TRUE(Present(g.cannon.LoadedStone));
+    EXPECT_EQ(g.stones.StoneY[g.cannon.LoadedStone], 500);
+    EXPECT_EQ(g.stones.StoneMotion[g.cannon.LoadedStone], 0);
+}
+
 // ---------------------------------------------------------------- counting and Endless slide
 
 struct SlideCase {
