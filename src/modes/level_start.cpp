@@ -33,20 +33,15 @@ std::string LevelPathOf(int mode, int level) {
     return {};
 }
 
-// A level that cannot be read: the player is told which file is missing and goes to the main
-// menu. Nothing of the game in memory has been touched; a game that was running can be resumed
-// (and the level start tried again) or saved from there.
-void LevelFileMissing(Game& game, const std::string& gamePath) {
-    std::string shown = gamePath;
-    for (char& c : shown) {
-        if (c == '\\') c = '/';
-    }
+// A level that cannot be started: the player is told what is missing and goes to the main menu.
+// Nothing of the game in memory has been touched; a game that was running can be resumed (and
+// the level start tried again) or saved from there.
+void LevelCannotStart(Game& game, const std::string& what) {
     const bool german = game.shell.Language == 1;
     game.platform->ShowMessage(
-        german ? "Die Leveldatei \"" + shown +
-                     "\" fehlt oder ist beschädigt. Das Level kann nicht gestartet werden."
-               : "The level file \"" + shown +
-                     "\" is missing or damaged. The level cannot be started.");
+        german
+            ? "Das Level kann nicht gestartet werden: \"" + what + "\" fehlt oder ist beschädigt."
+            : "The level cannot be started: \"" + what + "\" is missing or damaged.");
     const bool fromGame = game.shell.ScreenId == kScreenGame;
     if (fromGame) game.shell.GameInProgress = 2;
     // From the game the menu tune comes back; from a menu it is already playing.
@@ -80,11 +75,16 @@ bool StartLevel(Game& game, int level, int mode, int lap, int music) {
         lap = lv.LoadedLap;
     }
 
+    // A damaged saved game can name a mode that has no levels: nothing to start.
+    if (!resume && (mode < kModeEndless || mode > kModePipe)) {
+        LevelCannotStart(game, "game mode " + std::to_string(mode));
+        return false;
+    }
     // Read the level before anything changes, so a missing file leaves the game as it was.
     LevelRecords records;
     const std::string levelPath = resume ? std::string() : LevelPathOf(mode, level);
     if (!levelPath.empty() && !LoadLevelRecords(ResolveGamePath(game, levelPath), records)) {
-        LevelFileMissing(game, levelPath);
+        LevelCannotStart(game, ResolveGamePath(game, levelPath));
         return false;
     }
 

@@ -228,7 +228,9 @@ TEST_P(GameOverCheck, FireCountsFromThe131stStepThenTheHighscoreCheck) {
     int steps = 0;
     while (g.shell.ScreenId == kScreenGame && steps < 500) {
         p.Step();
-        if (++steps == 101) EXPECT_TRUE(p.Drew("Bitte Feuer drücken um ins"));
+        if (++steps == 101) {
+            EXPECT_TRUE(p.Drew("Bitte Feuer drücken um ins"));
+        }
     }
     EXPECT_EQ(steps, 131);
     EXPECT_EQ(g.shell.ScreenId, place > 0 ? kScreenNewChampion : kScreenMainMenu);

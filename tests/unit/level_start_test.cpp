@@ -145,6 +145,16 @@ TEST(LevelStart, LoadedGameRestartsItsLevelWithTheSavedScoreAndTime) {
     EXPECT_EQ(PresentStones(g), 13);
 }
 
+TEST(LevelStart, ASavedGameNamingNoModeIsRefused) {
+    TestGame t;
+    Game& g = t.game;
+    g.shell.ScreenId = kScreenLoad;
+    g.level.LoadedMode = 0;
+    EXPECT_FALSE(StartLevel(g, kLoadedGame, kLoadedGame, kLoadedGame, kRestartMusic));
+    EXPECT_EQ(g.shell.ScreenId, kScreenMainMenu);
+    EXPECT_EQ(t.platform.messages.size(), 1u);
+}
+
 class EndlessSet : public ::testing::TestWithParam<int> {};
 
 TEST_P(EndlessSet, BandsHoldTheirNumberOfColoursAboveTheVisibleField) {

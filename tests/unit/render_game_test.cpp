@@ -54,7 +54,9 @@ TEST_P(TimeBarCover, HidesTheUsedPartOfTheBarFromTheTop) {
     EXPECT_EQ(TimeCoverRows(timeLeft), rows);
     Scene s;
     s.g.play.TimeLeft = timeLeft;
-    if (rows > 0) EXPECT_EQ(s.Render(690, 295 + rows - 1), kCover);
+    if (rows > 0) {
+        EXPECT_EQ(s.Render(690, 295 + rows - 1), kCover);
+    }
     EXPECT_EQ(s.Render(656, 295 + rows), kBackground);
 }
 
