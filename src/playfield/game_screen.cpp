@@ -209,6 +209,7 @@ void GameScreen(Game& game) {
     PlayfieldState& p = game.play;
     UpdateButtons(game);
     if (game.input.PauseKeyFrames == 1) p.PauseState = -p.PauseState;
+    // Pipe: the stock numbers of the piece column are drawn here.
     if (p.PauseState == -1) {
         GameStep(game);
     } else {
@@ -249,6 +250,7 @@ void GameStep(Game& game) {
         CannonStep(game);
         DrainTime(game);
     }
+    // Pipe: the water flow runs here, every sixth frame once the bar is empty.
     if (p.LevelCleared == 1) {
         if (p.ClearedTimer > 0) --p.ClearedTimer;
         LevelEndSequence(game);
