@@ -21,10 +21,9 @@ constexpr int kButtonPause = 2;
 constexpr int kButtonEnd = 3;
 constexpr int kButtonMusic = 4;
 
-constexpr int kClearedStart = 300;
 constexpr int kTimeUpStart = 200;
 
-const std::string& Pick(const Game& game, const std::string& german, const std::string& english) {
+std::string Pick(const Game& game, const std::string& german, const std::string& english) {
     return game.shell.Language == 2 ? english : german;
 }
 
@@ -93,8 +92,9 @@ void LevelEndSequence(Game& game) {
     }
     const bool lastPuzzle = p.GameMode == kModePuzzle && n >= LastLevelOf(kModePuzzle);
     if (lastPuzzle) {
-        if (t < 300)
+        if (t < 300) {
             DrawCentred(game, 240, Pick(game, "Letztes Puzzle gelöst!", "Last Puzzle cleared!"), 1);
+        }
         if (t < 240) BonusLine(game);
         if (t == 240) p.Score += bonus;
         if (t < 180) {
