@@ -35,6 +35,13 @@ bool LoadLevelRecords(const std::string& path, LevelRecords& records) {
     return true;
 }
 
+bool PuzzleRecordsValid(const LevelRecords& records) {
+    for (int k = 10; k <= 200; ++k) {
+        if (records.cell[k] > kCellAnchor) return false;
+    }
+    return true;
+}
+
 void StoreLevelRecords(Game& game, const LevelRecords& records) {
     LevelState& lv = game.level;
     for (int k = 1; k < kLevelRecords; ++k) {

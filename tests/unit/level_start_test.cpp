@@ -145,6 +145,16 @@ TEST(LevelStart, LoadedGameRestartsItsLevelWithTheSavedScoreAndTime) {
     EXPECT_EQ(PresentStones(g), 13);
 }
 
+TEST(LevelStart, APuzzleCellCodeAboveTheAnchorsMarksTheFileDamaged) {
+    CraftedRes res;
+    res.Write("lvl001.lvl", {{0, {55, 0}}, {14, {0, 0}}});  // the top row is never built
+    res.Write("lvl002.lvl", {{14, {0, 0}}, {200, {10, 0}}});
+    TestGame t(res.Dir());
+    EXPECT_TRUE(StartLevel(t.game, 1, kModePuzzle, 1, 0));
+    EXPECT_FALSE(StartLevel(t.game, 2, kModePuzzle, 1, 0));
+    EXPECT_EQ(t.platform.messages.size(), 1u);
+}
+
 TEST(LevelStart, ASavedGameNamingNoModeIsRefused) {
     TestGame t;
     Game& g = t.game;
