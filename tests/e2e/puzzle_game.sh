@@ -15,8 +15,8 @@ head -c 696 /dev/zero > "$work/res/saves/groar.dat"
 write_level() {
     local file=$1; shift
     local -A code=()
-    local spec
-    for spec in "$@"; do code[${spec%%:*}]=${spec#*:}; done
+    local cell
+    for cell in "$@"; do code[${cell%%:*}]=${cell#*:}; done
     : > "$file"
     for ((k = 0; k <= 220; k++)); do
         local c=${code[$k]:--1}
