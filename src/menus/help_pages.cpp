@@ -12,6 +12,19 @@ namespace {
 
 constexpr int kPages = 3;
 
+struct PageLine {
+    int y;
+    const char* text;  // UTF-8
+};
+
+struct InfoLine {
+    int page;
+    int dy;               // below PageTop
+    int colour;           // texture
+    const char* german;   // nullptr: not on the German page
+    const char* english;  // nullptr: not on the English page
+};
+
 const PageLine kHelpGerman1[] = {
     {100, "Die Kanone wird mit der Maus"},
     {120, "oder den CursorTasten bewegt."},
@@ -161,6 +174,13 @@ const char* Pick(const Game& game, const char* german, const char* english) {
     return game.shell.Language == 2 ? english : german;
 }
 
+// The title runs straight into the page number: "Help - Page3".
+std::string PageTitle(const Game& game, const char* german, const char* english, int page) {
+    std::string title = Pick(game, german, english);
+    title += std::to_string(page);
+    return title;
+}
+
 // The frame both paged screens share: buttons, page flipping with its click, and the way back.
 void PagedScreenStep(Game& game) {
     ButtonTable& b = game.buttons;
@@ -190,8 +210,7 @@ void DrawPageButtons(Game& game) {
 void HelpScreen(Game& game) {
     DrawPageButtons(game);
     const int page = game.buttons.PageNumber;
-    DrawText(game, 400, 25, kAlignCentre,
-             Pick(game, "Hilfe - Seite", "Help - Page") + std::to_string(page), 1);
+    DrawText(game, 400, 25, kAlignCentre, PageTitle(game, "Hilfe - Seite", "Help - Page", page), 1);
     if (page >= 1 && page <= kPages) {
         const HelpPage& p = kHelpPages[game.shell.Language == 2 ? 2 : 1][page];
         for (int i = 0; i < p.count; ++i)
@@ -205,7 +224,7 @@ void InfoScreen(Game& game) {
     const int page = game.buttons.PageNumber;
     const int top = game.buttons.PageTop;
     DrawText(game, 400, top - 43, kAlignCentre,
-             Pick(game, "Info - Seite", "Credits - Page") + std::to_string(page), 1);
+             PageTitle(game, "Info - Seite", "Credits - Page", page), 1);
     for (const InfoLine& line : kInfoLines) {
         const char* text = Pick(game, line.german, line.english);
         if (line.page != page || text == nullptr) continue;
