@@ -160,12 +160,8 @@ void EnterHighscore(Game& game, int table, int rank, int score) {
     m.HighscoreScore[table][rank] = score;
 }
 
-void ChampionNameKey(Game& game, unsigned char ch) {
+void TypeNameKey(Game& game, std::string& name, unsigned char ch) {
     MenuState& m = game.menus;
-    if (game.shell.ScreenId != kScreenNewChampion || m.NewHighscore != 1 || m.EntryRank < 1 ||
-        m.EntryRank > kHighscorePlaces)
-        return;
-    std::string& name = m.HighscoreName[TableOf(game.play.GameMode)][m.EntryRank];
     if (ch == 8) {
         name.clear();
         m.TypedCount = 0;
@@ -174,10 +170,18 @@ void ChampionNameKey(Game& game, unsigned char ch) {
     ++m.TypedCount;
     if (m.TypedCount >= 9) return;  // eight characters at most; further keys change nothing
     char stored = 0;
-    if (AcceptName(ch, stored) && name.size() < kHighscoreNameCapacity)
+    if (AcceptName(ch, stored))
         name += stored;
     else
         --m.TypedCount;
+}
+
+void ChampionNameKey(Game& game, unsigned char ch) {
+    MenuState& m = game.menus;
+    if (game.shell.ScreenId != kScreenNewChampion || m.NewHighscore != 1 || m.EntryRank < 1 ||
+        m.EntryRank > kHighscorePlaces)
+        return;
+    TypeNameKey(game, m.HighscoreName[TableOf(game.play.GameMode)][m.EntryRank], ch);
 }
 
 void ChampionScreen(Game& game) {

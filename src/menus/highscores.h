@@ -29,6 +29,9 @@ void CheckHighscore(Game& game, int score);
 // Moves the places below `rank` down one (the old place 7 drops) and puts an unnamed entry
 // with `score` at `rank`.
 void EnterHighscore(Game& game, int table, int rank, int score);
+// The name editors' rule: space, "-", "_", digits and letters (stored small) append while fewer
+// than nine keys were typed; other characters do not count; Backspace empties the name.
+void TypeNameKey(Game& game, std::string& name, unsigned char ch);
 // A typed character (Windows-1252, Backspace 8) for the name on the champion screen.
 void ChampionNameKey(Game& game, unsigned char ch);
 

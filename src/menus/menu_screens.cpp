@@ -65,6 +65,12 @@ void MainMenuScreen(Game& game) {
             case 2:
                 ShowGameChoice(game);
                 break;
+            case 3:
+                ShowSaveScreen(game);
+                break;
+            case 4:
+                ShowLoadScreen(game);
+                break;
             case 5:
                 ShowOptions(game);
                 break;
@@ -75,7 +81,7 @@ void MainMenuScreen(Game& game) {
                 ExitGame(game);
                 break;
             default:
-                break;  // saving and loading have no screens yet
+                break;
         }
         return;
     }
@@ -87,6 +93,9 @@ void MainMenuScreen(Game& game) {
     switch (pressed) {
         case 1:
             ShowGameChoice(game);
+            break;
+        case 2:
+            ShowLoadScreen(game);
             break;
         case 3:
             ShowOptions(game);

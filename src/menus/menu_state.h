@@ -1,5 +1,5 @@
-// What the menu screens keep between frames: the option levels, the highscore tables and the
-// name being typed on the champion screen.
+// What the menu screens keep between frames: the option levels, the highscore tables, the save
+// slots and the names being typed on the champion and save screens.
 #pragma once
 
 #include <array>
@@ -9,6 +9,8 @@
 constexpr int kHighscoreTables = 4;  // one per game mode
 constexpr int kHighscorePlaces = 7;
 constexpr int kHighscoreNameCapacity = 10;
+constexpr int kSaveSlots = 7;
+constexpr int kSlotNameCapacity = 20;
 
 struct MenuState {
     // Options screen: music level [1] and sound level [2], 0..5.
@@ -20,6 +22,15 @@ struct MenuState {
         HighscoreScore{};
     std::uint8_t NewHighscore = 0;
     int EntryRank = 0;
-    // Keys the name editor has accepted since it was opened.
+    // Keys the name editor (champion or save screen) has accepted since it was opened.
     int TypedCount = 0;
+
+    // The save slots 1..7 as listed in names.dat; "noname" marks a slot never used.
+    std::array<std::string, kSaveSlots + 1> SlotName{};
+    std::array<int, kSaveSlots + 1> SlotLevel{};
+    std::array<int, kSaveSlots + 1> SlotMode{};
+    // The list was read in this run, so writing it back cannot replace stored slots with blanks.
+    bool SlotNamesRead = false;
+    int SelectedSlot = 0;
+    std::uint8_t SlotSaved = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "menus/buttons.h"
 #include "menus/highscores.h"
+#include "menus/saved_games.h"
 #include "presentation/music.h"
 #include "presentation/sound.h"
 #include "shell/game.h"
@@ -93,6 +94,25 @@ void ShowHelp(Game& game) {
     BeginTransition(game, true);
     PageButtons(game, 565, 115, 565);
     EndTransition(game, kScreenHelp, true, false);
+}
+
+void ShowLoadScreen(Game& game) {
+    BeginTransition(game, true);
+    SetButton(game, 1, 400, 525, 100, 25);
+    ReadSlotNames(game);
+    EndTransition(game, kScreenLoad, false, false);
+    game.input.MouseButtonDown = 0;
+}
+
+void ShowSaveScreen(Game& game) {
+    BeginTransition(game, true);
+    SetButton(game, 1, 400, 525, 100, 25);
+    game.menus.TypedCount = 0;
+    ReadSlotNames(game);
+    game.menus.SelectedSlot = 0;
+    game.menus.SlotSaved = 0;
+    EndTransition(game, kScreenSave, false, false);
+    game.input.MouseButtonDown = 0;
 }
 
 void InsertHighscore(Game& game, int table, int music, int score) {

@@ -15,5 +15,8 @@ void ShowOptions(Game& game);
 void ShowHighscores(Game& game);
 void ShowInfo(Game& game);
 void ShowHelp(Game& game);
+// The save-slot screens; the click that opened them selects or loads nothing.
+void ShowLoadScreen(Game& game);
+void ShowSaveScreen(Game& game);
 // The champion screen: enters `score` into `table` at EntryRank and opens the name editor.
 void InsertHighscore(Game& game, int table, int music, int score);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "menus/highscores.h"
+#include "menus/saved_games.h"
 #include "menus/settings.h"
 #include "menus/transitions.h"
 #include "platform/platform.h"
@@ -133,6 +134,13 @@ void SaveAndQuit(Game& game) {
     MusicSetVolume(game, 0);
     MusicStop(game);
     WriteSettings(game, kSettingsFile);
+    // A single-player game on screen, or paused under the main menu, is kept in ave.dat. A match
+    // is not.
+    const int screen = game.shell.ScreenId;
+    if (screen == kScreenGame || (screen == kScreenMainMenu && game.shell.GameInProgress == 2))
+        WriteSavedGame(game, kClosedGameFile);
+    // Only a slot list read in this run is written back; one never read would come back blank.
+    if (game.menus.SlotNamesRead) WriteSlotNames(game, false);
     game.shell.QuitRequested = 1;
     QuitTeardown(game);
 }

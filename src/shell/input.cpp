@@ -1,6 +1,7 @@
 #include "shell/input.h"
 
 #include "menus/highscores.h"
+#include "menus/saved_games.h"
 #include "platform/platform.h"
 #include "shell/game.h"
 
@@ -45,4 +46,5 @@ void DXDraw1MouseUp(Game& game) {
 void DXDraw1KeyPress(Game& game, unsigned char ch) {
     // The name editors of the champion and save screens take typed characters.
     if (game.shell.ScreenId == kScreenNewChampion) ChampionNameKey(game, ch);
+    if (game.shell.ScreenId == kScreenSave) SaveNameKey(game, ch);
 }

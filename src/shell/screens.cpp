@@ -1,6 +1,7 @@
 #include "menus/help_pages.h"
 #include "menus/highscores.h"
 #include "menus/menu_screens.h"
+#include "menus/saved_games.h"
 #include "playfield/game_screen.h"
 #include "shell/frame_loop.h"
 #include "shell/game.h"
@@ -39,6 +40,12 @@ void RunScreenHandler(Game& game) {
             break;
         case kScreenStartLevel:
             StartLevelScreen(game);
+            break;
+        case kScreenLoad:
+            LoadScreen(game);
+            break;
+        case kScreenSave:
+            SaveScreen(game);
             break;
         default:
             // A screen without a handler only renders, sounds and flips.

@@ -1,0 +1,202 @@
+#include "menus/saved_games.h"
+
+#include <algorithm>
+
+#include "menus/buttons.h"
+#include "menus/highscores.h"
+#include "menus/record_file.h"
+#include "menus/transitions.h"
+#include "modes/level_start.h"
+#include "presentation/text.h"
+#include "shell/encoding.h"
+#include "shell/game.h"
+#include "shell/paths.h"
+
+namespace {
+
+constexpr int kSlotRecord = 20;
+constexpr int kSlotNameField = 10;
+const char* const kUnusedSlot = "noname";
+
+const char* Pick(const Game& game, const char* german, const char* english) {
+    return game.shell.Language == 2 ? english : german;
+}
+
+int RowY(const Game& game, int slot) {
+    return game.buttons.PageTop + 20 + 25 * (slot - 1);
+}
+
+bool PointerOverRow(const Game& game, int slot) {
+    const int x = game.input.MouseX;
+    const int y = game.input.MouseY;
+    const int row = RowY(game, slot);
+    return x >= 251 && x <= 549 && row - 2 < y && y < row + 23;
+}
+
+const char* ModeWord(int mode) {
+    switch (mode) {
+        case 0:
+            return "------ ";
+        case 2:
+            return "Puzzle ";
+        case 3:
+            return "Pipe ";
+        case 4:
+            return "Match ";
+        default:
+            return "Endlos ";
+    }
+}
+
+void DrawSlotRow(Game& game, int slot, int colour) {
+    const MenuState& m = game.menus;
+    const int y = RowY(game, slot);
+    DrawText(game, 245, y, kAlignLeft, Cp1252ToUtf8(m.SlotName[slot]), colour);
+    DrawText(game, 400, y, kAlignLeft,
+             ModeWord(m.SlotMode[slot]) + std::to_string(m.SlotLevel[slot]), colour);
+}
+
+// Writes the selected slot's game and the slot list once; the screen then stays inert.
+void SaveSelectedSlot(Game& game) {
+    MenuState& m = game.menus;
+    if (m.SelectedSlot < 1 || m.SlotSaved != 0) return;
+    WriteSavedGame(game, SlotFile(m.SelectedSlot));
+    WriteSlotNames(game, false);
+    m.SelectedSlot = 0;
+    m.TypedCount = 0;
+    m.SlotSaved = 1;
+}
+
+}  // namespace
+
+std::string SlotFile(int slot) {
+    return "res\\saves\\ave" + std::to_string(slot) + ".dat";
+}
+
+std::vector<std::uint8_t> SavedGameBytes(const Game& game) {
+    std::vector<std::uint8_t> bytes(kSavedGameFileSize, 0);
+    PutInt32(bytes, 4, game.play.LevelNumber);
+    PutInt32(bytes, 8, game.play.LapNumber);
+    PutInt32(bytes, 12, game.play.GameMode);
+    PutInt32(bytes, 16, game.level.LevelStartTime);
+    PutInt32(bytes, 20, game.level.LevelStartScore);
+    // Records 7, 8, 10 and 11 carry the match players' start scores and won levels.
+    return bytes;
+}
+
+bool WriteSavedGame(Game& game, const std::string& gamePath) {
+    return WriteGameFile(game, ResolveGamePath(game, gamePath), SavedGameBytes(game));
+}
+
+bool ReadSavedGame(Game& game, const std::string& gamePath) {
+    std::vector<std::uint8_t> bytes;
+    if (!ReadWholeFile(ResolveGamePath(game, gamePath), bytes) || bytes.size() < kSavedGameFileSize)
+        return false;
+    LevelState& lv = game.level;
+    lv.LoadedLevel = GetInt32(bytes, 4);
+    lv.LoadedLap = GetInt32(bytes, 8);
+    lv.LoadedMode = GetInt32(bytes, 12);
+    lv.LoadedTime = GetInt32(bytes, 16);
+    lv.LoadedScore = GetInt32(bytes, 20);
+    return true;
+}
+
+std::vector<std::uint8_t> SlotNamesBytes(const Game& game, bool reset) {
+    std::vector<std::uint8_t> bytes(kSlotNamesFileSize, 0);
+    for (int k = 1; k <= kSaveSlots; ++k) {
+        const size_t at = static_cast<size_t>(k) * kSlotRecord;
+        const std::string name = reset ? kUnusedSlot : game.menus.SlotName[k];
+        const size_t n = std::min<size_t>(name.size(), kSlotNameField);
+        bytes[at] = static_cast<std::uint8_t>(n);
+        for (size_t i = 0; i < n; ++i) bytes[at + 1 + i] = static_cast<std::uint8_t>(name[i]);
+        PutInt32(bytes, at + 12, reset ? 0 : game.menus.SlotLevel[k]);
+        PutInt32(bytes, at + 16, reset ? 0 : game.menus.SlotMode[k]);
+    }
+    return bytes;
+}
+
+bool WriteSlotNames(Game& game, bool reset) {
+    return WriteGameFile(game, ResolveGamePath(game, kSlotNamesFile), SlotNamesBytes(game, reset));
+}
+
+void ReadSlotNames(Game& game) {
+    MenuState& m = game.menus;
+    std::vector<std::uint8_t> bytes;
+    const bool ok = ReadWholeFile(ResolveGamePath(game, kSlotNamesFile), bytes) &&
+                    bytes.size() >= kSlotNamesFileSize;
+    for (int k = 1; k <= kSaveSlots; ++k) {
+        const size_t at = static_cast<size_t>(k) * kSlotRecord;
+        if (!ok) {
+            m.SlotName[k] = kUnusedSlot;
+            m.SlotLevel[k] = 0;
+            m.SlotMode[k] = 0;
+            continue;
+        }
+        const size_t n = std::min<size_t>(bytes[at], kSlotNameField);
+        m.SlotName[k].assign(reinterpret_cast<const char*>(&bytes[at + 1]), n);
+        m.SlotLevel[k] = GetInt32(bytes, at + 12);
+        m.SlotMode[k] = GetInt32(bytes, at + 16);
+    }
+    m.SlotNamesRead = true;
+}
+
+void SaveNameKey(Game& game, unsigned char ch) {
+    MenuState& m = game.menus;
+    if (game.shell.ScreenId != kScreenSave || m.SelectedSlot < 1 || m.SelectedSlot > kSaveSlots)
+        return;
+    TypeNameKey(game, m.SlotName[m.SelectedSlot], ch);
+}
+
+void SaveScreen(Game& game) {
+    MenuState& m = game.menus;
+    DrawText(game, 400, 260, kAlignCentre, Pick(game, "Spiel speichern", "Save Game"), 1);
+    UpdateButtons(game);
+    DrawButtonLabel(game, 1, m.SelectedSlot > 0 ? "Ok" : Pick(game, "Zurück", "Back"), 5);
+    for (int k = 1; k <= kSaveSlots; ++k) {
+        int colour = k == m.SelectedSlot ? 2 : 3;
+        if (m.SelectedSlot == 0 && m.SlotSaved == 0 && PointerOverRow(game, k)) {
+            colour = 2;
+            if (game.input.MouseButtonDown != 0) {
+                m.SelectedSlot = k;
+                m.SlotName[k].clear();
+                m.SlotMode[k] = game.play.GameMode;
+                m.SlotLevel[k] = game.play.LevelNumber;
+            }
+        }
+        DrawSlotRow(game, k, colour);
+    }
+    if (game.input.KeyReturn == 1) {
+        game.input.KeyReturn = 0;
+        SaveSelectedSlot(game);
+    }
+    if (game.input.KeyEscape == 1) {
+        game.input.KeyEscape = 0;
+        SaveSelectedSlot(game);
+        ShowMainMenu(game, 0);
+    }
+    if (game.buttons.MenuSelection == 1) {
+        SaveSelectedSlot(game);
+        ShowMainMenu(game, 0);
+    }
+}
+
+void LoadScreen(Game& game) {
+    MenuState& m = game.menus;
+    DrawText(game, 400, 270, kAlignCentre, Pick(game, "Spiel laden", "Load Game"), 1);
+    UpdateButtons(game);
+    DrawButtonLabel(game, 1, Pick(game, "Zurück", "Back"), 5);
+    for (int k = 1; k <= kSaveSlots; ++k) {
+        const bool over = PointerOverRow(game, k);
+        DrawSlotRow(game, k, over ? 2 : 3);
+        if (!over || game.input.MouseButtonDown == 0 || m.SlotName[k] == kUnusedSlot) continue;
+        // A slot whose file cannot be read is ignored.
+        if (!ReadSavedGame(game, SlotFile(k))) continue;
+        // The match start takes over saved matches once it exists.
+        StartLevel(game, kLoadedGame, kLoadedGame, kLoadedGame, kRestartMusic);
+        return;
+    }
+    if (game.buttons.MenuSelection == 1 || game.input.KeyEscape == 1) {
+        game.input.KeyEscape = 0;
+        ShowMainMenu(game, 0);
+    }
+}

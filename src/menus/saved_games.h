@@ -1,0 +1,34 @@
+// Seven named save slots: the slot list in names.dat, one 48-byte file per slot holding the level
+// a game was at when it began (loading restarts that level), and the save and load screens.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct Game;
+
+inline constexpr const char* kSlotNamesFile = "res\\saves\\names.dat";
+// The game left running when the window was closed.
+inline constexpr const char* kClosedGameFile = "res\\saves\\ave.dat";
+constexpr int kSlotNamesFileSize = 160;
+constexpr int kSavedGameFileSize = 48;
+
+// "res\saves\ave<slot>.dat"
+std::string SlotFile(int slot);
+
+std::vector<std::uint8_t> SavedGameBytes(const Game& game);
+bool WriteSavedGame(Game& game, const std::string& gamePath);
+// Into the Loaded... values that the level start takes; false (nothing changed) when the file is
+// missing or short.
+bool ReadSavedGame(Game& game, const std::string& gamePath);
+std::vector<std::uint8_t> SlotNamesBytes(const Game& game, bool reset);
+bool WriteSlotNames(Game& game, bool reset);
+// A missing or short names.dat reads as the reset content: every slot "noname", level and mode 0.
+void ReadSlotNames(Game& game);
+
+// A typed character (Windows-1252, Backspace 8) for the slot name on the save screen.
+void SaveNameKey(Game& game, unsigned char ch);
+
+void SaveScreen(Game& game);
+void LoadScreen(Game& game);

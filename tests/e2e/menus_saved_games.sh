@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# A game left with Escape is saved into slot 3 under a typed name, then loaded again from the
+# main menu; closing the window over the paused game keeps it in ave.dat.
+set -euo pipefail
+bin=$1 res=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp -r "$res" "$work/res"
+rm -rf "$work/res/saves"; mkdir "$work/res/saves"
+
+cat > "$work/in.txt" <<'IN'
+# main menu (203): start a game, Endless
+225 move 400 345
+226 click
+250 move 400 345
+251 click
+# leave the game: the main menu with seven buttons from 301
+300 key escape
+# "Spiel speichern", then slot 3 (row y 370), a name and Return
+325 move 400 390
+326 click
+340 move 400 375
+341 click
+345 text Xy1!
+350 key return
+# typing after the save changes nothing
+352 text zz
+# back to the main menu (361), "Spiel laden" (386), slot 3
+360 move 400 530
+361 click
+385 move 400 425
+386 click
+395 move 400 375
+396 click
+IN
+dumps=()
+for t in 310 345 351 370 390 397; do dumps+=(--dump "$t:$work/d$t.json"); done
+"$bin" --res "$work/res" --seed 1 --ticks 420 --input "$work/in.txt" "${dumps[@]}"
+
+field() { grep -o "\"$2\": [0-9-]*" "$1" | head -1 | grep -o '[0-9-]*$'; }
+check() { if [ "$2" != "$3" ]; then echo "FAIL: $1: got $2, want $3"; exit 1; fi; }
+has() { grep -qF "$2" "$1" || { echo "FAIL: $1 lacks $2"; exit 1; }; }
+bytes() { od -An -tx1 -v "$1" | tr -s ' \n' ' '; }
+
+check "main menu over the game" "$(field "$work/d310.json" ScreenId)" 2
+check "game left" "$(field "$work/d310.json" GameInProgress)" 2
+has "$work/d310.json" '"text": "Spiel speichern"'
+check "save screen" "$(field "$work/d345.json" ScreenId)" 24
+has "$work/d345.json" '"text": "Ok"'
+check "after Return" "$(field "$work/d351.json" ScreenId)" 24
+has "$work/d351.json" '"text": "Zurück"'
+check "slot file" "$(bytes "$work/res/saves/ave3.dat")" \
+    " 00 00 00 00 01 00 00 00 01 00 00 00 01 00 00 00 f4 01 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 "
+check "names.dat size" "$(stat -c %s "$work/res/saves/names.dat")" 160
+# record 3: name "xy1", level 1, mode 1
+check "slot 3 record" "$(dd if="$work/res/saves/names.dat" bs=1 skip=60 count=20 2>/dev/null | od -An -tx1 -v | tr -s ' \n' ' ')" \
+    " 03 78 79 31 00 00 00 00 00 00 00 00 01 00 00 00 01 00 00 00 "
+check "slot 1 record" "$(dd if="$work/res/saves/names.dat" bs=1 skip=20 count=7 2>/dev/null)" \
+    "$(printf '\006noname')"
+check "back in the main menu" "$(field "$work/d370.json" ScreenId)" 2
+check "load screen" "$(field "$work/d390.json" ScreenId)" 23
+has "$work/d390.json" '"text": "xy1"'
+has "$work/d390.json" '"text": "Endlos 1"'
+has "$work/d390.json" '"text": "------ 0"'
+check "loaded game" "$(field "$work/d397.json" ScreenId)" 1
+check "loaded game resets the paused one" "$(field "$work/d397.json" GameInProgress)" 1
+
+# Closing the window over the paused game writes ave.dat and the slot list read in this run.
+cat > "$work/close.txt" <<'IN'
+225 move 400 345
+226 click
+250 move 400 345
+251 click
+300 key escape
+320 close
+IN
+rm -f "$work/res/saves/"*
+"$bin" --res "$work/res" --seed 1 --ticks 400 --input "$work/close.txt"
+check "ave.dat on close" "$(stat -c %s "$work/res/saves/ave.dat")" 48
+[ ! -e "$work/res/saves/names.dat" ] || { echo "FAIL: an unread slot list was written"; exit 1; }
+echo "menus_saved_games: ok"

@@ -1,0 +1,106 @@
+// Save slots: the slot list file, the slot files, and the load screen's refusals.
+#include "menus/saved_games.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "menus/record_file.h"
+#include "menus/transitions.h"
+#include "menus_fixture.h"
+
+namespace {
+
+TEST(SlotNames, MissingOrShortListReadsAsUnusedSlotsAndResetWritesThem) {
+    MenuGame m;
+    m.res.WriteBytes(m.res.Saves("names.dat"), std::vector<std::uint8_t>(159, 7));
+    ReadSlotNames(m.g());
+    for (int k = 1; k <= 7; ++k) {
+        EXPECT_EQ(m.g().menus.SlotName[k], "noname");
+        EXPECT_EQ(m.g().menus.SlotLevel[k], 0);
+        EXPECT_EQ(m.g().menus.SlotMode[k], 0);
+    }
+    m.g().menus.SlotName[2] = "abcdefghijkl";  // cut to 10 when written
+    m.g().menus.SlotLevel[2] = 12;
+    m.g().menus.SlotMode[2] = 2;
+    ASSERT_TRUE(WriteSlotNames(m.g(), false));
+    auto bytes = m.res.ReadBytes(m.res.Saves("names.dat"));
+    ASSERT_EQ(bytes.size(), 160u);
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 20),
+              std::vector<std::uint8_t>(20, 0));
+    EXPECT_EQ(bytes[40], 10);
+    EXPECT_EQ(std::string(bytes.begin() + 41, bytes.begin() + 51), "abcdefghij");
+    EXPECT_EQ(GetInt32(bytes, 52), 12);
+    EXPECT_EQ(GetInt32(bytes, 56), 2);
+    ReadSlotNames(m.g());
+    EXPECT_EQ(m.g().menus.SlotName[2], "abcdefghij");
+    ASSERT_TRUE(WriteSlotNames(m.g(), true));
+    bytes = m.res.ReadBytes(m.res.Saves("names.dat"));
+    EXPECT_EQ(bytes[40], 6);
+    EXPECT_EQ(GetInt32(bytes, 52), 0);
+}
+
+TEST(SavedGame, ElevenRecordsWrittenAndTheLevelValuesReadBack) {
+    MenuGame m;
+    Game& g = m.g();
+    g.play.LevelNumber = 12;
+    g.play.LapNumber = 2;
+    g.play.GameMode = 2;
+    g.level.LevelStartTime = 640;
+    g.level.LevelStartScore = 81234;
+    ASSERT_TRUE(WriteSavedGame(g, SlotFile(3)));
+    const auto bytes = m.res.ReadBytes(m.res.Saves("ave3.dat"));
+    ASSERT_EQ(bytes.size(), 48u);
+    std::vector<int> records;
+    for (int k = 0; k < 12; ++k) records.push_back(GetInt32(bytes, 4 * k));
+    EXPECT_EQ(records, (std::vector<int>{0, 12, 2, 2, 640, 81234, 0, 0, 0, 0, 0, 0}));
+    ASSERT_TRUE(ReadSavedGame(g, SlotFile(3)));
+    EXPECT_EQ(g.level.LoadedLevel, 12);
+    EXPECT_EQ(g.level.LoadedLap, 2);
+    EXPECT_EQ(g.level.LoadedMode, 2);
+    EXPECT_EQ(g.level.LoadedTime, 640);
+    EXPECT_EQ(g.level.LoadedScore, 81234);
+    EXPECT_FALSE(ReadSavedGame(g, SlotFile(4)));
+}
+
+TEST(LoadScreen, UnusedSlotsAndUnreadableSlotFilesLoadNothing) {
+    MenuGame m;
+    Game& g = m.g();
+    std::vector<std::uint8_t> names(160, 0);
+    names[20] = 6;  // slot 1 "noname", slot 2 named but without its file
+    std::string unused = "noname";
+    std::copy(unused.begin(), unused.end(), names.begin() + 21);
+    names[40] = 2;
+    names[41] = 'a';
+    names[42] = 'b';
+    m.res.WriteBytes(m.res.Saves("names.dat"), names);
+    ShowLoadScreen(g);
+    for (int row : {1, 2}) {
+        DXDraw1MouseMove(g, 400, 320 + 25 * (row - 1) + 5);
+        DXDraw1MouseDown(g);
+        m.Tick(3);
+        DXDraw1MouseUp(g);
+        EXPECT_EQ(g.shell.ScreenId, kScreenLoad) << "row " << row;
+    }
+}
+
+TEST(SaveScreen, OpeningClickSelectsNothingAndKeysNeedASelectedSlot) {
+    MenuGame m;
+    Game& g = m.g();
+    DXDraw1MouseMove(g, 400, 325);
+    DXDraw1MouseDown(g);
+    ShowSaveScreen(g);
+    m.Tick(2);
+    EXPECT_EQ(g.menus.SelectedSlot, 0);
+    DXDraw1KeyPress(g, 'a');
+    EXPECT_EQ(g.menus.TypedCount, 0);
+    DXDraw1MouseUp(g);
+    DXDraw1MouseDown(g);
+    m.Tick();
+    ASSERT_EQ(g.menus.SelectedSlot, 1);
+    for (unsigned char c : std::string("Ab!cdefghij")) DXDraw1KeyPress(g, c);
+    EXPECT_EQ(g.menus.SlotName[1], "abcdefgh");
+}
+
+}  // namespace
