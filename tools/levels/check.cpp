@@ -99,36 +99,34 @@ std::vector<Problem> CheckLevel(const Level& level) {
                           " floats away: nothing above holds it");
     }
 
-    // A stone can go if a shot can land under it, if it belongs to a same-coloured run that
-    // can go, or if everything holding it can go (then it floats off and lands elsewhere).
-    std::array<bool, kRecordCount> clearable{};
-    for (bool changed = true; changed;) {
-        changed = false;
-        for (int k = kFirstFieldCell; k <= kLastBuiltCell; ++k) {
-            if (!IsColour(rec[k].cell) || clearable[k]) continue;
-            const int dx = CellDx(k), y = CellY(k);
-            bool ok = ShotCanStop(field, dx - 30, y + 30) || ShotCanStop(field, dx + 30, y + 30);
-            for (int ddx : {-30, 30})
-                for (int ddy : {-30, 30}) {
-                    int n = CellAt(dx + ddx, y + ddy);
-                    if (n >= kFirstFieldCell && rec[n].cell == rec[k].cell && clearable[n])
-                        ok = true;
-                }
-            bool allSupportsGo = true;
-            for (auto [sx, sy] : {std::pair{dx, y - 60}, {dx - 30, y - 30}, {dx + 30, y - 30}}) {
-                int s = CellAt(sx, sy);
-                if (s < 0) continue;
-                if (s < kFirstFieldCell || IsAnchor(rec[s].cell) ||
-                    (IsColour(rec[s].cell) && !clearable[s]))
-                    allSupportsGo = false;
-            }
-            if (ok || allSupportsGo) clearable[k] = changed = true;
-        }
-    }
-    for (int k = kFirstFieldCell; k <= kLastBuiltCell; ++k)
-        if (IsColour(rec[k].cell) && held[k] && !clearable[k])
+    // Every stone must be reachable itself: partners of its colour may leave without it (a
+    // bomb, an arrow, floating off). A stone not held by an anchor may float up its column, so
+    // every place above it where it could stop must be reachable too.
+    auto open = [&](int dx, int y) {
+        return ShotCanStop(field, dx - 30, y + 30) || ShotCanStop(field, dx + 30, y + 30);
+    };
+    for (int k = kFirstFieldCell; k <= kLastBuiltCell; ++k) {
+        if (!IsColour(rec[k].cell) || !held[k]) continue;
+        const int dx = CellDx(k), y = CellY(k);
+        if (!open(dx, y)) {
             report(k, "stone of colour " + std::to_string(rec[k].cell + 1) +
                           " can never be cleared: anchors close every way to it");
+            continue;
+        }
+        bool anchored = false;
+        for (auto [sx, sy] : {std::pair{dx, y - 60}, {dx - 30, y - 30}, {dx + 30, y - 30}})
+            anchored = anchored || IsAnchor(field.CodeAt(sx, sy));
+        if (anchored) continue;
+        for (int up = y - 60; up >= 30 && !field.AnchorAt(dx, up); up -= 60) {
+            if (!open(dx, up)) {
+                report(k, "a stone rising from here could stop at " + Where(CellAt(dx, up)) +
+                              ", where anchors close every way to it");
+                break;
+            }
+            // An anchor diagonally above stops it here for certain.
+            if (field.AnchorAt(dx - 30, up - 30) || field.AnchorAt(dx + 30, up - 30)) break;
+        }
+    }
     return problems;
 }
 

@@ -1,0 +1,387 @@
+#include "bot.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "modes/level_start.h"
+#include "platform/headless/headless_platform.h"
+#include "playfield/cannon.h"
+#include "playfield/extras.h"
+#include "playfield/game_screen.h"
+#include "playfield/tables.h"
+#include "presentation/text.h"
+#include "shell/frame_loop.h"
+#include "shell/game.h"
+#include "shell/input.h"
+
+namespace levels {
+
+namespace {
+
+constexpr int kCannonReach = 240;
+constexpr int kWaitingStoneY = 500;  // the stone on the cannon waits here
+constexpr int kSettleLimit = 160;    // ticks a trial shot may take to come to rest
+constexpr int kMouseY = 300;
+constexpr int kBeam = 5;  // first shots looked at two shots deep
+
+// One game step as the frame loop runs it for the game screen, without drawing or sound.
+void Step(Game& g) {
+    ++g.shell.FrameCounter;
+    BeginTextFrame(g);
+    GameScreen(g);
+    g.sound.SoundRequest.fill(0);
+    // A press lasts one tick; a shot that could not leave must not leave later by surprise.
+    DXDraw1MouseUp(g);
+}
+
+bool Present(const Game& g, int s) {
+    return g.stones.StoneState[s] > 0;
+}
+
+bool IsColoured(int colour) {
+    return colour >= 1 && colour <= 9;
+}
+
+// Coloured stones in the field, leaving out the one waiting on the cannon.
+int FieldStones(const Game& g) {
+    int n = 0;
+    for (int s = 1; s <= g.stones.StoneCount; ++s)
+        if (Present(g, s) && IsColoured(g.stones.StoneColour[s]) &&
+            g.stones.StoneY[s] < kWaitingStoneY)
+            ++n;
+    return n;
+}
+
+bool AnythingRising(const Game& g) {
+    for (int s = 1; s <= g.stones.StoneCount; ++s)
+        if (Present(g, s) && g.stones.StoneMotion[s] > 0) return true;
+    return false;
+}
+
+bool ShotFlying(const Game& g) {
+    for (int s = 1; s <= g.stones.StoneCount; ++s)
+        if (Present(g, s) && g.stones.StoneMotion[s] == 1) return true;
+    return false;
+}
+
+bool ExtraFired(const Game& g) {
+    for (int i = 1; i <= kMaxExtras; ++i)
+        if (g.extras.ExtraType[i] > 0 && g.extras.ExtraPhase[i] >= 3) return true;
+    return false;
+}
+
+bool Over(const Game& g) {
+    return g.play.LevelCleared || g.play.TimeUp;
+}
+
+// The cannon holds something ready to fire and nothing flies.
+bool CanFire(const Game& g) {
+    const CannonState& c = g.cannon;
+    if (Over(g) || c.NeedReload != 0 || c.LoadedStone == 0 || ShotFlying(g)) return false;
+    if (c.LoadedStone >= kLoadedExtraBase) {
+        const int i = c.LoadedStone - kLoadedExtraBase;
+        return i >= 1 && i <= kMaxExtras && g.extras.ExtraType[i] > 0 &&
+               g.extras.ExtraPhase[i] == 2;
+    }
+    const int s = c.LoadedStone;
+    return s <= g.stones.StoneCount && Present(g, s) && g.stones.StoneMotion[s] == 0 &&
+           g.stones.StoneY[s] == kWaitingStoneY;
+}
+
+// Pairs of diagonal neighbours that share a colour (the raw material of the next groups),
+// stones with no neighbour of their colour, and how far the field reaches down.
+struct Shape {
+    int pairs = 0;
+    int loners = 0;
+    int depth = 0;  // rows below y 300, summed over the stones: room that is running out
+};
+
+Shape FieldShape(const Game& g) {
+    const StoneTable& t = g.stones;
+    Shape shape;
+    for (int a = 1; a <= t.StoneCount; ++a) {
+        if (!Present(g, a) || !IsColoured(t.StoneColour[a]) || t.StoneY[a] >= kWaitingStoneY)
+            continue;
+        bool partner = false;
+        for (int b = 1; b <= t.StoneCount; ++b) {
+            if (b == a || !Present(g, b) || t.StoneColour[b] != t.StoneColour[a]) continue;
+            if (std::abs(t.StoneX[a] - t.StoneX[b]) == 30 &&
+                std::abs(t.StoneY[a] - t.StoneY[b]) == 30) {
+                partner = true;
+                if (b > a) ++shape.pairs;
+            }
+        }
+        if (!partner) ++shape.loners;
+        if (t.StoneY[a] > 300) shape.depth += (t.StoneY[a] - 300) / 30;
+    }
+    return shape;
+}
+
+// Extras now falling that the cannon may still catch, weighed by how much they help.
+double FallingExtrasValue(const Game& g) {
+    double v = 0;
+    for (int i = 1; i <= kMaxExtras; ++i) {
+        if (g.extras.ExtraType[i] == 0 || g.extras.ExtraPhase[i] != 1) continue;
+        switch (g.extras.ExtraType[i]) {
+            case kExtraClock:
+                v += g.play.TimeLeft < 600 ? 60 : 15;
+                break;
+            case kExtraFlash:
+                v -= 10;
+                break;
+            default:
+                v += 15;
+        }
+    }
+    return v;
+}
+
+void Aim(Game& g, int x) {
+    DXDraw1MouseMove(g, x, kMouseY);
+}
+
+// Fires at column x and runs the game until the field is still and the cannon ready again.
+int Fire(Game& t, int x) {
+    Aim(t, x);
+    DXDraw1MouseDown(t);
+    Step(t);
+    int ticks = 1;
+    while (ticks < kSettleLimit && !Over(t) && (!CanFire(t) || AnythingRising(t))) {
+        Step(t);
+        ++ticks;
+    }
+    return ticks;
+}
+
+// How much better the field `after` is than `before`, for the player.
+double Value(const Game& before, const Game& after, int ticks) {
+    if (after.play.LevelCleared) return 1e9 - ticks;
+    if (after.play.TimeUp) return -1e9;
+    const int removed = FieldStones(before) - FieldStones(after);
+    const int timeGain = after.play.TimeLeft - before.play.TimeLeft;
+    const Shape shape = FieldShape(after);
+    return 25.0 * removed + 1.0 * timeGain + 5.0 * shape.pairs - 4.0 * shape.loners -
+           2.0 * shape.depth + FallingExtrasValue(after);
+}
+
+// The field as text, the way the level sources draw it, with the stone on the cannon below.
+void ShowField(const Game& g, int column) {
+    const int m = g.play.FieldCentreX;
+    std::string rows[17];
+    for (int r = 0; r < 17; ++r) rows[r] = std::string(21, ' ');
+    for (int s = 1; s <= g.stones.StoneCount; ++s) {
+        if (!Present(g, s)) continue;
+        const int x = g.stones.StoneX[s], y = g.stones.StoneY[s];
+        const int col = (x - m + 300) / 30;
+        if (col < 0 || col > 20) continue;
+        const int colour = g.stones.StoneColour[s];
+        const char ch = colour == 10 ? '#' : static_cast<char>('0' + colour);
+        if (y == kWaitingStoneY)
+            rows[16][col] = ch;
+        else if (y >= 0 && y % 30 == 0 && y / 30 < 16)
+            rows[y / 30][col] = ch;
+    }
+    std::printf("time %d, firing at column %+d\n", g.play.TimeLeft, (column - m) / 30);
+    for (const std::string& r : rows) std::printf("  |%s|\n", r.c_str());
+}
+
+class Player {
+  public:
+    Player(Game& g, bool show)
+        : g_(g), trial_(std::make_unique<Game>()), second_(std::make_unique<Game>()), show_(show) {}
+
+    // One tick of play: choose inputs, then step the game.
+    void Tick() {
+        if (CanFire(g_)) {
+            const int x = BestColumn();
+            if (show_) ShowField(g_, x);
+            Aim(g_, x);
+            DXDraw1MouseDown(g_);
+            ++shots_;
+            watchedShot_ = g_.cannon.LoadedStone < kLoadedExtraBase ? g_.cannon.LoadedStone : 0;
+        } else {
+            Aim(g_, CatchColumn());
+        }
+        const int scoreBefore = g_.play.Score;
+        const bool shotWasFlying =
+            watchedShot_ && Present(g_, watchedShot_) && g_.stones.StoneMotion[watchedShot_] == 1;
+        Step(g_);
+        if (watchedShot_ && !Present(g_, watchedShot_)) {
+            // Gone without a single point scored: it burst at a tip.
+            if (shotWasFlying && g_.play.Score == scoreBefore) ++tipHits_;
+            watchedShot_ = 0;
+        } else if (watchedShot_ && g_.stones.StoneMotion[watchedShot_] == 0) {
+            watchedShot_ = 0;
+        }
+    }
+
+    int shots() const { return shots_; }
+    int tipHits() const { return tipHits_; }
+
+  private:
+    // Two shots deep: every column for this shot, then every column for the next one after
+    // the few most promising first shots.
+    int BestColumn() {
+        const int m = g_.play.FieldCentreX;
+        struct Option {
+            int x;
+            double value;
+        };
+        std::vector<Option> first;
+        for (int x = m - kCannonReach; x <= m + kCannonReach; x += 30) {
+            *trial_ = g_;
+            const int ticks = Fire(*trial_, x);
+            first.push_back({x, Value(g_, *trial_, ticks)});
+        }
+        // Nearer the centre first, so that ties go to the shorter way for the cannon.
+        std::stable_sort(first.begin(), first.end(), [m](const Option& a, const Option& b) {
+            return std::abs(a.x - m) < std::abs(b.x - m);
+        });
+        std::stable_sort(first.begin(), first.end(),
+                         [](const Option& a, const Option& b) { return a.value > b.value; });
+        int best = first[0].x;
+        double bestValue = -1e18;
+        const int beam = std::min<int>(kBeam, static_cast<int>(first.size()));
+        for (int k = 0; k < beam; ++k) {
+            *trial_ = g_;
+            const int ticks = Fire(*trial_, first[k].x);
+            double value = Value(g_, *trial_, ticks);
+            if (!Over(*trial_) && CanFire(*trial_)) {
+                double next = -1e18;
+                for (int x = m - kCannonReach; x <= m + kCannonReach; x += 30) {
+                    *second_ = *trial_;
+                    const int more = Fire(*second_, x);
+                    next = std::max(next, Value(g_, *second_, ticks + more));
+                }
+                value = next;
+            }
+            if (value > bestValue) {
+                bestValue = value;
+                best = first[k].x;
+            }
+        }
+        return best;
+    }
+
+    // Where the cannon should wait: under a falling extra worth having, away from a flash.
+    int CatchColumn() const {
+        const ExtrasTable& e = g_.extras;
+        const int m = g_.play.FieldCentreX;
+        const bool holding = g_.cannon.LoadedStone >= kLoadedExtraBase;
+        int target = g_.input.MouseX ? g_.input.MouseX : m;
+        int lowest = -1;
+        for (int i = 1; i <= kMaxExtras; ++i) {
+            if (e.ExtraType[i] == 0 || e.ExtraPhase[i] != 1) continue;
+            if (e.ExtraY[i] > g_.cannon.CannonY + 30) continue;  // already past the cannon
+            const int type = e.ExtraType[i];
+            if (type == kExtraFlash) {
+                if (std::abs(target - e.ExtraX[i]) < 40 + e.ExtraHalfW[i] + 30)
+                    target = e.ExtraX[i] < m ? m + kCannonReach : m - kCannonReach;
+                continue;
+            }
+            const bool instant = type == kExtraClock || type == kExtraX2;
+            if (holding && !instant) continue;
+            if (e.ExtraY[i] > lowest) {
+                lowest = e.ExtraY[i];
+                target = e.ExtraX[i];
+            }
+        }
+        if (target < m - kCannonReach) target = m - kCannonReach;
+        if (target > m + kCannonReach) target = m + kCannonReach;
+        return target;
+    }
+
+    Game& g_;
+    std::unique_ptr<Game> trial_;
+    std::unique_ptr<Game> second_;
+    bool show_ = false;
+    int shots_ = 0;
+    int tipHits_ = 0;
+    int watchedShot_ = 0;
+};
+
+struct Session {
+    HeadlessPlatform platform;
+    std::unique_ptr<Game> game = std::make_unique<Game>();
+
+    Session(const std::string& resDir, std::uint64_t seed) {
+        Game& g = *game;
+        g.platform = &platform;
+        g.resDir = resDir;
+        g.clockSeed = seed;
+        g.rng.Seed(seed);
+        g.shell.Language = 2;
+        g.shell.SoundOn = 0;
+        g.shell.FrameCounter = 3;  // past start-up, as in any real game
+    }
+};
+
+}  // namespace
+
+LevelRun PlayPuzzleLevel(const std::string& resDir, int level, int startTime,
+                         const BotOptions& options) {
+    Session session(resDir, options.seed);
+    Game& g = *session.game;
+    LevelRun run;
+    run.level = level;
+    if (!StartLevel(g, level, kModePuzzle, 1, 0)) return run;
+    g.play.TimeLeft = startTime;
+    g.level.LevelStartTime = startTime;
+    run.timeStart = g.play.TimeLeft;
+    Player player(g, options.show);
+    int ticks = 0;
+    while (!Over(g) && ticks < options.maxTicksPerLevel) {
+        player.Tick();
+        ++ticks;
+    }
+    run.cleared = g.play.LevelCleared != 0;
+    run.shots = player.shots();
+    run.tipHits = player.tipHits();
+    run.ticks = ticks;
+    run.timeLeft = g.play.TimeLeft;
+    run.scoreGained = g.play.Score;
+    return run;
+}
+
+CampaignRun PlayPuzzleCampaign(const std::string& resDir, int lastLevel,
+                               const BotOptions& options) {
+    Session session(resDir, options.seed);
+    Game& g = *session.game;
+    CampaignRun campaign;
+    if (!StartLevel(g, 1, kModePuzzle, 1, 0)) return campaign;
+    while (true) {
+        LevelRun run;
+        run.level = g.play.LevelNumber;
+        run.timeStart = g.play.TimeLeft;
+        const int scoreStart = g.play.Score;
+        Player player(g, options.show);
+        int ticks = 0;
+        while (!Over(g) && ticks < options.maxTicksPerLevel) {
+            player.Tick();
+            ++ticks;
+        }
+        run.cleared = g.play.LevelCleared != 0;
+        run.shots = player.shots();
+        run.tipHits = player.tipHits();
+        run.ticks = ticks;
+        run.timeLeft = g.play.TimeLeft;
+        run.scoreGained = g.play.Score - scoreStart;
+        campaign.levels.push_back(run);
+        if (!run.cleared) break;
+        if (run.level >= lastLevel) {
+            campaign.reachedLast = true;
+            break;
+        }
+        // The level-end sequence: messages, the time bonus, then the next level starts.
+        const int level = g.play.LevelNumber;
+        for (int t = 0; t < 400 && g.play.LevelNumber == level && g.play.LevelCleared; ++t) Step(g);
+        if (g.play.LevelNumber == level || g.shell.ScreenId != kScreenGame) break;
+    }
+    campaign.finalTime = g.play.TimeLeft;
+    campaign.finalScore = g.play.Score;
+    return campaign;
+}
+
+}  // namespace levels
