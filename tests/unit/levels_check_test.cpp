@@ -109,13 +109,15 @@ INSTANTIATE_TEST_SUITE_P(
                  {6, 4, '1'},
                  {8, 4, '2'}},
                 nullptr},
-        Crafted{"a stone held by an anchor never floats",
-                {{5, 3, '#'}, {5, 5, '#'}, {6, 4, '1'}},
-                nullptr},
+        Crafted{"a stone held by an anchor never floats", {{5, 3, '#'}, {6, 4, '1'}}, nullptr},
         // A stone under an anchor shelf is reached from below; one above it is not.
         Crafted{"shelf shadows the stones above it",
                 {{1, 4, '3'}, {5, 2, '#'}, {5, 3, '#'}, {5, 4, '#'}, {5, 5, '#'}, {5, 6, '#'}},
                 "row 1 column 4: stone of colour 3 can never be cleared"},
+        // A one-column gap between anchor shadows lets a shot in but never a second one beside.
+        Crafted{"gap a shot can enter but nothing can follow",
+                {{1, 4, '1'}, {9, 3, '#'}, {9, 5, '#'}},
+                "row 5 column 4: a shot can come to rest here"},
         Crafted{"stone beside the cannon's reach is reached from the inner side",
                 {{2, 0, '1'}},
                 nullptr}),

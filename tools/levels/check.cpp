@@ -127,6 +127,13 @@ std::vector<Problem> CheckLevel(const Level& level) {
             if (field.AnchorAt(dx - 30, up - 30) || field.AnchorAt(dx + 30, up - 30)) break;
         }
     }
+    // A shot may come to rest in any place it can reach; none of them may be a trap.
+    for (int k = kFirstFieldCell; k <= kLastBuiltCell; ++k) {
+        const int dx = CellDx(k), y = CellY(k);
+        if (y > kBottomLine || IsAnchor(rec[k].cell) || !ShotCanStop(field, dx, y)) continue;
+        if (!open(dx, y))
+            report(k, "a shot can come to rest here, where anchors close every way to it");
+    }
     return problems;
 }
 
