@@ -24,7 +24,9 @@ constexpr int kCannonReach = 240;
 constexpr int kWaitingStoneY = 500;  // the stone on the cannon waits here
 constexpr int kSettleLimit = 160;    // ticks a trial shot may take to come to rest
 constexpr int kMouseY = 300;
-constexpr int kBeam = 5;  // first shots looked at two shots deep
+constexpr int kBeam = 4;       // first shots looked at two shots deep
+constexpr int kPatience = 25;  // shots without progress before the high stones weigh more
+constexpr int kBottomLine = 440;
 
 // One game step as the frame loop runs it for the game screen, without drawing or sound.
 void Step(Game& g) {
@@ -66,12 +68,6 @@ bool ShotFlying(const Game& g) {
     return false;
 }
 
-bool ExtraFired(const Game& g) {
-    for (int i = 1; i <= kMaxExtras; ++i)
-        if (g.extras.ExtraType[i] > 0 && g.extras.ExtraPhase[i] >= 3) return true;
-    return false;
-}
-
 bool Over(const Game& g) {
     return g.play.LevelCleared || g.play.TimeUp;
 }
@@ -95,7 +91,8 @@ bool CanFire(const Game& g) {
 struct Shape {
     int pairs = 0;
     int loners = 0;
-    int depth = 0;  // rows below y 300, summed over the stones: room that is running out
+    int lonerHeight = 0;  // rows above the bottom line, summed over the loners
+    int depth = 0;        // rows below y 300, summed over the stones: room that is running out
 };
 
 Shape FieldShape(const Game& g) {
@@ -113,7 +110,10 @@ Shape FieldShape(const Game& g) {
                 if (b > a) ++shape.pairs;
             }
         }
-        if (!partner) ++shape.loners;
+        if (!partner) {
+            ++shape.loners;
+            shape.lonerHeight += (kBottomLine - t.StoneY[a]) / 30;
+        }
         if (t.StoneY[a] > 300) shape.depth += (t.StoneY[a] - 300) / 30;
     }
     return shape;
@@ -155,15 +155,16 @@ int Fire(Game& t, int x) {
     return ticks;
 }
 
-// How much better the field `after` is than `before`, for the player.
-double Value(const Game& before, const Game& after, int ticks) {
+// How much better the field `after` is than `before`, for the player. `urgency` grows while
+// the field stops shrinking: then the stones high up, which are easy to leave, weigh more.
+double Value(const Game& before, const Game& after, int ticks, double urgency) {
     if (after.play.LevelCleared) return 1e9 - ticks;
     if (after.play.TimeUp) return -1e9;
     const int removed = FieldStones(before) - FieldStones(after);
     const int timeGain = after.play.TimeLeft - before.play.TimeLeft;
     const Shape shape = FieldShape(after);
-    return 25.0 * removed + 1.0 * timeGain + 5.0 * shape.pairs - 4.0 * shape.loners -
-           2.0 * shape.depth + FallingExtrasValue(after);
+    return 12.0 * removed + 1.0 * timeGain + 6.0 * shape.pairs - 5.0 * shape.loners -
+           urgency * shape.lonerHeight - 2.0 * shape.depth + FallingExtrasValue(after);
 }
 
 // The field as text, the way the level sources draw it, with the stone on the cannon below.
@@ -225,6 +226,14 @@ class Player {
     // the few most promising first shots.
     int BestColumn() {
         const int m = g_.play.FieldCentreX;
+        // Shots since the field last reached a new low in stones.
+        const int stones = FieldStones(g_);
+        if (stones < fewest_) {
+            fewest_ = stones;
+            since_ = 0;
+        }
+        ++since_;
+        const double urgency = since_ < kPatience ? 0.5 : 0.5 + (since_ - kPatience) / 10.0;
         struct Option {
             int x;
             double value;
@@ -233,7 +242,7 @@ class Player {
         for (int x = m - kCannonReach; x <= m + kCannonReach; x += 30) {
             *trial_ = g_;
             const int ticks = Fire(*trial_, x);
-            first.push_back({x, Value(g_, *trial_, ticks)});
+            first.push_back({x, Value(g_, *trial_, ticks, urgency)});
         }
         // Nearer the centre first, so that ties go to the shorter way for the cannon.
         std::stable_sort(first.begin(), first.end(), [m](const Option& a, const Option& b) {
@@ -247,13 +256,13 @@ class Player {
         for (int k = 0; k < beam; ++k) {
             *trial_ = g_;
             const int ticks = Fire(*trial_, first[k].x);
-            double value = Value(g_, *trial_, ticks);
+            double value = Value(g_, *trial_, ticks, urgency);
             if (!Over(*trial_) && CanFire(*trial_)) {
                 double next = -1e18;
                 for (int x = m - kCannonReach; x <= m + kCannonReach; x += 30) {
                     *second_ = *trial_;
                     const int more = Fire(*second_, x);
-                    next = std::max(next, Value(g_, *second_, ticks + more));
+                    next = std::max(next, Value(g_, *second_, ticks + more, urgency));
                 }
                 value = next;
             }
@@ -300,6 +309,8 @@ class Player {
     int shots_ = 0;
     int tipHits_ = 0;
     int watchedShot_ = 0;
+    int fewest_ = 1 << 30;
+    int since_ = 0;
 };
 
 struct Session {
