@@ -84,24 +84,22 @@ void RisingStone(Game& game, const FieldRules& r, const Side& side, int s) {
     }
 }
 
-// The slot of the first present stone at (x, y) among slots 1..scanLast, or 0.
-int SlotAt(const Game& game, const FieldRules& r, int x, int y) {
-    const StoneTable& t = game.stones;
-    for (int s = 1; s <= r.scanLast; ++s) {
-        if (t.StoneState[s] > 0 && t.StoneX[s] == x && t.StoneY[s] == y) return s;
-    }
-    return 0;
-}
-
 void RestingStone(Game& game, const FieldRules& r, int s) {
     StoneTable& t = game.stones;
     const int x = t.StoneX[s];
     const int y = t.StoneY[s];
     const int d = r.spacing;
-    const int upLeft = SlotAt(game, r, x - d, y - d);
+    // One pass for the hold (up-left, up-right, tip to tip) and the first stone up-left.
+    int upLeft = 0;
+    bool supported = false;
+    for (int j = 1; j <= r.scanLast; ++j) {
+        if (t.StoneState[j] <= 0) continue;
+        const int dx = t.StoneX[j] - x;
+        const int dy = t.StoneY[j] - y;
+        if (dy == -d && dx == -d && upLeft == 0) upLeft = j;
+        if ((dy == -d && (dx == -d || dx == d)) || (dy == -2 * d && dx == 0)) supported = true;
+    }
     if (upLeft != 0 && t.StoneColour[upLeft] == kAnchorColour) t.StoneLook[s] = 2;
-    const bool supported =
-        upLeft != 0 || AnyStoneAt(game, r, x + d, y - d) || AnyStoneAt(game, r, x, y - 2 * d);
     // Lost its hold: it floats up from the next step on.
     if (!supported) t.StoneMotion[s] = 2;
     if (y > r.bottomLineY) {

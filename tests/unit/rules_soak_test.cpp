@@ -77,8 +77,8 @@ TEST_P(SoakTest, RandomPlayKeepsTheFieldSound) {
 
 // Endless runs long enough for the field to crowd the stone table.
 INSTANTIATE_TEST_SUITE_P(Fields, SoakTest,
-                         ::testing::Values(SoakCase{kModePuzzle, 1, 10000},
-                                           SoakCase{kModePuzzle, 20, 10000},
-                                           SoakCase{kModeEndless, 1, 10000}));
+                         ::testing::Values(SoakCase{kModePuzzle, 1, 5000},
+                                           SoakCase{kModePuzzle, 20, 5000},
+                                           SoakCase{kModeEndless, 1, 9000}));
 
 }  // namespace
