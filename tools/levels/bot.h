@@ -1,6 +1,7 @@
 // A player for the puzzle levels that plays through the game's own rules, headless. Before each
 // shot it copies the Game, fires into every column the cannon can reach, lets each copy run until
-// the field is still again and keeps the column whose outcome it likes best.
+// the field is still again, looks one stone further from the most promising ones and fires where
+// the outcome two shots on is best.
 #pragma once
 
 #include <cstdint>
