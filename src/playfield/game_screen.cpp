@@ -4,6 +4,7 @@
 #include <string>
 
 #include "menus/buttons.h"
+#include "menus/highscores.h"
 #include "menus/transitions.h"
 #include "modes/level_start.h"
 #include "playfield/cannon.h"
@@ -275,23 +276,5 @@ void AddPoints(Game& game, int x, int y, int amount) {
 void GameOver(Game& game, int score) {
     RemoveStone(game, kRemoveAll);
     RemoveExtra(game, kRemoveAll);
-    MenuState& m = game.menus;
-    const int table = game.play.GameMode;
-    if (table < 1 || table > kHighscoreTables) {
-        ShowMainMenu(game, kRestartMusic);
-        return;
-    }
-    m.NewHighscore = score > m.HighscoreScore[table][kHighscorePlaces] ? 1 : 0;
-    m.EntryRank = 0;
-    for (int r = 1; r <= kHighscorePlaces; ++r) {
-        if (score > m.HighscoreScore[table][r]) {
-            m.EntryRank = r;
-            break;
-        }
-    }
-    if (m.NewHighscore == 1) {
-        InsertHighscore(game, table, kRestartMusic, score);
-    } else {
-        ShowMainMenu(game, kRestartMusic);
-    }
+    CheckHighscore(game, score);
 }
