@@ -30,19 +30,28 @@ bool ReadAll(const std::string& path, std::string& out) {
     return true;
 }
 
-bool WriteAll(const std::string& path, const std::string& data) {
-    std::string tmp = path + ".tmp";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (!out || !out.write(data.data(), static_cast<std::streamsize>(data.size()))) {
-            std::cerr << path << ": cannot write\n";
-            return false;
-        }
+bool WriteDirect(const std::string& path, const std::string& data) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out || !out.write(data.data(), static_cast<std::streamsize>(data.size()))) {
+        std::cerr << path << ": cannot write\n";
+        return false;
     }
+    return true;
+}
+
+// A regular file is replaced whole through a temporary, so a failed write never leaves half a
+// level behind; anything else (a terminal, a pipe, a link) is written to as it is.
+bool WriteAll(const std::string& path, const std::string& data) {
     std::error_code ec;
+    const auto status = std::filesystem::symlink_status(path, ec);
+    if (!ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+        return WriteDirect(path, data);
+    const std::string tmp = path + ".tmp";
+    if (!WriteDirect(tmp, data)) return false;
     std::filesystem::rename(tmp, path, ec);
     if (ec) {
-        std::cerr << path << ": cannot write: " << ec.message() << "\n";
+        std::filesystem::remove(tmp, ec);
+        std::cerr << path << ": cannot write\n";
         return false;
     }
     return true;
