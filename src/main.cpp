@@ -21,7 +21,7 @@ std::string ResBesideBinary() {
     return dir + "res";
 }
 
-void HandleEvent(Game& game, const SDL_Event& e, bool& focused) {
+void HandleEvent(Game& game, const SdlPlatform& platform, const SDL_Event& e, bool& focused) {
     switch (e.type) {
         case SDL_QUIT:
             WindowCloseRequested(game);
@@ -32,8 +32,9 @@ void HandleEvent(Game& game, const SDL_Event& e, bool& focused) {
                     WindowCloseRequested(game);
                     break;
                 case SDL_WINDOWEVENT_SIZE_CHANGED:
-                case SDL_WINDOWEVENT_DISPLAY_CHANGED:
-                    DXDraw1Resize(game);
+                    // Window managers also report the size the window already has; moving the
+                    // window to another monitor is no reason to quit.
+                    if (!platform.IsOpenedSize(e.window.data1, e.window.data2)) DXDraw1Resize(game);
                     break;
                 case SDL_WINDOWEVENT_FOCUS_GAINED:
                     focused = true;
@@ -85,13 +86,14 @@ int main(int, char**) {
     bool focused = true;
     while (!game.shell.WindowClosed) {
         SDL_Event e;
-        while (!game.shell.WindowClosed && SDL_PollEvent(&e)) HandleEvent(game, e, focused);
+        while (!game.shell.WindowClosed && SDL_PollEvent(&e))
+            HandleEvent(game, platform, e, focused);
         if (game.shell.WindowClosed) break;
         const double now = nowMs();
         if (now < next) {
             const int wait = static_cast<int>(next - now);
             if (wait >= 2) {
-                if (SDL_WaitEventTimeout(&e, wait - 1)) HandleEvent(game, e, focused);
+                if (SDL_WaitEventTimeout(&e, wait - 1)) HandleEvent(game, platform, e, focused);
             } else {
                 SDL_Delay(0);
             }

@@ -22,8 +22,10 @@ bool SdlPlatform::Open() {
     if (SDL_GetDisplayUsableBounds(0, &usable) == 0) {
         scale = std::max(1, std::min(usable.w / 800, (usable.h - 40) / 600));
     }
+    openedWidth_ = 800 * scale;
+    openedHeight_ = 600 * scale;
     window_ = SDL_CreateWindow("Rhombulus2", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                               800 * scale, 600 * scale, 0);
+                               openedWidth_, openedHeight_, 0);
     if (window_ == nullptr) {
         std::fprintf(stderr, "rhombulus2: cannot open the window: %s\n", SDL_GetError());
         return false;

@@ -18,6 +18,10 @@ class SdlPlatform : public Platform {
     // Opens the window; false (with a message on stderr) when no display can be had.
     bool Open();
     SDL_Window* Window() const { return window_; }
+    // Whether a reported window size is the one the window was opened with.
+    bool IsOpenedSize(int width, int height) const {
+        return width == openedWidth_ && height == openedHeight_;
+    }
 
     void FlipDisplay(const Surface& backBuffer) override;
     void HideSystemPointer() override;
@@ -45,6 +49,8 @@ class SdlPlatform : public Platform {
   private:
     std::string resDir_;
     SDL_Window* window_ = nullptr;
+    int openedWidth_ = 0;
+    int openedHeight_ = 0;
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
     std::array<bool, 8> keys_{};
