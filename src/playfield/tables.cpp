@@ -157,26 +157,3 @@ void FloatingTextStep(Game& game) {
                  game.shell.FrameCounter % 3 + 1);
     }
 }
-
-int StoneAt(const Game& game, int x, int y) {
-    const StoneTable& t = game.stones;
-    for (int s = 1; s <= t.StoneCount; ++s) {
-        if (t.StoneState[s] > 0 && t.StoneX[s] == x && t.StoneY[s] == y) return s;
-    }
-    return 0;
-}
-
-bool IsSupported(const Game& game, int slot, int spacing) {
-    const StoneTable& t = game.stones;
-    const int x = t.StoneX[slot];
-    const int y = t.StoneY[slot];
-    for (int s = 1; s <= t.StoneCount; ++s) {
-        if (s == slot || t.StoneState[s] <= 0) continue;
-        const int dx = t.StoneX[s] - x;
-        const int dy = t.StoneY[s] - y;
-        if ((dx == 0 && dy == -2 * spacing) ||
-            ((dx == spacing || dx == -spacing) && dy == -spacing))
-            return true;
-    }
-    return false;
-}

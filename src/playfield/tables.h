@@ -80,10 +80,3 @@ void EffectStep(Game& game);
 void AddFloatingText(Game& game, int x, int y, const std::string& text);
 void RemoveFloatingText(Game& game, int slot);
 void FloatingTextStep(Game& game);
-
-// Neighbour tests over the present stones of slots 1..StoneCount.
-// The slot of a present stone at exactly (x, y), or 0.
-int StoneAt(const Game& game, int x, int y);
-// Another present stone at (x, y-60), (x-30, y-30) or (x+30, y-30); spacing is 30 in the single
-// player field and 20 in the match fields.
-bool IsSupported(const Game& game, int slot, int spacing = 30);

@@ -134,20 +134,4 @@ TEST(FloatingText, RisesFromHundredToFortyAndStays) {
     EXPECT_EQ(g.text.calls[0].align, 3);
 }
 
-TEST(Neighbours, SupportAndDiagonals) {
-    TestGame t;
-    Game& g = t.game;
-    g.stones.StoneCount = 200;
-    const int above = AddStone(g, 326, 30, 1, 0);
-    const int hanging = AddStone(g, 356, 60, 2, 0);
-    const int tipBelow = AddStone(g, 326, 90, 2, 0);
-    const int loose = AddStone(g, 416, 120, 3, 0);
-    EXPECT_TRUE(IsSupported(g, hanging));
-    EXPECT_TRUE(IsSupported(g, tipBelow));  // directly below, tip to tip
-    EXPECT_FALSE(IsSupported(g, loose));
-    EXPECT_FALSE(IsSupported(g, above));
-    EXPECT_EQ(StoneAt(g, 356, 60), hanging);
-    EXPECT_EQ(StoneAt(g, 357, 60), 0);
-}
-
 }  // namespace
