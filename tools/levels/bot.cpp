@@ -329,18 +329,11 @@ struct Session {
     }
 };
 
-}  // namespace
-
-LevelRun PlayPuzzleLevel(const std::string& resDir, int level, int startTime,
-                         const BotOptions& options) {
-    Session session(resDir, options.seed);
-    Game& g = *session.game;
-    LevelRun run;
-    run.level = level;
-    if (!StartLevel(g, level, kModePuzzle, 1, 0)) return run;
-    g.play.TimeLeft = startTime;
-    g.level.LevelStartTime = startTime;
+// Plays the level in progress until it is cleared, lost or out of ticks, and records the run
+// from the time and score it had when it started.
+void PlayUntilOver(Game& g, const BotOptions& options, LevelRun& run) {
     run.timeStart = g.play.TimeLeft;
+    const int scoreStart = g.play.Score;
     Player player(g, options.show);
     int ticks = 0;
     while (!Over(g) && ticks < options.maxTicksPerLevel) {
@@ -352,7 +345,21 @@ LevelRun PlayPuzzleLevel(const std::string& resDir, int level, int startTime,
     run.tipHits = player.tipHits();
     run.ticks = ticks;
     run.timeLeft = g.play.TimeLeft;
-    run.scoreGained = g.play.Score;
+    run.scoreGained = g.play.Score - scoreStart;
+}
+
+}  // namespace
+
+LevelRun PlayPuzzleLevel(const std::string& resDir, int level, int startTime,
+                         const BotOptions& options) {
+    Session session(resDir, options.seed);
+    Game& g = *session.game;
+    LevelRun run;
+    run.level = level;
+    if (!StartLevel(g, level, kModePuzzle, 1, 0)) return run;
+    g.play.TimeLeft = startTime;
+    g.level.LevelStartTime = startTime;
+    PlayUntilOver(g, options, run);
     return run;
 }
 
@@ -365,20 +372,7 @@ CampaignRun PlayPuzzleCampaign(const std::string& resDir, int lastLevel,
     while (true) {
         LevelRun run;
         run.level = g.play.LevelNumber;
-        run.timeStart = g.play.TimeLeft;
-        const int scoreStart = g.play.Score;
-        Player player(g, options.show);
-        int ticks = 0;
-        while (!Over(g) && ticks < options.maxTicksPerLevel) {
-            player.Tick();
-            ++ticks;
-        }
-        run.cleared = g.play.LevelCleared != 0;
-        run.shots = player.shots();
-        run.tipHits = player.tipHits();
-        run.ticks = ticks;
-        run.timeLeft = g.play.TimeLeft;
-        run.scoreGained = g.play.Score - scoreStart;
+        PlayUntilOver(g, options, run);
         campaign.levels.push_back(run);
         if (!run.cleared) break;
         if (run.level >= lastLevel) {
