@@ -130,6 +130,43 @@ TEST(Font, GameCharactersHaveGlyphsOutsideTheSymbolStretch) {
     EXPECT_LT(IndexOf(f, ' '), 0) << "a space glyph would widen every space";
 }
 
+// Texts over the field need a dark edge all round: inside its box every glyph's shape keeps off
+// the box's edges and every pixel touching it, also diagonally, is dark ring.
+TEST(Font, EveryShapeIsRingedInsideItsBox) {
+    const LoadedFont f = ReadFont();
+    const Surface& s = f.bitmap;
+    for (size_t j = 0; j + 1 < f.chars.size(); ++j) {
+        const Box b = f.boxes[j];
+        auto at = [&](int x, int y) { return s.At(b.left + x, 1 + y); };
+        int ring = 0;
+        for (int y = 0; y < assetgen::kGlyphHeight; ++y) {
+            for (int x = 0; x < b.width; ++x) {
+                const std::uint32_t p = at(x, y);
+                if (p == 0xFF00FFu) continue;
+                const bool edge =
+                    x == 0 || y == 0 || x == b.width - 1 || y == assetgen::kGlyphHeight - 1;
+                if (p != 0) {
+                    // Ring pixels are near black; the red stroke of the crossed note is art.
+                    ring += ((p >> 16) & 255) < 40 && ((p >> 8) & 255) < 40 && (p & 255) < 40;
+                    continue;
+                }
+                EXPECT_FALSE(edge)
+                    << "character " << j + 1 << " touches its box at " << x << "," << y;
+                for (int dy = -1; dy <= 1; ++dy) {
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        const int nx = x + dx, ny = y + dy;
+                        if (nx < 0 || ny < 0 || nx >= b.width || ny >= assetgen::kGlyphHeight)
+                            continue;
+                        EXPECT_NE(at(nx, ny), 0xFF00FFu)
+                            << "character " << j + 1 << " open at " << nx << "," << ny;
+                    }
+                }
+            }
+        }
+        EXPECT_GT(ring, 0) << "character " << j + 1;
+    }
+}
+
 TEST(Font, LineMatchesTheGeneratorsTable) {
     const LoadedFont f = ReadFont();
     ASSERT_EQ(f.chars.size(), assetgen::kFontLine.size());

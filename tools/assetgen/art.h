@@ -46,8 +46,29 @@ void PaintStone(cairo_t* cr, double cx, double cy, double size, int colour, bool
 double StoneRadius(double size);
 // The bracket of a stone (or pipe piece) of half diagonal R hanging from an anchor up left.
 void PaintMount(cairo_t* cr, double cx, double cy, double R);
-// The small symbol that tells a stone colour apart without colour vision.
+// The path of the symbol that tells a stone colour apart without colour vision (not filled).
 void PaintColourSymbol(cairo_t* cr, int colour, double cx, double cy, double size);
+
+// Half diagonal of the flat table in the middle of a stone of the given cell size.
+double StoneTableRadius(double size);
+// Where a stone of the given cell size carries its symbol: offset from the stone's centre, the
+// size passed to PaintColourSymbol, and the width of the outline outside the shape.
+struct SymbolPlace {
+    double dx, dy, size, outline;
+};
+SymbolPlace StoneSymbolPlace(double size);
+// Smaller stones (the panel's jewel) are plain decoration without a symbol.
+inline constexpr double kSmallestSymbolStone = 30;
+// The symbol's fill and outline on a stone colour: whichever of a light or a dark fill stands
+// out more from the face, outlined in the other tone.
+struct SymbolTone {
+    Colour fill, outline;
+};
+SymbolTone StoneSymbolTone(int colour);
+
+// Luminance and contrast ratio as the web accessibility guidelines define them.
+double RelativeLuminance(Colour c);
+double ContrastRatio(Colour a, Colour b);
 
 // Calls paint(cr, column, row, cellW, cellH) with the context translated to each cell and
 // clipped to it.

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "art.h"
+#include "decorations.h"
 
 namespace assetgen {
 
@@ -75,6 +76,12 @@ void Backdrop(cairo_t* cr, unsigned seed) {
         SetColour(cr, {0.8, 0.85, 1.0}, b);
         cairo_rectangle(cr, std::floor(x), std::floor(y), 1, 1);
         cairo_fill(cr);
+    }
+}
+
+void PaintDecorationStones(cairo_t* cr, std::string_view picture) {
+    for (const StonePlacement& p : DecorationStones(picture)) {
+        PaintStone(cr, p.x, p.y, p.size, p.colour, false);
     }
 }
 
@@ -391,7 +398,7 @@ void SidePanel(cairo_t* cr, const Variant& v) {
     // Level label and score displays.
     Slot(cr, 650, 18, 136, 34, 6);
     Slot(cr, 650, 68, 136, 38, 6);
-    PaintStone(cr, 665, 35, 22, 2, false);
+    PaintDecorationStones(cr, "spielhg2.bmp");
     SetColour(cr, kGold);
     StarPath(cr, 665, 87.5, 9, 4, 5, 0);
     cairo_fill_preserve(cr);
@@ -506,11 +513,18 @@ void TitleText(cairo_t* cr, double cx, double baseline, double size, const char*
     cairo_pattern_destroy(g);
 }
 
-void StoneRow(cairo_t* cr, double cx, double y, double size, int count, int firstColour) {
-    for (int i = 0; i < count; ++i) {
-        const double x = cx + (i - (count - 1) / 2.0) * size * 1.06;
-        PaintStone(cr, x, y + ((i % 2) ? size * 0.53 : 0), size, 1 + (firstColour + i) % 9, false);
-    }
+void RoundedRect(cairo_t* cr, const PixelRect& r, double inset, double radius) {
+    RoundedRectPath(cr, r.left + inset, r.top + inset, r.right - r.left - 2 * inset,
+                    r.bottom - r.top - 2 * inset, radius);
+}
+
+// A lit strip with a gold line along its top and bottom edges.
+void Band(cairo_t* cr, const PixelRect& r, Colour top, Colour bottom) {
+    FillGradient(cr, r.left, r.top, r.right - r.left, r.bottom - r.top, top, bottom);
+    SetColour(cr, kGold, 0.85);
+    cairo_rectangle(cr, r.left, r.top - 1, r.right - r.left, 1);
+    cairo_rectangle(cr, r.left, r.bottom, r.right - r.left, 1);
+    cairo_fill(cr);
 }
 
 void MenuBackground(cairo_t* cr) {
@@ -522,53 +536,48 @@ void MenuBackground(cairo_t* cr) {
     cairo_set_source(cr, g);
     cairo_paint(cr);
     cairo_pattern_destroy(g);
-    StoneRow(cr, 400, 28, 40, 15, 0);
     TitleText(cr, 400, 170, 84, "Rhombulus 2");
     // Panel for titles, buttons and lists.
-    RoundedRectPath(cr, 200, 236, 400, 340, 14);
+    RoundedRect(cr, kMenuPanel, 0, 14);
     SetColour(cr, {0.02, 0.02, 0.08}, 0.72);
     cairo_fill(cr);
-    RoundedRectPath(cr, 200, 236, 400, 340, 14);
+    RoundedRect(cr, kMenuPanel, 0, 14);
     cairo_set_line_width(cr, 3);
     SetColour(cr, kGold, 0.8);
     cairo_stroke(cr);
-    RoundedRectPath(cr, 206, 242, 388, 328, 10);
+    RoundedRect(cr, kMenuPanel, 6, 10);
     cairo_set_line_width(cr, 1);
     SetColour(cr, {0.6, 0.6, 0.9}, 0.4);
     cairo_stroke(cr);
-    // Title band.
-    FillGradient(cr, 214, 250, 372, 40, {0.25, 0.15, 0.4}, {0.1, 0.05, 0.2});
-    // Corner jewels.
-    PaintStone(cr, 200, 236, 34, 2, false);
-    PaintStone(cr, 600, 236, 34, 1, false);
-    PaintStone(cr, 200, 576, 34, 3, false);
-    PaintStone(cr, 600, 576, 34, 4, false);
-    // Stones scattered beside the panel.
-    for (int i = 0; i < 6; ++i) {
-        PaintStone(cr, 45 + 30 * (i % 2), 290 + 50 * i, 44, 1 + i, false);
-        PaintStone(cr, 755 - 30 * (i % 2), 290 + 50 * i, 44, 9 - i, false);
-    }
+    // The band behind the screen titles, two lines high.
+    Band(cr, kMenuTitleBand, {0.27, 0.16, 0.43}, {0.12, 0.06, 0.24});
+    PaintDecorationStones(cr, "menuehg2.bmp");
 }
 
 void HelpBackground(cairo_t* cr) {
     Backdrop(cr, 57);
-    FillGradient(cr, 0, 0, 800, 50, {0.22, 0.14, 0.36}, {0.08, 0.05, 0.16});
-    SetColour(cr, kGold, 0.8);
-    cairo_rectangle(cr, 0, 49, 800, 2);
-    cairo_fill(cr);
-    PaintStone(cr, 170, 25, 30, 2, false);
-    PaintStone(cr, 630, 25, 30, 1, false);
-    // One panel for the text and the pictures.
-    RoundedRectPath(cr, 10, 58, 780, 490, 12);
+    const PixelRect& strip = kHelpTitleStrip;
+    FillGradient(cr, 0, 0, 800, strip.bottom, {0.22, 0.14, 0.36}, {0.08, 0.05, 0.16});
+    PaintDecorationStones(cr, "hilfehg.bmp");
+    // One panel for the text and the pictures, which reach from the title strip down to the
+    // extras' icons of the last page and across the whole width.
+    RoundedRect(cr, kHelpPanel, 1, 10);
     SetColour(cr, {0.02, 0.02, 0.08}, 0.75);
     cairo_fill(cr);
-    RoundedRectPath(cr, 10, 58, 780, 490, 12);
+    // A soft light behind the illustrations on the right, without an edge to run into.
+    cairo_pattern_t* g = cairo_pattern_create_radial(660, 300, 20, 660, 300, 250);
+    cairo_pattern_add_color_stop_rgba(g, 0, 0.3, 0.35, 0.65, 0.22);
+    cairo_pattern_add_color_stop_rgba(g, 1, 0.3, 0.35, 0.65, 0);
+    RoundedRect(cr, kHelpPanel, 1, 10);
+    cairo_set_source(cr, g);
+    cairo_fill(cr);
+    cairo_pattern_destroy(g);
+    RoundedRect(cr, kHelpPanel, 1, 10);
     cairo_set_line_width(cr, 2);
     SetColour(cr, kGold, 0.7);
     cairo_stroke(cr);
-    // A softer bay behind the illustrations.
-    RoundedRectPath(cr, 570, 66, 212, 474, 10);
-    SetColour(cr, {0.25, 0.3, 0.55}, 0.18);
+    SetColour(cr, kGold, 0.8);
+    cairo_rectangle(cr, 0, strip.bottom, 800, 2);
     cairo_fill(cr);
     // Button band.
     FillGradient(cr, 0, 556, 800, 44, {0.08, 0.05, 0.16}, {0.22, 0.14, 0.36});
@@ -660,14 +669,7 @@ void Splash(cairo_t* cr) {
     cairo_set_line_width(cr, 1);
     SetColour(cr, {0.7, 0.6, 1.0}, 0.6);
     cairo_stroke(cr);
-    int colour = 0;
-    for (int j = -3; j <= 3; ++j) {
-        for (int i = -3; i <= 3; ++i) {
-            if (((i + j) & 1) != 0 || std::abs(i) + std::abs(j) > 4) continue;
-            if (j == 0 || j == 1 || (j == -1 && std::abs(i) < 2)) continue;
-            PaintStone(cr, 200 + i * 40, 200 + j * 40, 60, 1 + (colour++ % 9), false);
-        }
-    }
+    PaintDecorationStones(cr, "wuxsplash.bmp");
     TitleText(cr, 200, 218, 46, "Rhombulus 2");
 }
 

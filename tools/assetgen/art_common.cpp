@@ -4,6 +4,20 @@
 
 namespace assetgen {
 
+void ForEachCell(cairo_t* cr, const SheetLayout& sheet,
+                 const std::function<void(cairo_t*, int, int)>& paint) {
+    for (int row = 0; row < sheet.rows; ++row) {
+        for (int col = 0; col < sheet.columns; ++col) {
+            cairo_save(cr);
+            cairo_translate(cr, col * sheet.cellW, row * sheet.cellH);
+            cairo_rectangle(cr, 0, 0, sheet.cellW, sheet.cellH);
+            cairo_clip(cr);
+            paint(cr, col, row);
+            cairo_restore(cr);
+        }
+    }
+}
+
 void DiamondPath(cairo_t* cr, double cx, double cy, double rx, double ry) {
     cairo_move_to(cr, cx, cy - ry);
     cairo_line_to(cr, cx + rx, cy);

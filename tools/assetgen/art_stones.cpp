@@ -1,5 +1,6 @@
 // Stones: cut jewels on the diagonal lattice, each colour with its own symbol, and the
 // metal anchors that hold the field from above.
+#include <algorithm>
 #include <cmath>
 
 #include "art.h"
@@ -8,17 +9,20 @@ namespace assetgen {
 
 namespace {
 
+// Chosen so that every pair still differs clearly in lightness or in the blue-yellow direction
+// for players with a red-green or a blue-yellow colour vision deficiency; the symbols carry the
+// rest.
 constexpr Colour kStoneColours[11] = {
     {0.5, 0.5, 0.5},     // unused
-    {0.88, 0.10, 0.14},  // 1 ruby red, circle
-    {0.16, 0.38, 0.98},  // 2 sapphire blue, square
-    {0.10, 0.74, 0.22},  // 3 emerald green, triangle
-    {0.99, 0.86, 0.10},  // 4 topaz yellow, star
-    {0.60, 0.24, 0.90},  // 5 amethyst violet, plus
-    {1.00, 0.50, 0.06},  // 6 amber orange, ring
-    {0.08, 0.80, 0.86},  // 7 aquamarine cyan, crescent
-    {1.00, 0.46, 0.72},  // 8 rose pink, heart
-    {0.90, 0.91, 0.95},  // 9 pearl white, cross
+    {0.79, 0.00, 0.00},  // 1 ruby red, disc
+    {0.00, 0.28, 0.89},  // 2 sapphire blue, square
+    {0.38, 0.70, 0.46},  // 3 jade green, triangle
+    {1.00, 0.89, 0.15},  // 4 topaz yellow, star
+    {0.71, 0.48, 1.00},  // 5 amethyst violet, plus
+    {0.98, 0.36, 0.03},  // 6 amber orange, hourglass
+    {0.19, 0.95, 1.00},  // 7 aquamarine cyan, two bars
+    {0.60, 0.24, 0.46},  // 8 garnet plum, heart
+    {1.00, 1.00, 0.92},  // 9 pearl white, cross
     {0.56, 0.60, 0.66},  // 10 anchor steel
 };
 
@@ -170,46 +174,50 @@ Colour StoneColour(int colour) {
 void PaintColourSymbol(cairo_t* cr, int colour, double cx, double cy, double s) {
     cairo_new_path(cr);
     switch (colour) {
-        case 1:
-            cairo_arc(cr, cx, cy, s * 0.42, 0, 2 * M_PI);
-            break;
-        case 2:
-            cairo_rectangle(cr, cx - s * 0.36, cy - s * 0.36, s * 0.72, s * 0.72);
-            break;
-        case 3:
-            Polygon(cr, {{cx, cy - s * 0.48},
-                         {cx + s * 0.46, cy + s * 0.36},
-                         {cx - s * 0.46, cy + s * 0.36}});
-            break;
-        case 4:
-            StarPath(cr, cx, cy + s * 0.04, s * 0.52, s * 0.22, 5, 0);
-            break;
-        case 5:
-            cairo_rectangle(cr, cx - s * 0.15, cy - s * 0.46, s * 0.30, s * 0.92);
-            cairo_rectangle(cr, cx - s * 0.46, cy - s * 0.15, s * 0.92, s * 0.30);
-            break;
-        case 6:
+        case 1:  // disc, the one round symbol
             cairo_arc(cr, cx, cy, s * 0.44, 0, 2 * M_PI);
-            cairo_new_sub_path(cr);
-            cairo_arc_negative(cr, cx, cy, s * 0.22, 2 * M_PI, 0);
             break;
-        case 7:
-            cairo_arc(cr, cx, cy, s * 0.44, 0, 2 * M_PI);
-            cairo_new_sub_path(cr);
-            cairo_arc_negative(cr, cx + s * 0.2, cy - s * 0.12, s * 0.36, 2 * M_PI, 0);
+        case 2:  // square
+            cairo_rectangle(cr, cx - s * 0.38, cy - s * 0.38, s * 0.76, s * 0.76);
             break;
-        case 8:
-            cairo_move_to(cr, cx, cy + s * 0.44);
-            cairo_curve_to(cr, cx - s * 0.6, cy, cx - s * 0.4, cy - s * 0.55, cx, cy - s * 0.2);
-            cairo_curve_to(cr, cx + s * 0.4, cy - s * 0.55, cx + s * 0.6, cy, cx, cy + s * 0.44);
+        case 3:  // triangle pointing up
+            Polygon(cr, {{cx, cy - s * 0.52},
+                         {cx + s * 0.52, cy + s * 0.40},
+                         {cx - s * 0.52, cy + s * 0.40}});
+            break;
+        case 4:  // five-pointed star
+            StarPath(cr, cx, cy + s * 0.05, s * 0.58, s * 0.25, 5, 0);
+            break;
+        case 5:  // plus
+            cairo_rectangle(cr, cx - s * 0.17, cy - s * 0.50, s * 0.34, s * 1.00);
+            cairo_rectangle(cr, cx - s * 0.50, cy - s * 0.17, s * 1.00, s * 0.34);
+            break;
+        case 6:  // hourglass: two triangles meeting at their tips
+            Polygon(cr, {{cx - s * 0.44, cy - s * 0.50},
+                         {cx + s * 0.44, cy - s * 0.50},
+                         {cx + s * 0.07, cy},
+                         {cx + s * 0.44, cy + s * 0.50},
+                         {cx - s * 0.44, cy + s * 0.50},
+                         {cx - s * 0.07, cy}});
+            break;
+        case 7:  // two bars
+            cairo_rectangle(cr, cx - s * 0.48, cy - s * 0.42, s * 0.96, s * 0.32);
+            cairo_rectangle(cr, cx - s * 0.48, cy + s * 0.10, s * 0.96, s * 0.32);
+            break;
+        case 8:  // heart
+            cairo_move_to(cr, cx, cy + s * 0.50);
+            cairo_curve_to(cr, cx - s * 0.72, cy + s * 0.02, cx - s * 0.46, cy - s * 0.62, cx,
+                           cy - s * 0.22);
+            cairo_curve_to(cr, cx + s * 0.46, cy - s * 0.62, cx + s * 0.72, cy + s * 0.02, cx,
+                           cy + s * 0.50);
             cairo_close_path(cr);
             break;
-        case 9:
+        case 9:  // diagonal cross
             cairo_save(cr);
             cairo_translate(cr, cx, cy);
             cairo_rotate(cr, M_PI / 4);
-            cairo_rectangle(cr, -s * 0.13, -s * 0.46, s * 0.26, s * 0.92);
-            cairo_rectangle(cr, -s * 0.46, -s * 0.13, s * 0.92, s * 0.26);
+            cairo_rectangle(cr, -s * 0.16, -s * 0.56, s * 0.32, s * 1.12);
+            cairo_rectangle(cr, -s * 0.56, -s * 0.16, s * 1.12, s * 0.32);
             cairo_restore(cr);
             break;
         default:
@@ -222,9 +230,37 @@ double StoneRadius(double size) {
     return size / 2 - 3.3;
 }
 
+double StoneTableRadius(double size) {
+    return StoneRadius(size) * 0.6;
+}
+
+SymbolPlace StoneSymbolPlace(double size) {
+    const double r = StoneTableRadius(size);
+    return {0.0, 0.0, r * 1.12, std::max(1.0, size / 48)};
+}
+
+double RelativeLuminance(Colour c) {
+    auto lin = [](double v) {
+        return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * lin(c.r) + 0.7152 * lin(c.g) + 0.0722 * lin(c.b);
+}
+
+double ContrastRatio(Colour a, Colour b) {
+    const double la = RelativeLuminance(a), lb = RelativeLuminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+SymbolTone StoneSymbolTone(int colour) {
+    const Colour base = StoneColour(colour);
+    const SymbolTone light{Lighter(base, 0.9), Darker(base, 0.72)};
+    const SymbolTone dark{Darker(base, 0.86), Lighter(base, 0.7)};
+    return ContrastRatio(light.fill, base) >= ContrastRatio(dark.fill, base) ? light : dark;
+}
+
 void PaintStone(cairo_t* cr, double cx, double cy, double size, int colour, bool withMount) {
     const double R = StoneRadius(size);
-    const double r = R * 0.56;
+    const double r = StoneTableRadius(size);
     // Shadow and dark rim.
     SetColour(cr, {0.04, 0.03, 0.08}, 0.9);
     DiamondPath(cr, cx + 1.0, cy + 1.2, R + 0.9, R + 0.9);
@@ -235,19 +271,19 @@ void PaintStone(cairo_t* cr, double cx, double cy, double size, int colour, bool
     }
     const Colour base = StoneColour(colour);
     PaintFacets(cr, cx, cy, R, r, base, colour == 9 ? 0.7 : 1.0);
-    // Symbol on the table: light on the dark colours, dark on the light ones.
-    const bool lightStone = colour == 4 || colour == 9 || colour == 7;
-    const double s = r * 1.05;
-    PaintColourSymbol(cr, colour, cx + 0.6, cy + 0.8, s);
-    SetColour(cr, Darker(base, 0.75), 0.55);
-    cairo_fill(cr);
-    PaintColourSymbol(cr, colour, cx, cy, s);
-    if (lightStone) {
-        SetColour(cr, Darker(base, colour == 9 ? 0.72 : 0.55));
-    } else {
-        SetColour(cr, Lighter(base, 0.78));
+    // The symbol on the table, outlined in the opposite tone so its silhouette holds on every
+    // shade of the face; stones too small to show it legibly stay plain.
+    if (size >= kSmallestSymbolStone) {
+        const SymbolPlace place = StoneSymbolPlace(size);
+        const SymbolTone tone = StoneSymbolTone(colour);
+        PaintColourSymbol(cr, colour, cx + place.dx, cy + place.dy, place.size);
+        cairo_set_line_width(cr, 2 * place.outline);
+        cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+        SetColour(cr, tone.outline);
+        cairo_stroke_preserve(cr);
+        SetColour(cr, tone.fill);
+        cairo_fill(cr);
     }
-    cairo_fill(cr);
     // Glints.
     Glint(cr, cx - R * 0.42, cy - R * 0.40, R * 0.2, 0.95);
     SetColour(cr, {1, 1, 1}, 0.35);

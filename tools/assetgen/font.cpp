@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "assetgen.h"
@@ -22,6 +23,9 @@ namespace {
 
 constexpr std::uint32_t kShape = 0x000000;
 constexpr std::uint32_t kBack = 0xFF00FF;
+// A dark ring drawn as it is around every shape, inside the glyph's own box: together with the
+// outline the text drawing adds it keeps a text readable over the brightest stones.
+constexpr std::uint32_t kRing = 0x0A0614;
 constexpr double kFontSize = 16.0;
 constexpr double kBaseline = 15.0;  // in glyph rows 0..18
 
@@ -62,35 +66,63 @@ Glyph MaskToGlyph(cairo_surface_t* mask, int width) {
     return g;
 }
 
-void SelectFont(cairo_t* cr) {
+void SelectFont(cairo_t* cr, double size) {
     cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
-    cairo_set_font_size(cr, kFontSize);
+    cairo_set_font_size(cr, size);
+}
+
+cairo_text_extents_t Extents(const std::string& text, double size) {
+    cairo_surface_t* probe = cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1);
+    cairo_t* cr = cairo_create(probe);
+    SelectFont(cr, size);
+    cairo_text_extents_t ext;
+    cairo_text_extents(cr, text.c_str(), &ext);
+    cairo_destroy(cr);
+    cairo_surface_destroy(probe);
+    return ext;
+}
+
+// Whether the shape keeps off the box's edges, where the ring around it would be cut.
+bool ClearOfTheEdges(const Glyph& g) {
+    for (int y = 0; y < kGlyphHeight; ++y) {
+        for (int x = 0; x < g.width; ++x) {
+            const bool edge = x == 0 || y == 0 || x == g.width - 1 || y == kGlyphHeight - 1;
+            if (edge && g.pixels[static_cast<size_t>(y) * g.width + x] == kShape) return false;
+        }
+    }
+    return true;
 }
 
 Glyph TextGlyph(char32_t c) {
-    cairo_surface_t* probe = cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1);
-    cairo_t* pcr = cairo_create(probe);
-    SelectFont(pcr);
     const std::string text = Utf8(c);
-    cairo_text_extents_t ext;
-    cairo_text_extents(pcr, text.c_str(), &ext);
-    cairo_destroy(pcr);
-    cairo_surface_destroy(probe);
-
-    // One column of air on the right keeps neighbouring outlines apart.
-    const int width =
-        std::clamp(static_cast<int>(std::lround(ext.x_advance)) + 1, 3, kMaxGlyphWidth);
-    cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, width, kGlyphHeight);
-    cairo_t* cr = cairo_create(mask);
-    SelectFont(cr);
-    // Centre narrow marks whose ink is wider than their advance.
-    double x = 0.5;
-    if (ext.width + 1 > width) x = (width - ext.width) / 2.0 - ext.x_bearing;
-    cairo_move_to(cr, x, kBaseline);
-    cairo_show_text(cr, text.c_str());
-    cairo_destroy(cr);
-    Glyph g = MaskToGlyph(mask, width);
-    cairo_surface_destroy(mask);
+    // The box is the advance at the font size plus one column of air on the right.
+    const int width = std::clamp(
+        static_cast<int>(std::lround(Extents(text, kFontSize).x_advance)) + 1, 3, kMaxGlyphWidth);
+    // The few shapes that would touch the box's edge are drawn a little smaller and centred, so
+    // the ring closes around every glyph inside its box.
+    Glyph g;
+    for (double size = kFontSize; size >= kFontSize - 2; size -= 0.5) {
+        const cairo_text_extents_t ext = Extents(text, size);
+        cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, width, kGlyphHeight);
+        cairo_t* cr = cairo_create(mask);
+        SelectFont(cr, size);
+        double x = 0.5;
+        if (size < kFontSize || ext.width + 1 > width)
+            x = (width - ext.width) / 2.0 - ext.x_bearing;
+        cairo_move_to(cr, x, kBaseline);
+        cairo_show_text(cr, text.c_str());
+        cairo_destroy(cr);
+        g = MaskToGlyph(mask, width);
+        cairo_surface_destroy(mask);
+        if (ClearOfTheEdges(g)) return g;
+    }
+    // A shape still too wide for its box (the hook of the j) loses the pixels on the edge.
+    for (int y = 0; y < kGlyphHeight; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (x == 0 || y == 0 || x == width - 1 || y == kGlyphHeight - 1)
+                g.pixels[static_cast<size_t>(y) * width + x] = kBack;
+        }
+    }
     return g;
 }
 
@@ -129,10 +161,30 @@ Glyph NoteGlyph(bool crossed) {
     return g;
 }
 
+// Every background pixel that touches the shape, also diagonally, becomes the ring.
+void AddRing(Glyph& g) {
+    std::vector<std::uint32_t> out = g.pixels;
+    for (int y = 0; y < kGlyphHeight; ++y) {
+        for (int x = 0; x < g.width; ++x) {
+            if (g.pixels[static_cast<size_t>(y) * g.width + x] != kBack) continue;
+            bool touches = false;
+            for (int dy = -1; dy <= 1 && !touches; ++dy) {
+                for (int dx = -1; dx <= 1 && !touches; ++dx) {
+                    const int nx = x + dx, ny = y + dy;
+                    if (nx < 0 || ny < 0 || nx >= g.width || ny >= kGlyphHeight) continue;
+                    touches = g.pixels[static_cast<size_t>(ny) * g.width + nx] != kBack;
+                }
+            }
+            if (touches) out[static_cast<size_t>(y) * g.width + x] = kRing;
+        }
+    }
+    g.pixels = std::move(out);
+}
+
 Glyph MakeGlyph(char32_t c) {
-    if (c == U'{') return NoteGlyph(false);
-    if (c == U'}') return NoteGlyph(true);
-    return TextGlyph(c);
+    Glyph g = c == U'{' ? NoteGlyph(false) : c == U'}' ? NoteGlyph(true) : TextGlyph(c);
+    AddRing(g);
+    return g;
 }
 
 }  // namespace

@@ -28,20 +28,6 @@ void PaintStandIn(cairo_t* cr, const SheetLayout& sheet) {
 
 }  // namespace
 
-void ForEachCell(cairo_t* cr, const SheetLayout& sheet,
-                 const std::function<void(cairo_t*, int, int)>& paint) {
-    for (int row = 0; row < sheet.rows; ++row) {
-        for (int col = 0; col < sheet.columns; ++col) {
-            cairo_save(cr);
-            cairo_translate(cr, col * sheet.cellW, row * sheet.cellH);
-            cairo_rectangle(cr, 0, 0, sheet.cellW, sheet.cellH);
-            cairo_clip(cr);
-            paint(cr, col, row);
-            cairo_restore(cr);
-        }
-    }
-}
-
 bool PaintPicture(std::string_view name, cairo_t* cr, const SheetLayout& sheet) {
     return PaintStonePicture(name, cr, sheet) || PaintBackgroundPicture(name, cr, sheet) ||
            PaintSpritePicture(name, cr, sheet) || PaintExtraPicture(name, cr, sheet) ||
