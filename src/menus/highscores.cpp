@@ -176,6 +176,15 @@ void TypeNameKey(Game& game, std::string& name, unsigned char ch) {
         --m.TypedCount;
 }
 
+void DrawNameCursor(Game& game, int x, int y, const std::string& name) {
+    // Shown for 20 ticks, hidden for 20.
+    constexpr int kBlinkTicks = 20;
+    if (static_cast<int>(name.size()) >= kTypedNameChars) return;
+    if (game.shell.FrameCounter / kBlinkTicks % 2 != 0) return;
+    // "_" is one of the font's symbol glyphs, always drawn in the symbol texture.
+    DrawText(game, x + TextWidth(game, Cp1252ToUtf8(name)), y, kAlignLeft, "_", 2);
+}
+
 void ChampionNameKey(Game& game, unsigned char ch) {
     MenuState& m = game.menus;
     if (game.shell.ScreenId != kScreenNewChampion || m.NewHighscore != 1 || m.EntryRank < 1 ||
@@ -197,6 +206,10 @@ void ChampionScreen(Game& game) {
                  word + Pick(game, "Platz ", "Rank ") + std::to_string(m.EntryRank), 2);
     }
     DrawTableRows(game, table, pageTop + 17, m.EntryRank);
+    if (m.NewHighscore == 1 && m.EntryRank >= 1 && m.EntryRank <= kHighscorePlaces) {
+        DrawNameCursor(game, 285, pageTop + 17 + 25 * (m.EntryRank - 1),
+                       m.HighscoreName[table][m.EntryRank]);
+    }
     if (game.input.KeyReturn == 1) {
         game.input.KeyReturn = 0;
         WriteAndEndNaming(game);

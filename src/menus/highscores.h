@@ -32,6 +32,11 @@ void EnterHighscore(Game& game, int table, int rank, int score);
 // The name editors' rule: space, "-", "_", digits and letters (stored small) append while fewer
 // than nine keys were typed; other characters do not count; Backspace empties the name.
 void TypeNameKey(Game& game, std::string& name, unsigned char ch);
+// A name editor holds this many characters at most.
+constexpr int kTypedNameChars = 8;
+// The blinking cursor of a name being typed, left-aligned at (x, y): the font's "_" where the
+// next character will appear, while the name can still grow.
+void DrawNameCursor(Game& game, int x, int y, const std::string& name);
 // A typed character (Windows-1252, Backspace 8) for the name on the champion screen.
 void ChampionNameKey(Game& game, unsigned char ch);
 

@@ -165,6 +165,9 @@ void SaveScreen(Game& game) {
         }
         DrawSlotRow(game, k, colour);
     }
+    if (m.SelectedSlot >= 1 && m.SelectedSlot <= kSaveSlots && m.SlotSaved == 0) {
+        DrawNameCursor(game, 245, RowY(game, m.SelectedSlot), m.SlotName[m.SelectedSlot]);
+    }
     if (game.input.KeyReturn == 1) {
         game.input.KeyReturn = 0;
         SaveSelectedSlot(game);
