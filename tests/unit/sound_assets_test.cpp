@@ -5,13 +5,16 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "music_score.h"
+#include "presentation/sound.h"
 #include "synth.h"
+#include "test_support.h"
 
 namespace {
 
@@ -161,28 +164,40 @@ struct Decoded {
     double Seconds() const { return rate ? double(left.size()) / rate : 0; }
 };
 
-Decoded DecodeMp3(const std::string& path) {
+// Appends what the decoder gives until the stream ends or `frames` are read.
+void ReadFrames(mpg123_handle* h, Decoded& out, size_t frames = SIZE_MAX) {
+    std::vector<unsigned char> buf(1 << 16);
+    size_t got = 0, read = 0;
+    int r;
+    do {
+        r = mpg123_read(h, buf.data(), buf.size(), &got);
+        const float* f = reinterpret_cast<const float*>(buf.data());
+        const size_t n = got / sizeof(float);
+        for (size_t i = 0; out.channels > 0 && i + out.channels <= n && read < frames;
+             i += out.channels, ++read) {
+            out.left.push_back(f[i]);
+            out.right.push_back(f[i + out.channels - 1]);
+        }
+    } while ((r == MPG123_OK || r == MPG123_NEW_FORMAT) && read < frames);
+}
+
+// The tune as SDL_mixer's decoder plays it: through mpg123, which drops the encoder's delay
+// and padding as the file's tag announces them (without `gapless`, as a decoder ignoring the
+// tag would). `again` more frames are read after seeking back to the start at the end, as the
+// mixer does when it repeats the tune.
+Decoded DecodeMp3(const std::string& path, bool gapless = true, size_t again = 0) {
     Decoded out;
     mpg123_init();
     int err = 0;
     mpg123_handle* h = mpg123_new(nullptr, &err);
     if (!h) return out;
-    mpg123_param(h, MPG123_ADD_FLAGS, MPG123_FORCE_FLOAT | MPG123_GAPLESS, 0.0);
+    mpg123_param(h, gapless ? MPG123_ADD_FLAGS : MPG123_REMOVE_FLAGS, MPG123_GAPLESS, 0.0);
+    mpg123_param(h, MPG123_ADD_FLAGS, MPG123_FORCE_FLOAT, 0.0);
     if (mpg123_open(h, path.c_str()) == MPG123_OK) {
         int enc = 0;
         mpg123_getformat(h, &out.rate, &out.channels, &enc);
-        std::vector<unsigned char> buf(1 << 16);
-        size_t got = 0;
-        int r;
-        do {
-            r = mpg123_read(h, buf.data(), buf.size(), &got);
-            const float* f = reinterpret_cast<const float*>(buf.data());
-            const size_t n = got / sizeof(float);
-            for (size_t i = 0; out.channels > 0 && i + out.channels <= n; i += out.channels) {
-                out.left.push_back(f[i]);
-                out.right.push_back(f[i + out.channels - 1]);
-            }
-        } while (r == MPG123_OK || r == MPG123_NEW_FORMAT);
+        ReadFrames(h, out);
+        if (again > 0 && mpg123_seek(h, 0, SEEK_SET) == 0) ReadFrames(h, out, again);
         mpg123_close(h);
     }
     mpg123_delete(h);
@@ -208,27 +223,187 @@ TEST_P(Tune, DecodesToAPleasantLevelAndLength) {
     EXPECT_LT(Db(rms), -10.0);
 }
 
-// The game restarts a tune half a second before its length rounded to whole seconds; that
-// point must be the loop's end, and the audio just past it the loop's beginning again.
-TEST_P(Tune, RestartPointIsTheLoopPointInsideTheOverlap) {
+// Whole seconds as the game's music player reports them: to the nearest, ties to even.
+long WholeSeconds(double seconds) {
+    return std::lrint(seconds);
+}
+
+// The mixer plays the file over and over; the game restarts it on the first tick its position
+// in whole seconds reaches its length in whole seconds. A loop of k + 0.5 seconds, k odd,
+// reports the even k + 1, which only its very end reaches: the game never cuts the loop short.
+TEST_P(Tune, LastsAnOddNumberOfSecondsAndAHalfToTheSample) {
+    const Decoded d = DecodeMp3(kRes + "/Musik/" + GetParam());
+    ASSERT_EQ(d.rate, 44100);
+    const size_t frames = d.left.size();
+    ASSERT_EQ(frames % 22050, 0u) << frames;
+    const long halves = static_cast<long>(frames / 22050);
+    EXPECT_EQ(halves % 4, 3) << "k + 0.5 seconds with k odd, " << frames << " samples";
+    const double length = double(frames) / d.rate;
+    EXPECT_EQ(WholeSeconds(length), WholeSeconds(length - 1.0 / d.rate) + 1);
+}
+
+// What a player hears where the tune repeats: its last samples, then its first again.
+struct Seam {
+    double jump = 0;         // the step from the last sample to the first
+    double largestStep = 0;  // the largest step between neighbouring samples inside the tune
+    double silence = 0;      // the longest run of silence around the seam, in seconds
+};
+
+Seam MeasureSeam(const Decoded& d) {
+    Seam s;
+    const size_t n = d.left.size();
+    for (const std::vector<float>* ch : {&d.left, &d.right}) {
+        for (size_t i = 1; i < n; ++i)
+            s.largestStep = std::max(s.largestStep, double(std::fabs((*ch)[i] - (*ch)[i - 1])));
+        s.jump = std::max(s.jump, double(std::fabs(ch->front() - ch->back())));
+    }
+    // The last and first 100 ms, joined as they are heard.
+    const size_t edge = std::min(n, size_t(d.rate / 10));
+    size_t run = 0, longest = 0;
+    for (size_t k = 0; k < 2 * edge; ++k) {
+        const size_t i = k < edge ? n - edge + k : k - edge;
+        const bool quiet = std::fabs(d.left[i]) < 1e-3 && std::fabs(d.right[i]) < 1e-3;
+        run = quiet ? run + 1 : 0;
+        longest = std::max(longest, run);
+    }
+    s.silence = double(longest) / d.rate;
+    return s;
+}
+
+bool SeamIsClean(const Seam& s) {
+    return s.jump <= s.largestStep && s.silence <= 0.005;
+}
+
+TEST_P(Tune, RepeatsWithoutAGapOrAClick) {
     const Decoded d = DecodeMp3(kRes + "/Musik/" + GetParam());
     ASSERT_GT(d.Seconds(), 1.0);
-    const double restart = std::nearbyint(d.Seconds()) - 0.5;
-    const double loop = d.Seconds() - assetgen::music::kLoopOverlap;
-    EXPECT_NEAR(restart, loop, 0.01);
-    // The overlap repeats the start: compare 0.25 s after the loop point with the beginning.
-    const size_t at = static_cast<size_t>(std::lround(loop * d.rate));
-    const size_t n = static_cast<size_t>(0.25 * d.rate);
-    ASSERT_LE(at + n, d.left.size());
-    double dot = 0, a2 = 0, b2 = 0;
-    for (size_t i = 0; i < n; ++i) {
-        dot += double(d.left[at + i]) * d.left[i];
-        a2 += double(d.left[at + i]) * d.left[at + i];
-        b2 += double(d.left[i]) * d.left[i];
+    const Seam s = MeasureSeam(d);
+    std::printf("%s: step over the seam %.4f, largest inside %.4f, silence %.1f ms\n", GetParam(),
+                s.jump, s.largestStep, s.silence * 1000);
+    EXPECT_TRUE(SeamIsClean(s)) << "jump " << s.jump << " (largest step " << s.largestStep
+                                << "), silence " << s.silence * 1000 << " ms";
+}
+
+// Seeking back to the start at the end, as the mixer does, gives the tune's first samples.
+TEST_P(Tune, StartsAgainFromItsFirstSample) {
+    const size_t again = 4096;
+    const Decoded d = DecodeMp3(kRes + "/Musik/" + GetParam(), true, again);
+    ASSERT_GT(d.left.size(), 2 * again);
+    const size_t n = d.left.size() - again;
+    for (size_t i = 0; i < again; ++i) {
+        ASSERT_FLOAT_EQ(d.left[n + i], d.left[i]) << i;
+        ASSERT_FLOAT_EQ(d.right[n + i], d.right[i]) << i;
     }
-    EXPECT_GT(dot / std::sqrt(a2 * b2), 0.9);
+}
+
+// The seam check catches a decoder that keeps the encoder's delay: a gap at the start.
+TEST(Tunes, SeamWithTheEncodersDelayFails) {
+    const Decoded d = DecodeMp3(kRes + "/Musik/vi02.mp3", false);
+    const Seam s = MeasureSeam(d);
+    EXPECT_FALSE(SeamIsClean(s)) << "silence " << s.silence * 1000 << " ms";
 }
 
 INSTANTIATE_TEST_SUITE_P(All, Tune, ::testing::Values("sr06.mp3", "vi02.mp3", "sr02.mp3"));
+
+// The median over 400 ms steps of the loudness of both channels, in dBFS.
+double MedianLoudnessDb(const Decoded& d) {
+    const size_t n = static_cast<size_t>(0.4 * d.rate);
+    std::vector<double> power;
+    for (size_t from = 0; from + n <= d.left.size(); from += n) {
+        double sum = 0;
+        for (size_t i = from; i < from + n; ++i)
+            sum += double(d.left[i]) * d.left[i] + double(d.right[i]) * d.right[i];
+        power.push_back(sum / (2.0 * n));
+    }
+    std::sort(power.begin(), power.end());
+    return 10 * std::log10(power.at(power.size() / 2));
+}
+
+// The RMS of the loudest 50 ms of a sound, in dBFS, looked for in steps of 5 ms.
+double LoudestDb(const std::vector<double>& s, int rate, double gain = 1.0) {
+    const size_t n = static_cast<size_t>(0.05 * rate), step = n / 10;
+    double best = 0;
+    for (size_t from = 0; from < s.size(); from += step) {
+        double sum = 0;
+        for (size_t i = from; i < std::min(s.size(), from + n); ++i) sum += s[i] * s[i];
+        best = std::max(best, sum / n);
+        if (from + n >= s.size()) break;
+    }
+    return Db(std::sqrt(best) * gain);
+}
+
+// Every wave the game plays, with its attenuation in dB at the default effects volume, as
+// the game's sound slots ask the platform for it.
+std::vector<std::pair<std::string, double>> PlayedAtDefaultVolume() {
+    TestGame t;
+    EXPECT_EQ(t.game.shell.SoundVolume, 80) << "the default effects volume";
+    t.game.shell.SoundOn = 1;
+    std::vector<std::pair<std::string, double>> played;
+    for (int slot = 0; slot < kSoundSlots; ++slot) {
+        t.platform.wavesThisTick.clear();
+        RequestSound(t.game, slot, 400);
+        PlaySounds(t.game);
+        for (const WaveRecord& w : t.platform.wavesThisTick) {
+            EXPECT_EQ(w.pan, 0);
+            played.emplace_back(w.name, w.volume / 100.0);
+        }
+    }
+    return played;
+}
+
+// The menu clicks and the running water sit a little lower than the events of play.
+bool Soft(const std::string& wave) {
+    return wave == "tast1.wav" || wave == "tast2.wav" || wave == "wasser3.wav";
+}
+
+// An effect's loudest 50 ms at the default volume against the loudest tune's median: events
+// from 3 dB below to 6 dB above it, clicks and water from 9 dB below to 3 dB above.
+bool SitsOverTheMusic(const std::string& wave, double aboveMusic) {
+    return Soft(wave) ? aboveMusic >= -9 && aboveMusic <= 3 : aboveMusic >= -3 && aboveMusic <= 6;
+}
+
+double LoudestTuneDb() {
+    double loudest = -200;
+    for (const char* tune : {"sr06.mp3", "vi02.mp3", "sr02.mp3"}) {
+        const Decoded d = DecodeMp3(kRes + "/Musik/" + tune);
+        EXPECT_GT(d.Seconds(), 1.0) << tune;
+        const double median = MedianLoudnessDb(d);
+        std::printf("%-12s median loudness %6.1f dBFS\n", tune, median);
+        loudest = std::max(loudest, median);
+    }
+    return loudest;
+}
+
+TEST(Mix, EveryEffectSitsOverTheMusicAtTheDefaultVolumes) {
+    const double music = LoudestTuneDb();
+    const auto played = PlayedAtDefaultVolume();
+    ASSERT_EQ(played.size(), 13u);
+    std::printf("%-14s %9s %14s %12s %12s\n", "effect", "peak dBFS", "loudest 50 ms", "at default",
+                "over music");
+    for (const auto& [wave, attenuation] : played) {
+        const Pcm w = ReadWav(kRes + "/waves/" + wave);
+        ASSERT_FALSE(w.samples.empty()) << wave;
+        const double loudest = LoudestDb(w.samples, w.rate);
+        const double atDefault = loudest + attenuation;
+        std::printf("%-14s %9.1f %14.1f %12.1f %+12.1f\n", wave.c_str(), Db(PeakOf(w.samples)),
+                    loudest, atDefault, atDefault - music);
+        EXPECT_TRUE(SitsOverTheMusic(wave, atDefault - music))
+            << wave << " at " << atDefault << " dBFS against the music's " << music;
+        EXPECT_LT(Db(PeakOf(w.samples)), -0.5) << wave << " clips";
+    }
+}
+
+// The check refuses an effect as quiet as the tip hit used to be, and one far too loud.
+TEST(Mix, TooQuietOrTooLoudAnEffectFails) {
+    const double music = LoudestTuneDb();
+    for (const auto& [wave, attenuation] : PlayedAtDefaultVolume()) {
+        if (wave != "expl2.wav" && wave != "tast1.wav") continue;
+        const Pcm w = ReadWav(kRes + "/waves/" + wave);
+        const double quiet = LoudestDb(w.samples, w.rate, std::pow(10.0, -10 / 20.0));
+        const double loud = LoudestDb(w.samples, w.rate, std::pow(10.0, 8 / 20.0));
+        EXPECT_FALSE(SitsOverTheMusic(wave, quiet + attenuation - music)) << wave;
+        EXPECT_FALSE(SitsOverTheMusic(wave, loud + attenuation - music)) << wave;
+    }
+}
 
 }  // namespace

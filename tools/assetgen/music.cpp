@@ -52,7 +52,7 @@ void GenerateMusic(const std::string& resDir) {
             for (const auto& [role, db] : levels) std::printf("  %s %.1f dB", role.c_str(), db);
             std::printf("\n");
         }
-        synth::WriteMp3((out / (std::string(name) + ".mp3")).string(), mix, kMp3Kbps);
+        synth::WriteLoopMp3((out / (std::string(name) + ".mp3")).string(), mix, kMp3Kbps);
     }
 }
 

@@ -293,8 +293,9 @@ float Accent(int step) {
 double LoopTempo(const Tune& tune) {
     const double quarters = tune.TotalBars() * kStepsPerBar / 4.0;
     const double nominal = quarters * 60.0 / tune.tempo;
-    const double whole = std::max(1.0, std::round(nominal - 0.5));
-    return quarters * 60.0 / (whole + 0.5);
+    // The odd number of whole seconds nearest to the written length less half a second.
+    const double odd = std::max(1.0, 2 * std::round((nominal - 1.5) / 2) + 1);
+    return quarters * 60.0 / (odd + 0.5);
 }
 
 Stereo RenderTune(const Tune& tune, std::map<std::string, float>* levels) {
@@ -416,14 +417,9 @@ Stereo RenderTune(const Tune& tune, std::map<std::string, float>* levels) {
     for (Buffer* ch : {&mix.l, &mix.r})
         for (float& v : *ch) v = std::tanh(v * drive);
     const float after = std::max(Peak(mix.l), Peak(mix.r));
-    const float rms = std::hypot(Rms(mix.l), Rms(mix.r)) / std::sqrt(2.0f);
     const float target = static_cast<float>(std::pow(10.0, tune.loudness / 20.0));
-    const float gain = std::min(target / rms, kCeiling / after);
-    for (Buffer* ch : {&mix.l, &mix.r}) {
-        Scale(*ch, gain);
-        // The overlap: the loop's beginning once more, heard until the restart lands.
-        ch->insert(ch->end(), ch->begin(), ch->begin() + Samples(kLoopOverlap));
-    }
+    const float gain = std::min(target / MedianLoudness(mix, 0.4), kCeiling / after);
+    for (Buffer* ch : {&mix.l, &mix.r}) Scale(*ch, gain);
     return mix;
 }
 

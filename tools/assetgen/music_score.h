@@ -49,7 +49,8 @@ struct Voice {
 struct Tune {
     double tempo = 120;     // quarter notes per minute
     double swing = 0;       // fraction of a sixteenth the off-beat eighths are late
-    double loudness = -15;  // RMS of the finished tune in dBFS, unless peaks forbid it
+    // Median loudness of the finished tune in 400 ms steps, RMS in dBFS, unless peaks forbid it.
+    double loudness = -22;
     std::map<std::string, Voice> voices;  // lead, counter, arp, comp, bass, drums
     std::map<std::string, DrumPattern> drumPatterns;
     // Over chord tones: '1' root, '3' third, '5' fifth, '7' seventh, '8' root an octave up,
@@ -68,16 +69,16 @@ Chord ParseChord(const std::string& symbol);
 // "C4" = 60, "F#5" = 78, "Bb3" = 58.
 int ParseNoteName(const std::string& name);
 
-// The game restarts a tune on the first tick its position, rounded to whole seconds, reaches
-// its length rounded likewise: that is half a second before the end of a file whose length
-// is k + 0.5 .. k + 1.5 seconds. So the loop is made k + 0.5 seconds long by nudging the tempo,
-// and the file carries the loop's first kLoopOverlap seconds once more after it: the restart
-// lands on the loop point, and the overlap covers the tick or two until it happens.
-constexpr double kLoopOverlap = 0.3;
-// The tempo the tune is played at: the written one, nudged by well under one per cent.
+// The game restarts a tune on the first tick its position, rounded to whole seconds (ties to
+// the even one), reaches its length rounded likewise. A loop of exactly k + 0.5 seconds with k
+// odd rounds up to the even k + 1, which no position before its very end reaches: so the mixer,
+// which plays the file over and over without a gap, always makes the turn, and a restart from
+// the game can only land on the loop point itself. The tempo is nudged to give that length.
+// The tempo the tune is played at: the written one, nudged by a per cent or two at most.
 double LoopTempo(const Tune& tune);
 
-// The whole tune as one loop: sounds ringing past the end wrap around to the start.
+// The whole tune as one loop, exactly as long as the file will play before it repeats: sounds
+// ringing past the end wrap around to the start.
 // `levels`, if given, receives each voice's level relative to the whole mix in dB.
 synth::Stereo RenderTune(const Tune& tune, std::map<std::string, float>* levels = nullptr);
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <stdexcept>
@@ -175,6 +176,33 @@ float Rms(const Buffer& b) {
     return static_cast<float>(std::sqrt(s / b.size()));
 }
 
+float LoudestRms(const Buffer& b, double window) {
+    const size_t n = std::max<size_t>(1, Samples(window));
+    const size_t step = std::max<size_t>(1, n / 10);
+    double best = 0;
+    for (size_t from = 0; from < b.size(); from += step) {
+        const size_t to = std::min(b.size(), from + n);
+        double sum = 0;
+        for (size_t i = from; i < to; ++i) sum += double(b[i]) * b[i];
+        best = std::max(best, sum / n);
+        if (to == b.size()) break;
+    }
+    return static_cast<float>(std::sqrt(best));
+}
+
+float MedianLoudness(const Stereo& s, double window) {
+    const size_t n = std::max<size_t>(1, Samples(window));
+    std::vector<double> power;
+    for (size_t from = 0; from + n <= s.Size(); from += n) {
+        double sum = 0;
+        for (size_t i = from; i < from + n; ++i) sum += double(s.l[i]) * s.l[i] + double(s.r[i]) * s.r[i];
+        power.push_back(sum / (2.0 * n));
+    }
+    if (power.empty()) return 0;
+    std::nth_element(power.begin(), power.begin() + power.size() / 2, power.end());
+    return static_cast<float>(std::sqrt(power[power.size() / 2]));
+}
+
 void Scale(Buffer& b, float g) {
     for (float& v : b) v *= g;
 }
@@ -182,6 +210,31 @@ void Scale(Buffer& b, float g) {
 void Normalize(Buffer& b, float peak) {
     const float p = Peak(b);
     if (p > 0) Scale(b, peak / p);
+}
+
+void Level(Buffer& b, float rms, float ceiling, double window) {
+    // Gains ramp over 2 ms towards a peak and recover over 40 ms after it.
+    const size_t reach = Samples(0.002);
+    const float attack = static_cast<float>(1.0 / reach);
+    const float release = static_cast<float>(1.0 / Samples(0.04));
+    for (int round = 0; round < 12; ++round) {
+        const float loud = LoudestRms(b, window);
+        if (loud <= 0) return;
+        Scale(b, rms / loud);
+        if (Peak(b) <= ceiling) return;
+        std::vector<float> gain(b.size(), 1.0f);
+        for (size_t i = 0; i < b.size(); ++i) {
+            if (std::fabs(b[i]) > ceiling) gain[i] = ceiling / std::fabs(b[i]);
+        }
+        // Each sample's gain may rise from the one before only slowly and must already be low
+        // `reach` samples before a peak: a backward pass for the attack, a forward one for the
+        // release, each never above what a sample needs.
+        for (size_t i = b.size() - 1; i-- > 0;) gain[i] = std::min(gain[i], gain[i + 1] + attack);
+        for (size_t i = 1; i < b.size(); ++i) gain[i] = std::min(gain[i], gain[i - 1] + release);
+        for (size_t i = 0; i < b.size(); ++i) b[i] *= gain[i];
+    }
+    // The last round's peaks are under the ceiling; the level may end a little short of rms.
+    Scale(b, std::min(1.0f, ceiling / std::max(Peak(b), 1e-9f)));
 }
 
 void FadeEdges(Buffer& b, double in, double out) {
@@ -228,7 +281,61 @@ void WriteWav(const std::string& path, const Buffer& b) {
     if (!f) throw std::runtime_error("cannot write " + path);
 }
 
-void WriteMp3(const std::string& path, const Stereo& s, int kbps) {
+namespace {
+
+// CRC-16 with the reversed polynomial 0xA001, as the encoder's tag uses it.
+uint16_t TagCrc(const unsigned char* data, size_t n) {
+    uint16_t crc = 0;
+    for (size_t i = 0; i < n; ++i) {
+        crc ^= data[i];
+        for (int bit = 0; bit < 8; ++bit) crc = (crc & 1) ? (crc >> 1) ^ 0xA001 : crc >> 1;
+    }
+    return crc;
+}
+
+// Adds `extra` samples to the encoder delay and the padding that the tag frame announces, and
+// renews the tag's checksum.
+void WidenGaplessTrim(std::vector<unsigned char>& tag, int extra) {
+    size_t at = 0;
+    while (at + 8 < tag.size() && std::memcmp(&tag[at], "Info", 4) != 0 &&
+           std::memcmp(&tag[at], "Xing", 4) != 0)
+        ++at;
+    if (at + 8 >= tag.size()) throw std::runtime_error("no Info tag in the first frame");
+    const unsigned flags = tag[at + 7];
+    size_t lame = at + 8;
+    if (flags & 1) lame += 4;    // frame count
+    if (flags & 2) lame += 4;    // byte count
+    if (flags & 4) lame += 100;  // seek table
+    if (flags & 8) lame += 4;    // quality
+    if (lame + 36 > tag.size() || std::memcmp(&tag[lame], "LAME", 4) != 0)
+        throw std::runtime_error("no encoder tag after the Info tag");
+    const size_t crcAt = lame + 34;
+    if (TagCrc(tag.data(), crcAt) != (tag[crcAt] << 8 | tag[crcAt + 1]))
+        throw std::runtime_error("encoder tag checksum not understood");
+    unsigned char* trim = &tag[lame + 21];
+    const int delay = (trim[0] << 4 | trim[1] >> 4) + extra;
+    const int padding = ((trim[1] & 0x0F) << 8 | trim[2]) + extra;
+    if (delay > 0xFFF || padding > 0xFFF) throw std::runtime_error("gapless trim out of range");
+    trim[0] = static_cast<unsigned char>(delay >> 4);
+    trim[1] = static_cast<unsigned char>((delay & 0x0F) << 4 | padding >> 8);
+    trim[2] = static_cast<unsigned char>(padding & 0xFF);
+    const uint16_t crc = TagCrc(tag.data(), crcAt);
+    tag[crcAt] = static_cast<unsigned char>(crc >> 8);
+    tag[crcAt + 1] = static_cast<unsigned char>(crc & 0xFF);
+}
+
+}  // namespace
+
+void WriteLoopMp3(const std::string& path, const Stereo& loop, int kbps) {
+    // Enough of the loop's other end on each side to cover the coder's overlapping windows.
+    const size_t context = std::min<size_t>(2048, loop.Size());
+    Stereo s;
+    for (auto [in, out] : {std::pair{&loop.l, &s.l}, std::pair{&loop.r, &s.r}}) {
+        out->assign(in->end() - context, in->end());
+        out->insert(out->end(), in->begin(), in->end());
+        out->insert(out->end(), in->begin(), in->begin() + context);
+    }
+
     std::unique_ptr<lame_global_flags, int (*)(lame_global_flags*)> gf(lame_init(), lame_close);
     if (!gf) throw std::runtime_error("lame_init failed");
     lame_set_in_samplerate(gf.get(), kRate);
@@ -257,10 +364,18 @@ void WriteMp3(const std::string& path, const Stereo& s, int kbps) {
         ok = bytes >= 0 && std::fwrite(out.data(), 1, bytes, f) == size_t(bytes);
     }
     if (ok) {
-        // The tag frame at the start carries the exact length and the encoder delay.
+        // The tag frame at the start carries the exact length and the samples to drop.
         const size_t tag = lame_get_lametag_frame(gf.get(), out.data(), out.size());
-        if (tag > 0 && tag <= out.size()) {
-            ok = std::fseek(f, 0, SEEK_SET) == 0 && std::fwrite(out.data(), 1, tag, f) == tag;
+        ok = tag > 0 && tag <= out.size();
+        if (ok) {
+            std::vector<unsigned char> frame(out.begin(), out.begin() + tag);
+            try {
+                WidenGaplessTrim(frame, static_cast<int>(context));
+            } catch (...) {
+                std::fclose(f);
+                throw;
+            }
+            ok = std::fseek(f, 0, SEEK_SET) == 0 && std::fwrite(frame.data(), 1, tag, f) == tag;
         }
     }
     if (std::fclose(f) != 0) ok = false;

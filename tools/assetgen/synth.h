@@ -117,15 +117,26 @@ class Reverb {
 
 float Peak(const Buffer& b);
 float Rms(const Buffer& b);
+// RMS of the loudest window of the given length (in steps of a tenth of it).
+float LoudestRms(const Buffer& b, double window);
+// Median over consecutive windows of the RMS of both channels together.
+float MedianLoudness(const Stereo& s, double window);
 void Scale(Buffer& b, float g);
 // Scales the buffer so its largest sample is `peak`.
 void Normalize(Buffer& b, float peak);
+// Brings the loudest `window` seconds to `rms` while no sample exceeds `ceiling` (both linear):
+// scaled, and where the peaks stand in the way, their gain turned down smoothly over a couple
+// of milliseconds around them, until both hold.
+void Level(Buffer& b, float rms, float ceiling, double window);
 // Raised-cosine fade in and fade out, in seconds, so nothing clicks at the edges.
 void FadeEdges(Buffer& b, double in, double out);
 
 // 16-bit PCM mono WAV at kRate.
 void WriteWav(const std::string& path, const Buffer& b);
-// Joint-stereo MP3 at kRate through libmp3lame.
-void WriteMp3(const std::string& path, const Stereo& s, int kbps);
+// Joint-stereo MP3 at kRate through libmp3lame of a sound that repeats: the encoder also hears
+// the loop's end before its start and its start after its end, and the gapless tag tells the
+// decoder to drop those, so the decoded file is the loop sample for sample and its end joins
+// its start as smoothly as any two samples inside it.
+void WriteLoopMp3(const std::string& path, const Stereo& loop, int kbps);
 
 }  // namespace assetgen::synth

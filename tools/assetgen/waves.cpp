@@ -248,11 +248,22 @@ Buffer MetalEdge() {
     });
 }
 
-// Every wave is normalised to a peak of its own: loud events near full scale, the frequent
-// small ones (hover, running water) lower so they never cover the game's bigger sounds.
-void Save(const std::string& dir, const char* name, Buffer b, double peakDb) {
+// The mix. The game plays each effect a fixed number of decibels below its volume setting
+// (at the default setting 8, 10 or 13 dB, by the effect's slot); the tunes' median loudness is
+// kMusicLoudness. Each effect's loudest 50 ms are set to sit `aboveMusic` dB over the loudest
+// tune at the default volumes: the events of play a little above it, the clicks of the menus
+// and the running water a little below, and nothing reaches full scale.
+constexpr double kMusicLoudness = -22.0;
+constexpr double kCeilingDb = -1.0;
+
+void Save(const std::string& dir, const char* name, Buffer b, double aboveMusic,
+          double defaultAttenuation) {
     FadeEdges(b, 0.002, 0.02);
-    Normalize(b, static_cast<float>(std::pow(10.0, peakDb / 20.0)));
+    const double loudest = kMusicLoudness + aboveMusic + defaultAttenuation;
+    Level(b, static_cast<float>(std::pow(10.0, loudest / 20.0)),
+          static_cast<float>(std::pow(10.0, kCeilingDb / 20.0)), 0.05);
+    // The limiter may lift the first samples a hair; the fades keep them silent.
+    FadeEdges(b, 0.002, 0.02);
     WriteWav(dir + "/" + name, b);
 }
 
@@ -261,21 +272,24 @@ void Save(const std::string& dir, const char* name, Buffer b, double peakDb) {
 void GenerateWaves(const std::string& resDir) {
     const std::string dir = resDir + "/waves";
     std::filesystem::create_directories(dir);
-    Save(dir, "explgr.wav", GroupExplosion(), -1);
-    Save(dir, "expl2.wav", StoneBurst(), -1);
-    Save(dir, "tast1.wav", MenuClick(), -3);
-    Save(dir, "tast2.wav", MenuHover(), -12);
-    Save(dir, "einsamm.wav", CatchExtra(), -2);
-    Save(dir, "schies.wav", CannonShot(), -1);
-    Save(dir, "hahn.wav", TapSqueak(), -8);
-    Save(dir, "holz1.wav", WoodKnock(), -1);
-    Save(dir, "wasser3.wav", RunningWater(), -6);
-    Save(dir, "blubber2.wav", Bubbles(101, 1.2, 14, 350, 500), -3);
-    Save(dir, "blubber1.wav", Bubbles(103, 0.9, 7, 180, 250), -3);
-    Save(dir, "ballsplit.wav", ColourSplash(), -1);
-    Save(dir, "bomb.wav", Bomb(), -1);
-    Save(dir, "dynamit2.wav", Dynamite(), -1);
-    Save(dir, "kantemetall.wav", MetalEdge(), -2);
+    // Name, effect, dB over the music, and the game's attenuation at the default volume.
+    Save(dir, "explgr.wav", GroupExplosion(), 2, 8);
+    Save(dir, "expl2.wav", StoneBurst(), 2, 13);  // the tip hit must be heard
+    Save(dir, "tast1.wav", MenuClick(), -4, 10);
+    Save(dir, "tast2.wav", MenuHover(), -5, 10);
+    Save(dir, "einsamm.wav", CatchExtra(), 1, 8);
+    Save(dir, "schies.wav", CannonShot(), 0, 8);
+    Save(dir, "hahn.wav", TapSqueak(), 0, 13);
+    Save(dir, "holz1.wav", WoodKnock(), 2, 8);  // so is a stone coming to rest
+    // Played again and again while the water runs, so it overlaps itself.
+    Save(dir, "wasser3.wav", RunningWater(), -7, 13);
+    Save(dir, "blubber2.wav", Bubbles(101, 1.2, 14, 350, 500), 0, 13);
+    Save(dir, "blubber1.wav", Bubbles(103, 0.9, 7, 180, 250), 0, 13);
+    Save(dir, "ballsplit.wav", ColourSplash(), 1, 13);
+    // The bomb and the dynamite sound together.
+    Save(dir, "bomb.wav", Bomb(), 3, 8);
+    Save(dir, "dynamit2.wav", Dynamite(), 0, 8);
+    Save(dir, "kantemetall.wav", MetalEdge(), 0, 8);
 }
 
 }  // namespace assetgen

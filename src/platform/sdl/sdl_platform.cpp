@@ -152,8 +152,8 @@ bool SdlPlatform::MusicOpen(const std::string& path) {
 
 void SdlPlatform::MusicPlay() {
     if (music_ == nullptr) return;
-    // The game loops the tune itself; looping here too keeps it from stopping while the game
-    // does not tick (window without focus).
+    // The mixer repeats the tune without a gap. The tunes last k + 0.5 seconds with k odd, so
+    // the game's own restart at the rounded length can only fall on the very end of the file.
     Mix_PlayMusic(music_, -1);
     Mix_VolumeMusic(musicVolume_ * MIX_MAX_VOLUME / 100);
     musicPaused_ = false;
