@@ -518,12 +518,21 @@ void RoundedRect(cairo_t* cr, const PixelRect& r, double inset, double radius) {
                     r.bottom - r.top - 2 * inset, radius);
 }
 
-// A lit strip with a gold line along its top and bottom edges.
+// A lit strip under a gold line. It fades out over its last pixels instead of ending in an
+// edge: the first button of some menus sits right below the titles, and no line runs through
+// a label.
 void Band(cairo_t* cr, const PixelRect& r, Colour top, Colour bottom) {
-    FillGradient(cr, r.left, r.top, r.right - r.left, r.bottom - r.top, top, bottom);
+    const double w = r.right - r.left, h = r.bottom - r.top, fade = 16;
+    cairo_pattern_t* g = cairo_pattern_create_linear(0, r.top, 0, r.bottom);
+    cairo_pattern_add_color_stop_rgba(g, 0, top.r, top.g, top.b, 1);
+    cairo_pattern_add_color_stop_rgba(g, 1 - fade / h, bottom.r, bottom.g, bottom.b, 1);
+    cairo_pattern_add_color_stop_rgba(g, 1, bottom.r, bottom.g, bottom.b, 0);
+    cairo_rectangle(cr, r.left, r.top, w, h);
+    cairo_set_source(cr, g);
+    cairo_fill(cr);
+    cairo_pattern_destroy(g);
     SetColour(cr, kGold, 0.85);
-    cairo_rectangle(cr, r.left, r.top - 1, r.right - r.left, 1);
-    cairo_rectangle(cr, r.left, r.bottom, r.right - r.left, 1);
+    cairo_rectangle(cr, r.left, r.top - 1, w, 1);
     cairo_fill(cr);
 }
 
@@ -550,7 +559,7 @@ void MenuBackground(cairo_t* cr) {
     SetColour(cr, {0.6, 0.6, 0.9}, 0.4);
     cairo_stroke(cr);
     // The band behind the screen titles, two lines high.
-    Band(cr, kMenuTitleBand, {0.27, 0.16, 0.43}, {0.12, 0.06, 0.24});
+    Band(cr, kMenuTitleBand, {0.30, 0.18, 0.47}, {0.17, 0.09, 0.31});
     PaintDecorationStones(cr, "menuehg2.bmp");
 }
 

@@ -1,0 +1,143 @@
+#!/usr/bin/env bash
+# Takes screenshots with the headless runner: every menu, every help and credits page in both
+# languages, Endless, Puzzle level 30 (from a saved game), a game over over a full field, the
+# name entry and the save name with their cursors. The three shown in the README are copied to
+# docs/screenshots.
+#   scripts/screenshots.sh [BUILD_DIR] [OUT_DIR]     (defaults: build, BUILD_DIR/screenshots)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+out=${2:-$build/screenshots}
+bin=$build/rhombulus2-headless
+[ -x "$bin" ] || { echo "build the game first: $bin is missing" >&2; exit 1; }
+mkdir -p "$out"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Little-endian 32-bit integer as printf escapes.
+le32() { printf '\\%03o\\%03o\\%03o\\%03o' $(($1 & 255)) $(($1 >> 8 & 255)) $(($1 >> 16 & 255)) \
+    $(($1 >> 24 & 255)); }
+zeros() { head -c "$1" /dev/zero; }
+
+# A fresh res/ with settings for the language ($1: 1 German, 2 English), a saved Puzzle game at
+# level 30 in slot 1, and a highscore table an ordinary first game enters.
+fresh_res() {
+    rm -rf "$work/res"
+    cp -r "$build/res" "$work/res"
+    rm -rf "$work/res/saves"
+    mkdir "$work/res/saves"
+    local s="$work/res/saves"
+    printf "$(le32 0)$(le32 100)$(le32 80)$(le32 "$1")" > "$s/settings.dat"
+    { zeros 4; printf "$(le32 30)$(le32 1)$(le32 2)$(le32 1000)$(le32 123450)"; zeros 24; } \
+        > "$s/ave1.dat"
+    {
+        zeros 20
+        printf '\010level 30'; zeros 3; printf "$(le32 30)$(le32 2)"
+        for _ in 2 3 4 5 6 7; do printf '\006noname'; zeros 5; printf "$(le32 0)$(le32 0)"; done
+        zeros 20
+    } > "$s/names.dat"
+    {
+        zeros 24
+        for table in 1 2 3 4; do
+            for place in 1 2 3 4 5 6 7; do
+                printf "$(le32 $((800 - 100 * place)))\\010quarzbau"; zeros 11
+            done
+        done
+    } > "$s/groar.dat"
+}
+
+shoot() {  # name of the run, ticks, then "T:name" pairs; the input script is on stdin
+    local run=$1 ticks=$2
+    shift 2
+    cat > "$work/$run.in"
+    local shots=()
+    for s in "$@"; do shots+=(--shot "${s%%:*}:$out/${s#*:}.png"); done
+    "$bin" --res "$work/res" --seed 16 --ticks "$ticks" --input "$work/$run.in" "${shots[@]}" \
+        > /dev/null
+}
+
+# Every menu and page, then Puzzle level 30 loaded from slot 1 (rows of the load screen from
+# y 320), played until its time runs out over the full field; the score enters the highscores
+# and a name is typed.
+menu_input() {
+    cat <<'IN'
+231 move 400 465
+232 click
+256 move 400 355
+257 click
+285 move 685 570
+286 click
+300 click
+310 key escape
+330 move 400 455
+331 click
+360 move 665 420
+361 click
+375 click
+390 key escape
+410 move 400 405
+411 click
+440 key escape
+445 key escape
+465 move 400 345
+466 click
+491 move 400 465
+492 click
+520 key escape
+525 key escape
+550 move 400 425
+551 click
+580 key escape
+605 move 400 385
+606 click
+635 move 400 325
+636 click
+700 move 300 300
+720 click
+740 move 420 300
+IN
+}
+for lang in 1 2; do
+    suffix=$([ "$lang" = 1 ] && echo de || echo en)
+    fresh_res "$lang"
+    shots=(230:main-menu-$suffix 255:help-menu-$suffix 280:help-1-$suffix 295:help-2-$suffix
+           305:help-3-$suffix 355:credits-1-$suffix 370:credits-2-$suffix 385:credits-3-$suffix
+           435:highscores-$suffix 490:game-choice-$suffix 515:start-level-$suffix
+           575:options-$suffix 630:load-$suffix 750:puzzle-30-$suffix)
+    if [ "$lang" = 1 ]; then
+        # The time runs out at tick 4520; fire is taken from the 131st tick of the game over.
+        shots+=(4560:game-over 4725:name-entry)
+        { menu_input; printf '4660 click\n4700 text Anna\n'; } | shoot "menus-$suffix" 4730 "${shots[@]}"
+    else
+        menu_input | shoot "menus-$suffix" 760 "${shots[@]}"
+    fi
+done
+
+# Endless, with shots into the full field.
+fresh_res 1
+{
+    printf '226 move 400 345\n227 click\n251 move 400 345\n252 click\n'
+    for i in $(seq 0 15); do
+        t=$((280 + 25 * i))
+        echo "$t move $((120 + (i * 137) % 420)) 300"
+        echo "$((t + 1)) click"
+    done
+} | shoot endless 520 500:endless
+
+# The save screen naming slot 3 after leaving a game.
+fresh_res 2
+shoot save 420 400:save-name <<'IN'
+226 move 400 345
+227 click
+251 move 400 345
+252 click
+300 key escape
+325 move 400 390
+326 click
+350 move 400 375
+351 click
+360 text Max
+IN
+mkdir -p docs/screenshots
+for shot in puzzle-30-en game-over name-entry; do cp "$out/$shot.png" docs/screenshots/; done
+echo "screenshots in $out; the README's three in docs/screenshots"
