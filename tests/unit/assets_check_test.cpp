@@ -146,9 +146,9 @@ struct MenuScreen {
     std::function<void(Game&)> enter;
 };
 
-std::vector<PixelRect> TitleBoxes(const MenuScreen& screen, int language) {
-    MenuGame m;
+std::vector<PixelRect> TitleBoxes(MenuGame& m, const MenuScreen& screen, int language) {
     m.g().shell.Language = language;
+    m.g().shell.GameInProgress = 1;
     screen.enter(m.g());
     m.Tick();
     std::vector<PixelRect> boxes;
@@ -188,9 +188,10 @@ bool TitlesInside(const std::vector<PixelRect>& boxes, const PixelRect& band) {
 
 TEST(MenuTitles, LieInsideTheBandInBothLanguages) {
     int titles = 0;
+    MenuGame m;
     for (const MenuScreen& screen : kMenuScreens) {
         for (int language : {1, 2}) {
-            const std::vector<PixelRect> boxes = TitleBoxes(screen, language);
+            const std::vector<PixelRect> boxes = TitleBoxes(m, screen, language);
             EXPECT_FALSE(boxes.empty()) << screen.name;
             titles += static_cast<int>(boxes.size());
             for (const PixelRect& b : boxes) {
@@ -363,7 +364,8 @@ TEST(PictureRules, BlueAndVioletThatOnlyDifferInRedFail) {
 }
 
 TEST(PictureRules, TitleLineBelowAOneLineBandFails) {
-    const std::vector<PixelRect> boxes = TitleBoxes(kMenuScreens[2], 2);  // help menu
+    MenuGame m;
+    const std::vector<PixelRect> boxes = TitleBoxes(m, kMenuScreens[2], 2);  // help menu
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_TRUE(TitlesInside(boxes, assetgen::kMenuTitleBand));
     const PixelRect oneLine{214, 250, 586, 290};

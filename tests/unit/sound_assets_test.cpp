@@ -228,20 +228,6 @@ long WholeSeconds(double seconds) {
     return std::lrint(seconds);
 }
 
-// The mixer plays the file over and over; the game restarts it on the first tick its position
-// in whole seconds reaches its length in whole seconds. A loop of k + 0.5 seconds, k odd,
-// reports the even k + 1, which only its very end reaches: the game never cuts the loop short.
-TEST_P(Tune, LastsAnOddNumberOfSecondsAndAHalfToTheSample) {
-    const Decoded d = DecodeMp3(kRes + "/Musik/" + GetParam());
-    ASSERT_EQ(d.rate, 44100);
-    const size_t frames = d.left.size();
-    ASSERT_EQ(frames % 22050, 0u) << frames;
-    const long halves = static_cast<long>(frames / 22050);
-    EXPECT_EQ(halves % 4, 3) << "k + 0.5 seconds with k odd, " << frames << " samples";
-    const double length = double(frames) / d.rate;
-    EXPECT_EQ(WholeSeconds(length), WholeSeconds(length - 1.0 / d.rate) + 1);
-}
-
 // What a player hears where the tune repeats: its last samples, then its first again.
 struct Seam {
     double jump = 0;         // the step from the last sample to the first
@@ -274,26 +260,34 @@ bool SeamIsClean(const Seam& s) {
     return s.jump <= s.largestStep && s.silence <= 0.005;
 }
 
-TEST_P(Tune, RepeatsWithoutAGapOrAClick) {
-    const Decoded d = DecodeMp3(kRes + "/Musik/" + GetParam());
-    ASSERT_GT(d.Seconds(), 1.0);
+// The mixer plays the file over and over: at its end it seeks back to the start, which must
+// give the tune's first samples again, and the end must join the start without a jump or a gap.
+// The game restarts the tune on the first tick its position in whole seconds reaches its length
+// in whole seconds. A loop of k + 0.5 seconds, k odd, reports the even k + 1, which only its very
+// end reaches: the game never cuts the loop short.
+TEST_P(Tune, RepeatsSampleForSampleWithoutAGapOrAClick) {
+    const size_t again = 4096;
+    Decoded d = DecodeMp3(kRes + "/Musik/" + GetParam(), true, again);
+    ASSERT_EQ(d.rate, 44100);
+    ASSERT_GT(d.left.size(), 2 * again);
+    const size_t frames = d.left.size() - again;
+    for (size_t i = 0; i < again; ++i) {
+        ASSERT_FLOAT_EQ(d.left[frames + i], d.left[i]) << i;
+        ASSERT_FLOAT_EQ(d.right[frames + i], d.right[i]) << i;
+    }
+    d.left.resize(frames);
+    d.right.resize(frames);
+
+    ASSERT_EQ(frames % 22050, 0u) << frames;
+    EXPECT_EQ(frames / 22050 % 4, 3u) << "k + 0.5 seconds with k odd, " << frames << " samples";
+    const double length = double(frames) / d.rate;
+    EXPECT_EQ(WholeSeconds(length), WholeSeconds(length - 1.0 / d.rate) + 1);
+
     const Seam s = MeasureSeam(d);
     std::printf("%s: step over the seam %.4f, largest inside %.4f, silence %.1f ms\n", GetParam(),
                 s.jump, s.largestStep, s.silence * 1000);
     EXPECT_TRUE(SeamIsClean(s)) << "jump " << s.jump << " (largest step " << s.largestStep
                                 << "), silence " << s.silence * 1000 << " ms";
-}
-
-// Seeking back to the start at the end, as the mixer does, gives the tune's first samples.
-TEST_P(Tune, StartsAgainFromItsFirstSample) {
-    const size_t again = 4096;
-    const Decoded d = DecodeMp3(kRes + "/Musik/" + GetParam(), true, again);
-    ASSERT_GT(d.left.size(), 2 * again);
-    const size_t n = d.left.size() - again;
-    for (size_t i = 0; i < again; ++i) {
-        ASSERT_FLOAT_EQ(d.left[n + i], d.left[i]) << i;
-        ASSERT_FLOAT_EQ(d.right[n + i], d.right[i]) << i;
-    }
 }
 
 // The seam check catches a decoder that keeps the encoder's delay: a gap at the start.
@@ -395,7 +389,7 @@ TEST(Mix, EveryEffectSitsOverTheMusicAtTheDefaultVolumes) {
 
 // The check refuses an effect as quiet as the tip hit used to be, and one far too loud.
 TEST(Mix, TooQuietOrTooLoudAnEffectFails) {
-    const double music = LoudestTuneDb();
+    const double music = -22;  // what the tunes are made to
     for (const auto& [wave, attenuation] : PlayedAtDefaultVolume()) {
         if (wave != "expl2.wav" && wave != "tast1.wav") continue;
         const Pcm w = ReadWav(kRes + "/waves/" + wave);

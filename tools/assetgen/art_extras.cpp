@@ -146,8 +146,13 @@ void Colourer(cairo_t* cr, int colour) {
     cairo_rectangle(cr, 17, 32, 23, 14);
     SetColour(cr, {0.96, 0.95, 0.9});
     cairo_fill(cr);
-    PaintColourSymbol(cr, colour, 28.5, 39, 11);
-    SetColour(cr, Darker(c, 0.15));
+    // In the colour it gives, outlined dark so pale colours hold on the white label too.
+    PaintColourSymbol(cr, colour, 28.5, 39, 10.5);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    cairo_set_line_width(cr, 1.6);
+    SetColour(cr, {0.08, 0.05, 0.12});
+    cairo_stroke_preserve(cr);
+    SetColour(cr, c);
     cairo_fill(cr);
     // Paint over the rim with drips.
     cairo_move_to(cr, 10, 22);
