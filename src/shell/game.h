@@ -55,6 +55,8 @@ struct ShellState {
     std::uint8_t SoundOn = 1;
     int MusicOn = 1;
     int Language = 1;  // 1 German, 2 English
+    // The language of a first start, before any settings file exists (the desktop's).
+    int FirstStartLanguage = 1;
     int GameInProgress = 1;
     int SurfaceWidth = kScreenWidth;
     int SurfaceHeight = kScreenHeight;
@@ -71,7 +73,10 @@ struct ShellState {
 
 struct Game {
     Platform* platform = nullptr;
-    std::string resDir = "res";   // the folder used as res/
+    std::string resDir = "res";  // the folder used as res/
+    // Where "res\saves\..." files live: res/saves for the runner, the user's data folder for
+    // the real game.
+    std::string savesDir = "res/saves";
     std::uint64_t clockSeed = 1;  // what start-up seeds the generator with
 
     ShellState shell;

@@ -50,6 +50,16 @@ void HeadlessPlatform::MusicSetPositionSeconds(double seconds) {
     if (hasStream) musicPosition = seconds;
 }
 
+void HeadlessPlatform::SuspendAudio(bool suspend) {
+    if (suspend && musicPlaying) {
+        musicPlaying = false;
+        musicSuspended = true;
+    } else if (!suspend && musicSuspended) {
+        musicPlaying = hasStream;
+        musicSuspended = false;
+    }
+}
+
 double Mp3LengthSeconds(const std::string& path) {
     std::vector<std::uint8_t> d;
     if (!ReadFileBytes(path, d)) return 0.0;

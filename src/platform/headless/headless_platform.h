@@ -17,7 +17,11 @@ struct WaveRecord {
 class HeadlessPlatform : public Platform {
   public:
     void FlipDisplay(const Surface& backBuffer) override;
-    void UpdateKeyboard() override { snapshot_ = keysDown; }
+    // A key pressed and let go before the tick reads as down in that tick.
+    void UpdateKeyboard() override {
+        for (int i = 0; i < 8; ++i) snapshot_[i] = keysDown[i] || keysTapped[i];
+        keysTapped.fill(false);
+    }
     bool KeyboardButton(int n) const override { return n >= 0 && n < 8 && snapshot_[n]; }
     void ShowMessage(const std::string& text) override;
     void CloseWindow() override { closed = true; }
@@ -33,9 +37,12 @@ class HeadlessPlatform : public Platform {
     double MusicPositionSeconds() const override { return hasStream ? musicPosition : 0.0; }
     double MusicLengthSeconds() const override { return hasStream ? musicLength : 0.0; }
     void MusicSetPositionSeconds(double seconds) override;
+    void SuspendAudio(bool suspend) override;
 
     // Key states the runner sets from its input script (buttons 0..7).
     std::array<bool, 8> keysDown{};
+    // Keys that went down since the last keyboard update.
+    std::array<bool, 8> keysTapped{};
     Surface lastFrame;
     std::vector<std::string> messages;
     std::vector<WaveRecord> wavesThisTick;
@@ -48,6 +55,8 @@ class HeadlessPlatform : public Platform {
     int musicVolume = 0;
     double musicPosition = 0.0;
     double musicLength = 0.0;
+    // The music was playing when the focus went and plays on when it comes back.
+    bool musicSuspended = false;
 
   private:
     std::array<bool, 8> snapshot_{};

@@ -11,40 +11,53 @@ SdlPlatform::~SdlPlatform() {
     CloseWindow();
 }
 
-bool SdlPlatform::Open() {
+bool SdlPlatform::Open(bool fullscreen) {
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
         std::fprintf(stderr, "rhombulus2: no display: %s\n", SDL_GetError());
         return false;
     }
-    // The picture is 800 x 600, scaled by the largest whole factor that fits the desktop.
+    // Without a display SDL falls back to drivers that show nothing; a game nobody can see is
+    // no use, unless such a driver was asked for by name.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    if (driver != nullptr && (asked == nullptr || asked[0] == '\0') &&
+        (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0 ||
+         SDL_strcmp(driver, "evdev") == 0)) {
+        std::fprintf(stderr,
+                     "rhombulus2: no display: start the game on a desktop (DISPLAY or "
+                     "WAYLAND_DISPLAY is not set)\n");
+        return false;
+    }
+    // Game controllers are welcome but not needed.
+    SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
+    // The window opens at the largest whole factor of the picture that fits the desktop.
     int scale = 1;
     SDL_Rect usable;
     if (SDL_GetDisplayUsableBounds(0, &usable) == 0) {
         scale = std::max(1, std::min(usable.w / 800, (usable.h - 40) / 600));
     }
-    openedWidth_ = 800 * scale;
-    openedHeight_ = 600 * scale;
+    Uint32 flags = SDL_WINDOW_RESIZABLE;
+    if (fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     window_ = SDL_CreateWindow("Rhombulus2", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                               openedWidth_, openedHeight_, 0);
+                               800 * scale, 600 * scale, flags);
     if (window_ == nullptr) {
         std::fprintf(stderr, "rhombulus2: cannot open the window: %s\n", SDL_GetError());
         return false;
     }
+    SDL_SetWindowMinimumSize(window_, 200, 150);
     renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
     if (renderer_ == nullptr) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
     if (renderer_ == nullptr) {
         std::fprintf(stderr, "rhombulus2: no renderer: %s\n", SDL_GetError());
         return false;
     }
-    // Mouse coordinates arrive in picture pixels thanks to the logical size.
-    SDL_RenderSetLogicalSize(renderer_, 800, 600);
-    SDL_RenderSetIntegerScale(renderer_, SDL_TRUE);
     texture_ =
         SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, 800, 600);
     if (texture_ == nullptr) {
         std::fprintf(stderr, "rhombulus2: no texture: %s\n", SDL_GetError());
         return false;
     }
+    WindowSizeChanged();
     SDL_ShowCursor(SDL_DISABLE);
     SDL_StartTextInput();
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
@@ -53,11 +66,101 @@ bool SdlPlatform::Open() {
     return true;
 }
 
+void SdlPlatform::SetIcon(const Surface& icon) {
+    if (window_ == nullptr || icon.width <= 0 || icon.height <= 0) return;
+    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<std::uint32_t*>(icon.pixels.data()), icon.width, icon.height, 32, icon.width * 4,
+        SDL_PIXELFORMAT_RGB888);
+    if (s == nullptr) return;
+    SDL_SetColorKey(s, SDL_TRUE, SDL_MapRGB(s->format, 255, 0, 255));
+    SDL_SetWindowIcon(window_, s);
+    SDL_FreeSurface(s);
+}
+
+bool SdlPlatform::IsFullscreen() const {
+    return window_ != nullptr && (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) != 0;
+}
+
+void SdlPlatform::SetFullscreen(bool fullscreen) {
+    if (window_ == nullptr) return;
+    SDL_SetWindowFullscreen(window_, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    WindowSizeChanged();
+}
+
+void SdlPlatform::WindowSizeChanged() {
+    if (window_ == nullptr) return;
+    const bool fullscreen = IsFullscreen();
+    int w = 800, h = 600;
+    SDL_GetWindowSize(window_, &w, &h);
+    windowFit_ = FitPicture(w, h, fullscreen);
+    int ow = w, oh = h;
+    if (renderer_ != nullptr) SDL_GetRendererOutputSize(renderer_, &ow, &oh);
+    outputFit_ = FitPicture(ow, oh, fullscreen);
+}
+
+void SdlPlatform::WindowToPicturePoint(int wx, int wy, int& px, int& py) const {
+    WindowToPicture(windowFit_, wx, wy, px, py);
+}
+
+void SdlPlatform::KeyEvent(int button, KeySource source, bool down) {
+    if (button < 0 || button >= 8) return;
+    if (down) {
+        keyHolders_[button] |= source;
+        keyTapped_[button] = true;
+    } else {
+        keyHolders_[button] &= static_cast<std::uint8_t>(~source);
+    }
+}
+
+void SdlPlatform::ReleaseKeys(KeySource source) {
+    for (auto& holders : keyHolders_) holders &= static_cast<std::uint8_t>(~source);
+}
+
+void SdlPlatform::PadAdded(int deviceIndex) {
+    if (!SDL_IsGameController(deviceIndex)) return;
+    SDL_GameController* controller = SDL_GameControllerOpen(deviceIndex);
+    if (controller == nullptr) return;
+    const SDL_JoystickID id = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(controller));
+    if (PadRole(id) >= 0) {
+        SDL_GameControllerClose(controller);  // already open: SDL reports some pads twice
+        return;
+    }
+    pads_.push_back(Pad{controller, id});
+}
+
+void SdlPlatform::PadRemoved(SDL_JoystickID id) {
+    for (size_t i = 0; i < pads_.size(); ++i) {
+        if (pads_[i].id != id) continue;
+        SDL_GameControllerClose(pads_[i].controller);
+        pads_.erase(pads_.begin() + static_cast<std::ptrdiff_t>(i));
+        // What the pad held is let go.
+        ReleaseKeys(static_cast<KeySource>(kFromPadButton | kFromPadStick));
+        return;
+    }
+}
+
+int SdlPlatform::PadRole(SDL_JoystickID id) const {
+    for (size_t i = 0; i < pads_.size(); ++i) {
+        if (pads_[i].id == id) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+int SdlPlatform::PadAxis(int role, SDL_GameControllerAxis axis) const {
+    if (role < 0 || role >= static_cast<int>(pads_.size())) return 0;
+    return SDL_GameControllerGetAxis(pads_[role].controller, axis);
+}
+
 void SdlPlatform::FlipDisplay(const Surface& backBuffer) {
     if (texture_ == nullptr || backBuffer.width != 800 || backBuffer.height != 600) return;
     SDL_UpdateTexture(texture_, nullptr, backBuffer.pixels.data(), 800 * 4);
+    // Whole factors stay sharp; a fraction of a factor is filtered smoothly.
+    SDL_SetTextureScaleMode(texture_,
+                            outputFit_.factor != 0 ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
-    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+    const SDL_Rect dst{outputFit_.x, outputFit_.y, outputFit_.width, outputFit_.height};
+    SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
     SDL_RenderPresent(renderer_);
 }
 
@@ -70,14 +173,8 @@ void SdlPlatform::FocusDisplay() {
 }
 
 void SdlPlatform::UpdateKeyboard() {
-    SDL_PumpEvents();
-    const Uint8* state = SDL_GetKeyboardState(nullptr);
-    static constexpr SDL_Scancode kKeys[8] = {
-        SDL_SCANCODE_LEFT,  SDL_SCANCODE_RIGHT,  SDL_SCANCODE_UP,     SDL_SCANCODE_DOWN,
-        SDL_SCANCODE_SPACE, SDL_SCANCODE_RETURN, SDL_SCANCODE_ESCAPE, SDL_SCANCODE_P};
-    const bool focused =
-        window_ != nullptr && (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS);
-    for (int i = 0; i < 8; ++i) keys_[i] = focused && state[kKeys[i]] != 0;
+    for (int i = 0; i < 8; ++i) keys_[i] = keyHolders_[i] != 0 || keyTapped_[i];
+    keyTapped_.fill(false);
 }
 
 void SdlPlatform::ShowMessage(const std::string& text) {
@@ -86,6 +183,8 @@ void SdlPlatform::ShowMessage(const std::string& text) {
 }
 
 void SdlPlatform::CloseWindow() {
+    for (Pad& pad : pads_) SDL_GameControllerClose(pad.controller);
+    pads_.clear();
     if (texture_ != nullptr) SDL_DestroyTexture(texture_);
     if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
     if (window_ != nullptr) SDL_DestroyWindow(window_);
@@ -141,6 +240,18 @@ void SdlPlatform::PlayWave(const std::string& name, int pan, int volumeCentibel)
     Mix_Volume(channel, m.volume);
     Mix_SetPanning(channel, static_cast<Uint8>(m.left), static_cast<Uint8>(m.right));
     Mix_PlayChannel(channel, it->second, 0);
+}
+
+void SdlPlatform::SuspendAudio(bool suspend) {
+    if (!audioOpen_ || suspend == audioSuspended_) return;
+    audioSuspended_ = suspend;
+    if (suspend) {
+        Mix_Pause(-1);
+        if (music_ != nullptr && !musicPaused_) Mix_PauseMusic();
+    } else {
+        Mix_Resume(-1);
+        if (music_ != nullptr && !musicPaused_) Mix_ResumeMusic();
+    }
 }
 
 bool SdlPlatform::MusicOpen(const std::string& path) {
