@@ -32,13 +32,39 @@ int NextMark(const Surface& font, int after) {
 }
 
 // Texture (opaque), then the glyph's shape keyed out of it: the glyph's black shows the texture.
-void PrepareScratch(Game& game, int texture, const GlyphBox& box) {
-    Surface& scratch = game.bitmaps.glyphScratch;
-    DrawRect(scratch, 0, 0, Rect{0, 0, kScratchSize, kScratchSize}, false,
-             game.bitmaps[FontTexture(texture)]);
-    DrawRect(scratch, 0, 0, Rect{box.Left, box.Top, box.Right, box.Bottom}, true,
-             game.bitmaps[kBmpFont]);
+void PrepareScratch(Game& game, Surface& scratch, int texture, const GlyphBox& box) {
+    game.draw.rect(scratch, 0, 0, Rect{0, 0, kScratchSize, kScratchSize}, false,
+                   game.bitmaps[FontTexture(texture)]);
+    game.draw.rect(scratch, 0, 0, Rect{box.Left, box.Top, box.Right, box.Bottom}, true,
+                   game.bitmaps[kBmpFont]);
 }
+
+// The glyph in the given texture, made once. Null when it cannot be made independently of what
+// an earlier glyph left on the scratch surface (a texture smaller than the scratch).
+const GlyphImage* GlyphInTexture(Game& game, int texture, int glyph) {
+    GlyphImage& g = game.text.glyphImages[texture][glyph];
+    if (g.made) return &g;
+    const Surface& tex = game.bitmaps[FontTexture(texture)];
+    if (tex.width < kScratchSize || tex.height < kScratchSize) return nullptr;
+    const GlyphBox& box = game.text.Glyph[glyph];
+    Surface scratch = CreateSurface();
+    SetSurfaceSize(scratch, kScratchSize, kScratchSize);
+    PrepareScratch(game, scratch, texture, box);
+    g.made = true;
+    // What the scratch shows of it: its top-left W x H, when that lies inside the scratch.
+    g.drawable =
+        box.Width > 0 && box.Height > 0 && box.Width <= kScratchSize && box.Height <= kScratchSize;
+    if (g.drawable) {
+        SetSurfaceSize(g.image, box.Width, box.Height);
+        DrawRect(g.image, 0, 0, Rect{0, 0, box.Width, box.Height}, false, scratch);
+        SetTransparentColor(g.image, game.bitmaps.glyphScratch.transparent);
+        PrepareRuns(g.image);
+    }
+    return &g;
+}
+
+// Outline and shadow in texture 6 at four diagonal neighbours and (x+3, y+3), then the glyph.
+constexpr int kShadowOffsets[5][2] = {{1, 1}, {-1, 1}, {1, -1}, {-1, -1}, {3, 3}};
 
 }  // namespace
 
@@ -66,6 +92,8 @@ void LoadFont(Game& game, int font, const std::string& charFile, const std::stri
     if (font != kGameFont) return;  // only the game's own font is kept
     TextState& t = game.text;
     for (GlyphBox& box : t.Glyph) box = GlyphBox{};
+    for (auto& row : t.glyphImages)
+        for (GlyphImage& g : row) g = GlyphImage{};
     t.FontChars.fill(0);
     t.FontCharCount = 0;
 
@@ -159,7 +187,7 @@ void DrawText(Game& game, int x, int y, int align, const std::string& text, int 
 void DrawTextQueue(Game& game) {
     TextState& t = game.text;
     if (!game.bitmaps.loaded) return;
-    const Surface& scratch = game.bitmaps.glyphScratch;
+    Surface& scratch = game.bitmaps.glyphScratch;
     for (int slot = 1; slot <= t.TextQueueCount && slot <= kTextQueueSlots; ++slot) {
         const int glyph = t.QueueGlyphNo[slot];
         if (glyph == 0) continue;
@@ -170,14 +198,24 @@ void DrawTextQueue(Game& game) {
             const int y = t.QueueY[slot];
             int colour = t.QueueColour[slot];
             if (colour < 1 || colour > 7) colour = kOutlineTexture;
-            PrepareScratch(game, kOutlineTexture, box);
-            DrawRect(game.backBuffer, x + 1, y + 1, cell, true, scratch);
-            DrawRect(game.backBuffer, x - 1, y + 1, cell, true, scratch);
-            DrawRect(game.backBuffer, x + 1, y - 1, cell, true, scratch);
-            DrawRect(game.backBuffer, x - 1, y - 1, cell, true, scratch);
-            DrawRect(game.backBuffer, x + 3, y + 3, cell, true, scratch);
-            PrepareScratch(game, colour, box);
-            DrawRect(game.backBuffer, x, y, cell, true, scratch);
+            const GlyphImage* outline =
+                game.draw.glyphCache ? GlyphInTexture(game, kOutlineTexture, glyph) : nullptr;
+            const GlyphImage* fill =
+                outline != nullptr ? GlyphInTexture(game, colour, glyph) : nullptr;
+            if (fill != nullptr) {
+                if (outline->drawable) {
+                    for (const auto& o : kShadowOffsets)
+                        game.draw.rect(game.backBuffer, x + o[0], y + o[1], cell, true,
+                                       outline->image);
+                }
+                if (fill->drawable) game.draw.rect(game.backBuffer, x, y, cell, true, fill->image);
+            } else {
+                PrepareScratch(game, scratch, kOutlineTexture, box);
+                for (const auto& o : kShadowOffsets)
+                    game.draw.rect(game.backBuffer, x + o[0], y + o[1], cell, true, scratch);
+                PrepareScratch(game, scratch, colour, box);
+                game.draw.rect(game.backBuffer, x, y, cell, true, scratch);
+            }
         }
         t.QueueGlyphNo[slot] = 0;
     }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/surface.h"
+
 struct Game;
 
 enum TextAlign { kAlignLeft = 1, kAlignRight = 2, kAlignCentre = 3, kAlignRising = 4 };
@@ -40,6 +42,14 @@ struct GlyphBox {
     int Height = 0;
 };
 
+// A glyph filled with one colour texture, as the glyph scratch surface would show it, made the
+// first time it is drawn.
+struct GlyphImage {
+    bool made = false;
+    bool drawable = false;  // false: the scratch would draw nothing for it
+    Surface image;          // W x H, magenta transparent, with its runs
+};
+
 struct TextState {
     std::vector<TextCall> calls;  // DrawText calls of the current tick
 
@@ -55,6 +65,9 @@ struct TextState {
     std::array<int, kTextQueueSlots + 1> QueueFont{};
     std::array<int, kTextQueueSlots + 1> QueueColour{};
     int TextQueueCount = 0;
+
+    // [colour texture 1..7][glyph]; cleared when the font is loaded.
+    std::array<std::array<GlyphImage, kFontGlyphs + 1>, 8> glyphImages;
 };
 
 // Start of every frame: the glyph queue starts again at slot 1.

@@ -51,7 +51,8 @@ void QuitTeardown(Game& game) {
 
 void FrameTick(Game& game) {
     ShellState& sh = game.shell;
-    FillSurface(game.backBuffer, MatchColor(0, 0, 0));
+    // The black fill that starts every frame is left to RenderFrame, which skips what the
+    // scene's own background covers anyway (nothing draws in between).
     game.platform->HideSystemPointer();
     if (game.input.MouseButtonDown == 1 || game.input.MouseButtonDown2 == 1)
         ++game.input.ButtonHeldFrames;
@@ -76,7 +77,7 @@ void FrameTick(Game& game) {
         RunScreenHandler(game);
         MusicStep(game);
     }
-    RenderFrame(game);
+    if (!sh.DrawingOff) RenderFrame(game);
     PlaySounds(game);
     game.platform->FlipDisplay(game.backBuffer);
     ApplyPendingRelease(game);

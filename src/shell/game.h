@@ -14,6 +14,7 @@
 #include "playfield/playfield.h"
 #include "playfield/tables.h"
 #include "presentation/bitmaps.h"
+#include "presentation/draw_routines.h"
 #include "presentation/music.h"
 #include "presentation/sound.h"
 #include "presentation/text.h"
@@ -69,6 +70,8 @@ struct ShellState {
     bool WriteErrorShown = false;
     // Exit status of the program (non-zero when start-up could not finish).
     int ExitStatus = 0;
+    // Ticks run the game without drawing a picture (benchmarks of the simulation alone).
+    bool DrawingOff = false;
 };
 
 struct Game {
@@ -94,6 +97,7 @@ struct Game {
     SoundState sound;
     MusicPlayer music;
     Bitmaps bitmaps;
+    DrawRoutines draw;
     Surface backBuffer;
     Random rng;
 };

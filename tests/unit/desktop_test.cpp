@@ -247,7 +247,7 @@ TEST(Focus, LossPausesTheMusicAndDimsTheFrozenPictureUntilItComesBack) {
     const int frames = m.g().shell.FrameCounter;
     FocusChanged(m.g(), false);
     EXPECT_FALSE(m.platform().musicPlaying);
-    const Surface& shown = m.platform().lastFrame;
+    const Surface& shown = m.platform().LastFrame();
     // Every pixel is dimmed except where the word is written.
     int dimmed = 0;
     for (size_t i = 0; i < before.pixels.size(); ++i)

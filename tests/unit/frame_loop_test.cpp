@@ -99,7 +99,7 @@ TEST(FrameLoop, UnknownScreenOnlyRendersAndFlips) {
     t.game.shell.ScreenId = 17;
     t.TickTo(20);
     EXPECT_EQ(t.game.shell.ScreenId, 17);
-    EXPECT_EQ(t.platform.lastFrame.width, 800);
+    EXPECT_EQ(t.platform.LastFrame().width, 800);
 }
 
 TEST(FrameLoop, MissingBitmapStopsStartUpWithMessageNamingIt) {

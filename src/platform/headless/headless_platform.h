@@ -43,7 +43,9 @@ class HeadlessPlatform : public Platform {
     std::array<bool, 8> keysDown{};
     // Keys that went down since the last keyboard update.
     std::array<bool, 8> keysTapped{};
-    Surface lastFrame;
+    // The picture shown by the last flip: the game's back buffer, which stays as it is until
+    // the next tick starts drawing (no copy per tick).
+    const Surface& LastFrame() const { return shown_ != nullptr ? *shown_ : empty_; }
     std::vector<std::string> messages;
     std::vector<WaveRecord> wavesThisTick;
     bool closed = false;
@@ -60,6 +62,8 @@ class HeadlessPlatform : public Platform {
 
   private:
     std::array<bool, 8> snapshot_{};
+    const Surface* shown_ = nullptr;
+    Surface empty_;
 };
 
 // Length in seconds of an MPEG audio file, counted from its frame headers (0 if none).

@@ -180,7 +180,7 @@ int RunHeadless(const RunnerOptions& options) {
         // No ticks while the window does not have the focus.
         if (focused) FrameTick(game);
         for (const auto& [t, path] : options.shots) {
-            if (t == tick && !WriteShot(platform.lastFrame, path)) {
+            if (t == tick && !WriteShot(platform.LastFrame(), path)) {
                 std::fprintf(stderr, "cannot write %s\n", path.c_str());
                 status = 2;
             }
