@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "platform/instance_lock.h"
 #include "platform/sdl/sdl_events.h"
@@ -26,33 +27,74 @@ std::string ProgramDir() {
     return dir;
 }
 
+// With RHOMBULUS2_TICK_LOG=FILE the game writes the time from each tick's start to the next
+// one's, in microseconds, one line a tick (tools/bench/cpu.sh reads it).
+class TickLog {
+  public:
+    TickLog() {
+        const char* path = std::getenv("RHOMBULUS2_TICK_LOG");
+        if (path != nullptr && path[0] != '\0') file_ = std::fopen(path, "w");
+    }
+    ~TickLog() {
+        if (file_ != nullptr) std::fclose(file_);
+    }
+    void Tick(std::chrono::steady_clock::time_point now) {
+        if (file_ == nullptr) return;
+        if (last_.time_since_epoch().count() != 0) {
+            const auto us = std::chrono::duration_cast<std::chrono::microseconds>(now - last_);
+            std::fprintf(file_, "%lld\n", static_cast<long long>(us.count()));
+            std::fflush(file_);
+        }
+        last_ = now;
+    }
+    void Pause() { last_ = {}; }
+    // A line of its own for the reader, marked with "#".
+    void Note(const std::string& text) {
+        if (file_ != nullptr) std::fprintf(file_, "# %s\n", text.c_str());
+    }
+
+  private:
+    std::FILE* file_ = nullptr;
+    std::chrono::steady_clock::time_point last_{};
+};
+
+// One tick every 15 ms. Between ticks the loop sleeps: in the event wait while more than a
+// millisecond is left, then in a precise sleep to the deadline, never spinning.
 void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session) {
-    const double period = 15.0;
-    const double frequency = static_cast<double>(SDL_GetPerformanceFrequency());
-    auto nowMs = [&] { return SDL_GetPerformanceCounter() * 1000.0 / frequency; };
-    double next = nowMs() + period;
+    using Clock = std::chrono::steady_clock;
+    constexpr auto kPeriod = std::chrono::microseconds(15000);
+    TickLog log;
+    log.Note("frames through the " + platform.PresentPath());
+    auto next = Clock::now() + kPeriod;
+    SDL_Event e;
     while (!game.shell.WindowClosed) {
-        SDL_Event e;
         while (!game.shell.WindowClosed && SDL_PollEvent(&e))
             HandleSdlEvent(game, platform, session, e);
         if (game.shell.WindowClosed) break;
-        const double now = nowMs();
-        if (now < next) {
-            const int wait = static_cast<int>(next - now);
-            if (wait >= 2) {
-                if (SDL_WaitEventTimeout(&e, wait - 1)) HandleSdlEvent(game, platform, session, e);
-            } else {
-                SDL_Delay(0);
-            }
+        if (!session.focused || !game.shell.TimerEnabled) {
+            // No ticks without the focus: wait for the event that brings it back.
+            log.Pause();
+            if (SDL_WaitEvent(&e)) HandleSdlEvent(game, platform, session, e);
+            next = Clock::now() + kPeriod;
             continue;
         }
-        next += period;
-        // Lag is ignored: after a stall the next tick is one period away, not a burst.
-        if (now > next) next = now + period;
-        if (session.focused && game.shell.TimerEnabled) {
-            BeforeTick(game, platform);
-            FrameTick(game);
+        auto now = Clock::now();
+        if (now < next) {
+            const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(next - now);
+            if (ms.count() >= 1) {
+                if (SDL_WaitEventTimeout(&e, static_cast<int>(ms.count())))
+                    HandleSdlEvent(game, platform, session, e);
+                continue;
+            }
+            std::this_thread::sleep_until(next);
+            now = Clock::now();
         }
+        next += kPeriod;
+        // Lag is ignored: after a stall the next tick is one period away, not a burst.
+        if (now > next) next = now + kPeriod;
+        log.Tick(now);
+        BeforeTick(game, platform);
+        FrameTick(game);
     }
 }
 

@@ -37,6 +37,23 @@ PictureFit FitPicture(int windowWidth, int windowHeight, bool fullscreen) {
     return fit;
 }
 
+void CopyPictureScaled(const Surface& picture, std::uint32_t* dst, int pitch, int factor) {
+    if (factor < 1) return;
+    for (int y = 0; y < picture.height; ++y) {
+        const std::uint32_t* s = &picture.pixels[static_cast<size_t>(y) * picture.width];
+        std::uint32_t* first = dst + static_cast<std::ptrdiff_t>(y) * factor * pitch;
+        if (factor == 1) {
+            std::copy(s, s + picture.width, first);
+            continue;
+        }
+        std::uint32_t* d = first;
+        for (int x = 0; x < picture.width; ++x) d = std::fill_n(d, factor, s[x]);
+        // The other rows of the square repeat the first.
+        for (int r = 1; r < factor; ++r)
+            std::copy(first, first + picture.width * factor, first + r * pitch);
+    }
+}
+
 void WindowToPicture(const PictureFit& fit, int wx, int wy, int& px, int& py) {
     const long long dx = static_cast<long long>(wx - fit.x) * kPictureWidth;
     const long long dy = static_cast<long long>(wy - fit.y) * kPictureHeight;

@@ -129,7 +129,14 @@ void DrawRect(Surface& dst, int x, int y, const Rect& src, bool keyed, const Sur
                 if (runs.spans[k] >= src.right) break;
                 const int begin = std::max<int>(runs.spans[k], src.left);
                 const int end = std::min<int>(runs.spans[k + 1], src.right);
-                if (begin < end) std::copy(s + begin, s + end, d + (begin - src.left));
+                if (begin >= end) continue;
+                std::uint32_t* to = d + (begin - src.left);
+                // Most runs are a few pixels (glyph strokes): a plain loop beats a call.
+                if (end - begin <= 16) {
+                    for (int i = begin; i < end; ++i) *to++ = s[i];
+                } else {
+                    std::copy(s + begin, s + end, to);
+                }
             }
         } else {
             for (int col = src.left; col < src.right; ++col) {

@@ -48,6 +48,10 @@ struct GlyphImage {
     bool made = false;
     bool drawable = false;  // false: the scratch would draw nothing for it
     Surface image;          // W x H, magenta transparent, with its runs
+    // The glyph in this colour over its outline and shadow in texture 6, as the six draws
+    // leave it: (W + 4) x (H + 4), drawn one pixel up and left of the glyph.
+    bool composed = false;
+    Surface withOutline;
 };
 
 struct TextState {
@@ -57,6 +61,9 @@ struct TextState {
     std::array<unsigned char, kFontChars + 1> FontChars{};
     int FontCharCount = 0;
     std::array<GlyphBox, kFontGlyphs + 1> Glyph{};
+    // GlyphOf for every character, worked out when the font is loaded.
+    std::array<std::uint8_t, 256> GlyphByChar{};
+    bool glyphByCharMade = false;
 
     // The glyph queue, slots 1..1000; a slot is free while its glyph is 0.
     std::array<int, kTextQueueSlots + 1> QueueX{};

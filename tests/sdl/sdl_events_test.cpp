@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <tuple>
 
 #include "menus/buttons.h"
 #include "platform/sdl/sdl_platform.h"
@@ -22,6 +23,8 @@ class SdlWindow : public ::testing::Test {
     void SetUp() override {
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
+        // Frames go straight into the window's pixels, as on a machine without a GPU.
+        setenv("RHOMBULUS2_PRESENT", "surface", 1);
         // The offscreen window never gets the focus, and SDL keeps pad events from windows
         // in the background.
         SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
@@ -197,6 +200,35 @@ TEST_F(SdlWindow, PadWalksPressesAndLeavesLikeTheKeyboard) {
     Tick();
     EXPECT_TRUE(Over(2));
     SDL_JoystickClose(j);
+}
+
+// What the window shows is the game's picture pixel for pixel: at 1x, and at 2x in a window
+// resized to hold twice the picture, centred on black.
+TEST_F(SdlWindow, WindowShowsThePictureAtWholeFactorsPixelForPixel) {
+    ASSERT_EQ(platform_->PresentPath(), "window surface");
+    for (const auto& [w, h, factor] : {std::tuple{800, 600, 1}, std::tuple{1700, 1300, 2}}) {
+        SDL_SetWindowSize(platform_->Window(), w, h);
+        platform_->WindowSizeChanged();
+        Tick(3);
+        SDL_Surface* ws = SDL_GetWindowSurface(platform_->Window());
+        ASSERT_NE(ws, nullptr);
+        ASSERT_EQ(ws->w, w);
+        const int left = (w - 800 * factor) / 2;
+        const int top = (h - 600 * factor) / 2;
+        int wrong = 0;
+        for (int y = 0; y < ws->h; ++y) {
+            const auto* row = reinterpret_cast<const std::uint32_t*>(
+                static_cast<const std::uint8_t*>(ws->pixels) + y * ws->pitch);
+            for (int x = 0; x < ws->w; ++x) {
+                const int px = x - left, py = y - top;
+                const bool inside = px >= 0 && py >= 0 && px < 800 * factor && py < 600 * factor;
+                const std::uint32_t want =
+                    inside ? game_->backBuffer.At(px / factor, py / factor) : 0;
+                wrong += (row[x] & 0xFFFFFF) != want;
+            }
+        }
+        EXPECT_EQ(wrong, 0) << w << "x" << h;
+    }
 }
 
 TEST_F(SdlWindow, FocusLossStopsTheTicksUntilItComesBack) {

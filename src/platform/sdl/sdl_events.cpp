@@ -173,6 +173,7 @@ void HandleSdlEvent(Game& game, SdlPlatform& platform, WindowSession& session, c
                     platform.FlipDisplay(game.backBuffer);
                     break;
                 case SDL_WINDOWEVENT_EXPOSED:
+                    platform.Exposed();
                     platform.FlipDisplay(game.backBuffer);
                     break;
                 case SDL_WINDOWEVENT_FOCUS_GAINED:

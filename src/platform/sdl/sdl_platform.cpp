@@ -45,24 +45,72 @@ bool SdlPlatform::Open(bool fullscreen) {
         return false;
     }
     SDL_SetWindowMinimumSize(window_, 200, 150);
+    if (!OpenRenderer()) {
+        // No GPU: the frames go straight into the window's own pixels, which costs least.
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        if (SDL_GetWindowSurface(window_) == nullptr) {
+            std::fprintf(stderr, "rhombulus2: cannot draw into the window: %s\n", SDL_GetError());
+            return false;
+        }
+        surfacePath_ = true;
+        presentPath_ = "window surface";
+    }
+    WindowSizeChanged();
+    SDL_ShowCursor(SDL_DISABLE);
+    SDL_StartTextInput();
+    Surface black;
+    SetSurfaceSize(black, 800, 600);
+    FlipDisplay(black);
+    return true;
+}
+
+namespace {
+
+// Whether a renderer draws with the processor after all: SDL's own software renderer, or OpenGL
+// on a software rasteriser (what a machine without a GPU, a VM or a remote desktop gets).
+bool DrawsInSoftware(SDL_Renderer* renderer, std::string& name) {
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(renderer, &info) != 0) return true;
+    name = info.name != nullptr ? info.name : "";
+    if ((info.flags & SDL_RENDERER_SOFTWARE) != 0) return true;
+    if (name.rfind("opengl", 0) != 0) return false;
+    using GetString = const unsigned char* (*)(unsigned int);
+    auto glGetString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    constexpr unsigned int kGlRenderer = 0x1F01;
+    const char* gl =
+        glGetString != nullptr ? reinterpret_cast<const char*>(glGetString(kGlRenderer)) : nullptr;
+    if (gl == nullptr) return true;
+    name += std::string(" (") + gl + ")";
+    for (const char* soft : {"llvmpipe", "softpipe", "swrast", "Software Rasterizer"}) {
+        if (SDL_strstr(gl, soft) != nullptr) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool SdlPlatform::OpenRenderer() {
+    // RHOMBULUS2_PRESENT=surface or =gpu overrides the choice.
+    const char* forced = SDL_getenv("RHOMBULUS2_PRESENT");
+    const bool forceSurface = forced != nullptr && SDL_strcmp(forced, "surface") == 0;
+    const bool forceGpu = forced != nullptr && SDL_strcmp(forced, "gpu") == 0;
+    if (forceSurface) return false;
     renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
-    if (renderer_ == nullptr) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
-    if (renderer_ == nullptr) {
-        std::fprintf(stderr, "rhombulus2: no renderer: %s\n", SDL_GetError());
+    if (renderer_ == nullptr) return false;
+    std::string name;
+    if (DrawsInSoftware(renderer_, name) && !forceGpu) {
+        SDL_DestroyRenderer(renderer_);
+        renderer_ = nullptr;
         return false;
     }
     texture_ =
         SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, 800, 600);
     if (texture_ == nullptr) {
-        std::fprintf(stderr, "rhombulus2: no texture: %s\n", SDL_GetError());
+        SDL_DestroyRenderer(renderer_);
+        renderer_ = nullptr;
         return false;
     }
-    WindowSizeChanged();
-    SDL_ShowCursor(SDL_DISABLE);
-    SDL_StartTextInput();
-    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-    SDL_RenderClear(renderer_);
-    SDL_RenderPresent(renderer_);
+    presentPath_ = "renderer " + name;
     return true;
 }
 
@@ -95,7 +143,9 @@ void SdlPlatform::WindowSizeChanged() {
     windowFit_ = FitPicture(w, h, fullscreen);
     int ow = w, oh = h;
     if (renderer_ != nullptr) SDL_GetRendererOutputSize(renderer_, &ow, &oh);
+    if (surfacePath_) SDL_GetWindowSizeInPixels(window_, &ow, &oh);
     outputFit_ = FitPicture(ow, oh, fullscreen);
+    bordersDirty_ = true;
 }
 
 void SdlPlatform::WindowToPicturePoint(int wx, int wy, int& px, int& py) const {
@@ -151,8 +201,53 @@ int SdlPlatform::PadAxis(int role, SDL_GameControllerAxis axis) const {
     return SDL_GameControllerGetAxis(pads_[role].controller, axis);
 }
 
+void SdlPlatform::FlipToSurface(const Surface& backBuffer) {
+    SDL_Surface* ws = SDL_GetWindowSurface(window_);
+    if (ws == nullptr) return;
+    if (ws->w != outputFit_.x * 2 + outputFit_.width ||
+        ws->h != outputFit_.y * 2 + outputFit_.height) {
+        outputFit_ = FitPicture(ws->w, ws->h, IsFullscreen());
+        bordersDirty_ = true;
+    }
+    const PictureFit& f = outputFit_;
+    const Uint32 format = ws->format->format;
+    const bool direct = format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888;
+    if (SDL_MUSTLOCK(ws) && SDL_LockSurface(ws) != 0) return;
+    if (bordersDirty_) SDL_FillRect(ws, nullptr, SDL_MapRGB(ws->format, 0, 0, 0));
+    SDL_Rect dst{f.x, f.y, f.width, f.height};
+    if (direct && f.factor >= 1 && f.x + f.width <= ws->w && f.y + f.height <= ws->h) {
+        auto* base = static_cast<std::uint32_t*>(ws->pixels);
+        const int pitch = ws->pitch / 4;
+        CopyPictureScaled(backBuffer, base + static_cast<std::ptrdiff_t>(f.y) * pitch + f.x, pitch,
+                          f.factor);
+    } else {
+        // A fraction of a factor, smoothly filtered, or a window of another pixel format.
+        SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormatFrom(
+            const_cast<std::uint32_t*>(backBuffer.pixels.data()), backBuffer.width,
+            backBuffer.height, 32, backBuffer.width * 4,
+            direct ? format : static_cast<Uint32>(SDL_PIXELFORMAT_RGB888));
+        if (picture != nullptr) {
+            if (!direct || SDL_SoftStretchLinear(picture, nullptr, ws, &dst) != 0)
+                SDL_BlitScaled(picture, nullptr, ws, &dst);
+            SDL_FreeSurface(picture);
+        }
+    }
+    if (SDL_MUSTLOCK(ws)) SDL_UnlockSurface(ws);
+    if (bordersDirty_) {
+        SDL_UpdateWindowSurface(window_);
+        bordersDirty_ = false;
+    } else {
+        SDL_UpdateWindowSurfaceRects(window_, &dst, 1);
+    }
+}
+
 void SdlPlatform::FlipDisplay(const Surface& backBuffer) {
-    if (texture_ == nullptr || backBuffer.width != 800 || backBuffer.height != 600) return;
+    if (window_ == nullptr || backBuffer.width != 800 || backBuffer.height != 600) return;
+    if (surfacePath_) {
+        FlipToSurface(backBuffer);
+        return;
+    }
+    if (texture_ == nullptr) return;
     SDL_UpdateTexture(texture_, nullptr, backBuffer.pixels.data(), 800 * 4);
     // Whole factors stay sharp; a fraction of a factor is filtered smoothly.
     SDL_SetTextureScaleMode(texture_,

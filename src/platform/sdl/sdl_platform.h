@@ -34,6 +34,10 @@ class SdlPlatform : public Platform {
     // The window has a new size: the picture is fitted to it again.
     void WindowSizeChanged();
     const PictureFit& Fit() const { return windowFit_; }
+    // The window must be painted whole again (it was uncovered).
+    void Exposed() { bordersDirty_ = true; }
+    // How frames reach the screen: "window surface" or the GPU renderer's name.
+    const std::string& PresentPath() const { return presentPath_; }
     // The picture pixel under a point of the window, clamped to the picture.
     void WindowToPicturePoint(int wx, int wy, int& px, int& py) const;
 
@@ -76,6 +80,8 @@ class SdlPlatform : public Platform {
     void MusicSetPositionSeconds(double seconds) override;
 
   private:
+    bool OpenRenderer();
+    void FlipToSurface(const Surface& backBuffer);
     struct Pad {
         SDL_GameController* controller = nullptr;
         SDL_JoystickID id = -1;
@@ -85,6 +91,10 @@ class SdlPlatform : public Platform {
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
+    // Frames are copied straight into the window's own pixels (no renderer).
+    bool surfacePath_ = false;
+    bool bordersDirty_ = true;
+    std::string presentPath_;
     PictureFit windowFit_;  // in window coordinates, for the pointer
     PictureFit outputFit_;  // in output pixels, for drawing
     std::array<std::uint8_t, 8> keyHolders_{};
