@@ -86,7 +86,9 @@ void RisingStone(Game& game, const FieldRules& r, const Side& side, int s) {
     }
 }
 
-void RestingStone(Game& game, const FieldRules& r, int s) {
+// Built for the wider vector units too, where the processor has them.
+__attribute__((target_clones("avx2", "default"))) void RestingStone(Game& game, const FieldRules& r,
+                                                                    int s) {
     StoneTable& t = game.stones;
     const int x = t.StoneX[s];
     const int y = t.StoneY[s];

@@ -69,6 +69,27 @@ TEST(Fit, WindowPointsMapToPicturePixelsClampedToThePicture) {
     EXPECT_EQ(py, 1);
 }
 
+// Each picture pixel becomes a factor x factor square of the window, whatever the row pitch.
+TEST(Fit, WholeFactorCopyRepeatsEveryPixelAsASquare) {
+    Surface picture;
+    SetSurfaceSize(picture, 7, 5);
+    for (size_t i = 0; i < picture.pixels.size(); ++i)
+        picture.pixels[i] = static_cast<std::uint32_t>(i * 2654435761u) & 0xFFFFFF;
+    for (int factor : {1, 2, 3}) {
+        const int pitch = 7 * factor + 5;
+        std::vector<std::uint32_t> window(static_cast<size_t>(pitch) * 5 * factor, 0xABCDEF);
+        CopyPictureScaled(picture, window.data(), pitch, factor);
+        for (int y = 0; y < 5 * factor; ++y) {
+            for (int x = 0; x < pitch; ++x) {
+                const std::uint32_t want =
+                    x < 7 * factor ? picture.At(x / factor, y / factor) : 0xABCDEF;
+                ASSERT_EQ(window[static_cast<size_t>(y) * pitch + x], want)
+                    << "factor " << factor << " at " << x << "," << y;
+            }
+        }
+    }
+}
+
 TEST(UserFolders, FollowXdgWithHomeFallbacks) {
     EXPECT_EQ(UserSavesDir("/x/data", "/home/a"), "/x/data/rhombulus2/saves");
     EXPECT_EQ(UserSavesDir(nullptr, "/home/a"), "/home/a/.local/share/rhombulus2/saves");
