@@ -6,11 +6,13 @@ cd "$(dirname "$0")"
 scripts/install-deps.sh test
 jobs=$(nproc 2>/dev/null || echo 2)
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release > /dev/null
+# Tests on, whatever ./run.sh left in the cache.
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DRHOMBULUS_BUILD_TESTS=ON > /dev/null
 cmake --build build -j "$jobs"
 (cd build && ctest --output-on-failure -j "$jobs" --timeout 300)
 
-cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRHOMBULUS_SANITIZE=ON > /dev/null
+cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRHOMBULUS_SANITIZE=ON \
+    -DRHOMBULUS_BUILD_TESTS=ON > /dev/null
 cmake --build build-sanitize -j "$jobs"
 (cd build-sanitize && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/headless/runner.h"
+#include "shell/paths.h"
 
 namespace {
 
@@ -23,13 +24,14 @@ int Usage(const char* why) {
     return 2;
 }
 
+// res/ beside the program, or the installed data folder.
 std::string ResBesideBinary() {
     char buf[4096];
     const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
     if (n <= 0) return "res";
     std::string exe(buf, static_cast<size_t>(n));
     const size_t slash = exe.rfind('/');
-    return (slash == std::string::npos ? std::string(".") : exe.substr(0, slash)) + "/res";
+    return FindResDir(slash == std::string::npos ? std::string(".") : exe.substr(0, slash));
 }
 
 bool ParseNumber(const std::string& s, long long& value) {

@@ -2,108 +2,155 @@
 // after a stall the next tick simply follows, there is no burst to catch up.
 #include <SDL.h>
 
-#include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <thread>
 
+#include "platform/instance_lock.h"
+#include "platform/sdl/sdl_events.h"
 #include "platform/sdl/sdl_platform.h"
-#include "shell/encoding.h"
+#include "shell/command_line.h"
 #include "shell/frame_loop.h"
 #include "shell/game.h"
-#include "shell/input.h"
+#include "shell/paths.h"
+#include "shell/user_files.h"
 
 namespace {
 
-std::string ResBesideBinary() {
+std::string ProgramDir() {
     char* base = SDL_GetBasePath();
     std::string dir = base != nullptr ? base : "./";
     SDL_free(base);
-    return dir + "res";
+    if (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+    return dir;
 }
 
-void HandleEvent(Game& game, const SdlPlatform& platform, const SDL_Event& e, bool& focused) {
-    switch (e.type) {
-        case SDL_QUIT:
-            WindowCloseRequested(game);
-            break;
-        case SDL_WINDOWEVENT:
-            switch (e.window.event) {
-                case SDL_WINDOWEVENT_CLOSE:
-                    WindowCloseRequested(game);
-                    break;
-                case SDL_WINDOWEVENT_SIZE_CHANGED:
-                    // Window managers also report the size the window already has; moving the
-                    // window to another monitor is no reason to quit.
-                    if (!platform.IsOpenedSize(e.window.data1, e.window.data2)) DXDraw1Resize(game);
-                    break;
-                case SDL_WINDOWEVENT_FOCUS_GAINED:
-                    focused = true;
-                    break;
-                case SDL_WINDOWEVENT_FOCUS_LOST:
-                    focused = false;
-                    break;
-                default:
-                    break;
+// With RHOMBULUS2_TICK_LOG=FILE the game writes the time from each tick's start to the next
+// one's, in microseconds, one line a tick (tools/bench/cpu.sh reads it).
+class TickLog {
+  public:
+    TickLog() {
+        const char* path = std::getenv("RHOMBULUS2_TICK_LOG");
+        if (path != nullptr && path[0] != '\0') file_ = std::fopen(path, "w");
+    }
+    ~TickLog() {
+        if (file_ != nullptr) std::fclose(file_);
+    }
+    void Tick(std::chrono::steady_clock::time_point now) {
+        if (file_ == nullptr) return;
+        if (last_.time_since_epoch().count() != 0) {
+            const auto us = std::chrono::duration_cast<std::chrono::microseconds>(now - last_);
+            std::fprintf(file_, "%lld\n", static_cast<long long>(us.count()));
+            std::fflush(file_);
+        }
+        last_ = now;
+    }
+    void Pause() { last_ = {}; }
+    // A line of its own for the reader, marked with "#".
+    void Note(const std::string& text) {
+        if (file_ != nullptr) std::fprintf(file_, "# %s\n", text.c_str());
+    }
+
+  private:
+    std::FILE* file_ = nullptr;
+    std::chrono::steady_clock::time_point last_{};
+};
+
+// One tick every 15 ms. Between ticks the loop sleeps: in the event wait while more than a
+// millisecond is left, then in a precise sleep to the deadline, never spinning.
+void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session) {
+    using Clock = std::chrono::steady_clock;
+    constexpr auto kPeriod = std::chrono::microseconds(15000);
+    TickLog log;
+    log.Note("frames through the " + platform.PresentPath());
+    auto next = Clock::now() + kPeriod;
+    SDL_Event e;
+    while (!game.shell.WindowClosed) {
+        while (!game.shell.WindowClosed && SDL_PollEvent(&e))
+            HandleSdlEvent(game, platform, session, e);
+        if (game.shell.WindowClosed) break;
+        if (!session.focused || !game.shell.TimerEnabled) {
+            // No ticks without the focus: wait for the event that brings it back.
+            log.Pause();
+            if (SDL_WaitEvent(&e)) HandleSdlEvent(game, platform, session, e);
+            next = Clock::now() + kPeriod;
+            continue;
+        }
+        auto now = Clock::now();
+        if (now < next) {
+            const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(next - now);
+            if (ms.count() >= 1) {
+                if (SDL_WaitEventTimeout(&e, static_cast<int>(ms.count())))
+                    HandleSdlEvent(game, platform, session, e);
+                continue;
             }
-            break;
-        case SDL_MOUSEMOTION:
-            DXDraw1MouseMove(game, std::clamp(e.motion.x, 0, 799), std::clamp(e.motion.y, 0, 599));
-            break;
-        case SDL_MOUSEBUTTONDOWN:
-            DXDraw1MouseDown(game);
-            break;
-        case SDL_MOUSEBUTTONUP:
-            DXDraw1MouseUp(game);
-            break;
-        case SDL_TEXTINPUT:
-            for (char c : Utf8ToCp1252(e.text.text)) {
-                DXDraw1KeyPress(game, static_cast<unsigned char>(c));
-            }
-            break;
-        case SDL_KEYDOWN:
-            if (e.key.keysym.sym == SDLK_BACKSPACE) DXDraw1KeyPress(game, 8);
-            break;
-        default:
-            break;
+            std::this_thread::sleep_until(next);
+            now = Clock::now();
+        }
+        next += kPeriod;
+        // Lag is ignored: after a stall the next tick is one period away, not a burst.
+        if (now > next) next = now + kPeriod;
+        log.Tick(now);
+        BeforeTick(game, platform);
+        FrameTick(game);
     }
 }
 
 }  // namespace
 
-int main(int, char**) {
-    const std::string resDir = ResBesideBinary();
+int main(int argc, char** argv) {
+    const CommandLine cl = ParseCommandLine(argc, argv);
+    switch (cl.action) {
+        case CommandLine::Action::kHelp:
+            std::fputs(UsageText().c_str(), stdout);
+            return 0;
+        case CommandLine::Action::kVersion:
+            std::fputs(VersionText().c_str(), stdout);
+            return 0;
+        case CommandLine::Action::kUsageError:
+            std::fprintf(stderr, "rhombulus2: %s\n%s", cl.error.c_str(), UsageText().c_str());
+            return 2;
+        case CommandLine::Action::kRun:
+            break;
+    }
+    const std::string resDir = FindResDir(ProgramDir());
+    const char* home = std::getenv("HOME");
+    const std::string savesDir = UserSavesDir(std::getenv("XDG_DATA_HOME"), home);
+    const std::string configDir = UserConfigDir(std::getenv("XDG_CONFIG_HOME"), home);
+    PrepareSavesDir(savesDir, resDir + "/saves");
+    // Two copies of the game would overwrite each other's settings and saves.
+    InstanceLock lock;
+    if (!lock.Acquire(savesDir + "/.lock")) {
+        const char* text = "Rhombulus2 is already running. / Rhombulus2 läuft schon.";
+        std::fprintf(stderr, "rhombulus2: %s\n", text);
+        if (SDL_Init(SDL_INIT_VIDEO) == 0) {
+            SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, "Rhombulus2", text, nullptr);
+            SDL_Quit();
+        }
+        return 1;
+    }
+    const bool fullscreen =
+        cl.fullscreen >= 0 ? cl.fullscreen == 1 : ReadFullscreenOption(configDir);
     SdlPlatform platform(resDir);
-    if (!platform.Open()) return 1;
+    if (!platform.Open(fullscreen)) {
+        SDL_Quit();
+        return 1;
+    }
+    Surface icon;
+    if (LoadSurface(icon, resDir + "/icon.bmp")) platform.SetIcon(icon);
     Game game;
     const auto seed =
         static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
     InitGame(game, platform, resDir, seed);
-
-    const double period = 15.0;
-    const double frequency = static_cast<double>(SDL_GetPerformanceFrequency());
-    auto nowMs = [&] { return SDL_GetPerformanceCounter() * 1000.0 / frequency; };
-    double next = nowMs() + period;
-    bool focused = true;
-    while (!game.shell.WindowClosed) {
-        SDL_Event e;
-        while (!game.shell.WindowClosed && SDL_PollEvent(&e))
-            HandleEvent(game, platform, e, focused);
-        if (game.shell.WindowClosed) break;
-        const double now = nowMs();
-        if (now < next) {
-            const int wait = static_cast<int>(next - now);
-            if (wait >= 2) {
-                if (SDL_WaitEventTimeout(&e, wait - 1)) HandleEvent(game, platform, e, focused);
-            } else {
-                SDL_Delay(0);
-            }
-            continue;
-        }
-        next += period;
-        // Lag is ignored: after a stall the next tick is one period away, not a burst.
-        if (now > next) next = now + period;
-        if (focused && game.shell.TimerEnabled) FrameTick(game);
-    }
+    game.savesDir = savesDir;
+    game.shell.FirstStartLanguage =
+        LanguageFromLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+    WindowSession session;
+    session.configDir = configDir;
+    RunTicks(game, platform, session);
+    platform.CloseWindow();
     SDL_Quit();
     return game.shell.ExitStatus;
 }

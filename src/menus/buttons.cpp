@@ -21,6 +21,14 @@ void ClearButtons(Game& game) {
     game.buttons.ButtonActive.fill(0);
 }
 
+bool PointerOverButton(const Game& game, int slot) {
+    const ButtonTable& b = game.buttons;
+    const InputState& in = game.input;
+    return b.ButtonX[slot] - b.ButtonHalfWidth[slot] < in.MouseX &&
+           in.MouseX < b.ButtonX[slot] + b.ButtonHalfWidth[slot] &&
+           b.ButtonY[slot] - 3 < in.MouseY && in.MouseY < b.ButtonY[slot] + b.ButtonHeight[slot];
+}
+
 void UpdateButtons(Game& game) {
     ButtonTable& b = game.buttons;
     InputState& in = game.input;
@@ -31,11 +39,7 @@ void UpdateButtons(Game& game) {
         // While the delay runs the button keeps its state, so a pressed one stays lit.
         if (b.ButtonDelay[i] != 0 || b.ButtonActive[i] != 1) continue;
         b.ButtonState[i] = 0;
-        const bool over = b.ButtonX[i] - b.ButtonHalfWidth[i] < in.MouseX &&
-                          in.MouseX < b.ButtonX[i] + b.ButtonHalfWidth[i] &&
-                          b.ButtonY[i] - 3 < in.MouseY &&
-                          in.MouseY < b.ButtonY[i] + b.ButtonHeight[i];
-        if (!over) {
+        if (!PointerOverButton(game, i)) {
             b.ButtonHoverFrames[i] = 0;
             continue;
         }

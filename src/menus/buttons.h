@@ -25,6 +25,8 @@ struct ButtonTable {
 void SetButton(Game& game, int slot, int x, int y, int halfWidth, int height);
 // ButtonActive = 0 for all ten slots.
 void ClearButtons(Game& game);
+// Whether the game's pointer lies on the button's hit box.
+bool PointerOverButton(const Game& game, int slot);
 // Once per frame on every screen with buttons: hover, hover sound, press and the delays.
 // Sets MenuSelection to the slot pressed in this frame (0 if none).
 void UpdateButtons(Game& game);

@@ -6,14 +6,15 @@
 #include "shell/game.h"
 #include "shell/paths.h"
 
-void ReadSettings(Game& game, const std::string& gamePath) {
+bool ReadSettings(Game& game, const std::string& gamePath) {
     std::vector<std::uint8_t> bytes;
-    if (!ReadWholeFile(ResolveGamePath(game, gamePath), bytes) || bytes.size() < 16) return;
+    if (!ReadWholeFile(ResolveGamePath(game, gamePath), bytes) || bytes.size() < 16) return false;
     game.shell.MusicVolumeSetting = GetInt32(bytes, 4);
     game.shell.SoundVolume = GetInt32(bytes, 8);
     game.shell.Language = GetInt32(bytes, 12);
     // Any other language would leave the menus without text.
     if (game.shell.Language != 1 && game.shell.Language != 2) game.shell.Language = 1;
+    return true;
 }
 
 bool WriteSettings(Game& game, const std::string& gamePath) {

@@ -7,7 +7,7 @@ struct Game;
 
 inline constexpr const char* kSettingsFile = "res\\saves\\settings.dat";
 
-// Reads records 1..3; a missing or short file keeps the values in memory.
-void ReadSettings(Game& game, const std::string& gamePath);
+// Reads records 1..3; a missing or short file keeps the values in memory and gives false.
+bool ReadSettings(Game& game, const std::string& gamePath);
 // Writes the 16-byte file (record 0 is a zero gap).
 bool WriteSettings(Game& game, const std::string& gamePath);

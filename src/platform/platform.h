@@ -50,4 +50,6 @@ class Platform {
     virtual void MusicSetPositionSeconds(double seconds) = 0;
     // Shutdown of the audio output at quit.
     virtual void AudioShutdown() {}
+    // While the window has lost the focus the music and the effects pause, and go on after.
+    virtual void SuspendAudio(bool /*suspend*/) {}
 };

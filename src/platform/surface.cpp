@@ -39,6 +39,7 @@ void SetSurfaceSize(Surface& surface, int width, int height) {
     surface.width = std::max(0, width);
     surface.height = std::max(0, height);
     surface.pixels.assign(static_cast<size_t>(surface.width) * surface.height, kBlack);
+    surface.runs = PixelRuns{};
 }
 
 bool LoadSurface(Surface& surface, const std::string& path) {
@@ -69,6 +70,7 @@ bool LoadSurface(Surface& surface, const std::string& path) {
         }
     }
     surface.hasTransparent = false;
+    surface.runs = PixelRuns{};
     return true;
 }
 
@@ -79,6 +81,31 @@ std::uint32_t MatchColor(int r, int g, int b) {
 void SetTransparentColor(Surface& surface, std::uint32_t colour) {
     surface.hasTransparent = true;
     surface.transparent = colour;
+    if (surface.runs.key != colour) surface.runs = PixelRuns{};
+}
+
+void PrepareRuns(Surface& surface) {
+    PixelRuns& r = surface.runs;
+    r = PixelRuns{};
+    if (!surface.hasTransparent || surface.width > 65535) return;
+    r.key = surface.transparent;
+    r.rowStart.reserve(static_cast<size_t>(surface.height) + 1);
+    for (int y = 0; y < surface.height; ++y) {
+        r.rowStart.push_back(static_cast<std::uint32_t>(r.spans.size()));
+        const std::uint32_t* row = &surface.pixels[static_cast<size_t>(y) * surface.width];
+        int x = 0;
+        while (x < surface.width) {
+            while (x < surface.width && row[x] == r.key) ++x;
+            if (x == surface.width) break;
+            const int begin = x;
+            while (x < surface.width && row[x] != r.key) ++x;
+            r.spans.push_back(static_cast<std::uint16_t>(begin));
+            r.spans.push_back(static_cast<std::uint16_t>(x));
+        }
+    }
+    r.rowStart.push_back(static_cast<std::uint32_t>(r.spans.size()));
+    r.spans.shrink_to_fit();
+    r.valid = true;
 }
 
 void DrawRect(Surface& dst, int x, int y, const Rect& src, bool keyed, const Surface& source) {
@@ -88,16 +115,33 @@ void DrawRect(Surface& dst, int x, int y, const Rect& src, bool keyed, const Sur
     if (!InsideSurface(src, source)) return;
     if (!InsideSurface(Rect{x, y, x + w, y + h}, dst)) return;
     const bool skipKey = keyed && source.hasTransparent;
+    const PixelRuns& runs = source.runs;
+    const bool byRuns = skipKey && runs.valid && runs.key == source.transparent;
     for (int row = 0; row < h; ++row) {
-        const std::uint32_t* s =
-            &source.pixels[static_cast<size_t>(src.top + row) * source.width + src.left];
+        const int sy = src.top + row;
+        const std::uint32_t* s = &source.pixels[static_cast<size_t>(sy) * source.width];
         std::uint32_t* d = &dst.pixels[static_cast<size_t>(y + row) * dst.width + x];
         if (!skipKey) {
-            std::copy(s, s + w, d);
-            continue;
-        }
-        for (int col = 0; col < w; ++col) {
-            if (s[col] != source.transparent) d[col] = s[col];
+            std::copy(s + src.left, s + src.right, d);
+        } else if (byRuns) {
+            // The opaque runs of this row that meet the rectangle, cut to it.
+            for (std::uint32_t k = runs.rowStart[sy]; k < runs.rowStart[sy + 1]; k += 2) {
+                if (runs.spans[k] >= src.right) break;
+                const int begin = std::max<int>(runs.spans[k], src.left);
+                const int end = std::min<int>(runs.spans[k + 1], src.right);
+                if (begin >= end) continue;
+                std::uint32_t* to = d + (begin - src.left);
+                // Most runs are a few pixels (glyph strokes): a plain loop beats a call.
+                if (end - begin <= 16) {
+                    for (int i = begin; i < end; ++i) *to++ = s[i];
+                } else {
+                    std::copy(s + begin, s + end, to);
+                }
+            }
+        } else {
+            for (int col = src.left; col < src.right; ++col) {
+                if (s[col] != source.transparent) d[col - src.left] = s[col];
+            }
         }
     }
 }
@@ -113,28 +157,39 @@ void DrawAlpha(Surface& dst, const Rect& dstRect, const Rect& src, const Surface
     if (sw <= 0 || sh <= 0 || dw <= 0 || dh <= 0) return;
     if (!InsideSurface(src, source)) return;
     const bool skipKey = keyed && source.hasTransparent;
+    const std::uint32_t key = source.transparent;
     const int x0 = std::max(dstRect.left, 0);
     const int y0 = std::max(dstRect.top, 0);
     const int x1 = std::min(dstRect.right, dst.width);
     const int y1 = std::min(dstRect.bottom, dst.height);
+    if (x0 >= x1 || y0 >= y1) return;
+    // The source column of every destination column, worked out once for all rows.
+    constexpr int kMapped = 1024;
+    int columns[kMapped];
+    const bool mapped = x1 - x0 <= kMapped;
+    if (mapped) {
+        for (int x = x0; x < x1; ++x) columns[x - x0] = src.left + (x - dstRect.left) * sw / dw;
+    }
+    const int inverse = 255 - alpha;
     for (int y = y0; y < y1; ++y) {
         const int sy = src.top + (y - dstRect.top) * sh / dh;
+        const std::uint32_t* s = &source.pixels[static_cast<size_t>(sy) * source.width];
+        std::uint32_t* d = &dst.pixels[static_cast<size_t>(y) * dst.width];
         for (int x = x0; x < x1; ++x) {
-            const int sx = src.left + (x - dstRect.left) * sw / dw;
-            const std::uint32_t s = source.At(sx, sy);
-            if (skipKey && s == source.transparent) continue;
-            std::uint32_t& d = dst.At(x, y);
+            const int sx = mapped ? columns[x - x0] : src.left + (x - dstRect.left) * sw / dw;
+            const std::uint32_t p = s[sx];
+            if (skipKey && p == key) continue;
             if (alpha == 255) {
-                d = s;
+                d[x] = p;
                 continue;
             }
-            auto mix = [alpha](std::uint32_t a, std::uint32_t b, int shift) {
-                const int ca = static_cast<int>((a >> shift) & 255);
-                const int cb = static_cast<int>((b >> shift) & 255);
-                return static_cast<std::uint32_t>((ca * alpha + cb * (255 - alpha) + 127) / 255)
-                       << shift;
+            const std::uint32_t q = d[x];
+            auto mix = [&](int shift) {
+                const int ca = static_cast<int>((p >> shift) & 255);
+                const int cb = static_cast<int>((q >> shift) & 255);
+                return static_cast<std::uint32_t>((ca * alpha + cb * inverse + 127) / 255) << shift;
             };
-            d = mix(s, d, 16) | mix(s, d, 8) | mix(s, d, 0);
+            d[x] = mix(16) | mix(8) | mix(0);
         }
     }
 }
@@ -144,6 +199,7 @@ void FillSurface(Surface& surface, std::uint32_t colour) {
 }
 
 void FreeSurface(Surface& surface) {
+    surface.runs = PixelRuns{};
     surface.pixels.clear();
     surface.pixels.shrink_to_fit();
     surface.width = 0;

@@ -6,12 +6,23 @@
 #include <string>
 #include <vector>
 
+// The pixels of a keyed surface that are not its transparent colour, as runs per row, so keyed
+// draws copy whole runs instead of testing every pixel.
+struct PixelRuns {
+    std::vector<std::uint32_t> rowStart;  // row y's runs are spans[rowStart[y] .. rowStart[y+1])
+    std::vector<std::uint16_t> spans;     // begin, end (exclusive) pairs, left to right
+    std::uint32_t key = 0;                // the transparent colour they were made for
+    bool valid = false;
+};
+
 struct Surface {
     int width = 0;
     int height = 0;
     std::vector<std::uint32_t> pixels;  // row-major, width * height
     bool hasTransparent = false;
     std::uint32_t transparent = 0;
+    // Made by PrepareRuns for surfaces that do not change after loading.
+    PixelRuns runs;
 
     std::uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
     std::uint32_t& At(int x, int y) { return pixels[static_cast<size_t>(y) * width + x]; }
@@ -50,6 +61,9 @@ void DrawRect(Surface& dst, int x, int y, const Rect& src, bool keyed, const Sur
 void DrawAlpha(Surface& dst, const Rect& dstRect, const Rect& src, const Surface& source,
                bool keyed, int alpha);
 void FillSurface(Surface& surface, std::uint32_t colour);
+// Measures the runs of a keyed surface whose pixels stay as they are from now on (a change of
+// size, pixels or transparent colour through the functions here drops them again).
+void PrepareRuns(Surface& surface);
 void FreeSurface(Surface& surface);
 
 // Writers used by the screenshots and the asset tools' tests.

@@ -1,5 +1,7 @@
 #include "playfield/stone_step.h"
 
+#include <algorithm>
+
 #include "playfield/extras.h"
 #include "playfield/field_rules.h"
 #include "presentation/sound.h"
@@ -84,21 +86,32 @@ void RisingStone(Game& game, const FieldRules& r, const Side& side, int s) {
     }
 }
 
-void RestingStone(Game& game, const FieldRules& r, int s) {
+// Built for the wider vector units too, where the processor has them.
+__attribute__((target_clones("avx2", "default"))) void RestingStone(Game& game, const FieldRules& r,
+                                                                    int s) {
     StoneTable& t = game.stones;
     const int x = t.StoneX[s];
     const int y = t.StoneY[s];
     const int d = r.spacing;
-    // One pass for the hold (up-left, up-right, tip to tip) and the first stone up-left.
-    int upLeft = 0;
-    bool supported = false;
-    for (int j = 1; j <= r.scanLast; ++j) {
-        if (t.StoneState[j] <= 0) continue;
-        const int dx = t.StoneX[j] - x;
-        const int dy = t.StoneY[j] - y;
-        if (dy == -d && dx == -d && upLeft == 0) upLeft = j;
-        if ((dy == -d && (dx == -d || dx == d)) || (dy == -2 * d && dx == 0)) supported = true;
+    // One pass for the hold (up-left, up-right, tip to tip) and the first stone up-left. Every
+    // resting stone scans the whole table, so the pass is written without branches, which lets
+    // the compiler test several slots at once.
+    const int* state = t.StoneState.data();
+    const int* xs = t.StoneX.data();
+    const int* ys = t.StoneY.data();
+    const int last = r.scanLast;
+    int upLeft = kMaxStones + 1;
+    int supported = 0;
+    for (int j = 1; j <= last; ++j) {
+        const int dx = xs[j] - x;
+        const int dy = ys[j] - y;
+        const int present = state[j] > 0;
+        const int left = present & (dy == -d) & (dx == -d);
+        supported |=
+            present & (((dy == -d) & ((dx == -d) | (dx == d))) | ((dy == -2 * d) & (dx == 0)));
+        upLeft = std::min(upLeft, left ? j : kMaxStones + 1);
     }
+    if (upLeft > kMaxStones) upLeft = 0;
     if (upLeft != 0 && t.StoneColour[upLeft] == kAnchorColour) t.StoneLook[s] = 2;
     // Lost its hold: it floats up from the next step on.
     if (!supported) t.StoneMotion[s] = 2;

@@ -37,6 +37,7 @@ void RemoveStone(Game& game, int slot) {
 void AddEffect(Game& game, int x, int y, int request, int colour) {
     EffectTable& t = game.effects;
     const int s = t.EffectCursor = NextFreeSlot(t.EffectKind, t.EffectCursor, kMaxEffects);
+    if (s > t.EffectsInUse) t.EffectsInUse = s;
     t.EffectX[s] = x;
     t.EffectXf[s] = x;
     t.EffectY[s] = y;
@@ -84,6 +85,7 @@ void RemoveEffect(Game& game, int slot) {
     EffectTable& t = game.effects;
     if (slot == kRemoveAll) {
         t.EffectKind.fill(0);
+        t.EffectsInUse = 0;
         return;
     }
     if (slot >= 1 && slot <= kMaxEffects) t.EffectKind[slot] = 0;
@@ -93,7 +95,8 @@ void EffectStep(Game& game) {
     EffectTable& t = game.effects;
     const int width = game.shell.SurfaceWidth;
     const int height = game.shell.SurfaceHeight;
-    for (int s = 1; s <= kMaxEffects; ++s) {
+    int highest = 0;
+    for (int s = 1; s <= t.EffectsInUse; ++s) {
         if (t.EffectKind[s] < 1) continue;
         t.EffectXf[s] += t.EffectVx[s];
         t.EffectYf[s] += t.EffectVy[s];
@@ -123,7 +126,9 @@ void EffectStep(Game& game) {
             else
                 t.EffectKind[s] = 0;
         }
+        if (t.EffectKind[s] != 0) highest = s;
     }
+    t.EffectsInUse = highest;
 }
 
 void AddFloatingText(Game& game, int x, int y, const std::string& text) {

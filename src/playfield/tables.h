@@ -43,6 +43,8 @@ struct EffectTable {
     std::array<int, kMaxEffects + 1> EffectHalfH{};
     std::array<int, kMaxEffects + 1> EffectColour{};
     int EffectCursor = 0;
+    // No slot above this one is in use: the step and the renderer scan no further.
+    int EffectsInUse = 0;
 };
 
 // The rising point numbers.

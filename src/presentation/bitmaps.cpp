@@ -87,6 +87,7 @@ bool LoadBitmaps(Bitmaps& bitmaps, const std::string& resDir, std::string* faile
         if (kBitmaps[id].key == KeyColour::kMagenta)
             SetTransparentColor(s, MatchColor(255, 0, 255));
         if (kBitmaps[id].key == KeyColour::kBlack) SetTransparentColor(s, MatchColor(0, 0, 0));
+        PrepareRuns(s);
     }
     bitmaps.loaded = true;
     return true;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "playfield/playfield.h"
 #include "presentation/render_game.h"
 #include "presentation/render_help.h"
 #include "shell/game.h"
@@ -19,8 +20,8 @@ void DrawClipped(Game& game, int bitmap, int sx, int sy, int w, int h, int cx, i
     // Extra source rows below the cell are taken only where they still fit on the screen.
     const int extra = clipBottom == 0 ? std::min(extraRows, height - (cy - hh + h)) : 0;
     const Rect src{sx + clipLeft, sy + clipTop, sx + w - clipRight, sy + h - clipBottom + extra};
-    DrawRect(game.backBuffer, cx - hw + clipLeft, cy - hh + clipTop, src, keyed,
-             game.bitmaps[bitmap]);
+    game.draw.rect(game.backBuffer, cx - hw + clipLeft, cy - hh + clipTop, src, keyed,
+                   game.bitmaps[bitmap]);
 }
 
 void DrawCell(Game& game, int bitmap, int cx, int cy, int frame, int h, int w) {
@@ -56,15 +57,15 @@ void DrawEffectSprite(Game& game, int bitmap, int cx, int cy, int alpha, int fra
     }
     const int hw = w / 2;
     const int hh = h / 2;
-    DrawAlpha(game.backBuffer, Rect{cx - hw, cy - hh, cx + hw, cy + hh},
-              Rect{frame * w, 0, frame * w + w, h}, game.bitmaps[bitmap], true, alpha);
+    game.draw.alpha(game.backBuffer, Rect{cx - hw, cy - hh, cx + hw, cy + hh},
+                    Rect{frame * w, 0, frame * w + w, h}, game.bitmaps[bitmap], true, alpha);
 }
 
 namespace {
 
 void DrawFullScreen(Game& game, int bitmap) {
     const Surface& s = game.bitmaps[bitmap];
-    DrawRect(game.backBuffer, 0, 0, Rect{0, 0, s.width, s.height}, false, s);
+    game.draw.rect(game.backBuffer, 0, 0, Rect{0, 0, s.width, s.height}, false, s);
 }
 
 bool PointerVisible(const Game& game) {
@@ -81,13 +82,40 @@ bool PointerVisible(const Game& game) {
 
 }  // namespace
 
+// The picture that the current screen starts with, covering the frame; -1 for none.
+int FullBackground(const Game& game) {
+    const int screen = game.shell.ScreenId;
+    if (!game.bitmaps.loaded) return -1;
+    if (screen == kScreenHelp) return kBmpHelpBackground;
+    if (screen == kScreenGame)
+        return game.play.GameMode == kModePipe ? kBmpPipeBackground : kBmpGameBackground;
+    if (screen >= 1 && screen <= 35 && screen != kScreenMatch) return kBmpMenuBackground;
+    return -1;
+}
+
+void ClearBackBuffer(Game& game) {
+    Surface& back = game.backBuffer;
+    const std::uint32_t black = MatchColor(0, 0, 0);
+    const int screen = game.shell.ScreenId;
+    const int bitmap = FullBackground(game);
+    const Surface* bg = bitmap >= 0 ? &game.bitmaps[bitmap] : nullptr;
+    if (bg == nullptr || bg->width < back.width || bg->height < back.height || bg->hasTransparent) {
+        FillSurface(back, black);
+        return;
+    }
+    // The game screens' background is a clipped cell that leaves the last column and row.
+    if (screen == kScreenGame) {
+        for (int y = 0; y < back.height; ++y) back.At(back.width - 1, y) = black;
+        std::fill_n(&back.At(0, back.height - 1), back.width, black);
+    }
+}
+
 void RenderFrame(Game& game) {
+    ClearBackBuffer(game);
     if (!game.bitmaps.loaded) return;  // ticks 1 and 2: only the black surface
     const int screen = game.shell.ScreenId;
-    if (screen == kScreenSplash) {
-        FillSurface(game.backBuffer, MatchColor(0, 0, 0));
-        DrawCell(game, kBmpSplash, 400, 300, 0, 400, 400);
-    }
+    // The splash lies on black: ClearBackBuffer has filled the whole frame for it.
+    if (screen == kScreenSplash) DrawCell(game, kBmpSplash, 400, 300, 0, 400, 400);
     if (screen >= 1 && screen <= 35 && screen != kScreenGame && screen != kScreenHelp &&
         screen != kScreenMatch) {
         DrawFullScreen(game, kBmpMenuBackground);

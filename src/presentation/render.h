@@ -5,7 +5,11 @@
 
 struct Game;
 
+// Starts with the frame's black fill, then draws the scene.
 void RenderFrame(Game& game);
+// The black fill of a new frame, leaving out the pixels that the background of the screen about
+// to be drawn covers opaquely.
+void ClearBackBuffer(Game& game);
 
 // One row of w x h cells, frame from 0; keyed / opaque.
 void DrawCell(Game& game, int bitmap, int cx, int cy, int frame, int h, int w);

@@ -10,7 +10,7 @@
 namespace {
 
 void DrawPart(Game& game, int bitmap, const Rect& src, int x, int y, bool keyed) {
-    DrawRect(game.backBuffer, x, y, src, keyed, game.bitmaps[bitmap]);
+    game.draw.rect(game.backBuffer, x, y, src, keyed, game.bitmaps[bitmap]);
 }
 
 void DrawStones(Game& game) {
@@ -64,7 +64,7 @@ void DrawCannon(Game& game) {
 
 void DrawEffects(Game& game) {
     const EffectTable& e = game.effects;
-    for (int i = 1; i <= kMaxEffects; ++i) {
+    for (int i = 1; i <= e.EffectsInUse; ++i) {
         const int kind = e.EffectKind[i];
         if (kind == 0) continue;
         if (kind == 2) {

@@ -8,7 +8,7 @@ namespace {
 
 // The flash-and-debris cell of the explosion sheet that shows a stone bursting.
 void DrawBurst(Game& game, int x, int y) {
-    DrawRect(game.backBuffer, x, y, Rect{75, 375, 150, 450}, true, game.bitmaps[kBmpEffect2]);
+    game.draw.rect(game.backBuffer, x, y, Rect{75, 375, 150, 450}, true, game.bitmaps[kBmpEffect2]);
 }
 
 // Page 1: the cannon under a stone, a tip hit that bursts, and a group of three that explodes.
@@ -29,8 +29,8 @@ void PageOne(Game& game) {
 
 // Page 2: the time bar cut out of the game background.
 void PageTwo(Game& game) {
-    DrawRect(game.backBuffer, 700, 50, Rect{650, 290, 692, 575}, false,
-             game.bitmaps[kBmpGameBackground]);
+    game.draw.rect(game.backBuffer, 700, 50, Rect{650, 290, 692, 575}, false,
+                   game.bitmaps[kBmpGameBackground]);
 }
 
 // Page 3: the seven extras in a row.
@@ -38,8 +38,8 @@ void PageThree(Game& game) {
     static const int kSize[8][2] = {{0, 0},   {52, 51}, {59, 55}, {57, 57},
                                     {43, 75}, {57, 57}, {50, 50}, {50, 50}};
     for (int n = 1; n <= 7; ++n) {
-        DrawRect(game.backBuffer, 100 * n - 25, 460, Rect{0, 0, kSize[n][0], kSize[n][1]}, true,
-                 game.bitmaps[ExtraIcon(n)]);
+        game.draw.rect(game.backBuffer, 100 * n - 25, 460, Rect{0, 0, kSize[n][0], kSize[n][1]},
+                       true, game.bitmaps[ExtraIcon(n)]);
     }
 }
 

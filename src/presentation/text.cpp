@@ -18,6 +18,14 @@ constexpr int kFixedTexture = 7;
 constexpr int kOutlineTexture = 6;
 constexpr int kScratchSize = 30;
 
+// The first entry of the character line that is the character; the missing glyph when none.
+int SearchGlyph(const TextState& t, unsigned char ch) {
+    for (int j = 1; j <= t.FontCharCount; ++j) {
+        if (t.FontChars[j] == ch) return j + 1;
+    }
+    return kMissingGlyph;
+}
+
 int GlyphWidth(const TextState& t, int glyph) {
     if (glyph < 0 || glyph > kFontGlyphs) return 0;
     return t.Glyph[glyph].Width;
@@ -32,12 +40,57 @@ int NextMark(const Surface& font, int after) {
 }
 
 // Texture (opaque), then the glyph's shape keyed out of it: the glyph's black shows the texture.
-void PrepareScratch(Game& game, int texture, const GlyphBox& box) {
-    Surface& scratch = game.bitmaps.glyphScratch;
-    DrawRect(scratch, 0, 0, Rect{0, 0, kScratchSize, kScratchSize}, false,
-             game.bitmaps[FontTexture(texture)]);
-    DrawRect(scratch, 0, 0, Rect{box.Left, box.Top, box.Right, box.Bottom}, true,
-             game.bitmaps[kBmpFont]);
+void PrepareScratch(Game& game, Surface& scratch, int texture, const GlyphBox& box) {
+    game.draw.rect(scratch, 0, 0, Rect{0, 0, kScratchSize, kScratchSize}, false,
+                   game.bitmaps[FontTexture(texture)]);
+    game.draw.rect(scratch, 0, 0, Rect{box.Left, box.Top, box.Right, box.Bottom}, true,
+                   game.bitmaps[kBmpFont]);
+}
+
+// The glyph in the given texture, made once. Null when it cannot be made independently of what
+// an earlier glyph left on the scratch surface (a texture smaller than the scratch).
+const GlyphImage* GlyphInTexture(Game& game, int texture, int glyph) {
+    GlyphImage& g = game.text.glyphImages[texture][glyph];
+    if (g.made) return &g;
+    const Surface& tex = game.bitmaps[FontTexture(texture)];
+    if (tex.width < kScratchSize || tex.height < kScratchSize) return nullptr;
+    const GlyphBox& box = game.text.Glyph[glyph];
+    Surface scratch = CreateSurface();
+    SetSurfaceSize(scratch, kScratchSize, kScratchSize);
+    PrepareScratch(game, scratch, texture, box);
+    g.made = true;
+    // What the scratch shows of it: its top-left W x H, when that lies inside the scratch.
+    g.drawable =
+        box.Width > 0 && box.Height > 0 && box.Width <= kScratchSize && box.Height <= kScratchSize;
+    if (g.drawable) {
+        SetSurfaceSize(g.image, box.Width, box.Height);
+        DrawRect(g.image, 0, 0, Rect{0, 0, box.Width, box.Height}, false, scratch);
+        SetTransparentColor(g.image, game.bitmaps.glyphScratch.transparent);
+        PrepareRuns(g.image);
+    }
+    return &g;
+}
+
+// Outline and shadow in texture 6 at four diagonal neighbours and (x+3, y+3), then the glyph.
+constexpr int kShadowOffsets[5][2] = {{1, 1}, {-1, 1}, {1, -1}, {-1, -1}, {3, 3}};
+
+// The six keyed draws of a glyph, made into one picture: each pixel keeps the last draw that
+// covers it, so one keyed draw of the whole gives the same result wherever all six fit on the
+// screen.
+const Surface& GlyphWithOutline(GlyphImage& fill, const GlyphImage& outline) {
+    if (fill.composed) return fill.withOutline;
+    const int w = fill.image.width;
+    const int h = fill.image.height;
+    Surface& out = fill.withOutline;
+    SetSurfaceSize(out, w + 4, h + 4);
+    FillSurface(out, kMagenta);
+    for (const auto& o : kShadowOffsets)
+        DrawRect(out, 1 + o[0], 1 + o[1], Rect{0, 0, w, h}, true, outline.image);
+    DrawRect(out, 1, 1, Rect{0, 0, w, h}, true, fill.image);
+    SetTransparentColor(out, kMagenta);
+    PrepareRuns(out);
+    fill.composed = true;
+    return out;
 }
 
 }  // namespace
@@ -65,7 +118,10 @@ void ClearTextQueue(Game& game) {
 void LoadFont(Game& game, int font, const std::string& charFile, const std::string& bitmapFile) {
     if (font != kGameFont) return;  // only the game's own font is kept
     TextState& t = game.text;
+    t.glyphByCharMade = false;
     for (GlyphBox& box : t.Glyph) box = GlyphBox{};
+    for (auto& row : t.glyphImages)
+        for (GlyphImage& g : row) g = GlyphImage{};
     t.FontChars.fill(0);
     t.FontCharCount = 0;
 
@@ -81,6 +137,9 @@ void LoadFont(Game& game, int font, const std::string& charFile, const std::stri
         t.FontChars[++t.FontCharCount] = c;
         if (c == '$') break;
     }
+    for (int c = 0; c < 256; ++c)
+        t.GlyphByChar[c] = static_cast<std::uint8_t>(SearchGlyph(t, static_cast<unsigned char>(c)));
+    t.glyphByCharMade = true;
 
     Surface bitmap = CreateSurface();
     if (!LoadSurface(bitmap, ResolveGamePath(game, bitmapFile))) return;
@@ -102,10 +161,7 @@ void LoadGameFont(Game& game) {
 
 int GlyphOf(const Game& game, unsigned char ch) {
     const TextState& t = game.text;
-    for (int j = 1; j <= t.FontCharCount; ++j) {
-        if (t.FontChars[j] == ch) return j + 1;
-    }
-    return kMissingGlyph;
+    return t.glyphByCharMade ? t.GlyphByChar[ch] : SearchGlyph(t, ch);
 }
 
 void QueueGlyph(Game& game, int x, int y, int glyph, int colour, int font) {
@@ -125,18 +181,26 @@ void QueueGlyph(Game& game, int x, int y, int glyph, int colour, int font) {
     t.QueueColour[slot] = colour;
 }
 
-int TextWidth(const Game& game, const std::string& utf8Text) {
+namespace {
+
+int Cp1252Width(const Game& game, const std::string& chars) {
     int total = 0;
-    for (unsigned char c : Utf8ToCp1252(utf8Text))
+    for (unsigned char c : chars)
         total += c == ' ' ? kSpaceAdvance : GlyphWidth(game.text, GlyphOf(game, c));
     return total;
+}
+
+}  // namespace
+
+int TextWidth(const Game& game, const std::string& utf8Text) {
+    return Cp1252Width(game, Utf8ToCp1252(utf8Text));
 }
 
 void DrawText(Game& game, int x, int y, int align, const std::string& text, int colour) {
     game.text.calls.push_back(TextCall{x, y, align, colour, text});
     if (align < kAlignLeft || align > kAlignRising) return;
     const std::string chars = Utf8ToCp1252(text);
-    const int total = align == kAlignLeft ? 0 : TextWidth(game, text);
+    const int total = align == kAlignLeft ? 0 : Cp1252Width(game, chars);
     int pen = 0;
     int i = 0;
     for (unsigned char c : chars) {
@@ -159,7 +223,7 @@ void DrawText(Game& game, int x, int y, int align, const std::string& text, int 
 void DrawTextQueue(Game& game) {
     TextState& t = game.text;
     if (!game.bitmaps.loaded) return;
-    const Surface& scratch = game.bitmaps.glyphScratch;
+    Surface& scratch = game.bitmaps.glyphScratch;
     for (int slot = 1; slot <= t.TextQueueCount && slot <= kTextQueueSlots; ++slot) {
         const int glyph = t.QueueGlyphNo[slot];
         if (glyph == 0) continue;
@@ -170,14 +234,33 @@ void DrawTextQueue(Game& game) {
             const int y = t.QueueY[slot];
             int colour = t.QueueColour[slot];
             if (colour < 1 || colour > 7) colour = kOutlineTexture;
-            PrepareScratch(game, kOutlineTexture, box);
-            DrawRect(game.backBuffer, x + 1, y + 1, cell, true, scratch);
-            DrawRect(game.backBuffer, x - 1, y + 1, cell, true, scratch);
-            DrawRect(game.backBuffer, x + 1, y - 1, cell, true, scratch);
-            DrawRect(game.backBuffer, x - 1, y - 1, cell, true, scratch);
-            DrawRect(game.backBuffer, x + 3, y + 3, cell, true, scratch);
-            PrepareScratch(game, colour, box);
-            DrawRect(game.backBuffer, x, y, cell, true, scratch);
+            const GlyphImage* outline =
+                game.draw.glyphCache ? GlyphInTexture(game, kOutlineTexture, glyph) : nullptr;
+            const GlyphImage* fill =
+                outline != nullptr ? GlyphInTexture(game, colour, glyph) : nullptr;
+            const bool allInside = x - 1 >= 0 && y - 1 >= 0 &&
+                                   x + 3 + box.Width <= game.backBuffer.width &&
+                                   y + 3 + box.Height <= game.backBuffer.height;
+            if (fill != nullptr && outline->drawable && fill->drawable && allInside &&
+                outline->image.width == fill->image.width &&
+                outline->image.height == fill->image.height) {
+                const Surface& whole = GlyphWithOutline(t.glyphImages[colour][glyph], *outline);
+                game.draw.rect(game.backBuffer, x - 1, y - 1, Rect{0, 0, whole.width, whole.height},
+                               true, whole);
+            } else if (fill != nullptr) {
+                if (outline->drawable) {
+                    for (const auto& o : kShadowOffsets)
+                        game.draw.rect(game.backBuffer, x + o[0], y + o[1], cell, true,
+                                       outline->image);
+                }
+                if (fill->drawable) game.draw.rect(game.backBuffer, x, y, cell, true, fill->image);
+            } else {
+                PrepareScratch(game, scratch, kOutlineTexture, box);
+                for (const auto& o : kShadowOffsets)
+                    game.draw.rect(game.backBuffer, x + o[0], y + o[1], cell, true, scratch);
+                PrepareScratch(game, scratch, colour, box);
+                game.draw.rect(game.backBuffer, x, y, cell, true, scratch);
+            }
         }
         t.QueueGlyphNo[slot] = 0;
     }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/surface.h"
+
 struct Game;
 
 enum TextAlign { kAlignLeft = 1, kAlignRight = 2, kAlignCentre = 3, kAlignRising = 4 };
@@ -40,6 +42,18 @@ struct GlyphBox {
     int Height = 0;
 };
 
+// A glyph filled with one colour texture, as the glyph scratch surface would show it, made the
+// first time it is drawn.
+struct GlyphImage {
+    bool made = false;
+    bool drawable = false;  // false: the scratch would draw nothing for it
+    Surface image;          // W x H, magenta transparent, with its runs
+    // The glyph in this colour over its outline and shadow in texture 6, as the six draws
+    // leave it: (W + 4) x (H + 4), drawn one pixel up and left of the glyph.
+    bool composed = false;
+    Surface withOutline;
+};
+
 struct TextState {
     std::vector<TextCall> calls;  // DrawText calls of the current tick
 
@@ -47,6 +61,9 @@ struct TextState {
     std::array<unsigned char, kFontChars + 1> FontChars{};
     int FontCharCount = 0;
     std::array<GlyphBox, kFontGlyphs + 1> Glyph{};
+    // GlyphOf for every character, worked out when the font is loaded.
+    std::array<std::uint8_t, 256> GlyphByChar{};
+    bool glyphByCharMade = false;
 
     // The glyph queue, slots 1..1000; a slot is free while its glyph is 0.
     std::array<int, kTextQueueSlots + 1> QueueX{};
@@ -55,6 +72,9 @@ struct TextState {
     std::array<int, kTextQueueSlots + 1> QueueFont{};
     std::array<int, kTextQueueSlots + 1> QueueColour{};
     int TextQueueCount = 0;
+
+    // [colour texture 1..7][glyph]; cleared when the font is loaded.
+    std::array<std::array<GlyphImage, kFontGlyphs + 1>, 8> glyphImages;
 };
 
 // Start of every frame: the glyph queue starts again at slot 1.

@@ -10,12 +10,15 @@
 #include "presentation/music.h"
 #include "presentation/render.h"
 #include "presentation/sound.h"
+#include "presentation/text.h"
 #include "shell/game.h"
+#include "shell/input.h"
 
 void InitGame(Game& game, Platform& platform, const std::string& resDir, std::uint64_t clockSeed) {
     game.platform = &platform;
     game.resDir = resDir;
     game.clockSeed = clockSeed;
+    game.savesDir = resDir + "/saves";
     game.backBuffer = CreateSurface();
     SetSurfaceSize(game.backBuffer, kScreenWidth, kScreenHeight);
     game.shell.FrameCounter = 0;  // FormCreate
@@ -48,7 +51,8 @@ void QuitTeardown(Game& game) {
 
 void FrameTick(Game& game) {
     ShellState& sh = game.shell;
-    FillSurface(game.backBuffer, MatchColor(0, 0, 0));
+    // The black fill that starts every frame is left to RenderFrame, which skips what the
+    // scene's own background covers anyway (nothing draws in between).
     game.platform->HideSystemPointer();
     if (game.input.MouseButtonDown == 1 || game.input.MouseButtonDown2 == 1)
         ++game.input.ButtonHeldFrames;
@@ -73,10 +77,22 @@ void FrameTick(Game& game) {
         RunScreenHandler(game);
         MusicStep(game);
     }
-    RenderFrame(game);
+    if (!sh.DrawingOff) RenderFrame(game);
     PlaySounds(game);
     game.platform->FlipDisplay(game.backBuffer);
+    ApplyPendingRelease(game);
     if (sh.QuitRequested == 1) QuitTeardown(game);
+}
+
+void FocusChanged(Game& game, bool focused) {
+    game.platform->SuspendAudio(!focused);
+    if (focused || !game.bitmaps.loaded || game.shell.WindowClosed) return;
+    // The frozen picture, dimmed, with the word that says why nothing moves.
+    for (std::uint32_t& p : game.backBuffer.pixels) p = (p >> 1) & 0x7F7F7F;
+    BeginTextFrame(game);
+    DrawText(game, 400, 290, kAlignCentre, "Pause", 1);
+    DrawTextQueue(game);
+    game.platform->FlipDisplay(game.backBuffer);
 }
 
 void StartUp(Game& game) {
@@ -86,7 +102,8 @@ void StartUp(Game& game) {
     sh.MusicVolumeTarget = 100;
     sh.MusicVolumeSetting = 100;
     sh.SoundVolume = 80;
-    ReadSettings(game, kSettingsFile);
+    // Without a settings file the desktop's language is the first choice.
+    if (!ReadSettings(game, kSettingsFile)) sh.Language = sh.FirstStartLanguage;
     LoadHighscoresAtStartUp(game);
     sh.GameInProgress = 1;
     game.play.PauseState = -1;

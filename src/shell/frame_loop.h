@@ -17,5 +17,8 @@ void WindowCloseRequested(Game& game);
 void SaveAndQuit(Game& game);
 // The end of the quitting tick: stop the timer and the music, free the pictures, close.
 void QuitTeardown(Game& game);
+// The window lost or regained the focus: no ticks meanwhile, the sound pauses and the frozen
+// picture is shown dimmed with "Pause".
+void FocusChanged(Game& game, bool focused);
 // Call the handler of the current ScreenId (none for numbers without a screen).
 void RunScreenHandler(Game& game);

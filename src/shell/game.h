@@ -14,6 +14,7 @@
 #include "playfield/playfield.h"
 #include "playfield/tables.h"
 #include "presentation/bitmaps.h"
+#include "presentation/draw_routines.h"
 #include "presentation/music.h"
 #include "presentation/sound.h"
 #include "presentation/text.h"
@@ -55,6 +56,8 @@ struct ShellState {
     std::uint8_t SoundOn = 1;
     int MusicOn = 1;
     int Language = 1;  // 1 German, 2 English
+    // The language of a first start, before any settings file exists (the desktop's).
+    int FirstStartLanguage = 1;
     int GameInProgress = 1;
     int SurfaceWidth = kScreenWidth;
     int SurfaceHeight = kScreenHeight;
@@ -67,11 +70,16 @@ struct ShellState {
     bool WriteErrorShown = false;
     // Exit status of the program (non-zero when start-up could not finish).
     int ExitStatus = 0;
+    // Ticks run the game without drawing a picture (benchmarks of the simulation alone).
+    bool DrawingOff = false;
 };
 
 struct Game {
     Platform* platform = nullptr;
-    std::string resDir = "res";   // the folder used as res/
+    std::string resDir = "res";  // the folder used as res/
+    // Where "res\saves\..." files live: res/saves for the runner, the user's data folder for
+    // the real game.
+    std::string savesDir = "res/saves";
     std::uint64_t clockSeed = 1;  // what start-up seeds the generator with
 
     ShellState shell;
@@ -89,6 +97,7 @@ struct Game {
     SoundState sound;
     MusicPlayer music;
     Bitmaps bitmaps;
+    DrawRoutines draw;
     Surface backBuffer;
     Random rng;
 };

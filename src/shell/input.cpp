@@ -1,9 +1,27 @@
 #include "shell/input.h"
 
+#include <algorithm>
+
+#include "menus/buttons.h"
 #include "menus/highscores.h"
 #include "menus/saved_games.h"
 #include "platform/platform.h"
 #include "shell/game.h"
+
+namespace {
+
+// Screens whose buttons the menu keys walk: every screen with buttons but the game screens.
+bool MenuKeysWalk(int screen) {
+    return screen != kScreenNone && screen != kScreenGame && screen != kScreenMatch &&
+           screen != kScreenSplash;
+}
+
+// Where Return already means something (the name editors), the menu keys do not click.
+bool MenuKeysClick(int screen) {
+    return MenuKeysWalk(screen) && screen != kScreenNewChampion && screen != kScreenSave;
+}
+
+}  // namespace
 
 void PollKeyboard(Game& game) {
     InputState& in = game.input;
@@ -35,9 +53,25 @@ void DXDraw1MouseDown(Game& game) {
     game.input.MouseButtonDown = 1;
     game.input.MouseButtonDown2 = 1;
     game.input.MouseMoved = 0;
+    game.input.MouseReleasePending = 0;
 }
 
 void DXDraw1MouseUp(Game& game) {
+    InputState& in = game.input;
+    // Every tick that sees a held button counts it, so a count of 0 means no tick has yet.
+    if ((in.MouseButtonDown != 0 || in.MouseButtonDown2 != 0) && in.ButtonHeldFrames == 0) {
+        in.MouseReleasePending = 1;
+        return;
+    }
+    in.MouseButtonDown = 0;
+    in.ButtonHeldFrames = 0;
+    in.MouseButtonDown2 = 0;
+    in.MouseReleasePending = 0;
+}
+
+void ApplyPendingRelease(Game& game) {
+    if (game.input.MouseReleasePending == 0) return;
+    game.input.MouseReleasePending = 0;
     game.input.MouseButtonDown = 0;
     game.input.ButtonHeldFrames = 0;
     game.input.MouseButtonDown2 = 0;
@@ -47,4 +81,57 @@ void DXDraw1KeyPress(Game& game, unsigned char ch) {
     // The name editors of the champion and save screens take typed characters.
     if (game.shell.ScreenId == kScreenNewChampion) ChampionNameKey(game, ch);
     if (game.shell.ScreenId == kScreenSave) SaveNameKey(game, ch);
+}
+
+int NextMenuButton(const Game& game, int direction) {
+    const ButtonTable& b = game.buttons;
+    int current = 0;
+    for (int i = 1; i <= kButtonSlots && current == 0; ++i) {
+        if (b.ButtonActive[i] == 1 && PointerOverButton(game, i)) current = i;
+    }
+    int slot = current != 0 ? current : (direction > 0 ? 0 : kButtonSlots + 1);
+    for (int step = 0; step < kButtonSlots; ++step) {
+        slot += direction > 0 ? 1 : -1;
+        if (slot > kButtonSlots) slot = 1;
+        if (slot < 1) slot = kButtonSlots;
+        if (b.ButtonActive[slot] == 1) return slot;
+    }
+    return 0;
+}
+
+bool MenuKeyDown(Game& game, MenuKey key) {
+    const int screen = game.shell.ScreenId;
+    if (key == MenuKey::kPress) {
+        if (!MenuKeysClick(screen)) return false;
+        DXDraw1MouseDown(game);
+        game.input.MenuKeyClick = 1;
+        return true;
+    }
+    if (!MenuKeysWalk(screen)) return false;
+    const int slot = NextMenuButton(game, key == MenuKey::kNext ? 1 : -1);
+    if (slot == 0) return false;
+    const ButtonTable& b = game.buttons;
+    DXDraw1MouseMove(game, b.ButtonX[slot], b.ButtonY[slot] + b.ButtonHeight[slot] / 2);
+    return true;
+}
+
+void MenuKeyUp(Game& game, MenuKey key) {
+    if (key != MenuKey::kPress || game.input.MenuKeyClick == 0) return;
+    game.input.MenuKeyClick = 0;
+    DXDraw1MouseUp(game);
+}
+
+void PadPointerStep(Game& game, int axisX, int axisY) {
+    // A dead zone for a stick at rest; full deflection moves 10 pixels a tick.
+    constexpr int kDeadZone = 8000;
+    auto speed = [](int axis) {
+        if (axis > -kDeadZone && axis < kDeadZone) return 0;
+        return axis * 10 / 32768;
+    };
+    const int dx = speed(axisX);
+    const int dy = speed(axisY);
+    if (dx == 0 && dy == 0) return;
+    // The second player's pointer stays over the right field.
+    DXDraw1MouseMove(game, std::clamp(game.input.MouseX + dx, 440, kScreenWidth - 1),
+                     std::clamp(game.input.MouseY + dy, 0, kScreenHeight - 1));
 }

@@ -7,3 +7,7 @@
 struct Game;
 
 std::string ResolveGamePath(const Game& game, const std::string& gamePath);
+
+// The res folder of a game whose program lies in exeDir: exeDir/res after a build,
+// exeDir/../share/rhombulus2/res when installed. exeDir/res when neither holds the pictures.
+std::string FindResDir(const std::string& exeDir);

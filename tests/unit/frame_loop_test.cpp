@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "menus/record_file.h"
+#include "menus/transitions.h"
 #include "shell/paths.h"
 #include "test_support.h"
 
@@ -98,7 +99,7 @@ TEST(FrameLoop, UnknownScreenOnlyRendersAndFlips) {
     t.game.shell.ScreenId = 17;
     t.TickTo(20);
     EXPECT_EQ(t.game.shell.ScreenId, 17);
-    EXPECT_EQ(t.platform.lastFrame.width, 800);
+    EXPECT_EQ(t.platform.LastFrame().width, 800);
 }
 
 TEST(FrameLoop, MissingBitmapStopsStartUpWithMessageNamingIt) {
@@ -158,14 +159,74 @@ TEST(Quit, CloseButtonBeforeStartUpDoesNotOverwriteSettings) {
     EXPECT_EQ(GetInt32(bytes, 4), 60);
 }
 
-TEST(Input, PressAndReleaseBetweenTicksIsNotSeen) {
+// A press and its release between two ticks: the next tick sees the button down, as on the
+// first tick of a held click, and the release follows after that tick.
+struct QuickTap {
+    const char* name;
+    int presses;  // down/up pairs before one tick
+};
+
+class QuickClick : public ::testing::TestWithParam<QuickTap> {};
+
+TEST_P(QuickClick, PressesAMenuButtonOnceAndIsReleasedAfterTheTick) {
+    TestGame t;
+    t.TickTo(3);
+    ShowOptions(t.game);
+    t.TickTo(30);
+    DXDraw1MouseMove(t.game, t.game.buttons.ButtonX[1], t.game.buttons.ButtonY[1] + 5);
+    const int level = t.game.menus.OptionLevel[1];
+    for (int i = 0; i < GetParam().presses; ++i) {
+        DXDraw1MouseDown(t.game);
+        DXDraw1MouseUp(t.game);
+    }
+    EXPECT_EQ(t.game.input.MouseButtonDown, 1) << "the release waits for a tick";
+    FrameTick(t.game);
+    EXPECT_EQ(t.game.menus.OptionLevel[1], (level + 1) % 6) << "pressed once";
+    EXPECT_EQ(t.game.input.MouseButtonDown, 0);
+    EXPECT_EQ(t.game.input.MouseButtonDown2, 0);
+    EXPECT_EQ(t.game.input.ButtonHeldFrames, 0);
+    t.TickTo(60);
+    EXPECT_EQ(t.game.menus.OptionLevel[1], (level + 1) % 6) << "and never again";
+}
+
+INSTANTIATE_TEST_SUITE_P(Input, QuickClick,
+                         ::testing::Values(QuickTap{"OnePress", 1}, QuickTap{"TwoPresses", 2}),
+                         [](const auto& info) { return info.param.name; });
+
+TEST(Input, ReleaseAfterATickSawThePressActsAtOnce) {
     TestGame t;
     t.TickTo(3);
     DXDraw1MouseDown(t.game);
-    DXDraw1MouseUp(t.game);
     FrameTick(t.game);
+    EXPECT_EQ(t.game.input.ButtonHeldFrames, 1);
+    DXDraw1MouseUp(t.game);
     EXPECT_EQ(t.game.input.MouseButtonDown, 0);
     EXPECT_EQ(t.game.input.ButtonHeldFrames, 0);
+    // A new press after a pending release cancels it: the button is held again.
+    DXDraw1MouseDown(t.game);
+    DXDraw1MouseUp(t.game);
+    DXDraw1MouseDown(t.game);
+    FrameTick(t.game);
+    FrameTick(t.game);
+    EXPECT_EQ(t.game.input.MouseButtonDown, 1);
+    EXPECT_EQ(t.game.input.ButtonHeldFrames, 2);
+}
+
+// A key tapped between two ticks reads as down in the next tick and up after it.
+TEST(Input, KeyTapBetweenTicksIsSeenForOneTick) {
+    TestGame t;
+    t.TickTo(3);
+    for (int button : {kButtonP, kButtonLeft}) {
+        t.platform.keysDown[button] = true;
+        t.platform.keysTapped[button] = true;
+        t.platform.keysDown[button] = false;
+    }
+    PollKeyboard(t.game);
+    EXPECT_EQ(t.game.input.PauseKeyFrames, 1);
+    EXPECT_EQ(t.game.input.KeyLeft, 1);
+    PollKeyboard(t.game);
+    EXPECT_EQ(t.game.input.PauseKeyFrames, 0);
+    EXPECT_EQ(t.game.input.KeyLeft, 0);
 }
 
 TEST(Input, HeldButtonCountsTicksAndSurvivesMoves) {

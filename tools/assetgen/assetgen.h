@@ -14,5 +14,7 @@ void GenerateFont(const std::string& resDir);
 void GenerateWaves(const std::string& resDir);
 // The three tunes in res/Musik/*.mp3.
 void GenerateMusic(const std::string& resDir);
+// The window icon res/icon.bmp, and the desktop icons in res/icons/<size>x<size>/apps/*.png.
+void GenerateIcons(const std::string& resDir);
 
 }  // namespace assetgen

@@ -1,4 +1,4 @@
-// assetgen OUTDIR [pictures|font|waves|music]...
+// assetgen OUTDIR [pictures|font|waves|music|icons]...
 // Without a part name every part is generated.
 #include <cstdio>
 #include <exception>
@@ -10,7 +10,7 @@
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: assetgen OUTDIR [pictures|font|waves|music]...\n");
+        std::fprintf(stderr, "usage: assetgen OUTDIR [pictures|font|waves|music|icons]...\n");
         return 2;
     }
     const std::string out = argv[1];
@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
         if (want("font")) assetgen::GenerateFont(out);
         if (want("waves")) assetgen::GenerateWaves(out);
         if (want("music")) assetgen::GenerateMusic(out);
+        if (want("icons")) assetgen::GenerateIcons(out);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "assetgen: %s\n", e.what());
         return 1;

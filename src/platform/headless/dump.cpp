@@ -81,6 +81,9 @@ std::vector<std::pair<const char*, long long>> Scalars(const Game& g) {
         {"NewHighscore", g.menus.NewHighscore},
         {"EntryRank", g.menus.EntryRank},
         {"TypedCount", g.menus.TypedCount},
+        {"MouseX", g.input.MouseX},
+        {"MouseY", g.input.MouseY},
+        {"MouseButtonDown", g.input.MouseButtonDown},
     };
 }
 

@@ -6,7 +6,7 @@
 #include "platform/file_bytes.h"
 
 void HeadlessPlatform::FlipDisplay(const Surface& backBuffer) {
-    lastFrame = backBuffer;
+    shown_ = &backBuffer;
     // The stream moves on by one tick of 15 ms while it plays.
     if (hasStream && musicPlaying) musicPosition += 0.015;
 }
@@ -48,6 +48,16 @@ void HeadlessPlatform::MusicFree() {
 
 void HeadlessPlatform::MusicSetPositionSeconds(double seconds) {
     if (hasStream) musicPosition = seconds;
+}
+
+void HeadlessPlatform::SuspendAudio(bool suspend) {
+    if (suspend && musicPlaying) {
+        musicPlaying = false;
+        musicSuspended = true;
+    } else if (!suspend && musicSuspended) {
+        musicPlaying = hasStream;
+        musicSuspended = false;
+    }
 }
 
 double Mp3LengthSeconds(const std::string& path) {

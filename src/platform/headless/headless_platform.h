@@ -17,7 +17,11 @@ struct WaveRecord {
 class HeadlessPlatform : public Platform {
   public:
     void FlipDisplay(const Surface& backBuffer) override;
-    void UpdateKeyboard() override { snapshot_ = keysDown; }
+    // A key pressed and let go before the tick reads as down in that tick.
+    void UpdateKeyboard() override {
+        for (int i = 0; i < 8; ++i) snapshot_[i] = keysDown[i] || keysTapped[i];
+        keysTapped.fill(false);
+    }
     bool KeyboardButton(int n) const override { return n >= 0 && n < 8 && snapshot_[n]; }
     void ShowMessage(const std::string& text) override;
     void CloseWindow() override { closed = true; }
@@ -33,10 +37,15 @@ class HeadlessPlatform : public Platform {
     double MusicPositionSeconds() const override { return hasStream ? musicPosition : 0.0; }
     double MusicLengthSeconds() const override { return hasStream ? musicLength : 0.0; }
     void MusicSetPositionSeconds(double seconds) override;
+    void SuspendAudio(bool suspend) override;
 
     // Key states the runner sets from its input script (buttons 0..7).
     std::array<bool, 8> keysDown{};
-    Surface lastFrame;
+    // Keys that went down since the last keyboard update.
+    std::array<bool, 8> keysTapped{};
+    // The picture shown by the last flip: the game's back buffer, which stays as it is until
+    // the next tick starts drawing (no copy per tick).
+    const Surface& LastFrame() const { return shown_ != nullptr ? *shown_ : empty_; }
     std::vector<std::string> messages;
     std::vector<WaveRecord> wavesThisTick;
     bool closed = false;
@@ -48,9 +57,13 @@ class HeadlessPlatform : public Platform {
     int musicVolume = 0;
     double musicPosition = 0.0;
     double musicLength = 0.0;
+    // The music was playing when the focus went and plays on when it comes back.
+    bool musicSuspended = false;
 
   private:
     std::array<bool, 8> snapshot_{};
+    const Surface* shown_ = nullptr;
+    Surface empty_;
 };
 
 // Length in seconds of an MPEG audio file, counted from its frame headers (0 if none).

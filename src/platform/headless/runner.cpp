@@ -25,7 +25,40 @@ int KeyButtonOf(const std::string& name) {
 }
 
 bool IsKeyName(const std::string& name) {
-    return KeyButtonOf(name) >= 0 || name == "backspace";
+    return KeyButtonOf(name) >= 0 || name == "backspace" || name == "tab" || name == "backtab";
+}
+
+// The menu meaning of a key, as the real window gives it: the arrows and Tab walk the buttons,
+// Return and Space press.
+bool MenuKeyOf(const std::string& name, MenuKey& key) {
+    if (name == "down" || name == "tab")
+        key = MenuKey::kNext;
+    else if (name == "up" || name == "backtab")
+        key = MenuKey::kPrevious;
+    else if (name == "return" || name == "space")
+        key = MenuKey::kPress;
+    else
+        return false;
+    return true;
+}
+
+void ApplyKey(Game& game, HeadlessPlatform& platform, const std::string& name, bool down) {
+    if (name == "backspace") {
+        if (down) DXDraw1KeyPress(game, 8);
+        return;
+    }
+    MenuKey menuKey{};
+    const int button = KeyButtonOf(name);
+    if (MenuKeyOf(name, menuKey)) {
+        if (!down) {
+            MenuKeyUp(game, menuKey);
+        } else if (MenuKeyDown(game, menuKey) && menuKey == MenuKey::kPress) {
+            return;  // a click on the menu, not also a key of the game
+        }
+    }
+    if (button < 0) return;
+    platform.keysDown[button] = down;
+    if (down) platform.keysTapped[button] = true;
 }
 
 void ApplyEvent(Game& game, HeadlessPlatform& platform, const ScriptEvent& e, bool& focused) {
@@ -36,12 +69,7 @@ void ApplyEvent(Game& game, HeadlessPlatform& platform, const ScriptEvent& e, bo
     } else if (e.kind == "up") {
         DXDraw1MouseUp(game);
     } else if (e.kind == "keydown" || e.kind == "keyup") {
-        const bool down = e.kind == "keydown";
-        if (e.arg == "backspace") {
-            if (down) DXDraw1KeyPress(game, 8);
-        } else {
-            platform.keysDown[KeyButtonOf(e.arg)] = down;
-        }
+        ApplyKey(game, platform, e.arg, e.kind == "keydown");
     } else if (e.kind == "text") {
         for (char c : Utf8ToCp1252(e.arg)) DXDraw1KeyPress(game, static_cast<unsigned char>(c));
     } else if (e.kind == "close") {
@@ -49,6 +77,7 @@ void ApplyEvent(Game& game, HeadlessPlatform& platform, const ScriptEvent& e, bo
     } else if (e.kind == "resize") {
         DXDraw1Resize(game);
     } else if (e.kind == "focus") {
+        if (focused != (e.x != 0)) FocusChanged(game, e.x != 0);
         focused = e.x != 0;
     }
 }
@@ -151,7 +180,7 @@ int RunHeadless(const RunnerOptions& options) {
         // No ticks while the window does not have the focus.
         if (focused) FrameTick(game);
         for (const auto& [t, path] : options.shots) {
-            if (t == tick && !WriteShot(platform.lastFrame, path)) {
+            if (t == tick && !WriteShot(platform.LastFrame(), path)) {
                 std::fprintf(stderr, "cannot write %s\n", path.c_str());
                 status = 2;
             }

@@ -11,53 +11,251 @@ SdlPlatform::~SdlPlatform() {
     CloseWindow();
 }
 
-bool SdlPlatform::Open() {
+bool SdlPlatform::Open(bool fullscreen) {
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
         std::fprintf(stderr, "rhombulus2: no display: %s\n", SDL_GetError());
         return false;
     }
-    // The picture is 800 x 600, scaled by the largest whole factor that fits the desktop.
+    // Without a display SDL falls back to drivers that show nothing; a game nobody can see is
+    // no use, unless such a driver was asked for by name.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    if (driver != nullptr && (asked == nullptr || asked[0] == '\0') &&
+        (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0 ||
+         SDL_strcmp(driver, "evdev") == 0)) {
+        std::fprintf(stderr,
+                     "rhombulus2: no display: start the game on a desktop (DISPLAY or "
+                     "WAYLAND_DISPLAY is not set)\n");
+        return false;
+    }
+    // Game controllers are welcome but not needed.
+    SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
+    // The window opens at the largest whole factor of the picture that fits the desktop.
     int scale = 1;
     SDL_Rect usable;
     if (SDL_GetDisplayUsableBounds(0, &usable) == 0) {
         scale = std::max(1, std::min(usable.w / 800, (usable.h - 40) / 600));
     }
-    openedWidth_ = 800 * scale;
-    openedHeight_ = 600 * scale;
+    Uint32 flags = SDL_WINDOW_RESIZABLE;
+    if (fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     window_ = SDL_CreateWindow("Rhombulus2", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                               openedWidth_, openedHeight_, 0);
+                               800 * scale, 600 * scale, flags);
     if (window_ == nullptr) {
         std::fprintf(stderr, "rhombulus2: cannot open the window: %s\n", SDL_GetError());
         return false;
     }
-    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
-    if (renderer_ == nullptr) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
-    if (renderer_ == nullptr) {
-        std::fprintf(stderr, "rhombulus2: no renderer: %s\n", SDL_GetError());
-        return false;
+    SDL_SetWindowMinimumSize(window_, 200, 150);
+    if (!OpenRenderer()) {
+        // No GPU: the frames go straight into the window's own pixels, which costs least.
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        if (SDL_GetWindowSurface(window_) == nullptr) {
+            std::fprintf(stderr, "rhombulus2: cannot draw into the window: %s\n", SDL_GetError());
+            return false;
+        }
+        surfacePath_ = true;
+        presentPath_ = "window surface";
     }
-    // Mouse coordinates arrive in picture pixels thanks to the logical size.
-    SDL_RenderSetLogicalSize(renderer_, 800, 600);
-    SDL_RenderSetIntegerScale(renderer_, SDL_TRUE);
-    texture_ =
-        SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, 800, 600);
-    if (texture_ == nullptr) {
-        std::fprintf(stderr, "rhombulus2: no texture: %s\n", SDL_GetError());
-        return false;
-    }
+    WindowSizeChanged();
     SDL_ShowCursor(SDL_DISABLE);
     SDL_StartTextInput();
-    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-    SDL_RenderClear(renderer_);
-    SDL_RenderPresent(renderer_);
+    Surface black;
+    SetSurfaceSize(black, 800, 600);
+    FlipDisplay(black);
     return true;
 }
 
+namespace {
+
+// Whether a renderer draws with the processor after all: SDL's own software renderer, or OpenGL
+// on a software rasteriser (what a machine without a GPU, a VM or a remote desktop gets).
+bool DrawsInSoftware(SDL_Renderer* renderer, std::string& name) {
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(renderer, &info) != 0) return true;
+    name = info.name != nullptr ? info.name : "";
+    if ((info.flags & SDL_RENDERER_SOFTWARE) != 0) return true;
+    if (name.rfind("opengl", 0) != 0) return false;
+    using GetString = const unsigned char* (*)(unsigned int);
+    auto glGetString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    constexpr unsigned int kGlRenderer = 0x1F01;
+    const char* gl =
+        glGetString != nullptr ? reinterpret_cast<const char*>(glGetString(kGlRenderer)) : nullptr;
+    if (gl == nullptr) return true;
+    name += std::string(" (") + gl + ")";
+    for (const char* soft : {"llvmpipe", "softpipe", "swrast", "Software Rasterizer"}) {
+        if (SDL_strstr(gl, soft) != nullptr) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool SdlPlatform::OpenRenderer() {
+    // RHOMBULUS2_PRESENT=surface or =gpu overrides the choice.
+    const char* forced = SDL_getenv("RHOMBULUS2_PRESENT");
+    const bool forceSurface = forced != nullptr && SDL_strcmp(forced, "surface") == 0;
+    const bool forceGpu = forced != nullptr && SDL_strcmp(forced, "gpu") == 0;
+    if (forceSurface) return false;
+    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
+    if (renderer_ == nullptr) return false;
+    std::string name;
+    if (DrawsInSoftware(renderer_, name) && !forceGpu) {
+        SDL_DestroyRenderer(renderer_);
+        renderer_ = nullptr;
+        return false;
+    }
+    texture_ =
+        SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, 800, 600);
+    if (texture_ == nullptr) {
+        SDL_DestroyRenderer(renderer_);
+        renderer_ = nullptr;
+        return false;
+    }
+    presentPath_ = "renderer " + name;
+    return true;
+}
+
+void SdlPlatform::SetIcon(const Surface& icon) {
+    if (window_ == nullptr || icon.width <= 0 || icon.height <= 0) return;
+    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<std::uint32_t*>(icon.pixels.data()), icon.width, icon.height, 32, icon.width * 4,
+        SDL_PIXELFORMAT_RGB888);
+    if (s == nullptr) return;
+    SDL_SetColorKey(s, SDL_TRUE, SDL_MapRGB(s->format, 255, 0, 255));
+    SDL_SetWindowIcon(window_, s);
+    SDL_FreeSurface(s);
+}
+
+bool SdlPlatform::IsFullscreen() const {
+    return window_ != nullptr && (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) != 0;
+}
+
+void SdlPlatform::SetFullscreen(bool fullscreen) {
+    if (window_ == nullptr) return;
+    SDL_SetWindowFullscreen(window_, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    WindowSizeChanged();
+}
+
+void SdlPlatform::WindowSizeChanged() {
+    if (window_ == nullptr) return;
+    const bool fullscreen = IsFullscreen();
+    int w = 800, h = 600;
+    SDL_GetWindowSize(window_, &w, &h);
+    windowFit_ = FitPicture(w, h, fullscreen);
+    int ow = w, oh = h;
+    if (renderer_ != nullptr) SDL_GetRendererOutputSize(renderer_, &ow, &oh);
+    if (surfacePath_) SDL_GetWindowSizeInPixels(window_, &ow, &oh);
+    outputFit_ = FitPicture(ow, oh, fullscreen);
+    bordersDirty_ = true;
+}
+
+void SdlPlatform::WindowToPicturePoint(int wx, int wy, int& px, int& py) const {
+    WindowToPicture(windowFit_, wx, wy, px, py);
+}
+
+void SdlPlatform::KeyEvent(int button, KeySource source, bool down) {
+    if (button < 0 || button >= 8) return;
+    if (down) {
+        keyHolders_[button] |= source;
+        keyTapped_[button] = true;
+    } else {
+        keyHolders_[button] &= static_cast<std::uint8_t>(~source);
+    }
+}
+
+void SdlPlatform::ReleaseKeys(KeySource source) {
+    for (auto& holders : keyHolders_) holders &= static_cast<std::uint8_t>(~source);
+}
+
+void SdlPlatform::PadAdded(int deviceIndex) {
+    if (!SDL_IsGameController(deviceIndex)) return;
+    SDL_GameController* controller = SDL_GameControllerOpen(deviceIndex);
+    if (controller == nullptr) return;
+    const SDL_JoystickID id = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(controller));
+    if (PadRole(id) >= 0) {
+        SDL_GameControllerClose(controller);  // already open: SDL reports some pads twice
+        return;
+    }
+    pads_.push_back(Pad{controller, id});
+}
+
+void SdlPlatform::PadRemoved(SDL_JoystickID id) {
+    for (size_t i = 0; i < pads_.size(); ++i) {
+        if (pads_[i].id != id) continue;
+        SDL_GameControllerClose(pads_[i].controller);
+        pads_.erase(pads_.begin() + static_cast<std::ptrdiff_t>(i));
+        // What the pad held is let go.
+        ReleaseKeys(static_cast<KeySource>(kFromPadButton | kFromPadStick));
+        return;
+    }
+}
+
+int SdlPlatform::PadRole(SDL_JoystickID id) const {
+    for (size_t i = 0; i < pads_.size(); ++i) {
+        if (pads_[i].id == id) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+int SdlPlatform::PadAxis(int role, SDL_GameControllerAxis axis) const {
+    if (role < 0 || role >= static_cast<int>(pads_.size())) return 0;
+    return SDL_GameControllerGetAxis(pads_[role].controller, axis);
+}
+
+void SdlPlatform::FlipToSurface(const Surface& backBuffer) {
+    SDL_Surface* ws = SDL_GetWindowSurface(window_);
+    if (ws == nullptr) return;
+    if (ws->w != outputFit_.x * 2 + outputFit_.width ||
+        ws->h != outputFit_.y * 2 + outputFit_.height) {
+        outputFit_ = FitPicture(ws->w, ws->h, IsFullscreen());
+        bordersDirty_ = true;
+    }
+    const PictureFit& f = outputFit_;
+    const Uint32 format = ws->format->format;
+    const bool direct = format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888;
+    if (SDL_MUSTLOCK(ws) && SDL_LockSurface(ws) != 0) return;
+    if (bordersDirty_) SDL_FillRect(ws, nullptr, SDL_MapRGB(ws->format, 0, 0, 0));
+    SDL_Rect dst{f.x, f.y, f.width, f.height};
+    if (direct && f.factor >= 1 && f.x + f.width <= ws->w && f.y + f.height <= ws->h) {
+        auto* base = static_cast<std::uint32_t*>(ws->pixels);
+        const int pitch = ws->pitch / 4;
+        CopyPictureScaled(backBuffer, base + static_cast<std::ptrdiff_t>(f.y) * pitch + f.x, pitch,
+                          f.factor);
+    } else {
+        // A fraction of a factor, smoothly filtered, or a window of another pixel format.
+        SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormatFrom(
+            const_cast<std::uint32_t*>(backBuffer.pixels.data()), backBuffer.width,
+            backBuffer.height, 32, backBuffer.width * 4,
+            direct ? format : static_cast<Uint32>(SDL_PIXELFORMAT_RGB888));
+        if (picture != nullptr) {
+            if (!direct || SDL_SoftStretchLinear(picture, nullptr, ws, &dst) != 0)
+                SDL_BlitScaled(picture, nullptr, ws, &dst);
+            SDL_FreeSurface(picture);
+        }
+    }
+    if (SDL_MUSTLOCK(ws)) SDL_UnlockSurface(ws);
+    if (bordersDirty_) {
+        SDL_UpdateWindowSurface(window_);
+        bordersDirty_ = false;
+    } else {
+        SDL_UpdateWindowSurfaceRects(window_, &dst, 1);
+    }
+}
+
 void SdlPlatform::FlipDisplay(const Surface& backBuffer) {
-    if (texture_ == nullptr || backBuffer.width != 800 || backBuffer.height != 600) return;
+    if (window_ == nullptr || backBuffer.width != 800 || backBuffer.height != 600) return;
+    if (surfacePath_) {
+        FlipToSurface(backBuffer);
+        return;
+    }
+    if (texture_ == nullptr) return;
     SDL_UpdateTexture(texture_, nullptr, backBuffer.pixels.data(), 800 * 4);
+    // Whole factors stay sharp; a fraction of a factor is filtered smoothly.
+    SDL_SetTextureScaleMode(texture_,
+                            outputFit_.factor != 0 ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
-    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+    const SDL_Rect dst{outputFit_.x, outputFit_.y, outputFit_.width, outputFit_.height};
+    SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
     SDL_RenderPresent(renderer_);
 }
 
@@ -70,14 +268,8 @@ void SdlPlatform::FocusDisplay() {
 }
 
 void SdlPlatform::UpdateKeyboard() {
-    SDL_PumpEvents();
-    const Uint8* state = SDL_GetKeyboardState(nullptr);
-    static constexpr SDL_Scancode kKeys[8] = {
-        SDL_SCANCODE_LEFT,  SDL_SCANCODE_RIGHT,  SDL_SCANCODE_UP,     SDL_SCANCODE_DOWN,
-        SDL_SCANCODE_SPACE, SDL_SCANCODE_RETURN, SDL_SCANCODE_ESCAPE, SDL_SCANCODE_P};
-    const bool focused =
-        window_ != nullptr && (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS);
-    for (int i = 0; i < 8; ++i) keys_[i] = focused && state[kKeys[i]] != 0;
+    for (int i = 0; i < 8; ++i) keys_[i] = keyHolders_[i] != 0 || keyTapped_[i];
+    keyTapped_.fill(false);
 }
 
 void SdlPlatform::ShowMessage(const std::string& text) {
@@ -86,6 +278,8 @@ void SdlPlatform::ShowMessage(const std::string& text) {
 }
 
 void SdlPlatform::CloseWindow() {
+    for (Pad& pad : pads_) SDL_GameControllerClose(pad.controller);
+    pads_.clear();
     if (texture_ != nullptr) SDL_DestroyTexture(texture_);
     if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
     if (window_ != nullptr) SDL_DestroyWindow(window_);
@@ -141,6 +335,18 @@ void SdlPlatform::PlayWave(const std::string& name, int pan, int volumeCentibel)
     Mix_Volume(channel, m.volume);
     Mix_SetPanning(channel, static_cast<Uint8>(m.left), static_cast<Uint8>(m.right));
     Mix_PlayChannel(channel, it->second, 0);
+}
+
+void SdlPlatform::SuspendAudio(bool suspend) {
+    if (!audioOpen_ || suspend == audioSuspended_) return;
+    audioSuspended_ = suspend;
+    if (suspend) {
+        Mix_Pause(-1);
+        if (music_ != nullptr && !musicPaused_) Mix_PauseMusic();
+    } else {
+        Mix_Resume(-1);
+        if (music_ != nullptr && !musicPaused_) Mix_ResumeMusic();
+    }
 }
 
 bool SdlPlatform::MusicOpen(const std::string& path) {

@@ -1,14 +1,22 @@
-// The real window: SDL2 for the picture, keyboard and mouse, SDL2_mixer for waves and music.
+// The real window: SDL2 for the picture, keyboard, mouse and game controllers, SDL2_mixer for
+// waves and music.
 #pragma once
 
 #include <SDL.h>
 #include <SDL_mixer.h>
 
 #include <array>
+#include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
+#include "platform/picture_fit.h"
 #include "platform/platform.h"
+
+// Who holds a key down: the keyboard, a pad's buttons or a pad's stick. A key is up when none
+// does.
+enum KeySource : std::uint8_t { kFromKeyboard = 1, kFromPadButton = 2, kFromPadStick = 4 };
 
 class SdlPlatform : public Platform {
   public:
@@ -16,12 +24,36 @@ class SdlPlatform : public Platform {
     ~SdlPlatform() override;
 
     // Opens the window; false (with a message on stderr) when no display can be had.
-    bool Open();
+    bool Open(bool fullscreen);
     SDL_Window* Window() const { return window_; }
-    // Whether a reported window size is the one the window was opened with.
-    bool IsOpenedSize(int width, int height) const {
-        return width == openedWidth_ && height == openedHeight_;
-    }
+    // The window's icon from a bitmap with magenta as its transparent colour.
+    void SetIcon(const Surface& icon);
+
+    bool IsFullscreen() const;
+    void SetFullscreen(bool fullscreen);
+    // The window has a new size: the picture is fitted to it again.
+    void WindowSizeChanged();
+    const PictureFit& Fit() const { return windowFit_; }
+    // The window must be painted whole again (it was uncovered).
+    void Exposed() { bordersDirty_ = true; }
+    // How frames reach the screen: "window surface" or the GPU renderer's name.
+    const std::string& PresentPath() const { return presentPath_; }
+    // The picture pixel under a point of the window, clamped to the picture.
+    void WindowToPicturePoint(int wx, int wy, int& px, int& py) const;
+
+    // Key events for buttons 0..7. A key that went down since the last update reads as down
+    // in the next one even when it is up again by then.
+    void KeyEvent(int button, KeySource source, bool down);
+    void ReleaseKeys(KeySource source);
+
+    // Game controllers: opened as they come, closed as they go. The first is the first
+    // player's, the second the second player's (0, 1; -1 for a pad not open).
+    void PadAdded(int deviceIndex);
+    void PadRemoved(SDL_JoystickID id);
+    int PadRole(SDL_JoystickID id) const;
+    // The left stick of the pad of the given role (0 when there is none).
+    int PadAxis(int role, SDL_GameControllerAxis axis) const;
+    int PadCount() const { return static_cast<int>(pads_.size()); }
 
     void FlipDisplay(const Surface& backBuffer) override;
     void HideSystemPointer() override;
@@ -34,6 +66,7 @@ class SdlPlatform : public Platform {
     bool AudioVersionOk() const override;
     void AudioInit() override;
     void AudioShutdown() override;
+    void SuspendAudio(bool suspend) override;
     void PlayWave(const std::string& name, int pan, int volumeCentibel) override;
 
     bool MusicOpen(const std::string& path) override;
@@ -47,14 +80,29 @@ class SdlPlatform : public Platform {
     void MusicSetPositionSeconds(double seconds) override;
 
   private:
+    bool OpenRenderer();
+    void FlipToSurface(const Surface& backBuffer);
+    struct Pad {
+        SDL_GameController* controller = nullptr;
+        SDL_JoystickID id = -1;
+    };
+
     std::string resDir_;
     SDL_Window* window_ = nullptr;
-    int openedWidth_ = 0;
-    int openedHeight_ = 0;
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
+    // Frames are copied straight into the window's own pixels (no renderer).
+    bool surfacePath_ = false;
+    bool bordersDirty_ = true;
+    std::string presentPath_;
+    PictureFit windowFit_;  // in window coordinates, for the pointer
+    PictureFit outputFit_;  // in output pixels, for drawing
+    std::array<std::uint8_t, 8> keyHolders_{};
+    std::array<bool, 8> keyTapped_{};
     std::array<bool, 8> keys_{};
+    std::vector<Pad> pads_;
     bool audioOpen_ = false;
+    bool audioSuspended_ = false;
     std::map<std::string, Mix_Chunk*> waves_;
     Mix_Music* music_ = nullptr;
     int musicVolume_ = 0;

@@ -1,0 +1,47 @@
+#include "shell/command_line.h"
+
+#ifndef RHOMBULUS_VERSION
+#define RHOMBULUS_VERSION "unknown"
+#endif
+
+CommandLine ParseCommandLine(int argc, const char* const* argv) {
+    CommandLine cl;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i] != nullptr ? argv[i] : "";
+        if (arg == "--help" || arg == "-h") {
+            cl.action = CommandLine::Action::kHelp;
+            return cl;
+        }
+        if (arg == "--version") {
+            cl.action = CommandLine::Action::kVersion;
+            return cl;
+        }
+        if (arg == "--fullscreen") {
+            cl.fullscreen = 1;
+        } else if (arg == "--windowed") {
+            cl.fullscreen = 0;
+        } else {
+            cl.action = CommandLine::Action::kUsageError;
+            cl.error = "unknown option " + arg;
+            return cl;
+        }
+    }
+    return cl;
+}
+
+std::string UsageText() {
+    return "usage: rhombulus2 [--fullscreen | --windowed] [--help] [--version]\n"
+           "\n"
+           "  --fullscreen  start in fullscreen (F11 or Alt+Enter switch while playing)\n"
+           "  --windowed    start in a window\n"
+           "  --help        show this text\n"
+           "  --version     show the version\n"
+           "\n"
+           "Saves and settings live in $XDG_DATA_HOME/rhombulus2/saves\n"
+           "(~/.local/share/rhombulus2/saves), the window options in\n"
+           "$XDG_CONFIG_HOME/rhombulus2 (~/.config/rhombulus2).\n";
+}
+
+std::string VersionText() {
+    return std::string("rhombulus2 ") + RHOMBULUS_VERSION + "\n";
+}

@@ -1,0 +1,15 @@
+// The real game's command line: --help, --version, --fullscreen, --windowed.
+#pragma once
+
+#include <string>
+
+struct CommandLine {
+    enum class Action { kRun, kHelp, kVersion, kUsageError };
+    Action action = Action::kRun;
+    int fullscreen = -1;  // -1 as remembered, 0 windowed, 1 fullscreen
+    std::string error;    // what was wrong, for kUsageError
+};
+
+CommandLine ParseCommandLine(int argc, const char* const* argv);
+std::string UsageText();
+std::string VersionText();

@@ -1,0 +1,65 @@
+#include "shell/user_files.h"
+
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "menus/record_file.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string BaseDir(const char* xdg, const char* home, const char* fallback) {
+    if (xdg != nullptr && xdg[0] == '/') return xdg;
+    const std::string h = home != nullptr && home[0] != '\0' ? home : ".";
+    return h + "/" + fallback;
+}
+
+}  // namespace
+
+std::string UserSavesDir(const char* xdgDataHome, const char* home) {
+    return BaseDir(xdgDataHome, home, ".local/share") + "/rhombulus2/saves";
+}
+
+std::string UserConfigDir(const char* xdgConfigHome, const char* home) {
+    return BaseDir(xdgConfigHome, home, ".config") + "/rhombulus2";
+}
+
+int PrepareSavesDir(const std::string& savesDir, const std::string& oldDir) {
+    std::error_code ec;
+    fs::create_directories(savesDir, ec);
+    for (const auto& entry : fs::directory_iterator(savesDir, ec)) {
+        if (entry.is_regular_file(ec)) return 0;
+    }
+    int copied = 0;
+    for (const auto& entry : fs::directory_iterator(oldDir, ec)) {
+        if (!entry.is_regular_file(ec)) continue;
+        std::vector<std::uint8_t> bytes;
+        if (!ReadWholeFile(entry.path().string(), bytes)) continue;
+        const fs::path target = fs::path(savesDir) / entry.path().filename();
+        if (WriteFileAtomically(target.string(), bytes)) ++copied;
+    }
+    return copied;
+}
+
+bool ReadFullscreenOption(const std::string& configDir) {
+    std::vector<std::uint8_t> bytes;
+    if (!ReadWholeFile(configDir + "/options", bytes)) return false;
+    const std::string text(bytes.begin(), bytes.end());
+    return text.find("fullscreen=1") != std::string::npos;
+}
+
+bool WriteFullscreenOption(const std::string& configDir, bool fullscreen) {
+    const std::string text = fullscreen ? "fullscreen=1\n" : "fullscreen=0\n";
+    return WriteFileAtomically(configDir + "/options",
+                               std::vector<std::uint8_t>(text.begin(), text.end()));
+}
+
+int LanguageFromLocale(const char* lcAll, const char* lcMessages, const char* lang) {
+    for (const char* value : {lcAll, lcMessages, lang}) {
+        if (value == nullptr || value[0] == '\0') continue;
+        return value[0] == 'd' && value[1] == 'e' ? 1 : 2;
+    }
+    return 2;
+}

@@ -1,0 +1,24 @@
+// Where the real game keeps what is the player's own: saves and settings in the user's data
+// folder, window options in the user's config folder (the XDG base directories), the language
+// of a first start from the desktop's locale.
+#pragma once
+
+#include <string>
+
+// $XDG_DATA_HOME/rhombulus2/saves; ~/.local/share/rhombulus2/saves when it is unset, empty or
+// not an absolute path. Null arguments count as unset.
+std::string UserSavesDir(const char* xdgDataHome, const char* home);
+// $XDG_CONFIG_HOME/rhombulus2, ~/.config/rhombulus2 likewise.
+std::string UserConfigDir(const char* xdgConfigHome, const char* home);
+
+// Creates savesDir when missing. When it holds no file yet, copies the files of oldDir (the
+// saves beside the program in earlier versions) into it. Returns the number of files copied.
+int PrepareSavesDir(const std::string& savesDir, const std::string& oldDir);
+
+// The fullscreen choice kept in configDir ("fullscreen=1"); false when none is kept.
+bool ReadFullscreenOption(const std::string& configDir);
+bool WriteFullscreenOption(const std::string& configDir, bool fullscreen);
+
+// 1 German, 2 English: the first of LC_ALL, LC_MESSAGES, LANG that is set decides; "de..." is
+// German, anything else English.
+int LanguageFromLocale(const char* lcAll, const char* lcMessages, const char* lang);

@@ -1,0 +1,248 @@
+// The real window's event layer without a real display: SDL's offscreen video driver, SDL's
+// virtual game controller in place of a physical pad, and key and window events pushed into
+// SDL's queue, all handled by the same code as in the game.
+#include "platform/sdl/sdl_events.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <tuple>
+
+#include "menus/buttons.h"
+#include "platform/sdl/sdl_platform.h"
+#include "shell/frame_loop.h"
+#include "shell/game.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class SdlWindow : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        // Frames go straight into the window's pixels, as on a machine without a GPU.
+        setenv("RHOMBULUS2_PRESENT", "surface", 1);
+        // The offscreen window never gets the focus, and SDL keeps pad events from windows
+        // in the background.
+        SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+        saves_ = fs::temp_directory_path() / ("rhombulus-sdl-" + std::to_string(::getpid()));
+        fs::create_directories(saves_);
+        platform_ = std::make_unique<SdlPlatform>(RHOMBULUS_RES_DIR);
+        ASSERT_TRUE(platform_->Open(false));
+        game_ = std::make_unique<Game>();
+        InitGame(*game_, *platform_, RHOMBULUS_RES_DIR, 1);
+        game_->savesDir = saves_.string();
+        Pump();
+        Tick(2);
+        KeyTap(SDL_SCANCODE_ESCAPE);  // past the splash
+        Tick(25);
+        ASSERT_EQ(game_->shell.ScreenId, kScreenMainMenu);
+    }
+    void TearDown() override {
+        if (pad_ >= 0) SDL_JoystickDetachVirtual(pad_);
+        game_.reset();
+        platform_.reset();
+        SDL_Quit();
+        std::error_code ec;
+        fs::remove_all(saves_, ec);
+    }
+    void Pump() {
+        SDL_Event e;
+        while (SDL_PollEvent(&e)) HandleSdlEvent(*game_, *platform_, session_, e);
+    }
+    void Tick(int n = 1) {
+        for (int i = 0; i < n && !game_->shell.WindowClosed; ++i) {
+            Pump();
+            BeforeTick(*game_, *platform_);
+            FrameTick(*game_);
+        }
+    }
+    void Push(Uint32 type, SDL_Scancode code, Uint16 mod = KMOD_NONE) {
+        SDL_Event e{};
+        e.type = type;
+        e.key.keysym.scancode = code;
+        e.key.keysym.sym = SDL_GetKeyFromScancode(code);
+        e.key.keysym.mod = mod;
+        e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+        SDL_PushEvent(&e);
+    }
+    // Pressed and let go before the next tick.
+    void KeyTap(SDL_Scancode code, Uint16 mod = KMOD_NONE) {
+        Push(SDL_KEYDOWN, code, mod);
+        Push(SDL_KEYUP, code, mod);
+    }
+    SDL_Joystick* AttachPad() {
+        SDL_VirtualJoystickDesc d;
+        SDL_zero(d);
+        d.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+        d.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+        d.naxes = SDL_CONTROLLER_AXIS_MAX;
+        d.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+        pad_ = SDL_JoystickAttachVirtualEx(&d);
+        EXPECT_GE(pad_, 0) << SDL_GetError();
+        Pump();
+        EXPECT_EQ(platform_->PadCount(), 1);
+        return SDL_JoystickOpen(pad_);
+    }
+    // A pad button pressed and let go between two ticks.
+    void PadTap(SDL_Joystick* j, SDL_GameControllerButton b) {
+        SDL_JoystickSetVirtualButton(j, b, 1);
+        SDL_JoystickUpdate();
+        Pump();
+        SDL_JoystickSetVirtualButton(j, b, 0);
+        SDL_JoystickUpdate();
+    }
+    bool Over(int slot) const { return PointerOverButton(*game_, slot); }
+
+    fs::path saves_;
+    std::unique_ptr<SdlPlatform> platform_;
+    std::unique_ptr<Game> game_;
+    WindowSession session_;
+    int pad_ = -1;
+};
+
+TEST_F(SdlWindow, KeyboardWalksTheMenusAndATapIsSeen) {
+    KeyTap(SDL_SCANCODE_DOWN);
+    Tick();
+    EXPECT_TRUE(Over(1));
+    KeyTap(SDL_SCANCODE_TAB, KMOD_LSHIFT);
+    Tick();
+    EXPECT_TRUE(Over(5));
+    KeyTap(SDL_SCANCODE_TAB);
+    KeyTap(SDL_SCANCODE_TAB);
+    Tick();
+    EXPECT_TRUE(Over(2));
+    KeyTap(SDL_SCANCODE_UP);
+    Tick();
+    EXPECT_TRUE(Over(1));
+    // Return clicks "Start Game"; the tap lasts no tick at all.
+    KeyTap(SDL_SCANCODE_RETURN);
+    Tick();
+    EXPECT_EQ(game_->shell.ScreenId, kScreenGameChoice);
+    // A P tap on a screen without buttons for it still counts one tick of the key.
+    KeyTap(SDL_SCANCODE_P);
+    Tick();
+    EXPECT_EQ(game_->input.PauseKeyFrames, 1);
+    Tick();
+    EXPECT_EQ(game_->input.PauseKeyFrames, 0);
+}
+
+TEST_F(SdlWindow, ResizingFitsThePictureAndTheGameGoesOn) {
+    SDL_SetWindowSize(platform_->Window(), 1700, 1300);
+    SDL_Event e{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
+    e.window.windowID = SDL_GetWindowID(platform_->Window());
+    e.window.data1 = 1700;
+    e.window.data2 = 1300;
+    SDL_PushEvent(&e);
+    Tick(20);
+    EXPECT_FALSE(game_->shell.WindowClosed);
+    EXPECT_EQ(game_->shell.QuitRequested, 0);
+    EXPECT_EQ(platform_->Fit().factor, 2);
+    // The pointer arrives in picture pixels.
+    SDL_Event m{};
+    m.type = SDL_MOUSEMOTION;
+    m.motion.windowID = e.window.windowID;
+    m.motion.x = platform_->Fit().x + 800;
+    m.motion.y = platform_->Fit().y + 601;
+    SDL_PushEvent(&m);
+    Tick();
+    EXPECT_EQ(game_->input.MouseX, 400);
+    EXPECT_EQ(game_->input.MouseY, 300);
+}
+
+TEST_F(SdlWindow, PadWalksPressesAndLeavesLikeTheKeyboard) {
+    SDL_Joystick* j = AttachPad();
+    ASSERT_NE(j, nullptr);
+    PadTap(j, SDL_CONTROLLER_BUTTON_DPAD_DOWN);
+    Tick();
+    EXPECT_TRUE(Over(1));
+    // The stick down walks one button per push.
+    SDL_JoystickSetVirtualAxis(j, SDL_CONTROLLER_AXIS_LEFTY, 30000);
+    SDL_JoystickUpdate();
+    Tick(3);
+    SDL_JoystickSetVirtualAxis(j, SDL_CONTROLLER_AXIS_LEFTY, 0);
+    SDL_JoystickUpdate();
+    Tick();
+    EXPECT_TRUE(Over(2));
+    PadTap(j, SDL_CONTROLLER_BUTTON_DPAD_UP);
+    Tick();
+    EXPECT_TRUE(Over(1));
+    PadTap(j, SDL_CONTROLLER_BUTTON_A);  // A is Space: a click on a menu
+    Tick();
+    EXPECT_EQ(game_->shell.ScreenId, kScreenGameChoice);
+    PadTap(j, SDL_CONTROLLER_BUTTON_B);  // B is Escape
+    Tick();
+    EXPECT_EQ(game_->shell.ScreenId, kScreenMainMenu);
+    PadTap(j, SDL_CONTROLLER_BUTTON_START);  // Start is P
+    Tick();
+    EXPECT_EQ(game_->input.PauseKeyFrames, 1);
+    // The stick left holds the Left key as long as it is pushed.
+    SDL_JoystickSetVirtualAxis(j, SDL_CONTROLLER_AXIS_LEFTX, -30000);
+    SDL_JoystickUpdate();
+    Tick(3);
+    EXPECT_EQ(game_->input.KeyLeft, 1);
+    // Pulled out while held: the key is let go and the pad is gone.
+    SDL_JoystickClose(j);
+    SDL_JoystickDetachVirtual(pad_);
+    pad_ = -1;
+    Tick(2);
+    EXPECT_EQ(platform_->PadCount(), 0);
+    EXPECT_EQ(game_->input.KeyLeft, 0);
+    // And plugged in again, it works again: from "Start Game" to the next button.
+    j = AttachPad();
+    ASSERT_TRUE(Over(1));
+    PadTap(j, SDL_CONTROLLER_BUTTON_DPAD_DOWN);
+    Tick();
+    EXPECT_TRUE(Over(2));
+    SDL_JoystickClose(j);
+}
+
+// What the window shows is the game's picture pixel for pixel: at 1x, and at 2x in a window
+// resized to hold twice the picture, centred on black.
+TEST_F(SdlWindow, WindowShowsThePictureAtWholeFactorsPixelForPixel) {
+    ASSERT_EQ(platform_->PresentPath(), "window surface");
+    for (const auto& [w, h, factor] : {std::tuple{800, 600, 1}, std::tuple{1700, 1300, 2}}) {
+        SDL_SetWindowSize(platform_->Window(), w, h);
+        platform_->WindowSizeChanged();
+        Tick(3);
+        SDL_Surface* ws = SDL_GetWindowSurface(platform_->Window());
+        ASSERT_NE(ws, nullptr);
+        ASSERT_EQ(ws->w, w);
+        const int left = (w - 800 * factor) / 2;
+        const int top = (h - 600 * factor) / 2;
+        int wrong = 0;
+        for (int y = 0; y < ws->h; ++y) {
+            const auto* row = reinterpret_cast<const std::uint32_t*>(
+                static_cast<const std::uint8_t*>(ws->pixels) + y * ws->pitch);
+            for (int x = 0; x < ws->w; ++x) {
+                const int px = x - left, py = y - top;
+                const bool inside = px >= 0 && py >= 0 && px < 800 * factor && py < 600 * factor;
+                const std::uint32_t want =
+                    inside ? game_->backBuffer.At(px / factor, py / factor) : 0;
+                wrong += (row[x] & 0xFFFFFF) != want;
+            }
+        }
+        EXPECT_EQ(wrong, 0) << w << "x" << h;
+    }
+}
+
+TEST_F(SdlWindow, FocusLossStopsTheTicksUntilItComesBack) {
+    SDL_Event e{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
+    e.window.windowID = SDL_GetWindowID(platform_->Window());
+    SDL_PushEvent(&e);
+    Pump();
+    EXPECT_FALSE(session_.focused);
+    e.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
+    SDL_PushEvent(&e);
+    Pump();
+    EXPECT_TRUE(session_.focused);
+}
+
+}  // namespace

@@ -1,0 +1,126 @@
+# Shared by the real-window tests: a virtual X display (with a window manager when asked), the
+# game started in it with its own data and config folders, and waiting for it to end.
+# Expects $work (a temporary folder) and sets DISPLAY, xvfb_pid, wm_pid, game_pid, window.
+xvfb_pid=
+wm_pid=
+game_pid=
+cleanup() {
+    [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null || true
+    [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*"
+    if [ -s "$work/out.txt" ]; then echo "--- the game printed:"; cat "$work/out.txt"; fi
+    exit 1
+}
+
+# start_display WxH [wm]: a display of its own (Xvfb picks a free number and writes it once it
+# is ready); waits generously, since the first start of Xvfb on a fresh machine can take many
+# seconds.
+start_display() {
+    : > "$work/displayno"
+    Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp 3> "$work/displayno" \
+        > "$work/xvfb.txt" 2>&1 &
+    xvfb_pid=$!
+    local number=
+    for _ in $(seq 600); do
+        number=$(cat "$work/displayno")
+        [ -n "$number" ] && break
+        kill -0 "$xvfb_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    [ -n "$number" ] || { cat "$work/xvfb.txt"; fail "the virtual display did not start"; }
+    export DISPLAY=":$number" SDL_AUDIODRIVER=dummy
+    local answered=
+    for _ in $(seq 600); do
+        if xdotool getdisplaygeometry > /dev/null 2>&1; then answered=1; break; fi
+        sleep 0.1
+    done
+    [ -n "$answered" ] || { cat "$work/xvfb.txt"; fail "the virtual display did not answer"; }
+    if [ "${2:-}" = wm ]; then
+        openbox > "$work/wm.txt" 2>&1 &
+        wm_pid=$!
+        for _ in $(seq 100); do
+            xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+            sleep 0.1
+        done
+    fi
+}
+
+# prepare_game BIN: a copy of the game in $work/game, its res/ linked to the build's, but with
+# an empty res/saves of its own (the place earlier versions kept the saves). Sets $game.
+prepare_game() {
+    local res
+    res=$(cd "$(dirname "$1")/res" && pwd)
+    mkdir -p "$work/game/res/saves"
+    cp "$1" "$work/game/rhombulus2"
+    for f in "$res"/*; do [ "$(basename "$f")" = saves ] || ln -s "$f" "$work/game/res/"; done
+    game=$work/game/rhombulus2
+}
+
+# start_game [ARGS...]: the game with its data in $work/data and options in $work/config;
+# waits for its window (set in $window).
+start_game() {
+    XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" "$game" "$@" > "$work/out.txt" 2>&1 &
+    game_pid=$!
+    window=
+    local seen=
+    # SDL may replace its first window when it sets up drawing: wait until the same one shows
+    # twice in a row.
+    for _ in $(seq 300); do
+        window=$(xdotool search --onlyvisible --pid "$game_pid" --name '^Rhombulus2$' 2>/dev/null |
+            tail -1) || true
+        [ -n "$window" ] && [ "$window" = "$seen" ] && break
+        seen=$window
+        kill -0 "$game_pid" 2>/dev/null || fail "the game ended before its window showed"
+        sleep 0.2
+    done
+    [ -n "$window" ] || fail "no window"
+}
+
+# wait_game TENTHS: waits for the game to end; its exit status in $status.
+wait_game() {
+    status=
+    for _ in $(seq "$1"); do
+        if ! kill -0 "$game_pid" 2>/dev/null; then
+            set +e; wait "$game_pid"; status=$?; set -e
+            game_pid=
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
+# The close button of a window manager: a WM_DELETE_WINDOW message to the window.
+build_close_tool() {
+    cat > "$work/close.c" <<'C'
+#include <X11/Xlib.h>
+#include <stdlib.h>
+int main(int argc, char** argv) {
+    Display* d = XOpenDisplay(NULL);
+    if (!d || argc < 2) return 1;
+    Window w = (Window)strtoul(argv[1], NULL, 0);
+    XEvent e = {0};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = w;
+    e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = (long)XInternAtom(d, "WM_DELETE_WINDOW", False);
+    e.xclient.data.l[1] = CurrentTime;
+    XSendEvent(d, w, False, NoEventMask, &e);
+    XCloseDisplay(d);
+    return 0;
+}
+C
+    cc -o "$work/close" "$work/close.c" -lX11
+}
+
+saves() { echo "$work/data/rhombulus2/saves"; }
+
+# settings_bytes: the settings file as hex bytes separated by single spaces.
+settings_bytes() { od -An -tx1 -v "$(saves)/settings.dat" | tr -s ' \n' ' '; }

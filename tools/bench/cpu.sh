@@ -1,0 +1,144 @@
+#!/usr/bin/env bash
+# tools/bench/cpu.sh [--seconds N] [--repeat N] [GAME...]
+#
+# How much of the machine the real game takes: each GAME (default build/rhombulus2) runs in a
+# virtual display (Xvfb 1280x1024x24, no sound device) and is driven through the main menu, a
+# Puzzle game with a click every second and an Endless set with a click every second. For each
+# phase it prints the whole process's CPU time as % of one core, read from /proc/PID/stat, and
+# the tick period as the game itself sees it (mean, standard deviation, range; the game writes it
+# when RHOMBULUS2_TICK_LOG names a file). Several GAMEs are measured one after the other in the
+# same run, in turns (--repeat), so an old and a new build meet the same machine load. Prints
+# figures; asserts nothing. Needs bash, Xvfb and xdotool (and sleep).
+set -euo pipefail
+seconds=20
+repeat=1
+games=()
+while [ $# -gt 0 ]; do
+    case $1 in
+        --seconds) seconds=$2; shift 2 ;;
+        --repeat) repeat=$2; shift 2 ;;
+        -h|--help) sed -n '2,12p' "$0"; exit 0 ;;
+        *) games+=("$1"); shift ;;
+    esac
+done
+[ ${#games[@]} -gt 0 ] || games=("$(cd "$(dirname "$0")/../.." && pwd)/build/rhombulus2")
+hz=$(getconf CLK_TCK 2>/dev/null || echo 100)
+
+work=$(mktemp -d)
+xvfb_pid= game_pid=
+cleanup() {
+    [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+: > "$work/displayno"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3> "$work/displayno" > /dev/null 2>&1 &
+xvfb_pid=$!
+for ((i = 0; i < 600; i++)); do [ -s "$work/displayno" ] && break; sleep 0.1; done
+export DISPLAY=":$(< "$work/displayno")" SDL_AUDIODRIVER=dummy
+
+# CPU time (user + system) of a process, in clock ticks.
+cpu_of() {
+    local stat rest
+    stat=$(< "/proc/$1/stat")
+    rest=${stat##*) }
+    read -ra f <<< "$rest"
+    echo $(( f[11] + f[12] ))
+}
+
+now_us() { local t=${EPOCHREALTIME/./}; echo $(( 10#$t )); }
+
+# Tick periods from line $2 on of log $1: "mean sd min max" in microseconds.
+tick_stats() {
+    local n=0 sum=0 squares=0 min=0 max=0 line i=0
+    while IFS= read -r line; do
+        i=$((i + 1))
+        [ "$i" -le "$2" ] && continue
+        case $line in ''|'#'*) continue ;; esac
+        n=$((n + 1)); sum=$((sum + line)); squares=$((squares + line * line))
+        if [ "$n" = 1 ] || [ "$line" -lt "$min" ]; then min=$line; fi
+        [ "$line" -gt "$max" ] && max=$line
+    done < "$1"
+    if [ "$n" = 0 ]; then echo "- - - -"; return; fi
+    local mean=$((sum / n))
+    local variance=$((squares / n - mean * mean))
+    local sd=0
+    # Integer square root by Newton's method.
+    if [ "$variance" -gt 0 ]; then
+        sd=$variance
+        local next=$(( (sd + variance / sd) / 2 ))
+        while [ "$next" -lt "$sd" ]; do sd=$next; next=$(( (sd + variance / sd) / 2 )); done
+    fi
+    echo "$mean $sd $min $max"
+}
+
+# The game's own note at the top of its tick log (how its frames reach the screen).
+first_note() {
+    local line
+    while IFS= read -r line; do
+        case $line in '#'*) echo "${line#\# }"; return ;; esac
+    done < "$1"
+}
+
+lines_of() { local n=0; while IFS= read -r _; do n=$((n + 1)); done < "$1"; echo "$n"; }
+
+click() { xdotool mousemove --window "$window" "$1" "$2" click 1; }
+
+# measure NAME GAME PLAYING: the phase's figures after $seconds seconds, clicking into the
+# field once a second while PLAYING is 1.
+measure() {
+    local name=$1 bin=$2 playing=$3 t0 c0 l0 t1 c1
+    t0=$(now_us); c0=$(cpu_of "$game_pid"); l0=$(lines_of "$work/ticks")
+    local end=$((t0 + seconds * 1000000)) k=0
+    while [ "$(now_us)" -lt "$end" ]; do
+        if [ "$playing" = 1 ]; then click $((80 + (k * 97) % 520)) 300; k=$((k + 1)); fi
+        sleep 1
+    done
+    t1=$(now_us); c1=$(cpu_of "$game_pid")
+    local cpu_milli=$(( (c1 - c0) * 100000000000 / hz / (t1 - t0) ))
+    read -r mean sd min max < <(tick_stats "$work/ticks" "$l0")
+    printf '%-12s %-44s %3d.%d %%   %6s %6s %6s..%-6s  %s\n' "$name" "$bin" \
+        $((cpu_milli / 1000)) $((cpu_milli % 1000 / 100)) "$mean" "$sd" "$min" "$max" \
+        "$(first_note "$work/ticks")"
+}
+
+run_game() {
+    local bin=$1
+    rm -rf "$work/data" "$work/config" "$work/ticks"
+    RHOMBULUS2_TICK_LOG="$work/ticks" XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" \
+        LANG=en_US.UTF-8 "$bin" > "$work/out.txt" 2>&1 &
+    game_pid=$!
+    window=
+    for ((i = 0; i < 100; i++)); do
+        window=$(xdotool search --onlyvisible --pid "$game_pid" --name '^Rhombulus2$' 2>/dev/null |
+            tail -1) && [ -n "$window" ] && break
+        sleep 0.2
+    done
+    [ -n "$window" ] || { echo "$bin: no window"; cat "$work/out.txt"; return 1; }
+    [ -e "$work/ticks" ] || : > "$work/ticks"
+    sleep 1
+    xdotool mousemove --window "$window" 700 150 key Escape
+    sleep 2
+    measure "main menu" "$bin" 0
+    click 400 350; sleep 1; click 400 390; sleep 2
+    measure "Puzzle" "$bin" 1
+    xdotool mousemove --window "$window" 700 150 key Escape; sleep 1.5
+    click 400 360; sleep 1; click 400 350; sleep 2
+    measure "Endless" "$bin" 1
+    kill "$game_pid"
+    wait "$game_pid" 2>/dev/null || true
+    game_pid=
+}
+
+printf '%-12s %-44s %7s   %6s %6s %14s  %s\n' phase game CPU "tick" "sd" "range us" "frames"
+for ((r = 1; r <= repeat; r++)); do
+    order=("${games[@]}")
+    # Every other round the other way round, so neither build always goes first.
+    if [ $((r % 2)) = 0 ]; then
+        order=()
+        for ((i = ${#games[@]} - 1; i >= 0; i--)); do order+=("${games[i]}"); done
+    fi
+    for bin in "${order[@]}"; do run_game "$bin"; done
+done
