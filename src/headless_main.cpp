@@ -1,5 +1,6 @@
 // rhombulus2-headless [--res DIR] [--seed N] [--ticks N] [--input FILE]
 //                     [--shot T:FILE.png|.bmp]... [--dump T:FILE.json]... [--trace FILE.jsonl]
+//                     [--no-draw]
 #include <unistd.h>
 
 #include <chrono>
@@ -14,12 +15,12 @@
 namespace {
 
 int Usage(const char* why) {
-    std::fprintf(
-        stderr,
-        "rhombulus2-headless: %s\n"
-        "usage: rhombulus2-headless [--res DIR] [--seed N] [--ticks N] [--input FILE]\n"
-        "       [--shot T:FILE.png|.bmp]... [--dump T:FILE.json]... [--trace FILE.jsonl]\n",
-        why);
+    std::fprintf(stderr,
+                 "rhombulus2-headless: %s\n"
+                 "usage: rhombulus2-headless [--res DIR] [--seed N] [--ticks N] [--input FILE]\n"
+                 "       [--shot T:FILE.png|.bmp]... [--dump T:FILE.json]... [--trace FILE.jsonl]\n"
+                 "       [--no-draw]\n",
+                 why);
     return 2;
 }
 
@@ -58,6 +59,10 @@ int main(int argc, char** argv) {
         static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        if (arg == "--no-draw") {
+            options.noDraw = true;
+            continue;
+        }
         if (i + 1 >= argc) return Usage(("missing value after " + arg).c_str());
         const std::string value = argv[++i];
         long long n = 0;

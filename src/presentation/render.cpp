@@ -33,8 +33,8 @@ void DrawCellOpaque(Game& game, int bitmap, int cx, int cy, int frame, int h, in
 
 void DrawStone(Game& game, int bitmap, int cx, int cy, int column, int row) {
     if (game.play.ShakeFrames > 0) {
-        cx += game.rng.Next(3) - 1;
-        cy += game.rng.Next(3) - 1;
+        cx += game.drawRng.Next(3) - 1;
+        cy += game.drawRng.Next(3) - 1;
     }
     // Rows 1..9 are cut one pixel taller: the extra row lies in the next cell.
     DrawClipped(game, bitmap, (column - 1) * 57, (row - 1) * 57, 57, 57, cx, cy, true,
@@ -83,6 +83,8 @@ bool PointerVisible(const Game& game) {
 
 void RenderFrame(Game& game) {
     if (!game.bitmaps.loaded) return;  // ticks 1 and 2: only the black surface
+    // The same frame looks the same whether or not the frames before it were drawn.
+    game.drawRng.Seed(game.clockSeed ^ (0xD1B54A32D192ED03ull * game.shell.FrameCounter));
     const int screen = game.shell.ScreenId;
     if (screen == kScreenSplash) {
         FillSurface(game.backBuffer, MatchColor(0, 0, 0));

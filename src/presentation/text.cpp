@@ -182,3 +182,9 @@ void DrawTextQueue(Game& game) {
         t.QueueGlyphNo[slot] = 0;
     }
 }
+
+void DropTextQueue(Game& game) {
+    TextState& t = game.text;
+    for (int slot = 1; slot <= t.TextQueueCount && slot <= kTextQueueSlots; ++slot)
+        t.QueueGlyphNo[slot] = 0;
+}

@@ -72,6 +72,8 @@ int GlyphOf(const Game& game, unsigned char ch);
 void QueueGlyph(Game& game, int x, int y, int glyph, int colour, int font);
 // Draw and free every queued glyph (end of the scene).
 void DrawTextQueue(Game& game);
+// Free every queued glyph without drawing (a frame that is not drawn).
+void DropTextQueue(Game& game);
 
 // Queue a text (UTF-8) at (x, y) with the given alignment and colour texture 1..7.
 void DrawText(Game& game, int x, int y, int align, const std::string& text, int colour);

@@ -10,6 +10,7 @@
 #include "presentation/music.h"
 #include "presentation/render.h"
 #include "presentation/sound.h"
+#include "presentation/text.h"
 #include "shell/game.h"
 
 void InitGame(Game& game, Platform& platform, const std::string& resDir, std::uint64_t clockSeed) {
@@ -46,10 +47,8 @@ void QuitTeardown(Game& game) {
     game.shell.WindowClosed = true;
 }
 
-void FrameTick(Game& game) {
+void SimulateTick(Game& game) {
     ShellState& sh = game.shell;
-    FillSurface(game.backBuffer, MatchColor(0, 0, 0));
-    game.platform->HideSystemPointer();
     if (game.input.MouseButtonDown == 1 || game.input.MouseButtonDown2 == 1)
         ++game.input.ButtonHeldFrames;
     BeginTextFrame(game);
@@ -73,10 +72,19 @@ void FrameTick(Game& game) {
         RunScreenHandler(game);
         MusicStep(game);
     }
-    RenderFrame(game);
+}
+
+void FrameTick(Game& game, bool draw) {
+    if (draw) FillSurface(game.backBuffer, MatchColor(0, 0, 0));
+    game.platform->HideSystemPointer();
+    SimulateTick(game);
+    if (draw)
+        RenderFrame(game);
+    else
+        DropTextQueue(game);
     PlaySounds(game);
     game.platform->FlipDisplay(game.backBuffer);
-    if (sh.QuitRequested == 1) QuitTeardown(game);
+    if (game.shell.QuitRequested == 1) QuitTeardown(game);
 }
 
 void StartUp(Game& game) {

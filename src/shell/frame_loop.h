@@ -4,7 +4,11 @@
 struct Game;
 
 // One frame: clear, poll, run the current screen, step the music, render, play sounds, flip.
-void FrameTick(Game& game);
+// Without drawing the picture is neither cleared nor rendered; everything else happens alike.
+void FrameTick(Game& game, bool draw = true);
+// The part of a frame that decides the game: input, the current screen, the music volume. It
+// never draws, plays or flips, so a game stepped with it alone plays exactly as one on screen.
+void SimulateTick(Game& game);
 // Run once on the second tick.
 void StartUp(Game& game);
 void ShowSplash(Game& game);

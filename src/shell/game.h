@@ -91,6 +91,9 @@ struct Game {
     Bitmaps bitmaps;
     Surface backBuffer;
     Random rng;
+    // Drawing's own generator (the shake of the stones): the rules draw the same numbers whether
+    // or not a frame is drawn. Seeded anew for every frame from the seed and the frame number.
+    Random drawRng;
 };
 
 // A game on the given platform reading its files from resDir.

@@ -36,7 +36,10 @@ class HeadlessPlatform : public Platform {
 
     // Key states the runner sets from its input script (buttons 0..7).
     std::array<bool, 8> keysDown{};
+    // The last flipped picture; kept only while keepFrames is set (a run without drawing keeps
+    // just the pictures it was asked for).
     Surface lastFrame;
+    bool keepFrames = true;
     std::vector<std::string> messages;
     std::vector<WaveRecord> wavesThisTick;
     bool closed = false;

@@ -148,8 +148,11 @@ int RunHeadless(const RunnerOptions& options) {
         }
         // A window closed by an event before this tick: the tick never runs.
         if (game.shell.WindowClosed) break;
+        bool draw = !options.noDraw;
+        for (const auto& shot : options.shots) draw = draw || shot.first == tick;
+        platform.keepFrames = draw;
         // No ticks while the window does not have the focus.
-        if (focused) FrameTick(game);
+        if (focused) FrameTick(game, draw);
         for (const auto& [t, path] : options.shots) {
             if (t == tick && !WriteShot(platform.lastFrame, path)) {
                 std::fprintf(stderr, "cannot write %s\n", path.c_str());

@@ -23,6 +23,8 @@ struct RunnerOptions {
     std::vector<std::pair<int, std::string>> shots;
     std::vector<std::pair<int, std::string>> dumps;
     std::string tracePath;
+    // Draw only the ticks named by a shot; the game itself runs exactly the same.
+    bool noDraw = false;
 };
 
 // Parses an input script; on error returns false with "line N: reason" in error.
