@@ -8,6 +8,7 @@
 #include "modes/level_file.h"
 #include "platform/platform.h"
 #include "playfield/extras.h"
+#include "playfield/field_rules.h"
 #include "playfield/tables.h"
 #include "presentation/music.h"
 #include "shell/game.h"
@@ -135,18 +136,18 @@ bool StartLevel(Game& game, int level, int mode, int lap, int music) {
         }
         switch (mode) {
             case kModeEndless:
-                p.FieldCentreX = 326;
+                p.FieldCentreX = kEndlessField.centreX;
                 GenerateEndlessField(game, p.LevelNumber);
                 break;
             case kModePuzzle:
-                p.FieldCentreX = 326;
+                p.FieldCentreX = kPuzzleField.centreX;
                 StoreLevelRecords(game, records);
                 BuildPuzzleField(game);
                 break;
             case kModePipe:
                 // The pipe pieces, barrels, water and stock come with the Pipe mode; until then
                 // the level's file is read and a Pipe level gets its full time bar.
-                p.FieldCentreX = 335;
+                p.FieldCentreX = kPipeField.centreX;
                 StoreLevelRecords(game, records);
                 p.TimeLeft = 1000;
                 break;
@@ -154,7 +155,7 @@ bool StartLevel(Game& game, int level, int mode, int lap, int music) {
                 break;
         }
         c.CannonX = 350;
-        c.CannonY = 526;
+        c.CannonY = FieldOfMode(mode).cannonY;
         c.CannonLoad = 8;
         c.CannonXf = 400.0;
     }

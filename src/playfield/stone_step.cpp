@@ -14,6 +14,12 @@ constexpr int kGroupPoints = 50;
 constexpr int kGroupTime = 12;
 constexpr int kGroupShake = 20;
 
+// Whether a stone that stops here starts the group test: not in the pipe game, nor while a
+// caught flash lasts.
+bool GroupTestOnStop(const FieldRules& r, const Side& side) {
+    return r.groupTestOnStop && !(r.flashStopsGroups && side.FlashFrames > 0);
+}
+
 void StopsAsShot(const Side& side, int slot) {
     if (slot == side.cannon.LoadedStone) {
         side.cannon.NothingFlying = 1;
@@ -47,7 +53,7 @@ void RisingStone(Game& game, const FieldRules& r, const Side& side, int s) {
     if (y == r.topRowY) {
         if ((x - r.centreX) % (2 * r.spacing) == 0) {
             t.StoneMotion[s] = 0;
-            if (r.groupTestOnStop) MarkGroupFor(game, r, side, s);
+            if (GroupTestOnStop(r, side)) MarkGroupFor(game, r, side, s);
             RequestSound(game, r.topStopSound, x);
         } else if (r.offLatticeTopExplodes) {
             if (t.StoneMotion[s] == 1) AddTime(side.TimeLeft, -kTipHitCost);
@@ -64,7 +70,7 @@ void RisingStone(Game& game, const FieldRules& r, const Side& side, int s) {
             t.StoneMotion[s] = 0;
             RequestSound(game, sndHolz1, x);
             StopsAsShot(side, s);
-            if (r.groupTestOnStop) MarkGroupFor(game, r, side, s);
+            if (GroupTestOnStop(r, side)) MarkGroupFor(game, r, side, s);
         } else if (AnyStoneAt(game, r, x, y - 2 * r.spacing)) {
             // Ran into the tip of the stone above: only a shot costs time.
             ReleaseExtraFor(game, r, s);
