@@ -106,11 +106,13 @@ std::string ReadRow(const GridRow& row, int rowNumber, std::string& error) {
 }  // namespace
 
 int CellAt(int dx, int y) {
-    if (y < 0 || y % 30 != 0) return -1;
-    int row = y / 30;
-    int left = row % 2 == 0 ? -270 : -240;
-    if (dx < left || (dx - left) % 60 != 0) return -1;
-    int column = (dx - left) / 60;
+    constexpr int s = kPuzzleField.spacing;
+    if (y < 0 || y % s != 0) return -1;
+    int row = y / s;
+    // The first cell of the row: its offset is that of column 0.
+    int left = LatticeDx(CellIndex(row, 0), s);
+    if (dx < left || (dx - left) % (2 * s) != 0) return -1;
+    int column = (dx - left) / (2 * s);
     if (column >= RowWidth(row)) return -1;
     int cell = CellIndex(row, column);
     return cell <= kLastBuiltCell ? cell : -1;
