@@ -10,7 +10,7 @@
 #include <iterator>
 #include <string>
 
-#include "platform/headless/runner.h"
+#include "runner/runner.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/headless/runner.h"
+#include "runner/runner.h"
 
 #include <gtest/gtest.h>
 

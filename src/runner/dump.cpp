@@ -1,4 +1,4 @@
-#include "platform/headless/dump.h"
+#include "runner/dump.h"
 
 #include <cstdio>
 #include <string>

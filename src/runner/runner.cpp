@@ -1,13 +1,13 @@
-#include "platform/headless/runner.h"
+#include "runner/runner.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 
-#include "platform/headless/dump.h"
+#include "runner/dump.h"
 #include "platform/headless/headless_platform.h"
-#include "platform/headless/png_writer.h"
+#include "runner/png_writer.h"
 #include "shell/encoding.h"
 #include "shell/frame_loop.h"
 #include "shell/game.h"
