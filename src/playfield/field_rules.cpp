@@ -1,9 +1,17 @@
 #include "playfield/field_rules.h"
 
-#include "playfield/game_screen.h"
+#include <string>
+
 #include "presentation/sound.h"
 #include "shell/game.h"
 #include "shell/mathutil.h"
+
+void AddPoints(Game& game, int x, int y, int amount) {
+    PlayfieldState& p = game.play;
+    const int a = p.DoubleFrames > 0 ? amount * 2 : amount;
+    p.Score += a;
+    if (p.GameMode != kModePipe || amount == 1000) AddFloatingText(game, x, y, std::to_string(a));
+}
 
 namespace {
 

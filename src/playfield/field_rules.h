@@ -249,6 +249,9 @@ inline bool InFireWindow(const FieldRules& r, int x) {
     return x >= r.fireMinX && x <= r.fireMaxX;
 }
 
+// Credits the single player's points (doubled while X2 runs) and shows them rising at (x, y); the
+// pipe game shows only its 1000-point awards.
+void AddPoints(Game& game, int x, int y, int amount);
 // The colours 1..9 of present stones of this side other than the cannon's, above y -60.
 std::array<bool, kLastColour + 1> PresentColours(const Game& game, const FieldRules& r,
                                                  int loadedStone);

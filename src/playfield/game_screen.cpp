@@ -266,13 +266,6 @@ void GameStep(Game& game) {
     DrawText(game, 778, 78, kAlignRight, std::to_string(p.ShownScore), 2);
 }
 
-void AddPoints(Game& game, int x, int y, int amount) {
-    PlayfieldState& p = game.play;
-    const int a = p.DoubleFrames > 0 ? amount * 2 : amount;
-    p.Score += a;
-    if (p.GameMode != kModePipe || amount == 1000) AddFloatingText(game, x, y, std::to_string(a));
-}
-
 void GameOver(Game& game, int score) {
     RemoveStone(game, kRemoveAll);
     RemoveExtra(game, kRemoveAll);
