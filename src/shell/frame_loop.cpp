@@ -12,6 +12,7 @@
 #include "presentation/sound.h"
 #include "presentation/text.h"
 #include "shell/game.h"
+#include "shell/screens.h"
 
 void InitGame(Game& game, Platform& platform, const std::string& resDir, std::uint64_t clockSeed) {
     game.platform = &platform;

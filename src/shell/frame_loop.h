@@ -21,5 +21,3 @@ void WindowCloseRequested(Game& game);
 void SaveAndQuit(Game& game);
 // The end of the quitting tick: stop the timer and the music, free the pictures, close.
 void QuitTeardown(Game& game);
-// Call the handler of the current ScreenId (none for numbers without a screen).
-void RunScreenHandler(Game& game);

@@ -1,9 +1,8 @@
 #include "shell/input.h"
 
-#include "menus/highscores.h"
-#include "menus/saved_games.h"
 #include "platform/platform.h"
 #include "shell/game.h"
+#include "shell/screens.h"
 
 void PollKeyboard(Game& game) {
     InputState& in = game.input;
@@ -45,6 +44,6 @@ void DXDraw1MouseUp(Game& game) {
 
 void DXDraw1KeyPress(Game& game, unsigned char ch) {
     // The name editors of the champion and save screens take typed characters.
-    if (game.shell.ScreenId == kScreenNewChampion) ChampionNameKey(game, ch);
-    if (game.shell.ScreenId == kScreenSave) SaveNameKey(game, ch);
+    const ScreenEntry* screen = FindScreen(game.shell.ScreenId);
+    if (screen != nullptr && screen->typed != nullptr) screen->typed(game, ch);
 }
