@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "modes/mode_table.h"
 #include "presentation/sound.h"
 #include "shell/game.h"
 #include "shell/mathutil.h"
@@ -10,7 +11,8 @@ void AddPoints(Game& game, int x, int y, int amount) {
     PlayfieldState& p = game.play;
     const int a = p.DoubleFrames > 0 ? amount * 2 : amount;
     p.Score += a;
-    if (p.GameMode != kModePipe || amount == 1000) AddFloatingText(game, x, y, std::to_string(a));
+    const int only = CurrentModeRow(game).floatingAwardOnly;
+    if (only == 0 || amount == only) AddFloatingText(game, x, y, std::to_string(a));
 }
 
 namespace {
@@ -22,14 +24,8 @@ void SinglePlayerPoints(Game& game, int /*player*/, int x, int y, int amount) {
 }  // namespace
 
 const FieldRules& FieldOfMode(int mode) {
-    switch (mode) {
-        case kModeEndless:
-            return kEndlessField;
-        case kModePipe:
-            return kPipeField;
-        default:
-            return kPuzzleField;
-    }
+    const ModeRow* row = FindModeRow(mode);
+    return row != nullptr ? *row->field : kPuzzleField;
 }
 
 FieldRules SinglePlayerRules(const Game& game) {

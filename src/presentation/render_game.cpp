@@ -1,5 +1,6 @@
 #include "presentation/render_game.h"
 
+#include "modes/mode_table.h"
 #include "playfield/extras.h"
 #include "playfield/tables.h"
 #include "presentation/bitmaps.h"
@@ -76,11 +77,10 @@ void DrawEffects(Game& game) {
     }
 }
 
-void DrawAimMarker(Game& game) {
+void DrawAimMarker(Game& game, const ModeRow& row) {
     const PlayfieldState& p = game.play;
     const int mx = game.input.MouseX;
-    if (p.LevelCleared != 0 || p.TimeUp != 0 || mx >= 635) return;
-    if (p.GameMode == kModePipe && mx < 121) return;
+    if (p.LevelCleared != 0 || p.TimeUp != 0 || mx >= 635 || mx < row.pointerBandX) return;
     const int f = (game.shell.FrameCounter / 4) % 32;
     DrawPart(game, kBmpAimMarker, Rect{19 * f, 0, 19 * f + 19, 80}, game.cannon.AimX - 9,
              game.cannon.AimY, true);
@@ -101,17 +101,18 @@ void DrawExtra(Game& game, int slot) {
 }
 
 void RenderGameScreen(Game& game) {
-    const int mode = game.play.GameMode;
-    DrawCell(game, mode == kModePipe ? kBmpPipeBackground : kBmpGameBackground, 400, 300, 0, 600,
-             800);
+    const ModeRow& row = CurrentModeRow(game);
+    // A game without a mode of its own draws no stones.
+    const bool known = FindModeRow(game.play.GameMode) != nullptr;
+    DrawCell(game, row.drawsPipes ? kBmpPipeBackground : kBmpGameBackground, 400, 300, 0, 600, 800);
     DrawPart(game, kBmpTimeCover, Rect{0, 0, 35, TimeCoverRows(game.play.TimeLeft)}, 656, 295,
              false);
-    if (mode == kModeEndless || mode == kModePuzzle) DrawStones(game);
-    if (mode == kModePipe) DrawPipePieces(game);
+    if (known && !row.drawsPipes) DrawStones(game);
+    if (known && row.drawsPipes) DrawPipePieces(game);
     DrawExtras(game);
     DrawIndicators(game);
     DrawCannon(game);
     DrawEffects(game);
     DrawPart(game, kBmpCornerPiece, Rect{0, 0, 60, 119}, 581, 0, true);
-    DrawAimMarker(game);
+    DrawAimMarker(game, row);
 }

@@ -4,6 +4,7 @@
 #include "menus/highscores.h"
 #include "menus/menu_screens.h"
 #include "menus/saved_games.h"
+#include "modes/mode_table.h"
 #include "playfield/game_screen.h"
 #include "shell/frame_loop.h"
 #include "shell/game.h"
@@ -17,8 +18,7 @@ bool Always(const Game&) {
 // Over the field the aim marker takes the pointer's place; the side panel shows the pointer.
 bool GamePointer(const Game& game) {
     const int x = game.input.MouseX;
-    if (game.play.GameMode == kModePipe) return x >= 635 || x < 121;
-    return x >= 635;
+    return x >= 635 || x < CurrentModeRow(game).pointerBandX;
 }
 
 // Only the strip between the two fields shows the pointer.

@@ -1,0 +1,55 @@
+// The game modes side by side: one row per single-player mode holds what sets it apart from the
+// others (its field, tune, levels, how its field is built, its time bar and its texts). A new
+// mode is a new row.
+#pragma once
+
+#include <string>
+
+#include "modes/level_format.h"
+
+struct Game;
+struct FieldRules;
+
+// A German and an English text; Language picks one when it is drawn.
+struct Words {
+    const char* german;
+    const char* english;
+};
+
+// The text of a pair in the game's language (1 German, 2 English).
+const char* PickWords(const Game& game, const Words& words);
+
+struct ModeRow {
+    int mode = 0;
+    const FieldRules* field = nullptr;
+    const char* tune = nullptr;  // game path of the mode's music
+    int lastLevel = 0;           // after it the game starts again at level 1; 0: no last level
+    // Game path of a level's file; nullptr when the mode makes its sets itself.
+    std::string (*levelPath)(int level) = nullptr;
+    // Whether a level file holds only what the mode can build (nullptr: anything goes).
+    bool (*recordsValid)(const LevelRecords& records) = nullptr;
+    // Fills the stone table for the level in LevelNumber from the records just read.
+    void (*buildField)(Game& game, const LevelRecords& records) = nullptr;
+    // Time bar: one unit drains every drainEvery x (the lap's divisor) ticks; an empty bar ends
+    // the game where it says so.
+    int drainEvery = 1;
+    bool emptyBarEndsGame = true;
+    // The side panel: the level label reads "Set n" (centred) instead of "Level n".
+    bool labelsSets = false;
+    Words tipButton{"Tipp", "Tip"};
+    bool tipStartsWater = false;  // the tip button empties the time bar instead of hinting
+    // Only awards of this many points rise as a number (0: every award).
+    int floatingAwardOnly = 0;
+    // The pointer is drawn (and the aim marker hidden) also left of this x over the field.
+    int pointerBandX = 0;
+    bool drawsPipes = false;  // the pipe scene: pieces, barrels and its own background
+    // The level-end texts after a cleared field; the pipe game writes its own.
+    bool ownLevelEnd = false;
+    Words clearedTitle{"", ""};
+    Words nextLevel{"", ""};  // followed by the next level's number
+};
+
+// The row of a single-player mode; nullptr for a number that is none.
+const ModeRow* FindModeRow(int mode);
+// The row of the game in progress; Puzzle's for a game that has no mode yet.
+const ModeRow& CurrentModeRow(const Game& game);
