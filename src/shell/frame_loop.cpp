@@ -13,6 +13,7 @@
 #include "presentation/text.h"
 #include "shell/game.h"
 #include "shell/screens.h"
+#include "shell/snapshot.h"
 
 void InitGame(Game& game, Platform& platform, const std::string& resDir, std::uint64_t clockSeed) {
     game.platform = &platform;
@@ -122,6 +123,7 @@ void StartUp(Game& game) {
     }
     LoadGameFont(game);
     game.rng.Seed(game.clockSeed);
+    ResumeFromSnapshot(game);
     ShowSplash(game);
 }
 
@@ -146,8 +148,11 @@ void SaveAndQuit(Game& game) {
     // A single-player game on screen, or paused under the main menu, is kept in ave.dat. A match
     // is not.
     const int screen = game.shell.ScreenId;
-    if (screen == kScreenGame || (screen == kScreenMainMenu && game.shell.GameInProgress == 2))
+    if (screen == kScreenGame || (screen == kScreenMainMenu && game.shell.GameInProgress == 2)) {
         WriteSavedGame(game, kClosedGameFile);
+        // The whole game as it stands, so that the next start goes on exactly here.
+        WriteSnapshot(game);
+    }
     // Only a slot list read in this run is written back; one never read would come back blank.
     if (game.menus.SlotNamesRead) WriteSlotNames(game, false);
     game.shell.QuitRequested = 1;
