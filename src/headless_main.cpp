@@ -57,6 +57,10 @@ int main(int argc, char** argv) {
     options.resDir = ResBesideBinary();
     options.seed =
         static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
+    // A recording names the seed of the game it was made in; --seed still overrides it.
+    bool seedGiven = false;
+    std::uint64_t scriptSeed = 0;
+    bool scriptHasSeed = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--no-draw") {
@@ -72,6 +76,7 @@ int main(int argc, char** argv) {
         } else if (arg == "--seed") {
             if (!ParseNumber(value, n)) return Usage("--seed needs a number");
             options.seed = static_cast<std::uint64_t>(n);
+            seedGiven = true;
         } else if (arg == "--ticks") {
             if (!ParseNumber(value, n) || n < 1 || n > 2000000000)
                 return Usage("--ticks needs N >= 1");
@@ -84,6 +89,7 @@ int main(int argc, char** argv) {
             std::string error;
             if (!ParseInputScript(text, options.events, error))
                 return Usage((value + ": " + error).c_str());
+            scriptHasSeed = ScriptSeed(text, scriptSeed);
         } else if (arg == "--shot" && ParseTimed(value, timed)) {
             options.shots.push_back(timed);
         } else if (arg == "--dump" && ParseTimed(value, timed)) {
@@ -94,5 +100,6 @@ int main(int argc, char** argv) {
             return Usage(("bad option " + arg + " " + value).c_str());
         }
     }
+    if (!seedGiven && scriptHasSeed) options.seed = scriptSeed;
     return RunHeadless(options);
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <string>
 
 #include "platform/sdl/sdl_platform.h"
@@ -11,6 +12,7 @@
 #include "shell/frame_loop.h"
 #include "shell/game.h"
 #include "shell/input.h"
+#include "shell/recorder.h"
 
 namespace {
 
@@ -70,14 +72,31 @@ void HandleEvent(Game& game, const SdlPlatform& platform, const SDL_Event& e, bo
 
 }  // namespace
 
-int main(int, char**) {
+int main(int argc, char** argv) {
+    // rhombulus2 [--record FILE]: FILE gets what the player does, for rhombulus2-headless --input.
+    std::string recordPath;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--record" && i + 1 < argc) {
+            recordPath = argv[++i];
+        } else {
+            std::fprintf(stderr, "usage: rhombulus2 [--record FILE]\n");
+            return 2;
+        }
+    }
     const std::string resDir = ResBesideBinary();
+    const auto seed =
+        static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
+    InputRecorder recorder;
+    if (!recordPath.empty() && !recorder.Open(recordPath, seed)) {
+        std::fprintf(stderr, "rhombulus2: cannot write %s\n", recordPath.c_str());
+        return 2;
+    }
     SdlPlatform platform(resDir);
     if (!platform.Open()) return 1;
     Game game;
-    const auto seed =
-        static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
     InitGame(game, platform, resDir, seed);
+    if (!recordPath.empty()) game.recorder = &recorder;
 
     const double period = 15.0;
     const double frequency = static_cast<double>(SDL_GetPerformanceFrequency());

@@ -5,8 +5,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "runner/dump.h"
 #include "platform/headless/headless_platform.h"
+#include "runner/dump.h"
 #include "runner/png_writer.h"
 #include "shell/encoding.h"
 #include "shell/frame_loop.h"
@@ -121,6 +121,15 @@ bool ParseInputScript(const std::string& text, std::vector<ScriptEvent>& events,
     std::stable_sort(events.begin(), events.end(), [](const ScriptEvent& a, const ScriptEvent& b) {
         return a.tick != b.tick ? a.tick < b.tick : a.order < b.order;
     });
+    return true;
+}
+
+bool ScriptSeed(const std::string& text, std::uint64_t& seed) {
+    std::istringstream first(text.substr(0, text.find('\n')));
+    std::string hash, word;
+    unsigned long long n = 0;
+    if (!(first >> hash >> word >> n) || hash != "#" || word != "seed") return false;
+    seed = n;
     return true;
 }
 

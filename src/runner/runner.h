@@ -30,5 +30,7 @@ struct RunnerOptions {
 // Parses an input script; on error returns false with "line N: reason" in error.
 bool ParseInputScript(const std::string& text, std::vector<ScriptEvent>& events,
                       std::string& error);
+// The seed a recording names on its first line ("# seed N"); false when it names none.
+bool ScriptSeed(const std::string& text, std::uint64_t& seed);
 // Runs the game; returns the exit status.
 int RunHeadless(const RunnerOptions& options);

@@ -12,6 +12,7 @@
 #include "presentation/sound.h"
 #include "presentation/text.h"
 #include "shell/game.h"
+#include "shell/recorder.h"
 #include "shell/screens.h"
 #include "shell/snapshot.h"
 
@@ -160,11 +161,13 @@ void SaveAndQuit(Game& game) {
 }
 
 void DXDraw1Resize(Game& game) {
+    if (game.recorder != nullptr) game.recorder->Line(game.shell.FrameCounter + 1, "resize");
     if (game.shell.FrameCounter <= 10) return;
     SaveAndQuit(game);
 }
 
 void WindowCloseRequested(Game& game) {
+    if (game.recorder != nullptr) game.recorder->Line(game.shell.FrameCounter + 1, "close");
     // Closing before start-up has read the settings must not overwrite them with defaults.
     if (game.shell.ScreenId == kScreenNone) {
         game.shell.QuitRequested = 1;

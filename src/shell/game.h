@@ -20,6 +20,7 @@
 #include "shell/input.h"
 #include "shell/random.h"
 
+class InputRecorder;
 class Platform;
 
 // Screen numbers of ScreenId.
@@ -71,8 +72,9 @@ struct ShellState {
 
 struct Game {
     Platform* platform = nullptr;
-    std::string resDir = "res";   // the folder used as res/
-    std::uint64_t clockSeed = 1;  // what start-up seeds the generator with
+    InputRecorder* recorder = nullptr;  // writes down what the player does (rhombulus2 --record)
+    std::string resDir = "res";         // the folder used as res/
+    std::uint64_t clockSeed = 1;        // what start-up seeds the generator with
 
     ShellState shell;
     InputState input;
