@@ -9,6 +9,7 @@
 #include "menus/transitions.h"
 #include "presentation/sound.h"
 #include "presentation/text.h"
+#include "presentation/words.h"
 #include "shell/encoding.h"
 #include "shell/game.h"
 #include "shell/paths.h"
@@ -17,10 +18,6 @@ namespace {
 
 constexpr int kRecords = kHighscoreTables * kHighscorePlaces;
 constexpr int kNameField = 16;
-
-const char* Pick(const Game& game, const char* german, const char* english) {
-    return game.shell.Language == 2 ? english : german;
-}
 
 int TableOfRecord(int k) {
     return (k - 1) / kHighscorePlaces + 1;

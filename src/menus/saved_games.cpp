@@ -8,6 +8,7 @@
 #include "menus/transitions.h"
 #include "modes/level_start.h"
 #include "presentation/text.h"
+#include "presentation/words.h"
 #include "shell/encoding.h"
 #include "shell/game.h"
 #include "shell/paths.h"
@@ -17,10 +18,6 @@ namespace {
 constexpr int kSlotRecord = 20;
 constexpr int kSlotNameField = 10;
 const char* const kUnusedSlot = "noname";
-
-const char* Pick(const Game& game, const char* german, const char* english) {
-    return game.shell.Language == 2 ? english : german;
-}
 
 int RowY(const Game& game, int slot) {
     return game.buttons.PageTop + 20 + 25 * (slot - 1);

@@ -89,10 +89,6 @@ const ModeRow kModes[] = {
 
 }  // namespace
 
-const char* PickWords(const Game& game, const Words& words) {
-    return game.shell.Language == 2 ? words.english : words.german;
-}
-
 const ModeRow* FindModeRow(int mode) {
     for (const ModeRow& row : kModes) {
         if (row.mode == mode) return &row;

@@ -6,18 +6,10 @@
 #include <string>
 
 #include "modes/level_format.h"
+#include "presentation/words.h"
 
 struct Game;
 struct FieldRules;
-
-// A German and an English text; Language picks one when it is drawn.
-struct Words {
-    const char* german;
-    const char* english;
-};
-
-// The text of a pair in the game's language (1 German, 2 English).
-const char* PickWords(const Game& game, const Words& words);
 
 struct ModeRow {
     int mode = 0;

@@ -12,6 +12,7 @@
 #include "playfield/extras.h"
 #include "playfield/tables.h"
 #include "presentation/text.h"
+#include "presentation/words.h"
 #include "shell/game.h"
 #include "shell/mathutil.h"
 
@@ -24,10 +25,6 @@ constexpr int kButtonEnd = 3;
 constexpr int kButtonMusic = 4;
 
 constexpr int kTimeUpStart = 200;
-
-std::string Pick(const Game& game, const std::string& german, const std::string& english) {
-    return game.shell.Language == 2 ? english : german;
-}
 
 bool CarriesExtra(const Game& game, int slot) {
     const int extra = game.stones.StoneExtra[slot];
@@ -106,10 +103,10 @@ void LevelEndSequence(Game& game) {
         if (t == 0) StartLevel(game, 1, row.mode, p.LapNumber + 1, 0);
         return;
     }
-    if (t < 300) DrawCentred(game, 240, PickWords(game, row.clearedTitle), 1);
+    if (t < 300) DrawCentred(game, 240, Pick(game, row.clearedTitle), 1);
     if (t < 220) BonusLine(game);
     if (t == 220) p.Score += bonus;
-    if (t < 120) DrawCentred(game, 330, PickWords(game, row.nextLevel) + next, 2);
+    if (t < 120) DrawCentred(game, 330, Pick(game, row.nextLevel) + next, 2);
     if (t == 0) StartLevel(game, n + 1, p.GameMode, p.LapNumber, 0);
 }
 
@@ -151,7 +148,7 @@ void DrawPanelLabels(Game& game) {
     const bool paused = game.play.PauseState != -1;
     const std::string labels[5] = {
         "",
-        PickWords(game, CurrentModeRow(game).tipButton),
+        Pick(game, CurrentModeRow(game).tipButton),
         paused ? "Play" : "Stop",
         Pick(game, "Ende", "End"),
         game.shell.MusicOn == 1 ? "{" : "}",
