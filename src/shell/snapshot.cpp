@@ -1,6 +1,5 @@
 #include "shell/snapshot.h"
 
-#include <array>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -72,12 +71,7 @@ struct State {
     LevelState level;
     StoneTable stones;
     EffectTable effects;
-    std::array<int, kMaxFloatingTexts + 1> TextX{};
-    std::array<int, kMaxFloatingTexts + 1> TextY{};
-    std::array<double, kMaxFloatingTexts + 1> TextVy{};
-    std::array<int, kMaxFloatingTexts + 1> TextLife{};
-    std::array<std::string, kMaxFloatingTexts + 1> TextString{};
-    int TextCursor = 0;
+    FloatingTextTable texts;
     int MusicOn = 1;
     std::uint64_t rng = 1;
 };
@@ -101,11 +95,12 @@ void Put(Writer& w, const Game& g) {
 }
 
 bool Get(Reader& r, State& s) {
+    FloatingTextTable& t = s.texts;
     bool ok = r.Raw(s.play) && r.Raw(s.cannon) && r.Raw(s.extras) && r.Raw(s.level) &&
-              r.Raw(s.stones) && r.Raw(s.effects) && r.Raw(s.TextX) && r.Raw(s.TextY) &&
-              r.Raw(s.TextVy) && r.Raw(s.TextLife);
-    for (std::string& text : s.TextString) ok = ok && r.Text(text);
-    return ok && r.Raw(s.TextCursor) && r.Raw(s.MusicOn) && r.Raw(s.rng) && r.AtEnd();
+              r.Raw(s.stones) && r.Raw(s.effects) && r.Raw(t.TextX) && r.Raw(t.TextY) &&
+              r.Raw(t.TextVy) && r.Raw(t.TextLife);
+    for (std::string& text : t.TextString) ok = ok && r.Text(text);
+    return ok && r.Raw(t.TextCursor) && r.Raw(s.MusicOn) && r.Raw(s.rng) && r.AtEnd();
 }
 
 std::uint32_t Get32(const std::vector<std::uint8_t>& b, size_t at) {
@@ -159,13 +154,7 @@ bool RestoreSnapshotBytes(Game& game, const std::vector<std::uint8_t>& bytes, st
     game.level = state->level;
     game.stones = state->stones;
     game.effects = state->effects;
-    FloatingTextTable& t = game.floatingTexts;
-    t.TextX = state->TextX;
-    t.TextY = state->TextY;
-    t.TextVy = state->TextVy;
-    t.TextLife = state->TextLife;
-    t.TextString = state->TextString;
-    t.TextCursor = state->TextCursor;
+    game.floatingTexts = state->texts;
     game.shell.MusicOn = state->MusicOn;
     game.rng.SetState(state->rng);
     return true;
