@@ -8,9 +8,9 @@
 #include <string>
 
 #include "platform/sdl/sdl_platform.h"
-#include "shell/encoding.h"
+#include "core/encoding.h"
 #include "shell/frame_loop.h"
-#include "shell/game.h"
+#include "core/game.h"
 #include "shell/input.h"
 #include "shell/recorder.h"
 

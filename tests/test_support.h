@@ -6,7 +6,7 @@
 
 #include "platform/headless/headless_platform.h"
 #include "shell/frame_loop.h"
-#include "shell/game.h"
+#include "core/game.h"
 
 struct TestGame {
     HeadlessPlatform platform;

@@ -2,7 +2,7 @@
 
 #include "presentation/sound.h"
 #include "presentation/text.h"
-#include "shell/game.h"
+#include "core/game.h"
 
 void SetButton(Game& game, int slot, int x, int y, int halfWidth, int height) {
     if (slot < 1 || slot > kButtonSlots) return;

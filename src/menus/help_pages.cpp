@@ -7,7 +7,7 @@
 #include "presentation/sound.h"
 #include "presentation/text.h"
 #include "presentation/words.h"
-#include "shell/game.h"
+#include "core/game.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include "presentation/sound.h"
 #include "presentation/text.h"
 #include "presentation/words.h"
-#include "shell/encoding.h"
-#include "shell/game.h"
-#include "shell/paths.h"
+#include "core/encoding.h"
+#include "core/game.h"
+#include "core/paths.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "modes/level_start.h"
 #include "presentation/text.h"
 #include "presentation/words.h"
-#include "shell/game.h"
+#include "core/game.h"
 
 namespace {
 

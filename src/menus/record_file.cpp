@@ -8,7 +8,7 @@
 
 #include "platform/file_bytes.h"
 #include "platform/platform.h"
-#include "shell/game.h"
+#include "core/game.h"
 
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
     return ReadFileBytes(path, bytes);

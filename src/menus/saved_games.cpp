@@ -9,9 +9,9 @@
 #include "modes/level_start.h"
 #include "presentation/text.h"
 #include "presentation/words.h"
-#include "shell/encoding.h"
-#include "shell/game.h"
-#include "shell/paths.h"
+#include "core/encoding.h"
+#include "core/game.h"
+#include "core/paths.h"
 
 namespace {
 

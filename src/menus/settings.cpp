@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "menus/record_file.h"
-#include "shell/game.h"
-#include "shell/paths.h"
+#include "core/game.h"
+#include "core/paths.h"
 
 void ReadSettings(Game& game, const std::string& gamePath) {
     std::vector<std::uint8_t> bytes;

@@ -5,7 +5,7 @@
 #include "menus/saved_games.h"
 #include "presentation/music.h"
 #include "presentation/sound.h"
-#include "shell/game.h"
+#include "core/game.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "modes/level_file.h"
 #include "playfield/tables.h"
-#include "shell/game.h"
+#include "core/game.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <fstream>
 
 #include "playfield/tables.h"
-#include "shell/game.h"
-#include "shell/paths.h"
+#include "core/game.h"
+#include "core/paths.h"
 
 namespace {
 

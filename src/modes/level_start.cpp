@@ -11,8 +11,8 @@
 #include "playfield/field_rules.h"
 #include "playfield/tables.h"
 #include "presentation/music.h"
-#include "shell/game.h"
-#include "shell/paths.h"
+#include "core/game.h"
+#include "core/paths.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include "modes/endless.h"
 #include "modes/level_file.h"
 #include "playfield/field_rules.h"
-#include "shell/game.h"
+#include "core/game.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include "playfield/extras.h"
 #include "playfield/field_rules.h"
 #include "playfield/stone_step.h"
-#include "shell/game.h"
+#include "core/game.h"
 
 namespace {
 

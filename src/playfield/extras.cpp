@@ -4,8 +4,8 @@
 
 #include "playfield/field_rules.h"
 #include "presentation/sound.h"
-#include "shell/game.h"
-#include "shell/mathutil.h"
+#include "core/game.h"
+#include "core/mathutil.h"
 
 namespace {
 

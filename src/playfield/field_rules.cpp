@@ -4,8 +4,8 @@
 
 #include "modes/mode_table.h"
 #include "presentation/sound.h"
-#include "shell/game.h"
-#include "shell/mathutil.h"
+#include "core/game.h"
+#include "core/mathutil.h"
 
 void AddPoints(Game& game, int x, int y, int amount) {
     PlayfieldState& p = game.play;

@@ -13,8 +13,8 @@
 #include "playfield/tables.h"
 #include "presentation/text.h"
 #include "presentation/words.h"
-#include "shell/game.h"
-#include "shell/mathutil.h"
+#include "core/game.h"
+#include "core/mathutil.h"
 
 namespace {
 

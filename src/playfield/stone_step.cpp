@@ -6,7 +6,7 @@
 #include "playfield/extras.h"
 #include "playfield/field_rules.h"
 #include "presentation/sound.h"
-#include "shell/game.h"
+#include "core/game.h"
 
 namespace {
 

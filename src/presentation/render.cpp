@@ -4,7 +4,7 @@
 
 #include "presentation/render_game.h"
 #include "presentation/render_help.h"
-#include "shell/game.h"
+#include "core/game.h"
 #include "shell/screens.h"
 
 namespace {

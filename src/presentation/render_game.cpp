@@ -5,8 +5,8 @@
 #include "playfield/tables.h"
 #include "presentation/bitmaps.h"
 #include "presentation/render.h"
-#include "shell/game.h"
-#include "shell/mathutil.h"
+#include "core/game.h"
+#include "core/mathutil.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "presentation/bitmaps.h"
 #include "presentation/render.h"
-#include "shell/game.h"
+#include "core/game.h"
 
 namespace {
 

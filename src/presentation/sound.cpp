@@ -1,8 +1,8 @@
 #include "presentation/sound.h"
 
 #include "platform/platform.h"
-#include "shell/game.h"
-#include "shell/mathutil.h"
+#include "core/game.h"
+#include "core/mathutil.h"
 
 namespace {
 

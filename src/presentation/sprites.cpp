@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "shell/game.h"
+#include "core/game.h"
 
 void DrawClipped(Game& game, int bitmap, int sx, int sy, int w, int h, int cx, int cy, bool keyed,
                  int extraRows) {

@@ -5,9 +5,9 @@
 #include "platform/platform.h"
 #include "platform/surface.h"
 #include "presentation/bitmaps.h"
-#include "shell/encoding.h"
-#include "shell/game.h"
-#include "shell/paths.h"
+#include "core/encoding.h"
+#include "core/game.h"
+#include "core/paths.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include "platform/headless/headless_platform.h"
 #include "runner/dump.h"
 #include "runner/png_writer.h"
-#include "shell/encoding.h"
+#include "core/encoding.h"
 #include "shell/frame_loop.h"
-#include "shell/game.h"
+#include "core/game.h"
 #include "shell/input.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "presentation/render.h"
 #include "presentation/sound.h"
 #include "presentation/text.h"
-#include "shell/game.h"
+#include "core/game.h"
 #include "shell/recorder.h"
 #include "shell/screens.h"
 #include "shell/snapshot.h"

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "shell/game.h"
+#include "core/game.h"
 #include "shell/recorder.h"
 #include "shell/screens.h"
 

@@ -1,6 +1,6 @@
 #include "shell/recorder.h"
 
-#include "shell/encoding.h"
+#include "core/encoding.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "modes/mode_table.h"
 #include "playfield/game_screen.h"
 #include "shell/frame_loop.h"
-#include "shell/game.h"
+#include "core/game.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <type_traits>
 
 #include "menus/record_file.h"
-#include "shell/game.h"
-#include "shell/paths.h"
+#include "core/game.h"
+#include "core/paths.h"
 
 namespace {
 

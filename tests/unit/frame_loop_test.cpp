@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "menus/record_file.h"
-#include "shell/paths.h"
+#include "core/paths.h"
 #include "test_support.h"
 
 namespace {

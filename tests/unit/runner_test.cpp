@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/encoding.h"
+#include "core/encoding.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "modes/level_start.h"
 #include "platform/headless/headless_platform.h"
 #include "shell/frame_loop.h"
-#include "shell/game.h"
+#include "core/game.h"
 #include "shell/input.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "playfield/field_rules.h"
 #include "playfield/tables.h"
 #include "shell/frame_loop.h"
-#include "shell/game.h"
+#include "core/game.h"
 #include "shell/input.h"
 
 namespace levels {

@@ -6,19 +6,19 @@
 #include <string>
 
 #include "menus/buttons.h"
-#include "menus/menu_state.h"
+#include "core/menu_state.h"
 #include "modes/level_start.h"
 #include "platform/surface.h"
 #include "playfield/cannon.h"
 #include "playfield/extras.h"
-#include "playfield/playfield.h"
+#include "core/playfield_state.h"
 #include "playfield/tables.h"
 #include "presentation/bitmaps.h"
 #include "presentation/music.h"
 #include "presentation/sound.h"
 #include "presentation/text.h"
 #include "shell/input.h"
-#include "shell/random.h"
+#include "core/random.h"
 
 class InputRecorder;
 class Platform;

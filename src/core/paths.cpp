@@ -1,6 +1,6 @@
-#include "shell/paths.h"
+#include "core/paths.h"
 
-#include "shell/game.h"
+#include "core/game.h"
 
 std::string ResolveGamePath(const Game& game, const std::string& gamePath) {
     std::string rel = gamePath;
