@@ -5,20 +5,20 @@
 #include <cstdint>
 #include <string>
 
-#include "menus/buttons.h"
+#include "core/bitmap_set.h"
+#include "core/button_table.h"
+#include "core/cannon_state.h"
+#include "core/extras_table.h"
+#include "core/input_state.h"
+#include "core/level_state.h"
 #include "core/menu_state.h"
-#include "modes/level_start.h"
-#include "platform/surface.h"
-#include "playfield/cannon.h"
-#include "playfield/extras.h"
+#include "core/music_player.h"
 #include "core/playfield_state.h"
-#include "playfield/tables.h"
-#include "presentation/bitmaps.h"
-#include "presentation/music.h"
-#include "presentation/sound.h"
-#include "presentation/text.h"
-#include "shell/input.h"
 #include "core/random.h"
+#include "core/sound_state.h"
+#include "core/tables.h"
+#include "core/text_state.h"
+#include "platform/surface.h"
 
 class InputRecorder;
 class Platform;

@@ -4,25 +4,10 @@
 #include <array>
 #include <string>
 
+#include "core/button_table.h"
 #include "presentation/words.h"
 
 struct Game;
-
-constexpr int kButtonSlots = 10;
-
-struct ButtonTable {
-    std::array<int, kButtonSlots + 1> ButtonActive{};
-    std::array<int, kButtonSlots + 1> ButtonX{};
-    std::array<int, kButtonSlots + 1> ButtonY{};
-    std::array<int, kButtonSlots + 1> ButtonHalfWidth{};
-    std::array<int, kButtonSlots + 1> ButtonHeight{};
-    std::array<int, kButtonSlots + 1> ButtonState{};
-    std::array<int, kButtonSlots + 1> ButtonHoverFrames{};
-    std::array<int, kButtonSlots + 1> ButtonDelay{};
-    int MenuSelection = 0;
-    int PageTop = 300;
-    int PageNumber = 1;
-};
 
 void SetButton(Game& game, int slot, int x, int y, int halfWidth, int height);
 // ButtonActive = 0 for all ten slots.

@@ -4,6 +4,7 @@
 
 #include "presentation/render_game.h"
 #include "presentation/render_help.h"
+#include "presentation/text.h"
 #include "core/game.h"
 #include "shell/screens.h"
 
