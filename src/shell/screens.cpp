@@ -5,7 +5,7 @@
 #include "menus/menu_screens.h"
 #include "menus/saved_games.h"
 #include "modes/mode_table.h"
-#include "playfield/game_screen.h"
+#include "modes/game_screen.h"
 #include "shell/frame_loop.h"
 #include "core/game.h"
 

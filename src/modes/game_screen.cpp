@@ -1,4 +1,4 @@
-#include "playfield/game_screen.h"
+#include "modes/game_screen.h"
 
 #include <cmath>
 #include <string>
