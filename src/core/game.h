@@ -72,9 +72,13 @@ struct ShellState {
 
 struct Game {
     Platform* platform = nullptr;
-    InputRecorder* recorder = nullptr;  // writes down what the player does (rhombulus2 --record)
-    std::string resDir = "res";         // the folder used as res/
-    std::uint64_t clockSeed = 1;        // what start-up seeds the generator with
+    InputRecorder* recorder = nullptr;
+    // The modes' level start, for the menus that start, resume and load games: they lie below
+    // the modes and reach it through here. Set by InitGame.
+    bool (*startLevel)(Game& game, int level, int mode, int lap, int music) =
+        nullptr;                  // writes down what the player does (rhombulus2 --record)
+    std::string resDir = "res";   // the folder used as res/
+    std::uint64_t clockSeed = 1;  // what start-up seeds the generator with
 
     ShellState shell;
     InputState input;

@@ -1,8 +1,8 @@
 #include "menus/buttons.h"
 
+#include "core/game.h"
 #include "presentation/sound.h"
 #include "presentation/text.h"
-#include "core/game.h"
 
 void SetButton(Game& game, int slot, int x, int y, int halfWidth, int height) {
     if (slot < 1 || slot > kButtonSlots) return;

@@ -2,12 +2,12 @@
 
 #include <string>
 
+#include "core/game.h"
 #include "menus/buttons.h"
 #include "menus/transitions.h"
 #include "presentation/sound.h"
 #include "presentation/text.h"
 #include "presentation/words.h"
-#include "core/game.h"
 
 namespace {
 

@@ -4,15 +4,15 @@
 #include <filesystem>
 #include <string>
 
+#include "core/encoding.h"
+#include "core/game.h"
+#include "core/paths.h"
 #include "menus/buttons.h"
 #include "menus/record_file.h"
 #include "menus/transitions.h"
 #include "presentation/sound.h"
 #include "presentation/text.h"
 #include "presentation/words.h"
-#include "core/encoding.h"
-#include "core/game.h"
-#include "core/paths.h"
 
 namespace {
 

@@ -2,13 +2,12 @@
 
 #include <string>
 
+#include "core/game.h"
 #include "menus/buttons.h"
 #include "menus/settings.h"
 #include "menus/transitions.h"
-#include "modes/level_start.h"
 #include "presentation/text.h"
 #include "presentation/words.h"
-#include "core/game.h"
 
 namespace {
 
@@ -30,7 +29,7 @@ void ExitGame(Game& game) {
 
 void ResumeGame(Game& game) {
     // The match start resumes a match; until it exists the single-player start covers all modes.
-    StartLevel(game, kResumeGame, kResumeGame, kResumeGame, kRestartMusic);
+    game.startLevel(game, kResumeGame, kResumeGame, kResumeGame, kRestartMusic);
 }
 
 }  // namespace
@@ -51,7 +50,7 @@ void ToMainMenu(Game& game) {
 
 template <int kMode>
 void StartMode(Game& game) {
-    StartLevel(game, 1, kMode, 1, kRestartMusic);
+    game.startLevel(game, 1, kMode, 1, kRestartMusic);
 }
 
 const MenuButton kMainMenu[] = {

@@ -2,16 +2,15 @@
 
 #include <algorithm>
 
+#include "core/encoding.h"
+#include "core/game.h"
+#include "core/paths.h"
 #include "menus/buttons.h"
 #include "menus/highscores.h"
 #include "menus/record_file.h"
 #include "menus/transitions.h"
-#include "modes/level_start.h"
 #include "presentation/text.h"
 #include "presentation/words.h"
-#include "core/encoding.h"
-#include "core/game.h"
-#include "core/paths.h"
 
 namespace {
 
@@ -189,7 +188,7 @@ void LoadScreen(Game& game) {
         // A slot whose file cannot be read is ignored.
         if (!ReadSavedGame(game, SlotFile(k))) continue;
         // The match start takes over saved matches once it exists.
-        StartLevel(game, kLoadedGame, kLoadedGame, kLoadedGame, kRestartMusic);
+        game.startLevel(game, kLoadedGame, kLoadedGame, kLoadedGame, kRestartMusic);
         return;
     }
     if (game.buttons.MenuSelection == 1 || game.input.KeyEscape == 1) {

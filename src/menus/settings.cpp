@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "menus/record_file.h"
 #include "core/game.h"
 #include "core/paths.h"
+#include "menus/record_file.h"
 
 void ReadSettings(Game& game, const std::string& gamePath) {
     std::vector<std::uint8_t> bytes;

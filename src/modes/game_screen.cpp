@@ -3,6 +3,8 @@
 #include <cmath>
 #include <string>
 
+#include "core/game.h"
+#include "core/mathutil.h"
 #include "menus/buttons.h"
 #include "menus/highscores.h"
 #include "menus/transitions.h"
@@ -13,8 +15,6 @@
 #include "playfield/tables.h"
 #include "presentation/text.h"
 #include "presentation/words.h"
-#include "core/game.h"
-#include "core/mathutil.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <fstream>
 
-#include "playfield/tables.h"
 #include "core/game.h"
 #include "core/paths.h"
+#include "playfield/tables.h"
 
 namespace {
 

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "core/game.h"
+#include "core/paths.h"
 #include "menus/buttons.h"
 #include "menus/transitions.h"
 #include "modes/level_file.h"
@@ -11,8 +13,6 @@
 #include "playfield/field_rules.h"
 #include "playfield/tables.h"
 #include "presentation/music.h"
-#include "core/game.h"
-#include "core/paths.h"
 
 namespace {
 

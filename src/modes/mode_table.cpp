@@ -1,9 +1,9 @@
 #include "modes/mode_table.h"
 
+#include "core/game.h"
 #include "modes/endless.h"
 #include "modes/level_file.h"
 #include "playfield/field_rules.h"
-#include "core/game.h"
 
 namespace {
 
@@ -37,7 +37,6 @@ const ModeRow kModes[] = {
         .labelsSets = true,
         .tipButton = {"Tipp", "Tip"},
         .tipStartsWater = false,
-        .floatingAwardOnly = 0,
         .pointerBandX = 0,
         .drawsPipes = false,
         .ownLevelEnd = false,
@@ -57,7 +56,6 @@ const ModeRow kModes[] = {
         .labelsSets = false,
         .tipButton = {"Tipp", "Tip"},
         .tipStartsWater = false,
-        .floatingAwardOnly = 0,
         .pointerBandX = 0,
         .drawsPipes = false,
         .ownLevelEnd = false,
@@ -78,7 +76,6 @@ const ModeRow kModes[] = {
         .labelsSets = false,
         .tipButton = {"Los!", "Run!"},
         .tipStartsWater = true,
-        .floatingAwardOnly = 1000,
         .pointerBandX = 121,
         .drawsPipes = true,
         .ownLevelEnd = true,

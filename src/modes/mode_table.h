@@ -30,8 +30,6 @@ struct ModeRow {
     bool labelsSets = false;
     Words tipButton{"Tipp", "Tip"};
     bool tipStartsWater = false;  // the tip button empties the time bar instead of hinting
-    // Only awards of this many points rise as a number (0: every award).
-    int floatingAwardOnly = 0;
     // The pointer is drawn (and the aim marker hidden) also left of this x over the field.
     int pointerBandX = 0;
     bool drawsPipes = false;  // the pipe scene: pieces, barrels and its own background

@@ -1,9 +1,9 @@
 #include "playfield/cannon.h"
 
+#include "core/game.h"
 #include "playfield/extras.h"
 #include "playfield/field_rules.h"
 #include "playfield/stone_step.h"
-#include "core/game.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 
 #include <cmath>
 
-#include "playfield/field_rules.h"
-#include "presentation/sound.h"
 #include "core/game.h"
 #include "core/mathutil.h"
+#include "playfield/field_rules.h"
+#include "presentation/sound.h"
 
 namespace {
 

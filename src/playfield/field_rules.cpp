@@ -2,16 +2,15 @@
 
 #include <string>
 
-#include "modes/mode_table.h"
-#include "presentation/sound.h"
 #include "core/game.h"
 #include "core/mathutil.h"
+#include "presentation/sound.h"
 
 void AddPoints(Game& game, int x, int y, int amount) {
     PlayfieldState& p = game.play;
     const int a = p.DoubleFrames > 0 ? amount * 2 : amount;
     p.Score += a;
-    const int only = CurrentModeRow(game).floatingAwardOnly;
+    const int only = FieldOfMode(p.GameMode).floatingAwardOnly;
     if (only == 0 || amount == only) AddFloatingText(game, x, y, std::to_string(a));
 }
 
@@ -24,8 +23,14 @@ void SinglePlayerPoints(Game& game, int /*player*/, int x, int y, int amount) {
 }  // namespace
 
 const FieldRules& FieldOfMode(int mode) {
-    const ModeRow* row = FindModeRow(mode);
-    return row != nullptr ? *row->field : kPuzzleField;
+    switch (mode) {
+        case kModeEndless:
+            return kEndlessField;
+        case kModePipe:
+            return kPipeField;
+        default:
+            return kPuzzleField;
+    }
 }
 
 FieldRules SinglePlayerRules(const Game& game) {

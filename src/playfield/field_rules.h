@@ -106,6 +106,8 @@ struct FieldRules {
     int goOffAboveY = 0;
     int bombRadius = 120;
     int colourRadius = 130;
+    // Only awards of this many points rise as a number over the field (0: every award).
+    int floatingAwardOnly = 0;
     // Points for a destroyed stone, shown where it was; set by whoever plays the field.
     void (*addPoints)(Game& game, int player, int x, int y, int amount) = nullptr;
 };
@@ -127,7 +129,7 @@ inline constexpr FieldRules kEndlessField = {
     .sprites = &kSingleExtraSprites, .extraLostBelowY = 800, .extraLostAboveY = -200,
     .catchHalfWidth = 40, .catchAbove = 70, .catchBelow = 30, .catchSmokes = false,
     .heldAboveCannon = 24, .extraHitReach = 40, .goOffAboveY = 0, .bombRadius = 120,
-    .colourRadius = 130, .addPoints = nullptr,
+    .colourRadius = 130, .floatingAwardOnly = 0, .addPoints = nullptr,
 };
 inline constexpr FieldRules kPuzzleField = {
     .centreX = 326, .spacing = 30, .topRowY = 30, .bottomLineY = 440, .scanLast = 200,
@@ -142,7 +144,7 @@ inline constexpr FieldRules kPuzzleField = {
     .sprites = &kSingleExtraSprites, .extraLostBelowY = 800, .extraLostAboveY = -200,
     .catchHalfWidth = 40, .catchAbove = 70, .catchBelow = 30, .catchSmokes = false,
     .heldAboveCannon = 24, .extraHitReach = 40, .goOffAboveY = 0, .bombRadius = 120,
-    .colourRadius = 130, .addPoints = nullptr,
+    .colourRadius = 130, .floatingAwardOnly = 0, .addPoints = nullptr,
 };
 inline constexpr FieldRules kPipeField = {
     .centreX = 335, .spacing = 30, .topRowY = 30, .bottomLineY = 440, .scanLast = 200,
@@ -157,7 +159,7 @@ inline constexpr FieldRules kPipeField = {
     .sprites = &kSingleExtraSprites, .extraLostBelowY = 800, .extraLostAboveY = -200,
     .catchHalfWidth = 40, .catchAbove = 70, .catchBelow = 30, .catchSmokes = false,
     .heldAboveCannon = 24, .extraHitReach = 40, .goOffAboveY = 0, .bombRadius = 120,
-    .colourRadius = 130, .addPoints = nullptr,
+    .colourRadius = 130, .floatingAwardOnly = 1000, .addPoints = nullptr,
 };
 // Player 1, the left field, plays with the keys and Space: no pointer, fires anywhere.
 inline constexpr FieldRules kMatchLeftField = {
@@ -173,7 +175,7 @@ inline constexpr FieldRules kMatchLeftField = {
     .sprites = &kMatchExtraSprites, .extraLostBelowY = 800, .extraLostAboveY = 50,
     .catchHalfWidth = 40, .catchAbove = 40, .catchBelow = 30, .catchSmokes = true,
     .heldAboveCannon = 24, .extraHitReach = 40, .goOffAboveY = 80, .bombRadius = 75,
-    .colourRadius = 100, .addPoints = nullptr,
+    .colourRadius = 100, .floatingAwardOnly = 0, .addPoints = nullptr,
 };
 // Player 2, the right field, plays with the mouse from x 451 on.
 inline constexpr FieldRules kMatchRightField = {
@@ -189,7 +191,7 @@ inline constexpr FieldRules kMatchRightField = {
     .sprites = &kMatchExtraSprites, .extraLostBelowY = 800, .extraLostAboveY = 50,
     .catchHalfWidth = 40, .catchAbove = 40, .catchBelow = 30, .catchSmokes = true,
     .heldAboveCannon = 24, .extraHitReach = 40, .goOffAboveY = 80, .bombRadius = 75,
-    .colourRadius = 100, .addPoints = nullptr,
+    .colourRadius = 100, .floatingAwardOnly = 0, .addPoints = nullptr,
 };
 // clang-format on
 

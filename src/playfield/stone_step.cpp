@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <array>
 
+#include "core/game.h"
 #include "playfield/extras.h"
 #include "playfield/field_rules.h"
 #include "presentation/sound.h"
-#include "core/game.h"
 
 namespace {
 

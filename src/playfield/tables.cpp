@@ -1,8 +1,8 @@
 #include "playfield/tables.h"
 
-#include "presentation/text.h"
 #include "core/game.h"
 #include "core/mathutil.h"
+#include "presentation/text.h"
 
 int AddStone(Game& game, int x, int y, int colour, int extra) {
     StoneTable& t = game.stones;

@@ -2,11 +2,10 @@
 
 #include <algorithm>
 
+#include "core/game.h"
 #include "presentation/render_game.h"
 #include "presentation/render_help.h"
 #include "presentation/text.h"
-#include "core/game.h"
-#include "shell/screens.h"
 
 namespace {
 
@@ -17,11 +16,11 @@ void DrawFullScreen(Game& game, int bitmap) {
 
 }  // namespace
 
-void RenderFrame(Game& game) {
+void RenderScene(Game& game, const Scene& scene) {
     if (!game.bitmaps.loaded) return;  // ticks 1 and 2: only the black surface
     // The same frame looks the same whether or not the frames before it were drawn.
     game.drawRng.Seed(game.clockSeed ^ (0xD1B54A32D192ED03ull * game.shell.FrameCounter));
-    switch (ScreenBackdrop(game.shell.ScreenId)) {
+    switch (scene.backdrop) {
         case Backdrop::kSplash:
             FillSurface(game.backBuffer, MatchColor(0, 0, 0));
             DrawCell(game, kBmpSplash, 400, 300, 0, 400, 400);
@@ -34,14 +33,14 @@ void RenderFrame(Game& game) {
             RenderHelpPictures(game);
             break;
         case Backdrop::kGame:
-            RenderGameScreen(game);
+            RenderGameScreen(game, scene);
             break;
         case Backdrop::kMatch:  // the match scene comes with the match
         case Backdrop::kNone:
             break;
     }
     DrawTextQueue(game);
-    if (ScreenShowsPointer(game)) {
+    if (scene.pointer) {
         DrawEffectSprite(game, kBmpPointer, game.input.MouseX + 16, game.input.MouseY + 16, 255,
                          game.shell.FrameCounter % 32, 31, 31);
     }

@@ -1,8 +1,8 @@
 #include "presentation/sound.h"
 
-#include "platform/platform.h"
 #include "core/game.h"
 #include "core/mathutil.h"
+#include "platform/platform.h"
 
 namespace {
 

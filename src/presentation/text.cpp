@@ -2,12 +2,12 @@
 
 #include <fstream>
 
-#include "platform/platform.h"
-#include "platform/surface.h"
-#include "presentation/bitmaps.h"
 #include "core/encoding.h"
 #include "core/game.h"
 #include "core/paths.h"
+#include "platform/platform.h"
+#include "platform/surface.h"
+#include "presentation/bitmaps.h"
 
 namespace {
 

@@ -2,25 +2,27 @@
 
 #include <string>
 
+#include "core/game.h"
+#include "menus/buttons.h"
 #include "menus/highscores.h"
 #include "menus/saved_games.h"
 #include "menus/settings.h"
-#include "menus/buttons.h"
 #include "menus/transitions.h"
+#include "modes/level_start.h"
 #include "platform/platform.h"
 #include "presentation/bitmaps.h"
 #include "presentation/music.h"
 #include "presentation/render.h"
 #include "presentation/sound.h"
 #include "presentation/text.h"
-#include "core/game.h"
-#include "shell/recorder.h"
 #include "shell/input.h"
+#include "shell/recorder.h"
 #include "shell/screens.h"
 #include "shell/snapshot.h"
 
 void InitGame(Game& game, Platform& platform, const std::string& resDir, std::uint64_t clockSeed) {
     game.platform = &platform;
+    game.startLevel = StartLevel;
     game.resDir = resDir;
     game.clockSeed = clockSeed;
     game.backBuffer = CreateSurface();

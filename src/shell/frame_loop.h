@@ -9,6 +9,8 @@ void FrameTick(Game& game, bool draw = true);
 // The part of a frame that decides the game: input, the current screen, the music volume. It
 // never draws, plays or flips, so a game stepped with it alone plays exactly as one on screen.
 void SimulateTick(Game& game);
+// Draws the frame of the current screen (and game mode).
+void RenderFrame(Game& game);
 // Run once on the second tick.
 void StartUp(Game& game);
 void ShowSplash(Game& game);

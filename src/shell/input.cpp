@@ -3,8 +3,8 @@
 #include <array>
 #include <string>
 
-#include "platform/platform.h"
 #include "core/game.h"
+#include "platform/platform.h"
 #include "shell/recorder.h"
 #include "shell/screens.h"
 

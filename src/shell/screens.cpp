@@ -1,13 +1,13 @@
 #include "shell/screens.h"
 
+#include "core/game.h"
 #include "menus/help_pages.h"
 #include "menus/highscores.h"
 #include "menus/menu_screens.h"
 #include "menus/saved_games.h"
-#include "modes/mode_table.h"
 #include "modes/game_screen.h"
+#include "modes/mode_table.h"
 #include "shell/frame_loop.h"
-#include "core/game.h"
 
 namespace {
 
@@ -70,4 +70,20 @@ void RunScreenHandler(Game& game) {
     const ScreenEntry* e = FindScreen(game.shell.ScreenId);
     // A screen without a handler only renders, sounds and flips.
     if (e != nullptr && e->handler != nullptr) e->handler(game);
+}
+
+void RenderFrame(Game& game) {
+    Scene scene;
+    scene.backdrop = ScreenBackdrop(game.shell.ScreenId);
+    scene.pointer = ScreenShowsPointer(game);
+    if (scene.backdrop == Backdrop::kGame) {
+        const ModeRow& row = CurrentModeRow(game);
+        // A game without a mode of its own draws no stones.
+        const bool known = FindModeRow(game.play.GameMode) != nullptr;
+        scene.pipeBackground = row.drawsPipes;
+        scene.stones = known && !row.drawsPipes;
+        scene.pipes = known && row.drawsPipes;
+        scene.aimBandX = row.pointerBandX;
+    }
+    RenderScene(game, scene);
 }

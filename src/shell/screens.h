@@ -3,17 +3,9 @@
 // renderer and the input handlers read it; a new screen is a new row.
 #pragma once
 
-struct Game;
+#include "presentation/render.h"
 
-// What the renderer draws under a screen's texts.
-enum class Backdrop {
-    kNone,    // black (ticks 1 and 2)
-    kSplash,  // the splash picture on black
-    kMenu,    // the menu background
-    kHelp,    // the help background with the page's pictures
-    kGame,    // the single-player game scene
-    kMatch,   // the two-player scene
-};
+struct Game;
 
 struct ScreenEntry {
     int id = 0;

@@ -6,9 +6,9 @@
 #include <memory>
 #include <type_traits>
 
-#include "menus/record_file.h"
 #include "core/game.h"
 #include "core/paths.h"
+#include "menus/record_file.h"
 
 namespace {
 
