@@ -13,9 +13,10 @@ start_game --record "$work/recording.txt"
 
 # Held for a few ticks: a press and release between two ticks is not seen by the game.
 click() { xdotool mousemove --window "$window" "$1" "$2" mousedown 1 sleep 0.1 mouseup 1; }
-sleep 3.6              # the splash
-click 400 350; sleep 0.7   # "Spiel starten"
-click 400 395; sleep 1.0   # "Puzzle": level 1
+# The splash lasts 3 s from the end of start-up, which takes a while in a sanitizer build.
+sleep 6
+click 400 350; sleep 1.2   # "Spiel starten"
+click 400 395; sleep 1.5   # "Puzzle": level 1
 for x in 300 360 420 240 480 330; do
     xdotool mousemove --window "$window" "$x" 250; sleep 0.3
     click "$x" 250; sleep 0.9
