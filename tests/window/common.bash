@@ -36,14 +36,14 @@ int main(int argc, char** argv) {
 C
 cc -o "$work/close" "$work/close.c" -lX11
 
-# A free display number.
-display=
-for n in $(seq 97 160); do
-    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
-done
-[ -n "$display" ] || { echo "FAIL: no free display"; exit 1; }
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display number itself and tells it: other tests on the machine may be
+# looking for one at the same moment.
+: > "$work/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3> "$work/display" > /dev/null 2>&1 &
 xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { echo "FAIL: the virtual display did not start"; exit 1; }
+display=":$(tr -d '[:space:]' < "$work/display")"
 export DISPLAY=$display SDL_AUDIODRIVER=dummy
 for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 
