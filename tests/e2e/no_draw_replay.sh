@@ -2,6 +2,7 @@
 # A game decides the same whether or not its frames are drawn: one input script, played once
 # drawing every frame and once with --no-draw, gives byte for byte the same trace, dumps and
 # screenshots, in every mode; and a second run of the same script gives the same again.
+# (Drawing is slow in a sanitizer build: one run of each mode is drawn, the others are not.)
 set -euo pipefail
 bin=$1 res=$2
 work=$(mktemp -d)
@@ -36,11 +37,11 @@ run() {  # run NAME SEED TICKS MENU_Y [--no-draw]
         --dump "$ticks":"$out/end.json" --shot $((ticks / 3)):"$out/shot.png" "$@"
 }
 
-for mode in "puzzle 11 2500 390" "endless 5 3000 350"; do
+for mode in "puzzle 11 1500 390" "endless 5 3000 350"; do
     read -r name seed ticks y <<< "$mode"
     run "$name-drawn" "$seed" "$ticks" "$y"
-    run "$name-again" "$seed" "$ticks" "$y"
     run "$name-nodraw" "$seed" "$ticks" "$y" --no-draw
+    run "$name-again" "$seed" "$ticks" "$y" --no-draw
     # The point of the test: stones shook (drawing once took its jitter from the rules' numbers).
     grep -q '"ShakeFrames": [1-9]' "$work/$name-drawn/trace.jsonl" ||
         { echo "FAIL: $name: no group burst in the run"; exit 1; }
