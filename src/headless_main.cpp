@@ -1,5 +1,6 @@
 // rhombulus2-headless [--res DIR] [--seed N] [--ticks N] [--input FILE]
 //                     [--shot T:FILE.png|.bmp]... [--dump T:FILE.json]... [--trace FILE.jsonl]
+//                     [--no-draw]
 #include <unistd.h>
 
 #include <chrono>
@@ -9,18 +10,18 @@
 #include <iterator>
 #include <string>
 
-#include "platform/headless/runner.h"
-#include "shell/paths.h"
+#include "core/paths.h"
+#include "runner/runner.h"
 
 namespace {
 
 int Usage(const char* why) {
-    std::fprintf(
-        stderr,
-        "rhombulus2-headless: %s\n"
-        "usage: rhombulus2-headless [--res DIR] [--seed N] [--ticks N] [--input FILE]\n"
-        "       [--shot T:FILE.png|.bmp]... [--dump T:FILE.json]... [--trace FILE.jsonl]\n",
-        why);
+    std::fprintf(stderr,
+                 "rhombulus2-headless: %s\n"
+                 "usage: rhombulus2-headless [--res DIR] [--seed N] [--ticks N] [--input FILE]\n"
+                 "       [--shot T:FILE.png|.bmp]... [--dump T:FILE.json]... [--trace FILE.jsonl]\n"
+                 "       [--no-draw]\n",
+                 why);
     return 2;
 }
 
@@ -58,8 +59,16 @@ int main(int argc, char** argv) {
     options.resDir = ResBesideBinary();
     options.seed =
         static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
+    // A recording names the seed of the game it was made in; --seed still overrides it.
+    bool seedGiven = false;
+    std::uint64_t scriptSeed = 0;
+    bool scriptHasSeed = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        if (arg == "--no-draw") {
+            options.noDraw = true;
+            continue;
+        }
         if (i + 1 >= argc) return Usage(("missing value after " + arg).c_str());
         const std::string value = argv[++i];
         long long n = 0;
@@ -69,6 +78,7 @@ int main(int argc, char** argv) {
         } else if (arg == "--seed") {
             if (!ParseNumber(value, n)) return Usage("--seed needs a number");
             options.seed = static_cast<std::uint64_t>(n);
+            seedGiven = true;
         } else if (arg == "--ticks") {
             if (!ParseNumber(value, n) || n < 1 || n > 2000000000)
                 return Usage("--ticks needs N >= 1");
@@ -81,6 +91,8 @@ int main(int argc, char** argv) {
             std::string error;
             if (!ParseInputScript(text, options.events, error))
                 return Usage((value + ": " + error).c_str());
+            scriptHasSeed = ScriptSeed(text, scriptSeed);
+            ScriptLanguage(text, options.firstStartLanguage);
         } else if (arg == "--shot" && ParseTimed(value, timed)) {
             options.shots.push_back(timed);
         } else if (arg == "--dump" && ParseTimed(value, timed)) {
@@ -91,5 +103,6 @@ int main(int argc, char** argv) {
             return Usage(("bad option " + arg + " " + value).c_str());
         }
     }
+    if (!seedGiven && scriptHasSeed) options.seed = scriptSeed;
     return RunHeadless(options);
 }

@@ -8,14 +8,15 @@
 #include <string>
 #include <thread>
 
+#include "core/game.h"
+#include "core/paths.h"
 #include "platform/instance_lock.h"
-#include "platform/sdl/sdl_events.h"
 #include "platform/sdl/sdl_platform.h"
 #include "shell/command_line.h"
 #include "shell/frame_loop.h"
-#include "shell/game.h"
-#include "shell/paths.h"
+#include "shell/recorder.h"
 #include "shell/user_files.h"
+#include "window/sdl_events.h"
 
 namespace {
 
@@ -131,6 +132,16 @@ int main(int argc, char** argv) {
         }
         return 1;
     }
+    const auto seed =
+        static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
+    // Without a settings file the game starts in the desktop's language.
+    const int firstStartLanguage =
+        LanguageFromLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+    InputRecorder recorder;
+    if (!cl.recordPath.empty() && !recorder.Open(cl.recordPath, seed, firstStartLanguage)) {
+        std::fprintf(stderr, "rhombulus2: cannot write %s\n", cl.recordPath.c_str());
+        return 2;
+    }
     const bool fullscreen =
         cl.fullscreen >= 0 ? cl.fullscreen == 1 : ReadFullscreenOption(configDir);
     SdlPlatform platform(resDir);
@@ -141,12 +152,10 @@ int main(int argc, char** argv) {
     Surface icon;
     if (LoadSurface(icon, resDir + "/icon.bmp")) platform.SetIcon(icon);
     Game game;
-    const auto seed =
-        static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
     InitGame(game, platform, resDir, seed);
+    if (!cl.recordPath.empty()) game.recorder = &recorder;
     game.savesDir = savesDir;
-    game.shell.FirstStartLanguage =
-        LanguageFromLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+    game.shell.FirstStartLanguage = firstStartLanguage;
     WindowSession session;
     session.configDir = configDir;
     RunTicks(game, platform, session);

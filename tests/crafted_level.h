@@ -4,12 +4,15 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
+
+#include "modes/level_format.h"
 
 class CraftedRes {
   public:
@@ -28,18 +31,16 @@ class CraftedRes {
     // Writes a level file: cells not named are empty (-1); `records` may cut it short.
     void Write(const std::string& name, const std::map<int, std::pair<int, int>>& cells,
                int records = 221) const {
+        LevelRecords level;
+        for (const auto& [k, code] : cells)
+            if (k >= 0 && k < kLevelRecords) level[k] = {code.first, code.second};
+        const std::string bytes = EncodeLevelRecords(level);
         std::ofstream out(dir_ / "Levelz" / name, std::ios::binary | std::ios::trunc);
-        for (int k = 0; k < records; ++k) {
-            const auto it = cells.find(k);
-            PutLe(out, it == cells.end() ? -1 : it->second.first);
-            PutLe(out, it == cells.end() ? 0 : it->second.second);
-        }
+        out.write(bytes.data(),
+                  std::min<std::streamsize>(records * kLevelRecordBytes,
+                                            static_cast<std::streamsize>(bytes.size())));
     }
 
   private:
-    static void PutLe(std::ofstream& out, std::int32_t v) {
-        const auto u = static_cast<std::uint32_t>(v);
-        for (int i = 0; i < 4; ++i) out.put(static_cast<char>((u >> (8 * i)) & 255));
-    }
     std::filesystem::path dir_;
 };

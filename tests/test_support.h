@@ -5,8 +5,11 @@
 #include <string>
 
 #include "platform/headless/headless_platform.h"
+#include "menus/buttons.h"
+#include "playfield/tables.h"
 #include "shell/frame_loop.h"
-#include "shell/game.h"
+#include "shell/input.h"
+#include "core/game.h"
 
 struct TestGame {
     HeadlessPlatform platform;

@@ -4,23 +4,10 @@
 #include <array>
 #include <string>
 
+#include "core/button_table.h"
+#include "presentation/words.h"
+
 struct Game;
-
-constexpr int kButtonSlots = 10;
-
-struct ButtonTable {
-    std::array<int, kButtonSlots + 1> ButtonActive{};
-    std::array<int, kButtonSlots + 1> ButtonX{};
-    std::array<int, kButtonSlots + 1> ButtonY{};
-    std::array<int, kButtonSlots + 1> ButtonHalfWidth{};
-    std::array<int, kButtonSlots + 1> ButtonHeight{};
-    std::array<int, kButtonSlots + 1> ButtonState{};
-    std::array<int, kButtonSlots + 1> ButtonHoverFrames{};
-    std::array<int, kButtonSlots + 1> ButtonDelay{};
-    int MenuSelection = 0;
-    int PageTop = 300;
-    int PageNumber = 1;
-};
 
 void SetButton(Game& game, int slot, int x, int y, int halfWidth, int height);
 // ButtonActive = 0 for all ten slots.
@@ -32,3 +19,17 @@ bool PointerOverButton(const Game& game, int slot);
 void UpdateButtons(Game& game);
 // The label of a button, centred on it: texture 2 while hovered or pressed, else idleTexture.
 void DrawButtonLabel(Game& game, int slot, const std::string& text, int idleTexture);
+
+// One button of a menu: its label, the texture of its label while idle, what a press does.
+struct MenuButton {
+    Words label;
+    int idleTexture;
+    void (*action)(Game& game);  // nullptr: the button does nothing yet
+};
+// A menu's buttons on slots 1..count: updates them, draws their labels and runs the action of
+// the one pressed in this frame.
+void RunMenu(Game& game, const MenuButton* buttons, int count);
+template <size_t N>
+void RunMenu(Game& game, const MenuButton (&buttons)[N]) {
+    RunMenu(game, buttons, static_cast<int>(N));
+}

@@ -2,11 +2,12 @@
 
 #include <string>
 
+#include "core/game.h"
 #include "menus/buttons.h"
 #include "menus/transitions.h"
 #include "presentation/sound.h"
 #include "presentation/text.h"
-#include "shell/game.h"
+#include "presentation/words.h"
 
 namespace {
 
@@ -169,10 +170,6 @@ const InfoLine kInfoLines[] = {
     {3, 55, 3, nullptr, "information in the"},
     {3, 85, 2, nullptr, "readme.html"},
 };
-
-const char* Pick(const Game& game, const char* german, const char* english) {
-    return game.shell.Language == 2 ? english : german;
-}
 
 // The title runs straight into the page number: "Help - Page3".
 std::string PageTitle(const Game& game, const char* german, const char* english, int page) {

@@ -4,23 +4,20 @@
 #include <filesystem>
 #include <string>
 
+#include "core/encoding.h"
+#include "core/game.h"
+#include "core/paths.h"
 #include "menus/buttons.h"
 #include "menus/record_file.h"
 #include "menus/transitions.h"
 #include "presentation/sound.h"
 #include "presentation/text.h"
-#include "shell/encoding.h"
-#include "shell/game.h"
-#include "shell/paths.h"
+#include "presentation/words.h"
 
 namespace {
 
 constexpr int kRecords = kHighscoreTables * kHighscorePlaces;
 constexpr int kNameField = 16;
-
-const char* Pick(const Game& game, const char* german, const char* english) {
-    return game.shell.Language == 2 ? english : german;
-}
 
 int TableOfRecord(int k) {
     return (k - 1) / kHighscorePlaces + 1;

@@ -2,18 +2,14 @@
 
 #include <string>
 
+#include "core/game.h"
 #include "menus/buttons.h"
 #include "menus/settings.h"
 #include "menus/transitions.h"
-#include "modes/level_start.h"
 #include "presentation/text.h"
-#include "shell/game.h"
+#include "presentation/words.h"
 
 namespace {
-
-const char* Pick(const Game& game, const char* german, const char* english) {
-    return game.shell.Language == 2 ? english : german;
-}
 
 void DrawTitle(Game& game, int y, const char* german, const char* english) {
     DrawText(game, 400, y, kAlignCentre, Pick(game, german, english), 1);
@@ -33,7 +29,7 @@ void ExitGame(Game& game) {
 
 void ResumeGame(Game& game) {
     // The match start resumes a match; until it exists the single-player start covers all modes.
-    StartLevel(game, kResumeGame, kResumeGame, kResumeGame, kRestartMusic);
+    game.startLevel(game, kResumeGame, kResumeGame, kResumeGame, kRestartMusic);
 }
 
 }  // namespace
@@ -46,121 +42,85 @@ const char* OptionLevelWord(const Game& game, int level) {
     return Pick(game, kGerman[level], kEnglish[level]);
 }
 
+namespace {
+
+void ToMainMenu(Game& game) {
+    ShowMainMenu(game, 0);
+}
+
+template <int kMode>
+void StartMode(Game& game) {
+    game.startLevel(game, 1, kMode, 1, kRestartMusic);
+}
+
+const MenuButton kMainMenu[] = {
+    {{"Spiel starten", "Start Game"}, 3, ShowGameChoice},
+    {{"Spiel laden", "Load Game"}, 3, ShowLoadScreen},
+    {{"Einstellungen", "Options"}, 3, ShowOptions},
+    {{"Hilfe-Info-Sieger", "Help and Credits"}, 3, ShowHelpMenu},
+    {{"Ende", "Exit"}, 5, ExitGame},
+};
+
+// The main menu while a game waits to be resumed.
+const MenuButton kMainMenuWithGame[] = {
+    {{"Spiel fortsetzen", "Resume Game"}, 3, ResumeGame},
+    {{"Neues Spiel", "Start new Game"}, 3, ShowGameChoice},
+    {{"Spiel speichern", "Save Game"}, 3, ShowSaveScreen},
+    {{"Spiel laden", "Load Game"}, 3, ShowLoadScreen},
+    {{"Einstellungen", "Options"}, 3, ShowOptions},
+    {{"Hilfe-Info-Sieger", "Help and Credits"}, 3, ShowHelpMenu},
+    {{"Ende", "Exit"}, 3, ExitGame},
+};
+
+const MenuButton kHelpMenu[] = {
+    {{"Spielhilfe", "Game Help"}, 3, ShowHelp},
+    {{"Siegertabelle", "Highscores"}, 3, ShowHighscores},
+    {{"Info", "Credits"}, 3, ShowInfo},
+    {{"Zurück", "Back"}, 5, ToMainMenu},
+};
+
+const MenuButton kGameChoice[] = {
+    {{"Endlos", "Endless"}, 3, StartMode<kModeEndless>},
+    {{"Puzzle", "Puzzle"}, 3, StartMode<kModePuzzle>},
+    {{"Pipe", "Pipe"}, 3, StartMode<kModePipe>},
+    {{"Puzzle-Match", "Puzzle-Match"}, 3, ShowStartLevel},
+    {{"Zurück", "Back"}, 5, ToMainMenu},
+};
+
+// The match's first levels; they start the match once it exists.
+const MenuButton kStartLevels[] = {
+    {{"Level 1", "Level 1"}, 3, nullptr},   {{"Level 8", "Level 8"}, 3, nullptr},
+    {{"Level 15", "Level 15"}, 3, nullptr}, {{"Level 22", "Level 22"}, 3, nullptr},
+    {{"Level 29", "Level 29"}, 3, nullptr}, {{"Level 36", "Level 36"}, 3, nullptr},
+    {{"Level 43", "Level 43"}, 3, nullptr}, {{"Zurück", "Back"}, 5, ShowGameChoice},
+};
+
+}  // namespace
+
 void MainMenuScreen(Game& game) {
     DrawTitle(game, 270, "Hauptmenue", "Main menue");
-    UpdateButtons(game);
-    const int pressed = game.buttons.MenuSelection;
-    if (game.shell.GameInProgress == 2) {
-        DrawButtonLabel(game, 1, Pick(game, "Spiel fortsetzen", "Resume Game"), 3);
-        DrawButtonLabel(game, 2, Pick(game, "Neues Spiel", "Start new Game"), 3);
-        DrawButtonLabel(game, 3, Pick(game, "Spiel speichern", "Save Game"), 3);
-        DrawButtonLabel(game, 4, Pick(game, "Spiel laden", "Load Game"), 3);
-        DrawButtonLabel(game, 5, Pick(game, "Einstellungen", "Options"), 3);
-        DrawButtonLabel(game, 6, Pick(game, "Hilfe-Info-Sieger", "Help and Credits"), 3);
-        DrawButtonLabel(game, 7, Pick(game, "Ende", "Exit"), 3);
-        switch (pressed) {
-            case 1:
-                ResumeGame(game);
-                break;
-            case 2:
-                ShowGameChoice(game);
-                break;
-            case 3:
-                ShowSaveScreen(game);
-                break;
-            case 4:
-                ShowLoadScreen(game);
-                break;
-            case 5:
-                ShowOptions(game);
-                break;
-            case 6:
-                ShowHelpMenu(game);
-                break;
-            case 7:
-                ExitGame(game);
-                break;
-            default:
-                break;
-        }
-        return;
-    }
-    DrawButtonLabel(game, 1, Pick(game, "Spiel starten", "Start Game"), 3);
-    DrawButtonLabel(game, 2, Pick(game, "Spiel laden", "Load Game"), 3);
-    DrawButtonLabel(game, 3, Pick(game, "Einstellungen", "Options"), 3);
-    DrawButtonLabel(game, 4, Pick(game, "Hilfe-Info-Sieger", "Help and Credits"), 3);
-    DrawButtonLabel(game, 5, Pick(game, "Ende", "Exit"), 5);
-    switch (pressed) {
-        case 1:
-            ShowGameChoice(game);
-            break;
-        case 2:
-            ShowLoadScreen(game);
-            break;
-        case 3:
-            ShowOptions(game);
-            break;
-        case 4:
-            ShowHelpMenu(game);
-            break;
-        case 5:
-            ExitGame(game);
-            break;
-        default:
-            break;
-    }
+    if (game.shell.GameInProgress == 2)
+        RunMenu(game, kMainMenuWithGame);
+    else
+        RunMenu(game, kMainMenu);
 }
 
 void HelpMenuScreen(Game& game) {
     DrawTitle(game, 270, "Hilfe, Sieger", "Help, Credits");
     DrawTitle(game, 295, "Info", "Highscores");
-    UpdateButtons(game);
-    DrawButtonLabel(game, 1, Pick(game, "Spielhilfe", "Game Help"), 3);
-    DrawButtonLabel(game, 2, Pick(game, "Siegertabelle", "Highscores"), 3);
-    DrawButtonLabel(game, 3, Pick(game, "Info", "Credits"), 3);
-    DrawButtonLabel(game, 4, Pick(game, "Zurück", "Back"), 5);
-    switch (game.buttons.MenuSelection) {
-        case 1:
-            ShowHelp(game);
-            break;
-        case 2:
-            ShowHighscores(game);
-            break;
-        case 3:
-            ShowInfo(game);
-            break;
-        case 4:
-            ShowMainMenu(game, 0);
-            break;
-        default:
-            break;
-    }
+    RunMenu(game, kHelpMenu);
     if (TakeEscape(game)) ShowMainMenu(game, 0);
 }
 
 void GameChoiceScreen(Game& game) {
     DrawTitle(game, 270, "Wähle ein Spiel", "Choose a Game");
-    UpdateButtons(game);
-    DrawButtonLabel(game, 1, Pick(game, "Endlos", "Endless"), 3);
-    DrawButtonLabel(game, 2, "Puzzle", 3);
-    DrawButtonLabel(game, 3, "Pipe", 3);
-    DrawButtonLabel(game, 4, "Puzzle-Match", 3);
-    DrawButtonLabel(game, 5, Pick(game, "Zurück", "Back"), 5);
-    const int pressed = game.buttons.MenuSelection;
-    if (pressed >= 1 && pressed <= 3) StartLevel(game, 1, pressed, 1, kRestartMusic);
-    if (pressed == 4) ShowStartLevel(game);
-    if (pressed == 5) ShowMainMenu(game, 0);
+    RunMenu(game, kGameChoice);
     if (TakeEscape(game)) ShowMainMenu(game, 0);
 }
 
 void StartLevelScreen(Game& game) {
     DrawTitle(game, 270, "Startlevel", "Startlevel");
-    UpdateButtons(game);
-    for (int n = 1; n <= 7; ++n)
-        DrawButtonLabel(game, n, "Level " + std::to_string(1 + 7 * (n - 1)), 3);
-    DrawButtonLabel(game, 8, Pick(game, "Zurück", "Back"), 5);
-    // Buttons 1..7 start the match from level 1 + 7 (n - 1) once the match exists.
-    if (game.buttons.MenuSelection == 8) ShowGameChoice(game);
+    RunMenu(game, kStartLevels);
     if (TakeEscape(game)) ShowGameChoice(game);
 }
 

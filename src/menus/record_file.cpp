@@ -6,9 +6,9 @@
 #include <iterator>
 #include <system_error>
 
+#include "core/game.h"
 #include "platform/file_bytes.h"
 #include "platform/platform.h"
-#include "shell/game.h"
 
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
     return ReadFileBytes(path, bytes);

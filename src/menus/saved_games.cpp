@@ -2,25 +2,21 @@
 
 #include <algorithm>
 
+#include "core/encoding.h"
+#include "core/game.h"
+#include "core/paths.h"
 #include "menus/buttons.h"
 #include "menus/highscores.h"
 #include "menus/record_file.h"
 #include "menus/transitions.h"
-#include "modes/level_start.h"
 #include "presentation/text.h"
-#include "shell/encoding.h"
-#include "shell/game.h"
-#include "shell/paths.h"
+#include "presentation/words.h"
 
 namespace {
 
 constexpr int kSlotRecord = 20;
 constexpr int kSlotNameField = 10;
 const char* const kUnusedSlot = "noname";
-
-const char* Pick(const Game& game, const char* german, const char* english) {
-    return game.shell.Language == 2 ? english : german;
-}
 
 int RowY(const Game& game, int slot) {
     return game.buttons.PageTop + 20 + 25 * (slot - 1);
@@ -195,7 +191,7 @@ void LoadScreen(Game& game) {
         // A slot whose file cannot be read is ignored.
         if (!ReadSavedGame(game, SlotFile(k))) continue;
         // The match start takes over saved matches once it exists.
-        StartLevel(game, kLoadedGame, kLoadedGame, kLoadedGame, kRestartMusic);
+        game.startLevel(game, kLoadedGame, kLoadedGame, kLoadedGame, kRestartMusic);
         return;
     }
     if (game.buttons.MenuSelection == 1 || game.input.KeyEscape == 1) {

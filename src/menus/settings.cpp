@@ -2,9 +2,9 @@
 
 #include <vector>
 
+#include "core/game.h"
+#include "core/paths.h"
 #include "menus/record_file.h"
-#include "shell/game.h"
-#include "shell/paths.h"
 
 bool ReadSettings(Game& game, const std::string& gamePath) {
     std::vector<std::uint8_t> bytes;

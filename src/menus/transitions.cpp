@@ -1,11 +1,11 @@
 #include "menus/transitions.h"
 
+#include "core/game.h"
 #include "menus/buttons.h"
 #include "menus/highscores.h"
 #include "menus/saved_games.h"
 #include "presentation/music.h"
 #include "presentation/sound.h"
-#include "shell/game.h"
 
 namespace {
 

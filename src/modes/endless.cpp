@@ -1,8 +1,8 @@
 #include "modes/endless.h"
 
+#include "core/game.h"
 #include "modes/level_file.h"
 #include "playfield/tables.h"
-#include "shell/game.h"
 
 namespace {
 

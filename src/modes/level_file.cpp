@@ -1,20 +1,12 @@
 #include "modes/level_file.h"
 
-#include <cstdint>
 #include <fstream>
 
+#include "core/game.h"
+#include "core/paths.h"
 #include "playfield/tables.h"
-#include "shell/game.h"
-#include "shell/paths.h"
 
 namespace {
-
-std::int32_t LittleEndian32(const unsigned char* b) {
-    const std::uint32_t v =
-        static_cast<std::uint32_t>(b[0]) | static_cast<std::uint32_t>(b[1]) << 8 |
-        static_cast<std::uint32_t>(b[2]) << 16 | static_cast<std::uint32_t>(b[3]) << 24;
-    return static_cast<std::int32_t>(v);
-}
 
 // Cell codes of Puzzle files.
 constexpr int kCellAnchor = 9;
@@ -25,19 +17,15 @@ constexpr int kCellAnchorOld = 8;
 bool LoadLevelRecords(const std::string& path, LevelRecords& records) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
-    unsigned char bytes[kLevelRecords * kLevelRecordBytes];
-    in.read(reinterpret_cast<char*>(bytes), sizeof bytes);
-    if (in.gcount() != static_cast<std::streamsize>(sizeof bytes)) return false;
-    for (int k = 0; k < kLevelRecords; ++k) {
-        records.cell[k] = LittleEndian32(bytes + k * kLevelRecordBytes);
-        records.extra[k] = LittleEndian32(bytes + k * kLevelRecordBytes + 4);
-    }
-    return true;
+    std::string bytes(kLevelFileBytes, '\0');
+    in.read(bytes.data(), kLevelFileBytes);
+    bytes.resize(static_cast<size_t>(in.gcount()));
+    return DecodeLevelRecords(bytes, records);
 }
 
 bool PuzzleRecordsValid(const LevelRecords& records) {
     for (int k = 10; k <= 200; ++k) {
-        if (records.cell[k] > kCellAnchor) return false;
+        if (records[k].cell > kCellAnchor) return false;
     }
     return true;
 }
@@ -49,8 +37,8 @@ void StoreLevelRecords(Game& game, const LevelRecords& records) {
         lv.LevelCellExtra[k] = -1;
     }
     for (int k = 0; k < kLevelRecords; ++k) {
-        lv.LevelCell[k] = records.cell[k];
-        lv.LevelCellExtra[k] = records.extra[k];
+        lv.LevelCell[k] = records[k].cell;
+        lv.LevelCellExtra[k] = records[k].extra;
     }
 }
 

@@ -1,19 +1,11 @@
-// Level files: 221 records of 8 bytes (cell, extra; signed 32-bit little-endian), record k for
-// lattice cell k. The level lattice maps cell numbers to stone centres.
+// Level files as the game reads them into its level cell table, and the Puzzle field builder.
 #pragma once
 
-#include <array>
 #include <string>
 
+#include "modes/level_format.h"
+
 struct Game;
-
-constexpr int kLevelRecords = 221;
-constexpr int kLevelRecordBytes = 8;
-
-struct LevelRecords {
-    std::array<int, kLevelRecords> cell{};
-    std::array<int, kLevelRecords> extra{};
-};
 
 // Reads records 0..220 of a level file (a longer file is read up to record 220). False when the
 // file is missing, unreadable or holds fewer than 221 records; `records` is then unchanged.
@@ -30,36 +22,6 @@ bool ReadLevelFile(Game& game, const std::string& gamePath);
 // The game paths of the level files.
 std::string PuzzleLevelPath(int level);
 std::string PipeLevelPath(int level);
-
-// Walks the level lattice cell by cell: rows of 10 and 9 cells, the rows of 9 shifted 30 px.
-class LatticeWalk {
-  public:
-    LatticeWalk(int fieldCentreX, int top) : centreX_(fieldCentreX), rowY_(top) {}
-    // Moves to the next cell (the first call gives cell 0).
-    void Next() {
-        ++column_;
-        if (column_ > rowLength_) {
-            column_ = 0;
-            if (rowLength_ == 9) {
-                rowLength_ = 8;
-                shift_ = 30;
-            } else {
-                rowLength_ = 9;
-                shift_ = 0;
-            }
-            rowY_ += 30;
-        }
-    }
-    int X() const { return centreX_ - 270 + 60 * column_ + shift_; }
-    int Y() const { return rowY_; }
-
-  private:
-    int centreX_;
-    int rowLength_ = 9;  // highest column number of the row
-    int column_ = -1;
-    int rowY_;
-    int shift_ = 0;
-};
 
 // Fills the stone table from the level cell table: the ceiling of ten anchors, then cells
 // 10..200 in cell order.

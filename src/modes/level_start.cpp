@@ -2,36 +2,19 @@
 
 #include <string>
 
+#include "core/game.h"
+#include "core/paths.h"
 #include "menus/buttons.h"
 #include "menus/transitions.h"
-#include "modes/endless.h"
 #include "modes/level_file.h"
+#include "modes/mode_table.h"
 #include "platform/platform.h"
 #include "playfield/extras.h"
+#include "playfield/field_rules.h"
 #include "playfield/tables.h"
 #include "presentation/music.h"
-#include "shell/game.h"
-#include "shell/paths.h"
 
 namespace {
-
-const char* TuneOf(int mode) {
-    switch (mode) {
-        case kModeEndless:
-            return "res\\Musik\\sr06.mp3";
-        case kModePipe:
-            return "res\\Musik\\sr02.mp3";
-        default:
-            return "res\\Musik\\vi02.mp3";
-    }
-}
-
-// The level file of a mode that reads one; empty for Endless.
-std::string LevelPathOf(int mode, int level) {
-    if (mode == kModePuzzle) return PuzzleLevelPath(level);
-    if (mode == kModePipe) return PipeLevelPath(level);
-    return {};
-}
 
 // A level that cannot be started: the player is told what is missing and goes to the main menu.
 // Nothing of the game in memory has been touched; a game that was running can be resumed (and
@@ -58,9 +41,8 @@ void SetUpPanelButtons(Game& game) {
 }  // namespace
 
 int LastLevelOf(int mode) {
-    if (mode == kModePuzzle) return 50;
-    if (mode == kModePipe) return 26;
-    return 0;
+    const ModeRow* row = FindModeRow(mode);
+    return row != nullptr ? row->lastLevel : 0;
 }
 
 bool StartLevel(Game& game, int level, int mode, int lap, int music) {
@@ -76,16 +58,18 @@ bool StartLevel(Game& game, int level, int mode, int lap, int music) {
     }
 
     // A damaged saved game can name a mode that has no levels: nothing to start.
-    if (!resume && (mode < kModeEndless || mode > kModePipe)) {
+    const ModeRow* row = resume ? nullptr : FindModeRow(mode);
+    if (!resume && row == nullptr) {
         LevelCannotStart(game, "game mode " + std::to_string(mode));
         return false;
     }
     // Read the level before anything changes, so a missing file leaves the game as it was.
     LevelRecords records;
-    const std::string levelPath = resume ? std::string() : LevelPathOf(mode, level);
+    const std::string levelPath =
+        row == nullptr || row->levelPath == nullptr ? std::string() : row->levelPath(level);
     // A damaged Puzzle file could hold codes that would become invisible, unclearable stones.
     if (!levelPath.empty() && (!LoadLevelRecords(ResolveGamePath(game, levelPath), records) ||
-                               (mode == kModePuzzle && !PuzzleRecordsValid(records)))) {
+                               (row->recordsValid != nullptr && !row->recordsValid(records)))) {
         LevelCannotStart(game, ResolveGamePath(game, levelPath));
         return false;
     }
@@ -111,7 +95,10 @@ bool StartLevel(Game& game, int level, int mode, int lap, int music) {
         p.DoubleFrames = 0;
         p.FlashFrames = 0;
     }
-    if (music == kRestartMusic) StartTune(game, TuneOf(p.GameMode));
+    if (music == kRestartMusic) {
+        const ModeRow* playing = FindModeRow(p.GameMode);
+        StartTune(game, playing != nullptr ? playing->tune : "res\\Musik\\vi02.mp3");
+    }
     game.floatingTexts.TextCursor = 0;
     game.input.MouseButtonDown = 0;
     game.input.FireKey = 0;
@@ -133,28 +120,10 @@ bool StartLevel(Game& game, int level, int mode, int lap, int music) {
             lv.LevelStartTime = 500;
             lv.LevelStartScore = 0;
         }
-        switch (mode) {
-            case kModeEndless:
-                p.FieldCentreX = 326;
-                GenerateEndlessField(game, p.LevelNumber);
-                break;
-            case kModePuzzle:
-                p.FieldCentreX = 326;
-                StoreLevelRecords(game, records);
-                BuildPuzzleField(game);
-                break;
-            case kModePipe:
-                // The pipe pieces, barrels, water and stock come with the Pipe mode; until then
-                // the level's file is read and a Pipe level gets its full time bar.
-                p.FieldCentreX = 335;
-                StoreLevelRecords(game, records);
-                p.TimeLeft = 1000;
-                break;
-            default:
-                break;
-        }
+        p.FieldCentreX = row->field->centreX;
+        row->buildField(game, records);
         c.CannonX = 350;
-        c.CannonY = 526;
+        c.CannonY = row->field->cannonY;
         c.CannonLoad = 8;
         c.CannonXf = 400.0;
     }

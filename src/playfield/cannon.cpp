@@ -1,109 +1,114 @@
 #include "playfield/cannon.h"
 
+#include "core/game.h"
 #include "playfield/extras.h"
 #include "playfield/field_rules.h"
 #include "playfield/stone_step.h"
-#include "shell/game.h"
 
 namespace {
 
-// Cursor keys move the target one column every few steps.
-constexpr int kKeyRepeatSteps = 4;
 constexpr int kEndlessSlideStep = 10;
 constexpr int kEndlessSlideEnd = -60;
 constexpr int kEndlessHoldY = 300;  // the set stops sliding while a stone lies below this
 
-void SnapAndKeys(Game& game, CannonState& c) {
-    const int m = game.play.FieldCentreX;
-    InputState& in = game.input;
+void AimAndKeys(const FieldRules& r, CannonState& c, PlayerCommand& cmd) {
+    const int m = r.centreX;
     // Integer division truncates, so the snap goes towards the centre column.
-    c.CannonTargetX = (in.MouseX - m) / kSingleSpacing * kSingleSpacing + m;
+    if (cmd.pointerAims && cmd.pointerX >= r.pointerAimMinX)
+        c.CannonTargetX = (cmd.pointerX - m) / r.spacing * r.spacing + m;
     if (c.KeyStepLeft > 0) --c.KeyStepLeft;
     if (c.KeyStepRight > 0) --c.KeyStepRight;
-    if (in.KeyRight != 0 && c.CannonTargetX < m + kSingleCannonReach && c.KeyStepRight == 0) {
-        c.CannonTargetX += kSingleSpacing;
-        c.KeyStepRight = kKeyRepeatSteps;
-        in.MouseX = c.CannonTargetX;  // keeps the column at the next step's snap
+    // A held key moves the target one column every few steps.
+    if (cmd.keyRight && c.CannonTargetX < m + r.keyReach && c.KeyStepRight == 0) {
+        c.CannonTargetX += r.spacing;
+        c.KeyStepRight = r.keyRepeatSteps;
+        cmd.pointerX = c.CannonTargetX;
+        cmd.pointerMoved = true;
     }
-    if (in.KeyLeft != 0 && c.CannonTargetX > m - kSingleCannonReach && c.KeyStepLeft == 0) {
-        c.CannonTargetX -= kSingleSpacing;
-        c.KeyStepLeft = kKeyRepeatSteps;
-        in.MouseX = c.CannonTargetX;
+    if (cmd.keyLeft && c.CannonTargetX > m - r.keyReach && c.KeyStepLeft == 0) {
+        c.CannonTargetX -= r.spacing;
+        c.KeyStepLeft = r.keyRepeatSteps;
+        cmd.pointerX = c.CannonTargetX;
+        cmd.pointerMoved = true;
     }
 }
 
-void MoveAimMarker(Game& game, CannonState& c) {
-    if (game.play.GameMode == kModePipe) {
-        c.AimY = game.input.MouseY;
+void MoveAimMarker(const FieldRules& r, CannonState& c, const PlayerCommand& cmd) {
+    if (r.aimEaseDivisor == 0) {
+        c.AimY = cmd.pointerY;
     } else {
         // Creeps towards the target and stops a few pixels short of it.
-        if (c.AimTargetY > c.AimY) c.AimY += (c.AimTargetY - c.AimY) / 9;
-        if (c.AimTargetY < c.AimY) c.AimY += (c.AimTargetY - c.AimY) / 9;
+        if (c.AimTargetY > c.AimY) c.AimY += (c.AimTargetY - c.AimY) / r.aimEaseDivisor;
+        if (c.AimTargetY < c.AimY) c.AimY += (c.AimTargetY - c.AimY) / r.aimEaseDivisor;
     }
-    if (c.AimY > 520) c.AimY = 520;
-    const int m = game.play.FieldCentreX;
-    c.CannonMinX =
-        m - (game.play.GameMode == kModePipe ? kPipeCannonReachLeft : kSingleCannonReach);
-    c.CannonMaxX = m + kSingleCannonReach;
-    c.AimX = c.CannonTargetX < c.CannonMinX   ? c.CannonMinX
-             : c.CannonTargetX > c.CannonMaxX ? c.CannonMaxX
-                                              : c.CannonTargetX;
+    if (c.AimY > kAimLowestY) c.AimY = kAimLowestY;
+    c.CannonMinX = r.centreX - r.cannonReachLeft;
+    c.CannonMaxX = r.centreX + r.cannonReachRight;
+    c.AimX = c.CannonTargetX;
+    if (r.aimClamped) {
+        if (c.AimX < c.CannonMinX) c.AimX = c.CannonMinX;
+        if (c.AimX > c.CannonMaxX) c.AimX = c.CannonMaxX;
+    }
 }
 
-void Reload(Game& game, const FieldRules& r, CannonState& c) {
+// The pipe game loads its cannon from the piece column the player picks from; the column's
+// rules come with the Pipe mode, so until then its cannon stays empty.
+void ReloadFromPieceColumn(Game&, const FieldRules&, CannonState&, PlayerCommand&) {}
+
+void ReloadCannon(Game& game, FieldRules& r, CannonState& c, PlayerCommand& cmd) {
     c.LoadStepFrames = kLoadStepFrames;
     if (game.shell.FrameCounter % kLoadStepFrames == 0 && c.CannonLoad < kFullLoad) ++c.CannonLoad;
     if (c.CannonLoad != kFullLoad || c.NeedReload != 1) return;
-    if (game.play.GameMode == kModePipe) {
-        // The pipe game loads the cannon from its piece column instead of the colour cycle.
+    if (r.reload == Reload::kPieceColumn) {
+        ReloadFromPieceColumn(game, r, c, cmd);
         return;
     }
     ReloadFromColourCycle(game, r, c, game.play.LevelNumber);
     // A crowded table hands out a slot above the scan bound, where no rule would ever move the
     // stone and the cannon would fire nothing for the rest of the set: widen the bound instead.
-    if (c.LoadedStone > game.stones.StoneCount && IsStoneSlot(c.LoadedStone))
+    if (r.growsScanBound && IsStoneSlot(c.LoadedStone) && c.LoadedStone > r.scanLast) {
         game.stones.StoneCount = c.LoadedStone;
+        r.scanLast = c.LoadedStone;
+    }
 }
 
-void Fire(Game& game, CannonState& c) {
+void Fire(Game& game, const FieldRules& r, CannonState& c, PlayerCommand& cmd) {
     const StoneTable& t = game.stones;
     c.NothingFlying = 1;
-    for (int s = 1; s <= t.StoneCount; ++s) {
-        if (t.StoneState[s] > 0 && t.StoneMotion[s] == 1) c.NothingFlying = 0;
+    for (int s = 1; s <= r.scanLast; ++s) {
+        if (t.StoneState[s] > 0 && t.StoneMotion[s] == 1 && OwnsX(r, t.StoneX[s]))
+            c.NothingFlying = 0;
     }
-    InputState& in = game.input;
-    const bool overField = game.play.GameMode == kModePipe
-                               ? in.MouseX > kPipeColumnRightX && in.MouseX < kSidePanelX
-                               : in.MouseX < kSidePanelX;
-    if (c.NothingFlying != 1 || !overField) return;
-    if ((in.MouseButtonDown == 1 || in.FireKey == 1) && c.NeedReload == 0) {
+    if (c.NothingFlying != 1 || !InFireWindow(r, cmd.pointerX)) return;
+    if (cmd.fire && c.NeedReload == 0) {
         LaunchLoaded(game, c);
-        in.MouseButtonDown = 0;
-        in.FireKey = 0;
+        cmd.fire = false;
+        cmd.fireTaken = true;
     }
 }
 
-void CountAndSlide(Game& game, CannonState& c) {
+void CountAndSlide(Game& game, const FieldRules& r, const Side& side) {
     StoneTable& t = game.stones;
     PlayfieldState& p = game.play;
+    const int loaded = side.cannon.LoadedStone;
     int left = 0;
     bool moving = false;
     bool low = false;
-    for (int s = 1; s <= t.StoneCount; ++s) {
-        if (t.StoneState[s] <= 0 || s == c.LoadedStone) continue;
+    for (int s = 1; s <= r.scanLast; ++s) {
+        if (t.StoneState[s] <= 0 || s == loaded || !OwnsX(r, t.StoneX[s])) continue;
         if (t.StoneColour[s] < 1 || t.StoneColour[s] > kLastColour) continue;
         ++left;
         if (t.StoneMotion[s] > 0) moving = true;
         if (t.StoneY[s] > kEndlessHoldY) low = true;
     }
-    p.StonesLeft = left;
-    if (p.GameMode == kModeEndless && !low && !moving && p.EndlessOffset < kEndlessSlideEnd) {
-        for (int s = 1; s <= t.StoneCount; ++s) {
-            if (t.StoneState[s] > 0 && s != c.LoadedStone) t.StoneY[s] += kEndlessSlideStep;
+    if (side.StonesLeft != nullptr) *side.StonesLeft = left;
+    if (r.slides && !low && !moving && p.EndlessOffset < kEndlessSlideEnd) {
+        for (int s = 1; s <= r.scanLast; ++s) {
+            if (t.StoneState[s] > 0 && s != loaded) t.StoneY[s] += kEndlessSlideStep;
         }
         p.EndlessOffset += kEndlessSlideStep;
     }
-    if (p.StonesLeft == 0) {
+    if (left == 0) {
         p.LevelCleared = 1;
         p.ClearedTimer = 300;
     }
@@ -111,28 +116,35 @@ void CountAndSlide(Game& game, CannonState& c) {
 
 }  // namespace
 
-void CannonStep(Game& game) {
-    PlayfieldState& p = game.play;
-    CannonState& c = game.cannon;
-    if (p.ShakeFrames > 0) --p.ShakeFrames;
-    if (p.LevelCleared != 0 || p.TimeUp != 0) return;
-    const FieldRules rules = SinglePlayerRules(game);
-    SnapAndKeys(game, c);
-    MoveAimMarker(game, c);
+void CannonStepFor(Game& game, FieldRules r, const Side& side, PlayerCommand& command) {
+    CannonState& c = side.cannon;
+    Side player = side;
+    player.command = &command;
+    AimAndKeys(r, c, command);
+    MoveAimMarker(r, c, command);
     EaseCannon(c);
     // The loaded stone can be taken by a group it drifted into on its way up; the cannon would
     // wait for its landing for ever, so it loads anew instead.
     if (c.NeedReload == 0 && IsStoneSlot(c.LoadedStone) &&
         game.stones.StoneState[c.LoadedStone] <= 0)
         c.NeedReload = 1;
-    Reload(game, rules, c);
-    Fire(game, c);
+    ReloadCannon(game, r, c, command);
+    Fire(game, r, c, command);
     // The waiting stone rides on the cannon.
     if (IsStoneSlot(c.LoadedStone) && game.stones.StoneMotion[c.LoadedStone] == 0 &&
-        game.stones.StoneY[c.LoadedStone] == rules.waitingStoneY) {
+        game.stones.StoneY[c.LoadedStone] == r.waitingStoneY) {
         game.stones.StoneX[c.LoadedStone] = c.CannonX;
     }
-    ExtrasStep(game);
-    StoneStep(game);
-    CountAndSlide(game, c);
+    ExtrasStepFor(game, r, player);
+    StoneStepFor(game, r, player);
+    CountAndSlide(game, r, player);
+}
+
+void CannonStep(Game& game) {
+    PlayfieldState& p = game.play;
+    if (p.ShakeFrames > 0) --p.ShakeFrames;
+    if (p.LevelCleared != 0 || p.TimeUp != 0) return;
+    PlayerCommand command = SinglePlayerCommand(game);
+    CannonStepFor(game, SinglePlayerRules(game), SinglePlayerSide(game), command);
+    ApplySinglePlayerCommand(game, command);
 }

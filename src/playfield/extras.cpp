@@ -2,10 +2,10 @@
 
 #include <cmath>
 
+#include "core/game.h"
+#include "core/mathutil.h"
 #include "playfield/field_rules.h"
 #include "presentation/sound.h"
-#include "shell/game.h"
-#include "shell/mathutil.h"
 
 namespace {
 
@@ -102,10 +102,7 @@ void TakeIntoCannon(Game& game, const FieldRules& r, const Side& side, int i) {
 }
 
 bool FireHeld(const Side& side) {
-    for (const std::uint8_t* f : side.fire) {
-        if (f != nullptr && *f == 1) return true;
-    }
-    return false;
+    return side.command != nullptr && side.command->fire;
 }
 
 bool TouchesStone(const Game& game, const FieldRules& r, const Side& side, int i) {
@@ -320,5 +317,8 @@ int RandomPresentColour(Game& game) {
 }
 
 void ExtrasStep(Game& game) {
-    ExtrasStepFor(game, SinglePlayerRules(game), SinglePlayerSide(game));
+    PlayerCommand command = SinglePlayerCommand(game);
+    Side side = SinglePlayerSide(game);
+    side.command = &command;
+    ExtrasStepFor(game, SinglePlayerRules(game), side);
 }

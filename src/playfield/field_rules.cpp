@@ -1,35 +1,20 @@
 #include "playfield/field_rules.h"
 
-#include "playfield/game_screen.h"
+#include <string>
+
+#include "core/game.h"
+#include "core/mathutil.h"
 #include "presentation/sound.h"
-#include "shell/game.h"
-#include "shell/mathutil.h"
 
-const ExtraSprites kSingleExtraSprites = {{
-    {0, 0, 0},
-    {52, 51, 26},  // clock
-    {59, 55, 30},  // bomb
-    {57, 57, 28},  // colourer
-    {43, 75, 21},  // arrow
-    {57, 57, 28},  // rainbow
-    {50, 50, 25},  // X2
-    {50, 50, 25},  // flash
-}};
-
-const ExtraSprites kMatchExtraSprites = {{
-    {0, 0, 0},
-    {35, 34, 17},  // clock
-    {40, 37, 20},  // bomb
-    {38, 38, 19},  // colourer
-    {29, 51, 15},  // arrow
-    {38, 38, 19},  // rainbow
-    {33, 33, 16},  // X2
-    {33, 33, 16},  // flash
-}};
+void AddPoints(Game& game, int x, int y, int amount) {
+    PlayfieldState& p = game.play;
+    const int a = p.DoubleFrames > 0 ? amount * 2 : amount;
+    p.Score += a;
+    const int only = FieldOfMode(p.GameMode).floatingAwardOnly;
+    if (only == 0 || amount == only) AddFloatingText(game, x, y, std::to_string(a));
+}
 
 namespace {
-
-constexpr int kMatchSplitX = 400;  // stones left of it are player 1's, right of it player 2's
 
 void SinglePlayerPoints(Game& game, int /*player*/, int x, int y, int amount) {
     AddPoints(game, x, y, amount);
@@ -37,44 +22,29 @@ void SinglePlayerPoints(Game& game, int /*player*/, int x, int y, int amount) {
 
 }  // namespace
 
+const FieldRules& FieldOfMode(int mode) {
+    switch (mode) {
+        case kModeEndless:
+            return kEndlessField;
+        case kModePipe:
+            return kPipeField;
+        default:
+            return kPuzzleField;
+    }
+}
+
 FieldRules SinglePlayerRules(const Game& game) {
-    FieldRules r;
+    FieldRules r = FieldOfMode(game.play.GameMode);
     r.centreX = game.play.FieldCentreX;
     r.scanLast = game.stones.StoneCount;
-    r.topStopSound = sndTast2;
-    r.offLatticeTopExplodes = game.play.GameMode == kModePuzzle;
-    r.groupTestOnStop = game.play.FlashFrames <= 0 && game.play.GameMode != kModePipe;
     r.addPoints = SinglePlayerPoints;
     return r;
 }
 
 FieldRules MatchFieldRules(int centreX, int player, int stoneCount) {
-    FieldRules r;
+    FieldRules r = player == 1 ? kMatchLeftField : kMatchRightField;
     r.centreX = centreX;
-    r.spacing = 20;
-    r.topRowY = 20;
-    r.bottomLineY = 460;
-    r.waitingStoneY = 510;
     r.scanLast = 2 * stoneCount;
-    if (player == 1)
-        r.ownerMaxX = kMatchSplitX - 1;
-    else
-        r.ownerMinX = kMatchSplitX + 1;
-    r.aimSideReach = 15;
-    r.aimColumnReach = 35;
-    r.topStopSound = sndHolz1;
-    r.offLatticeTopExplodes = true;
-    r.groupTestOnStop = true;
-    // The flash is never part of a match.
-    r.maxReleasedExtra = kExtraX2;
-    r.maxSparklingExtra = kExtraX2;
-    r.sprites = &kMatchExtraSprites;
-    r.extraLostAboveY = 50;
-    r.catchAbove = 40;
-    r.catchSmokes = true;
-    r.goOffAboveY = 80;
-    r.bombRadius = 75;
-    r.colourRadius = 100;
     return r;
 }
 
@@ -85,8 +55,29 @@ Side SinglePlayerSide(Game& game) {
                 game.play.ShakeFrames,
                 game.play.DoubleFrames,
                 game.play.FlashFrames,
-                {&game.input.MouseButtonDown, &game.input.FireKey},
-                0};
+                nullptr,
+                0,
+                &game.play.StonesLeft};
+}
+
+PlayerCommand SinglePlayerCommand(const Game& game) {
+    const InputState& in = game.input;
+    PlayerCommand c;
+    c.pointerAims = true;
+    c.pointerX = in.MouseX;
+    c.pointerY = in.MouseY;
+    c.keyLeft = in.KeyLeft != 0;
+    c.keyRight = in.KeyRight != 0;
+    c.fire = in.MouseButtonDown == 1 || in.FireKey == 1;
+    return c;
+}
+
+void ApplySinglePlayerCommand(Game& game, const PlayerCommand& command) {
+    if (command.pointerMoved) game.input.MouseX = command.pointerX;
+    if (command.fireTaken) {
+        game.input.MouseButtonDown = 0;
+        game.input.FireKey = 0;
+    }
 }
 
 std::array<bool, kLastColour + 1> PresentColours(const Game& game, const FieldRules& r,

@@ -13,18 +13,14 @@
 
 struct Game;
 
-constexpr int kSingleSpacing = 30;
-constexpr int kSingleTopRowY = 30;
-constexpr int kSingleBottomLineY = 440;
-constexpr int kSingleWaitingStoneY = 500;
-constexpr int kSingleCannonReach = 240;    // cannon range either side of the centre
-constexpr int kPipeCannonReachLeft = 180;  // the pipe field keeps its left columns free
-constexpr int kSidePanelX = 650;           // the mouse fires only left of the side panel
-constexpr int kPipeColumnRightX = 80;      // and in the pipe game right of the piece column
-constexpr int kLastColour = 9;             // colours 1..9 are playable
+constexpr int kSidePanelX = 650;        // the mouse fires only left of the side panel
+constexpr int kPipeColumnRightX = 80;   // and in the pipe game right of the piece column
+constexpr int kMatchPointerMinX = 451;  // the match's mouse player aims and fires from here on
+constexpr int kLastColour = 9;          // colours 1..9 are playable
 constexpr int kLoadStepFrames = 4;
 constexpr int kFullLoad = 8;
 constexpr int kMaxTime = 1000;
+constexpr int kAimLowestY = 520;  // the aim marker never sits lower
 
 // Sprite cell of an extra: width, height and the half width the catch test uses.
 struct ExtraSprite {
@@ -34,25 +30,67 @@ struct ExtraSprite {
 };
 using ExtraSprites = std::array<ExtraSprite, 8>;  // indexed by extra type 1..7
 
-extern const ExtraSprites kSingleExtraSprites;
-extern const ExtraSprites kMatchExtraSprites;  // two thirds of the single-player cells
+inline constexpr ExtraSprites kSingleExtraSprites = {{
+    {0, 0, 0},
+    {52, 51, 26},  // clock
+    {59, 55, 30},  // bomb
+    {57, 57, 28},  // colourer
+    {43, 75, 21},  // arrow
+    {57, 57, 28},  // rainbow
+    {50, 50, 25},  // X2
+    {50, 50, 25},  // flash
+}};
+// Two thirds of the single-player cells.
+inline constexpr ExtraSprites kMatchExtraSprites = {{
+    {0, 0, 0},
+    {35, 34, 17},  // clock
+    {40, 37, 20},  // bomb
+    {38, 38, 19},  // colourer
+    {29, 51, 15},  // arrow
+    {38, 38, 19},  // rainbow
+    {33, 33, 16},  // X2
+    {33, 33, 16},  // flash
+}};
+
+// How an empty cannon gets its next load.
+enum class Reload {
+    kColourCycle,  // the next colour present in the field
+    kPieceColumn,  // the piece the player takes from the pipe game's column
+};
 
 struct FieldRules {
+    // Lattice.
     int centreX = 326;
-    int spacing = kSingleSpacing;
-    int topRowY = kSingleTopRowY;
-    int bottomLineY = kSingleBottomLineY;
-    int waitingStoneY = kSingleWaitingStoneY;
+    int spacing = 30;  // also the key step of the cannon
+    int topRowY = 30;
+    int bottomLineY = 440;
     int scanLast = 200;  // the rules look at stone slots 1..scanLast
     // Stones and extras this side moves (the match splits one table between two fields).
     int ownerMinX = INT_MIN;
     int ownerMaxX = INT_MAX;
+    // Cannon.
+    int cannonY = 526;
+    int waitingStoneY = 500;    // where the loaded stone rides on the cannon
+    int cannonReachLeft = 240;  // the cannon's range either side of the centre
+    int cannonReachRight = 240;
+    int keyReach = 240;  // the keys move the target no further from the centre
+    int keyRepeatSteps = 4;
+    int pointerAimMinX = INT_MIN;  // the pointer chooses the column only from this x on
+    int aimEaseDivisor = 9;        // the aim marker creeps by this part; 0: it follows the pointer
+    bool aimClamped = true;        // the aim marker stays within the cannon's range
+    int fireMinX = INT_MIN;        // the pointer fires only within these x
+    int fireMaxX = kSidePanelX - 1;
+    Reload reload = Reload::kColourCycle;
+    bool growsScanBound = true;  // a load above scanLast widens StoneCount
+    bool slides = false;         // the Endless set slides down into view
     // Aim marker: how far below a stone in the neighbouring columns / the aimed column it sits.
     int aimSideReach = 20;
     int aimColumnReach = 50;
+    // Landing.
     int topStopSound = 2;               // sndTast2
     bool offLatticeTopExplodes = true;  // a rising stone reaching the top row between columns
-    bool groupTestOnStop = true;        // off while a flash lasts and in the pipe game
+    bool groupTestOnStop = true;        // off in the pipe game
+    bool flashStopsGroups = true;       // while a caught flash lasts, stopping starts no group
     int maxReleasedExtra = 7;
     int maxSparklingExtra = 7;
     // Extras.
@@ -68,8 +106,110 @@ struct FieldRules {
     int goOffAboveY = 0;
     int bombRadius = 120;
     int colourRadius = 130;
-    // Points for a destroyed stone, shown where it was.
+    // Only awards of this many points rise as a number over the field (0: every award).
+    int floatingAwardOnly = 0;
+    // Points for a destroyed stone, shown where it was; set by whoever plays the field.
     void (*addPoints)(Game& game, int player, int x, int y, int amount) = nullptr;
+};
+
+// The fields, side by side. Endless and Puzzle share the single-player field; the pipe game
+// moves it right and keeps its left columns for the piece column; the match plays two smaller
+// fields, one each side of x 400.
+// clang-format off
+inline constexpr FieldRules kEndlessField = {
+    .centreX = 326, .spacing = 30, .topRowY = 30, .bottomLineY = 440, .scanLast = 304,
+    .ownerMinX = INT_MIN, .ownerMaxX = INT_MAX,
+    .cannonY = 526, .waitingStoneY = 500, .cannonReachLeft = 240, .cannonReachRight = 240,
+    .keyReach = 240, .keyRepeatSteps = 4, .pointerAimMinX = INT_MIN, .aimEaseDivisor = 9,
+    .aimClamped = true, .fireMinX = INT_MIN, .fireMaxX = kSidePanelX - 1,
+    .reload = Reload::kColourCycle, .growsScanBound = true, .slides = true,
+    .aimSideReach = 20, .aimColumnReach = 50,
+    .topStopSound = 2, .offLatticeTopExplodes = false, .groupTestOnStop = true,
+    .flashStopsGroups = true, .maxReleasedExtra = 7, .maxSparklingExtra = 7,
+    .sprites = &kSingleExtraSprites, .extraLostBelowY = 800, .extraLostAboveY = -200,
+    .catchHalfWidth = 40, .catchAbove = 70, .catchBelow = 30, .catchSmokes = false,
+    .heldAboveCannon = 24, .extraHitReach = 40, .goOffAboveY = 0, .bombRadius = 120,
+    .colourRadius = 130, .floatingAwardOnly = 0, .addPoints = nullptr,
+};
+inline constexpr FieldRules kPuzzleField = {
+    .centreX = 326, .spacing = 30, .topRowY = 30, .bottomLineY = 440, .scanLast = 200,
+    .ownerMinX = INT_MIN, .ownerMaxX = INT_MAX,
+    .cannonY = 526, .waitingStoneY = 500, .cannonReachLeft = 240, .cannonReachRight = 240,
+    .keyReach = 240, .keyRepeatSteps = 4, .pointerAimMinX = INT_MIN, .aimEaseDivisor = 9,
+    .aimClamped = true, .fireMinX = INT_MIN, .fireMaxX = kSidePanelX - 1,
+    .reload = Reload::kColourCycle, .growsScanBound = true, .slides = false,
+    .aimSideReach = 20, .aimColumnReach = 50,
+    .topStopSound = 2, .offLatticeTopExplodes = true, .groupTestOnStop = true,
+    .flashStopsGroups = true, .maxReleasedExtra = 7, .maxSparklingExtra = 7,
+    .sprites = &kSingleExtraSprites, .extraLostBelowY = 800, .extraLostAboveY = -200,
+    .catchHalfWidth = 40, .catchAbove = 70, .catchBelow = 30, .catchSmokes = false,
+    .heldAboveCannon = 24, .extraHitReach = 40, .goOffAboveY = 0, .bombRadius = 120,
+    .colourRadius = 130, .floatingAwardOnly = 0, .addPoints = nullptr,
+};
+inline constexpr FieldRules kPipeField = {
+    .centreX = 335, .spacing = 30, .topRowY = 30, .bottomLineY = 440, .scanLast = 200,
+    .ownerMinX = INT_MIN, .ownerMaxX = INT_MAX,
+    .cannonY = 526, .waitingStoneY = 500, .cannonReachLeft = 180, .cannonReachRight = 240,
+    .keyReach = 240, .keyRepeatSteps = 4, .pointerAimMinX = INT_MIN, .aimEaseDivisor = 0,
+    .aimClamped = true, .fireMinX = kPipeColumnRightX + 1, .fireMaxX = kSidePanelX - 1,
+    .reload = Reload::kPieceColumn, .growsScanBound = true, .slides = false,
+    .aimSideReach = 20, .aimColumnReach = 50,
+    .topStopSound = 2, .offLatticeTopExplodes = false, .groupTestOnStop = false,
+    .flashStopsGroups = true, .maxReleasedExtra = 7, .maxSparklingExtra = 7,
+    .sprites = &kSingleExtraSprites, .extraLostBelowY = 800, .extraLostAboveY = -200,
+    .catchHalfWidth = 40, .catchAbove = 70, .catchBelow = 30, .catchSmokes = false,
+    .heldAboveCannon = 24, .extraHitReach = 40, .goOffAboveY = 0, .bombRadius = 120,
+    .colourRadius = 130, .floatingAwardOnly = 1000, .addPoints = nullptr,
+};
+// Player 1, the left field, plays with the keys and Space: no pointer, fires anywhere.
+inline constexpr FieldRules kMatchLeftField = {
+    .centreX = 180, .spacing = 20, .topRowY = 20, .bottomLineY = 460, .scanLast = 400,
+    .ownerMinX = INT_MIN, .ownerMaxX = 399,
+    .cannonY = 528, .waitingStoneY = 510, .cannonReachLeft = 140, .cannonReachRight = 140,
+    .keyReach = 140, .keyRepeatSteps = 4, .pointerAimMinX = INT_MAX, .aimEaseDivisor = 7,
+    .aimClamped = false, .fireMinX = INT_MIN, .fireMaxX = INT_MAX,
+    .reload = Reload::kColourCycle, .growsScanBound = false, .slides = false,
+    .aimSideReach = 15, .aimColumnReach = 35,
+    .topStopSound = 10, .offLatticeTopExplodes = true, .groupTestOnStop = true,
+    .flashStopsGroups = false, .maxReleasedExtra = 6, .maxSparklingExtra = 6,
+    .sprites = &kMatchExtraSprites, .extraLostBelowY = 800, .extraLostAboveY = 50,
+    .catchHalfWidth = 40, .catchAbove = 40, .catchBelow = 30, .catchSmokes = true,
+    .heldAboveCannon = 24, .extraHitReach = 40, .goOffAboveY = 80, .bombRadius = 75,
+    .colourRadius = 100, .floatingAwardOnly = 0, .addPoints = nullptr,
+};
+// Player 2, the right field, plays with the mouse from x 451 on.
+inline constexpr FieldRules kMatchRightField = {
+    .centreX = 620, .spacing = 20, .topRowY = 20, .bottomLineY = 460, .scanLast = 400,
+    .ownerMinX = 401, .ownerMaxX = INT_MAX,
+    .cannonY = 528, .waitingStoneY = 510, .cannonReachLeft = 140, .cannonReachRight = 140,
+    .keyReach = 140, .keyRepeatSteps = 4, .pointerAimMinX = kMatchPointerMinX,
+    .aimEaseDivisor = 7, .aimClamped = false, .fireMinX = kMatchPointerMinX, .fireMaxX = INT_MAX,
+    .reload = Reload::kColourCycle, .growsScanBound = false, .slides = false,
+    .aimSideReach = 15, .aimColumnReach = 35,
+    .topStopSound = 10, .offLatticeTopExplodes = true, .groupTestOnStop = true,
+    .flashStopsGroups = false, .maxReleasedExtra = 6, .maxSparklingExtra = 6,
+    .sprites = &kMatchExtraSprites, .extraLostBelowY = 800, .extraLostAboveY = 50,
+    .catchHalfWidth = 40, .catchAbove = 40, .catchBelow = 30, .catchSmokes = true,
+    .heldAboveCannon = 24, .extraHitReach = 40, .goOffAboveY = 80, .bombRadius = 75,
+    .colourRadius = 100, .floatingAwardOnly = 0, .addPoints = nullptr,
+};
+// clang-format on
+
+// The single-player field of a game mode (1 Endless, 2 Puzzle, 3 Pipe); Puzzle for any other.
+const FieldRules& FieldOfMode(int mode);
+
+// What one player asks of their cannon in one tick, built once per tick from the input flags.
+struct PlayerCommand {
+    bool pointerAims = false;  // the pointer chooses the column (the match's key player has none)
+    int pointerX = 0;
+    int pointerY = 0;
+    bool keyLeft = false;
+    bool keyRight = false;
+    bool fire = false;
+    // Written by the rules: a shot left and took the fire press with it; the keys moved the
+    // column and pointerX now names it.
+    bool fireTaken = false;
+    bool pointerMoved = false;
 };
 
 // The player state the rules change: the single player's, or one match player's.
@@ -80,15 +220,22 @@ struct Side {
     int& ShakeFrames;
     int& DoubleFrames;
     int& FlashFrames;
-    std::uint8_t* fire[2];  // inputs that fire a held extra (null when unused)
-    int player;             // 0 in the single-player game, 1..2 in the match
+    PlayerCommand* command = nullptr;  // this tick's command (fires a held extra)
+    int player = 0;                    // 0 in the single-player game, 1..2 in the match
+    int* StonesLeft = nullptr;         // counted at the end of the cannon step
 };
 
+// The field of the game in progress: its mode's rules with this level's scan bound.
 FieldRules SinglePlayerRules(const Game& game);
 Side SinglePlayerSide(Game& game);
 // One half of the two-player match: lattice centre, player 1 (left) or 2 (right), and the
 // match's StoneCount (both halves share slots 1..2 x StoneCount). Points are the caller's.
 FieldRules MatchFieldRules(int centreX, int player, int stoneCount);
+// The single player's command: the mouse, the cursor keys and Space.
+PlayerCommand SinglePlayerCommand(const Game& game);
+// What the step did to the inputs: a shot that left takes the mouse press and Space with it;
+// keys that moved the column move the pointer's x there, so that the next snap keeps it.
+void ApplySinglePlayerCommand(Game& game, const PlayerCommand& command);
 
 inline bool OwnsX(const FieldRules& r, int x) {
     return x >= r.ownerMinX && x <= r.ownerMaxX;
@@ -99,7 +246,14 @@ inline bool IsStoneSlot(int loaded) {
 inline bool IsExtraSlot(int loaded) {
     return loaded > kLoadedExtraBase && loaded <= kLoadedExtraBase + kMaxExtras;
 }
+// Whether the pointer's x lets this field fire.
+inline bool InFireWindow(const FieldRules& r, int x) {
+    return x >= r.fireMinX && x <= r.fireMaxX;
+}
 
+// Credits the single player's points (doubled while X2 runs) and shows them rising at (x, y); the
+// pipe game shows only its 1000-point awards.
+void AddPoints(Game& game, int x, int y, int amount);
 // The colours 1..9 of present stones of this side other than the cannon's, above y -60.
 std::array<bool, kLastColour + 1> PresentColours(const Game& game, const FieldRules& r,
                                                  int loadedStone);
@@ -110,6 +264,9 @@ void ExplodeStone(Game& game, int slot);
 // Adds to the time bar, at most full.
 void AddTime(int& timeLeft, int amount);
 
+// One step of a field's cannon for one player: aim from the command, ease, reload, fire, then
+// the extras and stones of the field, then count its stones.
+void CannonStepFor(Game& game, FieldRules r, const Side& side, PlayerCommand& command);
 // The parts of the cannon step that every field shares.
 void EaseCannon(CannonState& c);
 // Loads a stone through the colour cycle; waits (leaves NeedReload) when no colour is present.

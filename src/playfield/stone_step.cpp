@@ -1,13 +1,60 @@
 #include "playfield/stone_step.h"
 
 #include <algorithm>
+#include <array>
 
+#include "core/game.h"
 #include "playfield/extras.h"
 #include "playfield/field_rules.h"
 #include "presentation/sound.h"
-#include "shell/game.h"
 
 namespace {
+
+// Where the stones stand, for the hold test of the resting stones, which would otherwise scan
+// the whole table once for every stone. Sorted at the start of a stone step; the stones that rise
+// during the step are kept apart and looked at one by one. Every lookup checks the table itself,
+// so a stone gone or moved since is never taken for one still there.
+class StoneIndex {
+  public:
+    void Build(const StoneTable& t, int last) {
+        count_ = 0;
+        moved_ = 0;
+        for (int s = 1; s <= last && s <= kMaxStones; ++s) {
+            if (t.StoneState[s] > 0) entries_[count_++] = Entry{t.StoneY[s], t.StoneX[s], s};
+        }
+        std::sort(entries_.begin(), entries_.begin() + count_);
+    }
+    void Moved(int slot) {
+        if (moved_ < kMaxStones) movedSlots_[moved_++] = slot;
+    }
+    // Calls visit(slot) for the present stones at (x, y); a stone may be visited twice.
+    template <typename Visit>
+    void At(const StoneTable& t, int x, int y, Visit visit) const {
+        const auto here = [&](int s) {
+            return t.StoneState[s] > 0 && t.StoneX[s] == x && t.StoneY[s] == y;
+        };
+        const Entry key{y, x, 0};
+        for (auto it = std::lower_bound(entries_.begin(), entries_.begin() + count_, key);
+             it != entries_.begin() + count_ && it->y == y && it->x == x; ++it) {
+            if (here(it->slot)) visit(it->slot);
+        }
+        for (int i = 0; i < moved_; ++i) {
+            if (here(movedSlots_[i])) visit(movedSlots_[i]);
+        }
+    }
+
+  private:
+    struct Entry {
+        int y, x, slot;
+        bool operator<(const Entry& o) const {
+            return y != o.y ? y < o.y : x != o.x ? x < o.x : slot < o.slot;
+        }
+    };
+    std::array<Entry, kMaxStones> entries_;
+    std::array<int, kMaxStones> movedSlots_;
+    int count_ = 0;
+    int moved_ = 0;
+};
 
 constexpr int kShotRise = 10;
 constexpr int kLooseRise = 5;
@@ -15,6 +62,12 @@ constexpr int kTipHitCost = 30;
 constexpr int kGroupPoints = 50;
 constexpr int kGroupTime = 12;
 constexpr int kGroupShake = 20;
+
+// Whether a stone that stops here starts the group test: not in the pipe game, nor while a
+// caught flash lasts.
+bool GroupTestOnStop(const FieldRules& r, const Side& side) {
+    return r.groupTestOnStop && !(r.flashStopsGroups && side.FlashFrames > 0);
+}
 
 void StopsAsShot(const Side& side, int slot) {
     if (slot == side.cannon.LoadedStone) {
@@ -40,16 +93,17 @@ void DestroyMarkedGroup(Game& game, const FieldRules& r, const Side& side) {
     }
 }
 
-void RisingStone(Game& game, const FieldRules& r, const Side& side, int s) {
+void RisingStone(Game& game, const FieldRules& r, const Side& side, StoneIndex& index, int s) {
     StoneTable& t = game.stones;
     t.StoneY[s] -= t.StoneMotion[s] == 1 ? kShotRise : kLooseRise;
+    index.Moved(s);
     const int x = t.StoneX[s];
     const int y = t.StoneY[s];
     bool gone = false;
     if (y == r.topRowY) {
         if ((x - r.centreX) % (2 * r.spacing) == 0) {
             t.StoneMotion[s] = 0;
-            if (r.groupTestOnStop) MarkGroupFor(game, r, side, s);
+            if (GroupTestOnStop(r, side)) MarkGroupFor(game, r, side, s);
             RequestSound(game, r.topStopSound, x);
         } else if (r.offLatticeTopExplodes) {
             if (t.StoneMotion[s] == 1) AddTime(side.TimeLeft, -kTipHitCost);
@@ -66,7 +120,7 @@ void RisingStone(Game& game, const FieldRules& r, const Side& side, int s) {
             t.StoneMotion[s] = 0;
             RequestSound(game, sndHolz1, x);
             StopsAsShot(side, s);
-            if (r.groupTestOnStop) MarkGroupFor(game, r, side, s);
+            if (GroupTestOnStop(r, side)) MarkGroupFor(game, r, side, s);
         } else if (AnyStoneAt(game, r, x, y - 2 * r.spacing)) {
             // Ran into the tip of the stone above: only a shot costs time.
             ReleaseExtraFor(game, r, s);
@@ -86,32 +140,20 @@ void RisingStone(Game& game, const FieldRules& r, const Side& side, int s) {
     }
 }
 
-// Built for the wider vector units too, where the processor has them.
-__attribute__((target_clones("avx2", "default"))) void RestingStone(Game& game, const FieldRules& r,
-                                                                    int s) {
+void RestingStone(Game& game, const FieldRules& r, const StoneIndex& index, int s) {
     StoneTable& t = game.stones;
     const int x = t.StoneX[s];
     const int y = t.StoneY[s];
     const int d = r.spacing;
-    // One pass for the hold (up-left, up-right, tip to tip) and the first stone up-left. Every
-    // resting stone scans the whole table, so the pass is written without branches, which lets
-    // the compiler test several slots at once.
-    const int* state = t.StoneState.data();
-    const int* xs = t.StoneX.data();
-    const int* ys = t.StoneY.data();
-    const int last = r.scanLast;
-    int upLeft = kMaxStones + 1;
-    int supported = 0;
-    for (int j = 1; j <= last; ++j) {
-        const int dx = xs[j] - x;
-        const int dy = ys[j] - y;
-        const int present = state[j] > 0;
-        const int left = present & (dy == -d) & (dx == -d);
-        supported |=
-            present & (((dy == -d) & ((dx == -d) | (dx == d))) | ((dy == -2 * d) & (dx == 0)));
-        upLeft = std::min(upLeft, left ? j : kMaxStones + 1);
-    }
-    if (upLeft > kMaxStones) upLeft = 0;
+    // The hold (up-left, up-right, tip to tip) and the first stone up-left, by slot.
+    int upLeft = 0;
+    bool supported = false;
+    index.At(t, x - d, y - d, [&](int j) {
+        if (upLeft == 0 || j < upLeft) upLeft = j;
+        supported = true;
+    });
+    if (!supported) index.At(t, x + d, y - d, [&](int) { supported = true; });
+    if (!supported) index.At(t, x, y - 2 * d, [&](int) { supported = true; });
     if (upLeft != 0 && t.StoneColour[upLeft] == kAnchorColour) t.StoneLook[s] = 2;
     // Lost its hold: it floats up from the next step on.
     if (!supported) t.StoneMotion[s] = 2;
@@ -128,6 +170,8 @@ void StoneStepFor(Game& game, const FieldRules& r, const Side& side) {
     CannonState& c = side.cannon;
     side.GroupSize = 0;
     c.AimTargetY = 0;
+    StoneIndex index;
+    index.Build(t, r.scanLast);
     for (int s = 1; s <= r.scanLast; ++s) {
         if (t.StoneState[s] <= 0 || !OwnsX(r, t.StoneX[s])) continue;
         const int x = t.StoneX[s];
@@ -146,9 +190,9 @@ void StoneStepFor(Game& game, const FieldRules& r, const Side& side) {
             AddEffect(game, x, y, kEffectSparkle, game.rng.Range(1, 7));
         }
         if (t.StoneMotion[s] == 1 || t.StoneMotion[s] == 2) {
-            RisingStone(game, r, side, s);
+            RisingStone(game, r, side, index, s);
         } else if (s != c.LoadedStone && t.StoneColour[s] < kAnchorColour) {
-            RestingStone(game, r, s);
+            RestingStone(game, r, index, s);
         }
     }
 }

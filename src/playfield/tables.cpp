@@ -1,8 +1,8 @@
 #include "playfield/tables.h"
 
+#include "core/game.h"
+#include "core/mathutil.h"
 #include "presentation/text.h"
-#include "shell/game.h"
-#include "shell/mathutil.h"
 
 int AddStone(Game& game, int x, int y, int colour, int extra) {
     StoneTable& t = game.stones;

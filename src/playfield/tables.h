@@ -6,72 +6,7 @@
 #include <cstdint>
 #include <string>
 
-constexpr int kMaxStones = 2000;
-constexpr int kMaxEffects = 15000;
-constexpr int kMaxFloatingTexts = 100;
-constexpr int kRemoveAll = -99999;
-constexpr int kAnchorColour = 10;
-
-struct StoneTable {
-    std::array<int, kMaxStones + 1> StoneState{};
-    std::array<int, kMaxStones + 1> StoneX{};
-    std::array<int, kMaxStones + 1> StoneY{};
-    std::array<int, kMaxStones + 1> StoneColour{};
-    std::array<int, kMaxStones + 1> StoneExtra{};
-    std::array<int, kMaxStones + 1> StoneMotion{};
-    std::array<int, kMaxStones + 1> StoneLook{};
-    std::array<std::uint8_t, kMaxStones + 1> StoneMarked{};
-    std::array<std::uint8_t, kMaxStones + 1> StoneFilled{};
-    std::array<std::uint8_t, kMaxStones + 1> StonePreset{};
-    int StoneCursor = 0;
-    int StoneCount = 0;
-};
-
-// Effect kinds: 1 explosion flash, 2 debris (and smoke puff), 3..9 sparkles.
-struct EffectTable {
-    std::array<int, kMaxEffects + 1> EffectKind{};
-    std::array<int, kMaxEffects + 1> EffectX{};
-    std::array<int, kMaxEffects + 1> EffectY{};
-    std::array<double, kMaxEffects + 1> EffectXf{};
-    std::array<double, kMaxEffects + 1> EffectYf{};
-    std::array<double, kMaxEffects + 1> EffectVx{};
-    std::array<double, kMaxEffects + 1> EffectVy{};
-    std::array<int, kMaxEffects + 1> EffectFrame{};
-    std::array<int, kMaxEffects + 1> EffectW{};
-    std::array<int, kMaxEffects + 1> EffectH{};
-    std::array<int, kMaxEffects + 1> EffectHalfW{};
-    std::array<int, kMaxEffects + 1> EffectHalfH{};
-    std::array<int, kMaxEffects + 1> EffectColour{};
-    int EffectCursor = 0;
-    // No slot above this one is in use: the step and the renderer scan no further.
-    int EffectsInUse = 0;
-};
-
-// The rising point numbers.
-struct FloatingTextTable {
-    std::array<int, kMaxFloatingTexts + 1> TextX{};
-    std::array<int, kMaxFloatingTexts + 1> TextY{};
-    std::array<double, kMaxFloatingTexts + 1> TextVy{};
-    std::array<int, kMaxFloatingTexts + 1> TextLife{};
-    std::array<std::string, kMaxFloatingTexts + 1> TextString{};
-    int TextCursor = 0;
-};
-
-struct Game;
-
-// The slot-search rule of every table: advance the cursor until it names a free slot (field 0)
-// or the last slot, which is then reused even when it is in use.
-template <typename Field>
-int NextFreeSlot(const Field& used, int cursor, int last) {
-    if (cursor < 0) cursor = 0;
-    do {
-        if (cursor < last) ++cursor;
-    } while (used[cursor] != 0 && cursor != last);
-    return cursor;
-}
-
-// Effect requests of AddEffect.
-enum EffectRequest { kEffectFlash = 1, kEffectDebris = 2, kEffectSmoke = 3, kEffectSparkle = 4 };
+#include "core/tables.h"
 
 int AddStone(Game& game, int x, int y, int colour, int extra);
 void RemoveStone(Game& game, int slot);

@@ -1,9 +1,9 @@
 #include "presentation/music.h"
 
+#include "core/game.h"
+#include "core/mathutil.h"
+#include "core/paths.h"
 #include "platform/platform.h"
-#include "shell/game.h"
-#include "shell/mathutil.h"
-#include "shell/paths.h"
 
 bool MusicCreate(Game& game) {
     if (!game.platform->AudioVersionOk()) return false;

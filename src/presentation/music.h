@@ -3,12 +3,9 @@
 
 #include <string>
 
-struct Game;
+#include "core/music_player.h"
 
-struct MusicPlayer {
-    bool created = false;
-    std::string lastFile;  // the name of the last file started, as the game wrote it
-};
+struct Game;
 
 // Create the player; false when the audio library is too old ("Versionsfehler").
 bool MusicCreate(Game& game);

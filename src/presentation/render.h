@@ -1,27 +1,34 @@
 // The scene: RenderFrame draws the whole picture of a frame from the game state, then the queued
-// texts, then the mouse pointer. The sprite routines cut a cell out of a sheet, centre it on a
-// point and clip it against the screen, since DrawRect itself does not clip.
+// texts, then the mouse pointer.
 #pragma once
+
+#include "presentation/sprites.h"
 
 struct Game;
 
-// Starts with the frame's black fill, then draws the scene.
-void RenderFrame(Game& game);
-// The black fill of a new frame, leaving out the pixels that the background of the screen about
-// to be drawn covers opaquely.
-void ClearBackBuffer(Game& game);
+// What the renderer draws under a screen's texts.
+enum class Backdrop {
+    kNone,    // black (ticks 1 and 2)
+    kSplash,  // the splash picture on black
+    kMenu,    // the menu background
+    kHelp,    // the help background with the page's pictures
+    kGame,    // the single-player game scene
+    kMatch,   // the two-player scene
+};
 
-// One row of w x h cells, frame from 0; keyed / opaque.
-void DrawCell(Game& game, int bitmap, int cx, int cy, int frame, int h, int w);
-void DrawCellOpaque(Game& game, int bitmap, int cx, int cy, int frame, int h, int w);
-// Grid of 57 x 57 cells, column and row from 1; rows 1..9 are cut one pixel taller; shaken
-// while ShakeFrames > 0.
-void DrawStone(Game& game, int bitmap, int cx, int cy, int column, int row);
-// Effect slot of kind 2 from "expl3.bmp": column EffectColour, row EffectFrame (from 1).
-void DrawDebris(Game& game, int slot);
-// Translucent cell (frame from 0) stretched over (cx-hw, cy-hh)-(cx+hw, cy+hh).
-void DrawEffectSprite(Game& game, int bitmap, int cx, int cy, int alpha, int frame, int h, int w);
-// The clipped cell (sx, sy, w, h) of a sheet centred on (cx, cy), with extraRows more source rows
-// below the cell where they fit.
-void DrawClipped(Game& game, int bitmap, int sx, int sy, int w, int h, int cx, int cy, bool keyed,
-                 int extraRows = 0);
+// What a frame shows, as the current screen and the game's mode say.
+struct Scene {
+    Backdrop backdrop = Backdrop::kNone;
+    bool pointer = false;         // the game's own mouse pointer
+    bool pipeBackground = false;  // the game scene: the pipe game's background
+    bool stones = false;          // the stones of the field
+    bool pipes = false;           // or the pieces of the pipe game
+    int aimBandX = 0;             // no aim marker left of this x
+};
+
+// Draws the whole frame, starting with its black fill: the backdrop and its scene, the queued
+// texts, the pointer.
+void RenderScene(Game& game, const Scene& scene);
+// The black fill of a new frame, leaving out the pixels that the scene's background covers
+// opaquely.
+void ClearBackBuffer(Game& game, const Scene& scene);

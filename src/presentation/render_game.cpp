@@ -1,11 +1,11 @@
 #include "presentation/render_game.h"
 
-#include "playfield/extras.h"
-#include "playfield/tables.h"
+#include "core/extras_table.h"
+#include "core/game.h"
+#include "core/mathutil.h"
+#include "core/tables.h"
 #include "presentation/bitmaps.h"
 #include "presentation/render.h"
-#include "shell/game.h"
-#include "shell/mathutil.h"
 
 namespace {
 
@@ -76,11 +76,10 @@ void DrawEffects(Game& game) {
     }
 }
 
-void DrawAimMarker(Game& game) {
+void DrawAimMarker(Game& game, const Scene& scene) {
     const PlayfieldState& p = game.play;
     const int mx = game.input.MouseX;
-    if (p.LevelCleared != 0 || p.TimeUp != 0 || mx >= 635) return;
-    if (p.GameMode == kModePipe && mx < 121) return;
+    if (p.LevelCleared != 0 || p.TimeUp != 0 || mx >= 635 || mx < scene.aimBandX) return;
     const int f = (game.shell.FrameCounter / 4) % 32;
     DrawPart(game, kBmpAimMarker, Rect{19 * f, 0, 19 * f + 19, 80}, game.cannon.AimX - 9,
              game.cannon.AimY, true);
@@ -100,18 +99,17 @@ void DrawExtra(Game& game, int slot) {
                 (e.ExtraColour[slot] - 1) * h, w, h, e.ExtraX[slot], e.ExtraY[slot], true);
 }
 
-void RenderGameScreen(Game& game) {
-    const int mode = game.play.GameMode;
-    DrawCell(game, mode == kModePipe ? kBmpPipeBackground : kBmpGameBackground, 400, 300, 0, 600,
+void RenderGameScreen(Game& game, const Scene& scene) {
+    DrawCell(game, scene.pipeBackground ? kBmpPipeBackground : kBmpGameBackground, 400, 300, 0, 600,
              800);
     DrawPart(game, kBmpTimeCover, Rect{0, 0, 35, TimeCoverRows(game.play.TimeLeft)}, 656, 295,
              false);
-    if (mode == kModeEndless || mode == kModePuzzle) DrawStones(game);
-    if (mode == kModePipe) DrawPipePieces(game);
+    if (scene.stones) DrawStones(game);
+    if (scene.pipes) DrawPipePieces(game);
     DrawExtras(game);
     DrawIndicators(game);
     DrawCannon(game);
     DrawEffects(game);
     DrawPart(game, kBmpCornerPiece, Rect{0, 0, 60, 119}, 581, 0, true);
-    DrawAimMarker(game);
+    DrawAimMarker(game, scene);
 }

@@ -1,8 +1,8 @@
 #include "presentation/render_help.h"
 
+#include "core/game.h"
 #include "presentation/bitmaps.h"
 #include "presentation/render.h"
-#include "shell/game.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "presentation/sound.h"
 
+#include "core/game.h"
+#include "core/mathutil.h"
 #include "platform/platform.h"
-#include "shell/game.h"
-#include "shell/mathutil.h"
 
 namespace {
 

@@ -2,12 +2,12 @@
 
 #include <fstream>
 
+#include "core/encoding.h"
+#include "core/game.h"
+#include "core/paths.h"
 #include "platform/platform.h"
 #include "platform/surface.h"
 #include "presentation/bitmaps.h"
-#include "shell/encoding.h"
-#include "shell/game.h"
-#include "shell/paths.h"
 
 namespace {
 
@@ -264,4 +264,10 @@ void DrawTextQueue(Game& game) {
         }
         t.QueueGlyphNo[slot] = 0;
     }
+}
+
+void DropTextQueue(Game& game) {
+    TextState& t = game.text;
+    for (int slot = 1; slot <= t.TextQueueCount && slot <= kTextQueueSlots; ++slot)
+        t.QueueGlyphNo[slot] = 0;
 }

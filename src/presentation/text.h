@@ -7,75 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/surface.h"
+#include "core/text_state.h"
 
 struct Game;
-
-enum TextAlign { kAlignLeft = 1, kAlignRight = 2, kAlignCentre = 3, kAlignRising = 4 };
-
-constexpr int kTextQueueSlots = 1000;
-// Characters of the font's character line, and glyph boxes (glyph j + 1 belongs to character j).
-constexpr int kFontChars = 96;
-constexpr int kFontGlyphs = 100;
-// The one font the game loads.
-constexpr int kGameFont = 2;
-// A character missing from the character line is drawn with this glyph.
-constexpr int kMissingGlyph = 97;
-// Pen advance of a space.
-constexpr int kSpaceAdvance = 5;
-
-// One DrawText call as the screens made it (kept per tick for the headless runner's dump).
-struct TextCall {
-    int x = 0;
-    int y = 0;
-    int align = 0;
-    int colour = 0;
-    std::string text;  // UTF-8
-};
-
-struct GlyphBox {
-    int Left = 0;
-    int Top = 0;
-    int Right = 0;   // exclusive
-    int Bottom = 0;  // exclusive
-    int Width = 0;
-    int Height = 0;
-};
-
-// A glyph filled with one colour texture, as the glyph scratch surface would show it, made the
-// first time it is drawn.
-struct GlyphImage {
-    bool made = false;
-    bool drawable = false;  // false: the scratch would draw nothing for it
-    Surface image;          // W x H, magenta transparent, with its runs
-    // The glyph in this colour over its outline and shadow in texture 6, as the six draws
-    // leave it: (W + 4) x (H + 4), drawn one pixel up and left of the glyph.
-    bool composed = false;
-    Surface withOutline;
-};
-
-struct TextState {
-    std::vector<TextCall> calls;  // DrawText calls of the current tick
-
-    // The font: its characters (Windows-1252) in glyph order and the glyph boxes in font2.bmp.
-    std::array<unsigned char, kFontChars + 1> FontChars{};
-    int FontCharCount = 0;
-    std::array<GlyphBox, kFontGlyphs + 1> Glyph{};
-    // GlyphOf for every character, worked out when the font is loaded.
-    std::array<std::uint8_t, 256> GlyphByChar{};
-    bool glyphByCharMade = false;
-
-    // The glyph queue, slots 1..1000; a slot is free while its glyph is 0.
-    std::array<int, kTextQueueSlots + 1> QueueX{};
-    std::array<int, kTextQueueSlots + 1> QueueY{};
-    std::array<int, kTextQueueSlots + 1> QueueGlyphNo{};
-    std::array<int, kTextQueueSlots + 1> QueueFont{};
-    std::array<int, kTextQueueSlots + 1> QueueColour{};
-    int TextQueueCount = 0;
-
-    // [colour texture 1..7][glyph]; cleared when the font is loaded.
-    std::array<std::array<GlyphImage, kFontGlyphs + 1>, 8> glyphImages;
-};
 
 // Start of every frame: the glyph queue starts again at slot 1.
 void BeginTextFrame(Game& game);
@@ -92,6 +26,8 @@ int GlyphOf(const Game& game, unsigned char ch);
 void QueueGlyph(Game& game, int x, int y, int glyph, int colour, int font);
 // Draw and free every queued glyph (end of the scene).
 void DrawTextQueue(Game& game);
+// Free every queued glyph without drawing (a frame that is not drawn).
+void DropTextQueue(Game& game);
 
 // Queue a text (UTF-8) at (x, y) with the given alignment and colour texture 1..7.
 void DrawText(Game& game, int x, int y, int align, const std::string& text, int colour);

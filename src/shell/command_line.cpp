@@ -20,6 +20,8 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
             cl.fullscreen = 1;
         } else if (arg == "--windowed") {
             cl.fullscreen = 0;
+        } else if (arg == "--record" && i + 1 < argc && argv[i + 1] != nullptr) {
+            cl.recordPath = argv[++i];
         } else {
             cl.action = CommandLine::Action::kUsageError;
             cl.error = "unknown option " + arg;
@@ -30,10 +32,12 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
 }
 
 std::string UsageText() {
-    return "usage: rhombulus2 [--fullscreen | --windowed] [--help] [--version]\n"
+    return "usage: rhombulus2 [--fullscreen | --windowed] [--record FILE] [--help] [--version]\n"
            "\n"
            "  --fullscreen  start in fullscreen (F11 or Alt+Enter switch while playing)\n"
            "  --windowed    start in a window\n"
+           "  --record FILE write what you do to FILE, to replay it with rhombulus2-headless\n"
+           "                --input FILE (for bug reports)\n"
            "  --help        show this text\n"
            "  --version     show the version\n"
            "\n"

@@ -1,4 +1,4 @@
-// The real game's command line: --help, --version, --fullscreen, --windowed.
+// The real game's command line: --help, --version, --fullscreen, --windowed, --record FILE.
 #pragma once
 
 #include <string>
@@ -8,6 +8,8 @@ struct CommandLine {
     Action action = Action::kRun;
     int fullscreen = -1;  // -1 as remembered, 0 windowed, 1 fullscreen
     std::string error;    // what was wrong, for kUsageError
+    // Where what the player does is written down, for rhombulus2-headless --input (empty: not).
+    std::string recordPath;
 };
 
 CommandLine ParseCommandLine(int argc, const char* const* argv);

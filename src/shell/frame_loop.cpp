@@ -2,20 +2,27 @@
 
 #include <string>
 
+#include "core/game.h"
+#include "menus/buttons.h"
 #include "menus/highscores.h"
 #include "menus/saved_games.h"
 #include "menus/settings.h"
 #include "menus/transitions.h"
+#include "modes/level_start.h"
 #include "platform/platform.h"
+#include "presentation/bitmaps.h"
 #include "presentation/music.h"
 #include "presentation/render.h"
 #include "presentation/sound.h"
 #include "presentation/text.h"
-#include "shell/game.h"
 #include "shell/input.h"
+#include "shell/recorder.h"
+#include "shell/screens.h"
+#include "shell/snapshot.h"
 
 void InitGame(Game& game, Platform& platform, const std::string& resDir, std::uint64_t clockSeed) {
     game.platform = &platform;
+    game.startLevel = StartLevel;
     game.resDir = resDir;
     game.clockSeed = clockSeed;
     game.savesDir = resDir + "/saves";
@@ -49,11 +56,8 @@ void QuitTeardown(Game& game) {
     game.shell.WindowClosed = true;
 }
 
-void FrameTick(Game& game) {
+void SimulateTick(Game& game) {
     ShellState& sh = game.shell;
-    // The black fill that starts every frame is left to RenderFrame, which skips what the
-    // scene's own background covers anyway (nothing draws in between).
-    game.platform->HideSystemPointer();
     if (game.input.MouseButtonDown == 1 || game.input.MouseButtonDown2 == 1)
         ++game.input.ButtonHeldFrames;
     BeginTextFrame(game);
@@ -77,11 +81,22 @@ void FrameTick(Game& game) {
         RunScreenHandler(game);
         MusicStep(game);
     }
-    if (!sh.DrawingOff) RenderFrame(game);
+    // A press released before this tick has now been seen; its release follows.
+    ApplyPendingRelease(game);
+}
+
+void FrameTick(Game& game, bool draw) {
+    // The black fill that starts every frame is left to RenderFrame, which skips what the
+    // scene's own background covers anyway (nothing draws in between).
+    game.platform->HideSystemPointer();
+    SimulateTick(game);
+    if (draw)
+        RenderFrame(game);
+    else
+        DropTextQueue(game);
     PlaySounds(game);
     game.platform->FlipDisplay(game.backBuffer);
-    ApplyPendingRelease(game);
-    if (sh.QuitRequested == 1) QuitTeardown(game);
+    if (game.shell.QuitRequested == 1) QuitTeardown(game);
 }
 
 void FocusChanged(Game& game, bool focused) {
@@ -130,6 +145,7 @@ void StartUp(Game& game) {
     }
     LoadGameFont(game);
     game.rng.Seed(game.clockSeed);
+    ResumeFromSnapshot(game);
     ShowSplash(game);
 }
 
@@ -154,8 +170,11 @@ void SaveAndQuit(Game& game) {
     // A single-player game on screen, or paused under the main menu, is kept in ave.dat. A match
     // is not.
     const int screen = game.shell.ScreenId;
-    if (screen == kScreenGame || (screen == kScreenMainMenu && game.shell.GameInProgress == 2))
+    if (screen == kScreenGame || (screen == kScreenMainMenu && game.shell.GameInProgress == 2)) {
         WriteSavedGame(game, kClosedGameFile);
+        // The whole game as it stands, so that the next start goes on exactly here.
+        WriteSnapshot(game);
+    }
     // Only a slot list read in this run is written back; one never read would come back blank.
     if (game.menus.SlotNamesRead) WriteSlotNames(game, false);
     game.shell.QuitRequested = 1;
@@ -163,11 +182,13 @@ void SaveAndQuit(Game& game) {
 }
 
 void DXDraw1Resize(Game& game) {
+    if (game.recorder != nullptr) game.recorder->Line(game.shell.FrameCounter + 1, "resize");
     if (game.shell.FrameCounter <= 10) return;
     SaveAndQuit(game);
 }
 
 void WindowCloseRequested(Game& game) {
+    if (game.recorder != nullptr) game.recorder->Line(game.shell.FrameCounter + 1, "close");
     // Closing before start-up has read the settings must not overwrite them with defaults.
     if (game.shell.ScreenId == kScreenNone) {
         game.shell.QuitRequested = 1;

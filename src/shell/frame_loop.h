@@ -4,7 +4,13 @@
 struct Game;
 
 // One frame: clear, poll, run the current screen, step the music, render, play sounds, flip.
-void FrameTick(Game& game);
+// Without drawing the picture is neither cleared nor rendered; everything else happens alike.
+void FrameTick(Game& game, bool draw = true);
+// The part of a frame that decides the game: input, the current screen, the music volume. It
+// never draws, plays or flips, so a game stepped with it alone plays exactly as one on screen.
+void SimulateTick(Game& game);
+// Draws the frame of the current screen (and game mode).
+void RenderFrame(Game& game);
 // Run once on the second tick.
 void StartUp(Game& game);
 void ShowSplash(Game& game);
@@ -20,5 +26,3 @@ void QuitTeardown(Game& game);
 // The window lost or regained the focus: no ticks meanwhile, the sound pauses and the frozen
 // picture is shown dimmed with "Pause".
 void FocusChanged(Game& game, bool focused);
-// Call the handler of the current ScreenId (none for numbers without a screen).
-void RunScreenHandler(Game& game);

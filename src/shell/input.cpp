@@ -1,12 +1,14 @@
 #include "shell/input.h"
 
 #include <algorithm>
+#include <array>
+#include <string>
 
+#include "core/game.h"
 #include "menus/buttons.h"
-#include "menus/highscores.h"
-#include "menus/saved_games.h"
 #include "platform/platform.h"
-#include "shell/game.h"
+#include "shell/recorder.h"
+#include "shell/screens.h"
 
 namespace {
 
@@ -18,7 +20,8 @@ bool MenuKeysWalk(int screen) {
 
 // Where Return already means something (the name editors), the menu keys do not click.
 bool MenuKeysClick(int screen) {
-    return MenuKeysWalk(screen) && screen != kScreenNewChampion && screen != kScreenSave;
+    const ScreenEntry* entry = FindScreen(screen);
+    return MenuKeysWalk(screen) && (entry == nullptr || entry->typed == nullptr);
 }
 
 }  // namespace
@@ -32,6 +35,11 @@ void PollKeyboard(Game& game) {
     in.KeyEscape = 0;
     Platform& p = *game.platform;
     p.UpdateKeyboard();
+    if (game.recorder != nullptr) {
+        std::array<bool, 8> down{};
+        for (int k = 0; k < 8; ++k) down[k] = p.KeyboardButton(k);
+        game.recorder->Keys(game.shell.FrameCounter, down);
+    }
     if (p.KeyboardButton(kButtonLeft)) in.KeyLeft = 1;
     if (p.KeyboardButton(kButtonRight)) in.KeyRight = 1;
     if (p.KeyboardButton(kButtonSpace)) in.FireKey = 1;
@@ -43,13 +51,24 @@ void PollKeyboard(Game& game) {
         in.PauseKeyFrames = 0;
 }
 
+namespace {
+
+// Window events between two ticks are seen by the next one.
+void Record(Game& game, const std::string& event) {
+    if (game.recorder != nullptr) game.recorder->Line(game.shell.FrameCounter + 1, event);
+}
+
+}  // namespace
+
 void DXDraw1MouseMove(Game& game, int x, int y) {
+    Record(game, "move " + std::to_string(x) + " " + std::to_string(y));
     game.input.MouseX = x;
     game.input.MouseY = y;
     game.input.MouseMoved = 1;
 }
 
 void DXDraw1MouseDown(Game& game) {
+    Record(game, "down");
     game.input.MouseButtonDown = 1;
     game.input.MouseButtonDown2 = 1;
     game.input.MouseMoved = 0;
@@ -57,6 +76,7 @@ void DXDraw1MouseDown(Game& game) {
 }
 
 void DXDraw1MouseUp(Game& game) {
+    Record(game, "up");
     InputState& in = game.input;
     // Every tick that sees a held button counts it, so a count of 0 means no tick has yet.
     if ((in.MouseButtonDown != 0 || in.MouseButtonDown2 != 0) && in.ButtonHeldFrames == 0) {
@@ -78,9 +98,10 @@ void ApplyPendingRelease(Game& game) {
 }
 
 void DXDraw1KeyPress(Game& game, unsigned char ch) {
+    if (game.recorder != nullptr) game.recorder->Typed(game.shell.FrameCounter + 1, ch);
     // The name editors of the champion and save screens take typed characters.
-    if (game.shell.ScreenId == kScreenNewChampion) ChampionNameKey(game, ch);
-    if (game.shell.ScreenId == kScreenSave) SaveNameKey(game, ch);
+    const ScreenEntry* screen = FindScreen(game.shell.ScreenId);
+    if (screen != nullptr && screen->typed != nullptr) screen->typed(game, ch);
 }
 
 int NextMenuButton(const Game& game, int direction) {

@@ -1,54 +1,89 @@
+#include "shell/screens.h"
+
+#include "core/game.h"
 #include "menus/help_pages.h"
 #include "menus/highscores.h"
 #include "menus/menu_screens.h"
 #include "menus/saved_games.h"
-#include "playfield/game_screen.h"
+#include "modes/game_screen.h"
+#include "modes/mode_table.h"
 #include "shell/frame_loop.h"
-#include "shell/game.h"
+
+namespace {
+
+bool Always(const Game&) {
+    return true;
+}
+
+// Over the field the aim marker takes the pointer's place; the side panel shows the pointer.
+bool GamePointer(const Game& game) {
+    const int x = game.input.MouseX;
+    return x >= 635 || x < CurrentModeRow(game).pointerBandX;
+}
+
+// Only the strip between the two fields shows the pointer.
+bool MatchPointer(const Game& game) {
+    const int x = game.input.MouseX;
+    return x >= 350 && x <= 450;
+}
+
+const ScreenEntry kScreens[] = {
+    {kScreenGame, GameScreen, Backdrop::kGame, GamePointer, nullptr},
+    {kScreenMainMenu, MainMenuScreen, Backdrop::kMenu, Always, nullptr},
+    {kScreenInfo, InfoScreen, Backdrop::kMenu, Always, nullptr},
+    {kScreenHelp, HelpScreen, Backdrop::kHelp, Always, nullptr},
+    {kScreenHelpMenu, HelpMenuScreen, Backdrop::kMenu, Always, nullptr},
+    {kScreenOptions, OptionsScreen, Backdrop::kMenu, Always, nullptr},
+    {kScreenHighscores, HighscoreScreen, Backdrop::kMenu, Always, nullptr},
+    {kScreenNewChampion, ChampionScreen, Backdrop::kMenu, Always, ChampionNameKey},
+    {kScreenGameChoice, GameChoiceScreen, Backdrop::kMenu, Always, nullptr},
+    // The match screen is drawn but has no handler until the match is built.
+    {kScreenMatch, nullptr, Backdrop::kMatch, MatchPointer, nullptr},
+    {kScreenLoad, LoadScreen, Backdrop::kMenu, Always, nullptr},
+    {kScreenSave, SaveScreen, Backdrop::kMenu, Always, SaveNameKey},
+    {kScreenStartLevel, StartLevelScreen, Backdrop::kMenu, Always, nullptr},
+    {kScreenSplash, SplashScreen, Backdrop::kSplash, Always, nullptr},
+};
+
+}  // namespace
+
+const ScreenEntry* FindScreen(int id) {
+    for (const ScreenEntry& e : kScreens) {
+        if (e.id == id) return &e;
+    }
+    return nullptr;
+}
+
+Backdrop ScreenBackdrop(int id) {
+    if (const ScreenEntry* e = FindScreen(id)) return e->backdrop;
+    return id >= 1 && id <= 35 ? Backdrop::kMenu : Backdrop::kNone;
+}
+
+bool ScreenShowsPointer(const Game& game) {
+    const int id = game.shell.ScreenId;
+    if (id < 1) return false;
+    const ScreenEntry* e = FindScreen(id);
+    return e == nullptr || e->pointerShown == nullptr || e->pointerShown(game);
+}
 
 void RunScreenHandler(Game& game) {
-    switch (game.shell.ScreenId) {
-        case kScreenGame:
-            GameScreen(game);
-            break;
-        case kScreenSplash:
-            SplashScreen(game);
-            break;
-        case kScreenMainMenu:
-            MainMenuScreen(game);
-            break;
-        case kScreenInfo:
-            InfoScreen(game);
-            break;
-        case kScreenHelp:
-            HelpScreen(game);
-            break;
-        case kScreenHelpMenu:
-            HelpMenuScreen(game);
-            break;
-        case kScreenOptions:
-            OptionsScreen(game);
-            break;
-        case kScreenHighscores:
-            HighscoreScreen(game);
-            break;
-        case kScreenNewChampion:
-            ChampionScreen(game);
-            break;
-        case kScreenGameChoice:
-            GameChoiceScreen(game);
-            break;
-        case kScreenStartLevel:
-            StartLevelScreen(game);
-            break;
-        case kScreenLoad:
-            LoadScreen(game);
-            break;
-        case kScreenSave:
-            SaveScreen(game);
-            break;
-        default:
-            // A screen without a handler only renders, sounds and flips.
-            break;
+    const ScreenEntry* e = FindScreen(game.shell.ScreenId);
+    // A screen without a handler only renders, sounds and flips.
+    if (e != nullptr && e->handler != nullptr) e->handler(game);
+}
+
+void RenderFrame(Game& game) {
+    Scene scene;
+    scene.backdrop = ScreenBackdrop(game.shell.ScreenId);
+    scene.pointer = ScreenShowsPointer(game);
+    if (scene.backdrop == Backdrop::kGame) {
+        const ModeRow& row = CurrentModeRow(game);
+        // A game without a mode of its own draws no stones.
+        const bool known = FindModeRow(game.play.GameMode) != nullptr;
+        scene.pipeBackground = row.drawsPipes;
+        scene.stones = known && !row.drawsPipes;
+        scene.pipes = known && row.drawsPipes;
+        scene.aimBandX = row.pointerBandX;
     }
+    RenderScene(game, scene);
 }

@@ -1,7 +1,7 @@
 // The real window's event layer without a real display: SDL's offscreen video driver, SDL's
 // virtual game controller in place of a physical pad, and key and window events pushed into
 // SDL's queue, all handled by the same code as in the game.
-#include "platform/sdl/sdl_events.h"
+#include "window/sdl_events.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 #include "menus/buttons.h"
 #include "platform/sdl/sdl_platform.h"
 #include "shell/frame_loop.h"
-#include "shell/game.h"
+#include "core/game.h"
 
 namespace {
 

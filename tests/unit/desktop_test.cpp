@@ -12,7 +12,7 @@
 #include "platform/picture_fit.h"
 #include "shell/command_line.h"
 #include "shell/input.h"
-#include "shell/paths.h"
+#include "core/paths.h"
 #include "shell/user_files.h"
 
 namespace {

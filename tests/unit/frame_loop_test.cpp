@@ -5,8 +5,8 @@
 #include <fstream>
 
 #include "menus/record_file.h"
+#include "core/paths.h"
 #include "menus/transitions.h"
-#include "shell/paths.h"
 #include "test_support.h"
 
 namespace {

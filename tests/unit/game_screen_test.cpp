@@ -1,6 +1,6 @@
 // The game screen: time drain, score counter, bonus and level end, pause, the side panel, and the
 // end of a game with its highscore check.
-#include "playfield/game_screen.h"
+#include "modes/game_screen.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "modes/level_start.h"
-#include "playfield/game_screen.h"
+#include "modes/game_screen.h"
 #include "test_support.h"
 
 namespace {

@@ -1,8 +1,8 @@
-#include "platform/headless/runner.h"
+#include "runner/runner.h"
 
 #include <gtest/gtest.h>
 
-#include "shell/encoding.h"
+#include "core/encoding.h"
 
 namespace {
 

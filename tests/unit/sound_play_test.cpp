@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "presentation/sound.h"
-#include "presentation/wave_gain.h"
+#include "platform/wave_gain.h"
 #include "test_support.h"
 
 namespace {

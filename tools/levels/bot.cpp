@@ -9,30 +9,27 @@
 #include "platform/headless/headless_platform.h"
 #include "playfield/cannon.h"
 #include "playfield/extras.h"
-#include "playfield/game_screen.h"
+#include "playfield/field_rules.h"
 #include "playfield/tables.h"
-#include "presentation/text.h"
 #include "shell/frame_loop.h"
-#include "shell/game.h"
+#include "core/game.h"
 #include "shell/input.h"
 
 namespace levels {
 
 namespace {
 
-constexpr int kCannonReach = 240;
-constexpr int kWaitingStoneY = 500;  // the stone on the cannon waits here
-constexpr int kSettleLimit = 160;    // ticks a trial shot may take to come to rest
+constexpr int kCannonReach = kPuzzleField.cannonReachLeft;
+constexpr int kWaitingStoneY = kPuzzleField.waitingStoneY;  // the stone on the cannon waits here
+constexpr int kSettleLimit = 160;  // ticks a trial shot may take to come to rest
 constexpr int kMouseY = 300;
 constexpr int kBeam = 4;       // first shots looked at two shots deep
 constexpr int kPatience = 25;  // shots without progress before the high stones weigh more
-constexpr int kBottomLine = 440;
+constexpr int kBottomLine = kPuzzleField.bottomLineY;
 
-// One game step as the frame loop runs it for the game screen, without drawing or sound.
+// One tick as the frame loop runs it, without drawing or sound.
 void Step(Game& g) {
-    ++g.shell.FrameCounter;
-    BeginTextFrame(g);
-    GameScreen(g);
+    SimulateTick(g);
     g.sound.SoundRequest.fill(0);
     // A press lasts one tick; a shot that could not leave must not leave later by surprise.
     DXDraw1MouseUp(g);

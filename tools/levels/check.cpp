@@ -6,8 +6,11 @@ namespace levels {
 
 namespace {
 
-constexpr int kCannonReach = 240;  // the cannon fires into columns dx -240..240
-constexpr int kLowestStop = 480;   // the lowest lattice point a shot from y 500 passes
+// The cannon fires into columns dx -240..240.
+constexpr int kCannonReach = kPuzzleField.cannonReachLeft;
+// The lowest lattice point a shot from the cannon passes (y 480).
+constexpr int kLowestStop =
+    (kPuzzleField.waitingStoneY - 1) / kPuzzleField.spacing * kPuzzleField.spacing;
 
 std::string Where(int cell) {
     return "row " + std::to_string(CellRow(cell)) + " column " + std::to_string(CellColumn(cell));

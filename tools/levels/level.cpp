@@ -106,11 +106,13 @@ std::string ReadRow(const GridRow& row, int rowNumber, std::string& error) {
 }  // namespace
 
 int CellAt(int dx, int y) {
-    if (y < 0 || y % 30 != 0) return -1;
-    int row = y / 30;
-    int left = row % 2 == 0 ? -270 : -240;
-    if (dx < left || (dx - left) % 60 != 0) return -1;
-    int column = (dx - left) / 60;
+    constexpr int s = kPuzzleField.spacing;
+    if (y < 0 || y % s != 0) return -1;
+    int row = y / s;
+    // The first cell of the row: its offset is that of column 0.
+    int left = LatticeDx(CellIndex(row, 0), s);
+    if (dx < left || (dx - left) % (2 * s) != 0) return -1;
+    int column = (dx - left) / (2 * s);
     if (column >= RowWidth(row)) return -1;
     int cell = CellIndex(row, column);
     return cell <= kLastBuiltCell ? cell : -1;
@@ -301,16 +303,7 @@ std::string SourceBody(std::string_view text) {
 }
 
 std::string EncodeFile(const Records& records) {
-    std::string bytes(kFileBytes, '\0');
-    for (int k = 0; k < kRecordCount; ++k) {
-        const int32_t fields[2] = {records[k].cell, records[k].extra};
-        for (int f = 0; f < 2; ++f) {
-            uint32_t v = static_cast<uint32_t>(fields[f]);
-            for (int b = 0; b < 4; ++b)
-                bytes[k * kRecordBytes + f * 4 + b] = static_cast<char>((v >> (8 * b)) & 0xff);
-        }
-    }
-    return bytes;
+    return EncodeLevelRecords(records);
 }
 
 DecodeResult DecodeFile(std::string_view bytes) {
@@ -320,19 +313,7 @@ DecodeResult DecodeFile(std::string_view bytes) {
                   std::to_string(bytes.size());
         return r;
     }
-    for (int k = 0; k < kRecordCount; ++k) {
-        int32_t fields[2];
-        for (int f = 0; f < 2; ++f) {
-            uint32_t v = 0;
-            for (int b = 0; b < 4; ++b)
-                v |= static_cast<uint32_t>(
-                         static_cast<unsigned char>(bytes[k * kRecordBytes + f * 4 + b]))
-                     << (8 * b);
-            fields[f] = static_cast<int32_t>(v);
-        }
-        r.records[k] = {fields[0], fields[1]};
-    }
-    r.ok = true;
+    r.ok = DecodeLevelRecords(bytes, r.records);
     return r;
 }
 

@@ -8,28 +8,26 @@
 #include <string_view>
 #include <vector>
 
+#include "modes/level_format.h"
+#include "playfield/field_rules.h"
+
 namespace levels {
 
-constexpr int kRecordCount = 221;
-constexpr int kRecordBytes = 8;
-constexpr int kFileBytes = kRecordCount * kRecordBytes;  // 1768
-constexpr int kFirstFieldCell = 10;                      // cells 0..9 are the ceiling row
-constexpr int kLastBuiltCell = 200;                      // the game builds cells 10..200
-constexpr int kMinSourceRow = 14;  // row 14 (y 420) is the last above the line
-constexpr int kMaxSourceRow = 20;  // cells 10..199; cell 200 is never drawn
-constexpr int kBottomLine = 440;   // a resting stone below it bursts
-constexpr int kEmptyCode = -1;
+constexpr int kRecordCount = kLevelRecords;
+constexpr int kRecordBytes = kLevelRecordBytes;
+constexpr int kFileBytes = kLevelFileBytes;            // 1768
+constexpr int kFirstFieldCell = 10;                    // cells 0..9 are the ceiling row
+constexpr int kLastBuiltCell = 200;                    // the game builds cells 10..200
+constexpr int kMinSourceRow = 14;                      // row 14 (y 420) is the last above the line
+constexpr int kMaxSourceRow = 20;                      // cells 10..199; cell 200 is never drawn
+constexpr int kBottomLine = kPuzzleField.bottomLineY;  // a resting stone below it bursts
+constexpr int kEmptyCode = kEmptyCellCode;
 constexpr int kAnchorCode = 9;
 constexpr int kAnchorCodeAlt = 8;  // also an anchor; the game rewrites it to 9
 constexpr int kCeilingCode = 9;    // what records 0..9 hold in files we write
 
-struct LevelRecord {
-    int32_t cell = kEmptyCode;
-    int32_t extra = 0;
-    bool operator==(const LevelRecord&) const = default;
-};
-
-using Records = std::array<LevelRecord, kRecordCount>;
+using ::LevelRecord;
+using Records = LevelRecords;
 
 // A level as the tools know it: the records plus what the source said about them.
 struct Level {
@@ -46,26 +44,25 @@ struct Problem {
     std::string message;
 };
 
-// --- lattice -------------------------------------------------------------------------------
-// Rows alternate 10 and 9 cells; rows 2p and 2p+1 hold cells 19p..19p+18.
+// --- lattice (the game's, in single-player spacing) ----------------------------------------
 constexpr int RowWidth(int row) {
-    return row % 2 == 0 ? 10 : 9;
+    return LatticeRowWidth(row);
 }
 constexpr int CellIndex(int row, int column) {
-    return 19 * (row / 2) + (row % 2 == 0 ? 0 : 10) + column;
+    return LatticeCell(row, column);
 }
 constexpr int CellRow(int cell) {
-    return 2 * (cell / 19) + (cell % 19 >= 10 ? 1 : 0);
+    return LatticeRow(cell);
 }
 constexpr int CellColumn(int cell) {
-    return cell % 19 >= 10 ? cell % 19 - 10 : cell % 19;
+    return LatticeColumn(cell);
 }
 // Offset from the field centre in pixels and depth from the anchor row.
 constexpr int CellDx(int cell) {
-    return -270 + 60 * CellColumn(cell) + (CellRow(cell) % 2 == 0 ? 0 : 30);
+    return LatticeDx(cell, kPuzzleField.spacing);
 }
 constexpr int CellY(int cell) {
-    return 30 * CellRow(cell);
+    return LatticeDy(cell, kPuzzleField.spacing);
 }
 // Cell at offset dx and depth y, or -1 when that is not a field cell the game builds.
 int CellAt(int dx, int y);

@@ -20,9 +20,9 @@
 #include <vector>
 
 #include "platform/headless/headless_platform.h"
-#include "presentation/wave_gain.h"
+#include "platform/wave_gain.h"
 #include "shell/frame_loop.h"
-#include "shell/game.h"
+#include "core/game.h"
 #include "shell/input.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "presentation/wave_gain.h"
+#include "platform/wave_gain.h"
 
 SdlPlatform::~SdlPlatform() {
     AudioShutdown();

@@ -8,7 +8,5 @@ struct Game;
 void GameScreen(Game& game);
 // One step of play; skipped while paused.
 void GameStep(Game& game);
-// Credits points (doubled while X2 runs) and shows them rising at (x, y).
-void AddPoints(Game& game, int x, int y, int amount);
 // The game is finished: highscore check, then the champion screen or the main menu.
 void GameOver(Game& game, int score);

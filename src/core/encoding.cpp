@@ -1,4 +1,4 @@
-#include "shell/encoding.h"
+#include "core/encoding.h"
 
 namespace {
 

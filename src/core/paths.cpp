@@ -1,9 +1,9 @@
-#include "shell/paths.h"
+#include "core/paths.h"
 
 #include <filesystem>
 #include <system_error>
 
-#include "shell/game.h"
+#include "core/game.h"
 
 std::string ResolveGamePath(const Game& game, const std::string& gamePath) {
     std::string rel = gamePath;

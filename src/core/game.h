@@ -5,22 +5,23 @@
 #include <cstdint>
 #include <string>
 
-#include "menus/buttons.h"
-#include "menus/menu_state.h"
-#include "modes/level_start.h"
+#include "core/bitmap_set.h"
+#include "core/button_table.h"
+#include "core/cannon_state.h"
+#include "core/draw_routines.h"
+#include "core/extras_table.h"
+#include "core/input_state.h"
+#include "core/level_state.h"
+#include "core/menu_state.h"
+#include "core/music_player.h"
+#include "core/playfield_state.h"
+#include "core/random.h"
+#include "core/sound_state.h"
+#include "core/tables.h"
+#include "core/text_state.h"
 #include "platform/surface.h"
-#include "playfield/cannon.h"
-#include "playfield/extras.h"
-#include "playfield/playfield.h"
-#include "playfield/tables.h"
-#include "presentation/bitmaps.h"
-#include "presentation/draw_routines.h"
-#include "presentation/music.h"
-#include "presentation/sound.h"
-#include "presentation/text.h"
-#include "shell/input.h"
-#include "shell/random.h"
 
+class InputRecorder;
 class Platform;
 
 // Screen numbers of ScreenId.
@@ -70,12 +71,14 @@ struct ShellState {
     bool WriteErrorShown = false;
     // Exit status of the program (non-zero when start-up could not finish).
     int ExitStatus = 0;
-    // Ticks run the game without drawing a picture (benchmarks of the simulation alone).
-    bool DrawingOff = false;
 };
 
 struct Game {
     Platform* platform = nullptr;
+    InputRecorder* recorder = nullptr;  // writes down what the player does (rhombulus2 --record)
+    // The modes' level start, for the menus that start, resume and load games: they lie below
+    // the modes and reach it through here. Set by InitGame.
+    bool (*startLevel)(Game& game, int level, int mode, int lap, int music) = nullptr;
     std::string resDir = "res";  // the folder used as res/
     // Where "res\saves\..." files live: res/saves for the runner, the user's data folder for
     // the real game.
@@ -100,6 +103,9 @@ struct Game {
     DrawRoutines draw;
     Surface backBuffer;
     Random rng;
+    // Drawing's own generator (the shake of the stones): the rules draw the same numbers whether
+    // or not a frame is drawn. Seeded anew for every frame from the seed and the frame number.
+    Random drawRng;
 };
 
 // A game on the given platform reading its files from resDir.

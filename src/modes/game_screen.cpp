@@ -1,18 +1,20 @@
-#include "playfield/game_screen.h"
+#include "modes/game_screen.h"
 
 #include <cmath>
 #include <string>
 
+#include "core/game.h"
+#include "core/mathutil.h"
 #include "menus/buttons.h"
 #include "menus/highscores.h"
 #include "menus/transitions.h"
 #include "modes/level_start.h"
+#include "modes/mode_table.h"
 #include "playfield/cannon.h"
 #include "playfield/extras.h"
 #include "playfield/tables.h"
 #include "presentation/text.h"
-#include "shell/game.h"
-#include "shell/mathutil.h"
+#include "presentation/words.h"
 
 namespace {
 
@@ -23,10 +25,6 @@ constexpr int kButtonEnd = 3;
 constexpr int kButtonMusic = 4;
 
 constexpr int kTimeUpStart = 200;
-
-std::string Pick(const Game& game, const std::string& german, const std::string& english) {
-    return game.shell.Language == 2 ? english : german;
-}
 
 bool CarriesExtra(const Game& game, int slot) {
     const int extra = game.stones.StoneExtra[slot];
@@ -43,17 +41,11 @@ int DrainDivisor(int lap) {
 
 void DrainTime(Game& game) {
     PlayfieldState& p = game.play;
-    const int d = DrainDivisor(p.LapNumber);
-    const int frame = game.shell.FrameCounter;
-    if (p.GameMode == kModePipe) {
-        // Pipe never runs out here: an empty bar starts the water instead.
-        if (frame % (3 * d) == 0 && p.TimeLeft > 0) --p.TimeLeft;
-        return;
-    }
-    if (frame % d != 0) return;
+    const ModeRow& row = CurrentModeRow(game);
+    if (game.shell.FrameCounter % (row.drainEvery * DrainDivisor(p.LapNumber)) != 0) return;
     if (p.TimeLeft > 0) {
         --p.TimeLeft;
-    } else {
+    } else if (row.emptyBarEndsGame) {
         p.TimeUp = 1;
         p.TimeUpTimer = kTimeUpStart;
     }
@@ -80,19 +72,19 @@ void LevelEndSequence(Game& game) {
     const int n = p.LevelNumber;
     const int bonus = (p.TimeLeft / 10) * 10;
     const std::string next = std::to_string(n + 1);
-    if (p.GameMode == kModePipe) {
+    const ModeRow& row = CurrentModeRow(game);
+    if (row.ownLevelEnd) {
         // The Pipe mode shows its own messages.
         if (t == 0) {
-            if (n >= LastLevelOf(kModePipe)) {
-                StartLevel(game, 1, kModePipe, p.LapNumber + 1, 0);
+            if (n >= row.lastLevel) {
+                StartLevel(game, 1, row.mode, p.LapNumber + 1, 0);
             } else {
-                StartLevel(game, n + 1, kModePipe, p.LapNumber, 0);
+                StartLevel(game, n + 1, row.mode, p.LapNumber, 0);
             }
         }
         return;
     }
-    const bool lastPuzzle = p.GameMode == kModePuzzle && n >= LastLevelOf(kModePuzzle);
-    if (lastPuzzle) {
+    if (row.lastLevel > 0 && n >= row.lastLevel) {
         if (t < 300) {
             DrawCentred(game, 240, Pick(game, "Letztes Puzzle gelöst!", "Last Puzzle cleared!"), 1);
         }
@@ -108,24 +100,13 @@ void LevelEndSequence(Game& game) {
                         Pick(game, "Die Zeit läuft nun schneller ab.", "Time moves faster now."),
                         2);
         }
-        if (t == 0) StartLevel(game, 1, kModePuzzle, p.LapNumber + 1, 0);
+        if (t == 0) StartLevel(game, 1, row.mode, p.LapNumber + 1, 0);
         return;
     }
-    const bool endless = p.GameMode == kModeEndless;
-    if (t < 300) {
-        DrawCentred(game, 240,
-                    endless ? Pick(game, "Set geleert!", "Set cleared!")
-                            : Pick(game, "Puzzle gelöst!", "Puzzle cleared!"),
-                    1);
-    }
+    if (t < 300) DrawCentred(game, 240, Pick(game, row.clearedTitle), 1);
     if (t < 220) BonusLine(game);
     if (t == 220) p.Score += bonus;
-    if (t < 120) {
-        DrawCentred(game, 330,
-                    endless ? Pick(game, "Erstelle Set " + next, "Create set " + next)
-                            : Pick(game, "Versuche Level " + next, "Try Level " + next),
-                    2);
-    }
+    if (t < 120) DrawCentred(game, 330, Pick(game, row.nextLevel) + next, 2);
     if (t == 0) StartLevel(game, n + 1, p.GameMode, p.LapNumber, 0);
 }
 
@@ -154,7 +135,7 @@ void GameOverSequence(Game& game) {
 void DrawLevelLabel(Game& game) {
     const PlayfieldState& p = game.play;
     const std::string n = std::to_string(p.LevelNumber);
-    if (p.GameMode == kModeEndless) {
+    if (CurrentModeRow(game).labelsSets) {
         DrawText(game, 728, 26, kAlignCentre, "Set " + n, 5);
     } else if (p.LevelNumber >= 10) {
         DrawText(game, 773, 26, kAlignRight, "Lev. " + n, 5);
@@ -164,11 +145,10 @@ void DrawLevelLabel(Game& game) {
 }
 
 void DrawPanelLabels(Game& game) {
-    const bool pipe = game.play.GameMode == kModePipe;
     const bool paused = game.play.PauseState != -1;
     const std::string labels[5] = {
         "",
-        pipe ? Pick(game, "Los!", "Run!") : Pick(game, "Tipp", "Tip"),
+        Pick(game, CurrentModeRow(game).tipButton),
         paused ? "Play" : "Stop",
         Pick(game, "Ende", "End"),
         game.shell.MusicOn == 1 ? "{" : "}",
@@ -229,7 +209,7 @@ void GameScreen(Game& game) {
     if (selected == kButtonMusic) ToggleMusic(game);
     if (selected == kButtonPause) p.PauseState = -p.PauseState;
     if (selected == kButtonTip) {
-        if (p.GameMode == kModePipe) {
+        if (CurrentModeRow(game).tipStartsWater) {
             if (p.PauseState == -1) p.TimeLeft = 0;
         } else {
             ShowHint(game);
@@ -264,13 +244,6 @@ void GameStep(Game& game) {
     if (p.ShownScore + 1000 < p.Score) p.ShownScore += 500;
     DrawLevelLabel(game);
     DrawText(game, 778, 78, kAlignRight, std::to_string(p.ShownScore), 2);
-}
-
-void AddPoints(Game& game, int x, int y, int amount) {
-    PlayfieldState& p = game.play;
-    const int a = p.DoubleFrames > 0 ? amount * 2 : amount;
-    p.Score += a;
-    if (p.GameMode != kModePipe || amount == 1000) AddFloatingText(game, x, y, std::to_string(a));
 }
 
 void GameOver(Game& game, int score) {

@@ -1,8 +1,8 @@
-#include "platform/sdl/sdl_events.h"
+#include "window/sdl_events.h"
 
-#include "shell/encoding.h"
+#include "core/encoding.h"
+#include "core/game.h"
 #include "shell/frame_loop.h"
-#include "shell/game.h"
 #include "shell/input.h"
 #include "shell/user_files.h"
 

@@ -1,16 +1,16 @@
-#include "platform/headless/runner.h"
+#include "runner/runner.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 
-#include "platform/headless/dump.h"
+#include "core/encoding.h"
+#include "core/game.h"
 #include "platform/headless/headless_platform.h"
-#include "platform/headless/png_writer.h"
-#include "shell/encoding.h"
+#include "runner/dump.h"
+#include "runner/png_writer.h"
 #include "shell/frame_loop.h"
-#include "shell/game.h"
 #include "shell/input.h"
 
 namespace {
@@ -153,10 +153,35 @@ bool ParseInputScript(const std::string& text, std::vector<ScriptEvent>& events,
     return true;
 }
 
+bool ScriptSeed(const std::string& text, std::uint64_t& seed) {
+    std::istringstream first(text.substr(0, text.find('\n')));
+    std::string hash, word;
+    unsigned long long n = 0;
+    if (!(first >> hash >> word >> n) || hash != "#" || word != "seed") return false;
+    seed = n;
+    return true;
+}
+
+bool ScriptLanguage(const std::string& text, int& language) {
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line) && !line.empty() && line[0] == '#') {
+        std::istringstream words(line);
+        std::string hash, word;
+        int n = 0;
+        if (words >> hash >> word >> n && hash == "#" && word == "language" && (n == 1 || n == 2)) {
+            language = n;
+            return true;
+        }
+    }
+    return false;
+}
+
 int RunHeadless(const RunnerOptions& options) {
     HeadlessPlatform platform;
     Game game;
     InitGame(game, platform, options.resDir, options.seed);
+    game.shell.FirstStartLanguage = options.firstStartLanguage;
     std::FILE* trace = nullptr;
     if (!options.tracePath.empty()) {
         trace = std::fopen(options.tracePath.c_str(), "w");
@@ -177,8 +202,10 @@ int RunHeadless(const RunnerOptions& options) {
         }
         // A window closed by an event before this tick: the tick never runs.
         if (game.shell.WindowClosed) break;
+        bool draw = !options.noDraw;
+        for (const auto& shot : options.shots) draw = draw || shot.first == tick;
         // No ticks while the window does not have the focus.
-        if (focused) FrameTick(game);
+        if (focused) FrameTick(game, draw);
         for (const auto& [t, path] : options.shots) {
             if (t == tick && !WriteShot(platform.LastFrame(), path)) {
                 std::fprintf(stderr, "cannot write %s\n", path.c_str());

@@ -1,4 +1,4 @@
-#include "platform/headless/dump.h"
+#include "runner/dump.h"
 
 #include <cstdio>
 #include <string>
@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/headless/headless_platform.h"
-#include "shell/game.h"
+#include "core/game.h"
 
 namespace {
 

@@ -23,6 +23,9 @@ class Random {
     }
     // A uniform whole number lo .. hi.
     int Range(int lo, int hi) { return lo + Next(hi - lo + 1); }
+    // The generator's whole state, for a snapshot of the game.
+    std::uint64_t State() const { return state_; }
+    void SetState(std::uint64_t state) { state_ = state == 0 ? 1 : state; }
 
   private:
     std::uint64_t NextRaw() {

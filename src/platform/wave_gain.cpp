@@ -1,4 +1,4 @@
-#include "presentation/wave_gain.h"
+#include "platform/wave_gain.h"
 
 #include <algorithm>
 #include <cmath>

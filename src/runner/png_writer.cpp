@@ -1,4 +1,4 @@
-#include "platform/headless/png_writer.h"
+#include "runner/png_writer.h"
 
 #include <png.h>
 

@@ -23,10 +23,20 @@ struct RunnerOptions {
     std::vector<std::pair<int, std::string>> shots;
     std::vector<std::pair<int, std::string>> dumps;
     std::string tracePath;
+    // Draw only the ticks named by a shot; the game itself runs exactly the same.
+    bool noDraw = false;
+    // The language of a first start, without a settings file (a recording names the one the
+    // window's desktop gave).
+    int firstStartLanguage = 1;
 };
 
 // Parses an input script; on error returns false with "line N: reason" in error.
 bool ParseInputScript(const std::string& text, std::vector<ScriptEvent>& events,
                       std::string& error);
+// The seed a recording names on its first line ("# seed N"); false when it names none.
+bool ScriptSeed(const std::string& text, std::uint64_t& seed);
+// The first-start language a recording names in its heading comments ("# language N", 1 or 2);
+// false when it names none.
+bool ScriptLanguage(const std::string& text, int& language);
 // Runs the game; returns the exit status.
 int RunHeadless(const RunnerOptions& options);

@@ -1,0 +1,35 @@
+// The input flags: six keys polled once per tick, the mouse state stored by the window's events.
+#pragma once
+
+#include <cstdint>
+
+// Keyboard buttons as the platform numbers them (KeyboardButton(n) is button n+1).
+enum KeyButton {
+    kButtonLeft = 0,
+    kButtonRight = 1,
+    kButtonUp = 2,
+    kButtonDown = 3,
+    kButtonSpace = 4,
+    kButtonReturn = 5,
+    kButtonEscape = 6,
+    kButtonP = 7,
+};
+
+struct InputState {
+    int KeyLeft = 0;
+    int KeyRight = 0;
+    std::uint8_t FireKey = 0;
+    int KeyReturn = 0;
+    int KeyEscape = 0;
+    int PauseKeyFrames = 0;
+    int MouseX = 0;
+    int MouseY = 0;
+    std::uint8_t MouseMoved = 0;
+    std::uint8_t MouseButtonDown = 0;
+    std::uint8_t MouseButtonDown2 = 0;
+    int ButtonHeldFrames = 0;
+    // A release that came before any tick saw its press; applied after the next tick.
+    std::uint8_t MouseReleasePending = 0;
+    // The mouse button is held by a menu key (Return, Space, a pad's A) rather than the mouse.
+    std::uint8_t MenuKeyClick = 0;
+};

@@ -1,0 +1,25 @@
+// The level cell table and the values a level start keeps and a saved game hands to it.
+#pragma once
+
+#include <array>
+
+// The level cell table: entries 0..220 from a level file, 0..304 from the Endless generator.
+constexpr int kLevelCells = 305;
+
+// Arguments that ask StartLevel for something other than a fresh level.
+constexpr int kResumeGame = 999;    // level and mode: go on with the game in memory
+constexpr int kLoadedGame = 888;    // level, mode and lap: the saved game just loaded
+constexpr int kRestartMusic = -99;  // music: start the mode's tune afresh
+
+// The level cell table and the values a level start keeps and a saved game hands to it.
+struct LevelState {
+    std::array<int, kLevelCells> LevelCell{};
+    std::array<int, kLevelCells> LevelCellExtra{};
+    int LevelStartTime = 500;
+    int LevelStartScore = 0;
+    int LoadedLevel = 0;
+    int LoadedMode = 0;
+    int LoadedLap = 0;
+    int LoadedTime = 0;
+    int LoadedScore = 0;
+};

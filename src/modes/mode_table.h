@@ -1,0 +1,45 @@
+// The game modes side by side: one row per single-player mode holds what sets it apart from the
+// others (its field, tune, levels, how its field is built, its time bar and its texts). A new
+// mode is a new row.
+#pragma once
+
+#include <string>
+
+#include "modes/level_format.h"
+#include "presentation/words.h"
+
+struct Game;
+struct FieldRules;
+
+struct ModeRow {
+    int mode = 0;
+    const FieldRules* field = nullptr;
+    const char* tune = nullptr;  // game path of the mode's music
+    int lastLevel = 0;           // after it the game starts again at level 1; 0: no last level
+    // Game path of a level's file; nullptr when the mode makes its sets itself.
+    std::string (*levelPath)(int level) = nullptr;
+    // Whether a level file holds only what the mode can build (nullptr: anything goes).
+    bool (*recordsValid)(const LevelRecords& records) = nullptr;
+    // Fills the stone table for the level in LevelNumber from the records just read.
+    void (*buildField)(Game& game, const LevelRecords& records) = nullptr;
+    // Time bar: one unit drains every drainEvery x (the lap's divisor) ticks; an empty bar ends
+    // the game where it says so.
+    int drainEvery = 1;
+    bool emptyBarEndsGame = true;
+    // The side panel: the level label reads "Set n" (centred) instead of "Level n".
+    bool labelsSets = false;
+    Words tipButton{"Tipp", "Tip"};
+    bool tipStartsWater = false;  // the tip button empties the time bar instead of hinting
+    // The pointer is drawn (and the aim marker hidden) also left of this x over the field.
+    int pointerBandX = 0;
+    bool drawsPipes = false;  // the pipe scene: pieces, barrels and its own background
+    // The level-end texts after a cleared field; the pipe game writes its own.
+    bool ownLevelEnd = false;
+    Words clearedTitle{"", ""};
+    Words nextLevel{"", ""};  // followed by the next level's number
+};
+
+// The row of a single-player mode; nullptr for a number that is none.
+const ModeRow* FindModeRow(int mode);
+// The row of the game in progress; Puzzle's for a game that has no mode yet.
+const ModeRow& CurrentModeRow(const Game& game);

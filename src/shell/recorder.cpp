@@ -1,0 +1,47 @@
+#include "shell/recorder.h"
+
+#include "core/encoding.h"
+
+namespace {
+
+// The runner's key names, by keyboard button.
+constexpr const char* kKeyNames[8] = {"left",  "right",  "up",     "down",
+                                      "space", "return", "escape", "p"};
+
+}  // namespace
+
+InputRecorder::~InputRecorder() {
+    if (file_ != nullptr) std::fclose(file_);
+}
+
+bool InputRecorder::Open(const std::string& path, std::uint64_t seed, int firstStartLanguage) {
+    file_ = std::fopen(path.c_str(), "w");
+    if (file_ == nullptr) return false;
+    std::fprintf(file_, "# seed %llu\n", static_cast<unsigned long long>(seed));
+    std::fprintf(file_, "# language %d\n", firstStartLanguage);
+    std::fflush(file_);
+    return true;
+}
+
+void InputRecorder::Line(int tick, const std::string& event) {
+    if (file_ == nullptr) return;
+    std::fprintf(file_, "%d %s\n", tick, event.c_str());
+    // Written at once, so that a game that ends badly still leaves its recording behind.
+    std::fflush(file_);
+}
+
+void InputRecorder::Keys(int tick, const std::array<bool, 8>& down) {
+    for (int k = 0; k < 8; ++k) {
+        if (down[k] == keys_[k]) continue;
+        Line(tick, std::string(down[k] ? "keydown " : "keyup ") + kKeyNames[k]);
+        keys_[k] = down[k];
+    }
+}
+
+void InputRecorder::Typed(int tick, unsigned char ch) {
+    if (ch == 8) {
+        Line(tick, "keydown backspace");
+        return;
+    }
+    Line(tick, "text " + Cp1252ToUtf8(std::string(1, static_cast<char>(ch))));
+}

@@ -1,0 +1,28 @@
+// What the player does in the window, written tick by tick in the headless runner's input-script
+// format, with the game's seed on the first line: rhombulus2-headless --input FILE replays the
+// very game that was seen.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+class InputRecorder {
+  public:
+    ~InputRecorder();
+    // Starts the file with the seed and the language a first start takes; false when it cannot
+    // be written.
+    bool Open(const std::string& path, std::uint64_t seed, int firstStartLanguage);
+    // An event of the window, seen by tick `tick`.
+    void Line(int tick, const std::string& event);
+    // The keys as the keyboard poll of `tick` found them (buttons 0..7); changes become
+    // keydown / keyup lines.
+    void Keys(int tick, const std::array<bool, 8>& down);
+    // A typed character (Windows-1252; 8 is Backspace).
+    void Typed(int tick, unsigned char ch);
+
+  private:
+    std::FILE* file_ = nullptr;
+    std::array<bool, 8> keys_{};
+};

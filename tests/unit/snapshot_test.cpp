@@ -1,0 +1,125 @@
+// The snapshot of a suspended game: taken whole and given back exactly, or refused whole.
+#include "shell/snapshot.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "crafted_level.h"
+#include "modes/level_start.h"
+#include "test_support.h"
+
+namespace {
+
+// A Puzzle level under way: a few steps played with a shot in the air and a floating text.
+void PlaySomething(Game& g) {
+    g.shell.FrameCounter = 3;
+    g.rng.Seed(42);
+    ASSERT_TRUE(StartLevel(g, 3, kModePuzzle, 1, 0));
+    g.input.MouseX = 300;
+    for (int i = 0; i < 40; ++i) SimulateTick(g);
+    g.input.MouseButtonDown = 1;
+    for (int i = 0; i < 5; ++i) SimulateTick(g);
+    AddFloatingText(g, 100, 200, "250");
+    g.play.Score = 1234;
+}
+
+TEST(Snapshot, GivesBackTheSameGame) {
+    TestGame a, b;
+    PlaySomething(a.game);
+    const auto bytes = SnapshotBytes(a.game);
+    std::string why;
+    ASSERT_TRUE(RestoreSnapshotBytes(b.game, bytes, why)) << why;
+    EXPECT_EQ(SnapshotBytes(b.game), bytes);
+    EXPECT_EQ(b.game.play.Score, 1234);
+    EXPECT_EQ(b.game.floatingTexts.TextString[a.game.floatingTexts.TextCursor], "250");
+    // Both go on alike: the same random numbers, the same stones. (The clock, the screen and the
+    // input are the window's, not the snapshot's.)
+    b.game.shell.FrameCounter = a.game.shell.FrameCounter;
+    b.game.shell.ScreenId = a.game.shell.ScreenId;
+    b.game.input = a.game.input;
+    b.game.buttons = a.game.buttons;
+    for (int i = 0; i < 100; ++i) {
+        SimulateTick(a.game);
+        SimulateTick(b.game);
+    }
+    EXPECT_EQ(SnapshotBytes(b.game), SnapshotBytes(a.game));
+}
+
+struct Damage {
+    const char* name;
+    std::function<void(std::vector<std::uint8_t>&)> apply;
+};
+
+void PrintTo(const Damage& d, std::ostream* os) {
+    *os << d.name;
+}
+
+class DamagedSnapshot : public ::testing::TestWithParam<Damage> {};
+
+TEST_P(DamagedSnapshot, IsRefusedWholeAndLeavesTheGameAlone) {
+    TestGame a, b;
+    PlaySomething(a.game);
+    auto bytes = SnapshotBytes(a.game);
+    GetParam().apply(bytes);
+    b.game.play.Score = 77;
+    const auto before = SnapshotBytes(b.game);
+    std::string why;
+    EXPECT_FALSE(RestoreSnapshotBytes(b.game, bytes, why));
+    EXPECT_FALSE(why.empty());
+    EXPECT_EQ(SnapshotBytes(b.game), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DamagedSnapshot,
+    ::testing::Values(Damage{"Empty", [](auto& b) { b.clear(); }},
+                      Damage{"HeaderOnly", [](auto& b) { b.resize(20); }},
+                      Damage{"CutShort", [](auto& b) { b.resize(b.size() - 1); }},
+                      Damage{"OneByteMore", [](auto& b) { b.push_back(0); }},
+                      Damage{"FlippedByte", [](auto& b) { b[b.size() / 2] ^= 0x10; }},
+                      Damage{"OtherVersion",
+                             [](auto& b) { b[8] = static_cast<std::uint8_t>(b[8] + 1); }},
+                      Damage{"OtherFile", [](auto& b) { b[0] = 'X'; }},
+                      // A header that agrees with a payload too short for the game's state.
+                      Damage{"ShortPayloadWithFittingHeader",
+                             [](auto& b) {
+                                 b.resize(100);
+                                 const std::uint32_t n = 80;
+                                 std::uint32_t h = 2166136261u;
+                                 for (size_t i = 20; i < b.size(); ++i) h = (h ^ b[i]) * 16777619u;
+                                 for (int i = 0; i < 4; ++i) {
+                                     b[12 + i] = static_cast<std::uint8_t>(n >> (8 * i));
+                                     b[16 + i] = static_cast<std::uint8_t>(h >> (8 * i));
+                                 }
+                             }}),
+    [](const ::testing::TestParamInfo<Damage>& info) { return std::string(info.param.name); });
+
+TEST(Snapshot, AStartTakesItOnceAndSaysWhyItRefusesOne) {
+    CraftedRes res;
+    res.Write("lvl003.lvl", {{14, {0, 0}}, {24, {1, 0}}, {26, {2, 3}}});
+    TestGame a(res.Dir());
+    PlaySomething(a.game);
+    ASSERT_TRUE(WriteSnapshot(a.game));
+    const std::filesystem::path file = res.Dir() + "/saves/suspend.dat";
+    ASSERT_TRUE(std::filesystem::exists(file));
+
+    TestGame b(res.Dir());
+    EXPECT_TRUE(ResumeFromSnapshot(b.game));
+    EXPECT_EQ(b.game.shell.GameInProgress, 2);
+    EXPECT_EQ(b.game.play.Score, 1234);
+    EXPECT_FALSE(std::filesystem::exists(file));
+    EXPECT_FALSE(ResumeFromSnapshot(b.game));
+
+    std::ofstream(file, std::ios::binary) << "RhombSnp but not a snapshot";
+    TestGame c(res.Dir());
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(ResumeFromSnapshot(c.game));
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("is ignored"), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
+    EXPECT_EQ(c.game.shell.GameInProgress, 1);
+}
+
+}  // namespace
