@@ -44,10 +44,17 @@ start_display() {
     if [ "${2:-}" = wm ]; then
         openbox > "$work/wm.txt" 2>&1 &
         wm_pid=$!
-        for _ in $(seq 100); do
-            xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+        # Ready once it names the window activation it supports (xdotool asks for that), which
+        # comes a little after its check window on a busy machine.
+        local ready=
+        for _ in $(seq 300); do
+            if xprop -root _NET_SUPPORTED 2>/dev/null | grep -q '_NET_ACTIVE_WINDOW'; then
+                ready=1
+                break
+            fi
             sleep 0.1
         done
+        [ -n "$ready" ] || { cat "$work/wm.txt"; fail "the window manager did not start"; }
     fi
 }
 
