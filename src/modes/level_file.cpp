@@ -1,15 +1,16 @@
 #include "modes/level_file.h"
 
 #include <cstdint>
-#include <fstream>
 
+#include "platform/file_bytes.h"
 #include "playfield/tables.h"
 #include "shell/game.h"
 #include "shell/paths.h"
+#include "shell/value_ranges.h"
 
 namespace {
 
-std::int32_t LittleEndian32(const unsigned char* b) {
+std::int32_t LittleEndian32(const std::uint8_t* b) {
     const std::uint32_t v =
         static_cast<std::uint32_t>(b[0]) | static_cast<std::uint32_t>(b[1]) << 8 |
         static_cast<std::uint32_t>(b[2]) << 16 | static_cast<std::uint32_t>(b[3]) << 24;
@@ -23,23 +24,32 @@ constexpr int kCellAnchorOld = 8;
 }  // namespace
 
 bool LoadLevelRecords(const std::string& path, LevelRecords& records) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    unsigned char bytes[kLevelRecords * kLevelRecordBytes];
-    in.read(reinterpret_cast<char*>(bytes), sizeof bytes);
-    if (in.gcount() != static_cast<std::streamsize>(sizeof bytes)) return false;
+    // A longer file is read up to record 220; the rest is never looked at.
+    const FileBytes file = ReadFileBytes(path, kLevelFileBytes);
+    if (!(file.Ok() || file.problem == FileProblem::kTooLong) ||
+        file.bytes.size() != kLevelFileBytes)
+        return false;
+    ParseLevelRecords(file.bytes.data(), records);
+    return true;
+}
+
+void ParseLevelRecords(const std::uint8_t* bytes, LevelRecords& records) {
     for (int k = 0; k < kLevelRecords; ++k) {
         records.cell[k] = LittleEndian32(bytes + k * kLevelRecordBytes);
         records.extra[k] = LittleEndian32(bytes + k * kLevelRecordBytes + 4);
     }
-    return true;
 }
 
-bool PuzzleRecordsValid(const LevelRecords& records) {
-    for (int k = 10; k <= 200; ++k) {
-        if (records.cell[k] > kCellAnchor) return false;
+bool LevelRecordsValid(const LevelRecords& records, int mode) {
+    for (const LevelCodes& codes : kLevelCodes) {
+        if (codes.mode != mode) continue;
+        for (int k = kFirstFieldCell; k <= kLastFieldCell; ++k) {
+            if (records.cell[k] > codes.highestCell || records.extra[k] > codes.highestExtra)
+                return false;
+        }
+        return true;
     }
-    return true;
+    return false;
 }
 
 void StoreLevelRecords(Game& game, const LevelRecords& records) {

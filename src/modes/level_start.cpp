@@ -83,9 +83,9 @@ bool StartLevel(Game& game, int level, int mode, int lap, int music) {
     // Read the level before anything changes, so a missing file leaves the game as it was.
     LevelRecords records;
     const std::string levelPath = resume ? std::string() : LevelPathOf(mode, level);
-    // A damaged Puzzle file could hold codes that would become invisible, unclearable stones.
+    // A damaged file could hold codes that would become invisible, unclearable stones.
     if (!levelPath.empty() && (!LoadLevelRecords(ResolveGamePath(game, levelPath), records) ||
-                               (mode == kModePuzzle && !PuzzleRecordsValid(records)))) {
+                               !LevelRecordsValid(records, mode))) {
         LevelCannotStart(game, ResolveGamePath(game, levelPath));
         return false;
     }

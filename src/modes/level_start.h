@@ -25,6 +25,9 @@ struct LevelState {
     int LoadedLap = 0;
     int LoadedTime = 0;
     int LoadedScore = 0;
+    // The match players' start scores and levels won from a saved game (players 1 and 2).
+    std::array<int, 3> LoadedMatchScore{};
+    std::array<int, 3> LoadedLevelsWon{};
 };
 
 // Starts level `level` of `mode` in lap `lap`; music -99 restarts the tune, 0 keeps it.

@@ -1,7 +1,7 @@
 #include "presentation/text.h"
 
-#include <fstream>
 
+#include "platform/file_bytes.h"
 #include "platform/platform.h"
 #include "platform/surface.h"
 #include "presentation/bitmaps.h"
@@ -62,28 +62,21 @@ void ClearTextQueue(Game& game) {
     game.text.TextQueueCount = 0;
 }
 
-void LoadFont(Game& game, int font, const std::string& charFile, const std::string& bitmapFile) {
-    if (font != kGameFont) return;  // only the game's own font is kept
-    TextState& t = game.text;
-    for (GlyphBox& box : t.Glyph) box = GlyphBox{};
+bool ReadFontChars(TextState& t, const std::vector<std::uint8_t>& bytes) {
     t.FontChars.fill(0);
     t.FontCharCount = 0;
-
-    std::ifstream in(ResolveGamePath(game, charFile), std::ios::binary);
-    if (!in) {
-        game.platform->ShowMessage("Fehler beim dimdatei-Lesen");
-        return;
-    }
-    std::string line;
-    std::getline(in, line);
-    for (unsigned char c : line) {
-        if (t.FontCharCount == kFontChars) break;
+    for (std::uint8_t c : bytes) {
+        if (c == '\n' || t.FontCharCount == kFontChars) break;
         t.FontChars[++t.FontCharCount] = c;
-        if (c == '$') break;
+        if (c == '$') return true;
     }
+    t.FontChars.fill(0);
+    t.FontCharCount = 0;
+    return false;
+}
 
-    Surface bitmap = CreateSurface();
-    if (!LoadSurface(bitmap, ResolveGamePath(game, bitmapFile))) return;
+void MeasureGlyphs(TextState& t, const Surface& bitmap) {
+    for (GlyphBox& box : t.Glyph) box = GlyphBox{};
     int lastLeft = -1;
     // Glyph 2 is the first character's box; two boxes more than characters are measured.
     for (int i = 0; i < t.FontCharCount + 2; ++i) {
@@ -96,8 +89,36 @@ void LoadFont(Game& game, int font, const std::string& charFile, const std::stri
     }
 }
 
-void LoadGameFont(Game& game) {
-    LoadFont(game, kGameFont, "res\\font1.txt", "res\\font2.bmp");
+bool LoadFont(Game& game, int font, const std::string& charFile, const std::string& bitmapFile,
+              std::string* failedFile) {
+    if (font != kGameFont) return true;  // only the game's own font is kept
+    TextState& t = game.text;
+    for (GlyphBox& box : t.Glyph) box = GlyphBox{};
+    t.FontChars.fill(0);
+    t.FontCharCount = 0;
+
+    // Only the first line counts, and it ends within 96 characters: a longer file is cut.
+    const std::string charPath = ResolveGamePath(game, charFile);
+    const FileBytes chars = ReadFileBytes(charPath, kFontCharFileBytes);
+    const bool charsRead = chars.Ok() || chars.problem == FileProblem::kTooLong;
+    if (!charsRead || !ReadFontChars(t, chars.bytes)) {
+        if (failedFile != nullptr) *failedFile = charPath;
+        return false;
+    }
+    const std::string bitmapPath = ResolveGamePath(game, bitmapFile);
+    Surface bitmap = CreateSurface();
+    if (!LoadSurface(bitmap, bitmapPath)) {
+        t.FontChars.fill(0);
+        t.FontCharCount = 0;
+        if (failedFile != nullptr) *failedFile = bitmapPath;
+        return false;
+    }
+    MeasureGlyphs(t, bitmap);
+    return true;
+}
+
+bool LoadGameFont(Game& game, std::string* failedFile) {
+    return LoadFont(game, kGameFont, "res\\font1.txt", "res\\font2.bmp", failedFile);
 }
 
 int GlyphOf(const Game& game, unsigned char ch) {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "menus/highscores.h"
+#include "menus/record_file.h"
 #include "menus/saved_games.h"
 #include "menus/settings.h"
 #include "menus/transitions.h"
@@ -11,6 +12,7 @@
 #include "presentation/render.h"
 #include "presentation/sound.h"
 #include "shell/game.h"
+#include "shell/paths.h"
 
 void InitGame(Game& game, Platform& platform, const std::string& resDir, std::uint64_t clockSeed) {
     game.platform = &platform;
@@ -79,6 +81,14 @@ void FrameTick(Game& game) {
     if (sh.QuitRequested == 1) QuitTeardown(game);
 }
 
+void CannotStart(Game& game, const std::string& missingFile) {
+    game.platform->ShowMessage("Rhombulus2 cannot start: \"" + missingFile +
+                               "\" is missing or damaged. Build the game again (cmake --build) "
+                               "or reinstall it to get the file back.");
+    game.shell.ExitStatus = 1;
+    game.shell.QuitRequested = 1;
+}
+
 void StartUp(Game& game) {
     ShellState& sh = game.shell;
     sh.MusicOn = 1;
@@ -104,14 +114,13 @@ void StartUp(Game& game) {
     game.input.MouseButtonDown = 0;
     sh.QuitRequested = 0;
     std::string missing;
-    if (!LoadBitmaps(game.bitmaps, game.resDir, &missing)) {
-        game.platform->ShowMessage("Rhombulus2 cannot start: the picture \"" + missing +
-                                   "\" is missing or damaged.");
-        sh.ExitStatus = 1;
-        sh.QuitRequested = 1;
+    if (!LoadBitmaps(game.bitmaps, game.resDir, &missing) || !LoadGameFont(game, &missing)) {
+        CannotStart(game, missing);
         return;
     }
-    LoadGameFont(game);
+    // Nothing is written before the game's own files are known to be there.
+    RemoveStaleTemporaries(ResolveGamePath(game, kSavesFolder));
+    CreateMissingHighscoreFile(game);
     game.rng.Seed(game.clockSeed);
     ShowSplash(game);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,8 @@ class HeadlessPlatform : public Platform {
     double MusicLengthSeconds() const override { return hasStream ? musicLength : 0.0; }
     void MusicSetPositionSeconds(double seconds) override;
 
+    // Where the waves lie; when set, a wave that is missing there is reported once on stderr.
+    std::string waveDir;
     // Key states the runner sets from its input script (buttons 0..7).
     std::array<bool, 8> keysDown{};
     Surface lastFrame;
@@ -51,6 +54,7 @@ class HeadlessPlatform : public Platform {
 
   private:
     std::array<bool, 8> snapshot_{};
+    std::set<std::string> checkedSounds_;  // sound files checked, or reported missing
 };
 
 // Length in seconds of an MPEG audio file, counted from its frame headers (0 if none).
