@@ -43,8 +43,10 @@ void SetSurfaceSize(Surface& surface, int width, int height) {
 
 bool LoadSurface(Surface& surface, const std::string& path) {
     const FileBytes file = ReadFileBytes(path, kMaxBitmapFileBytes);
-    if (!file.Ok()) return false;
-    const std::vector<std::uint8_t>& data = file.bytes;
+    return file.Ok() && DecodeBmp(surface, file.bytes);
+}
+
+bool DecodeBmp(Surface& surface, const std::vector<std::uint8_t>& data) {
     if (data.size() < 54 || data[0] != 'B' || data[1] != 'M') return false;
     const std::uint32_t offset = ReadLe32(&data[10]);
     const std::int32_t width = static_cast<std::int32_t>(ReadLe32(&data[18]));
