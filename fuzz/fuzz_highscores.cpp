@@ -14,10 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::vector<std::uint8_t> bytes = HighscoreFileBytes(g);
         for (std::size_t k = 1; k < 29; ++k) {
             FUZZ_EXPECT(GetInt32(bytes, k * 24) ==
-                        static_cast<std::int32_t>(data[k * 24] | data[k * 24 + 1] << 8 |
-                                                  data[k * 24 + 2] << 16 |
-                                                  static_cast<std::uint32_t>(data[k * 24 + 3])
-                                                      << 24));
+                        static_cast<std::int32_t>(
+                            data[k * 24] | data[k * 24 + 1] << 8 | data[k * 24 + 2] << 16 |
+                            static_cast<std::uint32_t>(data[k * 24 + 3]) << 24));
         }
     }
     ShowHighscores(g);

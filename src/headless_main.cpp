@@ -70,15 +70,17 @@ int main(int argc, char** argv) {
                 return Usage("--seed needs N in 0..4294967295");
             options.seed = static_cast<std::uint64_t>(n);
         } else if (arg == "--ticks") {
-            if (!ParseNumber(value, 1, kMaxTick, n)) return Usage("--ticks needs N in 1..2147483647");
+            if (!ParseNumber(value, 1, kMaxTick, n))
+                return Usage("--ticks needs N in 1..2147483647");
             options.ticks = static_cast<int>(n);
         } else if (arg == "--input") {
             const FileBytes file = ReadFileBytes(value, kMaxInputScriptBytes);
             if (!file.Ok())
-                return Usage(("--input " + value + " " + DescribeFileProblem(file.problem)).c_str());
+                return Usage(
+                    ("--input " + value + " " + DescribeFileProblem(file.problem)).c_str());
             std::string error;
-            if (!ParseInputScript(std::string(file.bytes.begin(), file.bytes.end()),
-                                  options.events, error))
+            if (!ParseInputScript(std::string(file.bytes.begin(), file.bytes.end()), options.events,
+                                  error))
                 return Usage((value + ": " + error).c_str());
         } else if (arg == "--shot" && ParseTimed(value, timed)) {
             options.shots.push_back(timed);
@@ -93,7 +95,7 @@ int main(int argc, char** argv) {
     // A folder that is not the game's res/ must not get a saves/ folder before start-up fails.
     std::string missing;
     if (!GameFilesPresent(options.resDir, missing))
-        return Usage(("--res " + options.resDir + ": \"" + missing + "\" is missing or damaged")
-                         .c_str());
+        return Usage(
+            ("--res " + options.resDir + ": \"" + missing + "\" is missing or damaged").c_str());
     return RunHeadless(options);
 }

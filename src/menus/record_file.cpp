@@ -84,8 +84,8 @@ bool WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t
     std::string temp;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = path + "." + std::to_string(::getpid()) + "-" + std::to_string(++writes) +
-               kTempSuffix;
+        temp =
+            path + "." + std::to_string(::getpid()) + "-" + std::to_string(++writes) + kTempSuffix;
         // A new file only: never one that is there already, never through a link.
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST) return false;
@@ -111,7 +111,8 @@ void RemoveStaleTemporaries(const std::string& folder) {
         const long pid = TemporaryWriterPid(name);
         if (pid < 0) continue;
         // A writer that is still running (another copy of the game) keeps its file.
-        if (pid > 0 && pid != ::getpid() && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM))
+        if (pid > 0 && pid != ::getpid() &&
+            (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM))
             continue;
         ::unlinkat(::dirfd(dir), name.c_str(), 0);
     }

@@ -1,6 +1,5 @@
 #include "presentation/text.h"
 
-
 #include "platform/file_bytes.h"
 #include "platform/platform.h"
 #include "platform/surface.h"

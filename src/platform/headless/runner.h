@@ -14,8 +14,8 @@ constexpr std::size_t kMaxInputScriptBytes = 256u << 20;
 
 struct ScriptEvent {
     long long tick = 0;  // a release at kMaxTick + 1 never runs
-    int order = 0;     // position in the script, for a stable order within a tick
-    std::string kind;  // move down up keydown keyup text close resize focus
+    int order = 0;       // position in the script, for a stable order within a tick
+    std::string kind;    // move down up keydown keyup text close resize focus
     int x = 0;
     int y = 0;
     std::string arg;  // key name or text
