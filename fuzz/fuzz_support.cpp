@@ -61,7 +61,19 @@ Game& SharedGame() {
 
 }  // namespace
 
-FuzzGame::FuzzGame() : game(SharedGame()) {
+static HeadlessPlatform& SharedPlatform() {
+    static HeadlessPlatform* platform = new HeadlessPlatform();
+    return *platform;
+}
+
+FuzzGame::FuzzGame() : platform(SharedPlatform()), game(SharedGame()) {
+    platform.keysDown = {};
+    platform.messages.clear();
+    platform.wavesThisTick.clear();
+    platform.closed = false;
+    platform.MusicFree();
+    platform.musicVolume = 0;
+    // The pictures and the font outlive the inputs: only the state of the game starts afresh.
     Bitmaps pictures = std::move(game.bitmaps);
     const auto chars = game.text.FontChars;
     const int charCount = game.text.FontCharCount;
@@ -72,6 +84,9 @@ FuzzGame::FuzzGame() : game(SharedGame()) {
     game.text.FontCharCount = charCount;
     game.text.Glyph = glyphs;
     InitGame(game, platform, ScratchRes(), 1);
+    // A tiny picture: every drawing operation still works out its rectangles from the game's
+    // values, but filling 800 x 600 pixels a tick would be most of the fuzzer's time.
+    SetSurfaceSize(game.backBuffer, 16, 16);
     game.rng.Seed(1);
     game.shell.FrameCounter = 3;
 }

@@ -19,7 +19,7 @@ void WriteScratchFile(const std::string& relative, const std::uint8_t* data, std
 // A game as start-up leaves it, without the splash screen: one per process, made fresh for every
 // input except for the pictures and the font, which are loaded once.
 struct FuzzGame {
-    HeadlessPlatform platform;
+    HeadlessPlatform& platform;  // one per process too, so a missing sound is reported once
     Game& game;
 
     FuzzGame();
