@@ -6,7 +6,7 @@
 #include "platform/file_bytes.h"
 
 void HeadlessPlatform::FlipDisplay(const Surface& backBuffer) {
-    lastFrame = backBuffer;
+    if (keepFrames) lastFrame = backBuffer;
     // The stream moves on by one tick of 15 ms while it plays.
     if (hasStream && musicPlaying) musicPosition += 0.015;
 }

@@ -40,6 +40,9 @@ class HeadlessPlatform : public Platform {
     // Key states the runner sets from its input script (buttons 0..7).
     std::array<bool, 8> keysDown{};
     Surface lastFrame;
+    // Whether lastFrame is kept: copying 800 x 600 pixels every tick is a good part of a long
+    // run, and only screenshots need it.
+    bool keepFrames = true;
     std::vector<std::string> messages;
     std::vector<WaveRecord> wavesThisTick;
     bool closed = false;

@@ -145,6 +145,7 @@ bool GameFilesPresent(const std::string& resDir, std::string& missing) {
 int RunHeadless(const RunnerOptions& options) {
     HeadlessPlatform platform;
     platform.waveDir = options.resDir + "/waves";
+    platform.keepFrames = !options.shots.empty();
     Game game;
     InitGame(game, platform, options.resDir, options.seed);
     std::FILE* trace = nullptr;
