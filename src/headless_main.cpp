@@ -3,25 +3,26 @@
 //                     [--no-draw]
 #include <unistd.h>
 
+#include <charconv>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
+#include <system_error>
 
 #include "core/paths.h"
+#include "platform/file_bytes.h"
 #include "runner/runner.h"
 
 namespace {
 
+constexpr const char* kUsage =
+    "usage: rhombulus2-headless [--res DIR] [--seed N] [--ticks N] [--input FILE]\n"
+    "       [--shot T:FILE.png|.bmp]... [--dump T:FILE.json]... [--trace FILE.jsonl]\n"
+    "       [--no-draw]\n";
+
 int Usage(const char* why) {
-    std::fprintf(stderr,
-                 "rhombulus2-headless: %s\n"
-                 "usage: rhombulus2-headless [--res DIR] [--seed N] [--ticks N] [--input FILE]\n"
-                 "       [--shot T:FILE.png|.bmp]... [--dump T:FILE.json]... [--trace FILE.jsonl]\n"
-                 "       [--no-draw]\n",
-                 why);
+    std::fprintf(stderr, "rhombulus2-headless: %s\n%s", why, kUsage);
     return 2;
 }
 
@@ -35,17 +36,17 @@ std::string ResBesideBinary() {
     return FindResDir(slash == std::string::npos ? std::string(".") : exe.substr(0, slash));
 }
 
-bool ParseNumber(const std::string& s, long long& value) {
-    if (s.empty()) return false;
-    char* end = nullptr;
-    value = std::strtoll(s.c_str(), &end, 10);
-    return end != nullptr && *end == '\0';
+// A whole number low..high written in plain decimal digits.
+bool ParseNumber(const std::string& s, long long low, long long high, long long& value) {
+    if (s.empty() || s.find_first_not_of("0123456789") != std::string::npos) return false;
+    const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value);
+    return error == std::errc() && end == s.data() + s.size() && value >= low && value <= high;
 }
 
 bool ParseTimed(const std::string& s, std::pair<int, std::string>& out) {
     const size_t colon = s.find(':');
     long long t = 0;
-    if (colon == std::string::npos || !ParseNumber(s.substr(0, colon), t) || t < 1 ||
+    if (colon == std::string::npos || !ParseNumber(s.substr(0, colon), 1, kMaxTick, t) ||
         colon + 1 >= s.size())
         return false;
     out = {static_cast<int>(t), s.substr(colon + 1)};
@@ -65,6 +66,10 @@ int main(int argc, char** argv) {
     bool scriptHasSeed = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
         if (arg == "--no-draw") {
             options.noDraw = true;
             continue;
@@ -76,18 +81,20 @@ int main(int argc, char** argv) {
         if (arg == "--res") {
             options.resDir = value;
         } else if (arg == "--seed") {
-            if (!ParseNumber(value, n)) return Usage("--seed needs a number");
+            if (!ParseNumber(value, 0, UINT32_MAX, n))
+                return Usage("--seed needs N in 0..4294967295");
             options.seed = static_cast<std::uint64_t>(n);
             seedGiven = true;
         } else if (arg == "--ticks") {
-            if (!ParseNumber(value, n) || n < 1 || n > 2000000000)
-                return Usage("--ticks needs N >= 1");
+            if (!ParseNumber(value, 1, kMaxTick, n))
+                return Usage("--ticks needs N in 1..2147483647");
             options.ticks = static_cast<int>(n);
         } else if (arg == "--input") {
-            std::ifstream in(value, std::ios::binary);
-            if (!in) return Usage(("cannot read " + value).c_str());
-            const std::string text((std::istreambuf_iterator<char>(in)),
-                                   std::istreambuf_iterator<char>());
+            const FileBytes file = ReadFileBytes(value, kMaxInputScriptBytes);
+            if (!file.Ok())
+                return Usage(
+                    ("--input " + value + " " + DescribeFileProblem(file.problem)).c_str());
+            const std::string text(file.bytes.begin(), file.bytes.end());
             std::string error;
             if (!ParseInputScript(text, options.events, error))
                 return Usage((value + ": " + error).c_str());
@@ -104,5 +111,10 @@ int main(int argc, char** argv) {
         }
     }
     if (!seedGiven && scriptHasSeed) options.seed = scriptSeed;
+    // A folder that is not the game's res/ must not get a saves/ folder before start-up fails.
+    std::string missing;
+    if (!GameFilesPresent(options.resDir, missing))
+        return Usage(
+            ("--res " + options.resDir + ": \"" + missing + "\" is missing or damaged").c_str());
     return RunHeadless(options);
 }

@@ -22,4 +22,7 @@ struct LevelState {
     int LoadedLap = 0;
     int LoadedTime = 0;
     int LoadedScore = 0;
+    // The match players' start scores and levels won from a saved game (players 1 and 2).
+    std::array<int, 3> LoadedMatchScore{};
+    std::array<int, 3> LoadedLevelsWon{};
 };

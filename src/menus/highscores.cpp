@@ -7,6 +7,7 @@
 #include "core/encoding.h"
 #include "core/game.h"
 #include "core/paths.h"
+#include "core/value_ranges.h"
 #include "menus/buttons.h"
 #include "menus/record_file.h"
 #include "menus/transitions.h"
@@ -100,8 +101,13 @@ std::vector<std::uint8_t> HighscoreFileBytes(const Game& game) {
 
 bool ReadHighscores(Game& game, const std::string& gamePath) {
     std::vector<std::uint8_t> bytes;
-    if (!ReadWholeFile(ResolveGamePath(game, gamePath), bytes) || bytes.size() < kHighscoreFileSize)
-        return false;
+    if (!ReadRecordFile(ResolveGamePath(game, gamePath), kHighscoreFileSize, bytes)) return false;
+    // Every entry is checked before any is taken: a damaged file leaves the tables as they were.
+    for (int k = 1; k <= kRecords; ++k) {
+        const size_t at = static_cast<size_t>(k) * kHighscoreRecordSize;
+        if (!kScoreRange.Holds(GetInt32(bytes, at)) || !kHighscoreNameLength.Holds(bytes[at + 4]))
+            return false;
+    }
     for (int k = 1; k <= kRecords; ++k) {
         const size_t at = static_cast<size_t>(k) * kHighscoreRecordSize;
         const int t = TableOfRecord(k);
@@ -120,12 +126,15 @@ bool WriteHighscores(Game& game, const std::string& gamePath, bool reset) {
 
 void LoadHighscoresAtStartUp(Game& game) {
     ResetHighscores(game);
-    if (ReadHighscores(game, kHighscoreFile)) return;
-    // A damaged file keeps the defaults in memory and stays as it is; only a missing one is
-    // created.
-    ResetHighscores(game);
+    // A damaged file keeps the defaults in memory and stays as it is.
+    if (!ReadHighscores(game, kHighscoreFile)) ResetHighscores(game);
+}
+
+void CreateMissingHighscoreFile(Game& game) {
     std::error_code ec;
-    if (!std::filesystem::exists(ResolveGamePath(game, kHighscoreFile), ec) && !ec)
+    const std::string path = ResolveGamePath(game, kHighscoreFile);
+    // Anything in its place, even a dangling link, is left alone.
+    if (std::filesystem::symlink_status(path, ec).type() == std::filesystem::file_type::not_found)
         WriteHighscores(game, kHighscoreFile, true);
 }
 

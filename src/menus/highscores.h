@@ -16,12 +16,15 @@ constexpr int kHighscoreFileSize = 29 * kHighscoreRecordSize;
 void ResetHighscores(Game& game);
 // The file's bytes for the tables in memory (record 0 is a zero gap).
 std::vector<std::uint8_t> HighscoreFileBytes(const Game& game);
-// Loads all 28 entries; false (tables untouched) when the file is missing, short or unreadable.
+// Loads all 28 entries; false (tables untouched) when the file is missing, unreadable or
+// damaged (not 696 bytes, a score or name length out of range).
 bool ReadHighscores(Game& game, const std::string& gamePath);
 // With reset the tables first get the default content; then the whole file is written.
 bool WriteHighscores(Game& game, const std::string& gamePath, bool reset);
-// Start-up: the defaults, then the file; a missing file is written with the defaults.
+// Start-up: the defaults, then the file (a damaged one keeps the defaults).
 void LoadHighscoresAtStartUp(Game& game);
+// The end of start-up: a missing file is written with the defaults.
+void CreateMissingHighscoreFile(Game& game);
 
 // The check at the end of a game: a score above place 7 of the mode's table goes to the
 // champion screen, anything else back to the main menu.

@@ -1,17 +1,27 @@
-// Small record files under res/saves: read whole, written whole through a temporary file that is
-// renamed over the old one, so a crash mid-write never leaves a damaged file behind.
+// Small record files under res/saves: read only when they hold exactly their format's size, and
+// written whole through a temporary file of their own that is renamed over the old one, so a crash
+// or a power cut mid-write never leaves a damaged file behind.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 struct Game;
 
-// The file's bytes; false when it is missing or unreadable.
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes);
-// Writes the bytes atomically, creating the folder when needed; false on failure.
+// The folder of the settings, highscores and saved games.
+inline constexpr const char* kSavesFolder = "res\\saves";
+
+// The file's bytes when it is a regular file of exactly `size` bytes; false (bytes empty) when it
+// is missing, not a file, unreadable, shorter or longer.
+bool ReadRecordFile(const std::string& path, std::size_t size, std::vector<std::uint8_t>& bytes);
+// Writes the bytes atomically, creating the folder when needed: a new temporary file beside the
+// target (never an existing file or link), flushed to disk, renamed over the target, and the
+// folder flushed too. False on failure, with the target untouched.
 bool WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes);
+// Removes the temporary files that a write cut short by a crash left in `folder`.
+void RemoveStaleTemporaries(const std::string& folder);
 // Writes the file; on failure the player is told once per run with a message box and the game
 // goes on with what it has in memory.
 bool WriteGameFile(Game& game, const std::string& path, const std::vector<std::uint8_t>& bytes);

@@ -5,6 +5,7 @@
 #include "core/encoding.h"
 #include "core/game.h"
 #include "core/paths.h"
+#include "core/value_ranges.h"
 #include "menus/buttons.h"
 #include "menus/highscores.h"
 #include "menus/record_file.h"
@@ -84,9 +85,20 @@ bool WriteSavedGame(Game& game, const std::string& gamePath) {
     return WriteGameFile(game, ResolveGamePath(game, gamePath), SavedGameBytes(game));
 }
 
+bool SavedGameValid(const std::vector<std::uint8_t>& bytes) {
+    if (bytes.size() != kSavedGameFileSize) return false;
+    const std::int32_t mode = GetInt32(bytes, 12);
+    return LevelRangeOf(mode).Holds(GetInt32(bytes, 4)) && kLapRange.Holds(GetInt32(bytes, 8)) &&
+           kModeRange.Holds(mode) && kTimeRange.Holds(GetInt32(bytes, 16)) &&
+           kScoreRange.Holds(GetInt32(bytes, 20)) && kScoreRange.Holds(GetInt32(bytes, 28)) &&
+           kLevelsWonRange.Holds(GetInt32(bytes, 32)) && kScoreRange.Holds(GetInt32(bytes, 40)) &&
+           kLevelsWonRange.Holds(GetInt32(bytes, 44));
+}
+
 bool ReadSavedGame(Game& game, const std::string& gamePath) {
     std::vector<std::uint8_t> bytes;
-    if (!ReadWholeFile(ResolveGamePath(game, gamePath), bytes) || bytes.size() < kSavedGameFileSize)
+    if (!ReadRecordFile(ResolveGamePath(game, gamePath), kSavedGameFileSize, bytes) ||
+        !SavedGameValid(bytes))
         return false;
     LevelState& lv = game.level;
     lv.LoadedLevel = GetInt32(bytes, 4);
@@ -94,6 +106,11 @@ bool ReadSavedGame(Game& game, const std::string& gamePath) {
     lv.LoadedMode = GetInt32(bytes, 12);
     lv.LoadedTime = GetInt32(bytes, 16);
     lv.LoadedScore = GetInt32(bytes, 20);
+    // Records 6 and 9 are reserved and ignored.
+    lv.LoadedMatchScore[1] = GetInt32(bytes, 28);
+    lv.LoadedLevelsWon[1] = GetInt32(bytes, 32);
+    lv.LoadedMatchScore[2] = GetInt32(bytes, 40);
+    lv.LoadedLevelsWon[2] = GetInt32(bytes, 44);
     return true;
 }
 
@@ -115,11 +132,25 @@ bool WriteSlotNames(Game& game, bool reset) {
     return WriteGameFile(game, ResolveGamePath(game, kSlotNamesFile), SlotNamesBytes(game, reset));
 }
 
+bool SlotNamesValid(const std::vector<std::uint8_t>& bytes) {
+    if (bytes.size() != kSlotNamesFileSize) return false;
+    for (int k = 1; k <= kSaveSlots; ++k) {
+        const size_t at = static_cast<size_t>(k) * kSlotRecord;
+        const std::int32_t level = GetInt32(bytes, at + 12);
+        const std::int32_t mode = GetInt32(bytes, at + 16);
+        const bool unused = level == 0 && mode == 0;
+        if (!kSlotNameLength.Holds(bytes[at]) || (!unused && !LevelRangeOf(mode).Holds(level)))
+            return false;
+    }
+    return true;
+}
+
 void ReadSlotNames(Game& game) {
     MenuState& m = game.menus;
     std::vector<std::uint8_t> bytes;
-    const bool ok = ReadWholeFile(ResolveGamePath(game, kSlotNamesFile), bytes) &&
-                    bytes.size() >= kSlotNamesFileSize;
+    const bool ok =
+        ReadRecordFile(ResolveGamePath(game, kSlotNamesFile), kSlotNamesFileSize, bytes) &&
+        SlotNamesValid(bytes);
     for (int k = 1; k <= kSaveSlots; ++k) {
         const size_t at = static_cast<size_t>(k) * kSlotRecord;
         if (!ok) {
@@ -128,8 +159,7 @@ void ReadSlotNames(Game& game) {
             m.SlotMode[k] = 0;
             continue;
         }
-        const size_t n = std::min<size_t>(bytes[at], kSlotNameField);
-        m.SlotName[k].assign(reinterpret_cast<const char*>(&bytes[at + 1]), n);
+        m.SlotName[k].assign(reinterpret_cast<const char*>(&bytes[at + 1]), bytes[at]);
         m.SlotLevel[k] = GetInt32(bytes, at + 12);
         m.SlotMode[k] = GetInt32(bytes, at + 16);
     }

@@ -19,12 +19,18 @@ std::string SlotFile(int slot);
 
 std::vector<std::uint8_t> SavedGameBytes(const Game& game);
 bool WriteSavedGame(Game& game, const std::string& gamePath);
-// Into the Loaded... values that the level start takes; false (nothing changed) when the file is
-// missing or short.
+// Whether the bytes are a saved game the game can start: 48 bytes, every value in its range.
+bool SavedGameValid(const std::vector<std::uint8_t>& bytes);
+// Into the Loaded... values that the level starts take; false (nothing changed) when the file is
+// missing or damaged.
 bool ReadSavedGame(Game& game, const std::string& gamePath);
 std::vector<std::uint8_t> SlotNamesBytes(const Game& game, bool reset);
 bool WriteSlotNames(Game& game, bool reset);
-// A missing or short names.dat reads as the reset content: every slot "noname", level and mode 0.
+// Whether the bytes are a slot list: 160 bytes, names of at most 10 characters, each slot unused
+// (level and mode 0) or a mode with one of its levels.
+bool SlotNamesValid(const std::vector<std::uint8_t>& bytes);
+// A missing or damaged names.dat reads as the reset content: every slot "noname", level and mode
+// 0.
 void ReadSlotNames(Game& game);
 
 // A typed character (Windows-1252, Backspace 8) for the slot name on the save screen.

@@ -4,21 +4,26 @@
 
 #include "core/game.h"
 #include "core/paths.h"
+#include "core/value_ranges.h"
 #include "menus/record_file.h"
 
 bool ReadSettings(Game& game, const std::string& gamePath) {
     std::vector<std::uint8_t> bytes;
-    if (!ReadWholeFile(ResolveGamePath(game, gamePath), bytes) || bytes.size() < 16) return false;
-    game.shell.MusicVolumeSetting = GetInt32(bytes, 4);
-    game.shell.SoundVolume = GetInt32(bytes, 8);
-    game.shell.Language = GetInt32(bytes, 12);
-    // Any other language would leave the menus without text.
-    if (game.shell.Language != 1 && game.shell.Language != 2) game.shell.Language = 1;
+    if (!ReadRecordFile(ResolveGamePath(game, gamePath), kSettingsFileSize, bytes)) return false;
+    const int music = GetInt32(bytes, 4);
+    const int sound = GetInt32(bytes, 8);
+    const int language = GetInt32(bytes, 12);
+    // Any other value is a damaged file: the defaults stay, as for a short one.
+    if (!kVolumeRange.Holds(music) || !kVolumeRange.Holds(sound) || !kLanguageRange.Holds(language))
+        return false;
+    game.shell.MusicVolumeSetting = music;
+    game.shell.SoundVolume = sound;
+    game.shell.Language = language;
     return true;
 }
 
 bool WriteSettings(Game& game, const std::string& gamePath) {
-    std::vector<std::uint8_t> bytes(16, 0);
+    std::vector<std::uint8_t> bytes(kSettingsFileSize, 0);
     PutInt32(bytes, 4, game.shell.MusicVolumeSetting);
     PutInt32(bytes, 8, game.shell.SoundVolume);
     PutInt32(bytes, 12, game.shell.Language);

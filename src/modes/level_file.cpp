@@ -1,9 +1,9 @@
 #include "modes/level_file.h"
 
-#include <fstream>
-
 #include "core/game.h"
 #include "core/paths.h"
+#include "core/value_ranges.h"
+#include "platform/file_bytes.h"
 #include "playfield/tables.h"
 
 namespace {
@@ -15,19 +15,24 @@ constexpr int kCellAnchorOld = 8;
 }  // namespace
 
 bool LoadLevelRecords(const std::string& path, LevelRecords& records) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::string bytes(kLevelFileBytes, '\0');
-    in.read(bytes.data(), kLevelFileBytes);
-    bytes.resize(static_cast<size_t>(in.gcount()));
+    // A longer file is read up to record 220; the rest is never looked at.
+    const FileBytes file = ReadFileBytes(path, kLevelFileBytes);
+    if (!(file.Ok() || file.problem == FileProblem::kTooLong)) return false;
+    const std::string_view bytes(reinterpret_cast<const char*>(file.bytes.data()),
+                                 file.bytes.size());
     return DecodeLevelRecords(bytes, records);
 }
 
-bool PuzzleRecordsValid(const LevelRecords& records) {
-    for (int k = 10; k <= 200; ++k) {
-        if (records[k].cell > kCellAnchor) return false;
+bool LevelRecordsValid(const LevelRecords& records, int mode) {
+    for (const LevelCodes& codes : kLevelCodes) {
+        if (codes.mode != mode) continue;
+        for (int k = kFirstFieldCell; k <= kLastFieldCell; ++k) {
+            if (records[k].cell > codes.highestCell || records[k].extra > codes.highestExtra)
+                return false;
+        }
+        return true;
     }
-    return true;
+    return false;
 }
 
 void StoreLevelRecords(Game& game, const LevelRecords& records) {

@@ -67,8 +67,9 @@ bool StartLevel(Game& game, int level, int mode, int lap, int music) {
     LevelRecords records;
     const std::string levelPath =
         row == nullptr || row->levelPath == nullptr ? std::string() : row->levelPath(level);
-    // A damaged Puzzle file could hold codes that would become invisible, unclearable stones.
+    // A damaged file could hold codes that would become invisible, unclearable stones.
     if (!levelPath.empty() && (!LoadLevelRecords(ResolveGamePath(game, levelPath), records) ||
+                               !LevelRecordsValid(records, mode) ||
                                (row->recordsValid != nullptr && !row->recordsValid(records)))) {
         LevelCannotStart(game, ResolveGamePath(game, levelPath));
         return false;

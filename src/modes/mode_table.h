@@ -18,7 +18,7 @@ struct ModeRow {
     int lastLevel = 0;           // after it the game starts again at level 1; 0: no last level
     // Game path of a level's file; nullptr when the mode makes its sets itself.
     std::string (*levelPath)(int level) = nullptr;
-    // Whether a level file holds only what the mode can build (nullptr: anything goes).
+    // What a level file must hold beyond codes and extras the mode knows (nullptr: nothing).
     bool (*recordsValid)(const LevelRecords& records) = nullptr;
     // Fills the stone table for the level in LevelNumber from the records just read.
     void (*buildField)(Game& game, const LevelRecords& records) = nullptr;

@@ -3,9 +3,19 @@
 // SDL2 + SDL2_mixer for the real game and a headless one that records what was asked.
 #pragma once
 
+#include <cstddef>
+#include <set>
 #include <string>
 
 #include "platform/surface.h"
+
+// The largest wave and tune files the game reads.
+constexpr std::size_t kMaxWaveBytes = 16u << 20;
+constexpr std::size_t kMaxTuneBytes = 64u << 20;
+
+// A wave or tune that cannot be read: one line on stderr naming it (once per file in `reported`);
+// the game goes on without that sound.
+void ReportMissingSound(std::set<std::string>& reported, const char* what, const std::string& path);
 
 class Platform {
   public:

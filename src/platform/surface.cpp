@@ -43,8 +43,11 @@ void SetSurfaceSize(Surface& surface, int width, int height) {
 }
 
 bool LoadSurface(Surface& surface, const std::string& path) {
-    std::vector<std::uint8_t> data;
-    if (!ReadFileBytes(path, data)) return false;
+    const FileBytes file = ReadFileBytes(path, kMaxBitmapFileBytes);
+    return file.Ok() && DecodeBmp(surface, file.bytes);
+}
+
+bool DecodeBmp(Surface& surface, const std::vector<std::uint8_t>& data) {
     if (data.size() < 54 || data[0] != 'B' || data[1] != 'M') return false;
     const std::uint32_t offset = ReadLe32(&data[10]);
     const std::int32_t width = static_cast<std::int32_t>(ReadLe32(&data[18]));
@@ -54,7 +57,7 @@ bool LoadSurface(Surface& surface, const std::string& path) {
     if (width <= 0 || rawHeight == 0 || (bpp != 24 && bpp != 32) || compression != 0) return false;
     const bool bottomUp = rawHeight > 0;
     const std::int64_t height = bottomUp ? rawHeight : -static_cast<std::int64_t>(rawHeight);
-    if (width > 16384 || height > 16384) return false;
+    if (width > kMaxBitmapSide || height > kMaxBitmapSide) return false;
     const std::int64_t bytesPerPixel = bpp / 8;
     const std::int64_t stride = (width * bytesPerPixel + 3) / 4 * 4;
     if (static_cast<std::int64_t>(offset) + stride * height >

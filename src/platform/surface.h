@@ -2,6 +2,7 @@
 // Nothing here touches SDL: the platform only shows the finished back buffer.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -47,8 +48,15 @@ inline std::uint32_t Rgb(int r, int g, int b) {
 Surface CreateSurface();
 // Give the surface a size; its pixels become black.
 void SetSurfaceSize(Surface& surface, int width, int height);
+// The largest picture the game loads, and so the largest bitmap file it reads (pixels, headers
+// and a colour table).
+constexpr int kMaxBitmapSide = 4096;
+constexpr std::size_t kMaxBitmapFileBytes =
+    static_cast<std::size_t>(kMaxBitmapSide) * kMaxBitmapSide * 4 + 65536;
 // Load a 24-bit (or 32-bit) uncompressed Windows bitmap; false when the file is missing or bad.
 bool LoadSurface(Surface& surface, const std::string& path);
+// The same from the file's bytes; false (surface untouched) when they are no such bitmap.
+bool DecodeBmp(Surface& surface, const std::vector<std::uint8_t>& data);
 // The colour's value in the surfaces' pixel format.
 std::uint32_t MatchColor(int r, int g, int b);
 void SetTransparentColor(Surface& surface, std::uint32_t colour);

@@ -1,10 +1,9 @@
 #include "presentation/text.h"
 
-#include <fstream>
-
 #include "core/encoding.h"
 #include "core/game.h"
 #include "core/paths.h"
+#include "platform/file_bytes.h"
 #include "platform/platform.h"
 #include "platform/surface.h"
 #include "presentation/bitmaps.h"
@@ -115,34 +114,21 @@ void ClearTextQueue(Game& game) {
     game.text.TextQueueCount = 0;
 }
 
-void LoadFont(Game& game, int font, const std::string& charFile, const std::string& bitmapFile) {
-    if (font != kGameFont) return;  // only the game's own font is kept
-    TextState& t = game.text;
-    t.glyphByCharMade = false;
-    for (GlyphBox& box : t.Glyph) box = GlyphBox{};
-    for (auto& row : t.glyphImages)
-        for (GlyphImage& g : row) g = GlyphImage{};
+bool ReadFontChars(TextState& t, const std::vector<std::uint8_t>& bytes) {
     t.FontChars.fill(0);
     t.FontCharCount = 0;
-
-    std::ifstream in(ResolveGamePath(game, charFile), std::ios::binary);
-    if (!in) {
-        game.platform->ShowMessage("Fehler beim dimdatei-Lesen");
-        return;
-    }
-    std::string line;
-    std::getline(in, line);
-    for (unsigned char c : line) {
-        if (t.FontCharCount == kFontChars) break;
+    for (std::uint8_t c : bytes) {
+        if (c == '\n' || t.FontCharCount == kFontChars) break;
         t.FontChars[++t.FontCharCount] = c;
-        if (c == '$') break;
+        if (c == '$') return true;
     }
-    for (int c = 0; c < 256; ++c)
-        t.GlyphByChar[c] = static_cast<std::uint8_t>(SearchGlyph(t, static_cast<unsigned char>(c)));
-    t.glyphByCharMade = true;
+    t.FontChars.fill(0);
+    t.FontCharCount = 0;
+    return false;
+}
 
-    Surface bitmap = CreateSurface();
-    if (!LoadSurface(bitmap, ResolveGamePath(game, bitmapFile))) return;
+void MeasureGlyphs(TextState& t, const Surface& bitmap) {
+    for (GlyphBox& box : t.Glyph) box = GlyphBox{};
     int lastLeft = -1;
     // Glyph 2 is the first character's box; two boxes more than characters are measured.
     for (int i = 0; i < t.FontCharCount + 2; ++i) {
@@ -155,8 +141,42 @@ void LoadFont(Game& game, int font, const std::string& charFile, const std::stri
     }
 }
 
-void LoadGameFont(Game& game) {
-    LoadFont(game, kGameFont, "res\\font1.txt", "res\\font2.bmp");
+bool LoadFont(Game& game, int font, const std::string& charFile, const std::string& bitmapFile,
+              std::string* failedFile) {
+    if (font != kGameFont) return true;  // only the game's own font is kept
+    TextState& t = game.text;
+    t.glyphByCharMade = false;
+    for (GlyphBox& box : t.Glyph) box = GlyphBox{};
+    for (auto& row : t.glyphImages)
+        for (GlyphImage& g : row) g = GlyphImage{};
+    t.FontChars.fill(0);
+    t.FontCharCount = 0;
+
+    // Only the first line counts, and it ends within 96 characters: a longer file is cut.
+    const std::string charPath = ResolveGamePath(game, charFile);
+    const FileBytes chars = ReadFileBytes(charPath, kFontCharFileBytes);
+    const bool charsRead = chars.Ok() || chars.problem == FileProblem::kTooLong;
+    if (!charsRead || !ReadFontChars(t, chars.bytes)) {
+        if (failedFile != nullptr) *failedFile = charPath;
+        return false;
+    }
+    const std::string bitmapPath = ResolveGamePath(game, bitmapFile);
+    Surface bitmap = CreateSurface();
+    if (!LoadSurface(bitmap, bitmapPath)) {
+        t.FontChars.fill(0);
+        t.FontCharCount = 0;
+        if (failedFile != nullptr) *failedFile = bitmapPath;
+        return false;
+    }
+    MeasureGlyphs(t, bitmap);
+    for (int c = 0; c < 256; ++c)
+        t.GlyphByChar[c] = static_cast<std::uint8_t>(SearchGlyph(t, static_cast<unsigned char>(c)));
+    t.glyphByCharMade = true;
+    return true;
+}
+
+bool LoadGameFont(Game& game, std::string* failedFile) {
+    return LoadFont(game, kGameFont, "res\\font1.txt", "res\\font2.bmp", failedFile);
 }
 
 int GlyphOf(const Game& game, unsigned char ch) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -10,6 +11,10 @@
 #include "core/text_state.h"
 
 struct Game;
+struct Surface;
+
+// Bytes of the character file read: its first line is all that counts.
+constexpr std::size_t kFontCharFileBytes = 1024;
 
 // Start of every frame: the glyph queue starts again at slot 1.
 void BeginTextFrame(Game& game);
@@ -17,10 +22,17 @@ void BeginTextFrame(Game& game);
 void ClearTextQueue(Game& game);
 void ClearTextSlot(Game& game, int slot);
 // Measure the font: the character line from charFile, the glyph boxes from bitmapFile (game
-// paths). A missing character file leaves the font empty and tells the player.
-void LoadFont(Game& game, int font, const std::string& charFile, const std::string& bitmapFile);
+// paths). False, with the font left empty and the file named in failedFile, when either is
+// missing or damaged (a character line without "$" within its first 96 characters).
+bool LoadFont(Game& game, int font, const std::string& charFile, const std::string& bitmapFile,
+              std::string* failedFile = nullptr);
 // LoadFont with font 2, "res\font1.txt" and "res\font2.bmp".
-void LoadGameFont(Game& game);
+bool LoadGameFont(Game& game, std::string* failedFile = nullptr);
+// The character line from the bytes of a character file: its characters up to and with the "$";
+// false (no characters) when the first line has no "$" within 96 characters.
+bool ReadFontChars(TextState& t, const std::vector<std::uint8_t>& bytes);
+// The glyph boxes from the ruler in row 0 of the font bitmap.
+void MeasureGlyphs(TextState& t, const Surface& bitmap);
 // Glyph number of a Windows-1252 character.
 int GlyphOf(const Game& game, unsigned char ch);
 void QueueGlyph(Game& game, int x, int y, int glyph, int colour, int font);

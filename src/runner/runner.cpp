@@ -3,11 +3,15 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 #include "core/encoding.h"
 #include "core/game.h"
+#include "platform/file_bytes.h"
 #include "platform/headless/headless_platform.h"
+#include "presentation/bitmaps.h"
+#include "presentation/text.h"
 #include "runner/dump.h"
 #include "runner/png_writer.h"
 #include "shell/frame_loop.h"
@@ -63,7 +67,9 @@ void ApplyKey(Game& game, HeadlessPlatform& platform, const std::string& name, b
 
 void ApplyEvent(Game& game, HeadlessPlatform& platform, const ScriptEvent& e, bool& focused) {
     if (e.kind == "move") {
-        DXDraw1MouseMove(game, e.x, e.y);
+        // The pointer never leaves the picture, as in the window.
+        DXDraw1MouseMove(game, std::clamp(e.x, 0, kScreenWidth - 1),
+                         std::clamp(e.y, 0, kScreenHeight - 1));
     } else if (e.kind == "down") {
         DXDraw1MouseDown(game);
     } else if (e.kind == "up") {
@@ -113,10 +119,11 @@ bool ParseInputScript(const std::string& text, std::vector<ScriptEvent>& events,
         std::istringstream words(line);
         long long tick = 0;
         std::string kind;
-        if (!(words >> tick) || tick < 1 || tick > 2000000000) return fail("expected a tick >= 1");
+        if (!(words >> tick) || tick < 1 || tick > kMaxTick)
+            return fail("expected a tick 1..2147483647");
         if (!(words >> kind)) return fail("expected an event");
         ScriptEvent e;
-        e.tick = static_cast<int>(tick);
+        e.tick = tick;
         e.order = order++;
         e.kind = kind;
         if (kind == "move") {
@@ -177,8 +184,23 @@ bool ScriptLanguage(const std::string& text, int& language) {
     return false;
 }
 
+bool GameFilesPresent(const std::string& resDir, std::string& missing) {
+    Bitmaps pictures;
+    const bool ok = LoadBitmaps(pictures, resDir, &missing);
+    FreeBitmaps(pictures);
+    if (!ok) return false;
+    const std::string fontPath = resDir + "/font1.txt";
+    const FileBytes chars = ReadFileBytes(fontPath, kFontCharFileBytes);
+    auto font = std::make_unique<TextState>();
+    if ((chars.Ok() || chars.problem == FileProblem::kTooLong) && ReadFontChars(*font, chars.bytes))
+        return true;
+    missing = fontPath;
+    return false;
+}
+
 int RunHeadless(const RunnerOptions& options) {
     HeadlessPlatform platform;
+    platform.waveDir = options.resDir + "/waves";
     Game game;
     InitGame(game, platform, options.resDir, options.seed);
     game.shell.FirstStartLanguage = options.firstStartLanguage;

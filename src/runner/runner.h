@@ -2,14 +2,20 @@
 // input script, writing screenshots, state dumps and a per-tick trace.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+// Ticks of a run, of its events, screenshots and dumps: 1..kMaxTick.
+constexpr long long kMaxTick = 2147483647;
+// The largest input script read.
+constexpr std::size_t kMaxInputScriptBytes = 256u << 20;
+
 struct ScriptEvent {
-    int tick = 0;
-    int order = 0;     // position in the script, for a stable order within a tick
-    std::string kind;  // move down up keydown keyup text close resize focus
+    long long tick = 0;  // a release at kMaxTick + 1 never runs
+    int order = 0;       // position in the script, for a stable order within a tick
+    std::string kind;    // move down up keydown keyup text close resize focus
     int x = 0;
     int y = 0;
     std::string arg;  // key name or text
@@ -38,5 +44,8 @@ bool ScriptSeed(const std::string& text, std::uint64_t& seed);
 // The first-start language a recording names in its heading comments ("# language N", 1 or 2);
 // false when it names none.
 bool ScriptLanguage(const std::string& text, int& language);
+// Whether resDir holds the game's pictures and font; otherwise names the first file missing or
+// damaged.
+bool GameFilesPresent(const std::string& resDir, std::string& missing);
 // Runs the game; returns the exit status.
 int RunHeadless(const RunnerOptions& options);

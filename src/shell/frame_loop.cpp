@@ -3,8 +3,10 @@
 #include <string>
 
 #include "core/game.h"
+#include "core/paths.h"
 #include "menus/buttons.h"
 #include "menus/highscores.h"
+#include "menus/record_file.h"
 #include "menus/saved_games.h"
 #include "menus/settings.h"
 #include "menus/transitions.h"
@@ -110,6 +112,14 @@ void FocusChanged(Game& game, bool focused) {
     game.platform->FlipDisplay(game.backBuffer);
 }
 
+void CannotStart(Game& game, const std::string& missingFile) {
+    game.platform->ShowMessage("Rhombulus2 cannot start: \"" + missingFile +
+                               "\" is missing or damaged. Build the game again (cmake --build) "
+                               "or reinstall it to get the file back.");
+    game.shell.ExitStatus = 1;
+    game.shell.QuitRequested = 1;
+}
+
 void StartUp(Game& game) {
     ShellState& sh = game.shell;
     sh.MusicOn = 1;
@@ -136,14 +146,13 @@ void StartUp(Game& game) {
     game.input.MouseButtonDown = 0;
     sh.QuitRequested = 0;
     std::string missing;
-    if (!LoadBitmaps(game.bitmaps, game.resDir, &missing)) {
-        game.platform->ShowMessage("Rhombulus2 cannot start: the picture \"" + missing +
-                                   "\" is missing or damaged.");
-        sh.ExitStatus = 1;
-        sh.QuitRequested = 1;
+    if (!LoadBitmaps(game.bitmaps, game.resDir, &missing) || !LoadGameFont(game, &missing)) {
+        CannotStart(game, missing);
         return;
     }
-    LoadGameFont(game);
+    // Nothing is written before the game's own files are known to be there.
+    RemoveStaleTemporaries(ResolveGamePath(game, kSavesFolder));
+    CreateMissingHighscoreFile(game);
     game.rng.Seed(game.clockSeed);
     ResumeFromSnapshot(game);
     ShowSplash(game);

@@ -1,6 +1,8 @@
 // The tick: one frame every 15 ms, and the start-up, splash and quit sequences around it.
 #pragma once
 
+#include <string>
+
 struct Game;
 
 // One frame: clear, poll, run the current screen, step the music, render, play sounds, flip.
@@ -13,6 +15,9 @@ void SimulateTick(Game& game);
 void RenderFrame(Game& game);
 // Run once on the second tick.
 void StartUp(Game& game);
+// Start-up cannot finish: the player is told which file is missing and how to get it back, and
+// the game quits with exit status 1.
+void CannotStart(Game& game, const std::string& missingFile);
 void ShowSplash(Game& game);
 void SplashScreen(Game& game);
 // The window reports a change of size or display mode (and its close button): save and quit.

@@ -1,5 +1,6 @@
 #include "shell/snapshot.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -8,12 +9,17 @@
 
 #include "core/game.h"
 #include "core/paths.h"
+#include "core/value_ranges.h"
 #include "menus/record_file.h"
+#include "modes/mode_table.h"
+#include "platform/file_bytes.h"
 
 namespace {
 
 constexpr char kMagic[8] = {'R', 'h', 'o', 'm', 'b', 'S', 'n', 'p'};
 constexpr size_t kHeaderBytes = 8 + 4 + 4 + 4;
+// Far more than any snapshot of this game holds (about 1.5 MB); a larger file is not one.
+constexpr size_t kMaxSnapshotBytes = 8 * 1024 * 1024;
 
 // FNV-1a over the payload.
 std::uint32_t Checksum(const std::uint8_t* data, size_t n) {
@@ -103,22 +109,116 @@ bool Get(Reader& r, State& s) {
     return ok && r.Raw(t.TextCursor) && r.Raw(s.MusicOn) && r.Raw(s.rng) && r.AtEnd();
 }
 
+// Every value that the rules, the renderer or a level start use as a slot, a count, a sprite cell
+// or a level must be one the game itself can produce: a snapshot holding anything else is
+// damaged, whatever its checksum says.
+bool In(std::int64_t v, std::int64_t low, std::int64_t high) {
+    return v >= low && v <= high;
+}
+bool Finite(double v, double limit) {
+    return std::isfinite(v) && std::fabs(v) <= limit;
+}
+// Screen positions, generously: stones slide in from far above in Endless.
+constexpr int kFar = 100000;
+
+// A stone's extra is none when 0 or negative (level files may hold any negative number).
+bool StonesSound(const StoneTable& t) {
+    if (!In(t.StoneCount, 0, kMaxStones) || !In(t.StoneCursor, 0, kMaxStones)) return false;
+    for (int i = 1; i <= kMaxStones; ++i) {
+        if (!In(t.StoneState[i], 0, 1) || !In(t.StoneColour[i], 0, kAnchorColour) ||
+            t.StoneExtra[i] > kExtraFlash || !In(t.StoneMotion[i], 0, 2) ||
+            !In(t.StoneLook[i], 0, 2) || t.StoneMarked[i] > 1 || t.StoneFilled[i] > 1 ||
+            t.StonePreset[i] > 1 || !In(t.StoneX[i], -kFar, kFar) || !In(t.StoneY[i], -kFar, kFar))
+            return false;
+    }
+    return true;
+}
+
+bool EffectsSound(const EffectTable& e) {
+    if (!In(e.EffectCursor, 0, kMaxEffects) || !In(e.EffectsInUse, 0, kMaxEffects)) return false;
+    for (int i = 1; i <= kMaxEffects; ++i) {
+        if (e.EffectKind[i] == 0) continue;
+        if (i > e.EffectsInUse || !In(e.EffectKind[i], 1, 9) || !In(e.EffectFrame[i], 0, 20) ||
+            !In(e.EffectColour[i], 0, 8) || !In(e.EffectW[i], 0, 75) || !In(e.EffectH[i], 0, 75) ||
+            !In(e.EffectHalfW[i], 0, 37) || !In(e.EffectHalfH[i], 0, 37) ||
+            !In(e.EffectX[i], -kFar, kFar) || !In(e.EffectY[i], -kFar, kFar) ||
+            !Finite(e.EffectXf[i], kFar) || !Finite(e.EffectYf[i], kFar) ||
+            !Finite(e.EffectVx[i], 100) || !Finite(e.EffectVy[i], 100))
+            return false;
+    }
+    return true;
+}
+
+bool ExtrasSound(const ExtrasTable& x) {
+    if (!In(x.ExtraCursor, 0, kMaxExtras)) return false;
+    for (int i = 1; i <= kMaxExtras; ++i) {
+        if (!In(x.ExtraType[i], 0, kExtraFlash)) return false;
+        if (x.ExtraType[i] == 0) continue;
+        if (!In(x.ExtraPhase[i], 0, 4) || !In(x.ExtraFrame[i], 0, 16) ||
+            !In(x.ExtraAnimDir[i], 0, 2) || !In(x.ExtraColour[i], 0, 5) ||
+            !In(x.ExtraW[i], 0, 100) || !In(x.ExtraH[i], 0, 100) || !In(x.ExtraHalfW[i], 0, 50) ||
+            !In(x.ExtraX[i], -kFar, kFar) || !In(x.ExtraY[i], -kFar, kFar) ||
+            !Finite(x.ExtraYf[i], kFar) || !Finite(x.ExtraVy[i], 100))
+            return false;
+    }
+    return true;
+}
+
+bool TextsSound(const FloatingTextTable& t) {
+    if (!In(t.TextCursor, 0, kMaxFloatingTexts)) return false;
+    for (int i = 1; i <= kMaxFloatingTexts; ++i) {
+        if (!In(t.TextLife[i], 0, 30) || !Finite(t.TextVy[i], 100) ||
+            !In(t.TextX[i], -kFar, kFar) || !In(t.TextY[i], -kFar, kFar) ||
+            t.TextString[i].size() > 16)
+            return false;
+    }
+    return true;
+}
+
+bool PlayAndCannonSound(const State& s) {
+    const PlayfieldState& p = s.play;
+    const CannonState& c = s.cannon;
+    const bool loadedOk = In(c.LoadedStone, 0, kMaxStones) ||
+                          In(c.LoadedStone, kLoadedExtraBase + 1, kLoadedExtraBase + kMaxExtras);
+    return FindModeRow(p.GameMode) != nullptr && LevelRangeOf(p.GameMode).Holds(p.LevelNumber) &&
+           kLapRange.Holds(p.LapNumber) && kScoreRange.Holds(p.Score) &&
+           kScoreRange.Holds(p.ShownScore) && kTimeRange.Holds(p.TimeLeft) &&
+           In(p.FieldCentreX, 0, 800) && p.LevelCleared <= 1 && p.TimeUp <= 1 &&
+           In(p.ClearedTimer, 0, 300) && In(p.TimeUpTimer, 0, 200) &&
+           In(p.StonesLeft, 0, kMaxStones) && In(p.GroupSize, 0, kMaxStones) &&
+           In(p.ShakeFrames, 0, 1000) && In(p.DoubleFrames, 0, 1000) &&
+           In(p.FlashFrames, 0, 1000) && (p.PauseState == -1 || p.PauseState == 1) &&
+           In(p.EndlessOffset, -kFar, 0) && loadedOk && In(c.CannonLoad, 1, 8) &&
+           In(c.NextColour, 0, kAnchorColour) && In(c.CannonX, -kFar, kFar) &&
+           Finite(c.CannonXf, kFar) && In(c.CannonTargetX, -kFar, kFar) &&
+           In(c.AimY, -kFar, kFar) && In(c.AimTargetY, -kFar, kFar) && c.NothingFlying <= 1 &&
+           In(c.NeedReload, 0, 1);
+}
+
+bool StateSound(const State& s) {
+    return PlayAndCannonSound(s) && StonesSound(s.stones) && EffectsSound(s.effects) &&
+           ExtrasSound(s.extras) && TextsSound(s.texts) && (s.MusicOn == 1 || s.MusicOn == -1);
+}
+
 std::uint32_t Get32(const std::vector<std::uint8_t>& b, size_t at) {
     return static_cast<std::uint32_t>(GetInt32(b, at));
 }
 
 }  // namespace
 
+std::vector<std::uint8_t> WrapSnapshotPayload(const std::uint8_t* payload, size_t size) {
+    std::vector<std::uint8_t> bytes(kMagic, kMagic + 8);
+    PutInt32(bytes, 8, static_cast<std::int32_t>(kSnapshotVersion));
+    PutInt32(bytes, 12, static_cast<std::int32_t>(size));
+    PutInt32(bytes, 16, static_cast<std::int32_t>(Checksum(payload, size)));
+    bytes.insert(bytes.end(), payload, payload + size);
+    return bytes;
+}
+
 std::vector<std::uint8_t> SnapshotBytes(const Game& game) {
     Writer payload;
     Put(payload, game);
-    std::vector<std::uint8_t> bytes(kMagic, kMagic + 8);
-    PutInt32(bytes, 8, static_cast<std::int32_t>(kSnapshotVersion));
-    PutInt32(bytes, 12, static_cast<std::int32_t>(payload.bytes.size()));
-    PutInt32(bytes, 16,
-             static_cast<std::int32_t>(Checksum(payload.bytes.data(), payload.bytes.size())));
-    bytes.insert(bytes.end(), payload.bytes.begin(), payload.bytes.end());
-    return bytes;
+    return WrapSnapshotPayload(payload.bytes.data(), payload.bytes.size());
 }
 
 bool RestoreSnapshotBytes(Game& game, const std::vector<std::uint8_t>& bytes, std::string& why) {
@@ -144,7 +244,7 @@ bool RestoreSnapshotBytes(Game& game, const std::vector<std::uint8_t>& bytes, st
     // Everything is read into a state of its own first: a snapshot is taken whole or not at all.
     auto state = std::make_unique<State>();
     Reader reader(bytes.data() + kHeaderBytes, size);
-    if (!Get(reader, *state)) {
+    if (!Get(reader, *state) || !StateSound(*state)) {
         why = "its contents do not fit this game";
         return false;
     }
@@ -166,8 +266,14 @@ bool WriteSnapshot(Game& game) {
 
 bool ResumeFromSnapshot(Game& game) {
     const std::string path = ResolveGamePath(game, kSnapshotFile);
-    std::vector<std::uint8_t> bytes;
-    if (!ReadWholeFile(path, bytes)) return false;
+    const FileBytes file = ReadFileBytes(path, kMaxSnapshotBytes);
+    if (file.problem == FileProblem::kMissing) return false;
+    if (file.problem == FileProblem::kNotAFile || file.problem == FileProblem::kUnreadable) {
+        std::fprintf(stderr, "rhombulus2: %s is ignored: it %s\n", path.c_str(),
+                     DescribeFileProblem(file.problem));
+        return false;
+    }
+    const std::vector<std::uint8_t>& bytes = file.bytes;
     // One start takes it: a game finished or abandoned later is not offered again.
     std::error_code ec;
     std::filesystem::remove(path, ec);

@@ -4,6 +4,7 @@
 // are resources and are not part of it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -16,6 +17,8 @@ constexpr std::uint32_t kSnapshotVersion = 1;
 
 // The file's bytes: magic word, version, payload size, payload checksum, then the payload.
 std::vector<std::uint8_t> SnapshotBytes(const Game& game);
+// The same header around any payload (what the fuzz target feeds the checks behind it).
+std::vector<std::uint8_t> WrapSnapshotPayload(const std::uint8_t* payload, std::size_t size);
 // Takes the state from the bytes; false, with the reason, and the game untouched when they are
 // not a whole snapshot of this version.
 bool RestoreSnapshotBytes(Game& game, const std::vector<std::uint8_t>& bytes, std::string& why);

@@ -5,10 +5,15 @@
 #include <vector>
 
 #include "menus/record_file.h"
+#include "platform/file_bytes.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// The saves folder holds files of a few hundred bytes, the options file a line or two.
+constexpr std::size_t kMaxCopiedSaveBytes = 64 * 1024;
+constexpr std::size_t kMaxOptionsBytes = 4096;
 
 std::string BaseDir(const char* xdg, const char* home, const char* fallback) {
     if (xdg != nullptr && xdg[0] == '/') return xdg;
@@ -35,18 +40,19 @@ int PrepareSavesDir(const std::string& savesDir, const std::string& oldDir) {
     int copied = 0;
     for (const auto& entry : fs::directory_iterator(oldDir, ec)) {
         if (!entry.is_regular_file(ec)) continue;
-        std::vector<std::uint8_t> bytes;
-        if (!ReadWholeFile(entry.path().string(), bytes)) continue;
+        // The game's own files are small; anything larger is not one of them.
+        const FileBytes file = ReadFileBytes(entry.path().string(), kMaxCopiedSaveBytes);
+        if (!file.Ok()) continue;
         const fs::path target = fs::path(savesDir) / entry.path().filename();
-        if (WriteFileAtomically(target.string(), bytes)) ++copied;
+        if (WriteFileAtomically(target.string(), file.bytes)) ++copied;
     }
     return copied;
 }
 
 bool ReadFullscreenOption(const std::string& configDir) {
-    std::vector<std::uint8_t> bytes;
-    if (!ReadWholeFile(configDir + "/options", bytes)) return false;
-    const std::string text(bytes.begin(), bytes.end());
+    const FileBytes file = ReadFileBytes(configDir + "/options", kMaxOptionsBytes);
+    if (!file.Ok()) return false;
+    const std::string text(file.bytes.begin(), file.bytes.end());
     return text.find("fullscreen=1") != std::string::npos;
 }
 

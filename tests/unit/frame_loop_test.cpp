@@ -126,7 +126,7 @@ TEST(Quit, ResizeWithinTenTicksIsIgnoredLaterSavesSettingsAndQuits) {
     EXPECT_TRUE(t.game.shell.WindowClosed);
     EXPECT_TRUE(t.platform.closed);
     std::vector<std::uint8_t> bytes;
-    ASSERT_TRUE(ReadWholeFile((res.dir / "saves/settings.dat").string(), bytes));
+    ASSERT_TRUE(ReadRecordFile((res.dir / "saves/settings.dat").string(), 16, bytes));
     ASSERT_EQ(bytes.size(), 16u);
     EXPECT_EQ(GetInt32(bytes, 0), 0);
     EXPECT_EQ(GetInt32(bytes, 4), 100);
@@ -155,7 +155,7 @@ TEST(Quit, CloseButtonBeforeStartUpDoesNotOverwriteSettings) {
     EXPECT_EQ(later.game.shell.Language, 2);
     WindowCloseRequested(later.game);
     std::vector<std::uint8_t> bytes;
-    ASSERT_TRUE(ReadWholeFile((res.dir / "saves/settings.dat").string(), bytes));
+    ASSERT_TRUE(ReadRecordFile((res.dir / "saves/settings.dat").string(), 16, bytes));
     EXPECT_EQ(GetInt32(bytes, 4), 60);
 }
 

@@ -50,12 +50,12 @@ TEST(HighscoreFile, ReadTakesRecordsByTableAndPlaceAndCutsLongNames) {
     PutInt32(bytes, 24 * 10, 123456);
     bytes[24 * 10 + 4] = 16;
     for (int i = 0; i < 16; ++i) bytes[24 * 10 + 5 + i] = static_cast<std::uint8_t>('a' + i);
-    PutInt32(bytes, 24 * 28, -5);
+    PutInt32(bytes, 24 * 28, 0);
     m.res.WriteBytes(m.res.Saves("groar.dat"), bytes);
     m.Start();
     EXPECT_EQ(m.g().menus.HighscoreScore[2][3], 123456);
     EXPECT_EQ(m.g().menus.HighscoreName[2][3], "abcdefghij");
-    EXPECT_EQ(m.g().menus.HighscoreScore[4][7], -5);
+    EXPECT_EQ(m.g().menus.HighscoreScore[4][7], 0);
     // Written back, the name is cut to 10 and the rest of its field is zero.
     ASSERT_TRUE(WriteHighscores(m.g(), kHighscoreFile, false));
     const auto again = m.res.ReadBytes(m.res.Saves("groar.dat"));
@@ -92,7 +92,7 @@ TEST(HighscoreFile, UnwritableSavesKeepTheTablesAndTellThePlayerOnce) {
     EXPECT_FALSE(g.shell.WindowClosed);
 }
 
-TEST(SettingsFile, ExactBytesAndLanguageOutsideTheRangeBecomesGerman) {
+TEST(SettingsFile, ExactBytesAndALanguageOutsideTheRangeKeepsTheDefaults) {
     MenuGame m;
     Game& g = m.g();
     g.shell.MusicVolumeSetting = 60;
@@ -108,8 +108,8 @@ TEST(SettingsFile, ExactBytesAndLanguageOutsideTheRangeBecomesGerman) {
     PutInt32(bytes, 12, 3);
     m.res.WriteBytes(m.res.Saves("settings.dat"), bytes);
     m.Start();
-    EXPECT_EQ(m.g().shell.MusicVolumeSetting, 70);
-    EXPECT_EQ(m.g().shell.SoundVolume, 40);
+    EXPECT_EQ(m.g().shell.MusicVolumeSetting, 100);
+    EXPECT_EQ(m.g().shell.SoundVolume, 80);
     EXPECT_EQ(m.g().shell.Language, 1);
     bytes.resize(15);
     PutInt32(bytes, 4, 20);

@@ -35,7 +35,8 @@ TEST_P(BadScript, RejectedWithLineNumber) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, BadScript,
                          ::testing::Values("0 down", "x down", "3 jump", "3 key f1", "3 move 1",
-                                           "3 focus 2", "-4 up"));
+                                           "3 focus 2", "-4 up", "4294967297 down", "2147483648 up",
+                                           "3 move 99999999999 1"));
 
 TEST(Encoding, Cp1252RoundTripOfGermanTextAndEuro) {
     const std::string utf8 = "Zurück Größe €5 ß";

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -95,6 +96,79 @@ INSTANTIATE_TEST_SUITE_P(
                                  }
                              }}),
     [](const ::testing::TestParamInfo<Damage>& info) { return std::string(info.param.name); });
+
+// A value the game itself never produces, written with a checksum that fits: refused all the same.
+struct Impossible {
+    const char* name;
+    std::function<void(Game&)> apply;
+};
+
+void PrintTo(const Impossible& d, std::ostream* os) {
+    *os << d.name;
+}
+
+class ImpossibleSnapshot : public ::testing::TestWithParam<Impossible> {};
+
+TEST_P(ImpossibleSnapshot, IsRefusedWholeAndLeavesTheGameAlone) {
+    TestGame a, b;
+    PlaySomething(a.game);
+    GetParam().apply(a.game);
+    const auto bytes = SnapshotBytes(a.game);
+    const auto before = SnapshotBytes(b.game);
+    std::string why;
+    EXPECT_FALSE(RestoreSnapshotBytes(b.game, bytes, why));
+    EXPECT_EQ(SnapshotBytes(b.game), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ImpossibleSnapshot,
+    ::testing::Values(
+        Impossible{"StoneCountBeyondTheTable", [](Game& g) { g.stones.StoneCount = 2001; }},
+        Impossible{"StoneColourBeyondTheAnchor", [](Game& g) { g.stones.StoneColour[7] = 11; }},
+        Impossible{"EffectAboveTheHighestInUse",
+                   [](Game& g) {
+                       g.effects.EffectKind[14000] = 1;
+                       g.effects.EffectsInUse = 10;
+                   }},
+        Impossible{"EffectSpeedNotANumber",
+                   [](Game& g) {
+                       g.effects.EffectKind[1] = 2;
+                       g.effects.EffectsInUse = std::max(g.effects.EffectsInUse, 1);
+                       g.effects.EffectVy[1] = std::nan("");
+                   }},
+        Impossible{"CannonHoldsNoSuchExtra",
+                   [](Game& g) { g.cannon.LoadedStone = kLoadedExtraBase + 51; }},
+        Impossible{"ModeWithoutLevels", [](Game& g) { g.play.GameMode = 9; }},
+        Impossible{"PuzzleLevelBeyondTheLast", [](Game& g) { g.play.LevelNumber = 51; }},
+        Impossible{"ScoreNearTheTopOf32Bits", [](Game& g) { g.play.Score = 2147483000; }},
+        Impossible{"TextCursorBeyondTheTable", [](Game& g) { g.floatingTexts.TextCursor = 101; }}),
+    [](const ::testing::TestParamInfo<Impossible>& info) { return std::string(info.param.name); });
+
+// Whatever a game looks like when the window closes, its snapshot is taken back.
+TEST(Snapshot, EverySnapshotOfRandomPlayIsTakenBack) {
+    for (const int mode : {kModeEndless, kModePuzzle}) {
+        TestGame a;
+        Game& g = a.game;
+        g.shell.FrameCounter = 3;
+        g.rng.Seed(7);
+        ASSERT_TRUE(StartLevel(g, mode == kModePuzzle ? 12 : 3, mode, 2, 0));
+        std::uint32_t r = 12345;
+        for (int t = 1; t <= 4000; ++t) {
+            r = r * 1103515245u + 12345u;
+            if (t % 7 == 0) g.input.MouseX = 40 + static_cast<int>(r >> 16) % 560;
+            g.input.MouseButtonDown = (r >> 8) % 3 == 0 ? 1 : 0;
+            g.input.FireKey = (r >> 12) % 5 == 0 ? 1 : 0;
+            if (g.play.TimeLeft < 200) g.play.TimeLeft = 800;
+            SimulateTick(g);
+            if (g.shell.ScreenId != kScreenGame) break;
+            if (t % 50 != 0) continue;
+            TestGame b;
+            std::string why;
+            ASSERT_TRUE(RestoreSnapshotBytes(b.game, SnapshotBytes(g), why))
+                << "mode " << mode << " tick " << t << ": " << why;
+        }
+    }
+}
 
 TEST(Snapshot, AStartTakesItOnceAndSaysWhyItRefusesOne) {
     CraftedRes res;

@@ -147,12 +147,12 @@ TEST(TextQueue, SkipsSlotsStillInUseAndDropsGlyphsBeyondTheLast) {
     EXPECT_EQ(q.TextQueueCount, kTextQueueSlots);
 }
 
-TEST(TextFont, MissingCharacterFileTellsThePlayerAndLeavesTheFontEmpty) {
+TEST(TextFont, MissingCharacterFileIsNamedAndLeavesTheFontEmpty) {
     TempRes res;
     TestGame t(res.Dir());
-    LoadFont(t.game, 2, "res\\nofont.txt", "res\\font2.bmp");
-    ASSERT_EQ(t.platform.messages.size(), 1u);
-    EXPECT_EQ(t.platform.messages[0], "Fehler beim dimdatei-Lesen");
+    std::string failed;
+    EXPECT_FALSE(LoadFont(t.game, 2, "res\\nofont.txt", "res\\font2.bmp", &failed));
+    EXPECT_EQ(failed, res.Dir() + "/nofont.txt");
     BeginTextFrame(t.game);
     DrawText(t.game, 10, 10, kAlignCentre, "Ende", 3);
     EXPECT_EQ(TextWidth(t.game, "Ende"), 0);

@@ -28,8 +28,12 @@ start_display() {
     xvfb_pid=$!
     local number=
     for _ in $(seq 600); do
-        number=$(cat "$work/displayno")
-        [ -n "$number" ] && break
+        # Only a whole line is the number: a read in the middle of the write could name another
+        # display.
+        if [ "$(wc -l < "$work/displayno")" -ge 1 ]; then
+            number=$(head -1 "$work/displayno")
+            break
+        fi
         kill -0 "$xvfb_pid" 2>/dev/null || break
         sleep 0.1
     done

@@ -18,13 +18,21 @@ void HeadlessPlatform::ShowMessage(const std::string& text) {
 
 void HeadlessPlatform::PlayWave(const std::string& name, int pan, int volumeCentibel) {
     wavesThisTick.push_back(WaveRecord{name, pan, volumeCentibel});
+    if (waveDir.empty() || checkedSounds_.count(waveDir + "/" + name) != 0) return;
+    const std::string path = waveDir + "/" + name;
+    if (!ReadFileBytes(path, kMaxWaveBytes).Ok()) ReportMissingSound(checkedSounds_, "wave", path);
+    // Checked once: the file is known to be there or has been reported.
+    checkedSounds_.insert(path);
 }
 
 bool HeadlessPlatform::MusicOpen(const std::string& path) {
     MusicFree();
     musicFile = path;
     const double length = Mp3LengthSeconds(path);
-    if (length <= 0.0) return false;
+    if (length <= 0.0) {
+        ReportMissingSound(checkedSounds_, "tune", path);
+        return false;
+    }
     hasStream = true;
     musicLength = length;
     musicPosition = 0.0;
@@ -61,8 +69,9 @@ void HeadlessPlatform::SuspendAudio(bool suspend) {
 }
 
 double Mp3LengthSeconds(const std::string& path) {
-    std::vector<std::uint8_t> d;
-    if (!ReadFileBytes(path, d)) return 0.0;
+    const FileBytes file = ReadFileBytes(path, kMaxTuneBytes);
+    if (!file.Ok()) return 0.0;
+    const std::vector<std::uint8_t>& d = file.bytes;
     size_t i = 0;
     if (d.size() >= 10 && d[0] == 'I' && d[1] == 'D' && d[2] == '3') {
         i = 10 + ((d[6] & 0x7F) << 21 | (d[7] & 0x7F) << 14 | (d[8] & 0x7F) << 7 | (d[9] & 0x7F));

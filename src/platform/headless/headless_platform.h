@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,8 @@ class HeadlessPlatform : public Platform {
     void MusicSetPositionSeconds(double seconds) override;
     void SuspendAudio(bool suspend) override;
 
+    // Where the waves lie; when set, a wave that is missing there is reported once on stderr.
+    std::string waveDir;
     // Key states the runner sets from its input script (buttons 0..7).
     std::array<bool, 8> keysDown{};
     // Keys that went down since the last keyboard update.
@@ -64,6 +67,7 @@ class HeadlessPlatform : public Platform {
     std::array<bool, 8> snapshot_{};
     const Surface* shown_ = nullptr;
     Surface empty_;
+    std::set<std::string> checkedSounds_;  // sound files checked, or reported missing
 };
 
 // Length in seconds of an MPEG audio file, counted from its frame headers (0 if none).

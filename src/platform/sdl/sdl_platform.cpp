@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/file_bytes.h"
 #include "platform/wave_gain.h"
 
 SdlPlatform::~SdlPlatform() {
@@ -322,7 +323,15 @@ void SdlPlatform::PlayWave(const std::string& name, int pan, int volumeCentibel)
     if (!audioOpen_) return;
     auto it = waves_.find(name);
     if (it == waves_.end()) {
-        it = waves_.emplace(name, Mix_LoadWAV((resDir_ + "/waves/" + name).c_str())).first;
+        const std::string path = resDir_ + "/waves/" + name;
+        const FileBytes file = ReadFileBytes(path, kMaxWaveBytes);
+        Mix_Chunk* chunk = nullptr;
+        if (file.Ok()) {
+            chunk = Mix_LoadWAV_RW(
+                SDL_RWFromConstMem(file.bytes.data(), static_cast<int>(file.bytes.size())), 1);
+        }
+        if (chunk == nullptr) ReportMissingSound(reportedSounds_, "wave", path);
+        it = waves_.emplace(name, chunk).first;
     }
     if (it->second == nullptr) return;
     // Level and pan are set on a free channel before it starts, so no instance begins at full
@@ -352,7 +361,17 @@ void SdlPlatform::SuspendAudio(bool suspend) {
 bool SdlPlatform::MusicOpen(const std::string& path) {
     MusicFree();
     if (!audioOpen_) return false;
-    music_ = Mix_LoadMUS(path.c_str());
+    // The stream plays from memory, read like every other file of the game.
+    FileBytes file = ReadFileBytes(path, kMaxTuneBytes);
+    if (file.Ok()) {
+        musicBytes_ = std::move(file.bytes);
+        music_ = Mix_LoadMUS_RW(
+            SDL_RWFromConstMem(musicBytes_.data(), static_cast<int>(musicBytes_.size())), 1);
+    }
+    if (music_ == nullptr) {
+        musicBytes_.clear();
+        ReportMissingSound(reportedSounds_, "tune", path);
+    }
     return music_ != nullptr;
 }
 
@@ -376,6 +395,7 @@ void SdlPlatform::MusicFree() {
     Mix_HaltMusic();
     Mix_FreeMusic(music_);
     music_ = nullptr;
+    musicBytes_.clear();
 }
 
 void SdlPlatform::MusicSetVolume(int volume) {

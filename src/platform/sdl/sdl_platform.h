@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -105,6 +106,8 @@ class SdlPlatform : public Platform {
     bool audioSuspended_ = false;
     std::map<std::string, Mix_Chunk*> waves_;
     Mix_Music* music_ = nullptr;
+    std::vector<std::uint8_t> musicBytes_;  // the tune's file, which the stream plays from
+    std::set<std::string> reportedSounds_;
     int musicVolume_ = 0;
     bool musicPaused_ = false;
 };

@@ -1,0 +1,50 @@
+// A level file of one mode (FUZZ_LEVEL_MODE): read by the level start, built, and played a little
+// with shots all over the field.
+#include "fuzz_support.h"
+#include "modes/level_file.h"
+#include "modes/level_start.h"
+#include "shell/input.h"
+
+#ifndef FUZZ_LEVEL_MODE
+#define FUZZ_LEVEL_MODE 2
+#endif
+
+namespace {
+
+std::string LevelFileOf(int mode) {
+    switch (mode) {
+        case kModePipe:
+            return PipeLevelPath(1);
+        case kModeMatch:
+            return "res\\Levelz\\lvl0001two.lvl";
+        default:
+            return PuzzleLevelPath(1);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string gamePath = LevelFileOf(FUZZ_LEVEL_MODE);
+    std::string relative = gamePath.substr(4);
+    for (char& c : relative) {
+        if (c == '\\') c = '/';
+    }
+    WriteScratchFile(relative, data, size);
+    FuzzGame f;
+    Game& g = f.game;
+    LevelRecords records;
+    const bool read = LoadLevelRecords(ScratchRes() + "/" + relative, records);
+    FUZZ_EXPECT(read == (size >= static_cast<std::size_t>(kLevelFileBytes)));
+    const bool valid = read && LevelRecordsValid(records, FUZZ_LEVEL_MODE);
+    if (FUZZ_LEVEL_MODE == kModeMatch) return 0;  // the match builds its fields itself
+    const bool started = StartLevel(g, 1, FUZZ_LEVEL_MODE, 1, 0);
+    FUZZ_EXPECT(started == valid);
+    if (!started) return 0;
+    for (int t = 0; t < 16; ++t) {
+        DXDraw1MouseMove(g, 60 + (t * 157) % 520, 300);
+        g.input.MouseButtonDown = t % 2 == 0 ? 1 : 0;
+        f.Tick();
+    }
+    return 0;
+}
