@@ -20,10 +20,11 @@ fail() {
 
 # start_display WxH [wm]: a display of its own (Xvfb picks a free number and writes it once it
 # is ready); waits generously, since the first start of Xvfb on a fresh machine can take many
-# seconds.
+# seconds. -noreset: otherwise the server resets when the readiness probe disconnects, and a
+# client connecting in that moment (the game, the window manager) is turned away.
 start_display() {
     : > "$work/displayno"
-    Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp 3> "$work/displayno" \
+    Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp -noreset 3> "$work/displayno" \
         > "$work/xvfb.txt" 2>&1 &
     xvfb_pid=$!
     local number=
