@@ -70,6 +70,7 @@ struct State {
     ExtrasTable extras;
     LevelState level;
     StoneTable stones;
+    PipeState pipe;
     EffectTable effects;
     FloatingTextTable texts;
     int MusicOn = 1;
@@ -82,6 +83,7 @@ void Put(Writer& w, const Game& g) {
     w.Raw(g.extras);
     w.Raw(g.level);
     w.Raw(g.stones);
+    w.Raw(g.pipe);
     w.Raw(g.effects);
     const FloatingTextTable& t = g.floatingTexts;
     w.Raw(t.TextX);
@@ -97,8 +99,8 @@ void Put(Writer& w, const Game& g) {
 bool Get(Reader& r, State& s) {
     FloatingTextTable& t = s.texts;
     bool ok = r.Raw(s.play) && r.Raw(s.cannon) && r.Raw(s.extras) && r.Raw(s.level) &&
-              r.Raw(s.stones) && r.Raw(s.effects) && r.Raw(t.TextX) && r.Raw(t.TextY) &&
-              r.Raw(t.TextVy) && r.Raw(t.TextLife);
+              r.Raw(s.stones) && r.Raw(s.pipe) && r.Raw(s.effects) && r.Raw(t.TextX) &&
+              r.Raw(t.TextY) && r.Raw(t.TextVy) && r.Raw(t.TextLife);
     for (std::string& text : t.TextString) ok = ok && r.Text(text);
     return ok && r.Raw(t.TextCursor) && r.Raw(s.MusicOn) && r.Raw(s.rng) && r.AtEnd();
 }
@@ -153,6 +155,7 @@ bool RestoreSnapshotBytes(Game& game, const std::vector<std::uint8_t>& bytes, st
     game.extras = state->extras;
     game.level = state->level;
     game.stones = state->stones;
+    game.pipe = state->pipe;
     game.effects = state->effects;
     game.floatingTexts = state->texts;
     game.shell.MusicOn = state->MusicOn;

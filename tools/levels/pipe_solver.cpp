@@ -131,11 +131,13 @@ class Planner {
                 if (b_.At({r, p}) >= 1 && b_.At({r, p}) <= 6) ++levelPieces_;
     }
 
-    std::vector<PipePlan> Run() {
+    PipePlanning Run() {
         Dfs(outlet_, kNW);
-        std::vector<PipePlan> plans;
-        for (const Found& f : found_) plans.push_back(f.plan);
-        return plans;
+        PipePlanning result;
+        for (const Found& f : found_) result.plans.push_back(f.plan);
+        result.pipelines = pipelines_;
+        result.complete = nodes_ <= options_.nodeLimit;
+        return result;
     }
 
   private:
@@ -226,6 +228,7 @@ class Planner {
         std::stable_sort(shots.begin(), shots.end(), [](const PipeShot& a, const PipeShot& d) {
             return a.cell.row < d.cell.row;
         });
+        ++pipelines_;
         Found f;
         f.plan.shots = shots;
         for (const PathStep& s : path_) {
@@ -256,6 +259,7 @@ class Planner {
     std::vector<PathStep> path_;
     std::vector<Found> found_;
     long nodes_ = 0;
+    long pipelines_ = 0;
 };
 
 // --- playing a plan through the game's inputs ----------------------------------------------
@@ -406,14 +410,18 @@ PipeLevelRun SolveFrom(const Game& g, const HeadlessPlatform& platform,
     PipeLevelRun run;
     run.level = g.play.LevelNumber;
     for (int k = 1; k <= kPipeStockKinds; ++k) run.stock[k] = g.pipe.PipeStock[k];
-    const std::vector<PipePlan> plans = PlanPipeLevel(g, options);
-    if (plans.empty()) run.why = "no pipeline fits the stock";
-    for (const PipePlan& plan : plans) {
+    const PipePlanning planning = PlanPipeLevel(g, options);
+    run.pipelines = planning.pipelines;
+    run.allCounted = planning.complete;
+    if (planning.plans.empty()) run.why = "no pipeline fits the stock";
+    for (const PipePlan& plan : planning.plans) {
         Trial trial(g, platform);
         Stepper st(*trial.game, trial.platform, nullptr);
         PipeLevelRun attempt;
         attempt.level = run.level;
         attempt.stock = run.stock;
+        attempt.pipelines = run.pipelines;
+        attempt.allCounted = run.allCounted;
         attempt.plan = plan;
         attempt.drawing = DrawPipePlan(g, plan);
         if (PlayPlan(st, plan, attempt)) return attempt;
@@ -429,7 +437,7 @@ int PipePlan::Score() const {
     return pieces <= 1 ? 0 : (pieces - 1 - presets) * 100 + presets * 1000;
 }
 
-std::vector<PipePlan> PlanPipeLevel(const Game& game, const PipeSolveOptions& options) {
+PipePlanning PlanPipeLevel(const Game& game, const PipeSolveOptions& options) {
     Planner planner(game, options);
     return planner.Run();
 }

@@ -42,9 +42,14 @@ struct PipeSolveOptions {
     int tries = 12;            // best plans played on a copy of the game before giving up
 };
 
-// The plans for the level the game has just started, best first (most bonus pieces, then the
-// fewest pieces from the stock); empty when the stock cannot build any.
-std::vector<PipePlan> PlanPipeLevel(const Game& game, const PipeSolveOptions& options);
+struct PipePlanning {
+    std::vector<PipePlan> plans;  // best first: most bonus pieces, then the fewest pieces fired
+    long pipelines = 0;           // pipelines the stock can build (all of them when complete)
+    bool complete = false;        // the search looked at every pipeline within the node limit
+};
+
+// The plans for the level the game has just started; none when the stock cannot build any.
+PipePlanning PlanPipeLevel(const Game& game, const PipeSolveOptions& options);
 
 struct PipeLevelRun {
     int level = 0;
@@ -53,6 +58,8 @@ struct PipeLevelRun {
     int ticks = 0;        // from the level start to the water reaching the target
     int timeAtWater = 0;  // TimeLeft when "Los!" was pressed
     int scoreGained = 0;
+    long pipelines = 0;  // how many pipelines the stock can build
+    bool allCounted = false;
     std::array<int, 11> stock{};  // the level's stock when it started
     std::string drawing;          // the field with the plan's pieces, as the sources draw it
     std::string why;              // what went wrong, when it did

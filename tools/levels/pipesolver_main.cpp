@@ -85,10 +85,11 @@ int Total(const PipePlan& plan) {
 
 void PrintRun(const PipeLevelRun& r) {
     std::printf(
-        "level %2d: %s  pieces %2d (%s)  pipeline %2zu  bonus %d  score %5d  time %4d%s%s\n",
+        "level %2d: %s  pieces %2d (%s)  pipeline %2zu  bonus %d  score %5d  time %4d  ways %s%ld"
+        "%s%s\n",
         r.level, r.won ? "won   " : "FAILED", Total(r.plan), UsedPieces(r.plan).c_str(),
         r.plan.pipeline.size(), r.plan.presets, r.scoreGained, r.timeAtWater,
-        r.why.empty() ? "" : "  - ", r.why.c_str());
+        r.allCounted ? "" : ">=", r.pipelines, r.why.empty() ? "" : "  - ", r.why.c_str());
 }
 
 int LevelCmd(const Args& a) {
@@ -120,15 +121,17 @@ std::string LevelName(const Args& a, int level) {
 // The table between the two marker lines of the README.
 bool WriteTable(const Args& a, const PipeCampaign& c) {
     std::ostringstream t;
-    t << "| Level | Name | Pieces fired (of the stock) | Kinds fired | Pipeline | Bonus pieces "
-         "passed | Score | Time left at \"Los!\" |\n";
-    t << "|---:|---|---:|---|---:|---:|---:|---:|\n";
+    t << "| Level | Name | Pieces fired (of the stock) | Kinds fired | Pipeline | Golden pieces "
+         "passed | Ways | Score | Time left at \"Los!\" |\n";
+    t << "|---:|---|---:|---|---:|---:|---:|---:|---:|\n";
     for (const PipeLevelRun& r : c.levels) {
+        // What the column offers: kinds 1..6, the fillers and, early on, the obstacles.
         int stock = 0;
-        for (int k : r.stock) stock += k;
+        for (int k : {1, 2, 3, 4, 5, 6, 8, 9}) stock += r.stock[k];
         t << "| " << r.level << " | " << LevelName(a, r.level) << " | " << Total(r.plan) << " of "
           << stock << " | `" << UsedPieces(r.plan) << "` | " << r.plan.pipeline.size() << " | "
-          << r.plan.presets << " | " << r.scoreGained << " | " << r.timeAtWater << " |\n";
+          << r.plan.presets << " | " << r.pipelines << (r.allCounted ? "" : "+") << " | "
+          << r.scoreGained << " | " << r.timeAtWater << " |\n";
     }
     t << "\nOne game, seed " << a.seed << ": " << c.ticks << " ticks from the splash to level 1 "
       << "of lap 2, final score " << c.finalScore << ".\n";
