@@ -20,6 +20,7 @@ cd "$(dirname "$0")/.."
 modes=(
     "endless 1 340 340"
     "puzzle 2 340 380"
+    "pipe 3 340 420"
 )
 
 ticks=20000 seed=1 jobs=1 bin=build-sanitize/rhombulus2-headless res=""

@@ -14,6 +14,7 @@
 #include "core/level_state.h"
 #include "core/menu_state.h"
 #include "core/music_player.h"
+#include "core/pipe_state.h"
 #include "core/playfield_state.h"
 #include "core/random.h"
 #include "core/sound_state.h"
@@ -92,6 +93,7 @@ struct Game {
     ExtrasTable extras;
     LevelState level;
     StoneTable stones;
+    PipeState pipe;
     EffectTable effects;
     FloatingTextTable floatingTexts;
     ButtonTable buttons;

@@ -51,8 +51,10 @@ void DrainTime(Game& game) {
     }
 }
 
+// The level-end and game-over messages, centred over the field (or where the mode says).
 void DrawCentred(Game& game, int y, const std::string& text, int colour) {
-    DrawText(game, game.play.FieldCentreX, y, kAlignCentre, text, colour);
+    const int x = CurrentModeRow(game).messageX;
+    DrawText(game, x != 0 ? x : game.play.FieldCentreX, y, kAlignCentre, text, colour);
 }
 
 void BonusLine(Game& game) {
@@ -73,15 +75,8 @@ void LevelEndSequence(Game& game) {
     const int bonus = (p.TimeLeft / 10) * 10;
     const std::string next = std::to_string(n + 1);
     const ModeRow& row = CurrentModeRow(game);
-    if (row.ownLevelEnd) {
-        // The Pipe mode shows its own messages.
-        if (t == 0) {
-            if (n >= row.lastLevel) {
-                StartLevel(game, 1, row.mode, p.LapNumber + 1, 0);
-            } else {
-                StartLevel(game, n + 1, row.mode, p.LapNumber, 0);
-            }
-        }
+    if (row.levelEnd != nullptr) {
+        row.levelEnd(game);
         return;
     }
     if (row.lastLevel > 0 && n >= row.lastLevel) {
@@ -115,7 +110,7 @@ void GameOverSequence(Game& game) {
     const PlayfieldState& p = game.play;
     const int t = p.TimeUpTimer;
     const std::string s = std::to_string(p.ShownScore);
-    if (t < 300) DrawCentred(game, 240, Pick(game, "Zeit abgelaufen!", "Time out!"), 1);
+    if (t < 300) DrawCentred(game, 240, Pick(game, CurrentModeRow(game).gameOverTitle), 1);
     if (t < 220) {
         DrawCentred(game, 270,
                     Pick(game, "Spiel beendet mit " + s + " Punkten",
@@ -190,7 +185,8 @@ void GameScreen(Game& game) {
     PlayfieldState& p = game.play;
     UpdateButtons(game);
     if (game.input.PauseKeyFrames == 1) p.PauseState = -p.PauseState;
-    // Pipe: the stock numbers of the piece column are drawn here.
+    const ModeRow& row = CurrentModeRow(game);
+    if (row.drawStock != nullptr) row.drawStock(game);
     if (p.PauseState == -1) {
         GameStep(game);
     } else {
@@ -209,7 +205,7 @@ void GameScreen(Game& game) {
     if (selected == kButtonMusic) ToggleMusic(game);
     if (selected == kButtonPause) p.PauseState = -p.PauseState;
     if (selected == kButtonTip) {
-        if (CurrentModeRow(game).tipStartsWater) {
+        if (row.tipStartsWater) {
             if (p.PauseState == -1) p.TimeLeft = 0;
         } else {
             ShowHint(game);
@@ -231,7 +227,8 @@ void GameStep(Game& game) {
         CannonStep(game);
         DrainTime(game);
     }
-    // Pipe: the water flow runs here, every sixth frame once the bar is empty.
+    const ModeRow& row = CurrentModeRow(game);
+    if (row.waterFlow != nullptr) row.waterFlow(game);
     if (p.LevelCleared == 1) {
         if (p.ClearedTimer > 0) --p.ClearedTimer;
         LevelEndSequence(game);

@@ -8,6 +8,7 @@
 #include "menus/transitions.h"
 #include "modes/level_file.h"
 #include "modes/mode_table.h"
+#include "modes/pipe.h"
 #include "platform/platform.h"
 #include "playfield/extras.h"
 #include "playfield/field_rules.h"
@@ -75,6 +76,7 @@ bool StartLevel(Game& game, int level, int mode, int lap, int music) {
         return false;
     }
 
+    game.pipe.TapSoundsLeft = 3;
     p.ShakeFrames = 0;
     game.shell.GameInProgress = 1;
     p.PauseState = -1;
@@ -129,6 +131,11 @@ bool StartLevel(Game& game, int level, int mode, int lap, int music) {
         c.CannonXf = 400.0;
     }
 
+    // The cannon is emptied below. A piece from the pipe game's column that waited on it would
+    // burst unfired and be lost to a tight stock: it goes back into the column.
+    const ModeRow* playing = FindModeRow(p.GameMode);
+    if (resume && playing != nullptr && playing->field->reload == Reload::kPieceColumn)
+        ReturnWaitingPiece(game);
     SetUpPanelButtons(game);
     c.KeyStepRight = 0;
     c.KeyStepLeft = 0;

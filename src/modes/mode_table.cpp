@@ -3,6 +3,7 @@
 #include "core/game.h"
 #include "modes/endless.h"
 #include "modes/level_file.h"
+#include "modes/pipe.h"
 #include "playfield/field_rules.h"
 
 namespace {
@@ -14,13 +15,6 @@ void BuildEndless(Game& game, const LevelRecords&) {
 void BuildPuzzle(Game& game, const LevelRecords& records) {
     StoreLevelRecords(game, records);
     BuildPuzzleField(game);
-}
-
-// The pipe pieces, barrels, water and stock come with the Pipe mode; until then the level's
-// file is read and a Pipe level gets its full time bar.
-void BuildPipe(Game& game, const LevelRecords& records) {
-    StoreLevelRecords(game, records);
-    game.play.TimeLeft = 1000;
 }
 
 const ModeRow kModes[] = {
@@ -39,9 +33,13 @@ const ModeRow kModes[] = {
         .tipStartsWater = false,
         .pointerBandX = 0,
         .drawsPipes = false,
-        .ownLevelEnd = false,
+        .drawStock = nullptr,
+        .waterFlow = nullptr,
+        .levelEnd = nullptr,
         .clearedTitle = {"Set geleert!", "Set cleared!"},
         .nextLevel = {"Erstelle Set ", "Create set "},
+        .gameOverTitle = {"Zeit abgelaufen!", "Time out!"},
+        .messageX = 0,
     },
     {
         .mode = kModePuzzle,
@@ -58,9 +56,13 @@ const ModeRow kModes[] = {
         .tipStartsWater = false,
         .pointerBandX = 0,
         .drawsPipes = false,
-        .ownLevelEnd = false,
+        .drawStock = nullptr,
+        .waterFlow = nullptr,
+        .levelEnd = nullptr,
         .clearedTitle = {"Puzzle gelöst!", "Puzzle cleared!"},
         .nextLevel = {"Versuche Level ", "Try Level "},
+        .gameOverTitle = {"Zeit abgelaufen!", "Time out!"},
+        .messageX = 0,
     },
     {
         .mode = kModePipe,
@@ -68,8 +70,9 @@ const ModeRow kModes[] = {
         .tune = "res\\Musik\\sr02.mp3",
         .lastLevel = 26,
         .levelPath = PipeLevelPath,
-        .recordsValid = nullptr,
-        .buildField = BuildPipe,
+        // A level without a source or a target barrel could never be won.
+        .recordsValid = PipeRecordsValid,
+        .buildField = StartPipeLevel,
         // An empty bar starts the water instead of ending the game.
         .drainEvery = 3,
         .emptyBarEndsGame = false,
@@ -78,9 +81,13 @@ const ModeRow kModes[] = {
         .tipStartsWater = true,
         .pointerBandX = 121,
         .drawsPipes = true,
-        .ownLevelEnd = true,
+        .drawStock = DrawPipeStock,
+        .waterFlow = PipeWaterFlow,
+        .levelEnd = PipeLevelEnd,
         .clearedTitle = {"", ""},
         .nextLevel = {"", ""},
+        .gameOverTitle = {"Das Rohr endet im Nichts ...", "faulty Pipe ..."},
+        .messageX = 368,
     },
 };
 

@@ -33,10 +33,17 @@ struct ModeRow {
     // The pointer is drawn (and the aim marker hidden) also left of this x over the field.
     int pointerBandX = 0;
     bool drawsPipes = false;  // the pipe scene: pieces, barrels and its own background
-    // The level-end texts after a cleared field; the pipe game writes its own.
-    bool ownLevelEnd = false;
+    // Numbers the side panel shows beside the field each tick (the pipe game's stock).
+    void (*drawStock)(Game& game) = nullptr;
+    // Runs in every game step after the time drain (the pipe game's water).
+    void (*waterFlow)(Game& game) = nullptr;
+    // The sequence after a cleared level when the mode has its own; else the texts below.
+    void (*levelEnd)(Game& game) = nullptr;
     Words clearedTitle{"", ""};
     Words nextLevel{"", ""};  // followed by the next level's number
+    // The game-over messages: their title and where they are centred (0: the field's centre).
+    Words gameOverTitle{"Zeit abgelaufen!", "Time out!"};
+    int messageX = 0;
 };
 
 // The row of a single-player mode; nullptr for a number that is none.

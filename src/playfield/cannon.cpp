@@ -4,6 +4,7 @@
 #include "playfield/extras.h"
 #include "playfield/field_rules.h"
 #include "playfield/stone_step.h"
+#include "presentation/sound.h"
 
 namespace {
 
@@ -51,9 +52,30 @@ void MoveAimMarker(const FieldRules& r, CannonState& c, const PlayerCommand& cmd
     }
 }
 
-// The pipe game loads its cannon from the piece column the player picks from; the column's
-// rules come with the Pipe mode, so until then its cannon stays empty.
-void ReloadFromPieceColumn(Game&, const FieldRules&, CannonState&, PlayerCommand&) {}
+// The pipe game's piece column at the left of the field, rows 70 px high from y 22: the pointer
+// over it chooses a row, a press puts one piece of that row's kind on the cannon. Row 6 and the
+// band below it offer fillers (kind 8), anything lower the level's obstacles (kind 9).
+constexpr int kColumnTop = 22;
+constexpr int kColumnRowHeight = 70;
+constexpr int kColumnSoundX = 40;
+
+void ReloadFromPieceColumn(Game& game, const FieldRules& r, CannonState& c,
+                           const PlayerCommand& cmd) {
+    if (cmd.pointerX >= kPipeColumnRightX) return;
+    PipeState& p = game.pipe;
+    p.PipeChoice = (cmd.pointerY - kColumnTop) / kColumnRowHeight;
+    if (p.PipeChoice != p.PipeChoicePrev) RequestSound(game, sndTast2, kColumnSoundX);
+    p.PipeChoicePrev = p.PipeChoice;
+    if (!cmd.pointerDown) return;
+    int kind = p.PipeChoice + 1;
+    if (kind == kPipeBarrel) kind = kPipeFiller;
+    // A pointer beyond the picture would name the barrel or anchor entries, never handed out.
+    if (kind < kPipeFalling || kind > kPipeObstacle || p.PipeStock[kind] <= 0) return;
+    --p.PipeStock[kind];
+    c.NeedReload = 0;
+    c.LoadedStone = AddStone(game, c.CannonX, r.waitingStoneY, kind, 0);
+    RequestSound(game, sndTast1, kColumnSoundX);
+}
 
 void ReloadCannon(Game& game, FieldRules& r, CannonState& c, PlayerCommand& cmd) {
     c.LoadStepFrames = kLoadStepFrames;
@@ -61,11 +83,11 @@ void ReloadCannon(Game& game, FieldRules& r, CannonState& c, PlayerCommand& cmd)
     if (c.CannonLoad != kFullLoad || c.NeedReload != 1) return;
     if (r.reload == Reload::kPieceColumn) {
         ReloadFromPieceColumn(game, r, c, cmd);
-        return;
+    } else {
+        ReloadFromColourCycle(game, r, c, game.play.LevelNumber);
     }
-    ReloadFromColourCycle(game, r, c, game.play.LevelNumber);
     // A crowded table hands out a slot above the scan bound, where no rule would ever move the
-    // stone and the cannon would fire nothing for the rest of the set: widen the bound instead.
+    // stone and the cannon would fire nothing for the rest of the level: widen the bound instead.
     if (r.growsScanBound && IsStoneSlot(c.LoadedStone) && c.LoadedStone > r.scanLast) {
         game.stones.StoneCount = c.LoadedStone;
         r.scanLast = c.LoadedStone;

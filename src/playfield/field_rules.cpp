@@ -69,6 +69,7 @@ PlayerCommand SinglePlayerCommand(const Game& game) {
     c.keyLeft = in.KeyLeft != 0;
     c.keyRight = in.KeyRight != 0;
     c.fire = in.MouseButtonDown == 1 || in.FireKey == 1;
+    c.pointerDown = in.MouseButtonDown == 1;
     return c;
 }
 

@@ -206,6 +206,7 @@ struct PlayerCommand {
     bool keyLeft = false;
     bool keyRight = false;
     bool fire = false;
+    bool pointerDown = false;  // the mouse button alone (the pipe game's piece column)
     // Written by the rules: a shot left and took the fire press with it; the keys moved the
     // column and pointerX now names it.
     bool fireTaken = false;

@@ -1,8 +1,11 @@
 #include "presentation/render_game.h"
 
+#include <cmath>
+
 #include "core/extras_table.h"
 #include "core/game.h"
 #include "core/mathutil.h"
+#include "core/pipe_state.h"
 #include "core/tables.h"
 #include "presentation/bitmaps.h"
 #include "presentation/render.h"
@@ -21,17 +24,47 @@ void DrawStones(Game& game) {
     }
 }
 
-// Pipe pieces in the field; the piece column, the barrels and the tap come with the Pipe mode.
+// Pipe pieces in the field (the barrel stones hide behind the barrels): empty or filled, the
+// level's straight pieces in their bonus colours.
 void DrawPipePieces(Game& game) {
     const StoneTable& st = game.stones;
     for (int s = 1; s <= st.StoneCount; ++s) {
-        if (st.StoneState[s] <= 0 || st.StoneColour[s] == 7) continue;
+        if (st.StoneState[s] <= 0 || st.StoneColour[s] == kPipeBarrel) continue;
         int row = st.StoneColour[s];
-        if (st.StonePreset[s] != 0 && row == 1) row = 11;
-        if (st.StonePreset[s] != 0 && row == 2) row = 12;
+        if (st.StonePreset[s] != 0 && row == kPipeFalling) row = 11;
+        if (st.StonePreset[s] != 0 && row == kPipeRising) row = 12;
         const int bitmap = st.StoneFilled[s] != 0 ? kBmpPipesFull : kBmpPipes;
         DrawStone(game, bitmap, st.StoneX[s], st.StoneY[s], st.StoneLook[s], row);
     }
+}
+
+// The piece column at the left: kinds 1..6 and the filler, the row under the pointer pulsing.
+void DrawPieceColumn(Game& game) {
+    static constexpr int kRowKind[8] = {0, 1, 2, 3, 4, 5, 6, kPipeFiller};
+    for (int n = 1; n <= 7; ++n) DrawStone(game, kBmpPipes, 46, 70 * n - 14, 1, kRowKind[n]);
+    const int choice = game.pipe.PipeChoice;
+    if (choice >= 0 && choice <= 6) {
+        const int alpha = RoundHalfEven(50 * std::sin(game.shell.FrameCounter / 10.0) + 128);
+        DrawEffectSprite(game, kBmpPieceHighlight, 47, 70 * choice + 57, alpha, 0, 68, 68);
+    }
+}
+
+// A barrel's front and, over it, its water up to the given height.
+void DrawBarrel(Game& game, int bitmap, int left, int top, int water, int waterBottom) {
+    DrawPart(game, bitmap, Rect{116, 0, 232, 116}, left, top, true);
+    DrawPart(game, bitmap, Rect{0, 89 - water, 116, 89}, left, waterBottom - water, true);
+}
+
+void DrawBarrels(Game& game) {
+    const PipeState& p = game.pipe;
+    DrawBarrel(game, kBmpSourceBarrel, p.SourceX - 57, p.SourceY - 57, p.SourceWater,
+               p.SourceY + 32);
+    // The tap's wheel turns while the water runs.
+    const int f =
+        p.WaterRunning == 1 && game.play.TimeUp == 0 ? (game.shell.FrameCounter / 3) % 4 : 0;
+    DrawPart(game, kBmpTap, Rect{24 * f, 0, 24 * f + 24, 23}, p.SourceX - 11, p.SourceY + 19,
+             false);
+    DrawBarrel(game, kBmpDrainBarrel, p.DrainX - 58, p.DrainY - 58, p.DrainWater, p.DrainY + 31);
 }
 
 void DrawExtras(Game& game) {
@@ -105,7 +138,11 @@ void RenderGameScreen(Game& game, const Scene& scene) {
     DrawPart(game, kBmpTimeCover, Rect{0, 0, 35, TimeCoverRows(game.play.TimeLeft)}, 656, 295,
              false);
     if (scene.stones) DrawStones(game);
-    if (scene.pipes) DrawPipePieces(game);
+    if (scene.pipes) {
+        DrawPipePieces(game);
+        DrawPieceColumn(game);
+        DrawBarrels(game);
+    }
     DrawExtras(game);
     DrawIndicators(game);
     DrawCannon(game);

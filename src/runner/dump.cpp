@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/headless/headless_platform.h"
 #include "core/game.h"
+#include "platform/headless/headless_platform.h"
 
 namespace {
 
@@ -84,6 +84,17 @@ std::vector<std::pair<const char*, long long>> Scalars(const Game& g) {
         {"MouseX", g.input.MouseX},
         {"MouseY", g.input.MouseY},
         {"MouseButtonDown", g.input.MouseButtonDown},
+        {"PipeChoice", g.pipe.PipeChoice},
+        {"PipeChoicePrev", g.pipe.PipeChoicePrev},
+        {"WaterRunning", g.pipe.WaterRunning},
+        {"WaterHead", g.pipe.WaterHead},
+        {"TapSoundsLeft", g.pipe.TapSoundsLeft},
+        {"SourceWater", g.pipe.SourceWater},
+        {"DrainWater", g.pipe.DrainWater},
+        {"SourceX", g.pipe.SourceX},
+        {"SourceY", g.pipe.SourceY},
+        {"DrainX", g.pipe.DrainX},
+        {"DrainY", g.pipe.DrainY},
     };
 }
 
@@ -101,6 +112,10 @@ void AppendScalars(std::string& out, const Game& game) {
 std::string DumpJson(const Game& game, const HeadlessPlatform& platform) {
     std::string out = "{";
     AppendScalars(out, game);
+
+    out += ",\n \"PipeStock\": [null";
+    for (int k = 1; k <= kPipeStockKinds; ++k) out += ", " + std::to_string(game.pipe.PipeStock[k]);
+    out += "]";
 
     out += ",\n \"Stones\": [";
     const StoneTable& st = game.stones;

@@ -65,7 +65,9 @@ void ApplyKey(Game& game, HeadlessPlatform& platform, const std::string& name, b
     if (down) platform.keysTapped[button] = true;
 }
 
-void ApplyEvent(Game& game, HeadlessPlatform& platform, const ScriptEvent& e, bool& focused) {
+}  // namespace
+
+void ApplyScriptEvent(Game& game, HeadlessPlatform& platform, const ScriptEvent& e, bool& focused) {
     if (e.kind == "move") {
         // The pointer never leaves the picture, as in the window.
         DXDraw1MouseMove(game, std::clamp(e.x, 0, kScreenWidth - 1),
@@ -87,6 +89,8 @@ void ApplyEvent(Game& game, HeadlessPlatform& platform, const ScriptEvent& e, bo
         focused = e.x != 0;
     }
 }
+
+namespace {
 
 bool WriteText(const std::string& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary);
@@ -219,7 +223,8 @@ int RunHeadless(const RunnerOptions& options) {
         platform.wavesThisTick.clear();
         game.text.calls.clear();
         while (next < options.events.size() && options.events[next].tick <= tick) {
-            if (!game.shell.WindowClosed) ApplyEvent(game, platform, options.events[next], focused);
+            if (!game.shell.WindowClosed)
+                ApplyScriptEvent(game, platform, options.events[next], focused);
             ++next;
         }
         // A window closed by an event before this tick: the tick never runs.

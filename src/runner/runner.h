@@ -47,5 +47,10 @@ bool ScriptLanguage(const std::string& text, int& language);
 // Whether resDir holds the game's pictures and font; otherwise names the first file missing or
 // damaged.
 bool GameFilesPresent(const std::string& resDir, std::string& missing);
+class HeadlessPlatform;
+struct Game;
+// What one event of a script does to the game, just before the tick it names; `focused` is the
+// window's focus as the script left it.
+void ApplyScriptEvent(Game& game, HeadlessPlatform& platform, const ScriptEvent& e, bool& focused);
 // Runs the game; returns the exit status.
 int RunHeadless(const RunnerOptions& options);

@@ -76,6 +76,7 @@ struct State {
     ExtrasTable extras;
     LevelState level;
     StoneTable stones;
+    PipeState pipe;
     EffectTable effects;
     FloatingTextTable texts;
     int MusicOn = 1;
@@ -88,6 +89,7 @@ void Put(Writer& w, const Game& g) {
     w.Raw(g.extras);
     w.Raw(g.level);
     w.Raw(g.stones);
+    w.Raw(g.pipe);
     w.Raw(g.effects);
     const FloatingTextTable& t = g.floatingTexts;
     w.Raw(t.TextX);
@@ -103,8 +105,8 @@ void Put(Writer& w, const Game& g) {
 bool Get(Reader& r, State& s) {
     FloatingTextTable& t = s.texts;
     bool ok = r.Raw(s.play) && r.Raw(s.cannon) && r.Raw(s.extras) && r.Raw(s.level) &&
-              r.Raw(s.stones) && r.Raw(s.effects) && r.Raw(t.TextX) && r.Raw(t.TextY) &&
-              r.Raw(t.TextVy) && r.Raw(t.TextLife);
+              r.Raw(s.stones) && r.Raw(s.pipe) && r.Raw(s.effects) && r.Raw(t.TextX) &&
+              r.Raw(t.TextY) && r.Raw(t.TextVy) && r.Raw(t.TextLife);
     for (std::string& text : t.TextString) ok = ok && r.Text(text);
     return ok && r.Raw(t.TextCursor) && r.Raw(s.MusicOn) && r.Raw(s.rng) && r.AtEnd();
 }
@@ -195,9 +197,24 @@ bool PlayAndCannonSound(const State& s) {
            In(c.NeedReload, 0, 1);
 }
 
+// The water head names a stone slot; barrel heights and the tap's sounds are counted down from
+// their starting values.
+bool PipeSound(const PipeState& p) {
+    for (int kind = 1; kind <= kPipeStockKinds; ++kind) {
+        if (!In(p.PipeStock[kind], 0, 999)) return false;
+    }
+    return In(p.PipeChoice, -kFar, kFar) && In(p.PipeChoicePrev, -kFar, kFar) &&
+           In(p.WaterRunning, 0, 1) &&
+           (p.WaterHead == kWaterNotStarted || In(p.WaterHead, 0, kMaxStones)) &&
+           In(p.TapSoundsLeft, 0, 3) && In(p.SourceWater, 0, kBarrelFull) &&
+           In(p.DrainWater, 0, kBarrelFull) && In(p.SourceX, -kFar, kFar) &&
+           In(p.SourceY, -kFar, kFar) && In(p.DrainX, -kFar, kFar) && In(p.DrainY, -kFar, kFar);
+}
+
 bool StateSound(const State& s) {
-    return PlayAndCannonSound(s) && StonesSound(s.stones) && EffectsSound(s.effects) &&
-           ExtrasSound(s.extras) && TextsSound(s.texts) && (s.MusicOn == 1 || s.MusicOn == -1);
+    return PlayAndCannonSound(s) && StonesSound(s.stones) && PipeSound(s.pipe) &&
+           EffectsSound(s.effects) && ExtrasSound(s.extras) && TextsSound(s.texts) &&
+           (s.MusicOn == 1 || s.MusicOn == -1);
 }
 
 std::uint32_t Get32(const std::vector<std::uint8_t>& b, size_t at) {
@@ -253,6 +270,7 @@ bool RestoreSnapshotBytes(Game& game, const std::vector<std::uint8_t>& bytes, st
     game.extras = state->extras;
     game.level = state->level;
     game.stones = state->stones;
+    game.pipe = state->pipe;
     game.effects = state->effects;
     game.floatingTexts = state->texts;
     game.shell.MusicOn = state->MusicOn;

@@ -111,4 +111,96 @@ INSTANTIATE_TEST_SUITE_P(Places, AimAndPointer,
                                            PointerCase{kModePipe, 120, 0, false},
                                            PointerCase{kModePipe, 121, 0, true}));
 
+// Sheets whose cells each have a colour of their own: the pipe pieces by row and sheet, the
+// barrels' water and front, the tap's four frames.
+struct PipeScene : Scene {
+    static constexpr std::uint32_t kWater = 0xA0A0A0, kFront = 0xB0B0B0;
+    static std::uint32_t PieceColour(int row, bool full) {
+        return (full ? 0x400000 : 0x300000) + row;
+    }
+    static std::uint32_t TapColour(int frame) { return 0x500000 + frame; }
+    PipeScene() {
+        g.play.GameMode = kModePipe;
+        g.play.FieldCentreX = 335;
+        for (bool full : {false, true}) {
+            Surface sheet = Plain(2 * 57, 12 * 57, kMagenta);
+            for (int y = 0; y < 12 * 57; ++y) {
+                for (int x = 0; x < 2 * 57; ++x) sheet.At(x, y) = PieceColour(y / 57 + 1, full);
+            }
+            g.bitmaps[full ? kBmpPipesFull : kBmpPipes] = sheet;
+        }
+        for (int id : {kBmpSourceBarrel, kBmpDrainBarrel}) {
+            Surface barrel = Plain(232, 116, kFront);
+            for (int y = 0; y < 116; ++y) {
+                for (int x = 0; x < 116; ++x) barrel.At(x, y) = kWater;
+            }
+            g.bitmaps[id] = barrel;
+        }
+        Surface tap = Plain(96, 23, 0);
+        for (int y = 0; y < 23; ++y) {
+            for (int x = 0; x < 96; ++x) tap.At(x, y) = TapColour(x / 24);
+        }
+        g.bitmaps[kBmpTap] = tap;
+        g.pipe.SourceX = 215;
+        g.pipe.SourceY = 120;
+        g.pipe.DrainX = 455;
+        g.pipe.DrainY = 120;
+        g.stones.StoneCount = 200;
+        g.input.MouseX = 700;
+    }
+};
+
+// Water height, tap running, time up, frame counter.
+using BarrelCase = std::tuple<int, int, int, int>;
+class BarrelPicture : public ::testing::TestWithParam<BarrelCase> {};
+
+TEST_P(BarrelPicture, WaterRisesFromTheWindowsFloorAndTheTapTurnsWhileItRuns) {
+    const auto [water, running, timeUp, frame] = GetParam();
+    PipeScene s;
+    s.g.pipe.SourceWater = water;
+    s.g.pipe.DrainWater = 77 - water;
+    s.g.pipe.WaterRunning = running;
+    s.g.play.TimeUp = static_cast<std::uint8_t>(timeUp);
+    s.g.shell.FrameCounter = frame;
+    // The source's water ends on the row above SourceY + 32, the target's above DrainY + 31
+    // (left of the tap, which covers the middle of the source's window).
+    const int sourceFloor = 120 + 32, drainFloor = 120 + 31;
+    EXPECT_EQ(s.Render(190, sourceFloor - 1), water > 0 ? PipeScene::kWater : PipeScene::kFront);
+    EXPECT_EQ(s.Render(190, sourceFloor - water - 1), PipeScene::kFront);
+    if (water > 0) {
+        EXPECT_EQ(s.Render(190, sourceFloor - water), PipeScene::kWater);
+    }
+    EXPECT_EQ(s.Render(455, drainFloor - 1), water < 77 ? PipeScene::kWater : PipeScene::kFront);
+    EXPECT_EQ(s.Render(455, drainFloor - (77 - water) - 1), PipeScene::kFront);
+    const int f = running == 1 && timeUp == 0 ? (frame / 3) % 4 : 0;
+    EXPECT_EQ(s.Render(215 - 11 + 5, 120 + 19 + 5), PipeScene::TapColour(f));
+}
+
+INSTANTIATE_TEST_SUITE_P(States, BarrelPicture,
+                         ::testing::Values(BarrelCase{77, 0, 0, 9}, BarrelCase{40, 1, 0, 9},
+                                           BarrelCase{40, 1, 0, 10}, BarrelCase{1, 1, 1, 9},
+                                           BarrelCase{0, 1, 0, 7}));
+
+TEST(PipeScenePicture, PiecesByKindFilledAndGoldenAndTheColumnOfKinds) {
+    PipeScene s;
+    Game& g = s.g;
+    const int plain = AddStone(g, 305, 240, 3, 0);
+    const int golden = AddStone(g, 365, 240, 1, 0);
+    g.stones.StonePreset[golden] = 1;
+    const int full = AddStone(g, 425, 240, 2, 0);
+    g.stones.StonePreset[full] = 1;
+    g.stones.StoneFilled[full] = 1;
+    const int barrelStone = AddStone(g, 305, 300, kPipeBarrel, 0);
+    (void)plain;
+    (void)barrelStone;
+    g.pipe.PipeChoice = 9;  // no row lit
+    EXPECT_EQ(s.Render(305, 240), PipeScene::PieceColour(3, false));
+    EXPECT_EQ(s.Render(365, 240), PipeScene::PieceColour(11, false));
+    EXPECT_EQ(s.Render(425, 240), PipeScene::PieceColour(12, true));
+    EXPECT_EQ(s.Render(305, 300), kBackground);  // the barrel's picture shows its stones
+    const int kinds[8] = {0, 1, 2, 3, 4, 5, 6, 8};
+    for (int n = 1; n <= 7; ++n) {
+        EXPECT_EQ(s.Render(46, 70 * n - 14), PipeScene::PieceColour(kinds[n], false)) << n;
+    }
+}
 }  // namespace

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <tuple>
 
 #include "crafted_level.h"
 #include "modes/level_start.h"
@@ -47,6 +48,40 @@ TEST(Snapshot, GivesBackTheSameGame) {
         SimulateTick(b.game);
     }
     EXPECT_EQ(SnapshotBytes(b.game), SnapshotBytes(a.game));
+}
+
+// A Pipe level with a piece in the air and the water let loose: the pipe values travel too.
+TEST(Snapshot, CarriesThePipeGame) {
+    TestGame a, b;
+    Game& g = a.game;
+    g.shell.FrameCounter = 3;
+    ASSERT_TRUE(StartLevel(g, 2, kModePipe, 1, 0));
+    g.input.MouseX = 40;
+    g.input.MouseY = 127;
+    g.input.MouseButtonDown = 1;
+    SimulateTick(g);
+    g.input.MouseX = 300;
+    SimulateTick(g);
+    g.play.TimeLeft = 0;
+    for (int i = 0; i < 9; ++i) SimulateTick(g);
+    ASSERT_EQ(g.pipe.WaterRunning, 1);
+    const auto bytes = SnapshotBytes(g);
+    std::string why;
+    ASSERT_TRUE(RestoreSnapshotBytes(b.game, bytes, why)) << why;
+    EXPECT_EQ(b.game.pipe.PipeStock, g.pipe.PipeStock);
+    EXPECT_EQ(
+        std::make_tuple(b.game.pipe.WaterHead, b.game.pipe.TapSoundsLeft, b.game.pipe.SourceX,
+                        b.game.pipe.DrainY),
+        std::make_tuple(g.pipe.WaterHead, g.pipe.TapSoundsLeft, g.pipe.SourceX, g.pipe.DrainY));
+    b.game.shell.FrameCounter = g.shell.FrameCounter;
+    b.game.shell.ScreenId = g.shell.ScreenId;
+    b.game.input = g.input;
+    b.game.buttons = g.buttons;
+    for (int i = 0; i < 300; ++i) {
+        SimulateTick(g);
+        SimulateTick(b.game);
+    }
+    EXPECT_EQ(SnapshotBytes(b.game), SnapshotBytes(g));
 }
 
 struct Damage {
@@ -141,17 +176,20 @@ INSTANTIATE_TEST_SUITE_P(
         Impossible{"ModeWithoutLevels", [](Game& g) { g.play.GameMode = 9; }},
         Impossible{"PuzzleLevelBeyondTheLast", [](Game& g) { g.play.LevelNumber = 51; }},
         Impossible{"ScoreNearTheTopOf32Bits", [](Game& g) { g.play.Score = 2147483000; }},
-        Impossible{"TextCursorBeyondTheTable", [](Game& g) { g.floatingTexts.TextCursor = 101; }}),
+        Impossible{"TextCursorBeyondTheTable", [](Game& g) { g.floatingTexts.TextCursor = 101; }},
+        Impossible{"WaterHeadBeyondTheStones", [](Game& g) { g.pipe.WaterHead = 2001; }},
+        Impossible{"BarrelFullerThanFull", [](Game& g) { g.pipe.DrainWater = kBarrelFull + 1; }},
+        Impossible{"NegativePieceStock", [](Game& g) { g.pipe.PipeStock[3] = -1; }}),
     [](const ::testing::TestParamInfo<Impossible>& info) { return std::string(info.param.name); });
 
 // Whatever a game looks like when the window closes, its snapshot is taken back.
 TEST(Snapshot, EverySnapshotOfRandomPlayIsTakenBack) {
-    for (const int mode : {kModeEndless, kModePuzzle}) {
+    for (const int mode : {kModeEndless, kModePuzzle, kModePipe}) {
         TestGame a;
         Game& g = a.game;
         g.shell.FrameCounter = 3;
         g.rng.Seed(7);
-        ASSERT_TRUE(StartLevel(g, mode == kModePuzzle ? 12 : 3, mode, 2, 0));
+        ASSERT_TRUE(StartLevel(g, mode == kModeEndless ? 3 : 12, mode, 2, 0));
         std::uint32_t r = 12345;
         for (int t = 1; t <= 4000; ++t) {
             r = r * 1103515245u + 12345u;

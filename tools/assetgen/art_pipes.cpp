@@ -114,7 +114,7 @@ void Pipe(cairo_t* cr, int kind, double cx, double cy, double R, bool filled, Co
     if (filled) {
         // Water glows through a glass window along the pipe.
         PipePath(cr, kind, cx, cy, R);
-        cairo_set_line_width(cr, w * 0.55);
+        cairo_set_line_width(cr, w * 0.66);
         SetColour(cr, kWater);
         cairo_stroke(cr);
         PipePath(cr, kind, cx, cy, R);
@@ -199,7 +199,11 @@ void Piece(cairo_t* cr, int kind, bool filled, bool mount, double size) {
     } else {
         const bool preset = kind >= 11;
         const int shape = preset ? kind - 10 : kind;
-        Tile(cr, c, c, R, preset ? Colour{0.45, 0.32, 0.5} : kSlate);
+        // A piece the water has reached glows blue through its plate, so the way the water
+        // took stands out from the pieces still dry.
+        const Colour plate = preset ? (filled ? Colour{0.36, 0.34, 0.66} : Colour{0.45, 0.32, 0.5})
+                                    : (filled ? Colour{0.22, 0.38, 0.62} : kSlate);
+        Tile(cr, c, c, R, plate);
         if (preset) {
             // Bonus piece placed by the level: a gold pipe over a star.
             SetColour(cr, {1.0, 0.85, 0.3}, 0.55);

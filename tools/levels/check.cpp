@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <map>
+#include <vector>
 
 #include "level.h"
 
@@ -48,7 +50,88 @@ bool ShotCanStop(const Field& f, int dx, int y) {
 
 }  // namespace
 
+std::vector<Problem> CheckPipeLevel(const Level& level) {
+    std::vector<Problem> problems;
+    const Records& rec = level.records;
+    auto lineOf = [&](int cell) {
+        const int row = CellRow(cell);
+        return row <= kMaxSourceRow ? level.rowLine[row] : 0;
+    };
+    auto report = [&](int cell, std::string message) {
+        problems.push_back({lineOf(cell), Where(cell) + ": " + std::move(message)});
+    };
+    // What the game builds, by position: the ceiling, then the level's stones.
+    std::map<std::pair<int, int>, int> at;  // (dx, y) -> cell of the stone, or -1 for the ceiling
+    for (int dx = -210; dx <= 270; dx += 60) at[{dx, 0}] = -1;
+    auto place = [&](int cell, int dx, int y) {
+        auto [it, fresh] = at.emplace(std::pair{dx, y}, cell);
+        if (!fresh) report(cell, "two stones would lie at one place");
+    };
+    int sources = 0, targets = 0, sourceCell = -1, targetCell = -1;
+    for (int k = kFirstFieldCell; k <= kLastBuiltCell; ++k) {
+        const int code = rec[k].cell;
+        if (rec[k].extra != 0) report(k, "a pipe level carries no extras");
+        if (code == kEmptyCode) continue;
+        if (code < 0 || code > kPipeObstacleCode) {
+            report(k, "cell code " + std::to_string(code) + " is not one the pipe game builds");
+            continue;
+        }
+        if (CellColumn(k) == 0) {
+            report(k, "column 0 is never built in the pipe game");
+            continue;
+        }
+        if (code == kPipeSourceCode || code == kPipeTargetCode) {
+            (code == kPipeSourceCode ? sources : targets) += 1;
+            (code == kPipeSourceCode ? sourceCell : targetCell) = k;
+            for (const auto& d : kBarrelStones) place(k, CellDx(k) + d[0], CellY(k) + d[1]);
+        } else {
+            place(k, CellDx(k), CellY(k));
+        }
+    }
+    if (sources != 1 || targets != 1) {
+        problems.push_back({level.rowLine[0],
+                            "a pipe level needs exactly one source barrel (S) "
+                            "and one target barrel (T); it has " +
+                                std::to_string(sources) + " and " + std::to_string(targets)});
+    }
+    // Supports lie higher up: going down row by row settles every stone.
+    std::map<std::pair<int, int>, bool> held;
+    for (const auto& [pos, cell] : at) held[pos] = cell < 0;
+    std::vector<std::pair<int, int>> byDepth;
+    for (const auto& [pos, cell] : at)
+        if (cell >= 0) byDepth.push_back(pos);
+    std::sort(byDepth.begin(), byDepth.end(),
+              [](const auto& a, const auto& b) { return a.second < b.second; });
+    for (const auto& [dx, y] : byDepth) {
+        const int cell = at[{dx, y}];
+        for (auto up : {std::pair{dx, y - 60}, {dx - 30, y - 30}, {dx + 30, y - 30}}) {
+            auto it = held.find(up);
+            if (it != held.end() && it->second) held[{dx, y}] = true;
+        }
+        if (!held[{dx, y}])
+            report(cell, "the stone at x " + std::to_string(dx) + ", y " + std::to_string(y) +
+                             " floats away: nothing above holds it");
+        if (y > kBottomLine)
+            report(cell, "a stone at y " + std::to_string(y) + " is below the bottom line " +
+                             std::to_string(kBottomLine));
+    }
+    // The water leaves the source and enters the target through free cells of the field.
+    auto doorway = [&](int barrel, int dx, int dy, const char* what) {
+        if (barrel < 0) return;
+        const int x = CellDx(barrel) + dx, y = CellY(barrel) + dy;
+        const int cell = CellAt(x, y);
+        if (cell < kFirstFieldCell || CellColumn(cell) == 0 || y > kBottomLine)
+            report(barrel, std::string("the barrel's ") + what + " lies outside the field");
+        else if (at.count({x, y}) != 0)
+            report(barrel, std::string("the barrel's ") + what + " is taken by a stone");
+    };
+    if (sources == 1) doorway(sourceCell, kOutletDx, kOutletDy, "outlet");
+    if (targets == 1) doorway(targetCell, kInletDx, kInletDy, "inlet");
+    return problems;
+}
+
 std::vector<Problem> CheckLevel(const Level& level) {
+    if (level.pipe) return CheckPipeLevel(level);
     std::vector<Problem> problems;
     const Records& rec = level.records;
     auto lineOf = [&](int cell) {
@@ -142,11 +225,11 @@ std::vector<Problem> CheckLevel(const Level& level) {
 
 std::vector<std::string> CheckSet(const std::vector<NamedLevel>& set) {
     std::vector<std::string> problems;
-    std::map<int, std::string> byNumber;
+    std::map<std::pair<bool, int>, std::string> byNumber;
     for (size_t i = 0; i < set.size(); ++i) {
         int number = SourceNumber(set[i].path);
         if (number > 0) {
-            auto [it, fresh] = byNumber.emplace(number, set[i].path);
+            auto [it, fresh] = byNumber.emplace(std::pair{set[i].level.pipe, number}, set[i].path);
             if (!fresh)
                 problems.push_back(set[i].path + ": level " + std::to_string(number) + " is also " +
                                    it->second);

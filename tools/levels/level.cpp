@@ -27,6 +27,35 @@ char CellChar(int code) {
     return '?';
 }
 
+// Pipe cells: the piece shapes as they look, the barrels by their top cell (S source, T target)
+// with their other three stones drawn as s and t, obstacles X.
+constexpr std::string_view kPipePieceChars = "\\/<v>^";  // codes 0..5
+constexpr char kSourceBody = 's';
+constexpr char kTargetBody = 't';
+
+int PipeCellCode(char c) {
+    if (c == '.') return kEmptyCode;
+    const size_t piece = kPipePieceChars.find(c);
+    if (piece != std::string_view::npos) return static_cast<int>(piece);
+    if (c == 'S') return kPipeSourceCode;
+    if (c == 'T') return kPipeTargetCode;
+    if (c == 'X') return kPipeObstacleCode;
+    if (c == kSourceBody || c == kTargetBody) return kEmptyCode;
+    return -2;
+}
+
+char PipeCellChar(int code) {
+    if (code == kEmptyCode) return '.';
+    if (IsPipePiece(code)) return kPipePieceChars[code];
+    if (code == kPipeSourceCode) return 'S';
+    if (code == kPipeTargetCode) return 'T';
+    if (code == kPipeObstacleCode) return 'X';
+    return '?';
+}
+
+// The ceiling of a pipe level: nine anchors, its leftmost place empty.
+constexpr std::string_view kPipeCeiling = ".#########";
+
 int ExtraCode(char c) {
     size_t pos = kExtraLetters.find(c);
     return pos == std::string_view::npos ? -1 : static_cast<int>(pos);
@@ -135,9 +164,10 @@ ParseResult ParseSource(std::string_view text) {
             if (body.rfind("idea:", 0) == 0) level.idea = Trim(std::string_view(body).substr(5));
             continue;
         }
-        if (line == "field") {
-            if (fieldLine) return Fail(lineNo, "second 'field' section");
+        if (line == "field" || line == "pipe") {
+            if (fieldLine) return Fail(lineNo, "second '" + line + "' section");
             fieldLine = lineNo;
+            level.pipe = line == "pipe";
             section = &field;
             continue;
         }
@@ -158,7 +188,7 @@ ParseResult ParseSource(std::string_view text) {
         return Fail(lineNo, "unexpected text '" + line + "' (comments start with ';')");
     }
     const int endLine = static_cast<int>(lines.size());
-    if (!fieldLine) return Fail(endLine, "no 'field' section");
+    if (!fieldLine) return Fail(endLine, "no 'field' section (nor a 'pipe' one)");
 
     const int lastRow = static_cast<int>(field.size()) - 1;
     if (lastRow < kMinSourceRow)
@@ -176,6 +206,31 @@ ParseResult ParseSource(std::string_view text) {
         if (!error.empty()) return Fail(field[row].line, error);
         level.rowLine[row] = field[row].line;
         bool any = false;
+        if (level.pipe) {
+            if (row == 0 && cells != kPipeCeiling)
+                return Fail(
+                    field[row].line,
+                    "row 0 is the ceiling: its leftmost place empty, then nine anchors '#'");
+            for (int c = 0; c < RowWidth(row) && row > 0; ++c) {
+                const int code = PipeCellCode(cells[c]);
+                if (code == -2)
+                    return Fail(field[row].line,
+                                "row " + std::to_string(row) + " column " + std::to_string(c) +
+                                    ": unknown cell '" + std::string(1, cells[c]) +
+                                    "' (. empty, \\ / < v > ^ pieces, S s source, T t target, "
+                                    "X obstacle)");
+                level.records[CellIndex(row, c)].cell = code;
+                if (cells[c] == kSourceBody || cells[c] == kTargetBody)
+                    level.records[CellIndex(row, c)].extra = cells[c];  // marked for the test below
+                any = any || cells[c] != '.';
+            }
+            if (row > kMinSourceRow && row == lastRow && !any)
+                return Fail(field[row].line, "row " + std::to_string(row) +
+                                                 " is empty; rows below row " +
+                                                 std::to_string(kMinSourceRow) +
+                                                 " are drawn only down to the last stone");
+            continue;
+        }
         for (int c = 0; c < RowWidth(row); ++c) {
             int code = CellCode(cells[c]);
             if (code == -2)
@@ -193,6 +248,40 @@ ParseResult ParseSource(std::string_view text) {
                                              " is empty; rows below row " +
                                              std::to_string(kMinSourceRow) +
                                              " are drawn only down to the last stone");
+    }
+    if (level.pipe) {
+        if (extrasLine) return Fail(extrasLine, "a pipe level carries no extras");
+        // Every barrel's other three stones are drawn, and nothing else is drawn as one.
+        std::array<char, kRecordCount> body{};
+        for (int k = kFirstFieldCell; k < kRecordCount; ++k) {
+            const int code = level.records[k].cell;
+            if (code != kPipeSourceCode && code != kPipeTargetCode) continue;
+            const char mark = code == kPipeSourceCode ? kSourceBody : kTargetBody;
+            for (int i = 1; i < 4; ++i) {
+                const int b =
+                    CellAt(CellDx(k) + kBarrelStones[i][0], CellY(k) + kBarrelStones[i][1]);
+                if (b < 0 || level.records[b].extra != mark)
+                    return Fail(level.rowLine[CellRow(k)],
+                                "the barrel at row " + std::to_string(CellRow(k)) + " column " +
+                                    std::to_string(CellColumn(k)) + " needs '" +
+                                    std::string(1, mark) + "' on its other three stones");
+                body[b] = mark;
+            }
+        }
+        for (int k = kFirstFieldCell; k < kRecordCount; ++k) {
+            const int mark = level.records[k].extra;
+            if (mark != 0 && body[k] != mark)
+                return Fail(level.rowLine[CellRow(k)], "row " + std::to_string(CellRow(k)) +
+                                                           " column " +
+                                                           std::to_string(CellColumn(k)) + ": '" +
+                                                           std::string(1, static_cast<char>(mark)) +
+                                                           "' is not part of a barrel");
+            level.records[k].extra = 0;
+        }
+        ParseResult r;
+        r.ok = true;
+        r.level = level;
+        return r;
     }
     for (int k = 0; k < kFirstFieldCell; ++k) level.records[k].cell = kCeilingCode;
 
@@ -230,7 +319,61 @@ ParseResult ParseSource(std::string_view text) {
     return r;
 }
 
-DecompileResult Decompile(const Records& records, std::string_view header) {
+namespace {
+
+DecompileResult DecompilePipe(const Records& records, std::string_view header) {
+    DecompileResult r;
+    auto fail = [&](int k, std::string message) {
+        r.problem = {k + 1, "record " + std::to_string(k) + ": " + message};
+        return r;
+    };
+    std::array<char, kRecordCount> drawn{};
+    for (int k = 0; k < kRecordCount; ++k) {
+        const LevelRecord& rec = records[k];
+        if (rec.extra != 0) return fail(k, "a pipe level carries no extras");
+        if (k < kFirstFieldCell || k >= kLastBuiltCell) {
+            if (rec.cell != kEmptyCode)
+                return fail(k, "holds cell " + std::to_string(rec.cell) +
+                                   ", but only cells 10..199 of a pipe level are drawn");
+            continue;
+        }
+        if (PipeCellChar(rec.cell) == '?')
+            return fail(
+                k, "cell code " + std::to_string(rec.cell) + " is not one the pipe game builds");
+        drawn[k] = PipeCellChar(rec.cell);
+    }
+    for (int k = kFirstFieldCell; k < kLastBuiltCell; ++k) {
+        const int code = records[k].cell;
+        if (code != kPipeSourceCode && code != kPipeTargetCode) continue;
+        for (int i = 1; i < 4; ++i) {
+            const int b = CellAt(CellDx(k) + kBarrelStones[i][0], CellY(k) + kBarrelStones[i][1]);
+            if (b < 0 || b >= kLastBuiltCell || drawn[b] != '.')
+                return fail(k, "the barrel's stones do not fit in free cells of the field");
+            drawn[b] = code == kPipeSourceCode ? kSourceBody : kTargetBody;
+        }
+    }
+    int lastRow = kMinSourceRow;
+    for (int k = kFirstFieldCell; k < kLastBuiltCell; ++k)
+        if (drawn[k] != '.' && CellRow(k) > lastRow) lastRow = CellRow(k);
+    std::ostringstream out;
+    if (!header.empty()) out << header << "\n";
+    out << "pipe\n";
+    for (int row = 0; row <= lastRow; ++row) {
+        std::string inner(kInnerWidth, ' ');
+        const int first = RowWidth(row) == 10 ? 0 : 1;
+        for (int c = 0; c < RowWidth(row); ++c)
+            inner[first + 2 * c] = row == 0 ? kPipeCeiling[c] : drawn[CellIndex(row, c)];
+        out << '|' << inner << "|\n";
+    }
+    r.ok = true;
+    r.text = out.str();
+    return r;
+}
+
+}  // namespace
+
+DecompileResult Decompile(const Records& records, std::string_view header, bool pipe) {
+    if (pipe) return DecompilePipe(records, header);
     DecompileResult r;
     auto fail = [&](int k, std::string message) {
         r.problem = {k + 1, "record " + std::to_string(k) + ": " + message};
@@ -317,8 +460,14 @@ DecodeResult DecodeFile(std::string_view bytes) {
     return r;
 }
 
-std::string LevelFileName(int number) {
-    return "lvl00" + std::to_string(number) + ".lvl";
+std::string LevelFileName(int number, bool pipe) {
+    return (pipe ? "pipelev" : "lvl00") + std::to_string(number) + ".lvl";
+}
+
+bool IsPipeFileName(std::string_view path) {
+    const size_t slash = path.find_last_of('/');
+    const std::string_view base = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    return base.rfind("pipelev", 0) == 0;
 }
 
 int SourceNumber(std::string_view path) {

@@ -1,5 +1,5 @@
-// Puzzle level sources and level files: the readable text form, the 1768-byte record file the
-// game reads, and the checks a level must pass before it ships.
+// Puzzle and pipe level sources and level files: the readable text form, the 1768-byte record
+// file the game reads, and the checks a level must pass before it ships.
 #pragma once
 
 #include <array>
@@ -31,6 +31,7 @@ using Records = LevelRecords;
 
 // A level as the tools know it: the records plus what the source said about them.
 struct Level {
+    bool pipe = false;  // a pipe level (its grid is the "pipe" section) or a puzzle level
     Records records{};
     std::string name;  // from "; name: ..."
     std::string idea;  // from "; idea: ..."
@@ -89,7 +90,7 @@ struct DecompileResult {
     std::string text;
     Problem problem;  // line holds the record number + 1 of the offending record
 };
-DecompileResult Decompile(const Records& records, std::string_view header = {});
+DecompileResult Decompile(const Records& records, std::string_view header = {}, bool pipe = false);
 
 // The lines that carry data: comments and blank lines dropped. Two sources for the same file
 // have the same body.
@@ -104,13 +105,30 @@ struct DecodeResult {
 };
 DecodeResult DecodeFile(std::string_view bytes);
 
-// "lvl00" + number + ".lvl": lvl007.lvl, lvl0010.lvl.
-std::string LevelFileName(int number);
+// "lvl00" + number + ".lvl": lvl007.lvl, lvl0010.lvl; pipe levels "pipelev" + number + ".lvl".
+std::string LevelFileName(int number, bool pipe = false);
+// Whether a level file's name is that of a pipe level (pipelev7.lvl).
+bool IsPipeFileName(std::string_view path);
 // Level number from a source name like "levels/puzzle/07.txt", or 0 if it has none.
 int SourceNumber(std::string_view path);
 
+// --- pipe levels ---------------------------------------------------------------------------
+// Cell codes: 0..5 pieces of kind code + 1 (0 and 1 the bonus straights), 6 source barrel, 7
+// target barrel (by the top cell), 8 obstacle. Column 0 of every row is never built.
+constexpr int kPipeSourceCode = 6;
+constexpr int kPipeTargetCode = 7;
+constexpr int kPipeObstacleCode = 8;
+constexpr bool IsPipePiece(int code) {
+    return code >= 0 && code <= 5;
+}
+// Offsets of the four barrel stones from the top cell and of the water's way out and in.
+constexpr int kBarrelStones[4][2] = {{0, 0}, {-30, 30}, {30, 30}, {0, 60}};
+constexpr int kOutletDx = 30, kOutletDy = 90;  // source: south-east of the bottom stone
+constexpr int kInletDx = -30, kInletDy = 90;   // target: south-west of the bottom stone
+
 // --- checks --------------------------------------------------------------------------------
 std::vector<Problem> CheckLevel(const Level& level);
+std::vector<Problem> CheckPipeLevel(const Level& level);
 
 struct NamedLevel {
     std::string path;

@@ -1,5 +1,5 @@
-// levelc: compiles puzzle level sources into the game's level files, turns level files back
-// into sources and checks levels before they ship.
+// levelc: compiles puzzle and pipe level sources into the game's level files, turns level files
+// back into sources and checks levels before they ship.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -13,11 +13,13 @@ namespace {
 using namespace levels;
 
 int Usage() {
-    std::cerr << "usage:\n"
-                 "  levelc compile SOURCE.txt OUT.lvl\n"
-                 "  levelc compile -d OUTDIR SOURCE.txt...   (writes lvl00<N>.lvl for N.txt)\n"
-                 "  levelc decompile IN.lvl [OUT.txt]\n"
-                 "  levelc check FILE...                     (sources or .lvl files)\n";
+    std::cerr
+        << "usage:\n"
+           "  levelc compile SOURCE.txt OUT.lvl\n"
+           "  levelc compile -d OUTDIR SOURCE.txt...   (writes lvl00<N>.lvl or pipelev<N>.lvl\n"
+           "                                            for N.txt)\n"
+           "  levelc decompile IN.lvl [OUT.txt]\n"
+           "  levelc check FILE...                     (sources or .lvl files)\n";
     return 2;
 }
 
@@ -75,6 +77,7 @@ bool Load(const std::string& path, Level& level) {
             return false;
         }
         level = Level{};
+        level.pipe = IsPipeFileName(path);
         level.records = d.records;
         return true;
     }
@@ -106,7 +109,8 @@ int Compile(int argc, char** argv) {
                 ++failures;
                 continue;
             }
-            if (!WriteAll((dir / LevelFileName(number)).string(), EncodeFile(level.records)))
+            if (!WriteAll((dir / LevelFileName(number, level.pipe)).string(),
+                          EncodeFile(level.records)))
                 ++failures;
         }
         return failures ? 1 : 0;
@@ -131,7 +135,8 @@ int DecompileCmd(int argc, char** argv) {
         return 1;
     }
     std::string base = std::filesystem::path(in).filename().string();
-    DecompileResult r = Decompile(d.records, "; decompiled from " + base + "\n; name: " + base);
+    DecompileResult r =
+        Decompile(d.records, "; decompiled from " + base + "\n; name: " + base, IsPipeFileName(in));
     if (!r.ok) {
         std::cerr << in << ": " << r.problem.message << "\n";
         return 1;
