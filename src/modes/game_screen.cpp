@@ -12,24 +12,14 @@
 #include "modes/mode_table.h"
 #include "playfield/cannon.h"
 #include "playfield/extras.h"
+#include "playfield/field_rules.h"
 #include "playfield/tables.h"
 #include "presentation/text.h"
 #include "presentation/words.h"
 
 namespace {
 
-// Side panel buttons.
-constexpr int kButtonTip = 1;
-constexpr int kButtonPause = 2;
-constexpr int kButtonEnd = 3;
-constexpr int kButtonMusic = 4;
-
 constexpr int kTimeUpStart = 200;
-
-bool CarriesExtra(const Game& game, int slot) {
-    const int extra = game.stones.StoneExtra[slot];
-    return extra >= kExtraClock && extra <= kExtraFlash;
-}
 
 // Ticks per unit of time drained: 4 in the first lap, one less in each later lap, 1 from lap 4.
 int DrainDivisor(int lap) {
@@ -144,7 +134,9 @@ void DrawLevelLabel(Game& game) {
     }
 }
 
-void DrawPanelLabels(Game& game) {
+}  // namespace
+
+void DrawPanelLabels(Game& game, int align) {
     const bool paused = game.play.PauseState != -1;
     const std::string labels[5] = {
         "",
@@ -155,8 +147,7 @@ void DrawPanelLabels(Game& game) {
     };
     const ButtonTable& b = game.buttons;
     for (int i = kButtonTip; i <= kButtonMusic; ++i) {
-        DrawText(game, b.ButtonX[i], b.ButtonY[i], kAlignRight, labels[i],
-                 b.ButtonState[i] != 0 ? 4 : 2);
+        DrawText(game, b.ButtonX[i], b.ButtonY[i], align, labels[i], b.ButtonState[i] != 0 ? 4 : 2);
     }
 }
 
@@ -173,18 +164,16 @@ void ToggleMusic(Game& game) {
     }
 }
 
-// Every stone that carries an extra sends out five sparkles.
-void ShowHint(Game& game) {
+void ShowHint(Game& game, const FieldRules& r) {
     const StoneTable& st = game.stones;
-    for (int s = 1; s <= st.StoneCount; ++s) {
-        if (st.StoneState[s] <= 0 || !CarriesExtra(game, s)) continue;
+    for (int s = 1; s <= r.scanLast; ++s) {
+        const int extra = st.StoneExtra[s];
+        if (st.StoneState[s] <= 0 || extra < kExtraClock || extra > r.maxSparklingExtra) continue;
         for (int i = 0; i < 5; ++i) {
             AddEffect(game, st.StoneX[s], st.StoneY[s], kEffectSparkle, game.rng.Range(1, 7));
         }
     }
 }
-
-}  // namespace
 
 void GameScreen(Game& game) {
     PlayfieldState& p = game.play;
@@ -204,7 +193,7 @@ void GameScreen(Game& game) {
         game.shell.GameInProgress = 2;
         ShowMainMenu(game, kRestartMusic);
     }
-    DrawPanelLabels(game);
+    DrawPanelLabels(game, kAlignRight);
     const int selected = game.buttons.MenuSelection;
     if (selected == kButtonMusic) ToggleMusic(game);
     if (selected == kButtonPause) p.PauseState = -p.PauseState;
@@ -212,7 +201,7 @@ void GameScreen(Game& game) {
         if (CurrentModeRow(game).tipStartsWater) {
             if (p.PauseState == -1) p.TimeLeft = 0;
         } else {
-            ShowHint(game);
+            ShowHint(game, SinglePlayerRules(game));
         }
     }
 }

@@ -14,22 +14,31 @@
 #include "playfield/tables.h"
 #include "presentation/music.h"
 
-namespace {
-
-// A level that cannot be started: the player is told what is missing and goes to the main menu.
-// Nothing of the game in memory has been touched; a game that was running can be resumed (and
-// the level start tried again) or saved from there.
 void LevelCannotStart(Game& game, const std::string& what) {
     const bool german = game.shell.Language == 1;
     game.platform->ShowMessage(
         german
             ? "Das Level kann nicht gestartet werden: \"" + what + "\" fehlt oder ist beschädigt."
             : "The level cannot be started: \"" + what + "\" is missing or damaged.");
-    const bool fromGame = game.shell.ScreenId == kScreenGame;
+    const int screen = game.shell.ScreenId;
+    const bool fromGame = screen == kScreenGame || screen == kScreenMatch;
     if (fromGame) game.shell.GameInProgress = 2;
     // From the game the menu tune comes back; from a menu it is already playing.
     ShowMainMenu(game, fromGame ? kRestartMusic : 0);
 }
+
+bool ReadLevelOfMode(Game& game, const ModeRow& row, int level, LevelRecords& records) {
+    if (row.levelPath == nullptr) return true;
+    const std::string path = ResolveGamePath(game, row.levelPath(level));
+    // A damaged file could hold codes that would become invisible, unclearable stones.
+    if (LoadLevelRecords(path, records) &&
+        (row.recordsValid == nullptr || row.recordsValid(records)))
+        return true;
+    LevelCannotStart(game, path);
+    return false;
+}
+
+namespace {
 
 void SetUpPanelButtons(Game& game) {
     ClearButtons(game);
@@ -57,22 +66,16 @@ bool StartLevel(Game& game, int level, int mode, int lap, int music) {
         lap = lv.LoadedLap;
     }
 
-    // A damaged saved game can name a mode that has no levels: nothing to start.
+    // A damaged saved game can name a mode that has no levels (or the match, which has a start
+    // of its own): nothing to start.
     const ModeRow* row = resume ? nullptr : FindModeRow(mode);
-    if (!resume && row == nullptr) {
+    if (!resume && (row == nullptr || row->twoPlayers)) {
         LevelCannotStart(game, "game mode " + std::to_string(mode));
         return false;
     }
     // Read the level before anything changes, so a missing file leaves the game as it was.
     LevelRecords records;
-    const std::string levelPath =
-        row == nullptr || row->levelPath == nullptr ? std::string() : row->levelPath(level);
-    // A damaged Puzzle file could hold codes that would become invisible, unclearable stones.
-    if (!levelPath.empty() && (!LoadLevelRecords(ResolveGamePath(game, levelPath), records) ||
-                               (row->recordsValid != nullptr && !row->recordsValid(records)))) {
-        LevelCannotStart(game, ResolveGamePath(game, levelPath));
-        return false;
-    }
+    if (row != nullptr && !ReadLevelOfMode(game, *row, level, records)) return false;
 
     p.ShakeFrames = 0;
     game.shell.GameInProgress = 1;

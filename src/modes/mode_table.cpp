@@ -23,6 +23,11 @@ void BuildPipe(Game& game, const LevelRecords& records) {
     game.play.TimeLeft = 1000;
 }
 
+void BuildMatch(Game& game, const LevelRecords& records) {
+    StoreLevelRecords(game, records);
+    BuildMatchField(game);
+}
+
 const ModeRow kModes[] = {
     {
         .mode = kModeEndless,
@@ -81,6 +86,26 @@ const ModeRow kModes[] = {
         .ownLevelEnd = true,
         .clearedTitle = {"", ""},
         .nextLevel = {"", ""},
+    },
+    {
+        .mode = kModeMatch,
+        .field = &kMatchLeftField,
+        .tune = "res\\Musik\\sr06.mp3",
+        .lastLevel = 50,
+        .levelPath = MatchLevelPath,
+        .recordsValid = PuzzleRecordsValid,
+        .buildField = BuildMatch,
+        .twoPlayers = true,
+        .drainEvery = 1,
+        .emptyBarEndsGame = true,
+        .labelsSets = false,
+        .tipButton = {"Tipp", "Tip"},
+        .tipStartsWater = false,
+        .pointerBandX = 0,
+        .drawsPipes = false,
+        .ownLevelEnd = true,
+        .clearedTitle = {"", ""},
+        .nextLevel = {"Versuche Level ", "Try Level "},
     },
 };
 

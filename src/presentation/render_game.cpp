@@ -34,19 +34,6 @@ void DrawPipePieces(Game& game) {
     }
 }
 
-void DrawExtras(Game& game) {
-    const ExtrasTable& e = game.extras;
-    for (int i = 1; i <= kMaxExtras; ++i) {
-        if (e.ExtraType[i] <= 0) continue;
-        if (e.ExtraType[i] == kExtraX2) {
-            DrawEffectSprite(game, ExtraIcon(kExtraX2), e.ExtraX[i], e.ExtraY[i], 255,
-                             e.ExtraFrame[i], e.ExtraH[i], e.ExtraW[i]);
-        } else {
-            DrawExtra(game, i);
-        }
-    }
-}
-
 void DrawIndicators(Game& game) {
     if (game.play.DoubleFrames > 0)
         DrawPart(game, kBmpIndicators, Rect{10, 10, 59, 60}, 689, 207, false);
@@ -62,6 +49,8 @@ void DrawCannon(Game& game) {
     DrawCell(game, kBmpCannon, c.CannonX, c.CannonY, c.CannonLoad - 1, 107, 113);
 }
 
+}  // namespace
+
 void DrawEffects(Game& game) {
     const EffectTable& e = game.effects;
     for (int i = 1; i <= e.EffectsInUse; ++i) {
@@ -75,6 +64,8 @@ void DrawEffects(Game& game) {
         }
     }
 }
+
+namespace {
 
 void DrawAimMarker(Game& game, const Scene& scene) {
     const PlayfieldState& p = game.play;
@@ -91,12 +82,25 @@ int TimeCoverRows(int timeLeft) {
     return RoundHalfEven((1000 - timeLeft) * 0.273);
 }
 
-void DrawExtra(Game& game, int slot) {
+void DrawExtra(Game& game, int slot, int (*icon)(int type)) {
     const ExtrasTable& e = game.extras;
     const int w = e.ExtraW[slot];
     const int h = e.ExtraH[slot];
-    DrawClipped(game, ExtraIcon(e.ExtraType[slot]), (e.ExtraFrame[slot] - 1) * w,
+    DrawClipped(game, icon(e.ExtraType[slot]), (e.ExtraFrame[slot] - 1) * w,
                 (e.ExtraColour[slot] - 1) * h, w, h, e.ExtraX[slot], e.ExtraY[slot], true);
+}
+
+void DrawExtras(Game& game, int (*icon)(int type)) {
+    const ExtrasTable& e = game.extras;
+    for (int i = 1; i <= kMaxExtras; ++i) {
+        if (e.ExtraType[i] <= 0) continue;
+        if (e.ExtraType[i] == kExtraX2) {
+            DrawEffectSprite(game, icon(kExtraX2), e.ExtraX[i], e.ExtraY[i], 255, e.ExtraFrame[i],
+                             e.ExtraH[i], e.ExtraW[i]);
+        } else {
+            DrawExtra(game, i, icon);
+        }
+    }
 }
 
 void RenderGameScreen(Game& game, const Scene& scene) {
@@ -106,7 +110,7 @@ void RenderGameScreen(Game& game, const Scene& scene) {
              false);
     if (scene.stones) DrawStones(game);
     if (scene.pipes) DrawPipePieces(game);
-    DrawExtras(game);
+    DrawExtras(game, ExtraIcon);
     DrawIndicators(game);
     DrawCannon(game);
     DrawEffects(game);

@@ -69,6 +69,7 @@ struct State {
     CannonState cannon;
     ExtrasTable extras;
     LevelState level;
+    MatchState match;
     StoneTable stones;
     EffectTable effects;
     FloatingTextTable texts;
@@ -81,6 +82,7 @@ void Put(Writer& w, const Game& g) {
     w.Raw(g.cannon);
     w.Raw(g.extras);
     w.Raw(g.level);
+    w.Raw(g.match);
     w.Raw(g.stones);
     w.Raw(g.effects);
     const FloatingTextTable& t = g.floatingTexts;
@@ -97,8 +99,8 @@ void Put(Writer& w, const Game& g) {
 bool Get(Reader& r, State& s) {
     FloatingTextTable& t = s.texts;
     bool ok = r.Raw(s.play) && r.Raw(s.cannon) && r.Raw(s.extras) && r.Raw(s.level) &&
-              r.Raw(s.stones) && r.Raw(s.effects) && r.Raw(t.TextX) && r.Raw(t.TextY) &&
-              r.Raw(t.TextVy) && r.Raw(t.TextLife);
+              r.Raw(s.match) && r.Raw(s.stones) && r.Raw(s.effects) && r.Raw(t.TextX) &&
+              r.Raw(t.TextY) && r.Raw(t.TextVy) && r.Raw(t.TextLife);
     for (std::string& text : t.TextString) ok = ok && r.Text(text);
     return ok && r.Raw(t.TextCursor) && r.Raw(s.MusicOn) && r.Raw(s.rng) && r.AtEnd();
 }
@@ -152,6 +154,7 @@ bool RestoreSnapshotBytes(Game& game, const std::vector<std::uint8_t>& bytes, st
     game.cannon = state->cannon;
     game.extras = state->extras;
     game.level = state->level;
+    game.match = state->match;
     game.stones = state->stones;
     game.effects = state->effects;
     game.floatingTexts = state->texts;

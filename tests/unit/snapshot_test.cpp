@@ -9,6 +9,7 @@
 
 #include "crafted_level.h"
 #include "modes/level_start.h"
+#include "modes/match.h"
 #include "test_support.h"
 
 namespace {
@@ -46,6 +47,42 @@ TEST(Snapshot, GivesBackTheSameGame) {
         SimulateTick(b.game);
     }
     EXPECT_EQ(SnapshotBytes(b.game), SnapshotBytes(a.game));
+}
+
+// A match under way: both players have fired, one of them a group; a player has won a level.
+TEST(Snapshot, GivesBackAMatchThatGoesOnAlike) {
+    CraftedRes res;
+    res.Write(
+        "lvl0004two.lvl",
+        {{LatticeCell(2, 4), {0, 0}}, {LatticeCell(2, 5), {0, 6}}, {LatticeCell(3, 2), {1, 0}}});
+    TestGame a(res.Dir()), b(res.Dir());
+    Game& g = a.game;
+    g.shell.FrameCounter = 3;
+    g.rng.Seed(7);
+    ASSERT_TRUE(StartMatchLevel(g, 4, kModeMatch, 1, 0, 1));
+    g.match.LevelsWon = {0, 1, 0};
+    g.input.MouseX = 620;
+    for (int i = 0; i < 10; ++i) SimulateTick(g);
+    g.input.MouseButtonDown2 = 1;
+    a.platform.keysDown[kButtonSpace] = true;
+    for (int i = 0; i < 30; ++i) SimulateTick(g);
+    a.platform.keysDown[kButtonSpace] = false;
+    const auto bytes = SnapshotBytes(g);
+    std::string why;
+    ASSERT_TRUE(RestoreSnapshotBytes(b.game, bytes, why)) << why;
+    EXPECT_EQ(b.game.match.LevelsWon[1], 1);
+    EXPECT_EQ(b.game.match.MatchCannon[2].CannonTargetX, 620);
+    EXPECT_EQ(b.game.match.MatchScore, g.match.MatchScore);
+    b.game.shell.FrameCounter = g.shell.FrameCounter;
+    b.game.shell.ScreenId = g.shell.ScreenId;
+    b.game.input = g.input;
+    b.game.buttons = g.buttons;
+    for (int i = 0; i < 200; ++i) {
+        SimulateTick(g);
+        SimulateTick(b.game);
+    }
+    EXPECT_EQ(SnapshotBytes(b.game), SnapshotBytes(g));
+    EXPECT_GT(g.match.MatchScore[1] + g.match.MatchScore[2], 0);
 }
 
 struct Damage {
