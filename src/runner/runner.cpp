@@ -61,7 +61,9 @@ void ApplyKey(Game& game, HeadlessPlatform& platform, const std::string& name, b
     if (down) platform.keysTapped[button] = true;
 }
 
-void ApplyEvent(Game& game, HeadlessPlatform& platform, const ScriptEvent& e, bool& focused) {
+}  // namespace
+
+void ApplyScriptEvent(Game& game, HeadlessPlatform& platform, const ScriptEvent& e, bool& focused) {
     if (e.kind == "move") {
         DXDraw1MouseMove(game, e.x, e.y);
     } else if (e.kind == "down") {
@@ -81,6 +83,8 @@ void ApplyEvent(Game& game, HeadlessPlatform& platform, const ScriptEvent& e, bo
         focused = e.x != 0;
     }
 }
+
+namespace {
 
 bool WriteText(const std::string& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary);
@@ -197,7 +201,8 @@ int RunHeadless(const RunnerOptions& options) {
         platform.wavesThisTick.clear();
         game.text.calls.clear();
         while (next < options.events.size() && options.events[next].tick <= tick) {
-            if (!game.shell.WindowClosed) ApplyEvent(game, platform, options.events[next], focused);
+            if (!game.shell.WindowClosed)
+                ApplyScriptEvent(game, platform, options.events[next], focused);
             ++next;
         }
         // A window closed by an event before this tick: the tick never runs.

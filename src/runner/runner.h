@@ -38,5 +38,10 @@ bool ScriptSeed(const std::string& text, std::uint64_t& seed);
 // The first-start language a recording names in its heading comments ("# language N", 1 or 2);
 // false when it names none.
 bool ScriptLanguage(const std::string& text, int& language);
+class HeadlessPlatform;
+struct Game;
+// What one script event does to the game, as the runner applies it before its tick (`focused`
+// follows the focus events).
+void ApplyScriptEvent(Game& game, HeadlessPlatform& platform, const ScriptEvent& e, bool& focused);
 // Runs the game; returns the exit status.
 int RunHeadless(const RunnerOptions& options);

@@ -21,7 +21,7 @@ namespace {
 using Cells = std::map<int, std::pair<int, int>>;
 
 // Colour 1 at row 2, columns 4 and 5: a shot into the middle column (x 180 on the left, 620 on
-// the right) stops under the ceiling beside both and makes a group of three.
+// the right) stops just below both and makes a group of three.
 const Cells kPair = {{LatticeCell(2, 4), {0, 0}}, {LatticeCell(2, 5), {0, 0}}};
 // Stones far from the middle column, so that nothing is cleared by a stray shot.
 const Cells kQuiet = {{LatticeCell(1, 0), {1, 0}}, {LatticeCell(1, 8), {2, 0}}};

@@ -1,5 +1,5 @@
-// Puzzle level sources and level files: the readable text form, the 1768-byte record file the
-// game reads, and the checks a level must pass before it ships.
+// Level sources and level files of the Puzzle and of the match: the readable text form, the
+// 1768-byte record file the game reads, and the checks a level must pass before it ships.
 #pragma once
 
 #include <array>
@@ -21,6 +21,44 @@ constexpr int kLastBuiltCell = 200;                    // the game builds cells 
 constexpr int kMinSourceRow = 14;                      // row 14 (y 420) is the last above the line
 constexpr int kMaxSourceRow = 20;                      // cells 10..199; cell 200 is never drawn
 constexpr int kBottomLine = kPuzzleField.bottomLineY;  // a resting stone below it bursts
+
+// The lattice a level is drawn for: the Puzzle field, or one field of the match (both fields
+// of a match level are the same drawing, the right one mirrored). Depths count from the anchor
+// row of the ceiling.
+struct Lattice {
+    const char* name;
+    int spacing;       // 30, 20
+    int bottomDepth;   // a resting stone deeper than this bursts
+    int minSourceRow;  // a source draws at least the rows down to the last above the line
+    int cannonReach;   // the cannon fires into columns dx -reach .. reach
+    int lowestStop;    // the deepest lattice point a shot from the cannon passes
+    int ceilingFirst;  // the columns of row 0 that hold the ceiling's anchors
+    int ceilingLast;
+    bool match;
+};
+inline constexpr Lattice kPuzzleLattice = {
+    "puzzle",
+    kPuzzleField.spacing,
+    kPuzzleField.bottomLineY,
+    kMinSourceRow,
+    kPuzzleField.cannonReachLeft,
+    (kPuzzleField.waitingStoneY - 1) / kPuzzleField.spacing* kPuzzleField.spacing,
+    0,
+    9,
+    false};
+inline constexpr Lattice kMatchLattice = {
+    "match",
+    kMatchSpacing,
+    kMatchLeftField.bottomLineY - kMatchCeilingY,
+    (kMatchLeftField.bottomLineY - kMatchCeilingY) / kMatchSpacing,
+    kMatchLeftField.cannonReachLeft,
+    (kMatchLeftField.waitingStoneY - kMatchCeilingY - 1) / kMatchSpacing* kMatchSpacing,
+    1,
+    8,
+    true};
+constexpr bool IsCeilingColumn(const Lattice& l, int column) {
+    return column >= l.ceilingFirst && column <= l.ceilingLast;
+}
 constexpr int kEmptyCode = kEmptyCellCode;
 constexpr int kAnchorCode = 9;
 constexpr int kAnchorCodeAlt = 8;  // also an anchor; the game rewrites it to 9
@@ -31,6 +69,7 @@ using Records = LevelRecords;
 
 // A level as the tools know it: the records plus what the source said about them.
 struct Level {
+    const Lattice* lattice = &kPuzzleLattice;
     Records records{};
     std::string name;  // from "; name: ..."
     std::string idea;  // from "; idea: ..."
@@ -44,7 +83,7 @@ struct Problem {
     std::string message;
 };
 
-// --- lattice (the game's, in single-player spacing) ----------------------------------------
+// --- lattice (the game's; the Puzzle's spacing unless a lattice is named) ---------------------
 constexpr int RowWidth(int row) {
     return LatticeRowWidth(row);
 }
@@ -58,14 +97,14 @@ constexpr int CellColumn(int cell) {
     return LatticeColumn(cell);
 }
 // Offset from the field centre in pixels and depth from the anchor row.
-constexpr int CellDx(int cell) {
-    return LatticeDx(cell, kPuzzleField.spacing);
+constexpr int CellDx(int cell, const Lattice& l = kPuzzleLattice) {
+    return LatticeDx(cell, l.spacing);
 }
-constexpr int CellY(int cell) {
-    return LatticeDy(cell, kPuzzleField.spacing);
+constexpr int CellY(int cell, const Lattice& l = kPuzzleLattice) {
+    return LatticeDy(cell, l.spacing);
 }
 // Cell at offset dx and depth y, or -1 when that is not a field cell the game builds.
-int CellAt(int dx, int y);
+int CellAt(int dx, int y, const Lattice& l = kPuzzleLattice);
 
 constexpr bool IsColour(int code) {
     return code >= 0 && code <= 7;
@@ -80,7 +119,7 @@ struct ParseResult {
     Level level;
     Problem problem;
 };
-ParseResult ParseSource(std::string_view text);
+ParseResult ParseSource(std::string_view text, const Lattice& lattice = kPuzzleLattice);
 
 // The canonical source for a set of records; fails for records this format cannot show
 // exactly (codes outside what the game builds, anything in cells the game never reads).
@@ -89,7 +128,8 @@ struct DecompileResult {
     std::string text;
     Problem problem;  // line holds the record number + 1 of the offending record
 };
-DecompileResult Decompile(const Records& records, std::string_view header = {});
+DecompileResult Decompile(const Records& records, std::string_view header = {},
+                          const Lattice& lattice = kPuzzleLattice);
 
 // The lines that carry data: comments and blank lines dropped. Two sources for the same file
 // have the same body.
@@ -104,8 +144,11 @@ struct DecodeResult {
 };
 DecodeResult DecodeFile(std::string_view bytes);
 
-// "lvl00" + number + ".lvl": lvl007.lvl, lvl0010.lvl.
-std::string LevelFileName(int number);
+// "lvl00" + number + ".lvl": lvl007.lvl, lvl0010.lvl; a match level "lvl000" + number +
+// "two.lvl": lvl0001two.lvl, lvl00050two.lvl.
+std::string LevelFileName(int number, const Lattice& lattice = kPuzzleLattice);
+// The records 0..9 of a file: the ceiling's anchors where the lattice has them, else empty.
+void WriteCeiling(Records& records, const Lattice& lattice);
 // Level number from a source name like "levels/puzzle/07.txt", or 0 if it has none.
 int SourceNumber(std::string_view path);
 
