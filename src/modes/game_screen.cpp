@@ -208,12 +208,7 @@ void GameScreen(Game& game) {
 
 void GameStep(Game& game) {
     PlayfieldState& p = game.play;
-    game.effects.EffectCursor = 0;
-    game.extras.ExtraCursor = 0;
-    game.stones.StoneCursor = 0;
-    game.floatingTexts.TextCursor = 0;
-    EffectStep(game);
-    FloatingTextStep(game);
+    StepEffectsAndTexts(game);
     if (p.LevelCleared == 0 && p.TimeUp == 0) {
         if (p.DoubleFrames > 0) --p.DoubleFrames;
         if (p.FlashFrames > 0) --p.FlashFrames;
@@ -233,6 +228,15 @@ void GameStep(Game& game) {
     if (p.ShownScore + 1000 < p.Score) p.ShownScore += 500;
     DrawLevelLabel(game);
     DrawText(game, 778, 78, kAlignRight, std::to_string(p.ShownScore), 2);
+}
+
+void StepEffectsAndTexts(Game& game) {
+    game.effects.EffectCursor = 0;
+    game.extras.ExtraCursor = 0;
+    game.stones.StoneCursor = 0;
+    game.floatingTexts.TextCursor = 0;
+    EffectStep(game);
+    FloatingTextStep(game);
 }
 
 void GameOver(Game& game, int score) {

@@ -15,6 +15,9 @@ constexpr int kButtonMusic = 4;
 void GameScreen(Game& game);
 // One step of play; skipped while paused.
 void GameStep(Game& game);
+// The start of every step of play: the slot-search cursors at 0, the effects and the rising
+// numbers one step on.
+void StepEffectsAndTexts(Game& game);
 // The game is finished: highscore check, then the champion screen or the main menu.
 void GameOver(Game& game, int score);
 // The four panel button labels, aligned at each button's x (right in the side panel, centred

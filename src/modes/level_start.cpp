@@ -38,6 +38,33 @@ bool ReadLevelOfMode(Game& game, const ModeRow& row, int level, LevelRecords& re
     return false;
 }
 
+void ClearForLevel(Game& game, int level, int mode, int lap) {
+    PlayfieldState& p = game.play;
+    p.StonesLeft = 0;
+    p.GameMode = mode;
+    p.LevelNumber = level;
+    p.LapNumber = lap;
+    RemoveEffect(game, kRemoveAll);
+    RemoveStone(game, kRemoveAll);
+    RemoveExtra(game, kRemoveAll);
+    RemoveFloatingText(game, kRemoveAll);
+    p.DoubleFrames = 0;
+    p.FlashFrames = 0;
+}
+
+void ResetLevelEnd(Game& game) {
+    PlayfieldState& p = game.play;
+    p.TimeUpTimer = 0;
+    p.TimeUp = 0;
+    p.LevelCleared = 0;
+    p.ClearedTimer = 0;
+    game.menus.NewHighscore = 0;
+    p.EndlessOffset = 0;
+    game.stones.StoneCursor = 0;
+    game.effects.EffectCursor = 0;
+    game.floatingTexts.TextCursor = 0;
+}
+
 namespace {
 
 void SetUpPanelButtons(Game& game) {
@@ -86,18 +113,7 @@ bool StartLevel(Game& game, int level, int mode, int lap, int music) {
         p.ShownScore = lv.LoadedScore;
         p.TimeLeft = lv.LoadedTime;
     }
-    if (!resume) {
-        p.StonesLeft = 0;
-        p.GameMode = mode;
-        p.LevelNumber = level;
-        p.LapNumber = lap;
-        RemoveEffect(game, kRemoveAll);
-        RemoveStone(game, kRemoveAll);
-        RemoveExtra(game, kRemoveAll);
-        RemoveFloatingText(game, kRemoveAll);
-        p.DoubleFrames = 0;
-        p.FlashFrames = 0;
-    }
+    if (!resume) ClearForLevel(game, level, mode, lap);
     if (music == kRestartMusic) {
         const ModeRow* playing = FindModeRow(p.GameMode);
         StartTune(game, playing != nullptr ? playing->tune : "res\\Musik\\vi02.mp3");
@@ -107,15 +123,7 @@ bool StartLevel(Game& game, int level, int mode, int lap, int music) {
     game.input.FireKey = 0;
 
     if (!resume) {
-        p.TimeUpTimer = 0;
-        p.TimeUp = 0;
-        p.LevelCleared = 0;
-        p.ClearedTimer = 0;
-        game.menus.NewHighscore = 0;
-        p.EndlessOffset = 0;
-        game.stones.StoneCursor = 0;
-        game.effects.EffectCursor = 0;
-        game.floatingTexts.TextCursor = 0;
+        ResetLevelEnd(game);
         if (level == 1 && lap == 1) {
             p.ShownScore = 0;
             p.Score = 0;

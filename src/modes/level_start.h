@@ -24,5 +24,11 @@ void LevelCannotStart(Game& game, const std::string& what);
 // short or damaged file is reported with LevelCannotStart. True for modes without files.
 bool ReadLevelOfMode(Game& game, const ModeRow& row, int level, LevelRecords& records);
 
+// What every level start does unless it resumes: the mode, level and lap taken, the stones,
+// effects, extras and rising numbers gone, no X2 or flash running ...
+void ClearForLevel(Game& game, int level, int mode, int lap);
+// ... and no level end or game over under way, the slot cursors at their start.
+void ResetLevelEnd(Game& game);
+
 // Last level of a mode, 0 when it has none (Endless).
 int LastLevelOf(int mode);

@@ -233,18 +233,7 @@ bool StartMatchLevel(Game& game, int level, int mode, int lap, int music, int ne
             m.LevelsWon[q] = lv.LoadedLevelsWon[q];
         }
     }
-    if (!resume) {
-        p.StonesLeft = 0;
-        p.GameMode = mode;
-        p.LevelNumber = level;
-        p.LapNumber = lap;
-        RemoveEffect(game, kRemoveAll);
-        RemoveStone(game, kRemoveAll);
-        RemoveExtra(game, kRemoveAll);
-        RemoveFloatingText(game, kRemoveAll);
-        p.DoubleFrames = 0;
-        p.FlashFrames = 0;
-    }
+    if (!resume) ClearForLevel(game, level, mode, lap);
     if (music == kRestartMusic) StartTune(game, row->tune);
     game.floatingTexts.TextCursor = 0;
     // The fire requests start empty: a press that ended the last level fires nothing here.
@@ -254,15 +243,7 @@ bool StartMatchLevel(Game& game, int level, int mode, int lap, int music, int ne
     game.input.MouseButtonDown2 = 0;
 
     if (!resume) {
-        p.TimeUpTimer = 0;
-        p.TimeUp = 0;
-        p.LevelCleared = 0;
-        p.ClearedTimer = 0;
-        game.menus.NewHighscore = 0;
-        p.EndlessOffset = 0;
-        game.stones.StoneCursor = 0;
-        game.effects.EffectCursor = 0;
-        game.floatingTexts.TextCursor = 0;
+        ResetLevelEnd(game);
         if (newMatch == 1 || (level == 1 && lap == 1)) ResetPlayers(m);
         BuildLevel(game, records);
     }
@@ -289,12 +270,7 @@ bool StartMatchLevel(Game& game, int level, int mode, int lap, int music, int ne
 void MatchStep(Game& game) {
     MatchState& m = game.match;
     PlayfieldState& p = game.play;
-    game.effects.EffectCursor = 0;
-    game.extras.ExtraCursor = 0;
-    game.stones.StoneCursor = 0;
-    game.floatingTexts.TextCursor = 0;
-    EffectStep(game);
-    FloatingTextStep(game);
+    StepEffectsAndTexts(game);
     for (int q = 1; q <= kMatchPlayers; ++q) {
         if (m.MatchScore[q] > m.MatchShownScore[q]) m.MatchShownScore[q] += 10;
         if (m.MatchScore[q] > m.MatchShownScore[q] + 1000) m.MatchShownScore[q] += 500;

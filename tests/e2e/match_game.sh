@@ -11,20 +11,7 @@ cp -r "$res" "$work/res"
 rm -rf "$work/res/saves"; mkdir "$work/res/saves"
 head -c 696 /dev/zero > "$work/res/saves/groar.dat"
 
-# Level file: 221 records (cell, extra) of little-endian 32-bit numbers; arguments "cell:code".
-write_level() {
-    local file=$1; shift
-    local -A code=()
-    local cell
-    for cell in "$@"; do code[${cell%%:*}]=${cell#*:}; done
-    : > "$file"
-    for ((k = 0; k <= 220; k++)); do
-        local c=${code[$k]:--1}
-        if [ "$c" = -1 ]; then printf '\xff\xff\xff\xff' >> "$file"
-        else printf "\\x0$c\\x00\\x00\\x00" >> "$file"; fi
-        printf '\x00\x00\x00\x00' >> "$file"
-    done
-}
+source "$(dirname "$0")/level_file.bash"
 # Colour 1 at row 2, columns 4 and 5 (x 160 and 200, y 150 on the left): a shot into x 180 stops
 # just below both. Player 2 gets the same, mirrored.
 for n in 1 2 3; do write_level "$work/res/Levelz/lvl000${n}two.lvl" 23:0 24:0; done

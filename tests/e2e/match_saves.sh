@@ -9,19 +9,7 @@ trap 'rm -rf "$work"' EXIT
 cp -r "$res" "$work/res"
 rm -rf "$work/res/saves"; mkdir "$work/res/saves"
 
-write_level() {
-    local file=$1; shift
-    local -A code=()
-    local cell
-    for cell in "$@"; do code[${cell%%:*}]=${cell#*:}; done
-    : > "$file"
-    for ((k = 0; k <= 220; k++)); do
-        local c=${code[$k]:--1}
-        if [ "$c" = -1 ]; then printf '\xff\xff\xff\xff' >> "$file"
-        else printf "\\x0$c\\x00\\x00\\x00" >> "$file"; fi
-        printf '\x00\x00\x00\x00' >> "$file"
-    done
-}
+source "$(dirname "$0")/level_file.bash"
 write_level "$work/res/Levelz/lvl0001two.lvl" 23:0 24:0
 # Level 2 keeps both players busy: stones far from the middle column.
 write_level "$work/res/Levelz/lvl0002two.lvl" 10:1 18:2 23:3

@@ -77,8 +77,8 @@ std::vector<Problem> CheckLevel(const Level& level) {
             report(k, "the flash never falls out of a stone in the match");
         }
         if (cell != kEmptyCode && CellY(k, l) > l.bottomDepth)
-            report(k, "stone at depth " + std::to_string(CellY(k, l)) +
-                          " is below the bottom line " + std::to_string(l.bottomDepth));
+            report(k, "stone at y " + std::to_string(l.topY + CellY(k, l)) +
+                          " is below the bottom line " + std::to_string(l.topY + l.bottomDepth));
         if (IsColour(cell)) ++colouredStones;
     }
     if (!codesOk) return problems;

@@ -27,6 +27,7 @@ constexpr int kBottomLine = kPuzzleField.bottomLineY;  // a resting stone below 
 // row of the ceiling.
 struct Lattice {
     const char* name;
+    int topY;          // y of the ceiling's row on the screen: 0, 110
     int spacing;       // 30, 20
     int bottomDepth;   // a resting stone deeper than this bursts
     int minSourceRow;  // a source draws at least the rows down to the last above the line
@@ -36,26 +37,22 @@ struct Lattice {
     int ceilingLast;
     bool match;
 };
+// clang-format off
 inline constexpr Lattice kPuzzleLattice = {
-    "puzzle",
-    kPuzzleField.spacing,
-    kPuzzleField.bottomLineY,
-    kMinSourceRow,
-    kPuzzleField.cannonReachLeft,
-    (kPuzzleField.waitingStoneY - 1) / kPuzzleField.spacing* kPuzzleField.spacing,
-    0,
-    9,
-    false};
+    .name = "puzzle", .topY = 0, .spacing = kPuzzleField.spacing,
+    .bottomDepth = kPuzzleField.bottomLineY, .minSourceRow = kMinSourceRow,
+    .cannonReach = kPuzzleField.cannonReachLeft,
+    .lowestStop = (kPuzzleField.waitingStoneY - 1) / kPuzzleField.spacing * kPuzzleField.spacing,
+    .ceilingFirst = 0, .ceilingLast = 9, .match = false};
 inline constexpr Lattice kMatchLattice = {
-    "match",
-    kMatchSpacing,
-    kMatchLeftField.bottomLineY - kMatchCeilingY,
-    (kMatchLeftField.bottomLineY - kMatchCeilingY) / kMatchSpacing,
-    kMatchLeftField.cannonReachLeft,
-    (kMatchLeftField.waitingStoneY - kMatchCeilingY - 1) / kMatchSpacing* kMatchSpacing,
-    1,
-    8,
-    true};
+    .name = "match", .topY = kMatchCeilingY, .spacing = kMatchSpacing,
+    .bottomDepth = kMatchLeftField.bottomLineY - kMatchCeilingY,
+    .minSourceRow = (kMatchLeftField.bottomLineY - kMatchCeilingY) / kMatchSpacing,
+    .cannonReach = kMatchLeftField.cannonReachLeft,
+    .lowestStop =
+        (kMatchLeftField.waitingStoneY - kMatchCeilingY - 1) / kMatchSpacing * kMatchSpacing,
+    .ceilingFirst = 1, .ceilingLast = 8, .match = true};
+// clang-format on
 constexpr bool IsCeilingColumn(const Lattice& l, int column) {
     return column >= l.ceilingFirst && column <= l.ceilingLast;
 }
