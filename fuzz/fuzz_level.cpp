@@ -3,6 +3,7 @@
 #include "fuzz_support.h"
 #include "modes/level_file.h"
 #include "modes/level_start.h"
+#include "modes/match.h"
 #include "shell/input.h"
 
 #ifndef FUZZ_LEVEL_MODE
@@ -37,13 +38,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool read = LoadLevelRecords(ScratchRes() + "/" + relative, records);
     FUZZ_EXPECT(read == (size >= static_cast<std::size_t>(kLevelFileBytes)));
     const bool valid = read && LevelRecordsValid(records, FUZZ_LEVEL_MODE);
-    if (FUZZ_LEVEL_MODE == kModeMatch) return 0;  // the match builds its fields itself
-    const bool started = StartLevel(g, 1, FUZZ_LEVEL_MODE, 1, 0);
-    FUZZ_EXPECT(started == valid);
+    const bool match = FUZZ_LEVEL_MODE == kModeMatch;
+    const bool started = match ? StartMatchLevel(g, 1, kModeMatch, 1, 0, 1)
+                               : StartLevel(g, 1, FUZZ_LEVEL_MODE, 1, 0);
+    // A pipe level also needs both barrels, so only the puzzle starts every valid file.
+    if (FUZZ_LEVEL_MODE == kModePuzzle) FUZZ_EXPECT(started == valid);
+    FUZZ_EXPECT(!started || valid);
     if (!started) return 0;
     for (int t = 0; t < 16; ++t) {
-        DXDraw1MouseMove(g, 60 + (t * 157) % 520, 300);
+        DXDraw1MouseMove(g, 60 + (t * 157) % 680, 300);
         g.input.MouseButtonDown = t % 2 == 0 ? 1 : 0;
+        g.input.MouseButtonDown2 = g.input.MouseButtonDown;
         f.Tick();
     }
     return 0;

@@ -71,9 +71,11 @@ seed fuzz_slot_names names.dat "$saves/names.dat"
 seed fuzz_saved_game ave1-endless.dat "$saves/ave1.dat"
 seed fuzz_saved_game ave2-puzzle.dat "$saves/ave2.dat"
 for n in 1 9 10 25 50; do
-    for t in fuzz_level_puzzle fuzz_level_pipe fuzz_level_match; do
-        seed "$t" "lvl00$n.lvl" "$build/res/Levelz/lvl00$n.lvl"
-    done
+    seed fuzz_level_puzzle "lvl00$n.lvl" "$build/res/Levelz/lvl00$n.lvl"
+    seed fuzz_level_match "lvl000${n}two.lvl" "$build/res/Levelz/lvl000${n}two.lvl"
+done
+for n in 1 9 10 25 26; do
+    seed fuzz_level_pipe "pipelev$n.lvl" "$build/res/Levelz/pipelev$n.lvl"
 done
 seed fuzz_font_chars font1.txt "$build/res/font1.txt"
 for p in schriftfarbe1.bmp shakerklein.bmp hahn.bmp; do

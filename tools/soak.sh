@@ -14,13 +14,14 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# One line a mode: its name, its GameMode, and the y of the buttons (x 400) clicked from the main
-# menu to start it, 25 ticks apart ("Spiel starten" is y 340; on the game choice Endless 340,
-# Puzzle 380, Pipe 420, Puzzle-Match 460).
+# One line a mode: its name, its GameMode, the screen it is played on, and the y of the buttons
+# (x 400) clicked from the main menu to start it, 25 ticks apart ("Spiel starten" is y 340; on the
+# game choice Endless 340, Puzzle 380, Pipe 420, Puzzle-Match 460; "Level 1" of the match 310).
 modes=(
-    "endless 1 340 340"
-    "puzzle 2 340 380"
-    "pipe 3 340 420"
+    "endless 1 1 340 340"
+    "puzzle 2 1 340 380"
+    "pipe 3 1 340 420"
+    "match 4 22 340 460 310"
 )
 
 ticks=20000 seed=1 jobs=1 bin=build-sanitize/rhombulus2-headless res=""
@@ -104,7 +105,7 @@ make_input() {  # make_input SEED LENGTH Y...
 # Plays one mode; prints its summary line and returns 1 on any finding.
 soak_mode() {  # soak_mode INDEX LINE
     local status=0 dir=$work/mode$1
-    read -r name mode ys <<< "$2"
+    read -r name mode screen ys <<< "$2"
     mkdir -p "$dir"
     seed=$((seed + 100000 * $1))
     done_ticks=0 runs=0 peak=0 findings=0 started=0
@@ -127,7 +128,7 @@ soak_mode() {  # soak_mode INDEX LINE
         p=$(peak_of "$dir/err.txt")
         [ "$p" -gt "$peak" ] && peak=$p
         if grep -q '"GameMode": '"$mode"',' "$dir/first.json" 2> /dev/null &&
-            grep -q '"ScreenId": 1,' "$dir/first.json"; then
+            grep -q '"ScreenId": '"$screen"',' "$dir/first.json"; then
             started=$((started + 1))
         fi
         if grep -qE 'ERROR: (Address|Leak)Sanitizer|runtime error:' "$dir/err.txt" ||

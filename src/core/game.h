@@ -12,6 +12,7 @@
 #include "core/extras_table.h"
 #include "core/input_state.h"
 #include "core/level_state.h"
+#include "core/match_state.h"
 #include "core/menu_state.h"
 #include "core/music_player.h"
 #include "core/pipe_state.h"
@@ -80,6 +81,9 @@ struct Game {
     // The modes' level start, for the menus that start, resume and load games: they lie below
     // the modes and reach it through here. Set by InitGame.
     bool (*startLevel)(Game& game, int level, int mode, int lap, int music) = nullptr;
+    // The match's level start, for the start-level screen, resuming and loading a match.
+    bool (*startMatchLevel)(Game& game, int level, int mode, int lap, int music,
+                            int newMatch) = nullptr;
     std::string resDir = "res";  // the folder used as res/
     // Where "res\saves\..." files live: res/saves for the runner, the user's data folder for
     // the real game.
@@ -92,6 +96,7 @@ struct Game {
     CannonState cannon;
     ExtrasTable extras;
     LevelState level;
+    MatchState match;
     StoneTable stones;
     PipeState pipe;
     EffectTable effects;

@@ -22,7 +22,7 @@ struct LevelState {
     int LoadedLap = 0;
     int LoadedTime = 0;
     int LoadedScore = 0;
-    // The match players' start scores and levels won from a saved game (players 1 and 2).
+    // A saved match: each player's score when the level began and levels won (slot 0 unused).
     std::array<int, 3> LoadedMatchScore{};
     std::array<int, 3> LoadedLevelsWon{};
 };

@@ -28,8 +28,10 @@ void ExitGame(Game& game) {
 }
 
 void ResumeGame(Game& game) {
-    // The match start resumes a match; until it exists the single-player start covers all modes.
-    game.startLevel(game, kResumeGame, kResumeGame, kResumeGame, kRestartMusic);
+    if (game.play.GameMode >= kModeMatch)
+        game.startMatchLevel(game, kResumeGame, kResumeGame, kResumeGame, kRestartMusic, 0);
+    else
+        game.startLevel(game, kResumeGame, kResumeGame, kResumeGame, kRestartMusic);
 }
 
 }  // namespace
@@ -87,12 +89,17 @@ const MenuButton kGameChoice[] = {
     {{"Zurück", "Back"}, 5, ToMainMenu},
 };
 
-// The match's first levels; they start the match once it exists.
+// A new match from one of the levels that open a stretch of seven.
+template <int kLevel>
+void StartMatch(Game& game) {
+    game.startMatchLevel(game, kLevel, kModeMatch, 1, kRestartMusic, 1);
+}
+
 const MenuButton kStartLevels[] = {
-    {{"Level 1", "Level 1"}, 3, nullptr},   {{"Level 8", "Level 8"}, 3, nullptr},
-    {{"Level 15", "Level 15"}, 3, nullptr}, {{"Level 22", "Level 22"}, 3, nullptr},
-    {{"Level 29", "Level 29"}, 3, nullptr}, {{"Level 36", "Level 36"}, 3, nullptr},
-    {{"Level 43", "Level 43"}, 3, nullptr}, {{"Zurück", "Back"}, 5, ShowGameChoice},
+    {{"Level 1", "Level 1"}, 3, StartMatch<1>},    {{"Level 8", "Level 8"}, 3, StartMatch<8>},
+    {{"Level 15", "Level 15"}, 3, StartMatch<15>}, {{"Level 22", "Level 22"}, 3, StartMatch<22>},
+    {{"Level 29", "Level 29"}, 3, StartMatch<29>}, {{"Level 36", "Level 36"}, 3, StartMatch<36>},
+    {{"Level 43", "Level 43"}, 3, StartMatch<43>}, {{"Zurück", "Back"}, 5, ShowGameChoice},
 };
 
 }  // namespace

@@ -77,7 +77,13 @@ std::vector<std::uint8_t> SavedGameBytes(const Game& game) {
     PutInt32(bytes, 12, game.play.GameMode);
     PutInt32(bytes, 16, game.level.LevelStartTime);
     PutInt32(bytes, 20, game.level.LevelStartScore);
-    // Records 7, 8, 10 and 11 carry the match players' start scores and won levels.
+    // Records 7, 8 and 10, 11: each match player's score when the level began and levels won.
+    const MatchState& m = game.match;
+    for (int p = 1; p <= kMatchPlayers; ++p) {
+        const size_t at = p == 1 ? 28 : 40;
+        PutInt32(bytes, at, m.MatchLevelStartScore[p]);
+        PutInt32(bytes, at + 4, m.LevelsWon[p]);
+    }
     return bytes;
 }
 
@@ -107,10 +113,11 @@ bool ReadSavedGame(Game& game, const std::string& gamePath) {
     lv.LoadedTime = GetInt32(bytes, 16);
     lv.LoadedScore = GetInt32(bytes, 20);
     // Records 6 and 9 are reserved and ignored.
-    lv.LoadedMatchScore[1] = GetInt32(bytes, 28);
-    lv.LoadedLevelsWon[1] = GetInt32(bytes, 32);
-    lv.LoadedMatchScore[2] = GetInt32(bytes, 40);
-    lv.LoadedLevelsWon[2] = GetInt32(bytes, 44);
+    for (int p = 1; p <= kMatchPlayers; ++p) {
+        const size_t at = p == 1 ? 28 : 40;
+        lv.LoadedMatchScore[p] = GetInt32(bytes, at);
+        lv.LoadedLevelsWon[p] = GetInt32(bytes, at + 4);
+    }
     return true;
 }
 
@@ -220,8 +227,10 @@ void LoadScreen(Game& game) {
         if (!over || game.input.MouseButtonDown == 0 || m.SlotName[k] == kUnusedSlot) continue;
         // A slot whose file cannot be read is ignored.
         if (!ReadSavedGame(game, SlotFile(k))) continue;
-        // The match start takes over saved matches once it exists.
-        game.startLevel(game, kLoadedGame, kLoadedGame, kLoadedGame, kRestartMusic);
+        if (game.level.LoadedMode < kModeMatch)
+            game.startLevel(game, kLoadedGame, kLoadedGame, kLoadedGame, kRestartMusic);
+        else
+            game.startMatchLevel(game, kLoadedGame, kLoadedGame, kLoadedGame, kRestartMusic, 0);
         return;
     }
     if (game.buttons.MenuSelection == 1 || game.input.KeyEscape == 1) {

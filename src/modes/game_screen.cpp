@@ -12,24 +12,14 @@
 #include "modes/mode_table.h"
 #include "playfield/cannon.h"
 #include "playfield/extras.h"
+#include "playfield/field_rules.h"
 #include "playfield/tables.h"
 #include "presentation/text.h"
 #include "presentation/words.h"
 
 namespace {
 
-// Side panel buttons.
-constexpr int kButtonTip = 1;
-constexpr int kButtonPause = 2;
-constexpr int kButtonEnd = 3;
-constexpr int kButtonMusic = 4;
-
 constexpr int kTimeUpStart = 200;
-
-bool CarriesExtra(const Game& game, int slot) {
-    const int extra = game.stones.StoneExtra[slot];
-    return extra >= kExtraClock && extra <= kExtraFlash;
-}
 
 // Ticks per unit of time drained: 4 in the first lap, one less in each later lap, 1 from lap 4.
 int DrainDivisor(int lap) {
@@ -139,7 +129,9 @@ void DrawLevelLabel(Game& game) {
     }
 }
 
-void DrawPanelLabels(Game& game) {
+}  // namespace
+
+void DrawPanelLabels(Game& game, int align) {
     const bool paused = game.play.PauseState != -1;
     const std::string labels[5] = {
         "",
@@ -150,8 +142,7 @@ void DrawPanelLabels(Game& game) {
     };
     const ButtonTable& b = game.buttons;
     for (int i = kButtonTip; i <= kButtonMusic; ++i) {
-        DrawText(game, b.ButtonX[i], b.ButtonY[i], kAlignRight, labels[i],
-                 b.ButtonState[i] != 0 ? 4 : 2);
+        DrawText(game, b.ButtonX[i], b.ButtonY[i], align, labels[i], b.ButtonState[i] != 0 ? 4 : 2);
     }
 }
 
@@ -168,18 +159,16 @@ void ToggleMusic(Game& game) {
     }
 }
 
-// Every stone that carries an extra sends out five sparkles.
-void ShowHint(Game& game) {
+void ShowHint(Game& game, const FieldRules& r) {
     const StoneTable& st = game.stones;
-    for (int s = 1; s <= st.StoneCount; ++s) {
-        if (st.StoneState[s] <= 0 || !CarriesExtra(game, s)) continue;
+    for (int s = 1; s <= r.scanLast; ++s) {
+        const int extra = st.StoneExtra[s];
+        if (st.StoneState[s] <= 0 || extra < kExtraClock || extra > r.maxSparklingExtra) continue;
         for (int i = 0; i < 5; ++i) {
             AddEffect(game, st.StoneX[s], st.StoneY[s], kEffectSparkle, game.rng.Range(1, 7));
         }
     }
 }
-
-}  // namespace
 
 void GameScreen(Game& game) {
     PlayfieldState& p = game.play;
@@ -200,7 +189,7 @@ void GameScreen(Game& game) {
         game.shell.GameInProgress = 2;
         ShowMainMenu(game, kRestartMusic);
     }
-    DrawPanelLabels(game);
+    DrawPanelLabels(game, kAlignRight);
     const int selected = game.buttons.MenuSelection;
     if (selected == kButtonMusic) ToggleMusic(game);
     if (selected == kButtonPause) p.PauseState = -p.PauseState;
@@ -208,19 +197,14 @@ void GameScreen(Game& game) {
         if (row.tipStartsWater) {
             if (p.PauseState == -1) p.TimeLeft = 0;
         } else {
-            ShowHint(game);
+            ShowHint(game, SinglePlayerRules(game));
         }
     }
 }
 
 void GameStep(Game& game) {
     PlayfieldState& p = game.play;
-    game.effects.EffectCursor = 0;
-    game.extras.ExtraCursor = 0;
-    game.stones.StoneCursor = 0;
-    game.floatingTexts.TextCursor = 0;
-    EffectStep(game);
-    FloatingTextStep(game);
+    StepEffectsAndTexts(game);
     if (p.LevelCleared == 0 && p.TimeUp == 0) {
         if (p.DoubleFrames > 0) --p.DoubleFrames;
         if (p.FlashFrames > 0) --p.FlashFrames;
@@ -241,6 +225,15 @@ void GameStep(Game& game) {
     if (p.ShownScore + 1000 < p.Score) p.ShownScore += 500;
     DrawLevelLabel(game);
     DrawText(game, 778, 78, kAlignRight, std::to_string(p.ShownScore), 2);
+}
+
+void StepEffectsAndTexts(Game& game) {
+    game.effects.EffectCursor = 0;
+    game.extras.ExtraCursor = 0;
+    game.stones.StoneCursor = 0;
+    game.floatingTexts.TextCursor = 0;
+    EffectStep(game);
+    FloatingTextStep(game);
 }
 
 void GameOver(Game& game, int score) {

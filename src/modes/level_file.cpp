@@ -62,6 +62,10 @@ std::string PipeLevelPath(int level) {
     return "res\\Levelz\\pipelev" + std::to_string(level) + ".lvl";
 }
 
+std::string MatchLevelPath(int level) {
+    return "res\\Levelz\\lvl000" + std::to_string(level) + "two.lvl";
+}
+
 void BuildPuzzleField(Game& game) {
     RemoveStone(game, kRemoveAll);
     const int centre = game.play.FieldCentreX;
@@ -74,5 +78,26 @@ void BuildPuzzleField(Game& game) {
         if (k < 10 || lv.LevelCell[k] < 0 || game.play.LevelNumber < 1) continue;
         if (lv.LevelCell[k] == kCellAnchorOld) lv.LevelCell[k] = kCellAnchor;
         AddStone(game, walk.X(), walk.Y(), lv.LevelCell[k] + 1, lv.LevelCellExtra[k]);
+    }
+}
+
+void BuildMatchField(Game& game) {
+    RemoveStone(game, kRemoveAll);
+    const MatchState& m = game.match;
+    for (int p = 1; p <= kMatchPlayers; ++p) {
+        for (int i = -3; i <= 4; ++i)
+            AddStone(game, m.MatchCentreX[p] - 20 + 40 * i, kMatchCeilingY, kAnchorColour, 0);
+    }
+    game.stones.StoneCount = 200;
+    LevelState& lv = game.level;
+    LatticeWalk left(m.MatchCentreX[1], kMatchCeilingY, kMatchSpacing);
+    LatticeWalk right(m.MatchCentreX[2], kMatchCeilingY, kMatchSpacing, true);
+    for (int k = 0; k <= 200; ++k) {
+        left.Next();
+        right.Next();
+        if (k < 10 || lv.LevelCell[k] < 0 || game.play.LevelNumber < 1) continue;
+        if (lv.LevelCell[k] == kCellAnchorOld) lv.LevelCell[k] = kCellAnchor;
+        AddStone(game, left.X(), left.Y(), lv.LevelCell[k] + 1, lv.LevelCellExtra[k]);
+        AddStone(game, right.X(), right.Y(), lv.LevelCell[k] + 1, lv.LevelCellExtra[k]);
     }
 }

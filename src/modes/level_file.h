@@ -27,7 +27,12 @@ bool ReadLevelFile(Game& game, const std::string& gamePath);
 // The game paths of the level files.
 std::string PuzzleLevelPath(int level);
 std::string PipeLevelPath(int level);
+// "res\Levelz\lvl000" + level + "two.lvl": lvl0001two.lvl .. lvl00050two.lvl.
+std::string MatchLevelPath(int level);
 
 // Fills the stone table from the level cell table: the ceiling of ten anchors, then cells
 // 10..200 in cell order.
 void BuildPuzzleField(Game& game);
+// Both fields of the match from the level cell table: each one's ceiling of eight anchors, then
+// every cell 10..200 twice, on player 1's field and mirrored on player 2's.
+void BuildMatchField(Game& game);

@@ -44,21 +44,34 @@ constexpr int LatticeDy(int cell, int spacing = 30) {
     return spacing * LatticeRow(cell);
 }
 
-// Walks the cells in order from cell 0, giving each one's place on the screen.
+// The match lattice: cells 40 px apart in a row, rows 20 px apart from the ceiling row at y 110.
+// Its ceiling is eight anchors, columns 1..8 of row 0; player 2's field is player 1's mirrored.
+constexpr int kMatchSpacing = 20;
+constexpr int kMatchCeilingY = 110;
+constexpr bool MatchCeilingColumn(int column) {
+    return column >= 1 && column <= 8;
+}
+
+// Walks the cells in order from cell 0, giving each one's place on the screen; a mirrored walk
+// lays the columns out from right to left.
 class LatticeWalk {
   public:
-    LatticeWalk(int fieldCentreX, int top, int spacing = 30)
-        : centreX_(fieldCentreX), top_(top), spacing_(spacing) {}
+    LatticeWalk(int fieldCentreX, int top, int spacing = 30, bool mirrored = false)
+        : centreX_(fieldCentreX), top_(top), spacing_(spacing), mirrored_(mirrored) {}
     // Moves to the next cell (the first call gives cell 0).
     void Next() { ++cell_; }
     int Cell() const { return cell_; }
-    int X() const { return centreX_ + LatticeDx(cell_, spacing_); }
+    int X() const {
+        const int dx = LatticeDx(cell_, spacing_);
+        return mirrored_ ? centreX_ - dx : centreX_ + dx;
+    }
     int Y() const { return top_ + LatticeDy(cell_, spacing_); }
 
   private:
     int centreX_;
     int top_;
     int spacing_;
+    bool mirrored_;
     int cell_ = -1;
 };
 

@@ -15,22 +15,58 @@
 #include "playfield/tables.h"
 #include "presentation/music.h"
 
-namespace {
-
-// A level that cannot be started: the player is told what is missing and goes to the main menu.
-// Nothing of the game in memory has been touched; a game that was running can be resumed (and
-// the level start tried again) or saved from there.
 void LevelCannotStart(Game& game, const std::string& what) {
     const bool german = game.shell.Language == 1;
     game.platform->ShowMessage(
         german
             ? "Das Level kann nicht gestartet werden: \"" + what + "\" fehlt oder ist beschädigt."
             : "The level cannot be started: \"" + what + "\" is missing or damaged.");
-    const bool fromGame = game.shell.ScreenId == kScreenGame;
+    const int screen = game.shell.ScreenId;
+    const bool fromGame = screen == kScreenGame || screen == kScreenMatch;
     if (fromGame) game.shell.GameInProgress = 2;
     // From the game the menu tune comes back; from a menu it is already playing.
     ShowMainMenu(game, fromGame ? kRestartMusic : 0);
 }
+
+bool ReadLevelOfMode(Game& game, const ModeRow& row, int level, LevelRecords& records) {
+    if (row.levelPath == nullptr) return true;
+    const std::string path = ResolveGamePath(game, row.levelPath(level));
+    // A damaged file could hold codes that would become invisible, unclearable stones.
+    if (LoadLevelRecords(path, records) && LevelRecordsValid(records, row.mode) &&
+        (row.recordsValid == nullptr || row.recordsValid(records)))
+        return true;
+    LevelCannotStart(game, path);
+    return false;
+}
+
+void ClearForLevel(Game& game, int level, int mode, int lap) {
+    PlayfieldState& p = game.play;
+    p.StonesLeft = 0;
+    p.GameMode = mode;
+    p.LevelNumber = level;
+    p.LapNumber = lap;
+    RemoveEffect(game, kRemoveAll);
+    RemoveStone(game, kRemoveAll);
+    RemoveExtra(game, kRemoveAll);
+    RemoveFloatingText(game, kRemoveAll);
+    p.DoubleFrames = 0;
+    p.FlashFrames = 0;
+}
+
+void ResetLevelEnd(Game& game) {
+    PlayfieldState& p = game.play;
+    p.TimeUpTimer = 0;
+    p.TimeUp = 0;
+    p.LevelCleared = 0;
+    p.ClearedTimer = 0;
+    game.menus.NewHighscore = 0;
+    p.EndlessOffset = 0;
+    game.stones.StoneCursor = 0;
+    game.effects.EffectCursor = 0;
+    game.floatingTexts.TextCursor = 0;
+}
+
+namespace {
 
 void SetUpPanelButtons(Game& game) {
     ClearButtons(game);
@@ -58,23 +94,16 @@ bool StartLevel(Game& game, int level, int mode, int lap, int music) {
         lap = lv.LoadedLap;
     }
 
-    // A damaged saved game can name a mode that has no levels: nothing to start.
+    // A damaged saved game can name a mode that has no levels (or the match, which has a start
+    // of its own): nothing to start.
     const ModeRow* row = resume ? nullptr : FindModeRow(mode);
-    if (!resume && row == nullptr) {
+    if (!resume && (row == nullptr || row->twoPlayers)) {
         LevelCannotStart(game, "game mode " + std::to_string(mode));
         return false;
     }
     // Read the level before anything changes, so a missing file leaves the game as it was.
     LevelRecords records;
-    const std::string levelPath =
-        row == nullptr || row->levelPath == nullptr ? std::string() : row->levelPath(level);
-    // A damaged file could hold codes that would become invisible, unclearable stones.
-    if (!levelPath.empty() && (!LoadLevelRecords(ResolveGamePath(game, levelPath), records) ||
-                               !LevelRecordsValid(records, mode) ||
-                               (row->recordsValid != nullptr && !row->recordsValid(records)))) {
-        LevelCannotStart(game, ResolveGamePath(game, levelPath));
-        return false;
-    }
+    if (row != nullptr && !ReadLevelOfMode(game, *row, level, records)) return false;
 
     game.pipe.TapSoundsLeft = 3;
     p.ShakeFrames = 0;
@@ -86,18 +115,7 @@ bool StartLevel(Game& game, int level, int mode, int lap, int music) {
         p.ShownScore = lv.LoadedScore;
         p.TimeLeft = lv.LoadedTime;
     }
-    if (!resume) {
-        p.StonesLeft = 0;
-        p.GameMode = mode;
-        p.LevelNumber = level;
-        p.LapNumber = lap;
-        RemoveEffect(game, kRemoveAll);
-        RemoveStone(game, kRemoveAll);
-        RemoveExtra(game, kRemoveAll);
-        RemoveFloatingText(game, kRemoveAll);
-        p.DoubleFrames = 0;
-        p.FlashFrames = 0;
-    }
+    if (!resume) ClearForLevel(game, level, mode, lap);
     if (music == kRestartMusic) {
         const ModeRow* playing = FindModeRow(p.GameMode);
         StartTune(game, playing != nullptr ? playing->tune : "res\\Musik\\vi02.mp3");
@@ -107,15 +125,7 @@ bool StartLevel(Game& game, int level, int mode, int lap, int music) {
     game.input.FireKey = 0;
 
     if (!resume) {
-        p.TimeUpTimer = 0;
-        p.TimeUp = 0;
-        p.LevelCleared = 0;
-        p.ClearedTimer = 0;
-        game.menus.NewHighscore = 0;
-        p.EndlessOffset = 0;
-        game.stones.StoneCursor = 0;
-        game.effects.EffectCursor = 0;
-        game.floatingTexts.TextCursor = 0;
+        ResetLevelEnd(game);
         if (level == 1 && lap == 1) {
             p.ShownScore = 0;
             p.Score = 0;

@@ -17,6 +17,11 @@ void BuildPuzzle(Game& game, const LevelRecords& records) {
     BuildPuzzleField(game);
 }
 
+void BuildMatch(Game& game, const LevelRecords& records) {
+    StoreLevelRecords(game, records);
+    BuildMatchField(game);
+}
+
 const ModeRow kModes[] = {
     {
         .mode = kModeEndless,
@@ -88,6 +93,24 @@ const ModeRow kModes[] = {
         .nextLevel = {"", ""},
         .gameOverTitle = {"Das Rohr endet im Nichts ...", "faulty Pipe ..."},
         .messageX = 368,
+    },
+    {
+        .mode = kModeMatch,
+        .field = &kMatchLeftField,
+        .tune = "res\\Musik\\sr06.mp3",
+        .lastLevel = 50,
+        .levelPath = MatchLevelPath,
+        .buildField = BuildMatch,
+        .twoPlayers = true,
+        .drainEvery = 1,
+        .emptyBarEndsGame = true,
+        .labelsSets = false,
+        .tipButton = {"Tipp", "Tip"},
+        .tipStartsWater = false,
+        .pointerBandX = 0,
+        .drawsPipes = false,
+        .clearedTitle = {"", ""},
+        .nextLevel = {"Versuche Level ", "Try Level "},
     },
 };
 

@@ -1,6 +1,6 @@
-// The game modes side by side: one row per single-player mode holds what sets it apart from the
-// others (its field, tune, levels, how its field is built, its time bar and its texts). A new
-// mode is a new row.
+// The game modes side by side: one row per mode holds what sets it apart from the others (its
+// field, tune, levels, how its field is built, its time bar and its texts). A new mode is a new
+// row. The two-player match has its own screen and level start and reads only the first part.
 #pragma once
 
 #include <string>
@@ -22,6 +22,8 @@ struct ModeRow {
     bool (*recordsValid)(const LevelRecords& records) = nullptr;
     // Fills the stone table for the level in LevelNumber from the records just read.
     void (*buildField)(Game& game, const LevelRecords& records) = nullptr;
+    // Two players on one screen: started by StartMatchLevel, never by StartLevel.
+    bool twoPlayers = false;
     // Time bar: one unit drains every drainEvery x (the lap's divisor) ticks; an empty bar ends
     // the game where it says so.
     int drainEvery = 1;
@@ -46,7 +48,7 @@ struct ModeRow {
     int messageX = 0;
 };
 
-// The row of a single-player mode; nullptr for a number that is none.
+// The row of a mode; nullptr for a number that is none.
 const ModeRow* FindModeRow(int mode);
 // The row of the game in progress; Puzzle's for a game that has no mode yet.
 const ModeRow& CurrentModeRow(const Game& game);

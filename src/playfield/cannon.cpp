@@ -170,3 +170,18 @@ void CannonStep(Game& game) {
     CannonStepFor(game, SinglePlayerRules(game), SinglePlayerSide(game), command);
     ApplySinglePlayerCommand(game, command);
 }
+
+void MatchCannonStep(Game& game) {
+    MatchState& m = game.match;
+    for (int p = 1; p <= kMatchPlayers; ++p) {
+        if (m.MatchShakeFrames[p] > 0) --m.MatchShakeFrames[p];
+    }
+    for (int p = 1; p <= kMatchPlayers; ++p) {
+        // A level that player 1 has just ended gives player 2 no turn.
+        if (game.play.LevelCleared != 0) return;
+        PlayerCommand command = MatchPlayerCommand(game, p);
+        CannonStepFor(game, MatchFieldRules(m.MatchCentreX[p], p, game.stones.StoneCount),
+                      MatchSide(game, p), command);
+        ApplyMatchCommand(game, p, command);
+    }
+}

@@ -9,3 +9,6 @@ struct Game;
 
 // One step of the cannon; runs ExtrasStep and StoneStep; counts the stones left.
 void CannonStep(Game& game);
+// One step of both match players, player 1 then player 2: each one's cannon, extras and stones on
+// that player's half with that player's command.
+void MatchCannonStep(Game& game);

@@ -14,6 +14,14 @@ void AddPoints(Game& game, int x, int y, int amount) {
     if (only == 0 || amount == only) AddFloatingText(game, x, y, std::to_string(a));
 }
 
+void MatchAddPoints(Game& game, int player, int x, int y, int amount) {
+    MatchState& m = game.match;
+    if (player < 1 || player > kMatchPlayers) return;
+    const int a = m.MatchDoubleFrames[player] > 0 ? amount * 2 : amount;
+    m.MatchScore[player] += a;
+    AddFloatingText(game, x, y, std::to_string(a));
+}
+
 namespace {
 
 void SinglePlayerPoints(Game& game, int /*player*/, int x, int y, int amount) {
@@ -45,7 +53,21 @@ FieldRules MatchFieldRules(int centreX, int player, int stoneCount) {
     FieldRules r = player == 1 ? kMatchLeftField : kMatchRightField;
     r.centreX = centreX;
     r.scanLast = 2 * stoneCount;
+    r.addPoints = MatchAddPoints;
     return r;
+}
+
+Side MatchSide(Game& game, int player) {
+    MatchState& m = game.match;
+    return Side{m.MatchCannon[player],
+                m.MatchGroupSize[player],
+                m.MatchTimeLeft[player],
+                m.MatchShakeFrames[player],
+                m.MatchDoubleFrames[player],
+                m.MatchFlashFrames[player],
+                nullptr,
+                player,
+                &m.MatchStonesLeft[player]};
 }
 
 Side SinglePlayerSide(Game& game) {
@@ -78,6 +100,35 @@ void ApplySinglePlayerCommand(Game& game, const PlayerCommand& command) {
     if (command.fireTaken) {
         game.input.MouseButtonDown = 0;
         game.input.FireKey = 0;
+    }
+}
+
+PlayerCommand MatchPlayerCommand(Game& game, int player) {
+    const InputState& in = game.input;
+    PlayerCommand c;
+    if (player == 1) {
+        c.keyLeft = in.KeyLeft != 0;
+        c.keyRight = in.KeyRight != 0;
+        c.fire = in.FireKey == 1;
+    } else {
+        c.pointerAims = true;
+        c.pointerX = in.MouseX;
+        c.pointerY = in.MouseY;
+        // Over the strip between the fields the button is for the match's own buttons.
+        c.fire = in.MouseButtonDown2 == 1 && InFireWindow(kMatchRightField, in.MouseX);
+    }
+    game.match.MatchFire[player] = c.fire ? 1 : 0;
+    return c;
+}
+
+void ApplyMatchCommand(Game& game, int player, const PlayerCommand& command) {
+    if (!command.fireTaken) return;
+    game.match.MatchFire[player] = 0;
+    if (player == 1) {
+        game.input.FireKey = 0;
+    } else {
+        game.input.MouseButtonDown = 0;
+        game.input.MouseButtonDown2 = 0;
     }
 }
 

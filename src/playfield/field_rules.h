@@ -230,13 +230,22 @@ struct Side {
 FieldRules SinglePlayerRules(const Game& game);
 Side SinglePlayerSide(Game& game);
 // One half of the two-player match: lattice centre, player 1 (left) or 2 (right), and the
-// match's StoneCount (both halves share slots 1..2 x StoneCount). Points are the caller's.
+// match's StoneCount (both halves share slots 1..2 x StoneCount). Points go to that player.
 FieldRules MatchFieldRules(int centreX, int player, int stoneCount);
+// One match player's state (1 left, 2 right).
+Side MatchSide(Game& game, int player);
 // The single player's command: the mouse, the cursor keys and Space.
 PlayerCommand SinglePlayerCommand(const Game& game);
 // What the step did to the inputs: a shot that left takes the mouse press and Space with it;
 // keys that moved the column move the pointer's x there, so that the next snap keeps it.
 void ApplySinglePlayerCommand(Game& game, const PlayerCommand& command);
+// A match player's command: player 1 the cursor keys and Space; player 2 the pointer while it
+// is over the right field (x 451 and more), where alone the mouse button fires. Notes the fire
+// request in MatchFire.
+PlayerCommand MatchPlayerCommand(Game& game, int player);
+// A shot that left takes its press with it: Space for player 1, the mouse button for player 2.
+// The keys move player 1's column only, never the pointer, which is player 2's.
+void ApplyMatchCommand(Game& game, int player, const PlayerCommand& command);
 
 inline bool OwnsX(const FieldRules& r, int x) {
     return x >= r.ownerMinX && x <= r.ownerMaxX;
@@ -255,6 +264,8 @@ inline bool InFireWindow(const FieldRules& r, int x) {
 // Credits the single player's points (doubled while X2 runs) and shows them rising at (x, y); the
 // pipe game shows only its 1000-point awards.
 void AddPoints(Game& game, int x, int y, int amount);
+// Credits a match player's points (doubled while that player's X2 runs), shown rising at (x, y).
+void MatchAddPoints(Game& game, int player, int x, int y, int amount);
 // The colours 1..9 of present stones of this side other than the cannon's, above y -60.
 std::array<bool, kLastColour + 1> PresentColours(const Game& game, const FieldRules& r,
                                                  int loadedStone);

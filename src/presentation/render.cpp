@@ -5,6 +5,7 @@
 #include "core/game.h"
 #include "presentation/render_game.h"
 #include "presentation/render_help.h"
+#include "presentation/render_match.h"
 #include "presentation/text.h"
 
 namespace {
@@ -24,6 +25,8 @@ int FullBackground(const Game& game, const Scene& scene) {
             return kBmpHelpBackground;
         case Backdrop::kGame:
             return scene.pipeBackground ? kBmpPipeBackground : kBmpGameBackground;
+        case Backdrop::kMatch:
+            return game.play.GameMode == kModeMatch ? kBmpMatchBackground : -1;
         default:
             return -1;
     }
@@ -41,7 +44,7 @@ void ClearBackBuffer(Game& game, const Scene& scene) {
         return;
     }
     // The game screens' background is a clipped cell that leaves the last column and row.
-    if (scene.backdrop == Backdrop::kGame) {
+    if (scene.backdrop == Backdrop::kGame || scene.backdrop == Backdrop::kMatch) {
         for (int y = 0; y < back.height; ++y) back.At(back.width - 1, y) = black;
         std::fill_n(&back.At(0, back.height - 1), back.width, black);
     }
@@ -67,7 +70,9 @@ void RenderScene(Game& game, const Scene& scene) {
         case Backdrop::kGame:
             RenderGameScreen(game, scene);
             break;
-        case Backdrop::kMatch:  // the match scene comes with the match
+        case Backdrop::kMatch:
+            RenderMatchScreen(game);
+            break;
         case Backdrop::kNone:
             break;
     }

@@ -67,19 +67,6 @@ void DrawBarrels(Game& game) {
     DrawBarrel(game, kBmpDrainBarrel, p.DrainX - 58, p.DrainY - 58, p.DrainWater, p.DrainY + 31);
 }
 
-void DrawExtras(Game& game) {
-    const ExtrasTable& e = game.extras;
-    for (int i = 1; i <= kMaxExtras; ++i) {
-        if (e.ExtraType[i] <= 0) continue;
-        if (e.ExtraType[i] == kExtraX2) {
-            DrawEffectSprite(game, ExtraIcon(kExtraX2), e.ExtraX[i], e.ExtraY[i], 255,
-                             e.ExtraFrame[i], e.ExtraH[i], e.ExtraW[i]);
-        } else {
-            DrawExtra(game, i);
-        }
-    }
-}
-
 void DrawIndicators(Game& game) {
     if (game.play.DoubleFrames > 0)
         DrawPart(game, kBmpIndicators, Rect{10, 10, 59, 60}, 689, 207, false);
@@ -95,6 +82,8 @@ void DrawCannon(Game& game) {
     DrawCell(game, kBmpCannon, c.CannonX, c.CannonY, c.CannonLoad - 1, 107, 113);
 }
 
+}  // namespace
+
 void DrawEffects(Game& game) {
     const EffectTable& e = game.effects;
     for (int i = 1; i <= e.EffectsInUse; ++i) {
@@ -108,6 +97,8 @@ void DrawEffects(Game& game) {
         }
     }
 }
+
+namespace {
 
 void DrawAimMarker(Game& game, const Scene& scene) {
     const PlayfieldState& p = game.play;
@@ -124,12 +115,25 @@ int TimeCoverRows(int timeLeft) {
     return RoundHalfEven((1000 - timeLeft) * 0.273);
 }
 
-void DrawExtra(Game& game, int slot) {
+void DrawExtra(Game& game, int slot, int (*icon)(int type)) {
     const ExtrasTable& e = game.extras;
     const int w = e.ExtraW[slot];
     const int h = e.ExtraH[slot];
-    DrawClipped(game, ExtraIcon(e.ExtraType[slot]), (e.ExtraFrame[slot] - 1) * w,
+    DrawClipped(game, icon(e.ExtraType[slot]), (e.ExtraFrame[slot] - 1) * w,
                 (e.ExtraColour[slot] - 1) * h, w, h, e.ExtraX[slot], e.ExtraY[slot], true);
+}
+
+void DrawExtras(Game& game, int (*icon)(int type)) {
+    const ExtrasTable& e = game.extras;
+    for (int i = 1; i <= kMaxExtras; ++i) {
+        if (e.ExtraType[i] <= 0) continue;
+        if (e.ExtraType[i] == kExtraX2) {
+            DrawEffectSprite(game, icon(kExtraX2), e.ExtraX[i], e.ExtraY[i], 255, e.ExtraFrame[i],
+                             e.ExtraH[i], e.ExtraW[i]);
+        } else {
+            DrawExtra(game, i, icon);
+        }
+    }
 }
 
 void RenderGameScreen(Game& game, const Scene& scene) {
@@ -143,7 +147,7 @@ void RenderGameScreen(Game& game, const Scene& scene) {
         DrawPieceColumn(game);
         DrawBarrels(game);
     }
-    DrawExtras(game);
+    DrawExtras(game, ExtraIcon);
     DrawIndicators(game);
     DrawCannon(game);
     DrawEffects(game);

@@ -39,6 +39,21 @@ void DrawStone(Game& game, int bitmap, int cx, int cy, int column, int row) {
                 row <= 9 ? 1 : 0);
 }
 
+void DrawSmallStone(Game& game, int bitmap, int cx, int cy, int column, int row) {
+    // Each half shakes with its own player's groups.
+    const MatchState& m = game.match;
+    if (cx < 400 && m.MatchShakeFrames[1] >= 1) {
+        cx += game.drawRng.Next(3) - 1;
+        cy += game.drawRng.Next(3) - 1;
+    }
+    if (cx >= 401 && m.MatchShakeFrames[2] >= 1) {
+        cx += game.drawRng.Next(3) - 1;
+        cy += game.drawRng.Next(3) - 1;
+    }
+    DrawClipped(game, bitmap, (column - 1) * 38, (row - 1) * 38, 38, 38, cx, cy, true,
+                row <= 9 ? 1 : 0);
+}
+
 void DrawDebris(Game& game, int slot) {
     const EffectTable& e = game.effects;
     const int w = e.EffectW[slot];

@@ -10,6 +10,9 @@ void DrawCellOpaque(Game& game, int bitmap, int cx, int cy, int frame, int h, in
 // Grid of 57 x 57 cells, column and row from 1; rows 1..9 are cut one pixel taller; shaken
 // while ShakeFrames > 0.
 void DrawStone(Game& game, int bitmap, int cx, int cy, int column, int row);
+// The match's grid of 38 x 38 cells, cut like DrawStone; a stone left of x 400 shakes while
+// player 1's MatchShakeFrames last, one from x 401 on while player 2's do.
+void DrawSmallStone(Game& game, int bitmap, int cx, int cy, int column, int row);
 // Effect slot of kind 2 from "expl3.bmp": column EffectColour, row EffectFrame (from 1).
 void DrawDebris(Game& game, int slot);
 // Translucent cell (frame from 0) stretched over (cx-hw, cy-hh)-(cx+hw, cy+hh).

@@ -1,5 +1,6 @@
 #include "runner/dump.h"
 
+#include <array>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -95,6 +96,36 @@ std::vector<std::pair<const char*, long long>> Scalars(const Game& g) {
         {"SourceY", g.pipe.SourceY},
         {"DrainX", g.pipe.DrainX},
         {"DrainY", g.pipe.DrainY},
+        {"LevelWinCounted", g.match.LevelWinCounted},
+    };
+}
+
+// The match players' values, indexed like the game: [null, player 1, player 2].
+std::vector<std::pair<const char*, std::array<long long, 2>>> MatchArrays(const Game& g) {
+    const MatchState& m = g.match;
+    auto both = [](auto value) { return std::array<long long, 2>{value(1), value(2)}; };
+    auto cannon = [&](int CannonState::*field) {
+        return both([&](int p) { return m.MatchCannon[p].*field; });
+    };
+    return {
+        {"MatchCentreX", both([&](int p) { return m.MatchCentreX[p]; })},
+        {"MatchCannonX", cannon(&CannonState::CannonX)},
+        {"MatchCannonTargetX", cannon(&CannonState::CannonTargetX)},
+        {"MatchAimX", cannon(&CannonState::AimX)},
+        {"MatchAimY", cannon(&CannonState::AimY)},
+        {"MatchCannonLoad", cannon(&CannonState::CannonLoad)},
+        {"MatchLoadedStone", cannon(&CannonState::LoadedStone)},
+        {"MatchNeedReload", cannon(&CannonState::NeedReload)},
+        {"MatchNothingFlying", both([&](int p) { return m.MatchCannon[p].NothingFlying; })},
+        {"MatchFire", both([&](int p) { return m.MatchFire[p]; })},
+        {"MatchTimeLeft", both([&](int p) { return m.MatchTimeLeft[p]; })},
+        {"MatchStonesLeft", both([&](int p) { return m.MatchStonesLeft[p]; })},
+        {"MatchScore", both([&](int p) { return m.MatchScore[p]; })},
+        {"MatchShownScore", both([&](int p) { return m.MatchShownScore[p]; })},
+        {"MatchDoubleFrames", both([&](int p) { return m.MatchDoubleFrames[p]; })},
+        {"MatchFlashFrames", both([&](int p) { return m.MatchFlashFrames[p]; })},
+        {"MatchShakeFrames", both([&](int p) { return m.MatchShakeFrames[p]; })},
+        {"LevelsWon", both([&](int p) { return m.LevelsWon[p]; })},
     };
 }
 
@@ -112,6 +143,14 @@ void AppendScalars(std::string& out, const Game& game) {
 std::string DumpJson(const Game& game, const HeadlessPlatform& platform) {
     std::string out = "{";
     AppendScalars(out, game);
+    out += ",\n";
+    bool first = true;
+    for (const auto& [name, values] : MatchArrays(game)) {
+        out += first ? " " : ", ";
+        first = false;
+        out += Quote(name) + ": [null, " + std::to_string(values[0]) + ", " +
+               std::to_string(values[1]) + "]";
+    }
 
     out += ",\n \"PipeStock\": [null";
     for (int k = 1; k <= kPipeStockKinds; ++k) out += ", " + std::to_string(game.pipe.PipeStock[k]);
@@ -119,7 +158,7 @@ std::string DumpJson(const Game& game, const HeadlessPlatform& platform) {
 
     out += ",\n \"Stones\": [";
     const StoneTable& st = game.stones;
-    bool first = true;
+    first = true;
     for (int s = 1; s <= kMaxStones; ++s) {
         if (st.StoneState[s] <= 0) continue;
         out += first ? "\n  " : ",\n  ";

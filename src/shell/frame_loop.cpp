@@ -11,6 +11,7 @@
 #include "menus/settings.h"
 #include "menus/transitions.h"
 #include "modes/level_start.h"
+#include "modes/match.h"
 #include "platform/platform.h"
 #include "presentation/bitmaps.h"
 #include "presentation/music.h"
@@ -25,6 +26,7 @@
 void InitGame(Game& game, Platform& platform, const std::string& resDir, std::uint64_t clockSeed) {
     game.platform = &platform;
     game.startLevel = StartLevel;
+    game.startMatchLevel = StartMatchLevel;
     game.resDir = resDir;
     game.clockSeed = clockSeed;
     game.savesDir = resDir + "/saves";
@@ -176,14 +178,13 @@ void SaveAndQuit(Game& game) {
     MusicSetVolume(game, 0);
     MusicStop(game);
     WriteSettings(game, kSettingsFile);
-    // A single-player game on screen, or paused under the main menu, is kept in ave.dat. A match
-    // is not.
+    // A single-player game on screen, or a game paused under the main menu, is kept in ave.dat;
+    // a match on screen is not. Either way the snapshot keeps the whole game as it stands, so
+    // that the next start goes on exactly here.
     const int screen = game.shell.ScreenId;
-    if (screen == kScreenGame || (screen == kScreenMainMenu && game.shell.GameInProgress == 2)) {
-        WriteSavedGame(game, kClosedGameFile);
-        // The whole game as it stands, so that the next start goes on exactly here.
-        WriteSnapshot(game);
-    }
+    const bool waiting = screen == kScreenMainMenu && game.shell.GameInProgress == 2;
+    if (screen == kScreenGame || waiting) WriteSavedGame(game, kClosedGameFile);
+    if (screen == kScreenGame || screen == kScreenMatch || waiting) WriteSnapshot(game);
     // Only a slot list read in this run is written back; one never read would come back blank.
     if (game.menus.SlotNamesRead) WriteSlotNames(game, false);
     game.shell.QuitRequested = 1;

@@ -7,6 +7,7 @@
 #include "core/game.h"
 #include "menus/buttons.h"
 #include "platform/platform.h"
+#include "playfield/field_rules.h"
 #include "shell/recorder.h"
 #include "shell/screens.h"
 
@@ -152,7 +153,18 @@ void PadPointerStep(Game& game, int axisX, int axisY) {
     const int dx = speed(axisX);
     const int dy = speed(axisY);
     if (dx == 0 && dy == 0) return;
-    // The second player's pointer stays over the right field.
-    DXDraw1MouseMove(game, std::clamp(game.input.MouseX + dx, 440, kScreenWidth - 1),
+    // The second player's pointer stays over the right field, where it aims and fires.
+    DXDraw1MouseMove(game, std::clamp(game.input.MouseX + dx, kMatchPointerMinX, kScreenWidth - 1),
                      std::clamp(game.input.MouseY + dy, 0, kScreenHeight - 1));
+}
+
+void PadFire(Game& game, bool down) {
+    if (!down) {
+        DXDraw1MouseUp(game);
+        return;
+    }
+    // A pointer the mouse left between the fields is taken over the right field first.
+    if (game.input.MouseX < kMatchPointerMinX)
+        DXDraw1MouseMove(game, kMatchPointerMinX, game.input.MouseY);
+    DXDraw1MouseDown(game);
 }

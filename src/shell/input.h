@@ -31,3 +31,6 @@ void MenuKeyUp(Game& game, MenuKey key);
 int NextMenuButton(const Game& game, int direction);
 // A pad's stick moving the pointer (second player of the match): axis values -32768..32767.
 void PadPointerStep(Game& game, int axisX, int axisY);
+// The second pad's fire button in the match: the mouse button of player 2, pressed over the
+// right field (a pointer left between the fields moves there first).
+void PadFire(Game& game, bool down);

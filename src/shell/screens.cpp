@@ -6,6 +6,7 @@
 #include "menus/menu_screens.h"
 #include "menus/saved_games.h"
 #include "modes/game_screen.h"
+#include "modes/match.h"
 #include "modes/mode_table.h"
 #include "shell/frame_loop.h"
 
@@ -37,8 +38,7 @@ const ScreenEntry kScreens[] = {
     {kScreenHighscores, HighscoreScreen, Backdrop::kMenu, Always, nullptr},
     {kScreenNewChampion, ChampionScreen, Backdrop::kMenu, Always, ChampionNameKey},
     {kScreenGameChoice, GameChoiceScreen, Backdrop::kMenu, Always, nullptr},
-    // The match screen is drawn but has no handler until the match is built.
-    {kScreenMatch, nullptr, Backdrop::kMatch, MatchPointer, nullptr},
+    {kScreenMatch, MatchScreen, Backdrop::kMatch, MatchPointer, nullptr},
     {kScreenLoad, LoadScreen, Backdrop::kMenu, Always, nullptr},
     {kScreenSave, SaveScreen, Backdrop::kMenu, Always, SaveNameKey},
     {kScreenStartLevel, StartLevelScreen, Backdrop::kMenu, Always, nullptr},

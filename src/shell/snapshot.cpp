@@ -75,6 +75,7 @@ struct State {
     CannonState cannon;
     ExtrasTable extras;
     LevelState level;
+    MatchState match;
     StoneTable stones;
     PipeState pipe;
     EffectTable effects;
@@ -88,6 +89,7 @@ void Put(Writer& w, const Game& g) {
     w.Raw(g.cannon);
     w.Raw(g.extras);
     w.Raw(g.level);
+    w.Raw(g.match);
     w.Raw(g.stones);
     w.Raw(g.pipe);
     w.Raw(g.effects);
@@ -105,8 +107,8 @@ void Put(Writer& w, const Game& g) {
 bool Get(Reader& r, State& s) {
     FloatingTextTable& t = s.texts;
     bool ok = r.Raw(s.play) && r.Raw(s.cannon) && r.Raw(s.extras) && r.Raw(s.level) &&
-              r.Raw(s.stones) && r.Raw(s.pipe) && r.Raw(s.effects) && r.Raw(t.TextX) &&
-              r.Raw(t.TextY) && r.Raw(t.TextVy) && r.Raw(t.TextLife);
+              r.Raw(s.match) && r.Raw(s.stones) && r.Raw(s.pipe) && r.Raw(s.effects) &&
+              r.Raw(t.TextX) && r.Raw(t.TextY) && r.Raw(t.TextVy) && r.Raw(t.TextLife);
     for (std::string& text : t.TextString) ok = ok && r.Text(text);
     return ok && r.Raw(t.TextCursor) && r.Raw(s.MusicOn) && r.Raw(s.rng) && r.AtEnd();
 }
@@ -177,11 +179,17 @@ bool TextsSound(const FloatingTextTable& t) {
     return true;
 }
 
-bool PlayAndCannonSound(const State& s) {
-    const PlayfieldState& p = s.play;
-    const CannonState& c = s.cannon;
+bool CannonSound(const CannonState& c) {
     const bool loadedOk = In(c.LoadedStone, 0, kMaxStones) ||
                           In(c.LoadedStone, kLoadedExtraBase + 1, kLoadedExtraBase + kMaxExtras);
+    return loadedOk && In(c.CannonLoad, 1, 8) && In(c.NextColour, 0, kAnchorColour) &&
+           In(c.CannonX, -kFar, kFar) && Finite(c.CannonXf, kFar) &&
+           In(c.CannonTargetX, -kFar, kFar) && In(c.AimY, -kFar, kFar) &&
+           In(c.AimTargetY, -kFar, kFar) && c.NothingFlying <= 1 && In(c.NeedReload, 0, 1);
+}
+
+bool PlayAndCannonSound(const State& s) {
+    const PlayfieldState& p = s.play;
     return FindModeRow(p.GameMode) != nullptr && LevelRangeOf(p.GameMode).Holds(p.LevelNumber) &&
            kLapRange.Holds(p.LapNumber) && kScoreRange.Holds(p.Score) &&
            kScoreRange.Holds(p.ShownScore) && kTimeRange.Holds(p.TimeLeft) &&
@@ -190,11 +198,22 @@ bool PlayAndCannonSound(const State& s) {
            In(p.StonesLeft, 0, kMaxStones) && In(p.GroupSize, 0, kMaxStones) &&
            In(p.ShakeFrames, 0, 1000) && In(p.DoubleFrames, 0, 1000) &&
            In(p.FlashFrames, 0, 1000) && (p.PauseState == -1 || p.PauseState == 1) &&
-           In(p.EndlessOffset, -kFar, 0) && loadedOk && In(c.CannonLoad, 1, 8) &&
-           In(c.NextColour, 0, kAnchorColour) && In(c.CannonX, -kFar, kFar) &&
-           Finite(c.CannonXf, kFar) && In(c.CannonTargetX, -kFar, kFar) &&
-           In(c.AimY, -kFar, kFar) && In(c.AimTargetY, -kFar, kFar) && c.NothingFlying <= 1 &&
-           In(c.NeedReload, 0, 1);
+           In(p.EndlessOffset, -kFar, 0) && CannonSound(s.cannon);
+}
+
+// Each match player's cannon, bar and counters, as the single-player ones.
+bool MatchSound(const MatchState& m) {
+    for (int p = 1; p <= kMatchPlayers; ++p) {
+        if (!CannonSound(m.MatchCannon[p]) || !In(m.MatchCentreX[p], 0, 800) ||
+            !In(m.MatchGroupSize[p], 0, kMaxStones) || !In(m.MatchShakeFrames[p], 0, 1000) ||
+            !kTimeRange.Holds(m.MatchTimeLeft[p]) || !In(m.MatchStonesLeft[p], 0, kMaxStones) ||
+            !kScoreRange.Holds(m.MatchScore[p]) || !kScoreRange.Holds(m.MatchShownScore[p]) ||
+            !kScoreRange.Holds(m.MatchLevelStartScore[p]) || !In(m.MatchDoubleFrames[p], 0, 1000) ||
+            !In(m.MatchFlashFrames[p], 0, 1000) || !In(m.LevelsWon[p], 0, 1'000'000) ||
+            m.MatchFire[p] > 1)
+            return false;
+    }
+    return In(m.LevelWinCounted, 0, 1);
 }
 
 // The water head names a stone slot; barrel heights and the tap's sounds are counted down from
@@ -212,9 +231,9 @@ bool PipeSound(const PipeState& p) {
 }
 
 bool StateSound(const State& s) {
-    return PlayAndCannonSound(s) && StonesSound(s.stones) && PipeSound(s.pipe) &&
-           EffectsSound(s.effects) && ExtrasSound(s.extras) && TextsSound(s.texts) &&
-           (s.MusicOn == 1 || s.MusicOn == -1);
+    return PlayAndCannonSound(s) && MatchSound(s.match) && StonesSound(s.stones) &&
+           PipeSound(s.pipe) && EffectsSound(s.effects) && ExtrasSound(s.extras) &&
+           TextsSound(s.texts) && (s.MusicOn == 1 || s.MusicOn == -1);
 }
 
 std::uint32_t Get32(const std::vector<std::uint8_t>& b, size_t at) {
@@ -269,6 +288,7 @@ bool RestoreSnapshotBytes(Game& game, const std::vector<std::uint8_t>& bytes, st
     game.cannon = state->cannon;
     game.extras = state->extras;
     game.level = state->level;
+    game.match = state->match;
     game.stones = state->stones;
     game.pipe = state->pipe;
     game.effects = state->effects;

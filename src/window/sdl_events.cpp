@@ -78,12 +78,7 @@ void PadButton(Game& game, SdlPlatform& platform, const SDL_ControllerButtonEven
     if (role < 0) return;
     // In the match the second pad is the second player: its A is the mouse button.
     if (role == 1 && InMatch(game)) {
-        if (b.button == SDL_CONTROLLER_BUTTON_A) {
-            if (down)
-                DXDraw1MouseDown(game);
-            else
-                DXDraw1MouseUp(game);
-        }
+        if (b.button == SDL_CONTROLLER_BUTTON_A) PadFire(game, down);
         return;
     }
     int button = -1;

@@ -11,20 +11,7 @@ rm -rf "$work/res/saves"; mkdir "$work/res/saves"
 # An empty highscore table, so any score is a new highscore.
 head -c 696 /dev/zero > "$work/res/saves/groar.dat"
 
-# Level file: 221 records (cell, extra) of little-endian 32-bit numbers; arguments "cell:code".
-write_level() {
-    local file=$1; shift
-    local -A code=()
-    local cell
-    for cell in "$@"; do code[${cell%%:*}]=${cell#*:}; done
-    : > "$file"
-    for ((k = 0; k <= 220; k++)); do
-        local c=${code[$k]:--1}
-        if [ "$c" = -1 ]; then printf '\xff\xff\xff\xff' >> "$file"
-        else printf "\\x0$c\\x00\\x00\\x00" >> "$file"; fi
-        printf '\x00\x00\x00\x00' >> "$file"
-    done
-}
+source "$(dirname "$0")/level_file.bash"
 # Level 1: colour 1 at (326, 30) and (356, 60); a shot in column 386 stops at (386, 90).
 write_level "$work/res/Levelz/lvl001.lvl" 14:0 24:0
 write_level "$work/res/Levelz/lvl002.lvl" 14:1 24:2 26:3

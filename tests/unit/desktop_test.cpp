@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/paths.h"
 #include "menus/record_file.h"
 #include "menus/transitions.h"
 #include "menus_fixture.h"
@@ -12,7 +13,6 @@
 #include "platform/picture_fit.h"
 #include "shell/command_line.h"
 #include "shell/input.h"
-#include "core/paths.h"
 #include "shell/user_files.h"
 
 namespace {
@@ -355,8 +355,22 @@ TEST(MenuKeys, SecondPadPointerStaysOverTheRightField) {
     EXPECT_EQ(m.g().input.MouseX, 609);
     EXPECT_EQ(m.g().input.MouseY, 300);
     for (int i = 0; i < 100; ++i) PadPointerStep(m.g(), -32768, 32767);
-    EXPECT_EQ(m.g().input.MouseX, 440);
+    EXPECT_EQ(m.g().input.MouseX, 451);
     EXPECT_EQ(m.g().input.MouseY, 599);
+}
+
+TEST(MenuKeys, SecondPadFiresOverTheRightField) {
+    MenuGame m;
+    DXDraw1MouseMove(m.g(), 400, 300);  // the mouse left the pointer between the fields
+    PadFire(m.g(), true);
+    EXPECT_EQ(m.g().input.MouseX, 451);
+    EXPECT_EQ(m.g().input.MouseButtonDown2, 1);
+    m.Tick(1);
+    PadFire(m.g(), false);
+    EXPECT_EQ(m.g().input.MouseButtonDown2, 0);
+    DXDraw1MouseMove(m.g(), 700, 300);
+    PadFire(m.g(), true);
+    EXPECT_EQ(m.g().input.MouseX, 700);
 }
 
 }  // namespace

@@ -5,9 +5,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "bot.h"
 #include "level.h"
+#include "match_bot.h"
 
 using namespace levels;
 
@@ -26,11 +28,12 @@ class CraftedLevels {
         std::filesystem::remove_all(dir_, ec);
     }
     // Stones as (row, column, colour 1..8).
-    void Write(int number, const std::vector<std::array<int, 3>>& stones) {
+    void Write(int number, const std::vector<std::array<int, 3>>& stones,
+               const Lattice& lattice = kPuzzleLattice) {
         Records r{};
-        for (int k = 0; k < kFirstFieldCell; ++k) r[k].cell = kCeilingCode;
+        WriteCeiling(r, lattice);
         for (auto [row, column, colour] : stones) r[CellIndex(row, column)].cell = colour - 1;
-        std::ofstream out(dir_ / "Levelz" / LevelFileName(number), std::ios::binary);
+        std::ofstream out(dir_ / "Levelz" / LevelFileName(number, lattice), std::ios::binary);
         out << EncodeFile(r);
     }
     std::string Dir() const { return dir_.string(); }
@@ -93,3 +96,43 @@ TEST_P(ShippedLevel, IsClearedFromANewGamesTime) {
 
 // Quick ones from each part of the set: two colours, a chain, anchors, an extra.
 INSTANTIATE_TEST_SUITE_P(Handful, ShippedLevel, ::testing::Values(1, 5, 10, 13, 20));
+
+// The match bot, on either half, against a player who does nothing.
+class MatchBotSide : public ::testing::TestWithParam<int> {};
+
+TEST_P(MatchBotSide, ClearsAFieldThatOneShotClearsWithItsOwnControls) {
+    // A pair of one colour under the ceiling: the one shot that clears it lands between them,
+    // in the middle column (player 1 walks its cannon there with the keys).
+    CraftedLevels res;
+    res.Write(1, {{2, 3, 2}, {2, 4, 2}}, kMatchLattice);
+    const MatchLevelRun run = PlayMatchLevel(res.Dir(), 1, GetParam(), MatchBotOptions{});
+    EXPECT_TRUE(run.cleared);
+    EXPECT_EQ(run.shots, 1);
+    EXPECT_EQ(run.scoreGained, 150);
+    EXPECT_LT(run.ticks, 100);
+}
+
+TEST_P(MatchBotSide, ClearsTwoColoursInTurn) {
+    CraftedLevels res;
+    res.Write(1, {{1, 1, 1}, {2, 2, 1}, {1, 6, 3}, {2, 7, 3}, {2, 6, 3}}, kMatchLattice);
+    const MatchLevelRun run = PlayMatchLevel(res.Dir(), 1, GetParam(), MatchBotOptions{});
+    EXPECT_TRUE(run.cleared);
+    EXPECT_LE(run.shots, 4);
+}
+
+INSTANTIATE_TEST_SUITE_P(Players, MatchBotSide, ::testing::Values(1, 2));
+
+using ShippedMatchCase = std::tuple<int, int>;  // level, player
+class ShippedMatchLevel : public ::testing::TestWithParam<ShippedMatchCase> {};
+
+TEST_P(ShippedMatchLevel, IsClearedWithinTheLevelsTime) {
+    const auto [level, player] = GetParam();
+    const MatchLevelRun run = PlayMatchLevel(RHOMBULUS_RES_DIR, level, player, MatchBotOptions{});
+    EXPECT_TRUE(run.cleared) << "level " << level << " player " << player << ": " << run.shots
+                             << " shots, " << run.ticks << " ticks";
+}
+
+// Quick ones: the first level and two entry points, one for each hand.
+INSTANTIATE_TEST_SUITE_P(Handful, ShippedMatchLevel,
+                         ::testing::Values(ShippedMatchCase{1, 1}, ShippedMatchCase{8, 2},
+                                           ShippedMatchCase{15, 1}));

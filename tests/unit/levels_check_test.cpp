@@ -15,9 +15,10 @@ struct Put {
     char what;  // '1'..'8' colour, '#' anchor, or an extra letter put on the cell
 };
 
-Level Make(const std::vector<Put>& puts) {
+Level Make(const std::vector<Put>& puts, const Lattice& lattice = kPuzzleLattice) {
     Level level;
-    for (int k = 0; k < kFirstFieldCell; ++k) level.records[k].cell = kCeilingCode;
+    level.lattice = &lattice;
+    WriteCeiling(level.records, lattice);
     for (const Put& p : puts) {
         LevelRecord& r = level.records[CellIndex(p.row, p.column)];
         if (p.what >= '1' && p.what <= '8')
@@ -47,6 +48,7 @@ struct Crafted {
     const char* what;
     std::vector<Put> puts;
     const char* expect;  // nullptr: the level passes
+    const Lattice* lattice = &kPuzzleLattice;
 };
 
 void PrintTo(const Crafted& c, std::ostream* os) {
@@ -59,7 +61,7 @@ class CraftedCheck : public ::testing::TestWithParam<Crafted> {};
 
 TEST_P(CraftedCheck, FindsWhatIsWrong) {
     const Crafted& c = GetParam();
-    std::vector<Problem> problems = CheckLevel(Make(c.puts));
+    std::vector<Problem> problems = CheckLevel(Make(c.puts, *c.lattice));
     if (!c.expect) {
         EXPECT_TRUE(problems.empty()) << c.what << ":\n" << AllMessages(problems);
     } else {
@@ -128,6 +130,45 @@ INSTANTIATE_TEST_SUITE_P(
         return n;
     });
 
+// The match's lattice: 20 px, a ceiling of eight anchors, the bottom line at depth 350 (row 17),
+// the cannon reaching the columns x 40 .. 320 of the field's 0 .. 360.
+INSTANTIATE_TEST_SUITE_P(
+    MatchTable, CraftedCheck,
+    ::testing::Values(
+        Crafted{"row 1 hangs from the eight anchors",
+                {{1, 0, '1'}, {1, 8, '2'}},
+                nullptr,
+                &kMatchLattice},
+        Crafted{"row 2 under an anchor hangs tip to tip",
+                {{2, 1, '1'}, {2, 8, '1'}},
+                nullptr,
+                &kMatchLattice},
+        Crafted{"the first cell of row 2 has no anchor above",
+                {{2, 0, '1'}},
+                "floats away",
+                &kMatchLattice},
+        Crafted{"the outer cells of a row of ten lie beyond the cannon",
+                {{1, 0, '1'}, {2, 0, '1'}},
+                "row 2 column 0: stone of colour 1 lies beyond the cannon's reach",
+                &kMatchLattice},
+        Crafted{"chain down to row 17 is fine", Chain(4, 17, true), nullptr, &kMatchLattice},
+        Crafted{"chain down to row 18 crosses the line", Chain(4, 18, false),
+                "row 18 column 4: stone at y 470 is below the bottom line 460", &kMatchLattice},
+        Crafted{"the flash never falls in the match",
+                {{1, 4, '1'}, {1, 4, 'f'}},
+                "the flash never falls out of a stone",
+                &kMatchLattice},
+        Crafted{"a shelf shadows the stones above it",
+                {{1, 4, '3'}, {3, 3, '#'}, {3, 4, '#'}, {3, 5, '#'}, {4, 4, '1'}},
+                "row 1 column 4: stone of colour 3 can never be cleared",
+                &kMatchLattice}),
+    [](const ::testing::TestParamInfo<Crafted>& info) {
+        std::string n = info.param.what;
+        for (char& c : n)
+            if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+        return n;
+    });
+
 TEST(LevelCheck, CodesTheGameDoesNotBuildAreReported) {
     Level level = Make({{1, 4, '1'}});
     level.records[CellIndex(2, 3)].cell = 12;
@@ -168,17 +209,21 @@ TEST(LevelSet, DuplicatesAndClashingNumbersAreReported) {
     EXPECT_TRUE(CheckSet({{"lv/01.txt", c}, {"lv/02.txt", d}}).empty());
 }
 
-TEST(PuzzleLevels, AllFiftyPassEveryCheck) {
+class ShippedSet : public ::testing::TestWithParam<bool> {};
+
+TEST_P(ShippedSet, AllFiftyPassEveryCheck) {
+    const bool match = GetParam();
     std::vector<NamedLevel> set;
     for (int n = 1; n <= 50; ++n) {
         char name[16];
         std::snprintf(name, sizeof name, "%02d.txt", n);
-        const std::string path = std::string(RHOMBULUS_SOURCE_DIR) + "/levels/puzzle/" + name;
+        const std::string path =
+            std::string(RHOMBULUS_SOURCE_DIR) + "/levels/" + (match ? "match/" : "puzzle/") + name;
         std::ifstream in(path, std::ios::binary);
         ASSERT_TRUE(in) << path;
         std::ostringstream s;
         s << in.rdbuf();
-        ParseResult parsed = ParseSource(s.str());
+        ParseResult parsed = ParseSource(s.str(), match ? kMatchLattice : kPuzzleLattice);
         ASSERT_TRUE(parsed.ok) << path << ":" << parsed.problem.line << ": "
                                << parsed.problem.message;
         EXPECT_FALSE(parsed.level.name.empty()) << path;
@@ -188,3 +233,8 @@ TEST(PuzzleLevels, AllFiftyPassEveryCheck) {
     }
     for (const std::string& p : CheckSet(set)) ADD_FAILURE() << p;
 }
+
+INSTANTIATE_TEST_SUITE_P(PuzzleAndMatch, ShippedSet, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "Match" : "Puzzle");
+                         });

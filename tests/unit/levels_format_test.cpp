@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "level.h"
 
@@ -19,10 +20,10 @@ std::string ReadText(const std::string& path) {
     return s.str();
 }
 
-std::string PuzzleSource(int n) {
+std::string LevelSource(const char* set, int n) {
     char name[16];
     std::snprintf(name, sizeof name, "%02d.txt", n);
-    return std::string(RHOMBULUS_SOURCE_DIR) + "/levels/puzzle/" + name;
+    return std::string(RHOMBULUS_SOURCE_DIR) + "/levels/" + set + "/" + name;
 }
 
 Records CeilingOnly() {
@@ -32,32 +33,59 @@ Records CeilingOnly() {
 }
 
 // Source text -> file bytes -> source text, and the file again from that text.
-void ExpectRoundTrip(const std::string& source) {
-    ParseResult parsed = ParseSource(source);
+void ExpectRoundTrip(const std::string& source, const Lattice& lattice = kPuzzleLattice) {
+    ParseResult parsed = ParseSource(source, lattice);
     ASSERT_TRUE(parsed.ok) << parsed.problem.line << ": " << parsed.problem.message;
     std::string bytes = EncodeFile(parsed.level.records);
     ASSERT_EQ(bytes.size(), static_cast<size_t>(kFileBytes));
     DecodeResult decoded = DecodeFile(bytes);
     ASSERT_TRUE(decoded.ok) << decoded.error;
-    DecompileResult back = Decompile(decoded.records);
+    DecompileResult back = Decompile(decoded.records, {}, lattice);
     ASSERT_TRUE(back.ok) << back.problem.message;
     EXPECT_EQ(SourceBody(back.text), SourceBody(source));
-    ParseResult again = ParseSource(back.text);
+    ParseResult again = ParseSource(back.text, lattice);
     ASSERT_TRUE(again.ok) << again.problem.message;
     EXPECT_EQ(EncodeFile(again.level.records), bytes);
 }
 
 }  // namespace
 
-class PuzzleLevelRoundTrip : public ::testing::TestWithParam<int> {};
+using ShippedCase = std::tuple<bool, int>;  // match, level number
+class ShippedLevelRoundTrip : public ::testing::TestWithParam<ShippedCase> {};
 
-TEST_P(PuzzleLevelRoundTrip, SourceFileSourceIsExact) {
-    std::string source = ReadText(PuzzleSource(GetParam()));
-    ASSERT_FALSE(source.empty()) << PuzzleSource(GetParam());
-    ExpectRoundTrip(source);
+TEST_P(ShippedLevelRoundTrip, SourceFileSourceIsExact) {
+    const auto [match, n] = GetParam();
+    const std::string path = LevelSource(match ? "match" : "puzzle", n);
+    std::string source = ReadText(path);
+    ASSERT_FALSE(source.empty()) << path;
+    ExpectRoundTrip(source, match ? kMatchLattice : kPuzzleLattice);
 }
 
-INSTANTIATE_TEST_SUITE_P(AllFifty, PuzzleLevelRoundTrip, ::testing::Range(1, 51));
+INSTANTIATE_TEST_SUITE_P(AllFiftyOfBoth, ShippedLevelRoundTrip,
+                         ::testing::Combine(::testing::Bool(), ::testing::Range(1, 51)));
+
+TEST(MatchSource, TheCeilingIsEightAnchorsAndTheFieldGoesDownToRow17) {
+    std::string rows = "field\n|. # # # # # # # # .|\n| . . . 4 . . . . . |\n";
+    for (int row = 2; row <= 17; ++row)
+        rows += row % 2 ? "| . . . . . . . . . |\n" : "|. . . . . . . . . .|\n";
+    ParseResult p = ParseSource(rows, kMatchLattice);
+    ASSERT_TRUE(p.ok) << p.problem.message;
+    // Records 0..9 mirror the drawn ceiling; the game never builds them.
+    EXPECT_EQ(p.level.records[0].cell, kEmptyCode);
+    EXPECT_EQ(p.level.records[1].cell, kAnchorCode);
+    EXPECT_EQ(p.level.records[9].cell, kEmptyCode);
+    EXPECT_EQ(p.level.lattice, &kMatchLattice);
+    // The Puzzle's ceiling and a field ending above row 17 are not match sources.
+    ParseResult ten = ParseSource("field\n|# # # # # # # # # #|" + rows.substr(27), kMatchLattice);
+    EXPECT_FALSE(ten.ok);
+    EXPECT_NE(ten.problem.message.find("eight anchors"), std::string::npos);
+    ParseResult shortField = ParseSource(rows.substr(0, rows.size() - 22), kMatchLattice);
+    EXPECT_FALSE(shortField.ok);
+    EXPECT_NE(shortField.problem.message.find("rows 0 to 17"), std::string::npos)
+        << shortField.problem.message;
+    EXPECT_EQ(LevelFileName(1, kMatchLattice), "lvl0001two.lvl");
+    EXPECT_EQ(LevelFileName(50, kMatchLattice), "lvl00050two.lvl");
+}
 
 namespace {
 

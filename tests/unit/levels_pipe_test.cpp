@@ -77,7 +77,7 @@ TEST_P(PipeLevelRoundTrip, SourceFileSourceIsExact) {
     const std::string bytes = EncodeFile(level.records);
     DecodeResult decoded = DecodeFile(bytes);
     ASSERT_TRUE(decoded.ok);
-    DecompileResult back = Decompile(decoded.records, {}, true);
+    DecompileResult back = Decompile(decoded.records, {}, kPuzzleLattice, true);
     ASSERT_TRUE(back.ok) << back.problem.message;
     EXPECT_EQ(SourceBody(back.text), SourceBody(source));
     EXPECT_EQ(EncodeFile(Parse(back.text).records), bytes);
@@ -131,20 +131,20 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST(PipeFiles, NamesAndDecompilingFollowTheGame) {
-    EXPECT_EQ(LevelFileName(7, true), "pipelev7.lvl");
-    EXPECT_EQ(LevelFileName(26, true), "pipelev26.lvl");
+    EXPECT_EQ(PipeLevelFileName(7), "pipelev7.lvl");
+    EXPECT_EQ(PipeLevelFileName(26), "pipelev26.lvl");
     EXPECT_TRUE(IsPipeFileName("res/Levelz/pipelev12.lvl"));
     EXPECT_FALSE(IsPipeFileName("res/Levelz/lvl0012.lvl"));
     Records r = Parse(PipeSource(kOpen)).records;
     Records extra = r;
     extra[CellIndex(5, 3)] = {0, 2};
-    EXPECT_FALSE(Decompile(extra, {}, true).ok);
+    EXPECT_FALSE(Decompile(extra, {}, kPuzzleLattice, true).ok);
     Records unknown = r;
     unknown[CellIndex(5, 3)].cell = 9;
-    EXPECT_FALSE(Decompile(unknown, {}, true).ok);
+    EXPECT_FALSE(Decompile(unknown, {}, kPuzzleLattice, true).ok);
     Records covered = r;
     covered[CellIndex(2, 2)].cell = 0;  // a piece where the source barrel's stone goes
-    EXPECT_FALSE(Decompile(covered, {}, true).ok);
+    EXPECT_FALSE(Decompile(covered, {}, kPuzzleLattice, true).ok);
 }
 
 // --- the check -------------------------------------------------------------------------------
@@ -260,7 +260,7 @@ class PipeSolverTest : public ::testing::Test {
     CraftedRes res;
     void Write(int number, const std::map<int, std::string>& rows) {
         const Level level = Parse(PipeSource(rows));
-        std::ofstream out(res.Dir() + "/Levelz/" + LevelFileName(number, true), std::ios::binary);
+        std::ofstream out(res.Dir() + "/Levelz/" + PipeLevelFileName(number), std::ios::binary);
         out << EncodeFile(level.records);
     }
 };

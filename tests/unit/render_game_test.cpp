@@ -84,7 +84,7 @@ TEST(GameScene, ExtraIsCutFromItsFrameAndColourAndClippedAtTheEdges) {
     e.ExtraX[1] = 790;
     e.ExtraY[1] = 590;
     FillSurface(g.backBuffer, kBlack);
-    DrawExtra(g, 1);
+    DrawExtra(g, 1, ExtraIcon);
     EXPECT_EQ(g.backBuffer.At(799, 599), kExtra);
     EXPECT_EQ(g.backBuffer.At(761, 599), kBlack);
 }

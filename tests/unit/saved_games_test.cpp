@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "menus/record_file.h"
@@ -62,6 +63,44 @@ TEST(SavedGame, ElevenRecordsWrittenAndTheLevelValuesReadBack) {
     EXPECT_EQ(g.level.LoadedTime, 640);
     EXPECT_EQ(g.level.LoadedScore, 81234);
     EXPECT_FALSE(ReadSavedGame(g, SlotFile(4)));
+}
+
+TEST(SavedGame, AMatchKeepsBothPlayersStartScoresAndLevelsWonAndLoadsThroughTheMatchStart) {
+    MenuGame m;
+    Game& g = m.g();
+    g.play.LevelNumber = 22;
+    g.play.LapNumber = 1;
+    g.play.GameMode = kModeMatch;
+    g.match.MatchLevelStartScore = {0, 4100, 2050};
+    g.match.MatchScore = {0, 4500, 2300};  // points of the level under way are not kept
+    g.match.LevelsWon = {0, 2, 1};
+    ASSERT_TRUE(WriteSavedGame(g, SlotFile(5)));
+    const auto bytes = m.res.ReadBytes(m.res.Saves("ave5.dat"));
+    ASSERT_EQ(bytes.size(), 48u);
+    std::vector<int> records;
+    for (int k = 0; k < 12; ++k) records.push_back(GetInt32(bytes, 4 * k));
+    EXPECT_EQ(records[3], kModeMatch);
+    EXPECT_EQ(std::vector<int>(records.begin() + 6, records.end()),
+              (std::vector<int>{0, 4100, 2, 0, 2050, 1}));
+    // The slot list shows it as a match; a click loads it into its level with those values.
+    std::vector<std::uint8_t> names(160, 0);
+    names[100] = 1;
+    names[101] = 'm';
+    PutInt32(names, 112, 22);
+    PutInt32(names, 116, kModeMatch);
+    m.res.WriteBytes(m.res.Saves("names.dat"), names);
+    g.match = MatchState{};
+    ShowLoadScreen(g);
+    m.Tick();
+    DXDraw1MouseMove(g, 300, 420 + 5);
+    DXDraw1MouseDown(g);
+    m.Tick();
+    DXDraw1MouseUp(g);
+    EXPECT_EQ(g.shell.ScreenId, kScreenMatch);
+    EXPECT_EQ(std::make_tuple(g.play.GameMode, g.play.LevelNumber), std::make_tuple(4, 22));
+    EXPECT_EQ(std::make_tuple(g.match.MatchScore[1], g.match.MatchScore[2]),
+              std::make_tuple(4100, 2050));
+    EXPECT_EQ(std::make_tuple(g.match.LevelsWon[1], g.match.LevelsWon[2]), std::make_tuple(2, 1));
 }
 
 TEST(LoadScreen, UnusedSlotsAndUnreadableSlotFilesLoadNothing) {

@@ -11,6 +11,7 @@
 
 #include "crafted_level.h"
 #include "modes/level_start.h"
+#include "modes/match.h"
 #include "test_support.h"
 
 namespace {
@@ -82,6 +83,42 @@ TEST(Snapshot, CarriesThePipeGame) {
         SimulateTick(b.game);
     }
     EXPECT_EQ(SnapshotBytes(b.game), SnapshotBytes(g));
+}
+
+// A match under way: both players have fired, one of them a group; a player has won a level.
+TEST(Snapshot, GivesBackAMatchThatGoesOnAlike) {
+    CraftedRes res;
+    res.Write(
+        "lvl0004two.lvl",
+        {{LatticeCell(2, 4), {0, 0}}, {LatticeCell(2, 5), {0, 6}}, {LatticeCell(3, 2), {1, 0}}});
+    TestGame a(res.Dir()), b(res.Dir());
+    Game& g = a.game;
+    g.shell.FrameCounter = 3;
+    g.rng.Seed(7);
+    ASSERT_TRUE(StartMatchLevel(g, 4, kModeMatch, 1, 0, 1));
+    g.match.LevelsWon = {0, 1, 0};
+    g.input.MouseX = 620;
+    for (int i = 0; i < 10; ++i) SimulateTick(g);
+    g.input.MouseButtonDown2 = 1;
+    a.platform.keysDown[kButtonSpace] = true;
+    for (int i = 0; i < 30; ++i) SimulateTick(g);
+    a.platform.keysDown[kButtonSpace] = false;
+    const auto bytes = SnapshotBytes(g);
+    std::string why;
+    ASSERT_TRUE(RestoreSnapshotBytes(b.game, bytes, why)) << why;
+    EXPECT_EQ(b.game.match.LevelsWon[1], 1);
+    EXPECT_EQ(b.game.match.MatchCannon[2].CannonTargetX, 620);
+    EXPECT_EQ(b.game.match.MatchScore, g.match.MatchScore);
+    b.game.shell.FrameCounter = g.shell.FrameCounter;
+    b.game.shell.ScreenId = g.shell.ScreenId;
+    b.game.input = g.input;
+    b.game.buttons = g.buttons;
+    for (int i = 0; i < 200; ++i) {
+        SimulateTick(g);
+        SimulateTick(b.game);
+    }
+    EXPECT_EQ(SnapshotBytes(b.game), SnapshotBytes(g));
+    EXPECT_GT(g.match.MatchScore[1] + g.match.MatchScore[2], 0);
 }
 
 struct Damage {
@@ -179,26 +216,39 @@ INSTANTIATE_TEST_SUITE_P(
         Impossible{"TextCursorBeyondTheTable", [](Game& g) { g.floatingTexts.TextCursor = 101; }},
         Impossible{"WaterHeadBeyondTheStones", [](Game& g) { g.pipe.WaterHead = 2001; }},
         Impossible{"BarrelFullerThanFull", [](Game& g) { g.pipe.DrainWater = kBarrelFull + 1; }},
-        Impossible{"NegativePieceStock", [](Game& g) { g.pipe.PipeStock[3] = -1; }}),
+        Impossible{"NegativePieceStock", [](Game& g) { g.pipe.PipeStock[3] = -1; }},
+        Impossible{"MatchCannonHoldsNoSuchStone",
+                   [](Game& g) { g.match.MatchCannon[2].LoadedStone = 2001; }},
+        Impossible{"MatchBarBeyondFull", [](Game& g) { g.match.MatchTimeLeft[1] = 1001; }}),
     [](const ::testing::TestParamInfo<Impossible>& info) { return std::string(info.param.name); });
 
 // Whatever a game looks like when the window closes, its snapshot is taken back.
 TEST(Snapshot, EverySnapshotOfRandomPlayIsTakenBack) {
-    for (const int mode : {kModeEndless, kModePuzzle, kModePipe}) {
+    for (const int mode : {kModeEndless, kModePuzzle, kModePipe, kModeMatch}) {
         TestGame a;
         Game& g = a.game;
         g.shell.FrameCounter = 3;
         g.rng.Seed(7);
-        ASSERT_TRUE(StartLevel(g, mode == kModeEndless ? 3 : 12, mode, 2, 0));
+        if (mode == kModeMatch) {
+            ASSERT_TRUE(StartMatchLevel(g, 12, kModeMatch, 2, 0, 1));
+        } else {
+            ASSERT_TRUE(StartLevel(g, mode == kModeEndless ? 3 : 12, mode, 2, 0));
+        }
+        const int screen = g.shell.ScreenId;
         std::uint32_t r = 12345;
         for (int t = 1; t <= 4000; ++t) {
             r = r * 1103515245u + 12345u;
-            if (t % 7 == 0) g.input.MouseX = 40 + static_cast<int>(r >> 16) % 560;
+            if (t % 7 == 0) g.input.MouseX = 40 + static_cast<int>(r >> 16) % 720;
             g.input.MouseButtonDown = (r >> 8) % 3 == 0 ? 1 : 0;
+            g.input.MouseButtonDown2 = g.input.MouseButtonDown;
             g.input.FireKey = (r >> 12) % 5 == 0 ? 1 : 0;
+            a.platform.keysDown[kButtonSpace] = (r >> 14) % 4 == 0;
             if (g.play.TimeLeft < 200) g.play.TimeLeft = 800;
+            for (int p = 1; p <= kMatchPlayers; ++p) {
+                if (g.match.MatchTimeLeft[p] < 200) g.match.MatchTimeLeft[p] = 800;
+            }
             SimulateTick(g);
-            if (g.shell.ScreenId != kScreenGame) break;
+            if (g.shell.ScreenId != screen) break;
             if (t % 50 != 0) continue;
             TestGame b;
             std::string why;

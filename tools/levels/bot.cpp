@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/game.h"
 #include "modes/level_start.h"
 #include "platform/headless/headless_platform.h"
 #include "playfield/cannon.h"
@@ -12,7 +13,6 @@
 #include "playfield/field_rules.h"
 #include "playfield/tables.h"
 #include "shell/frame_loop.h"
-#include "core/game.h"
 #include "shell/input.h"
 
 namespace levels {

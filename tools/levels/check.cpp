@@ -8,42 +8,40 @@ namespace levels {
 
 namespace {
 
-// The cannon fires into columns dx -240..240.
-constexpr int kCannonReach = kPuzzleField.cannonReachLeft;
-// The lowest lattice point a shot from the cannon passes (y 480).
-constexpr int kLowestStop =
-    (kPuzzleField.waitingStoneY - 1) / kPuzzleField.spacing * kPuzzleField.spacing;
-
 std::string Where(int cell) {
     return "row " + std::to_string(CellRow(cell)) + " column " + std::to_string(CellColumn(cell));
 }
 
 class Field {
   public:
-    explicit Field(const Records& records) : records_(records) {}
-    // Code at (dx, y); the ceiling row is anchors whatever the file holds there.
+    Field(const Records& records, const Lattice& lattice) : records_(records), l_(lattice) {}
+    // Code at (dx, y); the ceiling row is the lattice's anchors whatever the file holds there.
     int CodeAt(int dx, int y) const {
-        int cell = CellAt(dx, y);
+        int cell = CellAt(dx, y, l_);
         if (cell < 0) return kEmptyCode;
-        if (cell < kFirstFieldCell) return kAnchorCode;
+        if (cell < kFirstFieldCell) return IsCeilingColumn(l_, cell) ? kAnchorCode : kEmptyCode;
         return records_[cell].cell;
     }
     bool AnchorAt(int dx, int y) const { return IsAnchor(CodeAt(dx, y)); }
+    const Lattice& lattice() const { return l_; }
 
   private:
     const Records& records_;
+    const Lattice& l_;
 };
 
 // Can a shot rise in column dx and come to rest at depth y? Only anchors count as obstacles:
 // coloured stones in the way can be cleared first.
 bool ShotCanStop(const Field& f, int dx, int y) {
-    if (dx < -kCannonReach || dx > kCannonReach || y > kLowestStop) return false;
+    const Lattice& l = f.lattice();
+    const int s = l.spacing;
+    if (dx < -l.cannonReach || dx > l.cannonReach || y > l.lowestStop) return false;
     if (f.CodeAt(dx, y) != kEmptyCode && !IsColour(f.CodeAt(dx, y))) return false;
     // Any lower point of the column with an anchor diagonally above or at its tip stops the shot
     // there first.
-    for (int below = y + 60; below <= kLowestStop; below += 60)
-        if (f.AnchorAt(dx - 30, below - 30) || f.AnchorAt(dx + 30, below - 30) ||
-            f.AnchorAt(dx, below - 60))
+    for (int below = y + 2 * s; below <= l.lowestStop; below += 2 * s)
+        if (f.AnchorAt(dx - s, below - s) || f.AnchorAt(dx + s, below - s) ||
+            f.AnchorAt(dx, below - 2 * s))
             return false;
     return true;
 }
@@ -134,6 +132,8 @@ std::vector<Problem> CheckLevel(const Level& level) {
     if (level.pipe) return CheckPipeLevel(level);
     std::vector<Problem> problems;
     const Records& rec = level.records;
+    const Lattice& l = *level.lattice;
+    const int s = l.spacing;
     auto lineOf = [&](int cell) {
         int row = CellRow(cell);
         return row <= kMaxSourceRow ? level.rowLine[row] : 0;
@@ -156,10 +156,12 @@ std::vector<Problem> CheckLevel(const Level& level) {
             codesOk = false;
         } else if (extra != 0 && !IsColour(cell)) {
             report(k, "an extra needs a coloured stone to carry it");
+        } else if (l.match && extra == 7) {
+            report(k, "the flash never falls out of a stone in the match");
         }
-        if (cell != kEmptyCode && CellY(k) > kBottomLine)
-            report(k, "stone at y " + std::to_string(CellY(k)) + " is below the bottom line " +
-                          std::to_string(kBottomLine));
+        if (cell != kEmptyCode && CellY(k, l) > l.bottomDepth)
+            report(k, "stone at y " + std::to_string(l.topY + CellY(k, l)) +
+                          " is below the bottom line " + std::to_string(l.topY + l.bottomDepth));
         if (IsColour(cell)) ++colouredStones;
     }
     if (!codesOk) return problems;
@@ -168,16 +170,17 @@ std::vector<Problem> CheckLevel(const Level& level) {
         return problems;
     }
 
-    const Field field(rec);
+    const Field field(rec, l);
     // Supports always lie higher up, so one pass in cell order settles every stone.
     std::array<bool, kRecordCount> held{};
     for (int k = kFirstFieldCell; k <= kLastBuiltCell; ++k) {
         if (!IsColour(rec[k].cell)) continue;
-        const int dx = CellDx(k), y = CellY(k);
-        for (auto [sx, sy] : {std::pair{dx, y - 60}, {dx - 30, y - 30}, {dx + 30, y - 30}}) {
-            int s = CellAt(sx, sy);
-            if (s < 0) continue;
-            if (s < kFirstFieldCell || IsAnchor(rec[s].cell) || (IsColour(rec[s].cell) && held[s]))
+        const int dx = CellDx(k, l), y = CellY(k, l);
+        for (auto [sx, sy] : {std::pair{dx, y - 2 * s}, {dx - s, y - s}, {dx + s, y - s}}) {
+            const int h = CellAt(sx, sy, l);
+            if (h < 0) continue;
+            if (field.AnchorAt(sx, sy) ||
+                (h >= kFirstFieldCell && IsColour(rec[h].cell) && held[h]))
                 held[k] = true;
         }
         if (!held[k])
@@ -189,34 +192,40 @@ std::vector<Problem> CheckLevel(const Level& level) {
     // bomb, an arrow, floating off). A stone not held by an anchor may float up its column, so
     // every place above it where it could stop must be reachable too.
     auto open = [&](int dx, int y) {
-        return ShotCanStop(field, dx - 30, y + 30) || ShotCanStop(field, dx + 30, y + 30);
+        return ShotCanStop(field, dx - s, y + s) || ShotCanStop(field, dx + s, y + s);
     };
     for (int k = kFirstFieldCell; k <= kLastBuiltCell; ++k) {
         if (!IsColour(rec[k].cell) || !held[k]) continue;
-        const int dx = CellDx(k), y = CellY(k);
+        const int dx = CellDx(k, l), y = CellY(k, l);
+        if (dx + s < -l.cannonReach || dx - s > l.cannonReach) {
+            report(k,
+                   "stone of colour " + std::to_string(rec[k].cell + 1) +
+                       " lies beyond the cannon's reach: no shot can ever come to rest beside it");
+            continue;
+        }
         if (!open(dx, y)) {
             report(k, "stone of colour " + std::to_string(rec[k].cell + 1) +
                           " can never be cleared: anchors close every way to it");
             continue;
         }
         bool anchored = false;
-        for (auto [sx, sy] : {std::pair{dx, y - 60}, {dx - 30, y - 30}, {dx + 30, y - 30}})
+        for (auto [sx, sy] : {std::pair{dx, y - 2 * s}, {dx - s, y - s}, {dx + s, y - s}})
             anchored = anchored || IsAnchor(field.CodeAt(sx, sy));
         if (anchored) continue;
-        for (int up = y - 60; up >= 30 && !field.AnchorAt(dx, up); up -= 60) {
+        for (int up = y - 2 * s; up >= s && !field.AnchorAt(dx, up); up -= 2 * s) {
             if (!open(dx, up)) {
-                report(k, "a stone rising from here could stop at " + Where(CellAt(dx, up)) +
+                report(k, "a stone rising from here could stop at " + Where(CellAt(dx, up, l)) +
                               ", where anchors close every way to it");
                 break;
             }
             // An anchor diagonally above stops it here for certain.
-            if (field.AnchorAt(dx - 30, up - 30) || field.AnchorAt(dx + 30, up - 30)) break;
+            if (field.AnchorAt(dx - s, up - s) || field.AnchorAt(dx + s, up - s)) break;
         }
     }
     // A shot may come to rest in any place it can reach; none of them may be a trap.
     for (int k = kFirstFieldCell; k <= kLastBuiltCell; ++k) {
-        const int dx = CellDx(k), y = CellY(k);
-        if (y > kBottomLine || IsAnchor(rec[k].cell) || !ShotCanStop(field, dx, y)) continue;
+        const int dx = CellDx(k, l), y = CellY(k, l);
+        if (y > l.bottomDepth || IsAnchor(rec[k].cell) || !ShotCanStop(field, dx, y)) continue;
         if (!open(dx, y))
             report(k, "a shot can come to rest here, where anchors close every way to it");
     }

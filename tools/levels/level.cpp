@@ -134,8 +134,8 @@ std::string ReadRow(const GridRow& row, int rowNumber, std::string& error) {
 
 }  // namespace
 
-int CellAt(int dx, int y) {
-    constexpr int s = kPuzzleField.spacing;
+int CellAt(int dx, int y, const Lattice& l) {
+    const int s = l.spacing;
     if (y < 0 || y % s != 0) return -1;
     int row = y / s;
     // The first cell of the row: its offset is that of column 0.
@@ -147,9 +147,11 @@ int CellAt(int dx, int y) {
     return cell <= kLastBuiltCell ? cell : -1;
 }
 
-ParseResult ParseSource(std::string_view text) {
+ParseResult ParseSource(std::string_view text, const Lattice& lattice) {
     std::vector<std::string> lines = SplitLines(text);
     Level level;
+    level.lattice = &lattice;
+    const int minRow = lattice.minSourceRow;
     std::vector<GridRow> field, extras;
     std::vector<GridRow>* section = nullptr;
     int fieldLine = 0, extrasLine = 0;
@@ -191,10 +193,10 @@ ParseResult ParseSource(std::string_view text) {
     if (!fieldLine) return Fail(endLine, "no 'field' section (nor a 'pipe' one)");
 
     const int lastRow = static_cast<int>(field.size()) - 1;
-    if (lastRow < kMinSourceRow)
+    if (lastRow < minRow)
         return Fail(field.empty() ? fieldLine : field.back().line,
                     "the field ends at row " + std::to_string(lastRow) + "; draw rows 0 to " +
-                        std::to_string(kMinSourceRow) + " at least");
+                        std::to_string(minRow) + " at least");
     if (lastRow > kMaxSourceRow)
         return Fail(field[kMaxSourceRow + 1].line,
                     "row " + std::to_string(kMaxSourceRow + 1) + " is below the last row " +
@@ -238,15 +240,16 @@ ParseResult ParseSource(std::string_view text) {
                                                  std::to_string(c) + ": unknown cell '" +
                                                  std::string(1, cells[c]) +
                                                  "' (. empty, 1-8 colours, # anchor)");
-            if (row == 0 && code != kAnchorCode)
-                return Fail(field[row].line, "row 0 is the ceiling: ten anchors '#'");
+            if (row == 0 && code != (IsCeilingColumn(lattice, c) ? kAnchorCode : kEmptyCode))
+                return Fail(field[row].line,
+                            lattice.match ? "row 0 is the ceiling: '.', eight anchors '#', '.'"
+                                          : "row 0 is the ceiling: ten anchors '#'");
             if (row > 0) level.records[CellIndex(row, c)].cell = code;
             any = any || code != kEmptyCode;
         }
-        if (row > kMinSourceRow && row == lastRow && !any)
+        if (row > minRow && row == lastRow && !any)
             return Fail(field[row].line, "row " + std::to_string(row) +
-                                             " is empty; rows below row " +
-                                             std::to_string(kMinSourceRow) +
+                                             " is empty; rows below row " + std::to_string(minRow) +
                                              " are drawn only down to the last stone");
     }
     if (level.pipe) {
@@ -283,7 +286,7 @@ ParseResult ParseSource(std::string_view text) {
         r.level = level;
         return r;
     }
-    for (int k = 0; k < kFirstFieldCell; ++k) level.records[k].cell = kCeilingCode;
+    WriteCeiling(level.records, lattice);
 
     if (extrasLine) {
         if (extras.size() != field.size())
@@ -372,7 +375,8 @@ DecompileResult DecompilePipe(const Records& records, std::string_view header) {
 
 }  // namespace
 
-DecompileResult Decompile(const Records& records, std::string_view header, bool pipe) {
+DecompileResult Decompile(const Records& records, std::string_view header, const Lattice& lattice,
+                          bool pipe) {
     if (pipe) return DecompilePipe(records, header);
     DecompileResult r;
     auto fail = [&](int k, std::string message) {
@@ -382,9 +386,11 @@ DecompileResult Decompile(const Records& records, std::string_view header, bool 
     for (int k = 0; k < kRecordCount; ++k) {
         const LevelRecord& rec = records[k];
         if (k < kFirstFieldCell) {
-            if (rec.cell != kCeilingCode || rec.extra != 0)
+            const int ceiling = IsCeilingColumn(lattice, k) ? kCeilingCode : kEmptyCode;
+            if (rec.cell != ceiling || rec.extra != 0)
                 return fail(k, "the ceiling row holds cell " + std::to_string(rec.cell) +
-                                   " extra " + std::to_string(rec.extra) + ", expected 9 and 0");
+                                   " extra " + std::to_string(rec.extra) + ", expected " +
+                                   std::to_string(ceiling) + " and 0");
         } else if (k >= kLastBuiltCell) {
             if (rec.cell != kEmptyCode || rec.extra != 0)
                 return fail(k, "cells from 200 on are left empty, found cell " +
@@ -398,7 +404,7 @@ DecompileResult Decompile(const Records& records, std::string_view header, bool 
                 return fail(k, "extra " + std::to_string(rec.extra) + " is not one the game knows");
         }
     }
-    int lastRow = kMinSourceRow;
+    int lastRow = lattice.minSourceRow;
     bool anyExtra = false;
     for (int k = kFirstFieldCell; k < kLastBuiltCell; ++k) {
         if (records[k].cell != kEmptyCode && CellRow(k) > lastRow) lastRow = CellRow(k);
@@ -411,7 +417,7 @@ DecompileResult Decompile(const Records& records, std::string_view header, bool 
             for (int c = 0; c < RowWidth(row); ++c) {
                 char ch;
                 if (row == 0) {
-                    ch = extras ? '.' : '#';
+                    ch = extras || !IsCeilingColumn(lattice, c) ? '.' : '#';
                 } else {
                     const LevelRecord& rec = records[CellIndex(row, c)];
                     ch = extras ? kExtraLetters[rec.extra] : CellChar(rec.cell);
@@ -460,8 +466,18 @@ DecodeResult DecodeFile(std::string_view bytes) {
     return r;
 }
 
-std::string LevelFileName(int number, bool pipe) {
-    return (pipe ? "pipelev" : "lvl00") + std::to_string(number) + ".lvl";
+std::string LevelFileName(int number, const Lattice& lattice) {
+    return lattice.match ? "lvl000" + std::to_string(number) + "two.lvl"
+                         : "lvl00" + std::to_string(number) + ".lvl";
+}
+
+void WriteCeiling(Records& records, const Lattice& lattice) {
+    for (int k = 0; k < kFirstFieldCell; ++k)
+        records[k] = {IsCeilingColumn(lattice, k) ? kCeilingCode : kEmptyCode, 0};
+}
+
+std::string PipeLevelFileName(int number) {
+    return "pipelev" + std::to_string(number) + ".lvl";
 }
 
 bool IsPipeFileName(std::string_view path) {

@@ -1,5 +1,5 @@
-// Puzzle and pipe level sources and level files: the readable text form, the 1768-byte record
-// file the game reads, and the checks a level must pass before it ships.
+// Level sources and level files of the Puzzle, the pipe game and the match: the readable text
+// form, the 1768-byte record file the game reads, and the checks a level must pass before it ships.
 #pragma once
 
 #include <array>
@@ -21,6 +21,41 @@ constexpr int kLastBuiltCell = 200;                    // the game builds cells 
 constexpr int kMinSourceRow = 14;                      // row 14 (y 420) is the last above the line
 constexpr int kMaxSourceRow = 20;                      // cells 10..199; cell 200 is never drawn
 constexpr int kBottomLine = kPuzzleField.bottomLineY;  // a resting stone below it bursts
+
+// The lattice a level is drawn for: the Puzzle field, or one field of the match (both fields
+// of a match level are the same drawing, the right one mirrored). Depths count from the anchor
+// row of the ceiling.
+struct Lattice {
+    const char* name;
+    int topY;          // y of the ceiling's row on the screen: 0, 110
+    int spacing;       // 30, 20
+    int bottomDepth;   // a resting stone deeper than this bursts
+    int minSourceRow;  // a source draws at least the rows down to the last above the line
+    int cannonReach;   // the cannon fires into columns dx -reach .. reach
+    int lowestStop;    // the deepest lattice point a shot from the cannon passes
+    int ceilingFirst;  // the columns of row 0 that hold the ceiling's anchors
+    int ceilingLast;
+    bool match;
+};
+// clang-format off
+inline constexpr Lattice kPuzzleLattice = {
+    .name = "puzzle", .topY = 0, .spacing = kPuzzleField.spacing,
+    .bottomDepth = kPuzzleField.bottomLineY, .minSourceRow = kMinSourceRow,
+    .cannonReach = kPuzzleField.cannonReachLeft,
+    .lowestStop = (kPuzzleField.waitingStoneY - 1) / kPuzzleField.spacing * kPuzzleField.spacing,
+    .ceilingFirst = 0, .ceilingLast = 9, .match = false};
+inline constexpr Lattice kMatchLattice = {
+    .name = "match", .topY = kMatchCeilingY, .spacing = kMatchSpacing,
+    .bottomDepth = kMatchLeftField.bottomLineY - kMatchCeilingY,
+    .minSourceRow = (kMatchLeftField.bottomLineY - kMatchCeilingY) / kMatchSpacing,
+    .cannonReach = kMatchLeftField.cannonReachLeft,
+    .lowestStop =
+        (kMatchLeftField.waitingStoneY - kMatchCeilingY - 1) / kMatchSpacing * kMatchSpacing,
+    .ceilingFirst = 1, .ceilingLast = 8, .match = true};
+// clang-format on
+constexpr bool IsCeilingColumn(const Lattice& l, int column) {
+    return column >= l.ceilingFirst && column <= l.ceilingLast;
+}
 constexpr int kEmptyCode = kEmptyCellCode;
 constexpr int kAnchorCode = 9;
 constexpr int kAnchorCodeAlt = 8;  // also an anchor; the game rewrites it to 9
@@ -31,7 +66,8 @@ using Records = LevelRecords;
 
 // A level as the tools know it: the records plus what the source said about them.
 struct Level {
-    bool pipe = false;  // a pipe level (its grid is the "pipe" section) or a puzzle level
+    bool pipe = false;  // a pipe level (its grid is the "pipe" section, on the puzzle lattice)
+    const Lattice* lattice = &kPuzzleLattice;
     Records records{};
     std::string name;  // from "; name: ..."
     std::string idea;  // from "; idea: ..."
@@ -45,7 +81,7 @@ struct Problem {
     std::string message;
 };
 
-// --- lattice (the game's, in single-player spacing) ----------------------------------------
+// --- lattice (the game's; the Puzzle's spacing unless a lattice is named) ---------------------
 constexpr int RowWidth(int row) {
     return LatticeRowWidth(row);
 }
@@ -59,14 +95,14 @@ constexpr int CellColumn(int cell) {
     return LatticeColumn(cell);
 }
 // Offset from the field centre in pixels and depth from the anchor row.
-constexpr int CellDx(int cell) {
-    return LatticeDx(cell, kPuzzleField.spacing);
+constexpr int CellDx(int cell, const Lattice& l = kPuzzleLattice) {
+    return LatticeDx(cell, l.spacing);
 }
-constexpr int CellY(int cell) {
-    return LatticeDy(cell, kPuzzleField.spacing);
+constexpr int CellY(int cell, const Lattice& l = kPuzzleLattice) {
+    return LatticeDy(cell, l.spacing);
 }
 // Cell at offset dx and depth y, or -1 when that is not a field cell the game builds.
-int CellAt(int dx, int y);
+int CellAt(int dx, int y, const Lattice& l = kPuzzleLattice);
 
 constexpr bool IsColour(int code) {
     return code >= 0 && code <= 7;
@@ -81,7 +117,7 @@ struct ParseResult {
     Level level;
     Problem problem;
 };
-ParseResult ParseSource(std::string_view text);
+ParseResult ParseSource(std::string_view text, const Lattice& lattice = kPuzzleLattice);
 
 // The canonical source for a set of records; fails for records this format cannot show
 // exactly (codes outside what the game builds, anything in cells the game never reads).
@@ -90,7 +126,8 @@ struct DecompileResult {
     std::string text;
     Problem problem;  // line holds the record number + 1 of the offending record
 };
-DecompileResult Decompile(const Records& records, std::string_view header = {}, bool pipe = false);
+DecompileResult Decompile(const Records& records, std::string_view header = {},
+                          const Lattice& lattice = kPuzzleLattice, bool pipe = false);
 
 // The lines that carry data: comments and blank lines dropped. Two sources for the same file
 // have the same body.
@@ -105,8 +142,13 @@ struct DecodeResult {
 };
 DecodeResult DecodeFile(std::string_view bytes);
 
-// "lvl00" + number + ".lvl": lvl007.lvl, lvl0010.lvl; pipe levels "pipelev" + number + ".lvl".
-std::string LevelFileName(int number, bool pipe = false);
+// "lvl00" + number + ".lvl": lvl007.lvl, lvl0010.lvl; a match level "lvl000" + number +
+// "two.lvl": lvl0001two.lvl, lvl00050two.lvl.
+std::string LevelFileName(int number, const Lattice& lattice = kPuzzleLattice);
+// The records 0..9 of a file: the ceiling's anchors where the lattice has them, else empty.
+void WriteCeiling(Records& records, const Lattice& lattice);
+// "pipelev" + number + ".lvl": pipelev7.lvl.
+std::string PipeLevelFileName(int number);
 // Whether a level file's name is that of a pipe level (pipelev7.lvl).
 bool IsPipeFileName(std::string_view path);
 // Level number from a source name like "levels/puzzle/07.txt", or 0 if it has none.

@@ -1,4 +1,4 @@
-// levelbot: plays the puzzle levels through the game's rules and reports how it went.
+// levelbot: plays the puzzle and match levels through the game's rules and reports how it went.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -16,6 +16,8 @@
 
 #include "bot.h"
 #include "level.h"
+#include "match_bot.h"
+#include "modes/match.h"
 
 namespace {
 
@@ -30,7 +32,17 @@ int Usage() {
            "      plays a new game from level 1 to level N (50), time and score carried over\n"
            "  levelbot table [--seeds K] [--jobs J] [--sources DIR] [--out FILE] [--res DIR]\n"
            "      plays every level K times (5) and one campaign on J threads (2), and writes "
-           "the table\n";
+           "the table\n"
+           "  levelbot match N [N2] [--player P] [--seeds K] [--res DIR]\n"
+           "      plays match levels N..N2 as player P (1 keys, 2 mouse; 0 both) against an "
+           "idle player\n"
+           "  levelbot match-table [--seeds K] [--jobs J] [--sources DIR] [--out FILE] "
+           "[--replay FILE] [--res DIR]\n"
+           "      plays every match level K times (3) as each player and one whole match on J "
+           "threads (2), writes the match table and the match's input script\n"
+           "  levelbot match-replay [--seed S] [--out FILE] [--res DIR]\n"
+           "      records a whole match from the splash to level 1 of lap 2 as an input "
+           "script\n";
     return 2;
 }
 
@@ -39,6 +51,7 @@ struct Args {
     std::string res = "res";
     std::string sources = "levels/puzzle";
     std::string out;
+    std::string replay;
     int seeds = 0;
     int time = 500;
     int jobs = 2;
@@ -46,6 +59,7 @@ struct Args {
     std::uint64_t seed = 1;
     bool show = false;
     int ticks = 0;
+    int player = 0;
 };
 
 bool ParseArgs(int argc, char** argv, Args& a) {
@@ -63,6 +77,8 @@ bool ParseArgs(int argc, char** argv, Args& a) {
             a.sources = v;
         else if (s == "--out" && (v = value()))
             a.out = v;
+        else if (s == "--replay" && (v = value()))
+            a.replay = v;
         else if (s == "--seeds" && (v = value()))
             a.seeds = std::atoi(v);
         else if (s == "--jobs" && (v = value()))
@@ -71,6 +87,8 @@ bool ParseArgs(int argc, char** argv, Args& a) {
             a.time = std::atoi(v);
         else if (s == "--last" && (v = value()))
             a.last = std::atoi(v);
+        else if (s == "--player" && (v = value()))
+            a.player = std::atoi(v);
         else if (s == "--seed" && (v = value()))
             a.seed = std::strtoull(v, nullptr, 10);
         else if (!s.empty() && s[0] != '-')
@@ -125,6 +143,43 @@ int CampaignCmd(const Args& a) {
     return c.reachedLast ? 0 : 1;
 }
 
+// The levels' README holds the Puzzle's part and then the match's, from this heading on; each
+// table command rewrites its own part and keeps the other.
+constexpr const char* kMatchHeading = "# Match levels";
+
+bool WriteSection(const std::string& path, const std::string& text, bool match) {
+    if (path.empty()) {
+        std::cout << text;
+        return true;
+    }
+    std::string old;
+    {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream all;
+        all << in.rdbuf();
+        old = all.str();
+    }
+    // The match part starts at its heading at the start of a line.
+    size_t heading = old.rfind(kMatchHeading, 0) == 0 ? 0 : std::string::npos;
+    if (heading == std::string::npos) {
+        heading = old.find(std::string("\n") + kMatchHeading);
+        if (heading != std::string::npos) ++heading;
+    }
+    std::string puzzlePart = heading == std::string::npos ? old : old.substr(0, heading);
+    const std::string matchPart = heading == std::string::npos ? "" : old.substr(heading);
+    while (!puzzlePart.empty() && puzzlePart.back() == '\n') puzzlePart.pop_back();
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (match)
+        out << puzzlePart << (puzzlePart.empty() ? "" : "\n\n") << text;
+    else
+        out << text << (matchPart.empty() ? "" : "\n") << matchPart;
+    if (!out) {
+        std::cerr << path << ": cannot write\n";
+        return false;
+    }
+    return true;
+}
+
 struct LevelInfo {
     std::string name;
     int colours = 0;
@@ -133,14 +188,14 @@ struct LevelInfo {
     std::string extras;
 };
 
-LevelInfo Describe(const Args& a, int level) {
+LevelInfo Describe(const std::string& sources, int level, const Lattice& lattice) {
     LevelInfo info;
     char file[16];
     std::snprintf(file, sizeof file, "%02d.txt", level);
-    std::ifstream in(std::filesystem::path(a.sources) / file, std::ios::binary);
+    std::ifstream in(std::filesystem::path(sources) / file, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
-    ParseResult p = ParseSource(text.str());
+    ParseResult p = ParseSource(text.str(), lattice);
     if (!p.ok) return info;
     info.name = p.level.name;
     std::set<int> colours;
@@ -206,7 +261,7 @@ int TableCmd(const Args& a) {
     int allCleared = 0, mostCleared = 0;
     double firstTenShots = 0, lastTenShots = 0, firstTenTime = 0, lastTenTime = 0;
     for (int level = 1; level <= last; ++level) {
-        LevelInfo info = Describe(a, level);
+        LevelInfo info = Describe(a.sources, level, kPuzzleLattice);
         std::vector<int> shots, tips, used;
         int cleared = 0;
         for (int s = 1; s <= seeds; ++s) {
@@ -289,17 +344,189 @@ int TableCmd(const Args& a) {
                 : "stopped at level " +
                       std::to_string(campaign.levels.empty() ? 0 : campaign.levels.back().level))
         << ", final time " << campaign.finalTime << ", score " << campaign.finalScore << ".\n";
-    if (a.out.empty()) {
-        std::cout << doc.str();
-    } else {
-        std::ofstream out(a.out, std::ios::binary | std::ios::trunc);
-        out << doc.str();
-        if (!out) {
-            std::cerr << a.out << ": cannot write\n";
-            return 1;
+    if (!WriteSection(a.out, doc.str(), false)) return 1;
+    std::fprintf(stderr, "table done (%.0f s)\n", Seconds(start));
+    return 0;
+}
+
+void PrintMatchRun(const MatchLevelRun& r, std::uint64_t seed) {
+    std::printf("match level %2d player %d seed %llu: %s  shots %3d  ticks %5d  time left %4d\n",
+                r.level, r.player, static_cast<unsigned long long>(seed),
+                r.cleared ? "cleared" : "FAILED ", r.shots, r.ticks, r.timeLeft);
+}
+
+int MatchCmd(const Args& a) {
+    if (a.positional.empty()) return Usage();
+    const int from = std::atoi(a.positional[0].c_str());
+    const int to = a.positional.size() > 1 ? std::atoi(a.positional[1].c_str()) : from;
+    const int seeds = a.seeds > 0 ? a.seeds : 1;
+    int failures = 0;
+    for (int level = from; level <= to; ++level) {
+        for (int player = 1; player <= 2; ++player) {
+            if (a.player != 0 && a.player != player) continue;
+            for (int s = 1; s <= seeds; ++s) {
+                MatchBotOptions o;
+                o.seed = static_cast<std::uint64_t>(s);
+                const auto start = std::chrono::steady_clock::now();
+                const MatchLevelRun r = PlayMatchLevel(a.res, level, player, o);
+                PrintMatchRun(r, o.seed);
+                std::printf("    (%.1f s)\n", Seconds(start));
+                if (!r.cleared) ++failures;
+            }
         }
     }
-    std::fprintf(stderr, "table done (%.0f s)\n", Seconds(start));
+    return failures ? 1 : 0;
+}
+
+int Median(std::vector<int> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+bool WriteFile(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+    if (!out) std::cerr << path << ": cannot write\n";
+    return static_cast<bool>(out);
+}
+
+int MatchReplayCmd(const Args& a) {
+    const auto start = std::chrono::steady_clock::now();
+    const MatchCampaign c = RecordMatchCampaign(a.res, a.seed);
+    for (const MatchLevelRun& r : c.levels) PrintMatchRun(r, a.seed);
+    std::printf("match: %s after %d ticks, levels won %d : %d (%.1f s)\n",
+                c.reachedNextLap ? "level 1 of lap 2 reached" : "STOPPED", c.ticks, c.levelsWon[1],
+                c.levelsWon[2], Seconds(start));
+    if (!a.out.empty() && !WriteFile(a.out, c.script)) return 1;
+    return c.reachedNextLap ? 0 : 1;
+}
+
+// Every match level on its own as each player against an idle one, K seeds, and one whole match
+// from the splash (job 0); the table goes into the levels' README after the Puzzle's.
+int MatchTableCmd(const Args& a) {
+    const int seeds = a.seeds > 0 ? a.seeds : 3;
+    constexpr int kLevels = 50;
+    const std::string sources = a.sources == "levels/puzzle" ? "levels/match" : a.sources;
+    const auto start = std::chrono::steady_clock::now();
+    const int jobs = kLevels * 2 * seeds;
+    MatchCampaign campaign;
+    std::vector<MatchLevelRun> runs(static_cast<size_t>(jobs));
+    std::atomic<int> nextJob{0};
+    std::mutex progress;
+    auto worker = [&]() {
+        for (int job = nextJob++; job <= jobs; job = nextJob++) {
+            if (job == 0) {
+                campaign = RecordMatchCampaign(a.res, a.seed);
+            } else {
+                const int k = job - 1;
+                MatchBotOptions o;
+                o.seed = static_cast<std::uint64_t>(k % seeds + 1);
+                runs[k] = PlayMatchLevel(a.res, k / (2 * seeds) + 1, (k / seeds) % 2 + 1, o);
+            }
+            std::lock_guard<std::mutex> lock(progress);
+            std::fprintf(stderr, "job %d of %d done (%.0f s)\n", job, jobs, Seconds(start));
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int i = 0; i < std::max(1, a.jobs); ++i) threads.emplace_back(worker);
+    for (std::thread& th : threads) th.join();
+
+    std::ostringstream t;
+    t << "| Level | Name | Colours | Stones | Anchors | Extras | Keys: cleared (of " << seeds
+      << ") | Keys: shots | Keys: time used | Mouse: cleared (of " << seeds
+      << ") | Mouse: shots | Mouse: time used | Whole match: winner, shots, time used |\n";
+    t << "|---:|---|---:|---:|---:|---|---:|---:|---:|---:|---:|---:|---|\n";
+    int allCleared = 0;
+    int worstUsed = 0, worstLevel = 0;
+    double firstTen = 0, lastTen = 0;
+    for (int level = 1; level <= kLevels; ++level) {
+        const LevelInfo info = Describe(sources, level, kMatchLattice);
+        t << "| " << level << " | " << info.name << " | " << info.colours << " | " << info.stones
+          << " | " << info.anchors << " | " << info.extras;
+        bool every = true;
+        for (int player = 1; player <= 2; ++player) {
+            std::vector<int> shots, used;
+            int cleared = 0;
+            for (int s = 0; s < seeds; ++s) {
+                const MatchLevelRun& r =
+                    runs[static_cast<size_t>(((level - 1) * 2 + player - 1) * seeds + s)];
+                cleared += r.cleared ? 1 : 0;
+                shots.push_back(r.shots);
+                // Time used: the ticks the level took, in time units of the first lap's drain.
+                used.push_back(r.ticks / MatchDrainDivisor(1));
+            }
+            every = every && cleared == seeds;
+            const int u = Median(used);
+            if (u > worstUsed) worstUsed = u, worstLevel = level;
+            if (player == 1 && level <= 10) firstTen += u;
+            if (player == 1 && level > kLevels - 10) lastTen += u;
+            t << " | " << cleared << " | " << Median(shots) << " | " << u;
+        }
+        allCleared += every ? 1 : 0;
+        std::string whole = "not reached";
+        for (const MatchLevelRun& r : campaign.levels)
+            if (r.level == level)
+                whole = (r.cleared ? "player " + std::to_string(r.player) + " cleared, "
+                                   : "player " + std::to_string(r.player) + " NOT cleared, ") +
+                        std::to_string(r.shots) + ", " +
+                        std::to_string(r.ticks / MatchDrainDivisor(1));
+        t << " | " << whole << " |\n";
+    }
+
+    std::ostringstream doc;
+    doc << kMatchHeading
+        << "\n\n"
+           "The fifty levels of the two-player match are written as text in `match/NN.txt` and "
+           "compiled at build time into `res/Levelz/lvl000Ntwo.lvl` by `levelc --match`. Both "
+           "players get the same field, the right one mirrored about the middle of the screen.\n\n"
+           "## Source format\n\n"
+           "As for the Puzzle, on the match's smaller lattice (cells 40 px apart, rows 20 px "
+           "apart, from the ceiling at y 110):\n\n"
+           "```\n"
+           "; name: Two Halves\n"
+           "; idea: Two colours side by side: one stone of the right colour takes a whole half.\n"
+           "field\n"
+           "|. # # # # # # # # .|   row 0, the ceiling: eight anchors between two empty cells\n"
+           "| 1 1 1 1 2 2 2 2 2 |   rows of 9 sit half a cell to the right\n"
+           "|. 1 1 1 1 2 2 2 2 .|   rows of 10; their first and last cells lie beyond the cannon\n"
+           "...                     rows 0 to 17 at least (row 17, y 450, is the last above the "
+           "line)\n"
+           "extras                  optional, as for the Puzzle\n"
+           "```\n\n"
+           "`levelc check --match` checks them like the Puzzle's, on the match lattice: every "
+           "stone hangs from the ceiling or an anchor, nothing lies below the bottom line (y 460), "
+           "no stone lies beyond the cannon's reach (x 40 .. 320), no stone walled in by anchors, "
+           "no place where a stone can come to rest but never be joined, no two levels alike. "
+           "The build runs it on all fifty.\n\n"
+           "## How the bot plays them\n\n"
+           "`levelbot` plays the match through the game's own rules as one player while the other "
+           "does nothing: player 1 with the cursor keys and Space (its cannon walks a column every "
+           "four ticks), player 2 with the pointer and the mouse button. It looks two shots ahead "
+           "like the Puzzle bot, on its own half of the field. A level counts as cleared when the "
+           "bot empties its field before the idle player's bar runs out, that is within the 500 "
+           "time units a level starts with (2500 ticks in the first lap): the level's own time.\n\n"
+           "Generated by `levelbot match-table --seeds "
+        << seeds << " --res build/res --out levels/README.md --replay levels/match/campaign.replay`"
+        << " (seeds 1 to " << seeds
+        << "; medians of shots and of time used, in time units). The last column is the whole "
+           "match of `match/campaign.replay` (seed "
+        << a.seed
+        << "): from the splash through the start-level screen into level 1, player 1 wins the "
+           "odd levels and player 2 the even ones while the other waits, so the lead never "
+           "reaches three, through all fifty levels to level 1 of lap 2. CI replays it with "
+           "`rhombulus2-headless --no-draw` (test `e2e.match_campaign`); any change to the rules "
+           "that changes a tick of it needs a new recording with this command.\n\n"
+        << t.str() << "\n"
+        << "Levels cleared by both players on every seed: " << allCleared << " of " << kLevels
+        << ". Longest median time used: " << worstUsed << " of 500 (level " << worstLevel
+        << "). Median time used by player 1, first ten levels: " << firstTen / 10
+        << " per level; last ten: " << lastTen / 10 << ".\n\nWhole match: "
+        << (campaign.reachedNextLap ? "level 1 of lap 2 reached" : "STOPPED") << " after "
+        << campaign.ticks << " ticks, levels won " << campaign.levelsWon[1] << " : "
+        << campaign.levelsWon[2] << ".\n";
+    if (!WriteSection(a.out, doc.str(), true)) return 1;
+    if (!a.replay.empty() && !WriteFile(a.replay, campaign.script)) return 1;
+    std::fprintf(stderr, "match table done (%.0f s)\n", Seconds(start));
     return 0;
 }
 
@@ -314,5 +541,8 @@ int main(int argc, char** argv) {
     if (cmd == "level") return LevelCmd(a);
     if (cmd == "campaign") return CampaignCmd(a);
     if (cmd == "table") return TableCmd(a);
+    if (cmd == "match") return MatchCmd(a);
+    if (cmd == "match-table") return MatchTableCmd(a);
+    if (cmd == "match-replay") return MatchReplayCmd(a);
     return Usage();
 }

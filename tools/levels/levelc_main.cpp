@@ -1,10 +1,11 @@
-// levelc: compiles puzzle and pipe level sources into the game's level files, turns level files
-// back into sources and checks levels before they ship.
+// levelc: compiles level sources (Puzzle and pipe, or the match with --match) into the game's
+// level files, turns level files back into sources and checks levels before they ship.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <vector>
 
 #include "level.h"
 
@@ -19,7 +20,9 @@ int Usage() {
            "  levelc compile -d OUTDIR SOURCE.txt...   (writes lvl00<N>.lvl or pipelev<N>.lvl\n"
            "                                            for N.txt)\n"
            "  levelc decompile IN.lvl [OUT.txt]\n"
-           "  levelc check FILE...                     (sources or .lvl files)\n";
+           "  levelc check FILE...                     (sources or .lvl files)\n"
+           "  --match after the command: match levels (lvl000<N>two.lvl, the match "
+           "lattice)\n";
     return 2;
 }
 
@@ -63,6 +66,8 @@ bool IsLevelFile(const std::string& path) {
     return path.size() > 4 && path.compare(path.size() - 4, 4, ".lvl") == 0;
 }
 
+const Lattice* gLattice = &kPuzzleLattice;
+
 // Loads a source or a level file; reports and returns false when it does not read.
 bool Load(const std::string& path, Level& level) {
     std::string data;
@@ -78,10 +83,11 @@ bool Load(const std::string& path, Level& level) {
         }
         level = Level{};
         level.pipe = IsPipeFileName(path);
+        level.lattice = gLattice;
         level.records = d.records;
         return true;
     }
-    ParseResult p = ParseSource(data);
+    ParseResult p = ParseSource(data, *gLattice);
     if (!p.ok) {
         std::cerr << path << ":" << p.problem.line << ": " << p.problem.message << "\n";
         return false;
@@ -109,9 +115,9 @@ int Compile(int argc, char** argv) {
                 ++failures;
                 continue;
             }
-            if (!WriteAll((dir / LevelFileName(number, level.pipe)).string(),
-                          EncodeFile(level.records)))
-                ++failures;
+            const std::string name =
+                level.pipe ? PipeLevelFileName(number) : LevelFileName(number, *gLattice);
+            if (!WriteAll((dir / name).string(), EncodeFile(level.records))) ++failures;
         }
         return failures ? 1 : 0;
     }
@@ -136,7 +142,10 @@ int DecompileCmd(int argc, char** argv) {
     }
     std::string base = std::filesystem::path(in).filename().string();
     DecompileResult r =
-        Decompile(d.records, "; decompiled from " + base + "\n; name: " + base, IsPipeFileName(in));
+        IsPipeFileName(in)
+            ? Decompile(d.records, "; decompiled from " + base + "\n; name: " + base,
+                        kPuzzleLattice, true)
+            : Decompile(d.records, "; decompiled from " + base + "\n; name: " + base, *gLattice);
     if (!r.ok) {
         std::cerr << in << ": " << r.problem.message << "\n";
         return 1;
@@ -185,8 +194,16 @@ int Check(int argc, char** argv) {
 int main(int argc, char** argv) {
     if (argc < 2) return Usage();
     const std::string cmd = argv[1];
-    if (cmd == "compile") return Compile(argc - 2, argv + 2);
-    if (cmd == "decompile") return DecompileCmd(argc - 2, argv + 2);
-    if (cmd == "check") return Check(argc - 2, argv + 2);
+    std::vector<char*> args;
+    for (int i = 2; i < argc; ++i) {
+        if (std::string(argv[i]) == "--match")
+            gLattice = &kMatchLattice;
+        else
+            args.push_back(argv[i]);
+    }
+    const int n = static_cast<int>(args.size());
+    if (cmd == "compile") return Compile(n, args.data());
+    if (cmd == "decompile") return DecompileCmd(n, args.data());
+    if (cmd == "check") return Check(n, args.data());
     return Usage();
 }

@@ -1,0 +1,324 @@
+#include "modes/match.h"
+
+#include <cmath>
+#include <string>
+
+#include "core/game.h"
+#include "core/mathutil.h"
+#include "menus/buttons.h"
+#include "menus/transitions.h"
+#include "modes/game_screen.h"
+#include "modes/level_file.h"
+#include "modes/level_start.h"
+#include "modes/mode_table.h"
+#include "playfield/cannon.h"
+#include "playfield/extras.h"
+#include "playfield/field_rules.h"
+#include "playfield/tables.h"
+#include "presentation/music.h"
+#include "presentation/text.h"
+#include "presentation/words.h"
+
+namespace {
+
+constexpr int kCentreX[kMatchPlayers + 1] = {0, 180, 620};
+constexpr int kCannonStartX[kMatchPlayers + 1] = {0, 200, 600};
+constexpr int kMatchCannonY = 528;
+constexpr int kLevelStartTime = 500;
+constexpr int kLevelEndTicks = 300;
+constexpr int kWinPoints = 2000;
+constexpr int kWinPointsAt = 200;
+constexpr int kDecidingLead = 3;
+constexpr int kButtonYs[4] = {420, 467, 514, 559};
+
+const ModeRow& MatchRow() {
+    return *FindModeRow(kModeMatch);
+}
+
+int Other(int player) {
+    return player == 1 ? 2 : 1;
+}
+
+void ResetPlayers(MatchState& m) {
+    for (int p = 1; p <= kMatchPlayers; ++p) {
+        m.MatchScore[p] = 0;
+        m.MatchShownScore[p] = 0;
+        m.MatchTimeLeft[p] = kLevelStartTime;
+        m.LevelsWon[p] = 0;
+    }
+}
+
+// A fresh level: both fields built, both cannons back at their start.
+void BuildLevel(Game& game, const LevelRecords& records) {
+    MatchState& m = game.match;
+    for (int p = 1; p <= kMatchPlayers; ++p) {
+        m.MatchCentreX[p] = kCentreX[p];
+        m.MatchCannon[p].CannonTargetX = kCentreX[p];
+        m.MatchTimeLeft[p] = kLevelStartTime;
+    }
+    MatchRow().buildField(game, records);
+    for (int p = 1; p <= kMatchPlayers; ++p) {
+        CannonState& c = m.MatchCannon[p];
+        c.CannonX = kCannonStartX[p];
+        c.CannonXf = kCannonStartX[p];
+        c.CannonY = kMatchCannonY;
+        c.CannonLoad = kFullLoad;
+        c.NextColour = game.rng.Range(1, kLastColour);
+        m.MatchDoubleFrames[p] = 0;
+        m.MatchFlashFrames[p] = 0;
+    }
+    m.LevelWinCounted = 0;
+}
+
+void SetUpMatchButtons(Game& game) {
+    ClearButtons(game);
+    for (int i = 1; i <= kButtonSlots; ++i) game.buttons.ButtonState[i] = 0;
+    for (int i = 0; i < 4; ++i) SetButton(game, i + 1, 400, kButtonYs[i], 54, 25);
+}
+
+// The same text on both sides, at each field's centre.
+void BothSides(Game& game, int y, const std::string& text, int colour) {
+    for (int p = 1; p <= kMatchPlayers; ++p)
+        DrawText(game, game.match.MatchCentreX[p], y, kAlignCentre, text, colour);
+}
+
+bool FirePressed(const Game& game) {
+    const InputState& in = game.input;
+    return in.FireKey == 1 || in.MouseButtonDown == 1 || in.MouseButtonDown2 == 1;
+}
+
+void NextLevel(Game& game) {
+    const PlayfieldState& p = game.play;
+    if (p.LevelNumber >= MatchRow().lastLevel)
+        StartMatchLevel(game, 1, kModeMatch, p.LapNumber + 1, 0, 0);
+    else
+        StartMatchLevel(game, p.LevelNumber + 1, kModeMatch, p.LapNumber, 0, 0);
+}
+
+void NobodyWins(Game& game) {
+    const int t = game.play.ClearedTimer;
+    BothSides(game, 200, Pick(game, "Zeit abgelaufen!", "Time out"), 1);
+    if (t < 200) {
+        BothSides(game, 250, Pick(game, "Niemand gewinnt", "Nobody wins."), 2);
+        BothSides(game, 300, Pick(game, "starte neues Level", "Start new Level"), 2);
+    }
+    if (t < 100) {
+        BothSides(game, 400, Pick(game, "Bitte Feuer drücken.", "Please press fire."), 2);
+        if (FirePressed(game)) NextLevel(game);
+    }
+}
+
+void SomebodyWins(Game& game, int winner) {
+    MatchState& m = game.match;
+    const PlayfieldState& p = game.play;
+    const int t = p.ClearedTimer;
+    const int w = m.MatchCentreX[winner];
+    const int l = m.MatchCentreX[Other(winner)];
+    auto both = [&](int y, const std::string& text) {
+        DrawText(game, w, y, kAlignCentre, text, 2);
+        DrawText(game, l, y, kAlignCentre, text, 2);
+    };
+    DrawText(game, w, 200, kAlignCentre, Pick(game, "Level Gewonnen!", "You win!"), 1);
+    DrawText(game, l, 200, kAlignCentre, Pick(game, "Level Verloren!", "You loose..."), 1);
+    if (t < 200)
+        DrawText(game, w, 270, kAlignCentre, Pick(game, "plus 2000 Punkte", "2000 extra points"),
+                 2);
+    if (t == kWinPointsAt) m.MatchScore[winner] += kWinPoints;
+    if (MatchDecided(m)) {
+        if (t < 100) {
+            DrawText(game, w, 340, kAlignCentre,
+                     Pick(game, "Match gewonnen!", "You win the match!"), 1);
+            DrawText(game, l, 340, kAlignCentre,
+                     Pick(game, "Match verloren...", "You loose the match!"), 1);
+        }
+        if (t == 0) {
+            both(400, Pick(game, "Bitte Feuer drücken.", "Please press fire."));
+            if (FirePressed(game)) GameOver(game, m.MatchShownScore[winner]);
+        }
+        return;
+    }
+    if (p.LevelNumber >= MatchRow().lastLevel) {
+        if (t < 100) {
+            both(340, Pick(game, "Beginne wieder bei Level 1", "Continue with Level 1"));
+            both(380, Pick(game, "Zeit läuft nun schneller ab.", "Times goes faster!"));
+        }
+    } else if (t < 100) {
+        both(340, Pick(game, MatchRow().nextLevel) + std::to_string(p.LevelNumber + 1));
+    }
+    if (t == 0) NextLevel(game);
+}
+
+void LevelEnd(Game& game) {
+    MatchState& m = game.match;
+    PlayfieldState& p = game.play;
+    if (p.ClearedTimer > 0) --p.ClearedTimer;
+    const int winner = MatchLevelWinner(m);
+    if (winner != 0 && m.LevelWinCounted == 0) {
+        ++m.LevelsWon[winner];
+        m.LevelWinCounted = 1;
+    }
+    DrawText(game, m.MatchCentreX[1], 170, kAlignCentre, Pick(game, "Spieler 1", "Player 1"), 3);
+    DrawText(game, m.MatchCentreX[2], 170, kAlignCentre, Pick(game, "Spieler 2", "Player 2"), 3);
+    if (winner == 0)
+        NobodyWins(game);
+    else
+        SomebodyWins(game, winner);
+}
+
+void DrainTimes(Game& game) {
+    MatchState& m = game.match;
+    PlayfieldState& p = game.play;
+    if (game.shell.FrameCounter % MatchDrainDivisor(p.LapNumber) == 0) {
+        for (int q = 1; q <= kMatchPlayers; ++q) {
+            if (m.MatchTimeLeft[q] > 0) --m.MatchTimeLeft[q];
+        }
+    }
+    if (m.MatchTimeLeft[1] < 1 || m.MatchTimeLeft[2] < 1) {
+        p.LevelCleared = 1;
+        p.ClearedTimer = kLevelEndTicks;
+    }
+}
+
+}  // namespace
+
+int MatchDrainDivisor(int lap) {
+    return lap <= 1 ? 5 : lap >= 5 ? 1 : 6 - lap;
+}
+
+int MatchLevelWinner(const MatchState& m) {
+    // Who cleared the field decides first; a player to end it ends it in that player's turn,
+    // so only one field can be empty.
+    for (int p = 1; p <= kMatchPlayers; ++p) {
+        if (m.MatchStonesLeft[p] == 0) return p;
+    }
+    for (int p = 1; p <= kMatchPlayers; ++p) {
+        if (m.MatchTimeLeft[p] > 0 && m.MatchTimeLeft[Other(p)] < 1) return p;
+    }
+    return 0;
+}
+
+bool MatchDecided(const MatchState& m) {
+    const int lead = m.LevelsWon[1] - m.LevelsWon[2];
+    return lead >= kDecidingLead || -lead >= kDecidingLead;
+}
+
+bool StartMatchLevel(Game& game, int level, int mode, int lap, int music, int newMatch) {
+    PlayfieldState& p = game.play;
+    LevelState& lv = game.level;
+    MatchState& m = game.match;
+    const bool resume = level == kResumeGame && mode == kResumeGame;
+    const bool loaded = level == kLoadedGame && mode == kLoadedGame;
+    if (loaded) {
+        level = lv.LoadedLevel;
+        mode = lv.LoadedMode;
+        lap = lv.LoadedLap;
+    }
+    // A damaged saved match can name a mode that is not the match: nothing to start.
+    const ModeRow* row = FindModeRow(resume ? kModeMatch : mode);
+    if (row == nullptr || !row->twoPlayers) {
+        LevelCannotStart(game, "game mode " + std::to_string(mode));
+        return false;
+    }
+    // Read the level before anything changes, so a missing file leaves the game as it was.
+    LevelRecords records;
+    if (!resume && !ReadLevelOfMode(game, *row, level, records)) return false;
+
+    game.shell.GameInProgress = 1;
+    p.PauseState = -1;
+    game.input.PauseKeyFrames = 0;
+    if (loaded) {
+        for (int q = 1; q <= kMatchPlayers; ++q) {
+            m.MatchScore[q] = lv.LoadedMatchScore[q];
+            m.MatchShownScore[q] = lv.LoadedMatchScore[q];
+            m.LevelsWon[q] = lv.LoadedLevelsWon[q];
+        }
+    }
+    if (!resume) ClearForLevel(game, level, mode, lap);
+    if (music == kRestartMusic) StartTune(game, row->tune);
+    game.floatingTexts.TextCursor = 0;
+    // The fire requests start empty: a press that ended the last level fires nothing here.
+    m.MatchFire = {};
+    game.input.FireKey = 0;
+    game.input.MouseButtonDown = 0;
+    game.input.MouseButtonDown2 = 0;
+
+    if (!resume) {
+        ResetLevelEnd(game);
+        if (newMatch == 1 || (level == 1 && lap == 1)) ResetPlayers(m);
+        BuildLevel(game, records);
+    }
+
+    SetUpMatchButtons(game);
+    m.MatchCannon[1].KeyStepRight = 0;
+    m.MatchCannon[1].KeyStepLeft = 0;
+    for (int q = 1; q <= kMatchPlayers; ++q) {
+        CannonState& c = m.MatchCannon[q];
+        c.NothingFlying = 1;
+        c.NeedReload = 1;
+        // A stone left waiting on the cannon is no longer its load: it bursts below the line.
+        c.LoadedStone = 0;
+        c.NextColour = game.rng.Range(1, kLastColour);
+        c.LoadStepFrames = 0;
+        m.MatchGroupSize[q] = 0;
+        m.MatchLevelStartScore[q] = m.MatchShownScore[q];
+        m.MatchShakeFrames[q] = 0;
+    }
+    game.shell.ScreenId = kScreenMatch;
+    return true;
+}
+
+void MatchStep(Game& game) {
+    MatchState& m = game.match;
+    PlayfieldState& p = game.play;
+    StepEffectsAndTexts(game);
+    for (int q = 1; q <= kMatchPlayers; ++q) {
+        if (m.MatchScore[q] > m.MatchShownScore[q]) m.MatchShownScore[q] += 10;
+        if (m.MatchScore[q] > m.MatchShownScore[q] + 1000) m.MatchShownScore[q] += 500;
+    }
+    DrawText(game, m.MatchCentreX[1] - 10, 56, kAlignCentre, std::to_string(m.MatchShownScore[1]),
+             2);
+    DrawText(game, m.MatchCentreX[2] + 10, 56, kAlignCentre, std::to_string(m.MatchShownScore[2]),
+             2);
+    if (p.LevelCleared != 0) LevelEnd(game);
+    if (p.LevelCleared == 0) {
+        // An X2 lasts as long as in the single-player game, not the whole level.
+        for (int q = 1; q <= kMatchPlayers; ++q) {
+            if (m.MatchDoubleFrames[q] > 0) --m.MatchDoubleFrames[q];
+            if (m.MatchFlashFrames[q] > 0) --m.MatchFlashFrames[q];
+        }
+        MatchCannonStep(game);
+        DrainTimes(game);
+    }
+}
+
+void MatchScreen(Game& game) {
+    MatchState& m = game.match;
+    PlayfieldState& p = game.play;
+    DrawText(game, 400, 7, kAlignCentre, "Level " + std::to_string(p.LevelNumber), 5);
+    UpdateButtons(game);
+    DrawText(game, 294, 46, kAlignCentre, std::to_string(m.LevelsWon[1]), 2);
+    DrawText(game, 510, 46, kAlignCentre, std::to_string(m.LevelsWon[2]), 2);
+    if (game.input.PauseKeyFrames == 1) p.PauseState = -p.PauseState;
+    if (p.PauseState == -1) {
+        MatchStep(game);
+    } else {
+        const double f = game.shell.FrameCounter;
+        const int y = RoundHalfEven(290 + 150 * std::sin(f / 200));
+        const double dx = 120 * std::cos(f / 400);
+        DrawText(game, RoundHalfEven(m.MatchCentreX[1] + dx), y, kAlignCentre, "Pause", 1);
+        DrawText(game, RoundHalfEven(m.MatchCentreX[2] - dx), y, kAlignCentre, "Pause", 1);
+    }
+    if (p.LevelCleared != 0) return;
+    if (game.input.KeyEscape == 1 || game.buttons.MenuSelection == kButtonEnd) {
+        game.input.KeyEscape = 0;
+        game.shell.GameInProgress = 2;
+        ShowMainMenu(game, kRestartMusic);
+        return;
+    }
+    DrawPanelLabels(game, kAlignCentre);
+    const int selected = game.buttons.MenuSelection;
+    if (selected == kButtonMusic) ToggleMusic(game);
+    if (selected == kButtonPause) p.PauseState = -p.PauseState;
+    if (selected == kButtonTip)
+        ShowHint(game, MatchFieldRules(m.MatchCentreX[1], 1, game.stones.StoneCount));
+}

@@ -1,0 +1,25 @@
+// The two-player match: its level start, its screen, its step with the shared time drain and the
+// decision of each level, until one player leads by three levels won.
+#pragma once
+
+struct Game;
+struct MatchState;
+
+// Starts match level `level` in lap `lap`. Level and mode 999 resume the match in memory; level
+// and mode 888 start the level of the saved match just loaded; music -99 restarts the tune;
+// newMatch 1 resets both players' scores, times and levels won. False when the level could not
+// be built (the player has been told and is back in the main menu).
+bool StartMatchLevel(Game& game, int level, int mode, int lap, int music, int newMatch);
+
+// Handler of the match screen, once per tick.
+void MatchScreen(Game& game);
+// One step of the match: effects, scores, both players' turns and the drain, or the level end.
+void MatchStep(Game& game);
+
+// Ticks per unit drained from both time bars: 5 in the first lap, one less each lap, 1 from lap 5.
+int MatchDrainDivisor(int lap);
+// Who won the level that has ended: 1 or 2, 0 for nobody (both bars ran out with stones left).
+// A cleared field wins even when a bar ran out in the same frame, the clearer's own included.
+int MatchLevelWinner(const MatchState& m);
+// Whether one player leads by three levels won or more: the match is over.
+bool MatchDecided(const MatchState& m);
