@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Takes screenshots with the headless runner: every menu, every help and credits page in both
 # languages, Endless, Puzzle level 30 (from a saved game), a game over over a full field, the
-# name entry and the save name with their cursors. The three shown in the README are copied to
-# docs/screenshots.
+# name entry and the save name with their cursors, Pipe and the match. The five shown in the
+# README are copied to docs/screenshots.
 #   scripts/screenshots.sh [BUILD_DIR] [OUT_DIR]     (defaults: build, BUILD_DIR/screenshots)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -34,7 +34,6 @@ fresh_res() {
         zeros 20
         printf '\010level 30'; zeros 3; printf "$(le32 30)$(le32 2)"
         for _ in 2 3 4 5 6 7; do printf '\006noname'; zeros 5; printf "$(le32 0)$(le32 0)"; done
-        zeros 20
     } > "$s/names.dat"
     {
         zeros 24
@@ -138,6 +137,25 @@ shoot save 420 400:save-name <<'IN'
 351 click
 360 text Max
 IN
+# Pipe and the match from the solver's and the bot's recorded campaigns: level 10 of Pipe as it
+# starts, the water running through level 26, a busy match level and the texts at its end.
+replay() {  # replay FILE TICK:NAME...: the recording run with its own seed
+    local file=$1 seed
+    shift
+    seed=$(head -1 "$file" | grep -o -- '--seed [0-9]*' | grep -o '[0-9]*$')
+    local shots=() last=0 s
+    for s in "$@"; do
+        shots+=(--shot "${s%%:*}:$out/${s#*:}.png")
+        [ "${s%%:*}" -gt "$last" ] && last=${s%%:*}
+    done
+    fresh_res 1
+    "$bin" --res "$work/res" --seed "$seed" --ticks "$last" --input "$file" "${shots[@]}" > /dev/null
+}
+replay levels/pipe/campaign.replay 7500:pipe-10 23250:pipe-26-water
+replay levels/match/campaign.replay 11000:match-busy 11700:match-level-end
+
 mkdir -p docs/screenshots
-for shot in puzzle-30-en game-over name-entry; do cp "$out/$shot.png" docs/screenshots/; done
-echo "screenshots in $out; the README's three in docs/screenshots"
+for shot in puzzle-30-en game-over name-entry pipe-26-water match-busy; do
+    cp "$out/$shot.png" docs/screenshots/
+done
+echo "screenshots in $out; the README's five in docs/screenshots"

@@ -11,20 +11,7 @@ cp -r "$res" "$work/res"
 rm -rf "$work/res/saves"; mkdir "$work/res/saves"
 head -c 696 /dev/zero > "$work/res/saves/groar.dat"
 
-# Level file: 221 records (cell, extra) of little-endian 32-bit numbers; arguments "cell:code".
-write_level() {
-    local file=$1; shift
-    local -A code=()
-    local cell
-    for cell in "$@"; do code[${cell%%:*}]=${cell#*:}; done
-    : > "$file"
-    for ((k = 0; k <= 220; k++)); do
-        local c=${code[$k]:--1}
-        if [ "$c" = -1 ]; then printf '\xff\xff\xff\xff' >> "$file"
-        else printf "\\x0$c\\x00\\x00\\x00" >> "$file"; fi
-        printf '\x00\x00\x00\x00' >> "$file"
-    done
-}
+source "$(dirname "$0")/level_file.bash"
 # Cells 11 and 13 (row 1): the source barrel's top at x 155, the target's at x 275. Its pipeline:
 # a falling straight at the outlet (185, 120), a rising one at the inlet (245, 120), an upward
 # bend between them at (215, 150). Level 2 has its barrels and nothing else.
