@@ -19,6 +19,7 @@
 #include "core/paths.h"
 #include "menus/transitions.h"
 #include "modes/level_start.h"
+#include "modes/match.h"
 #include "platform/headless/headless_platform.h"
 #include "shell/frame_loop.h"
 #include "shell/input.h"
@@ -89,9 +90,18 @@ void StartEndlessGameOver(Game& game) {
     game.play.TimeLeft = 0;
 }
 
+// A level of any mode, the match through its own level start.
+void Start(Game& game, int mode, int level) {
+    if (mode == kModeMatch) {
+        StartMatchLevel(game, level, kModeMatch, 1, -99, 1);
+    } else {
+        StartLevel(game, level, mode, 1, -99);
+    }
+}
+
 // Ticks a second of a fresh set or level played by the robot, drawn or not.
 double TicksPerSecond(Game& game, int mode, int ticks, bool draw) {
-    StartLevel(game, 1, mode, 1, -99);
+    Start(game, mode, 1);
     const auto t0 = Clock::now();
     for (int i = 0; i < ticks; ++i) {
         Play(game, i);
@@ -157,6 +167,10 @@ int main(int argc, char** argv) {
     Print("Puzzle level 30, playing", Measure(game, ticks, true), "");
     StartLevel(game, 1, kModeEndless, 1, -99);
     Print("Endless set 1, playing", Measure(game, ticks, true), "goal: median <= 250, p99 <= 600");
+    Start(game, kModePipe, 26);
+    Print("Pipe level 26, playing", Measure(game, ticks, true), "");
+    Start(game, kModeMatch, 43);
+    Print("match level 43, playing", Measure(game, ticks, true), "");
     StartEndlessGameOver(game);
     Print("game over over a full field", Measure(game, ticks, false), "");
     std::printf("\none tick lasts 15000 us\n\n");
@@ -165,7 +179,10 @@ int main(int argc, char** argv) {
     const struct {
         const char* name;
         int mode;
-    } kRuns[] = {{"Endless set 1", kModeEndless}, {"Puzzle level 1", kModePuzzle}};
+    } kRuns[] = {{"Endless set 1", kModeEndless},
+                 {"Puzzle level 1", kModePuzzle},
+                 {"Pipe level 1", kModePipe},
+                 {"match level 1", kModeMatch}};
     for (const auto& run : kRuns) {
         for (const bool draw : {true, false}) {
             std::printf("%s, %s drawing: %s ticks/s%s\n", run.name, draw ? "with" : "without",

@@ -3,7 +3,7 @@
 #
 # How much of the machine the real game takes: each GAME (default build/rhombulus2) runs in a
 # virtual display (Xvfb 1280x1024x24, no sound device) and is driven through the main menu, a
-# Puzzle game with a click every second and an Endless set with a click every second. For each
+# Puzzle game, an Endless set, a Pipe level and a match, with a click every second. For each
 # phase it prints the whole process's CPU time as % of one core, read from /proc/PID/stat, and
 # the tick period as the game itself sees it (mean, standard deviation, range; the game writes it
 # when RHOMBULUS2_TICK_LOG names a file). Several GAMEs are measured one after the other in the
@@ -127,6 +127,12 @@ run_game() {
     xdotool mousemove --window "$window" 700 150 key Escape; sleep 1.5
     click 400 360; sleep 1; click 400 350; sleep 2
     measure "Endless" "$bin" 1
+    xdotool mousemove --window "$window" 700 150 key Escape; sleep 1.5
+    click 400 360; sleep 1; click 400 430; sleep 2
+    measure "Pipe" "$bin" 1
+    xdotool mousemove --window "$window" 700 150 key Escape; sleep 1.5
+    click 400 360; sleep 1; click 400 470; sleep 1; click 400 310; sleep 2
+    measure "match" "$bin" 1
     kill "$game_pid"
     wait "$game_pid" 2>/dev/null || true
     game_pid=
