@@ -242,8 +242,12 @@ void ApplySinglePlayerCommand(Game& game, const PlayerCommand& command);
 // is over the right field (x 451 and more), where alone the mouse button fires. Notes the fire
 // request in MatchFire.
 PlayerCommand MatchPlayerCommand(Game& game, int player);
+// Whether the left field's player aims with the pointer as well as the keys and fires with the
+// mouse button as well as Space: when the computer plays the other field.
+bool LeftFieldTakesPointer(const Game& game);
 // A shot that left takes its press with it: Space for player 1, the mouse button for player 2.
-// The keys move player 1's column only, never the pointer, which is player 2's.
+// The keys move player 1's column only, never the pointer, which is player 2's (against the
+// computer the pointer is player 1's, and follows the keys).
 void ApplyMatchCommand(Game& game, int player, const PlayerCommand& command);
 
 inline bool OwnsX(const FieldRules& r, int x) {

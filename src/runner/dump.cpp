@@ -86,6 +86,7 @@ std::vector<std::pair<const char*, long long>> Scalars(const Game& g) {
         {"MouseY", g.input.MouseY},
         {"MouseButtonDown", g.input.MouseButtonDown},
         {"LevelWinCounted", g.match.LevelWinCounted},
+        {"OpponentChoice", g.computer.OpponentChoice},
     };
 }
 
@@ -115,6 +116,7 @@ std::vector<std::pair<const char*, std::array<long long, 2>>> MatchArrays(const 
         {"MatchFlashFrames", both([&](int p) { return m.MatchFlashFrames[p]; })},
         {"MatchShakeFrames", both([&](int p) { return m.MatchShakeFrames[p]; })},
         {"LevelsWon", both([&](int p) { return m.LevelsWon[p]; })},
+        {"ComputerStrength", both([&](int p) { return g.computer.Strength[p]; })},
     };
 }
 

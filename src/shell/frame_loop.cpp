@@ -121,6 +121,7 @@ void StartUp(Game& game) {
     sh.SoundVolume = 80;
     // Without a settings file the desktop's language is the first choice.
     if (!ReadSettings(game, kSettingsFile)) sh.Language = sh.FirstStartLanguage;
+    ReadOpponentChoice(game, kOpponentFile);
     LoadHighscoresAtStartUp(game);
     sh.GameInProgress = 1;
     game.play.PauseState = -1;

@@ -70,6 +70,7 @@ struct State {
     ExtrasTable extras;
     LevelState level;
     MatchState match;
+    ComputerState computer;
     StoneTable stones;
     EffectTable effects;
     FloatingTextTable texts;
@@ -83,6 +84,7 @@ void Put(Writer& w, const Game& g) {
     w.Raw(g.extras);
     w.Raw(g.level);
     w.Raw(g.match);
+    w.Raw(g.computer);
     w.Raw(g.stones);
     w.Raw(g.effects);
     const FloatingTextTable& t = g.floatingTexts;
@@ -99,8 +101,8 @@ void Put(Writer& w, const Game& g) {
 bool Get(Reader& r, State& s) {
     FloatingTextTable& t = s.texts;
     bool ok = r.Raw(s.play) && r.Raw(s.cannon) && r.Raw(s.extras) && r.Raw(s.level) &&
-              r.Raw(s.match) && r.Raw(s.stones) && r.Raw(s.effects) && r.Raw(t.TextX) &&
-              r.Raw(t.TextY) && r.Raw(t.TextVy) && r.Raw(t.TextLife);
+              r.Raw(s.match) && r.Raw(s.computer) && r.Raw(s.stones) && r.Raw(s.effects) &&
+              r.Raw(t.TextX) && r.Raw(t.TextY) && r.Raw(t.TextVy) && r.Raw(t.TextLife);
     for (std::string& text : t.TextString) ok = ok && r.Text(text);
     return ok && r.Raw(t.TextCursor) && r.Raw(s.MusicOn) && r.Raw(s.rng) && r.AtEnd();
 }
@@ -155,6 +157,9 @@ bool RestoreSnapshotBytes(Game& game, const std::vector<std::uint8_t>& bytes, st
     game.extras = state->extras;
     game.level = state->level;
     game.match = state->match;
+    // The match's opponent and its thoughts; the start-level screen's choice is the setting's.
+    game.computer.Strength = state->computer.Strength;
+    game.computer.Mind = state->computer.Mind;
     game.stones = state->stones;
     game.effects = state->effects;
     game.floatingTexts = state->texts;
