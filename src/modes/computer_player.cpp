@@ -68,14 +68,12 @@ bool IsColoured(int colour) {
     return colour >= 1 && colour <= kLastColour;
 }
 
-int CentreOf(const Game& game, int player) {
-    const int c = game.match.MatchCentreX[player];
-    if (c != 0) return c;
-    return player == 1 ? kMatchLeftField.centreX : kMatchRightField.centreX;
-}
-
 FieldRules RulesOf(const Game& game, int player) {
-    return MatchFieldRules(CentreOf(game, player), player, game.stones.StoneCount);
+    FieldRules r = MatchRulesOf(game, player);
+    // Before the first level has placed the fields.
+    if (r.centreX == 0)
+        r.centreX = player == 1 ? kMatchLeftField.centreX : kMatchRightField.centreX;
+    return r;
 }
 
 // The field as a person sees it: the resting stones of the player's half on the lattice.
@@ -453,5 +451,5 @@ PlayerCommand ComputerCommand(Game& game, int player) {
 }
 
 double WeighColumn(const Game& game, int player, int colour, int x, int lookAhead) {
-    return Weigh(SeeField(game, player), CentreOf(game, player), colour, x, lookAhead);
+    return Weigh(SeeField(game, player), RulesOf(game, player).centreX, colour, x, lookAhead);
 }

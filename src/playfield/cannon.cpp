@@ -1,7 +1,5 @@
 #include "playfield/cannon.h"
 
-#include <climits>
-
 #include "core/game.h"
 #include "playfield/extras.h"
 #include "playfield/field_rules.h"
@@ -160,9 +158,7 @@ void MatchCannonStep(Game& game, const GivenCommands& given) {
         // A level that player 1 has just ended gives player 2 no turn.
         if (game.play.LevelCleared != 0) return;
         PlayerCommand command = given[p] != nullptr ? *given[p] : MatchPlayerCommand(game, p);
-        FieldRules rules = MatchFieldRules(m.MatchCentreX[p], p, game.stones.StoneCount);
-        // Against the computer the left field's player may aim with the pointer too.
-        if (p == 1 && LeftFieldTakesPointer(game)) rules.pointerAimMinX = INT_MIN;
+        const FieldRules rules = MatchRulesOf(game, p);
         if (given[p] != nullptr) m.MatchFire[p] = command.fire ? 1 : 0;
         CannonStepFor(game, rules, MatchSide(game, p), command);
         if (given[p] == nullptr)

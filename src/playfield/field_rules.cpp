@@ -57,6 +57,13 @@ FieldRules MatchFieldRules(int centreX, int player, int stoneCount) {
     return r;
 }
 
+FieldRules MatchRulesOf(const Game& game, int player) {
+    FieldRules r = MatchFieldRules(game.match.MatchCentreX[player], player, game.stones.StoneCount);
+    // Against the computer the left field's player may aim with the pointer too.
+    if (player == 1 && LeftFieldTakesPointer(game)) r.pointerAimMinX = INT_MIN;
+    return r;
+}
+
 Side MatchSide(Game& game, int player) {
     MatchState& m = game.match;
     return Side{m.MatchCannon[player],

@@ -231,6 +231,9 @@ Side SinglePlayerSide(Game& game);
 // One half of the two-player match: lattice centre, player 1 (left) or 2 (right), and the
 // match's StoneCount (both halves share slots 1..2 x StoneCount). Points go to that player.
 FieldRules MatchFieldRules(int centreX, int player, int stoneCount);
+// The rules of a match player's half as this match plays them (the left field takes the pointer
+// against the computer).
+FieldRules MatchRulesOf(const Game& game, int player);
 // One match player's state (1 left, 2 right).
 Side MatchSide(Game& game, int player);
 // The single player's command: the mouse, the cursor keys and Space.
