@@ -134,7 +134,7 @@ void SomebodyWins(Game& game, int winner) {
         }
         if (t == 0) {
             both(400, Pick(game, "Bitte Feuer drücken.", "Please press fire."));
-            if (FirePressed(game)) GameOver(game, m.MatchShownScore[winner]);
+            if (FirePressed(game)) GameOver(game, MatchFinalScore(game, winner));
         }
         return;
     }
@@ -196,6 +196,13 @@ int MatchLevelWinner(const MatchState& m) {
         if (m.MatchTimeLeft[p] > 0 && m.MatchTimeLeft[Other(p)] < 1) return p;
     }
     return 0;
+}
+
+int MatchFinalScore(const Game& game, int winner) {
+    // The table is the people's: against the computer it takes the person's score, won or lost.
+    if (game.computer.Strength[2] != kNoComputer && game.computer.Strength[1] == kNoComputer)
+        return game.match.MatchShownScore[1];
+    return game.match.MatchShownScore[winner];
 }
 
 bool MatchDecided(const MatchState& m) {

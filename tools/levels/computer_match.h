@@ -9,9 +9,9 @@ namespace levels {
 
 struct ComputerLevelRun {
     int level = 0;
-    int winner = 0;    // 1 left, 2 right, 0 nobody
+    int winner = 0;        // 1 left, 2 right, 0 nobody
     bool cleared = false;  // the winner emptied its field (rather than outlasting the other)
-    int ticks = 0;     // from the level start to its end
+    int ticks = 0;         // from the level start to its end
 };
 
 // Plays match level `level` of a new match in lap 1 with the computer at strength `left` on the

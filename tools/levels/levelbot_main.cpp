@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "bot.h"
-#include "level.h"
 #include "computer_match.h"
+#include "level.h"
 #include "match_bot.h"
 #include "modes/computer_player.h"
 #include "modes/match.h"
@@ -545,7 +545,6 @@ int MatchTableCmd(const Args& a) {
     return 0;
 }
 
-
 // One match level, the computer at the given strengths on each side (0: a player who does
 // nothing).
 int ComputerCmd(const Args& a) {
@@ -556,9 +555,9 @@ int ComputerCmd(const Args& a) {
     const int seeds = a.seeds > 0 ? a.seeds : 1;
     for (int seed = 1; seed <= seeds; ++seed) {
         const ComputerLevelRun r = PlayComputerLevel(a.res, level, left, right, seed);
-        std::printf("level %2d seed %d: %d (left) against %d (right): winner %d %s after %d ticks\n",
-                    level, seed, left, right, r.winner, r.cleared ? "cleared" : "outlasted",
-                    r.ticks);
+        std::printf(
+            "level %2d seed %d: %d (left) against %d (right): winner %d %s after %d ticks\n", level,
+            seed, left, right, r.winner, r.cleared ? "cleared" : "outlasted", r.ticks);
     }
     return 0;
 }
@@ -598,8 +597,7 @@ int StrengthTableCmd(const Args& a) {
             runs[static_cast<size_t>(job)] = PlayComputerLevel(a.res, level, left, right, seed);
             if (job % 50 == 49) {
                 std::lock_guard<std::mutex> lock(progress);
-                std::fprintf(stderr, "job %d of %d done (%.0f s)\n", job + 1, jobs,
-                             Seconds(start));
+                std::fprintf(stderr, "job %d of %d done (%.0f s)\n", job + 1, jobs, Seconds(start));
             }
         }
     };
@@ -636,9 +634,9 @@ int StrengthTableCmd(const Args& a) {
                 t << "not cleared";
             else
                 t << static_cast<int>(time / cleared + 0.5)
-                  << (cleared < seeds ? " (" + std::to_string(cleared) + " of " +
-                                            std::to_string(seeds) + ")"
-                                      : "");
+                  << (cleared < seeds
+                          ? " (" + std::to_string(cleared) + " of " + std::to_string(seeds) + ")"
+                          : "");
         }
         for (int pair = 0; pair < 3; ++pair) {
             int strong = 0, weak = 0;
@@ -663,13 +661,13 @@ int StrengthTableCmd(const Args& a) {
            "With \"Computer: Leicht\", \"Computer: Mittel\" or \"Computer: Schwer\" chosen on the "
            "start-level screen, the computer plays the right field of the match. It plays "
            "through the same command as a person with a mouse (its pointer moves at most "
-           << kPointerStepLimit
-           << " px a tick, a click is one tick down) and sees what a person sees: the field, the "
-              "stone on its cannon and the falling extras. The strengths differ in how long they "
-              "take to react and to aim, how far they look ahead and how often they misjudge:\n\n"
-              "| Strength | Reacts after (ticks) | Pointer (px a tick) | Holds still before "
-              "the click (ticks) | Looks ahead (shots) | Misjudges |\n"
-              "|---|---:|---:|---:|---:|---:|\n";
+        << kPointerStepLimit
+        << " px a tick, a click is one tick down) and sees what a person sees: the field, the "
+           "stone on its cannon and the falling extras. The strengths differ in how long they "
+           "take to react and to aim, how far they look ahead and how often they misjudge:\n\n"
+           "| Strength | Reacts after (ticks) | Pointer (px a tick) | Holds still before "
+           "the click (ticks) | Looks ahead (shots) | Misjudges |\n"
+           "|---|---:|---:|---:|---:|---:|\n";
     for (int strength = 1; strength <= kStrengths; ++strength) {
         const ComputerTraits& tr = TraitsOf(strength);
         doc << "| " << kNames[strength] << " | " << tr.reactMin << " .. " << tr.reactMax << " | "
@@ -688,9 +686,8 @@ int StrengthTableCmd(const Args& a) {
     doc << "Fields cleared alone, of " << kLevels * seeds << ":";
     for (int strength = 1; strength <= kStrengths; ++strength)
         doc << " " << kNames[strength] << " " << soloCleared[strength] << " (mean "
-            << static_cast<int>(soloCleared[strength] > 0
-                                    ? soloTime[strength] / soloCleared[strength] + 0.5
-                                    : 0)
+            << static_cast<int>(
+                   soloCleared[strength] > 0 ? soloTime[strength] / soloCleared[strength] + 0.5 : 0)
             << ")" << (strength < kStrengths ? "," : ".");
     doc << "\n\nLevels won in the duels, of " << games << " each:";
     for (int pair = 0; pair < 3; ++pair)
