@@ -253,9 +253,11 @@ double Weigh(const Model& seen, int centre, int colour, int x, int lookAhead) {
     Model m = seen;
     Outcome out;
     Shoot(m, ColumnIndex(centre, x), colour, out);
-    if (lookAhead < 2) return Judge(m, out);
+    const double now = Judge(m, out);
+    if (lookAhead < 2) return now;
+    // An empty field: there is no next shot, and clearing now beats clearing later.
     const int next = NextColourAfter(m, colour);
-    if (next == 0) return Judge(m, out);
+    if (next == 0) return 1.5 * now;
     double best = -1e18;
     const int reach = kMatchLeftField.cannonReachLeft;
     for (int x2 = centre - reach; x2 <= centre + reach; x2 += kCell) {
@@ -265,7 +267,7 @@ double Weigh(const Model& seen, int centre, int colour, int x, int lookAhead) {
         best = std::max(best, Judge(m2, out2));
     }
     // The first shot's own result counts too: a sure group now beats a hoped-for one later.
-    return 0.5 * Judge(m, out) + best;
+    return 0.5 * now + best;
 }
 
 // A held extra goes where the most stones hang near its column.
