@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "crafted_level.h"
@@ -18,6 +19,7 @@
 #include "menus/settings.h"
 #include "menus_fixture.h"
 #include "modes/match.h"
+#include "runner/runner.h"
 #include "shell/snapshot.h"
 #include "test_support.h"
 
@@ -388,5 +390,26 @@ INSTANTIATE_TEST_SUITE_P(Cases, MatchFinal,
                                            FinalScoreCase{0, 0, 2, 9000},
                                            FinalScoreCase{0, 2, 2, 1500},
                                            FinalScoreCase{0, 3, 1, 1500}));
+
+}  // namespace
+
+namespace {
+
+// A recording names the remembered opponent after start-up; the runner takes it in place of its
+// own file's, so that a replay starts the same match.
+TEST(OpponentReplay, TheScriptEventSetsTheChoiceAndOnlyAStrengthIsTaken) {
+    for (const auto& [line, ok, choice] :
+         {std::tuple{"3 opponent 2", true, 2}, std::tuple{"3 opponent 0", true, 0},
+          std::tuple{"3 opponent 4", false, 1}, std::tuple{"3 opponent", false, 1}}) {
+        std::vector<ScriptEvent> events;
+        std::string error;
+        ASSERT_EQ(ParseInputScript(line, events, error), ok) << line;
+        TestGame t;
+        t.game.computer.OpponentChoice = 1;
+        bool focused = true;
+        for (const ScriptEvent& e : events) ApplyScriptEvent(t.game, t.platform, e, focused);
+        EXPECT_EQ(t.game.computer.OpponentChoice, choice) << line;
+    }
+}
 
 }  // namespace
