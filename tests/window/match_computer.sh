@@ -8,14 +8,9 @@ set -euo pipefail
 work=$(mktemp -d)
 source "$(dirname "$0")/common.bash"
 prepare_game "$1"
-headless=$(dirname "$1")/rhombulus2-headless
+prepare_replay "$1"
 build_close_tool
 start_display 1024x768
-
-mkdir -p "$work/replay-res/saves"
-for f in "$(dirname "$1")/res"/*; do
-    [ "$(basename "$f")" = saves ] || ln -s "$(cd "$(dirname "$f")" && pwd)/$(basename "$f")" "$work/replay-res/"
-done
 mkdir -p "$(saves)"
 printf '\0\0\0\0\2\0\0\0' > "$(saves)/opponent.dat"
 
