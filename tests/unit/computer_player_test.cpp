@@ -138,17 +138,6 @@ TEST(ComputerCommand, ChangesNothingOfTheGameButItsOwnMind) {
     }
 }
 
-TEST(ComputerCommand, SameSeedSameMatchTickForTick) {
-    ComputerGame a(kComputerHard, 12, 7), b(kComputerHard, 12, 7);
-    for (int tick = 0; tick < 1500; ++tick) {
-        a.Tick();
-        b.Tick();
-        ASSERT_EQ(a.g->computer.Mind[2].PointerX, b.g->computer.Mind[2].PointerX) << tick;
-        ASSERT_EQ(a.g->match.MatchStonesLeft[2], b.g->match.MatchStonesLeft[2]) << tick;
-        ASSERT_EQ(a.g->rng.State(), b.g->rng.State()) << tick;
-    }
-}
-
 struct ModelCase {
     const char* what;
     Cells cells;
@@ -217,17 +206,6 @@ TEST_P(ComputerClears, AFieldOneShotClears) {
 
 INSTANTIATE_TEST_SUITE_P(Strengths, ComputerClears,
                          ::testing::Values(kComputerEasy, kComputerNormal, kComputerHard));
-
-TEST(ComputerStrengths, QuickerAndSurerFromLeichtToSchwer) {
-    for (int s = kComputerEasy; s < kComputerHard; ++s) {
-        const ComputerTraits& weak = TraitsOf(s);
-        const ComputerTraits& strong = TraitsOf(s + 1);
-        EXPECT_GT(weak.reactMin, strong.reactMin);
-        EXPECT_LT(weak.pointerStep, strong.pointerStep);
-        EXPECT_GT(weak.misjudgePercent, strong.misjudgePercent);
-        EXPECT_LE(strong.pointerStep, kPointerStepLimit);
-    }
-}
 
 struct PointerCase {
     int x, y;
@@ -338,12 +316,6 @@ INSTANTIATE_TEST_SUITE_P(Slots, SavedOpponent,
                                            SavedOpponentCase{kModeMatch, 0, true, 0},
                                            SavedOpponentCase{kModeMatch, 2, false, 0},
                                            SavedOpponentCase{kModePuzzle, 2, true, 0}));
-
-TEST(SavedOpponent, NameBesideTheSlot) {
-    EXPECT_EQ(OpponentFileOf("res\\saves\\ave3.dat"), "res\\saves\\ave3opp.dat");
-    EXPECT_EQ(OpponentFileOf("res\\saves\\ave.dat"), "res\\saves\\aveopp.dat");
-    EXPECT_EQ(OpponentFileOf("slot"), "slotopp.dat");
-}
 
 TEST(ComputerSnapshot, AResumedMatchHasTheSameOpponentThinkingTheSameThoughts) {
     ComputerGame cg(kComputerHard, 20, 4);
