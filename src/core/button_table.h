@@ -18,3 +18,10 @@ struct ButtonTable {
     int PageTop = 300;
     int PageNumber = 1;
 };
+
+// Whether (x, y) lies on the hit box of button `slot`.
+inline bool PointInButton(const ButtonTable& b, int slot, int x, int y) {
+    return b.ButtonX[slot] - b.ButtonHalfWidth[slot] < x &&
+           x < b.ButtonX[slot] + b.ButtonHalfWidth[slot] && b.ButtonY[slot] - 3 < y &&
+           y < b.ButtonY[slot] + b.ButtonHeight[slot];
+}

@@ -8,6 +8,7 @@
 #include "core/bitmap_set.h"
 #include "core/button_table.h"
 #include "core/cannon_state.h"
+#include "core/computer_state.h"
 #include "core/draw_routines.h"
 #include "core/extras_table.h"
 #include "core/input_state.h"
@@ -97,6 +98,7 @@ struct Game {
     ExtrasTable extras;
     LevelState level;
     MatchState match;
+    ComputerState computer;
     StoneTable stones;
     PipeState pipe;
     EffectTable effects;

@@ -22,11 +22,7 @@ void ClearButtons(Game& game) {
 }
 
 bool PointerOverButton(const Game& game, int slot) {
-    const ButtonTable& b = game.buttons;
-    const InputState& in = game.input;
-    return b.ButtonX[slot] - b.ButtonHalfWidth[slot] < in.MouseX &&
-           in.MouseX < b.ButtonX[slot] + b.ButtonHalfWidth[slot] &&
-           b.ButtonY[slot] - 3 < in.MouseY && in.MouseY < b.ButtonY[slot] + b.ButtonHeight[slot];
+    return PointInButton(game.buttons, slot, game.input.MouseX, game.input.MouseY);
 }
 
 void UpdateButtons(Game& game) {

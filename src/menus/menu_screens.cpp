@@ -92,6 +92,9 @@ const MenuButton kGameChoice[] = {
 // A new match from one of the levels that open a stretch of seven.
 template <int kLevel>
 void StartMatch(Game& game) {
+    // The right field goes to the opponent chosen on this screen.
+    game.computer.Strength[1] = kNoComputer;
+    game.computer.Strength[2] = game.computer.OpponentChoice;
     game.startMatchLevel(game, kLevel, kModeMatch, 1, kRestartMusic, 1);
 }
 
@@ -103,6 +106,17 @@ const MenuButton kStartLevels[] = {
 };
 
 }  // namespace
+
+const char* OpponentLabel(const Game& game, int choice) {
+    static const Words kLabels[kComputerHard + 1] = {
+        {"2 Spieler", "2 Players"},
+        {"Computer: Leicht", "Computer: Easy"},
+        {"Computer: Mittel", "Computer: Normal"},
+        {"Computer: Schwer", "Computer: Hard"},
+    };
+    if (choice < kNoComputer || choice > kComputerHard) return "";
+    return Pick(game, kLabels[choice]);
+}
 
 void MainMenuScreen(Game& game) {
     DrawTitle(game, 270, "Hauptmenue", "Main menue");
@@ -128,6 +142,12 @@ void GameChoiceScreen(Game& game) {
 void StartLevelScreen(Game& game) {
     DrawTitle(game, 270, "Startlevel", "Startlevel");
     RunMenu(game, kStartLevels);
+    ComputerState& c = game.computer;
+    DrawButtonLabel(game, kOpponentButton, OpponentLabel(game, c.OpponentChoice), 3);
+    if (game.shell.ScreenId == kScreenStartLevel && game.buttons.MenuSelection == kOpponentButton) {
+        c.OpponentChoice = (c.OpponentChoice + 1) % (kComputerHard + 1);
+        WriteOpponentChoice(game, kOpponentFile);
+    }
     if (TakeEscape(game)) ShowGameChoice(game);
 }
 

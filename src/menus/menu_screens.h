@@ -12,3 +12,6 @@ void OptionsScreen(Game& game);
 
 // Level words of the options screen, 0 "aus" / "off" .. 5 "ziemlich laut" / "very loud".
 const char* OptionLevelWord(const Game& game, int level);
+// The start-level screen's opponent button: "2 Spieler" / "2 Players" or "Computer: " and the
+// strength (0 two players, 1..3 the strengths).
+const char* OpponentLabel(const Game& game, int choice);

@@ -9,6 +9,7 @@
 #include "menus/buttons.h"
 #include "menus/highscores.h"
 #include "menus/record_file.h"
+#include "menus/settings.h"
 #include "menus/transitions.h"
 #include "presentation/text.h"
 #include "presentation/words.h"
@@ -87,8 +88,19 @@ std::vector<std::uint8_t> SavedGameBytes(const Game& game) {
     return bytes;
 }
 
+std::string OpponentFileOf(const std::string& gamePath) {
+    const std::string dat = ".dat";
+    const bool endsInDat = gamePath.size() >= dat.size() &&
+                           gamePath.compare(gamePath.size() - dat.size(), dat.size(), dat) == 0;
+    return (endsInDat ? gamePath.substr(0, gamePath.size() - dat.size()) : gamePath) + "opp.dat";
+}
+
 bool WriteSavedGame(Game& game, const std::string& gamePath) {
-    return WriteGameFile(game, ResolveGamePath(game, gamePath), SavedGameBytes(game));
+    if (!WriteGameFile(game, ResolveGamePath(game, gamePath), SavedGameBytes(game))) return false;
+    // Who played the right field lives beside the slot, whose 48 bytes stay as they are.
+    std::vector<std::uint8_t> opponent(kOpponentFileSize, 0);
+    PutInt32(opponent, 4, game.play.GameMode == kModeMatch ? game.computer.Strength[2] : 0);
+    return WriteGameFile(game, ResolveGamePath(game, OpponentFileOf(gamePath)), opponent);
 }
 
 bool SavedGameValid(const std::vector<std::uint8_t>& bytes) {
@@ -118,6 +130,14 @@ bool ReadSavedGame(Game& game, const std::string& gamePath) {
         lv.LoadedMatchScore[p] = GetInt32(bytes, at);
         lv.LoadedLevelsWon[p] = GetInt32(bytes, at + 4);
     }
+    // A slot saved before the computer could play, or saved from a game of two, has a person.
+    std::vector<std::uint8_t> opponent;
+    int strength = kNoComputer;
+    if (ReadRecordFile(ResolveGamePath(game, OpponentFileOf(gamePath)), kOpponentFileSize,
+                       opponent))
+        strength = GetInt32(opponent, 4);
+    if (strength < kNoComputer || strength > kComputerHard) strength = kNoComputer;
+    game.computer.LoadedOpponent = strength;
     return true;
 }
 

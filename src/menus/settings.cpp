@@ -29,3 +29,19 @@ bool WriteSettings(Game& game, const std::string& gamePath) {
     PutInt32(bytes, 12, game.shell.Language);
     return WriteGameFile(game, ResolveGamePath(game, gamePath), bytes);
 }
+
+bool ReadOpponentChoice(Game& game, const std::string& gamePath) {
+    std::vector<std::uint8_t> bytes;
+    game.computer.OpponentChoice = kNoComputer;
+    if (!ReadRecordFile(ResolveGamePath(game, gamePath), kOpponentFileSize, bytes)) return false;
+    const int choice = GetInt32(bytes, 4);
+    if (choice < kNoComputer || choice > kComputerHard) return false;
+    game.computer.OpponentChoice = choice;
+    return true;
+}
+
+bool WriteOpponentChoice(Game& game, const std::string& gamePath) {
+    std::vector<std::uint8_t> bytes(kOpponentFileSize, 0);
+    PutInt32(bytes, 4, game.computer.OpponentChoice);
+    return WriteGameFile(game, ResolveGamePath(game, gamePath), bytes);
+}

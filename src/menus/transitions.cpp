@@ -67,6 +67,8 @@ void ShowGameChoice(Game& game) {
 void ShowStartLevel(Game& game) {
     BeginTransition(game, false);
     ButtonColumn(game, 8, 270, 30, 110, 25);
+    // Who plays the right field, below the column.
+    SetButton(game, kOpponentButton, 400, 550, 130, 25);
     EndTransition(game, kScreenStartLevel, false, true);
 }
 

@@ -9,7 +9,8 @@ void ShowMainMenu(Game& game, int music);
 // The help, credits and highscores menu.
 void ShowHelpMenu(Game& game);
 void ShowGameChoice(Game& game);
-// Start level of the two-player match.
+// Start level of the two-player match; its button 9 chooses who plays the right field.
+constexpr int kOpponentButton = 9;
 void ShowStartLevel(Game& game);
 void ShowOptions(Game& game);
 void ShowHighscores(Game& game);

@@ -7,6 +7,7 @@
 #include "core/mathutil.h"
 #include "menus/buttons.h"
 #include "menus/transitions.h"
+#include "modes/computer_player.h"
 #include "modes/game_screen.h"
 #include "modes/level_file.h"
 #include "modes/level_start.h"
@@ -133,7 +134,7 @@ void SomebodyWins(Game& game, int winner) {
         }
         if (t == 0) {
             both(400, Pick(game, "Bitte Feuer drücken.", "Please press fire."));
-            if (FirePressed(game)) GameOver(game, m.MatchShownScore[winner]);
+            if (FirePressed(game)) GameOver(game, MatchFinalScore(game, winner));
         }
         return;
     }
@@ -197,6 +198,13 @@ int MatchLevelWinner(const MatchState& m) {
     return 0;
 }
 
+int MatchFinalScore(const Game& game, int winner) {
+    // The table is the people's: against the computer it takes the person's score, won or lost.
+    if (game.computer.Strength[2] != kNoComputer && game.computer.Strength[1] == kNoComputer)
+        return game.match.MatchShownScore[1];
+    return game.match.MatchShownScore[winner];
+}
+
 bool MatchDecided(const MatchState& m) {
     const int lead = m.LevelsWon[1] - m.LevelsWon[2];
     return lead >= kDecidingLead || -lead >= kDecidingLead;
@@ -232,6 +240,8 @@ bool StartMatchLevel(Game& game, int level, int mode, int lap, int music, int ne
             m.MatchShownScore[q] = lv.LoadedMatchScore[q];
             m.LevelsWon[q] = lv.LoadedLevelsWon[q];
         }
+        game.computer.Strength[1] = kNoComputer;
+        game.computer.Strength[2] = game.computer.LoadedOpponent;
     }
     if (!resume) ClearForLevel(game, level, mode, lap);
     if (music == kRestartMusic) StartTune(game, row->tune);
@@ -246,6 +256,7 @@ bool StartMatchLevel(Game& game, int level, int mode, int lap, int music, int ne
         ResetLevelEnd(game);
         if (newMatch == 1 || (level == 1 && lap == 1)) ResetPlayers(m);
         BuildLevel(game, records);
+        ResetComputerMinds(game);
     }
 
     SetUpMatchButtons(game);
@@ -286,7 +297,15 @@ void MatchStep(Game& game) {
             if (m.MatchDoubleFrames[q] > 0) --m.MatchDoubleFrames[q];
             if (m.MatchFlashFrames[q] > 0) --m.MatchFlashFrames[q];
         }
-        MatchCannonStep(game);
+        // The computer decides from the field as the last tick left it, as a person sees it.
+        GivenCommands given{};
+        PlayerCommand computer[kMatchPlayers + 1];
+        for (int q = 1; q <= kMatchPlayers; ++q) {
+            if (game.computer.Strength[q] == kNoComputer) continue;
+            computer[q] = ComputerCommand(game, q);
+            given[q] = &computer[q];
+        }
+        MatchCannonStep(game, given);
         DrainTimes(game);
     }
 }

@@ -21,5 +21,8 @@ int MatchDrainDivisor(int lap);
 // Who won the level that has ended: 1 or 2, 0 for nobody (both bars ran out with stones left).
 // A cleared field wins even when a bar ran out in the same frame, the clearer's own included.
 int MatchLevelWinner(const MatchState& m);
+// The score the highscore table is offered when the match is over: the winner's, but against the
+// computer always the person's.
+int MatchFinalScore(const Game& game, int winner);
 // Whether one player leads by three levels won or more: the match is over.
 bool MatchDecided(const MatchState& m);

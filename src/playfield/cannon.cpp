@@ -171,7 +171,7 @@ void CannonStep(Game& game) {
     ApplySinglePlayerCommand(game, command);
 }
 
-void MatchCannonStep(Game& game) {
+void MatchCannonStep(Game& game, const GivenCommands& given) {
     MatchState& m = game.match;
     for (int p = 1; p <= kMatchPlayers; ++p) {
         if (m.MatchShakeFrames[p] > 0) --m.MatchShakeFrames[p];
@@ -179,9 +179,13 @@ void MatchCannonStep(Game& game) {
     for (int p = 1; p <= kMatchPlayers; ++p) {
         // A level that player 1 has just ended gives player 2 no turn.
         if (game.play.LevelCleared != 0) return;
-        PlayerCommand command = MatchPlayerCommand(game, p);
-        CannonStepFor(game, MatchFieldRules(m.MatchCentreX[p], p, game.stones.StoneCount),
-                      MatchSide(game, p), command);
-        ApplyMatchCommand(game, p, command);
+        PlayerCommand command = given[p] != nullptr ? *given[p] : MatchPlayerCommand(game, p);
+        const FieldRules rules = MatchRulesOf(game, p);
+        if (given[p] != nullptr) m.MatchFire[p] = command.fire ? 1 : 0;
+        CannonStepFor(game, rules, MatchSide(game, p), command);
+        if (given[p] == nullptr)
+            ApplyMatchCommand(game, p, command);
+        else if (command.fireTaken)
+            m.MatchFire[p] = 0;
     }
 }

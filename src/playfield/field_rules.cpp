@@ -57,6 +57,13 @@ FieldRules MatchFieldRules(int centreX, int player, int stoneCount) {
     return r;
 }
 
+FieldRules MatchRulesOf(const Game& game, int player) {
+    FieldRules r = MatchFieldRules(game.match.MatchCentreX[player], player, game.stones.StoneCount);
+    // Against the computer the left field's player may aim with the pointer too.
+    if (player == 1 && LeftFieldTakesPointer(game)) r.pointerAimMinX = INT_MIN;
+    return r;
+}
+
 Side MatchSide(Game& game, int player) {
     MatchState& m = game.match;
     return Side{m.MatchCannon[player],
@@ -103,6 +110,24 @@ void ApplySinglePlayerCommand(Game& game, const PlayerCommand& command) {
     }
 }
 
+bool LeftFieldTakesPointer(const Game& game) {
+    return game.computer.Strength[1] != kNoComputer || game.computer.Strength[2] != kNoComputer;
+}
+
+namespace {
+
+// The pointer lies on one of the screen's active buttons, whose clicks are theirs.
+bool PointerOnButton(const Game& game) {
+    for (int slot = 1; slot <= kButtonSlots; ++slot) {
+        if (game.buttons.ButtonActive[slot] != 0 &&
+            PointInButton(game.buttons, slot, game.input.MouseX, game.input.MouseY))
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 PlayerCommand MatchPlayerCommand(Game& game, int player) {
     const InputState& in = game.input;
     PlayerCommand c;
@@ -110,6 +135,13 @@ PlayerCommand MatchPlayerCommand(Game& game, int player) {
         c.keyLeft = in.KeyLeft != 0;
         c.keyRight = in.KeyRight != 0;
         c.fire = in.FireKey == 1;
+        if (LeftFieldTakesPointer(game)) {
+            // One person against the computer: the mouse anywhere on the screen as well.
+            c.pointerAims = true;
+            c.pointerX = in.MouseX;
+            c.pointerY = in.MouseY;
+            c.fire = c.fire || (in.MouseButtonDown2 == 1 && !PointerOnButton(game));
+        }
     } else {
         c.pointerAims = true;
         c.pointerX = in.MouseX;
@@ -122,10 +154,17 @@ PlayerCommand MatchPlayerCommand(Game& game, int player) {
 }
 
 void ApplyMatchCommand(Game& game, int player, const PlayerCommand& command) {
+    // The keys moved the column: the pointer goes there, so that its next snap keeps it.
+    if (player == 1 && command.pointerAims && command.pointerMoved)
+        game.input.MouseX = command.pointerX;
     if (!command.fireTaken) return;
     game.match.MatchFire[player] = 0;
     if (player == 1) {
         game.input.FireKey = 0;
+        if (command.pointerAims) {
+            game.input.MouseButtonDown = 0;
+            game.input.MouseButtonDown2 = 0;
+        }
     } else {
         game.input.MouseButtonDown = 0;
         game.input.MouseButtonDown2 = 0;

@@ -232,6 +232,9 @@ Side SinglePlayerSide(Game& game);
 // One half of the two-player match: lattice centre, player 1 (left) or 2 (right), and the
 // match's StoneCount (both halves share slots 1..2 x StoneCount). Points go to that player.
 FieldRules MatchFieldRules(int centreX, int player, int stoneCount);
+// The rules of a match player's half as this match plays them (the left field takes the pointer
+// against the computer).
+FieldRules MatchRulesOf(const Game& game, int player);
 // One match player's state (1 left, 2 right).
 Side MatchSide(Game& game, int player);
 // The single player's command: the mouse, the cursor keys and Space.
@@ -243,8 +246,12 @@ void ApplySinglePlayerCommand(Game& game, const PlayerCommand& command);
 // is over the right field (x 451 and more), where alone the mouse button fires. Notes the fire
 // request in MatchFire.
 PlayerCommand MatchPlayerCommand(Game& game, int player);
+// Whether the left field's player aims with the pointer as well as the keys and fires with the
+// mouse button as well as Space: when the computer plays the other field.
+bool LeftFieldTakesPointer(const Game& game);
 // A shot that left takes its press with it: Space for player 1, the mouse button for player 2.
-// The keys move player 1's column only, never the pointer, which is player 2's.
+// The keys move player 1's column only, never the pointer, which is player 2's (against the
+// computer the pointer is player 1's, and follows the keys).
 void ApplyMatchCommand(Game& game, int player, const PlayerCommand& command);
 
 inline bool OwnsX(const FieldRules& r, int x) {

@@ -97,6 +97,7 @@ std::vector<std::pair<const char*, long long>> Scalars(const Game& g) {
         {"DrainX", g.pipe.DrainX},
         {"DrainY", g.pipe.DrainY},
         {"LevelWinCounted", g.match.LevelWinCounted},
+        {"OpponentChoice", g.computer.OpponentChoice},
     };
 }
 
@@ -126,6 +127,7 @@ std::vector<std::pair<const char*, std::array<long long, 2>>> MatchArrays(const 
         {"MatchFlashFrames", both([&](int p) { return m.MatchFlashFrames[p]; })},
         {"MatchShakeFrames", both([&](int p) { return m.MatchShakeFrames[p]; })},
         {"LevelsWon", both([&](int p) { return m.LevelsWon[p]; })},
+        {"ComputerStrength", both([&](int p) { return g.computer.Strength[p]; })},
     };
 }
 

@@ -87,6 +87,9 @@ void ApplyScriptEvent(Game& game, HeadlessPlatform& platform, const ScriptEvent&
     } else if (e.kind == "focus") {
         if (focused != (e.x != 0)) FocusChanged(game, e.x != 0);
         focused = e.x != 0;
+    } else if (e.kind == "opponent") {
+        // The recording game's remembered opponent, in place of this runner's own.
+        game.computer.OpponentChoice = e.x;
     }
 }
 
@@ -153,6 +156,8 @@ bool ParseInputScript(const std::string& text, std::vector<ScriptEvent>& events,
             e.arg = rest;
         } else if (kind == "focus") {
             if (!(words >> e.x) || (e.x != 0 && e.x != 1)) return fail("focus needs 0 or 1");
+        } else if (kind == "opponent") {
+            if (!(words >> e.x) || e.x < 0 || e.x > 3) return fail("opponent needs 0..3");
         } else {
             return fail("unknown event \"" + kind + "\"");
         }

@@ -131,6 +131,11 @@ void StartUp(Game& game) {
     sh.SoundVolume = 80;
     // Without a settings file the desktop's language is the first choice.
     if (!ReadSettings(game, kSettingsFile)) sh.Language = sh.FirstStartLanguage;
+    ReadOpponentChoice(game, kOpponentFile);
+    // A replay starts from other files: it is told the remembered opponent before it can matter.
+    if (game.recorder != nullptr)
+        game.recorder->Line(sh.FrameCounter + 1,
+                            "opponent " + std::to_string(game.computer.OpponentChoice));
     LoadHighscoresAtStartUp(game);
     sh.GameInProgress = 1;
     game.play.PauseState = -1;

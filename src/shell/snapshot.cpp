@@ -76,6 +76,7 @@ struct State {
     ExtrasTable extras;
     LevelState level;
     MatchState match;
+    ComputerState computer;
     StoneTable stones;
     PipeState pipe;
     EffectTable effects;
@@ -90,6 +91,7 @@ void Put(Writer& w, const Game& g) {
     w.Raw(g.extras);
     w.Raw(g.level);
     w.Raw(g.match);
+    w.Raw(g.computer);
     w.Raw(g.stones);
     w.Raw(g.pipe);
     w.Raw(g.effects);
@@ -107,8 +109,9 @@ void Put(Writer& w, const Game& g) {
 bool Get(Reader& r, State& s) {
     FloatingTextTable& t = s.texts;
     bool ok = r.Raw(s.play) && r.Raw(s.cannon) && r.Raw(s.extras) && r.Raw(s.level) &&
-              r.Raw(s.match) && r.Raw(s.stones) && r.Raw(s.pipe) && r.Raw(s.effects) &&
-              r.Raw(t.TextX) && r.Raw(t.TextY) && r.Raw(t.TextVy) && r.Raw(t.TextLife);
+              r.Raw(s.match) && r.Raw(s.computer) && r.Raw(s.stones) && r.Raw(s.pipe) &&
+              r.Raw(s.effects) && r.Raw(t.TextX) && r.Raw(t.TextY) && r.Raw(t.TextVy) &&
+              r.Raw(t.TextLife);
     for (std::string& text : t.TextString) ok = ok && r.Text(text);
     return ok && r.Raw(t.TextCursor) && r.Raw(s.MusicOn) && r.Raw(s.rng) && r.AtEnd();
 }
@@ -230,10 +233,25 @@ bool PipeSound(const PipeState& p) {
            In(p.SourceY, -kFar, kFar) && In(p.DrainX, -kFar, kFar) && In(p.DrainY, -kFar, kFar);
 }
 
+// The strengths index the computer's traits; its thoughts are columns, pointer places and counts.
+bool ComputerSound(const ComputerState& c) {
+    for (int p = 1; p <= kMatchPlayers; ++p) {
+        const ComputerMind& m = c.Mind[p];
+        if (!In(c.Strength[p], kNoComputer, kComputerHard) || !In(m.PointerX, -kFar, kFar) ||
+            !In(m.PointerY, -kFar, kFar) || m.Pressed > 1 || !In(m.Phase, 0, 3) ||
+            !In(m.NextTrial, 0, 1000) || !In(m.BestColumn, -kFar, kFar) ||
+            !In(m.SecondColumn, -kFar, kFar) || !In(m.Target, -kFar, kFar) ||
+            !In(m.ReactTicks, 0, 100000) || !In(m.SettleTicks, 0, 100000) ||
+            !std::isfinite(m.BestValue) || !std::isfinite(m.SecondValue))
+            return false;
+    }
+    return true;
+}
+
 bool StateSound(const State& s) {
-    return PlayAndCannonSound(s) && MatchSound(s.match) && StonesSound(s.stones) &&
-           PipeSound(s.pipe) && EffectsSound(s.effects) && ExtrasSound(s.extras) &&
-           TextsSound(s.texts) && (s.MusicOn == 1 || s.MusicOn == -1);
+    return PlayAndCannonSound(s) && MatchSound(s.match) && ComputerSound(s.computer) &&
+           StonesSound(s.stones) && PipeSound(s.pipe) && EffectsSound(s.effects) &&
+           ExtrasSound(s.extras) && TextsSound(s.texts) && (s.MusicOn == 1 || s.MusicOn == -1);
 }
 
 std::uint32_t Get32(const std::vector<std::uint8_t>& b, size_t at) {
@@ -289,6 +307,9 @@ bool RestoreSnapshotBytes(Game& game, const std::vector<std::uint8_t>& bytes, st
     game.extras = state->extras;
     game.level = state->level;
     game.match = state->match;
+    // The match's opponent and its thoughts; the start-level screen's choice is the setting's.
+    game.computer.Strength = state->computer.Strength;
+    game.computer.Mind = state->computer.Mind;
     game.stones = state->stones;
     game.pipe = state->pipe;
     game.effects = state->effects;

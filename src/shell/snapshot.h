@@ -13,7 +13,7 @@ struct Game;
 
 inline constexpr const char* kSnapshotFile = "res\\saves\\suspend.dat";
 // Bumped whenever the state it holds changes shape.
-constexpr std::uint32_t kSnapshotVersion = 3;
+constexpr std::uint32_t kSnapshotVersion = 4;
 
 // The file's bytes: magic word, version, payload size, payload checksum, then the payload.
 std::vector<std::uint8_t> SnapshotBytes(const Game& game);

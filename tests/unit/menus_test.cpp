@@ -79,7 +79,14 @@ INSTANTIATE_TEST_SUITE_P(
                        2, Column(7, 280, 35, 110, 25), false, true},
         TransitionCase{"HelpMenu", ShowHelpMenu, 5, Column(4, 300, 50, 110, 25), false, true},
         TransitionCase{"GameChoice", ShowGameChoice, 11, Column(5, 300, 40, 110, 25), false, true},
-        TransitionCase{"StartLevel", ShowStartLevel, 25, Column(8, 270, 30, 110, 25), false, true},
+        // The eight of the column, then the opponent button below them.
+        TransitionCase{"StartLevel", ShowStartLevel, 25,
+                       [] {
+                           auto b = Column(8, 270, 30, 110, 25);
+                           b.push_back({400, 550, 130, 25});
+                           return b;
+                       }(),
+                       false, true},
         TransitionCase{"Options", ShowOptions, 8, Column(4, 300, 50, 125, 22), false, true},
         TransitionCase{"Highscores", ShowHighscores, 9, kPaged, true, false},
         TransitionCase{"Info", ShowInfo, 3, kPaged, true, false},

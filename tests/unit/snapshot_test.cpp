@@ -219,7 +219,8 @@ INSTANTIATE_TEST_SUITE_P(
         Impossible{"NegativePieceStock", [](Game& g) { g.pipe.PipeStock[3] = -1; }},
         Impossible{"MatchCannonHoldsNoSuchStone",
                    [](Game& g) { g.match.MatchCannon[2].LoadedStone = 2001; }},
-        Impossible{"MatchBarBeyondFull", [](Game& g) { g.match.MatchTimeLeft[1] = 1001; }}),
+        Impossible{"MatchBarBeyondFull", [](Game& g) { g.match.MatchTimeLeft[1] = 1001; }},
+        Impossible{"ComputerOfNoStrength", [](Game& g) { g.computer.Strength[2] = 4; }}),
     [](const ::testing::TestParamInfo<Impossible>& info) { return std::string(info.param.name); });
 
 // Whatever a game looks like when the window closes, its snapshot is taken back.

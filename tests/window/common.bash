@@ -136,3 +136,14 @@ saves() { echo "$work/data/rhombulus2/saves"; }
 
 # settings_bytes: the settings file as hex bytes separated by single spaces.
 settings_bytes() { od -An -tx1 -v "$(saves)/settings.dat" | tr -s ' \n' ' '; }
+
+# prepare_replay BIN: the headless runner beside BIN ($headless) and a res/ for its replays in
+# $work/replay-res: the build's files and saves of its own.
+prepare_replay() {
+    headless=$(dirname "$1")/rhombulus2-headless
+    mkdir -p "$work/replay-res/saves"
+    local f
+    for f in "$(dirname "$1")/res"/*; do
+        [ "$(basename "$f")" = saves ] || ln -s "$(cd "$(dirname "$f")" && pwd)/$(basename "$f")" "$work/replay-res/"
+    done
+}

@@ -6,15 +6,9 @@ set -euo pipefail
 work=$(mktemp -d)
 source "$(dirname "$0")/common.bash"
 prepare_game "$1"
-headless=$(dirname "$1")/rhombulus2-headless
+prepare_replay "$1"
 build_close_tool
 start_display 1024x768
-
-# The replay's res/: the build's files and saves of its own.
-mkdir -p "$work/replay-res/saves"
-for f in "$(dirname "$1")/res"/*; do
-    [ "$(basename "$f")" = saves ] || ln -s "$(cd "$(dirname "$f")" && pwd)/$(basename "$f")" "$work/replay-res/"
-done
 
 # A first start in an English desktop: the recording carries the language it chose.
 LANG=en_US.UTF-8 start_game --record "$work/recording.txt"

@@ -1,6 +1,7 @@
 // rhombulus2-bench [--res DIR] [--ticks N]: how long one tick of the game takes on this machine,
 // drawing included, on the menus, the help pages, Puzzle and Endless played by a clicking robot
-// and a game-over screen over a full field; how many ticks a second the game runs with and
+// and a game-over screen over a full field; what the computer opponent's thinking costs a tick at
+// each strength; how many ticks a second the game runs with and
 // without drawing; the start-up time and the game's memory. Each figure is printed beside its
 // goal. Prints figures; it asserts nothing.
 #include <sys/resource.h>
@@ -18,6 +19,7 @@
 #include "core/game.h"
 #include "core/paths.h"
 #include "menus/transitions.h"
+#include "modes/computer_player.h"
 #include "modes/level_start.h"
 #include "modes/match.h"
 #include "platform/headless/headless_platform.h"
@@ -43,6 +45,17 @@ struct Figures {
     double max = 0;
 };
 
+Figures Summarise(std::vector<double> micros) {
+    Figures f;
+    for (double m : micros) f.mean += m;
+    f.mean /= micros.size();
+    std::sort(micros.begin(), micros.end());
+    f.p50 = micros[micros.size() / 2];
+    f.p99 = micros[micros.size() * 99 / 100];
+    f.max = micros.back();
+    return f;
+}
+
 // The clicking robot: a new column now and then, and a shot into it. Its game never runs out of
 // time, so its field stays busy to the end.
 void Play(Game& game, int i) {
@@ -63,14 +76,7 @@ Figures Measure(Game& game, int ticks, bool play) {
         const auto t1 = Clock::now();
         micros.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
     }
-    Figures f;
-    for (double m : micros) f.mean += m;
-    f.mean /= micros.size();
-    std::sort(micros.begin(), micros.end());
-    f.p50 = micros[micros.size() / 2];
-    f.p99 = micros[micros.size() * 99 / 100];
-    f.max = micros.back();
-    return f;
+    return Summarise(micros);
 }
 
 void Print(const char* what, const Figures& f, const char* goal) {
@@ -109,6 +115,32 @@ double TicksPerSecond(Game& game, int mode, int ticks, bool draw) {
     }
     const auto t1 = Clock::now();
     return ticks / std::chrono::duration<double>(t1 - t0).count();
+}
+
+// The computer's thinking alone, tick by tick, while it plays the right field of match levels
+// against an idle person: each tick its command is worked out once more on a copy of its mind,
+// timed, and the tick then runs as usual.
+Figures ComputerCost(Game& game, int strength, int ticks) {
+    std::vector<double> micros;
+    micros.reserve(ticks);
+    int level = 1;
+    game.computer.Strength = {0, 0, strength};
+    StartMatchLevel(game, level, kModeMatch, 1, 0, 1);
+    for (int i = 0; i < ticks; ++i) {
+        if (game.play.LevelCleared != 0) {
+            level = level % 50 + 7;
+            StartMatchLevel(game, level, kModeMatch, 1, 0, 1);
+        }
+        const ComputerMind mind = game.computer.Mind[2];
+        const auto t0 = Clock::now();
+        ComputerCommand(game, 2);
+        const auto t1 = Clock::now();
+        game.computer.Mind[2] = mind;
+        micros.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
+        SimulateTick(game);
+    }
+    game.computer.Strength = {0, 0, 0};
+    return Summarise(micros);
 }
 
 // 41000 as "41,000".
@@ -174,6 +206,16 @@ int main(int argc, char** argv) {
     StartEndlessGameOver(game);
     Print("game over over a full field", Measure(game, ticks, false), "");
     std::printf("\none tick lasts 15000 us\n\n");
+
+    std::printf("the computer opponent's thinking per tick (%d ticks of match levels each):\n",
+                4 * ticks);
+    const char* const kStrengths[] = {"", "Leicht", "Mittel", "Schwer"};
+    for (int strength = kComputerEasy; strength <= kComputerHard; ++strength) {
+        const std::string name = std::string("computer ") + kStrengths[strength];
+        Print(name.c_str(), ComputerCost(game, strength, 4 * ticks),
+              "goal: mean <= 1000, max < 15000");
+    }
+    std::printf("\n");
 
     // The simulation alone, as the soak tests and the level tools run it.
     const struct {

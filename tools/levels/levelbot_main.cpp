@@ -15,8 +15,10 @@
 #include <vector>
 
 #include "bot.h"
+#include "computer_match.h"
 #include "level.h"
 #include "match_bot.h"
+#include "modes/computer_player.h"
 #include "modes/match.h"
 
 namespace {
@@ -42,7 +44,12 @@ int Usage() {
            "threads (2), writes the match table and the match's input script\n"
            "  levelbot match-replay [--seed S] [--out FILE] [--res DIR]\n"
            "      records a whole match from the splash to level 1 of lap 2 as an input "
-           "script\n";
+           "script\n"
+           "  levelbot computer N LEFT RIGHT [--seeds K] [--res DIR]\n"
+           "      plays match level N with the computer at strength LEFT and RIGHT (0 idle)\n"
+           "  levelbot strength-table [--seeds K] [--jobs J] [--out FILE] [--res DIR]\n"
+           "      plays the computer opponent's strengths against each other over every match "
+           "level and writes the table\n";
     return 2;
 }
 
@@ -143,11 +150,12 @@ int CampaignCmd(const Args& a) {
     return c.reachedLast ? 0 : 1;
 }
 
-// The levels' README holds the Puzzle's part and then the match's, from this heading on; each
-// table command rewrites its own part and keeps the other.
+// The levels' README holds parts that each start with a heading of their own at the start of a
+// line ("# Puzzle levels", "# Match levels", "# The computer opponent"); each table command
+// rewrites its own part, found by the first line of `text`, and keeps the others in their order.
 constexpr const char* kMatchHeading = "# Match levels";
 
-bool WriteSection(const std::string& path, const std::string& text, bool match) {
+bool WriteSection(const std::string& path, const std::string& text) {
     if (path.empty()) {
         std::cout << text;
         return true;
@@ -159,20 +167,27 @@ bool WriteSection(const std::string& path, const std::string& text, bool match) 
         all << in.rdbuf();
         old = all.str();
     }
-    // The match part starts at its heading at the start of a line.
-    size_t heading = old.rfind(kMatchHeading, 0) == 0 ? 0 : std::string::npos;
-    if (heading == std::string::npos) {
-        heading = old.find(std::string("\n") + kMatchHeading);
-        if (heading != std::string::npos) ++heading;
+    std::vector<std::string> parts;
+    for (size_t at = 0; at < old.size();) {
+        size_t next = old.find("\n# ", at);
+        next = next == std::string::npos ? old.size() : next + 1;
+        parts.push_back(old.substr(at, next - at));
+        at = next;
     }
-    std::string puzzlePart = heading == std::string::npos ? old : old.substr(0, heading);
-    const std::string matchPart = heading == std::string::npos ? "" : old.substr(heading);
-    while (!puzzlePart.empty() && puzzlePart.back() == '\n') puzzlePart.pop_back();
+    const std::string heading = text.substr(0, text.find('\n'));
+    bool replaced = false;
+    for (std::string& part : parts) {
+        if (part.substr(0, part.find('\n')) != heading) continue;
+        part = text;
+        replaced = true;
+    }
+    if (!replaced) parts.push_back(text);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (match)
-        out << puzzlePart << (puzzlePart.empty() ? "" : "\n\n") << text;
-    else
-        out << text << (matchPart.empty() ? "" : "\n") << matchPart;
+    for (size_t k = 0; k < parts.size(); ++k) {
+        std::string part = parts[k];
+        while (!part.empty() && part.back() == '\n') part.pop_back();
+        out << part << (k + 1 < parts.size() ? "\n\n" : "\n");
+    }
     if (!out) {
         std::cerr << path << ": cannot write\n";
         return false;
@@ -344,7 +359,7 @@ int TableCmd(const Args& a) {
                 : "stopped at level " +
                       std::to_string(campaign.levels.empty() ? 0 : campaign.levels.back().level))
         << ", final time " << campaign.finalTime << ", score " << campaign.finalScore << ".\n";
-    if (!WriteSection(a.out, doc.str(), false)) return 1;
+    if (!WriteSection(a.out, doc.str())) return 1;
     std::fprintf(stderr, "table done (%.0f s)\n", Seconds(start));
     return 0;
 }
@@ -524,10 +539,165 @@ int MatchTableCmd(const Args& a) {
         << (campaign.reachedNextLap ? "level 1 of lap 2 reached" : "STOPPED") << " after "
         << campaign.ticks << " ticks, levels won " << campaign.levelsWon[1] << " : "
         << campaign.levelsWon[2] << ".\n";
-    if (!WriteSection(a.out, doc.str(), true)) return 1;
+    if (!WriteSection(a.out, doc.str())) return 1;
     if (!a.replay.empty() && !WriteFile(a.replay, campaign.script)) return 1;
     std::fprintf(stderr, "match table done (%.0f s)\n", Seconds(start));
     return 0;
+}
+
+// One match level, the computer at the given strengths on each side (0: a player who does
+// nothing).
+int ComputerCmd(const Args& a) {
+    if (a.positional.size() < 3) return Usage();
+    const int level = std::atoi(a.positional[0].c_str());
+    const int left = std::atoi(a.positional[1].c_str());
+    const int right = std::atoi(a.positional[2].c_str());
+    const int seeds = a.seeds > 0 ? a.seeds : 1;
+    for (int seed = 1; seed <= seeds; ++seed) {
+        const ComputerLevelRun r = PlayComputerLevel(a.res, level, left, right, seed);
+        std::printf(
+            "level %2d seed %d: %d (left) against %d (right): winner %d %s after %d ticks\n", level,
+            seed, left, right, r.winner, r.cleared ? "cleared" : "outlasted", r.ticks);
+    }
+    return 0;
+}
+
+// The computer opponent's three strengths over the fifty match levels: each one alone against a
+// player who does nothing (how long it takes to clear a field), and each pair against each other
+// on both sides of the screen. The table goes into the levels' README as a part of its own.
+int StrengthTableCmd(const Args& a) {
+    const int seeds = a.seeds > 0 ? a.seeds : 1;
+    constexpr int kLevels = 50;
+    constexpr int kStrengths = 3;
+    const char* const kNames[kStrengths + 1] = {"", "Leicht", "Mittel", "Schwer"};
+    // The duels, stronger first.
+    const int kPairs[3][2] = {{3, 2}, {2, 1}, {3, 1}};
+    const auto start = std::chrono::steady_clock::now();
+    // Per level and seed: three solo runs, then each pair with the stronger on the right and
+    // on the left.
+    constexpr int kPerSeed = kStrengths + 3 * 2;
+    const int jobs = kLevels * seeds * kPerSeed;
+    std::vector<ComputerLevelRun> runs(static_cast<size_t>(jobs));
+    std::atomic<int> nextJob{0};
+    std::mutex progress;
+    auto worker = [&]() {
+        for (int job = nextJob++; job < jobs; job = nextJob++) {
+            const int level = job / (seeds * kPerSeed) + 1;
+            const int seed = job / kPerSeed % seeds + 1;
+            const int k = job % kPerSeed;
+            int left = 0, right = 0;
+            if (k < kStrengths) {
+                right = k + 1;
+            } else {
+                const int pair = (k - kStrengths) / 2;
+                const bool strongRight = (k - kStrengths) % 2 == 0;
+                right = kPairs[pair][strongRight ? 0 : 1];
+                left = kPairs[pair][strongRight ? 1 : 0];
+            }
+            runs[static_cast<size_t>(job)] = PlayComputerLevel(a.res, level, left, right, seed);
+            if (job % 50 == 49) {
+                std::lock_guard<std::mutex> lock(progress);
+                std::fprintf(stderr, "job %d of %d done (%.0f s)\n", job + 1, jobs, Seconds(start));
+            }
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int i = 0; i < std::max(1, a.jobs); ++i) threads.emplace_back(worker);
+    for (std::thread& th : threads) th.join();
+
+    auto at = [&](int level, int seed, int k) -> const ComputerLevelRun& {
+        return runs[static_cast<size_t>(((level - 1) * seeds + seed - 1) * kPerSeed + k)];
+    };
+    std::ostringstream t;
+    t << "| Level | Leicht clears in | Mittel clears in | Schwer clears in | Schwer : Mittel | "
+         "Mittel : Leicht | Schwer : Leicht |\n";
+    t << "|---:|---:|---:|---:|---:|---:|---:|\n";
+    int soloCleared[kStrengths + 1] = {};
+    double soloTime[kStrengths + 1] = {};
+    int won[3][2] = {};
+    for (int level = 1; level <= kLevels; ++level) {
+        t << "| " << level;
+        for (int strength = 1; strength <= kStrengths; ++strength) {
+            int cleared = 0;
+            double time = 0;
+            for (int seed = 1; seed <= seeds; ++seed) {
+                const ComputerLevelRun& r = at(level, seed, strength - 1);
+                if (!r.cleared) continue;
+                ++cleared;
+                // Time units of the first lap's drain.
+                time += r.ticks / MatchDrainDivisor(1);
+            }
+            soloCleared[strength] += cleared;
+            soloTime[strength] += time;
+            t << " | ";
+            if (cleared == 0)
+                t << "not cleared";
+            else
+                t << static_cast<int>(time / cleared + 0.5)
+                  << (cleared < seeds
+                          ? " (" + std::to_string(cleared) + " of " + std::to_string(seeds) + ")"
+                          : "");
+        }
+        for (int pair = 0; pair < 3; ++pair) {
+            int strong = 0, weak = 0;
+            for (int seed = 1; seed <= seeds; ++seed) {
+                for (int side = 0; side < 2; ++side) {
+                    const ComputerLevelRun& r = at(level, seed, kStrengths + pair * 2 + side);
+                    // Side 0 has the stronger on the right (player 2).
+                    const int strongPlayer = side == 0 ? 2 : 1;
+                    if (r.winner == strongPlayer) ++strong;
+                    if (r.winner != 0 && r.winner != strongPlayer) ++weak;
+                }
+            }
+            won[pair][0] += strong;
+            won[pair][1] += weak;
+            t << " | " << strong << " : " << weak;
+        }
+        t << " |\n";
+    }
+    const int games = kLevels * seeds * 2;
+    std::ostringstream doc;
+    doc << "# The computer opponent\n\n"
+           "With \"Computer: Leicht\", \"Computer: Mittel\" or \"Computer: Schwer\" chosen on the "
+           "start-level screen, the computer plays the right field of the match. It plays "
+           "through the same command as a person with a mouse (its pointer moves at most "
+        << kPointerStepLimit
+        << " px a tick, a click is one tick down) and sees what a person sees: the field, the "
+           "stone on its cannon and the falling extras. The strengths differ in how long they "
+           "take to react and to aim, how far they look ahead and how often they misjudge:\n\n"
+           "| Strength | Reacts after (ticks) | Pointer (px a tick) | Holds still before "
+           "the click (ticks) | Looks ahead (shots) | Misjudges |\n"
+           "|---|---:|---:|---:|---:|---:|\n";
+    for (int strength = 1; strength <= kStrengths; ++strength) {
+        const ComputerTraits& tr = TraitsOf(strength);
+        doc << "| " << kNames[strength] << " | " << tr.reactMin << " .. " << tr.reactMax << " | "
+            << tr.pointerStep << " | " << tr.settleTicks << " | " << tr.lookAhead << " | "
+            << tr.misjudgePercent << " % |\n";
+    }
+    doc << "\nGenerated by `levelbot strength-table --seeds " << seeds
+        << " --res build/res --out levels/README.md`. \"Clears in\": each strength alone "
+           "against a player who does nothing, the mean time it takes to empty its field, in "
+           "time units (a level starts with 500; 2500 ticks in the first lap). The duels: the "
+           "levels won by the stronger : by the weaker, each level played "
+        << 2 * seeds
+        << " times, the stronger once on each side of the screen per seed (a level nobody "
+           "wins counts for neither).\n\n"
+        << t.str() << "\n";
+    doc << "Fields cleared alone, of " << kLevels * seeds << ":";
+    for (int strength = 1; strength <= kStrengths; ++strength)
+        doc << " " << kNames[strength] << " " << soloCleared[strength] << " (mean "
+            << static_cast<int>(
+                   soloCleared[strength] > 0 ? soloTime[strength] / soloCleared[strength] + 0.5 : 0)
+            << ")" << (strength < kStrengths ? "," : ".");
+    doc << "\n\nLevels won in the duels, of " << games << " each:";
+    for (int pair = 0; pair < 3; ++pair)
+        doc << " " << kNames[kPairs[pair][0]] << " : " << kNames[kPairs[pair][1]] << " "
+            << won[pair][0] << " : " << won[pair][1] << (pair < 2 ? "," : ".");
+    doc << "\n";
+    if (!WriteSection(a.out, doc.str())) return 1;
+    std::fprintf(stderr, "strength table done (%.0f s)\n", Seconds(start));
+    // The strengths must come out in order.
+    return won[0][0] > won[0][1] && won[1][0] > won[1][1] ? 0 : 1;
 }
 
 }  // namespace
@@ -544,5 +714,7 @@ int main(int argc, char** argv) {
     if (cmd == "match") return MatchCmd(a);
     if (cmd == "match-table") return MatchTableCmd(a);
     if (cmd == "match-replay") return MatchReplayCmd(a);
+    if (cmd == "strength-table") return StrengthTableCmd(a);
+    if (cmd == "computer") return ComputerCmd(a);
     return Usage();
 }

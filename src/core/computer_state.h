@@ -1,0 +1,46 @@
+// The computer opponent of the match: who plays each field, the choice the start-level screen
+// offers, and what each computer player has in mind. It is kept apart from the rules' state and
+// draws from a generator of its own, so the game's numbers are the same whoever plays.
+#pragma once
+
+#include <cstdint>
+
+#include "core/match_state.h"
+#include "core/random.h"
+
+enum ComputerStrength {
+    kNoComputer = 0,  // a person plays the field
+    kComputerEasy = 1,
+    kComputerNormal = 2,
+    kComputerHard = 3,
+};
+
+// One computer player's thoughts between ticks.
+struct ComputerMind {
+    Random rng;
+    int PointerX = 0;  // where its mouse pointer is
+    int PointerY = 300;
+    std::uint8_t Pressed = 0;  // the button went down last tick: it has to come up first
+    int Phase = 0;             // 0 waiting for a loaded cannon, 1 thinking, 2 aiming, 3 fired
+    int PlannedLoad = 0;       // the load (stone slot or held extra) the plan is for
+    int PlannedColour = 0;
+    int NextTrial = 0;  // the next column to weigh while thinking
+    int BestColumn = 0;
+    int SecondColumn = 0;
+    double BestValue = 0;
+    double SecondValue = 0;
+    int Target = 0;       // the column it aims at
+    int ReactTicks = 0;   // ticks left before it starts to move
+    int SettleTicks = 0;  // ticks to hold still over the target before the click
+};
+
+struct ComputerState {
+    // The start-level screen's choice for the next match: 0 two players, else the strength.
+    int OpponentChoice = kNoComputer;
+    // The match in progress: the strength playing each field, 0 where a person plays. The game
+    // sets only player 2's; the level tools let the computer play player 1 as well.
+    PerPlayer<int> Strength{};
+    PerPlayer<ComputerMind> Mind{};
+    // Who played the right field of the saved match just read (the level start takes it).
+    int LoadedOpponent = kNoComputer;
+};
