@@ -159,7 +159,10 @@ void LevelEnd(Game& game) {
         m.LevelWinCounted = 1;
     }
     DrawText(game, m.MatchCentreX[1], 170, kAlignCentre, Pick(game, "Spieler 1", "Player 1"), 3);
-    DrawText(game, m.MatchCentreX[2], 170, kAlignCentre, Pick(game, "Spieler 2", "Player 2"), 3);
+    // Against the computer the right field's name says who plays it.
+    const bool computer = game.computer.Strength[2] != kNoComputer;
+    DrawText(game, m.MatchCentreX[2], 170, kAlignCentre,
+             computer ? "Computer" : Pick(game, "Spieler 2", "Player 2"), 3);
     if (winner == 0)
         NobodyWins(game);
     else

@@ -323,6 +323,21 @@ TEST(MatchDrain, AnEmptyBarEndsTheLevelForTheOtherPlayer) {
     EXPECT_TRUE(mg.Drew("Level Verloren!", 620));
 }
 
+// The right field's name at a level end says whether a person or the computer plays it.
+TEST(MatchLevelEnd, TheRightFieldIsNamedByWhoPlaysIt) {
+    for (const auto& [strength, name] :
+         {std::pair{kNoComputer, "Spieler 2"}, {kComputerEasy, "Computer"}}) {
+        MatchGame mg(kQuiet);
+        ASSERT_TRUE(mg.Start());
+        mg.g->computer.Strength[2] = strength;
+        mg.m().MatchTimeLeft[2] = 1;
+        mg.g->shell.FrameCounter = 99;
+        mg.Tick(2);
+        EXPECT_TRUE(mg.Drew("Spieler 1", 180));
+        EXPECT_TRUE(mg.Drew(name, 620)) << name;
+    }
+}
+
 struct EndCase {
     const char* name;
     int level, lap;
