@@ -4,12 +4,12 @@
 #include <memory>
 #include <string>
 
-#include "platform/headless/headless_platform.h"
+#include "core/game.h"
 #include "menus/buttons.h"
+#include "platform/headless/headless_platform.h"
 #include "playfield/tables.h"
 #include "shell/frame_loop.h"
 #include "shell/input.h"
-#include "core/game.h"
 
 struct TestGame {
     HeadlessPlatform platform;
@@ -24,3 +24,13 @@ struct TestGame {
         while (game.shell.FrameCounter < n && !game.shell.WindowClosed) FrameTick(game);
     }
 };
+
+// A one-colour picture with the transparent key set, for drawing tests that tell parts of a
+// scene apart by colour.
+inline Surface Plain(int w, int h, std::uint32_t colour) {
+    Surface s = CreateSurface();
+    SetSurfaceSize(s, w, h);
+    FillSurface(s, colour);
+    SetTransparentColor(s, kMagenta);
+    return s;
+}

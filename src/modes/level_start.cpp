@@ -82,17 +82,21 @@ int LastLevelOf(int mode) {
     return row != nullptr ? row->lastLevel : 0;
 }
 
+bool TakeLoadedLevel(const Game& game, int& level, int& mode, int& lap) {
+    if (level != kLoadedGame || mode != kLoadedGame) return false;
+    const LevelState& lv = game.level;
+    level = lv.LoadedLevel;
+    mode = lv.LoadedMode;
+    lap = lv.LoadedLap;
+    return true;
+}
+
 bool StartLevel(Game& game, int level, int mode, int lap, int music) {
     PlayfieldState& p = game.play;
     LevelState& lv = game.level;
     CannonState& c = game.cannon;
     const bool resume = level == kResumeGame && mode == kResumeGame;
-    const bool loaded = level == kLoadedGame && mode == kLoadedGame;
-    if (loaded) {
-        level = lv.LoadedLevel;
-        mode = lv.LoadedMode;
-        lap = lv.LoadedLap;
-    }
+    const bool loaded = TakeLoadedLevel(game, level, mode, lap);
 
     // A damaged saved game can name a mode that has no levels (or the match, which has a start
     // of its own): nothing to start.

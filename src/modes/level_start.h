@@ -20,6 +20,9 @@ bool StartLevel(Game& game, int level, int mode, int lap, int music);
 // main menu. Nothing of the game in memory has been touched; a game that was running can be
 // resumed (and the level start tried again) or saved from there.
 void LevelCannotStart(Game& game, const std::string& what);
+// Level and mode 888 name the saved game just read: its level, mode and lap replace the
+// arguments. True when they did.
+bool TakeLoadedLevel(const Game& game, int& level, int& mode, int& lap);
 // Reads the level file of a mode's level before anything of the game changes; a missing,
 // short or damaged file is reported with LevelCannotStart. True for modes without files.
 bool ReadLevelOfMode(Game& game, const ModeRow& row, int level, LevelRecords& records);

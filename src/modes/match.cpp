@@ -218,12 +218,7 @@ bool StartMatchLevel(Game& game, int level, int mode, int lap, int music, int ne
     LevelState& lv = game.level;
     MatchState& m = game.match;
     const bool resume = level == kResumeGame && mode == kResumeGame;
-    const bool loaded = level == kLoadedGame && mode == kLoadedGame;
-    if (loaded) {
-        level = lv.LoadedLevel;
-        mode = lv.LoadedMode;
-        lap = lv.LoadedLap;
-    }
+    const bool loaded = TakeLoadedLevel(game, level, mode, lap);
     // A damaged saved match can name a mode that is not the match: nothing to start.
     const ModeRow* row = FindModeRow(resume ? kModeMatch : mode);
     if (row == nullptr || !row->twoPlayers) {

@@ -13,14 +13,6 @@ namespace {
 constexpr std::uint32_t kBackground = 0x101010, kCover = 0x202020, kMarker = 0x707070,
                         kPointer = 0x808080, kExtra = 0x909090;
 
-Surface Plain(int w, int h, std::uint32_t colour) {
-    Surface s = CreateSurface();
-    SetSurfaceSize(s, w, h);
-    FillSurface(s, colour);
-    SetTransparentColor(s, kMagenta);
-    return s;
-}
-
 struct Scene {
     TestGame t;
     Game& g = t.game;

@@ -15,14 +15,6 @@ namespace {
 constexpr std::uint32_t kBackground = 0x101010, kCover = 0x202020, kIndicator = 0x303030,
                         kStone = 0x404040, kPointer = 0x808080;
 
-Surface Plain(int w, int h, std::uint32_t colour) {
-    Surface s = CreateSurface();
-    SetSurfaceSize(s, w, h);
-    FillSurface(s, colour);
-    SetTransparentColor(s, kMagenta);
-    return s;
-}
-
 struct MatchScene {
     TestGame t;
     Game& g = t.game;
