@@ -10,8 +10,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Game& g = f.game;
     const FileBytes file = ReadFileBytes(ScratchRes() + "/font1.txt", kFontCharFileBytes);
     const bool read = ReadFontChars(g.text, file.bytes);
-    FUZZ_EXPECT(!read || (g.text.FontCharCount >= 1 && g.text.FontCharCount <= kFontChars &&
-                          g.text.FontChars[g.text.FontCharCount] == '$'));
+    FUZZ_EXPECT(!read || (g.font.FontCharCount >= 1 && g.font.FontCharCount <= kFontChars &&
+                          g.font.FontChars[g.font.FontCharCount] == '$'));
     Surface ruler = CreateSurface();
     SetSurfaceSize(ruler, 2900, 20);
     FillSurface(ruler, kMagenta);

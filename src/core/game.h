@@ -66,31 +66,12 @@ struct ShellState {
     int SurfaceWidth = kScreenWidth;
     int SurfaceHeight = kScreenHeight;
     std::uint8_t AlphaDrawing = 1;
-    // The frame timer: off while start-up runs and after the quitting tick.
-    bool TimerEnabled = true;
-    // Set once the window has been closed at the end of a quitting tick.
-    bool WindowClosed = false;
-    // A file could not be written and the player has been told.
-    bool WriteErrorShown = false;
-    // Exit status of the program (non-zero when start-up could not finish).
-    int ExitStatus = 0;
 };
 
-struct Game {
-    Platform* platform = nullptr;
-    InputRecorder* recorder = nullptr;  // writes down what the player does (rhombulus2 --record)
-    // The modes' level start, for the menus that start, resume and load games: they lie below
-    // the modes and reach it through here. Set by InitGame.
-    bool (*startLevel)(Game& game, int level, int mode, int lap, int music) = nullptr;
-    // The match's level start, for the start-level screen, resuming and loading a match.
-    bool (*startMatchLevel)(Game& game, int level, int mode, int lap, int music,
-                            int newMatch) = nullptr;
-    std::string resDir = "res";  // the folder used as res/
-    // Where "res\saves\..." files live: res/saves for the runner, the user's data folder for
-    // the real game.
-    std::string savesDir = "res/saves";
-    std::uint64_t clockSeed = 1;  // what start-up seeds the generator with
-
+// What the rules read and write, and nothing else: a value that can be copied (the bots' trial
+// shots, the computer's look-ahead), hashed and written out field by field. It holds no pointer
+// into the session around it, no picture and no platform.
+struct Simulation {
     ShellState shell;
     InputState input;
     PlayfieldState play;
@@ -105,13 +86,49 @@ struct Game {
     FloatingTextTable floatingTexts;
     ButtonTable buttons;
     MenuState menus;
-    TextState text;
+    TextCalls text;  // this tick's DrawText calls
     SoundState sound;
+    Random rng;
+};
+
+// The run's own state around the simulation: the window's life and the files' troubles.
+struct SessionState {
+    // The frame timer: off while start-up runs and after the quitting tick.
+    bool TimerEnabled = true;
+    // Set once the window has been closed at the end of a quitting tick.
+    bool WindowClosed = false;
+    // A file could not be written and the player has been told.
+    bool WriteErrorShown = false;
+    // Exit status of the program (non-zero when start-up could not finish).
+    int ExitStatus = 0;
+};
+
+// The simulation inside its session: the platform, the pictures and font, the back buffer, the
+// music player, the drawing's generator, the recorder and the user's files and folders.
+struct Game : Simulation {
+    Simulation& sim() { return *this; }
+    const Simulation& sim() const { return *this; }
+
+    Platform* platform = nullptr;
+    InputRecorder* recorder = nullptr;  // writes down what the player does (rhombulus2 --record)
+    // The modes' level start, for the menus that start, resume and load games: they lie below
+    // the modes and reach it through here. Set by InitGame.
+    bool (*startLevel)(Game& game, int level, int mode, int lap, int music) = nullptr;
+    // The match's level start, for the start-level screen, resuming and loading a match.
+    bool (*startMatchLevel)(Game& game, int level, int mode, int lap, int music,
+                            int newMatch) = nullptr;
+    std::string resDir = "res";  // the folder used as res/
+    // Where "res\saves\..." files live: res/saves for the runner, the user's data folder for
+    // the real game.
+    std::string savesDir = "res/saves";
+    std::uint64_t clockSeed = 1;  // what start-up seeds the generator with
+
+    SessionState session;
     MusicPlayer music;
+    FontState font;
     Bitmaps bitmaps;
     DrawRoutines draw;
     Surface backBuffer;
-    Random rng;
     // Drawing's own generator (the shake of the stones): the rules draw the same numbers whether
     // or not a frame is drawn. Seeded anew for every frame from the seed and the frame number.
     Random drawRng;

@@ -1,4 +1,4 @@
-// The text drawing's state: the font's measures, the glyph queue and this tick's DrawText calls.
+// This tick's DrawText calls (the simulation's) and the font with its glyph queue (the drawing's).
 #pragma once
 
 #include <array>
@@ -51,9 +51,12 @@ struct GlyphImage {
     Surface withOutline;
 };
 
-struct TextState {
-    std::vector<TextCall> calls;  // DrawText calls of the current tick
+// What the screens asked to be written this tick, in order.
+struct TextCalls {
+    std::vector<TextCall> calls;
+};
 
+struct FontState {
     // The font: its characters (Windows-1252) in glyph order and the glyph boxes in font2.bmp.
     std::array<unsigned char, kFontChars + 1> FontChars{};
     int FontCharCount = 0;

@@ -85,7 +85,7 @@ void Print(const char* what, const Figures& f, const char* goal) {
 }
 
 void ToMainMenu(Game& game) {
-    while (game.shell.ScreenId != kScreenMainMenu && !game.shell.WindowClosed) FrameTick(game);
+    while (game.shell.ScreenId != kScreenMainMenu && !game.session.WindowClosed) FrameTick(game);
     // The buttons come alive after 20 ticks.
     for (int i = 0; i < 25; ++i) FrameTick(game);
 }
@@ -174,7 +174,7 @@ int main(int argc, char** argv) {
     FrameTick(game);
     FrameTick(game);
     const auto s1 = Clock::now();
-    if (game.shell.WindowClosed) {
+    if (game.session.WindowClosed) {
         std::fprintf(stderr, "start-up failed (is %s the res folder?)\n", res.c_str());
         return 1;
     }
