@@ -6,90 +6,14 @@
 #include <string>
 
 #include "core/bitmap_set.h"
-#include "core/button_table.h"
-#include "core/cannon_state.h"
-#include "core/computer_state.h"
 #include "core/draw_routines.h"
-#include "core/extras_table.h"
-#include "core/input_state.h"
-#include "core/level_state.h"
-#include "core/match_state.h"
-#include "core/menu_state.h"
 #include "core/music_player.h"
-#include "core/pipe_state.h"
-#include "core/playfield_state.h"
-#include "core/random.h"
-#include "core/sound_state.h"
-#include "core/tables.h"
+#include "core/simulation.h"
 #include "core/text_state.h"
 #include "platform/surface.h"
 
 class InputRecorder;
 class Platform;
-
-// Screen numbers of ScreenId.
-enum ScreenNumber {
-    kScreenNone = 0,
-    kScreenGame = 1,
-    kScreenMainMenu = 2,
-    kScreenInfo = 3,
-    kScreenHelp = 4,
-    kScreenHelpMenu = 5,
-    kScreenOptions = 8,
-    kScreenHighscores = 9,
-    kScreenNewChampion = 10,
-    kScreenGameChoice = 11,
-    kScreenMatch = 22,
-    kScreenLoad = 23,
-    kScreenSave = 24,
-    kScreenStartLevel = 25,
-    kScreenSplash = 36,
-};
-
-constexpr int kScreenWidth = 800;
-constexpr int kScreenHeight = 600;
-
-struct ShellState {
-    int FrameCounter = 0;
-    int ScreenId = kScreenNone;
-    std::uint8_t QuitRequested = 0;
-    int SplashFrames = 0;
-    int MusicVolumeTarget = 100;
-    int MusicVolumeSetting = 100;
-    int SoundVolume = 80;
-    std::uint8_t SoundOn = 1;
-    int MusicOn = 1;
-    int Language = 1;  // 1 German, 2 English
-    // The language of a first start, before any settings file exists (the desktop's).
-    int FirstStartLanguage = 1;
-    int GameInProgress = 1;
-    int SurfaceWidth = kScreenWidth;
-    int SurfaceHeight = kScreenHeight;
-    std::uint8_t AlphaDrawing = 1;
-};
-
-// What the rules read and write, and nothing else: a value that can be copied (the bots' trial
-// shots, the computer's look-ahead), hashed and written out field by field. It holds no pointer
-// into the session around it, no picture and no platform.
-struct Simulation {
-    ShellState shell;
-    InputState input;
-    PlayfieldState play;
-    CannonState cannon;
-    ExtrasTable extras;
-    LevelState level;
-    MatchState match;
-    ComputerState computer;
-    StoneTable stones;
-    PipeState pipe;
-    EffectTable effects;
-    FloatingTextTable floatingTexts;
-    ButtonTable buttons;
-    MenuState menus;
-    TextCalls text;  // this tick's DrawText calls
-    SoundState sound;
-    Random rng;
-};
 
 // The run's own state around the simulation: the window's life and the files' troubles.
 struct SessionState {

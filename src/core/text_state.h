@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/fields.h"
 #include "platform/surface.h"
 
 enum TextAlign { kAlignLeft = 1, kAlignRight = 2, kAlignCentre = 3, kAlignRising = 4 };
@@ -29,6 +30,15 @@ struct TextCall {
     int colour = 0;
     std::string text;  // UTF-8
 };
+
+template <typename V>
+void VisitFields(TextCall& t, V& v) {
+    v("x", t.x, kAnyInt);
+    v("y", t.y, kAnyInt);
+    v("align", t.align, kAnyInt);
+    v("colour", t.colour, kAnyInt);
+    v("text", t.text, Bounds{0, 4096});
+}
 
 struct GlyphBox {
     int Left = 0;
@@ -55,6 +65,11 @@ struct GlyphImage {
 struct TextCalls {
     std::vector<TextCall> calls;
 };
+
+template <typename V>
+void VisitFields(TextCalls& t, V& v) {
+    v.List("Texts", t.calls, 100'000);
+}
 
 struct FontState {
     // The font: its characters (Windows-1252) in glyph order and the glyph boxes in font2.bmp.

@@ -8,6 +8,7 @@
 
 #include "core/encoding.h"
 #include "core/game.h"
+#include "core/state_io.h"
 #include "platform/file_bytes.h"
 #include "platform/headless/headless_platform.h"
 #include "presentation/bitmaps.h"
@@ -251,6 +252,9 @@ int RunHeadless(const RunnerOptions& options) {
             }
         }
         if (trace != nullptr) std::fprintf(trace, "%s\n", TraceLine(game).c_str());
+        if (options.hashEvery > 0 && tick % options.hashEvery == 0)
+            std::printf("tick %d hash %016llx\n", tick,
+                        static_cast<unsigned long long>(StateHash(game)));
         if (game.session.WindowClosed) break;
     }
     if (trace != nullptr) std::fclose(trace);
