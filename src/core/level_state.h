@@ -18,7 +18,6 @@ struct LevelState {
     std::array<int, kLevelCells> LevelCell{};
     std::array<int, kLevelCells> LevelCellExtra{};
     int LevelStartTime = 500;
-    int LevelStartScore = 0;
     int LoadedLevel = 0;
     int LoadedMode = 0;
     int LoadedLap = 0;
@@ -34,7 +33,6 @@ void VisitFields(LevelState& l, V& v) {
     v("LevelCell", l.LevelCell, kAnyInt);
     v("LevelCellExtra", l.LevelCellExtra, kAnyInt);
     v("LevelStartTime", l.LevelStartTime, Bounds{0, 1000});
-    v("LevelStartScore", l.LevelStartScore, Bounds{0, 999'999'999});
     v("LoadedLevel", l.LoadedLevel, kAnyInt);
     v("LoadedMode", l.LoadedMode, kAnyInt);
     v("LoadedLap", l.LoadedLap, kAnyInt);

@@ -13,6 +13,7 @@
 #include "core/match_state.h"
 #include "core/menu_state.h"
 #include "core/pipe_state.h"
+#include "core/player_state.h"
 #include "core/playfield_state.h"
 #include "core/random.h"
 #include "core/sound_state.h"
@@ -67,7 +68,7 @@ struct Simulation {
     ShellState shell;
     InputState input;
     PlayfieldState play;
-    CannonState cannon;
+    PerPlayer<Player> players;  // the single player at kSoloPlayer, the match's at 1 and 2
     ExtrasTable extras;
     LevelState level;
     MatchState match;
@@ -108,7 +109,7 @@ void VisitFields(Simulation& s, V& v) {
     v.Nested(s.shell);
     v.Nested(s.input);
     v.Nested(s.play);
-    v.Nested(s.cannon);
+    v.Players("Match", s.players);
     v.Nested(s.extras);
     v.Nested(s.level);
     v.Nested(s.match);

@@ -14,7 +14,7 @@ namespace {
 template <typename V>
 void VisitGameInProgress(Simulation& s, V& v) {
     v.Nested(s.play);
-    v.Nested(s.cannon);
+    v.Players("Match", s.players);
     v.Nested(s.extras);
     v.Nested(s.level);
     v.Nested(s.match);
@@ -238,9 +238,9 @@ bool GameInProgressFits(const Simulation& s, std::string& why) {
                (c.LoadedStone > kLoadedExtraBase && c.LoadedStone <= kLoadedExtraBase + kMaxExtras);
     };
     bool ok = kModeRange.Holds(p.GameMode) && LevelRangeOf(p.GameMode).Holds(p.LevelNumber) &&
-              p.PauseState != 0 && s.shell.MusicOn != 0 && loadFits(s.cannon) &&
+              p.PauseState != 0 && s.shell.MusicOn != 0 &&
               (s.pipe.WaterHead == kWaterNotStarted || s.pipe.WaterHead >= 0);
-    for (int q = 1; q <= kMatchPlayers; ++q) ok = ok && loadFits(s.match.MatchCannon[q]);
+    for (const Player& player : s.players) ok = ok && loadFits(player.cannon);
     // The step and the renderer scan no further than EffectsInUse.
     for (int i = s.effects.EffectsInUse + 1; ok && i <= kMaxEffects; ++i)
         ok = s.effects.EffectKind[i] == 0;

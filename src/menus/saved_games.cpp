@@ -77,12 +77,12 @@ std::vector<std::uint8_t> SavedGameBytes(const Game& game) {
     PutInt32(bytes, 8, game.play.LapNumber);
     PutInt32(bytes, 12, game.play.GameMode);
     PutInt32(bytes, 16, game.level.LevelStartTime);
-    PutInt32(bytes, 20, game.level.LevelStartScore);
+    PutInt32(bytes, 20, game.players[kSoloPlayer].LevelStartScore);
     // Records 7, 8 and 10, 11: each match player's score when the level began and levels won.
     const MatchState& m = game.match;
     for (int p = 1; p <= kMatchPlayers; ++p) {
         const size_t at = p == 1 ? 28 : 40;
-        PutInt32(bytes, at, m.MatchLevelStartScore[p]);
+        PutInt32(bytes, at, game.players[p].LevelStartScore);
         PutInt32(bytes, at + 4, m.LevelsWon[p]);
     }
     return bytes;

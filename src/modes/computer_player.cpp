@@ -82,7 +82,7 @@ Model SeeField(const Game& game, int player) {
     const StoneTable& t = game.stones;
     const FieldRules r = RulesOf(game, player);
     const int left = r.centreX - kHalfWidth;
-    const int loaded = game.match.MatchCannon[player].LoadedStone;
+    const int loaded = game.players[player].cannon.LoadedStone;
     const int last = std::min(r.scanLast, kMaxStones);
     for (int s = 1; s <= last; ++s) {
         if (t.StoneState[s] <= 0 || s == loaded || t.StoneMotion[s] != 0) continue;
@@ -288,7 +288,7 @@ bool Mine(const Game& game, const FieldRules& r, int s) {
 // its slot (a stone, or 10000 + a held extra), else 0.
 int ReadyLoad(const Game& game, int player) {
     if (game.shell.ScreenId != kScreenMatch || game.play.LevelCleared != 0) return 0;
-    const CannonState& c = game.match.MatchCannon[player];
+    const CannonState& c = game.players[player].cannon;
     if (c.NeedReload != 0 || c.NothingFlying == 0) return 0;
     const FieldRules r = RulesOf(game, player);
     const int last = std::min(r.scanLast, kMaxStones);
@@ -311,7 +311,7 @@ int ReadyLoad(const Game& game, int player) {
 // Under the lowest extra falling in the field that the cannon can still catch, or 0.
 int CatchColumn(const Game& game, int player) {
     const ExtrasTable& e = game.extras;
-    const CannonState& c = game.match.MatchCannon[player];
+    const CannonState& c = game.players[player].cannon;
     const FieldRules r = RulesOf(game, player);
     const bool holding = IsExtraSlot(c.LoadedStone);
     int lowest = -1;
@@ -394,7 +394,7 @@ void ResetComputerMinds(Game& game) {
         const std::uint64_t lap = static_cast<std::uint64_t>(game.play.LapNumber);
         mind.rng.Seed(game.clockSeed * 0x100000001B3ull + level * 7919u + lap * 104729u +
                       static_cast<std::uint64_t>(p));
-        mind.PointerX = game.match.MatchCannon[p].CannonX;
+        mind.PointerX = game.players[p].cannon.CannonX;
         mind.PointerY = 300;
     }
 }

@@ -55,6 +55,6 @@ void GenerateEndlessField(Game& game, int set) {
         if (lv.LevelCell[k] == 8) lv.LevelCell[k] = 9;
         AddStone(game, walk.X(), walk.Y(), lv.LevelCell[k] + 1, lv.LevelCellExtra[k]);
     }
-    game.cannon.NeedReload = 1;
-    game.cannon.CannonLoad = 8;
+    game.players[kSoloPlayer].cannon.NeedReload = 1;
+    game.players[kSoloPlayer].cannon.CannonLoad = 8;
 }

@@ -33,8 +33,8 @@ void DrainTime(Game& game) {
     PlayfieldState& p = game.play;
     const ModeRow& row = CurrentModeRow(game);
     if (game.shell.FrameCounter % (row.drainEvery * DrainDivisor(p.LapNumber)) != 0) return;
-    if (p.TimeLeft > 0) {
-        --p.TimeLeft;
+    if (game.players[kSoloPlayer].TimeLeft > 0) {
+        --game.players[kSoloPlayer].TimeLeft;
     } else if (row.emptyBarEndsGame) {
         p.TimeUp = 1;
         p.TimeUpTimer = kTimeUpStart;
@@ -48,7 +48,7 @@ void DrawCentred(Game& game, int y, const std::string& text, int colour) {
 }
 
 void BonusLine(Game& game) {
-    const int percent = game.play.TimeLeft / 10;
+    const int percent = game.players[kSoloPlayer].TimeLeft / 10;
     const std::string p = std::to_string(percent);
     const std::string b = std::to_string(percent * 10);
     DrawCentred(game, 270,
@@ -62,7 +62,7 @@ void LevelEndSequence(Game& game) {
     PlayfieldState& p = game.play;
     const int t = p.ClearedTimer;
     const int n = p.LevelNumber;
-    const int bonus = (p.TimeLeft / 10) * 10;
+    const int bonus = (game.players[kSoloPlayer].TimeLeft / 10) * 10;
     const std::string next = std::to_string(n + 1);
     const ModeRow& row = CurrentModeRow(game);
     if (row.levelEnd != nullptr) {
@@ -74,7 +74,7 @@ void LevelEndSequence(Game& game) {
             DrawCentred(game, 240, Pick(game, "Letztes Puzzle gelöst!", "Last Puzzle cleared!"), 1);
         }
         if (t < 240) BonusLine(game);
-        if (t == 240) p.Score += bonus;
+        if (t == 240) game.players[kSoloPlayer].Score += bonus;
         if (t < 180) {
             DrawCentred(
                 game, 330,
@@ -90,7 +90,7 @@ void LevelEndSequence(Game& game) {
     }
     if (t < 300) DrawCentred(game, 240, Pick(game, row.clearedTitle), 1);
     if (t < 220) BonusLine(game);
-    if (t == 220) p.Score += bonus;
+    if (t == 220) game.players[kSoloPlayer].Score += bonus;
     if (t < 120) DrawCentred(game, 330, Pick(game, row.nextLevel) + next, 2);
     if (t == 0) StartLevel(game, n + 1, p.GameMode, p.LapNumber, 0);
 }
@@ -99,7 +99,7 @@ void LevelEndSequence(Game& game) {
 void GameOverSequence(Game& game) {
     const PlayfieldState& p = game.play;
     const int t = p.TimeUpTimer;
-    const std::string s = std::to_string(p.ShownScore);
+    const std::string s = std::to_string(game.players[kSoloPlayer].ShownScore);
     if (t < 300) DrawCentred(game, 240, Pick(game, CurrentModeRow(game).gameOverTitle), 1);
     if (t < 220) {
         DrawCentred(game, 270,
@@ -113,7 +113,7 @@ void GameOverSequence(Game& game) {
         DrawCentred(game, 350, Pick(game, "Menue zu gelangen.", "menue"), 2);
     }
     if (t < 70 && (game.input.MouseButtonDown == 1 || game.input.FireKey == 1)) {
-        GameOver(game, p.ShownScore);
+        GameOver(game, game.players[kSoloPlayer].ShownScore);
     }
 }
 
@@ -195,7 +195,7 @@ void GameScreen(Game& game) {
     if (selected == kButtonPause) p.PauseState = -p.PauseState;
     if (selected == kButtonTip) {
         if (row.tipStartsWater) {
-            if (p.PauseState == -1) p.TimeLeft = 0;
+            if (p.PauseState == -1) game.players[kSoloPlayer].TimeLeft = 0;
         } else {
             ShowHint(game, SinglePlayerRules(game));
         }
@@ -206,8 +206,8 @@ void GameStep(Game& game) {
     PlayfieldState& p = game.play;
     StepEffectsAndTexts(game);
     if (p.LevelCleared == 0 && p.TimeUp == 0) {
-        if (p.DoubleFrames > 0) --p.DoubleFrames;
-        if (p.FlashFrames > 0) --p.FlashFrames;
+        if (game.players[kSoloPlayer].DoubleFrames > 0) --game.players[kSoloPlayer].DoubleFrames;
+        if (game.players[kSoloPlayer].FlashFrames > 0) --game.players[kSoloPlayer].FlashFrames;
         CannonStep(game);
         DrainTime(game);
     }
@@ -221,10 +221,12 @@ void GameStep(Game& game) {
         if (p.TimeUpTimer > 0) --p.TimeUpTimer;
         GameOverSequence(game);
     }
-    if (p.Score > p.ShownScore) p.ShownScore += 10;
-    if (p.ShownScore + 1000 < p.Score) p.ShownScore += 500;
+    if (game.players[kSoloPlayer].Score > game.players[kSoloPlayer].ShownScore)
+        game.players[kSoloPlayer].ShownScore += 10;
+    if (game.players[kSoloPlayer].ShownScore + 1000 < game.players[kSoloPlayer].Score)
+        game.players[kSoloPlayer].ShownScore += 500;
     DrawLevelLabel(game);
-    DrawText(game, 778, 78, kAlignRight, std::to_string(p.ShownScore), 2);
+    DrawText(game, 778, 78, kAlignRight, std::to_string(game.players[kSoloPlayer].ShownScore), 2);
 }
 
 void StepEffectsAndTexts(Game& game) {

@@ -41,7 +41,7 @@ bool ReadLevelOfMode(Game& game, const ModeRow& row, int level, LevelRecords& re
 
 void ClearForLevel(Game& game, int level, int mode, int lap) {
     PlayfieldState& p = game.play;
-    p.StonesLeft = 0;
+    game.players[kSoloPlayer].StonesLeft = 0;
     p.GameMode = mode;
     p.LevelNumber = level;
     p.LapNumber = lap;
@@ -49,8 +49,8 @@ void ClearForLevel(Game& game, int level, int mode, int lap) {
     RemoveStone(game, kRemoveAll);
     RemoveExtra(game, kRemoveAll);
     RemoveFloatingText(game, kRemoveAll);
-    p.DoubleFrames = 0;
-    p.FlashFrames = 0;
+    game.players[kSoloPlayer].DoubleFrames = 0;
+    game.players[kSoloPlayer].FlashFrames = 0;
 }
 
 void ResetLevelEnd(Game& game) {
@@ -94,7 +94,7 @@ bool TakeLoadedLevel(const Game& game, int& level, int& mode, int& lap) {
 bool StartLevel(Game& game, int level, int mode, int lap, int music) {
     PlayfieldState& p = game.play;
     LevelState& lv = game.level;
-    CannonState& c = game.cannon;
+    CannonState& c = game.players[kSoloPlayer].cannon;
     const bool resume = level == kResumeGame && mode == kResumeGame;
     const bool loaded = TakeLoadedLevel(game, level, mode, lap);
 
@@ -110,14 +110,14 @@ bool StartLevel(Game& game, int level, int mode, int lap, int music) {
     if (row != nullptr && !ReadLevelOfMode(game, *row, level, records)) return false;
 
     game.pipe.TapSoundsLeft = 3;
-    p.ShakeFrames = 0;
+    game.players[kSoloPlayer].ShakeFrames = 0;
     game.shell.GameInProgress = 1;
     p.PauseState = -1;
     game.input.PauseKeyFrames = 0;
     if (loaded) {
-        p.Score = lv.LoadedScore;
-        p.ShownScore = lv.LoadedScore;
-        p.TimeLeft = lv.LoadedTime;
+        game.players[kSoloPlayer].Score = lv.LoadedScore;
+        game.players[kSoloPlayer].ShownScore = lv.LoadedScore;
+        game.players[kSoloPlayer].TimeLeft = lv.LoadedTime;
     }
     if (!resume) ClearForLevel(game, level, mode, lap);
     if (music == kRestartMusic) {
@@ -131,11 +131,11 @@ bool StartLevel(Game& game, int level, int mode, int lap, int music) {
     if (!resume) {
         ResetLevelEnd(game);
         if (level == 1 && lap == 1) {
-            p.ShownScore = 0;
-            p.Score = 0;
-            p.TimeLeft = 500;
+            game.players[kSoloPlayer].ShownScore = 0;
+            game.players[kSoloPlayer].Score = 0;
+            game.players[kSoloPlayer].TimeLeft = 500;
             lv.LevelStartTime = 500;
-            lv.LevelStartScore = 0;
+            game.players[kSoloPlayer].LevelStartScore = 0;
         }
         p.FieldCentreX = row->field->centreX;
         row->buildField(game, records);
@@ -154,14 +154,14 @@ bool StartLevel(Game& game, int level, int mode, int lap, int music) {
     c.KeyStepRight = 0;
     c.KeyStepLeft = 0;
     c.NothingFlying = 1;
-    p.GroupSize = 0;
+    game.players[kSoloPlayer].GroupSize = 0;
     c.LoadedStone = 0;
     c.NeedReload = 1;
     c.LoadStepFrames = 0;
     c.NextColour = game.rng.Range(1, 9);
-    lv.LevelStartTime = p.TimeLeft;
-    p.ShownScore = p.Score;
-    lv.LevelStartScore = p.ShownScore;
+    lv.LevelStartTime = game.players[kSoloPlayer].TimeLeft;
+    game.players[kSoloPlayer].ShownScore = game.players[kSoloPlayer].Score;
+    game.players[kSoloPlayer].LevelStartScore = game.players[kSoloPlayer].ShownScore;
     game.shell.ScreenId = kScreenGame;
     return true;
 }

@@ -40,11 +40,12 @@ int Other(int player) {
     return player == 1 ? 2 : 1;
 }
 
-void ResetPlayers(MatchState& m) {
+void ResetPlayers(Game& game) {
+    MatchState& m = game.match;
     for (int p = 1; p <= kMatchPlayers; ++p) {
-        m.MatchScore[p] = 0;
-        m.MatchShownScore[p] = 0;
-        m.MatchTimeLeft[p] = kLevelStartTime;
+        game.players[p].Score = 0;
+        game.players[p].ShownScore = 0;
+        game.players[p].TimeLeft = kLevelStartTime;
         m.LevelsWon[p] = 0;
     }
 }
@@ -54,19 +55,19 @@ void BuildLevel(Game& game, const LevelRecords& records) {
     MatchState& m = game.match;
     for (int p = 1; p <= kMatchPlayers; ++p) {
         m.MatchCentreX[p] = kCentreX[p];
-        m.MatchCannon[p].CannonTargetX = kCentreX[p];
-        m.MatchTimeLeft[p] = kLevelStartTime;
+        game.players[p].cannon.CannonTargetX = kCentreX[p];
+        game.players[p].TimeLeft = kLevelStartTime;
     }
     MatchRow().buildField(game, records);
     for (int p = 1; p <= kMatchPlayers; ++p) {
-        CannonState& c = m.MatchCannon[p];
+        CannonState& c = game.players[p].cannon;
         c.CannonX = kCannonStartX[p];
         c.CannonXf = kCannonStartX[p];
         c.CannonY = kMatchCannonY;
         c.CannonLoad = kFullLoad;
         c.NextColour = game.rng.Range(1, kLastColour);
-        m.MatchDoubleFrames[p] = 0;
-        m.MatchFlashFrames[p] = 0;
+        game.players[p].DoubleFrames = 0;
+        game.players[p].FlashFrames = 0;
     }
     m.LevelWinCounted = 0;
 }
@@ -124,7 +125,7 @@ void SomebodyWins(Game& game, int winner) {
     if (t < 200)
         DrawText(game, w, 270, kAlignCentre, Pick(game, "plus 2000 Punkte", "2000 extra points"),
                  2);
-    if (t == kWinPointsAt) m.MatchScore[winner] += kWinPoints;
+    if (t == kWinPointsAt) game.players[winner].Score += kWinPoints;
     if (MatchDecided(m)) {
         if (t < 100) {
             DrawText(game, w, 340, kAlignCentre,
@@ -153,7 +154,7 @@ void LevelEnd(Game& game) {
     MatchState& m = game.match;
     PlayfieldState& p = game.play;
     if (p.ClearedTimer > 0) --p.ClearedTimer;
-    const int winner = MatchLevelWinner(m);
+    const int winner = MatchLevelWinner(game);
     if (winner != 0 && m.LevelWinCounted == 0) {
         ++m.LevelsWon[winner];
         m.LevelWinCounted = 1;
@@ -170,14 +171,13 @@ void LevelEnd(Game& game) {
 }
 
 void DrainTimes(Game& game) {
-    MatchState& m = game.match;
     PlayfieldState& p = game.play;
     if (game.shell.FrameCounter % MatchDrainDivisor(p.LapNumber) == 0) {
         for (int q = 1; q <= kMatchPlayers; ++q) {
-            if (m.MatchTimeLeft[q] > 0) --m.MatchTimeLeft[q];
+            if (game.players[q].TimeLeft > 0) --game.players[q].TimeLeft;
         }
     }
-    if (m.MatchTimeLeft[1] < 1 || m.MatchTimeLeft[2] < 1) {
+    if (game.players[1].TimeLeft < 1 || game.players[2].TimeLeft < 1) {
         p.LevelCleared = 1;
         p.ClearedTimer = kLevelEndTicks;
     }
@@ -189,14 +189,14 @@ int MatchDrainDivisor(int lap) {
     return lap <= 1 ? 5 : lap >= 5 ? 1 : 6 - lap;
 }
 
-int MatchLevelWinner(const MatchState& m) {
+int MatchLevelWinner(const Simulation& game) {
     // Who cleared the field decides first; a player to end it ends it in that player's turn,
     // so only one field can be empty.
     for (int p = 1; p <= kMatchPlayers; ++p) {
-        if (m.MatchStonesLeft[p] == 0) return p;
+        if (game.players[p].StonesLeft == 0) return p;
     }
     for (int p = 1; p <= kMatchPlayers; ++p) {
-        if (m.MatchTimeLeft[p] > 0 && m.MatchTimeLeft[Other(p)] < 1) return p;
+        if (game.players[p].TimeLeft > 0 && game.players[Other(p)].TimeLeft < 1) return p;
     }
     return 0;
 }
@@ -204,8 +204,8 @@ int MatchLevelWinner(const MatchState& m) {
 int MatchFinalScore(const Game& game, int winner) {
     // The table is the people's: against the computer it takes the person's score, won or lost.
     if (game.computer.Strength[2] != kNoComputer && game.computer.Strength[1] == kNoComputer)
-        return game.match.MatchShownScore[1];
-    return game.match.MatchShownScore[winner];
+        return game.players[1].ShownScore;
+    return game.players[winner].ShownScore;
 }
 
 bool MatchDecided(const MatchState& m) {
@@ -234,8 +234,8 @@ bool StartMatchLevel(Game& game, int level, int mode, int lap, int music, int ne
     game.input.PauseKeyFrames = 0;
     if (loaded) {
         for (int q = 1; q <= kMatchPlayers; ++q) {
-            m.MatchScore[q] = lv.LoadedMatchScore[q];
-            m.MatchShownScore[q] = lv.LoadedMatchScore[q];
+            game.players[q].Score = lv.LoadedMatchScore[q];
+            game.players[q].ShownScore = lv.LoadedMatchScore[q];
             m.LevelsWon[q] = lv.LoadedLevelsWon[q];
         }
         game.computer.Strength[1] = kNoComputer;
@@ -245,32 +245,32 @@ bool StartMatchLevel(Game& game, int level, int mode, int lap, int music, int ne
     if (music == kRestartMusic) StartTune(game, row->tune);
     game.floatingTexts.TextCursor = 0;
     // The fire requests start empty: a press that ended the last level fires nothing here.
-    m.MatchFire = {};
+    for (Player& player : game.players) player.Fire = 0;
     game.input.FireKey = 0;
     game.input.MouseButtonDown = 0;
     game.input.MouseButtonDown2 = 0;
 
     if (!resume) {
         ResetLevelEnd(game);
-        if (newMatch == 1 || (level == 1 && lap == 1)) ResetPlayers(m);
+        if (newMatch == 1 || (level == 1 && lap == 1)) ResetPlayers(game);
         BuildLevel(game, records);
         ResetComputerMinds(game);
     }
 
     SetUpMatchButtons(game);
-    m.MatchCannon[1].KeyStepRight = 0;
-    m.MatchCannon[1].KeyStepLeft = 0;
+    game.players[1].cannon.KeyStepRight = 0;
+    game.players[1].cannon.KeyStepLeft = 0;
     for (int q = 1; q <= kMatchPlayers; ++q) {
-        CannonState& c = m.MatchCannon[q];
+        CannonState& c = game.players[q].cannon;
         c.NothingFlying = 1;
         c.NeedReload = 1;
         // A stone left waiting on the cannon is no longer its load: it bursts below the line.
         c.LoadedStone = 0;
         c.NextColour = game.rng.Range(1, kLastColour);
         c.LoadStepFrames = 0;
-        m.MatchGroupSize[q] = 0;
-        m.MatchLevelStartScore[q] = m.MatchShownScore[q];
-        m.MatchShakeFrames[q] = 0;
+        game.players[q].GroupSize = 0;
+        game.players[q].LevelStartScore = game.players[q].ShownScore;
+        game.players[q].ShakeFrames = 0;
     }
     game.shell.ScreenId = kScreenMatch;
     return true;
@@ -281,19 +281,20 @@ void MatchStep(Game& game) {
     PlayfieldState& p = game.play;
     StepEffectsAndTexts(game);
     for (int q = 1; q <= kMatchPlayers; ++q) {
-        if (m.MatchScore[q] > m.MatchShownScore[q]) m.MatchShownScore[q] += 10;
-        if (m.MatchScore[q] > m.MatchShownScore[q] + 1000) m.MatchShownScore[q] += 500;
+        if (game.players[q].Score > game.players[q].ShownScore) game.players[q].ShownScore += 10;
+        if (game.players[q].Score > game.players[q].ShownScore + 1000)
+            game.players[q].ShownScore += 500;
     }
-    DrawText(game, m.MatchCentreX[1] - 10, 56, kAlignCentre, std::to_string(m.MatchShownScore[1]),
-             2);
-    DrawText(game, m.MatchCentreX[2] + 10, 56, kAlignCentre, std::to_string(m.MatchShownScore[2]),
-             2);
+    DrawText(game, m.MatchCentreX[1] - 10, 56, kAlignCentre,
+             std::to_string(game.players[1].ShownScore), 2);
+    DrawText(game, m.MatchCentreX[2] + 10, 56, kAlignCentre,
+             std::to_string(game.players[2].ShownScore), 2);
     if (p.LevelCleared != 0) LevelEnd(game);
     if (p.LevelCleared == 0) {
         // An X2 lasts as long as in the single-player game, not the whole level.
         for (int q = 1; q <= kMatchPlayers; ++q) {
-            if (m.MatchDoubleFrames[q] > 0) --m.MatchDoubleFrames[q];
-            if (m.MatchFlashFrames[q] > 0) --m.MatchFlashFrames[q];
+            if (game.players[q].DoubleFrames > 0) --game.players[q].DoubleFrames;
+            if (game.players[q].FlashFrames > 0) --game.players[q].FlashFrames;
         }
         // The computer decides from the field as the last tick left it, as a person sees it.
         GivenCommands given{};

@@ -4,6 +4,7 @@
 
 struct Game;
 struct MatchState;
+struct Simulation;
 
 // Starts match level `level` in lap `lap`. Level and mode 999 resume the match in memory; level
 // and mode 888 start the level of the saved match just loaded; music -99 restarts the tune;
@@ -20,7 +21,7 @@ void MatchStep(Game& game);
 int MatchDrainDivisor(int lap);
 // Who won the level that has ended: 1 or 2, 0 for nobody (both bars ran out with stones left).
 // A cleared field wins even when a bar ran out in the same frame, the clearer's own included.
-int MatchLevelWinner(const MatchState& m);
+int MatchLevelWinner(const Simulation& sim);
 // The score the highscore table is offered when the match is over: the winner's, but against the
 // computer always the person's.
 int MatchFinalScore(const Game& game, int winner);

@@ -160,12 +160,12 @@ void StartPipeLevel(Game& game, const LevelRecords& records) {
     p.WaterHead = kWaterNotStarted;
     p.SourceWater = kBarrelFull;
     p.DrainWater = 0;
-    game.play.TimeLeft = kMaxTime;
+    game.players[kSoloPlayer].TimeLeft = kMaxTime;
     SetPipeStock(game);
 }
 
 void ReturnWaitingPiece(Game& game) {
-    const CannonState& c = game.cannon;
+    const CannonState& c = game.players[kSoloPlayer].cannon;
     StoneTable& t = game.stones;
     const int s = c.LoadedStone;
     if (c.NeedReload != 0 || !IsStoneSlot(s) || t.StoneState[s] <= 0 || t.StoneMotion[s] != 0)
@@ -225,17 +225,19 @@ void WaterStep(Game& game, int h) {
     t.StoneFilled[next] = 1;
     p.WaterHead = next;
     if (t.StonePreset[next] != 0) {
-        AddPoints(game, t.StoneX[next], t.StoneY[next], kPresetPoints);
+        AddPoints(game, SinglePlayerRules(game), kSoloPlayer, t.StoneX[next], t.StoneY[next],
+                  kPresetPoints);
         RequestSound(game, sndEinsamm, t.StoneX[next]);
     } else {
-        AddPoints(game, t.StoneX[next], t.StoneY[next], kPiecePoints);
+        AddPoints(game, SinglePlayerRules(game), kSoloPlayer, t.StoneX[next], t.StoneY[next],
+                  kPiecePoints);
     }
     if (p.SourceWater > 0) --p.SourceWater;
 }
 
 void PipeWaterFlow(Game& game) {
     PipeState& p = game.pipe;
-    if (game.shell.FrameCounter % 6 != 0 || game.play.TimeLeft != 0) return;
+    if (game.shell.FrameCounter % 6 != 0 || game.players[kSoloPlayer].TimeLeft != 0) return;
     p.WaterRunning = 1;
     if (p.TapSoundsLeft > 0) {
         --p.TapSoundsLeft;

@@ -109,10 +109,10 @@ void Fire(Game& game, const FieldRules& r, CannonState& c, PlayerCommand& cmd) {
     }
 }
 
-void CountAndSlide(Game& game, const FieldRules& r, const Side& side) {
+void CountAndSlide(Game& game, const FieldRules& r, const Turn& turn) {
     StoneTable& t = game.stones;
     PlayfieldState& p = game.play;
-    const int loaded = side.cannon.LoadedStone;
+    const int loaded = turn.me.cannon.LoadedStone;
     int left = 0;
     bool moving = false;
     bool low = false;
@@ -123,7 +123,7 @@ void CountAndSlide(Game& game, const FieldRules& r, const Side& side) {
         if (t.StoneMotion[s] > 0) moving = true;
         if (t.StoneY[s] > kEndlessHoldY) low = true;
     }
-    if (side.StonesLeft != nullptr) *side.StonesLeft = left;
+    turn.me.StonesLeft = left;
     if (r.slides && !low && !moving && p.EndlessOffset < kEndlessSlideEnd) {
         for (int s = 1; s <= r.scanLast; ++s) {
             if (t.StoneState[s] > 0 && s != loaded) t.StoneY[s] += kEndlessSlideStep;
@@ -138,10 +138,9 @@ void CountAndSlide(Game& game, const FieldRules& r, const Side& side) {
 
 }  // namespace
 
-void CannonStepFor(Game& game, FieldRules r, const Side& side, PlayerCommand& command) {
-    CannonState& c = side.cannon;
-    Side player = side;
-    player.command = &command;
+void CannonStepFor(Game& game, FieldRules r, int player, PlayerCommand& command) {
+    const Turn turn = TurnOf(game, player, &command);
+    CannonState& c = turn.me.cannon;
     AimAndKeys(r, c, command);
     MoveAimMarker(r, c, command);
     EaseCannon(c);
@@ -157,35 +156,34 @@ void CannonStepFor(Game& game, FieldRules r, const Side& side, PlayerCommand& co
         game.stones.StoneY[c.LoadedStone] == r.waitingStoneY) {
         game.stones.StoneX[c.LoadedStone] = c.CannonX;
     }
-    ExtrasStepFor(game, r, player);
-    StoneStepFor(game, r, player);
-    CountAndSlide(game, r, player);
+    ExtrasStepFor(game, r, turn);
+    StoneStepFor(game, r, turn);
+    CountAndSlide(game, r, turn);
 }
 
 void CannonStep(Game& game) {
     PlayfieldState& p = game.play;
-    if (p.ShakeFrames > 0) --p.ShakeFrames;
+    if (game.players[kSoloPlayer].ShakeFrames > 0) --game.players[kSoloPlayer].ShakeFrames;
     if (p.LevelCleared != 0 || p.TimeUp != 0) return;
     PlayerCommand command = SinglePlayerCommand(game);
-    CannonStepFor(game, SinglePlayerRules(game), SinglePlayerSide(game), command);
+    CannonStepFor(game, SinglePlayerRules(game), kSoloPlayer, command);
     ApplySinglePlayerCommand(game, command);
 }
 
 void MatchCannonStep(Game& game, const GivenCommands& given) {
-    MatchState& m = game.match;
     for (int p = 1; p <= kMatchPlayers; ++p) {
-        if (m.MatchShakeFrames[p] > 0) --m.MatchShakeFrames[p];
+        if (game.players[p].ShakeFrames > 0) --game.players[p].ShakeFrames;
     }
     for (int p = 1; p <= kMatchPlayers; ++p) {
         // A level that player 1 has just ended gives player 2 no turn.
         if (game.play.LevelCleared != 0) return;
         PlayerCommand command = given[p] != nullptr ? *given[p] : MatchPlayerCommand(game, p);
         const FieldRules rules = MatchRulesOf(game, p);
-        if (given[p] != nullptr) m.MatchFire[p] = command.fire ? 1 : 0;
-        CannonStepFor(game, rules, MatchSide(game, p), command);
+        if (given[p] != nullptr) game.players[p].Fire = command.fire ? 1 : 0;
+        CannonStepFor(game, rules, p, command);
         if (given[p] == nullptr)
             ApplyMatchCommand(game, p, command);
         else if (command.fireTaken)
-            m.MatchFire[p] = 0;
+            game.players[p].Fire = 0;
     }
 }

@@ -73,21 +73,21 @@ void Animate(Game& game, int i) {
 }
 
 // Falls one step; true when the cannon catches it.
-bool FallAndCatch(Game& game, const FieldRules& r, const Side& side, int i) {
+bool FallAndCatch(Game& game, const FieldRules& r, const Turn& turn, int i) {
     ExtrasTable& e = game.extras;
     e.ExtraVy[i] += kGravity;
     e.ExtraYf[i] += e.ExtraVy[i];
     e.ExtraY[i] = RoundHalfEven(e.ExtraYf[i]);
-    const CannonState& c = side.cannon;
+    const CannonState& c = turn.me.cannon;
     return e.ExtraX[i] + e.ExtraHalfW[i] > c.CannonX - r.catchHalfWidth &&
            e.ExtraX[i] - e.ExtraHalfW[i] < c.CannonX + r.catchHalfWidth &&
            c.CannonY - r.catchAbove < e.ExtraY[i] && e.ExtraY[i] < c.CannonY + r.catchBelow;
 }
 
 // The cannon takes the extra in place of its waiting stone.
-void TakeIntoCannon(Game& game, const FieldRules& r, const Side& side, int i) {
+void TakeIntoCannon(Game& game, const FieldRules& r, const Turn& turn, int i) {
     StoneTable& t = game.stones;
-    CannonState& c = side.cannon;
+    CannonState& c = turn.me.cannon;
     // Only a stone still waiting on the cannon makes room; a landed last shot stays in the field.
     if (IsStoneSlot(c.LoadedStone) && t.StoneState[c.LoadedStone] > 0 &&
         t.StoneMotion[c.LoadedStone] == 0 && t.StoneY[c.LoadedStone] == r.waitingStoneY) {
@@ -101,16 +101,16 @@ void TakeIntoCannon(Game& game, const FieldRules& r, const Side& side, int i) {
     c.NeedReload = 0;
 }
 
-bool FireHeld(const Side& side) {
-    return side.command != nullptr && side.command->fire;
+bool FireHeld(const Turn& turn) {
+    return turn.command != nullptr && turn.command->fire;
 }
 
-bool TouchesStone(const Game& game, const FieldRules& r, const Side& side, int i) {
+bool TouchesStone(const Game& game, const FieldRules& r, const Turn& turn, int i) {
     const StoneTable& t = game.stones;
     const int ex = game.extras.ExtraX[i];
     const int ey = game.extras.ExtraY[i];
     for (int s = 1; s <= r.scanLast; ++s) {
-        if (t.StoneState[s] <= 0 || s == side.cannon.LoadedStone) continue;
+        if (t.StoneState[s] <= 0 || s == turn.me.cannon.LoadedStone) continue;
         if (std::abs(t.StoneX[s] - ex) < r.extraHitReach &&
             std::abs(t.StoneY[s] - ey) < r.extraHitReach)
             return true;
@@ -119,67 +119,67 @@ bool TouchesStone(const Game& game, const FieldRules& r, const Side& side, int i
 }
 
 // A stone destroyed by a bomb or an arrow: points, time and its own extra.
-void BlastStone(Game& game, const FieldRules& r, const Side& side, int j) {
+void BlastStone(Game& game, const FieldRules& r, const Turn& turn, int j) {
     const StoneTable& t = game.stones;
     const int x = t.StoneX[j];
     const int y = t.StoneY[j];
     AddDebris(game, x, y, t.StoneColour[j]);
     AddEffect(game, x, y, kEffectFlash, 0);
     ReleaseExtraFor(game, r, j);
-    r.addPoints(game, side.player, x, y, kStonePoints);
+    AddPoints(game, r, turn.player, x, y, kStonePoints);
     RemoveStone(game, j);
-    AddTime(side.TimeLeft, kStoneTime);
+    AddTime(turn.me.TimeLeft, kStoneTime);
 }
 
-void GoOff(Game& game, const FieldRules& r, const Side& side, int i) {
+void GoOff(Game& game, const FieldRules& r, const Turn& turn, int i) {
     StoneTable& t = game.stones;
     ExtrasTable& e = game.extras;
-    side.cannon.NeedReload = 1;
-    side.cannon.NothingFlying = 1;
+    turn.me.cannon.NeedReload = 1;
+    turn.me.cannon.NothingFlying = 1;
     const int type = e.ExtraType[i];
     const int ex = e.ExtraX[i];
     const int ey = e.ExtraY[i];
     for (int j = 1; j <= r.scanLast; ++j) {
-        if (t.StoneState[j] <= 0 || j == side.cannon.LoadedStone) continue;
+        if (t.StoneState[j] <= 0 || j == turn.me.cannon.LoadedStone) continue;
         if (t.StoneColour[j] >= kAnchorColour) continue;
         const double dx = t.StoneX[j] - ex;
         const double dy = t.StoneY[j] - ey;
         const double d = std::sqrt(dx * dx + dy * dy);
         if (type == kExtraBomb && d < r.bombRadius) {
             RequestSound(game, sndBomb, ex);
-            BlastStone(game, r, side, j);
+            BlastStone(game, r, turn, j);
         } else if (type == kExtraColourer && d < r.colourRadius) {
             t.StoneColour[j] = ColourerColour(e.ExtraColour[i]);
             RequestSound(game, sndBallsplit, ex);
         } else if (type == kExtraRainbow && d < r.colourRadius) {
             // With no colour left to draw from, the stone keeps its own.
-            const int colour = RandomPresentColourFor(game, r, side.cannon.LoadedStone);
+            const int colour = RandomPresentColourFor(game, r, turn.me.cannon.LoadedStone);
             if (colour != 0) t.StoneColour[j] = colour;
             RequestSound(game, sndBallsplit, ex);
         }
     }
     AddEffect(game, ex, ey, kEffectSmoke, 1);
     RemoveExtra(game, i);
-    side.ShakeFrames = kGoOffShake;
+    turn.me.ShakeFrames = kGoOffShake;
 }
 
-void LoadedKind(Game& game, const FieldRules& r, const Side& side, int i) {
+void LoadedKind(Game& game, const FieldRules& r, const Turn& turn, int i) {
     ExtrasTable& e = game.extras;
-    CannonState& c = side.cannon;
+    CannonState& c = turn.me.cannon;
     const bool arrow = e.ExtraType[i] == kExtraArrow;
-    if (e.ExtraPhase[i] == kFalling && FallAndCatch(game, r, side, i) &&
+    if (e.ExtraPhase[i] == kFalling && FallAndCatch(game, r, turn, i) &&
         c.LoadedStone < kLoadedExtraBase) {
         RequestSound(game, sndEinsamm, e.ExtraX[i]);
         if (r.catchSmokes) AddEffect(game, e.ExtraX[i], e.ExtraY[i], kEffectSmoke, 1);
-        TakeIntoCannon(game, r, side, i);
+        TakeIntoCannon(game, r, turn, i);
     }
     if (e.ExtraPhase[i] == kHeld) {
         if (c.LoadedStone == kLoadedExtraBase + i) {
             e.ExtraX[i] = c.CannonX;
             e.ExtraY[i] = c.CannonY - r.heldAboveCannon;
-            if (FireHeld(side)) e.ExtraPhase[i] = kFired;
+            if (FireHeld(turn)) e.ExtraPhase[i] = kFired;
         } else {
-            TakeIntoCannon(game, r, side, i);
+            TakeIntoCannon(game, r, turn, i);
         }
     }
     if (e.ExtraPhase[i] == kFired) {
@@ -192,11 +192,11 @@ void LoadedKind(Game& game, const FieldRules& r, const Side& side, int i) {
                 if (t.StoneColour[j] >= kAnchorColour) continue;
                 if (std::abs(t.StoneX[j] - e.ExtraX[i]) < r.extraHitReach &&
                     std::abs(t.StoneY[j] - e.ExtraY[i]) < r.extraHitReach) {
-                    BlastStone(game, r, side, j);
+                    BlastStone(game, r, turn, j);
                     RequestSound(game, sndExpl2, e.ExtraX[i]);
                 }
             }
-        } else if (TouchesStone(game, r, side, i)) {
+        } else if (TouchesStone(game, r, turn, i)) {
             e.ExtraPhase[i] = kGoingOff;
         }
         if (e.ExtraY[i] < r.goOffAboveY) e.ExtraPhase[i] = kGoingOff;
@@ -208,27 +208,27 @@ void LoadedKind(Game& game, const FieldRules& r, const Side& side, int i) {
             RequestSound(game, sndExplgr, e.ExtraX[i]);
             AddEffect(game, e.ExtraX[i], e.ExtraY[i], kEffectSmoke, 1);
             RemoveExtra(game, i);
-            side.ShakeFrames = kArrowShake;
+            turn.me.ShakeFrames = kArrowShake;
         } else {
-            GoOff(game, r, side, i);
+            GoOff(game, r, turn, i);
         }
     }
 }
 
-void InstantKind(Game& game, const FieldRules& r, const Side& side, int i) {
+void InstantKind(Game& game, const FieldRules& r, const Turn& turn, int i) {
     ExtrasTable& e = game.extras;
-    if (e.ExtraPhase[i] != kFalling || !FallAndCatch(game, r, side, i)) return;
+    if (e.ExtraPhase[i] != kFalling || !FallAndCatch(game, r, turn, i)) return;
     RequestSound(game, sndEinsamm, e.ExtraX[i]);
     if (r.catchSmokes) AddEffect(game, e.ExtraX[i], e.ExtraY[i], kEffectSmoke, 1);
     switch (e.ExtraType[i]) {
         case kExtraClock:
-            AddTime(side.TimeLeft, kClockTime);
+            AddTime(turn.me.TimeLeft, kClockTime);
             break;
         case kExtraX2:
-            side.DoubleFrames = kLastingFrames;
+            turn.me.DoubleFrames = kLastingFrames;
             break;
         case kExtraFlash:
-            side.FlashFrames = kLastingFrames;
+            turn.me.FlashFrames = kLastingFrames;
             break;
         default:
             break;
@@ -274,7 +274,7 @@ int RandomPresentColourFor(Game& game, const FieldRules& r, int loadedStone) {
     return c;
 }
 
-void ExtrasStepFor(Game& game, const FieldRules& r, const Side& side) {
+void ExtrasStepFor(Game& game, const FieldRules& r, const Turn& turn) {
     ExtrasTable& e = game.extras;
     for (int i = 1; i <= kMaxExtras; ++i) {
         if (e.ExtraType[i] == 0 || !OwnsX(r, e.ExtraX[i])) continue;
@@ -284,9 +284,9 @@ void ExtrasStepFor(Game& game, const FieldRules& r, const Side& side) {
         }
         Animate(game, i);
         if (IsLoadedKind(e.ExtraType[i]) || e.ExtraType[i] == kExtraArrow)
-            LoadedKind(game, r, side, i);
+            LoadedKind(game, r, turn, i);
         else
-            InstantKind(game, r, side, i);
+            InstantKind(game, r, turn, i);
     }
 }
 
@@ -313,12 +313,12 @@ int ColourerColour(int code) {
 }
 
 int RandomPresentColour(Game& game) {
-    return RandomPresentColourFor(game, SinglePlayerRules(game), game.cannon.LoadedStone);
+    return RandomPresentColourFor(game, SinglePlayerRules(game),
+                                  game.players[kSoloPlayer].cannon.LoadedStone);
 }
 
 void ExtrasStep(Game& game) {
     PlayerCommand command = SinglePlayerCommand(game);
-    Side side = SinglePlayerSide(game);
-    side.command = &command;
-    ExtrasStepFor(game, SinglePlayerRules(game), side);
+    const Turn turn = TurnOf(game, kSoloPlayer, &command);
+    ExtrasStepFor(game, SinglePlayerRules(game), turn);
 }

@@ -6,29 +6,14 @@
 #include "core/mathutil.h"
 #include "presentation/sound.h"
 
-void AddPoints(Game& game, int x, int y, int amount) {
-    PlayfieldState& p = game.play;
+void AddPoints(Game& game, const FieldRules& r, int player, int x, int y, int amount) {
+    if (player < kSoloPlayer || player > kMatchPlayers) return;
+    Player& p = game.players[player];
     const int a = p.DoubleFrames > 0 ? amount * 2 : amount;
     p.Score += a;
-    const int only = FieldOfMode(p.GameMode).floatingAwardOnly;
+    const int only = r.floatingAwardOnly;
     if (only == 0 || amount == only) AddFloatingText(game, x, y, std::to_string(a));
 }
-
-void MatchAddPoints(Game& game, int player, int x, int y, int amount) {
-    MatchState& m = game.match;
-    if (player < 1 || player > kMatchPlayers) return;
-    const int a = m.MatchDoubleFrames[player] > 0 ? amount * 2 : amount;
-    m.MatchScore[player] += a;
-    AddFloatingText(game, x, y, std::to_string(a));
-}
-
-namespace {
-
-void SinglePlayerPoints(Game& game, int /*player*/, int x, int y, int amount) {
-    AddPoints(game, x, y, amount);
-}
-
-}  // namespace
 
 const FieldRules& FieldOfMode(int mode) {
     switch (mode) {
@@ -45,7 +30,6 @@ FieldRules SinglePlayerRules(const Game& game) {
     FieldRules r = FieldOfMode(game.play.GameMode);
     r.centreX = game.play.FieldCentreX;
     r.scanLast = game.stones.StoneCount;
-    r.addPoints = SinglePlayerPoints;
     return r;
 }
 
@@ -53,7 +37,6 @@ FieldRules MatchFieldRules(int centreX, int player, int stoneCount) {
     FieldRules r = player == 1 ? kMatchLeftField : kMatchRightField;
     r.centreX = centreX;
     r.scanLast = 2 * stoneCount;
-    r.addPoints = MatchAddPoints;
     return r;
 }
 
@@ -64,29 +47,8 @@ FieldRules MatchRulesOf(const Game& game, int player) {
     return r;
 }
 
-Side MatchSide(Game& game, int player) {
-    MatchState& m = game.match;
-    return Side{m.MatchCannon[player],
-                m.MatchGroupSize[player],
-                m.MatchTimeLeft[player],
-                m.MatchShakeFrames[player],
-                m.MatchDoubleFrames[player],
-                m.MatchFlashFrames[player],
-                nullptr,
-                player,
-                &m.MatchStonesLeft[player]};
-}
-
-Side SinglePlayerSide(Game& game) {
-    return Side{game.cannon,
-                game.play.GroupSize,
-                game.play.TimeLeft,
-                game.play.ShakeFrames,
-                game.play.DoubleFrames,
-                game.play.FlashFrames,
-                nullptr,
-                0,
-                &game.play.StonesLeft};
+Turn TurnOf(Game& game, int player, PlayerCommand* command) {
+    return Turn{game.players[player], player, command};
 }
 
 PlayerCommand SinglePlayerCommand(const Game& game) {
@@ -149,7 +111,7 @@ PlayerCommand MatchPlayerCommand(Game& game, int player) {
         // Over the strip between the fields the button is for the match's own buttons.
         c.fire = in.MouseButtonDown2 == 1 && InFireWindow(kMatchRightField, in.MouseX);
     }
-    game.match.MatchFire[player] = c.fire ? 1 : 0;
+    game.players[player].Fire = c.fire ? 1 : 0;
     return c;
 }
 
@@ -158,7 +120,7 @@ void ApplyMatchCommand(Game& game, int player, const PlayerCommand& command) {
     if (player == 1 && command.pointerAims && command.pointerMoved)
         game.input.MouseX = command.pointerX;
     if (!command.fireTaken) return;
-    game.match.MatchFire[player] = 0;
+    game.players[player].Fire = 0;
     if (player == 1) {
         game.input.FireKey = 0;
         if (command.pointerAims) {

@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdint>
 
+#include "core/player_state.h"
 #include "playfield/cannon.h"
 #include "playfield/extras.h"
 #include "playfield/tables.h"
@@ -108,8 +109,6 @@ struct FieldRules {
     int colourRadius = 130;
     // Only awards of this many points rise as a number over the field (0: every award).
     int floatingAwardOnly = 0;
-    // Points for a destroyed stone, shown where it was; set by whoever plays the field.
-    void (*addPoints)(Game& game, int player, int x, int y, int amount) = nullptr;
 };
 
 // The fields, side by side. Endless and Puzzle share the single-player field; the pipe game
@@ -129,7 +128,7 @@ inline constexpr FieldRules kEndlessField = {
     .sprites = &kSingleExtraSprites, .extraLostBelowY = 800, .extraLostAboveY = -200,
     .catchHalfWidth = 40, .catchAbove = 70, .catchBelow = 30, .catchSmokes = false,
     .heldAboveCannon = 24, .extraHitReach = 40, .goOffAboveY = 0, .bombRadius = 120,
-    .colourRadius = 130, .floatingAwardOnly = 0, .addPoints = nullptr,
+    .colourRadius = 130, .floatingAwardOnly = 0,
 };
 inline constexpr FieldRules kPuzzleField = {
     .centreX = 326, .spacing = 30, .topRowY = 30, .bottomLineY = 440, .scanLast = 200,
@@ -144,7 +143,7 @@ inline constexpr FieldRules kPuzzleField = {
     .sprites = &kSingleExtraSprites, .extraLostBelowY = 800, .extraLostAboveY = -200,
     .catchHalfWidth = 40, .catchAbove = 70, .catchBelow = 30, .catchSmokes = false,
     .heldAboveCannon = 24, .extraHitReach = 40, .goOffAboveY = 0, .bombRadius = 120,
-    .colourRadius = 130, .floatingAwardOnly = 0, .addPoints = nullptr,
+    .colourRadius = 130, .floatingAwardOnly = 0,
 };
 inline constexpr FieldRules kPipeField = {
     .centreX = 335, .spacing = 30, .topRowY = 30, .bottomLineY = 440, .scanLast = 200,
@@ -159,7 +158,7 @@ inline constexpr FieldRules kPipeField = {
     .sprites = &kSingleExtraSprites, .extraLostBelowY = 800, .extraLostAboveY = -200,
     .catchHalfWidth = 40, .catchAbove = 70, .catchBelow = 30, .catchSmokes = false,
     .heldAboveCannon = 24, .extraHitReach = 40, .goOffAboveY = 0, .bombRadius = 120,
-    .colourRadius = 130, .floatingAwardOnly = 1000, .addPoints = nullptr,
+    .colourRadius = 130, .floatingAwardOnly = 1000,
 };
 // Player 1, the left field, plays with the keys and Space: no pointer, fires anywhere.
 inline constexpr FieldRules kMatchLeftField = {
@@ -175,7 +174,7 @@ inline constexpr FieldRules kMatchLeftField = {
     .sprites = &kMatchExtraSprites, .extraLostBelowY = 800, .extraLostAboveY = 50,
     .catchHalfWidth = 40, .catchAbove = 40, .catchBelow = 30, .catchSmokes = true,
     .heldAboveCannon = 24, .extraHitReach = 40, .goOffAboveY = 80, .bombRadius = 75,
-    .colourRadius = 100, .floatingAwardOnly = 0, .addPoints = nullptr,
+    .colourRadius = 100, .floatingAwardOnly = 0,
 };
 // Player 2, the right field, plays with the mouse from x 451 on.
 inline constexpr FieldRules kMatchRightField = {
@@ -191,7 +190,7 @@ inline constexpr FieldRules kMatchRightField = {
     .sprites = &kMatchExtraSprites, .extraLostBelowY = 800, .extraLostAboveY = 50,
     .catchHalfWidth = 40, .catchAbove = 40, .catchBelow = 30, .catchSmokes = true,
     .heldAboveCannon = 24, .extraHitReach = 40, .goOffAboveY = 80, .bombRadius = 75,
-    .colourRadius = 100, .floatingAwardOnly = 0, .addPoints = nullptr,
+    .colourRadius = 100, .floatingAwardOnly = 0,
 };
 // clang-format on
 
@@ -213,30 +212,24 @@ struct PlayerCommand {
     bool pointerMoved = false;
 };
 
-// The player state the rules change: the single player's, or one match player's.
-struct Side {
-    CannonState& cannon;
-    int& GroupSize;
-    int& TimeLeft;
-    int& ShakeFrames;
-    int& DoubleFrames;
-    int& FlashFrames;
+// One player's turn at a field in this tick: the player (their index in Simulation::players)
+// and what they ask for.
+struct Turn {
+    Player& me;
+    int player = kSoloPlayer;
     PlayerCommand* command = nullptr;  // this tick's command (fires a held extra)
-    int player = 0;                    // 0 in the single-player game, 1..2 in the match
-    int* StonesLeft = nullptr;         // counted at the end of the cannon step
 };
+// The turn of player `player` (kSoloPlayer, or 1 and 2 in the match).
+Turn TurnOf(Game& game, int player, PlayerCommand* command = nullptr);
 
 // The field of the game in progress: its mode's rules with this level's scan bound.
 FieldRules SinglePlayerRules(const Game& game);
-Side SinglePlayerSide(Game& game);
 // One half of the two-player match: lattice centre, player 1 (left) or 2 (right), and the
 // match's StoneCount (both halves share slots 1..2 x StoneCount). Points go to that player.
 FieldRules MatchFieldRules(int centreX, int player, int stoneCount);
 // The rules of a match player's half as this match plays them (the left field takes the pointer
 // against the computer).
 FieldRules MatchRulesOf(const Game& game, int player);
-// One match player's state (1 left, 2 right).
-Side MatchSide(Game& game, int player);
 // The single player's command: the mouse, the cursor keys and Space.
 PlayerCommand SinglePlayerCommand(const Game& game);
 // What the step did to the inputs: a shot that left takes the mouse press and Space with it;
@@ -268,11 +261,9 @@ inline bool InFireWindow(const FieldRules& r, int x) {
     return x >= r.fireMinX && x <= r.fireMaxX;
 }
 
-// Credits the single player's points (doubled while X2 runs) and shows them rising at (x, y); the
-// pipe game shows only its 1000-point awards.
-void AddPoints(Game& game, int x, int y, int amount);
-// Credits a match player's points (doubled while that player's X2 runs), shown rising at (x, y).
-void MatchAddPoints(Game& game, int player, int x, int y, int amount);
+// Credits a player's points (doubled while that player's X2 runs) and shows them rising at
+// (x, y), where the field shows them (the pipe game only its 1000-point awards).
+void AddPoints(Game& game, const FieldRules& r, int player, int x, int y, int amount);
 // The colours 1..9 of present stones of this side other than the cannon's, above y -60.
 std::array<bool, kLastColour + 1> PresentColours(const Game& game, const FieldRules& r,
                                                  int loadedStone);
@@ -285,16 +276,16 @@ void AddTime(int& timeLeft, int amount);
 
 // One step of a field's cannon for one player: aim from the command, ease, reload, fire, then
 // the extras and stones of the field, then count its stones.
-void CannonStepFor(Game& game, FieldRules r, const Side& side, PlayerCommand& command);
+void CannonStepFor(Game& game, FieldRules r, int player, PlayerCommand& command);
 // The parts of the cannon step that every field shares.
 void EaseCannon(CannonState& c);
 // Loads a stone through the colour cycle; waits (leaves NeedReload) when no colour is present.
 void ReloadFromColourCycle(Game& game, const FieldRules& r, CannonState& c, int levelNumber);
 // Launches the loaded stone or held extra at the target column.
 void LaunchLoaded(Game& game, CannonState& c);
-void StoneStepFor(Game& game, const FieldRules& r, const Side& side);
-void MarkGroupFor(Game& game, const FieldRules& r, const Side& side, int slot);
-void ExtrasStepFor(Game& game, const FieldRules& r, const Side& side);
+void StoneStepFor(Game& game, const FieldRules& r, const Turn& turn);
+void MarkGroupFor(Game& game, const FieldRules& r, const Turn& turn, int slot);
+void ExtrasStepFor(Game& game, const FieldRules& r, const Turn& turn);
 void ReleaseExtraFor(Game& game, const FieldRules& r, int stoneSlot);
 void AddExtraFor(Game& game, const FieldRules& r, int x, int y, int type);
 int RandomPresentColourFor(Game& game, const FieldRules& r, int loadedStone);

@@ -65,18 +65,18 @@ constexpr int kGroupShake = 20;
 
 // Whether a stone that stops here starts the group test: not in the pipe game, nor while a
 // caught flash lasts.
-bool GroupTestOnStop(const FieldRules& r, const Side& side) {
-    return r.groupTestOnStop && !(r.flashStopsGroups && side.FlashFrames > 0);
+bool GroupTestOnStop(const FieldRules& r, const Turn& turn) {
+    return r.groupTestOnStop && !(r.flashStopsGroups && turn.me.FlashFrames > 0);
 }
 
-void StopsAsShot(const Side& side, int slot) {
-    if (slot == side.cannon.LoadedStone) {
-        side.cannon.NothingFlying = 1;
-        side.cannon.NeedReload = 1;
+void StopsAsShot(const Turn& turn, int slot) {
+    if (slot == turn.me.cannon.LoadedStone) {
+        turn.me.cannon.NothingFlying = 1;
+        turn.me.cannon.NeedReload = 1;
     }
 }
 
-void DestroyMarkedGroup(Game& game, const FieldRules& r, const Side& side) {
+void DestroyMarkedGroup(Game& game, const FieldRules& r, const Turn& turn) {
     StoneTable& t = game.stones;
     for (int j = 1; j <= r.scanLast; ++j) {
         if (t.StoneState[j] <= 0 || t.StoneMarked[j] == 0) continue;
@@ -86,14 +86,14 @@ void DestroyMarkedGroup(Game& game, const FieldRules& r, const Side& side) {
         AddDebris(game, x, y, t.StoneColour[j]);
         ReleaseExtraFor(game, r, j);
         RequestSound(game, sndExplgr, x);
-        side.ShakeFrames = kGroupShake;
-        r.addPoints(game, side.player, x, y, kGroupPoints);
+        turn.me.ShakeFrames = kGroupShake;
+        AddPoints(game, r, turn.player, x, y, kGroupPoints);
         RemoveStone(game, j);
-        AddTime(side.TimeLeft, kGroupTime);
+        AddTime(turn.me.TimeLeft, kGroupTime);
     }
 }
 
-void RisingStone(Game& game, const FieldRules& r, const Side& side, StoneIndex& index, int s) {
+void RisingStone(Game& game, const FieldRules& r, const Turn& turn, StoneIndex& index, int s) {
     StoneTable& t = game.stones;
     t.StoneY[s] -= t.StoneMotion[s] == 1 ? kShotRise : kLooseRise;
     index.Moved(s);
@@ -103,15 +103,15 @@ void RisingStone(Game& game, const FieldRules& r, const Side& side, StoneIndex& 
     if (y == r.topRowY) {
         if ((x - r.centreX) % (2 * r.spacing) == 0) {
             t.StoneMotion[s] = 0;
-            if (GroupTestOnStop(r, side)) MarkGroupFor(game, r, side, s);
+            if (GroupTestOnStop(r, turn)) MarkGroupFor(game, r, turn, s);
             RequestSound(game, r.topStopSound, x);
         } else if (r.offLatticeTopExplodes) {
-            if (t.StoneMotion[s] == 1) AddTime(side.TimeLeft, -kTipHitCost);
+            if (t.StoneMotion[s] == 1) AddTime(turn.me.TimeLeft, -kTipHitCost);
             RequestSound(game, sndExpl2, x);
             ExplodeStone(game, s);
             gone = true;
         }
-        StopsAsShot(side, s);
+        StopsAsShot(turn, s);
     }
     if (!gone) {
         const bool sideContact = AnyStoneAt(game, r, x - r.spacing, y - r.spacing) ||
@@ -119,20 +119,20 @@ void RisingStone(Game& game, const FieldRules& r, const Side& side, StoneIndex& 
         if (sideContact) {
             t.StoneMotion[s] = 0;
             RequestSound(game, sndHolz1, x);
-            StopsAsShot(side, s);
-            if (GroupTestOnStop(r, side)) MarkGroupFor(game, r, side, s);
+            StopsAsShot(turn, s);
+            if (GroupTestOnStop(r, turn)) MarkGroupFor(game, r, turn, s);
         } else if (AnyStoneAt(game, r, x, y - 2 * r.spacing)) {
             // Ran into the tip of the stone above: only a shot costs time.
             ReleaseExtraFor(game, r, s);
             RequestSound(game, sndExpl2, x);
-            if (t.StoneMotion[s] == 1) AddTime(side.TimeLeft, -kTipHitCost);
+            if (t.StoneMotion[s] == 1) AddTime(turn.me.TimeLeft, -kTipHitCost);
             ExplodeStone(game, s);
-            StopsAsShot(side, s);
+            StopsAsShot(turn, s);
         }
     }
     // A group found earlier in this step stays in force for every later rising stone.
-    if (side.GroupSize > 1) {
-        DestroyMarkedGroup(game, r, side);
+    if (turn.me.GroupSize > 1) {
+        DestroyMarkedGroup(game, r, turn);
     } else {
         for (int j = 1; j <= r.scanLast; ++j) {
             if (t.StoneState[j] > 0) t.StoneMarked[j] = 0;
@@ -165,10 +165,10 @@ void RestingStone(Game& game, const FieldRules& r, const StoneIndex& index, int 
 
 }  // namespace
 
-void StoneStepFor(Game& game, const FieldRules& r, const Side& side) {
+void StoneStepFor(Game& game, const FieldRules& r, const Turn& turn) {
     StoneTable& t = game.stones;
-    CannonState& c = side.cannon;
-    side.GroupSize = 0;
+    CannonState& c = turn.me.cannon;
+    turn.me.GroupSize = 0;
     c.AimTargetY = 0;
     StoneIndex index;
     index.Build(t, r.scanLast);
@@ -190,14 +190,14 @@ void StoneStepFor(Game& game, const FieldRules& r, const Side& side) {
             AddEffect(game, x, y, kEffectSparkle, game.rng.Range(1, 7));
         }
         if (t.StoneMotion[s] == 1 || t.StoneMotion[s] == 2) {
-            RisingStone(game, r, side, index, s);
+            RisingStone(game, r, turn, index, s);
         } else if (s != c.LoadedStone && t.StoneColour[s] < kAnchorColour) {
             RestingStone(game, r, index, s);
         }
     }
 }
 
-void MarkGroupFor(Game& game, const FieldRules& r, const Side& side, int slot) {
+void MarkGroupFor(Game& game, const FieldRules& r, const Turn& turn, int slot) {
     StoneTable& t = game.stones;
     t.StoneMarked[slot] = 1;
     for (int j = 1; j <= r.scanLast; ++j) {
@@ -207,16 +207,16 @@ void MarkGroupFor(Game& game, const FieldRules& r, const Side& side, int slot) {
         if ((dx == r.spacing || dx == -r.spacing) && (dy == r.spacing || dy == -r.spacing) &&
             t.StoneMarked[j] == 0 && t.StoneColour[j] == t.StoneColour[slot]) {
             t.StoneMarked[j] = 1;
-            ++side.GroupSize;
-            MarkGroupFor(game, r, side, j);
+            ++turn.me.GroupSize;
+            MarkGroupFor(game, r, turn, j);
         }
     }
 }
 
 void StoneStep(Game& game) {
-    StoneStepFor(game, SinglePlayerRules(game), SinglePlayerSide(game));
+    StoneStepFor(game, SinglePlayerRules(game), TurnOf(game, kSoloPlayer));
 }
 
 void MarkGroup(Game& game, int slot) {
-    MarkGroupFor(game, SinglePlayerRules(game), SinglePlayerSide(game), slot);
+    MarkGroupFor(game, SinglePlayerRules(game), TurnOf(game, kSoloPlayer), slot);
 }

@@ -68,14 +68,14 @@ void DrawBarrels(Game& game) {
 }
 
 void DrawIndicators(Game& game) {
-    if (game.play.DoubleFrames > 0)
+    if (game.players[kSoloPlayer].DoubleFrames > 0)
         DrawPart(game, kBmpIndicators, Rect{10, 10, 59, 60}, 689, 207, false);
-    if (game.play.FlashFrames > 0)
+    if (game.players[kSoloPlayer].FlashFrames > 0)
         DrawPart(game, kBmpIndicators, Rect{45, 77, 98, 132}, 724, 274, false);
 }
 
 void DrawCannon(Game& game) {
-    const CannonState& c = game.cannon;
+    const CannonState& c = game.players[kSoloPlayer].cannon;
     const int wheelFrame = 7 - c.CannonX % 8;
     DrawCell(game, kBmpWheel, c.CannonX - 50, c.CannonY - 12, wheelFrame, 31, 31);
     DrawCell(game, kBmpWheel, c.CannonX + 50, c.CannonY - 12, wheelFrame, 31, 31);
@@ -105,8 +105,9 @@ void DrawAimMarker(Game& game, const Scene& scene) {
     const int mx = game.input.MouseX;
     if (p.LevelCleared != 0 || p.TimeUp != 0 || mx >= 635 || mx < scene.aimBandX) return;
     const int f = (game.shell.FrameCounter / 4) % 32;
-    DrawPart(game, kBmpAimMarker, Rect{19 * f, 0, 19 * f + 19, 80}, game.cannon.AimX - 9,
-             game.cannon.AimY, true);
+    DrawPart(game, kBmpAimMarker, Rect{19 * f, 0, 19 * f + 19, 80},
+             game.players[kSoloPlayer].cannon.AimX - 9, game.players[kSoloPlayer].cannon.AimY,
+             true);
 }
 
 }  // namespace
@@ -139,8 +140,8 @@ void DrawExtras(Game& game, int (*icon)(int type)) {
 void RenderGameScreen(Game& game, const Scene& scene) {
     DrawCell(game, scene.pipeBackground ? kBmpPipeBackground : kBmpGameBackground, 400, 300, 0, 600,
              800);
-    DrawPart(game, kBmpTimeCover, Rect{0, 0, 35, TimeCoverRows(game.play.TimeLeft)}, 656, 295,
-             false);
+    DrawPart(game, kBmpTimeCover, Rect{0, 0, 35, TimeCoverRows(game.players[kSoloPlayer].TimeLeft)},
+             656, 295, false);
     if (scene.stones) DrawStones(game);
     if (scene.pipes) {
         DrawPipePieces(game);

@@ -13,19 +13,21 @@ void DrawPart(Game& game, int bitmap, const Rect& src, int x, int y, bool keyed)
 
 // The empty covers hide the lit X2 and flash lamps printed in the background while nothing runs.
 void DrawIndicatorCovers(Game& game) {
-    const MatchState& m = game.match;
-    if (m.MatchDoubleFrames[1] == 0) DrawCellOpaque(game, kBmpMatchIndicator1, 57, 69, 0, 65, 66);
-    if (m.MatchFlashFrames[1] == 0) DrawCellOpaque(game, kBmpMatchIndicator2, 293, 58, 0, 61, 66);
-    if (m.MatchFlashFrames[2] == 0) DrawCellOpaque(game, kBmpMatchIndicator3, 509, 57, 0, 60, 59);
-    if (m.MatchDoubleFrames[2] == 0) DrawCellOpaque(game, kBmpMatchIndicator4, 743, 69, 0, 60, 59);
+    if (game.players[1].DoubleFrames == 0)
+        DrawCellOpaque(game, kBmpMatchIndicator1, 57, 69, 0, 65, 66);
+    if (game.players[1].FlashFrames == 0)
+        DrawCellOpaque(game, kBmpMatchIndicator2, 293, 58, 0, 61, 66);
+    if (game.players[2].FlashFrames == 0)
+        DrawCellOpaque(game, kBmpMatchIndicator3, 509, 57, 0, 60, 59);
+    if (game.players[2].DoubleFrames == 0)
+        DrawCellOpaque(game, kBmpMatchIndicator4, 743, 69, 0, 60, 59);
 }
 
 void DrawTimeBars(Game& game) {
-    const MatchState& m = game.match;
-    DrawPart(game, kBmpMatchTimeCover, Rect{0, 0, 35, MatchTimeCoverRows(m.MatchTimeLeft[1])}, 359,
-             114, false);
-    DrawPart(game, kBmpMatchTimeCover, Rect{49, 0, 80, MatchTimeCoverRows(m.MatchTimeLeft[2])}, 408,
-             114, false);
+    DrawPart(game, kBmpMatchTimeCover, Rect{0, 0, 35, MatchTimeCoverRows(game.players[1].TimeLeft)},
+             359, 114, false);
+    DrawPart(game, kBmpMatchTimeCover,
+             Rect{49, 0, 80, MatchTimeCoverRows(game.players[2].TimeLeft)}, 408, 114, false);
 }
 
 void DrawStones(Game& game) {
@@ -40,7 +42,7 @@ void DrawStones(Game& game) {
 void DrawCannons(Game& game) {
     const int f = (game.shell.FrameCounter / 4) % 32;
     for (int p = 1; p <= kMatchPlayers; ++p) {
-        const CannonState& c = game.match.MatchCannon[p];
+        const CannonState& c = game.players[p].cannon;
         DrawPart(game, kBmpSmallAimMarker, Rect{13 * f, 0, 13 * f + 13, 55}, c.AimX - 6, c.AimY,
                  true);
         const int wheelFrame = 7 - c.CannonX % 8;

@@ -30,7 +30,7 @@ void DrawCellOpaque(Game& game, int bitmap, int cx, int cy, int frame, int h, in
 }
 
 void DrawStone(Game& game, int bitmap, int cx, int cy, int column, int row) {
-    if (game.play.ShakeFrames > 0) {
+    if (game.players[kSoloPlayer].ShakeFrames > 0) {
         cx += game.drawRng.Next(3) - 1;
         cy += game.drawRng.Next(3) - 1;
     }
@@ -41,12 +41,11 @@ void DrawStone(Game& game, int bitmap, int cx, int cy, int column, int row) {
 
 void DrawSmallStone(Game& game, int bitmap, int cx, int cy, int column, int row) {
     // Each half shakes with its own player's groups.
-    const MatchState& m = game.match;
-    if (cx < 400 && m.MatchShakeFrames[1] >= 1) {
+    if (cx < 400 && game.players[1].ShakeFrames >= 1) {
         cx += game.drawRng.Next(3) - 1;
         cy += game.drawRng.Next(3) - 1;
     }
-    if (cx >= 401 && m.MatchShakeFrames[2] >= 1) {
+    if (cx >= 401 && game.players[2].ShakeFrames >= 1) {
         cx += game.drawRng.Next(3) - 1;
         cy += game.drawRng.Next(3) - 1;
     }

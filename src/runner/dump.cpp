@@ -57,7 +57,8 @@ class DumpValues {
                     Put(perPlayer, dump.perPlayer, {key, {field[1], field[2]}});
             }
         } else if constexpr (std::is_integral_v<T>) {
-            if (place.player < 0 && dump.at > 0) Put(scalars, dump.at, {key, field});
+            // The single player's values (kSoloPlayer) are shown as the game's own.
+            if (place.player <= kSoloPlayer && dump.at > 0) Put(scalars, dump.at, {key, field});
             if (place.player >= 1 && place.player <= kMatchPlayers && dump.perPlayer > 0) {
                 if (perPlayer.size() <= static_cast<size_t>(dump.perPlayer))
                     perPlayer.resize(dump.perPlayer + 1);

@@ -28,7 +28,7 @@ class SnapTest : public CannonField, public ::testing::WithParamInterface<SnapCa
 TEST_P(SnapTest, MouseSnapsToTheColumnTowardsTheCentre) {
     g.input.MouseX = std::get<0>(GetParam());
     Step();
-    EXPECT_EQ(g.cannon.CannonTargetX, std::get<1>(GetParam()));
+    EXPECT_EQ(g.players[kSoloPlayer].cannon.CannonTargetX, std::get<1>(GetParam()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Columns, SnapTest,
@@ -41,7 +41,7 @@ TEST_F(CannonField, HeldKeyMovesOneColumnEveryFourStepsUpToTheEdge) {
     std::vector<int> targets;
     for (int i = 0; i < 40; ++i) {
         Step();
-        targets.push_back(g.cannon.CannonTargetX);
+        targets.push_back(g.players[kSoloPlayer].cannon.CannonTargetX);
     }
     EXPECT_EQ(targets[3], M + 30);
     EXPECT_EQ(targets[4], M + 60);
@@ -50,7 +50,7 @@ TEST_F(CannonField, HeldKeyMovesOneColumnEveryFourStepsUpToTheEdge) {
 }
 
 TEST_F(CannonField, AMousePressFiresOnceButAHeldSpaceFiresAgain) {
-    g.cannon.NeedReload = 1;
+    g.players[kSoloPlayer].cannon.NeedReload = 1;
     g.input.MouseX = 650;  // over the side panel: never fires
     g.input.MouseButtonDown = 1;
     for (int i = 0; i < 30; ++i) StepCountingShots();
@@ -66,29 +66,30 @@ TEST_F(CannonField, AMousePressFiresOnceButAHeldSpaceFiresAgain) {
 }
 
 TEST_F(CannonField, TheShotLeavesFromTheTargetColumnWhileTheCannonGlides) {
-    g.cannon.NeedReload = 1;
+    g.players[kSoloPlayer].cannon.NeedReload = 1;
     Step();
-    const int s = g.cannon.LoadedStone;
+    const int s = g.players[kSoloPlayer].cannon.LoadedStone;
     g.input.MouseX = M - 150;
     Step();
-    EXPECT_EQ(g.stones.StoneX[s], g.cannon.CannonX);  // the waiting stone rides on the cannon
+    EXPECT_EQ(g.stones.StoneX[s],
+              g.players[kSoloPlayer].cannon.CannonX);  // the waiting stone rides on the cannon
     g.input.MouseButtonDown = 1;
     Step();
     EXPECT_EQ(g.stones.StoneX[s], M - 150);
     EXPECT_EQ(g.stones.StoneY[s], 490);
-    EXPECT_EQ(g.cannon.CannonLoad, 1);
+    EXPECT_EQ(g.players[kSoloPlayer].cannon.CannonLoad, 1);
     EXPECT_EQ(g.input.MouseButtonDown, 0);
 }
 
 TEST_F(CannonField, ReloadCyclesThroughThePresentColours) {
     Stone(M - 240, 30, 2);
-    g.cannon.NextColour = 4;
+    g.players[kSoloPlayer].cannon.NextColour = 4;
     std::vector<int> colours;
     for (int i = 0; i < 4; ++i) {
-        g.cannon.NeedReload = 1;
+        g.players[kSoloPlayer].cannon.NeedReload = 1;
         Step();
-        colours.push_back(g.stones.StoneColour[g.cannon.LoadedStone]);
-        RemoveStone(g, g.cannon.LoadedStone);
+        colours.push_back(g.stones.StoneColour[g.players[kSoloPlayer].cannon.LoadedStone]);
+        RemoveStone(g, g.players[kSoloPlayer].cannon.LoadedStone);
     }
     EXPECT_EQ(colours, (std::vector<int>{2, 4, 2, 4}));
 }
@@ -99,10 +100,10 @@ TEST_P(ColourNineTest, AfterLevelTenOneReloadInTwentyGivesColourNine) {
     g.play.LevelNumber = GetParam();
     int nines = 0;
     for (int i = 0; i < 2000; ++i) {
-        g.cannon.NeedReload = 1;
+        g.players[kSoloPlayer].cannon.NeedReload = 1;
         Step();
-        nines += g.stones.StoneColour[g.cannon.LoadedStone] == 9;
-        RemoveStone(g, g.cannon.LoadedStone);
+        nines += g.stones.StoneColour[g.players[kSoloPlayer].cannon.LoadedStone] == 9;
+        RemoveStone(g, g.players[kSoloPlayer].cannon.LoadedStone);
     }
     if (GetParam() <= 10) {
         EXPECT_EQ(nines, 0);
@@ -118,27 +119,27 @@ TEST_F(CannonTest, WithNoColourInViewTheReloadWaitsForALaterStep) {
     g.play.GameMode = kModeEndless;
     g.play.EndlessOffset = -60;
     Stone(M, -60, 3);
-    g.cannon.NeedReload = 1;
+    g.players[kSoloPlayer].cannon.NeedReload = 1;
     Step();
-    EXPECT_EQ(g.cannon.NeedReload, 1);
-    EXPECT_EQ(g.cannon.LoadedStone, 0);
+    EXPECT_EQ(g.players[kSoloPlayer].cannon.NeedReload, 1);
+    EXPECT_EQ(g.players[kSoloPlayer].cannon.LoadedStone, 0);
     Stone(M + 60, -50, 6);
     Step();
-    EXPECT_EQ(g.cannon.NeedReload, 0);
-    EXPECT_EQ(g.stones.StoneColour[g.cannon.LoadedStone], 6);
+    EXPECT_EQ(g.players[kSoloPlayer].cannon.NeedReload, 0);
+    EXPECT_EQ(g.stones.StoneColour[g.players[kSoloPlayer].cannon.LoadedStone], 6);
 }
 
 TEST_F(CannonField, AShotTakenByAGroupInFlightDoesNotLeaveTheCannonWaiting) {
-    g.cannon.NeedReload = 1;
+    g.players[kSoloPlayer].cannon.NeedReload = 1;
     Step();
-    const int shot = g.cannon.LoadedStone;
+    const int shot = g.players[kSoloPlayer].cannon.LoadedStone;
     g.input.MouseButtonDown = 1;
     Step();
     RemoveStone(g, shot);  // as when it passes a group's diagonal point as the group bursts
     for (int i = 0; i < 30; ++i) Step();
-    EXPECT_EQ(g.cannon.NeedReload, 0);
-    ASSERT_TRUE(Present(g.cannon.LoadedStone));
-    EXPECT_EQ(g.stones.StoneY[g.cannon.LoadedStone], 500);
+    EXPECT_EQ(g.players[kSoloPlayer].cannon.NeedReload, 0);
+    ASSERT_TRUE(Present(g.players[kSoloPlayer].cannon.LoadedStone));
+    EXPECT_EQ(g.stones.StoneY[g.players[kSoloPlayer].cannon.LoadedStone], 500);
 }
 
 TEST_F(CannonTest, AStoneLoadedAboveTheScanBoundIsStillSeenByTheRules) {
@@ -146,9 +147,9 @@ TEST_F(CannonTest, AStoneLoadedAboveTheScanBoundIsStillSeenByTheRules) {
     g.play.EndlessOffset = -60;
     g.stones.StoneCount = 304;
     for (int s = 1; s <= 304; ++s) Stone(M - 270 + 60 * (s % 10), 30 + 10 * (s / 10), 2);
-    g.cannon.NeedReload = 1;
+    g.players[kSoloPlayer].cannon.NeedReload = 1;
     Step();
-    EXPECT_EQ(g.cannon.LoadedStone, 305);
+    EXPECT_EQ(g.players[kSoloPlayer].cannon.LoadedStone, 305);
     g.input.MouseButtonDown = 1;
     Step();
     EXPECT_EQ(g.stones.StoneY[305], 490);
@@ -169,13 +170,13 @@ TEST_P(EndlessSlideTest, TheSetSlidesOnlyWhenStillAndHighAndNotYetDown) {
     g.stones.StoneMotion[Stone(M, c.lowestY, 2)] = c.motion;
     // The last shot, resting low in the field, is neither counted nor moved.
     const int shot = Stone(M + 120, 400, 3);
-    g.cannon.LoadedStone = shot;
+    g.players[kSoloPlayer].cannon.LoadedStone = shot;
     Step();
     const int d = c.slides ? 10 : 0;
     EXPECT_EQ(g.stones.StoneY[anchor], c.lowestY - 90 + d);
     EXPECT_EQ(g.play.EndlessOffset, c.offset + d);
     EXPECT_EQ(g.stones.StoneY[shot], 400);
-    EXPECT_EQ(g.play.StonesLeft, 2);
+    EXPECT_EQ(g.players[kSoloPlayer].StonesLeft, 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, EndlessSlideTest,
@@ -187,17 +188,17 @@ INSTANTIATE_TEST_SUITE_P(Cases, EndlessSlideTest,
 
 TEST_F(CannonTest, AFieldWhoseOnlyColouredStoneIsTheLastShotIsCleared) {
     Anchors();
-    g.cannon.LoadedStone = Stone(M, 30, 3);
-    g.cannon.NeedReload = 1;
-    g.cannon.CannonLoad = 2;
+    g.players[kSoloPlayer].cannon.LoadedStone = Stone(M, 30, 3);
+    g.players[kSoloPlayer].cannon.NeedReload = 1;
+    g.players[kSoloPlayer].cannon.CannonLoad = 2;
     Step();
     EXPECT_EQ(g.play.LevelCleared, 1);
     EXPECT_EQ(g.play.ClearedTimer, 300);
     // A cleared field stops the cannon; only the shake runs down.
-    g.play.ShakeFrames = 5;
+    g.players[kSoloPlayer].ShakeFrames = 5;
     Step();
-    EXPECT_EQ(g.play.ShakeFrames, 4);
-    EXPECT_EQ(g.cannon.CannonLoad, 2);
+    EXPECT_EQ(g.players[kSoloPlayer].ShakeFrames, 4);
+    EXPECT_EQ(g.players[kSoloPlayer].cannon.CannonLoad, 2);
 }
 
 }  // namespace

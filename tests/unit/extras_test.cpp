@@ -11,7 +11,7 @@ class CatchTest : public FieldTest {
     CatchTest() {
         Anchors();
         Stone(M + 240, 30, 4);
-        waiting = g.cannon.LoadedStone = Stone(M, 500, 4);
+        waiting = g.players[kSoloPlayer].cannon.LoadedStone = Stone(M, 500, 4);
     }
     int Drop(int type, int x = M, int y = 380) {
         AddExtra(g, x, y, type);
@@ -37,9 +37,9 @@ TEST_F(CatchTest, AnExtraMissingTheCannonIsLostBelowTheFieldAndOnePixelNearerIsC
     }
     EXPECT_EQ(g.extras.ExtraType[i], 0);
     EXPECT_GT(lastY, 800);
-    EXPECT_EQ(g.play.TimeLeft, 500);
+    EXPECT_EQ(g.players[kSoloPlayer].TimeLeft, 500);
     Fall(Drop(kExtraClock, M + 65, 100));
-    EXPECT_EQ(g.play.TimeLeft, 1000);
+    EXPECT_EQ(g.players[kSoloPlayer].TimeLeft, 1000);
 }
 
 struct InstantCase {
@@ -49,17 +49,17 @@ class InstantTest : public CatchTest, public ::testing::WithParamInterface<Insta
 
 TEST_P(InstantTest, ActsAtOnceEvenWhileTheCannonHoldsAnExtra) {
     const InstantCase c = GetParam();
-    g.play.TimeLeft = 700;
-    g.play.DoubleFrames = g.play.FlashFrames = 3;
+    g.players[kSoloPlayer].TimeLeft = 700;
+    g.players[kSoloPlayer].DoubleFrames = g.players[kSoloPlayer].FlashFrames = 3;
     const int bomb = Drop(kExtraBomb);
     Fall(bomb);
     const int i = Drop(c.type);
     Fall(i);
     EXPECT_EQ(g.extras.ExtraType[i], 0);
-    EXPECT_EQ(g.play.TimeLeft, c.timeLeft);
-    EXPECT_EQ(g.play.DoubleFrames, c.doubleFrames);
-    EXPECT_EQ(g.play.FlashFrames, c.flashFrames);
-    EXPECT_EQ(g.cannon.LoadedStone, kLoadedExtraBase + bomb);
+    EXPECT_EQ(g.players[kSoloPlayer].TimeLeft, c.timeLeft);
+    EXPECT_EQ(g.players[kSoloPlayer].DoubleFrames, c.doubleFrames);
+    EXPECT_EQ(g.players[kSoloPlayer].FlashFrames, c.flashFrames);
+    EXPECT_EQ(g.players[kSoloPlayer].cannon.LoadedStone, kLoadedExtraBase + bomb);
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, InstantTest,
@@ -73,13 +73,13 @@ TEST_P(LoadedCatchTest, TakesThePlaceOfTheWaitingStoneAndBarsASecond) {
     const int i = Drop(GetParam());
     Fall(i);
     EXPECT_EQ(g.extras.ExtraPhase[i], 2);
-    EXPECT_EQ(g.cannon.LoadedStone, kLoadedExtraBase + i);
-    EXPECT_EQ(g.cannon.NeedReload, 0);
+    EXPECT_EQ(g.players[kSoloPlayer].cannon.LoadedStone, kLoadedExtraBase + i);
+    EXPECT_EQ(g.players[kSoloPlayer].cannon.NeedReload, 0);
     EXPECT_FALSE(Present(waiting));
     EXPECT_EQ(g.extras.ExtraY[i], 526 - 24);
     const int j = Drop(GetParam() == kExtraBomb ? kExtraArrow : kExtraBomb);
     Fall(j);
-    EXPECT_EQ(g.cannon.LoadedStone, kLoadedExtraBase + i);
+    EXPECT_EQ(g.players[kSoloPlayer].cannon.LoadedStone, kLoadedExtraBase + i);
     EXPECT_EQ(g.extras.ExtraType[j], 0);
 }
 
@@ -104,15 +104,15 @@ TEST_F(CatchTest, ABombCaughtDuringAShotLetsTheShotLandWithoutReloading) {
     EXPECT_TRUE(Present(shot));
     for (int n = 0; n < 20; ++n) StoneStep(g);
     EXPECT_EQ(g.stones.StoneY[shot], 90);
-    EXPECT_EQ(g.cannon.NeedReload, 0);
-    EXPECT_EQ(g.cannon.LoadedStone, kLoadedExtraBase + i);
+    EXPECT_EQ(g.players[kSoloPlayer].cannon.NeedReload, 0);
+    EXPECT_EQ(g.players[kSoloPlayer].cannon.LoadedStone, kLoadedExtraBase + i);
 }
 
 // The last shot lies in the field until the next reload; a catch must not take it away.
 TEST_F(CatchTest, ALandedShotStaysWhenAnExtraIsCaught) {
     RemoveStone(g, waiting);
-    const int shot = g.cannon.LoadedStone = Stone(M - 60, 30, 4);
-    g.cannon.NeedReload = 1;
+    const int shot = g.players[kSoloPlayer].cannon.LoadedStone = Stone(M - 60, 30, 4);
+    g.players[kSoloPlayer].cannon.NeedReload = 1;
     Fall(Drop(kExtraBomb));
     EXPECT_TRUE(Present(shot));
 }
@@ -124,7 +124,7 @@ class GoOffTest : public FieldTest {
         AddExtra(g, x, y, type);
         const int i = g.extras.ExtraCursor;
         g.extras.ExtraPhase[i] = phase;
-        g.cannon.LoadedStone = kLoadedExtraBase + i;
+        g.players[kSoloPlayer].cannon.LoadedStone = kLoadedExtraBase + i;
         return i;
     }
     // A stone at the given distance from (x, y), on a slant (3-4-5) so it is exact.
@@ -136,7 +136,7 @@ class GoOffTest : public FieldTest {
 class BombTest : public GoOffTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(BombTest, DestroysColouredStonesWithin120AndSparesAnchors) {
-    g.play.DoubleFrames = GetParam();
+    g.players[kSoloPlayer].DoubleFrames = GetParam();
     const int anchor = Stone(M, 100, kAnchorColour);
     const int near = StoneAtDistance(M, 100, 115, 2);
     const int edge = StoneAtDistance(M, 100, 120, 3);
@@ -147,10 +147,10 @@ TEST_P(BombTest, DestroysColouredStonesWithin120AndSparesAnchors) {
     EXPECT_FALSE(Present(near));
     EXPECT_FALSE(Present(close));
     EXPECT_TRUE(Present(edge));
-    EXPECT_EQ(g.play.Score, GetParam() > 0 ? 200 : 100);
-    EXPECT_EQ(g.play.TimeLeft, 524);
-    EXPECT_EQ(g.play.ShakeFrames, 25);
-    EXPECT_EQ(g.cannon.NeedReload, 1);
+    EXPECT_EQ(g.players[kSoloPlayer].Score, GetParam() > 0 ? 200 : 100);
+    EXPECT_EQ(g.players[kSoloPlayer].TimeLeft, 524);
+    EXPECT_EQ(g.players[kSoloPlayer].ShakeFrames, 25);
+    EXPECT_EQ(g.players[kSoloPlayer].cannon.NeedReload, 1);
     EXPECT_EQ(g.extras.ExtraType[2], kExtraClock);  // the destroyed stone's extra falls out
 }
 
@@ -206,9 +206,9 @@ TEST_F(GoOffTest, ArrowClearsThreeColumnsAndLeavesAnchors) {
     for (int s : inColumns) EXPECT_FALSE(Present(s));
     for (int s : outside) EXPECT_TRUE(Present(s));
     EXPECT_EQ(PresentCount(), 12);
-    EXPECT_EQ(g.play.Score, 150);
-    EXPECT_EQ(g.play.ShakeFrames, 15);
-    EXPECT_EQ(g.cannon.NeedReload, 1);
+    EXPECT_EQ(g.players[kSoloPlayer].Score, 150);
+    EXPECT_EQ(g.players[kSoloPlayer].ShakeFrames, 15);
+    EXPECT_EQ(g.players[kSoloPlayer].cannon.NeedReload, 1);
 }
 
 }  // namespace

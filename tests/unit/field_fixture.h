@@ -21,14 +21,14 @@ class FieldTest : public ::testing::Test {
         g.play.GameMode = kModePuzzle;
         g.play.FieldCentreX = M;
         g.play.LevelNumber = 1;
-        g.play.TimeLeft = 500;
+        g.players[kSoloPlayer].TimeLeft = 500;
         g.stones.StoneCount = 200;
         g.input.MouseX = M;
-        g.cannon.CannonX = M;
-        g.cannon.CannonXf = M;
-        g.cannon.CannonTargetX = M;
-        g.cannon.NeedReload = 0;
-        g.cannon.LoadedStone = 0;
+        g.players[kSoloPlayer].cannon.CannonX = M;
+        g.players[kSoloPlayer].cannon.CannonXf = M;
+        g.players[kSoloPlayer].cannon.CannonTargetX = M;
+        g.players[kSoloPlayer].cannon.NeedReload = 0;
+        g.players[kSoloPlayer].cannon.LoadedStone = 0;
     }
 
     void Anchors() {
@@ -39,9 +39,9 @@ class FieldTest : public ::testing::Test {
     int Shot(int x, int y, int colour) {
         const int s = AddStone(g, x, y, colour, 0);
         g.stones.StoneMotion[s] = 1;
-        g.cannon.LoadedStone = s;
-        g.cannon.NothingFlying = 0;
-        g.cannon.NeedReload = 0;
+        g.players[kSoloPlayer].cannon.LoadedStone = s;
+        g.players[kSoloPlayer].cannon.NothingFlying = 0;
+        g.players[kSoloPlayer].cannon.NeedReload = 0;
         return s;
     }
     bool Present(int slot) const { return g.stones.StoneState[slot] > 0; }

@@ -34,8 +34,7 @@ class FieldRulesTest : public ::testing::TestWithParam<FieldCase> {
   protected:
     TestGame tg;
     Game& g = tg.game;
-    CannonState cannon;
-    int groupSize = 0, timeLeft = 500, shake = 0, doubleFrames = 0, flashFrames = 0, left = 0;
+    CannonState& cannon = g.players[GetParam().player].cannon;
     FieldRules r = *GetParam().rules;
 
     FieldRulesTest() {
@@ -43,17 +42,12 @@ class FieldRulesTest : public ::testing::TestWithParam<FieldCase> {
         g.play.LevelNumber = 1;
         g.stones.StoneCount = 200;
         r.scanLast = GetParam().player == 0 ? 200 : 400;
-        r.addPoints = [](Game&, int, int, int, int) {};
         // One stone of colour 3 high in the field, so the colour cycle has a colour to give.
         AddStone(g, r.centreX, r.topRowY, 3, 0);
         cannon.CannonX = r.centreX;
         cannon.CannonXf = r.centreX;
         cannon.CannonTargetX = r.centreX;
         cannon.CannonY = r.cannonY;
-    }
-    Side MakeSide() {
-        return Side{cannon,      groupSize, timeLeft,          shake, doubleFrames,
-                    flashFrames, nullptr,   GetParam().player, &left};
     }
     PlayerCommand Command(int x) const {
         PlayerCommand c;
@@ -65,7 +59,7 @@ class FieldRulesTest : public ::testing::TestWithParam<FieldCase> {
     void Step(PlayerCommand& c) {
         ++g.shell.FrameCounter;
         g.stones.StoneCursor = 0;
-        CannonStepFor(g, r, MakeSide(), c);
+        CannonStepFor(g, r, GetParam().player, c);
     }
 };
 

@@ -228,7 +228,7 @@ TEST_P(SavedGameRange, OutOfRangeIsNotLoaded) {
     g.play.LapNumber = 1;
     g.play.GameMode = kModePuzzle;
     g.level.LevelStartTime = 500;
-    g.level.LevelStartScore = 1234;
+    g.players[kSoloPlayer].LevelStartScore = 1234;
     const auto bytes = With(SavedGameBytes(g), GetParam());
     res.WriteBytes(res.Saves("ave2.dat"), bytes);
     EXPECT_EQ(ReadSavedGame(g, SlotFile(2)), GetParam().accepted);

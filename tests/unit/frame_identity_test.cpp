@@ -194,14 +194,14 @@ INSTANTIATE_TEST_SUITE_P(
                                 ToMainMenu(t);
                                 StartLevel(t.game, 30, kModePuzzle, 1, -99);
                                 Play(t, 200);
-                                t.game.play.ShakeFrames = 10;
+                                t.game.players[kSoloPlayer].ShakeFrames = 10;
                             }},
                       Scene{"GameOverOverAFullField",
                             [](TestGame& t) {
                                 ToMainMenu(t);
                                 StartLevel(t.game, 1, kModeEndless, 1, -99);
                                 Play(t, 100);
-                                t.game.play.TimeLeft = 0;
+                                t.game.players[kSoloPlayer].TimeLeft = 0;
                                 for (int i = 0; i < 600 && (t.game.play.TimeUp == 0 ||
                                                             t.game.play.TimeUpTimer >= 60);
                                      ++i)

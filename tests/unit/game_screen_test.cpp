@@ -27,7 +27,7 @@ struct PlayingGame {
         }
         t = std::make_unique<TestGame>(res.Dir());
         g = &t->game;
-        g->play.TimeLeft = 500;
+        g->players[kSoloPlayer].TimeLeft = 500;
         StartLevel(*g, level, kModePuzzle, lap, 0);
         for (int r = 1; r <= 7; ++r) g->menus.HighscoreScore[kModePuzzle][r] = 80000 - 10000 * r;
         g->input.MouseX = 700;
@@ -66,9 +66,9 @@ TEST_P(TimeDrain, OneUnitEveryDFramesAndThreeTimesSlowerInPipe) {
     PlayingGame p(1, lap);
     p.g->play.GameMode = mode;
     p.g->shell.FrameCounter = 0;
-    const int before = p.g->play.TimeLeft;
+    const int before = p.g->players[kSoloPlayer].TimeLeft;
     for (int i = 0; i < 36; ++i) p.Step();
-    EXPECT_EQ(before - p.g->play.TimeLeft, drained);
+    EXPECT_EQ(before - p.g->players[kSoloPlayer].TimeLeft, drained);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -80,10 +80,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(TimeDrain, TheLastUnitEmptiesTheBarAndTheNextDrainStepEndsTheGame) {
     PlayingGame p;
-    p.g->play.TimeLeft = 1;
+    p.g->players[kSoloPlayer].TimeLeft = 1;
     p.g->shell.FrameCounter = 3;
     p.Step();
-    EXPECT_EQ(std::make_tuple(p.g->play.TimeLeft, p.g->play.TimeUp), std::make_tuple(0, 0));
+    EXPECT_EQ(std::make_tuple(p.g->players[kSoloPlayer].TimeLeft, p.g->play.TimeUp),
+              std::make_tuple(0, 0));
     for (int i = 0; i < 3; ++i) p.Step();
     EXPECT_EQ(p.g->play.TimeUp, 0);
     p.Step();
@@ -96,10 +97,10 @@ class ScoreCounter : public ::testing::TestWithParam<GapCase> {};
 TEST_P(ScoreCounter, CountsTenPerStepAndJumpsWhenFarBehind) {
     const auto [gap, increase] = GetParam();
     PlayingGame p;
-    p.g->play.ShownScore = 1000;
-    p.g->play.Score = 1000 + gap;
+    p.g->players[kSoloPlayer].ShownScore = 1000;
+    p.g->players[kSoloPlayer].Score = 1000 + gap;
     p.Step();
-    EXPECT_EQ(p.g->play.ShownScore, 1000 + increase);
+    EXPECT_EQ(p.g->players[kSoloPlayer].ShownScore, 1000 + increase);
     EXPECT_TRUE(p.Drew(std::to_string(1000 + increase)));
 }
 
@@ -121,17 +122,18 @@ TEST_P(LevelEnd, BonusOfWholeTenthsOnceThenTheNextLevelWithScoreAndTimeKept) {
     PlayingGame p(c.level);
     Game& g = *p.g;
     g.shell.Language = c.language;
-    g.play.TimeLeft = 734;
-    g.play.Score = g.play.ShownScore = 1000;
+    g.players[kSoloPlayer].TimeLeft = 734;
+    g.players[kSoloPlayer].Score = g.players[kSoloPlayer].ShownScore = 1000;
     g.play.LevelCleared = 1;
     g.play.ClearedTimer = 300;
     int creditedAt = -1;
     bool sawBonus = false, sawLast = false;
     while (g.play.ClearedTimer > 1) {
-        const int before = g.play.Score;
+        const int before = g.players[kSoloPlayer].Score;
         p.Step();
-        if (g.play.Score != before) {
-            EXPECT_EQ(std::make_tuple(creditedAt, g.play.Score - before), std::make_tuple(-1, 730));
+        if (g.players[kSoloPlayer].Score != before) {
+            EXPECT_EQ(std::make_tuple(creditedAt, g.players[kSoloPlayer].Score - before),
+                      std::make_tuple(-1, 730));
             creditedAt = g.play.ClearedTimer;
         }
         sawBonus |= p.Drew(c.bonusLine);
@@ -142,7 +144,8 @@ TEST_P(LevelEnd, BonusOfWholeTenthsOnceThenTheNextLevelWithScoreAndTimeKept) {
     p.Step();
     EXPECT_EQ(std::make_tuple(g.play.LevelNumber, g.play.LapNumber, g.play.LevelCleared),
               std::make_tuple(c.nextLevel, c.nextLap, 0));
-    EXPECT_EQ(std::make_tuple(g.play.Score, g.play.TimeLeft), std::make_tuple(1730, 734));
+    EXPECT_EQ(std::make_tuple(g.players[kSoloPlayer].Score, g.players[kSoloPlayer].TimeLeft),
+              std::make_tuple(1730, 734));
 }
 
 INSTANTIATE_TEST_SUITE_P(Sequences, LevelEnd,
@@ -166,10 +169,10 @@ TEST(Pause, PTogglesOncePerPressAndFreezesTheGame) {
     };
     hold(100);
     EXPECT_EQ(std::make_tuple(toggles, g.play.PauseState), std::make_tuple(1, 1));
-    const int time = g.play.TimeLeft;
+    const int time = g.players[kSoloPlayer].TimeLeft;
     g.shell.FrameCounter = 299;
     p.Screen();
-    EXPECT_EQ(g.play.TimeLeft, time);
+    EXPECT_EQ(g.players[kSoloPlayer].TimeLeft, time);
     ASSERT_EQ(g.text.calls[0].text, "Pause");  // drifting around the field
     EXPECT_EQ(std::make_tuple(g.text.calls[0].x, g.text.calls[0].y), std::make_tuple(396, 406));
     EXPECT_TRUE(p.Drew("Play"));
@@ -221,7 +224,7 @@ TEST_P(GameOverCheck, FireCountsFromThe131stStepThenTheHighscoreCheck) {
     const auto [score, place] = GetParam();
     PlayingGame p;
     Game& g = *p.g;
-    g.play.Score = g.play.ShownScore = score;
+    g.players[kSoloPlayer].Score = g.players[kSoloPlayer].ShownScore = score;
     g.play.TimeUp = 1;
     g.play.TimeUpTimer = 200;
     g.input.FireKey = 1;

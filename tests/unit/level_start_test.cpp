@@ -68,7 +68,7 @@ TEST_P(LevelFileLength, AnUnreadableLevelLeavesTheGameAsItWasAndTellsThePlayer) 
     TestGame t(res.Dir());
     Game& g = t.game;
     ASSERT_TRUE(StartLevel(g, 2, kModePuzzle, 1, 0));
-    g.play.Score = 1234;
+    g.players[kSoloPlayer].Score = 1234;
     const int stones = PresentStones(g);
     // The level end of level 2 asks for level 3.
     const bool readable = records >= 221;
@@ -79,7 +79,7 @@ TEST_P(LevelFileLength, AnUnreadableLevelLeavesTheGameAsItWasAndTellsThePlayer) 
     EXPECT_NE(t.platform.messages[0].find("Levelz/lvl003.lvl"), std::string::npos);
     EXPECT_EQ(g.shell.ScreenId, kScreenMainMenu);
     EXPECT_EQ(g.shell.GameInProgress, 2);  // it can still be resumed or saved
-    EXPECT_EQ(g.play.Score, 1234);
+    EXPECT_EQ(g.players[kSoloPlayer].Score, 1234);
     EXPECT_EQ(PresentStones(g), stones);
 }
 
@@ -94,12 +94,12 @@ TEST_P(LevelStartScore, OnlyLevelOneOfLapOneStartsFromNothing) {
     res.Write("lvl00" + std::to_string(level) + ".lvl", kSmall);
     TestGame t(res.Dir());
     Game& g = t.game;
-    g.play.Score = 4000;
-    g.play.TimeLeft = 321;
+    g.players[kSoloPlayer].Score = 4000;
+    g.players[kSoloPlayer].TimeLeft = 321;
     ASSERT_TRUE(StartLevel(g, level, kModePuzzle, lap, 0));
-    EXPECT_EQ(g.play.Score, fresh ? 0 : 4000);
-    EXPECT_EQ(g.play.TimeLeft, fresh ? 500 : 321);
-    EXPECT_EQ(g.level.LevelStartTime, g.play.TimeLeft);
+    EXPECT_EQ(g.players[kSoloPlayer].Score, fresh ? 0 : 4000);
+    EXPECT_EQ(g.players[kSoloPlayer].TimeLeft, fresh ? 500 : 321);
+    EXPECT_EQ(g.level.LevelStartTime, g.players[kSoloPlayer].TimeLeft);
     EXPECT_EQ(g.play.LapNumber, lap);
     EXPECT_EQ(g.shell.ScreenId, kScreenGame);
 }
@@ -114,18 +114,19 @@ TEST(LevelStart, ResumeKeepsTheFieldAndGivesTheCannonANewStone) {
     TestGame t(res.Dir());
     Game& g = t.game;
     ASSERT_TRUE(StartLevel(g, 7, kModePuzzle, 2, kRestartMusic));
-    g.cannon.LoadedStone = AddStone(g, 350, 500, 1, 0);
+    g.players[kSoloPlayer].cannon.LoadedStone = AddStone(g, 350, 500, 1, 0);
     AddEffect(g, 100, 100, kEffectFlash, 0);
-    g.play.TimeLeft = 432;
+    g.players[kSoloPlayer].TimeLeft = 432;
     const StoneTable before = g.stones;
     g.shell.GameInProgress = 2;
     ASSERT_TRUE(StartLevel(g, kResumeGame, kResumeGame, kResumeGame, kRestartMusic));
     EXPECT_EQ(g.stones.StoneState, before.StoneState);
     EXPECT_EQ(g.stones.StoneY, before.StoneY);
     EXPECT_EQ(g.effects.EffectKind[1], 1);
-    EXPECT_EQ(std::make_tuple(g.play.LevelNumber, g.play.LapNumber, g.play.TimeLeft),
-              std::make_tuple(7, 2, 432));
-    EXPECT_EQ(g.cannon.LoadedStone, 0);
+    EXPECT_EQ(
+        std::make_tuple(g.play.LevelNumber, g.play.LapNumber, g.players[kSoloPlayer].TimeLeft),
+        std::make_tuple(7, 2, 432));
+    EXPECT_EQ(g.players[kSoloPlayer].cannon.LoadedStone, 0);
     EXPECT_EQ(g.shell.GameInProgress, 1);
 }
 
@@ -140,7 +141,8 @@ TEST(LevelStart, LoadedGameRestartsItsLevelWithTheSavedScoreAndTime) {
     g.level.LoadedScore = 7000;
     g.level.LoadedTime = 640;
     ASSERT_TRUE(StartLevel(g, kLoadedGame, kLoadedGame, kLoadedGame, kRestartMusic));
-    EXPECT_EQ(std::make_tuple(g.play.LevelNumber, g.play.LapNumber, g.play.Score, g.play.TimeLeft),
+    EXPECT_EQ(std::make_tuple(g.play.LevelNumber, g.play.LapNumber, g.players[kSoloPlayer].Score,
+                              g.players[kSoloPlayer].TimeLeft),
               std::make_tuple(12, 3, 7000, 640));
     EXPECT_EQ(PresentStones(g), 13);
 }

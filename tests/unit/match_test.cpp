@@ -51,7 +51,7 @@ struct MatchGame {
         for (int i = 0; i < 20 && !(Ready(1) && Ready(2)); ++i) Tick();
     }
     bool Ready(int p) const {
-        const CannonState& c = g->match.MatchCannon[p];
+        const CannonState& c = g->players[p].cannon;
         return c.NeedReload == 0 && IsStoneSlot(c.LoadedStone);
     }
     void Space(bool down) { t->platform.keysDown[kButtonSpace] = down; }
@@ -69,9 +69,10 @@ struct MatchGame {
     }
     // The level has ended: both players' state as a decision would see it.
     void EndLevel(int time1, int time2, int stones1, int stones2) {
-        MatchState& m = g->match;
-        m.MatchTimeLeft = {0, time1, time2};
-        m.MatchStonesLeft = {0, stones1, stones2};
+        g->players[1].TimeLeft = time1;
+        g->players[2].TimeLeft = time2;
+        g->players[1].StonesLeft = stones1;
+        g->players[2].StonesLeft = stones2;
         g->play.LevelCleared = 1;
         g->play.ClearedTimer = 300;
     }
@@ -140,14 +141,14 @@ TEST(MatchControls, KeysMovePlayerOneInTwentiesWithinItsFieldAndLeaveThePointerA
     for (const auto& [button, end] : {std::pair{kButtonRight, 320}, {kButtonLeft, 40}}) {
         mg.Key(button, true);
         mg.Tick();
-        EXPECT_EQ(mg.m().MatchCannon[1].CannonTargetX, button == kButtonRight ? 200 : 300);
+        EXPECT_EQ(mg.g->players[1].cannon.CannonTargetX, button == kButtonRight ? 200 : 300);
         mg.Tick(120);
         mg.Key(button, false);
-        EXPECT_EQ(mg.m().MatchCannon[1].CannonTargetX, end);
-        EXPECT_EQ(mg.m().MatchCannon[1].CannonX, end);
+        EXPECT_EQ(mg.g->players[1].cannon.CannonTargetX, end);
+        EXPECT_EQ(mg.g->players[1].cannon.CannonX, end);
     }
     EXPECT_EQ(mg.g->input.MouseX, 400);
-    EXPECT_EQ(mg.m().MatchCannon[2].CannonTargetX, 620);
+    EXPECT_EQ(mg.g->players[2].cannon.CannonTargetX, 620);
 }
 
 using PointerCase = std::tuple<int, int, bool>;  // pointer x, player 2's target, fires
@@ -158,15 +159,15 @@ TEST_P(MatchPointer, PlayerTwoAimsAndFiresOnlyOverTheRightField) {
     MatchGame mg(kQuiet);
     ASSERT_TRUE(mg.Start());
     mg.UntilLoaded();
-    const int stone = mg.m().MatchCannon[2].LoadedStone;
+    const int stone = mg.g->players[2].cannon.LoadedStone;
     mg.Press(x);
     mg.Tick();
-    EXPECT_EQ(mg.m().MatchCannon[2].CannonTargetX, target);
+    EXPECT_EQ(mg.g->players[2].cannon.CannonTargetX, target);
     EXPECT_EQ(mg.g->stones.StoneMotion[stone], fires ? 1 : 0);
     EXPECT_EQ(mg.g->stones.StoneX[stone] == target, fires);
     // A shot takes the press with it; over the strip between the fields it waits for a button.
     EXPECT_EQ(mg.g->input.MouseButtonDown2, fires ? 0 : 1);
-    EXPECT_EQ(mg.m().MatchCannon[1].CannonLoad, 8);  // player 1 untouched
+    EXPECT_EQ(mg.g->players[1].cannon.CannonLoad, 8);  // player 1 untouched
 }
 
 INSTANTIATE_TEST_SUITE_P(Places, MatchPointer,
@@ -190,18 +191,17 @@ TEST_P(MatchGroup, AGroupOfThreeScoresAndWinsTimeForItsPlayerAlone) {
     mg.Space(false);
     DXDraw1MouseUp(*mg.g);
     for (int i = 0; i < 60 && mg.g->play.LevelCleared == 0; ++i) mg.Tick();
-    const MatchState& m = mg.m();
     EXPECT_EQ(mg.g->play.LevelCleared, 1);
-    EXPECT_EQ(m.MatchScore[p], 150);
-    EXPECT_EQ(m.MatchScore[other], 0);
+    EXPECT_EQ(mg.g->players[p].Score, 150);
+    EXPECT_EQ(mg.g->players[other].Score, 0);
     // Both bars drained alike; only the player's own won 3 x 12.
-    EXPECT_EQ(m.MatchTimeLeft[p] - m.MatchTimeLeft[other], 36);
-    EXPECT_EQ(m.MatchStonesLeft[p], 0);
-    EXPECT_EQ(m.MatchStonesLeft[other], 2);
-    EXPECT_GT(m.MatchShakeFrames[p], 0);
-    EXPECT_EQ(m.MatchShakeFrames[other], 0);
-    EXPECT_EQ(MatchLevelWinner(m), p);
-    EXPECT_EQ(mg.g->play.Score, 0);  // the single player's score is no one's here
+    EXPECT_EQ(mg.g->players[p].TimeLeft - mg.g->players[other].TimeLeft, 36);
+    EXPECT_EQ(mg.g->players[p].StonesLeft, 0);
+    EXPECT_EQ(mg.g->players[other].StonesLeft, 2);
+    EXPECT_GT(mg.g->players[p].ShakeFrames, 0);
+    EXPECT_EQ(mg.g->players[other].ShakeFrames, 0);
+    EXPECT_EQ(MatchLevelWinner(*mg.g), p);
+    EXPECT_EQ(mg.g->players[kSoloPlayer].Score, 0);  // the single player's score is no one's here
 }
 
 INSTANTIATE_TEST_SUITE_P(Players, MatchGroup, ::testing::Values(1, 2));
@@ -210,7 +210,7 @@ TEST(MatchTurns, ALevelPlayerOneEndsGivesPlayerTwoNoTurnInThatFrame) {
     MatchGame mg;
     ASSERT_TRUE(mg.Start());
     mg.UntilLoaded();
-    const int shot2 = mg.m().MatchCannon[2].LoadedStone;
+    const int shot2 = mg.g->players[2].cannon.LoadedStone;
     mg.Space(true);
     mg.Press(620);
     mg.Tick();
@@ -224,8 +224,8 @@ TEST(MatchTurns, ALevelPlayerOneEndsGivesPlayerTwoNoTurnInThatFrame) {
     }
     // Both shots rose side by side; in the frame player 1 cleared, player 2's stood still.
     EXPECT_EQ(mg.g->stones.StoneY[shot2], y2);
-    EXPECT_EQ(mg.m().MatchScore[2], 0);
-    EXPECT_EQ(MatchLevelWinner(mg.m()), 1);
+    EXPECT_EQ(mg.g->players[2].Score, 0);
+    EXPECT_EQ(MatchLevelWinner(*mg.g), 1);
 }
 
 class MatchExtra : public ::testing::TestWithParam<int> {};
@@ -267,10 +267,12 @@ class MatchDecision : public ::testing::TestWithParam<WinnerCase> {};
 
 TEST_P(MatchDecision, AClearedFieldFirstThenWhoseBarLasted) {
     const WinnerCase& c = GetParam();
-    MatchState m;
-    m.MatchTimeLeft = {0, c.time1, c.time2};
-    m.MatchStonesLeft = {0, c.stones1, c.stones2};
-    EXPECT_EQ(MatchLevelWinner(m), c.winner);
+    auto sim = std::make_unique<Simulation>();
+    sim->players[1].TimeLeft = c.time1;
+    sim->players[2].TimeLeft = c.time2;
+    sim->players[1].StonesLeft = c.stones1;
+    sim->players[2].StonesLeft = c.stones2;
+    EXPECT_EQ(MatchLevelWinner(*sim), c.winner);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -305,14 +307,14 @@ TEST(MatchDrain, FiveTicksAUnitInTheFirstLapOneLessEachLapDownToOne) {
     ASSERT_TRUE(mg.Start(1, 2));
     mg.g->shell.FrameCounter = 100;
     mg.Tick(40);  // frames 101..140: ten of them divisible by 4
-    EXPECT_EQ(mg.m().MatchTimeLeft[1], 490);
-    EXPECT_EQ(mg.m().MatchTimeLeft[2], 490);
+    EXPECT_EQ(mg.g->players[1].TimeLeft, 490);
+    EXPECT_EQ(mg.g->players[2].TimeLeft, 490);
 }
 
 TEST(MatchDrain, AnEmptyBarEndsTheLevelForTheOtherPlayer) {
     MatchGame mg(kQuiet);
     ASSERT_TRUE(mg.Start());
-    mg.m().MatchTimeLeft[2] = 1;
+    mg.g->players[2].TimeLeft = 1;
     mg.g->shell.FrameCounter = 99;
     mg.Tick();
     EXPECT_EQ(mg.g->play.LevelCleared, 1);
@@ -330,7 +332,7 @@ TEST(MatchLevelEnd, TheRightFieldIsNamedByWhoPlaysIt) {
         MatchGame mg(kQuiet);
         ASSERT_TRUE(mg.Start());
         mg.g->computer.Strength[2] = strength;
-        mg.m().MatchTimeLeft[2] = 1;
+        mg.g->players[2].TimeLeft = 1;
         mg.g->shell.FrameCounter = 99;
         mg.Tick(2);
         EXPECT_TRUE(mg.Drew("Spieler 1", 180));
@@ -360,8 +362,10 @@ TEST_P(MatchLevelEnd, TheWinnerGainsALevelAndTwoThousandThenTheNextLevelOrTheEnd
     MatchGame mg(kQuiet);
     ASSERT_TRUE(mg.Start(c.level, c.lap));
     mg.m().LevelsWon = {0, c.won1, c.won2};
-    mg.m().MatchScore = {0, 1000, 1000};
-    mg.m().MatchShownScore = {0, 1000, 1000};
+    mg.g->players[1].Score = 1000;
+    mg.g->players[2].Score = 1000;
+    mg.g->players[1].ShownScore = 1000;
+    mg.g->players[2].ShownScore = 1000;
     mg.EndLevel(c.time1, c.time2, c.stones1, c.stones2);
     bool line = false;
     for (int i = 0; i < 299; ++i) {
@@ -370,8 +374,8 @@ TEST_P(MatchLevelEnd, TheWinnerGainsALevelAndTwoThousandThenTheNextLevelOrTheEnd
     }
     EXPECT_EQ(mg.m().LevelsWon[1], c.wonAfter1);
     EXPECT_EQ(mg.m().LevelsWon[2], c.wonAfter2);
-    EXPECT_EQ(mg.m().MatchScore[1], 1000 + c.points1);
-    EXPECT_EQ(mg.m().MatchScore[2], 1000 + c.points2);
+    EXPECT_EQ(mg.g->players[1].Score, 1000 + c.points1);
+    EXPECT_EQ(mg.g->players[2].Score, 1000 + c.points2);
     EXPECT_EQ(line, c.line340[0] != '\0');
     mg.Tick();  // ClearedTimer reaches 0
     if (c.nextLevel != 0) {
@@ -379,7 +383,7 @@ TEST_P(MatchLevelEnd, TheWinnerGainsALevelAndTwoThousandThenTheNextLevelOrTheEnd
         EXPECT_EQ(mg.g->play.LapNumber, c.nextLap);
         EXPECT_EQ(mg.g->play.LevelCleared, 0);
         EXPECT_EQ(mg.m().LevelWinCounted, 0);
-        EXPECT_EQ(mg.m().MatchTimeLeft[1], 500);
+        EXPECT_EQ(mg.g->players[1].TimeLeft, 500);
         EXPECT_EQ(mg.m().LevelsWon[1], c.wonAfter1);  // carried over
         return;
     }
@@ -394,7 +398,7 @@ TEST_P(MatchLevelEnd, TheWinnerGainsALevelAndTwoThousandThenTheNextLevelOrTheEnd
         EXPECT_EQ(mg.g->shell.ScreenId, kScreenNewChampion);
         EXPECT_EQ(mg.g->play.GameMode, kModeMatch);
         const int winner = c.wonAfter1 > c.wonAfter2 ? 1 : 2;
-        EXPECT_EQ(mg.g->menus.HighscoreScore[kModeMatch][1], mg.m().MatchShownScore[winner]);
+        EXPECT_EQ(mg.g->menus.HighscoreScore[kModeMatch][1], mg.g->players[winner].ShownScore);
     } else {
         EXPECT_EQ(mg.g->shell.ScreenId, kScreenMatch);
         EXPECT_EQ(mg.g->play.LevelNumber, c.level == 50 ? 1 : c.level + 1);
@@ -425,16 +429,16 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(MatchX2, CountsDownFromAThousandAndDoublesOnlyItsPlayersPoints) {
     MatchGame mg(kQuiet);
     ASSERT_TRUE(mg.Start());
-    mg.m().MatchDoubleFrames[1] = 1000;
+    mg.g->players[1].DoubleFrames = 1000;
     mg.Tick(10);
-    EXPECT_EQ(mg.m().MatchDoubleFrames[1], 990);
-    EXPECT_EQ(mg.m().MatchDoubleFrames[2], 0);
-    MatchAddPoints(*mg.g, 1, 100, 200, 50);
-    MatchAddPoints(*mg.g, 2, 600, 200, 50);
-    EXPECT_EQ(mg.m().MatchScore[1], 100);
-    EXPECT_EQ(mg.m().MatchScore[2], 50);
+    EXPECT_EQ(mg.g->players[1].DoubleFrames, 990);
+    EXPECT_EQ(mg.g->players[2].DoubleFrames, 0);
+    AddPoints(*mg.g, kMatchLeftField, 1, 100, 200, 50);
+    AddPoints(*mg.g, kMatchRightField, 2, 600, 200, 50);
+    EXPECT_EQ(mg.g->players[1].Score, 100);
+    EXPECT_EQ(mg.g->players[2].Score, 50);
     mg.Tick(990);
-    EXPECT_EQ(mg.m().MatchDoubleFrames[1], 0);
+    EXPECT_EQ(mg.g->players[1].DoubleFrames, 0);
 }
 
 TEST(MatchScreen, PauseDriftsTwoWordsMirroredAndStopsTheMatch) {
@@ -444,10 +448,10 @@ TEST(MatchScreen, PauseDriftsTwoWordsMirroredAndStopsTheMatch) {
     mg.Tick(50);  // held: one toggle
     mg.Key(kButtonP, false);
     EXPECT_EQ(mg.g->play.PauseState, 1);
-    const int time = mg.m().MatchTimeLeft[1];
+    const int time = mg.g->players[1].TimeLeft;
     mg.g->shell.FrameCounter = 399;
     mg.Tick();
-    EXPECT_EQ(mg.m().MatchTimeLeft[1], time);
+    EXPECT_EQ(mg.g->players[1].TimeLeft, time);
     std::vector<TextCall> pauses;
     for (const TextCall& c : mg.g->text.calls)
         if (c.text == "Pause") pauses.push_back(c);
@@ -481,24 +485,25 @@ TEST(MatchScreen, EscapeLeavesAResumableMatchThatComesBackWithItsFields) {
     MatchGame mg(kQuiet);
     ASSERT_TRUE(mg.Start(7));
     mg.UntilLoaded();
-    mg.m().MatchScore = {0, 300, 450};
+    mg.g->players[1].Score = 300;
+    mg.g->players[2].Score = 450;
     mg.m().LevelsWon = {0, 2, 1};
     mg.t->platform.keysDown[kButtonEscape] = true;
     mg.Tick();
     mg.t->platform.keysDown[kButtonEscape] = false;
     EXPECT_EQ(mg.g->shell.ScreenId, kScreenMainMenu);
     EXPECT_EQ(mg.g->shell.GameInProgress, 2);
-    const int waiting = mg.m().MatchCannon[1].LoadedStone;
+    const int waiting = mg.g->players[1].cannon.LoadedStone;
     ASSERT_TRUE(StartMatchLevel(*mg.g, kResumeGame, kResumeGame, kResumeGame, 0, 0));
     EXPECT_EQ(mg.g->shell.ScreenId, kScreenMatch);
     EXPECT_EQ(mg.g->play.LevelNumber, 7);
-    EXPECT_EQ(mg.m().MatchScore[2], 450);
+    EXPECT_EQ(mg.g->players[2].Score, 450);
     EXPECT_EQ(mg.m().LevelsWon[1], 2);
-    EXPECT_EQ(mg.m().MatchStonesLeft[1], 2);
+    EXPECT_EQ(mg.g->players[1].StonesLeft, 2);
     // The stone that waited on the cannon is no longer its load: it bursts below the line.
     mg.Tick();
     EXPECT_EQ(mg.g->stones.StoneState[waiting], 0);
-    EXPECT_NE(mg.m().MatchCannon[1].LoadedStone, waiting);
+    EXPECT_NE(mg.g->players[1].cannon.LoadedStone, waiting);
 }
 
 TEST(MatchStart, AMissingLevelLeavesTheMatchAsItWasAndTellsThePlayer) {
@@ -534,14 +539,15 @@ TEST(MatchStart, ASavedMatchRestartsItsLevelWithBothPlayersScoresAndLevelsWon) {
     lv.LoadedMatchScore = {0, 12340, 5670};
     lv.LoadedLevelsWon = {0, 2, 4};
     ASSERT_TRUE(StartMatchLevel(*mg.g, kLoadedGame, kLoadedGame, kLoadedGame, 0, 0));
-    const MatchState& m = mg.m();
     EXPECT_EQ(std::make_tuple(mg.g->play.LevelNumber, mg.g->play.LapNumber, mg.g->play.GameMode),
               std::make_tuple(22, 2, kModeMatch));
-    EXPECT_EQ(std::make_tuple(m.MatchScore[1], m.MatchShownScore[1], m.MatchLevelStartScore[1]),
+    EXPECT_EQ(std::make_tuple(mg.g->players[1].Score, mg.g->players[1].ShownScore,
+                              mg.g->players[1].LevelStartScore),
               std::make_tuple(12340, 12340, 12340));
-    EXPECT_EQ(m.MatchScore[2], 5670);
-    EXPECT_EQ(std::make_tuple(m.LevelsWon[1], m.LevelsWon[2]), std::make_tuple(2, 4));
-    EXPECT_EQ(std::make_tuple(m.MatchTimeLeft[1], m.MatchTimeLeft[2]), std::make_tuple(500, 500));
+    EXPECT_EQ(mg.g->players[2].Score, 5670);
+    EXPECT_EQ(std::make_tuple(mg.m().LevelsWon[1], mg.m().LevelsWon[2]), std::make_tuple(2, 4));
+    EXPECT_EQ(std::make_tuple(mg.g->players[1].TimeLeft, mg.g->players[2].TimeLeft),
+              std::make_tuple(500, 500));
     EXPECT_EQ(mg.g->shell.ScreenId, kScreenMatch);
 }
 

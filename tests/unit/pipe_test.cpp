@@ -39,7 +39,7 @@ class PipeField : public ::testing::Test {
         g.play.GameMode = kModePipe;
         g.play.FieldCentreX = M;
         g.play.LevelNumber = 5;
-        g.play.TimeLeft = 1000;
+        g.players[kSoloPlayer].TimeLeft = 1000;
         g.stones.StoneCount = 200;
         for (int i = -3; i <= 5; ++i) AddStone(g, M - 30 + 60 * i, 0, kAnchorColour, 0);
         PlaceBarrel(g, 215, 30, Barrel::kSource);
@@ -140,7 +140,7 @@ TEST_P(TapOpens, OnlyAPieceOpenToTheNorthWestTakesTheWater) {
         EXPECT_EQ(g.pipe.WaterHead, s);
         EXPECT_TRUE(Filled(s));
         // The first piece earns nothing and leaves the source full.
-        EXPECT_EQ(g.play.Score, 0);
+        EXPECT_EQ(g.players[kSoloPlayer].Score, 0);
         EXPECT_EQ(g.pipe.SourceWater, kBarrelFull);
     }
 }
@@ -163,7 +163,7 @@ TEST_F(PipeField, AStraightThenABendThenOnlyTheBendsOtherOpening) {
     WaterStep(g, g.pipe.WaterHead);
     EXPECT_TRUE(Filled(straight) && Filled(bend));
     EXPECT_EQ(g.pipe.WaterHead, bend);
-    EXPECT_EQ(g.play.Score, 100);
+    EXPECT_EQ(g.players[kSoloPlayer].Score, 100);
     EXPECT_EQ(g.pipe.SourceWater, kBarrelFull - 1);
     WaterStep(g, g.pipe.WaterHead);
     EXPECT_EQ(g.pipe.WaterHead, next);
@@ -172,7 +172,7 @@ TEST_F(PipeField, AStraightThenABendThenOnlyTheBendsOtherOpening) {
     // From the rising straight the water finds nothing: the game is lost.
     WaterStep(g, g.pipe.WaterHead);
     EXPECT_EQ(g.play.TimeUp, 1);
-    EXPECT_EQ(g.play.Score, 200);
+    EXPECT_EQ(g.players[kSoloPlayer].Score, 200);
 }
 
 // The kind of the head at the inlet; kinds open to the north-east reach the target.
@@ -188,13 +188,13 @@ TEST_P(AtTheInlet, AHeadOpenToTheTargetWinsOverAnyPieceThatAlsoConnects) {
     for (auto [dx, dy, k] : {std::tuple{-30, -30, 1}, {-30, 30, 2}, {30, 30, 1}}) {
         Piece(kInletX + dx, kInletY + dy, k);
     }
-    const int scoreBefore = g.play.Score;
+    const int scoreBefore = g.players[kSoloPlayer].Score;
     WaterStep(g, head);
     EXPECT_EQ(g.play.LevelCleared != 0, wins);
     if (wins) {
         EXPECT_EQ(g.play.ClearedTimer, 300);
         EXPECT_EQ(g.pipe.WaterHead, head);
-        EXPECT_EQ(g.play.Score, scoreBefore);
+        EXPECT_EQ(g.players[kSoloPlayer].Score, scoreBefore);
         EXPECT_TRUE(Requested(sndBlubber2));
         EXPECT_EQ(g.sound.SoundX[sndBlubber2], 455);
     } else {
@@ -218,11 +218,11 @@ TEST_P(WaterPoints, OrdinaryPiecesPayAHundredBonusPiecesAThousand) {
     const PointsCase& c = GetParam();
     const int first = Piece(kOutletX, kOutletY, kPipeFalling);
     Piece(kOutletX + 30, kOutletY + 30, kPipeFalling, c.preset);
-    g.play.DoubleFrames = c.doubled ? 100 : 0;
+    g.players[kSoloPlayer].DoubleFrames = c.doubled ? 100 : 0;
     WaterStep(g, kWaterNotStarted);
     EXPECT_EQ(g.pipe.WaterHead, first);
     WaterStep(g, first);
-    EXPECT_EQ(g.play.Score, c.points);
+    EXPECT_EQ(g.players[kSoloPlayer].Score, c.points);
     int texts = 0;
     std::string text;
     for (int i = 1; i <= kMaxFloatingTexts; ++i) {
@@ -266,11 +266,11 @@ TEST_F(PipeField, AHeadThatBurstMeanwhileLeadsNowhere) {
 class PieceColumn : public PipeField {
   protected:
     PieceColumn() {
-        g.cannon.CannonX = 350;
-        g.cannon.CannonXf = 350;
-        g.cannon.CannonLoad = kFullLoad;
-        g.cannon.NeedReload = 1;
-        g.cannon.LoadedStone = 0;
+        g.players[kSoloPlayer].cannon.CannonX = 350;
+        g.players[kSoloPlayer].cannon.CannonXf = 350;
+        g.players[kSoloPlayer].cannon.CannonLoad = kFullLoad;
+        g.players[kSoloPlayer].cannon.NeedReload = 1;
+        g.players[kSoloPlayer].cannon.LoadedStone = 0;
         g.input.MouseX = 40;
         g.input.MouseY = 57;
     }
@@ -281,7 +281,7 @@ class PieceColumn : public PipeField {
         CannonStep(g);
     }
     int Loaded() const {
-        const int s = g.cannon.LoadedStone;
+        const int s = g.players[kSoloPlayer].cannon.LoadedStone;
         return IsStoneSlot(s) && g.stones.StoneState[s] > 0 ? g.stones.StoneColour[s] : 0;
     }
 };
@@ -300,13 +300,13 @@ TEST_P(ColumnRow, APressTakesThePieceOfTheRowUnderThePointer) {
     Step();
     EXPECT_EQ(Loaded(), kind);
     EXPECT_EQ(g.pipe.PipeChoice, (y - 22) / 70);
-    EXPECT_EQ(g.cannon.NeedReload, kind != 0 ? 0 : 1);
+    EXPECT_EQ(g.players[kSoloPlayer].cannon.NeedReload, kind != 0 ? 0 : 1);
     for (int k = 1; k <= kPipeStockKinds; ++k)
         EXPECT_EQ(g.pipe.PipeStock[k], before[k] - (k == kind ? 1 : 0)) << "kind " << k;
     EXPECT_EQ(Requested(sndTast1), kind != 0);
     if (kind != 0) {
         EXPECT_EQ(g.sound.SoundX[sndTast1], 40);
-        EXPECT_EQ(g.stones.StoneY[g.cannon.LoadedStone], 500);
+        EXPECT_EQ(g.stones.StoneY[g.players[kSoloPlayer].cannon.LoadedStone], 500);
     }
 }
 
@@ -343,7 +343,7 @@ TEST_F(PieceColumn, AnEmptyRowOnlyHumsAsThePointerEntersIt) {
     Step();
     EXPECT_FALSE(Requested(sndTast2));
     EXPECT_EQ(Loaded(), 0);
-    EXPECT_EQ(g.cannon.NeedReload, 1);
+    EXPECT_EQ(g.players[kSoloPlayer].cannon.NeedReload, 1);
 }
 
 TEST_F(PieceColumn, RightOfTheColumnThePointerTakesNothingAndFiresFromX81) {
@@ -354,7 +354,7 @@ TEST_F(PieceColumn, RightOfTheColumnThePointerTakesNothingAndFiresFromX81) {
     g.input.MouseX = 40;
     Step();
     ASSERT_EQ(Loaded(), kPipeFalling);
-    const int piece = g.cannon.LoadedStone;
+    const int piece = g.players[kSoloPlayer].cannon.LoadedStone;
     g.input.MouseX = 80;
     g.input.MouseButtonDown = 1;
     Step();
@@ -421,7 +421,7 @@ TEST(PipeStart, ALevelStartsWithAFullBarAFullSourceAndItsStock) {
     PipeGame p;
     Game& g = *p.g;
     EXPECT_EQ(g.play.FieldCentreX, 335);
-    EXPECT_EQ(g.play.TimeLeft, 1000);
+    EXPECT_EQ(g.players[kSoloPlayer].TimeLeft, 1000);
     EXPECT_EQ(g.level.LevelStartTime, 1000);
     EXPECT_EQ(std::make_tuple(g.pipe.WaterHead, g.pipe.SourceWater, g.pipe.DrainWater,
                               g.pipe.WaterRunning, g.pipe.TapSoundsLeft),
@@ -439,12 +439,12 @@ TEST(PipeFlow, RunOnlyWhileNotPausedAndTheWaterTakesAPieceEverySixthFrame) {
     g.play.PauseState = 1;
     p.ClickButton(1);
     p.Screen();
-    EXPECT_EQ(g.play.TimeLeft, 1000);  // "Los!" does nothing while paused
+    EXPECT_EQ(g.players[kSoloPlayer].TimeLeft, 1000);  // "Los!" does nothing while paused
     g.play.PauseState = -1;
     g.input.ButtonHeldFrames = 1;
     g.buttons.ButtonDelay[1] = 0;
     p.Screen();
-    EXPECT_EQ(g.play.TimeLeft, 0);
+    EXPECT_EQ(g.players[kSoloPlayer].TimeLeft, 0);
     EXPECT_NE(p.Drew("Los!"), nullptr);
     g.input.MouseButtonDown = 0;
     g.input.MouseX = 700;
@@ -461,7 +461,7 @@ TEST(PipeFlow, RunOnlyWhileNotPausedAndTheWaterTakesAPieceEverySixthFrame) {
     EXPECT_EQ(water, 8);
     EXPECT_EQ(hahn, 3);
     EXPECT_EQ(g.shell.FrameCounter - firstFlow, 42);
-    EXPECT_EQ(g.play.Score, 600);
+    EXPECT_EQ(g.players[kSoloPlayer].Score, 600);
     EXPECT_EQ(g.pipe.SourceWater, 77 - 6 - 1);  // the first frame of the won sequence drains too
 }
 
@@ -469,7 +469,7 @@ TEST(PipeFlow, TheEmptyTimeBarStartsTheWaterButNeverEndsTheGame) {
     PipeGame p;
     Game& g = *p.g;
     p.Pipeline();
-    g.play.TimeLeft = 1;
+    g.players[kSoloPlayer].TimeLeft = 1;
     while (g.play.LevelCleared == 0 && g.play.TimeUp == 0 && g.shell.FrameCounter < 1000)
         p.Screen();
     EXPECT_EQ(g.play.LevelCleared, 1);
@@ -480,7 +480,7 @@ TEST(PipeFlow, TheWonSequenceFillsTheTargetAndStartsTheNextLevel) {
     PipeGame p;
     Game& g = *p.g;
     p.Pipeline();
-    g.play.TimeLeft = 0;
+    g.players[kSoloPlayer].TimeLeft = 0;
     while (g.play.LevelCleared == 0) p.Screen();
     std::map<int, std::tuple<bool, bool, int>> seen;  // timer: title, next line, WaterRunning
     while (g.play.LevelNumber == 1) {
@@ -504,16 +504,17 @@ TEST(PipeFlow, TheWonSequenceFillsTheTargetAndStartsTheNextLevel) {
     EXPECT_EQ(seen[249], std::make_tuple(true, false, 0));
     EXPECT_EQ(seen[99], std::make_tuple(true, true, 0));
     EXPECT_EQ(std::get<2>(seen[285]), 1);
-    EXPECT_EQ(std::make_tuple(g.play.LevelNumber, g.play.LapNumber, g.play.TimeLeft),
-              std::make_tuple(2, 1, 1000));
-    EXPECT_EQ(g.play.Score, 600);
+    EXPECT_EQ(
+        std::make_tuple(g.play.LevelNumber, g.play.LapNumber, g.players[kSoloPlayer].TimeLeft),
+        std::make_tuple(2, 1, 1000));
+    EXPECT_EQ(g.players[kSoloPlayer].Score, 600);
 }
 
 TEST(PipeFlow, AfterTheLastLevelTheGameGoesOnAtLevelOneOfTheNextLap) {
     PipeGame p(26);
     Game& g = *p.g;
     p.Pipeline();
-    g.play.TimeLeft = 0;
+    g.players[kSoloPlayer].TimeLeft = 0;
     bool faster = false;
     while (g.play.LevelNumber == 26 && g.shell.FrameCounter < 2000) {
         p.Screen();
@@ -527,8 +528,8 @@ TEST(PipeFlow, WaterIntoNothingEndsTheGameInThePipeTable) {
     PipeGame p;
     Game& g = *p.g;
     for (int r = 1; r <= 7; ++r) g.menus.HighscoreScore[kModePipe][r] = 1000 - 100 * r;
-    g.play.Score = g.play.ShownScore = 850;
-    g.play.TimeLeft = 0;
+    g.players[kSoloPlayer].Score = g.players[kSoloPlayer].ShownScore = 850;
+    g.players[kSoloPlayer].TimeLeft = 0;
     while (g.play.TimeUp == 0) p.Screen();
     const TextCall* title = p.Drew("Das Rohr endet im Nichts ...");
     ASSERT_NE(title, nullptr);
@@ -556,8 +557,8 @@ TEST(PipeFlow, ResumingGivesAPieceWaitingOnTheCannonBackToTheColumn) {
     g.input.MouseButtonDown = 1;
     p.Screen();
     ASSERT_EQ(g.pipe.PipeStock[kPipeFalling], 3);
-    ASSERT_NE(g.cannon.LoadedStone, 0);
-    const int piece = g.cannon.LoadedStone;
+    ASSERT_NE(g.players[kSoloPlayer].cannon.LoadedStone, 0);
+    const int piece = g.players[kSoloPlayer].cannon.LoadedStone;
     ASSERT_TRUE(StartLevel(g, kResumeGame, kResumeGame, kResumeGame, 0));
     EXPECT_EQ(g.pipe.PipeStock[kPipeFalling], 4);
     EXPECT_EQ(g.stones.StoneState[piece], 0);
@@ -586,14 +587,14 @@ TEST_P(DamagedPipeLevel, IsNamedToThePlayerAndNothingIsLost) {
     TestGame t(res.Dir());
     Game& g = t.game;
     ASSERT_TRUE(StartLevel(g, 7, kModePuzzle, 1, 0));
-    g.play.Score = 4321;
+    g.players[kSoloPlayer].Score = 4321;
     g.shell.ScreenId = kScreenGameChoice;
     g.shell.GameInProgress = 2;
     EXPECT_FALSE(StartLevel(g, 2, kModePipe, 1, kRestartMusic));
     ASSERT_EQ(t.platform.messages.size(), 1u);
     EXPECT_NE(t.platform.messages[0].find("Levelz/pipelev2.lvl"), std::string::npos);
     EXPECT_EQ(g.shell.ScreenId, kScreenMainMenu);
-    EXPECT_EQ(std::make_tuple(g.play.GameMode, g.play.LevelNumber, g.play.Score),
+    EXPECT_EQ(std::make_tuple(g.play.GameMode, g.play.LevelNumber, g.players[kSoloPlayer].Score),
               std::make_tuple(kModePuzzle, 7, 4321));
     EXPECT_EQ(g.shell.GameInProgress, 2);
 }

@@ -30,9 +30,9 @@ struct Scene {
         g.bitmaps.loaded = true;
         g.shell.ScreenId = kScreenGame;
         g.play.GameMode = kModePuzzle;
-        g.play.TimeLeft = 1000;
-        g.cannon.AimX = 326;
-        g.cannon.AimY = 300;
+        g.players[kSoloPlayer].TimeLeft = 1000;
+        g.players[kSoloPlayer].cannon.AimX = 326;
+        g.players[kSoloPlayer].cannon.AimY = 300;
         g.input.MouseY = 150;
     }
     std::uint32_t Render(int x, int y) {
@@ -49,7 +49,7 @@ TEST_P(TimeBarCover, HidesTheUsedPartOfTheBarFromTheTop) {
     const auto [timeLeft, rows] = GetParam();
     EXPECT_EQ(TimeCoverRows(timeLeft), rows);
     Scene s;
-    s.g.play.TimeLeft = timeLeft;
+    s.g.players[kSoloPlayer].TimeLeft = timeLeft;
     if (rows > 0) {
         EXPECT_EQ(s.Render(690, 295 + rows - 1), kCover);
     }
@@ -204,17 +204,17 @@ TEST(PipeScenePicture, EachRowOfTheColumnShowsThePieceAPressOnItTakes) {
         Game& g = s.g;
         g.play.LevelNumber = 1;  // pieces of every kind in stock
         SetPipeStock(g);
-        g.play.TimeLeft = 1000;
-        g.cannon.CannonX = 350;
-        g.cannon.CannonXf = 350;
-        g.cannon.CannonLoad = kFullLoad;
-        g.cannon.NeedReload = 1;
-        g.cannon.LoadedStone = 0;
+        g.players[kSoloPlayer].TimeLeft = 1000;
+        g.players[kSoloPlayer].cannon.CannonX = 350;
+        g.players[kSoloPlayer].cannon.CannonXf = 350;
+        g.players[kSoloPlayer].cannon.CannonLoad = kFullLoad;
+        g.players[kSoloPlayer].cannon.NeedReload = 1;
+        g.players[kSoloPlayer].cannon.LoadedStone = 0;
         g.input.MouseX = 40;
         g.input.MouseY = 70 * row - 14;
         g.input.MouseButtonDown = 1;
         CannonStep(g);
-        const int piece = g.cannon.LoadedStone;
+        const int piece = g.players[kSoloPlayer].cannon.LoadedStone;
         ASSERT_TRUE(IsStoneSlot(piece) && g.stones.StoneState[piece] > 0) << "row " << row;
         const int kind = g.stones.StoneColour[piece];
         g.pipe.PipeChoice = 9;  // no row lit

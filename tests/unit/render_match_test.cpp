@@ -29,7 +29,8 @@ struct MatchScene {
         g.bitmaps.loaded = true;
         g.shell.ScreenId = kScreenMatch;
         g.play.GameMode = kModeMatch;
-        g.match.MatchTimeLeft = {0, 1000, 1000};
+        g.players[1].TimeLeft = 1000;
+        g.players[2].TimeLeft = 1000;
         g.input.MouseX = 100;
         g.input.MouseY = 200;
     }
@@ -47,7 +48,7 @@ TEST_P(MatchTimeCover, EachBarIsHiddenFromTheTopByItsOwnTime) {
     EXPECT_EQ(MatchTimeCoverRows(timeLeft), rows);
     for (int p = 1; p <= 2; ++p) {
         MatchScene s;
-        s.g.match.MatchTimeLeft[p] = timeLeft;
+        s.g.players[p].TimeLeft = timeLeft;
         const int x = p == 1 ? 359 : 408;
         const int otherX = p == 1 ? 420 : 370;
         if (rows > 0) {
@@ -69,8 +70,10 @@ class MatchIndicators : public ::testing::TestWithParam<IndicatorCase> {};
 TEST_P(MatchIndicators, AnEmptyCoverLiesOverEachLampThatIsOff) {
     const auto [double1, flash1, flash2, double2] = GetParam();
     MatchScene s;
-    s.g.match.MatchDoubleFrames = {0, double1, double2};
-    s.g.match.MatchFlashFrames = {0, flash1, flash2};
+    s.g.players[1].DoubleFrames = double1;
+    s.g.players[2].DoubleFrames = double2;
+    s.g.players[1].FlashFrames = flash1;
+    s.g.players[2].FlashFrames = flash2;
     EXPECT_EQ(s.Render(57, 69) == kIndicator, double1 == 0);
     EXPECT_EQ(s.Render(293, 58) == kIndicator, flash1 == 0);
     EXPECT_EQ(s.Render(509, 57) == kIndicator, flash2 == 0);
@@ -99,7 +102,7 @@ class MatchShake : public ::testing::TestWithParam<int> {};
 TEST_P(MatchShake, EachHalfShakesWithItsOwnPlayersGroups) {
     const int shaking = GetParam();
     MatchScene s;
-    s.g.match.MatchShakeFrames[shaking] = 20;
+    s.g.players[shaking].ShakeFrames = 20;
     AddStone(s.g, 200, 300, 1, 0);
     AddStone(s.g, 600, 300, 1, 0);
     s.g.stones.StoneCount = 200;

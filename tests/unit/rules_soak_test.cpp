@@ -7,8 +7,8 @@
 #include <set>
 #include <utility>
 
-#include "modes/level_start.h"
 #include "modes/game_screen.h"
+#include "modes/level_start.h"
 #include "test_support.h"
 
 namespace {
@@ -20,7 +20,8 @@ std::string FieldFault(const Game& g) {
     for (int s = 1; s <= t.StoneCount; ++s) {
         if (t.StoneState[s] <= 0 || t.StoneMotion[s] != 0) continue;
         if (!resting.insert({t.StoneX[s], t.StoneY[s]}).second) return "two stones at one place";
-        if (s == g.cannon.LoadedStone || g.play.GameMode != kModePuzzle) continue;
+        if (s == g.players[kSoloPlayer].cannon.LoadedStone || g.play.GameMode != kModePuzzle)
+            continue;
         const int dx = t.StoneX[s] - g.play.FieldCentreX;
         const int y = t.StoneY[s];
         if (dx % 30 != 0 || y % 30 != 0 || ((dx / 30 + y / 30) & 1) == 0) return "off the lattice";
@@ -47,10 +48,10 @@ TEST_P(SoakTest, RandomPlayKeepsTheFieldSound) {
         ++g.shell.FrameCounter;
         if (i % 37 == 0) g.input.MouseX = g.play.FieldCentreX - 240 + 30 * aim.Next(17);
         if (aim.Next(8) == 0) g.input.MouseButtonDown = 1;
-        g.play.TimeLeft = 900;  // play on; the time bar is not under test
+        g.players[kSoloPlayer].TimeLeft = 900;  // play on; the time bar is not under test
         g.sound.SoundRequest.fill(0);
         GameStep(g);
-        const int loaded = g.cannon.LoadedStone;
+        const int loaded = g.players[kSoloPlayer].cannon.LoadedStone;
         if (g.sound.SoundRequest[sndSchies] != 0) {
             ++shots;
             // The shot leaves the cannon in the step it is fired.
@@ -60,8 +61,10 @@ TEST_P(SoakTest, RandomPlayKeepsTheFieldSound) {
         }
         ASSERT_EQ(FieldFault(g), "") << "step " << i;
         // A ready, empty cannon loads at once while the Puzzle field has colours.
-        const bool idle = g.play.LevelCleared == 0 && g.cannon.NeedReload == 1 &&
-                          g.cannon.CannonLoad == 8 && g.cannon.NothingFlying == 1;
+        const bool idle = g.play.LevelCleared == 0 &&
+                          g.players[kSoloPlayer].cannon.NeedReload == 1 &&
+                          g.players[kSoloPlayer].cannon.CannonLoad == 8 &&
+                          g.players[kSoloPlayer].cannon.NothingFlying == 1;
         waiting = idle ? waiting + 1 : 0;
         if (c.mode == kModePuzzle) {
             ASSERT_LT(waiting, 3) << "step " << i;
@@ -70,9 +73,9 @@ TEST_P(SoakTest, RandomPlayKeepsTheFieldSound) {
     const double us =
         std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count();
     EXPECT_GT(shots, c.steps / 100);
-    EXPECT_GT(g.play.Score, 0);
+    EXPECT_GT(g.players[kSoloPlayer].Score, 0);
     std::printf("mode %d level %d: %d steps, %d shots, score %d, %.1f us per step\n", c.mode,
-                c.level, c.steps, shots, g.play.Score, us / c.steps);
+                c.level, c.steps, shots, g.players[kSoloPlayer].Score, us / c.steps);
 }
 
 // Endless runs long enough for the field to crowd the stone table.

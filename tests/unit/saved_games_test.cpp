@@ -49,7 +49,7 @@ TEST(SavedGame, ElevenRecordsWrittenAndTheLevelValuesReadBack) {
     g.play.LapNumber = 2;
     g.play.GameMode = 2;
     g.level.LevelStartTime = 640;
-    g.level.LevelStartScore = 81234;
+    g.players[kSoloPlayer].LevelStartScore = 81234;
     ASSERT_TRUE(WriteSavedGame(g, SlotFile(3)));
     const auto bytes = m.res.ReadBytes(m.res.Saves("ave3.dat"));
     ASSERT_EQ(bytes.size(), 48u);
@@ -71,8 +71,10 @@ TEST(SavedGame, AMatchKeepsBothPlayersStartScoresAndLevelsWonAndLoadsThroughTheM
     g.play.LevelNumber = 22;
     g.play.LapNumber = 1;
     g.play.GameMode = kModeMatch;
-    g.match.MatchLevelStartScore = {0, 4100, 2050};
-    g.match.MatchScore = {0, 4500, 2300};  // points of the level under way are not kept
+    g.players[1].LevelStartScore = 4100;
+    g.players[2].LevelStartScore = 2050;
+    g.players[1].Score = 4500;
+    g.players[2].Score = 2300;  // points of the level under way are not kept
     g.match.LevelsWon = {0, 2, 1};
     ASSERT_TRUE(WriteSavedGame(g, SlotFile(5)));
     const auto bytes = m.res.ReadBytes(m.res.Saves("ave5.dat"));
@@ -98,8 +100,7 @@ TEST(SavedGame, AMatchKeepsBothPlayersStartScoresAndLevelsWonAndLoadsThroughTheM
     DXDraw1MouseUp(g);
     EXPECT_EQ(g.shell.ScreenId, kScreenMatch);
     EXPECT_EQ(std::make_tuple(g.play.GameMode, g.play.LevelNumber), std::make_tuple(4, 22));
-    EXPECT_EQ(std::make_tuple(g.match.MatchScore[1], g.match.MatchScore[2]),
-              std::make_tuple(4100, 2050));
+    EXPECT_EQ(std::make_tuple(g.players[1].Score, g.players[2].Score), std::make_tuple(4100, 2050));
     EXPECT_EQ(std::make_tuple(g.match.LevelsWon[1], g.match.LevelsWon[2]), std::make_tuple(2, 1));
 }
 

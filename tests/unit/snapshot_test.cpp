@@ -26,7 +26,7 @@ void PlaySomething(Game& g) {
     g.input.MouseButtonDown = 1;
     for (int i = 0; i < 5; ++i) SimulateTick(g);
     AddFloatingText(g, 100, 200, "250");
-    g.play.Score = 1234;
+    g.players[kSoloPlayer].Score = 1234;
 }
 
 TEST(Snapshot, GivesBackTheSameGame) {
@@ -36,7 +36,7 @@ TEST(Snapshot, GivesBackTheSameGame) {
     std::string why;
     ASSERT_TRUE(RestoreSnapshotBytes(b.game, bytes, why)) << why;
     EXPECT_EQ(SnapshotBytes(b.game), bytes);
-    EXPECT_EQ(b.game.play.Score, 1234);
+    EXPECT_EQ(b.game.players[kSoloPlayer].Score, 1234);
     EXPECT_EQ(b.game.floatingTexts.TextString[a.game.floatingTexts.TextCursor], "250");
     // Both go on alike: the same random numbers, the same stones. (The clock, the screen and the
     // input are the window's, not the snapshot's.)
@@ -63,7 +63,7 @@ TEST(Snapshot, CarriesThePipeGame) {
     SimulateTick(g);
     g.input.MouseX = 300;
     SimulateTick(g);
-    g.play.TimeLeft = 0;
+    g.players[kSoloPlayer].TimeLeft = 0;
     for (int i = 0; i < 9; ++i) SimulateTick(g);
     ASSERT_EQ(g.pipe.WaterRunning, 1);
     const auto bytes = SnapshotBytes(g);
@@ -107,8 +107,9 @@ TEST(Snapshot, GivesBackAMatchThatGoesOnAlike) {
     std::string why;
     ASSERT_TRUE(RestoreSnapshotBytes(b.game, bytes, why)) << why;
     EXPECT_EQ(b.game.match.LevelsWon[1], 1);
-    EXPECT_EQ(b.game.match.MatchCannon[2].CannonTargetX, 620);
-    EXPECT_EQ(b.game.match.MatchScore, g.match.MatchScore);
+    EXPECT_EQ(b.game.players[2].cannon.CannonTargetX, 620);
+    EXPECT_EQ(b.game.players[1].Score, g.players[1].Score);
+    EXPECT_EQ(b.game.players[2].Score, g.players[2].Score);
     b.game.shell.FrameCounter = g.shell.FrameCounter;
     b.game.shell.ScreenId = g.shell.ScreenId;
     b.game.input = g.input;
@@ -118,7 +119,7 @@ TEST(Snapshot, GivesBackAMatchThatGoesOnAlike) {
         SimulateTick(b.game);
     }
     EXPECT_EQ(SnapshotBytes(b.game), SnapshotBytes(g));
-    EXPECT_GT(g.match.MatchScore[1] + g.match.MatchScore[2], 0);
+    EXPECT_GT(g.players[1].Score + g.players[2].Score, 0);
 }
 
 struct Damage {
@@ -137,7 +138,7 @@ TEST_P(DamagedSnapshot, IsRefusedWholeAndLeavesTheGameAlone) {
     PlaySomething(a.game);
     auto bytes = SnapshotBytes(a.game);
     GetParam().apply(bytes);
-    b.game.play.Score = 77;
+    b.game.players[kSoloPlayer].Score = 77;
     const auto before = SnapshotBytes(b.game);
     std::string why;
     EXPECT_FALSE(RestoreSnapshotBytes(b.game, bytes, why));
@@ -208,18 +209,20 @@ INSTANTIATE_TEST_SUITE_P(
                        g.effects.EffectsInUse = std::max(g.effects.EffectsInUse, 1);
                        g.effects.EffectVy[1] = std::nan("");
                    }},
-        Impossible{"CannonHoldsNoSuchExtra",
-                   [](Game& g) { g.cannon.LoadedStone = kLoadedExtraBase + 51; }},
+        Impossible{
+            "CannonHoldsNoSuchExtra",
+            [](Game& g) { g.players[kSoloPlayer].cannon.LoadedStone = kLoadedExtraBase + 51; }},
         Impossible{"ModeWithoutLevels", [](Game& g) { g.play.GameMode = 9; }},
         Impossible{"PuzzleLevelBeyondTheLast", [](Game& g) { g.play.LevelNumber = 51; }},
-        Impossible{"ScoreNearTheTopOf32Bits", [](Game& g) { g.play.Score = 2147483000; }},
+        Impossible{"ScoreNearTheTopOf32Bits",
+                   [](Game& g) { g.players[kSoloPlayer].Score = 2147483000; }},
         Impossible{"TextCursorBeyondTheTable", [](Game& g) { g.floatingTexts.TextCursor = 101; }},
         Impossible{"WaterHeadBeyondTheStones", [](Game& g) { g.pipe.WaterHead = 2001; }},
         Impossible{"BarrelFullerThanFull", [](Game& g) { g.pipe.DrainWater = kBarrelFull + 1; }},
         Impossible{"NegativePieceStock", [](Game& g) { g.pipe.PipeStock[3] = -1; }},
         Impossible{"MatchCannonHoldsNoSuchStone",
-                   [](Game& g) { g.match.MatchCannon[2].LoadedStone = 2001; }},
-        Impossible{"MatchBarBeyondFull", [](Game& g) { g.match.MatchTimeLeft[1] = 1001; }},
+                   [](Game& g) { g.players[2].cannon.LoadedStone = 2001; }},
+        Impossible{"MatchBarBeyondFull", [](Game& g) { g.players[1].TimeLeft = 1001; }},
         Impossible{"ComputerOfNoStrength", [](Game& g) { g.computer.Strength[2] = 4; }}),
     [](const ::testing::TestParamInfo<Impossible>& info) { return std::string(info.param.name); });
 
@@ -244,9 +247,9 @@ TEST(Snapshot, EverySnapshotOfRandomPlayIsTakenBack) {
             g.input.MouseButtonDown2 = g.input.MouseButtonDown;
             g.input.FireKey = (r >> 12) % 5 == 0 ? 1 : 0;
             a.platform.keysDown[kButtonSpace] = (r >> 14) % 4 == 0;
-            if (g.play.TimeLeft < 200) g.play.TimeLeft = 800;
+            if (g.players[kSoloPlayer].TimeLeft < 200) g.players[kSoloPlayer].TimeLeft = 800;
             for (int p = 1; p <= kMatchPlayers; ++p) {
-                if (g.match.MatchTimeLeft[p] < 200) g.match.MatchTimeLeft[p] = 800;
+                if (g.players[p].TimeLeft < 200) g.players[p].TimeLeft = 800;
             }
             SimulateTick(g);
             if (g.shell.ScreenId != screen) break;
@@ -271,7 +274,7 @@ TEST(Snapshot, AStartTakesItOnceAndSaysWhyItRefusesOne) {
     TestGame b(res.Dir());
     EXPECT_TRUE(ResumeFromSnapshot(b.game));
     EXPECT_EQ(b.game.shell.GameInProgress, 2);
-    EXPECT_EQ(b.game.play.Score, 1234);
+    EXPECT_EQ(b.game.players[kSoloPlayer].Score, 1234);
     EXPECT_FALSE(std::filesystem::exists(file));
     EXPECT_FALSE(ResumeFromSnapshot(b.game));
 

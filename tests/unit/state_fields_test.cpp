@@ -24,7 +24,7 @@ struct FieldCensus {
         ForEachLeaf(key, field, bounds, [&n](const char*, auto&, const Bounds&) { ++n; });
         fields.emplace_back(std::string(place.prefix) + key + "#" + std::to_string(place.player),
                             n);
-        if (place.player < 0 && dump.at > 0 && !kIsStdArray<T>) places.emplace_back(dump.at, key);
+        if (place.player <= 0 && dump.at > 0 && !kIsStdArray<T>) places.emplace_back(dump.at, key);
         if (dump.perPlayer > 0 && (place.player == 1 || (place.player < 0 && kIsStdArray<T>)))
             places.emplace_back(-dump.perPlayer, std::string(place.prefix) + key);
     }

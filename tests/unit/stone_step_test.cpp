@@ -20,13 +20,13 @@ TEST_P(TipHitTest, RisingStoneUnderATipBurstsAndOnlyAShotCostsTime) {
     const int s = Shot(M, 100, 1);
     g.stones.StoneMotion[s] = c.motion;
     g.stones.StoneExtra[s] = kExtraClock;
-    g.play.TimeLeft = c.timeBefore;
+    g.players[kSoloPlayer].TimeLeft = c.timeBefore;
     StoneStep(g);
     if (c.motion == 2) StoneStep(g);  // a loose stone needs two steps to y 90
     EXPECT_FALSE(Present(s));
     EXPECT_TRUE(Present(above));
-    EXPECT_EQ(g.play.TimeLeft, c.timeAfter);
-    EXPECT_EQ(g.cannon.NeedReload, 1);
+    EXPECT_EQ(g.players[kSoloPlayer].TimeLeft, c.timeAfter);
+    EXPECT_EQ(g.players[kSoloPlayer].cannon.NeedReload, 1);
     EXPECT_EQ(g.extras.ExtraType[1], kExtraClock);  // its extra falls out
 }
 
@@ -44,8 +44,8 @@ class GroupTest : public FieldTest, public ::testing::WithParamInterface<GroupCa
 TEST_P(GroupTest, ThreeOfAColourBurstForPointsAndTime) {
     const GroupCase c = GetParam();
     g.play.GameMode = c.mode;
-    g.play.DoubleFrames = c.doubleFrames;
-    g.play.FlashFrames = c.flashFrames;
+    g.players[kSoloPlayer].DoubleFrames = c.doubleFrames;
+    g.players[kSoloPlayer].FlashFrames = c.flashFrames;
     Anchors();
     const int top = Stone(M - 60, 30, c.topColour);
     const int hanging = Stone(M - 30, 60, 3);
@@ -56,9 +56,9 @@ TEST_P(GroupTest, ThreeOfAColourBurstForPointsAndTime) {
     EXPECT_EQ(Present(top), !burst);
     EXPECT_EQ(Present(hanging), !burst);
     EXPECT_EQ(Present(shot), !burst);
-    EXPECT_EQ(g.play.Score, c.score);
-    EXPECT_EQ(g.play.TimeLeft, c.timeLeft);
-    EXPECT_EQ(g.play.ShakeFrames, burst ? 20 : 0);
+    EXPECT_EQ(g.players[kSoloPlayer].Score, c.score);
+    EXPECT_EQ(g.players[kSoloPlayer].TimeLeft, c.timeLeft);
+    EXPECT_EQ(g.players[kSoloPlayer].ShakeFrames, burst ? 20 : 0);
     for (int s = 1; s <= g.stones.StoneCount; ++s)
         EXPECT_FALSE(Present(s) && g.stones.StoneMarked[s]);
 }
@@ -72,13 +72,13 @@ INSTANTIATE_TEST_SUITE_P(
                       GroupCase{3, 3, kModePipe, 0, 0, 0, 500}));    // pieces never group
 
 TEST_F(StoneStepTest, FlashStillLetsTipHitsBurst) {
-    g.play.FlashFrames = 10;
+    g.players[kSoloPlayer].FlashFrames = 10;
     Anchors();
     Stone(M, 30, 6);
     const int s = Shot(M, 100, 6);
     StoneStep(g);
     EXPECT_FALSE(Present(s));
-    EXPECT_EQ(g.play.TimeLeft, 470);
+    EXPECT_EQ(g.players[kSoloPlayer].TimeLeft, 470);
 }
 
 // A group found earlier in the step takes a later pair with it; without it the pair stays.
@@ -98,7 +98,7 @@ TEST_P(CarriedGroupTest, GroupSizeCarriesOverToLaterStonesOfTheStep) {
     StoneStep(g);
     EXPECT_EQ(Present(loose), !groupFirst);
     EXPECT_EQ(Present(partner), !groupFirst);
-    EXPECT_EQ(g.play.Score, groupFirst ? 250 : 0);
+    EXPECT_EQ(g.players[kSoloPlayer].Score, groupFirst ? 250 : 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Both, CarriedGroupTest, ::testing::Bool());
@@ -113,7 +113,7 @@ TEST_F(StoneStepTest, StonesThatLoseTheirHoldRiseAndSetOffAChain) {
     // Hangs only from the group of colour 1; a later slot, so it is loose in the same step.
     const int hanger = Stone(M + 30, 120, 5);
     StoneStep(g);
-    EXPECT_EQ(g.play.Score, 150);
+    EXPECT_EQ(g.players[kSoloPlayer].Score, 150);
     EXPECT_EQ(g.stones.StoneMotion[hanger], 2);
     std::vector<int> ys;
     for (int i = 0; i < 11; ++i) {
@@ -124,7 +124,7 @@ TEST_F(StoneStepTest, StonesThatLoseTheirHoldRiseAndSetOffAChain) {
     EXPECT_EQ(ys.back(), 65);
     StoneStep(g);  // reaches y 60 between the two stones of colour 5
     EXPECT_FALSE(Present(hanger));
-    EXPECT_EQ(g.play.Score, 300);
+    EXPECT_EQ(g.players[kSoloPlayer].Score, 300);
     EXPECT_EQ(PresentCount(), 10);  // only the anchors are left
 }
 
@@ -142,7 +142,7 @@ TEST_P(TopRowTest, ReachingTheTopRow) {
     StoneStep(g);
     EXPECT_EQ(Present(s), c.stays);
     EXPECT_EQ(g.stones.StoneMotion[s], c.motion);
-    EXPECT_EQ(g.play.TimeLeft, c.timeLeft);
+    EXPECT_EQ(g.players[kSoloPlayer].TimeLeft, c.timeLeft);
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, TopRowTest,
@@ -160,10 +160,10 @@ TEST_P(BottomLineTest, RestingStonesBelowTheLineBurstWithoutPointsOrExtra) {
     const BottomCase c = GetParam();
     Stone(M - 30, c.y - 30, kAnchorColour);
     const int s = Stone(M, c.y, 1, kExtraBomb);
-    if (c.loaded) g.cannon.LoadedStone = s;
+    if (c.loaded) g.players[kSoloPlayer].cannon.LoadedStone = s;
     StoneStep(g);
     EXPECT_EQ(Present(s), c.stays);
-    EXPECT_EQ(g.play.Score, 0);
+    EXPECT_EQ(g.players[kSoloPlayer].Score, 0);
     EXPECT_EQ(g.extras.ExtraType[1], 0);
 }
 
@@ -177,9 +177,9 @@ TEST_F(StoneStepTest, ALowShotStaysUntilTheNextReload) {
     Stone(M - 30, 440, 2);
     Stone(M - 60, 410, kAnchorColour);
     const int s = Shot(M, 480, 1);
-    g.cannon.CannonLoad = 1;
+    g.players[kSoloPlayer].cannon.CannonLoad = 1;
     int steps = 0;
-    while (g.cannon.LoadedStone == s && steps < 40) {
+    while (g.players[kSoloPlayer].cannon.LoadedStone == s && steps < 40) {
         ASSERT_TRUE(Present(s));
         Step();
         ++steps;
@@ -189,18 +189,11 @@ TEST_F(StoneStepTest, ALowShotStaysUntilTheNextReload) {
 }
 
 // The same rules on one half of the match: 20 px lattice, its own bottom line and state.
-int matchPoints = 0;
-void CountMatchPoints(Game&, int player, int, int, int amount) {
-    if (player == 2) matchPoints += amount;
-}
-
 TEST_F(StoneStepTest, AMatchHalfPlaysTheSameRulesOnItsSmallerLattice) {
     constexpr int C = 620;
     FieldRules r = MatchFieldRules(C, 2, g.stones.StoneCount);
-    r.addPoints = CountMatchPoints;
-    CannonState cannon;
-    int groupSize = 0, timeLeft = 500, shake = 0, doubleFrames = 0, flashFrames = 0;
-    const Side side{cannon, groupSize, timeLeft, shake, doubleFrames, flashFrames, {}, 2};
+    CannonState& cannon = g.players[2].cannon;
+    g.players[2].TimeLeft = 500;
     for (int x = C - 180; x <= C + 180; x += 40) Stone(x, 0, kAnchorColour);
     const int top = Stone(C - 40, 20, 3);
     Stone(C - 20, 40, 3);
@@ -210,12 +203,11 @@ TEST_F(StoneStepTest, AMatchHalfPlaysTheSameRulesOnItsSmallerLattice) {
     const int onLine = Stone(C + 100, 460, 1);
     cannon.LoadedStone = AddStone(g, C - 40, 70, 3, 0);
     g.stones.StoneMotion[cannon.LoadedStone] = 1;
-    matchPoints = 0;
-    StoneStepFor(g, r, side);
+    StoneStepFor(g, r, TurnOf(g, 2));
     EXPECT_FALSE(Present(top));
-    EXPECT_EQ(matchPoints, 150);
-    EXPECT_EQ(timeLeft, 536);
-    EXPECT_EQ(g.play.Score, 0);
+    EXPECT_EQ(g.players[2].Score, 150);
+    EXPECT_EQ(g.players[2].TimeLeft, 536);
+    EXPECT_EQ(g.players[kSoloPlayer].Score, 0);
     EXPECT_EQ(g.stones.StoneY[otherHalf], 300);  // player 1's stones wait for player 1's turn
     EXPECT_FALSE(Present(low));
     EXPECT_TRUE(Present(onLine));

@@ -65,7 +65,8 @@ void Play(Game& game, int i) {
     if (i % 45 == 0) DXDraw1MouseMove(game, 60 + (i * 37) % 540, 300);
     if (i % 45 == 5) DXDraw1MouseDown(game);
     if (i % 45 == 6) DXDraw1MouseUp(game);
-    if (game.shell.ScreenId == kScreenGame && game.play.TimeLeft < 300) game.play.TimeLeft = 300;
+    if (game.shell.ScreenId == kScreenGame && game.players[kSoloPlayer].TimeLeft < 300)
+        game.players[kSoloPlayer].TimeLeft = 300;
 }
 
 // Set when a phase found the game off the screen it measures: its figures would be those of
@@ -111,7 +112,7 @@ void ToMainMenu(Game& game) {
 void StartEndlessGameOver(Game& game) {
     StartLevel(game, 1, kModeEndless, 1, -99);
     for (int i = 0; i < 80; ++i) FrameTick(game);
-    game.play.TimeLeft = 0;
+    game.players[kSoloPlayer].TimeLeft = 0;
 }
 
 // A level of any mode, the match through its own level start.

@@ -72,7 +72,7 @@ bool Over(const Game& g) {
 
 // The cannon holds something ready to fire and nothing flies.
 bool CanFire(const Game& g) {
-    const CannonState& c = g.cannon;
+    const CannonState& c = g.players[kSoloPlayer].cannon;
     if (Over(g) || c.NeedReload != 0 || c.LoadedStone == 0 || ShotFlying(g)) return false;
     if (c.LoadedStone >= kLoadedExtraBase) {
         const int i = c.LoadedStone - kLoadedExtraBase;
@@ -124,7 +124,7 @@ double FallingExtrasValue(const Game& g) {
         if (g.extras.ExtraType[i] == 0 || g.extras.ExtraPhase[i] != 1) continue;
         switch (g.extras.ExtraType[i]) {
             case kExtraClock:
-                v += g.play.TimeLeft < 600 ? 60 : 15;
+                v += g.players[kSoloPlayer].TimeLeft < 600 ? 60 : 15;
                 break;
             case kExtraFlash:
                 v -= 10;
@@ -159,7 +159,7 @@ double Value(const Game& before, const Game& after, int ticks, double urgency) {
     if (after.play.LevelCleared) return 1e9 - ticks;
     if (after.play.TimeUp) return -1e9;
     const int removed = FieldStones(before) - FieldStones(after);
-    const int timeGain = after.play.TimeLeft - before.play.TimeLeft;
+    const int timeGain = after.players[kSoloPlayer].TimeLeft - before.players[kSoloPlayer].TimeLeft;
     const Shape shape = FieldShape(after);
     return 12.0 * removed + 1.0 * timeGain + 6.0 * shape.pairs - 5.0 * shape.loners -
            urgency * shape.lonerHeight - 2.0 * shape.depth + FallingExtrasValue(after);
@@ -182,7 +182,8 @@ void ShowField(const Game& g, int column) {
         else if (y >= 0 && y % 30 == 0 && y / 30 < 16)
             rows[y / 30][col] = ch;
     }
-    std::printf("time %d, firing at column %+d\n", g.play.TimeLeft, (column - m) / 30);
+    std::printf("time %d, firing at column %+d\n", g.players[kSoloPlayer].TimeLeft,
+                (column - m) / 30);
     for (const std::string& r : rows) std::printf("  |%s|\n", r.c_str());
 }
 
@@ -202,17 +203,19 @@ class Player {
             Aim(g_, x);
             DXDraw1MouseDown(g_);
             ++shots_;
-            watchedShot_ = g_.cannon.LoadedStone < kLoadedExtraBase ? g_.cannon.LoadedStone : 0;
+            watchedShot_ = g_.players[kSoloPlayer].cannon.LoadedStone < kLoadedExtraBase
+                               ? g_.players[kSoloPlayer].cannon.LoadedStone
+                               : 0;
         } else {
             Aim(g_, CatchColumn());
         }
-        const int scoreBefore = g_.play.Score;
+        const int scoreBefore = g_.players[kSoloPlayer].Score;
         const bool shotWasFlying =
             watchedShot_ && Present(g_, watchedShot_) && g_.stones.StoneMotion[watchedShot_] == 1;
         Step(g_);
         if (watchedShot_ && !Present(g_, watchedShot_)) {
             // Gone without a single point scored: it burst at a tip.
-            if (shotWasFlying && g_.play.Score == scoreBefore) ++tipHits_;
+            if (shotWasFlying && g_.players[kSoloPlayer].Score == scoreBefore) ++tipHits_;
             watchedShot_ = 0;
         } else if (watchedShot_ && g_.stones.StoneMotion[watchedShot_] == 0) {
             watchedShot_ = 0;
@@ -279,12 +282,13 @@ class Player {
     int CatchColumn() const {
         const ExtrasTable& e = g_.extras;
         const int m = g_.play.FieldCentreX;
-        const bool holding = g_.cannon.LoadedStone >= kLoadedExtraBase;
+        const bool holding = g_.players[kSoloPlayer].cannon.LoadedStone >= kLoadedExtraBase;
         int target = g_.input.MouseX ? g_.input.MouseX : m;
         int lowest = -1;
         for (int i = 1; i <= kMaxExtras; ++i) {
             if (e.ExtraType[i] == 0 || e.ExtraPhase[i] != 1) continue;
-            if (e.ExtraY[i] > g_.cannon.CannonY + 30) continue;  // already past the cannon
+            if (e.ExtraY[i] > g_.players[kSoloPlayer].cannon.CannonY + 30)
+                continue;  // already past the cannon
             const int type = e.ExtraType[i];
             if (type == kExtraFlash) {
                 if (std::abs(target - e.ExtraX[i]) < 40 + e.ExtraHalfW[i] + 30)
@@ -333,8 +337,8 @@ struct Session {
 // Plays the level in progress until it is cleared, lost or out of ticks, and records the run
 // from the time and score it had when it started.
 void PlayUntilOver(Game& g, const BotOptions& options, LevelRun& run) {
-    run.timeStart = g.play.TimeLeft;
-    const int scoreStart = g.play.Score;
+    run.timeStart = g.players[kSoloPlayer].TimeLeft;
+    const int scoreStart = g.players[kSoloPlayer].Score;
     Player player(g, options.show);
     int ticks = 0;
     while (!Over(g) && ticks < options.maxTicksPerLevel) {
@@ -345,8 +349,8 @@ void PlayUntilOver(Game& g, const BotOptions& options, LevelRun& run) {
     run.shots = player.shots();
     run.tipHits = player.tipHits();
     run.ticks = ticks;
-    run.timeLeft = g.play.TimeLeft;
-    run.scoreGained = g.play.Score - scoreStart;
+    run.timeLeft = g.players[kSoloPlayer].TimeLeft;
+    run.scoreGained = g.players[kSoloPlayer].Score - scoreStart;
 }
 
 }  // namespace
@@ -358,7 +362,7 @@ LevelRun PlayPuzzleLevel(const std::string& resDir, int level, int startTime,
     LevelRun run;
     run.level = level;
     if (!StartLevel(g, level, kModePuzzle, 1, 0)) return run;
-    g.play.TimeLeft = startTime;
+    g.players[kSoloPlayer].TimeLeft = startTime;
     g.level.LevelStartTime = startTime;
     PlayUntilOver(g, options, run);
     return run;
@@ -385,8 +389,8 @@ CampaignRun PlayPuzzleCampaign(const std::string& resDir, int lastLevel,
         for (int t = 0; t < 400 && g.play.LevelNumber == level && g.play.LevelCleared; ++t) Step(g);
         if (g.play.LevelNumber == level || g.shell.ScreenId != kScreenGame) break;
     }
-    campaign.finalTime = g.play.TimeLeft;
-    campaign.finalScore = g.play.Score;
+    campaign.finalTime = g.players[kSoloPlayer].TimeLeft;
+    campaign.finalScore = g.players[kSoloPlayer].Score;
     return campaign;
 }
 

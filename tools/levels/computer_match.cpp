@@ -36,8 +36,8 @@ ComputerLevelRun PlayComputerLevel(const std::string& resDir, int level, int lef
         g.sound.SoundRequest.fill(0);
         ++run.ticks;
     }
-    run.winner = g.play.LevelCleared != 0 ? MatchLevelWinner(g.match) : 0;
-    run.cleared = run.winner != 0 && g.match.MatchStonesLeft[run.winner] == 0;
+    run.winner = g.play.LevelCleared != 0 ? MatchLevelWinner(g) : 0;
+    run.cleared = run.winner != 0 && g.players[run.winner].StonesLeft == 0;
     return run;
 }
 

@@ -78,7 +78,7 @@ bool RisingInHalf(const Game& g, int player, bool shotsOnly) {
 // The player's cannon holds something ready to fire and none of the player's shots flies.
 bool CanFire(const Game& g, int player) {
     if (g.shell.ScreenId != kScreenMatch || g.play.LevelCleared != 0) return false;
-    const CannonState& c = g.match.MatchCannon[player];
+    const CannonState& c = g.players[player].cannon;
     if (c.NeedReload != 0 || c.LoadedStone == 0 || RisingInHalf(g, player, true)) return false;
     if (IsExtraSlot(c.LoadedStone)) {
         const int i = c.LoadedStone - kLoadedExtraBase;
@@ -131,7 +131,7 @@ double FallingExtrasValue(const Game& g, int player) {
         if (g.extras.ExtraType[i] == 0 || g.extras.ExtraPhase[i] != 1) continue;
         if (!OwnsX(RulesOf(player), g.extras.ExtraX[i])) continue;
         if (g.extras.ExtraType[i] == kExtraClock)
-            v += g.match.MatchTimeLeft[player] < 600 ? 60 : 15;
+            v += g.players[player].TimeLeft < 600 ? 60 : 15;
         else
             v += 15;
     }
@@ -172,7 +172,7 @@ MatchInput MatchBot::Decide(const Game& g) {
         fewest_ = 1 << 30;
         since_ = 0;
     }
-    const CannonState& c = g.match.MatchCannon[player_];
+    const CannonState& c = g.players[player_].cannon;
     int target = CatchColumn(g);
     bool fire = false;
     if (CanFire(g, player_)) {
@@ -201,7 +201,7 @@ int MatchBot::TrialShot(Game& t, int x) {
     trialPlatform_.keysDown.fill(false);
     trialPlatform_.keysTapped.fill(false);
     if (player_ == 1) {
-        t.match.MatchCannon[1].CannonTargetX = x;
+        t.players[1].cannon.CannonTargetX = x;
         trialPlatform_.keysDown[kButtonSpace] = true;
     } else {
         DXDraw1MouseMove(t, x, kPointerY);
@@ -223,11 +223,11 @@ int MatchBot::TrialShot(Game& t, int x) {
 
 double MatchBot::Value(const Game& before, const Game& after, int ticks, double urgency) const {
     if (after.play.LevelCleared != 0) {
-        if (after.match.MatchStonesLeft[player_] == 0) return 1e9 - ticks;
-        if (MatchLevelWinner(after.match) != player_) return -1e9;
+        if (after.players[player_].StonesLeft == 0) return 1e9 - ticks;
+        if (MatchLevelWinner(after) != player_) return -1e9;
     }
     const int removed = HalfStones(before, player_) - HalfStones(after, player_);
-    const int timeGain = after.match.MatchTimeLeft[player_] - before.match.MatchTimeLeft[player_];
+    const int timeGain = after.players[player_].TimeLeft - before.players[player_].TimeLeft;
     const Shape shape = HalfShape(after, player_);
     return 12.0 * removed + 1.0 * timeGain + 6.0 * shape.pairs - 5.0 * shape.loners -
            urgency * shape.lonerHeight - 2.0 * shape.depth + FallingExtrasValue(after, player_);
@@ -245,7 +245,7 @@ int MatchBot::BestColumn(const Game& g) {
         int x;
         double value;
     };
-    const int from = g.match.MatchCannon[player_].CannonTargetX;
+    const int from = g.players[player_].cannon.CannonTargetX;
     auto walk = [&](int x) {
         return player_ == 1 ? kWalkCost * std::abs(x - from) / kMatchSpacing : 0.0;
     };
@@ -291,7 +291,7 @@ int MatchBot::BestColumn(const Game& g) {
 
 int MatchBot::CatchColumn(const Game& g) const {
     const ExtrasTable& e = g.extras;
-    const CannonState& c = g.match.MatchCannon[player_];
+    const CannonState& c = g.players[player_].cannon;
     const bool holding = IsExtraSlot(c.LoadedStone);
     int target = c.CannonTargetX;
     int lowest = -1;
@@ -379,10 +379,10 @@ MatchLevelRun PlayMatchLevel(const std::string& resDir, int level, int player,
         g.sound.SoundRequest.fill(0);
         ++run.ticks;
     }
-    run.cleared = g.play.LevelCleared != 0 && g.match.MatchStonesLeft[player] == 0;
+    run.cleared = g.play.LevelCleared != 0 && g.players[player].StonesLeft == 0;
     run.shots = bot.shots();
-    run.timeLeft = g.match.MatchTimeLeft[player];
-    run.scoreGained = g.match.MatchScore[player];
+    run.timeLeft = g.players[player].TimeLeft;
+    run.scoreGained = g.players[player].Score;
     return run;
 }
 
@@ -432,10 +432,10 @@ MatchCampaign RecordMatchCampaign(const std::string& resDir, std::uint64_t seed)
         } else if (seat != 0) {
             // The level has ended: the winner lets go and the level is written down.
             writer.Release(g, platform, tick);
-            run.cleared = g.match.MatchStonesLeft[seat] == 0;
-            run.timeLeft = g.match.MatchTimeLeft[seat];
+            run.cleared = g.players[seat].StonesLeft == 0;
+            run.timeLeft = g.players[seat].TimeLeft;
             run.shots = bots[seat].shots() - shotsBefore;
-            run.scoreGained = g.match.MatchScore[seat];
+            run.scoreGained = g.players[seat].Score;
             campaign.levels.push_back(run);
             seat = 0;
         }

@@ -73,7 +73,8 @@ Board ReadBoard(const Game& g) {
     const StoneTable& t = g.stones;
     for (int s = 1; s <= kMaxStones; ++s) {
         if (t.StoneState[s] <= 0 || t.StoneMotion[s] != 0) continue;
-        if (s == g.cannon.LoadedStone && t.StoneY[s] == kField.waitingStoneY) continue;
+        if (s == g.players[kSoloPlayer].cannon.LoadedStone && t.StoneY[s] == kField.waitingStoneY)
+            continue;
         if (!b.OnGrid(t.StoneX[s], t.StoneY[s])) continue;
         const PipeCell c = b.CellOf(t.StoneX[s], t.StoneY[s]);
         if (!b.Inside(c)) continue;
@@ -332,7 +333,7 @@ bool Flying(const Game& g) {
 bool PlayPlan(Stepper& st, const PipePlan& plan, PipeLevelRun& run) {
     Game& g = st.game();
     const int start = g.shell.FrameCounter;
-    const int scoreStart = g.play.Score;
+    const int scoreStart = g.players[kSoloPlayer].Score;
     const Board board = ReadBoard(g);
     constexpr int kPatience = 400;  // ticks an action may take before the run gives up
     auto waitFor = [&](auto ready) {
@@ -343,7 +344,7 @@ bool PlayPlan(Stepper& st, const PipePlan& plan, PipeLevelRun& run) {
         return ready();
     };
     for (const PipeShot& shot : plan.shots) {
-        const CannonState& c = g.cannon;
+        const CannonState& c = g.players[kSoloPlayer].cannon;
         if (!waitFor(
                 [&] { return c.CannonLoad == kFullLoad && c.NeedReload == 1 && !Flying(g); })) {
             run.why = "the cannon never became ready";
@@ -379,14 +380,14 @@ bool PlayPlan(Stepper& st, const PipePlan& plan, PipeLevelRun& run) {
         run.why = "the level ended before the pipeline was finished";
         return false;
     }
-    run.timeAtWater = g.play.TimeLeft;
+    run.timeAtWater = g.players[kSoloPlayer].TimeLeft;
     st.Move(kLosX, kLosY);
     st.Down();
     st.Tick();
     st.Up();
     while (!Over(g) && g.shell.FrameCounter - start < 100000) st.Tick();
     run.ticks = g.shell.FrameCounter - start;
-    run.scoreGained = g.play.Score - scoreStart;
+    run.scoreGained = g.players[kSoloPlayer].Score - scoreStart;
     run.won = g.play.LevelCleared != 0;
     if (!run.won) run.why = g.play.TimeUp != 0 ? "the water ran into nothing" : "no end";
     return run.won;
@@ -502,7 +503,7 @@ PipeCampaign PlayPipeCampaign(const std::string& resDir, std::uint64_t seed,
     campaign.lapDone = g->shell.ScreenId == kScreenGame && g->play.GameMode == kModePipe &&
                        g->play.LevelNumber == 1 && g->play.LapNumber == 2;
     campaign.ticks = g->shell.FrameCounter;
-    campaign.finalScore = g->play.Score;
+    campaign.finalScore = g->players[kSoloPlayer].Score;
     g->bitmaps = std::move(pictures);
     g->backBuffer = std::move(backBuffer);
     return campaign;
