@@ -65,7 +65,7 @@ void DrawButtonLabel(Game& game, int slot, const std::string& text, int idleText
 void RunMenu(Game& game, const MenuButton* buttons, int count) {
     UpdateButtons(game);
     for (int i = 0; i < count; ++i)
-        DrawButtonLabel(game, i + 1, Pick(game, buttons[i].label), buttons[i].idleTexture);
+        DrawButtonLabel(game, i + 1, Tr(game, buttons[i].label), buttons[i].idleTexture);
     const int pressed = game.buttons.MenuSelection;
     if (pressed >= 1 && pressed <= count && buttons[pressed - 1].action != nullptr)
         buttons[pressed - 1].action(game);

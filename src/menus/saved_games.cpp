@@ -202,9 +202,9 @@ void SaveNameKey(Game& game, unsigned char ch) {
 
 void SaveScreen(Game& game) {
     MenuState& m = game.menus;
-    DrawText(game, 400, 260, kAlignCentre, Pick(game, "Spiel speichern", "Save Game"), 1);
+    DrawText(game, 400, 260, kAlignCentre, Tr(game, "Save Game"), 1);
     UpdateButtons(game);
-    DrawButtonLabel(game, 1, m.SelectedSlot > 0 ? "Ok" : Pick(game, "Zurück", "Back"), 5);
+    DrawButtonLabel(game, 1, m.SelectedSlot > 0 ? "Ok" : Tr(game, "Back"), 5);
     for (int k = 1; k <= kSaveSlots; ++k) {
         int colour = k == m.SelectedSlot ? 2 : 3;
         if (m.SelectedSlot == 0 && m.SlotSaved == 0 && PointerOverRow(game, k)) {
@@ -238,9 +238,9 @@ void SaveScreen(Game& game) {
 
 void LoadScreen(Game& game) {
     MenuState& m = game.menus;
-    DrawText(game, 400, 270, kAlignCentre, Pick(game, "Spiel laden", "Load Game"), 1);
+    DrawText(game, 400, 270, kAlignCentre, Tr(game, "Load Game"), 1);
     UpdateButtons(game);
-    DrawButtonLabel(game, 1, Pick(game, "Zurück", "Back"), 5);
+    DrawButtonLabel(game, 1, Tr(game, "Back"), 5);
     for (int k = 1; k <= kSaveSlots; ++k) {
         const bool over = PointerOverRow(game, k);
         DrawSlotRow(game, k, over ? 2 : 3);
