@@ -50,9 +50,9 @@ const char* ModeName(const Game& game, int table) {
         case 1:
             return Tr(game, "Endless");
         case 3:
-            return "Pipe";
+            return Tr(game, "Pipe");
         default:
-            return "Puzzle";
+            return Tr(game, "Puzzle");
     }
 }
 
@@ -248,7 +248,7 @@ void HighscoreScreen(Game& game) {
     const int table = std::clamp(b.PageNumber, 1, kHighscoreTables);
     DrawText(game, 400, b.PageTop - 53, kAlignCentre, TrC(game, "highscores title", "Highscores"),
              1);
-    const char* suffix = table == 4 ? "-Match" : Tr(game, "-Single");
+    const char* suffix = table == 4 ? Tr(game, "-Match") : Tr(game, "-Single");
     DrawText(game, 400, b.PageTop - 23, kAlignCentre, std::string(ModeName(game, table)) + suffix,
              2);
     DrawTableRows(game, table, b.PageTop + 12, 0);

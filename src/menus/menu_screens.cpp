@@ -157,7 +157,8 @@ void OptionsScreen(Game& game) {
     UpdateButtons(game);
     DrawButtonLabel(game, 1,
                     std::string(Tr(game, "Music ")) + OptionLevelWord(game, m.OptionLevel[1]), 3);
-    DrawButtonLabel(game, 2, std::string("Sound ") + OptionLevelWord(game, m.OptionLevel[2]), 3);
+    DrawButtonLabel(game, 2,
+                    std::string(Tr(game, "Sound ")) + OptionLevelWord(game, m.OptionLevel[2]), 3);
     DrawButtonLabel(game, 3, Tr(game, "Language English"), 3);
     DrawButtonLabel(game, 4, Tr(game, "Back"), 5);
     const int pressed = game.buttons.MenuSelection;

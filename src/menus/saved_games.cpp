@@ -204,7 +204,7 @@ void SaveScreen(Game& game) {
     MenuState& m = game.menus;
     DrawText(game, 400, 260, kAlignCentre, Tr(game, "Save Game"), 1);
     UpdateButtons(game);
-    DrawButtonLabel(game, 1, m.SelectedSlot > 0 ? "Ok" : Tr(game, "Back"), 5);
+    DrawButtonLabel(game, 1, m.SelectedSlot > 0 ? Tr(game, "Ok") : Tr(game, "Back"), 5);
     for (int k = 1; k <= kSaveSlots; ++k) {
         int colour = k == m.SelectedSlot ? 2 : 3;
         if (m.SelectedSlot == 0 && m.SlotSaved == 0 && PointerOverRow(game, k)) {

@@ -158,7 +158,7 @@ void LevelEnd(Game& game) {
     // Against the computer the right field's name says who plays it.
     const bool computer = game.computer.Strength[2] != kNoComputer;
     DrawText(game, m.MatchCentreX[2], 170, kAlignCentre,
-             computer ? "Computer" : Tr(game, "Player 2"), 3);
+             computer ? Tr(game, "Computer") : Tr(game, "Player 2"), 3);
     if (winner == 0)
         NobodyWins(game);
     else
@@ -318,8 +318,10 @@ void MatchScreen(Game& game) {
         const double f = game.shell.FrameCounter;
         const int y = RoundHalfEven(290 + 150 * std::sin(f / 200));
         const double dx = 120 * std::cos(f / 400);
-        DrawText(game, RoundHalfEven(m.MatchCentreX[1] + dx), y, kAlignCentre, "Pause", 1);
-        DrawText(game, RoundHalfEven(m.MatchCentreX[2] - dx), y, kAlignCentre, "Pause", 1);
+        DrawText(game, RoundHalfEven(m.MatchCentreX[1] + dx), y, kAlignCentre, Tr(game, "Pause"),
+                 1);
+        DrawText(game, RoundHalfEven(m.MatchCentreX[2] - dx), y, kAlignCentre, Tr(game, "Pause"),
+                 1);
     }
     if (p.LevelCleared != 0) return;
     if (game.input.KeyEscape == 1 || game.buttons.MenuSelection == kButtonEnd) {
