@@ -8,9 +8,9 @@ pot=${1:-po/rhombulus2.pot}
 mapfile -t sources < <(git ls-files 'src/*.cpp' 'src/*.h' | LC_ALL=C sort)
 xgettext --from-code=UTF-8 --language=C++ --keyword= --keyword=Tr:2 --keyword=TrC:2c,3 \
     --keyword=N_:1 --keyword=NC_:1c,2 --add-comments=TRANSLATORS: --add-location=file \
-    --package-name=rhombulus2 --sort-by-file \
-    --omit-header -o "$pot" "${sources[@]}"
+    --package-name=rhombulus2 --sort-by-file --no-wrap \
+    -o "$pot" "${sources[@]}"
 if [ "$pot" != po/rhombulus2.pot ]; then exit 0; fi
 for po in po/*.po; do
-    msgmerge --quiet --update --backup=none --no-fuzzy-matching --add-location=file "$po" "$pot"
+    msgmerge --quiet --update --backup=none --no-fuzzy-matching --add-location=file --no-wrap "$po" "$pot"
 done
