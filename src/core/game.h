@@ -59,7 +59,7 @@ struct ShellState {
     int SoundVolume = 80;
     std::uint8_t SoundOn = 1;
     int MusicOn = 1;
-    int Language = 1;  // 1 German, 2 English
+    int Language = 1;  // 1 German, 2 English, 3..7 as in core/languages.h
     // The language of a first start, before any settings file exists (the desktop's).
     int FirstStartLanguage = 1;
     int GameInProgress = 1;

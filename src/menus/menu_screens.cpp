@@ -167,7 +167,7 @@ void OptionsScreen(Game& game) {
     if (pressed == 1) m.OptionLevel[1] = (m.OptionLevel[1] + 1) % 6;
     sh.SoundVolume = m.OptionLevel[2] * 20;
     if (pressed == 2) m.OptionLevel[2] = (m.OptionLevel[2] + 1) % 6;
-    if (pressed == 3) sh.Language = sh.Language == 1 ? 2 : 1;
+    if (pressed == 3) sh.Language = NextLanguage(sh.Language);
     if (pressed == 4) ShowMainMenu(game, 0);
     if (TakeEscape(game)) ShowMainMenu(game, 0);
 }
