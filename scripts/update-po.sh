@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 pot=${1:-po/rhombulus2.pot}
-mapfile -t sources < <(git ls-files 'src/*.cpp' 'src/*.h' | LC_ALL=C sort)
+mapfile -t sources < <(find src -name '*.cpp' -o -name '*.h' | LC_ALL=C sort)
 xgettext --from-code=UTF-8 --language=C++ --keyword= --keyword=Tr:2 --keyword=TrC:2c,3 \
     --keyword=N_:1 --keyword=NC_:1c,2 --add-comments=TRANSLATORS: --add-location=file \
     --package-name=rhombulus2 --sort-by-file --no-wrap \

@@ -31,18 +31,19 @@ bool PointerOverRow(const Game& game, int slot) {
     return x >= 251 && x <= 549 && row - 2 < y && y < row + 23;
 }
 
-const char* ModeWord(int mode) {
+// The slot list has always named an Endless game "Endlos", in English too.
+const char* ModeWord(const Game& game, int mode) {
     switch (mode) {
         case 0:
             return "------ ";
         case 2:
-            return "Puzzle ";
+            return TrC(game, "saved game", "Puzzle ");
         case 3:
-            return "Pipe ";
+            return TrC(game, "saved game", "Pipe ");
         case 4:
-            return "Match ";
+            return TrC(game, "saved game", "Match ");
         default:
-            return "Endlos ";
+            return TrC(game, "saved game", "Endless ");
     }
 }
 
@@ -51,7 +52,7 @@ void DrawSlotRow(Game& game, int slot, int colour) {
     const int y = RowY(game, slot);
     DrawText(game, 245, y, kAlignLeft, Cp1252ToUtf8(m.SlotName[slot]), colour);
     DrawText(game, 400, y, kAlignLeft,
-             ModeWord(m.SlotMode[slot]) + std::to_string(m.SlotLevel[slot]), colour);
+             ModeWord(game, m.SlotMode[slot]) + std::to_string(m.SlotLevel[slot]), colour);
 }
 
 // Writes the selected slot's game and the slot list once; the screen then stays inert.

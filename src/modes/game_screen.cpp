@@ -111,11 +111,11 @@ void DrawLevelLabel(Game& game) {
     const PlayfieldState& p = game.play;
     const std::string n = std::to_string(p.LevelNumber);
     if (CurrentModeRow(game).labelsSets) {
-        DrawText(game, 728, 26, kAlignCentre, "Set " + n, 5);
+        DrawText(game, 728, 26, kAlignCentre, FillIn(TrC(game, "side panel", "Set %s"), {n}), 5);
     } else if (p.LevelNumber >= 10) {
-        DrawText(game, 773, 26, kAlignRight, "Lev. " + n, 5);
+        DrawText(game, 773, 26, kAlignRight, FillIn(TrC(game, "side panel", "Lev. %s"), {n}), 5);
     } else {
-        DrawText(game, 776, 26, kAlignRight, "Level " + n, 5);
+        DrawText(game, 776, 26, kAlignRight, FillIn(TrC(game, "side panel", "Level %s"), {n}), 5);
     }
 }
 
@@ -126,7 +126,7 @@ void DrawPanelLabels(Game& game, int align) {
     const std::string labels[5] = {
         "",
         Tr(game, CurrentModeRow(game).tipButton),
-        paused ? "Play" : "Stop",
+        paused ? TrC(game, "side panel", "Play") : TrC(game, "side panel", "Stop"),
         Tr(game, "End"),
         game.shell.MusicOn == 1 ? "{" : "}",
     };

@@ -307,7 +307,8 @@ void MatchStep(Game& game) {
 void MatchScreen(Game& game) {
     MatchState& m = game.match;
     PlayfieldState& p = game.play;
-    DrawText(game, 400, 7, kAlignCentre, "Level " + std::to_string(p.LevelNumber), 5);
+    DrawText(game, 400, 7, kAlignCentre,
+             FillIn(TrC(game, "side panel", "Level %s"), {std::to_string(p.LevelNumber)}), 5);
     UpdateButtons(game);
     DrawText(game, 294, 46, kAlignCentre, std::to_string(m.LevelsWon[1]), 2);
     DrawText(game, 510, 46, kAlignCentre, std::to_string(m.LevelsWon[2]), 2);

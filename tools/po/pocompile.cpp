@@ -202,7 +202,9 @@ int WriteTable(const std::string& outPath, const std::string& poDir) {
                 first[KeyOf(e)] = e;
             }
             texts[language] = e.fuzzy || e.text.empty() ? e.id : e.text;
-            const std::string bad = Undrawable(texts[language], e.format);
+            // A message box is drawn by the desktop, not by the bitmap font.
+            const bool messageBox = e.hasContext && e.context == "message box";
+            const std::string bad = messageBox ? "" : Undrawable(texts[language], e.format);
             if (!bad.empty()) {
                 std::fprintf(stderr, "%s:%d: the font cannot draw \"%s\" of %s\n", path.c_str(),
                              e.line, bad.c_str(), Describe(e).c_str());
