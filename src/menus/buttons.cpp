@@ -3,6 +3,7 @@
 #include "core/game.h"
 #include "presentation/sound.h"
 #include "presentation/text.h"
+#include "presentation/words.h"
 
 void SetButton(Game& game, int slot, int x, int y, int halfWidth, int height) {
     if (slot < 1 || slot > kButtonSlots) return;

@@ -171,7 +171,7 @@ void GameScreen(Game& game) {
     } else {
         const double f = game.shell.FrameCounter;
         DrawText(game, RoundHalfEven(p.FieldCentreX + 130 * std::cos(f / 300)),
-                 RoundHalfEven(270 + 150 * std::sin(f / 150)), kAlignCentre, "Pause", 1);
+                 RoundHalfEven(270 + 150 * std::sin(f / 150)), kAlignCentre, Tr(game, "Pause"), 1);
     }
     if (p.LevelCleared != 0 || p.TimeUp != 0) return;
     if (game.input.KeyEscape == 1 || game.buttons.MenuSelection == kButtonEnd) {

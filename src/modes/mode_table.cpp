@@ -5,6 +5,7 @@
 #include "modes/level_file.h"
 #include "modes/pipe.h"
 #include "playfield/field_rules.h"
+#include "presentation/words.h"
 
 namespace {
 
