@@ -4,8 +4,21 @@
 # name entry and the save name with their cursors, Pipe and the match. The five shown in the
 # README are copied to docs/screenshots.
 #   scripts/screenshots.sh [BUILD_DIR] [OUT_DIR]     (defaults: build, BUILD_DIR/screenshots)
+# With a language (de en fr es it nl pt) every screen is taken in that language only, named
+# after it (main-menu-fr.png, ..., game-over-fr.png, pipe-end-fr.png), and docs/ stays as it is:
+#   scripts/screenshots.sh --language fr [BUILD_DIR] [OUT_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+only=""
+if [ "${1:-}" = --language ]; then
+    case "${2:-}" in
+        de) only=1 ;; en) only=2 ;; fr) only=3 ;; es) only=4 ;; it) only=5 ;; nl) only=6 ;;
+        pt) only=7 ;;
+        *) echo "languages: de en fr es it nl pt" >&2; exit 2 ;;
+    esac
+    code=$2
+    shift 2
+fi
 build=${1:-build}
 out=${2:-$build/screenshots}
 bin=$build/rhombulus2-headless
@@ -19,7 +32,7 @@ le32() { printf '\\%03o\\%03o\\%03o\\%03o' $(($1 & 255)) $(($1 >> 8 & 255)) $(($
     $(($1 >> 24 & 255)); }
 zeros() { head -c "$1" /dev/zero; }
 
-# A fresh res/ with settings for the language ($1: 1 German, 2 English), a saved Puzzle game at
+# A fresh res/ with settings for the language ($1: 1 German, 2 English, 3..7), a saved Puzzle game at
 # level 30 in slot 1, and a highscore table an ordinary first game enters.
 fresh_res() {
     rm -rf "$work/res"
@@ -96,14 +109,18 @@ menu_input() {
 740 move 420 300
 IN
 }
-for lang in 1 2; do
-    suffix=$([ "$lang" = 1 ] && echo de || echo en)
+codes=(- de en fr es it nl pt)
+for lang in ${only:-1 2}; do
+    suffix=${codes[$lang]}
     fresh_res "$lang"
     shots=(230:main-menu-$suffix 255:help-menu-$suffix 280:help-1-$suffix 295:help-2-$suffix
            305:help-3-$suffix 355:credits-1-$suffix 370:credits-2-$suffix 385:credits-3-$suffix
            435:highscores-$suffix 490:game-choice-$suffix 515:start-level-$suffix
            575:options-$suffix 630:load-$suffix 750:puzzle-30-$suffix)
-    if [ "$lang" = 1 ]; then
+    if [ -n "$only" ]; then
+        shots+=(4560:game-over-$suffix 4725:name-entry-$suffix)
+        { menu_input; printf '4660 click\n4700 text Anna\n'; } | shoot "menus-$suffix" 4730 "${shots[@]}"
+    elif [ "$lang" = 1 ]; then
         # The time runs out at tick 4520; fire is taken from the 131st tick of the game over.
         shots+=(4560:game-over 4725:name-entry)
         { menu_input; printf '4660 click\n4700 text Anna\n'; } | shoot "menus-$suffix" 4730 "${shots[@]}"
@@ -111,6 +128,29 @@ for lang in 1 2; do
         menu_input | shoot "menus-$suffix" 760 "${shots[@]}"
     fi
 done
+
+# Pipe and the match from the solver's and the bot's recorded campaigns: level 10 of Pipe as it
+# starts, the water running through level 26, a busy match level and the texts at its end.
+replay() {  # replay FILE TICK:NAME...: the recording run with its own seed
+    local file=$1 seed
+    shift
+    seed=$(head -1 "$file" | grep -o -- '--seed [0-9]*' | grep -o '[0-9]*$')
+    local shots=() last=0 s
+    for s in "$@"; do
+        shots+=(--shot "${s%%:*}:$out/${s#*:}.png")
+        [ "${s%%:*}" -gt "$last" ] && last=${s%%:*}
+    done
+    fresh_res "${only:-1}"
+    "$bin" --res "$work/res" --seed "$seed" --ticks "$last" --input "$file" "${shots[@]}" > /dev/null
+}
+
+if [ -n "$only" ]; then
+    # The level ends of Pipe (a level and the last one) and of a match level.
+    replay levels/pipe/campaign.replay 7380:pipe-end-$code 23640:pipe-last-end-$code
+    replay levels/match/campaign.replay 11000:match-busy-$code 11800:match-level-end-$code
+    echo "screenshots in $out"
+    exit 0
+fi
 
 # Endless, with shots into the full field.
 fresh_res 1
@@ -137,20 +177,6 @@ shoot save 420 400:save-name <<'IN'
 351 click
 360 text Max
 IN
-# Pipe and the match from the solver's and the bot's recorded campaigns: level 10 of Pipe as it
-# starts, the water running through level 26, a busy match level and the texts at its end.
-replay() {  # replay FILE TICK:NAME...: the recording run with its own seed
-    local file=$1 seed
-    shift
-    seed=$(head -1 "$file" | grep -o -- '--seed [0-9]*' | grep -o '[0-9]*$')
-    local shots=() last=0 s
-    for s in "$@"; do
-        shots+=(--shot "${s%%:*}:$out/${s#*:}.png")
-        [ "${s%%:*}" -gt "$last" ] && last=${s%%:*}
-    done
-    fresh_res 1
-    "$bin" --res "$work/res" --seed "$seed" --ticks "$last" --input "$file" "${shots[@]}" > /dev/null
-}
 replay levels/pipe/campaign.replay 7500:pipe-10 23250:pipe-26-water
 replay levels/match/campaign.replay 11000:match-busy 11700:match-level-end
 

@@ -9,6 +9,7 @@
 #include "core/extras_table.h"
 #include "core/fields.h"
 #include "core/input_state.h"
+#include "core/languages.h"
 #include "core/level_state.h"
 #include "core/match_state.h"
 #include "core/menu_state.h"
@@ -52,7 +53,7 @@ struct ShellState {
     int SoundVolume = 80;
     std::uint8_t SoundOn = 1;
     int MusicOn = 1;
-    int Language = 1;  // 1 German, 2 English
+    int Language = 1;  // 1 German, 2 English, 3..7 as in core/languages.h
     // The language of a first start, before any settings file exists (the desktop's).
     int FirstStartLanguage = 1;
     int GameInProgress = 1;
@@ -95,8 +96,8 @@ void VisitFields(ShellState& s, V& v) {
     v("SoundVolume", s.SoundVolume, Bounds{0, 100}, DumpAt{19});
     v("SoundOn", s.SoundOn, kFlag, DumpAt{20});
     v("MusicOn", s.MusicOn, Bounds{-1, 1}, DumpAt{21});
-    v("Language", s.Language, Bounds{1, 2}, DumpAt{16});
-    v("FirstStartLanguage", s.FirstStartLanguage, Bounds{1, 2});
+    v("Language", s.Language, Bounds{1, kLanguages}, DumpAt{16});
+    v("FirstStartLanguage", s.FirstStartLanguage, Bounds{1, kLanguages});
     v("GameInProgress", s.GameInProgress, Bounds{0, 2}, DumpAt{14});
     v("SurfaceWidth", s.SurfaceWidth, Bounds{0, 100000});
     v("SurfaceHeight", s.SurfaceHeight, Bounds{0, 100000});

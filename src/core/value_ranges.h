@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "core/languages.h"
 #include "core/playfield_state.h"
 
 struct ValueRange {
@@ -15,7 +16,7 @@ struct ValueRange {
 
 // Settings.
 inline constexpr ValueRange kVolumeRange{0, 100};
-inline constexpr ValueRange kLanguageRange{1, 2};
+inline constexpr ValueRange kLanguageRange{1, kLanguages};
 // A game: modes 1 Endless .. 4 Puzzle-Match, a lap advances after the last level of a mode.
 inline constexpr ValueRange kModeRange{kModeEndless, kModeMatch};
 inline constexpr ValueRange kLapRange{1, 1000};

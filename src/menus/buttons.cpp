@@ -3,6 +3,7 @@
 #include "core/game.h"
 #include "presentation/sound.h"
 #include "presentation/text.h"
+#include "presentation/words.h"
 
 void SetButton(Game& game, int slot, int x, int y, int halfWidth, int height) {
     if (slot < 1 || slot > kButtonSlots) return;
@@ -65,7 +66,7 @@ void DrawButtonLabel(Game& game, int slot, const std::string& text, int idleText
 void RunMenu(Game& game, const MenuButton* buttons, int count) {
     UpdateButtons(game);
     for (int i = 0; i < count; ++i)
-        DrawButtonLabel(game, i + 1, Pick(game, buttons[i].label), buttons[i].idleTexture);
+        DrawButtonLabel(game, i + 1, Tr(game, buttons[i].label), buttons[i].idleTexture);
     const int pressed = game.buttons.MenuSelection;
     if (pressed >= 1 && pressed <= count && buttons[pressed - 1].action != nullptr)
         buttons[pressed - 1].action(game);

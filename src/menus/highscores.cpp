@@ -48,11 +48,11 @@ int TableOf(int mode) {
 const char* ModeName(const Game& game, int table) {
     switch (table) {
         case 1:
-            return Pick(game, "Endlos", "Endless");
+            return Tr(game, "Endless");
         case 3:
-            return "Pipe";
+            return Tr(game, "Pipe");
         default:
-            return "Puzzle";
+            return Tr(game, "Puzzle");
     }
 }
 
@@ -203,13 +203,13 @@ void ChampionScreen(Game& game) {
     MenuState& m = game.menus;
     const int pageTop = game.buttons.PageTop;
     const int table = TableOf(game.play.GameMode);
-    DrawText(game, 400, 260, kAlignCentre, Pick(game, "Neuer Sieger", "New Champion"), 1);
+    DrawText(game, 400, 260, kAlignCentre, Tr(game, "New Champion"), 1);
     UpdateButtons(game);
-    DrawButtonLabel(game, 1, Pick(game, "Zurück", "Back"), 5);
+    DrawButtonLabel(game, 1, Tr(game, "Back"), 5);
     if (m.EntryRank > 0) {
         std::string word = std::string(ModeName(game, table)) + " ";
         DrawText(game, 400, pageTop - 14, kAlignCentre,
-                 word + Pick(game, "Platz ", "Rank ") + std::to_string(m.EntryRank), 2);
+                 word + Tr(game, "Rank ") + std::to_string(m.EntryRank), 2);
     }
     DrawTableRows(game, table, pageTop + 17, m.EntryRank);
     if (m.NewHighscore == 1 && m.EntryRank >= 1 && m.EntryRank <= kHighscorePlaces) {
@@ -236,7 +236,7 @@ void HighscoreScreen(Game& game) {
     UpdateButtons(game);
     DrawButtonLabel(game, 1, "<<<<", 3);
     DrawButtonLabel(game, 2, ">>>>", 3);
-    DrawButtonLabel(game, 3, Pick(game, "Zurück", "Back"), 5);
+    DrawButtonLabel(game, 3, Tr(game, "Back"), 5);
     if (b.MenuSelection == 1) {
         if (b.PageNumber > 1) --b.PageNumber;
         RequestSound(game, sndTast1, 400);
@@ -246,8 +246,9 @@ void HighscoreScreen(Game& game) {
         RequestSound(game, sndTast1, 400);
     }
     const int table = std::clamp(b.PageNumber, 1, kHighscoreTables);
-    DrawText(game, 400, b.PageTop - 53, kAlignCentre, Pick(game, "Sieger", "Highscores"), 1);
-    const char* suffix = table == 4 ? "-Match" : Pick(game, "-Einzel", "-Single");
+    DrawText(game, 400, b.PageTop - 53, kAlignCentre, TrC(game, "highscores title", "Highscores"),
+             1);
+    const char* suffix = table == 4 ? Tr(game, "-Match") : Tr(game, "-Single");
     DrawText(game, 400, b.PageTop - 23, kAlignCentre, std::string(ModeName(game, table)) + suffix,
              2);
     DrawTableRows(game, table, b.PageTop + 12, 0);

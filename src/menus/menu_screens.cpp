@@ -11,8 +11,8 @@
 
 namespace {
 
-void DrawTitle(Game& game, int y, const char* german, const char* english) {
-    DrawText(game, 400, y, kAlignCentre, Pick(game, german, english), 1);
+void DrawTitle(Game& game, int y, Words words) {
+    DrawText(game, 400, y, kAlignCentre, Tr(game, words), 1);
 }
 
 // Escape, cleared so that the next screen does not see it again in this frame.
@@ -37,11 +37,10 @@ void ResumeGame(Game& game) {
 }  // namespace
 
 const char* OptionLevelWord(const Game& game, int level) {
-    static const char* kGerman[6] = {"aus",       "leise",     "eher leise",
-                                     "so mittel", "eher laut", "ziemlich laut"};
-    static const char* kEnglish[6] = {"off", "very low", "low", "medium", "loud", "very loud"};
+    static const Words kWords[6] = {N_("off"),    N_("very low"), N_("low"),
+                                    N_("medium"), N_("loud"),     N_("very loud")};
     if (level < 0 || level > 5) return "";
-    return Pick(game, kGerman[level], kEnglish[level]);
+    return Tr(game, kWords[level]);
 }
 
 namespace {
@@ -56,37 +55,37 @@ void StartMode(Game& game) {
 }
 
 const MenuButton kMainMenu[] = {
-    {{"Spiel starten", "Start Game"}, 3, ShowGameChoice},
-    {{"Spiel laden", "Load Game"}, 3, ShowLoadScreen},
-    {{"Einstellungen", "Options"}, 3, ShowOptions},
-    {{"Hilfe-Info-Sieger", "Help and Credits"}, 3, ShowHelpMenu},
-    {{"Ende", "Exit"}, 5, ExitGame},
+    {N_("Start Game"), 3, ShowGameChoice},
+    {N_("Load Game"), 3, ShowLoadScreen},
+    {N_("Options"), 3, ShowOptions},
+    {N_("Help and Credits"), 3, ShowHelpMenu},
+    {N_("Exit"), 5, ExitGame},
 };
 
 // The main menu while a game waits to be resumed.
 const MenuButton kMainMenuWithGame[] = {
-    {{"Spiel fortsetzen", "Resume Game"}, 3, ResumeGame},
-    {{"Neues Spiel", "Start new Game"}, 3, ShowGameChoice},
-    {{"Spiel speichern", "Save Game"}, 3, ShowSaveScreen},
-    {{"Spiel laden", "Load Game"}, 3, ShowLoadScreen},
-    {{"Einstellungen", "Options"}, 3, ShowOptions},
-    {{"Hilfe-Info-Sieger", "Help and Credits"}, 3, ShowHelpMenu},
-    {{"Ende", "Exit"}, 3, ExitGame},
+    {N_("Resume Game"), 3, ResumeGame},
+    {N_("Start new Game"), 3, ShowGameChoice},
+    {N_("Save Game"), 3, ShowSaveScreen},
+    {N_("Load Game"), 3, ShowLoadScreen},
+    {N_("Options"), 3, ShowOptions},
+    {N_("Help and Credits"), 3, ShowHelpMenu},
+    {N_("Exit"), 3, ExitGame},
 };
 
 const MenuButton kHelpMenu[] = {
-    {{"Spielhilfe", "Game Help"}, 3, ShowHelp},
-    {{"Siegertabelle", "Highscores"}, 3, ShowHighscores},
-    {{"Info", "Credits"}, 3, ShowInfo},
-    {{"Zurück", "Back"}, 5, ToMainMenu},
+    {N_("Game Help"), 3, ShowHelp},
+    {NC_("help menu button", "Highscores"), 3, ShowHighscores},
+    {N_("Credits"), 3, ShowInfo},
+    {N_("Back"), 5, ToMainMenu},
 };
 
 const MenuButton kGameChoice[] = {
-    {{"Endlos", "Endless"}, 3, StartMode<kModeEndless>},
-    {{"Puzzle", "Puzzle"}, 3, StartMode<kModePuzzle>},
-    {{"Pipe", "Pipe"}, 3, StartMode<kModePipe>},
-    {{"Puzzle-Match", "Puzzle-Match"}, 3, ShowStartLevel},
-    {{"Zurück", "Back"}, 5, ToMainMenu},
+    {N_("Endless"), 3, StartMode<kModeEndless>},
+    {N_("Puzzle"), 3, StartMode<kModePuzzle>},
+    {N_("Pipe"), 3, StartMode<kModePipe>},
+    {N_("Puzzle-Match"), 3, ShowStartLevel},
+    {N_("Back"), 5, ToMainMenu},
 };
 
 // A new match from one of the levels that open a stretch of seven.
@@ -99,27 +98,27 @@ void StartMatch(Game& game) {
 }
 
 const MenuButton kStartLevels[] = {
-    {{"Level 1", "Level 1"}, 3, StartMatch<1>},    {{"Level 8", "Level 8"}, 3, StartMatch<8>},
-    {{"Level 15", "Level 15"}, 3, StartMatch<15>}, {{"Level 22", "Level 22"}, 3, StartMatch<22>},
-    {{"Level 29", "Level 29"}, 3, StartMatch<29>}, {{"Level 36", "Level 36"}, 3, StartMatch<36>},
-    {{"Level 43", "Level 43"}, 3, StartMatch<43>}, {{"Zurück", "Back"}, 5, ShowGameChoice},
+    {N_("Level 1"), 3, StartMatch<1>},   {N_("Level 8"), 3, StartMatch<8>},
+    {N_("Level 15"), 3, StartMatch<15>}, {N_("Level 22"), 3, StartMatch<22>},
+    {N_("Level 29"), 3, StartMatch<29>}, {N_("Level 36"), 3, StartMatch<36>},
+    {N_("Level 43"), 3, StartMatch<43>}, {N_("Back"), 5, ShowGameChoice},
 };
 
 }  // namespace
 
 const char* OpponentLabel(const Game& game, int choice) {
     static const Words kLabels[kComputerHard + 1] = {
-        {"2 Spieler", "2 Players"},
-        {"Computer: Leicht", "Computer: Easy"},
-        {"Computer: Mittel", "Computer: Normal"},
-        {"Computer: Schwer", "Computer: Hard"},
+        N_("2 Players"),
+        N_("Computer: Easy"),
+        N_("Computer: Normal"),
+        N_("Computer: Hard"),
     };
     if (choice < kNoComputer || choice > kComputerHard) return "";
-    return Pick(game, kLabels[choice]);
+    return Tr(game, kLabels[choice]);
 }
 
 void MainMenuScreen(Game& game) {
-    DrawTitle(game, 270, "Hauptmenue", "Main menue");
+    DrawTitle(game, 270, N_("Main menue"));
     if (game.shell.GameInProgress == 2)
         RunMenu(game, kMainMenuWithGame);
     else
@@ -127,20 +126,20 @@ void MainMenuScreen(Game& game) {
 }
 
 void HelpMenuScreen(Game& game) {
-    DrawTitle(game, 270, "Hilfe, Sieger", "Help, Credits");
-    DrawTitle(game, 295, "Info", "Highscores");
+    DrawTitle(game, 270, N_("Help, Credits"));
+    DrawTitle(game, 295, NC_("help menu title, second line", "Highscores"));
     RunMenu(game, kHelpMenu);
     if (TakeEscape(game)) ShowMainMenu(game, 0);
 }
 
 void GameChoiceScreen(Game& game) {
-    DrawTitle(game, 270, "Wähle ein Spiel", "Choose a Game");
+    DrawTitle(game, 270, N_("Choose a Game"));
     RunMenu(game, kGameChoice);
     if (TakeEscape(game)) ShowMainMenu(game, 0);
 }
 
 void StartLevelScreen(Game& game) {
-    DrawTitle(game, 270, "Startlevel", "Startlevel");
+    DrawTitle(game, 270, N_("Startlevel"));
     RunMenu(game, kStartLevels);
     ComputerState& c = game.computer;
     DrawButtonLabel(game, kOpponentButton, OpponentLabel(game, c.OpponentChoice), 3);
@@ -154,21 +153,21 @@ void StartLevelScreen(Game& game) {
 void OptionsScreen(Game& game) {
     MenuState& m = game.menus;
     ShellState& sh = game.shell;
-    DrawTitle(game, 270, "Einstellungen", "Options");
+    DrawTitle(game, 270, N_("Options"));
     UpdateButtons(game);
-    DrawButtonLabel(
-        game, 1,
-        std::string(Pick(game, "Musik ", "Music ")) + OptionLevelWord(game, m.OptionLevel[1]), 3);
-    DrawButtonLabel(game, 2, std::string("Sound ") + OptionLevelWord(game, m.OptionLevel[2]), 3);
-    DrawButtonLabel(game, 3, Pick(game, "Sprache Deutsch", "Language English"), 3);
-    DrawButtonLabel(game, 4, Pick(game, "Zurück", "Back"), 5);
+    DrawButtonLabel(game, 1,
+                    std::string(Tr(game, "Music ")) + OptionLevelWord(game, m.OptionLevel[1]), 3);
+    DrawButtonLabel(game, 2,
+                    std::string(Tr(game, "Sound ")) + OptionLevelWord(game, m.OptionLevel[2]), 3);
+    DrawButtonLabel(game, 3, Tr(game, "Language English"), 3);
+    DrawButtonLabel(game, 4, Tr(game, "Back"), 5);
     const int pressed = game.buttons.MenuSelection;
     sh.MusicVolumeSetting = m.OptionLevel[1] * 20;
     sh.MusicVolumeTarget = sh.MusicVolumeSetting;
     if (pressed == 1) m.OptionLevel[1] = (m.OptionLevel[1] + 1) % 6;
     sh.SoundVolume = m.OptionLevel[2] * 20;
     if (pressed == 2) m.OptionLevel[2] = (m.OptionLevel[2] + 1) % 6;
-    if (pressed == 3) sh.Language = sh.Language == 1 ? 2 : 1;
+    if (pressed == 3) sh.Language = NextLanguage(sh.Language);
     if (pressed == 4) ShowMainMenu(game, 0);
     if (TakeEscape(game)) ShowMainMenu(game, 0);
 }

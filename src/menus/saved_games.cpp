@@ -31,18 +31,19 @@ bool PointerOverRow(const Game& game, int slot) {
     return x >= 251 && x <= 549 && row - 2 < y && y < row + 23;
 }
 
-const char* ModeWord(int mode) {
+// The slot list has always named an Endless game "Endlos", in English too.
+const char* ModeWord(const Game& game, int mode) {
     switch (mode) {
         case 0:
             return "------ ";
         case 2:
-            return "Puzzle ";
+            return TrC(game, "saved game", "Puzzle ");
         case 3:
-            return "Pipe ";
+            return TrC(game, "saved game", "Pipe ");
         case 4:
-            return "Match ";
+            return TrC(game, "saved game", "Match ");
         default:
-            return "Endlos ";
+            return TrC(game, "saved game", "Endless ");
     }
 }
 
@@ -51,7 +52,7 @@ void DrawSlotRow(Game& game, int slot, int colour) {
     const int y = RowY(game, slot);
     DrawText(game, 245, y, kAlignLeft, Cp1252ToUtf8(m.SlotName[slot]), colour);
     DrawText(game, 400, y, kAlignLeft,
-             ModeWord(m.SlotMode[slot]) + std::to_string(m.SlotLevel[slot]), colour);
+             ModeWord(game, m.SlotMode[slot]) + std::to_string(m.SlotLevel[slot]), colour);
 }
 
 // Writes the selected slot's game and the slot list once; the screen then stays inert.
@@ -202,9 +203,9 @@ void SaveNameKey(Game& game, unsigned char ch) {
 
 void SaveScreen(Game& game) {
     MenuState& m = game.menus;
-    DrawText(game, 400, 260, kAlignCentre, Pick(game, "Spiel speichern", "Save Game"), 1);
+    DrawText(game, 400, 260, kAlignCentre, Tr(game, "Save Game"), 1);
     UpdateButtons(game);
-    DrawButtonLabel(game, 1, m.SelectedSlot > 0 ? "Ok" : Pick(game, "Zurück", "Back"), 5);
+    DrawButtonLabel(game, 1, m.SelectedSlot > 0 ? Tr(game, "Ok") : Tr(game, "Back"), 5);
     for (int k = 1; k <= kSaveSlots; ++k) {
         int colour = k == m.SelectedSlot ? 2 : 3;
         if (m.SelectedSlot == 0 && m.SlotSaved == 0 && PointerOverRow(game, k)) {
@@ -238,9 +239,9 @@ void SaveScreen(Game& game) {
 
 void LoadScreen(Game& game) {
     MenuState& m = game.menus;
-    DrawText(game, 400, 270, kAlignCentre, Pick(game, "Spiel laden", "Load Game"), 1);
+    DrawText(game, 400, 270, kAlignCentre, Tr(game, "Load Game"), 1);
     UpdateButtons(game);
-    DrawButtonLabel(game, 1, Pick(game, "Zurück", "Back"), 5);
+    DrawButtonLabel(game, 1, Tr(game, "Back"), 5);
     for (int k = 1; k <= kSaveSlots; ++k) {
         const bool over = PointerOverRow(game, k);
         DrawSlotRow(game, k, over ? 2 : 3);

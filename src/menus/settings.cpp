@@ -13,12 +13,13 @@ bool ReadSettings(Game& game, const std::string& gamePath) {
     const int music = GetInt32(bytes, 4);
     const int sound = GetInt32(bytes, 8);
     const int language = GetInt32(bytes, 12);
-    // Any other value is a damaged file: the defaults stay, as for a short one.
-    if (!kVolumeRange.Holds(music) || !kVolumeRange.Holds(sound) || !kLanguageRange.Holds(language))
-        return false;
+    // Any other volume is a damaged file: the defaults stay, as for a short one. A language the
+    // game does not know (a later version's, or garbage) is read as English, so that the menus
+    // always have their texts.
+    if (!kVolumeRange.Holds(music) || !kVolumeRange.Holds(sound)) return false;
     game.shell.MusicVolumeSetting = music;
     game.shell.SoundVolume = sound;
-    game.shell.Language = language;
+    game.shell.Language = kLanguageRange.Holds(language) ? language : kLanguageEnglish;
     return true;
 }
 

@@ -51,9 +51,7 @@ void BonusLine(Game& game) {
     const int percent = game.players[kSoloPlayer].TimeLeft / 10;
     const std::string p = std::to_string(percent);
     const std::string b = std::to_string(percent * 10);
-    DrawCentred(game, 270,
-                Pick(game, "Zeit: Noch " + p + " Prozent x 10 = " + b + " Punkte",
-                     "Time remaining: " + p + " Percent x 10 = " + b + " Points"),
+    DrawCentred(game, 270, FillIn(Tr(game, "Time remaining: %s Percent x 10 = %s Points"), {p, b}),
                 2);
 }
 
@@ -71,27 +69,23 @@ void LevelEndSequence(Game& game) {
     }
     if (row.lastLevel > 0 && n >= row.lastLevel) {
         if (t < 300) {
-            DrawCentred(game, 240, Pick(game, "Letztes Puzzle gelöst!", "Last Puzzle cleared!"), 1);
+            DrawCentred(game, 240, Tr(game, "Last Puzzle cleared!"), 1);
         }
         if (t < 240) BonusLine(game);
         if (t == 240) game.players[kSoloPlayer].Score += bonus;
         if (t < 180) {
-            DrawCentred(
-                game, 330,
-                Pick(game, "Du beginnst wieder bei Level 1", "Game starts again at Level 1"), 2);
+            DrawCentred(game, 330, TrC(game, "puzzle", "Game starts again at Level 1"), 2);
         }
         if (t < 120) {
-            DrawCentred(game, 370,
-                        Pick(game, "Die Zeit läuft nun schneller ab.", "Time moves faster now."),
-                        2);
+            DrawCentred(game, 370, Tr(game, "Time moves faster now."), 2);
         }
         if (t == 0) StartLevel(game, 1, row.mode, p.LapNumber + 1, 0);
         return;
     }
-    if (t < 300) DrawCentred(game, 240, Pick(game, row.clearedTitle), 1);
+    if (t < 300) DrawCentred(game, 240, Tr(game, row.clearedTitle), 1);
     if (t < 220) BonusLine(game);
     if (t == 220) game.players[kSoloPlayer].Score += bonus;
-    if (t < 120) DrawCentred(game, 330, Pick(game, row.nextLevel) + next, 2);
+    if (t < 120) DrawCentred(game, 330, Tr(game, row.nextLevel) + next, 2);
     if (t == 0) StartLevel(game, n + 1, p.GameMode, p.LapNumber, 0);
 }
 
@@ -100,17 +94,13 @@ void GameOverSequence(Game& game) {
     const PlayfieldState& p = game.play;
     const int t = p.TimeUpTimer;
     const std::string s = std::to_string(game.players[kSoloPlayer].ShownScore);
-    if (t < 300) DrawCentred(game, 240, Pick(game, CurrentModeRow(game).gameOverTitle), 1);
+    if (t < 300) DrawCentred(game, 240, Tr(game, CurrentModeRow(game).gameOverTitle), 1);
     if (t < 220) {
-        DrawCentred(game, 270,
-                    Pick(game, "Spiel beendet mit " + s + " Punkten",
-                         "Game finished with " + s + " Points"),
-                    2);
+        DrawCentred(game, 270, FillIn(Tr(game, "Game finished with %s Points"), {s}), 2);
     }
     if (t < 100) {
-        DrawCentred(game, 330, Pick(game, "Bitte Feuer drücken um ins", "Please press fire for"),
-                    2);
-        DrawCentred(game, 350, Pick(game, "Menue zu gelangen.", "menue"), 2);
+        DrawCentred(game, 330, Tr(game, "Please press fire for"), 2);
+        DrawCentred(game, 350, Tr(game, "menue"), 2);
     }
     if (t < 70 && (game.input.MouseButtonDown == 1 || game.input.FireKey == 1)) {
         GameOver(game, game.players[kSoloPlayer].ShownScore);
@@ -121,11 +111,11 @@ void DrawLevelLabel(Game& game) {
     const PlayfieldState& p = game.play;
     const std::string n = std::to_string(p.LevelNumber);
     if (CurrentModeRow(game).labelsSets) {
-        DrawText(game, 728, 26, kAlignCentre, "Set " + n, 5);
+        DrawText(game, 728, 26, kAlignCentre, FillIn(TrC(game, "side panel", "Set %s"), {n}), 5);
     } else if (p.LevelNumber >= 10) {
-        DrawText(game, 773, 26, kAlignRight, "Lev. " + n, 5);
+        DrawText(game, 773, 26, kAlignRight, FillIn(TrC(game, "side panel", "Lev. %s"), {n}), 5);
     } else {
-        DrawText(game, 776, 26, kAlignRight, "Level " + n, 5);
+        DrawText(game, 776, 26, kAlignRight, FillIn(TrC(game, "side panel", "Level %s"), {n}), 5);
     }
 }
 
@@ -135,9 +125,9 @@ void DrawPanelLabels(Game& game, int align) {
     const bool paused = game.play.PauseState != -1;
     const std::string labels[5] = {
         "",
-        Pick(game, CurrentModeRow(game).tipButton),
-        paused ? "Play" : "Stop",
-        Pick(game, "Ende", "End"),
+        Tr(game, CurrentModeRow(game).tipButton),
+        paused ? TrC(game, "side panel", "Play") : TrC(game, "side panel", "Stop"),
+        Tr(game, "End"),
         game.shell.MusicOn == 1 ? "{" : "}",
     };
     const ButtonTable& b = game.buttons;
@@ -181,7 +171,7 @@ void GameScreen(Game& game) {
     } else {
         const double f = game.shell.FrameCounter;
         DrawText(game, RoundHalfEven(p.FieldCentreX + 130 * std::cos(f / 300)),
-                 RoundHalfEven(270 + 150 * std::sin(f / 150)), kAlignCentre, "Pause", 1);
+                 RoundHalfEven(270 + 150 * std::sin(f / 150)), kAlignCentre, Tr(game, "Pause"), 1);
     }
     if (p.LevelCleared != 0 || p.TimeUp != 0) return;
     if (game.input.KeyEscape == 1 || game.buttons.MenuSelection == kButtonEnd) {

@@ -14,13 +14,13 @@
 #include "playfield/field_rules.h"
 #include "playfield/tables.h"
 #include "presentation/music.h"
+#include "presentation/words.h"
 
 void LevelCannotStart(Game& game, const std::string& what) {
-    const bool german = game.shell.Language == 1;
-    game.platform->ShowMessage(
-        german
-            ? "Das Level kann nicht gestartet werden: \"" + what + "\" fehlt oder ist beschädigt."
-            : "The level cannot be started: \"" + what + "\" is missing or damaged.");
+    // A message box, not the bitmap font: its context spares it the font check.
+    game.platform->ShowMessage(FillIn(
+        TrC(game, "message box", "The level cannot be started: \"%s\" is missing or damaged."),
+        {what}));
     const int screen = game.shell.ScreenId;
     const bool fromGame = screen == kScreenGame || screen == kScreenMatch;
     if (fromGame) game.shell.GameInProgress = 2;

@@ -99,13 +99,13 @@ void NextLevel(Game& game) {
 
 void NobodyWins(Game& game) {
     const int t = game.play.ClearedTimer;
-    BothSides(game, 200, Pick(game, "Zeit abgelaufen!", "Time out"), 1);
+    BothSides(game, 200, Tr(game, "Time out"), 1);
     if (t < 200) {
-        BothSides(game, 250, Pick(game, "Niemand gewinnt", "Nobody wins."), 2);
-        BothSides(game, 300, Pick(game, "starte neues Level", "Start new Level"), 2);
+        BothSides(game, 250, Tr(game, "Nobody wins."), 2);
+        BothSides(game, 300, Tr(game, "Start new Level"), 2);
     }
     if (t < 100) {
-        BothSides(game, 400, Pick(game, "Bitte Feuer drücken.", "Please press fire."), 2);
+        BothSides(game, 400, Tr(game, "Please press fire."), 2);
         if (FirePressed(game)) NextLevel(game);
     }
 }
@@ -120,32 +120,28 @@ void SomebodyWins(Game& game, int winner) {
         DrawText(game, w, y, kAlignCentre, text, 2);
         DrawText(game, l, y, kAlignCentre, text, 2);
     };
-    DrawText(game, w, 200, kAlignCentre, Pick(game, "Level Gewonnen!", "You win!"), 1);
-    DrawText(game, l, 200, kAlignCentre, Pick(game, "Level Verloren!", "You loose..."), 1);
-    if (t < 200)
-        DrawText(game, w, 270, kAlignCentre, Pick(game, "plus 2000 Punkte", "2000 extra points"),
-                 2);
+    DrawText(game, w, 200, kAlignCentre, Tr(game, "You win!"), 1);
+    DrawText(game, l, 200, kAlignCentre, Tr(game, "You loose..."), 1);
+    if (t < 200) DrawText(game, w, 270, kAlignCentre, Tr(game, "2000 extra points"), 2);
     if (t == kWinPointsAt) game.players[winner].Score += kWinPoints;
     if (MatchDecided(m)) {
         if (t < 100) {
-            DrawText(game, w, 340, kAlignCentre,
-                     Pick(game, "Match gewonnen!", "You win the match!"), 1);
-            DrawText(game, l, 340, kAlignCentre,
-                     Pick(game, "Match verloren...", "You loose the match!"), 1);
+            DrawText(game, w, 340, kAlignCentre, Tr(game, "You win the match!"), 1);
+            DrawText(game, l, 340, kAlignCentre, Tr(game, "You loose the match!"), 1);
         }
         if (t == 0) {
-            both(400, Pick(game, "Bitte Feuer drücken.", "Please press fire."));
+            both(400, Tr(game, "Please press fire."));
             if (FirePressed(game)) GameOver(game, MatchFinalScore(game, winner));
         }
         return;
     }
     if (p.LevelNumber >= MatchRow().lastLevel) {
         if (t < 100) {
-            both(340, Pick(game, "Beginne wieder bei Level 1", "Continue with Level 1"));
-            both(380, Pick(game, "Zeit läuft nun schneller ab.", "Times goes faster!"));
+            both(340, Tr(game, "Continue with Level 1"));
+            both(380, Tr(game, "Times goes faster!"));
         }
     } else if (t < 100) {
-        both(340, Pick(game, MatchRow().nextLevel) + std::to_string(p.LevelNumber + 1));
+        both(340, Tr(game, MatchRow().nextLevel) + std::to_string(p.LevelNumber + 1));
     }
     if (t == 0) NextLevel(game);
 }
@@ -159,11 +155,11 @@ void LevelEnd(Game& game) {
         ++m.LevelsWon[winner];
         m.LevelWinCounted = 1;
     }
-    DrawText(game, m.MatchCentreX[1], 170, kAlignCentre, Pick(game, "Spieler 1", "Player 1"), 3);
+    DrawText(game, m.MatchCentreX[1], 170, kAlignCentre, Tr(game, "Player 1"), 3);
     // Against the computer the right field's name says who plays it.
     const bool computer = game.computer.Strength[2] != kNoComputer;
     DrawText(game, m.MatchCentreX[2], 170, kAlignCentre,
-             computer ? "Computer" : Pick(game, "Spieler 2", "Player 2"), 3);
+             computer ? Tr(game, "Computer") : Tr(game, "Player 2"), 3);
     if (winner == 0)
         NobodyWins(game);
     else
@@ -312,7 +308,8 @@ void MatchStep(Game& game) {
 void MatchScreen(Game& game) {
     MatchState& m = game.match;
     PlayfieldState& p = game.play;
-    DrawText(game, 400, 7, kAlignCentre, "Level " + std::to_string(p.LevelNumber), 5);
+    DrawText(game, 400, 7, kAlignCentre,
+             FillIn(TrC(game, "side panel", "Level %s"), {std::to_string(p.LevelNumber)}), 5);
     UpdateButtons(game);
     DrawText(game, 294, 46, kAlignCentre, std::to_string(m.LevelsWon[1]), 2);
     DrawText(game, 510, 46, kAlignCentre, std::to_string(m.LevelsWon[2]), 2);
@@ -323,8 +320,10 @@ void MatchScreen(Game& game) {
         const double f = game.shell.FrameCounter;
         const int y = RoundHalfEven(290 + 150 * std::sin(f / 200));
         const double dx = 120 * std::cos(f / 400);
-        DrawText(game, RoundHalfEven(m.MatchCentreX[1] + dx), y, kAlignCentre, "Pause", 1);
-        DrawText(game, RoundHalfEven(m.MatchCentreX[2] - dx), y, kAlignCentre, "Pause", 1);
+        DrawText(game, RoundHalfEven(m.MatchCentreX[1] + dx), y, kAlignCentre, Tr(game, "Pause"),
+                 1);
+        DrawText(game, RoundHalfEven(m.MatchCentreX[2] - dx), y, kAlignCentre, Tr(game, "Pause"),
+                 1);
     }
     if (p.LevelCleared != 0) return;
     if (game.input.KeyEscape == 1 || game.buttons.MenuSelection == kButtonEnd) {

@@ -5,6 +5,7 @@
 #include "modes/level_file.h"
 #include "modes/pipe.h"
 #include "playfield/field_rules.h"
+#include "presentation/words.h"
 
 namespace {
 
@@ -34,16 +35,16 @@ const ModeRow kModes[] = {
         .drainEvery = 1,
         .emptyBarEndsGame = true,
         .labelsSets = true,
-        .tipButton = {"Tipp", "Tip"},
+        .tipButton = N_("Tip"),
         .tipStartsWater = false,
         .pointerBandX = 0,
         .drawsPipes = false,
         .drawStock = nullptr,
         .waterFlow = nullptr,
         .levelEnd = nullptr,
-        .clearedTitle = {"Set geleert!", "Set cleared!"},
-        .nextLevel = {"Erstelle Set ", "Create set "},
-        .gameOverTitle = {"Zeit abgelaufen!", "Time out!"},
+        .clearedTitle = N_("Set cleared!"),
+        .nextLevel = N_("Create set "),
+        .gameOverTitle = N_("Time out!"),
         .messageX = 0,
     },
     {
@@ -57,16 +58,16 @@ const ModeRow kModes[] = {
         .drainEvery = 1,
         .emptyBarEndsGame = true,
         .labelsSets = false,
-        .tipButton = {"Tipp", "Tip"},
+        .tipButton = N_("Tip"),
         .tipStartsWater = false,
         .pointerBandX = 0,
         .drawsPipes = false,
         .drawStock = nullptr,
         .waterFlow = nullptr,
         .levelEnd = nullptr,
-        .clearedTitle = {"Puzzle gelöst!", "Puzzle cleared!"},
-        .nextLevel = {"Versuche Level ", "Try Level "},
-        .gameOverTitle = {"Zeit abgelaufen!", "Time out!"},
+        .clearedTitle = N_("Puzzle cleared!"),
+        .nextLevel = N_("Try Level "),
+        .gameOverTitle = N_("Time out!"),
         .messageX = 0,
     },
     {
@@ -82,16 +83,16 @@ const ModeRow kModes[] = {
         .drainEvery = 3,
         .emptyBarEndsGame = false,
         .labelsSets = false,
-        .tipButton = {"Los!", "Run!"},
+        .tipButton = N_("Run!"),
         .tipStartsWater = true,
         .pointerBandX = 121,
         .drawsPipes = true,
         .drawStock = DrawPipeStock,
         .waterFlow = PipeWaterFlow,
         .levelEnd = PipeLevelEnd,
-        .clearedTitle = {"", ""},
-        .nextLevel = {"", ""},
-        .gameOverTitle = {"Das Rohr endet im Nichts ...", "faulty Pipe ..."},
+        .clearedTitle = {},
+        .nextLevel = {},
+        .gameOverTitle = N_("faulty Pipe ..."),
         .messageX = 368,
     },
     {
@@ -105,12 +106,12 @@ const ModeRow kModes[] = {
         .drainEvery = 1,
         .emptyBarEndsGame = true,
         .labelsSets = false,
-        .tipButton = {"Tipp", "Tip"},
+        .tipButton = N_("Tip"),
         .tipStartsWater = false,
         .pointerBandX = 0,
         .drawsPipes = false,
-        .clearedTitle = {"", ""},
-        .nextLevel = {"Versuche Level ", "Try Level "},
+        .clearedTitle = {},
+        .nextLevel = N_("Try Level "),
     },
 };
 

@@ -30,7 +30,7 @@ struct ModeRow {
     bool emptyBarEndsGame = true;
     // The side panel: the level label reads "Set n" (centred) instead of "Level n".
     bool labelsSets = false;
-    Words tipButton{"Tipp", "Tip"};
+    Words tipButton{N_("Tip")};
     bool tipStartsWater = false;  // the tip button empties the time bar instead of hinting
     // The pointer is drawn (and the aim marker hidden) also left of this x over the field.
     int pointerBandX = 0;
@@ -41,10 +41,10 @@ struct ModeRow {
     void (*waterFlow)(Game& game) = nullptr;
     // The sequence after a cleared level when the mode has its own; else the texts below.
     void (*levelEnd)(Game& game) = nullptr;
-    Words clearedTitle{"", ""};
-    Words nextLevel{"", ""};  // followed by the next level's number
+    Words clearedTitle{};
+    Words nextLevel{};  // followed by the next level's number
     // The game-over messages: their title and where they are centred (0: the field's centre).
-    Words gameOverTitle{"Zeit abgelaufen!", "Time out!"};
+    Words gameOverTitle{N_("Time out!")};
     int messageX = 0;
 };
 

@@ -71,8 +71,8 @@ void Lose(Game& game) {
     game.play.TimeUpTimer = kLostStart;
 }
 
-void Message(Game& game, int y, const char* german, const char* english, int colour) {
-    DrawText(game, kMessageX, y, kAlignCentre, Pick(game, german, english), colour);
+void Message(Game& game, int y, Words words, int colour) {
+    DrawText(game, kMessageX, y, kAlignCentre, Tr(game, words), colour);
 }
 
 }  // namespace
@@ -257,22 +257,18 @@ void PipeLevelEnd(Game& game) {
     if (p.SourceWater > 0) --p.SourceWater;
     if (t < 280) p.WaterRunning = 0;
     if (play.LevelNumber < kLastPipeLevel) {
-        if (t < 250) Message(game, 240, "Perfekte Rohrleitung!", "Perfect Pipe!", 1);
+        if (t < 250) Message(game, 240, N_("Perfect Pipe!"), 1);
         if (t < 100) {
             const std::string next = std::to_string(play.LevelNumber + 1);
-            DrawText(game, kMessageX, 280, kAlignCentre,
-                     Pick(game, "Versuche Level " + next, "Try Level " + next), 2);
+            DrawText(game, kMessageX, 280, kAlignCentre, FillIn(Tr(game, "Try Level %s"), {next}),
+                     2);
         }
         if (t == 0) StartLevel(game, play.LevelNumber + 1, kModePipe, play.LapNumber, 0);
         return;
     }
-    if (t < 250)
-        Message(game, 240, "Letztes Level gelöst!", "Perfect Pipe - Last Level solved!", 1);
-    if (t < 200)
-        Message(game, 280, "Das Spiel startet wieder bei Level 1.", "Game starts again at Level 1",
-                2);
-    if (t < 120)
-        Message(game, 320, "Die Zeit läuft nun schneller ab.", "Time moves faster now.", 2);
+    if (t < 250) Message(game, 240, N_("Perfect Pipe - Last Level solved!"), 1);
+    if (t < 200) Message(game, 280, NC_("pipe", "Game starts again at Level 1"), 2);
+    if (t < 120) Message(game, 320, N_("Time moves faster now."), 2);
     if (t == 0) StartLevel(game, 1, kModePipe, play.LapNumber + 1, 0);
 }
 

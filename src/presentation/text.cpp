@@ -18,11 +18,19 @@ constexpr int kOutlineTexture = 6;
 constexpr int kScratchSize = 30;
 
 // The first entry of the character line that is the character; the missing glyph when none.
-int SearchGlyph(const FontState& t, unsigned char ch) {
+int SearchLine(const FontState& t, unsigned char ch) {
     for (int j = 1; j <= t.FontCharCount; ++j) {
         if (t.FontChars[j] == ch) return j + 1;
     }
     return kMissingGlyph;
+}
+
+// An accented letter the line lacks is drawn as its plain letter, so that a translation reads
+// whole ("Réglages" as "Reglages") rather than with gaps.
+int SearchGlyph(const FontState& t, unsigned char ch) {
+    const int glyph = SearchLine(t, ch);
+    const unsigned char base = BaseLetterCp1252(ch);
+    return glyph == kMissingGlyph && base != 0 ? SearchLine(t, base) : glyph;
 }
 
 int GlyphWidth(const FontState& t, int glyph) {

@@ -1,24 +1,33 @@
-// Every text of the game exists in German and in English; Language (1 German, 2 English) picks
-// one at the moment it is drawn. The one helper for that choice.
+// Every text the game draws comes from the catalogues in po/ (compiled into the game at build
+// time): the English text is the id, Language (1..7) picks the translation when it is drawn.
+// Tr and TrC look a text up; N_ and NC_ name one for a table that is looked up later. All four
+// are what the extraction (xgettext, see po/README.md) finds in the sources.
 #pragma once
 
-#include <string>
+#include "presentation/catalogue.h"
 
-// A German and an English text.
+// A text named by its English id and, where one English text has two meanings, a context.
 struct Words {
-    const char* german;
-    const char* english;
+    const char* context = nullptr;
+    const char* id = nullptr;  // nullptr: no text
 };
 
+constexpr Words N_(const char* id) {
+    return Words{nullptr, id};
+}
+constexpr Words NC_(const char* context, const char* id) {
+    return Words{context, id};
+}
+
 template <typename GameT>
-const char* Pick(const GameT& game, const char* german, const char* english) {
-    return game.shell.Language == 2 ? english : german;
+const char* Tr(const GameT& game, const char* id) {
+    return Translate(game.shell.Language, nullptr, id);
 }
 template <typename GameT>
-std::string Pick(const GameT& game, const std::string& german, const std::string& english) {
-    return game.shell.Language == 2 ? english : german;
+const char* TrC(const GameT& game, const char* context, const char* id) {
+    return Translate(game.shell.Language, context, id);
 }
 template <typename GameT>
-const char* Pick(const GameT& game, const Words& words) {
-    return Pick(game, words.german, words.english);
+const char* Tr(const GameT& game, Words words) {
+    return words.id == nullptr ? "" : Translate(game.shell.Language, words.context, words.id);
 }

@@ -8,6 +8,7 @@
 
 #include "core/encoding.h"
 #include "core/game.h"
+#include "core/languages.h"
 #include "core/state_io.h"
 #include "platform/file_bytes.h"
 #include "platform/headless/headless_platform.h"
@@ -186,7 +187,8 @@ bool ScriptLanguage(const std::string& text, int& language) {
         std::istringstream words(line);
         std::string hash, word;
         int n = 0;
-        if (words >> hash >> word >> n && hash == "#" && word == "language" && (n == 1 || n == 2)) {
+        if (words >> hash >> word >> n && hash == "#" && word == "language" && n >= 1 &&
+            n <= kLanguages) {
             language = n;
             return true;
         }

@@ -18,6 +18,7 @@
 #include "presentation/render.h"
 #include "presentation/sound.h"
 #include "presentation/text.h"
+#include "presentation/words.h"
 #include "shell/input.h"
 #include "shell/recorder.h"
 #include "shell/screens.h"
@@ -109,7 +110,7 @@ void FocusChanged(Game& game, bool focused) {
     // The frozen picture, dimmed, with the word that says why nothing moves.
     for (std::uint32_t& p : game.backBuffer.pixels) p = (p >> 1) & 0x7F7F7F;
     BeginTextFrame(game);
-    DrawText(game, 400, 290, kAlignCentre, "Pause", 1);
+    DrawText(game, 400, 290, kAlignCentre, Tr(game, "Pause"), 1);
     DrawTextQueue(game);
     game.platform->FlipDisplay(game.backBuffer);
 }

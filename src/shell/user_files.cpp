@@ -1,9 +1,11 @@
 #include "shell/user_files.h"
 
 #include <filesystem>
+#include <string>
 #include <system_error>
 #include <vector>
 
+#include "core/languages.h"
 #include "menus/record_file.h"
 #include "platform/file_bytes.h"
 
@@ -65,7 +67,14 @@ bool WriteFullscreenOption(const std::string& configDir, bool fullscreen) {
 int LanguageFromLocale(const char* lcAll, const char* lcMessages, const char* lang) {
     for (const char* value : {lcAll, lcMessages, lang}) {
         if (value == nullptr || value[0] == '\0') continue;
-        return value[0] == 'd' && value[1] == 'e' ? 1 : 2;
+        // The first variable set decides: "fr_CA.UTF-8", "pt", "nl_BE@euro"; anything else
+        // ("C", "POSIX", a language the game lacks) is English.
+        const std::string locale(value);
+        const std::string code = locale.substr(0, locale.find_first_of("_.@"));
+        for (int language = 1; language <= kLanguages; ++language) {
+            if (code == kLanguageCodes[language]) return language;
+        }
+        return kLanguageEnglish;
     }
-    return 2;
+    return kLanguageEnglish;
 }

@@ -19,6 +19,6 @@ int PrepareSavesDir(const std::string& savesDir, const std::string& oldDir);
 bool ReadFullscreenOption(const std::string& configDir);
 bool WriteFullscreenOption(const std::string& configDir, bool fullscreen);
 
-// 1 German, 2 English: the first of LC_ALL, LC_MESSAGES, LANG that is set decides; "de..." is
-// German, anything else English.
+// The language of a first start (core/languages.h): the first of LC_ALL, LC_MESSAGES, LANG that
+// is set decides by its language code ("fr_FR.UTF-8" French); one the game lacks is English.
 int LanguageFromLocale(const char* lcAll, const char* lcMessages, const char* lang);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "art.h"
+#include "menus/help_pages.h"
 #include "menus/transitions.h"
 #include "menus_fixture.h"
 #include "picture_check.h"
@@ -186,11 +187,11 @@ bool TitlesInside(const std::vector<PixelRect>& boxes, const PixelRect& band) {
     return true;
 }
 
-TEST(MenuTitles, LieInsideTheBandInBothLanguages) {
+TEST(MenuTitles, LieInsideTheBandInEveryLanguage) {
     int titles = 0;
     MenuGame m;
     for (const MenuScreen& screen : kMenuScreens) {
-        for (int language : {1, 2}) {
+        for (int language = 1; language <= kLanguages; ++language) {
             const std::vector<PixelRect> boxes = TitleBoxes(m, screen, language);
             EXPECT_FALSE(boxes.empty()) << screen.name;
             titles += static_cast<int>(boxes.size());
@@ -201,7 +202,106 @@ TEST(MenuTitles, LieInsideTheBandInBothLanguages) {
             }
         }
     }
-    EXPECT_GE(titles, 24);  // the help menu has two title lines
+    EXPECT_GE(titles, 12 * kLanguages);  // the help menu has two title lines
+}
+
+PixelRect HelpPicturesBox(MenuGame& m, int page);
+
+// A button's label and the half width of its button.
+struct ButtonLabel {
+    std::string text;
+    int x, y, width, halfWidth;
+};
+
+// The labels drawn on the buttons of the screen as it stands after one tick.
+std::vector<ButtonLabel> Labels(MenuGame& m) {
+    std::vector<ButtonLabel> labels;
+    const ButtonTable& b = m.g().buttons;
+    for (const TextCall& call : m.g().text.calls) {
+        for (int slot = 1; slot <= kButtonSlots; ++slot) {
+            if (b.ButtonActive[slot] == 0 || call.x != b.ButtonX[slot] || call.y != b.ButtonY[slot])
+                continue;
+            labels.push_back(
+                {call.text, call.x, call.y, TextWidth(m.g(), call.text), b.ButtonHalfWidth[slot]});
+        }
+    }
+    return labels;
+}
+
+// A centred label, outline and shadow included, stays between its button's edges.
+bool LabelFits(const ButtonLabel& l) {
+    const PixelRect box = piccheck::TextBox(l.x - l.width / 2 - 3, l.y, l.width);
+    return box.left >= l.x - l.halfWidth && box.right <= l.x + l.halfWidth;
+}
+
+TEST(MenuButtons, LabelsFitTheirButtonsInEveryLanguage) {
+    MenuGame m;
+    int labels = 0;
+    for (int language = 1; language <= kLanguages; ++language) {
+        for (const MenuScreen& screen : kMenuScreens) {
+            TitleBoxes(m, screen, language);
+            // The options and the opponent button show every one of their settings.
+            for (int setting = 0; setting < 6; ++setting) {
+                m.g().menus.OptionLevel[1] = m.g().menus.OptionLevel[2] = setting;
+                m.g().computer.OpponentChoice = setting % 4;
+                m.g().shell.Language = language;
+                m.Tick();
+                for (const ButtonLabel& l : Labels(m)) {
+                    ++labels;
+                    EXPECT_TRUE(LabelFits(l))
+                        << screen.name << " in language " << language << ": \"" << l.text
+                        << "\" is " << l.width << " px on a button of " << 2 * l.halfWidth;
+                }
+            }
+        }
+    }
+    EXPECT_GE(labels, 7 * 40);
+}
+
+// Help lines stay inside the panel's gold border and off the page's pictures.
+bool HelpLinesFit(const Game& g, const std::vector<HelpLine>& lines, const PixelRect& pictures,
+                  std::string* why) {
+    const PixelRect& p = assetgen::kHelpPanel;
+    const PixelRect inner{p.left + 2, p.top + 2, p.right - 2, p.bottom - 2};
+    for (const HelpLine& line : lines) {
+        const PixelRect box = piccheck::TextBox(kHelpTextX, line.y, TextWidth(g, line.text));
+        const bool overPictures = box.left < pictures.right && pictures.left < box.right &&
+                                  box.top < pictures.bottom && pictures.top < box.bottom;
+        if (!piccheck::Inside(box, inner) || overPictures) {
+            *why = "\"" + line.text + "\" at " + piccheck::Describe(box) + ", pictures at " +
+                   piccheck::Describe(pictures);
+            return false;
+        }
+    }
+    return true;
+}
+
+TEST(HelpText, LinesStayOnThePageInEveryLanguage) {
+    MenuGame m;
+    for (int page = 1; page <= kHelpPages; ++page) {
+        const PixelRect pictures = HelpPicturesBox(m, page);
+        for (int language = 1; language <= kLanguages; ++language) {
+            const std::vector<HelpLine> lines = HelpPageLines(language, page);
+            EXPECT_GE(lines.size(), 8u) << "page " << page << " in language " << language;
+            std::string why;
+            EXPECT_TRUE(HelpLinesFit(m.g(), lines, pictures, &why))
+                << "page " << page << " in language " << language << ": " << why;
+        }
+    }
+}
+
+// German and English keep the rows the pages have always had.
+TEST(HelpText, GermanAndEnglishKeepTheirRows) {
+    const std::vector<HelpLine> german = HelpPageLines(1, 2);
+    ASSERT_EQ(german.size(), 17u);
+    EXPECT_EQ(german[12].y, 400);
+    EXPECT_EQ(german[13].y, 420);  // the pipe pieces follow without a gap
+    const std::vector<HelpLine> english = HelpPageLines(2, 2);
+    ASSERT_EQ(english.size(), 17u);
+    EXPECT_EQ(english[13].y, 450);
+    EXPECT_EQ(english[16].text, "You can place it by pressing fire.");
+    EXPECT_EQ(HelpPageLines(2, 3)[6].y, 230);
+    EXPECT_EQ(HelpPageLines(1, 3)[5].y, 210);
 }
 
 double RowLuminance(const Surface& s, int y, int left, int right) {
@@ -370,6 +470,30 @@ TEST(PictureRules, TitleLineBelowAOneLineBandFails) {
     EXPECT_TRUE(TitlesInside(boxes, assetgen::kMenuTitleBand));
     const PixelRect oneLine{214, 250, 586, 290};
     EXPECT_FALSE(TitlesInside(boxes, oneLine));
+}
+
+TEST(PictureRules, LabelWiderThanItsButtonFails) {
+    MenuGame m;
+    TitleBoxes(m, kMenuScreens[0], 2);  // the main menu in English
+    std::vector<ButtonLabel> labels = Labels(m);
+    ASSERT_EQ(labels.size(), 5u);
+    EXPECT_TRUE(LabelFits(labels[3]));  // "Help and Credits"
+    labels[3].halfWidth = labels[3].width / 2;
+    EXPECT_FALSE(LabelFits(labels[3]));
+}
+
+TEST(PictureRules, HelpLineOverTheIconsOrOffThePanelFails) {
+    MenuGame m;
+    const PixelRect icons = HelpPicturesBox(m, 3);
+    std::vector<HelpLine> lines = HelpPageLines(3, 3);
+    std::string why;
+    ASSERT_TRUE(HelpLinesFit(m.g(), lines, icons, &why)) << why;
+    std::vector<HelpLine> longer = lines;
+    longer.push_back({longer.back().y + 2 * kHelpLineStep, "un moment."});
+    EXPECT_FALSE(HelpLinesFit(m.g(), longer, icons, &why));
+    std::vector<HelpLine> wider = lines;
+    wider[0].text += " et encore bien plus loin que le bord de la page";
+    EXPECT_FALSE(HelpLinesFit(m.g(), wider, icons, &why));
 }
 
 TEST(PictureRules, GlyphsWithoutTheirRingFail) {

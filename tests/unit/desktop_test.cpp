@@ -118,7 +118,14 @@ INSTANTIATE_TEST_SUITE_P(FirstStart, Locale,
                                            LocaleCase{"C", "de_DE", "de_DE", 2},
                                            LocaleCase{"", "de_CH", "en_US", 1},
                                            LocaleCase{nullptr, nullptr, nullptr, 2},
-                                           LocaleCase{nullptr, nullptr, "d", 2}));
+                                           LocaleCase{nullptr, nullptr, "d", 2},
+                                           LocaleCase{nullptr, "fr_CA.UTF-8", "de_DE", 3},
+                                           LocaleCase{nullptr, nullptr, "es", 4},
+                                           LocaleCase{"it_IT@euro", nullptr, nullptr, 5},
+                                           LocaleCase{nullptr, nullptr, "nl_BE.UTF-8", 6},
+                                           LocaleCase{nullptr, nullptr, "pt_BR.UTF-8", 7},
+                                           LocaleCase{nullptr, nullptr, "sv_SE.UTF-8", 2},
+                                           LocaleCase{nullptr, nullptr, "fra_FR", 2}));
 
 struct ArgsCase {
     std::vector<const char*> args;

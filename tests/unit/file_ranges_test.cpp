@@ -142,9 +142,28 @@ INSTANTIATE_TEST_SUITE_P(Values, SettingsRange,
                                            ValueCase{4, 101, false}, ValueCase{8, 0, true},
                                            ValueCase{8, 100, true}, ValueCase{8, -20, false},
                                            ValueCase{8, INT_MAX, false}, ValueCase{12, 1, true},
-                                           ValueCase{12, 2, true}, ValueCase{12, 0, false},
-                                           ValueCase{12, 3, false},
+                                           ValueCase{12, 2, true}, ValueCase{12, 5, true},
+                                           ValueCase{12, 7, true},
                                            ValueCase{0, 12345, true}));  // record 0 is a gap
+
+// A language the game does not know is read as English; the volumes stay as the file says.
+class SettingsLanguage : public ::testing::TestWithParam<std::int32_t> {};
+
+TEST_P(SettingsLanguage, UnknownIsEnglish) {
+    TempRes res;
+    std::vector<std::uint8_t> bytes(16, 0);
+    PutInt32(bytes, 4, 60);
+    PutInt32(bytes, 8, 20);
+    PutInt32(bytes, 12, GetParam());
+    res.WriteBytes(res.Saves("settings.dat"), bytes);
+    TestGame t(res.Dir());
+    EXPECT_TRUE(ReadSettings(t.game, kSettingsFile));
+    EXPECT_EQ(t.game.shell.Language, 2);
+    EXPECT_EQ(t.game.shell.MusicVolumeSetting, 60);
+    EXPECT_EQ(t.game.shell.SoundVolume, 20);
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, SettingsLanguage, ::testing::Values(0, 8, -1, INT_MAX, INT_MIN));
 
 // ---------------------------------------------------------------- groar.dat
 

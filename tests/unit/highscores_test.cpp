@@ -92,7 +92,7 @@ TEST(HighscoreFile, UnwritableSavesKeepTheTablesAndTellThePlayerOnce) {
     EXPECT_FALSE(g.session.WindowClosed);
 }
 
-TEST(SettingsFile, ExactBytesAndALanguageOutsideTheRangeKeepsTheDefaults) {
+TEST(SettingsFile, ExactBytesAndALanguageOutsideTheRangeReadsAsEnglish) {
     MenuGame m;
     Game& g = m.g();
     g.shell.MusicVolumeSetting = 60;
@@ -105,12 +105,12 @@ TEST(SettingsFile, ExactBytesAndALanguageOutsideTheRangeKeepsTheDefaults) {
     std::vector<std::uint8_t> bytes(16, 0);
     PutInt32(bytes, 4, 70);
     PutInt32(bytes, 8, 40);
-    PutInt32(bytes, 12, 3);
+    PutInt32(bytes, 12, 8);
     m.res.WriteBytes(m.res.Saves("settings.dat"), bytes);
     m.Start();
-    EXPECT_EQ(m.g().shell.MusicVolumeSetting, 100);
-    EXPECT_EQ(m.g().shell.SoundVolume, 80);
-    EXPECT_EQ(m.g().shell.Language, 1);
+    EXPECT_EQ(m.g().shell.MusicVolumeSetting, 70);
+    EXPECT_EQ(m.g().shell.SoundVolume, 40);
+    EXPECT_EQ(m.g().shell.Language, 2);
     bytes.resize(15);
     PutInt32(bytes, 4, 20);
     m.res.WriteBytes(m.res.Saves("settings.dat"), bytes);

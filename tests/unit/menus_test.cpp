@@ -215,6 +215,36 @@ TEST(MenuOptions, SettingsReadAtStartShowOnTheOptionsScreen) {
     EXPECT_EQ(m.g().text.calls[3].text, "Language English");
 }
 
+// Language 5 in the settings file starts in Italian; the button then walks through all seven,
+// each named in its own language, and comes back; the file keeps the number.
+TEST(MenuOptions, LanguageButtonCyclesThroughTheSevenLanguages) {
+    MenuGame m;
+    std::vector<std::uint8_t> bytes(16, 0);
+    bytes[4] = 60;
+    bytes[8] = 20;
+    bytes[12] = 5;
+    m.res.WriteBytes(m.res.Saves("settings.dat"), bytes);
+    m.Start();
+    ShowOptions(m.g());
+    m.Tick();
+    EXPECT_EQ(m.g().text.calls[0].text, "Opzioni");
+    std::vector<std::string> labels{m.g().text.calls[3].text};
+    std::vector<int> numbers{m.g().shell.Language};
+    for (int i = 0; i < 7; ++i) {
+        m.ClickButton(3);
+        m.Tick();
+        labels.push_back(m.g().text.calls[3].text);
+        numbers.push_back(m.g().shell.Language);
+    }
+    EXPECT_EQ(labels,
+              (std::vector<std::string>{"Lingua: italiano", "Taal: Nederlands", "Idioma: português",
+                                        "Sprache Deutsch", "Language English", "Langue : français",
+                                        "Idioma: español", "Lingua: italiano"}));
+    EXPECT_EQ(numbers, (std::vector<int>{5, 6, 7, 1, 2, 3, 4, 5}));
+    ASSERT_TRUE(WriteSettings(m.g(), kSettingsFile));
+    EXPECT_EQ(m.res.ReadBytes(m.res.Saves("settings.dat"))[12], 5);
+}
+
 TEST(MenuMain, ExitWritesTheSettingsAndQuitsInBothVariants) {
     for (int inProgress : {1, 2}) {
         MenuGame m;

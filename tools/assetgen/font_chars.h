@@ -8,14 +8,15 @@ namespace assetgen {
 
 // Unicode text of res/font1.txt's first line (written as Windows-1252). The line holds 96
 // entries: characters 40..67 always take the symbol texture, so that stretch holds the two
-// music symbols and characters the game shows rarely or never; the closing "$" gets an empty
+// music symbols, the apostrophe of the translations and characters the game shows rarely or
+// never; the closing "$" gets an empty
 // box, so every character missing from the line (and the space) draws nothing.
 inline constexpr std::u32string_view kFontLine =
-    U"ABCDEFGHIKLMNOPRSTUVWXYZ0123456789.,!-a"  // 1..39
-    U"{}<>_:=?JQ\u00C4\u00D6\u00DC\u00DF"       // 40..53
-    U"\u00A7\u00B0\u00A9\u00AE\u00B1\u00D7\u00F7\u00AB\u00BB\u00A4\u2022\u2020\u00B6\u00B5"  // 54..67
-    U"bcdefghijklmnopqrstuvwxyz\u00E4\u00F6\u00FC"  // 68..95
-    U"$";                                           // 96
+    U"ABCDEFGHIKLMNOPRSTUVWXYZ0123456789.,!-a"                                          // 1..39
+    U"{}<>_:=?JQ\u00C4\u00D6\u00DC\u00DF"                                               // 40..53
+    U"\u00A7\u00B0\u00A9\u00AE\u00B1\u00D7\u00F7\u00AB\u00BB'\u2022\u2020\u00B6\u00B5"  // 54..67
+    U"bcdefghijklmnopqrstuvwxyz\u00E4\u00F6\u00FC"                                      // 68..95
+    U"$";                                                                               // 96
 
 // Windows-1252 byte of a character of the line; 0 if it has none.
 constexpr unsigned char ToCp1252(char32_t c) {

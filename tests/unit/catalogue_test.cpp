@@ -1,0 +1,105 @@
+// The compiled catalogues: lookup by id and context, the fallback to English, filling in values,
+// and the font drawing a letter it lacks as its plain letter.
+#include "presentation/catalogue.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <utility>
+
+#include "core/encoding.h"
+#include "menus_fixture.h"
+#include "presentation/text.h"
+
+namespace {
+
+TEST(Catalogue, IsSortedAsTheLookupNeedsIt) {
+    ASSERT_GT(kCatalogueSize, 100);
+    // Context first (none before any), then the id, as Translate's binary search compares them.
+    auto key = [](const CatalogueEntry& e) {
+        return std::make_pair(std::string(e.context == nullptr ? "" : e.context),
+                              std::string(e.id));
+    };
+    for (int i = 1; i < kCatalogueSize; ++i)
+        EXPECT_LT(key(kCatalogue[i - 1]), key(kCatalogue[i])) << kCatalogue[i].id;
+}
+
+struct LookupCase {
+    int language;
+    const char* context;
+    const char* id;
+    const char* want;
+};
+
+class Lookup : public ::testing::TestWithParam<LookupCase> {};
+
+TEST_P(Lookup, FindsTheTextOrFallsBackToTheId) {
+    const LookupCase& c = GetParam();
+    EXPECT_STREQ(Translate(c.language, c.context, c.id), c.want);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, Lookup,
+    ::testing::Values(
+        LookupCase{1, nullptr, "Back", "Zurück"}, LookupCase{2, nullptr, "Back", "Back"},
+        LookupCase{6, nullptr, "Back", "Terug"},
+        // One English text, three German ones, told apart by their contexts.
+        LookupCase{1, "help menu button", "Highscores", "Siegertabelle"},
+        LookupCase{1, "highscores title", "Highscores", "Sieger"},
+        LookupCase{1, "help menu title, second line", "Highscores", "Info"},
+        LookupCase{1, nullptr, "Highscores", "Highscores"},
+        // Unknown languages and ids speak English.
+        LookupCase{0, nullptr, "Back", "Back"}, LookupCase{8, nullptr, "Back", "Back"},
+        LookupCase{-5, "pipe", "Game starts again at Level 1", "Game starts again at Level 1"},
+        LookupCase{3, nullptr, "Not a text of the game", "Not a text of the game"},
+        LookupCase{3, nullptr, "", ""}));
+
+struct FillCase {
+    const char* format;
+    std::string want;
+};
+
+class Fill : public ::testing::TestWithParam<FillCase> {};
+
+TEST_P(Fill, PutsTheValuesWhereTheTextSays) {
+    EXPECT_EQ(FillIn(GetParam().format, {"45", "450"}), GetParam().want);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, Fill,
+                         ::testing::Values(FillCase{"%s x 10 = %s", "45 x 10 = 450"},
+                                           FillCase{"%2$s from %1$s", "450 from 45"},
+                                           FillCase{"100%% %s", "100% 45"},
+                                           FillCase{"%s %s %s", "45 450 "},
+                                           FillCase{"50% off", "50% off"},
+                                           FillCase{"%d %", "%d %"}));
+
+TEST(Catalogue, EveryFormatFillsWithoutLeftovers) {
+    // A translation with other directives than its id would show a raw "%" or lose a number.
+    for (int i = 0; i < kCatalogueSize; ++i) {
+        const std::string filled = FillIn(kCatalogue[i].id, {"1", "2"});
+        for (int language = 1; language <= kLanguages; ++language) {
+            const std::string t = FillIn(kCatalogue[i].text[language], {"1", "2"});
+            EXPECT_EQ(t.find('%'), std::string::npos) << t;
+            if (std::strchr(kCatalogue[i].id, '%') != nullptr) {
+                EXPECT_NE(t.find('1'), std::string::npos) << t;
+            }
+        }
+        EXPECT_EQ(filled.find('%'), std::string::npos) << filled;
+    }
+}
+
+TEST(FontFold, AnAccentedLetterTheFontLacksIsDrawnAsItsPlainLetter) {
+    MenuGame m;
+    EXPECT_EQ(BaseLetterCp1252(0xE9), 'e');  // é
+    EXPECT_EQ(BaseLetterCp1252(0xD1), 'N');  // Ñ
+    EXPECT_EQ(BaseLetterCp1252(0xDF), 0);    // ß has its own glyph
+    EXPECT_EQ(BaseLetterCp1252('e'), 0);
+    EXPECT_EQ(TextWidth(m.g(), "réussi"), TextWidth(m.g(), "reussi"));
+    EXPECT_EQ(TextWidth(m.g(), "Ñandú"), TextWidth(m.g(), "Nandu"));
+    // Letters the font has keep their own glyphs.
+    EXPECT_NE(GlyphOf(m.g(), 0xFC), GlyphOf(m.g(), 'u'));  // ü
+    EXPECT_NE(GlyphOf(m.g(), '\''), kMissingGlyph);
+}
+
+}  // namespace
