@@ -66,6 +66,8 @@ void Focus(Game& game, SdlPlatform& platform, WindowSession& session, bool focus
     session.focused = focused;
     // Pads send nothing while the window is in the background: let go of what they held.
     platform.ReleaseKeys(static_cast<KeySource>(kFromPadButton | kFromPadStick));
+    // The window manager may have drawn over the window meanwhile: the whole picture goes again.
+    platform.Exposed();
     FocusChanged(game, focused);
 }
 
