@@ -124,6 +124,9 @@ int main(int argc, char** argv) {
     if (!lock.Acquire(savesDir + "/.lock")) {
         const char* text = "Rhombulus2 is already running. / Rhombulus2 läuft schon.";
         std::fprintf(stderr, "rhombulus2: %s\n", text);
+        // Nothing to save here: SIGTERM and SIGINT keep ending the program at once, also while
+        // the box waits (SDL's own handlers would only note them for an event loop).
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         if (SDL_Init(SDL_INIT_VIDEO) == 0) {
             SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, "Rhombulus2", text, nullptr);
             SDL_Quit();

@@ -156,6 +156,8 @@ void Key(Game& game, SdlPlatform& platform, WindowSession& session, const SDL_Ke
 void HandleSdlEvent(Game& game, SdlPlatform& platform, WindowSession& session, const SDL_Event& e) {
     switch (e.type) {
         case SDL_QUIT:
+            // Also SIGTERM and SIGINT, which SDL's handlers turn into this event: they save and
+            // quit as the close button does.
             WindowCloseRequested(game);
             break;
         case SDL_WINDOWEVENT:

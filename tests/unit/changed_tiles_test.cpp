@@ -69,7 +69,9 @@ TEST_P(Tiles, CoverEveryChangeAndNoTileThatStayedTheSame) {
         }
         EXPECT_EQ(area, tiles.ChangedArea());
         ASSERT_EQ(shown.pixels, picture.pixels) << "round " << round;
-        if (changes == 0) EXPECT_TRUE(rects.empty());
+        if (changes == 0) {
+            EXPECT_TRUE(rects.empty());
+        }
         previous = picture;
     }
 }

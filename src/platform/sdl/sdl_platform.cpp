@@ -1,5 +1,7 @@
 #include "platform/sdl/sdl_platform.h"
 
+#include <signal.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -315,7 +317,19 @@ void SdlPlatform::UpdateKeyboard() {
 
 void SdlPlatform::ShowMessage(const std::string& text) {
     std::fprintf(stderr, "rhombulus2: %s\n", text.c_str());
+    // The box waits for its button in a loop of its own, which never looks at the quit that
+    // SDL's handlers note for SIGTERM and SIGINT: meanwhile they end the game at once.
+    struct sigaction term {
+    }, interrupt{}, plain{};
+    plain.sa_handler = SIG_DFL;
+    sigemptyset(&plain.sa_mask);
+    sigaction(SIGTERM, nullptr, &term);
+    sigaction(SIGINT, nullptr, &interrupt);
+    if (term.sa_handler != SIG_IGN) sigaction(SIGTERM, &plain, nullptr);
+    if (interrupt.sa_handler != SIG_IGN) sigaction(SIGINT, &plain, nullptr);
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, "Rhombulus2", text.c_str(), window_);
+    sigaction(SIGTERM, &term, nullptr);
+    sigaction(SIGINT, &interrupt, nullptr);
 }
 
 void SdlPlatform::CloseWindow() {
@@ -338,10 +352,20 @@ bool SdlPlatform::AudioVersionOk() const {
 }
 
 void SdlPlatform::AudioInit() {
-    // A machine without an audio device plays in silence.
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
+    // A machine without an audio device plays in silence, and says so once.
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        std::fprintf(stderr, "rhombulus2: no sound device, playing without sound (%s)\n",
+                     SDL_GetError());
+        return;
+    }
     Mix_Init(MIX_INIT_MP3);
-    if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024) != 0) return;
+    if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024) != 0) {
+        std::fprintf(stderr, "rhombulus2: no sound device, playing without sound (%s)\n",
+                     Mix_GetError());
+        Mix_Quit();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return;
+    }
     Mix_AllocateChannels(32);
     audioOpen_ = true;
 }
