@@ -234,7 +234,8 @@ int main(int argc, char** argv) {
     StartLevel(game, 1, kModePuzzle, 1, -99);
     for (int i = 0; i < 50; ++i) FrameTick(game);
     game.play.PauseState = 1;
-    Print("Puzzle level 1, paused", Measure(game, ticks, false), "goal: sent 0 %");
+    Print("Puzzle level 1, paused", Measure(game, ticks, false),
+          "only the wandering word \"Pause\" changes");
     std::printf("\none tick lasts 15000 us\n\n");
 
     // The tile size: smaller tiles send less but compare and merge more.
