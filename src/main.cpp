@@ -59,8 +59,10 @@ class TickLog {
     std::chrono::steady_clock::time_point last_{};
 };
 
-// One tick every 15 ms. Between ticks the loop sleeps: in the event wait while more than a
-// millisecond is left, then in a precise sleep to the deadline, never spinning.
+// One tick every 15 ms. Between ticks the loop sleeps to the deadline in one precise sleep; the
+// events that came meanwhile are taken all at once just before the tick, which sees them exactly
+// as it would have seen them one by one, and the loop wakes once a tick instead of for every
+// event.
 void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session) {
     using Clock = std::chrono::steady_clock;
     constexpr auto kPeriod = std::chrono::microseconds(15000);
@@ -69,7 +71,9 @@ void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session) {
     auto next = Clock::now() + kPeriod;
     SDL_Event e;
     while (!game.session.WindowClosed) {
-        while (!game.session.WindowClosed && SDL_PollEvent(&e))
+        SDL_PumpEvents();
+        while (!game.session.WindowClosed &&
+               SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)
             HandleSdlEvent(game, platform, session, e);
         if (game.session.WindowClosed) break;
         if (!session.focused || !game.session.TimerEnabled) {
@@ -81,14 +85,8 @@ void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session) {
         }
         auto now = Clock::now();
         if (now < next) {
-            const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(next - now);
-            if (ms.count() >= 1) {
-                if (SDL_WaitEventTimeout(&e, static_cast<int>(ms.count())))
-                    HandleSdlEvent(game, platform, session, e);
-                continue;
-            }
             std::this_thread::sleep_until(next);
-            now = Clock::now();
+            continue;
         }
         next += kPeriod;
         // Lag is ignored: after a stall the next tick is one period away, not a burst.
@@ -126,6 +124,9 @@ int main(int argc, char** argv) {
     if (!lock.Acquire(savesDir + "/.lock")) {
         const char* text = "Rhombulus2 is already running. / Rhombulus2 läuft schon.";
         std::fprintf(stderr, "rhombulus2: %s\n", text);
+        // Nothing to save here: SIGTERM and SIGINT keep ending the program at once, also while
+        // the box waits (SDL's own handlers would only note them for an event loop).
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         if (SDL_Init(SDL_INIT_VIDEO) == 0) {
             SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, "Rhombulus2", text, nullptr);
             SDL_Quit();

@@ -38,19 +38,25 @@ PictureFit FitPicture(int windowWidth, int windowHeight, bool fullscreen) {
 }
 
 void CopyPictureScaled(const Surface& picture, std::uint32_t* dst, int pitch, int factor) {
-    if (factor < 1) return;
-    for (int y = 0; y < picture.height; ++y) {
-        const std::uint32_t* s = &picture.pixels[static_cast<size_t>(y) * picture.width];
-        std::uint32_t* first = dst + static_cast<std::ptrdiff_t>(y) * factor * pitch;
+    CopyPictureRectScaled(picture, Rect{0, 0, picture.width, picture.height}, dst, pitch, factor);
+}
+
+void CopyPictureRectScaled(const Surface& picture, const Rect& r, std::uint32_t* dst, int pitch,
+                           int factor) {
+    if (factor < 1 || r.right <= r.left || r.bottom <= r.top) return;
+    const int w = r.right - r.left;
+    for (int y = r.top; y < r.bottom; ++y) {
+        const std::uint32_t* s = &picture.pixels[static_cast<size_t>(y) * picture.width + r.left];
+        std::uint32_t* first =
+            dst + static_cast<std::ptrdiff_t>(y) * factor * pitch + r.left * factor;
         if (factor == 1) {
-            std::copy(s, s + picture.width, first);
+            std::copy(s, s + w, first);
             continue;
         }
         std::uint32_t* d = first;
-        for (int x = 0; x < picture.width; ++x) d = std::fill_n(d, factor, s[x]);
+        for (int x = 0; x < w; ++x) d = std::fill_n(d, factor, s[x]);
         // The other rows of the square repeat the first.
-        for (int r = 1; r < factor; ++r)
-            std::copy(first, first + picture.width * factor, first + r * pitch);
+        for (int k = 1; k < factor; ++k) std::copy(first, first + w * factor, first + k * pitch);
     }
 }
 

@@ -20,5 +20,9 @@ PictureFit FitPicture(int windowWidth, int windowHeight, bool fullscreen);
 // Copies the picture into a 32-bit pixel buffer (pitch in pixels) at a whole factor: every
 // picture pixel becomes a factor x factor square. The destination must hold it.
 void CopyPictureScaled(const Surface& picture, std::uint32_t* dst, int pitch, int factor);
+// The same for one rectangle of the picture (inside it); dst is still where the picture's
+// top-left pixel goes.
+void CopyPictureRectScaled(const Surface& picture, const Rect& r, std::uint32_t* dst, int pitch,
+                           int factor);
 // The picture pixel under window point (wx, wy), clamped to the picture.
 void WindowToPicture(const PictureFit& fit, int wx, int wy, int& px, int& py);

@@ -66,6 +66,8 @@ void Focus(Game& game, SdlPlatform& platform, WindowSession& session, bool focus
     session.focused = focused;
     // Pads send nothing while the window is in the background: let go of what they held.
     platform.ReleaseKeys(static_cast<KeySource>(kFromPadButton | kFromPadStick));
+    // The window manager may have drawn over the window meanwhile: the whole picture goes again.
+    platform.Exposed();
     FocusChanged(game, focused);
 }
 
@@ -154,6 +156,8 @@ void Key(Game& game, SdlPlatform& platform, WindowSession& session, const SDL_Ke
 void HandleSdlEvent(Game& game, SdlPlatform& platform, WindowSession& session, const SDL_Event& e) {
     switch (e.type) {
         case SDL_QUIT:
+            // Also SIGTERM and SIGINT, which SDL's handlers turn into this event: they save and
+            // quit as the close button does.
             WindowCloseRequested(game);
             break;
         case SDL_WINDOWEVENT:

@@ -1,6 +1,8 @@
 // rhombulus2-bench [--res DIR] [--ticks N]: how long one tick of the game takes on this machine,
 // drawing included, on the menus, the help pages, Puzzle and Endless played by a clicking robot
-// and a game-over screen over a full field; what the computer opponent's thinking costs a tick at
+// and a game-over screen over a full field, with the share of the picture the window is sent
+// per tick (the changed tiles) and what finding them costs, for the game's tile size and the
+// others; what the computer opponent's thinking costs a tick at
 // each strength; how many ticks a second the game runs with and
 // without drawing; the start-up time and the game's memory. Each figure is printed beside its
 // goal. Prints figures and asserts nothing about them; it fails only when a phase finds the game
@@ -24,6 +26,7 @@
 #include "modes/level_start.h"
 #include "modes/match.h"
 #include "modes/mode_table.h"
+#include "platform/changed_tiles.h"
 #include "platform/headless/headless_platform.h"
 #include "shell/frame_loop.h"
 #include "shell/input.h"
@@ -45,6 +48,11 @@ struct Figures {
     double p50 = 0;
     double p99 = 0;
     double max = 0;
+    // What the window is sent: mean share of the picture's area, mean rectangles, and the mean
+    // time the comparison took, per tick.
+    double sent = 0;
+    double rects = 0;
+    double compare = 0;
 };
 
 Figures Summarise(std::vector<double> micros) {
@@ -82,25 +90,44 @@ bool StillOn(const Game& game, int screen, const char* phase, int tick) {
     return false;
 }
 
-// Runs ticks, playing with the robot when asked, and times each FrameTick. A phase that must stay
-// on one screen names it (`screen`, 0 for none) and stops when the game leaves it.
-Figures Measure(Game& game, int ticks, bool play, const char* phase = "", int screen = 0) {
+// Runs ticks, playing with the robot when asked, and times each FrameTick; after each the
+// picture is compared with the last one as the window does (not timed with the tick). A phase
+// that must stay on one screen names it (`screen`, 0 for none) and stops when the game leaves it.
+Figures Measure(Game& game, int ticks, bool play, const char* phase = "", int screen = 0,
+                int tileSize = kChangedTileSize) {
     std::vector<double> micros;
     micros.reserve(ticks);
+    ChangedTiles tiles(tileSize);
+    tiles.Update(game.backBuffer, true);
+    double area = 0, rects = 0, compare = 0;
     for (int i = 0; i < ticks; ++i) {
         if (screen != 0 && !StillOn(game, screen, phase, i)) break;
         if (play) Play(game, i);
         const auto t0 = Clock::now();
         FrameTick(game);
         const auto t1 = Clock::now();
+        tiles.Update(game.backBuffer, false);
+        const auto t2 = Clock::now();
         micros.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
+        compare += std::chrono::duration<double, std::micro>(t2 - t1).count();
+        area += static_cast<double>(tiles.ChangedArea());
+        rects += static_cast<double>(tiles.Rects().size());
     }
-    return Summarise(micros);
+    Figures f = Summarise(micros);
+    f.sent = 100.0 * area / ticks / (static_cast<double>(kScreenWidth) * kScreenHeight);
+    f.rects = rects / ticks;
+    f.compare = compare / ticks;
+    return f;
 }
 
 void Print(const char* what, const Figures& f, const char* goal) {
-    std::printf("%-30s median %7.1f  mean %7.1f  p99 %7.1f  max %8.1f us   %s\n", what, f.p50,
-                f.mean, f.p99, f.max, goal);
+    std::printf("%-30s median %7.1f  mean %7.1f  p99 %7.1f  max %8.1f us   ", what, f.p50, f.mean,
+                f.p99, f.max);
+    // Only the measured ticks drew a picture to send.
+    if (f.compare > 0)
+        std::printf("sent %5.1f %% in %4.1f rects, compared in %5.1f us   ", f.sent, f.rects,
+                    f.compare);
+    std::printf("%s\n", goal);
 }
 
 void ToMainMenu(Game& game) {
@@ -209,7 +236,7 @@ int main(int argc, char** argv) {
                 std::chrono::duration<double, std::milli>(s1 - s0).count());
     std::printf("one tick, drawing included (%d ticks each):\n", ticks);
     ToMainMenu(game);
-    Print("main menu", Measure(game, ticks, false), "goal: median <= 150");
+    Print("main menu", Measure(game, ticks, false), "goal: median <= 150, sent < 10 %");
     ShowOptions(game);
     Print("options", Measure(game, ticks, false), "goal: median <= 150");
     for (int page = 1; page <= 3; ++page) {
@@ -239,7 +266,31 @@ int main(int argc, char** argv) {
     StartEndlessGameOver(game);
     Print("game over over a full field",
           Measure(game, ticks, false, "game over over a full field", kScreenGame), "");
+    StartLevel(game, 1, kModePuzzle, 1, -99);
+    for (int i = 0; i < 50; ++i) FrameTick(game);
+    game.play.PauseState = 1;
+    Print("Puzzle level 1, paused",
+          Measure(game, ticks, false, "Puzzle level 1, paused", kScreenGame),
+          "only the wandering word \"Pause\" changes");
     std::printf("\none tick lasts 15000 us\n\n");
+
+    // The tile size: smaller tiles send less but compare and merge more.
+    std::printf("the changed tiles by tile size (%d ticks each; the game uses %d):\n", ticks,
+                kChangedTileSize);
+    for (const int size : {8, 16, 32, 64}) {
+        const auto row = [&](const char* what, const Figures& f) {
+            std::printf("  %2d px  %-26s sent %5.1f %% in %5.1f rects, compared in %5.1f us\n",
+                        size, what, f.sent, f.rects, f.compare);
+        };
+        ShowMainMenu(game, -99);
+        for (int i = 0; i < 25; ++i) FrameTick(game);
+        row("main menu", Measure(game, ticks / 2, false, "", 0, size));
+        StartLevel(game, 1, kModePuzzle, 1, -99);
+        row("Puzzle level 1, playing", Measure(game, ticks / 2, true, "", 0, size));
+        StartLevel(game, 1, kModeEndless, 1, -99);
+        row("Endless set 1, playing", Measure(game, ticks / 2, true, "", 0, size));
+    }
+    std::printf("\n");
 
     std::printf("the computer opponent's thinking per tick (%d ticks of match levels each):\n",
                 4 * ticks);

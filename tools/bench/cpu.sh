@@ -1,23 +1,30 @@
 #!/usr/bin/env bash
-# tools/bench/cpu.sh [--seconds N] [--repeat N] [GAME...]
+# tools/bench/cpu.sh [--seconds N] [--repeat N] [--2x] [--phases LIST] [GAME...]
 #
 # How much of the machine the real game takes: each GAME (default build/rhombulus2) runs in a
 # virtual display (Xvfb 1280x1024x24, no sound device) and is driven through the main menu, a
 # Puzzle game, an Endless set, a Pipe level and a match, with a click every second. For each
-# phase it prints the whole process's CPU time as % of one core, read from /proc/PID/stat, and
-# the tick period as the game itself sees it (mean, standard deviation, range; the game writes it
-# when RHOMBULUS2_TICK_LOG names a file). Several GAMEs are measured one after the other in the
-# same run, in turns (--repeat), so an old and a new build meet the same machine load. Prints
-# figures; asserts nothing. Needs bash, Xvfb and xdotool (and sleep).
+# phase it prints the CPU time of the whole game process and of the X server that receives its
+# pictures, as % of one core, read from /proc/PID/stat, and the tick period as the game itself
+# sees it (mean, standard deviation, range; the game writes it when RHOMBULUS2_TICK_LOG names a
+# file). --2x runs on a 2560x1600 virtual screen, where the window opens at 1600x1200 as on a
+# HiDPI desktop. --phases picks phases by name (default "menu puzzle endless pipe match").
+# Several GAMEs are measured one after the other in the same run, in turns (--repeat), so an old
+# and a new build meet the same machine load. Prints figures; asserts nothing. Needs bash, Xvfb
+# and xdotool (and sleep).
 set -euo pipefail
 seconds=20
 repeat=1
+scale=1
+phases="menu puzzle endless pipe match"
 games=()
 while [ $# -gt 0 ]; do
     case $1 in
         --seconds) seconds=$2; shift 2 ;;
         --repeat) repeat=$2; shift 2 ;;
-        -h|--help) sed -n '2,12p' "$0"; exit 0 ;;
+        --2x) scale=2; shift ;;
+        --phases) phases=$2; shift 2 ;;
+        -h|--help) sed -n '2,15p' "$0"; exit 0 ;;
         *) games+=("$1"); shift ;;
     esac
 done
@@ -34,7 +41,9 @@ cleanup() {
 trap cleanup EXIT
 
 : > "$work/displayno"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3> "$work/displayno" > /dev/null 2>&1 &
+screen=1280x1024x24
+[ "$scale" = 2 ] && screen=2560x1600x24
+Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3> "$work/displayno" > /dev/null 2>&1 &
 xvfb_pid=$!
 for ((i = 0; i < 600; i++)); do [ -s "$work/displayno" ] && break; sleep 0.1; done
 export DISPLAY=":$(< "$work/displayno")" SDL_AUDIODRIVER=dummy
@@ -84,24 +93,30 @@ first_note() {
 
 lines_of() { local n=0; while IFS= read -r _; do n=$((n + 1)); done < "$1"; echo "$n"; }
 
-click() { xdotool mousemove --window "$window" "$1" "$2" click 1; }
+# A click on picture point (x, y), wherever the window shows it.
+click() { xdotool mousemove --window "$window" $(($1 * scale)) $(($2 * scale)) click 1; }
+escape() { xdotool mousemove --window "$window" $((700 * scale)) $((150 * scale)) key Escape; }
+wants() { case " $phases " in *" $1 "*) return 0 ;; *) return 1 ;; esac; }
 
 # measure NAME GAME PLAYING: the phase's figures after $seconds seconds, clicking into the
 # field once a second while PLAYING is 1.
 measure() {
-    local name=$1 bin=$2 playing=$3 t0 c0 l0 t1 c1
-    t0=$(now_us); c0=$(cpu_of "$game_pid"); l0=$(lines_of "$work/ticks")
+    local name=$1 bin=$2 playing=$3 t0 c0 x0 l0 t1 c1 x1
+    t0=$(now_us); c0=$(cpu_of "$game_pid"); x0=$(cpu_of "$xvfb_pid"); l0=$(lines_of "$work/ticks")
     local end=$((t0 + seconds * 1000000)) k=0
     while [ "$(now_us)" -lt "$end" ]; do
         if [ "$playing" = 1 ]; then click $((80 + (k * 97) % 520)) 300; k=$((k + 1)); fi
         sleep 1
     done
-    t1=$(now_us); c1=$(cpu_of "$game_pid")
-    local cpu_milli=$(( (c1 - c0) * 100000000000 / hz / (t1 - t0) ))
+    t1=$(now_us); c1=$(cpu_of "$game_pid"); x1=$(cpu_of "$xvfb_pid")
+    local game_milli=$(( (c1 - c0) * 100000000000 / hz / (t1 - t0) ))
+    local x_milli=$(( (x1 - x0) * 100000000000 / hz / (t1 - t0) ))
+    local both=$((game_milli + x_milli))
     read -r mean sd min max < <(tick_stats "$work/ticks" "$l0")
-    printf '%-12s %-44s %3d.%d %%   %6s %6s %6s..%-6s  %s\n' "$name" "$bin" \
-        $((cpu_milli / 1000)) $((cpu_milli % 1000 / 100)) "$mean" "$sd" "$min" "$max" \
-        "$(first_note "$work/ticks")"
+    printf '%-10s %-36s %3d.%d %%  %3d.%d %%  %3d.%d %%  %6s %6s %6s..%-6s  %s\n' "$name" "$bin" \
+        $((game_milli / 1000)) $((game_milli % 1000 / 100)) \
+        $((x_milli / 1000)) $((x_milli % 1000 / 100)) $((both / 1000)) $((both % 1000 / 100)) \
+        "$mean" "$sd" "$min" "$max" "$(first_note "$work/ticks")"
 }
 
 run_game() {
@@ -119,26 +134,28 @@ run_game() {
     [ -n "$window" ] || { echo "$bin: no window"; cat "$work/out.txt"; return 1; }
     [ -e "$work/ticks" ] || : > "$work/ticks"
     sleep 1
-    xdotool mousemove --window "$window" 700 150 key Escape
+    escape
     sleep 2
-    measure "main menu" "$bin" 0
+    if wants menu; then measure "main menu" "$bin" 0; fi
     click 400 350; sleep 1; click 400 390; sleep 2
-    measure "Puzzle" "$bin" 1
-    xdotool mousemove --window "$window" 700 150 key Escape; sleep 1.5
+    if wants puzzle; then measure "Puzzle" "$bin" 1; fi
+    escape; sleep 1.5
     click 400 360; sleep 1; click 400 350; sleep 2
-    measure "Endless" "$bin" 1
-    xdotool mousemove --window "$window" 700 150 key Escape; sleep 1.5
+    if wants endless; then measure "Endless" "$bin" 1; fi
+    escape; sleep 1.5
     click 400 360; sleep 1; click 400 430; sleep 2
-    measure "Pipe" "$bin" 1
-    xdotool mousemove --window "$window" 700 150 key Escape; sleep 1.5
+    if wants pipe; then measure "Pipe" "$bin" 1; fi
+    escape; sleep 1.5
     click 400 360; sleep 1; click 400 470; sleep 1; click 400 310; sleep 2
-    measure "match" "$bin" 1
+    if wants match; then measure "match" "$bin" 1; fi
     kill "$game_pid"
     wait "$game_pid" 2>/dev/null || true
     game_pid=
 }
 
-printf '%-12s %-44s %7s   %6s %6s %14s  %s\n' phase game CPU "tick" "sd" "range us" "frames"
+echo "virtual screen ${screen%x24}; CPU in % of one core"
+printf '%-10s %-36s %7s  %7s  %7s  %6s %6s %14s  %s\n' phase game game "X" "both" "tick" "sd" \
+    "range us" "frames"
 for ((r = 1; r <= repeat; r++)); do
     order=("${games[@]}")
     # Every other round the other way round, so neither build always goes first.

@@ -1,5 +1,7 @@
 #include "platform/sdl/sdl_platform.h"
 
+#include <signal.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -146,6 +148,10 @@ void SdlPlatform::WindowSizeChanged() {
     if (renderer_ != nullptr) SDL_GetRendererOutputSize(renderer_, &ow, &oh);
     if (surfacePath_) SDL_GetWindowSizeInPixels(window_, &ow, &oh);
     outputFit_ = FitPicture(ow, oh, fullscreen);
+    // Whole factors stay sharp; a fraction of a factor is filtered smoothly.
+    if (texture_ != nullptr)
+        SDL_SetTextureScaleMode(
+            texture_, outputFit_.factor != 0 ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
     bordersDirty_ = true;
 }
 
@@ -202,6 +208,14 @@ int SdlPlatform::PadAxis(int role, SDL_GameControllerAxis axis) const {
     return SDL_GameControllerGetAxis(pads_[role].controller, axis);
 }
 
+namespace {
+
+SDL_Rect ToSdlRect(const Rect& r) {
+    return SDL_Rect{r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+}  // namespace
+
 void SdlPlatform::FlipToSurface(const Surface& backBuffer) {
     SDL_Surface* ws = SDL_GetWindowSurface(window_);
     if (ws == nullptr) return;
@@ -210,27 +224,48 @@ void SdlPlatform::FlipToSurface(const Surface& backBuffer) {
         outputFit_ = FitPicture(ws->w, ws->h, IsFullscreen());
         bordersDirty_ = true;
     }
+    const std::vector<Rect>& changed = changed_.Update(backBuffer, bordersDirty_);
+    // The window still shows this very picture: nothing to copy, nothing to send.
+    if (changed.empty()) return;
     const PictureFit& f = outputFit_;
     const Uint32 format = ws->format->format;
     const bool direct = format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888;
-    if (SDL_MUSTLOCK(ws) && SDL_LockSurface(ws) != 0) return;
+    if (SDL_MUSTLOCK(ws) && SDL_LockSurface(ws) != 0) {
+        bordersDirty_ = true;  // what was compared never arrived
+        return;
+    }
     if (bordersDirty_) SDL_FillRect(ws, nullptr, SDL_MapRGB(ws->format, 0, 0, 0));
-    SDL_Rect dst{f.x, f.y, f.width, f.height};
+    const SDL_Rect dst{f.x, f.y, f.width, f.height};
+    sendRects_.clear();
     if (direct && f.factor >= 1 && f.x + f.width <= ws->w && f.y + f.height <= ws->h) {
         auto* base = static_cast<std::uint32_t*>(ws->pixels);
         const int pitch = ws->pitch / 4;
-        CopyPictureScaled(backBuffer, base + static_cast<std::ptrdiff_t>(f.y) * pitch + f.x, pitch,
-                          f.factor);
+        for (const Rect& r : changed) {
+            CopyPictureRectScaled(backBuffer, r,
+                                  base + static_cast<std::ptrdiff_t>(f.y) * pitch + f.x, pitch,
+                                  f.factor);
+            sendRects_.push_back(ToSdlRect(ScaleRect(r, f.x, f.y, f.factor)));
+        }
     } else {
-        // A fraction of a factor, smoothly filtered, or a window of another pixel format.
+        // A fraction of a factor, smoothly filtered, or a window of another pixel format: the
+        // whole picture is scaled as one, and what a changed tile reaches through the filter is
+        // sent.
         SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormatFrom(
             const_cast<std::uint32_t*>(backBuffer.pixels.data()), backBuffer.width,
             backBuffer.height, 32, backBuffer.width * 4,
             direct ? format : static_cast<Uint32>(SDL_PIXELFORMAT_RGB888));
         if (picture != nullptr) {
-            if (!direct || SDL_SoftStretchLinear(picture, nullptr, ws, &dst) != 0)
-                SDL_BlitScaled(picture, nullptr, ws, &dst);
+            SDL_Rect to = dst;
+            if (!direct || SDL_SoftStretchLinear(picture, nullptr, ws, &to) != 0) {
+                to = dst;
+                SDL_BlitScaled(picture, nullptr, ws, &to);
+            }
             SDL_FreeSurface(picture);
+        }
+        const Rect whole{dst.x, dst.y, dst.x + dst.w, dst.y + dst.h};
+        for (const Rect& r : changed) {
+            sendRects_.push_back(
+                ToSdlRect(FilteredRect(r, backBuffer.width, backBuffer.height, whole)));
         }
     }
     if (SDL_MUSTLOCK(ws)) SDL_UnlockSurface(ws);
@@ -238,7 +273,8 @@ void SdlPlatform::FlipToSurface(const Surface& backBuffer) {
         SDL_UpdateWindowSurface(window_);
         bordersDirty_ = false;
     } else {
-        SDL_UpdateWindowSurfaceRects(window_, &dst, 1);
+        SDL_UpdateWindowSurfaceRects(window_, sendRects_.data(),
+                                     static_cast<int>(sendRects_.size()));
     }
 }
 
@@ -249,10 +285,16 @@ void SdlPlatform::FlipDisplay(const Surface& backBuffer) {
         return;
     }
     if (texture_ == nullptr) return;
-    SDL_UpdateTexture(texture_, nullptr, backBuffer.pixels.data(), 800 * 4);
-    // Whole factors stay sharp; a fraction of a factor is filtered smoothly.
-    SDL_SetTextureScaleMode(texture_,
-                            outputFit_.factor != 0 ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
+    const std::vector<Rect>& changed = changed_.Update(backBuffer, bordersDirty_);
+    // A still picture needs neither an upload nor a present.
+    if (changed.empty()) return;
+    bordersDirty_ = false;
+    for (const Rect& r : changed) {
+        const SDL_Rect area = ToSdlRect(r);
+        SDL_UpdateTexture(texture_, &area,
+                          backBuffer.pixels.data() + static_cast<size_t>(r.top) * 800 + r.left,
+                          800 * 4);
+    }
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
     const SDL_Rect dst{outputFit_.x, outputFit_.y, outputFit_.width, outputFit_.height};
@@ -275,7 +317,19 @@ void SdlPlatform::UpdateKeyboard() {
 
 void SdlPlatform::ShowMessage(const std::string& text) {
     std::fprintf(stderr, "rhombulus2: %s\n", text.c_str());
+    // The box waits for its button in a loop of its own, which never looks at the quit that
+    // SDL's handlers note for SIGTERM and SIGINT: meanwhile they end the game at once.
+    struct sigaction term {
+    }, interrupt{}, plain{};
+    plain.sa_handler = SIG_DFL;
+    sigemptyset(&plain.sa_mask);
+    sigaction(SIGTERM, nullptr, &term);
+    sigaction(SIGINT, nullptr, &interrupt);
+    if (term.sa_handler != SIG_IGN) sigaction(SIGTERM, &plain, nullptr);
+    if (interrupt.sa_handler != SIG_IGN) sigaction(SIGINT, &plain, nullptr);
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, "Rhombulus2", text.c_str(), window_);
+    sigaction(SIGTERM, &term, nullptr);
+    sigaction(SIGINT, &interrupt, nullptr);
 }
 
 void SdlPlatform::CloseWindow() {
@@ -298,10 +352,20 @@ bool SdlPlatform::AudioVersionOk() const {
 }
 
 void SdlPlatform::AudioInit() {
-    // A machine without an audio device plays in silence.
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
+    // A machine without an audio device plays in silence, and says so once.
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        std::fprintf(stderr, "rhombulus2: no sound device, playing without sound (%s)\n",
+                     SDL_GetError());
+        return;
+    }
     Mix_Init(MIX_INIT_MP3);
-    if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024) != 0) return;
+    if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024) != 0) {
+        std::fprintf(stderr, "rhombulus2: no sound device, playing without sound (%s)\n",
+                     Mix_GetError());
+        Mix_Quit();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return;
+    }
     Mix_AllocateChannels(32);
     audioOpen_ = true;
 }

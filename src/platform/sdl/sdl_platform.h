@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/changed_tiles.h"
 #include "platform/picture_fit.h"
 #include "platform/platform.h"
 
@@ -35,8 +36,13 @@ class SdlPlatform : public Platform {
     // The window has a new size: the picture is fitted to it again.
     void WindowSizeChanged();
     const PictureFit& Fit() const { return windowFit_; }
-    // The window must be painted whole again (it was uncovered).
+    // The window must be painted whole again (it was uncovered, or the focus changed).
     void Exposed() { bordersDirty_ = true; }
+    // What the last flip found changed and sent.
+    const ChangedTiles& Changes() const { return changed_; }
+    // The GPU path's renderer and the texture that holds the picture (null on the surface path).
+    SDL_Renderer* Renderer() const { return renderer_; }
+    SDL_Texture* Texture() const { return texture_; }
     // How frames reach the screen: "window surface" or the GPU renderer's name.
     const std::string& PresentPath() const { return presentPath_; }
     // The picture pixel under a point of the window, clamped to the picture.
@@ -94,7 +100,10 @@ class SdlPlatform : public Platform {
     SDL_Texture* texture_ = nullptr;
     // Frames are copied straight into the window's own pixels (no renderer).
     bool surfacePath_ = false;
+    // The next flip sends the whole window, borders included.
     bool bordersDirty_ = true;
+    ChangedTiles changed_;
+    std::vector<SDL_Rect> sendRects_;
     std::string presentPath_;
     PictureFit windowFit_;  // in window coordinates, for the pointer
     PictureFit outputFit_;  // in output pixels, for drawing

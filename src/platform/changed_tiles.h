@@ -1,0 +1,45 @@
+// Which parts of the picture changed since the one shown last: the picture is compared tile by
+// tile with a copy of the last one shown, and the changed tiles come out merged into few
+// rectangles, so that the display sends only those.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/surface.h"
+
+// The tile side the game uses (tools/bench measures the others).
+constexpr int kChangedTileSize = 16;
+
+class ChangedTiles {
+  public:
+    explicit ChangedTiles(int tileSize = kChangedTileSize);
+
+    // Compares the picture with the last one shown and keeps it as the one shown now. Returns
+    // the rectangles (picture pixels, right and bottom exclusive) that cover every changed
+    // pixel, within whole tiles; empty when nothing changed. The whole picture when `whole` is
+    // set or the size changed.
+    const std::vector<Rect>& Update(const Surface& picture, bool whole);
+    const std::vector<Rect>& Rects() const { return rects_; }
+    // Pixels covered by the last Update's rectangles.
+    long long ChangedArea() const { return changedArea_; }
+    int TileSize() const { return tile_; }
+
+  private:
+    void WholePicture(const Surface& picture);
+
+    int tile_;
+    Surface shown_;
+    std::vector<std::uint8_t> dirty_;  // the tiles of one row of tiles
+    std::vector<Rect> rects_;
+    std::vector<Rect> open_;  // rectangles still growing downwards
+    long long changedArea_ = 0;
+};
+
+// A rectangle of the picture scaled to a fitted window: the window pixels it lands on at
+// `factor` (1, 2, ...) from the picture's top-left at (x, y).
+Rect ScaleRect(const Rect& r, int x, int y, int factor);
+// The window pixels a picture rectangle reaches through a smooth filter that scales the whole
+// `pictureWidth` x `pictureHeight` picture to `dst`: the scaled rectangle grown by the filter's
+// reach of one source pixel each side, clipped to `dst`.
+Rect FilteredRect(const Rect& r, int pictureWidth, int pictureHeight, const Rect& dst);
