@@ -5,6 +5,7 @@
 
 #include "core/game.h"
 #include "core/mathutil.h"
+#include "core/mode_facts.h"
 #include "menus/buttons.h"
 #include "menus/highscores.h"
 #include "menus/transitions.h"
@@ -69,7 +70,7 @@ void LevelEndSequence(Game& game) {
         row.levelEnd(game);
         return;
     }
-    if (row.lastLevel > 0 && n >= row.lastLevel) {
+    if (row.facts->lastLevel > 0 && n >= row.facts->lastLevel) {
         if (t < 300) {
             DrawCentred(game, 240, Pick(game, "Letztes Puzzle gelöst!", "Last Puzzle cleared!"), 1);
         }
@@ -85,7 +86,7 @@ void LevelEndSequence(Game& game) {
                         Pick(game, "Die Zeit läuft nun schneller ab.", "Time moves faster now."),
                         2);
         }
-        if (t == 0) StartLevel(game, 1, row.mode, p.LapNumber + 1, 0);
+        if (t == 0) StartLevel(game, 1, row.facts->mode, p.LapNumber + 1, 0);
         return;
     }
     if (t < 300) DrawCentred(game, 240, Pick(game, row.clearedTitle), 1);

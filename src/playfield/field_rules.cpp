@@ -4,6 +4,7 @@
 
 #include "core/game.h"
 #include "core/mathutil.h"
+#include "core/mode_facts.h"
 #include "presentation/sound.h"
 
 void AddPoints(Game& game, int x, int y, int amount) {
@@ -30,15 +31,23 @@ void SinglePlayerPoints(Game& game, int /*player*/, int x, int y, int amount) {
 
 }  // namespace
 
-const FieldRules& FieldOfMode(int mode) {
-    switch (mode) {
-        case kModeEndless:
+const FieldRules& RulesOfField(FieldId field) {
+    switch (field) {
+        case FieldId::kEndless:
             return kEndlessField;
-        case kModePipe:
+        case FieldId::kPipe:
             return kPipeField;
+        case FieldId::kMatchLeft:
+            return kMatchLeftField;
+        case FieldId::kMatchRight:
+            return kMatchRightField;
         default:
             return kPuzzleField;
     }
+}
+
+const FieldRules& FieldOfMode(int mode) {
+    return RulesOfField(FactsOfMode(mode).fields[0]);
 }
 
 FieldRules SinglePlayerRules(const Game& game) {
@@ -50,7 +59,7 @@ FieldRules SinglePlayerRules(const Game& game) {
 }
 
 FieldRules MatchFieldRules(int centreX, int player, int stoneCount) {
-    FieldRules r = player == 1 ? kMatchLeftField : kMatchRightField;
+    FieldRules r = RulesOfField(FactsOfMode(kModeMatch).fields[player == 1 ? 0 : 1]);
     r.centreX = centreX;
     r.scanLast = 2 * stoneCount;
     r.addPoints = MatchAddPoints;

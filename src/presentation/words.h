@@ -4,11 +4,7 @@
 
 #include <string>
 
-// A German and an English text.
-struct Words {
-    const char* german;
-    const char* english;
-};
+#include "core/words.h"
 
 template <typename GameT>
 const char* Pick(const GameT& game, const char* german, const char* english) {
