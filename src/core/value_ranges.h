@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "core/languages.h"
+#include "core/mode_facts.h"
 #include "core/playfield_state.h"
 
 struct ValueRange {
@@ -30,36 +31,10 @@ inline constexpr ValueRange kLevelsWonRange{0, 50 * 1000};
 inline constexpr ValueRange kHighscoreNameLength{0, 16};
 inline constexpr ValueRange kSlotNameLength{0, 10};
 
-// Levels of each mode, one line a mode. Endless sets have no last one; the bound keeps the
-// generator's odds (7 x set) far from overflow.
-struct ModeLevels {
-    int mode;
-    int lastLevel;
-};
-inline constexpr ModeLevels kModeLevels[] = {
-    {kModeEndless, 1'000'000},
-    {kModePuzzle, 50},
-    {kModePipe, 26},
-    {kModeMatch, 50},
-};
-
-// Levels 1..last of a mode; an empty range for a mode that does not exist.
+// Levels 1..last of a mode (Endless: up to its last set); an empty range for a mode that does not
+// exist.
 constexpr ValueRange LevelRangeOf(std::int64_t mode) {
-    for (const ModeLevels& m : kModeLevels) {
-        if (m.mode == mode) return ValueRange{1, m.lastLevel};
-    }
-    return ValueRange{1, 0};
+    if (mode < kModeRange.low || mode > kModeRange.high) return ValueRange{1, 0};
+    const ModeFacts* f = FindModeFacts(static_cast<int>(mode));
+    return f != nullptr ? ValueRange{1, HighestLevelOf(*f)} : ValueRange{1, 0};
 }
-
-// Cell codes of the level files of each mode (records 10..200; negative is an empty cell) and the
-// extras a cell may carry (1..7; 0 or negative is none).
-struct LevelCodes {
-    int mode;
-    int highestCell;
-    int highestExtra;
-};
-inline constexpr LevelCodes kLevelCodes[] = {
-    {kModePuzzle, 9, 7},
-    {kModePipe, 8, 7},
-    {kModeMatch, 9, 7},
-};

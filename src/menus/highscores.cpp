@@ -6,6 +6,7 @@
 
 #include "core/encoding.h"
 #include "core/game.h"
+#include "core/mode_facts.h"
 #include "core/paths.h"
 #include "core/value_ranges.h"
 #include "menus/buttons.h"
@@ -45,15 +46,9 @@ int TableOf(int mode) {
     return mode >= 1 && mode <= kHighscoreTables ? mode : 1;
 }
 
+// Each mode's table is the one of its number.
 const char* ModeName(const Game& game, int table) {
-    switch (table) {
-        case 1:
-            return Tr(game, "Endless");
-        case 3:
-            return Tr(game, "Pipe");
-        default:
-            return Tr(game, "Puzzle");
-    }
+    return Tr(game, FactsOfMode(table).tableName);
 }
 
 void WriteAndEndNaming(Game& game) {
@@ -248,7 +243,7 @@ void HighscoreScreen(Game& game) {
     const int table = std::clamp(b.PageNumber, 1, kHighscoreTables);
     DrawText(game, 400, b.PageTop - 53, kAlignCentre, TrC(game, "highscores title", "Highscores"),
              1);
-    const char* suffix = table == 4 ? Tr(game, "-Match") : Tr(game, "-Single");
+    const char* suffix = FactsOfMode(table).players == 2 ? Tr(game, "-Match") : Tr(game, "-Single");
     DrawText(game, 400, b.PageTop - 23, kAlignCentre, std::string(ModeName(game, table)) + suffix,
              2);
     DrawTableRows(game, table, b.PageTop + 12, 0);

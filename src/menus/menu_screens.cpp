@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/game.h"
+#include "core/mode_facts.h"
 #include "menus/buttons.h"
 #include "menus/settings.h"
 #include "menus/transitions.h"
@@ -28,7 +29,7 @@ void ExitGame(Game& game) {
 }
 
 void ResumeGame(Game& game) {
-    if (game.play.GameMode >= kModeMatch)
+    if (FactsOfMode(game.play.GameMode).players == 2)
         game.startMatchLevel(game, kResumeGame, kResumeGame, kResumeGame, kRestartMusic, 0);
     else
         game.startLevel(game, kResumeGame, kResumeGame, kResumeGame, kRestartMusic);
@@ -81,10 +82,10 @@ const MenuButton kHelpMenu[] = {
 };
 
 const MenuButton kGameChoice[] = {
-    {N_("Endless"), 3, StartMode<kModeEndless>},
-    {N_("Puzzle"), 3, StartMode<kModePuzzle>},
-    {N_("Pipe"), 3, StartMode<kModePipe>},
-    {N_("Puzzle-Match"), 3, ShowStartLevel},
+    {FactsOfMode(kModeEndless).name, 3, StartMode<kModeEndless>},
+    {FactsOfMode(kModePuzzle).name, 3, StartMode<kModePuzzle>},
+    {FactsOfMode(kModePipe).name, 3, StartMode<kModePipe>},
+    {FactsOfMode(kModeMatch).name, 3, ShowStartLevel},
     {N_("Back"), 5, ToMainMenu},
 };
 

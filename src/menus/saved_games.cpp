@@ -4,6 +4,7 @@
 
 #include "core/encoding.h"
 #include "core/game.h"
+#include "core/mode_facts.h"
 #include "core/paths.h"
 #include "core/value_ranges.h"
 #include "menus/buttons.h"
@@ -33,18 +34,10 @@ bool PointerOverRow(const Game& game, int slot) {
 
 // The slot list has always named an Endless game "Endlos", in English too.
 const char* ModeWord(const Game& game, int mode) {
-    switch (mode) {
-        case 0:
-            return "------ ";
-        case 2:
-            return TrC(game, "saved game", "Puzzle ");
-        case 3:
-            return TrC(game, "saved game", "Pipe ");
-        case 4:
-            return TrC(game, "saved game", "Match ");
-        default:
-            return TrC(game, "saved game", "Endless ");
-    }
+    if (mode == 0) return "------ ";
+    // A slot list can only hold modes that exist; any other number reads as the first mode.
+    const ModeFacts* facts = FindModeFacts(mode);
+    return Tr(game, facts != nullptr ? facts->slotWord : kModeFacts[0].slotWord);
 }
 
 void DrawSlotRow(Game& game, int slot, int colour) {
@@ -100,7 +93,8 @@ bool WriteSavedGame(Game& game, const std::string& gamePath) {
     if (!WriteGameFile(game, ResolveGamePath(game, gamePath), SavedGameBytes(game))) return false;
     // Who played the right field lives beside the slot, whose 48 bytes stay as they are.
     std::vector<std::uint8_t> opponent(kOpponentFileSize, 0);
-    PutInt32(opponent, 4, game.play.GameMode == kModeMatch ? game.computer.Strength[2] : 0);
+    const bool match = FactsOfMode(game.play.GameMode).players == 2;
+    PutInt32(opponent, 4, match ? game.computer.Strength[2] : 0);
     return WriteGameFile(game, ResolveGamePath(game, OpponentFileOf(gamePath)), opponent);
 }
 
@@ -248,7 +242,7 @@ void LoadScreen(Game& game) {
         if (!over || game.input.MouseButtonDown == 0 || m.SlotName[k] == kUnusedSlot) continue;
         // A slot whose file cannot be read is ignored.
         if (!ReadSavedGame(game, SlotFile(k))) continue;
-        if (game.level.LoadedMode < kModeMatch)
+        if (FactsOfMode(game.level.LoadedMode).players == 1)
             game.startLevel(game, kLoadedGame, kLoadedGame, kLoadedGame, kRestartMusic);
         else
             game.startMatchLevel(game, kLoadedGame, kLoadedGame, kLoadedGame, kRestartMusic, 0);

@@ -5,6 +5,7 @@
 
 #include "core/game.h"
 #include "core/mathutil.h"
+#include "core/mode_facts.h"
 #include "menus/buttons.h"
 #include "menus/highscores.h"
 #include "menus/transitions.h"
@@ -67,7 +68,7 @@ void LevelEndSequence(Game& game) {
         row.levelEnd(game);
         return;
     }
-    if (row.lastLevel > 0 && n >= row.lastLevel) {
+    if (row.facts->lastLevel > 0 && n >= row.facts->lastLevel) {
         if (t < 300) {
             DrawCentred(game, 240, Tr(game, "Last Puzzle cleared!"), 1);
         }
@@ -79,7 +80,7 @@ void LevelEndSequence(Game& game) {
         if (t < 120) {
             DrawCentred(game, 370, Tr(game, "Time moves faster now."), 2);
         }
-        if (t == 0) StartLevel(game, 1, row.mode, p.LapNumber + 1, 0);
+        if (t == 0) StartLevel(game, 1, row.facts->mode, p.LapNumber + 1, 0);
         return;
     }
     if (t < 300) DrawCentred(game, 240, Tr(game, row.clearedTitle), 1);

@@ -1,8 +1,8 @@
 #include "modes/level_file.h"
 
 #include "core/game.h"
+#include "core/mode_facts.h"
 #include "core/paths.h"
-#include "core/value_ranges.h"
 #include "platform/file_bytes.h"
 #include "playfield/tables.h"
 
@@ -24,15 +24,13 @@ bool LoadLevelRecords(const std::string& path, LevelRecords& records) {
 }
 
 bool LevelRecordsValid(const LevelRecords& records, int mode) {
-    for (const LevelCodes& codes : kLevelCodes) {
-        if (codes.mode != mode) continue;
-        for (int k = kFirstFieldCell; k <= kLastFieldCell; ++k) {
-            if (records[k].cell > codes.highestCell || records[k].extra > codes.highestExtra)
-                return false;
-        }
-        return true;
+    const ModeFacts* facts = FindModeFacts(mode);
+    if (facts == nullptr || !HasLevelFiles(*facts)) return false;
+    for (int k = kFirstFieldCell; k <= kLastFieldCell; ++k) {
+        if (records[k].cell > facts->highestCell || records[k].extra > facts->highestExtra)
+            return false;
     }
-    return false;
+    return true;
 }
 
 void StoreLevelRecords(Game& game, const LevelRecords& records) {
@@ -52,18 +50,6 @@ bool ReadLevelFile(Game& game, const std::string& gamePath) {
     if (!LoadLevelRecords(ResolveGamePath(game, gamePath), records)) return false;
     StoreLevelRecords(game, records);
     return true;
-}
-
-std::string PuzzleLevelPath(int level) {
-    return "res\\Levelz\\lvl00" + std::to_string(level) + ".lvl";
-}
-
-std::string PipeLevelPath(int level) {
-    return "res\\Levelz\\pipelev" + std::to_string(level) + ".lvl";
-}
-
-std::string MatchLevelPath(int level) {
-    return "res\\Levelz\\lvl000" + std::to_string(level) + "two.lvl";
 }
 
 void BuildPuzzleField(Game& game) {

@@ -24,12 +24,6 @@ void StoreLevelRecords(Game& game, const LevelRecords& records);
 // Both of the above for a game path ("res\Levelz\lvl001.lvl"); false (table untouched) on failure.
 bool ReadLevelFile(Game& game, const std::string& gamePath);
 
-// The game paths of the level files.
-std::string PuzzleLevelPath(int level);
-std::string PipeLevelPath(int level);
-// "res\Levelz\lvl000" + level + "two.lvl": lvl0001two.lvl .. lvl00050two.lvl.
-std::string MatchLevelPath(int level);
-
 // Fills the stone table from the level cell table: the ceiling of ten anchors, then cells
 // 10..200 in cell order.
 void BuildPuzzleField(Game& game);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/game.h"
+#include "core/mode_facts.h"
 #include "core/paths.h"
 #include "menus/buttons.h"
 #include "menus/transitions.h"
@@ -29,10 +30,10 @@ void LevelCannotStart(Game& game, const std::string& what) {
 }
 
 bool ReadLevelOfMode(Game& game, const ModeRow& row, int level, LevelRecords& records) {
-    if (row.levelPath == nullptr) return true;
-    const std::string path = ResolveGamePath(game, row.levelPath(level));
+    if (!HasLevelFiles(*row.facts)) return true;
+    const std::string path = ResolveGamePath(game, LevelFilePath(*row.facts, level));
     // A damaged file could hold codes that would become invisible, unclearable stones.
-    if (LoadLevelRecords(path, records) && LevelRecordsValid(records, row.mode) &&
+    if (LoadLevelRecords(path, records) && LevelRecordsValid(records, row.facts->mode) &&
         (row.recordsValid == nullptr || row.recordsValid(records)))
         return true;
     LevelCannotStart(game, path);
@@ -77,11 +78,6 @@ void SetUpPanelButtons(Game& game) {
 
 }  // namespace
 
-int LastLevelOf(int mode) {
-    const ModeRow* row = FindModeRow(mode);
-    return row != nullptr ? row->lastLevel : 0;
-}
-
 bool TakeLoadedLevel(const Game& game, int& level, int& mode, int& lap) {
     if (level != kLoadedGame || mode != kLoadedGame) return false;
     const LevelState& lv = game.level;
@@ -101,7 +97,7 @@ bool StartLevel(Game& game, int level, int mode, int lap, int music) {
     // A damaged saved game can name a mode that has no levels (or the match, which has a start
     // of its own): nothing to start.
     const ModeRow* row = resume ? nullptr : FindModeRow(mode);
-    if (!resume && (row == nullptr || row->twoPlayers)) {
+    if (!resume && (row == nullptr || row->facts->players != 1)) {
         LevelCannotStart(game, "game mode " + std::to_string(mode));
         return false;
     }
@@ -121,8 +117,7 @@ bool StartLevel(Game& game, int level, int mode, int lap, int music) {
     }
     if (!resume) ClearForLevel(game, level, mode, lap);
     if (music == kRestartMusic) {
-        const ModeRow* playing = FindModeRow(p.GameMode);
-        StartTune(game, playing != nullptr ? playing->tune : "res\\Musik\\vi02.mp3");
+        StartTune(game, FactsOfMode(p.GameMode).tune);
     }
     game.floatingTexts.TextCursor = 0;
     game.input.MouseButtonDown = 0;
@@ -137,19 +132,18 @@ bool StartLevel(Game& game, int level, int mode, int lap, int music) {
             lv.LevelStartTime = 500;
             game.players[kSoloPlayer].LevelStartScore = 0;
         }
-        p.FieldCentreX = row->field->centreX;
+        const FieldRules& field = FieldOfMode(mode);
+        p.FieldCentreX = field.centreX;
         row->buildField(game, records);
         c.CannonX = 350;
-        c.CannonY = row->field->cannonY;
+        c.CannonY = field.cannonY;
         c.CannonLoad = 8;
         c.CannonXf = 400.0;
     }
 
     // The cannon is emptied below. A piece from the pipe game's column that waited on it would
     // burst unfired and be lost to a tight stock: it goes back into the column.
-    const ModeRow* playing = FindModeRow(p.GameMode);
-    if (resume && playing != nullptr && playing->field->reload == Reload::kPieceColumn)
-        ReturnWaitingPiece(game);
+    if (resume && FieldOfMode(p.GameMode).reload == Reload::kPieceColumn) ReturnWaitingPiece(game);
     SetUpPanelButtons(game);
     c.KeyStepRight = 0;
     c.KeyStepLeft = 0;

@@ -32,6 +32,3 @@ bool ReadLevelOfMode(Game& game, const ModeRow& row, int level, LevelRecords& re
 void ClearForLevel(Game& game, int level, int mode, int lap);
 // ... and no level end or game over under way, the slot cursors at their start.
 void ResetLevelEnd(Game& game);
-
-// Last level of a mode, 0 when it has none (Endless).
-int LastLevelOf(int mode);

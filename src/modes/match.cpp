@@ -5,6 +5,7 @@
 
 #include "core/game.h"
 #include "core/mathutil.h"
+#include "core/mode_facts.h"
 #include "menus/buttons.h"
 #include "menus/transitions.h"
 #include "modes/computer_player.h"
@@ -91,7 +92,7 @@ bool FirePressed(const Game& game) {
 
 void NextLevel(Game& game) {
     const PlayfieldState& p = game.play;
-    if (p.LevelNumber >= MatchRow().lastLevel)
+    if (p.LevelNumber >= MatchRow().facts->lastLevel)
         StartMatchLevel(game, 1, kModeMatch, p.LapNumber + 1, 0, 0);
     else
         StartMatchLevel(game, p.LevelNumber + 1, kModeMatch, p.LapNumber, 0, 0);
@@ -135,7 +136,7 @@ void SomebodyWins(Game& game, int winner) {
         }
         return;
     }
-    if (p.LevelNumber >= MatchRow().lastLevel) {
+    if (p.LevelNumber >= MatchRow().facts->lastLevel) {
         if (t < 100) {
             both(340, Tr(game, "Continue with Level 1"));
             both(380, Tr(game, "Times goes faster!"));
@@ -217,7 +218,7 @@ bool StartMatchLevel(Game& game, int level, int mode, int lap, int music, int ne
     const bool loaded = TakeLoadedLevel(game, level, mode, lap);
     // A damaged saved match can name a mode that is not the match: nothing to start.
     const ModeRow* row = FindModeRow(resume ? kModeMatch : mode);
-    if (row == nullptr || !row->twoPlayers) {
+    if (row == nullptr || row->facts->players != 2) {
         LevelCannotStart(game, "game mode " + std::to_string(mode));
         return false;
     }
@@ -238,7 +239,7 @@ bool StartMatchLevel(Game& game, int level, int mode, int lap, int music, int ne
         game.computer.Strength[2] = game.computer.LoadedOpponent;
     }
     if (!resume) ClearForLevel(game, level, mode, lap);
-    if (music == kRestartMusic) StartTune(game, row->tune);
+    if (music == kRestartMusic) StartTune(game, row->facts->tune);
     game.floatingTexts.TextCursor = 0;
     // The fire requests start empty: a press that ended the last level fires nothing here.
     for (Player& player : game.players) player.Fire = 0;

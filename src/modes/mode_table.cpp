@@ -1,6 +1,7 @@
 #include "modes/mode_table.h"
 
 #include "core/game.h"
+#include "core/mode_facts.h"
 #include "modes/endless.h"
 #include "modes/level_file.h"
 #include "modes/pipe.h"
@@ -25,11 +26,7 @@ void BuildMatch(Game& game, const LevelRecords& records) {
 
 const ModeRow kModes[] = {
     {
-        .mode = kModeEndless,
-        .field = &kEndlessField,
-        .tune = "res\\Musik\\sr06.mp3",
-        .lastLevel = 0,
-        .levelPath = nullptr,
+        .facts = FindModeFacts(kModeEndless),
         .recordsValid = nullptr,
         .buildField = BuildEndless,
         .drainEvery = 1,
@@ -48,11 +45,7 @@ const ModeRow kModes[] = {
         .messageX = 0,
     },
     {
-        .mode = kModePuzzle,
-        .field = &kPuzzleField,
-        .tune = "res\\Musik\\vi02.mp3",
-        .lastLevel = 50,
-        .levelPath = PuzzleLevelPath,
+        .facts = FindModeFacts(kModePuzzle),
         .recordsValid = nullptr,
         .buildField = BuildPuzzle,
         .drainEvery = 1,
@@ -71,11 +64,7 @@ const ModeRow kModes[] = {
         .messageX = 0,
     },
     {
-        .mode = kModePipe,
-        .field = &kPipeField,
-        .tune = "res\\Musik\\sr02.mp3",
-        .lastLevel = 26,
-        .levelPath = PipeLevelPath,
+        .facts = FindModeFacts(kModePipe),
         // A level without a source or a target barrel could never be won.
         .recordsValid = PipeRecordsValid,
         .buildField = StartPipeLevel,
@@ -96,13 +85,8 @@ const ModeRow kModes[] = {
         .messageX = 368,
     },
     {
-        .mode = kModeMatch,
-        .field = &kMatchLeftField,
-        .tune = "res\\Musik\\sr06.mp3",
-        .lastLevel = 50,
-        .levelPath = MatchLevelPath,
+        .facts = FindModeFacts(kModeMatch),
         .buildField = BuildMatch,
-        .twoPlayers = true,
         .drainEvery = 1,
         .emptyBarEndsGame = true,
         .labelsSets = false,
@@ -119,7 +103,7 @@ const ModeRow kModes[] = {
 
 const ModeRow* FindModeRow(int mode) {
     for (const ModeRow& row : kModes) {
-        if (row.mode == mode) return &row;
+        if (row.facts->mode == mode) return &row;
     }
     return nullptr;
 }

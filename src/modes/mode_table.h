@@ -1,29 +1,22 @@
-// The game modes side by side: one row per mode holds what sets it apart from the others (its
-// field, tune, levels, how its field is built, its time bar and its texts). A new mode is a new
-// row. The two-player match has its own screen and level start and reads only the first part.
+// How the game modes play, side by side: one row per mode holds what its rules and screen do
+// differently (how its field is built, its time bar, side panel and level end). What the mode is
+// (number, names, levels and files, tune, players, fields) is its row of core/mode_facts.h. A new
+// mode is a row in each. The two-player match has its own screen and level start and reads only
+// the first part.
 #pragma once
-
-#include <string>
 
 #include "modes/level_format.h"
 #include "presentation/words.h"
 
 struct Game;
-struct FieldRules;
+struct ModeFacts;
 
 struct ModeRow {
-    int mode = 0;
-    const FieldRules* field = nullptr;
-    const char* tune = nullptr;  // game path of the mode's music
-    int lastLevel = 0;           // after it the game starts again at level 1; 0: no last level
-    // Game path of a level's file; nullptr when the mode makes its sets itself.
-    std::string (*levelPath)(int level) = nullptr;
+    const ModeFacts* facts = nullptr;
     // What a level file must hold beyond codes and extras the mode knows (nullptr: nothing).
     bool (*recordsValid)(const LevelRecords& records) = nullptr;
     // Fills the stone table for the level in LevelNumber from the records just read.
     void (*buildField)(Game& game, const LevelRecords& records) = nullptr;
-    // Two players on one screen: started by StartMatchLevel, never by StartLevel.
-    bool twoPlayers = false;
     // Time bar: one unit drains every drainEvery x (the lap's divisor) ticks; an empty bar ends
     // the game where it says so.
     int drainEvery = 1;

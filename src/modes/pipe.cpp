@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/game.h"
+#include "core/mode_facts.h"
 #include "modes/level_file.h"
 #include "modes/level_start.h"
 #include "playfield/field_rules.h"
@@ -13,7 +14,6 @@
 
 namespace {
 
-constexpr int kLastPipeLevel = 26;
 constexpr int kMessageX = 368;
 constexpr int kLevelEndStart = 300;
 constexpr int kLostStart = 200;
@@ -256,7 +256,7 @@ void PipeLevelEnd(Game& game) {
     if (p.DrainWater < kBarrelFull) ++p.DrainWater;
     if (p.SourceWater > 0) --p.SourceWater;
     if (t < 280) p.WaterRunning = 0;
-    if (play.LevelNumber < kLastPipeLevel) {
+    if (play.LevelNumber < FactsOfMode(kModePipe).lastLevel) {
         if (t < 250) Message(game, 240, N_("Perfect Pipe!"), 1);
         if (t < 100) {
             const std::string next = std::to_string(play.LevelNumber + 1);

@@ -4,6 +4,7 @@
 
 #include "core/game.h"
 #include "core/mathutil.h"
+#include "core/mode_facts.h"
 #include "presentation/sound.h"
 
 void AddPoints(Game& game, const FieldRules& r, int player, int x, int y, int amount) {
@@ -15,15 +16,23 @@ void AddPoints(Game& game, const FieldRules& r, int player, int x, int y, int am
     if (only == 0 || amount == only) AddFloatingText(game, x, y, std::to_string(a));
 }
 
-const FieldRules& FieldOfMode(int mode) {
-    switch (mode) {
-        case kModeEndless:
+const FieldRules& RulesOfField(FieldId field) {
+    switch (field) {
+        case FieldId::kEndless:
             return kEndlessField;
-        case kModePipe:
+        case FieldId::kPipe:
             return kPipeField;
+        case FieldId::kMatchLeft:
+            return kMatchLeftField;
+        case FieldId::kMatchRight:
+            return kMatchRightField;
         default:
             return kPuzzleField;
     }
+}
+
+const FieldRules& FieldOfMode(int mode) {
+    return RulesOfField(FactsOfMode(mode).fields[0]);
 }
 
 FieldRules SinglePlayerRules(const Game& game) {
@@ -34,7 +43,7 @@ FieldRules SinglePlayerRules(const Game& game) {
 }
 
 FieldRules MatchFieldRules(int centreX, int player, int stoneCount) {
-    FieldRules r = player == 1 ? kMatchLeftField : kMatchRightField;
+    FieldRules r = RulesOfField(FactsOfMode(kModeMatch).fields[player == 1 ? 0 : 1]);
     r.centreX = centreX;
     r.scanLast = 2 * stoneCount;
     return r;

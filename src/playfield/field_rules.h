@@ -13,6 +13,7 @@
 #include "playfield/tables.h"
 
 struct Game;
+enum class FieldId;
 
 constexpr int kSidePanelX = 650;        // the mouse fires only left of the side panel
 constexpr int kPipeColumnRightX = 80;   // and in the pipe game right of the piece column
@@ -194,7 +195,10 @@ inline constexpr FieldRules kMatchRightField = {
 };
 // clang-format on
 
-// The single-player field of a game mode (1 Endless, 2 Puzzle, 3 Pipe); Puzzle for any other.
+// The rules of a field the mode facts name.
+const FieldRules& RulesOfField(FieldId field);
+// Player 1's field in a game mode (its only one but in the match); Puzzle's for a number that is
+// no mode.
 const FieldRules& FieldOfMode(int mode);
 
 // What one player asks of their cannon in one tick, built once per tick from the input flags.

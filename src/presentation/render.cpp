@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/game.h"
+#include "core/mode_facts.h"
 #include "presentation/render_game.h"
 #include "presentation/render_help.h"
 #include "presentation/render_match.h"
@@ -26,7 +27,7 @@ int FullBackground(const Game& game, const Scene& scene) {
         case Backdrop::kGame:
             return scene.pipeBackground ? kBmpPipeBackground : kBmpGameBackground;
         case Backdrop::kMatch:
-            return game.play.GameMode == kModeMatch ? kBmpMatchBackground : -1;
+            return FactsOfMode(game.play.GameMode).players == 2 ? kBmpMatchBackground : -1;
         default:
             return -1;
     }

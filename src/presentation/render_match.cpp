@@ -2,6 +2,7 @@
 
 #include "core/game.h"
 #include "core/mathutil.h"
+#include "core/mode_facts.h"
 #include "presentation/render_game.h"
 #include "presentation/sprites.h"
 
@@ -59,7 +60,7 @@ int MatchTimeCoverRows(int timeLeft) {
 }
 
 void RenderMatchScreen(Game& game) {
-    if (game.play.GameMode == kModeMatch)
+    if (FactsOfMode(game.play.GameMode).players == 2)
         DrawCell(game, kBmpMatchBackground, 400, 300, 0, 600, 800);
     DrawIndicatorCovers(game);
     DrawTimeBars(game);

@@ -4,20 +4,8 @@
 // are what the extraction (xgettext, see po/README.md) finds in the sources.
 #pragma once
 
+#include "core/words.h"
 #include "presentation/catalogue.h"
-
-// A text named by its English id and, where one English text has two meanings, a context.
-struct Words {
-    const char* context = nullptr;
-    const char* id = nullptr;  // nullptr: no text
-};
-
-constexpr Words N_(const char* id) {
-    return Words{nullptr, id};
-}
-constexpr Words NC_(const char* context, const char* id) {
-    return Words{context, id};
-}
 
 template <typename GameT>
 const char* Tr(const GameT& game, const char* id) {

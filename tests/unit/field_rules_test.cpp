@@ -137,6 +137,7 @@ TEST(FieldRules, EachModeHasItsField) {
     EXPECT_EQ(&FieldOfMode(kModeEndless), &kEndlessField);
     EXPECT_EQ(&FieldOfMode(kModePuzzle), &kPuzzleField);
     EXPECT_EQ(&FieldOfMode(kModePipe), &kPipeField);
+    EXPECT_EQ(&FieldOfMode(0), &kPuzzleField);  // a game that has no mode yet
     // Endless alone slides its set; Puzzle alone bursts a stone reaching the top between columns.
     EXPECT_TRUE(kEndlessField.slides);
     EXPECT_FALSE(kPuzzleField.slides || kPipeField.slides);

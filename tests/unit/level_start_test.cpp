@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <tuple>
 
+#include "core/mode_facts.h"
 #include "crafted_level.h"
 #include "modes/level_file.h"
 #include "playfield/tables.h"
@@ -22,9 +23,10 @@ int PresentStones(const Game& g) {
 }
 
 TEST(LevelFiles, PuzzleNamesCarryTheNumberWithoutLeadingZeros) {
-    EXPECT_EQ(PuzzleLevelPath(9), "res\\Levelz\\lvl009.lvl");
-    EXPECT_EQ(PuzzleLevelPath(10), "res\\Levelz\\lvl0010.lvl");
-    EXPECT_EQ(PipeLevelPath(26), "res\\Levelz\\pipelev26.lvl");
+    EXPECT_EQ(LevelFilePath(FactsOfMode(kModePuzzle), 9), "res\\Levelz\\lvl009.lvl");
+    EXPECT_EQ(LevelFilePath(FactsOfMode(kModePuzzle), 10), "res\\Levelz\\lvl0010.lvl");
+    EXPECT_EQ(LevelFilePath(FactsOfMode(kModePipe), 26), "res\\Levelz\\pipelev26.lvl");
+    EXPECT_EQ(LevelFilePath(FactsOfMode(kModeEndless), 3), "");
 }
 
 TEST(PuzzleField, CellsBecomeStonesInCellOrderBelowTheCeiling) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <tuple>
 
+#include "core/mode_facts.h"
 #include "crafted_level.h"
 #include "modes/level_file.h"
 #include "modes/level_start.h"
@@ -526,8 +527,8 @@ TEST(MatchStart, EachStartTakesOnlyItsOwnKindOfGame) {
     EXPECT_FALSE(StartMatchLevel(*mg.g, kLoadedGame, kLoadedGame, kLoadedGame, 0, 0));
     EXPECT_FALSE(StartLevel(*mg.g, 1, kModeMatch, 1, 0));
     EXPECT_EQ(mg.t->platform.messages.size(), 2u);
-    EXPECT_EQ(MatchLevelPath(7), "res\\Levelz\\lvl0007two.lvl");
-    EXPECT_EQ(MatchLevelPath(50), "res\\Levelz\\lvl00050two.lvl");
+    EXPECT_EQ(LevelFilePath(FactsOfMode(kModeMatch), 7), "res\\Levelz\\lvl0007two.lvl");
+    EXPECT_EQ(LevelFilePath(FactsOfMode(kModeMatch), 50), "res\\Levelz\\lvl00050two.lvl");
 }
 
 TEST(MatchStart, ASavedMatchRestartsItsLevelWithBothPlayersScoresAndLevelsWon) {

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "core/game.h"
+#include "core/mode_facts.h"
 #include "core/paths.h"
 #include "menus/transitions.h"
 #include "modes/computer_player.h"
@@ -169,7 +170,7 @@ double TicksPerSecond(Game& game, int mode, int ticks, bool draw) {
 // timed, and the tick then runs as usual. A cleared level is followed at once by the one seven
 // further on, round the match's levels (1, 8, ... 50, 7, 14, ...), so every level comes in turn.
 Figures ComputerCost(Game& game, int strength, int ticks, const char* phase) {
-    const int lastLevel = FindModeRow(kModeMatch)->lastLevel;
+    const int lastLevel = FactsOfMode(kModeMatch).lastLevel;
     std::vector<double> micros;
     micros.reserve(ticks);
     int level = 1;

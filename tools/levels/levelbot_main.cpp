@@ -14,6 +14,7 @@
 
 #include "bot.h"
 #include "computer_match.h"
+#include "core/mode_facts.h"
 #include "level.h"
 #include "match_bot.h"
 #include "modes/computer_player.h"
@@ -61,7 +62,7 @@ struct Args {
     int seeds = 0;
     int time = 500;
     int jobs = 2;
-    int last = 50;
+    int last = FactsOfMode(kModePuzzle).lastLevel;
     std::uint64_t seed = 1;
     bool show = false;
     int ticks = 0;
@@ -411,7 +412,7 @@ int MatchReplayCmd(const Args& a) {
 // from the splash (job 0); the table goes into the levels' README after the Puzzle's.
 int MatchTableCmd(const Args& a) {
     const int seeds = a.seeds > 0 ? a.seeds : 3;
-    constexpr int kLevels = 50;
+    constexpr int kLevels = FactsOfMode(kModeMatch).lastLevel;
     const std::string sources = a.sources == "levels/puzzle" ? "levels/match" : a.sources;
     const auto start = std::chrono::steady_clock::now();
     // Job 0 is the whole match; then per level each player's seeds.
@@ -550,7 +551,7 @@ int ComputerCmd(const Args& a) {
 // on both sides of the screen. The table goes into the levels' README as a part of its own.
 int StrengthTableCmd(const Args& a) {
     const int seeds = a.seeds > 0 ? a.seeds : 1;
-    constexpr int kLevels = 50;
+    constexpr int kLevels = FactsOfMode(kModeMatch).lastLevel;
     constexpr int kStrengths = 3;
     const char* const kNames[kStrengths + 1] = {"", "Leicht", "Mittel", "Schwer"};
     // The duels, stronger first.

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/mode_facts.h"
 #include "level.h"
 #include "pipe_solver.h"
 
@@ -157,9 +158,12 @@ int CampaignCmd(const Args& a) {
     PipeSolveOptions o;
     PipeCampaign c = PlayPipeCampaign(a.res, a.seed, o);
     for (const PipeLevelRun& r : c.levels) PrintRun(r);
-    std::printf("campaign: %s, %d ticks, score %d (%.1f s)\n",
-                c.lapDone ? "all 26 levels won, lap 2 started" : "stopped", c.ticks, c.finalScore,
-                Seconds(start));
+    if (c.lapDone)
+        std::printf("campaign: all %d levels won, lap 2 started, %d ticks, score %d (%.1f s)\n",
+                    FactsOfMode(kModePipe).lastLevel, c.ticks, c.finalScore, Seconds(start));
+    else
+        std::printf("campaign: stopped, %d ticks, score %d (%.1f s)\n", c.ticks, c.finalScore,
+                    Seconds(start));
     if (!c.lapDone) return 1;
     if (!a.replay.empty()) {
         std::ofstream out(a.replay, std::ios::binary | std::ios::trunc);
