@@ -60,7 +60,9 @@ std::unique_ptr<LanBeacon> LanBeacon::Open(const std::string& bindHost, std::uin
     return std::unique_ptr<LanBeacon>(new LanBeacon(s));
 }
 
-LanBeacon::~LanBeacon() { enet_socket_destroy(socket_); }
+LanBeacon::~LanBeacon() {
+    enet_socket_destroy(socket_);
+}
 
 std::uint16_t LanBeacon::Port() const {
     ENetAddress address{};
@@ -93,7 +95,9 @@ std::unique_ptr<LanProbe> LanProbe::Open(std::string* error) {
     return std::unique_ptr<LanProbe>(new LanProbe(s));
 }
 
-LanProbe::~LanProbe() { enet_socket_destroy(socket_); }
+LanProbe::~LanProbe() {
+    enet_socket_destroy(socket_);
+}
 
 bool LanProbe::Send(const std::string& target, std::uint16_t port, std::uint32_t nonce) {
     ENetAddress to;

@@ -87,8 +87,7 @@ std::unique_ptr<EnetTransport> EnetTransport::Connect(const std::string& hostNam
 }
 
 void EnetTransport::Send(Channel channel, std::span<const std::uint8_t> bytes, std::int64_t) {
-    if (status_ != LinkStatus::Connected || bytes.empty() || bytes.size() > kMaxPacketBytes)
-        return;
+    if (status_ != LinkStatus::Connected || bytes.empty() || bytes.size() > kMaxPacketBytes) return;
     const enet_uint32 flags = channel == Channel::Session ? ENET_PACKET_FLAG_RELIABLE : 0;
     ENetPacket* packet = enet_packet_create(bytes.data(), bytes.size(), flags);
     if (!packet) return;
@@ -127,7 +126,8 @@ bool EnetTransport::Receive(std::int64_t, Datagram& out) {
                 if (ours) return true;
                 break;
             }
-            case ENET_EVENT_TYPE_NONE: break;
+            case ENET_EVENT_TYPE_NONE:
+                break;
         }
     }
     return false;
@@ -144,7 +144,9 @@ void EnetTransport::Close() {
     status_ = LinkStatus::Closed;
 }
 
-std::uint16_t EnetTransport::LocalPort() const { return host_ ? host_->address.port : 0; }
+std::uint16_t EnetTransport::LocalPort() const {
+    return host_ ? host_->address.port : 0;
+}
 
 bool SplitHostPort(const std::string& text, std::string& host, std::uint16_t& port) {
     const auto colon = text.rfind(':');

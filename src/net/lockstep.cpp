@@ -145,8 +145,8 @@ void Lockstep::Desync(std::uint32_t tick, std::int64_t nowMs) {
     ++epoch_;
     localHashes_.clear();
     remoteHashes_.clear();
-    Log("net: the match differs at tick " + std::to_string(tick) +
-        "; sending the state of tick " + std::to_string(nextTick_) + " to the guest");
+    Log("net: the match differs at tick " + std::to_string(tick) + "; sending the state of tick " +
+        std::to_string(nextTick_) + " to the guest");
     FlushWatchers(nowMs, true);
     SendSnapshot(nextTick_, epoch_, nowMs);
     ++counters_.healed;
@@ -156,8 +156,7 @@ void Lockstep::SendSnapshot(std::uint32_t tick, std::uint16_t epoch, std::int64_
     if (!hooks_.takeSnapshot) return;
     const std::vector<std::uint8_t> bytes = hooks_.takeSnapshot();
     if (bytes.empty() || bytes.size() > kMaxSnapshotBytes) {
-        Log("net: the match state (" + std::to_string(bytes.size()) +
-            " bytes) cannot be sent");
+        Log("net: the match state (" + std::to_string(bytes.size()) + " bytes) cannot be sent");
         return;
     }
     SnapshotChunk chunk;
@@ -194,7 +193,8 @@ void Lockstep::OnSnapshot(const SnapshotChunk& m, std::int64_t nowMs) {
     bool haveCommands = true;
     for (std::uint32_t t = tick; t < nextTick_ && haveCommands; ++t)
         haveCommands = local_.count(t) && remote_.count(t);
-    const bool restored = haveCommands && hooks_.restoreSnapshot && hooks_.restoreSnapshot(incoming_);
+    const bool restored =
+        haveCommands && hooks_.restoreSnapshot && hooks_.restoreSnapshot(incoming_);
     incoming_.clear();
     incoming_.shrink_to_fit();
     incomingTotal_ = 0;

@@ -22,8 +22,10 @@ constexpr NetWords ReasonWords(Reason reason) {
         case Reason::LevelFilesDiffer:
             return {"Andere Level-Dateien beim Mitspieler",
                     "The other player has other level files"};
-        case Reason::RoomFull: return {"Das Spiel ist schon voll", "The game is full already"};
-        case Reason::BadCode: return {"Kein Spiel mit diesem Code", "No game with this code"};
+        case Reason::RoomFull:
+            return {"Das Spiel ist schon voll", "The game is full already"};
+        case Reason::BadCode:
+            return {"Kein Spiel mit diesem Code", "No game with this code"};
         case Reason::Quit:
             return {"Der Mitspieler hat das Spiel verlassen", "The other player left the game"};
         case Reason::TooManyDesyncs:
@@ -32,7 +34,8 @@ constexpr NetWords ReasonWords(Reason reason) {
         case Reason::ProtocolError:
             return {"Unlesbare Daten vom Mitspieler", "Unreadable data from the other player"};
         case Reason::Timeout:
-        case Reason::None: break;
+        case Reason::None:
+            break;
     }
     return kConnectionLostWords;
 }

@@ -62,7 +62,8 @@ class Reader {
         if (error_ == DecodeError::None) error_ = e;
     }
     DecodeError Finish() {
-        if (error_ == DecodeError::None && pos_ != bytes_.size()) error_ = DecodeError::TrailingBytes;
+        if (error_ == DecodeError::None && pos_ != bytes_.size())
+            error_ = DecodeError::TrailingBytes;
         return error_;
     }
     bool Ok() const { return error_ == DecodeError::None; }
@@ -84,7 +85,9 @@ class Reader {
     DecodeError error_ = DecodeError::None;
 };
 
-bool ValidRoomField(const std::string& room) { return room.empty() || ValidRoomCode(room); }
+bool ValidRoomField(const std::string& room) {
+    return room.empty() || ValidRoomCode(room);
+}
 
 // ---------------------------------------------------------------- one writer and reader a type
 
@@ -117,8 +120,12 @@ void Get(Reader& r, Welcome& m) {
     m.name = r.Str(kMaxNameLength);
     if (!ValidName(m.name)) r.Fail(DecodeError::OutOfRange);
 }
-void Put(Writer& w, const Refuse& m) { w.U8(static_cast<std::uint8_t>(m.reason)); }
-void Get(Reader& r, Refuse& m) { m.reason = r.ReadReason(); }
+void Put(Writer& w, const Refuse& m) {
+    w.U8(static_cast<std::uint8_t>(m.reason));
+}
+void Get(Reader& r, Refuse& m) {
+    m.reason = r.ReadReason();
+}
 void Put(Writer& w, const Start& m) {
     w.U64(m.seed);
     w.U8(m.startLevel);
@@ -129,7 +136,9 @@ void Get(Reader& r, Start& m) {
     m.startLevel = static_cast<std::uint8_t>(r.In(r.U8(), 1, kMaxStartLevel));
     m.delay = static_cast<std::uint8_t>(r.In(r.U8(), kMinDelay, kMaxDelay));
 }
-void PutCommand(Writer& w, const PlayerCommand& c) { w.Bytes(c.bytes); }
+void PutCommand(Writer& w, const PlayerCommand& c) {
+    w.Bytes(c.bytes);
+}
 PlayerCommand GetCommand(Reader& r) {
     PlayerCommand c;
     auto b = r.Bytes(c.bytes.size());
@@ -205,12 +214,24 @@ void Get(Reader& r, DelayChange& m) {
     m.fromTick = r.In(r.U32(), 0, kMaxTick);
     m.delay = static_cast<std::uint8_t>(r.In(r.U8(), kMinDelay, kMaxDelay));
 }
-void Put(Writer& w, const Ping& m) { w.U32(m.stamp); }
-void Get(Reader& r, Ping& m) { m.stamp = r.U32(); }
-void Put(Writer& w, const Pong& m) { w.U32(m.stamp); }
-void Get(Reader& r, Pong& m) { m.stamp = r.U32(); }
-void Put(Writer& w, const Bye& m) { w.U8(static_cast<std::uint8_t>(m.reason)); }
-void Get(Reader& r, Bye& m) { m.reason = r.ReadReason(); }
+void Put(Writer& w, const Ping& m) {
+    w.U32(m.stamp);
+}
+void Get(Reader& r, Ping& m) {
+    m.stamp = r.U32();
+}
+void Put(Writer& w, const Pong& m) {
+    w.U32(m.stamp);
+}
+void Get(Reader& r, Pong& m) {
+    m.stamp = r.U32();
+}
+void Put(Writer& w, const Bye& m) {
+    w.U8(static_cast<std::uint8_t>(m.reason));
+}
+void Get(Reader& r, Bye& m) {
+    m.reason = r.ReadReason();
+}
 void Put(Writer& w, const Relayed& m) {
     w.U8(static_cast<std::uint8_t>(m.from));
     w.U8(m.slot);
@@ -319,9 +340,14 @@ DecodeError DecodeAs(Reader& r, Message& out) {
 
 PlayerCommand PackCommand(const CommandFields& f) {
     PlayerCommand c;
-    c.bytes = {static_cast<std::uint8_t>(f.pointerX), static_cast<std::uint8_t>(f.pointerX >> 8),
-               static_cast<std::uint8_t>(f.pointerY), static_cast<std::uint8_t>(f.pointerY >> 8),
-               f.keys, f.fire, f.control, f.spare};
+    c.bytes = {static_cast<std::uint8_t>(f.pointerX),
+               static_cast<std::uint8_t>(f.pointerX >> 8),
+               static_cast<std::uint8_t>(f.pointerY),
+               static_cast<std::uint8_t>(f.pointerY >> 8),
+               f.keys,
+               f.fire,
+               f.control,
+               f.spare};
     return c;
 }
 
@@ -356,18 +382,27 @@ bool ValidGameVersion(const std::string& version) {
 
 const char* DecodeErrorName(DecodeError error) {
     switch (error) {
-        case DecodeError::None: return "none";
-        case DecodeError::Empty: return "empty packet";
-        case DecodeError::TooLong: return "packet too long";
-        case DecodeError::UnknownType: return "unknown message type";
-        case DecodeError::Truncated: return "packet cut short";
-        case DecodeError::OutOfRange: return "value out of range";
-        case DecodeError::TrailingBytes: return "bytes after the message";
+        case DecodeError::None:
+            return "none";
+        case DecodeError::Empty:
+            return "empty packet";
+        case DecodeError::TooLong:
+            return "packet too long";
+        case DecodeError::UnknownType:
+            return "unknown message type";
+        case DecodeError::Truncated:
+            return "packet cut short";
+        case DecodeError::OutOfRange:
+            return "value out of range";
+        case DecodeError::TrailingBytes:
+            return "bytes after the message";
     }
     return "?";
 }
 
-std::uint8_t TypeOf(std::span<const std::uint8_t> bytes) { return bytes.empty() ? 0 : bytes[0]; }
+std::uint8_t TypeOf(std::span<const std::uint8_t> bytes) {
+    return bytes.empty() ? 0 : bytes[0];
+}
 
 std::vector<std::uint8_t> Encode(const Message& message) {
     if (!Sendable(message)) return {};
@@ -385,23 +420,40 @@ DecodeError Decode(std::span<const std::uint8_t> bytes, Message& out) {
     if (bytes.size() > kMaxPacketBytes) return DecodeError::TooLong;
     Reader r(bytes.subspan(1));
     switch (static_cast<Type>(bytes[0])) {
-        case Type::Hello: return DecodeAs<Hello>(r, out);
-        case Type::Welcome: return DecodeAs<Welcome>(r, out);
-        case Type::Refuse: return DecodeAs<Refuse>(r, out);
-        case Type::Start: return DecodeAs<Start>(r, out);
-        case Type::Commands: return DecodeAs<Commands>(r, out);
-        case Type::Ticks: return DecodeAs<Ticks>(r, out);
-        case Type::StateHash: return DecodeAs<StateHash>(r, out);
-        case Type::SnapshotChunk: return DecodeAs<SnapshotChunk>(r, out);
-        case Type::DelayChange: return DecodeAs<DelayChange>(r, out);
-        case Type::Ping: return DecodeAs<Ping>(r, out);
-        case Type::Pong: return DecodeAs<Pong>(r, out);
-        case Type::Bye: return DecodeAs<Bye>(r, out);
-        case Type::Relayed: return DecodeAs<Relayed>(r, out);
-        case Type::PeerJoined: return DecodeAs<PeerJoined>(r, out);
-        case Type::PeerLeft: return DecodeAs<PeerLeft>(r, out);
-        case Type::Probe: return DecodeAs<Probe>(r, out);
-        case Type::Offer: return DecodeAs<Offer>(r, out);
+        case Type::Hello:
+            return DecodeAs<Hello>(r, out);
+        case Type::Welcome:
+            return DecodeAs<Welcome>(r, out);
+        case Type::Refuse:
+            return DecodeAs<Refuse>(r, out);
+        case Type::Start:
+            return DecodeAs<Start>(r, out);
+        case Type::Commands:
+            return DecodeAs<Commands>(r, out);
+        case Type::Ticks:
+            return DecodeAs<Ticks>(r, out);
+        case Type::StateHash:
+            return DecodeAs<StateHash>(r, out);
+        case Type::SnapshotChunk:
+            return DecodeAs<SnapshotChunk>(r, out);
+        case Type::DelayChange:
+            return DecodeAs<DelayChange>(r, out);
+        case Type::Ping:
+            return DecodeAs<Ping>(r, out);
+        case Type::Pong:
+            return DecodeAs<Pong>(r, out);
+        case Type::Bye:
+            return DecodeAs<Bye>(r, out);
+        case Type::Relayed:
+            return DecodeAs<Relayed>(r, out);
+        case Type::PeerJoined:
+            return DecodeAs<PeerJoined>(r, out);
+        case Type::PeerLeft:
+            return DecodeAs<PeerLeft>(r, out);
+        case Type::Probe:
+            return DecodeAs<Probe>(r, out);
+        case Type::Offer:
+            return DecodeAs<Offer>(r, out);
     }
     return DecodeError::UnknownType;
 }

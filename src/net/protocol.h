@@ -63,7 +63,7 @@ enum class Reason : std::uint8_t {
     LevelFilesDiffer = 2,
     RoomFull = 3,
     BadCode = 4,
-    Quit = 5,          // the other side left the match
+    Quit = 5,  // the other side left the match
     TooManyDesyncs = 6,
     ProtocolError = 7,  // a packet that could not be read, or one out of turn
     Timeout = 8,
@@ -180,9 +180,9 @@ struct Offer {
     bool operator==(const Offer&) const = default;
 };
 
-using Message = std::variant<Hello, Welcome, Refuse, Start, Commands, Ticks, StateHash,
-                             SnapshotChunk, DelayChange, Ping, Pong, Bye, Relayed, PeerJoined,
-                             PeerLeft, Probe, Offer>;
+using Message =
+    std::variant<Hello, Welcome, Refuse, Start, Commands, Ticks, StateHash, SnapshotChunk,
+                 DelayChange, Ping, Pong, Bye, Relayed, PeerJoined, PeerLeft, Probe, Offer>;
 
 enum class DecodeError {
     None,

@@ -20,7 +20,9 @@ bool RelayCore::Connect(PeerId id, std::int64_t nowMs) {
     return true;
 }
 
-std::vector<RelayAction> RelayCore::TakeActions() { return std::exchange(actions_, {}); }
+std::vector<RelayAction> RelayCore::TakeActions() {
+    return std::exchange(actions_, {});
+}
 
 void RelayCore::SendTo(PeerId peer, Channel channel, const Message& message) {
     auto bytes = Encode(message);
@@ -130,6 +132,13 @@ void RelayCore::Receive(PeerId id, Channel channel, std::span<const std::uint8_t
     Peer& peer = pit->second;
     if (!WithinRate(peer, nowMs)) {
         ++counters_.droppedRate;
+        // A lost command is sent again; a lost session packet would break the ordered stream
+        // for good, so a peer that floods that channel is let go.
+        if (channel == Channel::Session) {
+            SendTo(id, Channel::Session, Bye{Reason::ProtocolError});
+            Drop(id);
+            Leave(id, nowMs);
+        }
         return;
     }
     if (bytes.size() > limits_.maxPacketBytes) {
@@ -142,7 +151,8 @@ void RelayCore::Receive(PeerId id, Channel channel, std::span<const std::uint8_t
         return;
     }
     if (!peer.greeted) {
-        if (auto* hello = std::get_if<Hello>(&message)) return OnHello(id, peer, *hello, bytes, nowMs);
+        if (auto* hello = std::get_if<Hello>(&message))
+            return OnHello(id, peer, *hello, bytes, nowMs);
         // A peer that does not start with its hello is no player of ours.
         ++counters_.droppedBad;
         return RefuseAndDrop(id, Reason::ProtocolError);
@@ -205,7 +215,9 @@ void RelayCore::Leave(PeerId id, std::int64_t) {
     }
 }
 
-void RelayCore::Disconnect(PeerId id, std::int64_t nowMs) { Leave(id, nowMs); }
+void RelayCore::Disconnect(PeerId id, std::int64_t nowMs) {
+    Leave(id, nowMs);
+}
 
 void RelayCore::Tick(std::int64_t nowMs) {
     std::vector<std::string> idle;
@@ -218,7 +230,8 @@ void RelayCore::Tick(std::int64_t nowMs) {
     }
     std::vector<PeerId> silent;
     for (const auto& [id, peer] : peers_) {
-        if (!peer.greeted && nowMs - peer.connectedMs >= limits_.helloTimeoutMs) silent.push_back(id);
+        if (!peer.greeted && nowMs - peer.connectedMs >= limits_.helloTimeoutMs)
+            silent.push_back(id);
     }
     for (PeerId id : silent) {
         Drop(id);

@@ -31,7 +31,8 @@ std::unique_ptr<RelayServer> RelayServer::Open(const std::string& bindHost, std:
         return nullptr;
     }
     const int peers = std::clamp(limits.maxPeers + 1, 2, kEnetPeerLimit);
-    ENetHost* host = enet_host_create(&address, static_cast<std::size_t>(peers), kChannelCount, 0, 0);
+    ENetHost* host =
+        enet_host_create(&address, static_cast<std::size_t>(peers), kChannelCount, 0, 0);
     if (!host) {
         if (error) *error = "cannot listen on UDP port " + std::to_string(port);
         return nullptr;
@@ -42,9 +43,13 @@ std::unique_ptr<RelayServer> RelayServer::Open(const std::string& bindHost, std:
     return std::unique_ptr<RelayServer>(new RelayServer(host, limits));
 }
 
-RelayServer::~RelayServer() { enet_host_destroy(host_); }
+RelayServer::~RelayServer() {
+    enet_host_destroy(host_);
+}
 
-std::uint16_t RelayServer::Port() const { return host_->address.port; }
+std::uint16_t RelayServer::Port() const {
+    return host_->address.port;
+}
 
 void RelayServer::Carry(std::int64_t) {
     std::unordered_map<PeerId, ENetPeer*> byId;
@@ -96,7 +101,8 @@ void RelayServer::Service(std::int64_t nowMs, int waitMs) {
                 if (event.peer->data) core_.Disconnect(IdOf(event.peer), nowMs);
                 event.peer->data = nullptr;
                 break;
-            case ENET_EVENT_TYPE_NONE: break;
+            case ENET_EVENT_TYPE_NONE:
+                break;
         }
         if (core_.PendingActions() > 256) Carry(nowMs);
     }

@@ -9,8 +9,7 @@ constexpr int kMaxPacketsPerStep = 512;
 
 }  // namespace
 
-Spectator::Spectator(Transport& link, SpectatorHooks hooks, std::int64_t nowMs,
-                     std::int64_t lostMs)
+Spectator::Spectator(Transport& link, SpectatorHooks hooks, std::int64_t nowMs, std::int64_t lostMs)
     : link_(link), hooks_(std::move(hooks)), lostMs_(lostMs), lastHeardMs_(nowMs) {}
 
 void Spectator::Handle(const Datagram& packet, std::int64_t nowMs) {

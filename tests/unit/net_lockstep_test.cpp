@@ -3,11 +3,11 @@
 // healed from the host's state, and a mismatched handshake ends both sides with its reason.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "lockstep_harness.h"
 #include "net/handshake.h"
 #include "net/lockstep.h"
-
-#include <map>
 
 namespace net {
 namespace {
@@ -128,7 +128,8 @@ TEST(Lockstep, QuittingEndsTheOtherSideWithItsReason) {
 
 TEST(Lockstep, GarbageFromTheOtherSideIsCountedAndIgnored) {
     SilentGuest s;
-    const std::vector<std::uint8_t> junk[] = {{}, {0xFF}, {5, 1, 2}, std::vector<std::uint8_t>(2000, 5)};
+    const std::vector<std::uint8_t> junk[] = {
+        {}, {0xFF}, {5, 1, 2}, std::vector<std::uint8_t>(2000, 5)};
     for (const auto& j : junk) s.pair.second->Send(Channel::Commands, j, 700);
     const StepResult r = s.host->Step(700, {});
     EXPECT_NE(r.status, StepStatus::Ended);
@@ -213,12 +214,13 @@ class HandshakeOutcome : public ::testing::TestWithParam<HandshakeCase> {};
 TEST_P(HandshakeOutcome, EndsTheSameWayOnBothSides) {
     auto [a, b] = MakeMemoryPair();
     HandshakeConfig hc{Role::Host, "1.0.0", 0xAB, "Host", "", false, 10000};
-    HandshakeConfig gc{Role::Guest, GetParam().guestVersion, GetParam().guestLevels, "Gast", "",
-                       false, 10000};
+    HandshakeConfig gc{
+        Role::Guest, GetParam().guestVersion, GetParam().guestLevels, "Gast", "", false, 10000};
     Handshake host(*a, hc, 0), guest(*b, gc, 0);
     host.SetStart(Start{99, 8, 3});
     HandshakeStatus hs = HandshakeStatus::Working, gs = HandshakeStatus::Working;
-    for (int t = 0; t < 10 && (hs == HandshakeStatus::Working || gs == HandshakeStatus::Working); ++t) {
+    for (int t = 0; t < 10 && (hs == HandshakeStatus::Working || gs == HandshakeStatus::Working);
+         ++t) {
         gs = guest.Poll(t);
         hs = host.Poll(t);
     }
@@ -235,10 +237,11 @@ TEST_P(HandshakeOutcome, EndsTheSameWayOnBothSides) {
 
 INSTANTIATE_TEST_SUITE_P(
     Handshake, HandshakeOutcome,
-    ::testing::Values(
-        HandshakeCase{"same", "1.0.0", 0xAB, HandshakeStatus::Done, Reason::None},
-        HandshakeCase{"other_version", "1.0.1", 0xAB, HandshakeStatus::Refused, Reason::VersionMismatch},
-        HandshakeCase{"other_levels", "1.0.0", 0xAC, HandshakeStatus::Refused, Reason::LevelFilesDiffer}),
+    ::testing::Values(HandshakeCase{"same", "1.0.0", 0xAB, HandshakeStatus::Done, Reason::None},
+                      HandshakeCase{"other_version", "1.0.1", 0xAB, HandshakeStatus::Refused,
+                                    Reason::VersionMismatch},
+                      HandshakeCase{"other_levels", "1.0.0", 0xAC, HandshakeStatus::Refused,
+                                    Reason::LevelFilesDiffer}),
     [](const auto& info) { return std::string(info.param.what); });
 
 TEST(Handshake, AGuestGivesUpWhenTheHostNeverAnswers) {

@@ -10,14 +10,16 @@ namespace {
 
 PlayerCommand Cmd(std::uint8_t seed) {
     PlayerCommand c;
-    for (std::size_t i = 0; i < c.bytes.size(); ++i) c.bytes[i] = static_cast<std::uint8_t>(seed + i * 37);
+    for (std::size_t i = 0; i < c.bytes.size(); ++i)
+        c.bytes[i] = static_cast<std::uint8_t>(seed + i * 37);
     return c;
 }
 
 // One filled-in message of every type, with values at the ends of their ranges.
 std::vector<Message> Samples() {
     Commands full{kMaxTick - kMaxCommandsPerPacket, {}, 77};
-    for (std::size_t i = 0; i < kMaxCommandsPerPacket; ++i) full.commands.push_back(Cmd(static_cast<std::uint8_t>(i)));
+    for (std::size_t i = 0; i < kMaxCommandsPerPacket; ++i)
+        full.commands.push_back(Cmd(static_cast<std::uint8_t>(i)));
     Ticks ticks{5, {}};
     for (std::size_t i = 0; i < kMaxTicksPerPacket; ++i) ticks.ticks.push_back({Cmd(1), Cmd(2)});
     SnapshotChunk chunk{600, 2, kMaxSnapshotBytes, kMaxSnapshotBytes - 1024,
@@ -25,7 +27,8 @@ std::vector<Message> Samples() {
     std::vector<std::uint8_t> inner(kMaxClientPacketBytes, 9);
     inner[0] = static_cast<std::uint8_t>(Type::Commands);
     return {
-        Hello{kProtocolVersion, "1.0.0", 0xFEDCBA9876543210ull, Role::Guest, "Anna \xC4rger", "KXPW"},
+        Hello{kProtocolVersion, "1.0.0", 0xFEDCBA9876543210ull, Role::Guest, "Anna \xC4rger",
+              "KXPW"},
         Hello{7, std::string(kMaxGameVersionLength, 'v'), 0, Role::Watcher, "", ""},
         Welcome{Role::Watcher, std::string(kMaxNameLength, 'n')},
         Refuse{Reason::LevelFilesDiffer},
@@ -78,7 +81,8 @@ TEST_P(EveryMessage, ATrailingByteIsRefused) {
     EXPECT_TRUE(e == DecodeError::TrailingBytes || e == DecodeError::TooLong) << DecodeErrorName(e);
 }
 
-INSTANTIATE_TEST_SUITE_P(Protocol, EveryMessage, ::testing::Range<std::size_t>(0, Samples().size()));
+INSTANTIATE_TEST_SUITE_P(Protocol, EveryMessage,
+                         ::testing::Range<std::size_t>(0, Samples().size()));
 
 TEST(Protocol, WritesLittleEndianBehindTheTypeByte) {
     EXPECT_EQ(Encode(Ping{0x01020304}),
@@ -115,29 +119,31 @@ TEST_P(DamagedPacket, IsRefusedAsOutOfRange) {
 
 INSTANTIATE_TEST_SUITE_P(
     Protocol, DamagedPacket,
-    ::testing::Values(
-        Damage{"start level 0", Start{1, 8, 3}, 9, 0},
-        Damage{"start level 51", Start{1, 8, 3}, 9, 51},
-        Damage{"delay 1", Start{1, 8, 3}, 10, 1},
-        Damage{"delay 11", Start{1, 8, 3}, 10, 11},
-        Damage{"65 commands", Commands{0, {Cmd(1)}, 0}, 5, 65},
-        Damage{"tick beyond the last", Commands{0, {}, 0}, 4, 0x80},
-        Damage{"role 4", Hello{kProtocolVersion, "1", 0, Role::Host, "a", ""}, 13, 4},
-        Damage{"role 0", Welcome{Role::Guest, ""}, 1, 0},
-        Damage{"reason 99", Refuse{Reason::BadCode}, 1, 99},
-        Damage{"room code with I", Hello{kProtocolVersion, "1", 0, Role::Guest, "", "ABCD"}, 17, 'I'},
-        Damage{"room code of 3 letters", Hello{kProtocolVersion, "1", 0, Role::Guest, "", "ABCD"}, 15, 3},
-        Damage{"name with a control character", Welcome{Role::Guest, "ab"}, 3, '\n'},
-        Damage{"name longer than 16", Welcome{Role::Guest, "ab"}, 2, 17},
-        Damage{"snapshot past its end", SnapshotChunk{0, 0, 10, 0, {1, 2}}, 11, 9},
-        Damage{"snapshot over 1 MiB", SnapshotChunk{0, 0, 10, 0, {1, 2}}, 9, 0x20},
-        Damage{"empty snapshot chunk", SnapshotChunk{0, 0, 10, 0, {1, 2}}, 15, 0},
-        Damage{"watcher slot 9", PeerJoined{Role::Watcher, 1}, 2, 9},
-        Damage{"relayed packet of no bytes", Relayed{Role::Host, 0, {1}}, 3, 0},
-        Damage{"offer to port 0", Offer{kProtocolVersion, 1, 80, "", 1, ""}, 7, 0}),
+    ::testing::Values(Damage{"start level 0", Start{1, 8, 3}, 9, 0},
+                      Damage{"start level 51", Start{1, 8, 3}, 9, 51},
+                      Damage{"delay 1", Start{1, 8, 3}, 10, 1},
+                      Damage{"delay 11", Start{1, 8, 3}, 10, 11},
+                      Damage{"65 commands", Commands{0, {Cmd(1)}, 0}, 5, 65},
+                      Damage{"tick beyond the last", Commands{0, {}, 0}, 4, 0x80},
+                      Damage{"role 4", Hello{kProtocolVersion, "1", 0, Role::Host, "a", ""}, 13, 4},
+                      Damage{"role 0", Welcome{Role::Guest, ""}, 1, 0},
+                      Damage{"reason 99", Refuse{Reason::BadCode}, 1, 99},
+                      Damage{"room code with I",
+                             Hello{kProtocolVersion, "1", 0, Role::Guest, "", "ABCD"}, 17, 'I'},
+                      Damage{"room code of 3 letters",
+                             Hello{kProtocolVersion, "1", 0, Role::Guest, "", "ABCD"}, 15, 3},
+                      Damage{"name with a control character", Welcome{Role::Guest, "ab"}, 3, '\n'},
+                      Damage{"name longer than 16", Welcome{Role::Guest, "ab"}, 2, 17},
+                      Damage{"snapshot past its end", SnapshotChunk{0, 0, 10, 0, {1, 2}}, 11, 9},
+                      Damage{"snapshot over 1 MiB", SnapshotChunk{0, 0, 10, 0, {1, 2}}, 9, 0x20},
+                      Damage{"empty snapshot chunk", SnapshotChunk{0, 0, 10, 0, {1, 2}}, 15, 0},
+                      Damage{"watcher slot 9", PeerJoined{Role::Watcher, 1}, 2, 9},
+                      Damage{"relayed packet of no bytes", Relayed{Role::Host, 0, {1}}, 3, 0},
+                      Damage{"offer to port 0", Offer{kProtocolVersion, 1, 80, "", 1, ""}, 7, 0}),
     [](const auto& info) {
         std::string name;
-        for (const char* c = info.param.what; *c; ++c) name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+        for (const char* c = info.param.what; *c; ++c)
+            name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
         return name;
     });
 
@@ -145,7 +151,8 @@ TEST(Protocol, EncodeRefusesWhatDecodeWouldRefuse) {
     Commands tooMany;
     tooMany.commands.resize(kMaxCommandsPerPacket + 1);
     EXPECT_TRUE(Encode(tooMany).empty());
-    EXPECT_TRUE(Encode(Hello{kProtocolVersion, "1", 0, Role::Guest, std::string(17, 'x'), ""}).empty());
+    EXPECT_TRUE(
+        Encode(Hello{kProtocolVersion, "1", 0, Role::Guest, std::string(17, 'x'), ""}).empty());
     EXPECT_TRUE(Encode(Start{1, 0, 3}).empty());
     EXPECT_TRUE(Encode(SnapshotChunk{0, 0, 4, 3, {1, 2}}).empty());
 }

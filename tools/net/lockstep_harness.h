@@ -19,7 +19,7 @@ namespace net {
 // The stand-in simulation: a state that every tick's two commands change.
 struct ToyMatch {
     std::uint64_t state = 0x1234'5678'9ABC'DEF0ull;
-    std::uint32_t ticks = 0;  // ticks run
+    std::uint32_t ticks = 0;          // ticks run
     std::size_t snapshotPadding = 0;  // extra snapshot bytes, to weigh like a real state
 
     void Run(std::uint32_t tick, const PlayerCommand& host, const PlayerCommand& guest) {
@@ -46,12 +46,12 @@ struct ToyMatch {
 };
 
 struct HarnessOptions {
-    LinkFaults faults;            // of the link between the two, each way
-    std::uint32_t ticks = 2000;   // the match's length
+    LinkFaults faults;             // of the link between the two, each way
+    std::uint32_t ticks = 2000;    // the match's length
     std::int64_t maxMs = 600'000;  // virtual time after which the run gives up
     std::uint64_t seed = 1;
-    int corruptGuestAtTick = -1;  // the guest changes one value of its state once, here
-    int corruptTimes = 1;         // ... this many times in all,
+    int corruptGuestAtTick = -1;       // the guest changes one value of its state once, here
+    int corruptTimes = 1;              // ... this many times in all,
     std::uint32_t corruptEvery = 600;  // ... so many ticks apart
     std::function<void(std::uint32_t hostTick, Lockstep& host)> onHostTick;  // e.g. level starts
     std::size_t snapshotPadding = 0;
@@ -71,8 +71,8 @@ struct SideOutcome {
 struct HarnessResult {
     SideOutcome host, guest;
     std::int64_t elapsedMs = 0;
-    bool finished = false;             // both ran every tick
-    std::int64_t firstHealMs = -1;     // from the first corruption to the guest's restore
+    bool finished = false;          // both ran every tick
+    std::int64_t firstHealMs = -1;  // from the first corruption to the guest's restore
 };
 
 inline HarnessResult RunLockstepMatch(const HarnessOptions& o) {

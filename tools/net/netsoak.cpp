@@ -16,15 +16,24 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         auto next = [&] { return i + 1 < argc ? std::atof(argv[++i]) : 0.0; };
-        if (a == "--matches") matches = static_cast<int>(next());
-        else if (a == "--minutes") minutes = next();
-        else if (a == "--drop") drop = static_cast<int>(next());
-        else if (a == "--delay") delay = static_cast<int>(next());
-        else if (a == "--jitter") jitter = static_cast<int>(next());
-        else if (a == "--seed") seed = static_cast<std::uint64_t>(next());
-        else if (a == "--random-faults") randomFaults = true;
-        else if (a == "--desync") desync = true;
-        else if (a == "--verbose") verbose = true;
+        if (a == "--matches")
+            matches = static_cast<int>(next());
+        else if (a == "--minutes")
+            minutes = next();
+        else if (a == "--drop")
+            drop = static_cast<int>(next());
+        else if (a == "--delay")
+            delay = static_cast<int>(next());
+        else if (a == "--jitter")
+            jitter = static_cast<int>(next());
+        else if (a == "--seed")
+            seed = static_cast<std::uint64_t>(next());
+        else if (a == "--random-faults")
+            randomFaults = true;
+        else if (a == "--desync")
+            desync = true;
+        else if (a == "--verbose")
+            verbose = true;
         else {
             std::fprintf(stderr, "netsoak: unknown argument %s\n", a.c_str());
             return 2;
@@ -56,8 +65,8 @@ int main(int argc, char** argv) {
             if (tick % 1333 == 0) host.LevelStarted(tick + 1, tick * 15);
         };
         const net::HarnessResult r = net::RunLockstepMatch(o);
-        const bool same = r.finished && r.host.ran == r.guest.ran &&
-                          r.host.sim.state == r.guest.sim.state;
+        const bool same =
+            r.finished && r.host.ran == r.guest.ran && r.host.sim.state == r.guest.sim.state;
         if (!same) ++failures;
         const double seconds = r.elapsedMs / 1000.0;
         const double bps = (r.host.counters.bytesSent + r.guest.counters.bytesSent) / 2.0 / seconds;

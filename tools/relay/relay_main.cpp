@@ -12,7 +12,9 @@
 namespace {
 
 volatile std::sig_atomic_t stopRequested = 0;
-void OnSignal(int) { stopRequested = 1; }
+void OnSignal(int) {
+    stopRequested = 1;
+}
 
 void Usage(std::FILE* out) {
     std::fputs(
@@ -84,7 +86,8 @@ int main(int argc, char** argv) {
     }
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
-    if (!quiet) std::fprintf(stderr, "rhombulus2-relay: listening on UDP port %u\n", server->Port());
+    if (!quiet)
+        std::fprintf(stderr, "rhombulus2-relay: listening on UDP port %u\n", server->Port());
     const auto start = std::chrono::steady_clock::now();
     std::size_t rooms = 0;
     while (!stopRequested) {
