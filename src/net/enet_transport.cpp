@@ -30,6 +30,13 @@ ENetHost* MakeHost(const ENetAddress* address, std::size_t peers) {
     return host;
 }
 
+// ENet thins out unreliable packets when it thinks the link is slow; ours are few, small and
+// each one lost is a stall, so the throttle stays fully open.
+void KeepThrottleOpen(ENetPeer* peer) {
+    enet_peer_throttle_configure(peer, ENET_PEER_PACKET_THROTTLE_INTERVAL,
+                                 ENET_PEER_PACKET_THROTTLE_SCALE, 0);
+}
+
 }  // namespace
 
 bool StartEnet() {
@@ -106,6 +113,7 @@ bool EnetTransport::Receive(std::int64_t, Datagram& out) {
                 } else if (status_ != LinkStatus::Closed) {
                     peer_ = event.peer;
                     status_ = LinkStatus::Connected;
+                    KeepThrottleOpen(peer_);
                 }
                 break;
             case ENET_EVENT_TYPE_DISCONNECT:

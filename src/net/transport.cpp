@@ -7,6 +7,8 @@
 namespace net {
 namespace {
 
+constexpr std::size_t kMaxHeldPackets = 8192;
+
 struct MemoryWire {
     std::deque<Datagram> toSide[2];
     bool closed = false;
@@ -18,6 +20,7 @@ class MemoryEnd final : public Transport {
     ~MemoryEnd() override { Close(); }
     void Send(Channel channel, std::span<const std::uint8_t> bytes, std::int64_t) override {
         if (wire_->closed || bytes.size() > kMaxPacketBytes) return;
+        if (wire_->toSide[1 - side_].size() >= kMaxHeldPackets) return;
         wire_->toSide[1 - side_].push_back(Datagram{channel, {bytes.begin(), bytes.end()}});
     }
     bool Receive(std::int64_t, Datagram& out) override {
@@ -55,6 +58,8 @@ void FaultyTransport::Hold(std::deque<Held>& queue, std::int64_t& lastSessionDue
     const bool drop = rng_.Next(100) < faults_.dropPercent;
     const int jitter = faults_.jitterMs > 0 ? rng_.Next(faults_.jitterMs + 1) : 0;
     if (drop && packet.channel == Channel::Commands) return;
+    // A long delay under a flood holds no more than this; the rest is lost as on a full link.
+    if (queue.size() >= kMaxHeldPackets) return;
     std::int64_t due = nowMs + faults_.delayMs + jitter;
     if (packet.channel == Channel::Session) {
         due = std::max(due, lastSessionDue);

@@ -3,11 +3,14 @@
 // two sides ran shows in their states and hashes.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/random.h"
@@ -56,6 +59,8 @@ struct HarnessOptions {
     std::function<void(std::uint32_t hostTick, Lockstep& host)> onHostTick;  // e.g. level starts
     std::size_t snapshotPadding = 0;
     bool logToStderr = false;
+    // Real links (e.g. ENet on loopback) instead of the in-memory pair, on the real clock.
+    std::unique_ptr<Transport> hostEnd, guestEnd;
 };
 
 struct SideOutcome {
@@ -75,8 +80,16 @@ struct HarnessResult {
     std::int64_t firstHealMs = -1;  // from the first corruption to the guest's restore
 };
 
-inline HarnessResult RunLockstepMatch(const HarnessOptions& o) {
-    auto [a, b] = MakeMemoryPair();
+inline HarnessResult RunLockstepMatch(HarnessOptions& o) {
+    const bool realTime = o.hostEnd != nullptr;
+    auto [a, b] =
+        realTime ? std::pair{std::move(o.hostEnd), std::move(o.guestEnd)} : MakeMemoryPair();
+    const auto clockStart = std::chrono::steady_clock::now();
+    auto realNow = [&clockStart] {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now() - clockStart)
+            .count();
+    };
     // The faults sit on the host's end, both directions: one bad link between the two.
     LinkFaults fa = o.faults, fb;
     fa.seed = o.seed * 2 + 1;
@@ -133,9 +146,17 @@ inline HarnessResult RunLockstepMatch(const HarnessOptions& o) {
         if (!isGuest && o.onHostTick) o.onHostTick(side.last.tick, engine);
     };
     // One frame every 15 ms on each side, the guest's 7 ms after the host's.
-    for (now = 0; now < o.maxMs; ++now) {
-        if (now % 15 == 0) frame(host, res.host, hostInput, false);
-        if (now % 15 == 7) frame(guest, res.guest, guestInput, true);
+    std::int64_t hostFrame = 0, guestFrame = 7;
+    for (now = 0; now < o.maxMs; now = realTime ? realNow() : now + 1) {
+        if (now >= hostFrame) {
+            frame(host, res.host, hostInput, false);
+            hostFrame += 15;
+        }
+        if (now >= guestFrame) {
+            frame(guest, res.guest, guestInput, true);
+            guestFrame += 15;
+        }
+        if (realTime) std::this_thread::sleep_for(std::chrono::milliseconds(1));
         if (host.Over() || guest.Over()) break;
         if (res.host.sim.ticks >= o.ticks && res.guest.sim.ticks >= o.ticks) {
             res.finished = true;

@@ -1,18 +1,20 @@
-// netsoak: plays N stand-in matches through the lockstep engine over a faulty in-memory link and
-// prints what a player would feel: bytes a second, the delay chosen, stalls, desyncs healed.
+// netsoak: plays N stand-in matches through the lockstep engine over a faulty link (in memory, or
+// ENet on 127.0.0.1) and prints what a player would feel: bytes a second, the delay chosen, stalls,
+// desyncs healed.
 //   netsoak [--matches N] [--minutes M] [--drop PCT] [--delay MS] [--jitter MS] [--seed S]
-//           [--random-faults] [--desync]
+//           [--random-faults] [--desync] [--enet] [--verbose]
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "lockstep_harness.h"
+#include "net/enet_transport.h"
 
 int main(int argc, char** argv) {
     int matches = 4, drop = 5, delay = 0, jitter = 0;
     double minutes = 1.0;
     std::uint64_t seed = 1;
-    bool randomFaults = false, desync = false, verbose = false;
+    bool randomFaults = false, desync = false, verbose = false, enet = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         auto next = [&] { return i + 1 < argc ? std::atof(argv[++i]) : 0.0; };
@@ -34,6 +36,8 @@ int main(int argc, char** argv) {
             desync = true;
         else if (a == "--verbose")
             verbose = true;
+        else if (a == "--enet")
+            enet = true;
         else {
             std::fprintf(stderr, "netsoak: unknown argument %s\n", a.c_str());
             return 2;
@@ -54,6 +58,29 @@ int main(int argc, char** argv) {
         o.maxMs = static_cast<std::int64_t>(minutes * 60'000 * 4);
         o.snapshotPadding = 60'000;
         o.logToStderr = verbose;
+        if (enet) {
+            // ENet on 127.0.0.1, in real time: the match takes as long as it lasts.
+            std::string error;
+            auto listen = net::EnetTransport::Listen("127.0.0.1", 0, &error);
+            auto join = listen
+                            ? net::EnetTransport::Connect("127.0.0.1", listen->LocalPort(), &error)
+                            : nullptr;
+            if (!join) {
+                std::fprintf(stderr, "netsoak: %s\n", error.c_str());
+                return 1;
+            }
+            for (int i = 0; i < 500 && (listen->Status() != net::LinkStatus::Connected ||
+                                        join->Status() != net::LinkStatus::Connected);
+                 ++i) {
+                net::Datagram d;
+                listen->Receive(0, d);
+                join->Receive(0, d);
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+            o.hostEnd = std::move(listen);
+            o.guestEnd = std::move(join);
+            o.maxMs = static_cast<std::int64_t>(minutes * 60'000 * 2);
+        }
         if (desync) {
             // Twice a minute: healed every time, never the three that end a match.
             o.corruptGuestAtTick = 100;
