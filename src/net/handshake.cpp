@@ -38,7 +38,9 @@ void Handshake::OnHello(const Hello& hello, std::int64_t nowMs) {
     }
     peerName_ = hello.name;
     SendTo(link_, Welcome{Role::Guest, config_.name}, nowMs);
+    SendTo(link_, Ping{static_cast<std::uint32_t>(nowMs)}, nowMs);
     welcomed_ = true;
+    welcomedMs_ = nowMs;
 }
 
 HandshakeStatus Handshake::Poll(std::int64_t nowMs) {
@@ -66,6 +68,11 @@ HandshakeStatus Handshake::Poll(std::int64_t nowMs) {
         } else if (auto* bye = std::get_if<Bye>(&m)) {
             status_ = HandshakeStatus::Refused;
             reason_ = bye->reason;
+        } else if (auto* ping = std::get_if<Ping>(&m)) {
+            if (config_.role != Role::Host) SendTo(link_, Pong{ping->stamp}, nowMs);
+        } else if (auto* pong = std::get_if<Pong>(&m)) {
+            if (config_.role == Role::Host && welcomed_)
+                rttMs_ = static_cast<std::uint32_t>(nowMs) - pong->stamp;
         } else if (auto* start = std::get_if<Start>(&m)) {
             if (config_.role != Role::Host && welcomed_) {
                 start_ = *start;
@@ -75,7 +82,11 @@ HandshakeStatus Handshake::Poll(std::int64_t nowMs) {
         // Anything else belongs to the match; none of it comes before the start.
     }
     if (status_ != HandshakeStatus::Working) return status_;
-    if (config_.role == Role::Host && welcomed_ && start_) {
+    const bool measured =
+        !config_.delayFromRtt || rttMs_ >= 0 || nowMs - welcomedMs_ >= config_.rttWaitMs;
+    if (config_.role == Role::Host && welcomed_ && start_ && measured) {
+        if (config_.delayFromRtt && rttMs_ >= 0)
+            start_->delay = static_cast<std::uint8_t>(DelayForRtt(rttMs_, config_.tickMs));
         SendTo(link_, *start_, nowMs);
         status_ = HandshakeStatus::Done;
     } else if (config_.role != Role::Host && nowMs - sinceMs_ >= config_.timeoutMs) {

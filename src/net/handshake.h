@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "net/lockstep.h"
 #include "net/protocol.h"
 #include "net/transport.h"
 
@@ -21,6 +22,11 @@ struct HandshakeConfig {
     bool viaRelay = false;
     // The guest gives up when the match has not started this long after it set out.
     std::int64_t timeoutMs = 10000;
+    // Host: the start's input delay from one round trip measured after the welcome (waited for
+    // at most rttWaitMs), rather than the one SetStart gave.
+    bool delayFromRtt = true;
+    std::int64_t rttWaitMs = 1000;
+    int tickMs = 15;
 };
 
 enum class HandshakeStatus { Working, Done, Refused };
@@ -36,6 +42,8 @@ class Handshake {
     // Guest: the host's start; host: what it sent.
     const Start& StartMessage() const { return *start_; }
     const std::string& PeerName() const { return peerName_; }
+    // Host: the round trip measured after the welcome; -1 before.
+    std::int64_t RttMs() const { return rttMs_; }
 
   private:
     void Refuse(Reason reason, std::int64_t nowMs);
@@ -47,6 +55,8 @@ class Handshake {
     std::optional<Start> start_;
     bool welcomed_ = false;
     bool helloSent_ = false;
+    std::int64_t welcomedMs_ = 0;
+    std::int64_t rttMs_ = -1;
     HandshakeStatus status_ = HandshakeStatus::Working;
     Reason reason_ = Reason::None;
     std::string peerName_;

@@ -229,7 +229,8 @@ TEST_P(HandshakeOutcome, EndsTheSameWayOnBothSides) {
     EXPECT_EQ(host.FailReason(), GetParam().reason);
     EXPECT_EQ(guest.FailReason(), GetParam().reason);
     if (GetParam().status == HandshakeStatus::Done) {
-        EXPECT_EQ(guest.StartMessage(), (Start{99, 8, 3}));
+        // The delay from the round trip measured after the welcome: none, in memory.
+        EXPECT_EQ(guest.StartMessage(), (Start{99, 8, 2}));
         EXPECT_EQ(guest.PeerName(), "Host");
         EXPECT_EQ(host.PeerName(), "Gast");
     }
@@ -243,6 +244,21 @@ INSTANTIATE_TEST_SUITE_P(
                       HandshakeCase{"other_levels", "1.0.0", 0xAC, HandshakeStatus::Refused,
                                     Reason::LevelFilesDiffer}),
     [](const auto& info) { return std::string(info.param.what); });
+
+TEST(Handshake, TheStartsDelayFollowsTheRoundTripMeasuredAfterTheWelcome) {
+    auto [a, b] = MakeMemoryPair();
+    FaultyTransport slow(std::move(a), LinkFaults{0, 60, 0, 1});  // 120 ms there and back
+    Handshake host(slow, HandshakeConfig{Role::Host, "1", 0, "h", "", false, 10000}, 0);
+    Handshake guest(*b, HandshakeConfig{Role::Guest, "1", 0, "g", "", false, 10000}, 0);
+    host.SetStart(Start{1, 1, 3});
+    for (std::int64_t t = 0; t < 2000 && guest.Poll(t) == HandshakeStatus::Working; ++t) {
+        host.Poll(t);
+        slow.Flush(t);
+    }
+    ASSERT_EQ(guest.Poll(2000), HandshakeStatus::Done);
+    EXPECT_NEAR(host.RttMs(), 120, 1);  // one call late at most
+    EXPECT_EQ(guest.StartMessage().delay, DelayForRtt(120, 15));
+}
 
 TEST(Handshake, AGuestGivesUpWhenTheHostNeverAnswers) {
     auto [a, b] = MakeMemoryPair();

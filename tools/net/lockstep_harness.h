@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/random.h"
+#include "net/handshake.h"
 #include "net/lockstep.h"
 #include "net/transport.h"
 
@@ -59,6 +60,8 @@ struct HarnessOptions {
     std::function<void(std::uint32_t hostTick, Lockstep& host)> onHostTick;  // e.g. level starts
     std::size_t snapshotPadding = 0;
     bool logToStderr = false;
+    // The handshake first, as the game does, so the match starts with the delay it measured.
+    bool handshakeFirst = false;
     // Real links (e.g. ENet on loopback) instead of the in-memory pair, on the real clock.
     std::unique_ptr<Transport> hostEnd, guestEnd;
 };
@@ -117,8 +120,23 @@ inline HarnessResult RunLockstepMatch(HarnessOptions& o) {
     LockstepConfig hc, gc;
     hc.role = Role::Host;
     gc.role = Role::Guest;
-    Lockstep host(hostLink, hc, hooksFor(res.host, "host"), 0);
-    Lockstep guest(guestLink, gc, hooksFor(res.guest, "guest"), 0);
+    std::int64_t startMs = 0;
+    if (o.handshakeFirst) {
+        Handshake hs(hostLink, HandshakeConfig{Role::Host, "soak", 1, "h", "", false, 10000}, 0);
+        Handshake gs(guestLink, HandshakeConfig{Role::Guest, "soak", 1, "g", "", false, 10000}, 0);
+        hs.SetStart(Start{1, 1, 3});
+        for (; startMs < 10'000; startMs = realTime ? realNow() : startMs + 1) {
+            const auto g = gs.Poll(startMs);
+            hs.Poll(startMs);
+            hostLink.Flush(startMs);
+            if (g != HandshakeStatus::Working) break;
+            if (realTime) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        if (gs.Poll(startMs) == HandshakeStatus::Done)
+            hc.delay = gc.delay = gs.StartMessage().delay;
+    }
+    Lockstep host(hostLink, hc, hooksFor(res.host, "host"), startMs);
+    Lockstep guest(guestLink, gc, hooksFor(res.guest, "guest"), startMs);
     Random hostInput, guestInput;
     hostInput.Seed(o.seed * 7 + 3);
     guestInput.Seed(o.seed * 7 + 4);
@@ -146,8 +164,8 @@ inline HarnessResult RunLockstepMatch(HarnessOptions& o) {
         if (!isGuest && o.onHostTick) o.onHostTick(side.last.tick, engine);
     };
     // One frame every 15 ms on each side, the guest's 7 ms after the host's.
-    std::int64_t hostFrame = 0, guestFrame = 7;
-    for (now = 0; now < o.maxMs; now = realTime ? realNow() : now + 1) {
+    std::int64_t hostFrame = startMs, guestFrame = startMs + 7;
+    for (now = startMs; now < startMs + o.maxMs; now = realTime ? realNow() : now + 1) {
         if (now >= hostFrame) {
             frame(host, res.host, hostInput, false);
             hostFrame += 15;
@@ -163,7 +181,7 @@ inline HarnessResult RunLockstepMatch(HarnessOptions& o) {
             break;
         }
     }
-    res.elapsedMs = now;
+    res.elapsedMs = now - startMs;
     for (auto* pair : {&res.host, &res.guest}) {
         Lockstep& e = pair == &res.host ? host : guest;
         pair->counters = e.Counters();

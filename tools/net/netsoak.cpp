@@ -58,6 +58,7 @@ int main(int argc, char** argv) {
         o.maxMs = static_cast<std::int64_t>(minutes * 60'000 * 4);
         o.snapshotPadding = 60'000;
         o.logToStderr = verbose;
+        o.handshakeFirst = true;
         if (enet) {
             // ENet on 127.0.0.1, in real time: the match takes as long as it lasts.
             std::string error;
@@ -103,7 +104,9 @@ int main(int argc, char** argv) {
                     o.faults.dropPercent, o.faults.delayMs, o.faults.jitterMs,
                     static_cast<long long>(r.host.rttMs), bps, r.host.finalDelay, stallPerMinute,
                     r.host.counters.stalls + r.guest.counters.stalls, r.guest.counters.healed,
-                    same ? "identical" : "DIFFERENT");
+                    same         ? "identical"
+                    : r.finished ? "DIFFERENT"
+                                 : "unfinished");
     }
     return failures == 0 ? 0 : 1;
 }
