@@ -108,9 +108,10 @@ bool EnetTransport::Receive(std::int64_t, Datagram& out) {
     while (host_ && enet_host_service(host_, &event, 0) > 0) {
         switch (event.type) {
             case ENET_EVENT_TYPE_CONNECT:
-                if (listening_ && peer_ && event.peer != peer_) {
+                if (status_ == LinkStatus::Closed || (peer_ && event.peer != peer_)) {
+                    // The match has its peer, or is over: nobody else comes in.
                     enet_peer_disconnect_now(event.peer, 0);
-                } else if (status_ != LinkStatus::Closed) {
+                } else {
                     peer_ = event.peer;
                     status_ = LinkStatus::Connected;
                     KeepThrottleOpen(peer_);
