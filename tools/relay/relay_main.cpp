@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
             std::printf("rhombulus2-relay %s\n", RHOMBULUS_VERSION);
             return 0;
         } else if (a == "--port") {
-            port = value(1, 65535);
+            port = value(0, 65535);  // 0: any free port, printed at the start
         } else if (a == "--bind" && i + 1 < argc) {
             bind = argv[++i];
         } else if (a == "--max-rooms") {
@@ -78,6 +78,10 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    if (bind.empty() && port == 0) {
+        std::fputs("rhombulus2-relay: --port 0 needs --bind\n", stderr);
+        return 2;
+    }
     std::string error;
     auto server = net::RelayServer::Open(bind, static_cast<std::uint16_t>(port), limits, &error);
     if (!server) {
@@ -86,8 +90,8 @@ int main(int argc, char** argv) {
     }
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
-    if (!quiet)
-        std::fprintf(stderr, "rhombulus2-relay: listening on UDP port %u\n", server->Port());
+    // Said even with --quiet: whoever started the relay on port 0 needs to know the port.
+    std::fprintf(stderr, "rhombulus2-relay: listening on UDP port %u\n", server->Port());
     const auto start = std::chrono::steady_clock::now();
     std::size_t rooms = 0;
     while (!stopRequested) {
