@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "net/handshake.h"
 #include "net/protocol.h"
 
 namespace net {
@@ -63,8 +64,8 @@ std::unique_ptr<EnetTransport> EnetTransport::Listen(const std::string& bindHost
         if (error) *error = "cannot use address " + bindHost;
         return nullptr;
     }
-    // A second slot so that a peer who comes too late can be told so instead of timing out.
-    ENetHost* host = MakeHost(&address, 2);
+    // The guest, the spectators, and room to tell a peer too many that it is so.
+    ENetHost* host = MakeHost(&address, 2 + kMaxWatchers + 2);
     if (!host) {
         if (error) *error = "cannot listen on port " + std::to_string(port);
         return nullptr;
@@ -93,14 +94,76 @@ std::unique_ptr<EnetTransport> EnetTransport::Connect(const std::string& hostNam
     return std::unique_ptr<EnetTransport>(new EnetTransport(host, peer, false));
 }
 
-void EnetTransport::Send(Channel channel, std::span<const std::uint8_t> bytes, std::int64_t) {
-    if (status_ != LinkStatus::Connected || bytes.empty() || bytes.size() > kMaxPacketBytes) return;
+void EnetTransport::AcceptWatchers(const std::string& gameVersion, std::uint64_t levelHash) {
+    acceptWatchers_ = listening_;
+    watchVersion_ = gameVersion;
+    watchLevels_ = levelHash;
+}
+
+void EnetTransport::SendTo(ENetPeer* peer, Channel channel, std::span<const std::uint8_t> bytes) {
     const enet_uint32 flags = channel == Channel::Session ? ENET_PACKET_FLAG_RELIABLE : 0;
     ENetPacket* packet = enet_packet_create(bytes.data(), bytes.size(), flags);
     if (!packet) return;
-    if (enet_peer_send(peer_, static_cast<enet_uint8>(channel), packet) != 0)
+    if (enet_peer_send(peer, static_cast<enet_uint8>(channel), packet) != 0)
         enet_packet_destroy(packet);
+}
+
+int EnetTransport::WatcherSlot(const ENetPeer* peer) const {
+    for (int s = 1; s <= kMaxWatchers; ++s) {
+        if (watchers_[s] == peer) return s;
+    }
+    return 0;
+}
+
+void EnetTransport::Send(Channel channel, std::span<const std::uint8_t> bytes, std::int64_t) {
+    if (status_ != LinkStatus::Connected || bytes.empty() || bytes.size() > kMaxPacketBytes) return;
+    // A host routes as the relay does: ticks only to spectators, snapshots and the bye to all.
+    // Towards the relay everything goes to the one peer.
+    const auto type = static_cast<Type>(TypeOf(bytes));
+    if (peer_ && (type != Type::Ticks || !listening_)) SendTo(peer_, channel, bytes);
+    if (type == Type::Ticks || type == Type::SnapshotChunk || type == Type::Bye) {
+        for (ENetPeer* w : watchers_) {
+            if (w) SendTo(w, Channel::Session, bytes);
+        }
+    }
     enet_host_flush(host_);
+}
+
+bool EnetTransport::Greet(ENetPeer* peer, std::span<const std::uint8_t> bytes, Datagram& notice,
+                          bool& haveNotice) {
+    Message m;
+    const Hello* hello = Decode(bytes, m) == DecodeError::None ? std::get_if<Hello>(&m) : nullptr;
+    auto refuse = [&](Reason reason) {
+        const auto answer = Encode(Refuse{reason});
+        SendTo(peer, Channel::Session, answer);
+        enet_peer_disconnect_later(peer, 0);
+    };
+    if (!hello) {
+        enet_peer_disconnect_now(peer, 0);
+        return false;
+    }
+    if (hello->role == Role::Guest && !peer_ && status_ != LinkStatus::Closed) {
+        peer_ = peer;
+        KeepThrottleOpen(peer_);
+        return true;
+    }
+    if (hello->role != Role::Watcher || !acceptWatchers_) {
+        refuse(Reason::RoomFull);
+        return false;
+    }
+    const Reason reason = CheckHello(*hello, watchVersion_, watchLevels_);
+    const int slot = WatcherSlot(nullptr);
+    if (reason != Reason::None || slot == 0) {
+        refuse(reason != Reason::None ? reason : Reason::RoomFull);
+        return false;
+    }
+    watchers_[slot] = peer;
+    const auto welcome = Encode(Welcome{Role::Watcher, ""});
+    SendTo(peer, Channel::Session, welcome);
+    notice.channel = Channel::Session;
+    notice.bytes = Encode(PeerJoined{Role::Watcher, static_cast<std::uint8_t>(slot)});
+    haveNotice = true;
+    return false;
 }
 
 bool EnetTransport::Receive(std::int64_t, Datagram& out) {
@@ -108,31 +171,42 @@ bool EnetTransport::Receive(std::int64_t, Datagram& out) {
     while (host_ && enet_host_service(host_, &event, 0) > 0) {
         switch (event.type) {
             case ENET_EVENT_TYPE_CONNECT:
-                if (status_ == LinkStatus::Closed || (peer_ && event.peer != peer_)) {
-                    // The match has its peer, or is over: nobody else comes in.
+                if (status_ == LinkStatus::Closed) {
                     enet_peer_disconnect_now(event.peer, 0);
-                } else {
+                } else if (!listening_) {
                     peer_ = event.peer;
                     status_ = LinkStatus::Connected;
                     KeepThrottleOpen(peer_);
+                } else {
+                    // Who it is comes with its first packet.
+                    status_ = LinkStatus::Connected;
                 }
                 break;
             case ENET_EVENT_TYPE_DISCONNECT:
                 if (event.peer == peer_) {
                     status_ = LinkStatus::Closed;
                     peer_ = nullptr;
+                } else if (const int slot = WatcherSlot(event.peer); slot != 0) {
+                    watchers_[slot] = nullptr;
+                    out.channel = Channel::Session;
+                    out.bytes = Encode(PeerLeft{Role::Watcher, static_cast<std::uint8_t>(slot)});
+                    return true;
                 }
                 break;
             case ENET_EVENT_TYPE_RECEIVE: {
-                const bool ours = event.peer == peer_ && event.channelID < kChannelCount &&
-                                  event.packet->dataLength <= kMaxPacketBytes;
+                const std::span<const std::uint8_t> bytes(event.packet->data,
+                                                          event.packet->dataLength);
+                bool ours = event.channelID < kChannelCount && bytes.size() <= kMaxPacketBytes;
+                bool haveNotice = false;
+                if (ours && listening_ && event.peer != peer_) {
+                    ours = !WatcherSlot(event.peer) && Greet(event.peer, bytes, out, haveNotice);
+                }
                 if (ours) {
                     out.channel = static_cast<Channel>(event.channelID);
-                    out.bytes.assign(event.packet->data,
-                                     event.packet->data + event.packet->dataLength);
+                    out.bytes.assign(bytes.begin(), bytes.end());
                 }
                 enet_packet_destroy(event.packet);
-                if (ours) return true;
+                if (ours || haveNotice) return true;
                 break;
             }
             case ENET_EVENT_TYPE_NONE:
@@ -143,12 +217,16 @@ bool EnetTransport::Receive(std::int64_t, Datagram& out) {
 }
 
 void EnetTransport::Close() {
+    for (ENetPeer*& w : watchers_) {
+        if (w) enet_peer_disconnect(w, 0);
+        w = nullptr;
+    }
     if (peer_ && status_ == LinkStatus::Connected) {
         enet_peer_disconnect(peer_, 0);
-        enet_host_flush(host_);
     } else if (peer_) {
         enet_peer_reset(peer_);
     }
+    if (host_) enet_host_flush(host_);
     peer_ = nullptr;
     status_ = LinkStatus::Closed;
 }

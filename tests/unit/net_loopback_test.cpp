@@ -197,6 +197,52 @@ TEST(Loopback, TheRelayPairsByRoomCodeAndALateSpectatorWatchesTheSameMatch) {
     EXPECT_EQ(relay->Core().Counters().droppedBad, 0u);
 }
 
+TEST(Loopback, ASpectatorWatchesADirectMatchAndOneOfAnotherVersionIsTurnedAway) {
+    std::string error;
+    auto listen = EnetTransport::Listen(kLoopback, 0, &error);
+    ASSERT_TRUE(listen) << error;
+    listen->AcceptWatchers("1.0.0", 0xAB);
+    const auto port = listen->LocalPort();
+    auto join = EnetTransport::Connect(kLoopback, port, &error);
+    Handshake hs(*listen, Config(Role::Host), NowMs()), gs(*join, Config(Role::Guest), NowMs());
+    hs.SetStart(Start{3, 1, 3});
+    ASSERT_TRUE(Within(
+        5000, [] {},
+        [&] {
+            const auto a = hs.Poll(NowMs()), b = gs.Poll(NowMs());
+            return a == HandshakeStatus::Done && b == HandshakeStatus::Done;
+        }));
+    auto watch = EnetTransport::Connect(kLoopback, port, &error);
+    auto stranger = EnetTransport::Connect(kLoopback, port, &error);
+    bool said = false;
+    Reason strangerHeard = Reason::None;
+    LiveMatch m(*listen, *join);
+    m.ticks = 240;
+    const bool played = m.Play(true, watch.get(), 60, [&] {
+        if (!said && m.host.ticks >= 60 && watch->Status() == LinkStatus::Connected &&
+            stranger->Status() == LinkStatus::Connected) {
+            watch->Send(Channel::Session,
+                        Encode(Hello{kProtocolVersion, "1.0.0", 0xAB, Role::Watcher, "Zu", ""}),
+                        NowMs());
+            stranger->Send(Channel::Session,
+                           Encode(Hello{kProtocolVersion, "0.9", 0xAB, Role::Watcher, "Alt", ""}),
+                           NowMs());
+            said = true;
+        }
+        Datagram d;
+        Message msg;
+        while (stranger->Receive(NowMs(), d)) {
+            if (Decode(d.bytes, msg) == DecodeError::None && std::holds_alternative<Refuse>(msg))
+                strangerHeard = std::get<Refuse>(msg).reason;
+        }
+    });
+    ASSERT_TRUE(played) << "host " << m.host.ticks << " guest " << m.guest.ticks << " watcher "
+                        << m.watcher.ticks;
+    EXPECT_EQ(m.watcher.state, m.host.state);
+    EXPECT_EQ(m.guest.state, m.host.state);
+    EXPECT_EQ(strangerHeard, Reason::VersionMismatch);
+}
+
 TEST(Loopback, AProbeToLoopbackFindsTheWaitingHost) {
     std::string error;
     auto beacon = LanBeacon::Open(kLoopback, 0, &error);
