@@ -9,14 +9,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzGame f;
     Game& g = f.game;
     const FileBytes file = ReadFileBytes(ScratchRes() + "/font1.txt", kFontCharFileBytes);
-    const bool read = ReadFontChars(g.text, file.bytes);
-    FUZZ_EXPECT(!read || (g.text.FontCharCount >= 1 && g.text.FontCharCount <= kFontChars &&
-                          g.text.FontChars[g.text.FontCharCount] == '$'));
+    const bool read = ReadFontChars(g.font, file.bytes);
+    FUZZ_EXPECT(!read || (g.font.FontCharCount >= 1 && g.font.FontCharCount <= kFontChars &&
+                          g.font.FontChars[g.font.FontCharCount] == '$'));
     Surface ruler = CreateSurface();
     SetSurfaceSize(ruler, 2900, 20);
     FillSurface(ruler, kMagenta);
     for (int x = 0; x < 2900; x += 7 + x % 23) ruler.At(x, 0) = kBlack;
-    MeasureGlyphs(g.text, ruler);
+    MeasureGlyphs(g.font, ruler);
     std::string all;
     for (int c = 32; c < 256; ++c) all += static_cast<char>(c);
     BeginTextFrame(g);

@@ -74,14 +74,14 @@ FuzzGame::FuzzGame() : platform(SharedPlatform()), game(SharedGame()) {
     platform.musicVolume = 0;
     // The pictures and the font outlive the inputs: only the state of the game starts afresh.
     Bitmaps pictures = std::move(game.bitmaps);
-    const auto chars = game.text.FontChars;
-    const int charCount = game.text.FontCharCount;
-    const auto glyphs = game.text.Glyph;
+    const auto chars = game.font.FontChars;
+    const int charCount = game.font.FontCharCount;
+    const auto glyphs = game.font.Glyph;
     game = Game();
     game.bitmaps = std::move(pictures);
-    game.text.FontChars = chars;
-    game.text.FontCharCount = charCount;
-    game.text.Glyph = glyphs;
+    game.font.FontChars = chars;
+    game.font.FontCharCount = charCount;
+    game.font.Glyph = glyphs;
     InitGame(game, platform, ScratchRes(), 1);
     // A tiny picture: every drawing operation still works out its rectangles from the game's
     // values, but filling 800 x 600 pixels a tick would be most of the fuzzer's time.
@@ -95,7 +95,7 @@ FuzzGame::~FuzzGame() {
 }
 
 void FuzzGame::Tick(int n) {
-    for (int i = 0; i < n && !game.shell.WindowClosed; ++i) {
+    for (int i = 0; i < n && !game.session.WindowClosed; ++i) {
         FrameTick(game);
         platform.wavesThisTick.clear();
     }

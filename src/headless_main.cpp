@@ -1,6 +1,6 @@
 // rhombulus2-headless [--res DIR] [--seed N] [--ticks N] [--input FILE]
 //                     [--shot T:FILE.png|.bmp]... [--dump T:FILE.json]... [--trace FILE.jsonl]
-//                     [--no-draw]
+//                     [--no-draw] [--hash-every N]
 #include <unistd.h>
 
 #include <charconv>
@@ -19,7 +19,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: rhombulus2-headless [--res DIR] [--seed N] [--ticks N] [--input FILE]\n"
     "       [--shot T:FILE.png|.bmp]... [--dump T:FILE.json]... [--trace FILE.jsonl]\n"
-    "       [--no-draw]\n";
+    "       [--no-draw] [--hash-every N]\n";
 
 int Usage(const char* why) {
     std::fprintf(stderr, "rhombulus2-headless: %s\n%s", why, kUsage);
@@ -106,6 +106,10 @@ int main(int argc, char** argv) {
             options.dumps.push_back(timed);
         } else if (arg == "--trace") {
             options.tracePath = value;
+        } else if (arg == "--hash-every") {
+            if (!ParseNumber(value, 1, kMaxTick, n))
+                return Usage("--hash-every needs N in 1..2147483647");
+            options.hashEvery = static_cast<int>(n);
         } else {
             return Usage(("bad option " + arg + " " + value).c_str());
         }

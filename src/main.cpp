@@ -68,11 +68,11 @@ void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session) {
     log.Note("frames through the " + platform.PresentPath());
     auto next = Clock::now() + kPeriod;
     SDL_Event e;
-    while (!game.shell.WindowClosed) {
-        while (!game.shell.WindowClosed && SDL_PollEvent(&e))
+    while (!game.session.WindowClosed) {
+        while (!game.session.WindowClosed && SDL_PollEvent(&e))
             HandleSdlEvent(game, platform, session, e);
-        if (game.shell.WindowClosed) break;
-        if (!session.focused || !game.shell.TimerEnabled) {
+        if (game.session.WindowClosed) break;
+        if (!session.focused || !game.session.TimerEnabled) {
             // No ticks without the focus: wait for the event that brings it back.
             log.Pause();
             if (SDL_WaitEvent(&e)) HandleSdlEvent(game, platform, session, e);
@@ -161,5 +161,5 @@ int main(int argc, char** argv) {
     RunTicks(game, platform, session);
     platform.CloseWindow();
     SDL_Quit();
-    return game.shell.ExitStatus;
+    return game.session.ExitStatus;
 }

@@ -21,7 +21,7 @@ struct TestGame {
     }
     // Runs ticks until FrameCounter reaches n.
     void TickTo(int n) {
-        while (game.shell.FrameCounter < n && !game.shell.WindowClosed) FrameTick(game);
+        while (game.shell.FrameCounter < n && !game.session.WindowClosed) FrameTick(game);
     }
 };
 

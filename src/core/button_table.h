@@ -3,6 +3,8 @@
 
 #include <array>
 
+#include "core/fields.h"
+
 constexpr int kButtonSlots = 10;
 
 struct ButtonTable {
@@ -18,6 +20,21 @@ struct ButtonTable {
     int PageTop = 300;
     int PageNumber = 1;
 };
+
+template <typename V>
+void VisitFields(ButtonTable& b, V& v) {
+    v("ButtonActive", b.ButtonActive, kFlag);
+    v("ButtonX", b.ButtonX, kPosition);
+    v("ButtonY", b.ButtonY, kPosition);
+    v("ButtonHalfWidth", b.ButtonHalfWidth, kPosition);
+    v("ButtonHeight", b.ButtonHeight, kPosition);
+    v("ButtonState", b.ButtonState, kAnyInt);
+    v("ButtonHoverFrames", b.ButtonHoverFrames, kAnyInt);
+    v("ButtonDelay", b.ButtonDelay, kAnyInt);
+    v("MenuSelection", b.MenuSelection, Bounds{0, kButtonSlots}, DumpAt{35});
+    v("PageTop", b.PageTop, kPosition);
+    v("PageNumber", b.PageNumber, Bounds{0, 1000}, DumpAt{34});
+}
 
 // Whether (x, y) lies on the hit box of button `slot`.
 inline bool PointInButton(const ButtonTable& b, int slot, int x, int y) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "core/fields.h"
 #include "core/match_state.h"
 #include "core/random.h"
 
@@ -44,3 +45,30 @@ struct ComputerState {
     // Who played the right field of the saved match just read (the level start takes it).
     int LoadedOpponent = kNoComputer;
 };
+
+template <typename V>
+void VisitFields(ComputerMind& m, V& v) {
+    v.Nested(m.rng);
+    v("PointerX", m.PointerX, kPosition);
+    v("PointerY", m.PointerY, kPosition);
+    v("Pressed", m.Pressed, kFlag);
+    v("Phase", m.Phase, Bounds{0, 3});
+    v("PlannedLoad", m.PlannedLoad, kAnyInt);
+    v("PlannedColour", m.PlannedColour, kAnyInt);
+    v("NextTrial", m.NextTrial, Bounds{0, 1000});
+    v("BestColumn", m.BestColumn, kPosition);
+    v("SecondColumn", m.SecondColumn, kPosition);
+    v("BestValue", m.BestValue, kAnyReal);
+    v("SecondValue", m.SecondValue, kAnyReal);
+    v("Target", m.Target, kPosition);
+    v("ReactTicks", m.ReactTicks, Bounds{0, 100000});
+    v("SettleTicks", m.SettleTicks, Bounds{0, 100000});
+}
+
+template <typename V>
+void VisitFields(ComputerState& c, V& v) {
+    v("OpponentChoice", c.OpponentChoice, Bounds{kNoComputer, kComputerHard}, DumpAt{55});
+    v("ComputerStrength", c.Strength, Bounds{kNoComputer, kComputerHard}, DumpAt{0, 19});
+    v.Players("Mind", c.Mind);
+    v("LoadedOpponent", c.LoadedOpponent, Bounds{kNoComputer, kComputerHard});
+}

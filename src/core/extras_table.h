@@ -3,6 +3,8 @@
 
 #include <array>
 
+#include "core/fields.h"
+
 constexpr int kMaxExtras = 50;
 
 enum ExtraTypeId {
@@ -30,3 +32,20 @@ struct ExtrasTable {
     std::array<int, kMaxExtras + 1> ExtraHalfW{};
     int ExtraCursor = 0;
 };
+
+template <typename V>
+void VisitFields(ExtrasTable& x, V& v) {
+    v("ExtraType", x.ExtraType, Bounds{0, kExtraFlash});
+    v("ExtraX", x.ExtraX, kPosition);
+    v("ExtraY", x.ExtraY, kPosition);
+    v("ExtraYf", x.ExtraYf, kPosition);
+    v("ExtraVy", x.ExtraVy, Bounds{0, 100});
+    v("ExtraPhase", x.ExtraPhase, Bounds{0, 4});
+    v("ExtraFrame", x.ExtraFrame, Bounds{0, 16});
+    v("ExtraAnimDir", x.ExtraAnimDir, Bounds{0, 2});
+    v("ExtraColour", x.ExtraColour, Bounds{0, 5});
+    v("ExtraW", x.ExtraW, Bounds{0, 100});
+    v("ExtraH", x.ExtraH, Bounds{0, 100});
+    v("ExtraHalfW", x.ExtraHalfW, Bounds{0, 50});
+    v("ExtraCursor", x.ExtraCursor, Bounds{0, kMaxExtras});
+}

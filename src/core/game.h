@@ -6,66 +6,17 @@
 #include <string>
 
 #include "core/bitmap_set.h"
-#include "core/button_table.h"
-#include "core/cannon_state.h"
-#include "core/computer_state.h"
 #include "core/draw_routines.h"
-#include "core/extras_table.h"
-#include "core/input_state.h"
-#include "core/level_state.h"
-#include "core/match_state.h"
-#include "core/menu_state.h"
 #include "core/music_player.h"
-#include "core/pipe_state.h"
-#include "core/playfield_state.h"
-#include "core/random.h"
-#include "core/sound_state.h"
-#include "core/tables.h"
+#include "core/simulation.h"
 #include "core/text_state.h"
 #include "platform/surface.h"
 
 class InputRecorder;
 class Platform;
 
-// Screen numbers of ScreenId.
-enum ScreenNumber {
-    kScreenNone = 0,
-    kScreenGame = 1,
-    kScreenMainMenu = 2,
-    kScreenInfo = 3,
-    kScreenHelp = 4,
-    kScreenHelpMenu = 5,
-    kScreenOptions = 8,
-    kScreenHighscores = 9,
-    kScreenNewChampion = 10,
-    kScreenGameChoice = 11,
-    kScreenMatch = 22,
-    kScreenLoad = 23,
-    kScreenSave = 24,
-    kScreenStartLevel = 25,
-    kScreenSplash = 36,
-};
-
-constexpr int kScreenWidth = 800;
-constexpr int kScreenHeight = 600;
-
-struct ShellState {
-    int FrameCounter = 0;
-    int ScreenId = kScreenNone;
-    std::uint8_t QuitRequested = 0;
-    int SplashFrames = 0;
-    int MusicVolumeTarget = 100;
-    int MusicVolumeSetting = 100;
-    int SoundVolume = 80;
-    std::uint8_t SoundOn = 1;
-    int MusicOn = 1;
-    int Language = 1;  // 1 German, 2 English
-    // The language of a first start, before any settings file exists (the desktop's).
-    int FirstStartLanguage = 1;
-    int GameInProgress = 1;
-    int SurfaceWidth = kScreenWidth;
-    int SurfaceHeight = kScreenHeight;
-    std::uint8_t AlphaDrawing = 1;
+// The run's own state around the simulation: the window's life and the files' troubles.
+struct SessionState {
     // The frame timer: off while start-up runs and after the quitting tick.
     bool TimerEnabled = true;
     // Set once the window has been closed at the end of a quitting tick.
@@ -76,7 +27,12 @@ struct ShellState {
     int ExitStatus = 0;
 };
 
-struct Game {
+// The simulation inside its session: the platform, the pictures and font, the back buffer, the
+// music player, the drawing's generator, the recorder and the user's files and folders.
+struct Game : Simulation {
+    Simulation& sim() { return *this; }
+    const Simulation& sim() const { return *this; }
+
     Platform* platform = nullptr;
     InputRecorder* recorder = nullptr;  // writes down what the player does (rhombulus2 --record)
     // The modes' level start, for the menus that start, resume and load games: they lie below
@@ -91,27 +47,12 @@ struct Game {
     std::string savesDir = "res/saves";
     std::uint64_t clockSeed = 1;  // what start-up seeds the generator with
 
-    ShellState shell;
-    InputState input;
-    PlayfieldState play;
-    CannonState cannon;
-    ExtrasTable extras;
-    LevelState level;
-    MatchState match;
-    ComputerState computer;
-    StoneTable stones;
-    PipeState pipe;
-    EffectTable effects;
-    FloatingTextTable floatingTexts;
-    ButtonTable buttons;
-    MenuState menus;
-    TextState text;
-    SoundState sound;
+    SessionState session;
     MusicPlayer music;
+    FontState font;
     Bitmaps bitmaps;
     DrawRoutines draw;
     Surface backBuffer;
-    Random rng;
     // Drawing's own generator (the shake of the stones): the rules draw the same numbers whether
     // or not a frame is drawn. Seeded anew for every frame from the seed and the frame number.
     Random drawRng;

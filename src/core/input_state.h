@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "core/fields.h"
+
 // Keyboard buttons as the platform numbers them (KeyboardButton(n) is button n+1).
 enum KeyButton {
     kButtonLeft = 0,
@@ -33,3 +35,21 @@ struct InputState {
     // The mouse button is held by a menu key (Return, Space, a pad's A) rather than the mouse.
     std::uint8_t MenuKeyClick = 0;
 };
+
+template <typename V>
+void VisitFields(InputState& in, V& v) {
+    v("KeyLeft", in.KeyLeft, kAnyInt);
+    v("KeyRight", in.KeyRight, kAnyInt);
+    v("FireKey", in.FireKey, kByte);
+    v("KeyReturn", in.KeyReturn, kAnyInt);
+    v("KeyEscape", in.KeyEscape, kAnyInt);
+    v("PauseKeyFrames", in.PauseKeyFrames, kAnyInt);
+    v("MouseX", in.MouseX, kAnyInt, DumpAt{40});
+    v("MouseY", in.MouseY, kAnyInt, DumpAt{41});
+    v("MouseMoved", in.MouseMoved, kByte);
+    v("MouseButtonDown", in.MouseButtonDown, kByte, DumpAt{42});
+    v("MouseButtonDown2", in.MouseButtonDown2, kByte);
+    v("ButtonHeldFrames", in.ButtonHeldFrames, kAnyInt);
+    v("MouseReleasePending", in.MouseReleasePending, kByte);
+    v("MenuKeyClick", in.MenuKeyClick, kByte);
+}

@@ -3,6 +3,8 @@
 
 #include <array>
 
+#include "core/fields.h"
+
 // The level cell table: entries 0..220 from a level file, 0..304 from the Endless generator.
 constexpr int kLevelCells = 305;
 
@@ -26,3 +28,18 @@ struct LevelState {
     std::array<int, 3> LoadedMatchScore{};
     std::array<int, 3> LoadedLevelsWon{};
 };
+
+template <typename V>
+void VisitFields(LevelState& l, V& v) {
+    v("LevelCell", l.LevelCell, kAnyInt);
+    v("LevelCellExtra", l.LevelCellExtra, kAnyInt);
+    v("LevelStartTime", l.LevelStartTime, Bounds{0, 1000});
+    v("LevelStartScore", l.LevelStartScore, Bounds{0, 999'999'999});
+    v("LoadedLevel", l.LoadedLevel, kAnyInt);
+    v("LoadedMode", l.LoadedMode, kAnyInt);
+    v("LoadedLap", l.LoadedLap, kAnyInt);
+    v("LoadedTime", l.LoadedTime, Bounds{0, 1000});
+    v("LoadedScore", l.LoadedScore, Bounds{0, 999'999'999});
+    v("LoadedMatchScore", l.LoadedMatchScore, Bounds{0, 999'999'999});
+    v("LoadedLevelsWon", l.LoadedLevelsWon, Bounds{0, 50'000});
+}

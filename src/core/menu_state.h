@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/fields.h"
+
 constexpr int kHighscoreTables = 4;  // one per game mode
 constexpr int kHighscorePlaces = 7;
 constexpr int kHighscoreNameCapacity = 10;
@@ -34,3 +36,20 @@ struct MenuState {
     int SelectedSlot = 0;
     std::uint8_t SlotSaved = 0;
 };
+
+template <typename V>
+void VisitFields(MenuState& m, V& v) {
+    v("OptionLevel", m.OptionLevel, Bounds{0, 5});
+    // Highscore records hold up to 16 characters (10 are used), slot names up to 20.
+    v("HighscoreName", m.HighscoreName, Bounds{0, 16});
+    v("HighscoreScore", m.HighscoreScore, kAnyInt);
+    v("NewHighscore", m.NewHighscore, kFlag, DumpAt{37});
+    v("EntryRank", m.EntryRank, Bounds{0, kHighscorePlaces}, DumpAt{38});
+    v("TypedCount", m.TypedCount, kAnyInt, DumpAt{39});
+    v("SlotName", m.SlotName, Bounds{0, kSlotNameCapacity});
+    v("SlotLevel", m.SlotLevel, kAnyInt);
+    v("SlotMode", m.SlotMode, kAnyInt);
+    v("SlotNamesRead", m.SlotNamesRead, kFlag);
+    v("SelectedSlot", m.SelectedSlot, Bounds{0, kSaveSlots});
+    v("SlotSaved", m.SlotSaved, kFlag);
+}

@@ -3,6 +3,8 @@
 
 #include <array>
 
+#include "core/fields.h"
+
 // WaterHead before the tap opens.
 constexpr int kWaterNotStarted = -999;
 // Piece kinds (StoneColour in the pipe game). Kinds 1..6 carry water through two openings.
@@ -34,3 +36,20 @@ struct PipeState {
     int DrainX = 0;
     int DrainY = 0;
 };
+
+template <typename V>
+void VisitFields(PipeState& p, V& v) {
+    v("PipeStock", p.PipeStock, Bounds{0, 999});
+    v("PipeChoice", p.PipeChoice, kPosition, DumpAt{43});
+    v("PipeChoicePrev", p.PipeChoicePrev, kPosition, DumpAt{44});
+    v("WaterRunning", p.WaterRunning, kFlag, DumpAt{45});
+    // A stone slot, or kWaterNotStarted.
+    v("WaterHead", p.WaterHead, Bounds{kWaterNotStarted, 2000}, DumpAt{46});
+    v("TapSoundsLeft", p.TapSoundsLeft, Bounds{0, 3}, DumpAt{47});
+    v("SourceWater", p.SourceWater, Bounds{0, kBarrelFull}, DumpAt{48});
+    v("DrainWater", p.DrainWater, Bounds{0, kBarrelFull}, DumpAt{49});
+    v("SourceX", p.SourceX, kPosition, DumpAt{50});
+    v("SourceY", p.SourceY, kPosition, DumpAt{51});
+    v("DrainX", p.DrainX, kPosition, DumpAt{52});
+    v("DrainY", p.DrainY, kPosition, DumpAt{53});
+}

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "core/fields.h"
+
 class Random {
   public:
     void Seed(std::uint64_t seed) {
@@ -27,6 +29,9 @@ class Random {
     std::uint64_t State() const { return state_; }
     void SetState(std::uint64_t state) { state_ = state == 0 ? 1 : state; }
 
+    template <typename V>
+    friend void VisitFields(Random& r, V& v);
+
   private:
     std::uint64_t NextRaw() {
         // xorshift64*
@@ -37,3 +42,8 @@ class Random {
     }
     std::uint64_t state_ = 1;
 };
+
+template <typename V>
+void VisitFields(Random& r, V& v) {
+    v("rng", r.state_, Bounds{1, INT64_MAX});  // xorshift never leaves 0
+}

@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 
+#include "core/fields.h"
+
 enum SoundSlot {
     sndExplgr = 0,
     sndTast1 = 1,
@@ -25,3 +27,9 @@ struct SoundState {
     std::array<std::uint8_t, kSoundSlots> SoundRequest{};
     std::array<int, kSoundSlots> SoundX{};
 };
+
+template <typename V>
+void VisitFields(SoundState& s, V& v) {
+    v("SoundRequest", s.SoundRequest, kByte);
+    v("SoundX", s.SoundX, kAnyInt);
+}

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/fields.h"
+
 constexpr int kMaxStones = 2000;
 constexpr int kMaxEffects = 15000;
 constexpr int kMaxFloatingTexts = 100;
@@ -56,6 +58,52 @@ struct FloatingTextTable {
     std::array<std::string, kMaxFloatingTexts + 1> TextString{};
     int TextCursor = 0;
 };
+
+template <typename V>
+void VisitFields(StoneTable& t, V& v) {
+    v("StoneState", t.StoneState, kFlag);
+    v("StoneX", t.StoneX, kPosition);
+    v("StoneY", t.StoneY, kPosition);
+    v("StoneColour", t.StoneColour, Bounds{0, kAnchorColour});
+    // 0 or negative is none: level files may hold any negative number.
+    v("StoneExtra", t.StoneExtra, Bounds{INT32_MIN, 7});
+    v("StoneMotion", t.StoneMotion, Bounds{0, 2});
+    v("StoneLook", t.StoneLook, Bounds{0, 2});
+    v("StoneMarked", t.StoneMarked, kFlag);
+    v("StoneFilled", t.StoneFilled, kFlag);
+    v("StonePreset", t.StonePreset, kFlag);
+    v("StoneCursor", t.StoneCursor, Bounds{0, kMaxStones});
+    v("StoneCount", t.StoneCount, Bounds{0, kMaxStones}, DumpAt{23});
+}
+
+template <typename V>
+void VisitFields(EffectTable& e, V& v) {
+    v("EffectKind", e.EffectKind, Bounds{0, 9});
+    v("EffectX", e.EffectX, kPosition);
+    v("EffectY", e.EffectY, kPosition);
+    v("EffectXf", e.EffectXf, kPosition);
+    v("EffectYf", e.EffectYf, kPosition);
+    v("EffectVx", e.EffectVx, Bounds{0, 100});
+    v("EffectVy", e.EffectVy, Bounds{0, 100});
+    v("EffectFrame", e.EffectFrame, Bounds{0, 21});
+    v("EffectW", e.EffectW, Bounds{0, 75});
+    v("EffectH", e.EffectH, Bounds{0, 75});
+    v("EffectHalfW", e.EffectHalfW, Bounds{0, 37});
+    v("EffectHalfH", e.EffectHalfH, Bounds{0, 37});
+    v("EffectColour", e.EffectColour, Bounds{0, 8});
+    v("EffectCursor", e.EffectCursor, Bounds{0, kMaxEffects});
+    v("EffectsInUse", e.EffectsInUse, Bounds{0, kMaxEffects});
+}
+
+template <typename V>
+void VisitFields(FloatingTextTable& t, V& v) {
+    v("TextX", t.TextX, kPosition);
+    v("TextY", t.TextY, kPosition);
+    v("TextVy", t.TextVy, Bounds{0, 100});
+    v("TextLife", t.TextLife, Bounds{0, 30});
+    v("TextString", t.TextString, Bounds{0, 16});
+    v("TextCursor", t.TextCursor, Bounds{0, kMaxFloatingTexts});
+}
 
 struct Game;
 

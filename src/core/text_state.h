@@ -1,4 +1,4 @@
-// The text drawing's state: the font's measures, the glyph queue and this tick's DrawText calls.
+// This tick's DrawText calls (the simulation's) and the font with its glyph queue (the drawing's).
 #pragma once
 
 #include <array>
@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/fields.h"
 #include "platform/surface.h"
 
 enum TextAlign { kAlignLeft = 1, kAlignRight = 2, kAlignCentre = 3, kAlignRising = 4 };
@@ -30,6 +31,15 @@ struct TextCall {
     std::string text;  // UTF-8
 };
 
+template <typename V>
+void VisitFields(TextCall& t, V& v) {
+    v("x", t.x, kAnyInt);
+    v("y", t.y, kAnyInt);
+    v("align", t.align, kAnyInt);
+    v("colour", t.colour, kAnyInt);
+    v("text", t.text, Bounds{0, 4096});
+}
+
 struct GlyphBox {
     int Left = 0;
     int Top = 0;
@@ -51,9 +61,17 @@ struct GlyphImage {
     Surface withOutline;
 };
 
-struct TextState {
-    std::vector<TextCall> calls;  // DrawText calls of the current tick
+// What the screens asked to be written this tick, in order.
+struct TextCalls {
+    std::vector<TextCall> calls;
+};
 
+template <typename V>
+void VisitFields(TextCalls& t, V& v) {
+    v.List("Texts", t.calls, 100'000);
+}
+
+struct FontState {
     // The font: its characters (Windows-1252) in glyph order and the glyph boxes in font2.bmp.
     std::array<unsigned char, kFontChars + 1> FontChars{};
     int FontCharCount = 0;

@@ -121,8 +121,8 @@ void RemoveStaleTemporaries(const std::string& folder) {
 
 bool WriteGameFile(Game& game, const std::string& path, const std::vector<std::uint8_t>& bytes) {
     if (WriteFileAtomically(path, bytes)) return true;
-    if (!game.shell.WriteErrorShown) {
-        game.shell.WriteErrorShown = true;
+    if (!game.session.WriteErrorShown) {
+        game.session.WriteErrorShown = true;
         game.platform->ShowMessage("Rhombulus2 could not write \"" + path +
                                    "\". The game goes on, but this will not be kept.");
     }

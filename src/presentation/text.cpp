@@ -18,14 +18,14 @@ constexpr int kOutlineTexture = 6;
 constexpr int kScratchSize = 30;
 
 // The first entry of the character line that is the character; the missing glyph when none.
-int SearchGlyph(const TextState& t, unsigned char ch) {
+int SearchGlyph(const FontState& t, unsigned char ch) {
     for (int j = 1; j <= t.FontCharCount; ++j) {
         if (t.FontChars[j] == ch) return j + 1;
     }
     return kMissingGlyph;
 }
 
-int GlyphWidth(const TextState& t, int glyph) {
+int GlyphWidth(const FontState& t, int glyph) {
     if (glyph < 0 || glyph > kFontGlyphs) return 0;
     return t.Glyph[glyph].Width;
 }
@@ -49,11 +49,11 @@ void PrepareScratch(Game& game, Surface& scratch, int texture, const GlyphBox& b
 // The glyph in the given texture, made once. Null when it cannot be made independently of what
 // an earlier glyph left on the scratch surface (a texture smaller than the scratch).
 const GlyphImage* GlyphInTexture(Game& game, int texture, int glyph) {
-    GlyphImage& g = game.text.glyphImages[texture][glyph];
+    GlyphImage& g = game.font.glyphImages[texture][glyph];
     if (g.made) return &g;
     const Surface& tex = game.bitmaps[FontTexture(texture)];
     if (tex.width < kScratchSize || tex.height < kScratchSize) return nullptr;
-    const GlyphBox& box = game.text.Glyph[glyph];
+    const GlyphBox& box = game.font.Glyph[glyph];
     Surface scratch = CreateSurface();
     SetSurfaceSize(scratch, kScratchSize, kScratchSize);
     PrepareScratch(game, scratch, texture, box);
@@ -96,12 +96,12 @@ const Surface& GlyphWithOutline(GlyphImage& fill, const GlyphImage& outline) {
 
 void BeginTextFrame(Game& game) {
     game.text.calls.clear();
-    game.text.TextQueueCount = 0;
+    game.font.TextQueueCount = 0;
 }
 
 void ClearTextSlot(Game& game, int slot) {
     if (slot < 1 || slot > kTextQueueSlots) return;
-    TextState& t = game.text;
+    FontState& t = game.font;
     t.QueueGlyphNo[slot] = 0;
     t.QueueY[slot] = 0;
     t.QueueFont[slot] = 0;
@@ -111,10 +111,10 @@ void ClearTextSlot(Game& game, int slot) {
 void ClearTextQueue(Game& game) {
     game.text.calls.clear();
     for (int slot = 1; slot <= kTextQueueSlots; ++slot) ClearTextSlot(game, slot);
-    game.text.TextQueueCount = 0;
+    game.font.TextQueueCount = 0;
 }
 
-bool ReadFontChars(TextState& t, const std::vector<std::uint8_t>& bytes) {
+bool ReadFontChars(FontState& t, const std::vector<std::uint8_t>& bytes) {
     t.FontChars.fill(0);
     t.FontCharCount = 0;
     for (std::uint8_t c : bytes) {
@@ -127,7 +127,7 @@ bool ReadFontChars(TextState& t, const std::vector<std::uint8_t>& bytes) {
     return false;
 }
 
-void MeasureGlyphs(TextState& t, const Surface& bitmap) {
+void MeasureGlyphs(FontState& t, const Surface& bitmap) {
     for (GlyphBox& box : t.Glyph) box = GlyphBox{};
     int lastLeft = -1;
     // Glyph 2 is the first character's box; two boxes more than characters are measured.
@@ -144,7 +144,7 @@ void MeasureGlyphs(TextState& t, const Surface& bitmap) {
 bool LoadFont(Game& game, int font, const std::string& charFile, const std::string& bitmapFile,
               std::string* failedFile) {
     if (font != kGameFont) return true;  // only the game's own font is kept
-    TextState& t = game.text;
+    FontState& t = game.font;
     t.glyphByCharMade = false;
     for (GlyphBox& box : t.Glyph) box = GlyphBox{};
     for (auto& row : t.glyphImages)
@@ -180,12 +180,12 @@ bool LoadGameFont(Game& game, std::string* failedFile) {
 }
 
 int GlyphOf(const Game& game, unsigned char ch) {
-    const TextState& t = game.text;
+    const FontState& t = game.font;
     return t.glyphByCharMade ? t.GlyphByChar[ch] : SearchGlyph(t, ch);
 }
 
 void QueueGlyph(Game& game, int x, int y, int glyph, int colour, int font) {
-    TextState& t = game.text;
+    FontState& t = game.font;
     // Further glyphs of a frame that has filled the whole queue are dropped.
     if (t.TextQueueCount >= kTextQueueSlots) return;
     do {
@@ -206,7 +206,7 @@ namespace {
 int Cp1252Width(const Game& game, const std::string& chars) {
     int total = 0;
     for (unsigned char c : chars)
-        total += c == ' ' ? kSpaceAdvance : GlyphWidth(game.text, GlyphOf(game, c));
+        total += c == ' ' ? kSpaceAdvance : GlyphWidth(game.font, GlyphOf(game, c));
     return total;
 }
 
@@ -236,12 +236,12 @@ void DrawText(Game& game, int x, int y, int align, const std::string& text, int 
             if (align == kAlignRising) gy = y - 2 * i;
             QueueGlyph(game, gx, gy, g, colour, kGameFont);
         }
-        pen += GlyphWidth(game.text, g);
+        pen += GlyphWidth(game.font, g);
     }
 }
 
 void DrawTextQueue(Game& game) {
-    TextState& t = game.text;
+    FontState& t = game.font;
     if (!game.bitmaps.loaded) return;
     Surface& scratch = game.bitmaps.glyphScratch;
     for (int slot = 1; slot <= t.TextQueueCount && slot <= kTextQueueSlots; ++slot) {
@@ -287,7 +287,7 @@ void DrawTextQueue(Game& game) {
 }
 
 void DropTextQueue(Game& game) {
-    TextState& t = game.text;
+    FontState& t = game.font;
     for (int slot = 1; slot <= t.TextQueueCount && slot <= kTextQueueSlots; ++slot)
         t.QueueGlyphNo[slot] = 0;
 }

@@ -30,9 +30,9 @@ bool LoadFont(Game& game, int font, const std::string& charFile, const std::stri
 bool LoadGameFont(Game& game, std::string* failedFile = nullptr);
 // The character line from the bytes of a character file: its characters up to and with the "$";
 // false (no characters) when the first line has no "$" within 96 characters.
-bool ReadFontChars(TextState& t, const std::vector<std::uint8_t>& bytes);
+bool ReadFontChars(FontState& t, const std::vector<std::uint8_t>& bytes);
 // The glyph boxes from the ruler in row 0 of the font bitmap.
-void MeasureGlyphs(TextState& t, const Surface& bitmap);
+void MeasureGlyphs(FontState& t, const Surface& bitmap);
 // Glyph number of a Windows-1252 character.
 int GlyphOf(const Game& game, unsigned char ch);
 void QueueGlyph(Game& game, int x, int y, int glyph, int colour, int font);

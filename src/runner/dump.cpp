@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -40,100 +41,57 @@ std::string Quote(const std::string& s) {
     return out + "\"";
 }
 
-// The scalars every dump and trace line carries, by the game's own names.
-std::vector<std::pair<const char*, long long>> Scalars(const Game& g) {
-    return {
-        {"FrameCounter", g.shell.FrameCounter},
-        {"ScreenId", g.shell.ScreenId},
-        {"GameMode", g.play.GameMode},
-        {"LevelNumber", g.play.LevelNumber},
-        {"LapNumber", g.play.LapNumber},
-        {"Score", g.play.Score},
-        {"ShownScore", g.play.ShownScore},
-        {"TimeLeft", g.play.TimeLeft},
-        {"LevelCleared", g.play.LevelCleared},
-        {"TimeUp", g.play.TimeUp},
-        {"ClearedTimer", g.play.ClearedTimer},
-        {"TimeUpTimer", g.play.TimeUpTimer},
-        {"StonesLeft", g.play.StonesLeft},
-        {"GameInProgress", g.shell.GameInProgress},
-        {"PauseState", g.play.PauseState},
-        {"Language", g.shell.Language},
-        {"MusicVolumeSetting", g.shell.MusicVolumeSetting},
-        {"MusicVolumeTarget", g.shell.MusicVolumeTarget},
-        {"SoundVolume", g.shell.SoundVolume},
-        {"SoundOn", g.shell.SoundOn},
-        {"MusicOn", g.shell.MusicOn},
-        {"FieldCentreX", g.play.FieldCentreX},
-        {"StoneCount", g.stones.StoneCount},
-        {"CannonX", g.cannon.CannonX},
-        {"CannonTargetX", g.cannon.CannonTargetX},
-        {"CannonLoad", g.cannon.CannonLoad},
-        {"LoadedStone", g.cannon.LoadedStone},
-        {"NeedReload", g.cannon.NeedReload},
-        {"NothingFlying", g.cannon.NothingFlying},
-        {"DoubleFrames", g.play.DoubleFrames},
-        {"FlashFrames", g.play.FlashFrames},
-        {"ShakeFrames", g.play.ShakeFrames},
-        {"EndlessOffset", g.play.EndlessOffset},
-        {"PageNumber", g.buttons.PageNumber},
-        {"MenuSelection", g.buttons.MenuSelection},
-        {"QuitRequested", g.shell.QuitRequested},
-        {"NewHighscore", g.menus.NewHighscore},
-        {"EntryRank", g.menus.EntryRank},
-        {"TypedCount", g.menus.TypedCount},
-        {"MouseX", g.input.MouseX},
-        {"MouseY", g.input.MouseY},
-        {"MouseButtonDown", g.input.MouseButtonDown},
-        {"PipeChoice", g.pipe.PipeChoice},
-        {"PipeChoicePrev", g.pipe.PipeChoicePrev},
-        {"WaterRunning", g.pipe.WaterRunning},
-        {"WaterHead", g.pipe.WaterHead},
-        {"TapSoundsLeft", g.pipe.TapSoundsLeft},
-        {"SourceWater", g.pipe.SourceWater},
-        {"DrainWater", g.pipe.DrainWater},
-        {"SourceX", g.pipe.SourceX},
-        {"SourceY", g.pipe.SourceY},
-        {"DrainX", g.pipe.DrainX},
-        {"DrainY", g.pipe.DrainY},
-        {"LevelWinCounted", g.match.LevelWinCounted},
-        {"OpponentChoice", g.computer.OpponentChoice},
+// The values the dumps and traces show, in their places, from the fields' own lists.
+class DumpValues {
+  public:
+    struct PerPlayer {
+        std::string key;
+        std::array<long long, 2> values{};
     };
+
+    template <typename T>
+    void Field(const char* key, T& field, const Bounds&, DumpAt dump, FieldPlace place) {
+        if constexpr (kIsStdArray<T>) {
+            if constexpr (std::is_integral_v<typename T::value_type>) {
+                if (place.player < 0 && dump.perPlayer > 0 && field.size() == kMatchPlayers + 1)
+                    Put(perPlayer, dump.perPlayer, {key, {field[1], field[2]}});
+            }
+        } else if constexpr (std::is_integral_v<T>) {
+            if (place.player < 0 && dump.at > 0) Put(scalars, dump.at, {key, field});
+            if (place.player >= 1 && place.player <= kMatchPlayers && dump.perPlayer > 0) {
+                if (perPlayer.size() <= static_cast<size_t>(dump.perPlayer))
+                    perPlayer.resize(dump.perPlayer + 1);
+                PerPlayer& row = perPlayer[dump.perPlayer];
+                row.key = std::string(place.prefix) + key;
+                row.values[place.player - 1] = field;
+            }
+        }
+    }
+    template <typename List>
+    void ListBegin(const char*, List&, size_t) {}
+
+    std::vector<std::pair<std::string, long long>> scalars;
+    std::vector<PerPlayer> perPlayer;
+
+  private:
+    template <typename Row>
+    static void Put(std::vector<Row>& rows, int at, Row row) {
+        if (rows.size() <= static_cast<size_t>(at)) rows.resize(at + 1);
+        rows[at] = std::move(row);
+    }
+};
+
+DumpValues Collect(const Game& game) {
+    DumpValues values;
+    FieldWalker<DumpValues> walker(values);
+    VisitFields(const_cast<Game&>(game).sim(), walker);
+    return values;
 }
 
-// The match players' values, indexed like the game: [null, player 1, player 2].
-std::vector<std::pair<const char*, std::array<long long, 2>>> MatchArrays(const Game& g) {
-    const MatchState& m = g.match;
-    auto both = [](auto value) { return std::array<long long, 2>{value(1), value(2)}; };
-    auto cannon = [&](int CannonState::*field) {
-        return both([&](int p) { return m.MatchCannon[p].*field; });
-    };
-    return {
-        {"MatchCentreX", both([&](int p) { return m.MatchCentreX[p]; })},
-        {"MatchCannonX", cannon(&CannonState::CannonX)},
-        {"MatchCannonTargetX", cannon(&CannonState::CannonTargetX)},
-        {"MatchAimX", cannon(&CannonState::AimX)},
-        {"MatchAimY", cannon(&CannonState::AimY)},
-        {"MatchCannonLoad", cannon(&CannonState::CannonLoad)},
-        {"MatchLoadedStone", cannon(&CannonState::LoadedStone)},
-        {"MatchNeedReload", cannon(&CannonState::NeedReload)},
-        {"MatchNothingFlying", both([&](int p) { return m.MatchCannon[p].NothingFlying; })},
-        {"MatchFire", both([&](int p) { return m.MatchFire[p]; })},
-        {"MatchTimeLeft", both([&](int p) { return m.MatchTimeLeft[p]; })},
-        {"MatchStonesLeft", both([&](int p) { return m.MatchStonesLeft[p]; })},
-        {"MatchScore", both([&](int p) { return m.MatchScore[p]; })},
-        {"MatchShownScore", both([&](int p) { return m.MatchShownScore[p]; })},
-        {"MatchDoubleFrames", both([&](int p) { return m.MatchDoubleFrames[p]; })},
-        {"MatchFlashFrames", both([&](int p) { return m.MatchFlashFrames[p]; })},
-        {"MatchShakeFrames", both([&](int p) { return m.MatchShakeFrames[p]; })},
-        {"LevelsWon", both([&](int p) { return m.LevelsWon[p]; })},
-        {"ComputerStrength", both([&](int p) { return g.computer.Strength[p]; })},
-    };
-}
-
-void AppendScalars(std::string& out, const Game& game) {
+void AppendScalars(std::string& out, const DumpValues& values) {
     bool first = true;
-    for (const auto& [name, value] : Scalars(game)) {
+    for (const auto& [name, value] : values.scalars) {
+        if (name.empty()) continue;
         if (!first) out += ", ";
         first = false;
         out += Quote(name) + ": " + std::to_string(value);
@@ -143,15 +101,17 @@ void AppendScalars(std::string& out, const Game& game) {
 }  // namespace
 
 std::string DumpJson(const Game& game, const HeadlessPlatform& platform) {
+    const DumpValues values = Collect(game);
     std::string out = "{";
-    AppendScalars(out, game);
+    AppendScalars(out, values);
     out += ",\n";
     bool first = true;
-    for (const auto& [name, values] : MatchArrays(game)) {
+    for (const auto& [name, perPlayer] : values.perPlayer) {
+        if (name.empty()) continue;
         out += first ? " " : ", ";
         first = false;
-        out += Quote(name) + ": [null, " + std::to_string(values[0]) + ", " +
-               std::to_string(values[1]) + "]";
+        out += Quote(name) + ": [null, " + std::to_string(perPlayer[0]) + ", " +
+               std::to_string(perPlayer[1]) + "]";
     }
 
     out += ",\n \"PipeStock\": [null";
@@ -234,6 +194,6 @@ std::string DumpJson(const Game& game, const HeadlessPlatform& platform) {
 
 std::string TraceLine(const Game& game) {
     std::string out = "{";
-    AppendScalars(out, game);
+    AppendScalars(out, Collect(game));
     return out + "}";
 }

@@ -8,6 +8,7 @@
 
 #include "core/encoding.h"
 #include "core/game.h"
+#include "core/state_io.h"
 #include "platform/file_bytes.h"
 #include "platform/headless/headless_platform.h"
 #include "presentation/bitmaps.h"
@@ -200,7 +201,7 @@ bool GameFilesPresent(const std::string& resDir, std::string& missing) {
     if (!ok) return false;
     const std::string fontPath = resDir + "/font1.txt";
     const FileBytes chars = ReadFileBytes(fontPath, kFontCharFileBytes);
-    auto font = std::make_unique<TextState>();
+    auto font = std::make_unique<FontState>();
     if ((chars.Ok() || chars.problem == FileProblem::kTooLong) && ReadFontChars(*font, chars.bytes))
         return true;
     missing = fontPath;
@@ -228,12 +229,12 @@ int RunHeadless(const RunnerOptions& options) {
         platform.wavesThisTick.clear();
         game.text.calls.clear();
         while (next < options.events.size() && options.events[next].tick <= tick) {
-            if (!game.shell.WindowClosed)
+            if (!game.session.WindowClosed)
                 ApplyScriptEvent(game, platform, options.events[next], focused);
             ++next;
         }
         // A window closed by an event before this tick: the tick never runs.
-        if (game.shell.WindowClosed) break;
+        if (game.session.WindowClosed) break;
         bool draw = !options.noDraw;
         for (const auto& shot : options.shots) draw = draw || shot.first == tick;
         // No ticks while the window does not have the focus.
@@ -251,9 +252,12 @@ int RunHeadless(const RunnerOptions& options) {
             }
         }
         if (trace != nullptr) std::fprintf(trace, "%s\n", TraceLine(game).c_str());
-        if (game.shell.WindowClosed) break;
+        if (options.hashEvery > 0 && tick % options.hashEvery == 0)
+            std::printf("tick %d hash %016llx\n", tick,
+                        static_cast<unsigned long long>(StateHash(game)));
+        if (game.session.WindowClosed) break;
     }
     if (trace != nullptr) std::fclose(trace);
-    if (status == 0) status = game.shell.ExitStatus;
+    if (status == 0) status = game.session.ExitStatus;
     return status;
 }

@@ -29,6 +29,8 @@ struct RunnerOptions {
     std::vector<std::pair<int, std::string>> shots;
     std::vector<std::pair<int, std::string>> dumps;
     std::string tracePath;
+    // Print "tick T hash H" (the simulation's state hash) after every N-th tick; 0: never.
+    int hashEvery = 0;
     // Draw only the ticks named by a shot; the game itself runs exactly the same.
     bool noDraw = false;
     // The language of a first start, without a settings file (a recording names the one the

@@ -33,7 +33,7 @@ void InitGame(Game& game, Platform& platform, const std::string& resDir, std::ui
     game.backBuffer = CreateSurface();
     SetSurfaceSize(game.backBuffer, kScreenWidth, kScreenHeight);
     game.shell.FrameCounter = 0;  // FormCreate
-    game.shell.TimerEnabled = true;
+    game.session.TimerEnabled = true;
 }
 
 namespace {
@@ -50,14 +50,14 @@ void MusicStep(Game& game) {
 }  // namespace
 
 void QuitTeardown(Game& game) {
-    game.shell.TimerEnabled = false;
+    game.session.TimerEnabled = false;
     if (game.music.created) {
         MusicStop(game);
         MusicDestroy(game);
     }
     FreeBitmaps(game.bitmaps);
     game.platform->CloseWindow();
-    game.shell.WindowClosed = true;
+    game.session.WindowClosed = true;
 }
 
 void SimulateTick(Game& game) {
@@ -68,13 +68,13 @@ void SimulateTick(Game& game) {
     ++sh.FrameCounter;
     PollKeyboard(game);
     if (sh.FrameCounter == 2) {
-        sh.TimerEnabled = false;
+        game.session.TimerEnabled = false;
         game.platform->FocusDisplay();
         sh.SurfaceWidth = game.backBuffer.width;
         sh.SurfaceHeight = game.backBuffer.height;
         StartUp(game);
         // A start-up that could not finish has already asked to quit.
-        if (sh.QuitRequested != 1) sh.TimerEnabled = true;
+        if (sh.QuitRequested != 1) game.session.TimerEnabled = true;
     }
     if (sh.FrameCounter > 2) {
         // Menus always have music and sound; only the game screens can silence them.
@@ -105,7 +105,7 @@ void FrameTick(Game& game, bool draw) {
 
 void FocusChanged(Game& game, bool focused) {
     game.platform->SuspendAudio(!focused);
-    if (focused || !game.bitmaps.loaded || game.shell.WindowClosed) return;
+    if (focused || !game.bitmaps.loaded || game.session.WindowClosed) return;
     // The frozen picture, dimmed, with the word that says why nothing moves.
     for (std::uint32_t& p : game.backBuffer.pixels) p = (p >> 1) & 0x7F7F7F;
     BeginTextFrame(game);
@@ -118,7 +118,7 @@ void CannotStart(Game& game, const std::string& missingFile) {
     game.platform->ShowMessage("Rhombulus2 cannot start: \"" + missingFile +
                                "\" is missing or damaged. Build the game again (cmake --build) "
                                "or reinstall it to get the file back.");
-    game.shell.ExitStatus = 1;
+    game.session.ExitStatus = 1;
     game.shell.QuitRequested = 1;
 }
 
@@ -144,7 +144,7 @@ void StartUp(Game& game) {
     sh.SoundOn = 1;
     if (!MusicCreate(game)) {
         game.platform->ShowMessage("Versionsfehler");
-        sh.ExitStatus = 1;
+        game.session.ExitStatus = 1;
         sh.QuitRequested = 1;
         return;
     }

@@ -12,8 +12,9 @@
 struct Game;
 
 inline constexpr const char* kSnapshotFile = "res\\saves\\suspend.dat";
-// Bumped whenever the state it holds changes shape.
-constexpr std::uint32_t kSnapshotVersion = 4;
+// The layout of the state it holds, from the names and kinds of its fields: a snapshot of
+// another layout is not read.
+std::uint32_t SnapshotVersion();
 
 // The file's bytes: magic word, version, payload size, payload checksum, then the payload.
 std::vector<std::uint8_t> SnapshotBytes(const Game& game);

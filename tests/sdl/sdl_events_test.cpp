@@ -54,7 +54,7 @@ class SdlWindow : public ::testing::Test {
         while (SDL_PollEvent(&e)) HandleSdlEvent(*game_, *platform_, session_, e);
     }
     void Tick(int n = 1) {
-        for (int i = 0; i < n && !game_->shell.WindowClosed; ++i) {
+        for (int i = 0; i < n && !game_->session.WindowClosed; ++i) {
             Pump();
             BeforeTick(*game_, *platform_);
             FrameTick(*game_);
@@ -140,7 +140,7 @@ TEST_F(SdlWindow, ResizingFitsThePictureAndTheGameGoesOn) {
     e.window.data2 = 1300;
     SDL_PushEvent(&e);
     Tick(20);
-    EXPECT_FALSE(game_->shell.WindowClosed);
+    EXPECT_FALSE(game_->session.WindowClosed);
     EXPECT_EQ(game_->shell.QuitRequested, 0);
     EXPECT_EQ(platform_->Fit().factor, 2);
     // The pointer arrives in picture pixels.

@@ -105,7 +105,7 @@ void PlayTick(TestGame& t, int i) {
 }
 
 void Play(TestGame& t, int ticks) {
-    for (int i = 0; i < ticks && !t.game.shell.WindowClosed; ++i) PlayTick(t, i);
+    for (int i = 0; i < ticks && !t.game.session.WindowClosed; ++i) PlayTick(t, i);
 }
 
 struct Scene {
@@ -118,7 +118,7 @@ class WholeFrame : public ::testing::TestWithParam<Scene> {};
 TEST_P(WholeFrame, IsDrawnPixelForPixelAsByThePlainCode) {
     TestGame t;
     GetParam().setUp(t);
-    ASSERT_FALSE(t.game.shell.WindowClosed);
+    ASSERT_FALSE(t.game.session.WindowClosed);
     // Several frames in a row: animations, the pointer and the text move on.
     for (int frame = 0; frame < 4; ++frame) {
         EXPECT_EQ(NextFrameDiffers(t), 0) << "frame " << frame;

@@ -40,7 +40,7 @@ TEST(FrameLoop, StartUpOnSecondTickAndFirstHandlerCallOnThird) {
     FrameTick(t.game);
     EXPECT_EQ(t.game.shell.ScreenId, kScreenSplash);
     EXPECT_EQ(t.game.shell.SplashFrames, 0);  // no handler call yet
-    EXPECT_TRUE(t.game.shell.TimerEnabled);
+    EXPECT_TRUE(t.game.session.TimerEnabled);
     FrameTick(t.game);
     EXPECT_EQ(t.game.shell.SplashFrames, 1);
 }
@@ -107,8 +107,8 @@ TEST(FrameLoop, MissingBitmapStopsStartUpWithMessageNamingIt) {
     fs::remove(res.dir / "steine3.bmp");
     TestGame t(res.dir.string());
     t.TickTo(5);
-    EXPECT_TRUE(t.game.shell.WindowClosed);
-    EXPECT_EQ(t.game.shell.ExitStatus, 1);
+    EXPECT_TRUE(t.game.session.WindowClosed);
+    EXPECT_EQ(t.game.session.ExitStatus, 1);
     ASSERT_EQ(t.platform.messages.size(), 1u);
     EXPECT_NE(t.platform.messages[0].find("steine3.bmp"), std::string::npos);
 }
@@ -118,12 +118,12 @@ TEST(Quit, ResizeWithinTenTicksIsIgnoredLaterSavesSettingsAndQuits) {
     TestGame t(res.dir.string());
     t.TickTo(10);
     DXDraw1Resize(t.game);
-    EXPECT_FALSE(t.game.shell.WindowClosed);
+    EXPECT_FALSE(t.game.session.WindowClosed);
     FrameTick(t.game);
     t.game.shell.Language = 2;
     t.game.shell.SoundVolume = 40;
     DXDraw1Resize(t.game);
-    EXPECT_TRUE(t.game.shell.WindowClosed);
+    EXPECT_TRUE(t.game.session.WindowClosed);
     EXPECT_TRUE(t.platform.closed);
     std::vector<std::uint8_t> bytes;
     ASSERT_TRUE(ReadRecordFile((res.dir / "saves/settings.dat").string(), 16, bytes));
@@ -146,7 +146,7 @@ TEST(Quit, CloseButtonBeforeStartUpDoesNotOverwriteSettings) {
     TestGame early(res.dir.string());
     FrameTick(early.game);
     WindowCloseRequested(early.game);
-    EXPECT_TRUE(early.game.shell.WindowClosed);
+    EXPECT_TRUE(early.game.session.WindowClosed);
 
     TestGame later(res.dir.string());
     later.TickTo(3);

@@ -89,7 +89,7 @@ TEST(HighscoreFile, UnwritableSavesKeepTheTablesAndTellThePlayerOnce) {
     EXPECT_EQ(m.platform().messages.size(), 1u);
     EXPECT_EQ(g.menus.HighscoreScore[1][1], 5);
     m.Tick(5);
-    EXPECT_FALSE(g.shell.WindowClosed);
+    EXPECT_FALSE(g.session.WindowClosed);
 }
 
 TEST(SettingsFile, ExactBytesAndALanguageOutsideTheRangeKeepsTheDefaults) {

@@ -177,8 +177,8 @@ TEST_P(MissingGameFile, EndsStartUpNamingItWithoutWritingAnything) {
     fs::remove(fs::path(res.Dir()) / GetParam().file);
     TestGame t(res.Dir());
     t.TickTo(3);
-    EXPECT_TRUE(t.game.shell.WindowClosed);
-    EXPECT_EQ(t.game.shell.ExitStatus, 1);
+    EXPECT_TRUE(t.game.session.WindowClosed);
+    EXPECT_EQ(t.game.session.ExitStatus, 1);
     ASSERT_EQ(t.platform.messages.size(), 1u);
     const std::string& message = t.platform.messages[0];
     EXPECT_NE(message.find(res.Dir() + "/" + GetParam().file), std::string::npos) << message;
@@ -196,7 +196,7 @@ TEST(MissingGameFile, AFontLineWithoutItsEndIsDamaged) {
     res.WriteBytes(res.Dir() + "/font1.txt", {'A', 'B', 'C', '\n', '$'});
     TestGame t(res.Dir());
     t.TickTo(3);
-    EXPECT_EQ(t.game.shell.ExitStatus, 1);
+    EXPECT_EQ(t.game.session.ExitStatus, 1);
 }
 
 }  // namespace

@@ -1,15 +1,20 @@
 // The level bot plays through the game's own rules: crafted fields with a known answer, and a
-// handful of the shipped levels.
+// handful of the shipped levels; and the runner its table commands share.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
+#include <thread>
 #include <tuple>
 
 #include "bot.h"
 #include "level.h"
 #include "match_bot.h"
+#include "parallel.h"
 
 using namespace levels;
 
@@ -136,3 +141,29 @@ TEST_P(ShippedMatchLevel, IsClearedWithinTheLevelsTime) {
 INSTANTIATE_TEST_SUITE_P(Handful, ShippedMatchLevel,
                          ::testing::Values(ShippedMatchCase{1, 1}, ShippedMatchCase{8, 2},
                                            ShippedMatchCase{15, 1}));
+
+// The table commands play their levels on several threads: what they write must not depend on
+// how many, nor on which job finished first.
+TEST(RunParallel, GivesEachJobsResultInJobOrderOnAnyNumberOfThreads) {
+    for (int threads : {1, 2, 5}) {
+        std::atomic<int> calls{0};
+        const std::vector<int> squares = RunParallel(threads, 40, [&](int job) {
+            ++calls;
+            // Late jobs finish first.
+            std::this_thread::sleep_for(std::chrono::microseconds(40 - job));
+            return job * job;
+        });
+        ASSERT_EQ(squares.size(), 40u) << threads << " threads";
+        for (int job = 0; job < 40; ++job) EXPECT_EQ(squares[job], job * job);
+        EXPECT_EQ(calls, 40) << threads << " threads";
+    }
+}
+
+TEST(RunParallel, AJobThatFailsEndsTheRunWithItsError) {
+    EXPECT_THROW(RunParallel(2, 10,
+                             [](int job) {
+                                 if (job == 3) throw std::runtime_error("level 4 missing");
+                                 return job;
+                             }),
+                 std::runtime_error);
+}

@@ -64,7 +64,7 @@ struct MenuGame {
     Game& g() { return *game; }
     HeadlessPlatform& platform() { return test->platform; }
     void Tick(int n = 1) {
-        for (int i = 0; i < n && !game->shell.WindowClosed; ++i) FrameTick(*game);
+        for (int i = 0; i < n && !game->session.WindowClosed; ++i) FrameTick(*game);
     }
     void Key(int button, bool down) { platform().keysDown[button] = down; }
     // Press at the button's centre (a real move first) and release after the tick.

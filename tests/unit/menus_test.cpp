@@ -228,7 +228,7 @@ TEST(MenuMain, ExitWritesTheSettingsAndQuitsInBothVariants) {
         EXPECT_EQ(m.g().text.calls[exitSlot].text, "Exit");
         EXPECT_EQ(m.g().text.calls[exitSlot].colour, inProgress == 2 ? 3 : 5);
         m.ClickButton(exitSlot);
-        EXPECT_TRUE(m.g().shell.WindowClosed);
+        EXPECT_TRUE(m.g().session.WindowClosed);
         const auto bytes = m.res.ReadBytes(m.res.Saves("settings.dat"));
         EXPECT_EQ(bytes,
                   (std::vector<std::uint8_t>{0, 0, 0, 0, 100, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0}));

@@ -125,23 +125,6 @@ INSTANTIATE_TEST_SUITE_P(
                       BuildCase{8, 2, 1, kPipeObstacle, false}, BuildCase{9, 0, 0, 0, false},
                       BuildCase{55, 0, 0, 0, false}));
 
-// Level, then kinds 1..10 of its stock.
-using StockCase = std::tuple<int, PipeStockRow>;
-class PipeStock : public ::testing::TestWithParam<StockCase> {};
-
-TEST_P(PipeStock, FollowsTheTableOfItsLevel) {
-    EXPECT_EQ(PipeStockFor(std::get<0>(GetParam())), std::get<1>(GetParam()));
-}
-
-INSTANTIATE_TEST_SUITE_P(Levels, PipeStock,
-                         ::testing::Values(StockCase{1, {0, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4}},
-                                           StockCase{4, {0, 5, 4, 4, 4, 4, 4, 4, 4, 4, 4}},
-                                           StockCase{5, {0, 7, 7, 5, 2, 5, 0, 0, 4, 0, 0}},
-                                           StockCase{13, {0, 4, 5, 1, 3, 2, 1, 0, 4, 0, 0}},
-                                           StockCase{18, {0, 4, 4, 16, 2, 16, 0, 0, 4, 0, 0}},
-                                           StockCase{26, {0, 10, 10, 7, 4, 7, 0, 0, 4, 0, 0}},
-                                           StockCase{27, {0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 0}}));
-
 // --- the water -------------------------------------------------------------------------------
 
 // The kind of the piece at the outlet (0: none) and whether the water takes it.

@@ -3,8 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <tuple>
 
+#include "modes/pipe.h"
+#include "playfield/cannon.h"
+#include "playfield/field_rules.h"
 #include "presentation/render.h"
 #include "test_support.h"
 
@@ -173,7 +177,7 @@ INSTANTIATE_TEST_SUITE_P(States, BarrelPicture,
                                            BarrelCase{40, 1, 0, 10}, BarrelCase{1, 1, 1, 9},
                                            BarrelCase{0, 1, 0, 7}));
 
-TEST(PipeScenePicture, PiecesByKindFilledAndGoldenAndTheColumnOfKinds) {
+TEST(PipeScenePicture, PiecesByKindFilledAndGolden) {
     PipeScene s;
     Game& g = s.g;
     const int plain = AddStone(g, 305, 240, 3, 0);
@@ -190,9 +194,40 @@ TEST(PipeScenePicture, PiecesByKindFilledAndGoldenAndTheColumnOfKinds) {
     EXPECT_EQ(s.Render(365, 240), PipeScene::PieceColour(11, false));
     EXPECT_EQ(s.Render(425, 240), PipeScene::PieceColour(12, true));
     EXPECT_EQ(s.Render(305, 300), kBackground);  // the barrel's picture shows its stones
-    const int kinds[8] = {0, 1, 2, 3, 4, 5, 6, 8};
-    for (int n = 1; n <= 7; ++n) {
-        EXPECT_EQ(s.Render(46, 70 * n - 14), PipeScene::PieceColour(kinds[n], false)) << n;
+}
+
+// Each row of the piece column shows the piece a press on that row puts on the cannon, and how
+// many of it are left.
+TEST(PipeScenePicture, EachRowOfTheColumnShowsThePieceAPressOnItTakes) {
+    for (int row = 1; row <= 7; ++row) {
+        PipeScene s;
+        Game& g = s.g;
+        g.play.LevelNumber = 1;  // pieces of every kind in stock
+        SetPipeStock(g);
+        g.play.TimeLeft = 1000;
+        g.cannon.CannonX = 350;
+        g.cannon.CannonXf = 350;
+        g.cannon.CannonLoad = kFullLoad;
+        g.cannon.NeedReload = 1;
+        g.cannon.LoadedStone = 0;
+        g.input.MouseX = 40;
+        g.input.MouseY = 70 * row - 14;
+        g.input.MouseButtonDown = 1;
+        CannonStep(g);
+        const int piece = g.cannon.LoadedStone;
+        ASSERT_TRUE(IsStoneSlot(piece) && g.stones.StoneState[piece] > 0) << "row " << row;
+        const int kind = g.stones.StoneColour[piece];
+        g.pipe.PipeChoice = 9;  // no row lit
+        EXPECT_EQ(s.Render(46, 70 * row - 14), PipeScene::PieceColour(kind, false))
+            << "row " << row;
+        // The number beside the row counts the pieces of that kind left.
+        for (int k = 1; k <= kPipeStockKinds; ++k) g.pipe.PipeStock[k] = 20 + k;
+        g.text.calls.clear();
+        DrawPipeStock(g);
+        int shown = 0;
+        for (const TextCall& c : g.text.calls)
+            if (c.y == 70 * row + 5) shown = std::stoi(c.text);
+        EXPECT_EQ(shown, 20 + kind) << "row " << row;
     }
 }
 }  // namespace

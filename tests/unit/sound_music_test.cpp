@@ -109,10 +109,10 @@ TEST(Music, OldAudioLibraryShowsVersionErrorAndQuits) {
     auto owned = std::make_unique<Game>();
     Game& game = *owned;
     InitGame(game, platform, RHOMBULUS_RES_DIR, 1);
-    for (int i = 0; i < 5 && !game.shell.WindowClosed; ++i) FrameTick(game);
+    for (int i = 0; i < 5 && !game.session.WindowClosed; ++i) FrameTick(game);
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0], "Versionsfehler");
-    EXPECT_TRUE(game.shell.WindowClosed);
+    EXPECT_TRUE(game.session.WindowClosed);
     EXPECT_NE(game.shell.ScreenId, kScreenSplash);
     EXPECT_FALSE(platform.musicPlaying);
 }

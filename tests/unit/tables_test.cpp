@@ -48,19 +48,6 @@ TEST(StoneTable, RemoveKeepsPositionUntilReused) {
     EXPECT_EQ(g.stones.StoneState[s], 0);
 }
 
-TEST(Effects, DebrisRowByStoneColour) {
-    TestGame t;
-    const int expected[] = {0, 2, 3, 1, 4, 6, 4, 7, 8, 8, 8};
-    for (int colour = 1; colour <= 10; ++colour) {
-        t.game.effects.EffectCursor = 0;
-        RemoveEffect(t.game, kRemoveAll);
-        AddDebris(t.game, 50, 60, colour);
-        EXPECT_EQ(t.game.effects.EffectColour[1], expected[colour]) << "colour " << colour;
-        EXPECT_EQ(t.game.effects.EffectY[1], 65);
-        EXPECT_EQ(t.game.effects.EffectKind[1], 2);
-    }
-}
-
 struct AgeCase {
     int request;
     int colour;

@@ -29,12 +29,12 @@ struct Glyphs {
 
 Glyphs Queued(const Game& game) {
     Glyphs q;
-    for (int s = 1; s <= game.text.TextQueueCount; ++s) {
-        if (game.text.QueueGlyphNo[s] == 0) continue;
-        q.x.push_back(game.text.QueueX[s]);
-        q.y.push_back(game.text.QueueY[s]);
-        q.glyph.push_back(game.text.QueueGlyphNo[s]);
-        q.colour.push_back(game.text.QueueColour[s]);
+    for (int s = 1; s <= game.font.TextQueueCount; ++s) {
+        if (game.font.QueueGlyphNo[s] == 0) continue;
+        q.x.push_back(game.font.QueueX[s]);
+        q.y.push_back(game.font.QueueY[s]);
+        q.glyph.push_back(game.font.QueueGlyphNo[s]);
+        q.colour.push_back(game.font.QueueColour[s]);
     }
     return q;
 }
@@ -53,7 +53,7 @@ class SmallFontTest : public ::testing::Test {
 };
 
 TEST_F(SmallFontTest, MeasuresBoxesFromTheRulerAndStopsAtTheDollar) {
-    const TextState& t = g().text;
+    const FontState& t = g().font;
     EXPECT_EQ(t.FontCharCount, 4);
     EXPECT_EQ(GlyphOf(g(), 'A'), 2);
     EXPECT_EQ(GlyphOf(g(), 'C'), 4);
@@ -124,7 +124,7 @@ class FixedColourTest : public ::testing::TestWithParam<std::pair<int, int>> {};
 TEST_P(FixedColourTest, GlyphsFortyOneToSixtyEightTakeTexture7) {
     TestGame t;
     QueueGlyph(t.game, 0, 0, GetParam().first, 2, 2);
-    EXPECT_EQ(t.game.text.QueueColour[1], GetParam().second);
+    EXPECT_EQ(t.game.font.QueueColour[1], GetParam().second);
 }
 
 INSTANTIATE_TEST_SUITE_P(Glyphs, FixedColourTest,
@@ -133,7 +133,7 @@ INSTANTIATE_TEST_SUITE_P(Glyphs, FixedColourTest,
 
 TEST(TextQueue, SkipsSlotsStillInUseAndDropsGlyphsBeyondTheLast) {
     TestGame t;
-    TextState& q = t.game.text;
+    FontState& q = t.game.font;
     q.QueueGlyphNo[2] = 5;  // left from a frame that was not drawn
     QueueGlyph(t.game, 0, 0, 3, 1, 2);
     QueueGlyph(t.game, 0, 0, 4, 1, 2);
@@ -166,9 +166,9 @@ TEST(TextDrawing, GlyphGetsTextureInsideOutlineAroundAndIsFreed) {
     const int glyph = GlyphOf(g, 'H');
     QueueGlyph(g, 200, 100, glyph, 3, 2);
     DrawTextQueue(g);
-    EXPECT_EQ(g.text.QueueGlyphNo[1], 0);
+    EXPECT_EQ(g.font.QueueGlyphNo[1], 0);
 
-    const GlyphBox& box = g.text.Glyph[glyph];
+    const GlyphBox& box = g.font.Glyph[glyph];
     const Surface& font = g.bitmaps[kBmpFont];
     const Surface& texture = g.bitmaps[FontTexture(3)];
     const Surface& outline = g.bitmaps[FontTexture(6)];

@@ -3,7 +3,8 @@
 // and a game-over screen over a full field; what the computer opponent's thinking costs a tick at
 // each strength; how many ticks a second the game runs with and
 // without drawing; the start-up time and the game's memory. Each figure is printed beside its
-// goal. Prints figures; it asserts nothing.
+// goal. Prints figures and asserts nothing about them; it fails only when a phase finds the game
+// off the screen it measures, as its figures would then be another screen's.
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -22,6 +23,7 @@
 #include "modes/computer_player.h"
 #include "modes/level_start.h"
 #include "modes/match.h"
+#include "modes/mode_table.h"
 #include "platform/headless/headless_platform.h"
 #include "shell/frame_loop.h"
 #include "shell/input.h"
@@ -47,6 +49,7 @@ struct Figures {
 
 Figures Summarise(std::vector<double> micros) {
     Figures f;
+    if (micros.empty()) return f;
     for (double m : micros) f.mean += m;
     f.mean /= micros.size();
     std::sort(micros.begin(), micros.end());
@@ -65,11 +68,26 @@ void Play(Game& game, int i) {
     if (game.shell.ScreenId == kScreenGame && game.play.TimeLeft < 300) game.play.TimeLeft = 300;
 }
 
-// Runs ticks, playing with the robot when asked, and times each FrameTick.
-Figures Measure(Game& game, int ticks, bool play) {
+// Set when a phase found the game off the screen it measures: its figures would be those of
+// another screen, so the bench fails.
+bool gLeftItsScreen = false;
+
+// Whether the game still shows `screen`; says so loudly when it does not.
+bool StillOn(const Game& game, int screen, const char* phase, int tick) {
+    if (game.shell.ScreenId == screen) return true;
+    std::printf("FAILED: %s left its screen at tick %d (screen %d, not %d): figures not valid\n",
+                phase, tick, game.shell.ScreenId, screen);
+    gLeftItsScreen = true;
+    return false;
+}
+
+// Runs ticks, playing with the robot when asked, and times each FrameTick. A phase that must stay
+// on one screen names it (`screen`, 0 for none) and stops when the game leaves it.
+Figures Measure(Game& game, int ticks, bool play, const char* phase = "", int screen = 0) {
     std::vector<double> micros;
     micros.reserve(ticks);
     for (int i = 0; i < ticks; ++i) {
+        if (screen != 0 && !StillOn(game, screen, phase, i)) break;
         if (play) Play(game, i);
         const auto t0 = Clock::now();
         FrameTick(game);
@@ -85,7 +103,7 @@ void Print(const char* what, const Figures& f, const char* goal) {
 }
 
 void ToMainMenu(Game& game) {
-    while (game.shell.ScreenId != kScreenMainMenu && !game.shell.WindowClosed) FrameTick(game);
+    while (game.shell.ScreenId != kScreenMainMenu && !game.session.WindowClosed) FrameTick(game);
     // The buttons come alive after 20 ticks.
     for (int i = 0; i < 25; ++i) FrameTick(game);
 }
@@ -109,7 +127,8 @@ void Start(Game& game, int mode, int level) {
 double TicksPerSecond(Game& game, int mode, int ticks, bool draw) {
     Start(game, mode, 1);
     const auto t0 = Clock::now();
-    for (int i = 0; i < ticks; ++i) {
+    const int screen = mode == kModeMatch ? kScreenMatch : kScreenGame;
+    for (int i = 0; i < ticks && StillOn(game, screen, "ticks a second", i); ++i) {
         Play(game, i);
         FrameTick(game, draw);
     }
@@ -119,18 +138,21 @@ double TicksPerSecond(Game& game, int mode, int ticks, bool draw) {
 
 // The computer's thinking alone, tick by tick, while it plays the right field of match levels
 // against an idle person: each tick its command is worked out once more on a copy of its mind,
-// timed, and the tick then runs as usual.
-Figures ComputerCost(Game& game, int strength, int ticks) {
+// timed, and the tick then runs as usual. A cleared level is followed at once by the one seven
+// further on, round the match's levels (1, 8, ... 50, 7, 14, ...), so every level comes in turn.
+Figures ComputerCost(Game& game, int strength, int ticks, const char* phase) {
+    const int lastLevel = FindModeRow(kModeMatch)->lastLevel;
     std::vector<double> micros;
     micros.reserve(ticks);
     int level = 1;
     game.computer.Strength = {0, 0, strength};
-    StartMatchLevel(game, level, kModeMatch, 1, 0, 1);
-    for (int i = 0; i < ticks; ++i) {
+    bool started = StartMatchLevel(game, level, kModeMatch, 1, 0, 1);
+    for (int i = 0; i < ticks && started; ++i) {
         if (game.play.LevelCleared != 0) {
-            level = level % 50 + 7;
-            StartMatchLevel(game, level, kModeMatch, 1, 0, 1);
+            level = (level - 1 + 7) % lastLevel + 1;
+            started = StartMatchLevel(game, level, kModeMatch, 1, 0, 1);
         }
+        if (!started || !StillOn(game, kScreenMatch, phase, i)) break;
         const ComputerMind mind = game.computer.Mind[2];
         const auto t0 = Clock::now();
         ComputerCommand(game, 2);
@@ -138,6 +160,10 @@ Figures ComputerCost(Game& game, int strength, int ticks) {
         game.computer.Mind[2] = mind;
         micros.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
         SimulateTick(game);
+    }
+    if (!started) {
+        std::printf("FAILED: %s could not start match level %d: figures not valid\n", phase, level);
+        gLeftItsScreen = true;
     }
     game.computer.Strength = {0, 0, 0};
     return Summarise(micros);
@@ -174,7 +200,7 @@ int main(int argc, char** argv) {
     FrameTick(game);
     FrameTick(game);
     const auto s1 = Clock::now();
-    if (game.shell.WindowClosed) {
+    if (game.session.WindowClosed) {
         std::fprintf(stderr, "start-up failed (is %s the res folder?)\n", res.c_str());
         return 1;
     }
@@ -193,18 +219,25 @@ int main(int argc, char** argv) {
     }
     ShowInfo(game);
     Print("info page", Measure(game, ticks, false), "goal: median <= 150");
-    StartLevel(game, 1, kModePuzzle, 1, -99);
-    Print("Puzzle level 1, playing", Measure(game, ticks, true), "");
-    StartLevel(game, 30, kModePuzzle, 1, -99);
-    Print("Puzzle level 30, playing", Measure(game, ticks, true), "");
-    StartLevel(game, 1, kModeEndless, 1, -99);
-    Print("Endless set 1, playing", Measure(game, ticks, true), "goal: median <= 250, p99 <= 600");
-    Start(game, kModePipe, 26);
-    Print("Pipe level 26, playing", Measure(game, ticks, true), "");
-    Start(game, kModeMatch, 43);
-    Print("match level 43, playing", Measure(game, ticks, true), "");
+    // The playing phases must stay in their game: a level that fails to start is a menu.
+    const struct {
+        const char* name;
+        int mode, level, screen;
+        const char* goal;
+    } kPlaying[] = {
+        {"Puzzle level 1, playing", kModePuzzle, 1, kScreenGame, ""},
+        {"Puzzle level 30, playing", kModePuzzle, 30, kScreenGame, ""},
+        {"Endless set 1, playing", kModeEndless, 1, kScreenGame, "goal: median <= 250, p99 <= 600"},
+        {"Pipe level 26, playing", kModePipe, 26, kScreenGame, ""},
+        {"match level 43, playing", kModeMatch, 43, kScreenMatch, ""},
+    };
+    for (const auto& phase : kPlaying) {
+        Start(game, phase.mode, phase.level);
+        Print(phase.name, Measure(game, ticks, true, phase.name, phase.screen), phase.goal);
+    }
     StartEndlessGameOver(game);
-    Print("game over over a full field", Measure(game, ticks, false), "");
+    Print("game over over a full field",
+          Measure(game, ticks, false, "game over over a full field", kScreenGame), "");
     std::printf("\none tick lasts 15000 us\n\n");
 
     std::printf("the computer opponent's thinking per tick (%d ticks of match levels each):\n",
@@ -212,7 +245,7 @@ int main(int argc, char** argv) {
     const char* const kStrengths[] = {"", "Leicht", "Mittel", "Schwer"};
     for (int strength = kComputerEasy; strength <= kComputerHard; ++strength) {
         const std::string name = std::string("computer ") + kStrengths[strength];
-        Print(name.c_str(), ComputerCost(game, strength, 4 * ticks),
+        Print(name.c_str(), ComputerCost(game, strength, 4 * ticks, name.c_str()),
               "goal: mean <= 1000, max < 15000");
     }
     std::printf("\n");
@@ -236,5 +269,5 @@ int main(int argc, char** argv) {
     getrusage(RUSAGE_SELF, &usage);
     std::printf("Game object: %.2f MiB; peak resident memory: %.1f MiB   goal <= 28.7 MiB\n",
                 sizeof(Game) / 1048576.0, usage.ru_maxrss / 1024.0);
-    return 0;
+    return gLeftItsScreen ? 1 : 0;
 }

@@ -14,6 +14,7 @@
 #include "playfield/tables.h"
 #include "shell/frame_loop.h"
 #include "shell/input.h"
+#include "trial.h"
 
 namespace levels {
 
@@ -188,7 +189,10 @@ void ShowField(const Game& g, int column) {
 class Player {
   public:
     Player(Game& g, bool show)
-        : g_(g), trial_(std::make_unique<Game>()), second_(std::make_unique<Game>()), show_(show) {}
+        : g_(g), trial_(std::make_unique<Game>()), second_(std::make_unique<Game>()), show_(show) {
+        trial_->platform = g.platform;
+        second_->platform = g.platform;
+    }
 
     // One tick of play: choose inputs, then step the game.
     void Tick() {
@@ -237,7 +241,7 @@ class Player {
         };
         std::vector<Option> first;
         for (int x = m - kCannonReach; x <= m + kCannonReach; x += 30) {
-            *trial_ = g_;
+            CopyIntoTrial(*trial_, g_);
             const int ticks = Fire(*trial_, x);
             first.push_back({x, Value(g_, *trial_, ticks, urgency)});
         }
@@ -251,13 +255,13 @@ class Player {
         double bestValue = -1e18;
         const int beam = std::min<int>(kBeam, static_cast<int>(first.size()));
         for (int k = 0; k < beam; ++k) {
-            *trial_ = g_;
+            CopyIntoTrial(*trial_, g_);
             const int ticks = Fire(*trial_, first[k].x);
             double value = Value(g_, *trial_, ticks, urgency);
             if (!Over(*trial_) && CanFire(*trial_)) {
                 double next = -1e18;
                 for (int x = m - kCannonReach; x <= m + kCannonReach; x += 30) {
-                    *second_ = *trial_;
+                    CopyIntoTrial(*second_, *trial_);
                     const int more = Fire(*second_, x);
                     next = std::max(next, Value(g_, *second_, ticks + more, urgency));
                 }

@@ -1,6 +1,7 @@
 #include "level.h"
 
 #include <cstring>
+#include <optional>
 #include <sstream>
 
 namespace levels {
@@ -87,10 +88,11 @@ struct GridRow {
     std::string text;
 };
 
-ParseResult Fail(int line, std::string message) {
-    ParseResult r;
-    r.problem = {line, std::move(message)};
-    return r;
+// The first problem of a source, if it has one.
+using Outcome = std::optional<Problem>;
+
+Problem At(int line, std::string message) {
+    return {line, std::move(message)};
 }
 
 // Reads one drawn row into its characters, one per cell; empty string and a message on error.
@@ -132,6 +134,218 @@ std::string ReadRow(const GridRow& row, int rowNumber, std::string& error) {
     return out;
 }
 
+// The source's lines sorted into what they hold: the comments that name the level, and the
+// rows of its field (or pipe) grid and of its extras grid.
+struct Sections {
+    std::vector<GridRow> field, extras;
+    int fieldLine = 0;  // the "field" or "pipe" line, 0 when there is none
+    int extrasLine = 0;
+};
+
+// "; name: ..." and "; idea: ..." name the level; other comments are the author's.
+void ReadComment(const std::string& line, Level& level) {
+    const std::string body = Trim(std::string_view(line).substr(1));
+    if (body.rfind("name:", 0) == 0) level.name = Trim(std::string_view(body).substr(5));
+    if (body.rfind("idea:", 0) == 0) level.idea = Trim(std::string_view(body).substr(5));
+}
+
+Outcome ReadSections(const std::vector<std::string>& lines, Level& level, Sections& s) {
+    std::vector<GridRow>* section = nullptr;
+    for (size_t n = 0; n < lines.size(); ++n) {
+        const int lineNo = static_cast<int>(n) + 1;
+        const std::string& raw = lines[n];
+        const std::string line = Trim(raw);
+        if (line.empty()) continue;
+        if (line[0] == ';') {
+            ReadComment(line, level);
+        } else if (line == "field" || line == "pipe") {
+            if (s.fieldLine) return At(lineNo, "second '" + line + "' section");
+            s.fieldLine = lineNo;
+            level.pipe = line == "pipe";
+            section = &s.field;
+        } else if (line == "extras") {
+            if (!s.fieldLine) return At(lineNo, "'extras' comes after the 'field' section");
+            if (s.extrasLine) return At(lineNo, "second 'extras' section");
+            s.extrasLine = lineNo;
+            section = &s.extras;
+        } else if (line[0] == '|') {
+            if (!section) return At(lineNo, "grid row before the 'field' line");
+            // Leading spaces would shift the drawing; the frame keeps trailing ones visible.
+            if (raw[0] != '|') return At(lineNo, "grid rows start in the first column");
+            section->push_back({lineNo, line});
+        } else {
+            return At(lineNo, "unexpected text '" + line + "' (comments start with ';')");
+        }
+    }
+    if (!s.fieldLine)
+        return At(static_cast<int>(lines.size()), "no 'field' section (nor a 'pipe' one)");
+    return std::nullopt;
+}
+
+// The field is drawn at least down to the last row above the line, and no deeper than a level
+// can hold.
+Outcome CheckFieldDepth(const Sections& s, int minRow) {
+    const int lastRow = static_cast<int>(s.field.size()) - 1;
+    if (lastRow < minRow)
+        return At(s.field.empty() ? s.fieldLine : s.field.back().line,
+                  "the field ends at row " + std::to_string(lastRow) + "; draw rows 0 to " +
+                      std::to_string(minRow) + " at least");
+    if (lastRow > kMaxSourceRow)
+        return At(s.field[kMaxSourceRow + 1].line,
+                  "row " + std::to_string(kMaxSourceRow + 1) + " is below the last row " +
+                      std::to_string(kMaxSourceRow) + " a level can hold");
+    return std::nullopt;
+}
+
+// Rows below the least depth are drawn only down to the last stone, so the last may not be
+// empty.
+Outcome CheckLastRowDrawn(const GridRow& row, int rowNumber, int lastRow, int minRow,
+                          bool drawsAnything) {
+    if (rowNumber > minRow && rowNumber == lastRow && !drawsAnything)
+        return At(row.line, "row " + std::to_string(rowNumber) + " is empty; rows below row " +
+                                std::to_string(minRow) + " are drawn only down to the last stone");
+    return std::nullopt;
+}
+
+// A row of a pipe level. The barrels' other stones are marked in `extra` for CheckBarrels.
+Outcome ReadPipeRow(const std::string& cells, const GridRow& row, int rowNumber, Level& level,
+                    bool& drawsAnything) {
+    if (rowNumber == 0) {
+        if (cells != kPipeCeiling)
+            return At(row.line,
+                      "row 0 is the ceiling: its leftmost place empty, then nine anchors '#'");
+        return std::nullopt;
+    }
+    for (int c = 0; c < RowWidth(rowNumber); ++c) {
+        const int code = PipeCellCode(cells[c]);
+        if (code == -2)
+            return At(row.line, "row " + std::to_string(rowNumber) + " column " +
+                                    std::to_string(c) + ": unknown cell '" +
+                                    std::string(1, cells[c]) +
+                                    "' (. empty, \\ / < v > ^ pieces, S s source, T t target, "
+                                    "X obstacle)");
+        LevelRecord& record = level.records[CellIndex(rowNumber, c)];
+        record.cell = code;
+        if (cells[c] == kSourceBody || cells[c] == kTargetBody) record.extra = cells[c];
+        drawsAnything = drawsAnything || cells[c] != '.';
+    }
+    return std::nullopt;
+}
+
+// A row of stones; row 0 is the lattice's ceiling and stays out of the records.
+Outcome ReadStoneRow(const std::string& cells, const GridRow& row, int rowNumber,
+                     const Lattice& lattice, Level& level, bool& drawsAnything) {
+    for (int c = 0; c < RowWidth(rowNumber); ++c) {
+        const int code = CellCode(cells[c]);
+        if (code == -2)
+            return At(row.line, "row " + std::to_string(rowNumber) + " column " +
+                                    std::to_string(c) + ": unknown cell '" +
+                                    std::string(1, cells[c]) +
+                                    "' (. empty, 1-8 colours, # anchor)");
+        if (rowNumber == 0 && code != (IsCeilingColumn(lattice, c) ? kAnchorCode : kEmptyCode))
+            return At(row.line, lattice.match ? "row 0 is the ceiling: '.', eight anchors '#', '.'"
+                                              : "row 0 is the ceiling: ten anchors '#'");
+        if (rowNumber > 0) level.records[CellIndex(rowNumber, c)].cell = code;
+        drawsAnything = drawsAnything || code != kEmptyCode;
+    }
+    return std::nullopt;
+}
+
+Outcome ReadFieldRows(const Sections& s, const Lattice& lattice, Level& level) {
+    const int lastRow = static_cast<int>(s.field.size()) - 1;
+    for (int row = 0; row <= lastRow; ++row) {
+        const GridRow& drawn = s.field[row];
+        std::string error;
+        const std::string cells = ReadRow(drawn, row, error);
+        if (!error.empty()) return At(drawn.line, error);
+        level.rowLine[row] = drawn.line;
+        bool drawsAnything = false;
+        const Outcome problem =
+            level.pipe ? ReadPipeRow(cells, drawn, row, level, drawsAnything)
+                       : ReadStoneRow(cells, drawn, row, lattice, level, drawsAnything);
+        if (problem) return problem;
+        // A pipe level is always drawn to the Puzzle's depth, whatever the lattice.
+        const int minRow = level.pipe ? kMinSourceRow : lattice.minSourceRow;
+        if (Outcome p = CheckLastRowDrawn(drawn, row, lastRow, minRow, drawsAnything)) return p;
+    }
+    return std::nullopt;
+}
+
+// Every barrel's other three stones are drawn, and nothing else is drawn as one; the marks
+// ReadPipeRow left in `extra` are cleared.
+Outcome CheckBarrels(Level& level) {
+    std::array<char, kRecordCount> body{};
+    for (int k = kFirstFieldCell; k < kRecordCount; ++k) {
+        const int code = level.records[k].cell;
+        if (code != kPipeSourceCode && code != kPipeTargetCode) continue;
+        const char mark = code == kPipeSourceCode ? kSourceBody : kTargetBody;
+        for (int i = 1; i < 4; ++i) {
+            const int b = CellAt(CellDx(k) + kBarrelStones[i][0], CellY(k) + kBarrelStones[i][1]);
+            if (b < 0 || level.records[b].extra != mark)
+                return At(level.rowLine[CellRow(k)],
+                          "the barrel at row " + std::to_string(CellRow(k)) + " column " +
+                              std::to_string(CellColumn(k)) + " needs '" + std::string(1, mark) +
+                              "' on its other three stones");
+            body[b] = mark;
+        }
+    }
+    for (int k = kFirstFieldCell; k < kRecordCount; ++k) {
+        const int mark = level.records[k].extra;
+        if (mark != 0 && body[k] != mark)
+            return At(level.rowLine[CellRow(k)], "row " + std::to_string(CellRow(k)) + " column " +
+                                                     std::to_string(CellColumn(k)) + ": '" +
+                                                     std::string(1, static_cast<char>(mark)) +
+                                                     "' is not part of a barrel");
+        level.records[k].extra = 0;
+    }
+    return std::nullopt;
+}
+
+// The extras grid, when there is one: as many rows as the field, a known letter in each place,
+// none in the ceiling, and at least one extra.
+Outcome ReadExtras(const Sections& s, Level& level) {
+    if (!s.extrasLine) return std::nullopt;
+    if (s.extras.size() != s.field.size())
+        return At(s.extras.empty() ? s.extrasLine : s.extras.back().line,
+                  "the extras grid has " + std::to_string(s.extras.size()) +
+                      " rows, the field has " + std::to_string(s.field.size()));
+    bool any = false;
+    for (int row = 0; row < static_cast<int>(s.extras.size()); ++row) {
+        const GridRow& drawn = s.extras[row];
+        std::string error;
+        const std::string cells = ReadRow(drawn, row, error);
+        if (!error.empty()) return At(drawn.line, "extras " + error);
+        for (int c = 0; c < RowWidth(row); ++c) {
+            const int code = ExtraCode(cells[c]);
+            if (code < 0)
+                return At(drawn.line,
+                          "extras row " + std::to_string(row) + " column " + std::to_string(c) +
+                              ": unknown extra '" + std::string(1, cells[c]) +
+                              "' (. none, c clock, b bomb, p colourer, a arrow, r rainbow, "
+                              "x X2, f flash)");
+            if (row == 0 && code != 0)
+                return At(drawn.line, "extras row 0 is the ceiling and holds none");
+            if (row > 0) level.records[CellIndex(row, c)].extra = code;
+            any = any || code != 0;
+        }
+    }
+    if (!any) return At(s.extrasLine, "the extras grid holds no extra; leave it out");
+    return std::nullopt;
+}
+
+Outcome ReadLevel(std::string_view text, const Lattice& lattice, Level& level) {
+    Sections sections;
+    if (Outcome p = ReadSections(SplitLines(text), level, sections)) return p;
+    if (Outcome p = CheckFieldDepth(sections, lattice.minSourceRow)) return p;
+    if (Outcome p = ReadFieldRows(sections, lattice, level)) return p;
+    if (level.pipe) {
+        if (sections.extrasLine) return At(sections.extrasLine, "a pipe level carries no extras");
+        return CheckBarrels(level);
+    }
+    WriteCeiling(level.records, lattice);
+    return ReadExtras(sections, level);
+}
+
 }  // namespace
 
 int CellAt(int dx, int y, const Lattice& l) {
@@ -148,177 +362,15 @@ int CellAt(int dx, int y, const Lattice& l) {
 }
 
 ParseResult ParseSource(std::string_view text, const Lattice& lattice) {
-    std::vector<std::string> lines = SplitLines(text);
+    ParseResult r;
     Level level;
     level.lattice = &lattice;
-    const int minRow = lattice.minSourceRow;
-    std::vector<GridRow> field, extras;
-    std::vector<GridRow>* section = nullptr;
-    int fieldLine = 0, extrasLine = 0;
-    for (size_t n = 0; n < lines.size(); ++n) {
-        const int lineNo = static_cast<int>(n) + 1;
-        const std::string& raw = lines[n];
-        std::string line = Trim(raw);
-        if (line.empty()) continue;
-        if (line[0] == ';') {
-            std::string body = Trim(std::string_view(line).substr(1));
-            if (body.rfind("name:", 0) == 0) level.name = Trim(std::string_view(body).substr(5));
-            if (body.rfind("idea:", 0) == 0) level.idea = Trim(std::string_view(body).substr(5));
-            continue;
-        }
-        if (line == "field" || line == "pipe") {
-            if (fieldLine) return Fail(lineNo, "second '" + line + "' section");
-            fieldLine = lineNo;
-            level.pipe = line == "pipe";
-            section = &field;
-            continue;
-        }
-        if (line == "extras") {
-            if (!fieldLine) return Fail(lineNo, "'extras' comes after the 'field' section");
-            if (extrasLine) return Fail(lineNo, "second 'extras' section");
-            extrasLine = lineNo;
-            section = &extras;
-            continue;
-        }
-        if (line[0] == '|') {
-            if (!section) return Fail(lineNo, "grid row before the 'field' line");
-            // Leading spaces would shift the drawing; the frame keeps trailing ones visible.
-            if (raw[0] != '|') return Fail(lineNo, "grid rows start in the first column");
-            section->push_back({lineNo, line});
-            continue;
-        }
-        return Fail(lineNo, "unexpected text '" + line + "' (comments start with ';')");
-    }
-    const int endLine = static_cast<int>(lines.size());
-    if (!fieldLine) return Fail(endLine, "no 'field' section (nor a 'pipe' one)");
-
-    const int lastRow = static_cast<int>(field.size()) - 1;
-    if (lastRow < minRow)
-        return Fail(field.empty() ? fieldLine : field.back().line,
-                    "the field ends at row " + std::to_string(lastRow) + "; draw rows 0 to " +
-                        std::to_string(minRow) + " at least");
-    if (lastRow > kMaxSourceRow)
-        return Fail(field[kMaxSourceRow + 1].line,
-                    "row " + std::to_string(kMaxSourceRow + 1) + " is below the last row " +
-                        std::to_string(kMaxSourceRow) + " a level can hold");
-
-    for (int row = 0; row <= lastRow; ++row) {
-        std::string error;
-        std::string cells = ReadRow(field[row], row, error);
-        if (!error.empty()) return Fail(field[row].line, error);
-        level.rowLine[row] = field[row].line;
-        bool any = false;
-        if (level.pipe) {
-            if (row == 0 && cells != kPipeCeiling)
-                return Fail(
-                    field[row].line,
-                    "row 0 is the ceiling: its leftmost place empty, then nine anchors '#'");
-            for (int c = 0; c < RowWidth(row) && row > 0; ++c) {
-                const int code = PipeCellCode(cells[c]);
-                if (code == -2)
-                    return Fail(field[row].line,
-                                "row " + std::to_string(row) + " column " + std::to_string(c) +
-                                    ": unknown cell '" + std::string(1, cells[c]) +
-                                    "' (. empty, \\ / < v > ^ pieces, S s source, T t target, "
-                                    "X obstacle)");
-                level.records[CellIndex(row, c)].cell = code;
-                if (cells[c] == kSourceBody || cells[c] == kTargetBody)
-                    level.records[CellIndex(row, c)].extra = cells[c];  // marked for the test below
-                any = any || cells[c] != '.';
-            }
-            if (row > kMinSourceRow && row == lastRow && !any)
-                return Fail(field[row].line, "row " + std::to_string(row) +
-                                                 " is empty; rows below row " +
-                                                 std::to_string(kMinSourceRow) +
-                                                 " are drawn only down to the last stone");
-            continue;
-        }
-        for (int c = 0; c < RowWidth(row); ++c) {
-            int code = CellCode(cells[c]);
-            if (code == -2)
-                return Fail(field[row].line, "row " + std::to_string(row) + " column " +
-                                                 std::to_string(c) + ": unknown cell '" +
-                                                 std::string(1, cells[c]) +
-                                                 "' (. empty, 1-8 colours, # anchor)");
-            if (row == 0 && code != (IsCeilingColumn(lattice, c) ? kAnchorCode : kEmptyCode))
-                return Fail(field[row].line,
-                            lattice.match ? "row 0 is the ceiling: '.', eight anchors '#', '.'"
-                                          : "row 0 is the ceiling: ten anchors '#'");
-            if (row > 0) level.records[CellIndex(row, c)].cell = code;
-            any = any || code != kEmptyCode;
-        }
-        if (row > minRow && row == lastRow && !any)
-            return Fail(field[row].line, "row " + std::to_string(row) +
-                                             " is empty; rows below row " + std::to_string(minRow) +
-                                             " are drawn only down to the last stone");
-    }
-    if (level.pipe) {
-        if (extrasLine) return Fail(extrasLine, "a pipe level carries no extras");
-        // Every barrel's other three stones are drawn, and nothing else is drawn as one.
-        std::array<char, kRecordCount> body{};
-        for (int k = kFirstFieldCell; k < kRecordCount; ++k) {
-            const int code = level.records[k].cell;
-            if (code != kPipeSourceCode && code != kPipeTargetCode) continue;
-            const char mark = code == kPipeSourceCode ? kSourceBody : kTargetBody;
-            for (int i = 1; i < 4; ++i) {
-                const int b =
-                    CellAt(CellDx(k) + kBarrelStones[i][0], CellY(k) + kBarrelStones[i][1]);
-                if (b < 0 || level.records[b].extra != mark)
-                    return Fail(level.rowLine[CellRow(k)],
-                                "the barrel at row " + std::to_string(CellRow(k)) + " column " +
-                                    std::to_string(CellColumn(k)) + " needs '" +
-                                    std::string(1, mark) + "' on its other three stones");
-                body[b] = mark;
-            }
-        }
-        for (int k = kFirstFieldCell; k < kRecordCount; ++k) {
-            const int mark = level.records[k].extra;
-            if (mark != 0 && body[k] != mark)
-                return Fail(level.rowLine[CellRow(k)], "row " + std::to_string(CellRow(k)) +
-                                                           " column " +
-                                                           std::to_string(CellColumn(k)) + ": '" +
-                                                           std::string(1, static_cast<char>(mark)) +
-                                                           "' is not part of a barrel");
-            level.records[k].extra = 0;
-        }
-        ParseResult r;
-        r.ok = true;
-        r.level = level;
+    if (Outcome problem = ReadLevel(text, lattice, level)) {
+        r.problem = *problem;  // the level stays empty, as it was never read
         return r;
     }
-    WriteCeiling(level.records, lattice);
-
-    if (extrasLine) {
-        if (extras.size() != field.size())
-            return Fail(extras.empty() ? extrasLine : extras.back().line,
-                        "the extras grid has " + std::to_string(extras.size()) +
-                            " rows, the field has " + std::to_string(field.size()));
-        bool any = false;
-        for (int row = 0; row <= lastRow; ++row) {
-            std::string error;
-            std::string cells = ReadRow(extras[row], row, error);
-            if (!error.empty()) return Fail(extras[row].line, "extras " + error);
-            for (int c = 0; c < RowWidth(row); ++c) {
-                int code = ExtraCode(cells[c]);
-                if (code < 0)
-                    return Fail(extras[row].line,
-                                "extras row " + std::to_string(row) + " column " +
-                                    std::to_string(c) + ": unknown extra '" +
-                                    std::string(1, cells[c]) +
-                                    "' (. none, c clock, b bomb, p colourer, a arrow, r rainbow, "
-                                    "x X2, f flash)");
-                if (row == 0 && code != 0)
-                    return Fail(extras[row].line, "extras row 0 is the ceiling and holds none");
-                if (row > 0) level.records[CellIndex(row, c)].extra = code;
-                any = any || code != 0;
-            }
-        }
-        if (!any) return Fail(extrasLine, "the extras grid holds no extra; leave it out");
-    }
-
-    ParseResult r;
     r.ok = true;
-    r.level = level;
+    r.level = std::move(level);
     return r;
 }
 

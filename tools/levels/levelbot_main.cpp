@@ -1,17 +1,15 @@
 // levelbot: plays the puzzle and match levels through the game's rules and reports how it went.
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <mutex>
 #include <set>
 #include <sstream>
 #include <string>
-#include <thread>
+#include <variant>
 #include <vector>
 
 #include "bot.h"
@@ -20,6 +18,7 @@
 #include "match_bot.h"
 #include "modes/computer_player.h"
 #include "modes/match.h"
+#include "parallel.h"
 
 namespace {
 
@@ -245,28 +244,20 @@ int TableCmd(const Args& a) {
     const int last = a.last;
     const auto start = std::chrono::steady_clock::now();
     // Job 0 is the campaign, the longest; the others are one level on one seed each.
-    CampaignRun campaign;
-    std::vector<LevelRun> runs(static_cast<size_t>(last * seeds));
-    std::atomic<int> nextJob{0};
-    std::mutex progress;
-    auto worker = [&]() {
-        for (int job = nextJob++; job <= last * seeds; job = nextJob++) {
+    const std::vector<std::variant<CampaignRun, LevelRun>> played =
+        RunParallel(a.jobs, 1 + last * seeds, [&](int job) -> std::variant<CampaignRun, LevelRun> {
+            BotOptions o;
             if (job == 0) {
-                BotOptions o;
                 o.seed = a.seed;
-                campaign = PlayPuzzleCampaign(a.res, last, o);
-            } else {
-                BotOptions o;
-                o.seed = static_cast<std::uint64_t>((job - 1) % seeds + 1);
-                runs[job - 1] = PlayPuzzleLevel(a.res, (job - 1) / seeds + 1, 500, o);
+                return PlayPuzzleCampaign(a.res, last, o);
             }
-            std::lock_guard<std::mutex> lock(progress);
-            std::fprintf(stderr, "job %d of %d done (%.0f s)\n", job, last * seeds, Seconds(start));
-        }
+            o.seed = static_cast<std::uint64_t>((job - 1) % seeds + 1);
+            return PlayPuzzleLevel(a.res, (job - 1) / seeds + 1, 500, o);
+        });
+    const CampaignRun& campaign = std::get<CampaignRun>(played[0]);
+    auto runOf = [&](int level, int seed) -> const LevelRun& {
+        return std::get<LevelRun>(played[static_cast<size_t>(1 + (level - 1) * seeds + seed - 1)]);
     };
-    std::vector<std::thread> threads;
-    for (int i = 0; i < std::max(1, a.jobs); ++i) threads.emplace_back(worker);
-    for (std::thread& th : threads) th.join();
 
     std::ostringstream t;
     t << "| Level | Name | Colours | Stones | Anchors | Extras | Cleared (of " << seeds
@@ -280,7 +271,7 @@ int TableCmd(const Args& a) {
         std::vector<int> shots, tips, used;
         int cleared = 0;
         for (int s = 1; s <= seeds; ++s) {
-            const LevelRun& r = runs[static_cast<size_t>((level - 1) * seeds + s - 1)];
+            const LevelRun& r = runOf(level, s);
             if (r.cleared) ++cleared;
             shots.push_back(r.shots);
             tips.push_back(r.tipHits);
@@ -423,28 +414,21 @@ int MatchTableCmd(const Args& a) {
     constexpr int kLevels = 50;
     const std::string sources = a.sources == "levels/puzzle" ? "levels/match" : a.sources;
     const auto start = std::chrono::steady_clock::now();
-    const int jobs = kLevels * 2 * seeds;
-    MatchCampaign campaign;
-    std::vector<MatchLevelRun> runs(static_cast<size_t>(jobs));
-    std::atomic<int> nextJob{0};
-    std::mutex progress;
-    auto worker = [&]() {
-        for (int job = nextJob++; job <= jobs; job = nextJob++) {
-            if (job == 0) {
-                campaign = RecordMatchCampaign(a.res, a.seed);
-            } else {
-                const int k = job - 1;
-                MatchBotOptions o;
-                o.seed = static_cast<std::uint64_t>(k % seeds + 1);
-                runs[k] = PlayMatchLevel(a.res, k / (2 * seeds) + 1, (k / seeds) % 2 + 1, o);
-            }
-            std::lock_guard<std::mutex> lock(progress);
-            std::fprintf(stderr, "job %d of %d done (%.0f s)\n", job, jobs, Seconds(start));
-        }
+    // Job 0 is the whole match; then per level each player's seeds.
+    const std::vector<std::variant<MatchCampaign, MatchLevelRun>> played =
+        RunParallel(a.jobs, 1 + kLevels * 2 * seeds,
+                    [&](int job) -> std::variant<MatchCampaign, MatchLevelRun> {
+                        if (job == 0) return RecordMatchCampaign(a.res, a.seed);
+                        const int k = job - 1;
+                        MatchBotOptions o;
+                        o.seed = static_cast<std::uint64_t>(k % seeds + 1);
+                        return PlayMatchLevel(a.res, k / (2 * seeds) + 1, (k / seeds) % 2 + 1, o);
+                    });
+    const MatchCampaign& campaign = std::get<MatchCampaign>(played[0]);
+    auto runOf = [&](int level, int player, int seed) -> const MatchLevelRun& {
+        return std::get<MatchLevelRun>(
+            played[static_cast<size_t>(1 + ((level - 1) * 2 + player - 1) * seeds + seed - 1)]);
     };
-    std::vector<std::thread> threads;
-    for (int i = 0; i < std::max(1, a.jobs); ++i) threads.emplace_back(worker);
-    for (std::thread& th : threads) th.join();
 
     std::ostringstream t;
     t << "| Level | Name | Colours | Stones | Anchors | Extras | Keys: cleared (of " << seeds
@@ -462,9 +446,8 @@ int MatchTableCmd(const Args& a) {
         for (int player = 1; player <= 2; ++player) {
             std::vector<int> shots, used;
             int cleared = 0;
-            for (int s = 0; s < seeds; ++s) {
-                const MatchLevelRun& r =
-                    runs[static_cast<size_t>(((level - 1) * 2 + player - 1) * seeds + s)];
+            for (int s = 1; s <= seeds; ++s) {
+                const MatchLevelRun& r = runOf(level, player, s);
                 cleared += r.cleared ? 1 : 0;
                 shots.push_back(r.shots);
                 // Time used: the ticks the level took, in time units of the first lap's drain.
@@ -576,12 +559,8 @@ int StrengthTableCmd(const Args& a) {
     // Per level and seed: three solo runs, then each pair with the stronger on the right and
     // on the left.
     constexpr int kPerSeed = kStrengths + 3 * 2;
-    const int jobs = kLevels * seeds * kPerSeed;
-    std::vector<ComputerLevelRun> runs(static_cast<size_t>(jobs));
-    std::atomic<int> nextJob{0};
-    std::mutex progress;
-    auto worker = [&]() {
-        for (int job = nextJob++; job < jobs; job = nextJob++) {
+    const std::vector<ComputerLevelRun> runs =
+        RunParallel(a.jobs, kLevels * seeds * kPerSeed, [&](int job) {
             const int level = job / (seeds * kPerSeed) + 1;
             const int seed = job / kPerSeed % seeds + 1;
             const int k = job % kPerSeed;
@@ -594,16 +573,8 @@ int StrengthTableCmd(const Args& a) {
                 right = kPairs[pair][strongRight ? 0 : 1];
                 left = kPairs[pair][strongRight ? 1 : 0];
             }
-            runs[static_cast<size_t>(job)] = PlayComputerLevel(a.res, level, left, right, seed);
-            if (job % 50 == 49) {
-                std::lock_guard<std::mutex> lock(progress);
-                std::fprintf(stderr, "job %d of %d done (%.0f s)\n", job + 1, jobs, Seconds(start));
-            }
-        }
-    };
-    std::vector<std::thread> threads;
-    for (int i = 0; i < std::max(1, a.jobs); ++i) threads.emplace_back(worker);
-    for (std::thread& th : threads) th.join();
+            return PlayComputerLevel(a.res, level, left, right, seed);
+        });
 
     auto at = [&](int level, int seed, int k) -> const ComputerLevelRun& {
         return runs[static_cast<size_t>(((level - 1) * seeds + seed - 1) * kPerSeed + k)];

@@ -13,6 +13,7 @@
 #include "runner/runner.h"
 #include "shell/frame_loop.h"
 #include "shell/input.h"
+#include "trial.h"
 
 namespace levels {
 
@@ -49,27 +50,10 @@ bool IsColoured(int colour) {
     return colour >= 1 && colour <= kLastColour;
 }
 
-// The simulation's part of a game, without pictures, font or platform: what a trial needs.
+// A trial plays this player's shot alone: no computer moves the other field in it.
 void CopyPlay(Game& dst, const Game& src) {
-    dst.resDir = src.resDir;
-    dst.savesDir = src.savesDir;
-    dst.startLevel = src.startLevel;
-    dst.startMatchLevel = src.startMatchLevel;
-    dst.clockSeed = src.clockSeed;
-    dst.shell = src.shell;
-    dst.input = src.input;
-    dst.play = src.play;
-    dst.cannon = src.cannon;
-    dst.extras = src.extras;
-    dst.level = src.level;
-    dst.match = src.match;
-    dst.stones = src.stones;
-    dst.effects = src.effects;
-    dst.floatingTexts = src.floatingTexts;
-    dst.buttons = src.buttons;
-    dst.menus = src.menus;
-    dst.sound = src.sound;
-    dst.rng = src.rng;
+    CopyIntoTrial(dst, src);
+    dst.computer = ComputerState{};
 }
 
 // Coloured stones of the player's half, leaving out the one waiting on the cannon.
@@ -456,7 +440,7 @@ MatchCampaign RecordMatchCampaign(const std::string& resDir, std::uint64_t seed)
             seat = 0;
         }
         FrameTick(g, false);
-        if (g.shell.WindowClosed) break;
+        if (g.session.WindowClosed) break;
         if (endTick == 0 && g.play.LapNumber == 2 && g.shell.ScreenId == kScreenMatch)
             endTick = tick + 20;
         if (tick == endTick) break;

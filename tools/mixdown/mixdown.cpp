@@ -173,7 +173,7 @@ int main(int argc, char** argv) {
     std::string tune;
     double clock = 0;  // where the mixer is in the tune
     Robot robot;
-    for (int tick = 1; tick <= ticks && !game.shell.WindowClosed; ++tick) {
+    for (int tick = 1; tick <= ticks && !game.session.WindowClosed; ++tick) {
         robot.Act(game, tick);
         platform.wavesThisTick.clear();
         FrameTick(game);

@@ -1,0 +1,125 @@
+// The simulation: everything the rules read and write, as one value.
+#pragma once
+
+#include <cstdint>
+
+#include "core/button_table.h"
+#include "core/cannon_state.h"
+#include "core/computer_state.h"
+#include "core/extras_table.h"
+#include "core/fields.h"
+#include "core/input_state.h"
+#include "core/level_state.h"
+#include "core/match_state.h"
+#include "core/menu_state.h"
+#include "core/pipe_state.h"
+#include "core/playfield_state.h"
+#include "core/random.h"
+#include "core/sound_state.h"
+#include "core/tables.h"
+#include "core/text_state.h"
+
+// Screen numbers of ScreenId.
+enum ScreenNumber {
+    kScreenNone = 0,
+    kScreenGame = 1,
+    kScreenMainMenu = 2,
+    kScreenInfo = 3,
+    kScreenHelp = 4,
+    kScreenHelpMenu = 5,
+    kScreenOptions = 8,
+    kScreenHighscores = 9,
+    kScreenNewChampion = 10,
+    kScreenGameChoice = 11,
+    kScreenMatch = 22,
+    kScreenLoad = 23,
+    kScreenSave = 24,
+    kScreenStartLevel = 25,
+    kScreenSplash = 36,
+};
+
+constexpr int kScreenWidth = 800;
+constexpr int kScreenHeight = 600;
+
+struct ShellState {
+    int FrameCounter = 0;
+    int ScreenId = kScreenNone;
+    std::uint8_t QuitRequested = 0;
+    int SplashFrames = 0;
+    int MusicVolumeTarget = 100;
+    int MusicVolumeSetting = 100;
+    int SoundVolume = 80;
+    std::uint8_t SoundOn = 1;
+    int MusicOn = 1;
+    int Language = 1;  // 1 German, 2 English
+    // The language of a first start, before any settings file exists (the desktop's).
+    int FirstStartLanguage = 1;
+    int GameInProgress = 1;
+    int SurfaceWidth = kScreenWidth;
+    int SurfaceHeight = kScreenHeight;
+    std::uint8_t AlphaDrawing = 1;
+};
+
+// What the rules read and write, and nothing else: a value that can be copied (the bots' trial
+// shots, the computer's look-ahead), hashed and written out field by field. It holds no pointer
+// into the session around it, no picture and no platform.
+struct Simulation {
+    ShellState shell;
+    InputState input;
+    PlayfieldState play;
+    CannonState cannon;
+    ExtrasTable extras;
+    LevelState level;
+    MatchState match;
+    ComputerState computer;
+    StoneTable stones;
+    PipeState pipe;
+    EffectTable effects;
+    FloatingTextTable floatingTexts;
+    ButtonTable buttons;
+    MenuState menus;
+    TextCalls text;  // this tick's DrawText calls
+    SoundState sound;
+    Random rng;
+};
+
+template <typename V>
+void VisitFields(ShellState& s, V& v) {
+    v("FrameCounter", s.FrameCounter, Bounds{0, INT32_MAX}, DumpAt{1});
+    v("ScreenId", s.ScreenId, Bounds{0, kScreenSplash}, DumpAt{2});
+    v("QuitRequested", s.QuitRequested, kFlag, DumpAt{36});
+    v("SplashFrames", s.SplashFrames, kAnyInt);
+    v("MusicVolumeTarget", s.MusicVolumeTarget, Bounds{0, 100}, DumpAt{18});
+    v("MusicVolumeSetting", s.MusicVolumeSetting, Bounds{0, 100}, DumpAt{17});
+    v("SoundVolume", s.SoundVolume, Bounds{0, 100}, DumpAt{19});
+    v("SoundOn", s.SoundOn, kFlag, DumpAt{20});
+    v("MusicOn", s.MusicOn, Bounds{-1, 1}, DumpAt{21});
+    v("Language", s.Language, Bounds{1, 2}, DumpAt{16});
+    v("FirstStartLanguage", s.FirstStartLanguage, Bounds{1, 2});
+    v("GameInProgress", s.GameInProgress, Bounds{0, 2}, DumpAt{14});
+    v("SurfaceWidth", s.SurfaceWidth, Bounds{0, 100000});
+    v("SurfaceHeight", s.SurfaceHeight, Bounds{0, 100000});
+    v("AlphaDrawing", s.AlphaDrawing, kFlag);
+}
+
+// Every field of the simulation, struct by struct.
+template <typename V>
+void VisitFields(Simulation& s, V& v) {
+    v.Nested(s.shell);
+    v.Nested(s.input);
+    v.Nested(s.play);
+    v.Nested(s.cannon);
+    v.Nested(s.extras);
+    v.Nested(s.level);
+    v.Nested(s.match);
+    v.Nested(s.computer);
+    v.Nested(s.stones);
+    v.Nested(s.pipe);
+    v.Nested(s.effects);
+    v.Nested(s.floatingTexts);
+    v.Nested(s.buttons);
+    v.Nested(s.menus);
+    v.Nested(s.text);
+    v.Nested(s.sound);
+    v.Nested(s.rng);
+}
