@@ -31,7 +31,7 @@ for f in $folders; do
 done
 
 # The layers from the bottom up: a folder may include the folders below it, never one above.
-layers=(platform core presentation playfield menus modes shell runner window)
+layers=(platform core net presentation playfield menus modes shell runner window)
 rank() {
     local i
     for i in "${!layers[@]}"; do [ "${layers[$i]}" = "$1" ] && { echo "$i"; return; }; done
@@ -48,6 +48,14 @@ for e in "${!edge[@]}"; do
     from=${e% *} to=${e#* }
     if [ "$(rank "$from")" -lt "$(rank "$to")" ]; then
         echo "FAIL: $from/ includes $to/, a layer above it"
+        fail=1
+    fi
+done
+# The network layer knows nothing of the machine or the game but core/'s shared types.
+for e in "${!edge[@]}"; do
+    from=${e% *} to=${e#* }
+    if [ "$from" = net ] && [ "$to" != core ]; then
+        echo "FAIL: net/ includes $to/; it may include only core/"
         fail=1
     fi
 done

@@ -1,0 +1,113 @@
+#include "net/relay_server.h"
+
+#include <enet/enet.h>
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "net/enet_transport.h"
+
+namespace net {
+namespace {
+
+constexpr std::size_t kMaxWaitingBytes = 256 * 1024;
+// ENet's most peers a host may hold.
+constexpr int kEnetPeerLimit = 4095;
+
+PeerId IdOf(const ENetPeer* peer) {
+    return static_cast<PeerId>(reinterpret_cast<std::uintptr_t>(peer->data));
+}
+
+}  // namespace
+
+std::unique_ptr<RelayServer> RelayServer::Open(const std::string& bindHost, std::uint16_t port,
+                                               const RelayLimits& limits, std::string* error) {
+    ENetAddress address;
+    address.host = ENET_HOST_ANY;
+    address.port = port;
+    if (!StartEnet() ||
+        (!bindHost.empty() && enet_address_set_host(&address, bindHost.c_str()) != 0)) {
+        if (error) *error = "cannot use address " + bindHost;
+        return nullptr;
+    }
+    const int peers = std::clamp(limits.maxPeers + 1, 2, kEnetPeerLimit);
+    ENetHost* host =
+        enet_host_create(&address, static_cast<std::size_t>(peers), kChannelCount, 0, 0);
+    if (!host) {
+        if (error) *error = "cannot listen on UDP port " + std::to_string(port);
+        return nullptr;
+    }
+    host->maximumPacketSize = kMaxPacketBytes;
+    host->maximumWaitingData = kMaxWaitingBytes;
+    host->duplicatePeers = static_cast<std::size_t>(std::max(1, limits.peersPerAddress));
+    return std::unique_ptr<RelayServer>(new RelayServer(host, limits));
+}
+
+RelayServer::~RelayServer() {
+    enet_host_destroy(host_);
+}
+
+std::uint16_t RelayServer::Port() const {
+    return host_->address.port;
+}
+
+void RelayServer::Carry(std::int64_t) {
+    std::unordered_map<PeerId, ENetPeer*> byId;
+    for (std::size_t i = 0; i < host_->peerCount; ++i) {
+        ENetPeer* p = &host_->peers[i];
+        if (p->state == ENET_PEER_STATE_CONNECTED && p->data) byId[IdOf(p)] = p;
+    }
+    for (RelayAction& a : core_.TakeActions()) {
+        auto it = byId.find(a.peer);
+        if (it == byId.end()) continue;
+        if (a.kind == RelayAction::Kind::Disconnect) {
+            // Later, so that the refusal queued before it still goes out.
+            enet_peer_disconnect_later(it->second, 0);
+            continue;
+        }
+        const enet_uint32 flags = a.channel == Channel::Session ? ENET_PACKET_FLAG_RELIABLE : 0;
+        ENetPacket* packet = enet_packet_create(a.bytes.data(), a.bytes.size(), flags);
+        if (packet && enet_peer_send(it->second, static_cast<enet_uint8>(a.channel), packet) != 0)
+            enet_packet_destroy(packet);
+    }
+    enet_host_flush(host_);
+}
+
+void RelayServer::Service(std::int64_t nowMs, int waitMs) {
+    ENetEvent event;
+    int handled = 0;
+    // Bounded, so that the rooms' clock and the sends keep up under a flood.
+    while (handled < 4096 && enet_host_service(host_, &event, handled == 0 ? waitMs : 0) > 0) {
+        ++handled;
+        switch (event.type) {
+            case ENET_EVENT_TYPE_CONNECT: {
+                const PeerId id = nextId_++;
+                if (nextId_ == 0) nextId_ = 1;
+                event.peer->data = reinterpret_cast<void*>(static_cast<std::uintptr_t>(id));
+                if (!core_.Connect(id, nowMs)) {
+                    event.peer->data = nullptr;
+                    enet_peer_disconnect_now(event.peer, 0);
+                }
+                break;
+            }
+            case ENET_EVENT_TYPE_RECEIVE:
+                if (event.peer->data && event.channelID < kChannelCount) {
+                    core_.Receive(IdOf(event.peer), static_cast<Channel>(event.channelID),
+                                  {event.packet->data, event.packet->dataLength}, nowMs);
+                }
+                enet_packet_destroy(event.packet);
+                break;
+            case ENET_EVENT_TYPE_DISCONNECT:
+                if (event.peer->data) core_.Disconnect(IdOf(event.peer), nowMs);
+                event.peer->data = nullptr;
+                break;
+            case ENET_EVENT_TYPE_NONE:
+                break;
+        }
+        if (core_.PendingActions() > 256) Carry(nowMs);
+    }
+    core_.Tick(nowMs);
+    Carry(nowMs);
+}
+
+}  // namespace net

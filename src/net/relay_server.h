@@ -1,0 +1,33 @@
+// The relay's sockets: an ENet host whose connections feed a RelayCore and carry out what it
+// says. `rhombulus2-relay` runs one; the tests run one on 127.0.0.1.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "net/relay_core.h"
+
+typedef struct _ENetHost ENetHost;
+
+namespace net {
+
+class RelayServer {
+  public:
+    static std::unique_ptr<RelayServer> Open(const std::string& bindHost, std::uint16_t port,
+                                             const RelayLimits& limits, std::string* error);
+    ~RelayServer();
+    // Serves what comes within waitMs; nowMs is the relay's clock for its rooms.
+    void Service(std::int64_t nowMs, int waitMs);
+    std::uint16_t Port() const;
+    const RelayCore& Core() const { return core_; }
+
+  private:
+    RelayServer(ENetHost* host, const RelayLimits& limits) : host_(host), core_(limits) {}
+    void Carry(std::int64_t nowMs);
+    ENetHost* host_;
+    RelayCore core_;
+    PeerId nextId_ = 1;
+};
+
+}  // namespace net

@@ -1,0 +1,40 @@
+#include "net/room_code.h"
+
+#include "net/protocol.h"
+
+namespace net {
+
+std::string RoomCodeFor(std::uint64_t number) {
+    // Mixed first so that neighbouring numbers give unrelated codes.
+    number ^= number >> 33;
+    number *= 0xFF51AFD7ED558CCDull;
+    number ^= number >> 33;
+    std::string code;
+    for (std::size_t i = 0; i < kRoomCodeLength; ++i) {
+        code += kRoomCodeAlphabet[number % kRoomCodeAlphabet.size()];
+        number /= kRoomCodeAlphabet.size();
+    }
+    return code;
+}
+
+bool ValidRoomCode(std::string_view code) {
+    if (code.size() != kRoomCodeLength) return false;
+    for (char c : code) {
+        if (kRoomCodeAlphabet.find(c) == std::string_view::npos) return false;
+    }
+    return true;
+}
+
+std::optional<std::string> NormaliseRoomCode(std::string_view typed) {
+    std::string code;
+    for (char c : typed) {
+        if (c == ' ') continue;
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        code += c;
+        if (code.size() > kRoomCodeLength) return std::nullopt;
+    }
+    if (!ValidRoomCode(code)) return std::nullopt;
+    return code;
+}
+
+}  // namespace net

@@ -1,0 +1,21 @@
+// Room codes: four letters a player reads out to a friend, from an alphabet without the letters
+// that are easily taken for one another (I/J/L, O/Q, U/V) or for a digit.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace net {
+
+inline constexpr std::string_view kRoomCodeAlphabet = "ABCDEFGHKMNPRSTWXYZ";
+
+// The code for a number (any 64-bit value; the game draws it from its seed or the clock).
+std::string RoomCodeFor(std::uint64_t number);
+// True for four letters of the alphabet, upper case.
+bool ValidRoomCode(std::string_view code);
+// What a player typed, made a code: upper case, spaces dropped; nothing when it cannot be one.
+std::optional<std::string> NormaliseRoomCode(std::string_view typed);
+
+}  // namespace net
