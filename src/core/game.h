@@ -35,13 +35,7 @@ struct Game : Simulation {
 
     Platform* platform = nullptr;
     InputRecorder* recorder = nullptr;  // writes down what the player does (rhombulus2 --record)
-    // The modes' level start, for the menus that start, resume and load games: they lie below
-    // the modes and reach it through here. Set by InitGame.
-    bool (*startLevel)(Game& game, int level, int mode, int lap, int music) = nullptr;
-    // The match's level start, for the start-level screen, resuming and loading a match.
-    bool (*startMatchLevel)(Game& game, int level, int mode, int lap, int music,
-                            int newMatch) = nullptr;
-    std::string resDir = "res";  // the folder used as res/
+    std::string resDir = "res";         // the folder used as res/
     // Where "res\saves\..." files live: res/saves for the runner, the user's data folder for
     // the real game.
     std::string savesDir = "res/saves";

@@ -17,6 +17,7 @@
 #include "core/player_state.h"
 #include "core/playfield_state.h"
 #include "core/random.h"
+#include "core/requests.h"
 #include "core/sound_state.h"
 #include "core/tables.h"
 #include "core/text_state.h"
@@ -83,6 +84,7 @@ struct Simulation {
     TextCalls text;  // this tick's DrawText calls
     SoundState sound;
     Random rng;
+    Requests requests;  // what this tick's screen asked of the shell
 };
 
 template <typename V>
@@ -124,4 +126,5 @@ void VisitFields(Simulation& s, V& v) {
     v.Nested(s.text);
     v.Nested(s.sound);
     v.Nested(s.rng);
+    v.Nested(s.requests);
 }

@@ -29,10 +29,11 @@ void ExitGame(Game& game) {
 }
 
 void ResumeGame(Game& game) {
-    if (FactsOfMode(game.play.GameMode).players == 2)
-        game.startMatchLevel(game, kResumeGame, kResumeGame, kResumeGame, kRestartMusic, 0);
-    else
-        game.startLevel(game, kResumeGame, kResumeGame, kResumeGame, kRestartMusic);
+    LevelStartRequest& r = game.requests.levelStart;
+    r = LevelStartRequest{};
+    r.kind = LevelStartKind::kResume;
+    r.restartTune = 1;
+    r.match = FactsOfMode(game.play.GameMode).players == 2 ? 1 : 0;
 }
 
 }  // namespace
@@ -52,7 +53,7 @@ void ToMainMenu(Game& game) {
 
 template <int kMode>
 void StartMode(Game& game) {
-    game.startLevel(game, 1, kMode, 1, kRestartMusic);
+    game.requests.levelStart = LevelStartRequest{LevelStartKind::kNew, kMode, 1, 1, 1, 0, 0};
 }
 
 const MenuButton kMainMenu[] = {
@@ -95,7 +96,8 @@ void StartMatch(Game& game) {
     // The right field goes to the opponent chosen on this screen.
     game.computer.Strength[1] = kNoComputer;
     game.computer.Strength[2] = game.computer.OpponentChoice;
-    game.startMatchLevel(game, kLevel, kModeMatch, 1, kRestartMusic, 1);
+    game.requests.levelStart =
+        LevelStartRequest{LevelStartKind::kNew, kModeMatch, kLevel, 1, 1, 1, 1};
 }
 
 const MenuButton kStartLevels[] = {

@@ -242,10 +242,11 @@ void LoadScreen(Game& game) {
         if (!over || game.input.MouseButtonDown == 0 || m.SlotName[k] == kUnusedSlot) continue;
         // A slot whose file cannot be read is ignored.
         if (!ReadSavedGame(game, SlotFile(k))) continue;
-        if (FactsOfMode(game.level.LoadedMode).players == 1)
-            game.startLevel(game, kLoadedGame, kLoadedGame, kLoadedGame, kRestartMusic);
-        else
-            game.startMatchLevel(game, kLoadedGame, kLoadedGame, kLoadedGame, kRestartMusic, 0);
+        LevelStartRequest& r = game.requests.levelStart;
+        r = LevelStartRequest{};
+        r.kind = LevelStartKind::kLoaded;
+        r.restartTune = 1;
+        r.match = FactsOfMode(game.level.LoadedMode).players == 2 ? 1 : 0;
         return;
     }
     if (game.buttons.MenuSelection == 1 || game.input.KeyEscape == 1) {

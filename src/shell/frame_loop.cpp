@@ -26,8 +26,6 @@
 
 void InitGame(Game& game, Platform& platform, const std::string& resDir, std::uint64_t clockSeed) {
     game.platform = &platform;
-    game.startLevel = StartLevel;
-    game.startMatchLevel = StartMatchLevel;
     game.resDir = resDir;
     game.clockSeed = clockSeed;
     game.savesDir = resDir + "/saves";
@@ -61,6 +59,20 @@ void QuitTeardown(Game& game) {
     game.session.WindowClosed = true;
 }
 
+void CarryOutRequests(Game& game) {
+    const LevelStartRequest r = game.requests.levelStart;
+    game.requests.levelStart = LevelStartRequest{};
+    if (r.kind == LevelStartKind::kNone) return;
+    int level = r.level, mode = r.mode, lap = r.lap;
+    if (r.kind == LevelStartKind::kResume) level = mode = lap = kResumeGame;
+    if (r.kind == LevelStartKind::kLoaded) level = mode = lap = kLoadedGame;
+    const int music = r.restartTune != 0 ? kRestartMusic : 0;
+    if (r.match != 0)
+        StartMatchLevel(game, level, mode, lap, music, r.newMatch);
+    else
+        StartLevel(game, level, mode, lap, music);
+}
+
 void SimulateTick(Game& game) {
     ShellState& sh = game.shell;
     if (game.input.MouseButtonDown == 1 || game.input.MouseButtonDown2 == 1)
@@ -84,6 +96,7 @@ void SimulateTick(Game& game) {
             sh.SoundOn = 1;
         }
         RunScreenHandler(game);
+        CarryOutRequests(game);
         MusicStep(game);
     }
     // A press released before this tick has now been seen; its release follows.

@@ -11,6 +11,9 @@ void FrameTick(Game& game, bool draw = true);
 // The part of a frame that decides the game: input, the current screen, the music volume. It
 // never draws, plays or flips, so a game stepped with it alone plays exactly as one on screen.
 void SimulateTick(Game& game);
+// Carries out what this tick's screen asked for (a level start a menu chose), right after its
+// handler.
+void CarryOutRequests(Game& game);
 // Draws the frame of the current screen (and game mode).
 void RenderFrame(Game& game);
 // Run once on the second tick.

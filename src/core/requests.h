@@ -1,0 +1,46 @@
+// What the screens ask of the layers above them: a level start asked for by a menu is carried
+// out by the shell as soon as the screen's handler returns, so the menus need not reach into the
+// modes below them.
+#pragma once
+
+#include <cstdint>
+
+#include "core/fields.h"
+
+enum class LevelStartKind : std::uint8_t {
+    kNone = 0,
+    kNew = 1,     // `level` of `mode` in `lap`
+    kResume = 2,  // the game in memory goes on
+    kLoaded = 3,  // the saved game just read
+};
+
+struct LevelStartRequest {
+    LevelStartKind kind = LevelStartKind::kNone;
+    int mode = 0;
+    int level = 0;
+    int lap = 0;
+    std::uint8_t restartTune = 0;  // the mode's tune starts afresh
+    std::uint8_t newMatch = 0;     // a match starts from nothing: scores, times and levels won
+    std::uint8_t match = 0;        // through the match's level start
+};
+
+// Posted during a tick, taken when it is carried out: empty between ticks.
+struct Requests {
+    LevelStartRequest levelStart;
+};
+
+template <typename V>
+void VisitFields(LevelStartRequest& r, V& v) {
+    v("LevelStartKind", reinterpret_cast<std::uint8_t&>(r.kind), Bounds{0, 3});
+    v("LevelStartMode", r.mode, kAnyInt);
+    v("LevelStartLevel", r.level, kAnyInt);
+    v("LevelStartLap", r.lap, kAnyInt);
+    v("LevelStartTune", r.restartTune, kFlag);
+    v("LevelStartNewMatch", r.newMatch, kFlag);
+    v("LevelStartMatch", r.match, kFlag);
+}
+
+template <typename V>
+void VisitFields(Requests& r, V& v) {
+    v.Nested(r.levelStart);
+}
