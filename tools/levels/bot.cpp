@@ -14,6 +14,7 @@
 #include "playfield/tables.h"
 #include "shell/frame_loop.h"
 #include "shell/input.h"
+#include "shot_search.h"
 #include "trial.h"
 
 namespace levels {
@@ -238,44 +239,17 @@ class Player {
         }
         ++since_;
         const double urgency = since_ < kPatience ? 0.5 : 0.5 + (since_ - kPatience) / 10.0;
-        struct Option {
-            int x;
-            double value;
-        };
-        std::vector<Option> first;
-        for (int x = m - kCannonReach; x <= m + kCannonReach; x += 30) {
-            CopyIntoTrial(*trial_, g_);
-            const int ticks = Fire(*trial_, x);
-            first.push_back({x, Value(g_, *trial_, ticks, urgency)});
-        }
-        // Nearer the centre first, so that ties go to the shorter way for the cannon.
-        std::stable_sort(first.begin(), first.end(), [m](const Option& a, const Option& b) {
-            return std::abs(a.x - m) < std::abs(b.x - m);
-        });
-        std::stable_sort(first.begin(), first.end(),
-                         [](const Option& a, const Option& b) { return a.value > b.value; });
-        int best = first[0].x;
-        double bestValue = -1e18;
-        const int beam = std::min<int>(kBeam, static_cast<int>(first.size()));
-        for (int k = 0; k < beam; ++k) {
-            CopyIntoTrial(*trial_, g_);
-            const int ticks = Fire(*trial_, first[k].x);
-            double value = Value(g_, *trial_, ticks, urgency);
-            if (!Over(*trial_) && CanFire(*trial_)) {
-                double next = -1e18;
-                for (int x = m - kCannonReach; x <= m + kCannonReach; x += 30) {
-                    CopyIntoTrial(*second_, *trial_);
-                    const int more = Fire(*second_, x);
-                    next = std::max(next, Value(g_, *second_, ticks + more, urgency));
-                }
-                value = next;
-            }
-            if (value > bestValue) {
-                bestValue = value;
-                best = first[k].x;
-            }
-        }
-        return best;
+        ShotSearch search;
+        search.firstColumn = m - kCannonReach;
+        search.lastColumn = m + kCannonReach;
+        search.spacing = 30;
+        search.nearest = m;
+        search.beam = kBeam;
+        return BestColumnTwoShotsDeep(
+            g_, *trial_, *second_, search, [](Game& t, int x) { return Fire(t, x); },
+            [&](const Game& t, int ticks) { return Value(g_, t, ticks, urgency); },
+            [](const Game& t) { return !Over(t) && CanFire(t); }, [](int, int) { return 0.0; },
+            CopyIntoTrial);
     }
 
     // Where the cannon should wait: under a falling extra worth having, away from a flash.

@@ -13,6 +13,7 @@
 #include "runner/runner.h"
 #include "shell/frame_loop.h"
 #include "shell/input.h"
+#include "shot_search.h"
 #include "trial.h"
 
 namespace levels {
@@ -241,52 +242,23 @@ int MatchBot::BestColumn(const Game& g) {
     }
     ++since_;
     const double urgency = since_ < kPatience ? 0.5 : 0.5 + (since_ - kPatience) / 10.0;
-    struct Option {
-        int x;
-        double value;
-    };
     const int from = g.players[player_].cannon.CannonTargetX;
-    auto walk = [&](int x) {
-        return player_ == 1 ? kWalkCost * std::abs(x - from) / kMatchSpacing : 0.0;
+    // Only the key player walks the cannon column by column; the mouse player's cannon follows.
+    auto walk = [&](int start, int x) {
+        if (player_ != 1) return 0.0;
+        return kWalkCost * std::abs(x - (start < 0 ? from : start)) / kMatchSpacing;
     };
-    std::vector<Option> first;
-    for (int x = centre_ - kReach; x <= centre_ + kReach; x += kMatchSpacing) {
-        CopyPlay(*trial_, g);
-        const int ticks = TrialShot(*trial_, x);
-        first.push_back({x, Value(g, *trial_, ticks, urgency) - walk(x)});
-    }
-    // Nearer the cannon first, so that ties go to the shorter way there.
-    std::stable_sort(first.begin(), first.end(), [from](const Option& a, const Option& b) {
-        return std::abs(a.x - from) < std::abs(b.x - from);
-    });
-    std::stable_sort(first.begin(), first.end(),
-                     [](const Option& a, const Option& b) { return a.value > b.value; });
-    int best = first[0].x;
-    double bestValue = -1e18;
-    const int beam = std::min<int>(kBeam, static_cast<int>(first.size()));
-    for (int k = 0; k < beam; ++k) {
-        CopyPlay(*trial_, g);
-        const int ticks = TrialShot(*trial_, first[k].x);
-        double value = Value(g, *trial_, ticks, urgency);
-        if (trial_->play.LevelCleared == 0 && CanFire(*trial_, player_)) {
-            double next = -1e18;
-            const int then = first[k].x;
-            for (int x = centre_ - kReach; x <= centre_ + kReach; x += kMatchSpacing) {
-                CopyPlay(*second_, *trial_);
-                const int more = TrialShot(*second_, x);
-                const double onward =
-                    player_ == 1 ? kWalkCost * std::abs(x - then) / kMatchSpacing : 0.0;
-                next = std::max(next, Value(g, *second_, ticks + more, urgency) - onward);
-            }
-            value = next;
-        }
-        value -= walk(first[k].x);
-        if (value > bestValue) {
-            bestValue = value;
-            best = first[k].x;
-        }
-    }
-    return best;
+    ShotSearch search;
+    search.firstColumn = centre_ - kReach;
+    search.lastColumn = centre_ + kReach;
+    search.spacing = kMatchSpacing;
+    search.nearest = from;
+    search.beam = kBeam;
+    return BestColumnTwoShotsDeep(
+        g, *trial_, *second_, search, [this](Game& t, int x) { return TrialShot(t, x); },
+        [&](const Game& t, int ticks) { return Value(g, t, ticks, urgency); },
+        [this](const Game& t) { return t.play.LevelCleared == 0 && CanFire(t, player_); }, walk,
+        CopyPlay);
 }
 
 int MatchBot::CatchColumn(const Game& g) const {
