@@ -412,7 +412,7 @@ int MatchReplayCmd(const Args& a) {
 // from the splash (job 0); the table goes into the levels' README after the Puzzle's.
 int MatchTableCmd(const Args& a) {
     const int seeds = a.seeds > 0 ? a.seeds : 3;
-    constexpr int kLevels = FactsOfMode(kModeMatch).lastLevel;
+    const int kLevels = FactsOfMode(kModeMatch).lastLevel;
     const std::string sources = a.sources == "levels/puzzle" ? "levels/match" : a.sources;
     const auto start = std::chrono::steady_clock::now();
     // Job 0 is the whole match; then per level each player's seeds.
@@ -551,7 +551,7 @@ int ComputerCmd(const Args& a) {
 // on both sides of the screen. The table goes into the levels' README as a part of its own.
 int StrengthTableCmd(const Args& a) {
     const int seeds = a.seeds > 0 ? a.seeds : 1;
-    constexpr int kLevels = FactsOfMode(kModeMatch).lastLevel;
+    const int kLevels = FactsOfMode(kModeMatch).lastLevel;
     constexpr int kStrengths = 3;
     const char* const kNames[kStrengths + 1] = {"", "Leicht", "Mittel", "Schwer"};
     // The duels, stronger first.
