@@ -33,3 +33,8 @@ void VisitFields(SoundState& s, V& v) {
     v("SoundRequest", s.SoundRequest, kByte);
     v("SoundX", s.SoundX, kAnyInt);
 }
+
+struct Simulation;
+// Raise the request of a slot with the source's x (0..800, 400 = centre); PlaySounds plays every
+// raised slot once at the end of the frame.
+void RequestSound(Simulation& sim, int slot, int x);

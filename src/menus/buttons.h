@@ -1,22 +1,16 @@
-// The ten menu buttons shared by every screen, the game screens' side panels included.
+// The menus' buttons: their labels and a menu as a row of buttons (the buttons themselves are
+// core/buttons.h).
 #pragma once
 
 #include <array>
 #include <string>
 
 #include "core/button_table.h"
+#include "core/buttons.h"
 #include "presentation/words.h"
 
 struct Game;
 
-void SetButton(Game& game, int slot, int x, int y, int halfWidth, int height);
-// ButtonActive = 0 for all ten slots.
-void ClearButtons(Game& game);
-// Whether the game's pointer lies on the button's hit box.
-bool PointerOverButton(const Game& game, int slot);
-// Once per frame on every screen with buttons: hover, hover sound, press and the delays.
-// Sets MenuSelection to the slot pressed in this frame (0 if none).
-void UpdateButtons(Game& game);
 // The label of a button, centred on it: texture 2 while hovered or pressed, else idleTexture.
 void DrawButtonLabel(Game& game, int slot, const std::string& text, int idleTexture);
 

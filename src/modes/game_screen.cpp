@@ -6,7 +6,7 @@
 #include "core/game.h"
 #include "core/mathutil.h"
 #include "core/mode_facts.h"
-#include "menus/buttons.h"
+#include "core/buttons.h"
 #include "menus/highscores.h"
 #include "menus/transitions.h"
 #include "modes/level_start.h"

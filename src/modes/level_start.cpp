@@ -5,7 +5,7 @@
 #include "core/game.h"
 #include "core/mode_facts.h"
 #include "core/paths.h"
-#include "menus/buttons.h"
+#include "core/buttons.h"
 #include "menus/transitions.h"
 #include "modes/level_file.h"
 #include "modes/mode_table.h"

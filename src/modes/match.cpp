@@ -6,7 +6,7 @@
 #include "core/game.h"
 #include "core/mathutil.h"
 #include "core/mode_facts.h"
-#include "menus/buttons.h"
+#include "core/buttons.h"
 #include "menus/transitions.h"
 #include "modes/computer_player.h"
 #include "modes/game_screen.h"

@@ -8,7 +8,7 @@
 #include "modes/level_start.h"
 #include "playfield/field_rules.h"
 #include "playfield/tables.h"
-#include "presentation/sound.h"
+#include "core/sound_state.h"
 #include "presentation/text.h"
 #include "presentation/words.h"
 

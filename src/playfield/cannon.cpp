@@ -4,7 +4,7 @@
 #include "playfield/extras.h"
 #include "playfield/field_rules.h"
 #include "playfield/stone_step.h"
-#include "presentation/sound.h"
+#include "core/sound_state.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "core/game.h"
 #include "core/mathutil.h"
 #include "playfield/field_rules.h"
-#include "presentation/sound.h"
+#include "core/sound_state.h"
 
 namespace {
 

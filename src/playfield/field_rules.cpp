@@ -5,7 +5,7 @@
 #include "core/game.h"
 #include "core/mathutil.h"
 #include "core/mode_facts.h"
-#include "presentation/sound.h"
+#include "core/sound_state.h"
 
 void AddPoints(Game& game, const FieldRules& r, int player, int x, int y, int amount) {
     if (player < kSoloPlayer || player > kMatchPlayers) return;

@@ -6,7 +6,7 @@
 #include "core/game.h"
 #include "playfield/extras.h"
 #include "playfield/field_rules.h"
-#include "presentation/sound.h"
+#include "core/sound_state.h"
 
 namespace {
 

@@ -29,12 +29,6 @@ constexpr SlotWaves kSlots[] = {
 
 }  // namespace
 
-void RequestSound(Game& game, int slot, int x) {
-    if (slot < 0 || slot >= kSoundSlots) return;
-    game.sound.SoundRequest[slot] = 1;
-    game.sound.SoundX[slot] = x;
-}
-
 void PlaySounds(Game& game) {
     SoundState& s = game.sound;
     if (game.shell.SoundOn == 1 && game.shell.SoundVolume >= 1 && game.platform != nullptr) {

@@ -9,7 +9,5 @@
 
 struct Game;
 
-// Raise the request of a slot with the source's x (0..800, 400 = centre).
-void RequestSound(Game& game, int slot, int x);
 // Play every requested slot once, panned by its x, and clear all requests.
 void PlaySounds(Game& game);
