@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -66,6 +67,11 @@ struct TextCalls {
     std::vector<TextCall> calls;
 };
 
+struct Simulation;
+// Asks for a text (UTF-8) at (x, y) with the given alignment and colour texture 1..7 in this
+// tick's picture; the drawing lays out its glyphs.
+void DrawText(Simulation& sim, int x, int y, int align, const std::string& text, int colour);
+
 template <typename V>
 void VisitFields(TextCalls& t, V& v) {
     v.List("Texts", t.calls, 100'000);
@@ -87,6 +93,8 @@ struct FontState {
     std::array<int, kTextQueueSlots + 1> QueueFont{};
     std::array<int, kTextQueueSlots + 1> QueueColour{};
     int TextQueueCount = 0;
+    // This tick's DrawText calls already laid out as glyphs.
+    std::size_t callsQueued = 0;
 
     // [colour texture 1..7][glyph]; cleared when the font is loaded.
     std::array<std::array<GlyphImage, kFontGlyphs + 1>, 8> glyphImages;

@@ -15,7 +15,7 @@
 #include "playfield/extras.h"
 #include "playfield/field_rules.h"
 #include "playfield/tables.h"
-#include "presentation/text.h"
+#include "core/text_state.h"
 #include "presentation/words.h"
 
 namespace {

@@ -18,7 +18,7 @@
 #include "playfield/field_rules.h"
 #include "playfield/tables.h"
 #include "presentation/music.h"
-#include "presentation/text.h"
+#include "core/text_state.h"
 #include "presentation/words.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "playfield/field_rules.h"
 #include "playfield/tables.h"
 #include "core/sound_state.h"
-#include "presentation/text.h"
+#include "core/text_state.h"
 #include "presentation/words.h"
 
 namespace {

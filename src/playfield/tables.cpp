@@ -2,7 +2,7 @@
 
 #include "core/game.h"
 #include "core/mathutil.h"
-#include "presentation/text.h"
+#include "core/text_state.h"
 
 int AddStone(Game& game, int x, int y, int colour, int extra) {
     StoneTable& t = game.stones;

@@ -105,6 +105,7 @@ const Surface& GlyphWithOutline(GlyphImage& fill, const GlyphImage& outline) {
 void BeginTextFrame(Game& game) {
     game.text.calls.clear();
     game.font.TextQueueCount = 0;
+    game.font.callsQueued = 0;
 }
 
 void ClearTextSlot(Game& game, int slot) {
@@ -118,6 +119,7 @@ void ClearTextSlot(Game& game, int slot) {
 
 void ClearTextQueue(Game& game) {
     game.text.calls.clear();
+    game.font.callsQueued = 0;
     for (int slot = 1; slot <= kTextQueueSlots; ++slot) ClearTextSlot(game, slot);
     game.font.TextQueueCount = 0;
 }
@@ -224,8 +226,9 @@ int TextWidth(const Game& game, const std::string& utf8Text) {
     return Cp1252Width(game, Utf8ToCp1252(utf8Text));
 }
 
-void DrawText(Game& game, int x, int y, int align, const std::string& text, int colour) {
-    game.text.calls.push_back(TextCall{x, y, align, colour, text});
+namespace {
+
+void QueueText(Game& game, int x, int y, int align, const std::string& text, int colour) {
     if (align < kAlignLeft || align > kAlignRising) return;
     const std::string chars = Utf8ToCp1252(text);
     const int total = align == kAlignLeft ? 0 : Cp1252Width(game, chars);
@@ -248,7 +251,18 @@ void DrawText(Game& game, int x, int y, int align, const std::string& text, int 
     }
 }
 
+}  // namespace
+
+void QueueTextCalls(Game& game) {
+    const std::vector<TextCall>& calls = game.text.calls;
+    for (; game.font.callsQueued < calls.size(); ++game.font.callsQueued) {
+        const TextCall& c = calls[game.font.callsQueued];
+        QueueText(game, c.x, c.y, c.align, c.text, c.colour);
+    }
+}
+
 void DrawTextQueue(Game& game) {
+    QueueTextCalls(game);
     FontState& t = game.font;
     if (!game.bitmaps.loaded) return;
     Surface& scratch = game.bitmaps.glyphScratch;

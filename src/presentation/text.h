@@ -1,5 +1,6 @@
-// Text drawing: every text goes through DrawText into a per-frame glyph queue that the renderer
-// empties after the scene, so texts lie above all sprites and below the mouse pointer.
+// Text drawing: the screens ask for texts with DrawText (core/text_state.h); the renderer lays
+// this tick's calls out in a glyph queue and empties it after the scene, so texts lie above all
+// sprites and below the mouse pointer.
 #pragma once
 
 #include <array>
@@ -41,7 +42,7 @@ void DrawTextQueue(Game& game);
 // Free every queued glyph without drawing (a frame that is not drawn).
 void DropTextQueue(Game& game);
 
-// Queue a text (UTF-8) at (x, y) with the given alignment and colour texture 1..7.
-void DrawText(Game& game, int x, int y, int align, const std::string& text, int colour);
+// Lays out this tick's DrawText calls (core/text_state.h) not yet laid out as queued glyphs.
+void QueueTextCalls(Game& game);
 // Width in pixels a text takes when drawn centred or right-aligned (spaces count 5).
 int TextWidth(const Game& game, const std::string& utf8Text);

@@ -27,7 +27,9 @@ struct Glyphs {
     std::vector<int> x, y, glyph, colour;
 };
 
-Glyphs Queued(const Game& game) {
+// The glyphs this tick's texts are laid out as.
+Glyphs Queued(Game& game) {
+    QueueTextCalls(game);
     Glyphs q;
     for (int s = 1; s <= game.font.TextQueueCount; ++s) {
         if (game.font.QueueGlyphNo[s] == 0) continue;
