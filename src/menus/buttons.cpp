@@ -2,7 +2,7 @@
 
 #include "core/game.h"
 #include "presentation/text.h"
-#include "presentation/words.h"
+#include "core/words.h"
 
 void DrawButtonLabel(Game& game, int slot, const std::string& text, int idleTexture) {
     if (slot < 1 || slot > kButtonSlots) return;

@@ -7,7 +7,7 @@
 
 #include "core/button_table.h"
 #include "core/buttons.h"
-#include "presentation/words.h"
+#include "core/words.h"
 
 struct Game;
 

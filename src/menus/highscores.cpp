@@ -14,7 +14,7 @@
 #include "menus/transitions.h"
 #include "presentation/sound.h"
 #include "presentation/text.h"
-#include "presentation/words.h"
+#include "core/words.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "menus/settings.h"
 #include "menus/transitions.h"
 #include "presentation/text.h"
-#include "presentation/words.h"
+#include "core/words.h"
 
 namespace {
 

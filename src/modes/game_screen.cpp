@@ -16,7 +16,7 @@
 #include "playfield/field_rules.h"
 #include "playfield/tables.h"
 #include "core/text_state.h"
-#include "presentation/words.h"
+#include "core/words.h"
 
 namespace {
 

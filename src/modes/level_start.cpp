@@ -15,7 +15,7 @@
 #include "playfield/field_rules.h"
 #include "playfield/tables.h"
 #include "presentation/music.h"
-#include "presentation/words.h"
+#include "core/words.h"
 
 void LevelCannotStart(Game& game, const std::string& what) {
     // A message box, not the bitmap font: its context spares it the font check.

@@ -19,7 +19,7 @@
 #include "playfield/tables.h"
 #include "presentation/music.h"
 #include "core/text_state.h"
-#include "presentation/words.h"
+#include "core/words.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "modes/level_file.h"
 #include "modes/pipe.h"
 #include "playfield/field_rules.h"
-#include "presentation/words.h"
+#include "core/words.h"
 
 namespace {
 

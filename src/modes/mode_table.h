@@ -6,7 +6,7 @@
 #pragma once
 
 #include "modes/level_format.h"
-#include "presentation/words.h"
+#include "core/words.h"
 
 struct Game;
 struct ModeFacts;

@@ -10,7 +10,7 @@
 #include "playfield/tables.h"
 #include "core/sound_state.h"
 #include "core/text_state.h"
-#include "presentation/words.h"
+#include "core/words.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include "presentation/render.h"
 #include "presentation/sound.h"
 #include "presentation/text.h"
-#include "presentation/words.h"
+#include "core/words.h"
 #include "shell/input.h"
 #include "shell/recorder.h"
 #include "shell/screens.h"

@@ -1,6 +1,6 @@
 // The compiled catalogues: lookup by id and context, the fallback to English, filling in values,
 // and the font drawing a letter it lacks as its plain letter.
-#include "presentation/catalogue.h"
+#include "core/catalogue.h"
 
 #include <gtest/gtest.h>
 

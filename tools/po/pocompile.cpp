@@ -215,7 +215,7 @@ int WriteTable(const std::string& outPath, const std::string& poDir) {
     if (problems > 0) return 1;
     std::ostringstream out;
     out << "// Written by pocompile from po/*.po at build time; edit the catalogues instead.\n"
-        << "#include \"presentation/catalogue.h\"\n\nconst CatalogueEntry kCatalogue[] = {\n";
+        << "#include \"core/catalogue.h\"\n\nconst CatalogueEntry kCatalogue[] = {\n";
     for (auto& [key, texts] : table) {
         const PoEntry& e = first[key];
         out << "    {" << (e.hasContext ? "\"" + e.context + "\"" : std::string("nullptr"))

@@ -1,4 +1,4 @@
-#include "presentation/catalogue.h"
+#include "core/catalogue.h"
 
 #include <algorithm>
 #include <cstring>
