@@ -1,9 +1,11 @@
-// What the screens ask of the layers above them: a level start asked for by a menu is carried
-// out by the shell as soon as the screen's handler returns, so the menus need not reach into the
-// modes below them.
+// What the screens and rules ask of the layers above them: a level start asked for by a menu, a
+// tune a level start starts. The shell carries them out as soon as the screen's handler returns
+// (before the music's step), so the menus need not reach into the modes below them, nor the
+// rules into the music player.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "core/fields.h"
 
@@ -27,6 +29,7 @@ struct LevelStartRequest {
 // Posted during a tick, taken when it is carried out: empty between ticks.
 struct Requests {
     LevelStartRequest levelStart;
+    std::string tune;  // game path of a tune to start afresh (a level start's own)
 };
 
 template <typename V>
@@ -43,4 +46,5 @@ void VisitFields(LevelStartRequest& r, V& v) {
 template <typename V>
 void VisitFields(Requests& r, V& v) {
     v.Nested(r.levelStart);
+    v("Tune", r.tune, Bounds{0, 256});
 }

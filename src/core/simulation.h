@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "core/button_table.h"
 #include "core/cannon_state.h"
@@ -104,6 +105,11 @@ void VisitFields(ShellState& s, V& v) {
     v("SurfaceWidth", s.SurfaceWidth, Bounds{0, 100000});
     v("SurfaceHeight", s.SurfaceHeight, Bounds{0, 100000});
     v("AlphaDrawing", s.AlphaDrawing, kFlag);
+}
+
+// Asks for a tune (its game path) to start afresh at the end of the screen's turn.
+inline void RequestTune(Simulation& sim, const std::string& gamePath) {
+    sim.requests.tune = gamePath;
 }
 
 // Every field of the simulation, struct by struct.

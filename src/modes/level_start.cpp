@@ -2,10 +2,11 @@
 
 #include <string>
 
+#include "core/buttons.h"
 #include "core/game.h"
 #include "core/mode_facts.h"
 #include "core/paths.h"
-#include "core/buttons.h"
+#include "core/words.h"
 #include "menus/transitions.h"
 #include "modes/level_file.h"
 #include "modes/mode_table.h"
@@ -14,8 +15,6 @@
 #include "playfield/extras.h"
 #include "playfield/field_rules.h"
 #include "playfield/tables.h"
-#include "presentation/music.h"
-#include "core/words.h"
 
 void LevelCannotStart(Game& game, const std::string& what) {
     // A message box, not the bitmap font: its context spares it the font check.
@@ -117,7 +116,7 @@ bool StartLevel(Game& game, int level, int mode, int lap, int music) {
     }
     if (!resume) ClearForLevel(game, level, mode, lap);
     if (music == kRestartMusic) {
-        StartTune(game, FactsOfMode(p.GameMode).tune);
+        RequestTune(game, FactsOfMode(p.GameMode).tune);
     }
     game.floatingTexts.TextCursor = 0;
     game.input.MouseButtonDown = 0;

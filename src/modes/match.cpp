@@ -3,10 +3,12 @@
 #include <cmath>
 #include <string>
 
+#include "core/buttons.h"
 #include "core/game.h"
 #include "core/mathutil.h"
 #include "core/mode_facts.h"
-#include "core/buttons.h"
+#include "core/text_state.h"
+#include "core/words.h"
 #include "menus/transitions.h"
 #include "modes/computer_player.h"
 #include "modes/game_screen.h"
@@ -17,9 +19,6 @@
 #include "playfield/extras.h"
 #include "playfield/field_rules.h"
 #include "playfield/tables.h"
-#include "presentation/music.h"
-#include "core/text_state.h"
-#include "core/words.h"
 
 namespace {
 
@@ -239,7 +238,7 @@ bool StartMatchLevel(Game& game, int level, int mode, int lap, int music, int ne
         game.computer.Strength[2] = game.computer.LoadedOpponent;
     }
     if (!resume) ClearForLevel(game, level, mode, lap);
-    if (music == kRestartMusic) StartTune(game, row->facts->tune);
+    if (music == kRestartMusic) RequestTune(game, row->facts->tune);
     game.floatingTexts.TextCursor = 0;
     // The fire requests start empty: a press that ended the last level fires nothing here.
     for (Player& player : game.players) player.Fire = 0;

@@ -4,6 +4,7 @@
 
 #include "core/game.h"
 #include "core/paths.h"
+#include "core/words.h"
 #include "menus/buttons.h"
 #include "menus/highscores.h"
 #include "menus/record_file.h"
@@ -18,7 +19,6 @@
 #include "presentation/render.h"
 #include "presentation/sound.h"
 #include "presentation/text.h"
-#include "core/words.h"
 #include "shell/input.h"
 #include "shell/recorder.h"
 #include "shell/screens.h"
@@ -59,7 +59,9 @@ void QuitTeardown(Game& game) {
     game.session.WindowClosed = true;
 }
 
-void CarryOutRequests(Game& game) {
+namespace {
+
+void CarryOutLevelStart(Game& game) {
     const LevelStartRequest r = game.requests.levelStart;
     game.requests.levelStart = LevelStartRequest{};
     if (r.kind == LevelStartKind::kNone) return;
@@ -71,6 +73,17 @@ void CarryOutRequests(Game& game) {
         StartMatchLevel(game, level, mode, lap, music, r.newMatch);
     else
         StartLevel(game, level, mode, lap, music);
+}
+
+}  // namespace
+
+void CarryOutRequests(Game& game) {
+    CarryOutLevelStart(game);
+    // A tune the level start asked for (its own, afresh).
+    if (!game.requests.tune.empty()) {
+        StartTune(game, game.requests.tune);
+        game.requests.tune.clear();
+    }
 }
 
 void SimulateTick(Game& game) {
