@@ -12,10 +12,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool read = ReadFontChars(g.font, file.bytes);
     FUZZ_EXPECT(!read || (g.font.FontCharCount >= 1 && g.font.FontCharCount <= kFontChars &&
                           g.font.FontChars[g.font.FontCharCount] == '$'));
+    FUZZ_EXPECT(g.font.FontExtraCount >= 0 && g.font.FontExtraCount <= kFontExtraChars);
+    FUZZ_EXPECT(read || g.font.FontExtraCount == 0);
     Surface ruler = CreateSurface();
-    SetSurfaceSize(ruler, 2900, 20);
+    // Two strips, each under its own ruler row.
+    SetSurfaceSize(ruler, 2900, 2 * kFontStripHeight);
     FillSurface(ruler, kMagenta);
     for (int x = 0; x < 2900; x += 7 + x % 23) ruler.At(x, 0) = kBlack;
+    for (int x = 0; x < 2900; x += 5 + x % 17) ruler.At(x, kFontStripHeight) = kBlack;
     MeasureGlyphs(g.font, ruler);
     std::string all;
     for (int c = 32; c < 256; ++c) all += static_cast<char>(c);

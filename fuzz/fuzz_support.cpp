@@ -76,11 +76,15 @@ FuzzGame::FuzzGame() : platform(SharedPlatform()), game(SharedGame()) {
     Bitmaps pictures = std::move(game.bitmaps);
     const auto chars = game.font.FontChars;
     const int charCount = game.font.FontCharCount;
+    const auto extraChars = game.font.FontExtraChars;
+    const int extraCount = game.font.FontExtraCount;
     const auto glyphs = game.font.Glyph;
     game = Game();
     game.bitmaps = std::move(pictures);
     game.font.FontChars = chars;
     game.font.FontCharCount = charCount;
+    game.font.FontExtraChars = extraChars;
+    game.font.FontExtraCount = extraCount;
     game.font.Glyph = glyphs;
     InitGame(game, platform, ScratchRes(), 1);
     // A tiny picture: every drawing operation still works out its rectangles from the game's

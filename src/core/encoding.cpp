@@ -86,24 +86,3 @@ std::string Cp1252ToUtf8(const std::string& cp1252) {
     }
     return out;
 }
-
-unsigned char BaseLetterCp1252(unsigned char c) {
-    // Windows-1252 0xC0..0xFF, upper case then lower case; 0 where no plain letter lies under it.
-    static constexpr char kBase[65] =
-        "AAAAAA\0CEEEEIIII\0NOOOOO\0\0UUUUY\0\0aaaaaa\0ceeeeiiii\0nooooo\0\0uuuuy\0y";
-    if (c >= 0xC0) return static_cast<unsigned char>(kBase[c - 0xC0]);
-    switch (c) {
-        case 0x8A:
-            return 'S';
-        case 0x8E:
-            return 'Z';
-        case 0x9A:
-            return 's';
-        case 0x9E:
-            return 'z';
-        case 0x9F:
-            return 'Y';
-        default:
-            return 0;
-    }
-}

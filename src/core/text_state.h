@@ -13,11 +13,17 @@
 enum TextAlign { kAlignLeft = 1, kAlignRight = 2, kAlignCentre = 3, kAlignRising = 4 };
 
 constexpr int kTextQueueSlots = 1000;
-// Characters of the font's character line, and glyph boxes (glyph j + 1 belongs to character j).
+// Characters of the font's character line (glyph j + 1 belongs to character j), and of its
+// second line, the letters added later (glyph kFirstExtraGlyph + j - 1 belongs to its character
+// j): the first line's glyph numbers stay as they were.
 constexpr int kFontChars = 96;
-constexpr int kFontGlyphs = 100;
+constexpr int kFontExtraChars = 96;
+constexpr int kFirstExtraGlyph = 101;
+constexpr int kFontGlyphs = kFirstExtraGlyph - 1 + kFontExtraChars;
 // The one font the game loads.
 constexpr int kGameFont = 2;
+// Rows of one strip of font2.bmp: its ruler row and the glyphs' 19 rows.
+constexpr int kFontStripHeight = 20;
 // A character missing from the character line is drawn with this glyph.
 constexpr int kMissingGlyph = 97;
 // Pen advance of a space.
@@ -81,6 +87,10 @@ struct FontState {
     // The font: its characters (Windows-1252) in glyph order and the glyph boxes in font2.bmp.
     std::array<unsigned char, kFontChars + 1> FontChars{};
     int FontCharCount = 0;
+    // The second line's characters, without its closing "$"; their glyphs lie on the bitmap's
+    // second strip.
+    std::array<unsigned char, kFontExtraChars + 1> FontExtraChars{};
+    int FontExtraCount = 0;
     std::array<GlyphBox, kFontGlyphs + 1> Glyph{};
     // GlyphOf for every character, worked out when the font is loaded.
     std::array<std::uint8_t, 256> GlyphByChar{};

@@ -17,20 +17,16 @@ constexpr int kFixedTexture = 7;
 constexpr int kOutlineTexture = 6;
 constexpr int kScratchSize = 30;
 
-// The first entry of the character line that is the character; the missing glyph when none.
-int SearchLine(const FontState& t, unsigned char ch) {
+// The first entry of the character line that is the character, else of the second line; the
+// missing glyph when neither has it.
+int SearchGlyph(const FontState& t, unsigned char ch) {
     for (int j = 1; j <= t.FontCharCount; ++j) {
         if (t.FontChars[j] == ch) return j + 1;
     }
+    for (int j = 1; j <= t.FontExtraCount; ++j) {
+        if (t.FontExtraChars[j] == ch) return kFirstExtraGlyph + j - 1;
+    }
     return kMissingGlyph;
-}
-
-// An accented letter the line lacks is drawn as its plain letter, so that a translation reads
-// whole ("Réglages" as "Reglages") rather than with gaps.
-int SearchGlyph(const FontState& t, unsigned char ch) {
-    const int glyph = SearchLine(t, ch);
-    const unsigned char base = BaseLetterCp1252(ch);
-    return glyph == kMissingGlyph && base != 0 ? SearchLine(t, base) : glyph;
 }
 
 int GlyphWidth(const FontState& t, int glyph) {
@@ -38,10 +34,11 @@ int GlyphWidth(const FontState& t, int glyph) {
     return t.Glyph[glyph].Width;
 }
 
-// The first column x > after, x < width - 1, whose ruler pixel is black; width - 1 if none.
-int NextMark(const Surface& font, int after) {
+// The first column x > after, x < width - 1, whose ruler pixel in the given row is black;
+// width - 1 if none.
+int NextMark(const Surface& font, int row, int after) {
     for (int x = after + 1; x < font.width - 1; ++x) {
-        if (font.height > 0 && font.At(x, 0) == MatchColor(0, 0, 0)) return x;
+        if (row < font.height && font.At(x, row) == MatchColor(0, 0, 0)) return x;
     }
     return font.width - 1;
 }
@@ -124,13 +121,40 @@ void ClearTextQueue(Game& game) {
     game.font.TextQueueCount = 0;
 }
 
+namespace {
+
+// The second line, when there is one: up to 96 characters closed by "$" (which gets no glyph).
+// A font without it, or with a line that is not closed, simply has no added letters.
+void ReadExtraChars(FontState& t, const std::vector<std::uint8_t>& bytes, size_t from) {
+    while (from < bytes.size() && bytes[from] != '\n') ++from;
+    int count = 0;
+    for (size_t i = from + 1; i < bytes.size(); ++i) {
+        const std::uint8_t c = bytes[i];
+        if (c == '$') {
+            t.FontExtraCount = count;
+            return;
+        }
+        if (c == '\r' || c == '\n' || count == kFontExtraChars) break;
+        t.FontExtraChars[++count] = c;
+    }
+    t.FontExtraChars.fill(0);
+}
+
+}  // namespace
+
 bool ReadFontChars(FontState& t, const std::vector<std::uint8_t>& bytes) {
     t.FontChars.fill(0);
     t.FontCharCount = 0;
-    for (std::uint8_t c : bytes) {
+    t.FontExtraChars.fill(0);
+    t.FontExtraCount = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const std::uint8_t c = bytes[i];
         if (c == '\n' || t.FontCharCount == kFontChars) break;
         t.FontChars[++t.FontCharCount] = c;
-        if (c == '$') return true;
+        if (c == '$') {
+            ReadExtraChars(t, bytes, i + 1);
+            return true;
+        }
     }
     t.FontChars.fill(0);
     t.FontCharCount = 0;
@@ -144,10 +168,25 @@ void MeasureGlyphs(FontState& t, const Surface& bitmap) {
     for (int i = 0; i < t.FontCharCount + 2; ++i) {
         const int glyph = i + 2;
         if (glyph > kFontGlyphs) break;
-        const int left = NextMark(bitmap, lastLeft);
-        const int right = NextMark(bitmap, left);
+        const int left = NextMark(bitmap, 0, lastLeft);
+        const int right = NextMark(bitmap, 0, left);
         lastLeft = left;
         t.Glyph[glyph] = GlyphBox{left, 1, right, 20, right - left, 19};
+    }
+    // The second line's glyphs stand on a second strip below, under a ruler of their own in
+    // row 20; a bitmap without that strip leaves them empty.
+    if (bitmap.height < 2 * kFontStripHeight) {
+        t.FontExtraChars.fill(0);
+        t.FontExtraCount = 0;
+        return;
+    }
+    lastLeft = -1;
+    for (int j = 1; j <= t.FontExtraCount && j <= kFontExtraChars; ++j) {
+        const int left = NextMark(bitmap, kFontStripHeight, lastLeft);
+        const int right = NextMark(bitmap, kFontStripHeight, left);
+        lastLeft = left;
+        t.Glyph[kFirstExtraGlyph + j - 1] =
+            GlyphBox{left, kFontStripHeight + 1, right, 2 * kFontStripHeight, right - left, 19};
     }
 }
 
@@ -161,8 +200,10 @@ bool LoadFont(Game& game, int font, const std::string& charFile, const std::stri
         for (GlyphImage& g : row) g = GlyphImage{};
     t.FontChars.fill(0);
     t.FontCharCount = 0;
+    t.FontExtraChars.fill(0);
+    t.FontExtraCount = 0;
 
-    // Only the first line counts, and it ends within 96 characters: a longer file is cut.
+    // The first line ends within 96 characters, the second within 96 more: a longer file is cut.
     const std::string charPath = ResolveGamePath(game, charFile);
     const FileBytes chars = ReadFileBytes(charPath, kFontCharFileBytes);
     const bool charsRead = chars.Ok() || chars.problem == FileProblem::kTooLong;
@@ -175,6 +216,8 @@ bool LoadFont(Game& game, int font, const std::string& charFile, const std::stri
     if (!LoadSurface(bitmap, bitmapPath)) {
         t.FontChars.fill(0);
         t.FontCharCount = 0;
+        t.FontExtraChars.fill(0);
+        t.FontExtraCount = 0;
         if (failedFile != nullptr) *failedFile = bitmapPath;
         return false;
     }

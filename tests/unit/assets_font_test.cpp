@@ -19,12 +19,41 @@ struct Box {
 };
 
 struct LoadedFont {
-    std::vector<unsigned char> chars;  // Windows-1252 bytes, the "$" included
-    std::vector<Box> boxes;            // box j belongs to character j (from 0 here)
+    std::vector<unsigned char> chars;       // Windows-1252 bytes, the "$" included
+    std::vector<Box> boxes;                 // box j belongs to character j (from 0 here)
+    std::vector<unsigned char> extraChars;  // the second line, without its "$"
+    std::vector<Box> extraBoxes;            // on the second strip, ruler in row 20
     Surface bitmap;
 };
 
-// The character line up to and including "$", then k + 2 ruler boxes.
+// count boxes along the ruler in the given row, as the game measures them.
+std::vector<Box> Boxes(const Surface& s, int row, size_t count) {
+    std::vector<Box> boxes;
+    const int w = s.width;
+    int lastLeft = -1;
+    for (size_t i = 0; i < count; ++i) {
+        int left = w - 1;
+        for (int x = lastLeft + 1; x < w - 1; ++x) {
+            if (s.At(x, row) == 0) {
+                left = x;
+                break;
+            }
+        }
+        int right = w - 1;
+        for (int x = left + 1; x < w - 1; ++x) {
+            if (s.At(x, row) == 0) {
+                right = x;
+                break;
+            }
+        }
+        lastLeft = left;
+        boxes.push_back({left, right - left});
+    }
+    return boxes;
+}
+
+// The character line up to and including "$", then k + 2 ruler boxes; the second line and its
+// boxes.
 LoadedFont ReadFont() {
     LoadedFont f;
     std::ifstream in(kRes + "/font1.txt", std::ios::binary);
@@ -34,28 +63,14 @@ LoadedFont ReadFont() {
         f.chars.push_back(c);
         if (c == '$') break;
     }
-    EXPECT_TRUE(LoadSurface(f.bitmap, kRes + "/font2.bmp"));
-    const Surface& s = f.bitmap;
-    const int w = s.width;
-    int lastLeft = -1;
-    for (size_t i = 0; i < f.chars.size() + 2; ++i) {
-        int left = w - 1;
-        for (int x = lastLeft + 1; x < w - 1; ++x) {
-            if (s.At(x, 0) == 0) {
-                left = x;
-                break;
-            }
-        }
-        int right = w - 1;
-        for (int x = left + 1; x < w - 1; ++x) {
-            if (s.At(x, 0) == 0) {
-                right = x;
-                break;
-            }
-        }
-        lastLeft = left;
-        f.boxes.push_back({left, right - left});
+    std::getline(in, line);
+    for (unsigned char c : line) {
+        if (c == '$') break;
+        f.extraChars.push_back(c);
     }
+    EXPECT_TRUE(LoadSurface(f.bitmap, kRes + "/font2.bmp"));
+    f.boxes = Boxes(f.bitmap, 0, f.chars.size() + 2);
+    f.extraBoxes = Boxes(f.bitmap, assetgen::kGlyphHeight + 1, f.extraChars.size());
     return f;
 }
 
@@ -71,7 +86,8 @@ TEST(Font, LineEndsWithDollarWithinNinetySixCharacters) {
     ASSERT_FALSE(f.chars.empty());
     EXPECT_EQ(f.chars.back(), '$');
     EXPECT_LE(f.chars.size(), 96u);
-    EXPECT_EQ(f.bitmap.height, assetgen::kGlyphHeight + 1);
+    EXPECT_EQ(f.bitmap.height, 2 * (assetgen::kGlyphHeight + 1));
+    EXPECT_LE(f.extraChars.size(), 96u);
 }
 
 // One visible box per character, none wider than the glyph scratch, each with a shape; the
@@ -132,12 +148,10 @@ TEST(Font, GameCharactersHaveGlyphsOutsideTheSymbolStretch) {
 
 // Texts over the field need a dark edge all round: inside its box every glyph's shape keeps off
 // the box's edges and every pixel touching it, also diagonally, is dark ring.
-TEST(Font, EveryShapeIsRingedInsideItsBox) {
-    const LoadedFont f = ReadFont();
-    const Surface& s = f.bitmap;
-    for (size_t j = 0; j + 1 < f.chars.size(); ++j) {
-        const Box b = f.boxes[j];
-        auto at = [&](int x, int y) { return s.At(b.left + x, 1 + y); };
+void ExpectRinged(const Surface& s, const std::vector<Box>& boxes, size_t count, int top) {
+    for (size_t j = 0; j < count; ++j) {
+        const Box b = boxes[j];
+        auto at = [&](int x, int y) { return s.At(b.left + x, top + y); };
         int ring = 0;
         for (int y = 0; y < assetgen::kGlyphHeight; ++y) {
             for (int x = 0; x < b.width; ++x) {
@@ -164,6 +178,27 @@ TEST(Font, EveryShapeIsRingedInsideItsBox) {
             }
         }
         EXPECT_GT(ring, 0) << "character " << j + 1;
+    }
+}
+
+TEST(Font, EveryShapeIsRingedInsideItsBox) {
+    const LoadedFont f = ReadFont();
+    ExpectRinged(f.bitmap, f.boxes, f.chars.size() - 1, 1);
+    ExpectRinged(f.bitmap, f.extraBoxes, f.extraChars.size(), assetgen::kGlyphHeight + 2);
+}
+
+// The second line's glyphs: one box each on the second strip, with a shape, no wider than
+// the glyph scratch, and the strip ends left of the first strip's last column.
+TEST(Font, SecondLineGivesOneBoxPerCharacter) {
+    const LoadedFont f = ReadFont();
+    ASSERT_EQ(f.extraChars.size(), assetgen::kFontExtraLine.size() - 1);
+    for (size_t j = 0; j < f.extraChars.size(); ++j) {
+        EXPECT_EQ(f.extraChars[j], assetgen::ToCp1252(assetgen::kFontExtraLine[j])) << j;
+        EXPECT_LT(IndexOf(f, f.extraChars[j]), 0) << "already on the first line: " << j;
+        const Box b = f.extraBoxes[j];
+        EXPECT_GT(b.width, 0) << j;
+        EXPECT_LE(b.width, assetgen::kMaxGlyphWidth) << j;
+        EXPECT_LT(b.left + b.width, f.bitmap.width - 1) << j;
     }
 }
 

@@ -75,6 +75,75 @@ TEST_F(SmallFontTest, MeasuresBoxesFromTheRulerAndStopsAtTheDollar) {
     EXPECT_EQ(t.Glyph[kMissingGlyph].Width, 0);
 }
 
+// The second line of font1.txt and the bitmap's second strip: read when both are there and the
+// line is closed by "$", ignored otherwise, and never moving the first line's glyphs.
+struct ExtraLineCase {
+    std::vector<std::uint8_t> chars;
+    int bitmapHeight;
+    int extraCount;
+};
+
+class ExtraLineTest : public ::testing::TestWithParam<ExtraLineCase> {};
+
+TEST_P(ExtraLineTest, AddsGlyphsAfterTheFirstLinesOnly) {
+    const ExtraLineCase& c = GetParam();
+    TempRes res;
+    res.WriteBytes(res.Dir() + "/two1.txt", c.chars);
+    Surface bmp = CreateSurface();
+    SetSurfaceSize(bmp, 30, c.bitmapHeight);
+    FillSurface(bmp, kMagenta);
+    for (int x : {0, 4, 10, 17}) bmp.At(x, 0) = kBlack;
+    if (c.bitmapHeight >= 2 * kFontStripHeight) {
+        for (int x : {0, 5, 8, 12}) bmp.At(x, kFontStripHeight) = kBlack;
+    }
+    ASSERT_TRUE(SaveBmp(bmp, res.Dir() + "/two2.bmp"));
+    TestGame test(res.Dir());
+    Game& g = test.game;
+    ASSERT_TRUE(LoadFont(g, 2, "res\\two1.txt", "res\\two2.bmp"));
+    EXPECT_EQ(g.font.FontCharCount, 4);
+    EXPECT_EQ(g.font.FontExtraCount, c.extraCount);
+    EXPECT_EQ(GlyphOf(g, 'B'), 3);
+    EXPECT_EQ(g.font.Glyph[3].Width, 6);
+    EXPECT_EQ(g.font.Glyph[3].Top, 1);
+    if (c.extraCount == 3) {
+        EXPECT_EQ(GlyphOf(g, 0xE9), kFirstExtraGlyph);
+        EXPECT_EQ(GlyphOf(g, 'B'), 3);  // also on the second line: the first line's glyph wins
+        const GlyphBox& e = g.font.Glyph[kFirstExtraGlyph];
+        EXPECT_EQ(e.Left, 0);
+        EXPECT_EQ(e.Width, 5);
+        EXPECT_EQ(e.Top, kFontStripHeight + 1);
+        EXPECT_EQ(e.Height, 19);
+        EXPECT_EQ(g.font.Glyph[kFirstExtraGlyph + 2].Left, 8);
+        EXPECT_EQ(g.font.Glyph[kFirstExtraGlyph + 2].Width, 4);
+    } else {
+        EXPECT_EQ(GlyphOf(g, 0xE9), kMissingGlyph);
+    }
+}
+
+std::vector<std::uint8_t> Line(const std::string& s) {
+    return {s.begin(), s.end()};
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FontFiles, ExtraLineTest,
+    ::testing::Values(ExtraLineCase{Line("ABC$\r\n\xE9"
+                                         "B\xF1$\r\n"),
+                                    40, 3},
+                      ExtraLineCase{Line("ABC$\r\n\xE9"
+                                         "B\xF1$"),
+                                    40, 3},
+                      // Today's font files: no second line, or a one-strip bitmap.
+                      ExtraLineCase{Line("ABC$\r\n"), 40, 0},
+                      ExtraLineCase{Line("ABC$\r\n\xE9"
+                                         "B\xF1$\r\n"),
+                                    20, 0},
+                      // Not closed, or longer than 96 characters: no added letters.
+                      ExtraLineCase{Line("ABC$\r\n\xE9"
+                                         "B\xF1\r\n$"),
+                                    40, 0},
+                      ExtraLineCase{Line("ABC$\r\n" + std::string(97, 'q') + "$"), 40, 0},
+                      ExtraLineCase{Line("ABC$x\xE9$\r\n"), 40, 0}));
+
 struct LayoutCase {
     int align;
     const char* text;

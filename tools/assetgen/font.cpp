@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -126,6 +127,88 @@ Glyph TextGlyph(char32_t c) {
     return g;
 }
 
+// The plain capital under an accented capital of the second line; 0 for any other character.
+char32_t AccentedCapitalBase(char32_t c) {
+    static constexpr std::u32string_view kAccented =
+        U"\u00C1\u00C9\u00CD\u00D3\u00DA\u00C0\u00C8\u00CC\u00D2\u00D9\u00D1\u00C3\u00D5\u00CA"
+        U"\u00D4\u00C2\u00CB\u00CE\u00CF\u00DB";
+    static constexpr std::u32string_view kBase = U"AEIOUAEIOUNAOEOAEIIU";
+    const size_t i = kAccented.find(c);
+    return i == std::u32string_view::npos ? 0 : kBase[i];
+}
+
+// The shape (>= 110 coverage) of a text drawn at the size and pen position on a surface taller
+// than a glyph by kLift rows above, so that an accent over a capital is not cut.
+constexpr int kLift = 8;
+std::vector<unsigned char> TallMask(const std::string& text, int width, double size, double x) {
+    const int h = kGlyphHeight + kLift;
+    cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, width, h);
+    cairo_t* cr = cairo_create(mask);
+    SelectFont(cr, size);
+    cairo_move_to(cr, x, kBaseline + kLift);
+    cairo_show_text(cr, text.c_str());
+    cairo_destroy(cr);
+    cairo_surface_flush(mask);
+    const unsigned char* data = cairo_image_surface_get_data(mask);
+    const int stride = cairo_image_surface_get_stride(mask);
+    std::vector<unsigned char> out(static_cast<size_t>(width) * h, 0);
+    for (int y = 0; y < h; ++y)
+        for (int x0 = 0; x0 < width; ++x0)
+            out[static_cast<size_t>(y) * width + x0] = data[y * stride + x0] >= 110;
+    cairo_surface_destroy(mask);
+    return out;
+}
+
+// An accented capital, drawn the way the first line's Ä Ö Ü came out: the capital a little
+// smaller and centred, the accent in the rows above it, pressed together where it is taller
+// than they are, with a row of air between the two and none on the box's edge.
+Glyph AccentedCapitalGlyph(char32_t c, char32_t base) {
+    constexpr double kSize = kFontSize - 2;
+    const std::string plainText = Utf8(base);
+    const int w =
+        std::clamp(static_cast<int>(std::lround(Extents(Utf8(c), kFontSize).x_advance)) + 1, 3,
+                   kMaxGlyphWidth);
+    const cairo_text_extents_t ext = Extents(plainText, kSize);
+    const double x = (w - ext.width) / 2.0 - ext.x_bearing;
+    const std::vector<unsigned char> plain = TallMask(plainText, w, kSize, x);
+    const std::vector<unsigned char> accented = TallMask(Utf8(c), w, kSize, x);
+    Glyph g;
+    g.width = w;
+    g.pixels.assign(static_cast<size_t>(w) * kGlyphHeight, kBack);
+    int top = kGlyphHeight;
+    for (int y = 0; y < kGlyphHeight; ++y) {
+        for (int x0 = 1; x0 + 1 < w; ++x0) {
+            if (!plain[static_cast<size_t>(y + kLift) * w + x0]) continue;
+            g.pixels[static_cast<size_t>(y) * w + x0] = kShape;
+            top = std::min(top, y);
+        }
+    }
+    const int rows = top - 2;
+    int a0 = -1, a1 = -1;
+    for (int y = 0; y < top + kLift - 1; ++y) {
+        for (int x0 = 0; x0 < w; ++x0) {
+            if (!accented[static_cast<size_t>(y) * w + x0]) continue;
+            if (a0 < 0) a0 = y;
+            a1 = y;
+        }
+    }
+    if (a0 < 0 || rows < 1) throw std::runtime_error("no room for an accent");
+    const int k = a1 - a0 + 1;
+    const int n = std::min(rows, k);
+    const int first = top - 1 - n;  // the accent ends one row above the capital
+    for (int t = 0; t < n; ++t) {
+        const int from = a0 + t * k / n;
+        const int to = std::max(from + 1, a0 + (t + 1) * k / n);
+        for (int x0 = 1; x0 + 1 < w; ++x0) {
+            bool on = false;
+            for (int y = from; y < to && y <= a1; ++y)
+                on = on || accented[static_cast<size_t>(y) * w + x0];
+            if (on) g.pixels[static_cast<size_t>(first + t) * w + x0] = kShape;
+        }
+    }
+    return g;
+}
+
 // A quaver: the music-on symbol of the side panel; crossed out in red for music off.
 Glyph NoteGlyph(bool crossed) {
     const int width = 18;
@@ -182,9 +265,49 @@ void AddRing(Glyph& g) {
 }
 
 Glyph MakeGlyph(char32_t c) {
-    Glyph g = c == U'{' ? NoteGlyph(false) : c == U'}' ? NoteGlyph(true) : TextGlyph(c);
+    const char32_t base = AccentedCapitalBase(c);
+    Glyph g = c == U'{'   ? NoteGlyph(false)
+              : c == U'}' ? NoteGlyph(true)
+              : base != 0 ? AccentedCapitalGlyph(c, base)
+                          : TextGlyph(c);
     AddRing(g);
     return g;
+}
+
+}  // namespace
+
+namespace {
+
+// The line's Windows-1252 bytes and glyphs; the closing "$" gets an empty glyph when asked.
+void MakeLine(std::u32string_view line, bool dollarGlyph, std::string& bytes,
+              std::vector<Glyph>& glyphs) {
+    for (char32_t c : line) {
+        const unsigned char b = ToCp1252(c);
+        if (b == 0) throw std::runtime_error("font character without a Windows-1252 code");
+        bytes += static_cast<char>(b);
+        if (c == U'$') {
+            if (dollarGlyph) glyphs.push_back(Glyph{});
+        } else {
+            glyphs.push_back(MakeGlyph(c));
+        }
+    }
+    bytes += "\r\n";
+}
+
+// The glyphs side by side from column 0 under their ruler marks, in the strip whose ruler is
+// the given row; returns the column after the last glyph.
+int PlaceStrip(Image& img, int rulerRow, const std::vector<Glyph>& glyphs) {
+    int left = 0;
+    for (const Glyph& g : glyphs) {
+        img.At(left, rulerRow) = kShape;
+        for (int y = 0; y < kGlyphHeight; ++y) {
+            for (int x = 0; x < g.width; ++x) {
+                img.At(left + x, rulerRow + 1 + y) = g.pixels[static_cast<size_t>(y) * g.width + x];
+            }
+        }
+        left += g.width;
+    }
+    return left;
 }
 
 }  // namespace
@@ -192,36 +315,27 @@ Glyph MakeGlyph(char32_t c) {
 void GenerateFont(const std::string& resDir) {
     std::string bytes;
     std::vector<Glyph> glyphs;
-    for (char32_t c : kFontLine) {
-        const unsigned char b = ToCp1252(c);
-        if (b == 0) throw std::runtime_error("font character without a Windows-1252 code");
-        bytes += static_cast<char>(b);
-        // The closing "$" keeps an empty box: characters missing from the line map to it.
-        glyphs.push_back(c == U'$' ? Glyph{} : MakeGlyph(c));
-    }
-    bytes += "\r\n";
+    std::vector<Glyph> extra;
+    // The closing "$" keeps an empty box: characters missing from the lines map to it.
+    MakeLine(kFontLine, true, bytes, glyphs);
+    MakeLine(kFontExtraLine, false, bytes, extra);
 
     // One ruler mark per glyph; the last (empty) glyph's mark is the bitmap's last column, so
-    // it and every box after it have width 0.
+    // it and every box after it have width 0. The second line's glyphs make a second strip
+    // below, which must end left of that column; its last mark closes its last glyph.
     int width = 0;
     for (const Glyph& g : glyphs) width += g.width;
     width += 1;
     Image img;
     img.width = width;
-    img.height = kGlyphHeight + 1;
+    img.height = 2 * (kGlyphHeight + 1);
     img.pixels.assign(static_cast<size_t>(img.width) * img.height, kBack);
-    int left = 0;
-    for (const Glyph& g : glyphs) {
-        img.At(left, 0) = kShape;
-        for (int y = 0; y < kGlyphHeight; ++y) {
-            for (int x = 0; x < g.width; ++x) {
-                img.At(left + x, y + 1) = g.pixels[static_cast<size_t>(y) * g.width + x];
-            }
-        }
-        left += g.width;
-    }
+    const int left = PlaceStrip(img, 0, glyphs);
     if (left != width - 1 || img.At(width - 1, 0) != kShape)
         throw std::runtime_error("font ruler does not end at the last column");
+    const int extraEnd = PlaceStrip(img, kGlyphHeight + 1, extra);
+    if (extraEnd >= width - 1) throw std::runtime_error("second font strip is too wide");
+    img.At(extraEnd, kGlyphHeight + 1) = kShape;
     WriteBmp(img, resDir + "/font2.bmp");
 
     std::FILE* f = std::fopen((resDir + "/font1.txt").c_str(), "wb");

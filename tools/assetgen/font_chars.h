@@ -18,6 +18,16 @@ inline constexpr std::u32string_view kFontLine =
     U"bcdefghijklmnopqrstuvwxyz\u00E4\u00F6\u00FC"                                      // 68..95
     U"$";                                                                               // 96
 
+// Unicode text of font1.txt's second line: the letters and punctuation the translations need,
+// added after the first line so that its glyph numbers stay; closed by "$", which gets no glyph.
+inline constexpr std::u32string_view kFontExtraLine =
+    U"\u00E0\u00E2\u00E7\u00E8\u00E9\u00EA\u00EB\u00EE\u00EF\u00F4\u00F9\u00FB\u00FF"  // àâçèéêëîïôùûÿ
+    U"\u0153\u00E1\u00ED\u00F3\u00FA\u00F1\u00E3\u00F5\u00EC\u00F2"  // œáíóúñãõìò
+    U"\u00C1\u00C9\u00CD\u00D3\u00DA\u00C0\u00C8\u00CC\u00D2\u00D9"  // ÁÉÍÓÚÀÈÌÒÙ
+    U"\u00C7\u00D1\u00C3\u00D5\u00CA\u00D4\u00C2\u00CB\u00CE\u00CF\u00DB\u0152"  // ÇÑÃÕÊÔÂËÎÏÛŒ
+    U"\u00BF\u00A1();/%&+\"\u2026"                                               // ¿¡();/%&+"…
+    U"$";
+
 // Windows-1252 byte of a character of the line; 0 if it has none.
 constexpr unsigned char ToCp1252(char32_t c) {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<unsigned char>(c);
@@ -28,6 +38,12 @@ constexpr unsigned char ToCp1252(char32_t c) {
             return 0x86;
         case 0x20AC:
             return 0x80;
+        case 0x2026:
+            return 0x85;
+        case 0x0153:
+            return 0x9C;
+        case 0x0152:
+            return 0x8C;
         default:
             return 0;
     }

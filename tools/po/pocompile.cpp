@@ -159,6 +159,7 @@ std::string Filled(const std::string& format) {
 std::string Undrawable(const std::string& escaped, bool format) {
     std::set<unsigned char> line;
     for (char32_t c : assetgen::kFontLine) line.insert(assetgen::ToCp1252(c));
+    for (char32_t c : assetgen::kFontExtraLine) line.insert(assetgen::ToCp1252(c));
     const std::string utf8 = format ? Filled(Unescape(escaped)) : Unescape(escaped);
     std::string bad;
     // One character at a time, so that a character without a Windows-1252 form shows as itself.
@@ -178,7 +179,7 @@ std::string Undrawable(const std::string& escaped, bool format) {
         const std::string cp = Utf8ToCp1252(one);
         const unsigned char c = static_cast<unsigned char>(cp[0]);
         const bool known = cp.size() == 1 && (c != '?' || one == "?");
-        if (known && (line.count(c) != 0 || line.count(BaseLetterCp1252(c)) != 0)) continue;
+        if (known && line.count(c) != 0) continue;
         if (bad.find(one) == std::string::npos) bad += one;
     }
     return bad;
