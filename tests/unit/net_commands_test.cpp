@@ -75,8 +75,9 @@ TEST(NetCommands, BothMachinesRunTheSameMatchFromTheirOwnPlayersControls) {
         const int before = pair.guest->g->players[2].cannon.NothingFlying;
         pair.Tick(h, g);
         if (before == 1 && pair.guest->g->players[2].cannon.NothingFlying == 0) ++shots2;
-        if (tick % 20 == 0)
+        if (tick % 20 == 0) {
             ASSERT_EQ(StateHash(*pair.host->g), StateHash(*pair.guest->g)) << "tick " << tick;
+        }
     }
     EXPECT_EQ(pair.host->g->shell.ScreenId, kScreenMatch);
     EXPECT_GT(shots2, 0);
