@@ -1,7 +1,8 @@
 // rhombulus2-headless [--res DIR] [--seed N] [--ticks N] [--input FILE]
 //                     [--shot T:FILE.png|.bmp]... [--dump T:FILE.json]... [--trace FILE.jsonl]
 //                     [--no-draw] [--hash-every N]
-//                     [--net-host PORT [--match-level L] | --net-join HOST:PORT]
+//                     [--net-host PORT [--match-level L] | --net-join HOST:PORT |
+//                      --net-relay HOST:PORT --room CODE [--match-level L]]
 //                     [--net-drop PCT] [--net-delay MS] [--net-jitter MS] [--record FILE]
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 
 #include "core/paths.h"
 #include "net/enet_transport.h"
+#include "net/room_code.h"
 #include "platform/file_bytes.h"
 #include "runner/net_runner.h"
 #include "runner/runner.h"
@@ -24,7 +26,8 @@ constexpr const char* kUsage =
     "usage: rhombulus2-headless [--res DIR] [--seed N] [--ticks N] [--input FILE]\n"
     "       [--shot T:FILE.png|.bmp]... [--dump T:FILE.json]... [--trace FILE.jsonl]\n"
     "       [--no-draw] [--hash-every N]\n"
-    "       [--net-host PORT [--match-level L] | --net-join HOST:PORT]\n"
+    "       [--net-host PORT [--match-level L] | --net-join HOST:PORT |\n"
+    "        --net-relay HOST:PORT --room CODE [--match-level L]]\n"
     "       [--net-drop PCT] [--net-delay MS] [--net-jitter MS] [--record FILE]\n";
 
 int Usage(const char* why) {
@@ -72,6 +75,7 @@ int main(int argc, char** argv) {
     bool scriptHasSeed = false;
     bool network = false;
     NetRunnerOptions netOpts;
+    bool relayHost = false;  // through the relay, --match-level makes this side the host
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -129,7 +133,17 @@ int main(int argc, char** argv) {
                 return Usage("--net-join needs HOST:PORT");
             network = true;
             netOpts.mode = NetRunnerOptions::Mode::kJoin;
+        } else if (arg == "--net-relay") {
+            if (!net::SplitHostPort(value, netOpts.address, netOpts.port))
+                return Usage("--net-relay needs HOST:PORT");
+            network = true;
+            netOpts.viaRelay = true;
+        } else if (arg == "--room") {
+            const auto code = net::NormaliseRoomCode(value);
+            if (!code) return Usage("--room needs a four-letter room code");
+            netOpts.room = *code;
         } else if (arg == "--match-level") {
+            relayHost = true;
             if (!ParseNumber(value, 1, 50, n)) return Usage("--match-level needs L in 1..50");
             netOpts.matchLevel = static_cast<int>(n);
         } else if (arg == "--net-drop") {
@@ -159,6 +173,10 @@ int main(int argc, char** argv) {
     if (!GameFilesPresent(options.resDir, missing))
         return Usage(
             ("--res " + options.resDir + ": \"" + missing + "\" is missing or damaged").c_str());
+    if (network && netOpts.viaRelay) {
+        if (netOpts.room.empty()) return Usage("--net-relay needs --room CODE");
+        netOpts.mode = relayHost ? NetRunnerOptions::Mode::kHost : NetRunnerOptions::Mode::kJoin;
+    }
     if (network) {
         // The local player's script drives this side only; a recording's match is not replayed.
         options.netMatchLevel = 0;

@@ -17,6 +17,7 @@
 #include "net/handshake.h"
 #include "net/lockstep.h"
 #include "net/net_texts.h"
+#include "net/relay_link.h"
 #include "platform/file_bytes.h"
 #include "platform/headless/headless_platform.h"
 #include "runner/dump.h"
@@ -167,10 +168,18 @@ int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
     }
     const bool host = o.mode == NetRunnerOptions::Mode::kHost;
     std::string error;
-    std::unique_ptr<net::Transport> raw =
-        host ? std::unique_ptr<net::Transport>(net::EnetTransport::Listen("", o.port, &error))
-             : std::unique_ptr<net::Transport>(
-                   net::EnetTransport::Connect(o.address, o.port, &error));
+    std::unique_ptr<net::Transport> raw;
+    if (o.viaRelay) {
+        // Both players connect out to the relay; it pairs them by the room code.
+        auto toRelay = net::EnetTransport::Connect(o.address, o.port, &error);
+        if (toRelay != nullptr)
+            raw = std::make_unique<net::RelayLink>(std::move(toRelay),
+                                                   host ? net::Role::Host : net::Role::Guest);
+    } else if (host) {
+        raw = net::EnetTransport::Listen("", o.port, &error);
+    } else {
+        raw = net::EnetTransport::Connect(o.address, o.port, &error);
+    }
     if (raw == nullptr) {
         std::fprintf(stderr, "rhombulus2-headless: %s\n", error.c_str());
         return 3;
@@ -185,6 +194,8 @@ int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
     hc.levelHash = MatchLevelsHash(options.resDir);
     hc.name = host ? "host" : "guest";
     hc.timeoutMs = o.waitMs;
+    hc.viaRelay = o.viaRelay;
+    hc.room = o.room;
     net::Handshake hs(link, hc, now());
     if (host)
         hs.SetStart(

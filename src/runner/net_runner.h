@@ -16,6 +16,9 @@ struct NetRunnerOptions {
     std::string address = "127.0.0.1";  // join: the host's address
     std::uint16_t port = 0;
     int matchLevel = 1;  // host: the match's first level
+    // Through the relay at address:port: the room the host opens or the guest joins.
+    bool viaRelay = false;
+    std::string room;
     net::LinkFaults faults;
     std::string recordPath;  // both players' commands, as an input script
     // For tests: the guest changes one value of its state after this match tick, once.

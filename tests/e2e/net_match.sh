@@ -2,7 +2,7 @@
 # Two runners play a match over loopback: the host's Space wins three crafted levels to none,
 # the guest plays the mouse. Host, guest and the offline replay of the host's recording end with
 # the same dump; so they do over a link with 5 % drop, 80 ms delay and 40 ms jitter, and when the
-# guest changes one value of its state (healed from the host). A guest that vanishes leaves the
+# guest changes one value of its state (healed from the host), and through the relay. A guest that vanishes leaves the
 # host back at the main menu with "Connection lost"; another version is refused on both sides.
 set -euo pipefail
 bin=$1 res=$2
@@ -57,6 +57,24 @@ grep -q '"LevelsWon": \[null, 3, 0\]' "$work/clean.host.json" || fail "the host 
 play faulty --net-drop 5 --net-delay 80 --net-jitter 40 -- --net-drop 5 --net-delay 80 --net-jitter 40
 play desync -- --net-test-desync 100
 grep -q desync "$work/desync.guest.err" || fail "no desync reported by the guest"
+
+# Through the relay, paired by the room code (typed in small letters by the guest).
+relay=$(dirname "$bin")/rhombulus2-relay
+"$relay" --bind 127.0.0.1 --port 0 --quiet 2> "$work/relay.err" &
+pids+=("$!")
+for _ in $(seq 50); do grep -q "listening on UDP port [1-9]" "$work/relay.err" && break; sleep 0.1; done
+rport=$(grep -o "listening on UDP port [0-9]*" "$work/relay.err" | grep -o "[0-9]*$")
+timeout 60 "$bin" --res "$work/res" --seed 11 --no-draw --input "$work/host.txt" \
+    --net-relay "127.0.0.1:$rport" --room KXPW --match-level 1 --dump "99999:$work/relay.host.json" \
+    2> "$work/relay.host.err" &
+host=$!
+pids+=("$host")
+sleep 0.2
+timeout 60 "$bin" --res "$work/res" --no-draw --input "$work/guest.txt" --net-relay "127.0.0.1:$rport" \
+    --room kxpw --dump "99999:$work/relay.guest.json" 2> "$work/relay.guest.err" || fail "relay: guest"
+wait "$host" || fail "relay: host exited $?"
+cmp -s "$work/clean.host.json" "$work/relay.host.json" || fail "relay: not the direct match"
+cmp -s "$work/relay.host.json" "$work/relay.guest.json" || fail "relay: host and guest differ"
 
 # A guest that vanishes in the middle of a level: the host is back at the menu, saves untouched.
 port=$((port + 1))
