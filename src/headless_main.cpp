@@ -1,6 +1,9 @@
 // rhombulus2-headless [--res DIR] [--seed N] [--ticks N] [--input FILE]
 //                     [--shot T:FILE.png|.bmp]... [--dump T:FILE.json]... [--trace FILE.jsonl]
 //                     [--no-draw] [--hash-every N]
+//                     [--net-host PORT [--match-level L] | --net-join HOST:PORT |
+//                      --net-relay HOST:PORT --room CODE [--match-level L]]
+//                     [--net-drop PCT] [--net-delay MS] [--net-jitter MS] [--record FILE]
 #include <unistd.h>
 
 #include <charconv>
@@ -11,7 +14,10 @@
 #include <system_error>
 
 #include "core/paths.h"
+#include "net/enet_transport.h"
+#include "net/room_code.h"
 #include "platform/file_bytes.h"
+#include "runner/net_runner.h"
 #include "runner/runner.h"
 
 namespace {
@@ -19,7 +25,10 @@ namespace {
 constexpr const char* kUsage =
     "usage: rhombulus2-headless [--res DIR] [--seed N] [--ticks N] [--input FILE]\n"
     "       [--shot T:FILE.png|.bmp]... [--dump T:FILE.json]... [--trace FILE.jsonl]\n"
-    "       [--no-draw] [--hash-every N]\n";
+    "       [--no-draw] [--hash-every N]\n"
+    "       [--net-host PORT [--match-level L] | --net-join HOST:PORT |\n"
+    "        --net-relay HOST:PORT --room CODE [--match-level L]]\n"
+    "       [--net-drop PCT] [--net-delay MS] [--net-jitter MS] [--record FILE]\n";
 
 int Usage(const char* why) {
     std::fprintf(stderr, "rhombulus2-headless: %s\n%s", why, kUsage);
@@ -64,6 +73,9 @@ int main(int argc, char** argv) {
     bool seedGiven = false;
     std::uint64_t scriptSeed = 0;
     bool scriptHasSeed = false;
+    bool network = false;
+    NetRunnerOptions netOpts;
+    bool relayHost = false;  // through the relay, --match-level makes this side the host
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -100,6 +112,7 @@ int main(int argc, char** argv) {
                 return Usage((value + ": " + error).c_str());
             scriptHasSeed = ScriptSeed(text, scriptSeed);
             ScriptLanguage(text, options.firstStartLanguage);
+            ScriptMatchLevel(text, options.netMatchLevel);
         } else if (arg == "--shot" && ParseTimed(value, timed)) {
             options.shots.push_back(timed);
         } else if (arg == "--dump" && ParseTimed(value, timed)) {
@@ -110,6 +123,46 @@ int main(int argc, char** argv) {
             if (!ParseNumber(value, 1, kMaxTick, n))
                 return Usage("--hash-every needs N in 1..2147483647");
             options.hashEvery = static_cast<int>(n);
+        } else if (arg == "--net-host") {
+            if (!ParseNumber(value, 1, 65535, n)) return Usage("--net-host needs PORT in 1..65535");
+            network = true;
+            netOpts.mode = NetRunnerOptions::Mode::kHost;
+            netOpts.port = static_cast<std::uint16_t>(n);
+        } else if (arg == "--net-join") {
+            if (!net::SplitHostPort(value, netOpts.address, netOpts.port))
+                return Usage("--net-join needs HOST:PORT");
+            network = true;
+            netOpts.mode = NetRunnerOptions::Mode::kJoin;
+        } else if (arg == "--net-relay") {
+            if (!net::SplitHostPort(value, netOpts.address, netOpts.port))
+                return Usage("--net-relay needs HOST:PORT");
+            network = true;
+            netOpts.viaRelay = true;
+        } else if (arg == "--room") {
+            const auto code = net::NormaliseRoomCode(value);
+            if (!code) return Usage("--room needs a four-letter room code");
+            netOpts.room = *code;
+        } else if (arg == "--match-level") {
+            relayHost = true;
+            if (!ParseNumber(value, 1, 50, n)) return Usage("--match-level needs L in 1..50");
+            netOpts.matchLevel = static_cast<int>(n);
+        } else if (arg == "--net-drop") {
+            if (!ParseNumber(value, 0, 100, n)) return Usage("--net-drop needs PCT in 0..100");
+            netOpts.faults.dropPercent = static_cast<int>(n);
+        } else if (arg == "--net-delay") {
+            if (!ParseNumber(value, 0, 5000, n)) return Usage("--net-delay needs MS in 0..5000");
+            netOpts.faults.delayMs = static_cast<int>(n);
+        } else if (arg == "--net-jitter") {
+            if (!ParseNumber(value, 0, 5000, n)) return Usage("--net-jitter needs MS in 0..5000");
+            netOpts.faults.jitterMs = static_cast<int>(n);
+        } else if (arg == "--record") {
+            netOpts.recordPath = value;
+        } else if (arg == "--net-test-desync") {
+            // For tests: the guest changes one value after this tick.
+            if (!ParseNumber(value, 1, kMaxTick, n)) return Usage("--net-test-desync needs T");
+            netOpts.desyncAtTick = static_cast<int>(n);
+        } else if (arg == "--net-test-version") {
+            netOpts.gameVersion = value;
         } else {
             return Usage(("bad option " + arg + " " + value).c_str());
         }
@@ -120,5 +173,14 @@ int main(int argc, char** argv) {
     if (!GameFilesPresent(options.resDir, missing))
         return Usage(
             ("--res " + options.resDir + ": \"" + missing + "\" is missing or damaged").c_str());
+    if (network && netOpts.viaRelay) {
+        if (netOpts.room.empty()) return Usage("--net-relay needs --room CODE");
+        netOpts.mode = relayHost ? NetRunnerOptions::Mode::kHost : NetRunnerOptions::Mode::kJoin;
+    }
+    if (network) {
+        // The local player's script drives this side only; a recording's match is not replayed.
+        options.netMatchLevel = 0;
+        return RunNetHeadless(options, netOpts);
+    }
     return RunHeadless(options);
 }

@@ -27,6 +27,24 @@ struct SessionState {
     int ExitStatus = 0;
 };
 
+// One tick of a network match: both players' commands as the lockstep session gave them, in
+// place of this machine's keys and mouse, so that both machines run the very same tick.
+struct NetMatchTick {
+    bool on = false;
+    struct Side {
+        int pointerX = 0;
+        int pointerY = 0;
+        bool keyLeft = false;
+        bool keyRight = false;
+        bool fire = false;
+        bool pointerAims = false;  // the pointer moved since the keys last did
+    };
+    Side side[3];        // by match player (1 host, left field; 2 guest, right field)
+    bool pause = false;  // either player pressed P
+    bool escape = false;
+    int button = 0;  // the match-screen button slot either player clicked (the host's first)
+};
+
 // The simulation inside its session: the platform, the pictures and font, the back buffer, the
 // music player, the drawing's generator, the recorder and the user's files and folders.
 struct Game : Simulation {
@@ -42,6 +60,7 @@ struct Game : Simulation {
     std::uint64_t clockSeed = 1;  // what start-up seeds the generator with
 
     SessionState session;
+    NetMatchTick netTick;
     MusicPlayer music;
     FontState font;
     Bitmaps bitmaps;

@@ -296,6 +296,19 @@ void MatchStep(Game& game) {
         GivenCommands given{};
         PlayerCommand computer[kMatchPlayers + 1];
         for (int q = 1; q <= kMatchPlayers; ++q) {
+            if (game.netTick.on) {
+                // Over the network each player aims with keys or pointer anywhere, as against
+                // the computer.
+                const NetMatchTick::Side& s = game.netTick.side[q];
+                computer[q].pointerAims = s.pointerAims;
+                computer[q].pointerX = s.pointerX;
+                computer[q].pointerY = s.pointerY;
+                computer[q].keyLeft = s.keyLeft;
+                computer[q].keyRight = s.keyRight;
+                computer[q].fire = s.fire;
+                given[q] = &computer[q];
+                continue;
+            }
             if (game.computer.Strength[q] == kNoComputer) continue;
             computer[q] = ComputerCommand(game, q);
             given[q] = &computer[q];
@@ -311,6 +324,7 @@ void MatchScreen(Game& game) {
     DrawText(game, 400, 7, kAlignCentre,
              FillIn(TrC(game, "side panel", "Level %s"), {std::to_string(p.LevelNumber)}), 5);
     UpdateButtons(game);
+    if (game.netTick.on) game.buttons.MenuSelection = game.netTick.button;
     DrawText(game, 294, 46, kAlignCentre, std::to_string(m.LevelsWon[1]), 2);
     DrawText(game, 510, 46, kAlignCentre, std::to_string(m.LevelsWon[2]), 2);
     if (game.input.PauseKeyFrames == 1) p.PauseState = -p.PauseState;

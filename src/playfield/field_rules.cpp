@@ -53,6 +53,8 @@ FieldRules MatchRulesOf(const Game& game, int player) {
     FieldRules r = MatchFieldRules(game.match.MatchCentreX[player], player, game.stones.StoneCount);
     // Against the computer the left field's player may aim with the pointer too.
     if (player == 1 && LeftFieldTakesPointer(game)) r.pointerAimMinX = INT_MIN;
+    // Over the network each player's pointer aims anywhere on the screen.
+    if (game.netTick.on) r.pointerAimMinX = INT_MIN;
     return r;
 }
 

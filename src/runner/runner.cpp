@@ -15,9 +15,12 @@
 #include "presentation/bitmaps.h"
 #include "presentation/text.h"
 #include "runner/dump.h"
+#include "runner/net_runner.h"
 #include "runner/png_writer.h"
 #include "shell/frame_loop.h"
 #include "shell/input.h"
+#include "shell/net_commands.h"
+#include "shell/screens.h"
 
 namespace {
 
@@ -158,6 +161,13 @@ bool ParseInputScript(const std::string& text, std::vector<ScriptEvent>& events,
             e.arg = rest;
         } else if (kind == "focus") {
             if (!(words >> e.x) || (e.x != 0 && e.x != 1)) return fail("focus needs 0 or 1");
+        } else if (kind == "net") {
+            std::string host, guest;
+            if (!(words >> host >> guest) || host.size() != 16 || guest.size() != 16)
+                return fail("net needs two 16-digit records");
+            e.arg = host + " " + guest;
+            std::uint8_t h[8], g[8];
+            if (!ParseNetRecords(e.arg, h, g)) return fail("net needs two 16-digit records");
         } else if (kind == "opponent") {
             if (!(words >> e.x) || e.x < 0 || e.x > 3) return fail("opponent needs 0..3");
         } else {
@@ -196,6 +206,22 @@ bool ScriptLanguage(const std::string& text, int& language) {
     return false;
 }
 
+bool ScriptMatchLevel(const std::string& text, int& level) {
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line) && !line.empty() && line[0] == '#') {
+        std::istringstream words(line);
+        std::string hash, word;
+        int n = 0;
+        if (words >> hash >> word >> n && hash == "#" && word == "match-level" && n >= 1 &&
+            n <= 50) {
+            level = n;
+            return true;
+        }
+    }
+    return false;
+}
+
 bool GameFilesPresent(const std::string& resDir, std::string& missing) {
     Bitmaps pictures;
     const bool ok = LoadBitmaps(pictures, resDir, &missing);
@@ -227,12 +253,25 @@ int RunHeadless(const RunnerOptions& options) {
     bool focused = true;
     size_t next = 0;
     int status = 0;
+    // A network match's recording: its ticks are the match's, after start-up.
+    long long lastNetTick = 0;
+    if (options.netMatchLevel > 0) {
+        StartNetMatch(game, options.netMatchLevel, !options.noDraw);
+        for (const ScriptEvent& e : options.events)
+            if (e.kind == "net") lastNetTick = e.tick;
+    }
     for (int tick = 1; options.ticks == 0 || tick <= options.ticks; ++tick) {
         platform.wavesThisTick.clear();
         game.text.calls.clear();
         while (next < options.events.size() && options.events[next].tick <= tick) {
-            if (!game.session.WindowClosed)
-                ApplyScriptEvent(game, platform, options.events[next], focused);
+            const ScriptEvent& e = options.events[next];
+            if (e.kind == "net") {
+                net::PlayerCommand h, g;
+                ParseNetRecords(e.arg, h.bytes.data(), g.bytes.data());
+                ApplyNetCommands(game, h, g);
+            } else if (!game.session.WindowClosed) {
+                ApplyScriptEvent(game, platform, e, focused);
+            }
             ++next;
         }
         // A window closed by an event before this tick: the tick never runs.
@@ -258,6 +297,15 @@ int RunHeadless(const RunnerOptions& options) {
             std::printf("tick %d hash %016llx\n", tick,
                         static_cast<unsigned long long>(StateHash(game)));
         if (game.session.WindowClosed) break;
+        // The recorded match is over: where both players' machines stopped.
+        // The recorded match is over where both players' machines stopped; a dump named for a
+        // later tick gets the state it ended in.
+        if (options.netMatchLevel > 0 && (tick >= lastNetTick || NetMatchOver(game))) {
+            for (const auto& [t, path] : options.dumps) {
+                if (t > tick && !WriteText(path, DumpJson(game, platform))) status = 2;
+            }
+            break;
+        }
     }
     if (trace != nullptr) std::fclose(trace);
     if (status == 0) status = game.session.ExitStatus;

@@ -36,6 +36,9 @@ struct RunnerOptions {
     // The language of a first start, without a settings file (a recording names the one the
     // window's desktop gave).
     int firstStartLanguage = 1;
+    // A network match's recording: the match at this level from the first tick, every tick
+    // with both players' commands ("T net HOST GUEST"); 0 for an ordinary script.
+    int netMatchLevel = 0;
 };
 
 // Parses an input script; on error returns false with "line N: reason" in error.
@@ -46,6 +49,8 @@ bool ScriptSeed(const std::string& text, std::uint64_t& seed);
 // The first-start language a recording names in its heading comments ("# language N", 1 or 2);
 // false when it names none.
 bool ScriptLanguage(const std::string& text, int& language);
+// The match level a network match's recording starts at ("# match-level L"); false for none.
+bool ScriptMatchLevel(const std::string& text, int& level);
 // Whether resDir holds the game's pictures and font; otherwise names the first file missing or
 // damaged.
 bool GameFilesPresent(const std::string& resDir, std::string& missing);

@@ -41,6 +41,16 @@ void PollKeyboard(Game& game) {
         for (int k = 0; k < 8; ++k) down[k] = p.KeyboardButton(k);
         game.recorder->Keys(game.shell.FrameCounter, down);
     }
+    if (game.netTick.on) {
+        // A network match: the keys of both players arrived as commands; this keyboard's own
+        // went into this machine's command.
+        if (game.netTick.escape) in.KeyEscape = 1;
+        if (game.netTick.pause)
+            ++in.PauseKeyFrames;
+        else
+            in.PauseKeyFrames = 0;
+        return;
+    }
     if (p.KeyboardButton(kButtonLeft)) in.KeyLeft = 1;
     if (p.KeyboardButton(kButtonRight)) in.KeyRight = 1;
     if (p.KeyboardButton(kButtonSpace)) in.FireKey = 1;

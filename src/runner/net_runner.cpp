@@ -1,0 +1,353 @@
+#include "runner/net_runner.h"
+
+#include <zlib.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <thread>
+
+#include "core/game.h"
+#include "core/mode_facts.h"
+#include "core/state_io.h"
+#include "menus/transitions.h"
+#include "modes/match.h"
+#include "net/enet_transport.h"
+#include "net/handshake.h"
+#include "net/lockstep.h"
+#include "net/net_texts.h"
+#include "net/relay_link.h"
+#include "platform/file_bytes.h"
+#include "platform/headless/headless_platform.h"
+#include "runner/dump.h"
+#include "shell/frame_loop.h"
+#include "shell/net_commands.h"
+#include "shell/screens.h"
+
+namespace {
+
+#ifndef RHOMBULUS_VERSION
+#define RHOMBULUS_VERSION "unknown"
+#endif
+// The game's version as the hello names it (no spaces).
+constexpr const char* kGameVersion = "rhombulus2-" RHOMBULUS_VERSION;
+
+// The match level files, so that two sides with other levels are refused at the hello.
+std::uint64_t MatchLevelsHash(const std::string& resDir) {
+    std::uint64_t h = 0xcbf29ce484222325ull;
+    for (int n = 1; n <= 50; ++n) {
+        const FileBytes f = ReadFileBytes(
+            resDir + "/Levelz/lvl" + std::to_string(10000 + n).substr(1) + "two.lvl", 1 << 20);
+        for (std::uint8_t b : f.bytes) h = (h ^ b) * 0x100000001b3ull;
+        h = (h ^ static_cast<std::uint64_t>(f.bytes.size())) * 0x100000001b3ull;
+    }
+    return h;
+}
+
+// The largest state a snapshot may unpack to: far above the game's, far below harm.
+constexpr std::size_t kMaxStateBytes = 16u << 20;
+
+// A one-byte kind in front: 0 as it is, 1 zlib (only when it would not fit the wire else).
+std::vector<std::uint8_t> PackSnapshot(const std::vector<std::uint8_t>& state) {
+    std::vector<std::uint8_t> out(1, 0);
+    if (state.size() + 1 <= net::kMaxSnapshotBytes) {
+        out.insert(out.end(), state.begin(), state.end());
+        return out;
+    }
+    uLongf size = compressBound(state.size());
+    out.assign(1 + 4 + size, 1);
+    for (int i = 0; i < 4; ++i) out[1 + i] = static_cast<std::uint8_t>(state.size() >> (8 * i));
+    if (compress2(out.data() + 5, &size, state.data(), state.size(), 6) != Z_OK) return {};
+    out.resize(5 + size);
+    return out;
+}
+
+bool UnpackSnapshot(std::span<const std::uint8_t> in, std::vector<std::uint8_t>& state) {
+    if (in.empty()) return false;
+    if (in[0] == 0) {
+        state.assign(in.begin() + 1, in.end());
+        return true;
+    }
+    if (in[0] != 1 || in.size() < 5) return false;
+    std::size_t want = 0;
+    for (int i = 0; i < 4; ++i) want |= static_cast<std::size_t>(in[1 + i]) << (8 * i);
+    if (want > kMaxStateBytes) return false;
+    state.resize(want);
+    uLongf size = want;
+    if (uncompress(state.data(), &size, in.data() + 5, in.size() - 5) != Z_OK || size != want)
+        return false;
+    return true;
+}
+
+void ApplyToControls(LocalControls& c, const ScriptEvent& e) {
+    if (e.kind == "move") {
+        c.mouseX = e.x;
+        c.mouseY = e.y;
+    } else if (e.kind == "down" || e.kind == "up") {
+        c.mouseHeld = e.kind == "down";
+    } else if (e.kind == "keydown" || e.kind == "keyup") {
+        const bool down = e.kind == "keydown";
+        if (e.arg == "left") c.keyLeft = down;
+        if (e.arg == "right") c.keyRight = down;
+        if (e.arg == "space") c.keySpace = down;
+        if (e.arg == "p") c.keyP = down;
+        if (e.arg == "escape") c.keyEscape = down;
+    }
+}
+
+const char* SaidIn(const Game& game, const net::NetWords& w) {
+    return game.shell.Language == 1 ? w.german : w.english;
+}
+
+bool WriteText(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+    return static_cast<bool>(out);
+}
+
+}  // namespace
+
+bool NetMatchOver(const Game& game) {
+    // Decided, and its last level's end has run out: the match waits for a key to go on.
+    const bool decided =
+        MatchDecided(game.match) && game.play.LevelCleared != 0 && game.play.ClearedTimer == 0;
+    return decided || game.shell.ScreenId != kScreenMatch;
+}
+
+void StartNetMatch(Game& game, int level, bool draw) {
+    // Start-up (the splash) before the match; these ticks are the program's, not the match's.
+    while (game.shell.FrameCounter < 2 && game.shell.QuitRequested == 0) FrameTick(game, draw);
+    game.computer.Strength[1] = kNoComputer;
+    game.computer.Strength[2] = kNoComputer;
+    StartMatchLevel(game, level, kModeMatch, 1, kRestartMusic, 1);
+}
+
+std::string NetTickLine(long long tick, const std::uint8_t* host, const std::uint8_t* guest) {
+    char buf[64];
+    std::string line = std::to_string(tick) + " net ";
+    for (int i = 0; i < 8; ++i) {
+        std::snprintf(buf, sizeof buf, "%02x", host[i]);
+        line += buf;
+    }
+    line += ' ';
+    for (int i = 0; i < 8; ++i) {
+        std::snprintf(buf, sizeof buf, "%02x", guest[i]);
+        line += buf;
+    }
+    return line;
+}
+
+bool ParseNetRecords(const std::string& arg, std::uint8_t* host, std::uint8_t* guest) {
+    if (arg.size() != 33 || arg[16] != ' ') return false;
+    auto hex = [](char c) {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        return -1;
+    };
+    for (int i = 0; i < 16; ++i) {
+        const int a = hex(arg[(i < 8 ? 0 : 17) + 2 * (i % 8)]);
+        const int b = hex(arg[(i < 8 ? 0 : 17) + 2 * (i % 8) + 1]);
+        if (a < 0 || b < 0) return false;
+        (i < 8 ? host : guest)[i % 8] = static_cast<std::uint8_t>(a * 16 + b);
+    }
+    return true;
+}
+
+int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
+    const auto clockStart = std::chrono::steady_clock::now();
+    auto now = [&clockStart] {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now() - clockStart)
+            .count();
+    };
+    auto nap = [] { std::this_thread::sleep_for(std::chrono::milliseconds(1)); };
+    if (!net::StartEnet()) {
+        std::fprintf(stderr, "rhombulus2-headless: the network cannot start\n");
+        return 3;
+    }
+    const bool host = o.mode == NetRunnerOptions::Mode::kHost;
+    std::string error;
+    std::unique_ptr<net::Transport> raw;
+    if (o.viaRelay) {
+        // Both players connect out to the relay; it pairs them by the room code.
+        auto toRelay = net::EnetTransport::Connect(o.address, o.port, &error);
+        if (toRelay != nullptr)
+            raw = std::make_unique<net::RelayLink>(std::move(toRelay),
+                                                   host ? net::Role::Host : net::Role::Guest);
+    } else if (host) {
+        raw = net::EnetTransport::Listen("", o.port, &error);
+    } else {
+        raw = net::EnetTransport::Connect(o.address, o.port, &error);
+    }
+    if (raw == nullptr) {
+        std::fprintf(stderr, "rhombulus2-headless: %s\n", error.c_str());
+        return 3;
+    }
+    net::LinkFaults faults = o.faults;
+    faults.seed = options.seed * 2 + (host ? 1 : 2);
+    net::FaultyTransport link(std::move(raw), faults);
+
+    net::HandshakeConfig hc;
+    hc.role = host ? net::Role::Host : net::Role::Guest;
+    hc.gameVersion = o.gameVersion.empty() ? kGameVersion : o.gameVersion;
+    hc.levelHash = MatchLevelsHash(options.resDir);
+    hc.name = host ? "host" : "guest";
+    hc.timeoutMs = o.waitMs;
+    hc.viaRelay = o.viaRelay;
+    hc.room = o.room;
+    net::Handshake hs(link, hc, now());
+    if (host)
+        hs.SetStart(
+            net::Start{options.seed & 0xffffffffu, static_cast<std::uint8_t>(o.matchLevel), 3});
+    net::HandshakeStatus hsStatus = net::HandshakeStatus::Working;
+    while ((hsStatus = hs.Poll(now())) == net::HandshakeStatus::Working && now() < o.waitMs) {
+        link.Flush(now());
+        nap();
+    }
+    // A refusal must reach the other side before this one goes.
+    for (std::int64_t until = now() + 200; now() < until;) {
+        link.Flush(now());
+        net::Datagram ignored;
+        if (hsStatus != net::HandshakeStatus::Done) link.Receive(now(), ignored);
+        nap();
+        if (hsStatus == net::HandshakeStatus::Done) break;
+    }
+    if (hsStatus != net::HandshakeStatus::Done) {
+        const net::NetWords w = hsStatus == net::HandshakeStatus::Refused
+                                    ? net::ReasonWords(hs.FailReason())
+                                    : net::kConnectionLostWords;
+        std::fprintf(stderr, "rhombulus2-headless: %s / %s\n", w.german, w.english);
+        return 3;
+    }
+    const net::Start start = hs.StartMessage();
+
+    HeadlessPlatform platform;
+    platform.waveDir = options.resDir + "/waves";
+    auto owned = std::make_unique<Game>();
+    Game& game = *owned;
+    InitGame(game, platform, options.resDir, start.seed);
+    game.shell.FirstStartLanguage = options.firstStartLanguage;
+    StartNetMatch(game, start.startLevel, !options.noDraw);
+
+    std::string record = "# seed " + std::to_string(start.seed) + "\n# match-level " +
+                         std::to_string(start.startLevel) + "\n";
+    net::LockstepConfig lc;
+    lc.role = hc.role;
+    lc.delay = start.delay;
+    net::LockstepHooks hooks;
+    hooks.stateHash = [&game] { return StateHash(game); };
+    hooks.takeSnapshot = [&game] { return PackSnapshot(StateBytes(game, StatePart::kWhole)); };
+    hooks.restoreSnapshot = [&game](std::span<const std::uint8_t> b) {
+        std::vector<std::uint8_t> bytes;
+        if (!UnpackSnapshot(b, bytes)) return false;
+        auto copy = std::make_unique<Simulation>(game.sim());
+        std::string why;
+        if (!ReadStateBytes(bytes.data(), bytes.size(), StatePart::kWhole, *copy, why))
+            return false;
+        game.sim() = *copy;
+        return true;
+    };
+    const char* side = host ? "host" : "guest";
+    hooks.log = [side](const std::string& line) {
+        std::fprintf(stderr, "rhombulus2-headless %s: %s\n", side, line.c_str());
+    };
+    net::Lockstep ls(link, lc, hooks, now());
+    CommandCapture capture;
+    LocalControls local;
+    size_t next = 0;
+    int status = 0;
+    bool waitShown = false;
+    long long tick = 0;
+    bool over = false;
+    bool desynced = false;
+    while (!over) {
+        const long long t = tick + 1;
+        while (next < options.events.size() && options.events[next].tick <= t)
+            ApplyToControls(local, options.events[next++]);
+        const net::PlayerCommand mine = capture.Capture(game, local);
+        net::StepResult r;
+        for (;;) {
+            r = ls.Step(now(), mine);
+            if (r.status != net::StepStatus::Waiting) break;
+            if (r.showWaiting && !waitShown) {
+                std::fprintf(stderr, "rhombulus2-headless %s: %s\n", side,
+                             SaidIn(game, net::kWaitingWords));
+                waitShown = true;
+            }
+            link.Flush(now());
+            nap();
+        }
+        if (r.status != net::StepStatus::Run) {
+            // Back at the main menu with the message; no file of the game is written.
+            const net::NetWords w = r.status == net::StepStatus::Lost ? net::kConnectionLostWords
+                                                                      : net::ReasonWords(r.reason);
+            std::fprintf(stderr, "rhombulus2-headless %s: %s\n", side, SaidIn(game, w));
+            EndNetCommands(game);
+            game.shell.GameInProgress = 0;
+            ShowMainMenu(game, kRestartMusic);
+            status = 3;
+            break;
+        }
+        waitShown = false;
+        // After a healing the guest goes on from the host's tick, which may lie before its own.
+        tick = static_cast<long long>(r.tick) + 1;
+        const long long t2 = tick;
+        platform.wavesThisTick.clear();
+        game.text.calls.clear();
+        ApplyNetCommands(game, r.host, r.guest);
+        record += NetTickLine(t2, r.host.bytes.data(), r.guest.bytes.data()) + "\n";
+        bool draw = !options.noDraw;
+        for (const auto& shot : options.shots) draw = draw || shot.first == t2;
+        const int levelBefore = game.play.LevelNumber;
+        FrameTick(game, draw);
+        // The delay may change only where both sides start a level.
+        if (host && game.play.LevelNumber != levelBefore)
+            ls.LevelStarted(static_cast<std::uint32_t>(t2), now());
+        if (!host && o.desyncAtTick == t2 && !desynced) {
+            game.players[2].Score += 1;
+            desynced = true;
+        }
+        for (const auto& [dt, path] : options.dumps) {
+            if (dt == t2 && !WriteText(path, DumpJson(game, platform))) status = 2;
+        }
+        if (options.hashEvery > 0 && t2 % options.hashEvery == 0)
+            std::printf("tick %lld hash %016llx\n", t2,
+                        static_cast<unsigned long long>(StateHash(game)));
+        if (NetMatchOver(game) || (options.ticks > 0 && t2 >= options.ticks)) over = true;
+    }
+    // A dump named for a tick after the match's last gets the state it ended in.
+    for (const auto& [dt, path] : options.dumps) {
+        if (dt > tick && !WriteText(path, DumpJson(game, platform))) status = 2;
+    }
+    if (status != 3) {
+        // Both sides end on the same tick; each keeps the link up a little so that the other
+        // gets the commands it still needs before the bye.
+        for (std::int64_t until = now() + 500; now() < until;) {
+            ls.Step(now(), capture.Capture(game, local));
+            link.Flush(now());
+            nap();
+        }
+        ls.Quit(now());
+        for (std::int64_t until = now() + 100; now() < until;) {
+            link.Flush(now());
+            net::Datagram ignored;
+            link.Receive(now(), ignored);
+            nap();
+        }
+    }
+    const net::LockstepCounters& c = ls.Counters();
+    std::fprintf(stderr,
+                 "rhombulus2-headless %s: %lld ticks, delay %d, rtt %lld ms, sent %llu bytes, "
+                 "received %llu bytes, %d stalls %lld ms, %d desyncs, %d healed, %lld ms\n",
+                 side, tick, ls.Delay(), static_cast<long long>(ls.RttMs()),
+                 static_cast<unsigned long long>(c.bytesSent),
+                 static_cast<unsigned long long>(c.bytesReceived), c.stalls,
+                 static_cast<long long>(c.stallMs), c.desyncs, c.healed,
+                 static_cast<long long>(now()));
+    if (!o.recordPath.empty() && !WriteText(o.recordPath, record)) {
+        std::fprintf(stderr, "cannot write %s\n", o.recordPath.c_str());
+        if (status == 0) status = 2;
+    }
+    return status;
+}

@@ -1,0 +1,42 @@
+// rhombulus2-headless in a network match: the match at a chosen level as soon as the other
+// player is there, this runner's script as the local player's controls, both players' commands
+// written down for an offline replay.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "net/transport.h"
+#include "runner/runner.h"
+
+struct NetRunnerOptions {
+    enum class Mode { kHost, kJoin };
+    Mode mode = Mode::kHost;
+    std::string address = "127.0.0.1";  // join: the host's address
+    std::uint16_t port = 0;
+    int matchLevel = 1;  // host: the match's first level
+    // Through the relay at address:port: the room the host opens or the guest joins.
+    bool viaRelay = false;
+    std::string room;
+    net::LinkFaults faults;
+    std::string recordPath;  // both players' commands, as an input script
+    // For tests: the guest changes one value of its state after this match tick, once.
+    int desyncAtTick = 0;
+    // For tests: the game version this side says it runs ("" for the real one).
+    std::string gameVersion;
+    std::int64_t waitMs = 20000;  // how long to wait for the other player before giving up
+};
+
+// The match's start on a fresh game: start-up, then the match at `level`, nobody the computer.
+// Its ticks are not counted: tick 1 is the match's first.
+void StartNetMatch(Game& game, int level, bool draw);
+// The match is decided and its last level's end is over, or the match screen is left.
+bool NetMatchOver(const Game& game);
+// "T net HOST GUEST": one tick's two command records as 16 hex digits each.
+std::string NetTickLine(long long tick, const std::uint8_t* host, const std::uint8_t* guest);
+bool ParseNetRecords(const std::string& arg, std::uint8_t* host, std::uint8_t* guest);
+
+// Plays a network match; returns the exit status (0 played to its end or to --ticks, 3 the
+// connection was lost or refused).
+int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& net);

@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# Two runners play a match over loopback: the host's Space wins three crafted levels to none,
+# the guest plays the mouse. Host, guest and the offline replay of the host's recording end with
+# the same dump; so they do over a link with 5 % drop, 80 ms delay and 40 ms jitter, and when the
+# guest changes one value of its state (healed from the host), and through the relay. A guest that vanishes leaves the
+# host back at the main menu with "Connection lost"; another version is refused on both sides.
+set -euo pipefail
+bin=$1 res=$2
+work=$(mktemp -d)
+pids=()
+trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; rm -rf "$work"' EXIT
+cp -r "$res" "$work/res"
+rm -rf "$work/res/saves"; mkdir "$work/res/saves"
+head -c 696 /dev/zero > "$work/res/saves/groar.dat"
+source "$(dirname "$0")/level_file.bash"
+for n in 1 2 3; do write_level "$work/res/Levelz/lvl000${n}two.lvl" 23:0 24:0; done
+saves_before=$(cd "$work/res/saves" && sha256sum * | sha256sum)
+
+cat > "$work/host.txt" <<'IN'
+10 key space
+360 key space
+710 key space
+IN
+cat > "$work/guest.txt" <<'IN'
+5 move 650 300
+30 click
+200 move 560 300
+400 click
+IN
+port=$((27600 + $$ % 300))
+fail() { echo "FAIL: $*"; for f in "$work"/*.err; do echo "== $f"; cat "$f"; done; exit 1; }
+
+# play NAME [host options] -- [guest options]: both sides to the end of the match.
+play() {
+    local name=$1; shift
+    local hostopts=() guestopts=()
+    while [ "$1" != "--" ]; do hostopts+=("$1"); shift; done; shift
+    guestopts=("$@")
+    port=$((port + 1))
+    timeout 60 "$bin" --res "$work/res" --seed 11 --no-draw --input "$work/host.txt" \
+        --net-host "$port" --match-level 1 --record "$work/$name.rec" \
+        --dump "99999:$work/$name.host.json" "${hostopts[@]}" 2> "$work/$name.host.err" &
+    local host=$!
+    pids+=("$host")
+    sleep 0.2
+    timeout 60 "$bin" --res "$work/res" --no-draw --input "$work/guest.txt" \
+        --net-join "127.0.0.1:$port" --dump "99999:$work/$name.guest.json" "${guestopts[@]}" \
+        2> "$work/$name.guest.err" || fail "$name: guest exited $?"
+    wait "$host" || fail "$name: host exited $?"
+    cmp -s "$work/$name.host.json" "$work/$name.guest.json" || fail "$name: host and guest differ"
+    "$bin" --res "$work/res" --no-draw --input "$work/$name.rec" --dump "99999:$work/$name.replay.json"
+    cmp -s "$work/$name.host.json" "$work/$name.replay.json" || fail "$name: the replay differs"
+}
+
+play clean --
+grep -q '"LevelsWon": \[null, 3, 0\]' "$work/clean.host.json" || fail "the host did not win 3:0"
+play faulty --net-drop 5 --net-delay 80 --net-jitter 40 -- --net-drop 5 --net-delay 80 --net-jitter 40
+play desync -- --net-test-desync 100
+grep -q desync "$work/desync.guest.err" || fail "no desync reported by the guest"
+
+# Through the relay, paired by the room code (typed in small letters by the guest).
+relay=$(dirname "$bin")/rhombulus2-relay
+# The runners play as fast as they can, far above any pace a person plays at: the relay lets them.
+"$relay" --bind 127.0.0.1 --port 0 --quiet --packets-per-second 10000 2> "$work/relay.err" &
+pids+=("$!")
+for _ in $(seq 50); do grep -q "listening on UDP port [1-9]" "$work/relay.err" && break; sleep 0.1; done
+rport=$(grep -o "listening on UDP port [0-9]*" "$work/relay.err" | grep -o "[0-9]*$")
+timeout 60 "$bin" --res "$work/res" --seed 11 --no-draw --input "$work/host.txt" \
+    --net-relay "127.0.0.1:$rport" --room KXPW --match-level 1 --dump "99999:$work/relay.host.json" \
+    2> "$work/relay.host.err" &
+host=$!
+pids+=("$host")
+sleep 0.2
+timeout 60 "$bin" --res "$work/res" --no-draw --input "$work/guest.txt" --net-relay "127.0.0.1:$rport" \
+    --room kxpw --dump "99999:$work/relay.guest.json" 2> "$work/relay.guest.err" || fail "relay: guest"
+wait "$host" || fail "relay: host exited $?"
+cmp -s "$work/clean.host.json" "$work/relay.host.json" || fail "relay: not the direct match"
+cmp -s "$work/relay.host.json" "$work/relay.guest.json" || fail "relay: host and guest differ"
+
+# A guest that vanishes in the middle of a level: the host is back at the menu, saves untouched.
+port=$((port + 1))
+timeout 60 "$bin" --res "$work/res" --seed 11 --no-draw --net-host "$port" --match-level 1 \
+    2> "$work/lost.host.err" &
+host=$!
+pids+=("$host")
+sleep 0.2
+"$bin" --res "$work/res" --no-draw --net-join "127.0.0.1:$port" 2> "$work/lost.guest.err" &
+guest=$!
+pids+=("$guest")
+sleep 1
+kill -9 "$guest"
+wait "$guest" 2>/dev/null || true
+status=0; wait "$host" || status=$?
+[ "$status" = 3 ] || fail "lost: host exited $status"
+grep -q "Connection lost\|Verbindung verloren" "$work/lost.host.err" || fail "lost: no message"
+[ "$(cd "$work/res/saves" && sha256sum * | sha256sum)" = "$saves_before" ] || fail "saves changed"
+
+# Another version: refused at once on both sides with its message.
+port=$((port + 1))
+timeout 30 "$bin" --res "$work/res" --no-draw --net-host "$port" 2> "$work/version.host.err" &
+host=$!
+pids+=("$host")
+sleep 0.2
+status=0
+timeout 30 "$bin" --res "$work/res" --no-draw --net-join "127.0.0.1:$port" \
+    --net-test-version rhombulus2-0.0 2> "$work/version.guest.err" || status=$?
+[ "$status" = 3 ] || fail "version: guest exited $status"
+status=0; wait "$host" || status=$?
+[ "$status" = 3 ] || fail "version: host exited $status"
+for side in host guest; do
+    grep -q "another version" "$work/version.$side.err" || fail "version: $side has no message"
+done
+echo ok
