@@ -5,16 +5,19 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <string>
 #include <thread>
 
 #include "core/game.h"
 #include "core/paths.h"
+#include "menus/highscore_replays.h"
 #include "platform/instance_lock.h"
 #include "platform/sdl/sdl_platform.h"
 #include "shell/command_line.h"
 #include "shell/frame_loop.h"
 #include "shell/recorder.h"
+#include "shell/replay_store.h"
 #include "shell/user_files.h"
 #include "window/sdl_events.h"
 
@@ -97,6 +100,18 @@ void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session) {
     }
 }
 
+// "20261208-024401-3f2a.r2replay": the UTC time of the start sorts the folder by age.
+std::string ReplayFileName(std::uint64_t seed) {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    gmtime_r(&now, &local);
+    char name[64];
+    std::snprintf(name, sizeof name, "%04d%02d%02d-%02d%02d%02d-%04x%s", local.tm_year + 1900,
+                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
+                  static_cast<unsigned>(seed & 0xFFFF), kReplaySuffix);
+    return name;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -139,6 +154,13 @@ int main(int argc, char** argv) {
     const int firstStartLanguage =
         LanguageFromLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
     InputRecorder recorder;
+    // Every run is kept as a replay; --record writes the same lines to a file of its own too.
+    ReplayHeader header;
+    header.seed = seed;
+    header.language = firstStartLanguage;
+    header.version = GameVersion();
+    header.levels = LevelFilesHash(resDir + "/Levelz");
+    recorder.KeepText(ReplayHeaderText(header));
     if (!cl.recordPath.empty() && !recorder.Open(cl.recordPath, seed, firstStartLanguage)) {
         std::fprintf(stderr, "rhombulus2: cannot write %s\n", cl.recordPath.c_str());
         return 2;
@@ -154,12 +176,15 @@ int main(int argc, char** argv) {
     if (LoadSurface(icon, resDir + "/icon.bmp")) platform.SetIcon(icon);
     Game game;
     InitGame(game, platform, resDir, seed);
-    if (!cl.recordPath.empty()) game.recorder = &recorder;
+    game.recorder = &recorder;
     game.savesDir = savesDir;
+    game.replayName = ReplayFileName(seed);
     game.shell.FirstStartLanguage = firstStartLanguage;
     WindowSession session;
     session.configDir = configDir;
     RunTicks(game, platform, session);
+    StoreReplay(UserReplaysDir(std::getenv("XDG_DATA_HOME"), home), game.replayName,
+                recorder.Text(), LinkedReplayFiles(game));
     platform.CloseWindow();
     SDL_Quit();
     return game.session.ExitStatus;

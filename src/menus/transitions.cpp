@@ -2,6 +2,7 @@
 
 #include "core/game.h"
 #include "menus/buttons.h"
+#include "menus/highscore_replays.h"
 #include "menus/highscores.h"
 #include "menus/saved_games.h"
 #include "presentation/music.h"
@@ -123,5 +124,6 @@ void InsertHighscore(Game& game, int table, int music, int score) {
     SetButton(game, 1, 400, 540, 100, 25);
     game.menus.TypedCount = 0;
     EnterHighscore(game, table, game.menus.EntryRank, score);
+    LinkHighscoreReplay(game, table, game.menus.EntryRank, score, game.play.LevelNumber);
     EndTransition(game, kScreenNewChampion, false, false);
 }

@@ -15,3 +15,5 @@ struct CommandLine {
 CommandLine ParseCommandLine(int argc, const char* const* argv);
 std::string UsageText();
 std::string VersionText();
+// The version alone ("1.2.0"), as replays name it.
+std::string GameVersion();

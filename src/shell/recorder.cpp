@@ -5,6 +5,8 @@
 namespace {
 
 // The runner's key names, by keyboard button.
+constexpr std::size_t kMaxKeptText = 16u * 1024 * 1024;
+
 constexpr const char* kKeyNames[8] = {"left",  "right",  "up",     "down",
                                       "space", "return", "escape", "p"};
 
@@ -23,7 +25,16 @@ bool InputRecorder::Open(const std::string& path, std::uint64_t seed, int firstS
     return true;
 }
 
+void InputRecorder::KeepText(const std::string& header) {
+    keep_ = true;
+    text_ = header;
+}
+
 void InputRecorder::Line(int tick, const std::string& event) {
+    // A run that outgrows a replay's room stops being kept rather than fill memory.
+    if (keep_ && text_.size() < kMaxKeptText) {
+        text_ += std::to_string(tick) + " " + event + "\n";
+    }
     if (file_ == nullptr) return;
     std::fprintf(file_, "%d %s\n", tick, event.c_str());
     // Written at once, so that a game that ends badly still leaves its recording behind.

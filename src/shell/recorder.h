@@ -14,6 +14,10 @@ class InputRecorder {
     // Starts the file with the seed and the language a first start takes; false when it cannot
     // be written.
     bool Open(const std::string& path, std::uint64_t seed, int firstStartLanguage);
+    // Keeps the recording in memory too, behind `header` (the replay kept of every run).
+    void KeepText(const std::string& header);
+    // What was kept so far; empty without KeepText.
+    const std::string& Text() const { return text_; }
     // An event of the window, seen by tick `tick`.
     void Line(int tick, const std::string& event);
     // The keys as the keyboard poll of `tick` found them (buttons 0..7); changes become
@@ -24,5 +28,7 @@ class InputRecorder {
 
   private:
     std::FILE* file_ = nullptr;
+    bool keep_ = false;
+    std::string text_;
     std::array<bool, 8> keys_{};
 };

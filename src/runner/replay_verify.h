@@ -1,0 +1,23 @@
+// Whether a kept replay shows the game its highscore entry claims: the replay is played without
+// drawing, from a fresh saves folder with an empty highscore table, and is verified when its game
+// enters the entry's score at the entry's level.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "menus/highscore_replays.h"
+
+// A replay longer than this (four hours of play) is no game of ours and is not played out.
+inline constexpr long long kMaxVerifiedTicks = 4LL * 60 * 60 * 1000 / 15;
+
+struct ReplayVerdict {
+    bool verified = false;
+    std::string why;  // why not, in a line
+};
+
+// `text` is the replay file, `resDir` the game's res folder, `scratchDir` an empty folder of the
+// caller's that the replayed game may write its saves into; `version` and `levels` this game's.
+ReplayVerdict VerifyReplay(const std::string& text, const HighscoreReplay& entry,
+                           const std::string& resDir, const std::string& scratchDir,
+                           const std::string& version, std::uint64_t levels);

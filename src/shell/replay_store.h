@@ -1,0 +1,49 @@
+// The replays folder: every run of the window is kept as one plain text file in the runner's
+// input-script format, headed by the seed, the language of a first start, the game version and a
+// hash of the level files, so that a replay from another version or level set can say so.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <set>
+#include <string>
+
+// $XDG_DATA_HOME/rhombulus2/replays (~/.local/share/rhombulus2/replays), like the saves.
+std::string UserReplaysDir(const char* xdgDataHome, const char* home);
+
+// 64-bit FNV-1a over the names and bytes of the files in levelDir, in name order; 0 when the
+// folder cannot be read.
+std::uint64_t LevelFilesHash(const std::string& levelDir);
+
+struct ReplayHeader {
+    std::uint64_t seed = 0;
+    int language = 0;          // 0: none named
+    std::string version;       // empty: none named
+    std::uint64_t levels = 0;  // the level files' hash; 0: none named
+};
+
+// The header lines ("# seed N", "# language N", "# version V", "# levels HEX").
+std::string ReplayHeaderText(const ReplayHeader& header);
+// Reads the "#" lines at the top of a replay. False, with the reason, when it names no seed or a
+// header line is malformed; only the first kMaxReplayHeaderLines lines are looked at.
+inline constexpr int kMaxReplayHeaderLines = 16;
+bool ReadReplayHeader(const std::string& text, ReplayHeader& header, std::string& why);
+// Why a replay cannot show the game it claims here; empty when its version and level set match.
+std::string ReplayMismatch(const ReplayHeader& header, const std::string& version,
+                           std::uint64_t levels);
+
+// The suffix of replay files; the name before it sorts by the time of the game.
+inline constexpr const char* kReplaySuffix = ".r2replay";
+inline constexpr std::size_t kKeptReplays = 30;
+inline constexpr std::uintmax_t kReplayFolderBytes = 20u * 1024 * 1024;
+
+// Removes the oldest replays beyond the newest `keepLast` and, while the folder holds more than
+// `maxBytes`, the oldest others; never one named in `kept` (file names). Returns the number
+// removed.
+int PruneReplays(const std::string& dir, const std::set<std::string>& kept,
+                 std::size_t keepLast = kKeptReplays, std::uintmax_t maxBytes = kReplayFolderBytes);
+
+// Writes the replay atomically into dir under `name` and prunes the folder. On failure one line
+// on stderr (once per run) and false; the game never notices.
+bool StoreReplay(const std::string& dir, const std::string& name, const std::string& text,
+                 const std::set<std::string>& kept);
