@@ -8,6 +8,7 @@
 
 #include "core/encoding.h"
 #include "core/game.h"
+#include "core/mode_facts.h"
 #include "core/languages.h"
 #include "core/state_io.h"
 #include "platform/file_bytes.h"
@@ -190,36 +191,32 @@ bool ScriptSeed(const std::string& text, std::uint64_t& seed) {
     return true;
 }
 
-bool ScriptLanguage(const std::string& text, int& language) {
+namespace {
+
+// The number a heading comment of a recording names ("# WORD N"), within low..high.
+bool HeadingNumber(const std::string& text, const char* name, int low, int high, int& value) {
     std::istringstream lines(text);
     std::string line;
     while (std::getline(lines, line) && !line.empty() && line[0] == '#') {
         std::istringstream words(line);
         std::string hash, word;
         int n = 0;
-        if (words >> hash >> word >> n && hash == "#" && word == "language" && n >= 1 &&
-            n <= kLanguages) {
-            language = n;
+        if (words >> hash >> word >> n && hash == "#" && word == name && n >= low && n <= high) {
+            value = n;
             return true;
         }
     }
     return false;
 }
 
+}  // namespace
+
+bool ScriptLanguage(const std::string& text, int& language) {
+    return HeadingNumber(text, "language", 1, kLanguages, language);
+}
+
 bool ScriptMatchLevel(const std::string& text, int& level) {
-    std::istringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line) && !line.empty() && line[0] == '#') {
-        std::istringstream words(line);
-        std::string hash, word;
-        int n = 0;
-        if (words >> hash >> word >> n && hash == "#" && word == "match-level" && n >= 1 &&
-            n <= 50) {
-            level = n;
-            return true;
-        }
-    }
-    return false;
+    return HeadingNumber(text, "match-level", 1, FactsOfMode(kModeMatch).lastLevel, level);
 }
 
 bool GameFilesPresent(const std::string& resDir, std::string& missing) {

@@ -74,7 +74,8 @@ sleep 0.2
 timeout 60 "$bin" --res "$work/res" --no-draw --input "$work/guest.txt" --net-relay "127.0.0.1:$rport" \
     --room kxpw --dump "99999:$work/relay.guest.json" 2> "$work/relay.guest.err" || fail "relay: guest"
 wait "$host" || fail "relay: host exited $?"
-cmp -s "$work/clean.host.json" "$work/relay.host.json" || fail "relay: not the direct match"
+# (The input delay follows the measured round trip, so the relay's match may play other ticks
+# than the direct one; both ends of it must agree.)
 cmp -s "$work/relay.host.json" "$work/relay.guest.json" || fail "relay: host and guest differ"
 
 # A guest that vanishes in the middle of a level: the host is back at the menu, saves untouched.
