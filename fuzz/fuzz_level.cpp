@@ -1,5 +1,6 @@
 // A level file of one mode (FUZZ_LEVEL_MODE): read by the level start, built, and played a little
 // with shots all over the field.
+#include "core/mode_facts.h"
 #include "fuzz_support.h"
 #include "modes/level_file.h"
 #include "modes/level_start.h"
@@ -10,20 +11,10 @@
 #define FUZZ_LEVEL_MODE 2
 #endif
 
-namespace {
-
+// Level 1 of the mode, as its facts name the file.
 std::string LevelFileOf(int mode) {
-    switch (mode) {
-        case kModePipe:
-            return PipeLevelPath(1);
-        case kModeMatch:
-            return "res\\Levelz\\lvl0001two.lvl";
-        default:
-            return PuzzleLevelPath(1);
-    }
+    return LevelFilePath(FactsOfMode(mode), 1);
 }
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string gamePath = LevelFileOf(FUZZ_LEVEL_MODE);
