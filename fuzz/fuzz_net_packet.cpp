@@ -6,7 +6,7 @@
 #include "fuzz_support.h"
 #include "net/lockstep.h"
 #include "net/protocol.h"
-#include "net/spectator.h"
+#include "net/watcher.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace net;

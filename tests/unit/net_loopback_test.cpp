@@ -13,7 +13,7 @@
 #include "net/relay_link.h"
 #include "net/relay_server.h"
 #include "net/room_code.h"
-#include "net/spectator.h"
+#include "net/watcher.h"
 
 namespace net {
 namespace {

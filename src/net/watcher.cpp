@@ -1,4 +1,4 @@
-#include "net/spectator.h"
+#include "net/watcher.h"
 
 namespace net {
 namespace {
