@@ -344,15 +344,4 @@ TEST(LevelFiles, ALongerFileIsReadUpToItsLastRecordAndAShorterOneNotAtAll) {
     EXPECT_FALSE(LoadLevelRecords(res.Saves(""), records));
 }
 
-TEST(LevelRanges, EachModeHasItsLevelsAndNoOtherModeHasAny) {
-    EXPECT_TRUE(LevelRangeOf(kModeEndless).Holds(1000000));
-    EXPECT_FALSE(LevelRangeOf(kModePuzzle).Holds(51));
-    EXPECT_TRUE(LevelRangeOf(kModePipe).Holds(26));
-    EXPECT_FALSE(LevelRangeOf(kModeMatch).Holds(0));
-    for (int mode : {-1, 0, 5, 888}) EXPECT_FALSE(LevelRangeOf(mode).Holds(1)) << mode;
-    // 7 x the last Endless set and the score range plus a level's bonus stay far inside int.
-    EXPECT_LT(7 * LevelRangeOf(kModeEndless).high + 11, INT_MAX / 100);
-    EXPECT_LT(kScoreRange.high + 1000000, INT_MAX);
-}
-
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <string>
 
@@ -65,4 +66,7 @@ TEST(ModeFacts, EndlessSetsRunToTheGeneratorsBound) {
     EXPECT_EQ(LevelRangeOf(kModeEndless).high, kLastEndlessSet);
     // A mode number past 32 bits must not wrap round onto a mode.
     EXPECT_FALSE(LevelRangeOf((std::int64_t{1} << 32) + kModePuzzle).Holds(1));
+    // 7 x the last set (the generator's odds) and the score plus a level's bonus stay in an int.
+    EXPECT_LT(7 * LevelRangeOf(kModeEndless).high + 11, INT_MAX / 100);
+    EXPECT_LT(kScoreRange.high + 1000000, INT_MAX);
 }
