@@ -5,6 +5,7 @@
 #include "modes/level_file.h"
 #include "modes/level_start.h"
 #include "modes/match.h"
+#include "shell/disk_levels.h"
 #include "shell/input.h"
 
 #ifndef FUZZ_LEVEL_MODE
@@ -26,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzGame f;
     Game& g = f.game;
     LevelRecords records;
-    const bool read = LoadLevelRecords(ScratchRes() + "/" + relative, records);
+    const bool read = LoadLevelRecords(DiskLevels(), ScratchRes() + "/" + relative, records);
     FUZZ_EXPECT(read == (size >= static_cast<std::size_t>(kLevelFileBytes)));
     const bool valid = read && LevelRecordsValid(records, FUZZ_LEVEL_MODE);
     const bool match = FUZZ_LEVEL_MODE == kModeMatch;

@@ -1,7 +1,7 @@
 // What the screens and rules ask of the layers above them: a level start asked for by a menu, a
-// tune a level start starts. The shell carries them out as soon as the screen's handler returns
-// (before the music's step), so the menus need not reach into the modes below them, nor the
-// rules into the music player.
+// tune a level start starts, a change of screen and a message box the rules ask for. The shell
+// carries them out as soon as the screen's handler returns (before the music's step), so the menus
+// need not reach into the modes below them, nor the rules into the music player.
 #pragma once
 
 #include <cstdint>
@@ -26,10 +26,18 @@ struct LevelStartRequest {
     std::uint8_t match = 0;        // through the match's level start
 };
 
+// A change of screen the rules ask for: back to the main menu, or the highscore check of a game
+// that is over (the champion's screen or the main menu).
+enum class ScreenChange : std::uint8_t { kNone = 0, kMainMenu = 1, kHighscoreCheck = 2 };
+
 // Posted during a tick, taken when it is carried out: empty between ticks.
 struct Requests {
     LevelStartRequest levelStart;
     std::string tune;  // game path of a tune to start afresh (a level start's own)
+    ScreenChange screen = ScreenChange::kNone;
+    std::uint8_t menuTuneAfresh = 0;  // the main menu restarts its tune
+    int finalScore = 0;               // what the highscore check is offered
+    std::string message;              // for a message box
 };
 
 template <typename V>
@@ -47,4 +55,8 @@ template <typename V>
 void VisitFields(Requests& r, V& v) {
     v.Nested(r.levelStart);
     v("Tune", r.tune, Bounds{0, 256});
+    v("ScreenChange", reinterpret_cast<std::uint8_t&>(r.screen), Bounds{0, 2});
+    v("MenuTuneAfresh", r.menuTuneAfresh, kFlag);
+    v("FinalScore", r.finalScore, kAnyInt);
+    v("Message", r.message, Bounds{0, 4096});
 }

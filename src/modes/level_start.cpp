@@ -7,32 +7,31 @@
 #include "core/mode_facts.h"
 #include "core/paths.h"
 #include "core/words.h"
-#include "menus/transitions.h"
 #include "modes/level_file.h"
 #include "modes/mode_table.h"
 #include "modes/pipe.h"
-#include "platform/platform.h"
 #include "playfield/extras.h"
 #include "playfield/field_rules.h"
 #include "playfield/tables.h"
 
 void LevelCannotStart(Game& game, const std::string& what) {
     // A message box, not the bitmap font: its context spares it the font check.
-    game.platform->ShowMessage(FillIn(
+    game.requests.message = FillIn(
         TrC(game, "message box", "The level cannot be started: \"%s\" is missing or damaged."),
-        {what}));
+        {what});
     const int screen = game.shell.ScreenId;
     const bool fromGame = screen == kScreenGame || screen == kScreenMatch;
     if (fromGame) game.shell.GameInProgress = 2;
     // From the game the menu tune comes back; from a menu it is already playing.
-    ShowMainMenu(game, fromGame ? kRestartMusic : 0);
+    RequestMainMenu(game, fromGame);
 }
 
 bool ReadLevelOfMode(Game& game, const ModeRow& row, int level, LevelRecords& records) {
     if (!HasLevelFiles(*row.facts)) return true;
     const std::string path = ResolveGamePath(game, LevelFilePath(*row.facts, level));
     // A damaged file could hold codes that would become invisible, unclearable stones.
-    if (LoadLevelRecords(path, records) && LevelRecordsValid(records, row.facts->mode) &&
+    if (LoadLevelRecords(*game.levels, path, records) &&
+        LevelRecordsValid(records, row.facts->mode) &&
         (row.recordsValid == nullptr || row.recordsValid(records)))
         return true;
     LevelCannotStart(game, path);

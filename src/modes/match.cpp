@@ -9,7 +9,6 @@
 #include "core/mode_facts.h"
 #include "core/text_state.h"
 #include "core/words.h"
-#include "menus/transitions.h"
 #include "modes/computer_player.h"
 #include "modes/game_screen.h"
 #include "modes/level_file.h"
@@ -343,7 +342,7 @@ void MatchScreen(Game& game) {
     if (game.input.KeyEscape == 1 || game.buttons.MenuSelection == kButtonEnd) {
         game.input.KeyEscape = 0;
         game.shell.GameInProgress = 2;
-        ShowMainMenu(game, kRestartMusic);
+        RequestMainMenu(game, true);
         return;
     }
     DrawPanelLabels(game, kAlignCentre);

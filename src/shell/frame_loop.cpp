@@ -19,6 +19,7 @@
 #include "presentation/render.h"
 #include "presentation/sound.h"
 #include "presentation/text.h"
+#include "shell/disk_levels.h"
 #include "shell/input.h"
 #include "shell/recorder.h"
 #include "shell/screens.h"
@@ -26,6 +27,7 @@
 
 void InitGame(Game& game, Platform& platform, const std::string& resDir, std::uint64_t clockSeed) {
     game.platform = &platform;
+    game.levels = &DiskLevels();
     game.resDir = resDir;
     game.clockSeed = clockSeed;
     game.savesDir = resDir + "/saves";
@@ -75,10 +77,27 @@ void CarryOutLevelStart(Game& game) {
         StartLevel(game, level, mode, lap, music);
 }
 
+void CarryOutScreenChange(Game& game) {
+    Requests& r = game.requests;
+    if (!r.message.empty()) {
+        game.platform->ShowMessage(r.message);
+        r.message.clear();
+    }
+    const ScreenChange change = r.screen;
+    r.screen = ScreenChange::kNone;
+    if (change == ScreenChange::kMainMenu) ShowMainMenu(game, r.menuTuneAfresh != 0 ? kRestartMusic : 0);
+    if (change == ScreenChange::kHighscoreCheck) CheckHighscore(game, r.finalScore);
+    r.menuTuneAfresh = 0;
+    r.finalScore = 0;
+}
+
 }  // namespace
 
 void CarryOutRequests(Game& game) {
+    CarryOutScreenChange(game);
     CarryOutLevelStart(game);
+    // A level start that could not be made asks for the main menu and tells why.
+    CarryOutScreenChange(game);
     // A tune the level start asked for (its own, afresh).
     if (!game.requests.tune.empty()) {
         StartTune(game, game.requests.tune);

@@ -19,6 +19,7 @@
 #include "menus_fixture.h"
 #include "modes/level_file.h"
 #include "platform/file_bytes.h"
+#include "shell/disk_levels.h"
 
 namespace {
 
@@ -309,7 +310,7 @@ class LevelCodesRange : public ::testing::TestWithParam<LevelCase> {};
 
 TEST_P(LevelCodesRange, OnlyFieldCellsAreChecked) {
     LevelRecords records;
-    ASSERT_TRUE(LoadLevelRecords(std::string(RHOMBULUS_RES_DIR) + "/Levelz/lvl001.lvl", records));
+    ASSERT_TRUE(LoadLevelRecords(DiskLevels(), std::string(RHOMBULUS_RES_DIR) + "/Levelz/lvl001.lvl", records));
     for (int k = kFirstFieldCell; k <= kLastFieldCell; ++k) {
         records[k].cell = std::min(records[k].cell, 7);  // codes every mode knows
         records[k].extra = std::min(records[k].extra, 7);
@@ -336,12 +337,12 @@ TEST(LevelFiles, ALongerFileIsReadUpToItsLastRecordAndAShorterOneNotAtAll) {
     PutInt32(bytes, 8 * 220, 5);
     res.WriteBytes(res.Saves("long.lvl"), bytes);
     LevelRecords records;
-    ASSERT_TRUE(LoadLevelRecords(res.Saves("long.lvl"), records));
+    ASSERT_TRUE(LoadLevelRecords(DiskLevels(), res.Saves("long.lvl"), records));
     EXPECT_EQ(records[220].cell, 5);
     bytes.resize(kLevelFileBytes - 1);
     res.WriteBytes(res.Saves("short.lvl"), bytes);
-    EXPECT_FALSE(LoadLevelRecords(res.Saves("short.lvl"), records));
-    EXPECT_FALSE(LoadLevelRecords(res.Saves(""), records));
+    EXPECT_FALSE(LoadLevelRecords(DiskLevels(), res.Saves("short.lvl"), records));
+    EXPECT_FALSE(LoadLevelRecords(DiskLevels(), res.Saves(""), records));
 }
 
 }  // namespace

@@ -75,6 +75,7 @@ TEST_P(LevelFileLength, AnUnreadableLevelLeavesTheGameAsItWasAndTellsThePlayer) 
     // The level end of level 2 asks for level 3.
     const bool readable = records >= 221;
     EXPECT_EQ(StartLevel(g, 3, kModePuzzle, 1, 0), readable);
+    CarryOutRequests(g);
     EXPECT_EQ(g.play.LevelNumber, readable ? 3 : 2);
     if (readable) return;
     ASSERT_EQ(t.platform.messages.size(), 1u);
@@ -156,6 +157,7 @@ TEST(LevelStart, APuzzleCellCodeAboveTheAnchorsMarksTheFileDamaged) {
     TestGame t(res.Dir());
     EXPECT_TRUE(StartLevel(t.game, 1, kModePuzzle, 1, 0));
     EXPECT_FALSE(StartLevel(t.game, 2, kModePuzzle, 1, 0));
+    CarryOutRequests(t.game);
     EXPECT_EQ(t.platform.messages.size(), 1u);
 }
 
@@ -165,6 +167,7 @@ TEST(LevelStart, ASavedGameNamingNoModeIsRefused) {
     g.shell.ScreenId = kScreenLoad;
     g.level.LoadedMode = 0;
     EXPECT_FALSE(StartLevel(g, kLoadedGame, kLoadedGame, kLoadedGame, kRestartMusic));
+    CarryOutRequests(g);
     EXPECT_EQ(g.shell.ScreenId, kScreenMainMenu);
     EXPECT_EQ(t.platform.messages.size(), 1u);
 }

@@ -512,6 +512,7 @@ TEST(MatchStart, AMissingLevelLeavesTheMatchAsItWasAndTellsThePlayer) {
     ASSERT_TRUE(mg.Start(2));
     mg.m().LevelsWon = {0, 1, 1};
     EXPECT_FALSE(StartMatchLevel(*mg.g, 3, kModeMatch, 1, 0, 0));
+    CarryOutRequests(*mg.g);
     ASSERT_EQ(mg.t->platform.messages.size(), 1u);
     EXPECT_NE(mg.t->platform.messages[0].find("Levelz/lvl0003two.lvl"), std::string::npos);
     EXPECT_EQ(mg.g->shell.ScreenId, kScreenMainMenu);
@@ -525,7 +526,9 @@ TEST(MatchStart, EachStartTakesOnlyItsOwnKindOfGame) {
     mg.g->level.LoadedMode = kModePuzzle;
     mg.g->level.LoadedLevel = 1;
     EXPECT_FALSE(StartMatchLevel(*mg.g, kLoadedGame, kLoadedGame, kLoadedGame, 0, 0));
+    CarryOutRequests(*mg.g);
     EXPECT_FALSE(StartLevel(*mg.g, 1, kModeMatch, 1, 0));
+    CarryOutRequests(*mg.g);
     EXPECT_EQ(mg.t->platform.messages.size(), 2u);
     EXPECT_EQ(LevelFilePath(FactsOfMode(kModeMatch), 7), "res\\Levelz\\lvl0007two.lvl");
     EXPECT_EQ(LevelFilePath(FactsOfMode(kModeMatch), 50), "res\\Levelz\\lvl00050two.lvl");

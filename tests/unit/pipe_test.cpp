@@ -401,6 +401,7 @@ struct PipeGame {
         g->text.calls.clear();
         g->sound.SoundRequest.fill(0);
         GameScreen(*g);
+        CarryOutRequests(*g);
     }
     const TextCall* Drew(const std::string& text) const {
         for (const TextCall& c : g->text.calls) {
@@ -591,6 +592,7 @@ TEST_P(DamagedPipeLevel, IsNamedToThePlayerAndNothingIsLost) {
     g.shell.ScreenId = kScreenGameChoice;
     g.shell.GameInProgress = 2;
     EXPECT_FALSE(StartLevel(g, 2, kModePipe, 1, kRestartMusic));
+    CarryOutRequests(g);
     ASSERT_EQ(t.platform.messages.size(), 1u);
     EXPECT_NE(t.platform.messages[0].find("Levelz/pipelev2.lvl"), std::string::npos);
     EXPECT_EQ(g.shell.ScreenId, kScreenMainMenu);
