@@ -4,6 +4,7 @@
 // need not reach into the modes below them, nor the rules into the music player.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -24,6 +25,13 @@ struct LevelStartRequest {
     std::uint8_t restartTune = 0;  // the mode's tune starts afresh
     std::uint8_t newMatch = 0;     // a match starts from nothing: scores, times and levels won
     std::uint8_t match = 0;        // through the match's level start
+    // A saved slot's values (kLoaded): the single player's score and time, each match player's
+    // score when the level began and levels won (slot 0 unused), who played the right field.
+    int score = 0;
+    int time = 0;
+    std::array<int, 3> matchScore{};
+    std::array<int, 3> levelsWon{};
+    int opponent = 0;
 };
 
 // A change of screen the rules ask for: back to the main menu, or the highscore check of a game
@@ -40,6 +48,23 @@ struct Requests {
     std::string message;              // for a message box
 };
 
+inline LevelStartRequest NewLevelStart(int level, int mode, int lap, bool restartTune) {
+    LevelStartRequest start;
+    start.kind = LevelStartKind::kNew;
+    start.level = level;
+    start.mode = mode;
+    start.lap = lap;
+    start.restartTune = restartTune ? 1 : 0;
+    return start;
+}
+
+inline LevelStartRequest ResumeStart(bool match) {
+    LevelStartRequest start;
+    start.kind = LevelStartKind::kResume;
+    start.match = match ? 1 : 0;
+    return start;
+}
+
 template <typename V>
 void VisitFields(LevelStartRequest& r, V& v) {
     v("LevelStartKind", reinterpret_cast<std::uint8_t&>(r.kind), Bounds{0, 3});
@@ -49,6 +74,11 @@ void VisitFields(LevelStartRequest& r, V& v) {
     v("LevelStartTune", r.restartTune, kFlag);
     v("LevelStartNewMatch", r.newMatch, kFlag);
     v("LevelStartMatch", r.match, kFlag);
+    v("LevelStartSavedScore", r.score, Bounds{0, 999'999'999});
+    v("LevelStartSavedTime", r.time, Bounds{0, 1000});
+    v("LevelStartSavedMatchScore", r.matchScore, Bounds{0, 999'999'999});
+    v("LevelStartSavedLevelsWon", r.levelsWon, Bounds{0, 50'000});
+    v("LevelStartSavedOpponent", r.opponent, Bounds{0, 3});
 }
 
 template <typename V>

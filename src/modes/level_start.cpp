@@ -76,21 +76,17 @@ void SetUpPanelButtons(Game& game) {
 
 }  // namespace
 
-bool TakeLoadedLevel(const Game& game, int& level, int& mode, int& lap) {
-    if (level != kLoadedGame || mode != kLoadedGame) return false;
-    const LevelState& lv = game.level;
-    level = lv.LoadedLevel;
-    mode = lv.LoadedMode;
-    lap = lv.LoadedLap;
-    return true;
+bool StartLevel(Game& game, int level, int mode, int lap, bool restartTune) {
+    return StartLevel(game, NewLevelStart(level, mode, lap, restartTune));
 }
 
-bool StartLevel(Game& game, int level, int mode, int lap, int music) {
+bool StartLevel(Game& game, const LevelStartRequest& start) {
     PlayfieldState& p = game.play;
     LevelState& lv = game.level;
     CannonState& c = game.players[kSoloPlayer].cannon;
-    const bool resume = level == kResumeGame && mode == kResumeGame;
-    const bool loaded = TakeLoadedLevel(game, level, mode, lap);
+    const bool resume = start.kind == LevelStartKind::kResume;
+    const bool loaded = start.kind == LevelStartKind::kLoaded;
+    const int level = start.level, mode = start.mode, lap = start.lap;
 
     // A damaged saved game can name a mode that has no levels (or the match, which has a start
     // of its own): nothing to start.
@@ -109,12 +105,12 @@ bool StartLevel(Game& game, int level, int mode, int lap, int music) {
     p.PauseState = -1;
     game.input.PauseKeyFrames = 0;
     if (loaded) {
-        game.players[kSoloPlayer].Score = lv.LoadedScore;
-        game.players[kSoloPlayer].ShownScore = lv.LoadedScore;
-        game.players[kSoloPlayer].TimeLeft = lv.LoadedTime;
+        game.players[kSoloPlayer].Score = start.score;
+        game.players[kSoloPlayer].ShownScore = start.score;
+        game.players[kSoloPlayer].TimeLeft = start.time;
     }
     if (!resume) ClearForLevel(game, level, mode, lap);
-    if (music == kRestartMusic) {
+    if (start.restartTune != 0) {
         RequestTune(game, FactsOfMode(p.GameMode).tune);
     }
     game.floatingTexts.TextCursor = 0;

@@ -67,14 +67,10 @@ void CarryOutLevelStart(Game& game) {
     const LevelStartRequest r = game.requests.levelStart;
     game.requests.levelStart = LevelStartRequest{};
     if (r.kind == LevelStartKind::kNone) return;
-    int level = r.level, mode = r.mode, lap = r.lap;
-    if (r.kind == LevelStartKind::kResume) level = mode = lap = kResumeGame;
-    if (r.kind == LevelStartKind::kLoaded) level = mode = lap = kLoadedGame;
-    const int music = r.restartTune != 0 ? kRestartMusic : 0;
     if (r.match != 0)
-        StartMatchLevel(game, level, mode, lap, music, r.newMatch);
+        StartMatchLevel(game, r);
     else
-        StartLevel(game, level, mode, lap, music);
+        StartLevel(game, r);
 }
 
 void CarryOutScreenChange(Game& game) {
@@ -85,7 +81,7 @@ void CarryOutScreenChange(Game& game) {
     }
     const ScreenChange change = r.screen;
     r.screen = ScreenChange::kNone;
-    if (change == ScreenChange::kMainMenu) ShowMainMenu(game, r.menuTuneAfresh != 0 ? kRestartMusic : 0);
+    if (change == ScreenChange::kMainMenu) ShowMainMenu(game, r.menuTuneAfresh != 0);
     if (change == ScreenChange::kHighscoreCheck) CheckHighscore(game, r.finalScore);
     r.menuTuneAfresh = 0;
     r.finalScore = 0;
@@ -220,9 +216,9 @@ void ShowSplash(Game& game) {
 }
 
 void SplashScreen(Game& game) {
-    if (game.input.KeyEscape == 1) ShowMainMenu(game, -99);
+    if (game.input.KeyEscape == 1) ShowMainMenu(game, true);
     ++game.shell.SplashFrames;
-    if (game.shell.SplashFrames == 200) ShowMainMenu(game, -99);
+    if (game.shell.SplashFrames == 200) ShowMainMenu(game, true);
 }
 
 void SaveAndQuit(Game& game) {
