@@ -52,6 +52,34 @@ void ClearForLevel(Game& game, int level, int mode, int lap) {
     game.players[kSoloPlayer].FlashFrames = 0;
 }
 
+const ModeRow* PrepareLevelStart(Game& game, const LevelStartRequest& start, int players,
+                                 LevelRecords& records) {
+    const bool resume = start.kind == LevelStartKind::kResume;
+    const int mode = resume ? game.play.GameMode : start.mode;
+    // A damaged saved game can name a mode that has no levels, or one of the other kind of game.
+    const ModeRow* row = FindModeRow(mode);
+    if (row == nullptr || row->facts->players != players) {
+        LevelCannotStart(game, "game mode " + std::to_string(mode));
+        return nullptr;
+    }
+    // Read the level before anything changes, so a missing file leaves the game as it was.
+    if (!resume && !ReadLevelOfMode(game, *row, start.level, records)) return nullptr;
+    return row;
+}
+
+void EnterLevel(Game& game, const LevelStartRequest& start, const ModeRow& row) {
+    const bool resume = start.kind == LevelStartKind::kResume;
+    game.shell.GameInProgress = 1;
+    game.play.PauseState = -1;
+    game.input.PauseKeyFrames = 0;
+    if (!resume) ClearForLevel(game, start.level, start.mode, start.lap);
+    if (start.restartTune != 0) RequestTune(game, row.facts->tune);
+    game.floatingTexts.TextCursor = 0;
+    game.input.MouseButtonDown = 0;
+    game.input.FireKey = 0;
+    if (!resume) ResetLevelEnd(game);
+}
+
 void ResetLevelEnd(Game& game) {
     PlayfieldState& p = game.play;
     p.TimeUpTimer = 0;
@@ -85,40 +113,20 @@ bool StartLevel(Game& game, const LevelStartRequest& start) {
     LevelState& lv = game.level;
     CannonState& c = game.players[kSoloPlayer].cannon;
     const bool resume = start.kind == LevelStartKind::kResume;
-    const bool loaded = start.kind == LevelStartKind::kLoaded;
     const int level = start.level, mode = start.mode, lap = start.lap;
-
-    // A damaged saved game can name a mode that has no levels (or the match, which has a start
-    // of its own): nothing to start.
-    const ModeRow* row = resume ? nullptr : FindModeRow(mode);
-    if (!resume && (row == nullptr || row->facts->players != 1)) {
-        LevelCannotStart(game, "game mode " + std::to_string(mode));
-        return false;
-    }
-    // Read the level before anything changes, so a missing file leaves the game as it was.
     LevelRecords records;
-    if (row != nullptr && !ReadLevelOfMode(game, *row, level, records)) return false;
+    const ModeRow* row = PrepareLevelStart(game, start, 1, records);
+    if (row == nullptr) return false;
 
     game.pipe.TapSoundsLeft = 3;
     game.players[kSoloPlayer].ShakeFrames = 0;
-    game.shell.GameInProgress = 1;
-    p.PauseState = -1;
-    game.input.PauseKeyFrames = 0;
-    if (loaded) {
+    if (start.kind == LevelStartKind::kLoaded) {
         game.players[kSoloPlayer].Score = start.score;
         game.players[kSoloPlayer].ShownScore = start.score;
         game.players[kSoloPlayer].TimeLeft = start.time;
     }
-    if (!resume) ClearForLevel(game, level, mode, lap);
-    if (start.restartTune != 0) {
-        RequestTune(game, FactsOfMode(p.GameMode).tune);
-    }
-    game.floatingTexts.TextCursor = 0;
-    game.input.MouseButtonDown = 0;
-    game.input.FireKey = 0;
-
+    EnterLevel(game, start, *row);
     if (!resume) {
-        ResetLevelEnd(game);
         if (level == 1 && lap == 1) {
             game.players[kSoloPlayer].ShownScore = 0;
             game.players[kSoloPlayer].Score = 0;

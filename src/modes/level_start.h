@@ -28,6 +28,15 @@ void LevelCannotStart(Game& game, const std::string& what);
 // short or damaged file is reported with LevelCannotStart. True for modes without files.
 bool ReadLevelOfMode(Game& game, const ModeRow& row, int level, LevelRecords& records);
 
+// The first half of every level start: the request's mode checked to be of this kind of game
+// (`players` fields) and its level file read, before anything of the game changes. The mode's row,
+// or nullptr when the level cannot start (the player has then been told).
+const ModeRow* PrepareLevelStart(Game& game, const LevelStartRequest& start, int players,
+                                 LevelRecords& records);
+// What every level start then does: the game running and unpaused, the mode, level and lap taken
+// and the tables emptied (unless it resumes), the tune asked for, the clicks and fire forgotten
+// and no level end under way.
+void EnterLevel(Game& game, const LevelStartRequest& start, const ModeRow& row);
 // What every level start does unless it resumes: the mode, level and lap taken, the stones,
 // effects, extras and rising numbers gone, no X2 or flash running ...
 void ClearForLevel(Game& game, int level, int mode, int lap);

@@ -215,25 +215,13 @@ bool StartMatchLevel(Game& game, int level, int lap, bool restartTune, bool newM
 }
 
 bool StartMatchLevel(Game& game, const LevelStartRequest& start) {
-    PlayfieldState& p = game.play;
     MatchState& m = game.match;
     const bool resume = start.kind == LevelStartKind::kResume;
-    const bool loaded = start.kind == LevelStartKind::kLoaded;
-    const int level = start.level, mode = start.mode, lap = start.lap;
-    // A damaged saved match can name a mode that is not the match: nothing to start.
-    const ModeRow* row = FindModeRow(resume ? kModeMatch : mode);
-    if (row == nullptr || row->facts->players != 2) {
-        LevelCannotStart(game, "game mode " + std::to_string(mode));
-        return false;
-    }
-    // Read the level before anything changes, so a missing file leaves the game as it was.
     LevelRecords records;
-    if (!resume && !ReadLevelOfMode(game, *row, level, records)) return false;
+    const ModeRow* row = PrepareLevelStart(game, start, 2, records);
+    if (row == nullptr) return false;
 
-    game.shell.GameInProgress = 1;
-    p.PauseState = -1;
-    game.input.PauseKeyFrames = 0;
-    if (loaded) {
+    if (start.kind == LevelStartKind::kLoaded) {
         for (int q = 1; q <= kMatchPlayers; ++q) {
             game.players[q].Score = start.matchScore[q];
             game.players[q].ShownScore = start.matchScore[q];
@@ -242,18 +230,12 @@ bool StartMatchLevel(Game& game, const LevelStartRequest& start) {
         game.computer.Strength[1] = kNoComputer;
         game.computer.Strength[2] = start.opponent;
     }
-    if (!resume) ClearForLevel(game, level, mode, lap);
-    if (start.restartTune != 0) RequestTune(game, row->facts->tune);
-    game.floatingTexts.TextCursor = 0;
+    EnterLevel(game, start, *row);
     // The fire requests start empty: a press that ended the last level fires nothing here.
     for (Player& player : game.players) player.Fire = 0;
-    game.input.FireKey = 0;
-    game.input.MouseButtonDown = 0;
     game.input.MouseButtonDown2 = 0;
-
     if (!resume) {
-        ResetLevelEnd(game);
-        if (start.newMatch == 1 || (level == 1 && lap == 1)) ResetPlayers(game);
+        if (start.newMatch == 1 || (start.level == 1 && start.lap == 1)) ResetPlayers(game);
         BuildLevel(game, records);
         ResetComputerMinds(game);
     }
