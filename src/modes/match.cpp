@@ -327,16 +327,6 @@ void MatchScreen(Game& game) {
                  1);
     }
     if (p.LevelCleared != 0) return;
-    if (game.input.KeyEscape == 1 || game.buttons.MenuSelection == kButtonEnd) {
-        game.input.KeyEscape = 0;
-        game.shell.GameInProgress = 2;
-        RequestMainMenu(game, true);
-        return;
-    }
-    DrawPanelLabels(game, kAlignCentre);
-    const int selected = game.buttons.MenuSelection;
-    if (selected == kButtonMusic) ToggleMusic(game);
-    if (selected == kButtonPause) p.PauseState = -p.PauseState;
-    if (selected == kButtonTip)
-        ShowHint(game, MatchFieldRules(m.MatchCentreX[1], 1, game.stones.StoneCount));
+    SidePanelTurn(game, kAlignCentre, MatchFieldRules(m.MatchCentreX[1], 1, game.stones.StoneCount),
+                  false);
 }
