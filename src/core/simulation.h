@@ -124,11 +124,15 @@ inline void RequestHighscoreCheck(Simulation& sim, int score) {
     sim.requests.finalScore = score;
 }
 
-// Every field of the simulation, struct by struct.
+// Every field of the simulation, struct by struct; or, with `inProgress`, only the game in
+// progress that a suspended game resumes with (no menus, input, buttons, this tick's texts and
+// sounds or requests, and of the shell's values only MusicOn), in the order it is written.
 template <typename V>
-void VisitFields(Simulation& s, V& v) {
-    v.Nested(s.shell);
-    v.Nested(s.input);
+void VisitSimulation(Simulation& s, V& v, bool inProgress) {
+    if (!inProgress) {
+        v.Nested(s.shell);
+        v.Nested(s.input);
+    }
     v.Nested(s.play);
     v.Players("Match", s.players);
     v.Nested(s.extras);
@@ -139,10 +143,19 @@ void VisitFields(Simulation& s, V& v) {
     v.Nested(s.pipe);
     v.Nested(s.effects);
     v.Nested(s.floatingTexts);
-    v.Nested(s.buttons);
-    v.Nested(s.menus);
-    v.Nested(s.text);
-    v.Nested(s.sound);
+    if (inProgress) {
+        v.Only("MusicOn", s.shell);
+    } else {
+        v.Nested(s.buttons);
+        v.Nested(s.menus);
+        v.Nested(s.text);
+        v.Nested(s.sound);
+    }
     v.Nested(s.rng);
-    v.Nested(s.requests);
+    if (!inProgress) v.Nested(s.requests);
+}
+
+template <typename V>
+void VisitFields(Simulation& s, V& v) {
+    VisitSimulation(s, v, false);
 }
