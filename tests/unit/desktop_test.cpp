@@ -255,11 +255,7 @@ TEST(FirstStart, LanguageComesFromTheDesktopOnlyWithoutASettingsFile) {
         EXPECT_EQ(t.game.shell.Language, language);
     }
     TempRes res;
-    std::vector<std::uint8_t> bytes(16, 0);
-    PutInt32(bytes, 4, 100);
-    PutInt32(bytes, 8, 80);
-    PutInt32(bytes, 12, 1);
-    res.WriteBytes(res.Saves("settings.dat"), bytes);
+    res.WriteSettingsFile(100, 80, 1);
     TestGame t(res.Dir());
     t.game.shell.FirstStartLanguage = 2;
     t.TickTo(3);
