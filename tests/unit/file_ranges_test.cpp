@@ -152,11 +152,7 @@ class SettingsLanguage : public ::testing::TestWithParam<std::int32_t> {};
 
 TEST_P(SettingsLanguage, UnknownIsEnglish) {
     TempRes res;
-    std::vector<std::uint8_t> bytes(16, 0);
-    PutInt32(bytes, 4, 60);
-    PutInt32(bytes, 8, 20);
-    PutInt32(bytes, 12, GetParam());
-    res.WriteBytes(res.Saves("settings.dat"), bytes);
+    res.WriteSettingsFile(60, 20, GetParam());
     TestGame t(res.Dir());
     EXPECT_TRUE(ReadSettings(t.game, kSettingsFile));
     EXPECT_EQ(t.game.shell.Language, 2);

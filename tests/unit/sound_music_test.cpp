@@ -17,19 +17,6 @@ struct MenuGame : TestGame {
     }
 };
 
-TEST(Music, MenuTuneAfterSplashFadesInFromZero) {
-    TestGame t;
-    t.TickTo(202);
-    EXPECT_EQ(t.platform.musicFile, std::string(RHOMBULUS_RES_DIR) + "/Musik/vi02.mp3");
-    EXPECT_EQ(t.game.music.lastFile, "res\\Musik\\vi02.mp3");
-    EXPECT_TRUE(t.platform.musicPlaying);
-    for (int tick = 203; tick <= 310; ++tick) {
-        const int before = t.platform.musicVolume;
-        FrameTick(t.game);
-        EXPECT_EQ(t.platform.musicVolume, std::min(100, before + 1)) << tick;
-    }
-}
-
 TEST(Music, TheMainMenuRestartsItsTuneOnlyWhenAsked) {
     MenuGame t;
     t.platform.musicPosition = 12.3;
