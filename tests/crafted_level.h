@@ -12,7 +12,7 @@
 #include <map>
 #include <string>
 
-#include "modes/level_format.h"
+#include "playfield/level_format.h"
 
 class CraftedRes {
   public:

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "modes/level_format.h"
+#include "playfield/level_format.h"
 
 struct Game;
 

@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "modes/level_format.h"
+#include "playfield/level_format.h"
 
 struct Game;
 

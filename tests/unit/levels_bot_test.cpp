@@ -12,7 +12,7 @@
 #include <tuple>
 
 #include "bot.h"
-#include "level.h"
+#include "playfield/level_source.h"
 #include "match_bot.h"
 #include "parallel.h"
 

@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "crafted_level.h"
-#include "level.h"
+#include "playfield/level_source.h"
 #include "pipe_solver.h"
 
 using namespace levels;

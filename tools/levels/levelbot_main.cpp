@@ -15,7 +15,7 @@
 #include "bot.h"
 #include "computer_match.h"
 #include "core/mode_facts.h"
-#include "level.h"
+#include "playfield/level_source.h"
 #include "match_bot.h"
 #include "modes/computer_player.h"
 #include "modes/match.h"

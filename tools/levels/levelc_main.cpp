@@ -7,7 +7,7 @@
 #include <sstream>
 #include <vector>
 
-#include "level.h"
+#include "playfield/level_source.h"
 
 namespace {
 

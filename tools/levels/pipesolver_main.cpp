@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/mode_facts.h"
-#include "level.h"
+#include "playfield/level_source.h"
 #include "pipe_solver.h"
 
 namespace {
