@@ -29,6 +29,7 @@ void InitGame(Game& game, Platform& platform, const std::string& resDir, std::ui
     game.resDir = resDir;
     game.clockSeed = clockSeed;
     game.savesDir = resDir + "/saves";
+    game.levelsDir = resDir + "/levels";
     game.backBuffer = CreateSurface();
     SetSurfaceSize(game.backBuffer, kScreenWidth, kScreenHeight);
     game.shell.FrameCounter = 0;  // FormCreate

@@ -96,6 +96,8 @@ TEST(UserFolders, FollowXdgWithHomeFallbacks) {
     EXPECT_EQ(UserSavesDir("", "/home/a"), "/home/a/.local/share/rhombulus2/saves");
     EXPECT_EQ(UserSavesDir("relative", "/home/a"), "/home/a/.local/share/rhombulus2/saves");
     EXPECT_EQ(UserConfigDir("/x/cfg", "/home/a"), "/x/cfg/rhombulus2");
+    EXPECT_EQ(UserLevelsDir("/x/data", "/home/a"), "/x/data/rhombulus2/levels");
+    EXPECT_EQ(UserLevelsDir(nullptr, "/home/a"), "/home/a/.local/share/rhombulus2/levels");
     EXPECT_EQ(UserConfigDir(nullptr, "/home/a"), "/home/a/.config/rhombulus2");
 }
 

@@ -1,0 +1,116 @@
+// The levels folder: every pack in it listed, a damaged one with its reason and never at the
+// cost of the others; the shipped levels as a read-only pack; a saved pack read back.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "menus/level_packs.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class LevelsFolder : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("rhombulus-levels-" + std::to_string(getpid()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    void Put(const std::string& name, const std::string& text) {
+        std::ofstream(dir_ / name, std::ios::binary) << text;
+    }
+    std::string Dir() const { return dir_.string(); }
+    fs::path dir_;
+};
+
+// A pack of `levels` levels, each two stones under the ceiling.
+std::string PackText(const std::string& name, int levels) {
+    std::string s = "pack: " + name + "\nkind: puzzle\n";
+    for (int n = 1; n <= levels; ++n) {
+        s += "level\n; name: L" + std::to_string(n) + "\nfield\n|# # # # # # # # # #|\n";
+        for (int row = 1; row <= 14; ++row)
+            s += row == 1  ? "| 1 1 . . . . . . . |\n"
+                 : row % 2 ? "| . . . . . . . . . |\n"
+                           : "|. . . . . . . . . .|\n";
+    }
+    return s;
+}
+
+}  // namespace
+
+TEST_F(LevelsFolder, DamagedPacksAreListedWithTheirReasonAndTheOthersStillRead) {
+    const std::string good = PackText("Good", 2);
+    Put("a-good.txt", good);
+    Put("b-short.txt", good.substr(0, good.size() / 3));
+    std::string wrong = PackText("Wrong", 1);
+    Put("c-wrong.txt", wrong.replace(wrong.find("kind: puzzle"), 12, "kind: 7"));
+    Put("d-huge.txt", good + std::string(10 << 20, ';'));
+    Put("e-good.txt", PackText("Also Good", 1));
+    Put("notes.md", "not a pack");
+    fs::create_directory(dir_ / "f-folder.txt");
+    const std::vector<PackListing> list = ListLevelPacks(Dir());
+    ASSERT_EQ(list.size(), 6u);
+    EXPECT_TRUE(list[0].ok);
+    EXPECT_EQ(list[0].pack.levels.size(), 2u);
+    for (int i : {1, 2, 3, 5}) {
+        EXPECT_FALSE(list[i].ok) << list[i].file;
+        EXPECT_FALSE(list[i].message.empty()) << list[i].file;
+        EXPECT_TRUE(list[i].pack.levels.empty()) << list[i].file;
+    }
+    EXPECT_NE(list[1].message.find("line "), std::string::npos) << list[1].message;
+    EXPECT_NE(list[2].message.find("'puzzle' or 'match'"), std::string::npos) << list[2].message;
+    EXPECT_NE(list[3].message.find("larger than 256 KiB"), std::string::npos) << list[3].message;
+    EXPECT_NE(list[5].message.find("not a file"), std::string::npos) << list[5].message;
+    EXPECT_TRUE(list[4].ok);
+    EXPECT_EQ(list[4].pack.name, "Also Good");
+}
+
+TEST_F(LevelsFolder, AMissingFolderListsNothing) {
+    EXPECT_TRUE(ListLevelPacks(Dir() + "/none").empty());
+}
+
+TEST_F(LevelsFolder, ASavedPackIsListedAsWritten) {
+    levels::Pack pack = levels::ParsePack(PackText("Cold Caves", 3)).pack;
+    pack.author = "Anna";
+    std::string error;
+    const std::string file = PackFileName(pack.name);
+    ASSERT_TRUE(SaveLevelPack(Dir() + "/new", file, pack, error)) << error;
+    const std::vector<PackListing> list = ListLevelPacks(Dir() + "/new");
+    ASSERT_EQ(list.size(), 1u);
+    ASSERT_TRUE(list[0].ok) << list[0].message;
+    EXPECT_EQ(list[0].file, "cold-caves.txt");
+    EXPECT_EQ(list[0].pack.author, "Anna");
+    ASSERT_EQ(list[0].pack.levels.size(), 3u);
+    EXPECT_EQ(list[0].pack.levels[2].records, pack.levels[2].records);
+    // Nothing is written outside the folder, nor a pack that could not be read back.
+    EXPECT_FALSE(SaveLevelPack(Dir(), "../escape.txt", pack, error));
+    pack.name.clear();
+    EXPECT_FALSE(SaveLevelPack(Dir(), "x.txt", pack, error));
+    EXPECT_FALSE(fs::exists(dir_ / "x.txt"));
+}
+
+TEST(PackFileName, KeepsLettersAndDigitsOnly) {
+    EXPECT_EQ(PackFileName("Cold Caves"), "cold-caves.txt");
+    EXPECT_EQ(PackFileName("  ../Anna's 2nd!! "), "anna-s-2nd.txt");
+    EXPECT_EQ(PackFileName("***"), "pack.txt");
+    EXPECT_EQ(PackFileName(std::string(80, 'a')).size(), levels::kMaxPackName + 4);
+}
+
+TEST(ShippedPack, HoldsTheFiftyLevelsOfTheGameAndEachPassesTheChecks) {
+    const PackListing shipped = ShippedPuzzlePack(RHOMBULUS_RES_DIR);
+    ASSERT_TRUE(shipped.ok) << shipped.message;
+    EXPECT_TRUE(shipped.readOnly);
+    ASSERT_EQ(shipped.pack.levels.size(), 50u);
+    for (const levels::Level& level : shipped.pack.levels)
+        EXPECT_TRUE(levels::CheckLevel(level).empty()) << level.name;
+    // A copy of it is a pack the player can write.
+    levels::Pack copy = shipped.pack;
+    copy.name = "My Copy";
+    std::string text, error;
+    EXPECT_TRUE(levels::WritePack(copy, text, error)) << error;
+    EXPECT_FALSE(ShippedPuzzlePack("/nonexistent").ok);
+}
