@@ -12,7 +12,7 @@
 #include <map>
 #include <string>
 
-#include "playfield/level_format.h"
+#include "core/level_format.h"
 
 class CraftedRes {
   public:

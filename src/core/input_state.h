@@ -17,6 +17,9 @@ enum KeyButton {
     kButtonP = 7,
 };
 
+// The level editor's keys (InputState::EditKey).
+enum EditKey : std::uint8_t { kEditNone = 0, kEditUndo = 1, kEditRedo = 2 };
+
 struct InputState {
     int KeyLeft = 0;
     int KeyRight = 0;
@@ -34,6 +37,10 @@ struct InputState {
     std::uint8_t MouseReleasePending = 0;
     // The mouse button is held by a menu key (Return, Space, a pad's A) rather than the mouse.
     std::uint8_t MenuKeyClick = 0;
+    // The right button, held (the editor's eraser), and a key of the editor pressed since the
+    // last tick: 1 undo (Ctrl+Z), 2 redo (Ctrl+Y).
+    std::uint8_t MouseRightDown = 0;
+    std::uint8_t EditKey = 0;
 };
 
 template <typename V>
@@ -52,4 +59,6 @@ void VisitFields(InputState& in, V& v) {
     v("ButtonHeldFrames", in.ButtonHeldFrames, kAnyInt);
     v("MouseReleasePending", in.MouseReleasePending, kByte);
     v("MenuKeyClick", in.MenuKeyClick, kByte);
+    v("MouseRightDown", in.MouseRightDown, kFlag);
+    v("EditKey", in.EditKey, Bounds{0, 2});
 }

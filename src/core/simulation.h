@@ -7,6 +7,7 @@
 #include "core/button_table.h"
 #include "core/cannon_state.h"
 #include "core/computer_state.h"
+#include "core/editor_state.h"
 #include "core/extras_table.h"
 #include "core/fields.h"
 #include "core/input_state.h"
@@ -39,6 +40,7 @@ enum ScreenNumber {
     kScreenLoad = 23,
     kScreenSave = 24,
     kScreenStartLevel = 25,
+    kScreenEditor = 26,
     kScreenSplash = 36,
 };
 
@@ -82,7 +84,8 @@ struct Simulation {
     FloatingTextTable floatingTexts;
     ButtonTable buttons;
     MenuState menus;
-    TextCalls text;  // this tick's DrawText calls
+    EditorState editor;  // the level editor
+    TextCalls text;      // this tick's DrawText calls
     SoundState sound;
     Random rng;
     Requests requests;  // what this tick's screen asked of the shell
@@ -129,6 +132,7 @@ void VisitFields(Simulation& s, V& v) {
     v.Nested(s.floatingTexts);
     v.Nested(s.buttons);
     v.Nested(s.menus);
+    v.Nested(s.editor);
     v.Nested(s.text);
     v.Nested(s.sound);
     v.Nested(s.rng);

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "playfield/level_format.h"
+#include "core/level_format.h"
 
 struct Game;
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/level_state.h"
-#include "playfield/level_format.h"
+#include "core/level_format.h"
 
 struct Game;
 struct ModeRow;

@@ -5,7 +5,7 @@
 // the first part.
 #pragma once
 
-#include "playfield/level_format.h"
+#include "core/level_format.h"
 #include "core/words.h"
 
 struct Game;

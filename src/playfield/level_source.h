@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "playfield/field_rules.h"
-#include "playfield/level_format.h"
+#include "core/level_format.h"
 
 namespace levels {
 

@@ -100,6 +100,24 @@ void DXDraw1MouseUp(Game& game) {
     in.MouseReleasePending = 0;
 }
 
+void DXDraw1RightMouse(Game& game, bool down) {
+    // Away from the editor the right button clicks as the left one always has.
+    if (game.shell.ScreenId != kScreenEditor && (down || game.input.MouseRightDown == 0)) {
+        if (down)
+            DXDraw1MouseDown(game);
+        else
+            DXDraw1MouseUp(game);
+        return;
+    }
+    Record(game, down ? "rdown" : "rup");
+    game.input.MouseRightDown = down ? 1 : 0;
+}
+
+void DXDraw1EditKey(Game& game, EditKey key) {
+    Record(game, key == kEditUndo ? "key ctrl+z" : "key ctrl+y");
+    game.input.EditKey = key;
+}
+
 void ApplyPendingRelease(Game& game) {
     if (game.input.MouseReleasePending == 0) return;
     game.input.MouseReleasePending = 0;
