@@ -38,7 +38,7 @@ struct EditorState {
     int FaultCount = 0;
     int FirstFault = 0;  // the LevelFault of the first problem, 0 none
     int Saved = 0;       // 1 saved into the pack, -1 the pack could not be written, 0 nothing yet
-    int SavedLevel = 0;  // the number the level has in the pack
+    int SavedLevel = 0;  // the level's number in the pack once saved, where it is saved again
 };
 
 template <typename V>

@@ -84,10 +84,12 @@ void SaveIntoPack(Game& game) {
         pack = l.pack;
     }
     levels::Level level = EditorLevel(e);
-    // A level keeps its place in the pack under its name; a new one goes last.
+    // A level saved before keeps its place; one of the same name is replaced; a new one goes last.
     auto same = std::find_if(pack.levels.begin(), pack.levels.end(), [&](const levels::Level& l) {
         return !level.name.empty() && l.name == level.name;
     });
+    if (e.SavedLevel >= 1 && e.SavedLevel <= static_cast<int>(pack.levels.size()))
+        same = pack.levels.begin() + (e.SavedLevel - 1);
     if (same == pack.levels.end() &&
         static_cast<int>(pack.levels.size()) >= levels::kMaxPackLevels) {
         e.Saved = -1;
@@ -101,7 +103,7 @@ void SaveIntoPack(Game& game) {
         *same = level;
     std::string error;
     e.Saved = SaveLevelPack(game.levelsDir, file, pack, error) ? 1 : -1;
-    e.SavedLevel = e.Saved == 1 ? number : 0;
+    if (e.Saved == 1) e.SavedLevel = number;
 }
 
 void DrawPanel(Game& game) {
