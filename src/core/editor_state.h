@@ -38,7 +38,8 @@ struct EditorState {
     int FaultCount = 0;
     int FirstFault = 0;  // the LevelFault of the first problem, 0 none
     int Saved = 0;       // 1 saved into the pack, -1 the pack could not be written, 0 nothing yet
-    int SavedLevel = 0;  // the level's number in the pack once saved, where it is saved again
+    std::uint8_t Testing = 0;  // the level is being played; its end comes back here
+    int SavedLevel = 0;        // the level's number in the pack once saved, where it is saved again
 };
 
 template <typename V>
@@ -59,6 +60,7 @@ void VisitFields(EditorState& e, V& v) {
     v("EditorFaultCount", e.FaultCount, Bounds{0, 1000});
     v("EditorFirstFault", e.FirstFault, Bounds{0, 20});
     v("EditorSaved", e.Saved, Bounds{-1, 1});
+    v("EditorTesting", e.Testing, kFlag);
     v("EditorSavedLevel", e.SavedLevel, Bounds{0, 99});
 }
 

@@ -14,6 +14,7 @@ enum class LevelStartKind : std::uint8_t {
     kNew = 1,     // `level` of `mode` in `lap`
     kResume = 2,  // the game in memory goes on
     kLoaded = 3,  // the saved game just read
+    kTest = 4,    // the level editor's level, as level 1 of a new Puzzle game
 };
 
 struct LevelStartRequest {
@@ -34,7 +35,7 @@ struct Requests {
 
 template <typename V>
 void VisitFields(LevelStartRequest& r, V& v) {
-    v("LevelStartKind", reinterpret_cast<std::uint8_t&>(r.kind), Bounds{0, 3});
+    v("LevelStartKind", reinterpret_cast<std::uint8_t&>(r.kind), Bounds{0, 4});
     v("LevelStartMode", r.mode, kAnyInt);
     v("LevelStartLevel", r.level, kAnyInt);
     v("LevelStartLap", r.lap, kAnyInt);

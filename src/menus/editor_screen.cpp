@@ -5,6 +5,7 @@
 #include "core/catalogue.h"
 #include "core/encoding.h"
 #include "core/game.h"
+#include "core/mode_facts.h"
 #include "core/words.h"
 #include "menus/buttons.h"
 #include "menus/highscores.h"
@@ -109,11 +110,13 @@ void SaveIntoPack(Game& game) {
 void DrawPanel(Game& game) {
     const EditorState& e = game.editor;
     const ButtonTable& b = game.buttons;
-    const std::string labels[5] = {"", Tr(game, "Undo"), Tr(game, "Redo"),
-                                   TrC(game, "editor", "Save"), Tr(game, "End")};
-    for (int i = kEditorUndoButton; i <= kEditorBackButton; ++i)
+    const std::string labels[5] = {"", TrC(game, "editor", "Test"), TrC(game, "editor", "Save"),
+                                   TrC(game, "editor", "Clear"), Tr(game, "End")};
+    for (int i = kEditorTestButton; i <= kEditorEndButton; ++i)
         DrawText(game, b.ButtonX[i], b.ButtonY[i], kAlignRight, labels[i],
                  b.ButtonState[i] != 0 ? 4 : 2);
+    DrawButtonLabel(game, kEditorUndoButton, Tr(game, "Undo"), 3);
+    DrawButtonLabel(game, kEditorRedoButton, Tr(game, "Redo"), 3);
     // The name box: the name, or what it is for.
     const std::string name = Cp1252ToUtf8(e.Name);
     if (name.empty() && e.TypingName == 0)
@@ -260,7 +263,21 @@ void EditorScreen(Game& game) {
             e.TypingName = 0;
             SaveIntoPack(game);
             break;
-        case kEditorBackButton:
+        case kEditorClearButton:
+            for (int k = kFirstCell; k <= kLastCell; ++k)
+                changed = ApplyEditorTool(e, kToolEraser, k) || changed;
+            if (changed) RecordEditorStep(e);
+            break;
+        case kEditorTestButton:
+            // Only a level that passes the checks can be played; the line below says why not.
+            if (e.FaultCount == 0) {
+                e.TypingName = 0;
+                game.requests.levelStart =
+                    LevelStartRequest{LevelStartKind::kTest, kModePuzzle, 1, 1, 1, 0, 0};
+                return;
+            }
+            break;
+        case kEditorEndButton:
             ShowGameChoice(game);
             return;
         default:

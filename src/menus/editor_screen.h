@@ -7,11 +7,13 @@
 struct Game;
 struct EditorState;
 
-// The editor's panel buttons.
-constexpr int kEditorUndoButton = 1;
-constexpr int kEditorRedoButton = 2;
-constexpr int kEditorSaveButton = 3;
-constexpr int kEditorBackButton = 4;
+// The editor's buttons: four on the game's side panel, undo and redo beside the extras.
+constexpr int kEditorTestButton = 1;
+constexpr int kEditorSaveButton = 2;
+constexpr int kEditorClearButton = 3;
+constexpr int kEditorEndButton = 4;
+constexpr int kEditorUndoButton = 5;
+constexpr int kEditorRedoButton = 6;
 // The pack the editor saves into, in the levels folder.
 inline constexpr const char* kEditorPackName = "My Levels";
 

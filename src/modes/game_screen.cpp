@@ -3,10 +3,12 @@
 #include <cmath>
 #include <string>
 
+#include "core/buttons.h"
 #include "core/game.h"
 #include "core/mathutil.h"
 #include "core/mode_facts.h"
-#include "core/buttons.h"
+#include "core/text_state.h"
+#include "core/words.h"
 #include "menus/highscores.h"
 #include "menus/transitions.h"
 #include "modes/level_start.h"
@@ -15,8 +17,6 @@
 #include "playfield/extras.h"
 #include "playfield/field_rules.h"
 #include "playfield/tables.h"
-#include "core/text_state.h"
-#include "core/words.h"
 
 namespace {
 
@@ -66,6 +66,13 @@ void LevelEndSequence(Game& game) {
     const ModeRow& row = CurrentModeRow(game);
     if (row.levelEnd != nullptr) {
         row.levelEnd(game);
+        return;
+    }
+    // A test of the editor's level ends with the level: back to the editor.
+    if (game.editor.Testing != 0) {
+        if (t < 300) DrawCentred(game, 240, Tr(game, row.clearedTitle), 1);
+        if (t < 220) BonusLine(game);
+        if (t == 0) EndEditorTest(game);
         return;
     }
     if (row.facts->lastLevel > 0 && n >= row.facts->lastLevel) {
@@ -177,6 +184,10 @@ void GameScreen(Game& game) {
     if (p.LevelCleared != 0 || p.TimeUp != 0) return;
     if (game.input.KeyEscape == 1 || game.buttons.MenuSelection == kButtonEnd) {
         game.input.KeyEscape = 0;
+        if (game.editor.Testing != 0) {
+            EndEditorTest(game);
+            return;
+        }
         game.shell.GameInProgress = 2;
         ShowMainMenu(game, kRestartMusic);
     }
@@ -232,5 +243,17 @@ void StepEffectsAndTexts(Game& game) {
 void GameOver(Game& game, int score) {
     RemoveStone(game, kRemoveAll);
     RemoveExtra(game, kRemoveAll);
+    if (game.editor.Testing != 0) {
+        EndEditorTest(game);
+        return;
+    }
     CheckHighscore(game, score);
+}
+
+void EndEditorTest(Game& game) {
+    game.editor.Testing = 0;
+    game.shell.GameInProgress = 1;
+    RemoveStone(game, kRemoveAll);
+    RemoveExtra(game, kRemoveAll);
+    ShowEditor(game);
 }

@@ -20,6 +20,8 @@ void GameStep(Game& game);
 void StepEffectsAndTexts(Game& game);
 // The game is finished: highscore check, then the champion screen or the main menu.
 void GameOver(Game& game, int score);
+// The end of a test of the level editor's level (cleared, lost or left): back to the editor.
+void EndEditorTest(Game& game);
 // The four panel button labels, aligned at each button's x (right in the side panel, centred
 // between the match's fields).
 void DrawPanelLabels(Game& game, int align);

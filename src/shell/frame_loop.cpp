@@ -69,6 +69,7 @@ void CarryOutLevelStart(Game& game) {
     int level = r.level, mode = r.mode, lap = r.lap;
     if (r.kind == LevelStartKind::kResume) level = mode = lap = kResumeGame;
     if (r.kind == LevelStartKind::kLoaded) level = mode = lap = kLoadedGame;
+    game.editor.Testing = r.kind == LevelStartKind::kTest ? 1 : 0;
     const int music = r.restartTune != 0 ? kRestartMusic : 0;
     if (r.match != 0)
         StartMatchLevel(game, level, mode, lap, music, r.newMatch);
@@ -216,8 +217,10 @@ void SaveAndQuit(Game& game) {
     // that the next start goes on exactly here.
     const int screen = game.shell.ScreenId;
     const bool waiting = screen == kScreenMainMenu && game.shell.GameInProgress == 2;
-    if (screen == kScreenGame || waiting) WriteSavedGame(game, kClosedGameFile);
-    if (screen == kScreenGame || screen == kScreenMatch || waiting) WriteSnapshot(game);
+    // A test of the editor's level is no game of the player's: it never replaces theirs.
+    const bool playing = screen == kScreenGame && game.editor.Testing == 0;
+    if (playing || waiting) WriteSavedGame(game, kClosedGameFile);
+    if (playing || screen == kScreenMatch || waiting) WriteSnapshot(game);
     // Only a slot list read in this run is written back; one never read would come back blank.
     if (game.menus.SlotNamesRead) WriteSlotNames(game, false);
     game.shell.QuitRequested = 1;

@@ -86,13 +86,18 @@ INSTANTIATE_TEST_SUITE_P(
                            return b;
                        }(),
                        false, true},
-        TransitionCase{
-            "Editor",
-            ShowEditor,
-            26,
-            {{788, 396, 80, 25}, {788, 443, 80, 25}, {788, 490, 80, 25}, {788, 535, 80, 25}},
-            false,
-            true},
+        TransitionCase{"Editor",
+                       ShowEditor,
+                       26,
+                       // The game's four panel buttons, undo and redo beside the extras.
+                       {{788, 396, 80, 25},
+                        {788, 443, 80, 25},
+                        {788, 490, 80, 25},
+                        {788, 535, 80, 25},
+                        {62, 550, 50, 25},
+                        {588, 550, 50, 25}},
+                       false,
+                       true},
         // The eight of the column, then the opponent button below them.
         TransitionCase{"StartLevel", ShowStartLevel, 25,
                        [] {
