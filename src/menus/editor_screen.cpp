@@ -295,10 +295,10 @@ void EditorScreen(Game& game) {
         e.TypingName = in.MouseX >= 650 && in.MouseY < 50 ? 1 : 0;
         if (e.TypingName) game.menus.TypedCount = static_cast<int>(e.Name.size());
     }
-    if (e.Painting == 0 && in.MouseRightDown != 0 && cell != 0) e.Painting = 2;
+    if (e.Painting == 0 && in.MouseRightDown == kRightErases && cell != 0) e.Painting = 2;
     if (e.Painting != 0 && cell != 0)
         e.StrokeChanged |= ApplyEditorTool(e, e.Painting == 2 ? kToolEraser : e.Tool, cell) ? 1 : 0;
-    const bool held = e.Painting == 1 ? in.MouseButtonDown != 0 : in.MouseRightDown != 0;
+    const bool held = e.Painting == 1 ? in.MouseButtonDown != 0 : in.MouseRightDown == kRightErases;
     if (e.Painting != 0 && !held) {
         // A stroke is one step of the history, however many cells it painted.
         if (e.StrokeChanged) RecordEditorStep(e);

@@ -8,6 +8,8 @@
 #include "core/level_format.h"
 #include "menus/editor_screen.h"
 #include "playfield/level_source.h"
+#include "shell/input.h"
+#include "test_support.h"
 
 namespace {
 
@@ -159,3 +161,23 @@ INSTANTIATE_TEST_SUITE_P(
             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
         return n;
     });
+
+TEST(EditorInput, TheRightButtonErasesOnTheEditorAndClicksElsewhereWhereverItIsReleased) {
+    TestGame t;
+    Game& g = t.game;
+    g.shell.ScreenId = kScreenGameChoice;
+    DXDraw1RightMouse(g, true);
+    EXPECT_EQ(g.input.MouseButtonDown, 1) << "a click on the menus";
+    g.input.ButtonHeldFrames = 1;  // a tick saw it, and the click opened the editor
+    g.shell.ScreenId = kScreenEditor;
+    DXDraw1RightMouse(g, false);
+    EXPECT_EQ(g.input.MouseButtonDown, 0) << "the click must not stay held on the editor";
+    EXPECT_EQ(g.input.MouseRightDown, kRightUp);
+    DXDraw1RightMouse(g, true);
+    EXPECT_EQ(g.input.MouseButtonDown, 0);
+    EXPECT_EQ(g.input.MouseRightDown, kRightErases);
+    g.shell.ScreenId = kScreenGame;  // a test of the level began meanwhile
+    DXDraw1RightMouse(g, false);
+    EXPECT_EQ(g.input.MouseRightDown, kRightUp);
+    EXPECT_EQ(g.input.MouseButtonDown, 0);
+}
