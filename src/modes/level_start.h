@@ -5,8 +5,8 @@
 #include <array>
 #include <string>
 
-#include "core/level_state.h"
 #include "core/level_format.h"
+#include "core/level_state.h"
 
 struct Game;
 struct ModeRow;

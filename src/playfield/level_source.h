@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "playfield/field_rules.h"
 #include "core/level_format.h"
+#include "playfield/field_rules.h"
 
 namespace levels {
 

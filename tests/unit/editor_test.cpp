@@ -30,7 +30,9 @@ TEST(EditorModel, EveryStoneIsFoundUnderItsCentreAndNothingBelowTheLastRow) {
     for (int k = levels::kFirstFieldCell; k <= levels::kLastBuiltCell; ++k) {
         const int x = kEditorCentreX + LatticeDx(k), y = LatticeDy(k);
         EXPECT_EQ(EditorCellAt(x, y), y <= 420 ? k : 0) << k;
-        if (y <= 420) EXPECT_EQ(EditorCellAt(x + 14, y - 14), k) << "inside the rhombus";
+        if (y <= 420) {
+            EXPECT_EQ(EditorCellAt(x + 14, y - 14), k) << "inside the rhombus";
+        }
     }
     EXPECT_EQ(EditorCellAt(326, 0), 0) << "the ceiling is not the editor's";
     EXPECT_EQ(EditorCellAt(700, 200), 0) << "the side panel";
