@@ -26,37 +26,6 @@ int Cell(int row, int column) {
 
 }  // namespace
 
-TEST(EditorModel, EveryStoneIsFoundUnderItsCentreAndNothingBelowTheLastRow) {
-    for (int k = levels::kFirstFieldCell; k <= levels::kLastBuiltCell; ++k) {
-        const int x = kEditorCentreX + LatticeDx(k), y = LatticeDy(k);
-        EXPECT_EQ(EditorCellAt(x, y), y <= 420 ? k : 0) << k;
-        if (y <= 420) {
-            EXPECT_EQ(EditorCellAt(x + 14, y - 14), k) << "inside the rhombus";
-        }
-    }
-    EXPECT_EQ(EditorCellAt(326, 0), 0) << "the ceiling is not the editor's";
-    EXPECT_EQ(EditorCellAt(700, 200), 0) << "the side panel";
-    for (int tool = 1; tool <= kEditorTools; ++tool)
-        EXPECT_EQ(EditorToolAt(EditorToolX(tool), EditorToolY(tool)), tool);
-}
-
-TEST(EditorModel, ToolsPutWhatTheirPaletteShows) {
-    EditorState e = Empty();
-    const int c = Cell(1, 4);
-    EXPECT_TRUE(ApplyEditorTool(e, 3, c));
-    EXPECT_EQ(e.Cell[c], 2);
-    EXPECT_FALSE(ApplyEditorTool(e, 3, c)) << "the same again changes nothing";
-    EXPECT_TRUE(ApplyEditorTool(e, kToolFirstExtra + 1, c));  // the bomb onto the stone
-    EXPECT_EQ(e.Extra[c], 2);
-    EXPECT_EQ(e.Cell[c], 2);
-    EXPECT_TRUE(ApplyEditorTool(e, kToolAnchor, c));
-    EXPECT_EQ(e.Cell[c], 9);
-    EXPECT_EQ(e.Extra[c], 0) << "an anchor carries no extra";
-    EXPECT_TRUE(ApplyEditorTool(e, kToolEraser, c));
-    EXPECT_EQ(e.Cell[c], -1);
-    EXPECT_FALSE(ApplyEditorTool(e, 1, 5)) << "the ceiling's records are not the level's";
-}
-
 TEST(EditorModel, UndoAndRedoWalkMoreThanAHundredStrokes) {
     EditorState e = Empty();
     const int strokes = kEditorHistory + 20;
@@ -94,30 +63,6 @@ void PrintTo(const Field& f, std::ostream* os) {
     *os << f.what;
 }
 
-// The level as a source, the way a player would write it for levelc.
-std::string Source(const EditorState& e) {
-    std::string s = "; name: crafted\nfield\n|# # # # # # # # # #|\n";
-    for (int row = 1; row <= 14; ++row) {
-        s += row % 2 ? "| " : "|";
-        for (int c = 0; c < LatticeRowWidth(row); ++c) {
-            const int code = e.Cell[LatticeCell(row, c)];
-            s += code < 0 ? '.' : code == 9 ? '#' : static_cast<char>('1' + code);
-            s += c + 1 < LatticeRowWidth(row) ? " " : "";
-        }
-        s += row % 2 ? " |\n" : "|\n";
-    }
-    s += "extras\n|. . . . . . . . . .|\n";
-    for (int row = 1; row <= 14; ++row) {
-        s += row % 2 ? "| " : "|";
-        for (int c = 0; c < LatticeRowWidth(row); ++c) {
-            s += ".cbparxf"[e.Extra[LatticeCell(row, c)]];
-            s += c + 1 < LatticeRowWidth(row) ? " " : "";
-        }
-        s += row % 2 ? " |\n" : "|\n";
-    }
-    return s;
-}
-
 }  // namespace
 
 class EditorAgreesWithLevelc : public ::testing::TestWithParam<Field> {};
@@ -126,10 +71,12 @@ TEST_P(EditorAgreesWithLevelc, OnTheCellsItOutlines) {
     EditorState e = Empty();
     for (auto [cell, tool] : GetParam().stones) ApplyEditorTool(e, tool, cell);
     CheckEditorLevel(e);
-    std::string source = Source(e);
-    bool anyExtra = false;
-    for (int x : e.Extra) anyExtra = anyExtra || x != 0;
-    if (!anyExtra) source = source.substr(0, source.find("extras\n"));
+    // The level as the source levelc reads: the editor's cells written out and read back.
+    LevelRecords records;
+    for (int k = levels::kFirstFieldCell; k <= levels::kLastBuiltCell; ++k)
+        records[k] = {e.Cell[k], e.Extra[k]};
+    levels::WriteCeiling(records, levels::kPuzzleLattice);
+    const std::string source = levels::Decompile(records, "; name: crafted").text;
     const levels::ParseResult p = levels::ParseSource(source);
     ASSERT_TRUE(p.ok) << p.problem.message << "\n" << source;
     std::set<int> named;

@@ -112,18 +112,13 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Damaged{"empty", "", "no 'pack:' line", 0},
         Damaged{"cut short in a level", kTwoLevels.substr(0, 200), "the field ends at row", -1},
-        Damaged{"header only", "pack: X\nkind: puzzle\n", "holds no level", -1},
         Damaged{"no kind", Replaced(kTwoLevels, "kind: puzzle\n", ""), "no 'kind:' line", 0},
         Damaged{"wrong kind", Replaced(kTwoLevels, "kind: puzzle", "kind: pipe"),
                 "'puzzle' or 'match'", 4},
         Damaged{"unknown header", Replaced(kTwoLevels, "author: Anna", "colour: red"),
                 "unknown header line", 3},
-        Damaged{"two names", Replaced(kTwoLevels, "author: Anna", "pack: Again"), "second 'pack:'",
-                3},
         Damaged{"name too long", Replaced(kTwoLevels, "Cold Caves", std::string(41, 'x')),
                 "longer than 40", 2},
-        Damaged{"control character in a name", Replaced(kTwoLevels, "Cold Caves", "Cold\x1b"),
-                "not printable", 2},
         Damaged{"broken UTF-8", Replaced(kTwoLevels, "author: Anna", "author: Ann\xc3"),
                 "not printable", 3},
         Damaged{"a NUL byte", Replaced(kTwoLevels, "Anna", std::string("An\0a", 4)), "not text", 0},
@@ -140,18 +135,3 @@ INSTANTIATE_TEST_SUITE_P(
             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
         return n;
     });
-
-TEST(LevelPack, WritingRefusesWhatCouldNotBeReadBack) {
-    Pack pack = ParsePack(kTwoLevels).pack;
-    std::string text, error;
-    Pack unnamed = pack;
-    unnamed.name = "";
-    EXPECT_FALSE(WritePack(unnamed, text, error));
-    Pack badLevelName = pack;
-    badLevelName.levels[1].name = "tab\there";
-    EXPECT_FALSE(WritePack(badLevelName, text, error));
-    EXPECT_NE(error.find("level 2"), std::string::npos) << error;
-    Pack empty = pack;
-    empty.levels.clear();
-    EXPECT_FALSE(WritePack(empty, text, error));
-}
