@@ -178,6 +178,7 @@ int main(int argc, char** argv) {
     InitGame(game, platform, resDir, seed);
     game.recorder = &recorder;
     game.savesDir = savesDir;
+    game.levelsDir = UserLevelsDir(std::getenv("XDG_DATA_HOME"), home);
     game.replayName = ReplayFileName(seed);
     game.shell.FirstStartLanguage = firstStartLanguage;
     WindowSession session;

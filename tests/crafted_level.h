@@ -13,8 +13,8 @@
 #include <memory>
 #include <string>
 
+#include "core/level_format.h"
 #include "modes/game_screen.h"
-#include "modes/level_format.h"
 #include "test_support.h"
 
 class CraftedRes {

@@ -59,6 +59,8 @@ struct Game : Simulation {
     // Where "res\saves\..." files live: res/saves for the runner, the user's data folder for
     // the real game.
     std::string savesDir = "res/saves";
+    // The player's level packs: res/levels for the runner, the user's data folder for the game.
+    std::string levelsDir = "res/levels";
     // The file this run's replay is kept in (file name only); empty when none is kept, as in
     // the runner. A new highscore entry links to it.
     std::string replayName;

@@ -17,6 +17,11 @@ enum KeyButton {
     kButtonP = 7,
 };
 
+// What a held right button does (InputState::MouseRightDown).
+enum RightButton : std::uint8_t { kRightUp = 0, kRightErases = 1, kRightClicks = 2 };
+// The level editor's keys (InputState::EditKey).
+enum EditKey : std::uint8_t { kEditNone = 0, kEditUndo = 1, kEditRedo = 2 };
+
 struct InputState {
     int KeyLeft = 0;
     int KeyRight = 0;
@@ -34,6 +39,10 @@ struct InputState {
     std::uint8_t MouseReleasePending = 0;
     // The mouse button is held by a menu key (Return, Space, a pad's A) rather than the mouse.
     std::uint8_t MenuKeyClick = 0;
+    // The right button, held (a RightButton), and a key of the editor pressed since the last
+    // tick (an EditKey).
+    std::uint8_t MouseRightDown = 0;
+    std::uint8_t EditKey = 0;
 };
 
 template <typename V>
@@ -52,4 +61,6 @@ void VisitFields(InputState& in, V& v) {
     v("ButtonHeldFrames", in.ButtonHeldFrames, kAnyInt);
     v("MouseReleasePending", in.MouseReleasePending, kByte);
     v("MenuKeyClick", in.MenuKeyClick, kByte);
+    v("MouseRightDown", in.MouseRightDown, Bounds{0, 2});
+    v("EditKey", in.EditKey, Bounds{0, 2});
 }

@@ -15,6 +15,7 @@ enum class LevelStartKind : std::uint8_t {
     kNew = 1,     // `level` of `mode` in `lap`
     kResume = 2,  // the game in memory goes on
     kLoaded = 3,  // the saved game just read
+    kTest = 4,    // the level editor's level, as level 1 of a new Puzzle game
 };
 
 struct LevelStartRequest {
@@ -34,9 +35,14 @@ struct LevelStartRequest {
     int opponent = 0;
 };
 
-// A change of screen the rules ask for: back to the main menu, or the highscore check of a game
-// that is over (the champion's screen or the main menu).
-enum class ScreenChange : std::uint8_t { kNone = 0, kMainMenu = 1, kHighscoreCheck = 2 };
+// A change of screen the rules ask for: back to the main menu, the highscore check of a game
+// that is over (the champion's screen or the main menu), or the editor after its test play.
+enum class ScreenChange : std::uint8_t {
+    kNone = 0,
+    kMainMenu = 1,
+    kHighscoreCheck = 2,
+    kEditor = 3,  // back from a test of the editor's level
+};
 
 // Posted during a tick, taken when it is carried out: empty between ticks.
 struct Requests {
@@ -67,7 +73,7 @@ inline LevelStartRequest ResumeStart(bool match) {
 
 template <typename V>
 void VisitFields(LevelStartRequest& r, V& v) {
-    v("LevelStartKind", reinterpret_cast<std::uint8_t&>(r.kind), Bounds{0, 3});
+    v("LevelStartKind", reinterpret_cast<std::uint8_t&>(r.kind), Bounds{0, 4});
     v("LevelStartMode", r.mode, kAnyInt);
     v("LevelStartLevel", r.level, kAnyInt);
     v("LevelStartLap", r.lap, kAnyInt);
@@ -85,7 +91,7 @@ template <typename V>
 void VisitFields(Requests& r, V& v) {
     v.Nested(r.levelStart);
     v("Tune", r.tune, Bounds{0, 256});
-    v("ScreenChange", reinterpret_cast<std::uint8_t&>(r.screen), Bounds{0, 2});
+    v("ScreenChange", reinterpret_cast<std::uint8_t&>(r.screen), Bounds{0, 3});
     v("MenuTuneAfresh", r.menuTuneAfresh, kFlag);
     v("FinalScore", r.finalScore, kAnyInt);
     v("Message", r.message, Bounds{0, 4096});

@@ -7,6 +7,7 @@
 #include "core/button_table.h"
 #include "core/cannon_state.h"
 #include "core/computer_state.h"
+#include "core/editor_state.h"
 #include "core/extras_table.h"
 #include "core/fields.h"
 #include "core/input_state.h"
@@ -39,6 +40,7 @@ enum ScreenNumber {
     kScreenLoad = 23,
     kScreenSave = 24,
     kScreenStartLevel = 25,
+    kScreenEditor = 26,
     kScreenSplash = 36,
 };
 
@@ -82,7 +84,8 @@ struct Simulation {
     FloatingTextTable floatingTexts;
     ButtonTable buttons;
     MenuState menus;
-    TextCalls text;  // this tick's DrawText calls
+    EditorState editor;  // the level editor
+    TextCalls text;      // this tick's DrawText calls
     SoundState sound;
     Random rng;
     Requests requests;  // what this tick's screen asked of the shell
@@ -118,6 +121,11 @@ inline void RequestMainMenu(Simulation& sim, bool tuneAfresh) {
     sim.requests.menuTuneAfresh = tuneAfresh ? 1 : 0;
 }
 
+// Asks for another screen at the end of the screen's turn.
+inline void RequestScreen(Simulation& sim, ScreenChange screen) {
+    sim.requests.screen = screen;
+}
+
 // Asks for the highscore check of a game over with this score at the end of the screen's turn.
 inline void RequestHighscoreCheck(Simulation& sim, int score) {
     sim.requests.screen = ScreenChange::kHighscoreCheck;
@@ -148,6 +156,7 @@ void VisitSimulation(Simulation& s, V& v, bool inProgress) {
     } else {
         v.Nested(s.buttons);
         v.Nested(s.menus);
+        v.Nested(s.editor);
         v.Nested(s.text);
         v.Nested(s.sound);
     }

@@ -161,7 +161,7 @@ void EnterHighscore(Game& game, int table, int rank, int score) {
     m.HighscoreScore[table][rank] = score;
 }
 
-void TypeNameKey(Game& game, std::string& name, unsigned char ch) {
+void TypeNameKey(Game& game, std::string& name, unsigned char ch, int capacity) {
     MenuState& m = game.menus;
     if (ch == 8) {
         name.clear();
@@ -169,7 +169,7 @@ void TypeNameKey(Game& game, std::string& name, unsigned char ch) {
         return;
     }
     ++m.TypedCount;
-    if (m.TypedCount >= 9) return;  // eight characters at most; further keys change nothing
+    if (m.TypedCount > capacity) return;  // further keys change nothing
     char stored = 0;
     if (AcceptName(ch, stored))
         name += stored;
@@ -177,10 +177,10 @@ void TypeNameKey(Game& game, std::string& name, unsigned char ch) {
         --m.TypedCount;
 }
 
-void DrawNameCursor(Game& game, int x, int y, const std::string& name) {
+void DrawNameCursor(Game& game, int x, int y, const std::string& name, int capacity) {
     // Shown for 20 ticks, hidden for 20.
     constexpr int kBlinkTicks = 20;
-    if (static_cast<int>(name.size()) >= kTypedNameChars) return;
+    if (static_cast<int>(name.size()) >= capacity) return;
     if (game.shell.FrameCounter / kBlinkTicks % 2 != 0) return;
     // "_" is one of the font's symbol glyphs, always drawn in the symbol texture.
     DrawText(game, x + TextWidth(game, Cp1252ToUtf8(name)), y, kAlignLeft, "_", 2);

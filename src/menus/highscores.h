@@ -32,14 +32,15 @@ void CheckHighscore(Game& game, int score);
 // Moves the places below `rank` down one (the old place 7 drops) and puts an unnamed entry
 // with `score` at `rank`.
 void EnterHighscore(Game& game, int table, int rank, int score);
-// The name editors' rule: space, "-", "_", digits and letters (stored small) append while fewer
-// than nine keys were typed; other characters do not count; Backspace empties the name.
-void TypeNameKey(Game& game, std::string& name, unsigned char ch);
 // A name editor holds this many characters at most.
 constexpr int kTypedNameChars = 8;
+// The name editors' rule: space, "-", "_", digits and letters (stored small) append while fewer
+// than capacity + 1 keys were typed; other characters do not count; Backspace empties the name.
+void TypeNameKey(Game& game, std::string& name, unsigned char ch, int capacity = kTypedNameChars);
 // The blinking cursor of a name being typed, left-aligned at (x, y): the font's "_" where the
 // next character will appear, while the name can still grow.
-void DrawNameCursor(Game& game, int x, int y, const std::string& name);
+void DrawNameCursor(Game& game, int x, int y, const std::string& name,
+                    int capacity = kTypedNameChars);
 // A typed character (Windows-1252, Backspace 8) for the name on the champion screen.
 void ChampionNameKey(Game& game, unsigned char ch);
 

@@ -6,6 +6,7 @@
 #include "core/mode_facts.h"
 #include "core/words.h"
 #include "menus/buttons.h"
+#include "menus/editor_screen.h"
 #include "menus/settings.h"
 #include "menus/transitions.h"
 #include "presentation/text.h"
@@ -86,6 +87,7 @@ const MenuButton kGameChoice[] = {
     {FactsOfMode(kModePipe).name, 3, StartMode<kModePipe>},
     {FactsOfMode(kModeMatch).name, 3, ShowStartLevel},
     {N_("Back"), 5, ToMainMenu},
+    {N_("Level Editor"), 3, ShowEditor},
 };
 
 // A new match from one of the levels that open a stretch of seven.

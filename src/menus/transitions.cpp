@@ -2,6 +2,7 @@
 
 #include "core/game.h"
 #include "menus/buttons.h"
+#include "menus/editor_screen.h"
 #include "menus/highscore_replays.h"
 #include "menus/highscores.h"
 #include "menus/saved_games.h"
@@ -62,7 +63,20 @@ void ShowHelpMenu(Game& game) {
 void ShowGameChoice(Game& game) {
     BeginTransition(game, false);
     ButtonColumn(game, 5, 300, 40, 110, 25);
+    // The level editor below the column, where the frame has room.
+    SetButton(game, 6, 400, 545, 110, 25);
     EndTransition(game, kScreenGameChoice, false, true);
+}
+
+void ShowEditor(Game& game) {
+    BeginTransition(game, false);
+    // The game screen's four panel buttons, then undo and redo left and right of the extras.
+    const int ys[4] = {396, 443, 490, 535};
+    for (int i = 0; i < 4; ++i) SetButton(game, i + 1, 788, ys[i], 80, 25);
+    SetButton(game, kEditorUndoButton, 62, 550, 50, 25);
+    SetButton(game, kEditorRedoButton, 588, 550, 50, 25);
+    PrepareEditor(game);
+    EndTransition(game, kScreenEditor, false, true);
 }
 
 void ShowStartLevel(Game& game) {

@@ -9,6 +9,7 @@ void ShowMainMenu(Game& game, bool restartTune);
 // The help, credits and highscores menu.
 void ShowHelpMenu(Game& game);
 void ShowGameChoice(Game& game);
+void ShowEditor(Game& game);
 // Start level of the two-player match; its button 9 chooses who plays the right field.
 constexpr int kOpponentButton = 9;
 void ShowStartLevel(Game& game);

@@ -66,6 +66,13 @@ void LevelEndSequence(Game& game) {
         row.levelEnd(game);
         return;
     }
+    // A test of the editor's level ends with the level: back to the editor.
+    if (game.editor.Testing != 0) {
+        if (t < 300) DrawCentred(game, 240, Tr(game, row.clearedTitle), 1);
+        if (t < 220) BonusLine(game);
+        if (t == 0) EndEditorTest(game);
+        return;
+    }
     if (row.facts->lastLevel > 0 && n >= row.facts->lastLevel) {
         if (t < 300) {
             DrawCentred(game, 240, Tr(game, "Last Puzzle cleared!"), 1);
@@ -163,9 +170,13 @@ void SidePanelTurn(Game& game, int align, const FieldRules& hintRules, bool tipS
     PlayfieldState& p = game.play;
     if (game.input.KeyEscape == 1 || game.buttons.MenuSelection == kButtonEnd) {
         game.input.KeyEscape = 0;
+        // The panel is not the next screen's: nothing of it is drawn or pressed in this last tick.
+        if (game.editor.Testing != 0) {
+            EndEditorTest(game);
+            return;
+        }
         game.shell.GameInProgress = 2;
         RequestMainMenu(game, true);
-        // The panel is not the menu's: nothing of it is drawn or pressed in this last tick.
         return;
     }
     DrawPanelLabels(game, align);
@@ -236,5 +247,17 @@ void StepEffectsAndTexts(Game& game) {
 void GameOver(Game& game, int score) {
     RemoveStone(game, kRemoveAll);
     RemoveExtra(game, kRemoveAll);
+    if (game.editor.Testing != 0) {
+        EndEditorTest(game);
+        return;
+    }
     RequestHighscoreCheck(game, score);
+}
+
+void EndEditorTest(Game& game) {
+    game.editor.Testing = 0;
+    game.shell.GameInProgress = 1;
+    RemoveStone(game, kRemoveAll);
+    RemoveExtra(game, kRemoveAll);
+    RequestScreen(game, ScreenChange::kEditor);
 }

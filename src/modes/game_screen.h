@@ -26,3 +26,5 @@ void GameOver(Game& game, int score);
 // or on, pause, and the tip (every stone that carries an extra it can release sends five
 // sparkles; in Pipe the water starts at once).
 void SidePanelTurn(Game& game, int align, const FieldRules& hintRules, bool tipStartsWater);
+// The end of a test of the level editor's level (cleared, lost or left): back to the editor.
+void EndEditorTest(Game& game);

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "modes/level_format.h"
+#include "core/level_format.h"
 
 class LevelSource;
 struct Game;

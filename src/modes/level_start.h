@@ -5,9 +5,9 @@
 #include <array>
 #include <string>
 
+#include "core/level_format.h"
 #include "core/level_state.h"
 #include "core/requests.h"
-#include "modes/level_format.h"
 
 struct Game;
 struct ModeRow;

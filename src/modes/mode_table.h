@@ -5,7 +5,7 @@
 // the first part.
 #pragma once
 
-#include "modes/level_format.h"
+#include "core/level_format.h"
 #include "core/words.h"
 
 struct Game;

@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "modes/level_format.h"
+#include "core/level_format.h"
 
 struct Game;
 

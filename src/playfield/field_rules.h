@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdint>
 
+#include "core/extras_table.h"
 #include "core/player_state.h"
 #include "playfield/cannon.h"
 #include "playfield/extras.h"
@@ -23,36 +24,6 @@ constexpr int kLoadStepFrames = 4;
 constexpr int kFullLoad = 8;
 constexpr int kMaxTime = 1000;
 constexpr int kAimLowestY = 520;  // the aim marker never sits lower
-
-// Sprite cell of an extra: width, height and the half width the catch test uses.
-struct ExtraSprite {
-    int w = 0;
-    int h = 0;
-    int halfW = 0;
-};
-using ExtraSprites = std::array<ExtraSprite, 8>;  // indexed by extra type 1..7
-
-inline constexpr ExtraSprites kSingleExtraSprites = {{
-    {0, 0, 0},
-    {52, 51, 26},  // clock
-    {59, 55, 30},  // bomb
-    {57, 57, 28},  // colourer
-    {43, 75, 21},  // arrow
-    {57, 57, 28},  // rainbow
-    {50, 50, 25},  // X2
-    {50, 50, 25},  // flash
-}};
-// Two thirds of the single-player cells.
-inline constexpr ExtraSprites kMatchExtraSprites = {{
-    {0, 0, 0},
-    {35, 34, 17},  // clock
-    {40, 37, 20},  // bomb
-    {38, 38, 19},  // colourer
-    {29, 51, 15},  // arrow
-    {38, 38, 19},  // rainbow
-    {33, 33, 16},  // X2
-    {33, 33, 16},  // flash
-}};
 
 // How an empty cannon gets its next load.
 enum class Reload {

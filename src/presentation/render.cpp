@@ -4,6 +4,7 @@
 
 #include "core/game.h"
 #include "core/mode_facts.h"
+#include "presentation/render_editor.h"
 #include "presentation/render_game.h"
 #include "presentation/render_help.h"
 #include "presentation/render_match.h"
@@ -26,6 +27,8 @@ int FullBackground(const Game& game, const Scene& scene) {
             return kBmpHelpBackground;
         case Backdrop::kGame:
             return scene.pipeBackground ? kBmpPipeBackground : kBmpGameBackground;
+        case Backdrop::kEditor:
+            return kBmpGameBackground;
         case Backdrop::kMatch:
             return FactsOfMode(game.play.GameMode).players == 2 ? kBmpMatchBackground : -1;
         default:
@@ -45,7 +48,8 @@ void ClearBackBuffer(Game& game, const Scene& scene) {
         return;
     }
     // The game screens' background is a clipped cell that leaves the last column and row.
-    if (scene.backdrop == Backdrop::kGame || scene.backdrop == Backdrop::kMatch) {
+    if (scene.backdrop == Backdrop::kGame || scene.backdrop == Backdrop::kMatch ||
+        scene.backdrop == Backdrop::kEditor) {
         for (int y = 0; y < back.height; ++y) back.At(back.width - 1, y) = black;
         std::fill_n(&back.At(0, back.height - 1), back.width, black);
     }
@@ -73,6 +77,9 @@ void RenderScene(Game& game, const Scene& scene) {
             break;
         case Backdrop::kMatch:
             RenderMatchScreen(game);
+            break;
+        case Backdrop::kEditor:
+            RenderEditorScreen(game);
             break;
         case Backdrop::kNone:
             break;

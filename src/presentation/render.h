@@ -14,6 +14,7 @@ enum class Backdrop {
     kHelp,    // the help background with the page's pictures
     kGame,    // the single-player game scene
     kMatch,   // the two-player scene
+    kEditor,  // the level editor: the Puzzle field, its palette and checks
 };
 
 // What a frame shows, as the current screen and the game's mode say.

@@ -8,8 +8,8 @@
 
 #include "core/encoding.h"
 #include "core/game.h"
-#include "core/mode_facts.h"
 #include "core/languages.h"
+#include "core/mode_facts.h"
 #include "core/state_io.h"
 #include "platform/file_bytes.h"
 #include "platform/headless/headless_platform.h"
@@ -35,7 +35,8 @@ int KeyButtonOf(const std::string& name) {
 }
 
 bool IsKeyName(const std::string& name) {
-    return KeyButtonOf(name) >= 0 || name == "backspace" || name == "tab" || name == "backtab";
+    return KeyButtonOf(name) >= 0 || name == "backspace" || name == "tab" || name == "backtab" ||
+           name == "ctrl+z" || name == "ctrl+y";
 }
 
 // The menu meaning of a key, as the real window gives it: the arrows and Tab walk the buttons,
@@ -55,6 +56,10 @@ bool MenuKeyOf(const std::string& name, MenuKey& key) {
 void ApplyKey(Game& game, HeadlessPlatform& platform, const std::string& name, bool down) {
     if (name == "backspace") {
         if (down) DXDraw1KeyPress(game, 8);
+        return;
+    }
+    if (name == "ctrl+z" || name == "ctrl+y") {
+        if (down) DXDraw1EditKey(game, name == "ctrl+z" ? kEditUndo : kEditRedo);
         return;
     }
     MenuKey menuKey{};
@@ -82,6 +87,8 @@ void ApplyScriptEvent(Game& game, HeadlessPlatform& platform, const ScriptEvent&
         DXDraw1MouseDown(game);
     } else if (e.kind == "up") {
         DXDraw1MouseUp(game);
+    } else if (e.kind == "rdown" || e.kind == "rup") {
+        DXDraw1RightMouse(game, e.kind == "rdown");
     } else if (e.kind == "keydown" || e.kind == "keyup") {
         ApplyKey(game, platform, e.arg, e.kind == "keydown");
     } else if (e.kind == "text") {
@@ -141,11 +148,13 @@ bool ParseInputScript(const std::string& text, std::vector<ScriptEvent>& events,
         e.kind = kind;
         if (kind == "move") {
             if (!(words >> e.x >> e.y)) return fail("move needs X Y");
-        } else if (kind == "down" || kind == "up" || kind == "close" || kind == "resize") {
-        } else if (kind == "click") {
-            e.kind = "down";
+        } else if (kind == "down" || kind == "up" || kind == "rdown" || kind == "rup" ||
+                   kind == "close" || kind == "resize") {
+        } else if (kind == "click" || kind == "rclick") {
+            const bool right = kind == "rclick";
+            e.kind = right ? "rdown" : "down";
             events.push_back(e);
-            e.kind = "up";
+            e.kind = right ? "rup" : "up";
             e.tick += 1;
         } else if (kind == "keydown" || kind == "keyup" || kind == "key") {
             if (!(words >> e.arg) || !IsKeyName(e.arg)) return fail("unknown key name");

@@ -31,6 +31,7 @@ void InitGame(Game& game, Platform& platform, const std::string& resDir, std::ui
     game.resDir = resDir;
     game.clockSeed = clockSeed;
     game.savesDir = resDir + "/saves";
+    game.levelsDir = resDir + "/levels";
     game.backBuffer = CreateSurface();
     SetSurfaceSize(game.backBuffer, kScreenWidth, kScreenHeight);
     game.shell.FrameCounter = 0;  // FormCreate
@@ -67,6 +68,7 @@ void CarryOutLevelStart(Game& game) {
     const LevelStartRequest r = game.requests.levelStart;
     game.requests.levelStart = LevelStartRequest{};
     if (r.kind == LevelStartKind::kNone) return;
+    game.editor.Testing = r.kind == LevelStartKind::kTest ? 1 : 0;
     if (r.match != 0)
         StartMatchLevel(game, r);
     else
@@ -83,6 +85,7 @@ void CarryOutScreenChange(Game& game) {
     r.screen = ScreenChange::kNone;
     if (change == ScreenChange::kMainMenu) ShowMainMenu(game, r.menuTuneAfresh != 0);
     if (change == ScreenChange::kHighscoreCheck) CheckHighscore(game, r.finalScore);
+    if (change == ScreenChange::kEditor) ShowEditor(game);
     r.menuTuneAfresh = 0;
     r.finalScore = 0;
 }
@@ -230,8 +233,10 @@ void SaveAndQuit(Game& game) {
     // that the next start goes on exactly here.
     const int screen = game.shell.ScreenId;
     const bool waiting = screen == kScreenMainMenu && game.shell.GameInProgress == 2;
-    if (screen == kScreenGame || waiting) WriteSavedGame(game, kClosedGameFile);
-    if (screen == kScreenGame || screen == kScreenMatch || waiting) WriteSnapshot(game);
+    // A test of the editor's level is no game of the player's: it never replaces theirs.
+    const bool playing = screen == kScreenGame && game.editor.Testing == 0;
+    if (playing || waiting) WriteSavedGame(game, kClosedGameFile);
+    if (playing || screen == kScreenMatch || waiting) WriteSnapshot(game);
     // Only a slot list read in this run is written back; one never read would come back blank.
     if (game.menus.SlotNamesRead) WriteSlotNames(game, false);
     game.shell.QuitRequested = 1;

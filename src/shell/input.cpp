@@ -78,16 +78,16 @@ void DXDraw1MouseMove(Game& game, int x, int y) {
     game.input.MouseMoved = 1;
 }
 
-void DXDraw1MouseDown(Game& game) {
-    Record(game, "down");
+namespace {
+
+void PressButton(Game& game) {
     game.input.MouseButtonDown = 1;
     game.input.MouseButtonDown2 = 1;
     game.input.MouseMoved = 0;
     game.input.MouseReleasePending = 0;
 }
 
-void DXDraw1MouseUp(Game& game) {
-    Record(game, "up");
+void ReleaseButton(Game& game) {
     InputState& in = game.input;
     // Every tick that sees a held button counts it, so a count of 0 means no tick has yet.
     if ((in.MouseButtonDown != 0 || in.MouseButtonDown2 != 0) && in.ButtonHeldFrames == 0) {
@@ -98,6 +98,40 @@ void DXDraw1MouseUp(Game& game) {
     in.ButtonHeldFrames = 0;
     in.MouseButtonDown2 = 0;
     in.MouseReleasePending = 0;
+}
+
+}  // namespace
+
+void DXDraw1MouseDown(Game& game) {
+    Record(game, "down");
+    PressButton(game);
+}
+
+void DXDraw1MouseUp(Game& game) {
+    Record(game, "up");
+    ReleaseButton(game);
+}
+
+void DXDraw1RightMouse(Game& game, bool down) {
+    Record(game, down ? "rdown" : "rup");
+    InputState& in = game.input;
+    if (down) {
+        // The editor's eraser; elsewhere a click, as the right button always was.
+        const bool eraser = game.shell.ScreenId == kScreenEditor;
+        in.MouseRightDown = eraser ? kRightErases : kRightClicks;
+        if (!eraser) PressButton(game);
+        return;
+    }
+    // The release ends what the press began, whatever screen it comes on.
+    if (in.MouseRightDown == kRightClicks ||
+        (in.MouseRightDown == 0 && game.shell.ScreenId != kScreenEditor))
+        ReleaseButton(game);
+    in.MouseRightDown = 0;
+}
+
+void DXDraw1EditKey(Game& game, EditKey key) {
+    Record(game, key == kEditUndo ? "key ctrl+z" : "key ctrl+y");
+    game.input.EditKey = key;
 }
 
 void ApplyPendingRelease(Game& game) {

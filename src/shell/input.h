@@ -16,6 +16,10 @@ void PollKeyboard(Game& game);
 void DXDraw1MouseMove(Game& game, int x, int y);
 void DXDraw1MouseDown(Game& game);
 void DXDraw1MouseUp(Game& game);
+// The right button: the level editor's eraser, elsewhere a click like the left one.
+void DXDraw1RightMouse(Game& game, bool down);
+// Ctrl+Z and Ctrl+Y, for the level editor's next tick.
+void DXDraw1EditKey(Game& game, EditKey key);
 // End of a tick: the release of a press that this tick was the first to see.
 void ApplyPendingRelease(Game& game);
 // A typed character (Windows-1252; Backspace arrives as 8) for the name editors.

@@ -1,6 +1,7 @@
 #include "shell/screens.h"
 
 #include "core/game.h"
+#include "menus/editor_screen.h"
 #include "menus/help_pages.h"
 #include "menus/highscores.h"
 #include "menus/menu_screens.h"
@@ -42,6 +43,7 @@ const ScreenEntry kScreens[] = {
     {kScreenLoad, LoadScreen, Backdrop::kMenu, Always, nullptr},
     {kScreenSave, SaveScreen, Backdrop::kMenu, Always, SaveNameKey},
     {kScreenStartLevel, StartLevelScreen, Backdrop::kMenu, Always, nullptr},
+    {kScreenEditor, EditorScreen, Backdrop::kEditor, Always, EditorNameKey},
     {kScreenSplash, SplashScreen, Backdrop::kSplash, Always, nullptr},
 };
 

@@ -29,6 +29,10 @@ std::string UserSavesDir(const char* xdgDataHome, const char* home) {
     return BaseDir(xdgDataHome, home, ".local/share") + "/rhombulus2/saves";
 }
 
+std::string UserLevelsDir(const char* xdgDataHome, const char* home) {
+    return BaseDir(xdgDataHome, home, ".local/share") + "/rhombulus2/levels";
+}
+
 std::string UserConfigDir(const char* xdgConfigHome, const char* home) {
     return BaseDir(xdgConfigHome, home, ".config") + "/rhombulus2";
 }

@@ -8,6 +8,8 @@
 // $XDG_DATA_HOME/rhombulus2/saves; ~/.local/share/rhombulus2/saves when it is unset, empty or
 // not an absolute path. Null arguments count as unset.
 std::string UserSavesDir(const char* xdgDataHome, const char* home);
+// $XDG_DATA_HOME/rhombulus2/levels, the player's level packs, beside the saves.
+std::string UserLevelsDir(const char* xdgDataHome, const char* home);
 // $XDG_CONFIG_HOME/rhombulus2, ~/.config/rhombulus2 likewise.
 std::string UserConfigDir(const char* xdgConfigHome, const char* home);
 

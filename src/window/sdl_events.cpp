@@ -143,6 +143,11 @@ void Key(Game& game, SdlPlatform& platform, WindowSession& session, const SDL_Ke
         return;
     }
     if (down && code == SDL_SCANCODE_BACKSPACE) DXDraw1KeyPress(game, 8);
+    if (down && (k.keysym.mod & KMOD_CTRL) != 0 &&
+        (code == SDL_SCANCODE_Z || code == SDL_SCANCODE_Y)) {
+        DXDraw1EditKey(game, code == SDL_SCANCODE_Z ? kEditUndo : kEditRedo);
+        return;
+    }
     if (down && code == SDL_SCANCODE_TAB) {
         MenuKeyDown(game, (k.keysym.mod & KMOD_SHIFT) != 0 ? MenuKey::kPrevious : MenuKey::kNext);
         return;
@@ -192,10 +197,14 @@ void HandleSdlEvent(Game& game, SdlPlatform& platform, WindowSession& session, c
             break;
         }
         case SDL_MOUSEBUTTONDOWN:
-            DXDraw1MouseDown(game);
-            break;
         case SDL_MOUSEBUTTONUP:
-            DXDraw1MouseUp(game);
+            // The right button is the level editor's eraser; every other button clicks.
+            if (e.button.button == SDL_BUTTON_RIGHT)
+                DXDraw1RightMouse(game, e.type == SDL_MOUSEBUTTONDOWN);
+            else if (e.type == SDL_MOUSEBUTTONDOWN)
+                DXDraw1MouseDown(game);
+            else
+                DXDraw1MouseUp(game);
             break;
         case SDL_TEXTINPUT:
             for (char c : Utf8ToCp1252(e.text.text)) {

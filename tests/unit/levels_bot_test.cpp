@@ -12,9 +12,9 @@
 #include <tuple>
 
 #include "bot.h"
-#include "level.h"
 #include "match_bot.h"
 #include "parallel.h"
+#include "playfield/level_source.h"
 
 using namespace levels;
 

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "level.h"
+#include "playfield/level_source.h"
 
 using namespace levels;
 
@@ -67,6 +67,16 @@ TEST_P(CraftedCheck, FindsWhatIsWrong) {
     } else {
         EXPECT_NE(AllMessages(problems).find(c.expect), std::string::npos) << c.what << ":\n"
                                                                            << AllMessages(problems);
+    }
+    // The cell a problem names is the one its message names: what the editor outlines is what
+    // levelc reports.
+    for (const Problem& p : problems) {
+        EXPECT_NE(p.fault, LevelFault::kNone) << p.message;
+        if (p.fault == LevelFault::kNoColour) continue;
+        ASSERT_GE(p.cell, kFirstFieldCell) << p.message;
+        const std::string where = "row " + std::to_string(CellRow(p.cell)) + " column " +
+                                  std::to_string(CellColumn(p.cell)) + ": ";
+        EXPECT_EQ(p.message.rfind(where, 0), 0u) << p.message;
     }
 }
 

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <tuple>
 
-#include "level.h"
+#include "playfield/level_source.h"
 
 using namespace levels;
 

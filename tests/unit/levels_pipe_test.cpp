@@ -8,8 +8,8 @@
 #include <sstream>
 
 #include "crafted_level.h"
-#include "level.h"
 #include "pipe_solver.h"
+#include "playfield/level_source.h"
 
 using namespace levels;
 

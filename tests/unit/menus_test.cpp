@@ -78,7 +78,26 @@ INSTANTIATE_TEST_SUITE_P(
                        },
                        2, Column(7, 280, 35, 110, 25), false, true},
         TransitionCase{"HelpMenu", ShowHelpMenu, 5, Column(4, 300, 50, 110, 25), false, true},
-        TransitionCase{"GameChoice", ShowGameChoice, 11, Column(5, 300, 40, 110, 25), false, true},
+        // The five of the column, then the level editor below them.
+        TransitionCase{"GameChoice", ShowGameChoice, 11,
+                       [] {
+                           auto b = Column(5, 300, 40, 110, 25);
+                           b.push_back({400, 545, 110, 25});
+                           return b;
+                       }(),
+                       false, true},
+        TransitionCase{"Editor",
+                       ShowEditor,
+                       26,
+                       // The game's four panel buttons, undo and redo beside the extras.
+                       {{788, 396, 80, 25},
+                        {788, 443, 80, 25},
+                        {788, 490, 80, 25},
+                        {788, 535, 80, 25},
+                        {62, 550, 50, 25},
+                        {588, 550, 50, 25}},
+                       false,
+                       true},
         // The eight of the column, then the opponent button below them.
         TransitionCase{"StartLevel", ShowStartLevel, 25,
                        [] {

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "modes/level_format.h"
+#include "core/level_format.h"
 #include "shell/replay_store.h"
 
 namespace fs = std::filesystem;

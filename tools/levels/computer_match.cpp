@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "core/game.h"
-#include "modes/level_format.h"
+#include "core/level_format.h"
 #include "modes/match.h"
 #include "platform/headless/headless_platform.h"
 #include "shell/frame_loop.h"

@@ -15,11 +15,11 @@
 #include "bot.h"
 #include "computer_match.h"
 #include "core/mode_facts.h"
-#include "level.h"
 #include "match_bot.h"
 #include "modes/computer_player.h"
 #include "modes/match.h"
 #include "parallel.h"
+#include "playfield/level_source.h"
 
 namespace {
 

@@ -7,7 +7,8 @@
 #include <sstream>
 #include <vector>
 
-#include "level.h"
+#include "playfield/level_pack.h"
+#include "playfield/level_source.h"
 
 namespace {
 
@@ -18,9 +19,10 @@ int Usage() {
         << "usage:\n"
            "  levelc compile SOURCE.txt OUT.lvl\n"
            "  levelc compile -d OUTDIR SOURCE.txt...   (writes lvl00<N>.lvl or pipelev<N>.lvl\n"
-           "                                            for N.txt)\n"
+           "                                            for N.txt, lvl00<N>.lvl for the N-th\n"
+           "                                            level of a pack)\n"
            "  levelc decompile IN.lvl [OUT.txt]\n"
-           "  levelc check FILE...                     (sources or .lvl files)\n"
+           "  levelc check FILE...                     (sources, .lvl files or level packs)\n"
            "  --match after the command: match levels (lvl000<N>two.lvl, the match "
            "lattice)\n";
     return 2;
@@ -68,11 +70,25 @@ bool IsLevelFile(const std::string& path) {
 
 const Lattice* gLattice = &kPuzzleLattice;
 
+// Reads a file whole; reports and returns false when it cannot.
+bool ReadReported(const std::string& path, std::string& data) {
+    if (!ReadAll(path, data)) {
+        std::cerr << path << ": cannot read\n";
+        return false;
+    }
+    return true;
+}
+
+// The levels of a file: one from a source or a level file, all of a pack (their names
+// "PACK level N"). Reports and returns false when it does not read.
+bool LoadAll(const std::string& path, std::vector<NamedLevel>& out);
+
 // Loads a source or a level file; reports and returns false when it does not read.
 bool Load(const std::string& path, Level& level) {
     std::string data;
-    if (!ReadAll(path, data)) {
-        std::cerr << path << ": cannot read\n";
+    if (!ReadReported(path, data)) return false;
+    if (IsPackText(data)) {
+        std::cerr << path << ": a level pack: compile it with -d DIR\n";
         return false;
     }
     if (IsLevelFile(path)) {
@@ -96,6 +112,25 @@ bool Load(const std::string& path, Level& level) {
     return true;
 }
 
+bool LoadAll(const std::string& path, std::vector<NamedLevel>& out) {
+    std::string data;
+    if (!ReadReported(path, data)) return false;
+    if (IsLevelFile(path) || !IsPackText(data)) {
+        Level level;
+        if (!Load(path, level)) return false;
+        out.push_back({path, level});
+        return true;
+    }
+    PackResult p = ParsePack(data);
+    if (!p.ok) {
+        std::cerr << path << ":" << p.problem.line << ": " << p.problem.message << "\n";
+        return false;
+    }
+    for (size_t i = 0; i < p.pack.levels.size(); ++i)
+        out.push_back({path + " level " + std::to_string(i + 1), p.pack.levels[i]});
+    return true;
+}
+
 int Compile(int argc, char** argv) {
     if (argc >= 3 && std::string(argv[0]) == "-d") {
         const std::filesystem::path dir = argv[1];
@@ -104,6 +139,22 @@ int Compile(int argc, char** argv) {
         int failures = 0;
         for (int i = 2; i < argc; ++i) {
             const std::string src = argv[i];
+            std::string data;
+            if (ReadAll(src, data) && IsPackText(data)) {
+                // A pack's levels are numbered from 1 in its order.
+                std::vector<NamedLevel> pack;
+                if (!LoadAll(src, pack)) {
+                    ++failures;
+                    continue;
+                }
+                for (size_t n = 0; n < pack.size(); ++n) {
+                    const std::string name =
+                        LevelFileName(static_cast<int>(n) + 1, *pack[n].level.lattice);
+                    if (!WriteAll((dir / name).string(), EncodeFile(pack[n].level.records)))
+                        ++failures;
+                }
+                continue;
+            }
             int number = SourceNumber(src);
             if (number <= 0) {
                 std::cerr << src << ": a source is named by its level number, like 07.txt\n";
@@ -159,33 +210,38 @@ int Check(int argc, char** argv) {
     if (argc < 1) return Usage();
     int failures = 0;
     std::vector<NamedLevel> set;
+    int levels = 0;  // a pack counts its levels
     for (int i = 0; i < argc; ++i) {
         const std::string path = argv[i];
-        Level level;
-        if (!Load(path, level)) {
+        const size_t first = set.size();
+        if (!LoadAll(path, set)) {
             ++failures;
+            ++levels;
             continue;
         }
-        if (!IsLevelFile(path) && level.name.empty()) {
-            std::cerr << path << ":1: the level has no '; name:' line\n";
-            ++failures;
+        levels += static_cast<int>(set.size() - first);
+        for (size_t n = first; n < set.size(); ++n) {
+            const Level& level = set[n].level;
+            if (!IsLevelFile(path) && level.name.empty()) {
+                std::cerr << path << ":1: the level has no '; name:' line\n";
+                ++failures;
+            }
+            for (const Problem& p : CheckLevel(level)) {
+                std::cerr << path << ":" << p.line << ": " << p.message << "\n";
+                ++failures;
+            }
         }
-        for (const Problem& p : CheckLevel(level)) {
-            std::cerr << path << ":" << p.line << ": " << p.message << "\n";
-            ++failures;
-        }
-        set.push_back({path, level});
     }
     for (const std::string& p : CheckSet(set)) {
         std::cerr << p << "\n";
         ++failures;
     }
     if (failures) {
-        std::cerr << failures << " problem" << (failures == 1 ? "" : "s") << " in " << argc
-                  << " level" << (argc == 1 ? "" : "s") << "\n";
+        std::cerr << failures << " problem" << (failures == 1 ? "" : "s") << " in " << levels
+                  << " level" << (levels == 1 ? "" : "s") << "\n";
         return 1;
     }
-    std::cout << argc << " level" << (argc == 1 ? "" : "s") << " checked, no problems\n";
+    std::cout << levels << " level" << (levels == 1 ? "" : "s") << " checked, no problems\n";
     return 0;
 }
 

@@ -7,7 +7,7 @@
 #include <tuple>
 
 #include "core/game.h"
-#include "modes/level_format.h"
+#include "core/level_format.h"
 #include "modes/match.h"
 #include "playfield/field_rules.h"
 #include "runner/runner.h"

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "core/mode_facts.h"
-#include "level.h"
 #include "pipe_solver.h"
+#include "playfield/level_source.h"
 
 namespace {
 

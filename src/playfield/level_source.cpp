@@ -1,4 +1,4 @@
-#include "level.h"
+#include "playfield/level_source.h"
 
 #include <cstring>
 #include <optional>

@@ -2,7 +2,7 @@
 #include <map>
 #include <vector>
 
-#include "level.h"
+#include "playfield/level_source.h"
 
 namespace levels {
 
@@ -56,7 +56,8 @@ std::vector<Problem> CheckPipeLevel(const Level& level) {
         return row <= kMaxSourceRow ? level.rowLine[row] : 0;
     };
     auto report = [&](int cell, std::string message) {
-        problems.push_back({lineOf(cell), Where(cell) + ": " + std::move(message)});
+        problems.push_back(
+            {lineOf(cell), Where(cell) + ": " + std::move(message), cell, LevelFault::kPipe});
     };
     // What the game builds, by position: the ceiling, then the level's stones.
     std::map<std::pair<int, int>, int> at;  // (dx, y) -> cell of the stone, or -1 for the ceiling
@@ -138,8 +139,8 @@ std::vector<Problem> CheckLevel(const Level& level) {
         int row = CellRow(cell);
         return row <= kMaxSourceRow ? level.rowLine[row] : 0;
     };
-    auto report = [&](int cell, std::string message) {
-        problems.push_back({lineOf(cell), Where(cell) + ": " + std::move(message)});
+    auto report = [&](int cell, LevelFault fault, std::string message) {
+        problems.push_back({lineOf(cell), Where(cell) + ": " + std::move(message), cell, fault});
     };
 
     bool codesOk = true;
@@ -147,26 +148,32 @@ std::vector<Problem> CheckLevel(const Level& level) {
     for (int k = kFirstFieldCell; k <= kLastBuiltCell; ++k) {
         const int cell = rec[k].cell, extra = rec[k].extra;
         if (cell != kEmptyCode && !IsColour(cell) && !IsAnchor(cell)) {
-            report(k, "cell code " + std::to_string(cell) + " is not one the game builds");
+            report(k, LevelFault::kUnknownCode,
+                   "cell code " + std::to_string(cell) + " is not one the game builds");
             codesOk = false;
             continue;
         }
         if (extra < 0 || extra > 7) {
-            report(k, "extra " + std::to_string(extra) + " is not one the game knows");
+            report(k, LevelFault::kUnknownExtra,
+                   "extra " + std::to_string(extra) + " is not one the game knows");
             codesOk = false;
         } else if (extra != 0 && !IsColour(cell)) {
-            report(k, "an extra needs a coloured stone to carry it");
+            report(k, LevelFault::kExtraWithoutStone,
+                   "an extra needs a coloured stone to carry it");
         } else if (l.match && extra == 7) {
-            report(k, "the flash never falls out of a stone in the match");
+            report(k, LevelFault::kFlashInMatch,
+                   "the flash never falls out of a stone in the match");
         }
         if (cell != kEmptyCode && CellY(k, l) > l.bottomDepth)
-            report(k, "stone at y " + std::to_string(l.topY + CellY(k, l)) +
-                          " is below the bottom line " + std::to_string(l.topY + l.bottomDepth));
+            report(k, LevelFault::kBelowLine,
+                   "stone at y " + std::to_string(l.topY + CellY(k, l)) +
+                       " is below the bottom line " + std::to_string(l.topY + l.bottomDepth));
         if (IsColour(cell)) ++colouredStones;
     }
     if (!codesOk) return problems;
     if (colouredStones == 0) {
-        problems.push_back({level.rowLine[0], "no coloured stone: the level would end at once"});
+        problems.push_back({level.rowLine[0], "no coloured stone: the level would end at once", -1,
+                            LevelFault::kNoColour});
         return problems;
     }
 
@@ -184,8 +191,9 @@ std::vector<Problem> CheckLevel(const Level& level) {
                 held[k] = true;
         }
         if (!held[k])
-            report(k, "stone of colour " + std::to_string(rec[k].cell + 1) +
-                          " floats away: nothing above holds it");
+            report(k, LevelFault::kFloats,
+                   "stone of colour " + std::to_string(rec[k].cell + 1) +
+                       " floats away: nothing above holds it");
     }
 
     // Every stone must be reachable itself: partners of its colour may leave without it (a
@@ -198,14 +206,15 @@ std::vector<Problem> CheckLevel(const Level& level) {
         if (!IsColour(rec[k].cell) || !held[k]) continue;
         const int dx = CellDx(k, l), y = CellY(k, l);
         if (dx + s < -l.cannonReach || dx - s > l.cannonReach) {
-            report(k,
+            report(k, LevelFault::kOutOfReach,
                    "stone of colour " + std::to_string(rec[k].cell + 1) +
                        " lies beyond the cannon's reach: no shot can ever come to rest beside it");
             continue;
         }
         if (!open(dx, y)) {
-            report(k, "stone of colour " + std::to_string(rec[k].cell + 1) +
-                          " can never be cleared: anchors close every way to it");
+            report(k, LevelFault::kWalledIn,
+                   "stone of colour " + std::to_string(rec[k].cell + 1) +
+                       " can never be cleared: anchors close every way to it");
             continue;
         }
         bool anchored = false;
@@ -214,8 +223,9 @@ std::vector<Problem> CheckLevel(const Level& level) {
         if (anchored) continue;
         for (int up = y - 2 * s; up >= s && !field.AnchorAt(dx, up); up -= 2 * s) {
             if (!open(dx, up)) {
-                report(k, "a stone rising from here could stop at " + Where(CellAt(dx, up, l)) +
-                              ", where anchors close every way to it");
+                report(k, LevelFault::kRisesIntoTrap,
+                       "a stone rising from here could stop at " + Where(CellAt(dx, up, l)) +
+                           ", where anchors close every way to it");
                 break;
             }
             // An anchor diagonally above stops it here for certain.
@@ -227,7 +237,8 @@ std::vector<Problem> CheckLevel(const Level& level) {
         const int dx = CellDx(k, l), y = CellY(k, l);
         if (y > l.bottomDepth || IsAnchor(rec[k].cell) || !ShotCanStop(field, dx, y)) continue;
         if (!open(dx, y))
-            report(k, "a shot can come to rest here, where anchors close every way to it");
+            report(k, LevelFault::kTrap,
+                   "a shot can come to rest here, where anchors close every way to it");
     }
     return problems;
 }

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "modes/level_format.h"
+#include "core/level_format.h"
 #include "playfield/field_rules.h"
 
 namespace levels {
@@ -75,10 +75,30 @@ struct Level {
     std::array<int, kMaxSourceRow + 1> rowLine{};
 };
 
-// First problem found, like a compiler's error: line 0 means the whole file.
+// Why a level cannot ship, as CheckLevel finds it; the editor says it in the player's language.
+enum class LevelFault {
+    kNone,               // a problem of the text, not of a cell
+    kUnknownCode,        // a cell code the game does not build
+    kUnknownExtra,       // an extra the game does not know
+    kExtraWithoutStone,  // an extra on an empty place or an anchor
+    kFlashInMatch,       // the match never drops the flash
+    kBelowLine,          // a stone below the bottom line
+    kNoColour,           // no coloured stone at all (the whole level)
+    kFloats,             // a stone nothing above holds
+    kOutOfReach,         // a stone no shot can come to rest beside
+    kWalledIn,           // a stone anchors close every way to
+    kRisesIntoTrap,      // a stone that, floating up, could stop where it can never be joined
+    kTrap,               // a place a shot can come to rest in but never be joined
+    kPipe,               // what a pipe level may not hold
+};
+
+// First problem found, like a compiler's error: line 0 means the whole file. A problem of the
+// checks names its cell (-1 for the whole level) and its fault.
 struct Problem {
     int line = 0;
     std::string message;
+    int cell = -1;
+    LevelFault fault = LevelFault::kNone;
 };
 
 // --- lattice (the game's; the Puzzle's spacing unless a lattice is named) ---------------------

@@ -1,0 +1,81 @@
+// The level editor's state: the level being built (the Puzzle lattice's cells 10..200), the
+// tool in hand, the strokes that can be taken back and what the checks found.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "core/fields.h"
+
+constexpr int kEditorCells = 221;  // the records of a level file; cells 10..200 are the field
+// Tools 1..8 the colours (cell codes 0..7), 9 the anchor, 10..16 the extras 1..7, 17 the eraser.
+constexpr int kToolAnchor = 9;
+constexpr int kToolFirstExtra = 10;
+constexpr int kToolEraser = 17;
+constexpr int kEditorTools = 17;
+// Levels kept for undo: the one on screen and the 127 before or after it.
+constexpr int kEditorHistory = 128;
+constexpr int kEditorNameChars = 24;
+
+struct EditorState {
+    std::array<int, kEditorCells> Cell{};   // -1 empty, 0..7 colours, 9 anchor
+    std::array<int, kEditorCells> Extra{};  // 0 none, 1..7
+    int Tool = 1;
+    int CursorCell = 0;  // the cell under the pointer, 0 when it is over no cell
+    // The button that paints while held: 1 left (the tool), 2 right (the eraser), 0 none.
+    int Painting = 0;
+    std::uint8_t StrokeChanged = 0;  // the stroke in hand changed the level
+    // The levels of the history as text (two characters a cell), a ring: HistoryFirst is the
+    // oldest, HistoryCount how many are kept, HistoryAt the one shown (0 the oldest).
+    std::array<std::string, kEditorHistory> History{};
+    int HistoryFirst = 0;
+    int HistoryCount = 0;
+    int HistoryAt = 0;
+    std::string Name;             // Windows-1252, typed with the name editor's rule
+    std::uint8_t TypingName = 0;  // typed characters go to the name
+    std::array<std::uint8_t, kEditorCells> Faulty{};  // cells the checks name
+    int FaultCount = 0;
+    int FirstFault = 0;  // the LevelFault of the first problem, 0 none
+    int Saved = 0;       // 1 saved into the pack, -1 the pack could not be written, 0 nothing yet
+    std::uint8_t Testing = 0;  // the level is being played; its end comes back here
+    int SavedLevel = 0;        // the level's number in the pack once saved, where it is saved again
+};
+
+template <typename V>
+void VisitFields(EditorState& e, V& v) {
+    v("EditorCell", e.Cell, Bounds{-1, 9});
+    v("EditorExtra", e.Extra, Bounds{0, 7});
+    v("EditorTool", e.Tool, Bounds{1, kEditorTools});
+    v("EditorCursorCell", e.CursorCell, Bounds{0, 200});
+    v("EditorPainting", e.Painting, Bounds{0, 2});
+    v("EditorStrokeChanged", e.StrokeChanged, kFlag);
+    v("EditorHistory", e.History, Bounds{0, 2 * kEditorCells});
+    v("EditorHistoryFirst", e.HistoryFirst, Bounds{0, kEditorHistory - 1});
+    v("EditorHistoryCount", e.HistoryCount, Bounds{0, kEditorHistory});
+    v("EditorHistoryAt", e.HistoryAt, Bounds{0, kEditorHistory - 1});
+    v("EditorName", e.Name, Bounds{0, kEditorNameChars});
+    v("EditorTypingName", e.TypingName, kFlag);
+    v("EditorFaulty", e.Faulty, kFlag);
+    v("EditorFaultCount", e.FaultCount, Bounds{0, 1000});
+    v("EditorFirstFault", e.FirstFault, Bounds{0, 20});
+    v("EditorSaved", e.Saved, Bounds{-1, 1});
+    v("EditorTesting", e.Testing, kFlag);
+    v("EditorSavedLevel", e.SavedLevel, Bounds{0, 99});
+}
+
+// Where the editor shows things: the Puzzle field as the game draws it (centre x 326, the
+// ceiling's row at y 0), the palette below the bottom line, the name in the panel's top box.
+constexpr int kEditorCentreX = 326;
+constexpr int kEditorPaletteY = 500;  // colours, anchor and eraser
+constexpr int kEditorExtrasY = 562;   // the seven extras
+constexpr int kEditorFaultLineY = 452;
+constexpr int EditorToolX(int tool) {
+    if (tool >= kToolFirstExtra && tool < kToolEraser)
+        return kEditorCentreX + 60 * (tool - kToolFirstExtra - 3);
+    const int i = tool == kToolEraser ? 9 : tool - 1;
+    return kEditorCentreX - 270 + 60 * i;
+}
+constexpr int EditorToolY(int tool) {
+    return tool >= kToolFirstExtra && tool < kToolEraser ? kEditorExtrasY : kEditorPaletteY;
+}

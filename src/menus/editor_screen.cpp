@@ -1,0 +1,318 @@
+#include "menus/editor_screen.h"
+
+#include <algorithm>
+
+#include "core/catalogue.h"
+#include "core/encoding.h"
+#include "core/game.h"
+#include "core/mode_facts.h"
+#include "core/words.h"
+#include "menus/buttons.h"
+#include "menus/highscores.h"
+#include "menus/level_packs.h"
+#include "menus/transitions.h"
+#include "playfield/level_source.h"
+
+namespace {
+
+constexpr int kFirstCell = levels::kFirstFieldCell;
+// The lowest row the editor offers is the last above the bottom line (y 420).
+constexpr int kLastCell = levels::kLastBuiltCell;
+constexpr int kLowestStoneY = 420;
+
+// A level as one text, two characters a cell: what the history keeps.
+std::string LevelText(const EditorState& e) {
+    std::string s(2 * kEditorCells, '\0');
+    for (int k = 0; k < kEditorCells; ++k) {
+        s[2 * k] = static_cast<char>(e.Cell[k] + 1);
+        s[2 * k + 1] = static_cast<char>(e.Extra[k]);
+    }
+    return s;
+}
+
+void TakeLevelText(EditorState& e, const std::string& s) {
+    if (s.size() != 2 * kEditorCells) return;
+    for (int k = 0; k < kEditorCells; ++k) {
+        e.Cell[k] = std::clamp(static_cast<int>(s[2 * k]) - 1, -1, 9);
+        e.Extra[k] = std::clamp(static_cast<int>(s[2 * k + 1]), 0, 7);
+    }
+}
+
+levels::Level EditorLevel(const EditorState& e) {
+    levels::Level level;
+    for (int k = kFirstCell; k <= kLastCell; ++k) level.records[k] = {e.Cell[k], e.Extra[k]};
+    levels::WriteCeiling(level.records, levels::kPuzzleLattice);
+    level.name = Cp1252ToUtf8(e.Name);
+    return level;
+}
+
+// One line for the first problem, in the player's language.
+Words FaultWords(int fault) {
+    switch (static_cast<levels::LevelFault>(fault)) {
+        case levels::LevelFault::kFloats:
+            return N_("A stone floats: nothing above holds it.");
+        case levels::LevelFault::kBelowLine:
+            return N_("A stone lies below the bottom line.");
+        case levels::LevelFault::kExtraWithoutStone:
+            return N_("An extra needs a coloured stone to carry it.");
+        case levels::LevelFault::kOutOfReach:
+            return N_("A stone lies beyond the cannon's reach.");
+        case levels::LevelFault::kWalledIn:
+            return N_("Anchors close every way to a stone.");
+        case levels::LevelFault::kRisesIntoTrap:
+            return N_("A stone floating up could stop where it is never joined.");
+        case levels::LevelFault::kTrap:
+            return N_("A shot could come to rest where it is never joined.");
+        case levels::LevelFault::kNoColour:
+            return N_("Place coloured stones: the level has none.");
+        default:
+            return N_("The level does not pass the checks.");
+    }
+}
+
+void SaveIntoPack(Game& game) {
+    EditorState& e = game.editor;
+    const std::string file = PackFileName(kEditorPackName);
+    levels::Pack pack;
+    pack.name = kEditorPackName;
+    for (const PackListing& l : ListLevelPacks(game.levelsDir)) {
+        if (l.file != file) continue;
+        // A pack that does not read is the player's to mend: it is never written over.
+        if (!l.ok) {
+            e.Saved = -1;
+            return;
+        }
+        pack = l.pack;
+    }
+    levels::Level level = EditorLevel(e);
+    // A level saved before keeps its place; one of the same name is replaced; a new one goes last.
+    auto same = std::find_if(pack.levels.begin(), pack.levels.end(), [&](const levels::Level& l) {
+        return !level.name.empty() && l.name == level.name;
+    });
+    if (e.SavedLevel >= 1 && e.SavedLevel <= static_cast<int>(pack.levels.size()))
+        same = pack.levels.begin() + (e.SavedLevel - 1);
+    if (same == pack.levels.end() &&
+        static_cast<int>(pack.levels.size()) >= levels::kMaxPackLevels) {
+        e.Saved = -1;
+        return;
+    }
+    const int number = static_cast<int>(same - pack.levels.begin()) + 1;
+    if (level.name.empty()) level.name = "Level " + std::to_string(number);
+    if (same == pack.levels.end())
+        pack.levels.push_back(level);
+    else
+        *same = level;
+    std::string error;
+    e.Saved = SaveLevelPack(game.levelsDir, file, pack, error) ? 1 : -1;
+    if (e.Saved == 1) e.SavedLevel = number;
+}
+
+void DrawPanel(Game& game) {
+    const EditorState& e = game.editor;
+    const ButtonTable& b = game.buttons;
+    const std::string labels[5] = {"", TrC(game, "editor", "Test"), TrC(game, "editor", "Save"),
+                                   TrC(game, "editor", "Clear"), Tr(game, "End")};
+    for (int i = kEditorTestButton; i <= kEditorEndButton; ++i)
+        DrawText(game, b.ButtonX[i], b.ButtonY[i], kAlignRight, labels[i],
+                 b.ButtonState[i] != 0 ? 4 : 2);
+    DrawButtonLabel(game, kEditorUndoButton, Tr(game, "Undo"), 3);
+    DrawButtonLabel(game, kEditorRedoButton, Tr(game, "Redo"), 3);
+    // The name box: the name, or what it is for.
+    const std::string name = Cp1252ToUtf8(e.Name);
+    if (name.empty() && e.TypingName == 0)
+        DrawText(game, 720, 26, kAlignCentre, Tr(game, "Name?"), 5);
+    else
+        DrawText(game, 682, 26, kAlignLeft, name, 5);
+    if (e.TypingName != 0) DrawNameCursor(game, 682, 26, e.Name, kEditorNameChars);
+    int stones = 0;
+    for (int k = kFirstCell; k <= kLastCell; ++k) stones += e.Cell[k] >= 0 && e.Cell[k] <= 7;
+    DrawText(game, 778, 78, kAlignRight, std::to_string(stones), 2);
+}
+
+void DrawStatusLine(Game& game) {
+    const EditorState& e = game.editor;
+    std::string line;
+    int colour = 3;
+    if (e.FaultCount > 0) {
+        line = Tr(game, FaultWords(e.FirstFault));
+        colour = 5;
+    } else if (e.Saved == 1) {
+        line =
+            FillIn(Tr(game, "Saved as level %s of \"My Levels\"."), {std::to_string(e.SavedLevel)});
+    } else if (e.Saved == -1) {
+        line = Tr(game, "The pack could not be written.");
+        colour = 5;
+    } else {
+        line = Tr(game, "The level passes every check.");
+    }
+    DrawText(game, kEditorCentreX, kEditorFaultLineY, kAlignCentre, line, colour);
+}
+
+}  // namespace
+
+int EditorCellAt(int x, int y) {
+    // The lattice points are the centres of squares standing on their tips, 60 px across.
+    for (int k = kFirstCell; k <= kLastCell; ++k) {
+        const int cx = kEditorCentreX + LatticeDx(k), cy = LatticeDy(k);
+        if (cy <= kLowestStoneY && std::abs(x - cx) + std::abs(y - cy) < 30) return k;
+    }
+    return 0;
+}
+
+int EditorToolAt(int x, int y) {
+    for (int tool = 1; tool <= kEditorTools; ++tool) {
+        if (std::abs(x - EditorToolX(tool)) <= 28 && std::abs(y - EditorToolY(tool)) <= 28)
+            return tool;
+    }
+    return 0;
+}
+
+bool ApplyEditorTool(EditorState& e, int tool, int cell) {
+    if (cell < kFirstCell || cell > kLastCell) return false;
+    const int oldCell = e.Cell[cell], oldExtra = e.Extra[cell];
+    if (tool == kToolEraser) {
+        e.Cell[cell] = -1;
+        e.Extra[cell] = 0;
+    } else if (tool >= kToolFirstExtra) {
+        e.Extra[cell] = tool - kToolFirstExtra + 1;
+    } else {
+        e.Cell[cell] = tool == kToolAnchor ? 9 : tool - 1;
+        if (tool == kToolAnchor) e.Extra[cell] = 0;
+    }
+    return e.Cell[cell] != oldCell || e.Extra[cell] != oldExtra;
+}
+
+void RecordEditorStep(EditorState& e) {
+    // Steps after the one shown are dropped; beyond the ring the oldest goes.
+    if (e.HistoryCount > 0) e.HistoryCount = e.HistoryAt + 1;
+    if (e.HistoryCount == kEditorHistory) {
+        e.HistoryFirst = (e.HistoryFirst + 1) % kEditorHistory;
+        --e.HistoryCount;
+    }
+    e.History[(e.HistoryFirst + e.HistoryCount) % kEditorHistory] = LevelText(e);
+    e.HistoryAt = e.HistoryCount;
+    ++e.HistoryCount;
+    for (int i = e.HistoryCount; i < kEditorHistory; ++i)
+        e.History[(e.HistoryFirst + i) % kEditorHistory].clear();
+}
+
+bool EditorUndo(EditorState& e) {
+    if (e.HistoryAt <= 0) return false;
+    --e.HistoryAt;
+    TakeLevelText(e, e.History[(e.HistoryFirst + e.HistoryAt) % kEditorHistory]);
+    return true;
+}
+
+bool EditorRedo(EditorState& e) {
+    if (e.HistoryAt + 1 >= e.HistoryCount) return false;
+    ++e.HistoryAt;
+    TakeLevelText(e, e.History[(e.HistoryFirst + e.HistoryAt) % kEditorHistory]);
+    return true;
+}
+
+void CheckEditorLevel(EditorState& e) {
+    e.Faulty.fill(0);
+    const std::vector<levels::Problem> problems = levels::CheckLevel(EditorLevel(e));
+    e.FaultCount = std::min(static_cast<int>(problems.size()), 1000);
+    e.FirstFault = problems.empty() ? 0 : static_cast<int>(problems[0].fault);
+    for (const levels::Problem& p : problems) {
+        if (p.cell >= 0 && p.cell < kEditorCells) e.Faulty[p.cell] = 1;
+    }
+}
+
+void PrepareEditor(Game& game) {
+    EditorState& e = game.editor;
+    if (e.HistoryCount == 0) {
+        e.Cell.fill(-1);
+        e.Extra.fill(0);
+        RecordEditorStep(e);
+    }
+    e.Painting = 0;
+    e.TypingName = 0;
+    e.Saved = 0;
+    CheckEditorLevel(e);
+}
+
+void EditorNameKey(Game& game, unsigned char ch) {
+    EditorState& e = game.editor;
+    if (game.shell.ScreenId != kScreenEditor || e.TypingName == 0) return;
+    if (ch == 13) {
+        e.TypingName = 0;
+        return;
+    }
+    TypeNameKey(game, e.Name, ch, kEditorNameChars);
+}
+
+void EditorScreen(Game& game) {
+    EditorState& e = game.editor;
+    InputState& in = game.input;
+    UpdateButtons(game);
+    DrawPanel(game);
+    bool changed = false;
+    if (in.EditKey == kEditUndo) changed = EditorUndo(e);
+    if (in.EditKey == kEditRedo) changed = EditorRedo(e);
+    in.EditKey = 0;
+    switch (game.buttons.MenuSelection) {
+        case kEditorUndoButton:
+            changed = EditorUndo(e) || changed;
+            break;
+        case kEditorRedoButton:
+            changed = EditorRedo(e) || changed;
+            break;
+        case kEditorSaveButton:
+            e.TypingName = 0;
+            SaveIntoPack(game);
+            break;
+        case kEditorClearButton:
+            for (int k = kFirstCell; k <= kLastCell; ++k)
+                changed = ApplyEditorTool(e, kToolEraser, k) || changed;
+            if (changed) RecordEditorStep(e);
+            break;
+        case kEditorTestButton:
+            // Only a level that passes the checks can be played; the line below says why not.
+            if (e.FaultCount == 0) {
+                e.TypingName = 0;
+                game.requests.levelStart =
+                    LevelStartRequest{LevelStartKind::kTest, kModePuzzle, 1, 1, 1, 0, 0};
+                return;
+            }
+            break;
+        case kEditorEndButton:
+            ShowGameChoice(game);
+            return;
+        default:
+            break;
+    }
+    const int cell = EditorCellAt(in.MouseX, in.MouseY);
+    e.CursorCell = cell;
+    // A press starts a stroke on the field, picks a tool on the palette, or chooses the name box.
+    if (e.Painting == 0 && in.MouseButtonDown != 0 && in.ButtonHeldFrames == 1) {
+        if (cell != 0) {
+            e.Painting = 1;
+        } else if (const int tool = EditorToolAt(in.MouseX, in.MouseY)) {
+            e.Tool = tool;
+        }
+        e.TypingName = in.MouseX >= 650 && in.MouseY < 50 ? 1 : 0;
+        if (e.TypingName) game.menus.TypedCount = static_cast<int>(e.Name.size());
+    }
+    if (e.Painting == 0 && in.MouseRightDown == kRightErases && cell != 0) e.Painting = 2;
+    if (e.Painting != 0 && cell != 0)
+        e.StrokeChanged |= ApplyEditorTool(e, e.Painting == 2 ? kToolEraser : e.Tool, cell) ? 1 : 0;
+    const bool held = e.Painting == 1 ? in.MouseButtonDown != 0 : in.MouseRightDown == kRightErases;
+    if (e.Painting != 0 && !held) {
+        // A stroke is one step of the history, however many cells it painted.
+        if (e.StrokeChanged) RecordEditorStep(e);
+        e.Painting = 0;
+        e.StrokeChanged = 0;
+        changed = true;
+    }
+    if (changed || e.Painting != 0) {
+        CheckEditorLevel(e);
+        if (changed) e.Saved = 0;
+    }
+    DrawStatusLine(game);
+    if (in.KeyEscape == 1) {
+        in.KeyEscape = 0;
+        ShowGameChoice(game);
+    }
+}

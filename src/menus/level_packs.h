@@ -1,0 +1,37 @@
+// The player's level packs on disk: the levels folder ($XDG_DATA_HOME/rhombulus2/levels, or
+// DIR/levels under --res DIR), one pack a file, and the shipped Puzzle levels as a pack of
+// their own that can be played and copied but never written.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "playfield/level_pack.h"
+
+// A pack as the list shows it: read, or refused with the reason.
+struct PackListing {
+    std::string file;  // the file name in the levels folder; empty for the shipped pack
+    bool ok = false;
+    bool readOnly = false;  // the shipped levels
+    levels::Pack pack;      // empty unless ok
+    std::string message;    // why a damaged pack was refused ("line 12: ...")
+};
+
+// Every "*.txt" of the folder in name order, each read on its own: a pack that is too large,
+// unreadable or damaged is listed with its message, and the others are read all the same. At
+// most kMaxListedPacks files are looked at.
+constexpr int kMaxListedPacks = 64;
+std::vector<PackListing> ListLevelPacks(const std::string& levelsDir);
+
+// The shipped Puzzle levels (res/Levelz/lvl001.lvl ...), named "Level N", as a read-only pack.
+PackListing ShippedPuzzlePack(const std::string& resDir);
+
+// The file name for a pack's name: its letters and digits in lower case, other runs of
+// characters as one "-", ".txt" after it; "pack.txt" when nothing is left.
+std::string PackFileName(std::string_view packName);
+
+// Writes the pack to levelsDir/file atomically, making the folder when needed. False and
+// `error` set when the pack cannot be written or the disk refuses.
+bool SaveLevelPack(const std::string& levelsDir, const std::string& file, const levels::Pack& pack,
+                   std::string& error);

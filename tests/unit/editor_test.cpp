@@ -1,0 +1,132 @@
+// The level editor's model: what a tool does to a cell, the history of strokes, and the checks
+// it shows agreeing with what levelc finds in the same level written as a source.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "core/editor_state.h"
+#include "core/level_format.h"
+#include "menus/editor_screen.h"
+#include "playfield/level_source.h"
+#include "shell/input.h"
+#include "test_support.h"
+
+namespace {
+
+EditorState Empty() {
+    EditorState e;
+    e.Cell.fill(-1);
+    RecordEditorStep(e);
+    return e;
+}
+
+int Cell(int row, int column) {
+    return LatticeCell(row, column);
+}
+
+}  // namespace
+
+TEST(EditorModel, UndoAndRedoWalkMoreThanAHundredStrokes) {
+    EditorState e = Empty();
+    const int strokes = kEditorHistory + 20;
+    for (int i = 0; i < strokes; ++i) {
+        ApplyEditorTool(e, 1 + i % 8, Cell(1 + i % 14, i % 9));
+        RecordEditorStep(e);
+    }
+    const EditorState last = e;
+    int undone = 0;
+    while (EditorUndo(e)) ++undone;
+    EXPECT_EQ(undone, kEditorHistory - 1);
+    EXPECT_GE(undone, 100);
+    int redone = 0;
+    while (EditorRedo(e)) ++redone;
+    EXPECT_EQ(redone, undone);
+    EXPECT_EQ(e.Cell, last.Cell);
+    // A new stroke after undoing drops what could have been redone.
+    EditorUndo(e);
+    EditorUndo(e);
+    ApplyEditorTool(e, kToolEraser, Cell(1, 0));
+    RecordEditorStep(e);
+    EXPECT_FALSE(EditorRedo(e));
+    EXPECT_TRUE(EditorUndo(e));
+    EXPECT_NE(e.Cell, last.Cell);
+}
+
+namespace {
+
+struct Field {
+    const char* what;
+    std::vector<std::pair<int, int>> stones;  // (cell, tool)
+};
+
+void PrintTo(const Field& f, std::ostream* os) {
+    *os << f.what;
+}
+
+}  // namespace
+
+class EditorAgreesWithLevelc : public ::testing::TestWithParam<Field> {};
+
+TEST_P(EditorAgreesWithLevelc, OnTheCellsItOutlines) {
+    EditorState e = Empty();
+    for (auto [cell, tool] : GetParam().stones) ApplyEditorTool(e, tool, cell);
+    CheckEditorLevel(e);
+    // The level as the source levelc reads: the editor's cells written out and read back.
+    LevelRecords records;
+    for (int k = levels::kFirstFieldCell; k <= levels::kLastBuiltCell; ++k)
+        records[k] = {e.Cell[k], e.Extra[k]};
+    levels::WriteCeiling(records, levels::kPuzzleLattice);
+    const std::string source = levels::Decompile(records, "; name: crafted").text;
+    const levels::ParseResult p = levels::ParseSource(source);
+    ASSERT_TRUE(p.ok) << p.problem.message << "\n" << source;
+    std::set<int> named;
+    for (const levels::Problem& problem : levels::CheckLevel(p.level))
+        if (problem.cell >= 0) named.insert(problem.cell);
+    std::set<int> outlined;
+    for (int k = 0; k < kEditorCells; ++k)
+        if (e.Faulty[k]) outlined.insert(k);
+    EXPECT_EQ(outlined, named) << source;
+    EXPECT_EQ(e.FaultCount == 0, levels::CheckLevel(p.level).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, EditorAgreesWithLevelc,
+    ::testing::Values(
+        Field{"two hanging stones", {{Cell(1, 4), 1}, {Cell(1, 5), 1}}},
+        Field{"a floating stone", {{Cell(1, 4), 1}, {Cell(4, 4), 2}}},
+        Field{"a floating chain", {{Cell(3, 4), 1}, {Cell(4, 5), 1}, {Cell(5, 5), 3}}},
+        Field{"a bomb on an anchor",
+              {{Cell(1, 4), 1}, {Cell(2, 2), kToolAnchor}, {Cell(2, 2), kToolFirstExtra + 1}}},
+        Field{"a clock on an empty place", {{Cell(1, 4), 1}, {Cell(3, 3), kToolFirstExtra}}},
+        Field{"walled in by anchors",
+              {{Cell(2, 4), 1}, {Cell(3, 3), kToolAnchor}, {Cell(3, 4), kToolAnchor}}},
+        Field{"a gap nothing can follow into",
+              {{Cell(1, 4), 1}, {Cell(9, 3), kToolAnchor}, {Cell(9, 5), kToolAnchor}}},
+        Field{"only anchors", {{Cell(5, 2), kToolAnchor}}},
+        Field{"stone beside the cannon's reach", {{Cell(2, 0), 4}}}),
+    [](const ::testing::TestParamInfo<Field>& info) {
+        std::string n = info.param.what;
+        for (char& c : n)
+            if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+        return n;
+    });
+
+TEST(EditorInput, TheRightButtonErasesOnTheEditorAndClicksElsewhereWhereverItIsReleased) {
+    TestGame t;
+    Game& g = t.game;
+    g.shell.ScreenId = kScreenGameChoice;
+    DXDraw1RightMouse(g, true);
+    EXPECT_EQ(g.input.MouseButtonDown, 1) << "a click on the menus";
+    g.input.ButtonHeldFrames = 1;  // a tick saw it, and the click opened the editor
+    g.shell.ScreenId = kScreenEditor;
+    DXDraw1RightMouse(g, false);
+    EXPECT_EQ(g.input.MouseButtonDown, 0) << "the click must not stay held on the editor";
+    EXPECT_EQ(g.input.MouseRightDown, kRightUp);
+    DXDraw1RightMouse(g, true);
+    EXPECT_EQ(g.input.MouseButtonDown, 0);
+    EXPECT_EQ(g.input.MouseRightDown, kRightErases);
+    g.shell.ScreenId = kScreenGame;  // a test of the level began meanwhile
+    DXDraw1RightMouse(g, false);
+    EXPECT_EQ(g.input.MouseRightDown, kRightUp);
+    EXPECT_EQ(g.input.MouseButtonDown, 0);
+}
