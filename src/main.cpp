@@ -12,6 +12,7 @@
 #include "core/game.h"
 #include "core/paths.h"
 #include "menus/highscore_replays.h"
+#include "menus/settings.h"
 #include "platform/instance_lock.h"
 #include "platform/sdl/sdl_platform.h"
 #include "shell/command_line.h"
@@ -19,6 +20,7 @@
 #include "shell/recorder.h"
 #include "shell/replay_store.h"
 #include "shell/user_files.h"
+#include "window/replay_window.h"
 #include "window/sdl_events.h"
 
 namespace {
@@ -112,6 +114,30 @@ std::string ReplayFileName(std::uint64_t seed) {
     return name;
 }
 
+// rhombulus2 --replay FILE: the kept game in the window, in the player's language; then quit.
+int WatchReplayFile(const CommandLine& cl, const std::string& resDir, const std::string& savesDir,
+                    const std::string& configDir) {
+    auto reader = std::make_unique<Game>();
+    reader->savesDir = savesDir;
+    int language =
+        LanguageFromLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+    if (ReadSettings(*reader, kSettingsFile)) language = reader->shell.Language;
+    const bool fullscreen =
+        cl.fullscreen >= 0 ? cl.fullscreen == 1 : ReadFullscreenOption(configDir);
+    SdlPlatform platform(resDir);
+    if (!platform.Open(fullscreen)) {
+        SDL_Quit();
+        return 1;
+    }
+    WindowSession session;
+    session.configDir = configDir;
+    WatchReplayInWindow(platform, session, resDir, cl.replayPath, language);
+    platform.AudioShutdown();
+    platform.CloseWindow();
+    SDL_Quit();
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -133,6 +159,8 @@ int main(int argc, char** argv) {
     const char* home = std::getenv("HOME");
     const std::string savesDir = UserSavesDir(std::getenv("XDG_DATA_HOME"), home);
     const std::string configDir = UserConfigDir(std::getenv("XDG_CONFIG_HOME"), home);
+    // Watching writes nothing of the player's, so it may run beside a game.
+    if (!cl.replayPath.empty()) return WatchReplayFile(cl, resDir, savesDir, configDir);
     PrepareSavesDir(savesDir, resDir + "/saves");
     // Two copies of the game would overwrite each other's settings and saves.
     InstanceLock lock;

@@ -8,9 +8,6 @@
 
 #include "menus/highscore_replays.h"
 
-// A replay longer than this (four hours of play) is no game of ours and is not played out.
-inline constexpr long long kMaxVerifiedTicks = 4LL * 60 * 60 * 1000 / 15;
-
 struct ReplayVerdict {
     bool verified = false;
     std::string why;  // why not, in a line

@@ -8,8 +8,8 @@
 
 #include "core/encoding.h"
 #include "core/game.h"
-#include "core/mode_facts.h"
 #include "core/languages.h"
+#include "core/mode_facts.h"
 #include "core/state_io.h"
 #include "platform/file_bytes.h"
 #include "platform/headless/headless_platform.h"
@@ -52,7 +52,7 @@ bool MenuKeyOf(const std::string& name, MenuKey& key) {
     return true;
 }
 
-void ApplyKey(Game& game, HeadlessPlatform& platform, const std::string& name, bool down) {
+void ApplyKey(Game& game, ScriptKeys keys, const std::string& name, bool down) {
     if (name == "backspace") {
         if (down) DXDraw1KeyPress(game, 8);
         return;
@@ -67,13 +67,17 @@ void ApplyKey(Game& game, HeadlessPlatform& platform, const std::string& name, b
         }
     }
     if (button < 0) return;
-    platform.keysDown[button] = down;
-    if (down) platform.keysTapped[button] = true;
+    keys.down[button] = down;
+    if (down) keys.tapped[button] = true;
 }
 
 }  // namespace
 
 void ApplyScriptEvent(Game& game, HeadlessPlatform& platform, const ScriptEvent& e, bool& focused) {
+    ApplyScriptEvent(game, ScriptKeys{platform.keysDown, platform.keysTapped}, e, focused);
+}
+
+void ApplyScriptEvent(Game& game, ScriptKeys keys, const ScriptEvent& e, bool& focused) {
     if (e.kind == "move") {
         // The pointer never leaves the picture, as in the window.
         DXDraw1MouseMove(game, std::clamp(e.x, 0, kScreenWidth - 1),
@@ -83,7 +87,7 @@ void ApplyScriptEvent(Game& game, HeadlessPlatform& platform, const ScriptEvent&
     } else if (e.kind == "up") {
         DXDraw1MouseUp(game);
     } else if (e.kind == "keydown" || e.kind == "keyup") {
-        ApplyKey(game, platform, e.arg, e.kind == "keydown");
+        ApplyKey(game, keys, e.arg, e.kind == "keydown");
     } else if (e.kind == "text") {
         for (char c : Utf8ToCp1252(e.arg)) DXDraw1KeyPress(game, static_cast<unsigned char>(c));
     } else if (e.kind == "close") {
