@@ -15,11 +15,14 @@
 #include "menus/settings.h"
 #include "platform/instance_lock.h"
 #include "platform/sdl/sdl_platform.h"
+#include "presentation/music.h"
 #include "shell/command_line.h"
 #include "shell/frame_loop.h"
+#include "shell/input.h"
 #include "shell/recorder.h"
 #include "shell/replay_store.h"
 #include "shell/user_files.h"
+#include "window/highscore_watch.h"
 #include "window/replay_window.h"
 #include "window/sdl_events.h"
 
@@ -68,7 +71,22 @@ class TickLog {
 // events that came meanwhile are taken all at once just before the tick, which sees them exactly
 // as it would have seen them one by one, and the loop wakes once a tick instead of for every
 // event.
-void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session) {
+// The chosen highscore entry's game, watched from the table and back to it.
+void WatchFromTable(Game& game, SdlPlatform& platform, WindowSession& session,
+                    const HighscoreWatch& table) {
+    const int volume = platform.MusicGetVolume();
+    const WatchEnd end = WatchReplayInWindow(platform, session, game.resDir, table.ChosenFile(),
+                                             game.shell.Language, table.ChosenWhy());
+    // The table's tune again, where the watched game's stopped.
+    if (!game.music.lastFile.empty()) MusicPlayFile(game, game.music.lastFile);
+    platform.MusicSetVolume(volume);
+    platform.Exposed();
+    // The click on "Watch" went down in the game; its release came while watching.
+    if (game.input.MouseButtonDown == 1) DXDraw1MouseUp(game);
+    if (end == WatchEnd::kClosed) WindowCloseRequested(game);
+}
+
+void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session, HighscoreWatch& table) {
     using Clock = std::chrono::steady_clock;
     constexpr auto kPeriod = std::chrono::microseconds(15000);
     TickLog log;
@@ -77,9 +95,16 @@ void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session) {
     SDL_Event e;
     while (!game.session.WindowClosed) {
         SDL_PumpEvents();
+        bool watch = false;
         while (!game.session.WindowClosed &&
-               SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)
+               SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
+            watch = table.Event(game, platform, e) || watch;
             HandleSdlEvent(game, platform, session, e);
+        }
+        if (watch && !game.session.WindowClosed) {
+            WatchFromTable(game, platform, session, table);
+            next = Clock::now() + kPeriod;
+        }
         if (game.session.WindowClosed) break;
         if (!session.focused || !game.session.TimerEnabled) {
             // No ticks without the focus: wait for the event that brings it back.
@@ -98,6 +123,7 @@ void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session) {
         if (now > next) next = now + kPeriod;
         log.Tick(now);
         BeforeTick(game, platform);
+        table.BeforeTick(game, platform);
         FrameTick(game);
     }
 }
@@ -210,9 +236,11 @@ int main(int argc, char** argv) {
     game.shell.FirstStartLanguage = firstStartLanguage;
     WindowSession session;
     session.configDir = configDir;
-    RunTicks(game, platform, session);
-    StoreReplay(UserReplaysDir(std::getenv("XDG_DATA_HOME"), home), game.replayName,
-                recorder.Text(), LinkedReplayFiles(game));
+    const std::string replaysDir = UserReplaysDir(std::getenv("XDG_DATA_HOME"), home);
+    HighscoreWatch table(replaysDir);
+    game.drawOver = [&table](Game& g) { table.Draw(g); };
+    RunTicks(game, platform, session, table);
+    StoreReplay(replaysDir, game.replayName, recorder.Text(), LinkedReplayFiles(game));
     platform.CloseWindow();
     SDL_Quit();
     return game.session.ExitStatus;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "core/bitmap_set.h"
@@ -69,6 +70,9 @@ struct Game : Simulation {
     Bitmaps bitmaps;
     DrawRoutines draw;
     Surface backBuffer;
+    // What the window draws over a rendered picture before it is shown (the highscore table's
+    // replay marks); empty in the runner. It never changes the simulation.
+    std::function<void(Game&)> drawOver;
     // Drawing's own generator (the shake of the stones): the rules draw the same numbers whether
     // or not a frame is drawn. Seeded anew for every frame from the seed and the frame number.
     Random drawRng;

@@ -121,9 +121,10 @@ void FrameTick(Game& game, bool draw) {
     // scene's own background covers anyway (nothing draws in between).
     game.platform->HideSystemPointer();
     SimulateTick(game);
-    if (draw)
+    if (draw) {
         RenderFrame(game);
-    else
+        if (game.drawOver) game.drawOver(game);
+    } else
         DropTextQueue(game);
     PlaySounds(game);
     game.platform->FlipDisplay(game.backBuffer);

@@ -68,9 +68,16 @@ void DrawProgressBar(Surface& picture, int permille) {
 }
 
 // The speed and the pause over the recorded game's picture, in its own font.
-void DrawWatchState(Game& game, const ReplayWatch& watch) {
+void DrawWatchState(Game& game, const ReplayWatch& watch, const std::string& note, int language) {
     if (!game.bitmaps.loaded) return;
+    // The watcher's words in the watcher's language, the recorded game's in the player's.
+    const int played = game.shell.Language;
+    game.shell.Language = language;
     BeginTextFrame(game);
+    if (!note.empty()) {
+        DrawText(game, 20, 8, kAlignLeft, Tr(game, "Not verified:"), 2);
+        DrawText(game, 20, 30, kAlignLeft, note, 3);
+    }
     if (watch.Speed() > 1) {
         std::string speed = "x";
         speed += std::to_string(watch.Speed());
@@ -78,6 +85,7 @@ void DrawWatchState(Game& game, const ReplayWatch& watch) {
     }
     if (watch.Paused()) DrawText(game, 400, 290, kAlignCentre, Tr(game, "Pause"), 1);
     DrawTextQueue(game);
+    game.shell.Language = played;
 }
 
 Words TroubleText(ReplayTrouble trouble) {
@@ -147,7 +155,8 @@ WatchEnd ShowTrouble(SdlPlatform& window, WindowSession& session, Game& game,
 }  // namespace
 
 WatchEnd WatchReplayInWindow(SdlPlatform& window, WindowSession& session, const std::string& resDir,
-                             const std::string& path, int language, int speed) {
+                             const std::string& path, int language, const std::string& note,
+                             int speed) {
     WatchPlatform platform(window);
     auto game = std::make_unique<Game>();
     ReplayWatch watch;
@@ -217,7 +226,7 @@ WatchEnd WatchReplayInWindow(SdlPlatform& window, WindowSession& session, const 
         running = watch.Frame(*game, keys);
         // The recorded game closed its window: its pictures are gone with it.
         if (game->session.WindowClosed) break;
-        DrawWatchState(*game, watch);
+        DrawWatchState(*game, watch, note, language);
         DrawProgressBar(game->backBuffer, watch.Permille());
         window.FlipDisplay(game->backBuffer);
     }
