@@ -4,7 +4,8 @@
 //                     [--net-host PORT [--match-level L] | --net-join HOST:PORT |
 //                      --net-relay HOST:PORT --room CODE [--match-level L]]
 //                     [--net-drop PCT] [--net-delay MS] [--net-jitter MS] [--record FILE]
-//                     [--make-replay FILE] | --watch FILE [--speed N] [--dump T:FILE]...
+//                     [--make-replay FILE] [--keep-replays DIR]
+//                     | --watch FILE [--speed N] [--dump T:FILE]... | --verify FILE
 #include <unistd.h>
 
 #include <charconv>
@@ -20,6 +21,7 @@
 #include "net/room_code.h"
 #include "platform/file_bytes.h"
 #include "runner/net_runner.h"
+#include "runner/replay_verify.h"
 #include "runner/replay_watch.h"
 #include "runner/runner.h"
 
@@ -32,7 +34,8 @@ constexpr const char* kUsage =
     "       [--net-host PORT [--match-level L] | --net-join HOST:PORT |\n"
     "        --net-relay HOST:PORT --room CODE [--match-level L]]\n"
     "       [--net-drop PCT] [--net-delay MS] [--net-jitter MS] [--record FILE]\n"
-    "       [--make-replay FILE] | --watch FILE [--speed 1|2|4|8] [--dump T:FILE]...\n";
+    "       [--make-replay FILE] [--keep-replays DIR]\n"
+    "       | --watch FILE [--speed 1|2|4|8] [--dump T:FILE]... | --verify FILE\n";
 
 int Usage(const char* why) {
     std::fprintf(stderr, "rhombulus2-headless: %s\n%s", why, kUsage);
@@ -80,7 +83,7 @@ int main(int argc, char** argv) {
     bool network = false;
     NetRunnerOptions netOpts;
     bool relayHost = false;  // through the relay, --match-level makes this side the host
-    std::string inputText, makeReplayPath, watchText;
+    std::string inputText, makeReplayPath, watchText, verifyPath;
     bool watching = false;
     int speed = 1;
     for (int i = 1; i < argc; ++i) {
@@ -132,6 +135,10 @@ int main(int argc, char** argv) {
             if (value != "1" && value != "2" && value != "4" && value != "8")
                 return Usage("--speed needs 1, 2, 4 or 8");
             speed = static_cast<int>(value[0] - '0');
+        } else if (arg == "--keep-replays") {
+            options.keepReplaysDir = value;
+        } else if (arg == "--verify") {
+            verifyPath = value;
         } else if (arg == "--make-replay") {
             makeReplayPath = value;
         } else if (arg == "--shot" && ParseTimed(value, timed)) {
@@ -195,6 +202,7 @@ int main(int argc, char** argv) {
         return Usage(
             ("--res " + options.resDir + ": \"" + missing + "\" is missing or damaged").c_str());
     if (watching) return WatchHeadless(options, watchText, speed);
+    if (!verifyPath.empty()) return VerifyHeadless(options.resDir, verifyPath);
     // The input script as a replay of this build, as the window keeps its games.
     if (!makeReplayPath.empty()) {
         std::string body;

@@ -16,6 +16,7 @@
 #include "platform/instance_lock.h"
 #include "platform/sdl/sdl_platform.h"
 #include "presentation/music.h"
+#include "runner/replay_watch.h"
 #include "shell/command_line.h"
 #include "shell/frame_loop.h"
 #include "shell/input.h"
@@ -86,7 +87,8 @@ void WatchFromTable(Game& game, SdlPlatform& platform, WindowSession& session,
     if (end == WatchEnd::kClosed) WindowCloseRequested(game);
 }
 
-void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session, HighscoreWatch& table) {
+void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session, HighscoreWatch& table,
+              GameReplays& replays) {
     using Clock = std::chrono::steady_clock;
     constexpr auto kPeriod = std::chrono::microseconds(15000);
     TickLog log;
@@ -125,19 +127,8 @@ void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session, Highsco
         BeforeTick(game, platform);
         table.BeforeTick(game, platform);
         FrameTick(game);
+        replays.AfterTick(game);
     }
-}
-
-// "20261208-024401-3f2a.r2replay": the UTC time of the start sorts the folder by age.
-std::string ReplayFileName(std::uint64_t seed) {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    gmtime_r(&now, &local);
-    char name[64];
-    std::snprintf(name, sizeof name, "%04d%02d%02d-%02d%02d%02d-%04x%s", local.tm_year + 1900,
-                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
-                  static_cast<unsigned>(seed & 0xFFFF), kReplaySuffix);
-    return name;
 }
 
 // rhombulus2 --replay FILE: the kept game in the window, in the player's language; then quit.
@@ -208,13 +199,13 @@ int main(int argc, char** argv) {
     const int firstStartLanguage =
         LanguageFromLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
     InputRecorder recorder;
-    // Every run is kept as a replay; --record writes the same lines to a file of its own too.
+    // Every game is kept as a replay (GameReplays); --record writes the whole run to a file of its
+    // own.
     ReplayHeader header;
     header.seed = seed;
     header.language = firstStartLanguage;
     header.version = GameVersion();
     header.levels = LevelFilesHash(resDir + "/Levelz");
-    recorder.KeepText(ReplayHeaderText(header));
     if (!cl.recordPath.empty() && !recorder.Open(cl.recordPath, seed, firstStartLanguage)) {
         std::fprintf(stderr, "rhombulus2: cannot write %s\n", cl.recordPath.c_str());
         return 2;
@@ -232,15 +223,15 @@ int main(int argc, char** argv) {
     InitGame(game, platform, resDir, seed);
     game.recorder = &recorder;
     game.savesDir = savesDir;
-    game.replayName = ReplayFileName(seed);
     game.shell.FirstStartLanguage = firstStartLanguage;
     WindowSession session;
     session.configDir = configDir;
     const std::string replaysDir = UserReplaysDir(std::getenv("XDG_DATA_HOME"), home);
     HighscoreWatch table(replaysDir);
     game.drawOver = [&table](Game& g) { table.Draw(g); };
-    RunTicks(game, platform, session, table);
-    StoreReplay(replaysDir, game.replayName, recorder.Text(), LinkedReplayFiles(game));
+    GameReplays replays{recorder, header, replaysDir};
+    RunTicks(game, platform, session, table, replays);
+    replays.Keep(game);
     platform.CloseWindow();
     SDL_Quit();
     return game.session.ExitStatus;

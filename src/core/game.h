@@ -26,6 +26,8 @@ struct SessionState {
     bool WriteErrorShown = false;
     // Exit status of the program (non-zero when start-up could not finish).
     int ExitStatus = 0;
+    // A menu started, resumed or loaded a game in this tick (a new replay begins after it).
+    bool GameStarted = false;
 };
 
 // One tick of a network match: both players' commands as the lockstep session gave them, in

@@ -1,9 +1,11 @@
 #include "runner/replay_verify.h"
 
+#include <cstdio>
 #include <memory>
 
 #include "core/game.h"
 #include "menus/highscores.h"
+#include "platform/file_bytes.h"
 #include "platform/headless/headless_platform.h"
 #include "runner/replay_watch.h"
 
@@ -18,7 +20,7 @@ ReplayVerdict VerifyReplay(const std::string& text, const HighscoreReplay& entry
     InitGame(*game, platform, resDir, watch.Header().seed);
     // Any score is a new entry in an empty table, so the replayed game reaches the name entry
     // whatever the player's table held.
-    if (!watch.Prepare(*game, scratchDir)) return {false, "cannot write " + scratchDir};
+    if (!watch.Prepare(*game, scratchDir, why)) return {false, why};
     const ScriptKeys keys{platform.keysDown, platform.keysTapped};
     for (bool more = true; more;) {
         more = watch.Step(*game, keys, false);
@@ -35,4 +37,32 @@ ReplayVerdict VerifyReplay(const std::string& text, const HighscoreReplay& entry
         }
     }
     return {false, "its game never reaches the highscore table"};
+}
+
+int VerifyHeadless(const std::string& resDir, const std::string& path) {
+    const FileBytes links = ReadFileBytes(resDir + "/saves/groar-replays.txt", 1u << 20);
+    const std::string name =
+        path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1);
+    const HighscoreReplay* entry = nullptr;
+    const std::vector<HighscoreReplay> all =
+        ParseHighscoreReplays(std::string(links.bytes.begin(), links.bytes.end()));
+    for (const HighscoreReplay& l : all) {
+        if (l.file == name) entry = &l;
+    }
+    ReplayVerdict verdict{false, "no highscore entry links to it"};
+    const FileBytes file = ReadFileBytes(path, kMaxInputScriptBytes);
+    if (!file.Ok()) {
+        verdict.why = path + " " + DescribeFileProblem(file.problem);
+    } else if (entry != nullptr) {
+        const ReplayHeader here = ThisGamesReplayHeader(resDir, 0, 0);
+        ScratchFolder scratch;
+        verdict = VerifyReplay(std::string(file.bytes.begin(), file.bytes.end()), *entry, resDir,
+                               scratch.Path(), here.version, here.levels);
+    }
+    if (verdict.verified) {
+        std::printf("verified\n");
+        return 0;
+    }
+    std::printf("not verified: %s\n", verdict.why.c_str());
+    return 1;
 }

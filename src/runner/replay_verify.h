@@ -18,3 +18,7 @@ struct ReplayVerdict {
 ReplayVerdict VerifyReplay(const std::string& text, const HighscoreReplay& entry,
                            const std::string& resDir, const std::string& scratchDir,
                            const std::string& version, std::uint64_t levels);
+
+// rhombulus2-headless --verify FILE: the replay against the entry of DIR/saves/groar-replays.txt
+// (resDir's) that links to it; prints "verified" (0) or "not verified: WHY" (1).
+int VerifyHeadless(const std::string& resDir, const std::string& path);

@@ -45,8 +45,9 @@ class ReplayWatch {
     ReplayTrouble Trouble() const { return trouble_; }
     // Makes `game` (InitGame done) the recorded game's start: its seed, the language of its
     // first start, and saves in `scratchDir` with an empty highscore table, so that any score
-    // enters it. False when the folder cannot be written.
-    bool Prepare(Game& game, const std::string& scratchDir);
+    // enters it; a replay of one game then starts up and takes the game as it stood at its
+    // start. False, with the reason, when the folder cannot be written or the state read.
+    bool Prepare(Game& game, const std::string& scratchDir, std::string& why);
     // One tick of the recorded game: the input of the tick, then the tick, drawn or not. The
     // keys are the ones the game's platform reads. False once the replay is over.
     bool Step(Game& game, ScriptKeys keys, bool draw);
@@ -72,11 +73,18 @@ class ReplayWatch {
     std::vector<ScriptEvent> events_;
     std::size_t next_ = 0;
     long long tick_ = 0;
+    long long first_ = 0;  // the tick the replay starts after
     long long last_ = 0;
     bool focused_ = true;
     bool paused_ = false;
     int speed_ = 1;
 };
+
+struct Simulation;
+// The whole simulation as a replay's state line, and back (false, with the reason, when the
+// line is no state of this game).
+std::string PackReplayState(const Simulation& sim);
+bool UnpackReplayState(const std::string& hex, Simulation& into, std::string& why);
 
 // rhombulus2-headless --watch: the replay watched as the window watches it, `speed` ticks a
 // frame, with the dumps and the hash lines of `options` (a dump named for a tick after the end
@@ -84,3 +92,25 @@ class ReplayWatch {
 int WatchHeadless(const RunnerOptions& options, const std::string& text, int speed);
 // The header this build writes for a game of `seed` from resDir's level files.
 ReplayHeader ThisGamesReplayHeader(const std::string& resDir, std::uint64_t seed, int language);
+
+class InputRecorder;
+
+// "20261208-024401-3f2a-00000050.r2replay": the UTC time of the game's start sorts the folder by
+// age; the seed and the tick tell apart two games begun in one second.
+std::string ReplayFileName(std::uint64_t seed, int tick);
+
+// Each game is a replay of its own, from the tick it began in (a new game, a resumed or a loaded
+// one) to the next game or the close of the window, kept in `dir` (the window's replays folder,
+// or rhombulus2-headless --keep-replays DIR).
+struct GameReplays {
+    InputRecorder& recorder;
+    ReplayHeader header;  // the run's: seed, language, version, levels
+    std::string dir;
+    bool started = false;  // a game began in this run, so its replay is kept
+
+    // The current game's replay written (a run without a game keeps none).
+    void Keep(const Game& game) const;
+    // After each tick: when a game began in it, the replay before is kept and the new one holds
+    // the whole game as it stands.
+    void AfterTick(Game& game);
+};

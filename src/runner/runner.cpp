@@ -18,9 +18,11 @@
 #include "runner/dump.h"
 #include "runner/net_runner.h"
 #include "runner/png_writer.h"
+#include "runner/replay_watch.h"
 #include "shell/frame_loop.h"
 #include "shell/input.h"
 #include "shell/net_commands.h"
+#include "shell/recorder.h"
 #include "shell/screens.h"
 
 namespace {
@@ -251,6 +253,12 @@ int RunHeadless(const RunnerOptions& options) {
             return 2;
         }
     }
+    // Kept as the window keeps its games: the recorder writes what the script does.
+    InputRecorder recorder;
+    GameReplays replays{
+        recorder, ThisGamesReplayHeader(options.resDir, options.seed, options.firstStartLanguage),
+        options.keepReplaysDir};
+    if (!options.keepReplaysDir.empty()) game.recorder = &recorder;
     bool focused = true;
     size_t next = 0;
     int status = 0;
@@ -281,6 +289,7 @@ int RunHeadless(const RunnerOptions& options) {
         for (const auto& shot : options.shots) draw = draw || shot.first == tick;
         // No ticks while the window does not have the focus.
         if (focused) FrameTick(game, draw);
+        if (game.recorder != nullptr) replays.AfterTick(game);
         for (const auto& [t, path] : options.shots) {
             if (t == tick && !WriteShot(platform.LastFrame(), path)) {
                 std::fprintf(stderr, "cannot write %s\n", path.c_str());
@@ -309,6 +318,7 @@ int RunHeadless(const RunnerOptions& options) {
         }
     }
     if (trace != nullptr) std::fclose(trace);
+    if (game.recorder != nullptr) replays.Keep(game);
     if (status == 0) status = game.session.ExitStatus;
     return status;
 }

@@ -40,6 +40,8 @@ struct RunnerOptions {
     // A network match's recording: the match at this level from the first tick, every tick
     // with both players' commands ("T net HOST GUEST"); 0 for an ordinary script.
     int netMatchLevel = 0;
+    // Where each game is kept as a replay, as the window keeps them (empty: none kept).
+    std::string keepReplaysDir;
 };
 
 // Parses an input script; on error returns false with "line N: reason" in error.

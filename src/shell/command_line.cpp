@@ -58,7 +58,7 @@ std::string UsageText() {
            "\n"
            "Saves and settings live in $XDG_DATA_HOME/rhombulus2/saves\n"
            "(~/.local/share/rhombulus2/saves), the window options in\n"
-           "$XDG_CONFIG_HOME/rhombulus2 (~/.config/rhombulus2). Every run is kept as a\n"
+           "$XDG_CONFIG_HOME/rhombulus2 (~/.config/rhombulus2). Every game is kept as a\n"
            "replay in $XDG_DATA_HOME/rhombulus2/replays (the last 30 and those of highscores).\n";
 }
 

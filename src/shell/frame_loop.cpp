@@ -65,6 +65,7 @@ void CarryOutLevelStart(Game& game) {
     const LevelStartRequest r = game.requests.levelStart;
     game.requests.levelStart = LevelStartRequest{};
     if (r.kind == LevelStartKind::kNone) return;
+    game.session.GameStarted = true;
     int level = r.level, mode = r.mode, lap = r.lap;
     if (r.kind == LevelStartKind::kResume) level = mode = lap = kResumeGame;
     if (r.kind == LevelStartKind::kLoaded) level = mode = lap = kLoadedGame;

@@ -170,10 +170,7 @@ WatchEnd WatchReplayInWindow(SdlPlatform& window, WindowSession& session, const 
                         LevelFilesHash(resDir + "/Levelz"), why);
     InitGame(*game, platform, resDir, watch.Header().seed);
     ScratchFolder scratch;
-    if (ok && !watch.Prepare(*game, scratch.Path())) {
-        ok = false;
-        why = "cannot write a folder for its saves";
-    }
+    if (ok) ok = watch.Prepare(*game, scratch.Path(), why);
     if (!ok) {
         game->shell.Language = language;
         return ShowTrouble(window, session, *game, resDir,

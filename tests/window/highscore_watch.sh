@@ -10,7 +10,7 @@ prepare_game "$1"
 prepare_replay "$1"
 build_close_tool
 
-# A Puzzle game into an empty table, made by the runner as a replay of this build.
+# A Puzzle game into an empty table, kept by the runner as the window keeps its games.
 {
     printf '5 key escape\n30 move 400 350\n40 click\n60 move 400 390\n80 click\n'
     t=120 i=0
@@ -21,19 +21,19 @@ build_close_tool
     printf '2900 key space\n2950 text Rhombus\n2960 key return\n3000 key escape\n3100 close\n'
 } > "$work/input.txt"
 head -c 696 /dev/zero > "$work/replay-res/saves/groar.dat"
-"$headless" --res "$work/replay-res" --seed 17 --input "$work/input.txt" --no-draw \
-    --make-replay "$work/game.r2replay" --dump 2950:"$work/entry.json"
-grep -q '"EntryRank": 1' "$work/entry.json" || fail "the runner's game made no entry"
-score=$(grep -o '"Score": [0-9]*' "$work/entry.json" | head -1 | grep -o '[0-9]*$')
-
-# The player's folders as the window leaves them: the table, its links and the replays; place 2
-# links to a copy whose first shot was moved.
 data=$work/data/rhombulus2
-mkdir -p "$data/saves" "$data/replays"
-cp "$work/replay-res/saves/groar.dat" "$data/saves/"
-cp "$work/game.r2replay" "$data/replays/game.r2replay"
-sed 's/^120 move .*/120 move 90 90/' "$work/game.r2replay" > "$data/replays/edited.r2replay"
-printf '2 1 %s 1 game.r2replay\n2 2 0 1 edited.r2replay\n' "$score" > "$data/saves/groar-replays.txt"
+mkdir -p "$data/saves"
+"$headless" --res "$work/replay-res" --seed 17 --input "$work/input.txt" --no-draw \
+    --keep-replays "$data/replays"
+kept=$(ls "$data/replays")
+grep -q "^2 1 [0-9]* 1 $kept\$" "$work/replay-res/saves/groar-replays.txt" ||
+    fail "the runner's game made no entry"
+
+# The player's folders as the window leaves them; place 2 links to a copy whose first shot was
+# moved.
+cp "$work/replay-res/saves/groar.dat" "$work/replay-res/saves/groar-replays.txt" "$data/saves/"
+sed '0,/ move /s/ move [0-9]* [0-9]*$/ move 90 90/' "$data/replays/$kept" > "$data/replays/edited.r2replay"
+echo "2 2 0 1 edited.r2replay" >> "$data/saves/groar-replays.txt"
 
 cat > "$work/pixel.c" <<'C'
 #include <X11/Xlib.h>
