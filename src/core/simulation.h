@@ -112,6 +112,18 @@ inline void RequestTune(Simulation& sim, const std::string& gamePath) {
     sim.requests.tune = gamePath;
 }
 
+// Asks to leave for the main menu at the end of the screen's turn (its tune afresh or not).
+inline void RequestMainMenu(Simulation& sim, bool tuneAfresh) {
+    sim.requests.screen = ScreenChange::kMainMenu;
+    sim.requests.menuTuneAfresh = tuneAfresh ? 1 : 0;
+}
+
+// Asks for the highscore check of a game over with this score at the end of the screen's turn.
+inline void RequestHighscoreCheck(Simulation& sim, int score) {
+    sim.requests.screen = ScreenChange::kHighscoreCheck;
+    sim.requests.finalScore = score;
+}
+
 // Every field of the simulation, struct by struct.
 template <typename V>
 void VisitFields(Simulation& s, V& v) {

@@ -3,20 +3,18 @@
 #include <cmath>
 #include <string>
 
+#include "core/buttons.h"
 #include "core/game.h"
 #include "core/mathutil.h"
 #include "core/mode_facts.h"
-#include "core/buttons.h"
-#include "menus/highscores.h"
-#include "menus/transitions.h"
+#include "core/text_state.h"
+#include "core/words.h"
 #include "modes/level_start.h"
 #include "modes/mode_table.h"
 #include "playfield/cannon.h"
 #include "playfield/extras.h"
 #include "playfield/field_rules.h"
 #include "playfield/tables.h"
-#include "core/text_state.h"
-#include "core/words.h"
 
 namespace {
 
@@ -178,7 +176,9 @@ void GameScreen(Game& game) {
     if (game.input.KeyEscape == 1 || game.buttons.MenuSelection == kButtonEnd) {
         game.input.KeyEscape = 0;
         game.shell.GameInProgress = 2;
-        ShowMainMenu(game, kRestartMusic);
+        RequestMainMenu(game, true);
+        // The panel is not the menu's: nothing of it is drawn or pressed in this last tick.
+        return;
     }
     DrawPanelLabels(game, kAlignRight);
     const int selected = game.buttons.MenuSelection;
@@ -232,5 +232,5 @@ void StepEffectsAndTexts(Game& game) {
 void GameOver(Game& game, int score) {
     RemoveStone(game, kRemoveAll);
     RemoveExtra(game, kRemoveAll);
-    CheckHighscore(game, score);
+    RequestHighscoreCheck(game, score);
 }

@@ -7,32 +7,31 @@
 #include "core/mode_facts.h"
 #include "core/paths.h"
 #include "core/words.h"
-#include "menus/transitions.h"
 #include "modes/level_file.h"
 #include "modes/mode_table.h"
 #include "modes/pipe.h"
-#include "platform/platform.h"
 #include "playfield/extras.h"
 #include "playfield/field_rules.h"
 #include "playfield/tables.h"
 
 void LevelCannotStart(Game& game, const std::string& what) {
     // A message box, not the bitmap font: its context spares it the font check.
-    game.platform->ShowMessage(FillIn(
+    game.requests.message = FillIn(
         TrC(game, "message box", "The level cannot be started: \"%s\" is missing or damaged."),
-        {what}));
+        {what});
     const int screen = game.shell.ScreenId;
     const bool fromGame = screen == kScreenGame || screen == kScreenMatch;
     if (fromGame) game.shell.GameInProgress = 2;
     // From the game the menu tune comes back; from a menu it is already playing.
-    ShowMainMenu(game, fromGame ? kRestartMusic : 0);
+    RequestMainMenu(game, fromGame);
 }
 
 bool ReadLevelOfMode(Game& game, const ModeRow& row, int level, LevelRecords& records) {
     if (!HasLevelFiles(*row.facts)) return true;
     const std::string path = ResolveGamePath(game, LevelFilePath(*row.facts, level));
     // A damaged file could hold codes that would become invisible, unclearable stones.
-    if (LoadLevelRecords(path, records) && LevelRecordsValid(records, row.facts->mode) &&
+    if (LoadLevelRecords(*game.levels, path, records) &&
+        LevelRecordsValid(records, row.facts->mode) &&
         (row.recordsValid == nullptr || row.recordsValid(records)))
         return true;
     LevelCannotStart(game, path);
@@ -77,21 +76,17 @@ void SetUpPanelButtons(Game& game) {
 
 }  // namespace
 
-bool TakeLoadedLevel(const Game& game, int& level, int& mode, int& lap) {
-    if (level != kLoadedGame || mode != kLoadedGame) return false;
-    const LevelState& lv = game.level;
-    level = lv.LoadedLevel;
-    mode = lv.LoadedMode;
-    lap = lv.LoadedLap;
-    return true;
+bool StartLevel(Game& game, int level, int mode, int lap, bool restartTune) {
+    return StartLevel(game, NewLevelStart(level, mode, lap, restartTune));
 }
 
-bool StartLevel(Game& game, int level, int mode, int lap, int music) {
+bool StartLevel(Game& game, const LevelStartRequest& start) {
     PlayfieldState& p = game.play;
     LevelState& lv = game.level;
     CannonState& c = game.players[kSoloPlayer].cannon;
-    const bool resume = level == kResumeGame && mode == kResumeGame;
-    const bool loaded = TakeLoadedLevel(game, level, mode, lap);
+    const bool resume = start.kind == LevelStartKind::kResume;
+    const bool loaded = start.kind == LevelStartKind::kLoaded;
+    const int level = start.level, mode = start.mode, lap = start.lap;
 
     // A damaged saved game can name a mode that has no levels (or the match, which has a start
     // of its own): nothing to start.
@@ -110,12 +105,12 @@ bool StartLevel(Game& game, int level, int mode, int lap, int music) {
     p.PauseState = -1;
     game.input.PauseKeyFrames = 0;
     if (loaded) {
-        game.players[kSoloPlayer].Score = lv.LoadedScore;
-        game.players[kSoloPlayer].ShownScore = lv.LoadedScore;
-        game.players[kSoloPlayer].TimeLeft = lv.LoadedTime;
+        game.players[kSoloPlayer].Score = start.score;
+        game.players[kSoloPlayer].ShownScore = start.score;
+        game.players[kSoloPlayer].TimeLeft = start.time;
     }
     if (!resume) ClearForLevel(game, level, mode, lap);
-    if (music == kRestartMusic) {
+    if (start.restartTune != 0) {
         RequestTune(game, FactsOfMode(p.GameMode).tune);
     }
     game.floatingTexts.TextCursor = 0;

@@ -9,7 +9,6 @@
 #include "core/mode_facts.h"
 #include "core/text_state.h"
 #include "core/words.h"
-#include "menus/transitions.h"
 #include "modes/computer_player.h"
 #include "modes/game_screen.h"
 #include "modes/level_file.h"
@@ -92,9 +91,9 @@ bool FirePressed(const Game& game) {
 void NextLevel(Game& game) {
     const PlayfieldState& p = game.play;
     if (p.LevelNumber >= MatchRow().facts->lastLevel)
-        StartMatchLevel(game, 1, kModeMatch, p.LapNumber + 1, 0, 0);
+        StartMatchLevel(game, 1, p.LapNumber + 1, false, false);
     else
-        StartMatchLevel(game, p.LevelNumber + 1, kModeMatch, p.LapNumber, 0, 0);
+        StartMatchLevel(game, p.LevelNumber + 1, p.LapNumber, false, false);
 }
 
 void NobodyWins(Game& game) {
@@ -209,12 +208,18 @@ bool MatchDecided(const MatchState& m) {
     return lead >= kDecidingLead || -lead >= kDecidingLead;
 }
 
-bool StartMatchLevel(Game& game, int level, int mode, int lap, int music, int newMatch) {
+bool StartMatchLevel(Game& game, int level, int lap, bool restartTune, bool newMatch) {
+    LevelStartRequest start = NewLevelStart(level, kModeMatch, lap, restartTune);
+    start.newMatch = newMatch ? 1 : 0;
+    return StartMatchLevel(game, start);
+}
+
+bool StartMatchLevel(Game& game, const LevelStartRequest& start) {
     PlayfieldState& p = game.play;
-    LevelState& lv = game.level;
     MatchState& m = game.match;
-    const bool resume = level == kResumeGame && mode == kResumeGame;
-    const bool loaded = TakeLoadedLevel(game, level, mode, lap);
+    const bool resume = start.kind == LevelStartKind::kResume;
+    const bool loaded = start.kind == LevelStartKind::kLoaded;
+    const int level = start.level, mode = start.mode, lap = start.lap;
     // A damaged saved match can name a mode that is not the match: nothing to start.
     const ModeRow* row = FindModeRow(resume ? kModeMatch : mode);
     if (row == nullptr || row->facts->players != 2) {
@@ -230,15 +235,15 @@ bool StartMatchLevel(Game& game, int level, int mode, int lap, int music, int ne
     game.input.PauseKeyFrames = 0;
     if (loaded) {
         for (int q = 1; q <= kMatchPlayers; ++q) {
-            game.players[q].Score = lv.LoadedMatchScore[q];
-            game.players[q].ShownScore = lv.LoadedMatchScore[q];
-            m.LevelsWon[q] = lv.LoadedLevelsWon[q];
+            game.players[q].Score = start.matchScore[q];
+            game.players[q].ShownScore = start.matchScore[q];
+            m.LevelsWon[q] = start.levelsWon[q];
         }
         game.computer.Strength[1] = kNoComputer;
-        game.computer.Strength[2] = game.computer.LoadedOpponent;
+        game.computer.Strength[2] = start.opponent;
     }
     if (!resume) ClearForLevel(game, level, mode, lap);
-    if (music == kRestartMusic) RequestTune(game, row->facts->tune);
+    if (start.restartTune != 0) RequestTune(game, row->facts->tune);
     game.floatingTexts.TextCursor = 0;
     // The fire requests start empty: a press that ended the last level fires nothing here.
     for (Player& player : game.players) player.Fire = 0;
@@ -248,7 +253,7 @@ bool StartMatchLevel(Game& game, int level, int mode, int lap, int music, int ne
 
     if (!resume) {
         ResetLevelEnd(game);
-        if (newMatch == 1 || (level == 1 && lap == 1)) ResetPlayers(game);
+        if (start.newMatch == 1 || (level == 1 && lap == 1)) ResetPlayers(game);
         BuildLevel(game, records);
         ResetComputerMinds(game);
     }
@@ -343,7 +348,7 @@ void MatchScreen(Game& game) {
     if (game.input.KeyEscape == 1 || game.buttons.MenuSelection == kButtonEnd) {
         game.input.KeyEscape = 0;
         game.shell.GameInProgress = 2;
-        ShowMainMenu(game, kRestartMusic);
+        RequestMainMenu(game, true);
         return;
     }
     DrawPanelLabels(game, kAlignCentre);

@@ -120,7 +120,7 @@ void StartNetMatch(Game& game, int level, bool draw) {
     while (game.shell.FrameCounter < 2 && game.shell.QuitRequested == 0) FrameTick(game, draw);
     game.computer.Strength[1] = kNoComputer;
     game.computer.Strength[2] = kNoComputer;
-    StartMatchLevel(game, level, kModeMatch, 1, kRestartMusic, 1);
+    StartMatchLevel(game, level, 1, true, true);
 }
 
 std::string NetTickLine(long long tick, const std::uint8_t* host, const std::uint8_t* guest) {
@@ -285,7 +285,7 @@ int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
             std::fprintf(stderr, "rhombulus2-headless %s: %s\n", side, SaidIn(game, w));
             EndNetCommands(game);
             game.shell.GameInProgress = 0;
-            ShowMainMenu(game, kRestartMusic);
+            ShowMainMenu(game, true);
             status = 3;
             break;
         }

@@ -173,7 +173,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Scene{"BusyEndless",
                             [](TestGame& t) {
                                 ToMainMenu(t);
-                                StartLevel(t.game, 1, kModeEndless, 1, -99);
+                                StartLevel(t.game, 1, kModeEndless, 1, true);
                                 Play(t, 400);
                                 Play(t, 400);
                                 // Explosions, debris, smoke and sparkles of every colour in flight,
@@ -192,14 +192,14 @@ INSTANTIATE_TEST_SUITE_P(
                       Scene{"ShakenPuzzle",
                             [](TestGame& t) {
                                 ToMainMenu(t);
-                                StartLevel(t.game, 30, kModePuzzle, 1, -99);
+                                StartLevel(t.game, 30, kModePuzzle, 1, true);
                                 Play(t, 200);
                                 t.game.players[kSoloPlayer].ShakeFrames = 10;
                             }},
                       Scene{"GameOverOverAFullField",
                             [](TestGame& t) {
                                 ToMainMenu(t);
-                                StartLevel(t.game, 1, kModeEndless, 1, -99);
+                                StartLevel(t.game, 1, kModeEndless, 1, true);
                                 Play(t, 100);
                                 t.game.players[kSoloPlayer].TimeLeft = 0;
                                 for (int i = 0; i < 600 && (t.game.play.TimeUp == 0 ||

@@ -41,9 +41,7 @@ struct MatchGame {
         g->input.MouseY = 300;
     }
     static std::string MatchFile(int n) { return "lvl000" + std::to_string(n) + "two.lvl"; }
-    bool Start(int level = 1, int lap = 1) {
-        return StartMatchLevel(*g, level, kModeMatch, lap, 0, 1);
-    }
+    bool Start(int level = 1, int lap = 1) { return StartMatchLevel(*g, level, lap, false, true); }
     void Tick(int n = 1) {
         for (int i = 0; i < n; ++i) SimulateTick(*g);
     }
@@ -495,7 +493,7 @@ TEST(MatchScreen, EscapeLeavesAResumableMatchThatComesBackWithItsFields) {
     EXPECT_EQ(mg.g->shell.ScreenId, kScreenMainMenu);
     EXPECT_EQ(mg.g->shell.GameInProgress, 2);
     const int waiting = mg.g->players[1].cannon.LoadedStone;
-    ASSERT_TRUE(StartMatchLevel(*mg.g, kResumeGame, kResumeGame, kResumeGame, 0, 0));
+    ASSERT_TRUE(StartMatchLevel(*mg.g, ResumeStart(true)));
     EXPECT_EQ(mg.g->shell.ScreenId, kScreenMatch);
     EXPECT_EQ(mg.g->play.LevelNumber, 7);
     EXPECT_EQ(mg.g->players[2].Score, 450);
@@ -511,7 +509,8 @@ TEST(MatchStart, AMissingLevelLeavesTheMatchAsItWasAndTellsThePlayer) {
     MatchGame mg(kQuiet);
     ASSERT_TRUE(mg.Start(2));
     mg.m().LevelsWon = {0, 1, 1};
-    EXPECT_FALSE(StartMatchLevel(*mg.g, 3, kModeMatch, 1, 0, 0));
+    EXPECT_FALSE(StartMatchLevel(*mg.g, 3, 1, false, false));
+    CarryOutRequests(*mg.g);
     ASSERT_EQ(mg.t->platform.messages.size(), 1u);
     EXPECT_NE(mg.t->platform.messages[0].find("Levelz/lvl0003two.lvl"), std::string::npos);
     EXPECT_EQ(mg.g->shell.ScreenId, kScreenMainMenu);
@@ -522,10 +521,12 @@ TEST(MatchStart, AMissingLevelLeavesTheMatchAsItWasAndTellsThePlayer) {
 
 TEST(MatchStart, EachStartTakesOnlyItsOwnKindOfGame) {
     MatchGame mg(kQuiet);
-    mg.g->level.LoadedMode = kModePuzzle;
-    mg.g->level.LoadedLevel = 1;
-    EXPECT_FALSE(StartMatchLevel(*mg.g, kLoadedGame, kLoadedGame, kLoadedGame, 0, 0));
+    LevelStartRequest slot = NewLevelStart(1, kModePuzzle, 1, false);
+    slot.kind = LevelStartKind::kLoaded;
+    EXPECT_FALSE(StartMatchLevel(*mg.g, slot));
+    CarryOutRequests(*mg.g);
     EXPECT_FALSE(StartLevel(*mg.g, 1, kModeMatch, 1, 0));
+    CarryOutRequests(*mg.g);
     EXPECT_EQ(mg.t->platform.messages.size(), 2u);
     EXPECT_EQ(LevelFilePath(FactsOfMode(kModeMatch), 7), "res\\Levelz\\lvl0007two.lvl");
     EXPECT_EQ(LevelFilePath(FactsOfMode(kModeMatch), 50), "res\\Levelz\\lvl00050two.lvl");
@@ -533,13 +534,11 @@ TEST(MatchStart, EachStartTakesOnlyItsOwnKindOfGame) {
 
 TEST(MatchStart, ASavedMatchRestartsItsLevelWithBothPlayersScoresAndLevelsWon) {
     MatchGame mg(kQuiet);
-    LevelState& lv = mg.g->level;
-    lv.LoadedLevel = 22;
-    lv.LoadedMode = kModeMatch;
-    lv.LoadedLap = 2;
-    lv.LoadedMatchScore = {0, 12340, 5670};
-    lv.LoadedLevelsWon = {0, 2, 4};
-    ASSERT_TRUE(StartMatchLevel(*mg.g, kLoadedGame, kLoadedGame, kLoadedGame, 0, 0));
+    LevelStartRequest slot = NewLevelStart(22, kModeMatch, 2, false);
+    slot.kind = LevelStartKind::kLoaded;
+    slot.matchScore = {0, 12340, 5670};
+    slot.levelsWon = {0, 2, 4};
+    ASSERT_TRUE(StartMatchLevel(*mg.g, slot));
     EXPECT_EQ(std::make_tuple(mg.g->play.LevelNumber, mg.g->play.LapNumber, mg.g->play.GameMode),
               std::make_tuple(22, 2, kModeMatch));
     EXPECT_EQ(std::make_tuple(mg.g->players[1].Score, mg.g->players[1].ShownScore,

@@ -401,6 +401,7 @@ struct PipeGame {
         g->text.calls.clear();
         g->sound.SoundRequest.fill(0);
         GameScreen(*g);
+        CarryOutRequests(*g);
     }
     const TextCall* Drew(const std::string& text) const {
         for (const TextCall& c : g->text.calls) {
@@ -559,7 +560,7 @@ TEST(PipeFlow, ResumingGivesAPieceWaitingOnTheCannonBackToTheColumn) {
     ASSERT_EQ(g.pipe.PipeStock[kPipeFalling], 3);
     ASSERT_NE(g.players[kSoloPlayer].cannon.LoadedStone, 0);
     const int piece = g.players[kSoloPlayer].cannon.LoadedStone;
-    ASSERT_TRUE(StartLevel(g, kResumeGame, kResumeGame, kResumeGame, 0));
+    ASSERT_TRUE(StartLevel(g, ResumeStart(false)));
     EXPECT_EQ(g.pipe.PipeStock[kPipeFalling], 4);
     EXPECT_EQ(g.stones.StoneState[piece], 0);
     EXPECT_EQ(g.pipe.TapSoundsLeft, 3);
@@ -590,7 +591,8 @@ TEST_P(DamagedPipeLevel, IsNamedToThePlayerAndNothingIsLost) {
     g.players[kSoloPlayer].Score = 4321;
     g.shell.ScreenId = kScreenGameChoice;
     g.shell.GameInProgress = 2;
-    EXPECT_FALSE(StartLevel(g, 2, kModePipe, 1, kRestartMusic));
+    EXPECT_FALSE(StartLevel(g, 2, kModePipe, 1, true));
+    CarryOutRequests(g);
     ASSERT_EQ(t.platform.messages.size(), 1u);
     EXPECT_NE(t.platform.messages[0].find("Levelz/pipelev2.lvl"), std::string::npos);
     EXPECT_EQ(g.shell.ScreenId, kScreenMainMenu);

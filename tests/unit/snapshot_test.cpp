@@ -95,7 +95,7 @@ TEST(Snapshot, GivesBackAMatchThatGoesOnAlike) {
     Game& g = a.game;
     g.shell.FrameCounter = 3;
     g.rng.Seed(7);
-    ASSERT_TRUE(StartMatchLevel(g, 4, kModeMatch, 1, 0, 1));
+    ASSERT_TRUE(StartMatchLevel(g, 4, 1, false, true));
     g.match.LevelsWon = {0, 1, 0};
     g.input.MouseX = 620;
     for (int i = 0; i < 10; ++i) SimulateTick(g);
@@ -234,7 +234,7 @@ TEST(Snapshot, EverySnapshotOfRandomPlayIsTakenBack) {
         g.shell.FrameCounter = 3;
         g.rng.Seed(7);
         if (mode == kModeMatch) {
-            ASSERT_TRUE(StartMatchLevel(g, 12, kModeMatch, 2, 0, 1));
+            ASSERT_TRUE(StartMatchLevel(g, 12, 2, false, true));
         } else {
             ASSERT_TRUE(StartLevel(g, mode == kModeEndless ? 3 : 12, mode, 2, 0));
         }

@@ -66,7 +66,7 @@ sleep 5
 click 400 460; sleep 1.5   # "Help and Credits"
 click 400 400; sleep 1.5   # "Highscores"
 click 665 420              # ">>>>": the Puzzle table
-wait_marks 100 || fail "place 1 is not marked verified ($(pixel 548 321))"
+wait_marks 300 || fail "place 1 is not marked verified ($(pixel 548 321))"
 [ "$(pixel 542 346)" = e66e5a ] && [ "$(pixel 548 346)" != 28963c ] ||
     fail "place 2 is not marked as not verified ($(pixel 542 346) $(pixel 548 346))"
 click 400 318; sleep 0.5   # place 1
@@ -75,7 +75,7 @@ verified_mark && fail "\"Watch\" did not start the game"
 xdotool key --window "$window" Right Right   # x4: 3100 ticks in about 12 s
 sleep 8
 verified_mark && fail "the watched game ended too early"
-wait_marks 400 || fail "the watched game did not lead back to the table"
+wait_marks 900 || fail "the watched game did not lead back to the table"
 "$work/close" "$window"
 wait_game 50 || fail "the close button did not quit"
 [ "$status" = 0 ] || fail "exit status $status"
