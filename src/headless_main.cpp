@@ -4,6 +4,8 @@
 //                     [--net-host PORT [--match-level L] | --net-join HOST:PORT |
 //                      --net-relay HOST:PORT --room CODE [--match-level L]]
 //                     [--net-drop PCT] [--net-delay MS] [--net-jitter MS] [--record FILE]
+//                     [--make-replay FILE] [--keep-replays DIR]
+//                     | --watch FILE [--speed N] [--dump T:FILE]... | --verify FILE
 #include <unistd.h>
 
 #include <charconv>
@@ -14,10 +16,13 @@
 #include <system_error>
 
 #include "core/paths.h"
+#include "menus/record_file.h"
 #include "net/enet_transport.h"
 #include "net/room_code.h"
 #include "platform/file_bytes.h"
 #include "runner/net_runner.h"
+#include "runner/replay_verify.h"
+#include "runner/replay_watch.h"
 #include "runner/runner.h"
 
 namespace {
@@ -28,7 +33,9 @@ constexpr const char* kUsage =
     "       [--no-draw] [--hash-every N]\n"
     "       [--net-host PORT [--match-level L] | --net-join HOST:PORT |\n"
     "        --net-relay HOST:PORT --room CODE [--match-level L]]\n"
-    "       [--net-drop PCT] [--net-delay MS] [--net-jitter MS] [--record FILE]\n";
+    "       [--net-drop PCT] [--net-delay MS] [--net-jitter MS] [--record FILE]\n"
+    "       [--make-replay FILE] [--keep-replays DIR]\n"
+    "       | --watch FILE [--speed 1|2|4|8] [--dump T:FILE]... | --verify FILE\n";
 
 int Usage(const char* why) {
     std::fprintf(stderr, "rhombulus2-headless: %s\n%s", why, kUsage);
@@ -76,6 +83,9 @@ int main(int argc, char** argv) {
     bool network = false;
     NetRunnerOptions netOpts;
     bool relayHost = false;  // through the relay, --match-level makes this side the host
+    std::string inputText, makeReplayPath, watchText, verifyPath;
+    bool watching = false;
+    int speed = 1;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -107,12 +117,30 @@ int main(int argc, char** argv) {
                 return Usage(
                     ("--input " + value + " " + DescribeFileProblem(file.problem)).c_str());
             const std::string text(file.bytes.begin(), file.bytes.end());
+            inputText = text;
             std::string error;
             if (!ParseInputScript(text, options.events, error))
                 return Usage((value + ": " + error).c_str());
             scriptHasSeed = ScriptSeed(text, scriptSeed);
             ScriptLanguage(text, options.firstStartLanguage);
             ScriptMatchLevel(text, options.netMatchLevel);
+        } else if (arg == "--watch") {
+            const FileBytes file = ReadFileBytes(value, kMaxInputScriptBytes);
+            if (!file.Ok())
+                return Usage(
+                    ("--watch " + value + " " + DescribeFileProblem(file.problem)).c_str());
+            watchText.assign(file.bytes.begin(), file.bytes.end());
+            watching = true;
+        } else if (arg == "--speed") {
+            if (value != "1" && value != "2" && value != "4" && value != "8")
+                return Usage("--speed needs 1, 2, 4 or 8");
+            speed = static_cast<int>(value[0] - '0');
+        } else if (arg == "--keep-replays") {
+            options.keepReplaysDir = value;
+        } else if (arg == "--verify") {
+            verifyPath = value;
+        } else if (arg == "--make-replay") {
+            makeReplayPath = value;
         } else if (arg == "--shot" && ParseTimed(value, timed)) {
             options.shots.push_back(timed);
         } else if (arg == "--dump" && ParseTimed(value, timed)) {
@@ -173,6 +201,24 @@ int main(int argc, char** argv) {
     if (!GameFilesPresent(options.resDir, missing))
         return Usage(
             ("--res " + options.resDir + ": \"" + missing + "\" is missing or damaged").c_str());
+    if (watching) return WatchHeadless(options, watchText, speed);
+    if (!verifyPath.empty()) return VerifyHeadless(options.resDir, verifyPath);
+    // The input script as a replay of this build, as the window keeps its games.
+    if (!makeReplayPath.empty()) {
+        std::string body;
+        for (std::size_t at = 0; at < inputText.size();) {
+            std::size_t end = inputText.find('\n', at);
+            end = end == std::string::npos ? inputText.size() : end + 1;
+            if (inputText[at] != '#') body += inputText.substr(at, end - at);
+            at = end;
+        }
+        const std::string text = ReplayHeaderText(ThisGamesReplayHeader(
+                                     options.resDir, options.seed, options.firstStartLanguage)) +
+                                 body;
+        if (!WriteFileAtomically(makeReplayPath,
+                                 std::vector<std::uint8_t>(text.begin(), text.end())))
+            return Usage(("cannot write " + makeReplayPath).c_str());
+    }
     if (network && netOpts.viaRelay) {
         if (netOpts.room.empty()) return Usage("--net-relay needs --room CODE");
         netOpts.mode = relayHost ? NetRunnerOptions::Mode::kHost : NetRunnerOptions::Mode::kJoin;

@@ -12,13 +12,19 @@
 #include "core/game.h"
 #include "core/paths.h"
 #include "menus/highscore_replays.h"
+#include "menus/settings.h"
 #include "platform/instance_lock.h"
 #include "platform/sdl/sdl_platform.h"
+#include "presentation/music.h"
+#include "runner/replay_watch.h"
 #include "shell/command_line.h"
 #include "shell/frame_loop.h"
+#include "shell/input.h"
 #include "shell/recorder.h"
 #include "shell/replay_store.h"
 #include "shell/user_files.h"
+#include "window/highscore_watch.h"
+#include "window/replay_window.h"
 #include "window/sdl_events.h"
 
 namespace {
@@ -66,7 +72,23 @@ class TickLog {
 // events that came meanwhile are taken all at once just before the tick, which sees them exactly
 // as it would have seen them one by one, and the loop wakes once a tick instead of for every
 // event.
-void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session) {
+// The chosen highscore entry's game, watched from the table and back to it.
+void WatchFromTable(Game& game, SdlPlatform& platform, WindowSession& session,
+                    const HighscoreWatch& table) {
+    const int volume = platform.MusicGetVolume();
+    const WatchEnd end = WatchReplayInWindow(platform, session, game.resDir, table.ChosenFile(),
+                                             game.shell.Language, table.ChosenWhy());
+    // The table's tune again, where the watched game's stopped.
+    if (!game.music.lastFile.empty()) MusicPlayFile(game, game.music.lastFile);
+    platform.MusicSetVolume(volume);
+    platform.Exposed();
+    // The click on "Watch" went down in the game; its release came while watching.
+    if (game.input.MouseButtonDown == 1) DXDraw1MouseUp(game);
+    if (end == WatchEnd::kClosed) WindowCloseRequested(game);
+}
+
+void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session, HighscoreWatch& table,
+              GameReplays& replays) {
     using Clock = std::chrono::steady_clock;
     constexpr auto kPeriod = std::chrono::microseconds(15000);
     TickLog log;
@@ -75,9 +97,16 @@ void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session) {
     SDL_Event e;
     while (!game.session.WindowClosed) {
         SDL_PumpEvents();
+        bool watch = false;
         while (!game.session.WindowClosed &&
-               SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)
+               SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
+            watch = table.Event(game, platform, e) || watch;
             HandleSdlEvent(game, platform, session, e);
+        }
+        if (watch && !game.session.WindowClosed) {
+            WatchFromTable(game, platform, session, table);
+            next = Clock::now() + kPeriod;
+        }
         if (game.session.WindowClosed) break;
         if (!session.focused || !game.session.TimerEnabled) {
             // No ticks without the focus: wait for the event that brings it back.
@@ -96,20 +125,34 @@ void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session) {
         if (now > next) next = now + kPeriod;
         log.Tick(now);
         BeforeTick(game, platform);
+        table.BeforeTick(game, platform);
         FrameTick(game);
+        replays.AfterTick(game);
     }
 }
 
-// "20261208-024401-3f2a.r2replay": the UTC time of the start sorts the folder by age.
-std::string ReplayFileName(std::uint64_t seed) {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    gmtime_r(&now, &local);
-    char name[64];
-    std::snprintf(name, sizeof name, "%04d%02d%02d-%02d%02d%02d-%04x%s", local.tm_year + 1900,
-                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
-                  static_cast<unsigned>(seed & 0xFFFF), kReplaySuffix);
-    return name;
+// rhombulus2 --replay FILE: the kept game in the window, in the player's language; then quit.
+int WatchReplayFile(const CommandLine& cl, const std::string& resDir, const std::string& savesDir,
+                    const std::string& configDir) {
+    auto reader = std::make_unique<Game>();
+    reader->savesDir = savesDir;
+    int language =
+        LanguageFromLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+    if (ReadSettings(*reader, kSettingsFile)) language = reader->shell.Language;
+    const bool fullscreen =
+        cl.fullscreen >= 0 ? cl.fullscreen == 1 : ReadFullscreenOption(configDir);
+    SdlPlatform platform(resDir);
+    if (!platform.Open(fullscreen)) {
+        SDL_Quit();
+        return 1;
+    }
+    WindowSession session;
+    session.configDir = configDir;
+    WatchReplayInWindow(platform, session, resDir, cl.replayPath, language);
+    platform.AudioShutdown();
+    platform.CloseWindow();
+    SDL_Quit();
+    return 0;
 }
 
 }  // namespace
@@ -133,6 +176,8 @@ int main(int argc, char** argv) {
     const char* home = std::getenv("HOME");
     const std::string savesDir = UserSavesDir(std::getenv("XDG_DATA_HOME"), home);
     const std::string configDir = UserConfigDir(std::getenv("XDG_CONFIG_HOME"), home);
+    // Watching writes nothing of the player's, so it may run beside a game.
+    if (!cl.replayPath.empty()) return WatchReplayFile(cl, resDir, savesDir, configDir);
     PrepareSavesDir(savesDir, resDir + "/saves");
     // Two copies of the game would overwrite each other's settings and saves.
     InstanceLock lock;
@@ -154,13 +199,13 @@ int main(int argc, char** argv) {
     const int firstStartLanguage =
         LanguageFromLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
     InputRecorder recorder;
-    // Every run is kept as a replay; --record writes the same lines to a file of its own too.
+    // Every game is kept as a replay (GameReplays); --record writes the whole run to a file of its
+    // own.
     ReplayHeader header;
     header.seed = seed;
     header.language = firstStartLanguage;
     header.version = GameVersion();
     header.levels = LevelFilesHash(resDir + "/Levelz");
-    recorder.KeepText(ReplayHeaderText(header));
     if (!cl.recordPath.empty() && !recorder.Open(cl.recordPath, seed, firstStartLanguage)) {
         std::fprintf(stderr, "rhombulus2: cannot write %s\n", cl.recordPath.c_str());
         return 2;
@@ -179,13 +224,15 @@ int main(int argc, char** argv) {
     game.recorder = &recorder;
     game.savesDir = savesDir;
     game.levelsDir = UserLevelsDir(std::getenv("XDG_DATA_HOME"), home);
-    game.replayName = ReplayFileName(seed);
     game.shell.FirstStartLanguage = firstStartLanguage;
     WindowSession session;
     session.configDir = configDir;
-    RunTicks(game, platform, session);
-    StoreReplay(UserReplaysDir(std::getenv("XDG_DATA_HOME"), home), game.replayName,
-                recorder.Text(), LinkedReplayFiles(game));
+    const std::string replaysDir = UserReplaysDir(std::getenv("XDG_DATA_HOME"), home);
+    HighscoreWatch table(replaysDir);
+    game.drawOver = [&table](Game& g) { table.Draw(g); };
+    GameReplays replays{recorder, header, replaysDir};
+    RunTicks(game, platform, session, table, replays);
+    replays.Keep(game);
     platform.CloseWindow();
     SDL_Quit();
     return game.session.ExitStatus;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "core/bitmap_set.h"
@@ -26,6 +27,8 @@ struct SessionState {
     bool WriteErrorShown = false;
     // Exit status of the program (non-zero when start-up could not finish).
     int ExitStatus = 0;
+    // A menu started, resumed or loaded a game in this tick (a new replay begins after it).
+    bool GameStarted = false;
 };
 
 // One tick of a network match: both players' commands as the lockstep session gave them, in
@@ -73,6 +76,9 @@ struct Game : Simulation {
     Bitmaps bitmaps;
     DrawRoutines draw;
     Surface backBuffer;
+    // What the window draws over a rendered picture before it is shown (the highscore table's
+    // replay marks); empty in the runner. It never changes the simulation.
+    std::function<void(Game&)> drawOver;
     // Drawing's own generator (the shake of the stones): the rules draw the same numbers whether
     // or not a frame is drawn. Seeded anew for every frame from the seed and the frame number.
     Random drawRng;

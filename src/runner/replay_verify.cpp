@@ -1,48 +1,29 @@
 #include "runner/replay_verify.h"
 
+#include <cstdio>
 #include <memory>
-#include <vector>
 
 #include "core/game.h"
 #include "menus/highscores.h"
-#include "menus/record_file.h"
+#include "platform/file_bytes.h"
 #include "platform/headless/headless_platform.h"
-#include "runner/runner.h"
-#include "shell/frame_loop.h"
-#include "shell/replay_store.h"
+#include "runner/replay_watch.h"
 
 ReplayVerdict VerifyReplay(const std::string& text, const HighscoreReplay& entry,
                            const std::string& resDir, const std::string& scratchDir,
                            const std::string& version, std::uint64_t levels) {
-    ReplayHeader header;
+    ReplayWatch watch;
     std::string why;
-    if (!ReadReplayHeader(text, header, why)) return {false, "damaged: " + why};
-    why = ReplayMismatch(header, version, levels);
-    if (!why.empty()) return {false, why};
-    std::vector<ScriptEvent> events;
-    if (!ParseInputScript(text, events, why)) return {false, "damaged: " + why};
-    const long long last = events.empty() ? 0 : events.back().tick;
-    if (last > kMaxVerifiedTicks) return {false, "damaged: it runs longer than any game"};
-    // Any score is a new entry in an empty table, so the replayed game reaches the name entry
-    // whatever the player's table held.
-    if (!WriteFileAtomically(scratchDir + "/groar.dat",
-                             std::vector<std::uint8_t>(kHighscoreFileSize, 0)))
-        return {false, "cannot write " + scratchDir};
+    if (!watch.Load(text, version, levels, why)) return {false, why};
     HeadlessPlatform platform;
     auto game = std::make_unique<Game>();
-    InitGame(*game, platform, resDir, header.seed);
-    game->savesDir = scratchDir;
-    if (header.language != 0) game->shell.FirstStartLanguage = header.language;
-    bool focused = true;
-    std::size_t next = 0;
-    for (long long tick = 1; tick <= last + 1; ++tick) {
-        while (next < events.size() && events[next].tick <= tick) {
-            if (!game->session.WindowClosed)
-                ApplyScriptEvent(*game, platform, events[next], focused);
-            ++next;
-        }
-        if (game->session.WindowClosed) break;
-        if (focused) FrameTick(*game, false);
+    InitGame(*game, platform, resDir, watch.Header().seed);
+    // Any score is a new entry in an empty table, so the replayed game reaches the name entry
+    // whatever the player's table held.
+    if (!watch.Prepare(*game, scratchDir, why)) return {false, why};
+    const ScriptKeys keys{platform.keysDown, platform.keysTapped};
+    for (bool more = true; more;) {
+        more = watch.Step(*game, keys, false);
         const MenuState& m = game->menus;
         if (game->shell.ScreenId == kScreenNewChampion && m.EntryRank >= 1 &&
             m.EntryRank <= kHighscorePlaces && entry.table >= 1 &&
@@ -54,7 +35,34 @@ ReplayVerdict VerifyReplay(const std::string& text, const HighscoreReplay& entry
                                std::to_string(entry.score) + " at level " +
                                std::to_string(entry.level)};
         }
-        if (game->session.WindowClosed) break;
     }
     return {false, "its game never reaches the highscore table"};
+}
+
+int VerifyHeadless(const std::string& resDir, const std::string& path) {
+    const FileBytes links = ReadFileBytes(resDir + "/saves/groar-replays.txt", 1u << 20);
+    const std::string name =
+        path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1);
+    const HighscoreReplay* entry = nullptr;
+    const std::vector<HighscoreReplay> all =
+        ParseHighscoreReplays(std::string(links.bytes.begin(), links.bytes.end()));
+    for (const HighscoreReplay& l : all) {
+        if (l.file == name) entry = &l;
+    }
+    ReplayVerdict verdict{false, "no highscore entry links to it"};
+    const FileBytes file = ReadFileBytes(path, kMaxInputScriptBytes);
+    if (!file.Ok()) {
+        verdict.why = path + " " + DescribeFileProblem(file.problem);
+    } else if (entry != nullptr) {
+        const ReplayHeader here = ThisGamesReplayHeader(resDir, 0, 0);
+        ScratchFolder scratch;
+        verdict = VerifyReplay(std::string(file.bytes.begin(), file.bytes.end()), *entry, resDir,
+                               scratch.Path(), here.version, here.levels);
+    }
+    if (verdict.verified) {
+        std::printf("verified\n");
+        return 0;
+    }
+    std::printf("not verified: %s\n", verdict.why.c_str());
+    return 1;
 }

@@ -8,9 +8,6 @@
 
 #include "menus/highscore_replays.h"
 
-// A replay longer than this (four hours of play) is no game of ours and is not played out.
-inline constexpr long long kMaxVerifiedTicks = 4LL * 60 * 60 * 1000 / 15;
-
 struct ReplayVerdict {
     bool verified = false;
     std::string why;  // why not, in a line
@@ -21,3 +18,7 @@ struct ReplayVerdict {
 ReplayVerdict VerifyReplay(const std::string& text, const HighscoreReplay& entry,
                            const std::string& resDir, const std::string& scratchDir,
                            const std::string& version, std::uint64_t levels);
+
+// rhombulus2-headless --verify FILE: the replay against the entry of DIR/saves/groar-replays.txt
+// (resDir's) that links to it; prints "verified" (0) or "not verified: WHY" (1).
+int VerifyHeadless(const std::string& resDir, const std::string& path);

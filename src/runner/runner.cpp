@@ -18,9 +18,11 @@
 #include "runner/dump.h"
 #include "runner/net_runner.h"
 #include "runner/png_writer.h"
+#include "runner/replay_watch.h"
 #include "shell/frame_loop.h"
 #include "shell/input.h"
 #include "shell/net_commands.h"
+#include "shell/recorder.h"
 #include "shell/screens.h"
 
 namespace {
@@ -53,7 +55,7 @@ bool MenuKeyOf(const std::string& name, MenuKey& key) {
     return true;
 }
 
-void ApplyKey(Game& game, HeadlessPlatform& platform, const std::string& name, bool down) {
+void ApplyKey(Game& game, ScriptKeys keys, const std::string& name, bool down) {
     if (name == "backspace") {
         if (down) DXDraw1KeyPress(game, 8);
         return;
@@ -72,13 +74,17 @@ void ApplyKey(Game& game, HeadlessPlatform& platform, const std::string& name, b
         }
     }
     if (button < 0) return;
-    platform.keysDown[button] = down;
-    if (down) platform.keysTapped[button] = true;
+    keys.down[button] = down;
+    if (down) keys.tapped[button] = true;
 }
 
 }  // namespace
 
 void ApplyScriptEvent(Game& game, HeadlessPlatform& platform, const ScriptEvent& e, bool& focused) {
+    ApplyScriptEvent(game, ScriptKeys{platform.keysDown, platform.keysTapped}, e, focused);
+}
+
+void ApplyScriptEvent(Game& game, ScriptKeys keys, const ScriptEvent& e, bool& focused) {
     if (e.kind == "move") {
         // The pointer never leaves the picture, as in the window.
         DXDraw1MouseMove(game, std::clamp(e.x, 0, kScreenWidth - 1),
@@ -90,7 +96,7 @@ void ApplyScriptEvent(Game& game, HeadlessPlatform& platform, const ScriptEvent&
     } else if (e.kind == "rdown" || e.kind == "rup") {
         DXDraw1RightMouse(game, e.kind == "rdown");
     } else if (e.kind == "keydown" || e.kind == "keyup") {
-        ApplyKey(game, platform, e.arg, e.kind == "keydown");
+        ApplyKey(game, keys, e.arg, e.kind == "keydown");
     } else if (e.kind == "text") {
         for (char c : Utf8ToCp1252(e.arg)) DXDraw1KeyPress(game, static_cast<unsigned char>(c));
     } else if (e.kind == "close") {
@@ -256,6 +262,12 @@ int RunHeadless(const RunnerOptions& options) {
             return 2;
         }
     }
+    // Kept as the window keeps its games: the recorder writes what the script does.
+    InputRecorder recorder;
+    GameReplays replays{
+        recorder, ThisGamesReplayHeader(options.resDir, options.seed, options.firstStartLanguage),
+        options.keepReplaysDir};
+    if (!options.keepReplaysDir.empty()) game.recorder = &recorder;
     bool focused = true;
     size_t next = 0;
     int status = 0;
@@ -286,6 +298,7 @@ int RunHeadless(const RunnerOptions& options) {
         for (const auto& shot : options.shots) draw = draw || shot.first == tick;
         // No ticks while the window does not have the focus.
         if (focused) FrameTick(game, draw);
+        if (game.recorder != nullptr) replays.AfterTick(game);
         for (const auto& [t, path] : options.shots) {
             if (t == tick && !WriteShot(platform.LastFrame(), path)) {
                 std::fprintf(stderr, "cannot write %s\n", path.c_str());
@@ -314,6 +327,7 @@ int RunHeadless(const RunnerOptions& options) {
         }
     }
     if (trace != nullptr) std::fclose(trace);
+    if (game.recorder != nullptr) replays.Keep(game);
     if (status == 0) status = game.session.ExitStatus;
     return status;
 }

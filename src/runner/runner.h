@@ -2,6 +2,7 @@
 // input script, writing screenshots, state dumps and a per-tick trace.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -39,6 +40,8 @@ struct RunnerOptions {
     // A network match's recording: the match at this level from the first tick, every tick
     // with both players' commands ("T net HOST GUEST"); 0 for an ordinary script.
     int netMatchLevel = 0;
+    // Where each game is kept as a replay, as the window keeps them (empty: none kept).
+    std::string keepReplaysDir;
 };
 
 // Parses an input script; on error returns false with "line N: reason" in error.
@@ -59,5 +62,11 @@ struct Game;
 // What one event of a script does to the game, just before the tick it names; `focused` is the
 // window's focus as the script left it.
 void ApplyScriptEvent(Game& game, HeadlessPlatform& platform, const ScriptEvent& e, bool& focused);
+// The same on key states of the caller's (a platform that is not the runner's reads them).
+struct ScriptKeys {
+    std::array<bool, 8>& down;
+    std::array<bool, 8>& tapped;  // went down since the last keyboard update
+};
+void ApplyScriptEvent(Game& game, ScriptKeys keys, const ScriptEvent& e, bool& focused);
 // Runs the game; returns the exit status.
 int RunHeadless(const RunnerOptions& options);

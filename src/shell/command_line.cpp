@@ -1,5 +1,9 @@
 #include "shell/command_line.h"
 
+#include <cstring>
+
+#include "shell/replay_store.h"
+
 #ifndef RHOMBULUS_VERSION
 #define RHOMBULUS_VERSION "unknown"
 #endif
@@ -22,6 +26,14 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
             cl.fullscreen = 0;
         } else if (arg == "--record" && i + 1 < argc && argv[i + 1] != nullptr) {
             cl.recordPath = argv[++i];
+        } else if (arg == "--replay" && i + 1 < argc && argv[i + 1] != nullptr) {
+            cl.replayPath = argv[++i];
+        } else if (arg.size() > std::strlen(kReplaySuffix) && arg[0] != '-' &&
+                   arg.compare(arg.size() - std::strlen(kReplaySuffix), std::string::npos,
+                               kReplaySuffix) == 0 &&
+                   cl.replayPath.empty()) {
+            // A file handed over by the desktop (the replays' file type opens the game).
+            cl.replayPath = arg;
         } else {
             cl.action = CommandLine::Action::kUsageError;
             cl.error = "unknown option " + arg;
@@ -32,18 +44,21 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
 }
 
 std::string UsageText() {
-    return "usage: rhombulus2 [--fullscreen | --windowed] [--record FILE] [--help] [--version]\n"
+    return "usage: rhombulus2 [--fullscreen | --windowed] [--record FILE] [--replay FILE]\n"
+           "                 [--help] [--version]\n"
            "\n"
            "  --fullscreen  start in fullscreen (F11 or Alt+Enter switch while playing)\n"
            "  --windowed    start in a window\n"
            "  --record FILE write what you do to FILE, to replay it with rhombulus2-headless\n"
            "                --input FILE (for bug reports)\n"
+           "  --replay FILE watch a kept game (FILE.r2replay); Space pauses, Right and Left\n"
+           "                change the speed (up to x8), Escape leaves\n"
            "  --help        show this text\n"
            "  --version     show the version\n"
            "\n"
            "Saves and settings live in $XDG_DATA_HOME/rhombulus2/saves\n"
            "(~/.local/share/rhombulus2/saves), the window options in\n"
-           "$XDG_CONFIG_HOME/rhombulus2 (~/.config/rhombulus2). Every run is kept as a\n"
+           "$XDG_CONFIG_HOME/rhombulus2 (~/.config/rhombulus2). Every game is kept as a\n"
            "replay in $XDG_DATA_HOME/rhombulus2/replays (the last 30 and those of highscores).\n";
 }
 

@@ -1,4 +1,5 @@
-// The real game's command line: --help, --version, --fullscreen, --windowed, --record FILE.
+// The real game's command line: --help, --version, --fullscreen, --windowed, --record FILE,
+// --replay FILE.
 #pragma once
 
 #include <string>
@@ -10,6 +11,8 @@ struct CommandLine {
     std::string error;    // what was wrong, for kUsageError
     // Where what the player does is written down, for rhombulus2-headless --input (empty: not).
     std::string recordPath;
+    // A replay to watch instead of playing (--replay FILE, or a file given alone).
+    std::string replayPath;
 };
 
 CommandLine ParseCommandLine(int argc, const char* const* argv);

@@ -69,6 +69,7 @@ void CarryOutLevelStart(Game& game) {
     game.requests.levelStart = LevelStartRequest{};
     if (r.kind == LevelStartKind::kNone) return;
     game.editor.Testing = r.kind == LevelStartKind::kTest ? 1 : 0;
+    game.session.GameStarted = true;
     if (r.match != 0)
         StartMatchLevel(game, r);
     else
@@ -139,9 +140,10 @@ void FrameTick(Game& game, bool draw) {
     // scene's own background covers anyway (nothing draws in between).
     game.platform->HideSystemPointer();
     SimulateTick(game);
-    if (draw)
+    if (draw) {
         RenderFrame(game);
-    else
+        if (game.drawOver) game.drawOver(game);
+    } else
         DropTextQueue(game);
     PlaySounds(game);
     game.platform->FlipDisplay(game.backBuffer);

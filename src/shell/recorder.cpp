@@ -25,9 +25,13 @@ bool InputRecorder::Open(const std::string& path, std::uint64_t seed, int firstS
     return true;
 }
 
-void InputRecorder::KeepText(const std::string& header) {
+void InputRecorder::KeepText(const std::string& header, int tick) {
     keep_ = true;
     text_ = header;
+    // A key held from before: the kept replay's own keyboard starts with it down.
+    for (int k = 0; k < 8 && tick > 0; ++k) {
+        if (keys_[k]) text_ += std::to_string(tick) + " keydown " + kKeyNames[k] + "\n";
+    }
 }
 
 void InputRecorder::Line(int tick, const std::string& event) {

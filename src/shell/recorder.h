@@ -14,8 +14,9 @@ class InputRecorder {
     // Starts the file with the seed and the language a first start takes; false when it cannot
     // be written.
     bool Open(const std::string& path, std::uint64_t seed, int firstStartLanguage);
-    // Keeps the recording in memory too, behind `header` (the replay kept of every run).
-    void KeepText(const std::string& header);
+    // Keeps the recording in memory too, behind `header` (the replay kept of each game); what
+    // was kept before is dropped. From `tick` on (0: the start) the keys held then are down.
+    void KeepText(const std::string& header, int tick = 0);
     // What was kept so far; empty without KeepText.
     const std::string& Text() const { return text_; }
     // An event of the window, seen by tick `tick`.

@@ -67,6 +67,8 @@ std::string ReplayHeaderText(const ReplayHeader& header) {
     if (header.language != 0) text += "# language " + std::to_string(header.language) + "\n";
     if (!header.version.empty()) text += "# version " + header.version + "\n";
     if (header.levels != 0) text += std::string("# levels ") + levels + "\n";
+    if (!header.tune.empty()) text += "# tune " + header.tune + "\n";
+    if (!header.state.empty()) text += "# state " + header.state + "\n";
     return text;
 }
 
@@ -116,6 +118,18 @@ bool ReadReplayHeader(const std::string& text, ReplayHeader& header, std::string
                 return false;
             }
             header.levels = std::strtoull(hex.c_str(), nullptr, 16);
+        } else if (word == "tune") {
+            if (!(words >> header.tune) || header.tune.size() > 256) {
+                why = "the tune line is damaged";
+                return false;
+            }
+        } else if (word == "state") {
+            if (!(words >> header.state) || header.state.size() > kMaxReplayStateChars ||
+                header.state.size() % 2 != 0 ||
+                header.state.find_first_not_of("0123456789abcdef") != std::string::npos) {
+                why = "the state line is damaged";
+                return false;
+            }
         }
         // Other "#" lines are notes for the reader.
     }

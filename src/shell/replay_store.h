@@ -1,4 +1,4 @@
-// The replays folder: every run of the window is kept as one plain text file in the runner's
+// The replays folder: every game of the window is kept as one plain text file in the runner's
 // input-script format, headed by the seed, the language of a first start, the game version and a
 // hash of the level files, so that a replay from another version or level set can say so.
 #pragma once
@@ -20,9 +20,17 @@ struct ReplayHeader {
     int language = 0;          // 0: none named
     std::string version;       // empty: none named
     std::uint64_t levels = 0;  // the level files' hash; 0: none named
+    // A game's replay starts where its game started: the whole simulation then, packed
+    // (hex of its zlib-compressed state bytes), and the tune that was playing. Empty: the
+    // replay starts with the program.
+    std::string state;
+    std::string tune;
 };
+// The longest state line read.
+inline constexpr std::size_t kMaxReplayStateChars = 16u << 20;
 
-// The header lines ("# seed N", "# language N", "# version V", "# levels HEX").
+// The header lines ("# seed N", "# language N", "# version V", "# levels HEX", "# tune PATH",
+// "# state HEX").
 std::string ReplayHeaderText(const ReplayHeader& header);
 // Reads the "#" lines at the top of a replay. False, with the reason, when it names no seed or a
 // header line is malformed; only the first kMaxReplayHeaderLines lines are looked at.

@@ -133,6 +133,7 @@ struct ArgsCase {
     std::vector<const char*> args;
     CommandLine::Action action;
     int fullscreen;
+    const char* replay = "";
 };
 
 class Args : public ::testing::TestWithParam<ArgsCase> {};
@@ -144,6 +145,7 @@ TEST_P(Args, AreParsed) {
     EXPECT_EQ(cl.action, GetParam().action);
     if (cl.action == CommandLine::Action::kRun) {
         EXPECT_EQ(cl.fullscreen, GetParam().fullscreen);
+        EXPECT_EQ(cl.replayPath, GetParam().replay);
     }
     if (cl.action == CommandLine::Action::kUsageError) {
         EXPECT_FALSE(cl.error.empty());
@@ -151,15 +153,19 @@ TEST_P(Args, AreParsed) {
 }
 
 using A = CommandLine::Action;
-INSTANTIATE_TEST_SUITE_P(CommandLine, Args,
-                         ::testing::Values(ArgsCase{{}, A::kRun, -1},
-                                           ArgsCase{{"--fullscreen"}, A::kRun, 1},
-                                           ArgsCase{{"--fullscreen", "--windowed"}, A::kRun, 0},
-                                           ArgsCase{{"--help"}, A::kHelp, -1},
-                                           ArgsCase{{"-h"}, A::kHelp, -1},
-                                           ArgsCase{{"--windowed", "--version"}, A::kVersion, -1},
-                                           ArgsCase{{"--fulscreen"}, A::kUsageError, -1},
-                                           ArgsCase{{"game.dat"}, A::kUsageError, -1}));
+INSTANTIATE_TEST_SUITE_P(
+    CommandLine, Args,
+    ::testing::Values(ArgsCase{{}, A::kRun, -1}, ArgsCase{{"--fullscreen"}, A::kRun, 1},
+                      ArgsCase{{"--fullscreen", "--windowed"}, A::kRun, 0},
+                      ArgsCase{{"--help"}, A::kHelp, -1}, ArgsCase{{"-h"}, A::kHelp, -1},
+                      ArgsCase{{"--windowed", "--version"}, A::kVersion, -1},
+                      ArgsCase{{"--fulscreen"}, A::kUsageError, -1},
+                      ArgsCase{{"game.dat"}, A::kUsageError, -1},
+                      ArgsCase{{"--replay"}, A::kUsageError, -1},
+                      ArgsCase{{"--replay", "a.txt"}, A::kRun, -1, "a.txt"},
+                      // As the desktop hands over a replay file.
+                      ArgsCase{{"/d/x.r2replay"}, A::kRun, -1, "/d/x.r2replay"},
+                      ArgsCase{{"a.r2replay", "b.r2replay"}, A::kUsageError, -1}));
 
 // A fresh temporary folder per test, with text files written and read whole.
 struct TempDir : TempRes {

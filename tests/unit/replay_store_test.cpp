@@ -78,6 +78,8 @@ TEST(ReplayHeader, WrittenHeaderReadsBackAndTheRunnerFindsItsSeedFirst) {
     h.language = 3;
     h.version = "1.4.0";
     h.levels = 0x00ab00cd00ef0012ull;
+    h.tune = "res\\Musik\\vi02.mp3";
+    h.state = "00ff10ab";
     const std::string text = ReplayHeaderText(h) + "3 opponent 1\n";
     EXPECT_EQ(text.rfind("# seed 18446744073709551615\n", 0), 0u);
     ReplayHeader back;
@@ -87,6 +89,8 @@ TEST(ReplayHeader, WrittenHeaderReadsBackAndTheRunnerFindsItsSeedFirst) {
     EXPECT_EQ(back.language, 3);
     EXPECT_EQ(back.version, "1.4.0");
     EXPECT_EQ(back.levels, h.levels);
+    EXPECT_EQ(back.tune, h.tune);
+    EXPECT_EQ(back.state, h.state);
     EXPECT_EQ(ReplayMismatch(back, "1.4.0", h.levels), "");
     EXPECT_NE(ReplayMismatch(back, "1.5.0", h.levels).find("version 1.4.0"), std::string::npos);
     EXPECT_NE(ReplayMismatch(back, "1.4.0", 7).find("level files"), std::string::npos);
@@ -109,6 +113,8 @@ INSTANTIATE_TEST_SUITE_P(Replays, DamagedHeader,
                                            std::make_pair("# seed 1x\n", "seed"),
                                            std::make_pair("# seed 1\n# language 9\n", "language"),
                                            std::make_pair("# seed 1\n# levels xyz\n", "level"),
+                                           std::make_pair("# seed 1\n# state 0a1\n", "state"),
+                                           std::make_pair("# seed 1\n# state 0G\n", "state"),
                                            std::make_pair("# language 2\n# seed\n", "seed")));
 
 TEST(ReplayRecorder, KeepsWhatItRecordsBehindTheHeader) {
@@ -120,6 +126,10 @@ TEST(ReplayRecorder, KeepsWhatItRecordsBehindTheHeader) {
     r.Keys(10, keys);
     r.Typed(11, 'a');
     EXPECT_EQ(r.Text(), "# seed 7\n3 opponent 2\n10 keydown space\n11 text a\n");
+    // The next game's replay starts over, with the key still held down in it.
+    r.KeepText("# seed 8\n", 20);
+    r.Keys(20, keys);
+    EXPECT_EQ(r.Text(), "# seed 8\n20 keydown space\n");
 }
 
 TEST(ReplayFiles, LevelHashFollowsTheLevelFiles) {

@@ -8,7 +8,11 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/game.h"
 #include "core/level_format.h"
+#include "core/state_io.h"
+#include "platform/headless/headless_platform.h"
+#include "runner/replay_watch.h"
 #include "shell/replay_store.h"
 
 namespace fs = std::filesystem;
@@ -80,6 +84,55 @@ TEST_F(CraftedPuzzleRes, AnEditedReplayIsNotVerifiedAndSaysWhy) {
     EXPECT_NE(v.why.find("660 points at level 2"), std::string::npos) << v.why;
 }
 
+// The watcher's keys steer only the watching: paused, slowed and hurried up to the limit, the
+// game watched is the one watched at one tick a frame, to the same last tick.
+TEST_F(CraftedPuzzleRes, SteeringTheWatchNeverChangesItsGame) {
+    struct Watched {
+        std::uint64_t hash;
+        long long ticks;
+    };
+    auto watchWith = [&](auto steer) {
+        ReplayWatch watch;
+        std::string why;
+        EXPECT_TRUE(watch.Load(Header() + kGame, "1.0.0", levels_, why)) << why;
+        fs::remove_all(dir_ / "scratch");
+        fs::create_directories(dir_ / "scratch");
+        HeadlessPlatform platform;
+        auto game = std::make_unique<Game>();
+        InitGame(*game, platform, (dir_ / "res").string(), watch.Header().seed);
+        EXPECT_TRUE(watch.Prepare(*game, (dir_ / "scratch").string(), why)) << why;
+        const ScriptKeys keys{platform.keysDown, platform.keysTapped};
+        int permille = 0;
+        for (int frame = 1; frame < 100000; ++frame) {
+            steer(watch, frame);
+            const long long before = watch.Tick();
+            const bool more = watch.Frame(*game, keys);
+            if (watch.Paused()) {
+                EXPECT_EQ(watch.Tick(), before);
+            }
+            EXPECT_GE(watch.Permille(), permille);
+            permille = watch.Permille();
+            if (!more) break;
+        }
+        EXPECT_EQ(permille, 1000);
+        return Watched{StateHash(*game), watch.Tick()};
+    };
+    const Watched plain = watchWith([](ReplayWatch&, int) {});
+    const Watched steered = watchWith([](ReplayWatch& w, int frame) {
+        if (frame == 10 || frame == 30) w.TogglePause();
+        if (frame == 40 || frame == 41) w.Faster();
+        if (frame == 200) w.Slower();
+        if (frame >= 300 && frame < 305) w.Faster();  // stays at eight
+        if (frame == 305) {
+            EXPECT_EQ(w.Speed(), kMaxWatchSpeed);
+        }
+    });
+    EXPECT_EQ(plain.ticks, steered.ticks);
+    EXPECT_EQ(plain.hash, steered.hash);
+    // The last tick is the recorded close: the recorded game has ended.
+    EXPECT_GT(plain.ticks, 2980);
+}
+
 class ForeignReplay : public CraftedPuzzleRes,
                       public ::testing::WithParamInterface<std::pair<int, const char*>> {};
 
@@ -101,6 +154,10 @@ TEST_P(ForeignReplay, IsNotVerifiedWithItsReason) {
         case 4:
             text = Header() + "2147483000 key escape\n";
             break;  // would take years
+        case 5:
+            // A game's start that is no state of this game: a few bytes claiming more.
+            text = Header() + "# state 00100000789c0300000001\n" + std::string(kGame);
+            break;
         default:
             text = Header() + "5 key escape\n";
             break;
@@ -116,6 +173,7 @@ INSTANTIATE_TEST_SUITE_P(Replays, ForeignReplay,
                                            std::make_pair(2, "no seed"),
                                            std::make_pair(3, "unknown event"),
                                            std::make_pair(4, "longer than any game"),
-                                           std::make_pair(5, "never reaches")));
+                                           std::make_pair(5, "damaged: the state line"),
+                                           std::make_pair(6, "never reaches")));
 
 }  // namespace

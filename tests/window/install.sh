@@ -16,7 +16,7 @@ for f in bin/rhombulus2 bin/rhombulus2-headless share/rhombulus2/res/menuehg2.bm
     share/rhombulus2/res/Levelz/lvl001.lvl share/rhombulus2/res/Musik/vi02.mp3 \
     share/rhombulus2/res/waves/explgr.wav share/applications/rhombulus2.desktop \
     share/metainfo/rhombulus2.metainfo.xml share/man/man6/rhombulus2.6 \
-    share/rhombulus2/screenshots/menu.png; do
+    share/rhombulus2/screenshots/menu.png share/mime/packages/rhombulus2.xml; do
     [ -s "$prefix/$f" ] || fail "not installed: $f"
 done
 for size in 16 32 48 64 128 256; do
@@ -31,6 +31,13 @@ done
 desktop-file-validate "$prefix/share/applications/rhombulus2.desktop" || fail "desktop entry"
 appstreamcli validate --no-net "$prefix/share/metainfo/rhombulus2.metainfo.xml" ||
     fail "metainfo"
+# The desktop opens the replays' file type with the game, the file on its command line.
+grep -qx 'MimeType=application/x-rhombulus2-replay;' "$prefix/share/applications/rhombulus2.desktop" &&
+    grep -qx 'Exec=rhombulus2 %f' "$prefix/share/applications/rhombulus2.desktop" ||
+    fail "the desktop entry does not open replays"
+update-mime-database "$prefix/share/mime" || fail "the replays' file type"
+grep -qx 'application/x-rhombulus2-replay:\*.r2replay' "$prefix/share/mime/globs" ||
+    fail "the replays' file type is not known by its name"
 grep -q '^\.TH RHOMBULUS2 6 .*"Rhombulus 2 [0-9]' "$prefix/share/man/man6/rhombulus2.6" ||
     fail "manual page"
 

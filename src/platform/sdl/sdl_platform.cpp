@@ -352,6 +352,8 @@ bool SdlPlatform::AudioVersionOk() const {
 }
 
 void SdlPlatform::AudioInit() {
+    // A watched replay starts its game's audio on the window that may have it open already.
+    if (audioOpen_) return;
     // A machine without an audio device plays in silence, and says so once.
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         std::fprintf(stderr, "rhombulus2: no sound device, playing without sound (%s)\n",

@@ -1,0 +1,260 @@
+#include "runner/replay_watch.h"
+
+#include <stdlib.h>
+#include <zlib.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <system_error>
+
+#include "core/game.h"
+#include "core/state_io.h"
+#include "menus/highscore_replays.h"
+#include "menus/highscores.h"
+#include "menus/record_file.h"
+#include "platform/headless/headless_platform.h"
+#include "presentation/music.h"
+#include "runner/dump.h"
+#include "shell/command_line.h"
+#include "shell/frame_loop.h"
+#include "shell/recorder.h"
+
+ScratchFolder::ScratchFolder() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern =
+        std::string(tmp != nullptr && tmp[0] != '\0' ? tmp : "/tmp") + "/rhombulus2-replay-XXXXXX";
+    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+}
+
+ScratchFolder::~ScratchFolder() {
+    std::error_code ec;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+}
+
+bool ReplayWatch::Load(const std::string& text, const std::string& version, std::uint64_t levels,
+                       std::string& why) {
+    trouble_ = ReplayTrouble::kDamaged;
+    if (!ReadReplayHeader(text, header_, why)) {
+        why = "damaged: " + why;
+        return false;
+    }
+    why = ReplayMismatch(header_, version, levels);
+    if (!why.empty()) {
+        trouble_ = header_.version == version ? ReplayTrouble::kLevels : ReplayTrouble::kVersion;
+        return false;
+    }
+    events_.clear();
+    if (!ParseInputScript(text, events_, why)) {
+        why = "damaged: " + why;
+        return false;
+    }
+    last_ = events_.empty() ? 0 : events_.back().tick;
+    // A game's replay counts from its first event, which follows its start.
+    const long long from = header_.state.empty() || events_.empty() ? 0 : events_.front().tick;
+    if (last_ - from > kMaxReplayTicks) {
+        why = "damaged: it runs longer than any game";
+        return false;
+    }
+    trouble_ = ReplayTrouble::kNone;
+    next_ = 0;
+    tick_ = first_ = 0;
+    return true;
+}
+
+bool ReplayWatch::Prepare(Game& game, const std::string& scratchDir, std::string& why) {
+    if (scratchDir.empty() ||
+        !WriteFileAtomically(scratchDir + "/groar.dat",
+                             std::vector<std::uint8_t>(kHighscoreFileSize, 0))) {
+        trouble_ = ReplayTrouble::kUnwritable;
+        why = "cannot write a folder for its saves";
+        return false;
+    }
+    game.savesDir = scratchDir;
+    game.clockSeed = header_.seed;
+    if (header_.language != 0) game.shell.FirstStartLanguage = header_.language;
+    if (header_.state.empty()) return true;
+    // The pictures, the font and the music come with start-up; the game is the recorded one.
+    for (int i = 0; i < 2 && !game.session.WindowClosed; ++i) FrameTick(game, false);
+    if (game.session.WindowClosed || !UnpackReplayState(header_.state, game.sim(), why)) {
+        why = "damaged: " + why;
+        trouble_ = ReplayTrouble::kDamaged;
+        return false;
+    }
+    if (!header_.tune.empty()) MusicPlayFile(game, header_.tune);
+    tick_ = first_ = game.shell.FrameCounter;
+    while (next_ < events_.size() && events_[next_].tick <= tick_) ++next_;
+    return true;
+}
+
+std::string PackReplayState(const Simulation& sim) {
+    const std::vector<std::uint8_t> bytes = StateBytes(sim, StatePart::kWhole);
+    uLongf size = compressBound(bytes.size());
+    std::vector<std::uint8_t> packed(4 + size);
+    for (int i = 0; i < 4; ++i) packed[i] = static_cast<std::uint8_t>(bytes.size() >> (8 * i));
+    if (compress2(packed.data() + 4, &size, bytes.data(), bytes.size(), 9) != Z_OK) return "";
+    packed.resize(4 + size);
+    static const char kHex[] = "0123456789abcdef";
+    std::string hex;
+    hex.reserve(packed.size() * 2);
+    for (std::uint8_t b : packed) {
+        hex += kHex[b >> 4];
+        hex += kHex[b & 15];
+    }
+    return hex;
+}
+
+bool UnpackReplayState(const std::string& hex, Simulation& into, std::string& why) {
+    why = "the state line is damaged";
+    if (hex.size() < 10 || hex.size() % 2 != 0) return false;
+    std::vector<std::uint8_t> packed(hex.size() / 2);
+    auto nibble = [](char c) { return c <= '9' ? c - '0' : c - 'a' + 10; };
+    for (std::size_t i = 0; i < packed.size(); ++i)
+        packed[i] = static_cast<std::uint8_t>(nibble(hex[2 * i]) * 16 + nibble(hex[2 * i + 1]));
+    uLongf size = 0;
+    for (int i = 0; i < 4; ++i) size |= static_cast<uLongf>(packed[i]) << (8 * i);
+    // No game of ours holds more; a larger claim is no state of it.
+    if (size == 0 || size > (64u << 20)) return false;
+    std::vector<std::uint8_t> bytes(size);
+    const uLongf want = size;
+    if (uncompress(bytes.data(), &size, packed.data() + 4, packed.size() - 4) != Z_OK ||
+        size != want)
+        return false;
+    auto scratch = std::make_unique<Simulation>();
+    if (!ReadStateBytes(bytes.data(), bytes.size(), StatePart::kWhole, *scratch, why)) {
+        why = "its state is not one of this game: " + why;
+        return false;
+    }
+    into = *scratch;
+    return true;
+}
+
+bool ReplayWatch::Over(const Game& game) const {
+    return game.session.WindowClosed || tick_ > last_;
+}
+
+bool ReplayWatch::Step(Game& game, ScriptKeys keys, bool draw) {
+    if (Over(game)) return false;
+    ++tick_;
+    while (next_ < events_.size() && events_[next_].tick <= tick_) {
+        if (!game.session.WindowClosed) ApplyScriptEvent(game, keys, events_[next_], focused_);
+        ++next_;
+    }
+    if (game.session.WindowClosed) return false;
+    // The recorded window had no focus: its game stood still.
+    if (focused_) FrameTick(game, draw);
+    // The replay of one game ends where the next game began.
+    if (game.session.GameStarted && !header_.state.empty()) tick_ = last_ + 1;
+    game.session.GameStarted = false;
+    return !Over(game);
+}
+
+bool ReplayWatch::Frame(Game& game, ScriptKeys keys, const std::function<void()>& afterTick) {
+    if (paused_) return !Over(game);
+    for (int i = 1; i <= speed_; ++i) {
+        const bool more = Step(game, keys, i == speed_);
+        if (afterTick) afterTick();
+        if (!more) return false;
+    }
+    return true;
+}
+
+void ReplayWatch::SetSpeed(int speed) {
+    speed_ = 1;
+    while (speed_ < speed && speed_ < kMaxWatchSpeed) speed_ *= 2;
+}
+
+int ReplayWatch::Permille() const {
+    if (last_ <= first_) return 1000;
+    const long long t = tick_ < last_ ? tick_ : last_;
+    return static_cast<int>((t - first_) * 1000 / (last_ - first_));
+}
+
+ReplayHeader ThisGamesReplayHeader(const std::string& resDir, std::uint64_t seed, int language) {
+    ReplayHeader header;
+    header.seed = seed;
+    header.language = language;
+    header.version = GameVersion();
+    header.levels = LevelFilesHash(resDir + "/Levelz");
+    return header;
+}
+
+namespace {
+
+bool WriteDump(const std::string& path, const Game& game, const HeadlessPlatform& platform) {
+    std::ofstream out(path, std::ios::binary);
+    out << DumpJson(game, platform);
+    return static_cast<bool>(out);
+}
+
+}  // namespace
+
+int WatchHeadless(const RunnerOptions& options, const std::string& text, int speed) {
+    const ReplayHeader here = ThisGamesReplayHeader(options.resDir, 0, 0);
+    ReplayWatch watch;
+    std::string why;
+    if (!watch.Load(text, here.version, here.levels, why)) {
+        std::fprintf(stderr, "rhombulus2-headless: the replay cannot be shown: %s\n", why.c_str());
+        return 3;
+    }
+    ScratchFolder scratch;
+    HeadlessPlatform platform;
+    platform.waveDir = options.resDir + "/waves";
+    auto game = std::make_unique<Game>();
+    InitGame(*game, platform, options.resDir, watch.Header().seed);
+    if (!watch.Prepare(*game, scratch.Path(), why)) {
+        std::fprintf(stderr, "rhombulus2-headless: the replay cannot be shown: %s\n", why.c_str());
+        return watch.Trouble() == ReplayTrouble::kUnwritable ? 2 : 3;
+    }
+    watch.SetSpeed(speed);
+    int status = 0;
+    auto afterTick = [&] {
+        const long long tick = watch.Tick();
+        for (const auto& [t, path] : options.dumps) {
+            if (t == tick && !WriteDump(path, *game, platform)) status = 2;
+        }
+        if (options.hashEvery > 0 && tick % options.hashEvery == 0)
+            std::printf("tick %lld hash %016llx\n", tick,
+                        static_cast<unsigned long long>(StateHash(*game)));
+        platform.wavesThisTick.clear();
+        game->text.calls.clear();
+    };
+    const ScriptKeys keys{platform.keysDown, platform.keysTapped};
+    while (watch.Frame(*game, keys, afterTick)) {
+    }
+    for (const auto& [t, path] : options.dumps) {
+        if (t > watch.Tick() && !WriteDump(path, *game, platform)) status = 2;
+    }
+    if (status != 0) std::fprintf(stderr, "rhombulus2-headless: cannot write a dump\n");
+    return status;
+}
+
+std::string ReplayFileName(std::uint64_t seed, int tick) {
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    char name[80];
+    std::snprintf(name, sizeof name, "%04d%02d%02d-%02d%02d%02d-%04x-%08x%s", utc.tm_year + 1900,
+                  utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
+                  static_cast<unsigned>(seed & 0xFFFF), static_cast<unsigned>(tick), kReplaySuffix);
+    return name;
+}
+
+void GameReplays::Keep(const Game& game) const {
+    if (started) StoreReplay(dir, game.replayName, recorder.Text(), LinkedReplayFiles(game));
+}
+
+void GameReplays::AfterTick(Game& game) {
+    if (!game.session.GameStarted) return;
+    game.session.GameStarted = false;
+    Keep(game);
+    ReplayHeader h = header;
+    h.state = PackReplayState(game.sim());
+    h.tune = game.music.lastFile;
+    recorder.KeepText(ReplayHeaderText(h), game.shell.FrameCounter + 1);
+    game.replayName = ReplayFileName(header.seed, game.shell.FrameCounter);
+    started = true;
+}
