@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <fstream>
 #include <memory>
+#include <string_view>
 #include <thread>
 
 #include "core/game.h"
@@ -138,20 +139,33 @@ std::string NetTickLine(long long tick, const std::uint8_t* host, const std::uin
     return line;
 }
 
-bool ParseNetRecords(const std::string& arg, std::uint8_t* host, std::uint8_t* guest) {
-    if (arg.size() != 33 || arg[16] != ' ') return false;
+namespace {
+
+// Eight bytes from 16 small hex digits. (One loop over both records, choosing the record with
+// `?:` inside the subscript, was miscompiled by GCC 12 under -fsanitize=undefined: the guest's
+// bytes stayed zero and the sanitizer build's replays of a network match went astray.)
+bool HexRecord(std::string_view digits, std::uint8_t* out) {
     auto hex = [](char c) {
         if (c >= '0' && c <= '9') return c - '0';
         if (c >= 'a' && c <= 'f') return c - 'a' + 10;
         return -1;
     };
-    for (int i = 0; i < 16; ++i) {
-        const int a = hex(arg[(i < 8 ? 0 : 17) + 2 * (i % 8)]);
-        const int b = hex(arg[(i < 8 ? 0 : 17) + 2 * (i % 8) + 1]);
+    if (digits.size() != 16) return false;
+    for (std::size_t i = 0; i < 8; ++i) {
+        const int a = hex(digits[2 * i]);
+        const int b = hex(digits[2 * i + 1]);
         if (a < 0 || b < 0) return false;
-        (i < 8 ? host : guest)[i % 8] = static_cast<std::uint8_t>(a * 16 + b);
+        out[i] = static_cast<std::uint8_t>(a * 16 + b);
     }
     return true;
+}
+
+}  // namespace
+
+bool ParseNetRecords(const std::string& arg, std::uint8_t* host, std::uint8_t* guest) {
+    if (arg.size() != 33 || arg[16] != ' ') return false;
+    const std::string_view text(arg);
+    return HexRecord(text.substr(0, 16), host) && HexRecord(text.substr(17), guest);
 }
 
 int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
