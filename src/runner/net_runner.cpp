@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "core/game.h"
+#include "core/languages.h"
 #include "core/mode_facts.h"
 #include "core/state_io.h"
 #include "menus/transitions.h"
@@ -95,10 +96,6 @@ void ApplyToControls(LocalControls& c, const ScriptEvent& e) {
         if (e.arg == "p") c.keyP = down;
         if (e.arg == "escape") c.keyEscape = down;
     }
-}
-
-const char* SaidIn(const Game& game, const net::NetWords& w) {
-    return game.shell.Language == 1 ? w.german : w.english;
 }
 
 bool WriteText(const std::string& path, const std::string& text) {
@@ -228,10 +225,13 @@ int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
         if (hsStatus == net::HandshakeStatus::Done) break;
     }
     if (hsStatus != net::HandshakeStatus::Done) {
-        const net::NetWords w = hsStatus == net::HandshakeStatus::Refused
-                                    ? net::ReasonWords(hs.FailReason())
-                                    : net::kConnectionLostWords;
-        std::fprintf(stderr, "rhombulus2-headless: %s / %s\n", w.german, w.english);
+        const Words w = hsStatus == net::HandshakeStatus::Refused
+                            ? net::ReasonWords(hs.FailReason())
+                            : net::kConnectionLostWords;
+        // No game and so no language yet: said in both of the game's first two.
+        std::fprintf(stderr, "rhombulus2-headless: %s / %s\n",
+                     Translate(kLanguageGerman, w.context, w.id),
+                     Translate(kLanguageEnglish, w.context, w.id));
         return 3;
     }
     const net::Start start = hs.StartMessage();
@@ -286,7 +286,7 @@ int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
             if (r.status != net::StepStatus::Waiting) break;
             if (r.showWaiting && !waitShown) {
                 std::fprintf(stderr, "rhombulus2-headless %s: %s\n", side,
-                             SaidIn(game, net::kWaitingWords));
+                             Tr(game, net::kWaitingWords));
                 waitShown = true;
             }
             link.Flush(now());
@@ -294,9 +294,9 @@ int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
         }
         if (r.status != net::StepStatus::Run) {
             // Back at the main menu with the message; no file of the game is written.
-            const net::NetWords w = r.status == net::StepStatus::Lost ? net::kConnectionLostWords
-                                                                      : net::ReasonWords(r.reason);
-            std::fprintf(stderr, "rhombulus2-headless %s: %s\n", side, SaidIn(game, w));
+            const Words w = r.status == net::StepStatus::Lost ? net::kConnectionLostWords
+                                                              : net::ReasonWords(r.reason);
+            std::fprintf(stderr, "rhombulus2-headless %s: %s\n", side, Tr(game, w));
             EndNetCommands(game);
             game.shell.GameInProgress = 0;
             ShowMainMenu(game, kRestartMusic);
