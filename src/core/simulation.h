@@ -39,6 +39,7 @@ enum ScreenNumber {
     kScreenLoad = 23,
     kScreenSave = 24,
     kScreenStartLevel = 25,
+    kScreenNetMatch = 26,  // finding the other player of a network match
     kScreenSplash = 36,
 };
 

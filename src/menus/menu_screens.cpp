@@ -4,11 +4,12 @@
 
 #include "core/game.h"
 #include "core/mode_facts.h"
+#include "core/words.h"
 #include "menus/buttons.h"
+#include "menus/net_menu.h"
 #include "menus/settings.h"
 #include "menus/transitions.h"
 #include "presentation/text.h"
-#include "core/words.h"
 
 namespace {
 
@@ -138,6 +139,9 @@ void HelpMenuScreen(Game& game) {
 void GameChoiceScreen(Game& game) {
     DrawTitle(game, 270, N_("Choose a Game"));
     RunMenu(game, kGameChoice);
+    DrawButtonLabel(game, kNetMatchButton, Tr(game, "Network Match"), 3);
+    if (game.shell.ScreenId == kScreenGameChoice && game.buttons.MenuSelection == kNetMatchButton)
+        ShowNetMatch(game);
     if (TakeEscape(game)) ShowMainMenu(game, 0);
 }
 

@@ -1,6 +1,7 @@
 #include "menus/transitions.h"
 
 #include "core/game.h"
+#include "menus/net_menu.h"
 #include "menus/buttons.h"
 #include "menus/highscore_replays.h"
 #include "menus/highscores.h"
@@ -62,6 +63,8 @@ void ShowHelpMenu(Game& game) {
 void ShowGameChoice(Game& game) {
     BeginTransition(game, false);
     ButtonColumn(game, 5, 300, 40, 110, 25);
+    // Below the column's Back: the network match.
+    SetButton(game, kNetMatchButton, 400, 540, 110, 25);
     EndTransition(game, kScreenGameChoice, false, true);
 }
 
@@ -71,6 +74,18 @@ void ShowStartLevel(Game& game) {
     // Who plays the right field, below the column.
     SetButton(game, kOpponentButton, 400, 550, 130, 25);
     EndTransition(game, kScreenStartLevel, false, true);
+}
+
+void ShowNetMatch(Game& game) {
+    BeginTransition(game, false);
+    SetButton(game, kHostButton, 400, 315, 110, 20);
+    SetButton(game, kJoinButton, 400, 450, 110, 20);
+    SetButton(game, kBackButton, 400, 550, 100, 20);
+    for (int i = 0; i < kFoundRows; ++i)
+        SetButton(game, kFirstFoundButton + i, 400, kFirstFoundY + kFoundStep * i, 180, 10);
+    EndTransition(game, kScreenNetMatch, false, true);
+    game.netMenu.ask = NetMenu::Ask::kLeave;
+    game.netMenu.found.clear();
 }
 
 void ShowOptions(Game& game) {

@@ -8,10 +8,14 @@ struct Game;
 void ShowMainMenu(Game& game, int music);
 // The help, credits and highscores menu.
 void ShowHelpMenu(Game& game);
+// The game choice; its button 6 opens the network match screen.
+constexpr int kNetMatchButton = 6;
 void ShowGameChoice(Game& game);
 // Start level of the two-player match; its button 9 chooses who plays the right field.
 constexpr int kOpponentButton = 9;
 void ShowStartLevel(Game& game);
+// The network match screen (menus/net_menu.h).
+void ShowNetMatch(Game& game);
 void ShowOptions(Game& game);
 void ShowHighscores(Game& game);
 void ShowInfo(Game& game);

@@ -1,7 +1,5 @@
 #include "runner/net_runner.h"
 
-#include <zlib.h>
-
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -25,62 +23,10 @@
 #include "runner/dump.h"
 #include "shell/frame_loop.h"
 #include "shell/net_commands.h"
+#include "shell/net_session.h"
 #include "shell/screens.h"
 
 namespace {
-
-#ifndef RHOMBULUS_VERSION
-#define RHOMBULUS_VERSION "unknown"
-#endif
-// The game's version as the hello names it (no spaces).
-constexpr const char* kGameVersion = "rhombulus2-" RHOMBULUS_VERSION;
-
-// The match level files, so that two sides with other levels are refused at the hello.
-std::uint64_t MatchLevelsHash(const std::string& resDir) {
-    std::uint64_t h = 0xcbf29ce484222325ull;
-    for (int n = 1; n <= 50; ++n) {
-        const FileBytes f = ReadFileBytes(
-            resDir + "/Levelz/lvl" + std::to_string(10000 + n).substr(1) + "two.lvl", 1 << 20);
-        for (std::uint8_t b : f.bytes) h = (h ^ b) * 0x100000001b3ull;
-        h = (h ^ static_cast<std::uint64_t>(f.bytes.size())) * 0x100000001b3ull;
-    }
-    return h;
-}
-
-// The largest state a snapshot may unpack to: far above the game's, far below harm.
-constexpr std::size_t kMaxStateBytes = 16u << 20;
-
-// A one-byte kind in front: 0 as it is, 1 zlib (only when it would not fit the wire else).
-std::vector<std::uint8_t> PackSnapshot(const std::vector<std::uint8_t>& state) {
-    std::vector<std::uint8_t> out(1, 0);
-    if (state.size() + 1 <= net::kMaxSnapshotBytes) {
-        out.insert(out.end(), state.begin(), state.end());
-        return out;
-    }
-    uLongf size = compressBound(state.size());
-    out.assign(1 + 4 + size, 1);
-    for (int i = 0; i < 4; ++i) out[1 + i] = static_cast<std::uint8_t>(state.size() >> (8 * i));
-    if (compress2(out.data() + 5, &size, state.data(), state.size(), 6) != Z_OK) return {};
-    out.resize(5 + size);
-    return out;
-}
-
-bool UnpackSnapshot(std::span<const std::uint8_t> in, std::vector<std::uint8_t>& state) {
-    if (in.empty()) return false;
-    if (in[0] == 0) {
-        state.assign(in.begin() + 1, in.end());
-        return true;
-    }
-    if (in[0] != 1 || in.size() < 5) return false;
-    std::size_t want = 0;
-    for (int i = 0; i < 4; ++i) want |= static_cast<std::size_t>(in[1 + i]) << (8 * i);
-    if (want > kMaxStateBytes) return false;
-    state.resize(want);
-    uLongf size = want;
-    if (uncompress(state.data(), &size, in.data() + 5, in.size() - 5) != Z_OK || size != want)
-        return false;
-    return true;
-}
 
 void ApplyToControls(LocalControls& c, const ScriptEvent& e) {
     if (e.kind == "move") {
@@ -105,21 +51,6 @@ bool WriteText(const std::string& path, const std::string& text) {
 }
 
 }  // namespace
-
-bool NetMatchOver(const Game& game) {
-    // Decided, and its last level's end has run out: the match waits for a key to go on.
-    const bool decided =
-        MatchDecided(game.match) && game.play.LevelCleared != 0 && game.play.ClearedTimer == 0;
-    return decided || game.shell.ScreenId != kScreenMatch;
-}
-
-void StartNetMatch(Game& game, int level, bool draw) {
-    // Start-up (the splash) before the match; these ticks are the program's, not the match's.
-    while (game.shell.FrameCounter < 2 && game.shell.QuitRequested == 0) FrameTick(game, draw);
-    game.computer.Strength[1] = kNoComputer;
-    game.computer.Strength[2] = kNoComputer;
-    StartMatchLevel(game, level, kModeMatch, 1, kRestartMusic, 1);
-}
 
 std::string NetTickLine(long long tick, const std::uint8_t* host, const std::uint8_t* guest) {
     char buf[64];
@@ -201,7 +132,7 @@ int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
 
     net::HandshakeConfig hc;
     hc.role = host ? net::Role::Host : net::Role::Guest;
-    hc.gameVersion = o.gameVersion.empty() ? kGameVersion : o.gameVersion;
+    hc.gameVersion = o.gameVersion.empty() ? NetGameVersion() : o.gameVersion;
     hc.levelHash = MatchLevelsHash(options.resDir);
     hc.name = host ? "host" : "guest";
     hc.timeoutMs = o.waitMs;
@@ -249,23 +180,8 @@ int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
     net::LockstepConfig lc;
     lc.role = hc.role;
     lc.delay = start.delay;
-    net::LockstepHooks hooks;
-    hooks.stateHash = [&game] { return StateHash(game); };
-    hooks.takeSnapshot = [&game] { return PackSnapshot(StateBytes(game, StatePart::kWhole)); };
-    hooks.restoreSnapshot = [&game](std::span<const std::uint8_t> b) {
-        std::vector<std::uint8_t> bytes;
-        if (!UnpackSnapshot(b, bytes)) return false;
-        auto copy = std::make_unique<Simulation>(game.sim());
-        std::string why;
-        if (!ReadStateBytes(bytes.data(), bytes.size(), StatePart::kWhole, *copy, why))
-            return false;
-        game.sim() = *copy;
-        return true;
-    };
     const char* side = host ? "host" : "guest";
-    hooks.log = [side](const std::string& line) {
-        std::fprintf(stderr, "rhombulus2-headless %s: %s\n", side, line.c_str());
-    };
+    net::LockstepHooks hooks = GameLockstepHooks(game, std::string("rhombulus2-headless ") + side);
     net::Lockstep ls(link, lc, hooks, now());
     CommandCapture capture;
     LocalControls local;

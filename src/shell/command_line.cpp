@@ -1,5 +1,7 @@
 #include "shell/command_line.h"
 
+#include "shell/user_files.h"
+
 #ifndef RHOMBULUS_VERSION
 #define RHOMBULUS_VERSION "unknown"
 #endif
@@ -22,6 +24,13 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
             cl.fullscreen = 0;
         } else if (arg == "--record" && i + 1 < argc && argv[i + 1] != nullptr) {
             cl.recordPath = argv[++i];
+        } else if (arg == "--relay" && i + 1 < argc && argv[i + 1] != nullptr) {
+            cl.relay = argv[++i];
+            if (!ValidRelayAddress(cl.relay)) {
+                cl.action = CommandLine::Action::kUsageError;
+                cl.error = "--relay needs HOST:PORT";
+                return cl;
+            }
         } else {
             cl.action = CommandLine::Action::kUsageError;
             cl.error = "unknown option " + arg;
@@ -32,12 +41,15 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
 }
 
 std::string UsageText() {
-    return "usage: rhombulus2 [--fullscreen | --windowed] [--record FILE] [--help] [--version]\n"
+    return "usage: rhombulus2 [--fullscreen | --windowed] [--record FILE] [--relay HOST:PORT]\n"
+           "                  [--help] [--version]\n"
            "\n"
            "  --fullscreen  start in fullscreen (F11 or Alt+Enter switch while playing)\n"
            "  --windowed    start in a window\n"
            "  --record FILE write what you do to FILE, to replay it with rhombulus2-headless\n"
            "                --input FILE (for bug reports)\n"
+           "  --relay HOST:PORT  the relay a network match goes through (rhombulus2-relay);\n"
+           "                also the line relay=HOST:PORT of the options file\n"
            "  --help        show this text\n"
            "  --version     show the version\n"
            "\n"

@@ -10,6 +10,8 @@ struct CommandLine {
     std::string error;    // what was wrong, for kUsageError
     // Where what the player does is written down, for rhombulus2-headless --input (empty: not).
     std::string recordPath;
+    // The relay for network matches (HOST:PORT), in place of the options file's.
+    std::string relay;
 };
 
 CommandLine ParseCommandLine(int argc, const char* const* argv);

@@ -4,6 +4,7 @@
 #include "menus/help_pages.h"
 #include "menus/highscores.h"
 #include "menus/menu_screens.h"
+#include "menus/net_menu.h"
 #include "menus/saved_games.h"
 #include "modes/game_screen.h"
 #include "modes/match.h"
@@ -42,6 +43,7 @@ const ScreenEntry kScreens[] = {
     {kScreenLoad, LoadScreen, Backdrop::kMenu, Always, nullptr},
     {kScreenSave, SaveScreen, Backdrop::kMenu, Always, SaveNameKey},
     {kScreenStartLevel, StartLevelScreen, Backdrop::kMenu, Always, nullptr},
+    {kScreenNetMatch, NetMatchScreen, Backdrop::kMenu, Always, NetAddressKey},
     {kScreenSplash, SplashScreen, Backdrop::kSplash, Always, nullptr},
 };
 

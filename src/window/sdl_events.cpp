@@ -188,13 +188,17 @@ void HandleSdlEvent(Game& game, SdlPlatform& platform, WindowSession& session, c
         case SDL_MOUSEMOTION: {
             int x = 0, y = 0;
             platform.WindowToPicturePoint(e.motion.x, e.motion.y, x, y);
+            session.local.mouseX = x;
+            session.local.mouseY = y;
             DXDraw1MouseMove(game, x, y);
             break;
         }
         case SDL_MOUSEBUTTONDOWN:
+            session.local.mouseHeld = true;
             DXDraw1MouseDown(game);
             break;
         case SDL_MOUSEBUTTONUP:
+            session.local.mouseHeld = false;
             DXDraw1MouseUp(game);
             break;
         case SDL_TEXTINPUT:

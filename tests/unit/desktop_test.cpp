@@ -333,7 +333,7 @@ class MenuWalk : public ::testing::TestWithParam<WalkCase> {};
 TEST_P(MenuWalk, MovesThePointerToTheNextButton) {
     MenuGame m;
     m.Tick(230);
-    ShowGameChoice(m.g());              // five buttons
+    ShowGameChoice(m.g());              // six buttons
     m.g().buttons.ButtonActive[3] = 0;  // a slot out of use is skipped
     const ButtonTable& b = m.g().buttons;
     const WalkCase& c = GetParam();
@@ -351,12 +351,12 @@ TEST_P(MenuWalk, MovesThePointerToTheNextButton) {
 
 INSTANTIATE_TEST_SUITE_P(Keys, MenuWalk,
                          ::testing::Values(WalkCase{"NextFromNone", 0, MenuKey::kNext, 1},
-                                           WalkCase{"PreviousFromNone", 0, MenuKey::kPrevious, 5},
+                                           WalkCase{"PreviousFromNone", 0, MenuKey::kPrevious, 6},
                                            WalkCase{"NextSkipsUnused", 2, MenuKey::kNext, 4},
                                            WalkCase{"PreviousSkipsUnused", 4, MenuKey::kPrevious,
                                                     2},
-                                           WalkCase{"NextWraps", 5, MenuKey::kNext, 1},
-                                           WalkCase{"PreviousWraps", 1, MenuKey::kPrevious, 5}),
+                                           WalkCase{"NextWraps", 6, MenuKey::kNext, 1},
+                                           WalkCase{"PreviousWraps", 1, MenuKey::kPrevious, 6}),
                          [](const auto& info) { return info.param.name; });
 
 TEST(MenuKeys, PressClicksOnMenusButNotWhereReturnMeansSomethingElse) {

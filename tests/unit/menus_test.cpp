@@ -78,7 +78,14 @@ INSTANTIATE_TEST_SUITE_P(
                        },
                        2, Column(7, 280, 35, 110, 25), false, true},
         TransitionCase{"HelpMenu", ShowHelpMenu, 5, Column(4, 300, 50, 110, 25), false, true},
-        TransitionCase{"GameChoice", ShowGameChoice, 11, Column(5, 300, 40, 110, 25), false, true},
+        // The five of the column, then the network match below them.
+        TransitionCase{"GameChoice", ShowGameChoice, 11,
+                       [] {
+                           auto b = Column(5, 300, 40, 110, 25);
+                           b.push_back({400, 540, 110, 25});
+                           return b;
+                       }(),
+                       false, true},
         // The eight of the column, then the opponent button below them.
         TransitionCase{"StartLevel", ShowStartLevel, 25,
                        [] {
