@@ -281,19 +281,27 @@ void NetSession::Probe(Game& game, std::int64_t nowMs) {
         probe_ = net::LanProbe::Open(&error);
         if (probe_ == nullptr) return;
     }
-    // The answers to the last round are the list; then the next round.
-    std::vector<NetMenu::Found>& found = game.netMenu.found;
+    // The list shows the answers to the last round while the next one is out, so that it
+    // does not flicker.
     for (const net::FoundHost& h : probe_->Poll(nonce_)) {
         NetMenu::Found f;
         f.address = h.address + ":" + std::to_string(h.offer.port);
         f.label = h.offer.name + " - " + f.address;
         bool known = false;
-        for (const NetMenu::Found& k : found) known = known || k.address == f.address;
-        if (!known && found.size() < 3) found.push_back(f);
+        for (const NetMenu::Found& k : answers_) known = known || k.address == f.address;
+        if (!known && answers_.size() < 3) answers_.push_back(f);
+    }
+    std::vector<NetMenu::Found>& found = game.netMenu.found;
+    // A host that answers at once shows at once.
+    for (const NetMenu::Found& a : answers_) {
+        bool shown = false;
+        for (const NetMenu::Found& k : found) shown = shown || k.address == a.address;
+        if (!shown && found.size() < 3) found.push_back(a);
     }
     if (nowMs - lastProbeMs_ < kProbeEveryMs) return;
     lastProbeMs_ = nowMs;
-    if (nowMs > kProbeEveryMs) found.clear();
+    found = answers_;
+    answers_.clear();
     ++nonce_;
     probe_->Send(config_.probeTarget, config_.discoveryPort, nonce_);
 }

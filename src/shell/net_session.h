@@ -9,12 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "core/game.h"
 #include "core/words.h"
 #include "net/lockstep.h"
 #include "shell/net_commands.h"
-
-struct Game;
-struct Simulation;
 
 namespace net {
 class Handshake;
@@ -96,6 +94,7 @@ class NetSession {
     bool hosting_ = false;
     std::string room_;
     std::uint32_t nonce_ = 0;
+    std::vector<NetMenu::Found> answers_;  // to the LAN probe out now
     std::int64_t lastProbeMs_ = -1'000'000;
     bool showWaiting_ = false;
     std::uint32_t lastTick_ = 0;
