@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -145,6 +146,12 @@ void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session, NetSess
     SDL_Event e;
     while (!game.session.WindowClosed) {
         SDL_PumpEvents();
+        // In a network match the window's events reach only this machine's command (mouse,
+        // keys); what they would do to the game itself (the pointer, "Pause" on a focus change)
+        // must not make this machine's game differ from the other's.
+        std::unique_ptr<Simulation> kept;
+        if (net.InMatch() && SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT))
+            kept = std::make_unique<Simulation>(game.sim());
         while (!game.session.WindowClosed &&
                SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
             // Closed in a network match: its own game back before the close writes its files.
@@ -153,6 +160,7 @@ void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session, NetSess
             if (closing && net.InMatch()) net.Leave(game);
             HandleSdlEvent(game, platform, session, e);
         }
+        if (kept != nullptr && net.InMatch()) game.sim() = *kept;
         if (game.session.WindowClosed) break;
         // A network match and its screen go on without the focus: the other player is there.
         const bool netGoesOn = net.InMatch() || game.shell.ScreenId == kScreenNetMatch;

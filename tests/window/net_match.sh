@@ -83,5 +83,5 @@ lines=$(wc -l < "$work/guest.trace")
 head -n "$lines" "$work/host.trace" | cmp -s - "$work/guest.trace" ||
     { paste "$work/host.trace" "$work/guest.trace" | head; fail "the two games differ"; }
 grep -q "took the host's state of tick 0" "$work/guest.txt" || fail "the guest never took the host's state"
-! grep -q "differs" "$work"/host.txt "$work"/guest.txt || fail "a desync was found"
+! grep "differs" "$work"/host.txt "$work"/guest.txt || fail "a desync was found"
 echo "net_match (window): ok ($lines hashes alike)"
