@@ -5,6 +5,7 @@
 #include "modes/level_file.h"
 #include "modes/level_start.h"
 #include "modes/match.h"
+#include "shell/disk_levels.h"
 #include "shell/input.h"
 
 #ifndef FUZZ_LEVEL_MODE
@@ -26,12 +27,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzGame f;
     Game& g = f.game;
     LevelRecords records;
-    const bool read = LoadLevelRecords(ScratchRes() + "/" + relative, records);
+    const bool read = LoadLevelRecords(DiskLevels(), ScratchRes() + "/" + relative, records);
     FUZZ_EXPECT(read == (size >= static_cast<std::size_t>(kLevelFileBytes)));
     const bool valid = read && LevelRecordsValid(records, FUZZ_LEVEL_MODE);
     const bool match = FUZZ_LEVEL_MODE == kModeMatch;
-    const bool started = match ? StartMatchLevel(g, 1, kModeMatch, 1, 0, 1)
-                               : StartLevel(g, 1, FUZZ_LEVEL_MODE, 1, 0);
+    const bool started =
+        match ? StartMatchLevel(g, 1, 1, false, true) : StartLevel(g, 1, FUZZ_LEVEL_MODE, 1, 0);
     // A pipe level also needs both barrels, so only the puzzle starts every valid file.
     if (FUZZ_LEVEL_MODE == kModePuzzle) FUZZ_EXPECT(started == valid);
     FUZZ_EXPECT(!started || valid);

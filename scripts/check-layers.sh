@@ -59,5 +59,16 @@ for e in "${!edge[@]}"; do
         fail=1
     fi
 done
+# The rules know only the core's shared types: no menu, picture, file or machine.
+for e in "${!edge[@]}"; do
+    from=${e% *} to=${e#* }
+    case "$from/$to" in
+        playfield/core | modes/core | modes/playfield) ;;
+        playfield/* | modes/*)
+            echo "FAIL: $from/ includes $to/; the rules may include only core/ (and modes/ playfield/)"
+            fail=1
+            ;;
+    esac
+done
 [ "$fail" = 0 ] && echo "Layers, bottom up: ${layers[*]}: no include goes up, so no loop."
 exit $fail

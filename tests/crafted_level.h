@@ -10,9 +10,12 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <string>
 
+#include "modes/game_screen.h"
 #include "modes/level_format.h"
+#include "test_support.h"
 
 class CraftedRes {
   public:
@@ -43,4 +46,38 @@ class CraftedRes {
 
   private:
     std::filesystem::path dir_;
+};
+
+// A game on level files the test writes first (Write, then Open), stepped by hand.
+struct CraftedGame {
+    CraftedRes res;
+    std::unique_ptr<TestGame> t;
+    Game* g = nullptr;
+
+    void Open() {
+        t = std::make_unique<TestGame>(res.Dir());
+        g = &t->game;
+    }
+    // One tick of the game screen with only this tick's texts and sounds.
+    void Screen() {
+        ++g->shell.FrameCounter;
+        g->text.calls.clear();
+        g->sound.SoundRequest.fill(0);
+        GameScreen(*g);
+        CarryOutRequests(*g);
+    }
+    const TextCall* Drew(const std::string& text, int x = -1) const {
+        for (const TextCall& c : g->text.calls) {
+            if (c.text == text && (x < 0 || c.x == x)) return &c;
+        }
+        return nullptr;
+    }
+    // A click on side button n in the coming tick, its start-up delay over.
+    void ClickButton(int n) {
+        g->buttons.ButtonDelay[n] = 0;
+        g->input.MouseX = g->buttons.ButtonX[n] - 40;
+        g->input.MouseY = g->buttons.ButtonY[n] + 5;
+        g->input.MouseButtonDown = 1;
+        g->input.ButtonHeldFrames = 1;
+    }
 };

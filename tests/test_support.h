@@ -1,8 +1,11 @@
 // Fresh games for tests: a Game on the headless platform, reading the build's res/ folder.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "core/game.h"
 #include "menus/buttons.h"
@@ -32,5 +35,12 @@ inline Surface Plain(int w, int h, std::uint32_t colour) {
     SetSurfaceSize(s, w, h);
     FillSurface(s, colour);
     SetTransparentColor(s, kMagenta);
+    return s;
+}
+
+// A picture of the build's res/ folder as the game loads it.
+inline Surface LoadResPicture(std::string_view name) {
+    Surface s;
+    EXPECT_TRUE(LoadSurface(s, RHOMBULUS_RES_DIR "/" + std::string(name))) << name;
     return s;
 }

@@ -42,8 +42,6 @@ struct ComputerState {
     // sets only player 2's; the level tools let the computer play player 1 as well.
     PerPlayer<int> Strength{};
     PerPlayer<ComputerMind> Mind{};
-    // Who played the right field of the saved match just read (the level start takes it).
-    int LoadedOpponent = kNoComputer;
 };
 
 template <typename V>
@@ -70,5 +68,4 @@ void VisitFields(ComputerState& c, V& v) {
     v("OpponentChoice", c.OpponentChoice, Bounds{kNoComputer, kComputerHard}, DumpAt{55});
     v("ComputerStrength", c.Strength, Bounds{kNoComputer, kComputerHard}, DumpAt{0, 19});
     v.Players("Mind", c.Mind);
-    v("LoadedOpponent", c.LoadedOpponent, Bounds{kNoComputer, kComputerHard});
 }

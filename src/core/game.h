@@ -14,6 +14,7 @@
 #include "platform/surface.h"
 
 class InputRecorder;
+class LevelSource;
 class Platform;
 
 // The run's own state around the simulation: the window's life and the files' troubles.
@@ -68,6 +69,7 @@ struct Game : Simulation {
     const Simulation& sim() const { return *this; }
 
     Platform* platform = nullptr;
+    LevelSource* levels = nullptr;  // the level files the rules read (DiskLevels unless a test play)
     InputRecorder* recorder = nullptr;  // writes down what the player does (rhombulus2 --record)
     std::string resDir = "res";         // the folder used as res/
     // Where "res\saves\..." files live: res/saves for the runner, the user's data folder for

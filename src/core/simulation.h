@@ -113,11 +113,27 @@ inline void RequestTune(Simulation& sim, const std::string& gamePath) {
     sim.requests.tune = gamePath;
 }
 
-// Every field of the simulation, struct by struct.
+// Asks to leave for the main menu at the end of the screen's turn (its tune afresh or not).
+inline void RequestMainMenu(Simulation& sim, bool tuneAfresh) {
+    sim.requests.screen = ScreenChange::kMainMenu;
+    sim.requests.menuTuneAfresh = tuneAfresh ? 1 : 0;
+}
+
+// Asks for the highscore check of a game over with this score at the end of the screen's turn.
+inline void RequestHighscoreCheck(Simulation& sim, int score) {
+    sim.requests.screen = ScreenChange::kHighscoreCheck;
+    sim.requests.finalScore = score;
+}
+
+// Every field of the simulation, struct by struct; or, with `inProgress`, only the game in
+// progress that a suspended game resumes with (no menus, input, buttons, this tick's texts and
+// sounds or requests, and of the shell's values only MusicOn), in the order it is written.
 template <typename V>
-void VisitFields(Simulation& s, V& v) {
-    v.Nested(s.shell);
-    v.Nested(s.input);
+void VisitSimulation(Simulation& s, V& v, bool inProgress) {
+    if (!inProgress) {
+        v.Nested(s.shell);
+        v.Nested(s.input);
+    }
     v.Nested(s.play);
     v.Players("Match", s.players);
     v.Nested(s.extras);
@@ -128,10 +144,19 @@ void VisitFields(Simulation& s, V& v) {
     v.Nested(s.pipe);
     v.Nested(s.effects);
     v.Nested(s.floatingTexts);
-    v.Nested(s.buttons);
-    v.Nested(s.menus);
-    v.Nested(s.text);
-    v.Nested(s.sound);
+    if (inProgress) {
+        v.Only("MusicOn", s.shell);
+    } else {
+        v.Nested(s.buttons);
+        v.Nested(s.menus);
+        v.Nested(s.text);
+        v.Nested(s.sound);
+    }
     v.Nested(s.rng);
-    v.Nested(s.requests);
+    if (!inProgress) v.Nested(s.requests);
+}
+
+template <typename V>
+void VisitFields(Simulation& s, V& v) {
+    VisitSimulation(s, v, false);
 }

@@ -10,30 +10,10 @@
 
 namespace {
 
-// The part of the simulation a suspended game resumes with, in the order it is written.
-template <typename V>
-void VisitGameInProgress(Simulation& s, V& v) {
-    v.Nested(s.play);
-    v.Players("Match", s.players);
-    v.Nested(s.extras);
-    v.Nested(s.level);
-    v.Nested(s.match);
-    v.Nested(s.computer);
-    v.Nested(s.stones);
-    v.Nested(s.pipe);
-    v.Nested(s.effects);
-    v.Nested(s.floatingTexts);
-    v.Only("MusicOn", s.shell);
-    v.Nested(s.rng);
-}
-
 template <typename Leaf>
 void Walk(Simulation& sim, StatePart part, Leaf& leaf) {
     FieldWalker<Leaf> walker(leaf);
-    if (part == StatePart::kWhole)
-        VisitFields(sim, walker);
-    else
-        VisitGameInProgress(sim, walker);
+    VisitSimulation(sim, walker, part == StatePart::kGameInProgress);
 }
 
 template <typename Leaf>

@@ -9,12 +9,12 @@
 #include "core/mode_facts.h"
 #include "core/paths.h"
 #include "core/value_ranges.h"
+#include "core/words.h"
 #include "menus/buttons.h"
 #include "menus/record_file.h"
 #include "menus/transitions.h"
 #include "presentation/sound.h"
 #include "presentation/text.h"
-#include "core/words.h"
 
 namespace {
 
@@ -145,9 +145,9 @@ void CheckHighscore(Game& game, int score) {
         }
     }
     if (m.NewHighscore == 0)
-        ShowMainMenu(game, -99);
+        ShowMainMenu(game, true);
     else
-        InsertHighscore(game, table, -99, score);
+        InsertHighscore(game, table, true, score);
 }
 
 void EnterHighscore(Game& game, int table, int rank, int score) {

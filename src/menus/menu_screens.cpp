@@ -30,11 +30,9 @@ void ExitGame(Game& game) {
 }
 
 void ResumeGame(Game& game) {
-    LevelStartRequest& r = game.requests.levelStart;
-    r = LevelStartRequest{};
-    r.kind = LevelStartKind::kResume;
-    r.restartTune = 1;
-    r.match = FactsOfMode(game.play.GameMode).players == 2 ? 1 : 0;
+    LevelStartRequest start = ResumeStart(FactsOfMode(game.play.GameMode).players == 2);
+    start.restartTune = 1;
+    game.requests.levelStart = start;
 }
 
 }  // namespace
@@ -54,7 +52,7 @@ void ToMainMenu(Game& game) {
 
 template <int kMode>
 void StartMode(Game& game) {
-    game.requests.levelStart = LevelStartRequest{LevelStartKind::kNew, kMode, 1, 1, 1, 0, 0};
+    game.requests.levelStart = NewLevelStart(1, kMode, 1, true);
 }
 
 const MenuButton kMainMenu[] = {
@@ -97,8 +95,10 @@ void StartMatch(Game& game) {
     // The right field goes to the opponent chosen on this screen.
     game.computer.Strength[1] = kNoComputer;
     game.computer.Strength[2] = game.computer.OpponentChoice;
-    game.requests.levelStart =
-        LevelStartRequest{LevelStartKind::kNew, kModeMatch, kLevel, 1, 1, 1, 1};
+    LevelStartRequest start = NewLevelStart(kLevel, kModeMatch, 1, true);
+    start.newMatch = 1;
+    start.match = 1;
+    game.requests.levelStart = start;
 }
 
 const MenuButton kStartLevels[] = {

@@ -7,13 +7,13 @@
 #include "core/mode_facts.h"
 #include "core/paths.h"
 #include "core/value_ranges.h"
+#include "core/words.h"
 #include "menus/buttons.h"
 #include "menus/highscores.h"
 #include "menus/record_file.h"
 #include "menus/settings.h"
 #include "menus/transitions.h"
 #include "presentation/text.h"
-#include "core/words.h"
 
 namespace {
 
@@ -108,22 +108,24 @@ bool SavedGameValid(const std::vector<std::uint8_t>& bytes) {
            kLevelsWonRange.Holds(GetInt32(bytes, 44));
 }
 
-bool ReadSavedGame(Game& game, const std::string& gamePath) {
+bool ReadSavedGame(Game& game, const std::string& gamePath, LevelStartRequest& start) {
     std::vector<std::uint8_t> bytes;
     if (!ReadRecordFile(ResolveGamePath(game, gamePath), kSavedGameFileSize, bytes) ||
         !SavedGameValid(bytes))
         return false;
-    LevelState& lv = game.level;
-    lv.LoadedLevel = GetInt32(bytes, 4);
-    lv.LoadedLap = GetInt32(bytes, 8);
-    lv.LoadedMode = GetInt32(bytes, 12);
-    lv.LoadedTime = GetInt32(bytes, 16);
-    lv.LoadedScore = GetInt32(bytes, 20);
+    start = LevelStartRequest{};
+    start.kind = LevelStartKind::kLoaded;
+    start.level = GetInt32(bytes, 4);
+    start.lap = GetInt32(bytes, 8);
+    start.mode = GetInt32(bytes, 12);
+    start.time = GetInt32(bytes, 16);
+    start.score = GetInt32(bytes, 20);
+    start.match = FactsOfMode(start.mode).players == 2 ? 1 : 0;
     // Records 6 and 9 are reserved and ignored.
     for (int p = 1; p <= kMatchPlayers; ++p) {
         const size_t at = p == 1 ? 28 : 40;
-        lv.LoadedMatchScore[p] = GetInt32(bytes, at);
-        lv.LoadedLevelsWon[p] = GetInt32(bytes, at + 4);
+        start.matchScore[p] = GetInt32(bytes, at);
+        start.levelsWon[p] = GetInt32(bytes, at + 4);
     }
     // A slot saved before the computer could play, or saved from a game of two, has a person.
     std::vector<std::uint8_t> opponent;
@@ -132,7 +134,7 @@ bool ReadSavedGame(Game& game, const std::string& gamePath) {
                        opponent))
         strength = GetInt32(opponent, 4);
     if (strength < kNoComputer || strength > kComputerHard) strength = kNoComputer;
-    game.computer.LoadedOpponent = strength;
+    start.opponent = strength;
     return true;
 }
 
@@ -241,12 +243,10 @@ void LoadScreen(Game& game) {
         DrawSlotRow(game, k, over ? 2 : 3);
         if (!over || game.input.MouseButtonDown == 0 || m.SlotName[k] == kUnusedSlot) continue;
         // A slot whose file cannot be read is ignored.
-        if (!ReadSavedGame(game, SlotFile(k))) continue;
-        LevelStartRequest& r = game.requests.levelStart;
-        r = LevelStartRequest{};
-        r.kind = LevelStartKind::kLoaded;
-        r.restartTune = 1;
-        r.match = FactsOfMode(game.level.LoadedMode).players == 2 ? 1 : 0;
+        LevelStartRequest start;
+        if (!ReadSavedGame(game, SlotFile(k), start)) continue;
+        start.restartTune = 1;
+        game.requests.levelStart = start;
         return;
     }
     if (game.buttons.MenuSelection == 1 || game.input.KeyEscape == 1) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "core/requests.h"
+
 struct Game;
 
 inline constexpr const char* kSlotNamesFile = "res\\saves\\names.dat";
@@ -24,9 +26,9 @@ std::string OpponentFileOf(const std::string& gamePath);
 bool WriteSavedGame(Game& game, const std::string& gamePath);
 // Whether the bytes are a saved game the game can start: 48 bytes, every value in its range.
 bool SavedGameValid(const std::vector<std::uint8_t>& bytes);
-// Into the Loaded... values that the level starts take; false (nothing changed) when the file is
-// missing or damaged.
-bool ReadSavedGame(Game& game, const std::string& gamePath);
+// Into a level start of the saved game (its level, mode, lap, scores, time and opponent); false
+// (nothing changed) when the file is missing or damaged.
+bool ReadSavedGame(Game& game, const std::string& gamePath, LevelStartRequest& start);
 std::vector<std::uint8_t> SlotNamesBytes(const Game& game, bool reset);
 bool WriteSlotNames(Game& game, bool reset);
 // Whether the bytes are a slot list: 160 bytes, names of at most 10 characters, each slot unused

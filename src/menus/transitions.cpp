@@ -44,8 +44,8 @@ void PageButtons(Game& game, int y, int sideX, int sideY) {
 
 }  // namespace
 
-void ShowMainMenu(Game& game, int music) {
-    StartMenuMusic(game, music);
+void ShowMainMenu(Game& game, bool restartTune) {
+    if (restartTune) StartMenuMusic(game);
     BeginTransition(game, false);
     if (game.shell.GameInProgress == 2)
         ButtonColumn(game, 7, 280, 35, 110, 25);
@@ -133,8 +133,8 @@ void ShowSaveScreen(Game& game) {
     game.input.MouseButtonDown = 0;
 }
 
-void InsertHighscore(Game& game, int table, int music, int score) {
-    StartMenuMusic(game, music);
+void InsertHighscore(Game& game, int table, bool restartTune, int score) {
+    if (restartTune) StartMenuMusic(game);
     BeginTransition(game, true);
     SetButton(game, 1, 400, 540, 100, 25);
     game.menus.TypedCount = 0;

@@ -4,8 +4,8 @@
 
 struct Game;
 
-// Main menu; music -99 restarts the menu tune, 0 leaves the music alone.
-void ShowMainMenu(Game& game, int music);
+// Main menu; the menu tune starts afresh or the music is left alone.
+void ShowMainMenu(Game& game, bool restartTune);
 // The help, credits and highscores menu.
 void ShowHelpMenu(Game& game);
 // The game choice; its button 6 opens the network match screen.
@@ -24,4 +24,4 @@ void ShowHelp(Game& game);
 void ShowLoadScreen(Game& game);
 void ShowSaveScreen(Game& game);
 // The champion screen: enters `score` into `table` at EntryRank and opens the name editor.
-void InsertHighscore(Game& game, int table, int music, int score);
+void InsertHighscore(Game& game, int table, bool restartTune, int score);

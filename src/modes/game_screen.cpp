@@ -3,20 +3,18 @@
 #include <cmath>
 #include <string>
 
+#include "core/buttons.h"
 #include "core/game.h"
 #include "core/mathutil.h"
 #include "core/mode_facts.h"
-#include "core/buttons.h"
-#include "menus/highscores.h"
-#include "menus/transitions.h"
+#include "core/text_state.h"
+#include "core/words.h"
 #include "modes/level_start.h"
 #include "modes/mode_table.h"
 #include "playfield/cannon.h"
 #include "playfield/extras.h"
 #include "playfield/field_rules.h"
 #include "playfield/tables.h"
-#include "core/text_state.h"
-#include "core/words.h"
 
 namespace {
 
@@ -120,8 +118,6 @@ void DrawLevelLabel(Game& game) {
     }
 }
 
-}  // namespace
-
 void DrawPanelLabels(Game& game, int align) {
     const bool paused = game.play.PauseState != -1;
     const std::string labels[5] = {
@@ -161,6 +157,29 @@ void ShowHint(Game& game, const FieldRules& r) {
     }
 }
 
+}  // namespace
+
+void SidePanelTurn(Game& game, int align, const FieldRules& hintRules, bool tipStartsWater) {
+    PlayfieldState& p = game.play;
+    if (game.input.KeyEscape == 1 || game.buttons.MenuSelection == kButtonEnd) {
+        game.input.KeyEscape = 0;
+        game.shell.GameInProgress = 2;
+        RequestMainMenu(game, true);
+        // The panel is not the menu's: nothing of it is drawn or pressed in this last tick.
+        return;
+    }
+    DrawPanelLabels(game, align);
+    const int selected = game.buttons.MenuSelection;
+    if (selected == kButtonMusic) ToggleMusic(game);
+    if (selected == kButtonPause) p.PauseState = -p.PauseState;
+    if (selected != kButtonTip) return;
+    if (!tipStartsWater) {
+        ShowHint(game, hintRules);
+    } else if (p.PauseState == -1) {
+        game.players[kSoloPlayer].TimeLeft = 0;
+    }
+}
+
 void GameScreen(Game& game) {
     PlayfieldState& p = game.play;
     UpdateButtons(game);
@@ -175,22 +194,7 @@ void GameScreen(Game& game) {
                  RoundHalfEven(270 + 150 * std::sin(f / 150)), kAlignCentre, Tr(game, "Pause"), 1);
     }
     if (p.LevelCleared != 0 || p.TimeUp != 0) return;
-    if (game.input.KeyEscape == 1 || game.buttons.MenuSelection == kButtonEnd) {
-        game.input.KeyEscape = 0;
-        game.shell.GameInProgress = 2;
-        ShowMainMenu(game, kRestartMusic);
-    }
-    DrawPanelLabels(game, kAlignRight);
-    const int selected = game.buttons.MenuSelection;
-    if (selected == kButtonMusic) ToggleMusic(game);
-    if (selected == kButtonPause) p.PauseState = -p.PauseState;
-    if (selected == kButtonTip) {
-        if (row.tipStartsWater) {
-            if (p.PauseState == -1) game.players[kSoloPlayer].TimeLeft = 0;
-        } else {
-            ShowHint(game, SinglePlayerRules(game));
-        }
-    }
+    SidePanelTurn(game, kAlignRight, SinglePlayerRules(game), row.tipStartsWater);
 }
 
 void GameStep(Game& game) {
@@ -232,5 +236,5 @@ void StepEffectsAndTexts(Game& game) {
 void GameOver(Game& game, int score) {
     RemoveStone(game, kRemoveAll);
     RemoveExtra(game, kRemoveAll);
-    CheckHighscore(game, score);
+    RequestHighscoreCheck(game, score);
 }

@@ -20,10 +20,9 @@ void GameStep(Game& game);
 void StepEffectsAndTexts(Game& game);
 // The game is finished: highscore check, then the champion screen or the main menu.
 void GameOver(Game& game, int score);
-// The four panel button labels, aligned at each button's x (right in the side panel, centred
-// between the match's fields).
-void DrawPanelLabels(Game& game, int align);
-// The music button: music and sounds off, or back on.
-void ToggleMusic(Game& game);
-// The hint: every stone of the field that carries an extra it can release sends five sparkles.
-void ShowHint(Game& game, const FieldRules& rules);
+// The panel's turn in a running game (the side panel, or the buttons between the match's fields):
+// Escape or "End" leaves for the main menu with the game kept for resuming; else the four labels
+// are drawn aligned at each button's x (`align`) and a pressed button acts: music and sounds off
+// or on, pause, and the tip (every stone that carries an extra it can release sends five
+// sparkles; in Pipe the water starts at once).
+void SidePanelTurn(Game& game, int align, const FieldRules& hintRules, bool tipStartsWater);

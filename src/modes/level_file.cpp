@@ -1,9 +1,9 @@
 #include "modes/level_file.h"
 
 #include "core/game.h"
+#include "core/level_source.h"
 #include "core/mode_facts.h"
 #include "core/paths.h"
-#include "platform/file_bytes.h"
 #include "playfield/tables.h"
 
 namespace {
@@ -14,13 +14,10 @@ constexpr int kCellAnchorOld = 8;
 
 }  // namespace
 
-bool LoadLevelRecords(const std::string& path, LevelRecords& records) {
+bool LoadLevelRecords(LevelSource& source, const std::string& path, LevelRecords& records) {
     // A longer file is read up to record 220; the rest is never looked at.
-    const FileBytes file = ReadFileBytes(path, kLevelFileBytes);
-    if (!(file.Ok() || file.problem == FileProblem::kTooLong)) return false;
-    const std::string_view bytes(reinterpret_cast<const char*>(file.bytes.data()),
-                                 file.bytes.size());
-    return DecodeLevelRecords(bytes, records);
+    std::string bytes;
+    return source.Read(path, kLevelFileBytes, bytes) && DecodeLevelRecords(bytes, records);
 }
 
 bool LevelRecordsValid(const LevelRecords& records, int mode) {
@@ -43,13 +40,6 @@ void StoreLevelRecords(Game& game, const LevelRecords& records) {
         lv.LevelCell[k] = records[k].cell;
         lv.LevelCellExtra[k] = records[k].extra;
     }
-}
-
-bool ReadLevelFile(Game& game, const std::string& gamePath) {
-    LevelRecords records;
-    if (!LoadLevelRecords(ResolveGamePath(game, gamePath), records)) return false;
-    StoreLevelRecords(game, records);
-    return true;
 }
 
 void BuildPuzzleField(Game& game) {

@@ -5,24 +5,23 @@
 
 #include "modes/level_format.h"
 
+class LevelSource;
 struct Game;
 
 // The records that describe the field; the others are read but never built.
 constexpr int kFirstFieldCell = 10;
 constexpr int kLastFieldCell = 200;
 
-// Reads records 0..220 of a level file (a longer file is read up to record 220). False when the
-// file is missing, not a file, unreadable or holds fewer than 221 records; `records` is then
-// unchanged.
-bool LoadLevelRecords(const std::string& path, LevelRecords& records);
+// Reads records 0..220 of a level file from the source (a longer file is read up to record 220).
+// False when the file is missing, not a file, unreadable or holds fewer than 221 records; `records`
+// is then unchanged.
+bool LoadLevelRecords(LevelSource& source, const std::string& path, LevelRecords& records);
 // True when every field cell (10..200) holds a code the builder of the mode knows (empty when
 // negative) and an extra 1..7 or none; false for a mode without level files.
 bool LevelRecordsValid(const LevelRecords& records, int mode);
 // Puts loaded records into the level cell table: entries 1..220 become -1 first (entry 0 is not
 // reset), then 0..220 take the records.
 void StoreLevelRecords(Game& game, const LevelRecords& records);
-// Both of the above for a game path ("res\Levelz\lvl001.lvl"); false (table untouched) on failure.
-bool ReadLevelFile(Game& game, const std::string& gamePath);
 
 // Fills the stone table from the level cell table: the ceiling of ten anchors, then cells
 // 10..200 in cell order.

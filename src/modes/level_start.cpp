@@ -7,32 +7,31 @@
 #include "core/mode_facts.h"
 #include "core/paths.h"
 #include "core/words.h"
-#include "menus/transitions.h"
 #include "modes/level_file.h"
 #include "modes/mode_table.h"
 #include "modes/pipe.h"
-#include "platform/platform.h"
 #include "playfield/extras.h"
 #include "playfield/field_rules.h"
 #include "playfield/tables.h"
 
 void LevelCannotStart(Game& game, const std::string& what) {
     // A message box, not the bitmap font: its context spares it the font check.
-    game.platform->ShowMessage(FillIn(
+    game.requests.message = FillIn(
         TrC(game, "message box", "The level cannot be started: \"%s\" is missing or damaged."),
-        {what}));
+        {what});
     const int screen = game.shell.ScreenId;
     const bool fromGame = screen == kScreenGame || screen == kScreenMatch;
     if (fromGame) game.shell.GameInProgress = 2;
     // From the game the menu tune comes back; from a menu it is already playing.
-    ShowMainMenu(game, fromGame ? kRestartMusic : 0);
+    RequestMainMenu(game, fromGame);
 }
 
 bool ReadLevelOfMode(Game& game, const ModeRow& row, int level, LevelRecords& records) {
     if (!HasLevelFiles(*row.facts)) return true;
     const std::string path = ResolveGamePath(game, LevelFilePath(*row.facts, level));
     // A damaged file could hold codes that would become invisible, unclearable stones.
-    if (LoadLevelRecords(path, records) && LevelRecordsValid(records, row.facts->mode) &&
+    if (LoadLevelRecords(*game.levels, path, records) &&
+        LevelRecordsValid(records, row.facts->mode) &&
         (row.recordsValid == nullptr || row.recordsValid(records)))
         return true;
     LevelCannotStart(game, path);
@@ -51,6 +50,34 @@ void ClearForLevel(Game& game, int level, int mode, int lap) {
     RemoveFloatingText(game, kRemoveAll);
     game.players[kSoloPlayer].DoubleFrames = 0;
     game.players[kSoloPlayer].FlashFrames = 0;
+}
+
+const ModeRow* PrepareLevelStart(Game& game, const LevelStartRequest& start, int players,
+                                 LevelRecords& records) {
+    const bool resume = start.kind == LevelStartKind::kResume;
+    const int mode = resume ? game.play.GameMode : start.mode;
+    // A damaged saved game can name a mode that has no levels, or one of the other kind of game.
+    const ModeRow* row = FindModeRow(mode);
+    if (row == nullptr || row->facts->players != players) {
+        LevelCannotStart(game, "game mode " + std::to_string(mode));
+        return nullptr;
+    }
+    // Read the level before anything changes, so a missing file leaves the game as it was.
+    if (!resume && !ReadLevelOfMode(game, *row, start.level, records)) return nullptr;
+    return row;
+}
+
+void EnterLevel(Game& game, const LevelStartRequest& start, const ModeRow& row) {
+    const bool resume = start.kind == LevelStartKind::kResume;
+    game.shell.GameInProgress = 1;
+    game.play.PauseState = -1;
+    game.input.PauseKeyFrames = 0;
+    if (!resume) ClearForLevel(game, start.level, start.mode, start.lap);
+    if (start.restartTune != 0) RequestTune(game, row.facts->tune);
+    game.floatingTexts.TextCursor = 0;
+    game.input.MouseButtonDown = 0;
+    game.input.FireKey = 0;
+    if (!resume) ResetLevelEnd(game);
 }
 
 void ResetLevelEnd(Game& game) {
@@ -77,53 +104,29 @@ void SetUpPanelButtons(Game& game) {
 
 }  // namespace
 
-bool TakeLoadedLevel(const Game& game, int& level, int& mode, int& lap) {
-    if (level != kLoadedGame || mode != kLoadedGame) return false;
-    const LevelState& lv = game.level;
-    level = lv.LoadedLevel;
-    mode = lv.LoadedMode;
-    lap = lv.LoadedLap;
-    return true;
+bool StartLevel(Game& game, int level, int mode, int lap, bool restartTune) {
+    return StartLevel(game, NewLevelStart(level, mode, lap, restartTune));
 }
 
-bool StartLevel(Game& game, int level, int mode, int lap, int music) {
+bool StartLevel(Game& game, const LevelStartRequest& start) {
     PlayfieldState& p = game.play;
     LevelState& lv = game.level;
     CannonState& c = game.players[kSoloPlayer].cannon;
-    const bool resume = level == kResumeGame && mode == kResumeGame;
-    const bool loaded = TakeLoadedLevel(game, level, mode, lap);
-
-    // A damaged saved game can name a mode that has no levels (or the match, which has a start
-    // of its own): nothing to start.
-    const ModeRow* row = resume ? nullptr : FindModeRow(mode);
-    if (!resume && (row == nullptr || row->facts->players != 1)) {
-        LevelCannotStart(game, "game mode " + std::to_string(mode));
-        return false;
-    }
-    // Read the level before anything changes, so a missing file leaves the game as it was.
+    const bool resume = start.kind == LevelStartKind::kResume;
+    const int level = start.level, mode = start.mode, lap = start.lap;
     LevelRecords records;
-    if (row != nullptr && !ReadLevelOfMode(game, *row, level, records)) return false;
+    const ModeRow* row = PrepareLevelStart(game, start, 1, records);
+    if (row == nullptr) return false;
 
     game.pipe.TapSoundsLeft = 3;
     game.players[kSoloPlayer].ShakeFrames = 0;
-    game.shell.GameInProgress = 1;
-    p.PauseState = -1;
-    game.input.PauseKeyFrames = 0;
-    if (loaded) {
-        game.players[kSoloPlayer].Score = lv.LoadedScore;
-        game.players[kSoloPlayer].ShownScore = lv.LoadedScore;
-        game.players[kSoloPlayer].TimeLeft = lv.LoadedTime;
+    if (start.kind == LevelStartKind::kLoaded) {
+        game.players[kSoloPlayer].Score = start.score;
+        game.players[kSoloPlayer].ShownScore = start.score;
+        game.players[kSoloPlayer].TimeLeft = start.time;
     }
-    if (!resume) ClearForLevel(game, level, mode, lap);
-    if (music == kRestartMusic) {
-        RequestTune(game, FactsOfMode(p.GameMode).tune);
-    }
-    game.floatingTexts.TextCursor = 0;
-    game.input.MouseButtonDown = 0;
-    game.input.FireKey = 0;
-
+    EnterLevel(game, start, *row);
     if (!resume) {
-        ResetLevelEnd(game);
         if (level == 1 && lap == 1) {
             game.players[kSoloPlayer].ShownScore = 0;
             game.players[kSoloPlayer].Score = 0;

@@ -9,7 +9,6 @@
 #include "core/mode_facts.h"
 #include "core/text_state.h"
 #include "core/words.h"
-#include "menus/transitions.h"
 #include "modes/computer_player.h"
 #include "modes/game_screen.h"
 #include "modes/level_file.h"
@@ -92,9 +91,9 @@ bool FirePressed(const Game& game) {
 void NextLevel(Game& game) {
     const PlayfieldState& p = game.play;
     if (p.LevelNumber >= MatchRow().facts->lastLevel)
-        StartMatchLevel(game, 1, kModeMatch, p.LapNumber + 1, 0, 0);
+        StartMatchLevel(game, 1, p.LapNumber + 1, false, false);
     else
-        StartMatchLevel(game, p.LevelNumber + 1, kModeMatch, p.LapNumber, 0, 0);
+        StartMatchLevel(game, p.LevelNumber + 1, p.LapNumber, false, false);
 }
 
 void NobodyWins(Game& game) {
@@ -209,46 +208,34 @@ bool MatchDecided(const MatchState& m) {
     return lead >= kDecidingLead || -lead >= kDecidingLead;
 }
 
-bool StartMatchLevel(Game& game, int level, int mode, int lap, int music, int newMatch) {
-    PlayfieldState& p = game.play;
-    LevelState& lv = game.level;
-    MatchState& m = game.match;
-    const bool resume = level == kResumeGame && mode == kResumeGame;
-    const bool loaded = TakeLoadedLevel(game, level, mode, lap);
-    // A damaged saved match can name a mode that is not the match: nothing to start.
-    const ModeRow* row = FindModeRow(resume ? kModeMatch : mode);
-    if (row == nullptr || row->facts->players != 2) {
-        LevelCannotStart(game, "game mode " + std::to_string(mode));
-        return false;
-    }
-    // Read the level before anything changes, so a missing file leaves the game as it was.
-    LevelRecords records;
-    if (!resume && !ReadLevelOfMode(game, *row, level, records)) return false;
+bool StartMatchLevel(Game& game, int level, int lap, bool restartTune, bool newMatch) {
+    LevelStartRequest start = NewLevelStart(level, kModeMatch, lap, restartTune);
+    start.newMatch = newMatch ? 1 : 0;
+    return StartMatchLevel(game, start);
+}
 
-    game.shell.GameInProgress = 1;
-    p.PauseState = -1;
-    game.input.PauseKeyFrames = 0;
-    if (loaded) {
+bool StartMatchLevel(Game& game, const LevelStartRequest& start) {
+    MatchState& m = game.match;
+    const bool resume = start.kind == LevelStartKind::kResume;
+    LevelRecords records;
+    const ModeRow* row = PrepareLevelStart(game, start, 2, records);
+    if (row == nullptr) return false;
+
+    if (start.kind == LevelStartKind::kLoaded) {
         for (int q = 1; q <= kMatchPlayers; ++q) {
-            game.players[q].Score = lv.LoadedMatchScore[q];
-            game.players[q].ShownScore = lv.LoadedMatchScore[q];
-            m.LevelsWon[q] = lv.LoadedLevelsWon[q];
+            game.players[q].Score = start.matchScore[q];
+            game.players[q].ShownScore = start.matchScore[q];
+            m.LevelsWon[q] = start.levelsWon[q];
         }
         game.computer.Strength[1] = kNoComputer;
-        game.computer.Strength[2] = game.computer.LoadedOpponent;
+        game.computer.Strength[2] = start.opponent;
     }
-    if (!resume) ClearForLevel(game, level, mode, lap);
-    if (music == kRestartMusic) RequestTune(game, row->facts->tune);
-    game.floatingTexts.TextCursor = 0;
+    EnterLevel(game, start, *row);
     // The fire requests start empty: a press that ended the last level fires nothing here.
     for (Player& player : game.players) player.Fire = 0;
-    game.input.FireKey = 0;
-    game.input.MouseButtonDown = 0;
     game.input.MouseButtonDown2 = 0;
-
     if (!resume) {
-        ResetLevelEnd(game);
-        if (newMatch == 1 || (level == 1 && lap == 1)) ResetPlayers(game);
+        if (start.newMatch == 1 || (start.level == 1 && start.lap == 1)) ResetPlayers(game);
         BuildLevel(game, records);
         ResetComputerMinds(game);
     }
@@ -340,16 +327,6 @@ void MatchScreen(Game& game) {
                  1);
     }
     if (p.LevelCleared != 0) return;
-    if (game.input.KeyEscape == 1 || game.buttons.MenuSelection == kButtonEnd) {
-        game.input.KeyEscape = 0;
-        game.shell.GameInProgress = 2;
-        ShowMainMenu(game, kRestartMusic);
-        return;
-    }
-    DrawPanelLabels(game, kAlignCentre);
-    const int selected = game.buttons.MenuSelection;
-    if (selected == kButtonMusic) ToggleMusic(game);
-    if (selected == kButtonPause) p.PauseState = -p.PauseState;
-    if (selected == kButtonTip)
-        ShowHint(game, MatchFieldRules(m.MatchCentreX[1], 1, game.stones.StoneCount));
+    SidePanelTurn(game, kAlignCentre, MatchFieldRules(m.MatchCentreX[1], 1, game.stones.StoneCount),
+                  false);
 }

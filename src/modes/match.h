@@ -2,15 +2,19 @@
 // decision of each level, until one player leads by three levels won.
 #pragma once
 
+#include "core/requests.h"
+
 struct Game;
 struct MatchState;
 struct Simulation;
 
-// Starts match level `level` in lap `lap`. Level and mode 999 resume the match in memory; level
-// and mode 888 start the level of the saved match just loaded; music -99 restarts the tune;
-// newMatch 1 resets both players' scores, times and levels won. False when the level could not
-// be built (the player has been told and is back in the main menu).
-bool StartMatchLevel(Game& game, int level, int mode, int lap, int music, int newMatch);
+// Starts what the request names for the match: a new level in its lap, the match in memory going
+// on, or a saved match's level with its scores, levels won and opponent; a new match resets both
+// players' scores, times and levels won. False when the level could not be built (the player has
+// been told and is back in the main menu).
+bool StartMatchLevel(Game& game, const LevelStartRequest& start);
+// A new match level: `level` in lap `lap`.
+bool StartMatchLevel(Game& game, int level, int lap, bool restartTune, bool newMatch);
 
 // Handler of the match screen, once per tick.
 void MatchScreen(Game& game);

@@ -57,6 +57,6 @@ void StartTune(Game& game, const std::string& gamePath) {
     MusicSetVolume(game, 0);
 }
 
-void StartMenuMusic(Game& game, int code) {
-    if (code == -99) StartTune(game, "res\\Musik\\vi02.mp3");
+void StartMenuMusic(Game& game) {
+    StartTune(game, "res\\Musik\\vi02.mp3");
 }

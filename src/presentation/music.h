@@ -20,7 +20,7 @@ int MusicGetPosition(const Game& game);
 int MusicGetLength(const Game& game);
 void MusicSetPosition(Game& game, int seconds);
 
-// Stop the current tune and start the menu tune at volume 0 when code is -99.
-void StartMenuMusic(Game& game, int code);
+// Stops the current tune and starts the menu tune at volume 0.
+void StartMenuMusic(Game& game);
 // Stop the current tune, start the given one at volume 0 (the frame loop fades it in).
 void StartTune(Game& game, const std::string& gamePath);

@@ -215,7 +215,7 @@ int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
             std::fprintf(stderr, "rhombulus2-headless %s: %s\n", side, Tr(game, w));
             EndNetCommands(game);
             game.shell.GameInProgress = 0;
-            ShowMainMenu(game, kRestartMusic);
+            ShowMainMenu(game, true);
             status = 3;
             break;
         }

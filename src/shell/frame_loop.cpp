@@ -19,6 +19,7 @@
 #include "presentation/render.h"
 #include "presentation/sound.h"
 #include "presentation/text.h"
+#include "shell/disk_levels.h"
 #include "shell/input.h"
 #include "shell/recorder.h"
 #include "shell/screens.h"
@@ -26,6 +27,7 @@
 
 void InitGame(Game& game, Platform& platform, const std::string& resDir, std::uint64_t clockSeed) {
     game.platform = &platform;
+    game.levels = &DiskLevels();
     game.resDir = resDir;
     game.clockSeed = clockSeed;
     game.savesDir = resDir + "/saves";
@@ -65,20 +67,33 @@ void CarryOutLevelStart(Game& game) {
     const LevelStartRequest r = game.requests.levelStart;
     game.requests.levelStart = LevelStartRequest{};
     if (r.kind == LevelStartKind::kNone) return;
-    int level = r.level, mode = r.mode, lap = r.lap;
-    if (r.kind == LevelStartKind::kResume) level = mode = lap = kResumeGame;
-    if (r.kind == LevelStartKind::kLoaded) level = mode = lap = kLoadedGame;
-    const int music = r.restartTune != 0 ? kRestartMusic : 0;
     if (r.match != 0)
-        StartMatchLevel(game, level, mode, lap, music, r.newMatch);
+        StartMatchLevel(game, r);
     else
-        StartLevel(game, level, mode, lap, music);
+        StartLevel(game, r);
+}
+
+void CarryOutScreenChange(Game& game) {
+    Requests& r = game.requests;
+    if (!r.message.empty()) {
+        game.platform->ShowMessage(r.message);
+        r.message.clear();
+    }
+    const ScreenChange change = r.screen;
+    r.screen = ScreenChange::kNone;
+    if (change == ScreenChange::kMainMenu) ShowMainMenu(game, r.menuTuneAfresh != 0);
+    if (change == ScreenChange::kHighscoreCheck) CheckHighscore(game, r.finalScore);
+    r.menuTuneAfresh = 0;
+    r.finalScore = 0;
 }
 
 }  // namespace
 
 void CarryOutRequests(Game& game) {
+    CarryOutScreenChange(game);
     CarryOutLevelStart(game);
+    // A level start that could not be made asks for the main menu and tells why.
+    CarryOutScreenChange(game);
     // A tune the level start asked for (its own, afresh).
     if (!game.requests.tune.empty()) {
         StartTune(game, game.requests.tune);
@@ -213,9 +228,9 @@ void ShowSplash(Game& game) {
 }
 
 void SplashScreen(Game& game) {
-    if (game.input.KeyEscape == 1) ShowMainMenu(game, -99);
+    if (game.input.KeyEscape == 1) ShowMainMenu(game, true);
     ++game.shell.SplashFrames;
-    if (game.shell.SplashFrames == 200) ShowMainMenu(game, -99);
+    if (game.shell.SplashFrames == 200) ShowMainMenu(game, true);
 }
 
 void SaveAndQuit(Game& game) {

@@ -148,7 +148,7 @@ void StartNetMatch(Game& game, int level, bool draw) {
     while (game.shell.FrameCounter < 2 && game.shell.QuitRequested == 0) FrameTick(game, draw);
     game.computer.Strength[1] = kNoComputer;
     game.computer.Strength[2] = kNoComputer;
-    StartMatchLevel(game, level, kModeMatch, 1, kRestartMusic, 1);
+    StartMatchLevel(game, level, 1, true, true);
 }
 
 NetSession::NetSession(NetSessionConfig config) : config_(std::move(config)) {
@@ -398,7 +398,7 @@ void NetSession::BackToMenu(Game& game) {
     if (ownState_ != nullptr) game.sim() = *ownState_;
     ownState_.reset();
     game.netMenu = NetMenu{};
-    ShowMainMenu(game, kRestartMusic);
+    ShowMainMenu(game, true);
 }
 
 void NetSession::Leave(Game& game) {

@@ -79,7 +79,6 @@ bool RestoreSnapshotBytes(Game& game, const std::vector<std::uint8_t>& bytes, st
     }
     // The start-level screen's choice of opponent is the setting's, not the snapshot's.
     state->computer.OpponentChoice = game.computer.OpponentChoice;
-    state->computer.LoadedOpponent = game.computer.LoadedOpponent;
     game.sim() = *state;
     return true;
 }

@@ -7,23 +7,18 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 
-#include "core/game.h"
 #include "menus/transitions.h"
 #include "modes/level_start.h"
 #include "platform/picture_fit.h"
-#include "platform/sdl/sdl_platform.h"
 #include "playfield/tables.h"
+#include "sdl_game.h"
 #include "shell/frame_loop.h"
 #include "shell/input.h"
-#include "window/sdl_events.h"
 #include "x_window_pixels.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // Pixels of a row whose colours differ (the byte above the colour is not looked at).
 long WrongInRow(const std::uint32_t* got, const std::uint32_t* want, int n) {
@@ -33,34 +28,15 @@ long WrongInRow(const std::uint32_t* got, const std::uint32_t* want, int n) {
     return wrong;
 }
 
-class PresentedPicture : public ::testing::TestWithParam<const char*> {
+class PresentedPicture : public SdlGame<::testing::TestWithParam<const char*>> {
   protected:
     void SetUp() override {
         const char* driver = std::getenv("RHOMBULUS_TEST_VIDEODRIVER");
-        setenv("SDL_VIDEODRIVER", driver != nullptr ? driver : "offscreen", 1);
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
-        setenv("RHOMBULUS2_PRESENT", GetParam(), 1);
-        saves_ = fs::temp_directory_path() / ("rhombulus-present-" + std::to_string(::getpid()));
-        fs::create_directories(saves_);
-        platform_ = std::make_unique<SdlPlatform>(RHOMBULUS_RES_DIR);
-        ASSERT_TRUE(platform_->Open(false));
+        ASSERT_TRUE(OpenWindow(driver != nullptr ? driver : "offscreen", GetParam()));
         gpu_ = platform_->Texture() != nullptr;
         if (std::string(GetParam()) == "gpu" && !gpu_)
             GTEST_SKIP() << "no renderer on this video driver";
-        game_ = std::make_unique<Game>();
-        InitGame(*game_, *platform_, RHOMBULUS_RES_DIR, 3);
-        game_->savesDir = saves_.string();
-    }
-    void TearDown() override {
-        game_.reset();
-        platform_.reset();
-        SDL_Quit();
-        std::error_code ec;
-        fs::remove_all(saves_, ec);
-    }
-    void Pump() {
-        SDL_Event e;
-        while (SDL_PollEvent(&e)) HandleSdlEvent(*game_, *platform_, session_, e);
+        StartGame(3);
     }
     // Ticks, each one checked.
     void Tick(int n = 1) {
@@ -166,10 +142,6 @@ class PresentedPicture : public ::testing::TestWithParam<const char*> {
         return wrong;
     }
 
-    fs::path saves_;
-    std::unique_ptr<SdlPlatform> platform_;
-    std::unique_ptr<Game> game_;
-    WindowSession session_;
     bool gpu_ = false;
     int ticks_ = 0;
     const char* what_ = "";
@@ -196,7 +168,7 @@ TEST_P(PresentedPicture, EqualsTheWholePictureScaledAfterEveryTick) {
     game_->buttons.PageNumber = 2;
     Tick(20);
     what_ = "busy Endless";
-    StartLevel(*game_, 1, kModeEndless, 1, -99);
+    StartLevel(*game_, 1, kModeEndless, 1, true);
     for (int i = 0; i < 300 / slow; ++i) {
         if (i % 45 == 0) DXDraw1MouseMove(*game_, 60 + (i * 37) % 540, 300);
         if (i % 45 == 5) DXDraw1MouseDown(*game_);

@@ -5,36 +5,23 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <tuple>
 
 #include "menus/buttons.h"
-#include "platform/sdl/sdl_platform.h"
+#include "sdl_game.h"
 #include "shell/frame_loop.h"
-#include "core/game.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-class SdlWindow : public ::testing::Test {
+class SdlWindow : public SdlGame<::testing::Test> {
   protected:
     void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
-        // Frames go straight into the window's pixels, as on a machine without a GPU.
-        setenv("RHOMBULUS2_PRESENT", "surface", 1);
         // The offscreen window never gets the focus, and SDL keeps pad events from windows
         // in the background.
         SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
-        saves_ = fs::temp_directory_path() / ("rhombulus-sdl-" + std::to_string(::getpid()));
-        fs::create_directories(saves_);
-        platform_ = std::make_unique<SdlPlatform>(RHOMBULUS_RES_DIR);
-        ASSERT_TRUE(platform_->Open(false));
-        game_ = std::make_unique<Game>();
-        InitGame(*game_, *platform_, RHOMBULUS_RES_DIR, 1);
-        game_->savesDir = saves_.string();
+        // Frames go straight into the window's pixels, as on a machine without a GPU.
+        ASSERT_TRUE(OpenWindow("offscreen", "surface"));
+        StartGame(1);
         Pump();
         Tick(2);
         KeyTap(SDL_SCANCODE_ESCAPE);  // past the splash
@@ -43,15 +30,7 @@ class SdlWindow : public ::testing::Test {
     }
     void TearDown() override {
         if (pad_ >= 0) SDL_JoystickDetachVirtual(pad_);
-        game_.reset();
-        platform_.reset();
-        SDL_Quit();
-        std::error_code ec;
-        fs::remove_all(saves_, ec);
-    }
-    void Pump() {
-        SDL_Event e;
-        while (SDL_PollEvent(&e)) HandleSdlEvent(*game_, *platform_, session_, e);
+        SdlGame::TearDown();
     }
     void Tick(int n = 1) {
         for (int i = 0; i < n && !game_->session.WindowClosed; ++i) {
@@ -97,10 +76,6 @@ class SdlWindow : public ::testing::Test {
     }
     bool Over(int slot) const { return PointerOverButton(*game_, slot); }
 
-    fs::path saves_;
-    std::unique_ptr<SdlPlatform> platform_;
-    std::unique_ptr<Game> game_;
-    WindowSession session_;
     int pad_ = -1;
 };
 

@@ -20,14 +20,6 @@ namespace {
 using assetgen::KeyColour;
 using assetgen::SheetLayout;
 
-const std::string kRes = RHOMBULUS_RES_DIR;
-
-Surface Load(std::string_view name) {
-    Surface s;
-    EXPECT_TRUE(LoadSurface(s, kRes + "/" + std::string(name))) << name;
-    return s;
-}
-
 const SheetLayout& Layout(std::string_view name) {
     const SheetLayout* p = assetgen::FindPicture(name);
     if (p == nullptr) ADD_FAILURE() << "no table entry for " << name;
@@ -95,7 +87,7 @@ class Animation : public ::testing::TestWithParam<const char*> {};
 // stall in the animation.
 TEST_P(Animation, EachFrameDiffersFromThePreviousOne) {
     const SheetLayout& p = Layout(GetParam());
-    const Surface s = Load(p.name);
+    const Surface s = LoadResPicture(p.name);
     ASSERT_EQ(s.width, p.Width());
     for (int col = 1; col < p.columns; ++col) {
         EXPECT_GT(DifferingPixels(s, p, col - 1, 0, col, 0), 0) << p.name << " frame " << col;
@@ -117,7 +109,7 @@ INSTANTIATE_TEST_SUITE_P(Sheets, Animation,
 
 TEST(Debris, EveryColourColumnMovesThroughItsTwentyFrames) {
     const SheetLayout& p = Layout("expl3.bmp");
-    const Surface s = Load(p.name);
+    const Surface s = LoadResPicture(p.name);
     for (int col = 0; col < p.columns; ++col) {
         for (int row = 1; row < p.rows; ++row) {
             EXPECT_GT(DifferingPixels(s, p, col, row - 1, col, row), 0)
@@ -130,7 +122,7 @@ TEST(Debris, EveryColourColumnMovesThroughItsTwentyFrames) {
 TEST(Cannon, CoreFillsAsItReloads) {
     for (const char* name : {"kanone1.bmp", "kanone2.bmp"}) {
         const SheetLayout& p = Layout(name);
-        const Surface s = Load(name);
+        const Surface s = LoadResPicture(name);
         const double scale = p.cellW / 113.0;
         const double cx = 56.5 * scale, cy = 86 * scale, r = 11 * scale;
         int previous = -1;
@@ -167,10 +159,10 @@ int NearestStoneColour(const Mean& m, const Surface& stones, const SheetLayout& 
 // from row c of its icons: that row shows the colour it paints, and no two codes look alike.
 TEST(Colourer, EachCodesIconShowsTheColourItPaints) {
     const SheetLayout& sp = Layout("steine3.bmp");
-    const Surface stones = Load("steine3.bmp");
+    const Surface stones = LoadResPicture("steine3.bmp");
     for (const char* name : {"farbe2.bmp", "farbe2klein.bmp"}) {
         const SheetLayout& p = Layout(name);
-        const Surface s = Load(name);
+        const Surface s = LoadResPicture(name);
         std::set<int> painted;
         for (int code = 1; code <= 5; ++code) {
             const Mean m = CellMean(s, p, 0, code - 1, true);
@@ -188,9 +180,9 @@ TEST(Colourer, EachCodesIconShowsTheColourItPaints) {
 // 9 share a pale column of their own.
 TEST(Debris, ABurstingStoneFliesApartInItsOwnColour) {
     const SheetLayout& sp = Layout("steine3.bmp");
-    const Surface stones = Load("steine3.bmp");
+    const Surface stones = LoadResPicture("steine3.bmp");
     const SheetLayout& p = Layout("expl3.bmp");
-    const Surface s = Load("expl3.bmp");
+    const Surface s = LoadResPicture("expl3.bmp");
     TestGame t;
     for (int colour = 1; colour <= 7; ++colour) {
         t.game.effects.EffectCursor = 0;
@@ -219,7 +211,7 @@ TEST(TextTextures, OutlineIsDarkestAndTextsDiffer) {
     std::vector<Mean> means(8);
     for (int t = 1; t <= 7; ++t) {
         const std::string name = "schriftfarbe" + std::to_string(t) + ".bmp";
-        const Surface s = Load(name);
+        const Surface s = LoadResPicture(name);
         ASSERT_GE(s.width, 30);
         ASSERT_GE(s.height, 30);
         Mean& m = means[t];
@@ -257,7 +249,7 @@ TEST(Backgrounds, BottomLineIsDrawnWhereStonesBurst) {
     for (const Line& l :
          {Line{"spielhg2.bmp", 440, 30, 620}, Line{"spielhg3.bmp", 440, 100, 620},
           Line{"spielhgtwo1.bmp", 460, 5, 370}, Line{"spielhgtwo1.bmp", 460, 430, 795}}) {
-        const Surface s = Load(l.name);
+        const Surface s = LoadResPicture(l.name);
         int warm = 0;
         for (int x = l.x0; x <= l.x1; ++x) {
             const std::uint32_t c = s.At(x, l.y);
@@ -271,7 +263,7 @@ TEST(Backgrounds, BottomLineIsDrawnWhereStonesBurst) {
 // the arrow's tip sits there in every frame.
 TEST(Pointer, TipIsAtTheTopLeftOfEveryFrame) {
     const SheetLayout& p = Layout("pfeil2.bmp");
-    const Surface s = Load(p.name);
+    const Surface s = LoadResPicture(p.name);
     for (int f = 0; f < p.columns; ++f) EXPECT_NE(s.At(f * p.cellW + 1, 1), 0u) << f;
 }
 

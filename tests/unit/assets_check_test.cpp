@@ -26,14 +26,6 @@ using assetgen::PixelRect;
 using piccheck::Colour;
 using piccheck::Vision;
 
-const std::string kRes = RHOMBULUS_RES_DIR;
-
-Surface Load(std::string_view name) {
-    Surface s;
-    EXPECT_TRUE(LoadSurface(s, kRes + "/" + std::string(name))) << name;
-    return s;
-}
-
 // A stone as some picture shows it.
 struct ShownStone {
     std::string picture;
@@ -80,7 +72,7 @@ TEST(StoneSymbols, StandOutFromTheirStoneInEverySizeShown) {
     Surface picture;
     double weakest = 1e9;
     for (const ShownStone& s : stones) {
-        if (s.picture != loaded) picture = Load(loaded = s.picture);
+        if (s.picture != loaded) picture = LoadResPicture(loaded = s.picture);
         const piccheck::SymbolReading r =
             piccheck::ReadSymbol(picture, s.stone.x, s.stone.y, s.stone.size, s.stone.colour);
         EXPECT_TRUE(piccheck::SymbolStandsOut(r))
@@ -93,7 +85,7 @@ TEST(StoneSymbols, StandOutFromTheirStoneInEverySizeShown) {
 
 // The stone colours as the player sees them: the mean of each face around its symbol.
 std::vector<Colour> FaceColours(std::string_view sheetName) {
-    const Surface sheet = Load(sheetName);
+    const Surface sheet = LoadResPicture(sheetName);
     std::vector<Colour> faces;
     for (const ShownStone& s : SheetStones(sheetName)) {
         if (s.stone.x > s.stone.size) continue;  // the first look only
@@ -120,7 +112,7 @@ TEST(StoneColours, StayApartForEveryKindOfVision) {
 // The anchor's steel is no stone colour: with normal vision it stays as far from each of them.
 TEST(StoneColours, AnchorSteelIsNoneOfThem) {
     const assetgen::SheetLayout* p = assetgen::FindPicture("steine3.bmp");
-    const Surface sheet = Load("steine3.bmp");
+    const Surface sheet = LoadResPicture("steine3.bmp");
     const double centre = p->cellW / 2 + 0.5;
     double sum[3] = {0, 0, 0};
     int n = 0;
@@ -313,7 +305,7 @@ double RowLuminance(const Surface& s, int y, int left, int right) {
 // The band is drawn where the titles expect it: a gold line along its top, lit down to its
 // last rows, where it fades into the panel.
 TEST(MenuTitles, BandIsDrawnWhereTheTitlesExpectIt) {
-    const Surface menu = Load("menuehg2.bmp");
+    const Surface menu = LoadResPicture("menuehg2.bmp");
     const PixelRect& b = assetgen::kMenuTitleBand;
     const int l = b.left + 20, r = b.right - 20;
     EXPECT_GT(RowLuminance(menu, b.top - 1, l, r), 3 * RowLuminance(menu, b.top + 2, l, r));
@@ -345,7 +337,7 @@ TEST_P(HelpPage, PicturesSitInsideOnePanel) {
 INSTANTIATE_TEST_SUITE_P(Pages, HelpPage, ::testing::Values(1, 2, 3));
 
 TEST(HelpPanel, IsDrawnWhereThePicturesExpectIt) {
-    const Surface help = Load("hilfehg.bmp");
+    const Surface help = LoadResPicture("hilfehg.bmp");
     const PixelRect& p = assetgen::kHelpPanel;
     auto gold = [](std::uint32_t c) {
         const Colour k = piccheck::FromPixel(c);
@@ -430,7 +422,7 @@ TEST(TextsOverTheField, KeepADarkEdgeTwoPixelsWideOnEveryStoneColour) {
 
 // Each rule above rejects a picture that breaks it.
 TEST(PictureRules, SymbolOnTheFaceColourFails) {
-    Surface sheet = Load("steine3.bmp");
+    Surface sheet = LoadResPicture("steine3.bmp");
     const ShownStone s = SheetStones("steine3.bmp")[2 * 3];  // yellow, the brightest face
     const piccheck::SymbolReading before =
         piccheck::ReadSymbol(sheet, s.stone.x, s.stone.y, s.stone.size, s.stone.colour);

@@ -7,6 +7,7 @@
 
 #include "picture_table.h"
 #include "platform/surface.h"
+#include "test_support.h"
 
 namespace {
 
@@ -14,19 +15,11 @@ using assetgen::Key;
 using assetgen::KeyColour;
 using assetgen::SheetLayout;
 
-const std::string kRes = RHOMBULUS_RES_DIR;
-
-Surface Load(std::string_view name) {
-    Surface s;
-    EXPECT_TRUE(LoadSurface(s, kRes + "/" + std::string(name))) << name;
-    return s;
-}
-
 class PictureFile : public ::testing::TestWithParam<SheetLayout> {};
 
 TEST_P(PictureFile, HasTheSheetSizeOfItsCells) {
     const SheetLayout& p = GetParam();
-    const Surface s = Load(p.name);
+    const Surface s = LoadResPicture(p.name);
     EXPECT_EQ(s.width, p.Width());
     EXPECT_EQ(s.height, p.Height());
 }
@@ -37,7 +30,7 @@ class KeyedPictureFile : public ::testing::TestWithParam<SheetLayout> {};
 
 TEST_P(KeyedPictureFile, CellsAreSurroundedByTheKeyAndNotEmpty) {
     const SheetLayout& p = GetParam();
-    const Surface s = Load(p.name);
+    const Surface s = LoadResPicture(p.name);
     ASSERT_EQ(s.width, p.Width());
     ASSERT_EQ(s.height, p.Height());
     const std::uint32_t key = KeyColour(p.key);
@@ -90,7 +83,7 @@ TEST(StoneSheets, FirstRowOfEveryCellIsTransparent) {
     for (const char* name : {"steine3.bmp", "steine2.bmp", "pipes.bmp", "pipevoll.bmp"}) {
         const SheetLayout* p = assetgen::FindPicture(name);
         ASSERT_NE(p, nullptr);
-        const Surface s = Load(name);
+        const Surface s = LoadResPicture(name);
         ASSERT_EQ(s.height, p->Height());
         for (int row = 0; row < p->rows; ++row) {
             for (int x = 0; x < s.width; ++x) {
@@ -117,8 +110,8 @@ class CoverOverBackground : public ::testing::TestWithParam<Cover> {};
 // from the wrong place shows a visible box, and one that changes nothing shows no state.
 TEST_P(CoverOverBackground, LinesUpWithTheBackgroundBeneath) {
     const Cover& c = GetParam();
-    const Surface cover = Load(c.cover);
-    const Surface bg = Load(c.background);
+    const Surface cover = LoadResPicture(c.cover);
+    const Surface bg = LoadResPicture(c.background);
     ASSERT_GE(cover.width, c.sx + c.w);
     ASSERT_GE(cover.height, c.sy + c.h);
     if (c.tube) {
@@ -164,8 +157,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 // The help page shows the game's time bar cut out of the game background.
 TEST(HelpPictures, TimeBarCutShowsTheFilledTube) {
-    const Surface bg = Load("spielhg2.bmp");
-    const Surface cover = Load("zeit.bmp");
+    const Surface bg = LoadResPicture("spielhg2.bmp");
+    const Surface cover = LoadResPicture("zeit.bmp");
     // Inside the tube the full bar is brighter than the drained one.
     auto brightness = [](std::uint32_t p) {
         return ((p >> 16) & 255) + ((p >> 8) & 255) + (p & 255);

@@ -40,7 +40,7 @@ struct ComputerGame {
         g->input.MouseX = 200;      // the person's pointer rests over the left field
         g->input.MouseY = 300;
         g->computer.Strength[2] = strength;
-        EXPECT_TRUE(StartMatchLevel(*g, level, kModeMatch, 1, 0, 1));
+        EXPECT_TRUE(StartMatchLevel(*g, level, 1, false, true));
     }
     void Tick(int n = 1) {
         for (int i = 0; i < n; ++i) SimulateTick(*g);
@@ -302,8 +302,9 @@ TEST_P(SavedOpponent, LivesBesideTheSlotWhoseFortyEightBytesStayAsTheyAre) {
     EXPECT_EQ(m.res.ReadBytes(m.res.Saves("ave3.dat")), before);
     if (!c.companion) std::filesystem::remove(m.res.Saves("ave3opp.dat"));
     g.computer.Strength[2] = kNoComputer;
-    ASSERT_TRUE(ReadSavedGame(g, SlotFile(3)));
-    EXPECT_EQ(g.computer.LoadedOpponent, c.loaded);
+    LevelStartRequest slot;
+    ASSERT_TRUE(ReadSavedGame(g, SlotFile(3), slot));
+    EXPECT_EQ(slot.opponent, c.loaded);
 }
 
 INSTANTIATE_TEST_SUITE_P(Slots, SavedOpponent,

@@ -159,27 +159,16 @@ INSTANTIATE_TEST_SUITE_P(CommandLine, Args,
                                            ArgsCase{{"--fulscreen"}, A::kUsageError, -1},
                                            ArgsCase{{"game.dat"}, A::kUsageError, -1}));
 
-// A fresh temporary folder per test.
-struct TempDir {
-    fs::path dir;
-    TempDir() {
-        dir = fs::temp_directory_path() /
-              ("rhombulus-desktop-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
+// A fresh temporary folder per test, with text files written and read whole.
+struct TempDir : TempRes {
+    const fs::path dir{Dir()};
     void Write(const fs::path& path, const std::string& text) const {
         fs::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary) << text;
+        WriteBytes(path.string(), {text.begin(), text.end()});
     }
     std::string Read(const fs::path& path) const {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        const std::vector<std::uint8_t> bytes = ReadBytes(path.string());
+        return {bytes.begin(), bytes.end()};
     }
 };
 
@@ -285,11 +274,7 @@ TEST(FirstStart, LanguageComesFromTheDesktopOnlyWithoutASettingsFile) {
         EXPECT_EQ(t.game.shell.Language, language);
     }
     TempRes res;
-    std::vector<std::uint8_t> bytes(16, 0);
-    PutInt32(bytes, 4, 100);
-    PutInt32(bytes, 8, 80);
-    PutInt32(bytes, 12, 1);
-    res.WriteBytes(res.Saves("settings.dat"), bytes);
+    res.WriteSettingsFile(100, 80, 1);
     TestGame t(res.Dir());
     t.game.shell.FirstStartLanguage = 2;
     t.TickTo(3);

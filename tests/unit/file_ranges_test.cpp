@@ -19,6 +19,7 @@
 #include "menus_fixture.h"
 #include "modes/level_file.h"
 #include "platform/file_bytes.h"
+#include "shell/disk_levels.h"
 
 namespace {
 
@@ -151,11 +152,7 @@ class SettingsLanguage : public ::testing::TestWithParam<std::int32_t> {};
 
 TEST_P(SettingsLanguage, UnknownIsEnglish) {
     TempRes res;
-    std::vector<std::uint8_t> bytes(16, 0);
-    PutInt32(bytes, 4, 60);
-    PutInt32(bytes, 8, 20);
-    PutInt32(bytes, 12, GetParam());
-    res.WriteBytes(res.Saves("settings.dat"), bytes);
+    res.WriteSettingsFile(60, 20, GetParam());
     TestGame t(res.Dir());
     EXPECT_TRUE(ReadSettings(t.game, kSettingsFile));
     EXPECT_EQ(t.game.shell.Language, 2);
@@ -250,13 +247,14 @@ TEST_P(SavedGameRange, OutOfRangeIsNotLoaded) {
     g.players[kSoloPlayer].LevelStartScore = 1234;
     const auto bytes = With(SavedGameBytes(g), GetParam());
     res.WriteBytes(res.Saves("ave2.dat"), bytes);
-    EXPECT_EQ(ReadSavedGame(g, SlotFile(2)), GetParam().accepted);
-    EXPECT_EQ(g.level.LoadedLevel, GetParam().accepted ? GetInt32(bytes, 4) : 0);
+    LevelStartRequest slot;
+    EXPECT_EQ(ReadSavedGame(g, SlotFile(2), slot), GetParam().accepted);
+    EXPECT_EQ(slot.level, GetParam().accepted ? GetInt32(bytes, 4) : 0);
     if (!GetParam().accepted) return;
-    EXPECT_EQ(g.level.LoadedMatchScore[1], GetInt32(bytes, 28));
-    EXPECT_EQ(g.level.LoadedLevelsWon[1], GetInt32(bytes, 32));
-    EXPECT_EQ(g.level.LoadedMatchScore[2], GetInt32(bytes, 40));
-    EXPECT_EQ(g.level.LoadedLevelsWon[2], GetInt32(bytes, 44));
+    EXPECT_EQ(slot.matchScore[1], GetInt32(bytes, 28));
+    EXPECT_EQ(slot.levelsWon[1], GetInt32(bytes, 32));
+    EXPECT_EQ(slot.matchScore[2], GetInt32(bytes, 40));
+    EXPECT_EQ(slot.levelsWon[2], GetInt32(bytes, 44));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -309,7 +307,8 @@ class LevelCodesRange : public ::testing::TestWithParam<LevelCase> {};
 
 TEST_P(LevelCodesRange, OnlyFieldCellsAreChecked) {
     LevelRecords records;
-    ASSERT_TRUE(LoadLevelRecords(std::string(RHOMBULUS_RES_DIR) + "/Levelz/lvl001.lvl", records));
+    ASSERT_TRUE(LoadLevelRecords(DiskLevels(),
+                                 std::string(RHOMBULUS_RES_DIR) + "/Levelz/lvl001.lvl", records));
     for (int k = kFirstFieldCell; k <= kLastFieldCell; ++k) {
         records[k].cell = std::min(records[k].cell, 7);  // codes every mode knows
         records[k].extra = std::min(records[k].extra, 7);
@@ -336,12 +335,12 @@ TEST(LevelFiles, ALongerFileIsReadUpToItsLastRecordAndAShorterOneNotAtAll) {
     PutInt32(bytes, 8 * 220, 5);
     res.WriteBytes(res.Saves("long.lvl"), bytes);
     LevelRecords records;
-    ASSERT_TRUE(LoadLevelRecords(res.Saves("long.lvl"), records));
+    ASSERT_TRUE(LoadLevelRecords(DiskLevels(), res.Saves("long.lvl"), records));
     EXPECT_EQ(records[220].cell, 5);
     bytes.resize(kLevelFileBytes - 1);
     res.WriteBytes(res.Saves("short.lvl"), bytes);
-    EXPECT_FALSE(LoadLevelRecords(res.Saves("short.lvl"), records));
-    EXPECT_FALSE(LoadLevelRecords(res.Saves(""), records));
+    EXPECT_FALSE(LoadLevelRecords(DiskLevels(), res.Saves("short.lvl"), records));
+    EXPECT_FALSE(LoadLevelRecords(DiskLevels(), res.Saves(""), records));
 }
 
 }  // namespace

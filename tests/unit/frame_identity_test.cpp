@@ -96,6 +96,14 @@ void ToMainMenu(TestGame& t) {
     t.TickTo(30);
 }
 
+// A menu screen opened from the main menu, on the given page (0: as it opens).
+template <void (*Show)(Game&), int Page = 0>
+void MenuScene(TestGame& t) {
+    ToMainMenu(t);
+    Show(t.game);
+    if (Page != 0) t.game.buttons.PageNumber = Page;
+}
+
 // A robot that clicks into a new column now and then, as the benchmark plays: tick i of its play.
 void PlayTick(TestGame& t, int i) {
     if (i % 45 == 0) DXDraw1MouseMove(t.game, 60 + (i * 37) % 540, 300);
@@ -128,86 +136,62 @@ TEST_P(WholeFrame, IsDrawnPixelForPixelAsByThePlainCode) {
 
 INSTANTIATE_TEST_SUITE_P(
     Screens, WholeFrame,
-    ::testing::Values(Scene{"Splash", [](TestGame& t) { t.TickTo(20); }},
-                      Scene{"MainMenu", [](TestGame& t) { ToMainMenu(t); }},
-                      Scene{"MainMenuEnglishPointerOverExit",
-                            [](TestGame& t) {
-                                ToMainMenu(t);
-                                t.game.shell.Language = 2;
-                                DXDraw1MouseMove(t.game, 400, 510);
-                                t.TickTo(40);
-                            }},
-                      Scene{"Options",
-                            [](TestGame& t) {
-                                ToMainMenu(t);
-                                ShowOptions(t.game);
-                                t.TickTo(60);
-                            }},
-                      Scene{"HelpPage1",
-                            [](TestGame& t) {
-                                ToMainMenu(t);
-                                ShowHelp(t.game);
-                            }},
-                      Scene{"HelpPage2",
-                            [](TestGame& t) {
-                                ToMainMenu(t);
-                                ShowHelp(t.game);
-                                t.game.buttons.PageNumber = 2;
-                            }},
-                      Scene{"HelpPage3",
-                            [](TestGame& t) {
-                                ToMainMenu(t);
-                                ShowHelp(t.game);
-                                t.game.buttons.PageNumber = 3;
-                            }},
-                      Scene{"InfoPage",
-                            [](TestGame& t) {
-                                ToMainMenu(t);
-                                ShowInfo(t.game);
-                            }},
-                      Scene{"Highscores",
-                            [](TestGame& t) {
-                                ToMainMenu(t);
-                                ShowHighscores(t.game);
-                            }},
-                      Scene{"BusyEndless",
-                            [](TestGame& t) {
-                                ToMainMenu(t);
-                                StartLevel(t.game, 1, kModeEndless, 1, -99);
-                                Play(t, 400);
-                                Play(t, 400);
-                                // Explosions, debris, smoke and sparkles of every colour in flight,
-                                // some partly off the screen.
-                                for (int i = 0; i < 60; ++i) {
-                                    const int x = -20 + 14 * i;
-                                    const int y = 40 + (i * 53) % 560;
-                                    AddEffect(t.game, x, y, kEffectFlash, 0);
-                                    AddDebris(t.game, x + 7, y, 1 + i % 9);
-                                    AddEffect(t.game, x, y + 9, kEffectSmoke, 0);
-                                    AddEffect(t.game, x + 3, y - 9, kEffectSparkle, 1 + i % 7);
-                                }
-                                Play(t, 3);
-                                EXPECT_GE(t.game.effects.EffectsInUse, 200);
-                            }},
-                      Scene{"ShakenPuzzle",
-                            [](TestGame& t) {
-                                ToMainMenu(t);
-                                StartLevel(t.game, 30, kModePuzzle, 1, -99);
-                                Play(t, 200);
-                                t.game.players[kSoloPlayer].ShakeFrames = 10;
-                            }},
-                      Scene{"GameOverOverAFullField",
-                            [](TestGame& t) {
-                                ToMainMenu(t);
-                                StartLevel(t.game, 1, kModeEndless, 1, -99);
-                                Play(t, 100);
-                                t.game.players[kSoloPlayer].TimeLeft = 0;
-                                for (int i = 0; i < 600 && (t.game.play.TimeUp == 0 ||
-                                                            t.game.play.TimeUpTimer >= 60);
-                                     ++i)
-                                    FrameTick(t.game);
-                                EXPECT_EQ(t.game.play.TimeUp, 1);
-                            }}),
+    ::testing::Values(
+        Scene{"Splash", [](TestGame& t) { t.TickTo(20); }},
+        Scene{"MainMenu", [](TestGame& t) { ToMainMenu(t); }},
+        Scene{"MainMenuEnglishPointerOverExit",
+              [](TestGame& t) {
+                  ToMainMenu(t);
+                  t.game.shell.Language = 2;
+                  DXDraw1MouseMove(t.game, 400, 510);
+                  t.TickTo(40);
+              }},
+        Scene{"Options",
+              [](TestGame& t) {
+                  ToMainMenu(t);
+                  ShowOptions(t.game);
+                  t.TickTo(60);
+              }},
+        Scene{"HelpPage1", MenuScene<ShowHelp>}, Scene{"HelpPage2", MenuScene<ShowHelp, 2>},
+        Scene{"HelpPage3", MenuScene<ShowHelp, 3>}, Scene{"InfoPage", MenuScene<ShowInfo>},
+        Scene{"Highscores", MenuScene<ShowHighscores>},
+        Scene{"BusyEndless",
+              [](TestGame& t) {
+                  ToMainMenu(t);
+                  StartLevel(t.game, 1, kModeEndless, 1, true);
+                  Play(t, 400);
+                  Play(t, 400);
+                  // Explosions, debris, smoke and sparkles of every colour in flight,
+                  // some partly off the screen.
+                  for (int i = 0; i < 60; ++i) {
+                      const int x = -20 + 14 * i;
+                      const int y = 40 + (i * 53) % 560;
+                      AddEffect(t.game, x, y, kEffectFlash, 0);
+                      AddDebris(t.game, x + 7, y, 1 + i % 9);
+                      AddEffect(t.game, x, y + 9, kEffectSmoke, 0);
+                      AddEffect(t.game, x + 3, y - 9, kEffectSparkle, 1 + i % 7);
+                  }
+                  Play(t, 3);
+                  EXPECT_GE(t.game.effects.EffectsInUse, 200);
+              }},
+        Scene{"ShakenPuzzle",
+              [](TestGame& t) {
+                  ToMainMenu(t);
+                  StartLevel(t.game, 30, kModePuzzle, 1, true);
+                  Play(t, 200);
+                  t.game.players[kSoloPlayer].ShakeFrames = 10;
+              }},
+        Scene{"GameOverOverAFullField",
+              [](TestGame& t) {
+                  ToMainMenu(t);
+                  StartLevel(t.game, 1, kModeEndless, 1, true);
+                  Play(t, 100);
+                  t.game.players[kSoloPlayer].TimeLeft = 0;
+                  for (int i = 0;
+                       i < 600 && (t.game.play.TimeUp == 0 || t.game.play.TimeUpTimer >= 60); ++i)
+                      FrameTick(t.game);
+                  EXPECT_EQ(t.game.play.TimeUp, 1);
+              }}),
     [](const auto& info) { return info.param.name; });
 
 // Random rectangles of the game's own sheets, keyed and opaque, at random places (many wholly or

@@ -1,36 +1,16 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <filesystem>
 #include <fstream>
 
-#include "menus/record_file.h"
 #include "core/paths.h"
+#include "menus/record_file.h"
 #include "menus/transitions.h"
-#include "test_support.h"
+#include "menus_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// A copy of the build's res/ with its own saves folder, so tests that write files stay apart.
-struct TempRes {
-    fs::path dir;
-    TempRes() {
-        dir =
-            fs::temp_directory_path() /
-            ("rhombulus-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        for (const auto& entry : fs::directory_iterator(RHOMBULUS_RES_DIR)) {
-            if (entry.path().filename() == "saves") continue;
-            fs::create_symlink(entry.path(), dir / entry.path().filename());
-        }
-        fs::create_directories(dir / "saves");
-    }
-    ~TempRes() { fs::remove_all(dir); }
-};
 
 TEST(FrameLoop, StartUpOnSecondTickAndFirstHandlerCallOnThird) {
     TestGame t;
@@ -43,19 +23,6 @@ TEST(FrameLoop, StartUpOnSecondTickAndFirstHandlerCallOnThird) {
     EXPECT_TRUE(t.game.session.TimerEnabled);
     FrameTick(t.game);
     EXPECT_EQ(t.game.shell.SplashFrames, 1);
-}
-
-TEST(FrameLoop, SplashEndsAfterExactly200HandlerCalls) {
-    TestGame t;
-    t.TickTo(201);
-    EXPECT_EQ(t.game.shell.ScreenId, kScreenSplash);
-    EXPECT_EQ(t.game.shell.SplashFrames, 199);
-    t.TickTo(202);
-    EXPECT_EQ(t.game.shell.ScreenId, kScreenMainMenu);
-    // The menu tune starts at volume 0 and the frame loop fades it in by 1 per tick.
-    EXPECT_EQ(t.platform.musicVolume, 1);
-    t.TickTo(212);
-    EXPECT_EQ(t.platform.musicVolume, 11);
 }
 
 TEST(FrameLoop, EscapeEndsSplashAtOnce) {
@@ -80,19 +47,6 @@ TEST(FrameLoop, MusicVolumeStepsByOneWithoutOvershoot) {
     EXPECT_EQ(seen, (std::vector<int>{5, 4, 3, 3, 3}));
 }
 
-TEST(FrameLoop, MusicLoopsOnTheTickItReachesItsEnd) {
-    TestGame t;
-    t.TickTo(202);
-    ASSERT_TRUE(t.platform.hasStream) << "the menu tune should be playing";
-    const double end = std::nearbyint(t.platform.musicLength);  // the length in whole seconds
-    t.platform.musicPosition = end - 0.6;  // rounds one second short of the end: plays on
-    FrameTick(t.game);
-    EXPECT_NEAR(t.platform.musicPosition, end - 0.585, 1e-9);
-    t.platform.musicPosition = end - 0.4;  // counts as the end: rewound on this tick
-    FrameTick(t.game);
-    EXPECT_NEAR(t.platform.musicPosition, 0.015, 1e-9);  // rewound, then played one tick
-}
-
 TEST(FrameLoop, UnknownScreenOnlyRendersAndFlips) {
     TestGame t;
     t.TickTo(5);
@@ -104,8 +58,8 @@ TEST(FrameLoop, UnknownScreenOnlyRendersAndFlips) {
 
 TEST(FrameLoop, MissingBitmapStopsStartUpWithMessageNamingIt) {
     TempRes res;
-    fs::remove(res.dir / "steine3.bmp");
-    TestGame t(res.dir.string());
+    fs::remove(res.Dir() + "/steine3.bmp");
+    TestGame t(res.Dir());
     t.TickTo(5);
     EXPECT_TRUE(t.game.session.WindowClosed);
     EXPECT_EQ(t.game.session.ExitStatus, 1);
@@ -115,7 +69,7 @@ TEST(FrameLoop, MissingBitmapStopsStartUpWithMessageNamingIt) {
 
 TEST(Quit, ResizeWithinTenTicksIsIgnoredLaterSavesSettingsAndQuits) {
     TempRes res;
-    TestGame t(res.dir.string());
+    TestGame t(res.Dir());
     t.TickTo(10);
     DXDraw1Resize(t.game);
     EXPECT_FALSE(t.game.session.WindowClosed);
@@ -126,7 +80,7 @@ TEST(Quit, ResizeWithinTenTicksIsIgnoredLaterSavesSettingsAndQuits) {
     EXPECT_TRUE(t.game.session.WindowClosed);
     EXPECT_TRUE(t.platform.closed);
     std::vector<std::uint8_t> bytes;
-    ASSERT_TRUE(ReadRecordFile((res.dir / "saves/settings.dat").string(), 16, bytes));
+    ASSERT_TRUE(ReadRecordFile(res.Saves("settings.dat"), 16, bytes));
     ASSERT_EQ(bytes.size(), 16u);
     EXPECT_EQ(GetInt32(bytes, 0), 0);
     EXPECT_EQ(GetInt32(bytes, 4), 100);
@@ -136,26 +90,20 @@ TEST(Quit, ResizeWithinTenTicksIsIgnoredLaterSavesSettingsAndQuits) {
 
 TEST(Quit, CloseButtonBeforeStartUpDoesNotOverwriteSettings) {
     TempRes res;
-    {
-        std::vector<std::uint8_t> bytes(16, 0);
-        PutInt32(bytes, 4, 60);
-        PutInt32(bytes, 8, 20);
-        PutInt32(bytes, 12, 2);
-        ASSERT_TRUE(WriteFileAtomically((res.dir / "saves/settings.dat").string(), bytes));
-    }
-    TestGame early(res.dir.string());
+    res.WriteSettingsFile(60, 20, 2);
+    TestGame early(res.Dir());
     FrameTick(early.game);
     WindowCloseRequested(early.game);
     EXPECT_TRUE(early.game.session.WindowClosed);
 
-    TestGame later(res.dir.string());
+    TestGame later(res.Dir());
     later.TickTo(3);
     EXPECT_EQ(later.game.shell.MusicVolumeSetting, 60);
     EXPECT_EQ(later.game.shell.SoundVolume, 20);
     EXPECT_EQ(later.game.shell.Language, 2);
     WindowCloseRequested(later.game);
     std::vector<std::uint8_t> bytes;
-    ASSERT_TRUE(ReadRecordFile((res.dir / "saves/settings.dat").string(), 16, bytes));
+    ASSERT_TRUE(ReadRecordFile(res.Saves("settings.dat"), 16, bytes));
     EXPECT_EQ(GetInt32(bytes, 4), 60);
 }
 

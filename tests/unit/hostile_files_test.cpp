@@ -13,12 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "core/mathutil.h"
 #include "menus/highscores.h"
 #include "menus/record_file.h"
 #include "menus/saved_games.h"
 #include "menus/settings.h"
 #include "menus_fixture.h"
-#include "core/mathutil.h"
 
 namespace {
 
@@ -134,7 +134,8 @@ TEST_P(HugeFileInSaves, IsDamagedAndNotReadWhole) {
     EXPECT_EQ(g.menus.HighscoreScore[1][1], 70000);
     ReadSlotNames(g);
     EXPECT_EQ(g.menus.SlotName[1], "noname");
-    EXPECT_FALSE(ReadSavedGame(g, SlotFile(1)));
+    LevelStartRequest slot;
+    EXPECT_FALSE(ReadSavedGame(g, SlotFile(1), slot));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -154,8 +155,9 @@ TEST(ValuesFromFiles, AHugeVolumeOrLevelMarksTheFileDamaged) {
     EXPECT_EQ(m.g().shell.Language, 1);
     m.res.WriteBytes(m.res.Saves("ave1.dat"),
                      Record32({{4, 2147483647}, {8, 1}, {12, 1}, {16, 500}, {20, 0}}, 48));
-    EXPECT_FALSE(ReadSavedGame(m.g(), SlotFile(1)));
-    EXPECT_EQ(m.g().level.LoadedLevel, 0);
+    LevelStartRequest slot;
+    EXPECT_FALSE(ReadSavedGame(m.g(), SlotFile(1), slot));
+    EXPECT_EQ(slot.kind, LevelStartKind::kNone);
 }
 
 TEST(ValuesFromFiles, RoundingBeyondTheRangeOfIntGivesItsEnds) {

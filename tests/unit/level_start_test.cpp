@@ -40,7 +40,7 @@ TEST(PuzzleField, CellsBecomeStonesInCellOrderBelowTheCeiling) {
     res.Write("lvl001.lvl", cells);
     TestGame t(res.Dir());
     Game& g = t.game;
-    ASSERT_TRUE(StartLevel(g, 1, kModePuzzle, 1, kRestartMusic));
+    ASSERT_TRUE(StartLevel(g, 1, kModePuzzle, 1, true));
     const StoneTable& st = g.stones;
     EXPECT_EQ(st.StoneCount, 200);
     for (int s = 1; s <= 10; ++s) {
@@ -75,6 +75,7 @@ TEST_P(LevelFileLength, AnUnreadableLevelLeavesTheGameAsItWasAndTellsThePlayer) 
     // The level end of level 2 asks for level 3.
     const bool readable = records >= 221;
     EXPECT_EQ(StartLevel(g, 3, kModePuzzle, 1, 0), readable);
+    CarryOutRequests(g);
     EXPECT_EQ(g.play.LevelNumber, readable ? 3 : 2);
     if (readable) return;
     ASSERT_EQ(t.platform.messages.size(), 1u);
@@ -115,13 +116,13 @@ TEST(LevelStart, ResumeKeepsTheFieldAndGivesTheCannonANewStone) {
     res.Write("lvl007.lvl", kSmall);
     TestGame t(res.Dir());
     Game& g = t.game;
-    ASSERT_TRUE(StartLevel(g, 7, kModePuzzle, 2, kRestartMusic));
+    ASSERT_TRUE(StartLevel(g, 7, kModePuzzle, 2, true));
     g.players[kSoloPlayer].cannon.LoadedStone = AddStone(g, 350, 500, 1, 0);
     AddEffect(g, 100, 100, kEffectFlash, 0);
     g.players[kSoloPlayer].TimeLeft = 432;
     const StoneTable before = g.stones;
     g.shell.GameInProgress = 2;
-    ASSERT_TRUE(StartLevel(g, kResumeGame, kResumeGame, kResumeGame, kRestartMusic));
+    ASSERT_TRUE(StartLevel(g, ResumeStart(false)));
     EXPECT_EQ(g.stones.StoneState, before.StoneState);
     EXPECT_EQ(g.stones.StoneY, before.StoneY);
     EXPECT_EQ(g.effects.EffectKind[1], 1);
@@ -137,12 +138,11 @@ TEST(LevelStart, LoadedGameRestartsItsLevelWithTheSavedScoreAndTime) {
     res.Write("lvl0012.lvl", kSmall);
     TestGame t(res.Dir());
     Game& g = t.game;
-    g.level.LoadedLevel = 12;
-    g.level.LoadedMode = kModePuzzle;
-    g.level.LoadedLap = 3;
-    g.level.LoadedScore = 7000;
-    g.level.LoadedTime = 640;
-    ASSERT_TRUE(StartLevel(g, kLoadedGame, kLoadedGame, kLoadedGame, kRestartMusic));
+    LevelStartRequest slot = NewLevelStart(12, kModePuzzle, 3, true);
+    slot.kind = LevelStartKind::kLoaded;
+    slot.score = 7000;
+    slot.time = 640;
+    ASSERT_TRUE(StartLevel(g, slot));
     EXPECT_EQ(std::make_tuple(g.play.LevelNumber, g.play.LapNumber, g.players[kSoloPlayer].Score,
                               g.players[kSoloPlayer].TimeLeft),
               std::make_tuple(12, 3, 7000, 640));
@@ -156,6 +156,7 @@ TEST(LevelStart, APuzzleCellCodeAboveTheAnchorsMarksTheFileDamaged) {
     TestGame t(res.Dir());
     EXPECT_TRUE(StartLevel(t.game, 1, kModePuzzle, 1, 0));
     EXPECT_FALSE(StartLevel(t.game, 2, kModePuzzle, 1, 0));
+    CarryOutRequests(t.game);
     EXPECT_EQ(t.platform.messages.size(), 1u);
 }
 
@@ -163,8 +164,10 @@ TEST(LevelStart, ASavedGameNamingNoModeIsRefused) {
     TestGame t;
     Game& g = t.game;
     g.shell.ScreenId = kScreenLoad;
-    g.level.LoadedMode = 0;
-    EXPECT_FALSE(StartLevel(g, kLoadedGame, kLoadedGame, kLoadedGame, kRestartMusic));
+    LevelStartRequest slot = NewLevelStart(1, 0, 1, true);
+    slot.kind = LevelStartKind::kLoaded;
+    EXPECT_FALSE(StartLevel(g, slot));
+    CarryOutRequests(g);
     EXPECT_EQ(g.shell.ScreenId, kScreenMainMenu);
     EXPECT_EQ(t.platform.messages.size(), 1u);
 }

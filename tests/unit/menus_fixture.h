@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "menus/record_file.h"
 #include "test_support.h"
 
 class TempRes {
@@ -37,6 +38,14 @@ class TempRes {
     void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) const {
         std::ofstream out(path, std::ios::binary);
         out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+    }
+    // settings.dat: music volume, sound volume and language after an unused first record.
+    void WriteSettingsFile(int music, int sound, int language) const {
+        std::vector<std::uint8_t> bytes(16, 0);
+        PutInt32(bytes, 4, music);
+        PutInt32(bytes, 8, sound);
+        PutInt32(bytes, 12, language);
+        WriteBytes(Saves("settings.dat"), bytes);
     }
     std::vector<std::uint8_t> ReadBytes(const std::string& path) const {
         std::ifstream in(path, std::ios::binary);

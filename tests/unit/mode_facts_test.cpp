@@ -12,6 +12,7 @@
 #include "core/value_ranges.h"
 #include "modes/level_file.h"
 #include "modes/mode_table.h"
+#include "shell/disk_levels.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ TEST_P(ModeLevelFiles, LastLevelIsTheLastFileShippedAndEveryFileFitsTheMode) {
     for (int level = 1; level <= facts.lastLevel; ++level) {
         LevelRecords records;
         const std::string file = BuiltFile(LevelFilePath(facts, level));
-        ASSERT_TRUE(LoadLevelRecords(file, records)) << file;
+        ASSERT_TRUE(LoadLevelRecords(DiskLevels(), file, records)) << file;
         EXPECT_TRUE(LevelRecordsValid(records, facts.mode)) << file;
     }
     const std::string after = BuiltFile(LevelFilePath(facts, facts.lastLevel + 1));

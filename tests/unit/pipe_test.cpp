@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <memory>
 #include <string>
 #include <tuple>
 
@@ -368,52 +367,25 @@ TEST_F(PieceColumn, RightOfTheColumnThePointerTakesNothingAndFiresFromX81) {
 
 // A Pipe game on crafted levels 1 and 2: level 1 has its pipeline built, a falling straight at
 // the outlet, a bend, a rising straight up to the inlet... and level 2 nothing at all.
-struct PipeGame {
-    CraftedRes res;
-    std::unique_ptr<TestGame> t;
-    Game* g = nullptr;
-
+struct PipeGame : CraftedGame {
     explicit PipeGame(int level = 1) {
         // Source top at row 1 column 2 (x 215), target top at row 1 column 6 (x 455).
         const std::map<int, std::pair<int, int>> built = {{Cell(1, 2), {6, 0}},
                                                           {Cell(1, 6), {7, 0}}};
-        res.Write("pipelev1.lvl", built);
-        res.Write("pipelev2.lvl", built);
-        res.Write("pipelev26.lvl", built);
-        t = std::make_unique<TestGame>(res.Dir());
-        g = &t->game;
+        for (const char* name : {"pipelev1.lvl", "pipelev2.lvl", "pipelev26.lvl"})
+            res.Write(name, built);
+        Open();
         g->shell.FrameCounter = 10;
         EXPECT_TRUE(StartLevel(*g, level, kModePipe, 1, 0));
         g->input.MouseX = 700;
     }
     // The pipeline the player would have built: outlet, one cell down, up to the inlet.
     void Pipeline() {
-        AddStone(*g, 245, 120, kPipeFalling, 0);
-        AddStone(*g, 275, 150, kPipeFalling, 0);
-        AddStone(*g, 305, 180, kPipeFalling, 0);
-        AddStone(*g, 335, 210, kPipeBendUp, 0);
-        AddStone(*g, 365, 180, kPipeRising, 0);
-        AddStone(*g, 395, 150, kPipeRising, 0);
-        AddStone(*g, 425, 120, kPipeRising, 0);
-    }
-    void Screen() {
-        ++g->shell.FrameCounter;
-        g->text.calls.clear();
-        g->sound.SoundRequest.fill(0);
-        GameScreen(*g);
-    }
-    const TextCall* Drew(const std::string& text) const {
-        for (const TextCall& c : g->text.calls) {
-            if (c.text == text) return &c;
-        }
-        return nullptr;
-    }
-    void ClickButton(int n) {
-        g->buttons.ButtonDelay[n] = 0;
-        g->input.MouseX = g->buttons.ButtonX[n] - 40;
-        g->input.MouseY = g->buttons.ButtonY[n] + 5;
-        g->input.MouseButtonDown = 1;
-        g->input.ButtonHeldFrames = 1;
+        const int pieces[][3] = {{245, 120, kPipeFalling}, {275, 150, kPipeFalling},
+                                 {305, 180, kPipeFalling}, {335, 210, kPipeBendUp},
+                                 {365, 180, kPipeRising},  {395, 150, kPipeRising},
+                                 {425, 120, kPipeRising}};
+        for (const auto& p : pieces) AddStone(*g, p[0], p[1], p[2], 0);
     }
 };
 
@@ -559,7 +531,7 @@ TEST(PipeFlow, ResumingGivesAPieceWaitingOnTheCannonBackToTheColumn) {
     ASSERT_EQ(g.pipe.PipeStock[kPipeFalling], 3);
     ASSERT_NE(g.players[kSoloPlayer].cannon.LoadedStone, 0);
     const int piece = g.players[kSoloPlayer].cannon.LoadedStone;
-    ASSERT_TRUE(StartLevel(g, kResumeGame, kResumeGame, kResumeGame, 0));
+    ASSERT_TRUE(StartLevel(g, ResumeStart(false)));
     EXPECT_EQ(g.pipe.PipeStock[kPipeFalling], 4);
     EXPECT_EQ(g.stones.StoneState[piece], 0);
     EXPECT_EQ(g.pipe.TapSoundsLeft, 3);
@@ -590,7 +562,8 @@ TEST_P(DamagedPipeLevel, IsNamedToThePlayerAndNothingIsLost) {
     g.players[kSoloPlayer].Score = 4321;
     g.shell.ScreenId = kScreenGameChoice;
     g.shell.GameInProgress = 2;
-    EXPECT_FALSE(StartLevel(g, 2, kModePipe, 1, kRestartMusic));
+    EXPECT_FALSE(StartLevel(g, 2, kModePipe, 1, true));
+    CarryOutRequests(g);
     ASSERT_EQ(t.platform.messages.size(), 1u);
     EXPECT_NE(t.platform.messages[0].find("Levelz/pipelev2.lvl"), std::string::npos);
     EXPECT_EQ(g.shell.ScreenId, kScreenMainMenu);

@@ -56,13 +56,11 @@ TEST(SavedGame, ElevenRecordsWrittenAndTheLevelValuesReadBack) {
     std::vector<int> records;
     for (int k = 0; k < 12; ++k) records.push_back(GetInt32(bytes, 4 * k));
     EXPECT_EQ(records, (std::vector<int>{0, 12, 2, 2, 640, 81234, 0, 0, 0, 0, 0, 0}));
-    ASSERT_TRUE(ReadSavedGame(g, SlotFile(3)));
-    EXPECT_EQ(g.level.LoadedLevel, 12);
-    EXPECT_EQ(g.level.LoadedLap, 2);
-    EXPECT_EQ(g.level.LoadedMode, 2);
-    EXPECT_EQ(g.level.LoadedTime, 640);
-    EXPECT_EQ(g.level.LoadedScore, 81234);
-    EXPECT_FALSE(ReadSavedGame(g, SlotFile(4)));
+    LevelStartRequest slot;
+    ASSERT_TRUE(ReadSavedGame(g, SlotFile(3), slot));
+    EXPECT_EQ(std::make_tuple(slot.kind, slot.level, slot.lap, slot.mode, slot.time, slot.score),
+              std::make_tuple(LevelStartKind::kLoaded, 12, 2, 2, 640, 81234));
+    EXPECT_FALSE(ReadSavedGame(g, SlotFile(4), slot));
 }
 
 TEST(SavedGame, AMatchKeepsBothPlayersStartScoresAndLevelsWonAndLoadsThroughTheMatchStart) {

@@ -29,26 +29,37 @@ void PlaySomething(Game& g) {
     g.players[kSoloPlayer].Score = 1234;
 }
 
+// `to` takes `from`'s snapshot, and the window's own parts: the clock, the screen and the input
+// are the window's, not the snapshot's.
+bool TakeSnapshot(Game& from, Game& to) {
+    const auto bytes = SnapshotBytes(from);
+    std::string why;
+    const bool taken = RestoreSnapshotBytes(to, bytes, why);
+    EXPECT_TRUE(taken) << why;
+    EXPECT_EQ(SnapshotBytes(to), bytes);
+    to.shell.FrameCounter = from.shell.FrameCounter;
+    to.shell.ScreenId = from.shell.ScreenId;
+    to.input = from.input;
+    to.buttons = from.buttons;
+    return taken;
+}
+
+// Both go on alike: the same random numbers, the same stones.
+void PlayOnAlike(Game& a, Game& b, int ticks) {
+    for (int i = 0; i < ticks; ++i) {
+        SimulateTick(a);
+        SimulateTick(b);
+    }
+    EXPECT_EQ(SnapshotBytes(b), SnapshotBytes(a));
+}
+
 TEST(Snapshot, GivesBackTheSameGame) {
     TestGame a, b;
     PlaySomething(a.game);
-    const auto bytes = SnapshotBytes(a.game);
-    std::string why;
-    ASSERT_TRUE(RestoreSnapshotBytes(b.game, bytes, why)) << why;
-    EXPECT_EQ(SnapshotBytes(b.game), bytes);
+    ASSERT_TRUE(TakeSnapshot(a.game, b.game));
     EXPECT_EQ(b.game.players[kSoloPlayer].Score, 1234);
     EXPECT_EQ(b.game.floatingTexts.TextString[a.game.floatingTexts.TextCursor], "250");
-    // Both go on alike: the same random numbers, the same stones. (The clock, the screen and the
-    // input are the window's, not the snapshot's.)
-    b.game.shell.FrameCounter = a.game.shell.FrameCounter;
-    b.game.shell.ScreenId = a.game.shell.ScreenId;
-    b.game.input = a.game.input;
-    b.game.buttons = a.game.buttons;
-    for (int i = 0; i < 100; ++i) {
-        SimulateTick(a.game);
-        SimulateTick(b.game);
-    }
-    EXPECT_EQ(SnapshotBytes(b.game), SnapshotBytes(a.game));
+    PlayOnAlike(a.game, b.game, 100);
 }
 
 // A Pipe level with a piece in the air and the water let loose: the pipe values travel too.
@@ -66,23 +77,13 @@ TEST(Snapshot, CarriesThePipeGame) {
     g.players[kSoloPlayer].TimeLeft = 0;
     for (int i = 0; i < 9; ++i) SimulateTick(g);
     ASSERT_EQ(g.pipe.WaterRunning, 1);
-    const auto bytes = SnapshotBytes(g);
-    std::string why;
-    ASSERT_TRUE(RestoreSnapshotBytes(b.game, bytes, why)) << why;
+    ASSERT_TRUE(TakeSnapshot(g, b.game));
     EXPECT_EQ(b.game.pipe.PipeStock, g.pipe.PipeStock);
     EXPECT_EQ(
         std::make_tuple(b.game.pipe.WaterHead, b.game.pipe.TapSoundsLeft, b.game.pipe.SourceX,
                         b.game.pipe.DrainY),
         std::make_tuple(g.pipe.WaterHead, g.pipe.TapSoundsLeft, g.pipe.SourceX, g.pipe.DrainY));
-    b.game.shell.FrameCounter = g.shell.FrameCounter;
-    b.game.shell.ScreenId = g.shell.ScreenId;
-    b.game.input = g.input;
-    b.game.buttons = g.buttons;
-    for (int i = 0; i < 300; ++i) {
-        SimulateTick(g);
-        SimulateTick(b.game);
-    }
-    EXPECT_EQ(SnapshotBytes(b.game), SnapshotBytes(g));
+    PlayOnAlike(g, b.game, 300);
 }
 
 // A match under way: both players have fired, one of them a group; a player has won a level.
@@ -95,7 +96,7 @@ TEST(Snapshot, GivesBackAMatchThatGoesOnAlike) {
     Game& g = a.game;
     g.shell.FrameCounter = 3;
     g.rng.Seed(7);
-    ASSERT_TRUE(StartMatchLevel(g, 4, kModeMatch, 1, 0, 1));
+    ASSERT_TRUE(StartMatchLevel(g, 4, 1, false, true));
     g.match.LevelsWon = {0, 1, 0};
     g.input.MouseX = 620;
     for (int i = 0; i < 10; ++i) SimulateTick(g);
@@ -103,22 +104,12 @@ TEST(Snapshot, GivesBackAMatchThatGoesOnAlike) {
     a.platform.keysDown[kButtonSpace] = true;
     for (int i = 0; i < 30; ++i) SimulateTick(g);
     a.platform.keysDown[kButtonSpace] = false;
-    const auto bytes = SnapshotBytes(g);
-    std::string why;
-    ASSERT_TRUE(RestoreSnapshotBytes(b.game, bytes, why)) << why;
+    ASSERT_TRUE(TakeSnapshot(g, b.game));
     EXPECT_EQ(b.game.match.LevelsWon[1], 1);
     EXPECT_EQ(b.game.players[2].cannon.CannonTargetX, 620);
     EXPECT_EQ(b.game.players[1].Score, g.players[1].Score);
     EXPECT_EQ(b.game.players[2].Score, g.players[2].Score);
-    b.game.shell.FrameCounter = g.shell.FrameCounter;
-    b.game.shell.ScreenId = g.shell.ScreenId;
-    b.game.input = g.input;
-    b.game.buttons = g.buttons;
-    for (int i = 0; i < 200; ++i) {
-        SimulateTick(g);
-        SimulateTick(b.game);
-    }
-    EXPECT_EQ(SnapshotBytes(b.game), SnapshotBytes(g));
+    PlayOnAlike(g, b.game, 200);
     EXPECT_GT(g.players[1].Score + g.players[2].Score, 0);
 }
 
@@ -234,7 +225,7 @@ TEST(Snapshot, EverySnapshotOfRandomPlayIsTakenBack) {
         g.shell.FrameCounter = 3;
         g.rng.Seed(7);
         if (mode == kModeMatch) {
-            ASSERT_TRUE(StartMatchLevel(g, 12, kModeMatch, 2, 0, 1));
+            ASSERT_TRUE(StartMatchLevel(g, 12, 2, false, true));
         } else {
             ASSERT_TRUE(StartLevel(g, mode == kModeEndless ? 3 : 12, mode, 2, 0));
         }

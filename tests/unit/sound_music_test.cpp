@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "menus/transitions.h"
 #include "presentation/music.h"
 #include "test_support.h"
 
@@ -16,23 +17,10 @@ struct MenuGame : TestGame {
     }
 };
 
-TEST(Music, MenuTuneAfterSplashFadesInFromZero) {
-    TestGame t;
-    t.TickTo(202);
-    EXPECT_EQ(t.platform.musicFile, std::string(RHOMBULUS_RES_DIR) + "/Musik/vi02.mp3");
-    EXPECT_EQ(t.game.music.lastFile, "res\\Musik\\vi02.mp3");
-    EXPECT_TRUE(t.platform.musicPlaying);
-    for (int tick = 203; tick <= 310; ++tick) {
-        const int before = t.platform.musicVolume;
-        FrameTick(t.game);
-        EXPECT_EQ(t.platform.musicVolume, std::min(100, before + 1)) << tick;
-    }
-}
-
-TEST(Music, StartMenuMusicRestartsOnlyForMinus99) {
+TEST(Music, TheMainMenuRestartsItsTuneOnlyWhenAsked) {
     MenuGame t;
     t.platform.musicPosition = 12.3;
-    StartMenuMusic(t.game, 0);
+    ShowMainMenu(t.game, false);
     EXPECT_EQ(t.platform.musicVolume, 100);
     EXPECT_DOUBLE_EQ(t.platform.musicPosition, 12.3);
     EXPECT_TRUE(t.platform.musicPlaying);
@@ -41,7 +29,7 @@ TEST(Music, StartMenuMusicRestartsOnlyForMinus99) {
     EXPECT_EQ(t.game.music.lastFile, "res\\Musik\\sr06.mp3");
     t.platform.musicPosition = 40.0;
     t.platform.musicVolume = 77;
-    StartMenuMusic(t.game, -99);
+    ShowMainMenu(t.game, true);
     EXPECT_EQ(t.game.music.lastFile, "res\\Musik\\vi02.mp3");
     EXPECT_EQ(t.platform.musicVolume, 0);
     EXPECT_DOUBLE_EQ(t.platform.musicPosition, 0.0);
@@ -95,7 +83,7 @@ TEST(Music, TuneThatCannotBeOpenedLeavesTheGameRunningInSilence) {
     EXPECT_EQ(MusicGetLength(t.game), 0);
     EXPECT_EQ(t.platform.musicVolume, 30);  // the fade carries on without a stream
     EXPECT_EQ(t.game.shell.ScreenId, kScreenMainMenu);
-    StartMenuMusic(t.game, -99);
+    StartMenuMusic(t.game);
     EXPECT_TRUE(t.platform.musicPlaying);
 }
 

@@ -12,6 +12,7 @@
 #include "playfield/extras.h"
 #include "playfield/field_rules.h"
 #include "playfield/tables.h"
+#include "shell/disk_levels.h"
 #include "shell/frame_loop.h"
 #include "shell/input.h"
 #include "shot_search.h"
@@ -299,6 +300,7 @@ struct Session {
     Session(const std::string& resDir, std::uint64_t seed) {
         Game& g = *game;
         g.platform = &platform;
+        g.levels = &DiskLevels();
         g.resDir = resDir;
         g.clockSeed = seed;
         g.rng.Seed(seed);

@@ -30,7 +30,7 @@ ComputerLevelRun PlayComputerLevel(const std::string& resDir, int level, int lef
     g.computer.Strength[2] = right;
     ComputerLevelRun run;
     run.level = level;
-    if (!StartMatchLevel(g, level, kModeMatch, 1, 0, 1)) return run;
+    if (!StartMatchLevel(g, level, 1, false, true)) return run;
     while (g.play.LevelCleared == 0 && run.ticks < kMaxTicks) {
         SimulateTick(g);
         g.sound.SoundRequest.fill(0);

@@ -10,6 +10,7 @@
 #include "platform/headless/headless_platform.h"
 #include "playfield/field_rules.h"
 #include "runner/runner.h"
+#include "shell/disk_levels.h"
 #include "shell/frame_loop.h"
 
 namespace levels {
@@ -447,6 +448,7 @@ PipeLevelRun SolvePipeLevel(const std::string& resDir, int level, const PipeSolv
     HeadlessPlatform platform;
     auto g = std::make_unique<Game>();
     g->platform = &platform;
+    g->levels = &DiskLevels();
     g->resDir = resDir;
     g->rng.Seed(1);
     g->shell.Language = 2;
