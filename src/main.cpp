@@ -6,13 +6,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <thread>
 
 #include "core/game.h"
 #include "core/paths.h"
+#include "core/state_io.h"
+#include "core/words.h"
 #include "menus/highscore_replays.h"
 #include "menus/settings.h"
+#include "net/net_texts.h"
 #include "platform/instance_lock.h"
 #include "platform/sdl/sdl_platform.h"
 #include "presentation/music.h"
@@ -20,6 +24,7 @@
 #include "shell/command_line.h"
 #include "shell/frame_loop.h"
 #include "shell/input.h"
+#include "shell/net_session.h"
 #include "shell/recorder.h"
 #include "shell/replay_store.h"
 #include "shell/user_files.h"
@@ -35,6 +40,23 @@ std::string ProgramDir() {
     SDL_free(base);
     if (dir.size() > 1 && dir.back() == '/') dir.pop_back();
     return dir;
+}
+
+// The name the LAN list shows for this player: the login name, letters and digits only.
+std::string PlayerName(const char* user) {
+    std::string name;
+    for (const char* c = user; c != nullptr && *c != '\0' && name.size() < 16; ++c) {
+        if ((*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || (*c >= '0' && *c <= '9'))
+            name += *c;
+    }
+    return name.empty() ? "rhombulus2" : name;
+}
+
+std::uint16_t PortFromEnv(const char* variable) {
+    const char* text = std::getenv(variable);
+    if (text == nullptr) return 0;
+    const long port = std::strtol(text, nullptr, 10);
+    return port > 0 && port <= 65535 ? static_cast<std::uint16_t>(port) : 0;
 }
 
 // With RHOMBULUS2_TICK_LOG=FILE the game writes the time from each tick's start to the next
@@ -87,28 +109,90 @@ void WatchFromTable(Game& game, SdlPlatform& platform, WindowSession& session,
     if (end == WatchEnd::kClosed) WindowCloseRequested(game);
 }
 
+// A network match's tick: runs when both players' commands are there. While the other's are
+// late the loop tries again every millisecond and, after a while, says so over the frozen
+// picture; a match that ends early shows why, then both are back at the main menu.
+bool NetTick(Game& game, SdlPlatform& platform, WindowSession& session, NetSession& net,
+             std::int64_t nowMs, bool& waitingShown) {
+    LocalControls local = session.local;
+    local.keyLeft = platform.KeyboardButton(kButtonLeft);
+    local.keyRight = platform.KeyboardButton(kButtonRight);
+    local.keySpace = platform.KeyboardButton(kButtonSpace);
+    local.keyP = platform.KeyboardButton(kButtonP);
+    local.keyEscape = platform.KeyboardButton(kButtonEscape);
+    const NetSession::Tick tick = net.MatchTick(game, local, nowMs);
+    if (tick == NetSession::Tick::kRan && session.netTrace != nullptr && net.LastTick() % 60 == 0)
+        std::fprintf(session.netTrace, "%u %016llx\n", net.LastTick(),
+                     static_cast<unsigned long long>(StateHash(game)));
+    if (tick == NetSession::Tick::kWaiting) {
+        if (net.ShowWaiting() && !waitingShown) ShowNotice(game, Tr(game, net::kWaitingWords));
+        waitingShown = waitingShown || net.ShowWaiting();
+        return false;
+    }
+    waitingShown = false;
+    if (tick != NetSession::Tick::kEnded) return true;
+    const Words why = net.EndWords();
+    if (why.id != nullptr) {
+        std::fprintf(stderr, "rhombulus2: %s\n", Tr(game, why));
+        ShowNotice(game, Tr(game, why));
+    }
+    // This machine's own game again; the last picture (the match's result, or why it ended)
+    // stays a moment before the main menu shows.
+    net.BackToMenu(game);
+    for (int n = 0; n < 150 && !game.session.WindowClosed; ++n) {
+        SDL_Event e;
+        while (SDL_PollEvent(&e)) {
+            if (e.type == SDL_QUIT) HandleSdlEvent(game, platform, session, e);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+// One tick every 15 ms. Between ticks the loop sleeps to the deadline in one precise sleep; the
+// events that came meanwhile are taken all at once just before the tick, which sees them exactly
+// as it would have seen them one by one, and the loop wakes once a tick instead of for every
+// event.
 void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session, HighscoreWatch& table,
-              GameReplays& replays) {
+              GameReplays& replays, NetSession& net) {
     using Clock = std::chrono::steady_clock;
     constexpr auto kPeriod = std::chrono::microseconds(15000);
     TickLog log;
     log.Note("frames through the " + platform.PresentPath());
+    const auto start = Clock::now();
+    auto sinceStartMs = [&start] {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    };
+    bool waitingShown = false;
     auto next = Clock::now() + kPeriod;
     SDL_Event e;
     while (!game.session.WindowClosed) {
         SDL_PumpEvents();
+        // In a network match the window's events reach only this machine's command (mouse,
+        // keys); what they would do to the game itself (the pointer, "Pause" on a focus change)
+        // must not make this machine's game differ from the other's.
+        std::unique_ptr<Simulation> kept;
+        if (net.InMatch() && SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT))
+            kept = std::make_unique<Simulation>(game.sim());
         bool watch = false;
         while (!game.session.WindowClosed &&
                SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
-            watch = table.Event(game, platform, e) || watch;
+            // Closed in a network match: its own game back before the close writes its files.
+            const bool closing = e.type == SDL_QUIT || (e.type == SDL_WINDOWEVENT &&
+                                                        e.window.event == SDL_WINDOWEVENT_CLOSE);
+            if (closing && net.InMatch()) net.Leave(game);
+            if (!net.InMatch()) watch = table.Event(game, platform, e) || watch;
             HandleSdlEvent(game, platform, session, e);
         }
+        if (kept != nullptr && net.InMatch()) game.sim() = *kept;
         if (watch && !game.session.WindowClosed) {
             WatchFromTable(game, platform, session, table);
             next = Clock::now() + kPeriod;
         }
         if (game.session.WindowClosed) break;
-        if (!session.focused || !game.session.TimerEnabled) {
+        // A network match and its screen go on without the focus: the other player is there.
+        const bool netGoesOn = net.InMatch() || game.shell.ScreenId == kScreenNetMatch;
+        if ((!session.focused || !game.session.TimerEnabled) && !netGoesOn) {
             // No ticks without the focus: wait for the event that brings it back.
             log.Pause();
             if (SDL_WaitEvent(&e)) HandleSdlEvent(game, platform, session, e);
@@ -120,6 +204,16 @@ void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session, Highsco
             std::this_thread::sleep_until(next);
             continue;
         }
+        if (net.InMatch()) {
+            if (NetTick(game, platform, session, net, sinceStartMs(), waitingShown)) {
+                next += kPeriod;
+                if (Clock::now() > next) next = Clock::now() + kPeriod;
+            } else {
+                // The other player's command is late: try again in a millisecond.
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            continue;
+        }
         next += kPeriod;
         // Lag is ignored: after a stall the next tick is one period away, not a burst.
         if (now > next) next = now + kPeriod;
@@ -128,6 +222,8 @@ void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session, Highsco
         table.BeforeTick(game, platform);
         FrameTick(game);
         replays.AfterTick(game);
+        // What the network match screen asked for in this tick, and what the network says.
+        net.Poll(game, sinceStartMs());
     }
 }
 
@@ -231,7 +327,21 @@ int main(int argc, char** argv) {
     HighscoreWatch table(replaysDir);
     game.drawOver = [&table](Game& g) { table.Draw(g); };
     GameReplays replays{recorder, header, replaysDir};
-    RunTicks(game, platform, session, table, replays);
+    NetSessionConfig netConfig;
+    netConfig.resDir = resDir;
+    netConfig.relay = !cl.relay.empty() ? cl.relay : ReadRelayOption(configDir);
+    netConfig.seed = seed;
+    netConfig.name = PlayerName(std::getenv("USER"));
+    // For tests on one machine: other ports, and the LAN probe to 127.0.0.1 only.
+    netConfig.port = PortFromEnv("RHOMBULUS2_NET_PORT");
+    netConfig.discoveryPort = PortFromEnv("RHOMBULUS2_LAN_PORT");
+    if (const char* probe = std::getenv("RHOMBULUS2_LAN_PROBE")) netConfig.probeTarget = probe;
+    NetSession net(netConfig);
+    // For tests: the state hash of every 60th tick of a network match, to compare both ends.
+    if (const char* trace = std::getenv("RHOMBULUS2_NET_TRACE"))
+        session.netTrace = std::fopen(trace, "w");
+    RunTicks(game, platform, session, table, replays, net);
+    if (session.netTrace != nullptr) std::fclose(session.netTrace);
     replays.Keep(game);
     platform.CloseWindow();
     SDL_Quit();

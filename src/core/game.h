@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/bitmap_set.h"
 #include "core/draw_routines.h"
@@ -49,6 +50,21 @@ struct NetMatchTick {
     int button = 0;  // the match-screen button slot either player clicked (the host's first)
 };
 
+// The network match screen and the network session between them: what the screen asks for and
+// what the session has found and says. Outside the simulation: it is this machine's own.
+struct NetMenu {
+    enum class Ask { kNone, kHost, kJoin, kLeave };
+    Ask ask = Ask::kNone;             // carried out by the session after the screen's tick
+    std::string address;              // typed: HOST or HOST:PORT
+    bool busy = false;                // hosting or joining: the session is at work
+    std::vector<std::string> status;  // what the session says, in the player's language
+    struct Found {
+        std::string label;    // the host's name and start level, as shown
+        std::string address;  // HOST:PORT
+    };
+    std::vector<Found> found;  // the hosts waiting on the LAN
+};
+
 // The simulation inside its session: the platform, the pictures and font, the back buffer, the
 // music player, the drawing's generator, the recorder and the user's files and folders.
 struct Game : Simulation {
@@ -71,6 +87,7 @@ struct Game : Simulation {
 
     SessionState session;
     NetMatchTick netTick;
+    NetMenu netMenu;
     MusicPlayer music;
     FontState font;
     Bitmaps bitmaps;

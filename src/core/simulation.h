@@ -41,6 +41,7 @@ enum ScreenNumber {
     kScreenSave = 24,
     kScreenStartLevel = 25,
     kScreenEditor = 26,
+    kScreenNetMatch = 27,  // finding the other player of a network match
     kScreenSplash = 36,
 };
 

@@ -7,6 +7,7 @@
 #include "core/words.h"
 #include "menus/buttons.h"
 #include "menus/editor_screen.h"
+#include "menus/net_menu.h"
 #include "menus/settings.h"
 #include "menus/transitions.h"
 #include "presentation/text.h"
@@ -88,6 +89,7 @@ const MenuButton kGameChoice[] = {
     {FactsOfMode(kModeMatch).name, 3, ShowStartLevel},
     {N_("Back"), 5, ToMainMenu},
     {N_("Level Editor"), 3, ShowEditor},
+    {N_("Network Match"), 3, ShowNetMatch},
 };
 
 // A new match from one of the levels that open a stretch of seven.

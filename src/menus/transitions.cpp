@@ -5,6 +5,7 @@
 #include "menus/editor_screen.h"
 #include "menus/highscore_replays.h"
 #include "menus/highscores.h"
+#include "menus/net_menu.h"
 #include "menus/saved_games.h"
 #include "presentation/music.h"
 #include "presentation/sound.h"
@@ -63,8 +64,10 @@ void ShowHelpMenu(Game& game) {
 void ShowGameChoice(Game& game) {
     BeginTransition(game, false);
     ButtonColumn(game, 5, 300, 40, 110, 25);
-    // The level editor below the column, where the frame has room.
-    SetButton(game, 6, 400, 545, 110, 25);
+    // Below the column, side by side where the frame has room: the level editor and the network
+    // match.
+    SetButton(game, 6, 305, 545, 95, 25);
+    SetButton(game, 7, 495, 545, 95, 25);
     EndTransition(game, kScreenGameChoice, false, true);
 }
 
@@ -85,6 +88,18 @@ void ShowStartLevel(Game& game) {
     // Who plays the right field, below the column.
     SetButton(game, kOpponentButton, 400, 550, 130, 25);
     EndTransition(game, kScreenStartLevel, false, true);
+}
+
+void ShowNetMatch(Game& game) {
+    BeginTransition(game, false);
+    SetButton(game, kHostButton, 400, 315, 110, 20);
+    SetButton(game, kJoinButton, 400, 450, 110, 20);
+    SetButton(game, kBackButton, 400, 550, 100, 20);
+    for (int i = 0; i < kFoundRows; ++i)
+        SetButton(game, kFirstFoundButton + i, 400, kFirstFoundY + kFoundStep * i, 180, 10);
+    EndTransition(game, kScreenNetMatch, false, true);
+    game.netMenu.ask = NetMenu::Ask::kLeave;
+    game.netMenu.found.clear();
 }
 
 void ShowOptions(Game& game) {

@@ -8,11 +8,14 @@ struct Game;
 void ShowMainMenu(Game& game, bool restartTune);
 // The help, credits and highscores menu.
 void ShowHelpMenu(Game& game);
+// The game choice; buttons 6 and 7 open the level editor and the network match screen.
 void ShowGameChoice(Game& game);
 void ShowEditor(Game& game);
 // Start level of the two-player match; its button 9 chooses who plays the right field.
 constexpr int kOpponentButton = 9;
 void ShowStartLevel(Game& game);
+// The network match screen (menus/net_menu.h).
+void ShowNetMatch(Game& game);
 void ShowOptions(Game& game);
 void ShowHighscores(Game& game);
 void ShowInfo(Game& game);

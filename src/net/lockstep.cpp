@@ -152,6 +152,14 @@ void Lockstep::Desync(std::uint32_t tick, std::int64_t nowMs) {
     ++counters_.healed;
 }
 
+void Lockstep::ShareState(std::int64_t nowMs) {
+    if (!IsHost() || over_ != StepStatus::Run) return;
+    ++epoch_;
+    localHashes_.clear();
+    remoteHashes_.clear();
+    SendSnapshot(nextTick_, epoch_, nowMs);
+}
+
 void Lockstep::SendSnapshot(std::uint32_t tick, std::uint16_t epoch, std::int64_t nowMs) {
     if (!hooks_.takeSnapshot) return;
     const std::vector<std::uint8_t> bytes = hooks_.takeSnapshot();

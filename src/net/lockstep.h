@@ -86,6 +86,9 @@ class Lockstep {
     // Host, at a level start (tick = the first tick of the level): chooses the delay from the
     // measured round trip and announces it; the guest takes it on from the same tick.
     void LevelStarted(std::uint32_t tick, std::int64_t nowMs);
+    // Host, before the first tick: the guest takes this side's whole state (the two machines
+    // come with settings and tables of their own). Not counted as a healing.
+    void ShareState(std::int64_t nowMs);
     // Leaves the match, telling the other side.
     void Quit(std::int64_t nowMs, Reason reason = Reason::Quit);
 

@@ -1,38 +1,32 @@
-// What the network match says to the player, in German and English (the game's Words pairs).
+// What the network match says to the player: catalogue texts, looked up in the player's
+// language where they are shown.
 #pragma once
 
+#include "core/words.h"
 #include "net/protocol.h"
 
 namespace net {
 
-struct NetWords {
-    const char* german;
-    const char* english;
-};
-
-inline constexpr NetWords kWaitingWords{"Warte auf Mitspieler ...",
-                                        "Waiting for the other player ..."};
-inline constexpr NetWords kConnectionLostWords{"Verbindung verloren", "Connection lost"};
+inline constexpr Words kWaitingWords = N_("Waiting for the other player ...");
+inline constexpr Words kConnectionLostWords = N_("Connection lost");
 
 // Why the match ended or never began.
-constexpr NetWords ReasonWords(Reason reason) {
+constexpr Words ReasonWords(Reason reason) {
     switch (reason) {
         case Reason::VersionMismatch:
-            return {"Andere Spielversion beim Mitspieler", "The other player runs another version"};
+            return N_("The other player runs another version");
         case Reason::LevelFilesDiffer:
-            return {"Andere Level-Dateien beim Mitspieler",
-                    "The other player has other level files"};
+            return N_("The other player has other level files");
         case Reason::RoomFull:
-            return {"Das Spiel ist schon voll", "The game is full already"};
+            return N_("The game is full already");
         case Reason::BadCode:
-            return {"Kein Spiel mit diesem Code", "No game with this code"};
+            return N_("No game with this code");
         case Reason::Quit:
-            return {"Der Mitspieler hat das Spiel verlassen", "The other player left the game"};
+            return N_("The other player left the game");
         case Reason::TooManyDesyncs:
-            return {"Die Spiele liefen zu oft auseinander",
-                    "The two games drifted apart too often"};
+            return N_("The two games drifted apart too often");
         case Reason::ProtocolError:
-            return {"Unlesbare Daten vom Mitspieler", "Unreadable data from the other player"};
+            return N_("Unreadable data from the other player");
         case Reason::Timeout:
         case Reason::None:
             break;

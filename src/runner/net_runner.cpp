@@ -1,14 +1,14 @@
 #include "runner/net_runner.h"
 
-#include <zlib.h>
-
 #include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <memory>
+#include <string_view>
 #include <thread>
 
 #include "core/game.h"
+#include "core/languages.h"
 #include "core/mode_facts.h"
 #include "core/state_io.h"
 #include "menus/transitions.h"
@@ -23,62 +23,10 @@
 #include "runner/dump.h"
 #include "shell/frame_loop.h"
 #include "shell/net_commands.h"
+#include "shell/net_session.h"
 #include "shell/screens.h"
 
 namespace {
-
-#ifndef RHOMBULUS_VERSION
-#define RHOMBULUS_VERSION "unknown"
-#endif
-// The game's version as the hello names it (no spaces).
-constexpr const char* kGameVersion = "rhombulus2-" RHOMBULUS_VERSION;
-
-// The match level files, so that two sides with other levels are refused at the hello.
-std::uint64_t MatchLevelsHash(const std::string& resDir) {
-    std::uint64_t h = 0xcbf29ce484222325ull;
-    for (int n = 1; n <= 50; ++n) {
-        const FileBytes f = ReadFileBytes(
-            resDir + "/Levelz/lvl" + std::to_string(10000 + n).substr(1) + "two.lvl", 1 << 20);
-        for (std::uint8_t b : f.bytes) h = (h ^ b) * 0x100000001b3ull;
-        h = (h ^ static_cast<std::uint64_t>(f.bytes.size())) * 0x100000001b3ull;
-    }
-    return h;
-}
-
-// The largest state a snapshot may unpack to: far above the game's, far below harm.
-constexpr std::size_t kMaxStateBytes = 16u << 20;
-
-// A one-byte kind in front: 0 as it is, 1 zlib (only when it would not fit the wire else).
-std::vector<std::uint8_t> PackSnapshot(const std::vector<std::uint8_t>& state) {
-    std::vector<std::uint8_t> out(1, 0);
-    if (state.size() + 1 <= net::kMaxSnapshotBytes) {
-        out.insert(out.end(), state.begin(), state.end());
-        return out;
-    }
-    uLongf size = compressBound(state.size());
-    out.assign(1 + 4 + size, 1);
-    for (int i = 0; i < 4; ++i) out[1 + i] = static_cast<std::uint8_t>(state.size() >> (8 * i));
-    if (compress2(out.data() + 5, &size, state.data(), state.size(), 6) != Z_OK) return {};
-    out.resize(5 + size);
-    return out;
-}
-
-bool UnpackSnapshot(std::span<const std::uint8_t> in, std::vector<std::uint8_t>& state) {
-    if (in.empty()) return false;
-    if (in[0] == 0) {
-        state.assign(in.begin() + 1, in.end());
-        return true;
-    }
-    if (in[0] != 1 || in.size() < 5) return false;
-    std::size_t want = 0;
-    for (int i = 0; i < 4; ++i) want |= static_cast<std::size_t>(in[1 + i]) << (8 * i);
-    if (want > kMaxStateBytes) return false;
-    state.resize(want);
-    uLongf size = want;
-    if (uncompress(state.data(), &size, in.data() + 5, in.size() - 5) != Z_OK || size != want)
-        return false;
-    return true;
-}
 
 void ApplyToControls(LocalControls& c, const ScriptEvent& e) {
     if (e.kind == "move") {
@@ -96,10 +44,6 @@ void ApplyToControls(LocalControls& c, const ScriptEvent& e) {
     }
 }
 
-const char* SaidIn(const Game& game, const net::NetWords& w) {
-    return game.shell.Language == 1 ? w.german : w.english;
-}
-
 bool WriteText(const std::string& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary);
     out << text;
@@ -107,21 +51,6 @@ bool WriteText(const std::string& path, const std::string& text) {
 }
 
 }  // namespace
-
-bool NetMatchOver(const Game& game) {
-    // Decided, and its last level's end has run out: the match waits for a key to go on.
-    const bool decided =
-        MatchDecided(game.match) && game.play.LevelCleared != 0 && game.play.ClearedTimer == 0;
-    return decided || game.shell.ScreenId != kScreenMatch;
-}
-
-void StartNetMatch(Game& game, int level, bool draw) {
-    // Start-up (the splash) before the match; these ticks are the program's, not the match's.
-    while (game.shell.FrameCounter < 2 && game.shell.QuitRequested == 0) FrameTick(game, draw);
-    game.computer.Strength[1] = kNoComputer;
-    game.computer.Strength[2] = kNoComputer;
-    StartMatchLevel(game, level, 1, true, true);
-}
 
 std::string NetTickLine(long long tick, const std::uint8_t* host, const std::uint8_t* guest) {
     char buf[64];
@@ -138,20 +67,33 @@ std::string NetTickLine(long long tick, const std::uint8_t* host, const std::uin
     return line;
 }
 
-bool ParseNetRecords(const std::string& arg, std::uint8_t* host, std::uint8_t* guest) {
-    if (arg.size() != 33 || arg[16] != ' ') return false;
+namespace {
+
+// Eight bytes from 16 small hex digits. (One loop over both records, choosing the record with
+// `?:` inside the subscript, was miscompiled by GCC 12 under -fsanitize=undefined: the guest's
+// bytes stayed zero and the sanitizer build's replays of a network match went astray.)
+bool HexRecord(std::string_view digits, std::uint8_t* out) {
     auto hex = [](char c) {
         if (c >= '0' && c <= '9') return c - '0';
         if (c >= 'a' && c <= 'f') return c - 'a' + 10;
         return -1;
     };
-    for (int i = 0; i < 16; ++i) {
-        const int a = hex(arg[(i < 8 ? 0 : 17) + 2 * (i % 8)]);
-        const int b = hex(arg[(i < 8 ? 0 : 17) + 2 * (i % 8) + 1]);
+    if (digits.size() != 16) return false;
+    for (std::size_t i = 0; i < 8; ++i) {
+        const int a = hex(digits[2 * i]);
+        const int b = hex(digits[2 * i + 1]);
         if (a < 0 || b < 0) return false;
-        (i < 8 ? host : guest)[i % 8] = static_cast<std::uint8_t>(a * 16 + b);
+        out[i] = static_cast<std::uint8_t>(a * 16 + b);
     }
     return true;
+}
+
+}  // namespace
+
+bool ParseNetRecords(const std::string& arg, std::uint8_t* host, std::uint8_t* guest) {
+    if (arg.size() != 33 || arg[16] != ' ') return false;
+    const std::string_view text(arg);
+    return HexRecord(text.substr(0, 16), host) && HexRecord(text.substr(17), guest);
 }
 
 int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
@@ -190,7 +132,7 @@ int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
 
     net::HandshakeConfig hc;
     hc.role = host ? net::Role::Host : net::Role::Guest;
-    hc.gameVersion = o.gameVersion.empty() ? kGameVersion : o.gameVersion;
+    hc.gameVersion = o.gameVersion.empty() ? NetGameVersion() : o.gameVersion;
     hc.levelHash = MatchLevelsHash(options.resDir);
     hc.name = host ? "host" : "guest";
     hc.timeoutMs = o.waitMs;
@@ -214,10 +156,13 @@ int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
         if (hsStatus == net::HandshakeStatus::Done) break;
     }
     if (hsStatus != net::HandshakeStatus::Done) {
-        const net::NetWords w = hsStatus == net::HandshakeStatus::Refused
-                                    ? net::ReasonWords(hs.FailReason())
-                                    : net::kConnectionLostWords;
-        std::fprintf(stderr, "rhombulus2-headless: %s / %s\n", w.german, w.english);
+        const Words w = hsStatus == net::HandshakeStatus::Refused
+                            ? net::ReasonWords(hs.FailReason())
+                            : net::kConnectionLostWords;
+        // No game and so no language yet: said in both of the game's first two.
+        std::fprintf(stderr, "rhombulus2-headless: %s / %s\n",
+                     Translate(kLanguageGerman, w.context, w.id),
+                     Translate(kLanguageEnglish, w.context, w.id));
         return 3;
     }
     const net::Start start = hs.StartMessage();
@@ -235,23 +180,8 @@ int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
     net::LockstepConfig lc;
     lc.role = hc.role;
     lc.delay = start.delay;
-    net::LockstepHooks hooks;
-    hooks.stateHash = [&game] { return StateHash(game); };
-    hooks.takeSnapshot = [&game] { return PackSnapshot(StateBytes(game, StatePart::kWhole)); };
-    hooks.restoreSnapshot = [&game](std::span<const std::uint8_t> b) {
-        std::vector<std::uint8_t> bytes;
-        if (!UnpackSnapshot(b, bytes)) return false;
-        auto copy = std::make_unique<Simulation>(game.sim());
-        std::string why;
-        if (!ReadStateBytes(bytes.data(), bytes.size(), StatePart::kWhole, *copy, why))
-            return false;
-        game.sim() = *copy;
-        return true;
-    };
     const char* side = host ? "host" : "guest";
-    hooks.log = [side](const std::string& line) {
-        std::fprintf(stderr, "rhombulus2-headless %s: %s\n", side, line.c_str());
-    };
+    net::LockstepHooks hooks = GameLockstepHooks(game, std::string("rhombulus2-headless ") + side);
     net::Lockstep ls(link, lc, hooks, now());
     CommandCapture capture;
     LocalControls local;
@@ -272,7 +202,7 @@ int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
             if (r.status != net::StepStatus::Waiting) break;
             if (r.showWaiting && !waitShown) {
                 std::fprintf(stderr, "rhombulus2-headless %s: %s\n", side,
-                             SaidIn(game, net::kWaitingWords));
+                             Tr(game, net::kWaitingWords));
                 waitShown = true;
             }
             link.Flush(now());
@@ -280,9 +210,9 @@ int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
         }
         if (r.status != net::StepStatus::Run) {
             // Back at the main menu with the message; no file of the game is written.
-            const net::NetWords w = r.status == net::StepStatus::Lost ? net::kConnectionLostWords
-                                                                      : net::ReasonWords(r.reason);
-            std::fprintf(stderr, "rhombulus2-headless %s: %s\n", side, SaidIn(game, w));
+            const Words w = r.status == net::StepStatus::Lost ? net::kConnectionLostWords
+                                                              : net::ReasonWords(r.reason);
+            std::fprintf(stderr, "rhombulus2-headless %s: %s\n", side, Tr(game, w));
             EndNetCommands(game);
             game.shell.GameInProgress = 0;
             ShowMainMenu(game, true);

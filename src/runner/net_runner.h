@@ -9,6 +9,7 @@
 
 #include "net/transport.h"
 #include "runner/runner.h"
+#include "shell/net_session.h"
 
 struct NetRunnerOptions {
     enum class Mode { kHost, kJoin };
@@ -28,11 +29,6 @@ struct NetRunnerOptions {
     std::int64_t waitMs = 20000;  // how long to wait for the other player before giving up
 };
 
-// The match's start on a fresh game: start-up, then the match at `level`, nobody the computer.
-// Its ticks are not counted: tick 1 is the match's first.
-void StartNetMatch(Game& game, int level, bool draw);
-// The match is decided and its last level's end is over, or the match screen is left.
-bool NetMatchOver(const Game& game);
 // "T net HOST GUEST": one tick's two command records as 16 hex digits each.
 std::string NetTickLine(long long tick, const std::uint8_t* host, const std::uint8_t* guest);
 bool ParseNetRecords(const std::string& arg, std::uint8_t* host, std::uint8_t* guest);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "shell/replay_store.h"
+#include "shell/user_files.h"
 
 #ifndef RHOMBULUS_VERSION
 #define RHOMBULUS_VERSION "unknown"
@@ -34,6 +35,13 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
                    cl.replayPath.empty()) {
             // A file handed over by the desktop (the replays' file type opens the game).
             cl.replayPath = arg;
+        } else if (arg == "--relay" && i + 1 < argc && argv[i + 1] != nullptr) {
+            cl.relay = argv[++i];
+            if (!ValidRelayAddress(cl.relay)) {
+                cl.action = CommandLine::Action::kUsageError;
+                cl.error = "--relay needs HOST:PORT";
+                return cl;
+            }
         } else {
             cl.action = CommandLine::Action::kUsageError;
             cl.error = "unknown option " + arg;
@@ -45,7 +53,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
 
 std::string UsageText() {
     return "usage: rhombulus2 [--fullscreen | --windowed] [--record FILE] [--replay FILE]\n"
-           "                 [--help] [--version]\n"
+           "                 [--relay HOST:PORT] [--help] [--version]\n"
            "\n"
            "  --fullscreen  start in fullscreen (F11 or Alt+Enter switch while playing)\n"
            "  --windowed    start in a window\n"
@@ -53,6 +61,8 @@ std::string UsageText() {
            "                --input FILE (for bug reports)\n"
            "  --replay FILE watch a kept game (FILE.r2replay); Space pauses, Right and Left\n"
            "                change the speed (up to x8), Escape leaves\n"
+           "  --relay HOST:PORT  the relay a network match goes through (rhombulus2-relay);\n"
+           "                also the line relay=HOST:PORT of the options file\n"
            "  --help        show this text\n"
            "  --version     show the version\n"
            "\n"

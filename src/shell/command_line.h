@@ -13,6 +13,8 @@ struct CommandLine {
     std::string recordPath;
     // A replay to watch instead of playing (--replay FILE, or a file given alone).
     std::string replayPath;
+    // The relay for network matches (HOST:PORT), in place of the options file's.
+    std::string relay;
 };
 
 CommandLine ParseCommandLine(int argc, const char* const* argv);

@@ -161,6 +161,18 @@ void FocusChanged(Game& game, bool focused) {
     game.platform->FlipDisplay(game.backBuffer);
 }
 
+void ShowNotice(Game& game, const std::string& text) {
+    if (!game.bitmaps.loaded || game.session.WindowClosed) return;
+    // This tick's texts belong to the simulation, which must stay as both machines have it.
+    const TextCalls texts = game.text;
+    for (std::uint32_t& p : game.backBuffer.pixels) p = (p >> 1) & 0x7F7F7F;
+    BeginTextFrame(game);
+    DrawText(game, 400, 290, kAlignCentre, text, 1);
+    DrawTextQueue(game);
+    game.platform->FlipDisplay(game.backBuffer);
+    game.text = texts;
+}
+
 void CannotStart(Game& game, const std::string& missingFile) {
     game.platform->ShowMessage("Rhombulus2 cannot start: \"" + missingFile +
                                "\" is missing or damaged. Build the game again (cmake --build) "

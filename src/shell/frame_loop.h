@@ -34,3 +34,6 @@ void QuitTeardown(Game& game);
 // The window lost or regained the focus: no ticks meanwhile, the sound pauses and the frozen
 // picture is shown dimmed with "Pause".
 void FocusChanged(Game& game, bool focused);
+// The frozen picture dimmed with a word of the network match ("Waiting for the other player
+// ...", "Connection lost"); the simulation is left as it was.
+void ShowNotice(Game& game, const std::string& text);

@@ -5,6 +5,7 @@
 #include "menus/help_pages.h"
 #include "menus/highscores.h"
 #include "menus/menu_screens.h"
+#include "menus/net_menu.h"
 #include "menus/saved_games.h"
 #include "modes/game_screen.h"
 #include "modes/match.h"
@@ -44,6 +45,7 @@ const ScreenEntry kScreens[] = {
     {kScreenSave, SaveScreen, Backdrop::kMenu, Always, SaveNameKey},
     {kScreenStartLevel, StartLevelScreen, Backdrop::kMenu, Always, nullptr},
     {kScreenEditor, EditorScreen, Backdrop::kEditor, Always, EditorNameKey},
+    {kScreenNetMatch, NetMatchScreen, Backdrop::kMenu, Always, NetAddressKey},
     {kScreenSplash, SplashScreen, Backdrop::kSplash, Always, nullptr},
 };
 

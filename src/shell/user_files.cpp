@@ -55,17 +55,77 @@ int PrepareSavesDir(const std::string& savesDir, const std::string& oldDir) {
     return copied;
 }
 
-bool ReadFullscreenOption(const std::string& configDir) {
+namespace {
+
+// The options file: one "key=value" a line; lines the game does not know are kept as they are.
+std::vector<std::string> OptionLines(const std::string& configDir) {
+    std::vector<std::string> lines;
     const FileBytes file = ReadFileBytes(configDir + "/options", kMaxOptionsBytes);
-    if (!file.Ok()) return false;
-    const std::string text(file.bytes.begin(), file.bytes.end());
-    return text.find("fullscreen=1") != std::string::npos;
+    if (!file.Ok()) return lines;
+    std::string line;
+    for (std::uint8_t b : file.bytes) {
+        if (b == '\n') {
+            lines.push_back(line);
+            line.clear();
+        } else if (b != '\r') {
+            line += static_cast<char>(b);
+        }
+    }
+    if (!line.empty()) lines.push_back(line);
+    return lines;
+}
+
+std::string ReadOption(const std::string& configDir, const std::string& key) {
+    std::string value;
+    for (const std::string& line : OptionLines(configDir)) {
+        if (line.compare(0, key.size() + 1, key + "=") == 0) value = line.substr(key.size() + 1);
+    }
+    return value;
+}
+
+bool WriteOption(const std::string& configDir, const std::string& key, const std::string& value) {
+    std::string text;
+    for (const std::string& line : OptionLines(configDir)) {
+        if (line.compare(0, key.size() + 1, key + "=") != 0) text += line + "\n";
+    }
+    text += key + "=" + value + "\n";
+    return WriteFileAtomically(configDir + "/options",
+                               std::vector<std::uint8_t>(text.begin(), text.end()));
+}
+
+}  // namespace
+
+bool ReadFullscreenOption(const std::string& configDir) {
+    return ReadOption(configDir, "fullscreen") == "1";
 }
 
 bool WriteFullscreenOption(const std::string& configDir, bool fullscreen) {
-    const std::string text = fullscreen ? "fullscreen=1\n" : "fullscreen=0\n";
-    return WriteFileAtomically(configDir + "/options",
-                               std::vector<std::uint8_t>(text.begin(), text.end()));
+    return WriteOption(configDir, "fullscreen", fullscreen ? "1" : "0");
+}
+
+std::string ReadRelayOption(const std::string& configDir) {
+    const std::string relay = ReadOption(configDir, "relay");
+    return ValidRelayAddress(relay) ? relay : std::string();
+}
+
+bool ValidRelayAddress(const std::string& address) {
+    const std::size_t colon = address.rfind(':');
+    if (colon == std::string::npos || colon == 0 || address.size() - colon > 6) return false;
+    long port = 0;
+    for (std::size_t i = colon + 1; i < address.size(); ++i) {
+        if (address[i] < '0' || address[i] > '9') return false;
+        port = port * 10 + (address[i] - '0');
+    }
+    if (colon + 1 == address.size() || port < 1 || port > 65535) return false;
+    // A host name or an address: no spaces or controls, nothing a shell or a log would mangle.
+    for (std::size_t i = 0; i < colon; ++i) {
+        const char c = address[i];
+        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                        (c >= '0' && c <= '9') || c == '.' || c == '-' || c == ':' || c == '[' ||
+                        c == ']';
+        if (!ok) return false;
+    }
+    return true;
 }
 
 int LanguageFromLocale(const char* lcAll, const char* lcMessages, const char* lang) {

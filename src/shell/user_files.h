@@ -19,7 +19,14 @@ int PrepareSavesDir(const std::string& savesDir, const std::string& oldDir);
 
 // The fullscreen choice kept in configDir ("fullscreen=1"); false when none is kept.
 bool ReadFullscreenOption(const std::string& configDir);
+// Writes the choice; the options file's other lines (the relay's) stay as they were.
 bool WriteFullscreenOption(const std::string& configDir, bool fullscreen);
+// The relay for network matches kept in configDir ("relay=HOST:PORT"); "" when none or when
+// the line names no usable address.
+std::string ReadRelayOption(const std::string& configDir);
+// HOST:PORT with a port 1..65535 and a host of letters, digits, '.', '-' (or a bracketed IPv6
+// address).
+bool ValidRelayAddress(const std::string& address);
 
 // The language of a first start (core/languages.h): the first of LC_ALL, LC_MESSAGES, LANG that
 // is set decides by its language code ("fr_FR.UTF-8" French); one the game lacks is English.

@@ -193,18 +193,23 @@ void HandleSdlEvent(Game& game, SdlPlatform& platform, WindowSession& session, c
         case SDL_MOUSEMOTION: {
             int x = 0, y = 0;
             platform.WindowToPicturePoint(e.motion.x, e.motion.y, x, y);
+            session.local.mouseX = x;
+            session.local.mouseY = y;
             DXDraw1MouseMove(game, x, y);
             break;
         }
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
             // The right button is the level editor's eraser; every other button clicks.
-            if (e.button.button == SDL_BUTTON_RIGHT)
+            if (e.button.button == SDL_BUTTON_RIGHT) {
                 DXDraw1RightMouse(game, e.type == SDL_MOUSEBUTTONDOWN);
-            else if (e.type == SDL_MOUSEBUTTONDOWN)
+            } else if (e.type == SDL_MOUSEBUTTONDOWN) {
+                session.local.mouseHeld = true;
                 DXDraw1MouseDown(game);
-            else
+            } else {
+                session.local.mouseHeld = false;
                 DXDraw1MouseUp(game);
+            }
             break;
         case SDL_TEXTINPUT:
             for (char c : Utf8ToCp1252(e.text.text)) {

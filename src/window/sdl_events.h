@@ -4,9 +4,11 @@
 
 #include <SDL.h>
 
+#include <cstdio>
 #include <string>
 
 #include "platform/sdl/sdl_platform.h"
+#include "shell/net_commands.h"
 
 struct Game;
 
@@ -17,6 +19,9 @@ struct WindowSession {
     // The pad stick's direction per pad role and axis (-1, 0, 1), for its key presses.
     int stickX[2] = {0, 0};
     int stickY[2] = {0, 0};
+    // This machine's mouse for a network match's commands, which take it in place of the game's.
+    LocalControls local;
+    std::FILE* netTrace = nullptr;  // RHOMBULUS2_NET_TRACE: the match's state hashes
 };
 
 void HandleSdlEvent(Game& game, SdlPlatform& platform, WindowSession& session, const SDL_Event& e);

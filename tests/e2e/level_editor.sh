@@ -16,7 +16,7 @@ row() { sed -n "/^field/,/^extras/p" "$pack" | sed -n "$(($1 + 2))p"; }
 
 # One run of the game: the editor opened from the main menu, then the steps given.
 run() {  # run STEP...
-    { printf '5 key escape\n30 move 400 350\n40 click\n60 move 400 545\n80 click\n'; printf '%s\n' "$@"; } \
+    { printf '5 key escape\n30 move 400 350\n40 click\n60 move 305 545\n80 click\n'; printf '%s\n' "$@"; } \
         > "$work/in.txt"
     "$bin" --res "$work/res" --ticks 900 --input "$work/in.txt" --no-draw ${dumps:-}
 }

@@ -209,6 +209,36 @@ TEST(UserFolders, FullscreenChoiceIsRemembered) {
     EXPECT_FALSE(ReadFullscreenOption(config));
 }
 
+// The relay's line is the player's own: switching fullscreen must not lose it.
+TEST(UserFolders, RelayLineSurvivesTheFullscreenChoice) {
+    TempDir t;
+    t.Write(t.dir / "rhombulus2/options", "relay=relay.example.org:27433\nfullscreen=1\n");
+    const std::string config = (t.dir / "rhombulus2").string();
+    EXPECT_TRUE(ReadFullscreenOption(config));
+    ASSERT_TRUE(WriteFullscreenOption(config, false));
+    ASSERT_TRUE(WriteFullscreenOption(config, true));
+    EXPECT_TRUE(ReadFullscreenOption(config));
+    EXPECT_EQ(ReadRelayOption(config), "relay.example.org:27433");
+    EXPECT_EQ(t.Read(t.dir / "rhombulus2/options"),
+              "relay=relay.example.org:27433\nfullscreen=1\n");
+}
+
+class RelayLine : public ::testing::TestWithParam<std::pair<const char*, const char*>> {};
+
+TEST_P(RelayLine, UsableAddressOrNone) {
+    TempDir t;
+    t.Write(t.dir / "rhombulus2/options", GetParam().first);
+    EXPECT_EQ(ReadRelayOption((t.dir / "rhombulus2").string()), GetParam().second);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, RelayLine,
+    ::testing::Values(std::pair{"relay=10.0.0.5:27433\r\n", "10.0.0.5:27433"},
+                      std::pair{"relay=[::1]:9\n", "[::1]:9"}, std::pair{"relay=host\n", ""},
+                      std::pair{"relay=host:0\n", ""}, std::pair{"relay=host:65536\n", ""},
+                      std::pair{"relay=:27433\n", ""}, std::pair{"relay=a b:27433\n", ""},
+                      std::pair{"fullscreen=1\n", ""}));
+
 TEST(UserFolders, ResFolderBesideTheProgramOrInstalled) {
     TempDir t;
     t.Write(t.dir / "prefix/share/rhombulus2/res/menuehg2.bmp", "x");
@@ -296,7 +326,7 @@ class MenuWalk : public ::testing::TestWithParam<WalkCase> {};
 TEST_P(MenuWalk, MovesThePointerToTheNextButton) {
     MenuGame m;
     m.Tick(230);
-    ShowGameChoice(m.g());              // six buttons
+    ShowGameChoice(m.g());              // seven buttons
     m.g().buttons.ButtonActive[3] = 0;  // a slot out of use is skipped
     const ButtonTable& b = m.g().buttons;
     const WalkCase& c = GetParam();
@@ -314,12 +344,12 @@ TEST_P(MenuWalk, MovesThePointerToTheNextButton) {
 
 INSTANTIATE_TEST_SUITE_P(Keys, MenuWalk,
                          ::testing::Values(WalkCase{"NextFromNone", 0, MenuKey::kNext, 1},
-                                           WalkCase{"PreviousFromNone", 0, MenuKey::kPrevious, 6},
+                                           WalkCase{"PreviousFromNone", 0, MenuKey::kPrevious, 7},
                                            WalkCase{"NextSkipsUnused", 2, MenuKey::kNext, 4},
                                            WalkCase{"PreviousSkipsUnused", 4, MenuKey::kPrevious,
                                                     2},
-                                           WalkCase{"NextWraps", 6, MenuKey::kNext, 1},
-                                           WalkCase{"PreviousWraps", 1, MenuKey::kPrevious, 6}),
+                                           WalkCase{"NextWraps", 7, MenuKey::kNext, 1},
+                                           WalkCase{"PreviousWraps", 1, MenuKey::kPrevious, 7}),
                          [](const auto& info) { return info.param.name; });
 
 TEST(MenuKeys, PressClicksOnMenusButNotWhereReturnMeansSomethingElse) {

@@ -78,11 +78,12 @@ INSTANTIATE_TEST_SUITE_P(
                        },
                        2, Column(7, 280, 35, 110, 25), false, true},
         TransitionCase{"HelpMenu", ShowHelpMenu, 5, Column(4, 300, 50, 110, 25), false, true},
-        // The five of the column, then the level editor below them.
+        // The five of the column, then the level editor and the network match side by side.
         TransitionCase{"GameChoice", ShowGameChoice, 11,
                        [] {
                            auto b = Column(5, 300, 40, 110, 25);
-                           b.push_back({400, 545, 110, 25});
+                           b.push_back({305, 545, 95, 25});
+                           b.push_back({495, 545, 95, 25});
                            return b;
                        }(),
                        false, true},

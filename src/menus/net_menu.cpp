@@ -1,0 +1,69 @@
+#include "menus/net_menu.h"
+
+#include <string>
+
+#include "core/game.h"
+#include "core/words.h"
+#include "menus/buttons.h"
+#include "menus/transitions.h"
+#include "presentation/text.h"
+
+namespace {
+
+constexpr int kAddressY = 420;
+
+}  // namespace
+
+void NetAddressKey(Game& game, unsigned char ch) {
+    NetMenu& m = game.netMenu;
+    if (game.shell.ScreenId != kScreenNetMatch || m.busy) return;
+    // As the name editors: Backspace empties the field.
+    if (ch == 8) {
+        m.address.clear();
+        return;
+    }
+    const bool letter = (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z');
+    const bool ok = letter || (ch >= '0' && ch <= '9') || ch == '.' || ch == ':' || ch == '-' ||
+                    ch == '[' || ch == ']';
+    if (!ok || static_cast<int>(m.address.size()) >= kNetAddressChars) return;
+    m.address += static_cast<char>(letter ? ch | 0x20 : ch);
+}
+
+void NetMatchScreen(Game& game) {
+    NetMenu& m = game.netMenu;
+    DrawText(game, 400, 270, kAlignCentre, Tr(game, "Network Match"), 1);
+    UpdateButtons(game);
+    DrawButtonLabel(game, kHostButton, Tr(game, "Host a game"), 3);
+    int y = 345;
+    for (const std::string& line : m.status) {
+        DrawText(game, 400, y, kAlignCentre, line, 5);
+        y += 22;
+    }
+    // The typed address, the name editors' blinking cursor behind it.
+    std::string shown = m.address;
+    if (!m.busy && game.shell.FrameCounter / 20 % 2 == 0) shown += "_";
+    DrawText(game, 400, kAddressY, kAlignCentre, FillIn(Tr(game, "Address: %s"), {shown}), 3);
+    DrawButtonLabel(game, kJoinButton, Tr(game, "Join a game"), 3);
+    const int count = static_cast<int>(m.found.size());
+    if (count == 0 && !m.busy)
+        DrawText(game, 400, kFirstFoundY, kAlignCentre, Tr(game, "No game found on the LAN"), 3);
+    for (int i = 0; i < count && i < kFoundRows; ++i)
+        DrawButtonLabel(game, kFirstFoundButton + i, m.found[i].label, 3);
+    DrawButtonLabel(game, kBackButton, Tr(game, "Back"), 5);
+
+    const int pressed = game.buttons.MenuSelection;
+    if (pressed == kHostButton && !m.busy) m.ask = NetMenu::Ask::kHost;
+    if (pressed == kJoinButton && !m.busy && !m.address.empty()) m.ask = NetMenu::Ask::kJoin;
+    if (pressed >= kFirstFoundButton && pressed < kFirstFoundButton + count && !m.busy) {
+        m.address = m.found[pressed - kFirstFoundButton].address;
+        m.ask = NetMenu::Ask::kJoin;
+    }
+    // Back leaves a game being hosted or joined first, then the screen.
+    if (pressed == kBackButton || game.input.KeyEscape == 1) {
+        game.input.KeyEscape = 0;
+        m.ask = NetMenu::Ask::kLeave;
+        if (!m.busy) ShowGameChoice(game);
+        return;
+    }
+    if (game.input.KeyReturn == 1 && !m.busy && !m.address.empty()) m.ask = NetMenu::Ask::kJoin;
+}

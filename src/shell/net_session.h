@@ -1,0 +1,102 @@
+// The network match around the game: what the runner and the window share (the start of the
+// match, its end, the lockstep's hooks into the game) and the window's session, which carries
+// out what the network match screen asks for, finds the hosts on the LAN and plays the match.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/game.h"
+#include "core/words.h"
+#include "net/lockstep.h"
+#include "shell/net_commands.h"
+
+namespace net {
+class Handshake;
+class LanBeacon;
+class LanProbe;
+class Transport;
+}  // namespace net
+
+// The game's version as the hello names it (no spaces).
+std::string NetGameVersion();
+// The match level files, so that two sides with other levels are refused at the hello.
+std::uint64_t MatchLevelsHash(const std::string& resDir);
+// The state as it goes over the wire: a kind byte, then the bytes as they are or zlib.
+std::vector<std::uint8_t> PackSnapshot(const std::vector<std::uint8_t>& state);
+bool UnpackSnapshot(std::span<const std::uint8_t> in, std::vector<std::uint8_t>& state);
+// The lockstep's view of the game: its state hash, the host's snapshot, the guest's restore;
+// `side` names this end in the one line a healing writes to stderr.
+net::LockstepHooks GameLockstepHooks(Game& game, const std::string& side);
+
+// The match's start on a fresh game: start-up, then the match at `level`, nobody the computer.
+void StartNetMatch(Game& game, int level, bool draw);
+// The match is decided and its last level's end is over, or the match screen is left.
+bool NetMatchOver(const Game& game);
+
+struct NetSessionConfig {
+    std::string resDir;
+    std::string relay;       // HOST:PORT of the relay; "" plays on the LAN and by address only
+    std::uint16_t port = 0;  // the game's port (0: the default)
+    std::uint16_t discoveryPort = 0;  // the LAN probe's port (0: the default)
+    std::string probeTarget;          // where the LAN probe goes ("": the broadcast address)
+    std::string name = "rhombulus2";  // this player's name in the LAN list
+    std::uint64_t seed = 1;           // the match's seed when this side hosts
+};
+
+// The window's network match: on the screen it hosts or joins as asked, lists the LAN's hosts;
+// once the other player is there it plays the match tick by tick through the lockstep.
+class NetSession {
+  public:
+    explicit NetSession(NetSessionConfig config);
+    ~NetSession();
+
+    // Before every tick outside a match: the screen's ask, the LAN list, the handshake. When the
+    // other player is there the match starts and InMatch() becomes true.
+    void Poll(Game& game, std::int64_t nowMs);
+    bool InMatch() const { return lockstep_ != nullptr; }
+
+    enum class Tick { kRan, kWaiting, kEnded };
+    // In a match: runs the next tick once both commands are there. kEnded: the match is over
+    // (EndWords() says why when it was cut short) and the game is this machine's own again.
+    Tick MatchTick(Game& game, const LocalControls& local, std::int64_t nowMs);
+    // The match tick the last MatchTick ran (1 the match's first).
+    std::uint32_t LastTick() const { return lastTick_; }
+    // Waiting longer than the notice time: "Waiting for the other player ...".
+    bool ShowWaiting() const { return showWaiting_; }
+    // Why the match ended early; no text when it was played to its end.
+    Words EndWords() const { return endWords_; }
+    // After a match: this machine's own game as it was before (its settings and tables, which
+    // the match played with the host's), at the main menu.
+    void BackToMenu(Game& game);
+    // The window closes in the middle of a match: the other player is told, and this machine's
+    // own game is back before its files are written.
+    void Leave(Game& game);
+
+  private:
+    void Host(Game& game, std::int64_t nowMs);
+    void Join(Game& game, std::int64_t nowMs);
+    void Drop();
+    void Probe(Game& game, std::int64_t nowMs);
+    void HostStatus(Game& game);
+
+    NetSessionConfig config_;
+    std::unique_ptr<net::Transport> link_;
+    std::unique_ptr<net::Handshake> handshake_;
+    std::unique_ptr<net::LanBeacon> beacon_;
+    std::unique_ptr<net::LanProbe> probe_;
+    std::unique_ptr<net::Lockstep> lockstep_;
+    std::unique_ptr<Simulation> ownState_;
+    CommandCapture capture_;
+    bool hosting_ = false;
+    std::string room_;
+    std::uint32_t nonce_ = 0;
+    std::vector<NetMenu::Found> answers_;  // to the LAN probe out now
+    std::int64_t lastProbeMs_ = -1'000'000;
+    bool showWaiting_ = false;
+    std::uint32_t lastTick_ = 0;
+    Words endWords_{};
+};

@@ -1,0 +1,89 @@
+#include "shell/net_session.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "core/game.h"
+#include "core/state_io.h"
+#include "menus/transitions.h"
+#include "platform/headless/headless_platform.h"
+#include "shell/frame_loop.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// One side: a game past its start-up on the network match screen, with saves of its own.
+struct Side {
+    HeadlessPlatform platform;
+    std::unique_ptr<Game> game = std::make_unique<Game>();
+    std::unique_ptr<NetSession> net;
+
+    Side(const fs::path& saves, std::uint64_t seed, std::uint16_t port) {
+        fs::create_directories(saves);
+        InitGame(*game, platform, RHOMBULUS_RES_DIR, seed);
+        game->savesDir = saves.string();
+        for (int i = 0; i < 5; ++i) FrameTick(*game, false);
+        ShowNetMatch(*game);
+        NetSessionConfig c;
+        c.resDir = RHOMBULUS_RES_DIR;
+        c.port = port;
+        c.discoveryPort = static_cast<std::uint16_t>(port + 1);
+        c.probeTarget = "127.0.0.1";
+        c.seed = seed;
+        net = std::make_unique<NetSession>(c);
+    }
+};
+
+std::int64_t NowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// Two windows' sessions on 127.0.0.1: the guest joins by the typed address, takes the host's
+// whole state although its own settings differ, both play the same ticks, and after the match
+// the guest is back at its own settings.
+TEST(NetSession, GuestJoinsByAddressAndPlaysTheHostsMatch) {
+    const fs::path dir = fs::temp_directory_path() / ("net_session_" + std::to_string(::getpid()));
+    const auto port = static_cast<std::uint16_t>(29000 + ::getpid() % 500 * 2);
+    Side host(dir / "host", 7, port), guest(dir / "guest", 8, port);
+    guest.game->shell.MusicVolumeSetting = 20;
+    host.game->shell.MusicVolumeSetting = 80;
+    host.game->netMenu.ask = NetMenu::Ask::kHost;
+    host.net->Poll(*host.game, NowMs());
+    guest.game->netMenu.address = "127.0.0.1:" + std::to_string(port);
+    guest.game->netMenu.ask = NetMenu::Ask::kJoin;
+    const std::int64_t until = NowMs() + 10000;
+    for (int n = 0; n < 20000 && NowMs() < until && !(host.net->InMatch() && guest.net->InMatch());
+         ++n) {
+        if (!host.net->InMatch()) host.net->Poll(*host.game, NowMs());
+        if (!guest.net->InMatch()) guest.net->Poll(*guest.game, NowMs());
+    }
+    ASSERT_TRUE(host.net->InMatch() && guest.net->InMatch());
+
+    constexpr std::uint32_t kTicks = 150;
+    const LocalControls still;
+    for (int n = 0; n < 100000 && NowMs() < until + 10000 &&
+                    (host.net->LastTick() < kTicks || guest.net->LastTick() < kTicks);
+         ++n) {
+        if (host.net->LastTick() < kTicks) host.net->MatchTick(*host.game, still, NowMs());
+        if (guest.net->LastTick() < kTicks) guest.net->MatchTick(*guest.game, still, NowMs());
+    }
+    ASSERT_EQ(host.net->LastTick(), kTicks);
+    ASSERT_EQ(guest.net->LastTick(), kTicks);
+    EXPECT_EQ(StateHash(*host.game), StateHash(*guest.game));
+    EXPECT_EQ(guest.game->shell.ScreenId, kScreenMatch);
+    EXPECT_EQ(guest.game->shell.MusicVolumeSetting, 80);
+
+    guest.net->BackToMenu(*guest.game);
+    EXPECT_EQ(guest.game->shell.MusicVolumeSetting, 20);
+    EXPECT_EQ(guest.game->shell.ScreenId, kScreenMainMenu);
+    fs::remove_all(dir);
+}
+
+}  // namespace
