@@ -282,20 +282,6 @@ TEST(HelpText, LinesStayOnThePageInEveryLanguage) {
     }
 }
 
-// German and English keep the rows the pages have always had.
-TEST(HelpText, GermanAndEnglishKeepTheirRows) {
-    const std::vector<HelpLine> german = HelpPageLines(1, 2);
-    ASSERT_EQ(german.size(), 17u);
-    EXPECT_EQ(german[12].y, 400);
-    EXPECT_EQ(german[13].y, 420);  // the pipe pieces follow without a gap
-    const std::vector<HelpLine> english = HelpPageLines(2, 2);
-    ASSERT_EQ(english.size(), 17u);
-    EXPECT_EQ(english[13].y, 450);
-    EXPECT_EQ(english[16].text, "You can place it by pressing fire.");
-    EXPECT_EQ(HelpPageLines(2, 3)[6].y, 230);
-    EXPECT_EQ(HelpPageLines(1, 3)[5].y, 210);
-}
-
 double RowLuminance(const Surface& s, int y, int left, int right) {
     double sum = 0;
     for (int x = left; x < right; ++x) sum += piccheck::Luminance(piccheck::FromPixel(s.At(x, y)));
