@@ -206,18 +206,8 @@ void NetSession::Host(Game& game, std::int64_t nowMs) {
     } else {
         link_ = net::EnetTransport::Listen("", config_.port, &error);
     }
-    if (link_ == nullptr) {
-        std::fprintf(stderr, "rhombulus2: %s\n", error.c_str());
-        menu.status = {Tr(game, net::kConnectionLostWords)};
-        return;
-    }
-    net::HandshakeConfig hc;
-    hc.role = net::Role::Host;
-    hc.gameVersion = NetGameVersion();
-    hc.levelHash = MatchLevelsHash(config_.resDir);
-    hc.name = config_.name;
-    hc.timeoutMs = kHostWaitMs;
-    hc.viaRelay = !config_.relay.empty();
+    if (!LinkOpened(game, error)) return;
+    net::HandshakeConfig hc = HandshakeOf(net::Role::Host, kHostWaitMs, !config_.relay.empty());
     if (hc.viaRelay) hc.room = room_;
     handshake_ = std::make_unique<net::Handshake>(*link_, hc, nowMs);
     handshake_->SetStart(net::Start{config_.seed & 0xffffffffu, 1, 3});
@@ -235,6 +225,25 @@ void NetSession::Host(Game& game, std::int64_t nowMs) {
     HostStatus(game);
     std::fprintf(stderr, "rhombulus2: hosting a network match on port %u, room %s\n",
                  static_cast<unsigned>(config_.port), room_.c_str());
+}
+
+bool NetSession::LinkOpened(Game& game, const std::string& error) {
+    if (link_ != nullptr) return true;
+    std::fprintf(stderr, "rhombulus2: %s\n", error.c_str());
+    game.netMenu.status = {Tr(game, net::kConnectionLostWords)};
+    return false;
+}
+
+net::HandshakeConfig NetSession::HandshakeOf(net::Role role, std::int64_t timeoutMs,
+                                             bool viaRelay) const {
+    net::HandshakeConfig hc;
+    hc.role = role;
+    hc.gameVersion = NetGameVersion();
+    hc.levelHash = MatchLevelsHash(config_.resDir);
+    hc.name = config_.name;
+    hc.timeoutMs = timeoutMs;
+    hc.viaRelay = viaRelay;
+    return hc;
 }
 
 void NetSession::Join(Game& game, std::int64_t nowMs) {
@@ -255,18 +264,8 @@ void NetSession::Join(Game& game, std::int64_t nowMs) {
         link_ = std::make_unique<net::RelayLink>(std::move(to), net::Role::Guest);
     else
         link_ = std::move(to);
-    if (link_ == nullptr) {
-        std::fprintf(stderr, "rhombulus2: %s\n", error.c_str());
-        menu.status = {Tr(game, net::kConnectionLostWords)};
-        return;
-    }
-    net::HandshakeConfig hc;
-    hc.role = net::Role::Guest;
-    hc.gameVersion = NetGameVersion();
-    hc.levelHash = MatchLevelsHash(config_.resDir);
-    hc.name = config_.name;
-    hc.timeoutMs = kJoinWaitMs;
-    hc.viaRelay = viaRelay;
+    if (!LinkOpened(game, error)) return;
+    net::HandshakeConfig hc = HandshakeOf(net::Role::Guest, kJoinWaitMs, viaRelay);
     if (viaRelay) hc.room = *code;
     handshake_ = std::make_unique<net::Handshake>(*link_, hc, nowMs);
     menu.busy = true;

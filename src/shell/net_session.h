@@ -11,6 +11,7 @@
 
 #include "core/game.h"
 #include "core/words.h"
+#include "net/handshake.h"
 #include "net/lockstep.h"
 #include "shell/net_commands.h"
 
@@ -77,6 +78,10 @@ class NetSession {
     void Leave(Game& game);
 
   private:
+    // True when the link is there; else the player is told it could not be opened.
+    bool LinkOpened(Game& game, const std::string& error);
+    // What this machine tells the other in the handshake.
+    net::HandshakeConfig HandshakeOf(net::Role role, std::int64_t timeoutMs, bool viaRelay) const;
     void Host(Game& game, std::int64_t nowMs);
     void Join(Game& game, std::int64_t nowMs);
     void Drop();
