@@ -227,6 +227,15 @@ void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session, Highsco
     }
 }
 
+// Opens the window, fullscreen or not as the command line or the options file say.
+bool OpenWindow(SdlPlatform& platform, const CommandLine& cl, const std::string& configDir) {
+    const bool fullscreen =
+        cl.fullscreen >= 0 ? cl.fullscreen == 1 : ReadFullscreenOption(configDir);
+    if (platform.Open(fullscreen)) return true;
+    SDL_Quit();
+    return false;
+}
+
 // rhombulus2 --replay FILE: the kept game in the window, in the player's language; then quit.
 int WatchReplayFile(const CommandLine& cl, const std::string& resDir, const std::string& savesDir,
                     const std::string& configDir) {
@@ -235,13 +244,8 @@ int WatchReplayFile(const CommandLine& cl, const std::string& resDir, const std:
     int language =
         LanguageFromLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
     if (ReadSettings(*reader, kSettingsFile)) language = reader->shell.Language;
-    const bool fullscreen =
-        cl.fullscreen >= 0 ? cl.fullscreen == 1 : ReadFullscreenOption(configDir);
     SdlPlatform platform(resDir);
-    if (!platform.Open(fullscreen)) {
-        SDL_Quit();
-        return 1;
-    }
+    if (!OpenWindow(platform, cl, configDir)) return 1;
     WindowSession session;
     session.configDir = configDir;
     WatchReplayInWindow(platform, session, resDir, cl.replayPath, language);
@@ -306,13 +310,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "rhombulus2: cannot write %s\n", cl.recordPath.c_str());
         return 2;
     }
-    const bool fullscreen =
-        cl.fullscreen >= 0 ? cl.fullscreen == 1 : ReadFullscreenOption(configDir);
     SdlPlatform platform(resDir);
-    if (!platform.Open(fullscreen)) {
-        SDL_Quit();
-        return 1;
-    }
+    if (!OpenWindow(platform, cl, configDir)) return 1;
     Surface icon;
     if (LoadSurface(icon, resDir + "/icon.bmp")) platform.SetIcon(icon);
     Game game;
