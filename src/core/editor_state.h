@@ -40,6 +40,7 @@ struct EditorState {
     int Saved = 0;       // 1 saved into the pack, -1 the pack could not be written, 0 nothing yet
     std::uint8_t Testing = 0;  // the level is being played; its end comes back here
     int SavedLevel = 0;        // the level's number in the pack once saved, where it is saved again
+    std::string PackFile;      // the pack it is saved into; "" the editor's own "My Levels"
 };
 
 template <typename V>
@@ -62,6 +63,7 @@ void VisitFields(EditorState& e, V& v) {
     v("EditorSaved", e.Saved, Bounds{-1, 1});
     v("EditorTesting", e.Testing, kFlag);
     v("EditorSavedLevel", e.SavedLevel, Bounds{0, 99});
+    v("EditorPackFile", e.PackFile, Bounds{0, 160});
 }
 
 // Where the editor shows things: the Puzzle field as the game draws it (centre x 326, the

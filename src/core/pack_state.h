@@ -23,6 +23,7 @@ struct PackList {
     std::array<int, kMaxPackRows + 1> Levels{};
     std::array<std::string, kMaxPackRows + 1> Message{};  // why the pack was refused
     int Page = 1;
+    int Chosen = 1;  // the row "Edit" works on: the one the pointer was on last
     // The table of the pack played last: names Windows-1252 as the other tables', "" unused.
     std::string TableOf;  // the pack's file; "" when no table is in memory
     std::string TableTitle;
@@ -46,6 +47,7 @@ void VisitFields(PackList& l, V& v) {
     v("PackListLevels", l.Levels, Bounds{0, kMaxPackLevelCount});
     v("PackListMessage", l.Message, Bounds{0, kPackTextChars});
     v("PackListPage", l.Page, Bounds{1, kMaxPackRows});
+    v("PackListChosen", l.Chosen, Bounds{1, kMaxPackRows});
     v("PackTableOf", l.TableOf, Bounds{0, kPackTextChars});
     v("PackTableTitle", l.TableTitle, Bounds{0, kPackTextChars});
     v("PackTableName", l.TableName, Bounds{0, 16});

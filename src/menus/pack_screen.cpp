@@ -1,12 +1,16 @@
 #include "menus/pack_screen.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include "core/buttons.h"
 #include "core/game.h"
 #include "core/mode_facts.h"
 #include "core/words.h"
 #include "menus/buttons.h"
+#include "menus/editor_screen.h"
+#include "menus/level_packs.h"
 #include "menus/transitions.h"
 #include "presentation/sound.h"
 #include "presentation/text.h"
@@ -95,6 +99,37 @@ std::string FitText(const Game& game, const std::string& text, int width) {
     return "";
 }
 
+bool EditPack(Game& game, int row) {
+    const PackList& l = game.packList;
+    if (!l.Message[row].empty()) return false;
+    std::string file = l.File[row];
+    PackListing listing =
+        file.empty() ? ShippedPuzzlePack(game.resDir) : ReadLevelPack(game.levelsDir, file);
+    if (file.empty() && listing.ok) {
+        // The copy takes the first name free in the folder: "Rhombulus 2 - 2", "- 3", ...
+        std::error_code ec;
+        for (int n = 2; n <= levels::kMaxPackLevels && file.empty(); ++n) {
+            const std::string name = listing.pack.name + " - " + std::to_string(n);
+            if (!std::filesystem::exists(game.levelsDir + "/" + PackFileName(name), ec)) {
+                listing.pack.name = name;
+                file = PackFileName(name);
+            }
+        }
+        std::string error = file.empty() ? "no free name" : "";
+        if (error.empty()) SaveLevelPack(game.levelsDir, file, listing.pack, error);
+        if (!error.empty()) {
+            game.requests.message = FillIn(
+                TrC(game, "message box", "The copy of the game's levels cannot be written: %s"),
+                {error});
+            return false;
+        }
+    }
+    if (!listing.ok || listing.pack.match || listing.pack.levels.empty()) return false;
+    LoadPackLevelIntoEditor(game.editor, file, listing.pack.levels[0], 1);
+    ShowEditor(game);
+    return true;
+}
+
 void RequestPackList(Game& game) {
     RequestScreen(game, ScreenChange::kPackList);
 }
@@ -107,9 +142,11 @@ void ShowPackList(Game& game) {
     for (int i = 0; i < kPackRowsShown; ++i)
         if (RowOnButton(l, kPackRowButton + i) != 0)
             SetButton(game, kPackRowButton + i, 400, kPackFirstRowY + kPackRowStep * i, 175, 22);
-    if (l.Page > 1) SetButton(game, kPackPreviousButton, 262, 545, 50, 25);
-    if (l.Page < Pages(l)) SetButton(game, kPackNextButton, 538, 545, 50, 25);
-    SetButton(game, kPackBackButton, 400, 545, 80, 25);
+    // The page buttons beside the frame, as on the highscore pages.
+    if (l.Page > 1) SetButton(game, kPackPreviousButton, 135, 415, 50, 25);
+    if (l.Page < Pages(l)) SetButton(game, kPackNextButton, 665, 415, 50, 25);
+    SetButton(game, kPackEditButton, 305, 545, 95, 25);
+    SetButton(game, kPackBackButton, 495, 545, 95, 25);
     game.buttons.MenuSelection = 0;
     game.input.KeyEscape = 0;
     game.shell.ScreenId = kScreenPacks;
@@ -123,8 +160,8 @@ void PackListScreen(Game& game) {
     for (int i = 0; i < kPackRowsShown; ++i) {
         const int slot = kPackRowButton + i, row = RowOnButton(l, slot);
         if (row == 0) continue;
-        const bool over = PointerOverButton(game, slot);
-        if (over) pointed = row;
+        if (PointerOverButton(game, slot)) pointed = l.Chosen = row;
+        const bool over = row == l.Chosen;
         const int y = kPackFirstRowY + kPackRowStep * i;
         const bool damaged = !l.Message[row].empty();
         const std::string right =
@@ -145,12 +182,14 @@ void PackListScreen(Game& game) {
         DrawText(game, 400, kPackFirstRowY + kPackRowStep * 4, kAlignCentre,
                  Tr(game, "a pack file into the levels folder."), 3);
     }
-    if (pointed != 0) DrawDetails(game, pointed);
+    if (l.Chosen <= l.Count) DrawDetails(game, pointed != 0 ? pointed : l.Chosen);
+    DrawButtonLabel(game, kPackEditButton, Tr(game, "Edit"), 3);
     if (l.Page > 1) DrawButtonLabel(game, kPackPreviousButton, "<<<<", 3);
     if (l.Page < Pages(l)) DrawButtonLabel(game, kPackNextButton, ">>>>", 3);
     DrawButtonLabel(game, kPackBackButton, Tr(game, "Back"), 5);
     const int pressed = game.buttons.MenuSelection;
     if (const int row = RowOnButton(l, pressed); row != 0) StartPack(game, row);
+    if (pressed == kPackEditButton && l.Chosen <= l.Count && EditPack(game, l.Chosen)) return;
     if (pressed == kPackPreviousButton || pressed == kPackNextButton) {
         l.Page += pressed == kPackNextButton ? 1 : -1;
         ShowPackList(game);

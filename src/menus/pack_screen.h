@@ -6,8 +6,9 @@
 
 struct Game;
 
-// The list's buttons: a page of rows, then the page buttons and Back.
+// The list's buttons: a page of rows, "Edit", the page buttons and Back.
 constexpr int kPackRowButton = 1;  // rows 1..6
+constexpr int kPackEditButton = 7;
 constexpr int kPackPreviousButton = 8;
 constexpr int kPackNextButton = 9;
 constexpr int kPackBackButton = 10;
@@ -18,5 +19,8 @@ constexpr int kPackRowStep = 25;
 void RequestPackList(Game& game);
 void ShowPackList(Game& game);
 void PackListScreen(Game& game);
+// The pack's first level into the editor, saved back into the pack; the game's own levels are
+// first copied into a new pack of the player's. False (the player told why) when it cannot be.
+bool EditPack(Game& game, int row);
 // The longest start of a UTF-8 text that is drawn no wider than `width` px, "..." after a cut.
 std::string FitText(const Game& game, const std::string& text, int width);

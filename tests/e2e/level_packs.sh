@@ -68,6 +68,17 @@ has 480 '"text": "Letztes Puzzle gelöst!"'
     fail "after the pack: level $(val 700 LevelNumber), lap $(val 700 LapNumber)"
 [ "$(val 700 StonesLeft)" = 2 ] || fail "lap 2 plays the pack: $(val 700 StonesLeft)"
 
+# "Bearbeiten" opens the pack's first level in the editor, which saves it back into the pack;
+# on the game's own levels it copies them into a new pack of the player's first.
+edit=('110 move 305 557' '130 click' '200 move 760 448' '201 click')
+dumps=$(d 180) run 220 '100 move 400 386' "${edit[@]}"
+[ "$(val 180 ScreenId)" = 26 ] || fail "Edit: screen $(val 180 ScreenId)"
+[ "$(grep -c '^level$' "$levels/cold-caves.txt")/$(grep -c '^; name: One Shot$' "$levels/cold-caves.txt")" = 1/1 ] ||
+    fail "saved back: $(cat "$levels/cold-caves.txt")"
+run 220 '100 move 400 336' "${edit[@]}"
+[ "$(grep -c '^level$' "$levels/rhombulus-2-2.txt")" = 50 ] || fail "the copy of the game's levels"
+rm "$levels/rhombulus-2-2.txt"
+
 # The time runs out; the score goes into the pack's own table, groar.dat stays as it was.
 play=('90 key down' '92 key down' '94 key down' '100 key return' '140 move 390 300' '160 click')
 champion=('2300 key space' '2350 text Anna' '2360 key return' '2380 key escape')
