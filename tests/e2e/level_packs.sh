@@ -4,11 +4,9 @@
 # a pack plays as a Puzzle game from its first level, laps after its last, and its highscore
 # goes into its own table beside the saves while groar.dat stays byte for byte as it was.
 set -euo pipefail
-bin=$1 res=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp -r "$res" "$work/res"
-rm -rf "$work/res/saves" "$work/res/levels"; mkdir -p "$work/res/saves" "$work/res/levels"
+source "$(dirname "$0")/common.bash"
+fresh_res
+rm -rf "$work/res/levels"; mkdir "$work/res/levels"
 levels=$work/res/levels saves=$work/res/saves
 fail() { echo "FAIL: $*"; exit 1; }
 
@@ -24,11 +22,9 @@ one_shot_level() {
 head -c 10M /dev/zero > "$levels/big.txt"
 head -c 40 "$levels/cold-caves.txt" > "$levels/short.txt"
 sed 's/^kind: puzzle/kind: pipe/' "$levels/cold-caves.txt" > "$levels/wrong.txt"
-head -c 696 /dev/zero > "$saves/groar.dat"
+empty_highscores
 cp "$saves/groar.dat" "$work/groar.before"
 
-val() { grep -o "\"$2\": -\?[0-9]*" "$work/d$1.json" | head -1 | grep -o -- '-\?[0-9]*$'; }
-has() { grep -qF -- "$2" "$work/d$1.json" || fail "tick $1 lacks $2"; }
 d() { for t in "$@"; do printf -- '--dump %s:%s ' "$t" "$work/d$t.json"; done; }
 # The game choice from the main menu, then "My Levels" at tick 80, then the steps given.
 run() {  # run TICKS STEP...
