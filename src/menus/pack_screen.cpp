@@ -139,6 +139,7 @@ void ShowPackList(Game& game) {
     ClearButtons(game);
     PackList& l = game.packList;
     l.Page = std::clamp(l.Page, 1, Pages(l));
+    l.Chosen = std::clamp(l.Chosen, 1, std::max(1, l.Count));
     for (int i = 0; i < kPackRowsShown; ++i)
         if (RowOnButton(l, kPackRowButton + i) != 0)
             SetButton(game, kPackRowButton + i, 400, kPackFirstRowY + kPackRowStep * i, 175, 22);
@@ -192,6 +193,7 @@ void PackListScreen(Game& game) {
     if (pressed == kPackEditButton && l.Chosen <= l.Count && EditPack(game, l.Chosen)) return;
     if (pressed == kPackPreviousButton || pressed == kPackNextButton) {
         l.Page += pressed == kPackNextButton ? 1 : -1;
+        l.Chosen = (l.Page - 1) * kPackRowsShown + 1;
         ShowPackList(game);
     }
     if (pressed == kPackBackButton || game.input.KeyEscape == 1) {
