@@ -184,8 +184,9 @@ int WatchNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o,
         link.Receive(now(), ignored);
         nap();
     }
-    std::fprintf(stderr, "rhombulus2-headless watcher: ticks %lld to %lld, %lld ms\n", firstTick,
-                 tick, static_cast<long long>(now()));
+    if (firstTick > 0)
+        std::fprintf(stderr, "rhombulus2-headless watcher: ticks %lld to %lld, %lld ms\n",
+                     firstTick, tick, static_cast<long long>(now()));
     return status;
 }
 
