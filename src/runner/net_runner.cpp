@@ -24,6 +24,7 @@
 #include "platform/headless/headless_platform.h"
 #include "runner/dump.h"
 #include "runner/net_replay.h"
+#include "runner/png_writer.h"
 #include "runner/replay_watch.h"
 #include "shell/frame_loop.h"
 #include "shell/net_commands.h"
@@ -52,6 +53,18 @@ bool WriteText(const std::string& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary);
     out << text;
     return static_cast<bool>(out);
+}
+
+// The --shot pictures of match tick t (a network match draws them as the runner does).
+bool WriteShots(const RunnerOptions& options, long long t, const HeadlessPlatform& platform) {
+    bool ok = true;
+    for (const auto& [st, path] : options.shots) {
+        if (st == t && !SavePng(platform.LastFrame(), path)) {
+            std::fprintf(stderr, "cannot write %s\n", path.c_str());
+            ok = false;
+        }
+    }
+    return ok;
 }
 
 }  // namespace
@@ -164,6 +177,7 @@ int WatchNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o,
         bool draw = !options.noDraw;
         for (const auto& shot : options.shots) draw = draw || shot.first == t;
         FrameTick(game, draw);
+        if (!WriteShots(options, t, platform)) status = 2;
         for (const auto& [dt, path] : options.dumps) {
             if (dt == t && !WriteText(path, DumpJson(game, platform))) status = 2;
         }
@@ -350,6 +364,7 @@ int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
             game.players[2].Score += 1;
             desynced = true;
         }
+        if (!WriteShots(options, t2, platform)) status = 2;
         for (const auto& [dt, path] : options.dumps) {
             if (dt == t2 && !WriteText(path, DumpJson(game, platform))) status = 2;
         }
