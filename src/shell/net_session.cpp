@@ -323,6 +323,7 @@ void NetSession::Watch(Game& game, std::int64_t nowMs) {
     watchHelloSent_ = false;
     leftWatching_ = false;
     lastEscape_ = true;
+    pendingFirst_ = net::StepResult{};
     capture_ = CommandCapture{};
     showWaiting_ = false;
     endWords_ = Words{};
