@@ -25,12 +25,15 @@ struct ReplayHeader {
     // replay starts with the program.
     std::string state;
     std::string tune;
+    // A network match: the state hash both machines ended it with, which its replay must reach.
+    bool hasEnd = false;
+    std::uint64_t endHash = 0;
 };
 // The longest state line read.
 inline constexpr std::size_t kMaxReplayStateChars = 16u << 20;
 
 // The header lines ("# seed N", "# language N", "# version V", "# levels HEX", "# tune PATH",
-// "# state HEX").
+// "# end HEX", "# state HEX").
 std::string ReplayHeaderText(const ReplayHeader& header);
 // Reads the "#" lines at the top of a replay. False, with the reason, when it names no seed or a
 // header line is malformed; only the first kMaxReplayHeaderLines lines are looked at.
