@@ -17,6 +17,12 @@ constexpr int kEditorTools = 17;
 // Levels kept for undo: the one on screen and the 127 before or after it.
 constexpr int kEditorHistory = 128;
 constexpr int kEditorNameChars = 24;
+// The proof: the level bot plays the level once for each of the seeds 1..kProofTries, on copies
+// of the game, kProofTrialsPerTick of its trial shots a tick, so that what the editor shows
+// depends on the ticks alone, never on the machine's speed.
+constexpr int kProofTries = 5;
+constexpr int kProofTrialsPerTick = 32;
+enum ProofStage : int { kProofNone = 0, kProofRunning = 1, kProofDone = 2 };
 
 struct EditorState {
     std::array<int, kEditorCells> Cell{};   // -1 empty, 0..7 colours, 9 anchor
@@ -40,6 +46,14 @@ struct EditorState {
     int Saved = 0;       // 1 saved into the pack, -1 the pack could not be written, 0 nothing yet
     std::uint8_t Testing = 0;  // the level is being played; its end comes back here
     int SavedLevel = 0;        // the level's number in the pack once saved, where it is saved again
+    // The proof of the level as it stands (any change of the level forgets it).
+    int ProofStage = kProofNone;
+    int ProofWork = 0;      // trial shots granted to the proof so far
+    int ProofTry = 0;       // the try being played, 1..kProofTries
+    int ProofTryShots = 0;  // its shots so far
+    int ProofCleared = 0;   // tries that cleared the field, so far or in all
+    int ProofShots = 0;     // once done: the median of the tries' shots
+    int ProofTime = 0;      // and of the time they used
 };
 
 template <typename V>
@@ -62,6 +76,13 @@ void VisitFields(EditorState& e, V& v) {
     v("EditorSaved", e.Saved, Bounds{-1, 1});
     v("EditorTesting", e.Testing, kFlag);
     v("EditorSavedLevel", e.SavedLevel, Bounds{0, 99});
+    v("EditorProofStage", e.ProofStage, Bounds{0, 2});
+    v("EditorProofWork", e.ProofWork, Bounds{0, 1 << 30});
+    v("EditorProofTry", e.ProofTry, Bounds{0, kProofTries});
+    v("EditorProofTryShots", e.ProofTryShots, Bounds{0, 100000});
+    v("EditorProofCleared", e.ProofCleared, Bounds{0, kProofTries});
+    v("EditorProofShots", e.ProofShots, Bounds{0, 100000});
+    v("EditorProofTime", e.ProofTime, Bounds{0, 100000});
 }
 
 // Where the editor shows things: the Puzzle field as the game draws it (centre x 326, the

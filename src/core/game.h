@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -67,12 +68,15 @@ struct NetMenu {
 
 // The simulation inside its session: the platform, the pictures and font, the back buffer, the
 // music player, the drawing's generator, the recorder and the user's files and folders.
+class LevelProofJob;
+
 struct Game : Simulation {
     Simulation& sim() { return *this; }
     const Simulation& sim() const { return *this; }
 
     Platform* platform = nullptr;
-    LevelSource* levels = nullptr;  // the level files the rules read (DiskLevels unless a test play)
+    LevelSource* levels =
+        nullptr;  // the level files the rules read (DiskLevels unless a test play)
     InputRecorder* recorder = nullptr;  // writes down what the player does (rhombulus2 --record)
     std::string resDir = "res";         // the folder used as res/
     // Where "res\saves\..." files live: res/saves for the runner, the user's data folder for
@@ -99,6 +103,9 @@ struct Game : Simulation {
     // Drawing's own generator (the shake of the stones): the rules draw the same numbers whether
     // or not a frame is drawn. Seeded anew for every frame from the seed and the frame number.
     Random drawRng;
+    // The level editor's proof at work on copies of the game (shell/level_proof.h); the
+    // simulation holds what it has shown so far.
+    std::shared_ptr<LevelProofJob> proofJob;
 };
 
 // A game on the given platform reading its files from resDir.

@@ -85,6 +85,7 @@ void SaveIntoPack(Game& game) {
         pack = l.pack;
     }
     levels::Level level = EditorLevel(e);
+    if (e.ProofStage == kProofDone) level.proof = {true, e.ProofCleared, e.ProofShots, e.ProofTime};
     // A level saved before keeps its place; one of the same name is replaced; a new one goes last.
     auto same = std::find_if(pack.levels.begin(), pack.levels.end(), [&](const levels::Level& l) {
         return !level.name.empty() && l.name == level.name;
@@ -110,9 +111,17 @@ void SaveIntoPack(Game& game) {
 void DrawPanel(Game& game) {
     const EditorState& e = game.editor;
     const ButtonTable& b = game.buttons;
-    const std::string labels[5] = {"", TrC(game, "editor", "Test"), TrC(game, "editor", "Save"),
-                                   TrC(game, "editor", "Clear"), Tr(game, "End")};
-    for (int i = kEditorTestButton; i <= kEditorEndButton; ++i)
+    const std::string labels[8] = {
+        "",
+        TrC(game, "editor", "Test"),
+        TrC(game, "editor", "Save"),
+        TrC(game, "editor", "Clear"),
+        Tr(game, "End"),
+        "",
+        "",
+        e.ProofStage == kProofRunning ? TrC(game, "editor", "Stop") : TrC(game, "editor", "Prove")};
+    for (int i : {kEditorProveButton, kEditorTestButton, kEditorSaveButton, kEditorClearButton,
+                  kEditorEndButton})
         DrawText(game, b.ButtonX[i], b.ButtonY[i], kAlignRight, labels[i],
                  b.ButtonState[i] != 0 ? 4 : 2);
     DrawButtonLabel(game, kEditorUndoButton, Tr(game, "Undo"), 3);
@@ -127,6 +136,30 @@ void DrawPanel(Game& game) {
     int stones = 0;
     for (int k = kFirstCell; k <= kLastCell; ++k) stones += e.Cell[k] >= 0 && e.Cell[k] <= 7;
     DrawText(game, 778, 78, kAlignRight, std::to_string(stones), 2);
+    // What is known of the level's proof, in the panel's free place.
+    std::string proof = Tr(game, "Unproven");
+    int colour = 3;
+    if (e.ProofStage == kProofRunning) {
+        proof = FillIn(Tr(game, "Proving %s/5"), {std::to_string(e.ProofTry)});
+    } else if (e.ProofStage == kProofDone) {
+        proof = FillIn(Tr(game, "Proven %s/5"), {std::to_string(e.ProofCleared)});
+        colour = e.ProofCleared > 0 ? 1 : 5;
+    }
+    DrawText(game, 720, 142, kAlignCentre, proof, colour);
+}
+
+std::string ProofLine(Game& game) {
+    const EditorState& e = game.editor;
+    if (e.ProofStage == kProofRunning)
+        return FillIn(Tr(game, "Proving: try %s of 5, %s shots so far ..."),
+                      {std::to_string(e.ProofTry), std::to_string(e.ProofTryShots)});
+    if (e.ProofCleared == 0) return Tr(game, "0 of 5 cleared: no way through was found.");
+    if (e.ProofShots == 1)
+        return FillIn(Tr(game, "%s of 5 cleared, median 1 shot and %s time units."),
+                      {std::to_string(e.ProofCleared), std::to_string(e.ProofTime)});
+    return FillIn(Tr(game, "%s of 5 cleared, median %s shots and %s time units."),
+                  {std::to_string(e.ProofCleared), std::to_string(e.ProofShots),
+                   std::to_string(e.ProofTime)});
 }
 
 void DrawStatusLine(Game& game) {
@@ -136,12 +169,17 @@ void DrawStatusLine(Game& game) {
     if (e.FaultCount > 0) {
         line = Tr(game, FaultWords(e.FirstFault));
         colour = 5;
+    } else if (e.ProofStage == kProofRunning) {
+        line = ProofLine(game);
     } else if (e.Saved == 1) {
         line =
             FillIn(Tr(game, "Saved as level %s of \"My Levels\"."), {std::to_string(e.SavedLevel)});
     } else if (e.Saved == -1) {
         line = Tr(game, "The pack could not be written.");
         colour = 5;
+    } else if (e.ProofStage == kProofDone) {
+        line = ProofLine(game);
+        colour = e.ProofCleared > 0 ? 1 : 5;
     } else {
         line = Tr(game, "The level passes every check.");
     }
@@ -268,10 +306,24 @@ void EditorScreen(Game& game) {
                 changed = ApplyEditorTool(e, kToolEraser, k) || changed;
             if (changed) RecordEditorStep(e);
             break;
+        case kEditorProveButton:
+            // A second press stops the proof; only a level that passes the checks is proven.
+            if (e.ProofStage == kProofRunning) {
+                e.ProofStage = kProofNone;
+            } else if (e.FaultCount == 0) {
+                e.TypingName = 0;
+                e.ProofStage = kProofRunning;
+                e.ProofWork = 0;
+                e.ProofTry = 1;
+                e.ProofTryShots = 0;
+                e.ProofCleared = 0;
+            }
+            break;
         case kEditorTestButton:
             // Only a level that passes the checks can be played; the line below says why not.
             if (e.FaultCount == 0) {
                 e.TypingName = 0;
+                if (e.ProofStage == kProofRunning) e.ProofStage = kProofNone;
                 game.requests.levelStart =
                     LevelStartRequest{LevelStartKind::kTest, kModePuzzle, 1, 1, 1, 0, 0};
                 return;
@@ -283,6 +335,8 @@ void EditorScreen(Game& game) {
         default:
             break;
     }
+    // What was proven was the level before the change.
+    if (changed) e.ProofStage = kProofNone;
     const int cell = EditorCellAt(in.MouseX, in.MouseY);
     e.CursorCell = cell;
     // A press starts a stroke on the field, picks a tool on the palette, or chooses the name box.
@@ -302,10 +356,12 @@ void EditorScreen(Game& game) {
     if (e.Painting != 0 && !held) {
         // A stroke is one step of the history, however many cells it painted.
         if (e.StrokeChanged) RecordEditorStep(e);
+        if (e.StrokeChanged) e.ProofStage = kProofNone;
         e.Painting = 0;
         e.StrokeChanged = 0;
         changed = true;
     }
+    if (e.Painting != 0 && e.StrokeChanged) e.ProofStage = kProofNone;
     if (changed || e.Painting != 0) {
         CheckEditorLevel(e);
         if (changed) e.Saved = 0;

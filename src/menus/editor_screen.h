@@ -14,6 +14,7 @@ constexpr int kEditorClearButton = 3;
 constexpr int kEditorEndButton = 4;
 constexpr int kEditorUndoButton = 5;
 constexpr int kEditorRedoButton = 6;
+constexpr int kEditorProveButton = 7;  // above the four, on a plate of its own
 // The pack the editor saves into, in the levels folder.
 inline constexpr const char* kEditorPackName = "My Levels";
 

@@ -49,6 +49,8 @@ void DrawToolIcon(Game& game, int tool, int x, int y) {
 void RenderEditorScreen(Game& game) {
     const EditorState& e = game.editor;
     DrawCell(game, kBmpGameBackground, 400, 300, 0, 600, 800);
+    // The proof's button stands on a copy of the panel's button plate, one place above "Test".
+    DrawClipped(game, kBmpGameBackground, 702, 388, 96, 36, 750, 406 - 47, false);
     // The time a test of the level starts with.
     game.draw.rect(game.backBuffer, 656, 295, Rect{0, 0, 35, TimeCoverRows(500)}, false,
                    game.bitmaps[kBmpTimeCover]);

@@ -74,6 +74,21 @@ dumps='' run '100 move 326 30' '101 click' '102 move 386 30' '103 click' '120 mo
 [ -e "$work/res/saves/ave.dat" ] && fail "a closed test wrote a saved game"
 [ -e "$work/res/saves/suspend.dat" ] && fail "a closed test wrote a snapshot"
 
+# The proof: a level one shot clears is cleared on all five tries while the editor goes on, and
+# the pack says so for this very field; changed after its proof, the level is saved unproven.
+fresh
+has() { grep -q "$2" "$work/d$1.json" || fail "tick $1 shows no '$2'"; }
+oneShot=('100 move 326 30' '101 down' '103 move 386 30' '104 up' '120 move 760 354' '121 click')
+dumps=$(d 123 580 600) run "${oneShot[@]}" "$(save 590)"
+has 123 "Versuch 1 von 5, bisher 0 Sch"
+has 580 "5 von 5 geschafft, im Median 1 Schuss und 11 Zeiteinheiten."
+has 600 "Gepr.*ft 5/5"
+grep -q "^; proven: 5 of 5, shots 1, time 11, field [0-9a-f]\{8\}$" "$pack" ||
+    fail "the proof in the pack: $(grep proven "$pack")"
+"$levelc" check "$pack" > /dev/null 2>&1 || fail "levelc on a proven level: $("$levelc" check "$pack" 2>&1)"
+fresh; run "${oneShot[@]}" '600 move 446 30' '601 click' "$(save 610)"
+grep -q "proven" "$pack" && fail "a level changed after its proof was saved as proven"
+
 # A pack that does not read is left as it is.
 printf 'pack: My Levels\nkind: pipe\n' > "$pack"
 cp "$pack" "$work/damaged.txt"
