@@ -17,6 +17,8 @@ constexpr int kEditorTools = 17;
 // Levels kept for undo: the one on screen and the 127 before or after it.
 constexpr int kEditorHistory = 128;
 constexpr int kEditorNameChars = 24;
+// The level's idea: one line under the field, at most two bytes a character once in UTF-8.
+constexpr int kEditorIdeaChars = 60;
 // The proof: the level bot plays the level once for each of the seeds 1..kProofTries, on copies
 // of the game, kProofTrialsPerTick of its trial shots a tick, so that what the editor shows
 // depends on the ticks alone, never on the machine's speed.
@@ -40,6 +42,8 @@ struct EditorState {
     int HistoryAt = 0;
     std::string Name;             // Windows-1252, typed with the name editor's rule
     std::uint8_t TypingName = 0;  // typed characters go to the name
+    std::string Idea;             // Windows-1252, typed like the name
+    std::uint8_t TypingIdea = 0;  // typed characters go to the idea
     std::array<std::uint8_t, kEditorCells> Faulty{};  // cells the checks name
     int FaultCount = 0;
     int FirstFault = 0;  // the LevelFault of the first problem, 0 none
@@ -70,6 +74,8 @@ void VisitFields(EditorState& e, V& v) {
     v("EditorHistoryAt", e.HistoryAt, Bounds{0, kEditorHistory - 1});
     v("EditorName", e.Name, Bounds{0, kEditorNameChars});
     v("EditorTypingName", e.TypingName, kFlag);
+    v("EditorIdea", e.Idea, Bounds{0, kEditorIdeaChars});
+    v("EditorTypingIdea", e.TypingIdea, kFlag);
     v("EditorFaulty", e.Faulty, kFlag);
     v("EditorFaultCount", e.FaultCount, Bounds{0, 1000});
     v("EditorFirstFault", e.FirstFault, Bounds{0, 20});
@@ -88,9 +94,9 @@ void VisitFields(EditorState& e, V& v) {
 // Where the editor shows things: the Puzzle field as the game draws it (centre x 326, the
 // ceiling's row at y 0), the palette below the bottom line, the name in the panel's top box.
 constexpr int kEditorCentreX = 326;
-constexpr int kEditorPaletteY = 500;  // colours, anchor and eraser
-constexpr int kEditorExtrasY = 562;   // the seven extras
-constexpr int kEditorFaultLineY = 452;
+constexpr int kEditorPaletteY = 500;    // colours, anchor and eraser
+constexpr int kEditorExtrasY = 562;     // the seven extras
+constexpr int kEditorFaultLineY = 452;  // the line of the checks, the proof and the idea
 constexpr int EditorToolX(int tool) {
     if (tool >= kToolFirstExtra && tool < kToolEraser)
         return kEditorCentreX + 60 * (tool - kToolFirstExtra - 3);

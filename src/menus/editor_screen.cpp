@@ -1,6 +1,8 @@
 #include "menus/editor_screen.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <string_view>
 
 #include "core/catalogue.h"
 #include "core/encoding.h"
@@ -12,6 +14,7 @@
 #include "menus/level_packs.h"
 #include "menus/transitions.h"
 #include "playfield/level_source.h"
+#include "presentation/text.h"
 
 namespace {
 
@@ -19,6 +22,7 @@ constexpr int kFirstCell = levels::kFirstFieldCell;
 // The lowest row the editor offers is the last above the bottom line (y 420).
 constexpr int kLastCell = levels::kLastBuiltCell;
 constexpr int kLowestStoneY = 420;
+constexpr int kIdeaLineMiddle = kEditorFaultLineY + 9;
 
 // A level as one text, two characters a cell: what the history keeps.
 std::string LevelText(const EditorState& e) {
@@ -38,11 +42,31 @@ void TakeLevelText(EditorState& e, const std::string& s) {
     }
 }
 
+// An idea is a sentence: it keeps its capitals and takes the punctuation the font draws.
+bool AcceptIdeaChar(unsigned char c, char& stored) {
+    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    // Windows-1252: Ä Ö Ü ß ä ö ü.
+    const bool umlaut =
+        c == 0xC4 || c == 0xD6 || c == 0xDC || c == 0xDF || c == 0xE4 || c == 0xF6 || c == 0xFC;
+    if (!letter && !umlaut &&
+        std::string_view(" .,!?:-'").find(static_cast<char>(c)) == std::string_view::npos)
+        return false;
+    stored = static_cast<char>(c);
+    return true;
+}
+static_assert(2 * kEditorIdeaChars <= static_cast<int>(levels::kMaxLevelIdea));
+
+std::string Trimmed(const std::string& s) {
+    const size_t first = s.find_first_not_of(' ');
+    return first == std::string::npos ? "" : s.substr(first, s.find_last_not_of(' ') - first + 1);
+}
+
 levels::Level EditorLevel(const EditorState& e) {
     levels::Level level;
     for (int k = kFirstCell; k <= kLastCell; ++k) level.records[k] = {e.Cell[k], e.Extra[k]};
     levels::WriteCeiling(level.records, levels::kPuzzleLattice);
     level.name = Cp1252ToUtf8(e.Name);
+    level.idea = Cp1252ToUtf8(Trimmed(e.Idea));
     return level;
 }
 
@@ -166,6 +190,14 @@ void DrawStatusLine(Game& game) {
     const EditorState& e = game.editor;
     std::string line;
     int colour = 3;
+    if (e.TypingIdea != 0) {
+        // The idea as it is typed, with the name editor's cursor after it.
+        const std::string idea = Cp1252ToUtf8(e.Idea);
+        const int x = kEditorCentreX - TextWidth(game, idea) / 2;
+        DrawText(game, x, kEditorFaultLineY, kAlignLeft, idea, 5);
+        DrawNameCursor(game, x, kEditorFaultLineY, e.Idea, kEditorIdeaChars);
+        return;
+    }
     if (e.FaultCount > 0) {
         line = Tr(game, FaultWords(e.FirstFault));
         colour = 5;
@@ -180,8 +212,11 @@ void DrawStatusLine(Game& game) {
     } else if (e.ProofStage == kProofDone) {
         line = ProofLine(game);
         colour = e.ProofCleared > 0 ? 1 : 5;
+    } else if (!Trimmed(e.Idea).empty()) {
+        line = Cp1252ToUtf8(Trimmed(e.Idea));
+        colour = 2;
     } else {
-        line = Tr(game, "The level passes every check.");
+        line = Tr(game, "The level passes every check. Its idea? Click here.");
     }
     DrawText(game, kEditorCentreX, kEditorFaultLineY, kAlignCentre, line, colour);
 }
@@ -267,18 +302,24 @@ void PrepareEditor(Game& game) {
     }
     e.Painting = 0;
     e.TypingName = 0;
+    e.TypingIdea = 0;
     e.Saved = 0;
     CheckEditorLevel(e);
 }
 
 void EditorNameKey(Game& game, unsigned char ch) {
     EditorState& e = game.editor;
-    if (game.shell.ScreenId != kScreenEditor || e.TypingName == 0) return;
+    if (game.shell.ScreenId != kScreenEditor || (e.TypingName == 0 && e.TypingIdea == 0)) return;
     if (ch == 13) {
         e.TypingName = 0;
+        e.TypingIdea = 0;
         return;
     }
-    TypeNameKey(game, e.Name, ch, kEditorNameChars);
+    if (e.TypingIdea != 0)
+        TypeNameKey(game, e.Idea, ch, kEditorIdeaChars, AcceptIdeaChar);
+    else
+        TypeNameKey(game, e.Name, ch, kEditorNameChars);
+    e.Saved = 0;  // what is saved is the level as it was
 }
 
 void EditorScreen(Game& game) {
@@ -287,6 +328,12 @@ void EditorScreen(Game& game) {
     UpdateButtons(game);
     DrawPanel(game);
     bool changed = false;
+    // Return ends the typing of the name or the idea.
+    if (in.KeyReturn == 1 && (e.TypingName != 0 || e.TypingIdea != 0)) {
+        in.KeyReturn = 0;
+        e.TypingName = 0;
+        e.TypingIdea = 0;
+    }
     if (in.EditKey == kEditUndo) changed = EditorUndo(e);
     if (in.EditKey == kEditRedo) changed = EditorRedo(e);
     in.EditKey = 0;
@@ -299,6 +346,7 @@ void EditorScreen(Game& game) {
             break;
         case kEditorSaveButton:
             e.TypingName = 0;
+            e.TypingIdea = 0;
             SaveIntoPack(game);
             break;
         case kEditorClearButton:
@@ -312,6 +360,7 @@ void EditorScreen(Game& game) {
                 e.ProofStage = kProofNone;
             } else if (e.FaultCount == 0) {
                 e.TypingName = 0;
+                e.TypingIdea = 0;
                 e.ProofStage = kProofRunning;
                 e.ProofWork = 0;
                 e.ProofTry = 1;
@@ -323,6 +372,7 @@ void EditorScreen(Game& game) {
             // Only a level that passes the checks can be played; the line below says why not.
             if (e.FaultCount == 0) {
                 e.TypingName = 0;
+                e.TypingIdea = 0;
                 if (e.ProofStage == kProofRunning) e.ProofStage = kProofNone;
                 game.requests.levelStart =
                     LevelStartRequest{LevelStartKind::kTest, kModePuzzle, 1, 1, 1, 0, 0};
@@ -348,6 +398,9 @@ void EditorScreen(Game& game) {
         }
         e.TypingName = in.MouseX >= 650 && in.MouseY < 50 ? 1 : 0;
         if (e.TypingName) game.menus.TypedCount = static_cast<int>(e.Name.size());
+        // The line under the field takes the idea.
+        e.TypingIdea = cell == 0 && in.MouseX < 630 && std::abs(in.MouseY - kIdeaLineMiddle) <= 12;
+        if (e.TypingIdea) game.menus.TypedCount = static_cast<int>(e.Idea.size());
     }
     if (e.Painting == 0 && in.MouseRightDown == kRightErases && cell != 0) e.Painting = 2;
     if (e.Painting != 0 && cell != 0)

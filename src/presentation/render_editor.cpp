@@ -72,7 +72,11 @@ void RenderEditorScreen(Game& game) {
     LatticeWalk marks(kEditorCentreX, 0);
     for (int k = 0; k < kEditorCells; ++k) {
         marks.Next();
-        if (e.Faulty[k] != 0) Outline(game, marks.X(), marks.Y(), 29, MatchColor(255, 60, 40));
+        // A flagged stone: a broad ring just outside it, bright on the field and on a red stone.
+        if (e.Faulty[k] != 0) {
+            Outline(game, marks.X(), marks.Y(), 33, MatchColor(255, 235, 225));
+            Outline(game, marks.X(), marks.Y(), 31, MatchColor(255, 50, 30));
+        }
         if (k == e.CursorCell && k != 0)
             Outline(game, marks.X(), marks.Y(), 27, MatchColor(255, 230, 90));
     }

@@ -23,15 +23,18 @@ run() {  # run STEP...
 val() { grep -o "\"$2\": -\?[0-9]*" "$work/d$1.json" | head -1 | grep -o -- '-\?[0-9]*$'; }
 fresh() { rm -rf "$work/res/levels"; }
 save() { printf '%s move 760 448\n%s click\n' "$1" "$(($1 + 1))"; }
-# Row 1: three stones in one drag; row 4: a stone that nothing holds; the name typed.
+# Row 1: three stones in one drag; row 4: a stone that nothing holds; the name and the idea typed
+# (the idea keeps its capitals and punctuation).
 built=('100 move 326 30' '101 down' '103 move 386 30' '105 move 446 30' '106 up'
-    '120 move 296 120' '121 click' '130 move 700 26' '131 click' '135 text Icicles' '140 key return')
+    '120 move 296 120' '121 click' '130 move 700 26' '131 click' '135 text Icicles' '140 key return'
+    '142 move 300 460' '143 click' "144 text Three up, one floats: hold it!" '146 key return')
 fixed=('160 move 296 60' '161 click')
 
 fresh; run "${built[@]}" "$(save 150)"
 [ "$(row 1)" = "| . . . . 1 1 1 . . |" ] || fail "row 1: $(row 1)"
 [ "$(row 4)" = "|. . . . 1 . . . . .|" ] || fail "row 4: $(row 4)"
 grep -qx "; name: icicles" "$pack" || fail "the typed name"
+grep -qx "; idea: Three up, one floats: hold it!" "$pack" || fail "the typed idea: $(grep idea "$pack")"
 "$levelc" check "$pack" 2> "$work/check.txt" && fail "levelc passed a floating stone"
 grep -q "row 4 column 4: stone of colour 1 floats away" "$work/check.txt" ||
     fail "levelc: $(cat "$work/check.txt")"
