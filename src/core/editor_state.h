@@ -30,7 +30,12 @@ struct EditorState {
     std::array<int, kEditorCells> Cell{};   // -1 empty, 0..7 colours, 9 anchor
     std::array<int, kEditorCells> Extra{};  // 0 none, 1..7
     int Tool = 1;
-    int CursorCell = 0;  // the cell under the pointer, 0 when it is over no cell
+    int CursorCell = 0;  // the cell the cursor marks, 0 when it marks none
+    // The cell the keys moved the cursor to, 0 while the pointer leads it; where the pointer was
+    // when last seen, so that a move of the pointer takes the cursor back.
+    int KeyCursor = 0;
+    int PointerX = 0;
+    int PointerY = 0;
     // The button that paints while held: 1 left (the tool), 2 right (the eraser), 0 none.
     int Painting = 0;
     std::uint8_t StrokeChanged = 0;  // the stroke in hand changed the level
@@ -66,6 +71,9 @@ void VisitFields(EditorState& e, V& v) {
     v("EditorExtra", e.Extra, Bounds{0, 7});
     v("EditorTool", e.Tool, Bounds{1, kEditorTools});
     v("EditorCursorCell", e.CursorCell, Bounds{0, 200});
+    v("EditorKeyCursor", e.KeyCursor, Bounds{0, 200});
+    v("EditorPointerX", e.PointerX, kAnyInt);
+    v("EditorPointerY", e.PointerY, kAnyInt);
     v("EditorPainting", e.Painting, Bounds{0, 2});
     v("EditorStrokeChanged", e.StrokeChanged, kFlag);
     v("EditorHistory", e.History, Bounds{0, 2 * kEditorCells});

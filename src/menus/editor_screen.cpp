@@ -132,6 +132,38 @@ void SaveIntoPack(Game& game) {
     if (e.Saved == 1) e.SavedLevel = number;
 }
 
+// The keys' cursor: stepped over the field, placing the tool or erasing where it stands, the tool
+// changed in the palette's order; the pointer's cursor is where the keys start. True when the
+// level changed.
+bool CursorKey(EditorState& e, const InputState& in) {
+    // A move of the pointer gives the cursor back to it.
+    if (in.MouseX != e.PointerX || in.MouseY != e.PointerY) {
+        e.KeyCursor = 0;
+        e.PointerX = in.MouseX;
+        e.PointerY = in.MouseY;
+    }
+    const int key = in.EditKey;
+    if (key < kEditLeft) return false;
+    if (key == kEditNextTool || key == kEditPreviousTool) {
+        e.Tool = (e.Tool - 1 + (key == kEditNextTool ? 1 : kEditorTools - 1)) % kEditorTools + 1;
+        return false;
+    }
+    const int at = e.KeyCursor != 0 ? e.KeyCursor : e.CursorCell;
+    // The first key shows the cursor, at the pointer's cell or at the top of the field.
+    if (at == 0) {
+        e.KeyCursor = LatticeCell(1, 4);
+        return false;
+    }
+    e.KeyCursor = at;
+    if (key == kEditPlace || key == kEditErase) {
+        if (!ApplyEditorTool(e, key == kEditPlace ? e.Tool : kToolEraser, at)) return false;
+        RecordEditorStep(e);
+        return true;
+    }
+    e.KeyCursor = StepEditorCursor(at, key);
+    return false;
+}
+
 void DrawPanel(Game& game) {
     const EditorState& e = game.editor;
     const ButtonTable& b = game.buttons;
@@ -240,6 +272,28 @@ int EditorToolAt(int x, int y) {
     return 0;
 }
 
+int StepEditorCursor(int cell, int key) {
+    constexpr int kLowestRow = kLowestStoneY / 30;
+    const int row = LatticeRow(cell), column = LatticeColumn(cell);
+    const int width = LatticeRowWidth(row);
+    switch (key) {
+        case kEditLeft:
+            return LatticeCell(row, std::max(0, column - 1));
+        case kEditRight:
+            return LatticeCell(row, std::min(width - 1, column + 1));
+        case kEditUp:
+        case kEditDown: {
+            const int next = row + (key == kEditUp ? -1 : 1);
+            if (next < 1 || next > kLowestRow) return cell;
+            // A row of nine sits half a cell right of a row of ten: down and up again come back.
+            const int nextWidth = LatticeRowWidth(next);
+            return LatticeCell(next, std::min(column, nextWidth - 1));
+        }
+        default:
+            return cell;
+    }
+}
+
 bool ApplyEditorTool(EditorState& e, int tool, int cell) {
     if (cell < kFirstCell || cell > kLastCell) return false;
     const int oldCell = e.Cell[cell], oldExtra = e.Extra[cell];
@@ -336,6 +390,7 @@ void EditorScreen(Game& game) {
     }
     if (in.EditKey == kEditUndo) changed = EditorUndo(e);
     if (in.EditKey == kEditRedo) changed = EditorRedo(e);
+    changed = CursorKey(e, in) || changed;
     in.EditKey = 0;
     switch (game.buttons.MenuSelection) {
         case kEditorUndoButton:
@@ -388,7 +443,7 @@ void EditorScreen(Game& game) {
     // What was proven was the level before the change.
     if (changed) e.ProofStage = kProofNone;
     const int cell = EditorCellAt(in.MouseX, in.MouseY);
-    e.CursorCell = cell;
+    e.CursorCell = e.KeyCursor != 0 ? e.KeyCursor : cell;
     // A press starts a stroke on the field, picks a tool on the palette, or chooses the name box.
     if (e.Painting == 0 && in.MouseButtonDown != 0 && in.ButtonHeldFrames == 1) {
         if (cell != 0) {

@@ -77,6 +77,13 @@ dumps='' run '100 move 326 30' '101 click' '102 move 386 30' '103 click' '120 mo
 [ -e "$work/res/saves/ave.dat" ] && fail "a closed test wrote a saved game"
 [ -e "$work/res/saves/suspend.dat" ] && fail "a closed test wrote a snapshot"
 
+# The keys: the cursor starts at the top, Space places, Tab takes the next colour, Return places
+# too, Delete erases; the pointer's move hands the cursor back to the mouse.
+fresh; run '100 key down' '104 key space' '108 key right' '112 key tab' '116 key space' \
+    '120 key down' '124 key return' '128 key up' '130 key left' '134 key delete' "$(save 150)"
+[ "$(row 1)" = "| . . . . . 2 . . . |" ] || fail "keys, row 1: $(row 1)"
+[ "$(row 2)" = "|. . . . . 2 . . . .|" ] || fail "keys, row 2: $(row 2)"
+
 # The proof: a level one shot clears is cleared on all five tries while the editor goes on, and
 # the pack says so for this very field; changed after its proof, the level is saved unproven.
 fresh
@@ -84,7 +91,7 @@ has() { grep -q "$2" "$work/d$1.json" || fail "tick $1 shows no '$2'"; }
 oneShot=('100 move 326 30' '101 down' '103 move 386 30' '104 up' '120 move 760 354' '121 click')
 dumps=$(d 123 580 600) run "${oneShot[@]}" "$(save 590)"
 has 123 "Versuch 1 von 5, bisher 0 Sch"
-has 580 "5 von 5 geschafft, im Median 1 Schuss und 11 Zeiteinheiten."
+has 580 "5 von 5 geschafft: Median 1 Schuss, 11 Zeiteinheiten."
 has 600 "Gepr.*ft 5/5"
 grep -q "^; proven: 5 of 5, shots 1, time 11, field [0-9a-f]\{8\}$" "$pack" ||
     fail "the proof in the pack: $(grep proven "$pack")"
