@@ -206,6 +206,7 @@ void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session, Highsco
         }
         if (net.InMatch()) {
             if (NetTick(game, platform, session, net, sinceStartMs(), waitingShown)) {
+                log.Tick(now);
                 next += kPeriod;
                 if (Clock::now() > next) next = Clock::now() + kPeriod;
             } else {

@@ -63,6 +63,7 @@ struct EditorState {
     int ProofCleared = 0;   // tries that cleared the field, so far or in all
     int ProofShots = 0;     // once done: the median of the tries' shots
     int ProofTime = 0;      // and of the time they used
+    std::string PackFile;      // the pack it is saved into; "" the editor's own "My Levels"
 };
 
 template <typename V>
@@ -97,6 +98,7 @@ void VisitFields(EditorState& e, V& v) {
     v("EditorProofCleared", e.ProofCleared, Bounds{0, kProofTries});
     v("EditorProofShots", e.ProofShots, Bounds{0, 100000});
     v("EditorProofTime", e.ProofTime, Bounds{0, 100000});
+    v("EditorPackFile", e.PackFile, Bounds{0, 160});
 }
 
 // Where the editor shows things: the Puzzle field as the game draws it (centre x 326, the

@@ -33,6 +33,8 @@ struct LevelStartRequest {
     std::array<int, 3> matchScore{};
     std::array<int, 3> levelsWon{};
     int opponent = 0;
+    // The pack a new or loaded Puzzle game plays (its file in the levels folder), "" none.
+    std::string pack{};
 };
 
 // A change of screen the rules ask for: back to the main menu, the highscore check of a game
@@ -41,7 +43,8 @@ enum class ScreenChange : std::uint8_t {
     kNone = 0,
     kMainMenu = 1,
     kHighscoreCheck = 2,
-    kEditor = 3,  // back from a test of the editor's level
+    kEditor = 3,    // back from a test of the editor's level
+    kPackList = 4,  // the "My Levels" list, read anew from the levels folder
 };
 
 // Posted during a tick, taken when it is carried out: empty between ticks.
@@ -85,13 +88,14 @@ void VisitFields(LevelStartRequest& r, V& v) {
     v("LevelStartSavedMatchScore", r.matchScore, Bounds{0, 999'999'999});
     v("LevelStartSavedLevelsWon", r.levelsWon, Bounds{0, 50'000});
     v("LevelStartSavedOpponent", r.opponent, Bounds{0, 3});
+    v("LevelStartPack", r.pack, Bounds{0, 160});
 }
 
 template <typename V>
 void VisitFields(Requests& r, V& v) {
     v.Nested(r.levelStart);
     v("Tune", r.tune, Bounds{0, 256});
-    v("ScreenChange", reinterpret_cast<std::uint8_t&>(r.screen), Bounds{0, 3});
+    v("ScreenChange", reinterpret_cast<std::uint8_t&>(r.screen), Bounds{0, 4});
     v("MenuTuneAfresh", r.menuTuneAfresh, kFlag);
     v("FinalScore", r.finalScore, kAnyInt);
     v("Message", r.message, Bounds{0, 4096});

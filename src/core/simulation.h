@@ -15,6 +15,7 @@
 #include "core/level_state.h"
 #include "core/match_state.h"
 #include "core/menu_state.h"
+#include "core/pack_state.h"
 #include "core/pipe_state.h"
 #include "core/player_state.h"
 #include "core/playfield_state.h"
@@ -42,6 +43,7 @@ enum ScreenNumber {
     kScreenStartLevel = 25,
     kScreenEditor = 26,
     kScreenNetMatch = 27,  // finding the other player of a network match
+    kScreenPacks = 28,     // "My Levels": the packs to play
     kScreenSplash = 36,
 };
 
@@ -86,6 +88,8 @@ struct Simulation {
     ButtonTable buttons;
     MenuState menus;
     EditorState editor;  // the level editor
+    PackList packList;   // the "My Levels" screen and the table of the pack played last
+    PackGame packGame;   // the pack the Puzzle game plays, if any
     TextCalls text;      // this tick's DrawText calls
     SoundState sound;
     Random rng;
@@ -109,6 +113,11 @@ void VisitFields(ShellState& s, V& v) {
     v("SurfaceWidth", s.SurfaceWidth, Bounds{0, 100000});
     v("SurfaceHeight", s.SurfaceHeight, Bounds{0, 100000});
     v("AlphaDrawing", s.AlphaDrawing, kFlag);
+}
+
+// Whether the Puzzle game on the field plays a pack's levels rather than the game's own.
+inline bool PlaysPack(const Simulation& sim) {
+    return !sim.packGame.File.empty() && sim.play.GameMode == kModePuzzle;
 }
 
 // Asks for a tune (its game path) to start afresh at the end of the screen's turn.
@@ -152,12 +161,14 @@ void VisitSimulation(Simulation& s, V& v, bool inProgress) {
     v.Nested(s.pipe);
     v.Nested(s.effects);
     v.Nested(s.floatingTexts);
+    v.Nested(s.packGame);
     if (inProgress) {
         v.Only("MusicOn", s.shell);
     } else {
         v.Nested(s.buttons);
         v.Nested(s.menus);
         v.Nested(s.editor);
+        v.Nested(s.packList);
         v.Nested(s.text);
         v.Nested(s.sound);
     }

@@ -217,8 +217,10 @@ bool GameInProgressFits(const Simulation& s, std::string& why) {
         return (c.LoadedStone >= 0 && c.LoadedStone <= kMaxStones) ||
                (c.LoadedStone > kLoadedExtraBase && c.LoadedStone <= kLoadedExtraBase + kMaxExtras);
     };
-    bool ok = kModeRange.Holds(p.GameMode) && LevelRangeOf(p.GameMode).Holds(p.LevelNumber) &&
-              p.PauseState != 0 && s.shell.MusicOn != 0 &&
+    const ValueRange levels =
+        PlaysPack(s) ? ValueRange{1, s.packGame.Levels} : LevelRangeOf(p.GameMode);
+    bool ok = kModeRange.Holds(p.GameMode) && levels.Holds(p.LevelNumber) && p.PauseState != 0 &&
+              s.shell.MusicOn != 0 &&
               (s.pipe.WaterHead == kWaterNotStarted || s.pipe.WaterHead >= 0);
     for (const Player& player : s.players) ok = ok && loadFits(player.cannon);
     // The step and the renderer scan no further than EffectsInUse.

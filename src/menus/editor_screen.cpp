@@ -96,7 +96,7 @@ Words FaultWords(int fault) {
 
 void SaveIntoPack(Game& game) {
     EditorState& e = game.editor;
-    const std::string file = PackFileName(kEditorPackName);
+    const std::string file = e.PackFile.empty() ? PackFileName(kEditorPackName) : e.PackFile;
     levels::Pack pack;
     pack.name = kEditorPackName;
     for (const PackListing& l : ListLevelPacks(game.levelsDir)) {
@@ -235,6 +235,9 @@ void DrawStatusLine(Game& game) {
         colour = 5;
     } else if (e.ProofStage == kProofRunning) {
         line = ProofLine(game);
+    } else if (e.Saved == 1 && !e.PackFile.empty()) {
+        line = FillIn(Tr(game, "Saved as level %s of %s."),
+                      {std::to_string(e.SavedLevel), e.PackFile});
     } else if (e.Saved == 1) {
         line =
             FillIn(Tr(game, "Saved as level %s of \"My Levels\"."), {std::to_string(e.SavedLevel)});
@@ -359,6 +362,30 @@ void PrepareEditor(Game& game) {
     e.TypingIdea = 0;
     e.Saved = 0;
     CheckEditorLevel(e);
+}
+
+void LoadPackLevelIntoEditor(EditorState& e, const std::string& packFile,
+                             const levels::Level& level, int number) {
+    e = EditorState{};
+    e.Cell.fill(-1);
+    for (int k = kFirstCell; k <= kLastCell; ++k) {
+        const int cell = level.records[k].cell == levels::kAnchorCodeAlt ? levels::kAnchorCode
+                                                                         : level.records[k].cell;
+        e.Cell[k] = cell >= -1 && cell <= 9 ? cell : -1;
+        e.Extra[k] = std::clamp(level.records[k].extra, 0, 7);
+    }
+    e.Name = Utf8ToCp1252(level.name).substr(0, kEditorNameChars);
+    e.Idea = Utf8ToCp1252(level.idea).substr(0, kEditorIdeaChars);
+    // A proof the pack keeps was found for this very field.
+    if (level.proof.known) {
+        e.ProofStage = kProofDone;
+        e.ProofCleared = level.proof.cleared;
+        e.ProofShots = level.proof.shots;
+        e.ProofTime = level.proof.time;
+    }
+    e.SavedLevel = number;
+    e.PackFile = packFile;
+    RecordEditorStep(e);
 }
 
 void EditorNameKey(Game& game, unsigned char ch) {

@@ -6,6 +6,9 @@
 
 struct Game;
 struct EditorState;
+namespace levels {
+struct Level;
+}
 
 // The editor's buttons: four on the game's side panel, undo and redo beside the extras.
 constexpr int kEditorTestButton = 1;
@@ -24,6 +27,9 @@ void PrepareEditor(Game& game);
 void EditorScreen(Game& game);
 // A typed character for the level's name, while the name box is chosen.
 void EditorNameKey(Game& game, unsigned char ch);
+// Puts level `number` of the pack file into the editor, to be saved back into that place.
+void LoadPackLevelIntoEditor(EditorState& e, const std::string& packFile,
+                             const levels::Level& level, int number);
 
 // The field cell (10..200) whose stone covers the point, 0 for none.
 int EditorCellAt(int x, int y);

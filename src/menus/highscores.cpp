@@ -11,6 +11,7 @@
 #include "core/value_ranges.h"
 #include "core/words.h"
 #include "menus/buttons.h"
+#include "menus/pack_scores.h"
 #include "menus/record_file.h"
 #include "menus/transitions.h"
 #include "presentation/sound.h"
@@ -46,25 +47,43 @@ int TableOf(int mode) {
     return mode >= 1 && mode <= kHighscoreTables ? mode : 1;
 }
 
-// Each mode's table is the one of its number.
-const char* ModeName(const Game& game, int table) {
+// The table of the game that just ended: a pack's own, else its mode's.
+int CurrentTable(const Game& game) {
+    return PlaysPack(game) ? kPackTable : TableOf(game.play.GameMode);
+}
+
+std::string& NameAt(Game& game, int table, int r) {
+    return table == kPackTable ? game.packList.TableName[r] : game.menus.HighscoreName[table][r];
+}
+std::int32_t& ScoreAt(Game& game, int table, int r) {
+    return table == kPackTable ? game.packList.TableScore[r] : game.menus.HighscoreScore[table][r];
+}
+
+// Each mode's table is the one of its number; a pack's carries the pack's name.
+std::string ModeName(const Game& game, int table) {
+    if (table == kPackTable) return game.packList.TableTitle;
     return Tr(game, FactsOfMode(table).tableName);
 }
 
 void WriteAndEndNaming(Game& game) {
-    WriteHighscores(game, kHighscoreFile, false);
+    if (CurrentTable(game) == kPackTable)
+        WritePackTable(game);
+    else
+        WriteHighscores(game, kHighscoreFile, false);
     game.menus.EntryRank = 0;
 }
 
 // Place rows of a table: "r." at x 255, the name at 285, the score right-aligned at 530.
 void DrawTableRows(Game& game, int table, int top, int highlighted) {
-    const MenuState& m = game.menus;
     for (int r = 1; r <= kHighscorePlaces; ++r) {
         const int y = top + 25 * (r - 1);
         const int colour = r == highlighted ? 2 : 3;
         DrawText(game, 255, y, kAlignLeft, std::to_string(r) + ".", colour);
-        DrawText(game, 285, y, kAlignLeft, Cp1252ToUtf8(m.HighscoreName[table][r]), colour);
-        DrawText(game, 530, y, kAlignRight, std::to_string(m.HighscoreScore[table][r]), colour);
+        DrawText(game, 285, y, kAlignLeft, Cp1252ToUtf8(NameAt(game, table, r)), colour);
+        // A pack's table starts empty: its unused places show no score.
+        if (table == kPackTable && ScoreAt(game, table, r) == 0 && NameAt(game, table, r).empty())
+            continue;
+        DrawText(game, 530, y, kAlignRight, std::to_string(ScoreAt(game, table, r)), colour);
     }
 }
 
@@ -135,11 +154,12 @@ void CreateMissingHighscoreFile(Game& game) {
 
 void CheckHighscore(Game& game, int score) {
     MenuState& m = game.menus;
-    const int table = TableOf(game.play.GameMode);
-    m.NewHighscore = score > m.HighscoreScore[table][kHighscorePlaces] ? 1 : 0;
+    if (PlaysPack(game)) LoadPackTable(game);
+    const int table = CurrentTable(game);
+    m.NewHighscore = score > ScoreAt(game, table, kHighscorePlaces) ? 1 : 0;
     m.EntryRank = 0;
     for (int r = 1; r <= kHighscorePlaces; ++r) {
-        if (score > m.HighscoreScore[table][r]) {
+        if (score > ScoreAt(game, table, r)) {
             m.EntryRank = r;
             break;
         }
@@ -151,14 +171,13 @@ void CheckHighscore(Game& game, int score) {
 }
 
 void EnterHighscore(Game& game, int table, int rank, int score) {
-    if (table < 1 || table > kHighscoreTables || rank < 1 || rank > kHighscorePlaces) return;
-    MenuState& m = game.menus;
+    if (table < 1 || table > kPackTable || rank < 1 || rank > kHighscorePlaces) return;
     for (int r = kHighscorePlaces; r >= rank + 1; --r) {
-        m.HighscoreName[table][r] = m.HighscoreName[table][r - 1];
-        m.HighscoreScore[table][r] = m.HighscoreScore[table][r - 1];
+        NameAt(game, table, r) = NameAt(game, table, r - 1);
+        ScoreAt(game, table, r) = ScoreAt(game, table, r - 1);
     }
-    m.HighscoreName[table][rank].clear();
-    m.HighscoreScore[table][rank] = score;
+    NameAt(game, table, rank).clear();
+    ScoreAt(game, table, rank) = score;
 }
 
 void TypeNameKey(Game& game, std::string& name, unsigned char ch, int capacity,
@@ -192,25 +211,25 @@ void ChampionNameKey(Game& game, unsigned char ch) {
     if (game.shell.ScreenId != kScreenNewChampion || m.NewHighscore != 1 || m.EntryRank < 1 ||
         m.EntryRank > kHighscorePlaces)
         return;
-    TypeNameKey(game, m.HighscoreName[TableOf(game.play.GameMode)][m.EntryRank], ch);
+    TypeNameKey(game, NameAt(game, CurrentTable(game), m.EntryRank), ch);
 }
 
 void ChampionScreen(Game& game) {
     MenuState& m = game.menus;
     const int pageTop = game.buttons.PageTop;
-    const int table = TableOf(game.play.GameMode);
+    const int table = CurrentTable(game);
     DrawText(game, 400, 260, kAlignCentre, Tr(game, "New Champion"), 1);
     UpdateButtons(game);
     DrawButtonLabel(game, 1, Tr(game, "Back"), 5);
     if (m.EntryRank > 0) {
-        std::string word = std::string(ModeName(game, table)) + " ";
+        std::string word = ModeName(game, table) + " ";
         DrawText(game, 400, pageTop - 14, kAlignCentre,
                  word + Tr(game, "Rank ") + std::to_string(m.EntryRank), 2);
     }
     DrawTableRows(game, table, pageTop + 17, m.EntryRank);
     if (m.NewHighscore == 1 && m.EntryRank >= 1 && m.EntryRank <= kHighscorePlaces) {
         DrawNameCursor(game, 285, pageTop + 17 + 25 * (m.EntryRank - 1),
-                       m.HighscoreName[table][m.EntryRank]);
+                       NameAt(game, table, m.EntryRank));
     }
     if (game.input.KeyReturn == 1) {
         game.input.KeyReturn = 0;
@@ -237,16 +256,19 @@ void HighscoreScreen(Game& game) {
         if (b.PageNumber > 1) --b.PageNumber;
         RequestSound(game, sndTast1, 400);
     }
+    // After the four tables of the modes, the table of the pack played last.
+    const int pages = game.packList.TableOf.empty() ? kHighscoreTables : kPackTable;
     if (b.MenuSelection == 2) {
-        if (b.PageNumber < kHighscoreTables) ++b.PageNumber;
+        if (b.PageNumber < pages) ++b.PageNumber;
         RequestSound(game, sndTast1, 400);
     }
-    const int table = std::clamp(b.PageNumber, 1, kHighscoreTables);
+    const int table = std::clamp(b.PageNumber, 1, pages);
     DrawText(game, 400, b.PageTop - 53, kAlignCentre, TrC(game, "highscores title", "Highscores"),
              1);
-    const char* suffix = FactsOfMode(table).players == 2 ? Tr(game, "-Match") : Tr(game, "-Single");
-    DrawText(game, 400, b.PageTop - 23, kAlignCentre, std::string(ModeName(game, table)) + suffix,
-             2);
+    const char* suffix = table == kPackTable               ? ""
+                         : FactsOfMode(table).players == 2 ? Tr(game, "-Match")
+                                                           : Tr(game, "-Single");
+    DrawText(game, 400, b.PageTop - 23, kAlignCentre, ModeName(game, table) + suffix, 2);
     DrawTableRows(game, table, b.PageTop + 12, 0);
     if (game.input.KeyEscape == 1 || b.MenuSelection == 3) {
         game.input.KeyEscape = 0;

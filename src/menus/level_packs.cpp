@@ -54,6 +54,16 @@ std::vector<PackListing> ListLevelPacks(const std::string& levelsDir) {
     return list;
 }
 
+PackListing ReadLevelPack(const std::string& levelsDir, const std::string& file) {
+    if (file.empty() || file.find('/') != std::string::npos || file[0] == '.') {
+        PackListing l;
+        l.file = file;
+        l.message = "'" + file + "' is not a file name in the levels folder";
+        return l;
+    }
+    return ReadPackFile(fs::path(levelsDir) / file);
+}
+
 PackListing ShippedPuzzlePack(const std::string& resDir) {
     PackListing l;
     l.readOnly = true;

@@ -24,6 +24,9 @@ struct PackListing {
 constexpr int kMaxListedPacks = 64;
 std::vector<PackListing> ListLevelPacks(const std::string& levelsDir);
 
+// One pack of the folder by its file name, read as the list reads it.
+PackListing ReadLevelPack(const std::string& levelsDir, const std::string& file);
+
 // The shipped Puzzle levels (res/Levelz/lvl001.lvl ...), named "Level N", as a read-only pack.
 PackListing ShippedPuzzlePack(const std::string& resDir);
 

@@ -8,6 +8,7 @@
 #include "menus/buttons.h"
 #include "menus/editor_screen.h"
 #include "menus/net_menu.h"
+#include "menus/pack_screen.h"
 #include "menus/settings.h"
 #include "menus/transitions.h"
 #include "presentation/text.h"
@@ -90,6 +91,7 @@ const MenuButton kGameChoice[] = {
     {N_("Back"), 5, ToMainMenu},
     {N_("Level Editor"), 3, ShowEditor},
     {N_("Network Match"), 3, ShowNetMatch},
+    {N_("My Levels"), 3, RequestPackList},
 };
 
 // A new match from one of the levels that open a stretch of seven.

@@ -13,6 +13,7 @@
 #include "menus/record_file.h"
 #include "menus/settings.h"
 #include "menus/transitions.h"
+#include "platform/file_bytes.h"
 #include "presentation/text.h"
 
 namespace {
@@ -20,6 +21,11 @@ namespace {
 constexpr int kSlotRecord = 20;
 constexpr int kSlotNameField = 10;
 const char* const kUnusedSlot = "noname";
+
+// A Puzzle slot may hold a level pack's game, whose levels run further than the game's own.
+ValueRange SlotLevelRange(std::int32_t mode) {
+    return mode == kModePuzzle ? ValueRange{1, kMaxPackLevelCount} : LevelRangeOf(mode);
+}
 
 int RowY(const Game& game, int slot) {
     return game.buttons.PageTop + 20 + 25 * (slot - 1);
@@ -82,11 +88,31 @@ std::vector<std::uint8_t> SavedGameBytes(const Game& game) {
     return bytes;
 }
 
-std::string OpponentFileOf(const std::string& gamePath) {
+namespace {
+
+std::string BesideSlot(const std::string& gamePath, const std::string& tail) {
     const std::string dat = ".dat";
     const bool endsInDat = gamePath.size() >= dat.size() &&
                            gamePath.compare(gamePath.size() - dat.size(), dat.size(), dat) == 0;
-    return (endsInDat ? gamePath.substr(0, gamePath.size() - dat.size()) : gamePath) + "opp.dat";
+    return (endsInDat ? gamePath.substr(0, gamePath.size() - dat.size()) : gamePath) + tail;
+}
+
+// A pack's file name as a slot's pack file may name it: a plain name in the levels folder.
+bool PackFileNameOk(const std::string& name) {
+    if (name.empty() || name.size() > kPackTextChars || name[0] == '.') return false;
+    for (char c : name)
+        if (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20) return false;
+    return true;
+}
+
+}  // namespace
+
+std::string OpponentFileOf(const std::string& gamePath) {
+    return BesideSlot(gamePath, "opp.dat");
+}
+
+std::string PackFileOf(const std::string& gamePath) {
+    return BesideSlot(gamePath, "pack.dat");
 }
 
 bool WriteSavedGame(Game& game, const std::string& gamePath) {
@@ -95,13 +121,18 @@ bool WriteSavedGame(Game& game, const std::string& gamePath) {
     std::vector<std::uint8_t> opponent(kOpponentFileSize, 0);
     const bool match = FactsOfMode(game.play.GameMode).players == 2;
     PutInt32(opponent, 4, match ? game.computer.Strength[2] : 0);
-    return WriteGameFile(game, ResolveGamePath(game, OpponentFileOf(gamePath)), opponent);
+    if (!WriteGameFile(game, ResolveGamePath(game, OpponentFileOf(gamePath)), opponent))
+        return false;
+    // The pack a Puzzle game plays, by its file name; empty for the game's own levels.
+    const std::string pack = PlaysPack(game) ? game.packGame.File : "";
+    return WriteGameFile(game, ResolveGamePath(game, PackFileOf(gamePath)),
+                         std::vector<std::uint8_t>(pack.begin(), pack.end()));
 }
 
 bool SavedGameValid(const std::vector<std::uint8_t>& bytes) {
     if (bytes.size() != kSavedGameFileSize) return false;
     const std::int32_t mode = GetInt32(bytes, 12);
-    return LevelRangeOf(mode).Holds(GetInt32(bytes, 4)) && kLapRange.Holds(GetInt32(bytes, 8)) &&
+    return SlotLevelRange(mode).Holds(GetInt32(bytes, 4)) && kLapRange.Holds(GetInt32(bytes, 8)) &&
            kModeRange.Holds(mode) && kTimeRange.Holds(GetInt32(bytes, 16)) &&
            kScoreRange.Holds(GetInt32(bytes, 20)) && kScoreRange.Holds(GetInt32(bytes, 28)) &&
            kLevelsWonRange.Holds(GetInt32(bytes, 32)) && kScoreRange.Holds(GetInt32(bytes, 40)) &&
@@ -113,8 +144,15 @@ bool ReadSavedGame(Game& game, const std::string& gamePath, LevelStartRequest& s
     if (!ReadRecordFile(ResolveGamePath(game, gamePath), kSavedGameFileSize, bytes) ||
         !SavedGameValid(bytes))
         return false;
+    // A slot saved before packs, or of the game's own levels, has no pack file or an empty one.
+    const FileBytes packFile =
+        ReadFileBytes(ResolveGamePath(game, PackFileOf(gamePath)), kPackTextChars + 1);
+    std::string pack(packFile.bytes.begin(), packFile.bytes.end());
+    if (!packFile.Ok() || GetInt32(bytes, 12) != kModePuzzle || !PackFileNameOk(pack)) pack.clear();
+    if (pack.empty() && !LevelRangeOf(GetInt32(bytes, 12)).Holds(GetInt32(bytes, 4))) return false;
     start = LevelStartRequest{};
     start.kind = LevelStartKind::kLoaded;
+    start.pack = pack;
     start.level = GetInt32(bytes, 4);
     start.lap = GetInt32(bytes, 8);
     start.mode = GetInt32(bytes, 12);
@@ -163,7 +201,7 @@ bool SlotNamesValid(const std::vector<std::uint8_t>& bytes) {
         const std::int32_t level = GetInt32(bytes, at + 12);
         const std::int32_t mode = GetInt32(bytes, at + 16);
         const bool unused = level == 0 && mode == 0;
-        if (!kSlotNameLength.Holds(bytes[at]) || (!unused && !LevelRangeOf(mode).Holds(level)))
+        if (!kSlotNameLength.Holds(bytes[at]) || (!unused && !SlotLevelRange(mode).Holds(level)))
             return false;
     }
     return true;

@@ -23,6 +23,9 @@ std::vector<std::uint8_t> SavedGameBytes(const Game& game);
 // The small file beside a saved game that names who played the match's right field:
 // "res\saves\ave3.dat" has "res\saves\ave3opp.dat".
 std::string OpponentFileOf(const std::string& gamePath);
+// The one that names the level pack a Puzzle game played: "res\saves\ave3pack.dat", the
+// pack's file name in the levels folder, empty for the game's own levels.
+std::string PackFileOf(const std::string& gamePath);
 bool WriteSavedGame(Game& game, const std::string& gamePath);
 // Whether the bytes are a saved game the game can start: 48 bytes, every value in its range.
 bool SavedGameValid(const std::vector<std::uint8_t>& bytes);

@@ -68,6 +68,8 @@ void ShowGameChoice(Game& game) {
     // match.
     SetButton(game, 6, 305, 545, 95, 25);
     SetButton(game, 7, 495, 545, 95, 25);
+    // Above the column, under the title: the player's own level packs.
+    SetButton(game, 8, 400, 300, 110, 25);
     EndTransition(game, kScreenGameChoice, false, true);
 }
 

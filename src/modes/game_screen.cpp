@@ -73,7 +73,9 @@ void LevelEndSequence(Game& game) {
         if (t == 0) EndEditorTest(game);
         return;
     }
-    if (row.facts->lastLevel > 0 && n >= row.facts->lastLevel) {
+    // A pack's laps turn after its own last level.
+    const int last = PlaysPack(game) ? game.packGame.Levels : row.facts->lastLevel;
+    if (last > 0 && n >= last) {
         if (t < 300) {
             DrawCentred(game, 240, Tr(game, "Last Puzzle cleared!"), 1);
         }

@@ -4,6 +4,7 @@
 
 #include "core/buttons.h"
 #include "core/game.h"
+#include "core/level_source.h"
 #include "core/mode_facts.h"
 #include "core/paths.h"
 #include "core/words.h"
@@ -37,7 +38,10 @@ bool ReadLevelOfMode(Game& game, const ModeRow& row, int level, LevelRecords& re
         LevelCannotStart(game, "the editor's level");
         return false;
     }
-    const std::string path = ResolveGamePath(game, LevelFilePath(*row.facts, level));
+    // A pack's levels are its file's, in the player's levels folder.
+    const std::string path = game.packGame.File.empty() || row.facts->mode != kModePuzzle
+                                 ? ResolveGamePath(game, LevelFilePath(*row.facts, level))
+                                 : PackLevelPath(game.levelsDir + "/" + game.packGame.File, level);
     // A damaged file could hold codes that would become invisible, unclearable stones.
     if (LoadLevelRecords(*game.levels, path, records) &&
         LevelRecordsValid(records, row.facts->mode) &&

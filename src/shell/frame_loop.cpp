@@ -7,6 +7,7 @@
 #include "core/words.h"
 #include "menus/buttons.h"
 #include "menus/highscores.h"
+#include "menus/pack_screen.h"
 #include "menus/record_file.h"
 #include "menus/saved_games.h"
 #include "menus/settings.h"
@@ -22,6 +23,7 @@
 #include "shell/disk_levels.h"
 #include "shell/input.h"
 #include "shell/level_proof.h"
+#include "shell/pack_games.h"
 #include "shell/recorder.h"
 #include "shell/screens.h"
 #include "shell/snapshot.h"
@@ -69,6 +71,7 @@ void CarryOutLevelStart(Game& game) {
     const LevelStartRequest r = game.requests.levelStart;
     game.requests.levelStart = LevelStartRequest{};
     if (r.kind == LevelStartKind::kNone) return;
+    if (r.kind != LevelStartKind::kResume && !BeginPackGame(game, r)) return;
     game.editor.Testing = r.kind == LevelStartKind::kTest ? 1 : 0;
     game.session.GameStarted = true;
     if (r.match != 0)
@@ -88,6 +91,10 @@ void CarryOutScreenChange(Game& game) {
     if (change == ScreenChange::kMainMenu) ShowMainMenu(game, r.menuTuneAfresh != 0);
     if (change == ScreenChange::kHighscoreCheck) CheckHighscore(game, r.finalScore);
     if (change == ScreenChange::kEditor) ShowEditor(game);
+    if (change == ScreenChange::kPackList) {
+        ReadPackList(game);
+        ShowPackList(game);
+    }
     r.menuTuneAfresh = 0;
     r.finalScore = 0;
 }

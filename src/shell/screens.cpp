@@ -6,6 +6,7 @@
 #include "menus/highscores.h"
 #include "menus/menu_screens.h"
 #include "menus/net_menu.h"
+#include "menus/pack_screen.h"
 #include "menus/saved_games.h"
 #include "modes/game_screen.h"
 #include "modes/match.h"
@@ -46,6 +47,7 @@ const ScreenEntry kScreens[] = {
     {kScreenStartLevel, StartLevelScreen, Backdrop::kMenu, Always, nullptr},
     {kScreenEditor, EditorScreen, Backdrop::kEditor, Always, EditorNameKey},
     {kScreenNetMatch, NetMatchScreen, Backdrop::kMenu, Always, NetAddressKey},
+    {kScreenPacks, PackListScreen, Backdrop::kMenu, Always, nullptr},
     {kScreenSplash, SplashScreen, Backdrop::kSplash, Always, nullptr},
 };
 

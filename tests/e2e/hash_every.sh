@@ -2,18 +2,14 @@
 # The state hash printed every N ticks: the same whether the ticks are drawn or not and whether
 # a trace is written, one line per N-th tick with 16 hex digits, changing as the game goes on.
 set -euo pipefail
-bin=$1 res=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp -r "$res" "$work/res"
-rm -rf "$work/res/saves"; mkdir "$work/res/saves"
+source "$(dirname "$0")/common.bash"
+fresh_res
 # Spiel starten, Puzzle, then a few shots.
 printf '230 move 400 340\n231 click\n260 move 400 380\n261 click\n320 move 300 250\n321 click\n360 move 420 250\n361 click\n400 click\n' > "$work/in.txt"
 
 run() { "$bin" --res "$work/res" --seed 5 --ticks 600 --input "$work/in.txt" "$@"; }
 run --hash-every 20 > "$work/drawn.txt"
 run --hash-every 20 --no-draw --trace "$work/t.jsonl" > "$work/plain.txt"
-check() { if [ "$2" != "$3" ]; then echo "FAIL: $1: got $2, want $3"; exit 1; fi; }
 check "drawn and undrawn hashes" "$(md5sum < "$work/plain.txt")" "$(md5sum < "$work/drawn.txt")"
 check "lines" "$(wc -l < "$work/plain.txt")" 30
 check "well-formed lines" "$(grep -cE '^tick [0-9]+ hash [0-9a-f]{16}$' "$work/plain.txt")" 30

@@ -4,12 +4,10 @@
 # button, the name typed; the pack is saved into res/levels and kept across a restart, where a
 # new level goes after it; a damaged pack of that name is never written over.
 set -euo pipefail
-bin=$1 res=$2
+source "$(dirname "$0")/common.bash"
 levelc=$(dirname "$bin")/tools/levels/levelc
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp -r "$res" "$work/res"
-rm -rf "$work/res/saves" "$work/res/levels"; mkdir "$work/res/saves"
+fresh_res
+rm -rf "$work/res/levels"
 pack=$work/res/levels/my-levels.txt
 fail() { echo "FAIL: $*"; exit 1; }
 row() { sed -n "/^field/,/^extras/p" "$pack" | sed -n "$(($1 + 2))p"; }
@@ -20,7 +18,6 @@ run() {  # run STEP...
         > "$work/in.txt"
     "$bin" --res "$work/res" --ticks 900 --input "$work/in.txt" --no-draw ${dumps:-}
 }
-val() { grep -o "\"$2\": -\?[0-9]*" "$work/d$1.json" | head -1 | grep -o -- '-\?[0-9]*$'; }
 fresh() { rm -rf "$work/res/levels"; }
 save() { printf '%s move 760 448\n%s click\n' "$1" "$(($1 + 1))"; }
 # Row 1: three stones in one drag; row 4: a stone that nothing holds; the name and the idea typed

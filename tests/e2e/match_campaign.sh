@@ -3,25 +3,21 @@
 # splash through the start-level screen into level 1; the players win levels in turn, so the
 # lead never reaches three, until level 1 of lap 2 has started.
 set -euo pipefail
-bin=$1 res=$2 src=$3
+source "$(dirname "$0")/common.bash"
+src=$3
 replay=$src/levels/match/campaign.replay
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp -r "$res" "$work/res"
-rm -rf "$work/res/saves"; mkdir "$work/res/saves"
+fresh_res
 # First line: "# rhombulus2-headless --seed N --ticks M"
 read -r _ _ seedFlag seed ticksFlag ticks < "$replay"
 [ "$seedFlag $ticksFlag" = "--seed --ticks" ] || { echo "FAIL: first line of $replay"; exit 1; }
 "$bin" --res "$work/res" --seed "$seed" --ticks "$ticks" --input "$replay" --no-draw \
     --dump "$ticks:$work/end.json"
 
-val() { grep -o "\"$1\": -\?[0-9]*" "$work/end.json" | head -1 | grep -o -- '-\?[0-9]*$'; }
 arr() { grep -o "\"$1\": \[null, -\?[0-9]*, -\?[0-9]*\]" "$work/end.json" | grep -o '\[.*\]'; }
-check() { if [ "$2" != "$3" ]; then echo "FAIL: $1: got $2, want $3"; exit 1; fi; }
-check "match screen" "$(val ScreenId)" 22
-check "mode" "$(val GameMode)" 4
-check "level" "$(val LevelNumber)" 1
-check "lap" "$(val LapNumber)" 2
+check "match screen" "$(val end ScreenId)" 22
+check "mode" "$(val end GameMode)" 4
+check "level" "$(val end LevelNumber)" 1
+check "lap" "$(val end LapNumber)" 2
 # Fifty levels, each won by one player: nobody-wins levels would leave fewer, a lead of three
 # would have ended the match.
 check "levels won in turn" "$(arr LevelsWon)" "[null, 25, 25]"

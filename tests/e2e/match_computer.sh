@@ -5,17 +5,8 @@
 # The match decides the same drawn or not; a saved match against the computer loads as one, and
 # closing the window during it resumes it with the same opponent.
 set -euo pipefail
-bin=$1 res=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-fresh() {
-    rm -rf "$work/res"; cp -r "$res" "$work/res"
-    rm -rf "$work/res/saves"; mkdir "$work/res/saves"
-}
-val() { grep -o "\"$2\": -\?[0-9]*" "$work/$1.json" | head -1 | grep -o -- '-\?[0-9]*$'; }
+source "$(dirname "$0")/common.bash"
 arr() { grep -o "\"$2\": \[null, -\?[0-9]*, -\?[0-9]*\]" "$work/$1.json" | grep -o '\[.*\]'; }
-check() { if [ "$2" != "$3" ]; then echo "FAIL: $1: got $2, want $3"; exit 1; fi; }
 rec() { od -An -td4 -j$((4 * $2)) -N4 "$work/res/saves/$1" | tr -d ' '; }
 
 # Main menu, "Spiel starten", "Puzzle-Match", the opponent button N times, "Level 1"; then the
@@ -35,7 +26,7 @@ person() {  # person FROM TO
 }
 
 for strength in 1 2 3; do
-    fresh
+    fresh_res
     { menus "$strength"; person 200 14000; printf '14100 text ich\n14110 key return\n'; } \
         > "$work/play$strength.txt"
     "$bin" --res "$work/res" --seed 5 --ticks 14200 --input "$work/play$strength.txt" --no-draw \
@@ -72,11 +63,11 @@ grep -qF '"text": "Computer: Schwer"' "$work/again.json" ||
     { echo "FAIL: the remembered choice is not shown"; exit 1; }
 
 # Drawn or not, the same match tick for tick.
-fresh
+fresh_res
 { menus 3; person 200 2000; } > "$work/short.txt"
 "$bin" --res "$work/res" --seed 8 --ticks 2000 --input "$work/short.txt" \
     --trace "$work/drawn.jsonl" --dump 2000:"$work/drawn.json"
-fresh
+fresh_res
 "$bin" --res "$work/res" --seed 8 --ticks 2000 --input "$work/short.txt" --no-draw \
     --trace "$work/nodraw.jsonl" --dump 2000:"$work/nodraw.json"
 cmp -s "$work/drawn.jsonl" "$work/nodraw.jsonl" || { echo "FAIL: traces differ"; exit 1; }
@@ -84,7 +75,7 @@ cmp -s "$work/drawn.json" "$work/nodraw.json" || { echo "FAIL: dumps differ"; ex
 
 # Saved against Mittel in slot 1, loaded back as a match against Mittel; closed during the match
 # and resumed with it.
-fresh
+fresh_res
 {
     menus 2
     # Escape, "Spiel speichern" (y 385), slot 1, a name, Return, Escape; Escape out of the

@@ -4,14 +4,10 @@
 # levels won to none end the match, fire leads to the champion screen and the winner's score goes
 # into the Puzzle-Match table of groar.dat.
 set -euo pipefail
-bin=$1 res=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp -r "$res" "$work/res"
-rm -rf "$work/res/saves"; mkdir "$work/res/saves"
-head -c 696 /dev/zero > "$work/res/saves/groar.dat"
+source "$(dirname "$0")/common.bash"
+fresh_res
+empty_highscores
 
-source "$(dirname "$0")/level_file.bash"
 # Colour 1 at row 2, columns 4 and 5 (x 160 and 200, y 150 on the left): a shot into x 180 stops
 # just below both. Player 2 gets the same, mirrored.
 for n in 1 2 3; do write_level "$work/res/Levelz/lvl000${n}two.lvl" 23:0 24:0; done
@@ -38,10 +34,7 @@ d() { echo "--dump $1:$work/d$1.json"; }
     $(d 121) $(d 162) $(d 163) $(d 262) $(d 263) $(d 264) $(d 400) $(d 462) $(d 463) $(d 1167) \
     $(d 1199) $(d 1201) $(d 1235)
 
-val() { grep -o "\"$2\": -\?[0-9]*" "$work/d$1.json" | head -1 | grep -o -- '-\?[0-9]*$'; }
 arr() { grep -o "\"$2\": \[null, -\?[0-9]*, -\?[0-9]*\]" "$work/d$1.json" | grep -o '\[.*\]'; }
-check() { if [ "$2" != "$3" ]; then echo "FAIL: $1: got $2, want $3"; exit 1; fi; }
-has() { grep -qF -- "$2" "$work/d$1.json" || { echo "FAIL: tick $1 lacks $2"; exit 1; }; }
 
 check "match screen" "$(val 121 ScreenId)" 22
 check "mode" "$(val 121 GameMode)" 4

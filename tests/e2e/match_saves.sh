@@ -3,13 +3,9 @@
 # levels won) and loaded back into the same level with those values; closing the window during
 # the match writes no ave.dat but keeps the match for the next start, which resumes it.
 set -euo pipefail
-bin=$1 res=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp -r "$res" "$work/res"
-rm -rf "$work/res/saves"; mkdir "$work/res/saves"
+source "$(dirname "$0")/common.bash"
+fresh_res
 
-source "$(dirname "$0")/level_file.bash"
 write_level "$work/res/Levelz/lvl0001two.lvl" 23:0 24:0
 # Level 2 keeps both players busy: stones far from the middle column.
 write_level "$work/res/Levelz/lvl0002two.lvl" 10:1 18:2 23:3
@@ -54,9 +50,7 @@ printf '5 key escape\n30 move 400 325\n40 click\n' > "$work/resume.txt"
 "$bin" --res "$work/res" --seed 9 --ticks 41 --input "$work/resume.txt" \
     --dump 30:"$work/menu.json" --dump 41:"$work/resumed.json" 2> "$work/err2.txt"
 
-val() { grep -o "\"$2\": -\?[0-9]*" "$work/$1.json" | head -1 | grep -o -- '-\?[0-9]*$'; }
 arr() { grep -o "\"$2\": \[null, -\?[0-9]*, -\?[0-9]*\]" "$work/$1.json" | grep -o '\[.*\]'; }
-check() { if [ "$2" != "$3" ]; then echo "FAIL: $1: got $2, want $3"; exit 1; fi; }
 rec() { od -An -td4 -j$((4 * $2)) -N4 "$work/res/saves/$1" | tr -d ' '; }
 
 check "level 2 under way" "$(val d499 LevelNumber)" 2

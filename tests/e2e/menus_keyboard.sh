@@ -2,11 +2,8 @@
 # The menus without a mouse: from the splash into a Puzzle game and back out to the end of the
 # program with the keyboard alone; a key tapped and a click made between two ticks still count.
 set -euo pipefail
-bin=$1 res=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp -r "$res" "$work/res"
-rm -rf "$work/res/saves"; mkdir "$work/res/saves"
+source "$(dirname "$0")/common.bash"
+fresh_res
 
 # Buttons react 20 ticks after their screen opens. Main menu (5): Down to "Spiel starten",
 # Return; game choice (30), the pointer still on its first button: Down to "Puzzle", Space; the level runs; Escape to the main menu,
@@ -32,8 +29,6 @@ d() { echo "--dump $1:$work/d$1.json"; }
 "$bin" --res "$work/res" --seed 5 --ticks 400 --input "$work/in.txt" --trace "$work/t.jsonl" \
     $(d 27) $(d 29) $(d 53) $(d 55) $(d 119) $(d 121) $(d 157) $(d 167)
 
-val() { grep -o "\"$2\": -\?[0-9]*" "$work/d$1.json" | head -1 | grep -o -- '-\?[0-9]*$'; }
-check() { if [ "$2" != "$3" ]; then echo "FAIL: $1: got $2, want $3"; exit 1; fi; }
 check "main menu" "$(val 27 ScreenId)" 2
 check "game choice after Return" "$(val 29 ScreenId)" 11
 check "still the game choice on Puzzle" "$(val 53 ScreenId)" 11

@@ -2,9 +2,7 @@
 # Every menu screen is reached with the mouse and left with the mouse or Escape, in German and in
 # English; a held Escape steps back one screen per tick.
 set -euo pipefail
-bin=$1 res=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/common.bash"
 cp -r "$res" "$work/res"
 
 cat > "$work/in.txt" <<'IN'
@@ -50,8 +48,6 @@ cat > "$work/in.txt" <<'IN'
 IN
 
 field() { grep -o "\"$2\": [0-9-]*" "$1" | head -1 | grep -o '[0-9-]*$'; }
-check() { if [ "$2" != "$3" ]; then echo "FAIL: $1: got $2, want $3"; exit 1; fi; }
-has() { grep -qF "$2" "$1" || { echo "FAIL: $1 lacks $2"; exit 1; }; }
 
 for lang in 1 2; do
     rm -rf "$work/res/saves"; mkdir "$work/res/saves"

@@ -2,11 +2,8 @@
 # From the splash into the options, switch to English, back, and "Exit": the settings file holds
 # 100, 80, 2 and the program has quit.
 set -euo pipefail
-bin=$1 res=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp -r "$res" "$work/res"
-rm -rf "$work/res/saves"; mkdir "$work/res/saves"
+source "$(dirname "$0")/common.bash"
+fresh_res
 
 cat > "$work/in.txt" <<'IN'
 # main menu from tick 203, its buttons react from tick 222
@@ -28,8 +25,6 @@ for t in 240 252 280 300 311; do dumps+=(--dump "$t:$work/d$t.json"); done
     --trace "$work/trace.jsonl"
 
 field() { grep -o "\"$2\": [0-9-]*" "$1" | head -1 | grep -o '[0-9-]*$'; }
-check() { if [ "$2" != "$3" ]; then echo "FAIL: $1: got $2, want $3"; exit 1; fi; }
-has() { grep -qF "$2" "$1" || { echo "FAIL: $1 lacks $2"; exit 1; }; }
 
 check "options screen" "$(field "$work/d240.json" ScreenId)" 8
 has "$work/d240.json" '"text": "Sprache Deutsch"'

@@ -2,9 +2,7 @@
 # A res/saves that cannot be written (here a plain file where the folder belongs, since root may
 # write anywhere): the player is told once, the game runs on, and "Ende" still quits normally.
 set -euo pipefail
-bin=$1 res=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/common.bash"
 cp -r "$res" "$work/res"
 rm -rf "$work/res/saves"; echo "not a folder" > "$work/res/saves"
 
@@ -24,7 +22,6 @@ status=$?
 set -e
 
 field() { grep -o "\"$2\": [0-9-]*" "$1" | head -1 | grep -o '[0-9-]*$'; }
-check() { if [ "$2" != "$3" ]; then echo "FAIL: $1: got $2, want $3"; exit 1; fi; }
 
 check "exit status" "$status" 0
 check "options reached" "$(field "$work/d250.json" ScreenId)" 8

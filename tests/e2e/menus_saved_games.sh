@@ -2,11 +2,8 @@
 # A game left with Escape is saved into slot 3 under a typed name, then loaded again from the
 # main menu; closing the window over the paused game keeps it in ave.dat.
 set -euo pipefail
-bin=$1 res=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp -r "$res" "$work/res"
-rm -rf "$work/res/saves"; mkdir "$work/res/saves"
+source "$(dirname "$0")/common.bash"
+fresh_res
 
 cat > "$work/in.txt" <<'IN'
 # main menu (203): start a game, Endless
@@ -38,8 +35,6 @@ for t in 310 345 351 370 390 397; do dumps+=(--dump "$t:$work/d$t.json"); done
 "$bin" --res "$work/res" --seed 1 --ticks 420 --input "$work/in.txt" "${dumps[@]}"
 
 field() { grep -o "\"$2\": [0-9-]*" "$1" | head -1 | grep -o '[0-9-]*$'; }
-check() { if [ "$2" != "$3" ]; then echo "FAIL: $1: got $2, want $3"; exit 1; fi; }
-has() { grep -qF "$2" "$1" || { echo "FAIL: $1 lacks $2"; exit 1; }; }
 bytes() { od -An -tx1 -v "$1" | tr -s ' \n' ' '; }
 
 check "main menu over the game" "$(field "$work/d310.json" ScreenId)" 2

@@ -5,14 +5,11 @@
 # guest changes one value of its state (healed from the host), and through the relay. A guest that vanishes leaves the
 # host back at the main menu with "Connection lost"; another version is refused on both sides.
 set -euo pipefail
-bin=$1 res=$2
-work=$(mktemp -d)
+source "$(dirname "$0")/common.bash"
 pids=()
 trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; rm -rf "$work"' EXIT
-cp -r "$res" "$work/res"
-rm -rf "$work/res/saves"; mkdir "$work/res/saves"
-head -c 696 /dev/zero > "$work/res/saves/groar.dat"
-source "$(dirname "$0")/level_file.bash"
+fresh_res
+empty_highscores
 for n in 1 2 3; do write_level "$work/res/Levelz/lvl000${n}two.lvl" 23:0 24:0; done
 saves_before=$(cd "$work/res/saves" && sha256sum * | sha256sum)
 

@@ -4,9 +4,7 @@
 # screenshots, in every mode; and a second run of the same script gives the same again.
 # (Drawing is slow in a sanitizer build: one run of each mode is drawn, the others are not.)
 set -euo pipefail
-bin=$1 res=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/common.bash"
 
 # The menu's game choice lists Endless at y 350 and Puzzle at y 390. Then the player aims and
 # fires across the field, steps with the keys, fires with Space, pauses and resumes.
@@ -29,8 +27,7 @@ run() {  # run NAME SEED TICKS MENU_Y [--no-draw]
     local name=$1 seed=$2 ticks=$3 y=$4; shift 4
     local out="$work/$name"
     mkdir -p "$out"
-    rm -rf "$work/res"; cp -r "$res" "$work/res"
-    rm -rf "$work/res/saves"; mkdir "$work/res/saves"
+    fresh_res
     script "$y" "$ticks" > "$work/input-$name.txt"
     "$bin" --res "$work/res" --seed "$seed" --ticks "$ticks" --input "$work/input-$name.txt" \
         --trace "$out/trace.jsonl" --dump $((ticks / 2)):"$out/half.json" \

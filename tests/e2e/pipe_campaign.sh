@@ -3,11 +3,9 @@
 # into Pipe wins all 26 levels in a row and ends in level 1 of lap 2, with the final score the
 # level table of levels/README.md gives.
 set -euo pipefail
-bin=$1 res=$2 src=$3
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp -r "$res" "$work/res"
-rm -rf "$work/res/saves"; mkdir "$work/res/saves"
+source "$(dirname "$0")/common.bash"
+src=$3
+fresh_res
 replay="$src/levels/pipe/campaign.replay"
 
 # The first line names the run: "# rhombulus2-headless --seed N --ticks M".
@@ -16,16 +14,14 @@ read -r _ _ seedopt seed ticksopt ticks < "$replay"
 "$bin" --res "$work/res" --seed "$seed" --ticks "$ticks" --input "$replay" --no-draw \
     --dump "$ticks:$work/end.json" --trace "$work/trace.jsonl"
 
-val() { grep -o "\"$1\": -\?[0-9]*" "$work/end.json" | head -1 | grep -o -- '-\?[0-9]*$'; }
-check() { if [ "$2" != "$3" ]; then echo "FAIL: $1: got $2, want $3"; exit 1; fi; }
-check "game screen" "$(val ScreenId)" 1
-check "pipe" "$(val GameMode)" 3
-check "level" "$(val LevelNumber)" 1
-check "lap" "$(val LapNumber)" 2
+check "game screen" "$(val end ScreenId)" 1
+check "pipe" "$(val end GameMode)" 3
+check "level" "$(val end LevelNumber)" 1
+check "lap" "$(val end LapNumber)" 2
 # Every level was reached and none was lost on the way.
 check "levels" "$(grep -o '"LevelNumber": [0-9]*' "$work/trace.jsonl" | sort -u -t' ' -k2n | tail -1)" \
     '"LevelNumber": 26'
 check "water lost" "$(grep -c '"TimeUp": 1' "$work/trace.jsonl" || true)" 0
 want=$(grep -o 'final score [0-9]*' "$src/levels/README.md" | grep -o '[0-9]*$')
-check "score of the README's table" "$(val Score)" "$want"
+check "score of the README's table" "$(val end Score)" "$want"
 echo "pipe_campaign: ok"

@@ -4,14 +4,10 @@
 # slot 1 and loaded again through the load screen; "Los!" on an empty field loses it, fire leads
 # to the Pipe highscore table and the name is written to its place.
 set -euo pipefail
-bin=$1 res=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp -r "$res" "$work/res"
-rm -rf "$work/res/saves"; mkdir "$work/res/saves"
-head -c 696 /dev/zero > "$work/res/saves/groar.dat"
+source "$(dirname "$0")/common.bash"
+fresh_res
+empty_highscores
 
-source "$(dirname "$0")/level_file.bash"
 # Cells 11 and 13 (row 1): the source barrel's top at x 155, the target's at x 275. Its pipeline:
 # a falling straight at the outlet (185, 120), a rising one at the inlet (245, 120), an upward
 # bend between them at (215, 150). Level 2 has its barrels and nothing else.
@@ -68,9 +64,6 @@ d() { echo "--dump $1:$work/d$1.json"; }
     $(d 81) $(d 275) $(d 282) $(d 300) $(d 360) $(d 500) $(d 599) $(d 790) $(d 792) $(d 840) \
     $(d 970) $(d 1001) $(d 1035) --trace "$work/trace.jsonl"
 
-val() { grep -o "\"$2\": -\?[0-9]*" "$work/d$1.json" | head -1 | grep -o -- '-\?[0-9]*$'; }
-check() { if [ "$2" != "$3" ]; then echo "FAIL: $1: got $2, want $3"; exit 1; fi; }
-has() { grep -qF -- "$2" "$work/d$1.json" || { echo "FAIL: tick $1 lacks $2"; exit 1; }; }
 lacks() { ! grep -qF -- "$2" "$work/d$1.json" || { echo "FAIL: tick $1 has $2"; exit 1; }; }
 
 check "pipe game" "$(val 81 GameMode)" 3

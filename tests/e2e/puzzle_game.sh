@@ -3,15 +3,11 @@
 # three), the bonus is credited, level 2 starts; Escape leaves it, "Spiel fortsetzen" resumes it
 # with its field; the time runs out, fire ends the game and the score enters the highscore table.
 set -euo pipefail
-bin=$1 res=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp -r "$res" "$work/res"
-rm -rf "$work/res/saves"; mkdir "$work/res/saves"
+source "$(dirname "$0")/common.bash"
+fresh_res
 # An empty highscore table, so any score is a new highscore.
-head -c 696 /dev/zero > "$work/res/saves/groar.dat"
+empty_highscores
 
-source "$(dirname "$0")/level_file.bash"
 # Level 1: colour 1 at (326, 30) and (356, 60); a shot in column 386 stops at (386, 90).
 write_level "$work/res/Levelz/lvl001.lvl" 14:0 24:0
 write_level "$work/res/Levelz/lvl002.lvl" 14:1 24:2 26:3
@@ -42,9 +38,6 @@ d() { echo "--dump $1:$work/d$1.json"; }
     $(d 2975) --shot 160:"$work/explosion.png" --shot 250:"$work/bonus.png" \
     --trace "$work/trace.jsonl"
 
-val() { grep -o "\"$2\": -\?[0-9]*" "$work/d$1.json" | head -1 | grep -o -- '-\?[0-9]*$'; }
-check() { if [ "$2" != "$3" ]; then echo "FAIL: $1: got $2, want $3"; exit 1; fi; }
-has() { grep -qF -- "$2" "$work/d$1.json" || { echo "FAIL: tick $1 lacks $2"; exit 1; }; }
 
 check "game screen" "$(val 81 ScreenId)" 1
 check "level" "$(val 81 LevelNumber)" 1

@@ -5,12 +5,9 @@
 # ticks a frame, drawing only the last, a replay ends in byte for byte the state of one tick a
 # frame and of the game played; a replay of another version or with a damaged line is refused.
 set -euo pipefail
-bin=$1 res=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp -r "$res" "$work/res"
-rm -rf "$work/res/saves"; mkdir "$work/res/saves"
-head -c 696 /dev/zero > "$work/res/saves/groar.dat"   # an empty table: any score enters
+source "$(dirname "$0")/common.bash"
+fresh_res
+empty_highscores   # an empty table: any score enters
 
 # Puzzle from the main menu, shots across the field until the time runs out, a name, back to the
 # menus; then a second Puzzle game, closed in its first seconds.

@@ -3,13 +3,10 @@
 # not a readable file and a --res without the game's pictures are usage errors (exit 2) that write
 # nothing, and pointer coordinates far outside the picture are clamped to it.
 set -euo pipefail
-bin=$1 res=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/common.bash"
 mkfifo "$work/fifo"
 mkdir "$work/empty"
 
-check() { if [ "$2" != "$3" ]; then echo "FAIL: $1: got $2, want $3"; exit 1; fi; }
 status() {  # status ARGS...: the exit status of a short run (a hang counts as 124)
     set +e
     timeout 20 "$bin" --res "$res" --seed 1 --ticks 5 "$@" > /dev/null 2> "$work/err.txt"

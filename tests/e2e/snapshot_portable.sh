@@ -4,11 +4,9 @@
 # snapshot written by this build is read by the other compiler's. After a change of the state's
 # fields, make the corpus anew (fuzz/make_corpus.sh build).
 set -euo pipefail
-bin=$1 res=$2 src=$3
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp -r "$res" "$work/res"
-rm -rf "$work/res/saves"; mkdir "$work/res/saves"
+source "$(dirname "$0")/common.bash"
+src=$3
+fresh_res
 # The same game as fuzz/make_corpus.sh plays for the snapshot target.
 printf '230 move 400 350\n231 click\n270 move 400 395\n271 click\n330 move 300 250\n331 click\n370 click\n420 close\n' \
     > "$work/in.txt"

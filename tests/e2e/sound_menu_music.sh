@@ -2,11 +2,8 @@
 # After the splash the menu tune starts at volume 0 and fades in by exactly 1 per tick up to the
 # music setting; without its file the game runs on in silence.
 set -euo pipefail
-bin=$1 res=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp -r "$res" "$work/res"
-rm -rf "$work/res/saves"; mkdir "$work/res/saves"
+source "$(dirname "$0")/common.bash"
+fresh_res
 
 dumps=()
 for t in 201 202 203 251 301 302 400; do dumps+=(--dump "$t:$work/d$t.json"); done
@@ -14,7 +11,6 @@ for t in 201 202 203 251 301 302 400; do dumps+=(--dump "$t:$work/d$t.json"); do
 
 music() { grep -o '"Music": {[^}]*}' "$1"; }
 volume() { music "$1" | grep -o '"volume": [0-9-]*' | grep -o '[0-9-]*$'; }
-check() { if [ "$2" != "$3" ]; then echo "FAIL: $1: got $2, want $3"; exit 1; fi; }
 
 music "$work/d201.json" | grep -q '"playing": false' || { echo "FAIL: music during the splash"; exit 1; }
 music "$work/d202.json" | grep -q '"file": "res\\\\Musik\\\\vi02.mp3"' || { echo "FAIL: menu tune"; exit 1; }

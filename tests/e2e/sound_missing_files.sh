@@ -1,11 +1,8 @@
 #!/usr/bin/env bash
 # A missing tune or wave: one line on stderr names it, the game goes on without that sound.
 set -euo pipefail
-bin=$1 res=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp -r "$res" "$work/res"
-rm -rf "$work/res/saves"; mkdir "$work/res/saves"
+source "$(dirname "$0")/common.bash"
+fresh_res
 rm "$work/res/Musik/vi02.mp3" "$work/res/waves/tast2.wav"
 
 # The menu tune starts with the main menu (tick 203) and again after the options; every click
@@ -21,7 +18,6 @@ IN
 "$bin" --res "$work/res" --seed 1 --ticks 320 --input "$work/in.txt" \
     --dump "300:$work/d300.json" 2> "$work/err.txt"
 
-check() { if [ "$2" != "$3" ]; then echo "FAIL: $1: got $2, want $3"; exit 1; fi; }
 check "tune named once" "$(grep -c 'tune ".*/Musik/vi02.mp3" is missing' "$work/err.txt")" 1
 check "wave named once" "$(grep -c 'wave ".*/waves/tast2.wav" is missing' "$work/err.txt")" 1
 check "lines on stderr" "$(wc -l < "$work/err.txt")" 2

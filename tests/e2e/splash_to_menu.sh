@@ -2,18 +2,14 @@
 # The runner shows nothing on tick 1, the splash from start-up on tick 2, and the main menu once
 # the splash has had its 200 ticks; Escape ends the splash at once.
 set -euo pipefail
-bin=$1 res=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp -r "$res" "$work/res"
-rm -rf "$work/res/saves"; mkdir "$work/res/saves"
+source "$(dirname "$0")/common.bash"
+fresh_res
 
 "$bin" --res "$work/res" --seed 7 --ticks 203 --dump 1:"$work/d1.json" --dump 2:"$work/d2.json" \
     --dump 3:"$work/d3.json" --dump 201:"$work/d201.json" --dump 202:"$work/d202.json" \
     --shot 50:"$work/splash.png" --trace "$work/trace.jsonl"
 
 screen() { grep -o '"ScreenId": [0-9]*' "$1" | grep -o '[0-9]*$'; }
-check() { if [ "$2" != "$3" ]; then echo "FAIL: $1: got $2, want $3"; exit 1; fi; }
 check "after tick 1" "$(screen "$work/d1.json")" 0
 check "after tick 2" "$(screen "$work/d2.json")" 36
 check "after tick 3" "$(screen "$work/d3.json")" 36

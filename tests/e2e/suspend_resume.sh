@@ -3,11 +3,8 @@
 # "Spiel fortsetzen", and resuming shows the same field, score, time and cannon as at the close.
 # ave.dat is written as before; a second start without a close finds no snapshot.
 set -euo pipefail
-bin=$1 res=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp -r "$res" "$work/res"
-rm -rf "$work/res/saves"; mkdir "$work/res/saves"
+source "$(dirname "$0")/common.bash"
+fresh_res
 
 le32() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $((($1 >> 8) & 255)))"; printf "\\x$(printf %02x $((($1 >> 16) & 255)))\\x$(printf %02x $((($1 >> 24) & 255)))"; }
 # Save slot 1, "sieben": Puzzle level 7, lap 1, 600 time units, 2500 points.
@@ -45,8 +42,6 @@ printf '5 key escape\n30 move 400 315\n40 click\n' > "$work/resume.txt"
 # Run 3: no close in run 2, so nothing is offered any more.
 "$bin" --res "$work/res" --seed 9 --ticks 31 --input "$work/resume.txt" --dump 30:"$work/menu3.json"
 
-val() { grep -o "\"$2\": -\?[0-9]*" "$work/$1.json" | head -1 | grep -o -- '-\?[0-9]*$'; }
-check() { if [ "$2" != "$3" ]; then echo "FAIL: $1: got $2, want $3"; exit 1; fi; }
 # The field, the extras: everything from the "Stones" list up to the buttons.
 field() { sed -n '/"Stones"/,/"Buttons"/p' "$work/$1.json" | grep -v '"Buttons"'; }
 

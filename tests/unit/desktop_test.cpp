@@ -326,7 +326,7 @@ class MenuWalk : public ::testing::TestWithParam<WalkCase> {};
 TEST_P(MenuWalk, MovesThePointerToTheNextButton) {
     MenuGame m;
     m.Tick(230);
-    ShowGameChoice(m.g());              // seven buttons
+    ShowGameChoice(m.g());              // eight buttons
     m.g().buttons.ButtonActive[3] = 0;  // a slot out of use is skipped
     const ButtonTable& b = m.g().buttons;
     const WalkCase& c = GetParam();
@@ -344,12 +344,12 @@ TEST_P(MenuWalk, MovesThePointerToTheNextButton) {
 
 INSTANTIATE_TEST_SUITE_P(Keys, MenuWalk,
                          ::testing::Values(WalkCase{"NextFromNone", 0, MenuKey::kNext, 1},
-                                           WalkCase{"PreviousFromNone", 0, MenuKey::kPrevious, 7},
+                                           WalkCase{"PreviousFromNone", 0, MenuKey::kPrevious, 8},
                                            WalkCase{"NextSkipsUnused", 2, MenuKey::kNext, 4},
                                            WalkCase{"PreviousSkipsUnused", 4, MenuKey::kPrevious,
                                                     2},
-                                           WalkCase{"NextWraps", 7, MenuKey::kNext, 1},
-                                           WalkCase{"PreviousWraps", 1, MenuKey::kPrevious, 7}),
+                                           WalkCase{"NextWraps", 8, MenuKey::kNext, 1},
+                                           WalkCase{"PreviousWraps", 1, MenuKey::kPrevious, 8}),
                          [](const auto& info) { return info.param.name; });
 
 TEST(MenuKeys, PressClicksOnMenusButNotWhereReturnMeansSomethingElse) {

@@ -225,12 +225,12 @@ INSTANTIATE_TEST_SUITE_P(Values, SlotListRange,
                          ::testing::Values(SlotCase{0, 0, 0, true}, SlotCase{1, 1, 10, true},
                                            SlotCase{1000000, 1, 3, true},
                                            SlotCase{1000001, 1, 3, false}, SlotCase{50, 2, 3, true},
-                                           SlotCase{51, 2, 3, false}, SlotCase{0, 2, 3, false},
-                                           SlotCase{26, 3, 3, true}, SlotCase{27, 3, 3, false},
-                                           SlotCase{50, 4, 3, true}, SlotCase{51, 4, 3, false},
-                                           SlotCase{1, 5, 3, false}, SlotCase{1, 0, 3, false},
-                                           SlotCase{-1, 1, 3, false}, SlotCase{1, 1, 11, false},
-                                           SlotCase{1, 1, 255, false}));
+                                           SlotCase{99, 2, 3, true}, SlotCase{100, 2, 3, false},
+                                           SlotCase{0, 2, 3, false}, SlotCase{26, 3, 3, true},
+                                           SlotCase{27, 3, 3, false}, SlotCase{50, 4, 3, true},
+                                           SlotCase{51, 4, 3, false}, SlotCase{1, 5, 3, false},
+                                           SlotCase{1, 0, 3, false}, SlotCase{-1, 1, 3, false},
+                                           SlotCase{1, 1, 11, false}, SlotCase{1, 1, 255, false}));
 
 // ---------------------------------------------------------------- ave<n>.dat
 
@@ -278,8 +278,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SavedGameRange, TheLevelMustBeOneOfTheModes) {
     std::vector<std::uint8_t> bytes(48, 0);
-    const std::pair<int, int> good[] = {{1, 1000000}, {2, 50}, {3, 26}, {4, 50}};
-    const std::pair<int, int> bad[] = {{1, 1000001}, {2, 51}, {3, 27}, {4, 51}};
+    // A Puzzle slot may be a level pack's game, whose levels run to 99.
+    const std::pair<int, int> good[] = {{1, 1000000}, {2, 99}, {3, 26}, {4, 50}};
+    const std::pair<int, int> bad[] = {{1, 1000001}, {2, 100}, {3, 27}, {4, 51}};
     PutInt32(bytes, 8, 1);
     for (auto [mode, level] : good) {
         PutInt32(bytes, 4, level);

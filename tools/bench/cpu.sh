@@ -3,12 +3,14 @@
 #
 # How much of the machine the real game takes: each GAME (default build/rhombulus2) runs in a
 # virtual display (Xvfb 1280x1024x24, no sound device) and is driven through the main menu, a
-# Puzzle game, an Endless set, a Pipe level and a match, with a click every second. For each
+# Puzzle game, an Endless set, a Pipe level and a match, with a click every second, and then a
+# network match over loopback against a second copy of GAME in its own folders ("net": the host's
+# figures, then the guest's; each side clicks once a second). For each
 # phase it prints the CPU time of the whole game process and of the X server that receives its
 # pictures, as % of one core, read from /proc/PID/stat, and the tick period as the game itself
 # sees it (mean, standard deviation, range; the game writes it when RHOMBULUS2_TICK_LOG names a
 # file). --2x runs on a 2560x1600 virtual screen, where the window opens at 1600x1200 as on a
-# HiDPI desktop. --phases picks phases by name (default "menu puzzle endless pipe match").
+# HiDPI desktop. --phases picks phases by name (default "menu puzzle endless pipe match net").
 # Several GAMEs are measured one after the other in the same run, in turns (--repeat), so an old
 # and a new build meet the same machine load. Prints figures; asserts nothing. Needs bash, Xvfb
 # and xdotool (and sleep).
@@ -16,7 +18,7 @@ set -euo pipefail
 seconds=20
 repeat=1
 scale=1
-phases="menu puzzle endless pipe match"
+phases="menu puzzle endless pipe match net"
 games=()
 while [ $# -gt 0 ]; do
     case $1 in
@@ -32,9 +34,10 @@ done
 hz=$(getconf CLK_TCK 2>/dev/null || echo 100)
 
 work=$(mktemp -d)
-xvfb_pid= game_pid=
+xvfb_pid= game_pid= guest_pid=
 cleanup() {
     [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null || true
+    [ -n "$guest_pid" ] && kill "$guest_pid" 2>/dev/null || true
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
     rm -rf "$work"
 }
@@ -47,6 +50,9 @@ Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3> "$work/displayno" > /dev/
 xvfb_pid=$!
 for ((i = 0; i < 600; i++)); do [ -s "$work/displayno" ] && break; sleep 0.1; done
 export DISPLAY=":$(< "$work/displayno")" SDL_AUDIODRIVER=dummy
+# The network match stays on this machine: its own ports, the LAN probe to loopback only.
+export RHOMBULUS2_NET_PORT=$((28900 + $$ % 300)) RHOMBULUS2_LAN_PORT=$((29300 + $$ % 300))
+export RHOMBULUS2_LAN_PROBE=127.0.0.1
 
 # CPU time (user + system) of a process, in clock ticks.
 cpu_of() {
@@ -98,25 +104,73 @@ click() { xdotool mousemove --window "$window" $(($1 * scale)) $(($2 * scale)) c
 escape() { xdotool mousemove --window "$window" $((700 * scale)) $((150 * scale)) key Escape; }
 wants() { case " $phases " in *" $1 "*) return 0 ;; *) return 1 ;; esac; }
 
-# measure NAME GAME PLAYING: the phase's figures after $seconds seconds, clicking into the
-# field once a second while PLAYING is 1.
+# With two windows and no window manager a click must bring the focus along.
+focus_click() {
+    xdotool windowfocus "$1" sleep 0.05 mousemove --window "$1" $(($2 * scale)) $(($3 * scale)) \
+        click 1
+}
+
+# measure NAME GAME PLAYING [PID [TICKLOG]]: the phase's figures for process PID (default the
+# game) after $seconds seconds, clicking into the field once a second while PLAYING is 1 (2: into
+# the host's and the guest's windows in turn).
 measure() {
-    local name=$1 bin=$2 playing=$3 t0 c0 x0 l0 t1 c1 x1
-    t0=$(now_us); c0=$(cpu_of "$game_pid"); x0=$(cpu_of "$xvfb_pid"); l0=$(lines_of "$work/ticks")
+    local name=$1 bin=$2 playing=$3 pid=${4:-$game_pid} log=${5:-$work/ticks} t0 c0 x0 l0 t1 c1 x1
+    t0=$(now_us); c0=$(cpu_of "$pid"); x0=$(cpu_of "$xvfb_pid"); l0=$(lines_of "$log")
     local end=$((t0 + seconds * 1000000)) k=0
     while [ "$(now_us)" -lt "$end" ]; do
         if [ "$playing" = 1 ]; then click $((80 + (k * 97) % 520)) 300; k=$((k + 1)); fi
+        if [ "$playing" = 2 ]; then
+            focus_click "$window" $((80 + (k * 97) % 520)) 300; sleep 0.5
+            focus_click "$guest_window" $((80 + (k * 89) % 520)) 300; k=$((k + 1)); sleep 0.5
+            continue
+        fi
         sleep 1
     done
-    t1=$(now_us); c1=$(cpu_of "$game_pid"); x1=$(cpu_of "$xvfb_pid")
+    t1=$(now_us); c1=$(cpu_of "$pid"); x1=$(cpu_of "$xvfb_pid")
     local game_milli=$(( (c1 - c0) * 100000000000 / hz / (t1 - t0) ))
     local x_milli=$(( (x1 - x0) * 100000000000 / hz / (t1 - t0) ))
     local both=$((game_milli + x_milli))
-    read -r mean sd min max < <(tick_stats "$work/ticks" "$l0")
+    read -r mean sd min max < <(tick_stats "$log" "$l0")
     printf '%-10s %-36s %3d.%d %%  %3d.%d %%  %3d.%d %%  %6s %6s %6s..%-6s  %s\n' "$name" "$bin" \
         $((game_milli / 1000)) $((game_milli % 1000 / 100)) \
         $((x_milli / 1000)) $((x_milli % 1000 / 100)) $((both / 1000)) $((both % 1000 / 100)) \
-        "$mean" "$sd" "$min" "$max" "$(first_note "$work/ticks")"
+        "$mean" "$sd" "$min" "$max" "$(first_note "$log")"
+}
+
+# The window of a game started after the first (both may carry the same name).
+new_window() {
+    local before=$1 w
+    for ((i = 0; i < 100; i++)); do
+        w=$( (xdotool search --onlyvisible --name '^Rhombulus2$' 2>/dev/null || true) | sort |
+            comm -13 <(echo "$before") - | tail -1)
+        [ -n "$w" ] && { echo "$w"; return; }
+        sleep 0.2
+    done
+}
+
+# From the match phase: the game hosts from "Network Match", a second copy joins it from the
+# LAN list, and both play; the guest leaves by being closed.
+net_match() {
+    local bin=$1 before
+    escape; sleep 1.5
+    click 400 350; sleep 1; click 495 545; sleep 1; click 400 315; sleep 1
+    before=$(xdotool search --onlyvisible --name '^Rhombulus2$' 2>/dev/null | sort)
+    rm -rf "$work/guest"
+    RHOMBULUS2_TICK_LOG="$work/guest-ticks" XDG_DATA_HOME="$work/guest/data" \
+        XDG_CONFIG_HOME="$work/guest/config" LANG=en_US.UTF-8 "$bin" > "$work/guest.txt" 2>&1 &
+    guest_pid=$!
+    guest_window=$(new_window "$before")
+    [ -n "$guest_window" ] || { echo "$bin: no guest window"; cat "$work/guest.txt"; return 1; }
+    [ -e "$work/guest-ticks" ] || : > "$work/guest-ticks"
+    xdotool windowmove "$guest_window" 480 420
+    sleep 3
+    focus_click "$guest_window" 700 150; sleep 2   # past the splash
+    focus_click "$guest_window" 400 350; sleep 1; focus_click "$guest_window" 495 545; sleep 2.5
+    focus_click "$guest_window" 400 480; sleep 3   # the first host found
+    measure "net host" "$bin" 2
+    measure "net guest" "$bin" 2 "$guest_pid" "$work/guest-ticks"
+    kill "$guest_pid"; wait "$guest_pid" 2>/dev/null || true
+    guest_pid=
 }
 
 run_game() {
@@ -148,6 +202,7 @@ run_game() {
     escape; sleep 1.5
     click 400 360; sleep 1; click 400 470; sleep 1; click 400 310; sleep 2
     if wants match; then measure "match" "$bin" 1; fi
+    if wants net; then net_match "$bin"; fi
     kill "$game_pid"
     wait "$game_pid" 2>/dev/null || true
     game_pid=

@@ -33,8 +33,12 @@ struct PoEntry {
 
 using Key = std::pair<std::string, std::string>;  // context (with a mark when present), id
 
+std::string Unescape(const std::string& s);
+
+// Keyed by the bytes the game looks up, so the table is in the order the lookup's strcmp
+// expects: an escape such as \" sorts by the character it stands for.
 Key KeyOf(const PoEntry& e) {
-    return {e.hasContext ? "\x01" + e.context : std::string(), e.id};
+    return {e.hasContext ? "\x01" + Unescape(e.context) : std::string(), Unescape(e.id)};
 }
 
 std::string Describe(const PoEntry& e) {

@@ -1,0 +1,41 @@
+# Sourced by the end-to-end scripts: $bin and $res from the arguments, a scratch folder $work
+# removed on exit, and the checks they share.
+bin=$1 res=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# fresh_res: $work/res anew, a copy of the game's data with an empty saves folder.
+fresh_res() {
+    rm -rf "$work/res"; cp -r "$res" "$work/res"
+    rm -rf "$work/res/saves"; mkdir "$work/res/saves"
+}
+# empty_highscores: a highscore file with no entry, so any score is a new highscore.
+empty_highscores() { head -c 696 /dev/zero > "$work/res/saves/groar.dat"; }
+
+# A dump named by its tick (d240.json), by its name under $work (end.json), or by its path.
+dump_file() {
+    if [[ $1 =~ ^[0-9]+$ ]]; then echo "$work/d$1.json"
+    elif [ -f "$1" ]; then echo "$1"
+    else echo "$work/$1.json"; fi
+}
+# val DUMP KEY: the first number under KEY in the dump.
+val() { grep -o "\"$2\": -\?[0-9]*" "$(dump_file "$1")" | head -1 | grep -o -- '-\?[0-9]*$'; }
+# has DUMP TEXT: the dump holds TEXT.
+has() { grep -qF -- "$2" "$(dump_file "$1")" || { echo "FAIL: $1 lacks $2"; exit 1; }; }
+check() { if [ "$2" != "$3" ]; then echo "FAIL: $1: got $2, want $3"; exit 1; fi; }
+
+# write_level FILE CELL:CODE...: a level file of 221 records (cell, extra) of little-endian 32-bit
+# numbers; the cells named get the colour code given (0..9), every other cell is empty (-1).
+write_level() {
+    local file=$1; shift
+    local -A code=()
+    local cell
+    for cell in "$@"; do code[${cell%%:*}]=${cell#*:}; done
+    : > "$file"
+    for ((k = 0; k <= 220; k++)); do
+        local c=${code[$k]:--1}
+        if [ "$c" = -1 ]; then printf '\xff\xff\xff\xff' >> "$file"
+        else printf "\\x0$c\\x00\\x00\\x00" >> "$file"; fi
+        printf '\x00\x00\x00\x00' >> "$file"
+    done
+}

@@ -1,0 +1,126 @@
+#!/usr/bin/env bash
+# "My Levels" through the real menus: the game's own levels and the player's packs are listed,
+# damaged packs (too short, a wrong value, 10 MB) with why and never in the way of the others;
+# a pack plays as a Puzzle game from its first level, laps after its last, and its highscore
+# goes into its own table beside the saves while groar.dat stays byte for byte as it was.
+set -euo pipefail
+source "$(dirname "$0")/common.bash"
+fresh_res
+rm -rf "$work/res/levels"; mkdir "$work/res/levels"
+levels=$work/res/levels saves=$work/res/saves
+fail() { echo "FAIL: $*"; exit 1; }
+
+# One level a shot in column 386 clears: colour 1 at (326, 30) and (356, 60).
+one_shot_level() {
+    printf 'level\n; name: One Shot\nfield\n|# # # # # # # # # #|\n| . . . . 1 . . . . |\n'
+    printf '|. . . . . 1 . . . .|\n'
+    for r in 3 4 5 6 7 8 9 10 11 12 13 14; do
+        if ((r % 2)); then echo '| . . . . . . . . . |'; else echo '|. . . . . . . . . .|'; fi
+    done
+}
+{ printf 'pack: Cold Caves\nauthor: Anna\nkind: puzzle\n\n'; one_shot_level; } > "$levels/cold-caves.txt"
+head -c 10M /dev/zero > "$levels/big.txt"
+head -c 40 "$levels/cold-caves.txt" > "$levels/short.txt"
+sed 's/^kind: puzzle/kind: pipe/' "$levels/cold-caves.txt" > "$levels/wrong.txt"
+empty_highscores
+cp "$saves/groar.dat" "$work/groar.before"
+
+d() { for t in "$@"; do printf -- '--dump %s:%s ' "$t" "$work/d$t.json"; done; }
+# The game choice from the main menu, then "My Levels" at tick 80, then the steps given.
+run() {  # run TICKS STEP...
+    local ticks=$1; shift
+    { printf '5 key escape\n30 move 400 350\n40 click\n60 move 400 311\n80 click\n'
+        printf '%s\n' "$@"; } > "$work/in.txt"
+    # shellcheck disable=SC2086
+    "$bin" --res "$work/res" --seed 3 --ticks "$ticks" --input "$work/in.txt" --no-draw ${dumps:-}
+}
+
+# The list: the game's own 50 levels first, then the packs in name order, the damaged ones
+# marked, and what is wrong with one said when the pointer is on it.
+dumps=$(d 95 115) run 120 '90 move 400 361' '110 move 400 411'
+[ "$(val 95 ScreenId)" = 28 ] || fail "My Levels: screen $(val 95 ScreenId)"
+has 95 '"text": "Rhombulus 2"'
+has 95 '"text": "50 Level"'
+has 95 '"text": "Cold Caves"'
+has 95 '"text": "1 Level"'
+[ "$(grep -cF '"text": "beschädigt"' "$work/d95.json")" = 3 ] || fail "three damaged packs"
+has 95 'big.txt ist nicht spielbar: the file is'
+has 95 'larger than 256 KiB'
+has 115 'short.txt ist nicht spielbar:'
+# A damaged pack's row does nothing; Escape goes back to the game choice.
+dumps=$(d 130 160) run 170 '90 move 400 361' '110 click' '150 key escape'
+[ "$(val 130 ScreenId)" = 28 ] || fail "a damaged pack was started: $(val 130 ScreenId)"
+[ "$(val 160 ScreenId)" = 11 ] || fail "Escape: screen $(val 160 ScreenId)"
+
+# Played with the keys: the third row is the pack; its level 1 is the pack's, not the game's.
+# A shot clears it, the last of the pack: the next lap starts at its level 1 again.
+dumps=$(d 125 210 480 700) run 720 '90 key down' '92 key down' '94 key down' '100 key return' \
+    '140 move 390 300' '160 click'
+[ "$(val 125 ScreenId)/$(val 125 GameMode)" = 1/2 ] || fail "pack game: $(val 125 ScreenId)"
+[ "$(val 125 StonesLeft)" = 2 ] || fail "the pack's level 1 has 2 stones: $(val 125 StonesLeft)"
+[ "$(val 210 LevelCleared)" = 1 ] || fail "the shot did not clear the level"
+has 480 '"text": "Letztes Puzzle gelöst!"'
+[ "$(val 700 LevelNumber)/$(val 700 LapNumber)" = 1/2 ] ||
+    fail "after the pack: level $(val 700 LevelNumber), lap $(val 700 LapNumber)"
+[ "$(val 700 StonesLeft)" = 2 ] || fail "lap 2 plays the pack: $(val 700 StonesLeft)"
+
+# "Bearbeiten" opens the pack's first level in the editor, which saves it back into the pack;
+# on the game's own levels it copies them into a new pack of the player's first.
+edit=('110 move 305 557' '130 click' '200 move 760 448' '201 click')
+dumps=$(d 180) run 220 '100 move 400 386' "${edit[@]}"
+[ "$(val 180 ScreenId)" = 26 ] || fail "Edit: screen $(val 180 ScreenId)"
+[ "$(grep -c '^level$' "$levels/cold-caves.txt")/$(grep -c '^; name: One Shot$' "$levels/cold-caves.txt")" = 1/1 ] ||
+    fail "saved back: $(cat "$levels/cold-caves.txt")"
+run 220 '100 move 400 336' "${edit[@]}"
+[ "$(grep -c '^level$' "$levels/rhombulus-2-2.txt")" = 50 ] || fail "the copy of the game's levels"
+rm "$levels/rhombulus-2-2.txt"
+
+# The time runs out; the score goes into the pack's own table, groar.dat stays as it was.
+play=('90 key down' '92 key down' '94 key down' '100 key return' '140 move 390 300' '160 click')
+champion=('2300 key space' '2350 text Anna' '2360 key return' '2380 key escape')
+dumps=$(d 2301 2355) run 2400 "${play[@]}" "${champion[@]}"
+[ "$(val 2301 ScreenId)/$(val 2301 EntryRank)" = 10/1 ] || fail "no highscore: $(val 2301 ScreenId)"
+has 2355 '"text": "Cold Caves Platz 1"'
+table=$saves/pack-cold-caves.txt.scores
+score=$(val 2301 Score)
+[ "$(sed -n 2p "$table")" = "1 $score anna" ] || fail "the pack's table: $(cat "$table")"
+[ "$(sed -n 8p "$table")" = "7 0 " ] || fail "place 7: $(sed -n 8p "$table")"
+cmp -s "$saves/groar.dat" "$work/groar.before" || fail "groar.dat changed"
+
+# A damaged table is kept aside, the player told, and a new table begun.
+printf 'rhombulus2 pack highscores 1\n1 99x anna\n' > "$table"
+cp "$table" "$work/table.damaged"
+dumps=$(d 2301) run 2400 "${play[@]}" "${champion[@]}" 2> "$work/err.txt"
+grep -q 'message: .*Cold Caves.*place 1: the score is not a number' "$work/err.txt" ||
+    fail "no message: $(cat "$work/err.txt")"
+cmp -s "$table.damaged" "$work/table.damaged" || fail "the damaged table was not kept"
+[ "$(sed -n 2p "$table")" = "1 $score anna" ] || fail "the new table: $(cat "$table")"
+
+# Saved in slot 1 during the pack's level, loaded after a restart: the game goes on in the pack.
+rm -f "$saves/names.dat"
+dumps='' run 400 "${play[@]:0:4}" '200 key escape' '230 move 400 395' '240 click' \
+    '260 move 300 325' '270 click' '280 text packed' '290 key return'
+[ "$(cat "$saves/ave1pack.dat")" = cold-caves.txt ] || fail "the slot's pack: $(cat "$saves/ave1pack.dat" 2>&1)"
+load=('5 key escape' '30 move 400 390' '40 click' '60 move 300 325' '70 click')
+printf '%s\n' "${load[@]}" > "$work/in.txt"
+"$bin" --res "$work/res" --seed 3 --ticks 120 --input "$work/in.txt" --no-draw $(d 100)
+[ "$(val 100 ScreenId)/$(val 100 StonesLeft)" = 1/2 ] ||
+    fail "the loaded game: screen $(val 100 ScreenId), $(val 100 StonesLeft) stones"
+# The pack gone, loading says so and stays in the menus.
+mv "$levels/cold-caves.txt" "$work/"
+"$bin" --res "$work/res" --seed 3 --ticks 120 --input "$work/in.txt" --no-draw $(d 100) \
+    2> "$work/err.txt"
+[ "$(val 100 ScreenId)" = 2 ] || fail "a vanished pack: screen $(val 100 ScreenId)"
+grep -q 'message: .*cold-caves.txt.*nicht spielbar' "$work/err.txt" || fail "$(cat "$work/err.txt")"
+mv "$work/cold-caves.txt" "$levels/"
+
+# Closed during the pack's game and started again: "Spiel fortsetzen" plays on in the pack.
+dumps='' run 300 "${play[@]:0:4}" '200 close'
+# Cleared, the pack's only level turns the lap: the game knows it plays the pack.
+printf '5 key escape\n30 move 400 325\n40 click\n60 move 390 300\n80 click\n' > "$work/in.txt"
+"$bin" --res "$work/res" --seed 3 --ticks 600 --input "$work/in.txt" --no-draw $(d 50 599)
+[ "$(val 50 ScreenId)/$(val 50 StonesLeft)" = 1/2 ] ||
+    fail "resumed: screen $(val 50 ScreenId), $(val 50 StonesLeft) stones"
+[ "$(val 599 LevelNumber)/$(val 599 LapNumber)" = 1/2 ] ||
+    fail "resumed pack: level $(val 599 LevelNumber), lap $(val 599 LapNumber)"
+echo "level packs: ok"
