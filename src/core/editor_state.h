@@ -63,7 +63,7 @@ struct EditorState {
     int ProofCleared = 0;   // tries that cleared the field, so far or in all
     int ProofShots = 0;     // once done: the median of the tries' shots
     int ProofTime = 0;      // and of the time they used
-    std::string PackFile;      // the pack it is saved into; "" the editor's own "My Levels"
+    std::string PackFile;   // the pack it is saved into; "" the editor's own "My Levels"
 };
 
 template <typename V>
