@@ -168,3 +168,22 @@ INSTANTIATE_TEST_SUITE_P(
                    Cell(3, 4)},
         CursorWalk{"to_the_bottom", Cell(1, 0), std::vector<int>(20, kEditDown), Cell(14, 0)}),
     [](const ::testing::TestParamInfo<CursorWalk>& info) { return std::string(info.param.what); });
+
+// A pack's level opened for editing comes with its idea, and with its proof only while the pack
+// kept the proof for that very field.
+TEST(EditorModel, APackLevelBringsItsIdeaAndItsProof) {
+    levels::Level level;
+    level.records[Cell(1, 4)].cell = 0;
+    level.records[Cell(1, 5)].cell = 0;
+    level.name = "Pair";
+    level.idea = "Two alike: one shot.";
+    level.proof = {true, 5, 1, 11};
+    EditorState e;
+    LoadPackLevelIntoEditor(e, "pack.txt", level, 3);
+    EXPECT_EQ(e.Idea, "Two alike: one shot.");
+    EXPECT_EQ(e.ProofStage, kProofDone);
+    EXPECT_EQ(e.ProofCleared, 5);
+    level.proof = {};
+    LoadPackLevelIntoEditor(e, "pack.txt", level, 3);
+    EXPECT_EQ(e.ProofStage, kProofNone);
+}
