@@ -1,5 +1,6 @@
 // A level pack as a player might drop it into the levels folder: read or refused with a reason;
-// what is read passes through the checker and writes back to a pack that reads the same.
+// what is read passes through the checker and writes back to a pack that reads the same, its
+// proof marks included.
 #include <string_view>
 
 #include "fuzz_support.h"
@@ -21,8 +22,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!levels::WritePack(read.pack, written, error)) return 0;
     const levels::PackResult again = levels::ParsePack(written);
     FUZZ_EXPECT(again.ok && again.pack.levels.size() == read.pack.levels.size());
-    for (size_t i = 0; i < read.pack.levels.size(); ++i)
+    for (size_t i = 0; i < read.pack.levels.size(); ++i) {
         for (int k = levels::kFirstFieldCell; k <= levels::kLastBuiltCell; ++k)
             FUZZ_EXPECT(again.pack.levels[i].records[k] == read.pack.levels[i].records[k]);
+        // A proof read is a proof written: same tries cleared, shots and time, same field.
+        const levels::ProofMark& a = read.pack.levels[i].proof;
+        const levels::ProofMark& b = again.pack.levels[i].proof;
+        FUZZ_EXPECT(a.known == b.known && a.cleared == b.cleared && a.shots == b.shots &&
+                    a.time == b.time);
+        FUZZ_EXPECT(!a.known || (a.cleared >= 0 && a.cleared <= levels::kProofMarkTries));
+    }
     return 0;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,8 @@ struct NetMenu {
 
 // The simulation inside its session: the platform, the pictures and font, the back buffer, the
 // music player, the drawing's generator, the recorder and the user's files and folders.
+class LevelProofJob;
+
 struct Game : Simulation {
     Simulation& sim() { return *this; }
     const Simulation& sim() const { return *this; }
@@ -102,6 +105,9 @@ struct Game : Simulation {
     // Drawing's own generator (the shake of the stones): the rules draw the same numbers whether
     // or not a frame is drawn. Seeded anew for every frame from the seed and the frame number.
     Random drawRng;
+    // The level editor's proof at work on copies of the game (shell/level_proof.h); the
+    // simulation holds what it has shown so far.
+    std::shared_ptr<LevelProofJob> proofJob;
 };
 
 // A game on the given platform reading its files from resDir.

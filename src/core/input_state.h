@@ -19,8 +19,22 @@ enum KeyButton {
 
 // What a held right button does (InputState::MouseRightDown).
 enum RightButton : std::uint8_t { kRightUp = 0, kRightErases = 1, kRightClicks = 2 };
-// The level editor's keys (InputState::EditKey).
-enum EditKey : std::uint8_t { kEditNone = 0, kEditUndo = 1, kEditRedo = 2 };
+// The level editor's keys (InputState::EditKey): undo and redo, and its cursor's keys, which
+// step over the lattice, place and erase there and change the tool.
+enum EditKey : std::uint8_t {
+    kEditNone = 0,
+    kEditUndo = 1,
+    kEditRedo = 2,
+    kEditLeft = 3,
+    kEditRight = 4,
+    kEditUp = 5,
+    kEditDown = 6,
+    kEditPlace = 7,
+    kEditErase = 8,
+    kEditNextTool = 9,
+    kEditPreviousTool = 10,
+};
+constexpr int kEditKeys = 10;
 
 struct InputState {
     int KeyLeft = 0;
@@ -62,5 +76,5 @@ void VisitFields(InputState& in, V& v) {
     v("MouseReleasePending", in.MouseReleasePending, kByte);
     v("MenuKeyClick", in.MenuKeyClick, kByte);
     v("MouseRightDown", in.MouseRightDown, Bounds{0, 2});
-    v("EditKey", in.EditKey, Bounds{0, 2});
+    v("EditKey", in.EditKey, Bounds{0, kEditKeys});
 }

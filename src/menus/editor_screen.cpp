@@ -1,6 +1,8 @@
 #include "menus/editor_screen.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <string_view>
 
 #include "core/catalogue.h"
 #include "core/encoding.h"
@@ -12,6 +14,7 @@
 #include "menus/level_packs.h"
 #include "menus/transitions.h"
 #include "playfield/level_source.h"
+#include "presentation/text.h"
 
 namespace {
 
@@ -19,6 +22,7 @@ constexpr int kFirstCell = levels::kFirstFieldCell;
 // The lowest row the editor offers is the last above the bottom line (y 420).
 constexpr int kLastCell = levels::kLastBuiltCell;
 constexpr int kLowestStoneY = 420;
+constexpr int kIdeaLineMiddle = kEditorFaultLineY + 9;
 
 // A level as one text, two characters a cell: what the history keeps.
 std::string LevelText(const EditorState& e) {
@@ -38,11 +42,31 @@ void TakeLevelText(EditorState& e, const std::string& s) {
     }
 }
 
+// An idea is a sentence: it keeps its capitals and takes the punctuation the font draws.
+bool AcceptIdeaChar(unsigned char c, char& stored) {
+    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    // Windows-1252: Ä Ö Ü ß ä ö ü.
+    const bool umlaut =
+        c == 0xC4 || c == 0xD6 || c == 0xDC || c == 0xDF || c == 0xE4 || c == 0xF6 || c == 0xFC;
+    if (!letter && !umlaut &&
+        std::string_view(" .,!?:-'").find(static_cast<char>(c)) == std::string_view::npos)
+        return false;
+    stored = static_cast<char>(c);
+    return true;
+}
+static_assert(2 * kEditorIdeaChars <= static_cast<int>(levels::kMaxLevelIdea));
+
+std::string Trimmed(const std::string& s) {
+    const size_t first = s.find_first_not_of(' ');
+    return first == std::string::npos ? "" : s.substr(first, s.find_last_not_of(' ') - first + 1);
+}
+
 levels::Level EditorLevel(const EditorState& e) {
     levels::Level level;
     for (int k = kFirstCell; k <= kLastCell; ++k) level.records[k] = {e.Cell[k], e.Extra[k]};
     levels::WriteCeiling(level.records, levels::kPuzzleLattice);
     level.name = Cp1252ToUtf8(e.Name);
+    level.idea = Cp1252ToUtf8(Trimmed(e.Idea));
     return level;
 }
 
@@ -85,6 +109,7 @@ void SaveIntoPack(Game& game) {
         pack = l.pack;
     }
     levels::Level level = EditorLevel(e);
+    if (e.ProofStage == kProofDone) level.proof = {true, e.ProofCleared, e.ProofShots, e.ProofTime};
     // A level saved before keeps its place; one of the same name is replaced; a new one goes last.
     auto same = std::find_if(pack.levels.begin(), pack.levels.end(), [&](const levels::Level& l) {
         return !level.name.empty() && l.name == level.name;
@@ -107,12 +132,52 @@ void SaveIntoPack(Game& game) {
     if (e.Saved == 1) e.SavedLevel = number;
 }
 
+// The keys' cursor: stepped over the field, placing the tool or erasing where it stands, the tool
+// changed in the palette's order; the pointer's cursor is where the keys start. True when the
+// level changed.
+bool CursorKey(EditorState& e, const InputState& in) {
+    // A move of the pointer gives the cursor back to it.
+    if (in.MouseX != e.PointerX || in.MouseY != e.PointerY) {
+        e.KeyCursor = 0;
+        e.PointerX = in.MouseX;
+        e.PointerY = in.MouseY;
+    }
+    const int key = in.EditKey;
+    if (key < kEditLeft) return false;
+    if (key == kEditNextTool || key == kEditPreviousTool) {
+        e.Tool = (e.Tool - 1 + (key == kEditNextTool ? 1 : kEditorTools - 1)) % kEditorTools + 1;
+        return false;
+    }
+    const int at = e.KeyCursor != 0 ? e.KeyCursor : e.CursorCell;
+    // The first key shows the cursor, at the pointer's cell or at the top of the field.
+    if (at == 0) {
+        e.KeyCursor = LatticeCell(1, 4);
+        return false;
+    }
+    e.KeyCursor = at;
+    if (key == kEditPlace || key == kEditErase) {
+        if (!ApplyEditorTool(e, key == kEditPlace ? e.Tool : kToolEraser, at)) return false;
+        RecordEditorStep(e);
+        return true;
+    }
+    e.KeyCursor = StepEditorCursor(at, key);
+    return false;
+}
+
 void DrawPanel(Game& game) {
     const EditorState& e = game.editor;
     const ButtonTable& b = game.buttons;
-    const std::string labels[5] = {"", TrC(game, "editor", "Test"), TrC(game, "editor", "Save"),
-                                   TrC(game, "editor", "Clear"), Tr(game, "End")};
-    for (int i = kEditorTestButton; i <= kEditorEndButton; ++i)
+    const std::string labels[8] = {
+        "",
+        TrC(game, "editor", "Test"),
+        TrC(game, "editor", "Save"),
+        TrC(game, "editor", "Clear"),
+        Tr(game, "End"),
+        "",
+        "",
+        e.ProofStage == kProofRunning ? TrC(game, "editor", "Stop") : TrC(game, "editor", "Prove")};
+    for (int i : {kEditorProveButton, kEditorTestButton, kEditorSaveButton, kEditorClearButton,
+                  kEditorEndButton})
         DrawText(game, b.ButtonX[i], b.ButtonY[i], kAlignRight, labels[i],
                  b.ButtonState[i] != 0 ? 4 : 2);
     DrawButtonLabel(game, kEditorUndoButton, Tr(game, "Undo"), 3);
@@ -127,15 +192,49 @@ void DrawPanel(Game& game) {
     int stones = 0;
     for (int k = kFirstCell; k <= kLastCell; ++k) stones += e.Cell[k] >= 0 && e.Cell[k] <= 7;
     DrawText(game, 778, 78, kAlignRight, std::to_string(stones), 2);
+    // What is known of the level's proof, in the panel's free place.
+    std::string proof = Tr(game, "Unproven");
+    int colour = 3;
+    if (e.ProofStage == kProofRunning) {
+        proof = FillIn(Tr(game, "Proving %s/5"), {std::to_string(e.ProofTry)});
+    } else if (e.ProofStage == kProofDone) {
+        proof = FillIn(Tr(game, "Proven %s/5"), {std::to_string(e.ProofCleared)});
+        colour = e.ProofCleared > 0 ? 1 : 5;
+    }
+    DrawText(game, 720, 142, kAlignCentre, proof, colour);
+}
+
+std::string ProofLine(Game& game) {
+    const EditorState& e = game.editor;
+    if (e.ProofStage == kProofRunning)
+        return FillIn(Tr(game, "Proving: try %s of 5, %s shots so far ..."),
+                      {std::to_string(e.ProofTry), std::to_string(e.ProofTryShots)});
+    if (e.ProofCleared == 0) return Tr(game, "0 of 5 cleared: no way through was found.");
+    if (e.ProofShots == 1)
+        return FillIn(Tr(game, "%s of 5 cleared, median 1 shot and %s time units."),
+                      {std::to_string(e.ProofCleared), std::to_string(e.ProofTime)});
+    return FillIn(Tr(game, "%s of 5 cleared, median %s shots and %s time units."),
+                  {std::to_string(e.ProofCleared), std::to_string(e.ProofShots),
+                   std::to_string(e.ProofTime)});
 }
 
 void DrawStatusLine(Game& game) {
     const EditorState& e = game.editor;
     std::string line;
     int colour = 3;
+    if (e.TypingIdea != 0) {
+        // The idea as it is typed, with the name editor's cursor after it.
+        const std::string idea = Cp1252ToUtf8(e.Idea);
+        const int x = kEditorCentreX - TextWidth(game, idea) / 2;
+        DrawText(game, x, kEditorFaultLineY, kAlignLeft, idea, 5);
+        DrawNameCursor(game, x, kEditorFaultLineY, e.Idea, kEditorIdeaChars);
+        return;
+    }
     if (e.FaultCount > 0) {
         line = Tr(game, FaultWords(e.FirstFault));
         colour = 5;
+    } else if (e.ProofStage == kProofRunning) {
+        line = ProofLine(game);
     } else if (e.Saved == 1 && !e.PackFile.empty()) {
         line = FillIn(Tr(game, "Saved as level %s of %s."),
                       {std::to_string(e.SavedLevel), e.PackFile});
@@ -145,8 +244,14 @@ void DrawStatusLine(Game& game) {
     } else if (e.Saved == -1) {
         line = Tr(game, "The pack could not be written.");
         colour = 5;
+    } else if (e.ProofStage == kProofDone) {
+        line = ProofLine(game);
+        colour = e.ProofCleared > 0 ? 1 : 5;
+    } else if (!Trimmed(e.Idea).empty()) {
+        line = Cp1252ToUtf8(Trimmed(e.Idea));
+        colour = 2;
     } else {
-        line = Tr(game, "The level passes every check.");
+        line = Tr(game, "The level passes every check. Its idea? Click here.");
     }
     DrawText(game, kEditorCentreX, kEditorFaultLineY, kAlignCentre, line, colour);
 }
@@ -168,6 +273,28 @@ int EditorToolAt(int x, int y) {
             return tool;
     }
     return 0;
+}
+
+int StepEditorCursor(int cell, int key) {
+    constexpr int kLowestRow = kLowestStoneY / 30;
+    const int row = LatticeRow(cell), column = LatticeColumn(cell);
+    const int width = LatticeRowWidth(row);
+    switch (key) {
+        case kEditLeft:
+            return LatticeCell(row, std::max(0, column - 1));
+        case kEditRight:
+            return LatticeCell(row, std::min(width - 1, column + 1));
+        case kEditUp:
+        case kEditDown: {
+            const int next = row + (key == kEditUp ? -1 : 1);
+            if (next < 1 || next > kLowestRow) return cell;
+            // A row of nine sits half a cell right of a row of ten: down and up again come back.
+            const int nextWidth = LatticeRowWidth(next);
+            return LatticeCell(next, std::min(column, nextWidth - 1));
+        }
+        default:
+            return cell;
+    }
 }
 
 bool ApplyEditorTool(EditorState& e, int tool, int cell) {
@@ -232,6 +359,7 @@ void PrepareEditor(Game& game) {
     }
     e.Painting = 0;
     e.TypingName = 0;
+    e.TypingIdea = 0;
     e.Saved = 0;
     CheckEditorLevel(e);
 }
@@ -247,6 +375,14 @@ void LoadPackLevelIntoEditor(EditorState& e, const std::string& packFile,
         e.Extra[k] = std::clamp(level.records[k].extra, 0, 7);
     }
     e.Name = Utf8ToCp1252(level.name).substr(0, kEditorNameChars);
+    e.Idea = Utf8ToCp1252(level.idea).substr(0, kEditorIdeaChars);
+    // A proof the pack keeps was found for this very field.
+    if (level.proof.known) {
+        e.ProofStage = kProofDone;
+        e.ProofCleared = level.proof.cleared;
+        e.ProofShots = level.proof.shots;
+        e.ProofTime = level.proof.time;
+    }
     e.SavedLevel = number;
     e.PackFile = packFile;
     RecordEditorStep(e);
@@ -254,12 +390,17 @@ void LoadPackLevelIntoEditor(EditorState& e, const std::string& packFile,
 
 void EditorNameKey(Game& game, unsigned char ch) {
     EditorState& e = game.editor;
-    if (game.shell.ScreenId != kScreenEditor || e.TypingName == 0) return;
+    if (game.shell.ScreenId != kScreenEditor || (e.TypingName == 0 && e.TypingIdea == 0)) return;
     if (ch == 13) {
         e.TypingName = 0;
+        e.TypingIdea = 0;
         return;
     }
-    TypeNameKey(game, e.Name, ch, kEditorNameChars);
+    if (e.TypingIdea != 0)
+        TypeNameKey(game, e.Idea, ch, kEditorIdeaChars, AcceptIdeaChar);
+    else
+        TypeNameKey(game, e.Name, ch, kEditorNameChars);
+    e.Saved = 0;  // what is saved is the level as it was
 }
 
 void EditorScreen(Game& game) {
@@ -268,8 +409,15 @@ void EditorScreen(Game& game) {
     UpdateButtons(game);
     DrawPanel(game);
     bool changed = false;
+    // Return ends the typing of the name or the idea.
+    if (in.KeyReturn == 1 && (e.TypingName != 0 || e.TypingIdea != 0)) {
+        in.KeyReturn = 0;
+        e.TypingName = 0;
+        e.TypingIdea = 0;
+    }
     if (in.EditKey == kEditUndo) changed = EditorUndo(e);
     if (in.EditKey == kEditRedo) changed = EditorRedo(e);
+    changed = CursorKey(e, in) || changed;
     in.EditKey = 0;
     switch (game.buttons.MenuSelection) {
         case kEditorUndoButton:
@@ -280,6 +428,7 @@ void EditorScreen(Game& game) {
             break;
         case kEditorSaveButton:
             e.TypingName = 0;
+            e.TypingIdea = 0;
             SaveIntoPack(game);
             break;
         case kEditorClearButton:
@@ -287,10 +436,26 @@ void EditorScreen(Game& game) {
                 changed = ApplyEditorTool(e, kToolEraser, k) || changed;
             if (changed) RecordEditorStep(e);
             break;
+        case kEditorProveButton:
+            // A second press stops the proof; only a level that passes the checks is proven.
+            if (e.ProofStage == kProofRunning) {
+                e.ProofStage = kProofNone;
+            } else if (e.FaultCount == 0) {
+                e.TypingName = 0;
+                e.TypingIdea = 0;
+                e.ProofStage = kProofRunning;
+                e.ProofWork = 0;
+                e.ProofTry = 1;
+                e.ProofTryShots = 0;
+                e.ProofCleared = 0;
+            }
+            break;
         case kEditorTestButton:
             // Only a level that passes the checks can be played; the line below says why not.
             if (e.FaultCount == 0) {
                 e.TypingName = 0;
+                e.TypingIdea = 0;
+                if (e.ProofStage == kProofRunning) e.ProofStage = kProofNone;
                 game.requests.levelStart =
                     LevelStartRequest{LevelStartKind::kTest, kModePuzzle, 1, 1, 1, 0, 0};
                 return;
@@ -302,8 +467,10 @@ void EditorScreen(Game& game) {
         default:
             break;
     }
+    // What was proven was the level before the change.
+    if (changed) e.ProofStage = kProofNone;
     const int cell = EditorCellAt(in.MouseX, in.MouseY);
-    e.CursorCell = cell;
+    e.CursorCell = e.KeyCursor != 0 ? e.KeyCursor : cell;
     // A press starts a stroke on the field, picks a tool on the palette, or chooses the name box.
     if (e.Painting == 0 && in.MouseButtonDown != 0 && in.ButtonHeldFrames == 1) {
         if (cell != 0) {
@@ -313,6 +480,9 @@ void EditorScreen(Game& game) {
         }
         e.TypingName = in.MouseX >= 650 && in.MouseY < 50 ? 1 : 0;
         if (e.TypingName) game.menus.TypedCount = static_cast<int>(e.Name.size());
+        // The line under the field takes the idea.
+        e.TypingIdea = cell == 0 && in.MouseX < 630 && std::abs(in.MouseY - kIdeaLineMiddle) <= 12;
+        if (e.TypingIdea) game.menus.TypedCount = static_cast<int>(e.Idea.size());
     }
     if (e.Painting == 0 && in.MouseRightDown == kRightErases && cell != 0) e.Painting = 2;
     if (e.Painting != 0 && cell != 0)
@@ -321,10 +491,12 @@ void EditorScreen(Game& game) {
     if (e.Painting != 0 && !held) {
         // A stroke is one step of the history, however many cells it painted.
         if (e.StrokeChanged) RecordEditorStep(e);
+        if (e.StrokeChanged) e.ProofStage = kProofNone;
         e.Painting = 0;
         e.StrokeChanged = 0;
         changed = true;
     }
+    if (e.Painting != 0 && e.StrokeChanged) e.ProofStage = kProofNone;
     if (changed || e.Painting != 0) {
         CheckEditorLevel(e);
         if (changed) e.Saved = 0;

@@ -17,6 +17,7 @@ constexpr int kEditorClearButton = 3;
 constexpr int kEditorEndButton = 4;
 constexpr int kEditorUndoButton = 5;
 constexpr int kEditorRedoButton = 6;
+constexpr int kEditorProveButton = 7;  // above the four, on a plate of its own
 // The pack the editor saves into, in the levels folder.
 inline constexpr const char* kEditorPackName = "My Levels";
 
@@ -40,6 +41,9 @@ bool ApplyEditorTool(EditorState& e, int tool, int cell);
 // Keeps the level as the newest step of the history, dropping the steps after the one shown and
 // the oldest beyond the ring's size.
 void RecordEditorStep(EditorState& e);
+// The cell the cursor goes to from `cell` for a step key (left, right, up, down) of EditKey:
+// along the row, or to the row above or below nearest under it, never off the lattice.
+int StepEditorCursor(int cell, int key);
 // Steps back or forth through the history; false when there is no step to go to.
 bool EditorUndo(EditorState& e);
 bool EditorRedo(EditorState& e);

@@ -180,7 +180,8 @@ void EnterHighscore(Game& game, int table, int rank, int score) {
     ScoreAt(game, table, rank) = score;
 }
 
-void TypeNameKey(Game& game, std::string& name, unsigned char ch, int capacity) {
+void TypeNameKey(Game& game, std::string& name, unsigned char ch, int capacity,
+                 NameCharRule accept) {
     MenuState& m = game.menus;
     if (ch == 8) {
         name.clear();
@@ -190,7 +191,7 @@ void TypeNameKey(Game& game, std::string& name, unsigned char ch, int capacity) 
     ++m.TypedCount;
     if (m.TypedCount > capacity) return;  // further keys change nothing
     char stored = 0;
-    if (AcceptName(ch, stored))
+    if ((accept != nullptr ? accept : AcceptName)(ch, stored))
         name += stored;
     else
         --m.TypedCount;

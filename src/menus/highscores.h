@@ -36,7 +36,10 @@ void EnterHighscore(Game& game, int table, int rank, int score);
 constexpr int kTypedNameChars = 8;
 // The name editors' rule: space, "-", "_", digits and letters (stored small) append while fewer
 // than capacity + 1 keys were typed; other characters do not count; Backspace empties the name.
-void TypeNameKey(Game& game, std::string& name, unsigned char ch, int capacity = kTypedNameChars);
+// Which characters a name takes, and how it stores them (AcceptName unless another is given).
+using NameCharRule = bool (*)(unsigned char c, char& stored);
+void TypeNameKey(Game& game, std::string& name, unsigned char ch, int capacity = kTypedNameChars,
+                 NameCharRule accept = nullptr);
 // The blinking cursor of a name being typed, left-aligned at (x, y): the font's "_" where the
 // next character will appear, while the name can still grow.
 void DrawNameCursor(Game& game, int x, int y, const std::string& name,

@@ -80,6 +80,7 @@ void ShowEditor(Game& game) {
     for (int i = 0; i < 4; ++i) SetButton(game, i + 1, 788, ys[i], 80, 25);
     SetButton(game, kEditorUndoButton, 62, 550, 50, 25);
     SetButton(game, kEditorRedoButton, 588, 550, 50, 25);
+    SetButton(game, kEditorProveButton, 788, 349, 80, 25);
     PrepareEditor(game);
     EndTransition(game, kScreenEditor, false, true);
 }

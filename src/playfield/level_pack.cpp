@@ -187,6 +187,7 @@ bool WritePack(const Pack& pack, std::string& text, std::string& error) {
         if (!error.empty()) return false;
         std::string header = "; name: " + level.name;
         if (!level.idea.empty()) header += "\n; idea: " + level.idea;
+        if (level.proof.known) header += "\n" + ProofComment(level.proof, level.records);
         // The ceiling is the lattice's, whichever the level was drawn on.
         Records records = level.records;
         WriteCeiling(records, lattice);

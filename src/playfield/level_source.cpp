@@ -1,5 +1,6 @@
 #include "playfield/level_source.h"
 
+#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <sstream>
@@ -142,14 +143,29 @@ struct Sections {
     int extrasLine = 0;
 };
 
-// "; name: ..." and "; idea: ..." name the level; other comments are the author's.
-void ReadComment(const std::string& line, Level& level) {
+// "; name: ..." and "; idea: ..." name the level, "; proven: ..." is the editor's proof (read
+// once the field is known); other comments are the author's.
+void ReadComment(const std::string& line, Level& level, std::string& proven) {
     const std::string body = Trim(std::string_view(line).substr(1));
     if (body.rfind("name:", 0) == 0) level.name = Trim(std::string_view(body).substr(5));
     if (body.rfind("idea:", 0) == 0) level.idea = Trim(std::string_view(body).substr(5));
+    if (body.rfind("proven:", 0) == 0) proven = Trim(std::string_view(body).substr(7));
 }
 
-Outcome ReadSections(const std::vector<std::string>& lines, Level& level, Sections& s) {
+// FNV-1a over the field's cells and extras: what a proof mark names its field by.
+std::uint32_t FieldKey(const Records& records) {
+    std::uint32_t h = 2166136261u;
+    for (int k = kFirstFieldCell; k <= kLastBuiltCell; ++k) {
+        for (const int v : {records[k].cell, records[k].extra}) {
+            h ^= static_cast<std::uint32_t>(v) & 0xffu;
+            h *= 16777619u;
+        }
+    }
+    return h;
+}
+
+Outcome ReadSections(const std::vector<std::string>& lines, Level& level, Sections& s,
+                     std::string& proven) {
     std::vector<GridRow>* section = nullptr;
     for (size_t n = 0; n < lines.size(); ++n) {
         const int lineNo = static_cast<int>(n) + 1;
@@ -157,7 +173,7 @@ Outcome ReadSections(const std::vector<std::string>& lines, Level& level, Sectio
         const std::string line = Trim(raw);
         if (line.empty()) continue;
         if (line[0] == ';') {
-            ReadComment(line, level);
+            ReadComment(line, level, proven);
         } else if (line == "field" || line == "pipe") {
             if (s.fieldLine) return At(lineNo, "second '" + line + "' section");
             s.fieldLine = lineNo;
@@ -335,7 +351,8 @@ Outcome ReadExtras(const Sections& s, Level& level) {
 
 Outcome ReadLevel(std::string_view text, const Lattice& lattice, Level& level) {
     Sections sections;
-    if (Outcome p = ReadSections(SplitLines(text), level, sections)) return p;
+    std::string proven;
+    if (Outcome p = ReadSections(SplitLines(text), level, sections, proven)) return p;
     if (Outcome p = CheckFieldDepth(sections, lattice.minSourceRow)) return p;
     if (Outcome p = ReadFieldRows(sections, lattice, level)) return p;
     if (level.pipe) {
@@ -343,10 +360,35 @@ Outcome ReadLevel(std::string_view text, const Lattice& lattice, Level& level) {
         return CheckBarrels(level);
     }
     WriteCeiling(level.records, lattice);
-    return ReadExtras(sections, level);
+    if (Outcome p = ReadExtras(sections, level)) return p;
+    if (!proven.empty()) level.proof = ReadProofComment(proven, level.records);
+    return std::nullopt;
 }
 
 }  // namespace
+
+std::string ProofComment(const ProofMark& mark, const Records& records) {
+    char text[96];
+    std::snprintf(text, sizeof text, "; proven: %d of %d, shots %d, time %d, field %08x",
+                  mark.cleared, kProofMarkTries, mark.shots, mark.time,
+                  static_cast<unsigned>(FieldKey(records)));
+    return text;
+}
+
+ProofMark ReadProofComment(std::string_view text, const Records& records) {
+    // Read with every number bounded; anything else is no proof at all.
+    const std::string s(text.substr(0, 95));
+    int cleared = 0, tries = 0, shots = 0, time = 0, used = 0;
+    unsigned key = 0;
+    ProofMark mark;
+    if (std::sscanf(s.c_str(), "%2d of %2d, shots %6d, time %6d, field %8x%n", &cleared, &tries,
+                    &shots, &time, &key, &used) != 5 ||
+        used != static_cast<int>(s.size()) || tries != kProofMarkTries || cleared < 0 ||
+        cleared > tries || shots < 0 || time < 0 || key != FieldKey(records))
+        return mark;
+    mark = {true, cleared, shots, time};
+    return mark;
+}
 
 int CellAt(int dx, int y, const Lattice& l) {
     const int s = l.spacing;

@@ -64,6 +64,17 @@ constexpr int kCeilingCode = 9;    // what records 0..9 hold in files we write
 using ::LevelRecord;
 using Records = LevelRecords;
 
+// What the editor's proof found for a level: the tries (of five) that cleared it, and the
+// median shots and time used. Kept as a comment, "; proven: ...", which names the field it was
+// found for, so a level changed by hand afterwards reads as unproven.
+struct ProofMark {
+    bool known = false;
+    int cleared = 0;
+    int shots = 0;
+    int time = 0;
+};
+constexpr int kProofMarkTries = 5;
+
 // A level as the tools know it: the records plus what the source said about them.
 struct Level {
     bool pipe = false;  // a pipe level (its grid is the "pipe" section, on the puzzle lattice)
@@ -71,6 +82,7 @@ struct Level {
     Records records{};
     std::string name;  // from "; name: ..."
     std::string idea;  // from "; idea: ..."
+    ProofMark proof;   // from "; proven: ...", when it names this very field
     // Source line of each drawn field row (index = row), 0 when the level came from a file.
     std::array<int, kMaxSourceRow + 1> rowLine{};
 };
@@ -152,6 +164,12 @@ DecompileResult Decompile(const Records& records, std::string_view header = {},
 // The lines that carry data: comments and blank lines dropped. Two sources for the same file
 // have the same body.
 std::string SourceBody(std::string_view text);
+
+// The comment line of a proof ("; proven: 5 of 5, shots 2, time 19, field 1a2b3c4d"), and
+// the mark a comment's text after "proven:" gives for these records (unknown when it does not
+// read or names another field).
+std::string ProofComment(const ProofMark& mark, const Records& records);
+ProofMark ReadProofComment(std::string_view text, const Records& records);
 
 // --- file form -----------------------------------------------------------------------------
 std::string EncodeFile(const Records& records);

@@ -49,6 +49,8 @@ void DrawToolIcon(Game& game, int tool, int x, int y) {
 void RenderEditorScreen(Game& game) {
     const EditorState& e = game.editor;
     DrawCell(game, kBmpGameBackground, 400, 300, 0, 600, 800);
+    // The proof's button stands on a copy of the panel's button plate, one place above "Test".
+    DrawClipped(game, kBmpGameBackground, 702, 388, 96, 36, 750, 406 - 47, false);
     // The time a test of the level starts with.
     game.draw.rect(game.backBuffer, 656, 295, Rect{0, 0, 35, TimeCoverRows(500)}, false,
                    game.bitmaps[kBmpTimeCover]);
@@ -70,7 +72,11 @@ void RenderEditorScreen(Game& game) {
     LatticeWalk marks(kEditorCentreX, 0);
     for (int k = 0; k < kEditorCells; ++k) {
         marks.Next();
-        if (e.Faulty[k] != 0) Outline(game, marks.X(), marks.Y(), 29, MatchColor(255, 60, 40));
+        // A flagged stone: a broad ring just outside it, bright on the field and on a red stone.
+        if (e.Faulty[k] != 0) {
+            Outline(game, marks.X(), marks.Y(), 33, MatchColor(255, 235, 225));
+            Outline(game, marks.X(), marks.Y(), 31, MatchColor(255, 50, 30));
+        }
         if (k == e.CursorCell && k != 0)
             Outline(game, marks.X(), marks.Y(), 27, MatchColor(255, 230, 90));
     }

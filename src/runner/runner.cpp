@@ -38,7 +38,7 @@ int KeyButtonOf(const std::string& name) {
 
 bool IsKeyName(const std::string& name) {
     return KeyButtonOf(name) >= 0 || name == "backspace" || name == "tab" || name == "backtab" ||
-           name == "ctrl+z" || name == "ctrl+y";
+           name == "ctrl+z" || name == "ctrl+y" || name == "delete";
 }
 
 // The menu meaning of a key, as the real window gives it: the arrows and Tab walk the buttons,
@@ -56,6 +56,12 @@ bool MenuKeyOf(const std::string& name, MenuKey& key) {
 }
 
 void ApplyKey(Game& game, ScriptKeys keys, const std::string& name, bool down) {
+    // On the level editor the arrows, Space, Return, Delete, Backspace and Tab are its cursor's.
+    if (EditorTakesKeys(game) && EditKeyOfName(name) != kEditNone) {
+        if (down) DXDraw1EditKey(game, EditKeyOfName(name));
+        return;
+    }
+    if (name == "delete") return;
     if (name == "backspace") {
         if (down) DXDraw1KeyPress(game, 8);
         return;

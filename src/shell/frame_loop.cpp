@@ -22,6 +22,7 @@
 #include "presentation/text.h"
 #include "shell/disk_levels.h"
 #include "shell/input.h"
+#include "shell/level_proof.h"
 #include "shell/pack_games.h"
 #include "shell/recorder.h"
 #include "shell/screens.h"
@@ -136,6 +137,7 @@ void SimulateTick(Game& game) {
         }
         RunScreenHandler(game);
         CarryOutRequests(game);
+        StepLevelProof(game);
         MusicStep(game);
     }
     // A press released before this tick has now been seen; its release follows.

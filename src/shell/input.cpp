@@ -129,9 +129,48 @@ void DXDraw1RightMouse(Game& game, bool down) {
     in.MouseRightDown = 0;
 }
 
+namespace {
+
+// The runner's key names of the edit keys, by EditKey.
+constexpr std::array<const char*, kEditKeys + 1> kEditKeyNames = {
+    "", "ctrl+z", "ctrl+y", "left", "right", "up", "down", "space", "delete", "tab", "backtab"};
+
+}  // namespace
+
 void DXDraw1EditKey(Game& game, EditKey key) {
-    Record(game, key == kEditUndo ? "key ctrl+z" : "key ctrl+y");
+    Record(game, std::string("key ") + kEditKeyNames[key]);
     game.input.EditKey = key;
+}
+
+bool EditorTakesKeys(const Game& game) {
+    return game.shell.ScreenId == kScreenEditor && game.editor.TypingName == 0 &&
+           game.editor.TypingIdea == 0;
+}
+
+EditKey EditKeyOfButton(int button) {
+    switch (button) {
+        case kButtonLeft:
+            return kEditLeft;
+        case kButtonRight:
+            return kEditRight;
+        case kButtonUp:
+            return kEditUp;
+        case kButtonDown:
+            return kEditDown;
+        case kButtonSpace:
+        case kButtonReturn:
+            return kEditPlace;
+        default:
+            return kEditNone;
+    }
+}
+
+EditKey EditKeyOfName(const std::string& name) {
+    if (name == "return") return kEditPlace;
+    if (name == "backspace") return kEditErase;
+    for (int k = kEditLeft; k <= kEditKeys; ++k)
+        if (name == kEditKeyNames[k]) return static_cast<EditKey>(k);
+    return kEditNone;
 }
 
 void ApplyPendingRelease(Game& game) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "core/input_state.h"
 
@@ -18,8 +19,14 @@ void DXDraw1MouseDown(Game& game);
 void DXDraw1MouseUp(Game& game);
 // The right button: the level editor's eraser, elsewhere a click like the left one.
 void DXDraw1RightMouse(Game& game, bool down);
-// Ctrl+Z and Ctrl+Y, for the level editor's next tick.
+// Ctrl+Z and Ctrl+Y and the cursor's keys, for the level editor's next tick.
 void DXDraw1EditKey(Game& game, EditKey key);
+// Whether the keys are the level editor's cursor keys now: the editor shows and nothing is typed.
+bool EditorTakesKeys(const Game& game);
+// What a key button (KeyButton) or a runner key name means to the editor's cursor; kEditNone
+// for a key it leaves alone.
+EditKey EditKeyOfButton(int button);
+EditKey EditKeyOfName(const std::string& name);
 // End of a tick: the release of a press that this tick was the first to see.
 void ApplyPendingRelease(Game& game);
 // A typed character (Windows-1252; Backspace arrives as 8) for the name editors.

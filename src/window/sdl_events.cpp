@@ -36,6 +36,12 @@ int ButtonOfKey(SDL_Scancode code) {
 // A key or pad button that went down or up: the menu meaning first, then the game's key.
 void Press(Game& game, SdlPlatform& platform, int button, KeySource source, bool down,
            bool repeat) {
+    // The level editor's cursor: held arrows walk on, a held Space or Return places once.
+    const EditKey edit = EditKeyOfButton(button);
+    if (down && edit != kEditNone && EditorTakesKeys(game)) {
+        if (!repeat || edit != kEditPlace) DXDraw1EditKey(game, edit);
+        return;
+    }
     MenuKey key{};
     bool menu = true;
     if (button == kButtonDown)
@@ -82,6 +88,17 @@ void PadButton(Game& game, SdlPlatform& platform, const SDL_ControllerButtonEven
     if (role == 1 && InMatch(game)) {
         if (b.button == SDL_CONTROLLER_BUTTON_A) PadFire(game, down);
         return;
+    }
+    // On the level editor X erases and the shoulders change the tool.
+    if (EditorTakesKeys(game)) {
+        const EditKey edit = b.button == SDL_CONTROLLER_BUTTON_X               ? kEditErase
+                             : b.button == SDL_CONTROLLER_BUTTON_LEFTSHOULDER  ? kEditPreviousTool
+                             : b.button == SDL_CONTROLLER_BUTTON_RIGHTSHOULDER ? kEditNextTool
+                                                                               : kEditNone;
+        if (edit != kEditNone) {
+            if (down) DXDraw1EditKey(game, edit);
+            return;
+        }
     }
     int button = -1;
     switch (b.button) {
@@ -141,6 +158,17 @@ void Key(Game& game, SdlPlatform& platform, WindowSession& session, const SDL_Ke
          (code == SDL_SCANCODE_RETURN && (k.keysym.mod & KMOD_ALT) != 0))) {
         ToggleFullscreen(platform, session);
         return;
+    }
+    // Delete and Backspace erase under the editor's cursor, Tab and Shift+Tab change its tool.
+    if (down && EditorTakesKeys(game)) {
+        EditKey edit = kEditNone;
+        if (code == SDL_SCANCODE_DELETE || code == SDL_SCANCODE_BACKSPACE) edit = kEditErase;
+        if (code == SDL_SCANCODE_TAB)
+            edit = (k.keysym.mod & KMOD_SHIFT) != 0 ? kEditPreviousTool : kEditNextTool;
+        if (edit != kEditNone) {
+            DXDraw1EditKey(game, edit);
+            return;
+        }
     }
     if (down && code == SDL_SCANCODE_BACKSPACE) DXDraw1KeyPress(game, 8);
     if (down && (k.keysym.mod & KMOD_CTRL) != 0 &&

@@ -20,15 +20,18 @@ run() {  # run STEP...
 }
 fresh() { rm -rf "$work/res/levels"; }
 save() { printf '%s move 760 448\n%s click\n' "$1" "$(($1 + 1))"; }
-# Row 1: three stones in one drag; row 4: a stone that nothing holds; the name typed.
+# Row 1: three stones in one drag; row 4: a stone that nothing holds; the name and the idea typed
+# (the idea keeps its capitals and punctuation).
 built=('100 move 326 30' '101 down' '103 move 386 30' '105 move 446 30' '106 up'
-    '120 move 296 120' '121 click' '130 move 700 26' '131 click' '135 text Icicles' '140 key return')
+    '120 move 296 120' '121 click' '130 move 700 26' '131 click' '135 text Icicles' '140 key return'
+    '142 move 300 460' '143 click' "144 text Three up, one floats: hold it!" '146 key return')
 fixed=('160 move 296 60' '161 click')
 
 fresh; run "${built[@]}" "$(save 150)"
 [ "$(row 1)" = "| . . . . 1 1 1 . . |" ] || fail "row 1: $(row 1)"
 [ "$(row 4)" = "|. . . . 1 . . . . .|" ] || fail "row 4: $(row 4)"
 grep -qx "; name: icicles" "$pack" || fail "the typed name"
+grep -qx "; idea: Three up, one floats: hold it!" "$pack" || fail "the typed idea: $(grep idea "$pack")"
 "$levelc" check "$pack" 2> "$work/check.txt" && fail "levelc passed a floating stone"
 grep -q "row 4 column 4: stone of colour 1 floats away" "$work/check.txt" ||
     fail "levelc: $(cat "$work/check.txt")"
@@ -70,6 +73,28 @@ dumps='' run '100 move 326 30' '101 click' '102 move 386 30' '103 click' '120 mo
     '121 click' '150 close'
 [ -e "$work/res/saves/ave.dat" ] && fail "a closed test wrote a saved game"
 [ -e "$work/res/saves/suspend.dat" ] && fail "a closed test wrote a snapshot"
+
+# The keys: the cursor starts at the top, Space places, Tab takes the next colour, Return places
+# too, Delete erases; the pointer's move hands the cursor back to the mouse.
+fresh; run '100 key down' '104 key space' '108 key right' '112 key tab' '116 key space' \
+    '120 key down' '124 key return' '128 key up' '130 key left' '134 key delete' "$(save 150)"
+[ "$(row 1)" = "| . . . . . 2 . . . |" ] || fail "keys, row 1: $(row 1)"
+[ "$(row 2)" = "|. . . . . 2 . . . .|" ] || fail "keys, row 2: $(row 2)"
+
+# The proof: a level one shot clears is cleared on all five tries while the editor goes on, and
+# the pack says so for this very field; changed after its proof, the level is saved unproven.
+fresh
+has() { grep -q "$2" "$work/d$1.json" || fail "tick $1 shows no '$2'"; }
+oneShot=('100 move 326 30' '101 down' '103 move 386 30' '104 up' '120 move 760 354' '121 click')
+dumps=$(d 123 580 600) run "${oneShot[@]}" "$(save 590)"
+has 123 "Versuch 1 von 5, bisher 0 Sch"
+has 580 "5 von 5 geschafft: Median 1 Schuss, 11 Zeiteinheiten."
+has 600 "Gepr.*ft 5/5"
+grep -q "^; proven: 5 of 5, shots 1, time 11, field [0-9a-f]\{8\}$" "$pack" ||
+    fail "the proof in the pack: $(grep proven "$pack")"
+"$levelc" check "$pack" > /dev/null 2>&1 || fail "levelc on a proven level: $("$levelc" check "$pack" 2>&1)"
+fresh; run "${oneShot[@]}" '600 move 446 30' '601 click' "$(save 610)"
+grep -q "proven" "$pack" && fail "a level changed after its proof was saved as proven"
 
 # A pack that does not read is left as it is.
 printf 'pack: My Levels\nkind: pipe\n' > "$pack"

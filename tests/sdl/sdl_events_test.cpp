@@ -7,7 +7,9 @@
 
 #include <tuple>
 
+#include "core/level_format.h"
 #include "menus/buttons.h"
+#include "menus/transitions.h"
 #include "sdl_game.h"
 #include "shell/frame_loop.h"
 
@@ -174,6 +176,44 @@ TEST_F(SdlWindow, PadWalksPressesAndLeavesLikeTheKeyboard) {
     PadTap(j, SDL_CONTROLLER_BUTTON_DPAD_DOWN);
     Tick();
     EXPECT_TRUE(Over(2));
+    SDL_JoystickClose(j);
+}
+
+// On the level editor the controller's pad and buttons, through the mapping every screen uses,
+// and the keyboard work its cursor: step, place, change the tool, erase.
+TEST_F(SdlWindow, OnTheEditorThePadAndTheKeysWorkTheCursor) {
+    ShowEditor(*game_);
+    Tick(3);
+    SDL_Joystick* j = AttachPad();
+    ASSERT_NE(j, nullptr);
+    const EditorState& e = game_->editor;
+    PadTap(j, SDL_CONTROLLER_BUTTON_DPAD_DOWN);  // the first step shows the cursor at the top
+    Tick();
+    ASSERT_EQ(e.KeyCursor, LatticeCell(1, 4));
+    PadTap(j, SDL_CONTROLLER_BUTTON_A);
+    Tick();
+    EXPECT_EQ(e.Cell[LatticeCell(1, 4)], 0) << "the first colour placed";
+    PadTap(j, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER);
+    Tick();
+    PadTap(j, SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
+    Tick();
+    KeyTap(SDL_SCANCODE_SPACE);
+    Tick();
+    EXPECT_EQ(e.Cell[LatticeCell(1, 5)], 1) << "the next colour, one place right";
+    PadTap(j, SDL_CONTROLLER_BUTTON_X);
+    Tick();
+    EXPECT_EQ(e.Cell[LatticeCell(1, 5)], -1) << "erased";
+    KeyTap(SDL_SCANCODE_LEFT);
+    Tick();
+    KeyTap(SDL_SCANCODE_DELETE);
+    Tick();
+    EXPECT_EQ(e.Cell[LatticeCell(1, 4)], -1);
+    KeyTap(SDL_SCANCODE_TAB, KMOD_LSHIFT);
+    Tick();
+    EXPECT_EQ(e.Tool, 1) << "Shift+Tab takes the tool before";
+    PadTap(j, SDL_CONTROLLER_BUTTON_B);  // B is Escape, as everywhere
+    Tick();
+    EXPECT_EQ(game_->shell.ScreenId, kScreenGameChoice);
     SDL_JoystickClose(j);
 }
 

@@ -130,3 +130,60 @@ TEST(EditorInput, TheRightButtonErasesOnTheEditorAndClicksElsewhereWhereverItIsR
     EXPECT_EQ(g.input.MouseRightDown, kRightUp);
     EXPECT_EQ(g.input.MouseButtonDown, 0);
 }
+
+namespace {
+
+struct CursorWalk {
+    const char* what;
+    int from;
+    std::vector<int> keys;
+    int to;
+};
+
+}  // namespace
+
+class EditorCursor : public ::testing::TestWithParam<CursorWalk> {};
+
+// The cursor keys stay on the lattice the editor offers (rows 1..14) and come back the way they
+// went, rows of nine and of ten alike.
+TEST_P(EditorCursor, StepsOverTheLattice) {
+    int cell = GetParam().from;
+    for (int key : GetParam().keys) cell = StepEditorCursor(cell, key);
+    EXPECT_EQ(cell, GetParam().to);
+    EXPECT_NE(EditorCellAt(kEditorCentreX + LatticeDx(cell), LatticeDy(cell)), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Walks, EditorCursor,
+    ::testing::Values(
+        CursorWalk{"left_edge", Cell(2, 0), {kEditLeft}, Cell(2, 0)},
+        CursorWalk{"right_edge_of_nine", Cell(1, 8), {kEditRight}, Cell(1, 8)},
+        CursorWalk{"right_edge_of_ten", Cell(2, 8), {kEditRight, kEditRight}, Cell(2, 9)},
+        CursorWalk{"not_into_the_ceiling", Cell(1, 3), {kEditUp}, Cell(1, 3)},
+        CursorWalk{"not_below_the_line", Cell(14, 3), {kEditDown}, Cell(14, 3)},
+        CursorWalk{"down_a_ten_and_back", Cell(2, 9), {kEditDown, kEditUp}, Cell(2, 8)},
+        CursorWalk{"down_and_up_come_back",
+                   Cell(3, 4),
+                   {kEditDown, kEditDown, kEditUp, kEditUp},
+                   Cell(3, 4)},
+        CursorWalk{"to_the_bottom", Cell(1, 0), std::vector<int>(20, kEditDown), Cell(14, 0)}),
+    [](const ::testing::TestParamInfo<CursorWalk>& info) { return std::string(info.param.what); });
+
+// A pack's level opened for editing comes with its idea, and with its proof only while the pack
+// kept the proof for that very field.
+TEST(EditorModel, APackLevelBringsItsIdeaAndItsProof) {
+    levels::Level level;
+    level.records[Cell(1, 4)].cell = 0;
+    level.records[Cell(1, 5)].cell = 0;
+    level.name = "Pair";
+    level.idea = "Two alike: one shot.";
+    level.proof = {true, 5, 1, 11};
+    EditorState e;
+    LoadPackLevelIntoEditor(e, "pack.txt", level, 3);
+    EXPECT_EQ(e.Idea, "Two alike: one shot.");
+    EXPECT_EQ(e.ProofStage, kProofDone);
+    EXPECT_EQ(e.ProofCleared, 5);
+    level.proof = {};
+    LoadPackLevelIntoEditor(e, "pack.txt", level, 3);
+    EXPECT_EQ(e.ProofStage, kProofNone);
+}

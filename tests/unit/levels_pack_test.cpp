@@ -135,3 +135,50 @@ INSTANTIATE_TEST_SUITE_P(
             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
         return n;
     });
+
+namespace {
+
+// kTwoLevels with its first level marked proven as the editor writes it.
+std::string ProvenPack() {
+    Pack pack = ParsePack(kTwoLevels).pack;
+    pack.levels[0].proof = {true, 4, 7, 61};
+    std::string text, error;
+    WritePack(pack, text, error);
+    return text;
+}
+
+struct ProofCase {
+    const char* what;
+    std::string text;
+    bool proven;
+};
+class ProofInPack : public ::testing::TestWithParam<ProofCase> {};
+
+}  // namespace
+
+TEST_P(ProofInPack, CountsOnlyForTheFieldItWasFoundFor) {
+    const PackResult r = ParsePack(GetParam().text);
+    ASSERT_TRUE(r.ok) << r.problem.line << ": " << r.problem.message;
+    const ProofMark& mark = r.pack.levels[0].proof;
+    EXPECT_EQ(mark.known, GetParam().proven);
+    if (GetParam().proven) {
+        EXPECT_EQ(mark.cleared, 4);
+        EXPECT_EQ(mark.shots, 7);
+        EXPECT_EQ(mark.time, 61);
+    }
+    EXPECT_FALSE(r.pack.levels[1].proof.known);
+}
+
+// A mark that does not read is no proof, and never a refused pack: the level is only unproven.
+INSTANTIATE_TEST_SUITE_P(
+    Marks, ProofInPack,
+    ::testing::Values(
+        ProofCase{"as_written", ProvenPack(), true},
+        ProofCase{"field_changed_by_hand", Replaced(ProvenPack(), ". . . 1 1", ". . 1 1 1"), false},
+        ProofCase{"more_cleared_than_tried", Replaced(ProvenPack(), "4 of 5", "6 of 5"), false},
+        ProofCase{"other_tries", Replaced(ProvenPack(), "4 of 5", "4 of 9"), false},
+        ProofCase{"negative_shots", Replaced(ProvenPack(), "shots 7", "shots -7"), false},
+        ProofCase{"text_after_it", Replaced(ProvenPack(), "time 61, field ", "time 61, x field "),
+                  false},
+        ProofCase{"cut_short", Replaced(ProvenPack(), ", time 61", ""), false}),
+    [](const ::testing::TestParamInfo<ProofCase>& info) { return std::string(info.param.what); });

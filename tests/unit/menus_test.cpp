@@ -65,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
                                      2, 7, false, true},
                       TransitionCase{"HelpMenu", ShowHelpMenu, 5, 4, false, true},
                       TransitionCase{"GameChoice", ShowGameChoice, 11, 8, false, true},
-                      TransitionCase{"Editor", ShowEditor, 26, 6, false, true},
+                      TransitionCase{"Editor", ShowEditor, 26, 7, false, true},
                       TransitionCase{"StartLevel", ShowStartLevel, 25, 9, false, true},
                       TransitionCase{"Options", ShowOptions, 8, 4, false, true},
                       TransitionCase{"Highscores", ShowHighscores, 9, 3, true, false},

@@ -1,27 +1,16 @@
-// A player for the puzzle levels that plays through the game's own rules, headless. Before each
-// shot it copies the Game, fires into every column the cannon can reach, lets each copy run until
-// the field is still again, looks one stone further from the most promising ones and fires where
-// the outcome two shots on is best.
+// The Puzzle bot (shell/level_bot.h) on the headless platform: one level on its own, or a whole
+// campaign from level 1.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "shell/level_bot.h"
+
 struct Game;
 
 namespace levels {
-
-struct LevelRun {
-    int level = 0;
-    bool cleared = false;
-    int shots = 0;      // stones and extras fired
-    int ticks = 0;      // game steps from the level start to the cleared field (or time out)
-    int timeStart = 0;  // TimeLeft when the level started
-    int timeLeft = 0;   // TimeLeft when the field was cleared or the run stopped
-    int scoreGained = 0;
-    int tipHits = 0;  // shots that met a tip and burst
-};
 
 struct CampaignRun {
     std::vector<LevelRun> levels;  // in the order played; the last one may be the failed one

@@ -13,8 +13,8 @@
 #include "runner/runner.h"
 #include "shell/frame_loop.h"
 #include "shell/input.h"
-#include "shot_search.h"
-#include "trial.h"
+#include "shell/shot_search.h"
+#include "shell/trial.h"
 
 namespace levels {
 
