@@ -70,21 +70,43 @@ void DrawDetails(Game& game, int row) {
     std::vector<std::string> lines;
     int colour = 3;
     if (!l.Message[row].empty()) {
-        lines = Wrapped(
-            game, FillIn(Tr(game, "%s cannot be played:"), {l.File[row]}) + " " + l.Message[row],
-            width, 3);
+        // The file on one line, cut when its name is long; why on the second.
+        const std::string said = Tr(game, "%s cannot be played:");
+        const int nameWidth = width - TextWidth(game, FillIn(said.c_str(), {""}));
+        lines.push_back(FillIn(said.c_str(), {FitText(game, l.File[row], nameWidth)}));
+        lines.push_back(FitText(game, PackFaultText(game, l.Message[row]), width));
         colour = 5;
     } else if (l.File[row].empty()) {
-        lines.push_back(Tr(game, "The game's own levels, read only"));
+        lines = Wrapped(game, Tr(game, "The game's own levels, read only"), width, 2);
     } else if (!l.Author[row].empty()) {
-        lines.push_back(FillIn(Tr(game, "by %s"), {l.Author[row]}));
+        lines = Wrapped(game, FillIn(Tr(game, "by %s"), {l.Author[row]}), width, 2);
     }
     for (size_t i = 0; i < lines.size(); ++i)
         DrawText(game, 400, kDetailY - 11 * static_cast<int>(lines.size() - 1) + 22 * i,
-                 kAlignCentre, FitText(game, lines[i], width), colour);
+                 kAlignCentre, lines[i], colour);
 }
 
 }  // namespace
+
+std::string PackFaultText(const Game& game, const std::string& fault) {
+    if (fault.rfind("level ", 0) == 0)
+        return FillIn(Tr(game, "level %s is faulty"), {fault.substr(6)});
+    static constexpr struct {
+        const char* fault;
+        Words words;
+    } kSaid[] = {
+        {"too-large", N_("the file is too large for a pack")},
+        {"not-text", N_("the file is not text")},
+        {"not-a-pack", N_("it is not a level pack")},
+        {"header", N_("its header is faulty")},
+        {"too-many-levels", N_("it holds more than 99 levels")},
+        {"no-level", N_("it holds no level")},
+        {"match", N_("it is a match pack")},
+    };
+    for (const auto& s : kSaid)
+        if (fault == s.fault) return Tr(game, s.words);
+    return Tr(game, "the file cannot be read");
+}
 
 std::string FitText(const Game& game, const std::string& text, int width) {
     if (TextWidth(game, text) <= width) return text;

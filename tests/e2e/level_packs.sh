@@ -44,9 +44,10 @@ has 95 '"text": "50 Level"'
 has 95 '"text": "Cold Caves"'
 has 95 '"text": "1 Level"'
 [ "$(grep -cF '"text": "beschädigt"' "$work/d95.json")" = 3 ] || fail "three damaged packs"
-has 95 'big.txt ist nicht spielbar: the file is'
-has 95 'larger than 256 KiB'
-has 115 'short.txt ist nicht spielbar:'
+has 95 '"text": "big.txt ist nicht spielbar:"'
+has 95 '"text": "die Datei ist zu groß für ein Paket"'
+has 115 '"text": "short.txt ist nicht spielbar:"'
+has 115 '"text": "sein Kopf ist fehlerhaft"'
 # A damaged pack's row does nothing; Escape goes back to the game choice.
 dumps=$(d 130 160) run 170 '90 move 400 361' '110 click' '150 key escape'
 [ "$(val 130 ScreenId)" = 28 ] || fail "a damaged pack was started: $(val 130 ScreenId)"
