@@ -25,12 +25,19 @@ struct ReplayHeader {
     // replay starts with the program.
     std::string state;
     std::string tune;
+    // A pack game's pack: its file name in the levels folder and its text, so that the replay
+    // plays where that folder holds another version of it, or none. Empty: no pack.
+    std::string packFile;
+    std::string pack;
 };
+// A name a pack game's replay may give its pack's file: no folder, not hidden.
+inline constexpr std::size_t kMaxPackFileName = 255;
+bool IsPackFileName(const std::string& file);
 // The longest state line read.
 inline constexpr std::size_t kMaxReplayStateChars = 16u << 20;
 
 // The header lines ("# seed N", "# language N", "# version V", "# levels HEX", "# tune PATH",
-// "# state HEX").
+// "# pack HEX HEX" (the pack's file name and text), "# state HEX").
 std::string ReplayHeaderText(const ReplayHeader& header);
 // Reads the "#" lines at the top of a replay. False, with the reason, when it names no seed or a
 // header line is malformed; only the first kMaxReplayHeaderLines lines are looked at.

@@ -88,6 +88,20 @@ score=$(val 2301 Score)
 [ "$(sed -n 8p "$table")" = "7 0 " ] || fail "place 7: $(sed -n 8p "$table")"
 cmp -s "$saves/groar.dat" "$work/groar.before" || fail "groar.dat changed"
 
+# The game's kept replay carries its pack: with the pack changed in the folder it plays the
+# same game again.
+rm -rf "$work/kept" "$table"  # the watcher plays into an empty table
+dumps="$(d 2301) --keep-replays $work/kept" run 2400 "${play[@]}" "${champion[@]}"
+mapfile -t kept < <(ls "$work/kept")
+[ ${#kept[@]} = 1 ] || fail "${#kept[@]} replays kept: ${kept[*]}"
+grep -q '^# pack [0-9a-f]* [0-9a-f]*$' "$work/kept/${kept[0]}" || fail "the replay holds no pack"
+cp "$work/d2301.json" "$work/played.json"
+mv "$levels/cold-caves.txt" "$work/"
+sed 's/^| \. \. \. \. 1/| 2 . . . 1/' "$work/cold-caves.txt" > "$levels/cold-caves.txt"
+"$bin" --res "$work/res" --watch "$work/kept/${kept[0]}" --speed 8 --dump 2301:"$work/watched.json"
+mv "$work/cold-caves.txt" "$levels/"
+cmp -s "$work/played.json" "$work/watched.json" || fail "the watched pack game is not the one played"
+
 # A damaged table is kept aside, the player told, and a new table begun.
 printf 'rhombulus2 pack highscores 1\n1 99x anna\n' > "$table"
 cp "$table" "$work/table.damaged"
