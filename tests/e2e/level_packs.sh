@@ -65,15 +65,25 @@ has 480 '"text": "Letztes Puzzle gelöst!"'
     fail "after the pack: level $(val 700 LevelNumber), lap $(val 700 LapNumber)"
 [ "$(val 700 StonesLeft)" = 2 ] || fail "lap 2 plays the pack: $(val 700 StonesLeft)"
 
-# "Bearbeiten" opens the pack's first level in the editor, which saves it back into the pack;
-# on the game's own levels it copies them into a new pack of the player's first.
-edit=('110 move 305 557' '130 click' '200 move 760 448' '201 click')
-dumps=$(d 180) run 220 '100 move 400 386' "${edit[@]}"
-[ "$(val 180 ScreenId)" = 26 ] || fail "Edit: screen $(val 180 ScreenId)"
+# "Bearbeiten" lists the pack's levels and "Neues Level"; the level chosen opens in the editor,
+# which saves it back into its place in the pack, a new one after the last. On the game's own
+# levels it copies them into a new pack of the player's first.
+edit=('110 move 305 557' '130 click' '230 move 760 448' '231 click')
+dumps=$(d 145 210) run 250 '100 move 400 386' "${edit[@]}" '150 move 400 336' '160 click'
+has 145 '"text": "Welches Level bearbeiten?"'
+has 145 '"text": "One Shot"'
+has 145 '"text": "Neues Level"'
+[ "$(val 210 ScreenId)" = 26 ] || fail "Edit: screen $(val 210 ScreenId)"
 [ "$(grep -c '^level$' "$levels/cold-caves.txt")/$(grep -c '^; name: One Shot$' "$levels/cold-caves.txt")" = 1/1 ] ||
     fail "saved back: $(cat "$levels/cold-caves.txt")"
-run 220 '100 move 400 336' "${edit[@]}"
+cp "$levels/cold-caves.txt" "$work/cold-caves.one"
+run 250 '100 move 400 386' "${edit[@]}" '150 move 400 361' '160 click'
+[ "$(grep -c '^level$' "$levels/cold-caves.txt")/$(grep -c '^; name: Level 2$' "$levels/cold-caves.txt")" = 2/1 ] ||
+    fail "a new level: $(cat "$levels/cold-caves.txt")"
+mv "$work/cold-caves.one" "$levels/cold-caves.txt"
+run 250 '100 move 400 336' "${edit[@]}" '150 move 400 361' '160 click'
 [ "$(grep -c '^level$' "$levels/rhombulus-2-2.txt")" = 50 ] || fail "the copy of the game's levels"
+grep -q '^; name: Level 2$' "$levels/rhombulus-2-2.txt" || fail "level 2 of the copy"
 rm "$levels/rhombulus-2-2.txt"
 
 # The time runs out; the score goes into the pack's own table, groar.dat stays as it was.
