@@ -2,7 +2,8 @@
 //                     [--shot T:FILE.png|.bmp]... [--dump T:FILE.json]... [--trace FILE.jsonl]
 //                     [--no-draw] [--hash-every N]
 //                     [--net-host PORT [--match-level L] | --net-join HOST:PORT |
-//                      --net-relay HOST:PORT --room CODE [--match-level L]]
+//                      --net-relay HOST:PORT --room CODE [--match-level L] |
+//                      --net-watch HOST:PORT | --net-relay HOST:PORT --net-watch CODE]
 //                     [--net-drop PCT] [--net-delay MS] [--net-jitter MS] [--record FILE]
 //                     [--make-replay FILE] [--keep-replays DIR]
 //                     | --watch FILE [--speed N] [--dump T:FILE]... | --verify FILE
@@ -32,7 +33,8 @@ constexpr const char* kUsage =
     "       [--shot T:FILE.png|.bmp]... [--dump T:FILE.json]... [--trace FILE.jsonl]\n"
     "       [--no-draw] [--hash-every N]\n"
     "       [--net-host PORT [--match-level L] | --net-join HOST:PORT |\n"
-    "        --net-relay HOST:PORT --room CODE [--match-level L]]\n"
+    "        --net-relay HOST:PORT --room CODE [--match-level L] |\n"
+    "        --net-watch HOST:PORT | --net-relay HOST:PORT --net-watch CODE]\n"
     "       [--net-drop PCT] [--net-delay MS] [--net-jitter MS] [--record FILE]\n"
     "       [--make-replay FILE] [--keep-replays DIR]\n"
     "       | --watch FILE [--speed 1|2|4|8] [--dump T:FILE]... | --verify FILE\n";
@@ -83,6 +85,7 @@ int main(int argc, char** argv) {
     bool network = false;
     NetRunnerOptions netOpts;
     bool relayHost = false;  // through the relay, --match-level makes this side the host
+    std::string watchTarget;
     std::string inputText, makeReplayPath, watchText, verifyPath;
     bool watching = false;
     int speed = 1;
@@ -161,6 +164,10 @@ int main(int argc, char** argv) {
                 return Usage("--net-join needs HOST:PORT");
             network = true;
             netOpts.mode = NetRunnerOptions::Mode::kJoin;
+        } else if (arg == "--net-watch") {
+            // HOST:PORT of the host, or with --net-relay the room code to watch there.
+            network = true;
+            watchTarget = value;
         } else if (arg == "--net-relay") {
             if (!net::SplitHostPort(value, netOpts.address, netOpts.port))
                 return Usage("--net-relay needs HOST:PORT");
@@ -219,7 +226,17 @@ int main(int argc, char** argv) {
                                  std::vector<std::uint8_t>(text.begin(), text.end())))
             return Usage(("cannot write " + makeReplayPath).c_str());
     }
-    if (network && netOpts.viaRelay) {
+    if (!watchTarget.empty()) {
+        netOpts.mode = NetRunnerOptions::Mode::kWatch;
+        if (netOpts.viaRelay) {
+            const auto code = net::NormaliseRoomCode(watchTarget);
+            if (!code)
+                return Usage("--net-relay HOST:PORT --net-watch needs a four-letter room code");
+            netOpts.room = *code;
+        } else if (!net::SplitHostPort(watchTarget, netOpts.address, netOpts.port)) {
+            return Usage("--net-watch needs HOST:PORT");
+        }
+    } else if (network && netOpts.viaRelay) {
         if (netOpts.room.empty()) return Usage("--net-relay needs --room CODE");
         netOpts.mode = relayHost ? NetRunnerOptions::Mode::kHost : NetRunnerOptions::Mode::kJoin;
     }

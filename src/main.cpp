@@ -20,6 +20,7 @@
 #include "platform/instance_lock.h"
 #include "platform/sdl/sdl_platform.h"
 #include "presentation/music.h"
+#include "runner/net_replay.h"
 #include "runner/replay_watch.h"
 #include "shell/command_line.h"
 #include "shell/frame_loop.h"
@@ -109,11 +110,24 @@ void WatchFromTable(Game& game, SdlPlatform& platform, WindowSession& session,
     if (end == WatchEnd::kClosed) WindowCloseRequested(game);
 }
 
+// The replay of the network match on screen, written when it ends and begun anew.
+struct NetMatchKeeper {
+    ReplayHeader header;
+    std::string dir;
+    NetMatchReplay replay;
+    void Keep(const Game& game) {
+        const std::string name = replay.Keep(game, dir);
+        if (!name.empty())
+            std::fprintf(stderr, "rhombulus2: the match is kept as %s\n", name.c_str());
+        replay = NetMatchReplay(header);
+    }
+};
+
 // A network match's tick: runs when both players' commands are there. While the other's are
 // late the loop tries again every millisecond and, after a while, says so over the frozen
 // picture; a match that ends early shows why, then both are back at the main menu.
 bool NetTick(Game& game, SdlPlatform& platform, WindowSession& session, NetSession& net,
-             std::int64_t nowMs, bool& waitingShown) {
+             NetMatchKeeper& kept, std::int64_t nowMs, bool& waitingShown) {
     LocalControls local = session.local;
     local.keyLeft = platform.KeyboardButton(kButtonLeft);
     local.keyRight = platform.KeyboardButton(kButtonRight);
@@ -131,6 +145,7 @@ bool NetTick(Game& game, SdlPlatform& platform, WindowSession& session, NetSessi
     }
     waitingShown = false;
     if (tick != NetSession::Tick::kEnded) return true;
+    kept.Keep(game);
     const Words why = net.EndWords();
     if (why.id != nullptr) {
         std::fprintf(stderr, "rhombulus2: %s\n", Tr(game, why));
@@ -139,7 +154,8 @@ bool NetTick(Game& game, SdlPlatform& platform, WindowSession& session, NetSessi
     // This machine's own game again; the last picture (the match's result, or why it ended)
     // stays a moment before the main menu shows.
     net.BackToMenu(game);
-    for (int n = 0; n < 150 && !game.session.WindowClosed; ++n) {
+    // A spectator's Escape goes straight to the menu.
+    for (int n = 0; n < 150 && !game.session.WindowClosed && !net.LeftWatching(); ++n) {
         SDL_Event e;
         while (SDL_PollEvent(&e)) {
             if (e.type == SDL_QUIT) HandleSdlEvent(game, platform, session, e);
@@ -154,7 +170,7 @@ bool NetTick(Game& game, SdlPlatform& platform, WindowSession& session, NetSessi
 // as it would have seen them one by one, and the loop wakes once a tick instead of for every
 // event.
 void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session, HighscoreWatch& table,
-              GameReplays& replays, NetSession& net) {
+              GameReplays& replays, NetSession& net, NetMatchKeeper& netKept) {
     using Clock = std::chrono::steady_clock;
     constexpr auto kPeriod = std::chrono::microseconds(15000);
     TickLog log;
@@ -180,7 +196,10 @@ void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session, Highsco
             // Closed in a network match: its own game back before the close writes its files.
             const bool closing = e.type == SDL_QUIT || (e.type == SDL_WINDOWEVENT &&
                                                         e.window.event == SDL_WINDOWEVENT_CLOSE);
-            if (closing && net.InMatch()) net.Leave(game);
+            if (closing && net.InMatch()) {
+                netKept.Keep(game);
+                net.Leave(game);
+            }
             if (!net.InMatch()) watch = table.Event(game, platform, e) || watch;
             HandleSdlEvent(game, platform, session, e);
         }
@@ -205,7 +224,7 @@ void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session, Highsco
             continue;
         }
         if (net.InMatch()) {
-            if (NetTick(game, platform, session, net, sinceStartMs(), waitingShown)) {
+            if (NetTick(game, platform, session, net, netKept, sinceStartMs(), waitingShown)) {
                 log.Tick(now);
                 next += kPeriod;
                 if (Clock::now() > next) next = Clock::now() + kPeriod;
@@ -336,11 +355,17 @@ int main(int argc, char** argv) {
     netConfig.port = PortFromEnv("RHOMBULUS2_NET_PORT");
     netConfig.discoveryPort = PortFromEnv("RHOMBULUS2_LAN_PORT");
     if (const char* probe = std::getenv("RHOMBULUS2_LAN_PROBE")) netConfig.probeTarget = probe;
+    // Each network match this machine plays is kept as a replay beside its other games.
+    NetMatchKeeper kept{header, replaysDir, NetMatchReplay(header)};
+    netConfig.beforeTick = [&kept](const Game& g, std::uint32_t tick, const net::PlayerCommand& h,
+                                   const net::PlayerCommand& gu) {
+        kept.replay.BeforeTick(g, tick, h, gu);
+    };
     NetSession net(netConfig);
     // For tests: the state hash of every 60th tick of a network match, to compare both ends.
     if (const char* trace = std::getenv("RHOMBULUS2_NET_TRACE"))
         session.netTrace = std::fopen(trace, "w");
-    RunTicks(game, platform, session, table, replays, net);
+    RunTicks(game, platform, session, table, replays, net, kept);
     if (session.netTrace != nullptr) std::fclose(session.netTrace);
     replays.Keep(game);
     platform.CloseWindow();

@@ -53,16 +53,18 @@ struct NetMatchTick {
 // The network match screen and the network session between them: what the screen asks for and
 // what the session has found and says. Outside the simulation: it is this machine's own.
 struct NetMenu {
-    enum class Ask { kNone, kHost, kJoin, kLeave };
+    enum class Ask { kNone, kHost, kJoin, kWatch, kLeave };
     Ask ask = Ask::kNone;             // carried out by the session after the screen's tick
     std::string address;              // typed: HOST or HOST:PORT
     bool busy = false;                // hosting or joining: the session is at work
+    int startLevel = 1;               // the match's first level when this side hosts
     std::vector<std::string> status;  // what the session says, in the player's language
     struct Found {
-        std::string label;    // the host's name and start level, as shown
-        std::string address;  // HOST:PORT
+        std::string label;     // the host's name and start level, as shown
+        std::string address;   // HOST:PORT
+        bool playing = false;  // its match runs: it can be watched, not joined
     };
-    std::vector<Found> found;  // the hosts waiting on the LAN
+    std::vector<Found> found;  // the hosts waiting or playing on the LAN
 };
 
 // The simulation inside its session: the platform, the pictures and font, the back buffer, the
@@ -72,7 +74,8 @@ struct Game : Simulation {
     const Simulation& sim() const { return *this; }
 
     Platform* platform = nullptr;
-    LevelSource* levels = nullptr;  // the level files the rules read (DiskLevels unless a test play)
+    LevelSource* levels =
+        nullptr;  // the level files the rules read (DiskLevels unless a test play)
     InputRecorder* recorder = nullptr;  // writes down what the player does (rhombulus2 --record)
     std::string resDir = "res";         // the folder used as res/
     // Where "res\saves\..." files live: res/saves for the runner, the user's data folder for

@@ -44,11 +44,14 @@ void NetMatchScreen(Game& game) {
     if (!m.busy && game.shell.FrameCounter / 20 % 2 == 0) shown += "_";
     DrawText(game, 400, kAddressY, kAlignCentre, FillIn(Tr(game, "Address: %s"), {shown}), 3);
     DrawButtonLabel(game, kJoinButton, Tr(game, "Join a game"), 3);
+    DrawButtonLabel(game, kWatchButton, TrC(game, "network", "Watch"), 3);
     const int count = static_cast<int>(m.found.size());
     if (count == 0 && !m.busy)
         DrawText(game, 400, kFirstFoundY, kAlignCentre, Tr(game, "No game found on the LAN"), 3);
     for (int i = 0; i < count && i < kFoundRows; ++i)
         DrawButtonLabel(game, kFirstFoundButton + i, m.found[i].label, 3);
+    DrawButtonLabel(game, kStartLevelButton,
+                    FillIn(Tr(game, "Level %s"), {std::to_string(m.startLevel)}), 3);
     DrawButtonLabel(game, kBackButton, Tr(game, "Back"), 5);
 
     const int pressed = game.buttons.MenuSelection;
@@ -56,8 +59,13 @@ void NetMatchScreen(Game& game) {
     if (pressed == kJoinButton && !m.busy && !m.address.empty()) m.ask = NetMenu::Ask::kJoin;
     if (pressed >= kFirstFoundButton && pressed < kFirstFoundButton + count && !m.busy) {
         m.address = m.found[pressed - kFirstFoundButton].address;
-        m.ask = NetMenu::Ask::kJoin;
+        m.ask = m.found[pressed - kFirstFoundButton].playing ? NetMenu::Ask::kWatch
+                                                             : NetMenu::Ask::kJoin;
     }
+    if (pressed == kWatchButton && !m.busy && !m.address.empty()) m.ask = NetMenu::Ask::kWatch;
+    // The levels that open a stretch of seven, as on the start-level screen; the host's choice
+    // holds until its guest is there.
+    if (pressed == kStartLevelButton) m.startLevel = m.startLevel >= 43 ? 1 : m.startLevel + 7;
     // Back leaves a game being hosted or joined first, then the screen.
     if (pressed == kBackButton || game.input.KeyEscape == 1) {
         game.input.KeyEscape = 0;

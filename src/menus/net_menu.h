@@ -5,9 +5,17 @@
 
 struct Game;
 
-// Its buttons (laid out by ShowNetMatch, src/menus/transitions.cpp): host, join, back, then one
-// row for each host found on the LAN.
-enum NetButton { kHostButton = 1, kJoinButton = 2, kBackButton = 3, kFirstFoundButton = 4 };
+// Its buttons (laid out by ShowNetMatch, src/menus/transitions.cpp): host, join, back, one row
+// for each host found on the LAN (a click joins a waiting host and watches one whose match runs),
+// watch the typed address, and the host's start level.
+enum NetButton {
+    kHostButton = 1,
+    kJoinButton = 2,
+    kBackButton = 3,
+    kFirstFoundButton = 4,
+    kWatchButton = 7,
+    kStartLevelButton = 8,
+};
 constexpr int kFoundRows = 3;
 constexpr int kFirstFoundY = 480;
 constexpr int kFoundStep = 22;

@@ -94,8 +94,11 @@ void ShowStartLevel(Game& game) {
 
 void ShowNetMatch(Game& game) {
     BeginTransition(game, false);
-    SetButton(game, kHostButton, 400, 315, 110, 20);
-    SetButton(game, kJoinButton, 400, 450, 110, 20);
+    // Host and its start level side by side, as join and watch.
+    SetButton(game, kHostButton, 330, 315, 110, 20);
+    SetButton(game, kStartLevelButton, 515, 315, 65, 20);
+    SetButton(game, kJoinButton, 330, 450, 110, 20);
+    SetButton(game, kWatchButton, 515, 450, 65, 20);
     SetButton(game, kBackButton, 400, 550, 100, 20);
     for (int i = 0; i < kFoundRows; ++i)
         SetButton(game, kFirstFoundButton + i, 400, kFirstFoundY + kFoundStep * i, 180, 10);

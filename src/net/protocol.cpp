@@ -276,6 +276,7 @@ void Put(Writer& w, const Offer& m) {
     w.Str(m.name);
     w.U8(m.startLevel);
     w.Str(m.room);
+    w.U8(m.playing);
 }
 void Get(Reader& r, Offer& m) {
     m.protocol = r.U16();
@@ -284,6 +285,7 @@ void Get(Reader& r, Offer& m) {
     m.name = r.Str(kMaxNameLength);
     m.startLevel = static_cast<std::uint8_t>(r.In(r.U8(), 1, kMaxStartLevel));
     m.room = r.Str(kRoomCodeLength);
+    m.playing = static_cast<std::uint8_t>(r.In(r.U8(), 0, 1));
     if (!ValidName(m.name) || !ValidRoomField(m.room)) r.Fail(DecodeError::OutOfRange);
 }
 
@@ -299,7 +301,7 @@ bool Sendable(const Message& message) {
                 return ValidName(m.name);
             } else if constexpr (std::is_same_v<T, Offer>) {
                 return ValidName(m.name) && ValidRoomField(m.room) && m.port != 0 &&
-                       m.startLevel >= 1 && m.startLevel <= kMaxStartLevel;
+                       m.startLevel >= 1 && m.startLevel <= kMaxStartLevel && m.playing <= 1;
             } else if constexpr (std::is_same_v<T, Commands>) {
                 return m.commands.size() <= kMaxCommandsPerPacket &&
                        m.firstTick + m.commands.size() <= kMaxTick && m.ackNext <= kMaxTick;

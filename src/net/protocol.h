@@ -13,7 +13,7 @@
 namespace net {
 
 // Raised whenever a message changes shape; peers of another version are refused at the hello.
-inline constexpr std::uint16_t kProtocolVersion = 1;
+inline constexpr std::uint16_t kProtocolVersion = 2;
 // No packet of ours is larger, so nothing bigger is ever read into memory.
 inline constexpr std::size_t kMaxPacketBytes = 1280;
 // What a player may hand the relay: the relay's stamp must still fit.
@@ -177,6 +177,7 @@ struct Offer {
     std::string name;
     std::uint8_t startLevel = 1;
     std::string room;
+    std::uint8_t playing = 0;  // 1: the match runs; the host takes spectators only
     bool operator==(const Offer&) const = default;
 };
 

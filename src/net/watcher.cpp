@@ -78,13 +78,15 @@ StepResult Spectator::Step(std::int64_t nowMs) {
     }
     StepResult r;
     r.silentMs = nowMs - lastHeardMs_;
-    if (over_ != StepStatus::Run) {
+    auto it = synced_ ? ticks_.find(nextTick_) : ticks_.end();
+    // The host says goodbye right after the match's last tick: the ticks still held here, a few
+    // behind, are played before the end is told.
+    if (over_ != StepStatus::Run && it == ticks_.end()) {
         r.status = over_;
         r.reason = reason_;
         return r;
     }
-    auto it = ticks_.find(nextTick_);
-    if (!synced_ || it == ticks_.end()) {
+    if (it == ticks_.end()) {
         r.status = StepStatus::Waiting;
         return r;
     }

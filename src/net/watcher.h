@@ -27,6 +27,8 @@ class Spectator {
     StepResult Step(std::int64_t nowMs);
     bool Synced() const { return synced_; }
     std::uint32_t NextTick() const { return nextTick_; }
+    // Ticks here and not yet run: how far behind the players this side is.
+    std::size_t Held() const { return ticks_.size(); }
 
   private:
     void Handle(const Datagram& packet, std::int64_t nowMs);

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string_view>
 #include <thread>
@@ -18,9 +19,13 @@
 #include "net/lockstep.h"
 #include "net/net_texts.h"
 #include "net/relay_link.h"
+#include "net/watcher.h"
 #include "platform/file_bytes.h"
 #include "platform/headless/headless_platform.h"
 #include "runner/dump.h"
+#include "runner/net_replay.h"
+#include "runner/png_writer.h"
+#include "runner/replay_watch.h"
 #include "shell/frame_loop.h"
 #include "shell/net_commands.h"
 #include "shell/net_session.h"
@@ -48,6 +53,18 @@ bool WriteText(const std::string& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary);
     out << text;
     return static_cast<bool>(out);
+}
+
+// The --shot pictures of match tick t (a network match draws them as the runner does).
+bool WriteShots(const RunnerOptions& options, long long t, const HeadlessPlatform& platform) {
+    bool ok = true;
+    for (const auto& [st, path] : options.shots) {
+        if (st == t && !SavePng(platform.LastFrame(), path)) {
+            std::fprintf(stderr, "cannot write %s\n", path.c_str());
+            ok = false;
+        }
+    }
+    return ok;
 }
 
 }  // namespace
@@ -96,6 +113,99 @@ bool ParseNetRecords(const std::string& arg, std::uint8_t* host, std::uint8_t* g
     return HexRecord(text.substr(0, 16), host) && HexRecord(text.substr(17), guest);
 }
 
+namespace {
+
+// What a runner says at its end when the match ended early: in both of the game's first two
+// languages when there is no game (and so no language) yet.
+void SayEnd(const Game* game, const char* side, const Words& w) {
+    if (game != nullptr)
+        std::fprintf(stderr, "rhombulus2-headless %s: %s\n", side, Tr(*game, w));
+    else
+        std::fprintf(stderr, "rhombulus2-headless: %s / %s\n",
+                     Translate(kLanguageGerman, w.context, w.id),
+                     Translate(kLanguageEnglish, w.context, w.id));
+}
+
+int WatchNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o,
+                     std::unique_ptr<net::Transport> raw,
+                     const std::function<std::int64_t()>& now) {
+    auto nap = [] { std::this_thread::sleep_for(std::chrono::milliseconds(1)); };
+    net::FaultyTransport link(std::move(raw), o.faults);
+    HeadlessPlatform platform;
+    platform.waveDir = options.resDir + "/waves";
+    auto owned = std::make_unique<Game>();
+    Game& game = *owned;
+    InitGame(game, platform, options.resDir, options.seed);
+    game.shell.FirstStartLanguage = options.firstStartLanguage;
+    net::Spectator watcher(link, WatcherHooks(game, "rhombulus2-headless watcher", !options.noDraw),
+                           now(), o.waitMs);
+    const net::Hello hello{net::kProtocolVersion,
+                           o.gameVersion.empty() ? NetGameVersion() : o.gameVersion,
+                           MatchLevelsHash(options.resDir),
+                           net::Role::Watcher,
+                           "watcher",
+                           o.room};
+    bool helloSent = false;
+    int status = 0;
+    long long tick = 0;
+    long long firstTick = -1;
+    for (;;) {
+        if (!helloSent && link.Status() == net::LinkStatus::Connected) {
+            link.Send(net::Channel::Session, net::Encode(hello), now());
+            helloSent = true;
+        }
+        const net::StepResult r = watcher.Step(now());
+        link.Flush(now());
+        if (r.status == net::StepStatus::Waiting) {
+            nap();
+            continue;
+        }
+        if (r.status != net::StepStatus::Run) {
+            // The host left or the link broke before the match's end.
+            SayEnd(watcher.Synced() ? &game : nullptr, "watcher",
+                   r.status == net::StepStatus::Lost ? net::kConnectionLostWords
+                                                     : net::ReasonWords(r.reason));
+            status = 3;
+            break;
+        }
+        const long long t = static_cast<long long>(r.tick) + 1;
+        if (firstTick < 0) firstTick = t;
+        tick = t;
+        platform.wavesThisTick.clear();
+        game.text.calls.clear();
+        ApplyNetCommands(game, r.host, r.guest);
+        bool draw = !options.noDraw;
+        for (const auto& shot : options.shots) draw = draw || shot.first == t;
+        FrameTick(game, draw);
+        if (!WriteShots(options, t, platform)) status = 2;
+        for (const auto& [dt, path] : options.dumps) {
+            if (dt == t && !WriteText(path, DumpJson(game, platform))) status = 2;
+        }
+        if (options.hashEvery > 0 && t % options.hashEvery == 0)
+            std::printf("tick %lld hash %016llx\n", t,
+                        static_cast<unsigned long long>(StateHash(game)));
+        if (NetMatchOver(game) || (options.ticks > 0 && t >= options.ticks)) break;
+    }
+    if (status != 3) {
+        for (const auto& [dt, path] : options.dumps) {
+            if (dt > tick && !WriteText(path, DumpJson(game, platform))) status = 2;
+        }
+    }
+    // The relay and the host see this side go at once rather than after ENet's timeout.
+    link.Close();
+    for (std::int64_t until = now() + 50; now() < until;) {
+        net::Datagram ignored;
+        link.Receive(now(), ignored);
+        nap();
+    }
+    if (firstTick > 0)
+        std::fprintf(stderr, "rhombulus2-headless watcher: ticks %lld to %lld, %lld ms\n",
+                     firstTick, tick, static_cast<long long>(now()));
+    return status;
+}
+
+}  // namespace
+
 int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
     const auto clockStart = std::chrono::steady_clock::now();
     auto now = [&clockStart] {
@@ -109,22 +219,33 @@ int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
         return 3;
     }
     const bool host = o.mode == NetRunnerOptions::Mode::kHost;
+    const bool watch = o.mode == NetRunnerOptions::Mode::kWatch;
     std::string error;
     std::unique_ptr<net::Transport> raw;
     if (o.viaRelay) {
         // Both players connect out to the relay; it pairs them by the room code.
         auto toRelay = net::EnetTransport::Connect(o.address, o.port, &error);
-        if (toRelay != nullptr)
-            raw = std::make_unique<net::RelayLink>(std::move(toRelay),
-                                                   host ? net::Role::Host : net::Role::Guest);
+        const net::Role role = watch  ? net::Role::Watcher
+                               : host ? net::Role::Host
+                                      : net::Role::Guest;
+        if (toRelay != nullptr) raw = std::make_unique<net::RelayLink>(std::move(toRelay), role);
     } else if (host) {
-        raw = net::EnetTransport::Listen("", o.port, &error);
+        auto listening = net::EnetTransport::Listen("", o.port, &error);
+        if (listening != nullptr)
+            listening->AcceptWatchers(o.gameVersion.empty() ? NetGameVersion() : o.gameVersion,
+                                      MatchLevelsHash(options.resDir));
+        raw = std::move(listening);
     } else {
         raw = net::EnetTransport::Connect(o.address, o.port, &error);
     }
     if (raw == nullptr) {
         std::fprintf(stderr, "rhombulus2-headless: %s\n", error.c_str());
         return 3;
+    }
+    if (watch) {
+        NetRunnerOptions w = o;
+        w.faults.seed = options.seed * 2 + 3;
+        return WatchNetHeadless(options, w, std::move(raw), now);
     }
     net::LinkFaults faults = o.faults;
     faults.seed = options.seed * 2 + (host ? 1 : 2);
@@ -180,11 +301,15 @@ int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
     net::LockstepConfig lc;
     lc.role = hc.role;
     lc.delay = start.delay;
+    lc.feedWatchers = host;
     const char* side = host ? "host" : "guest";
     net::LockstepHooks hooks = GameLockstepHooks(game, std::string("rhombulus2-headless ") + side);
     net::Lockstep ls(link, lc, hooks, now());
     CommandCapture capture;
     LocalControls local;
+    // Kept as the window keeps its matches, with --keep-replays DIR.
+    NetMatchReplay kept(
+        ThisGamesReplayHeader(options.resDir, start.seed, options.firstStartLanguage));
     size_t next = 0;
     int status = 0;
     bool waitShown = false;
@@ -225,6 +350,7 @@ int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
         const long long t2 = tick;
         platform.wavesThisTick.clear();
         game.text.calls.clear();
+        kept.BeforeTick(game, r.tick, r.host, r.guest);
         ApplyNetCommands(game, r.host, r.guest);
         record += NetTickLine(t2, r.host.bytes.data(), r.guest.bytes.data()) + "\n";
         bool draw = !options.noDraw;
@@ -238,6 +364,7 @@ int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
             game.players[2].Score += 1;
             desynced = true;
         }
+        if (!WriteShots(options, t2, platform)) status = 2;
         for (const auto& [dt, path] : options.dumps) {
             if (dt == t2 && !WriteText(path, DumpJson(game, platform))) status = 2;
         }
@@ -275,6 +402,11 @@ int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
                  static_cast<unsigned long long>(c.bytesReceived), c.stalls,
                  static_cast<long long>(c.stallMs), c.desyncs, c.healed,
                  static_cast<long long>(now()));
+    if (!options.keepReplaysDir.empty()) {
+        const std::string name = kept.Keep(game, options.keepReplaysDir);
+        if (!name.empty())
+            std::fprintf(stderr, "rhombulus2-headless %s: kept %s\n", side, name.c_str());
+    }
     if (!o.recordPath.empty() && !WriteText(o.recordPath, record)) {
         std::fprintf(stderr, "cannot write %s\n", o.recordPath.c_str());
         if (status == 0) status = 2;

@@ -12,9 +12,9 @@
 #include "shell/net_session.h"
 
 struct NetRunnerOptions {
-    enum class Mode { kHost, kJoin };
+    enum class Mode { kHost, kJoin, kWatch };
     Mode mode = Mode::kHost;
-    std::string address = "127.0.0.1";  // join: the host's address
+    std::string address = "127.0.0.1";  // join and watch: the host's (or the relay's) address
     std::uint16_t port = 0;
     int matchLevel = 1;  // host: the match's first level
     // Through the relay at address:port: the room the host opens or the guest joins.
@@ -33,6 +33,7 @@ struct NetRunnerOptions {
 std::string NetTickLine(long long tick, const std::uint8_t* host, const std::uint8_t* guest);
 bool ParseNetRecords(const std::string& arg, std::uint8_t* host, std::uint8_t* guest);
 
-// Plays a network match; returns the exit status (0 played to its end or to --ticks, 3 the
+// Plays a network match (or watches one: the match from the host's state and stream, sending
+// nothing that changes it); returns the exit status (0 played to its end or to --ticks, 3 the
 // connection was lost or refused).
 int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& net);

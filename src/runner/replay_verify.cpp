@@ -7,6 +7,7 @@
 #include "menus/highscores.h"
 #include "platform/file_bytes.h"
 #include "platform/headless/headless_platform.h"
+#include "runner/net_replay.h"
 #include "runner/replay_watch.h"
 
 ReplayVerdict VerifyReplay(const std::string& text, const HighscoreReplay& entry,
@@ -51,8 +52,17 @@ int VerifyHeadless(const std::string& resDir, const std::string& path) {
     }
     ReplayVerdict verdict{false, "no highscore entry links to it"};
     const FileBytes file = ReadFileBytes(path, kMaxInputScriptBytes);
+    ReplayHeader header;
+    std::string why;
+    const std::string text(file.bytes.begin(), file.bytes.end());
     if (!file.Ok()) {
         verdict.why = path + " " + DescribeFileProblem(file.problem);
+    } else if (ReadReplayHeader(text, header, why) && header.hasEnd) {
+        // A network match proves itself by the state it ends in.
+        const ReplayHeader here = ThisGamesReplayHeader(resDir, 0, 0);
+        ScratchFolder scratch;
+        verdict.why = VerifyMatchReplay(text, resDir, scratch.Path(), here.version, here.levels);
+        verdict.verified = verdict.why.empty();
     } else if (entry != nullptr) {
         const ReplayHeader here = ThisGamesReplayHeader(resDir, 0, 0);
         ScratchFolder scratch;

@@ -20,5 +20,6 @@ ReplayVerdict VerifyReplay(const std::string& text, const HighscoreReplay& entry
                            const std::string& version, std::uint64_t levels);
 
 // rhombulus2-headless --verify FILE: the replay against the entry of DIR/saves/groar-replays.txt
-// (resDir's) that links to it; prints "verified" (0) or "not verified: WHY" (1).
+// (resDir's) that links to it, or a network match's against the state it recorded as its end;
+// prints "verified" (0) or "not verified: WHY" (1).
 int VerifyHeadless(const std::string& resDir, const std::string& path);

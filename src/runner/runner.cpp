@@ -109,6 +109,10 @@ void ApplyScriptEvent(Game& game, ScriptKeys keys, const ScriptEvent& e, bool& f
     } else if (e.kind == "opponent") {
         // The recording game's remembered opponent, in place of this runner's own.
         game.computer.OpponentChoice = e.x;
+    } else if (e.kind == "net") {
+        // A network match's tick: both players' commands, as both machines ran it.
+        net::PlayerCommand h, g;
+        if (ParseNetRecords(e.arg, h.bytes.data(), g.bytes.data())) ApplyNetCommands(game, h, g);
     }
 }
 

@@ -16,7 +16,9 @@
 #include "net/net_texts.h"
 #include "net/relay_link.h"
 #include "net/room_code.h"
+#include "net/watcher.h"
 #include "platform/file_bytes.h"
+#include "presentation/music.h"
 #include "shell/frame_loop.h"
 
 #ifndef RHOMBULUS_VERSION
@@ -34,6 +36,8 @@ constexpr std::int64_t kHostWaitMs = 60 * 60 * 1000;
 constexpr std::int64_t kJoinWaitMs = 10000;
 // The last commands and a refusal need a moment on the wire before this side goes.
 constexpr std::int64_t kLingerMs = 300;
+// A spectator that holds more ticks than this runs two a frame until it is this close again.
+constexpr std::size_t kWatchLagTicks = 24;
 
 // HOST or HOST:PORT (an IPv6 address in brackets when it has a port).
 bool SplitAddress(const std::string& text, std::string& host, std::uint16_t& port,
@@ -136,6 +140,22 @@ net::LockstepHooks GameLockstepHooks(Game& game, const std::string& side) {
     return hooks;
 }
 
+net::SpectatorHooks WatcherHooks(Game& game, const std::string& side, bool draw) {
+    const net::LockstepHooks hooks = GameLockstepHooks(game, side);
+    auto restore = hooks.restoreSnapshot;
+    // The match screen as the players have it, then the host's state over all of it; the tune
+    // the match's start asked for is carried out here, as the host's state holds no request.
+    return net::SpectatorHooks{[&game, restore, draw](std::span<const std::uint8_t> bytes) {
+                                   StartNetMatch(game, 1, draw);
+                                   const std::string tune = game.requests.tune;
+                                   if (!restore(bytes)) return false;
+                                   if (!tune.empty() && game.requests.tune.empty())
+                                       StartTune(game, tune);
+                                   return true;
+                               },
+                               hooks.log};
+}
+
 bool NetMatchOver(const Game& game) {
     // Decided, and its last level's end has run out: the match waits for a key to go on.
     const bool decided =
@@ -166,6 +186,7 @@ NetSession::~NetSession() {
 
 void NetSession::Drop() {
     lockstep_.reset();
+    spectator_.reset();
     handshake_.reset();
     beacon_.reset();
     if (link_ != nullptr) link_->Close();
@@ -204,27 +225,38 @@ void NetSession::Host(Game& game, std::int64_t nowMs) {
                 link_ = std::make_unique<net::RelayLink>(std::move(toRelay), net::Role::Host);
         }
     } else {
-        link_ = net::EnetTransport::Listen("", config_.port, &error);
+        auto listening = net::EnetTransport::Listen("", config_.port, &error);
+        if (listening != nullptr)
+            listening->AcceptWatchers(NetGameVersion(), MatchLevelsHash(config_.resDir));
+        link_ = std::move(listening);
     }
     if (!LinkOpened(game, error)) return;
     net::HandshakeConfig hc = HandshakeOf(net::Role::Host, kHostWaitMs, !config_.relay.empty());
     if (hc.viaRelay) hc.room = room_;
     handshake_ = std::make_unique<net::Handshake>(*link_, hc, nowMs);
-    handshake_->SetStart(net::Start{config_.seed & 0xffffffffu, 1, 3});
     beacon_ = net::LanBeacon::Open("", config_.discoveryPort, &error);
-    if (beacon_ != nullptr) {
-        net::Offer offer;
-        offer.port = config_.port;
-        offer.name = config_.name;
-        offer.startLevel = 1;
-        offer.room = room_;
-        beacon_->SetOffer(offer);
-    }
     hosting_ = true;
+    OfferLevel(menu.startLevel);
     menu.busy = true;
     HostStatus(game);
     std::fprintf(stderr, "rhombulus2: hosting a network match on port %u, room %s\n",
                  static_cast<unsigned>(config_.port), room_.c_str());
+}
+
+void NetSession::OfferLevel(int level, bool playing) {
+    offeredLevel_ = level;
+    if (!playing)
+        handshake_->SetStart(
+            net::Start{config_.seed & 0xffffffffu, static_cast<std::uint8_t>(level), 3});
+    if (beacon_ != nullptr) {
+        net::Offer offer;
+        offer.port = config_.port;
+        offer.name = config_.name;
+        offer.startLevel = static_cast<std::uint8_t>(level);
+        offer.room = room_;
+        offer.playing = playing ? 1 : 0;
+        beacon_->SetOffer(offer);
+    }
 }
 
 bool NetSession::LinkOpened(Game& game, const std::string& error) {
@@ -246,8 +278,7 @@ net::HandshakeConfig NetSession::HandshakeOf(net::Role role, std::int64_t timeou
     return hc;
 }
 
-void NetSession::Join(Game& game, std::int64_t nowMs) {
-    Drop();
+bool NetSession::OpenTo(Game& game, net::Role self, std::string& room) {
     NetMenu& menu = game.netMenu;
     std::string error;
     const auto code = net::NormaliseRoomCode(menu.address);
@@ -257,21 +288,49 @@ void NetSession::Join(Game& game, std::int64_t nowMs) {
     if (viaRelay ? !SplitAddress(config_.relay, host, port, net::kDefaultPort)
                  : !SplitAddress(menu.address, host, port, config_.port)) {
         menu.status = {Tr(game, net::ReasonWords(net::Reason::BadCode))};
-        return;
+        return false;
     }
     auto to = net::EnetTransport::Connect(host, port, &error);
     if (to != nullptr && viaRelay)
-        link_ = std::make_unique<net::RelayLink>(std::move(to), net::Role::Guest);
+        link_ = std::make_unique<net::RelayLink>(std::move(to), self);
     else
         link_ = std::move(to);
-    if (!LinkOpened(game, error)) return;
-    net::HandshakeConfig hc = HandshakeOf(net::Role::Guest, kJoinWaitMs, viaRelay);
-    if (viaRelay) hc.room = *code;
-    handshake_ = std::make_unique<net::Handshake>(*link_, hc, nowMs);
+    if (!LinkOpened(game, error)) return false;
+    room = viaRelay ? *code : "";
     menu.busy = true;
     menu.status = {Tr(game, "Connecting ...")};
-    std::fprintf(stderr, "rhombulus2: joining the network match at %s port %u\n", host.c_str(),
+    std::fprintf(stderr, "rhombulus2: %s the network match at %s port %u\n",
+                 self == net::Role::Watcher ? "watching" : "joining", host.c_str(),
                  static_cast<unsigned>(port));
+    return true;
+}
+
+void NetSession::Join(Game& game, std::int64_t nowMs) {
+    Drop();
+    std::string room;
+    if (!OpenTo(game, net::Role::Guest, room)) return;
+    net::HandshakeConfig hc = HandshakeOf(net::Role::Guest, kJoinWaitMs, !room.empty());
+    hc.room = room;
+    handshake_ = std::make_unique<net::Handshake>(*link_, hc, nowMs);
+}
+
+void NetSession::Watch(Game& game, std::int64_t nowMs) {
+    Drop();
+    if (!OpenTo(game, net::Role::Watcher, room_)) return;
+    ownState_ = std::make_unique<Simulation>(game.sim());
+    spectator_ = std::make_unique<net::Spectator>(
+        *link_, WatcherHooks(game, "rhombulus2 watcher", true), nowMs, kJoinWaitMs);
+    watchHelloSent_ = false;
+    leftWatching_ = false;
+    lastEscape_ = true;
+    pendingFirst_ = net::StepResult{};
+    capture_ = CommandCapture{};
+    showWaiting_ = false;
+    endWords_ = Words{};
+}
+
+bool NetSession::InMatch() const {
+    return lockstep_ != nullptr || (spectator_ != nullptr && spectator_->Synced());
 }
 
 void NetSession::Probe(Game& game, std::int64_t nowMs) {
@@ -285,7 +344,10 @@ void NetSession::Probe(Game& game, std::int64_t nowMs) {
     for (const net::FoundHost& h : probe_->Poll(nonce_)) {
         NetMenu::Found f;
         f.address = h.address + ":" + std::to_string(h.offer.port);
-        f.label = h.offer.name + " - " + f.address;
+        f.playing = h.offer.playing != 0;
+        f.label = h.offer.name + " - " + f.address + " - " +
+                  (f.playing ? std::string(TrC(game, "network", "Watch"))
+                             : FillIn(Tr(game, "Level %s"), {std::to_string(h.offer.startLevel)}));
         bool known = false;
         for (const NetMenu::Found& k : answers_) known = known || k.address == f.address;
         if (!known && answers_.size() < 3) answers_.push_back(f);
@@ -311,10 +373,42 @@ void NetSession::Poll(Game& game, std::int64_t nowMs) {
     menu.ask = NetMenu::Ask::kNone;
     if (ask == NetMenu::Ask::kHost) Host(game, nowMs);
     if (ask == NetMenu::Ask::kJoin) Join(game, nowMs);
+    if (ask == NetMenu::Ask::kWatch) Watch(game, nowMs);
     if (ask == NetMenu::Ask::kLeave) {
+        if (ownState_ != nullptr) game.sim() = *ownState_;
+        ownState_.reset();
         Drop();
         menu.busy = false;
         menu.status.clear();
+    }
+    if (spectator_ != nullptr) {
+        // Until the host's state is here the screen waits, "Connecting ..." on it.
+        if (!watchHelloSent_ && link_->Status() == net::LinkStatus::Connected) {
+            const net::Hello hello{
+                net::kProtocolVersion, NetGameVersion(), MatchLevelsHash(config_.resDir),
+                net::Role::Watcher,    config_.name,     room_};
+            link_->Send(net::Channel::Session, net::Encode(hello), nowMs);
+            watchHelloSent_ = true;
+        }
+        if (!spectator_->Synced()) {
+            const net::StepResult r = spectator_->Step(nowMs);
+            if (r.status == net::StepStatus::Ended || r.status == net::StepStatus::Lost) {
+                menu.status = {Tr(game, r.status == net::StepStatus::Lost
+                                            ? net::kConnectionLostWords
+                                            : net::ReasonWords(r.reason))};
+                std::fprintf(stderr, "rhombulus2: %s\n", menu.status[0].c_str());
+                Drop();
+                if (ownState_ != nullptr) game.sim() = *ownState_;
+                ownState_.reset();
+                menu.busy = false;
+            } else if (spectator_->Synced()) {
+                std::fprintf(stderr, "rhombulus2: watching the network match\n");
+                game.netMenu.busy = false;
+                game.netMenu.status.clear();
+                pendingFirst_ = r;
+            }
+            return;
+        }
     }
     if (game.shell.ScreenId != kScreenNetMatch) {
         // Off the screen nothing waits and nothing is probed.
@@ -323,6 +417,8 @@ void NetSession::Poll(Game& game, std::int64_t nowMs) {
         menu.busy = false;
         return;
     }
+    if (hosting_ && handshake_ != nullptr && menu.startLevel != offeredLevel_)
+        OfferLevel(menu.startLevel);
     if (beacon_ != nullptr) beacon_->Poll();
     if (!menu.busy) Probe(game, nowMs);
     if (handshake_ == nullptr) return;
@@ -337,7 +433,11 @@ void NetSession::Poll(Game& game, std::int64_t nowMs) {
         return;
     }
     const net::Start start = handshake_->StartMessage();
-    beacon_.reset();
+    // A host on the LAN goes on answering, so that spectators find its match.
+    if (hosting_)
+        OfferLevel(start.startLevel, true);
+    else
+        beacon_.reset();
     probe_.reset();
     menu.busy = false;
     menu.status.clear();
@@ -347,6 +447,7 @@ void NetSession::Poll(Game& game, std::int64_t nowMs) {
     net::LockstepConfig lc;
     lc.role = hosting_ ? net::Role::Host : net::Role::Guest;
     lc.delay = start.delay;
+    lc.feedWatchers = hosting_;
     lockstep_ = std::make_unique<net::Lockstep>(
         *link_, lc, GameLockstepHooks(game, hosting_ ? "rhombulus2 host" : "rhombulus2 guest"),
         nowMs);
@@ -355,11 +456,52 @@ void NetSession::Poll(Game& game, std::int64_t nowMs) {
     if (hosting_) lockstep_->ShareState(nowMs);
     capture_ = CommandCapture{};
     showWaiting_ = false;
+    leftWatching_ = false;
     endWords_ = Words{};
 }
 
+NetSession::Tick NetSession::EndedBy(Game& game, const Words& why) {
+    endWords_ = why;
+    EndNetCommands(game);
+    Drop();
+    return Tick::kEnded;
+}
+
+NetSession::Tick NetSession::WatchTick(Game& game, const LocalControls& local, std::int64_t nowMs) {
+    // Escape leaves; nothing this machine does reaches the match.
+    const bool escape = local.keyEscape && !lastEscape_;
+    lastEscape_ = local.keyEscape;
+    if (escape) {
+        std::fprintf(stderr, "rhombulus2: left watching the network match\n");
+        leftWatching_ = true;
+        return EndedBy(game, Words{});
+    }
+    // One tick a frame, a few behind the players; two while more than a few batches wait.
+    for (int run = 0; run < 2; ++run) {
+        net::StepResult r = pendingFirst_;
+        pendingFirst_ = net::StepResult{};
+        if (r.status != net::StepStatus::Run) r = spectator_->Step(nowMs);
+        if (r.status == net::StepStatus::Waiting) {
+            showWaiting_ = r.silentMs >= 500;
+            return run == 0 ? Tick::kWaiting : Tick::kRan;
+        }
+        showWaiting_ = false;
+        if (r.status != net::StepStatus::Run)
+            return EndedBy(game, r.status == net::StepStatus::Lost ? net::kConnectionLostWords
+                                                                   : net::ReasonWords(r.reason));
+        ApplyNetCommands(game, r.host, r.guest);
+        lastTick_ = r.tick + 1;
+        FrameTick(game, true);
+        if (NetMatchOver(game)) return EndedBy(game, Words{});
+        if (spectator_->Held() <= kWatchLagTicks) break;
+    }
+    return Tick::kRan;
+}
+
 NetSession::Tick NetSession::MatchTick(Game& game, const LocalControls& local, std::int64_t nowMs) {
+    if (spectator_ != nullptr) return WatchTick(game, local, nowMs);
     if (lockstep_ == nullptr) return Tick::kEnded;
+    if (beacon_ != nullptr) beacon_->Poll();
     const net::StepResult r = lockstep_->Step(nowMs, capture_.Capture(game, local));
     if (r.status == net::StepStatus::Waiting) {
         showWaiting_ = r.showWaiting;
@@ -373,6 +515,7 @@ NetSession::Tick NetSession::MatchTick(Game& game, const LocalControls& local, s
         Drop();
         return Tick::kEnded;
     }
+    if (config_.beforeTick) config_.beforeTick(game, r.tick, r.host, r.guest);
     ApplyNetCommands(game, r.host, r.guest);
     lastTick_ = r.tick + 1;
     const int levelBefore = game.play.LevelNumber;
@@ -396,14 +539,18 @@ NetSession::Tick NetSession::MatchTick(Game& game, const LocalControls& local, s
 void NetSession::BackToMenu(Game& game) {
     if (ownState_ != nullptr) game.sim() = *ownState_;
     ownState_.reset();
+    const int level = game.netMenu.startLevel;
     game.netMenu = NetMenu{};
+    game.netMenu.startLevel = level;
     ShowMainMenu(game, true);
 }
 
 void NetSession::Leave(Game& game) {
-    if (lockstep_ == nullptr) return;
-    lockstep_->Quit(0);
-    Linger(*link_, kLingerMs);
+    if (lockstep_ == nullptr && !InMatch()) return;
+    if (lockstep_ != nullptr) {
+        lockstep_->Quit(0);
+        Linger(*link_, kLingerMs);
+    }
     EndNetCommands(game);
     Drop();
     BackToMenu(game);

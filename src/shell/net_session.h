@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -13,12 +14,14 @@
 #include "core/words.h"
 #include "net/handshake.h"
 #include "net/lockstep.h"
+#include "net/watcher.h"
 #include "shell/net_commands.h"
 
 namespace net {
 class Handshake;
 class LanBeacon;
 class LanProbe;
+class Spectator;
 class Transport;
 }  // namespace net
 
@@ -33,6 +36,8 @@ bool UnpackSnapshot(std::span<const std::uint8_t> in, std::vector<std::uint8_t>&
 // `side` names this end in the one line a healing writes to stderr.
 net::LockstepHooks GameLockstepHooks(Game& game, const std::string& side);
 
+// A spectator's view of the game: the host's state taken over a fresh game's match screen.
+net::SpectatorHooks WatcherHooks(Game& game, const std::string& side, bool draw);
 // The match's start on a fresh game: start-up, then the match at `level`, nobody the computer.
 void StartNetMatch(Game& game, int level, bool draw);
 // The match is decided and its last level's end is over, or the match screen is left.
@@ -46,10 +51,16 @@ struct NetSessionConfig {
     std::string probeTarget;          // where the LAN probe goes ("": the broadcast address)
     std::string name = "rhombulus2";  // this player's name in the LAN list
     std::uint64_t seed = 1;           // the match's seed when this side hosts
+    // Before each match tick a player's machine runs: the game then, the tick (0 the first) and
+    // both players' commands, to keep the match as a replay.
+    std::function<void(const Game&, std::uint32_t, const net::PlayerCommand&,
+                       const net::PlayerCommand&)>
+        beforeTick;
 };
 
-// The window's network match: on the screen it hosts or joins as asked, lists the LAN's hosts;
-// once the other player is there it plays the match tick by tick through the lockstep.
+// The window's network match: on the screen it hosts, joins or watches as asked, lists the LAN's
+// hosts; once the other player is there it plays the match tick by tick through the lockstep, or
+// watches it from the host's state and stream of commands, sending nothing.
 class NetSession {
   public:
     explicit NetSession(NetSessionConfig config);
@@ -58,7 +69,11 @@ class NetSession {
     // Before every tick outside a match: the screen's ask, the LAN list, the handshake. When the
     // other player is there the match starts and InMatch() becomes true.
     void Poll(Game& game, std::int64_t nowMs);
-    bool InMatch() const { return lockstep_ != nullptr; }
+    // Playing, or watching once the host's state is here.
+    bool InMatch() const;
+    bool Watching() const { return spectator_ != nullptr; }
+    // The last match ended by this side's Escape while watching.
+    bool LeftWatching() const { return leftWatching_; }
 
     enum class Tick { kRan, kWaiting, kEnded };
     // In a match: runs the next tick once both commands are there. kEnded: the match is over
@@ -83,7 +98,15 @@ class NetSession {
     // What this machine tells the other in the handshake.
     net::HandshakeConfig HandshakeOf(net::Role role, std::int64_t timeoutMs, bool viaRelay) const;
     void Host(Game& game, std::int64_t nowMs);
+    // Host: the match's first level, in the start and the LAN's answers (which, once the match
+    // runs, offer watching it).
+    void OfferLevel(int level, bool playing = false);
     void Join(Game& game, std::int64_t nowMs);
+    void Watch(Game& game, std::int64_t nowMs);
+    // The link to the typed address or room code (through the relay), as `self`.
+    bool OpenTo(Game& game, net::Role self, std::string& room);
+    Tick WatchTick(Game& game, const LocalControls& local, std::int64_t nowMs);
+    Tick EndedBy(Game& game, const Words& why);
     void Drop();
     void Probe(Game& game, std::int64_t nowMs);
     void HostStatus(Game& game);
@@ -94,9 +117,16 @@ class NetSession {
     std::unique_ptr<net::LanBeacon> beacon_;
     std::unique_ptr<net::LanProbe> probe_;
     std::unique_ptr<net::Lockstep> lockstep_;
+    std::unique_ptr<net::Spectator> spectator_;
+    bool watchHelloSent_ = false;
+    bool leftWatching_ = false;
+    // The first tick, which came with the host's state on the screen.
+    net::StepResult pendingFirst_;
+    bool lastEscape_ = true;
     std::unique_ptr<Simulation> ownState_;
     CommandCapture capture_;
     bool hosting_ = false;
+    int offeredLevel_ = 1;
     std::string room_;
     std::uint32_t nonce_ = 0;
     std::vector<NetMenu::Found> answers_;  // to the LAN probe out now

@@ -100,6 +100,11 @@ std::string ReplayHeaderText(const ReplayHeader& header) {
     if (!header.tune.empty()) text += "# tune " + header.tune + "\n";
     if (!header.packFile.empty())
         text += "# pack " + Hex(header.packFile) + " " + Hex(header.pack) + "\n";
+    if (header.hasEnd) {
+        char end[32];
+        std::snprintf(end, sizeof end, "%016llx", static_cast<unsigned long long>(header.endHash));
+        text += std::string("# end ") + end + "\n";
+    }
     if (!header.state.empty()) text += "# state " + header.state + "\n";
     return text;
 }
@@ -163,6 +168,15 @@ bool ReadReplayHeader(const std::string& text, ReplayHeader& header, std::string
                 why = "the pack line is damaged";
                 return false;
             }
+        } else if (word == "end") {
+            std::string hex;
+            if (!(words >> hex) || hex.size() != 16 ||
+                hex.find_first_not_of("0123456789abcdef") != std::string::npos) {
+                why = "the end line is damaged";
+                return false;
+            }
+            header.endHash = std::strtoull(hex.c_str(), nullptr, 16);
+            header.hasEnd = true;
         } else if (word == "state") {
             if (!(words >> header.state) || header.state.size() > kMaxReplayStateChars ||
                 header.state.size() % 2 != 0 ||

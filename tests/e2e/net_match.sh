@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Two runners play a match over loopback: the host's Space wins three crafted levels to none,
 # the guest plays the mouse. Host, guest and the offline replay of the host's recording end with
-# the same dump; so they do over a link with 5 % drop, 80 ms delay and 40 ms jitter, and when the
-# guest changes one value of its state (healed from the host), and through the relay. A guest that vanishes leaves the
-# host back at the main menu with "Connection lost"; another version is refused on both sides.
+# the same dump, and so do the replays both keep (they verify; an edited one does not); so they
+# do over a link with 5 % drop, 80 ms delay and 40 ms jitter, with a spectator who joins in the
+# middle of it, and when the guest changes one value of its state (healed from the host), and
+# through the relay. A guest that vanishes leaves the host back at the main menu with
+# "Connection lost"; another version is refused on both sides.
 set -euo pipefail
 source "$(dirname "$0")/common.bash"
 pids=()
@@ -42,16 +44,43 @@ play() {
     sleep 0.2
     timeout 60 "$bin" --res "$work/res" --no-draw --input "$work/guest.txt" \
         --net-join "127.0.0.1:$port" --dump "99999:$work/$name.guest.json" "${guestopts[@]}" \
-        2> "$work/$name.guest.err" || fail "$name: guest exited $?"
+        2> "$work/$name.guest.err" &
+    local guest=$!
+    pids+=("$guest")
+    if [ -n "${watch_after:-}" ]; then
+        # A spectator who comes in the middle of the match: the host's state, then its stream.
+        sleep "$watch_after"
+        timeout 60 "$bin" --res "$work/res" --no-draw --net-watch "127.0.0.1:$port" \
+            --dump "99999:$work/$name.watch.json" 2> "$work/$name.watch.err" ||
+            fail "$name: the spectator exited $?"
+        grep -q "watching from tick [1-9]" "$work/$name.watch.err" || fail "$name: not late"
+    fi
+    wait "$guest" || fail "$name: guest exited $?"
     wait "$host" || fail "$name: host exited $?"
     cmp -s "$work/$name.host.json" "$work/$name.guest.json" || fail "$name: host and guest differ"
+    if [ -n "${watch_after:-}" ]; then
+        cmp -s "$work/$name.host.json" "$work/$name.watch.json" || fail "$name: the spectator differs"
+    fi
     "$bin" --res "$work/res" --no-draw --input "$work/$name.rec" --dump "99999:$work/$name.replay.json"
     cmp -s "$work/$name.host.json" "$work/$name.replay.json" || fail "$name: the replay differs"
 }
 
-play clean --
+play clean --keep-replays "$work/kept/host" -- --keep-replays "$work/kept/guest"
 grep -q '"LevelsWon": \[null, 3, 0\]' "$work/clean.host.json" || fail "the host did not win 3:0"
-play faulty --net-drop 5 --net-delay 80 --net-jitter 40 -- --net-drop 5 --net-delay 80 --net-jitter 40
+# Both machines keep the match as a replay; each verifies and watches to the players' end.
+kept=("$work"/kept/*/*.r2replay)
+[ "${#kept[@]}" = 2 ] || fail "kept ${#kept[@]} replays, not 2"
+for f in "${kept[@]}"; do
+    [ "$("$bin" --res "$work/res" --verify "$f")" = verified ] || fail "$f does not verify"
+done
+last=$(tail -n 1 "${kept[1]}" | cut -d ' ' -f 1)
+"$bin" --res "$work/res" --watch "${kept[1]}" --speed 8 --dump "$last:$work/kept.json"
+cmp -s "$work/clean.host.json" "$work/kept.json" || fail "the kept replay ends elsewhere"
+# The host's shots taken out: the replay no longer reaches the recorded end.
+sed 's/^\([0-9]* net [0-9a-f]\{10\}\)01/\100/' "${kept[0]}" > "$work/edited.r2replay"
+verdict=$("$bin" --res "$work/res" --verify "$work/edited.r2replay" || true)
+[ "$verdict" = "not verified: its match ends in another state" ] || fail "edited: $verdict"
+watch_after=1.5 play faulty --net-drop 5 --net-delay 80 --net-jitter 40 -- --net-drop 5 --net-delay 80 --net-jitter 40
 play desync -- --net-test-desync 100
 grep -q desync "$work/desync.guest.err" || fail "no desync reported by the guest"
 

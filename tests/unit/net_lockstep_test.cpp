@@ -8,6 +8,7 @@
 #include "lockstep_harness.h"
 #include "net/handshake.h"
 #include "net/lockstep.h"
+#include "net/watcher.h"
 
 namespace net {
 namespace {
@@ -266,6 +267,33 @@ TEST(Handshake, AGuestGivesUpWhenTheHostNeverAnswers) {
     EXPECT_EQ(guest.Poll(9999), HandshakeStatus::Working);
     EXPECT_EQ(guest.Poll(10000), HandshakeStatus::Refused);
     EXPECT_EQ(guest.FailReason(), Reason::Timeout);
+}
+
+// The host says goodbye right after the match's last tick, while its spectator is a few ticks
+// behind: the spectator still plays every tick it holds, then ends with the host's reason.
+TEST(Spectator, PlaysTheTicksItHoldsBeforeTheHostsGoodbye) {
+    auto [hostEnd, watchEnd] = MakeMemoryPair();
+    int restored = 0;
+    Spectator s(*watchEnd, SpectatorHooks{[&](auto) { return ++restored > 0; }, {}}, 0);
+    const std::vector<std::uint8_t> state = {1, 2, 3};
+    PlayerCommand a, b;
+    a.bytes[0] = 7;
+    b.bytes[5] = 1;
+    hostEnd->Send(Channel::Session, Encode(SnapshotChunk{40, 0, 3, 0, state}), 0);
+    hostEnd->Send(Channel::Session, Encode(Ticks{40, {TickPair{a, b}, TickPair{b, a}}}), 0);
+    hostEnd->Send(Channel::Session, Encode(Bye{Reason::Quit}), 0);
+    std::vector<std::uint32_t> ran;
+    StepResult r;
+    for (int n = 0; n < 5 && (r = s.Step(1)).status == StepStatus::Run; ++n) {
+        ran.push_back(r.tick);
+        if (r.tick == 41) {
+            EXPECT_EQ(r.host, b);
+        }
+    }
+    EXPECT_EQ(restored, 1);
+    EXPECT_EQ(ran, (std::vector<std::uint32_t>{40, 41}));
+    EXPECT_EQ(r.status, StepStatus::Ended);
+    EXPECT_EQ(r.reason, Reason::Quit);
 }
 
 }  // namespace

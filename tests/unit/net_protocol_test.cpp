@@ -46,7 +46,7 @@ std::vector<Message> Samples() {
         PeerJoined{Role::Watcher, kMaxWatchers},
         PeerLeft{Role::Host, 0},
         Probe{kProtocolVersion, 42},
-        Offer{kProtocolVersion, 42, 65535, "Host", 43, "ABCD"},
+        Offer{kProtocolVersion, 42, 65535, "Host", 43, "ABCD", 1},
     };
 }
 

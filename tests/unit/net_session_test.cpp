@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -46,14 +47,17 @@ std::int64_t NowMs() {
 }
 
 // Two windows' sessions on 127.0.0.1: the guest joins by the typed address, takes the host's
-// whole state although its own settings differ, both play the same ticks, and after the match
-// the guest is back at its own settings.
-TEST(NetSession, GuestJoinsByAddressAndPlaysTheHostsMatch) {
+// whole state although its own settings differ, and starts at the level the host chose; both play
+// the same ticks; a third window watches from the middle of the match and sees the very same
+// states; after the match the guest and the spectator are back at their own settings.
+TEST(NetSession, GuestJoinsByAddressPlaysTheHostsMatchAndASpectatorWatchesIt) {
     const fs::path dir = fs::temp_directory_path() / ("net_session_" + std::to_string(::getpid()));
     const auto port = static_cast<std::uint16_t>(29000 + ::getpid() % 500 * 2);
-    Side host(dir / "host", 7, port), guest(dir / "guest", 8, port);
+    Side host(dir / "host", 7, port), guest(dir / "guest", 8, port), watcher(dir / "w", 9, port);
     guest.game->shell.MusicVolumeSetting = 20;
+    watcher.game->shell.MusicVolumeSetting = 40;
     host.game->shell.MusicVolumeSetting = 80;
+    host.game->netMenu.startLevel = 8;
     host.game->netMenu.ask = NetMenu::Ask::kHost;
     host.net->Poll(*host.game, NowMs());
     guest.game->netMenu.address = "127.0.0.1:" + std::to_string(port);
@@ -65,24 +69,46 @@ TEST(NetSession, GuestJoinsByAddressAndPlaysTheHostsMatch) {
         if (!guest.net->InMatch()) guest.net->Poll(*guest.game, NowMs());
     }
     ASSERT_TRUE(host.net->InMatch() && guest.net->InMatch());
+    EXPECT_EQ(guest.game->play.LevelNumber, 8);
 
-    constexpr std::uint32_t kTicks = 150;
+    constexpr std::uint32_t kTicks = 150, kWatchFrom = 60;
+    std::map<std::uint32_t, std::uint64_t> hostHashes;
     const LocalControls still;
     for (int n = 0; n < 100000 && NowMs() < until + 10000 &&
-                    (host.net->LastTick() < kTicks || guest.net->LastTick() < kTicks);
+                    (host.net->LastTick() < kTicks + 40 || guest.net->LastTick() < kTicks + 40 ||
+                     watcher.net->LastTick() < kTicks);
          ++n) {
-        if (host.net->LastTick() < kTicks) host.net->MatchTick(*host.game, still, NowMs());
-        if (guest.net->LastTick() < kTicks) guest.net->MatchTick(*guest.game, still, NowMs());
+        if (host.net->LastTick() < kTicks + 40 &&
+            host.net->MatchTick(*host.game, still, NowMs()) == NetSession::Tick::kRan)
+            hostHashes[host.net->LastTick()] = StateHash(*host.game);
+        if (guest.net->LastTick() < kTicks + 40) guest.net->MatchTick(*guest.game, still, NowMs());
+        if (host.net->LastTick() == kWatchFrom && !watcher.net->Watching()) {
+            watcher.game->netMenu.address = "127.0.0.1:" + std::to_string(port);
+            watcher.game->netMenu.ask = NetMenu::Ask::kWatch;
+        }
+        if (!watcher.net->InMatch())
+            watcher.net->Poll(*watcher.game, NowMs());
+        else if (watcher.net->LastTick() < kTicks)
+            watcher.net->MatchTick(*watcher.game, still, NowMs());
     }
-    ASSERT_EQ(host.net->LastTick(), kTicks);
-    ASSERT_EQ(guest.net->LastTick(), kTicks);
+    ASSERT_EQ(host.net->LastTick(), kTicks + 40);
+    ASSERT_EQ(guest.net->LastTick(), kTicks + 40);
     EXPECT_EQ(StateHash(*host.game), StateHash(*guest.game));
     EXPECT_EQ(guest.game->shell.ScreenId, kScreenMatch);
     EXPECT_EQ(guest.game->shell.MusicVolumeSetting, 80);
+    ASSERT_GE(watcher.net->LastTick(), kTicks);
+    EXPECT_EQ(StateHash(*watcher.game), hostHashes[watcher.net->LastTick()]);
 
     guest.net->BackToMenu(*guest.game);
     EXPECT_EQ(guest.game->shell.MusicVolumeSetting, 20);
     EXPECT_EQ(guest.game->shell.ScreenId, kScreenMainMenu);
+    // Escape leaves watching for the spectator's own game at the main menu.
+    LocalControls escape;
+    escape.keyEscape = true;
+    watcher.net->MatchTick(*watcher.game, escape, NowMs());
+    EXPECT_FALSE(watcher.net->InMatch());
+    watcher.net->BackToMenu(*watcher.game);
+    EXPECT_EQ(watcher.game->shell.MusicVolumeSetting, 40);
     fs::remove_all(dir);
 }
 

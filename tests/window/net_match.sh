@@ -2,16 +2,17 @@
 # Two real windows play a network match over 127.0.0.1: each game has its own data and config
 # folders; the host opens a game on the network match screen, the guest finds it in the LAN list
 # (the probe goes to 127.0.0.1 only) and joins. Both play a few seconds with the mouse; the state
-# hashes both write every 60 ticks agree. Then the host's window closes: the guest says that the
-# other player left and is back at the main menu.
+# hashes both write every 60 ticks agree. A third window finds the running match in its LAN list
+# and watches it: its hashes are the host's; Escape takes it back to its main menu. Then the host's
+# window closes: the guest says that the other player left and is back at the main menu.
 set -euo pipefail
 work=$(mktemp -d)
 source "$(dirname "$0")/common.bash"
 prepare_game "$1"
 build_close_tool
-start_display 1700x700
-guest_pid=
-trap 'kill "$guest_pid" 2>/dev/null || true; cleanup' EXIT
+start_display 2550x700
+guest_pid= watch_pid=
+trap 'kill "$guest_pid" "$watch_pid" 2>/dev/null || true; cleanup' EXIT
 export RHOMBULUS2_NET_PORT=$((28100 + $$ % 400)) RHOMBULUS2_LAN_PORT=$((28600 + $$ % 400))
 export RHOMBULUS2_LAN_PROBE=127.0.0.1 LANG=en_US.UTF-8
 # The sanitizer build ticks slower: its splash and menus need longer.
@@ -62,10 +63,23 @@ click "$guest_win" 400 340; pause 1.2
 click "$guest_win" 495 545; pause 2.5   # the LAN list is asked anew every second
 click "$guest_win" 400 480              # the first host found
 pause 2
+# The spectator: the host's row in its LAN list now offers to watch the match.
+play_window watch
+watch_pid=$pid watch_win=$win
+xdotool windowmove "$watch_win" 1700 0
+pause 6
+click "$watch_win" 400 340; pause 1.2
+click "$watch_win" 495 545; pause 2.5
+click "$watch_win" 400 480              # the running match
 for x in 100 300 500 700 200 600 150 650; do
     click "$host_win" "$x" 300; pause 0.3
     click "$guest_win" $((800 - x)) 300; pause 0.3
 done
+grep -q "watching the network match" "$work/watch.txt" ||
+    { cat "$work/watch.txt"; fail "the spectator does not watch"; }
+xdotool windowfocus "$watch_win" sleep 0.1 key --window "$watch_win" Escape
+for _ in $(seq 50); do grep -q "left watching" "$work/watch.txt" && break; sleep 0.1; done
+grep -q "left watching" "$work/watch.txt" || fail "Escape did not end watching"
 "$work/close" "$host_win"
 wait_game 100 || fail "the host's window did not close"
 for _ in $(seq 100); do grep -q "left the game" "$work/guest.txt" && break; sleep 0.1; done
@@ -76,6 +90,13 @@ pause 4   # the guest's message, then its main menu
 game_pid=$guest_pid guest_pid=
 wait_game 100 || fail "the guest's window did not close"
 [ "$status" = 0 ] || fail "the guest exited $status"
+
+game_pid=$watch_pid watch_pid=
+"$work/close" "$watch_win"
+wait_game 100 || fail "the spectator's window did not close"
+[ "$status" = 0 ] || fail "the spectator exited $status"
+[ -s "$work/watch.trace" ] || { cat "$work/watch.txt"; fail "the spectator ran no ticks"; }
+! grep -vxFf "$work/host.trace" "$work/watch.trace" || fail "the spectator saw another match"
 
 lines=$(wc -l < "$work/guest.trace")
 [ "$lines" -ge 3 ] || { cat "$work"/*.txt; fail "only $lines hashes from the guest"; }
