@@ -42,8 +42,9 @@ enum ScreenNumber {
     kScreenSave = 24,
     kScreenStartLevel = 25,
     kScreenEditor = 26,
-    kScreenNetMatch = 27,  // finding the other player of a network match
-    kScreenPacks = 28,     // "My Levels": the packs to play
+    kScreenNetMatch = 27,    // finding the other player of a network match
+    kScreenPacks = 28,       // "My Levels": the packs to play
+    kScreenPackLevels = 29,  // a pack's levels, to choose the one to edit
     kScreenSplash = 36,
 };
 

@@ -12,6 +12,29 @@ namespace fs = std::filesystem;
 
 namespace {
 
+std::string FaultCode(const levels::PackResult& r) {
+    using levels::PackFault;
+    switch (r.fault) {
+        case PackFault::kTooLarge:
+            return "too-large";
+        case PackFault::kNotText:
+            return "not-text";
+        case PackFault::kNotPack:
+            return "not-a-pack";
+        case PackFault::kHeader:
+            return "header";
+        case PackFault::kLevel:
+            return "level " + std::to_string(r.level);
+        case PackFault::kTooManyLevels:
+            return "too-many-levels";
+        case PackFault::kNoLevel:
+            return "no-level";
+        case PackFault::kNone:
+            break;
+    }
+    return "unreadable";
+}
+
 PackListing ReadPackFile(const fs::path& path) {
     PackListing l;
     l.file = path.filename().string();
@@ -20,10 +43,12 @@ PackListing ReadPackFile(const fs::path& path) {
     if (file.problem == FileProblem::kTooLong) {
         l.message = "the file is larger than " + std::to_string(levels::kMaxPackBytes / 1024) +
                     " KiB, more than a pack may have";
+        l.fault = "too-large";
         return l;
     }
     if (!file.Ok()) {
         l.message = std::string("the file ") + DescribeFileProblem(file.problem);
+        l.fault = "unreadable";
         return l;
     }
     const std::string text(file.bytes.begin(), file.bytes.end());
@@ -31,6 +56,7 @@ PackListing ReadPackFile(const fs::path& path) {
     if (!r.ok) {
         l.message = (r.problem.line > 0 ? "line " + std::to_string(r.problem.line) + ": " : "") +
                     r.problem.message;
+        l.fault = FaultCode(r);
         return l;
     }
     l.ok = true;
@@ -59,6 +85,7 @@ PackListing ReadLevelPack(const std::string& levelsDir, const std::string& file)
         PackListing l;
         l.file = file;
         l.message = "'" + file + "' is not a file name in the levels folder";
+        l.fault = "unreadable";
         return l;
     }
     return ReadPackFile(fs::path(levelsDir) / file);
@@ -77,6 +104,7 @@ PackListing ShippedPuzzlePack(const std::string& resDir) {
         if (!file.Ok() ||
             !DecodeLevelRecords(std::string(file.bytes.begin(), file.bytes.end()), level.records)) {
             l.message = "level " + std::to_string(n) + " of the game is missing or damaged";
+            l.fault = "level " + std::to_string(n);
             l.pack.levels.clear();
             return l;
         }

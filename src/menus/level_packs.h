@@ -15,7 +15,11 @@ struct PackListing {
     bool ok = false;
     bool readOnly = false;  // the shipped levels
     levels::Pack pack;      // empty unless ok
-    std::string message;    // why a damaged pack was refused ("line 12: ...")
+    std::string message;    // why a damaged pack was refused ("line 12: ..."), for the log
+    // The same as one of a few kinds that the list says in the player's language: "too-large",
+    // "not-text", "unreadable", "not-a-pack", "header", "level N", "too-many-levels",
+    // "no-level" (PackFaultWords reads it).
+    std::string fault;
 };
 
 // Every "*.txt" of the folder in name order, each read on its own: a pack that is too large,

@@ -70,21 +70,43 @@ void DrawDetails(Game& game, int row) {
     std::vector<std::string> lines;
     int colour = 3;
     if (!l.Message[row].empty()) {
-        lines = Wrapped(
-            game, FillIn(Tr(game, "%s cannot be played:"), {l.File[row]}) + " " + l.Message[row],
-            width, 3);
+        // The file on one line, cut when its name is long; why on the second.
+        const std::string said = Tr(game, "%s cannot be played:");
+        const int nameWidth = width - TextWidth(game, FillIn(said.c_str(), {""}));
+        lines.push_back(FillIn(said.c_str(), {FitText(game, l.File[row], nameWidth)}));
+        lines.push_back(FitText(game, PackFaultText(game, l.Message[row]), width));
         colour = 5;
     } else if (l.File[row].empty()) {
-        lines.push_back(Tr(game, "The game's own levels, read only"));
+        lines = Wrapped(game, Tr(game, "The game's own levels, read only"), width, 2);
     } else if (!l.Author[row].empty()) {
-        lines.push_back(FillIn(Tr(game, "by %s"), {l.Author[row]}));
+        lines = Wrapped(game, FillIn(Tr(game, "by %s"), {l.Author[row]}), width, 2);
     }
     for (size_t i = 0; i < lines.size(); ++i)
         DrawText(game, 400, kDetailY - 11 * static_cast<int>(lines.size() - 1) + 22 * i,
-                 kAlignCentre, FitText(game, lines[i], width), colour);
+                 kAlignCentre, lines[i], colour);
 }
 
 }  // namespace
+
+std::string PackFaultText(const Game& game, const std::string& fault) {
+    if (fault.rfind("level ", 0) == 0)
+        return FillIn(Tr(game, "level %s is faulty"), {fault.substr(6)});
+    static constexpr struct {
+        const char* fault;
+        Words words;
+    } kSaid[] = {
+        {"too-large", N_("the file is too large for a pack")},
+        {"not-text", N_("the file is not text")},
+        {"not-a-pack", N_("it is not a level pack")},
+        {"header", N_("its header is faulty")},
+        {"too-many-levels", N_("it holds more than 99 levels")},
+        {"no-level", N_("it holds no level")},
+        {"match", N_("it is a match pack")},
+    };
+    for (const auto& s : kSaid)
+        if (fault == s.fault) return Tr(game, s.words);
+    return Tr(game, "the file cannot be read");
+}
 
 std::string FitText(const Game& game, const std::string& text, int width) {
     if (TextWidth(game, text) <= width) return text;
@@ -125,16 +147,46 @@ bool EditPack(Game& game, int row) {
         }
     }
     if (!listing.ok || listing.pack.match || listing.pack.levels.empty()) return false;
-    LoadPackLevelIntoEditor(game.editor, file, listing.pack.levels[0], 1);
-    ShowEditor(game);
+    // The same list, its rows now the pack's levels (Levels: the level's number) and a new one.
+    PackList& rows = game.packList;
+    const int n = static_cast<int>(listing.pack.levels.size());
+    rows.Count = std::min(n + (n < levels::kMaxPackLevels ? 1 : 0), kMaxPackRows);
+    for (int row = 1; row <= rows.Count; ++row) {
+        rows.File[row] = file;
+        rows.Name[row] =
+            row <= n ? listing.pack.levels[row - 1].name.substr(0, kPackTextChars) : "";
+        rows.Author[row] = "";
+        rows.Levels[row] = row;
+        rows.Message[row] = "";
+    }
+    rows.Page = rows.Chosen = 1;
+    ShowPackList(game, true);
     return true;
 }
+
+namespace {
+
+void EditPackLevel(Game& game, int row) {
+    const PackList& l = game.packList;
+    const PackListing listing = ReadLevelPack(game.levelsDir, l.File[row]);
+    const int number = l.Levels[row];
+    if (!listing.ok || number > static_cast<int>(listing.pack.levels.size())) {
+        // A new level: an empty field that saves after the pack's last.
+        game.editor = EditorState{};
+        game.editor.PackFile = l.File[row];
+    } else {
+        LoadPackLevelIntoEditor(game.editor, l.File[row], listing.pack.levels[number - 1], number);
+    }
+    ShowEditor(game);
+}
+
+}  // namespace
 
 void RequestPackList(Game& game) {
     RequestScreen(game, ScreenChange::kPackList);
 }
 
-void ShowPackList(Game& game) {
+void ShowPackList(Game& game, bool choosing) {
     RequestSound(game, sndTast1, 400);
     ClearButtons(game);
     PackList& l = game.packList;
@@ -146,16 +198,18 @@ void ShowPackList(Game& game) {
     // The page buttons beside the frame, as on the highscore pages.
     if (l.Page > 1) SetButton(game, kPackPreviousButton, 135, 415, 50, 25);
     if (l.Page < Pages(l)) SetButton(game, kPackNextButton, 665, 415, 50, 25);
-    SetButton(game, kPackEditButton, 305, 545, 95, 25);
+    if (!choosing) SetButton(game, kPackEditButton, 305, 545, 95, 25);
     SetButton(game, kPackBackButton, 495, 545, 95, 25);
     game.buttons.MenuSelection = 0;
     game.input.KeyEscape = 0;
-    game.shell.ScreenId = kScreenPacks;
+    game.shell.ScreenId = choosing ? kScreenPackLevels : kScreenPacks;
 }
 
 void PackListScreen(Game& game) {
     PackList& l = game.packList;
-    DrawText(game, 400, 270, kAlignCentre, Tr(game, "My Levels"), 1);
+    const bool choosing = game.shell.ScreenId == kScreenPackLevels;
+    DrawText(game, 400, 270, kAlignCentre,
+             choosing ? Tr(game, "Which level to edit?") : Tr(game, "My Levels"), 1);
     UpdateButtons(game);
     int pointed = 0;
     for (int i = 0; i < kPackRowsShown; ++i) {
@@ -164,6 +218,14 @@ void PackListScreen(Game& game) {
         if (PointerOverButton(game, slot)) pointed = l.Chosen = row;
         const bool over = row == l.Chosen;
         const int y = kPackFirstRowY + kPackRowStep * i;
+        if (choosing) {
+            const std::string name =
+                l.Name[row].empty() ? std::string(Tr(game, "New level")) : l.Name[row];
+            DrawText(game, kLeftX, y, kAlignLeft, std::to_string(row) + ".", over ? 2 : 3);
+            DrawText(game, kLeftX + 40, y, kAlignLeft, FitText(game, name, kRightX - kLeftX - 40),
+                     over ? 2 : 3);
+            continue;
+        }
         const bool damaged = !l.Message[row].empty();
         const std::string right =
             damaged              ? Tr(game, "damaged")
@@ -175,7 +237,7 @@ void PackListScreen(Game& game) {
                  FitText(game, name, kRightX - kLeftX - rightWidth - 16), over ? 2 : 3);
         DrawText(game, kRightX, y, kAlignRight, right, damaged ? 5 : over ? 2 : 3);
     }
-    if (l.Count <= 1) {
+    if (l.Count <= 1 && !choosing) {
         DrawText(game, 400, kPackFirstRowY + kPackRowStep * 2, kAlignCentre,
                  Tr(game, "No level packs of your own yet."), 3);
         DrawText(game, 400, kPackFirstRowY + kPackRowStep * 3, kAlignCentre,
@@ -183,21 +245,31 @@ void PackListScreen(Game& game) {
         DrawText(game, 400, kPackFirstRowY + kPackRowStep * 4, kAlignCentre,
                  Tr(game, "a pack file into the levels folder."), 3);
     }
-    if (l.Chosen <= l.Count) DrawDetails(game, pointed != 0 ? pointed : l.Chosen);
-    DrawButtonLabel(game, kPackEditButton, Tr(game, "Edit"), 3);
+    if (l.Chosen <= l.Count && !choosing) DrawDetails(game, pointed != 0 ? pointed : l.Chosen);
+    if (!choosing) DrawButtonLabel(game, kPackEditButton, Tr(game, "Edit"), 3);
     if (l.Page > 1) DrawButtonLabel(game, kPackPreviousButton, "<<<<", 3);
     if (l.Page < Pages(l)) DrawButtonLabel(game, kPackNextButton, ">>>>", 3);
     DrawButtonLabel(game, kPackBackButton, Tr(game, "Back"), 5);
     const int pressed = game.buttons.MenuSelection;
-    if (const int row = RowOnButton(l, pressed); row != 0) StartPack(game, row);
-    if (pressed == kPackEditButton && l.Chosen <= l.Count && EditPack(game, l.Chosen)) return;
+    if (const int row = RowOnButton(l, pressed); row != 0) {
+        if (choosing) {
+            EditPackLevel(game, row);
+            return;
+        }
+        StartPack(game, row);
+    }
+    if (pressed == kPackEditButton && !choosing && l.Chosen <= l.Count && EditPack(game, l.Chosen))
+        return;
     if (pressed == kPackPreviousButton || pressed == kPackNextButton) {
         l.Page += pressed == kPackNextButton ? 1 : -1;
         l.Chosen = (l.Page - 1) * kPackRowsShown + 1;
-        ShowPackList(game);
+        ShowPackList(game, choosing);
     }
     if (pressed == kPackBackButton || game.input.KeyEscape == 1) {
         game.input.KeyEscape = 0;
-        ShowGameChoice(game);
+        if (choosing)
+            RequestPackList(game);  // read anew: the packs as they are now
+        else
+            ShowGameChoice(game);
     }
 }

@@ -17,10 +17,14 @@ constexpr int kPackRowStep = 25;
 
 // Asks the shell for the list, read anew, and the screen with it.
 void RequestPackList(Game& game);
-void ShowPackList(Game& game);
+// choosing: the rows are a pack's levels, to choose the one to edit.
+void ShowPackList(Game& game, bool choosing = false);
 void PackListScreen(Game& game);
-// The pack's first level into the editor, saved back into the pack; the game's own levels are
-// first copied into a new pack of the player's. False (the player told why) when it cannot be.
+// The pack's levels listed to choose the one to edit, "New level" last; the game's own levels
+// are first copied into a new pack of the player's. False (the player told why) when it cannot be.
 bool EditPack(Game& game, int row);
+// Why a pack was refused (PackListing::fault), as words of the player's language that end a
+// sentence: "the file is too large for a pack".
+std::string PackFaultText(const Game& game, const std::string& fault);
 // The longest start of a UTF-8 text that is drawn no wider than `width` px, "..." after a cut.
 std::string FitText(const Game& game, const std::string& text, int width);

@@ -70,9 +70,11 @@ bool StartsWith(std::string_view s, std::string_view prefix) {
     return s.substr(0, prefix.size()) == prefix;
 }
 
-PackResult Fail(int line, std::string message) {
+PackResult Fail(PackFault fault, int line, std::string message, int level = 0) {
     PackResult r;
     r.problem = {line, std::move(message)};
+    r.fault = fault;
+    r.level = level;
     return r;
 }
 
@@ -89,9 +91,11 @@ bool IsPackText(std::string_view text) {
 
 PackResult ParsePack(std::string_view text) {
     if (text.size() > kMaxPackBytes)
-        return Fail(0, "the pack is " + std::to_string(text.size()) + " bytes, more than the " +
-                           std::to_string(kMaxPackBytes) + " a pack may have");
-    if (text.find('\0') != std::string_view::npos) return Fail(0, "the pack is not text");
+        return Fail(PackFault::kTooLarge, 0,
+                    "the pack is " + std::to_string(text.size()) + " bytes, more than the " +
+                        std::to_string(kMaxPackBytes) + " a pack may have");
+    if (text.find('\0') != std::string_view::npos)
+        return Fail(PackFault::kNotText, 0, "the pack is not text");
     const std::vector<Line> lines = Lines(text);
     Pack pack;
     bool named = false, authored = false, kinded = false;
@@ -104,17 +108,20 @@ PackResult ParsePack(std::string_view text) {
         if (t == "level") break;
         const size_t colon = t.find(':');
         if (colon == std::string_view::npos)
-            return Fail(lineNo, "unexpected text in the pack's header (pack:, author:, kind:)");
+            return Fail(named ? PackFault::kHeader : PackFault::kNotPack, lineNo,
+                        "unexpected text in the pack's header (pack:, author:, kind:)");
         const std::string_view key = t.substr(0, colon), value = Trimmed(t.substr(colon + 1));
-        if (!named && key != "pack") return Fail(lineNo, "a pack starts with its 'pack:' line");
+        if (!named && key != "pack")
+            return Fail(PackFault::kNotPack, lineNo, "a pack starts with its 'pack:' line");
         bool* seen = key == "pack"     ? &named
                      : key == "author" ? &authored
                      : key == "kind"   ? &kinded
                                        : nullptr;
         if (!seen)
-            return Fail(lineNo,
+            return Fail(PackFault::kHeader, lineNo,
                         "unknown header line '" + std::string(key) + ":' (pack:, author:, kind:)");
-        if (*seen) return Fail(lineNo, "second '" + std::string(key) + ":' line");
+        if (*seen)
+            return Fail(PackFault::kHeader, lineNo, "second '" + std::string(key) + ":' line");
         *seen = true;
         std::string problem;
         if (key == "pack") {
@@ -128,10 +135,12 @@ PackResult ParsePack(std::string_view text) {
         } else {
             problem = "the kind is 'puzzle' or 'match', not '" + std::string(value) + "'";
         }
-        if (!problem.empty()) return Fail(lineNo, problem);
+        if (!problem.empty()) return Fail(PackFault::kHeader, lineNo, problem);
     }
-    if (!named) return Fail(0, "no 'pack:' line: this is not a level pack");
-    if (!kinded) return Fail(0, "the pack's header has no 'kind:' line (puzzle or match)");
+    if (!named) return Fail(PackFault::kNotPack, 0, "no 'pack:' line: this is not a level pack");
+    if (!kinded)
+        return Fail(PackFault::kHeader, 0,
+                    "the pack's header has no 'kind:' line (puzzle or match)");
     const Lattice& lattice = pack.match ? kMatchLattice : kPuzzleLattice;
     // The levels: each from its "level" line to the next.
     while (n < lines.size()) {
@@ -139,29 +148,32 @@ PackResult ParsePack(std::string_view text) {
         size_t end = n + 1;
         while (end < lines.size() && Trimmed(lines[end].text) != "level") ++end;
         if (static_cast<int>(pack.levels.size()) == kMaxPackLevels)
-            return Fail(levelLine,
+            return Fail(PackFault::kTooManyLevels, levelLine,
                         "a pack holds at most " + std::to_string(kMaxPackLevels) + " levels");
         std::string source;
         for (size_t i = n + 1; i < end; ++i) {
             source += lines[i].text;
             source += '\n';
         }
+        const int number = static_cast<int>(pack.levels.size()) + 1;
         ParseResult p = ParseSource(source, lattice);
         const int offset = levelLine;  // line 1 of the level's source is the line after "level"
-        if (!p.ok) return Fail(p.problem.line + offset, p.problem.message);
-        if (p.level.pipe) return Fail(levelLine, "a pack holds no pipe levels");
+        if (!p.ok)
+            return Fail(PackFault::kLevel, p.problem.line + offset, p.problem.message, number);
+        if (p.level.pipe)
+            return Fail(PackFault::kLevel, levelLine, "a pack holds no pipe levels", number);
         for (int& row : p.level.rowLine)
             if (row > 0) row += offset;
-        const int number = static_cast<int>(pack.levels.size()) + 1;
         const std::string what = "level " + std::to_string(number);
         std::string problem = TextProblem(what + "'s name", p.level.name, kMaxLevelIdea, false);
         if (problem.empty())
             problem = TextProblem(what + "'s idea", p.level.idea, kMaxLevelIdea, true);
-        if (!problem.empty()) return Fail(levelLine, problem);
+        if (!problem.empty()) return Fail(PackFault::kLevel, levelLine, problem, number);
         pack.levels.push_back(std::move(p.level));
         n = end;
     }
-    if (pack.levels.empty()) return Fail(static_cast<int>(lines.size()), "the pack holds no level");
+    if (pack.levels.empty())
+        return Fail(PackFault::kNoLevel, static_cast<int>(lines.size()), "the pack holds no level");
     PackResult r;
     r.ok = true;
     r.pack = std::move(pack);

@@ -36,10 +36,25 @@ struct Pack {
     std::vector<Level> levels;
 };
 
+// What kind of fault refused a pack: few enough for the game to say each in every language,
+// while Problem::message keeps the exact detail for levelc and the log.
+enum class PackFault {
+    kNone,
+    kTooLarge,       // more than kMaxPackBytes
+    kNotText,        // holds a zero byte
+    kNotPack,        // no "pack:" line first
+    kHeader,         // a header line that is unknown, repeated or of a wrong value
+    kLevel,          // a level that does not read (PackResult::level says which)
+    kTooManyLevels,  // more than kMaxPackLevels
+    kNoLevel,
+};
+
 struct PackResult {
     bool ok = false;
     Pack pack;
     Problem problem;  // the first problem; its line counts in the whole file
+    PackFault fault = PackFault::kNone;
+    int level = 0;  // the faulty level, from 1, for PackFault::kLevel
 };
 
 // Whether a text is a pack rather than one level's source: its first line that is neither

@@ -16,7 +16,9 @@
 #include "menus/highscore_replays.h"
 #include "menus/highscores.h"
 #include "menus/record_file.h"
+#include "platform/file_bytes.h"
 #include "platform/headless/headless_platform.h"
+#include "playfield/level_pack.h"
 #include "presentation/music.h"
 #include "runner/dump.h"
 #include "shell/command_line.h"
@@ -74,6 +76,25 @@ bool ReplayWatch::Prepare(Game& game, const std::string& scratchDir, std::string
         return false;
     }
     game.savesDir = scratchDir;
+    if (!header_.packFile.empty()) {
+        // Its own levels folder, holding only the pack the replay carries: what the player's
+        // folder holds now need not be what the game played.
+        game.levelsDir = scratchDir + "/levels";
+        std::error_code ec;
+        std::filesystem::create_directories(game.levelsDir, ec);
+        if (!levels::ParsePack(header_.pack).ok) {
+            trouble_ = ReplayTrouble::kDamaged;
+            why = "damaged: the pack it carries does not read";
+            return false;
+        }
+        if (!WriteFileAtomically(
+                game.levelsDir + "/" + header_.packFile,
+                std::vector<std::uint8_t>(header_.pack.begin(), header_.pack.end()))) {
+            trouble_ = ReplayTrouble::kUnwritable;
+            why = "cannot write a folder for its levels";
+            return false;
+        }
+    }
     game.clockSeed = header_.seed;
     if (header_.language != 0) game.shell.FirstStartLanguage = header_.language;
     if (header_.state.empty()) return true;
@@ -254,6 +275,14 @@ void GameReplays::AfterTick(Game& game) {
     ReplayHeader h = header;
     h.state = PackReplayState(game.sim());
     h.tune = game.music.lastFile;
+    if (!game.packGame.File.empty()) {
+        const FileBytes pack =
+            ReadFileBytes(game.levelsDir + "/" + game.packGame.File, levels::kMaxPackBytes);
+        if (pack.Ok()) {
+            h.packFile = game.packGame.File;
+            h.pack.assign(pack.bytes.begin(), pack.bytes.end());
+        }
+    }
     recorder.KeepText(ReplayHeaderText(h), game.shell.FrameCounter + 1);
     game.replayName = ReplayFileName(header.seed, game.shell.FrameCounter);
     started = true;

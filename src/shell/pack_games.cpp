@@ -1,8 +1,11 @@
 #include "shell/pack_games.h"
 
+#include <cstdio>
+
 #include "core/game.h"
 #include "core/words.h"
 #include "menus/level_packs.h"
+#include "menus/pack_screen.h"
 
 namespace {
 
@@ -25,9 +28,12 @@ void ReadPackList(Game& game) {
         list.Name[row] = Kept(l.pack.name);
         list.Author[row] = Kept(l.pack.author);
         list.Levels[row] = static_cast<int>(l.pack.levels.size());
-        list.Message[row] = Kept(l.message);
-        if (l.ok && l.pack.match) list.Message[row] = "a match pack: only Puzzle packs play here";
-        if (!l.ok && list.Message[row].empty()) list.Message[row] = "the pack does not read";
+        list.Message[row] = Kept(l.fault);
+        if (l.ok && l.pack.match) list.Message[row] = "match";
+        if (!l.ok && list.Message[row].empty()) list.Message[row] = "unreadable";
+        if (!l.ok)
+            std::fprintf(stderr, "rhombulus2: level pack %s: %s\n", l.file.c_str(),
+                         l.message.c_str());
     }
 }
 
@@ -37,15 +43,17 @@ bool BeginPackGame(Game& game, const LevelStartRequest& start) {
         return true;
     }
     const PackListing l = ReadLevelPack(game.levelsDir, start.pack);
-    std::string problem = l.message;
-    if (l.ok && l.pack.match) problem = "it is a match pack";
-    if (problem.empty() && !l.ok) problem = "it does not read";
+    std::string problem = l.ok ? "" : l.fault.empty() ? "unreadable" : l.fault;
+    if (l.ok && l.pack.match) problem = "match";
     if (problem.empty() && start.level > static_cast<int>(l.pack.levels.size()))
-        problem = "it has no level " + std::to_string(start.level) + " any more";
+        problem = "no-level";
     if (!problem.empty()) {
+        if (!l.ok)
+            std::fprintf(stderr, "rhombulus2: level pack %s: %s\n", start.pack.c_str(),
+                         l.message.c_str());
         game.requests.message =
             FillIn(TrC(game, "message box", "The level pack \"%s\" cannot be played: %s."),
-                   {game.levelsDir + "/" + start.pack, problem});
+                   {game.levelsDir + "/" + start.pack, PackFaultText(game, problem)});
         RequestMainMenu(game, false);
         return false;
     }

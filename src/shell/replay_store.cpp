@@ -12,6 +12,7 @@
 #include "core/languages.h"
 #include "menus/record_file.h"
 #include "platform/file_bytes.h"
+#include "playfield/level_pack.h"
 
 namespace fs = std::filesystem;
 
@@ -60,6 +61,35 @@ std::uint64_t LevelFilesHash(const std::string& levelDir) {
     return h == 0 ? 1 : h;
 }
 
+namespace {
+
+std::string Hex(const std::string& bytes) {
+    static const char kHex[] = "0123456789abcdef";
+    std::string hex;
+    for (unsigned char b : bytes) {
+        hex += kHex[b >> 4];
+        hex += kHex[b & 15];
+    }
+    return hex;
+}
+
+bool Unhex(const std::string& hex, std::string& bytes) {
+    if (hex.size() % 2 != 0 || hex.find_first_not_of("0123456789abcdef") != std::string::npos)
+        return false;
+    auto nibble = [](char c) { return c <= '9' ? c - '0' : c - 'a' + 10; };
+    bytes.clear();
+    for (std::size_t i = 0; i < hex.size(); i += 2)
+        bytes += static_cast<char>(nibble(hex[i]) * 16 + nibble(hex[i + 1]));
+    return true;
+}
+
+}  // namespace
+
+bool IsPackFileName(const std::string& file) {
+    return !file.empty() && file.size() <= kMaxPackFileName && file[0] != '.' &&
+           file.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
+}
+
 std::string ReplayHeaderText(const ReplayHeader& header) {
     char levels[32];
     std::snprintf(levels, sizeof levels, "%016llx", static_cast<unsigned long long>(header.levels));
@@ -68,6 +98,8 @@ std::string ReplayHeaderText(const ReplayHeader& header) {
     if (!header.version.empty()) text += "# version " + header.version + "\n";
     if (header.levels != 0) text += std::string("# levels ") + levels + "\n";
     if (!header.tune.empty()) text += "# tune " + header.tune + "\n";
+    if (!header.packFile.empty())
+        text += "# pack " + Hex(header.packFile) + " " + Hex(header.pack) + "\n";
     if (header.hasEnd) {
         char end[32];
         std::snprintf(end, sizeof end, "%016llx", static_cast<unsigned long long>(header.endHash));
@@ -126,6 +158,14 @@ bool ReadReplayHeader(const std::string& text, ReplayHeader& header, std::string
         } else if (word == "tune") {
             if (!(words >> header.tune) || header.tune.size() > 256) {
                 why = "the tune line is damaged";
+                return false;
+            }
+        } else if (word == "pack") {
+            std::string file, pack;
+            if (!(words >> file >> pack) || file.size() > 2 * kMaxPackFileName ||
+                pack.size() > 2 * levels::kMaxPackBytes || !Unhex(file, header.packFile) ||
+                !Unhex(pack, header.pack) || !IsPackFileName(header.packFile)) {
+                why = "the pack line is damaged";
                 return false;
             }
         } else if (word == "end") {

@@ -25,15 +25,22 @@ struct ReplayHeader {
     // replay starts with the program.
     std::string state;
     std::string tune;
+    // A pack game's pack: its file name in the levels folder and its text, so that the replay
+    // plays where that folder holds another version of it, or none. Empty: no pack.
+    std::string packFile;
+    std::string pack;
     // A network match: the state hash both machines ended it with, which its replay must reach.
     bool hasEnd = false;
     std::uint64_t endHash = 0;
 };
+// A name a pack game's replay may give its pack's file: no folder, not hidden.
+inline constexpr std::size_t kMaxPackFileName = 255;
+bool IsPackFileName(const std::string& file);
 // The longest state line read.
 inline constexpr std::size_t kMaxReplayStateChars = 16u << 20;
 
 // The header lines ("# seed N", "# language N", "# version V", "# levels HEX", "# tune PATH",
-// "# end HEX", "# state HEX").
+// "# pack HEX HEX" (the pack's file name and text), "# end HEX", "# state HEX").
 std::string ReplayHeaderText(const ReplayHeader& header);
 // Reads the "#" lines at the top of a replay. False, with the reason, when it names no seed or a
 // header line is malformed; only the first kMaxReplayHeaderLines lines are looked at.

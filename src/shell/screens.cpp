@@ -48,6 +48,7 @@ const ScreenEntry kScreens[] = {
     {kScreenEditor, EditorScreen, Backdrop::kEditor, Always, EditorNameKey},
     {kScreenNetMatch, NetMatchScreen, Backdrop::kMenu, Always, NetAddressKey},
     {kScreenPacks, PackListScreen, Backdrop::kMenu, Always, nullptr},
+    {kScreenPackLevels, PackListScreen, Backdrop::kMenu, Always, nullptr},
     {kScreenSplash, SplashScreen, Backdrop::kSplash, Always, nullptr},
 };
 

@@ -44,9 +44,10 @@ has 95 '"text": "50 Level"'
 has 95 '"text": "Cold Caves"'
 has 95 '"text": "1 Level"'
 [ "$(grep -cF '"text": "beschädigt"' "$work/d95.json")" = 3 ] || fail "three damaged packs"
-has 95 'big.txt ist nicht spielbar: the file is'
-has 95 'larger than 256 KiB'
-has 115 'short.txt ist nicht spielbar:'
+has 95 '"text": "big.txt ist nicht spielbar:"'
+has 95 '"text": "die Datei ist zu groß für ein Paket"'
+has 115 '"text": "short.txt ist nicht spielbar:"'
+has 115 '"text": "sein Kopf ist fehlerhaft"'
 # A damaged pack's row does nothing; Escape goes back to the game choice.
 dumps=$(d 130 160) run 170 '90 move 400 361' '110 click' '150 key escape'
 [ "$(val 130 ScreenId)" = 28 ] || fail "a damaged pack was started: $(val 130 ScreenId)"
@@ -64,15 +65,25 @@ has 480 '"text": "Letztes Puzzle gelöst!"'
     fail "after the pack: level $(val 700 LevelNumber), lap $(val 700 LapNumber)"
 [ "$(val 700 StonesLeft)" = 2 ] || fail "lap 2 plays the pack: $(val 700 StonesLeft)"
 
-# "Bearbeiten" opens the pack's first level in the editor, which saves it back into the pack;
-# on the game's own levels it copies them into a new pack of the player's first.
-edit=('110 move 305 557' '130 click' '200 move 760 448' '201 click')
-dumps=$(d 180) run 220 '100 move 400 386' "${edit[@]}"
-[ "$(val 180 ScreenId)" = 26 ] || fail "Edit: screen $(val 180 ScreenId)"
+# "Bearbeiten" lists the pack's levels and "Neues Level"; the level chosen opens in the editor,
+# which saves it back into its place in the pack, a new one after the last. On the game's own
+# levels it copies them into a new pack of the player's first.
+edit=('110 move 305 557' '130 click' '230 move 760 448' '231 click')
+dumps=$(d 145 210) run 250 '100 move 400 386' "${edit[@]}" '150 move 400 336' '160 click'
+has 145 '"text": "Welches Level bearbeiten?"'
+has 145 '"text": "One Shot"'
+has 145 '"text": "Neues Level"'
+[ "$(val 210 ScreenId)" = 26 ] || fail "Edit: screen $(val 210 ScreenId)"
 [ "$(grep -c '^level$' "$levels/cold-caves.txt")/$(grep -c '^; name: One Shot$' "$levels/cold-caves.txt")" = 1/1 ] ||
     fail "saved back: $(cat "$levels/cold-caves.txt")"
-run 220 '100 move 400 336' "${edit[@]}"
+cp "$levels/cold-caves.txt" "$work/cold-caves.one"
+run 250 '100 move 400 386' "${edit[@]}" '150 move 400 361' '160 click'
+[ "$(grep -c '^level$' "$levels/cold-caves.txt")/$(grep -c '^; name: Level 2$' "$levels/cold-caves.txt")" = 2/1 ] ||
+    fail "a new level: $(cat "$levels/cold-caves.txt")"
+mv "$work/cold-caves.one" "$levels/cold-caves.txt"
+run 250 '100 move 400 336' "${edit[@]}" '150 move 400 361' '160 click'
 [ "$(grep -c '^level$' "$levels/rhombulus-2-2.txt")" = 50 ] || fail "the copy of the game's levels"
+grep -q '^; name: Level 2$' "$levels/rhombulus-2-2.txt" || fail "level 2 of the copy"
 rm "$levels/rhombulus-2-2.txt"
 
 # The time runs out; the score goes into the pack's own table, groar.dat stays as it was.
@@ -86,6 +97,20 @@ score=$(val 2301 Score)
 [ "$(sed -n 2p "$table")" = "1 $score anna" ] || fail "the pack's table: $(cat "$table")"
 [ "$(sed -n 8p "$table")" = "7 0 " ] || fail "place 7: $(sed -n 8p "$table")"
 cmp -s "$saves/groar.dat" "$work/groar.before" || fail "groar.dat changed"
+
+# The game's kept replay carries its pack: with the pack changed in the folder it plays the
+# same game again.
+rm -rf "$work/kept" "$table"  # the watcher plays into an empty table
+dumps="$(d 2301) --keep-replays $work/kept" run 2400 "${play[@]}" "${champion[@]}"
+mapfile -t kept < <(ls "$work/kept")
+[ ${#kept[@]} = 1 ] || fail "${#kept[@]} replays kept: ${kept[*]}"
+grep -q '^# pack [0-9a-f]* [0-9a-f]*$' "$work/kept/${kept[0]}" || fail "the replay holds no pack"
+cp "$work/d2301.json" "$work/played.json"
+mv "$levels/cold-caves.txt" "$work/"
+sed 's/^| \. \. \. \. 1/| 2 . . . 1/' "$work/cold-caves.txt" > "$levels/cold-caves.txt"
+"$bin" --res "$work/res" --watch "$work/kept/${kept[0]}" --speed 8 --dump 2301:"$work/watched.json"
+mv "$work/cold-caves.txt" "$levels/"
+cmp -s "$work/played.json" "$work/watched.json" || fail "the watched pack game is not the one played"
 
 # A damaged table is kept aside, the player told, and a new table begun.
 printf 'rhombulus2 pack highscores 1\n1 99x anna\n' > "$table"

@@ -74,6 +74,8 @@ struct Damaged {
     std::string text;
     const char* expect;
     int line;  // -1: any
+    PackFault fault;
+    int level = 0;  // the faulty level for PackFault::kLevel
 };
 
 void PrintTo(const Damaged& d, std::ostream* os) {
@@ -90,6 +92,9 @@ TEST_P(DamagedPack, IsRefusedWithItsReason) {
     if (d.line >= 0) {
         EXPECT_EQ(r.problem.line, d.line) << r.problem.message;
     }
+    // The kind the game tells the player, and which level, must match the detail.
+    EXPECT_EQ(r.fault, d.fault) << r.problem.message;
+    EXPECT_EQ(r.level, d.level) << r.problem.message;
 }
 
 namespace {
@@ -110,25 +115,31 @@ std::string ManyLevels(int n) {
 INSTANTIATE_TEST_SUITE_P(
     Table, DamagedPack,
     ::testing::Values(
-        Damaged{"empty", "", "no 'pack:' line", 0},
-        Damaged{"cut short in a level", kTwoLevels.substr(0, 200), "the field ends at row", -1},
-        Damaged{"no kind", Replaced(kTwoLevels, "kind: puzzle\n", ""), "no 'kind:' line", 0},
+        Damaged{"empty", "", "no 'pack:' line", 0, PackFault::kNotPack},
+        Damaged{"cut short in a level", kTwoLevels.substr(0, 200), "the field ends at row", -1,
+                PackFault::kLevel, 1},
+        Damaged{"no kind", Replaced(kTwoLevels, "kind: puzzle\n", ""), "no 'kind:' line", 0,
+                PackFault::kHeader},
         Damaged{"wrong kind", Replaced(kTwoLevels, "kind: puzzle", "kind: pipe"),
-                "'puzzle' or 'match'", 4},
+                "'puzzle' or 'match'", 4, PackFault::kHeader},
         Damaged{"unknown header", Replaced(kTwoLevels, "author: Anna", "colour: red"),
-                "unknown header line", 3},
+                "unknown header line", 3, PackFault::kHeader},
         Damaged{"name too long", Replaced(kTwoLevels, "Cold Caves", std::string(41, 'x')),
-                "longer than 40", 2},
+                "longer than 40", 2, PackFault::kHeader},
         Damaged{"broken UTF-8", Replaced(kTwoLevels, "author: Anna", "author: Ann\xc3"),
-                "not printable", 3},
-        Damaged{"a NUL byte", Replaced(kTwoLevels, "Anna", std::string("An\0a", 4)), "not text", 0},
-        Damaged{"unnamed level", Replaced(kTwoLevels, "; name: Two\n", ""), "name is empty", 26},
+                "not printable", 3, PackFault::kHeader},
+        Damaged{"a NUL byte", Replaced(kTwoLevels, "Anna", std::string("An\0a", 4)), "not text", 0,
+                PackFault::kNotText},
+        Damaged{"unnamed level", Replaced(kTwoLevels, "; name: Two\n", ""), "name is empty", 26,
+                PackFault::kLevel, 2},
         Damaged{"wrong cell", Replaced(kTwoLevels, "| . . . 2 1", "| . . . 9 1"),
-                "unknown cell '9'", 30},
+                "unknown cell '9'", 30, PackFault::kLevel, 2},
         Damaged{"a pipe level", Replaced(kTwoLevels, "; name: Two\nfield", "; name: Two\npipe"),
-                "row 0 is the ceiling", -1},
-        Damaged{"too many levels", ManyLevels(kMaxPackLevels + 1), "at most 99 levels", -1},
-        Damaged{"ten megabytes", kTwoLevels + std::string(10 << 20, ';'), "more than the", 0}),
+                "row 0 is the ceiling", -1, PackFault::kLevel, 2},
+        Damaged{"too many levels", ManyLevels(kMaxPackLevels + 1), "at most 99 levels", -1,
+                PackFault::kTooManyLevels},
+        Damaged{"ten megabytes", kTwoLevels + std::string(10 << 20, ';'), "more than the", 0,
+                PackFault::kTooLarge}),
     [](const ::testing::TestParamInfo<Damaged>& info) {
         std::string n = info.param.what;
         for (char& c : n)

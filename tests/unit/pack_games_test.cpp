@@ -2,13 +2,17 @@
 // slot names (the end-to-end script level_packs.sh plays them through the menus).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "core/languages.h"
 #include "core/level_source.h"
 #include "menus/pack_scores.h"
+#include "menus/pack_screen.h"
 #include "menus/saved_games.h"
 #include "menus_fixture.h"
+#include "presentation/text.h"
 
 namespace {
 
@@ -84,5 +88,26 @@ TEST(PackSlot, ASavedPackGameNamesItsPackAndOnlyAPlainFileNameIsTaken) {
         EXPECT_FALSE(ReadSavedGame(g, SlotFile(2), start)) << name;
     }
 }
+
+// Why a pack is refused is the second of the two lines under the list (344 px): in every language
+// it shows whole, and each kind of fault reads differently from the others.
+class PackFaultWords : public ::testing::TestWithParam<int> {};
+
+TEST_P(PackFaultWords, EachKindFitsUnderTheListInEveryLanguage) {
+    MenuGame m;
+    m.g().shell.Language = GetParam();
+    std::vector<std::string> said;
+    for (const char* fault : {"too-large", "not-text", "unreadable", "not-a-pack", "header",
+                              "level 99", "too-many-levels", "no-level", "match"}) {
+        const std::string text = PackFaultText(m.g(), fault);
+        EXPECT_LE(TextWidth(m.g(), text), 344) << fault << ": " << text;
+        EXPECT_EQ(std::find(said.begin(), said.end(), text), said.end()) << text;
+        said.push_back(text);
+    }
+    EXPECT_NE(said[5].find("99"), std::string::npos) << said[5];
+    EXPECT_LE(TextWidth(m.g(), FillIn(Tr(m.g(), "%s cannot be played:"), {"cold-caves.txt"})), 344);
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, PackFaultWords, ::testing::Range(1, kLanguages + 1));
 
 }  // namespace

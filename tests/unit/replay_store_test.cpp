@@ -10,6 +10,7 @@
 #include <string>
 
 #include "menus/highscore_replays.h"
+#include "playfield/level_pack.h"
 #include "shell/recorder.h"
 #include "test_support.h"
 
@@ -80,6 +81,8 @@ TEST(ReplayHeader, WrittenHeaderReadsBackAndTheRunnerFindsItsSeedFirst) {
     h.levels = 0x00ab00cd00ef0012ull;
     h.tune = "res\\Musik\\vi02.mp3";
     h.state = "00ff10ab";
+    h.packFile = "cold caves.txt";  // an imported pack's name may hold a space
+    h.pack = "pack: Cold Caves\nauthor: Anna\n\xc3\xa4\n";
     const std::string text = ReplayHeaderText(h) + "3 opponent 1\n";
     EXPECT_EQ(text.rfind("# seed 18446744073709551615\n", 0), 0u);
     ReplayHeader back;
@@ -91,6 +94,8 @@ TEST(ReplayHeader, WrittenHeaderReadsBackAndTheRunnerFindsItsSeedFirst) {
     EXPECT_EQ(back.levels, h.levels);
     EXPECT_EQ(back.tune, h.tune);
     EXPECT_EQ(back.state, h.state);
+    EXPECT_EQ(back.packFile, h.packFile);
+    EXPECT_EQ(back.pack, h.pack);
     EXPECT_EQ(ReplayMismatch(back, "1.4.0", h.levels), "");
     EXPECT_NE(ReplayMismatch(back, "1.5.0", h.levels).find("version 1.4.0"), std::string::npos);
     EXPECT_NE(ReplayMismatch(back, "1.4.0", 7).find("level files"), std::string::npos);
@@ -115,7 +120,20 @@ INSTANTIATE_TEST_SUITE_P(Replays, DamagedHeader,
                                            std::make_pair("# seed 1\n# levels xyz\n", "level"),
                                            std::make_pair("# seed 1\n# state 0a1\n", "state"),
                                            std::make_pair("# seed 1\n# state 0G\n", "state"),
-                                           std::make_pair("# language 2\n# seed\n", "seed")));
+                                           std::make_pair("# language 2\n# seed\n", "seed"),
+                                           // The pack's file name must stay in the folder.
+                                           std::make_pair("# seed 1\n# pack 2e2e2f61 70\n", "pack"),
+                                           std::make_pair("# seed 1\n# pack 2e61 70\n", "pack"),
+                                           std::make_pair("# seed 1\n# pack 61\n", "pack"),
+                                           std::make_pair("# seed 1\n# pack 61 7\n", "pack")));
+TEST(ReplayHeader, APackLargerThanAnyPackIsRefused) {
+    ReplayHeader h, back;
+    h.packFile = "a.txt";
+    h.pack = std::string(levels::kMaxPackBytes + 1, ';');
+    std::string why;
+    EXPECT_FALSE(ReadReplayHeader(ReplayHeaderText(h), back, why));
+    EXPECT_NE(why.find("pack"), std::string::npos) << why;
+}
 
 TEST(ReplayRecorder, KeepsWhatItRecordsBehindTheHeader) {
     InputRecorder r;
