@@ -67,6 +67,20 @@ bool WriteShots(const RunnerOptions& options, long long t, const HeadlessPlatfor
     return ok;
 }
 
+// What the runner writes after tick t of a network match: its pictures, its dumps, its hash.
+// False when a file could not be written.
+bool WriteAfterTick(const RunnerOptions& options, long long t, Game& game,
+                    const HeadlessPlatform& platform) {
+    bool ok = WriteShots(options, t, platform);
+    for (const auto& [dt, path] : options.dumps) {
+        if (dt == t && !WriteText(path, DumpJson(game, platform))) ok = false;
+    }
+    if (options.hashEvery > 0 && t % options.hashEvery == 0)
+        std::printf("tick %lld hash %016llx\n", t,
+                    static_cast<unsigned long long>(StateHash(game)));
+    return ok;
+}
+
 }  // namespace
 
 std::string NetTickLine(long long tick, const std::uint8_t* host, const std::uint8_t* guest) {
@@ -177,13 +191,7 @@ int WatchNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o,
         bool draw = !options.noDraw;
         for (const auto& shot : options.shots) draw = draw || shot.first == t;
         FrameTick(game, draw);
-        if (!WriteShots(options, t, platform)) status = 2;
-        for (const auto& [dt, path] : options.dumps) {
-            if (dt == t && !WriteText(path, DumpJson(game, platform))) status = 2;
-        }
-        if (options.hashEvery > 0 && t % options.hashEvery == 0)
-            std::printf("tick %lld hash %016llx\n", t,
-                        static_cast<unsigned long long>(StateHash(game)));
+        if (!WriteAfterTick(options, t, game, platform)) status = 2;
         if (NetMatchOver(game) || (options.ticks > 0 && t >= options.ticks)) break;
     }
     if (status != 3) {
@@ -364,13 +372,7 @@ int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
             game.players[2].Score += 1;
             desynced = true;
         }
-        if (!WriteShots(options, t2, platform)) status = 2;
-        for (const auto& [dt, path] : options.dumps) {
-            if (dt == t2 && !WriteText(path, DumpJson(game, platform))) status = 2;
-        }
-        if (options.hashEvery > 0 && t2 % options.hashEvery == 0)
-            std::printf("tick %lld hash %016llx\n", t2,
-                        static_cast<unsigned long long>(StateHash(game)));
+        if (!WriteAfterTick(options, t2, game, platform)) status = 2;
         if (NetMatchOver(game) || (options.ticks > 0 && t2 >= options.ticks)) over = true;
     }
     // A dump named for a tick after the match's last gets the state it ended in.
