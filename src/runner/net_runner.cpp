@@ -131,6 +131,16 @@ namespace {
 
 // What a runner says at its end when the match ended early: in both of the game's first two
 // languages when there is no game (and so no language) yet.
+// One side's game on the runner's platform, with its sounds read from the runner's folder.
+std::unique_ptr<Game> NetSideGame(const RunnerOptions& options, HeadlessPlatform& platform,
+                                  std::uint64_t seed) {
+    platform.waveDir = options.resDir + "/waves";
+    auto game = std::make_unique<Game>();
+    InitGame(*game, platform, options.resDir, seed);
+    game->shell.FirstStartLanguage = options.firstStartLanguage;
+    return game;
+}
+
 void SayEnd(const Game* game, const char* side, const Words& w) {
     if (game != nullptr)
         std::fprintf(stderr, "rhombulus2-headless %s: %s\n", side, Tr(*game, w));
@@ -146,11 +156,8 @@ int WatchNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o,
     auto nap = [] { std::this_thread::sleep_for(std::chrono::milliseconds(1)); };
     net::FaultyTransport link(std::move(raw), o.faults);
     HeadlessPlatform platform;
-    platform.waveDir = options.resDir + "/waves";
-    auto owned = std::make_unique<Game>();
+    auto owned = NetSideGame(options, platform, options.seed);
     Game& game = *owned;
-    InitGame(game, platform, options.resDir, options.seed);
-    game.shell.FirstStartLanguage = options.firstStartLanguage;
     net::Spectator watcher(link, WatcherHooks(game, "rhombulus2-headless watcher", !options.noDraw),
                            now(), o.waitMs);
     const net::Hello hello{net::kProtocolVersion,
@@ -297,11 +304,8 @@ int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
     const net::Start start = hs.StartMessage();
 
     HeadlessPlatform platform;
-    platform.waveDir = options.resDir + "/waves";
-    auto owned = std::make_unique<Game>();
+    auto owned = NetSideGame(options, platform, start.seed);
     Game& game = *owned;
-    InitGame(game, platform, options.resDir, start.seed);
-    game.shell.FirstStartLanguage = options.firstStartLanguage;
     StartNetMatch(game, start.startLevel, !options.noDraw);
 
     std::string record = "# seed " + std::to_string(start.seed) + "\n# match-level " +
