@@ -42,6 +42,9 @@ struct ComputerState {
     // sets only player 2's; the level tools let the computer play player 1 as well.
     PerPlayer<int> Strength{};
     PerPlayer<ComputerMind> Mind{};
+    // What each level start seeds the minds' generators from: start-up's seed, kept here so that
+    // both machines of a network match (and a replay) seed them alike.
+    std::uint64_t MindSeed = 1;
 };
 
 template <typename V>
@@ -68,4 +71,5 @@ void VisitFields(ComputerState& c, V& v) {
     v("OpponentChoice", c.OpponentChoice, Bounds{kNoComputer, kComputerHard}, DumpAt{55});
     v("ComputerStrength", c.Strength, Bounds{kNoComputer, kComputerHard}, DumpAt{0, 19});
     v.Players("Mind", c.Mind);
+    v("MindSeed", c.MindSeed, Bounds{0, INT64_MAX});
 }

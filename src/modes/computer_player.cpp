@@ -392,7 +392,7 @@ void ResetComputerMinds(Game& game) {
         mind = ComputerMind{};
         const std::uint64_t level = static_cast<std::uint64_t>(game.play.LevelNumber);
         const std::uint64_t lap = static_cast<std::uint64_t>(game.play.LapNumber);
-        mind.rng.Seed(game.clockSeed * 0x100000001B3ull + level * 7919u + lap * 104729u +
+        mind.rng.Seed(game.computer.MindSeed * 0x100000001B3ull + level * 7919u + lap * 104729u +
                       static_cast<std::uint64_t>(p));
         mind.PointerX = game.players[p].cannon.CannonX;
         mind.PointerY = 300;

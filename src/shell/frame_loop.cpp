@@ -229,6 +229,7 @@ void StartUp(Game& game) {
     RemoveStaleTemporaries(ResolveGamePath(game, kSavesFolder));
     CreateMissingHighscoreFile(game);
     game.rng.Seed(game.clockSeed);
+    game.computer.MindSeed = game.clockSeed;
     ResumeFromSnapshot(game);
     ShowSplash(game);
 }
