@@ -101,7 +101,10 @@ void EnetTransport::AcceptWatchers(const std::string& gameVersion, std::uint64_t
 }
 
 void EnetTransport::SendTo(ENetPeer* peer, Channel channel, std::span<const std::uint8_t> bytes) {
-    const enet_uint32 flags = channel == Channel::Session ? ENET_PACKET_FLAG_RELIABLE : 0;
+    // Commands carry their ticks and repeat themselves, so one that comes late is still taken:
+    // unsequenced, or ENet would drop it for arriving after a newer one.
+    const enet_uint32 flags =
+        channel == Channel::Session ? ENET_PACKET_FLAG_RELIABLE : ENET_PACKET_FLAG_UNSEQUENCED;
     ENetPacket* packet = enet_packet_create(bytes.data(), bytes.size(), flags);
     if (!packet) return;
     if (enet_peer_send(peer, static_cast<enet_uint8>(channel), packet) != 0)
@@ -229,6 +232,18 @@ void EnetTransport::Close() {
     if (host_) enet_host_flush(host_);
     peer_ = nullptr;
     status_ = LinkStatus::Closed;
+}
+
+WireCounters EnetTransport::Wire() const {
+    // ENet counts its datagrams' payload, its own header included; UDP and IPv4 add 28 bytes.
+    constexpr std::uint64_t kUdpIpBytes = 28;
+    WireCounters w;
+    if (!host_) return w;
+    w.datagramsSent = host_->totalSentPackets;
+    w.datagramsReceived = host_->totalReceivedPackets;
+    w.bytesSent = host_->totalSentData + kUdpIpBytes * w.datagramsSent;
+    w.bytesReceived = host_->totalReceivedData + kUdpIpBytes * w.datagramsReceived;
+    return w;
 }
 
 std::uint16_t EnetTransport::LocalPort() const {

@@ -43,6 +43,7 @@ class EnetTransport final : public Transport {
     bool Receive(std::int64_t nowMs, Datagram& out) override;
     LinkStatus Status() const override { return status_; }
     void Close() override;
+    WireCounters Wire() const override;
     // The port this side listens on or connects from (0 before it exists).
     std::uint16_t LocalPort() const;
 

@@ -20,6 +20,7 @@ class RelayLink final : public Transport {
     bool Receive(std::int64_t nowMs, Datagram& out) override;
     LinkStatus Status() const override { return inner_->Status(); }
     void Close() override { inner_->Close(); }
+    WireCounters Wire() const override { return inner_->Wire(); }
 
   private:
     std::unique_ptr<Transport> inner_;

@@ -65,7 +65,9 @@ void RelayServer::Carry(std::int64_t) {
             enet_peer_disconnect_later(it->second, 0);
             continue;
         }
-        const enet_uint32 flags = a.channel == Channel::Session ? ENET_PACKET_FLAG_RELIABLE : 0;
+        // Forwarded commands stay unsequenced, as the players sent them.
+        const enet_uint32 flags = a.channel == Channel::Session ? ENET_PACKET_FLAG_RELIABLE
+                                                                : ENET_PACKET_FLAG_UNSEQUENCED;
         ENetPacket* packet = enet_packet_create(a.bytes.data(), a.bytes.size(), flags);
         if (packet && enet_peer_send(it->second, static_cast<enet_uint8>(a.channel), packet) != 0)
             enet_packet_destroy(packet);

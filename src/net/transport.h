@@ -16,7 +16,7 @@ namespace net {
 
 enum class Channel : std::uint8_t {
     Session = 0,   // reliable and ordered: handshake, start, hashes, snapshots, delay, bye
-    Commands = 1,  // unreliable and sequenced: the commands, which repeat themselves
+    Commands = 1,  // unreliable, in any order: the commands, which repeat themselves
 };
 inline constexpr int kChannelCount = 2;
 
@@ -27,6 +27,13 @@ struct Datagram {
 
 enum class LinkStatus { Connecting, Connected, Closed };
 
+// What went over the wire, headers of the transport and of UDP/IPv4 included (28 bytes a
+// datagram), for the figures a player or a test reads; zero where there is no wire.
+struct WireCounters {
+    std::uint64_t bytesSent = 0, bytesReceived = 0;
+    std::uint64_t datagramsSent = 0, datagramsReceived = 0;
+};
+
 class Transport {
   public:
     virtual ~Transport() = default;
@@ -36,6 +43,7 @@ class Transport {
     virtual LinkStatus Status() const = 0;
     // Ends the connection; the other side sees Closed.
     virtual void Close() = 0;
+    virtual WireCounters Wire() const { return {}; }
 };
 
 // Two ends that hand each other their packets at once, in order, nothing lost.
@@ -59,6 +67,7 @@ class FaultyTransport final : public Transport {
     bool Receive(std::int64_t nowMs, Datagram& out) override;
     LinkStatus Status() const override { return inner_->Status(); }
     void Close() override { inner_->Close(); }
+    WireCounters Wire() const override { return inner_->Wire(); }
     // Sends what is due by nowMs; Send and Receive do so too, so a side that calls neither for a
     // while calls this.
     void Flush(std::int64_t nowMs) { FlushOut(nowMs); }
