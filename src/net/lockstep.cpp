@@ -105,10 +105,11 @@ void Lockstep::SendCommands(std::int64_t nowMs, bool force) {
 
 void Lockstep::OnCommands(const Commands& m) {
     if (m.ackNext > otherAck_ && m.ackNext <= scheduledTo_) otherAck_ = m.ackNext;
+    ++counters_.commandPackets;
     for (std::size_t i = 0; i < m.commands.size(); ++i) {
         const std::uint32_t t = m.firstTick + static_cast<std::uint32_t>(i);
         if (t < remoteNext_ || t >= nextTick_ + kAheadLimit) continue;
-        remote_.emplace(t, m.commands[i]);
+        if (remote_.emplace(t, m.commands[i]).second) ++counters_.commandsTaken;
     }
     while (remote_.count(remoteNext_)) ++remoteNext_;
 }
@@ -229,6 +230,7 @@ void Lockstep::FlushWatchers(std::int64_t nowMs, bool force) {
 
 void Lockstep::OnPeerJoined(const PeerJoined& m, std::int64_t nowMs) {
     if (!IsHost() || !config_.feedWatchers || m.role != Role::Watcher) return;
+    ++watchers_;
     // The spectator starts from the state before the next tick and the ticks from there.
     FlushWatchers(nowMs, true);
     SendSnapshot(nextTick_, epoch_, nowMs);
@@ -270,6 +272,9 @@ void Lockstep::Handle(const Datagram& packet, std::int64_t nowMs) {
         // The relay saw the other player's connection end.
         if (m->role == (IsHost() ? Role::Guest : Role::Host))
             End(StepStatus::Ended, Reason::Quit, nowMs, false);
+        // Nobody left to watch: the host stops sending the ticks on.
+        if (m->role == Role::Watcher && IsHost() && watchers_ > 0 && --watchers_ == 0)
+            watchBatch_.clear();
     }
 }
 
@@ -338,7 +343,7 @@ StepResult Lockstep::Step(std::int64_t nowMs, const PlayerCommand& localCommand)
                 Compare(r.tick, nowMs);
             }
             if (over_ == StepStatus::Run) {
-                if (config_.feedWatchers && IsHost()) {
+                if (config_.feedWatchers && IsHost() && watchers_ > 0) {
                     if (watchBatch_.empty()) {
                         watchFirst_ = r.tick;
                         watchSinceMs_ = nowMs;

@@ -74,6 +74,9 @@ struct LockstepCounters {
     int desyncs = 0;  // detected on this side
     int healed = 0;   // snapshots sent (host) or restored (guest)
     int badPackets = 0;
+    // Commands packets that arrived, and the other side's commands taken from them for the
+    // first time (each tick's once, however late or out of order its packet came).
+    std::uint64_t commandPackets = 0, commandsTaken = 0;
 };
 
 class Lockstep {
@@ -153,6 +156,7 @@ class Lockstep {
     std::uint16_t incomingEpoch_ = 0;
     std::uint32_t incomingTotal_ = 0;
 
+    int watchers_ = 0;  // spectators the host feeds (it sends no ticks on while there are none)
     std::vector<TickPair> watchBatch_;
     std::uint32_t watchFirst_ = 0;
     std::int64_t watchSinceMs_ = 0;

@@ -136,43 +136,71 @@ void Get(Reader& r, Start& m) {
     m.startLevel = static_cast<std::uint8_t>(r.In(r.U8(), 1, kMaxStartLevel));
     m.delay = static_cast<std::uint8_t>(r.In(r.U8(), kMinDelay, kMaxDelay));
 }
-void PutCommand(Writer& w, const PlayerCommand& c) {
-    w.Bytes(c.bytes);
-}
-PlayerCommand GetCommand(Reader& r) {
-    PlayerCommand c;
-    auto b = r.Bytes(c.bytes.size());
-    if (b.size() == c.bytes.size()) std::copy(b.begin(), b.end(), c.bytes.begin());
-    return c;
-}
+// A run of commands, each as a byte saying which of its bytes differ from the command before
+// it (the first from an empty one), then those bytes: a held pointer costs one byte a tick.
+class CommandRunWriter {
+  public:
+    void Put(Writer& w, const PlayerCommand& c) {
+        unsigned mask = 0;
+        for (std::size_t k = 0; k < c.bytes.size(); ++k) {
+            if (c.bytes[k] != last_.bytes[k]) mask |= 1u << k;
+        }
+        w.U8(static_cast<std::uint8_t>(mask));
+        for (std::size_t k = 0; k < c.bytes.size(); ++k) {
+            if (mask & (1u << k)) w.U8(c.bytes[k]);
+        }
+        last_ = c;
+    }
+
+  private:
+    PlayerCommand last_;
+};
+class CommandRunReader {
+  public:
+    PlayerCommand Get(Reader& r) {
+        const unsigned mask = r.U8();
+        for (std::size_t k = 0; k < last_.bytes.size(); ++k) {
+            if (mask & (1u << k)) last_.bytes[k] = r.U8();
+        }
+        return last_;
+    }
+
+  private:
+    PlayerCommand last_;
+};
 void Put(Writer& w, const Commands& m) {
     w.U32(m.firstTick);
-    w.U8(static_cast<std::uint8_t>(m.commands.size()));
-    for (const auto& c : m.commands) PutCommand(w, c);
     w.U32(m.ackNext);
+    w.U8(static_cast<std::uint8_t>(m.commands.size()));
+    CommandRunWriter run;
+    for (const auto& c : m.commands) run.Put(w, c);
 }
 void Get(Reader& r, Commands& m) {
     m.firstTick = r.In(r.U32(), 0, kMaxTick);
-    const std::size_t n = r.In(r.U8(), 0, kMaxCommandsPerPacket);
-    for (std::size_t i = 0; i < n && r.Ok(); ++i) m.commands.push_back(GetCommand(r));
     m.ackNext = r.In(r.U32(), 0, kMaxTick);
+    const std::size_t n = r.In(r.U8(), 0, kMaxCommandsPerPacket);
+    CommandRunReader run;
+    for (std::size_t i = 0; i < n && r.Ok(); ++i) m.commands.push_back(run.Get(r));
     if (m.firstTick + n > kMaxTick) r.Fail(DecodeError::OutOfRange);
 }
+// The host's and the guest's commands as two runs, interleaved tick by tick.
 void Put(Writer& w, const Ticks& m) {
     w.U32(m.firstTick);
     w.U8(static_cast<std::uint8_t>(m.ticks.size()));
+    CommandRunWriter host, guest;
     for (const auto& t : m.ticks) {
-        PutCommand(w, t.host);
-        PutCommand(w, t.guest);
+        host.Put(w, t.host);
+        guest.Put(w, t.guest);
     }
 }
 void Get(Reader& r, Ticks& m) {
     m.firstTick = r.In(r.U32(), 0, kMaxTick);
     const std::size_t n = r.In(r.U8(), 0, kMaxTicksPerPacket);
+    CommandRunReader host, guest;
     for (std::size_t i = 0; i < n && r.Ok(); ++i) {
         TickPair t;
-        t.host = GetCommand(r);
-        t.guest = GetCommand(r);
+        t.host = host.Get(r);
+        t.guest = guest.Get(r);
         m.ticks.push_back(t);
     }
     if (m.firstTick + n > kMaxTick) r.Fail(DecodeError::OutOfRange);

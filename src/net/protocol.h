@@ -13,7 +13,7 @@
 namespace net {
 
 // Raised whenever a message changes shape; peers of another version are refused at the hello.
-inline constexpr std::uint16_t kProtocolVersion = 2;
+inline constexpr std::uint16_t kProtocolVersion = 3;
 // No packet of ours is larger, so nothing bigger is ever read into memory.
 inline constexpr std::size_t kMaxPacketBytes = 1280;
 // What a player may hand the relay: the relay's stamp must still fit.

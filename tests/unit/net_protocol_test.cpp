@@ -123,7 +123,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Damage{"start level 51", Start{1, 8, 3}, 9, 51},
                       Damage{"delay 1", Start{1, 8, 3}, 10, 1},
                       Damage{"delay 11", Start{1, 8, 3}, 10, 11},
-                      Damage{"65 commands", Commands{0, {Cmd(1)}, 0}, 5, 65},
+                      Damage{"65 commands", Commands{0, {Cmd(1)}, 0}, 9, 65},
                       Damage{"tick beyond the last", Commands{0, {}, 0}, 4, 0x80},
                       Damage{"role 4", Hello{kProtocolVersion, "1", 0, Role::Host, "a", ""}, 13, 4},
                       Damage{"role 0", Welcome{Role::Guest, ""}, 1, 0},
