@@ -1,5 +1,6 @@
 #include "runner/net_runner.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -75,9 +76,12 @@ bool WriteAfterTick(const RunnerOptions& options, long long t, Game& game,
     for (const auto& [dt, path] : options.dumps) {
         if (dt == t && !WriteText(path, DumpJson(game, platform))) ok = false;
     }
-    if (options.hashEvery > 0 && t % options.hashEvery == 0)
+    if (options.hashEvery > 0 && t % options.hashEvery == 0) {
         std::printf("tick %lld hash %016llx\n", t,
                     static_cast<unsigned long long>(StateHash(game)));
+        // At once, so that a script can wait for a tick rather than for a time.
+        std::fflush(stdout);
+    }
     return ok;
 }
 
@@ -139,6 +143,15 @@ std::unique_ptr<Game> NetSideGame(const RunnerOptions& options, HeadlessPlatform
     InitGame(*game, platform, options.resDir, seed);
     game->shell.FirstStartLanguage = options.firstStartLanguage;
     return game;
+}
+
+// --keep-replays DIR: the match as the window keeps it, its end the state the game is in now.
+void KeepReplay(const NetMatchReplay& kept, const Game& game, const std::string& dir,
+                const char* side) {
+    if (dir.empty()) return;
+    const std::string name = kept.Keep(game, dir);
+    if (!name.empty())
+        std::fprintf(stderr, "rhombulus2-headless %s: kept %s\n", side, name.c_str());
 }
 
 void SayEnd(const Game* game, const char* side, const Words& w) {
@@ -304,7 +317,9 @@ int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
     const net::Start start = hs.StartMessage();
 
     HeadlessPlatform platform;
-    auto owned = NetSideGame(options, platform, start.seed);
+    // Each side starts up with its own seed, as two machines do; the guest then takes the host's
+    // whole state before the first tick.
+    auto owned = NetSideGame(options, platform, host ? start.seed : options.seed);
     Game& game = *owned;
     StartNetMatch(game, start.startLevel, !options.noDraw);
 
@@ -317,6 +332,9 @@ int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
     const char* side = host ? "host" : "guest";
     net::LockstepHooks hooks = GameLockstepHooks(game, std::string("rhombulus2-headless ") + side);
     net::Lockstep ls(link, lc, hooks, now());
+    // As in the window: the guest takes the host's whole state before the first tick.
+    if (host) ls.ShareState(now());
+    const std::int64_t matchStartMs = now();
     CommandCapture capture;
     LocalControls local;
     // Kept as the window keeps its matches, with --keep-replays DIR.
@@ -346,10 +364,12 @@ int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
             nap();
         }
         if (r.status != net::StepStatus::Run) {
-            // Back at the main menu with the message; no file of the game is written.
+            // Back at the main menu with the message. Only the replay is kept, ending with the
+            // last tick this side played; no dump and no recording are written.
             const Words w = r.status == net::StepStatus::Lost ? net::kConnectionLostWords
                                                               : net::ReasonWords(r.reason);
             std::fprintf(stderr, "rhombulus2-headless %s: %s\n", side, Tr(game, w));
+            KeepReplay(kept, game, options.keepReplaysDir, side);
             EndNetCommands(game);
             game.shell.GameInProgress = 0;
             ShowMainMenu(game, true);
@@ -381,9 +401,18 @@ int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
     }
     // A dump named for a tick after the match's last gets the state it ended in.
     for (const auto& [dt, path] : options.dumps) {
-        if (dt > tick && !WriteText(path, DumpJson(game, platform))) status = 2;
+        if (status != 3 && dt > tick && !WriteText(path, DumpJson(game, platform))) status = 2;
     }
-    if (status != 3) {
+    if (status == 3) {
+        // A bye this side said (the match drifted apart too often) must reach the other side
+        // before the link goes, or it would only see the connection lost.
+        for (std::int64_t until = now() + 300; now() < until;) {
+            link.Flush(now());
+            net::Datagram ignored;
+            link.Receive(now(), ignored);
+            nap();
+        }
+    } else {
         // Both sides end on the same tick; each keeps the link up a little so that the other
         // gets the commands it still needs before the bye.
         for (std::int64_t until = now() + 500; now() < until;) {
@@ -400,6 +429,8 @@ int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
         }
     }
     const net::LockstepCounters& c = ls.Counters();
+    const net::WireCounters wire = link.Wire();
+    const std::int64_t ms = std::max<std::int64_t>(1, now() - matchStartMs);
     std::fprintf(stderr,
                  "rhombulus2-headless %s: %lld ticks, delay %d, rtt %lld ms, sent %llu bytes, "
                  "received %llu bytes, %d stalls %lld ms, %d desyncs, %d healed, %lld ms\n",
@@ -408,12 +439,19 @@ int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
                  static_cast<unsigned long long>(c.bytesReceived), c.stalls,
                  static_cast<long long>(c.stallMs), c.desyncs, c.healed,
                  static_cast<long long>(now()));
-    if (!options.keepReplaysDir.empty()) {
-        const std::string name = kept.Keep(game, options.keepReplaysDir);
-        if (!name.empty())
-            std::fprintf(stderr, "rhombulus2-headless %s: kept %s\n", side, name.c_str());
-    }
-    if (!o.recordPath.empty() && !WriteText(o.recordPath, record)) {
+    std::fprintf(stderr,
+                 "rhombulus2-headless %s: on the wire %llu bytes in %llu datagrams sent "
+                 "(%.1f kbit/s), %llu bytes in %llu received; %llu command packets brought "
+                 "%llu commands\n",
+                 side, static_cast<unsigned long long>(wire.bytesSent),
+                 static_cast<unsigned long long>(wire.datagramsSent),
+                 static_cast<double>(wire.bytesSent) * 8.0 / static_cast<double>(ms),
+                 static_cast<unsigned long long>(wire.bytesReceived),
+                 static_cast<unsigned long long>(wire.datagramsReceived),
+                 static_cast<unsigned long long>(c.commandPackets),
+                 static_cast<unsigned long long>(c.commandsTaken));
+    if (status != 3) KeepReplay(kept, game, options.keepReplaysDir, side);
+    if (status != 3 && !o.recordPath.empty() && !WriteText(o.recordPath, record)) {
         std::fprintf(stderr, "cannot write %s\n", o.recordPath.c_str());
         if (status == 0) status = 2;
     }

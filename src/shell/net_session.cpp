@@ -511,6 +511,9 @@ NetSession::Tick NetSession::MatchTick(Game& game, const LocalControls& local, s
     if (r.status != net::StepStatus::Run) {
         endWords_ = r.status == net::StepStatus::Lost ? net::kConnectionLostWords
                                                       : net::ReasonWords(r.reason);
+        // A bye this side said (the match drifted apart too often) must reach the other side
+        // before the link goes, or it would only see the connection lost.
+        if (r.status == net::StepStatus::Ended) Linger(*link_, kLingerMs);
         EndNetCommands(game);
         Drop();
         return Tick::kEnded;

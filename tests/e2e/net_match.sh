@@ -1,30 +1,33 @@
 #!/usr/bin/env bash
-# Two runners play a match over loopback: the host's Space wins three crafted levels to none,
-# the guest plays the mouse. Host, guest and the offline replay of the host's recording end with
-# the same dump, and so do the replays both keep (they verify; an edited one does not); so they
-# do over a link with 5 % drop, 80 ms delay and 40 ms jitter, with a spectator who joins in the
-# middle of it, and when the guest changes one value of its state (healed from the host), and
-# through the relay. A guest that vanishes leaves the host back at the main menu with
-# "Connection lost"; another version is refused on both sides.
+# Two runners, each started with a seed of its own as two machines are, play a match over
+# loopback through four level changes: the host's Space wins four crafted levels, the guest's
+# mouse one. Host, guest and the offline replay of the host's recording end with the same dump
+# and the same state hashes, no side ever finds that the match differs, and the replays both
+# keep verify (an edited one does not); so they do over a link with 5 % drop, 80 ms delay and
+# 40 ms jitter, with a spectator who joins once the host has played tick 120, and through the
+# relay; a guest that changes one value of its state is healed from the host. A guest that
+# vanishes leaves the host back at the main menu with "Connection lost", writing only its kept
+# replay; another version is refused on both sides.
 set -euo pipefail
 source "$(dirname "$0")/common.bash"
 pids=()
 trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; rm -rf "$work"' EXIT
 fresh_res
 empty_highscores
-for n in 1 2 3; do write_level "$work/res/Levelz/lvl000${n}two.lvl" 23:0 24:0; done
+for n in 1 2 3 4 5; do write_level "$work/res/Levelz/lvl000${n}two.lvl" 23:0 24:0; done
 saves_before=$(cd "$work/res/saves" && sha256sum * | sha256sum)
 
 cat > "$work/host.txt" <<'IN'
 10 key space
-360 key space
-710 key space
+780 key space
+1150 key space
+1520 key space
 IN
 cat > "$work/guest.txt" <<'IN'
-5 move 650 300
-30 click
-200 move 560 300
+390 move 620 300
 400 click
+1200 move 650 300
+1250 click
 IN
 port=$((27600 + $$ % 300))
 fail() { echo "FAIL: $*"; for f in "$work"/*.err; do echo "== $f"; cat "$f"; done; exit 1; }
@@ -36,20 +39,28 @@ play() {
     while [ "$1" != "--" ]; do hostopts+=("$1"); shift; done; shift
     guestopts=("$@")
     port=$((port + 1))
+    : > "$work/$name.host.out"
     timeout 60 "$bin" --res "$work/res" --seed 11 --no-draw --input "$work/host.txt" \
-        --net-host "$port" --match-level 1 --record "$work/$name.rec" \
-        --dump "99999:$work/$name.host.json" "${hostopts[@]}" 2> "$work/$name.host.err" &
+        --net-host "$port" --match-level 1 --record "$work/$name.rec" --hash-every 60 \
+        --dump "99999:$work/$name.host.json" "${hostopts[@]}" > "$work/$name.host.out" \
+        2> "$work/$name.host.err" &
     local host=$!
     pids+=("$host")
     sleep 0.2
-    timeout 60 "$bin" --res "$work/res" --no-draw --input "$work/guest.txt" \
-        --net-join "127.0.0.1:$port" --dump "99999:$work/$name.guest.json" "${guestopts[@]}" \
-        2> "$work/$name.guest.err" &
+    timeout 60 "$bin" --res "$work/res" --seed 23 --no-draw --input "$work/guest.txt" \
+        --net-join "127.0.0.1:$port" --dump "99999:$work/$name.guest.json" --hash-every 60 \
+        "${guestopts[@]}" > "$work/$name.guest.out" 2> "$work/$name.guest.err" &
     local guest=$!
     pids+=("$guest")
-    if [ -n "${watch_after:-}" ]; then
-        # A spectator who comes in the middle of the match: the host's state, then its stream.
-        sleep "$watch_after"
+    if [ -n "${watch_at:-}" ]; then
+        # A spectator who comes in the middle of the match, once the host has played that tick
+        # (whatever the machine's load): the host's state, then its stream.
+        for _ in $(seq 600); do
+            grep -q "^tick $watch_at " "$work/$name.host.out" && break
+            kill -0 "$host" 2>/dev/null || break
+            sleep 0.05
+        done
+        grep -q "^tick $watch_at " "$work/$name.host.out" || fail "$name: the host never got to tick $watch_at"
         timeout 60 "$bin" --res "$work/res" --no-draw --net-watch "127.0.0.1:$port" \
             --dump "99999:$work/$name.watch.json" 2> "$work/$name.watch.err" ||
             fail "$name: the spectator exited $?"
@@ -65,8 +76,18 @@ play() {
     cmp -s "$work/$name.host.json" "$work/$name.replay.json" || fail "$name: the replay differs"
 }
 
+# Played through without a healing: the same hashes on both sides, and none found to differ.
+in_step() {
+    cmp -s "$work/$1.host.out" "$work/$1.guest.out" || fail "$1: the hashes differ"
+    ! grep -q "differs\|took the host's state of tick [1-9]" "$work/$1".*.err || fail "$1: a desync"
+}
+
 play clean --keep-replays "$work/kept/host" -- --keep-replays "$work/kept/guest"
-grep -q '"LevelsWon": \[null, 3, 0\]' "$work/clean.host.json" || fail "the host did not win 3:0"
+grep -q '"LevelsWon": \[null, 4, 1\]' "$work/clean.host.json" || fail "the match did not end 4:1"
+in_step clean
+# Every command packet of the other side arrived and was read, though ENet's view of them
+# differs: each side counts what it took.
+grep -q "command packets brought [1-9]" "$work/clean.host.err" || fail "no command count"
 # Both machines keep the match as a replay; each verifies and watches to the players' end.
 kept=("$work"/kept/*/*.r2replay)
 [ "${#kept[@]}" = 2 ] || fail "kept ${#kept[@]} replays, not 2"
@@ -80,7 +101,8 @@ cmp -s "$work/clean.host.json" "$work/kept.json" || fail "the kept replay ends e
 sed 's/^\([0-9]* net [0-9a-f]\{10\}\)01/\100/' "${kept[0]}" > "$work/edited.r2replay"
 verdict=$("$bin" --res "$work/res" --verify "$work/edited.r2replay" || true)
 [ "$verdict" = "not verified: its match ends in another state" ] || fail "edited: $verdict"
-watch_after=1.5 play faulty --net-drop 5 --net-delay 80 --net-jitter 40 -- --net-drop 5 --net-delay 80 --net-jitter 40
+watch_at=120 play faulty --net-drop 5 --net-delay 80 --net-jitter 40 -- --net-drop 5 --net-delay 80 --net-jitter 40
+in_step faulty
 play desync -- --net-test-desync 100
 grep -q desync "$work/desync.guest.err" || fail "no desync reported by the guest"
 
@@ -97,16 +119,18 @@ timeout 60 "$bin" --res "$work/res" --seed 11 --no-draw --input "$work/host.txt"
 host=$!
 pids+=("$host")
 sleep 0.2
-timeout 60 "$bin" --res "$work/res" --no-draw --input "$work/guest.txt" --net-relay "127.0.0.1:$rport" \
+timeout 60 "$bin" --res "$work/res" --seed 23 --no-draw --input "$work/guest.txt" --net-relay "127.0.0.1:$rport" \
     --room kxpw --dump "99999:$work/relay.guest.json" 2> "$work/relay.guest.err" || fail "relay: guest"
 wait "$host" || fail "relay: host exited $?"
 # (The input delay follows the measured round trip, so the relay's match may play other ticks
 # than the direct one; both ends of it must agree.)
 cmp -s "$work/relay.host.json" "$work/relay.guest.json" || fail "relay: host and guest differ"
+! grep -q "differs" "$work"/relay.*.err || fail "relay: a desync"
 
 # A guest that vanishes in the middle of a level: the host is back at the menu, saves untouched.
 port=$((port + 1))
 timeout 60 "$bin" --res "$work/res" --seed 11 --no-draw --net-host "$port" --match-level 1 \
+    --dump "99999:$work/lost.json" --record "$work/lost.rec" --keep-replays "$work/kept/lost" \
     2> "$work/lost.host.err" &
 host=$!
 pids+=("$host")
@@ -120,6 +144,10 @@ wait "$guest" 2>/dev/null || true
 status=0; wait "$host" || status=$?
 [ "$status" = 3 ] || fail "lost: host exited $status"
 grep -q "Connection lost\|Verbindung verloren" "$work/lost.host.err" || fail "lost: no message"
+# Only the replay is kept, and it ends in the state of the last tick the host played.
+[ ! -e "$work/lost.json" ] && [ ! -e "$work/lost.rec" ] || fail "lost: a dump or a recording written"
+lostkept=("$work"/kept/lost/*.r2replay)
+[ "$("$bin" --res "$work/res" --verify "${lostkept[0]}")" = verified ] || fail "lost: its replay does not verify"
 [ "$(cd "$work/res/saves" && sha256sum * | sha256sum)" = "$saves_before" ] || fail "saves changed"
 
 # Another version: refused at once on both sides with its message.
