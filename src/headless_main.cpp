@@ -4,7 +4,8 @@
 //                     [--net-host PORT [--match-level L] | --net-join HOST:PORT |
 //                      --net-relay HOST:PORT --room CODE [--match-level L] |
 //                      --net-watch HOST:PORT | --net-relay HOST:PORT --net-watch CODE]
-//                     [--net-drop PCT] [--net-delay MS] [--net-jitter MS] [--record FILE]
+//                     [--net-drop PCT] [--net-delay MS] [--net-jitter MS] [--net-paced]
+//                     [--record FILE]
 //                     [--make-replay FILE] [--keep-replays DIR]
 //                     | --watch FILE [--speed N] [--dump T:FILE]... | --verify FILE
 #include <unistd.h>
@@ -35,7 +36,7 @@ constexpr const char* kUsage =
     "       [--net-host PORT [--match-level L] | --net-join HOST:PORT |\n"
     "        --net-relay HOST:PORT --room CODE [--match-level L] |\n"
     "        --net-watch HOST:PORT | --net-relay HOST:PORT --net-watch CODE]\n"
-    "       [--net-drop PCT] [--net-delay MS] [--net-jitter MS] [--record FILE]\n"
+    "       [--net-drop PCT] [--net-delay MS] [--net-jitter MS] [--net-paced] [--record FILE]\n"
     "       [--make-replay FILE] [--keep-replays DIR]\n"
     "       | --watch FILE [--speed 1|2|4|8] [--dump T:FILE]... | --verify FILE\n";
 
@@ -97,6 +98,10 @@ int main(int argc, char** argv) {
         }
         if (arg == "--no-draw") {
             options.noDraw = true;
+            continue;
+        }
+        if (arg == "--net-paced") {
+            netOpts.paced = true;
             continue;
         }
         if (i + 1 >= argc) return Usage(("missing value after " + arg).c_str());

@@ -16,6 +16,9 @@ constexpr std::size_t kMaxHashesKept = 32;
 constexpr std::size_t kRttSamples = 8;
 constexpr std::size_t kWatchBatch = 8;
 constexpr std::int64_t kWatchFlushMs = 100;
+// A command goes out in the packets of the ticks it is among this many newest; one that is not
+// acknowledged a round trip after that goes again with all the others still unacknowledged.
+constexpr std::uint32_t kFreshCommands = 4;
 
 template <typename Map>
 void KeepNewest(Map& map, std::size_t n) {
@@ -91,10 +94,22 @@ void Lockstep::Schedule(const PlayerCommand& local) {
 
 void Lockstep::SendCommands(std::int64_t nowMs, bool force) {
     if (!force && remoteNext_ == lastAckSent_ && nowMs - lastSendMs_ < config_.resendMs) return;
+    std::uint32_t from = otherAck_;
+    const std::uint32_t fresh = scheduledTo_ > kFreshCommands ? scheduledTo_ - kFreshCommands : 0;
+    if (from < fresh) {
+        // Older ones were sent in several packets already, and their acknowledgement may be on
+        // its way: they go again only once a round trip (and a little) has passed.
+        const std::int64_t rtt = RttMs();
+        const std::int64_t again = (rtt < 0 ? 100 : rtt) + 2 * config_.tickMs;
+        if (nowMs - lastOldSendMs_ < again)
+            from = fresh;
+        else
+            lastOldSendMs_ = nowMs;
+    }
     Commands m;
-    m.firstTick = otherAck_;
+    m.firstTick = from;
     m.ackNext = remoteNext_;
-    for (std::uint32_t t = otherAck_; t < scheduledTo_ && m.commands.size() < kMaxCommandsPerPacket;
+    for (std::uint32_t t = from; t < scheduledTo_ && m.commands.size() < kMaxCommandsPerPacket;
          ++t) {
         m.commands.push_back(local_[t]);
     }

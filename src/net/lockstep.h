@@ -24,7 +24,9 @@ struct LockstepConfig {
     int hashEvery = 60;
     std::int64_t waitNoticeMs = 500;  // a stall this long is shown to the player
     std::int64_t lostMs = 10000;      // silence this long ends the match
-    std::int64_t resendMs = 15;
+    // While it waits, a side sends its commands again this often (each goes out in several
+    // packets anyway, and the other side says at once when it lacks one).
+    std::int64_t resendMs = 45;
     std::int64_t pingEveryMs = 500;
     int desyncLimit = 3;
     std::int64_t desyncWindowMs = 60000;
@@ -136,6 +138,7 @@ class Lockstep {
     std::map<std::uint32_t, PlayerCommand> local_, remote_;
     std::uint32_t lastAckSent_ = 0;
     std::int64_t lastSendMs_ = -1'000'000;
+    std::int64_t lastOldSendMs_ = -1'000'000;  // when the commands past the newest last went
     std::int64_t lastHeardMs_;
     std::int64_t waitSinceMs_ = -1;
     std::int64_t lastPingMs_ = -1'000'000;

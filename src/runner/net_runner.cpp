@@ -351,6 +351,12 @@ int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
         while (next < options.events.size() && options.events[next].tick <= t)
             ApplyToControls(local, options.events[next++]);
         const net::PlayerCommand mine = capture.Capture(game, local);
+        if (o.paced) {
+            while (now() < matchStartMs + 15 * tick) {
+                link.Flush(now());
+                nap();
+            }
+        }
         net::StepResult r;
         for (;;) {
             r = ls.Step(now(), mine);

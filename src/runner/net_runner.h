@@ -27,6 +27,9 @@ struct NetRunnerOptions {
     // For tests: the game version this side says it runs ("" for the real one).
     std::string gameVersion;
     std::int64_t waitMs = 20000;  // how long to wait for the other player before giving up
+    // A tick every 15 ms as in the window, rather than as fast as the commands come (for
+    // figures of the network's load that hold for a real match).
+    bool paced = false;
 };
 
 // "T net HOST GUEST": one tick's two command records as 16 hex digits each.

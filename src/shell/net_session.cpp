@@ -88,13 +88,10 @@ std::uint64_t MatchLevelsHash(const std::string& resDir) {
     return h;
 }
 
-// A one-byte kind in front: 0 as it is, 1 zlib (only when it would not fit the wire else).
+// A one-byte kind in front: 0 as it is, 1 zlib. The state is mostly empty tables, so zlib
+// sends it in a small part of the packets (the readers of both kinds stay).
 std::vector<std::uint8_t> PackSnapshot(const std::vector<std::uint8_t>& state) {
-    std::vector<std::uint8_t> out(1, 0);
-    if (state.size() + 1 <= net::kMaxSnapshotBytes) {
-        out.insert(out.end(), state.begin(), state.end());
-        return out;
-    }
+    std::vector<std::uint8_t> out;
     uLongf size = compressBound(state.size());
     out.assign(1 + 4 + size, 1);
     for (int i = 0; i < 4; ++i) out[1 + i] = static_cast<std::uint8_t>(state.size() >> (8 * i));
