@@ -135,9 +135,12 @@ bool NetTick(Game& game, SdlPlatform& platform, WindowSession& session, NetSessi
     local.keyP = platform.KeyboardButton(kButtonP);
     local.keyEscape = platform.KeyboardButton(kButtonEscape);
     const NetSession::Tick tick = net.MatchTick(game, local, nowMs);
-    if (tick == NetSession::Tick::kRan && session.netTrace != nullptr && net.LastTick() % 60 == 0)
-        std::fprintf(session.netTrace, "%u %016llx\n", net.LastTick(),
-                     static_cast<unsigned long long>(StateHash(game)));
+    if (tick == NetSession::Tick::kRan && session.netTrace != nullptr && net.LastTick() % 60 == 0) {
+        std::fprintf(session.netTrace, "%u %016llx level %d\n", net.LastTick(),
+                     static_cast<unsigned long long>(StateHash(game)), game.play.LevelNumber);
+        // At once: a test reads it while the match runs.
+        std::fflush(session.netTrace);
+    }
     if (tick == NetSession::Tick::kWaiting) {
         if (net.ShowWaiting() && !waitingShown) ShowNotice(game, Tr(game, net::kWaitingWords));
         waitingShown = waitingShown || net.ShowWaiting();

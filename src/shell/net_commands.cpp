@@ -30,11 +30,16 @@ net::PlayerCommand CommandCapture::Capture(const Game& game, const LocalControls
     if (now.keyRight) f.keys |= kNetKeyRight;
     if (pointerAims_) f.keys |= kNetPointerAims;
     const int button = ButtonAt(game, x, y);
-    const bool pressed = now.mouseHeld && (first_ || !last_.mouseHeld);
+    // A button or key still held from before the match (the click that joined it) is no press
+    // in it: it would hit the match's button under the pointer.
+    if (first_) mouseHeldBefore_ = now.mouseHeld;
+    if (!now.mouseHeld) mouseHeldBefore_ = false;
+    const bool held = now.mouseHeld && !mouseHeldBefore_;
+    const bool pressed = held && !first_ && !last_.mouseHeld;
     // The mouse button fires away from the buttons, whose clicks are theirs.
-    f.fire = (now.keySpace || (now.mouseHeld && button == 0)) ? 1 : 0;
-    if (now.keyP && (first_ || !last_.keyP)) f.control |= kNetPause;
-    if (now.keyEscape && (first_ || !last_.keyEscape)) f.control |= kNetEscape;
+    f.fire = (now.keySpace || (held && button == 0)) ? 1 : 0;
+    if (now.keyP && !first_ && !last_.keyP) f.control |= kNetPause;
+    if (now.keyEscape && !first_ && !last_.keyEscape) f.control |= kNetEscape;
     if (pressed && button != 0) {
         f.control |= kNetButton;
         f.spare = static_cast<std::uint8_t>(button);

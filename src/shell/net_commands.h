@@ -44,6 +44,7 @@ class CommandCapture {
     LocalControls last_;
     bool pointerAims_ = false;
     bool first_ = true;
+    bool mouseHeldBefore_ = false;  // held since before the first capture, not yet let go
 };
 
 // Puts a tick's two commands (host: player 1, left field; guest: player 2) into the game for

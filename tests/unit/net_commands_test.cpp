@@ -151,6 +151,23 @@ INSTANTIATE_TEST_SUITE_P(
                       ControlCase{"GuestEndButton", true, Click(400, 514), true}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(NetCommands, TheClickThatJoinedIsNoPressInTheMatch) {
+    // The guest's click on the host's row is still held when the match begins, over the
+    // match's Pause button: it does not pause the match until it is let go and pressed anew.
+    NetPair pair;
+    LocalControls idle;
+    const LocalControls joining = Click(400, 480);
+    for (int i = 0; i < 4; ++i) pair.Tick(idle, joining);
+    EXPECT_EQ(pair.host->g->play.PauseState, -1);  // running
+    EXPECT_EQ(pair.guest->g->play.PauseState, -1);
+    LocalControls let = joining;
+    let.mouseHeld = false;
+    pair.Tick(idle, let);
+    pair.Tick(idle, joining);
+    EXPECT_EQ(pair.host->g->play.PauseState, 1);
+    EXPECT_EQ(pair.guest->g->play.PauseState, 1);
+}
+
 TEST(NetCommands, ARecordFromTheWireOutOfRangeIsHarmless) {
     NetPair pair;
     net::CommandFields wild;

@@ -1,14 +1,22 @@
 #!/usr/bin/env bash
 # Two real windows play a network match over 127.0.0.1: each game has its own data and config
-# folders; the host opens a game on the network match screen, the guest finds it in the LAN list
-# (the probe goes to 127.0.0.1 only) and joins. Both play a few seconds with the mouse; the state
-# hashes both write every 60 ticks agree. A third window finds the running match in its LAN list
+# folders (and so its own start-up seed, as two machines have); the host opens a game on the
+# network match screen, the guest finds it in the LAN list (the probe goes to 127.0.0.1 only) and
+# joins. The host's click wins the first crafted level, the guest's the second, the host's the
+# third: three level starts, where two machines once drifted apart. Then both play a
+# few seconds with the mouse; the state hashes both write every 60 ticks agree and neither side
+# ever finds that the match differs. A third window finds the running match in its LAN list
 # and watches it: its hashes are the host's; Escape takes it back to its main menu. Then the host's
 # window closes: the guest says that the other player left and is back at the main menu.
 set -euo pipefail
 work=$(mktemp -d)
 source "$(dirname "$0")/common.bash"
+source "$(dirname "$0")/../crafted_level.bash"
 prepare_game "$1"
+# The first three match levels are two stones that one shot clears; the rest are the game's own.
+rm "$work/game/res/Levelz"
+cp -r "$(dirname "$1")/res/Levelz" "$work/game/res/Levelz"
+for n in 1 2 3; do write_level "$work/game/res/Levelz/lvl000${n}two.lvl" 23:0 24:0; done
 build_close_tool
 start_display 2550x700
 guest_pid= watch_pid=
@@ -62,7 +70,32 @@ pause 6
 click "$guest_win" 400 340; pause 1.2
 click "$guest_win" 495 545; pause 2.5   # the LAN list is asked anew every second
 click "$guest_win" 400 480              # the first host found
-pause 2
+# wait_level NAME L: until that window's trace has reached match level L.
+wait_level() {
+    for _ in $(seq 400); do
+        grep -q " level $2\$" "$work/$1.trace" 2>/dev/null && return 0
+        sleep 0.1
+    done
+    { cat "$work"/*.txt; tail -n 3 "$work"/*.trace; fail "$1 never reached level $2"; }
+}
+# shoot_until NAME L ACTION...: the action every second until that window is at level L.
+shoot_until() {
+    local name=$1 level=$2; shift 2
+    for _ in $(seq 30); do
+        "$@"
+        for _ in $(seq 10); do
+            grep -q " level $level\$" "$work/$name.trace" && return 0
+            sleep 0.1
+        done
+    done
+    wait_level "$name" "$level"
+}
+# Each cannon stands under its two stones at the start: a click straight above it clears them.
+wait_level host 1
+shoot_until host 2 click "$host_win" 180 300
+shoot_until guest 3 click "$guest_win" 620 300
+shoot_until host 4 click "$host_win" 180 300
+pause 1
 # The spectator: the host's row in its LAN list now offers to watch the match.
 play_window watch
 watch_pid=$pid watch_win=$win
@@ -105,4 +138,5 @@ head -n "$lines" "$work/host.trace" | cmp -s - "$work/guest.trace" ||
     { paste "$work/host.trace" "$work/guest.trace" | head; fail "the two games differ"; }
 grep -q "took the host's state of tick 0" "$work/guest.txt" || fail "the guest never took the host's state"
 ! grep "differs" "$work"/host.txt "$work"/guest.txt || fail "a desync was found"
-echo "net_match (window): ok ($lines hashes alike)"
+! grep "took the host's state of tick [1-9]" "$work"/guest.txt || fail "the guest was healed"
+echo "net_match (window): ok ($lines hashes alike, through level 4)"
