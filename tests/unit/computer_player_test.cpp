@@ -242,6 +242,10 @@ struct HandCase {
     bool misses;
 };
 
+void PrintTo(const HandCase& c, std::ostream* os) {
+    *os << "aim off by up to " << c.aimError << " px";
+}
+
 class ComputerHand : public ::testing::TestWithParam<HandCase> {};
 
 // The hand lands near the middle of the column it chose, as far off as its traits let it: within

@@ -148,6 +148,10 @@ struct ModelPaceCase {
     double fastest, slowest;  // seconds between its shots
 };
 
+void PrintTo(const ModelPaceCase& c, std::ostream* os) {
+    *os << PlayerModelOf(c.model).name;
+}
+
 class PersonModel : public ::testing::TestWithParam<ModelPaceCase> {};
 
 // The models of people keep the pace of the people they stand for (a beginner shoots about every
