@@ -30,9 +30,11 @@ struct ComputerMind {
     int SecondColumn = 0;
     double BestValue = 0;
     double SecondValue = 0;
-    int Target = 0;       // the column it aims at
-    int ReactTicks = 0;   // ticks left before it starts to move
-    int SettleTicks = 0;  // ticks to hold still over the target before the click
+    int Target = 0;          // the column it aims at
+    int AimX = 0;            // where its hand puts the pointer for it: near the column's middle
+    int ReactTicks = 0;      // ticks left before it starts to move: reaction, then thought
+    int SettleTicks = 0;     // ticks to hold still over the target before the click
+    int ExtraSeenTicks = 0;  // how long an extra it could catch has been falling in sight
 };
 
 struct ComputerState {
@@ -62,8 +64,10 @@ void VisitFields(ComputerMind& m, V& v) {
     v("BestValue", m.BestValue, kAnyReal);
     v("SecondValue", m.SecondValue, kAnyReal);
     v("Target", m.Target, kPosition);
+    v("AimX", m.AimX, kPosition);
     v("ReactTicks", m.ReactTicks, Bounds{0, 100000});
     v("SettleTicks", m.SettleTicks, Bounds{0, 100000});
+    v("ExtraSeenTicks", m.ExtraSeenTicks, Bounds{0, 100000});
 }
 
 template <typename V>

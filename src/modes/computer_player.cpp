@@ -21,31 +21,43 @@ constexpr int kLastRow = 17;    // a stone resting lower than this bursts (y 460
 constexpr int kAnchor = 10;
 constexpr std::uint8_t kEmpty = 0;
 
+// A tick is 15 ms. A person who learned the game minutes ago shoots every 2-3 s and now and
+// then misses the column; the strengths are set against the level tools' models of people.
 constexpr ComputerTraits kTraits[4] = {
     {},
-    // Leicht: slow to see what to do, slow hand, no look-ahead, often wrong.
-    {.reactMin = 45,
-     .reactMax = 80,
-     .pointerStep = 10,
-     .settleTicks = 10,
-     .lookAhead = 1,
-     .misjudgePercent = 35,
-     .roughness = 18.0},
-    // Mittel: quicker, judges this shot well, sometimes wrong.
+    // Leicht: a person ten minutes into the game: a shot every 2-3 s, a hand that misses the
+    // column now and then, only the shot in hand weighed and often not well.
     {.reactMin = 20,
-     .reactMax = 36,
-     .pointerStep = 20,
-     .settleTicks = 5,
+     .reactMax = 30,
+     .thinkMin = 75,
+     .thinkMax = 135,
+     .pointerStep = 16,
+     .settleTicks = 6,
+     .aimError = 16,
      .lookAhead = 1,
-     .misjudgePercent = 12,
-     .roughness = 6.0},
-    // Schwer: quick, plays the next stone through in its head, seldom wrong.
-    {.reactMin = 8,
-     .reactMax = 16,
-     .pointerStep = 36,
-     .settleTicks = 2,
+     .misjudgePercent = 30,
+     .roughness = 14.0},
+    // Mittel: a player of some practice, a shot about every 1.5 s.
+    {.reactMin = 16,
+     .reactMax = 24,
+     .thinkMin = 26,
+     .thinkMax = 50,
+     .pointerStep = 26,
+     .settleTicks = 4,
+     .aimError = 13,
+     .lookAhead = 1,
+     .misjudgePercent = 8,
+     .roughness = 5.0},
+    // Schwer: quick, plays the next stone through in its head, seldom wrong, a sure hand.
+    {.reactMin = 9,
+     .reactMax = 13,
+     .thinkMin = 0,
+     .thinkMax = 6,
+     .pointerStep = 44,
+     .settleTicks = 1,
+     .aimError = 10,
      .lookAhead = 2,
-     .misjudgePercent = 3,
+     .misjudgePercent = 1,
      .roughness = 1.0},
 };
 
@@ -376,8 +388,31 @@ void StartThinking(const Game& game, ComputerMind& mind, const ComputerTraits& t
     mind.SecondColumn = 0;
     mind.BestValue = 0;
     mind.SecondValue = 0;
-    mind.ReactTicks = mind.rng.Range(t.reactMin, t.reactMax);
+    mind.ReactTicks =
+        mind.rng.Range(t.reactMin, t.reactMax) + mind.rng.Range(t.thinkMin, t.thinkMax);
     mind.SettleTicks = t.settleTicks;
+}
+
+// Where the pointer may go: over its own field, where the rules let it aim and fire.
+int PointerLeft(const FieldRules& r) {
+    return std::max(r.centreX - kHalfWidth, r.pointerAimMinX);
+}
+int PointerRight(const FieldRules& r) {
+    return std::min(r.centreX + kHalfWidth, kScreenWidth - 1);
+}
+
+// Where the hand puts the pointer for `column`: the middle of the stretch that snaps to it (the
+// snap goes towards the centre column, so a column's stretch lies on its outer side), off by
+// up to `aimError` px; half a column off is the neighbour.
+int AimPoint(const FieldRules& r, ComputerMind& mind, int column, int aimError) {
+    const int half = r.spacing / 2;
+    const int middle = column > r.centreX   ? column + half
+                       : column < r.centreX ? column - half
+                                            : column;
+    // Two draws: small slips are common, large ones rare.
+    const int error =
+        (mind.rng.Range(-aimError, aimError) + mind.rng.Range(-aimError, aimError)) / 2;
+    return std::clamp(middle + error, PointerLeft(r), PointerRight(r));
 }
 
 }  // namespace
@@ -400,8 +435,12 @@ void ResetComputerMinds(Game& game) {
 }
 
 PlayerCommand ComputerCommand(Game& game, int player) {
-    ComputerMind& mind = game.computer.Mind[player];
-    const ComputerTraits& t = TraitsOf(game.computer.Strength[player]);
+    return MindCommand(game, player, game.computer.Mind[player],
+                       TraitsOf(game.computer.Strength[player]));
+}
+
+PlayerCommand MindCommand(const Game& game, int player, ComputerMind& mind,
+                          const ComputerTraits& t) {
     const FieldRules r = RulesOf(game, player);
     // A click is one tick down; the button comes up before the next one.
     const bool wasPressed = mind.Pressed != 0;
@@ -418,29 +457,29 @@ PlayerCommand ComputerCommand(Game& game, int player) {
     }
     if (mind.Phase == 1 && Think(game, player, mind, t)) {
         mind.Target = Choose(game, player, mind, t);
+        mind.AimX = AimPoint(r, mind, mind.Target, t.aimError);
         mind.Phase = 2;
     }
     if (mind.Phase >= 1 && mind.ReactTicks > 0) --mind.ReactTicks;
+    // A falling extra is chased only once it has been seen for a reaction time.
+    const int catchX = CatchColumn(game, player);
+    mind.ExtraSeenTicks = catchX == 0 ? 0 : std::min(mind.ExtraSeenTicks + 1, 100000);
 
     int goal = mind.PointerX;
     if (mind.Phase == 2 && mind.ReactTicks == 0) {
-        goal = mind.Target;
-    } else if (mind.Phase <= 1) {
-        const int x = CatchColumn(game, player);
-        if (x != 0) goal = x;
+        goal = mind.AimX;
+    } else if (mind.Phase <= 1 && catchX != 0 && mind.ExtraSeenTicks > t.reactMin) {
+        goal = catchX;
     }
     const int step = std::min(t.pointerStep, kPointerStepLimit);
     mind.PointerX += std::clamp(goal - mind.PointerX, -step, step);
-    // The pointer stays over its own field, where the rules let it aim and fire.
-    const int left = std::max(r.centreX - kHalfWidth, r.pointerAimMinX);
-    const int right = std::min(r.centreX + kHalfWidth, kScreenWidth - 1);
-    mind.PointerX = std::clamp(mind.PointerX, left, right);
+    mind.PointerX = std::clamp(mind.PointerX, PointerLeft(r), PointerRight(r));
 
     PlayerCommand cmd;
     cmd.pointerAims = true;
     cmd.pointerX = mind.PointerX;
     cmd.pointerY = mind.PointerY;
-    if (mind.Phase == 2 && mind.ReactTicks == 0 && mind.PointerX == mind.Target) {
+    if (mind.Phase == 2 && mind.ReactTicks == 0 && mind.PointerX == mind.AimX) {
         if (mind.SettleTicks > 0) {
             --mind.SettleTicks;
         } else if (!wasPressed && InFireWindow(r, mind.PointerX)) {

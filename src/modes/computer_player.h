@@ -10,19 +10,24 @@
 #include "playfield/field_rules.h"
 
 struct Game;
+struct ComputerMind;
 
 // The farthest a person moves the mouse pointer in one tick.
 constexpr int kPointerStepLimit = 48;
 // Columns weighed per tick while it thinks: what keeps its thinking small beside the tick.
 constexpr int kTrialsPerTick = 3;
 
-// How a strength plays: how long it takes to react and to aim, how far it looks ahead and how
-// often and how much it misjudges a column.
+// How a strength plays, and how a person plays in the level tools' models: how long it takes to
+// notice, to decide and to aim, how far it looks ahead and how often and how much it misjudges a
+// column or its hand misses one.
 struct ComputerTraits {
-    int reactMin = 0;  // ticks from a loaded cannon until it starts to move
+    int reactMin = 0;  // reaction: ticks until it notices a loaded cannon; a falling extra: min
     int reactMax = 0;
+    int thinkMin = 0;  // the pause to decide each shot, after the reaction
+    int thinkMax = 0;
     int pointerStep = 0;      // pixels its pointer moves per tick
     int settleTicks = 0;      // ticks over the target before the click
+    int aimError = 0;         // px its hand lands off the column's middle, at most (10 px: a miss)
     int lookAhead = 1;        // shots it plays through in its head: this one, or this and the next
     int misjudgePercent = 0;  // how often it takes a worse column than the best it found
     double roughness = 0;     // how much its weighing of a column wanders
@@ -36,6 +41,11 @@ void ResetComputerMinds(Game& game);
 // What the computer playing `player`'s field does in the coming tick, from the game as the last
 // tick left it. Always a pointer command (never keys).
 PlayerCommand ComputerCommand(Game& game, int player);
+
+// The same for any mind and traits: the level tools' models of people play through it with a
+// mind of their own.
+PlayerCommand MindCommand(const Game& game, int player, ComputerMind& mind,
+                          const ComputerTraits& traits);
 
 // The model of one field the computer thinks with, exposed for the tools and tests: a stone of
 // colour `colour` shot from column x (a cannon column of the field) into the field as it stands;

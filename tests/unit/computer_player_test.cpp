@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -202,6 +204,92 @@ TEST_P(ComputerClears, AFieldOneShotClears) {
 
 INSTANTIATE_TEST_SUITE_P(Strengths, ComputerClears,
                          ::testing::Values(kComputerEasy, kComputerNormal, kComputerHard));
+
+class ComputerPause : public ::testing::TestWithParam<int> {};
+
+// From the tick it sees a loaded cannon to its click it takes its reaction and its pause to
+// decide, then the way of its pointer and the still hand: never less, and not much more.
+TEST_P(ComputerPause, EachShotWaitsForTheReactionAndThePauseToDecide) {
+    const ComputerTraits& t = TraitsOf(GetParam());
+    int shots = 0;
+    for (int level = 1; level <= 6; ++level) {
+        ComputerGame cg(GetParam(), level, 10 + level);
+        Game& g = *cg.g;
+        int seen = -1;
+        for (int tick = 0; tick < 1200 && g.play.LevelCleared == 0; ++tick) {
+            const int phase = g.computer.Mind[2].Phase;
+            cg.Tick();
+            const ComputerMind& m = g.computer.Mind[2];
+            if (phase == 0 && m.Phase == 1) seen = tick;
+            if (m.Pressed == 0 || seen < 0 || phase == 3) continue;
+            const int took = tick - seen;
+            // The pointer crosses its field's 360 px at most.
+            const int way = 360 / t.pointerStep + 1;
+            ASSERT_GE(took, t.reactMin + t.thinkMin + t.settleTicks) << "level " << level;
+            ASSERT_LE(took, t.reactMax + t.thinkMax + way + t.settleTicks + 1) << "level " << level;
+            seen = -1;
+            ++shots;
+        }
+    }
+    EXPECT_GE(shots, 6);
+}
+
+INSTANTIATE_TEST_SUITE_P(Strengths, ComputerPause,
+                         ::testing::Values(kComputerEasy, kComputerNormal, kComputerHard));
+
+struct HandCase {
+    int aimError;
+    bool misses;
+};
+
+void PrintTo(const HandCase& c, std::ostream* os) {
+    *os << "aim off by up to " << c.aimError << " px";
+}
+
+class ComputerHand : public ::testing::TestWithParam<HandCase> {};
+
+// The hand lands near the middle of the column it chose, as far off as its traits let it: within
+// half a column it always takes the column, a shakier hand now and then the next one, never one
+// further. Played on the left field through the person's mouse, as the level tools' models play.
+TEST_P(ComputerHand, MissesTheColumnOnlyWhenItShakesAndOnlyByOne) {
+    ComputerTraits traits = TraitsOf(kComputerHard);
+    traits.aimError = GetParam().aimError;
+    traits.thinkMin = traits.thinkMax = 0;
+    int shots = 0, missed = 0;
+    for (int level = 1; level <= 20; ++level) {
+        ComputerGame cg(kComputerEasy, level, level);
+        Game& g = *cg.g;
+        ComputerMind mind;
+        mind.rng.Seed(static_cast<std::uint64_t>(level));
+        mind.PointerX = g.players[1].cannon.CannonX;
+        for (int tick = 0; tick < 1500 && g.play.LevelCleared == 0; ++tick) {
+            const PlayerCommand c = MindCommand(g, 1, mind, traits);
+            DXDraw1MouseMove(g, c.pointerX, c.pointerY);
+            if (c.fire) DXDraw1MouseDown(g);
+            const bool ready = g.players[1].cannon.NothingFlying == 1;
+            cg.Tick();
+            if (c.fire) DXDraw1MouseUp(g);
+            const CannonState& cannon = g.players[1].cannon;
+            if (!ready || cannon.NothingFlying != 0) continue;
+            ++shots;
+            const int column =
+                std::clamp(cannon.CannonTargetX, cannon.CannonMinX, cannon.CannonMaxX);
+            ASSERT_LE(std::abs(column - mind.Target), 20) << "level " << level;
+            missed += column != mind.Target ? 1 : 0;
+        }
+    }
+    EXPECT_GT(shots, 60);
+    if (GetParam().misses) {
+        EXPECT_GT(missed, 0);
+        EXPECT_LT(missed * 3, shots);
+    } else {
+        EXPECT_EQ(missed, 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Hands, ComputerHand,
+                         ::testing::Values(HandCase{0, false}, HandCase{9, false},
+                                           HandCase{16, true}));
 
 struct PointerCase {
     int x, y;

@@ -12,6 +12,7 @@
 #include <tuple>
 
 #include "bot.h"
+#include "computer_match.h"
 #include "match_bot.h"
 #include "parallel.h"
 #include "playfield/level_source.h"
@@ -141,6 +142,48 @@ TEST_P(ShippedMatchLevel, IsClearedWithinTheLevelsTime) {
 INSTANTIATE_TEST_SUITE_P(Handful, ShippedMatchLevel,
                          ::testing::Values(ShippedMatchCase{1, 1}, ShippedMatchCase{8, 2},
                                            ShippedMatchCase{15, 1}));
+
+struct ModelPaceCase {
+    int model;
+    double fastest, slowest;  // seconds between its shots
+};
+
+void PrintTo(const ModelPaceCase& c, std::ostream* os) {
+    *os << PlayerModelOf(c.model).name;
+}
+
+class PersonModel : public ::testing::TestWithParam<ModelPaceCase> {};
+
+// The models of people keep the pace of the people they stand for (a beginner shoots about every
+// 2-3 s, an average player every 1.5 s, a strong one every 0.8 s), playing the left field with
+// the mouse against the computer; only the beginner's hand misses a column now and then, and a
+// level played again on the same seed is the same level.
+TEST_P(PersonModel, ShootsAtThePaceOfThePersonItStandsFor) {
+    const ModelPaceCase& c = GetParam();
+    long shots = 0, intervals = 0, ticks = 0, missed = 0;
+    for (int level : {3, 9, 16, 24}) {
+        const ComputerLevelRun r = PlayModelLevel(RHOMBULUS_RES_DIR, level, c.model, 2, 1);
+        const ComputerLevelRun again = PlayModelLevel(RHOMBULUS_RES_DIR, level, c.model, 2, 1);
+        EXPECT_EQ(again.ticks, r.ticks);
+        EXPECT_EQ(again.winner, r.winner);
+        EXPECT_EQ(again.shots[1], r.shots[1]);
+        shots += r.shots[1];
+        missed += r.missed[1];
+        if (r.shots[1] > 1) intervals += r.shots[1] - 1, ticks += r.shotTicks[1];
+    }
+    ASSERT_GT(intervals, 10);
+    const double seconds = 0.015 * static_cast<double>(ticks) / static_cast<double>(intervals);
+    EXPECT_GE(seconds, c.fastest);
+    EXPECT_LE(seconds, c.slowest);
+    if (c.model == 1) {
+        EXPECT_GT(missed, 0);
+    }
+    EXPECT_LT(missed * 5, shots);
+}
+
+INSTANTIATE_TEST_SUITE_P(Models, PersonModel,
+                         ::testing::Values(ModelPaceCase{1, 2.0, 3.0}, ModelPaceCase{2, 1.2, 1.8},
+                                           ModelPaceCase{3, 0.6, 1.0}));
 
 // The table commands play their levels on several threads: what they write must not depend on
 // how many, nor on which job finished first.

@@ -1,5 +1,6 @@
 // levelbot: plays the puzzle and match levels through the game's rules and reports how it went.
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -46,10 +47,12 @@ int Usage() {
            "      records a whole match from the splash to level 1 of lap 2 as an input "
            "script\n"
            "  levelbot computer N LEFT RIGHT [--seeds K] [--res DIR]\n"
-           "      plays match level N with the computer at strength LEFT and RIGHT (0 idle)\n"
-           "  levelbot strength-table [--seeds K] [--jobs J] [--out FILE] [--res DIR]\n"
-           "      plays the computer opponent's strengths against each other over every match "
-           "level and writes the table\n";
+           "      plays match level N with the computer at strength LEFT and RIGHT (0 idle); "
+           "LEFT may be a model of a person: beginner, average, strong\n"
+           "  levelbot strength-table [--seeds K] [--jobs J] [--levels N] [--out FILE] "
+           "[--res DIR]\n"
+           "      plays the computer opponent's strengths against the models of people over "
+           "every match level and writes the table\n";
     return 2;
 }
 
@@ -67,6 +70,7 @@ struct Args {
     bool show = false;
     int ticks = 0;
     int player = 0;
+    int levels = 0;
 };
 
 bool ParseArgs(int argc, char** argv, Args& a) {
@@ -94,6 +98,8 @@ bool ParseArgs(int argc, char** argv, Args& a) {
             a.time = std::atoi(v);
         else if (s == "--last" && (v = value()))
             a.last = std::atoi(v);
+        else if (s == "--levels" && (v = value()))
+            a.levels = std::atoi(v);
         else if (s == "--player" && (v = value()))
             a.player = std::atoi(v);
         else if (s == "--seed" && (v = value()))
@@ -529,105 +535,119 @@ int MatchTableCmd(const Args& a) {
     return 0;
 }
 
-// One match level, the computer at the given strengths on each side (0: a player who does
-// nothing).
-int ComputerCmd(const Args& a) {
-    if (a.positional.size() < 3) return Usage();
-    const int level = std::atoi(a.positional[0].c_str());
-    const int left = std::atoi(a.positional[1].c_str());
-    const int right = std::atoi(a.positional[2].c_str());
-    const int seeds = a.seeds > 0 ? a.seeds : 1;
-    for (int seed = 1; seed <= seeds; ++seed) {
-        const ComputerLevelRun r = PlayComputerLevel(a.res, level, left, right, seed);
-        std::printf(
-            "level %2d seed %d: %d (left) against %d (right): winner %d %s after %d ticks\n", level,
-            seed, left, right, r.winner, r.cleared ? "cleared" : "outlasted", r.ticks);
+// A side of `levelbot computer`: a strength, or a model of a person by its name.
+int ModelNamed(const std::string& name) {
+    for (int m = 1; m <= kPlayerModels; ++m) {
+        std::string lower = PlayerModelOf(m).name;
+        for (char& ch : lower) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        if (name == lower) return m;
     }
     return 0;
 }
 
-// The computer opponent's three strengths over the fifty match levels: each one alone against a
-// player who does nothing (how long it takes to clear a field), and each pair against each other
-// on both sides of the screen. The table goes into the levels' README as a part of its own.
+// One match level, the computer at the given strengths on each side (0: a player who does
+// nothing), or a model of a person on the left.
+int ComputerCmd(const Args& a) {
+    if (a.positional.size() < 3) return Usage();
+    const int level = std::atoi(a.positional[0].c_str());
+    const int model = ModelNamed(a.positional[1]);
+    const int left = std::atoi(a.positional[1].c_str());
+    const int right = std::atoi(a.positional[2].c_str());
+    const int seeds = a.seeds > 0 ? a.seeds : 1;
+    for (int seed = 1; seed <= seeds; ++seed) {
+        const ComputerLevelRun r = model != 0 ? PlayModelLevel(a.res, level, model, right, seed)
+                                              : PlayComputerLevel(a.res, level, left, right, seed);
+        std::printf(
+            "level %2d seed %d: %s (left) against %d (right): winner %d %s after %d ticks;"
+            " shots %d : %d, missed %d : %d\n",
+            level, seed, a.positional[1].c_str(), right, r.winner,
+            r.cleared ? "cleared" : "outlasted", r.ticks, r.shots[1], r.shots[2], r.missed[1],
+            r.missed[2]);
+    }
+    return 0;
+}
+
+// Seconds per shot and the share of shots that missed their column, summed over runs.
+struct Pace {
+    long long shots = 0, intervals = 0, ticks = 0, missed = 0;
+    void Add(const ComputerLevelRun& r, int p) {
+        shots += r.shots[p];
+        missed += r.missed[p];
+        if (r.shots[p] > 1) intervals += r.shots[p] - 1, ticks += r.shotTicks[p];
+    }
+    std::string Text() const {
+        char b[64];
+        std::snprintf(b, sizeof b, "%.1f s | %.0f %%",
+                      intervals > 0 ? 0.015 * static_cast<double>(ticks) / intervals : 0.0,
+                      shots > 0 ? 100.0 * static_cast<double>(missed) / shots : 0.0);
+        return b;
+    }
+};
+
+std::string Percent(int part, int whole) {
+    return std::to_string(whole > 0 ? (200 * part + whole) / (2 * whole) : 0) + " %";
+}
+
+// The computer opponent's three strengths against the three models of people over the match
+// levels: the share of levels each strength wins against each model, the person on the left
+// with the mouse as against the real computer. The table goes into the levels' README as a part
+// of its own.
 int StrengthTableCmd(const Args& a) {
     const int seeds = a.seeds > 0 ? a.seeds : 1;
-    const int kLevels = FactsOfMode(kModeMatch).lastLevel;
+    // --levels N: the first N only, while tuning.
+    const int kLevels = a.levels > 0 ? std::min(a.levels, FactsOfMode(kModeMatch).lastLevel)
+                                     : FactsOfMode(kModeMatch).lastLevel;
     constexpr int kStrengths = 3;
     const char* const kNames[kStrengths + 1] = {"", "Leicht", "Mittel", "Schwer"};
-    // The duels, stronger first.
-    const int kPairs[3][2] = {{3, 2}, {2, 1}, {3, 1}};
     const auto start = std::chrono::steady_clock::now();
-    // Per level and seed: three solo runs, then each pair with the stronger on the right and
-    // on the left.
-    constexpr int kPerSeed = kStrengths + 3 * 2;
+    // Per level and seed: each strength against each model.
+    constexpr int kPerSeed = kStrengths * kPlayerModels;
     const std::vector<ComputerLevelRun> runs =
         RunParallel(a.jobs, kLevels * seeds * kPerSeed, [&](int job) {
             const int level = job / (seeds * kPerSeed) + 1;
             const int seed = job / kPerSeed % seeds + 1;
             const int k = job % kPerSeed;
-            int left = 0, right = 0;
-            if (k < kStrengths) {
-                right = k + 1;
-            } else {
-                const int pair = (k - kStrengths) / 2;
-                const bool strongRight = (k - kStrengths) % 2 == 0;
-                right = kPairs[pair][strongRight ? 0 : 1];
-                left = kPairs[pair][strongRight ? 1 : 0];
-            }
-            return PlayComputerLevel(a.res, level, left, right, seed);
+            return PlayModelLevel(a.res, level, k % kPlayerModels + 1, k / kPlayerModels + 1,
+                                  static_cast<std::uint64_t>(seed));
         });
-
-    auto at = [&](int level, int seed, int k) -> const ComputerLevelRun& {
-        return runs[static_cast<size_t>(((level - 1) * seeds + seed - 1) * kPerSeed + k)];
+    auto at = [&](int level, int seed, int strength, int model) -> const ComputerLevelRun& {
+        return runs[static_cast<size_t>(((level - 1) * seeds + seed - 1) * kPerSeed +
+                                        (strength - 1) * kPlayerModels + model - 1)];
     };
+
+    int won[kStrengths + 1][kPlayerModels + 1] = {};
+    int lost[kStrengths + 1][kPlayerModels + 1] = {};
+    Pace computerPace[kStrengths + 1];
+    Pace personPace[kPlayerModels + 1];
     std::ostringstream t;
-    t << "| Level | Leicht clears in | Mittel clears in | Schwer clears in | Schwer : Mittel | "
-         "Mittel : Leicht | Schwer : Leicht |\n";
-    t << "|---:|---:|---:|---:|---:|---:|---:|\n";
-    int soloCleared[kStrengths + 1] = {};
-    double soloTime[kStrengths + 1] = {};
-    int won[3][2] = {};
+    t << "| Level |";
+    for (int strength = 1; strength <= kStrengths; ++strength)
+        for (int model = 1; model <= kPlayerModels; ++model)
+            t << " " << kNames[strength] << " : " << PlayerModelOf(model).name << " |";
+    t << "\n|---:|";
+    for (int k = 0; k < kPerSeed; ++k) t << "---:|";
+    t << "\n";
     for (int level = 1; level <= kLevels; ++level) {
-        t << "| " << level;
+        t << "| " << level << " |";
         for (int strength = 1; strength <= kStrengths; ++strength) {
-            int cleared = 0;
-            double time = 0;
-            for (int seed = 1; seed <= seeds; ++seed) {
-                const ComputerLevelRun& r = at(level, seed, strength - 1);
-                if (!r.cleared) continue;
-                ++cleared;
-                // Time units of the first lap's drain.
-                time += r.ticks / MatchDrainDivisor(1);
-            }
-            soloCleared[strength] += cleared;
-            soloTime[strength] += time;
-            t << " | ";
-            if (cleared == 0)
-                t << "not cleared";
-            else
-                t << static_cast<int>(time / cleared + 0.5)
-                  << (cleared < seeds
-                          ? " (" + std::to_string(cleared) + " of " + std::to_string(seeds) + ")"
-                          : "");
-        }
-        for (int pair = 0; pair < 3; ++pair) {
-            int strong = 0, weak = 0;
-            for (int seed = 1; seed <= seeds; ++seed) {
-                for (int side = 0; side < 2; ++side) {
-                    const ComputerLevelRun& r = at(level, seed, kStrengths + pair * 2 + side);
-                    // Side 0 has the stronger on the right (player 2).
-                    const int strongPlayer = side == 0 ? 2 : 1;
-                    if (r.winner == strongPlayer) ++strong;
-                    if (r.winner != 0 && r.winner != strongPlayer) ++weak;
+            for (int model = 1; model <= kPlayerModels; ++model) {
+                int w = 0, l = 0;
+                for (int seed = 1; seed <= seeds; ++seed) {
+                    const ComputerLevelRun& r = at(level, seed, strength, model);
+                    w += r.winner == 2 ? 1 : 0;
+                    l += r.winner == 1 ? 1 : 0;
+                    computerPace[strength].Add(r, 2);
+                    personPace[model].Add(r, 1);
                 }
+                won[strength][model] += w;
+                lost[strength][model] += l;
+                t << " " << w << " : " << l << " |";
             }
-            won[pair][0] += strong;
-            won[pair][1] += weak;
-            t << " | " << strong << " : " << weak;
         }
-        t << " |\n";
+        t << "\n";
     }
-    const int games = kLevels * seeds * 2;
+
+    const int games = kLevels * seeds;
     std::ostringstream doc;
     doc << "# The computer opponent\n\n"
            "With \"Computer: Leicht\", \"Computer: Mittel\" or \"Computer: Schwer\" chosen on the "
@@ -635,41 +655,66 @@ int StrengthTableCmd(const Args& a) {
            "through the same command as a person with a mouse (its pointer moves at most "
         << kPointerStepLimit
         << " px a tick, a click is one tick down) and sees what a person sees: the field, the "
-           "stone on its cannon and the falling extras. The strengths differ in how long they "
-           "take to react and to aim, how far they look ahead and how often they misjudge:\n\n"
-           "| Strength | Reacts after (ticks) | Pointer (px a tick) | Holds still before "
-           "the click (ticks) | Looks ahead (shots) | Misjudges |\n"
-           "|---|---:|---:|---:|---:|---:|\n";
-    for (int strength = 1; strength <= kStrengths; ++strength) {
-        const ComputerTraits& tr = TraitsOf(strength);
-        doc << "| " << kNames[strength] << " | " << tr.reactMin << " .. " << tr.reactMax << " | "
-            << tr.pointerStep << " | " << tr.settleTicks << " | " << tr.lookAhead << " | "
-            << tr.misjudgePercent << " % |\n";
-    }
-    doc << "\nGenerated by `levelbot strength-table --seeds " << seeds
-        << " --res build/res --out levels/README.md`. \"Clears in\": each strength alone "
-           "against a player who does nothing, the mean time it takes to empty its field, in "
-           "time units (a level starts with 500; 2500 ticks in the first lap). The duels: the "
-           "levels won by the stronger : by the weaker, each level played "
-        << 2 * seeds
-        << " times, the stronger once on each side of the screen per seed (a level nobody "
-           "wins counts for neither).\n\n"
-        << t.str() << "\n";
-    doc << "Fields cleared alone, of " << kLevels * seeds << ":";
+           "stone on its cannon and the falling extras. Like a person it takes a reaction time "
+           "to notice a loaded cannon or a falling extra and a pause to decide each shot, moves "
+           "its pointer at a hand's pace, holds still before the click, and its hand lands near "
+           "the middle of the column it chose, sometimes half a column off and so in the next "
+           "one. It weighs the columns on a model of its field, the shot in hand or that and "
+           "the next, with a judgement that wanders and now and then takes a worse column.\n\n"
+           "`levelbot` measures the strengths against three models of people, who play the "
+           "left field with the mouse through the same machinery with a person's traits: a "
+           "beginner ten minutes into the game (a shot every 2-3 s, the column missed now and "
+           "then), an average player (a shot every 1.5 s) and a strong one (every 0.8 s, rare "
+           "misses). A tick is 15 ms. The last two columns are measured over the table's games:"
+           "\n\n"
+           "| Player | Reacts after (ticks) | Thinks (ticks) | Pointer (px a tick) | Holds "
+           "still before the click (ticks) | Aim off by up to (px) | Looks ahead (shots) | "
+           "Misjudges | Shoots every | Misses the column |\n"
+           "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n";
+    auto traitRow = [&](const std::string& name, const ComputerTraits& tr, const Pace& pace) {
+        doc << "| " << name << " | " << tr.reactMin << " .. " << tr.reactMax << " | " << tr.thinkMin
+            << " .. " << tr.thinkMax << " | " << tr.pointerStep << " | " << tr.settleTicks << " | "
+            << tr.aimError << " | " << tr.lookAhead << " | " << tr.misjudgePercent << " % | "
+            << pace.Text() << " |\n";
+    };
     for (int strength = 1; strength <= kStrengths; ++strength)
-        doc << " " << kNames[strength] << " " << soloCleared[strength] << " (mean "
-            << static_cast<int>(
-                   soloCleared[strength] > 0 ? soloTime[strength] / soloCleared[strength] + 0.5 : 0)
-            << ")" << (strength < kStrengths ? "," : ".");
-    doc << "\n\nLevels won in the duels, of " << games << " each:";
-    for (int pair = 0; pair < 3; ++pair)
-        doc << " " << kNames[kPairs[pair][0]] << " : " << kNames[kPairs[pair][1]] << " "
-            << won[pair][0] << " : " << won[pair][1] << (pair < 2 ? "," : ".");
-    doc << "\n";
+        traitRow(std::string("Computer: ") + kNames[strength], TraitsOf(strength),
+                 computerPace[strength]);
+    for (int model = 1; model <= kPlayerModels; ++model)
+        traitRow(std::string("Model: ") + PlayerModelOf(model).name, PlayerModelOf(model).traits,
+                 personPace[model]);
+    doc << "\nGenerated by `levelbot strength-table --seeds " << seeds
+        << " --res build/res --out levels/README.md`: every match level from a new match in "
+           "lap 1, each strength against each model on "
+        << seeds << (seeds == 1 ? " seed" : " seeds")
+        << ", the model on the left. The share of the " << games
+        << " levels each strength wins against each model (a level nobody wins counts as not "
+           "won); the goals are Leicht 30-50 % against the beginner, Mittel 40-60 % against the "
+           "average player and Schwer at least 60 % against the strong one.\n\n"
+           "| Computer | against Beginner | against Average | against Strong |\n"
+           "|---|---:|---:|---:|\n";
+    for (int strength = 1; strength <= kStrengths; ++strength) {
+        doc << "| " << kNames[strength];
+        for (int model = 1; model <= kPlayerModels; ++model)
+            doc << " | " << Percent(won[strength][model], games) << " (" << won[strength][model]
+                << " : " << lost[strength][model] << ")";
+        doc << " |\n";
+    }
+    doc << "\nLevel by level: the levels the computer won : the person won, of " << seeds << ".\n\n"
+        << t.str();
     if (!WriteSection(a.out, doc.str())) return 1;
     std::fprintf(stderr, "strength table done (%.0f s)\n", Seconds(start));
-    // The strengths must come out in order.
-    return won[0][0] > won[0][1] && won[1][0] > won[1][1] ? 0 : 1;
+    for (int strength = 1; strength <= kStrengths; ++strength) {
+        std::fprintf(stderr, "%s:", kNames[strength]);
+        for (int model = 1; model <= kPlayerModels; ++model)
+            std::fprintf(stderr, " %s %s", PlayerModelOf(model).name,
+                         Percent(won[strength][model], games).c_str());
+        std::fprintf(stderr, "\n");
+    }
+    // The strengths must come out in order against every model.
+    for (int model = 1; model <= kPlayerModels; ++model)
+        if (won[1][model] > won[2][model] || won[2][model] > won[3][model]) return 1;
+    return 0;
 }
 
 }  // namespace

@@ -307,14 +307,20 @@ void MatchInputWriter::Apply(Game& game, HeadlessPlatform& platform, int tick, i
         }
         return;
     }
+    Pointer(game, platform, tick, input.pointerX, kPointerY, input.fire);
+}
+
+void MatchInputWriter::Pointer(Game& game, HeadlessPlatform& platform, int tick, int x, int y,
+                               bool fire) {
+    const std::string t = std::to_string(tick) + " ";
     if (buttonDown_) Event(game, platform, t + "up");
     buttonDown_ = false;
-    if (input.pointerX != 0 && input.pointerX != pointerX_) {
-        Event(game, platform,
-              t + "move " + std::to_string(input.pointerX) + " " + std::to_string(kPointerY));
-        pointerX_ = input.pointerX;
+    if (x != 0 && (x != pointerX_ || y != pointerY_)) {
+        Event(game, platform, t + "move " + std::to_string(x) + " " + std::to_string(y));
+        pointerX_ = x;
+        pointerY_ = y;
     }
-    if (input.fire) {
+    if (fire) {
         Event(game, platform, t + "down");
         buttonDown_ = true;
     }

@@ -65,6 +65,9 @@ class MatchInputWriter {
     // Input of `player` for tick `tick` (the game's FrameCounter is tick - 1).
     void Apply(Game& game, HeadlessPlatform& platform, int tick, int player,
                const MatchInput& input);
+    // The mouse alone: the pointer moved to (x, y) (x 0: left where it is) and a click of one
+    // tick. Player 2's input, and player 1's where the left field takes the pointer.
+    void Pointer(Game& game, HeadlessPlatform& platform, int tick, int x, int y, bool fire);
     // A line of its own ("TICK EVENT ARGS"), applied now and kept.
     void Event(Game& game, HeadlessPlatform& platform, const std::string& line);
     // Lets go of whatever keys and buttons are held, from `tick` on.
@@ -75,6 +78,7 @@ class MatchInputWriter {
     bool left_ = false, right_ = false;
     bool spaceDown_ = false, buttonDown_ = false;
     int pointerX_ = -1;
+    int pointerY_ = -1;
     bool focused_ = true;
     std::vector<std::string> lines_;
 };
