@@ -46,7 +46,8 @@ void SlotGuard::Begin(std::int64_t nowMs) {
     nowMs_ = nowMs;
     tActive = this;
     tActiveHost = host_;
-    Sweep();
+    // A tenth of a second is exact enough for the timeout; a busy relay serves far more often.
+    if (nowMs - lastSweepMs_ >= kSweepEveryMs || nowMs < lastSweepMs_) Sweep();
 }
 
 void SlotGuard::End() {
@@ -78,6 +79,7 @@ void SlotGuard::Drop(std::size_t i) {
 }
 
 void SlotGuard::Sweep() {
+    lastSweepMs_ = nowMs_;
     pending_ = 0;
     for (std::size_t i = 0; i < host_->peerCount; ++i) {
         const ENetPeer* p = &host_->peers[i];
@@ -95,7 +97,7 @@ void SlotGuard::Sweep() {
             s = Slot{true, leaving, p->connectID, nowMs_};
         }
         if (!Unwelcome(i)) continue;
-        if (nowMs_ - s.sinceMs >= limits_.helloTimeoutMs) {
+        if (nowMs_ - s.sinceMs >= (s.leaving ? kLeavingMs : limits_.helloTimeoutMs)) {
             ++counters_.timedOut;
             Drop(i);
             continue;

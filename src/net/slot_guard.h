@@ -49,7 +49,7 @@ class SlotGuard {
     void End();
 
     const SlotCounters& Counters() const { return counters_; }
-    // Peers that have not said their hello (after the last Begin or connect).
+    // Peers that have not said their hello (as of the last look, at most 0.1 s old).
     int Pending() const { return pending_; }
 
   private:
@@ -71,7 +71,11 @@ class SlotGuard {
     std::function<void(ENetPeer*)> letGo_;
     AddressGate connects_;
     std::vector<Slot> slots_;
+    static constexpr std::int64_t kSweepEveryMs = 100;
+    // A peer sent away keeps its place this long for the refusal to arrive.
+    static constexpr std::int64_t kLeavingMs = 1000;
     std::int64_t nowMs_ = 0;
+    std::int64_t lastSweepMs_ = -kSweepEveryMs;
     int pending_ = 0;
     SlotCounters counters_;
 };
