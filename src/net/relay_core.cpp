@@ -98,8 +98,20 @@ void RelayCore::OnHello(PeerId id, Peer& peer, const Hello& hello,
     if (hello.protocol != kProtocolVersion) return RefuseAndDrop(id, Reason::VersionMismatch);
     if (!ValidRoomCode(hello.room)) return RefuseAndDrop(id, Reason::BadCode);
     auto it = rooms_.find(hello.room);
+    // An address that guessed wrong waits before any code of it is looked at again, so that
+    // waiting is not just a word: the answer does not say whether the code was right.
+    const Reason held = hello.role == Role::Host ? Reason::RoomFull : Reason::BadCode;
+    if (wrongCodes_.WaitLeftMs(peer.address, nowMs) > 0) {
+        ++counters_.codesHeld;
+        return RefuseAndDrop(id, held);
+    }
     if (hello.role == Role::Host) {
-        if (it != rooms_.end()) return RefuseAndDrop(id, Reason::RoomFull);  // code in use
+        // A code in use: a host draws its code from 47 million, so this is someone asking
+        // which codes are taken, and it costs what a wrong code costs.
+        if (it != rooms_.end()) {
+            WrongCode(peer.address, nowMs);
+            return RefuseAndDrop(id, Reason::RoomFull);
+        }
         if (static_cast<int>(rooms_.size()) >= limits_.maxRooms)
             return RefuseAndDrop(id, Reason::RoomFull);
         int hosted = 0;
@@ -115,12 +127,6 @@ void RelayCore::OnHello(PeerId id, Peer& peer, const Hello& hello,
         peer.role = Role::Host;
         SendTo(id, Channel::Session, Welcome{Role::Host, ""});
         return;
-    }
-    // An address that guessed wrong waits before any code of it is looked at again, so that
-    // waiting is not just a word: the answer does not say whether the code was right.
-    if (wrongCodes_.WaitLeftMs(peer.address, nowMs) > 0) {
-        ++counters_.codesHeld;
-        return RefuseAndDrop(id, Reason::BadCode);
     }
     if (it == rooms_.end()) {
         WrongCode(peer.address, nowMs);

@@ -316,6 +316,18 @@ TEST(Relay, WrongCodesMakeTheirAddressWaitEverLonger) {
     EXPECT_TRUE(r.Last<Hello>(kHost));
 }
 
+// Opening a room under a code in use would tell which codes are taken: it costs a wrong code.
+TEST(Relay, AHostHelloWithACodeInUseCostsWhatAWrongCodeCosts) {
+    Relay r;
+    r.Join(kHost, HelloAs(Role::Host, "KXPWMN"));
+    r.Join(5, HelloAs(Role::Host, "KXPWMN"), 0, 9);
+    EXPECT_EQ(r.Last<Refuse>(5)->reason, Reason::RoomFull);
+    EXPECT_EQ(r.core.CodeWaitMs(9, 0), r.core.Limits().wrongCodes.firstWaitMs);
+    r.Join(6, HelloAs(Role::Host, "ABCDEF"), 10, 9);  // while it waits: not even a free code
+    EXPECT_EQ(r.Last<Refuse>(6)->reason, Reason::RoomFull);
+    EXPECT_EQ(r.core.Rooms(), 1u);
+}
+
 TEST(Relay, ManyAddressesGuessingAtOnceEachWaitTheLongest) {
     Relay r;
     const GateLimits& g = r.core.Limits().wrongCodes;
