@@ -562,8 +562,8 @@ TEST(Loopback, GuessingRoomCodesIsSlowAndNeverEndsTheHostsWait) {
     }));
 }
 
-// A direct host: a guest of another version is refused, the host waits on, and the right guest
-// then plays.
+// A direct host: a guest of another version is refused, one that says hello and vanishes
+// before the start only leaves its place; the host waits on, and the right guest then plays.
 TEST(Loopback, ADirectHostRefusesAGuestOfAnotherVersionAndWaitsForTheRightOne) {
     std::string error;
     auto listen = EnetTransport::Listen(kLoopback, 0, &error);
@@ -578,6 +578,34 @@ TEST(Loopback, ADirectHostRefusesAGuestOfAnotherVersionAndWaitsForTheRightOne) {
         5000, [&] { hs.Poll(NowMs()); },
         [&] { return ws.Poll(NowMs()) != HandshakeStatus::Working; }));
     EXPECT_EQ(ws.FailReason(), Reason::VersionMismatch);
+    EXPECT_EQ(hs.Poll(NowMs()), HandshakeStatus::Working);
+
+    auto quitter = EnetTransport::Connect(kLoopback, port, &error);
+    ASSERT_TRUE(Within(
+        3000, [&] { hs.Poll(NowMs()); },
+        [&] {
+            Datagram d;
+            while (quitter->Receive(NowMs(), d)) {
+            }
+            return quitter->Status() == LinkStatus::Connected;
+        }));
+    quitter->Send(Channel::Session,
+                  Encode(Hello{kProtocolVersion, "1.0.0", 0xAB, Role::Guest, "Weg", ""}), NowMs());
+    ASSERT_TRUE(Within(
+        3000, [&] { hs.Poll(NowMs()); },
+        [&] {
+            Datagram d;
+            bool welcomed = false;
+            Message m;
+            while (quitter->Receive(NowMs(), d)) {
+                welcomed |=
+                    Decode(d.bytes, m) == DecodeError::None && std::holds_alternative<Welcome>(m);
+            }
+            return welcomed;
+        }));
+    quitter.reset();  // goes before answering the host's ping
+    ASSERT_TRUE(Within(
+        3000, [&] { hs.Poll(NowMs()); }, [&] { return hs.PeerName().empty(); }));
     EXPECT_EQ(hs.Poll(NowMs()), HandshakeStatus::Working);
     auto right = EnetTransport::Connect(kLoopback, port, &error);
     Handshake gs(*right, Config(Role::Guest), NowMs());
