@@ -455,11 +455,14 @@ TEST_P(LoopbackFlood, KeepsNoRealPlayerOutAndLetsTheStrangersGo) {
         return listen->PendingPeers() == 0;
     };
     EXPECT_TRUE(Within(6000, serve, strangersGone));
+    std::uint64_t strangersSent = 0;
+    for (auto& c : crowds) strangersSent += c->host->totalSentData;
     std::printf(
         "[ figures ] %s: real guest and spectator in after %lld ms; strangers' places free "
-        "%lld ms later; connects %llu, refused by rate %llu, by address %llu, made room %llu, "
-        "timed out %llu\n",
+        "%lld ms later; the strangers sent %llu bytes; connects %llu, refused by rate %llu, by "
+        "address %llu, made room %llu, timed out %llu\n",
         GetParam().what, static_cast<long long>(realIn), static_cast<long long>(NowMs() - freeFrom),
+        static_cast<unsigned long long>(strangersSent),
         static_cast<unsigned long long>(slots.connects),
         static_cast<unsigned long long>(slots.refusedRate),
         static_cast<unsigned long long>(slots.refusedAddress),
