@@ -47,7 +47,7 @@ bool RelayCore::Connect(PeerId id, AddressKey address, std::int64_t nowMs) {
             }
         }
         ++counters_.silentDropped;
-        Drop(victim);
+        Drop(victim, RelayAction::Kind::Forget);
         peers_.erase(victim);
     }
     Peer& peer = peers_[id];
@@ -67,8 +67,8 @@ void RelayCore::SendTo(PeerId peer, Channel channel, const Message& message) {
     actions_.push_back(RelayAction{RelayAction::Kind::Send, peer, channel, std::move(bytes)});
 }
 
-void RelayCore::Drop(PeerId peer) {
-    actions_.push_back(RelayAction{RelayAction::Kind::Disconnect, peer, Channel::Session, {}});
+void RelayCore::Drop(PeerId peer, RelayAction::Kind kind) {
+    actions_.push_back(RelayAction{kind, peer, Channel::Session, {}});
 }
 
 void RelayCore::RefuseAndDrop(PeerId peer, Reason reason) {
@@ -299,7 +299,7 @@ void RelayCore::Tick(std::int64_t nowMs) {
     }
     for (PeerId id : silent) {
         ++counters_.silentDropped;
-        Drop(id);
+        Drop(id, RelayAction::Kind::Forget);
         peers_.erase(id);
     }
 }

@@ -42,7 +42,9 @@ struct RelayLimits {
 using PeerId = std::uint32_t;
 
 struct RelayAction {
-    enum class Kind { Send, Disconnect };
+    // Disconnect once what was sent before has gone out; Forget at once (a silent peer, told
+    // nothing, keeps no place waiting for its goodbye).
+    enum class Kind { Send, Disconnect, Forget };
     Kind kind = Kind::Send;
     PeerId peer = 0;
     Channel channel = Channel::Session;
@@ -114,7 +116,7 @@ class RelayCore {
                  std::span<const std::uint8_t> bytes);
     void SendTo(PeerId peer, Channel channel, const Message& message);
     void RefuseAndDrop(PeerId peer, Reason reason);
-    void Drop(PeerId peer);
+    void Drop(PeerId peer, RelayAction::Kind kind = RelayAction::Kind::Disconnect);
     void Leave(PeerId id, std::int64_t nowMs);
     void CloseRoom(const std::string& code, Reason reason);
     bool WithinRate(Peer& peer, std::int64_t nowMs);

@@ -76,6 +76,12 @@ void RelayServer::Carry(std::int64_t) {
     for (RelayAction& a : core_.TakeActions()) {
         auto it = byId.find(a.peer);
         if (it == byId.end()) continue;
+        if (a.kind == RelayAction::Kind::Forget) {
+            it->second->data = nullptr;
+            enet_peer_disconnect_now(it->second, 0);
+            byId.erase(it);
+            continue;
+        }
         if (a.kind == RelayAction::Kind::Disconnect) {
             // Later, so that the refusal queued before it still goes out.
             enet_peer_disconnect_later(it->second, 0);

@@ -73,7 +73,7 @@ class SlotGuard {
     std::vector<Slot> slots_;
     static constexpr std::int64_t kSweepEveryMs = 100;
     // A peer sent away keeps its place this long for the refusal to arrive.
-    static constexpr std::int64_t kLeavingMs = 1000;
+    static constexpr std::int64_t kLeavingMs = 2000;
     std::int64_t nowMs_ = 0;
     std::int64_t lastSweepMs_ = -kSweepEveryMs;
     int pending_ = 0;

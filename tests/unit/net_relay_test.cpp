@@ -27,7 +27,7 @@ struct Relay {
 
     void Carry() {
         for (auto& a : core.TakeActions()) {
-            if (a.kind == RelayAction::Kind::Disconnect) {
+            if (a.kind != RelayAction::Kind::Send) {
                 dropped.insert(a.peer);
                 continue;
             }
