@@ -243,6 +243,15 @@ bool EnetTransport::Receive(std::int64_t nowMs, Datagram& out) {
                 bool haveNotice = false;
                 if (ours && listening_ && event.peer != peer_) {
                     ours = !WatcherSlot(event.peer) && Greet(event.peer, bytes, out, haveNotice);
+                } else if (ours && listening_ && !started_ &&
+                           static_cast<Type>(TypeOf(bytes)) == Type::Bye) {
+                    // The guest said goodbye before the start: its place is free for the next.
+                    enet_peer_disconnect(peer_, 0);
+                    peer_ = nullptr;
+                    ours = false;
+                    out.channel = Channel::Session;
+                    out.bytes = Encode(PeerLeft{Role::Guest, 0});
+                    haveNotice = true;
                 }
                 if (ours) {
                     out.channel = static_cast<Channel>(event.channelID);

@@ -583,32 +583,43 @@ TEST(Loopback, ADirectHostRefusesAGuestOfAnotherVersionAndWaitsForTheRightOne) {
     EXPECT_EQ(ws.FailReason(), Reason::VersionMismatch);
     EXPECT_EQ(hs.Poll(NowMs()), HandshakeStatus::Working);
 
-    auto quitter = EnetTransport::Connect(kLoopback, port, &error);
-    ASSERT_TRUE(Within(
-        3000, [&] { hs.Poll(NowMs()); },
-        [&] {
-            Datagram d;
-            while (quitter->Receive(NowMs(), d)) {
-            }
-            return quitter->Status() == LinkStatus::Connected;
-        }));
-    quitter->Send(Channel::Session,
-                  Encode(Hello{kProtocolVersion, "1.0.0", 0xAB, Role::Guest, "Weg", ""}), NowMs());
-    ASSERT_TRUE(Within(
-        3000, [&] { hs.Poll(NowMs()); },
-        [&] {
-            Datagram d;
-            bool welcomed = false;
-            Message m;
-            while (quitter->Receive(NowMs(), d)) {
-                welcomed |=
-                    Decode(d.bytes, m) == DecodeError::None && std::holds_alternative<Welcome>(m);
-            }
-            return welcomed;
-        }));
-    quitter.reset();  // goes before answering the host's ping
-    ASSERT_TRUE(Within(
-        3000, [&] { hs.Poll(NowMs()); }, [&] { return hs.PeerName().empty(); }));
+    // Two right guests that go before the start: one vanishes, one says goodbye and stays.
+    std::vector<std::unique_ptr<EnetTransport>> staying;
+    for (const bool sayBye : {false, true}) {
+        auto quitter = EnetTransport::Connect(kLoopback, port, &error);
+        ASSERT_TRUE(Within(
+            3000, [&] { hs.Poll(NowMs()); },
+            [&] {
+                Datagram d;
+                while (quitter->Receive(NowMs(), d)) {
+                }
+                return quitter->Status() == LinkStatus::Connected;
+            }));
+        quitter->Send(Channel::Session,
+                      Encode(Hello{kProtocolVersion, "1.0.0", 0xAB, Role::Guest, "Weg", ""}),
+                      NowMs());
+        ASSERT_TRUE(Within(
+            3000, [&] { hs.Poll(NowMs()); },
+            [&] {
+                Datagram d;
+                bool welcomed = false;
+                Message m;
+                while (quitter->Receive(NowMs(), d)) {
+                    welcomed |= Decode(d.bytes, m) == DecodeError::None &&
+                                std::holds_alternative<Welcome>(m);
+                }
+                return welcomed;
+            }));
+        // Before answering the host's ping, so before the start.
+        if (sayBye) {
+            quitter->Send(Channel::Session, Encode(Bye{Reason::Quit}), NowMs());
+            staying.push_back(std::move(quitter));
+        } else {
+            quitter.reset();
+        }
+        ASSERT_TRUE(Within(
+            3000, [&] { hs.Poll(NowMs()); }, [&] { return hs.PeerName().empty(); }));
+    }
     EXPECT_EQ(hs.Poll(NowMs()), HandshakeStatus::Working);
     auto right = EnetTransport::Connect(kLoopback, port, &error);
     Handshake gs(*right, Config(Role::Guest), NowMs());
