@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const PeerId peer = 1 + byte() % 12;
         switch (op % 5) {
             case 0:
-                relay.Connect(peer, now);
+                relay.Connect(peer, byte() % 4, now);
                 break;
             case 1:
             case 2: {

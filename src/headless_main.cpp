@@ -180,7 +180,7 @@ int main(int argc, char** argv) {
             netOpts.viaRelay = true;
         } else if (arg == "--room") {
             const auto code = net::NormaliseRoomCode(value);
-            if (!code) return Usage("--room needs a four-letter room code");
+            if (!code) return Usage("--room needs a six-letter room code");
             netOpts.room = *code;
         } else if (arg == "--match-level") {
             relayHost = true;
@@ -236,7 +236,7 @@ int main(int argc, char** argv) {
         if (netOpts.viaRelay) {
             const auto code = net::NormaliseRoomCode(watchTarget);
             if (!code)
-                return Usage("--net-relay HOST:PORT --net-watch needs a four-letter room code");
+                return Usage("--net-relay HOST:PORT --net-watch needs a six-letter room code");
             netOpts.room = *code;
         } else if (!net::SplitHostPort(watchTarget, netOpts.address, netOpts.port)) {
             return Usage("--net-watch needs HOST:PORT");

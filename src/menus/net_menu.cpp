@@ -23,8 +23,9 @@ void NetAddressKey(Game& game, unsigned char ch) {
         return;
     }
     const bool letter = (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z');
+    // A room code may be typed as shown ("krm-tax") or read out in two groups ("krm tax").
     const bool ok = letter || (ch >= '0' && ch <= '9') || ch == '.' || ch == ':' || ch == '-' ||
-                    ch == '[' || ch == ']';
+                    ch == '[' || ch == ']' || ch == ' ';
     if (!ok || static_cast<int>(m.address.size()) >= kNetAddressChars) return;
     m.address += static_cast<char>(letter ? ch | 0x20 : ch);
 }

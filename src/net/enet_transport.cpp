@@ -2,6 +2,7 @@
 
 #include <enet/enet.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "net/handshake.h"
@@ -12,6 +13,8 @@ namespace {
 
 // A slow peer may keep this much unread on our side before ENet drops it.
 constexpr std::size_t kMaxWaitingBytes = 256 * 1024;
+// Peers from one address: a guest and spectators behind one router, and a few on their way in.
+constexpr std::size_t kPeersPerAddress = 1 + kMaxWatchers + 3;
 
 bool Resolve(const std::string& host, std::uint16_t port, ENetAddress& address) {
     address.port = port;
@@ -54,33 +57,46 @@ EnetTransport::EnetTransport(ENetHost* host, ENetPeer* peer, bool listening)
 
 EnetTransport::~EnetTransport() {
     Close();
+    guard_.reset();
     enet_host_destroy(host_);
 }
 
 std::unique_ptr<EnetTransport> EnetTransport::Listen(const std::string& bindHost,
-                                                     std::uint16_t port, std::string* error) {
+                                                     std::uint16_t port, std::string* error,
+                                                     const SlotLimits& slots) {
     ENetAddress address;
     if (!StartEnet() || !Resolve(bindHost, port, address)) {
         if (error) *error = "cannot use address " + bindHost;
         return nullptr;
     }
-    // The guest, the spectators, and room to tell a peer too many that it is so.
-    ENetHost* host = MakeHost(&address, 2 + kMaxWatchers + 2);
+    // The guest and the spectators, and more for peers that have not greeted yet than the slot
+    // guard lets wait at once, so a flood of fake ones never takes the players' places.
+    const int peers = 1 + kMaxWatchers + std::max(slots.pendingInAll, 1) + 4;
+    ENetHost* host = MakeHost(&address, static_cast<std::size_t>(peers));
     if (!host) {
         if (error) *error = "cannot listen on port " + std::to_string(port);
         return nullptr;
     }
-    return std::unique_ptr<EnetTransport>(new EnetTransport(host, nullptr, true));
+    host->duplicatePeers = kPeersPerAddress;
+    std::unique_ptr<EnetTransport> t(new EnetTransport(host, nullptr, true));
+    EnetTransport* self = t.get();
+    t->guard_ = std::make_unique<SlotGuard>(
+        host, slots,
+        [self](const ENetPeer* p) { return p == self->peer_ || self->WatcherSlot(p) != 0; },
+        [](ENetPeer*) {});
+    return t;
 }
 
 std::unique_ptr<EnetTransport> EnetTransport::Connect(const std::string& hostName,
-                                                      std::uint16_t port, std::string* error) {
-    ENetAddress address;
-    if (!StartEnet() || !Resolve(hostName, port, address) || hostName.empty()) {
+                                                      std::uint16_t port, std::string* error,
+                                                      const std::string& from) {
+    ENetAddress address, local;
+    if (!StartEnet() || !Resolve(hostName, port, address) || hostName.empty() ||
+        !Resolve(from, 0, local)) {
         if (error) *error = "unknown host " + hostName;
         return nullptr;
     }
-    ENetHost* host = MakeHost(nullptr, 1);
+    ENetHost* host = MakeHost(from.empty() ? nullptr : &local, 1);
     if (!host) {
         if (error) *error = "cannot open a UDP socket";
         return nullptr;
@@ -96,6 +112,7 @@ std::unique_ptr<EnetTransport> EnetTransport::Connect(const std::string& hostNam
 
 void EnetTransport::AcceptWatchers(const std::string& gameVersion, std::uint64_t levelHash) {
     acceptWatchers_ = listening_;
+    checkGuests_ = listening_;
     watchVersion_ = gameVersion;
     watchLevels_ = levelHash;
 }
@@ -124,6 +141,12 @@ void EnetTransport::Send(Channel channel, std::span<const std::uint8_t> bytes, s
     // Towards the relay everything goes to the one peer.
     const auto type = static_cast<Type>(TypeOf(bytes));
     if (peer_ && (type != Type::Ticks || !listening_)) SendTo(peer_, channel, bytes);
+    if (listening_ && type == Type::Start) started_ = true;
+    if (peer_ && listening_ && type == Type::Refuse) {
+        // The host turned its guest away: that peer goes, and its place waits for the next.
+        enet_peer_disconnect_later(peer_, 0);
+        peer_ = nullptr;
+    }
     if (type == Type::Ticks || type == Type::SnapshotChunk || type == Type::Bye) {
         for (ENetPeer* w : watchers_) {
             if (w) SendTo(w, Channel::Session, bytes);
@@ -146,6 +169,13 @@ bool EnetTransport::Greet(ENetPeer* peer, std::span<const std::uint8_t> bytes, D
         return false;
     }
     if (hello->role == Role::Guest && !peer_ && status_ != LinkStatus::Closed) {
+        // A guest that cannot play with us is refused here, so the host's wait goes on.
+        const Reason reason =
+            checkGuests_ ? CheckHello(*hello, watchVersion_, watchLevels_) : Reason::None;
+        if (reason != Reason::None) {
+            refuse(reason);
+            return false;
+        }
         peer_ = peer;
         KeepThrottleOpen(peer_);
         return true;
@@ -169,7 +199,14 @@ bool EnetTransport::Greet(ENetPeer* peer, std::span<const std::uint8_t> bytes, D
     return false;
 }
 
-bool EnetTransport::Receive(std::int64_t, Datagram& out) {
+bool EnetTransport::Receive(std::int64_t nowMs, Datagram& out) {
+    struct Guarded {
+        SlotGuard* guard;
+        ~Guarded() {
+            if (guard) guard->End();
+        }
+    } guarded{guard_.get()};
+    if (guard_) guard_->Begin(nowMs);
     ENetEvent event;
     while (host_ && enet_host_service(host_, &event, 0) > 0) {
         switch (event.type) {
@@ -186,7 +223,13 @@ bool EnetTransport::Receive(std::int64_t, Datagram& out) {
                 }
                 break;
             case ENET_EVENT_TYPE_DISCONNECT:
-                if (event.peer == peer_) {
+                if (event.peer == peer_ && listening_ && !started_) {
+                    // A guest gone before the start: the host waits on for another.
+                    peer_ = nullptr;
+                    out.channel = Channel::Session;
+                    out.bytes = Encode(PeerLeft{Role::Guest, 0});
+                    return true;
+                } else if (event.peer == peer_) {
                     status_ = LinkStatus::Closed;
                     peer_ = nullptr;
                 } else if (const int slot = WatcherSlot(event.peer); slot != 0) {
@@ -203,6 +246,15 @@ bool EnetTransport::Receive(std::int64_t, Datagram& out) {
                 bool haveNotice = false;
                 if (ours && listening_ && event.peer != peer_) {
                     ours = !WatcherSlot(event.peer) && Greet(event.peer, bytes, out, haveNotice);
+                } else if (ours && listening_ && !started_ &&
+                           static_cast<Type>(TypeOf(bytes)) == Type::Bye) {
+                    // The guest said goodbye before the start: its place is free for the next.
+                    enet_peer_disconnect(peer_, 0);
+                    peer_ = nullptr;
+                    ours = false;
+                    out.channel = Channel::Session;
+                    out.bytes = Encode(PeerLeft{Role::Guest, 0});
+                    haveNotice = true;
                 }
                 if (ours) {
                     out.channel = static_cast<Channel>(event.channelID);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "net/protocol.h"
+#include "net/slot_guard.h"
 #include "net/transport.h"
 
 typedef struct _ENetHost ENetHost;
@@ -26,18 +27,25 @@ class EnetTransport final : public Transport {
   public:
     // Waits on bindHost:port ("" for every address) for the guest: the first peer whose hello
     // says guest. Spectators are turned away unless AcceptWatchers was called; peers that do not
-    // start with a hello are dropped.
+    // start with a hello, or say none within the slot limits' timeout, are dropped.
     static std::unique_ptr<EnetTransport> Listen(const std::string& bindHost, std::uint16_t port,
-                                                 std::string* error);
+                                                 std::string* error,
+                                                 const SlotLimits& slots = SlotLimits{});
+    // Connects out; from the local address `from` when given (tests speak from 127.0.0.x).
     static std::unique_ptr<EnetTransport> Connect(const std::string& host, std::uint16_t port,
-                                                  std::string* error);
+                                                  std::string* error, const std::string& from = "");
     ~EnetTransport() override;
 
     // Host: lets up to kMaxWatchers spectators of this game version and these level files in.
     // Each is welcomed here and reported to the layer above as a PeerJoined (and a PeerLeft),
     // as the relay would; spectators get the ticks, snapshots and bye the host sends, and
-    // nothing they send gets through.
+    // nothing they send gets through. A guest of another version or other level files is then
+    // refused here too, and the host waits on for the next.
     void AcceptWatchers(const std::string& gameVersion, std::uint64_t levelHash);
+    // Host: what its slot guard has seen (connects refused, peers let go).
+    const SlotCounters* Slots() const { return guard_ ? &guard_->Counters() : nullptr; }
+    // Host: peers that have not said their hello yet (as of the last Receive).
+    int PendingPeers() const { return guard_ ? guard_->Pending() : 0; }
 
     void Send(Channel channel, std::span<const std::uint8_t> bytes, std::int64_t nowMs) override;
     bool Receive(std::int64_t nowMs, Datagram& out) override;
@@ -61,9 +69,12 @@ class EnetTransport final : public Transport {
     bool listening_;
     LinkStatus status_ = LinkStatus::Connecting;
     bool acceptWatchers_ = false;
+    bool checkGuests_ = false;
+    bool started_ = false;  // the host sent its start: from then on the guest's going ends it
     std::string watchVersion_;
     std::uint64_t watchLevels_ = 0;
     std::array<ENetPeer*, kMaxWatchers + 1> watchers_{};  // by slot, 1..8
+    std::unique_ptr<SlotGuard> guard_;
 };
 
 // "host:port" or "host" (the default port) into its parts; false when it is neither.

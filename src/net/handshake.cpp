@@ -21,9 +21,10 @@ Handshake::Handshake(Transport& link, const HandshakeConfig& config, std::int64_
     : link_(link), config_(config), sinceMs_(nowMs) {}
 
 void Handshake::Refuse(Reason reason, std::int64_t nowMs) {
+    // The link lets the refused peer go (the relay never forwards a guest that cannot play).
     SendTo(link_, net::Refuse{reason}, nowMs);
-    status_ = HandshakeStatus::Refused;
-    reason_ = reason;
+    ++refused_;
+    lastRefusal_ = reason;
 }
 
 void Handshake::OnHello(const Hello& hello, std::int64_t nowMs) {
@@ -41,6 +42,12 @@ void Handshake::OnHello(const Hello& hello, std::int64_t nowMs) {
     SendTo(link_, Ping{static_cast<std::uint32_t>(nowMs)}, nowMs);
     welcomed_ = true;
     welcomedMs_ = nowMs;
+}
+
+void Handshake::GuestLeft() {
+    welcomed_ = false;
+    rttMs_ = -1;
+    peerName_.clear();
 }
 
 HandshakeStatus Handshake::Poll(std::int64_t nowMs) {
@@ -66,8 +73,16 @@ HandshakeStatus Handshake::Poll(std::int64_t nowMs) {
             status_ = HandshakeStatus::Refused;
             reason_ = refuse->reason;
         } else if (auto* bye = std::get_if<Bye>(&m)) {
-            status_ = HandshakeStatus::Refused;
-            reason_ = bye->reason;
+            // A direct host's guest that says goodbye before the start only leaves its place;
+            // through the relay a bye may be the relay's own word.
+            if (config_.role == Role::Host && !config_.viaRelay) {
+                GuestLeft();
+            } else {
+                status_ = HandshakeStatus::Refused;
+                reason_ = bye->reason;
+            }
+        } else if (auto* left = std::get_if<PeerLeft>(&m)) {
+            if (config_.role == Role::Host && left->role == Role::Guest) GuestLeft();
         } else if (auto* ping = std::get_if<Ping>(&m)) {
             if (config_.role != Role::Host) SendTo(link_, Pong{ping->stamp}, nowMs);
         } else if (auto* pong = std::get_if<Pong>(&m)) {

@@ -1,6 +1,6 @@
 // The start of a network match: the guest (or spectator) says who it is, the host checks that
 // both run the same protocol, game version and level files, welcomes it and sends the start.
-// A mismatch ends both sides at once with the same reason.
+// A mismatch ends the newcomer's side with the reason; the host refuses it and waits on.
 #pragma once
 
 #include <cstdint>
@@ -39,6 +39,9 @@ class Handshake {
     HandshakeStatus Poll(std::int64_t nowMs);
 
     Reason FailReason() const { return reason_; }
+    // Host: guests turned away while it waited, and the last one's reason.
+    int Refused() const { return refused_; }
+    Reason LastRefusal() const { return lastRefusal_; }
     // Guest: the host's start; host: what it sent.
     const Start& StartMessage() const { return *start_; }
     const std::string& PeerName() const { return peerName_; }
@@ -46,8 +49,11 @@ class Handshake {
     std::int64_t RttMs() const { return rttMs_; }
 
   private:
+    // Host: turns this guest away and waits for the next.
     void Refuse(Reason reason, std::int64_t nowMs);
     void OnHello(const Hello& hello, std::int64_t nowMs);
+    // Host: the welcomed guest went before the start; the next may come.
+    void GuestLeft();
 
     Transport& link_;
     HandshakeConfig config_;
@@ -59,6 +65,8 @@ class Handshake {
     std::int64_t rttMs_ = -1;
     HandshakeStatus status_ = HandshakeStatus::Working;
     Reason reason_ = Reason::None;
+    int refused_ = 0;
+    Reason lastRefusal_ = Reason::None;
     std::string peerName_;
 };
 

@@ -24,7 +24,7 @@ inline constexpr std::size_t kSnapshotChunkBytes = 1024;
 inline constexpr std::uint32_t kMaxSnapshotBytes = 1u << 20;
 inline constexpr std::size_t kMaxGameVersionLength = 32;
 inline constexpr std::size_t kMaxNameLength = 16;
-inline constexpr std::size_t kRoomCodeLength = 4;
+inline constexpr std::size_t kRoomCodeLength = 6;
 // Ticks are counted from the start of the match; far beyond any match, far from overflow.
 inline constexpr std::uint32_t kMaxTick = 1u << 30;
 inline constexpr int kMinDelay = 2;
@@ -76,7 +76,7 @@ struct Hello {
     std::uint64_t levelHash = 0;
     Role role = Role::Guest;
     std::string name;
-    std::string room;  // empty, or four letters of the room-code alphabet
+    std::string room;  // empty, or six letters of the room-code alphabet
     bool operator==(const Hello&) const = default;
 };
 struct Welcome {

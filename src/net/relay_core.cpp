@@ -7,14 +7,51 @@
 
 namespace net {
 
-RelayCore::RelayCore(const RelayLimits& limits) : limits_(limits) {
+RelayCore::RelayCore(const RelayLimits& limits)
+    : limits_(limits), wrongCodes_(limits.wrongCodes), wrongCodesAll_(limits.wrongCodes) {
     limits_.maxWatchers = std::clamp(limits_.maxWatchers, 0, kMaxWatchers);
     limits_.maxPacketBytes = std::min(limits_.maxPacketBytes, kMaxClientPacketBytes);
 }
 
-bool RelayCore::Connect(PeerId id, std::int64_t nowMs) {
+bool RelayCore::Greeted(PeerId id) const {
+    auto it = peers_.find(id);
+    return it != peers_.end() && it->second.greeted;
+}
+
+bool RelayCore::Connect(PeerId id, AddressKey address, std::int64_t nowMs) {
     if (peers_.count(id) || static_cast<int>(peers_.size()) >= limits_.maxPeers) return false;
+    std::map<AddressKey, int> byAddress;
+    int pending = 0;
+    for (const auto& [other, peer] : peers_) {
+        if (peer.greeted) continue;
+        ++pending;
+        ++byAddress[peer.address];
+    }
+    if (byAddress[address] >= limits_.pendingPerAddress) {
+        ++counters_.refusedConnects;
+        return false;
+    }
+    if (pending >= limits_.pendingInAll) {
+        // Room for the newcomer: the oldest silent peer of the address that holds the most, so
+        // a flood from a few addresses makes room from itself, not from a real player.
+        PeerId victim = 0;
+        int most = 0;
+        std::int64_t oldestMs = 0;
+        for (const auto& [other, peer] : peers_) {
+            if (peer.greeted) continue;
+            const int n = byAddress[peer.address];
+            if (n > most || (n == most && peer.connectedMs < oldestMs)) {
+                victim = other;
+                most = n;
+                oldestMs = peer.connectedMs;
+            }
+        }
+        ++counters_.silentDropped;
+        Drop(victim, RelayAction::Kind::Forget);
+        peers_.erase(victim);
+    }
     Peer& peer = peers_[id];
+    peer.address = address;
     peer.connectedMs = nowMs;
     peer.windowStartMs = nowMs;
     return true;
@@ -30,8 +67,8 @@ void RelayCore::SendTo(PeerId peer, Channel channel, const Message& message) {
     actions_.push_back(RelayAction{RelayAction::Kind::Send, peer, channel, std::move(bytes)});
 }
 
-void RelayCore::Drop(PeerId peer) {
-    actions_.push_back(RelayAction{RelayAction::Kind::Disconnect, peer, Channel::Session, {}});
+void RelayCore::Drop(PeerId peer, RelayAction::Kind kind) {
+    actions_.push_back(RelayAction{kind, peer, Channel::Session, {}});
 }
 
 void RelayCore::RefuseAndDrop(PeerId peer, Reason reason) {
@@ -49,18 +86,41 @@ bool RelayCore::WithinRate(Peer& peer, std::int64_t nowMs) {
     return ++peer.packetsInWindow <= limits_.packetsPerSecond;
 }
 
+void RelayCore::WrongCode(AddressKey address, std::int64_t nowMs) {
+    ++counters_.wrongCodes;
+    // Beyond the relay's own rate, many addresses guessing at once: each waits the longest.
+    const bool surge = !wrongCodesAll_.Take(0, nowMs);
+    wrongCodes_.Punish(address, nowMs, surge);
+}
+
 void RelayCore::OnHello(PeerId id, Peer& peer, const Hello& hello,
                         std::span<const std::uint8_t> bytes, std::int64_t nowMs) {
     if (hello.protocol != kProtocolVersion) return RefuseAndDrop(id, Reason::VersionMismatch);
     if (!ValidRoomCode(hello.room)) return RefuseAndDrop(id, Reason::BadCode);
     auto it = rooms_.find(hello.room);
+    // An address that guessed wrong waits before any code of it is looked at again, so that
+    // waiting is not just a word: the answer does not say whether the code was right.
+    const Reason held = hello.role == Role::Host ? Reason::RoomFull : Reason::BadCode;
+    if (wrongCodes_.WaitLeftMs(peer.address, nowMs) > 0) {
+        ++counters_.codesHeld;
+        return RefuseAndDrop(id, held);
+    }
     if (hello.role == Role::Host) {
-        if (it != rooms_.end()) return RefuseAndDrop(id, Reason::RoomFull);  // code in use
+        // A code in use: a host draws its code from 47 million, so this is someone asking
+        // which codes are taken, and it costs what a wrong code costs.
+        if (it != rooms_.end()) {
+            WrongCode(peer.address, nowMs);
+            return RefuseAndDrop(id, Reason::RoomFull);
+        }
         if (static_cast<int>(rooms_.size()) >= limits_.maxRooms)
             return RefuseAndDrop(id, Reason::RoomFull);
+        int hosted = 0;
+        for (const auto& [code, room] : rooms_) hosted += room.hostAddress == peer.address;
+        if (hosted >= limits_.roomsPerAddress) return RefuseAndDrop(id, Reason::RoomFull);
         Room& room = rooms_[hello.room];
         room.host = id;
         room.hostHello = hello;
+        room.hostAddress = peer.address;
         room.lastActiveMs = nowMs;
         peer.greeted = true;
         peer.room = hello.room;
@@ -68,8 +128,15 @@ void RelayCore::OnHello(PeerId id, Peer& peer, const Hello& hello,
         SendTo(id, Channel::Session, Welcome{Role::Host, ""});
         return;
     }
-    if (it == rooms_.end()) return RefuseAndDrop(id, Reason::BadCode);
+    if (it == rooms_.end()) {
+        WrongCode(peer.address, nowMs);
+        return RefuseAndDrop(id, Reason::BadCode);
+    }
     Room& room = it->second;
+    // Checked here, as for a spectator: a guest that cannot play never reaches the host, whose
+    // wait goes on.
+    const Reason reason = CheckHello(hello, room.hostHello.gameVersion, room.hostHello.levelHash);
+    if (reason != Reason::None) return RefuseAndDrop(id, reason);
     if (hello.role == Role::Guest) {
         if (room.guest != 0) return RefuseAndDrop(id, Reason::RoomFull);
         room.guest = id;
@@ -81,9 +148,6 @@ void RelayCore::OnHello(PeerId id, Peer& peer, const Hello& hello,
         Forward(peer, room, Channel::Session, Message{hello}, bytes);
         return;
     }
-    // A spectator: checked against the host's hello here, since the host never answers it.
-    const Reason reason = CheckHello(hello, room.hostHello.gameVersion, room.hostHello.levelHash);
-    if (reason != Reason::None) return RefuseAndDrop(id, reason);
     std::uint8_t slot = 0;
     for (int s = 1; s <= limits_.maxWatchers && slot == 0; ++s) {
         if (room.watchers[s] == 0) slot = static_cast<std::uint8_t>(s);
@@ -234,7 +298,8 @@ void RelayCore::Tick(std::int64_t nowMs) {
             silent.push_back(id);
     }
     for (PeerId id : silent) {
-        Drop(id);
+        ++counters_.silentDropped;
+        Drop(id, RelayAction::Kind::Forget);
         peers_.erase(id);
     }
 }

@@ -30,7 +30,9 @@ std::unique_ptr<RelayServer> RelayServer::Open(const std::string& bindHost, std:
         if (error) *error = "cannot use address " + bindHost;
         return nullptr;
     }
-    const int peers = std::clamp(limits.maxPeers + 1, 2, kEnetPeerLimit);
+    // Room beyond the relay's peers for connects on their way in, so that those the guard
+    // lets in always find an ENet peer.
+    const int peers = std::clamp(limits.maxPeers + limits.pendingInAll + 1, 2, kEnetPeerLimit);
     ENetHost* host =
         enet_host_create(&address, static_cast<std::size_t>(peers), kChannelCount, 0, 0);
     if (!host) {
@@ -43,7 +45,21 @@ std::unique_ptr<RelayServer> RelayServer::Open(const std::string& bindHost, std:
     return std::unique_ptr<RelayServer>(new RelayServer(host, limits));
 }
 
+RelayServer::RelayServer(ENetHost* host, const RelayLimits& limits) : host_(host), core_(limits) {
+    SlotLimits slots;
+    slots.pendingPerAddress = limits.pendingPerAddress;
+    slots.pendingInAll = limits.pendingInAll;
+    slots.helloTimeoutMs = limits.helloTimeoutMs;
+    guard_ = std::make_unique<SlotGuard>(
+        host, slots, [this](const ENetPeer* p) { return p->data && core_.Greeted(IdOf(p)); },
+        [this](ENetPeer* p) {
+            if (p->data) core_.Disconnect(IdOf(p), nowMs_);
+            p->data = nullptr;
+        });
+}
+
 RelayServer::~RelayServer() {
+    guard_.reset();
     enet_host_destroy(host_);
 }
 
@@ -60,6 +76,12 @@ void RelayServer::Carry(std::int64_t) {
     for (RelayAction& a : core_.TakeActions()) {
         auto it = byId.find(a.peer);
         if (it == byId.end()) continue;
+        if (a.kind == RelayAction::Kind::Forget) {
+            it->second->data = nullptr;
+            enet_peer_disconnect_now(it->second, 0);
+            byId.erase(it);
+            continue;
+        }
         if (a.kind == RelayAction::Kind::Disconnect) {
             // Later, so that the refusal queued before it still goes out.
             enet_peer_disconnect_later(it->second, 0);
@@ -76,6 +98,8 @@ void RelayServer::Carry(std::int64_t) {
 }
 
 void RelayServer::Service(std::int64_t nowMs, int waitMs) {
+    nowMs_ = nowMs;
+    guard_->Begin(nowMs);
     ENetEvent event;
     int handled = 0;
     // Bounded, so that the rooms' clock and the sends keep up under a flood.
@@ -86,7 +110,7 @@ void RelayServer::Service(std::int64_t nowMs, int waitMs) {
                 const PeerId id = nextId_++;
                 if (nextId_ == 0) nextId_ = 1;
                 event.peer->data = reinterpret_cast<void*>(static_cast<std::uintptr_t>(id));
-                if (!core_.Connect(id, nowMs)) {
+                if (!core_.Connect(id, event.peer->address.host, nowMs)) {
                     event.peer->data = nullptr;
                     enet_peer_disconnect_now(event.peer, 0);
                 }
@@ -108,6 +132,7 @@ void RelayServer::Service(std::int64_t nowMs, int waitMs) {
         }
         if (core_.PendingActions() > 256) Carry(nowMs);
     }
+    guard_->End();
     core_.Tick(nowMs);
     Carry(nowMs);
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "net/relay_core.h"
+#include "net/slot_guard.h"
 
 typedef struct _ENetHost ENetHost;
 
@@ -21,12 +22,17 @@ class RelayServer {
     void Service(std::int64_t nowMs, int waitMs);
     std::uint16_t Port() const;
     const RelayCore& Core() const { return core_; }
+    const SlotCounters& Slots() const { return guard_->Counters(); }
+    // ENet peers that have not said their hello yet (as of the last Service).
+    int PendingPeers() const { return guard_->Pending(); }
 
   private:
-    RelayServer(ENetHost* host, const RelayLimits& limits) : host_(host), core_(limits) {}
+    RelayServer(ENetHost* host, const RelayLimits& limits);
     void Carry(std::int64_t nowMs);
     ENetHost* host_;
     RelayCore core_;
+    std::unique_ptr<SlotGuard> guard_;
+    std::int64_t nowMs_ = 0;
     PeerId nextId_ = 1;
 };
 

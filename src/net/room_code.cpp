@@ -28,13 +28,18 @@ bool ValidRoomCode(std::string_view code) {
 std::optional<std::string> NormaliseRoomCode(std::string_view typed) {
     std::string code;
     for (char c : typed) {
-        if (c == ' ') continue;
+        if (c == ' ' || c == '-') continue;
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
         code += c;
         if (code.size() > kRoomCodeLength) return std::nullopt;
     }
     if (!ValidRoomCode(code)) return std::nullopt;
     return code;
+}
+
+std::string ShownRoomCode(std::string_view code) {
+    const std::size_t half = code.size() / 2;
+    return std::string(code.substr(0, half)) + "-" + std::string(code.substr(half));
 }
 
 }  // namespace net

@@ -203,7 +203,7 @@ void NetSession::HostStatus(Game& game) {
         }
         if (!addresses.empty()) menu.status.push_back(addresses);
     } else {
-        menu.status.push_back(FillIn(Tr(game, "Room code %s"), {room_}));
+        menu.status.push_back(FillIn(Tr(game, "Room code %s"), {net::ShownRoomCode(room_)}));
     }
     menu.status.push_back(Tr(game, net::kWaitingWords));
 }
@@ -233,11 +233,12 @@ void NetSession::Host(Game& game, std::int64_t nowMs) {
     handshake_ = std::make_unique<net::Handshake>(*link_, hc, nowMs);
     beacon_ = net::LanBeacon::Open("", config_.discoveryPort, &error);
     hosting_ = true;
+    refusalsSaid_ = 0;
     OfferLevel(menu.startLevel);
     menu.busy = true;
     HostStatus(game);
     std::fprintf(stderr, "rhombulus2: hosting a network match on port %u, room %s\n",
-                 static_cast<unsigned>(config_.port), room_.c_str());
+                 static_cast<unsigned>(config_.port), net::ShownRoomCode(room_).c_str());
 }
 
 void NetSession::OfferLevel(int level, bool playing) {
@@ -420,6 +421,12 @@ void NetSession::Poll(Game& game, std::int64_t nowMs) {
     if (!menu.busy) Probe(game, nowMs);
     if (handshake_ == nullptr) return;
     const net::HandshakeStatus status = handshake_->Poll(nowMs);
+    if (hosting_ && handshake_->Refused() > refusalsSaid_) {
+        // The host waits on; the player turned away was told why.
+        refusalsSaid_ = handshake_->Refused();
+        std::fprintf(stderr, "rhombulus2: turned a player away: %s\n",
+                     Tr(game, net::ReasonWords(handshake_->LastRefusal())));
+    }
     if (status == net::HandshakeStatus::Working) return;
     if (status == net::HandshakeStatus::Refused) {
         menu.status = {Tr(game, net::ReasonWords(handshake_->FailReason()))};

@@ -126,6 +126,7 @@ class NetSession {
     std::unique_ptr<Simulation> ownState_;
     CommandCapture capture_;
     bool hosting_ = false;
+    int refusalsSaid_ = 0;  // guests the waiting host turned away, said on stderr
     int offeredLevel_ = 1;
     std::string room_;
     std::uint32_t nonce_ = 0;

@@ -7,7 +7,8 @@
 # 40 ms jitter, with a spectator who joins once the host has played tick 120, and through the
 # relay; a guest that changes one value of its state is healed from the host. A guest that
 # vanishes leaves the host back at the main menu with "Connection lost", writing only its kept
-# replay; another version is refused on both sides.
+# replay; a guest of another version is refused with its message while the host waits on, and
+# the right guest then plays.
 set -euo pipefail
 source "$(dirname "$0")/common.bash"
 pids=()
@@ -114,13 +115,13 @@ pids+=("$!")
 for _ in $(seq 50); do grep -q "listening on UDP port [1-9]" "$work/relay.err" && break; sleep 0.1; done
 rport=$(grep -o "listening on UDP port [0-9]*" "$work/relay.err" | grep -o "[0-9]*$")
 timeout 60 "$bin" --res "$work/res" --seed 11 --no-draw --input "$work/host.txt" \
-    --net-relay "127.0.0.1:$rport" --room KXPW --match-level 1 --dump "99999:$work/relay.host.json" \
+    --net-relay "127.0.0.1:$rport" --room KXP-WMN --match-level 1 --dump "99999:$work/relay.host.json" \
     2> "$work/relay.host.err" &
 host=$!
 pids+=("$host")
 sleep 0.2
 timeout 60 "$bin" --res "$work/res" --seed 23 --no-draw --input "$work/guest.txt" --net-relay "127.0.0.1:$rport" \
-    --room kxpw --dump "99999:$work/relay.guest.json" 2> "$work/relay.guest.err" || fail "relay: guest"
+    --room "kxp wmn" --dump "99999:$work/relay.guest.json" 2> "$work/relay.guest.err" || fail "relay: guest"
 wait "$host" || fail "relay: host exited $?"
 # (The input delay follows the measured round trip, so the relay's match may play other ticks
 # than the direct one; both ends of it must agree.)
@@ -150,9 +151,11 @@ lostkept=("$work"/kept/lost/*.r2replay)
 [ "$("$bin" --res "$work/res" --verify "${lostkept[0]}")" = verified ] || fail "lost: its replay does not verify"
 [ "$(cd "$work/res/saves" && sha256sum * | sha256sum)" = "$saves_before" ] || fail "saves changed"
 
-# Another version: refused at once on both sides with its message.
+# Another version: the guest is refused with its message; the host waits on for the right one.
 port=$((port + 1))
-timeout 30 "$bin" --res "$work/res" --no-draw --net-host "$port" 2> "$work/version.host.err" &
+timeout 60 "$bin" --res "$work/res" --seed 11 --no-draw --input "$work/host.txt" \
+    --net-host "$port" --match-level 1 --dump "99999:$work/version.host.json" \
+    2> "$work/version.host.err" &
 host=$!
 pids+=("$host")
 sleep 0.2
@@ -160,9 +163,11 @@ status=0
 timeout 30 "$bin" --res "$work/res" --no-draw --net-join "127.0.0.1:$port" \
     --net-test-version rhombulus2-0.0 2> "$work/version.guest.err" || status=$?
 [ "$status" = 3 ] || fail "version: guest exited $status"
-status=0; wait "$host" || status=$?
-[ "$status" = 3 ] || fail "version: host exited $status"
-for side in host guest; do
-    grep -q "another version" "$work/version.$side.err" || fail "version: $side has no message"
-done
+grep -q "another version" "$work/version.guest.err" || fail "version: the guest has no message"
+kill -0 "$host" 2>/dev/null || fail "version: the host gave up"
+timeout 60 "$bin" --res "$work/res" --seed 23 --no-draw --input "$work/guest.txt" \
+    --net-join "127.0.0.1:$port" --dump "99999:$work/version.guest.json" \
+    2> "$work/version.right.err" || fail "version: the right guest exited $?"
+wait "$host" || fail "version: host exited $?"
+cmp -s "$work/version.host.json" "$work/version.guest.json" || fail "version: host and guest differ"
 echo ok

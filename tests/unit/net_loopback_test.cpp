@@ -1,10 +1,14 @@
-// The network layer on real sockets, on 127.0.0.1 only, every loop bounded in count and time:
-// a match through the relay with a late spectator, a spectator of a direct match, LAN discovery,
-// and a flood that the relay survives within its bounds. (A direct match and a refused handshake
-// over ENet are played by the end-to-end network test through the runner.)
+// The network layer on real sockets, on loopback only (127.0.0.x), every loop bounded in count
+// and time: a match through the relay with a late spectator, a spectator of a direct match, LAN
+// discovery, a flood that the relay survives within its bounds, floods of silent peers and bare
+// connects that keep no real player out of a direct host or the relay, and room-code guessing. (A
+// direct match and a refused handshake over ENet are played by the end-to-end network test through
+// the runner.)
+#include <enet/enet.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 #include "lockstep_harness.h"
@@ -20,6 +24,11 @@ namespace net {
 namespace {
 
 constexpr const char* kLoopback = "127.0.0.1";
+
+// Another loopback address, 127.0.0.n, for a stranger.
+std::string Local(int n) {
+    return "127.0.0." + std::to_string(n);
+}
 
 std::int64_t NowMs() {
     static const auto start = std::chrono::steady_clock::now();
@@ -122,13 +131,13 @@ TEST(Loopback, TheRelayPairsByRoomCodeAndALateSpectatorWatchesTheSameMatch) {
     auto pump = [&] { relay->Service(NowMs(), 0); };
     RelayLink hostLink(EnetTransport::Connect(kLoopback, port, &error), Role::Host);
     RelayLink guestLink(EnetTransport::Connect(kLoopback, port, &error), Role::Guest);
-    Handshake hs(hostLink, Config(Role::Host, "1.0.0", "KXPW", true), NowMs());
+    Handshake hs(hostLink, Config(Role::Host, "1.0.0", "KXPWMN", true), NowMs());
     hs.SetStart(Start{7, 1, 3});
     ASSERT_TRUE(Within(3000, pump, [&] {
         hs.Poll(NowMs());
         return relay->Core().Rooms() == 1;
     }));
-    Handshake gs(guestLink, Config(Role::Guest, "1.0.0", "KXPW", true), NowMs());
+    Handshake gs(guestLink, Config(Role::Guest, "1.0.0", "KXPWMN", true), NowMs());
     ASSERT_TRUE(Within(5000, pump, [&] {
         const auto a = hs.Poll(NowMs()), b = gs.Poll(NowMs());
         return a == HandshakeStatus::Done && b == HandshakeStatus::Done;
@@ -147,7 +156,7 @@ TEST(Loopback, TheRelayPairsByRoomCodeAndALateSpectatorWatchesTheSameMatch) {
         pump();
         if (!said && m.host.ticks >= 60 && watchLink.Status() == LinkStatus::Connected) {
             const auto hello =
-                Encode(Hello{kProtocolVersion, "1.0.0", 0xAB, Role::Watcher, "Zu", "KXPW"});
+                Encode(Hello{kProtocolVersion, "1.0.0", 0xAB, Role::Watcher, "Zu", "KXPWMN"});
             watchLink.Send(Channel::Session, hello, NowMs());
             said = true;
         }
@@ -240,7 +249,8 @@ TEST(Loopback, TheRelaySurvivesAFloodWithinItsBoundsAndStillPairs) {
     auto pump = [&] { relay->Service(NowMs(), 0); };
     // Twenty connections, each a different kind of trouble, 300 packets each.
     std::vector<std::unique_ptr<EnetTransport>> floods;
-    for (int i = 0; i < 20; ++i) floods.push_back(EnetTransport::Connect(kLoopback, port, &error));
+    for (int i = 0; i < 20; ++i)
+        floods.push_back(EnetTransport::Connect(kLoopback, port, &error, Local(2 + i)));
     Within(3000, pump, [&] {
         int up = 0;
         for (auto& f : floods) {
@@ -267,7 +277,7 @@ TEST(Loopback, TheRelaySurvivesAFloodWithinItsBoundsAndStillPairs) {
                                          RoomCodeFor(static_cast<std::uint64_t>(round * 31 + i))});
                     break;
                 case 2:
-                    bytes = Encode(Hello{kProtocolVersion, "1", 0, Role::Watcher, "f", "ABCD"});
+                    bytes = Encode(Hello{kProtocolVersion, "1", 0, Role::Watcher, "f", "ABCDEF"});
                     break;
                 case 3:
                     bytes = Encode(Commands{0, std::vector<PlayerCommand>(64), 0});
@@ -296,8 +306,8 @@ TEST(Loopback, TheRelaySurvivesAFloodWithinItsBoundsAndStillPairs) {
     // Afterwards a real pair still meets.
     RelayLink hostLink(EnetTransport::Connect(kLoopback, port, &error), Role::Host);
     RelayLink guestLink(EnetTransport::Connect(kLoopback, port, &error), Role::Guest);
-    Handshake hs(hostLink, Config(Role::Host, "1.0.0", "WXYZ", true), NowMs());
-    Handshake gs(guestLink, Config(Role::Guest, "1.0.0", "WXYZ", true), NowMs());
+    Handshake hs(hostLink, Config(Role::Host, "1.0.0", "WXYZAB", true), NowMs());
+    Handshake gs(guestLink, Config(Role::Guest, "1.0.0", "WXYZAB", true), NowMs());
     hs.SetStart(Start{1, 1, 3});
     ASSERT_TRUE(Within(3000, pump, [&] {
         hs.Poll(NowMs());
@@ -307,6 +317,318 @@ TEST(Loopback, TheRelaySurvivesAFloodWithinItsBoundsAndStillPairs) {
         const auto a = hs.Poll(NowMs()), b = gs.Poll(NowMs());
         return a == HandshakeStatus::Done && b == HandshakeStatus::Done;
     }));
+}
+
+// Strangers from one loopback address: ENet clients that connect and then never say a word, or
+// with `bare` only their connect datagrams, never answering what comes back.
+struct Crowd {
+    ENetHost* host = nullptr;
+    bool bare = false;
+    Crowd(int from, std::uint16_t port, int peers, bool bareConnects) : bare(bareConnects) {
+        ENetAddress local{}, to{};
+        enet_address_set_host(&local, Local(from).c_str());
+        enet_address_set_host(&to, kLoopback);
+        to.port = port;
+        host = enet_host_create(&local, static_cast<std::size_t>(peers), kChannelCount, 0, 0);
+        if (!host) return;
+        for (int i = 0; i < peers; ++i) enet_host_connect(host, &to, kChannelCount, 0);
+        enet_host_flush(host);
+    }
+    ~Crowd() {
+        if (host) enet_host_destroy(host);  // goes without a word, as a stranger would
+    }
+    // A silent peer keeps ENet's connection alive (acknowledges, answers pings).
+    void Pump() {
+        ENetEvent e;
+        while (!bare && host && enet_host_service(host, &e, 0) > 0) {
+            if (e.type == ENET_EVENT_TYPE_RECEIVE) enet_packet_destroy(e.packet);
+        }
+    }
+};
+
+std::vector<std::unique_ptr<Crowd>> Flood(int firstAddress, int addresses, int each,
+                                          std::uint16_t port, bool bare) {
+    std::vector<std::unique_ptr<Crowd>> crowds;
+    for (int a = 0; a < addresses; ++a)
+        crowds.push_back(std::make_unique<Crowd>(firstAddress + a, port, each, bare));
+    return crowds;
+}
+
+struct FloodCase {
+    const char* what;
+    bool relay;
+    bool bare;
+};
+class LoopbackFlood : public ::testing::TestWithParam<FloodCase> {};
+
+// 320 strangers from 40 addresses, and as many again from 40 more just as the real players
+// come: the guest and a spectator (from 127.0.0.1) still get in, and the strangers' places are
+// free again after the hello timeout. Prints what the flood cost and how long it held.
+TEST_P(LoopbackFlood, KeepsNoRealPlayerOutAndLetsTheStrangersGo) {
+    const bool viaRelay = GetParam().relay;
+    std::string error;
+    std::unique_ptr<RelayServer> relay;
+    std::unique_ptr<EnetTransport> listen;
+    std::uint16_t port = 0;
+    if (viaRelay) {
+        relay = RelayServer::Open(kLoopback, 0, RelayLimits{}, &error);
+        ASSERT_TRUE(relay) << error;
+        port = relay->Port();
+    } else {
+        listen = EnetTransport::Listen(kLoopback, 0, &error);
+        ASSERT_TRUE(listen) << error;
+        listen->AcceptWatchers("1.0.0", 0xAB);
+        port = listen->LocalPort();
+    }
+    const SlotCounters& slots = viaRelay ? relay->Slots() : *listen->Slots();
+    std::unique_ptr<Transport> hostLink;
+    if (viaRelay)
+        hostLink = std::make_unique<RelayLink>(EnetTransport::Connect(kLoopback, port, &error),
+                                               Role::Host);
+    Transport& hostSide = viaRelay ? *hostLink : *listen;
+    Handshake hs(hostSide, Config(Role::Host, "1.0.0", viaRelay ? "KXPWMN" : "", viaRelay),
+                 NowMs());
+    hs.SetStart(Start{7, 1, 3});
+    std::vector<std::unique_ptr<Crowd>> crowds;
+    auto pump = [&] {
+        if (relay) relay->Service(NowMs(), 0);
+        hs.Poll(NowMs());
+        for (auto& c : crowds) c->Pump();
+    };
+    if (viaRelay) {
+        ASSERT_TRUE(Within(3000, pump, [&] { return relay->Core().Rooms() == 1; }));
+    }
+
+    crowds = Flood(2, 40, 8, port, GetParam().bare);
+    ASSERT_TRUE(Within(3000, pump, [&] { return slots.connects >= 320; }));
+    auto more = Flood(42, 40, 8, port, GetParam().bare);
+    for (auto& c : more) crowds.push_back(std::move(c));
+    const std::int64_t realFrom = NowMs();
+    std::unique_ptr<Transport> guestLink, watchLink;
+    auto guestEnd = EnetTransport::Connect(kLoopback, port, &error);
+    auto watchEnd = EnetTransport::Connect(kLoopback, port, &error);
+    if (viaRelay) {
+        guestLink = std::make_unique<RelayLink>(std::move(guestEnd), Role::Guest);
+        watchLink = std::make_unique<RelayLink>(std::move(watchEnd), Role::Watcher);
+    } else {
+        guestLink = std::move(guestEnd);
+        watchLink = std::move(watchEnd);
+    }
+    Handshake gs(*guestLink, Config(Role::Guest, "1.0.0", viaRelay ? "KXPWMN" : "", viaRelay),
+                 NowMs());
+    bool watchSaid = false, watchWelcome = false;
+    ASSERT_TRUE(Within(
+        5000, pump,
+        [&] {
+            if (!watchSaid && watchLink->Status() == LinkStatus::Connected) {
+                watchLink->Send(Channel::Session,
+                                Encode(Hello{kProtocolVersion, "1.0.0", 0xAB, Role::Watcher, "Zu",
+                                             viaRelay ? "KXPWMN" : ""}),
+                                NowMs());
+                watchSaid = true;
+            }
+            Datagram d;
+            Message m;
+            while (watchLink->Receive(NowMs(), d)) {
+                if (Decode(d.bytes, m) == DecodeError::None && std::holds_alternative<Welcome>(m))
+                    watchWelcome = true;
+            }
+            return gs.Poll(NowMs()) == HandshakeStatus::Done && watchWelcome;
+        }))
+        << "guest " << static_cast<int>(gs.Poll(NowMs())) << " spectator " << watchWelcome;
+    const std::int64_t realIn = NowMs() - realFrom;
+    EXPECT_EQ(hs.Poll(NowMs()), HandshakeStatus::Done);
+
+    // The strangers stop (a silent one no longer even answers ENet's pings) and their places
+    // come free: none said its hello within the timeout.
+    const std::int64_t freeFrom = NowMs();
+    auto serve = [&] {
+        if (relay) relay->Service(NowMs(), 0);
+        Datagram d;
+        if (listen) {
+            while (listen->Receive(NowMs(), d)) {
+            }
+        }
+    };
+    auto strangersGone = [&] {
+        if (viaRelay) return relay->Core().Peers() == 3 && relay->PendingPeers() == 0;
+        return listen->PendingPeers() == 0;
+    };
+    EXPECT_TRUE(Within(6000, serve, strangersGone));
+    std::uint64_t strangersSent = 0;
+    for (auto& c : crowds) strangersSent += c->host->totalSentData;
+    std::printf(
+        "[ figures ] %s: real guest and spectator in after %lld ms; strangers' places free "
+        "%lld ms later; the strangers sent %llu bytes; connects %llu, refused by rate %llu, by "
+        "address %llu, made room %llu, timed out %llu\n",
+        GetParam().what, static_cast<long long>(realIn), static_cast<long long>(NowMs() - freeFrom),
+        static_cast<unsigned long long>(strangersSent),
+        static_cast<unsigned long long>(slots.connects),
+        static_cast<unsigned long long>(slots.refusedRate),
+        static_cast<unsigned long long>(slots.refusedAddress),
+        static_cast<unsigned long long>(slots.evicted),
+        static_cast<unsigned long long>(slots.timedOut));
+}
+
+INSTANTIATE_TEST_SUITE_P(Loopback, LoopbackFlood,
+                         ::testing::Values(FloodCase{"host_silent_peers", false, false},
+                                           FloodCase{"host_bare_connects", false, true},
+                                           FloodCase{"relay_silent_peers", true, false},
+                                           FloodCase{"relay_bare_connects", true, true}),
+                         [](const auto& info) { return std::string(info.param.what); });
+
+// Two addresses guess room codes as fast as the relay lets them, one of them with the waiting
+// room's code but another version: the host's wait goes on, the guessers are held back, and the
+// real guest then gets in. Prints the guesses a second that were looked at.
+TEST(Loopback, GuessingRoomCodesIsSlowAndNeverEndsTheHostsWait) {
+    std::string error;
+    auto relay = RelayServer::Open(kLoopback, 0, RelayLimits{}, &error);
+    ASSERT_TRUE(relay) << error;
+    const auto port = relay->Port();
+    RelayLink hostLink(EnetTransport::Connect(kLoopback, port, &error), Role::Host);
+    Handshake hs(hostLink, Config(Role::Host, "1.0.0", "KXPWMN", true), NowMs());
+    hs.SetStart(Start{7, 1, 3});
+    auto pump = [&] { relay->Service(NowMs(), 0); };
+    ASSERT_TRUE(Within(3000, pump, [&] {
+        hs.Poll(NowMs());
+        return relay->Core().Rooms() == 1;
+    }));
+    // Each guesser keeps four connections busy: a hello on each as soon as it is up.
+    struct Guesser {
+        std::vector<std::unique_ptr<EnetTransport>> links;
+        std::vector<bool> said;
+        int from = 0;
+    };
+    std::vector<Guesser> guessers(2);
+    guessers[0].from = 2;
+    guessers[1].from = 3;
+    int sent = 0;
+    Random rng;
+    rng.Seed(3);
+    const std::int64_t start = NowMs();
+    Within(
+        2000,
+        [&] {
+            pump();
+            EXPECT_EQ(hs.Poll(NowMs()), HandshakeStatus::Working);
+            for (Guesser& g : guessers) {
+                for (std::size_t i = 0; i < g.links.size(); ++i) {
+                    Datagram d;
+                    while (g.links[i]->Receive(NowMs(), d)) {
+                    }
+                    if (!g.said[i] && g.links[i]->Status() == LinkStatus::Connected) {
+                        const bool right = g.from == 3;
+                        const std::string code = right ? "KXPWMN" : RoomCodeFor(rng.Next(1 << 30));
+                        g.links[i]->Send(Channel::Session,
+                                         Encode(Hello{kProtocolVersion, right ? "0.9" : "1.0.0",
+                                                      0xAB, Role::Guest, "g", code}),
+                                         NowMs());
+                        g.said[i] = true;
+                        ++sent;
+                    }
+                }
+                // A link that was answered and let go makes way for the next guess.
+                for (std::size_t i = 0; i < g.links.size(); ++i) {
+                    if (g.links[i]->Status() == LinkStatus::Closed) {
+                        g.links.erase(g.links.begin() + static_cast<std::ptrdiff_t>(i));
+                        g.said.erase(g.said.begin() + static_cast<std::ptrdiff_t>(i));
+                        --i;
+                    }
+                }
+                while (g.links.size() < 4) {
+                    g.links.push_back(
+                        EnetTransport::Connect(kLoopback, port, &error, Local(g.from)));
+                    g.said.push_back(false);
+                }
+            }
+        },
+        [] { return false; });
+    const double seconds = static_cast<double>(NowMs() - start) / 1000.0;
+    const RelayCounters& c = relay->Core().Counters();
+    std::printf(
+        "[ figures ] guessing from 2 addresses for %.1f s: %d hellos sent, %llu codes looked at "
+        "(%.1f a second), %llu held back; guesser waits now %lld ms\n",
+        seconds, sent, static_cast<unsigned long long>(c.wrongCodes),
+        static_cast<double>(c.wrongCodes) / seconds, static_cast<unsigned long long>(c.codesHeld),
+        static_cast<long long>(relay->Core().CodeWaitMs(0x0200007F, NowMs())));
+    // Waits of 1, 2, 4 ... s: within two seconds an address has its code looked at twice.
+    EXPECT_LE(c.wrongCodes, 2u);
+    EXPECT_GT(relay->Core().CodeWaitMs(0x0200007F, NowMs()), 0);
+    EXPECT_EQ(hs.Poll(NowMs()), HandshakeStatus::Working);
+    guessers.clear();
+
+    RelayLink guestLink(EnetTransport::Connect(kLoopback, port, &error), Role::Guest);
+    Handshake gs(guestLink, Config(Role::Guest, "1.0.0", "KXPWMN", true), NowMs());
+    EXPECT_TRUE(Within(5000, pump, [&] {
+        const auto a = hs.Poll(NowMs()), b = gs.Poll(NowMs());
+        return a == HandshakeStatus::Done && b == HandshakeStatus::Done;
+    }));
+}
+
+// A direct host: a guest of another version is refused, one that says hello and vanishes
+// before the start only leaves its place; the host waits on, and the right guest then plays.
+TEST(Loopback, ADirectHostRefusesAGuestOfAnotherVersionAndWaitsForTheRightOne) {
+    std::string error;
+    auto listen = EnetTransport::Listen(kLoopback, 0, &error);
+    ASSERT_TRUE(listen) << error;
+    listen->AcceptWatchers("1.0.0", 0xAB);
+    const auto port = listen->LocalPort();
+    Handshake hs(*listen, Config(Role::Host), NowMs());
+    hs.SetStart(Start{3, 1, 3});
+    auto wrong = EnetTransport::Connect(kLoopback, port, &error);
+    Handshake ws(*wrong, Config(Role::Guest, "0.9"), NowMs());
+    ASSERT_TRUE(Within(
+        5000, [&] { hs.Poll(NowMs()); },
+        [&] { return ws.Poll(NowMs()) != HandshakeStatus::Working; }));
+    EXPECT_EQ(ws.FailReason(), Reason::VersionMismatch);
+    EXPECT_EQ(hs.Poll(NowMs()), HandshakeStatus::Working);
+
+    // Two right guests that go before the start: one vanishes, one says goodbye and stays.
+    std::vector<std::unique_ptr<EnetTransport>> staying;
+    for (const bool sayBye : {false, true}) {
+        auto quitter = EnetTransport::Connect(kLoopback, port, &error);
+        ASSERT_TRUE(Within(
+            3000, [&] { hs.Poll(NowMs()); },
+            [&] {
+                Datagram d;
+                while (quitter->Receive(NowMs(), d)) {
+                }
+                return quitter->Status() == LinkStatus::Connected;
+            }));
+        quitter->Send(Channel::Session,
+                      Encode(Hello{kProtocolVersion, "1.0.0", 0xAB, Role::Guest, "Weg", ""}),
+                      NowMs());
+        ASSERT_TRUE(Within(
+            3000, [&] { hs.Poll(NowMs()); },
+            [&] {
+                Datagram d;
+                bool welcomed = false;
+                Message m;
+                while (quitter->Receive(NowMs(), d)) {
+                    welcomed |= Decode(d.bytes, m) == DecodeError::None &&
+                                std::holds_alternative<Welcome>(m);
+                }
+                return welcomed;
+            }));
+        // Before answering the host's ping, so before the start.
+        if (sayBye) {
+            quitter->Send(Channel::Session, Encode(Bye{Reason::Quit}), NowMs());
+            staying.push_back(std::move(quitter));
+        } else {
+            quitter.reset();
+        }
+        ASSERT_TRUE(Within(
+            3000, [&] { hs.Poll(NowMs()); }, [&] { return hs.PeerName().empty(); }));
+    }
+    EXPECT_EQ(hs.Poll(NowMs()), HandshakeStatus::Working);
+    auto right = EnetTransport::Connect(kLoopback, port, &error);
+    Handshake gs(*right, Config(Role::Guest), NowMs());
+    EXPECT_TRUE(Within(
+        5000, [] {},
+        [&] {
+            const auto a = hs.Poll(NowMs()), b = gs.Poll(NowMs());
+            return a == HandshakeStatus::Done && b == HandshakeStatus::Done;
+        }));
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ std::vector<Message> Samples() {
     inner[0] = static_cast<std::uint8_t>(Type::Commands);
     return {
         Hello{kProtocolVersion, "1.0.0", 0xFEDCBA9876543210ull, Role::Guest, "Anna \xC4rger",
-              "KXPW"},
+              "KXPWMN"},
         Hello{7, std::string(kMaxGameVersionLength, 'v'), 0, Role::Watcher, "", ""},
         Welcome{Role::Watcher, std::string(kMaxNameLength, 'n')},
         Refuse{Reason::LevelFilesDiffer},
@@ -46,7 +46,7 @@ std::vector<Message> Samples() {
         PeerJoined{Role::Watcher, kMaxWatchers},
         PeerLeft{Role::Host, 0},
         Probe{kProtocolVersion, 42},
-        Offer{kProtocolVersion, 42, 65535, "Host", 43, "ABCD", 1},
+        Offer{kProtocolVersion, 42, 65535, "Host", 43, "ABCDEF", 1},
     };
 }
 
@@ -129,9 +129,9 @@ INSTANTIATE_TEST_SUITE_P(
                       Damage{"role 0", Welcome{Role::Guest, ""}, 1, 0},
                       Damage{"reason 99", Refuse{Reason::BadCode}, 1, 99},
                       Damage{"room code with I",
-                             Hello{kProtocolVersion, "1", 0, Role::Guest, "", "ABCD"}, 17, 'I'},
+                             Hello{kProtocolVersion, "1", 0, Role::Guest, "", "ABCDEF"}, 17, 'I'},
                       Damage{"room code of 3 letters",
-                             Hello{kProtocolVersion, "1", 0, Role::Guest, "", "ABCD"}, 15, 3},
+                             Hello{kProtocolVersion, "1", 0, Role::Guest, "", "ABCDEF"}, 15, 3},
                       Damage{"name with a control character", Welcome{Role::Guest, "ab"}, 3, '\n'},
                       Damage{"name longer than 16", Welcome{Role::Guest, "ab"}, 2, 17},
                       Damage{"snapshot past its end", SnapshotChunk{0, 0, 10, 0, {1, 2}}, 11, 9},
@@ -175,16 +175,20 @@ TEST(RoomCode, CodesAreFourLettersOfTheAlphabetAndSpreadOut) {
         EXPECT_TRUE(ValidRoomCode(code)) << code;
         seen.insert(code);
     }
-    EXPECT_GT(seen.size(), 990u);  // 19^4 codes; neighbouring numbers rarely meet
+    EXPECT_GT(seen.size(), 999u);  // 19^6 codes; neighbouring numbers rarely meet
 }
 
 TEST(RoomCode, TypedCodesAreNormalisedOrRefused) {
-    EXPECT_EQ(NormaliseRoomCode("kx pw"), "KXPW");
-    EXPECT_EQ(NormaliseRoomCode(" ABCD "), "ABCD");
-    EXPECT_EQ(NormaliseRoomCode("ABCI"), std::nullopt);  // I looks like 1 and l
-    EXPECT_EQ(NormaliseRoomCode("ABC"), std::nullopt);
-    EXPECT_EQ(NormaliseRoomCode("ABCDE"), std::nullopt);
-    EXPECT_EQ(NormaliseRoomCode("AB0D"), std::nullopt);
+    // Typed as shown, read out in two groups, or in one go.
+    EXPECT_EQ(NormaliseRoomCode("krm-tax"), "KRMTAX");
+    EXPECT_EQ(NormaliseRoomCode(" KRM TAX "), "KRMTAX");
+    EXPECT_EQ(NormaliseRoomCode("krmtax"), "KRMTAX");
+    EXPECT_EQ(ShownRoomCode("KRMTAX"), "KRM-TAX");
+    EXPECT_EQ(NormaliseRoomCode(ShownRoomCode(RoomCodeFor(5))), RoomCodeFor(5));
+    EXPECT_EQ(NormaliseRoomCode("KRMTAI"), std::nullopt);  // I looks like 1 and l
+    EXPECT_EQ(NormaliseRoomCode("KRMTA"), std::nullopt);
+    EXPECT_EQ(NormaliseRoomCode("KRMTAXA"), std::nullopt);
+    EXPECT_EQ(NormaliseRoomCode("KRM-T0X"), std::nullopt);
 }
 
 }  // namespace
