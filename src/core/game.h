@@ -31,6 +31,9 @@ struct SessionState {
     int ExitStatus = 0;
     // A menu started, resumed or loaded a game in this tick (a new replay begins after it).
     bool GameStarted = false;
+    // The game ended in this tick: over (after its name entry, if any), left for the main menu
+    // or its test play done. Its replay ends with this tick.
+    bool GameEnded = false;
 };
 
 // One tick of a network match: both players' commands as the lockstep session gave them, in

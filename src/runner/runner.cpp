@@ -165,7 +165,7 @@ bool ParseInputScript(const std::string& text, std::vector<ScriptEvent>& events,
         if (kind == "move") {
             if (!(words >> e.x >> e.y)) return fail("move needs X Y");
         } else if (kind == "down" || kind == "up" || kind == "rdown" || kind == "rup" ||
-                   kind == "close" || kind == "resize") {
+                   kind == "close" || kind == "resize" || kind == "end") {
         } else if (kind == "click" || kind == "rclick") {
             const bool right = kind == "rclick";
             e.kind = right ? "rdown" : "down";

@@ -91,6 +91,11 @@ void CarryOutScreenChange(Game& game) {
     if (change == ScreenChange::kMainMenu) ShowMainMenu(game, r.menuTuneAfresh != 0);
     if (change == ScreenChange::kHighscoreCheck) CheckHighscore(game, r.finalScore);
     if (change == ScreenChange::kEditor) ShowEditor(game);
+    // A game left, over without an entry, or tested: it ends here. One with a new highscore
+    // ends when its name is written (WriteAndEndNaming).
+    if (change == ScreenChange::kMainMenu || change == ScreenChange::kEditor ||
+        (change == ScreenChange::kHighscoreCheck && game.shell.ScreenId != kScreenNewChampion))
+        game.session.GameEnded = true;
     if (change == ScreenChange::kPackList) {
         ReadPackList(game);
         ShowPackList(game);
