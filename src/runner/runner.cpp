@@ -57,9 +57,14 @@ bool MenuKeyOf(const std::string& name, MenuKey& key) {
 
 void ApplyKey(Game& game, ScriptKeys keys, const std::string& name, bool down) {
     // On the level editor the arrows, Space, Return, Delete, Backspace and Tab are its cursor's.
+    // Their release goes on as the window's does: a Return that ended the typing of a name is
+    // let go, not held down for ever.
     if (EditorTakesKeys(game) && EditKeyOfName(name) != kEditNone) {
-        if (down) DXDraw1EditKey(game, EditKeyOfName(name));
-        return;
+        if (down) {
+            DXDraw1EditKey(game, EditKeyOfName(name));
+            return;
+        }
+        if (name == "delete" || name == "backspace" || name == "ctrl+z" || name == "ctrl+y") return;
     }
     if (name == "delete") return;
     if (name == "backspace") {
