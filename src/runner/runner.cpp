@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -296,6 +297,20 @@ int RunHeadless(const RunnerOptions& options) {
     for (int tick = 1; options.ticks == 0 || tick <= options.ticks; ++tick) {
         platform.wavesThisTick.clear();
         game.text.calls.clear();
+        for (const auto& [t, path] : options.dropPacks) {
+            if (t != tick) continue;
+            std::error_code ec;
+            const std::filesystem::path from(path);
+            std::filesystem::create_directories(game.levelsDir, ec);
+            std::filesystem::copy_file(from,
+                                       std::filesystem::path(game.levelsDir) / from.filename(),
+                                       std::filesystem::copy_options::overwrite_existing, ec);
+            if (ec) {
+                std::fprintf(stderr, "cannot copy %s into %s\n", path.c_str(),
+                             game.levelsDir.c_str());
+                status = 2;
+            }
+        }
         while (next < options.events.size() && options.events[next].tick <= tick) {
             const ScriptEvent& e = options.events[next];
             if (e.kind == "net") {

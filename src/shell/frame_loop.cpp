@@ -142,6 +142,7 @@ void SimulateTick(Game& game) {
         }
         RunScreenHandler(game);
         CarryOutRequests(game);
+        WatchLevelsFolder(game);
         StepLevelProof(game);
         MusicStep(game);
     }

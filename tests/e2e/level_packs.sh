@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # "My Levels" through the real menus: the game's own levels and the player's packs are listed,
 # damaged packs (too short, a wrong value, 10 MB) with why and never in the way of the others;
-# a pack plays as a Puzzle game from its first level, laps after its last, and its highscore
-# goes into its own table beside the saves while groar.dat stays byte for byte as it was.
+# a pack dropped in while the list is open appears; a pack plays as a Puzzle game from its first
+# level, laps after its last, and its highscore goes into its own table beside the saves while
+# groar.dat stays byte for byte as it was.
 set -euo pipefail
 source "$(dirname "$0")/common.bash"
 fresh_res
@@ -48,6 +49,21 @@ has 95 '"text": "big.txt ist nicht spielbar:"'
 has 95 '"text": "die Datei ist zu groß für ein Paket"'
 has 115 '"text": "short.txt ist nicht spielbar:"'
 has 115 '"text": "sein Kopf ist fehlerhaft"'
+# While the list is open, a pack dropped into the folder appears and a damaged one repaired is
+# playable, within a second and without a click.
+mkdir "$work/drop"
+sed 's/^pack: Cold Caves/pack: Warm Woods/' "$levels/cold-caves.txt" > "$work/drop/warm-woods.txt"
+sed 's/^pack: Cold Caves/pack: Short Again/' "$levels/cold-caves.txt" > "$work/drop/short.txt"
+cp "$levels/short.txt" "$work/short.before"
+dumps="$(d 145 240) --drop-pack 150:$work/drop/warm-woods.txt --drop-pack 150:$work/drop/short.txt" \
+    run 250 '90 move 400 361'
+grep -qF '"text": "Warm Woods"' "$work/d145.json" && fail "listed before it was dropped"
+[ "$(val 240 ScreenId)" = 28 ] || fail "the list left its screen: $(val 240 ScreenId)"
+has 240 '"text": "Warm Woods"'
+has 240 '"text": "Short Again"'
+[ "$(grep -cF '"text": "beschädigt"' "$work/d240.json")" = 2 ] || fail "the repaired pack is still damaged"
+rm "$levels/warm-woods.txt"; cp "$work/short.before" "$levels/short.txt"
+
 # A damaged pack's row does nothing; Escape goes back to the game choice.
 dumps=$(d 130 160) run 170 '90 move 400 361' '110 click' '150 key escape'
 [ "$(val 130 ScreenId)" = 28 ] || fail "a damaged pack was started: $(val 130 ScreenId)"
