@@ -20,8 +20,8 @@ namespace {
 constexpr int kLeftX = 228;
 constexpr int kRightX = 572;
 constexpr int kDetailY = 500;
-constexpr int kFolderY = 580;
-constexpr int kFolderWidth = 560;
+constexpr int kFolderY = 196;
+constexpr int kFolderWidth = 700;
 
 int Pages(const PackList& l) {
     return std::max(1, (l.Count + kPackRowsShown - 1) / kPackRowsShown);
@@ -264,7 +264,8 @@ void PackListScreen(Game& game) {
                  Tr(game, "a pack file into the levels folder."), 3);
     }
     if (l.Chosen <= l.Count && !choosing) DrawDetails(game, pointed != 0 ? pointed : l.Chosen);
-    // Where to put a pack, under the frame: the folder is read again while the list is open.
+    // Where to put a pack, between the title and the frame: the folder is read again while the
+    // list is open.
     if (!choosing)
         DrawText(game, 400, kFolderY, kAlignCentre, FolderLine(game, game.levelsDir, kFolderWidth),
                  3);
