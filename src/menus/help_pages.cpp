@@ -113,9 +113,9 @@ const HelpParagraph kHelpParagraphs[] = {
     {5, 0, 190,
      N_("A pack is one text file. To share a pack, send that file. To\n"
         "play a pack you were sent, put it into your levels folder:\n"
-        "the list shows it within a second. The folder is named at the\n"
-        "foot of the list; on Linux it is .local/share/rhombulus2/levels\n"
-        "in your home folder.")},
+        "the list shows it within a second. The folder is named above\n"
+        "the list; on Linux it is .local/share/rhombulus2/levels in your\n"
+        "home folder.")},
     {5, 0, 290,
      N_("Edit lists the levels of the chosen pack: click on one to\n"
         "change it in the editor, or on New level to add one. The\n"
