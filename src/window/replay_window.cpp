@@ -166,8 +166,8 @@ WatchEnd ShowTrouble(SdlPlatform& window, WindowSession& session, Game& game,
 
 // The two choices at the end: "Watch again" left, "Back" right, each a frame around its word.
 constexpr int kEndChoiceY = 320;
-constexpr int kEndChoiceX[2] = {290, 510};
-constexpr int kEndChoiceHalfWidth = 100;
+constexpr int kEndChoiceX[2] = {265, 510};
+constexpr int kEndChoiceHalfWidth = 115;
 constexpr int kEndChoiceHeight = 26;
 
 void DrawBox(Surface& picture, int left, int top, int right, int bottom, std::uint32_t c) {
@@ -314,7 +314,10 @@ PlayEnd PlayOnce(SdlPlatform& window, WindowSession& session, WatchPlatform& pla
         // The recorded game closed its window: its pictures are gone with it, the last one
         // shown stays.
         if (game.session.WindowClosed) return PlayEnd::kEnded;
-        last = game.backBuffer;
+        // A game left for the menu ends on the menu's first, bare tick: its last picture is the
+        // game's own.
+        const int screen = game.shell.ScreenId;
+        if (more || (screen != kScreenMainMenu && screen != kScreenEditor)) last = game.backBuffer;
         if (!more) return PlayEnd::kEnded;
         DrawWatchState(game, watch, note, language);
         DrawProgressBar(game.backBuffer, watch.Permille());

@@ -74,12 +74,12 @@ click 400 497; sleep 1     # "Watch"
 verified_mark && fail "\"Watch\" did not start the game"
 xdotool key --window "$window" Right Right   # x4: its 2960 ticks in about 11 s
 # The end: the last picture stays with "Watch again" (framed, chosen) and "Back"; it waits.
-end_shown() { [ "$(pixel 190 316)" = ffcc33 ]; }
+end_shown() { [ "$(pixel 150 316)" = ffcc33 ]; }
 wait_end() {  # wait_end TENTHS
     for _ in $(seq "$1"); do end_shown && return 0; sleep 0.1; done
     return 1
 }
-wait_end 900 || fail "the replay's end is not shown ($(pixel 190 316))"
+wait_end 900 || fail "the replay's end is not shown ($(pixel 150 316))"
 verified_mark && fail "the replay's end left by itself"
 sleep 2
 end_shown || fail "the replay's end did not wait"
