@@ -97,9 +97,13 @@ run 250 '100 move 400 386' "${edit[@]}" '150 move 400 361' '160 click'
 [ "$(grep -c '^level$' "$levels/cold-caves.txt")/$(grep -c '^; name: Level 2$' "$levels/cold-caves.txt")" = 2/1 ] ||
     fail "a new level: $(cat "$levels/cold-caves.txt")"
 mv "$work/cold-caves.one" "$levels/cold-caves.txt"
-run 250 '100 move 400 336' "${edit[@]}" '150 move 400 361' '160 click'
+# Level 2 of the copy, tested from the editor, is labelled level 2.
+dumps=$(d 260) run 270 '100 move 400 336' "${edit[@]}" '150 move 400 361' '160 click' \
+    '240 move 760 401' '241 click'
 [ "$(grep -c '^level$' "$levels/rhombulus-2-2.txt")" = 50 ] || fail "the copy of the game's levels"
 grep -q '^; name: Level 2$' "$levels/rhombulus-2-2.txt" || fail "level 2 of the copy"
+[ "$(val 260 ScreenId)" = 1 ] || fail "the test of level 2: screen $(val 260 ScreenId)"
+has 260 '"text": "Level 2"'
 rm "$levels/rhombulus-2-2.txt"
 
 # The time runs out; the score goes into the pack's own table, groar.dat stays as it was.
