@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # "My Levels" through the real menus: the game's own levels and the player's packs are listed,
 # damaged packs (too short, a wrong value, 10 MB) with why and never in the way of the others;
-# a pack dropped in while the list is open appears; a pack plays as a Puzzle game from its first
-# level, laps after its last, and its highscore goes into its own table beside the saves while
-# groar.dat stays byte for byte as it was.
+# the list names the levels folder, and a pack dropped in while it is open appears; a pack plays
+# as a Puzzle game from its first level, laps after its last, and its highscore goes into its own
+# table beside the saves while groar.dat stays byte for byte as it was.
 set -euo pipefail
 source "$(dirname "$0")/common.bash"
 fresh_res
@@ -41,6 +41,7 @@ run() {  # run TICKS STEP...
 dumps=$(d 95 115) run 120 '90 move 400 361' '110 move 400 411'
 [ "$(val 95 ScreenId)" = 28 ] || fail "My Levels: screen $(val 95 ScreenId)"
 has 95 '"text": "Rhombulus 2"'
+has 95 "\"text\": \"Levelordner: $levels\""
 has 95 '"text": "50 Level"'
 has 95 '"text": "Cold Caves"'
 has 95 '"text": "1 Level"'
