@@ -109,6 +109,11 @@ menu_input() {
 740 move 420 300
 IN
 }
+# The help pages after the first three: the level editor, My Levels, replays, the network match.
+help_input() {
+    printf '231 move 400 465\n232 click\n256 move 400 355\n257 click\n285 move 685 570\n'
+    for t in 286 296 306 316 326 336; do printf '%d click\n' "$t"; done
+}
 codes=(- de en fr es it nl pt)
 for lang in ${only:-1 2}; do
     suffix=${codes[$lang]}
@@ -127,6 +132,8 @@ for lang in ${only:-1 2}; do
     else
         menu_input | shoot "menus-$suffix" 760 "${shots[@]}"
     fi
+    help_input | shoot "help-$suffix" 350 315:help-4-$suffix 325:help-5-$suffix \
+        335:help-6-$suffix 345:help-7-$suffix
 done
 
 # Pipe and the match from the solver's and the bot's recorded campaigns: level 10 of Pipe as it

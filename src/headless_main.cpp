@@ -6,7 +6,7 @@
 //                      --net-watch HOST:PORT | --net-relay HOST:PORT --net-watch CODE]
 //                     [--net-drop PCT] [--net-delay MS] [--net-jitter MS] [--net-paced]
 //                     [--record FILE]
-//                     [--make-replay FILE] [--keep-replays DIR]
+//                     [--make-replay FILE] [--keep-replays DIR] [--drop-pack T:FILE]...
 //                     | --watch FILE [--speed N] [--dump T:FILE]... | --verify FILE
 #include <unistd.h>
 
@@ -37,7 +37,7 @@ constexpr const char* kUsage =
     "        --net-relay HOST:PORT --room CODE [--match-level L] |\n"
     "        --net-watch HOST:PORT | --net-relay HOST:PORT --net-watch CODE]\n"
     "       [--net-drop PCT] [--net-delay MS] [--net-jitter MS] [--net-paced] [--record FILE]\n"
-    "       [--make-replay FILE] [--keep-replays DIR]\n"
+    "       [--make-replay FILE] [--keep-replays DIR] [--drop-pack T:FILE]...\n"
     "       | --watch FILE [--speed 1|2|4|8] [--dump T:FILE]... | --verify FILE\n";
 
 int Usage(const char* why) {
@@ -151,6 +151,8 @@ int main(int argc, char** argv) {
             makeReplayPath = value;
         } else if (arg == "--shot" && ParseTimed(value, timed)) {
             options.shots.push_back(timed);
+        } else if (arg == "--drop-pack" && ParseTimed(value, timed)) {
+            options.dropPacks.push_back(timed);
         } else if (arg == "--dump" && ParseTimed(value, timed)) {
             options.dumps.push_back(timed);
         } else if (arg == "--trace") {

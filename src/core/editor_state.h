@@ -16,7 +16,8 @@ constexpr int kToolEraser = 17;
 constexpr int kEditorTools = 17;
 // Levels kept for undo: the one on screen and the 127 before or after it.
 constexpr int kEditorHistory = 128;
-constexpr int kEditorNameChars = 24;
+// The level's name: as the idea, at most two bytes a character once in UTF-8.
+constexpr int kEditorNameChars = 60;
 // The level's idea: one line under the field, at most two bytes a character once in UTF-8.
 constexpr int kEditorIdeaChars = 60;
 // The proof: the level bot plays the level once for each of the seeds 1..kProofTries, on copies
@@ -46,7 +47,7 @@ struct EditorState {
     int HistoryCount = 0;
     int HistoryAt = 0;
     std::string Name;             // Windows-1252, typed with the name editor's rule
-    std::uint8_t TypingName = 0;  // typed characters go to the name
+    std::uint8_t TypingName = 0;  // typed characters go to the name; 2: the first replaces it
     std::string Idea;             // Windows-1252, typed like the name
     std::uint8_t TypingIdea = 0;  // typed characters go to the idea
     std::array<std::uint8_t, kEditorCells> Faulty{};  // cells the checks name
@@ -82,7 +83,7 @@ void VisitFields(EditorState& e, V& v) {
     v("EditorHistoryCount", e.HistoryCount, Bounds{0, kEditorHistory});
     v("EditorHistoryAt", e.HistoryAt, Bounds{0, kEditorHistory - 1});
     v("EditorName", e.Name, Bounds{0, kEditorNameChars});
-    v("EditorTypingName", e.TypingName, kFlag);
+    v("EditorTypingName", e.TypingName, Bounds{0, 2});
     v("EditorIdea", e.Idea, Bounds{0, kEditorIdeaChars});
     v("EditorTypingIdea", e.TypingIdea, kFlag);
     v("EditorFaulty", e.Faulty, kFlag);

@@ -31,6 +31,9 @@ struct SessionState {
     int ExitStatus = 0;
     // A menu started, resumed or loaded a game in this tick (a new replay begins after it).
     bool GameStarted = false;
+    // The game ended in this tick: over (after its name entry, if any), left for the main menu
+    // or its test play done. Its replay ends with this tick.
+    bool GameEnded = false;
 };
 
 // One tick of a network match: both players' commands as the lockstep session gave them, in
@@ -86,6 +89,9 @@ struct Game : Simulation {
     std::string savesDir = "res/saves";
     // The player's level packs: res/levels for the runner, the user's data folder for the game.
     std::string levelsDir = "res/levels";
+    // What the levels folder held when "My Levels" read it last (names, sizes and times of its
+    // files): while the screen is open a change of it reads the list again.
+    std::string levelsFolderStamp;
     // The file this run's replay is kept in (file name only); empty when none is kept, as in
     // the runner. A new highscore entry links to it.
     std::string replayName;

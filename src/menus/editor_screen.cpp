@@ -23,6 +23,9 @@ constexpr int kFirstCell = levels::kFirstFieldCell;
 constexpr int kLastCell = levels::kLastBuiltCell;
 constexpr int kLowestStoneY = 420;
 constexpr int kIdeaLineMiddle = kEditorFaultLineY + 9;
+// The name box's inside, top right of the panel.
+constexpr int kNameBoxLeft = 682;
+constexpr int kNameBoxWidth = 108;
 
 // A level as one text, two characters a cell: what the history keeps.
 std::string LevelText(const EditorState& e) {
@@ -182,13 +185,25 @@ void DrawPanel(Game& game) {
                  b.ButtonState[i] != 0 ? 4 : 2);
     DrawButtonLabel(game, kEditorUndoButton, Tr(game, "Undo"), 3);
     DrawButtonLabel(game, kEditorRedoButton, Tr(game, "Redo"), 3);
-    // The name box: the name, or what it is for.
-    const std::string name = Cp1252ToUtf8(e.Name);
-    if (name.empty() && e.TypingName == 0)
+    // The name box: the name, or what it is for. A name wider than the box shows its end while
+    // it is typed (the cursor stays in the box) and its beginning otherwise; a name just chosen
+    // stands out, since the first key replaces it.
+    if (e.Name.empty() && e.TypingName == 0) {
         DrawText(game, 720, 26, kAlignCentre, Tr(game, "Name?"), 5);
-    else
-        DrawText(game, 682, 26, kAlignLeft, name, 5);
-    if (e.TypingName != 0) DrawNameCursor(game, 682, 26, e.Name, kEditorNameChars);
+    } else {
+        const bool typing = e.TypingName == 1;
+        const int room = kNameBoxWidth - (typing ? TextWidth(game, "_") : 0);
+        std::string shown = e.Name;
+        while (!shown.empty() && TextWidth(game, Cp1252ToUtf8(shown)) > room) {
+            if (typing)
+                shown.erase(0, 1);
+            else
+                shown.pop_back();
+        }
+        DrawText(game, kNameBoxLeft, 26, kAlignLeft, Cp1252ToUtf8(shown),
+                 e.TypingName == 2 ? 1 : 5);
+        if (typing) DrawNameCursor(game, kNameBoxLeft, 26, shown, kEditorNameChars);
+    }
     int stones = 0;
     for (int k = kFirstCell; k <= kLastCell; ++k) stones += e.Cell[k] >= 0 && e.Cell[k] <= 7;
     DrawText(game, 778, 78, kAlignRight, std::to_string(stones), 2);
@@ -396,10 +411,22 @@ void EditorNameKey(Game& game, unsigned char ch) {
         e.TypingIdea = 0;
         return;
     }
-    if (e.TypingIdea != 0)
+    if (e.TypingIdea != 0) {
         TypeNameKey(game, e.Idea, ch, kEditorIdeaChars, AcceptIdeaChar);
-    else
-        TypeNameKey(game, e.Name, ch, kEditorNameChars);
+    } else {
+        char stored = 0;
+        // The name chosen by a click is replaced by the first key; Backspace takes one
+        // character. A level's name keeps its capitals, as the pack keeps them.
+        if (ch != 8 && !AcceptIdeaChar(ch, stored)) return;
+        if (e.TypingName == 2) e.Name.clear();
+        e.TypingName = 1;
+        if (ch == 8) {
+            if (!e.Name.empty()) e.Name.pop_back();
+        } else if (static_cast<int>(e.Name.size()) < kEditorNameChars) {
+            e.Name += stored;
+        }
+        game.menus.TypedCount = static_cast<int>(e.Name.size());
+    }
     e.Saved = 0;  // what is saved is the level as it was
 }
 
@@ -478,7 +505,9 @@ void EditorScreen(Game& game) {
         } else if (const int tool = EditorToolAt(in.MouseX, in.MouseY)) {
             e.Tool = tool;
         }
-        e.TypingName = in.MouseX >= 650 && in.MouseY < 50 ? 1 : 0;
+        // A click on the name box chooses the name there: the first key typed replaces it.
+        const bool nameBox = in.MouseX >= 650 && in.MouseY < 50;
+        e.TypingName = !nameBox ? 0 : e.Name.empty() ? 1 : 2;
         if (e.TypingName) game.menus.TypedCount = static_cast<int>(e.Name.size());
         // The line under the field takes the idea.
         e.TypingIdea = cell == 0 && in.MouseX < 630 && std::abs(in.MouseY - kIdeaLineMiddle) <= 12;

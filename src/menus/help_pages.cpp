@@ -4,11 +4,11 @@
 #include <string>
 
 #include "core/game.h"
+#include "core/words.h"
 #include "menus/buttons.h"
 #include "menus/transitions.h"
 #include "presentation/sound.h"
 #include "presentation/text.h"
-#include "core/words.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ struct InfoLine {
 // language starts a paragraph on its row or, after a longer paragraph above, 10 px below it.
 struct HelpParagraph {
     int page;
-    int germanY;
+    int germanY;  // 0: as the other languages
     int y;
     Words text;  // lines separated by '\n'
 };
@@ -89,6 +89,67 @@ const HelpParagraph kHelpParagraphs[] = {
         "colors around it. X2 doubles your points for a\n"
         "while. The flash makes all stones undestroyable\n"
         "for a while. <Tip> key shows stones with extras.")},
+    // The pages of what came after the first three: text over the whole width, no pictures.
+    {4, 0, 90,
+     N_("The level editor (Start Game, then Level Editor) builds Puzzle\n"
+        "levels of your own. Choose a stone or an extra below the field\n"
+        "and paint with the left mouse button; the right one erases.\n"
+        "Without a mouse the cursor keys move a cursor over the field,\n"
+        "Space places a stone and Delete erases it.")},
+    {4, 0, 210,
+     N_("The line under the field says what keeps the level from being\n"
+        "played, such as a stone that nothing holds. Once the level\n"
+        "passes every check, click on that line to write its idea.")},
+    {4, 0, 290,
+     N_("Test plays the level at once. Prove lets the computer try it\n"
+        "five times and says how often it got through. Save puts it\n"
+        "into the pack \"My Levels\". To name the level, click on the\n"
+        "name at the top right and type: the first key replaces it.")},
+    {5, 0, 90,
+     N_("My Levels (Start Game, the button under the title) lists the\n"
+        "level packs to play: the game's own levels first, then every\n"
+        "pack in your levels folder. Click on a pack to play it as a\n"
+        "Puzzle game; each pack keeps a highscore table of its own.")},
+    {5, 0, 190,
+     N_("A pack is one text file. To share a pack, send that file. To\n"
+        "play a pack you were sent, put it into your levels folder:\n"
+        "the list shows it within a second. The folder is named above\n"
+        "the list; on Linux it is .local/share/rhombulus2/levels in your\n"
+        "home folder.")},
+    {5, 0, 290,
+     N_("Edit lists the levels of the chosen pack: click on one to\n"
+        "change it in the editor, or on New level to add one. The\n"
+        "game's own levels are first copied into a new pack of yours.")},
+    {6, 0, 90,
+     N_("Every game you play is kept as a replay: the last 30 games\n"
+        "and every game that made a highscore. On the highscore table\n"
+        "a filled diamond beside a score says that its game, played\n"
+        "again, reaches that very score (verified); a hollow one says\n"
+        "that it does not.")},
+    {6, 0, 210,
+     N_("Click on an entry, then on Watch (or press its place number,\n"
+        "then W). While you watch, Space pauses, the right cursor key\n"
+        "doubles the speed up to eight times, the left one halves it\n"
+        "and Escape leaves. At the end you can watch it again or go back.")},
+    {6, 0, 310,
+     N_("The replays are files in .local/share/rhombulus2/replays in\n"
+        "your home folder. To show someone a game, send its file: the\n"
+        "game opens it with a double click, or with\n"
+        "rhombulus2 --replay FILE.")},
+    {7, 0, 90,
+     N_("Network Match (Start Game, beside the Level Editor) plays a\n"
+        "match between two machines. One player hosts: Host a game\n"
+        "waits for the other. The other joins: the hosts on your network\n"
+        "are listed, click on one; or type the host's address and click\n"
+        "Join a game.")},
+    {7, 0, 210,
+     N_("Across the internet both players name the same relay server\n"
+        "(rhombulus2 --relay HOST:PORT). The host then gets a room code\n"
+        "of four letters, and the other player types it as the address.")},
+    {7, 0, 290,
+     N_("Up to eight others can watch a running match: type the host's\n"
+        "address or room code and click Watch, or click on a host in the\n"
+        "list. Every network match is kept as a replay on both machines.")},
 };
 
 // Page 1 carries the licence notice in its free rows +20 .. +100.
@@ -122,14 +183,14 @@ std::string PageTitle(const Game& game, Words words, int page) {
 }
 
 // The frame both paged screens share: buttons, page flipping with its click, and the way back.
-void PagedScreenStep(Game& game) {
+void PagedScreenStep(Game& game, int pages) {
     ButtonTable& b = game.buttons;
     if (b.MenuSelection == 1) {
         if (b.PageNumber > 1) --b.PageNumber;
         RequestSound(game, sndTast1, 400);
     }
     if (b.MenuSelection == 2) {
-        if (b.PageNumber < kHelpPages) ++b.PageNumber;
+        if (b.PageNumber < pages) ++b.PageNumber;
         RequestSound(game, sndTast1, 400);
     }
     if (game.input.KeyEscape == 1 || b.MenuSelection == 3) {
@@ -152,7 +213,8 @@ std::vector<HelpLine> HelpPageLines(int language, int page) {
     int next = 0;  // the first row the next paragraph may take
     for (const HelpParagraph& p : kHelpParagraphs) {
         if (p.page != page) continue;
-        int y = language == kLanguageGerman ? p.germanY : std::max(p.y, next);
+        // German keeps its rows on the first three pages; the later pages flow in every language.
+        int y = language == kLanguageGerman && p.germanY != 0 ? p.germanY : std::max(p.y, next);
         const std::string text = Translate(language, p.text.context, p.text.id);
         size_t from = 0;
         while (from <= text.size()) {
@@ -172,7 +234,7 @@ void HelpScreen(Game& game) {
     DrawText(game, 400, 25, kAlignCentre, PageTitle(game, N_("Help - Page"), page), 1);
     for (const HelpLine& line : HelpPageLines(game.shell.Language, page))
         DrawText(game, kHelpTextX, line.y, kAlignLeft, line.text, 3);
-    PagedScreenStep(game);
+    PagedScreenStep(game, kHelpPages);
 }
 
 void InfoScreen(Game& game) {
@@ -186,5 +248,5 @@ void InfoScreen(Game& game) {
         if (line.languages == (german ? kNotGerman : kOnlyGerman)) continue;
         DrawText(game, 400, top + line.dy, kAlignCentre, Tr(game, line.text), line.colour);
     }
-    PagedScreenStep(game);
+    PagedScreenStep(game, kInfoPages);
 }

@@ -1,4 +1,5 @@
-// The paged text screens: the game help (three pages) and the info and credits pages.
+// The paged text screens: the game help (the three pages of the game's rules, then the level
+// editor, My Levels, replays and the network match) and the info and credits pages.
 #pragma once
 
 #include <string>
@@ -6,7 +7,9 @@
 
 struct Game;
 
-inline constexpr int kHelpPages = 3;
+inline constexpr int kHelpPages = 7;
+// The info and credits pages.
+inline constexpr int kInfoPages = 3;
 // The help text: its left edge, the step from line to line, and the space a paragraph leaves
 // below its last line before the next one (German keeps its own rows).
 inline constexpr int kHelpTextX = 30;

@@ -70,6 +70,8 @@ void WriteAndEndNaming(Game& game) {
         WritePackTable(game);
     else
         WriteHighscores(game, kHighscoreFile, false);
+    // The name is in: the game is over, and its replay ends here.
+    if (game.menus.EntryRank != 0) game.session.GameEnded = true;
     game.menus.EntryRank = 0;
 }
 

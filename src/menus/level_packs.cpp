@@ -22,6 +22,11 @@ std::string FaultCode(const levels::PackResult& r) {
         case PackFault::kNotPack:
             return "not-a-pack";
         case PackFault::kHeader:
+            // A name too long is said as such: the player can mend it without knowing the format.
+            if (r.problem.message.find("the pack's name is longer") != std::string::npos)
+                return "name-too-long";
+            if (r.problem.message.find("the author's name is longer") != std::string::npos)
+                return "author-too-long";
             return "header";
         case PackFault::kLevel:
             return "level " + std::to_string(r.level);

@@ -148,7 +148,8 @@ void GameChoiceScreen(Game& game) {
 }
 
 void StartLevelScreen(Game& game) {
-    DrawTitle(game, 270, N_("Startlevel"));
+    // The column of levels begins in the title band: the title keeps to its top.
+    DrawTitle(game, 252, N_("Startlevel"));
     RunMenu(game, kStartLevels);
     ComputerState& c = game.computer;
     DrawButtonLabel(game, kOpponentButton, OpponentLabel(game, c.OpponentChoice), 3);

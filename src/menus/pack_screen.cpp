@@ -20,6 +20,8 @@ namespace {
 constexpr int kLeftX = 228;
 constexpr int kRightX = 572;
 constexpr int kDetailY = 500;
+constexpr int kFolderY = 196;
+constexpr int kFolderWidth = 700;
 
 int Pages(const PackList& l) {
     return std::max(1, (l.Count + kPackRowsShown - 1) / kPackRowsShown);
@@ -86,6 +88,20 @@ void DrawDetails(Game& game, int row) {
                  kAlignCentre, lines[i], colour);
 }
 
+// The levels folder on one line: a path too long loses its beginning, never the folder's name.
+std::string FolderLine(const Game& game, const std::string& dir, int width) {
+    const std::string said = Tr(game, "Levels folder: %s");
+    std::string shown = dir;
+    while (shown.size() > 1 && TextWidth(game, FillIn(said.c_str(), {shown})) > width) {
+        shown.erase(0, shown.compare(0, 3, "...") == 0 ? 4 : 1);
+        // Past a UTF-8 character's continuation bytes.
+        while (!shown.empty() && (static_cast<unsigned char>(shown[0]) & 0xc0) == 0x80)
+            shown.erase(0, 1);
+        shown = "..." + shown;
+    }
+    return FillIn(said.c_str(), {shown});
+}
+
 }  // namespace
 
 std::string PackFaultText(const Game& game, const std::string& fault) {
@@ -99,6 +115,8 @@ std::string PackFaultText(const Game& game, const std::string& fault) {
         {"not-text", N_("the file is not text")},
         {"not-a-pack", N_("it is not a level pack")},
         {"header", N_("its header is faulty")},
+        {"name-too-long", N_("its name is too long")},
+        {"author-too-long", N_("its author's name is too long")},
         {"too-many-levels", N_("it holds more than 99 levels")},
         {"no-level", N_("it holds no level")},
         {"match", N_("it is a match pack")},
@@ -186,8 +204,8 @@ void RequestPackList(Game& game) {
     RequestScreen(game, ScreenChange::kPackList);
 }
 
-void ShowPackList(Game& game, bool choosing) {
-    RequestSound(game, sndTast1, 400);
+void ShowPackList(Game& game, bool choosing, bool click) {
+    if (click) RequestSound(game, sndTast1, 400);
     ClearButtons(game);
     PackList& l = game.packList;
     l.Page = std::clamp(l.Page, 1, Pages(l));
@@ -246,6 +264,11 @@ void PackListScreen(Game& game) {
                  Tr(game, "a pack file into the levels folder."), 3);
     }
     if (l.Chosen <= l.Count && !choosing) DrawDetails(game, pointed != 0 ? pointed : l.Chosen);
+    // Where to put a pack, between the title and the frame: the folder is read again while the
+    // list is open.
+    if (!choosing)
+        DrawText(game, 400, kFolderY, kAlignCentre, FolderLine(game, game.levelsDir, kFolderWidth),
+                 3);
     if (!choosing) DrawButtonLabel(game, kPackEditButton, Tr(game, "Edit"), 3);
     if (l.Page > 1) DrawButtonLabel(game, kPackPreviousButton, "<<<<", 3);
     if (l.Page < Pages(l)) DrawButtonLabel(game, kPackNextButton, ">>>>", 3);

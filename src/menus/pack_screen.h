@@ -17,8 +17,9 @@ constexpr int kPackRowStep = 25;
 
 // Asks the shell for the list, read anew, and the screen with it.
 void RequestPackList(Game& game);
-// choosing: the rows are a pack's levels, to choose the one to edit.
-void ShowPackList(Game& game, bool choosing = false);
+// choosing: the rows are a pack's levels, to choose the one to edit; click: the button's sound
+// (not when the list comes anew by itself).
+void ShowPackList(Game& game, bool choosing = false, bool click = true);
 void PackListScreen(Game& game);
 // The pack's levels listed to choose the one to edit, "New level" last; the game's own levels
 // are first copied into a new pack of the player's. False (the player told why) when it cannot be.

@@ -256,6 +256,10 @@ void SaveScreen(Game& game) {
     if (m.SelectedSlot >= 1 && m.SelectedSlot <= kSaveSlots && m.SlotSaved == 0) {
         DrawNameCursor(game, 245, RowY(game, m.SelectedSlot), m.SlotName[m.SelectedSlot]);
     }
+    // The word that the game is in its slot, under the rows.
+    if (m.SlotSaved != 0)
+        DrawText(game, 400, RowY(game, kSaveSlots) + 25, kAlignCentre,
+                 Tr(game, "The game is saved."), 2);
     if (game.input.KeyReturn == 1) {
         game.input.KeyReturn = 0;
         SaveSelectedSlot(game);

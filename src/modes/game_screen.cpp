@@ -117,10 +117,13 @@ void GameOverSequence(Game& game) {
 
 void DrawLevelLabel(Game& game) {
     const PlayfieldState& p = game.play;
-    const std::string n = std::to_string(p.LevelNumber);
+    // A test of the editor's level plays it as level 1; the label names its place in its pack.
+    const bool tested = game.editor.Testing != 0 && game.editor.SavedLevel > 0;
+    const int number = tested ? game.editor.SavedLevel : p.LevelNumber;
+    const std::string n = std::to_string(number);
     if (CurrentModeRow(game).labelsSets) {
         DrawText(game, 728, 26, kAlignCentre, FillIn(TrC(game, "side panel", "Set %s"), {n}), 5);
-    } else if (p.LevelNumber >= 10) {
+    } else if (number >= 10) {
         DrawText(game, 773, 26, kAlignRight, FillIn(TrC(game, "side panel", "Lev. %s"), {n}), 5);
     } else {
         DrawText(game, 776, 26, kAlignRight, FillIn(TrC(game, "side panel", "Level %s"), {n}), 5);

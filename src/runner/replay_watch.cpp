@@ -167,9 +167,12 @@ bool ReplayWatch::Step(Game& game, ScriptKeys keys, bool draw) {
     if (game.session.WindowClosed) return false;
     // The recorded window had no focus: its game stood still.
     if (focused_) FrameTick(game, draw);
-    // The replay of one game ends where the next game began.
-    if (game.session.GameStarted && !header_.state.empty()) tick_ = last_ + 1;
+    // The replay of one game ends where the game ended (older ones ran on to where the next
+    // game began). A network match's replay runs to the hash it names.
+    const bool ended = game.session.GameStarted || (game.session.GameEnded && !header_.hasEnd);
+    if (ended && !header_.state.empty()) tick_ = last_ + 1;
     game.session.GameStarted = false;
+    game.session.GameEnded = false;
     return !Over(game);
 }
 
@@ -264,11 +267,21 @@ std::string ReplayFileName(std::uint64_t seed, int tick) {
     return name;
 }
 
-void GameReplays::Keep(const Game& game) const {
-    if (started) StoreReplay(dir, game.replayName, recorder.Text(), LinkedReplayFiles(game));
+void GameReplays::Keep(const Game& game) {
+    if (!recording) return;
+    StoreReplay(dir, game.replayName, recorder.Text(), LinkedReplayFiles(game));
+    recording = false;
 }
 
 void GameReplays::AfterTick(Game& game) {
+    if (game.session.GameEnded) {
+        game.session.GameEnded = false;
+        if (recording) {
+            // The tick that ended the game is the replay's last: its watcher plays to it.
+            recorder.EndKept(game.shell.FrameCounter);
+            Keep(game);
+        }
+    }
     if (!game.session.GameStarted) return;
     game.session.GameStarted = false;
     Keep(game);
@@ -285,5 +298,5 @@ void GameReplays::AfterTick(Game& game) {
     }
     recorder.KeepText(ReplayHeaderText(h), game.shell.FrameCounter + 1);
     game.replayName = ReplayFileName(header.seed, game.shell.FrameCounter);
-    started = true;
+    recording = true;
 }

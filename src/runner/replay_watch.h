@@ -100,17 +100,18 @@ class InputRecorder;
 std::string ReplayFileName(std::uint64_t seed, int tick);
 
 // Each game is a replay of its own, from the tick it began in (a new game, a resumed or a loaded
-// one) to the next game or the close of the window, kept in `dir` (the window's replays folder,
-// or rhombulus2-headless --keep-replays DIR).
+// one) to the tick it ended in (game over after its name entry, left for the main menu) or the
+// close of the window, kept in `dir` (the window's replays folder, or rhombulus2-headless
+// --keep-replays DIR) as soon as it ends, so that its highscore entry can be watched at once.
 struct GameReplays {
     InputRecorder& recorder;
     ReplayHeader header;  // the run's: seed, language, version, levels
     std::string dir;
-    bool started = false;  // a game began in this run, so its replay is kept
+    bool recording = false;  // a game is on and its replay not yet written
 
-    // The current game's replay written (a run without a game keeps none).
-    void Keep(const Game& game) const;
-    // After each tick: when a game began in it, the replay before is kept and the new one holds
-    // the whole game as it stands.
+    // The current game's replay written, if one is being recorded.
+    void Keep(const Game& game);
+    // After each tick: a game that ended in it is kept; when a game began in it, the replay
+    // before is kept and the new one holds the whole game as it stands.
     void AfterTick(Game& game);
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -57,9 +58,14 @@ bool MenuKeyOf(const std::string& name, MenuKey& key) {
 
 void ApplyKey(Game& game, ScriptKeys keys, const std::string& name, bool down) {
     // On the level editor the arrows, Space, Return, Delete, Backspace and Tab are its cursor's.
+    // Their release goes on as the window's does: a Return that ended the typing of a name is
+    // let go, not held down for ever.
     if (EditorTakesKeys(game) && EditKeyOfName(name) != kEditNone) {
-        if (down) DXDraw1EditKey(game, EditKeyOfName(name));
-        return;
+        if (down) {
+            DXDraw1EditKey(game, EditKeyOfName(name));
+            return;
+        }
+        if (name == "delete" || name == "backspace" || name == "ctrl+z" || name == "ctrl+y") return;
     }
     if (name == "delete") return;
     if (name == "backspace") {
@@ -165,7 +171,7 @@ bool ParseInputScript(const std::string& text, std::vector<ScriptEvent>& events,
         if (kind == "move") {
             if (!(words >> e.x >> e.y)) return fail("move needs X Y");
         } else if (kind == "down" || kind == "up" || kind == "rdown" || kind == "rup" ||
-                   kind == "close" || kind == "resize") {
+                   kind == "close" || kind == "resize" || kind == "end") {
         } else if (kind == "click" || kind == "rclick") {
             const bool right = kind == "rclick";
             e.kind = right ? "rdown" : "down";
@@ -291,6 +297,20 @@ int RunHeadless(const RunnerOptions& options) {
     for (int tick = 1; options.ticks == 0 || tick <= options.ticks; ++tick) {
         platform.wavesThisTick.clear();
         game.text.calls.clear();
+        for (const auto& [t, path] : options.dropPacks) {
+            if (t != tick) continue;
+            std::error_code ec;
+            const std::filesystem::path from(path);
+            std::filesystem::create_directories(game.levelsDir, ec);
+            std::filesystem::copy_file(from,
+                                       std::filesystem::path(game.levelsDir) / from.filename(),
+                                       std::filesystem::copy_options::overwrite_existing, ec);
+            if (ec) {
+                std::fprintf(stderr, "cannot copy %s into %s\n", path.c_str(),
+                             game.levelsDir.c_str());
+                status = 2;
+            }
+        }
         while (next < options.events.size() && options.events[next].tick <= tick) {
             const ScriptEvent& e = options.events[next];
             if (e.kind == "net") {

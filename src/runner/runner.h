@@ -42,6 +42,9 @@ struct RunnerOptions {
     int netMatchLevel = 0;
     // Where each game is kept as a replay, as the window keeps them (empty: none kept).
     std::string keepReplaysDir;
+    // For tests of what the game sees of its folders while it runs: before tick T the file is
+    // copied into the levels folder, as a player drops a pack there.
+    std::vector<std::pair<int, std::string>> dropPacks;
 };
 
 // Parses an input script; on error returns false with "line N: reason" in error.

@@ -91,6 +91,11 @@ void CarryOutScreenChange(Game& game) {
     if (change == ScreenChange::kMainMenu) ShowMainMenu(game, r.menuTuneAfresh != 0);
     if (change == ScreenChange::kHighscoreCheck) CheckHighscore(game, r.finalScore);
     if (change == ScreenChange::kEditor) ShowEditor(game);
+    // A game left, over without an entry, or tested: it ends here. One with a new highscore
+    // ends when its name is written (WriteAndEndNaming).
+    if (change == ScreenChange::kMainMenu || change == ScreenChange::kEditor ||
+        (change == ScreenChange::kHighscoreCheck && game.shell.ScreenId != kScreenNewChampion))
+        game.session.GameEnded = true;
     if (change == ScreenChange::kPackList) {
         ReadPackList(game);
         ShowPackList(game);
@@ -137,6 +142,7 @@ void SimulateTick(Game& game) {
         }
         RunScreenHandler(game);
         CarryOutRequests(game);
+        WatchLevelsFolder(game);
         StepLevelProof(game);
         MusicStep(game);
     }
@@ -156,7 +162,12 @@ void FrameTick(Game& game, bool draw) {
         DropTextQueue(game);
     PlaySounds(game);
     game.platform->FlipDisplay(game.backBuffer);
-    if (game.shell.QuitRequested == 1) QuitTeardown(game);
+    if (game.shell.QuitRequested == 1) {
+        // "Exit" in the main menu keeps the game waiting under it, as closing the window does.
+        if (game.shell.ScreenId == kScreenMainMenu && game.shell.GameInProgress == 2)
+            KeepGameForNextStart(game);
+        QuitTeardown(game);
+    }
 }
 
 void FocusChanged(Game& game, bool focused) {
@@ -248,10 +259,7 @@ void SplashScreen(Game& game) {
     if (game.shell.SplashFrames == 200) ShowMainMenu(game, true);
 }
 
-void SaveAndQuit(Game& game) {
-    MusicSetVolume(game, 0);
-    MusicStop(game);
-    WriteSettings(game, kSettingsFile);
+void KeepGameForNextStart(Game& game) {
     // A single-player game on screen, or a game paused under the main menu, is kept in ave.dat;
     // a match on screen is not. Either way the snapshot keeps the whole game as it stands, so
     // that the next start goes on exactly here.
@@ -261,6 +269,13 @@ void SaveAndQuit(Game& game) {
     const bool playing = screen == kScreenGame && game.editor.Testing == 0;
     if (playing || waiting) WriteSavedGame(game, kClosedGameFile);
     if (playing || screen == kScreenMatch || waiting) WriteSnapshot(game);
+}
+
+void SaveAndQuit(Game& game) {
+    MusicSetVolume(game, 0);
+    MusicStop(game);
+    WriteSettings(game, kSettingsFile);
+    KeepGameForNextStart(game);
     // Only a slot list read in this run is written back; one never read would come back blank.
     if (game.menus.SlotNamesRead) WriteSlotNames(game, false);
     game.shell.QuitRequested = 1;

@@ -27,6 +27,9 @@ void SplashScreen(Game& game);
 void DXDraw1Resize(Game& game);
 // The window's close button: the same save-and-quit path, at any time after start-up.
 void WindowCloseRequested(Game& game);
+// The running game (on screen, or waiting under the main menu) kept in ave.dat and the suspend
+// snapshot, so that the next start offers it.
+void KeepGameForNextStart(Game& game);
 // Write the settings (and the running game), stop the music and close the window.
 void SaveAndQuit(Game& game);
 // The end of the quitting tick: stop the timer and the music, free the pictures, close.

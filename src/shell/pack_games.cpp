@@ -1,6 +1,10 @@
 #include "shell/pack_games.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
+#include <vector>
 
 #include "core/game.h"
 #include "core/words.h"
@@ -15,7 +19,36 @@ std::string Kept(const std::string& s) {
 
 }  // namespace
 
+std::string LevelsFolderStamp(const std::string& levelsDir) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    std::vector<std::string> entries;
+    for (const auto& entry : fs::directory_iterator(levelsDir, ec)) {
+        const std::uintmax_t size = entry.file_size(ec);
+        const auto time = entry.last_write_time(ec).time_since_epoch().count();
+        entries.push_back(entry.path().filename().string() + " " + std::to_string(size) + " " +
+                          std::to_string(time));
+        // A folder of thousands of files is not watched file by file.
+        if (entries.size() > 4096) break;
+    }
+    std::sort(entries.begin(), entries.end());
+    std::string stamp;
+    for (const std::string& e : entries) stamp += e + "\n";
+    return stamp;
+}
+
+void WatchLevelsFolder(Game& game) {
+    // About once a second (67 ticks of 15 ms).
+    constexpr int kWatchTicks = 67;
+    if (game.shell.ScreenId != kScreenPacks || game.shell.FrameCounter % kWatchTicks != 0) return;
+    const std::string stamp = LevelsFolderStamp(game.levelsDir);
+    if (stamp == game.levelsFolderStamp) return;
+    ReadPackList(game);
+    ShowPackList(game, false, false);
+}
+
 void ReadPackList(Game& game) {
+    game.levelsFolderStamp = LevelsFolderStamp(game.levelsDir);
     std::vector<PackListing> listings;
     listings.push_back(ShippedPuzzlePack(game.resDir));
     for (PackListing& l : ListLevelPacks(game.levelsDir)) listings.push_back(std::move(l));

@@ -34,6 +34,11 @@ void InputRecorder::KeepText(const std::string& header, int tick) {
     }
 }
 
+void InputRecorder::EndKept(int tick) {
+    if (keep_ && text_.size() < kMaxKeptText) text_ += std::to_string(tick) + " end\n";
+    keep_ = false;
+}
+
 void InputRecorder::Line(int tick, const std::string& event) {
     // A run that outgrows a replay's room stops being kept rather than fill memory.
     if (keep_ && text_.size() < kMaxKeptText) {

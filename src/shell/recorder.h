@@ -17,6 +17,9 @@ class InputRecorder {
     // Keeps the recording in memory too, behind `header` (the replay kept of each game); what
     // was kept before is dropped. From `tick` on (0: the start) the keys held then are down.
     void KeepText(const std::string& header, int tick = 0);
+    // Ends what is kept with an "end" line at `tick` (the last tick of the game) and keeps no
+    // more until the next KeepText.
+    void EndKept(int tick);
     // What was kept so far; empty without KeepText.
     const std::string& Text() const { return text_; }
     // An event of the window, seen by tick `tick`.

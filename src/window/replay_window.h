@@ -9,8 +9,8 @@
 
 enum class WatchEnd { kLeft, kClosed };
 
-// Plays the replay file at `path` to its end or until the player leaves (kLeft) or closes the
-// window (kClosed). A replay that cannot be shown says why on screen in `language` until a key or a
+// Plays the replay file at `path` until the player leaves (kLeft) or closes the window (kClosed).
+// At its end the replay says so over its last picture and offers to watch it again or go back. A replay that cannot be shown says why on screen in `language` until a key or a
 // click. The window's audio may be open already; the recorded game's music stops at the end.
 // A `note` (why the game is not verified) stays written over the top of the picture.
 WatchEnd WatchReplayInWindow(SdlPlatform& window, WindowSession& session, const std::string& resDir,

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The level editor through the real menus: stones painted with a drag, a floating stone flagged
 # (levelc finds the same in the saved pack), fixed, undone and redone, one erased with the right
-# button, the name typed; the pack is saved into res/levels and kept across a restart, where a
+# button, the name typed (it keeps its capitals) and renamed (a click on the name chooses it, the
+# first key replaces it, Backspace takes one character); the pack is saved into res/levels and kept across a restart, where a
 # new level goes after it; a damaged pack of that name is never written over.
 set -euo pipefail
 source "$(dirname "$0")/common.bash"
@@ -30,11 +31,21 @@ fixed=('160 move 296 60' '161 click')
 fresh; run "${built[@]}" "$(save 150)"
 [ "$(row 1)" = "| . . . . 1 1 1 . . |" ] || fail "row 1: $(row 1)"
 [ "$(row 4)" = "|. . . . 1 . . . . .|" ] || fail "row 4: $(row 4)"
-grep -qx "; name: icicles" "$pack" || fail "the typed name"
+grep -qx "; name: Icicles" "$pack" || fail "the typed name: $(grep name: "$pack")"
 grep -qx "; idea: Three up, one floats: hold it!" "$pack" || fail "the typed idea: $(grep idea "$pack")"
 "$levelc" check "$pack" 2> "$work/check.txt" && fail "levelc passed a floating stone"
 grep -q "row 4 column 4: stone of colour 1 floats away" "$work/check.txt" ||
     fail "levelc: $(cat "$work/check.txt")"
+
+# Renamed: the old name goes with the first key, a long name is kept whole.
+long="A Bridge Of Green Stones Over The Gap, Built Row By Row"
+fresh; run "${built[@]}" '150 move 700 26' '151 click' '155 text Green Bridgex' \
+    '157 key backspace' '158 key return' "$(save 160)" '170 move 700 26' '171 click' \
+    "175 text $long" '177 key return' "$(save 180)"
+grep -qx "; name: $long" "$pack" || fail "the long name: $(grep name: "$pack")"
+fresh; run "${built[@]}" '150 move 700 26' '151 click' '155 text Green Bridgex' \
+    '157 key backspace' '158 key return' "$(save 160)"
+grep -qx "; name: Green Bridge" "$pack" || fail "the renamed level: $(grep name: "$pack")"
 
 # The stone above holds it; saved again, the level keeps its place.
 fresh; run "${built[@]}" "$(save 150)" "${fixed[@]}" "$(save 170)"

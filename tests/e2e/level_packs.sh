@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # "My Levels" through the real menus: the game's own levels and the player's packs are listed,
 # damaged packs (too short, a wrong value, 10 MB) with why and never in the way of the others;
-# a pack plays as a Puzzle game from its first level, laps after its last, and its highscore
-# goes into its own table beside the saves while groar.dat stays byte for byte as it was.
+# the list names the levels folder, and a pack dropped in while it is open appears; a pack plays
+# as a Puzzle game from its first level, laps after its last, and its highscore goes into its own
+# table beside the saves while groar.dat stays byte for byte as it was.
 set -euo pipefail
 source "$(dirname "$0")/common.bash"
 fresh_res
@@ -40,6 +41,7 @@ run() {  # run TICKS STEP...
 dumps=$(d 95 115) run 120 '90 move 400 361' '110 move 400 411'
 [ "$(val 95 ScreenId)" = 28 ] || fail "My Levels: screen $(val 95 ScreenId)"
 has 95 '"text": "Rhombulus 2"'
+has 95 "\"text\": \"Levelordner: $levels\""
 has 95 '"text": "50 Level"'
 has 95 '"text": "Cold Caves"'
 has 95 '"text": "1 Level"'
@@ -48,6 +50,21 @@ has 95 '"text": "big.txt ist nicht spielbar:"'
 has 95 '"text": "die Datei ist zu groß für ein Paket"'
 has 115 '"text": "short.txt ist nicht spielbar:"'
 has 115 '"text": "sein Kopf ist fehlerhaft"'
+# While the list is open, a pack dropped into the folder appears and a damaged one repaired is
+# playable, within a second and without a click.
+mkdir "$work/drop"
+sed 's/^pack: Cold Caves/pack: Warm Woods/' "$levels/cold-caves.txt" > "$work/drop/warm-woods.txt"
+sed 's/^pack: Cold Caves/pack: Short Again/' "$levels/cold-caves.txt" > "$work/drop/short.txt"
+cp "$levels/short.txt" "$work/short.before"
+dumps="$(d 145 240) --drop-pack 150:$work/drop/warm-woods.txt --drop-pack 150:$work/drop/short.txt" \
+    run 250 '90 move 400 361'
+grep -qF '"text": "Warm Woods"' "$work/d145.json" && fail "listed before it was dropped"
+[ "$(val 240 ScreenId)" = 28 ] || fail "the list left its screen: $(val 240 ScreenId)"
+has 240 '"text": "Warm Woods"'
+has 240 '"text": "Short Again"'
+[ "$(grep -cF '"text": "beschädigt"' "$work/d240.json")" = 2 ] || fail "the repaired pack is still damaged"
+rm "$levels/warm-woods.txt"; cp "$work/short.before" "$levels/short.txt"
+
 # A damaged pack's row does nothing; Escape goes back to the game choice.
 dumps=$(d 130 160) run 170 '90 move 400 361' '110 click' '150 key escape'
 [ "$(val 130 ScreenId)" = 28 ] || fail "a damaged pack was started: $(val 130 ScreenId)"
@@ -81,9 +98,13 @@ run 250 '100 move 400 386' "${edit[@]}" '150 move 400 361' '160 click'
 [ "$(grep -c '^level$' "$levels/cold-caves.txt")/$(grep -c '^; name: Level 2$' "$levels/cold-caves.txt")" = 2/1 ] ||
     fail "a new level: $(cat "$levels/cold-caves.txt")"
 mv "$work/cold-caves.one" "$levels/cold-caves.txt"
-run 250 '100 move 400 336' "${edit[@]}" '150 move 400 361' '160 click'
+# Level 2 of the copy, tested from the editor, is labelled level 2.
+dumps=$(d 260) run 270 '100 move 400 336' "${edit[@]}" '150 move 400 361' '160 click' \
+    '240 move 760 401' '241 click'
 [ "$(grep -c '^level$' "$levels/rhombulus-2-2.txt")" = 50 ] || fail "the copy of the game's levels"
 grep -q '^; name: Level 2$' "$levels/rhombulus-2-2.txt" || fail "level 2 of the copy"
+[ "$(val 260 ScreenId)" = 1 ] || fail "the test of level 2: screen $(val 260 ScreenId)"
+has 260 '"text": "Level 2"'
 rm "$levels/rhombulus-2-2.txt"
 
 # The time runs out; the score goes into the pack's own table, groar.dat stays as it was.

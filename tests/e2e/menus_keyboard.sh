@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The menus without a mouse: from the splash into a Puzzle game and back out to the end of the
-# program with the keyboard alone; a key tapped and a click made between two ticks still count.
+# program with the keyboard alone; "Ende" keeps the game waiting under the menu, as the close
+# button does, so the next start offers to resume it; a key tapped and a click made between two
+# ticks still count.
 set -euo pipefail
 source "$(dirname "$0")/common.bash"
 fresh_res
@@ -41,6 +43,18 @@ check "pointer on slot 5" "$(val 157 MouseY)" "$((280 + 35 * 5 + 12))"
 check "Up wraps to Ende" "$(val 167 MouseY)" "$((280 + 35 * 7 + 12))"
 check "Return on Ende quits in that tick" "$(wc -l < "$work/t.jsonl")" 168
 [ "$(stat -c %s "$work/res/saves/settings.dat")" = 16 ] || { echo "FAIL: settings"; exit 1; }
+[ -s "$work/res/saves/suspend.dat" ] || { echo "FAIL: \"Ende\" threw the game away"; exit 1; }
+
+# The next start offers it, and its first button resumes the very game.
+printf '5 key escape\n30 move 400 315\n40 click\n' > "$work/resume.txt"
+"$bin" --res "$work/res" --seed 9 --ticks 42 --input "$work/resume.txt" $(d 30) $(d 41) 2> "$work/err.txt"
+check "the next start waits with the game" "$(val 30 GameInProgress)" 2
+grep -qF '"text": "Spiel fortsetzen"' "$work/d30.json" || { echo "FAIL: no \"Spiel fortsetzen\""; exit 1; }
+check "resumed" "$(val 41 ScreenId)" 1
+for key in GameMode LevelNumber Score StonesLeft; do
+    check "$key resumed" "$(val 41 $key)" "$(val 119 $key)"
+done
+[ ! -s "$work/err.txt" ] || { echo "FAIL: the snapshot was refused: $(cat "$work/err.txt")"; exit 1; }
 
 # A click and a key tap whose press and release both come before the same tick.
 cat > "$work/tap.txt" <<'IN'

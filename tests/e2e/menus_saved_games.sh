@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A game left with Escape is saved into slot 3 under a typed name, then loaded again from the
-# main menu; closing the window over the paused game keeps it in ave.dat.
+# main menu; the save screen says the game is saved; closing the window over the paused game keeps
+# it in ave.dat.
 set -euo pipefail
 source "$(dirname "$0")/common.bash"
 fresh_res
@@ -44,6 +45,8 @@ check "save screen" "$(field "$work/d345.json" ScreenId)" 24
 has "$work/d345.json" '"text": "Ok"'
 check "after Return" "$(field "$work/d351.json" ScreenId)" 24
 has "$work/d351.json" '"text": "Zurück"'
+has "$work/d351.json" '"text": "Das Spiel ist gespeichert."'
+grep -qF 'gespeichert.' "$work/d345.json" && { echo "FAIL: saved before Return"; exit 1; }
 check "slot file" "$(bytes "$work/res/saves/ave3.dat")" \
     " 00 00 00 00 01 00 00 00 01 00 00 00 01 00 00 00 f4 01 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 "
 check "names.dat size" "$(stat -c %s "$work/res/saves/names.dat")" 160

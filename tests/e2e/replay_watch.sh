@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Each game kept as a replay, as the window keeps them: a Puzzle game into the highscore table
 # and a second game closed halfway are two replays, the entry links to the first, and playing it
-# again reaches the entry (verified); an edited copy is not verified and says why. Watched eight
+# again reaches the entry (verified); an edited copy is not verified and says why. A game's replay
+# ends with the tick its name was entered in: the menus after it are not in it, and watched it
+# stops on the name entry. Watched eight
 # ticks a frame, drawing only the last, a replay ends in byte for byte the state of one tick a
 # frame and of the game played; a replay of another version or with a damaged line is refused.
 set -euo pipefail
@@ -33,6 +35,11 @@ grep -q "^2 1 [1-9][0-9]* 1 ${kept[0]}\$" "$work/res/saves/groar-replays.txt" ||
     { echo "FAIL: the entry does not link to its game: $(cat "$work/res/saves/groar-replays.txt")"; exit 1; }
 grep -q '^# state [0-9a-f]*$' "$game" || { echo "FAIL: the replay holds no start"; exit 1; }
 
+# The game ended with the Return on its name (2960): that is the replay's last line.
+[ "$(tail -1 "$game")" = "2960 end" ] || { echo "FAIL: the replay ends with $(tail -1 "$game")"; exit 1; }
+[ "$(grep -c '^3[0-9][0-9][0-9] ' "$game")" = 0 ] || { echo "FAIL: the menus after the game are in its replay"; exit 1; }
+grep -q '^[0-9]* close$' "$work/kept/${kept[1]}" || { echo "FAIL: the closed game's replay lacks its close"; exit 1; }
+
 verdict() { "$bin" --res "$work/res" --verify "$1" || true; }
 [ "$(verdict "$game")" = verified ] || { echo "FAIL: $(verdict "$game")"; exit 1; }
 # The first shot of the game moved: another game, another score.
@@ -55,6 +62,12 @@ for f in at end second; do
 done
 cmp -s "$work/played.json" "$work/at-1.json" ||
     { echo "FAIL: the watched game is not the one played"; exit 1; }
+check "the watched game ends on the name entry" "$(val end-1 ScreenId)" 10
+check "with the name written" "$(val end-1 EntryRank)/$(val end-1 TypedCount)" 0/7
+# An older replay, one that ran on through the menus to the close, stops at its game's end too.
+{ sed '$d' "$game"; printf '3000 keydown escape\n3001 keyup escape\n3100 close\n'; } > "$work/older.r2replay"
+"$bin" --res "$work/res" --watch "$work/older.r2replay" --dump 2147483647:"$work/older.json"
+cmp -s "$work/end-1.json" "$work/older.json" || { echo "FAIL: the older replay ends elsewhere"; exit 1; }
 
 refused() {  # refused FILE WORDS
     local status=0

@@ -120,7 +120,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(MenuPages, PagesStopAtTheirEndsButEveryPressClicks) {
     using Show = void (*)(Game&);
-    for (auto [show, last] : {std::pair<Show, int>{ShowHelp, 3}, std::pair<Show, int>{ShowInfo, 3},
+    for (auto [show, last] : {std::pair<Show, int>{ShowHelp, 7}, std::pair<Show, int>{ShowInfo, 3},
                               std::pair<Show, int>{ShowHighscores, 4}}) {
         MenuGame m;
         show(m.g());

@@ -146,6 +146,32 @@ C
     cc -o "$work/close" "$work/close.c" -lX11
 }
 
+# window_pixel X Y: the colour (rrggbb) of a pixel of the game's window as the X server shows it
+# (after build_pixel_tool); the window is looked up anew, as SDL may replace its first one.
+build_pixel_tool() {
+    cat > "$work/window-pixel.c" <<'C'
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <stdio.h>
+#include <stdlib.h>
+int main(int argc, char** argv) {
+    Display* d = XOpenDisplay(NULL);
+    if (!d || argc < 4) return 1;
+    XImage* im = XGetImage(d, (Window)strtoul(argv[1], NULL, 0), atoi(argv[2]), atoi(argv[3]),
+                           1, 1, AllPlanes, ZPixmap);
+    if (!im) return 1;
+    printf("%06lx\n", XGetPixel(im, 0, 0) & 0xFFFFFF);
+    return 0;
+}
+C
+    cc -o "$work/window-pixel" "$work/window-pixel.c" -lX11
+}
+window_pixel() {
+    local w
+    w=$(xdotool search --onlyvisible --pid "$game_pid" --name '^Rhombulus2$' 2>/dev/null | tail -1)
+    [ -n "$w" ] && "$work/window-pixel" "$w" "$1" "$2" 2>/dev/null || true
+}
+
 saves() { echo "$work/data/rhombulus2/saves"; }
 
 # settings_bytes: the settings file as hex bytes separated by single spaces.

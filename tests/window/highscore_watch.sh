@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The highscore table's games in the real window: an entry whose kept replay reaches its score is
 # marked verified, one whose replay was edited is marked not verified; the verified one, chosen
-# with a click and watched with "Watch" at x4, plays to its end and leaves the player back at the
-# table, and the game closes as usual.
+# with a click and watched with "Watch" at x4, plays to the end of its game, says so and waits;
+# "Watch again" plays it again, Escape leads back to the table, and the game closes as usual.
 set -euo pipefail
 work=$(mktemp -d)
 source "$(dirname "$0")/common.bash"
@@ -72,10 +72,23 @@ wait_marks 300 || fail "place 1 is not marked verified ($(pixel 548 321))"
 click 400 318; sleep 0.5   # place 1
 click 400 497; sleep 1     # "Watch"
 verified_mark && fail "\"Watch\" did not start the game"
-xdotool key --window "$window" Right Right   # x4: 3100 ticks in about 12 s
-sleep 8
-verified_mark && fail "the watched game ended too early"
-wait_marks 900 || fail "the watched game did not lead back to the table"
+xdotool key --window "$window" Right Right   # x4: its 2960 ticks in about 11 s
+# The end: the last picture stays with "Watch again" (framed, chosen) and "Back"; it waits.
+end_shown() { [ "$(pixel 150 316)" = ffcc33 ]; }
+wait_end() {  # wait_end TENTHS
+    for _ in $(seq "$1"); do end_shown && return 0; sleep 0.1; done
+    return 1
+}
+wait_end 900 || fail "the replay's end is not shown ($(pixel 150 316))"
+verified_mark && fail "the replay's end left by itself"
+sleep 2
+end_shown || fail "the replay's end did not wait"
+xdotool key --window "$window" Return       # "Watch again"
+sleep 1
+end_shown && fail "\"Watch again\" did not start the game again"
+wait_end 900 || fail "the second watching did not end"
+xdotool key --window "$window" Escape       # back
+wait_marks 300 || fail "\"Back\" did not lead back to the table"
 "$work/close" "$window"
 wait_game 50 || fail "the close button did not quit"
 [ "$status" = 0 ] || fail "exit status $status"

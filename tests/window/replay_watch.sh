@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# A kept game watched in the real window: rhombulus2 --replay FILE plays it to its end at x8 and
-# quits by itself; Escape leaves one half watched; one from another version says so and waits
+# A kept game watched in the real window: rhombulus2 --replay FILE plays it to its end at x8,
+# says so and waits until the player leaves; Escape leaves one half watched; one from another version says so and waits
 # for a key, and none of them writes the player's saves.
 set -euo pipefail
 work=$(mktemp -d)
@@ -32,7 +32,15 @@ start_game --replay "$work/game.r2replay"
 sleep 1
 key Right Right Right Right   # x8, and a fourth that stays at x8
 key space; sleep 0.5; key space
-wait_game 600 || fail "the replay at x8 did not end"
+# At its end the replay says so and waits for the player, who goes back (Escape): the program
+# ends then, never by itself.
+build_pixel_tool
+for _ in $(seq 600); do [ "$(window_pixel 150 316)" = ffcc33 ] && break; sleep 0.1; done
+[ "$(window_pixel 150 316)" = ffcc33 ] || fail "the replay's end is not shown"
+sleep 1
+kill -0 "$game_pid" 2>/dev/null || fail "the replay closed the window by itself"
+last_key Escape
+wait_game 100 || fail "Escape did not leave the replay's end"
 [ "$status" = 0 ] || fail "exit status $status after the replay"
 [ ! -e "$(saves)/groar.dat" ] || fail "watching wrote the player's saves"
 
