@@ -2,6 +2,7 @@
 // after a stall the next tick simply follows, there is no burst to catch up.
 #include <SDL.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -58,6 +59,21 @@ std::uint16_t PortFromEnv(const char* variable) {
     if (text == nullptr) return 0;
     const long port = std::strtol(text, nullptr, 10);
     return port > 0 && port <= 65535 ? static_cast<std::uint16_t>(port) : 0;
+}
+
+// For tests of a bad link: "DROP,DELAY,JITTER" (per cent, ms, ms) on this machine's end of the
+// network match, both directions, as the runner's --net-drop, --net-delay and --net-jitter.
+net::LinkFaults FaultsFromEnv(const char* variable, std::uint64_t seed) {
+    net::LinkFaults faults;
+    faults.seed = seed;
+    const char* text = std::getenv(variable);
+    int drop = 0, delay = 0, jitter = 0;
+    if (text != nullptr && std::sscanf(text, "%d,%d,%d", &drop, &delay, &jitter) == 3) {
+        faults.dropPercent = std::clamp(drop, 0, 100);
+        faults.delayMs = std::clamp(delay, 0, 5000);
+        faults.jitterMs = std::clamp(jitter, 0, 5000);
+    }
+    return faults;
 }
 
 // With RHOMBULUS2_TICK_LOG=FILE the game writes the time from each tick's start to the next
@@ -358,6 +374,7 @@ int main(int argc, char** argv) {
     netConfig.port = PortFromEnv("RHOMBULUS2_NET_PORT");
     netConfig.discoveryPort = PortFromEnv("RHOMBULUS2_LAN_PORT");
     if (const char* probe = std::getenv("RHOMBULUS2_LAN_PROBE")) netConfig.probeTarget = probe;
+    netConfig.faults = FaultsFromEnv("RHOMBULUS2_NET_FAULTS", seed);
     // Each network match this machine plays is kept as a replay beside its other games.
     NetMatchKeeper kept{header, replaysDir, NetMatchReplay(header)};
     netConfig.beforeTick = [&kept](const Game& g, std::uint32_t tick, const net::PlayerCommand& h,

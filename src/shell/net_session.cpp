@@ -62,11 +62,16 @@ bool SplitAddress(const std::string& text, std::string& host, std::uint16_t& por
     return !host.empty();
 }
 
-void Linger(net::Transport& link, std::int64_t ms) {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+// Keeps the link going for `ms` from `nowMs` on the session's clock, so that what it holds
+// (a bye, a refusal, under test faults a delayed packet) goes out before it closes.
+void Linger(net::Transport& link, std::int64_t ms, std::int64_t nowMs) {
+    const auto start = std::chrono::steady_clock::now();
+    const auto until = start + std::chrono::milliseconds(ms);
     net::Datagram ignored;
     for (int n = 0; n < 1000 && std::chrono::steady_clock::now() < until; ++n) {
-        link.Receive(0, ignored);
+        const auto passed = std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::steady_clock::now() - start);
+        link.Receive(nowMs + passed.count(), ignored);
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 }
@@ -176,8 +181,8 @@ NetSession::NetSession(NetSessionConfig config) : config_(std::move(config)) {
 
 NetSession::~NetSession() {
     if (lockstep_ != nullptr && !lockstep_->Over()) {
-        lockstep_->Quit(0);
-        Linger(*link_, kLingerMs);
+        lockstep_->Quit(Now());
+        Linger(*link_, kLingerMs, Now());
     }
 }
 
@@ -219,13 +224,13 @@ void NetSession::Host(Game& game, std::int64_t nowMs) {
         if (SplitAddress(config_.relay, host, port, net::kDefaultPort)) {
             auto toRelay = net::EnetTransport::Connect(host, port, &error);
             if (toRelay != nullptr)
-                link_ = std::make_unique<net::RelayLink>(std::move(toRelay), net::Role::Host);
+                TakeLink(std::make_unique<net::RelayLink>(std::move(toRelay), net::Role::Host));
         }
     } else {
         auto listening = net::EnetTransport::Listen("", config_.port, &error);
         if (listening != nullptr)
             listening->AcceptWatchers(NetGameVersion(), MatchLevelsHash(config_.resDir));
-        link_ = std::move(listening);
+        TakeLink(std::move(listening));
     }
     if (!LinkOpened(game, error)) return;
     net::HandshakeConfig hc = HandshakeOf(net::Role::Host, kHostWaitMs, !config_.relay.empty());
@@ -255,6 +260,12 @@ void NetSession::OfferLevel(int level, bool playing) {
         offer.playing = playing ? 1 : 0;
         beacon_->SetOffer(offer);
     }
+}
+
+void NetSession::TakeLink(std::unique_ptr<net::Transport> link) {
+    if (link != nullptr && config_.faults.Any())
+        link = std::make_unique<net::FaultyTransport>(std::move(link), config_.faults);
+    link_ = std::move(link);
 }
 
 bool NetSession::LinkOpened(Game& game, const std::string& error) {
@@ -290,9 +301,9 @@ bool NetSession::OpenTo(Game& game, net::Role self, std::string& room) {
     }
     auto to = net::EnetTransport::Connect(host, port, &error);
     if (to != nullptr && viaRelay)
-        link_ = std::make_unique<net::RelayLink>(std::move(to), self);
+        TakeLink(std::make_unique<net::RelayLink>(std::move(to), self));
     else
-        link_ = std::move(to);
+        TakeLink(std::move(to));
     if (!LinkOpened(game, error)) return false;
     room = viaRelay ? *code : "";
     menu.busy = true;
@@ -365,7 +376,19 @@ void NetSession::Probe(Game& game, std::int64_t nowMs) {
     probe_->Send(config_.probeTarget, config_.discoveryPort, nonce_);
 }
 
+std::int64_t NetSession::Now() const {
+    return clockMs_ + std::chrono::duration_cast<std::chrono::milliseconds>(
+                          std::chrono::steady_clock::now() - clockAt_)
+                          .count();
+}
+
+void NetSession::SetNow(std::int64_t nowMs) {
+    clockMs_ = nowMs;
+    clockAt_ = std::chrono::steady_clock::now();
+}
+
 void NetSession::Poll(Game& game, std::int64_t nowMs) {
+    SetNow(nowMs);
     NetMenu& menu = game.netMenu;
     const NetMenu::Ask ask = menu.ask;
     menu.ask = NetMenu::Ask::kNone;
@@ -431,7 +454,7 @@ void NetSession::Poll(Game& game, std::int64_t nowMs) {
     if (status == net::HandshakeStatus::Refused) {
         menu.status = {Tr(game, net::ReasonWords(handshake_->FailReason()))};
         std::fprintf(stderr, "rhombulus2: %s\n", menu.status[0].c_str());
-        Linger(*link_, kLingerMs);
+        Linger(*link_, kLingerMs, Now());
         Drop();
         menu.busy = false;
         return;
@@ -503,6 +526,7 @@ NetSession::Tick NetSession::WatchTick(Game& game, const LocalControls& local, s
 }
 
 NetSession::Tick NetSession::MatchTick(Game& game, const LocalControls& local, std::int64_t nowMs) {
+    SetNow(nowMs);
     if (spectator_ != nullptr) return WatchTick(game, local, nowMs);
     if (lockstep_ == nullptr) return Tick::kEnded;
     if (beacon_ != nullptr) beacon_->Poll();
@@ -517,7 +541,7 @@ NetSession::Tick NetSession::MatchTick(Game& game, const LocalControls& local, s
                                                       : net::ReasonWords(r.reason);
         // A bye this side said (the match drifted apart too often) must reach the other side
         // before the link goes, or it would only see the connection lost.
-        if (r.status == net::StepStatus::Ended) Linger(*link_, kLingerMs);
+        if (r.status == net::StepStatus::Ended) Linger(*link_, kLingerMs, Now());
         EndNetCommands(game);
         Drop();
         return Tick::kEnded;
@@ -533,11 +557,11 @@ NetSession::Tick NetSession::MatchTick(Game& game, const LocalControls& local, s
     // Played to its end on both sides: the other may still need this side's last commands.
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kLingerMs);
     for (int n = 0; n < 1000 && std::chrono::steady_clock::now() < until; ++n) {
-        lockstep_->Step(nowMs + n, capture_.Capture(game, local));
+        lockstep_->Step(Now(), capture_.Capture(game, local));
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    lockstep_->Quit(nowMs);
-    Linger(*link_, 50);
+    lockstep_->Quit(Now());
+    Linger(*link_, 50, Now());
     EndNetCommands(game);
     Drop();
     return Tick::kEnded;
@@ -555,8 +579,8 @@ void NetSession::BackToMenu(Game& game) {
 void NetSession::Leave(Game& game) {
     if (lockstep_ == nullptr && !InMatch()) return;
     if (lockstep_ != nullptr) {
-        lockstep_->Quit(0);
-        Linger(*link_, kLingerMs);
+        lockstep_->Quit(Now());
+        Linger(*link_, kLingerMs, Now());
     }
     EndNetCommands(game);
     Drop();

@@ -3,6 +3,7 @@
 // out what the network match screen asks for, finds the hosts on the LAN and plays the match.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -51,6 +52,7 @@ struct NetSessionConfig {
     std::string probeTarget;          // where the LAN probe goes ("": the broadcast address)
     std::string name = "rhombulus2";  // this player's name in the LAN list
     std::uint64_t seed = 1;           // the match's seed when this side hosts
+    net::LinkFaults faults;           // for tests: a bad link on this side's end
     // Before each match tick a player's machine runs: the game then, the tick (0 the first) and
     // both players' commands, to keep the match as a replay.
     std::function<void(const Game&, std::uint32_t, const net::PlayerCommand&,
@@ -103,11 +105,16 @@ class NetSession {
     void OfferLevel(int level, bool playing = false);
     void Join(Game& game, std::int64_t nowMs);
     void Watch(Game& game, std::int64_t nowMs);
+    // The link as the session uses it: the transport, under the test's link faults if any.
+    void TakeLink(std::unique_ptr<net::Transport> link);
     // The link to the typed address or room code (through the relay), as `self`.
     bool OpenTo(Game& game, net::Role self, std::string& room);
     Tick WatchTick(Game& game, const LocalControls& local, std::int64_t nowMs);
     Tick EndedBy(Game& game, const Words& why);
     void Drop();
+    // The session's clock: the time the window last passed in, and how long ago that was.
+    std::int64_t Now() const;
+    void SetNow(std::int64_t nowMs);
     void Probe(Game& game, std::int64_t nowMs);
     void HostStatus(Game& game);
 
@@ -135,4 +142,6 @@ class NetSession {
     bool showWaiting_ = false;
     std::uint32_t lastTick_ = 0;
     Words endWords_{};
+    std::int64_t clockMs_ = 0;
+    std::chrono::steady_clock::time_point clockAt_ = std::chrono::steady_clock::now();
 };

@@ -2,8 +2,8 @@
 # Two real windows play a network match over 127.0.0.1: each game has its own data and config
 # folders (and so its own start-up seed, as two machines have); the host opens a game on the
 # network match screen, the guest finds it in the LAN list (the probe goes to 127.0.0.1 only) and
-# joins. The host's click wins the first crafted level, the guest's the second, the host's the
-# third: three level starts, where two machines once drifted apart. Then both play a
+# joins, over a link that loses 5 % of the commands and takes 40..120 ms each way. The host's
+# click wins the first crafted level, the guest's the second, the host's the third: three level starts, where two machines once drifted apart. Then both play a
 # few seconds with the mouse; the state hashes both write every 60 ticks agree and neither side
 # ever finds that the match differs. A third window finds the running match in its LAN list
 # and watches it: its hashes are the host's; Escape takes it back to its main menu. Then the host's
@@ -28,13 +28,14 @@ slow=1
 if [ -n "${RHOMBULUS_SLOW_BUILD:-}" ]; then slow=3; fi
 pause() { sleep "$(awk "BEGIN { print $1 * $slow }")"; }
 
-# play_window NAME: one game in its own folders; its process in $pid, its window (the one not
+# play_window NAME [FAULTS]: one game in its own folders (its end of the link under the faults); its process in $pid, its window (the one not
 # seen before: both games' windows may carry the same process id) in $win.
 play_window() {
     local before
     before=$(xdotool search --onlyvisible --name '^Rhombulus2$' 2>/dev/null | sort) || true
     XDG_DATA_HOME="$work/$1/data" XDG_CONFIG_HOME="$work/$1/config" \
-        RHOMBULUS2_NET_TRACE="$work/$1.trace" "$game" > "$work/$1.txt" 2>&1 &
+        RHOMBULUS2_NET_FAULTS="${2:-}" RHOMBULUS2_NET_TRACE="$work/$1.trace" "$game" \
+        > "$work/$1.txt" 2>&1 &
     pid=$!
     win=
     local seen=
@@ -55,7 +56,10 @@ click() {
 }
 
 # A window without the focus does not tick (before its network screen): one after the other.
-play_window host
+# The players' link loses 5 % of the commands and takes 40..120 ms each way (each end holds
+# every packet 20 ms and 0..40 more, both ways), with packets overtaking each other.
+lossy=5,20,40
+play_window host "$lossy"
 host_pid=$pid host_win=$win
 game_pid=$host_pid
 xdotool windowmove "$host_win" 0 0
@@ -63,7 +67,7 @@ pause 6
 click "$host_win" 400 340; pause 1.2   # "Start Game"
 click "$host_win" 495 545; pause 1.2   # "Network Match"
 click "$host_win" 400 315              # "Host a game"
-play_window guest
+play_window guest "$lossy"
 guest_pid=$pid guest_win=$win
 xdotool windowmove "$guest_win" 850 0
 pause 6
