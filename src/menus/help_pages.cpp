@@ -145,7 +145,7 @@ const HelpParagraph kHelpParagraphs[] = {
     {7, 0, 210,
      N_("Across the internet both players name the same relay server\n"
         "(rhombulus2 --relay HOST:PORT). The host then gets a room code\n"
-        "of four letters, and the other player types it as the address.")},
+        "of six letters, and the other player types it as the address.")},
     {7, 0, 290,
      N_("Up to eight others can watch a running match: type the host's\n"
         "address or room code and click Watch, or click on a host in the\n"
