@@ -11,6 +11,7 @@
 #include "presentation/text.h"
 #include "runner/replay_watch.h"
 #include "shell/command_line.h"
+#include "window/outline.h"
 
 namespace {
 
@@ -56,17 +57,6 @@ void DrawMark(Surface& picture, int cx, int cy, bool filled) {
             const bool border = std::abs(dx) == span;
             if (border || filled) picture.At(x, y) = border ? edge : inside;
         }
-    }
-}
-
-void DrawFrame(Surface& picture, int left, int top, int right, int bottom, std::uint32_t c) {
-    for (int x = std::max(left, 0); x <= right && x < picture.width; ++x) {
-        if (top >= 0 && top < picture.height) picture.At(x, top) = c;
-        if (bottom >= 0 && bottom < picture.height) picture.At(x, bottom) = c;
-    }
-    for (int y = std::max(top, 0); y <= bottom && y < picture.height; ++y) {
-        if (left >= 0 && left < picture.width) picture.At(left, y) = c;
-        if (right >= 0 && right < picture.width) picture.At(right, y) = c;
     }
 }
 
@@ -174,7 +164,7 @@ void HighscoreWatch::Draw(Game& game) const {
     }
     if (chosen_ == 0) return;
     const int top = RowTop(game, chosen_);
-    DrawFrame(game.backBuffer, kRowsLeft, top - 4, kRowsRight, top + 21, Rgb(255, 204, 51));
+    DrawOutline(game.backBuffer, kRowsLeft, top - 4, kRowsRight, top + 21, Rgb(255, 204, 51));
     DrawOver(game, [&] { DrawText(game, kWatchX, kWatchY, kAlignCentre, Tr(game, "Watch"), 3); });
 }
 

@@ -16,6 +16,7 @@
 #include "presentation/text.h"
 #include "runner/replay_watch.h"
 #include "shell/command_line.h"
+#include "window/outline.h"
 
 namespace {
 
@@ -170,17 +171,6 @@ constexpr int kEndChoiceX[2] = {265, 510};
 constexpr int kEndChoiceHalfWidth = 115;
 constexpr int kEndChoiceHeight = 26;
 
-void DrawBox(Surface& picture, int left, int top, int right, int bottom, std::uint32_t c) {
-    for (int x = std::max(left, 0); x <= right && x < picture.width; ++x) {
-        if (top >= 0 && top < picture.height) picture.At(x, top) = c;
-        if (bottom >= 0 && bottom < picture.height) picture.At(x, bottom) = c;
-    }
-    for (int y = std::max(top, 0); y <= bottom && y < picture.height; ++y) {
-        if (left >= 0 && left < picture.width) picture.At(left, y) = c;
-        if (right >= 0 && right < picture.width) picture.At(right, y) = c;
-    }
-}
-
 // The choice under the picture point (x, y): 0 "Watch again", 1 "Back", -1 none.
 int EndChoiceAt(int x, int y) {
     for (int i = 0; i < 2; ++i) {
@@ -206,9 +196,9 @@ void DrawEnd(Game& game, const Surface& last, int chosen, int language) {
     DrawTextQueue(game);
     game.shell.Language = played;
     for (int i = 0; i < 2; ++i) {
-        DrawBox(game.backBuffer, kEndChoiceX[i] - kEndChoiceHalfWidth, kEndChoiceY - 4,
-                kEndChoiceX[i] + kEndChoiceHalfWidth, kEndChoiceY + kEndChoiceHeight,
-                i == chosen ? Rgb(255, 204, 51) : Rgb(120, 120, 140));
+        DrawOutline(game.backBuffer, kEndChoiceX[i] - kEndChoiceHalfWidth, kEndChoiceY - 4,
+                    kEndChoiceX[i] + kEndChoiceHalfWidth, kEndChoiceY + kEndChoiceHeight,
+                    i == chosen ? Rgb(255, 204, 51) : Rgb(120, 120, 140));
     }
 }
 
