@@ -50,5 +50,6 @@ class SceneList {
 
 // The rectangles (whole tiles, merged as ChangedTiles merges them) whose items differ between
 // the two lists: a tile is the same when the same items touch it in the same order. Empty when
-// nothing changed; the whole picture when the sizes differ.
+// nothing changed; the whole picture when the sizes differ. Both lists start with an opaque
+// fill of the whole picture, so a tile drawn again owes nothing to its old pixels.
 std::vector<Rect> ChangedByItems(const SceneList& was, const SceneList& now, int tileSize);

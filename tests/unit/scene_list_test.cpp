@@ -59,7 +59,9 @@ SceneList RandomList(Random& rng, const Surface& sheet, int items) {
 SceneList Changed(const SceneList& was, Random& rng, const Surface& sheet) {
     SceneList now;
     now.Clear(kW, kH);
-    for (const SceneItem& it : was.Items()) {
+    now.AddFill(Rect{0, 0, kW, kH}, 0);  // the frame's black fill stays first, as in the game
+    for (size_t i = 1; i < was.Items().size(); ++i) {
+        const SceneItem& it = was.Items()[i];
         const int what = rng.Next(20);
         if (what == 0) continue;
         if (what == 1) AddRandom(now, rng, sheet);
