@@ -1,6 +1,6 @@
 // rhombulus2-headless [--res DIR] [--seed N] [--ticks N] [--input FILE]
 //                     [--shot T:FILE.png|.bmp]... [--dump T:FILE.json]... [--trace FILE.jsonl]
-//                     [--no-draw] [--hash-every N]
+//                     [--no-draw] [--hash-every N] [--check-redraw] [--full-redraw]
 //                     [--net-host PORT [--match-level L] | --net-join HOST:PORT |
 //                      --net-relay HOST:PORT --room CODE [--match-level L] |
 //                      --net-watch HOST:PORT | --net-relay HOST:PORT --net-watch CODE]
@@ -32,7 +32,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: rhombulus2-headless [--res DIR] [--seed N] [--ticks N] [--input FILE]\n"
     "       [--shot T:FILE.png|.bmp]... [--dump T:FILE.json]... [--trace FILE.jsonl]\n"
-    "       [--no-draw] [--hash-every N]\n"
+    "       [--no-draw] [--hash-every N] [--check-redraw] [--full-redraw]\n"
     "       [--net-host PORT [--match-level L] | --net-join HOST:PORT |\n"
     "        --net-relay HOST:PORT --room CODE [--match-level L] |\n"
     "        --net-watch HOST:PORT | --net-relay HOST:PORT --net-watch CODE]\n"
@@ -98,6 +98,14 @@ int main(int argc, char** argv) {
         }
         if (arg == "--no-draw") {
             options.noDraw = true;
+            continue;
+        }
+        if (arg == "--check-redraw") {
+            options.checkRedraw = true;
+            continue;
+        }
+        if (arg == "--full-redraw") {
+            options.fullRedraw = true;
             continue;
         }
         if (arg == "--net-paced") {

@@ -363,7 +363,7 @@ int main(int argc, char** argv) {
     session.configDir = configDir;
     const std::string replaysDir = UserReplaysDir(std::getenv("XDG_DATA_HOME"), home);
     HighscoreWatch table(replaysDir);
-    game.drawOver = [&table](Game& g) { table.Draw(g); };
+    game.drawOver = [&table](Game& g) { return table.Draw(g); };
     GameReplays replays{recorder, header, replaysDir};
     NetSessionConfig netConfig;
     netConfig.resDir = resDir;

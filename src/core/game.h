@@ -13,6 +13,8 @@
 #include "core/music_player.h"
 #include "core/simulation.h"
 #include "core/text_state.h"
+#include "platform/changed_tiles.h"
+#include "platform/scene_list.h"
 #include "platform/surface.h"
 
 class InputRecorder;
@@ -105,9 +107,28 @@ struct Game : Simulation {
     Bitmaps bitmaps;
     DrawRoutines draw;
     Surface backBuffer;
+    // The scene as last drawn into the back buffer and what changed with the last frame
+    // (presentation/render.h).
+    struct SceneShown {
+        SceneList list;  // the items the back buffer shows; only when `valid`
+        SceneList next;
+        bool valid = false;
+        // The picture as last sent, to find the changes of a frame drawn whole.
+        ChangedTiles sent;
+        bool sendWhole = true;
+        // The rectangles this tick changed, for the flip, and the pixels drawn to make them.
+        std::vector<Rect> changed;
+        long long drawnArea = 0;
+    } scene;
+    // Every drawn frame is also drawn whole on `wholePicture` and compared with the back buffer
+    // (rhombulus2-headless --check-redraw); the ticks that differ are counted.
+    bool checkRedraw = false;
+    Surface wholePicture;
+    long long redrawDiffers = 0;
+    long long firstRedrawDiffers = 0;  // its frame counter
     // What the window draws over a rendered picture before it is shown (the highscore table's
-    // replay marks); empty in the runner. It never changes the simulation.
-    std::function<void(Game&)> drawOver;
+    // replay marks); empty in the runner. It never changes the simulation. True when it drew.
+    std::function<bool(Game&)> drawOver;
     // Drawing's own generator (the shake of the stones): the rules draw the same numbers whether
     // or not a frame is drawn. Seeded anew for every frame from the seed and the frame number.
     Random drawRng;

@@ -89,6 +89,30 @@ const std::vector<Rect>& ChangedTiles::Update(const Surface& picture, bool whole
     return rects_;
 }
 
+const std::vector<Rect>& ChangedTiles::Take(const Surface& picture,
+                                            const std::vector<Rect>& changed) {
+    rects_.clear();
+    changedArea_ = 0;
+    if (shown_.width != picture.width || shown_.height != picture.height ||
+        shown_.pixels.size() != picture.pixels.size()) {
+        WholePicture(picture);
+        return rects_;
+    }
+    for (const Rect& r : changed) {
+        const Rect c{std::max(r.left, 0), std::max(r.top, 0), std::min(r.right, picture.width),
+                     std::min(r.bottom, picture.height)};
+        if (c.left >= c.right || c.top >= c.bottom) continue;
+        for (int y = c.top; y < c.bottom; ++y) {
+            const size_t at = static_cast<size_t>(y) * picture.width + c.left;
+            std::memcpy(shown_.pixels.data() + at, picture.pixels.data() + at,
+                        static_cast<size_t>(c.right - c.left) * 4);
+        }
+        rects_.push_back(c);
+        changedArea_ += static_cast<long long>(c.right - c.left) * (c.bottom - c.top);
+    }
+    return rects_;
+}
+
 Rect ScaleRect(const Rect& r, int x, int y, int factor) {
     return Rect{x + r.left * factor, y + r.top * factor, x + r.right * factor,
                 y + r.bottom * factor};

@@ -20,6 +20,9 @@ class ChangedTiles {
     // pixel, within whole tiles; empty when nothing changed. The whole picture when `whole` is
     // set or the size changed.
     const std::vector<Rect>& Update(const Surface& picture, bool whole);
+    // Takes the picture as shown when the caller knows its changed rectangles: copies only them
+    // (the whole picture when the size changed) and gives them back as Update would.
+    const std::vector<Rect>& Take(const Surface& picture, const std::vector<Rect>& changed);
     const std::vector<Rect>& Rects() const { return rects_; }
     // Pixels covered by the last Update's rectangles.
     long long ChangedArea() const { return changedArea_; }

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/surface.h"
 
@@ -23,6 +24,11 @@ class Platform {
 
     // Display: show the finished 800 x 600 back buffer (once per tick).
     virtual void FlipDisplay(const Surface& backBuffer) = 0;
+    // The same when the caller knows which rectangles changed since the last flip (the
+    // renderer's changed tiles); the display sends only those.
+    virtual void FlipChanged(const Surface& backBuffer, const std::vector<Rect>& /*changed*/) {
+        FlipDisplay(backBuffer);
+    }
     // The system pointer is hidden over the window; the game draws its own.
     virtual void HideSystemPointer() {}
     // Give the game's picture the keyboard focus (second tick).

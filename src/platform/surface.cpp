@@ -151,6 +151,11 @@ void DrawRect(Surface& dst, int x, int y, const Rect& src, bool keyed, const Sur
 
 void DrawAlpha(Surface& dst, const Rect& dstRect, const Rect& src, const Surface& source,
                bool keyed, int alpha) {
+    DrawAlphaClipped(dst, dstRect, src, source, keyed, alpha, Rect{0, 0, dst.width, dst.height});
+}
+
+void DrawAlphaClipped(Surface& dst, const Rect& dstRect, const Rect& src, const Surface& source,
+                      bool keyed, int alpha, const Rect& clip) {
     if (alpha <= 0) return;
     if (alpha > 255) alpha = 255;
     const int sw = src.right - src.left;
@@ -161,10 +166,10 @@ void DrawAlpha(Surface& dst, const Rect& dstRect, const Rect& src, const Surface
     if (!InsideSurface(src, source)) return;
     const bool skipKey = keyed && source.hasTransparent;
     const std::uint32_t key = source.transparent;
-    const int x0 = std::max(dstRect.left, 0);
-    const int y0 = std::max(dstRect.top, 0);
-    const int x1 = std::min(dstRect.right, dst.width);
-    const int y1 = std::min(dstRect.bottom, dst.height);
+    const int x0 = std::max({dstRect.left, clip.left, 0});
+    const int y0 = std::max({dstRect.top, clip.top, 0});
+    const int x1 = std::min({dstRect.right, clip.right, dst.width});
+    const int y1 = std::min({dstRect.bottom, clip.bottom, dst.height});
     if (x0 >= x1 || y0 >= y1) return;
     // The source column of every destination column, worked out once for all rows.
     constexpr int kMapped = 1024;

@@ -68,6 +68,9 @@ void DrawRect(Surface& dst, int x, int y, const Rect& src, bool keyed, const Sur
 // 0 or less draws nothing).
 void DrawAlpha(Surface& dst, const Rect& dstRect, const Rect& src, const Surface& source,
                bool keyed, int alpha);
+// The same, changing only the pixels inside `clip`: each of them as DrawAlpha sets it.
+void DrawAlphaClipped(Surface& dst, const Rect& dstRect, const Rect& src, const Surface& source,
+                      bool keyed, int alpha, const Rect& clip);
 void FillSurface(Surface& surface, std::uint32_t colour);
 // Measures the runs of a keyed surface whose pixels stay as they are from now on (a change of
 // size, pixels or transparent colour through the functions here drops them again).

@@ -4,6 +4,7 @@
 
 #include "core/game.h"
 #include "core/mode_facts.h"
+#include "platform/changed_tiles.h"
 #include "presentation/render_editor.h"
 #include "presentation/render_game.h"
 #include "presentation/render_help.h"
@@ -55,8 +56,9 @@ void ClearBackBuffer(Game& game, const Scene& scene) {
     }
 }
 
-void RenderScene(Game& game, const Scene& scene) {
-    ClearBackBuffer(game, scene);
+namespace {
+
+void DrawScene(Game& game, const Scene& scene) {
     if (!game.bitmaps.loaded) return;  // ticks 1 and 2: only the black surface
     // The same frame looks the same whether or not the frames before it were drawn.
     game.drawRng.Seed(game.clockSeed ^ (0xD1B54A32D192ED03ull * game.shell.FrameCounter));
@@ -89,4 +91,64 @@ void RenderScene(Game& game, const Scene& scene) {
         DrawEffectSprite(game, kBmpPointer, game.input.MouseX + 16, game.input.MouseY + 16, 255,
                          game.shell.FrameCounter % 32, 31, 31);
     }
+}
+
+long long Area(const std::vector<Rect>& rects) {
+    long long a = 0;
+    for (const Rect& r : rects) a += static_cast<long long>(r.right - r.left) * (r.bottom - r.top);
+    return a;
+}
+
+}  // namespace
+
+void RenderScene(Game& game, const Scene& scene) {
+    Surface& back = game.backBuffer;
+    Game::SceneShown& shown = game.scene;
+    const Rect whole{0, 0, back.width, back.height};
+    if (game.draw.fullRedraw) {
+        ClearBackBuffer(game, scene);
+        DrawScene(game, scene);
+        shown.valid = false;
+        shown.changed = shown.sent.Update(back, shown.sendWhole);
+        shown.sendWhole = false;
+        shown.drawnArea = static_cast<long long>(back.width) * back.height;
+        return;
+    }
+    // The frame is listed, not drawn; the black fill stands first, under everything.
+    SceneList& next = shown.next;
+    next.Clear(back.width, back.height);
+    next.AddFill(whole, MatchColor(0, 0, 0));
+    game.draw.listing = &next;
+    game.draw.listTarget = &back;
+    DrawScene(game, scene);
+    game.draw.listing = nullptr;
+    game.draw.listTarget = nullptr;
+    if (!next.complete) {
+        // Drawn whole by DrawRoutines::Unlisted: compared whole.
+        shown.valid = false;
+        shown.changed = shown.sent.Update(back, shown.sendWhole);
+        shown.drawnArea = static_cast<long long>(back.width) * back.height;
+    } else if (!shown.valid) {
+        next.Draw(back, whole);
+        shown.changed = shown.sent.Update(back, shown.sendWhole);
+        shown.drawnArea = static_cast<long long>(back.width) * back.height;
+        shown.valid = true;
+    } else {
+        const std::vector<Rect> rects = ChangedByItems(shown.list, next, kChangedTileSize);
+        for (const Rect& r : rects) next.Draw(back, r);
+        shown.changed = shown.sent.Take(back, rects);
+        shown.drawnArea = Area(rects);
+    }
+    shown.sendWhole = false;
+    std::swap(shown.list, next);
+}
+
+void DrawSceneWhole(Game& game, const Scene& scene) {
+    ClearBackBuffer(game, scene);
+    DrawScene(game, scene);
+}
+
+void ForgetShownScene(Game& game) {
+    game.scene.valid = false;
+    game.scene.sendWhole = true;
 }

@@ -48,6 +48,8 @@ void DrawToolIcon(Game& game, int tool, int x, int y) {
 
 void RenderEditorScreen(Game& game) {
     const EditorState& e = game.editor;
+    // The outlines and the eraser's cross are set pixel by pixel.
+    game.draw.Unlisted(game.backBuffer);
     DrawCell(game, kBmpGameBackground, 400, 300, 0, 600, 800);
     // The proof's button stands on a copy of the panel's button plate, one place above "Test".
     DrawClipped(game, kBmpGameBackground, 702, 388, 96, 36, 750, 406 - 47, false);

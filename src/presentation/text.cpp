@@ -340,6 +340,8 @@ void DrawTextQueue(Game& game) {
                 }
                 if (fill->drawable) game.draw.rect(game.backBuffer, x, y, cell, true, fill->image);
             } else {
+                // The scratch surface changes from glyph to glyph.
+                game.draw.Unlisted(game.backBuffer);
                 PrepareScratch(game, scratch, kOutlineTexture, box);
                 for (const auto& o : kShadowOffsets)
                     game.draw.rect(game.backBuffer, x + o[0], y + o[1], cell, true, scratch);

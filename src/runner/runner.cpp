@@ -270,6 +270,8 @@ int RunHeadless(const RunnerOptions& options) {
     Game game;
     InitGame(game, platform, options.resDir, options.seed);
     game.shell.FirstStartLanguage = options.firstStartLanguage;
+    game.checkRedraw = options.checkRedraw;
+    if (options.fullRedraw) game.draw.fullRedraw = true;
     std::FILE* trace = nullptr;
     if (!options.tracePath.empty()) {
         trace = std::fopen(options.tracePath.c_str(), "w");
@@ -359,5 +361,12 @@ int RunHeadless(const RunnerOptions& options) {
     if (trace != nullptr) std::fclose(trace);
     if (game.recorder != nullptr) replays.Keep(game);
     if (status == 0) status = game.session.ExitStatus;
+    if (game.redrawDiffers > 0) {
+        std::fprintf(stderr,
+                     "the changed tiles drew %lld frames otherwise than a full redraw, "
+                     "first frame %lld\n",
+                     game.redrawDiffers, game.firstRedrawDiffers);
+        if (status == 0) status = 3;
+    }
     return status;
 }

@@ -34,6 +34,11 @@ struct RunnerOptions {
     int hashEvery = 0;
     // Draw only the ticks named by a shot; the game itself runs exactly the same.
     bool noDraw = false;
+    // Every drawn tick also drawn whole and compared with the picture drawn from the changed
+    // tiles; a difference is reported and makes the exit status 3.
+    bool checkRedraw = false;
+    // Every frame drawn whole (DrawRoutines::fullRedraw).
+    bool fullRedraw = false;
     // The language of a first start, without a settings file (a recording names the one the
     // window's desktop gave).
     int firstStartLanguage = 1;

@@ -1,5 +1,6 @@
 #include "shell/frame_loop.h"
 
+#include <cstdlib>
 #include <string>
 
 #include "core/game.h"
@@ -38,6 +39,8 @@ void InitGame(Game& game, Platform& platform, const std::string& resDir, std::ui
     game.backBuffer = CreateSurface();
     SetSurfaceSize(game.backBuffer, kScreenWidth, kScreenHeight);
     game.shell.FrameCounter = 0;  // FormCreate
+    if (const char* full = std::getenv("RHOMBULUS2_FULL_REDRAW"))
+        game.draw.fullRedraw = full[0] != '\0' && full[0] != '0';
     game.session.TimerEnabled = true;
 }
 
@@ -150,18 +153,53 @@ void SimulateTick(Game& game) {
     ApplyPendingRelease(game);
 }
 
+namespace {
+
+// The frame drawn whole on game.wholePicture, the glyph queue left for the frame itself.
+void DrawWholeForCheck(Game& game) {
+    QueueTextCalls(game);
+    FontState& f = game.font;
+    const auto glyphs = f.QueueGlyphNo;
+    const int count = f.TextQueueCount;
+    if (game.wholePicture.width != game.backBuffer.width ||
+        game.wholePicture.height != game.backBuffer.height)
+        SetSurfaceSize(game.wholePicture, game.backBuffer.width, game.backBuffer.height);
+    std::swap(game.backBuffer, game.wholePicture);
+    DrawFrameWhole(game);
+    std::swap(game.backBuffer, game.wholePicture);
+    f.QueueGlyphNo = glyphs;
+    f.TextQueueCount = count;
+}
+
+}  // namespace
+
 void FrameTick(Game& game, bool draw) {
     // The black fill that starts every frame is left to RenderFrame, which skips what the
     // scene's own background covers anyway (nothing draws in between).
     game.platform->HideSystemPointer();
     SimulateTick(game);
     if (draw) {
+        if (game.checkRedraw) DrawWholeForCheck(game);
         RenderFrame(game);
-        if (game.drawOver) game.drawOver(game);
-    } else
+        if (game.checkRedraw && game.wholePicture.pixels != game.backBuffer.pixels) {
+            if (game.redrawDiffers++ == 0) game.firstRedrawDiffers = game.shell.FrameCounter;
+        }
+        if (game.drawOver && game.drawOver(game)) {
+            // The picture now differs from the scene's list also where it was drawn over.
+            Game::SceneShown& s = game.scene;
+            std::vector<Rect> changed = s.changed;
+            const std::vector<Rect>& over = s.sent.Update(game.backBuffer, false);
+            changed.insert(changed.end(), over.begin(), over.end());
+            s.changed = std::move(changed);
+            s.valid = false;
+        }
+    } else {
         DropTextQueue(game);
+        game.scene.changed.clear();
+        game.scene.drawnArea = 0;
+    }
     PlaySounds(game);
-    game.platform->FlipDisplay(game.backBuffer);
+    game.platform->FlipChanged(game.backBuffer, game.scene.changed);
     if (game.shell.QuitRequested == 1) {
         // "Exit" in the main menu keeps the game waiting under it, as closing the window does.
         if (game.shell.ScreenId == kScreenMainMenu && game.shell.GameInProgress == 2)
@@ -174,6 +212,7 @@ void FocusChanged(Game& game, bool focused) {
     game.platform->SuspendAudio(!focused);
     if (focused || !game.bitmaps.loaded || game.session.WindowClosed) return;
     // The frozen picture, dimmed, with the word that says why nothing moves.
+    ForgetShownScene(game);
     for (std::uint32_t& p : game.backBuffer.pixels) p = (p >> 1) & 0x7F7F7F;
     BeginTextFrame(game);
     DrawText(game, 400, 290, kAlignCentre, Tr(game, "Pause"), 1);
@@ -185,6 +224,7 @@ void ShowNotice(Game& game, const std::string& text) {
     if (!game.bitmaps.loaded || game.session.WindowClosed) return;
     // This tick's texts belong to the simulation, which must stay as both machines have it.
     const TextCalls texts = game.text;
+    ForgetShownScene(game);
     for (std::uint32_t& p : game.backBuffer.pixels) p = (p >> 1) & 0x7F7F7F;
     BeginTextFrame(game);
     DrawText(game, 400, 290, kAlignCentre, text, 1);
@@ -232,6 +272,7 @@ void StartUp(Game& game) {
     game.input.MouseButtonDown = 0;
     sh.QuitRequested = 0;
     std::string missing;
+    ForgetShownScene(game);
     if (!LoadBitmaps(game.bitmaps, game.resDir, &missing) || !LoadGameFont(game, &missing)) {
         CannotStart(game, missing);
         return;

@@ -16,6 +16,8 @@ void SimulateTick(Game& game);
 void CarryOutRequests(Game& game);
 // Draws the frame of the current screen (and game mode).
 void RenderFrame(Game& game);
+// The same frame drawn whole over the back buffer, leaving what RenderFrame keeps as it was.
+void DrawFrameWhole(Game& game);
 // Run once on the second tick.
 void StartUp(Game& game);
 // Start-up cannot finish: the player is told which file is missing and how to get it back, and

@@ -79,7 +79,9 @@ void RunScreenHandler(Game& game) {
     if (e != nullptr && e->handler != nullptr) e->handler(game);
 }
 
-void RenderFrame(Game& game) {
+namespace {
+
+Scene FrameScene(const Game& game) {
     Scene scene;
     scene.backdrop = ScreenBackdrop(game.shell.ScreenId);
     scene.pointer = ScreenShowsPointer(game);
@@ -92,5 +94,15 @@ void RenderFrame(Game& game) {
         scene.pipes = known && row.drawsPipes;
         scene.aimBandX = row.pointerBandX;
     }
-    RenderScene(game, scene);
+    return scene;
+}
+
+}  // namespace
+
+void RenderFrame(Game& game) {
+    RenderScene(game, FrameScene(game));
+}
+
+void DrawFrameWhole(Game& game) {
+    DrawSceneWhole(game, FrameScene(game));
 }

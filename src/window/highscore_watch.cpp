@@ -8,6 +8,7 @@
 #include "core/words.h"
 #include "platform/file_bytes.h"
 #include "platform/sdl/sdl_platform.h"
+#include "presentation/render.h"
 #include "presentation/text.h"
 #include "runner/replay_watch.h"
 #include "shell/command_line.h"
@@ -127,6 +128,7 @@ void HighscoreWatch::Verify(Game& game, SdlPlatform& platform) {
                                 {std::to_string(done) + "/" + std::to_string(todo.size())}),
                          2);
             });
+            ForgetShownScene(game);
             platform.FlipDisplay(game.backBuffer);
             SDL_PumpEvents();
         }
@@ -155,17 +157,18 @@ bool HighscoreWatch::Event(const Game& game, const SdlPlatform& platform, const 
     return false;
 }
 
-void HighscoreWatch::Draw(Game& game) const {
-    if (game.shell.ScreenId != kScreenHighscores || !onScreen_) return;
+bool HighscoreWatch::Draw(Game& game) const {
+    if (game.shell.ScreenId != kScreenHighscores || !onScreen_) return false;
     for (int place = 1; place <= kHighscorePlaces; ++place) {
         const ReplayVerdict* verdict = VerdictOf(place);
         if (verdict != nullptr)
             DrawMark(game.backBuffer, kMarkX, RowTop(game, place) + 9, verdict->verified);
     }
-    if (chosen_ == 0) return;
+    if (chosen_ == 0) return true;
     const int top = RowTop(game, chosen_);
     DrawOutline(game.backBuffer, kRowsLeft, top - 4, kRowsRight, top + 21, Rgb(255, 204, 51));
     DrawOver(game, [&] { DrawText(game, kWatchX, kWatchY, kAlignCentre, Tr(game, "Watch"), 3); });
+    return true;
 }
 
 std::string HighscoreWatch::ChosenFile() const {

@@ -26,7 +26,8 @@ class HighscoreWatch {
     // An event of the window; true when it asks to watch the chosen entry's game.
     bool Event(const Game& game, const SdlPlatform& platform, const SDL_Event& e);
     // The marks, the choice and "Watch" over the picture just rendered.
-    void Draw(Game& game) const;
+    // True when it drew over the picture.
+    bool Draw(Game& game) const;
     // The chosen entry's replay file, and why it is not verified (empty when it is).
     std::string ChosenFile() const;
     std::string ChosenWhy() const;

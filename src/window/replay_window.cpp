@@ -13,6 +13,7 @@
 #include "menus/pack_screen.h"
 #include "platform/file_bytes.h"
 #include "presentation/bitmaps.h"
+#include "presentation/render.h"
 #include "presentation/text.h"
 #include "runner/replay_watch.h"
 #include "shell/command_line.h"
@@ -139,6 +140,7 @@ void WindowEvent(SdlPlatform& window, WindowSession& session, const SDL_Event& e
 WatchEnd ShowTrouble(SdlPlatform& window, WindowSession& session, Game& game,
                      const std::string& resDir, const std::string& path, ReplayTrouble trouble,
                      const std::string& why) {
+    ForgetShownScene(game);
     SetSurfaceSize(game.backBuffer, kScreenWidth, kScreenHeight);
     const bool drawable = LoadBitmaps(game.bitmaps, resDir, nullptr) && LoadGameFont(game);
     if (drawable) {
@@ -183,6 +185,7 @@ int EndChoiceAt(int x, int y) {
 
 // The replay's last picture, dimmed, with word that it has ended and the two choices.
 void DrawEnd(Game& game, const Surface& last, int chosen, int language) {
+    ForgetShownScene(game);
     game.backBuffer = last;
     for (std::uint32_t& p : game.backBuffer.pixels) p = (p >> 1) & 0x7F7F7F;
     const int played = game.shell.Language;
@@ -311,6 +314,8 @@ PlayEnd PlayOnce(SdlPlatform& window, WindowSession& session, WatchPlatform& pla
         if (!more) return PlayEnd::kEnded;
         DrawWatchState(game, watch, note, language);
         DrawProgressBar(game.backBuffer, watch.Permille());
+        // Drawn over the scene: the next frame is drawn whole.
+        ForgetShownScene(game);
         window.FlipDisplay(game.backBuffer);
     }
 }

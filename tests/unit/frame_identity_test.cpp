@@ -70,16 +70,18 @@ int DifferentPixels(const Surface& a, const Surface& b) {
     return n;
 }
 
-// Runs the next tick twice from the same state: once as the game does, once on a copy that
-// starts from an all-black frame and draws with the plain routines and no glyph images. Returns
+// Runs the next tick twice from the same state: once as the game does (from the changed tiles),
+// once on a copy that starts from an all-black frame and draws whole with the plain routines
+// and no glyph images. Returns
 // the number of pixels in which the two pictures differ.
 int NextFrameDiffers(TestGame& t) {
     auto ref = std::make_unique<Game>(t.game);
     HeadlessPlatform refPlatform = t.platform;
     ref->platform = &refPlatform;
-    ref->draw.rect = PlainDrawRect;
-    ref->draw.alpha = PlainDrawAlpha;
+    ref->draw.rectRoutine = PlainDrawRect;
+    ref->draw.alphaRoutine = PlainDrawAlpha;
     ref->draw.glyphCache = false;
+    ref->draw.fullRedraw = true;
     FillSurface(ref->backBuffer, 0);
     // The fast game draws over last frame's picture, so a pixel it forgets shows.
     FrameTick(*ref);

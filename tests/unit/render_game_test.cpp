@@ -35,8 +35,10 @@ struct Scene {
         g.players[kSoloPlayer].cannon.AimY = 300;
         g.input.MouseY = 150;
     }
+    // The sheets change between frames and the picture is filled anew: drawn whole each time.
     std::uint32_t Render(int x, int y) {
         FillSurface(g.backBuffer, kBlack);
+        ForgetShownScene(g);
         RenderFrame(g);
         return g.backBuffer.At(x, y);
     }

@@ -1,12 +1,12 @@
 // rhombulus2-bench [--res DIR] [--ticks N]: how long one tick of the game takes on this machine,
 // drawing included, on the menus, the help pages, Puzzle and Endless played by a clicking robot
-// and a game-over screen over a full field, with the share of the picture the window is sent
-// per tick (the changed tiles) and what finding them costs, for the game's tile size and the
-// others; what the computer opponent's thinking costs a tick at
-// each strength; how many ticks a second the game runs with and
-// without drawing; the start-up time and the game's memory. Each figure is printed beside its
-// goal. Prints figures and asserts nothing about them; it fails only when a phase finds the game
-// off the screen it measures, as its figures would then be another screen's.
+// and a game-over screen over a full field, with the share of the picture drawn again and the
+// share the window is sent per tick (the changed tiles), and what finding them by comparing
+// pictures costs, for the game's tile size and the others; what the computer opponent's thinking
+// costs a tick at each strength; how many ticks a second the game runs with and without drawing;
+// the start-up time and the game's memory. Each figure is printed beside its goal. Prints figures
+// and asserts nothing about them; it fails only when a phase finds the game off the screen it
+// measures, as its figures would then be another screen's.
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -54,6 +54,8 @@ struct Figures {
     double sent = 0;
     double rects = 0;
     double compare = 0;
+    // What the renderer drew again: mean share of the picture's area per tick.
+    double drawn = 0;
 };
 
 Figures Summarise(std::vector<double> micros) {
@@ -100,7 +102,7 @@ Figures Measure(Game& game, int ticks, bool play, const char* phase = "", int sc
     micros.reserve(ticks);
     ChangedTiles tiles(tileSize);
     tiles.Update(game.backBuffer, true);
-    double area = 0, rects = 0, compare = 0;
+    double area = 0, rects = 0, compare = 0, drawn = 0;
     for (int i = 0; i < ticks; ++i) {
         if (screen != 0 && !StillOn(game, screen, phase, i)) break;
         if (play) Play(game, i);
@@ -111,13 +113,22 @@ Figures Measure(Game& game, int ticks, bool play, const char* phase = "", int sc
         const auto t2 = Clock::now();
         micros.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
         compare += std::chrono::duration<double, std::micro>(t2 - t1).count();
-        area += static_cast<double>(tiles.ChangedArea());
-        rects += static_cast<double>(tiles.Rects().size());
+        drawn += static_cast<double>(game.scene.drawnArea);
+        if (tileSize == kChangedTileSize) {
+            // What the window is sent: the renderer's own changed tiles.
+            for (const Rect& r : game.scene.changed)
+                area += static_cast<double>(r.right - r.left) * (r.bottom - r.top);
+            rects += static_cast<double>(game.scene.changed.size());
+        } else {
+            area += static_cast<double>(tiles.ChangedArea());
+            rects += static_cast<double>(tiles.Rects().size());
+        }
     }
     Figures f = Summarise(micros);
     f.sent = 100.0 * area / ticks / (static_cast<double>(kScreenWidth) * kScreenHeight);
     f.rects = rects / ticks;
     f.compare = compare / ticks;
+    f.drawn = 100.0 * drawn / ticks / (static_cast<double>(kScreenWidth) * kScreenHeight);
     return f;
 }
 
@@ -126,8 +137,8 @@ void Print(const char* what, const Figures& f, const char* goal) {
                 f.p99, f.max);
     // Only the measured ticks drew a picture to send.
     if (f.compare > 0)
-        std::printf("sent %5.1f %% in %4.1f rects, compared in %5.1f us   ", f.sent, f.rects,
-                    f.compare);
+        std::printf("drawn %5.1f %%, sent %5.1f %% in %4.1f rects, compared in %5.1f us   ",
+                    f.drawn, f.sent, f.rects, f.compare);
     std::printf("%s\n", goal);
 }
 

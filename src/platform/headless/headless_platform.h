@@ -18,6 +18,12 @@ struct WaveRecord {
 class HeadlessPlatform : public Platform {
   public:
     void FlipDisplay(const Surface& backBuffer) override;
+    void FlipChanged(const Surface& backBuffer, const std::vector<Rect>& changed) override {
+        lastChanged = changed;
+        FlipDisplay(backBuffer);
+    }
+    // The rectangles the last FlipChanged named.
+    std::vector<Rect> lastChanged;
     // A key pressed and let go before the tick reads as down in that tick.
     void UpdateKeyboard() override {
         for (int i = 0; i < 8; ++i) snapshot_[i] = keysDown[i] || keysTapped[i];

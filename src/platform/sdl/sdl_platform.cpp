@@ -224,7 +224,7 @@ void SdlPlatform::FlipToSurface(const Surface& backBuffer) {
         outputFit_ = FitPicture(ws->w, ws->h, IsFullscreen());
         bordersDirty_ = true;
     }
-    const std::vector<Rect>& changed = changed_.Update(backBuffer, bordersDirty_);
+    const std::vector<Rect>& changed = Changed(backBuffer);
     // The window still shows this very picture: nothing to copy, nothing to send.
     if (changed.empty()) return;
     const PictureFit& f = outputFit_;
@@ -278,6 +278,18 @@ void SdlPlatform::FlipToSurface(const Surface& backBuffer) {
     }
 }
 
+const std::vector<Rect>& SdlPlatform::Changed(const Surface& backBuffer) {
+    // The renderer's own list of changed tiles, unless the whole window must go again.
+    if (known_ != nullptr && !bordersDirty_) return changed_.Take(backBuffer, *known_);
+    return changed_.Update(backBuffer, bordersDirty_);
+}
+
+void SdlPlatform::FlipChanged(const Surface& backBuffer, const std::vector<Rect>& changed) {
+    known_ = &changed;
+    FlipDisplay(backBuffer);
+    known_ = nullptr;
+}
+
 void SdlPlatform::FlipDisplay(const Surface& backBuffer) {
     if (window_ == nullptr || backBuffer.width != 800 || backBuffer.height != 600) return;
     if (surfacePath_) {
@@ -285,7 +297,7 @@ void SdlPlatform::FlipDisplay(const Surface& backBuffer) {
         return;
     }
     if (texture_ == nullptr) return;
-    const std::vector<Rect>& changed = changed_.Update(backBuffer, bordersDirty_);
+    const std::vector<Rect>& changed = Changed(backBuffer);
     // A still picture needs neither an upload nor a present.
     if (changed.empty()) return;
     bordersDirty_ = false;

@@ -63,6 +63,7 @@ class SdlPlatform : public Platform {
     int PadCount() const { return static_cast<int>(pads_.size()); }
 
     void FlipDisplay(const Surface& backBuffer) override;
+    void FlipChanged(const Surface& backBuffer, const std::vector<Rect>& changed) override;
     void HideSystemPointer() override;
     void FocusDisplay() override;
     void UpdateKeyboard() override;
@@ -89,6 +90,7 @@ class SdlPlatform : public Platform {
   private:
     bool OpenRenderer();
     void FlipToSurface(const Surface& backBuffer);
+    const std::vector<Rect>& Changed(const Surface& backBuffer);
     struct Pad {
         SDL_GameController* controller = nullptr;
         SDL_JoystickID id = -1;
@@ -103,6 +105,7 @@ class SdlPlatform : public Platform {
     // The next flip sends the whole window, borders included.
     bool bordersDirty_ = true;
     ChangedTiles changed_;
+    const std::vector<Rect>* known_ = nullptr;  // during FlipChanged
     std::vector<SDL_Rect> sendRects_;
     std::string presentPath_;
     PictureFit windowFit_;  // in window coordinates, for the pointer

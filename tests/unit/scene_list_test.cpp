@@ -1,0 +1,149 @@
+// The scene's list: a picture brought up to date by drawing again only the tiles whose items
+// changed is the picture the new list draws whole, for keyed, opaque and blended items that
+// overlap, move, appear, vanish and stick out of the picture.
+#include "platform/scene_list.h"
+
+#include <gtest/gtest.h>
+
+#include "core/random.h"
+#include "platform/changed_tiles.h"
+
+namespace {
+
+constexpr int kW = 203;  // no multiple of the tile side: ragged right and bottom tiles
+constexpr int kH = 151;
+
+Surface Sheet(std::uint32_t seed) {
+    Surface s;
+    SetSurfaceSize(s, 64, 48);
+    for (size_t i = 0; i < s.pixels.size(); ++i) {
+        const std::uint32_t v = static_cast<std::uint32_t>((i + seed) * 2654435761u) & 0xFFFFFF;
+        s.pixels[i] = (v & 7) == 0 ? kMagenta : v;  // one pixel in eight transparent
+    }
+    SetTransparentColor(s, kMagenta);
+    PrepareRuns(s);
+    return s;
+}
+
+// One item of a random kind, size and place (sometimes partly or wholly outside).
+void AddRandom(SceneList& list, Random& rng, const Surface& sheet) {
+    const int w = 1 + rng.Next(40);
+    const int h = 1 + rng.Next(40);
+    const int sx = rng.Next(sheet.width - w + 1);
+    const int sy = rng.Next(sheet.height - h + 1);
+    const Rect src{sx, sy, sx + w, sy + h};
+    const int x = rng.Next(kW + 40) - 30;
+    const int y = rng.Next(kH + 40) - 30;
+    switch (rng.Next(3)) {
+        case 0:
+            list.AddRect(x, y, src, rng.Next(2) == 1, sheet);
+            break;
+        case 1:
+            list.AddAlpha(Rect{x, y, x + 1 + rng.Next(60), y + 1 + rng.Next(60)}, src, sheet,
+                          rng.Next(2) == 1, rng.Next(300) - 20);
+            break;
+        default:
+            list.AddFill(Rect{x, y, x + w, y + h}, static_cast<std::uint32_t>(rng.Next(1 << 24)));
+    }
+}
+
+SceneList RandomList(Random& rng, const Surface& sheet, int items) {
+    SceneList list;
+    list.Clear(kW, kH);
+    list.AddFill(Rect{0, 0, kW, kH}, 0);
+    for (int i = 0; i < items; ++i) AddRandom(list, rng, sheet);
+    return list;
+}
+
+// The same list with some items dropped, some added and some moved by a pixel.
+SceneList Changed(const SceneList& was, Random& rng, const Surface& sheet) {
+    SceneList now;
+    now.Clear(kW, kH);
+    now.AddFill(Rect{0, 0, kW, kH}, 0);  // the frame's black fill stays first, as in the game
+    for (size_t i = 1; i < was.Items().size(); ++i) {
+        const SceneItem& it = was.Items()[i];
+        const int what = rng.Next(20);
+        if (what == 0) continue;
+        if (what == 1) AddRandom(now, rng, sheet);
+        Rect d = it.dst;
+        if (what == 2) ++d.left, ++d.right;
+        switch (it.kind) {
+            case SceneItem::Kind::kFill:
+                now.AddFill(d, it.colour);
+                break;
+            case SceneItem::Kind::kRect:
+                now.AddRect(d.left, d.top, it.src, it.keyed, *it.source);
+                break;
+            case SceneItem::Kind::kAlpha:
+                now.AddAlpha(d, it.src, *it.source, it.keyed, what == 3 ? it.alpha / 2 : it.alpha);
+                break;
+        }
+    }
+    return now;
+}
+
+Surface DrawnWhole(const SceneList& list) {
+    Surface s;
+    SetSurfaceSize(s, kW, kH);
+    list.Draw(s, Rect{0, 0, kW, kH});
+    return s;
+}
+
+class SceneListSeeds : public ::testing::TestWithParam<int> {};
+
+TEST_P(SceneListSeeds, ChangedTilesRedrawnGiveTheWholePicture) {
+    Random rng;
+    rng.Seed(static_cast<std::uint64_t>(GetParam()));
+    const Surface sheet = Sheet(static_cast<std::uint32_t>(GetParam()));
+    SceneList shown = RandomList(rng, sheet, 5 + rng.Next(60));
+    Surface picture = DrawnWhole(shown);
+    for (int frame = 0; frame < 20; ++frame) {
+        SceneList next = Changed(shown, rng, sheet);
+        const std::vector<Rect> rects = ChangedByItems(shown, next, kChangedTileSize);
+        for (const Rect& r : rects) next.Draw(picture, r);
+        ASSERT_EQ(picture.pixels, DrawnWhole(next).pixels) << "frame " << frame;
+        shown = std::move(next);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Random, SceneListSeeds, ::testing::Range(1, 25));
+
+TEST(SceneList, AnUnchangedListDrawsAndSendsNothing) {
+    Random rng;
+    rng.Seed(7);
+    const Surface sheet = Sheet(7);
+    Random again = rng;
+    const SceneList a = RandomList(rng, sheet, 50);
+    const SceneList b = RandomList(again, sheet, 50);
+    EXPECT_TRUE(ChangedByItems(a, b, kChangedTileSize).empty());
+    // The same items in another order may draw another picture.
+    SceneList swapped;
+    swapped.Clear(kW, kH);
+    swapped.AddRect(10, 10, Rect{0, 0, 20, 20}, false, sheet);
+    swapped.AddRect(15, 15, Rect{20, 20, 40, 40}, false, sheet);
+    SceneList order;
+    order.Clear(kW, kH);
+    order.AddRect(15, 15, Rect{20, 20, 40, 40}, false, sheet);
+    order.AddRect(10, 10, Rect{0, 0, 20, 20}, false, sheet);
+    EXPECT_FALSE(ChangedByItems(swapped, order, kChangedTileSize).empty());
+}
+
+// A picture taken with its known changes is the picture as shown: a later comparison finds
+// exactly what changed after it.
+TEST(ChangedTilesTake, CopiesTheNamedRectanglesOnly) {
+    ChangedTiles tiles;
+    Surface a;
+    SetSurfaceSize(a, 64, 64);
+    tiles.Update(a, false);
+    a.At(5, 5) = 1;
+    a.At(40, 40) = 2;
+    const std::vector<Rect>& taken = tiles.Take(a, {Rect{0, 0, 16, 16}});
+    ASSERT_EQ(taken.size(), 1u);
+    EXPECT_EQ(tiles.ChangedArea(), 256);
+    const std::vector<Rect>& left = tiles.Update(a, false);
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].left, 32);
+    EXPECT_EQ(left[0].top, 32);
+}
+
+}  // namespace
