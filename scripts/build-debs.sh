@@ -46,9 +46,10 @@ fi
     tail -40 "$work/build.log"; echo "build-debs: dpkg-buildpackage failed, see $work/build.log" >&2
     exit 1; }
 
+# The debug symbols' package stays in the work folder.
 rm -f "$out"/*.deb
-cp "$work"/*.deb "$out/"
+cp "$work"/rhombulus2_*.deb "$work"/rhombulus2-data_*.deb "$out/"
 echo "Packages in $out:"
 ls -l "$out"/*.deb
-lintian --fail-on error,warning --display-info "$work"/*.changes
+lintian --fail-on error,warning "$work"/*.changes
 echo "lintian: no errors or warnings"

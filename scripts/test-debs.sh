@@ -48,6 +48,7 @@ cp "$debs"/*.deb "$work/debs/"
 cat > "$work/inside.sh" <<INSIDE
 #!/bin/sh
 set -eu
+export PATH=/usr/local/bin:/usr/bin:/bin:/usr/games
 fail() { echo "FAIL: \$*"; exit 1; }
 cd /tmp/r2
 find / -xdev \\( -path /proc -o -path /sys -o -path /dev -o -path /tmp -o -path /run \\
@@ -86,7 +87,7 @@ echo "test-debs: ok"
 INSIDE
 chmod +x "$work/inside.sh"
 
-mmdebstrap --quiet --variant=apt --mode=root bookworm /dev/null "$mirror" \
+mmdebstrap --quiet --variant=apt --mode=root --include=passwd bookworm /dev/null "$mirror" \
     --customize-hook='mkdir -p "$1/tmp/r2"' \
     --customize-hook="copy-in $work/debs $work/inside.sh $work/puzzle.txt $work/expected.json /tmp/r2" \
     --customize-hook='chroot "$1" /tmp/r2/inside.sh'
