@@ -48,7 +48,7 @@ cp "$debs"/*.deb "$work/debs/"
 cat > "$work/inside.sh" <<INSIDE
 #!/bin/sh
 set -eu
-export PATH=/usr/local/bin:/usr/bin:/bin:/usr/games
+export PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin:/usr/games
 fail() { echo "FAIL: \$*"; exit 1; }
 cd /tmp/r2
 find / -xdev \\( -path /proc -o -path /sys -o -path /dev -o -path /tmp -o -path /run \\
@@ -56,7 +56,8 @@ find / -xdev \\( -path /proc -o -path /sys -o -path /dev -o -path /tmp -o -path 
     sort > before.txt
 apt-get install -y -q --no-install-recommends ./debs/*.deb > install.log 2>&1 ||
     { cat install.log; fail "apt-get install"; }
-grep -E '^(Setting up|Unpacking) ' install.log | sed 's/^/  /' | head -40
+grep '^Setting up rhombulus2' install.log | sed 's/^/  /'
+echo "  and \$(grep -c '^Setting up' install.log) packages in all, the libraries from the packages' Depends"
 useradd -m player
 got=\$(runuser -u player -- rhombulus2-headless --version)
 echo "rhombulus2-headless --version: \$got"
