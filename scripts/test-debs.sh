@@ -38,9 +38,16 @@ cat > "$work/puzzle.txt" <<'IN'
 500 move 386 300
 520 click
 IN
+# Played, as in the root, by a user who may read the data but not write into its saves folder.
 cp -r "$obj/res" "$work/ref-res"
-"$obj/rhombulus2-headless" --res "$work/ref-res" --seed 7 --ticks 900 --no-draw \
-    --input "$work/puzzle.txt" --dump 900:"$work/expected.json" > /dev/null
+rm -rf "$work/ref-res/saves"
+mkdir -m 755 "$work/ref-res/saves" "$work/ref"
+chmod 755 "$work"
+chmod 777 "$work/ref"
+runuser -u nobody -- "$obj/rhombulus2-headless" --res "$work/ref-res" --seed 7 --ticks 900 \
+    --no-draw --input "$work/puzzle.txt" --dump 900:"$work/ref/expected.json" \
+    > /dev/null 2> "$work/ref/stderr.txt" || { cat "$work/ref/stderr.txt"; exit 1; }
+cp "$work/ref/expected.json" "$work/expected.json"
 mkdir "$work/debs"
 cp "$debs"/*.deb "$work/debs/"
 
@@ -65,20 +72,25 @@ echo "rhombulus2-headless --version: \$got"
 echo "rhombulus2-relay --version: \$(rhombulus2-relay --version)"
 [ "\$(rhombulus2-relay --version)" = "rhombulus2-relay $version" ] || fail "relay version"
 runuser -u player -- sh -c 'cd ~ && rhombulus2-headless --seed 7 --ticks 900 --no-draw \\
-    --input /tmp/r2/puzzle.txt --dump 900:/tmp/r2/installed.json' > /dev/null ||
-    fail "the Puzzle game on the installed data"
+    --input /tmp/r2/puzzle.txt --dump 900:installed.json' > /dev/null 2> game.txt ||
+    { cat game.txt; fail "the Puzzle game on the installed data"; }
+cp /home/player/installed.json .
 cmp expected.json installed.json || fail "the installed game's dump differs from the build's"
 echo "Puzzle game on the installed data: the dump of tick 900 equals the build's (\$(wc -c < installed.json) bytes)"
 runuser -u player -- rhombulus2 --help > help.txt || fail "rhombulus2 --help"
 head -1 help.txt
 runuser -u player -- rhombulus2 --version
-dpkg -L rhombulus2 rhombulus2-data | grep -c . | sed 's/^/files and folders of ours: /'
+dpkg -L rhombulus2 rhombulus2-data | grep -vx "/\\." | sort -u > ours.txt
+echo "files and folders of ours: \$(wc -l < ours.txt)"
 userdel -r player 2> /dev/null || true
 apt-get purge -y -q rhombulus2 rhombulus2-data > purge.log 2>&1 || { cat purge.log; fail "purge"; }
 apt-get autoremove --purge -y -q > /dev/null 2>&1
 find / -xdev \\( -path /proc -o -path /sys -o -path /dev -o -path /tmp -o -path /run \\
     -o -path /var/cache/apt -o -path /var/lib/apt/lists -o -path /var/log \\) -prune -o -print |
     sort > after.txt
+# Every path the packages brought that the root did not have before must be gone.
+kept=\$(comm -13 before.txt ours.txt | while read -r path; do [ ! -e "\$path" ] || echo "\$path"; done)
+[ -z "\$kept" ] || { printf '%s\n' "\$kept"; fail "purge left paths of the packages"; }
 left=\$(comm -13 before.txt after.txt)
 ours=\$(printf '%s\n' "\$left" | grep -i rhombulus || true)
 [ -z "\$ours" ] || { printf '%s\n' "\$ours"; fail "purge left files of ours"; }
