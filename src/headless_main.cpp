@@ -26,6 +26,7 @@
 #include "runner/replay_verify.h"
 #include "runner/replay_watch.h"
 #include "runner/runner.h"
+#include "shell/command_line.h"
 
 namespace {
 
@@ -38,7 +39,8 @@ constexpr const char* kUsage =
     "        --net-watch HOST:PORT | --net-relay HOST:PORT --net-watch CODE]\n"
     "       [--net-drop PCT] [--net-delay MS] [--net-jitter MS] [--net-paced] [--record FILE]\n"
     "       [--make-replay FILE] [--keep-replays DIR] [--drop-pack T:FILE]...\n"
-    "       | --watch FILE [--speed 1|2|4|8] [--dump T:FILE]... | --verify FILE\n";
+    "       | --watch FILE [--speed 1|2|4|8] [--dump T:FILE]... | --verify FILE\n"
+    "       | --version | --help\n";
 
 int Usage(const char* why) {
     std::fprintf(stderr, "rhombulus2-headless: %s\n%s", why, kUsage);
@@ -94,6 +96,10 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (arg == "--version") {
+            std::printf("rhombulus2-headless %s\n", GameVersion().c_str());
             return 0;
         }
         if (arg == "--no-draw") {

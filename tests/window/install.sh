@@ -16,6 +16,7 @@ for f in bin/rhombulus2 bin/rhombulus2-headless share/rhombulus2/res/menuehg2.bm
     share/rhombulus2/res/Levelz/lvl001.lvl share/rhombulus2/res/Musik/vi02.mp3 \
     share/rhombulus2/res/waves/explgr.wav share/applications/rhombulus2.desktop \
     share/metainfo/rhombulus2.metainfo.xml share/man/man6/rhombulus2.6 \
+    share/man/man6/rhombulus2-headless.6 share/man/man6/rhombulus2-relay.6 \
     share/rhombulus2/screenshots/menu.png share/mime/packages/rhombulus2.xml; do
     [ -s "$prefix/$f" ] || fail "not installed: $f"
 done
@@ -28,6 +29,8 @@ for size in 16 32 48 64 128 256; do
     [ "$dims" = "${size}x${size}" ] || fail "icon $size is $dims"
 done
 [ ! -e "$prefix/share/rhombulus2/res/saves" ] || fail "saves were installed with the data"
+stamps=$(find "$prefix" -name '.*stamp')
+[ -z "$stamps" ] || fail "the build's stamps were installed: $stamps"
 desktop-file-validate "$prefix/share/applications/rhombulus2.desktop" || fail "desktop entry"
 appstreamcli validate --no-net "$prefix/share/metainfo/rhombulus2.metainfo.xml" ||
     fail "metainfo"

@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# Installs the packages of scripts/build-debs.sh into a throwaway Debian 12 root made by
+# mmdebstrap (the machine's own system is not touched) and, inside it: rhombulus2-headless
+# --version, a scripted Puzzle game on the installed levels whose dump must equal the one the
+# build's own runner writes, rhombulus2 --help; then apt-get purge must leave no file of ours.
+#   scripts/test-debs.sh [DEBDIR]      (default build-debs/, as build-debs.sh leaves it)
+# Needs root (mmdebstrap's chroot) and the Debian mirror.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+debs=$(cd "${1:-build-debs}" && pwd)
+ls "$debs"/rhombulus2_*.deb "$debs"/rhombulus2-data_*.deb > /dev/null
+version=$(sed -n 's/^project(Rhombulus2 VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
+mirror=${DEBIAN_MIRROR:-http://deb.debian.org/debian}
+
+if ! command -v mmdebstrap > /dev/null; then
+    SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO=sudo
+    $SUDO apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends mmdebstrap
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# The reference: the same script played by the runner of the package build, on its own res/.
+obj=$(ls -d "$debs"/work/rhombulus2-"$version"/obj-* 2>/dev/null | head -1)
+[ -x "$obj/rhombulus2-headless" ] || { echo "test-debs: no package build in $debs/work" >&2; exit 1; }
+cat > "$work/puzzle.txt" <<'IN'
+5 key escape
+# main menu: "Spiel starten", then the game choice: "Puzzle"; three shots into level 1
+30 move 400 350
+40 click
+60 move 400 390
+80 click
+100 move 326 300
+120 click
+300 move 446 300
+320 click
+500 move 386 300
+520 click
+IN
+# Played, as in the root, by a user who may read the data but not write into its saves folder.
+cp -r "$obj/res" "$work/ref-res"
+rm -rf "$work/ref-res/saves"
+mkdir -m 755 "$work/ref-res/saves" "$work/ref"
+chmod 755 "$work"
+chmod 777 "$work/ref"
+runuser -u nobody -- "$obj/rhombulus2-headless" --res "$work/ref-res" --seed 7 --ticks 900 \
+    --no-draw --input "$work/puzzle.txt" --dump 900:"$work/ref/expected.json" \
+    > /dev/null 2> "$work/ref/stderr.txt" || { cat "$work/ref/stderr.txt"; exit 1; }
+cp "$work/ref/expected.json" "$work/expected.json"
+mkdir "$work/debs"
+cp "$debs"/*.deb "$work/debs/"
+
+# What runs inside the root, as root and as a player without privileges.
+cat > "$work/inside.sh" <<INSIDE
+#!/bin/sh
+set -eu
+export PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin:/usr/games
+fail() { echo "FAIL: \$*"; exit 1; }
+cd /tmp/r2
+find / -xdev \\( -path /proc -o -path /sys -o -path /dev -o -path /tmp -o -path /run \\
+    -o -path /var/cache/apt -o -path /var/lib/apt/lists -o -path /var/log \\) -prune -o -print |
+    sort > before.txt
+apt-get install -y -q --no-install-recommends ./debs/*.deb > install.log 2>&1 ||
+    { cat install.log; fail "apt-get install"; }
+grep '^Setting up rhombulus2' install.log | sed 's/^/  /'
+echo "  and \$(grep -c '^Setting up' install.log) packages in all, the libraries from the packages' Depends"
+useradd -m player
+got=\$(runuser -u player -- rhombulus2-headless --version)
+echo "rhombulus2-headless --version: \$got"
+[ "\$got" = "rhombulus2-headless $version" ] || fail "headless version"
+echo "rhombulus2-relay --version: \$(rhombulus2-relay --version)"
+[ "\$(rhombulus2-relay --version)" = "rhombulus2-relay $version" ] || fail "relay version"
+runuser -u player -- sh -c 'cd ~ && rhombulus2-headless --seed 7 --ticks 900 --no-draw \\
+    --input /tmp/r2/puzzle.txt --dump 900:installed.json' > /dev/null 2> game.txt ||
+    { cat game.txt; fail "the Puzzle game on the installed data"; }
+cp /home/player/installed.json .
+cmp expected.json installed.json || fail "the installed game's dump differs from the build's"
+echo "Puzzle game on the installed data: the dump of tick 900 equals the build's (\$(wc -c < installed.json) bytes)"
+runuser -u player -- rhombulus2 --help > help.txt || fail "rhombulus2 --help"
+head -1 help.txt
+runuser -u player -- rhombulus2 --version
+dpkg -L rhombulus2 rhombulus2-data | grep -vx "/\\." | sort -u > ours.txt
+echo "files and folders of ours: \$(wc -l < ours.txt)"
+userdel -r player 2> /dev/null || true
+apt-get purge -y -q rhombulus2 rhombulus2-data > purge.log 2>&1 || { cat purge.log; fail "purge"; }
+apt-get autoremove --purge -y -q > /dev/null 2>&1
+find / -xdev \\( -path /proc -o -path /sys -o -path /dev -o -path /tmp -o -path /run \\
+    -o -path /var/cache/apt -o -path /var/lib/apt/lists -o -path /var/log \\) -prune -o -print |
+    sort > after.txt
+# Every path the packages brought that the root did not have before must be gone.
+kept=\$(comm -13 before.txt ours.txt | while read -r path; do [ ! -e "\$path" ] || echo "\$path"; done)
+[ -z "\$kept" ] || { printf '%s\n' "\$kept"; fail "purge left paths of the packages"; }
+left=\$(comm -13 before.txt after.txt)
+ours=\$(printf '%s\n' "\$left" | grep -i rhombulus || true)
+[ -z "\$ours" ] || { printf '%s\n' "\$ours"; fail "purge left files of ours"; }
+echo "after purge: nothing named rhombulus is left; \$(printf '%s\n' "\$left" | grep -c . || true) other new paths"
+printf '%s\n' "\$left" | head -20 | sed 's/^/  /'
+echo "test-debs: ok"
+INSIDE
+chmod +x "$work/inside.sh"
+
+mmdebstrap --quiet --variant=apt --mode=root --include=passwd bookworm /dev/null "$mirror" \
+    --customize-hook='mkdir -p "$1/tmp/r2"' \
+    --customize-hook="copy-in $work/debs $work/inside.sh $work/puzzle.txt $work/expected.json /tmp/r2" \
+    --customize-hook='chroot "$1" /tmp/r2/inside.sh'
