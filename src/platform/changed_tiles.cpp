@@ -4,6 +4,33 @@
 #include <cmath>
 #include <cstring>
 
+void TileRectangles::Run(int left, int right, int top, int bottom) {
+    auto above = std::find_if(open_.begin(), open_.end(), [&](const Rect& r) {
+        return r.left == left && r.right == right && r.bottom == top;
+    });
+    if (above != open_.end()) {
+        above->bottom = bottom;
+        stillOpen_.push_back(*above);
+        above->right = above->left;  // taken
+    } else {
+        stillOpen_.push_back(Rect{left, top, right, bottom});
+    }
+}
+
+void TileRectangles::EndRow(std::vector<Rect>& out) {
+    for (const Rect& r : open_) {
+        if (r.right > r.left) out.push_back(r);
+    }
+    open_.swap(stillOpen_);
+    stillOpen_.clear();
+}
+
+void TileRectangles::Finish(std::vector<Rect>& out) {
+    for (const Rect& r : open_) out.push_back(r);
+    open_.clear();
+    stillOpen_.clear();
+}
+
 ChangedTiles::ChangedTiles(int tileSize) : tile_(std::max(1, tileSize)) {}
 
 void ChangedTiles::WholePicture(const Surface& picture) {
@@ -17,7 +44,6 @@ void ChangedTiles::WholePicture(const Surface& picture) {
 
 const std::vector<Rect>& ChangedTiles::Update(const Surface& picture, bool whole) {
     rects_.clear();
-    open_.clear();
     changedArea_ = 0;
     if (whole || shown_.width != picture.width || shown_.height != picture.height ||
         shown_.pixels.size() != picture.pixels.size()) {
@@ -29,7 +55,6 @@ const std::vector<Rect>& ChangedTiles::Update(const Surface& picture, bool whole
     const int cols = (w + tile_ - 1) / tile_;
     const size_t rowBytes = static_cast<size_t>(w) * 4;
     dirty_.assign(static_cast<size_t>(cols), 0);
-    std::vector<Rect> stillOpen;
     for (int top = 0; top < h; top += tile_) {
         const int bottom = std::min(h, top + tile_);
         std::fill(dirty_.begin(), dirty_.end(), 0);
@@ -49,8 +74,6 @@ const std::vector<Rect>& ChangedTiles::Update(const Surface& picture, bool whole
                 }
             }
         }
-        // Runs of changed tiles in this row; a run under one of the same width grows it down.
-        stillOpen.clear();
         for (int c = 0; c < cols;) {
             if (dirty_[c] == 0) {
                 ++c;
@@ -65,25 +88,12 @@ const std::vector<Rect>& ChangedTiles::Update(const Surface& picture, bool whole
                 std::memcpy(shown_.pixels.data() + at, picture.pixels.data() + at,
                             static_cast<size_t>(right - left) * 4);
             }
-            auto above = std::find_if(open_.begin(), open_.end(), [&](const Rect& r) {
-                return r.left == left && r.right == right && r.bottom == top;
-            });
-            if (above != open_.end()) {
-                above->bottom = bottom;
-                stillOpen.push_back(*above);
-                above->right = above->left;  // taken
-            } else {
-                stillOpen.push_back(Rect{left, top, right, bottom});
-            }
+            gather_.Run(left, right, top, bottom);
             c = end;
         }
-        for (const Rect& r : open_) {
-            if (r.right > r.left) rects_.push_back(r);
-        }
-        open_.swap(stillOpen);
+        gather_.EndRow(rects_);
     }
-    for (const Rect& r : open_) rects_.push_back(r);
-    open_.clear();
+    gather_.Finish(rects_);
     for (const Rect& r : rects_)
         changedArea_ += static_cast<long long>(r.right - r.left) * (r.bottom - r.top);
     return rects_;

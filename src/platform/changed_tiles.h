@@ -11,6 +11,21 @@
 // The tile side the game uses (tools/bench measures the others).
 constexpr int kChangedTileSize = 16;
 
+// Gathers the changed tiles of a picture, a row of tiles at a time, into few rectangles: each
+// run of changed tiles in a row, grown downwards under a run of the same extent above it.
+class TileRectangles {
+  public:
+    // A run [left, right) of changed tiles in the row [top, bottom).
+    void Run(int left, int right, int top, int bottom);
+    // The row is done: the rectangles that did not grow into it are finished into `out`.
+    void EndRow(std::vector<Rect>& out);
+    // The last row is done: every rectangle still open is finished into `out`.
+    void Finish(std::vector<Rect>& out);
+
+  private:
+    std::vector<Rect> open_, stillOpen_;
+};
+
 class ChangedTiles {
   public:
     explicit ChangedTiles(int tileSize = kChangedTileSize);
@@ -35,7 +50,7 @@ class ChangedTiles {
     Surface shown_;
     std::vector<std::uint8_t> dirty_;  // the tiles of one row of tiles
     std::vector<Rect> rects_;
-    std::vector<Rect> open_;  // rectangles still growing downwards
+    TileRectangles gather_;
     long long changedArea_ = 0;
 };
 

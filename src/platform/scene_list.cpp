@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/changed_tiles.h"
+
 namespace {
 
 bool SameRect(const Rect& a, const Rect& b) {
@@ -146,12 +148,10 @@ std::vector<Rect> ChangedByItems(const SceneList& was, const SceneList& now, int
         }
         return false;
     };
-    // Runs of changed tiles in a row; a run under one of the same extent grows it downwards.
-    std::vector<Rect> open, stillOpen;
+    TileRectangles gather;
     for (int r = 0; r < rows; ++r) {
         const int top = r * tile;
         const int bottom = std::min(h, top + tile);
-        stillOpen.clear();
         for (int c = 0; c < cols;) {
             if (!tileChanged(static_cast<size_t>(r) * cols + c)) {
                 ++c;
@@ -161,22 +161,11 @@ std::vector<Rect> ChangedByItems(const SceneList& was, const SceneList& now, int
             while (end < cols && tileChanged(static_cast<size_t>(r) * cols + end)) ++end;
             const int left = c * tile;
             const int right = std::min(w, end * tile);
-            auto above = std::find_if(open.begin(), open.end(), [&](const Rect& o) {
-                return o.left == left && o.right == right && o.bottom == top;
-            });
-            if (above != open.end()) {
-                above->bottom = bottom;
-                stillOpen.push_back(*above);
-                above->right = above->left;  // taken
-            } else {
-                stillOpen.push_back(Rect{left, top, right, bottom});
-            }
+            gather.Run(left, right, top, bottom);
             c = end;
         }
-        for (const Rect& o : open)
-            if (o.right > o.left) rects.push_back(o);
-        open.swap(stillOpen);
+        gather.EndRow(rects);
     }
-    for (const Rect& o : open) rects.push_back(o);
+    gather.Finish(rects);
     return rects;
 }

@@ -35,23 +35,8 @@ cp "$work/replay-res/saves/groar.dat" "$work/replay-res/saves/groar-replays.txt"
 sed '0,/ move /s/ move [0-9]* [0-9]*$/ move 90 90/' "$data/replays/$kept" > "$data/replays/edited.r2replay"
 echo "2 2 0 1 edited.r2replay" >> "$data/saves/groar-replays.txt"
 
-cat > "$work/pixel.c" <<'C'
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <stdio.h>
-#include <stdlib.h>
-int main(int argc, char** argv) {
-    Display* d = XOpenDisplay(NULL);
-    if (!d || argc < 4) return 1;
-    XImage* im = XGetImage(d, (Window)strtoul(argv[1], NULL, 0), atoi(argv[2]), atoi(argv[3]),
-                           1, 1, AllPlanes, ZPixmap);
-    if (!im) return 1;
-    printf("%06lx\n", XGetPixel(im, 0, 0) & 0xFFFFFF);
-    return 0;
-}
-C
-cc -o "$work/pixel" "$work/pixel.c" -lX11
-pixel() { "$work/pixel" "$window" "$1" "$2"; }
+build_pixel_tool
+pixel() { "$work/window-pixel" "$window" "$1" "$2"; }
 click() { xdotool mousemove --window "$window" "$1" "$2" mousedown 1 sleep 0.1 mouseup 1; }
 # The marks beside the scores of places 1 and 2 (rows 25 px apart from y 312).
 verified_mark() { [ "$(pixel 548 321)" = 28963c ]; }
