@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool valid = read && LevelRecordsValid(records, FUZZ_LEVEL_MODE);
     const bool match = FUZZ_LEVEL_MODE == kModeMatch;
     const bool started =
-        match ? StartMatchLevel(g, 1, 1, false, true) : StartLevel(g, 1, FUZZ_LEVEL_MODE, 1, 0);
+        match ? StartMatchLevel(g, g.env, 1, 1, false, true) : StartLevel(g, g.env, 1, FUZZ_LEVEL_MODE, 1, 0);
     // A pipe level also needs both barrels, so only the puzzle starts every valid file.
     if (FUZZ_LEVEL_MODE == kModePuzzle) FUZZ_EXPECT(started == valid);
     FUZZ_EXPECT(!started || valid);

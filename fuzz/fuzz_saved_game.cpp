@@ -14,9 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     if (slot.match != 0)
-        StartMatchLevel(g, slot);
+        StartMatchLevel(g, g.env, slot);
     else
-        StartLevel(g, slot);
+        StartLevel(g, g.env, slot);
     // Fire now and then while the time bar and the score run.
     for (int t = 0; t < 12; ++t) {
         g.input.MouseButtonDown = t % 4 == 0 ? 1 : 0;

@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_EXPECT(!why.empty() && SnapshotBytes(g) == before);
         return 0;
     }
-    FUZZ_EXPECT(StartLevel(g, ResumeStart(false)));
+    FUZZ_EXPECT(StartLevel(g, g.env, ResumeStart(false)));
     for (int t = 0; t < 24; ++t) {
         g.input.MouseX = 60 + (t * 157) % 520;
         g.input.MouseButtonDown = t % 3 == 0 ? 1 : 0;

@@ -50,7 +50,7 @@ Game& SharedGame() {
         Game* g = new Game();
         HeadlessPlatform platform;
         InitGame(*g, platform, ScratchRes(), 1);
-        LoadBitmaps(g->bitmaps, g->resDir, nullptr);
+        LoadBitmaps(g->bitmaps, g->env.resDir, nullptr);
         LoadGameFont(*g);
         g->platform = nullptr;
         return g;

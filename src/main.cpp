@@ -115,7 +115,7 @@ class TickLog {
 void WatchFromTable(Game& game, SdlPlatform& platform, WindowSession& session,
                     const HighscoreWatch& table) {
     const int volume = platform.MusicGetVolume();
-    const WatchEnd end = WatchReplayInWindow(platform, session, game.resDir, table.ChosenFile(),
+    const WatchEnd end = WatchReplayInWindow(platform, session, game.env.resDir, table.ChosenFile(),
                                              game.shell.Language, table.ChosenWhy());
     // The table's tune again, where the watched game's stopped.
     if (!game.music.lastFile.empty()) MusicPlayFile(game, game.music.lastFile);
@@ -357,7 +357,7 @@ int main(int argc, char** argv) {
     InitGame(game, platform, resDir, seed);
     game.recorder = &recorder;
     game.savesDir = savesDir;
-    game.levelsDir = UserLevelsDir(std::getenv("XDG_DATA_HOME"), home);
+    game.env.levelsDir = UserLevelsDir(std::getenv("XDG_DATA_HOME"), home);
     game.shell.FirstStartLanguage = firstStartLanguage;
     WindowSession session;
     session.configDir = configDir;

@@ -63,7 +63,7 @@ struct CraftedGame {
         ++g->shell.FrameCounter;
         g->text.calls.clear();
         g->sound.SoundRequest.fill(0);
-        GameScreen(*g);
+        GameScreen(*g, g->env);
         CarryOutRequests(*g);
     }
     const TextCall* Drew(const std::string& text, int x = -1) const {

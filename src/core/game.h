@@ -10,7 +10,9 @@
 
 #include "core/bitmap_set.h"
 #include "core/draw_routines.h"
+#include "core/environment.h"
 #include "core/music_player.h"
+#include "core/net_match_tick.h"
 #include "core/simulation.h"
 #include "core/text_state.h"
 #include "platform/changed_tiles.h"
@@ -36,24 +38,6 @@ struct SessionState {
     // The game ended in this tick: over (after its name entry, if any), left for the main menu
     // or its test play done. Its replay ends with this tick.
     bool GameEnded = false;
-};
-
-// One tick of a network match: both players' commands as the lockstep session gave them, in
-// place of this machine's keys and mouse, so that both machines run the very same tick.
-struct NetMatchTick {
-    bool on = false;
-    struct Side {
-        int pointerX = 0;
-        int pointerY = 0;
-        bool keyLeft = false;
-        bool keyRight = false;
-        bool fire = false;
-        bool pointerAims = false;  // the pointer moved since the keys last did
-    };
-    Side side[3];        // by match player (1 host, left field; 2 guest, right field)
-    bool pause = false;  // either player pressed P
-    bool escape = false;
-    int button = 0;  // the match-screen button slot either player clicked (the host's first)
 };
 
 // The network match screen and the network session between them: what the screen asks for and
@@ -82,15 +66,11 @@ struct Game : Simulation {
     const Simulation& sim() const { return *this; }
 
     Platform* platform = nullptr;
-    LevelSource* levels =
-        nullptr;  // the level files the rules read (DiskLevels unless a test play)
     InputRecorder* recorder = nullptr;  // writes down what the player does (rhombulus2 --record)
-    std::string resDir = "res";         // the folder used as res/
     // Where "res\saves\..." files live: res/saves for the runner, the user's data folder for
     // the real game.
     std::string savesDir = "res/saves";
-    // The player's level packs: res/levels for the runner, the user's data folder for the game.
-    std::string levelsDir = "res/levels";
+    Environment env;  // the level files and folders the rules read
     // What the levels folder held when "My Levels" read it last (names, sizes and times of its
     // files): while the screen is open a change of it reads the list again.
     std::string levelsFolderStamp;

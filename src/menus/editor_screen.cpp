@@ -102,7 +102,7 @@ void SaveIntoPack(Game& game) {
     const std::string file = e.PackFile.empty() ? PackFileName(kEditorPackName) : e.PackFile;
     levels::Pack pack;
     pack.name = kEditorPackName;
-    for (const PackListing& l : ListLevelPacks(game.levelsDir)) {
+    for (const PackListing& l : ListLevelPacks(game.env.levelsDir)) {
         if (l.file != file) continue;
         // A pack that does not read is the player's to mend: it is never written over.
         if (!l.ok) {
@@ -131,7 +131,7 @@ void SaveIntoPack(Game& game) {
     else
         *same = level;
     std::string error;
-    e.Saved = SaveLevelPack(game.levelsDir, file, pack, error) ? 1 : -1;
+    e.Saved = SaveLevelPack(game.env.levelsDir, file, pack, error) ? 1 : -1;
     if (e.Saved == 1) e.SavedLevel = number;
 }
 

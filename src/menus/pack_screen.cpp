@@ -144,19 +144,19 @@ bool EditPack(Game& game, int row) {
     if (!l.Message[row].empty()) return false;
     std::string file = l.File[row];
     PackListing listing =
-        file.empty() ? ShippedPuzzlePack(game.resDir) : ReadLevelPack(game.levelsDir, file);
+        file.empty() ? ShippedPuzzlePack(game.env.resDir) : ReadLevelPack(game.env.levelsDir, file);
     if (file.empty() && listing.ok) {
         // The copy takes the first name free in the folder: "Rhombulus 2 - 2", "- 3", ...
         std::error_code ec;
         for (int n = 2; n <= levels::kMaxPackLevels && file.empty(); ++n) {
             const std::string name = listing.pack.name + " - " + std::to_string(n);
-            if (!std::filesystem::exists(game.levelsDir + "/" + PackFileName(name), ec)) {
+            if (!std::filesystem::exists(game.env.levelsDir + "/" + PackFileName(name), ec)) {
                 listing.pack.name = name;
                 file = PackFileName(name);
             }
         }
         std::string error = file.empty() ? "no free name" : "";
-        if (error.empty()) SaveLevelPack(game.levelsDir, file, listing.pack, error);
+        if (error.empty()) SaveLevelPack(game.env.levelsDir, file, listing.pack, error);
         if (!error.empty()) {
             game.requests.message = FillIn(
                 TrC(game, "message box", "The copy of the game's levels cannot be written: %s"),
@@ -186,7 +186,7 @@ namespace {
 
 void EditPackLevel(Game& game, int row) {
     const PackList& l = game.packList;
-    const PackListing listing = ReadLevelPack(game.levelsDir, l.File[row]);
+    const PackListing listing = ReadLevelPack(game.env.levelsDir, l.File[row]);
     const int number = l.Levels[row];
     if (!listing.ok || number > static_cast<int>(listing.pack.levels.size())) {
         // A new level: an empty field that saves after the pack's last.
@@ -267,7 +267,7 @@ void PackListScreen(Game& game) {
     // Where to put a pack, between the title and the frame: the folder is read again while the
     // list is open.
     if (!choosing)
-        DrawText(game, 400, kFolderY, kAlignCentre, FolderLine(game, game.levelsDir, kFolderWidth),
+        DrawText(game, 400, kFolderY, kAlignCentre, FolderLine(game, game.env.levelsDir, kFolderWidth),
                  3);
     if (!choosing) DrawButtonLabel(game, kPackEditButton, Tr(game, "Edit"), 3);
     if (l.Page > 1) DrawButtonLabel(game, kPackPreviousButton, "<<<<", 3);

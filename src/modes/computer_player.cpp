@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "core/game.h"
+#include "core/simulation.h"
 #include "playfield/field_rules.h"
 
 namespace {
@@ -80,7 +80,7 @@ bool IsColoured(int colour) {
     return colour >= 1 && colour <= kLastColour;
 }
 
-FieldRules RulesOf(const Game& game, int player) {
+FieldRules RulesOf(const Simulation& game, int player) {
     FieldRules r = MatchRulesOf(game, player);
     // Before the first level has placed the fields.
     if (r.centreX == 0)
@@ -89,7 +89,7 @@ FieldRules RulesOf(const Game& game, int player) {
 }
 
 // The field as a person sees it: the resting stones of the player's half on the lattice.
-Model SeeField(const Game& game, int player) {
+Model SeeField(const Simulation& game, int player) {
     Model m;
     const StoneTable& t = game.stones;
     const FieldRules r = RulesOf(game, player);
@@ -292,13 +292,13 @@ double WeighExtra(const Model& m, int centre, int x) {
     return n;
 }
 
-bool Mine(const Game& game, const FieldRules& r, int s) {
+bool Mine(const Simulation& game, const FieldRules& r, int s) {
     return game.stones.StoneState[s] > 0 && OwnsX(r, game.stones.StoneX[s]);
 }
 
 // The load on the cannon when a person could fire it now and the field has come to rest:
 // its slot (a stone, or 10000 + a held extra), else 0.
-int ReadyLoad(const Game& game, int player) {
+int ReadyLoad(const Simulation& game, int player) {
     if (game.shell.ScreenId != kScreenMatch || game.play.LevelCleared != 0) return 0;
     const CannonState& c = game.players[player].cannon;
     if (c.NeedReload != 0 || c.NothingFlying == 0) return 0;
@@ -321,7 +321,7 @@ int ReadyLoad(const Game& game, int player) {
 }
 
 // Under the lowest extra falling in the field that the cannon can still catch, or 0.
-int CatchColumn(const Game& game, int player) {
+int CatchColumn(const Simulation& game, int player) {
     const ExtrasTable& e = game.extras;
     const CannonState& c = game.players[player].cannon;
     const FieldRules r = RulesOf(game, player);
@@ -346,7 +346,7 @@ int CatchColumn(const Game& game, int player) {
 }
 
 // Weighs the next few columns of the plan; true once every column has been weighed.
-bool Think(const Game& game, int player, ComputerMind& mind, const ComputerTraits& t) {
+bool Think(const Simulation& game, int player, ComputerMind& mind, const ComputerTraits& t) {
     const FieldRules r = RulesOf(game, player);
     const int reach = r.cannonReachLeft;
     const int columns = 2 * reach / kCell + 1;
@@ -371,7 +371,7 @@ bool Think(const Game& game, int player, ComputerMind& mind, const ComputerTrait
 }
 
 // The column it settles on: the best it found, unless it misjudges.
-int Choose(const Game& game, int player, ComputerMind& mind, const ComputerTraits& t) {
+int Choose(const Simulation& game, int player, ComputerMind& mind, const ComputerTraits& t) {
     if (mind.rng.Next(100) >= t.misjudgePercent) return mind.BestColumn;
     const FieldRules r = RulesOf(game, player);
     if (mind.rng.Next(2) == 0 && mind.SecondColumn != 0) return mind.SecondColumn;
@@ -379,7 +379,7 @@ int Choose(const Game& game, int player, ComputerMind& mind, const ComputerTrait
     return std::clamp(x, r.centreX - r.cannonReachLeft, r.centreX + r.cannonReachRight);
 }
 
-void StartThinking(const Game& game, ComputerMind& mind, const ComputerTraits& t, int load) {
+void StartThinking(const Simulation& game, ComputerMind& mind, const ComputerTraits& t, int load) {
     mind.Phase = 1;
     mind.PlannedLoad = load;
     mind.PlannedColour = IsStoneSlot(load) ? game.stones.StoneColour[load] : 0;
@@ -421,7 +421,7 @@ const ComputerTraits& TraitsOf(int strength) {
     return kTraits[std::clamp(strength, 0, 3)];
 }
 
-void ResetComputerMinds(Game& game) {
+void ResetComputerMinds(Simulation& game) {
     for (int p = 1; p <= kMatchPlayers; ++p) {
         ComputerMind& mind = game.computer.Mind[p];
         mind = ComputerMind{};
@@ -434,12 +434,12 @@ void ResetComputerMinds(Game& game) {
     }
 }
 
-PlayerCommand ComputerCommand(Game& game, int player) {
+PlayerCommand ComputerCommand(Simulation& game, int player) {
     return MindCommand(game, player, game.computer.Mind[player],
                        TraitsOf(game.computer.Strength[player]));
 }
 
-PlayerCommand MindCommand(const Game& game, int player, ComputerMind& mind,
+PlayerCommand MindCommand(const Simulation& game, int player, ComputerMind& mind,
                           const ComputerTraits& t) {
     const FieldRules r = RulesOf(game, player);
     // A click is one tick down; the button comes up before the next one.
@@ -491,6 +491,6 @@ PlayerCommand MindCommand(const Game& game, int player, ComputerMind& mind,
     return cmd;
 }
 
-double WeighColumn(const Game& game, int player, int colour, int x, int lookAhead) {
+double WeighColumn(const Simulation& game, int player, int colour, int x, int lookAhead) {
     return Weigh(SeeField(game, player), RulesOf(game, player).centreX, colour, x, lookAhead);
 }

@@ -9,7 +9,7 @@
 
 #include "playfield/field_rules.h"
 
-struct Game;
+struct Simulation;
 struct ComputerMind;
 
 // The farthest a person moves the mouse pointer in one tick.
@@ -36,18 +36,18 @@ const ComputerTraits& TraitsOf(int strength);
 
 // A new level: each computer player's mind starts afresh from its own seed (the game's start
 // seed, the level, the lap and the field), its pointer over its cannon.
-void ResetComputerMinds(Game& game);
+void ResetComputerMinds(Simulation& game);
 
 // What the computer playing `player`'s field does in the coming tick, from the game as the last
 // tick left it. Always a pointer command (never keys).
-PlayerCommand ComputerCommand(Game& game, int player);
+PlayerCommand ComputerCommand(Simulation& game, int player);
 
 // The same for any mind and traits: the level tools' models of people play through it with a
 // mind of their own.
-PlayerCommand MindCommand(const Game& game, int player, ComputerMind& mind,
+PlayerCommand MindCommand(const Simulation& game, int player, ComputerMind& mind,
                           const ComputerTraits& traits);
 
 // The model of one field the computer thinks with, exposed for the tools and tests: a stone of
 // colour `colour` shot from column x (a cannon column of the field) into the field as it stands;
 // how it scores for the strength's look-ahead. Larger is better.
-double WeighColumn(const Game& game, int player, int colour, int x, int lookAhead);
+double WeighColumn(const Simulation& game, int player, int colour, int x, int lookAhead);

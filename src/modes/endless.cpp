@@ -1,6 +1,6 @@
 #include "modes/endless.h"
 
-#include "core/game.h"
+#include "core/simulation.h"
 #include "modes/level_file.h"
 #include "playfield/tables.h"
 
@@ -29,7 +29,7 @@ int EndlessDifficulty(int set) {
     return 3;
 }
 
-void GenerateEndlessField(Game& game, int set) {
+void GenerateEndlessField(Simulation& game, int set) {
     RemoveStone(game, kRemoveAll);
     game.stones.StoneCount = (32 / 2) * 19;
     LevelState& lv = game.level;

@@ -3,8 +3,9 @@
 #include <cmath>
 #include <string>
 
+#include "core/environment.h"
 #include "core/buttons.h"
-#include "core/game.h"
+#include "core/simulation.h"
 #include "core/mathutil.h"
 #include "core/mode_facts.h"
 #include "core/text_state.h"
@@ -28,7 +29,7 @@ int DrainDivisor(int lap) {
     return 1;
 }
 
-void DrainTime(Game& game) {
+void DrainTime(Simulation& game) {
     PlayfieldState& p = game.play;
     const ModeRow& row = CurrentModeRow(game);
     if (game.shell.FrameCounter % (row.drainEvery * DrainDivisor(p.LapNumber)) != 0) return;
@@ -41,12 +42,12 @@ void DrainTime(Game& game) {
 }
 
 // The level-end and game-over messages, centred over the field (or where the mode says).
-void DrawCentred(Game& game, int y, const std::string& text, int colour) {
+void DrawCentred(Simulation& game, int y, const std::string& text, int colour) {
     const int x = CurrentModeRow(game).messageX;
     DrawText(game, x != 0 ? x : game.play.FieldCentreX, y, kAlignCentre, text, colour);
 }
 
-void BonusLine(Game& game) {
+void BonusLine(Simulation& game) {
     const int percent = game.players[kSoloPlayer].TimeLeft / 10;
     const std::string p = std::to_string(percent);
     const std::string b = std::to_string(percent * 10);
@@ -55,7 +56,7 @@ void BonusLine(Game& game) {
 }
 
 // The messages after a cleared field; the next level starts when the timer runs out.
-void LevelEndSequence(Game& game) {
+void LevelEndSequence(Simulation& game, const Environment& env) {
     PlayfieldState& p = game.play;
     const int t = p.ClearedTimer;
     const int n = p.LevelNumber;
@@ -63,7 +64,7 @@ void LevelEndSequence(Game& game) {
     const std::string next = std::to_string(n + 1);
     const ModeRow& row = CurrentModeRow(game);
     if (row.levelEnd != nullptr) {
-        row.levelEnd(game);
+        row.levelEnd(game, env);
         return;
     }
     // A test of the editor's level ends with the level: back to the editor.
@@ -87,18 +88,18 @@ void LevelEndSequence(Game& game) {
         if (t < 120) {
             DrawCentred(game, 370, Tr(game, "Time moves faster now."), 2);
         }
-        if (t == 0) StartLevel(game, 1, row.facts->mode, p.LapNumber + 1, 0);
+        if (t == 0) StartLevel(game, env, 1, row.facts->mode, p.LapNumber + 1, 0);
         return;
     }
     if (t < 300) DrawCentred(game, 240, Tr(game, row.clearedTitle), 1);
     if (t < 220) BonusLine(game);
     if (t == 220) game.players[kSoloPlayer].Score += bonus;
     if (t < 120) DrawCentred(game, 330, Tr(game, row.nextLevel) + next, 2);
-    if (t == 0) StartLevel(game, n + 1, p.GameMode, p.LapNumber, 0);
+    if (t == 0) StartLevel(game, env, n + 1, p.GameMode, p.LapNumber, 0);
 }
 
 // The messages after the time ran out; fire leads to the highscore check.
-void GameOverSequence(Game& game) {
+void GameOverSequence(Simulation& game) {
     const PlayfieldState& p = game.play;
     const int t = p.TimeUpTimer;
     const std::string s = std::to_string(game.players[kSoloPlayer].ShownScore);
@@ -115,7 +116,7 @@ void GameOverSequence(Game& game) {
     }
 }
 
-void DrawLevelLabel(Game& game) {
+void DrawLevelLabel(Simulation& game) {
     const PlayfieldState& p = game.play;
     // A test of the editor's level plays it as level 1; the label names its place in its pack.
     const bool tested = game.editor.Testing != 0 && game.editor.SavedLevel > 0;
@@ -130,7 +131,7 @@ void DrawLevelLabel(Game& game) {
     }
 }
 
-void DrawPanelLabels(Game& game, int align) {
+void DrawPanelLabels(Simulation& game, int align) {
     const bool paused = game.play.PauseState != -1;
     const std::string labels[5] = {
         "",
@@ -145,7 +146,7 @@ void DrawPanelLabels(Game& game, int align) {
     }
 }
 
-void ToggleMusic(Game& game) {
+void ToggleMusic(Simulation& game) {
     ShellState& sh = game.shell;
     if (sh.MusicOn == -1) {
         sh.MusicOn = 1;
@@ -158,7 +159,7 @@ void ToggleMusic(Game& game) {
     }
 }
 
-void ShowHint(Game& game, const FieldRules& r) {
+void ShowHint(Simulation& game, const FieldRules& r) {
     const StoneTable& st = game.stones;
     for (int s = 1; s <= r.scanLast; ++s) {
         const int extra = st.StoneExtra[s];
@@ -171,7 +172,7 @@ void ShowHint(Game& game, const FieldRules& r) {
 
 }  // namespace
 
-void SidePanelTurn(Game& game, int align, const FieldRules& hintRules, bool tipStartsWater) {
+void SidePanelTurn(Simulation& game, int align, const FieldRules& hintRules, bool tipStartsWater) {
     PlayfieldState& p = game.play;
     if (game.input.KeyEscape == 1 || game.buttons.MenuSelection == kButtonEnd) {
         game.input.KeyEscape = 0;
@@ -196,14 +197,14 @@ void SidePanelTurn(Game& game, int align, const FieldRules& hintRules, bool tipS
     }
 }
 
-void GameScreen(Game& game) {
+void GameScreen(Simulation& game, const Environment& env) {
     PlayfieldState& p = game.play;
     UpdateButtons(game);
     if (game.input.PauseKeyFrames == 1) p.PauseState = -p.PauseState;
     const ModeRow& row = CurrentModeRow(game);
     if (row.drawStock != nullptr) row.drawStock(game);
     if (p.PauseState == -1) {
-        GameStep(game);
+        GameStep(game, env);
     } else {
         const double f = game.shell.FrameCounter;
         DrawText(game, RoundHalfEven(p.FieldCentreX + 130 * std::cos(f / 300)),
@@ -213,7 +214,7 @@ void GameScreen(Game& game) {
     SidePanelTurn(game, kAlignRight, SinglePlayerRules(game), row.tipStartsWater);
 }
 
-void GameStep(Game& game) {
+void GameStep(Simulation& game, const Environment& env) {
     PlayfieldState& p = game.play;
     StepEffectsAndTexts(game);
     if (p.LevelCleared == 0 && p.TimeUp == 0) {
@@ -226,7 +227,7 @@ void GameStep(Game& game) {
     if (row.waterFlow != nullptr) row.waterFlow(game);
     if (p.LevelCleared == 1) {
         if (p.ClearedTimer > 0) --p.ClearedTimer;
-        LevelEndSequence(game);
+        LevelEndSequence(game, env);
     }
     if (p.TimeUp == 1) {
         if (p.TimeUpTimer > 0) --p.TimeUpTimer;
@@ -240,7 +241,7 @@ void GameStep(Game& game) {
     DrawText(game, 778, 78, kAlignRight, std::to_string(game.players[kSoloPlayer].ShownScore), 2);
 }
 
-void StepEffectsAndTexts(Game& game) {
+void StepEffectsAndTexts(Simulation& game) {
     game.effects.EffectCursor = 0;
     game.extras.ExtraCursor = 0;
     game.stones.StoneCursor = 0;
@@ -249,7 +250,7 @@ void StepEffectsAndTexts(Game& game) {
     FloatingTextStep(game);
 }
 
-void GameOver(Game& game, int score) {
+void GameOver(Simulation& game, int score) {
     RemoveStone(game, kRemoveAll);
     RemoveExtra(game, kRemoveAll);
     if (game.editor.Testing != 0) {
@@ -259,7 +260,7 @@ void GameOver(Game& game, int score) {
     RequestHighscoreCheck(game, score);
 }
 
-void EndEditorTest(Game& game) {
+void EndEditorTest(Simulation& game) {
     game.editor.Testing = 0;
     game.shell.GameInProgress = 1;
     RemoveStone(game, kRemoveAll);

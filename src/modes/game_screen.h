@@ -2,7 +2,8 @@
 // level-end and game-over sequences.
 #pragma once
 
-struct Game;
+struct Environment;
+struct Simulation;
 struct FieldRules;
 
 // The panel buttons of the game screens: 1 hint, 2 pause, 3 end, 4 music.
@@ -12,19 +13,19 @@ constexpr int kButtonEnd = 3;
 constexpr int kButtonMusic = 4;
 
 // Handler of screen 1, once per tick.
-void GameScreen(Game& game);
+void GameScreen(Simulation& game, const Environment& env);
 // One step of play; skipped while paused.
-void GameStep(Game& game);
+void GameStep(Simulation& game, const Environment& env);
 // The start of every step of play: the slot-search cursors at 0, the effects and the rising
 // numbers one step on.
-void StepEffectsAndTexts(Game& game);
+void StepEffectsAndTexts(Simulation& game);
 // The game is finished: highscore check, then the champion screen or the main menu.
-void GameOver(Game& game, int score);
+void GameOver(Simulation& game, int score);
 // The panel's turn in a running game (the side panel, or the buttons between the match's fields):
 // Escape or "End" leaves for the main menu with the game kept for resuming; else the four labels
 // are drawn aligned at each button's x (`align`) and a pressed button acts: music and sounds off
 // or on, pause, and the tip (every stone that carries an extra it can release sends five
 // sparkles; in Pipe the water starts at once).
-void SidePanelTurn(Game& game, int align, const FieldRules& hintRules, bool tipStartsWater);
+void SidePanelTurn(Simulation& game, int align, const FieldRules& hintRules, bool tipStartsWater);
 // The end of a test of the level editor's level (cleared, lost or left): back to the editor.
-void EndEditorTest(Game& game);
+void EndEditorTest(Simulation& game);

@@ -1,6 +1,6 @@
 #include "modes/level_file.h"
 
-#include "core/game.h"
+#include "core/simulation.h"
 #include "core/level_source.h"
 #include "core/mode_facts.h"
 #include "core/paths.h"
@@ -30,7 +30,7 @@ bool LevelRecordsValid(const LevelRecords& records, int mode) {
     return true;
 }
 
-void StoreLevelRecords(Game& game, const LevelRecords& records) {
+void StoreLevelRecords(Simulation& game, const LevelRecords& records) {
     LevelState& lv = game.level;
     for (int k = 1; k < kLevelRecords; ++k) {
         lv.LevelCell[k] = -1;
@@ -42,7 +42,7 @@ void StoreLevelRecords(Game& game, const LevelRecords& records) {
     }
 }
 
-void BuildPuzzleField(Game& game) {
+void BuildPuzzleField(Simulation& game) {
     RemoveStone(game, kRemoveAll);
     const int centre = game.play.FieldCentreX;
     for (int i = -4; i <= 5; ++i) AddStone(game, centre - 30 + 60 * i, 0, kAnchorColour, 0);
@@ -57,7 +57,7 @@ void BuildPuzzleField(Game& game) {
     }
 }
 
-void BuildMatchField(Game& game) {
+void BuildMatchField(Simulation& game) {
     RemoveStone(game, kRemoveAll);
     const MatchState& m = game.match;
     for (int p = 1; p <= kMatchPlayers; ++p) {

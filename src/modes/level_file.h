@@ -6,7 +6,7 @@
 #include "core/level_format.h"
 
 class LevelSource;
-struct Game;
+struct Simulation;
 
 // The records that describe the field; the others are read but never built.
 constexpr int kFirstFieldCell = 10;
@@ -21,11 +21,11 @@ bool LoadLevelRecords(LevelSource& source, const std::string& path, LevelRecords
 bool LevelRecordsValid(const LevelRecords& records, int mode);
 // Puts loaded records into the level cell table: entries 1..220 become -1 first (entry 0 is not
 // reset), then 0..220 take the records.
-void StoreLevelRecords(Game& game, const LevelRecords& records);
+void StoreLevelRecords(Simulation& game, const LevelRecords& records);
 
 // Fills the stone table from the level cell table: the ceiling of ten anchors, then cells
 // 10..200 in cell order.
-void BuildPuzzleField(Game& game);
+void BuildPuzzleField(Simulation& game);
 // Both fields of the match from the level cell table: each one's ceiling of eight anchors, then
 // every cell 10..200 twice, on player 1's field and mirrored on player 2's.
-void BuildMatchField(Game& game);
+void BuildMatchField(Simulation& game);

@@ -2,8 +2,9 @@
 
 #include <string>
 
+#include "core/environment.h"
 #include "core/buttons.h"
-#include "core/game.h"
+#include "core/simulation.h"
 #include "core/level_source.h"
 #include "core/mode_facts.h"
 #include "core/paths.h"
@@ -15,7 +16,7 @@
 #include "playfield/field_rules.h"
 #include "playfield/tables.h"
 
-void LevelCannotStart(Game& game, const std::string& what) {
+void LevelCannotStart(Simulation& game, const std::string& what) {
     // A message box, not the bitmap font: its context spares it the font check.
     game.requests.message = FillIn(
         TrC(game, "message box", "The level cannot be started: \"%s\" is missing or damaged."),
@@ -27,7 +28,8 @@ void LevelCannotStart(Game& game, const std::string& what) {
     RequestMainMenu(game, fromGame);
 }
 
-bool ReadLevelOfMode(Game& game, const ModeRow& row, int level, LevelRecords& records) {
+bool ReadLevelOfMode(Simulation& game, const Environment& env, const ModeRow& row, int level,
+                     LevelRecords& records) {
     if (!HasLevelFiles(*row.facts)) return true;
     // A test of the editor's level plays it as it stands, not a level file.
     if (game.editor.Testing != 0) {
@@ -40,10 +42,10 @@ bool ReadLevelOfMode(Game& game, const ModeRow& row, int level, LevelRecords& re
     }
     // A pack's levels are its file's, in the player's levels folder.
     const std::string path = game.packGame.File.empty() || row.facts->mode != kModePuzzle
-                                 ? ResolveGamePath(game, LevelFilePath(*row.facts, level))
-                                 : PackLevelPath(game.levelsDir + "/" + game.packGame.File, level);
+                                 ? ResolveResPath(env.resDir, LevelFilePath(*row.facts, level))
+                                 : PackLevelPath(env.levelsDir + "/" + game.packGame.File, level);
     // A damaged file could hold codes that would become invisible, unclearable stones.
-    if (LoadLevelRecords(*game.levels, path, records) &&
+    if (LoadLevelRecords(*env.levels, path, records) &&
         LevelRecordsValid(records, row.facts->mode) &&
         (row.recordsValid == nullptr || row.recordsValid(records)))
         return true;
@@ -51,7 +53,7 @@ bool ReadLevelOfMode(Game& game, const ModeRow& row, int level, LevelRecords& re
     return false;
 }
 
-void ClearForLevel(Game& game, int level, int mode, int lap) {
+void ClearForLevel(Simulation& game, int level, int mode, int lap) {
     PlayfieldState& p = game.play;
     game.players[kSoloPlayer].StonesLeft = 0;
     p.GameMode = mode;
@@ -65,7 +67,8 @@ void ClearForLevel(Game& game, int level, int mode, int lap) {
     game.players[kSoloPlayer].FlashFrames = 0;
 }
 
-const ModeRow* PrepareLevelStart(Game& game, const LevelStartRequest& start, int players,
+const ModeRow* PrepareLevelStart(Simulation& game, const Environment& env,
+                                 const LevelStartRequest& start, int players,
                                  LevelRecords& records) {
     const bool resume = start.kind == LevelStartKind::kResume;
     const int mode = resume ? game.play.GameMode : start.mode;
@@ -76,11 +79,11 @@ const ModeRow* PrepareLevelStart(Game& game, const LevelStartRequest& start, int
         return nullptr;
     }
     // Read the level before anything changes, so a missing file leaves the game as it was.
-    if (!resume && !ReadLevelOfMode(game, *row, start.level, records)) return nullptr;
+    if (!resume && !ReadLevelOfMode(game, env, *row, start.level, records)) return nullptr;
     return row;
 }
 
-void EnterLevel(Game& game, const LevelStartRequest& start, const ModeRow& row) {
+void EnterLevel(Simulation& game, const LevelStartRequest& start, const ModeRow& row) {
     const bool resume = start.kind == LevelStartKind::kResume;
     game.shell.GameInProgress = 1;
     game.play.PauseState = -1;
@@ -93,7 +96,7 @@ void EnterLevel(Game& game, const LevelStartRequest& start, const ModeRow& row) 
     if (!resume) ResetLevelEnd(game);
 }
 
-void ResetLevelEnd(Game& game) {
+void ResetLevelEnd(Simulation& game) {
     PlayfieldState& p = game.play;
     p.TimeUpTimer = 0;
     p.TimeUp = 0;
@@ -108,7 +111,7 @@ void ResetLevelEnd(Game& game) {
 
 namespace {
 
-void SetUpPanelButtons(Game& game) {
+void SetUpPanelButtons(Simulation& game) {
     ClearButtons(game);
     for (int i = 1; i <= kButtonSlots; ++i) game.buttons.ButtonState[i] = 0;
     const int ys[4] = {396, 443, 490, 535};
@@ -117,18 +120,19 @@ void SetUpPanelButtons(Game& game) {
 
 }  // namespace
 
-bool StartLevel(Game& game, int level, int mode, int lap, bool restartTune) {
-    return StartLevel(game, NewLevelStart(level, mode, lap, restartTune));
+bool StartLevel(Simulation& game, const Environment& env, int level, int mode, int lap,
+                bool restartTune) {
+    return StartLevel(game, env, NewLevelStart(level, mode, lap, restartTune));
 }
 
-bool StartLevel(Game& game, const LevelStartRequest& start) {
+bool StartLevel(Simulation& game, const Environment& env, const LevelStartRequest& start) {
     PlayfieldState& p = game.play;
     LevelState& lv = game.level;
     CannonState& c = game.players[kSoloPlayer].cannon;
     const bool resume = start.kind == LevelStartKind::kResume;
     const int level = start.level, mode = start.mode, lap = start.lap;
     LevelRecords records;
-    const ModeRow* row = PrepareLevelStart(game, start, 1, records);
+    const ModeRow* row = PrepareLevelStart(game, env, start, 1, records);
     if (row == nullptr) return false;
 
     game.pipe.TapSoundsLeft = 3;

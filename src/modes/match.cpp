@@ -3,10 +3,12 @@
 #include <cmath>
 #include <string>
 
+#include "core/environment.h"
 #include "core/buttons.h"
-#include "core/game.h"
+#include "core/simulation.h"
 #include "core/mathutil.h"
 #include "core/mode_facts.h"
+#include "core/net_match_tick.h"
 #include "core/text_state.h"
 #include "core/words.h"
 #include "modes/computer_player.h"
@@ -39,7 +41,7 @@ int Other(int player) {
     return player == 1 ? 2 : 1;
 }
 
-void ResetPlayers(Game& game) {
+void ResetPlayers(Simulation& game) {
     MatchState& m = game.match;
     for (int p = 1; p <= kMatchPlayers; ++p) {
         game.players[p].Score = 0;
@@ -50,7 +52,7 @@ void ResetPlayers(Game& game) {
 }
 
 // A fresh level: both fields built, both cannons back at their start.
-void BuildLevel(Game& game, const LevelRecords& records) {
+void BuildLevel(Simulation& game, const LevelRecords& records) {
     MatchState& m = game.match;
     for (int p = 1; p <= kMatchPlayers; ++p) {
         m.MatchCentreX[p] = kCentreX[p];
@@ -71,32 +73,32 @@ void BuildLevel(Game& game, const LevelRecords& records) {
     m.LevelWinCounted = 0;
 }
 
-void SetUpMatchButtons(Game& game) {
+void SetUpMatchButtons(Simulation& game) {
     ClearButtons(game);
     for (int i = 1; i <= kButtonSlots; ++i) game.buttons.ButtonState[i] = 0;
     for (int i = 0; i < 4; ++i) SetButton(game, i + 1, 400, kButtonYs[i], 54, 25);
 }
 
 // The same text on both sides, at each field's centre.
-void BothSides(Game& game, int y, const std::string& text, int colour) {
+void BothSides(Simulation& game, int y, const std::string& text, int colour) {
     for (int p = 1; p <= kMatchPlayers; ++p)
         DrawText(game, game.match.MatchCentreX[p], y, kAlignCentre, text, colour);
 }
 
-bool FirePressed(const Game& game) {
+bool FirePressed(const Simulation& game) {
     const InputState& in = game.input;
     return in.FireKey == 1 || in.MouseButtonDown == 1 || in.MouseButtonDown2 == 1;
 }
 
-void NextLevel(Game& game) {
+void NextLevel(Simulation& game, const Environment& env) {
     const PlayfieldState& p = game.play;
     if (p.LevelNumber >= MatchRow().facts->lastLevel)
-        StartMatchLevel(game, 1, p.LapNumber + 1, false, false);
+        StartMatchLevel(game, env, 1, p.LapNumber + 1, false, false);
     else
-        StartMatchLevel(game, p.LevelNumber + 1, p.LapNumber, false, false);
+        StartMatchLevel(game, env, p.LevelNumber + 1, p.LapNumber, false, false);
 }
 
-void NobodyWins(Game& game) {
+void NobodyWins(Simulation& game, const Environment& env) {
     const int t = game.play.ClearedTimer;
     BothSides(game, 200, Tr(game, "Time out"), 1);
     if (t < 200) {
@@ -105,11 +107,11 @@ void NobodyWins(Game& game) {
     }
     if (t < 100) {
         BothSides(game, 400, Tr(game, "Please press fire."), 2);
-        if (FirePressed(game)) NextLevel(game);
+        if (FirePressed(game)) NextLevel(game, env);
     }
 }
 
-void SomebodyWins(Game& game, int winner) {
+void SomebodyWins(Simulation& game, const Environment& env, int winner) {
     MatchState& m = game.match;
     const PlayfieldState& p = game.play;
     const int t = p.ClearedTimer;
@@ -142,10 +144,10 @@ void SomebodyWins(Game& game, int winner) {
     } else if (t < 100) {
         both(340, Tr(game, MatchRow().nextLevel) + std::to_string(p.LevelNumber + 1));
     }
-    if (t == 0) NextLevel(game);
+    if (t == 0) NextLevel(game, env);
 }
 
-void LevelEnd(Game& game) {
+void LevelEnd(Simulation& game, const Environment& env) {
     MatchState& m = game.match;
     PlayfieldState& p = game.play;
     if (p.ClearedTimer > 0) --p.ClearedTimer;
@@ -160,12 +162,12 @@ void LevelEnd(Game& game) {
     DrawText(game, m.MatchCentreX[2], 170, kAlignCentre,
              computer ? Tr(game, "Computer") : Tr(game, "Player 2"), 3);
     if (winner == 0)
-        NobodyWins(game);
+        NobodyWins(game, env);
     else
-        SomebodyWins(game, winner);
+        SomebodyWins(game, env, winner);
 }
 
-void DrainTimes(Game& game) {
+void DrainTimes(Simulation& game) {
     PlayfieldState& p = game.play;
     if (game.shell.FrameCounter % MatchDrainDivisor(p.LapNumber) == 0) {
         for (int q = 1; q <= kMatchPlayers; ++q) {
@@ -196,7 +198,7 @@ int MatchLevelWinner(const Simulation& game) {
     return 0;
 }
 
-int MatchFinalScore(const Game& game, int winner) {
+int MatchFinalScore(const Simulation& game, int winner) {
     // The table is the people's: against the computer it takes the person's score, won or lost.
     if (game.computer.Strength[2] != kNoComputer && game.computer.Strength[1] == kNoComputer)
         return game.players[1].ShownScore;
@@ -208,17 +210,18 @@ bool MatchDecided(const MatchState& m) {
     return lead >= kDecidingLead || -lead >= kDecidingLead;
 }
 
-bool StartMatchLevel(Game& game, int level, int lap, bool restartTune, bool newMatch) {
+bool StartMatchLevel(Simulation& game, const Environment& env, int level, int lap, bool restartTune,
+                     bool newMatch) {
     LevelStartRequest start = NewLevelStart(level, kModeMatch, lap, restartTune);
     start.newMatch = newMatch ? 1 : 0;
-    return StartMatchLevel(game, start);
+    return StartMatchLevel(game, env, start);
 }
 
-bool StartMatchLevel(Game& game, const LevelStartRequest& start) {
+bool StartMatchLevel(Simulation& game, const Environment& env, const LevelStartRequest& start) {
     MatchState& m = game.match;
     const bool resume = start.kind == LevelStartKind::kResume;
     LevelRecords records;
-    const ModeRow* row = PrepareLevelStart(game, start, 2, records);
+    const ModeRow* row = PrepareLevelStart(game, env, start, 2, records);
     if (row == nullptr) return false;
 
     if (start.kind == LevelStartKind::kLoaded) {
@@ -259,7 +262,7 @@ bool StartMatchLevel(Game& game, const LevelStartRequest& start) {
     return true;
 }
 
-void MatchStep(Game& game) {
+void MatchStep(Simulation& game, const Environment& env, const NetMatchTick* net) {
     MatchState& m = game.match;
     PlayfieldState& p = game.play;
     StepEffectsAndTexts(game);
@@ -272,7 +275,7 @@ void MatchStep(Game& game) {
              std::to_string(game.players[1].ShownScore), 2);
     DrawText(game, m.MatchCentreX[2] + 10, 56, kAlignCentre,
              std::to_string(game.players[2].ShownScore), 2);
-    if (p.LevelCleared != 0) LevelEnd(game);
+    if (p.LevelCleared != 0) LevelEnd(game, env);
     if (p.LevelCleared == 0) {
         // An X2 lasts as long as in the single-player game, not the whole level.
         for (int q = 1; q <= kMatchPlayers; ++q) {
@@ -283,10 +286,10 @@ void MatchStep(Game& game) {
         GivenCommands given{};
         PlayerCommand computer[kMatchPlayers + 1];
         for (int q = 1; q <= kMatchPlayers; ++q) {
-            if (game.netTick.on) {
+            if (net != nullptr) {
                 // Over the network each player aims with keys or pointer anywhere, as against
                 // the computer.
-                const NetMatchTick::Side& s = game.netTick.side[q];
+                const NetMatchTick::Side& s = net->side[q];
                 computer[q].pointerAims = s.pointerAims;
                 computer[q].pointerX = s.pointerX;
                 computer[q].pointerY = s.pointerY;
@@ -300,23 +303,23 @@ void MatchStep(Game& game) {
             computer[q] = ComputerCommand(game, q);
             given[q] = &computer[q];
         }
-        MatchCannonStep(game, given);
+        MatchCannonStep(game, given, net != nullptr);
         DrainTimes(game);
     }
 }
 
-void MatchScreen(Game& game) {
+void MatchScreen(Simulation& game, const Environment& env, const NetMatchTick* net) {
     MatchState& m = game.match;
     PlayfieldState& p = game.play;
     DrawText(game, 400, 7, kAlignCentre,
              FillIn(TrC(game, "side panel", "Level %s"), {std::to_string(p.LevelNumber)}), 5);
     UpdateButtons(game);
-    if (game.netTick.on) game.buttons.MenuSelection = game.netTick.button;
+    if (net != nullptr) game.buttons.MenuSelection = net->button;
     DrawText(game, 294, 46, kAlignCentre, std::to_string(m.LevelsWon[1]), 2);
     DrawText(game, 510, 46, kAlignCentre, std::to_string(m.LevelsWon[2]), 2);
     if (game.input.PauseKeyFrames == 1) p.PauseState = -p.PauseState;
     if (p.PauseState == -1) {
-        MatchStep(game);
+        MatchStep(game, env, net);
     } else {
         const double f = game.shell.FrameCounter;
         const int y = RoundHalfEven(290 + 150 * std::sin(f / 200));

@@ -4,22 +4,24 @@
 
 #include "core/requests.h"
 
-struct Game;
+struct Environment;
 struct MatchState;
+struct NetMatchTick;
 struct Simulation;
 
 // Starts what the request names for the match: a new level in its lap, the match in memory going
 // on, or a saved match's level with its scores, levels won and opponent; a new match resets both
 // players' scores, times and levels won. False when the level could not be built (the player has
 // been told and is back in the main menu).
-bool StartMatchLevel(Game& game, const LevelStartRequest& start);
+bool StartMatchLevel(Simulation& game, const Environment& env, const LevelStartRequest& start);
 // A new match level: `level` in lap `lap`.
-bool StartMatchLevel(Game& game, int level, int lap, bool restartTune, bool newMatch);
+bool StartMatchLevel(Simulation& game, const Environment& env, int level, int lap, bool restartTune,
+                     bool newMatch);
 
 // Handler of the match screen, once per tick.
-void MatchScreen(Game& game);
+void MatchScreen(Simulation& game, const Environment& env, const NetMatchTick* net);
 // One step of the match: effects, scores, both players' turns and the drain, or the level end.
-void MatchStep(Game& game);
+void MatchStep(Simulation& game, const Environment& env, const NetMatchTick* net);
 
 // Ticks per unit drained from both time bars: 5 in the first lap, one less each lap, 1 from lap 5.
 int MatchDrainDivisor(int lap);
@@ -28,6 +30,6 @@ int MatchDrainDivisor(int lap);
 int MatchLevelWinner(const Simulation& sim);
 // The score the highscore table is offered when the match is over: the winner's, but against the
 // computer always the person's.
-int MatchFinalScore(const Game& game, int winner);
+int MatchFinalScore(const Simulation& game, int winner);
 // Whether one player leads by three levels won or more: the match is over.
 bool MatchDecided(const MatchState& m);

@@ -1,6 +1,6 @@
 #include "modes/mode_table.h"
 
-#include "core/game.h"
+#include "core/simulation.h"
 #include "core/mode_facts.h"
 #include "modes/endless.h"
 #include "modes/level_file.h"
@@ -10,16 +10,16 @@
 
 namespace {
 
-void BuildEndless(Game& game, const LevelRecords&) {
+void BuildEndless(Simulation& game, const LevelRecords&) {
     GenerateEndlessField(game, game.play.LevelNumber);
 }
 
-void BuildPuzzle(Game& game, const LevelRecords& records) {
+void BuildPuzzle(Simulation& game, const LevelRecords& records) {
     StoreLevelRecords(game, records);
     BuildPuzzleField(game);
 }
 
-void BuildMatch(Game& game, const LevelRecords& records) {
+void BuildMatch(Simulation& game, const LevelRecords& records) {
     StoreLevelRecords(game, records);
     BuildMatchField(game);
 }
@@ -108,7 +108,7 @@ const ModeRow* FindModeRow(int mode) {
     return nullptr;
 }
 
-const ModeRow& CurrentModeRow(const Game& game) {
+const ModeRow& CurrentModeRow(const Simulation& game) {
     const ModeRow* row = FindModeRow(game.play.GameMode);
     return row != nullptr ? *row : *FindModeRow(kModePuzzle);
 }

@@ -8,7 +8,8 @@
 #include "core/level_format.h"
 #include "core/words.h"
 
-struct Game;
+struct Environment;
+struct Simulation;
 struct ModeFacts;
 
 struct ModeRow {
@@ -16,7 +17,7 @@ struct ModeRow {
     // What a level file must hold beyond codes and extras the mode knows (nullptr: nothing).
     bool (*recordsValid)(const LevelRecords& records) = nullptr;
     // Fills the stone table for the level in LevelNumber from the records just read.
-    void (*buildField)(Game& game, const LevelRecords& records) = nullptr;
+    void (*buildField)(Simulation& game, const LevelRecords& records) = nullptr;
     // Time bar: one unit drains every drainEvery x (the lap's divisor) ticks; an empty bar ends
     // the game where it says so.
     int drainEvery = 1;
@@ -29,11 +30,11 @@ struct ModeRow {
     int pointerBandX = 0;
     bool drawsPipes = false;  // the pipe scene: pieces, barrels and its own background
     // Numbers the side panel shows beside the field each tick (the pipe game's stock).
-    void (*drawStock)(Game& game) = nullptr;
+    void (*drawStock)(Simulation& game) = nullptr;
     // Runs in every game step after the time drain (the pipe game's water).
-    void (*waterFlow)(Game& game) = nullptr;
+    void (*waterFlow)(Simulation& game) = nullptr;
     // The sequence after a cleared level when the mode has its own; else the texts below.
-    void (*levelEnd)(Game& game) = nullptr;
+    void (*levelEnd)(Simulation& game, const Environment& env) = nullptr;
     Words clearedTitle{};
     Words nextLevel{};  // followed by the next level's number
     // The game-over messages: their title and where they are centred (0: the field's centre).
@@ -44,4 +45,4 @@ struct ModeRow {
 // The row of a mode; nullptr for a number that is none.
 const ModeRow* FindModeRow(int mode);
 // The row of the game in progress; Puzzle's for a game that has no mode yet.
-const ModeRow& CurrentModeRow(const Game& game);
+const ModeRow& CurrentModeRow(const Simulation& game);

@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "core/game.h"
+#include "core/environment.h"
+#include "core/simulation.h"
 #include "core/mode_facts.h"
 #include "modes/level_file.h"
 #include "modes/level_start.h"
@@ -66,12 +67,12 @@ bool PresentAt(const StoneTable& t, int s, int x, int y) {
     return t.StoneState[s] > 0 && t.StoneX[s] == x && t.StoneY[s] == y;
 }
 
-void Lose(Game& game) {
+void Lose(Simulation& game) {
     game.play.TimeUp = 1;
     game.play.TimeUpTimer = kLostStart;
 }
 
-void Message(Game& game, int y, Words words, int colour) {
+void Message(Simulation& game, int y, Words words, int colour) {
     DrawText(game, kMessageX, y, kAlignCentre, Tr(game, words), colour);
 }
 
@@ -104,7 +105,7 @@ bool PipeRecordsValid(const LevelRecords& records) {
     return source && target;
 }
 
-void PlaceBarrel(Game& game, int x, int y, Barrel which) {
+void PlaceBarrel(Simulation& game, int x, int y, Barrel which) {
     PipeState& p = game.pipe;
     if (which == Barrel::kSource) {
         p.SourceX = x;
@@ -119,7 +120,7 @@ void PlaceBarrel(Game& game, int x, int y, Barrel which) {
     AddStone(game, x, y + 60, kPipeBarrel, 0);
 }
 
-void BuildPipeField(Game& game) {
+void BuildPipeField(Simulation& game) {
     RemoveStone(game, kRemoveAll);
     const int centre = game.play.FieldCentreX;
     // The leftmost place of the ceiling stays empty: the piece column lies beside it.
@@ -145,12 +146,12 @@ void BuildPipeField(Game& game) {
     }
 }
 
-void SetPipeStock(Game& game) {
+void SetPipeStock(Simulation& game) {
     const PipeStockRow row = PipeStockFor(game.play.LevelNumber);
     for (int k = 1; k <= kPipeStockKinds; ++k) game.pipe.PipeStock[k] = row[k];
 }
 
-void StartPipeLevel(Game& game, const LevelRecords& records) {
+void StartPipeLevel(Simulation& game, const LevelRecords& records) {
     StoreLevelRecords(game, records);
     BuildPipeField(game);
     PipeState& p = game.pipe;
@@ -164,7 +165,7 @@ void StartPipeLevel(Game& game, const LevelRecords& records) {
     SetPipeStock(game);
 }
 
-void ReturnWaitingPiece(Game& game) {
+void ReturnWaitingPiece(Simulation& game) {
     const CannonState& c = game.players[kSoloPlayer].cannon;
     StoneTable& t = game.stones;
     const int s = c.LoadedStone;
@@ -176,7 +177,7 @@ void ReturnWaitingPiece(Game& game) {
     RemoveStone(game, s);
 }
 
-void WaterStep(Game& game, int h) {
+void WaterStep(Simulation& game, int h) {
     PipeState& p = game.pipe;
     StoneTable& t = game.stones;
     if (h == kWaterNotStarted) {
@@ -235,7 +236,7 @@ void WaterStep(Game& game, int h) {
     if (p.SourceWater > 0) --p.SourceWater;
 }
 
-void PipeWaterFlow(Game& game) {
+void PipeWaterFlow(Simulation& game) {
     PipeState& p = game.pipe;
     if (game.shell.FrameCounter % 6 != 0 || game.players[kSoloPlayer].TimeLeft != 0) return;
     p.WaterRunning = 1;
@@ -249,7 +250,7 @@ void PipeWaterFlow(Game& game) {
     }
 }
 
-void PipeLevelEnd(Game& game) {
+void PipeLevelEnd(Simulation& game, const Environment& env) {
     PipeState& p = game.pipe;
     PlayfieldState& play = game.play;
     const int t = play.ClearedTimer;
@@ -263,16 +264,16 @@ void PipeLevelEnd(Game& game) {
             DrawText(game, kMessageX, 280, kAlignCentre, FillIn(Tr(game, "Try Level %s"), {next}),
                      2);
         }
-        if (t == 0) StartLevel(game, play.LevelNumber + 1, kModePipe, play.LapNumber, 0);
+        if (t == 0) StartLevel(game, env, play.LevelNumber + 1, kModePipe, play.LapNumber, 0);
         return;
     }
     if (t < 250) Message(game, 240, N_("Perfect Pipe - Last Level solved!"), 1);
     if (t < 200) Message(game, 280, NC_("pipe", "Game starts again at Level 1"), 2);
     if (t < 120) Message(game, 320, N_("Time moves faster now."), 2);
-    if (t == 0) StartLevel(game, 1, kModePipe, play.LapNumber + 1, 0);
+    if (t == 0) StartLevel(game, env, 1, kModePipe, play.LapNumber + 1, 0);
 }
 
-void DrawPipeStock(Game& game) {
+void DrawPipeStock(Simulation& game) {
     // Rows 0..6 of the column offer kinds 1..6 and the fillers.
     static constexpr int kRowKind[8] = {0, 1, 2, 3, 4, 5, 6, kPipeFiller};
     for (int i = 1; i <= 7; ++i) {

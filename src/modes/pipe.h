@@ -6,7 +6,8 @@
 
 #include "core/level_format.h"
 
-struct Game;
+struct Environment;
+struct Simulation;
 
 // Cell codes of pipe level files: 0..5 a piece of kind code + 1 (0 and 1, the straight kinds,
 // are bonus pieces), 6 the source barrel and 7 the target barrel by their top cell, 8 an
@@ -30,22 +31,22 @@ bool PipeRecordsValid(const LevelRecords& records);
 
 // Fills the stone table from the level cell table: nine anchors (the leftmost ceiling place
 // stays empty), then the pieces, obstacles and barrels of cells 10..200 outside column 0.
-void BuildPipeField(Game& game);
+void BuildPipeField(Simulation& game);
 // The four barrel stones below and beside the top cell (x, y); records the barrel's centre.
-void PlaceBarrel(Game& game, int x, int y, Barrel which);
+void PlaceBarrel(Simulation& game, int x, int y, Barrel which);
 // The stock of LevelNumber.
-void SetPipeStock(Game& game);
+void SetPipeStock(Simulation& game);
 // The pipe level's part of the level start: field, water, barrels, full time bar, stock.
-void StartPipeLevel(Game& game, const LevelRecords& records);
+void StartPipeLevel(Simulation& game, const LevelRecords& records);
 // Back into the column with a piece that waited on the cannon when the game was left.
-void ReturnWaitingPiece(Game& game);
+void ReturnWaitingPiece(Simulation& game);
 
 // Moves the water one piece on from the head slot h, or opens the tap (h = -999); decides a
 // won or lost level.
-void WaterStep(Game& game, int h);
+void WaterStep(Simulation& game, int h);
 // The game step's water: every sixth frame once the time bar is empty.
-void PipeWaterFlow(Game& game);
+void PipeWaterFlow(Simulation& game);
 // The messages and barrels after a level's pipeline reached the target; then the next level.
-void PipeLevelEnd(Game& game);
+void PipeLevelEnd(Simulation& game, const Environment& env);
 // The number of pieces left beside each row of the piece column.
-void DrawPipeStock(Game& game);
+void DrawPipeStock(Simulation& game);

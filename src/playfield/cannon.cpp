@@ -1,6 +1,6 @@
 #include "playfield/cannon.h"
 
-#include "core/game.h"
+#include "core/simulation.h"
 #include "playfield/extras.h"
 #include "playfield/field_rules.h"
 #include "playfield/stone_step.h"
@@ -59,7 +59,7 @@ constexpr int kColumnTop = 22;
 constexpr int kColumnRowHeight = 70;
 constexpr int kColumnSoundX = 40;
 
-void ReloadFromPieceColumn(Game& game, const FieldRules& r, CannonState& c,
+void ReloadFromPieceColumn(Simulation& game, const FieldRules& r, CannonState& c,
                            const PlayerCommand& cmd) {
     if (cmd.pointerX >= kPipeColumnRightX) return;
     PipeState& p = game.pipe;
@@ -77,7 +77,7 @@ void ReloadFromPieceColumn(Game& game, const FieldRules& r, CannonState& c,
     RequestSound(game, sndTast1, kColumnSoundX);
 }
 
-void ReloadCannon(Game& game, FieldRules& r, CannonState& c, PlayerCommand& cmd) {
+void ReloadCannon(Simulation& game, FieldRules& r, CannonState& c, PlayerCommand& cmd) {
     c.LoadStepFrames = kLoadStepFrames;
     if (game.shell.FrameCounter % kLoadStepFrames == 0 && c.CannonLoad < kFullLoad) ++c.CannonLoad;
     if (c.CannonLoad != kFullLoad || c.NeedReload != 1) return;
@@ -94,7 +94,7 @@ void ReloadCannon(Game& game, FieldRules& r, CannonState& c, PlayerCommand& cmd)
     }
 }
 
-void Fire(Game& game, const FieldRules& r, CannonState& c, PlayerCommand& cmd) {
+void Fire(Simulation& game, const FieldRules& r, CannonState& c, PlayerCommand& cmd) {
     const StoneTable& t = game.stones;
     c.NothingFlying = 1;
     for (int s = 1; s <= r.scanLast; ++s) {
@@ -109,7 +109,7 @@ void Fire(Game& game, const FieldRules& r, CannonState& c, PlayerCommand& cmd) {
     }
 }
 
-void CountAndSlide(Game& game, const FieldRules& r, const Turn& turn) {
+void CountAndSlide(Simulation& game, const FieldRules& r, const Turn& turn) {
     StoneTable& t = game.stones;
     PlayfieldState& p = game.play;
     const int loaded = turn.me.cannon.LoadedStone;
@@ -138,7 +138,7 @@ void CountAndSlide(Game& game, const FieldRules& r, const Turn& turn) {
 
 }  // namespace
 
-void CannonStepFor(Game& game, FieldRules r, int player, PlayerCommand& command) {
+void CannonStepFor(Simulation& game, FieldRules r, int player, PlayerCommand& command) {
     const Turn turn = TurnOf(game, player, &command);
     CannonState& c = turn.me.cannon;
     AimAndKeys(r, c, command);
@@ -161,7 +161,7 @@ void CannonStepFor(Game& game, FieldRules r, int player, PlayerCommand& command)
     CountAndSlide(game, r, turn);
 }
 
-void CannonStep(Game& game) {
+void CannonStep(Simulation& game) {
     PlayfieldState& p = game.play;
     if (game.players[kSoloPlayer].ShakeFrames > 0) --game.players[kSoloPlayer].ShakeFrames;
     if (p.LevelCleared != 0 || p.TimeUp != 0) return;
@@ -170,7 +170,7 @@ void CannonStep(Game& game) {
     ApplySinglePlayerCommand(game, command);
 }
 
-void MatchCannonStep(Game& game, const GivenCommands& given) {
+void MatchCannonStep(Simulation& game, const GivenCommands& given, bool overNetwork) {
     for (int p = 1; p <= kMatchPlayers; ++p) {
         if (game.players[p].ShakeFrames > 0) --game.players[p].ShakeFrames;
     }
@@ -178,7 +178,7 @@ void MatchCannonStep(Game& game, const GivenCommands& given) {
         // A level that player 1 has just ended gives player 2 no turn.
         if (game.play.LevelCleared != 0) return;
         PlayerCommand command = given[p] != nullptr ? *given[p] : MatchPlayerCommand(game, p);
-        const FieldRules rules = MatchRulesOf(game, p);
+        const FieldRules rules = MatchRulesOf(game, p, overNetwork);
         if (given[p] != nullptr) game.players[p].Fire = command.fire ? 1 : 0;
         CannonStepFor(game, rules, p, command);
         if (given[p] == nullptr)

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "core/game.h"
+#include "core/simulation.h"
 #include "core/mathutil.h"
 #include "playfield/field_rules.h"
 #include "core/sound_state.h"
@@ -26,13 +26,13 @@ bool IsLoadedKind(int type) {
 }
 
 // A looping animation on every n-th step: up to hi, then back to lo.
-void Loop(Game& game, int i, int every, int lo, int hi) {
+void Loop(Simulation& game, int i, int every, int lo, int hi) {
     if (game.shell.FrameCounter % every != 0) return;
     int& f = game.extras.ExtraFrame[i];
     f = f < hi ? f + 1 : lo;
 }
 
-void Animate(Game& game, int i) {
+void Animate(Simulation& game, int i) {
     ExtrasTable& e = game.extras;
     switch (e.ExtraType[i]) {
         case kExtraClock:
@@ -73,7 +73,7 @@ void Animate(Game& game, int i) {
 }
 
 // Falls one step; true when the cannon catches it.
-bool FallAndCatch(Game& game, const FieldRules& r, const Turn& turn, int i) {
+bool FallAndCatch(Simulation& game, const FieldRules& r, const Turn& turn, int i) {
     ExtrasTable& e = game.extras;
     e.ExtraVy[i] += kGravity;
     e.ExtraYf[i] += e.ExtraVy[i];
@@ -85,7 +85,7 @@ bool FallAndCatch(Game& game, const FieldRules& r, const Turn& turn, int i) {
 }
 
 // The cannon takes the extra in place of its waiting stone.
-void TakeIntoCannon(Game& game, const FieldRules& r, const Turn& turn, int i) {
+void TakeIntoCannon(Simulation& game, const FieldRules& r, const Turn& turn, int i) {
     StoneTable& t = game.stones;
     CannonState& c = turn.me.cannon;
     // Only a stone still waiting on the cannon makes room; a landed last shot stays in the field.
@@ -105,7 +105,7 @@ bool FireHeld(const Turn& turn) {
     return turn.command != nullptr && turn.command->fire;
 }
 
-bool TouchesStone(const Game& game, const FieldRules& r, const Turn& turn, int i) {
+bool TouchesStone(const Simulation& game, const FieldRules& r, const Turn& turn, int i) {
     const StoneTable& t = game.stones;
     const int ex = game.extras.ExtraX[i];
     const int ey = game.extras.ExtraY[i];
@@ -119,7 +119,7 @@ bool TouchesStone(const Game& game, const FieldRules& r, const Turn& turn, int i
 }
 
 // A stone destroyed by a bomb or an arrow: points, time and its own extra.
-void BlastStone(Game& game, const FieldRules& r, const Turn& turn, int j) {
+void BlastStone(Simulation& game, const FieldRules& r, const Turn& turn, int j) {
     const StoneTable& t = game.stones;
     const int x = t.StoneX[j];
     const int y = t.StoneY[j];
@@ -131,7 +131,7 @@ void BlastStone(Game& game, const FieldRules& r, const Turn& turn, int j) {
     AddTime(turn.me.TimeLeft, kStoneTime);
 }
 
-void GoOff(Game& game, const FieldRules& r, const Turn& turn, int i) {
+void GoOff(Simulation& game, const FieldRules& r, const Turn& turn, int i) {
     StoneTable& t = game.stones;
     ExtrasTable& e = game.extras;
     turn.me.cannon.NeedReload = 1;
@@ -163,7 +163,7 @@ void GoOff(Game& game, const FieldRules& r, const Turn& turn, int i) {
     turn.me.ShakeFrames = kGoOffShake;
 }
 
-void LoadedKind(Game& game, const FieldRules& r, const Turn& turn, int i) {
+void LoadedKind(Simulation& game, const FieldRules& r, const Turn& turn, int i) {
     ExtrasTable& e = game.extras;
     CannonState& c = turn.me.cannon;
     const bool arrow = e.ExtraType[i] == kExtraArrow;
@@ -215,7 +215,7 @@ void LoadedKind(Game& game, const FieldRules& r, const Turn& turn, int i) {
     }
 }
 
-void InstantKind(Game& game, const FieldRules& r, const Turn& turn, int i) {
+void InstantKind(Simulation& game, const FieldRules& r, const Turn& turn, int i) {
     ExtrasTable& e = game.extras;
     if (e.ExtraPhase[i] != kFalling || !FallAndCatch(game, r, turn, i)) return;
     RequestSound(game, sndEinsamm, e.ExtraX[i]);
@@ -238,7 +238,7 @@ void InstantKind(Game& game, const FieldRules& r, const Turn& turn, int i) {
 
 }  // namespace
 
-void AddExtraFor(Game& game, const FieldRules& r, int x, int y, int type) {
+void AddExtraFor(Simulation& game, const FieldRules& r, int x, int y, int type) {
     ExtrasTable& e = game.extras;
     const int i = e.ExtraCursor = NextFreeSlot(e.ExtraType, e.ExtraCursor, kMaxExtras);
     e.ExtraType[i] = type;
@@ -256,14 +256,14 @@ void AddExtraFor(Game& game, const FieldRules& r, int x, int y, int type) {
     e.ExtraHalfW[i] = sprite.halfW;
 }
 
-void ReleaseExtraFor(Game& game, const FieldRules& r, int stoneSlot) {
+void ReleaseExtraFor(Simulation& game, const FieldRules& r, int stoneSlot) {
     const StoneTable& t = game.stones;
     const int extra = t.StoneExtra[stoneSlot];
     if (extra >= 1 && extra <= r.maxReleasedExtra)
         AddExtraFor(game, r, t.StoneX[stoneSlot], t.StoneY[stoneSlot], extra);
 }
 
-int RandomPresentColourFor(Game& game, const FieldRules& r, int loadedStone) {
+int RandomPresentColourFor(Simulation& game, const FieldRules& r, int loadedStone) {
     const auto present = PresentColours(game, r, loadedStone);
     bool any = false;
     for (int c = 1; c <= kLastColour; ++c) any = any || present[c];
@@ -274,7 +274,7 @@ int RandomPresentColourFor(Game& game, const FieldRules& r, int loadedStone) {
     return c;
 }
 
-void ExtrasStepFor(Game& game, const FieldRules& r, const Turn& turn) {
+void ExtrasStepFor(Simulation& game, const FieldRules& r, const Turn& turn) {
     ExtrasTable& e = game.extras;
     for (int i = 1; i <= kMaxExtras; ++i) {
         if (e.ExtraType[i] == 0 || !OwnsX(r, e.ExtraX[i])) continue;
@@ -290,11 +290,11 @@ void ExtrasStepFor(Game& game, const FieldRules& r, const Turn& turn) {
     }
 }
 
-void AddExtra(Game& game, int x, int y, int type) {
+void AddExtra(Simulation& game, int x, int y, int type) {
     AddExtraFor(game, SinglePlayerRules(game), x, y, type);
 }
 
-void RemoveExtra(Game& game, int slot) {
+void RemoveExtra(Simulation& game, int slot) {
     ExtrasTable& e = game.extras;
     if (slot == kRemoveAll) {
         e.ExtraType.fill(0);
@@ -303,7 +303,7 @@ void RemoveExtra(Game& game, int slot) {
     if (slot >= 1 && slot <= kMaxExtras) e.ExtraType[slot] = 0;
 }
 
-void ReleaseExtra(Game& game, int stoneSlot) {
+void ReleaseExtra(Simulation& game, int stoneSlot) {
     ReleaseExtraFor(game, SinglePlayerRules(game), stoneSlot);
 }
 
@@ -312,12 +312,12 @@ int ColourerColour(int code) {
     return code >= 1 && code <= 5 ? kColours[code] : 0;
 }
 
-int RandomPresentColour(Game& game) {
+int RandomPresentColour(Simulation& game) {
     return RandomPresentColourFor(game, SinglePlayerRules(game),
                                   game.players[kSoloPlayer].cannon.LoadedStone);
 }
 
-void ExtrasStep(Game& game) {
+void ExtrasStep(Simulation& game) {
     PlayerCommand command = SinglePlayerCommand(game);
     const Turn turn = TurnOf(game, kSoloPlayer, &command);
     ExtrasStepFor(game, SinglePlayerRules(game), turn);

@@ -5,13 +5,13 @@
 
 #include "core/extras_table.h"
 
-struct Game;
+struct Simulation;
 
-void AddExtra(Game& game, int x, int y, int type);
-void RemoveExtra(Game& game, int slot);
+void AddExtra(Simulation& game, int x, int y, int type);
+void RemoveExtra(Simulation& game, int slot);
 // The stone's extra (1..7) falls out at its centre.
-void ReleaseExtra(Game& game, int stoneSlot);
+void ReleaseExtra(Simulation& game, int stoneSlot);
 int ColourerColour(int code);
 // A random colour among those present in the field (the reload's set); 0 when none is present.
-int RandomPresentColour(Game& game);
-void ExtrasStep(Game& game);
+int RandomPresentColour(Simulation& game);
+void ExtrasStep(Simulation& game);

@@ -2,12 +2,12 @@
 
 #include <string>
 
-#include "core/game.h"
+#include "core/simulation.h"
 #include "core/mathutil.h"
 #include "core/mode_facts.h"
 #include "core/sound_state.h"
 
-void AddPoints(Game& game, const FieldRules& r, int player, int x, int y, int amount) {
+void AddPoints(Simulation& game, const FieldRules& r, int player, int x, int y, int amount) {
     if (player < kSoloPlayer || player > kMatchPlayers) return;
     Player& p = game.players[player];
     const int a = p.DoubleFrames > 0 ? amount * 2 : amount;
@@ -35,7 +35,7 @@ const FieldRules& FieldOfMode(int mode) {
     return RulesOfField(FactsOfMode(mode).fields[0]);
 }
 
-FieldRules SinglePlayerRules(const Game& game) {
+FieldRules SinglePlayerRules(const Simulation& game) {
     FieldRules r = FieldOfMode(game.play.GameMode);
     r.centreX = game.play.FieldCentreX;
     r.scanLast = game.stones.StoneCount;
@@ -49,20 +49,20 @@ FieldRules MatchFieldRules(int centreX, int player, int stoneCount) {
     return r;
 }
 
-FieldRules MatchRulesOf(const Game& game, int player) {
+FieldRules MatchRulesOf(const Simulation& game, int player, bool overNetwork) {
     FieldRules r = MatchFieldRules(game.match.MatchCentreX[player], player, game.stones.StoneCount);
     // Against the computer the left field's player may aim with the pointer too.
     if (player == 1 && LeftFieldTakesPointer(game)) r.pointerAimMinX = INT_MIN;
     // Over the network each player's pointer aims anywhere on the screen.
-    if (game.netTick.on) r.pointerAimMinX = INT_MIN;
+    if (overNetwork) r.pointerAimMinX = INT_MIN;
     return r;
 }
 
-Turn TurnOf(Game& game, int player, PlayerCommand* command) {
+Turn TurnOf(Simulation& game, int player, PlayerCommand* command) {
     return Turn{game.players[player], player, command};
 }
 
-PlayerCommand SinglePlayerCommand(const Game& game) {
+PlayerCommand SinglePlayerCommand(const Simulation& game) {
     const InputState& in = game.input;
     PlayerCommand c;
     c.pointerAims = true;
@@ -75,7 +75,7 @@ PlayerCommand SinglePlayerCommand(const Game& game) {
     return c;
 }
 
-void ApplySinglePlayerCommand(Game& game, const PlayerCommand& command) {
+void ApplySinglePlayerCommand(Simulation& game, const PlayerCommand& command) {
     if (command.pointerMoved) game.input.MouseX = command.pointerX;
     if (command.fireTaken) {
         game.input.MouseButtonDown = 0;
@@ -83,14 +83,14 @@ void ApplySinglePlayerCommand(Game& game, const PlayerCommand& command) {
     }
 }
 
-bool LeftFieldTakesPointer(const Game& game) {
+bool LeftFieldTakesPointer(const Simulation& game) {
     return game.computer.Strength[1] != kNoComputer || game.computer.Strength[2] != kNoComputer;
 }
 
 namespace {
 
 // The pointer lies on one of the screen's active buttons, whose clicks are theirs.
-bool PointerOnButton(const Game& game) {
+bool PointerOnButton(const Simulation& game) {
     for (int slot = 1; slot <= kButtonSlots; ++slot) {
         if (game.buttons.ButtonActive[slot] != 0 &&
             PointInButton(game.buttons, slot, game.input.MouseX, game.input.MouseY))
@@ -101,7 +101,7 @@ bool PointerOnButton(const Game& game) {
 
 }  // namespace
 
-PlayerCommand MatchPlayerCommand(Game& game, int player) {
+PlayerCommand MatchPlayerCommand(Simulation& game, int player) {
     const InputState& in = game.input;
     PlayerCommand c;
     if (player == 1) {
@@ -126,7 +126,7 @@ PlayerCommand MatchPlayerCommand(Game& game, int player) {
     return c;
 }
 
-void ApplyMatchCommand(Game& game, int player, const PlayerCommand& command) {
+void ApplyMatchCommand(Simulation& game, int player, const PlayerCommand& command) {
     // The keys moved the column: the pointer goes there, so that its next snap keeps it.
     if (player == 1 && command.pointerAims && command.pointerMoved)
         game.input.MouseX = command.pointerX;
@@ -144,7 +144,7 @@ void ApplyMatchCommand(Game& game, int player, const PlayerCommand& command) {
     }
 }
 
-std::array<bool, kLastColour + 1> PresentColours(const Game& game, const FieldRules& r,
+std::array<bool, kLastColour + 1> PresentColours(const Simulation& game, const FieldRules& r,
                                                  int loadedStone) {
     std::array<bool, kLastColour + 1> present{};
     const StoneTable& t = game.stones;
@@ -157,7 +157,7 @@ std::array<bool, kLastColour + 1> PresentColours(const Game& game, const FieldRu
     return present;
 }
 
-bool AnyStoneAt(const Game& game, const FieldRules& r, int x, int y) {
+bool AnyStoneAt(const Simulation& game, const FieldRules& r, int x, int y) {
     const StoneTable& t = game.stones;
     for (int s = 1; s <= r.scanLast; ++s) {
         if (t.StoneState[s] > 0 && t.StoneX[s] == x && t.StoneY[s] == y) return true;
@@ -165,7 +165,7 @@ bool AnyStoneAt(const Game& game, const FieldRules& r, int x, int y) {
     return false;
 }
 
-void ExplodeStone(Game& game, int slot) {
+void ExplodeStone(Simulation& game, int slot) {
     const StoneTable& t = game.stones;
     AddEffect(game, t.StoneX[slot], t.StoneY[slot], kEffectFlash, 0);
     AddDebris(game, t.StoneX[slot], t.StoneY[slot], t.StoneColour[slot]);
@@ -191,7 +191,7 @@ void EaseCannon(CannonState& c) {
     }
 }
 
-void ReloadFromColourCycle(Game& game, const FieldRules& r, CannonState& c, int levelNumber) {
+void ReloadFromColourCycle(Simulation& game, const FieldRules& r, CannonState& c, int levelNumber) {
     const auto present = PresentColours(game, r, c.LoadedStone);
     bool any = false;
     for (int col = 1; col <= kLastColour; ++col) any = any || present[col];
@@ -206,7 +206,7 @@ void ReloadFromColourCycle(Game& game, const FieldRules& r, CannonState& c, int 
     c.LoadedStone = AddStone(game, c.CannonX, r.waitingStoneY, colour, 0);
 }
 
-void LaunchLoaded(Game& game, CannonState& c) {
+void LaunchLoaded(Simulation& game, CannonState& c) {
     if (IsStoneSlot(c.LoadedStone)) {
         game.stones.StoneMotion[c.LoadedStone] = 1;
         game.stones.StoneX[c.LoadedStone] = c.CannonTargetX;

@@ -13,7 +13,7 @@
 #include "playfield/extras.h"
 #include "playfield/tables.h"
 
-struct Game;
+struct Simulation;
 enum class FieldId;
 
 constexpr int kSidePanelX = 650;        // the mouse fires only left of the side panel
@@ -195,32 +195,32 @@ struct Turn {
     PlayerCommand* command = nullptr;  // this tick's command (fires a held extra)
 };
 // The turn of player `player` (kSoloPlayer, or 1 and 2 in the match).
-Turn TurnOf(Game& game, int player, PlayerCommand* command = nullptr);
+Turn TurnOf(Simulation& game, int player, PlayerCommand* command = nullptr);
 
 // The field of the game in progress: its mode's rules with this level's scan bound.
-FieldRules SinglePlayerRules(const Game& game);
+FieldRules SinglePlayerRules(const Simulation& game);
 // One half of the two-player match: lattice centre, player 1 (left) or 2 (right), and the
 // match's StoneCount (both halves share slots 1..2 x StoneCount). Points go to that player.
 FieldRules MatchFieldRules(int centreX, int player, int stoneCount);
 // The rules of a match player's half as this match plays them (the left field takes the pointer
 // against the computer).
-FieldRules MatchRulesOf(const Game& game, int player);
+FieldRules MatchRulesOf(const Simulation& game, int player, bool overNetwork = false);
 // The single player's command: the mouse, the cursor keys and Space.
-PlayerCommand SinglePlayerCommand(const Game& game);
+PlayerCommand SinglePlayerCommand(const Simulation& game);
 // What the step did to the inputs: a shot that left takes the mouse press and Space with it;
 // keys that moved the column move the pointer's x there, so that the next snap keeps it.
-void ApplySinglePlayerCommand(Game& game, const PlayerCommand& command);
+void ApplySinglePlayerCommand(Simulation& game, const PlayerCommand& command);
 // A match player's command: player 1 the cursor keys and Space; player 2 the pointer while it
 // is over the right field (x 451 and more), where alone the mouse button fires. Notes the fire
 // request in MatchFire.
-PlayerCommand MatchPlayerCommand(Game& game, int player);
+PlayerCommand MatchPlayerCommand(Simulation& game, int player);
 // Whether the left field's player aims with the pointer as well as the keys and fires with the
 // mouse button as well as Space: when the computer plays the other field.
-bool LeftFieldTakesPointer(const Game& game);
+bool LeftFieldTakesPointer(const Simulation& game);
 // A shot that left takes its press with it: Space for player 1, the mouse button for player 2.
 // The keys move player 1's column only, never the pointer, which is player 2's (against the
 // computer the pointer is player 1's, and follows the keys).
-void ApplyMatchCommand(Game& game, int player, const PlayerCommand& command);
+void ApplyMatchCommand(Simulation& game, int player, const PlayerCommand& command);
 
 inline bool OwnsX(const FieldRules& r, int x) {
     return x >= r.ownerMinX && x <= r.ownerMaxX;
@@ -238,29 +238,29 @@ inline bool InFireWindow(const FieldRules& r, int x) {
 
 // Credits a player's points (doubled while that player's X2 runs) and shows them rising at
 // (x, y), where the field shows them (the pipe game only its 1000-point awards).
-void AddPoints(Game& game, const FieldRules& r, int player, int x, int y, int amount);
+void AddPoints(Simulation& game, const FieldRules& r, int player, int x, int y, int amount);
 // The colours 1..9 of present stones of this side other than the cannon's, above y -60.
-std::array<bool, kLastColour + 1> PresentColours(const Game& game, const FieldRules& r,
+std::array<bool, kLastColour + 1> PresentColours(const Simulation& game, const FieldRules& r,
                                                  int loadedStone);
 // Whether any present stone of slots 1..scanLast lies at (x, y).
-bool AnyStoneAt(const Game& game, const FieldRules& r, int x, int y);
+bool AnyStoneAt(const Simulation& game, const FieldRules& r, int x, int y);
 // Flash and debris at a stone, then the stone is gone (its extra is released by the caller).
-void ExplodeStone(Game& game, int slot);
+void ExplodeStone(Simulation& game, int slot);
 // Adds to the time bar, at most full.
 void AddTime(int& timeLeft, int amount);
 
 // One step of a field's cannon for one player: aim from the command, ease, reload, fire, then
 // the extras and stones of the field, then count its stones.
-void CannonStepFor(Game& game, FieldRules r, int player, PlayerCommand& command);
+void CannonStepFor(Simulation& game, FieldRules r, int player, PlayerCommand& command);
 // The parts of the cannon step that every field shares.
 void EaseCannon(CannonState& c);
 // Loads a stone through the colour cycle; waits (leaves NeedReload) when no colour is present.
-void ReloadFromColourCycle(Game& game, const FieldRules& r, CannonState& c, int levelNumber);
+void ReloadFromColourCycle(Simulation& game, const FieldRules& r, CannonState& c, int levelNumber);
 // Launches the loaded stone or held extra at the target column.
-void LaunchLoaded(Game& game, CannonState& c);
-void StoneStepFor(Game& game, const FieldRules& r, const Turn& turn);
-void MarkGroupFor(Game& game, const FieldRules& r, const Turn& turn, int slot);
-void ExtrasStepFor(Game& game, const FieldRules& r, const Turn& turn);
-void ReleaseExtraFor(Game& game, const FieldRules& r, int stoneSlot);
-void AddExtraFor(Game& game, const FieldRules& r, int x, int y, int type);
-int RandomPresentColourFor(Game& game, const FieldRules& r, int loadedStone);
+void LaunchLoaded(Simulation& game, CannonState& c);
+void StoneStepFor(Simulation& game, const FieldRules& r, const Turn& turn);
+void MarkGroupFor(Simulation& game, const FieldRules& r, const Turn& turn, int slot);
+void ExtrasStepFor(Simulation& game, const FieldRules& r, const Turn& turn);
+void ReleaseExtraFor(Simulation& game, const FieldRules& r, int stoneSlot);
+void AddExtraFor(Simulation& game, const FieldRules& r, int x, int y, int type);
+int RandomPresentColourFor(Simulation& game, const FieldRules& r, int loadedStone);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "core/game.h"
+#include "core/simulation.h"
 #include "playfield/extras.h"
 #include "playfield/field_rules.h"
 #include "core/sound_state.h"
@@ -76,7 +76,7 @@ void StopsAsShot(const Turn& turn, int slot) {
     }
 }
 
-void DestroyMarkedGroup(Game& game, const FieldRules& r, const Turn& turn) {
+void DestroyMarkedGroup(Simulation& game, const FieldRules& r, const Turn& turn) {
     StoneTable& t = game.stones;
     for (int j = 1; j <= r.scanLast; ++j) {
         if (t.StoneState[j] <= 0 || t.StoneMarked[j] == 0) continue;
@@ -93,7 +93,7 @@ void DestroyMarkedGroup(Game& game, const FieldRules& r, const Turn& turn) {
     }
 }
 
-void RisingStone(Game& game, const FieldRules& r, const Turn& turn, StoneIndex& index, int s) {
+void RisingStone(Simulation& game, const FieldRules& r, const Turn& turn, StoneIndex& index, int s) {
     StoneTable& t = game.stones;
     t.StoneY[s] -= t.StoneMotion[s] == 1 ? kShotRise : kLooseRise;
     index.Moved(s);
@@ -140,7 +140,7 @@ void RisingStone(Game& game, const FieldRules& r, const Turn& turn, StoneIndex& 
     }
 }
 
-void RestingStone(Game& game, const FieldRules& r, const StoneIndex& index, int s) {
+void RestingStone(Simulation& game, const FieldRules& r, const StoneIndex& index, int s) {
     StoneTable& t = game.stones;
     const int x = t.StoneX[s];
     const int y = t.StoneY[s];
@@ -165,7 +165,7 @@ void RestingStone(Game& game, const FieldRules& r, const StoneIndex& index, int 
 
 }  // namespace
 
-void StoneStepFor(Game& game, const FieldRules& r, const Turn& turn) {
+void StoneStepFor(Simulation& game, const FieldRules& r, const Turn& turn) {
     StoneTable& t = game.stones;
     CannonState& c = turn.me.cannon;
     turn.me.GroupSize = 0;
@@ -197,7 +197,7 @@ void StoneStepFor(Game& game, const FieldRules& r, const Turn& turn) {
     }
 }
 
-void MarkGroupFor(Game& game, const FieldRules& r, const Turn& turn, int slot) {
+void MarkGroupFor(Simulation& game, const FieldRules& r, const Turn& turn, int slot) {
     StoneTable& t = game.stones;
     t.StoneMarked[slot] = 1;
     for (int j = 1; j <= r.scanLast; ++j) {
@@ -213,10 +213,10 @@ void MarkGroupFor(Game& game, const FieldRules& r, const Turn& turn, int slot) {
     }
 }
 
-void StoneStep(Game& game) {
+void StoneStep(Simulation& game) {
     StoneStepFor(game, SinglePlayerRules(game), TurnOf(game, kSoloPlayer));
 }
 
-void MarkGroup(Game& game, int slot) {
+void MarkGroup(Simulation& game, int slot) {
     MarkGroupFor(game, SinglePlayerRules(game), TurnOf(game, kSoloPlayer), slot);
 }

@@ -1,8 +1,8 @@
 // Rising shots and loose stones: stopping, tip hits, groups of one colour and their explosions.
 #pragma once
 
-struct Game;
+struct Simulation;
 
-void StoneStep(Game& game);
+void StoneStep(Simulation& game);
 // Flood fill of the group of the given stone's colour; adds to GroupSize.
-void MarkGroup(Game& game, int slot);
+void MarkGroup(Simulation& game, int slot);

@@ -1,10 +1,10 @@
 #include "playfield/tables.h"
 
-#include "core/game.h"
+#include "core/simulation.h"
 #include "core/mathutil.h"
 #include "core/text_state.h"
 
-int AddStone(Game& game, int x, int y, int colour, int extra) {
+int AddStone(Simulation& game, int x, int y, int colour, int extra) {
     StoneTable& t = game.stones;
     const int s = t.StoneCursor = NextFreeSlot(t.StoneState, t.StoneCursor, kMaxStones);
     t.StoneState[s] = 1;
@@ -20,7 +20,7 @@ int AddStone(Game& game, int x, int y, int colour, int extra) {
     return s;
 }
 
-void RemoveStone(Game& game, int slot) {
+void RemoveStone(Simulation& game, int slot) {
     StoneTable& t = game.stones;
     if (slot == kRemoveAll) {
         for (int s = 1; s <= kMaxStones; ++s) {
@@ -34,7 +34,7 @@ void RemoveStone(Game& game, int slot) {
     t.StoneColour[slot] = 0;
 }
 
-void AddEffect(Game& game, int x, int y, int request, int colour) {
+void AddEffect(Simulation& game, int x, int y, int request, int colour) {
     EffectTable& t = game.effects;
     const int s = t.EffectCursor = NextFreeSlot(t.EffectKind, t.EffectCursor, kMaxEffects);
     if (s > t.EffectsInUse) t.EffectsInUse = s;
@@ -75,13 +75,13 @@ void AddEffect(Game& game, int x, int y, int request, int colour) {
     }
 }
 
-void AddDebris(Game& game, int x, int y, int stoneColour) {
+void AddDebris(Simulation& game, int x, int y, int stoneColour) {
     static constexpr int kRowByColour[8] = {0, 2, 3, 1, 4, 6, 4, 7};
     const int row = (stoneColour >= 1 && stoneColour <= 7) ? kRowByColour[stoneColour] : 8;
     AddEffect(game, x, y + 5, kEffectDebris, row);
 }
 
-void RemoveEffect(Game& game, int slot) {
+void RemoveEffect(Simulation& game, int slot) {
     EffectTable& t = game.effects;
     if (slot == kRemoveAll) {
         t.EffectKind.fill(0);
@@ -91,7 +91,7 @@ void RemoveEffect(Game& game, int slot) {
     if (slot >= 1 && slot <= kMaxEffects) t.EffectKind[slot] = 0;
 }
 
-void EffectStep(Game& game) {
+void EffectStep(Simulation& game) {
     EffectTable& t = game.effects;
     const int width = game.shell.SurfaceWidth;
     const int height = game.shell.SurfaceHeight;
@@ -131,7 +131,7 @@ void EffectStep(Game& game) {
     t.EffectsInUse = highest;
 }
 
-void AddFloatingText(Game& game, int x, int y, const std::string& text) {
+void AddFloatingText(Simulation& game, int x, int y, const std::string& text) {
     FloatingTextTable& t = game.floatingTexts;
     const int s = t.TextCursor = NextFreeSlot(t.TextLife, t.TextCursor, kMaxFloatingTexts);
     t.TextX[s] = x;
@@ -141,7 +141,7 @@ void AddFloatingText(Game& game, int x, int y, const std::string& text) {
     t.TextLife[s] = 30;
 }
 
-void RemoveFloatingText(Game& game, int slot) {
+void RemoveFloatingText(Simulation& game, int slot) {
     FloatingTextTable& t = game.floatingTexts;
     if (slot == kRemoveAll) {
         t.TextLife.fill(0);
@@ -150,7 +150,7 @@ void RemoveFloatingText(Game& game, int slot) {
     if (slot >= 1 && slot <= kMaxFloatingTexts) t.TextLife[slot] = 0;
 }
 
-void FloatingTextStep(Game& game) {
+void FloatingTextStep(Simulation& game) {
     FloatingTextTable& t = game.floatingTexts;
     for (int s = 1; s <= kMaxFloatingTexts; ++s) {
         if (t.TextLife[s] <= 0) continue;

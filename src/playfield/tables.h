@@ -8,12 +8,14 @@
 
 #include "core/tables.h"
 
-int AddStone(Game& game, int x, int y, int colour, int extra);
-void RemoveStone(Game& game, int slot);
-void AddEffect(Game& game, int x, int y, int request, int colour);
-void AddDebris(Game& game, int x, int y, int stoneColour);
-void RemoveEffect(Game& game, int slot);
-void EffectStep(Game& game);
-void AddFloatingText(Game& game, int x, int y, const std::string& text);
-void RemoveFloatingText(Game& game, int slot);
-void FloatingTextStep(Game& game);
+struct Simulation;
+
+int AddStone(Simulation& game, int x, int y, int colour, int extra);
+void RemoveStone(Simulation& game, int slot);
+void AddEffect(Simulation& game, int x, int y, int request, int colour);
+void AddDebris(Simulation& game, int x, int y, int stoneColour);
+void RemoveEffect(Simulation& game, int slot);
+void EffectStep(Simulation& game);
+void AddFloatingText(Simulation& game, int x, int y, const std::string& text);
+void RemoveFloatingText(Simulation& game, int slot);
+void FloatingTextStep(Simulation& game);

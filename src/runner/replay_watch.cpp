@@ -79,16 +79,16 @@ bool ReplayWatch::Prepare(Game& game, const std::string& scratchDir, std::string
     if (!header_.packFile.empty()) {
         // Its own levels folder, holding only the pack the replay carries: what the player's
         // folder holds now need not be what the game played.
-        game.levelsDir = scratchDir + "/levels";
+        game.env.levelsDir = scratchDir + "/levels";
         std::error_code ec;
-        std::filesystem::create_directories(game.levelsDir, ec);
+        std::filesystem::create_directories(game.env.levelsDir, ec);
         if (!levels::ParsePack(header_.pack).ok) {
             trouble_ = ReplayTrouble::kDamaged;
             why = "damaged: the pack it carries does not read";
             return false;
         }
         if (!WriteFileAtomically(
-                game.levelsDir + "/" + header_.packFile,
+                game.env.levelsDir + "/" + header_.packFile,
                 std::vector<std::uint8_t>(header_.pack.begin(), header_.pack.end()))) {
             trouble_ = ReplayTrouble::kUnwritable;
             why = "cannot write a folder for its levels";
@@ -290,7 +290,7 @@ void GameReplays::AfterTick(Game& game) {
     h.tune = game.music.lastFile;
     if (!game.packGame.File.empty()) {
         const FileBytes pack =
-            ReadFileBytes(game.levelsDir + "/" + game.packGame.File, levels::kMaxPackBytes);
+            ReadFileBytes(game.env.levelsDir + "/" + game.packGame.File, levels::kMaxPackBytes);
         if (pack.Ok()) {
             h.packFile = game.packGame.File;
             h.pack.assign(pack.bytes.begin(), pack.bytes.end());

@@ -303,13 +303,13 @@ int RunHeadless(const RunnerOptions& options) {
             if (t != tick) continue;
             std::error_code ec;
             const std::filesystem::path from(path);
-            std::filesystem::create_directories(game.levelsDir, ec);
+            std::filesystem::create_directories(game.env.levelsDir, ec);
             std::filesystem::copy_file(from,
-                                       std::filesystem::path(game.levelsDir) / from.filename(),
+                                       std::filesystem::path(game.env.levelsDir) / from.filename(),
                                        std::filesystem::copy_options::overwrite_existing, ec);
             if (ec) {
                 std::fprintf(stderr, "cannot copy %s into %s\n", path.c_str(),
-                             game.levelsDir.c_str());
+                             game.env.levelsDir.c_str());
                 status = 2;
             }
         }

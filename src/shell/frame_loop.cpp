@@ -31,11 +31,11 @@
 
 void InitGame(Game& game, Platform& platform, const std::string& resDir, std::uint64_t clockSeed) {
     game.platform = &platform;
-    game.levels = &DiskLevels();
-    game.resDir = resDir;
+    game.env.levels = &DiskLevels();
+    game.env.resDir = resDir;
     game.clockSeed = clockSeed;
     game.savesDir = resDir + "/saves";
-    game.levelsDir = resDir + "/levels";
+    game.env.levelsDir = resDir + "/levels";
     game.backBuffer = CreateSurface();
     SetSurfaceSize(game.backBuffer, kScreenWidth, kScreenHeight);
     game.shell.FrameCounter = 0;  // FormCreate
@@ -78,9 +78,9 @@ void CarryOutLevelStart(Game& game) {
     game.editor.Testing = r.kind == LevelStartKind::kTest ? 1 : 0;
     game.session.GameStarted = true;
     if (r.match != 0)
-        StartMatchLevel(game, r);
+        StartMatchLevel(game, game.env, r);
     else
-        StartLevel(game, r);
+        StartLevel(game, game.env, r);
 }
 
 void CarryOutScreenChange(Game& game) {
@@ -273,7 +273,7 @@ void StartUp(Game& game) {
     sh.QuitRequested = 0;
     std::string missing;
     ForgetShownScene(game);
-    if (!LoadBitmaps(game.bitmaps, game.resDir, &missing) || !LoadGameFont(game, &missing)) {
+    if (!LoadBitmaps(game.bitmaps, game.env.resDir, &missing) || !LoadGameFont(game, &missing)) {
         CannotStart(game, missing);
         return;
     }

@@ -47,7 +47,7 @@ int Median(std::vector<int> v) {
 LevelProofJob::LevelProofJob(const Game& game) {
     std::copy(game.editor.Cell.begin(), game.editor.Cell.end(), cells_.begin());
     std::copy(game.editor.Extra.begin(), game.editor.Extra.end(), extras_.begin());
-    resDir_ = game.resDir;
+    resDir_ = game.env.resDir;
     thread_ = std::thread([this] { Run(); });
 }
 
@@ -74,8 +74,8 @@ void LevelProofJob::Run() {
             QuietPlatform platform;
             auto g = std::make_unique<Game>();
             g->platform = &platform;
-            g->levels = &DiskLevels();
-            g->resDir = resDir_;
+            g->env.levels = &DiskLevels();
+            g->env.resDir = resDir_;
             g->clockSeed = static_cast<std::uint64_t>(seed);
             g->rng.Seed(static_cast<std::uint64_t>(seed));
             g->shell.Language = 2;
@@ -85,7 +85,7 @@ void LevelProofJob::Run() {
             std::copy(extras_.begin(), extras_.end(), g->editor.Extra.begin());
             g->editor.Testing = 1;
             levels::LevelRun run;
-            if (StartLevel(*g,
+            if (StartLevel(*g, g->env,
                            LevelStartRequest{LevelStartKind::kTest, kModePuzzle, 1, 1, 0, 0, 0})) {
                 levels::BotPlay play;
                 play.onTrial = [this] {

@@ -170,7 +170,7 @@ void StartNetMatch(Game& game, int level, bool draw) {
     while (game.shell.FrameCounter < 2 && game.shell.QuitRequested == 0) FrameTick(game, draw);
     game.computer.Strength[1] = kNoComputer;
     game.computer.Strength[2] = kNoComputer;
-    StartMatchLevel(game, level, 1, true, true);
+    StartMatchLevel(game, game.env, level, 1, true, true);
 }
 
 NetSession::NetSession(NetSessionConfig config) : config_(std::move(config)) {

@@ -41,17 +41,17 @@ void WatchLevelsFolder(Game& game) {
     // About once a second (67 ticks of 15 ms).
     constexpr int kWatchTicks = 67;
     if (game.shell.ScreenId != kScreenPacks || game.shell.FrameCounter % kWatchTicks != 0) return;
-    const std::string stamp = LevelsFolderStamp(game.levelsDir);
+    const std::string stamp = LevelsFolderStamp(game.env.levelsDir);
     if (stamp == game.levelsFolderStamp) return;
     ReadPackList(game);
     ShowPackList(game, false, false);
 }
 
 void ReadPackList(Game& game) {
-    game.levelsFolderStamp = LevelsFolderStamp(game.levelsDir);
+    game.levelsFolderStamp = LevelsFolderStamp(game.env.levelsDir);
     std::vector<PackListing> listings;
-    listings.push_back(ShippedPuzzlePack(game.resDir));
-    for (PackListing& l : ListLevelPacks(game.levelsDir)) listings.push_back(std::move(l));
+    listings.push_back(ShippedPuzzlePack(game.env.resDir));
+    for (PackListing& l : ListLevelPacks(game.env.levelsDir)) listings.push_back(std::move(l));
     PackList& list = game.packList;
     list.Count = 0;
     for (const PackListing& l : listings) {
@@ -75,7 +75,7 @@ bool BeginPackGame(Game& game, const LevelStartRequest& start) {
         game.packGame = PackGame{};
         return true;
     }
-    const PackListing l = ReadLevelPack(game.levelsDir, start.pack);
+    const PackListing l = ReadLevelPack(game.env.levelsDir, start.pack);
     std::string problem = l.ok ? "" : l.fault.empty() ? "unreadable" : l.fault;
     if (l.ok && l.pack.match) problem = "match";
     if (problem.empty() && start.level > static_cast<int>(l.pack.levels.size()))
@@ -86,7 +86,7 @@ bool BeginPackGame(Game& game, const LevelStartRequest& start) {
                          l.message.c_str());
         game.requests.message =
             FillIn(TrC(game, "message box", "The level pack \"%s\" cannot be played: %s."),
-                   {game.levelsDir + "/" + start.pack, PackFaultText(game, problem)});
+                   {game.env.levelsDir + "/" + start.pack, PackFaultText(game, problem)});
         RequestMainMenu(game, false);
         return false;
     }

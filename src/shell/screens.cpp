@@ -31,8 +31,18 @@ bool MatchPointer(const Game& game) {
     return x >= 350 && x <= 450;
 }
 
+// The game screens are rules: they read the simulation, the level files and, in a network match,
+// the tick's commands of both players.
+void PlayGame(Game& game) {
+    GameScreen(game, game.env);
+}
+
+void PlayMatch(Game& game) {
+    MatchScreen(game, game.env, game.netTick.on ? &game.netTick : nullptr);
+}
+
 const ScreenEntry kScreens[] = {
-    {kScreenGame, GameScreen, Backdrop::kGame, GamePointer, nullptr},
+    {kScreenGame, PlayGame, Backdrop::kGame, GamePointer, nullptr},
     {kScreenMainMenu, MainMenuScreen, Backdrop::kMenu, Always, nullptr},
     {kScreenInfo, InfoScreen, Backdrop::kMenu, Always, nullptr},
     {kScreenHelp, HelpScreen, Backdrop::kHelp, Always, nullptr},
@@ -41,7 +51,7 @@ const ScreenEntry kScreens[] = {
     {kScreenHighscores, HighscoreScreen, Backdrop::kMenu, Always, nullptr},
     {kScreenNewChampion, ChampionScreen, Backdrop::kMenu, Always, ChampionNameKey},
     {kScreenGameChoice, GameChoiceScreen, Backdrop::kMenu, Always, nullptr},
-    {kScreenMatch, MatchScreen, Backdrop::kMatch, MatchPointer, nullptr},
+    {kScreenMatch, PlayMatch, Backdrop::kMatch, MatchPointer, nullptr},
     {kScreenLoad, LoadScreen, Backdrop::kMenu, Always, nullptr},
     {kScreenSave, SaveScreen, Backdrop::kMenu, Always, SaveNameKey},
     {kScreenStartLevel, StartLevelScreen, Backdrop::kMenu, Always, nullptr},

@@ -6,8 +6,7 @@
 
 inline void CopyIntoTrial(Game& trial, const Game& from) {
     trial.sim() = from.sim();
-    trial.levels = from.levels;
-    trial.resDir = from.resDir;
+    trial.env = from.env;
     trial.savesDir = from.savesDir;
     trial.clockSeed = from.clockSeed;
 }

@@ -104,7 +104,7 @@ void HighscoreWatch::Verify(Game& game, SdlPlatform& platform) {
     }
     if (todo.empty()) return;
     const std::string version = GameVersion();
-    const std::uint64_t levels = LevelFilesHash(game.resDir + "/Levelz");
+    const std::uint64_t levels = LevelFilesHash(game.env.resDir + "/Levelz");
     const auto start = std::chrono::steady_clock::now();
     int done = 0;
     for (const HighscoreReplay* link : todo) {
@@ -115,7 +115,7 @@ void HighscoreWatch::Verify(Game& game, SdlPlatform& platform) {
         } else {
             ScratchFolder scratch;
             verdict = VerifyReplay(std::string(file.bytes.begin(), file.bytes.end()), *link,
-                                   game.resDir, scratch.Path(), version, levels);
+                                   game.env.resDir, scratch.Path(), version, levels);
         }
         verdicts_[Key(*link)] = verdict;
         ++done;

@@ -168,7 +168,7 @@ TEST_P(PresentedPicture, EqualsTheWholePictureScaledAfterEveryTick) {
     game_->buttons.PageNumber = 2;
     Tick(20);
     what_ = "busy Endless";
-    StartLevel(*game_, 1, kModeEndless, 1, true);
+    StartLevel(*game_, game_->env, 1, kModeEndless, 1, true);
     for (int i = 0; i < 300 / slow; ++i) {
         if (i % 45 == 0) DXDraw1MouseMove(*game_, 60 + (i * 37) % 540, 300);
         if (i % 45 == 5) DXDraw1MouseDown(*game_);

@@ -42,7 +42,7 @@ struct ComputerGame {
         g->input.MouseX = 200;      // the person's pointer rests over the left field
         g->input.MouseY = 300;
         g->computer.Strength[2] = strength;
-        EXPECT_TRUE(StartMatchLevel(*g, level, 1, false, true));
+        EXPECT_TRUE(StartMatchLevel(*g, g->env, level, 1, false, true));
     }
     void Tick(int n = 1) {
         for (int i = 0; i < n; ++i) SimulateTick(*g);

@@ -265,7 +265,7 @@ TEST(Saves, LiveInTheGamesSavesFolderAndKeepTheirFormat) {
     TempDir t;
     m.g().savesDir = (t.dir / "saves").string();
     EXPECT_EQ(ResolveGamePath(m.g(), "res\\saves\\groar.dat"), m.g().savesDir + "/groar.dat");
-    EXPECT_EQ(ResolveGamePath(m.g(), "res\\font1.txt"), m.g().resDir + "/font1.txt");
+    EXPECT_EQ(ResolveGamePath(m.g(), "res\\font1.txt"), m.g().env.resDir + "/font1.txt");
     m.g().shell.MusicVolumeSetting = 60;
     WindowCloseRequested(m.g());
     const std::string bytes = t.Read(t.dir / "saves/settings.dat");

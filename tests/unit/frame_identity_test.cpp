@@ -160,7 +160,7 @@ INSTANTIATE_TEST_SUITE_P(
         Scene{"BusyEndless",
               [](TestGame& t) {
                   ToMainMenu(t);
-                  StartLevel(t.game, 1, kModeEndless, 1, true);
+                  StartLevel(t.game, t.game.env, 1, kModeEndless, 1, true);
                   Play(t, 400);
                   Play(t, 400);
                   // Explosions, debris, smoke and sparkles of every colour in flight,
@@ -179,14 +179,14 @@ INSTANTIATE_TEST_SUITE_P(
         Scene{"ShakenPuzzle",
               [](TestGame& t) {
                   ToMainMenu(t);
-                  StartLevel(t.game, 30, kModePuzzle, 1, true);
+                  StartLevel(t.game, t.game.env, 30, kModePuzzle, 1, true);
                   Play(t, 200);
                   t.game.players[kSoloPlayer].ShakeFrames = 10;
               }},
         Scene{"GameOverOverAFullField",
               [](TestGame& t) {
                   ToMainMenu(t);
-                  StartLevel(t.game, 1, kModeEndless, 1, true);
+                  StartLevel(t.game, t.game.env, 1, kModeEndless, 1, true);
                   Play(t, 100);
                   t.game.players[kSoloPlayer].TimeLeft = 0;
                   for (int i = 0;

@@ -22,14 +22,14 @@ struct PlayingGame : CraftedGame {
         }
         Open();
         g->players[kSoloPlayer].TimeLeft = 500;
-        StartLevel(*g, level, kModePuzzle, lap, 0);
+        StartLevel(*g, g->env, level, kModePuzzle, lap, 0);
         for (int r = 1; r <= 7; ++r) g->menus.HighscoreScore[kModePuzzle][r] = 80000 - 10000 * r;
         g->input.MouseX = 700;
     }
     void Step() {
         ++g->shell.FrameCounter;
         g->text.calls.clear();
-        GameStep(*g);
+        GameStep(*g, g->env);
         CarryOutRequests(*g);
     }
 };

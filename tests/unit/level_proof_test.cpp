@@ -21,7 +21,7 @@ namespace {
 
 std::unique_ptr<Game> EditorWith(const LevelRecords& records) {
     auto g = std::make_unique<Game>();
-    g->resDir = RHOMBULUS_RES_DIR;
+    g->env.resDir = RHOMBULUS_RES_DIR;
     g->shell.ScreenId = kScreenEditor;
     for (int k = 0; k < kEditorCells; ++k) {
         g->editor.Cell[k] = k < 10 ? -1 : records[k].cell;

@@ -40,7 +40,7 @@ TEST(PuzzleField, CellsBecomeStonesInCellOrderBelowTheCeiling) {
     res.Write("lvl001.lvl", cells);
     TestGame t(res.Dir());
     Game& g = t.game;
-    ASSERT_TRUE(StartLevel(g, 1, kModePuzzle, 1, true));
+    ASSERT_TRUE(StartLevel(g, g.env, 1, kModePuzzle, 1, true));
     const StoneTable& st = g.stones;
     EXPECT_EQ(st.StoneCount, 200);
     for (int s = 1; s <= 10; ++s) {
@@ -69,12 +69,12 @@ TEST_P(LevelFileLength, AnUnreadableLevelLeavesTheGameAsItWasAndTellsThePlayer) 
     if (records > 0) res.Write("lvl003.lvl", kSmall, records);
     TestGame t(res.Dir());
     Game& g = t.game;
-    ASSERT_TRUE(StartLevel(g, 2, kModePuzzle, 1, 0));
+    ASSERT_TRUE(StartLevel(g, g.env, 2, kModePuzzle, 1, 0));
     g.players[kSoloPlayer].Score = 1234;
     const int stones = PresentStones(g);
     // The level end of level 2 asks for level 3.
     const bool readable = records >= 221;
-    EXPECT_EQ(StartLevel(g, 3, kModePuzzle, 1, 0), readable);
+    EXPECT_EQ(StartLevel(g, g.env, 3, kModePuzzle, 1, 0), readable);
     CarryOutRequests(g);
     EXPECT_EQ(g.play.LevelNumber, readable ? 3 : 2);
     if (readable) return;
@@ -99,7 +99,7 @@ TEST_P(LevelStartScore, OnlyLevelOneOfLapOneStartsFromNothing) {
     Game& g = t.game;
     g.players[kSoloPlayer].Score = 4000;
     g.players[kSoloPlayer].TimeLeft = 321;
-    ASSERT_TRUE(StartLevel(g, level, kModePuzzle, lap, 0));
+    ASSERT_TRUE(StartLevel(g, g.env, level, kModePuzzle, lap, 0));
     EXPECT_EQ(g.players[kSoloPlayer].Score, fresh ? 0 : 4000);
     EXPECT_EQ(g.players[kSoloPlayer].TimeLeft, fresh ? 500 : 321);
     EXPECT_EQ(g.level.LevelStartTime, g.players[kSoloPlayer].TimeLeft);
@@ -116,13 +116,13 @@ TEST(LevelStart, ResumeKeepsTheFieldAndGivesTheCannonANewStone) {
     res.Write("lvl007.lvl", kSmall);
     TestGame t(res.Dir());
     Game& g = t.game;
-    ASSERT_TRUE(StartLevel(g, 7, kModePuzzle, 2, true));
+    ASSERT_TRUE(StartLevel(g, g.env, 7, kModePuzzle, 2, true));
     g.players[kSoloPlayer].cannon.LoadedStone = AddStone(g, 350, 500, 1, 0);
     AddEffect(g, 100, 100, kEffectFlash, 0);
     g.players[kSoloPlayer].TimeLeft = 432;
     const StoneTable before = g.stones;
     g.shell.GameInProgress = 2;
-    ASSERT_TRUE(StartLevel(g, ResumeStart(false)));
+    ASSERT_TRUE(StartLevel(g, g.env, ResumeStart(false)));
     EXPECT_EQ(g.stones.StoneState, before.StoneState);
     EXPECT_EQ(g.stones.StoneY, before.StoneY);
     EXPECT_EQ(g.effects.EffectKind[1], 1);
@@ -142,7 +142,7 @@ TEST(LevelStart, LoadedGameRestartsItsLevelWithTheSavedScoreAndTime) {
     slot.kind = LevelStartKind::kLoaded;
     slot.score = 7000;
     slot.time = 640;
-    ASSERT_TRUE(StartLevel(g, slot));
+    ASSERT_TRUE(StartLevel(g, g.env, slot));
     EXPECT_EQ(std::make_tuple(g.play.LevelNumber, g.play.LapNumber, g.players[kSoloPlayer].Score,
                               g.players[kSoloPlayer].TimeLeft),
               std::make_tuple(12, 3, 7000, 640));
@@ -154,8 +154,8 @@ TEST(LevelStart, APuzzleCellCodeAboveTheAnchorsMarksTheFileDamaged) {
     res.Write("lvl001.lvl", {{0, {55, 0}}, {14, {0, 0}}});  // the top row is never built
     res.Write("lvl002.lvl", {{14, {0, 0}}, {200, {10, 0}}});
     TestGame t(res.Dir());
-    EXPECT_TRUE(StartLevel(t.game, 1, kModePuzzle, 1, 0));
-    EXPECT_FALSE(StartLevel(t.game, 2, kModePuzzle, 1, 0));
+    EXPECT_TRUE(StartLevel(t.game, t.game.env, 1, kModePuzzle, 1, 0));
+    EXPECT_FALSE(StartLevel(t.game, t.game.env, 2, kModePuzzle, 1, 0));
     CarryOutRequests(t.game);
     EXPECT_EQ(t.platform.messages.size(), 1u);
 }
@@ -166,7 +166,7 @@ TEST(LevelStart, ASavedGameNamingNoModeIsRefused) {
     g.shell.ScreenId = kScreenLoad;
     LevelStartRequest slot = NewLevelStart(1, 0, 1, true);
     slot.kind = LevelStartKind::kLoaded;
-    EXPECT_FALSE(StartLevel(g, slot));
+    EXPECT_FALSE(StartLevel(g, g.env, slot));
     CarryOutRequests(g);
     EXPECT_EQ(g.shell.ScreenId, kScreenMainMenu);
     EXPECT_EQ(t.platform.messages.size(), 1u);
@@ -178,7 +178,7 @@ TEST_P(EndlessSet, BandsHoldTheirNumberOfColoursAboveTheVisibleField) {
     const int set = GetParam();
     TestGame t;
     Game& g = t.game;
-    ASSERT_TRUE(StartLevel(g, set, kModeEndless, 1, 0));
+    ASSERT_TRUE(StartLevel(g, g.env, set, kModeEndless, 1, 0));
     const StoneTable& st = g.stones;
     EXPECT_EQ(st.StoneCount, 304);
     EXPECT_EQ(g.play.EndlessOffset, -900);

@@ -36,7 +36,7 @@ struct MatchGame : CraftedGame {
         g->input.MouseY = 300;
     }
     static std::string MatchFile(int n) { return "lvl000" + std::to_string(n) + "two.lvl"; }
-    bool Start(int level = 1, int lap = 1) { return StartMatchLevel(*g, level, lap, false, true); }
+    bool Start(int level = 1, int lap = 1) { return StartMatchLevel(*g, g->env, level, lap, false, true); }
     void Tick(int n = 1) {
         for (int i = 0; i < n; ++i) SimulateTick(*g);
     }
@@ -468,7 +468,7 @@ TEST(MatchScreen, EscapeLeavesAResumableMatchThatComesBackWithItsFields) {
     EXPECT_EQ(mg.g->shell.ScreenId, kScreenMainMenu);
     EXPECT_EQ(mg.g->shell.GameInProgress, 2);
     const int waiting = mg.g->players[1].cannon.LoadedStone;
-    ASSERT_TRUE(StartMatchLevel(*mg.g, ResumeStart(true)));
+    ASSERT_TRUE(StartMatchLevel(*mg.g, (mg.g)->env, ResumeStart(true)));
     EXPECT_EQ(mg.g->shell.ScreenId, kScreenMatch);
     EXPECT_EQ(mg.g->play.LevelNumber, 7);
     EXPECT_EQ(mg.g->players[2].Score, 450);
@@ -484,7 +484,7 @@ TEST(MatchStart, AMissingLevelLeavesTheMatchAsItWasAndTellsThePlayer) {
     MatchGame mg(kQuiet);
     ASSERT_TRUE(mg.Start(2));
     mg.m().LevelsWon = {0, 1, 1};
-    EXPECT_FALSE(StartMatchLevel(*mg.g, 3, 1, false, false));
+    EXPECT_FALSE(StartMatchLevel(*mg.g, (mg.g)->env, 3, 1, false, false));
     CarryOutRequests(*mg.g);
     ASSERT_EQ(mg.t->platform.messages.size(), 1u);
     EXPECT_NE(mg.t->platform.messages[0].find("Levelz/lvl0003two.lvl"), std::string::npos);
@@ -498,9 +498,9 @@ TEST(MatchStart, EachStartTakesOnlyItsOwnKindOfGame) {
     MatchGame mg(kQuiet);
     LevelStartRequest slot = NewLevelStart(1, kModePuzzle, 1, false);
     slot.kind = LevelStartKind::kLoaded;
-    EXPECT_FALSE(StartMatchLevel(*mg.g, slot));
+    EXPECT_FALSE(StartMatchLevel(*mg.g, (mg.g)->env, slot));
     CarryOutRequests(*mg.g);
-    EXPECT_FALSE(StartLevel(*mg.g, 1, kModeMatch, 1, 0));
+    EXPECT_FALSE(StartLevel(*mg.g, (mg.g)->env, 1, kModeMatch, 1, 0));
     CarryOutRequests(*mg.g);
     EXPECT_EQ(mg.t->platform.messages.size(), 2u);
     EXPECT_EQ(LevelFilePath(FactsOfMode(kModeMatch), 7), "res\\Levelz\\lvl0007two.lvl");
@@ -513,7 +513,7 @@ TEST(MatchStart, ASavedMatchRestartsItsLevelWithBothPlayersScoresAndLevelsWon) {
     slot.kind = LevelStartKind::kLoaded;
     slot.matchScore = {0, 12340, 5670};
     slot.levelsWon = {0, 2, 4};
-    ASSERT_TRUE(StartMatchLevel(*mg.g, slot));
+    ASSERT_TRUE(StartMatchLevel(*mg.g, (mg.g)->env, slot));
     EXPECT_EQ(std::make_tuple(mg.g->play.LevelNumber, mg.g->play.LapNumber, mg.g->play.GameMode),
               std::make_tuple(22, 2, kModeMatch));
     EXPECT_EQ(std::make_tuple(mg.g->players[1].Score, mg.g->players[1].ShownScore,

@@ -44,7 +44,7 @@ struct NetPair {
         host = std::make_unique<Machine>(res.Dir());
         guest = std::make_unique<Machine>(res.Dir());
         for (Machine* m : {host.get(), guest.get()})
-            EXPECT_TRUE(StartMatchLevel(*m->g, 1, 1, false, true));
+            EXPECT_TRUE(StartMatchLevel(*m->g, (m->g)->env, 1, 1, false, true));
     }
     // One tick on both machines from each one's own controls.
     void Tick(const LocalControls& h, const LocalControls& g) {

@@ -376,7 +376,7 @@ struct PipeGame : CraftedGame {
             res.Write(name, built);
         Open();
         g->shell.FrameCounter = 10;
-        EXPECT_TRUE(StartLevel(*g, level, kModePipe, 1, 0));
+        EXPECT_TRUE(StartLevel(*g, g->env, level, kModePipe, 1, 0));
         g->input.MouseX = 700;
     }
     // The pipeline the player would have built: outlet, one cell down, up to the inlet.
@@ -531,7 +531,7 @@ TEST(PipeFlow, ResumingGivesAPieceWaitingOnTheCannonBackToTheColumn) {
     ASSERT_EQ(g.pipe.PipeStock[kPipeFalling], 3);
     ASSERT_NE(g.players[kSoloPlayer].cannon.LoadedStone, 0);
     const int piece = g.players[kSoloPlayer].cannon.LoadedStone;
-    ASSERT_TRUE(StartLevel(g, ResumeStart(false)));
+    ASSERT_TRUE(StartLevel(g, g.env, ResumeStart(false)));
     EXPECT_EQ(g.pipe.PipeStock[kPipeFalling], 4);
     EXPECT_EQ(g.stones.StoneState[piece], 0);
     EXPECT_EQ(g.pipe.TapSoundsLeft, 3);
@@ -558,11 +558,11 @@ TEST_P(DamagedPipeLevel, IsNamedToThePlayerAndNothingIsLost) {
     if (c.records > 0) res.Write("pipelev2.lvl", c.cells, c.records);
     TestGame t(res.Dir());
     Game& g = t.game;
-    ASSERT_TRUE(StartLevel(g, 7, kModePuzzle, 1, 0));
+    ASSERT_TRUE(StartLevel(g, g.env, 7, kModePuzzle, 1, 0));
     g.players[kSoloPlayer].Score = 4321;
     g.shell.ScreenId = kScreenGameChoice;
     g.shell.GameInProgress = 2;
-    EXPECT_FALSE(StartLevel(g, 2, kModePipe, 1, true));
+    EXPECT_FALSE(StartLevel(g, g.env, 2, kModePipe, 1, true));
     CarryOutRequests(g);
     ASSERT_EQ(t.platform.messages.size(), 1u);
     EXPECT_NE(t.platform.messages[0].find("Levelz/pipelev2.lvl"), std::string::npos);

@@ -39,7 +39,7 @@ TEST_P(SoakTest, RandomPlayKeepsTheFieldSound) {
     const SoakCase c = GetParam();
     TestGame t(RHOMBULUS_RES_DIR, 5);
     Game& g = t.game;
-    ASSERT_TRUE(StartLevel(g, c.level, c.mode, 1, 0));
+    ASSERT_TRUE(StartLevel(g, g.env, c.level, c.mode, 1, 0));
     Random aim;
     aim.Seed(36);
     int shots = 0, waiting = 0;
@@ -50,7 +50,7 @@ TEST_P(SoakTest, RandomPlayKeepsTheFieldSound) {
         if (aim.Next(8) == 0) g.input.MouseButtonDown = 1;
         g.players[kSoloPlayer].TimeLeft = 900;  // play on; the time bar is not under test
         g.sound.SoundRequest.fill(0);
-        GameStep(g);
+        GameStep(g, g.env);
         const int loaded = g.players[kSoloPlayer].cannon.LoadedStone;
         if (g.sound.SoundRequest[sndSchies] != 0) {
             ++shots;

@@ -20,7 +20,7 @@ namespace {
 void PlaySomething(Game& g) {
     g.shell.FrameCounter = 3;
     g.rng.Seed(42);
-    ASSERT_TRUE(StartLevel(g, 3, kModePuzzle, 1, 0));
+    ASSERT_TRUE(StartLevel(g, g.env, 3, kModePuzzle, 1, 0));
     g.input.MouseX = 300;
     for (int i = 0; i < 40; ++i) SimulateTick(g);
     g.input.MouseButtonDown = 1;
@@ -67,7 +67,7 @@ TEST(Snapshot, CarriesThePipeGame) {
     TestGame a, b;
     Game& g = a.game;
     g.shell.FrameCounter = 3;
-    ASSERT_TRUE(StartLevel(g, 2, kModePipe, 1, 0));
+    ASSERT_TRUE(StartLevel(g, g.env, 2, kModePipe, 1, 0));
     g.input.MouseX = 40;
     g.input.MouseY = 127;
     g.input.MouseButtonDown = 1;
@@ -96,7 +96,7 @@ TEST(Snapshot, GivesBackAMatchThatGoesOnAlike) {
     Game& g = a.game;
     g.shell.FrameCounter = 3;
     g.rng.Seed(7);
-    ASSERT_TRUE(StartMatchLevel(g, 4, 1, false, true));
+    ASSERT_TRUE(StartMatchLevel(g, g.env, 4, 1, false, true));
     g.match.LevelsWon = {0, 1, 0};
     g.input.MouseX = 620;
     for (int i = 0; i < 10; ++i) SimulateTick(g);
@@ -225,9 +225,9 @@ TEST(Snapshot, EverySnapshotOfRandomPlayIsTakenBack) {
         g.shell.FrameCounter = 3;
         g.rng.Seed(7);
         if (mode == kModeMatch) {
-            ASSERT_TRUE(StartMatchLevel(g, 12, 2, false, true));
+            ASSERT_TRUE(StartMatchLevel(g, g.env, 12, 2, false, true));
         } else {
-            ASSERT_TRUE(StartLevel(g, mode == kModeEndless ? 3 : 12, mode, 2, 0));
+            ASSERT_TRUE(StartLevel(g, g.env, mode == kModeEndless ? 3 : 12, mode, 2, 0));
         }
         const int screen = g.shell.ScreenId;
         std::uint32_t r = 12345;

@@ -77,7 +77,7 @@ void WalkAll(Simulation& sim, Leaf& leaf) {
 void PlayAMatch(Game& g) {
     g.shell.FrameCounter = 3;
     g.rng.Seed(11);
-    ASSERT_TRUE(StartMatchLevel(g, 9, 1, false, true));
+    ASSERT_TRUE(StartMatchLevel(g, g.env, 9, 1, false, true));
     for (int t = 1; t <= 300; ++t) {
         g.input.MouseX = 460 + (t * 37) % 300;
         g.input.MouseButtonDown2 = t % 9 == 0 ? 1 : 0;

@@ -149,7 +149,7 @@ void ToMainMenu(Game& game) {
 }
 
 void StartEndlessGameOver(Game& game) {
-    StartLevel(game, 1, kModeEndless, 1, true);
+    StartLevel(game, game.env, 1, kModeEndless, 1, true);
     for (int i = 0; i < 80; ++i) FrameTick(game);
     game.players[kSoloPlayer].TimeLeft = 0;
 }
@@ -157,9 +157,9 @@ void StartEndlessGameOver(Game& game) {
 // A level of any mode, the match through its own level start.
 void Start(Game& game, int mode, int level) {
     if (mode == kModeMatch) {
-        StartMatchLevel(game, level, 1, true, true);
+        StartMatchLevel(game, game.env, level, 1, true, true);
     } else {
-        StartLevel(game, level, mode, 1, true);
+        StartLevel(game, game.env, level, mode, 1, true);
     }
 }
 
@@ -186,11 +186,11 @@ Figures ComputerCost(Game& game, int strength, int ticks, const char* phase) {
     micros.reserve(ticks);
     int level = 1;
     game.computer.Strength = {0, 0, strength};
-    bool started = StartMatchLevel(game, level, 1, false, true);
+    bool started = StartMatchLevel(game, game.env, level, 1, false, true);
     for (int i = 0; i < ticks && started; ++i) {
         if (game.play.LevelCleared != 0) {
             level = (level - 1 + 7) % lastLevel + 1;
-            started = StartMatchLevel(game, level, 1, false, true);
+            started = StartMatchLevel(game, game.env, level, 1, false, true);
         }
         if (!started || !StillOn(game, kScreenMatch, phase, i)) break;
         const ComputerMind mind = game.computer.Mind[2];
@@ -278,7 +278,7 @@ int main(int argc, char** argv) {
     StartEndlessGameOver(game);
     Print("game over over a full field",
           Measure(game, ticks, false, "game over over a full field", kScreenGame), "");
-    StartLevel(game, 1, kModePuzzle, 1, true);
+    StartLevel(game, game.env, 1, kModePuzzle, 1, true);
     for (int i = 0; i < 50; ++i) FrameTick(game);
     game.play.PauseState = 1;
     Print("Puzzle level 1, paused",
@@ -297,9 +297,9 @@ int main(int argc, char** argv) {
         ShowMainMenu(game, true);
         for (int i = 0; i < 25; ++i) FrameTick(game);
         row("main menu", Measure(game, ticks / 2, false, "", 0, size));
-        StartLevel(game, 1, kModePuzzle, 1, true);
+        StartLevel(game, game.env, 1, kModePuzzle, 1, true);
         row("Puzzle level 1, playing", Measure(game, ticks / 2, true, "", 0, size));
-        StartLevel(game, 1, kModeEndless, 1, true);
+        StartLevel(game, game.env, 1, kModeEndless, 1, true);
         row("Endless set 1, playing", Measure(game, ticks / 2, true, "", 0, size));
     }
     std::printf("\n");

@@ -18,8 +18,8 @@ struct Session {
     Session(const std::string& resDir, std::uint64_t seed) {
         Game& g = *game;
         g.platform = &platform;
-        g.levels = &DiskLevels();
-        g.resDir = resDir;
+        g.env.levels = &DiskLevels();
+        g.env.resDir = resDir;
         g.clockSeed = seed;
         g.rng.Seed(seed);
         g.shell.Language = 2;
@@ -43,7 +43,7 @@ LevelRun PlayPuzzleLevel(const std::string& resDir, int level, int startTime,
     Game& g = *session.game;
     LevelRun run;
     run.level = level;
-    if (!StartLevel(g, level, kModePuzzle, 1, 0)) return run;
+    if (!StartLevel(g, g.env, level, kModePuzzle, 1, 0)) return run;
     g.players[kSoloPlayer].TimeLeft = startTime;
     g.level.LevelStartTime = startTime;
     PlayUntilOver(g, PlayOf(options), run);
@@ -55,7 +55,7 @@ CampaignRun PlayPuzzleCampaign(const std::string& resDir, int lastLevel,
     Session session(resDir, options.seed);
     Game& g = *session.game;
     CampaignRun campaign;
-    if (!StartLevel(g, 1, kModePuzzle, 1, 0)) return campaign;
+    if (!StartLevel(g, g.env, 1, kModePuzzle, 1, 0)) return campaign;
     while (true) {
         LevelRun run;
         run.level = g.play.LevelNumber;

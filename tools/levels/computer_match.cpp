@@ -77,7 +77,7 @@ ComputerLevelRun Play(const std::string& resDir, int level, int left, int right,
     g.computer.Strength[2] = right;
     ComputerLevelRun run;
     run.level = level;
-    if (!StartMatchLevel(g, level, 1, false, true)) return run;
+    if (!StartMatchLevel(g, g.env, level, 1, false, true)) return run;
     // The person's thoughts are the tool's, apart from the game, from a generator of their own.
     ComputerMind mind;
     mind.rng.Seed(seed * 0x9E3779B97F4A7C15ull + static_cast<std::uint64_t>(level) * 7919u + 17u);

@@ -348,7 +348,7 @@ MatchLevelRun PlayMatchLevel(const std::string& resDir, int level, int player,
     MatchLevelRun run;
     run.level = level;
     run.player = player;
-    if (!StartMatchLevel(g, level, 1, false, true)) return run;
+    if (!StartMatchLevel(g, g.env, level, 1, false, true)) return run;
     MatchBot bot(player);
     MatchInputWriter writer;
     while (g.play.LevelCleared == 0 && run.ticks < options.maxTicks) {

@@ -448,14 +448,14 @@ PipeLevelRun SolvePipeLevel(const std::string& resDir, int level, const PipeSolv
     HeadlessPlatform platform;
     auto g = std::make_unique<Game>();
     g->platform = &platform;
-    g->levels = &DiskLevels();
-    g->resDir = resDir;
+    g->env.levels = &DiskLevels();
+    g->env.resDir = resDir;
     g->rng.Seed(1);
     g->shell.Language = 2;
     g->shell.FrameCounter = 3;  // past start-up, as in any real game
     PipeLevelRun run;
     run.level = level;
-    if (!StartLevel(*g, level, kModePipe, 1, 0)) {
+    if (!StartLevel(*g, g->env, level, kModePipe, 1, 0)) {
         run.why = "the level does not start";
         return run;
     }
