@@ -24,6 +24,11 @@ bool PointerOverButton(const Simulation& sim, int slot) {
     return PointInButton(sim.buttons, slot, sim.input.MouseX, sim.input.MouseY);
 }
 
+void SetPanelButtons(Simulation& sim, const PanelLayout& panel) {
+    for (int i = 0; i < 4; ++i)
+        SetButton(sim, i + 1, panel.x, panel.ys[i], panel.halfWidth, panel.height);
+}
+
 void UpdateButtons(Simulation& sim) {
     ButtonTable& b = sim.buttons;
     InputState& in = sim.input;

@@ -76,8 +76,7 @@ void ShowGameChoice(Game& game) {
 void ShowEditor(Game& game) {
     BeginTransition(game, false);
     // The game screen's four panel buttons, then undo and redo left and right of the extras.
-    const int ys[4] = {396, 443, 490, 535};
-    for (int i = 0; i < 4; ++i) SetButton(game, i + 1, 788, ys[i], 80, 25);
+    SetPanelButtons(game, kSidePanel);
     SetButton(game, kEditorUndoButton, 62, 550, 50, 25);
     SetButton(game, kEditorRedoButton, 588, 550, 50, 25);
     SetButton(game, kEditorProveButton, 788, 349, 80, 25);

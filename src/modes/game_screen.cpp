@@ -3,13 +3,15 @@
 #include <cmath>
 #include <string>
 
-#include "core/environment.h"
 #include "core/buttons.h"
-#include "core/simulation.h"
+#include "core/environment.h"
 #include "core/mathutil.h"
 #include "core/mode_facts.h"
+#include "core/net_match_tick.h"
+#include "core/simulation.h"
 #include "core/text_state.h"
 #include "core/words.h"
+#include "modes/computer_player.h"
 #include "modes/level_start.h"
 #include "modes/mode_table.h"
 #include "playfield/cannon.h"
@@ -63,10 +65,6 @@ void LevelEndSequence(Simulation& game, const Environment& env) {
     const int bonus = (game.players[kSoloPlayer].TimeLeft / 10) * 10;
     const std::string next = std::to_string(n + 1);
     const ModeRow& row = CurrentModeRow(game);
-    if (row.levelEnd != nullptr) {
-        row.levelEnd(game, env);
-        return;
-    }
     // A test of the editor's level ends with the level: back to the editor.
     if (game.editor.Testing != 0) {
         if (t < 300) DrawCentred(game, 240, Tr(game, row.clearedTitle), 1);
@@ -197,48 +195,150 @@ void SidePanelTurn(Simulation& game, int align, const FieldRules& hintRules, boo
     }
 }
 
-void GameScreen(Simulation& game, const Environment& env) {
-    PlayfieldState& p = game.play;
-    UpdateButtons(game);
-    if (game.input.PauseKeyFrames == 1) p.PauseState = -p.PauseState;
-    const ModeRow& row = CurrentModeRow(game);
-    if (row.drawStock != nullptr) row.drawStock(game);
-    if (p.PauseState == -1) {
-        GameStep(game, env);
-    } else {
-        const double f = game.shell.FrameCounter;
-        DrawText(game, RoundHalfEven(p.FieldCentreX + 130 * std::cos(f / 300)),
-                 RoundHalfEven(270 + 150 * std::sin(f / 150)), kAlignCentre, Tr(game, "Pause"), 1);
-    }
-    if (p.LevelCleared != 0 || p.TimeUp != 0) return;
-    SidePanelTurn(game, kAlignRight, SinglePlayerRules(game), row.tipStartsWater);
+namespace {
+
+// The players of the mode's fields: the single player, or the match's two.
+struct FieldPlayers {
+    int first = kSoloPlayer;
+    int last = kSoloPlayer;
+};
+
+FieldPlayers PlayersOf(const ModeRow& row) {
+    if (row.facts->players == 2) return {1, kMatchPlayers};
+    return {};
 }
 
-void GameStep(Simulation& game, const Environment& env) {
-    PlayfieldState& p = game.play;
-    StepEffectsAndTexts(game);
-    if (p.LevelCleared == 0 && p.TimeUp == 0) {
-        if (game.players[kSoloPlayer].DoubleFrames > 0) --game.players[kSoloPlayer].DoubleFrames;
-        if (game.players[kSoloPlayer].FlashFrames > 0) --game.players[kSoloPlayer].FlashFrames;
-        CannonStep(game);
-        DrainTime(game);
+int FieldCentre(const Simulation& game, int player) {
+    return player == kSoloPlayer ? game.play.FieldCentreX : game.match.MatchCentreX[player];
+}
+
+void DrawPause(Simulation& game, const ModeRow& row, FieldPlayers players) {
+    const double f = game.shell.FrameCounter;
+    const ModeRow::Drift& d = row.pause;
+    const int y = RoundHalfEven(d.yCentre + d.yAmplitude * std::sin(f / d.yPeriod));
+    const double dx = d.xAmplitude * std::cos(f / d.xPeriod);
+    for (int q = players.first; q <= players.last; ++q) {
+        // The match's right field mirrors the left one's drift.
+        const double x = q == 2 ? FieldCentre(game, q) - dx : FieldCentre(game, q) + dx;
+        DrawText(game, RoundHalfEven(x), y, kAlignCentre, Tr(game, "Pause"), 1);
     }
-    const ModeRow& row = CurrentModeRow(game);
-    if (row.waterFlow != nullptr) row.waterFlow(game);
+}
+
+void RollUpScores(Simulation& game, FieldPlayers players) {
+    for (int q = players.first; q <= players.last; ++q) {
+        Player& player = game.players[q];
+        if (player.Score > player.ShownScore) player.ShownScore += 10;
+        if (player.Score > player.ShownScore + 1000) player.ShownScore += 500;
+    }
+}
+
+void DrawScores(Simulation& game, const ModeRow& row) {
+    if (row.drawScores != nullptr) {
+        row.drawScores(game);
+        return;
+    }
+    DrawLevelLabel(game);
+    DrawText(game, 778, 78, kAlignRight, std::to_string(game.players[kSoloPlayer].ShownScore), 2);
+}
+
+// The level-end or game-over sequence under way, one tick of it.
+void EndSequences(Simulation& game, const Environment& env, const ModeRow& row) {
+    PlayfieldState& p = game.play;
     if (p.LevelCleared == 1) {
         if (p.ClearedTimer > 0) --p.ClearedTimer;
-        LevelEndSequence(game, env);
+        if (row.levelEnd != nullptr)
+            row.levelEnd(game, env);
+        else
+            LevelEndSequence(game, env);
     }
     if (p.TimeUp == 1) {
         if (p.TimeUpTimer > 0) --p.TimeUpTimer;
         GameOverSequence(game);
     }
-    if (game.players[kSoloPlayer].Score > game.players[kSoloPlayer].ShownScore)
-        game.players[kSoloPlayer].ShownScore += 10;
-    if (game.players[kSoloPlayer].ShownScore + 1000 < game.players[kSoloPlayer].Score)
-        game.players[kSoloPlayer].ShownScore += 500;
-    DrawLevelLabel(game);
-    DrawText(game, 778, 78, kAlignRight, std::to_string(game.players[kSoloPlayer].ShownScore), 2);
+}
+
+// The turns of every player of the mode: their X2 and flash counted down, their commands (the
+// computer's, or both players' from the network) and their cannons, then the time bars.
+void PlayersTurns(Simulation& game, const ModeRow& row, FieldPlayers players,
+                  const NetMatchTick* net) {
+    for (int q = players.first; q <= players.last; ++q) {
+        if (game.players[q].DoubleFrames > 0) --game.players[q].DoubleFrames;
+        if (game.players[q].FlashFrames > 0) --game.players[q].FlashFrames;
+    }
+    GivenCommands given{};
+    PlayerCommand made[kMatchPlayers + 1];
+    for (int q = players.first; q <= players.last && q != kSoloPlayer; ++q) {
+        if (net != nullptr) {
+            // Over the network each player aims with keys or pointer anywhere, as against the
+            // computer.
+            const NetMatchTick::Side& s = net->side[q];
+            made[q].pointerAims = s.pointerAims;
+            made[q].pointerX = s.pointerX;
+            made[q].pointerY = s.pointerY;
+            made[q].keyLeft = s.keyLeft;
+            made[q].keyRight = s.keyRight;
+            made[q].fire = s.fire;
+            given[q] = &made[q];
+            continue;
+        }
+        // The computer decides from the field as the last tick left it, as a person sees it.
+        if (game.computer.Strength[q] == kNoComputer) continue;
+        made[q] = ComputerCommand(game, q);
+        given[q] = &made[q];
+    }
+    PlayersCannonStep(game, players.first, players.last, given, net != nullptr);
+    if (row.drain != nullptr)
+        row.drain(game);
+    else
+        DrainTime(game);
+}
+
+}  // namespace
+
+void PlayScreen(Simulation& game, const Environment& env, const NetMatchTick* net) {
+    PlayfieldState& p = game.play;
+    const ModeRow& row = CurrentModeRow(game);
+    UpdateButtons(game);
+    if (net != nullptr) game.buttons.MenuSelection = net->button;
+    if (row.drawPanel != nullptr) row.drawPanel(game);
+    if (game.input.PauseKeyFrames == 1) p.PauseState = -p.PauseState;
+    if (p.PauseState == -1)
+        PlayStep(game, env, net);
+    else
+        DrawPause(game, row, PlayersOf(row));
+    if (p.LevelCleared != 0 || p.TimeUp != 0) return;
+    const FieldRules hintRules =
+        row.facts->players == 2
+            ? MatchFieldRules(game.match.MatchCentreX[1], 1, game.stones.StoneCount)
+            : SinglePlayerRules(game);
+    SidePanelTurn(game, row.panelAlign, hintRules, row.tipStartsWater);
+}
+
+void PlayStep(Simulation& game, const Environment& env, const NetMatchTick* net) {
+    PlayfieldState& p = game.play;
+    const ModeRow& row = CurrentModeRow(game);
+    const FieldPlayers players = PlayersOf(row);
+    StepEffectsAndTexts(game);
+    if (row.endsBeforeTurns) {
+        RollUpScores(game, players);
+        DrawScores(game, row);
+        EndSequences(game, env, row);
+    }
+    if (p.LevelCleared == 0 && p.TimeUp == 0) PlayersTurns(game, row, players, net);
+    if (row.waterFlow != nullptr) row.waterFlow(game);
+    if (!row.endsBeforeTurns) {
+        EndSequences(game, env, row);
+        RollUpScores(game, players);
+        DrawScores(game, row);
+    }
+}
+
+void GameScreen(Simulation& game, const Environment& env) {
+    PlayScreen(game, env, nullptr);
+}
+
+void GameStep(Simulation& game, const Environment& env) {
+    PlayStep(game, env, nullptr);
 }
 
 void StepEffectsAndTexts(Simulation& game) {

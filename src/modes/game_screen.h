@@ -1,8 +1,10 @@
-// The single-player game screen: pause, the side panel, the time bar, the score counter and the
-// level-end and game-over sequences.
+// The play screen of every mode, the match too: pause, the panel, the players' turns, the time
+// bars, the score counters and the level-end and game-over sequences, with the mode's row of the
+// mode table where the modes differ.
 #pragma once
 
 struct Environment;
+struct NetMatchTick;
 struct Simulation;
 struct FieldRules;
 
@@ -12,9 +14,13 @@ constexpr int kButtonPause = 2;
 constexpr int kButtonEnd = 3;
 constexpr int kButtonMusic = 4;
 
-// Handler of screen 1, once per tick.
+// The play screen's handler, once per tick. `net` holds both players' commands in a network
+// match (nullptr otherwise).
+void PlayScreen(Simulation& game, const Environment& env, const NetMatchTick* net);
+// One step of play, for every player of the mode; skipped while paused.
+void PlayStep(Simulation& game, const Environment& env, const NetMatchTick* net);
+// Handler of screen 1 and its step: the play screen of the single-player modes.
 void GameScreen(Simulation& game, const Environment& env);
-// One step of play; skipped while paused.
 void GameStep(Simulation& game, const Environment& env);
 // The start of every step of play: the slot-search cursors at 0, the effects and the rising
 // numbers one step on.

@@ -1,9 +1,9 @@
 #include "modes/level_file.h"
 
-#include "core/simulation.h"
 #include "core/level_source.h"
 #include "core/mode_facts.h"
 #include "core/paths.h"
+#include "core/simulation.h"
 #include "playfield/tables.h"
 
 namespace {

@@ -2,12 +2,12 @@
 
 #include <string>
 
-#include "core/environment.h"
 #include "core/buttons.h"
-#include "core/simulation.h"
+#include "core/environment.h"
 #include "core/level_source.h"
 #include "core/mode_facts.h"
 #include "core/paths.h"
+#include "core/simulation.h"
 #include "core/words.h"
 #include "modes/level_file.h"
 #include "modes/mode_table.h"

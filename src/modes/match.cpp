@@ -3,12 +3,12 @@
 #include <cmath>
 #include <string>
 
-#include "core/environment.h"
 #include "core/buttons.h"
-#include "core/simulation.h"
+#include "core/environment.h"
 #include "core/mathutil.h"
 #include "core/mode_facts.h"
 #include "core/net_match_tick.h"
+#include "core/simulation.h"
 #include "core/text_state.h"
 #include "core/words.h"
 #include "modes/computer_player.h"
@@ -31,7 +31,6 @@ constexpr int kLevelEndTicks = 300;
 constexpr int kWinPoints = 2000;
 constexpr int kWinPointsAt = 200;
 constexpr int kDecidingLead = 3;
-constexpr int kButtonYs[4] = {420, 467, 514, 559};
 
 const ModeRow& MatchRow() {
     return *FindModeRow(kModeMatch);
@@ -71,12 +70,6 @@ void BuildLevel(Simulation& game, const LevelRecords& records) {
         game.players[p].FlashFrames = 0;
     }
     m.LevelWinCounted = 0;
-}
-
-void SetUpMatchButtons(Simulation& game) {
-    ClearButtons(game);
-    for (int i = 1; i <= kButtonSlots; ++i) game.buttons.ButtonState[i] = 0;
-    for (int i = 0; i < 4; ++i) SetButton(game, i + 1, 400, kButtonYs[i], 54, 25);
 }
 
 // The same text on both sides, at each field's centre.
@@ -147,10 +140,10 @@ void SomebodyWins(Simulation& game, const Environment& env, int winner) {
     if (t == 0) NextLevel(game, env);
 }
 
-void LevelEnd(Simulation& game, const Environment& env) {
+}  // namespace
+
+void MatchLevelEnd(Simulation& game, const Environment& env) {
     MatchState& m = game.match;
-    PlayfieldState& p = game.play;
-    if (p.ClearedTimer > 0) --p.ClearedTimer;
     const int winner = MatchLevelWinner(game);
     if (winner != 0 && m.LevelWinCounted == 0) {
         ++m.LevelsWon[winner];
@@ -167,7 +160,7 @@ void LevelEnd(Simulation& game, const Environment& env) {
         SomebodyWins(game, env, winner);
 }
 
-void DrainTimes(Simulation& game) {
+void DrainMatchTimes(Simulation& game) {
     PlayfieldState& p = game.play;
     if (game.shell.FrameCounter % MatchDrainDivisor(p.LapNumber) == 0) {
         for (int q = 1; q <= kMatchPlayers; ++q) {
@@ -180,7 +173,22 @@ void DrainTimes(Simulation& game) {
     }
 }
 
-}  // namespace
+void DrawMatchPanel(Simulation& game) {
+    const MatchState& m = game.match;
+    DrawText(game, 400, 7, kAlignCentre,
+             FillIn(TrC(game, "side panel", "Level %s"), {std::to_string(game.play.LevelNumber)}),
+             5);
+    DrawText(game, 294, 46, kAlignCentre, std::to_string(m.LevelsWon[1]), 2);
+    DrawText(game, 510, 46, kAlignCentre, std::to_string(m.LevelsWon[2]), 2);
+}
+
+void DrawMatchScores(Simulation& game) {
+    const MatchState& m = game.match;
+    DrawText(game, m.MatchCentreX[1] - 10, 56, kAlignCentre,
+             std::to_string(game.players[1].ShownScore), 2);
+    DrawText(game, m.MatchCentreX[2] + 10, 56, kAlignCentre,
+             std::to_string(game.players[2].ShownScore), 2);
+}
 
 int MatchDrainDivisor(int lap) {
     return lap <= 1 ? 5 : lap >= 5 ? 1 : 6 - lap;
@@ -243,7 +251,9 @@ bool StartMatchLevel(Simulation& game, const Environment& env, const LevelStartR
         ResetComputerMinds(game);
     }
 
-    SetUpMatchButtons(game);
+    ClearButtons(game);
+    for (int i = 1; i <= kButtonSlots; ++i) game.buttons.ButtonState[i] = 0;
+    SetPanelButtons(game, kMatchPanel);
     game.players[1].cannon.KeyStepRight = 0;
     game.players[1].cannon.KeyStepLeft = 0;
     for (int q = 1; q <= kMatchPlayers; ++q) {
@@ -263,73 +273,9 @@ bool StartMatchLevel(Simulation& game, const Environment& env, const LevelStartR
 }
 
 void MatchStep(Simulation& game, const Environment& env, const NetMatchTick* net) {
-    MatchState& m = game.match;
-    PlayfieldState& p = game.play;
-    StepEffectsAndTexts(game);
-    for (int q = 1; q <= kMatchPlayers; ++q) {
-        if (game.players[q].Score > game.players[q].ShownScore) game.players[q].ShownScore += 10;
-        if (game.players[q].Score > game.players[q].ShownScore + 1000)
-            game.players[q].ShownScore += 500;
-    }
-    DrawText(game, m.MatchCentreX[1] - 10, 56, kAlignCentre,
-             std::to_string(game.players[1].ShownScore), 2);
-    DrawText(game, m.MatchCentreX[2] + 10, 56, kAlignCentre,
-             std::to_string(game.players[2].ShownScore), 2);
-    if (p.LevelCleared != 0) LevelEnd(game, env);
-    if (p.LevelCleared == 0) {
-        // An X2 lasts as long as in the single-player game, not the whole level.
-        for (int q = 1; q <= kMatchPlayers; ++q) {
-            if (game.players[q].DoubleFrames > 0) --game.players[q].DoubleFrames;
-            if (game.players[q].FlashFrames > 0) --game.players[q].FlashFrames;
-        }
-        // The computer decides from the field as the last tick left it, as a person sees it.
-        GivenCommands given{};
-        PlayerCommand computer[kMatchPlayers + 1];
-        for (int q = 1; q <= kMatchPlayers; ++q) {
-            if (net != nullptr) {
-                // Over the network each player aims with keys or pointer anywhere, as against
-                // the computer.
-                const NetMatchTick::Side& s = net->side[q];
-                computer[q].pointerAims = s.pointerAims;
-                computer[q].pointerX = s.pointerX;
-                computer[q].pointerY = s.pointerY;
-                computer[q].keyLeft = s.keyLeft;
-                computer[q].keyRight = s.keyRight;
-                computer[q].fire = s.fire;
-                given[q] = &computer[q];
-                continue;
-            }
-            if (game.computer.Strength[q] == kNoComputer) continue;
-            computer[q] = ComputerCommand(game, q);
-            given[q] = &computer[q];
-        }
-        MatchCannonStep(game, given, net != nullptr);
-        DrainTimes(game);
-    }
+    PlayStep(game, env, net);
 }
 
 void MatchScreen(Simulation& game, const Environment& env, const NetMatchTick* net) {
-    MatchState& m = game.match;
-    PlayfieldState& p = game.play;
-    DrawText(game, 400, 7, kAlignCentre,
-             FillIn(TrC(game, "side panel", "Level %s"), {std::to_string(p.LevelNumber)}), 5);
-    UpdateButtons(game);
-    if (net != nullptr) game.buttons.MenuSelection = net->button;
-    DrawText(game, 294, 46, kAlignCentre, std::to_string(m.LevelsWon[1]), 2);
-    DrawText(game, 510, 46, kAlignCentre, std::to_string(m.LevelsWon[2]), 2);
-    if (game.input.PauseKeyFrames == 1) p.PauseState = -p.PauseState;
-    if (p.PauseState == -1) {
-        MatchStep(game, env, net);
-    } else {
-        const double f = game.shell.FrameCounter;
-        const int y = RoundHalfEven(290 + 150 * std::sin(f / 200));
-        const double dx = 120 * std::cos(f / 400);
-        DrawText(game, RoundHalfEven(m.MatchCentreX[1] + dx), y, kAlignCentre, Tr(game, "Pause"),
-                 1);
-        DrawText(game, RoundHalfEven(m.MatchCentreX[2] - dx), y, kAlignCentre, Tr(game, "Pause"),
-                 1);
-    }
-    if (p.LevelCleared != 0) return;
-    SidePanelTurn(game, kAlignCentre, MatchFieldRules(m.MatchCentreX[1], 1, game.stones.StoneCount),
-                  false);
+    PlayScreen(game, env, net);
 }

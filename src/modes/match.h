@@ -18,10 +18,19 @@ bool StartMatchLevel(Simulation& game, const Environment& env, const LevelStartR
 bool StartMatchLevel(Simulation& game, const Environment& env, int level, int lap, bool restartTune,
                      bool newMatch);
 
-// Handler of the match screen, once per tick.
+// Handler of the match screen, once per tick: the play screen with the match's row. `net` holds
+// both players' commands in a network match (nullptr otherwise).
 void MatchScreen(Simulation& game, const Environment& env, const NetMatchTick* net);
-// One step of the match: effects, scores, both players' turns and the drain, or the level end.
+// One step of the match: the play step with the match's row.
 void MatchStep(Simulation& game, const Environment& env, const NetMatchTick* net);
+
+// The match's row of the mode table: its level and levels won at the top, the scores over the
+// fields, both time bars drained at once (an empty one ends the level) and the level's end: who
+// won it, the texts on both fields and the next level or the match's end.
+void DrawMatchPanel(Simulation& game);
+void DrawMatchScores(Simulation& game);
+void DrainMatchTimes(Simulation& game);
+void MatchLevelEnd(Simulation& game, const Environment& env);
 
 // Ticks per unit drained from both time bars: 5 in the first lap, one less each lap, 1 from lap 5.
 int MatchDrainDivisor(int lap);

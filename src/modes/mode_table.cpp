@@ -1,12 +1,13 @@
 #include "modes/mode_table.h"
 
-#include "core/simulation.h"
 #include "core/mode_facts.h"
+#include "core/simulation.h"
+#include "core/words.h"
 #include "modes/endless.h"
 #include "modes/level_file.h"
+#include "modes/match.h"
 #include "modes/pipe.h"
 #include "playfield/field_rules.h"
-#include "core/words.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ const ModeRow kModes[] = {
         .tipStartsWater = false,
         .pointerBandX = 0,
         .drawsPipes = false,
-        .drawStock = nullptr,
+        .drawPanel = nullptr,
         .waterFlow = nullptr,
         .levelEnd = nullptr,
         .clearedTitle = N_("Set cleared!"),
@@ -55,7 +56,7 @@ const ModeRow kModes[] = {
         .tipStartsWater = false,
         .pointerBandX = 0,
         .drawsPipes = false,
-        .drawStock = nullptr,
+        .drawPanel = nullptr,
         .waterFlow = nullptr,
         .levelEnd = nullptr,
         .clearedTitle = N_("Puzzle cleared!"),
@@ -76,7 +77,7 @@ const ModeRow kModes[] = {
         .tipStartsWater = true,
         .pointerBandX = 121,
         .drawsPipes = true,
-        .drawStock = DrawPipeStock,
+        .drawPanel = DrawPipeStock,
         .waterFlow = PipeWaterFlow,
         .levelEnd = PipeLevelEnd,
         .clearedTitle = {},
@@ -94,6 +95,14 @@ const ModeRow kModes[] = {
         .tipStartsWater = false,
         .pointerBandX = 0,
         .drawsPipes = false,
+        .drawPanel = DrawMatchPanel,
+        .drain = DrainMatchTimes,
+        .levelEnd = MatchLevelEnd,
+        .drawScores = DrawMatchScores,
+        .endsBeforeTurns = true,
+        .panel = kMatchPanel,
+        .panelAlign = kAlignCentre,
+        .pause = {120, 400, 290, 150, 200},
         .clearedTitle = {},
         .nextLevel = N_("Try Level "),
     },

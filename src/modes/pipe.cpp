@@ -3,15 +3,15 @@
 #include <string>
 
 #include "core/environment.h"
-#include "core/simulation.h"
 #include "core/mode_facts.h"
+#include "core/simulation.h"
+#include "core/sound_state.h"
+#include "core/text_state.h"
+#include "core/words.h"
 #include "modes/level_file.h"
 #include "modes/level_start.h"
 #include "playfield/field_rules.h"
 #include "playfield/tables.h"
-#include "core/sound_state.h"
-#include "core/text_state.h"
-#include "core/words.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include "playfield/cannon.h"
 
 #include "core/simulation.h"
+#include "core/sound_state.h"
 #include "playfield/extras.h"
 #include "playfield/field_rules.h"
 #include "playfield/stone_step.h"
-#include "core/sound_state.h"
 
 namespace {
 
@@ -161,29 +161,36 @@ void CannonStepFor(Simulation& game, FieldRules r, int player, PlayerCommand& co
     CountAndSlide(game, r, turn);
 }
 
+void PlayersCannonStep(Simulation& game, int first, int last, const GivenCommands& given,
+                       bool overNetwork) {
+    for (int p = first; p <= last; ++p) {
+        if (game.players[p].ShakeFrames > 0) --game.players[p].ShakeFrames;
+    }
+    for (int p = first; p <= last; ++p) {
+        // A level that player 1 has just ended gives player 2 no turn.
+        if (game.play.LevelCleared != 0 || game.play.TimeUp != 0) return;
+        const bool solo = p == kSoloPlayer;
+        PlayerCommand command = given[p] != nullptr ? *given[p]
+                                : solo              ? SinglePlayerCommand(game)
+                                                    : MatchPlayerCommand(game, p);
+        const FieldRules rules =
+            solo ? SinglePlayerRules(game) : MatchRulesOf(game, p, overNetwork);
+        if (given[p] != nullptr) game.players[p].Fire = command.fire ? 1 : 0;
+        CannonStepFor(game, rules, p, command);
+        if (given[p] != nullptr) {
+            if (command.fireTaken) game.players[p].Fire = 0;
+        } else if (solo) {
+            ApplySinglePlayerCommand(game, command);
+        } else {
+            ApplyMatchCommand(game, p, command);
+        }
+    }
+}
+
 void CannonStep(Simulation& game) {
-    PlayfieldState& p = game.play;
-    if (game.players[kSoloPlayer].ShakeFrames > 0) --game.players[kSoloPlayer].ShakeFrames;
-    if (p.LevelCleared != 0 || p.TimeUp != 0) return;
-    PlayerCommand command = SinglePlayerCommand(game);
-    CannonStepFor(game, SinglePlayerRules(game), kSoloPlayer, command);
-    ApplySinglePlayerCommand(game, command);
+    PlayersCannonStep(game, kSoloPlayer, kSoloPlayer, {}, false);
 }
 
 void MatchCannonStep(Simulation& game, const GivenCommands& given, bool overNetwork) {
-    for (int p = 1; p <= kMatchPlayers; ++p) {
-        if (game.players[p].ShakeFrames > 0) --game.players[p].ShakeFrames;
-    }
-    for (int p = 1; p <= kMatchPlayers; ++p) {
-        // A level that player 1 has just ended gives player 2 no turn.
-        if (game.play.LevelCleared != 0) return;
-        PlayerCommand command = given[p] != nullptr ? *given[p] : MatchPlayerCommand(game, p);
-        const FieldRules rules = MatchRulesOf(game, p, overNetwork);
-        if (given[p] != nullptr) game.players[p].Fire = command.fire ? 1 : 0;
-        CannonStepFor(game, rules, p, command);
-        if (given[p] == nullptr)
-            ApplyMatchCommand(game, p, command);
-        else if (command.fireTaken)
-            game.players[p].Fire = 0;
-    }
+    PlayersCannonStep(game, 1, kMatchPlayers, given, overNetwork);
 }
