@@ -197,17 +197,6 @@ void SidePanelTurn(Simulation& game, int align, const FieldRules& hintRules, boo
 
 namespace {
 
-// The players of the mode's fields: the single player, or the match's two.
-struct FieldPlayers {
-    int first = kSoloPlayer;
-    int last = kSoloPlayer;
-};
-
-FieldPlayers PlayersOf(const ModeRow& row) {
-    if (row.facts->players == 2) return {1, kMatchPlayers};
-    return {};
-}
-
 int FieldCentre(const Simulation& game, int player) {
     return player == kSoloPlayer ? game.play.FieldCentreX : game.match.MatchCentreX[player];
 }

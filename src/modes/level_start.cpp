@@ -11,7 +11,6 @@
 #include "core/words.h"
 #include "modes/level_file.h"
 #include "modes/mode_table.h"
-#include "modes/pipe.h"
 #include "playfield/extras.h"
 #include "playfield/field_rules.h"
 #include "playfield/tables.h"
@@ -109,16 +108,25 @@ void ResetLevelEnd(Simulation& game) {
     game.floatingTexts.TextCursor = 0;
 }
 
-namespace {
-
-void SetUpPanelButtons(Simulation& game) {
-    ClearButtons(game);
-    for (int i = 1; i <= kButtonSlots; ++i) game.buttons.ButtonState[i] = 0;
-    const int ys[4] = {396, 443, 490, 535};
-    for (int i = 0; i < 4; ++i) SetButton(game, i + 1, 788, ys[i], 80, 25);
+void NewSingleLevel(Simulation& game, const LevelStartRequest& start, const ModeRow& row,
+                    const LevelRecords& records) {
+    Player& player = game.players[kSoloPlayer];
+    if (start.level == 1 && start.lap == 1) {
+        player.ShownScore = 0;
+        player.Score = 0;
+        player.TimeLeft = 500;
+        game.level.LevelStartTime = 500;
+        player.LevelStartScore = 0;
+    }
+    const FieldRules& field = FieldOfMode(start.mode);
+    game.play.FieldCentreX = field.centreX;
+    row.buildField(game, records);
+    CannonState& c = player.cannon;
+    c.CannonX = 350;
+    c.CannonY = field.cannonY;
+    c.CannonLoad = 8;
+    c.CannonXf = 400.0;
 }
-
-}  // namespace
 
 bool StartLevel(Simulation& game, const Environment& env, int level, int mode, int lap,
                 bool restartTune) {
@@ -126,55 +134,72 @@ bool StartLevel(Simulation& game, const Environment& env, int level, int mode, i
 }
 
 bool StartLevel(Simulation& game, const Environment& env, const LevelStartRequest& start) {
-    PlayfieldState& p = game.play;
-    LevelState& lv = game.level;
-    CannonState& c = game.players[kSoloPlayer].cannon;
-    const bool resume = start.kind == LevelStartKind::kResume;
-    const int level = start.level, mode = start.mode, lap = start.lap;
-    LevelRecords records;
-    const ModeRow* row = PrepareLevelStart(game, env, start, 1, records);
-    if (row == nullptr) return false;
+    return StartPlayLevel(game, env, start, 1);
+}
 
-    game.pipe.TapSoundsLeft = 3;
-    game.players[kSoloPlayer].ShakeFrames = 0;
+bool StartPlayLevel(Simulation& game, const Environment& env, const LevelStartRequest& start,
+                    int players) {
+    const bool resume = start.kind == LevelStartKind::kResume;
+    const bool match = players == 2;
+    LevelRecords records;
+    const ModeRow* row = PrepareLevelStart(game, env, start, players, records);
+    if (row == nullptr) return false;
+    const FieldPlayers fp = PlayersOf(*row);
+
+    if (!match) game.pipe.TapSoundsLeft = 3;
     if (start.kind == LevelStartKind::kLoaded) {
-        game.players[kSoloPlayer].Score = start.score;
-        game.players[kSoloPlayer].ShownScore = start.score;
-        game.players[kSoloPlayer].TimeLeft = start.time;
+        // A saved slot's scores and time, or the match's scores, levels won and opponent.
+        if (match) {
+            for (int q = 1; q <= kMatchPlayers; ++q) {
+                game.players[q].Score = start.matchScore[q];
+                game.players[q].ShownScore = start.matchScore[q];
+                game.match.LevelsWon[q] = start.levelsWon[q];
+            }
+            game.computer.Strength[1] = kNoComputer;
+            game.computer.Strength[2] = start.opponent;
+        } else {
+            game.players[kSoloPlayer].Score = start.score;
+            game.players[kSoloPlayer].ShownScore = start.score;
+            game.players[kSoloPlayer].TimeLeft = start.time;
+        }
     }
     EnterLevel(game, start, *row);
-    if (!resume) {
-        if (level == 1 && lap == 1) {
-            game.players[kSoloPlayer].ShownScore = 0;
-            game.players[kSoloPlayer].Score = 0;
-            game.players[kSoloPlayer].TimeLeft = 500;
-            lv.LevelStartTime = 500;
-            game.players[kSoloPlayer].LevelStartScore = 0;
-        }
-        const FieldRules& field = FieldOfMode(mode);
-        p.FieldCentreX = field.centreX;
-        row->buildField(game, records);
-        c.CannonX = 350;
-        c.CannonY = field.cannonY;
-        c.CannonLoad = 8;
-        c.CannonXf = 400.0;
+    if (match) {
+        // The fire requests start empty: a press that ended the last level fires nothing here.
+        for (Player& player : game.players) player.Fire = 0;
+        game.input.MouseButtonDown2 = 0;
     }
-
+    if (!resume) row->newLevel(game, start, *row, records);
     // The cannon is emptied below. A piece from the pipe game's column that waited on it would
     // burst unfired and be lost to a tight stock: it goes back into the column.
-    if (resume && FieldOfMode(p.GameMode).reload == Reload::kPieceColumn) ReturnWaitingPiece(game);
-    SetUpPanelButtons(game);
-    c.KeyStepRight = 0;
-    c.KeyStepLeft = 0;
-    c.NothingFlying = 1;
-    game.players[kSoloPlayer].GroupSize = 0;
-    c.LoadedStone = 0;
-    c.NeedReload = 1;
-    c.LoadStepFrames = 0;
-    c.NextColour = game.rng.Range(1, 9);
-    lv.LevelStartTime = game.players[kSoloPlayer].TimeLeft;
-    game.players[kSoloPlayer].ShownScore = game.players[kSoloPlayer].Score;
-    game.players[kSoloPlayer].LevelStartScore = game.players[kSoloPlayer].ShownScore;
-    game.shell.ScreenId = kScreenGame;
+    if (resume && row->resumed != nullptr) row->resumed(game);
+
+    ClearButtons(game);
+    for (int i = 1; i <= kButtonSlots; ++i) game.buttons.ButtonState[i] = 0;
+    SetPanelButtons(game, row->panel);
+    for (int q = fp.first; q <= fp.last; ++q) {
+        Player& player = game.players[q];
+        CannonState& c = player.cannon;
+        // Only the match's right field never steps by keys (but over the network, where its key
+        // steps go on into the next level).
+        if (q != 2) {
+            c.KeyStepRight = 0;
+            c.KeyStepLeft = 0;
+        }
+        c.NothingFlying = 1;
+        c.NeedReload = 1;
+        // A stone left waiting on the cannon is no longer its load: it bursts below the line.
+        c.LoadedStone = 0;
+        c.LoadStepFrames = 0;
+        c.NextColour = game.rng.Range(1, kLastColour);
+        player.GroupSize = 0;
+        player.ShakeFrames = 0;
+        if (!match) {
+            game.level.LevelStartTime = player.TimeLeft;
+            player.ShownScore = player.Score;
+        }
+        player.LevelStartScore = player.ShownScore;
+    }
+    game.shell.ScreenId = match ? kScreenMatch : kScreenGame;
     return true;
 }

@@ -18,6 +18,14 @@ struct ModeRow;
 // request says so. Returns false when the level could not be built (its file is missing or
 // short); the player has then been told and is back in the main menu.
 bool StartLevel(Simulation& game, const Environment& env, const LevelStartRequest& start);
+// The one level start of every mode: what StartLevel and StartMatchLevel do for a game of one
+// player or of two (`players`), with the mode's row where the modes differ.
+bool StartPlayLevel(Simulation& game, const Environment& env, const LevelStartRequest& start,
+                    int players);
+// The single-player modes' new level (a row's newLevel): the scores and time of a new game at
+// level 1 of lap 1, the field built and the cannon at its start.
+void NewSingleLevel(Simulation& game, const LevelStartRequest& start, const ModeRow& row,
+                    const LevelRecords& records);
 // A new level: `level` of `mode` in lap `lap`.
 bool StartLevel(Simulation& game, const Environment& env, int level, int mode, int lap,
                 bool restartTune);

@@ -51,14 +51,14 @@ void ResetPlayers(Simulation& game) {
 }
 
 // A fresh level: both fields built, both cannons back at their start.
-void BuildLevel(Simulation& game, const LevelRecords& records) {
+void BuildLevel(Simulation& game, const ModeRow& row, const LevelRecords& records) {
     MatchState& m = game.match;
     for (int p = 1; p <= kMatchPlayers; ++p) {
         m.MatchCentreX[p] = kCentreX[p];
         game.players[p].cannon.CannonTargetX = kCentreX[p];
         game.players[p].TimeLeft = kLevelStartTime;
     }
-    MatchRow().buildField(game, records);
+    row.buildField(game, records);
     for (int p = 1; p <= kMatchPlayers; ++p) {
         CannonState& c = game.players[p].cannon;
         c.CannonX = kCannonStartX[p];
@@ -226,50 +226,14 @@ bool StartMatchLevel(Simulation& game, const Environment& env, int level, int la
 }
 
 bool StartMatchLevel(Simulation& game, const Environment& env, const LevelStartRequest& start) {
-    MatchState& m = game.match;
-    const bool resume = start.kind == LevelStartKind::kResume;
-    LevelRecords records;
-    const ModeRow* row = PrepareLevelStart(game, env, start, 2, records);
-    if (row == nullptr) return false;
+    return StartPlayLevel(game, env, start, 2);
+}
 
-    if (start.kind == LevelStartKind::kLoaded) {
-        for (int q = 1; q <= kMatchPlayers; ++q) {
-            game.players[q].Score = start.matchScore[q];
-            game.players[q].ShownScore = start.matchScore[q];
-            m.LevelsWon[q] = start.levelsWon[q];
-        }
-        game.computer.Strength[1] = kNoComputer;
-        game.computer.Strength[2] = start.opponent;
-    }
-    EnterLevel(game, start, *row);
-    // The fire requests start empty: a press that ended the last level fires nothing here.
-    for (Player& player : game.players) player.Fire = 0;
-    game.input.MouseButtonDown2 = 0;
-    if (!resume) {
-        if (start.newMatch == 1 || (start.level == 1 && start.lap == 1)) ResetPlayers(game);
-        BuildLevel(game, records);
-        ResetComputerMinds(game);
-    }
-
-    ClearButtons(game);
-    for (int i = 1; i <= kButtonSlots; ++i) game.buttons.ButtonState[i] = 0;
-    SetPanelButtons(game, kMatchPanel);
-    game.players[1].cannon.KeyStepRight = 0;
-    game.players[1].cannon.KeyStepLeft = 0;
-    for (int q = 1; q <= kMatchPlayers; ++q) {
-        CannonState& c = game.players[q].cannon;
-        c.NothingFlying = 1;
-        c.NeedReload = 1;
-        // A stone left waiting on the cannon is no longer its load: it bursts below the line.
-        c.LoadedStone = 0;
-        c.NextColour = game.rng.Range(1, kLastColour);
-        c.LoadStepFrames = 0;
-        game.players[q].GroupSize = 0;
-        game.players[q].LevelStartScore = game.players[q].ShownScore;
-        game.players[q].ShakeFrames = 0;
-    }
-    game.shell.ScreenId = kScreenMatch;
-    return true;
+void NewMatchLevel(Simulation& game, const LevelStartRequest& start, const ModeRow& row,
+                   const LevelRecords& records) {
+    if (start.newMatch == 1 || (start.level == 1 && start.lap == 1)) ResetPlayers(game);
+    BuildLevel(game, row, records);
+    ResetComputerMinds(game);
 }
 
 void MatchStep(Simulation& game, const Environment& env, const NetMatchTick* net) {

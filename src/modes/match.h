@@ -2,10 +2,12 @@
 // decision of each level, until one player leads by three levels won.
 #pragma once
 
+#include "core/level_format.h"
 #include "core/requests.h"
 
 struct Environment;
 struct MatchState;
+struct ModeRow;
 struct NetMatchTick;
 struct Simulation;
 
@@ -31,6 +33,10 @@ void DrawMatchPanel(Simulation& game);
 void DrawMatchScores(Simulation& game);
 void DrainMatchTimes(Simulation& game);
 void MatchLevelEnd(Simulation& game, const Environment& env);
+// A new match level: both fields built, both cannons at their start, and for a new match (or
+// level 1 of lap 1) both players' scores, times and levels won from nothing.
+void NewMatchLevel(Simulation& game, const LevelStartRequest& start, const ModeRow& row,
+                   const LevelRecords& records);
 
 // Ticks per unit drained from both time bars: 5 in the first lap, one less each lap, 1 from lap 5.
 int MatchDrainDivisor(int lap);

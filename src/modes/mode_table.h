@@ -7,12 +7,14 @@
 
 #include "core/buttons.h"
 #include "core/level_format.h"
+#include "core/mode_facts.h"
+#include "core/player_state.h"
+#include "core/requests.h"
 #include "core/text_state.h"
 #include "core/words.h"
 
 struct Environment;
 struct Simulation;
-struct ModeFacts;
 
 struct ModeRow {
     const ModeFacts* facts = nullptr;
@@ -20,6 +22,12 @@ struct ModeRow {
     bool (*recordsValid)(const LevelRecords& records) = nullptr;
     // Fills the stone table for the level in LevelNumber from the records just read.
     void (*buildField)(Simulation& game, const LevelRecords& records) = nullptr;
+    // A level start that does not resume: the players' new game or level, the field built (with
+    // buildField) and the cannons at their start.
+    void (*newLevel)(Simulation& game, const LevelStartRequest& start, const ModeRow& row,
+                     const LevelRecords& records) = nullptr;
+    // A level start that resumes the game in memory (the pipe game's waiting piece goes back).
+    void (*resumed)(Simulation& game) = nullptr;
     // Time bar: one unit drains every drainEvery x (the lap's divisor) ticks; an empty bar ends
     // the game where it says so.
     int drainEvery = 1;
@@ -60,6 +68,17 @@ struct ModeRow {
     Words gameOverTitle{N_("Time out!")};
     int messageX = 0;
 };
+
+// The players of the mode's fields: the single player, or the match's two.
+struct FieldPlayers {
+    int first = kSoloPlayer;
+    int last = kSoloPlayer;
+};
+
+inline FieldPlayers PlayersOf(const ModeRow& row) {
+    if (row.facts->players == 2) return {1, kMatchPlayers};
+    return {};
+}
 
 // The row of a mode; nullptr for a number that is none.
 const ModeRow* FindModeRow(int mode);

@@ -1,11 +1,12 @@
-#include "modes/mode_table.h"
-
+// The rows of the mode table: the one place that names every mode's own rules.
 #include "core/mode_facts.h"
 #include "core/simulation.h"
 #include "core/words.h"
 #include "modes/endless.h"
 #include "modes/level_file.h"
+#include "modes/level_start.h"
 #include "modes/match.h"
+#include "modes/mode_table.h"
 #include "modes/pipe.h"
 #include "playfield/field_rules.h"
 
@@ -30,6 +31,7 @@ const ModeRow kModes[] = {
         .facts = FindModeFacts(kModeEndless),
         .recordsValid = nullptr,
         .buildField = BuildEndless,
+        .newLevel = NewSingleLevel,
         .drainEvery = 1,
         .emptyBarEndsGame = true,
         .labelsSets = true,
@@ -49,6 +51,7 @@ const ModeRow kModes[] = {
         .facts = FindModeFacts(kModePuzzle),
         .recordsValid = nullptr,
         .buildField = BuildPuzzle,
+        .newLevel = NewSingleLevel,
         .drainEvery = 1,
         .emptyBarEndsGame = true,
         .labelsSets = false,
@@ -69,6 +72,8 @@ const ModeRow kModes[] = {
         // A level without a source or a target barrel could never be won.
         .recordsValid = PipeRecordsValid,
         .buildField = StartPipeLevel,
+        .newLevel = NewSingleLevel,
+        .resumed = ReturnWaitingPiece,
         // An empty bar starts the water instead of ending the game.
         .drainEvery = 3,
         .emptyBarEndsGame = false,
@@ -88,6 +93,7 @@ const ModeRow kModes[] = {
     {
         .facts = FindModeFacts(kModeMatch),
         .buildField = BuildMatch,
+        .newLevel = NewMatchLevel,
         .drainEvery = 1,
         .emptyBarEndsGame = true,
         .labelsSets = false,
