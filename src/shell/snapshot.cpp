@@ -16,7 +16,8 @@ namespace {
 constexpr char kMagic[8] = {'R', 'h', 'o', 'm', 'b', 'S', 'n', 'p'};
 constexpr size_t kHeaderBytes = 8 + 4 + 4 + 4;
 // Far more than any snapshot of this game holds (about 1.5 MB); a larger file is not one.
-constexpr size_t kMaxSnapshotBytes = 8 * 1024 * 1024;
+// The suspend file on disk; a snapshot sent over the network has its own, smaller bound.
+constexpr size_t kMaxSnapshotFileBytes = 8 * 1024 * 1024;
 
 // FNV-1a over the payload.
 std::uint32_t Checksum(const std::uint8_t* data, size_t n) {
@@ -89,7 +90,7 @@ bool WriteSnapshot(Game& game) {
 
 bool ResumeFromSnapshot(Game& game) {
     const std::string path = ResolveGamePath(game, kSnapshotFile);
-    const FileBytes file = ReadFileBytes(path, kMaxSnapshotBytes);
+    const FileBytes file = ReadFileBytes(path, kMaxSnapshotFileBytes);
     if (file.problem == FileProblem::kMissing) return false;
     if (file.problem == FileProblem::kNotAFile || file.problem == FileProblem::kUnreadable) {
         std::fprintf(stderr, "rhombulus2: %s is ignored: it %s\n", path.c_str(),
