@@ -135,16 +135,62 @@ std::vector<Rect> ChangedByItems(const SceneList& was, const SceneList& now, int
     }
     const int cols = (w + tile - 1) / tile;
     const int rows = (h + tile - 1) / tile;
+    const size_t tiles = static_cast<size_t>(cols) * rows;
+    const std::vector<SceneItem>& wi = was.Items();
+    const std::vector<SceneItem>& ni = now.Items();
+    // Most frames repeat most of the last one's list: the items before the first and after the
+    // last that differ are the same in both, so only the tiles that a differing item touches can
+    // hold another sequence of items.
+    const size_t shorter = std::min(wi.size(), ni.size());
+    size_t prefix = 0;
+    while (prefix < shorter && wi[prefix].SameLook(ni[prefix])) ++prefix;
+    size_t suffix = 0;
+    while (suffix < shorter - prefix &&
+           wi[wi.size() - 1 - suffix].SameLook(ni[ni.size() - 1 - suffix]))
+        ++suffix;
+    if (prefix == wi.size() && prefix == ni.size()) return rects;
+    std::vector<std::uint8_t> suspect(tiles, 0);
+    size_t suspects = 0;
+    auto mark = [&](const std::vector<SceneItem>& items, size_t end) {
+        for (size_t i = prefix; i < end; ++i) {
+            const Rect& box = items[i].box;
+            for (int r = box.top / tile; r <= (box.bottom - 1) / tile && r < rows; ++r)
+                for (int c = box.left / tile; c <= (box.right - 1) / tile && c < cols; ++c) {
+                    std::uint8_t& s = suspect[static_cast<size_t>(r) * cols + c];
+                    suspects += s == 0;
+                    s = 1;
+                }
+        }
+    };
+    mark(wi, wi.size() - suffix);
+    mark(ni, ni.size() - suffix);
+    // A few suspect tiles are compared one by one; many, through an index of every tile.
+    const bool indexed = suspects * (wi.size() + ni.size()) > 8 * tiles + wi.size() + ni.size();
     TileIndex a, b;
-    IndexTiles(was, tile, cols, rows, a);
-    IndexTiles(now, tile, cols, rows, b);
+    if (indexed) {
+        IndexTiles(was, tile, cols, rows, a);
+        IndexTiles(now, tile, cols, rows, b);
+    }
     auto tileChanged = [&](size_t t) {
+        if (suspect[t] == 0) return false;
+        if (!indexed) {
+            const Rect area{static_cast<int>(t % cols) * tile, static_cast<int>(t / cols) * tile,
+                            static_cast<int>(t % cols + 1) * tile,
+                            static_cast<int>(t / cols + 1) * tile};
+            size_t i = 0, j = 0;
+            for (;;) {
+                while (i < wi.size() && Empty(Intersect(wi[i].box, area))) ++i;
+                while (j < ni.size() && Empty(Intersect(ni[j].box, area))) ++j;
+                if (i == wi.size() || j == ni.size()) return i != wi.size() || j != ni.size();
+                if (!wi[i].SameLook(ni[j])) return true;
+                ++i;
+                ++j;
+            }
+        }
         const std::uint32_t na = a.start[t + 1] - a.start[t];
         if (na != b.start[t + 1] - b.start[t]) return true;
         for (std::uint32_t k = 0; k < na; ++k) {
-            if (!was.Items()[a.items[a.start[t] + k]].SameLook(
-                    now.Items()[b.items[b.start[t] + k]]))
-                return true;
+            if (!wi[a.items[a.start[t] + k]].SameLook(ni[b.items[b.start[t] + k]])) return true;
         }
         return false;
     };

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <utility>
+
 #include "core/random.h"
 #include "platform/changed_tiles.h"
 
@@ -55,14 +58,15 @@ SceneList RandomList(Random& rng, const Surface& sheet, int items) {
     return list;
 }
 
-// The same list with some items dropped, some added and some moved by a pixel.
-SceneList Changed(const SceneList& was, Random& rng, const Surface& sheet) {
+// The same list with some items dropped, some added and some moved by a pixel: about one in
+// `rarity` items.
+SceneList Changed(const SceneList& was, Random& rng, const Surface& sheet, int rarity = 20) {
     SceneList now;
     now.Clear(kW, kH);
     now.AddFill(Rect{0, 0, kW, kH}, 0);  // the frame's black fill stays first, as in the game
     for (size_t i = 1; i < was.Items().size(); ++i) {
         const SceneItem& it = was.Items()[i];
-        const int what = rng.Next(20);
+        const int what = rng.Next(rarity);
         if (what == 0) continue;
         if (what == 1) AddRandom(now, rng, sheet);
         Rect d = it.dst;
@@ -98,7 +102,8 @@ TEST_P(SceneListSeeds, ChangedTilesRedrawnGiveTheWholePicture) {
     SceneList shown = RandomList(rng, sheet, 5 + rng.Next(60));
     Surface picture = DrawnWhole(shown);
     for (int frame = 0; frame < 20; ++frame) {
-        SceneList next = Changed(shown, rng, sheet);
+        // Busy frames and frames where only an item or two differ (most of the game's frames).
+        SceneList next = Changed(shown, rng, sheet, frame % 2 == 0 ? 20 : 200);
         const std::vector<Rect> rects = ChangedByItems(shown, next, kChangedTileSize);
         for (const Rect& r : rects) next.Draw(picture, r);
         ASSERT_EQ(picture.pixels, DrawnWhole(next).pixels) << "frame " << frame;
@@ -126,6 +131,55 @@ TEST(SceneList, AnUnchangedListDrawsAndSendsNothing) {
     order.AddRect(15, 15, Rect{20, 20, 40, 40}, false, sheet);
     order.AddRect(10, 10, Rect{0, 0, 20, 20}, false, sheet);
     EXPECT_FALSE(ChangedByItems(swapped, order, kChangedTileSize).empty());
+}
+
+// Tiles of side kChangedTileSize that a rectangle touches.
+std::set<std::pair<int, int>> TilesOf(const Rect& r) {
+    std::set<std::pair<int, int>> tiles;
+    for (int y = r.top / kChangedTileSize; y <= (r.bottom - 1) / kChangedTileSize; ++y)
+        for (int x = r.left / kChangedTileSize; x <= (r.right - 1) / kChangedTileSize; ++x)
+            tiles.insert({x, y});
+    return tiles;
+}
+
+TEST(SceneList, OneMovedItemRedrawsTheTilesItLeftAndEnteredAndNoOthers) {
+    Random rng;
+    rng.Seed(11);
+    const Surface sheet = Sheet(11);
+    for (int round = 0; round < 30; ++round) {
+        SceneList was = RandomList(rng, sheet, 40);
+        const size_t moved = 1 + static_cast<size_t>(rng.Next(40));
+        SceneList now;
+        now.Clear(kW, kH);
+        std::set<std::pair<int, int>> expected;
+        for (size_t i = 0; i < was.Items().size(); ++i) {
+            SceneItem it = was.Items()[i];
+            if (i == moved) {
+                const int dx = rng.Next(40) - 20;
+                const int dy = rng.Next(40) - 20;
+                if (it.kind != SceneItem::Kind::kFill) continue;  // fills move freely
+                expected = TilesOf(it.box);
+                it.dst =
+                    Rect{it.dst.left + dx, it.dst.top + dy, it.dst.right + dx, it.dst.bottom + dy};
+                now.AddFill(it.dst, it.colour + (dx == 0 && dy == 0 ? 1 : 0));
+                if (!now.Items().empty() && now.Items().size() == i + 1)
+                    for (const auto& t : TilesOf(now.Items().back().box)) expected.insert(t);
+                continue;
+            }
+            if (it.kind == SceneItem::Kind::kFill)
+                now.AddFill(it.dst, it.colour);
+            else if (it.kind == SceneItem::Kind::kRect)
+                now.AddRect(it.dst.left, it.dst.top, it.src, it.keyed, *it.source);
+            else
+                now.AddAlpha(it.dst, it.src, *it.source, it.keyed, it.alpha);
+        }
+        if (was.Items().size() <= moved || was.Items()[moved].kind != SceneItem::Kind::kFill)
+            continue;
+        std::set<std::pair<int, int>> got;
+        for (const Rect& r : ChangedByItems(was, now, kChangedTileSize))
+            for (const auto& t : TilesOf(r)) got.insert(t);
+        EXPECT_EQ(got, expected) << "round " << round;
+    }
 }
 
 // A picture taken with its known changes is the picture as shown: a later comparison finds
