@@ -10,8 +10,8 @@
 #include "runner/net_runner.h"
 #include "runner/replay_watch.h"
 
-void NetMatchReplay::BeforeTick(const Game& game, std::uint32_t tick,
-                                const net::PlayerCommand& host, const net::PlayerCommand& guest) {
+void NetMatchReplay::BeforeTick(const Game& game, std::uint32_t tick, const net::WireCommand& host,
+                                const net::WireCommand& guest) {
     if (tick == 0) {
         header_.state = PackReplayState(game.sim());
         header_.tune = game.music.lastFile;

@@ -350,7 +350,7 @@ int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
         const long long t = tick + 1;
         while (next < options.events.size() && options.events[next].tick <= t)
             ApplyToControls(local, options.events[next++]);
-        const net::PlayerCommand mine = capture.Capture(game, local);
+        const net::WireCommand mine = capture.Capture(game, local);
         if (o.paced) {
             while (now() < matchStartMs + 15 * tick) {
                 link.Flush(now());

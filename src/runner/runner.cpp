@@ -123,7 +123,7 @@ void ApplyScriptEvent(Game& game, ScriptKeys keys, const ScriptEvent& e, bool& f
         game.computer.OpponentChoice = e.x;
     } else if (e.kind == "net") {
         // A network match's tick: both players' commands, as both machines ran it.
-        net::PlayerCommand h, g;
+        net::WireCommand h, g;
         if (ParseNetRecords(e.arg, h.bytes.data(), g.bytes.data())) ApplyNetCommands(game, h, g);
     }
 }
@@ -316,7 +316,7 @@ int RunHeadless(const RunnerOptions& options) {
         while (next < options.events.size() && options.events[next].tick <= tick) {
             const ScriptEvent& e = options.events[next];
             if (e.kind == "net") {
-                net::PlayerCommand h, g;
+                net::WireCommand h, g;
                 ParseNetRecords(e.arg, h.bytes.data(), g.bytes.data());
                 ApplyNetCommands(game, h, g);
             } else if (!game.session.WindowClosed) {
