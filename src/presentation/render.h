@@ -1,4 +1,4 @@
-// The scene: RenderFrame draws the whole picture of a frame from the game state, then the queued
+// The scene: RenderScene draws the whole picture of a frame from the game state, then the queued
 // texts, then the mouse pointer.
 #pragma once
 

@@ -1,4 +1,4 @@
-// The tick: one frame every 15 ms, and the start-up, splash and quit sequences around it.
+// The tick: one frame every 15 ms, and the start-up and quit sequences around it.
 #pragma once
 
 #include <string>
