@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (int tick = 0; tick < 4; ++tick) {
             theirs->Send(Channel::Session, bytes, tick);
             theirs->Send(Channel::Commands, bytes, tick);
-            const StepResult r = engine.Step(tick * 15, PlayerCommand{});
+            const StepResult r = engine.Step(tick * 15, WireCommand{});
             FUZZ_EXPECT(r.status != StepStatus::Run || r.tick <= static_cast<std::uint32_t>(tick));
         }
     }

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Prints which subsystem folders of src/ include which (from the #include "..." lines) and checks
-# them against the layers below. A folder's own files including each other do not count; sdl/ and
-# headless/ count as part of platform/.
+# them against the layers below. A folder's own files including each other do not count there (they
+# are checked for circles at the end); sdl/ and headless/ count as part of platform/. Then checks
+# that the rules take no Game, that net/ names no type of the rules, and that no folder's files
+# include each other in a circle.
 set -euo pipefail
 cd "$(dirname "$0")/../src"
 
@@ -71,4 +73,50 @@ for e in "${!edge[@]}"; do
     esac
 done
 [ "$fail" = 0 ] && echo "Layers, bottom up: ${layers[*]}: no include goes up, so no loop."
+
+# The rules take the simulation, never the session around it.
+while IFS=: read -r file line code; do
+    echo "FAIL: $file:$line takes the Game; the rules take the Simulation in it: ${code#"${code%%[![:space:]]*}"}"
+    fail=1
+done < <(find playfield modes \( -name '*.h' -o -name '*.cpp' \) -print0 | sort -z |
+    xargs -0 grep -nHE '(^|[^A-Za-z0-9_])Game[[:space:]]*[&*]' | grep -vE '^[^:]*:[0-9]+:[[:space:]]*//' || true)
+
+# The network names no type of the rules: the types the rules' headers declare (not the ones they
+# only forward-declare), the simulation and the session. Comments and texts do not count.
+rule_types=$( (
+    sed -nE 's/^[[:space:]]*(struct|class|enum class|enum struct|enum)[[:space:]]+([A-Za-z_][A-Za-z0-9_]*)[[:space:]]*([^;A-Za-z0-9_]|$).*/\2/p; s/^[[:space:]]*using[[:space:]]+([A-Za-z_][A-Za-z0-9_]*)[[:space:]]*=.*/\1/p' \
+        playfield/*.h modes/*.h
+    printf '%s\n' Simulation Game
+) | grep -vxE 'class|struct' | sort -u | paste -sd '|')
+while IFS= read -r -d '' file; do
+    for type in $(sed -E 's://.*$::; s/"([^"\\]|\\.)*"/""/g' "$file" | grep -owE "$rule_types" | sort -u); do
+        echo "FAIL: ${file#./} names $type, a type of the rules; the network keeps types of its own"
+        fail=1
+    done
+done < <(find net \( -name '*.h' -o -name '*.cpp' \) -print0 | sort -z)
+
+# No include circle inside a folder. A file and its header are one unit (x.cpp and x.h are x); unit
+# A depends on unit B when a file of A includes B's header from the same folder; tsort finds loops.
+# Folders still waiting for their rework (one file per screen in menus/): their circles are
+# printed but do not fail. Take a folder off the list once its rework is merged.
+circles_waiting=(menus)
+# "folder unit unit" for every include inside a folder (platform/sdl/x is platform's unit sdl/x).
+inside=$(find . -mindepth 2 \( -name '*.h' -o -name '*.cpp' \) -print0 | sort -z |
+    xargs -0 grep -HE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"[^"]*/' |
+    sed -E 's|^\./([^/]*)/([^:]*)\.[a-z]+:[[:space:]]*#[[:space:]]*include[[:space:]]*"([^/"]*)/([^"]*)\.[a-z]+".*|\1 \2 \3 \4|' |
+    awk '$1 == $3 && $2 != $4 { print $1, $2, $4 }' | sort -u || true)
+for dir in $(cut -d' ' -f1 <<<"$inside" | sort -u); do
+    loops=$(awk -v d="$dir" '$1 == d { print $2, $3 }' <<<"$inside" | tsort 2>&1 >/dev/null || true)
+    [ -n "$loops" ] || continue
+    # tsort names each loop's units one a line after "input contains a loop:".
+    circles=$(sed -n 's/^tsort: //p' <<<"$loops" | awk '
+        /input contains a loop:/ { if (c != "") print c; c = ""; next }
+        { c = (c == "" ? $0 : c " -> " $0) }
+        END { if (c != "") print c }')
+    verdict=FAIL
+    for waiting in "${circles_waiting[@]}"; do [ "$dir" = "$waiting" ] && verdict="waiting (not failed)"; done
+    while IFS= read -r circle; do echo "$verdict: include circle in $dir/: $circle"; done <<<"$circles"
+    [ "$verdict" = FAIL ] && fail=1
+done
+[ "$fail" = 0 ] && echo "No function of the rules takes the Game; net/ names no type of the rules; no include circle in a folder but those waiting (${circles_waiting[*]})."
 exit $fail

@@ -22,6 +22,7 @@
 #include "net/enet_transport.h"
 #include "net/room_code.h"
 #include "platform/file_bytes.h"
+#include "runner/game_replays.h"
 #include "runner/net_runner.h"
 #include "runner/replay_verify.h"
 #include "runner/replay_watch.h"

@@ -21,8 +21,8 @@
 #include "platform/instance_lock.h"
 #include "platform/sdl/sdl_platform.h"
 #include "presentation/music.h"
+#include "runner/game_replays.h"
 #include "runner/net_replay.h"
-#include "runner/replay_watch.h"
 #include "shell/command_line.h"
 #include "shell/frame_loop.h"
 #include "shell/input.h"
@@ -377,8 +377,8 @@ int main(int argc, char** argv) {
     netConfig.faults = FaultsFromEnv("RHOMBULUS2_NET_FAULTS", seed);
     // Each network match this machine plays is kept as a replay beside its other games.
     NetMatchKeeper kept{header, replaysDir, NetMatchReplay(header)};
-    netConfig.beforeTick = [&kept](const Game& g, std::uint32_t tick, const net::PlayerCommand& h,
-                                   const net::PlayerCommand& gu) {
+    netConfig.beforeTick = [&kept](const Game& g, std::uint32_t tick, const net::WireCommand& h,
+                                   const net::WireCommand& gu) {
         kept.replay.BeforeTick(g, tick, h, gu);
     };
     NetSession net(netConfig);

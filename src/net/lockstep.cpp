@@ -43,7 +43,7 @@ Lockstep::Lockstep(Transport& link, const LockstepConfig& config, LockstepHooks 
       delay_(std::clamp(config.delay, kMinDelay, kMaxDelay)),
       lastHeardMs_(nowMs) {
     // The first ticks of the match have no typed command on either side.
-    for (int t = 0; t < delay_; ++t) local_[static_cast<std::uint32_t>(t)] = PlayerCommand{};
+    for (int t = 0; t < delay_; ++t) local_[static_cast<std::uint32_t>(t)] = WireCommand{};
     scheduledTo_ = static_cast<std::uint32_t>(delay_);
 }
 
@@ -80,11 +80,11 @@ void Lockstep::Quit(std::int64_t nowMs, Reason reason) {
     End(StepStatus::Ended, reason, nowMs, true);
 }
 
-void Lockstep::Schedule(const PlayerCommand& local) {
+void Lockstep::Schedule(const WireCommand& local) {
     const std::uint32_t target = nextTick_ + static_cast<std::uint32_t>(delay_);
     if (scheduledTo_ > target) return;  // the delay fell: these ticks were sent already
     while (scheduledTo_ < target) {
-        const PlayerCommand& before = local_[scheduledTo_ - 1];
+        const WireCommand& before = local_[scheduledTo_ - 1];
         local_[scheduledTo_] = hooks_.held ? hooks_.held(before) : before;
         ++scheduledTo_;
     }
@@ -325,7 +325,7 @@ void Lockstep::LevelStarted(std::uint32_t tick, std::int64_t nowMs) {
     SendSession(DelayChange{tick, static_cast<std::uint8_t>(delay)}, nowMs);
 }
 
-StepResult Lockstep::Step(std::int64_t nowMs, const PlayerCommand& localCommand) {
+StepResult Lockstep::Step(std::int64_t nowMs, const WireCommand& localCommand) {
     Pump(nowMs);
     StepResult r;
     r.silentMs = nowMs - lastHeardMs_;

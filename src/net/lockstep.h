@@ -44,7 +44,7 @@ struct LockstepHooks {
     std::function<void(const std::string&)> log;
     // The command of a tick a rise of the delay opens between two typed ones (default: the
     // earlier command as it is).
-    std::function<PlayerCommand(const PlayerCommand&)> held;
+    std::function<WireCommand(const WireCommand&)> held;
 };
 
 enum class StepStatus {
@@ -57,7 +57,7 @@ enum class StepStatus {
 struct StepResult {
     StepStatus status = StepStatus::Waiting;
     std::uint32_t tick = 0;
-    PlayerCommand host, guest;
+    WireCommand host, guest;
     std::int64_t waitingMs = 0;  // how long this stall has lasted
     std::int64_t silentMs = 0;   // since the last packet from the other side
     Reason reason = Reason::None;
@@ -87,7 +87,7 @@ class Lockstep {
              std::int64_t nowMs);
 
     // The local player's command now; says whether and which tick to run.
-    StepResult Step(std::int64_t nowMs, const PlayerCommand& local);
+    StepResult Step(std::int64_t nowMs, const WireCommand& local);
     // Host, at a level start (tick = the first tick of the level): chooses the delay from the
     // measured round trip and announces it; the guest takes it on from the same tick.
     void LevelStarted(std::uint32_t tick, std::int64_t nowMs);
@@ -110,7 +110,7 @@ class Lockstep {
     void OnHash(const StateHash& m, std::int64_t nowMs);
     void OnSnapshot(const SnapshotChunk& m, std::int64_t nowMs);
     void OnPeerJoined(const PeerJoined& m, std::int64_t nowMs);
-    void Schedule(const PlayerCommand& local);
+    void Schedule(const WireCommand& local);
     void SendCommands(std::int64_t nowMs, bool force);
     void SendSession(const Message& m, std::int64_t nowMs);
     void SendOn(Channel channel, const Message& m, std::int64_t nowMs);
@@ -135,7 +135,7 @@ class Lockstep {
     std::uint32_t scheduledTo_ = 0;  // local commands exist for every tick below this
     std::uint32_t remoteNext_ = 0;   // the other side's commands exist for every tick below this
     std::uint32_t otherAck_ = 0;     // the other side holds our commands below this
-    std::map<std::uint32_t, PlayerCommand> local_, remote_;
+    std::map<std::uint32_t, WireCommand> local_, remote_;
     std::uint32_t lastAckSent_ = 0;
     std::int64_t lastSendMs_ = -1'000'000;
     std::int64_t lastOldSendMs_ = -1'000'000;  // when the commands past the newest last went

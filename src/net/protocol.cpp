@@ -140,7 +140,7 @@ void Get(Reader& r, Start& m) {
 // it (the first from an empty one), then those bytes: a held pointer costs one byte a tick.
 class CommandRunWriter {
   public:
-    void Put(Writer& w, const PlayerCommand& c) {
+    void Put(Writer& w, const WireCommand& c) {
         unsigned mask = 0;
         for (std::size_t k = 0; k < c.bytes.size(); ++k) {
             if (c.bytes[k] != last_.bytes[k]) mask |= 1u << k;
@@ -153,11 +153,11 @@ class CommandRunWriter {
     }
 
   private:
-    PlayerCommand last_;
+    WireCommand last_;
 };
 class CommandRunReader {
   public:
-    PlayerCommand Get(Reader& r) {
+    WireCommand Get(Reader& r) {
         const unsigned mask = r.U8();
         for (std::size_t k = 0; k < last_.bytes.size(); ++k) {
             if (mask & (1u << k)) last_.bytes[k] = r.U8();
@@ -166,7 +166,7 @@ class CommandRunReader {
     }
 
   private:
-    PlayerCommand last_;
+    WireCommand last_;
 };
 void Put(Writer& w, const Commands& m) {
     w.U32(m.firstTick);
@@ -368,8 +368,8 @@ DecodeError DecodeAs(Reader& r, Message& out) {
 
 }  // namespace
 
-PlayerCommand PackCommand(const CommandFields& f) {
-    PlayerCommand c;
+WireCommand PackCommand(const CommandFields& f) {
+    WireCommand c;
     c.bytes = {static_cast<std::uint8_t>(f.pointerX),
                static_cast<std::uint8_t>(f.pointerX >> 8),
                static_cast<std::uint8_t>(f.pointerY),
@@ -381,7 +381,7 @@ PlayerCommand PackCommand(const CommandFields& f) {
     return c;
 }
 
-CommandFields UnpackCommand(const PlayerCommand& c) {
+CommandFields UnpackCommand(const WireCommand& c) {
     const auto& b = c.bytes;
     CommandFields f;
     f.pointerX = static_cast<std::uint16_t>(b[0] | b[1] << 8);

@@ -24,7 +24,6 @@ inline constexpr std::size_t kSnapshotChunkBytes = 1024;
 inline constexpr std::uint32_t kMaxSnapshotBytes = 1u << 20;
 inline constexpr std::size_t kMaxGameVersionLength = 32;
 inline constexpr std::size_t kMaxNameLength = 16;
-inline constexpr std::size_t kRoomCodeLength = 6;
 // Ticks are counted from the start of the match; far beyond any match, far from overflow.
 inline constexpr std::uint32_t kMaxTick = 1u << 30;
 inline constexpr int kMinDelay = 2;
@@ -35,9 +34,9 @@ inline constexpr int kMaxWatchers = 8;
 
 // One player's command for one tick: a fixed record whose bytes the game gives their meaning
 // (CommandFields is the layout it uses). The network only copies and compares it.
-struct PlayerCommand {
+struct WireCommand {
     std::array<std::uint8_t, 8> bytes{};
-    bool operator==(const PlayerCommand&) const = default;
+    bool operator==(const WireCommand&) const = default;
 };
 
 // The game's reading of a command: the pointer, held keys, a click and a control (pause, Escape,
@@ -51,8 +50,8 @@ struct CommandFields {
     std::uint8_t spare = 0;
     bool operator==(const CommandFields&) const = default;
 };
-PlayerCommand PackCommand(const CommandFields& fields);
-CommandFields UnpackCommand(const PlayerCommand& command);
+WireCommand PackCommand(const CommandFields& fields);
+CommandFields UnpackCommand(const WireCommand& command);
 
 enum class Role : std::uint8_t { Host = 1, Guest = 2, Watcher = 3 };
 
@@ -98,14 +97,14 @@ struct Start {
 // the sender does not hold yet (all before it have arrived).
 struct Commands {
     std::uint32_t firstTick = 0;
-    std::vector<PlayerCommand> commands;
+    std::vector<WireCommand> commands;
     std::uint32_t ackNext = 0;
     bool operator==(const Commands&) const = default;
 };
 // Both players' commands of ticks the host has run, for spectators.
 struct TickPair {
-    PlayerCommand host;
-    PlayerCommand guest;
+    WireCommand host;
+    WireCommand guest;
     bool operator==(const TickPair&) const = default;
 };
 struct Ticks {

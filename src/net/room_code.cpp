@@ -1,7 +1,5 @@
 #include "net/room_code.h"
 
-#include "net/protocol.h"
-
 namespace net {
 
 std::string RoomCodeFor(std::uint64_t number) {

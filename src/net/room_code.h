@@ -3,6 +3,7 @@
 // (I/J/L, O/Q, U/V) or for a digit. 19^6 = 47,045,881 codes; the relay slows down guessing.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -11,6 +12,7 @@
 namespace net {
 
 inline constexpr std::string_view kRoomCodeAlphabet = "ABCDEFGHKMNPRSTWXYZ";
+inline constexpr std::size_t kRoomCodeLength = 6;
 
 // The code for a number (any 64-bit value; the game draws it from its seed or the clock).
 std::string RoomCodeFor(std::uint64_t number);

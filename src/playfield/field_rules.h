@@ -7,10 +7,9 @@
 #include <climits>
 #include <cstdint>
 
+#include "core/cannon_state.h"
 #include "core/extras_table.h"
 #include "core/player_state.h"
-#include "playfield/cannon.h"
-#include "playfield/extras.h"
 #include "playfield/tables.h"
 
 struct Simulation;

@@ -1,31 +1,11 @@
-// The scene: RenderFrame draws the whole picture of a frame from the game state, then the queued
+// The scene: RenderScene draws the whole picture of a frame from the game state, then the queued
 // texts, then the mouse pointer.
 #pragma once
 
+#include "presentation/scene.h"
 #include "presentation/sprites.h"
 
 struct Game;
-
-// What the renderer draws under a screen's texts.
-enum class Backdrop {
-    kNone,    // black (ticks 1 and 2)
-    kSplash,  // the splash picture on black
-    kMenu,    // the menu background
-    kHelp,    // the help background with the page's pictures
-    kGame,    // the single-player game scene
-    kMatch,   // the two-player scene
-    kEditor,  // the level editor: the Puzzle field, its palette and checks
-};
-
-// What a frame shows, as the current screen and the game's mode say.
-struct Scene {
-    Backdrop backdrop = Backdrop::kNone;
-    bool pointer = false;         // the game's own mouse pointer
-    bool pipeBackground = false;  // the game scene: the pipe game's background
-    bool stones = false;          // the stones of the field
-    bool pipes = false;           // or the pieces of the pipe game
-    int aimBandX = 0;             // no aim marker left of this x
-};
 
 // Draws the frame, starting with its black fill: the backdrop and its scene, the queued texts,
 // the pointer. The frame is first listed (platform/scene_list.h) and compared with the last

@@ -8,7 +8,7 @@
 #include "core/pipe_state.h"
 #include "core/tables.h"
 #include "presentation/bitmaps.h"
-#include "presentation/render.h"
+#include "presentation/sprites.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // cannon, effects, corner piece and aim marker, in that order.
 #pragma once
 
-#include "presentation/render.h"
+#include "presentation/scene.h"
 
 struct Game;
 

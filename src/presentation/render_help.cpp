@@ -2,7 +2,7 @@
 
 #include "core/game.h"
 #include "presentation/bitmaps.h"
-#include "presentation/render.h"
+#include "presentation/sprites.h"
 
 namespace {
 

@@ -7,11 +7,12 @@
 #include "core/state_io.h"
 #include "menus/highscore_replays.h"
 #include "platform/headless/headless_platform.h"
-#include "runner/net_runner.h"
+#include "runner/game_replays.h"
 #include "runner/replay_watch.h"
+#include "runner/runner.h"
 
-void NetMatchReplay::BeforeTick(const Game& game, std::uint32_t tick,
-                                const net::PlayerCommand& host, const net::PlayerCommand& guest) {
+void NetMatchReplay::BeforeTick(const Game& game, std::uint32_t tick, const net::WireCommand& host,
+                                const net::WireCommand& guest) {
     if (tick == 0) {
         header_.state = PackReplayState(game.sim());
         header_.tune = game.music.lastFile;

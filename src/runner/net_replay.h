@@ -20,8 +20,8 @@ class NetMatchReplay {
     // Before match tick `tick` (0 the first) runs with these commands. The state is taken before
     // tick 0; a tick at or before one already written (the host's state taken after a healing,
     // or shared before the first tick) writes the ticks again from there.
-    void BeforeTick(const Game& game, std::uint32_t tick, const net::PlayerCommand& host,
-                    const net::PlayerCommand& guest);
+    void BeforeTick(const Game& game, std::uint32_t tick, const net::WireCommand& host,
+                    const net::WireCommand& guest);
     bool Started() const { return !header_.state.empty(); }
     // The replay as it stands, ending where `game` is now.
     std::string Text(const Game& game) const;

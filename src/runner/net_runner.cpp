@@ -24,9 +24,9 @@
 #include "platform/file_bytes.h"
 #include "platform/headless/headless_platform.h"
 #include "runner/dump.h"
+#include "runner/game_replays.h"
 #include "runner/net_replay.h"
 #include "runner/png_writer.h"
-#include "runner/replay_watch.h"
 #include "shell/frame_loop.h"
 #include "shell/net_commands.h"
 #include "shell/net_session.h"
@@ -84,54 +84,6 @@ bool WriteAfterTick(const RunnerOptions& options, long long t, Game& game,
     }
     return ok;
 }
-
-}  // namespace
-
-std::string NetTickLine(long long tick, const std::uint8_t* host, const std::uint8_t* guest) {
-    char buf[64];
-    std::string line = std::to_string(tick) + " net ";
-    for (int i = 0; i < 8; ++i) {
-        std::snprintf(buf, sizeof buf, "%02x", host[i]);
-        line += buf;
-    }
-    line += ' ';
-    for (int i = 0; i < 8; ++i) {
-        std::snprintf(buf, sizeof buf, "%02x", guest[i]);
-        line += buf;
-    }
-    return line;
-}
-
-namespace {
-
-// Eight bytes from 16 small hex digits. (One loop over both records, choosing the record with
-// `?:` inside the subscript, was miscompiled by GCC 12 under -fsanitize=undefined: the guest's
-// bytes stayed zero and the sanitizer build's replays of a network match went astray.)
-bool HexRecord(std::string_view digits, std::uint8_t* out) {
-    auto hex = [](char c) {
-        if (c >= '0' && c <= '9') return c - '0';
-        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-        return -1;
-    };
-    if (digits.size() != 16) return false;
-    for (std::size_t i = 0; i < 8; ++i) {
-        const int a = hex(digits[2 * i]);
-        const int b = hex(digits[2 * i + 1]);
-        if (a < 0 || b < 0) return false;
-        out[i] = static_cast<std::uint8_t>(a * 16 + b);
-    }
-    return true;
-}
-
-}  // namespace
-
-bool ParseNetRecords(const std::string& arg, std::uint8_t* host, std::uint8_t* guest) {
-    if (arg.size() != 33 || arg[16] != ' ') return false;
-    const std::string_view text(arg);
-    return HexRecord(text.substr(0, 16), host) && HexRecord(text.substr(17), guest);
-}
-
-namespace {
 
 // What a runner says at its end when the match ended early: in both of the game's first two
 // languages when there is no game (and so no language) yet.
@@ -350,7 +302,7 @@ int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
         const long long t = tick + 1;
         while (next < options.events.size() && options.events[next].tick <= t)
             ApplyToControls(local, options.events[next++]);
-        const net::PlayerCommand mine = capture.Capture(game, local);
+        const net::WireCommand mine = capture.Capture(game, local);
         if (o.paced) {
             while (now() < matchStartMs + 15 * tick) {
                 link.Flush(now());

@@ -32,10 +32,6 @@ struct NetRunnerOptions {
     bool paced = false;
 };
 
-// "T net HOST GUEST": one tick's two command records as 16 hex digits each.
-std::string NetTickLine(long long tick, const std::uint8_t* host, const std::uint8_t* guest);
-bool ParseNetRecords(const std::string& arg, std::uint8_t* host, std::uint8_t* guest);
-
 // Plays a network match (or watches one: the match from the host's state and stream, sending
 // nothing that changes it); returns the exit status (0 played to its end or to --ticks, 3 the
 // connection was lost or refused).

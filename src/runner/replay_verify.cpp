@@ -7,6 +7,7 @@
 #include "menus/highscores.h"
 #include "platform/file_bytes.h"
 #include "platform/headless/headless_platform.h"
+#include "runner/game_replays.h"
 #include "runner/net_replay.h"
 #include "runner/replay_watch.h"
 

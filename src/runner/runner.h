@@ -62,6 +62,9 @@ bool ScriptSeed(const std::string& text, std::uint64_t& seed);
 bool ScriptLanguage(const std::string& text, int& language);
 // The match level a network match's recording starts at ("# match-level L"); false for none.
 bool ScriptMatchLevel(const std::string& text, int& level);
+// "T net HOST GUEST": one tick's two command records as 16 hex digits each.
+std::string NetTickLine(long long tick, const std::uint8_t* host, const std::uint8_t* guest);
+bool ParseNetRecords(const std::string& arg, std::uint8_t* host, std::uint8_t* guest);
 // Whether resDir holds the game's pictures and font; otherwise names the first file missing or
 // damaged.
 bool GameFilesPresent(const std::string& resDir, std::string& missing);

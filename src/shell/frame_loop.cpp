@@ -28,6 +28,7 @@
 #include "shell/recorder.h"
 #include "shell/screens.h"
 #include "shell/snapshot.h"
+#include "shell/splash.h"
 
 void InitGame(Game& game, Platform& platform, const std::string& resDir, std::uint64_t clockSeed) {
     game.platform = &platform;
@@ -146,7 +147,7 @@ void SimulateTick(Game& game) {
         RunScreenHandler(game);
         CarryOutRequests(game);
         WatchLevelsFolder(game);
-        StepLevelProof(game);
+        StepLevelProof(game, SimulateTick);
         MusicStep(game);
     }
     // A press released before this tick has now been seen; its release follows.
@@ -284,20 +285,6 @@ void StartUp(Game& game) {
     game.computer.MindSeed = game.clockSeed;
     ResumeFromSnapshot(game);
     ShowSplash(game);
-}
-
-void ShowSplash(Game& game) {
-    ClearButtons(game);
-    game.shell.SplashFrames = 0;
-    game.buttons.MenuSelection = 0;
-    game.input.KeyEscape = 0;
-    game.shell.ScreenId = kScreenSplash;
-}
-
-void SplashScreen(Game& game) {
-    if (game.input.KeyEscape == 1) ShowMainMenu(game, true);
-    ++game.shell.SplashFrames;
-    if (game.shell.SplashFrames == 200) ShowMainMenu(game, true);
 }
 
 void KeepGameForNextStart(Game& game) {

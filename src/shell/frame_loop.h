@@ -1,4 +1,4 @@
-// The tick: one frame every 15 ms, and the start-up, splash and quit sequences around it.
+// The tick: one frame every 15 ms, and the start-up and quit sequences around it.
 #pragma once
 
 #include <string>
@@ -14,17 +14,11 @@ void SimulateTick(Game& game);
 // Carries out what this tick's screen asked for (a level start a menu chose), right after its
 // handler.
 void CarryOutRequests(Game& game);
-// Draws the frame of the current screen (and game mode).
-void RenderFrame(Game& game);
-// The same frame drawn whole over the back buffer, leaving what RenderFrame keeps as it was.
-void DrawFrameWhole(Game& game);
 // Run once on the second tick.
 void StartUp(Game& game);
 // Start-up cannot finish: the player is told which file is missing and how to get it back, and
 // the game quits with exit status 1.
 void CannotStart(Game& game, const std::string& missingFile);
-void ShowSplash(Game& game);
-void SplashScreen(Game& game);
 // The window reports a change of size or display mode (and its close button): save and quit.
 void DXDraw1Resize(Game& game);
 // The window's close button: the same save-and-quit path, at any time after start-up.

@@ -12,7 +12,6 @@
 #include "playfield/extras.h"
 #include "playfield/field_rules.h"
 #include "playfield/tables.h"
-#include "shell/frame_loop.h"
 #include "shell/input.h"
 #include "shell/shot_search.h"
 #include "shell/trial.h"
@@ -134,13 +133,13 @@ void Aim(Game& g, int x) {
 }
 
 // Fires at column x and runs the game until the field is still and the cannon ready again.
-int Fire(Game& t, int x) {
+int Fire(Game& t, int x, GameTick tick) {
     Aim(t, x);
     DXDraw1MouseDown(t);
-    BotStep(t);
+    BotStep(t, tick);
     int ticks = 1;
     while (ticks < kSettleLimit && !Over(t) && (!CanFire(t) || AnythingRising(t))) {
-        BotStep(t);
+        BotStep(t, tick);
         ++ticks;
     }
     return ticks;
@@ -182,8 +181,9 @@ void ShowField(const Game& g, int column) {
 
 class Player {
   public:
-    Player(Game& g, bool show, const std::function<void()>& onTrial)
+    Player(Game& g, GameTick tick, bool show, const std::function<void()>& onTrial)
         : g_(g),
+          tick_(tick),
           trial_(std::make_unique<Game>()),
           second_(std::make_unique<Game>()),
           show_(show),
@@ -209,7 +209,7 @@ class Player {
         const int scoreBefore = g_.players[kSoloPlayer].Score;
         const bool shotWasFlying =
             watchedShot_ && Present(g_, watchedShot_) && g_.stones.StoneMotion[watchedShot_] == 1;
-        BotStep(g_);
+        BotStep(g_, tick_);
         if (watchedShot_ && !Present(g_, watchedShot_)) {
             // Gone without a single point scored: it burst at a tip.
             if (shotWasFlying && g_.players[kSoloPlayer].Score == scoreBefore) ++tipHits_;
@@ -245,7 +245,7 @@ class Player {
             g_, *trial_, *second_, search,
             [this](Game& t, int x) {
                 if (onTrial_) onTrial_();
-                return Fire(t, x);
+                return Fire(t, x, tick_);
             },
             [&](const Game& t, int ticks) { return Value(g_, t, ticks, urgency); },
             [](const Game& t) { return !Over(t) && CanFire(t); }, [](int, int) { return 0.0; },
@@ -282,6 +282,7 @@ class Player {
     }
 
     Game& g_;
+    GameTick tick_;
     std::unique_ptr<Game> trial_;
     std::unique_ptr<Game> second_;
     bool show_ = false;
@@ -297,8 +298,8 @@ class Player {
 
 // Plays the level in progress until it is cleared, lost or out of ticks, and records the run
 // from the time and score it had when it started.
-void BotStep(Game& g) {
-    SimulateTick(g);
+void BotStep(Game& g, GameTick tick) {
+    tick(g);
     g.sound.SoundRequest.fill(0);
     // A press lasts one tick; a shot that could not leave must not leave later by surprise.
     DXDraw1MouseUp(g);
@@ -307,7 +308,7 @@ void BotStep(Game& g) {
 void PlayUntilOver(Game& g, const BotPlay& options, LevelRun& run) {
     run.timeStart = g.players[kSoloPlayer].TimeLeft;
     const int scoreStart = g.players[kSoloPlayer].Score;
-    Player player(g, options.show, options.onTrial);
+    Player player(g, options.tick, options.show, options.onTrial);
     int ticks = 0;
     while (!Over(g) && ticks < options.maxTicksPerLevel) {
         const int shots = player.shots();

@@ -21,7 +21,12 @@ struct LevelRun {
     int tipHits = 0;  // shots that met a tip and burst
 };
 
+// The game's tick the bot plays with, without drawing: SimulateTick (shell/frame_loop.h), which
+// in turn steps the editor's proof that plays with the bot.
+using GameTick = void (*)(Game& g);
+
 struct BotPlay {
+    GameTick tick = nullptr;                // the game's tick; set by the caller
     int maxTicksPerLevel = 60000;           // a safety stop; the time bar ends a level long before
     bool show = false;                      // print the field before every shot
     std::function<void()> onTrial;          // before every trial shot on a copy
@@ -29,7 +34,7 @@ struct BotPlay {
 };
 
 // One tick as the frame loop runs it, without drawing or sound, the press let go after it.
-void BotStep(Game& g);
+void BotStep(Game& g, GameTick tick);
 
 // Plays the level in progress until it is cleared, lost or out of ticks, and records the run
 // from the time and score it had when it started.

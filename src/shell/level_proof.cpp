@@ -44,7 +44,7 @@ int Median(std::vector<int> v) {
 
 }  // namespace
 
-LevelProofJob::LevelProofJob(const Game& game) {
+LevelProofJob::LevelProofJob(const Game& game, levels::GameTick tick) : tick_(tick) {
     std::copy(game.editor.Cell.begin(), game.editor.Cell.end(), cells_.begin());
     std::copy(game.editor.Extra.begin(), game.editor.Extra.end(), extras_.begin());
     resDir_ = game.env.resDir;
@@ -88,6 +88,7 @@ void LevelProofJob::Run() {
             if (StartLevel(*g, g->env,
                            LevelStartRequest{LevelStartKind::kTest, kModePuzzle, 1, 1, 0, 0, 0})) {
                 levels::BotPlay play;
+                play.tick = tick_;
                 play.onTrial = [this] {
                     std::lock_guard<std::mutex> lock(mutex_);
                     if (cancel_) throw Cancelled{};
@@ -139,7 +140,7 @@ bool LevelProofJob::ShowUpTo(int work, EditorState& e) {
     return false;
 }
 
-void StepLevelProof(Game& game) {
+void StepLevelProof(Game& game, levels::GameTick tick) {
     EditorState& e = game.editor;
     const bool running = e.ProofStage == kProofRunning && game.shell.ScreenId == kScreenEditor;
     if (!running) {
@@ -152,7 +153,7 @@ void StepLevelProof(Game& game) {
         game.proofJob.reset();
         e.ProofWork = 0;
     }
-    if (!game.proofJob) game.proofJob = std::make_shared<LevelProofJob>(game);
+    if (!game.proofJob) game.proofJob = std::make_shared<LevelProofJob>(game, tick);
     e.ProofWork += kProofTrialsPerTick;
     if (!game.proofJob->ShowUpTo(e.ProofWork, e)) game.proofJob.reset();
 }

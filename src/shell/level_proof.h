@@ -13,13 +13,15 @@
 #include <vector>
 
 #include "core/editor_state.h"
+#include "shell/level_bot.h"
 
 struct Game;
 
 class LevelProofJob {
   public:
-    // Starts the proof of the level the editor holds, its game session taken from `game`.
-    explicit LevelProofJob(const Game& game);
+    // Starts the proof of the level the editor holds, its game session taken from `game`; the
+    // bot plays its tries with `tick`.
+    LevelProofJob(const Game& game, levels::GameTick tick);
     ~LevelProofJob();
     LevelProofJob(const LevelProofJob&) = delete;
     LevelProofJob& operator=(const LevelProofJob&) = delete;
@@ -38,6 +40,7 @@ class LevelProofJob {
     };
     void Run();
 
+    levels::GameTick tick_;
     std::array<int, kEditorCells> cells_{}, extras_{};
     std::string resDir_;
     std::mutex mutex_;
@@ -52,5 +55,5 @@ class LevelProofJob {
 
 // One tick of the proof, after the screen's handler: a proof the editor runs gets its share of
 // work and shows what it reached; one the editor no longer runs (the level changed, the editor
-// was left) is dropped.
-void StepLevelProof(Game& game);
+// was left) is dropped. `tick` is the game's tick the bot plays with (SimulateTick).
+void StepLevelProof(Game& game, levels::GameTick tick);

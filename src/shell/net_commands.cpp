@@ -18,7 +18,7 @@ int ButtonAt(const Game& game, int x, int y) {
 
 }  // namespace
 
-net::PlayerCommand CommandCapture::Capture(const Game& game, const LocalControls& now) {
+net::WireCommand CommandCapture::Capture(const Game& game, const LocalControls& now) {
     net::CommandFields f;
     const int x = std::clamp(now.mouseX, 0, kScreenWidth - 1);
     const int y = std::clamp(now.mouseY, 0, kScreenHeight - 1);
@@ -49,7 +49,7 @@ net::PlayerCommand CommandCapture::Capture(const Game& game, const LocalControls
     return net::PackCommand(f);
 }
 
-void ApplyNetCommands(Game& game, const net::PlayerCommand& host, const net::PlayerCommand& guest) {
+void ApplyNetCommands(Game& game, const net::WireCommand& host, const net::WireCommand& guest) {
     NetMatchTick& t = game.netTick;
     t = NetMatchTick{};
     t.on = true;

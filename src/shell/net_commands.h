@@ -38,7 +38,7 @@ enum NetKeys : std::uint8_t {
 // moved (the keys take the aim back).
 class CommandCapture {
   public:
-    net::PlayerCommand Capture(const Game& game, const LocalControls& now);
+    net::WireCommand Capture(const Game& game, const LocalControls& now);
 
   private:
     LocalControls last_;
@@ -49,6 +49,6 @@ class CommandCapture {
 
 // Puts a tick's two commands (host: player 1, left field; guest: player 2) into the game for
 // the next tick, in place of this machine's input.
-void ApplyNetCommands(Game& game, const net::PlayerCommand& host, const net::PlayerCommand& guest);
+void ApplyNetCommands(Game& game, const net::WireCommand& host, const net::WireCommand& guest);
 // Back to this machine's own input (the match is over).
 void EndNetCommands(Game& game);

@@ -55,8 +55,8 @@ struct NetSessionConfig {
     net::LinkFaults faults;           // for tests: a bad link on this side's end
     // Before each match tick a player's machine runs: the game then, the tick (0 the first) and
     // both players' commands, to keep the match as a replay.
-    std::function<void(const Game&, std::uint32_t, const net::PlayerCommand&,
-                       const net::PlayerCommand&)>
+    std::function<void(const Game&, std::uint32_t, const net::WireCommand&,
+                       const net::WireCommand&)>
         beforeTick;
 };
 

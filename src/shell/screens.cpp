@@ -11,7 +11,7 @@
 #include "modes/game_screen.h"
 #include "modes/match.h"
 #include "modes/mode_table.h"
-#include "shell/frame_loop.h"
+#include "shell/splash.h"
 
 namespace {
 

@@ -25,3 +25,7 @@ Backdrop ScreenBackdrop(int id);
 bool ScreenShowsPointer(const Game& game);
 // Call the handler of the current ScreenId (none for numbers without a screen).
 void RunScreenHandler(Game& game);
+// Draws the frame of the current screen (and game mode).
+void RenderFrame(Game& game);
+// The same frame drawn whole over the back buffer, leaving what RenderFrame keeps as it was.
+void DrawFrameWhole(Game& game);

@@ -16,6 +16,7 @@
 #include "bot.h"
 #include "core/game.h"
 #include "core/level_format.h"
+#include "shell/frame_loop.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ LevelRecords ShippedLevel(int n) {
 int ProveToTheEnd(Game& g, int tickLimit) {
     int ticks = 0;
     while (g.editor.ProofStage == kProofRunning && ticks < tickLimit) {
-        StepLevelProof(g);
+        StepLevelProof(g, SimulateTick);
         ++ticks;
     }
     return ticks;
@@ -86,16 +87,16 @@ TEST(LevelProof, ShowsTheSameAtEveryTickWhetherItsThreadRunsAheadOrNot) {
     const LevelRecords level = ShippedLevel(4);
     // One proof stepped at once, the other only once its thread has had time to run far ahead.
     auto now = EditorWith(level), late = EditorWith(level);
-    StepLevelProof(*late);
+    StepLevelProof(*late, SimulateTick);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    StepLevelProof(*now);
+    StepLevelProof(*now, SimulateTick);
     for (int tick = 0; now->editor.ProofStage == kProofRunning && tick < 100000; ++tick) {
         ASSERT_EQ(now->editor.ProofWork, late->editor.ProofWork);
         ASSERT_EQ(now->editor.ProofTry, late->editor.ProofTry) << tick;
         ASSERT_EQ(now->editor.ProofTryShots, late->editor.ProofTryShots) << tick;
         ASSERT_EQ(now->editor.ProofCleared, late->editor.ProofCleared) << tick;
-        StepLevelProof(*now);
-        StepLevelProof(*late);
+        StepLevelProof(*now, SimulateTick);
+        StepLevelProof(*late, SimulateTick);
     }
     EXPECT_EQ(now->editor.ProofStage, kProofDone);
     EXPECT_EQ(late->editor.ProofStage, kProofDone);
@@ -103,15 +104,15 @@ TEST(LevelProof, ShowsTheSameAtEveryTickWhetherItsThreadRunsAheadOrNot) {
 
 TEST(LevelProof, IsDroppedWhenTheLevelChangesOrTheEditorIsLeft) {
     auto g = EditorWith(ShippedLevel(4));
-    StepLevelProof(*g);
+    StepLevelProof(*g, SimulateTick);
     ASSERT_TRUE(g->proofJob);
     // Another level under a running proof: it starts again from nothing, for that level.
     g->editor.Cell[LatticeCell(14, 0)] = 2;
-    StepLevelProof(*g);
+    StepLevelProof(*g, SimulateTick);
     EXPECT_TRUE(g->proofJob->Proves(g->editor));
     EXPECT_EQ(g->editor.ProofWork, kProofTrialsPerTick);
     g->shell.ScreenId = kScreenGame;
-    StepLevelProof(*g);
+    StepLevelProof(*g, SimulateTick);
     EXPECT_FALSE(g->proofJob);
     EXPECT_EQ(g->editor.ProofStage, kProofNone);
 }

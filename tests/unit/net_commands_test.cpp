@@ -48,8 +48,8 @@ struct NetPair {
     }
     // One tick on both machines from each one's own controls.
     void Tick(const LocalControls& h, const LocalControls& g) {
-        const net::PlayerCommand hc = host->capture.Capture(*host->g, h);
-        const net::PlayerCommand gc = guest->capture.Capture(*guest->g, g);
+        const net::WireCommand hc = host->capture.Capture(*host->g, h);
+        const net::WireCommand gc = guest->capture.Capture(*guest->g, g);
         for (Machine* m : {host.get(), guest.get()}) {
             ApplyNetCommands(*m->g, hc, gc);
             SimulateTick(*m->g);

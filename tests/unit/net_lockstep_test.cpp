@@ -44,10 +44,10 @@ TEST(Lockstep, TheFirstTicksRunWithEmptyCommandsAndLaterOnesDelayedByD) {
     gc.role = Role::Guest;
     Lockstep host(*a, hc, {}, 0), guest(*b, gc, {}, 0);
     // What each side typed while it ran a tick, and what each tick ran with.
-    std::map<std::uint32_t, PlayerCommand> hostTyped, guestTyped;
+    std::map<std::uint32_t, WireCommand> hostTyped, guestTyped;
     std::map<std::uint32_t, StepResult> hostRan, guestRan;
     for (std::uint8_t call = 0; call < 40; ++call) {
-        PlayerCommand mine, theirs;
+        WireCommand mine, theirs;
         mine.bytes[0] = static_cast<std::uint8_t>(100 + call);
         theirs.bytes[0] = static_cast<std::uint8_t>(200 - call);
         const StepResult g = guest.Step(call * 15, theirs);
@@ -58,8 +58,8 @@ TEST(Lockstep, TheFirstTicksRunWithEmptyCommandsAndLaterOnesDelayedByD) {
     ASSERT_GE(hostRan.size(), 30u);
     for (const auto& [t, h] : hostRan) {
         if (t < 3) {
-            EXPECT_EQ(h.host, PlayerCommand{}) << t;
-            EXPECT_EQ(h.guest, PlayerCommand{}) << t;
+            EXPECT_EQ(h.host, WireCommand{}) << t;
+            EXPECT_EQ(h.guest, WireCommand{}) << t;
         } else {
             EXPECT_EQ(h.host, hostTyped.at(t - 3)) << t;
             EXPECT_EQ(h.guest, guestTyped.at(t - 3)) << t;
@@ -278,7 +278,7 @@ TEST(Spectator, PlaysTheTicksItHoldsBeforeTheHostsGoodbye) {
     int restored = 0;
     Spectator s(*watchEnd, SpectatorHooks{[&](auto) { return ++restored > 0; }, {}}, 0);
     const std::vector<std::uint8_t> state = {1, 2, 3};
-    PlayerCommand a, b;
+    WireCommand a, b;
     a.bytes[0] = 7;
     b.bytes[5] = 1;
     hostEnd->Send(Channel::Session, Encode(SnapshotChunk{40, 0, 3, 0, state}), 0);

@@ -85,7 +85,7 @@ struct LiveMatch {
         input.Seed(5);
         std::int64_t nextFrame = 0;
         auto cmd = [&input] {
-            PlayerCommand c;
+            WireCommand c;
             for (auto& b : c.bytes) b = static_cast<std::uint8_t>(input.Next(256));
             return c;
         };
@@ -280,7 +280,7 @@ TEST(Loopback, TheRelaySurvivesAFloodWithinItsBoundsAndStillPairs) {
                     bytes = Encode(Hello{kProtocolVersion, "1", 0, Role::Watcher, "f", "ABCDEF"});
                     break;
                 case 3:
-                    bytes = Encode(Commands{0, std::vector<PlayerCommand>(64), 0});
+                    bytes = Encode(Commands{0, std::vector<WireCommand>(64), 0});
                     break;
                 default:
                     bytes = Encode(Relayed{Role::Host, 0, Encode(Bye{Reason::Quit})});

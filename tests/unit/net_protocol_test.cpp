@@ -8,8 +8,8 @@
 namespace net {
 namespace {
 
-PlayerCommand Cmd(std::uint8_t seed) {
-    PlayerCommand c;
+WireCommand Cmd(std::uint8_t seed) {
+    WireCommand c;
     for (std::size_t i = 0; i < c.bytes.size(); ++i)
         c.bytes[i] = static_cast<std::uint8_t>(seed + i * 37);
     return c;

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "runner/net_runner.h"
 #include "runner/runner.h"
 
 namespace {

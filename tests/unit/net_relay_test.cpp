@@ -71,7 +71,7 @@ TEST(Relay, PairsHostAndGuestByRoomCodeAndStampsTheSender) {
     Role from{};
     ASSERT_TRUE(r.Last<Hello>(kHost, &from));  // the host answers the guest itself
     EXPECT_EQ(from, Role::Guest);
-    r.Send(kGuest, Commands{0, {PlayerCommand{}}, 0});
+    r.Send(kGuest, Commands{0, {WireCommand{}}, 0});
     ASSERT_TRUE(r.Last<Commands>(kHost, &from));
     EXPECT_EQ(from, Role::Guest);
     r.Send(kHost, Start{5, 8, 3});
@@ -167,13 +167,13 @@ TEST(Relay, SpectatorsGetTheTicksAndSnapshotsButNotTheCommandsAndSayNothing) {
     r.Send(kHost, Ticks{0, {TickPair{}}});
     EXPECT_TRUE(r.Last<Ticks>(3));
     EXPECT_FALSE(r.Last<Ticks>(kGuest));
-    r.Send(kHost, Commands{0, {PlayerCommand{}}, 0});
+    r.Send(kHost, Commands{0, {WireCommand{}}, 0});
     EXPECT_TRUE(r.Last<Commands>(kGuest));
     EXPECT_FALSE(r.Last<Commands>(3));
     r.Send(kHost, SnapshotChunk{0, 0, 1, 0, {7}});
     EXPECT_TRUE(r.Last<SnapshotChunk>(3));
     const std::size_t hostHad = r.got[kHost].size(), guestHad = r.got[kGuest].size();
-    r.Send(3, Commands{0, {PlayerCommand{}}, 0});
+    r.Send(3, Commands{0, {WireCommand{}}, 0});
     r.Send(3, StateHash{60, 0, 1});
     EXPECT_EQ(r.got[kHost].size(), hostHad);
     EXPECT_EQ(r.got[kGuest].size(), guestHad);

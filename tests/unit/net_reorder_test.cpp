@@ -139,7 +139,7 @@ TEST(Reorder, EveryCommandPacketArrivesHoweverLateItComes) {
 
     // One packet each way a millisecond or so, each naming its number in firstTick.
     constexpr std::uint32_t kPackets = 400;
-    PlayerCommand c;
+    WireCommand c;
     for (std::uint32_t i = 1; i <= kPackets; ++i) {
         c.bytes[0] = static_cast<std::uint8_t>(i);
         host->Send(Channel::Commands, Encode(Commands{i, {c}, i}), NowMs());

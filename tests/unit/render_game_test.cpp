@@ -10,6 +10,7 @@
 #include "playfield/cannon.h"
 #include "playfield/field_rules.h"
 #include "presentation/render.h"
+#include "shell/screens.h"
 #include "test_support.h"
 
 namespace {

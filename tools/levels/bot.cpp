@@ -6,6 +6,7 @@
 #include "modes/level_start.h"
 #include "platform/headless/headless_platform.h"
 #include "shell/disk_levels.h"
+#include "shell/frame_loop.h"
 
 namespace levels {
 
@@ -30,6 +31,7 @@ struct Session {
 
 BotPlay PlayOf(const BotOptions& options) {
     BotPlay play;
+    play.tick = SimulateTick;
     play.maxTicksPerLevel = options.maxTicksPerLevel;
     play.show = options.show;
     return play;
@@ -69,7 +71,7 @@ CampaignRun PlayPuzzleCampaign(const std::string& resDir, int lastLevel,
         // The level-end sequence: messages, the time bonus, then the next level starts.
         const int level = g.play.LevelNumber;
         for (int t = 0; t < 400 && g.play.LevelNumber == level && g.play.LevelCleared; ++t)
-            BotStep(g);
+            BotStep(g, SimulateTick);
         if (g.play.LevelNumber == level || g.shell.ScreenId != kScreenGame) break;
     }
     campaign.finalTime = g.players[kSoloPlayer].TimeLeft;

@@ -26,7 +26,7 @@ struct ToyMatch {
     std::uint32_t ticks = 0;          // ticks run
     std::size_t snapshotPadding = 0;  // extra snapshot bytes, to weigh like a real state
 
-    void Run(std::uint32_t tick, const PlayerCommand& host, const PlayerCommand& guest) {
+    void Run(std::uint32_t tick, const WireCommand& host, const WireCommand& guest) {
         std::uint64_t s = state ^ (static_cast<std::uint64_t>(tick) << 32);
         for (auto b : host.bytes) s = (s ^ b) * 0x100000001B3ull;
         for (auto b : guest.bytes) s = (s ^ (b + 0x5Bu)) * 0x100000001B3ull;
@@ -145,7 +145,7 @@ inline HarnessResult RunLockstepMatch(HarnessOptions& o) {
         o.corruptGuestAtTick >= 0 ? static_cast<std::uint32_t>(o.corruptGuestAtTick) : 0;
 
     auto randomCommand = [](Random& r) {
-        PlayerCommand c;
+        WireCommand c;
         for (auto& byte : c.bytes) byte = static_cast<std::uint8_t>(r.Next(256));
         return c;
     };
