@@ -96,20 +96,44 @@ TEST(FontLetters, TranslationsLettersHaveTheirOwnGlyphs) {
     EXPECT_EQ(GlyphOf(m.g(), 'A'), 2);
     EXPECT_EQ(GlyphOf(m.g(), '$'), kMissingGlyph);
     EXPECT_EQ(GlyphOf(m.g(), 0x01), kMissingGlyph);
-    for (const char* word : {"réussi", "Ñandú", "¿Qué?", "¡Très bien!", "(1/2); 50% & +…", "œuvre",
-                             "ÀÈÌÒÙ ÁÉÍÓÚ ÂÊÔ ÃÕ ÇÑ", "àâäçèéêëîïôöùûüÿ ìò áíóú ñãõ"}) {
-        const std::string cp = Utf8ToCp1252(word);
-        for (unsigned char c : cp) {
-            if (c == ' ') continue;
+    for (const char* word :
+         {"réussi", "Ñandú", "¿Qué?", "¡Très bien!", "(1/2); 50% & +…", "œuvre",
+          "ÀÈÌÒÙ ÁÉÍÓÚ ÂÊÔ ÃÕ ÇÑ", "àâäçèéêëîïôöùûüÿ ìò áíóú ñãõ", "Zażółć gęślą jaźń",
+          "Příliš žluťoučký kůň", "Árvíztűrő tükörfúrógép", "Şarkı İğne ăâîșț", "Ærø Åså Þóðý",
+          "Õun ķēņ ļū ėįų", "„Citat“ ‚x‘ – —", "Ξεσκεπάζω", "Съешь ещё ґєії ђћџљњ",
+          "カタカナ ひらがな ー"}) {
+        for (char32_t c : CodePoints(word)) {
+            if (c == U' ') continue;
             const int glyph = GlyphOf(m.g(), c);
-            EXPECT_NE(glyph, kMissingGlyph) << word << " " << int{c};
-            EXPECT_GT(m.g().font.Glyph[glyph].Width, 0) << word << " " << int{c};
+            EXPECT_NE(glyph, kMissingGlyph) << word << " " << static_cast<int>(c);
+            EXPECT_GT(m.g().font.Glyph[glyph].Width, 0) << word << " " << static_cast<int>(c);
         }
     }
     EXPECT_GE(GlyphOf(m.g(), 0xE9), kFirstExtraGlyph);  // é
     EXPECT_GT(TextWidth(m.g(), "réussi"), 0);
     EXPECT_NE(GlyphOf(m.g(), 0xE9), GlyphOf(m.g(), 'e'));
     EXPECT_NE(GlyphOf(m.g(), 0xFC), GlyphOf(m.g(), 'u'));  // ü
+}
+
+// Every character of every catalogue's texts has a glyph of its own in the font the game loads
+// (a message box is the desktop's, not drawn with the font).
+TEST(FontLetters, EveryCharacterOfEveryCatalogueHasAGlyph) {
+    MenuGame m;
+    int checked = 0;
+    for (int i = 0; i < kCatalogueSize; ++i) {
+        const CatalogueEntry& e = kCatalogue[i];
+        if (e.context != nullptr && std::string(e.context) == "message box") continue;
+        for (int language = 1; language <= kLanguages; ++language) {
+            for (char32_t c : CodePoints(e.text[language])) {
+                if (c == U' ' || c == U'\n' || c == U'%' || c == U'$') continue;
+                ++checked;
+                const int glyph = GlyphOf(m.g(), c);
+                EXPECT_NE(glyph, kMissingGlyph) << kLanguageFacts[language].code << " "
+                                                << static_cast<int>(c) << " in " << e.id;
+            }
+        }
+    }
+    EXPECT_GT(checked, 1000 * kLanguages);
 }
 
 }  // namespace
