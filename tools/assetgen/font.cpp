@@ -344,12 +344,36 @@ Glyph TildeGlyph(char32_t c, char32_t base, bool capital) {
     return g;
 }
 
+// Whether the face the font machinery chose for the name has a glyph of its own for the text:
+// a face that is not installed is silently replaced by another, which may draw empty boxes.
+bool FaceHasGlyph(const std::string& text, const char* face, bool bold) {
+    cairo_surface_t* probe = cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1);
+    cairo_t* cr = cairo_create(probe);
+    SelectFont(cr, 15, face, bold);
+    cairo_glyph_t* glyphs = nullptr;
+    int count = 0;
+    const bool converted =
+        cairo_scaled_font_text_to_glyphs(cairo_get_scaled_font(cr), 0, 0, text.c_str(), -1, &glyphs,
+                                         &count, nullptr, nullptr, nullptr) == CAIRO_STATUS_SUCCESS;
+    const bool has = converted && count == 1 && glyphs[0].index != 0;
+    cairo_glyph_free(glyphs);
+    cairo_destroy(cr);
+    cairo_surface_destroy(probe);
+    return has;
+}
+
 // A Chinese, Japanese or Korean character from the given face of Noto Sans CJK, its em square
 // centred in a box of 17 columns.
 Glyph CjkGlyph(char32_t c, const char* face) {
     const std::string text = Utf8(c);
     constexpr int kWidth = 17;
     const bool bold = !((c >= 0x3400 && c <= 0x9FFF) || (c >= 0xF900 && c <= 0xFAFF));
+    if (!FaceHasGlyph(text, face, bold)) {
+        char code[16];
+        std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+        throw std::runtime_error(std::string(face) + " has no glyph for " + code +
+                                 " (is fonts-noto-cjk installed?)");
+    }
     Glyph g;
     for (double size = 15; size >= 13; size -= 1) {
         const cairo_text_extents_t ext = Extents(text, size, face, bold);
