@@ -22,6 +22,7 @@
 #include "core/encoding.h"
 #include "font_chars.h"
 #include "picture_table.h"
+#include "platform/surface.h"
 
 namespace assetgen {
 
@@ -635,6 +636,72 @@ void GenerateFont(const std::string& resDir, const std::string& poDir) {
     if (!f) throw std::runtime_error("cannot write font1.txt");
     const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     if (std::fclose(f) != 0 || !ok) throw std::runtime_error("cannot write font1.txt");
+}
+
+void WriteFontSheet(const std::string& resDir, const std::string& pngPath) {
+    Surface font = CreateSurface();
+    if (!LoadSurface(font, resDir + "/font2.bmp"))
+        throw std::runtime_error("cannot read font2.bmp");
+    std::ifstream in(resDir + "/font1.txt", std::ios::binary);
+    // Each line's glyph boxes (left, width) under its strip's ruler, in order.
+    std::vector<std::vector<std::pair<int, int>>> rows;
+    std::vector<int> tops;
+    std::string line;
+    for (int k = 0; std::getline(in, line) && (k + 1) * (kGlyphHeight + 1) <= font.height; ++k) {
+        const size_t count = line.find('$');
+        if (count == std::string::npos) break;
+        const int ruler = k * (kGlyphHeight + 1);
+        std::vector<int> marks;
+        for (int x = 0; x < font.width - 1; ++x)
+            if (font.At(x, ruler) == kShape) marks.push_back(x);
+        marks.push_back(font.width - 1);
+        const size_t glyphs = k == 0 ? count : CodePoints(line.substr(0, count)).size();
+        std::vector<std::pair<int, int>> boxes;
+        for (size_t j = 0; j < glyphs && j + 1 < marks.size(); ++j)
+            boxes.emplace_back(marks[j], marks[j + 1] - marks[j]);
+        rows.push_back(std::move(boxes));
+        tops.push_back(ruler + 1);
+    }
+    // Every line at 1x, then every line at 2x, glyphs apart by two columns: the shape gold, the
+    // ring as drawn, the background slate.
+    constexpr std::uint32_t kGold = 0xFFD040, kSlate = 0x303040;
+    int width = 0, height = 4;
+    for (int scale : {1, 2}) {
+        for (const auto& boxes : rows) {
+            int w = 4;
+            for (const auto& box : boxes) w += box.second * scale + 2;
+            width = std::max(width, w);
+            height += kGlyphHeight * scale + 4;
+        }
+        height += 8;
+    }
+    cairo_surface_t* sheet = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    auto* data = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(sheet));
+    const int stride = cairo_image_surface_get_stride(sheet) / 4;
+    std::fill(data, data + static_cast<size_t>(stride) * height, kSlate);
+    int y0 = 4;
+    for (int scale : {1, 2}) {
+        for (size_t r = 0; r < rows.size(); ++r) {
+            int x0 = 4;
+            for (const auto& [left, w] : rows[r]) {
+                for (int y = 0; y < kGlyphHeight * scale; ++y) {
+                    for (int x = 0; x < w * scale; ++x) {
+                        const std::uint32_t p = font.At(left + x / scale, tops[r] + y / scale);
+                        data[static_cast<size_t>(y0 + y) * stride + x0 + x] = p == kShape  ? kGold
+                                                                              : p == kBack ? kSlate
+                                                                                           : p;
+                    }
+                }
+                x0 += w * scale + 2;
+            }
+            y0 += kGlyphHeight * scale + 4;
+        }
+        y0 += 8;
+    }
+    cairo_surface_mark_dirty(sheet);
+    const cairo_status_t status = cairo_surface_write_to_png(sheet, pngPath.c_str());
+    cairo_surface_destroy(sheet);
+    if (status != CAIRO_STATUS_SUCCESS) throw std::runtime_error("cannot write " + pngPath);
 }
 
 }  // namespace assetgen

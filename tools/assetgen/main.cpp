@@ -1,6 +1,7 @@
 // assetgen OUTDIR [--po PO_DIR] [pictures|font|waves|music|icons]...
 // Without a part name every part is generated; the font draws the Chinese, Japanese and Korean
-// characters of the catalogues in PO_DIR.
+// characters of the catalogues in PO_DIR. "fontsheet" (only when named) writes
+// font-sheet.png in the current folder: every glyph of the font in OUTDIR at 1x and 2x.
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -32,6 +33,7 @@ int main(int argc, char** argv) {
         if (want("waves")) assetgen::GenerateWaves(out);
         if (want("music")) assetgen::GenerateMusic(out);
         if (want("icons")) assetgen::GenerateIcons(out);
+        if (parts.count("fontsheet") > 0) assetgen::WriteFontSheet(out, "font-sheet.png");
     } catch (const std::exception& e) {
         std::fprintf(stderr, "assetgen: %s\n", e.what());
         return 1;
