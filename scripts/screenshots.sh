@@ -6,7 +6,7 @@
 #   scripts/screenshots.sh [BUILD_DIR] [OUT_DIR]     (defaults: build, BUILD_DIR/screenshots)
 # With a language (its code in src/core/languages.h: de en fr es it nl pt_BR ...) every screen
 # is taken in that language only, named after it (main-menu-fr.png, ..., game-over-fr.png,
-# pipe-end-fr.png), and docs/ stays as it is:
+# pipe-end-fr.png, editor-fr.png), and docs/ stays as it is:
 #   scripts/screenshots.sh --language fr [BUILD_DIR] [OUT_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -138,6 +138,11 @@ for lang in ${only:-1 2}; do
     fi
     help_input | shoot "help-$suffix" 350 315:help-4-$suffix 325:help-5-$suffix \
         335:help-6-$suffix 345:help-7-$suffix
+    if [ -n "$only" ]; then
+        # The level editor, from the game choice, with its tools and the checks' line.
+        printf '226 move 400 345\n227 click\n251 move 300 553\n252 click\n290 move 200 300\n' |
+            shoot "editor-$suffix" 300 295:editor-$suffix
+    fi
 done
 
 # Pipe and the match from the solver's and the bot's recorded campaigns: level 10 of Pipe as it
