@@ -4,18 +4,23 @@
 # name entry and the save name with their cursors, Pipe and the match. The five shown in the
 # README are copied to docs/screenshots.
 #   scripts/screenshots.sh [BUILD_DIR] [OUT_DIR]     (defaults: build, BUILD_DIR/screenshots)
-# With a language (de en fr es it nl pt) every screen is taken in that language only, named
-# after it (main-menu-fr.png, ..., game-over-fr.png, pipe-end-fr.png), and docs/ stays as it is:
+# With a language (its code in src/core/languages.h: de en fr es it nl pt_BR ...) every screen
+# is taken in that language only, named after it (main-menu-fr.png, ..., game-over-fr.png,
+# pipe-end-fr.png, editor-fr.png), and docs/ stays as it is:
 #   scripts/screenshots.sh --language fr [BUILD_DIR] [OUT_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# The codes by language number (slot 0 is empty), from the game's table of languages.
+mapfile -t codes < <(sed -n 's/^    {"\([A-Za-z_]*\)", ".*$/\1/p' src/core/languages.h)
 only=""
 if [ "${1:-}" = --language ]; then
-    case "${2:-}" in
-        de) only=1 ;; en) only=2 ;; fr) only=3 ;; es) only=4 ;; it) only=5 ;; nl) only=6 ;;
-        pt) only=7 ;;
-        *) echo "languages: de en fr es it nl pt" >&2; exit 2 ;;
-    esac
+    for ((n = 1; n < ${#codes[@]}; n++)); do
+        if [ "${codes[$n]}" = "${2:-}" ]; then only=$n; fi
+    done
+    if [ -z "$only" ]; then
+        echo "languages: ${codes[*]:1}" >&2
+        exit 2
+    fi
     code=$2
     shift 2
 fi
@@ -32,7 +37,7 @@ le32() { printf '\\%03o\\%03o\\%03o\\%03o' $(($1 & 255)) $(($1 >> 8 & 255)) $(($
     $(($1 >> 24 & 255)); }
 zeros() { head -c "$1" /dev/zero; }
 
-# A fresh res/ with settings for the language ($1: 1 German, 2 English, 3..7), a saved Puzzle game at
+# A fresh res/ with settings for the language ($1: 1 German, 2 English, 3 on), a saved Puzzle game at
 # level 30 in slot 1, and a highscore table an ordinary first game enters.
 fresh_res() {
     rm -rf "$work/res"
@@ -114,7 +119,6 @@ help_input() {
     printf '231 move 400 465\n232 click\n256 move 400 355\n257 click\n285 move 685 570\n'
     for t in 286 296 306 316 326 336; do printf '%d click\n' "$t"; done
 }
-codes=(- de en fr es it nl pt)
 for lang in ${only:-1 2}; do
     suffix=${codes[$lang]}
     fresh_res "$lang"
@@ -134,6 +138,11 @@ for lang in ${only:-1 2}; do
     fi
     help_input | shoot "help-$suffix" 350 315:help-4-$suffix 325:help-5-$suffix \
         335:help-6-$suffix 345:help-7-$suffix
+    if [ -n "$only" ]; then
+        # The level editor, from the game choice, with its tools and the checks' line.
+        printf '226 move 400 345\n227 click\n251 move 300 553\n252 click\n290 move 200 300\n' |
+            shoot "editor-$suffix" 300 295:editor-$suffix
+    fi
 done
 
 # Pipe and the match from the solver's and the bot's recorded campaigns: level 10 of Pipe as it

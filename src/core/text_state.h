@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/fields.h"
@@ -13,18 +14,19 @@
 enum TextAlign { kAlignLeft = 1, kAlignRight = 2, kAlignCentre = 3, kAlignRising = 4 };
 
 constexpr int kTextQueueSlots = 1000;
-// Characters of the font's character line (glyph j + 1 belongs to character j), and of its
-// second line, the letters added later (glyph kFirstExtraGlyph + j - 1 belongs to its character
-// j): the first line's glyph numbers stay as they were.
+// Characters of the font's character line (glyph j + 1 belongs to character j). The lines after
+// it add letters: their characters take glyphs from kFirstExtraGlyph on, in order over all
+// those lines, so the first line's glyph numbers stay as they were.
 constexpr int kFontChars = 96;
-constexpr int kFontExtraChars = 96;
 constexpr int kFirstExtraGlyph = 101;
-constexpr int kFontGlyphs = kFirstExtraGlyph - 1 + kFontExtraChars;
+// The most characters the later lines may hold together.
+constexpr int kFontExtraChars = 20000;
 // The one font the game loads.
 constexpr int kGameFont = 2;
-// Rows of one strip of font2.bmp: its ruler row and the glyphs' 19 rows.
+// Rows of one strip of font2.bmp: its ruler row and the glyphs' 19 rows. Line k of font1.txt
+// has its glyphs on strip k, under the ruler in row 20 * (k - 1).
 constexpr int kFontStripHeight = 20;
-// A character missing from the character line is drawn with this glyph.
+// A character missing from the character lines is drawn with this glyph.
 constexpr int kMissingGlyph = 97;
 // Pen advance of a space.
 constexpr int kSpaceAdvance = 5;
@@ -84,17 +86,21 @@ void VisitFields(TextCalls& t, V& v) {
 }
 
 struct FontState {
-    // The font: its characters (Windows-1252) in glyph order and the glyph boxes in font2.bmp.
+    // The font: its first line's characters (Windows-1252) in glyph order and the glyph boxes in
+    // font2.bmp.
     std::array<unsigned char, kFontChars + 1> FontChars{};
     int FontCharCount = 0;
-    // The second line's characters, without its closing "$"; their glyphs lie on the bitmap's
-    // second strip.
-    std::array<unsigned char, kFontExtraChars + 1> FontExtraChars{};
+    // The later lines' characters (code points) without their closing "$": FontExtraChars[j],
+    // j from 1, has glyph kFirstExtraGlyph + j - 1. FontExtraLineEnds[k] is the count of them up
+    // to the end of line k + 2; each line's glyphs lie on a strip of their own.
+    std::vector<char32_t> FontExtraChars = std::vector<char32_t>(1, 0);
+    std::vector<int> FontExtraLineEnds;
     int FontExtraCount = 0;
-    std::array<GlyphBox, kFontGlyphs + 1> Glyph{};
-    // GlyphOf for every character, worked out when the font is loaded.
-    std::array<std::uint8_t, 256> GlyphByChar{};
-    bool glyphByCharMade = false;
+    // Indexed by glyph number; at least kFirstExtraGlyph + FontExtraCount boxes.
+    std::vector<GlyphBox> Glyph = std::vector<GlyphBox>(kFirstExtraGlyph);
+    // GlyphOf for every character the font holds, worked out when the font is loaded.
+    std::unordered_map<char32_t, int> glyphByCode;
+    bool glyphByCodeMade = false;
 
     // The glyph queue, slots 1..1000; a slot is free while its glyph is 0.
     std::array<int, kTextQueueSlots + 1> QueueX{};
@@ -107,5 +113,5 @@ struct FontState {
     std::size_t callsQueued = 0;
 
     // [colour texture 1..7][glyph]; cleared when the font is loaded.
-    std::array<std::array<GlyphImage, kFontGlyphs + 1>, 8> glyphImages;
+    std::array<std::vector<GlyphImage>, 8> glyphImages;
 };

@@ -10,18 +10,23 @@
 
 namespace {
 
-// Glyphs 41..68 of the game's font are coloured symbols: they always take texture 7.
+// Glyphs 41..68 of the game's font are coloured symbols: they always take texture 7, except
+// the letters, the colon and the apostrophe among them, which take the text's own.
 constexpr int kFirstFixedGlyph = 41;
 constexpr int kLastFixedGlyph = 68;
 constexpr int kFixedTexture = 7;
 constexpr int kOutlineTexture = 6;
 constexpr int kScratchSize = 30;
 
-// The first entry of the character line that is the character, else of the second line; the
-// missing glyph when neither has it.
-int SearchGlyph(const FontState& t, unsigned char ch) {
+bool TakesTextTexture(unsigned char ch) {
+    return ch == 'J' || ch == 'Q' || ch == ':' || ch == '\'';
+}
+
+// The first entry of the character line that is the character, else of the later lines; the
+// missing glyph when none has it.
+int SearchGlyph(const FontState& t, char32_t ch) {
     for (int j = 1; j <= t.FontCharCount; ++j) {
-        if (t.FontChars[j] == ch) return j + 1;
+        if (Cp1252CodePoint(t.FontChars[j]) == ch) return j + 1;
     }
     for (int j = 1; j <= t.FontExtraCount; ++j) {
         if (t.FontExtraChars[j] == ch) return kFirstExtraGlyph + j - 1;
@@ -30,7 +35,7 @@ int SearchGlyph(const FontState& t, unsigned char ch) {
 }
 
 int GlyphWidth(const FontState& t, int glyph) {
-    if (glyph < 0 || glyph > kFontGlyphs) return 0;
+    if (glyph < 0 || glyph >= static_cast<int>(t.Glyph.size())) return 0;
     return t.Glyph[glyph].Width;
 }
 
@@ -54,7 +59,9 @@ void PrepareScratch(Game& game, Surface& scratch, int texture, const GlyphBox& b
 // The glyph in the given texture, made once. Null when it cannot be made independently of what
 // an earlier glyph left on the scratch surface (a texture smaller than the scratch).
 const GlyphImage* GlyphInTexture(Game& game, int texture, int glyph) {
-    GlyphImage& g = game.font.glyphImages[texture][glyph];
+    std::vector<GlyphImage>& images = game.font.glyphImages[texture];
+    if (images.size() < game.font.Glyph.size()) images.resize(game.font.Glyph.size());
+    GlyphImage& g = images[glyph];
     if (g.made) return &g;
     const Surface& tex = game.bitmaps[FontTexture(texture)];
     if (tex.width < kScratchSize || tex.height < kScratchSize) return nullptr;
@@ -123,21 +130,31 @@ void ClearTextQueue(Game& game) {
 
 namespace {
 
-// The second line, when there is one: up to 96 characters closed by "$" (which gets no glyph).
-// A font without it, or with a line that is not closed, simply has no added letters.
+// The lines after the first, each closed by "$" (which gets no glyph), in UTF-8. A font
+// without them simply has no added letters; a line that is not closed ends the added ones.
 void ReadExtraChars(FontState& t, const std::vector<std::uint8_t>& bytes, size_t from) {
-    while (from < bytes.size() && bytes[from] != '\n') ++from;
-    int count = 0;
-    for (size_t i = from + 1; i < bytes.size(); ++i) {
-        const std::uint8_t c = bytes[i];
-        if (c == '$') {
-            t.FontExtraCount = count;
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    size_t lineEnd = text.find('\n', from);
+    while (lineEnd != std::string_view::npos) {
+        const size_t start = lineEnd + 1;
+        lineEnd = text.find('\n', start);
+        const std::string_view line = text.substr(
+            start, lineEnd == std::string_view::npos ? std::string_view::npos : lineEnd - start);
+        const size_t dollar = line.find('$');
+        if (dollar == std::string_view::npos || line.substr(0, dollar).find('\r') != line.npos)
             return;
-        }
-        if (c == '\r' || c == '\n' || count == kFontExtraChars) break;
-        t.FontExtraChars[++count] = c;
+        const std::u32string chars = CodePoints(line.substr(0, dollar));
+        if (t.FontExtraCount + static_cast<int>(chars.size()) > kFontExtraChars) return;
+        t.FontExtraChars.insert(t.FontExtraChars.end(), chars.begin(), chars.end());
+        t.FontExtraCount += static_cast<int>(chars.size());
+        t.FontExtraLineEnds.push_back(t.FontExtraCount);
     }
-    t.FontExtraChars.fill(0);
+}
+
+void ClearExtraChars(FontState& t) {
+    t.FontExtraChars.assign(1, 0);
+    t.FontExtraLineEnds.clear();
+    t.FontExtraCount = 0;
 }
 
 }  // namespace
@@ -145,8 +162,7 @@ void ReadExtraChars(FontState& t, const std::vector<std::uint8_t>& bytes, size_t
 bool ReadFontChars(FontState& t, const std::vector<std::uint8_t>& bytes) {
     t.FontChars.fill(0);
     t.FontCharCount = 0;
-    t.FontExtraChars.fill(0);
-    t.FontExtraCount = 0;
+    ClearExtraChars(t);
     for (size_t i = 0; i < bytes.size(); ++i) {
         const std::uint8_t c = bytes[i];
         if (c == '\n' || t.FontCharCount == kFontChars) break;
@@ -162,31 +178,38 @@ bool ReadFontChars(FontState& t, const std::vector<std::uint8_t>& bytes) {
 }
 
 void MeasureGlyphs(FontState& t, const Surface& bitmap) {
-    for (GlyphBox& box : t.Glyph) box = GlyphBox{};
+    t.Glyph.assign(kFirstExtraGlyph, GlyphBox{});
     int lastLeft = -1;
     // Glyph 2 is the first character's box; two boxes more than characters are measured.
     for (int i = 0; i < t.FontCharCount + 2; ++i) {
         const int glyph = i + 2;
-        if (glyph > kFontGlyphs) break;
+        if (glyph >= kFirstExtraGlyph) break;
         const int left = NextMark(bitmap, 0, lastLeft);
         const int right = NextMark(bitmap, 0, left);
         lastLeft = left;
         t.Glyph[glyph] = GlyphBox{left, 1, right, 20, right - left, 19};
     }
-    // The second line's glyphs stand on a second strip below, under a ruler of their own in
-    // row 20; a bitmap without that strip leaves them empty.
-    if (bitmap.height < 2 * kFontStripHeight) {
-        t.FontExtraChars.fill(0);
-        t.FontExtraCount = 0;
-        return;
-    }
-    lastLeft = -1;
-    for (int j = 1; j <= t.FontExtraCount && j <= kFontExtraChars; ++j) {
-        const int left = NextMark(bitmap, kFontStripHeight, lastLeft);
-        const int right = NextMark(bitmap, kFontStripHeight, left);
-        lastLeft = left;
-        t.Glyph[kFirstExtraGlyph + j - 1] =
-            GlyphBox{left, kFontStripHeight + 1, right, 2 * kFontStripHeight, right - left, 19};
+    // Each later line's glyphs stand on a strip of their own below, under a ruler of their own;
+    // the lines the bitmap has no strip for are left out.
+    int begin = 0;
+    for (size_t k = 0; k < t.FontExtraLineEnds.size(); ++k) {
+        const int ruler = static_cast<int>(k + 1) * kFontStripHeight;
+        if (bitmap.height < ruler + kFontStripHeight) {
+            t.FontExtraLineEnds.resize(k);
+            t.FontExtraChars.resize(begin + 1);
+            t.FontExtraCount = begin;
+            break;
+        }
+        const int end = t.FontExtraLineEnds[k];
+        lastLeft = -1;
+        for (int j = begin + 1; j <= end; ++j) {
+            const int left = NextMark(bitmap, ruler, lastLeft);
+            const int right = NextMark(bitmap, ruler, left);
+            lastLeft = left;
+            t.Glyph.push_back(
+                GlyphBox{left, ruler + 1, right, ruler + kFontStripHeight, right - left, 19});
+        }
+        begin = end;
     }
 }
 
@@ -194,16 +217,15 @@ bool LoadFont(Game& game, int font, const std::string& charFile, const std::stri
               std::string* failedFile) {
     if (font != kGameFont) return true;  // only the game's own font is kept
     FontState& t = game.font;
-    t.glyphByCharMade = false;
-    for (GlyphBox& box : t.Glyph) box = GlyphBox{};
-    for (auto& row : t.glyphImages)
-        for (GlyphImage& g : row) g = GlyphImage{};
+    t.glyphByCodeMade = false;
+    t.glyphByCode.clear();
+    t.Glyph.assign(kFirstExtraGlyph, GlyphBox{});
+    for (auto& row : t.glyphImages) row.clear();
     t.FontChars.fill(0);
     t.FontCharCount = 0;
-    t.FontExtraChars.fill(0);
-    t.FontExtraCount = 0;
+    ClearExtraChars(t);
 
-    // The first line ends within 96 characters, the second within 96 more: a longer file is cut.
+    // The first line ends within 96 characters; a file longer than the most that is read is cut.
     const std::string charPath = ResolveGamePath(game, charFile);
     const FileBytes chars = ReadFileBytes(charPath, kFontCharFileBytes);
     const bool charsRead = chars.Ok() || chars.problem == FileProblem::kTooLong;
@@ -216,15 +238,18 @@ bool LoadFont(Game& game, int font, const std::string& charFile, const std::stri
     if (!LoadSurface(bitmap, bitmapPath)) {
         t.FontChars.fill(0);
         t.FontCharCount = 0;
-        t.FontExtraChars.fill(0);
-        t.FontExtraCount = 0;
+        ClearExtraChars(t);
         if (failedFile != nullptr) *failedFile = bitmapPath;
         return false;
     }
     MeasureGlyphs(t, bitmap);
-    for (int c = 0; c < 256; ++c)
-        t.GlyphByChar[c] = static_cast<std::uint8_t>(SearchGlyph(t, static_cast<unsigned char>(c)));
-    t.glyphByCharMade = true;
+    // Later entries first, so that the first entry of a character wins.
+    for (int j = t.FontExtraCount; j >= 1; --j)
+        t.glyphByCode[t.FontExtraChars[j]] = kFirstExtraGlyph + j - 1;
+    for (int j = t.FontCharCount; j >= 1; --j)
+        t.glyphByCode[Cp1252CodePoint(t.FontChars[j])] = j + 1;
+    t.glyphByCodeMade = true;
+    for (auto& row : t.glyphImages) row.resize(t.Glyph.size());
     return true;
 }
 
@@ -232,9 +257,19 @@ bool LoadGameFont(Game& game, std::string* failedFile) {
     return LoadFont(game, kGameFont, "res\\font1.txt", "res\\font2.bmp", failedFile);
 }
 
-int GlyphOf(const Game& game, unsigned char ch) {
+int GlyphOf(const Game& game, char32_t ch) {
     const FontState& t = game.font;
-    return t.glyphByCharMade ? t.GlyphByChar[ch] : SearchGlyph(t, ch);
+    if (!t.glyphByCodeMade) return SearchGlyph(t, ch);
+    const auto found = t.glyphByCode.find(ch);
+    return found == t.glyphByCode.end() ? kMissingGlyph : found->second;
+}
+
+int GlyphOfText(const Game& game, char32_t ch) {
+    const int glyph = GlyphOf(game, ch);
+    // A character the font lacks that Windows-1252 lacks too draws as a question mark, as it
+    // always has.
+    if (glyph == kMissingGlyph && Cp1252Byte(ch) == 0 && ch != 0) return GlyphOf(game, U'?');
+    return glyph;
 }
 
 void QueueGlyph(Game& game, int x, int y, int glyph, int colour, int font) {
@@ -245,7 +280,8 @@ void QueueGlyph(Game& game, int x, int y, int glyph, int colour, int font) {
         ++t.TextQueueCount;
     } while (t.TextQueueCount < kTextQueueSlots && t.QueueGlyphNo[t.TextQueueCount] != 0);
     const int slot = t.TextQueueCount;
-    if (font == kGameFont && glyph >= kFirstFixedGlyph && glyph <= kLastFixedGlyph)
+    if (font == kGameFont && glyph >= kFirstFixedGlyph && glyph <= kLastFixedGlyph &&
+        !TakesTextTexture(t.FontChars[glyph - 1]))
         colour = kFixedTexture;
     t.QueueX[slot] = x;
     t.QueueY[slot] = y;
@@ -256,31 +292,31 @@ void QueueGlyph(Game& game, int x, int y, int glyph, int colour, int font) {
 
 namespace {
 
-int Cp1252Width(const Game& game, const std::string& chars) {
+int CharsWidth(const Game& game, const std::u32string& chars) {
     int total = 0;
-    for (unsigned char c : chars)
-        total += c == ' ' ? kSpaceAdvance : GlyphWidth(game.font, GlyphOf(game, c));
+    for (char32_t c : chars)
+        total += c == U' ' ? kSpaceAdvance : GlyphWidth(game.font, GlyphOfText(game, c));
     return total;
 }
 
 }  // namespace
 
 int TextWidth(const Game& game, const std::string& utf8Text) {
-    return Cp1252Width(game, Utf8ToCp1252(utf8Text));
+    return CharsWidth(game, CodePoints(utf8Text));
 }
 
 namespace {
 
 void QueueText(Game& game, int x, int y, int align, const std::string& text, int colour) {
     if (align < kAlignLeft || align > kAlignRising) return;
-    const std::string chars = Utf8ToCp1252(text);
-    const int total = align == kAlignLeft ? 0 : Cp1252Width(game, chars);
+    const std::u32string chars = CodePoints(text);
+    const int total = align == kAlignLeft ? 0 : CharsWidth(game, chars);
     int pen = 0;
     int i = 0;
-    for (unsigned char c : chars) {
+    for (char32_t c : chars) {
         ++i;
-        const int g = GlyphOf(game, c);
-        if (c == ' ') {
+        const int g = GlyphOfText(game, c);
+        if (c == U' ') {
             pen += kSpaceAdvance;
         } else {
             int gx = x + pen;
@@ -312,7 +348,7 @@ void DrawTextQueue(Game& game) {
     for (int slot = 1; slot <= t.TextQueueCount && slot <= kTextQueueSlots; ++slot) {
         const int glyph = t.QueueGlyphNo[slot];
         if (glyph == 0) continue;
-        if (glyph > 0 && glyph <= kFontGlyphs) {
+        if (glyph > 0 && glyph < static_cast<int>(t.Glyph.size())) {
             const GlyphBox& box = t.Glyph[glyph];
             const Rect cell{0, 0, box.Width, box.Height};
             const int x = t.QueueX[slot];

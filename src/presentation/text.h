@@ -14,8 +14,8 @@
 struct Game;
 struct Surface;
 
-// Bytes of the character file read: its first line is all that counts.
-constexpr std::size_t kFontCharFileBytes = 1024;
+// Bytes of the character file read at most.
+constexpr std::size_t kFontCharFileBytes = 1 << 18;
 
 // Start of every frame: the glyph queue starts again at slot 1.
 void BeginTextFrame(Game& game);
@@ -30,12 +30,16 @@ bool LoadFont(Game& game, int font, const std::string& charFile, const std::stri
 // LoadFont with font 2, "res\font1.txt" and "res\font2.bmp".
 bool LoadGameFont(Game& game, std::string* failedFile = nullptr);
 // The character line from the bytes of a character file: its characters up to and with the "$";
-// false (no characters) when the first line has no "$" within 96 characters.
+// false (no characters) when the first line has no "$" within 96 characters. The lines after it
+// (UTF-8, each closed by "$") are the added letters.
 bool ReadFontChars(FontState& t, const std::vector<std::uint8_t>& bytes);
 // The glyph boxes from the ruler in row 0 of the font bitmap.
 void MeasureGlyphs(FontState& t, const Surface& bitmap);
-// Glyph number of a Windows-1252 character.
-int GlyphOf(const Game& game, unsigned char ch);
+// Glyph number of a character; kMissingGlyph when the font lacks it.
+int GlyphOf(const Game& game, char32_t ch);
+// The glyph a text draws for a character: a character without a Windows-1252 form that the
+// font lacks draws as "?".
+int GlyphOfText(const Game& game, char32_t ch);
 void QueueGlyph(Game& game, int x, int y, int glyph, int colour, int font);
 // Draw and free every queued glyph (end of the scene).
 void DrawTextQueue(Game& game);

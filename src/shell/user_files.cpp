@@ -133,12 +133,24 @@ int LanguageFromLocale(const char* lcAll, const char* lcMessages, const char* la
         if (value == nullptr || value[0] == '\0') continue;
         // The first variable set decides: "fr_CA.UTF-8", "pt", "nl_BE@euro"; anything else
         // ("C", "POSIX", a language the game lacks) is English.
+        // A language with the desktop's territory wins, then the language alone, then the
+        // language in any territory ("pt_PT" takes Brazilian Portuguese while there is no other).
         const std::string locale(value);
-        const std::string code = locale.substr(0, locale.find_first_of("_.@"));
+        const size_t codeEnd = locale.find_first_of("_.@");
+        const std::string code = locale.substr(0, codeEnd);
+        std::string withTerritory = code;
+        if (codeEnd != std::string::npos && locale[codeEnd] == '_')
+            withTerritory = locale.substr(0, locale.find_first_of(".@"));
+        int alone = 0;
+        int anyTerritory = 0;
         for (int language = 1; language <= kLanguages; ++language) {
-            if (code == kLanguageCodes[language]) return language;
+            const std::string facts = kLanguageFacts[language].locale;
+            if (facts == withTerritory) return language;
+            if (facts == code) alone = language;
+            if (anyTerritory == 0 && facts.rfind(code + "_", 0) == 0) anyTerritory = language;
         }
-        return kLanguageEnglish;
+        if (alone != 0) return alone;
+        return anyTerritory != 0 ? anyTerritory : kLanguageEnglish;
     }
     return kLanguageEnglish;
 }

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "core/encoding.h"
 #include "font_chars.h"
 #include "picture_table.h"
 #include "platform/surface.h"
@@ -19,10 +21,12 @@ struct Box {
 };
 
 struct LoadedFont {
-    std::vector<unsigned char> chars;       // Windows-1252 bytes, the "$" included
-    std::vector<Box> boxes;                 // box j belongs to character j (from 0 here)
-    std::vector<unsigned char> extraChars;  // the second line, without its "$"
-    std::vector<Box> extraBoxes;            // on the second strip, ruler in row 20
+    std::vector<unsigned char> chars;  // Windows-1252 bytes, the "$" included
+    std::vector<Box> boxes;            // box j belongs to character j (from 0 here)
+    // The later lines (UTF-8 in the file), without their "$", and their boxes: line k on strip
+    // k + 1, its ruler in row 20 * (k + 1).
+    std::vector<std::u32string> extraChars;
+    std::vector<std::vector<Box>> extraBoxes;
     Surface bitmap;
 };
 
@@ -63,14 +67,19 @@ LoadedFont ReadFont() {
         f.chars.push_back(c);
         if (c == '$') break;
     }
-    std::getline(in, line);
-    for (unsigned char c : line) {
-        if (c == '$') break;
-        f.extraChars.push_back(c);
+    while (std::getline(in, line)) {
+        const size_t dollar = line.find('$');
+        EXPECT_NE(dollar, std::string::npos) << "a line without its \"$\"";
+        if (dollar == std::string::npos) break;
+        f.extraChars.push_back(CodePoints(line.substr(0, dollar)));
     }
     EXPECT_TRUE(LoadSurface(f.bitmap, kRes + "/font2.bmp"));
     f.boxes = Boxes(f.bitmap, 0, f.chars.size() + 2);
-    f.extraBoxes = Boxes(f.bitmap, assetgen::kGlyphHeight + 1, f.extraChars.size());
+    for (size_t k = 0; k < f.extraChars.size(); ++k) {
+        const int ruler = static_cast<int>(k + 1) * (assetgen::kGlyphHeight + 1);
+        if (ruler >= f.bitmap.height) break;
+        f.extraBoxes.push_back(Boxes(f.bitmap, ruler, f.extraChars[k].size()));
+    }
     return f;
 }
 
@@ -86,8 +95,8 @@ TEST(Font, LineEndsWithDollarWithinNinetySixCharacters) {
     ASSERT_FALSE(f.chars.empty());
     EXPECT_EQ(f.chars.back(), '$');
     EXPECT_LE(f.chars.size(), 96u);
-    EXPECT_EQ(f.bitmap.height, 2 * (assetgen::kGlyphHeight + 1));
-    EXPECT_LE(f.extraChars.size(), 96u);
+    EXPECT_EQ(f.bitmap.height,
+              static_cast<int>(1 + f.extraChars.size()) * (assetgen::kGlyphHeight + 1));
 }
 
 // One visible box per character, none wider than the glyph scratch, each with a shape; the
@@ -184,21 +193,33 @@ void ExpectRinged(const Surface& s, const std::vector<Box>& boxes, size_t count,
 TEST(Font, EveryShapeIsRingedInsideItsBox) {
     const LoadedFont f = ReadFont();
     ExpectRinged(f.bitmap, f.boxes, f.chars.size() - 1, 1);
-    ExpectRinged(f.bitmap, f.extraBoxes, f.extraChars.size(), assetgen::kGlyphHeight + 2);
+    for (size_t k = 0; k < f.extraBoxes.size(); ++k) {
+        SCOPED_TRACE("line " + std::to_string(k + 2));
+        ExpectRinged(f.bitmap, f.extraBoxes[k], f.extraChars[k].size(),
+                     static_cast<int>(k + 1) * (assetgen::kGlyphHeight + 1) + 1);
+    }
 }
 
-// The second line's glyphs: one box each on the second strip, with a shape, no wider than
-// the glyph scratch, and the strip ends left of the first strip's last column.
-TEST(Font, SecondLineGivesOneBoxPerCharacter) {
+// The later lines' glyphs: one box each on the line's own strip, with a shape, no wider than the
+// glyph scratch, each strip ending left of the first strip's last column; no character twice.
+// The second line is the generator's table, so its glyph numbers stay.
+TEST(Font, LaterLinesGiveOneBoxPerCharacter) {
     const LoadedFont f = ReadFont();
-    ASSERT_EQ(f.extraChars.size(), assetgen::kFontExtraLine.size() - 1);
-    for (size_t j = 0; j < f.extraChars.size(); ++j) {
-        EXPECT_EQ(f.extraChars[j], assetgen::ToCp1252(assetgen::kFontExtraLine[j])) << j;
-        EXPECT_LT(IndexOf(f, f.extraChars[j]), 0) << "already on the first line: " << j;
-        const Box b = f.extraBoxes[j];
-        EXPECT_GT(b.width, 0) << j;
-        EXPECT_LE(b.width, assetgen::kMaxGlyphWidth) << j;
-        EXPECT_LT(b.left + b.width, f.bitmap.width - 1) << j;
+    ASSERT_GE(f.extraChars.size(), 2u);
+    ASSERT_EQ(f.extraBoxes.size(), f.extraChars.size());
+    EXPECT_EQ(f.extraChars[0], std::u32string(assetgen::kFontExtraLine.substr(
+                                   0, assetgen::kFontExtraLine.size() - 1)));
+    std::set<char32_t> seen;
+    for (unsigned char c : f.chars) seen.insert(Cp1252CodePoint(c));
+    for (size_t k = 0; k < f.extraChars.size(); ++k) {
+        for (size_t j = 0; j < f.extraChars[k].size(); ++j) {
+            const char32_t c = f.extraChars[k][j];
+            EXPECT_TRUE(seen.insert(c).second) << "twice: " << static_cast<int>(c);
+            const Box b = f.extraBoxes[k][j];
+            EXPECT_GT(b.width, 0) << static_cast<int>(c);
+            EXPECT_LE(b.width, assetgen::kMaxGlyphWidth) << static_cast<int>(c);
+            EXPECT_LT(b.left + b.width, f.bitmap.width - 1) << static_cast<int>(c);
+        }
     }
 }
 

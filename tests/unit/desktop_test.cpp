@@ -113,21 +113,24 @@ TEST_P(Locale, ChoosesTheFirstStartLanguage) {
     EXPECT_EQ(LanguageFromLocale(c.all, c.messages, c.lang), c.want);
 }
 
-INSTANTIATE_TEST_SUITE_P(FirstStart, Locale,
-                         ::testing::Values(LocaleCase{nullptr, nullptr, "de_DE.UTF-8", 1},
-                                           LocaleCase{nullptr, nullptr, "en_GB.UTF-8", 2},
-                                           LocaleCase{"de_AT", nullptr, "en_US", 1},
-                                           LocaleCase{"C", "de_DE", "de_DE", 2},
-                                           LocaleCase{"", "de_CH", "en_US", 1},
-                                           LocaleCase{nullptr, nullptr, nullptr, 2},
-                                           LocaleCase{nullptr, nullptr, "d", 2},
-                                           LocaleCase{nullptr, "fr_CA.UTF-8", "de_DE", 3},
-                                           LocaleCase{nullptr, nullptr, "es", 4},
-                                           LocaleCase{"it_IT@euro", nullptr, nullptr, 5},
-                                           LocaleCase{nullptr, nullptr, "nl_BE.UTF-8", 6},
-                                           LocaleCase{nullptr, nullptr, "pt_BR.UTF-8", 7},
-                                           LocaleCase{nullptr, nullptr, "sv_SE.UTF-8", 2},
-                                           LocaleCase{nullptr, nullptr, "fra_FR", 2}));
+INSTANTIATE_TEST_SUITE_P(
+    FirstStart, Locale,
+    ::testing::Values(
+        LocaleCase{nullptr, nullptr, "de_DE.UTF-8", 1},
+        LocaleCase{nullptr, nullptr, "en_GB.UTF-8", 2}, LocaleCase{"de_AT", nullptr, "en_US", 1},
+        LocaleCase{"C", "de_DE", "de_DE", 2}, LocaleCase{"", "de_CH", "en_US", 1},
+        LocaleCase{nullptr, nullptr, nullptr, 2}, LocaleCase{nullptr, nullptr, "d", 2},
+        LocaleCase{nullptr, "fr_CA.UTF-8", "de_DE", 3}, LocaleCase{nullptr, nullptr, "es", 4},
+        LocaleCase{"it_IT@euro", nullptr, nullptr, 5},
+        LocaleCase{nullptr, nullptr, "nl_BE.UTF-8", 6},
+        LocaleCase{nullptr, nullptr, "pt_BR.UTF-8", 7},
+        LocaleCase{nullptr, nullptr, "sv_SE.UTF-8", 8},
+        LocaleCase{nullptr, nullptr, "pt_PT.UTF-8", 33}, LocaleCase{nullptr, nullptr, "pt", 33},
+        LocaleCase{nullptr, nullptr, "zh_CN.UTF-8", 30},
+        LocaleCase{nullptr, nullptr, "zh_TW.UTF-8", 30},
+        LocaleCase{nullptr, nullptr, "ja_JP.UTF-8", 31},
+        LocaleCase{nullptr, nullptr, "sr_RS@latin", 29},
+        LocaleCase{nullptr, nullptr, "ar_EG.UTF-8", 2}, LocaleCase{nullptr, nullptr, "fra_FR", 2}));
 
 struct ArgsCase {
     std::vector<const char*> args;

@@ -160,7 +160,8 @@ TEST_P(SettingsLanguage, UnknownIsEnglish) {
     EXPECT_EQ(t.game.shell.SoundVolume, 20);
 }
 
-INSTANTIATE_TEST_SUITE_P(Values, SettingsLanguage, ::testing::Values(0, 8, -1, INT_MAX, INT_MIN));
+INSTANTIATE_TEST_SUITE_P(Values, SettingsLanguage,
+                         ::testing::Values(0, kLanguages + 1, -1, INT_MAX, INT_MIN));
 
 // ---------------------------------------------------------------- groar.dat
 

@@ -175,34 +175,41 @@ TEST(MenuOptions, MusicCyclesThroughSixLevelsAndLanguageToggles) {
     EXPECT_EQ(g.shell.SoundVolume, 80);
 }
 
-// Language 5 in the settings file starts in Italian; the button then walks through all seven,
+// Language 5 in the settings file starts in Italian; the button then walks through all of them,
 // each named in its own language, and comes back; the file keeps the number. The volumes read
 // at the start show on the way.
-TEST(MenuOptions, LanguageButtonCyclesThroughTheSevenLanguages) {
+TEST(MenuOptions, LanguageButtonCyclesThroughEveryLanguage) {
     MenuGame m;
     m.res.WriteSettingsFile(60, 20, 5);
     m.Start();
     ShowOptions(m.g());
     m.Tick();
     EXPECT_EQ(m.g().text.calls[0].text, "Opzioni");
-    std::vector<std::string> labels{m.g().text.calls[3].text};
+    std::vector<std::string> labels(kLanguages + 1);
+    labels[5] = m.g().text.calls[3].text;
     std::vector<int> numbers{m.g().shell.Language};
-    for (int i = 0; i < 7; ++i) {
+    for (int i = 0; i < kLanguages; ++i) {
         m.ClickButton(3);
         m.Tick();
-        labels.push_back(m.g().text.calls[3].text);
-        numbers.push_back(m.g().shell.Language);
-        if (m.g().shell.Language == 2) {
+        const int language = m.g().shell.Language;
+        numbers.push_back(language);
+        if (i + 1 < kLanguages) labels[language] = m.g().text.calls[3].text;
+        if (language == 2) {
             EXPECT_EQ(m.g().text.calls[1].text, "Music medium");
             EXPECT_EQ(m.g().text.calls[2].text, "Sound very low");
         }
     }
-    EXPECT_EQ(labels,
-              (std::vector<std::string>{"Lingua: italiano", "Taal: Nederlands", "Idioma: português",
-                                        "Sprache Deutsch", "Language English", "Langue : français",
-                                        "Idioma: español", "Lingua: italiano"}));
-    EXPECT_EQ(numbers, (std::vector<int>{5, 6, 7, 1, 2, 3, 4, 5}));
-    ASSERT_TRUE(WriteSettings(m.g(), kSettingsFile));
+    std::vector<int> walk;
+    for (int i = 0; i <= kLanguages; ++i) walk.push_back((5 + i - 1) % kLanguages + 1);
+    EXPECT_EQ(numbers, walk);
+    EXPECT_EQ(labels[1], "Sprache Deutsch");
+    EXPECT_EQ(labels[2], "Language English");
+    EXPECT_EQ(labels[3], "Langue : fran\u00E7ais");
+    EXPECT_EQ(labels[6], "Taal: Nederlands");
+    EXPECT_EQ(labels[26], "\u042F\u0437\u044B\u043A: \u0440\u0443\u0441\u0441\u043A\u0438\u0439");
+    // Every language's label differs from every other's.
+    for (int a = 1; a <= kLanguages; ++a)
+        for (int b = a + 1; b <= kLanguages; ++b) EXPECT_NE(labels[a], labels[b]) << a << " " << b;
     EXPECT_EQ(m.res.ReadBytes(m.res.Saves("settings.dat"))[12], 5);
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "core/encoding.h"
 
 namespace {
@@ -48,5 +50,25 @@ TEST(Encoding, Cp1252RoundTripOfGermanTextAndEuro) {
     EXPECT_EQ(Utf8ToCp1252("\xE2\x82"), "??");  // truncated sequence
     EXPECT_EQ(Utf8ToCp1252("日"), "?");
 }
+
+// The nearest Windows-1252 form keeps what the code page holds and writes the other letters of
+// the game's alphabets as Latin ones.
+class NearestCp1252 : public ::testing::TestWithParam<std::pair<const char*, const char*>> {};
+
+TEST_P(NearestCp1252, Writes) {
+    EXPECT_EQ(Utf8ToNearestCp1252(GetParam().first), GetParam().second);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, NearestCp1252,
+    ::testing::Values(std::pair{"Anna", "Anna"}, std::pair{"Jürgen €", "J\xFCrgen \x80"},
+                      std::pair{"Łódź",
+                                "L\xF3"
+                                "dz"},
+                      std::pair{"Ștefan Ţ", "Stefan T"},
+                      std::pair{"Œuvre Šárka", "\x8Cuvre \x8A\xE1rka"},
+                      std::pair{"Жора Щука", "Zhora Shchuka"}, std::pair{"Объём", "Obyom"},
+                      std::pair{"Ґанна Їжак", "Ganna Yizhak"}, std::pair{"Σωκράτης", "Sokratis"},
+                      std::pair{"山田 Ko", "?? Ko"}, std::pair{"\xE2\x82", "??"}));
 
 }  // namespace

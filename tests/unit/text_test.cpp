@@ -75,8 +75,8 @@ TEST_F(SmallFontTest, MeasuresBoxesFromTheRulerAndStopsAtTheDollar) {
     EXPECT_EQ(t.Glyph[kMissingGlyph].Width, 0);
 }
 
-// The second line of font1.txt and the bitmap's second strip: read when both are there and the
-// line is closed by "$", ignored otherwise, and never moving the first line's glyphs.
+// The lines after the first of font1.txt (UTF-8) and the bitmap's strips below the first: each
+// read when its strip is there and it is closed by "$", and never moving the first line's glyphs.
 struct ExtraLineCase {
     std::vector<std::uint8_t> chars;
     int bitmapHeight;
@@ -95,6 +95,9 @@ TEST_P(ExtraLineTest, AddsGlyphsAfterTheFirstLinesOnly) {
     for (int x : {0, 4, 10, 17}) bmp.At(x, 0) = kBlack;
     if (c.bitmapHeight >= 2 * kFontStripHeight) {
         for (int x : {0, 5, 8, 12}) bmp.At(x, kFontStripHeight) = kBlack;
+    }
+    if (c.bitmapHeight >= 3 * kFontStripHeight) {
+        for (int x : {2, 9, 20}) bmp.At(x, 2 * kFontStripHeight) = kBlack;
     }
     ASSERT_TRUE(SaveBmp(bmp, res.Dir() + "/two2.bmp"));
     TestGame test(res.Dir());
@@ -115,7 +118,18 @@ TEST_P(ExtraLineTest, AddsGlyphsAfterTheFirstLinesOnly) {
         EXPECT_EQ(e.Height, 19);
         EXPECT_EQ(g.font.Glyph[kFirstExtraGlyph + 2].Left, 8);
         EXPECT_EQ(g.font.Glyph[kFirstExtraGlyph + 2].Width, 4);
-    } else {
+    }
+    if (c.extraCount == 5) {
+        // The third line's glyphs follow on the third strip.
+        EXPECT_EQ(GlyphOf(g, U'\u0416'), kFirstExtraGlyph + 3);  // Ж
+        EXPECT_EQ(GlyphOf(g, U'\u65E5'), kFirstExtraGlyph + 4);  // 日
+        const GlyphBox& z = g.font.Glyph[kFirstExtraGlyph + 4];
+        EXPECT_EQ(z.Left, 9);
+        EXPECT_EQ(z.Width, 11);
+        EXPECT_EQ(z.Top, 2 * kFontStripHeight + 1);
+        EXPECT_EQ(TextWidth(g, "B\u65E5"), 6 + 11);
+    }
+    if (c.extraCount == 0) {
         EXPECT_EQ(GlyphOf(g, 0xE9), kMissingGlyph);
     }
 }
@@ -126,23 +140,18 @@ std::vector<std::uint8_t> Line(const std::string& s) {
 
 INSTANTIATE_TEST_SUITE_P(
     FontFiles, ExtraLineTest,
-    ::testing::Values(ExtraLineCase{Line("ABC$\r\n\xE9"
-                                         "B\xF1$\r\n"),
-                                    40, 3},
-                      ExtraLineCase{Line("ABC$\r\n\xE9"
-                                         "B\xF1$"),
-                                    40, 3},
+    ::testing::Values(ExtraLineCase{Line("ABC$\r\n\u00E9B\u00F1$\r\n"), 40, 3},
+                      ExtraLineCase{Line("ABC$\r\n\u00E9B\u00F1$"), 40, 3},
+                      ExtraLineCase{Line("ABC$\r\n\u00E9B\u00F1$\r\n\u0416\u65E5$\r\n"), 60, 5},
+                      // A third line without its strip, or not closed: the second line only.
+                      ExtraLineCase{Line("ABC$\r\n\u00E9B\u00F1$\r\n\u0416\u65E5$\r\n"), 40, 3},
+                      ExtraLineCase{Line("ABC$\r\n\u00E9B\u00F1$\r\n\u0416\u65E5\r\n"), 60, 3},
                       // Today's font files: no second line, or a one-strip bitmap.
                       ExtraLineCase{Line("ABC$\r\n"), 40, 0},
-                      ExtraLineCase{Line("ABC$\r\n\xE9"
-                                         "B\xF1$\r\n"),
-                                    20, 0},
-                      // Not closed, or longer than 96 characters: no added letters.
-                      ExtraLineCase{Line("ABC$\r\n\xE9"
-                                         "B\xF1\r\n$"),
-                                    40, 0},
-                      ExtraLineCase{Line("ABC$\r\n" + std::string(97, 'q') + "$"), 40, 0},
-                      ExtraLineCase{Line("ABC$x\xE9$\r\n"), 40, 0}));
+                      ExtraLineCase{Line("ABC$\r\n\u00E9B\u00F1$\r\n"), 20, 0},
+                      // Not closed: no added letters.
+                      ExtraLineCase{Line("ABC$\r\n\u00E9B\u00F1\r\n$"), 40, 0},
+                      ExtraLineCase{Line("ABC$x\u00E9$\r\n"), 40, 0}));
 
 struct LayoutCase {
     int align;
@@ -177,6 +186,22 @@ INSTANTIATE_TEST_SUITE_P(
                       LayoutCase{kAlignLeft, "", {}, {}}, LayoutCase{kAlignCentre, "   ", {}, {}},
                       LayoutCase{5, "ABC", {}, {}}, LayoutCase{0, "ABC", {}, {}}));
 
+// A character the font lacks draws nothing when Windows-1252 has it, and as "?" otherwise, as
+// the texts converted to Windows-1252 always drew; a broken UTF-8 sequence is a "?" per byte.
+TEST_F(SmallFontTest, CharactersTheFontLacks) {
+    res_.WriteBytes(res_.Dir() + "/q1.txt", {'A', '?', '$', '\r', '\n'});
+    Surface bmp = CreateSurface();
+    SetSurfaceSize(bmp, 19, 20);
+    FillSurface(bmp, kMagenta);
+    for (int x : {0, 4, 10}) bmp.At(x, 0) = kBlack;
+    ASSERT_TRUE(SaveBmp(bmp, res_.Dir() + "/q2.bmp"));
+    ASSERT_TRUE(LoadFont(g(), 2, "res\\q1.txt", "res\\q2.bmp"));
+    EXPECT_EQ(GlyphOfText(g(), U'\u00E9'), kMissingGlyph);
+    EXPECT_EQ(GlyphOfText(g(), U'\u65E5'), 3);
+    DrawText(g(), 0, 0, kAlignLeft, "A\xE9\u65E5", 3);
+    EXPECT_EQ(Queued(g()).glyph, (std::vector<int>{2, 3, 3}));
+}
+
 TEST(TextMapping, Utf8TextUsesTheFontsWindows1252Characters) {
     TestGame t;
     LoadGameFont(t.game);
@@ -201,6 +226,17 @@ TEST_P(FixedColourTest, GlyphsFortyOneToSixtyEightTakeTexture7) {
 INSTANTIATE_TEST_SUITE_P(Glyphs, FixedColourTest,
                          ::testing::Values(std::pair{40, 2}, std::pair{41, 7}, std::pair{55, 7},
                                            std::pair{68, 7}, std::pair{69, 2}));
+
+// Of the game's symbol stretch the letters J and Q, the colon and the apostrophe take the text's
+// texture like the letters around them; the symbols keep texture 7.
+TEST(FixedColour, LettersAndPunctuationOfTheStretchTakeTheTextsTexture) {
+    TestGame t;
+    ASSERT_TRUE(LoadGameFont(t.game));
+    BeginTextFrame(t.game);
+    DrawText(t.game, 0, 0, kAlignLeft, "JQ:'?{\u00C4", 3);
+    const Glyphs q = Queued(t.game);
+    EXPECT_EQ(q.colour, (std::vector<int>{3, 3, 3, 3, 7, 7, 7}));
+}
 
 TEST(TextQueue, SkipsSlotsStillInUseAndDropsGlyphsBeyondTheLast) {
     TestGame t;

@@ -1,7 +1,9 @@
 // The catalogues of po/ at build and test time.
 //
-//   pocompile table OUT.cpp PO_DIR   writes the game's text table from PO_DIR/<code>.po of every
-//                                    language, after checking that the font draws every text
+//   pocompile table OUT.cpp PO_DIR FONT1_TXT
+//                                    writes the game's text table from PO_DIR/<code>.po of every
+//                                    language, after checking that the font (its character file
+//                                    FONT1_TXT) draws every text
 //   pocompile check POT PO...        fails when a catalogue lacks an id of POT (the extraction
 //                                    from the sources), holds one POT has not, or leaves one
 //                                    untranslated or fuzzy
@@ -17,7 +19,6 @@
 
 #include "core/encoding.h"
 #include "core/languages.h"
-#include "font_chars.h"
 
 namespace {
 
@@ -159,43 +160,50 @@ std::string Filled(const std::string& format) {
     return out;
 }
 
-// The characters of a text the font cannot draw, even as their plain letter.
-std::string Undrawable(const std::string& escaped, bool format) {
-    std::set<unsigned char> line;
-    for (char32_t c : assetgen::kFontLine) line.insert(assetgen::ToCp1252(c));
-    for (char32_t c : assetgen::kFontExtraLine) line.insert(assetgen::ToCp1252(c));
+// The characters of a font's character file: its first line (Windows-1252) and the lines after
+// it (UTF-8), each up to its "$".
+std::set<char32_t> FontCharacters(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::set<char32_t> out;
+    std::string line;
+    for (bool first = true; std::getline(in, line); first = false) {
+        const size_t dollar = line.find('$');
+        if (dollar == std::string::npos) break;
+        // The first line's "$" is a character of its own, drawn as nothing.
+        line.resize(first ? dollar + 1 : dollar);
+        if (first) {
+            for (unsigned char c : line) out.insert(Cp1252CodePoint(c));
+        } else {
+            for (char32_t c : CodePoints(line)) out.insert(c);
+        }
+    }
+    return out;
+}
+
+// The characters of a text the font cannot draw.
+std::string Undrawable(const std::string& escaped, bool format, const std::set<char32_t>& font) {
     const std::string utf8 = format ? Filled(Unescape(escaped)) : Unescape(escaped);
     std::string bad;
-    // One character at a time, so that a character without a Windows-1252 form shows as itself.
-    for (size_t i = 0; i < utf8.size();) {
-        size_t n = 1;
-        const unsigned char lead = static_cast<unsigned char>(utf8[i]);
-        if (lead >= 0xF0) {
-            n = 4;
-        } else if (lead >= 0xE0) {
-            n = 3;
-        } else if (lead >= 0xC0) {
-            n = 2;
-        }
-        const std::string one = utf8.substr(i, n);
-        i += n;
-        if (one == " " || one == "\n") continue;
-        const std::string cp = Utf8ToCp1252(one);
-        const unsigned char c = static_cast<unsigned char>(cp[0]);
-        const bool known = cp.size() == 1 && (c != '?' || one == "?");
-        if (known && line.count(c) != 0) continue;
+    for (char32_t c : CodePoints(utf8)) {
+        if (c == U' ' || c == U'\n' || font.count(c) != 0) continue;
+        const std::string one = Utf8Of(std::u32string(1, c));
         if (bad.find(one) == std::string::npos) bad += one;
     }
     return bad;
 }
 
-int WriteTable(const std::string& outPath, const std::string& poDir) {
+int WriteTable(const std::string& outPath, const std::string& poDir, const std::string& fontPath) {
+    const std::set<char32_t> font = FontCharacters(fontPath);
+    if (font.empty()) {
+        std::fprintf(stderr, "%s: no font characters\n", fontPath.c_str());
+        return 1;
+    }
     // (key) -> text per language; the id stands in for a missing or fuzzy translation.
     std::map<Key, std::vector<std::string>> table;
     std::map<Key, PoEntry> first;
     int problems = 0;
     for (int language = 1; language <= kLanguages; ++language) {
-        const std::string path = poDir + "/" + kLanguageCodes[language] + ".po";
+        const std::string path = poDir + "/" + kLanguageFacts[language].code + ".po";
         std::vector<PoEntry> entries;
         // A language without its catalogue yet speaks English.
         if (!std::ifstream(path)) continue;
@@ -209,7 +217,7 @@ int WriteTable(const std::string& outPath, const std::string& poDir) {
             texts[language] = e.fuzzy || e.text.empty() ? e.id : e.text;
             // A message box is drawn by the desktop, not by the bitmap font.
             const bool messageBox = e.hasContext && e.context == "message box";
-            const std::string bad = messageBox ? "" : Undrawable(texts[language], e.format);
+            const std::string bad = messageBox ? "" : Undrawable(texts[language], e.format, font);
             if (!bad.empty()) {
                 std::fprintf(stderr, "%s:%d: the font cannot draw \"%s\" of %s\n", path.c_str(),
                              e.line, bad.c_str(), Describe(e).c_str());
@@ -280,11 +288,11 @@ int Check(const std::string& potPath, const std::vector<std::string>& poPaths) {
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.size() == 3 && args[0] == "table") return WriteTable(args[1], args[2]);
+    if (args.size() == 4 && args[0] == "table") return WriteTable(args[1], args[2], args[3]);
     if (args.size() >= 3 && args[0] == "check")
         return Check(args[1], std::vector<std::string>(args.begin() + 2, args.end()));
     std::fprintf(stderr,
-                 "usage: pocompile table OUT.cpp PO_DIR\n"
+                 "usage: pocompile table OUT.cpp PO_DIR FONT1_TXT\n"
                  "       pocompile check POT PO...\n");
     return 2;
 }
