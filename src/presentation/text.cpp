@@ -2,6 +2,7 @@
 
 #include "core/encoding.h"
 #include "core/game.h"
+#include "core/name_text.h"
 #include "core/paths.h"
 #include "platform/file_bytes.h"
 #include "platform/platform.h"
@@ -235,6 +236,16 @@ bool LoadGameFont(Game& game, std::string* failedFile) {
 int GlyphOf(const Game& game, unsigned char ch) {
     const FontState& t = game.font;
     return t.glyphByCharMade ? t.GlyphByChar[ch] : SearchGlyph(t, ch);
+}
+
+bool FontHolds(const Game& game, char32_t cp) {
+    if (cp == U' ') return true;
+    std::string utf8;
+    AppendCodePoint(utf8, cp);
+    const std::string cp1252 = Utf8ToCp1252(utf8);
+    // A character without a Windows-1252 form comes back as "?", which the font does hold.
+    if (cp1252.size() != 1 || (cp1252[0] == '?' && cp != U'?')) return false;
+    return GlyphOf(game, static_cast<unsigned char>(cp1252[0])) != kMissingGlyph;
 }
 
 void QueueGlyph(Game& game, int x, int y, int glyph, int colour, int font) {

@@ -36,6 +36,8 @@ bool ReadFontChars(FontState& t, const std::vector<std::uint8_t>& bytes);
 void MeasureGlyphs(FontState& t, const Surface& bitmap);
 // Glyph number of a Windows-1252 character.
 int GlyphOf(const Game& game, unsigned char ch);
+// True when the loaded font has a glyph of its own for the character (the space always).
+bool FontHolds(const Game& game, char32_t cp);
 void QueueGlyph(Game& game, int x, int y, int glyph, int colour, int font);
 // Draw and free every queued glyph (end of the scene).
 void DrawTextQueue(Game& game);

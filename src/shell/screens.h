@@ -15,7 +15,7 @@ struct ScreenEntry {
     // over their fields).
     bool (*pointerShown)(const Game& game) = nullptr;
     // Typed characters (Windows-1252, Backspace 8), for the name editors.
-    void (*typed)(Game& game, unsigned char ch) = nullptr;
+    void (*typed)(Game& game, char32_t ch) = nullptr;
 };
 
 // The row of a screen; nullptr for a number without a screen.

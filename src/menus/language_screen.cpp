@@ -1,0 +1,154 @@
+#include "menus/language_screen.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/game.h"
+#include "core/languages.h"
+#include "core/words.h"
+#include "menus/buttons.h"
+#include "menus/transitions.h"
+#include "presentation/sound.h"
+#include "presentation/text.h"
+
+namespace {
+
+constexpr int kFirstRowY = 305;
+constexpr int kRowStep = 21;
+constexpr int kColumnX[2] = {305, 495};
+constexpr int kColumnHalfWidth = 92;
+constexpr int kPreviousButton = 1;
+constexpr int kNextButton = 2;
+constexpr int kBackButton = 3;
+
+// By catalogue code; the first seven by number, since "pt" is Brazilian there.
+struct OwnName {
+    const char* code;
+    const char* name;
+};
+constexpr OwnName kOwnNames[] = {
+    {"bg", "Български"},
+    {"ca", "Català"},
+    {"cs", "Čeština"},
+    {"da", "Dansk"},
+    {"de", "Deutsch"},
+    {"el", "Ελληνικά"},
+    {"en", "English"},
+    {"es", "Español"},
+    {"et", "Eesti"},
+    {"fi", "Suomi"},
+    {"fr", "Français"},
+    {"hr", "Hrvatski"},
+    {"hu", "Magyar"},
+    {"is", "Íslenska"},
+    {"it", "Italiano"},
+    {"ja", "日本語"},
+    {"ko", "한국어"},
+    {"lt", "Lietuvių"},
+    {"lv", "Latviešu"},
+    {"nb", "Norsk bokmål"},
+    {"nl", "Nederlands"},
+    {"pl", "Polski"},
+    {"pt", "Português (Portugal)"},
+    {"pt_BR", "Português (Brasil)"},
+    {"ro", "Română"},
+    {"ru", "Русский"},
+    {"sk", "Slovenčina"},
+    {"sl", "Slovenščina"},
+    {"sr", "Српски"},
+    {"sv", "Svenska"},
+    {"tr", "Türkçe"},
+    {"uk", "Українська"},
+    {"zh_CN", "简体中文"},
+};
+
+int Pages() {
+    return (kLanguages + kLanguagesPerPage - 1) / kLanguagesPerPage;
+}
+
+int RowY(int row) {
+    return kFirstRowY + kRowStep * row;
+}
+
+// The list's place under the pointer on the page: 0.., or -1.
+int PlaceUnderPointer(const Game& game) {
+    const int x = game.input.MouseX;
+    const int y = game.input.MouseY;
+    for (int column = 0; column < 2; ++column) {
+        if (x <= kColumnX[column] - kColumnHalfWidth || x >= kColumnX[column] + kColumnHalfWidth)
+            continue;
+        for (int row = 0; row < kLanguageRows; ++row)
+            if (y > RowY(row) - 3 && y < RowY(row) + kRowStep - 2)
+                return column * kLanguageRows + row;
+    }
+    return -1;
+}
+
+}  // namespace
+
+std::string LanguageOwnName(int language) {
+    if (language == kLanguagePortuguese) return "Português (Brasil)";
+    if (language < 1 || language > kLanguages) return "";
+    const char* code = kLanguageCodes[language];
+    for (const OwnName& own : kOwnNames)
+        if (std::strcmp(own.code, code) == 0) return own.name;
+    return code;
+}
+
+std::vector<int> LanguageListOrder() {
+    std::vector<int> order;
+    for (int language = 1; language <= kLanguages; ++language) order.push_back(language);
+    std::stable_sort(order.begin(), order.end(), [](int a, int b) {
+        return std::strcmp(kLanguageCodes[a], kLanguageCodes[b]) < 0;
+    });
+    return order;
+}
+
+int LanguagePageOf(int language) {
+    const std::vector<int> order = LanguageListOrder();
+    const auto at = std::find(order.begin(), order.end(), language);
+    if (at == order.end()) return 1;
+    return static_cast<int>(at - order.begin()) / kLanguagesPerPage + 1;
+}
+
+void LanguageScreen(Game& game) {
+    ButtonTable& b = game.buttons;
+    // The title names the language chosen now, in itself.
+    DrawText(game, 400, 270, kAlignCentre, Tr(game, "Language English"), 1);
+    UpdateButtons(game);
+    const int pages = Pages();
+    if (pages > 1) {
+        DrawButtonLabel(game, kPreviousButton, "<<<<", 3);
+        DrawButtonLabel(game, kNextButton, ">>>>", 3);
+    }
+    DrawButtonLabel(game, kBackButton, Tr(game, "Back"), 5);
+    if (b.MenuSelection == kPreviousButton || b.MenuSelection == kNextButton) {
+        b.PageNumber += b.MenuSelection == kNextButton ? 1 : -1;
+        RequestSound(game, sndTast1, 400);
+    }
+    b.PageNumber = std::clamp(b.PageNumber, 1, pages);
+
+    const std::vector<int> order = LanguageListOrder();
+    const int first = (b.PageNumber - 1) * kLanguagesPerPage;
+    const int over = PlaceUnderPointer(game);
+    int chosen = 0;
+    for (int place = 0; place < kLanguagesPerPage; ++place) {
+        if (first + place >= static_cast<int>(order.size())) break;
+        const int language = order[static_cast<std::size_t>(first + place)];
+        const int colour = place == over ? 2 : language == game.shell.Language ? 1 : 3;
+        DrawText(game, kColumnX[place / kLanguageRows], RowY(place % kLanguageRows), kAlignCentre,
+                 LanguageOwnName(language), colour);
+        // Only a press made on this screen chooses: the click that opened it is older.
+        if (place == over && game.input.MouseButtonDown != 0 && game.input.ButtonHeldFrames == 1)
+            chosen = language;
+    }
+    if (chosen != 0) {
+        game.shell.Language = chosen;
+        ShowOptions(game);
+        return;
+    }
+    if (b.MenuSelection == kBackButton || game.input.KeyEscape == 1) {
+        game.input.KeyEscape = 0;
+        ShowOptions(game);
+    }
+}
