@@ -97,12 +97,41 @@ bool TypedName(std::string_view utf8, std::size_t chars) {
     return true;
 }
 
+namespace {
+
+// The five bytes Windows-1252 leaves unassigned stand for the code points of their number, as
+// Windows reads them, so every record's bytes come back as they were.
+bool Unassigned1252(unsigned c) {
+    return c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D;
+}
+
+}  // namespace
+
 std::string NameTo1252(const std::string& utf8, std::size_t bytes) {
-    return Utf8ToCp1252(utf8).substr(0, bytes);
+    if (!ValidUtf8(utf8)) return Utf8ToCp1252(utf8).substr(0, bytes);
+    std::string out;
+    for (const char32_t c : CodePoints(utf8)) {
+        if (Unassigned1252(c)) {
+            out += static_cast<char>(c);
+            continue;
+        }
+        std::string one;
+        AppendCodePoint(one, c);
+        out += Utf8ToCp1252(one);
+    }
+    return out.substr(0, bytes);
 }
 
 std::string NameFrom1252(const std::string& cp1252) {
-    return Cp1252ToUtf8(cp1252);
+    std::string out;
+    for (const char c : cp1252) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (Unassigned1252(byte))
+            AppendCodePoint(out, byte);
+        else
+            out += Cp1252ToUtf8(std::string(1, c));
+    }
+    return out;
 }
 
 bool NameFits1252(const std::string& utf8, std::size_t bytes) {
@@ -141,7 +170,7 @@ WholeNames ParseWholeNames(std::string_view text, int lastRecord, std::size_t na
         if (!ValidUtf8(form) || !ValidUtf8(name) || HasControl(form) || HasControl(name) ||
             Utf8Chars(name) > nameChars || Utf8Chars(form) > nameChars)
             continue;
-        const std::string form1252 = Utf8ToCp1252(std::string(form));
+        const std::string form1252 = NameTo1252(std::string(form), std::string::npos);
         // A field that is not Windows-1252 was never written by the game.
         if (NameFrom1252(form1252) != form) continue;
         names[record] = WholeName{form1252, std::string(name)};

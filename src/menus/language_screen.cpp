@@ -13,10 +13,11 @@
 
 namespace {
 
-constexpr int kFirstRowY = 305;
-constexpr int kRowStep = 21;
-constexpr int kColumnX[2] = {305, 495};
-constexpr int kColumnHalfWidth = 92;
+constexpr int kFirstRowY = 325;
+constexpr int kRowStep = 20;
+// The longest names ("Português (Portugal)") stay inside the frame, 210..590.
+constexpr int kColumnX[2] = {310, 498};
+constexpr int kColumnHalfWidth = 93;
 constexpr int kPreviousButton = 1;
 constexpr int kNextButton = 2;
 constexpr int kBackButton = 3;

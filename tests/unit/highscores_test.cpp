@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/languages.h"
 #include "core/name_text.h"
 #include "menus/record_file.h"
 #include "menus/settings.h"
@@ -108,7 +109,7 @@ TEST(SettingsFile, ExactBytesAndALanguageOutsideTheRangeReadsAsEnglish) {
     std::vector<std::uint8_t> bytes(16, 0);
     PutInt32(bytes, 4, 70);
     PutInt32(bytes, 8, 40);
-    PutInt32(bytes, 12, 8);
+    PutInt32(bytes, 12, kLanguages + 1);
     m.res.WriteBytes(m.res.Saves("settings.dat"), bytes);
     m.Start();
     EXPECT_EQ(m.g().shell.MusicVolumeSetting, 70);

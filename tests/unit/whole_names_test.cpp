@@ -212,4 +212,13 @@ TEST(NameText, CharactersCountAsCodePoints) {
     EXPECT_FALSE(NameFits1252("abcdefghijk", 10));  // too long for the field
 }
 
+TEST(NameText, EveryByteOfARecordComesBackAsItWas) {
+    std::string all;
+    for (int c = 1; c < 256; ++c) all += static_cast<char>(c);
+    const std::string utf8 = NameFrom1252(all);
+    EXPECT_TRUE(ValidUtf8(utf8));
+    EXPECT_EQ(NameTo1252(utf8, all.size()), all);
+    EXPECT_TRUE(NameFits1252(NameFrom1252("\x81\xE9\x80"), 10));
+}
+
 }  // namespace
