@@ -71,14 +71,20 @@ int RowY(int row) {
     return kFirstRowY + kRowStep * row;
 }
 
-// The list's place under the pointer on the page: 0.., or -1.
-int PlaceUnderPointer(const Game& game) {
+// The middle of the column of a place on a page of `count` languages: a page that fits into
+// one column has it in the frame's middle.
+int ColumnX(int place, int count) {
+    return count <= kLanguageRows ? 400 : kColumnX[place / kLanguageRows];
+}
+
+// The place under the pointer on a page of `count` languages: 0.., or -1.
+int PlaceUnderPointer(const Game& game, int count) {
     const int x = game.input.MouseX;
     const int y = game.input.MouseY;
-    for (int column = 0; column < 2; ++column) {
-        if (x <= kColumnX[column] - kColumnHalfWidth || x >= kColumnX[column] + kColumnHalfWidth)
-            continue;
-        for (int row = 0; row < kLanguageRows; ++row)
+    for (int column = 0; column * kLanguageRows < count; ++column) {
+        const int middle = ColumnX(column * kLanguageRows, count);
+        if (x <= middle - kColumnHalfWidth || x >= middle + kColumnHalfWidth) continue;
+        for (int row = 0; row < kLanguageRows && column * kLanguageRows + row < count; ++row)
             if (y > RowY(row) - 3 && y < RowY(row) + kRowStep - 2)
                 return column * kLanguageRows + row;
     }
@@ -131,13 +137,13 @@ void LanguageScreen(Game& game) {
 
     const std::vector<int> order = LanguageListOrder();
     const int first = (b.PageNumber - 1) * kLanguagesPerPage;
-    const int over = PlaceUnderPointer(game);
+    const int count = std::min(kLanguagesPerPage, static_cast<int>(order.size()) - first);
+    const int over = PlaceUnderPointer(game, count);
     int chosen = 0;
-    for (int place = 0; place < kLanguagesPerPage; ++place) {
-        if (first + place >= static_cast<int>(order.size())) break;
+    for (int place = 0; place < count; ++place) {
         const int language = order[static_cast<std::size_t>(first + place)];
         const int colour = place == over ? 2 : language == game.shell.Language ? 1 : 3;
-        DrawText(game, kColumnX[place / kLanguageRows], RowY(place % kLanguageRows), kAlignCentre,
+        DrawText(game, ColumnX(place, count), RowY(place % kLanguageRows), kAlignCentre,
                  LanguageOwnName(language), colour);
         // Only a press made on this screen chooses: the click that opened it is older.
         if (place == over && game.input.MouseButtonDown != 0 && game.input.ButtonHeldFrames == 1)
