@@ -14,7 +14,6 @@
 #include "menus/pack_scores.h"
 #include "menus/record_file.h"
 #include "menus/transitions.h"
-#include "platform/file_bytes.h"
 #include "presentation/sound.h"
 #include "presentation/text.h"
 
@@ -51,6 +50,17 @@ std::int32_t& ScoreAt(Game& game, int table, int r) {
 std::string ModeName(const Game& game, int table) {
     if (table == kPackTable) return game.packList.TableTitle;
     return Tr(game, FactsOfMode(table).tableName);
+}
+
+// The names of the file's records that their Windows-1252 field cannot hold.
+WholeNames HighscoreWholeNames(const Game& game) {
+    WholeNames names;
+    for (int k = 1; k <= kRecords; ++k) {
+        const std::string& name = game.menus.HighscoreName[TableOfRecord(k)][PlaceOfRecord(k)];
+        if (!NameFits1252(name, kHighscoreNameCapacity))
+            names[k] = WholeName{NameTo1252(name, kHighscoreNameCapacity), name};
+    }
+    return names;
 }
 
 void WriteAndEndNaming(Game& game) {
@@ -128,16 +138,6 @@ bool ReadHighscores(Game& game, const std::string& gamePath) {
 
 std::string HighscoreNamesFileOf(const std::string& gamePath) {
     return WholeNamesFileOf(gamePath);
-}
-
-WholeNames HighscoreWholeNames(const Game& game) {
-    WholeNames names;
-    for (int k = 1; k <= kRecords; ++k) {
-        const std::string& name = game.menus.HighscoreName[TableOfRecord(k)][PlaceOfRecord(k)];
-        if (!NameFits1252(name, kHighscoreNameCapacity))
-            names[k] = WholeName{NameTo1252(name, kHighscoreNameCapacity), name};
-    }
-    return names;
 }
 
 bool WriteHighscores(Game& game, const std::string& gamePath, bool reset) {

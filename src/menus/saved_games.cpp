@@ -191,6 +191,9 @@ std::vector<std::uint8_t> SlotNamesBytes(const Game& game, bool reset) {
     return bytes;
 }
 
+namespace {
+
+// The slot names that their Windows-1252 field cannot hold.
 WholeNames SlotWholeNames(const Game& game, bool reset) {
     WholeNames names;
     for (int k = 1; k <= kSaveSlots && !reset; ++k) {
@@ -200,6 +203,8 @@ WholeNames SlotWholeNames(const Game& game, bool reset) {
     }
     return names;
 }
+
+}  // namespace
 
 bool WriteSlotNames(Game& game, bool reset) {
     if (!WriteGameFile(game, ResolveGamePath(game, kSlotNamesFile), SlotNamesBytes(game, reset)))
