@@ -16,8 +16,8 @@ namespace {
 constexpr int kFirstRowY = 325;
 constexpr int kRowStep = 20;
 // The longest names ("Português (Portugal)") stay inside the frame, 210..590.
-constexpr int kColumnX[2] = {310, 498};
-constexpr int kColumnHalfWidth = 93;
+constexpr int kColumnX[2] = {320, 500};
+constexpr int kColumnHalfWidth = 90;
 constexpr int kPreviousButton = 1;
 constexpr int kNextButton = 2;
 constexpr int kBackButton = 3;
