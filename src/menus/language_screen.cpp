@@ -61,6 +61,9 @@ constexpr OwnName kOwnNames[] = {
     {"tr", "Türkçe"},
     {"uk", "Українська"},
     {"zh_CN", "简体中文"},
+    // The same languages under the plainer codes a catalogue may take.
+    {"no", "Norsk bokmål"},
+    {"zh", "简体中文"},
 };
 
 int Pages() {

@@ -147,12 +147,15 @@ int LanguageOfLocaleName(const std::string& locale) {
     // Chinese is the simplified script only: where it is read (China, Singapore, or no
     // territory named); Taiwan and Hong Kong read the traditional one, which the game lacks.
     if (ll == "zh") {
-        if (territory.empty() || territory == "CN" || territory == "SG")
-            return LanguageOfCode("zh_CN");
-        return 0;
+        if (!territory.empty() && territory != "CN" && territory != "SG") return 0;
+        const int simplified = LanguageOfCode("zh_CN");
+        return simplified != 0 ? simplified : LanguageOfCode("zh");
     }
     // Norwegian is one catalogue, in Bokmål, which Nynorsk readers read as well.
-    if (ll == "no" || ll == "nn") return LanguageOfCode("nb");
+    if (ll == "no" || ll == "nn" || ll == "nb") {
+        const int bokmal = LanguageOfCode("nb");
+        return bokmal != 0 ? bokmal : LanguageOfCode("no");
+    }
     if (!territory.empty()) {
         const int exact = LanguageOfCode(ll + "_" + territory);
         if (exact != 0) return exact;

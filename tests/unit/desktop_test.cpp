@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 
 #include "core/languages.h"
 #include "core/paths.h"
@@ -140,21 +141,23 @@ INSTANTIATE_TEST_SUITE_P(
                       LocaleCase{"de", nullptr, nullptr, "POSIX", 2},
                       LocaleCase{"de", nullptr, nullptr, nullptr, 2}));
 
-// The language whose catalogue is `code`, else `otherwise`: the tests below hold while the game
-// has one Portuguese (Brazilian, "pt") and no Chinese, and once it has more.
-int LanguageWithCode(const std::string& code, int otherwise) {
-    for (int language = 1; language <= kLanguages; ++language)
-        if (code == kLanguageCodes[language]) return language;
+// The language whose catalogue is the first of `codes` the game has, else `otherwise`: the tests
+// below hold while the game has one Portuguese (Brazilian, "pt") and no Chinese, and once it
+// has more.
+int LanguageWithCode(std::initializer_list<const char*> codes, int otherwise) {
+    for (const std::string code : codes)
+        for (int language = 1; language <= kLanguages; ++language)
+            if (code == kLanguageCodes[language]) return language;
     return otherwise;
 }
 
 TEST(Locale, TerritoryPicksPortugueseAndChinese) {
     EXPECT_EQ(LanguageFromLocale(nullptr, nullptr, nullptr, "pt_BR.UTF-8"), kLanguagePortuguese);
-    const int portugal = LanguageWithCode("pt", kLanguagePortuguese);
+    const int portugal = LanguageWithCode({"pt"}, kLanguagePortuguese);
     EXPECT_EQ(LanguageFromLocale(nullptr, nullptr, nullptr, "pt_PT.UTF-8"), portugal);
     EXPECT_EQ(LanguageFromLocale(nullptr, nullptr, nullptr, "pt"), portugal);
     EXPECT_EQ(LanguageFromLocale("pt_BR:pt", nullptr, nullptr, "en_US"), kLanguagePortuguese);
-    const int simplified = LanguageWithCode("zh_CN", kLanguageEnglish);
+    const int simplified = LanguageWithCode({"zh_CN", "zh"}, kLanguageEnglish);
     for (const char* locale : {"zh_CN.UTF-8", "zh_SG", "zh"})
         EXPECT_EQ(LanguageFromLocale(nullptr, nullptr, nullptr, locale), simplified) << locale;
     // Taiwan and Hong Kong read the traditional script, which the game does not have.
@@ -163,7 +166,7 @@ TEST(Locale, TerritoryPicksPortugueseAndChinese) {
             << locale;
     EXPECT_EQ(LanguageFromLocale("zh_TW:de", nullptr, nullptr, "zh_TW"), kLanguageGerman);
     EXPECT_EQ(LanguageFromLocale(nullptr, nullptr, nullptr, "nn_NO.UTF-8"),
-              LanguageWithCode("nb", kLanguageEnglish));
+              LanguageWithCode({"nb", "no"}, kLanguageEnglish));
 }
 
 struct ArgsCase {
