@@ -19,12 +19,24 @@ bool HasControl(std::string_view utf8) {
 }  // namespace
 
 bool ValidUtf8(std::string_view utf8) {
-    return g_utf8_validate_len(utf8.data(), utf8.size(), nullptr);
+    // glib counts a NUL byte as invalid; a record's name may hold one, a character like any.
+    std::size_t at = 0;
+    while (true) {
+        const std::size_t nul = utf8.find('\0', at);
+        const std::string_view part =
+            utf8.substr(at, nul == std::string_view::npos ? nul : nul - at);
+        if (!g_utf8_validate_len(part.data(), part.size(), nullptr)) return false;
+        if (nul == std::string_view::npos) return true;
+        at = nul + 1;
+    }
 }
 
 std::size_t Utf8Chars(std::string_view utf8) {
     if (!ValidUtf8(utf8)) return utf8.size();
-    return static_cast<std::size_t>(g_utf8_strlen(utf8.data(), static_cast<gssize>(utf8.size())));
+    std::size_t chars = 0;
+    for (const char* p = utf8.data(); p < utf8.data() + utf8.size(); p = g_utf8_next_char(p))
+        ++chars;
+    return chars;
 }
 
 void AppendCodePoint(std::string& utf8, char32_t cp) {
@@ -38,6 +50,12 @@ std::vector<char32_t> CodePoints(std::string_view utf8) {
     const char* p = utf8.data();
     const char* end = utf8.data() + utf8.size();
     while (p < end) {
+        // glib refuses U+0000, a character of its own here.
+        if (*p == '\0') {
+            out.push_back(0);
+            ++p;
+            continue;
+        }
         const gunichar c = g_utf8_get_char_validated(p, end - p);
         if (c == static_cast<gunichar>(-1) || c == static_cast<gunichar>(-2)) {
             ++p;

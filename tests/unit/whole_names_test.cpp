@@ -214,7 +214,7 @@ TEST(NameText, CharactersCountAsCodePoints) {
 
 TEST(NameText, EveryByteOfARecordComesBackAsItWas) {
     std::string all;
-    for (int c = 1; c < 256; ++c) all += static_cast<char>(c);
+    for (int c = 0; c < 256; ++c) all += static_cast<char>(c);
     const std::string utf8 = NameFrom1252(all);
     EXPECT_TRUE(ValidUtf8(utf8));
     EXPECT_EQ(NameTo1252(utf8, all.size()), all);
