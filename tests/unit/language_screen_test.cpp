@@ -57,7 +57,9 @@ TEST(LanguageList, OpensFromTheOptionsAndAClickTakesTheLanguage) {
     for (const TextCall& c : g.text.calls) {
         if (c.y < 300 || c.y > 520) continue;
         ++shown;
-        if (c.text == "Deutsch") EXPECT_EQ(c.colour, 1);
+        if (c.text == "Deutsch") {
+            EXPECT_EQ(c.colour, 1);
+        }
         if (c.text == "Français") {
             frenchX = c.x;
             frenchY = c.y;

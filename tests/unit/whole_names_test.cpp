@@ -181,7 +181,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(WholeNames, PackTablesKeepTheWholeNameInUtf8) {
     PackScores scores;
-    for (int r = 1; r <= 7; ++r) scores.name[r] = "p" + std::to_string(r);
+    for (int r = 1; r <= 7; ++r) scores.name[r] = std::string{'p', static_cast<char>('0' + r)};
     scores.name[2] = kIvan;
     scores.score[2] = 900;
     PackScores read;
