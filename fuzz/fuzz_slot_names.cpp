@@ -1,6 +1,7 @@
 // names.dat: the slot list read when the load and save screens open, and written back.
 #include <algorithm>
 
+#include "core/name_text.h"
 #include "fuzz_support.h"
 #include "menus/saved_games.h"
 #include "menus/transitions.h"
@@ -12,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ReadSlotNames(g);
     const bool valid = SlotNamesValid(std::vector<std::uint8_t>(data, data + size));
     for (int k = 1; k <= kSaveSlots; ++k) {
-        FUZZ_EXPECT(g.menus.SlotName[k].size() <= 10);
+        FUZZ_EXPECT(Utf8Chars(g.menus.SlotName[k]) <= 10);
         // A list that was read is written back with every significant byte as it was.
         if (!valid) continue;
         const std::vector<std::uint8_t> bytes = SlotNamesBytes(g, false);

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Takes screenshots with the headless runner: every menu, every help and credits page in both
 # languages, Endless, Puzzle level 30 (from a saved game), a game over over a full field, the
-# name entry and the save name with their cursors, Pipe and the match. The five shown in the
-# README are copied to docs/screenshots.
+# name entry and the save name with their cursors, the list of languages, Pipe and the match.
+# The five shown in the README are copied to docs/screenshots.
 #   scripts/screenshots.sh [BUILD_DIR] [OUT_DIR]     (defaults: build, BUILD_DIR/screenshots)
 # With a language (its code in src/core/languages.h: de en fr es it nl pt_BR ...) every screen
 # is taken in that language only, named after it (main-menu-fr.png, ..., game-over-fr.png,
@@ -143,6 +143,9 @@ for lang in ${only:-1 2}; do
         printf '226 move 400 345\n227 click\n251 move 300 553\n252 click\n290 move 200 300\n' |
             shoot "editor-$suffix" 300 295:editor-$suffix
     fi
+    # The options' list of languages, each in its own name.
+    printf '225 move 400 425\n226 click\n250 move 400 553\n251 click\n270 move 20 20\n' |
+        shoot "languages-$suffix" 290 285:languages-$suffix
 done
 
 # Pipe and the match from the solver's and the bot's recorded campaigns: level 10 of Pipe as it

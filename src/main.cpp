@@ -280,8 +280,8 @@ int WatchReplayFile(const CommandLine& cl, const std::string& resDir, const std:
                     const std::string& configDir) {
     auto reader = std::make_unique<Game>();
     reader->savesDir = savesDir;
-    int language =
-        LanguageFromLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+    int language = LanguageFromLocale(std::getenv("LANGUAGE"), std::getenv("LC_ALL"),
+                                      std::getenv("LC_MESSAGES"), std::getenv("LANG"));
     if (ReadSettings(*reader, kSettingsFile)) language = reader->shell.Language;
     SdlPlatform platform(resDir);
     if (!OpenWindow(platform, cl, configDir)) return 1;
@@ -336,7 +336,8 @@ int main(int argc, char** argv) {
         static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
     // Without a settings file the game starts in the desktop's language.
     const int firstStartLanguage =
-        LanguageFromLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+        LanguageFromLocale(std::getenv("LANGUAGE"), std::getenv("LC_ALL"),
+                           std::getenv("LC_MESSAGES"), std::getenv("LANG"));
     InputRecorder recorder;
     // Every game is kept as a replay (GameReplays); --record writes the whole run to a file of its
     // own.

@@ -46,9 +46,9 @@ struct EditorState {
     int HistoryFirst = 0;
     int HistoryCount = 0;
     int HistoryAt = 0;
-    std::string Name;             // Windows-1252, typed with the name editor's rule
+    std::string Name;             // UTF-8, typed with the name editor's rule
     std::uint8_t TypingName = 0;  // typed characters go to the name; 2: the first replaces it
-    std::string Idea;             // Windows-1252, typed like the name
+    std::string Idea;             // UTF-8, typed like the name
     std::uint8_t TypingIdea = 0;  // typed characters go to the idea
     std::array<std::uint8_t, kEditorCells> Faulty{};  // cells the checks name
     int FaultCount = 0;
@@ -82,9 +82,10 @@ void VisitFields(EditorState& e, V& v) {
     v("EditorHistoryFirst", e.HistoryFirst, Bounds{0, kEditorHistory - 1});
     v("EditorHistoryCount", e.HistoryCount, Bounds{0, kEditorHistory});
     v("EditorHistoryAt", e.HistoryAt, Bounds{0, kEditorHistory - 1});
-    v("EditorName", e.Name, Bounds{0, kEditorNameChars});
+    // Bytes: a level's name or idea is at most 120 bytes of UTF-8 (levels::kMaxLevelIdea).
+    v("EditorName", e.Name, Bounds{0, 2 * kEditorNameChars});
     v("EditorTypingName", e.TypingName, Bounds{0, 2});
-    v("EditorIdea", e.Idea, Bounds{0, kEditorIdeaChars});
+    v("EditorIdea", e.Idea, Bounds{0, 2 * kEditorIdeaChars});
     v("EditorTypingIdea", e.TypingIdea, kFlag);
     v("EditorFaulty", e.Faulty, kFlag);
     v("EditorFaultCount", e.FaultCount, Bounds{0, 1000});

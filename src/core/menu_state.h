@@ -18,7 +18,7 @@ struct MenuState {
     // Options screen: music level [1] and sound level [2], 0..5.
     std::array<int, 3> OptionLevel{};
 
-    // [table 1..4][place 1..7]; names are Windows-1252, at most 10 characters.
+    // [table 1..4][place 1..7]; names are UTF-8, at most 10 characters.
     std::array<std::array<std::string, kHighscorePlaces + 1>, kHighscoreTables + 1> HighscoreName{};
     std::array<std::array<std::int32_t, kHighscorePlaces + 1>, kHighscoreTables + 1>
         HighscoreScore{};
@@ -40,13 +40,13 @@ struct MenuState {
 template <typename V>
 void VisitFields(MenuState& m, V& v) {
     v("OptionLevel", m.OptionLevel, Bounds{0, 5});
-    // Highscore records hold up to 16 characters (10 are used), slot names up to 20.
-    v("HighscoreName", m.HighscoreName, Bounds{0, 16});
+    // Names are UTF-8: up to 10 characters of up to 4 bytes each; slot names up to 20.
+    v("HighscoreName", m.HighscoreName, Bounds{0, 4 * kHighscoreNameCapacity});
     v("HighscoreScore", m.HighscoreScore, kAnyInt);
     v("NewHighscore", m.NewHighscore, kFlag, DumpAt{37});
     v("EntryRank", m.EntryRank, Bounds{0, kHighscorePlaces}, DumpAt{38});
     v("TypedCount", m.TypedCount, kAnyInt, DumpAt{39});
-    v("SlotName", m.SlotName, Bounds{0, kSlotNameCapacity});
+    v("SlotName", m.SlotName, Bounds{0, 4 * kSlotNameCapacity});
     v("SlotLevel", m.SlotLevel, kAnyInt);
     v("SlotMode", m.SlotMode, kAnyInt);
     v("SlotNamesRead", m.SlotNamesRead, kFlag);

@@ -50,7 +50,7 @@ void VisitFields(PackList& l, V& v) {
     v("PackListChosen", l.Chosen, Bounds{1, kMaxPackRows});
     v("PackTableOf", l.TableOf, Bounds{0, kPackTextChars});
     v("PackTableTitle", l.TableTitle, Bounds{0, kPackTextChars});
-    v("PackTableName", l.TableName, Bounds{0, 16});
+    v("PackTableName", l.TableName, Bounds{0, 4 * 10});  // UTF-8, 10 characters
     v("PackTableScore", l.TableScore, kAnyInt);
 }
 

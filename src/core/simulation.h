@@ -45,6 +45,7 @@ enum ScreenNumber {
     kScreenNetMatch = 27,    // finding the other player of a network match
     kScreenPacks = 28,       // "My Levels": the packs to play
     kScreenPackLevels = 29,  // a pack's levels, to choose the one to edit
+    kScreenLanguages = 30,   // the list of languages, from the options
     kScreenSplash = 36,
 };
 

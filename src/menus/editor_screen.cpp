@@ -5,9 +5,9 @@
 #include <string_view>
 
 #include "core/catalogue.h"
-#include "core/encoding.h"
 #include "core/game.h"
 #include "core/mode_facts.h"
+#include "core/name_text.h"
 #include "core/words.h"
 #include "menus/buttons.h"
 #include "menus/highscores.h"
@@ -46,15 +46,16 @@ void TakeLevelText(EditorState& e, const std::string& s) {
 }
 
 // An idea is a sentence: it keeps its capitals and takes the punctuation the font draws.
-bool AcceptIdeaChar(unsigned char c, char& stored) {
+bool AcceptIdeaChar(char32_t c, char32_t& stored) {
     const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-    // Windows-1252: Ä Ö Ü ß ä ö ü.
+    // Ä Ö Ü ß ä ö ü: two bytes each in UTF-8, so the level file's 120 bytes hold 60 of them.
     const bool umlaut =
         c == 0xC4 || c == 0xD6 || c == 0xDC || c == 0xDF || c == 0xE4 || c == 0xF6 || c == 0xFC;
     if (!letter && !umlaut &&
-        std::string_view(" .,!?:-'").find(static_cast<char>(c)) == std::string_view::npos)
+        (c >= 0x80 ||
+         std::string_view(" .,!?:-'").find(static_cast<char>(c)) == std::string_view::npos))
         return false;
-    stored = static_cast<char>(c);
+    stored = c;
     return true;
 }
 static_assert(2 * kEditorIdeaChars <= static_cast<int>(levels::kMaxLevelIdea));
@@ -68,8 +69,8 @@ levels::Level EditorLevel(const EditorState& e) {
     levels::Level level;
     for (int k = kFirstCell; k <= kLastCell; ++k) level.records[k] = {e.Cell[k], e.Extra[k]};
     levels::WriteCeiling(level.records, levels::kPuzzleLattice);
-    level.name = Cp1252ToUtf8(e.Name);
-    level.idea = Cp1252ToUtf8(Trimmed(e.Idea));
+    level.name = e.Name;
+    level.idea = Trimmed(e.Idea);
     return level;
 }
 
@@ -194,14 +195,10 @@ void DrawPanel(Game& game) {
         const bool typing = e.TypingName == 1;
         const int room = kNameBoxWidth - (typing ? TextWidth(game, "_") : 0);
         std::string shown = e.Name;
-        while (!shown.empty() && TextWidth(game, Cp1252ToUtf8(shown)) > room) {
-            if (typing)
-                shown.erase(0, 1);
-            else
-                shown.pop_back();
+        while (!shown.empty() && TextWidth(game, shown) > room) {
+            shown = typing ? DropFirstChar(shown) : DropLastChar(shown);
         }
-        DrawText(game, kNameBoxLeft, 26, kAlignLeft, Cp1252ToUtf8(shown),
-                 e.TypingName == 2 ? 1 : 5);
+        DrawText(game, kNameBoxLeft, 26, kAlignLeft, shown, e.TypingName == 2 ? 1 : 5);
         if (typing) DrawNameCursor(game, kNameBoxLeft, 26, shown, kEditorNameChars);
     }
     int stones = 0;
@@ -239,7 +236,7 @@ void DrawStatusLine(Game& game) {
     int colour = 3;
     if (e.TypingIdea != 0) {
         // The idea as it is typed, with the name editor's cursor after it.
-        const std::string idea = Cp1252ToUtf8(e.Idea);
+        const std::string& idea = e.Idea;
         const int x = kEditorCentreX - TextWidth(game, idea) / 2;
         DrawText(game, x, kEditorFaultLineY, kAlignLeft, idea, 5);
         DrawNameCursor(game, x, kEditorFaultLineY, e.Idea, kEditorIdeaChars);
@@ -263,7 +260,7 @@ void DrawStatusLine(Game& game) {
         line = ProofLine(game);
         colour = e.ProofCleared > 0 ? 1 : 5;
     } else if (!Trimmed(e.Idea).empty()) {
-        line = Cp1252ToUtf8(Trimmed(e.Idea));
+        line = Trimmed(e.Idea);
         colour = 2;
     } else {
         line = Tr(game, "The level passes every check. Its idea? Click here.");
@@ -389,8 +386,8 @@ void LoadPackLevelIntoEditor(EditorState& e, const std::string& packFile,
         e.Cell[k] = cell >= -1 && cell <= 9 ? cell : -1;
         e.Extra[k] = std::clamp(level.records[k].extra, 0, 7);
     }
-    e.Name = Utf8ToCp1252(level.name).substr(0, kEditorNameChars);
-    e.Idea = Utf8ToCp1252(level.idea).substr(0, kEditorIdeaChars);
+    e.Name = FirstChars(level.name, kEditorNameChars);
+    e.Idea = FirstChars(level.idea, kEditorIdeaChars);
     // A proof the pack keeps was found for this very field.
     if (level.proof.known) {
         e.ProofStage = kProofDone;
@@ -403,7 +400,7 @@ void LoadPackLevelIntoEditor(EditorState& e, const std::string& packFile,
     RecordEditorStep(e);
 }
 
-void EditorNameKey(Game& game, unsigned char ch) {
+void EditorNameKey(Game& game, char32_t ch) {
     EditorState& e = game.editor;
     if (game.shell.ScreenId != kScreenEditor || (e.TypingName == 0 && e.TypingIdea == 0)) return;
     if (ch == 13) {
@@ -414,18 +411,18 @@ void EditorNameKey(Game& game, unsigned char ch) {
     if (e.TypingIdea != 0) {
         TypeNameKey(game, e.Idea, ch, kEditorIdeaChars, AcceptIdeaChar);
     } else {
-        char stored = 0;
+        char32_t stored = 0;
         // The name chosen by a click is replaced by the first key; Backspace takes one
         // character. A level's name keeps its capitals, as the pack keeps them.
         if (ch != 8 && !AcceptIdeaChar(ch, stored)) return;
         if (e.TypingName == 2) e.Name.clear();
         e.TypingName = 1;
         if (ch == 8) {
-            if (!e.Name.empty()) e.Name.pop_back();
-        } else if (static_cast<int>(e.Name.size()) < kEditorNameChars) {
-            e.Name += stored;
+            e.Name = DropLastChar(e.Name);
+        } else if (static_cast<int>(Utf8Chars(e.Name)) < kEditorNameChars) {
+            AppendCodePoint(e.Name, stored);
         }
-        game.menus.TypedCount = static_cast<int>(e.Name.size());
+        game.menus.TypedCount = static_cast<int>(Utf8Chars(e.Name));
     }
     e.Saved = 0;  // what is saved is the level as it was
 }

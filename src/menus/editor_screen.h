@@ -26,7 +26,7 @@ inline constexpr const char* kEditorPackName = "My Levels";
 void PrepareEditor(Game& game);
 void EditorScreen(Game& game);
 // A typed character for the level's name, while the name box is chosen.
-void EditorNameKey(Game& game, unsigned char ch);
+void EditorNameKey(Game& game, char32_t ch);
 // Puts level `number` of the pack file into the editor, to be saved back into that place.
 void LoadPackLevelIntoEditor(EditorState& e, const std::string& packFile,
                              const levels::Level& level, int number);

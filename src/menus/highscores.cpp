@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <string>
 
-#include "core/encoding.h"
 #include "core/game.h"
 #include "core/mode_facts.h"
+#include "core/name_text.h"
 #include "core/paths.h"
 #include "core/value_ranges.h"
 #include "core/words.h"
@@ -27,19 +27,6 @@ int TableOfRecord(int k) {
 }
 int PlaceOfRecord(int k) {
     return (k - 1) % kHighscorePlaces + 1;
-}
-
-// Accepted name characters: space, minus, underscore, digits and letters (kept in lower case).
-bool AcceptName(unsigned char c, char& stored) {
-    if (c >= 'A' && c <= 'Z') {
-        stored = static_cast<char>(c - 'A' + 'a');
-        return true;
-    }
-    if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == ' ' || c == '-' || c == '_') {
-        stored = static_cast<char>(c);
-        return true;
-    }
-    return false;
 }
 
 // Table number 1..4 for a game mode; anything else falls back to the first table.
@@ -65,6 +52,17 @@ std::string ModeName(const Game& game, int table) {
     return Tr(game, FactsOfMode(table).tableName);
 }
 
+// The names of the file's records that their Windows-1252 field cannot hold.
+WholeNames HighscoreWholeNames(const Game& game) {
+    WholeNames names;
+    for (int k = 1; k <= kRecords; ++k) {
+        const std::string& name = game.menus.HighscoreName[TableOfRecord(k)][PlaceOfRecord(k)];
+        if (!NameFits1252(name, kHighscoreNameCapacity))
+            names[k] = WholeName{NameTo1252(name, kHighscoreNameCapacity), name};
+    }
+    return names;
+}
+
 void WriteAndEndNaming(Game& game) {
     if (CurrentTable(game) == kPackTable)
         WritePackTable(game);
@@ -81,7 +79,7 @@ void DrawTableRows(Game& game, int table, int top, int highlighted) {
         const int y = top + 25 * (r - 1);
         const int colour = r == highlighted ? 2 : 3;
         DrawText(game, 255, y, kAlignLeft, std::to_string(r) + ".", colour);
-        DrawText(game, 285, y, kAlignLeft, Cp1252ToUtf8(NameAt(game, table, r)), colour);
+        DrawText(game, 285, y, kAlignLeft, NameAt(game, table, r), colour);
         // A pack's table starts empty: its unused places show no score.
         if (table == kPackTable && ScoreAt(game, table, r) == 0 && NameAt(game, table, r).empty())
             continue;
@@ -107,10 +105,10 @@ std::vector<std::uint8_t> HighscoreFileBytes(const Game& game) {
         const int t = TableOfRecord(k);
         const int r = PlaceOfRecord(k);
         PutInt32(bytes, at, game.menus.HighscoreScore[t][r]);
-        const std::string& name = game.menus.HighscoreName[t][r];
-        const size_t n = std::min<size_t>(name.size(), kHighscoreNameCapacity);
-        bytes[at + 4] = static_cast<std::uint8_t>(n);
-        for (size_t i = 0; i < n; ++i) bytes[at + 5 + i] = static_cast<std::uint8_t>(name[i]);
+        const std::string name = NameTo1252(game.menus.HighscoreName[t][r], kHighscoreNameCapacity);
+        bytes[at + 4] = static_cast<std::uint8_t>(name.size());
+        for (size_t i = 0; i < name.size(); ++i)
+            bytes[at + 5 + i] = static_cast<std::uint8_t>(name[i]);
     }
     return bytes;
 }
@@ -118,6 +116,8 @@ std::vector<std::uint8_t> HighscoreFileBytes(const Game& game) {
 bool ReadHighscores(Game& game, const std::string& gamePath) {
     std::vector<std::uint8_t> bytes;
     if (!ReadRecordFile(ResolveGamePath(game, gamePath), kHighscoreFileSize, bytes)) return false;
+    const WholeNames whole =
+        ReadWholeNames(game, HighscoreNamesFileOf(gamePath), kRecords, kHighscoreNameCapacity);
     // Every entry is checked before any is taken: a damaged file leaves the tables as they were.
     for (int k = 1; k <= kRecords; ++k) {
         const size_t at = static_cast<size_t>(k) * kHighscoreRecordSize;
@@ -130,14 +130,21 @@ bool ReadHighscores(Game& game, const std::string& gamePath) {
         const int r = PlaceOfRecord(k);
         game.menus.HighscoreScore[t][r] = GetInt32(bytes, at);
         const size_t n = std::min<size_t>({bytes[at + 4], kHighscoreNameCapacity, kNameField});
-        game.menus.HighscoreName[t][r].assign(reinterpret_cast<const char*>(&bytes[at + 5]), n);
+        const std::string field(reinterpret_cast<const char*>(&bytes[at + 5]), n);
+        game.menus.HighscoreName[t][r] = NameOfRecord(whole, k, field);
     }
     return true;
 }
 
+std::string HighscoreNamesFileOf(const std::string& gamePath) {
+    return WholeNamesFileOf(gamePath);
+}
+
 bool WriteHighscores(Game& game, const std::string& gamePath, bool reset) {
     if (reset) ResetHighscores(game);
-    return WriteGameFile(game, ResolveGamePath(game, gamePath), HighscoreFileBytes(game));
+    if (!WriteGameFile(game, ResolveGamePath(game, gamePath), HighscoreFileBytes(game)))
+        return false;
+    return WriteWholeNames(game, HighscoreNamesFileOf(gamePath), HighscoreWholeNames(game));
 }
 
 void LoadHighscoresAtStartUp(Game& game) {
@@ -182,8 +189,7 @@ void EnterHighscore(Game& game, int table, int rank, int score) {
     ScoreAt(game, table, rank) = score;
 }
 
-void TypeNameKey(Game& game, std::string& name, unsigned char ch, int capacity,
-                 NameCharRule accept) {
+void TypeNameKey(Game& game, std::string& name, char32_t ch, int capacity, NameCharRule accept) {
     MenuState& m = game.menus;
     if (ch == 8) {
         name.clear();
@@ -192,9 +198,9 @@ void TypeNameKey(Game& game, std::string& name, unsigned char ch, int capacity,
     }
     ++m.TypedCount;
     if (m.TypedCount > capacity) return;  // further keys change nothing
-    char stored = 0;
-    if ((accept != nullptr ? accept : AcceptName)(ch, stored))
-        name += stored;
+    char32_t stored = 0;
+    if ((accept != nullptr ? accept : NameCharacter)(ch, stored) && FontHolds(game, stored))
+        AppendCodePoint(name, stored);
     else
         --m.TypedCount;
 }
@@ -202,13 +208,13 @@ void TypeNameKey(Game& game, std::string& name, unsigned char ch, int capacity,
 void DrawNameCursor(Game& game, int x, int y, const std::string& name, int capacity) {
     // Shown for 20 ticks, hidden for 20.
     constexpr int kBlinkTicks = 20;
-    if (static_cast<int>(name.size()) >= capacity) return;
+    if (static_cast<int>(Utf8Chars(name)) >= capacity) return;
     if (game.shell.FrameCounter / kBlinkTicks % 2 != 0) return;
     // "_" is one of the font's symbol glyphs, always drawn in the symbol texture.
-    DrawText(game, x + TextWidth(game, Cp1252ToUtf8(name)), y, kAlignLeft, "_", 2);
+    DrawText(game, x + TextWidth(game, name), y, kAlignLeft, "_", 2);
 }
 
-void ChampionNameKey(Game& game, unsigned char ch) {
+void ChampionNameKey(Game& game, char32_t ch) {
     MenuState& m = game.menus;
     if (game.shell.ScreenId != kScreenNewChampion || m.NewHighscore != 1 || m.EntryRank < 1 ||
         m.EntryRank > kHighscorePlaces)

@@ -17,9 +17,14 @@ void ResetHighscores(Game& game);
 // The file's bytes for the tables in memory (record 0 is a zero gap).
 std::vector<std::uint8_t> HighscoreFileBytes(const Game& game);
 // Loads all 28 entries; false (tables untouched) when the file is missing, unreadable or
-// damaged (not 696 bytes, a score or name length out of range).
+// damaged (not 696 bytes, a score or name length out of range). A name the file's Windows-1252
+// cannot hold is read whole from the side file beside it (HighscoreNamesFileOf).
 bool ReadHighscores(Game& game, const std::string& gamePath);
-// With reset the tables first get the default content; then the whole file is written.
+// The side file of a highscore file: "groar.dat" keeps its whole names in "groar-utf8.txt".
+std::string HighscoreNamesFileOf(const std::string& gamePath);
+// With reset the tables first get the default content; then the whole file is written, and the
+// side file with the names the file holds only in their nearest Windows-1252 form (removed
+// when there is none).
 bool WriteHighscores(Game& game, const std::string& gamePath, bool reset);
 // Start-up: the defaults, then the file (a damaged one keeps the defaults).
 void LoadHighscoresAtStartUp(Game& game);
@@ -34,18 +39,19 @@ void CheckHighscore(Game& game, int score);
 void EnterHighscore(Game& game, int table, int rank, int score);
 // A name editor holds this many characters at most.
 constexpr int kTypedNameChars = 8;
-// The name editors' rule: space, "-", "_", digits and letters (stored small) append while fewer
-// than capacity + 1 keys were typed; other characters do not count; Backspace empties the name.
-// Which characters a name takes, and how it stores them (AcceptName unless another is given).
-using NameCharRule = bool (*)(unsigned char c, char& stored);
-void TypeNameKey(Game& game, std::string& name, unsigned char ch, int capacity = kTypedNameChars,
+// The name editors' rule: the characters of `accept` (NameCharacter, core/name_text.h, unless
+// another is given) that the font can draw append while fewer than capacity + 1 keys were typed;
+// other characters do not count; Backspace (8) empties the name. Names are UTF-8, capacity
+// counts characters.
+using NameCharRule = bool (*)(char32_t c, char32_t& stored);
+void TypeNameKey(Game& game, std::string& name, char32_t ch, int capacity = kTypedNameChars,
                  NameCharRule accept = nullptr);
 // The blinking cursor of a name being typed, left-aligned at (x, y): the font's "_" where the
 // next character will appear, while the name can still grow.
 void DrawNameCursor(Game& game, int x, int y, const std::string& name,
                     int capacity = kTypedNameChars);
-// A typed character (Windows-1252, Backspace 8) for the name on the champion screen.
-void ChampionNameKey(Game& game, unsigned char ch);
+// A typed character (a code point, Backspace 8) for the name on the champion screen.
+void ChampionNameKey(Game& game, char32_t ch);
 
 void ChampionScreen(Game& game);
 void HighscoreScreen(Game& game);

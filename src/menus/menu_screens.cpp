@@ -171,6 +171,8 @@ void OptionsScreen(Game& game) {
                     std::string(Tr(game, "Sound ")) + OptionLevelWord(game, m.OptionLevel[2]), 3);
     DrawButtonLabel(game, 3, Tr(game, "Language English"), 3);
     DrawButtonLabel(game, 4, Tr(game, "Back"), 5);
+    // TRANSLATORS: the options' button that opens the list of every language the game speaks.
+    DrawButtonLabel(game, kLanguagesButton, Tr(game, "All languages"), 3);
     const int pressed = game.buttons.MenuSelection;
     sh.MusicVolumeSetting = m.OptionLevel[1] * 20;
     sh.MusicVolumeTarget = sh.MusicVolumeSetting;
@@ -179,5 +181,6 @@ void OptionsScreen(Game& game) {
     if (pressed == 2) m.OptionLevel[2] = (m.OptionLevel[2] + 1) % 6;
     if (pressed == 3) sh.Language = NextLanguage(sh.Language);
     if (pressed == 4) ShowMainMenu(game, 0);
+    if (pressed == kLanguagesButton) ShowLanguages(game);
     if (TakeEscape(game)) ShowMainMenu(game, 0);
 }

@@ -9,6 +9,8 @@ void HelpMenuScreen(Game& game);
 void GameChoiceScreen(Game& game);
 void StartLevelScreen(Game& game);
 void OptionsScreen(Game& game);
+// The options' fifth button, below "Back": the list of languages.
+inline constexpr int kLanguagesButton = 5;
 
 // Level words of the options screen, 0 "aus" / "off" .. 5 "ziemlich laut" / "very loud".
 const char* OptionLevelWord(const Game& game, int level);

@@ -14,7 +14,7 @@ constexpr int kAddressY = 420;
 
 }  // namespace
 
-void NetAddressKey(Game& game, unsigned char ch) {
+void NetAddressKey(Game& game, char32_t ch) {
     NetMenu& m = game.netMenu;
     if (game.shell.ScreenId != kScreenNetMatch || m.busy) return;
     // As the name editors: Backspace empties the field.

@@ -21,7 +21,7 @@ constexpr int kFirstFoundY = 480;
 constexpr int kFoundStep = 22;
 
 void NetMatchScreen(Game& game);
-// A typed character (Windows-1252, Backspace 8) for the address.
-void NetAddressKey(Game& game, unsigned char ch);
+// A typed character (a code point, Backspace 8) for the address.
+void NetAddressKey(Game& game, char32_t ch);
 // An address holds this many characters at most ("[ipv6]:port" and host names fit).
 constexpr int kNetAddressChars = 40;

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "core/game.h"
+#include "core/name_text.h"
 #include "core/paths.h"
 #include "core/value_ranges.h"
 #include "core/words.h"
@@ -16,10 +17,6 @@ namespace {
 constexpr const char* kHeader = "rhombulus2 pack highscores 1";
 constexpr std::size_t kMaxScoresBytes = 4096;
 constexpr std::size_t kMaxNameChars = 10;
-
-bool NameCharacter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == ' ' || c == '-' || c == '_';
-}
 
 void Copy(const PackScores& from, PackList& to) {
     to.TableName = from.name;
@@ -79,9 +76,8 @@ bool ParsePackScores(std::string_view text, PackScores& scores, std::string& pro
             return false;
         }
         const std::string name = line.substr(gap + 1);
-        bool typed = name.size() <= kMaxNameChars;
-        for (char c : name) typed = typed && NameCharacter(c);
-        if (!typed) {
+        // UTF-8: a name in the player's own alphabet is kept whole here.
+        if (!TypedName(name, kMaxNameChars)) {
             problem = where + "the name is not one the game writes";
             return false;
         }

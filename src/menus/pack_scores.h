@@ -13,7 +13,7 @@ struct Game;
 constexpr int kPackTable = 5;
 
 struct PackScores {
-    std::array<std::string, 8> name{};  // places 1..7, Windows-1252 as the champion types them
+    std::array<std::string, 8> name{};  // places 1..7, UTF-8 as the champion types them
     std::array<std::int32_t, 8> score{};
 };
 

@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "core/game.h"
+#include "core/paths.h"
 #include "platform/file_bytes.h"
 #include "platform/platform.h"
 
@@ -127,6 +128,35 @@ bool WriteGameFile(Game& game, const std::string& path, const std::vector<std::u
                                    "\". The game goes on, but this will not be kept.");
     }
     return false;
+}
+
+std::string WholeNamesFileOf(const std::string& gamePath) {
+    const std::string dat = ".dat";
+    const bool endsInDat = gamePath.size() >= dat.size() &&
+                           gamePath.compare(gamePath.size() - dat.size(), dat.size(), dat) == 0;
+    return (endsInDat ? gamePath.substr(0, gamePath.size() - dat.size()) : gamePath) + "-utf8.txt";
+}
+
+WholeNames ReadWholeNames(Game& game, const std::string& gamePath, int lastRecord,
+                          std::size_t nameChars) {
+    const FileBytes file = ReadFileBytes(ResolveGamePath(game, gamePath), kMaxWholeNamesBytes);
+    if (!file.Ok()) return {};
+    return ParseWholeNames(
+        std::string_view(reinterpret_cast<const char*>(file.bytes.data()), file.bytes.size()),
+        lastRecord, nameChars);
+}
+
+bool WriteWholeNames(Game& game, const std::string& gamePath, const WholeNames& names) {
+    const std::string path = ResolveGamePath(game, gamePath);
+    if (names.empty()) {
+        std::error_code ec;
+        // Only a file of ours goes; anything else in its place is left alone.
+        if (std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ec)))
+            std::filesystem::remove(path, ec);
+        return true;
+    }
+    const std::string text = WholeNamesText(names);
+    return WriteGameFile(game, path, std::vector<std::uint8_t>(text.begin(), text.end()));
 }
 
 void PutInt32(std::vector<std::uint8_t>& bytes, size_t offset, std::int32_t value) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/name_text.h"
+
 struct Game;
 
 // The folder of the settings, highscores and saved games.
@@ -28,3 +30,12 @@ bool WriteGameFile(Game& game, const std::string& path, const std::vector<std::u
 
 void PutInt32(std::vector<std::uint8_t>& bytes, size_t offset, std::int32_t value);
 std::int32_t GetInt32(const std::vector<std::uint8_t>& bytes, size_t offset);
+
+// The side file of a record file with names: "groar.dat" keeps its whole names in
+// "groar-utf8.txt", "names.dat" in "names-utf8.txt".
+std::string WholeNamesFileOf(const std::string& gamePath);
+// The side file's names (core/name_text.h); none when it is missing, too long or unreadable.
+WholeNames ReadWholeNames(Game& game, const std::string& gamePath, int lastRecord,
+                          std::size_t nameChars);
+// Writes the side file; with no names it is removed, as the record file alone says everything.
+bool WriteWholeNames(Game& game, const std::string& gamePath, const WholeNames& names);

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "core/encoding.h"
 #include "core/game.h"
 #include "core/mode_facts.h"
+#include "core/name_text.h"
 #include "core/paths.h"
 #include "core/value_ranges.h"
 #include "core/words.h"
@@ -49,7 +49,7 @@ const char* ModeWord(const Game& game, int mode) {
 void DrawSlotRow(Game& game, int slot, int colour) {
     const MenuState& m = game.menus;
     const int y = RowY(game, slot);
-    DrawText(game, 245, y, kAlignLeft, Cp1252ToUtf8(m.SlotName[slot]), colour);
+    DrawText(game, 245, y, kAlignLeft, m.SlotName[slot], colour);
     DrawText(game, 400, y, kAlignLeft,
              ModeWord(game, m.SlotMode[slot]) + std::to_string(m.SlotLevel[slot]), colour);
 }
@@ -180,18 +180,36 @@ std::vector<std::uint8_t> SlotNamesBytes(const Game& game, bool reset) {
     std::vector<std::uint8_t> bytes(kSlotNamesFileSize, 0);
     for (int k = 1; k <= kSaveSlots; ++k) {
         const size_t at = static_cast<size_t>(k) * kSlotRecord;
-        const std::string name = reset ? kUnusedSlot : game.menus.SlotName[k];
-        const size_t n = std::min<size_t>(name.size(), kSlotNameField);
-        bytes[at] = static_cast<std::uint8_t>(n);
-        for (size_t i = 0; i < n; ++i) bytes[at + 1 + i] = static_cast<std::uint8_t>(name[i]);
+        const std::string name =
+            NameTo1252(reset ? kUnusedSlot : game.menus.SlotName[k], kSlotNameField);
+        bytes[at] = static_cast<std::uint8_t>(name.size());
+        for (size_t i = 0; i < name.size(); ++i)
+            bytes[at + 1 + i] = static_cast<std::uint8_t>(name[i]);
         PutInt32(bytes, at + 12, reset ? 0 : game.menus.SlotLevel[k]);
         PutInt32(bytes, at + 16, reset ? 0 : game.menus.SlotMode[k]);
     }
     return bytes;
 }
 
+namespace {
+
+// The slot names that their Windows-1252 field cannot hold.
+WholeNames SlotWholeNames(const Game& game, bool reset) {
+    WholeNames names;
+    for (int k = 1; k <= kSaveSlots && !reset; ++k) {
+        const std::string& name = game.menus.SlotName[k];
+        if (!NameFits1252(name, kSlotNameField))
+            names[k] = WholeName{NameTo1252(name, kSlotNameField), name};
+    }
+    return names;
+}
+
+}  // namespace
+
 bool WriteSlotNames(Game& game, bool reset) {
-    return WriteGameFile(game, ResolveGamePath(game, kSlotNamesFile), SlotNamesBytes(game, reset));
+    if (!WriteGameFile(game, ResolveGamePath(game, kSlotNamesFile), SlotNamesBytes(game, reset)))
+        return false;
+    return WriteWholeNames(game, WholeNamesFileOf(kSlotNamesFile), SlotWholeNames(game, reset));
 }
 
 bool SlotNamesValid(const std::vector<std::uint8_t>& bytes) {
@@ -213,6 +231,9 @@ void ReadSlotNames(Game& game) {
     const bool ok =
         ReadRecordFile(ResolveGamePath(game, kSlotNamesFile), kSlotNamesFileSize, bytes) &&
         SlotNamesValid(bytes);
+    const WholeNames whole =
+        ok ? ReadWholeNames(game, WholeNamesFileOf(kSlotNamesFile), kSaveSlots, kSlotNameField)
+           : WholeNames{};
     for (int k = 1; k <= kSaveSlots; ++k) {
         const size_t at = static_cast<size_t>(k) * kSlotRecord;
         if (!ok) {
@@ -221,14 +242,15 @@ void ReadSlotNames(Game& game) {
             m.SlotMode[k] = 0;
             continue;
         }
-        m.SlotName[k].assign(reinterpret_cast<const char*>(&bytes[at + 1]), bytes[at]);
+        const std::string field(reinterpret_cast<const char*>(&bytes[at + 1]), bytes[at]);
+        m.SlotName[k] = NameOfRecord(whole, k, field);
         m.SlotLevel[k] = GetInt32(bytes, at + 12);
         m.SlotMode[k] = GetInt32(bytes, at + 16);
     }
     m.SlotNamesRead = true;
 }
 
-void SaveNameKey(Game& game, unsigned char ch) {
+void SaveNameKey(Game& game, char32_t ch) {
     MenuState& m = game.menus;
     if (game.shell.ScreenId != kScreenSave || m.SelectedSlot < 1 || m.SelectedSlot > kSaveSlots)
         return;

@@ -33,16 +33,18 @@ bool SavedGameValid(const std::vector<std::uint8_t>& bytes);
 // (nothing changed) when the file is missing or damaged.
 bool ReadSavedGame(Game& game, const std::string& gamePath, LevelStartRequest& start);
 std::vector<std::uint8_t> SlotNamesBytes(const Game& game, bool reset);
+// names.dat, and beside it names-utf8.txt with the names its Windows-1252 cannot hold.
 bool WriteSlotNames(Game& game, bool reset);
 // Whether the bytes are a slot list: 160 bytes, names of at most 10 characters, each slot unused
 // (level and mode 0) or a mode with one of its levels.
 bool SlotNamesValid(const std::vector<std::uint8_t>& bytes);
 // A missing or damaged names.dat reads as the reset content: every slot "noname", level and mode
-// 0.
+// 0. A name kept whole in names-utf8.txt is taken while its slot still holds its Windows-1252
+// form.
 void ReadSlotNames(Game& game);
 
-// A typed character (Windows-1252, Backspace 8) for the slot name on the save screen.
-void SaveNameKey(Game& game, unsigned char ch);
+// A typed character (a code point, Backspace 8) for the slot name on the save screen.
+void SaveNameKey(Game& game, char32_t ch);
 
 void SaveScreen(Game& game);
 void LoadScreen(Game& game);

@@ -1,10 +1,13 @@
 #include "menus/transitions.h"
 
 #include "core/game.h"
+#include "core/languages.h"
 #include "menus/buttons.h"
 #include "menus/editor_screen.h"
 #include "menus/highscore_replays.h"
 #include "menus/highscores.h"
+#include "menus/language_screen.h"
+#include "menus/menu_screens.h"
 #include "menus/net_menu.h"
 #include "menus/saved_games.h"
 #include "presentation/music.h"
@@ -110,9 +113,23 @@ void ShowNetMatch(Game& game) {
 void ShowOptions(Game& game) {
     BeginTransition(game, false);
     ButtonColumn(game, 4, 300, 50, 125, 22);
+    // Below the column, where the frame has room, as on the game choice: the list of languages.
+    SetButton(game, kLanguagesButton, 400, 545, 125, 22);
     game.menus.OptionLevel[1] = game.shell.MusicVolumeSetting / 20;
     game.menus.OptionLevel[2] = game.shell.SoundVolume / 20;
     EndTransition(game, kScreenOptions, false, true);
+}
+
+void ShowLanguages(Game& game) {
+    BeginTransition(game, true);
+    PageButtons(game, 540, 135, 415);
+    // All on one page: no page buttons.
+    if (kLanguages <= kLanguagesPerPage) {
+        game.buttons.ButtonActive[1] = 0;
+        game.buttons.ButtonActive[2] = 0;
+    }
+    EndTransition(game, kScreenLanguages, false, true);
+    game.buttons.PageNumber = LanguagePageOf(game.shell.Language);
 }
 
 void ShowHighscores(Game& game) {

@@ -17,6 +17,8 @@ void ShowStartLevel(Game& game);
 // The network match screen (menus/net_menu.h).
 void ShowNetMatch(Game& game);
 void ShowOptions(Game& game);
+// The options' list of languages (menus/language_screen.h), on the page of the current one.
+void ShowLanguages(Game& game);
 void ShowHighscores(Game& game);
 void ShowInfo(Game& game);
 void ShowHelp(Game& game);

@@ -2,6 +2,7 @@
 
 #include "core/encoding.h"
 #include "core/game.h"
+#include "core/name_text.h"
 #include "core/paths.h"
 #include "platform/file_bytes.h"
 #include "platform/platform.h"
@@ -270,6 +271,10 @@ int GlyphOfText(const Game& game, char32_t ch) {
     // always has.
     if (glyph == kMissingGlyph && Cp1252Byte(ch) == 0 && ch != 0) return GlyphOf(game, U'?');
     return glyph;
+}
+
+bool FontHolds(const Game& game, char32_t cp) {
+    return cp == U' ' || GlyphOf(game, cp) != kMissingGlyph;
 }
 
 void QueueGlyph(Game& game, int x, int y, int glyph, int colour, int font) {

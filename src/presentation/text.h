@@ -40,6 +40,8 @@ int GlyphOf(const Game& game, char32_t ch);
 // The glyph a text draws for a character: a character without a Windows-1252 form that the
 // font lacks draws as "?".
 int GlyphOfText(const Game& game, char32_t ch);
+// True when the loaded font has a glyph of its own for the character (the space always).
+bool FontHolds(const Game& game, char32_t cp);
 void QueueGlyph(Game& game, int x, int y, int glyph, int colour, int font);
 // Draw and free every queued glyph (end of the scene).
 void DrawTextQueue(Game& game);

@@ -8,7 +8,6 @@
 #include <sstream>
 #include <string_view>
 
-#include "core/encoding.h"
 #include "core/game.h"
 #include "core/languages.h"
 #include "core/mode_facts.h"
@@ -111,7 +110,7 @@ void ApplyScriptEvent(Game& game, ScriptKeys keys, const ScriptEvent& e, bool& f
     } else if (e.kind == "keydown" || e.kind == "keyup") {
         ApplyKey(game, keys, e.arg, e.kind == "keydown");
     } else if (e.kind == "text") {
-        for (char c : Utf8ToCp1252(e.arg)) DXDraw1KeyPress(game, static_cast<unsigned char>(c));
+        TypeText(game, e.arg);
     } else if (e.kind == "close") {
         WindowCloseRequested(game);
     } else if (e.kind == "resize") {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/game.h"
+#include "core/name_text.h"
 #include "menus/buttons.h"
 #include "platform/platform.h"
 #include "playfield/field_rules.h"
@@ -181,11 +182,15 @@ void ApplyPendingRelease(Game& game) {
     game.input.MouseButtonDown2 = 0;
 }
 
-void DXDraw1KeyPress(Game& game, unsigned char ch) {
+void DXDraw1KeyPress(Game& game, char32_t ch) {
     if (game.recorder != nullptr) game.recorder->Typed(game.shell.FrameCounter + 1, ch);
     // The name editors of the champion and save screens take typed characters.
     const ScreenEntry* screen = FindScreen(game.shell.ScreenId);
     if (screen != nullptr && screen->typed != nullptr) screen->typed(game, ch);
+}
+
+void TypeText(Game& game, const std::string& utf8) {
+    for (char32_t c : ValidCodePoints(utf8)) DXDraw1KeyPress(game, c);
 }
 
 int NextMenuButton(const Game& game, int direction) {

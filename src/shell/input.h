@@ -29,8 +29,11 @@ EditKey EditKeyOfButton(int button);
 EditKey EditKeyOfName(const std::string& name);
 // End of a tick: the release of a press that this tick was the first to see.
 void ApplyPendingRelease(Game& game);
-// A typed character (Windows-1252; Backspace arrives as 8) for the name editors.
-void DXDraw1KeyPress(Game& game, unsigned char ch);
+// A typed character (a code point; Backspace arrives as 8) for the name editors.
+void DXDraw1KeyPress(Game& game, char32_t ch);
+// Each character of a UTF-8 text, as the window's text input or a script's "text" delivers it;
+// a byte that is not UTF-8 is dropped.
+void TypeText(Game& game, const std::string& utf8);
 
 // Menu keys. Next / previous move the game's pointer to the next or previous button of the
 // screen, as a mouse move there would; press clicks where the pointer is (released by MenuKeyUp).

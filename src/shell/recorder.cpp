@@ -1,6 +1,6 @@
 #include "shell/recorder.h"
 
-#include "core/encoding.h"
+#include "core/name_text.h"
 
 namespace {
 
@@ -58,10 +58,12 @@ void InputRecorder::Keys(int tick, const std::array<bool, 8>& down) {
     }
 }
 
-void InputRecorder::Typed(int tick, unsigned char ch) {
+void InputRecorder::Typed(int tick, char32_t ch) {
     if (ch == 8) {
         Line(tick, "keydown backspace");
         return;
     }
-    Line(tick, "text " + Cp1252ToUtf8(std::string(1, static_cast<char>(ch))));
+    std::string text = "text ";
+    AppendCodePoint(text, ch);
+    Line(tick, text);
 }

@@ -27,8 +27,8 @@ class InputRecorder {
     // The keys as the keyboard poll of `tick` found them (buttons 0..7); changes become
     // keydown / keyup lines.
     void Keys(int tick, const std::array<bool, 8>& down);
-    // A typed character (Windows-1252; 8 is Backspace).
-    void Typed(int tick, unsigned char ch);
+    // A typed character (a code point; 8 is Backspace), written as UTF-8.
+    void Typed(int tick, char32_t ch);
 
   private:
     std::FILE* file_ = nullptr;

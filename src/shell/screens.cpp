@@ -4,6 +4,7 @@
 #include "menus/editor_screen.h"
 #include "menus/help_pages.h"
 #include "menus/highscores.h"
+#include "menus/language_screen.h"
 #include "menus/menu_screens.h"
 #include "menus/net_menu.h"
 #include "menus/pack_screen.h"
@@ -59,6 +60,7 @@ const ScreenEntry kScreens[] = {
     {kScreenNetMatch, NetMatchScreen, Backdrop::kMenu, Always, NetAddressKey},
     {kScreenPacks, PackListScreen, Backdrop::kMenu, Always, nullptr},
     {kScreenPackLevels, PackListScreen, Backdrop::kMenu, Always, nullptr},
+    {kScreenLanguages, LanguageScreen, Backdrop::kMenu, Always, nullptr},
     {kScreenSplash, SplashScreen, Backdrop::kSplash, Always, nullptr},
 };
 

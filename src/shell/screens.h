@@ -14,8 +14,8 @@ struct ScreenEntry {
     // Whether the game's pointer is drawn this frame (the game screens show aim markers instead
     // over their fields).
     bool (*pointerShown)(const Game& game) = nullptr;
-    // Typed characters (Windows-1252, Backspace 8), for the name editors.
-    void (*typed)(Game& game, unsigned char ch) = nullptr;
+    // Typed characters (code points, Backspace 8), for the name editors.
+    void (*typed)(Game& game, char32_t ch) = nullptr;
 };
 
 // The row of a screen; nullptr for a number without a screen.

@@ -128,29 +128,71 @@ bool ValidRelayAddress(const std::string& address) {
     return true;
 }
 
-int LanguageFromLocale(const char* lcAll, const char* lcMessages, const char* lang) {
-    for (const char* value : {lcAll, lcMessages, lang}) {
-        if (value == nullptr || value[0] == '\0') continue;
-        // The first variable set decides: "fr_CA.UTF-8", "pt", "nl_BE@euro"; anything else
-        // ("C", "POSIX", a language the game lacks) is English.
-        // A language with the desktop's territory wins, then the language alone, then the
-        // language in any territory ("pt_PT" takes Brazilian Portuguese while there is no other).
-        const std::string locale(value);
-        const size_t codeEnd = locale.find_first_of("_.@");
-        const std::string code = locale.substr(0, codeEnd);
-        std::string withTerritory = code;
-        if (codeEnd != std::string::npos && locale[codeEnd] == '_')
-            withTerritory = locale.substr(0, locale.find_first_of(".@"));
-        int alone = 0;
-        int anyTerritory = 0;
-        for (int language = 1; language <= kLanguages; ++language) {
-            const std::string facts = kLanguageFacts[language].locale;
-            if (facts == withTerritory) return language;
-            if (facts == code) alone = language;
-            if (anyTerritory == 0 && facts.rfind(code + "_", 0) == 0) anyTerritory = language;
-        }
-        if (alone != 0) return alone;
-        return anyTerritory != 0 ? anyTerritory : kLanguageEnglish;
+namespace {
+
+int LanguageOfCode(const std::string& code) {
+    for (int language = 1; language <= kLanguages; ++language)
+        if (code == kLanguageFacts[language].code) return language;
+    return 0;
+}
+
+}  // namespace
+
+int LanguageOfLocaleName(const std::string& locale) {
+    // "ll_TT.codeset@modifier": only the language and the territory count.
+    const std::string name = locale.substr(0, locale.find_first_of(".@"));
+    const std::string ll = name.substr(0, name.find('_'));
+    const std::string territory = name.size() > ll.size() ? name.substr(ll.size() + 1) : "";
+    if (ll.empty()) return 0;
+    // Chinese is the simplified script only: where it is read (China, Singapore, or no
+    // territory named); Taiwan and Hong Kong read the traditional one, which the game lacks.
+    if (ll == "zh") {
+        if (!territory.empty() && territory != "CN" && territory != "SG") return 0;
+        const int simplified = LanguageOfCode("zh_CN");
+        return simplified != 0 ? simplified : LanguageOfCode("zh");
     }
-    return kLanguageEnglish;
+    // Norwegian is one catalogue, in Bokmål, which Nynorsk readers read as well.
+    if (ll == "no" || ll == "nn" || ll == "nb") {
+        const int bokmal = LanguageOfCode("nb");
+        return bokmal != 0 ? bokmal : LanguageOfCode("no");
+    }
+    if (!territory.empty()) {
+        const int exact = LanguageOfCode(ll + "_" + territory);
+        if (exact != 0) return exact;
+    }
+    // "pt_PT" is the catalogue "pt"; "pt_BR" is it too while the game has one Portuguese.
+    const int plain = LanguageOfCode(ll);
+    if (plain != 0) return plain;
+    // A language whose only catalogue names a territory: "pt" when only "pt_BR" is there.
+    for (int language = 1; language <= kLanguages; ++language) {
+        const std::string code = kLanguageFacts[language].code;
+        if (code.compare(0, ll.size() + 1, ll + "_") == 0) return language;
+    }
+    return 0;
+}
+
+int LanguageFromLocale(const char* language, const char* lcAll, const char* lcMessages,
+                       const char* lang) {
+    std::string locale;
+    for (const char* value : {lcAll, lcMessages, lang}) {
+        if (value != nullptr && value[0] != '\0') {
+            locale = value;
+            break;
+        }
+    }
+    const std::string base = locale.substr(0, locale.find_first_of(".@"));
+    if (base.empty() || base == "C" || base == "POSIX") return kLanguageEnglish;
+    if (language != nullptr) {
+        const std::string list(language);
+        std::size_t at = 0;
+        while (at <= list.size()) {
+            std::size_t end = list.find(':', at);
+            if (end == std::string::npos) end = list.size();
+            const int chosen = LanguageOfLocaleName(list.substr(at, end - at));
+            if (chosen != 0) return chosen;
+            at = end + 1;
+        }
+    }
+    const int own = LanguageOfLocaleName(locale);
+    return own != 0 ? own : kLanguageEnglish;
 }

@@ -28,6 +28,14 @@ std::string ReadRelayOption(const std::string& configDir);
 // address).
 bool ValidRelayAddress(const std::string& address);
 
-// The language of a first start (core/languages.h): the first of LC_ALL, LC_MESSAGES, LANG that
-// is set decides by its language code ("fr_FR.UTF-8" French); one the game lacks is English.
-int LanguageFromLocale(const char* lcAll, const char* lcMessages, const char* lang);
+// The language of a first start (core/languages.h), as gettext picks a catalogue: the first of
+// LC_ALL, LC_MESSAGES, LANG that is set names the locale; "C" and "POSIX" (or none) are English
+// whatever LANGUAGE says; otherwise the first entry of LANGUAGE ("pt_BR:pt:en") that the game
+// has wins, else the locale's own language. A locale's territory picks between catalogues of one
+// language ("pt_BR" Brazilian, "pt_PT" and "pt" European Portuguese, "zh_CN" and "zh_SG"
+// simplified Chinese, which "zh_TW" and "zh_HK" are not); one the game lacks is English.
+int LanguageFromLocale(const char* language, const char* lcAll, const char* lcMessages,
+                       const char* lang);
+// The language of one locale name ("fr_CA.UTF-8", "nb_NO", "sr_RS@latin"); 0 when the game has
+// none for it.
+int LanguageOfLocaleName(const std::string& locale);

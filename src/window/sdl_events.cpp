@@ -1,6 +1,5 @@
 #include "window/sdl_events.h"
 
-#include "core/encoding.h"
 #include "core/game.h"
 #include "shell/frame_loop.h"
 #include "shell/input.h"
@@ -240,9 +239,9 @@ void HandleSdlEvent(Game& game, SdlPlatform& platform, WindowSession& session, c
             }
             break;
         case SDL_TEXTINPUT:
-            for (char c : Utf8ToCp1252(e.text.text)) {
-                DXDraw1KeyPress(game, static_cast<unsigned char>(c));
-            }
+            // What the keyboard or the platform's input method gives, UTF-8 character by
+            // character; the name editors take what the font can draw.
+            TypeText(game, e.text.text);
             break;
         case SDL_KEYDOWN:
         case SDL_KEYUP:

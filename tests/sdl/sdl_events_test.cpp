@@ -9,6 +9,7 @@
 
 #include "core/level_format.h"
 #include "menus/buttons.h"
+#include "menus/highscores.h"
 #include "menus/transitions.h"
 #include "sdl_game.h"
 #include "shell/frame_loop.h"
@@ -105,6 +106,22 @@ TEST_F(SdlWindow, KeyboardWalksTheMenusAndATapIsSeen) {
     EXPECT_EQ(game_->input.PauseKeyFrames, 1);
     Tick();
     EXPECT_EQ(game_->input.PauseKeyFrames, 0);
+}
+
+// What an input method commits arrives as one UTF-8 text; the name takes each letter the font
+// draws, kept small, and leaves out the rest.
+TEST_F(SdlWindow, TextInputTypesTheNameCharacterByCharacter) {
+    game_->play.GameMode = 1;
+    CheckHighscore(*game_, 75000);
+    Tick();
+    ASSERT_EQ(game_->shell.ScreenId, kScreenNewChampion);
+    SDL_Event e{};
+    e.type = SDL_TEXTINPUT;
+    SDL_strlcpy(e.text.text, "\u00C9l\u00E8ve!", sizeof e.text.text);  // Élève!
+    SDL_PushEvent(&e);
+    Tick();
+    EXPECT_EQ(game_->menus.HighscoreName[1][1], "\u00E9l\u00E8ve");
+    EXPECT_EQ(game_->menus.TypedCount, 5);
 }
 
 TEST_F(SdlWindow, ResizingFitsThePictureAndTheGameGoesOn) {

@@ -4,7 +4,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 
+#include "core/languages.h"
 #include "core/paths.h"
 #include "menus/record_file.h"
 #include "menus/transitions.h"
@@ -102,7 +104,7 @@ TEST(UserFolders, FollowXdgWithHomeFallbacks) {
 }
 
 struct LocaleCase {
-    const char *all, *messages, *lang;
+    const char *language, *all, *messages, *lang;
     int want;
 };
 
@@ -110,27 +112,68 @@ class Locale : public ::testing::TestWithParam<LocaleCase> {};
 
 TEST_P(Locale, ChoosesTheFirstStartLanguage) {
     const LocaleCase& c = GetParam();
-    EXPECT_EQ(LanguageFromLocale(c.all, c.messages, c.lang), c.want);
+    EXPECT_EQ(LanguageFromLocale(c.language, c.all, c.messages, c.lang), c.want);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     FirstStart, Locale,
-    ::testing::Values(
-        LocaleCase{nullptr, nullptr, "de_DE.UTF-8", 1},
-        LocaleCase{nullptr, nullptr, "en_GB.UTF-8", 2}, LocaleCase{"de_AT", nullptr, "en_US", 1},
-        LocaleCase{"C", "de_DE", "de_DE", 2}, LocaleCase{"", "de_CH", "en_US", 1},
-        LocaleCase{nullptr, nullptr, nullptr, 2}, LocaleCase{nullptr, nullptr, "d", 2},
-        LocaleCase{nullptr, "fr_CA.UTF-8", "de_DE", 3}, LocaleCase{nullptr, nullptr, "es", 4},
-        LocaleCase{"it_IT@euro", nullptr, nullptr, 5},
-        LocaleCase{nullptr, nullptr, "nl_BE.UTF-8", 6},
-        LocaleCase{nullptr, nullptr, "pt_BR.UTF-8", 7},
-        LocaleCase{nullptr, nullptr, "sv_SE.UTF-8", 8},
-        LocaleCase{nullptr, nullptr, "pt_PT.UTF-8", 33}, LocaleCase{nullptr, nullptr, "pt", 33},
-        LocaleCase{nullptr, nullptr, "zh_CN.UTF-8", 30},
-        LocaleCase{nullptr, nullptr, "zh_TW.UTF-8", 30},
-        LocaleCase{nullptr, nullptr, "ja_JP.UTF-8", 31},
-        LocaleCase{nullptr, nullptr, "sr_RS@latin", 29},
-        LocaleCase{nullptr, nullptr, "ar_EG.UTF-8", 2}, LocaleCase{nullptr, nullptr, "fra_FR", 2}));
+    ::testing::Values(LocaleCase{nullptr, nullptr, nullptr, "de_DE.UTF-8", 1},
+                      LocaleCase{nullptr, nullptr, nullptr, "en_GB.UTF-8", 2},
+                      LocaleCase{nullptr, "de_AT", nullptr, "en_US", 1},
+                      LocaleCase{nullptr, "C", "de_DE", "de_DE", 2},
+                      LocaleCase{nullptr, "", "de_CH", "en_US", 1},
+                      LocaleCase{nullptr, nullptr, nullptr, nullptr, 2},
+                      LocaleCase{nullptr, nullptr, nullptr, "d", 2},
+                      LocaleCase{nullptr, nullptr, "fr_CA.UTF-8", "de_DE", 3},
+                      LocaleCase{nullptr, nullptr, nullptr, "es", 4},
+                      LocaleCase{nullptr, "it_IT@euro", nullptr, nullptr, 5},
+                      LocaleCase{nullptr, nullptr, nullptr, "nl_BE.UTF-8", 6},
+                      LocaleCase{nullptr, nullptr, nullptr, "pt_BR.UTF-8", 7},
+                      LocaleCase{nullptr, nullptr, nullptr, "sv_SE.UTF-8", 8},
+                      LocaleCase{nullptr, nullptr, nullptr, "ja_JP.UTF-8", 31},
+                      // Serbian written in Latin letters still reads the Cyrillic catalogue.
+                      LocaleCase{nullptr, nullptr, nullptr, "sr_RS@latin", 29},
+                      // Right-to-left scripts are not among the game's languages.
+                      LocaleCase{nullptr, nullptr, nullptr, "he_IL.UTF-8", 2},
+                      LocaleCase{nullptr, nullptr, nullptr, "fra_FR", 2},
+                      // LANGUAGE is a list of choices, the first the game has wins ...
+                      LocaleCase{"he:fr:de", nullptr, nullptr, "de_DE.UTF-8", 3},
+                      LocaleCase{"", nullptr, nullptr, "nl_NL", 6},
+                      LocaleCase{"he", nullptr, nullptr, "es_ES", 4},
+                      // ... unless the locale is C or POSIX, as in gettext: English.
+                      LocaleCase{"de", "C.UTF-8", nullptr, "de_DE", 2},
+                      LocaleCase{"de", nullptr, nullptr, "POSIX", 2},
+                      LocaleCase{"de", nullptr, nullptr, nullptr, 2}));
+
+// The language whose catalogue is the first of `codes` the game has, else `otherwise`: the tests
+// below hold while the game has one Portuguese (Brazilian, "pt") and no Chinese, and once it
+// has more.
+int LanguageWithCode(std::initializer_list<const char*> codes, int otherwise) {
+    for (const std::string code : codes)
+        for (int language = 1; language <= kLanguages; ++language)
+            if (code == kLanguageFacts[language].code) return language;
+    return otherwise;
+}
+
+TEST(Locale, TerritoryPicksPortugueseAndChinese) {
+    EXPECT_EQ(LanguageFromLocale(nullptr, nullptr, nullptr, "pt_BR.UTF-8"),
+              kLanguageBrazilianPortuguese);
+    const int portugal = LanguageWithCode({"pt"}, kLanguageBrazilianPortuguese);
+    EXPECT_EQ(LanguageFromLocale(nullptr, nullptr, nullptr, "pt_PT.UTF-8"), portugal);
+    EXPECT_EQ(LanguageFromLocale(nullptr, nullptr, nullptr, "pt"), portugal);
+    EXPECT_EQ(LanguageFromLocale("pt_BR:pt", nullptr, nullptr, "en_US"),
+              kLanguageBrazilianPortuguese);
+    const int simplified = LanguageWithCode({"zh_CN", "zh"}, kLanguageEnglish);
+    for (const char* locale : {"zh_CN.UTF-8", "zh_SG", "zh"})
+        EXPECT_EQ(LanguageFromLocale(nullptr, nullptr, nullptr, locale), simplified) << locale;
+    // Taiwan and Hong Kong read the traditional script, which the game does not have.
+    for (const char* locale : {"zh_TW.UTF-8", "zh_HK.Big5"})
+        EXPECT_EQ(LanguageFromLocale(nullptr, nullptr, nullptr, locale), kLanguageEnglish)
+            << locale;
+    EXPECT_EQ(LanguageFromLocale("zh_TW:de", nullptr, nullptr, "zh_TW"), kLanguageGerman);
+    EXPECT_EQ(LanguageFromLocale(nullptr, nullptr, nullptr, "nn_NO.UTF-8"),
+              LanguageWithCode({"nb", "no"}, kLanguageEnglish));
+}
 
 struct ArgsCase {
     std::vector<const char*> args;

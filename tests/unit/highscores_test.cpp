@@ -7,10 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "core/languages.h"
+#include "core/name_text.h"
 #include "menus/record_file.h"
 #include "menus/settings.h"
 #include "menus/transitions.h"
 #include "menus_fixture.h"
+#include "presentation/text.h"
+#include "shell/input.h"
 
 namespace {
 
@@ -176,20 +180,34 @@ class ChampionTest : public ::testing::Test {
     }
     Game& g() { return m_.g(); }
     std::string Name() { return g().menus.HighscoreName[3][4]; }
-    void Type(const std::string& cp1252) {
-        for (unsigned char c : cp1252) DXDraw1KeyPress(g(), c);
-    }
+    void Type(const std::string& utf8) { TypeText(g(), utf8); }
     MenuGame m_;
 };
 
 TEST_F(ChampionTest, CapitalsBecomeSmallAndOnlyNameCharactersCount) {
     Type("Xy-7");
     EXPECT_EQ(Name(), "xy-7");
-    Type("!\xE4");  // an exclamation mark and an umlaut: rejected, not counted
+    Type("!\u20AC");  // an exclamation mark and a euro sign: rejected, not counted
     EXPECT_EQ(g().menus.TypedCount, 4);
     Type("_ ABCDEF");
     EXPECT_EQ(Name(), "xy-7_ ab");
     EXPECT_EQ(g().menus.TypedCount, 12);  // keys past the eighth still count
+}
+
+// Letters of the player's own alphabet count as one character each and are kept small, as far
+// as the font can draw them.
+TEST_F(ChampionTest, LettersBeyondAsciiAreTakenWhereTheFontHoldsThem) {
+    Type("\u00C4rger\u00DF");  // Ärgerß
+    EXPECT_EQ(Name(), "\u00E4rger\u00DF");
+    EXPECT_EQ(g().menus.TypedCount, 6);
+    // A Cyrillic letter, once the font has its glyph; before, it does not count.
+    Type("\u0416");
+    const bool held = FontHolds(g(), U'\u0436');
+    EXPECT_EQ(Name(), held ? "\u00E4rger\u00DF\u0436" : "\u00E4rger\u00DF");
+    Type("abcdef");
+    EXPECT_EQ(Utf8Chars(Name()), 8u);
+    Type("\b");
+    EXPECT_EQ(Name(), "");
 }
 
 TEST_F(ChampionTest, BackspaceEmptiesAndEightMoreCanBeTyped) {

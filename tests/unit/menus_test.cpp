@@ -67,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TransitionCase{"GameChoice", ShowGameChoice, 11, 8, false, true},
                       TransitionCase{"Editor", ShowEditor, 26, 7, false, true},
                       TransitionCase{"StartLevel", ShowStartLevel, 25, 9, false, true},
-                      TransitionCase{"Options", ShowOptions, 8, 4, false, true},
+                      TransitionCase{"Options", ShowOptions, 8, 5, false, true},
                       TransitionCase{"Highscores", ShowHighscores, 9, 3, true, false},
                       TransitionCase{"Info", ShowInfo, 3, 3, true, false},
                       TransitionCase{"Help", ShowHelp, 4, 3, true, false}),

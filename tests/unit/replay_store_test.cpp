@@ -143,7 +143,8 @@ TEST(ReplayRecorder, KeepsWhatItRecordsBehindTheHeader) {
     keys[4] = true;
     r.Keys(10, keys);
     r.Typed(11, 'a');
-    EXPECT_EQ(r.Text(), "# seed 7\n3 opponent 2\n10 keydown space\n11 text a\n");
+    r.Typed(12, U'\u0436');  // a Cyrillic letter goes into the script as UTF-8
+    EXPECT_EQ(r.Text(), "# seed 7\n3 opponent 2\n10 keydown space\n11 text a\n12 text \u0436\n");
     // The next game's replay starts over, with the key still held down in it.
     r.KeepText("# seed 8\n", 20);
     r.Keys(20, keys);

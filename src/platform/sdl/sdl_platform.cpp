@@ -15,6 +15,9 @@ SdlPlatform::~SdlPlatform() {
 }
 
 bool SdlPlatform::Open(bool fullscreen) {
+    // A name typed through an input method (Chinese, Japanese, Korean) is composed in the input
+    // method's own window: the game draws only what it commits.
+    SDL_SetHint(SDL_HINT_IME_INTERNAL_EDITING, "1");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
         std::fprintf(stderr, "rhombulus2: no display: %s\n", SDL_GetError());
         return false;
