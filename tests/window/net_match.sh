@@ -135,8 +135,7 @@ wait_for 60 in_file "$work/watch.txt" "left watching" || fail "Escape did not en
 wait_game 300 || fail "the host's window did not close"
 wait_for 60 in_file "$work/guest.txt" "The other player left the game" ||
     { for f in "$work"/*.txt "$work"/*.trace; do echo "== $f"; tail -n 5 "$f"; done; fail "the guest was not told"; }
-# The guest's message, then its main menu.
-on guest "$guest_pid" wait_for 60 alive_and "$guest_pid" on_screen 2 || true
+pause 4   # the guest's message, then its main menu (the close is taken either way)
 "$work/close" "$guest_win"
 game_pid=$guest_pid guest_pid=
 wait_game 300 || fail "the guest's window did not close"
