@@ -1,29 +1,49 @@
 #!/usr/bin/env bash
-# Builds Rhombulus 2 twice (plain, and with AddressSanitizer + UndefinedBehaviorSanitizer) and runs
-# the whole test suite in both builds, a short soak of random play in the sanitizer build, and the
-# fuzz targets over their corpus (a third build, with clang). Exits non-zero on any failure.
+# Builds Rhombulus 2 twice (plain, and with AddressSanitizer + UndefinedBehaviorSanitizer), runs
+# the whole test suite in the plain build and in the sanitizer build the tests that can find
+# memory and undefined-behaviour faults, a short soak of random play in the sanitizer build, and
+# the fuzz targets over their corpus (a third build, with clang). Prints the time of each phase;
+# exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")"
-scripts/install-deps.sh test
 jobs=$(nproc 2>/dev/null || echo 2)
+phase_start=$SECONDS
+phase() {
+    echo "test.sh: $1 took $((SECONDS - phase_start)) s" >&2
+    phase_start=$SECONDS
+}
+scripts/install-deps.sh test
+phase "installing the packages"
 
 # Tests on, whatever ./run.sh left in the cache.
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DRHOMBULUS_BUILD_TESTS=ON > /dev/null
 cmake --build build -j "$jobs"
+phase "the plain build"
 (cd build && ctest --output-on-failure -j "$jobs" --timeout 300)
+phase "the plain build's tests"
 
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRHOMBULUS_SANITIZE=ON \
     -DRHOMBULUS_BUILD_TESTS=ON > /dev/null
 cmake --build build-sanitize -j "$jobs"
+phase "the sanitizer build"
+# The sanitizer build registers the tests that can find such faults (tests/CMakeLists.txt): every
+# end-to-end script, the network, the parsers and readers of files, the snapshot and replays,
+# surfaces, text and sound buffers, random play, the SDL layer and the window where its own code
+# is. The tables of the rules, the menus and the pictures run in the plain build only: running
+# them twice finds nothing new. Each unit test file runs in one process there (unit.FILE).
 (cd build-sanitize && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --output-on-failure -j "$jobs" --timeout 600)
+phase "the sanitizer build's tests"
 # Random play of every mode in the sanitizer build, both modes at once.
 tools/soak.sh --ticks 20000 --jobs "$jobs" --bin build-sanitize/rhombulus2-headless
+phase "the soak"
 
 # The fuzz targets (clang's libFuzzer) replay their seed corpus and every crasher found so far.
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DRHOMBULUS_FUZZ=ON -DRHOMBULUS_BUILD_TESTS=OFF -DRHOMBULUS_BUILD_GAME=OFF > /dev/null
 cmake --build build-fuzz -j "$jobs" --target fuzz_targets
+phase "the fuzz build"
 (cd build-fuzz && ctest --output-on-failure -j "$jobs" -L fuzz)
+phase "the fuzz replay"
 echo "All tests passed in both builds, the soak and the fuzz replay."

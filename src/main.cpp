@@ -77,7 +77,8 @@ net::LinkFaults FaultsFromEnv(const char* variable, std::uint64_t seed) {
 }
 
 // With RHOMBULUS2_TICK_LOG=FILE the game writes the time from each tick's start to the next
-// one's, in microseconds, one line a tick (tools/bench/cpu.sh reads it).
+// one's, in microseconds, one line a tick (tools/bench/cpu.sh reads it), and "# screen N" after
+// each tick that changed the screen (the window tests wait for it before they click on).
 class TickLog {
   public:
     TickLog() {
@@ -101,10 +102,17 @@ class TickLog {
     void Note(const std::string& text) {
         if (file_ != nullptr) std::fprintf(file_, "# %s\n", text.c_str());
     }
+    void Screen(int screenId) {
+        if (file_ == nullptr || screenId == screen_) return;
+        screen_ = screenId;
+        std::fprintf(file_, "# screen %d\n", screenId);
+        std::fflush(file_);
+    }
 
   private:
     std::FILE* file_ = nullptr;
     std::chrono::steady_clock::time_point last_{};
+    int screen_ = -1;
 };
 
 // One tick every 15 ms. Between ticks the loop sleeps to the deadline in one precise sleep; the
@@ -245,6 +253,7 @@ void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session, Highsco
         if (net.InMatch()) {
             if (NetTick(game, platform, session, net, netKept, sinceStartMs(), waitingShown)) {
                 log.Tick(now);
+                log.Screen(game.shell.ScreenId);
                 next += kPeriod;
                 if (Clock::now() > next) next = Clock::now() + kPeriod;
             } else {
@@ -263,6 +272,7 @@ void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session, Highsco
         replays.AfterTick(game);
         // What the network match screen asked for in this tick, and what the network says.
         net.Poll(game, sinceStartMs());
+        log.Screen(game.shell.ScreenId);
     }
 }
 

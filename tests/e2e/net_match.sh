@@ -11,6 +11,7 @@
 # the right guest then plays.
 set -euo pipefail
 source "$(dirname "$0")/common.bash"
+source "$(dirname "$0")/../wait_for.bash"
 pids=()
 trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; rm -rf "$work"' EXIT
 fresh_res
@@ -47,7 +48,8 @@ play() {
         2> "$work/$name.host.err" &
     local host=$!
     pids+=("$host")
-    sleep 0.2
+    { wait_for 30 alive_and "$host" udp_bound "$port" && udp_bound "$port"; } ||
+        fail "$name: the host never listened on $port"
     timeout 60 "$bin" --res "$work/res" --seed 23 --no-draw --input "$work/guest.txt" \
         --net-join "127.0.0.1:$port" --dump "99999:$work/$name.guest.json" --hash-every 60 \
         "${guestopts[@]}" > "$work/$name.guest.out" 2> "$work/$name.guest.err" &
@@ -56,11 +58,7 @@ play() {
     if [ -n "${watch_at:-}" ]; then
         # A spectator who comes in the middle of the match, once the host has played that tick
         # (whatever the machine's load): the host's state, then its stream.
-        for _ in $(seq 600); do
-            grep -q "^tick $watch_at " "$work/$name.host.out" && break
-            kill -0 "$host" 2>/dev/null || break
-            sleep 0.05
-        done
+        wait_for 60 alive_and "$host" in_file "$work/$name.host.out" "^tick $watch_at " || true
         grep -q "^tick $watch_at " "$work/$name.host.out" || fail "$name: the host never got to tick $watch_at"
         timeout 60 "$bin" --res "$work/res" --no-draw --net-watch "127.0.0.1:$port" \
             --dump "99999:$work/$name.watch.json" 2> "$work/$name.watch.err" ||
@@ -110,16 +108,19 @@ grep -q desync "$work/desync.guest.err" || fail "no desync reported by the guest
 # Through the relay, paired by the room code (typed in small letters by the guest).
 relay=$(dirname "$bin")/rhombulus2-relay
 # The runners play as fast as they can, far above any pace a person plays at: the relay lets them.
-"$relay" --bind 127.0.0.1 --port 0 --quiet --packets-per-second 10000 2> "$work/relay.err" &
+# Not quiet: it says when the host's room is open.
+"$relay" --bind 127.0.0.1 --port 0 --packets-per-second 10000 2> "$work/relay.err" &
 pids+=("$!")
-for _ in $(seq 50); do grep -q "listening on UDP port [1-9]" "$work/relay.err" && break; sleep 0.1; done
+wait_for 30 in_file "$work/relay.err" "listening on UDP port [1-9]" || fail "relay: no port named"
 rport=$(grep -o "listening on UDP port [0-9]*" "$work/relay.err" | grep -o "[0-9]*$")
 timeout 60 "$bin" --res "$work/res" --seed 11 --no-draw --input "$work/host.txt" \
     --net-relay "127.0.0.1:$rport" --room KXP-WMN --match-level 1 --dump "99999:$work/relay.host.json" \
     2> "$work/relay.host.err" &
 host=$!
 pids+=("$host")
-sleep 0.2
+# The guest comes once the host's room is there, else its code would name no room.
+wait_for 30 alive_and "$host" in_file "$work/relay.err" "^rhombulus2-relay: 1 rooms" ||
+    fail "relay: the host opened no room"
 timeout 60 "$bin" --res "$work/res" --seed 23 --no-draw --input "$work/guest.txt" --net-relay "127.0.0.1:$rport" \
     --room "kxp wmn" --dump "99999:$work/relay.guest.json" 2> "$work/relay.guest.err" || fail "relay: guest"
 wait "$host" || fail "relay: host exited $?"
@@ -132,14 +133,17 @@ cmp -s "$work/relay.host.json" "$work/relay.guest.json" || fail "relay: host and
 port=$((port + 1))
 timeout 60 "$bin" --res "$work/res" --seed 11 --no-draw --net-host "$port" --match-level 1 \
     --dump "99999:$work/lost.json" --record "$work/lost.rec" --keep-replays "$work/kept/lost" \
-    2> "$work/lost.host.err" &
+    --hash-every 60 > "$work/lost.host.out" 2> "$work/lost.host.err" &
 host=$!
 pids+=("$host")
-sleep 0.2
+{ wait_for 30 alive_and "$host" udp_bound "$port" && udp_bound "$port"; } ||
+    fail "lost: the host never listened"
 "$bin" --res "$work/res" --no-draw --net-join "127.0.0.1:$port" 2> "$work/lost.guest.err" &
 guest=$!
 pids+=("$guest")
-sleep 1
+# Gone once the match is under way: the host has played tick 60 with it.
+{ wait_for 60 alive_and "$host" in_file "$work/lost.host.out" "^tick 60 " &&
+    in_file "$work/lost.host.out" "^tick 60 "; } || fail "lost: the match never got to tick 60"
 kill -9 "$guest"
 wait "$guest" 2>/dev/null || true
 status=0; wait "$host" || status=$?
@@ -158,7 +162,8 @@ timeout 60 "$bin" --res "$work/res" --seed 11 --no-draw --input "$work/host.txt"
     2> "$work/version.host.err" &
 host=$!
 pids+=("$host")
-sleep 0.2
+{ wait_for 30 alive_and "$host" udp_bound "$port" && udp_bound "$port"; } ||
+    fail "version: the host never listened"
 status=0
 timeout 30 "$bin" --res "$work/res" --no-draw --net-join "127.0.0.1:$port" \
     --net-test-version rhombulus2-0.0 2> "$work/version.guest.err" || status=$?

@@ -59,10 +59,11 @@ class PresentedPicture : public SdlGame<::testing::TestWithParam<const char*>> {
         SDL_PushEvent(&e);
         Pump();
     }
-    // Resizes the window and waits until the window system has done it.
+    // Resizes the window and waits until the window system has done it (up to 30 s: a busy
+    // machine's X server may take its time).
     void Resize(int w, int h) {
         SDL_SetWindowSize(platform_->Window(), w, h);
-        for (int i = 0; i < 200; ++i) {
+        for (int i = 0; i < 3000; ++i) {
             Pump();
             int now = 0, nowH = 0;
             SDL_GetWindowSize(platform_->Window(), &now, &nowH);

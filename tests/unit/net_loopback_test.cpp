@@ -42,6 +42,7 @@ void Nap() {
 }
 
 // Polls `done` with `pump` between, for at most `ms`; true when done.
+// What a test needs it waits for up to 30 s: a busy machine only makes it slower.
 template <typename Pump, typename Done>
 bool Within(std::int64_t ms, Pump pump, Done done) {
     const std::int64_t until = NowMs() + ms;
@@ -133,12 +134,12 @@ TEST(Loopback, TheRelayPairsByRoomCodeAndALateSpectatorWatchesTheSameMatch) {
     RelayLink guestLink(EnetTransport::Connect(kLoopback, port, &error), Role::Guest);
     Handshake hs(hostLink, Config(Role::Host, "1.0.0", "KXPWMN", true), NowMs());
     hs.SetStart(Start{7, 1, 3});
-    ASSERT_TRUE(Within(3000, pump, [&] {
+    ASSERT_TRUE(Within(30'000, pump, [&] {
         hs.Poll(NowMs());
         return relay->Core().Rooms() == 1;
     }));
     Handshake gs(guestLink, Config(Role::Guest, "1.0.0", "KXPWMN", true), NowMs());
-    ASSERT_TRUE(Within(5000, pump, [&] {
+    ASSERT_TRUE(Within(30'000, pump, [&] {
         const auto a = hs.Poll(NowMs()), b = gs.Poll(NowMs());
         return a == HandshakeStatus::Done && b == HandshakeStatus::Done;
     }));
@@ -178,7 +179,7 @@ TEST(Loopback, ASpectatorWatchesADirectMatchAndOneOfAnotherVersionIsTurnedAway) 
     Handshake hs(*listen, Config(Role::Host), NowMs()), gs(*join, Config(Role::Guest), NowMs());
     hs.SetStart(Start{3, 1, 3});
     ASSERT_TRUE(Within(
-        5000, [] {},
+        30'000, [] {},
         [&] {
             const auto a = hs.Poll(NowMs()), b = gs.Poll(NowMs());
             return a == HandshakeStatus::Done && b == HandshakeStatus::Done;
@@ -225,7 +226,7 @@ TEST(Loopback, AProbeToLoopbackFindsTheWaitingHost) {
     ASSERT_TRUE(probe->Send(kLoopback, beacon->Port(), 78));  // an older round's answer is ignored
     std::vector<FoundHost> found;
     ASSERT_TRUE(Within(
-        2000, [&] { beacon->Poll(); },
+        30'000, [&] { beacon->Poll(); },
         [&] {
             for (auto& f : probe->Poll(78)) found.push_back(f);
             return !found.empty();
@@ -309,11 +310,11 @@ TEST(Loopback, TheRelaySurvivesAFloodWithinItsBoundsAndStillPairs) {
     Handshake hs(hostLink, Config(Role::Host, "1.0.0", "WXYZAB", true), NowMs());
     Handshake gs(guestLink, Config(Role::Guest, "1.0.0", "WXYZAB", true), NowMs());
     hs.SetStart(Start{1, 1, 3});
-    ASSERT_TRUE(Within(3000, pump, [&] {
+    ASSERT_TRUE(Within(30'000, pump, [&] {
         hs.Poll(NowMs());
         return relay->Core().Rooms() >= 1;
     }));
-    EXPECT_TRUE(Within(5000, pump, [&] {
+    EXPECT_TRUE(Within(30'000, pump, [&] {
         const auto a = hs.Poll(NowMs()), b = gs.Poll(NowMs());
         return a == HandshakeStatus::Done && b == HandshakeStatus::Done;
     }));
@@ -396,11 +397,11 @@ TEST_P(LoopbackFlood, KeepsNoRealPlayerOutAndLetsTheStrangersGo) {
         for (auto& c : crowds) c->Pump();
     };
     if (viaRelay) {
-        ASSERT_TRUE(Within(3000, pump, [&] { return relay->Core().Rooms() == 1; }));
+        ASSERT_TRUE(Within(30'000, pump, [&] { return relay->Core().Rooms() == 1; }));
     }
 
     crowds = Flood(2, 40, 8, port, GetParam().bare);
-    ASSERT_TRUE(Within(3000, pump, [&] { return slots.connects >= 320; }));
+    ASSERT_TRUE(Within(30'000, pump, [&] { return slots.connects >= 320; }));
     auto more = Flood(42, 40, 8, port, GetParam().bare);
     for (auto& c : more) crowds.push_back(std::move(c));
     const std::int64_t realFrom = NowMs();
@@ -418,7 +419,7 @@ TEST_P(LoopbackFlood, KeepsNoRealPlayerOutAndLetsTheStrangersGo) {
                  NowMs());
     bool watchSaid = false, watchWelcome = false;
     ASSERT_TRUE(Within(
-        5000, pump,
+        30'000, pump,
         [&] {
             if (!watchSaid && watchLink->Status() == LinkStatus::Connected) {
                 watchLink->Send(Channel::Session,
@@ -454,7 +455,7 @@ TEST_P(LoopbackFlood, KeepsNoRealPlayerOutAndLetsTheStrangersGo) {
         if (viaRelay) return relay->Core().Peers() == 3 && relay->PendingPeers() == 0;
         return listen->PendingPeers() == 0;
     };
-    EXPECT_TRUE(Within(6000, serve, strangersGone));
+    EXPECT_TRUE(Within(30'000, serve, strangersGone));
     std::uint64_t strangersSent = 0;
     for (auto& c : crowds) strangersSent += c->host->totalSentData;
     std::printf(
@@ -489,7 +490,7 @@ TEST(Loopback, GuessingRoomCodesIsSlowAndNeverEndsTheHostsWait) {
     Handshake hs(hostLink, Config(Role::Host, "1.0.0", "KXPWMN", true), NowMs());
     hs.SetStart(Start{7, 1, 3});
     auto pump = [&] { relay->Service(NowMs(), 0); };
-    ASSERT_TRUE(Within(3000, pump, [&] {
+    ASSERT_TRUE(Within(30'000, pump, [&] {
         hs.Poll(NowMs());
         return relay->Core().Rooms() == 1;
     }));
@@ -559,7 +560,7 @@ TEST(Loopback, GuessingRoomCodesIsSlowAndNeverEndsTheHostsWait) {
 
     RelayLink guestLink(EnetTransport::Connect(kLoopback, port, &error), Role::Guest);
     Handshake gs(guestLink, Config(Role::Guest, "1.0.0", "KXPWMN", true), NowMs());
-    EXPECT_TRUE(Within(5000, pump, [&] {
+    EXPECT_TRUE(Within(30'000, pump, [&] {
         const auto a = hs.Poll(NowMs()), b = gs.Poll(NowMs());
         return a == HandshakeStatus::Done && b == HandshakeStatus::Done;
     }));
@@ -578,7 +579,7 @@ TEST(Loopback, ADirectHostRefusesAGuestOfAnotherVersionAndWaitsForTheRightOne) {
     auto wrong = EnetTransport::Connect(kLoopback, port, &error);
     Handshake ws(*wrong, Config(Role::Guest, "0.9"), NowMs());
     ASSERT_TRUE(Within(
-        5000, [&] { hs.Poll(NowMs()); },
+        30'000, [&] { hs.Poll(NowMs()); },
         [&] { return ws.Poll(NowMs()) != HandshakeStatus::Working; }));
     EXPECT_EQ(ws.FailReason(), Reason::VersionMismatch);
     EXPECT_EQ(hs.Poll(NowMs()), HandshakeStatus::Working);
@@ -588,7 +589,7 @@ TEST(Loopback, ADirectHostRefusesAGuestOfAnotherVersionAndWaitsForTheRightOne) {
     for (const bool sayBye : {false, true}) {
         auto quitter = EnetTransport::Connect(kLoopback, port, &error);
         ASSERT_TRUE(Within(
-            3000, [&] { hs.Poll(NowMs()); },
+            30'000, [&] { hs.Poll(NowMs()); },
             [&] {
                 Datagram d;
                 while (quitter->Receive(NowMs(), d)) {
@@ -599,7 +600,7 @@ TEST(Loopback, ADirectHostRefusesAGuestOfAnotherVersionAndWaitsForTheRightOne) {
                       Encode(Hello{kProtocolVersion, "1.0.0", 0xAB, Role::Guest, "Weg", ""}),
                       NowMs());
         ASSERT_TRUE(Within(
-            3000, [&] { hs.Poll(NowMs()); },
+            30'000, [&] { hs.Poll(NowMs()); },
             [&] {
                 Datagram d;
                 bool welcomed = false;
@@ -618,13 +619,13 @@ TEST(Loopback, ADirectHostRefusesAGuestOfAnotherVersionAndWaitsForTheRightOne) {
             quitter.reset();
         }
         ASSERT_TRUE(Within(
-            3000, [&] { hs.Poll(NowMs()); }, [&] { return hs.PeerName().empty(); }));
+            30'000, [&] { hs.Poll(NowMs()); }, [&] { return hs.PeerName().empty(); }));
     }
     EXPECT_EQ(hs.Poll(NowMs()), HandshakeStatus::Working);
     auto right = EnetTransport::Connect(kLoopback, port, &error);
     Handshake gs(*right, Config(Role::Guest), NowMs());
     EXPECT_TRUE(Within(
-        5000, [] {},
+        30'000, [] {},
         [&] {
             const auto a = hs.Poll(NowMs()), b = gs.Poll(NowMs());
             return a == HandshakeStatus::Done && b == HandshakeStatus::Done;

@@ -94,6 +94,7 @@ class ShufflingForwarder {
 };
 
 // Pumps everything until `done` or `ms` pass; true when done.
+// What a test needs it waits for up to 30 s: a busy machine only makes it slower.
 template <typename Pump, typename Done>
 bool Within(std::int64_t ms, Pump pump, Done done) {
     for (const std::int64_t until = NowMs() + ms; NowMs() < until;) {
@@ -127,12 +128,12 @@ TEST(Reorder, EveryCommandPacketArrivesHoweverLateItComes) {
             }
         }
     };
-    ASSERT_TRUE(Within(5000, pump, [&] { return guest->Status() == LinkStatus::Connected; }));
+    ASSERT_TRUE(Within(30'000, pump, [&] { return guest->Status() == LinkStatus::Connected; }));
     // The host takes the guest for the other player at its hello.
     guest->Send(Channel::Session,
                 Encode(Hello{kProtocolVersion, "1.0.0", 1, Role::Guest, "Gast", ""}), NowMs());
-    ASSERT_TRUE(Within(5000, pump, [&] { return host->Status() == LinkStatus::Connected; }));
-    ASSERT_TRUE(Within(3000, pump, [&] {
+    ASSERT_TRUE(Within(30'000, pump, [&] { return host->Status() == LinkStatus::Connected; }));
+    ASSERT_TRUE(Within(30'000, pump, [&] {
         host->Send(Channel::Commands, Encode(Commands{0, {}, 0}), NowMs());
         return !atGuest.empty();
     }));

@@ -1,6 +1,7 @@
 # Shared by the real-window tests: a virtual X display (with a window manager when asked), the
 # game started in it with its own data and config folders, and waiting for it to end.
 # Expects $work (a temporary folder) and sets DISPLAY, xvfb_pid, wm_pid, game_pid, window.
+source "$(dirname "${BASH_SOURCE[0]}")/../wait_for.bash"
 xvfb_pid=
 wm_pid=
 game_pid=
@@ -75,12 +76,14 @@ prepare_game() {
 }
 
 # start_game [ARGS...]: the game with its data in $work/data and options in $work/config;
-# waits for its window (set in $window).
+# waits for its window (set in $window). The game writes its tick log to $ticklog.
+ticklog=$work/ticks.txt
 start_game() {
     local attempt
     for attempt in 1 2; do
-        XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" "$game" "$@" \
-            > "$work/out.txt" 2>&1 &
+        rm -f "$ticklog"
+        XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" RHOMBULUS2_TICK_LOG="$ticklog" \
+            "$game" "$@" > "$work/out.txt" 2>&1 &
         game_pid=$!
         window=
         local seen=
@@ -106,6 +109,35 @@ start_game() {
         fi
         fail "the game ended before its window showed"
     done
+}
+
+# What the game has played, from its tick log (a line a tick, "# screen N" after a tick that
+# changed the screen): the tests wait for the game's own ticks and screens, not for the clock.
+# ticks_now [LOG]: the ticks played so far.
+ticks_now() {
+    local n
+    n=$(grep -vc '^#' "${1:-$ticklog}" 2> /dev/null) || true
+    echo "${n:-0}"
+}
+# screen_now [LOG]: the screen number shown (kScreen... in src/core/simulation.h).
+screen_now() { awk '/^# screen /{ s = $3 } END { print s }' "${1:-$ticklog}" 2> /dev/null; }
+# on_screen N [TICKS [LOG]]: the game shows screen N and has for TICKS ticks (default 25: a
+# screen's buttons react 20 ticks after it opens).
+on_screen() {
+    awk -v want="$1" -v need="${2:-25}" '/^# screen /{ s = $3; n = 0; next } /^#/ { next }
+        { n++ } END { exit !(s == want && n >= need) }' "${3:-$ticklog}" 2> /dev/null
+}
+# wait_screen N [TICKS]: until on_screen N TICKS, or fails the test after a generous bound.
+wait_screen() {
+    wait_for 120 alive_and "$game_pid" on_screen "$@" || true
+    on_screen "$@" || fail "screen $1 did not show for ${2:-25} ticks (on $(screen_now) after $(ticks_now) ticks)"
+}
+# wait_ticks N: until the game has played N more ticks (a pause in game time, as a person's).
+ticks_at_least() { [ "$(ticks_now "${2:-$ticklog}")" -ge "$1" ]; }
+wait_ticks() {
+    local until=$(($(ticks_now) + $1))
+    wait_for 120 alive_and "$game_pid" ticks_at_least "$until" || true
+    ticks_at_least "$until" || fail "the game stopped ticking (at $(ticks_now) of $until ticks)"
 }
 
 # wait_game TENTHS: waits for the game to end; its exit status in $status.

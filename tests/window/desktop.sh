@@ -25,19 +25,12 @@ set -e
 
 start_display 1920x1080 wm
 geometry() { xdotool getwindowgeometry "$window" | grep -o '[0-9]*x[0-9]*$'; }
-wait_geometry() {
-    for _ in $(seq 50); do [ "$(geometry)" = "$1" ] && return 0; sleep 0.1; done
-    fail "window is $(geometry), not $1"
-}
+geometry_is() { [ "$(geometry)" = "$1" ]; }
+wait_geometry() { wait_for 60 geometry_is "$1" || fail "window is $(geometry), not $1"; }
 key() { xdotool windowactivate --sync "$window" key "$1"; }
 # wait_option TEXT: the options file says TEXT (written just after the window changed).
-wait_option() {
-    for _ in $(seq 50); do
-        grep -qx "$1" "$work/config/rhombulus2/options" 2>/dev/null && return 0
-        sleep 0.1
-    done
-    fail "the options file does not say $1"
-}
+option_is() { grep -qx "$1" "$work/config/rhombulus2/options" 2> /dev/null; }
+wait_option() { wait_for 60 option_is "$1" || fail "the options file does not say $1"; }
 
 # Saves of an earlier version beside the program: music 40, sound 60, English.
 printf '\0\0\0\0\x28\0\0\0\x3c\0\0\0\x02\0\0\0' > "$work/game/res/saves/settings.dat"
@@ -46,7 +39,7 @@ start_game
     fail "the old settings were not moved:$(settings_bytes)"
 wait_geometry 800x600
 key Escape
-sleep 1.5
+wait_screen 2
 key F11
 wait_geometry 1920x1080
 wait_option fullscreen=1
@@ -63,37 +56,39 @@ done
 start_game
 wait_geometry 1920x1080
 key Escape
-sleep 1.5
+wait_screen 2
 key F11
 wait_geometry 800x600
 wait_option fullscreen=0
 xdotool windowsize "$window" 1000 700
-sleep 0.5
+wait_ticks 30
 xdotool windowsize "$window" 1700 1300
-sleep 1
+wait_ticks 60
 kill -0 "$game_pid" 2>/dev/null || fail "resizing the window ended the game"
 
 # A second copy tells the player in a message box and ends; the first one plays on.
 XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" "$game" > "$work/second.txt" 2>&1 &
 second_pid=$!
 main_hex=$(printf '0x%x' "$window")
-for _ in $(seq 100); do
+box=
+box_shown() {
     box=$(xwininfo -root -tree | awk '/"Rhombulus2"/ {print $1}' | grep -vx "$main_hex" |
         tail -1) || true
-    [ -n "$box" ] && break
-    sleep 0.1
-done
+    [ -n "$box" ]
+}
+wait_for 60 alive_and "$second_pid" box_shown || true
 [ -n "$box" ] || fail "the second copy showed no message"
 "$work/close" "$box"
 set +e
-for _ in $(seq 100); do kill -0 "$second_pid" 2>/dev/null || break; sleep 0.1; done
+second_ended() { ! kill -0 "$second_pid" 2> /dev/null; }
+wait_for 60 second_ended
 wait "$second_pid"; second=$?
 set -e
 [ "$second" = 1 ] && grep -q "already running" "$work/second.txt" ||
     fail "second copy: status $second, $(cat "$work/second.txt")"
 kill -0 "$game_pid" 2>/dev/null || fail "the second copy ended the first"
 "$work/close" "$window"
-wait_game 50 || fail "the close button did not quit"
+wait_game 300 || fail "the close button did not quit"
 [ "$status" = 0 ] || fail "exit status $status after closing"
 
 # --fullscreen wins over the remembered window; here through SDL's renderer as with a GPU (the
@@ -101,7 +96,7 @@ wait_game 50 || fail "the close button did not quit"
 RHOMBULUS2_PRESENT=gpu start_game --fullscreen
 wait_geometry 1920x1080
 key Escape
-sleep 1.5
+wait_screen 2
 ended=
 for _ in $(seq 10); do
     xdotool mousemove 960 918 click 1

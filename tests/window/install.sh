@@ -47,9 +47,9 @@ grep -q '^\.TH RHOMBULUS2 6 .*"Rhombulus 2 [0-9]' "$prefix/share/man/man6/rhombu
 start_display 1024x768
 game=$prefix/bin/rhombulus2
 start_game
-sleep 4
+wait_screen 2
 "$work/close" "$window"
-wait_game 50 || fail "the close button did not quit"
+wait_game 300 || fail "the close button did not quit"
 [ "$status" = 0 ] || fail "exit status $status after closing"
 [ "$(stat -c %s "$(saves)/settings.dat")" = 16 ] || fail "no settings in the data folder"
 echo "install: ok"

@@ -16,16 +16,17 @@ printf '\0\0\0\0\2\0\0\0' > "$(saves)/opponent.dat"
 
 LANG=en_US.UTF-8 start_game --record "$work/recording.txt"
 click() { xdotool mousemove --window "$window" "$1" "$2" mousedown 1 sleep 0.1 mouseup 1; }
-sleep 6
-click 400 350; sleep 1.2   # "Start game"
-click 400 470; sleep 1.2   # "Puzzle-Match"
-click 400 310; sleep 1.5   # "Level 1", against the computer
+wait_screen 2
+click 400 350; wait_screen 11   # "Start game"
+click 400 470; wait_screen 25   # "Puzzle-Match"
+click 400 310; wait_screen 22   # "Level 1", against the computer
+# Shots paced in the game's ticks: the computer has as long to score however busy the machine.
 for x in 100 180 260 140 220 300 60 200; do
-    xdotool mousemove --window "$window" "$x" 300; sleep 0.4
-    click "$x" 300; sleep 0.8
+    xdotool mousemove --window "$window" "$x" 300; wait_ticks 25
+    click "$x" 300; wait_ticks 55
 done
 "$work/close" "$window"
-wait_game 50 || fail "the close button did not quit"
+wait_game 300 || fail "the close button did not quit"
 [ "$status" = 0 ] || fail "exit status $status"
 
 rec=$work/recording.txt

@@ -12,24 +12,24 @@ start_display 1024x768
 # Run 1, first start in an English desktop: Escape ends the splash (without a window manager the
 # keys go to the window under the pointer); then "Options" (third button), clicks without hold
 # on "Music", then "Back" and "Exit", both at y 510. A button reacts 20 ticks after its screen
-# opens and rests 10 ticks after a press; a sanitizer build ticks several times slower on a busy
-# machine, so it gets fewer clicks further apart with the same outcome (eight steps round the
-# six levels end where twenty do).
-clicks=20 gap=0.3
-if [ -n "${RHOMBULUS_SLOW_BUILD:-}" ]; then clicks=8 gap=1.5; fi
+# opens and rests 10 ticks after a press: the clicks come 20 of the game's ticks apart. The
+# sanitizer build, which ticks slower, gets fewer of them with the same outcome (eight steps round
+# the six levels end where twenty do).
+clicks=20
+if [ -n "${RHOMBULUS_SLOW_BUILD:-}" ]; then clicks=8; fi
 LANG=en_US.UTF-8 start_game
 click_at() { xdotool mousemove --window "$window" "$1" "$2" click 1; }
-sleep 1
+wait_screen 36 5
 xdotool mousemove --window "$window" 400 200 key Escape
-sleep 1.5
+wait_screen 2
 click_at 400 430
-sleep 1.5
+wait_screen 8
 for _ in $(seq "$clicks"); do
     click_at 400 360
-    sleep "$gap"
+    wait_ticks 20
 done
 click_at 400 510
-sleep 1.5
+wait_screen 2
 ended=
 for _ in $(seq 10); do
     click_at 400 510
@@ -45,9 +45,9 @@ got=$(settings_bytes)
 
 # Run 2: the close button while the main menu shows; the settings file now decides the language.
 LANG=de_DE.UTF-8 start_game
-sleep 4
+wait_screen 2
 "$work/close" "$window"
-wait_game 50 || fail "the close button did not quit"
+wait_game 300 || fail "the close button did not quit"
 [ "$status" = 0 ] || fail "exit status $status after closing"
 got=$(settings_bytes)
 [ "$got" = " 00 00 00 00 14 00 00 00 50 00 00 00 02 00 00 00 " ] || fail "settings after closing:$got"

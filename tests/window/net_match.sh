@@ -34,8 +34,8 @@ play_window() {
     local before
     before=$(xdotool search --onlyvisible --name '^Rhombulus2$' 2>/dev/null | sort) || true
     XDG_DATA_HOME="$work/$1/data" XDG_CONFIG_HOME="$work/$1/config" \
-        RHOMBULUS2_NET_FAULTS="${2:-}" RHOMBULUS2_NET_TRACE="$work/$1.trace" "$game" \
-        > "$work/$1.txt" 2>&1 &
+        RHOMBULUS2_NET_FAULTS="${2:-}" RHOMBULUS2_NET_TRACE="$work/$1.trace" \
+        RHOMBULUS2_TICK_LOG="$work/$1.ticks" "$game" > "$work/$1.txt" 2>&1 &
     pid=$!
     win=
     local seen=
@@ -49,6 +49,8 @@ play_window() {
     done
     [ -n "$win" ] || { cat "$work/$1.txt"; fail "$1: no window"; }
 }
+# on NAME PID COMMAND...: COMMAND (wait_screen, wait_ticks, on_screen) about that window's game.
+on() { ticklog=$work/$1.ticks game_pid=$2 "${@:3}"; }
 # Without a window manager the focus stays where a window took it: give it first.
 click() {
     xdotool windowfocus "$1" sleep 0.1 mousemove --window "$1" "$2" "$3" mousedown 1 sleep 0.1 \
@@ -63,34 +65,50 @@ play_window host "$lossy"
 host_pid=$pid host_win=$win
 game_pid=$host_pid
 xdotool windowmove "$host_win" 0 0
-pause 6
-click "$host_win" 400 340; pause 1.2   # "Start Game"
-click "$host_win" 495 545; pause 1.2   # "Network Match"
-click "$host_win" 400 315              # "Host a game"
+xdotool windowfocus "$host_win"
+on host "$host_pid" wait_screen 2
+click "$host_win" 400 340; on host "$host_pid" wait_screen 11   # "Start Game"
+click "$host_win" 495 545; on host "$host_pid" wait_screen 27   # "Network Match"
+click "$host_win" 400 315                                       # "Host a game"
+# join NAME PID WIN: from the main menu to the network match screen, then, once the LAN list
+# (asked anew every second) has had 170 ticks to find the host, one click on its first row. Only
+# one: a second would land on the match's buttons.
+join() {
+    xdotool windowfocus "$3"
+    on "$1" "$2" wait_screen 2
+    click "$3" 400 340; on "$1" "$2" wait_screen 11
+    click "$3" 495 545; on "$1" "$2" wait_screen 27
+    on "$1" "$2" wait_ticks 170
+    click "$3" 400 480
+}
 play_window guest "$lossy"
 guest_pid=$pid guest_win=$win
 xdotool windowmove "$guest_win" 850 0
-pause 6
-click "$guest_win" 400 340; pause 1.2
-click "$guest_win" 495 545; pause 2.5   # the LAN list is asked anew every second
-click "$guest_win" 400 480              # the first host found
+join guest "$guest_pid" "$guest_win"
 # wait_level NAME L: until that window's trace has reached match level L.
 wait_level() {
     for _ in $(seq 400); do
         grep -q " level $2\$" "$work/$1.trace" 2>/dev/null && return 0
         sleep 0.1
     done
-    { cat "$work"/*.txt; tail -n 3 "$work"/*.trace; fail "$1 never reached level $2"; }
+    { cat "$work"/*.txt; tail -n 3 "$work"/*.trace; grep -H "^#" "$work"/*.ticks
+        fail "$1 never reached level $2"; }
 }
-# shoot_until NAME L ACTION...: the action every second until that window is at level L.
+# shoot_until NAME L ACTION...: the action, again only when that window's match has played 600
+# ticks (a shot's flight, the level's end and the next start) without reaching level L. A click
+# every second once won a level for the wrong player on a busy machine: the trace, written every
+# 60 ticks, had not yet shown the level it had reached.
+at_level() { grep -q " level $2\$" "$work/$1.trace" 2> /dev/null; }
+trace_tick() { tail -n 1 "$work/$1.trace" 2> /dev/null | cut -d ' ' -f 1; }
+level_or_tick() { at_level "$1" "$2" || [ "$(trace_tick "$1")" -ge "$3" ]; }
 shoot_until() {
     local name=$1 level=$2; shift 2
-    for _ in $(seq 30); do
+    for _ in $(seq 5); do
         "$@"
-        for _ in $(seq 10); do
-            grep -q " level $level\$" "$work/$name.trace" && return 0
-            sleep 0.1
-        done
+        local from
+        from=$(trace_tick "$name")
+        wait_for 120 level_or_tick "$name" "$level" $((${from:-0} + 600)) || true
+        at_level "$name" "$level" && return 0
     done
     wait_level "$name" "$level"
 }
@@ -104,33 +122,28 @@ pause 1
 play_window watch
 watch_pid=$pid watch_win=$win
 xdotool windowmove "$watch_win" 1700 0
-pause 6
-click "$watch_win" 400 340; pause 1.2
-click "$watch_win" 495 545; pause 2.5
-click "$watch_win" 400 480              # the running match
+join watch "$watch_pid" "$watch_win"   # the running match
 for x in 100 300 500 700 200 600 150 650; do
     click "$host_win" "$x" 300; pause 0.3
     click "$guest_win" $((800 - x)) 300; pause 0.3
 done
-grep -q "watching the network match" "$work/watch.txt" ||
+wait_for 60 in_file "$work/watch.txt" "watching the network match" ||
     { cat "$work/watch.txt"; fail "the spectator does not watch"; }
 xdotool windowfocus "$watch_win" sleep 0.1 key --window "$watch_win" Escape
-for _ in $(seq 50); do grep -q "left watching" "$work/watch.txt" && break; sleep 0.1; done
-grep -q "left watching" "$work/watch.txt" || fail "Escape did not end watching"
+wait_for 60 in_file "$work/watch.txt" "left watching" || fail "Escape did not end watching"
 "$work/close" "$host_win"
-wait_game 100 || fail "the host's window did not close"
-for _ in $(seq 100); do grep -q "left the game" "$work/guest.txt" && break; sleep 0.1; done
-grep -q "The other player left the game" "$work/guest.txt" ||
+wait_game 300 || fail "the host's window did not close"
+wait_for 60 in_file "$work/guest.txt" "The other player left the game" ||
     { for f in "$work"/*.txt "$work"/*.trace; do echo "== $f"; tail -n 5 "$f"; done; fail "the guest was not told"; }
-pause 4   # the guest's message, then its main menu
+pause 4   # the guest's message, then its main menu (the close is taken either way)
 "$work/close" "$guest_win"
 game_pid=$guest_pid guest_pid=
-wait_game 100 || fail "the guest's window did not close"
+wait_game 300 || fail "the guest's window did not close"
 [ "$status" = 0 ] || fail "the guest exited $status"
 
 game_pid=$watch_pid watch_pid=
 "$work/close" "$watch_win"
-wait_game 100 || fail "the spectator's window did not close"
+wait_game 300 || fail "the spectator's window did not close"
 [ "$status" = 0 ] || fail "the spectator exited $status"
 [ -s "$work/watch.trace" ] || { cat "$work/watch.txt"; fail "the spectator ran no ticks"; }
 ! grep -vxFf "$work/host.trace" "$work/watch.trace" || fail "the spectator saw another match"

@@ -15,16 +15,17 @@ LANG=en_US.UTF-8 start_game --record "$work/recording.txt"
 
 # Held for a few ticks, like a player's click.
 click() { xdotool mousemove --window "$window" "$1" "$2" mousedown 1 sleep 0.1 mouseup 1; }
-# The splash lasts 3 s from the end of start-up, which takes a while in a sanitizer build.
-sleep 6
-click 400 350; sleep 1.2   # "Start game"
-click 400 395; sleep 1.5   # "Puzzle": level 1
+# Each click once its screen shows (the splash lasts 3 s from the end of start-up); the shots
+# paced in the game's ticks, as a player's.
+wait_screen 2
+click 400 350; wait_screen 11   # "Start game"
+click 400 395; wait_screen 1    # "Puzzle": level 1
 for x in 300 360 420 240 480 330; do
-    xdotool mousemove --window "$window" "$x" 250; sleep 0.3
-    click "$x" 250; sleep 0.9
+    xdotool mousemove --window "$window" "$x" 250; wait_ticks 20
+    click "$x" 250; wait_ticks 60
 done
 "$work/close" "$window"
-wait_game 50 || fail "the close button did not quit"
+wait_game 300 || fail "the close button did not quit"
 [ "$status" = 0 ] || fail "exit status $status"
 
 rec=$work/recording.txt

@@ -35,8 +35,8 @@ key space; sleep 0.5; key space
 # At its end the replay says so and waits for the player, who goes back (Escape): the program
 # ends then, never by itself.
 build_pixel_tool
-for _ in $(seq 600); do [ "$(window_pixel 150 316)" = ffcc33 ] && break; sleep 0.1; done
-[ "$(window_pixel 150 316)" = ffcc33 ] || fail "the replay's end is not shown"
+end_shown() { [ "$(window_pixel 150 316)" = ffcc33 ]; }
+wait_for 180 end_shown || fail "the replay's end is not shown"
 sleep 1
 kill -0 "$game_pid" 2>/dev/null || fail "the replay closed the window by itself"
 last_key Escape

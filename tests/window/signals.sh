@@ -15,39 +15,36 @@ set -m
 # A Puzzle game, then SIGTERM.
 LANG=en_US.UTF-8 start_game --record "$work/recording.txt"
 click() { xdotool mousemove --window "$window" "$1" "$2" mousedown 1 sleep 0.1 mouseup 1; }
-sleep 6
-click 400 350; sleep 1.2   # "Start game"
-click 400 395; sleep 1.5   # "Puzzle": level 1
+wait_screen 2
+click 400 350; wait_screen 11   # "Start game"
+click 400 395; wait_screen 1    # "Puzzle": level 1
 for x in 300 420 240; do
-    xdotool mousemove --window "$window" "$x" 250; sleep 0.3
-    click "$x" 250; sleep 0.9
+    xdotool mousemove --window "$window" "$x" 250; wait_ticks 20
+    click "$x" 250; wait_ticks 60
 done
 
 # Meanwhile a second copy is refused and its box waits; SIGTERM ends it at once.
 XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" "$game" > "$work/second.txt" 2>&1 &
 second_pid=$!
 main_hex=$(printf '0x%x' "$window")
-box=
-for _ in $(seq 100); do
+box_shown() {
     box=$(xwininfo -root -tree | awk '/"Rhombulus2"/ {print $1}' | grep -vx "$main_hex" |
         tail -1) || true
-    [ -n "$box" ] && break
-    sleep 0.1
-done
+    [ -n "$box" ]
+}
+wait_for 60 alive_and "$second_pid" box_shown || true
 [ -n "$box" ] || fail "the second copy showed no message"
 kill -TERM "$second_pid"
-ended=
-for _ in $(seq 20); do
-    kill -0 "$second_pid" 2>/dev/null || { ended=1; break; }
-    sleep 0.1
-done
-[ -n "$ended" ] || { kill -KILL "$second_pid"; fail "SIGTERM did not end the refused copy within 2 s"; }
+# Left waiting in its box it would never end: any bound tells the two apart.
+second_ended() { ! kill -0 "$second_pid" 2> /dev/null; }
+wait_for 20 second_ended ||
+    { kill -KILL "$second_pid"; fail "SIGTERM did not end the refused copy within 20 s"; }
 wait "$second_pid" 2>/dev/null || true
 grep -q "already running" "$work/second.txt" || fail "second copy: $(cat "$work/second.txt")"
 kill -0 "$game_pid" 2>/dev/null || fail "the second copy ended the first"
 
 kill -TERM "$game_pid"
-wait_game 50 || fail "SIGTERM did not end the game"
+wait_game 300 || fail "SIGTERM did not end the game"
 [ "$status" = 0 ] || fail "exit status $status after SIGTERM"
 rec=$work/recording.txt
 tail -1 "$rec" | grep -q ' close$' || fail "the recording does not end with the close"
@@ -62,9 +59,9 @@ done
 # SIGINT in the main menu, with no sound device at all: the settings are written all the same.
 rm -f "$(saves)/settings.dat"
 SDL_AUDIODRIVER=no-such-sound-driver start_game
-sleep 5
+wait_screen 2
 kill -INT "$game_pid"
-wait_game 50 || fail "SIGINT did not end the game"
+wait_game 300 || fail "SIGINT did not end the game"
 [ "$status" = 0 ] || fail "exit status $status after SIGINT"
 [ -s "$(saves)/settings.dat" ] || fail "SIGINT did not write the settings"
 grep -q "^rhombulus2: no sound device, playing without sound" "$work/out.txt" ||
