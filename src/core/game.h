@@ -36,6 +36,8 @@ struct SessionState {
     // The game ended in this tick: over (after its name entry, if any), left for the main menu
     // or its test play done. Its replay ends with this tick.
     bool GameEnded = false;
+    // The score of the last game over carried out (its highscore check); -1 before any.
+    int GameOverScore = -1;
 };
 
 // One tick of a network match: both players' commands as the lockstep session gave them, in
