@@ -67,6 +67,7 @@ struct OnlineServer::Impl {
     std::condition_variable wake;
     bool stopping = false;
     bool jobWaiting = false;
+    std::atomic<bool> listening{false};
 
     explicit Impl(ServerOptions o)
         : options(std::move(o)),
@@ -337,7 +338,9 @@ bool OnlineServer::Run(std::string& why) {
     for (int i = 1; i <= s.options.workers; ++i) s.workers.emplace_back([&s, i] { s.Verifier(i); });
     std::printf("listening on %s:%d\n", s.options.host.c_str(), port);
     std::fflush(stdout);
+    s.listening = true;
     http.listen_after_bind();
+    s.listening = false;
     return true;
 }
 
@@ -347,5 +350,8 @@ void OnlineServer::Stop() {
         impl_->stopping = true;
     }
     impl_->wake.notify_all();
+    // A stop between the bind and the listen would find nothing to stop: wait for the listen.
+    for (int i = 0; i < 500 && impl_->listening && !impl_->http.is_running(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     impl_->http.stop();
 }
