@@ -20,6 +20,7 @@ namespace {
 constexpr long long kTickMs = 15;
 constexpr int kBoardRows = 10;
 constexpr long long kDaySeconds = 24 * 60 * 60;
+constexpr std::size_t kHttpThreads = 64;
 
 long long Now() {
     return static_cast<long long>(std::time(nullptr));
@@ -304,6 +305,8 @@ bool OnlineServer::Run(std::string& why) {
     Impl& s = *impl_;
     httplib::Server& http = s.http;
     http.set_payload_max_length(kMaxSubmitBody);
+    // A kept-alive connection holds its thread: enough threads that many clients are served.
+    http.new_task_queue = [] { return new httplib::ThreadPool(kHttpThreads); };
     http.set_read_timeout(10, 0);
     http.set_pre_routing_handler([&s](const httplib::Request& req, httplib::Response& res) {
         if (s.byAddress.Allow("address " + req.remote_addr, NowSeconds()))

@@ -16,12 +16,13 @@ namespace {
 
 const char kUsage[] =
     "usage: rhombulus2-server --data DIR [--http HOST:PORT] [--res DIR] [--workers N]\n"
-    "                         [--ticket-slack SECONDS]\n"
+    "                         [--ticket-slack SECONDS] [--address-rate N]\n"
     "  --data DIR       the database and the server's key (made when missing)\n"
     "  --http HOST:PORT where to serve the API (127.0.0.1:8642; port 0: any free one)\n"
     "  --res DIR        the game whose replays are played (res/ beside the program)\n"
     "  --workers N      verifier threads (1; 0 takes submissions but verifies none)\n"
-    "  --ticket-slack S seconds a game may run beyond the time since its ticket (60)\n";
+    "  --ticket-slack S seconds a game may run beyond the time since its ticket (60)\n"
+    "  --address-rate N requests a second one address may send (20, bursts of 5 times that)\n";
 
 int Usage(const std::string& why) {
     std::fprintf(stderr, "rhombulus2-server: %s\n%s", why.c_str(), kUsage);
@@ -74,6 +75,10 @@ int main(int argc, char** argv) {
         } else if (arg == "--ticket-slack") {
             if (!ParseInt(value, 0, 86400, n)) return Usage("--ticket-slack needs 0..86400");
             options.ticketSlackSeconds = n;
+        } else if (arg == "--address-rate") {
+            if (!ParseInt(value, 1, 1000000, n)) return Usage("--address-rate needs 1..1000000");
+            options.addressPerSecond = static_cast<double>(n);
+            options.addressBurst = 5.0 * static_cast<double>(n);
         } else {
             return Usage("unknown option " + arg);
         }
