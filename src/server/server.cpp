@@ -252,6 +252,7 @@ struct OnlineServer::Impl {
             }
             OnlinePlay play;
             Ticket t;
+            const double began = NowSeconds();
             const auto ticket = json::parse(job->ticket, nullptr, false);
             if (!ReadTicket(ticket, key.pub, t, play.why)) {
                 play.why = "its ticket does not read";
@@ -260,13 +261,15 @@ struct OnlineServer::Impl {
                 const OnlineGameFacts facts{t.mode, t.seed, t.version, t.levels, job->maxTicks};
                 play = PlayOnlineReplay(job->replay, facts, options.resDir, scratch.Path());
             }
+            const double took = NowSeconds() - began;
             if (storage->FinishJob(job->id, me, play.verified, play.score, play.ticks, play.why,
                                    Now())) {
                 if (play.verified)
-                    std::printf("submission %lld verified: %d points in %lld ticks\n", job->id,
-                                play.score, play.ticks);
+                    std::printf("submission %lld verified: %d points in %lld ticks (%.2f s)\n",
+                                job->id, play.score, play.ticks, took);
                 else
-                    std::printf("submission %lld refused: %s\n", job->id, play.why.c_str());
+                    std::printf("submission %lld refused: %s (%.2f s)\n", job->id, play.why.c_str(),
+                                took);
                 std::fflush(stdout);
             }
         }

@@ -160,9 +160,20 @@ class ServerTest : public ::testing::Test {
     }
 
     // A Puzzle game from the main menu, shots across the field until the time runs out, then a
-    // key past the notice: the
-    // game is over. The replay the runner keeps of it, and the score its game ended with.
+    // key past the notice: the game is over. The replay the runner keeps of it, and the score
+    // its game ended with.
     std::pair<std::string, int> PlayPuzzle(std::uint64_t seed) {
+        std::ostringstream script;
+        for (int t = 120, i = 0; t < 2400; t += 41 + (i * 13) % 20, ++i)
+            script << t << " move " << 60 + (i * 37) % 560 << " " << 150 + (i * 53) % 150 << "\n"
+                   << t + 10 << " click\n";
+        script << "2900 key space\n";  // past the time-up notice
+        return Play(seed, 390, script.str());
+    }
+
+    // A game of the mode whose row on the game choice is at `modeY`, started from the main menu
+    // of a first start with `seed`, then `events` (ticks from 120 on, until 3000).
+    std::pair<std::string, int> Play(std::uint64_t seed, int modeY, const std::string& events) {
         static int n = 0;
         const std::string dir = scratch_ + "/play" + std::to_string(++n);
         fs::create_directories(dir);
@@ -170,11 +181,8 @@ class ServerTest : public ::testing::Test {
         fs::remove_all(scratch_ + "/res/saves");
         fs::create_directories(scratch_ + "/res/saves");
         std::ofstream script(dir + "/input.txt");
-        script << "5 key escape\n30 move 400 350\n40 click\n60 move 400 390\n80 click\n";
-        for (int t = 120, i = 0; t < 2400; t += 41 + (i * 13) % 20, ++i)
-            script << t << " move " << 60 + (i * 37) % 560 << " " << 150 + (i * 53) % 150 << "\n"
-                   << t + 10 << " click\n";
-        script << "2900 key space\n3700 close\n";  // space: past the time-up notice
+        script << "5 key escape\n30 move 400 350\n40 click\n60 move 400 " << modeY << "\n80 click\n"
+               << events << "3700 close\n";
         script.close();
         const std::string command = std::string(RHOMBULUS_HEADLESS_BIN) + " --res " + scratch_ +
                                     "/res --no-draw --seed " + std::to_string(seed) + " --input " +
@@ -357,5 +365,30 @@ TEST_F(ServerTest, AGameAcknowledgedBeforeAKillIsVerifiedAfterTheRestart) {
     EXPECT_EQ(verdict["state"], "verified") << verdict.dump();
     EXPECT_EQ(verdict["score"], score);
 }
+
+// Each mode's game as the game choice starts it is the fresh game of its ticket: a game left
+// before its end is refused only for that; the ticket of another mode refuses it from the start.
+class ServerModeTest : public ServerTest,
+                       public ::testing::WithParamInterface<std::pair<const char*, int>> {};
+
+TEST_P(ServerModeTest, AGameFromTheGameChoiceStartsFresh) {
+    const auto [mode, modeY] = GetParam();
+    Player anna;
+    Claim(anna, "Anna");
+    const json ticket = Ticket(anna, mode);
+    const std::string left =
+        Play(ticket["seed"], modeY, "200 move 300 200\n210 click\n400 key escape\n").first;
+    json verdict = Verified(Submit(anna, ticket, left));
+    EXPECT_EQ(verdict["reason"], "it does not end in a game over") << mode;
+    const json other = Ticket(anna, std::string(mode) == "endless" ? "pipe" : "endless");
+    const std::string otherGame =
+        Play(other["seed"], modeY, "200 move 300 200\n210 click\n400 key escape\n").first;
+    verdict = Verified(Submit(anna, other, otherGame));
+    EXPECT_EQ(verdict["reason"], "it is no game of its ticket's mode") << mode;
+}
+INSTANTIATE_TEST_SUITE_P(Modes, ServerModeTest,
+                         ::testing::Values(std::make_pair("endless", 350),
+                                           std::make_pair("puzzle", 390),
+                                           std::make_pair("pipe", 430)));
 
 }  // namespace
