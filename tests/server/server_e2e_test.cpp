@@ -294,7 +294,10 @@ TEST_F(ServerTest, ForgedGamesAreRefusedWithTheirReason) {
     Player anna;
     Claim(anna, "Anna");
     const json first = Ticket(anna);
-    const auto [played, score] = PlayPuzzle(first["seed"]);
+    // Not a structured binding: the lambdas below capture it.
+    const std::pair<std::string, int> game = PlayPuzzle(first["seed"]);
+    const std::string& played = game.first;
+    const int score = game.second;
     ASSERT_GT(score, 0);
     const std::string seedLine = "# seed " + to_string(first["seed"]) + "\n";
 
