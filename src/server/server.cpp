@@ -342,9 +342,10 @@ bool OnlineServer::Run(std::string& why) {
         return false;
     }
     for (int i = 1; i <= s.options.workers; ++i) s.workers.emplace_back([&s, i] { s.Verifier(i); });
+    // Set before the line is out: a stop that follows it waits for the listen to begin.
+    s.listening = true;
     std::printf("listening on %s:%d\n", s.options.host.c_str(), port);
     std::fflush(stdout);
-    s.listening = true;
     http.listen_after_bind();
     s.listening = false;
     return true;

@@ -61,7 +61,18 @@ class ServerProcess {
     void Kill(int sig) {
         if (pid_ > 0) {
             kill(pid_, sig);
-            waitpid(pid_, nullptr, 0);
+            // A server that does not stop on SIGTERM fails the test and is killed, so the test
+            // ends either way.
+            bool gone = false;
+            for (int i = 0; i < 300 && !gone; ++i) {
+                gone = waitpid(pid_, nullptr, WNOHANG) == pid_;
+                if (!gone) usleep(100000);
+            }
+            EXPECT_TRUE(gone) << "the server did not stop on signal " << sig;
+            if (!gone) {
+                kill(pid_, SIGKILL);
+                waitpid(pid_, nullptr, 0);
+            }
             pid_ = -1;
         }
         if (fd_ >= 0) close(fd_);
@@ -167,12 +178,13 @@ class ServerTest : public ::testing::Test {
         for (int t = 120, i = 0; t < 2400; t += 41 + (i * 13) % 20, ++i)
             script << t << " move " << 60 + (i * 37) % 560 << " " << 150 + (i * 53) % 150 << "\n"
                    << t + 10 << " click\n";
-        script << "2900 key space\n";  // past the time-up notice
+        // Past the time-up notice: a shot that won time runs the clock on to 4000 at most.
+        script << "2900 key space\n3500 key space\n4500 key space\n6000 key space\n";
         return Play(seed, 390, script.str());
     }
 
     // A game of the mode whose row on the game choice is at `modeY`, started from the main menu
-    // of a first start with `seed`, then `events` (ticks from 120 on, until 3000).
+    // of a first start with `seed`, then `events` (ticks from 120 on, until 8000).
     std::pair<std::string, int> Play(std::uint64_t seed, int modeY, const std::string& events) {
         static int n = 0;
         const std::string dir = scratch_ + "/play" + std::to_string(++n);
@@ -182,16 +194,20 @@ class ServerTest : public ::testing::Test {
         fs::create_directories(scratch_ + "/res/saves");
         std::ofstream script(dir + "/input.txt");
         script << "5 key escape\n30 move 400 350\n40 click\n60 move 400 " << modeY << "\n80 click\n"
-               << events << "3700 close\n";
+               << events << "9000 close\n";
         script.close();
         const std::string command = std::string(RHOMBULUS_HEADLESS_BIN) + " --res " + scratch_ +
                                     "/res --no-draw --seed " + std::to_string(seed) + " --input " +
                                     dir + "/input.txt --keep-replays " + dir +
-                                    "/kept --dump 3600:" + dir + "/end.json > /dev/null 2>&1";
+                                    "/kept --dump 8900:" + dir + "/end.json > /dev/null 2>&1";
         EXPECT_EQ(std::system(command.c_str()), 0);
-        std::string replay;
-        for (const auto& entry : fs::directory_iterator(dir + "/kept"))
-            replay = ReadAll(entry.path().string());
+        // The first game's (the names sort by time, seed and tick).
+        std::string first;
+        for (const auto& entry : fs::directory_iterator(dir + "/kept")) {
+            const std::string path = entry.path().string();
+            if (first.empty() || path < first) first = path;
+        }
+        const std::string replay = first.empty() ? "" : ReadAll(first);
         const json end = json::parse(ReadAll(dir + "/end.json"), nullptr, false);
         return {replay, end.is_object() && end.contains("Score") ? end["Score"].get<int>() : -1};
     }
@@ -206,7 +222,8 @@ class ServerTest : public ::testing::Test {
         EXPECT_EQ(accepted.status, 202) << accepted.body.dump();
         if (accepted.status != 202) return json();
         const long long id = accepted.body["id"];
-        EXPECT_NE(server_->Verdict(id), "");
+        verdictLine_ = server_->Verdict(id);
+        EXPECT_NE(verdictLine_, "");
         return Send("GET", "/api/submission/" + std::to_string(id), json(), nullptr).body;
     }
 
@@ -225,6 +242,7 @@ class ServerTest : public ::testing::Test {
     std::string data_;
     std::unique_ptr<ServerProcess> server_;
     httplib::Headers last_;
+    std::string verdictLine_;  // the server's line of the last verdict waited for
 };
 
 TEST_F(ServerTest, ARealGameIsVerifiedWithItsScoreAndReachesTheBoard) {
@@ -240,6 +258,7 @@ TEST_F(ServerTest, ARealGameIsVerifiedWithItsScoreAndReachesTheBoard) {
     EXPECT_EQ(verdict["score"], score);
     EXPECT_EQ(verdict["place"], 1);
     EXPECT_EQ(verdict["of"], 1);
+    std::printf("the server's play: %s\n", verdictLine_.c_str());
     const json board = Send("GET", "/api/board/puzzle?name=anna", json(), nullptr).body;
     ASSERT_EQ(board["top"].size(), 1u) << board.dump();
     EXPECT_EQ(board["top"][0]["name"], "Anna");
