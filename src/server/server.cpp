@@ -89,6 +89,11 @@ struct OnlineServer::Impl {
                         req.get_header_value(kNonceHeader),
                         req.get_header_value(kTimeHeader),
                         req.get_header_value(kSignatureHeader)};
+        // The buckets are named by keys of their length only, so that they stay small.
+        if (s.key.size() != kPublicKeyBytes * 2) {
+            Refuse(res, 401, "no key");
+            return std::nullopt;
+        }
         if (!byKey.Allow("key " + s.key, NowSeconds())) {
             Refuse(res, 429, "too many requests");
             return std::nullopt;
