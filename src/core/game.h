@@ -38,6 +38,8 @@ struct SessionState {
     // The game ended in this tick: over (after its name entry, if any), left for the main menu
     // or its test play done. Its replay ends with this tick.
     bool GameEnded = false;
+    // The score of the last game over carried out (its highscore check); -1 before any.
+    int GameOverScore = -1;
 };
 
 // The network match screen and the network session between them: what the screen asks for and

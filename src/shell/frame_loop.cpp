@@ -93,7 +93,10 @@ void CarryOutScreenChange(Game& game) {
     const ScreenChange change = r.screen;
     r.screen = ScreenChange::kNone;
     if (change == ScreenChange::kMainMenu) ShowMainMenu(game, r.menuTuneAfresh != 0);
-    if (change == ScreenChange::kHighscoreCheck) CheckHighscore(game, r.finalScore);
+    if (change == ScreenChange::kHighscoreCheck) {
+        game.session.GameOverScore = r.finalScore;
+        CheckHighscore(game, r.finalScore);
+    }
     if (change == ScreenChange::kEditor) ShowEditor(game);
     // A game left, over without an entry, or tested: it ends here. One with a new highscore
     // ends when its name is written (WriteAndEndNaming).

@@ -1,0 +1,96 @@
+// Keys, signed requests and tickets. Players have no passwords: a name belongs to the Ed25519 key
+// that claimed it, and every writing request is signed with that key over what it asks (method,
+// path, body), a nonce and the time. Tickets are signed with the server's own key. Everything
+// here is pure (the time is given), so the fuzz target and the tests drive it directly.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+
+inline constexpr std::size_t kPublicKeyBytes = 32;
+inline constexpr std::size_t kSecretKeyBytes = 64;
+inline constexpr std::size_t kSignatureBytes = 64;
+inline constexpr std::size_t kNonceBytes = 16;
+// A request signed longer ago or further ahead than this is refused; its nonce is kept as long.
+inline constexpr long long kRequestWindowSeconds = 300;
+
+using PublicKey = std::array<unsigned char, kPublicKeyBytes>;
+using SecretKey = std::array<unsigned char, kSecretKeyBytes>;
+
+// Whether libsodium could start; nothing else here may be called before it is true.
+bool CryptoReady();
+
+std::string ToHex(const unsigned char* data, std::size_t size);
+// Exactly `size` bytes from lowercase or uppercase hex of exactly 2 * size digits.
+bool FromHex(const std::string& hex, unsigned char* out, std::size_t size);
+
+struct KeyPair {
+    PublicKey pub{};
+    SecretKey secret{};
+};
+KeyPair NewKeyPair();
+std::string Sign(const SecretKey& secret, const std::string& message);  // hex
+bool SignedBy(const PublicKey& pub, const std::string& message, const std::string& sigHex);
+
+// The server's key in `path`: read, or made and written with mode 0600 when there is none.
+// Empty, with the reason, when it cannot be read or written.
+std::optional<KeyPair> LoadOrMakeServerKey(const std::string& path, std::string& why);
+
+// The headers of a signed request.
+inline constexpr const char* kKeyHeader = "X-R2-Key";
+inline constexpr const char* kNonceHeader = "X-R2-Nonce";
+inline constexpr const char* kTimeHeader = "X-R2-Time";
+inline constexpr const char* kSignatureHeader = "X-R2-Signature";
+
+struct SignedRequest {
+    std::string method, path, body;
+    std::string key, nonce, time, signature;  // the headers as sent
+};
+// What is signed: the method, path, time and nonce, one a line, then the body.
+std::string SignedText(const std::string& method, const std::string& path, long long time,
+                       const std::string& nonce, const std::string& body);
+// The headers a client sends for a request signed with `keys` at `time`.
+SignedRequest SignRequest(const KeyPair& keys, const std::string& method, const std::string& path,
+                          const std::string& body, long long time, const std::string& nonce);
+
+struct CheckedRequest {
+    bool ok = false;
+    std::string why;  // why refused
+    std::string key;  // the signer's key, lowercase hex
+    std::string nonce;
+    long long time = 0;
+};
+// Checks the headers' form, the time against `now` and the signature; the nonce's first use is
+// the caller's (the storage's) to check.
+CheckedRequest CheckSignedRequest(const SignedRequest& request, long long now);
+
+// A request body: JSON of at most `maxBytes` and nested at most kMaxJsonDepth deep, an object.
+inline constexpr int kMaxJsonDepth = 8;
+std::optional<nlohmann::json> DecodeBody(const std::string& body, std::size_t maxBytes);
+
+// Names: 2-16 characters of letters, digits, space, '-', '_' and '.', not starting or ending
+// with a space; unique without regard to case (`FoldName`).
+bool ValidName(const std::string& name);
+std::string FoldName(const std::string& name);
+
+// The game's modes an online game may be: 0 for any other word.
+int OnlineModeOf(const std::string& word);
+const char* OnlineModeWord(int mode);
+
+struct Ticket {
+    std::string id;  // 32 hex digits
+    int mode = 0;
+    std::uint64_t seed = 0;
+    std::string version;
+    std::uint64_t levels = 0;
+    long long issued = 0;  // Unix seconds
+    std::string key;       // the player's, hex
+    std::string signature;
+};
+std::string TicketText(const Ticket& t);
+nlohmann::json TicketJson(const Ticket& t);
+// A ticket as sent back: its form checked, then the server's signature. False, with the reason.
+bool ReadTicket(const nlohmann::json& j, const PublicKey& server, Ticket& t, std::string& why);

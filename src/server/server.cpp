@@ -1,0 +1,369 @@
+#include "server/server.h"
+
+#include <httplib.h>
+#include <sodium.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+
+#include "runner/replay_watch.h"
+#include "server/online_play.h"
+#include "shell/command_line.h"
+#include "shell/replay_store.h"
+
+using nlohmann::json;
+
+namespace {
+
+constexpr long long kTickMs = 15;
+constexpr int kBoardRows = 10;
+constexpr long long kDaySeconds = 24 * 60 * 60;
+constexpr std::size_t kHttpThreads = 64;
+
+long long Now() {
+    return static_cast<long long>(std::time(nullptr));
+}
+
+double NowSeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// Monday 00:00 UTC of the week `now` is in (1970-01-01 was a Thursday).
+long long WeekStart(long long now) {
+    const long long day = now / kDaySeconds;
+    return (day - (day + 3) % 7) * kDaySeconds;
+}
+
+void Reply(httplib::Response& res, int status, const json& body) {
+    res.status = status;
+    res.set_content(body.dump(), "application/json");
+}
+
+void Refuse(httplib::Response& res, int status, const std::string& why) {
+    Reply(res, status, json{{"error", why}});
+}
+
+std::string LevelsHex(std::uint64_t levels) {
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(levels));
+    return hex;
+}
+
+}  // namespace
+
+struct OnlineServer::Impl {
+    ServerOptions options;
+    std::unique_ptr<Storage> storage;
+    KeyPair key;
+    std::string version;
+    std::uint64_t levels = 0;
+    RateLimiter byAddress;
+    RateLimiter byKey;
+    httplib::Server http;
+    std::vector<std::thread> workers;
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool stopping = false;
+    bool jobWaiting = false;
+    std::atomic<bool> listening{false};
+
+    explicit Impl(ServerOptions o)
+        : options(std::move(o)),
+          byAddress(options.addressPerSecond, options.addressBurst),
+          byKey(options.keyPerSecond, options.keyBurst) {}
+
+    // The signer of a writing request, its nonce used; nothing (the reply made) when refused.
+    std::optional<CheckedRequest> Signed(const httplib::Request& req, httplib::Response& res,
+                                         std::size_t maxBody) {
+        if (req.body.size() > maxBody) {
+            Refuse(res, 413, "the request is too large");
+            return std::nullopt;
+        }
+        SignedRequest s{req.method,
+                        req.path,
+                        req.body,
+                        req.get_header_value(kKeyHeader),
+                        req.get_header_value(kNonceHeader),
+                        req.get_header_value(kTimeHeader),
+                        req.get_header_value(kSignatureHeader)};
+        // The buckets are named by keys of their length only, so that they stay small.
+        if (s.key.size() != kPublicKeyBytes * 2) {
+            Refuse(res, 401, "no key");
+            return std::nullopt;
+        }
+        if (!byKey.Allow("key " + s.key, NowSeconds())) {
+            Refuse(res, 429, "too many requests");
+            return std::nullopt;
+        }
+        const long long now = Now();
+        CheckedRequest c = CheckSignedRequest(s, now);
+        if (!c.ok) {
+            Refuse(res, 401, c.why);
+            return std::nullopt;
+        }
+        if (!storage->UseNonce(c.key, c.nonce, now, now - 2 * kRequestWindowSeconds)) {
+            Refuse(res, 401, "the request was sent before");
+            return std::nullopt;
+        }
+        return c;
+    }
+
+    void Claim(const httplib::Request& req, httplib::Response& res) {
+        const auto who = Signed(req, res, kMaxSmallBody);
+        if (!who) return;
+        const auto body = DecodeBody(req.body, kMaxSmallBody);
+        if (!body || !body->contains("name") || !(*body)["name"].is_string())
+            return Refuse(res, 400, "no name");
+        const std::string name = (*body)["name"].get<std::string>();
+        if (!ValidName(name))
+            return Refuse(res, 400, "a name is 2 to 16 letters, digits, spaces, - _ or .");
+        switch (storage->ClaimName(name, who->key, Now())) {
+            case ClaimResult::kBound:
+            case ClaimResult::kAlreadyYours:
+                return Reply(res, 200, json{{"name", *storage->NameOfKey(who->key)}});
+            case ClaimResult::kTaken:
+                return Refuse(res, 409, "the name is taken");
+            case ClaimResult::kKeyHasAnother:
+                return Refuse(res, 409, "this key has another name");
+        }
+    }
+
+    void IssueTicket(const httplib::Request& req, httplib::Response& res) {
+        const auto who = Signed(req, res, kMaxSmallBody);
+        if (!who) return;
+        if (!storage->NameOfKey(who->key)) return Refuse(res, 403, "claim a name first");
+        const auto body = DecodeBody(req.body, kMaxSmallBody);
+        if (!body || !body->contains("mode") || !(*body)["mode"].is_string())
+            return Refuse(res, 400, "no mode");
+        Ticket t;
+        t.mode = OnlineModeOf((*body)["mode"].get<std::string>());
+        if (t.mode == 0) return Refuse(res, 400, "no mode of online games");
+        unsigned char id[16];
+        randombytes_buf(id, sizeof id);
+        t.id = ToHex(id, sizeof id);
+        t.seed = randombytes_random();
+        t.version = version;
+        t.levels = levels;
+        t.issued = Now();
+        t.key = who->key;
+        t.signature = Sign(key.secret, TicketText(t));
+        Reply(res, 200, TicketJson(t));
+    }
+
+    void Submit(const httplib::Request& req, httplib::Response& res) {
+        const auto who = Signed(req, res, kMaxSubmitBody);
+        if (!who) return;
+        if (!storage->NameOfKey(who->key)) return Refuse(res, 403, "claim a name first");
+        const auto body = DecodeBody(req.body, kMaxSubmitBody);
+        if (!body || !body->contains("ticket") || !body->contains("replay") ||
+            !(*body)["replay"].is_string())
+            return Refuse(res, 400, "no ticket and replay");
+        const std::string& replay = (*body)["replay"].get_ref<const std::string&>();
+        if (replay.size() > kMaxReplayBytes) return Refuse(res, 413, "the replay is too large");
+        Ticket t;
+        std::string why;
+        if (!ReadTicket((*body)["ticket"], key.pub, t, why)) return Refuse(res, 403, why);
+        if (t.key != who->key) return Refuse(res, 403, "the ticket is another player's");
+        if (t.version != version || t.levels != levels)
+            return Refuse(res, 403, "the ticket is for another version of the game");
+        const long long now = Now();
+        const long long age = now - t.issued;
+        if (age < -kRequestWindowSeconds || age > kMaxReplayTicks * kTickMs / 1000 + kDaySeconds)
+            return Refuse(res, 403, "the ticket is out of date");
+        NewSubmission n;
+        n.ticketId = t.id;
+        n.key = who->key;
+        n.mode = t.mode;
+        n.seed = t.seed;
+        n.ticket = (*body)["ticket"].dump();
+        n.replay = replay;
+        n.maxTicks = std::min(kMaxReplayTicks,
+                              (std::max(0LL, age) + options.ticketSlackSeconds) * 1000 / kTickMs);
+        n.received = now;
+        const long long id = storage->AddSubmission(n);
+        if (id == 0) return Refuse(res, 409, "the ticket was used before");
+        {
+            std::lock_guard lock(mutex);
+            jobWaiting = true;
+        }
+        wake.notify_one();
+        Reply(res, 202, json{{"id", id}, {"state", "queued"}});
+    }
+
+    void ShowSubmission(const httplib::Request& req, httplib::Response& res) {
+        const long long id = std::stoll(req.matches[1].str());
+        const auto s = storage->Submission(id);
+        if (!s) return Refuse(res, 404, "no such submission");
+        json j{{"id", s->id},
+               {"name", s->name},
+               {"mode", OnlineModeWord(s->mode)},
+               {"state", s->state}};
+        if (s->state == "verified") {
+            const auto [place, of] =
+                storage->PlaceOf(s->mode, 0, s->score, storage->KeyOfSubmission(id));
+            j["score"] = s->score;
+            j["place"] = place;
+            j["of"] = of;
+        } else if (s->state == "refused") {
+            j["reason"] = s->reason;
+        }
+        Reply(res, 200, j);
+    }
+
+    void ShowBoard(const httplib::Request& req, httplib::Response& res) {
+        const int mode = OnlineModeOf(req.matches[1].str());
+        const std::string period = req.has_param("period") ? req.get_param_value("period") : "all";
+        if (period != "all" && period != "week") return Refuse(res, 400, "no such period");
+        const long long since = period == "week" ? WeekStart(Now()) : 0;
+        json rows = json::array();
+        for (const BoardRow& r : storage->Top(mode, since, kBoardRows))
+            rows.push_back(
+                {{"place", r.place}, {"name", r.name}, {"score", r.score}, {"id", r.id}});
+        json j{{"mode", OnlineModeWord(mode)}, {"period", period}, {"top", rows}};
+        if (req.has_param("name")) {
+            const std::string name = req.get_param_value("name");
+            if (!ValidName(name)) return Refuse(res, 400, "no such name");
+            const auto best = storage->BestOf(mode, since, name);
+            j["player"] = best ? json{{"place", best->place},
+                                      {"name", best->name},
+                                      {"score", best->score},
+                                      {"id", best->id}}
+                               : json(nullptr);
+        }
+        Reply(res, 200, j);
+    }
+
+    void Verifier(int number) {
+        char host[256] = "";
+        gethostname(host, sizeof host - 1);
+        const std::string me =
+            std::string(host) + ":" + std::to_string(getpid()) + ":" + std::to_string(number);
+        for (;;) {
+            {
+                std::lock_guard lock(mutex);
+                if (stopping) return;
+                jobWaiting = false;
+            }
+            const auto job = storage->TakeJob(me, Now(), options.leaseSeconds);
+            if (!job) {
+                std::unique_lock lock(mutex);
+                // A job may also come free when another verifier's lease runs out.
+                wake.wait_for(lock, std::chrono::seconds(5),
+                              [&] { return stopping || jobWaiting; });
+                continue;
+            }
+            OnlinePlay play;
+            Ticket t;
+            const double began = NowSeconds();
+            const auto ticket = json::parse(job->ticket, nullptr, false);
+            if (!ReadTicket(ticket, key.pub, t, play.why)) {
+                play.why = "its ticket does not read";
+            } else {
+                ScratchFolder scratch;
+                const OnlineGameFacts facts{t.mode, t.seed, t.version, t.levels, job->maxTicks};
+                play = PlayOnlineReplay(job->replay, facts, options.resDir, scratch.Path());
+            }
+            const double took = NowSeconds() - began;
+            if (storage->FinishJob(job->id, me, play.verified, play.score, play.ticks, play.why,
+                                   Now())) {
+                if (play.verified)
+                    std::printf("submission %lld verified: %d points in %lld ticks (%.2f s)\n",
+                                job->id, play.score, play.ticks, took);
+                else
+                    std::printf("submission %lld refused: %s (%.2f s)\n", job->id, play.why.c_str(),
+                                took);
+                std::fflush(stdout);
+            }
+        }
+    }
+};
+
+OnlineServer::OnlineServer(ServerOptions options) : impl_(std::make_unique<Impl>(options)) {}
+
+OnlineServer::~OnlineServer() {
+    Stop();
+    for (std::thread& w : impl_->workers) w.join();
+}
+
+bool OnlineServer::Open(std::string& why) {
+    Impl& s = *impl_;
+    if (!CryptoReady()) {
+        why = "libsodium cannot start";
+        return false;
+    }
+    s.storage = OpenSqliteStorage(s.options.dataDir, why);
+    if (!s.storage) return false;
+    const auto key = LoadOrMakeServerKey(s.options.dataDir + "/server.key", why);
+    if (!key) return false;
+    s.key = *key;
+    const ReplayHeader here = ThisGamesReplayHeader(s.options.resDir, 0, 0);
+    s.version = here.version;
+    s.levels = here.levels;
+    if (s.levels == 0) {
+        why = "no level files in " + s.options.resDir + "/Levelz";
+        return false;
+    }
+    return true;
+}
+
+bool OnlineServer::Run(std::string& why) {
+    Impl& s = *impl_;
+    httplib::Server& http = s.http;
+    http.set_payload_max_length(kMaxSubmitBody);
+    // A kept-alive connection holds its thread: enough threads that many clients are served.
+    http.new_task_queue = [] { return new httplib::ThreadPool(kHttpThreads); };
+    http.set_read_timeout(10, 0);
+    http.set_pre_routing_handler([&s](const httplib::Request& req, httplib::Response& res) {
+        if (s.byAddress.Allow("address " + req.remote_addr, NowSeconds()))
+            return httplib::Server::HandlerResponse::Unhandled;
+        Refuse(res, 429, "too many requests");
+        return httplib::Server::HandlerResponse::Handled;
+    });
+    http.Get("/api/server", [&s](const httplib::Request&, httplib::Response& res) {
+        Reply(res, 200,
+              json{{"version", s.version},
+                   {"levels", LevelsHex(s.levels)},
+                   {"key", ToHex(s.key.pub.data(), s.key.pub.size())}});
+    });
+    http.Post("/api/claim", [&s](const auto& req, auto& res) { s.Claim(req, res); });
+    http.Post("/api/ticket", [&s](const auto& req, auto& res) { s.IssueTicket(req, res); });
+    http.Post("/api/submit", [&s](const auto& req, auto& res) { s.Submit(req, res); });
+    http.Get(R"(/api/submission/(\d{1,15}))",
+             [&s](const auto& req, auto& res) { s.ShowSubmission(req, res); });
+    http.Get("/api/board/(endless|puzzle|pipe)",
+             [&s](const auto& req, auto& res) { s.ShowBoard(req, res); });
+
+    int port = s.options.port;
+    if (port == 0) {
+        port = http.bind_to_any_port(s.options.host);
+    } else if (!http.bind_to_port(s.options.host, port)) {
+        port = -1;
+    }
+    if (port < 0) {
+        why = "cannot listen on " + s.options.host + ":" + std::to_string(s.options.port);
+        return false;
+    }
+    for (int i = 1; i <= s.options.workers; ++i) s.workers.emplace_back([&s, i] { s.Verifier(i); });
+    // Set before the line is out: a stop that follows it waits for the listen to begin.
+    s.listening = true;
+    std::printf("listening on %s:%d\n", s.options.host.c_str(), port);
+    std::fflush(stdout);
+    http.listen_after_bind();
+    s.listening = false;
+    return true;
+}
+
+void OnlineServer::Stop() {
+    {
+        std::lock_guard lock(impl_->mutex);
+        impl_->stopping = true;
+    }
+    impl_->wake.notify_all();
+    // A stop between the bind and the listen would find nothing to stop: wait for the listen.
+    for (int i = 0; i < 500 && impl_->listening && !impl_->http.is_running(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    impl_->http.stop();
+}

@@ -1,0 +1,114 @@
+// rhombulus2-server --data DIR [--http HOST:PORT] [--res DIR] [--workers N]: the online
+// boards. Every submitted game is played again here before its score counts.
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <charconv>
+#include <cstdio>
+#include <string>
+#include <thread>
+
+#include "core/paths.h"
+#include "server/server.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: rhombulus2-server --data DIR [--http HOST:PORT] [--res DIR] [--workers N]\n"
+    "                         [--ticket-slack SECONDS] [--address-rate N]\n"
+    "  --data DIR       the database and the server's key (made when missing)\n"
+    "  --http HOST:PORT where to serve the API (127.0.0.1:8642; port 0: any free one)\n"
+    "  --res DIR        the game whose replays are played (res/ beside the program)\n"
+    "  --workers N      verifier threads (1; 0 takes submissions but verifies none)\n"
+    "  --ticket-slack S seconds a game may run beyond the time since its ticket (60)\n"
+    "  --address-rate N requests a second one address may send (20, bursts of 5 times that)\n";
+
+int Usage(const std::string& why) {
+    std::fprintf(stderr, "rhombulus2-server: %s\n%s", why.c_str(), kUsage);
+    return 2;
+}
+
+bool ParseInt(const std::string& s, long long low, long long high, long long& value) {
+    if (s.empty() || s.find_first_not_of("0123456789") != std::string::npos) return false;
+    const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value);
+    return error == std::errc() && end == s.data() + s.size() && value >= low && value <= high;
+}
+
+std::string ResBesideBinary() {
+    char buf[4096];
+    const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return "res";
+    const std::string exe(buf, static_cast<size_t>(n));
+    const size_t slash = exe.rfind('/');
+    return FindResDir(slash == std::string::npos ? std::string(".") : exe.substr(0, slash));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ServerOptions options;
+    options.resDir = ResBesideBinary();
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (i + 1 >= argc) return Usage(arg + " needs a value");
+        const std::string value = argv[++i];
+        long long n = 0;
+        if (arg == "--data") {
+            options.dataDir = value;
+        } else if (arg == "--res") {
+            options.resDir = value;
+        } else if (arg == "--http") {
+            const size_t colon = value.rfind(':');
+            if (colon == std::string::npos || colon == 0 ||
+                !ParseInt(value.substr(colon + 1), 0, 65535, n))
+                return Usage("--http needs HOST:PORT");
+            options.host = value.substr(0, colon);
+            options.port = static_cast<int>(n);
+        } else if (arg == "--workers") {
+            if (!ParseInt(value, 0, 64, n)) return Usage("--workers needs N in 0..64");
+            options.workers = static_cast<int>(n);
+        } else if (arg == "--ticket-slack") {
+            if (!ParseInt(value, 0, 86400, n)) return Usage("--ticket-slack needs 0..86400");
+            options.ticketSlackSeconds = n;
+        } else if (arg == "--address-rate") {
+            if (!ParseInt(value, 1, 1000000, n)) return Usage("--address-rate needs 1..1000000");
+            options.addressPerSecond = static_cast<double>(n);
+            options.addressBurst = 5.0 * static_cast<double>(n);
+        } else {
+            return Usage("unknown option " + arg);
+        }
+    }
+    if (options.dataDir.empty()) return Usage("--data DIR is needed");
+    mkdir(options.dataDir.c_str(), 0700);
+
+    // SIGTERM and SIGINT stop the server from a thread of their own, never inside a handler.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+
+    OnlineServer server(options);
+    std::string why;
+    if (!server.Open(why)) {
+        std::fprintf(stderr, "rhombulus2-server: %s\n", why.c_str());
+        return 1;
+    }
+    std::thread stopper([&] {
+        int sig = 0;
+        sigwait(&stopSignals, &sig);
+        server.Stop();
+    });
+    stopper.detach();
+    if (!server.Run(why)) {
+        std::fprintf(stderr, "rhombulus2-server: %s\n", why.c_str());
+        return 1;
+    }
+    return 0;
+}
