@@ -31,7 +31,7 @@ for f in $folders; do
 done
 
 # The layers from the bottom up: a folder may include the folders below it, never one above.
-layers=(platform core net presentation playfield menus modes shell runner window)
+layers=(platform core net presentation playfield menus modes shell runner window web)
 rank() {
     local i
     for i in "${!layers[@]}"; do [ "${layers[$i]}" = "$1" ] && { echo "$i"; return; }; done

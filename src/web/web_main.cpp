@@ -1,0 +1,311 @@
+// rhombulus2 in a browser tab: the game on the web platform. The page's requestAnimationFrame
+// drives the ticks of 15 ms through a fixed-step accumulator; the mouse and the keys reach the
+// game as the window's SDL events do (src/window/sdl_events.cpp). A test page steps the ticks
+// itself (rhombulus_step) and reads the picture the canvas shows.
+#include <emscripten.h>
+#include <emscripten/html5.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "core/encoding.h"
+#include "core/game.h"
+#include "core/state_io.h"
+#include "platform/web/web_platform.h"
+#include "shell/frame_loop.h"
+#include "shell/input.h"
+#include "shell/user_files.h"
+
+namespace {
+
+constexpr double kTickMs = 15.0;
+// After a stall (a busy page, a slow machine) at most this many ticks are caught up; the rest
+// of the time is dropped, as the window drops it.
+constexpr int kMaxCatchUp = 4;
+constexpr const char* kCanvas = "#canvas";
+
+struct WebSession {
+    std::unique_ptr<Game> game;
+    std::unique_ptr<WebPlatform> platform;
+    bool focused = true;
+    // The test page steps the ticks itself; the animation frames then only draw nothing.
+    bool stepped = false;
+    double lastFrameMs = -1.0;
+    double owedMs = 0.0;
+    long long ticks = 0;
+    bool mainMenuSeen = false;
+};
+
+WebSession web;
+
+bool Running() {
+    return web.game != nullptr && !web.game->session.WindowClosed;
+}
+
+void RunTick() {
+    Game& game = *web.game;
+    FrameTick(game);
+    ++web.ticks;
+    if (!web.mainMenuSeen && game.shell.ScreenId == kScreenMainMenu) {
+        web.mainMenuSeen = true;
+        EM_ASM({ Module.rhombulusMainMenu&& Module.rhombulusMainMenu($0); },
+               static_cast<double>(web.ticks));
+    }
+    // What the tick wrote to the saves goes on to the browser's storage soon after.
+    EM_ASM({ Module.rhombulusAfterTick&& Module.rhombulusAfterTick(); });
+}
+
+// Ticks run while the page is shown and has the focus, no message box waits and the game's timer
+// runs, as the window's loop runs them.
+bool MayTick() {
+    return Running() && web.focused && !web.platform->messageOpen && web.game->session.TimerEnabled;
+}
+
+EM_BOOL AnimationFrame(double nowMs, void*) {
+    if (!Running()) return EM_FALSE;
+    if (web.stepped || !MayTick()) {
+        web.lastFrameMs = -1.0;
+        return EM_TRUE;
+    }
+    if (web.lastFrameMs < 0.0) {
+        // The first frame after a pause: one tick now, the clock starts again from here.
+        web.lastFrameMs = nowMs;
+        web.owedMs = kTickMs;
+    }
+    web.owedMs += nowMs - web.lastFrameMs;
+    web.lastFrameMs = nowMs;
+    web.owedMs = std::min(web.owedMs, kMaxCatchUp * kTickMs);
+    while (web.owedMs >= kTickMs && MayTick()) {
+        web.owedMs -= kTickMs;
+        RunTick();
+    }
+    return Running() ? EM_TRUE : EM_FALSE;
+}
+
+// ---------------------------------------------------------------- input
+
+// The picture pixel under a point of the canvas, whatever size the page gives it.
+void CanvasToPicture(const EmscriptenMouseEvent& e, int& x, int& y) {
+    double w = 0, h = 0;
+    emscripten_get_element_css_size(kCanvas, &w, &h);
+    if (w < 1 || h < 1) w = kScreenWidth, h = kScreenHeight;
+    x = std::clamp(static_cast<int>(e.targetX * kScreenWidth / w), 0, kScreenWidth - 1);
+    y = std::clamp(static_cast<int>(e.targetY * kScreenHeight / h), 0, kScreenHeight - 1);
+}
+
+bool TakesInput() {
+    return Running() && !web.platform->messageOpen;
+}
+
+EM_BOOL MouseMove(int, const EmscriptenMouseEvent* e, void*) {
+    if (!TakesInput()) return EM_FALSE;
+    int x = 0, y = 0;
+    CanvasToPicture(*e, x, y);
+    DXDraw1MouseMove(*web.game, x, y);
+    return EM_TRUE;
+}
+
+EM_BOOL MouseButton(int type, const EmscriptenMouseEvent* e, void*) {
+    if (!TakesInput()) return EM_FALSE;
+    Game& game = *web.game;
+    const bool down = type == EMSCRIPTEN_EVENT_MOUSEDOWN;
+    // The right button is the level editor's eraser; every other button clicks.
+    if (e->button == 2) {
+        DXDraw1RightMouse(game, down);
+    } else if (down) {
+        DXDraw1MouseDown(game);
+    } else {
+        DXDraw1MouseUp(game);
+    }
+    return EM_TRUE;
+}
+
+// Keyboard button of a key (KeyboardButton numbering), -1 for keys the game does not poll.
+int ButtonOfKey(const char* code) {
+    static const char* kCodes[][2] = {{"ArrowLeft", "0"},   {"ArrowRight", "1"}, {"ArrowUp", "2"},
+                                      {"ArrowDown", "3"},   {"Space", "4"},      {"Enter", "5"},
+                                      {"NumpadEnter", "5"}, {"Escape", "6"},     {"KeyP", "7"}};
+    for (const auto& [name, button] : kCodes) {
+        if (std::strcmp(code, name) == 0) return button[0] - '0';
+    }
+    return -1;
+}
+
+// A key that went down or up: the menu meaning first, then the game's key (the window's Press).
+void Press(Game& game, int button, bool down, bool repeat) {
+    // The level editor's cursor: held arrows walk on, a held Space or Return places once.
+    const EditKey edit = EditKeyOfButton(button);
+    if (down && edit != kEditNone && EditorTakesKeys(game)) {
+        if (!repeat || edit != kEditPlace) DXDraw1EditKey(game, edit);
+        return;
+    }
+    MenuKey key{};
+    bool menu = true;
+    if (button == kButtonDown)
+        key = MenuKey::kNext;
+    else if (button == kButtonUp)
+        key = MenuKey::kPrevious;
+    else if (button == kButtonReturn || button == kButtonSpace)
+        key = MenuKey::kPress;
+    else
+        menu = false;
+    if (menu && !down) MenuKeyUp(game, key);
+    // Held arrows walk on with the key repeat; a held Return clicks once.
+    if (menu && down && (!repeat || key != MenuKey::kPress)) {
+        // A click on a menu is not also a key of the game.
+        if (MenuKeyDown(game, key) && key == MenuKey::kPress) return;
+    }
+    if (!repeat) web.platform->KeyEvent(button, down);
+}
+
+// The typed character of a key, as the window's text input gives it; none with Ctrl, Alt or Meta.
+void TypedText(Game& game, const EmscriptenKeyboardEvent& k) {
+    if (k.ctrlKey || k.altKey || k.metaKey) return;
+    const std::string key = k.key;
+    // A key's name ("Enter", "Shift") is longer than the one character a key types.
+    const size_t chars = std::count_if(key.begin(), key.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    });
+    if (chars != 1) return;
+    for (char c : Utf8ToCp1252(key)) DXDraw1KeyPress(game, static_cast<unsigned char>(c));
+}
+
+EM_BOOL Key(int type, const EmscriptenKeyboardEvent* k, void*) {
+    if (!TakesInput()) return EM_FALSE;
+    Game& game = *web.game;
+    const bool down = type == EMSCRIPTEN_EVENT_KEYDOWN;
+    const std::string code = k->code;
+    const bool ctrl = k->ctrlKey != 0, shift = k->shiftKey != 0;
+    // The browser's own keys (reload, developer tools, fullscreen) stay the browser's.
+    if (code.size() >= 2 && code[0] == 'F' && code[1] >= '1' && code[1] <= '9') return EM_FALSE;
+    // Delete and Backspace erase under the editor's cursor, Tab and Shift+Tab change its tool.
+    if (down && EditorTakesKeys(game)) {
+        EditKey edit = kEditNone;
+        if (code == "Delete" || code == "Backspace") edit = kEditErase;
+        if (code == "Tab") edit = shift ? kEditPreviousTool : kEditNextTool;
+        if (edit != kEditNone) {
+            DXDraw1EditKey(game, edit);
+            return EM_TRUE;
+        }
+    }
+    if (down && code == "Backspace") DXDraw1KeyPress(game, 8);
+    if (down && ctrl && (code == "KeyZ" || code == "KeyY")) {
+        DXDraw1EditKey(game, code == "KeyZ" ? kEditUndo : kEditRedo);
+        return EM_TRUE;
+    }
+    if (down && code == "Tab") {
+        MenuKeyDown(game, shift ? MenuKey::kPrevious : MenuKey::kNext);
+        return EM_TRUE;
+    }
+    const int button = ButtonOfKey(k->code);
+    if (button >= 0) Press(game, button, down, k->repeat != 0);
+    if (down) TypedText(game, *k);
+    // Ctrl and Meta chords other than the editor's stay the browser's (copy, reload, ...).
+    return button >= 0 || code == "Backspace" || code == "Tab" || (!ctrl && !k->metaKey);
+}
+
+// A hidden tab or a page without the focus pauses as the window without the focus does.
+void Focus(bool focused) {
+    if (web.focused == focused || !Running()) return;
+    web.focused = focused;
+    web.platform->ReleaseKeys();
+    web.platform->Exposed();
+    FocusChanged(*web.game, focused);
+}
+
+EM_BOOL FocusEvent(int type, const EmscriptenFocusEvent*, void*) {
+    Focus(type == EMSCRIPTEN_EVENT_FOCUS);
+    return EM_FALSE;
+}
+
+EM_BOOL Visibility(int, const EmscriptenVisibilityChangeEvent* e, void*) {
+    Focus(!e->hidden);
+    return EM_FALSE;
+}
+
+void ListenToThePage() {
+    emscripten_set_mousemove_callback(kCanvas, nullptr, true, MouseMove);
+    emscripten_set_mousedown_callback(kCanvas, nullptr, true, MouseButton);
+    // A button let go outside the canvas still ends the click, as the window's captured mouse.
+    emscripten_set_mouseup_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, true, MouseButton);
+    emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, true, Key);
+    emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, true, Key);
+    emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, true, FocusEvent);
+    emscripten_set_focus_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, true, FocusEvent);
+    emscripten_set_visibilitychange_callback(nullptr, true, Visibility);
+}
+
+}  // namespace
+
+extern "C" {
+
+// Called by the page once the saves are read from the browser's storage. seed 0: the clock's.
+EMSCRIPTEN_KEEPALIVE void rhombulus_start(double seed, int firstStartLanguage, int stepped) {
+    web.platform = std::make_unique<WebPlatform>();
+    web.platform->waveDir = "/res/waves";
+    web.game = std::make_unique<Game>();
+    Game& game = *web.game;
+    const auto clockSeed =
+        seed > 0
+            ? static_cast<std::uint64_t>(seed)
+            : static_cast<std::uint64_t>(emscripten_get_now() * 1000.0 + emscripten_random() * 1e9);
+    InitGame(game, *web.platform, "/res", clockSeed);
+    game.savesDir = "/data/saves";
+    game.levelsDir = "/data/levels";
+    game.shell.FirstStartLanguage = firstStartLanguage;
+    web.stepped = stepped != 0;
+    ListenToThePage();
+    emscripten_request_animation_frame_loop(AnimationFrame, nullptr);
+}
+
+// The test page's clock: n ticks now, whatever the focus; returns the ticks run so far.
+EMSCRIPTEN_KEEPALIVE double rhombulus_step(int n) {
+    for (int i = 0; i < n && Running(); ++i) RunTick();
+    return static_cast<double>(web.ticks);
+}
+
+EMSCRIPTEN_KEEPALIVE double rhombulus_ticks() {
+    return static_cast<double>(web.ticks);
+}
+
+EMSCRIPTEN_KEEPALIVE int rhombulus_screen() {
+    return web.game != nullptr ? web.game->shell.ScreenId : -1;
+}
+
+// The simulation's state hash as 16 hex digits, to compare with the runner's --hash-every.
+EMSCRIPTEN_KEEPALIVE const char* rhombulus_state_hash() {
+    static char text[17];
+    std::snprintf(
+        text, sizeof text, "%016llx",
+        web.game != nullptr ? static_cast<unsigned long long>(StateHash(*web.game)) : 0ull);
+    return text;
+}
+
+// The picture the canvas shows, 800 x 600 RGBA.
+EMSCRIPTEN_KEEPALIVE const std::uint8_t* rhombulus_picture() {
+    return web.platform != nullptr ? web.platform->Rgba() : nullptr;
+}
+
+// The message box's OK: the game goes on.
+EMSCRIPTEN_KEEPALIVE void rhombulus_message_closed() {
+    if (web.platform != nullptr) web.platform->messageOpen = false;
+}
+
+// The page's language ("de-CH") as a first start's language of the game.
+EMSCRIPTEN_KEEPALIVE int rhombulus_language_of(const char* browserLanguage) {
+    std::string locale = browserLanguage;
+    std::replace(locale.begin(), locale.end(), '-', '_');
+    return LanguageFromLocale(nullptr, nullptr, locale.c_str());
+}
+
+}  // extern "C"
+
+int main() {
+    // The page starts the game (rhombulus_start) when the saves are there.
+    EM_ASM({ Module.rhombulusReady&& Module.rhombulusReady(); });
+    return 0;
+}

@@ -1,0 +1,281 @@
+#!/usr/bin/python3
+"""The game's page in headless Chromium against rhombulus2-headless, tick by tick.
+
+page_test.py BUILD_WEB RUNNER RES WORK
+
+Serves BUILD_WEB on 127.0.0.1, opens the page with its clock stepped by the test, and plays the
+script below through the page's real mouse and key events (Chromium's input, at the canvas's
+scale). At each checked tick the canvas read back and the state hash must equal the runner's
+--shot and hash of the same tick (same seed, same script). Screenshots of the page go to WORK.
+Prints "N passed, N failed".
+"""
+import base64
+import functools
+import http.server
+import json
+import os
+import shutil
+import socketserver
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import urllib.request
+
+import websocket
+
+SEED = 3
+LANGUAGE = 1
+WIDTH, HEIGHT = 800, 600
+# The runner's script: Escape ends the splash, "Spiel starten", then "Puzzle".
+SCRIPT = """5 key escape
+30 move 400 350
+40 click
+60 move 400 390
+80 click
+150 move 300 200
+170 click
+"""
+# Ticks compared: the main menu, the game choice, a Puzzle level, its first shot on the way.
+CHECKS = [(20, "main menu", 2), (50, "game choice", 11), (120, "puzzle level", 1),
+          (175, "puzzle shot", 1)]
+DEADLINE_S = 240
+
+
+def log(text):
+    print(text, flush=True)
+
+
+def read_bmp(path):
+    """RGBA bytes, top row first, of the runner's 24-bit bottom-up bitmap."""
+    data = open(path, "rb").read()
+    offset = int.from_bytes(data[10:14], "little")
+    width = int.from_bytes(data[18:22], "little")
+    height = int.from_bytes(data[22:26], "little")
+    assert (width, height) == (WIDTH, HEIGHT) and data[28] == 24, "not an 800x600 24-bit bitmap"
+    stride = (width * 3 + 3) // 4 * 4
+    out = bytearray(width * height * 4)
+    for y in range(height):
+        row = data[offset + (height - 1 - y) * stride:]
+        for x in range(width):
+            b, g, r = row[x * 3], row[x * 3 + 1], row[x * 3 + 2]
+            out[(y * width + x) * 4:(y * width + x) * 4 + 4] = bytes((r, g, b, 255))
+    return bytes(out)
+
+
+def run_runner(runner, res, work):
+    """The reference: the runner's shots (bitmaps) and state hashes of the checked ticks."""
+    fresh = os.path.join(work, "res")
+    shutil.copytree(res, fresh, ignore=shutil.ignore_patterns("saves", "levels"))
+    os.mkdir(os.path.join(fresh, "saves"))
+    script = os.path.join(work, "input.txt")
+    with open(script, "w") as f:
+        f.write(SCRIPT)
+    last = max(t for t, _, _ in CHECKS)
+    args = [runner, "--res", fresh, "--seed", str(SEED), "--ticks", str(last), "--input", script,
+            "--hash-every", "1"]
+    for tick, _, _ in CHECKS:
+        args += ["--shot", f"{tick}:{work}/runner-{tick}.bmp"]
+    out = subprocess.run(args, capture_output=True, text=True, timeout=120, check=True).stdout
+    hashes = {}
+    for line in out.splitlines():
+        words = line.split()
+        if len(words) == 4 and words[0] == "tick" and words[2] == "hash":
+            hashes[int(words[1])] = words[3]
+    return hashes
+
+
+class Page:
+    """One Chromium tab through the DevTools protocol."""
+
+    def __init__(self, url):
+        self.ws = websocket.create_connection(url, timeout=60, suppress_origin=True)
+        self.next_id = 0
+
+    def call(self, method, **params):
+        self.next_id += 1
+        self.ws.send(json.dumps({"id": self.next_id, "method": method, "params": params}))
+        while True:
+            message = json.loads(self.ws.recv())
+            if message.get("id") == self.next_id:
+                if "error" in message:
+                    raise RuntimeError(f"{method}: {message['error']}")
+                return message.get("result", {})
+
+    def eval(self, expression):
+        result = self.call("Runtime.evaluate", expression=expression, returnByValue=True,
+                           awaitPromise=True)
+        if "exceptionDetails" in result:
+            raise RuntimeError(f"{expression}: {result['exceptionDetails']}")
+        return result["result"].get("value")
+
+    def wait_for(self, expression, seconds):
+        end = time.monotonic() + seconds
+        while time.monotonic() < end:
+            if self.eval(expression):
+                return True
+            time.sleep(0.1)
+        return False
+
+    def shot(self, path):
+        data = self.call("Page.captureScreenshot", format="png")["data"]
+        with open(path, "wb") as f:
+            f.write(base64.b64decode(data))
+
+
+def serve(directory):
+    handler = functools.partial(http.server.SimpleHTTPRequestHandler, directory=directory)
+    handler.log_message = lambda *args: None
+    server = socketserver.ThreadingTCPServer(("127.0.0.1", 0), handler)
+    server.daemon_threads = True
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server
+
+
+def start_chromium(profile):
+    chromium = shutil.which("chromium") or "/usr/bin/chromium"
+    process = subprocess.Popen(
+        [chromium, "--headless=new", "--no-sandbox", "--disable-gpu", "--no-first-run",
+         "--no-default-browser-check", "--disable-extensions", "--mute-audio",
+         "--remote-debugging-address=127.0.0.1", "--remote-debugging-port=0",
+         f"--user-data-dir={profile}", "--window-size=1700,1300", "about:blank"],
+        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    port_file = os.path.join(profile, "DevToolsActivePort")
+    end = time.monotonic() + 60
+    while time.monotonic() < end and not os.path.exists(port_file):
+        if process.poll() is not None:
+            raise RuntimeError("chromium ended at start")
+        time.sleep(0.1)
+    time.sleep(0.2)
+    port = int(open(port_file).read().split()[0])
+    targets = json.load(urllib.request.urlopen(f"http://127.0.0.1:{port}/json/list", timeout=10))
+    page = next(t for t in targets if t["type"] == "page")
+    return process, Page(page["webSocketDebuggerUrl"])
+
+
+class Player:
+    """Plays the script's events through Chromium's input at the canvas's place and scale."""
+
+    def __init__(self, page):
+        self.page = page
+        self.tick = 0
+        box = page.eval("(() => { const r = document.getElementById('canvas')"
+                        ".getBoundingClientRect(); return [r.left, r.top, r.width]; })()")
+        self.left, self.top, self.scale = box[0], box[1], box[2] / WIDTH
+        self.x = self.y = 0
+
+    def step_to(self, tick):
+        """Runs the ticks before `tick`: its events come next, then the tick itself."""
+        if tick - 1 > self.tick:
+            self.tick = int(self.page.eval(f"rhombulus.step({tick - 1 - self.tick})"))
+
+    def mouse(self, kind, **extra):
+        px = self.left + (self.x + 0.5) * self.scale
+        py = self.top + (self.y + 0.5) * self.scale
+        self.page.call("Input.dispatchMouseEvent", type=kind, x=px, y=py, **extra)
+
+    def event(self, words):
+        kind = words[1]
+        if kind == "move":
+            self.x, self.y = int(words[2]), int(words[3])
+            self.mouse("mouseMoved")
+        elif kind in ("down", "up"):
+            self.mouse("mousePressed" if kind == "down" else "mouseReleased", button="left",
+                       clickCount=1)
+        elif kind in ("keydown", "keyup"):
+            key, code, vk = {"escape": ("Escape", "Escape", 27), "return": ("Enter", "Enter", 13),
+                             "space": (" ", "Space", 32)}[words[2]]
+            self.page.call("Input.dispatchKeyEvent",
+                           type="keyDown" if kind == "keydown" else "keyUp", key=key, code=code,
+                           windowsVirtualKeyCode=vk)
+        else:
+            raise ValueError(kind)
+
+
+def expand(script):
+    """The script's events one by one, as the runner reads them (click, key: down, then up)."""
+    events = []
+    for line in script.splitlines():
+        words = line.split()
+        tick = int(words[0])
+        if words[1] == "click":
+            events += [(tick, [words[0], "down"]), (tick + 1, [words[0], "up"])]
+        elif words[1] == "key":
+            events += [(tick, [words[0], "keydown", words[2]]),
+                       (tick + 1, [words[0], "keyup", words[2]])]
+        else:
+            events.append((tick, words))
+    return sorted(events, key=lambda e: e[0])
+
+
+def main():
+    build_web, runner, res, work = sys.argv[1:5]
+    started = time.monotonic()
+    os.makedirs(work, exist_ok=True)
+    hashes = run_runner(runner, res, work)
+    server = serve(build_web)
+    profile = tempfile.mkdtemp(prefix="rhombulus2-chromium-")
+    process, page = start_chromium(profile)
+    passed = failed = 0
+
+    def check(ok, what):
+        nonlocal passed, failed
+        passed += ok
+        failed += not ok
+        log(("ok   " if ok else "FAIL ") + what)
+
+    try:
+        page.call("Page.enable")
+        page.call("Runtime.enable")
+        url = f"http://127.0.0.1:{server.server_address[1]}/index.html?test=1&seed={SEED}" \
+              f"&lang={LANGUAGE}"
+        page.call("Page.navigate", url=url)
+        loaded = page.wait_for("window.rhombulus !== undefined && rhombulus.ready === true", 120)
+        check(loaded, f"the page loads and starts the game ({time.monotonic() - started:.1f} s)")
+        if not loaded:
+            return 1
+        player = Player(page)
+        check(abs(player.scale - 2) < 1e-6, f"the canvas is scaled by 2 in a 1700x1300 window "
+              f"(scale {player.scale})")
+        events = expand(SCRIPT)
+        for tick, what, screen in CHECKS:
+            while events and events[0][0] <= tick:
+                event_tick, words = events.pop(0)
+                player.step_to(event_tick)
+                player.event(words)
+            player.step_to(tick + 1)
+            check(player.tick == tick, f"tick {tick} ran ({player.tick})")
+            check(page.eval("rhombulus.screen()") == screen, f"tick {tick}: the {what} shows")
+            check(page.eval("rhombulus.stateHash()") == hashes.get(tick),
+                  f"tick {tick}: the state hash is the runner's")
+            shown = base64.b64decode(page.eval(
+                "(() => { const d = document.getElementById('canvas').getContext('2d')"
+                ".getImageData(0, 0, 800, 600).data; let s = '';"
+                " for (let i = 0; i < d.length; i += 8192)"
+                "   s += String.fromCharCode.apply(null, d.subarray(i, i + 8192));"
+                " return btoa(s); })()"))
+            expected = read_bmp(f"{work}/runner-{tick}.bmp")
+            differ = sum(1 for i in range(0, len(expected), 4)
+                         if shown[i:i + 4] != expected[i:i + 4])
+            check(differ == 0, f"tick {tick}: the canvas is the runner's shot byte for byte "
+                  f"({differ} pixels differ)")
+            page.shot(f"{work}/page-{tick}.png")
+            if time.monotonic() - started > DEADLINE_S:
+                check(False, "the test ran over its time")
+                break
+    finally:
+        page.ws.close()
+        process.terminate()
+        try:
+            process.wait(timeout=20)
+        except subprocess.TimeoutExpired:
+            process.kill()
+        server.shutdown()
+        shutil.rmtree(profile, ignore_errors=True)
+    print(f"{passed} passed, {failed} failed")
+    return 0 if failed == 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
