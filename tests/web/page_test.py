@@ -124,9 +124,13 @@ class Page:
             f.write(base64.b64decode(data))
 
 
+class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, *args):
+        pass
+
+
 def serve(directory):
-    handler = functools.partial(http.server.SimpleHTTPRequestHandler, directory=directory)
-    handler.log_message = lambda *args: None
+    handler = functools.partial(QuietHandler, directory=directory)
     server = socketserver.ThreadingTCPServer(("127.0.0.1", 0), handler)
     server.daemon_threads = True
     threading.Thread(target=server.serve_forever, daemon=True).start()
@@ -228,6 +232,9 @@ def main():
     try:
         page.call("Page.enable")
         page.call("Runtime.enable")
+        # A page of 1700 x 1300 pixels: the picture fits twice.
+        page.call("Emulation.setDeviceMetricsOverride", width=1700, height=1300,
+                  deviceScaleFactor=1, mobile=False)
         url = f"http://127.0.0.1:{server.server_address[1]}/index.html?test=1&seed={SEED}" \
               f"&lang={LANGUAGE}"
         page.call("Page.navigate", url=url)
@@ -236,7 +243,7 @@ def main():
         if not loaded:
             return 1
         player = Player(page)
-        check(abs(player.scale - 2) < 1e-6, f"the canvas is scaled by 2 in a 1700x1300 window "
+        check(abs(player.scale - 2) < 1e-6, f"the canvas is scaled by 2 in a 1700x1300 page "
               f"(scale {player.scale})")
         events = expand(SCRIPT)
         for tick, what, screen in CHECKS:
