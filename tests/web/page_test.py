@@ -213,6 +213,82 @@ def expand(script):
     return sorted(events, key=lambda e: e[0])
 
 
+def stepped(page, base, hashes, work, check):
+    """The clock stepped by the test: every checked tick as the runner's."""
+    page.call("Page.navigate", url=f"{base}/index.html?test=1&seed={SEED}&lang={LANGUAGE}")
+    loaded = page.wait_for("window.rhombulus !== undefined && rhombulus.ready === true", 120)
+    check(loaded, "the page loads and starts the game")
+    if not loaded:
+        return
+    player = Player(page)
+    check(abs(player.scale - 2) < 1e-6,
+          f"the canvas is scaled by 2 in a 1700x1300 page (scale {player.scale})")
+    events = expand(SCRIPT)
+    for tick, what, screen in CHECKS:
+        while events and events[0][0] <= tick:
+            event_tick, words = events.pop(0)
+            player.step_to(event_tick)
+            player.event(words)
+        player.step_to(tick + 1)
+        check(player.tick == tick, f"tick {tick} ran ({player.tick})")
+        check(page.eval("rhombulus.screen()") == screen, f"tick {tick}: the {what} shows")
+        check(page.eval("rhombulus.stateHash()") == hashes.get(tick),
+              f"tick {tick}: the state hash is the runner's")
+        shown = base64.b64decode(page.eval(
+            "(() => { const d = document.getElementById('canvas').getContext('2d')"
+            ".getImageData(0, 0, 800, 600).data; let s = '';"
+            " for (let i = 0; i < d.length; i += 8192)"
+            "   s += String.fromCharCode.apply(null, d.subarray(i, i + 8192));"
+            " return btoa(s); })()"))
+        expected = read_bmp(f"{work}/runner-{tick}.bmp")
+        differ = sum(1 for i in range(0, len(expected), 4) if shown[i:i + 4] != expected[i:i + 4])
+        check(differ == 0, f"tick {tick}: the canvas is the runner's shot byte for byte "
+              f"({differ} pixels differ)")
+        page.shot(f"{work}/page-{tick}.png")
+
+
+def free_running(page, base, work, check):
+    """The page as a player gets it: its own clock, the saves in IndexedDB, the mouse into a
+    Puzzle level. Prints the time to the main menu and the ticks a second."""
+    page.call("Page.navigate", url=f"{base}/index.html")
+    menu = page.wait_for("window.rhombulusMainMenuMs !== undefined", 60)
+    check(menu, "the page's own clock reaches the main menu")
+    if not menu:
+        return
+    log(f"figure: main menu {page.eval('window.rhombulusMainMenuMs'):.0f} ms after the page "
+        f"was asked for (splash included)")
+    player = Player(page)
+    for x, y, screen, what in [(400, 350, 11, "game choice"), (400, 390, 1, "Puzzle level")]:
+        # A menu takes clicks once it has come in.
+        start = page.eval("rhombulus.ticks()")
+        page.wait_for(f"rhombulus.ticks() >= {start + 40}", 10)
+        player.x, player.y = x, y
+        player.mouse("mouseMoved")
+        time.sleep(0.1)
+        player.mouse("mousePressed", button="left", clickCount=1)
+        time.sleep(0.1)
+        player.mouse("mouseReleased", button="left", clickCount=1)
+        check(page.wait_for(f"rhombulus.screen() === {screen}", 10),
+              f"a click with the mouse opens the {what}")
+    first = page.eval("[rhombulus.ticks(), performance.now()]")
+    time.sleep(1.0)
+    second = page.eval("[rhombulus.ticks(), performance.now()]")
+    rate = (second[0] - first[0]) * 1000.0 / (second[1] - first[1])
+    check(second[0] > first[0], "the ticks go on by themselves")
+    log(f"figure: {rate:.1f} ticks a second on the page's clock (66.7 is one every 15 ms)")
+    page.shot(f"{work}/page-free-running.png")
+    # Written into the saves folder, kept in IndexedDB, there again after a reload.
+    page.eval("FS.writeFile('/data/saves/probe.txt', 'kept'); true")
+    page.wait_for("rhombulus.ticks() > 0", 1)
+    time.sleep(1.0)
+    page.call("Page.reload")
+    check(page.wait_for("window.rhombulus !== undefined && rhombulus.ready === true", 60),
+          "the page starts again after a reload")
+    kept = page.eval("(() => { try { return FS.readFile('/data/saves/probe.txt',"
+                     " {encoding: 'utf8'}); } catch (e) { return null; } })()")
+    check(kept == "kept", f"a file of the saves folder survives the reload ({kept!r})")
+
+
 def main():
     build_web, runner, res, work = sys.argv[1:5]
     started = time.monotonic()
@@ -235,42 +311,10 @@ def main():
         # A page of 1700 x 1300 pixels: the picture fits twice.
         page.call("Emulation.setDeviceMetricsOverride", width=1700, height=1300,
                   deviceScaleFactor=1, mobile=False)
-        url = f"http://127.0.0.1:{server.server_address[1]}/index.html?test=1&seed={SEED}" \
-              f"&lang={LANGUAGE}"
-        page.call("Page.navigate", url=url)
-        loaded = page.wait_for("window.rhombulus !== undefined && rhombulus.ready === true", 120)
-        check(loaded, f"the page loads and starts the game ({time.monotonic() - started:.1f} s)")
-        if not loaded:
-            return 1
-        player = Player(page)
-        check(abs(player.scale - 2) < 1e-6, f"the canvas is scaled by 2 in a 1700x1300 page "
-              f"(scale {player.scale})")
-        events = expand(SCRIPT)
-        for tick, what, screen in CHECKS:
-            while events and events[0][0] <= tick:
-                event_tick, words = events.pop(0)
-                player.step_to(event_tick)
-                player.event(words)
-            player.step_to(tick + 1)
-            check(player.tick == tick, f"tick {tick} ran ({player.tick})")
-            check(page.eval("rhombulus.screen()") == screen, f"tick {tick}: the {what} shows")
-            check(page.eval("rhombulus.stateHash()") == hashes.get(tick),
-                  f"tick {tick}: the state hash is the runner's")
-            shown = base64.b64decode(page.eval(
-                "(() => { const d = document.getElementById('canvas').getContext('2d')"
-                ".getImageData(0, 0, 800, 600).data; let s = '';"
-                " for (let i = 0; i < d.length; i += 8192)"
-                "   s += String.fromCharCode.apply(null, d.subarray(i, i + 8192));"
-                " return btoa(s); })()"))
-            expected = read_bmp(f"{work}/runner-{tick}.bmp")
-            differ = sum(1 for i in range(0, len(expected), 4)
-                         if shown[i:i + 4] != expected[i:i + 4])
-            check(differ == 0, f"tick {tick}: the canvas is the runner's shot byte for byte "
-                  f"({differ} pixels differ)")
-            page.shot(f"{work}/page-{tick}.png")
-            if time.monotonic() - started > DEADLINE_S:
-                check(False, "the test ran over its time")
-                break
+        base = f"http://127.0.0.1:{server.server_address[1]}"
+        stepped(page, base, hashes, work, check)
+        free_running(page, base, work, check)
+        check(time.monotonic() - started < DEADLINE_S, "the test ended in its time")
     finally:
         page.ws.close()
         process.terminate()
