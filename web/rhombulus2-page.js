@@ -22,34 +22,92 @@
   fitCanvas();
   canvas.addEventListener("contextmenu", (e) => e.preventDefault());
 
-  // The saves live in IndexedDB; what the game writes there is stored soon after.
+  // The saves live in IndexedDB; what the game writes there is stored soon after. Files
+  // written since the last store are named in `changed` (a deleted one maps to false).
   let dirty = false, syncing = false;
+  let changed = new Map(), storing = new Map();
+  const kPending = "rhombulus2:";
   function store() {
     if (syncing || !dirty) return;
     dirty = false;
     syncing = true;
+    storing = changed;
+    changed = new Map();
     FS.syncfs(false, (error) => {
       syncing = false;
-      if (error) console.warn("rhombulus2: the saves could not be stored", error);
+      if (error) {
+        console.warn("rhombulus2: the saves could not be stored", error);
+        for (const [path, there] of storing) if (!changed.has(path)) changed.set(path, there);
+        dirty = true;
+      }
+      storing = new Map();
     });
   }
   function watchWrites() {
     const inData = (path) => typeof path === "string" && path.startsWith("/data/");
     const close = FS.close, rename = FS.rename, unlink = FS.unlink;
+    const note = (path, there) => { dirty = true; changed.set(path, there); };
     FS.close = function (stream) {
-      if (stream && inData(stream.path) && (stream.flags & 3) !== 0) dirty = true;
+      if (stream && inData(stream.path) && (stream.flags & 3) !== 0) note(stream.path, true);
       return close.apply(this, arguments);
     };
     FS.rename = function (from, to) {
-      if (inData(from) || inData(to)) dirty = true;
+      if (inData(from)) note(from, false);
+      if (inData(to)) note(to, true);
       return rename.apply(this, arguments);
     };
     FS.unlink = function (path) {
-      if (inData(path)) dirty = true;
+      if (inData(path)) note(path, false);
       return unlink.apply(this, arguments);
     };
   }
-  addEventListener("pagehide", () => { dirty = true; store(); });
+  // A page that goes has no time for IndexedDB (the browser drops its transactions): the files
+  // not yet stored wait in localStorage, which writes at once, and the next start takes them.
+  function keepPending() {
+    for (const [path, there] of new Map([...storing, ...changed])) {
+      let text = "";
+      if (there) {
+        try {
+          const bytes = FS.readFile(path);
+          let binary = "";
+          for (let i = 0; i < bytes.length; i += 8192) {
+            binary += String.fromCharCode.apply(null, bytes.subarray(i, i + 8192));
+          }
+          text = "+" + btoa(binary);
+        } catch (e) { continue; /* gone meanwhile */ }
+      }
+      try {
+        localStorage.setItem(kPending + path, text);
+      } catch (e) {
+        console.warn("rhombulus2: " + path + " could not be kept", e);
+      }
+    }
+  }
+  function takePending() {
+    for (const key of Object.keys(localStorage)) {
+      if (!key.startsWith(kPending)) continue;
+      const path = key.slice(kPending.length), text = localStorage.getItem(key);
+      try {
+        if (text.startsWith("+")) {
+          const binary = atob(text.slice(1));
+          const bytes = new Uint8Array(binary.length);
+          for (let i = 0; i < binary.length; ++i) bytes[i] = binary.charCodeAt(i);
+          FS.writeFile(path, bytes);
+        } else {
+          FS.unlink(path);
+        }
+      } catch (e) { /* a folder gone, or the file already gone */ }
+      localStorage.removeItem(key);
+      dirty = true;
+    }
+  }
+  // Closing the tab is the window's close button: the game keeps what it keeps then.
+  addEventListener("pagehide", () => {
+    if (window.rhombulus.ready) Module.ccall("rhombulus_page_closing", null, [], []);
+    if (!testing) keepPending();
+  });
+  // A page taken back from the browser's cache has ended its game: it starts anew.
+  addEventListener("pageshow", (e) => { if (e.persisted) location.reload(); });
   document.addEventListener("visibilitychange", () => { if (document.hidden) store(); });
 
   function seedOfPage() {
@@ -71,6 +129,7 @@
         for (const dir of ["/data/saves", "/data/levels"]) {
           try { FS.mkdir(dir); } catch (e) { /* there already */ }
         }
+        if (!testing) takePending();
         watchWrites();
         Module.removeRunDependency("saves");
       };
@@ -106,7 +165,7 @@
     },
     rhombulusClosed: function () {
       dirty = true;
-      store();
+      if (!testing) store();
       status.textContent = "Rhombulus 2 has ended. Reload the page to play again.";
     },
   };

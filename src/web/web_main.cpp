@@ -290,6 +290,12 @@ EMSCRIPTEN_KEEPALIVE const std::uint8_t* rhombulus_picture() {
     return web.platform != nullptr ? web.platform->Rgba() : nullptr;
 }
 
+// The tab is closed or reloaded: what the window's close button keeps (the settings, the game
+// on screen for the next start) is written before the page goes.
+EMSCRIPTEN_KEEPALIVE void rhombulus_page_closing() {
+    if (Running()) WindowCloseRequested(*web.game);
+}
+
 // The message box's OK: the game goes on.
 EMSCRIPTEN_KEEPALIVE void rhombulus_message_closed() {
     if (web.platform != nullptr) web.platform->messageOpen = false;
