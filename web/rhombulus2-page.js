@@ -155,6 +155,7 @@
     },
     rhombulusMainMenu: function (tick) {
       window.rhombulusMainMenuMs = performance.now();
+      window.rhombulusMainMenuTick = tick;
       console.log("rhombulus2: main menu at tick " + tick + " after " +
                   Math.round(window.rhombulusMainMenuMs) + " ms");
     },
