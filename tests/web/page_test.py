@@ -26,10 +26,10 @@ import urllib.request
 import websocket
 
 SEED = 3
-LANGUAGE = 1
 WIDTH, HEIGHT = 800, 600
-# The runner's script: Escape ends the splash, "Spiel starten", then "Puzzle".
-SCRIPT = """5 key escape
+# The runner's scripts and the ticks compared (tick, what, screen id). Puzzle: Escape ends the
+# splash, "Spiel starten", "Puzzle", a shot. Help: the help menu, the game's help, its next page.
+PUZZLE = """5 key escape
 30 move 400 350
 40 click
 60 move 400 390
@@ -37,9 +37,20 @@ SCRIPT = """5 key escape
 150 move 300 200
 170 click
 """
-# Ticks compared: the main menu, the game choice, a Puzzle level, its first shot on the way.
-CHECKS = [(20, "main menu", 2), (50, "game choice", 11), (120, "puzzle level", 1),
-          (175, "puzzle shot", 1)]
+HELP = """5 key escape
+30 move 400 465
+40 click
+60 move 400 355
+70 click
+100 move 685 570
+110 click
+"""
+SCENES = [
+    ("puzzle", 1, PUZZLE, [(20, "main menu", 2), (50, "game choice", 11),
+                           (120, "puzzle level", 1), (175, "puzzle shot", 1)]),
+    ("help-en", 2, HELP, [(55, "help menu", 5), (90, "help page", 4), (130, "next help page", 4)]),
+    ("help-de", 1, HELP, [(90, "help page", 4)]),
+]
 DEADLINE_S = 240
 
 
@@ -64,19 +75,19 @@ def read_bmp(path):
     return bytes(out)
 
 
-def run_runner(runner, res, work):
+def run_runner(runner, res, work, name, language, script, checks):
     """The reference: the runner's shots (bitmaps) and state hashes of the checked ticks."""
-    fresh = os.path.join(work, "res")
+    fresh = os.path.join(work, "res-" + name)
     shutil.copytree(res, fresh, ignore=shutil.ignore_patterns("saves", "levels"))
     os.mkdir(os.path.join(fresh, "saves"))
-    script = os.path.join(work, "input.txt")
-    with open(script, "w") as f:
-        f.write(SCRIPT)
-    last = max(t for t, _, _ in CHECKS)
-    args = [runner, "--res", fresh, "--seed", str(SEED), "--ticks", str(last), "--input", script,
+    path = os.path.join(work, f"input-{name}.txt")
+    with open(path, "w") as f:
+        f.write(f"# language {language}\n" + script)
+    last = max(t for t, _, _ in checks)
+    args = [runner, "--res", fresh, "--seed", str(SEED), "--ticks", str(last), "--input", path,
             "--hash-every", "1"]
-    for tick, _, _ in CHECKS:
-        args += ["--shot", f"{tick}:{work}/runner-{tick}.bmp"]
+    for tick, _, _ in checks:
+        args += ["--shot", f"{tick}:{work}/runner-{name}-{tick}.bmp"]
     out = subprocess.run(args, capture_output=True, text=True, timeout=120, check=True).stdout
     hashes = {}
     for line in out.splitlines():
@@ -213,38 +224,40 @@ def expand(script):
     return sorted(events, key=lambda e: e[0])
 
 
-def stepped(page, base, hashes, work, check):
+def stepped(page, base, runner, res, work, scene, check):
     """The clock stepped by the test: every checked tick as the runner's."""
-    page.call("Page.navigate", url=f"{base}/index.html?test=1&seed={SEED}&lang={LANGUAGE}")
+    name, language, script, checks = scene
+    hashes = run_runner(runner, res, work, name, language, script, checks)
+    page.call("Page.navigate", url=f"{base}/index.html?test=1&seed={SEED}&lang={language}")
     loaded = page.wait_for("window.rhombulus !== undefined && rhombulus.ready === true", 120)
-    check(loaded, "the page loads and starts the game")
+    check(loaded, f"{name}: the page loads and starts the game")
     if not loaded:
         return
     player = Player(page)
     check(abs(player.scale - 2) < 1e-6,
           f"the canvas is scaled by 2 in a 1700x1300 page (scale {player.scale})")
-    events = expand(SCRIPT)
-    for tick, what, screen in CHECKS:
+    events = expand(script)
+    for tick, what, screen in checks:
         while events and events[0][0] <= tick:
             event_tick, words = events.pop(0)
             player.step_to(event_tick)
             player.event(words)
         player.step_to(tick + 1)
-        check(player.tick == tick, f"tick {tick} ran ({player.tick})")
-        check(page.eval("rhombulus.screen()") == screen, f"tick {tick}: the {what} shows")
+        check(player.tick == tick, f"{name}: tick {tick} ran ({player.tick})")
+        check(page.eval("rhombulus.screen()") == screen, f"{name}: tick {tick}: the {what} shows")
         check(page.eval("rhombulus.stateHash()") == hashes.get(tick),
-              f"tick {tick}: the state hash is the runner's")
+              f"{name}: tick {tick}: the state hash is the runner's")
         shown = base64.b64decode(page.eval(
             "(() => { const d = document.getElementById('canvas').getContext('2d')"
             ".getImageData(0, 0, 800, 600).data; let s = '';"
             " for (let i = 0; i < d.length; i += 8192)"
             "   s += String.fromCharCode.apply(null, d.subarray(i, i + 8192));"
             " return btoa(s); })()"))
-        expected = read_bmp(f"{work}/runner-{tick}.bmp")
+        expected = read_bmp(f"{work}/runner-{name}-{tick}.bmp")
         differ = sum(1 for i in range(0, len(expected), 4) if shown[i:i + 4] != expected[i:i + 4])
-        check(differ == 0, f"tick {tick}: the canvas is the runner's shot byte for byte "
-              f"({differ} pixels differ)")
-        page.shot(f"{work}/page-{tick}.png")
+        check(differ == 0, f"{name}: tick {tick}: the canvas is the runner's shot byte for "
+              f"byte ({differ} pixels differ)")
+        page.shot(f"{work}/page-{name}-{tick}.png")
 
 
 def free_running(page, base, work, check):
@@ -294,7 +307,6 @@ def main():
     build_web, runner, res, work = sys.argv[1:5]
     started = time.monotonic()
     os.makedirs(work, exist_ok=True)
-    hashes = run_runner(runner, res, work)
     server = serve(build_web)
     profile = tempfile.mkdtemp(prefix="rhombulus2-chromium-")
     process, page = start_chromium(profile)
@@ -313,7 +325,8 @@ def main():
         page.call("Emulation.setDeviceMetricsOverride", width=1700, height=1300,
                   deviceScaleFactor=1, mobile=False)
         base = f"http://127.0.0.1:{server.server_address[1]}"
-        stepped(page, base, hashes, work, check)
+        for scene in SCENES:
+            stepped(page, base, runner, res, work, scene, check)
         free_running(page, base, work, check)
         check(time.monotonic() - started < DEADLINE_S, "the test ended in its time")
     finally:
