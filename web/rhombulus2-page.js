@@ -10,16 +10,39 @@
   const status = document.getElementById("status");
   let image = null;
 
-  // The largest whole factor that fits the page; a page smaller than the picture shrinks it.
+  // The largest whole factor that fits the page; a page smaller than the picture, and the
+  // whole screen, take the largest size that fits, smoothed.
   function fitCanvas() {
     const scale = Math.min(innerWidth / kWidth, innerHeight / kHeight);
-    const factor = scale >= 1 ? Math.floor(scale) : scale;
+    const whole = document.fullscreenElement === null && scale >= 1;
+    const factor = whole ? Math.floor(scale) : scale;
     canvas.style.width = kWidth * factor + "px";
     canvas.style.height = kHeight * factor + "px";
-    canvas.classList.toggle("smooth", factor < 1);
+    canvas.classList.toggle("smooth", !whole);
   }
   addEventListener("resize", fitCanvas);
+  document.addEventListener("fullscreenchange", fitCanvas);
   fitCanvas();
+  // F11, Alt+Return and the button switch the whole screen, as the window's keys do.
+  function toggleFullscreen() {
+    if (document.fullscreenElement) {
+      document.exitFullscreen();
+    } else if (document.documentElement.requestFullscreen) {
+      document.documentElement.requestFullscreen().catch(() => {});
+    }
+  }
+  addEventListener("keydown", (e) => {
+    if (e.repeat) return;
+    if (e.code === "F11" || (e.code === "Enter" && e.altKey)) {
+      e.preventDefault();
+      e.stopImmediatePropagation();
+      toggleFullscreen();
+    }
+  }, true);
+  document.getElementById("fullscreen").addEventListener("click", () => {
+    toggleFullscreen();
+    canvas.focus();
+  });
   canvas.addEventListener("contextmenu", (e) => e.preventDefault());
 
   // The saves live in IndexedDB; what the game writes there is stored soon after. Files

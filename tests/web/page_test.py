@@ -291,6 +291,15 @@ def free_running(page, base, work, check):
     check(second[0] > first[0], "the ticks go on by themselves")
     log(f"figure: {rate:.1f} ticks a second on the page's clock (66.7 is one every 15 ms)")
     page.shot(f"{work}/page-free-running.png")
+    # A page without the focus pauses as the window does: no ticks until the focus is back.
+    page.eval("dispatchEvent(new FocusEvent('blur')); true")
+    paused = page.eval("rhombulus.ticks()")
+    time.sleep(0.5)
+    check(page.eval("rhombulus.ticks()") == paused, "no ticks while the page lacks the focus")
+    page.shot(f"{work}/page-paused.png")
+    page.eval("dispatchEvent(new FocusEvent('focus')); true")
+    check(page.wait_for(f"rhombulus.ticks() > {paused}", 5),
+          "the ticks go on when the focus is back")
     # Closing the page is the window's close: the settings and the game on screen are kept
     # (the browser's storage) and the next start offers to go on with that game.
     page.call("Page.reload")
