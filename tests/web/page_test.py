@@ -284,6 +284,9 @@ def free_running(page, base, work, check):
         player.mouse("mouseReleased", button="left", clickCount=1)
         check(page.wait_for(f"rhombulus.screen() === {screen}", 10),
               f"a click with the mouse opens the {what}")
+    sound = page.eval("Module.rhombulusSound.state()")
+    check(sound["context"] == "running" and sound["tune"] and sound["waves"] > 0,
+          f"after the first click the effects sound and the tune plays ({sound})")
     first = page.eval("[rhombulus.ticks(), performance.now()]")
     time.sleep(1.0)
     second = page.eval("[rhombulus.ticks(), performance.now()]")

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "platform/wave_gain.h"
+
 namespace {
 
 // The game's picture.
@@ -73,4 +75,50 @@ void WebPlatform::KeyEvent(int button, bool down) {
 
 void WebPlatform::ReleaseKeys() {
     keysDown.fill(false);
+}
+
+void WebPlatform::PlayWave(const std::string& name, int pan, int volumeCentibel) {
+    HeadlessPlatform::PlayWave(name, pan, volumeCentibel);
+    const StereoGain gain = WaveGain(pan, volumeCentibel);
+    // clang-format off
+    EM_ASM({ Module.rhombulusSound.wave(UTF8ToString($0), $1, $2); },
+           (waveDir + "/" + name).c_str(), gain.left, gain.right);
+    // clang-format on
+}
+
+bool WebPlatform::MusicOpen(const std::string& path) {
+    const bool ok = HeadlessPlatform::MusicOpen(path);
+    if (ok) EM_ASM({ Module.rhombulusSound.open(UTF8ToString($0)); }, path.c_str());
+    return ok;
+}
+
+void WebPlatform::MusicPlay() {
+    HeadlessPlatform::MusicPlay();
+    if (hasStream) EM_ASM({ Module.rhombulusSound.play(); });
+}
+
+void WebPlatform::MusicPause() {
+    HeadlessPlatform::MusicPause();
+    EM_ASM({ Module.rhombulusSound.pause(); });
+}
+
+void WebPlatform::MusicFree() {
+    HeadlessPlatform::MusicFree();
+    EM_ASM({ Module.rhombulusSound.free(); });
+}
+
+void WebPlatform::MusicSetVolume(int volume) {
+    if (volume != musicVolume)
+        EM_ASM({ Module.rhombulusSound.volume($0); }, std::clamp(volume, 0, 100));
+    HeadlessPlatform::MusicSetVolume(volume);
+}
+
+void WebPlatform::MusicSetPositionSeconds(double seconds) {
+    HeadlessPlatform::MusicSetPositionSeconds(seconds);
+    if (hasStream) EM_ASM({ Module.rhombulusSound.seek($0); }, seconds);
+}
+
+void WebPlatform::SuspendAudio(bool suspend) {
+    HeadlessPlatform::SuspendAudio(suspend);
+    EM_ASM({ Module.rhombulusSound.suspend($0); }, suspend ? 1 : 0);
 }

@@ -1,6 +1,7 @@
 // The platform in a browser tab: the back buffer goes to the page's canvas (only the changed
-// rectangles), keys come from the page's events. Sound is silent for now: the waves and the
-// tune are kept as the headless platform keeps them, so the game runs as it does there.
+// rectangles), keys come from the page's events, the waves and the tune play through the page's
+// Web Audio. What the game reads back of the tune (its position and length) is kept as the
+// headless platform keeps it, by the tick, so the game runs exactly as it does there.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +17,15 @@ class WebPlatform : public HeadlessPlatform {
     void FlipChanged(const Surface& backBuffer, const std::vector<Rect>& changed) override;
     void ShowMessage(const std::string& text) override;
     void CloseWindow() override;
+
+    void PlayWave(const std::string& name, int pan, int volumeCentibel) override;
+    bool MusicOpen(const std::string& path) override;
+    void MusicPlay() override;
+    void MusicPause() override;
+    void MusicFree() override;
+    void MusicSetVolume(int volume) override;
+    void MusicSetPositionSeconds(double seconds) override;
+    void SuspendAudio(bool suspend) override;
 
     // A key of the game (button 0..7) went down or up.
     void KeyEvent(int button, bool down);
