@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # ./web.sh [--no-serve]: the game for the browser in build-web/, then served on
-# http://127.0.0.1:8080 (Ctrl+C stops it). Installs Debian's emscripten, node-acorn and chromium
-# when they are missing; the pictures, sounds and levels come from a native build
+# http://127.0.0.1:8080 (Ctrl+C stops it). Installs Debian's emscripten, node-acorn, chromium and
+# python3-websocket when they are missing; the pictures, sounds and levels come from a native build
 # (RHOMBULUS_NATIVE_BUILD, default build/), built here first when needed.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -19,7 +19,9 @@ port=${RHOMBULUS_WEB_PORT:-8080}
 need=()
 command -v emcc >/dev/null || need+=(emscripten)
 [ -d /usr/share/nodejs/acorn ] || need+=(node-acorn)
+# Chromium and Python's WebSocket client drive the page in the test web.page.
 command -v chromium >/dev/null || need+=(chromium)
+/usr/bin/python3 -c "import websocket" 2>/dev/null || need+=(python3-websocket)
 if [ ${#need[@]} -gt 0 ]; then
     echo "web.sh: installing ${need[*]}"
     if [ "$(id -u)" = 0 ]; then sudo=(); else sudo=(sudo); fi

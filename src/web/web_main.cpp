@@ -38,6 +38,9 @@ struct WebSession {
     double owedMs = 0.0;
     long long ticks = 0;
     bool mainMenuSeen = false;
+    // A lifted finger clicked: the button goes up again after the next tick, as a click does.
+    bool releaseAfterTick = false;
+    int finger = -1;  // the touch that aims; other fingers are ignored
 };
 
 WebSession web;
@@ -50,6 +53,10 @@ void RunTick() {
     Game& game = *web.game;
     FrameTick(game);
     ++web.ticks;
+    if (web.releaseAfterTick) {
+        web.releaseAfterTick = false;
+        DXDraw1MouseUp(game);
+    }
     if (!web.mainMenuSeen && game.shell.ScreenId == kScreenMainMenu) {
         web.mainMenuSeen = true;
         EM_ASM({ Module.rhombulusMainMenu&& Module.rhombulusMainMenu($0); },
@@ -89,12 +96,16 @@ EM_BOOL AnimationFrame(double nowMs, void*) {
 // ---------------------------------------------------------------- input
 
 // The picture pixel under a point of the canvas, whatever size the page gives it.
-void CanvasToPicture(const EmscriptenMouseEvent& e, int& x, int& y) {
+void CanvasToPicture(double targetX, double targetY, int& x, int& y) {
     double w = 0, h = 0;
     emscripten_get_element_css_size(kCanvas, &w, &h);
     if (w < 1 || h < 1) w = kScreenWidth, h = kScreenHeight;
-    x = std::clamp(static_cast<int>(e.targetX * kScreenWidth / w), 0, kScreenWidth - 1);
-    y = std::clamp(static_cast<int>(e.targetY * kScreenHeight / h), 0, kScreenHeight - 1);
+    x = std::clamp(static_cast<int>(targetX * kScreenWidth / w), 0, kScreenWidth - 1);
+    y = std::clamp(static_cast<int>(targetY * kScreenHeight / h), 0, kScreenHeight - 1);
+}
+
+void CanvasToPicture(const EmscriptenMouseEvent& e, int& x, int& y) {
+    CanvasToPicture(e.targetX, e.targetY, x, y);
 }
 
 bool TakesInput() {
@@ -121,6 +132,31 @@ EM_BOOL MouseButton(int type, const EmscriptenMouseEvent* e, void*) {
     } else {
         DXDraw1MouseUp(game);
     }
+    return EM_TRUE;
+}
+
+// A finger aims where it touches and moves; lifting it clicks there (in a game it fires, on a
+// menu it presses the button tapped).
+EM_BOOL Touch(int type, const EmscriptenTouchEvent* e, void*) {
+    if (!TakesInput()) return EM_TRUE;
+    Game& game = *web.game;
+    for (int i = 0; i < e->numTouches; ++i) {
+        const EmscriptenTouchPoint& t = e->touches[i];
+        if (!t.isChanged) continue;
+        if (type == EMSCRIPTEN_EVENT_TOUCHSTART && web.finger < 0) web.finger = t.identifier;
+        if (t.identifier != web.finger) continue;
+        int x = 0, y = 0;
+        CanvasToPicture(t.targetX, t.targetY, x, y);
+        if (type != EMSCRIPTEN_EVENT_TOUCHCANCEL) DXDraw1MouseMove(game, x, y);
+        if (type == EMSCRIPTEN_EVENT_TOUCHEND || type == EMSCRIPTEN_EVENT_TOUCHCANCEL) {
+            web.finger = -1;
+            if (type == EMSCRIPTEN_EVENT_TOUCHEND && !web.releaseAfterTick) {
+                DXDraw1MouseDown(game);
+                web.releaseAfterTick = true;
+            }
+        }
+    }
+    // The page neither scrolls nor makes mouse events of the touch.
     return EM_TRUE;
 }
 
@@ -232,6 +268,10 @@ void ListenToThePage() {
     emscripten_set_mousedown_callback(kCanvas, nullptr, true, MouseButton);
     // A button let go outside the canvas still ends the click, as the window's captured mouse.
     emscripten_set_mouseup_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, true, MouseButton);
+    emscripten_set_touchstart_callback(kCanvas, nullptr, true, Touch);
+    emscripten_set_touchmove_callback(kCanvas, nullptr, true, Touch);
+    emscripten_set_touchend_callback(kCanvas, nullptr, true, Touch);
+    emscripten_set_touchcancel_callback(kCanvas, nullptr, true, Touch);
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, true, Key);
     emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, true, Key);
     emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, true, FocusEvent);

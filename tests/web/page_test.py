@@ -45,12 +45,31 @@ HELP = """5 key escape
 100 move 685 570
 110 click
 """
+# Taps of a finger: "T tap X Y" touches and lifts before tick T, which the runner reads as a move
+# and a click there.
+TOUCH = """5 key escape
+40 tap 400 350
+80 tap 400 390
+"""
 SCENES = [
     ("puzzle", 1, PUZZLE, [(20, "main menu", 2), (50, "game choice", 11),
                            (120, "puzzle level", 1), (175, "puzzle shot", 1)]),
     ("help-en", 2, HELP, [(55, "help menu", 5), (90, "help page", 4), (130, "next help page", 4)]),
     ("help-de", 1, HELP, [(90, "help page", 4)]),
+    ("touch", 2, TOUCH, [(60, "game choice", 11), (100, "puzzle level", 1)]),
 ]
+
+
+def runner_script(script):
+    """The scene's script as the runner reads it: a tap is a move and a click."""
+    lines = []
+    for line in script.splitlines():
+        words = line.split()
+        if words[1] == "tap":
+            lines += [f"{words[0]} move {words[2]} {words[3]}", f"{words[0]} click"]
+        else:
+            lines.append(line)
+    return "\n".join(lines) + "\n"
 DEADLINE_S = 240
 
 
@@ -78,11 +97,13 @@ def read_bmp(path):
 def run_runner(runner, res, work, name, language, script, checks):
     """The reference: the runner's shots (bitmaps) and state hashes of the checked ticks."""
     fresh = os.path.join(work, "res-" + name)
-    shutil.copytree(res, fresh, ignore=shutil.ignore_patterns("saves", "levels"))
+    # The game's files linked, its saves folder new and empty.
+    shutil.copytree(os.path.abspath(res), fresh, ignore=shutil.ignore_patterns("saves", "levels"),
+                    copy_function=os.symlink)
     os.mkdir(os.path.join(fresh, "saves"))
     path = os.path.join(work, f"input-{name}.txt")
     with open(path, "w") as f:
-        f.write(f"# language {language}\n" + script)
+        f.write(f"# language {language}\n" + runner_script(script))
     last = max(t for t, _, _ in checks)
     args = [runner, "--res", fresh, "--seed", str(SEED), "--ticks", str(last), "--input", path,
             "--hash-every", "1"]
@@ -204,6 +225,12 @@ class Player:
             self.page.call("Input.dispatchKeyEvent",
                            type="keyDown" if kind == "keydown" else "keyUp", key=key, code=code,
                            windowsVirtualKeyCode=vk)
+        elif kind == "tap":
+            x = self.left + (int(words[2]) + 0.5) * self.scale
+            y = self.top + (int(words[3]) + 0.5) * self.scale
+            self.page.call("Input.dispatchTouchEvent", type="touchStart",
+                           touchPoints=[{"x": x, "y": y, "id": 1}])
+            self.page.call("Input.dispatchTouchEvent", type="touchEnd", touchPoints=[])
         else:
             raise ValueError(kind)
 
@@ -336,6 +363,7 @@ def main():
         # A page of 1700 x 1300 pixels: the picture fits twice.
         page.call("Emulation.setDeviceMetricsOverride", width=1700, height=1300,
                   deviceScaleFactor=1, mobile=False)
+        page.call("Emulation.setTouchEmulationEnabled", enabled=True, maxTouchPoints=1)
         base = f"http://127.0.0.1:{server.server_address[1]}"
         for scene in SCENES:
             stepped(page, base, runner, res, work, scene, check)
