@@ -285,6 +285,14 @@ def stepped(page, base, runner, res, work, scene, check):
         check(differ == 0, f"{name}: tick {tick}: the canvas is the runner's shot byte for "
               f"byte ({differ} pixels differ)")
         page.shot(f"{work}/page-{name}-{tick}.png")
+    if name == "puzzle":
+        # What a tick of the level costs in the page (drawing included), and the tab's memory.
+        spent = page.eval("(() => { const t = performance.now(); rhombulus.step(600);"
+                          " return performance.now() - t; })()")
+        memory = page.eval("[Module.HEAPU8.length, performance.memory ?"
+                           " performance.memory.usedJSHeapSize : 0]")
+        log(f"figure: {spent / 600:.3f} ms a tick in the page over 600 ticks of a Puzzle level; "
+            f"WebAssembly memory {memory[0] >> 20} MiB, script heap {memory[1] >> 20} MiB")
 
 
 def free_running(page, base, work, check):
