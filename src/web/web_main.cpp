@@ -28,6 +28,21 @@ constexpr double kTickMs = 15.0;
 constexpr int kMaxCatchUp = 4;
 constexpr const char* kCanvas = "#canvas";
 
+// The buttons of the browser's standard pad layout that the game knows.
+constexpr int kPadButtons = 16;
+enum PadButtonIndex {
+    kPadA = 0,
+    kPadB = 1,
+    kPadX = 2,
+    kPadLeftShoulder = 4,
+    kPadRightShoulder = 5,
+    kPadStart = 9,
+    kPadUp = 12,
+    kPadDown = 13,
+    kPadLeft = 14,
+    kPadRight = 15,
+};
+
 struct WebSession {
     std::unique_ptr<Game> game;
     std::unique_ptr<WebPlatform> platform;
@@ -41,6 +56,10 @@ struct WebSession {
     // A lifted finger clicked: the button goes up again after the next tick, as a click does.
     bool releaseAfterTick = false;
     int finger = -1;  // the touch that aims; other fingers are ignored
+    // The pads' buttons and stick directions as last seen (pad role 0 and 1).
+    bool padButtons[2][kPadButtons] = {};
+    int stickX[2] = {0, 0};
+    int stickY[2] = {0, 0};
 };
 
 WebSession web;
@@ -49,8 +68,12 @@ bool Running() {
     return web.game != nullptr && !web.game->session.WindowClosed;
 }
 
+void PollPads(Game& game);
+
 void RunTick() {
     Game& game = *web.game;
+    // The pads are read just before the tick, as the window takes its events.
+    PollPads(game);
     FrameTick(game);
     ++web.ticks;
     if (web.releaseAfterTick) {
@@ -196,6 +219,105 @@ void Press(Game& game, int button, bool down, bool repeat) {
         if (MenuKeyDown(game, key) && key == MenuKey::kPress) return;
     }
     if (!repeat) web.platform->KeyEvent(button, down);
+}
+
+bool InMatch(const Game& game) {
+    return game.shell.ScreenId == kScreenMatch;
+}
+
+// A pad's button went down or up (the window's PadButton, on the browser's standard layout).
+void PadButton(Game& game, int role, int index, bool down) {
+    // In the match the second pad is the second player: its A is the mouse button.
+    if (role == 1 && InMatch(game)) {
+        if (index == kPadA) PadFire(game, down);
+        return;
+    }
+    // On the level editor X erases and the shoulders change the tool.
+    if (EditorTakesKeys(game)) {
+        const EditKey edit = index == kPadX               ? kEditErase
+                             : index == kPadLeftShoulder  ? kEditPreviousTool
+                             : index == kPadRightShoulder ? kEditNextTool
+                                                          : kEditNone;
+        if (edit != kEditNone) {
+            if (down) DXDraw1EditKey(game, edit);
+            return;
+        }
+    }
+    int button = -1;
+    switch (index) {
+        case kPadLeft:
+            button = kButtonLeft;
+            break;
+        case kPadRight:
+            button = kButtonRight;
+            break;
+        case kPadUp:
+            button = kButtonUp;
+            break;
+        case kPadDown:
+            button = kButtonDown;
+            break;
+        case kPadA:
+            button = kButtonSpace;
+            break;
+        case kPadB:
+            button = kButtonEscape;
+            break;
+        case kPadStart:
+            button = kButtonP;
+            break;
+        default:
+            return;
+    }
+    Press(game, button, down, false);
+}
+
+// The left stick as the cursor keys: pressed past two thirds, let go below a third.
+void PadStick(Game& game, int role, bool horizontal, double value) {
+    if (role == 1 && InMatch(game)) return;
+    int& state = horizontal ? web.stickX[role] : web.stickY[role];
+    int now = state;
+    if (value > 0.64) now = 1;
+    if (value < -0.64) now = -1;
+    if (value > -0.34 && value < 0.34) now = 0;
+    if (now == state) return;
+    const int negative = horizontal ? kButtonLeft : kButtonUp;
+    const int positive = horizontal ? kButtonRight : kButtonDown;
+    if (state != 0) Press(game, state < 0 ? negative : positive, false, false);
+    state = now;
+    if (now != 0) Press(game, now < 0 ? negative : positive, true, false);
+}
+
+int AxisValue(double value) {
+    return std::clamp(static_cast<int>(value * 32767.0), -32768, 32767);
+}
+
+// The first two pads of the browser's standard layout: the first plays and walks the menus, the
+// second is the match's second player.
+void PollPads(Game& game) {
+    if (web.platform->messageOpen || emscripten_sample_gamepad_data() != EMSCRIPTEN_RESULT_SUCCESS)
+        return;
+    const int pads = std::min(emscripten_get_num_gamepads(), 2);
+    int role = 0;
+    for (int i = 0; i < pads && role < 2; ++i) {
+        EmscriptenGamepadEvent pad{};
+        if (emscripten_get_gamepad_status(i, &pad) != EMSCRIPTEN_RESULT_SUCCESS || !pad.connected ||
+            std::strcmp(pad.mapping, "standard") != 0)
+            continue;
+        for (int b = 0; b < kPadButtons; ++b) {
+            const bool down = b < pad.numButtons && pad.digitalButton[b] != 0;
+            if (down == web.padButtons[role][b]) continue;
+            web.padButtons[role][b] = down;
+            PadButton(game, role, b, down);
+        }
+        if (pad.numAxes >= 2) {
+            PadStick(game, role, true, pad.axis[0]);
+            PadStick(game, role, false, pad.axis[1]);
+            if (role == 1 && InMatch(game))
+                PadPointerStep(game, AxisValue(pad.axis[0]), AxisValue(pad.axis[1]));
+        }
+        ++role;
+    }
 }
 
 // The typed character of a key, as the window's text input gives it; none with Ctrl, Alt or Meta.

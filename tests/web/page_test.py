@@ -51,12 +51,22 @@ TOUCH = """5 key escape
 40 tap 400 350
 80 tap 400 390
 """
+# A pad of the browser's standard layout: "T pad NAME" presses a button before tick T and lets go
+# before T + 1, which the runner reads as the key the window makes of it.
+PAD_KEYS = {"a": ("space", 0), "b": ("escape", 1), "down": ("down", 13), "start": ("p", 9)}
+PAD = """5 pad b
+26 pad down
+28 pad a
+50 pad down
+54 pad a
+"""
 SCENES = [
     ("puzzle", 1, PUZZLE, [(20, "main menu", 2), (50, "game choice", 11),
                            (120, "puzzle level", 1), (175, "puzzle shot", 1)]),
     ("help-en", 2, HELP, [(55, "help menu", 5), (90, "help page", 4), (130, "next help page", 4)]),
     ("help-de", 1, HELP, [(90, "help page", 4)]),
     ("touch", 2, TOUCH, [(60, "game choice", 11), (100, "puzzle level", 1)]),
+    ("pad", 1, PAD, [(40, "game choice", 11), (70, "puzzle level", 1)]),
 ]
 
 
@@ -67,6 +77,8 @@ def runner_script(script):
         words = line.split()
         if words[1] == "tap":
             lines += [f"{words[0]} move {words[2]} {words[3]}", f"{words[0]} click"]
+        elif words[1] == "pad":
+            lines.append(f"{words[0]} key {PAD_KEYS[words[2]][0]}")
         else:
             lines.append(line)
     return "\n".join(lines) + "\n"
@@ -225,6 +237,12 @@ class Player:
             self.page.call("Input.dispatchKeyEvent",
                            type="keyDown" if kind == "keydown" else "keyUp", key=key, code=code,
                            windowsVirtualKeyCode=vk)
+        elif kind in ("paddown", "padup"):
+            index = PAD_KEYS[words[2]][1]
+            pressed = "true" if kind == "paddown" else "false"
+            self.page.eval(f"(() => {{ const b = window.testPad.buttons[{index}];"
+                           f" b.pressed = {pressed}; b.value = {pressed} ? 1 : 0;"
+                           f" window.testPad.timestamp += 1; return true; }})()")
         elif kind == "tap":
             x = self.left + (int(words[2]) + 0.5) * self.scale
             y = self.top + (int(words[3]) + 0.5) * self.scale
@@ -243,6 +261,9 @@ def expand(script):
         tick = int(words[0])
         if words[1] == "click":
             events += [(tick, [words[0], "down"]), (tick + 1, [words[0], "up"])]
+        elif words[1] == "pad":
+            events += [(tick, [words[0], "paddown", words[2]]),
+                       (tick + 1, [words[0], "padup", words[2]])]
         elif words[1] == "key":
             events += [(tick, [words[0], "keydown", words[2]]),
                        (tick + 1, [words[0], "keyup", words[2]])]
@@ -260,6 +281,12 @@ def stepped(page, base, runner, res, work, scene, check):
     check(loaded, f"{name}: the page loads and starts the game")
     if not loaded:
         return
+    # A pad the page reads through the Gamepad API.
+    page.eval("window.testPad = { connected: true, id: 'test pad', index: 0, mapping: 'standard',"
+              " timestamp: 0, axes: [0, 0, 0, 0], buttons: Array.from({ length: 17 },"
+              " () => ({ pressed: false, value: 0 })) };"
+              " Object.defineProperty(navigator, 'getGamepads', { value: () => [window.testPad],"
+              " configurable: true }); true")
     player = Player(page)
     check(abs(player.scale - 2) < 1e-6,
           f"the canvas is scaled by 2 in a 1700x1300 page (scale {player.scale})")
