@@ -45,6 +45,15 @@
   });
   canvas.addEventListener("contextmenu", (e) => e.preventDefault());
 
+  // A full or refused storage is said once, under the picture; the game plays on.
+  let problemShown = false;
+  function storageProblem() {
+    if (problemShown) return;
+    problemShown = true;
+    status.textContent = "This browser keeps no saves for this page now: " +
+        "settings and games last only until the page is closed.";
+    setTimeout(() => { status.textContent = ""; }, 10000);
+  }
   // The saves live in IndexedDB; what the game writes there is stored soon after. Files
   // written since the last store are named in `changed` (a deleted one maps to false).
   let dirty = false, syncing = false;
@@ -60,6 +69,7 @@
       syncing = false;
       if (error) {
         console.warn("rhombulus2: the saves could not be stored", error);
+        storageProblem();
         for (const [path, there] of storing) if (!changed.has(path)) changed.set(path, there);
         dirty = true;
       }
@@ -144,11 +154,16 @@
     printErr: (text) => console.warn(text),
     preRun: [function () {
       FS.mkdir("/data");
-      // A test starts from empty saves every time.
-      FS.mount(testing ? MEMFS : IDBFS, {}, "/data");
+      // A test starts from empty saves every time; a browser without IndexedDB keeps them in
+      // memory only.
+      const stored = !testing && typeof indexedDB !== "undefined" && indexedDB !== null;
+      FS.mount(stored ? IDBFS : MEMFS, {}, "/data");
       Module.addRunDependency("saves");
       const loaded = (error) => {
-        if (error) console.warn("rhombulus2: no saves from the browser's storage", error);
+        if (error) {
+          console.warn("rhombulus2: no saves from the browser's storage", error);
+          storageProblem();
+        }
         for (const dir of ["/data/saves", "/data/levels"]) {
           try { FS.mkdir(dir); } catch (e) { /* there already */ }
         }
@@ -156,13 +171,18 @@
         watchWrites();
         Module.removeRunDependency("saves");
       };
-      if (testing) loaded(null); else FS.syncfs(true, loaded);
+      if (stored) {
+        FS.syncfs(true, loaded);
+      } else {
+        if (!testing) storageProblem();
+        loaded(null);
+      }
     }],
-    setStatus: (text) => { if (text) status.textContent = text; },
+    setStatus: (text) => { if (text && !problemShown) status.textContent = text; },
     rhombulusReady: function () {
       const lang = Number(params.get("lang")) ||
           Module.ccall("rhombulus_language_of", "number", ["string"], [navigator.language || "en"]);
-      status.textContent = "";
+      if (!problemShown) status.textContent = "";
       canvas.focus();
       Module.ccall("rhombulus_start", null, ["number", "number", "number"],
                    [seedOfPage(), lang, testing ? 1 : 0]);

@@ -375,6 +375,16 @@ def free_running(page, base, work, check):
           f"the settings and the game left survive the reload ({saves})")
     time.sleep(1.0)
     page.shot(f"{work}/page-reloaded.png")
+    # A browser that refuses the storage: the page says so once and the game plays on.
+    script = page.call("Page.addScriptToEvaluateOnNewDocument",
+                       source="Object.defineProperty(window, 'indexedDB', { value: undefined });")
+    page.call("Page.navigate", url=f"{base}/index.html")
+    check(page.wait_for("window.rhombulusMainMenuMs !== undefined", 60),
+          "without the browser's storage the game still reaches the main menu")
+    said = page.eval("document.getElementById('status').textContent")
+    check("no saves" in said, f"and the page says it keeps no saves ({said!r})")
+    page.shot(f"{work}/page-no-storage.png")
+    page.call("Page.removeScriptToEvaluateOnNewDocument", identifier=script["identifier"])
 
 
 def main():
