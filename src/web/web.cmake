@@ -32,7 +32,10 @@ target_link_options(rhombulus2 PRIVATE
     "--exclude-file=${RHOMBULUS_NATIVE_BUILD}/res/saves"
     "--exclude-file=${RHOMBULUS_NATIVE_BUILD}/res/levels"
     "--exclude-file=${RHOMBULUS_NATIVE_BUILD}/res/icons")
-set_target_properties(rhombulus2 PROPERTIES SUFFIX ".js")
+# The game's files are packed at the link: a new picture or level links anew.
+file(GLOB_RECURSE WEB_RES_FILES CONFIGURE_DEPENDS ${RHOMBULUS_NATIVE_BUILD}/res/*)
+list(FILTER WEB_RES_FILES EXCLUDE REGEX "/res/(saves|levels|icons)/")
+set_target_properties(rhombulus2 PROPERTIES SUFFIX ".js" LINK_DEPENDS "${WEB_RES_FILES}")
 
 # The page and its script beside the build.
 file(GLOB WEB_PAGE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/web/*.html
