@@ -60,6 +60,19 @@ PAD = """5 pad b
 50 pad down
 54 pad a
 """
+# The level editor: two stones placed, then its proof, which the page plays without a thread.
+EDITOR = """5 key escape
+30 move 400 350
+40 click
+60 move 305 545
+80 click
+100 move 326 30
+101 down
+103 move 386 30
+104 up
+120 move 760 354
+121 click
+"""
 SCENES = [
     ("puzzle", 1, PUZZLE, [(20, "main menu", 2), (50, "game choice", 11),
                            (120, "puzzle level", 1), (175, "puzzle shot", 1)]),
@@ -67,6 +80,7 @@ SCENES = [
     ("help-de", 1, HELP, [(90, "help page", 4)]),
     ("touch", 2, TOUCH, [(60, "game choice", 11), (100, "puzzle level", 1)]),
     ("pad", 1, PAD, [(40, "game choice", 11), (70, "puzzle level", 1)]),
+    ("editor", 1, EDITOR, [(123, "editor's proof begun", 26), (580, "editor's proof done", 26)]),
 ]
 
 
@@ -110,6 +124,7 @@ def run_runner(runner, res, work, name, language, script, checks):
     """The reference: the runner's shots (bitmaps) and state hashes of the checked ticks."""
     fresh = os.path.join(work, "res-" + name)
     # The game's files linked, its saves folder new and empty.
+    shutil.rmtree(fresh, ignore_errors=True)
     shutil.copytree(os.path.abspath(res), fresh, ignore=shutil.ignore_patterns("saves", "levels"),
                     copy_function=os.symlink)
     os.mkdir(os.path.join(fresh, "saves"))
