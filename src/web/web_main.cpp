@@ -82,11 +82,15 @@ void RunTick() {
     }
     if (!web.mainMenuSeen && game.shell.ScreenId == kScreenMainMenu) {
         web.mainMenuSeen = true;
-        EM_ASM({ Module.rhombulusMainMenu&& Module.rhombulusMainMenu($0); },
+        // clang-format off
+        EM_ASM({ if (Module.rhombulusMainMenu) Module.rhombulusMainMenu($0); },
                static_cast<double>(web.ticks));
+        // clang-format on
     }
     // What the tick wrote to the saves goes on to the browser's storage soon after.
-    EM_ASM({ Module.rhombulusAfterTick&& Module.rhombulusAfterTick(); });
+    // clang-format off
+    EM_ASM({ if (Module.rhombulusAfterTick) Module.rhombulusAfterTick(); });
+    // clang-format on
 }
 
 // Ticks run while the page is shown and has the focus, no message box waits and the game's timer
@@ -474,6 +478,8 @@ EMSCRIPTEN_KEEPALIVE int rhombulus_language_of(const char* browserLanguage) {
 
 int main() {
     // The page starts the game (rhombulus_start) when the saves are there.
-    EM_ASM({ Module.rhombulusReady&& Module.rhombulusReady(); });
+    // clang-format off
+    EM_ASM({ if (Module.rhombulusReady) Module.rhombulusReady(); });
+    // clang-format on
     return 0;
 }
