@@ -219,6 +219,38 @@
     canvas.focus();
   });
 
+  // A level pack (a .txt file) dropped on the page goes into the levels folder, where "My
+  // Levels" finds it, as a pack a player drops into the folder on the desktop.
+  const kMaxPackBytes = 1 << 20;
+  function takeFiles(files) {
+    const names = [];
+    let refused = 0;
+    for (const file of files) {
+      const name = file.name.replace(/[^A-Za-z0-9._ -]/g, "_");
+      if (!name.toLowerCase().endsWith(".txt") || name.startsWith(".") ||
+          file.size > kMaxPackBytes) {
+        ++refused;
+        continue;
+      }
+      names.push(file.arrayBuffer().then((bytes) => {
+        FS.writeFile("/data/levels/" + name, new Uint8Array(bytes));
+        return name;
+      }));
+    }
+    Promise.all(names).then((taken) => {
+      const said = [];
+      if (taken.length > 0) said.push("In My Levels now: " + taken.join(", ") + ".");
+      if (refused > 0) said.push("Only level packs (.txt files) are taken.");
+      status.textContent = said.join(" ");
+      setTimeout(() => { status.textContent = ""; }, 6000);
+    });
+  }
+  addEventListener("dragover", (e) => e.preventDefault());
+  addEventListener("drop", (e) => {
+    e.preventDefault();
+    if (window.rhombulus.ready && e.dataTransfer) takeFiles(e.dataTransfer.files);
+  });
+
   // For the tests: the clock by hand and what the game shows.
   window.rhombulus = {
     step: (n) => Module.ccall("rhombulus_step", "number", ["number"], [n]),

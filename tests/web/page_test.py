@@ -380,6 +380,16 @@ def free_running(page, base, work, check):
     page.eval("dispatchEvent(new FocusEvent('focus')); true")
     check(page.wait_for(f"rhombulus.ticks() > {paused}", 5),
           "the ticks go on when the focus is back")
+    # A pack dropped on the page goes into the levels folder; other files are refused.
+    page.eval("(() => { const d = new DataTransfer();"
+              " d.items.add(new File(['; a pack\\n'], 'dropped pack.txt'));"
+              " d.items.add(new File(['x'], 'picture.png'));"
+              " document.getElementById('canvas').dispatchEvent(new DragEvent('drop',"
+              " { dataTransfer: d, bubbles: true, cancelable: true })); return true; })()")
+    check(page.wait_for("FS.readdir('/data/levels').includes('dropped pack.txt')", 5),
+          "a pack dropped on the page is in the levels folder")
+    check(not page.eval("FS.readdir('/data/levels').includes('picture.png')"),
+          "a file that is no pack is not taken")
     # Closing the page is the window's close: the settings and the game on screen are kept
     # (the browser's storage) and the next start offers to go on with that game.
     page.call("Page.reload")
@@ -388,6 +398,8 @@ def free_running(page, base, work, check):
     saves = page.eval("FS.readdir('/data/saves')")
     check("settings.dat" in saves and "ave.dat" in saves,
           f"the settings and the game left survive the reload ({saves})")
+    check(page.eval("FS.readdir('/data/levels').includes('dropped pack.txt')"),
+          "the dropped pack survives the reload")
     time.sleep(1.0)
     page.shot(f"{work}/page-reloaded.png")
     # A browser that refuses the storage: the page says so once and the game plays on.
