@@ -48,7 +48,13 @@ LevelProofJob::LevelProofJob(const Game& game, levels::GameTick tick) : tick_(ti
     std::copy(game.editor.Cell.begin(), game.editor.Cell.end(), cells_.begin());
     std::copy(game.editor.Extra.begin(), game.editor.Extra.end(), extras_.begin());
     resDir_ = game.env.resDir;
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+    // A browser build without threads cannot start one: the whole proof is played here, and the
+    // ticks show it as they show a thread's.
+    Run();
+#else
     thread_ = std::thread([this] { Run(); });
+#endif
 }
 
 LevelProofJob::~LevelProofJob() {
@@ -56,7 +62,7 @@ LevelProofJob::~LevelProofJob() {
         std::lock_guard<std::mutex> lock(mutex_);
         cancel_ = true;
     }
-    thread_.join();
+    if (thread_.joinable()) thread_.join();
 }
 
 bool LevelProofJob::Proves(const EditorState& e) const {

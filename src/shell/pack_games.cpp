@@ -25,7 +25,9 @@ std::string LevelsFolderStamp(const std::string& levelsDir) {
     std::vector<std::string> entries;
     for (const auto& entry : fs::directory_iterator(levelsDir, ec)) {
         const std::uintmax_t size = entry.file_size(ec);
-        const auto time = entry.last_write_time(ec).time_since_epoch().count();
+        // The clock's count is 128 bits wide in some libraries (emscripten's).
+        const auto time =
+            static_cast<long long>(entry.last_write_time(ec).time_since_epoch().count());
         entries.push_back(entry.path().filename().string() + " " + std::to_string(size) + " " +
                           std::to_string(time));
         // A folder of thousands of files is not watched file by file.

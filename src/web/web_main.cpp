@@ -1,0 +1,485 @@
+// rhombulus2 in a browser tab: the game on the web platform. The page's requestAnimationFrame
+// drives the ticks of 15 ms through a fixed-step accumulator; the mouse and the keys reach the
+// game as the window's SDL events do (src/window/sdl_events.cpp). A test page steps the ticks
+// itself (rhombulus_step) and reads the picture the canvas shows.
+#include <emscripten.h>
+#include <emscripten/html5.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "core/encoding.h"
+#include "core/game.h"
+#include "core/state_io.h"
+#include "platform/web/web_platform.h"
+#include "shell/frame_loop.h"
+#include "shell/input.h"
+#include "shell/user_files.h"
+
+namespace {
+
+constexpr double kTickMs = 15.0;
+// After a stall (a busy page, a slow machine) at most this many ticks are caught up; the rest
+// of the time is dropped, as the window drops it.
+constexpr int kMaxCatchUp = 4;
+constexpr const char* kCanvas = "#canvas";
+
+// The buttons of the browser's standard pad layout that the game knows.
+constexpr int kPadButtons = 16;
+enum PadButtonIndex {
+    kPadA = 0,
+    kPadB = 1,
+    kPadX = 2,
+    kPadLeftShoulder = 4,
+    kPadRightShoulder = 5,
+    kPadStart = 9,
+    kPadUp = 12,
+    kPadDown = 13,
+    kPadLeft = 14,
+    kPadRight = 15,
+};
+
+struct WebSession {
+    std::unique_ptr<Game> game;
+    std::unique_ptr<WebPlatform> platform;
+    bool focused = true;
+    // The test page steps the ticks itself; the animation frames then only draw nothing.
+    bool stepped = false;
+    double lastFrameMs = -1.0;
+    double owedMs = 0.0;
+    long long ticks = 0;
+    bool mainMenuSeen = false;
+    // A lifted finger clicked: the button goes up again after the next tick, as a click does.
+    bool releaseAfterTick = false;
+    int finger = -1;  // the touch that aims; other fingers are ignored
+    // The pads' buttons and stick directions as last seen (pad role 0 and 1).
+    bool padButtons[2][kPadButtons] = {};
+    int stickX[2] = {0, 0};
+    int stickY[2] = {0, 0};
+};
+
+WebSession web;
+
+bool Running() {
+    return web.game != nullptr && !web.game->session.WindowClosed;
+}
+
+void PollPads(Game& game);
+
+void RunTick() {
+    Game& game = *web.game;
+    // The pads are read just before the tick, as the window takes its events.
+    PollPads(game);
+    FrameTick(game);
+    ++web.ticks;
+    if (web.releaseAfterTick) {
+        web.releaseAfterTick = false;
+        DXDraw1MouseUp(game);
+    }
+    if (!web.mainMenuSeen && game.shell.ScreenId == kScreenMainMenu) {
+        web.mainMenuSeen = true;
+        // clang-format off
+        EM_ASM({ if (Module.rhombulusMainMenu) Module.rhombulusMainMenu($0); },
+               static_cast<double>(web.ticks));
+        // clang-format on
+    }
+    // What the tick wrote to the saves goes on to the browser's storage soon after.
+    // clang-format off
+    EM_ASM({ if (Module.rhombulusAfterTick) Module.rhombulusAfterTick(); });
+    // clang-format on
+}
+
+// Ticks run while the page is shown and has the focus, no message box waits and the game's timer
+// runs, as the window's loop runs them.
+bool MayTick() {
+    return Running() && web.focused && !web.platform->messageOpen && web.game->session.TimerEnabled;
+}
+
+EM_BOOL AnimationFrame(double nowMs, void*) {
+    if (!Running()) return EM_FALSE;
+    if (web.stepped || !MayTick()) {
+        web.lastFrameMs = -1.0;
+        return EM_TRUE;
+    }
+    if (web.lastFrameMs < 0.0) {
+        // The first frame after a pause: one tick now, the clock starts again from here.
+        web.lastFrameMs = nowMs;
+        web.owedMs = kTickMs;
+    }
+    web.owedMs += nowMs - web.lastFrameMs;
+    web.lastFrameMs = nowMs;
+    web.owedMs = std::min(web.owedMs, kMaxCatchUp * kTickMs);
+    while (web.owedMs >= kTickMs && MayTick()) {
+        web.owedMs -= kTickMs;
+        RunTick();
+    }
+    return Running() ? EM_TRUE : EM_FALSE;
+}
+
+// ---------------------------------------------------------------- input
+
+// The picture pixel under a point of the canvas, whatever size the page gives it.
+void CanvasToPicture(double targetX, double targetY, int& x, int& y) {
+    double w = 0, h = 0;
+    emscripten_get_element_css_size(kCanvas, &w, &h);
+    if (w < 1 || h < 1) w = kScreenWidth, h = kScreenHeight;
+    x = std::clamp(static_cast<int>(targetX * kScreenWidth / w), 0, kScreenWidth - 1);
+    y = std::clamp(static_cast<int>(targetY * kScreenHeight / h), 0, kScreenHeight - 1);
+}
+
+void CanvasToPicture(const EmscriptenMouseEvent& e, int& x, int& y) {
+    CanvasToPicture(e.targetX, e.targetY, x, y);
+}
+
+bool TakesInput() {
+    return Running() && !web.platform->messageOpen;
+}
+
+EM_BOOL MouseMove(int, const EmscriptenMouseEvent* e, void*) {
+    if (!TakesInput()) return EM_FALSE;
+    int x = 0, y = 0;
+    CanvasToPicture(*e, x, y);
+    DXDraw1MouseMove(*web.game, x, y);
+    return EM_TRUE;
+}
+
+EM_BOOL MouseButton(int type, const EmscriptenMouseEvent* e, void*) {
+    if (!TakesInput()) return EM_FALSE;
+    Game& game = *web.game;
+    const bool down = type == EMSCRIPTEN_EVENT_MOUSEDOWN;
+    // The right button is the level editor's eraser; every other button clicks.
+    if (e->button == 2) {
+        DXDraw1RightMouse(game, down);
+    } else if (down) {
+        DXDraw1MouseDown(game);
+    } else {
+        DXDraw1MouseUp(game);
+    }
+    return EM_TRUE;
+}
+
+// A finger aims where it touches and moves; lifting it clicks there (in a game it fires, on a
+// menu it presses the button tapped).
+EM_BOOL Touch(int type, const EmscriptenTouchEvent* e, void*) {
+    if (!TakesInput()) return EM_TRUE;
+    Game& game = *web.game;
+    for (int i = 0; i < e->numTouches; ++i) {
+        const EmscriptenTouchPoint& t = e->touches[i];
+        if (!t.isChanged) continue;
+        if (type == EMSCRIPTEN_EVENT_TOUCHSTART && web.finger < 0) web.finger = t.identifier;
+        if (t.identifier != web.finger) continue;
+        int x = 0, y = 0;
+        CanvasToPicture(t.targetX, t.targetY, x, y);
+        if (type != EMSCRIPTEN_EVENT_TOUCHCANCEL) DXDraw1MouseMove(game, x, y);
+        if (type == EMSCRIPTEN_EVENT_TOUCHEND || type == EMSCRIPTEN_EVENT_TOUCHCANCEL) {
+            web.finger = -1;
+            if (type == EMSCRIPTEN_EVENT_TOUCHEND && !web.releaseAfterTick) {
+                DXDraw1MouseDown(game);
+                web.releaseAfterTick = true;
+            }
+        }
+    }
+    // The page neither scrolls nor makes mouse events of the touch.
+    return EM_TRUE;
+}
+
+// Keyboard button of a key (KeyboardButton numbering), -1 for keys the game does not poll.
+int ButtonOfKey(const char* code) {
+    static const char* kCodes[][2] = {{"ArrowLeft", "0"},   {"ArrowRight", "1"}, {"ArrowUp", "2"},
+                                      {"ArrowDown", "3"},   {"Space", "4"},      {"Enter", "5"},
+                                      {"NumpadEnter", "5"}, {"Escape", "6"},     {"KeyP", "7"}};
+    for (const auto& [name, button] : kCodes) {
+        if (std::strcmp(code, name) == 0) return button[0] - '0';
+    }
+    return -1;
+}
+
+// A key that went down or up: the menu meaning first, then the game's key (the window's Press).
+void Press(Game& game, int button, bool down, bool repeat) {
+    // The level editor's cursor: held arrows walk on, a held Space or Return places once.
+    const EditKey edit = EditKeyOfButton(button);
+    if (down && edit != kEditNone && EditorTakesKeys(game)) {
+        if (!repeat || edit != kEditPlace) DXDraw1EditKey(game, edit);
+        return;
+    }
+    MenuKey key{};
+    bool menu = true;
+    if (button == kButtonDown)
+        key = MenuKey::kNext;
+    else if (button == kButtonUp)
+        key = MenuKey::kPrevious;
+    else if (button == kButtonReturn || button == kButtonSpace)
+        key = MenuKey::kPress;
+    else
+        menu = false;
+    if (menu && !down) MenuKeyUp(game, key);
+    // Held arrows walk on with the key repeat; a held Return clicks once.
+    if (menu && down && (!repeat || key != MenuKey::kPress)) {
+        // A click on a menu is not also a key of the game.
+        if (MenuKeyDown(game, key) && key == MenuKey::kPress) return;
+    }
+    if (!repeat) web.platform->KeyEvent(button, down);
+}
+
+bool InMatch(const Game& game) {
+    return game.shell.ScreenId == kScreenMatch;
+}
+
+// A pad's button went down or up (the window's PadButton, on the browser's standard layout).
+void PadButton(Game& game, int role, int index, bool down) {
+    // In the match the second pad is the second player: its A is the mouse button.
+    if (role == 1 && InMatch(game)) {
+        if (index == kPadA) PadFire(game, down);
+        return;
+    }
+    // On the level editor X erases and the shoulders change the tool.
+    if (EditorTakesKeys(game)) {
+        const EditKey edit = index == kPadX               ? kEditErase
+                             : index == kPadLeftShoulder  ? kEditPreviousTool
+                             : index == kPadRightShoulder ? kEditNextTool
+                                                          : kEditNone;
+        if (edit != kEditNone) {
+            if (down) DXDraw1EditKey(game, edit);
+            return;
+        }
+    }
+    int button = -1;
+    switch (index) {
+        case kPadLeft:
+            button = kButtonLeft;
+            break;
+        case kPadRight:
+            button = kButtonRight;
+            break;
+        case kPadUp:
+            button = kButtonUp;
+            break;
+        case kPadDown:
+            button = kButtonDown;
+            break;
+        case kPadA:
+            button = kButtonSpace;
+            break;
+        case kPadB:
+            button = kButtonEscape;
+            break;
+        case kPadStart:
+            button = kButtonP;
+            break;
+        default:
+            return;
+    }
+    Press(game, button, down, false);
+}
+
+// The left stick as the cursor keys: pressed past two thirds, let go below a third.
+void PadStick(Game& game, int role, bool horizontal, double value) {
+    if (role == 1 && InMatch(game)) return;
+    int& state = horizontal ? web.stickX[role] : web.stickY[role];
+    int now = state;
+    if (value > 0.64) now = 1;
+    if (value < -0.64) now = -1;
+    if (value > -0.34 && value < 0.34) now = 0;
+    if (now == state) return;
+    const int negative = horizontal ? kButtonLeft : kButtonUp;
+    const int positive = horizontal ? kButtonRight : kButtonDown;
+    if (state != 0) Press(game, state < 0 ? negative : positive, false, false);
+    state = now;
+    if (now != 0) Press(game, now < 0 ? negative : positive, true, false);
+}
+
+int AxisValue(double value) {
+    return std::clamp(static_cast<int>(value * 32767.0), -32768, 32767);
+}
+
+// The first two pads of the browser's standard layout: the first plays and walks the menus, the
+// second is the match's second player.
+void PollPads(Game& game) {
+    if (web.platform->messageOpen || emscripten_sample_gamepad_data() != EMSCRIPTEN_RESULT_SUCCESS)
+        return;
+    const int pads = std::min(emscripten_get_num_gamepads(), 2);
+    int role = 0;
+    for (int i = 0; i < pads && role < 2; ++i) {
+        EmscriptenGamepadEvent pad{};
+        if (emscripten_get_gamepad_status(i, &pad) != EMSCRIPTEN_RESULT_SUCCESS || !pad.connected ||
+            std::strcmp(pad.mapping, "standard") != 0)
+            continue;
+        for (int b = 0; b < kPadButtons; ++b) {
+            const bool down = b < pad.numButtons && pad.digitalButton[b] != 0;
+            if (down == web.padButtons[role][b]) continue;
+            web.padButtons[role][b] = down;
+            PadButton(game, role, b, down);
+        }
+        if (pad.numAxes >= 2) {
+            PadStick(game, role, true, pad.axis[0]);
+            PadStick(game, role, false, pad.axis[1]);
+            if (role == 1 && InMatch(game))
+                PadPointerStep(game, AxisValue(pad.axis[0]), AxisValue(pad.axis[1]));
+        }
+        ++role;
+    }
+}
+
+// The typed character of a key, as the window's text input gives it; none with Ctrl, Alt or Meta.
+void TypedText(Game& game, const EmscriptenKeyboardEvent& k) {
+    if (k.ctrlKey || k.altKey || k.metaKey) return;
+    const std::string key = k.key;
+    // A key's name ("Enter", "Shift") is longer than the one character a key types.
+    const size_t chars = std::count_if(key.begin(), key.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    });
+    if (chars != 1) return;
+    for (char c : Utf8ToCp1252(key)) DXDraw1KeyPress(game, static_cast<unsigned char>(c));
+}
+
+EM_BOOL Key(int type, const EmscriptenKeyboardEvent* k, void*) {
+    if (!TakesInput()) return EM_FALSE;
+    Game& game = *web.game;
+    const bool down = type == EMSCRIPTEN_EVENT_KEYDOWN;
+    const std::string code = k->code;
+    const bool ctrl = k->ctrlKey != 0, shift = k->shiftKey != 0;
+    // The browser's own keys (reload, developer tools, fullscreen) stay the browser's.
+    if (code.size() >= 2 && code[0] == 'F' && code[1] >= '1' && code[1] <= '9') return EM_FALSE;
+    // Delete and Backspace erase under the editor's cursor, Tab and Shift+Tab change its tool.
+    if (down && EditorTakesKeys(game)) {
+        EditKey edit = kEditNone;
+        if (code == "Delete" || code == "Backspace") edit = kEditErase;
+        if (code == "Tab") edit = shift ? kEditPreviousTool : kEditNextTool;
+        if (edit != kEditNone) {
+            DXDraw1EditKey(game, edit);
+            return EM_TRUE;
+        }
+    }
+    if (down && code == "Backspace") DXDraw1KeyPress(game, 8);
+    if (down && ctrl && (code == "KeyZ" || code == "KeyY")) {
+        DXDraw1EditKey(game, code == "KeyZ" ? kEditUndo : kEditRedo);
+        return EM_TRUE;
+    }
+    if (down && code == "Tab") {
+        MenuKeyDown(game, shift ? MenuKey::kPrevious : MenuKey::kNext);
+        return EM_TRUE;
+    }
+    const int button = ButtonOfKey(k->code);
+    if (button >= 0) Press(game, button, down, k->repeat != 0);
+    if (down) TypedText(game, *k);
+    // Ctrl and Meta chords other than the editor's stay the browser's (copy, reload, ...).
+    return button >= 0 || code == "Backspace" || code == "Tab" || (!ctrl && !k->metaKey);
+}
+
+// A hidden tab or a page without the focus pauses as the window without the focus does.
+void Focus(bool focused) {
+    if (web.focused == focused || !Running()) return;
+    web.focused = focused;
+    web.platform->ReleaseKeys();
+    web.platform->Exposed();
+    FocusChanged(*web.game, focused);
+}
+
+EM_BOOL FocusEvent(int type, const EmscriptenFocusEvent*, void*) {
+    Focus(type == EMSCRIPTEN_EVENT_FOCUS);
+    return EM_FALSE;
+}
+
+EM_BOOL Visibility(int, const EmscriptenVisibilityChangeEvent* e, void*) {
+    Focus(!e->hidden);
+    return EM_FALSE;
+}
+
+void ListenToThePage() {
+    emscripten_set_mousemove_callback(kCanvas, nullptr, true, MouseMove);
+    emscripten_set_mousedown_callback(kCanvas, nullptr, true, MouseButton);
+    // A button let go outside the canvas still ends the click, as the window's captured mouse.
+    emscripten_set_mouseup_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, true, MouseButton);
+    emscripten_set_touchstart_callback(kCanvas, nullptr, true, Touch);
+    emscripten_set_touchmove_callback(kCanvas, nullptr, true, Touch);
+    emscripten_set_touchend_callback(kCanvas, nullptr, true, Touch);
+    emscripten_set_touchcancel_callback(kCanvas, nullptr, true, Touch);
+    emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, true, Key);
+    emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, true, Key);
+    emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, true, FocusEvent);
+    emscripten_set_focus_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, true, FocusEvent);
+    emscripten_set_visibilitychange_callback(nullptr, true, Visibility);
+}
+
+}  // namespace
+
+extern "C" {
+
+// Called by the page once the saves are read from the browser's storage. seed 0: the clock's.
+EMSCRIPTEN_KEEPALIVE void rhombulus_start(double seed, int firstStartLanguage, int stepped) {
+    web.platform = std::make_unique<WebPlatform>();
+    web.platform->waveDir = "/res/waves";
+    web.game = std::make_unique<Game>();
+    Game& game = *web.game;
+    const auto clockSeed =
+        seed > 0
+            ? static_cast<std::uint64_t>(seed)
+            : static_cast<std::uint64_t>(emscripten_get_now() * 1000.0 + emscripten_random() * 1e9);
+    InitGame(game, *web.platform, "/res", clockSeed);
+    game.savesDir = "/data/saves";
+    game.levelsDir = "/data/levels";
+    game.shell.FirstStartLanguage = firstStartLanguage;
+    web.stepped = stepped != 0;
+    ListenToThePage();
+    emscripten_request_animation_frame_loop(AnimationFrame, nullptr);
+}
+
+// The test page's clock: n ticks now, whatever the focus; returns the ticks run so far.
+EMSCRIPTEN_KEEPALIVE double rhombulus_step(int n) {
+    for (int i = 0; i < n && Running(); ++i) RunTick();
+    return static_cast<double>(web.ticks);
+}
+
+EMSCRIPTEN_KEEPALIVE double rhombulus_ticks() {
+    return static_cast<double>(web.ticks);
+}
+
+EMSCRIPTEN_KEEPALIVE int rhombulus_screen() {
+    return web.game != nullptr ? web.game->shell.ScreenId : -1;
+}
+
+// The simulation's state hash as 16 hex digits, to compare with the runner's --hash-every.
+EMSCRIPTEN_KEEPALIVE const char* rhombulus_state_hash() {
+    static char text[17];
+    std::snprintf(
+        text, sizeof text, "%016llx",
+        web.game != nullptr ? static_cast<unsigned long long>(StateHash(*web.game)) : 0ull);
+    return text;
+}
+
+// The picture the canvas shows, 800 x 600 RGBA.
+EMSCRIPTEN_KEEPALIVE const std::uint8_t* rhombulus_picture() {
+    return web.platform != nullptr ? web.platform->Rgba() : nullptr;
+}
+
+// The tab is closed or reloaded: what the window's close button keeps (the settings, the game
+// on screen for the next start) is written before the page goes.
+EMSCRIPTEN_KEEPALIVE void rhombulus_page_closing() {
+    if (Running()) WindowCloseRequested(*web.game);
+}
+
+// The message box's OK: the game goes on.
+EMSCRIPTEN_KEEPALIVE void rhombulus_message_closed() {
+    if (web.platform != nullptr) web.platform->messageOpen = false;
+}
+
+// The page's language ("de-CH") as a first start's language of the game.
+EMSCRIPTEN_KEEPALIVE int rhombulus_language_of(const char* browserLanguage) {
+    std::string locale = browserLanguage;
+    std::replace(locale.begin(), locale.end(), '-', '_');
+    return LanguageFromLocale(nullptr, nullptr, locale.c_str());
+}
+
+}  // extern "C"
+
+int main() {
+    // The page starts the game (rhombulus_start) when the saves are there.
+    // clang-format off
+    EM_ASM({ if (Module.rhombulusReady) Module.rhombulusReady(); });
+    // clang-format on
+    return 0;
+}

@@ -1,0 +1,458 @@
+#!/usr/bin/python3
+"""The game's page in headless Chromium against rhombulus2-headless, tick by tick.
+
+page_test.py BUILD_WEB RUNNER RES WORK
+
+Serves BUILD_WEB on 127.0.0.1, opens the page with its clock stepped by the test, and plays the
+script below through the page's real mouse and key events (Chromium's input, at the canvas's
+scale). At each checked tick the canvas read back and the state hash must equal the runner's
+--shot and hash of the same tick (same seed, same script). Screenshots of the page go to WORK.
+Prints "N passed, N failed".
+"""
+import base64
+import functools
+import http.server
+import json
+import os
+import shutil
+import socketserver
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import urllib.request
+
+import websocket
+
+SEED = 3
+WIDTH, HEIGHT = 800, 600
+# The runner's scripts and the ticks compared (tick, what, screen id). Puzzle: Escape ends the
+# splash, "Spiel starten", "Puzzle", a shot. Help: the help menu, the game's help, its next page.
+PUZZLE = """5 key escape
+30 move 400 350
+40 click
+60 move 400 390
+80 click
+150 move 300 200
+170 click
+"""
+HELP = """5 key escape
+30 move 400 465
+40 click
+60 move 400 355
+70 click
+100 move 685 570
+110 click
+"""
+# Taps of a finger: "T tap X Y" touches and lifts before tick T, which the runner reads as a move
+# and a click there.
+TOUCH = """5 key escape
+40 tap 400 350
+80 tap 400 390
+"""
+# A pad of the browser's standard layout: "T pad NAME" presses a button before tick T and lets go
+# before T + 1, which the runner reads as the key the window makes of it.
+PAD_KEYS = {"a": ("space", 0), "b": ("escape", 1), "down": ("down", 13), "start": ("p", 9)}
+PAD = """5 pad b
+26 pad down
+28 pad a
+50 pad down
+54 pad a
+"""
+# The level editor: two stones placed, then its proof, which the page plays without a thread.
+EDITOR = """5 key escape
+30 move 400 350
+40 click
+60 move 305 545
+80 click
+100 move 326 30
+101 down
+103 move 386 30
+104 up
+120 move 760 354
+121 click
+"""
+SCENES = [
+    ("puzzle", 1, PUZZLE, [(20, "main menu", 2), (50, "game choice", 11),
+                           (120, "puzzle level", 1), (175, "puzzle shot", 1)]),
+    ("help-en", 2, HELP, [(55, "help menu", 5), (90, "help page", 4), (130, "next help page", 4)]),
+    ("help-de", 1, HELP, [(90, "help page", 4)]),
+    ("touch", 2, TOUCH, [(60, "game choice", 11), (100, "puzzle level", 1)]),
+    ("pad", 1, PAD, [(40, "game choice", 11), (70, "puzzle level", 1)]),
+    ("editor", 1, EDITOR, [(123, "editor's proof begun", 26), (580, "editor's proof done", 26)]),
+]
+
+
+def runner_script(script):
+    """The scene's script as the runner reads it: a tap is a move and a click."""
+    lines = []
+    for line in script.splitlines():
+        words = line.split()
+        if words[1] == "tap":
+            lines += [f"{words[0]} move {words[2]} {words[3]}", f"{words[0]} click"]
+        elif words[1] == "pad":
+            lines.append(f"{words[0]} key {PAD_KEYS[words[2]][0]}")
+        else:
+            lines.append(line)
+    return "\n".join(lines) + "\n"
+DEADLINE_S = 240
+
+
+def log(text):
+    print(text, flush=True)
+
+
+def read_bmp(path):
+    """RGBA bytes, top row first, of the runner's 24-bit bottom-up bitmap."""
+    data = open(path, "rb").read()
+    offset = int.from_bytes(data[10:14], "little")
+    width = int.from_bytes(data[18:22], "little")
+    height = int.from_bytes(data[22:26], "little")
+    assert (width, height) == (WIDTH, HEIGHT) and data[28] == 24, "not an 800x600 24-bit bitmap"
+    stride = (width * 3 + 3) // 4 * 4
+    out = bytearray(width * height * 4)
+    for y in range(height):
+        row = data[offset + (height - 1 - y) * stride:]
+        for x in range(width):
+            b, g, r = row[x * 3], row[x * 3 + 1], row[x * 3 + 2]
+            out[(y * width + x) * 4:(y * width + x) * 4 + 4] = bytes((r, g, b, 255))
+    return bytes(out)
+
+
+def run_runner(runner, res, work, name, language, script, checks):
+    """The reference: the runner's shots (bitmaps) and state hashes of the checked ticks."""
+    fresh = os.path.join(work, "res-" + name)
+    # The game's files linked, its saves folder new and empty.
+    shutil.rmtree(fresh, ignore_errors=True)
+    shutil.copytree(os.path.abspath(res), fresh, ignore=shutil.ignore_patterns("saves", "levels"),
+                    copy_function=os.symlink)
+    os.mkdir(os.path.join(fresh, "saves"))
+    path = os.path.join(work, f"input-{name}.txt")
+    with open(path, "w") as f:
+        f.write(f"# language {language}\n" + runner_script(script))
+    last = max(t for t, _, _ in checks)
+    args = [runner, "--res", fresh, "--seed", str(SEED), "--ticks", str(last), "--input", path,
+            "--hash-every", "1"]
+    for tick, _, _ in checks:
+        args += ["--shot", f"{tick}:{work}/runner-{name}-{tick}.bmp"]
+    out = subprocess.run(args, capture_output=True, text=True, timeout=120, check=True).stdout
+    hashes = {}
+    for line in out.splitlines():
+        words = line.split()
+        if len(words) == 4 and words[0] == "tick" and words[2] == "hash":
+            hashes[int(words[1])] = words[3]
+    return hashes
+
+
+class Page:
+    """One Chromium tab through the DevTools protocol."""
+
+    def __init__(self, url):
+        self.ws = websocket.create_connection(url, timeout=60, suppress_origin=True)
+        self.next_id = 0
+
+    def call(self, method, **params):
+        self.next_id += 1
+        self.ws.send(json.dumps({"id": self.next_id, "method": method, "params": params}))
+        while True:
+            message = json.loads(self.ws.recv())
+            if message.get("id") == self.next_id:
+                if "error" in message:
+                    raise RuntimeError(f"{method}: {message['error']}")
+                return message.get("result", {})
+
+    def eval(self, expression):
+        result = self.call("Runtime.evaluate", expression=expression, returnByValue=True,
+                           awaitPromise=True)
+        if "exceptionDetails" in result:
+            raise RuntimeError(f"{expression}: {result['exceptionDetails']}")
+        return result["result"].get("value")
+
+    def wait_for(self, expression, seconds):
+        end = time.monotonic() + seconds
+        while time.monotonic() < end:
+            if self.eval(expression):
+                return True
+            time.sleep(0.1)
+        return False
+
+    def shot(self, path):
+        data = self.call("Page.captureScreenshot", format="png")["data"]
+        with open(path, "wb") as f:
+            f.write(base64.b64decode(data))
+
+
+class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, *args):
+        pass
+
+
+def serve(directory):
+    handler = functools.partial(QuietHandler, directory=directory)
+    server = socketserver.ThreadingTCPServer(("127.0.0.1", 0), handler)
+    server.daemon_threads = True
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server
+
+
+def start_chromium(profile):
+    chromium = shutil.which("chromium") or "/usr/bin/chromium"
+    process = subprocess.Popen(
+        [chromium, "--headless=new", "--no-sandbox", "--disable-gpu", "--no-first-run",
+         "--no-default-browser-check", "--disable-extensions", "--mute-audio",
+         "--remote-debugging-address=127.0.0.1", "--remote-debugging-port=0",
+         f"--user-data-dir={profile}", "--window-size=1700,1300", "about:blank"],
+        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    port_file = os.path.join(profile, "DevToolsActivePort")
+    end = time.monotonic() + 60
+    while time.monotonic() < end and not os.path.exists(port_file):
+        if process.poll() is not None:
+            raise RuntimeError("chromium ended at start")
+        time.sleep(0.1)
+    time.sleep(0.2)
+    port = int(open(port_file).read().split()[0])
+    targets = json.load(urllib.request.urlopen(f"http://127.0.0.1:{port}/json/list", timeout=10))
+    page = next(t for t in targets if t["type"] == "page")
+    return process, Page(page["webSocketDebuggerUrl"])
+
+
+class Player:
+    """Plays the script's events through Chromium's input at the canvas's place and scale."""
+
+    def __init__(self, page):
+        self.page = page
+        self.tick = 0
+        box = page.eval("(() => { const r = document.getElementById('canvas')"
+                        ".getBoundingClientRect(); return [r.left, r.top, r.width]; })()")
+        self.left, self.top, self.scale = box[0], box[1], box[2] / WIDTH
+        self.x = self.y = 0
+
+    def step_to(self, tick):
+        """Runs the ticks before `tick`: its events come next, then the tick itself."""
+        if tick - 1 > self.tick:
+            self.tick = int(self.page.eval(f"rhombulus.step({tick - 1 - self.tick})"))
+
+    def mouse(self, kind, **extra):
+        px = self.left + (self.x + 0.5) * self.scale
+        py = self.top + (self.y + 0.5) * self.scale
+        self.page.call("Input.dispatchMouseEvent", type=kind, x=px, y=py, **extra)
+
+    def event(self, words):
+        kind = words[1]
+        if kind == "move":
+            self.x, self.y = int(words[2]), int(words[3])
+            self.mouse("mouseMoved")
+        elif kind in ("down", "up"):
+            self.mouse("mousePressed" if kind == "down" else "mouseReleased", button="left",
+                       clickCount=1)
+        elif kind in ("keydown", "keyup"):
+            key, code, vk = {"escape": ("Escape", "Escape", 27), "return": ("Enter", "Enter", 13),
+                             "space": (" ", "Space", 32)}[words[2]]
+            self.page.call("Input.dispatchKeyEvent",
+                           type="keyDown" if kind == "keydown" else "keyUp", key=key, code=code,
+                           windowsVirtualKeyCode=vk)
+        elif kind in ("paddown", "padup"):
+            index = PAD_KEYS[words[2]][1]
+            pressed = "true" if kind == "paddown" else "false"
+            self.page.eval(f"(() => {{ const b = window.testPad.buttons[{index}];"
+                           f" b.pressed = {pressed}; b.value = {pressed} ? 1 : 0;"
+                           f" window.testPad.timestamp += 1; return true; }})()")
+        elif kind == "tap":
+            x = self.left + (int(words[2]) + 0.5) * self.scale
+            y = self.top + (int(words[3]) + 0.5) * self.scale
+            self.page.call("Input.dispatchTouchEvent", type="touchStart",
+                           touchPoints=[{"x": x, "y": y, "id": 1}])
+            self.page.call("Input.dispatchTouchEvent", type="touchEnd", touchPoints=[])
+        else:
+            raise ValueError(kind)
+
+
+def expand(script):
+    """The script's events one by one, as the runner reads them (click, key: down, then up)."""
+    events = []
+    for line in script.splitlines():
+        words = line.split()
+        tick = int(words[0])
+        if words[1] == "click":
+            events += [(tick, [words[0], "down"]), (tick + 1, [words[0], "up"])]
+        elif words[1] == "pad":
+            events += [(tick, [words[0], "paddown", words[2]]),
+                       (tick + 1, [words[0], "padup", words[2]])]
+        elif words[1] == "key":
+            events += [(tick, [words[0], "keydown", words[2]]),
+                       (tick + 1, [words[0], "keyup", words[2]])]
+        else:
+            events.append((tick, words))
+    return sorted(events, key=lambda e: e[0])
+
+
+def stepped(page, base, runner, res, work, scene, check):
+    """The clock stepped by the test: every checked tick as the runner's."""
+    name, language, script, checks = scene
+    hashes = run_runner(runner, res, work, name, language, script, checks)
+    page.call("Page.navigate", url=f"{base}/index.html?test=1&seed={SEED}&lang={language}")
+    loaded = page.wait_for("window.rhombulus !== undefined && rhombulus.ready === true", 120)
+    check(loaded, f"{name}: the page loads and starts the game")
+    if not loaded:
+        return
+    # A pad the page reads through the Gamepad API.
+    page.eval("window.testPad = { connected: true, id: 'test pad', index: 0, mapping: 'standard',"
+              " timestamp: 0, axes: [0, 0, 0, 0], buttons: Array.from({ length: 17 },"
+              " () => ({ pressed: false, value: 0 })) };"
+              " Object.defineProperty(navigator, 'getGamepads', { value: () => [window.testPad],"
+              " configurable: true }); true")
+    player = Player(page)
+    check(abs(player.scale - 2) < 1e-6,
+          f"the canvas is scaled by 2 in a 1700x1300 page (scale {player.scale})")
+    events = expand(script)
+    for tick, what, screen in checks:
+        while events and events[0][0] <= tick:
+            event_tick, words = events.pop(0)
+            player.step_to(event_tick)
+            player.event(words)
+        player.step_to(tick + 1)
+        check(player.tick == tick, f"{name}: tick {tick} ran ({player.tick})")
+        check(page.eval("rhombulus.screen()") == screen, f"{name}: tick {tick}: the {what} shows")
+        check(page.eval("rhombulus.stateHash()") == hashes.get(tick),
+              f"{name}: tick {tick}: the state hash is the runner's")
+        shown = base64.b64decode(page.eval(
+            "(() => { const d = document.getElementById('canvas').getContext('2d')"
+            ".getImageData(0, 0, 800, 600).data; let s = '';"
+            " for (let i = 0; i < d.length; i += 8192)"
+            "   s += String.fromCharCode.apply(null, d.subarray(i, i + 8192));"
+            " return btoa(s); })()"))
+        expected = read_bmp(f"{work}/runner-{name}-{tick}.bmp")
+        differ = sum(1 for i in range(0, len(expected), 4) if shown[i:i + 4] != expected[i:i + 4])
+        check(differ == 0, f"{name}: tick {tick}: the canvas is the runner's shot byte for "
+              f"byte ({differ} pixels differ)")
+        page.shot(f"{work}/page-{name}-{tick}.png")
+    if name == "puzzle":
+        # What a tick of the level costs in the page (drawing included), and the tab's memory.
+        spent = page.eval("(() => { const t = performance.now(); rhombulus.step(600);"
+                          " return performance.now() - t; })()")
+        memory = page.eval("[Module.HEAPU8.length, performance.memory ?"
+                           " performance.memory.usedJSHeapSize : 0]")
+        log(f"figure: {spent / 600:.3f} ms a tick in the page over 600 ticks of a Puzzle level; "
+            f"WebAssembly memory {memory[0] >> 20} MiB, script heap {memory[1] >> 20} MiB")
+
+
+def free_running(page, base, work, check):
+    """The page as a player gets it: its own clock, the saves in IndexedDB, the mouse into a
+    Puzzle level. Prints the time to the main menu and the ticks a second."""
+    page.call("Page.navigate", url=f"{base}/index.html")
+    menu = page.wait_for("window.rhombulusMainMenuMs !== undefined", 60)
+    check(menu, "the page's own clock reaches the main menu")
+    if not menu:
+        return
+    ms, tick = page.eval("[window.rhombulusMainMenuMs, window.rhombulusMainMenuTick]")
+    log(f"figure: main menu {ms:.0f} ms after the page was asked for, at tick {tick} "
+        f"(the splash's {tick * 15} ms included)")
+    player = Player(page)
+    for x, y, screen, what in [(400, 350, 11, "game choice"), (400, 390, 1, "Puzzle level")]:
+        # A menu takes clicks once it has come in.
+        start = page.eval("rhombulus.ticks()")
+        page.wait_for(f"rhombulus.ticks() >= {start + 40}", 10)
+        player.x, player.y = x, y
+        player.mouse("mouseMoved")
+        time.sleep(0.1)
+        player.mouse("mousePressed", button="left", clickCount=1)
+        time.sleep(0.1)
+        player.mouse("mouseReleased", button="left", clickCount=1)
+        check(page.wait_for(f"rhombulus.screen() === {screen}", 10),
+              f"a click with the mouse opens the {what}")
+    sound = page.eval("Module.rhombulusSound.state()")
+    check(sound["context"] == "running" and sound["tune"] and sound["waves"] > 0,
+          f"after the first click the effects sound and the tune plays ({sound})")
+    first = page.eval("[rhombulus.ticks(), performance.now()]")
+    time.sleep(1.0)
+    second = page.eval("[rhombulus.ticks(), performance.now()]")
+    rate = (second[0] - first[0]) * 1000.0 / (second[1] - first[1])
+    check(second[0] > first[0], "the ticks go on by themselves")
+    log(f"figure: {rate:.1f} ticks a second on the page's clock (66.7 is one every 15 ms)")
+    page.shot(f"{work}/page-free-running.png")
+    # A page without the focus pauses as the window does: no ticks until the focus is back.
+    page.eval("dispatchEvent(new FocusEvent('blur')); true")
+    paused = page.eval("rhombulus.ticks()")
+    time.sleep(0.5)
+    check(page.eval("rhombulus.ticks()") == paused, "no ticks while the page lacks the focus")
+    page.shot(f"{work}/page-paused.png")
+    page.eval("dispatchEvent(new FocusEvent('focus')); true")
+    check(page.wait_for(f"rhombulus.ticks() > {paused}", 5),
+          "the ticks go on when the focus is back")
+    # A pack dropped on the page goes into the levels folder; other files are refused.
+    page.eval("(() => { const d = new DataTransfer();"
+              " d.items.add(new File(['; a pack\\n'], 'dropped pack.txt'));"
+              " d.items.add(new File(['x'], 'picture.png'));"
+              " document.getElementById('canvas').dispatchEvent(new DragEvent('drop',"
+              " { dataTransfer: d, bubbles: true, cancelable: true })); return true; })()")
+    check(page.wait_for("FS.readdir('/data/levels').includes('dropped pack.txt')", 5),
+          "a pack dropped on the page is in the levels folder")
+    check(not page.eval("FS.readdir('/data/levels').includes('picture.png')"),
+          "a file that is no pack is not taken")
+    # Closing the page is the window's close: the settings and the game on screen are kept
+    # (the browser's storage) and the next start offers to go on with that game.
+    page.call("Page.reload")
+    check(page.wait_for("window.rhombulusMainMenuMs !== undefined", 60),
+          "the page starts again after a reload")
+    saves = page.eval("FS.readdir('/data/saves')")
+    check("settings.dat" in saves and "ave.dat" in saves,
+          f"the settings and the game left survive the reload ({saves})")
+    check(page.eval("FS.readdir('/data/levels').includes('dropped pack.txt')"),
+          "the dropped pack survives the reload")
+    time.sleep(1.0)
+    page.shot(f"{work}/page-reloaded.png")
+    # A browser that refuses the storage: the page says so once and the game plays on.
+    script = page.call("Page.addScriptToEvaluateOnNewDocument",
+                       source="Object.defineProperty(window, 'indexedDB', { value: undefined });")
+    page.call("Page.navigate", url=f"{base}/index.html")
+    check(page.wait_for("window.rhombulusMainMenuMs !== undefined", 60),
+          "without the browser's storage the game still reaches the main menu")
+    said = page.eval("document.getElementById('status').textContent")
+    check("no saves" in said, f"and the page says it keeps no saves ({said!r})")
+    page.shot(f"{work}/page-no-storage.png")
+    page.call("Page.removeScriptToEvaluateOnNewDocument", identifier=script["identifier"])
+
+
+def main():
+    build_web, runner, res, work = sys.argv[1:5]
+    started = time.monotonic()
+    os.makedirs(work, exist_ok=True)
+    server = serve(build_web)
+    profile = tempfile.mkdtemp(prefix="rhombulus2-chromium-")
+    process, page = start_chromium(profile)
+    passed = failed = 0
+
+    def check(ok, what):
+        nonlocal passed, failed
+        passed += ok
+        failed += not ok
+        log(("ok   " if ok else "FAIL ") + what)
+
+    try:
+        page.call("Page.enable")
+        page.call("Runtime.enable")
+        # A page of 1700 x 1300 pixels: the picture fits twice.
+        page.call("Emulation.setDeviceMetricsOverride", width=1700, height=1300,
+                  deviceScaleFactor=1, mobile=False)
+        page.call("Emulation.setTouchEmulationEnabled", enabled=True, maxTouchPoints=1)
+        base = f"http://127.0.0.1:{server.server_address[1]}"
+        for scene in SCENES:
+            stepped(page, base, runner, res, work, scene, check)
+        free_running(page, base, work, check)
+        check(time.monotonic() - started < DEADLINE_S, "the test ended in its time")
+    finally:
+        page.ws.close()
+        process.terminate()
+        try:
+            process.wait(timeout=20)
+        except subprocess.TimeoutExpired:
+            process.kill()
+        server.shutdown()
+        shutil.rmtree(profile, ignore_errors=True)
+    print(f"{passed} passed, {failed} failed")
+    return 0 if failed == 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
