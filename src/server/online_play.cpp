@@ -5,6 +5,7 @@
 #include "core/game.h"
 #include "core/state_io.h"
 #include "platform/headless/headless_platform.h"
+#include "runner/game_replays.h"
 #include "runner/replay_watch.h"
 #include "shell/frame_loop.h"
 #include "shell/replay_store.h"

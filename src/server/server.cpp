@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "runner/game_replays.h"
 #include "runner/replay_watch.h"
 #include "server/online_play.h"
 #include "shell/command_line.h"

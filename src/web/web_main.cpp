@@ -421,7 +421,7 @@ EMSCRIPTEN_KEEPALIVE void rhombulus_start(double seed, int firstStartLanguage, i
             : static_cast<std::uint64_t>(emscripten_get_now() * 1000.0 + emscripten_random() * 1e9);
     InitGame(game, *web.platform, "/res", clockSeed);
     game.savesDir = "/data/saves";
-    game.levelsDir = "/data/levels";
+    game.env.levelsDir = "/data/levels";
     game.shell.FirstStartLanguage = firstStartLanguage;
     web.stepped = stepped != 0;
     ListenToThePage();
