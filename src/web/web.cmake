@@ -8,16 +8,18 @@ endif()
 set(WEB_CATALOGUE_TABLE ${RHOMBULUS_NATIVE_BUILD}/generated/catalogue_table.cpp)
 
 file(GLOB_RECURSE WEB_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*.cpp)
-# Not in the browser: SDL, the runner, the desktop window, and the network match, which needs
-# UDP sockets and threads (src/net's protocol and rooms still build, the match screen shows).
+# Not in the browser: SDL, the runner, the desktop window, the online server, and the network
+# match, which needs UDP sockets and threads (src/net's protocol and rooms still build, the match screen shows).
 list(FILTER WEB_SOURCES EXCLUDE REGEX "/src/platform/sdl/")
-list(FILTER WEB_SOURCES EXCLUDE REGEX "/src/(runner|window)/")
+list(FILTER WEB_SOURCES EXCLUDE REGEX "/src/(runner|window|server)/")
 list(FILTER WEB_SOURCES EXCLUDE REGEX "/src/(main|headless_main)\\.cpp$")
 list(FILTER WEB_SOURCES EXCLUDE REGEX "/src/shell/net_session\\.cpp$")
 list(FILTER WEB_SOURCES EXCLUDE REGEX "/src/net/(enet_transport|discovery|relay_server|slot_guard)\\.cpp$")
 
 add_executable(rhombulus2 ${WEB_SOURCES} ${WEB_CATALOGUE_TABLE})
 target_include_directories(rhombulus2 PRIVATE ${CMAKE_SOURCE_DIR}/src)
+# The browser has no glib: the names' few calls of it, with the page's own Unicode tables.
+target_include_directories(rhombulus2 SYSTEM PRIVATE ${CMAKE_SOURCE_DIR}/src/web/glib)
 target_compile_definitions(rhombulus2 PRIVATE RHOMBULUS_VERSION="${PROJECT_VERSION}")
 target_compile_options(rhombulus2 PRIVATE -O2)
 # The game's data as the page's file system (the saves folder is the player's, in /data).

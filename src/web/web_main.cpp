@@ -471,7 +471,7 @@ EMSCRIPTEN_KEEPALIVE void rhombulus_message_closed() {
 EMSCRIPTEN_KEEPALIVE int rhombulus_language_of(const char* browserLanguage) {
     std::string locale = browserLanguage;
     std::replace(locale.begin(), locale.end(), '-', '_');
-    return LanguageFromLocale(nullptr, nullptr, locale.c_str());
+    return LanguageFromLocale(nullptr, nullptr, nullptr, locale.c_str());
 }
 
 }  // extern "C"
