@@ -231,6 +231,29 @@ void MenuKeyUp(Game& game, MenuKey key) {
     DXDraw1MouseUp(game);
 }
 
+bool KeyTakenByScreen(Game& game, int button, bool down, bool repeat) {
+    const EditKey edit = EditKeyOfButton(button);
+    if (down && edit != kEditNone && EditorTakesKeys(game)) {
+        if (!repeat || edit != kEditPlace) DXDraw1EditKey(game, edit);
+        return true;
+    }
+    MenuKey key{};
+    if (button == kButtonDown)
+        key = MenuKey::kNext;
+    else if (button == kButtonUp)
+        key = MenuKey::kPrevious;
+    else if (button == kButtonReturn || button == kButtonSpace)
+        key = MenuKey::kPress;
+    else
+        return false;
+    if (!down) {
+        MenuKeyUp(game, key);
+        return false;
+    }
+    // A click on a menu is not also a key of the game.
+    return (!repeat || key != MenuKey::kPress) && MenuKeyDown(game, key) && key == MenuKey::kPress;
+}
+
 void PadPointerStep(Game& game, int axisX, int axisY) {
     // A dead zone for a stick at rest; full deflection moves 10 pixels a tick.
     constexpr int kDeadZone = 8000;

@@ -40,6 +40,10 @@ void TypeText(Game& game, const std::string& utf8);
 // Returns true when the key was taken for the menu, so it is not also read as a game key.
 bool MenuKeyDown(Game& game, MenuKey key);
 void MenuKeyUp(Game& game, MenuKey key);
+// A key or pad button (a KeyButton) that went down or up in a front end: the level editor's
+// cursor and the menu keys take it first (held arrows walk on, a held Space or Return acts once).
+// False when it goes on as the game's key.
+bool KeyTakenByScreen(Game& game, int button, bool down, bool repeat);
 // The slot of the next (direction 1) or previous (-1) active button from the one under the
 // pointer; from none, the first or the last. 0 when the screen has no buttons.
 int NextMenuButton(const Game& game, int direction);

@@ -200,28 +200,7 @@ int ButtonOfKey(const char* code) {
 
 // A key that went down or up: the menu meaning first, then the game's key (the window's Press).
 void Press(Game& game, int button, bool down, bool repeat) {
-    // The level editor's cursor: held arrows walk on, a held Space or Return places once.
-    const EditKey edit = EditKeyOfButton(button);
-    if (down && edit != kEditNone && EditorTakesKeys(game)) {
-        if (!repeat || edit != kEditPlace) DXDraw1EditKey(game, edit);
-        return;
-    }
-    MenuKey key{};
-    bool menu = true;
-    if (button == kButtonDown)
-        key = MenuKey::kNext;
-    else if (button == kButtonUp)
-        key = MenuKey::kPrevious;
-    else if (button == kButtonReturn || button == kButtonSpace)
-        key = MenuKey::kPress;
-    else
-        menu = false;
-    if (menu && !down) MenuKeyUp(game, key);
-    // Held arrows walk on with the key repeat; a held Return clicks once.
-    if (menu && down && (!repeat || key != MenuKey::kPress)) {
-        // A click on a menu is not also a key of the game.
-        if (MenuKeyDown(game, key) && key == MenuKey::kPress) return;
-    }
+    if (KeyTakenByScreen(game, button, down, repeat)) return;
     if (!repeat) web.platform->KeyEvent(button, down);
 }
 

@@ -95,6 +95,16 @@ bool ClearOfTheEdges(const Glyph& g) {
     return true;
 }
 
+// A shape still too wide for its box (the hook of the j) loses the pixels on the edge.
+void ClearEdges(Glyph& g) {
+    for (int y = 0; y < kGlyphHeight; ++y) {
+        for (int x = 0; x < g.width; ++x) {
+            if (x == 0 || y == 0 || x == g.width - 1 || y == kGlyphHeight - 1)
+                g.pixels[static_cast<size_t>(y) * g.width + x] = kBack;
+        }
+    }
+}
+
 Glyph TextGlyph(char32_t c) {
     const std::string text = Utf8(c);
     // The box is the advance at the font size plus one column of air on the right.
@@ -118,13 +128,7 @@ Glyph TextGlyph(char32_t c) {
         cairo_surface_destroy(mask);
         if (ClearOfTheEdges(g)) return g;
     }
-    // A shape still too wide for its box (the hook of the j) loses the pixels on the edge.
-    for (int y = 0; y < kGlyphHeight; ++y) {
-        for (int x = 0; x < width; ++x) {
-            if (x == 0 || y == 0 || x == width - 1 || y == kGlyphHeight - 1)
-                g.pixels[static_cast<size_t>(y) * width + x] = kBack;
-        }
-    }
+    ClearEdges(g);
     return g;
 }
 
@@ -389,12 +393,7 @@ Glyph CjkGlyph(char32_t c, const char* face) {
         cairo_surface_destroy(mask);
         if (ClearOfTheEdges(g)) return g;
     }
-    for (int y = 0; y < kGlyphHeight; ++y) {
-        for (int x = 0; x < kWidth; ++x) {
-            if (x == 0 || y == 0 || x == kWidth - 1 || y == kGlyphHeight - 1)
-                g.pixels[static_cast<size_t>(y) * kWidth + x] = kBack;
-        }
-    }
+    ClearEdges(g);
     return g;
 }
 
