@@ -66,7 +66,8 @@ static HeadlessPlatform& SharedPlatform() {
 }
 
 FuzzGame::FuzzGame() : platform(SharedPlatform()), game(SharedGame()) {
-    platform.keysDown = {};
+    game.keys = KeysHeld{};
+    game.command = Command{};
     platform.messages.clear();
     platform.wavesThisTick.clear();
     platform.closed = false;

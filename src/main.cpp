@@ -152,13 +152,11 @@ struct NetMatchKeeper {
 // picture; a match that ends early shows why, then both are back at the main menu.
 bool NetTick(Game& game, SdlPlatform& platform, WindowSession& session, NetSession& net,
              NetMatchKeeper& kept, std::int64_t nowMs, bool& waitingShown) {
-    LocalControls local = session.local;
-    local.keyLeft = platform.KeyboardButton(kButtonLeft);
-    local.keyRight = platform.KeyboardButton(kButtonRight);
-    local.keySpace = platform.KeyboardButton(kButtonSpace);
-    local.keyP = platform.KeyboardButton(kButtonP);
-    local.keyEscape = platform.KeyboardButton(kButtonEscape);
-    const NetSession::Tick tick = net.MatchTick(game, local, nowMs);
+    // The window's record becomes this machine's command; the game itself sees only the two
+    // players' commands, as the other machine does.
+    FoldIntoControls(game, game.command, session.local);
+    game.command.events.clear();
+    const NetSession::Tick tick = net.MatchTick(game, session.local, nowMs);
     if (tick == NetSession::Tick::kRan && session.netTrace != nullptr && net.LastTick() % 60 == 0) {
         std::fprintf(session.netTrace, "%u %016llx level %d\n", net.LastTick(),
                      static_cast<unsigned long long>(StateHash(game)), game.play.LevelNumber);
@@ -211,12 +209,6 @@ void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session, Highsco
     SDL_Event e;
     while (!game.session.WindowClosed) {
         SDL_PumpEvents();
-        // In a network match the window's events reach only this machine's command (mouse,
-        // keys); what they would do to the game itself (the pointer, "Pause" on a focus change)
-        // must not make this machine's game differ from the other's.
-        std::unique_ptr<Simulation> kept;
-        if (net.InMatch() && SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT))
-            kept = std::make_unique<Simulation>(game.sim());
         bool watch = false;
         while (!game.session.WindowClosed &&
                SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
@@ -224,13 +216,13 @@ void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session, Highsco
             const bool closing = e.type == SDL_QUIT || (e.type == SDL_WINDOWEVENT &&
                                                         e.window.event == SDL_WINDOWEVENT_CLOSE);
             if (closing && net.InMatch()) {
+                game.command.events.clear();
                 netKept.Keep(game);
                 net.Leave(game);
             }
             if (!net.InMatch()) watch = table.Event(game, platform, e) || watch;
             HandleSdlEvent(game, platform, session, e);
         }
-        if (kept != nullptr && net.InMatch()) game.sim() = *kept;
         if (watch && !game.session.WindowClosed) {
             WatchFromTable(game, platform, session, table);
             next = Clock::now() + kPeriod;
@@ -242,6 +234,9 @@ void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session, Highsco
             // No ticks without the focus: wait for the event that brings it back.
             log.Pause();
             if (SDL_WaitEvent(&e)) HandleSdlEvent(game, platform, session, e);
+            // Without ticks the record is carried out at once: the game is as the events left it
+            // whenever the window closes or shows a highscore's replay.
+            TakeCommand(game);
             next = Clock::now() + kPeriod;
             continue;
         }

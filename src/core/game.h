@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/bitmap_set.h"
+#include "core/command.h"
 #include "core/draw_routines.h"
 #include "core/environment.h"
 #include "core/music_player.h"
@@ -80,6 +81,8 @@ struct Game : Simulation {
     // the runner. A new highscore entry links to it.
     std::string replayName;
     std::uint64_t clockSeed = 1;  // what start-up seeds the generator with
+    Command command;              // what the player did since the last tick; the tick takes it
+    KeysHeld keys;                // the game's keys as the commands left them
 
     SessionState session;
     NetMatchTick netTick;

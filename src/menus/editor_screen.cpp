@@ -13,7 +13,7 @@
 #include "menus/highscores.h"
 #include "menus/level_packs.h"
 #include "menus/transitions.h"
-#include "playfield/level_source.h"
+#include "playfield/level_text.h"
 #include "presentation/text.h"
 
 namespace {

@@ -33,11 +33,6 @@ class Platform {
     virtual void HideSystemPointer() {}
     // Give the game's picture the keyboard focus (second tick).
     virtual void FocusDisplay() {}
-    // Keyboard: refresh the key states once per tick; button n = 0..7 is Left, Right, Up, Down,
-    // Space, Return, Escape, P.
-    virtual void UpdateKeyboard() = 0;
-    virtual bool KeyboardButton(int n) const = 0;
-
     // A modal message box (blocks in the real window).
     virtual void ShowMessage(const std::string& text) = 0;
     // Close the window at the end of the quitting tick.

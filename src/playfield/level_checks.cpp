@@ -2,7 +2,7 @@
 #include <map>
 #include <vector>
 
-#include "playfield/level_source.h"
+#include "playfield/level_text.h"
 
 namespace levels {
 

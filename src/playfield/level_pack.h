@@ -20,7 +20,7 @@
 #include <string_view>
 #include <vector>
 
-#include "playfield/level_source.h"
+#include "playfield/level_text.h"
 
 namespace levels {
 

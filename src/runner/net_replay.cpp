@@ -51,9 +51,8 @@ std::string VerifyMatchReplay(const std::string& text, const std::string& resDir
     auto game = std::make_unique<Game>();
     InitGame(*game, platform, resDir, watch.Header().seed);
     if (!watch.Prepare(*game, scratchDir, why)) return why;
-    const ScriptKeys keys{platform.keysDown, platform.keysTapped};
     // The match ended with the tick of its last commands (a watcher goes on one tick more).
-    while (watch.Tick() < watch.LastTick() && watch.Step(*game, keys, false)) {
+    while (watch.Tick() < watch.LastTick() && watch.Step(*game, false)) {
     }
     if (StateHash(*game) != watch.Header().endHash) return "its match ends in another state";
     return "";

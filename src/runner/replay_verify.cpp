@@ -23,9 +23,8 @@ ReplayVerdict VerifyReplay(const std::string& text, const HighscoreReplay& entry
     // Any score is a new entry in an empty table, so the replayed game reaches the name entry
     // whatever the player's table held.
     if (!watch.Prepare(*game, scratchDir, why)) return {false, why};
-    const ScriptKeys keys{platform.keysDown, platform.keysTapped};
     for (bool more = true; more;) {
-        more = watch.Step(*game, keys, false);
+        more = watch.Step(*game, false);
         const MenuState& m = game->menus;
         if (game->shell.ScreenId == kScreenNewChampion && m.EntryRank >= 1 &&
             m.EntryRank <= kHighscorePlaces && entry.table >= 1 &&

@@ -19,6 +19,7 @@
 #include "runner/dump.h"
 #include "runner/game_replays.h"
 #include "shell/frame_loop.h"
+#include "shell/input.h"
 
 ScratchFolder::ScratchFolder() {
     const char* tmp = std::getenv("TMPDIR");
@@ -110,16 +111,19 @@ bool ReplayWatch::Over(const Game& game) const {
     return game.session.WindowClosed || tick_ > last_;
 }
 
-bool ReplayWatch::Step(Game& game, ScriptKeys keys, bool draw) {
+bool ReplayWatch::Step(Game& game, bool draw) {
     if (Over(game)) return false;
     ++tick_;
     while (next_ < events_.size() && events_[next_].tick <= tick_) {
-        if (!game.session.WindowClosed) ApplyScriptEvent(game, keys, events_[next_], focused_);
+        if (!game.session.WindowClosed) ApplyScriptEvent(game, events_[next_], focused_);
         ++next_;
     }
     if (game.session.WindowClosed) return false;
-    // The recorded window had no focus: its game stood still.
-    if (focused_) FrameTick(game, draw);
+    // The recorded window had no focus: its game stood still, taking the player's doings at once.
+    if (focused_)
+        FrameTick(game, draw);
+    else
+        TakeCommand(game);
     // The replay of one game ends where the game ended (older ones ran on to where the next
     // game began). A network match's replay runs to the hash it names.
     const bool ended = game.session.GameStarted || (game.session.GameEnded && !header_.hasEnd);
@@ -129,10 +133,10 @@ bool ReplayWatch::Step(Game& game, ScriptKeys keys, bool draw) {
     return !Over(game);
 }
 
-bool ReplayWatch::Frame(Game& game, ScriptKeys keys, const std::function<void()>& afterTick) {
+bool ReplayWatch::Frame(Game& game, const std::function<void()>& afterTick) {
     if (paused_) return !Over(game);
     for (int i = 1; i <= speed_; ++i) {
-        const bool more = Step(game, keys, i == speed_);
+        const bool more = Step(game, i == speed_);
         if (afterTick) afterTick();
         if (!more) return false;
     }
@@ -190,8 +194,7 @@ int WatchHeadless(const RunnerOptions& options, const std::string& text, int spe
         platform.wavesThisTick.clear();
         game->text.calls.clear();
     };
-    const ScriptKeys keys{platform.keysDown, platform.keysTapped};
-    while (watch.Frame(*game, keys, afterTick)) {
+    while (watch.Frame(*game, afterTick)) {
     }
     for (const auto& [t, path] : options.dumps) {
         if (t > watch.Tick() && !WriteDump(path, *game, platform)) status = 2;

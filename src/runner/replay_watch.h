@@ -50,10 +50,10 @@ class ReplayWatch {
     bool Prepare(Game& game, const std::string& scratchDir, std::string& why);
     // One tick of the recorded game: the input of the tick, then the tick, drawn or not. The
     // keys are the ones the game's platform reads. False once the replay is over.
-    bool Step(Game& game, ScriptKeys keys, bool draw);
+    bool Step(Game& game, bool draw);
     // One frame: Speed() ticks, only the last drawn, `afterTick` after each; nothing while
     // paused. False once over.
-    bool Frame(Game& game, ScriptKeys keys, const std::function<void()>& afterTick = {});
+    bool Frame(Game& game, const std::function<void()>& afterTick = {});
     bool Over(const Game& game) const;
 
     void TogglePause() { paused_ = !paused_; }

@@ -42,75 +42,35 @@ bool IsKeyName(const std::string& name) {
            name == "ctrl+z" || name == "ctrl+y" || name == "delete";
 }
 
-// The menu meaning of a key, as the real window gives it: the arrows and Tab walk the buttons,
-// Return and Space press.
-bool MenuKeyOf(const std::string& name, MenuKey& key) {
-    if (name == "down" || name == "tab")
-        key = MenuKey::kNext;
-    else if (name == "up" || name == "backtab")
-        key = MenuKey::kPrevious;
-    else if (name == "return" || name == "space")
-        key = MenuKey::kPress;
-    else
-        return false;
-    return true;
-}
-
-void ApplyKey(Game& game, ScriptKeys keys, const std::string& name, bool down) {
-    // On the level editor the arrows, Space, Return, Delete, Backspace and Tab are its cursor's.
-    // Their release goes on as the window's does: a Return that ended the typing of a name is
-    // let go, not held down for ever.
-    if (EditorTakesKeys(game) && EditKeyOfName(name) != kEditNone) {
-        if (down) {
-            DXDraw1EditKey(game, EditKeyOfName(name));
-            return;
-        }
-        if (name == "delete" || name == "backspace" || name == "ctrl+z" || name == "ctrl+y") return;
-    }
-    if (name == "delete") return;
-    if (name == "backspace") {
-        if (down) DXDraw1KeyPress(game, 8);
-        return;
-    }
-    if (name == "ctrl+z" || name == "ctrl+y") {
-        if (down) DXDraw1EditKey(game, name == "ctrl+z" ? kEditUndo : kEditRedo);
-        return;
-    }
-    MenuKey menuKey{};
+// The command key of a script's key name; -1 for none.
+int CommandKeyOf(const std::string& name) {
     const int button = KeyButtonOf(name);
-    if (MenuKeyOf(name, menuKey)) {
-        if (!down) {
-            MenuKeyUp(game, menuKey);
-        } else if (MenuKeyDown(game, menuKey) && menuKey == MenuKey::kPress) {
-            return;  // a click on the menu, not also a key of the game
-        }
-    }
-    if (button < 0) return;
-    keys.down[button] = down;
-    if (down) keys.tapped[button] = true;
+    if (button >= 0) return button;
+    if (name == "delete") return kKeyDelete;
+    if (name == "backspace") return kKeyBackspace;
+    if (name == "tab") return kKeyTab;
+    if (name == "backtab") return kKeyBackTab;
+    if (name == "ctrl+z") return kKeyUndo;
+    if (name == "ctrl+y") return kKeyRedo;
+    return -1;
 }
 
 }  // namespace
 
-void ApplyScriptEvent(Game& game, HeadlessPlatform& platform, const ScriptEvent& e, bool& focused) {
-    ApplyScriptEvent(game, ScriptKeys{platform.keysDown, platform.keysTapped}, e, focused);
-}
-
-void ApplyScriptEvent(Game& game, ScriptKeys keys, const ScriptEvent& e, bool& focused) {
+void ApplyScriptEvent(Game& game, const ScriptEvent& e, bool& focused) {
+    Command& command = game.command;
     if (e.kind == "move") {
         // The pointer never leaves the picture, as in the window.
-        DXDraw1MouseMove(game, std::clamp(e.x, 0, kScreenWidth - 1),
-                         std::clamp(e.y, 0, kScreenHeight - 1));
-    } else if (e.kind == "down") {
-        DXDraw1MouseDown(game);
-    } else if (e.kind == "up") {
-        DXDraw1MouseUp(game);
+        command.Move(std::clamp(e.x, 0, kScreenWidth - 1), std::clamp(e.y, 0, kScreenHeight - 1));
+    } else if (e.kind == "down" || e.kind == "up") {
+        command.Button(e.kind == "down");
     } else if (e.kind == "rdown" || e.kind == "rup") {
-        DXDraw1RightMouse(game, e.kind == "rdown");
+        command.RightButton(e.kind == "rdown");
     } else if (e.kind == "keydown" || e.kind == "keyup") {
-        ApplyKey(game, keys, e.arg, e.kind == "keydown");
+        const int key = CommandKeyOf(e.arg);
+        if (key >= 0) command.Key(key, e.kind == "keydown");
     } else if (e.kind == "text") {
-        TypeText(game, e.arg);
+        AddText(command, e.arg);
     } else if (e.kind == "close") {
         WindowCloseRequested(game);
     } else if (e.kind == "resize") {
@@ -124,6 +84,7 @@ void ApplyScriptEvent(Game& game, ScriptKeys keys, const ScriptEvent& e, bool& f
     } else if (e.kind == "net") {
         // A network match's tick: both players' commands, as both machines ran it.
         net::WireCommand h, g;
+        TakeCommand(game);
         if (ParseNetRecords(e.arg, h.bytes.data(), g.bytes.data())) ApplyNetCommands(game, h, g);
     }
 }
@@ -362,9 +323,10 @@ int RunHeadless(const RunnerOptions& options) {
             if (e.kind == "net") {
                 net::WireCommand h, g;
                 ParseNetRecords(e.arg, h.bytes.data(), g.bytes.data());
+                TakeCommand(game);
                 ApplyNetCommands(game, h, g);
             } else if (!game.session.WindowClosed) {
-                ApplyScriptEvent(game, platform, e, focused);
+                ApplyScriptEvent(game, e, focused);
             }
             ++next;
         }
@@ -372,8 +334,12 @@ int RunHeadless(const RunnerOptions& options) {
         if (game.session.WindowClosed) break;
         bool draw = !options.noDraw;
         for (const auto& shot : options.shots) draw = draw || shot.first == tick;
-        // No ticks while the window does not have the focus.
-        if (focused) FrameTick(game, draw);
+        // No ticks while the window does not have the focus; what the player does meanwhile
+        // reaches the game at once, as the window's events do then.
+        if (focused)
+            FrameTick(game, draw);
+        else
+            TakeCommand(game);
         if (game.recorder != nullptr) replays.AfterTick(game);
         for (const auto& [t, path] : options.shots) {
             if (t == tick && !WriteShot(platform.LastFrame(), path)) {

@@ -68,16 +68,10 @@ bool ParseNetRecords(const std::string& arg, std::uint8_t* host, std::uint8_t* g
 // Whether resDir holds the game's pictures and font; otherwise names the first file missing or
 // damaged.
 bool GameFilesPresent(const std::string& resDir, std::string& missing);
-class HeadlessPlatform;
 struct Game;
-// What one event of a script does to the game, just before the tick it names; `focused` is the
-// window's focus as the script left it.
-void ApplyScriptEvent(Game& game, HeadlessPlatform& platform, const ScriptEvent& e, bool& focused);
-// The same on key states of the caller's (a platform that is not the runner's reads them).
-struct ScriptKeys {
-    std::array<bool, 8>& down;
-    std::array<bool, 8>& tapped;  // went down since the last keyboard update
-};
-void ApplyScriptEvent(Game& game, ScriptKeys keys, const ScriptEvent& e, bool& focused);
+// What one event of a script does, just before the tick it names: the player's doings go into
+// the game's command record as the window's events do; `focused` is the window's focus as the
+// script left it.
+void ApplyScriptEvent(Game& game, const ScriptEvent& e, bool& focused);
 // Runs the game; returns the exit status.
 int RunHeadless(const RunnerOptions& options);

@@ -73,10 +73,9 @@ OnlinePlay PlayOnlineReplay(const std::string& replay, const OnlineGameFacts& fa
             return {false, 0, 0, "it does not start from the fresh game"};
     }
 
-    const ScriptKeys keys{platform.keysDown, platform.keysTapped};
     const int start = game->shell.FrameCounter;
     game->session.GameOverScore = -1;
-    while (watch.Step(*game, keys, false)) {
+    while (watch.Step(*game, false)) {
         if (game->session.GameOverScore >= 0) break;
     }
     const long long played = game->shell.FrameCounter - start;

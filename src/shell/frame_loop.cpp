@@ -126,6 +126,7 @@ void CarryOutRequests(Game& game) {
 }
 
 void SimulateTick(Game& game) {
+    TakeCommand(game);
     ShellState& sh = game.shell;
     if (game.input.MouseButtonDown == 1 || game.input.MouseButtonDown2 == 1)
         ++game.input.ButtonHeldFrames;
@@ -314,12 +315,14 @@ void SaveAndQuit(Game& game) {
 }
 
 void DXDraw1Resize(Game& game) {
+    TakeCommand(game);
     if (game.recorder != nullptr) game.recorder->Line(game.shell.FrameCounter + 1, "resize");
     if (game.shell.FrameCounter <= 10) return;
     SaveAndQuit(game);
 }
 
 void WindowCloseRequested(Game& game) {
+    TakeCommand(game);
     if (game.recorder != nullptr) game.recorder->Line(game.shell.FrameCounter + 1, "close");
     // Closing before start-up has read the settings must not overwrite them with defaults.
     if (game.shell.ScreenId == kScreenNone) {

@@ -7,8 +7,8 @@
 #include "core/game.h"
 #include "core/name_text.h"
 #include "menus/buttons.h"
-#include "platform/platform.h"
 #include "playfield/field_rules.h"
+#include "shell/net_commands.h"
 #include "shell/recorder.h"
 #include "shell/screens.h"
 
@@ -35,13 +35,9 @@ void PollKeyboard(Game& game) {
     in.FireKey = 0;
     in.KeyReturn = 0;
     in.KeyEscape = 0;
-    Platform& p = *game.platform;
-    p.UpdateKeyboard();
-    if (game.recorder != nullptr) {
-        std::array<bool, 8> down{};
-        for (int k = 0; k < 8; ++k) down[k] = p.KeyboardButton(k);
-        game.recorder->Keys(game.shell.FrameCounter, down);
-    }
+    KeysHeld& keys = game.keys;
+    keys.Take();
+    if (game.recorder != nullptr) game.recorder->Keys(game.shell.FrameCounter, keys.seen);
     if (game.netTick.on) {
         // A network match: the keys of both players arrived as commands; this keyboard's own
         // went into this machine's command.
@@ -52,12 +48,12 @@ void PollKeyboard(Game& game) {
             in.PauseKeyFrames = 0;
         return;
     }
-    if (p.KeyboardButton(kButtonLeft)) in.KeyLeft = 1;
-    if (p.KeyboardButton(kButtonRight)) in.KeyRight = 1;
-    if (p.KeyboardButton(kButtonSpace)) in.FireKey = 1;
-    if (p.KeyboardButton(kButtonReturn)) in.KeyReturn = 1;
-    if (p.KeyboardButton(kButtonEscape)) in.KeyEscape = 1;
-    if (p.KeyboardButton(kButtonP))
+    if (keys.Down(kButtonLeft)) in.KeyLeft = 1;
+    if (keys.Down(kButtonRight)) in.KeyRight = 1;
+    if (keys.Down(kButtonSpace)) in.FireKey = 1;
+    if (keys.Down(kButtonReturn)) in.KeyReturn = 1;
+    if (keys.Down(kButtonEscape)) in.KeyEscape = 1;
+    if (keys.Down(kButtonP))
         ++in.PauseKeyFrames;
     else
         in.PauseKeyFrames = 0;
@@ -278,4 +274,172 @@ void PadFire(Game& game, bool down) {
     if (game.input.MouseX < kMatchPointerMinX)
         DXDraw1MouseMove(game, kMatchPointerMinX, game.input.MouseY);
     DXDraw1MouseDown(game);
+}
+
+namespace {
+
+bool InMatch(const Game& game) {
+    return game.shell.ScreenId == kScreenMatch;
+}
+
+// A key of the game (KeyButton) that went down or up: the screen's meaning first.
+void GameKey(Game& game, int button, std::uint8_t source, bool down, bool repeat) {
+    if (KeyTakenByScreen(game, button, down, repeat)) return;
+    if (!repeat) game.keys.Event(button, source, down);
+}
+
+void KeyCommand(Game& game, int key, bool down, std::uint8_t source, bool repeat) {
+    // Delete and Backspace erase under the editor's cursor, Tab and Shift+Tab change its tool.
+    if (down && EditorTakesKeys(game)) {
+        const EditKey edit = key == kKeyDelete || key == kKeyBackspace ? kEditErase
+                             : key == kKeyTab                          ? kEditNextTool
+                             : key == kKeyBackTab                      ? kEditPreviousTool
+                                                                       : kEditNone;
+        if (edit != kEditNone) {
+            DXDraw1EditKey(game, edit);
+            return;
+        }
+    }
+    if (key == kKeyBackspace) {
+        if (down) DXDraw1KeyPress(game, 8);
+        return;
+    }
+    if (key == kKeyUndo || key == kKeyRedo) {
+        if (down) DXDraw1EditKey(game, key == kKeyUndo ? kEditUndo : kEditRedo);
+        return;
+    }
+    if (key == kKeyTab || key == kKeyBackTab) {
+        if (down) MenuKeyDown(game, key == kKeyTab ? MenuKey::kNext : MenuKey::kPrevious);
+        return;
+    }
+    if (key < 0 || key >= 8) return;
+    GameKey(game, key, source, down, repeat);
+}
+
+void PadCommand(Game& game, int button, bool down, int role) {
+    // In the match the second pad is the second player: its A is the mouse button.
+    if (role == 1 && InMatch(game)) {
+        if (button == kPadA) PadFire(game, down);
+        return;
+    }
+    // On the level editor X erases and the shoulders change the tool.
+    if (EditorTakesKeys(game)) {
+        const EditKey edit = button == kPadX               ? kEditErase
+                             : button == kPadLeftShoulder  ? kEditPreviousTool
+                             : button == kPadRightShoulder ? kEditNextTool
+                                                           : kEditNone;
+        if (edit != kEditNone) {
+            if (down) DXDraw1EditKey(game, edit);
+            return;
+        }
+    }
+    int key = -1;
+    switch (button) {
+        case kPadLeft:
+            key = kButtonLeft;
+            break;
+        case kPadRight:
+            key = kButtonRight;
+            break;
+        case kPadUp:
+            key = kButtonUp;
+            break;
+        case kPadDown:
+            key = kButtonDown;
+            break;
+        case kPadA:
+            key = kButtonSpace;
+            break;
+        case kPadB:
+            key = kButtonEscape;
+            break;
+        case kPadStart:
+            key = kButtonP;
+            break;
+        default:
+            return;
+    }
+    GameKey(game, key, kFromPadButton, down, false);
+}
+
+}  // namespace
+
+void ApplyCommand(Game& game, const Command& command) {
+    for (const CommandEvent& e : command.events) {
+        switch (e.kind) {
+            case CommandKind::kMove:
+                DXDraw1MouseMove(game, e.a, e.b);
+                break;
+            case CommandKind::kButton:
+                if (e.a != 0)
+                    DXDraw1MouseDown(game);
+                else
+                    DXDraw1MouseUp(game);
+                break;
+            case CommandKind::kRightButton:
+                DXDraw1RightMouse(game, e.a != 0);
+                break;
+            case CommandKind::kKey:
+                KeyCommand(game, e.a, e.b != 0, e.source, e.repeat);
+                break;
+            case CommandKind::kPadButton:
+                PadCommand(game, e.a, e.b != 0, e.role);
+                break;
+            case CommandKind::kPadStick:
+                // The second pad's stick aims in the match (kPadStep) and is no key there.
+                if (e.role != 1 || !InMatch(game))
+                    GameKey(game, e.a, kFromPadStick, e.b != 0, false);
+                break;
+            case CommandKind::kPadStep:
+                if (InMatch(game)) PadPointerStep(game, e.a, e.b);
+                break;
+            case CommandKind::kText:
+                DXDraw1KeyPress(game, static_cast<char32_t>(e.a));
+                break;
+            case CommandKind::kLetGo:
+                game.keys.LetGo(e.source);
+                break;
+        }
+    }
+}
+
+void TakeCommand(Game& game) {
+    if (game.command.events.empty()) return;
+    // Moved out first: what the record does may not add to it.
+    const Command command = std::move(game.command);
+    game.command.events.clear();
+    ApplyCommand(game, command);
+}
+
+void AddText(Command& command, const std::string& utf8) {
+    for (char32_t c : ValidCodePoints(utf8)) command.Text(c);
+}
+
+void FoldIntoControls(Game& game, const Command& command, LocalControls& local) {
+    for (const CommandEvent& e : command.events) {
+        if (e.kind == CommandKind::kMove) {
+            local.mouseX = e.a;
+            local.mouseY = e.b;
+        } else if (e.kind == CommandKind::kButton) {
+            local.mouseHeld = e.a != 0;
+        } else if (e.kind == CommandKind::kKey && !e.repeat) {
+            game.keys.Event(e.a, e.source, e.b != 0);
+        } else if (e.kind == CommandKind::kPadButton && e.role != 1 && e.a >= 0 &&
+                   e.a <= kPadDown) {
+            // The pad's keys of the match: its cross, A to fire, B to leave, Start to pause.
+            static constexpr int kKeyOfPad[] = {
+                kButtonSpace, kButtonEscape, -1,           kButtonP,  -1,
+                -1,           kButtonLeft,   kButtonRight, kButtonUp, kButtonDown};
+            game.keys.Event(kKeyOfPad[e.a], kFromPadButton, e.b != 0);
+        } else if (e.kind == CommandKind::kPadStick && e.role != 1) {
+            game.keys.Event(e.a, kFromPadStick, e.b != 0);
+        } else if (e.kind == CommandKind::kLetGo) {
+            game.keys.LetGo(e.source);
+        }
+    }
+    local.keyLeft = game.keys.Down(kButtonLeft);
+    local.keyRight = game.keys.Down(kButtonRight);
+    local.keySpace = game.keys.Down(kButtonSpace);
+    local.keyP = game.keys.Down(kButtonP);
+    local.keyEscape = game.keys.Down(kButtonEscape);
 }

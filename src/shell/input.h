@@ -6,14 +6,28 @@
 #include <cstdint>
 #include <string>
 
+#include "core/command.h"
 #include "core/input_state.h"
 
 struct Game;
+struct LocalControls;
 
 // What a key or pad button means on the menu screens.
 enum class MenuKey { kNext, kPrevious, kPress };
 
+// The game's keys of this tick, as the commands left them.
 void PollKeyboard(Game& game);
+// Carries out a command record in its order: the window's, the browser's and the scripts' one
+// way into the game.
+void ApplyCommand(Game& game, const Command& command);
+// The record filled since the last tick, carried out and emptied (the tick starts with it;
+// closing the window takes it first too).
+void TakeCommand(Game& game);
+// Each character of a UTF-8 text into the record; a byte that is not UTF-8 is dropped.
+void AddText(Command& command, const std::string& utf8);
+// A network match: the record becomes this machine's controls instead of reaching the game,
+// which must stay as both machines have it.
+void FoldIntoControls(Game& game, const Command& command, LocalControls& local);
 void DXDraw1MouseMove(Game& game, int x, int y);
 void DXDraw1MouseDown(Game& game);
 void DXDraw1MouseUp(Game& game);

@@ -16,8 +16,6 @@ namespace {
 class QuietPlatform : public Platform {
   public:
     void FlipDisplay(const Surface&) override {}
-    void UpdateKeyboard() override {}
-    bool KeyboardButton(int) const override { return false; }
     void ShowMessage(const std::string&) override {}
     void CloseWindow() override {}
     void PlayWave(const std::string&, int, int) override {}

@@ -12,7 +12,6 @@
 #include <memory>
 #include <string>
 
-#include "core/encoding.h"
 #include "core/game.h"
 #include "core/state_io.h"
 #include "platform/web/web_platform.h"
@@ -28,20 +27,11 @@ constexpr double kTickMs = 15.0;
 constexpr int kMaxCatchUp = 4;
 constexpr const char* kCanvas = "#canvas";
 
-// The buttons of the browser's standard pad layout that the game knows.
+// The buttons of the browser's standard pad layout, by index; -1 for one the game leaves alone.
 constexpr int kPadButtons = 16;
-enum PadButtonIndex {
-    kPadA = 0,
-    kPadB = 1,
-    kPadX = 2,
-    kPadLeftShoulder = 4,
-    kPadRightShoulder = 5,
-    kPadStart = 9,
-    kPadUp = 12,
-    kPadDown = 13,
-    kPadLeft = 14,
-    kPadRight = 15,
-};
+constexpr int kPadButtonOfIndex[kPadButtons] = {
+    kPadA, kPadB,     kPadX, -1, kPadLeftShoulder, kPadRightShoulder, -1,       -1,
+    -1,    kPadStart, -1,    -1, kPadUp,           kPadDown,          kPadLeft, kPadRight};
 
 struct WebSession {
     std::unique_ptr<Game> game;
@@ -78,7 +68,7 @@ void RunTick() {
     ++web.ticks;
     if (web.releaseAfterTick) {
         web.releaseAfterTick = false;
-        DXDraw1MouseUp(game);
+        game.command.Button(false);
     }
     if (!web.mainMenuSeen && game.shell.ScreenId == kScreenMainMenu) {
         web.mainMenuSeen = true;
@@ -143,7 +133,7 @@ EM_BOOL MouseMove(int, const EmscriptenMouseEvent* e, void*) {
     if (!TakesInput()) return EM_FALSE;
     int x = 0, y = 0;
     CanvasToPicture(*e, x, y);
-    DXDraw1MouseMove(*web.game, x, y);
+    web.game->command.Move(x, y);
     return EM_TRUE;
 }
 
@@ -152,13 +142,10 @@ EM_BOOL MouseButton(int type, const EmscriptenMouseEvent* e, void*) {
     Game& game = *web.game;
     const bool down = type == EMSCRIPTEN_EVENT_MOUSEDOWN;
     // The right button is the level editor's eraser; every other button clicks.
-    if (e->button == 2) {
-        DXDraw1RightMouse(game, down);
-    } else if (down) {
-        DXDraw1MouseDown(game);
-    } else {
-        DXDraw1MouseUp(game);
-    }
+    if (e->button == 2)
+        game.command.RightButton(down);
+    else
+        game.command.Button(down);
     return EM_TRUE;
 }
 
@@ -174,11 +161,11 @@ EM_BOOL Touch(int type, const EmscriptenTouchEvent* e, void*) {
         if (t.identifier != web.finger) continue;
         int x = 0, y = 0;
         CanvasToPicture(t.targetX, t.targetY, x, y);
-        if (type != EMSCRIPTEN_EVENT_TOUCHCANCEL) DXDraw1MouseMove(game, x, y);
+        if (type != EMSCRIPTEN_EVENT_TOUCHCANCEL) game.command.Move(x, y);
         if (type == EMSCRIPTEN_EVENT_TOUCHEND || type == EMSCRIPTEN_EVENT_TOUCHCANCEL) {
             web.finger = -1;
             if (type == EMSCRIPTEN_EVENT_TOUCHEND && !web.releaseAfterTick) {
-                DXDraw1MouseDown(game);
+                game.command.Button(true);
                 web.releaseAfterTick = true;
             }
         }
@@ -198,66 +185,8 @@ int ButtonOfKey(const char* code) {
     return -1;
 }
 
-// A key that went down or up: the menu meaning first, then the game's key (the window's Press).
-void Press(Game& game, int button, bool down, bool repeat) {
-    if (KeyTakenByScreen(game, button, down, repeat)) return;
-    if (!repeat) web.platform->KeyEvent(button, down);
-}
-
-bool InMatch(const Game& game) {
-    return game.shell.ScreenId == kScreenMatch;
-}
-
-// A pad's button went down or up (the window's PadButton, on the browser's standard layout).
-void PadButton(Game& game, int role, int index, bool down) {
-    // In the match the second pad is the second player: its A is the mouse button.
-    if (role == 1 && InMatch(game)) {
-        if (index == kPadA) PadFire(game, down);
-        return;
-    }
-    // On the level editor X erases and the shoulders change the tool.
-    if (EditorTakesKeys(game)) {
-        const EditKey edit = index == kPadX               ? kEditErase
-                             : index == kPadLeftShoulder  ? kEditPreviousTool
-                             : index == kPadRightShoulder ? kEditNextTool
-                                                          : kEditNone;
-        if (edit != kEditNone) {
-            if (down) DXDraw1EditKey(game, edit);
-            return;
-        }
-    }
-    int button = -1;
-    switch (index) {
-        case kPadLeft:
-            button = kButtonLeft;
-            break;
-        case kPadRight:
-            button = kButtonRight;
-            break;
-        case kPadUp:
-            button = kButtonUp;
-            break;
-        case kPadDown:
-            button = kButtonDown;
-            break;
-        case kPadA:
-            button = kButtonSpace;
-            break;
-        case kPadB:
-            button = kButtonEscape;
-            break;
-        case kPadStart:
-            button = kButtonP;
-            break;
-        default:
-            return;
-    }
-    Press(game, button, down, false);
-}
-
 // The left stick as the cursor keys: pressed past two thirds, let go below a third.
 void PadStick(Game& game, int role, bool horizontal, double value) {
-    if (role == 1 && InMatch(game)) return;
     int& state = horizontal ? web.stickX[role] : web.stickY[role];
     int now = state;
     if (value > 0.64) now = 1;
@@ -266,9 +195,9 @@ void PadStick(Game& game, int role, bool horizontal, double value) {
     if (now == state) return;
     const int negative = horizontal ? kButtonLeft : kButtonUp;
     const int positive = horizontal ? kButtonRight : kButtonDown;
-    if (state != 0) Press(game, state < 0 ? negative : positive, false, false);
+    if (state != 0) game.command.Stick(state < 0 ? negative : positive, false, role);
     state = now;
-    if (now != 0) Press(game, now < 0 ? negative : positive, true, false);
+    if (now != 0) game.command.Stick(now < 0 ? negative : positive, true, role);
 }
 
 int AxisValue(double value) {
@@ -291,13 +220,13 @@ void PollPads(Game& game) {
             const bool down = b < pad.numButtons && pad.digitalButton[b] != 0;
             if (down == web.padButtons[role][b]) continue;
             web.padButtons[role][b] = down;
-            PadButton(game, role, b, down);
+            if (kPadButtonOfIndex[b] >= 0)
+                game.command.Pad(static_cast<PadButton>(kPadButtonOfIndex[b]), down, role);
         }
         if (pad.numAxes >= 2) {
             PadStick(game, role, true, pad.axis[0]);
             PadStick(game, role, false, pad.axis[1]);
-            if (role == 1 && InMatch(game))
-                PadPointerStep(game, AxisValue(pad.axis[0]), AxisValue(pad.axis[1]));
+            if (role == 1) game.command.PadStep(AxisValue(pad.axis[0]), AxisValue(pad.axis[1]));
         }
         ++role;
     }
@@ -312,7 +241,7 @@ void TypedText(Game& game, const EmscriptenKeyboardEvent& k) {
         return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
     });
     if (chars != 1) return;
-    for (char c : Utf8ToCp1252(key)) DXDraw1KeyPress(game, static_cast<unsigned char>(c));
+    AddText(game.command, key);
 }
 
 EM_BOOL Key(int type, const EmscriptenKeyboardEvent* k, void*) {
@@ -323,37 +252,23 @@ EM_BOOL Key(int type, const EmscriptenKeyboardEvent* k, void*) {
     const bool ctrl = k->ctrlKey != 0, shift = k->shiftKey != 0;
     // The browser's own keys (reload, developer tools, fullscreen) stay the browser's.
     if (code.size() >= 2 && code[0] == 'F' && code[1] >= '1' && code[1] <= '9') return EM_FALSE;
-    // Delete and Backspace erase under the editor's cursor, Tab and Shift+Tab change its tool.
-    if (down && EditorTakesKeys(game)) {
-        EditKey edit = kEditNone;
-        if (code == "Delete" || code == "Backspace") edit = kEditErase;
-        if (code == "Tab") edit = shift ? kEditPreviousTool : kEditNextTool;
-        if (edit != kEditNone) {
-            DXDraw1EditKey(game, edit);
-            return EM_TRUE;
-        }
-    }
-    if (down && code == "Backspace") DXDraw1KeyPress(game, 8);
-    if (down && ctrl && (code == "KeyZ" || code == "KeyY")) {
-        DXDraw1EditKey(game, code == "KeyZ" ? kEditUndo : kEditRedo);
-        return EM_TRUE;
-    }
-    if (down && code == "Tab") {
-        MenuKeyDown(game, shift ? MenuKey::kPrevious : MenuKey::kNext);
-        return EM_TRUE;
-    }
-    const int button = ButtonOfKey(k->code);
-    if (button >= 0) Press(game, button, down, k->repeat != 0);
+    int key = ButtonOfKey(k->code);
+    if (code == "Delete") key = kKeyDelete;
+    if (code == "Backspace") key = kKeyBackspace;
+    if (code == "Tab") key = shift ? kKeyBackTab : kKeyTab;
+    if (ctrl && code == "KeyZ") key = kKeyUndo;
+    if (ctrl && code == "KeyY") key = kKeyRedo;
+    if (key >= 0) game.command.Key(key, down, kFromKeyboard, k->repeat != 0);
     if (down) TypedText(game, *k);
     // Ctrl and Meta chords other than the editor's stay the browser's (copy, reload, ...).
-    return button >= 0 || code == "Backspace" || code == "Tab" || (!ctrl && !k->metaKey);
+    return key >= 0 || (!ctrl && !k->metaKey);
 }
 
 // A hidden tab or a page without the focus pauses as the window without the focus does.
 void Focus(bool focused) {
     if (web.focused == focused || !Running()) return;
     web.focused = focused;
-    web.platform->ReleaseKeys();
+    web.game->command.LetGo(kFromKeyboard | kFromPadButton | kFromPadStick);
     web.platform->Exposed();
     FocusChanged(*web.game, focused);
 }

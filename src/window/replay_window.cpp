@@ -26,17 +26,9 @@ namespace {
 class WatchPlatform : public Platform {
   public:
     explicit WatchPlatform(SdlPlatform& window) : window_(window) {}
-    std::array<bool, 8> keysDown{};
-    std::array<bool, 8> keysTapped{};
-
     // The watcher flips the last tick of a frame itself, with its bar over it.
     void FlipDisplay(const Surface&) override {}
     void HideSystemPointer() override { window_.HideSystemPointer(); }
-    void UpdateKeyboard() override {
-        for (int i = 0; i < 8; ++i) snapshot_[i] = keysDown[i] || keysTapped[i];
-        keysTapped.fill(false);
-    }
-    bool KeyboardButton(int n) const override { return n >= 0 && n < 8 && snapshot_[n]; }
     void ShowMessage(const std::string&) override {}
     void CloseWindow() override {}
     void PlayWave(const std::string& name, int pan, int volume) override {
@@ -57,7 +49,6 @@ class WatchPlatform : public Platform {
 
   private:
     SdlPlatform& window_;
-    std::array<bool, 8> snapshot_{};
 };
 
 constexpr int kBarHeight = 4;
@@ -266,7 +257,6 @@ enum class PlayEnd { kLeft, kClosed, kEnded };
 PlayEnd PlayOnce(SdlPlatform& window, WindowSession& session, WatchPlatform& platform,
                  ReplayWatch& watch, Game& game, const std::string& note, int language,
                  Surface& last) {
-    const ScriptKeys keys{platform.keysDown, platform.keysTapped};
     using Clock = std::chrono::steady_clock;
     constexpr auto kPeriod = std::chrono::microseconds(15000);
     auto next = Clock::now();
@@ -303,7 +293,7 @@ PlayEnd PlayOnce(SdlPlatform& window, WindowSession& session, WatchPlatform& pla
         std::this_thread::sleep_until(next);
         next += kPeriod;
         if (Clock::now() > next) next = Clock::now() + kPeriod;
-        const bool more = watch.Frame(game, keys);
+        const bool more = watch.Frame(game);
         // The recorded game closed its window: its pictures are gone with it, the last one
         // shown stays.
         if (game.session.WindowClosed) return PlayEnd::kEnded;

@@ -32,86 +32,71 @@ int ButtonOfKey(SDL_Scancode code) {
     }
 }
 
-// A key or pad button that went down or up: the menu meaning first, then the game's key.
-void Press(Game& game, SdlPlatform& platform, int button, KeySource source, bool down,
-           bool repeat) {
-    if (KeyTakenByScreen(game, button, down, repeat)) return;
-    if (!repeat) platform.KeyEvent(button, source, down);
-}
-
 void ToggleFullscreen(SdlPlatform& platform, const WindowSession& session) {
     const bool fullscreen = !platform.IsFullscreen();
     platform.SetFullscreen(fullscreen);
     if (!session.configDir.empty()) WriteFullscreenOption(session.configDir, fullscreen);
 }
 
+constexpr std::uint8_t kFromPads = kFromPadButton | kFromPadStick;
+
 void Focus(Game& game, SdlPlatform& platform, WindowSession& session, bool focused) {
     if (session.focused == focused) return;
     session.focused = focused;
     // Pads send nothing while the window is in the background: let go of what they held.
-    platform.ReleaseKeys(static_cast<KeySource>(kFromPadButton | kFromPadStick));
+    game.command.LetGo(kFromPads);
     // The window manager may have drawn over the window meanwhile: the whole picture goes again.
     platform.Exposed();
     FocusChanged(game, focused);
 }
 
-bool InMatch(const Game& game) {
-    return game.shell.ScreenId == kScreenMatch;
-}
-
-void PadButton(Game& game, SdlPlatform& platform, const SDL_ControllerButtonEvent& b, bool down) {
+void PadButtonEvent(Game& game, SdlPlatform& platform, const SDL_ControllerButtonEvent& b,
+                    bool down) {
     const int role = platform.PadRole(b.which);
     if (role < 0) return;
-    // In the match the second pad is the second player: its A is the mouse button.
-    if (role == 1 && InMatch(game)) {
-        if (b.button == SDL_CONTROLLER_BUTTON_A) PadFire(game, down);
-        return;
-    }
-    // On the level editor X erases and the shoulders change the tool.
-    if (EditorTakesKeys(game)) {
-        const EditKey edit = b.button == SDL_CONTROLLER_BUTTON_X               ? kEditErase
-                             : b.button == SDL_CONTROLLER_BUTTON_LEFTSHOULDER  ? kEditPreviousTool
-                             : b.button == SDL_CONTROLLER_BUTTON_RIGHTSHOULDER ? kEditNextTool
-                                                                               : kEditNone;
-        if (edit != kEditNone) {
-            if (down) DXDraw1EditKey(game, edit);
-            return;
-        }
-    }
-    int button = -1;
+    PadButton button{};
     switch (b.button) {
-        case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
-            button = kButtonLeft;
-            break;
-        case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
-            button = kButtonRight;
-            break;
-        case SDL_CONTROLLER_BUTTON_DPAD_UP:
-            button = kButtonUp;
-            break;
-        case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
-            button = kButtonDown;
-            break;
         case SDL_CONTROLLER_BUTTON_A:
-            button = kButtonSpace;
+            button = kPadA;
             break;
         case SDL_CONTROLLER_BUTTON_B:
-            button = kButtonEscape;
+            button = kPadB;
+            break;
+        case SDL_CONTROLLER_BUTTON_X:
+            button = kPadX;
             break;
         case SDL_CONTROLLER_BUTTON_START:
-            button = kButtonP;
+            button = kPadStart;
+            break;
+        case SDL_CONTROLLER_BUTTON_LEFTSHOULDER:
+            button = kPadLeftShoulder;
+            break;
+        case SDL_CONTROLLER_BUTTON_RIGHTSHOULDER:
+            button = kPadRightShoulder;
+            break;
+        case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
+            button = kPadLeft;
+            break;
+        case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
+            button = kPadRight;
+            break;
+        case SDL_CONTROLLER_BUTTON_DPAD_UP:
+            button = kPadUp;
+            break;
+        case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
+            button = kPadDown;
             break;
         default:
             return;
     }
-    Press(game, platform, button, kFromPadButton, down, false);
+    game.command.Pad(button, down, role);
 }
 
 // The left stick as the cursor keys: pressed past two thirds, let go below a third.
 void PadStick(Game& game, SdlPlatform& platform, WindowSession& session,
               const SDL_ControllerAxisEvent& a) {
     const int role = platform.PadRole(a.which);
-    if (role < 0 || role > 1 || (role == 1 && InMatch(game))) return;
+    if (role < 0 || role > 1) return;
     const bool horizontal = a.axis == SDL_CONTROLLER_AXIS_LEFTX;
     if (!horizontal && a.axis != SDL_CONTROLLER_AXIS_LEFTY) return;
     int& state = horizontal ? session.stickX[role] : session.stickY[role];
@@ -122,10 +107,9 @@ void PadStick(Game& game, SdlPlatform& platform, WindowSession& session,
     if (now == state) return;
     const int negative = horizontal ? kButtonLeft : kButtonUp;
     const int positive = horizontal ? kButtonRight : kButtonDown;
-    if (state != 0)
-        Press(game, platform, state < 0 ? negative : positive, kFromPadStick, false, false);
+    if (state != 0) game.command.Stick(state < 0 ? negative : positive, false, role);
     state = now;
-    if (now != 0) Press(game, platform, now < 0 ? negative : positive, kFromPadStick, true, false);
+    if (now != 0) game.command.Stick(now < 0 ? negative : positive, true, role);
 }
 
 void Key(Game& game, SdlPlatform& platform, WindowSession& session, const SDL_KeyboardEvent& k,
@@ -137,29 +121,15 @@ void Key(Game& game, SdlPlatform& platform, WindowSession& session, const SDL_Ke
         ToggleFullscreen(platform, session);
         return;
     }
-    // Delete and Backspace erase under the editor's cursor, Tab and Shift+Tab change its tool.
-    if (down && EditorTakesKeys(game)) {
-        EditKey edit = kEditNone;
-        if (code == SDL_SCANCODE_DELETE || code == SDL_SCANCODE_BACKSPACE) edit = kEditErase;
-        if (code == SDL_SCANCODE_TAB)
-            edit = (k.keysym.mod & KMOD_SHIFT) != 0 ? kEditPreviousTool : kEditNextTool;
-        if (edit != kEditNone) {
-            DXDraw1EditKey(game, edit);
-            return;
-        }
-    }
-    if (down && code == SDL_SCANCODE_BACKSPACE) DXDraw1KeyPress(game, 8);
-    if (down && (k.keysym.mod & KMOD_CTRL) != 0 &&
-        (code == SDL_SCANCODE_Z || code == SDL_SCANCODE_Y)) {
-        DXDraw1EditKey(game, code == SDL_SCANCODE_Z ? kEditUndo : kEditRedo);
-        return;
-    }
-    if (down && code == SDL_SCANCODE_TAB) {
-        MenuKeyDown(game, (k.keysym.mod & KMOD_SHIFT) != 0 ? MenuKey::kPrevious : MenuKey::kNext);
-        return;
-    }
-    const int button = ButtonOfKey(code);
-    if (button >= 0) Press(game, platform, button, kFromKeyboard, down, k.repeat != 0);
+    const bool shift = (k.keysym.mod & KMOD_SHIFT) != 0;
+    const bool ctrl = (k.keysym.mod & KMOD_CTRL) != 0;
+    int key = ButtonOfKey(code);
+    if (code == SDL_SCANCODE_DELETE) key = kKeyDelete;
+    if (code == SDL_SCANCODE_BACKSPACE) key = kKeyBackspace;
+    if (code == SDL_SCANCODE_TAB) key = shift ? kKeyBackTab : kKeyTab;
+    if (ctrl && code == SDL_SCANCODE_Z) key = kKeyUndo;
+    if (ctrl && code == SDL_SCANCODE_Y) key = kKeyRedo;
+    if (key >= 0) game.command.Key(key, down, kFromKeyboard, k.repeat != 0);
 }
 
 }  // namespace
@@ -199,28 +169,21 @@ void HandleSdlEvent(Game& game, SdlPlatform& platform, WindowSession& session, c
         case SDL_MOUSEMOTION: {
             int x = 0, y = 0;
             platform.WindowToPicturePoint(e.motion.x, e.motion.y, x, y);
-            session.local.mouseX = x;
-            session.local.mouseY = y;
-            DXDraw1MouseMove(game, x, y);
+            game.command.Move(x, y);
             break;
         }
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
             // The right button is the level editor's eraser; every other button clicks.
-            if (e.button.button == SDL_BUTTON_RIGHT) {
-                DXDraw1RightMouse(game, e.type == SDL_MOUSEBUTTONDOWN);
-            } else if (e.type == SDL_MOUSEBUTTONDOWN) {
-                session.local.mouseHeld = true;
-                DXDraw1MouseDown(game);
-            } else {
-                session.local.mouseHeld = false;
-                DXDraw1MouseUp(game);
-            }
+            if (e.button.button == SDL_BUTTON_RIGHT)
+                game.command.RightButton(e.type == SDL_MOUSEBUTTONDOWN);
+            else
+                game.command.Button(e.type == SDL_MOUSEBUTTONDOWN);
             break;
         case SDL_TEXTINPUT:
             // What the keyboard or the platform's input method gives, UTF-8 character by
             // character; the name editors take what the font can draw.
-            TypeText(game, e.text.text);
+            AddText(game.command, e.text.text);
             break;
         case SDL_KEYDOWN:
         case SDL_KEYUP:
@@ -230,11 +193,12 @@ void HandleSdlEvent(Game& game, SdlPlatform& platform, WindowSession& session, c
             platform.PadAdded(e.cdevice.which);
             break;
         case SDL_CONTROLLERDEVICEREMOVED:
-            platform.PadRemoved(e.cdevice.which);
+            // What the pad held is let go.
+            if (platform.PadRemoved(e.cdevice.which)) game.command.LetGo(kFromPads);
             break;
         case SDL_CONTROLLERBUTTONDOWN:
         case SDL_CONTROLLERBUTTONUP:
-            PadButton(game, platform, e.cbutton, e.type == SDL_CONTROLLERBUTTONDOWN);
+            PadButtonEvent(game, platform, e.cbutton, e.type == SDL_CONTROLLERBUTTONDOWN);
             break;
         case SDL_CONTROLLERAXISMOTION:
             PadStick(game, platform, session, e.caxis);
@@ -245,7 +209,7 @@ void HandleSdlEvent(Game& game, SdlPlatform& platform, WindowSession& session, c
 }
 
 void BeforeTick(Game& game, SdlPlatform& platform) {
-    if (!InMatch(game) || platform.PadCount() < 2) return;
-    PadPointerStep(game, platform.PadAxis(1, SDL_CONTROLLER_AXIS_LEFTX),
-                   platform.PadAxis(1, SDL_CONTROLLER_AXIS_LEFTY));
+    if (platform.PadCount() < 2) return;
+    game.command.PadStep(platform.PadAxis(1, SDL_CONTROLLER_AXIS_LEFTX),
+                         platform.PadAxis(1, SDL_CONTROLLER_AXIS_LEFTY));
 }

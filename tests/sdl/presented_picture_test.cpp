@@ -48,8 +48,8 @@ class PresentedPicture : public SdlGame<::testing::TestWithParam<const char*>> {
         }
     }
     void EscapeTap() {
-        platform_->KeyEvent(kButtonEscape, kFromKeyboard, true);
-        platform_->KeyEvent(kButtonEscape, kFromKeyboard, false);
+        game_->keys.Event(kButtonEscape, kFromKeyboard, true);
+        game_->keys.Event(kButtonEscape, kFromKeyboard, false);
     }
     void WindowEvent(Uint8 event) {
         SDL_Event e{};

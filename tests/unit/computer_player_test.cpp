@@ -325,9 +325,9 @@ INSTANTIATE_TEST_SUITE_P(Pointer, PersonAgainstComputer,
 TEST(PersonAgainstComputer, KeysStillMoveTheLeftCannonAndThePointerFollows) {
     ComputerGame cg(kComputerNormal, 3);
     Game& g = *cg.g;
-    cg.t->platform.keysDown[kButtonLeft] = true;
+    cg.t->game.keys.Event(kButtonLeft, kFromKeyboard, true);
     cg.Tick(8);
-    cg.t->platform.keysDown[kButtonLeft] = false;
+    cg.t->game.keys.Event(kButtonLeft, kFromKeyboard, false);
     cg.Tick(2);
     EXPECT_EQ(g.players[1].cannon.CannonTargetX, 160);
     EXPECT_EQ(g.input.MouseX, 160);
@@ -465,7 +465,7 @@ TEST(OpponentReplay, TheScriptEventSetsTheChoiceAndOnlyAStrengthIsTaken) {
         TestGame t;
         t.game.computer.OpponentChoice = 1;
         bool focused = true;
-        for (const ScriptEvent& e : events) ApplyScriptEvent(t.game, t.platform, e, focused);
+        for (const ScriptEvent& e : events) ApplyScriptEvent(t.game, e, focused);
         EXPECT_EQ(t.game.computer.OpponentChoice, choice) << line;
     }
 }

@@ -7,7 +7,7 @@
 #include "core/editor_state.h"
 #include "core/level_format.h"
 #include "menus/editor_screen.h"
-#include "playfield/level_source.h"
+#include "playfield/level_text.h"
 #include "shell/input.h"
 #include "test_support.h"
 

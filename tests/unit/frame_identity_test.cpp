@@ -92,9 +92,9 @@ int NextFrameDiffers(TestGame& t) {
 
 void ToMainMenu(TestGame& t) {
     t.TickTo(4);
-    t.platform.keysDown[kButtonEscape] = true;
+    t.game.keys.Event(kButtonEscape, kFromKeyboard, true);
     t.TickTo(5);
-    t.platform.keysDown[kButtonEscape] = false;
+    t.game.keys.Event(kButtonEscape, kFromKeyboard, false);
     t.TickTo(30);
 }
 

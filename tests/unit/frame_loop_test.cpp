@@ -28,7 +28,7 @@ TEST(FrameLoop, StartUpOnSecondTickAndFirstHandlerCallOnThird) {
 TEST(FrameLoop, EscapeEndsSplashAtOnce) {
     TestGame t;
     t.TickTo(10);
-    t.platform.keysDown[6] = true;
+    t.game.keys.Event(6, kFromKeyboard, true);
     FrameTick(t.game);
     EXPECT_EQ(t.game.shell.ScreenId, kScreenMainMenu);
     EXPECT_EQ(t.game.input.KeyEscape, 0);  // the transition consumed it
@@ -165,9 +165,8 @@ TEST(Input, KeyTapBetweenTicksIsSeenForOneTick) {
     TestGame t;
     t.TickTo(3);
     for (int button : {kButtonP, kButtonLeft}) {
-        t.platform.keysDown[button] = true;
-        t.platform.keysTapped[button] = true;
-        t.platform.keysDown[button] = false;
+        t.game.keys.Event(button, kFromKeyboard, true);
+        t.game.keys.Event(button, kFromKeyboard, false);
     }
     PollKeyboard(t.game);
     EXPECT_EQ(t.game.input.PauseKeyFrames, 1);
@@ -198,18 +197,18 @@ TEST(Input, HeldButtonCountsTicksAndSurvivesMoves) {
 TEST(Input, KeysAreLevelsAndPauseCountsConsecutiveTicks) {
     TestGame t;
     t.TickTo(3);
-    t.platform.keysDown[7] = true;  // P
-    t.platform.keysDown[0] = true;  // Left
+    t.game.keys.Event(7, kFromKeyboard, true);  // P
+    t.game.keys.Event(0, kFromKeyboard, true);  // Left
     for (int i = 1; i <= 3; ++i) {
         PollKeyboard(t.game);
         EXPECT_EQ(t.game.input.PauseKeyFrames, i);
         EXPECT_EQ(t.game.input.KeyLeft, 1);
     }
-    t.platform.keysDown[7] = false;
-    t.platform.keysDown[2] = true;  // Up is not read into any flag
+    t.game.keys.Event(7, kFromKeyboard, false);
+    t.game.keys.Event(2, kFromKeyboard, true);  // Up is not read into any flag
     PollKeyboard(t.game);
     EXPECT_EQ(t.game.input.PauseKeyFrames, 0);
-    t.platform.keysDown[7] = true;
+    t.game.keys.Event(7, kFromKeyboard, true);
     PollKeyboard(t.game);
     EXPECT_EQ(t.game.input.PauseKeyFrames, 1);
 }

@@ -15,7 +15,7 @@
 #include "computer_match.h"
 #include "match_bot.h"
 #include "parallel.h"
-#include "playfield/level_source.h"
+#include "playfield/level_text.h"
 
 using namespace levels;
 

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "playfield/level_source.h"
+#include "playfield/level_text.h"
 
 using namespace levels;
 

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <tuple>
 
-#include "playfield/level_source.h"
+#include "playfield/level_text.h"
 
 using namespace levels;
 

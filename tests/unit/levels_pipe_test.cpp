@@ -9,7 +9,7 @@
 
 #include "crafted_level.h"
 #include "pipe_solver.h"
-#include "playfield/level_source.h"
+#include "playfield/level_text.h"
 
 using namespace levels;
 

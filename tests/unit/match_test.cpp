@@ -36,7 +36,9 @@ struct MatchGame : CraftedGame {
         g->input.MouseY = 300;
     }
     static std::string MatchFile(int n) { return "lvl000" + std::to_string(n) + "two.lvl"; }
-    bool Start(int level = 1, int lap = 1) { return StartMatchLevel(*g, g->env, level, lap, false, true); }
+    bool Start(int level = 1, int lap = 1) {
+        return StartMatchLevel(*g, g->env, level, lap, false, true);
+    }
     void Tick(int n = 1) {
         for (int i = 0; i < n; ++i) SimulateTick(*g);
     }
@@ -48,8 +50,8 @@ struct MatchGame : CraftedGame {
         const CannonState& c = g->players[p].cannon;
         return c.NeedReload == 0 && IsStoneSlot(c.LoadedStone);
     }
-    void Space(bool down) { t->platform.keysDown[kButtonSpace] = down; }
-    void Key(int button, bool down) { t->platform.keysDown[button] = down; }
+    void Space(bool down) { t->game.keys.Event(kButtonSpace, kFromKeyboard, down); }
+    void Key(int button, bool down) { t->game.keys.Event(button, kFromKeyboard, down); }
     // Player 2 presses at x (the release comes after the next tick).
     void Press(int x) {
         DXDraw1MouseMove(*g, x, 300);
@@ -462,9 +464,9 @@ TEST(MatchScreen, EscapeLeavesAResumableMatchThatComesBackWithItsFields) {
     mg.g->players[1].Score = 300;
     mg.g->players[2].Score = 450;
     mg.m().LevelsWon = {0, 2, 1};
-    mg.t->platform.keysDown[kButtonEscape] = true;
+    mg.t->game.keys.Event(kButtonEscape, kFromKeyboard, true);
     mg.Tick();
-    mg.t->platform.keysDown[kButtonEscape] = false;
+    mg.t->game.keys.Event(kButtonEscape, kFromKeyboard, false);
     EXPECT_EQ(mg.g->shell.ScreenId, kScreenMainMenu);
     EXPECT_EQ(mg.g->shell.GameInProgress, 2);
     const int waiting = mg.g->players[1].cannon.LoadedStone;

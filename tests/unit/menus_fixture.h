@@ -75,7 +75,7 @@ struct MenuGame {
     void Tick(int n = 1) {
         for (int i = 0; i < n && !game->session.WindowClosed; ++i) FrameTick(*game);
     }
-    void Key(int button, bool down) { platform().keysDown[button] = down; }
+    void Key(int button, bool down) { test->game.keys.Event(button, kFromKeyboard, down); }
     // Press at the button's centre (a real move first) and release after the tick.
     void ClickAt(int x, int y) {
         DXDraw1MouseMove(g(), x, y);

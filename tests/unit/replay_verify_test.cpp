@@ -101,12 +101,11 @@ TEST_F(CraftedPuzzleRes, SteeringTheWatchNeverChangesItsGame) {
         auto game = std::make_unique<Game>();
         InitGame(*game, platform, (dir_ / "res").string(), watch.Header().seed);
         EXPECT_TRUE(watch.Prepare(*game, (dir_ / "scratch").string(), why)) << why;
-        const ScriptKeys keys{platform.keysDown, platform.keysTapped};
         int permille = 0;
         for (int frame = 1; frame < 100000; ++frame) {
             steer(watch, frame);
             const long long before = watch.Tick();
-            const bool more = watch.Frame(*game, keys);
+            const bool more = watch.Frame(*game);
             if (watch.Paused()) {
                 EXPECT_EQ(watch.Tick(), before);
             }

@@ -101,9 +101,9 @@ TEST(Snapshot, GivesBackAMatchThatGoesOnAlike) {
     g.input.MouseX = 620;
     for (int i = 0; i < 10; ++i) SimulateTick(g);
     g.input.MouseButtonDown2 = 1;
-    a.platform.keysDown[kButtonSpace] = true;
+    a.game.keys.Event(kButtonSpace, kFromKeyboard, true);
     for (int i = 0; i < 30; ++i) SimulateTick(g);
-    a.platform.keysDown[kButtonSpace] = false;
+    a.game.keys.Event(kButtonSpace, kFromKeyboard, false);
     ASSERT_TRUE(TakeSnapshot(g, b.game));
     EXPECT_EQ(b.game.match.LevelsWon[1], 1);
     EXPECT_EQ(b.game.players[2].cannon.CannonTargetX, 620);
@@ -237,7 +237,7 @@ TEST(Snapshot, EverySnapshotOfRandomPlayIsTakenBack) {
             g.input.MouseButtonDown = (r >> 8) % 3 == 0 ? 1 : 0;
             g.input.MouseButtonDown2 = g.input.MouseButtonDown;
             g.input.FireKey = (r >> 12) % 5 == 0 ? 1 : 0;
-            a.platform.keysDown[kButtonSpace] = (r >> 14) % 4 == 0;
+            a.game.keys.Event(kButtonSpace, kFromKeyboard, (r >> 14) % 4 == 0);
             if (g.players[kSoloPlayer].TimeLeft < 200) g.players[kSoloPlayer].TimeLeft = 800;
             for (int p = 1; p <= kMatchPlayers; ++p) {
                 if (g.players[p].TimeLeft < 200) g.players[p].TimeLeft = 800;

@@ -88,7 +88,7 @@ ComputerLevelRun Play(const std::string& resDir, int level, int left, int right,
     while (g.play.LevelCleared == 0 && run.ticks < kMaxTicks) {
         if (person != nullptr) {
             const PlayerCommand c = MindCommand(g, 1, mind, *person);
-            writer.Pointer(g, platform, g.shell.FrameCounter + 1, c.pointerX, c.pointerY, c.fire);
+            writer.Pointer(g, g.shell.FrameCounter + 1, c.pointerX, c.pointerY, c.fire);
         }
         const bool ready[3] = {false, g.players[1].cannon.NothingFlying == 1,
                                g.players[2].cannon.NothingFlying == 1};

@@ -20,7 +20,7 @@
 #include "modes/computer_player.h"
 #include "modes/match.h"
 #include "parallel.h"
-#include "playfield/level_source.h"
+#include "playfield/level_text.h"
 
 namespace {
 

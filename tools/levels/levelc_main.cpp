@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "playfield/level_pack.h"
-#include "playfield/level_source.h"
+#include "playfield/level_text.h"
 
 namespace {
 

@@ -199,18 +199,17 @@ MatchInput MatchBot::Decide(const Game& g) {
 }
 
 int MatchBot::TrialShot(Game& t, int x) {
-    trialPlatform_.keysDown.fill(false);
-    trialPlatform_.keysTapped.fill(false);
+    t.keys = KeysHeld{};
     if (player_ == 1) {
         t.players[1].cannon.CannonTargetX = x;
-        trialPlatform_.keysDown[kButtonSpace] = true;
+        t.keys.Event(kButtonSpace, kFromKeyboard, true);
     } else {
         DXDraw1MouseMove(t, x, kPointerY);
         DXDraw1MouseDown(t);
     }
     SimulateTick(t);
     t.sound.SoundRequest.fill(0);
-    trialPlatform_.keysDown[kButtonSpace] = false;
+    t.keys.Event(kButtonSpace, kFromKeyboard, false);
     if (player_ == 2) DXDraw1MouseUp(t);
     int ticks = 1;
     while (ticks < kSettleLimit && t.play.LevelCleared == 0 &&
@@ -281,57 +280,55 @@ int MatchBot::CatchColumn(const Game& g) const {
     return ColumnNear(centre_, target);
 }
 
-void MatchInputWriter::Event(Game& game, HeadlessPlatform& platform, const std::string& line) {
+void MatchInputWriter::Event(Game& game, const std::string& line) {
     std::vector<ScriptEvent> events;
     std::string error;
     if (!ParseInputScript(line, events, error)) return;
-    for (const ScriptEvent& e : events) ApplyScriptEvent(game, platform, e, focused_);
+    for (const ScriptEvent& e : events) ApplyScriptEvent(game, e, focused_);
     lines_.push_back(line);
 }
 
-void MatchInputWriter::Apply(Game& game, HeadlessPlatform& platform, int tick, int player,
-                             const MatchInput& input) {
+void MatchInputWriter::Apply(Game& game, int tick, int player, const MatchInput& input) {
     const std::string t = std::to_string(tick) + " ";
     if (player == 1) {
-        if (spaceDown_) Event(game, platform, t + "keyup space");
+        if (spaceDown_) Event(game, t + "keyup space");
         spaceDown_ = false;
         for (auto [held, now, name] :
              {std::tuple{&left_, input.left, "left"}, std::tuple{&right_, input.right, "right"}}) {
             if (*held == now) continue;
-            Event(game, platform, t + (now ? "keydown " : "keyup ") + name);
+            Event(game, t + (now ? "keydown " : "keyup ") + name);
             *held = now;
         }
         if (input.fire) {
-            Event(game, platform, t + "keydown space");
+            Event(game, t + "keydown space");
             spaceDown_ = true;
         }
         return;
     }
-    Pointer(game, platform, tick, input.pointerX, kPointerY, input.fire);
+    Pointer(game, tick, input.pointerX, kPointerY, input.fire);
 }
 
-void MatchInputWriter::Pointer(Game& game, HeadlessPlatform& platform, int tick, int x, int y,
-                               bool fire) {
+void MatchInputWriter::Pointer(Game& game, int tick, int x, int y, bool fire) {
     const std::string t = std::to_string(tick) + " ";
-    if (buttonDown_) Event(game, platform, t + "up");
+    if (buttonDown_) Event(game, t + "up");
     buttonDown_ = false;
     if (x != 0 && (x != pointerX_ || y != pointerY_)) {
-        Event(game, platform, t + "move " + std::to_string(x) + " " + std::to_string(y));
+        Event(game, t + "move " + std::to_string(x) + " " + std::to_string(y));
         pointerX_ = x;
         pointerY_ = y;
     }
     if (fire) {
-        Event(game, platform, t + "down");
+        Event(game, t + "down");
         buttonDown_ = true;
     }
 }
 
-void MatchInputWriter::Release(Game& game, HeadlessPlatform& platform, int tick) {
+void MatchInputWriter::Release(Game& game, int tick) {
     const std::string t = std::to_string(tick) + " ";
-    if (spaceDown_) Event(game, platform, t + "keyup space");
-    if (left_) Event(game, platform, t + "keyup left");
-    if (right_) Event(game, platform, t + "keyup right");
-    if (buttonDown_) Event(game, platform, t + "up");
+    if (spaceDown_) Event(game, t + "keyup space");
+    if (left_) Event(game, t + "keyup left");
+    if (right_) Event(game, t + "keyup right");
+    if (buttonDown_) Event(game, t + "up");
     spaceDown_ = left_ = right_ = buttonDown_ = false;
 }
 
@@ -352,7 +349,7 @@ MatchLevelRun PlayMatchLevel(const std::string& resDir, int level, int player,
     MatchBot bot(player);
     MatchInputWriter writer;
     while (g.play.LevelCleared == 0 && run.ticks < options.maxTicks) {
-        writer.Apply(g, platform, g.shell.FrameCounter + 1, player, bot.Decide(g));
+        writer.Apply(g, g.shell.FrameCounter + 1, player, bot.Decide(g));
         SimulateTick(g);
         g.sound.SoundRequest.fill(0);
         ++run.ticks;
@@ -395,7 +392,7 @@ MatchCampaign RecordMatchCampaign(const std::string& resDir, std::uint64_t seed)
         platform.wavesThisTick.clear();
         g.text.calls.clear();
         while (nextMenu < menus.size() && std::atoi(menus[nextMenu].c_str()) == tick)
-            writer.Event(g, platform, menus[nextMenu++]);
+            writer.Event(g, menus[nextMenu++]);
         const bool playing = g.shell.ScreenId == kScreenMatch && g.play.LevelCleared == 0;
         if (playing && seat == 0) {
             seat = g.play.LevelNumber % 2 == 1 ? 1 : 2;
@@ -405,11 +402,11 @@ MatchCampaign RecordMatchCampaign(const std::string& resDir, std::uint64_t seed)
             shotsBefore = bots[seat].shots();
         }
         if (playing) {
-            writer.Apply(g, platform, tick, seat, bots[seat].Decide(g));
+            writer.Apply(g, tick, seat, bots[seat].Decide(g));
             ++run.ticks;
         } else if (seat != 0) {
             // The level has ended: the winner lets go and the level is written down.
-            writer.Release(g, platform, tick);
+            writer.Release(g, tick);
             run.cleared = g.players[seat].StonesLeft == 0;
             run.timeLeft = g.players[seat].TimeLeft;
             run.shots = bots[seat].shots() - shotsBefore;

@@ -63,15 +63,14 @@ class MatchBot {
 class MatchInputWriter {
   public:
     // Input of `player` for tick `tick` (the game's FrameCounter is tick - 1).
-    void Apply(Game& game, HeadlessPlatform& platform, int tick, int player,
-               const MatchInput& input);
+    void Apply(Game& game, int tick, int player, const MatchInput& input);
     // The mouse alone: the pointer moved to (x, y) (x 0: left where it is) and a click of one
     // tick. Player 2's input, and player 1's where the left field takes the pointer.
-    void Pointer(Game& game, HeadlessPlatform& platform, int tick, int x, int y, bool fire);
+    void Pointer(Game& game, int tick, int x, int y, bool fire);
     // A line of its own ("TICK EVENT ARGS"), applied now and kept.
-    void Event(Game& game, HeadlessPlatform& platform, const std::string& line);
+    void Event(Game& game, const std::string& line);
     // Lets go of whatever keys and buttons are held, from `tick` on.
-    void Release(Game& game, HeadlessPlatform& platform, int tick);
+    void Release(Game& game, int tick);
     const std::vector<std::string>& lines() const { return lines_; }
 
   private:

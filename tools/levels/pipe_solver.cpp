@@ -304,7 +304,7 @@ class Stepper {
         e.x = x;
         e.y = y;
         e.arg = arg;
-        ApplyScriptEvent(g_, platform_, e, focused_);
+        ApplyScriptEvent(g_, e, focused_);
         if (script_ == nullptr) return;
         std::string line = std::to_string(e.tick) + " " + kind;
         if (kind == "move") line += " " + std::to_string(x) + " " + std::to_string(y);

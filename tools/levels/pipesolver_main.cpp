@@ -11,7 +11,7 @@
 
 #include "core/mode_facts.h"
 #include "pipe_solver.h"
-#include "playfield/level_source.h"
+#include "playfield/level_text.h"
 
 namespace {
 

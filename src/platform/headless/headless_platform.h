@@ -24,12 +24,6 @@ class HeadlessPlatform : public Platform {
     }
     // The rectangles the last FlipChanged named.
     std::vector<Rect> lastChanged;
-    // A key pressed and let go before the tick reads as down in that tick.
-    void UpdateKeyboard() override {
-        for (int i = 0; i < 8; ++i) snapshot_[i] = keysDown[i] || keysTapped[i];
-        keysTapped.fill(false);
-    }
-    bool KeyboardButton(int n) const override { return n >= 0 && n < 8 && snapshot_[n]; }
     void ShowMessage(const std::string& text) override;
     void CloseWindow() override { closed = true; }
 
@@ -48,10 +42,6 @@ class HeadlessPlatform : public Platform {
 
     // Where the waves lie; when set, a wave that is missing there is reported once on stderr.
     std::string waveDir;
-    // Key states the runner sets from its input script (buttons 0..7).
-    std::array<bool, 8> keysDown{};
-    // Keys that went down since the last keyboard update.
-    std::array<bool, 8> keysTapped{};
     // The picture shown by the last flip: the game's back buffer, which stays as it is until
     // the next tick starts drawing (no copy per tick).
     const Surface& LastFrame() const { return shown_ != nullptr ? *shown_ : empty_; }
@@ -70,7 +60,6 @@ class HeadlessPlatform : public Platform {
     bool musicSuspended = false;
 
   private:
-    std::array<bool, 8> snapshot_{};
     const Surface* shown_ = nullptr;
     Surface empty_;
     std::set<std::string> checkedSounds_;  // sound files checked, or reported missing

@@ -162,20 +162,6 @@ void SdlPlatform::WindowToPicturePoint(int wx, int wy, int& px, int& py) const {
     WindowToPicture(windowFit_, wx, wy, px, py);
 }
 
-void SdlPlatform::KeyEvent(int button, KeySource source, bool down) {
-    if (button < 0 || button >= 8) return;
-    if (down) {
-        keyHolders_[button] |= source;
-        keyTapped_[button] = true;
-    } else {
-        keyHolders_[button] &= static_cast<std::uint8_t>(~source);
-    }
-}
-
-void SdlPlatform::ReleaseKeys(KeySource source) {
-    for (auto& holders : keyHolders_) holders &= static_cast<std::uint8_t>(~source);
-}
-
 void SdlPlatform::PadAdded(int deviceIndex) {
     if (!SDL_IsGameController(deviceIndex)) return;
     SDL_GameController* controller = SDL_GameControllerOpen(deviceIndex);
@@ -188,15 +174,14 @@ void SdlPlatform::PadAdded(int deviceIndex) {
     pads_.push_back(Pad{controller, id});
 }
 
-void SdlPlatform::PadRemoved(SDL_JoystickID id) {
+bool SdlPlatform::PadRemoved(SDL_JoystickID id) {
     for (size_t i = 0; i < pads_.size(); ++i) {
         if (pads_[i].id != id) continue;
         SDL_GameControllerClose(pads_[i].controller);
         pads_.erase(pads_.begin() + static_cast<std::ptrdiff_t>(i));
-        // What the pad held is let go.
-        ReleaseKeys(static_cast<KeySource>(kFromPadButton | kFromPadStick));
-        return;
+        return true;
     }
+    return false;
 }
 
 int SdlPlatform::PadRole(SDL_JoystickID id) const {
@@ -323,11 +308,6 @@ void SdlPlatform::HideSystemPointer() {
 
 void SdlPlatform::FocusDisplay() {
     if (window_ != nullptr) SDL_RaiseWindow(window_);
-}
-
-void SdlPlatform::UpdateKeyboard() {
-    for (int i = 0; i < 8; ++i) keys_[i] = keyHolders_[i] != 0 || keyTapped_[i];
-    keyTapped_.fill(false);
 }
 
 void SdlPlatform::ShowMessage(const std::string& text) {

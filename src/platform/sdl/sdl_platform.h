@@ -16,10 +16,6 @@
 #include "platform/picture_fit.h"
 #include "platform/platform.h"
 
-// Who holds a key down: the keyboard, a pad's buttons or a pad's stick. A key is up when none
-// does.
-enum KeySource : std::uint8_t { kFromKeyboard = 1, kFromPadButton = 2, kFromPadStick = 4 };
-
 class SdlPlatform : public Platform {
   public:
     explicit SdlPlatform(std::string resDir) : resDir_(std::move(resDir)) {}
@@ -48,15 +44,11 @@ class SdlPlatform : public Platform {
     // The picture pixel under a point of the window, clamped to the picture.
     void WindowToPicturePoint(int wx, int wy, int& px, int& py) const;
 
-    // Key events for buttons 0..7. A key that went down since the last update reads as down
-    // in the next one even when it is up again by then.
-    void KeyEvent(int button, KeySource source, bool down);
-    void ReleaseKeys(KeySource source);
-
     // Game controllers: opened as they come, closed as they go. The first is the first
     // player's, the second the second player's (0, 1; -1 for a pad not open).
     void PadAdded(int deviceIndex);
-    void PadRemoved(SDL_JoystickID id);
+    // False for a pad that was not open; what an open one held is the player's to let go.
+    bool PadRemoved(SDL_JoystickID id);
     int PadRole(SDL_JoystickID id) const;
     // The left stick of the pad of the given role (0 when there is none).
     int PadAxis(int role, SDL_GameControllerAxis axis) const;
@@ -66,8 +58,6 @@ class SdlPlatform : public Platform {
     void FlipChanged(const Surface& backBuffer, const std::vector<Rect>& changed) override;
     void HideSystemPointer() override;
     void FocusDisplay() override;
-    void UpdateKeyboard() override;
-    bool KeyboardButton(int n) const override { return n >= 0 && n < 8 && keys_[n]; }
     void ShowMessage(const std::string& text) override;
     void CloseWindow() override;
 
@@ -110,9 +100,6 @@ class SdlPlatform : public Platform {
     std::string presentPath_;
     PictureFit windowFit_;  // in window coordinates, for the pointer
     PictureFit outputFit_;  // in output pixels, for drawing
-    std::array<std::uint8_t, 8> keyHolders_{};
-    std::array<bool, 8> keyTapped_{};
-    std::array<bool, 8> keys_{};
     std::vector<Pad> pads_;
     bool audioOpen_ = false;
     bool audioSuspended_ = false;

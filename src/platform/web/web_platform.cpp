@@ -67,16 +67,6 @@ void WebPlatform::CloseWindow() {
     EM_ASM({ Module.rhombulusClosed(); });
 }
 
-void WebPlatform::KeyEvent(int button, bool down) {
-    if (button < 0 || button >= 8) return;
-    keysDown[button] = down;
-    if (down) keysTapped[button] = true;
-}
-
-void WebPlatform::ReleaseKeys() {
-    keysDown.fill(false);
-}
-
 void WebPlatform::PlayWave(const std::string& name, int pan, int volumeCentibel) {
     HeadlessPlatform::PlayWave(name, pan, volumeCentibel);
     const StereoGain gain = WaveGain(pan, volumeCentibel);

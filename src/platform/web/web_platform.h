@@ -27,10 +27,6 @@ class WebPlatform : public HeadlessPlatform {
     void MusicSetPositionSeconds(double seconds) override;
     void SuspendAudio(bool suspend) override;
 
-    // A key of the game (button 0..7) went down or up.
-    void KeyEvent(int button, bool down);
-    // Lets go of every key held (the tab lost the focus: its key-ups go elsewhere).
-    void ReleaseKeys();
     // The next flip sends the whole picture (the page was shown again or resized).
     void Exposed() { whole_ = true; }
     // The picture as the canvas shows it: 800 x 600 pixels of R, G, B, 255.

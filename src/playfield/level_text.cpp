@@ -1,4 +1,4 @@
-#include "playfield/level_source.h"
+#include "playfield/level_text.h"
 
 #include <cstdio>
 #include <cstring>
