@@ -318,17 +318,19 @@ struct OnlineServer::Impl {
 
     std::vector<BoardTable> FrontBoards() {
         const long long now = Now();
-        std::vector<BoardTable> boards;
-        for (int mode : {1, 2, 3}) {
-            std::string title = OnlineModeWord(mode);
-            title[0] = static_cast<char>(title[0] - 'a' + 'A');
-            boards.push_back({title, "all time", storage->Top(mode, 0, kBoardRows)});
-            boards.push_back({title, "this week (since Monday, UTC)",
-                              storage->Top(mode, WeekStart(now), kBoardRows)});
-        }
         const long long day = now / kDaySeconds;
-        boards.insert(boards.begin(), {"Daily challenge", "today, " + DayText(day),
-                                       storage->Top(DailyBoard(day), 0, kBoardRows)});
+        std::vector<BoardTable> boards;
+        boards.push_back({"Daily challenge", "today, " + DayText(day),
+                          storage->Top(DailyBoard(day), 0, kBoardRows), "/daily", true});
+        for (const bool week : {false, true}) {
+            for (int mode : {1, 2, 3}) {
+                std::string title = OnlineModeWord(mode);
+                title[0] = static_cast<char>(title[0] - 'a' + 'A');
+                boards.push_back({title, week ? "this week (since Monday, UTC)" : "all time",
+                                  storage->Top(mode, week ? WeekStart(now) : 0, kBoardRows), "",
+                                  false});
+            }
+        }
         return boards;
     }
 
@@ -341,7 +343,7 @@ struct OnlineServer::Impl {
             if (d != day) others.push_back(DayText(d));
         Html(res, 200,
              DailyPage(DayText(day),
-                       {"Daily challenge", "", storage->Top(DailyBoard(day), 0, kBoardRows)},
+                       {"Ranked games", "", storage->Top(DailyBoard(day), 0, kBoardRows), "", true},
                        others));
     }
 

@@ -31,6 +31,13 @@ table { width: 100%; border-collapse: collapse; }
 th { text-align: left; color: var(--dim); font-weight: normal; font-size: 13px;
      border-bottom: 1px solid var(--line); padding: 4px 6px; }
 td { padding: 5px 6px; border-bottom: 1px solid rgba(43, 61, 107, 0.5); }
+th.score { text-align: right; }
+td.when, td.length, td.board { white-space: nowrap; }
+td.name { overflow-wrap: anywhere; }
+section.wide { grid-column: 1 / -1; }
+section.wide table { max-width: 640px; }
+.stack { display: grid; gap: 18px; max-width: 760px; }
+h2 a { color: inherit; text-decoration: none; }
 td.place { width: 2.5em; color: var(--dim); text-align: right; }
 td.score { text-align: right; font-variant-numeric: tabular-nums; font-weight: bold; }
 tr:first-child td.place { color: var(--gold); }
@@ -67,12 +74,16 @@ std::string ReplayLink(long long id) {
 }
 
 std::string Table(const BoardTable& b) {
-    std::string html = "<section class=\"board\"><h2>" + HtmlEscape(b.title) + "</h2>";
+    std::string html = "<section class=\"board" + std::string(b.wide ? " wide" : "") + "\"><h2>" +
+                       (b.link.empty() ? HtmlEscape(b.title)
+                                       : "<a href=\"" + HtmlEscape(b.link) + "\">" +
+                                             HtmlEscape(b.title) + "</a>") +
+                       "</h2>";
     if (!b.note.empty()) html += "<p class=\"note\">" + HtmlEscape(b.note) + "</p>";
     if (b.rows.empty()) return html + "<p class=\"empty\">No games yet.</p></section>";
-    html += "<table><tr><th></th><th>Player</th><th>Score</th><th></th></tr>";
+    html += "<table><tr><th></th><th>Player</th><th class=\"score\">Score</th><th></th></tr>";
     for (const BoardRow& r : b.rows)
-        html += "<tr><td class=\"place\">" + std::to_string(r.place) + "</td><td>" +
+        html += "<tr><td class=\"place\">" + std::to_string(r.place) + "</td><td class=\"name\">" +
                 PlayerLink(r.name) + "</td><td class=\"score\">" + std::to_string(r.score) +
                 "</td><td>" + ReplayLink(r.id) + "</td></tr>";
     return html + "</table></section>";
@@ -181,7 +192,7 @@ std::string DailyPage(const std::string& day, const BoardTable& board,
 
 std::string PlayerPage(const std::string& name, const std::vector<PlayerGame>& best,
                        const std::vector<PlayerGame>& recent) {
-    const std::string body = "<h1>" + HtmlEscape(name) + "</h1><div class=\"boards\">" +
+    const std::string body = "<h1>" + HtmlEscape(name) + "</h1><div class=\"stack\">" +
                              GamesTable("Best games", best) + GamesTable("Recent games", recent) +
                              "</div>";
     return Page(name, body);

@@ -22,6 +22,8 @@ struct BoardTable {
     std::string title;
     std::string note;  // under the title, e.g. "since Monday"
     std::vector<BoardRow> rows;
+    std::string link;   // where the title leads, if anywhere
+    bool wide = false;  // across the whole page
 };
 
 // The front page: the boards, side by side where they fit.
