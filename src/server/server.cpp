@@ -2,6 +2,7 @@
 
 #include <httplib.h>
 #include <sodium.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -21,8 +22,8 @@ namespace {
 
 constexpr long long kTickMs = 15;
 constexpr int kBoardRows = 10;
+constexpr int kListenQueue = 1024;
 constexpr long long kDaySeconds = 24 * 60 * 60;
-constexpr std::size_t kHttpThreads = 64;
 
 long long Now() {
     return static_cast<long long>(std::time(nullptr));
@@ -499,7 +500,8 @@ bool OnlineServer::Run(std::string& why) {
     httplib::Server& http = s.http;
     http.set_payload_max_length(kMaxSubmitBody);
     // A kept-alive connection holds its thread: enough threads that many clients are served.
-    http.new_task_queue = [] { return new httplib::ThreadPool(kHttpThreads); };
+    const std::size_t threads = static_cast<std::size_t>(s.options.httpThreads);
+    http.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
     http.set_read_timeout(10, 0);
     http.set_pre_routing_handler([&s](const httplib::Request& req, httplib::Response& res) {
         if (s.byAddress.Allow("address " + req.remote_addr, NowSeconds()))
@@ -534,6 +536,14 @@ bool OnlineServer::Run(std::string& why) {
     http.Get("/player/([^/]{1,64})",
              [&s](const auto& req, auto& res) { s.ShowPlayerPage(req, res); });
 
+    // Debian's library listens with a queue of 5, and connections beyond it are dropped when
+    // many players come at once: the socket is kept here and listens again with a longer queue.
+    int listener = -1;
+    http.set_socket_options([&listener](int sock) {
+        const int yes = 1;
+        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        listener = sock;
+    });
     int port = s.options.port;
     if (port == 0) {
         port = http.bind_to_any_port(s.options.host);
@@ -544,6 +554,7 @@ bool OnlineServer::Run(std::string& why) {
         why = "cannot listen on " + s.options.host + ":" + std::to_string(s.options.port);
         return false;
     }
+    if (listener >= 0) listen(listener, kListenQueue);
     for (int i = 1; i <= s.options.workers; ++i) s.workers.emplace_back([&s, i] { s.Verifier(i); });
     // Set before the line is out: a stop that follows it waits for the listen to begin.
     s.listening = true;

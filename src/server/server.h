@@ -28,6 +28,8 @@ struct ServerOptions {
     std::string host = "127.0.0.1";
     int port = 8642;  // 0: any free one (the line "listening on HOST:PORT" says which)
     int workers = 1;
+    // Threads answering HTTP: a kept-alive connection holds one while it is open.
+    int httpThreads = 64;
     // Added to the time since a ticket was issued when bounding its game's ticks: the time to
     // start the game and send it.
     long long ticketSlackSeconds = 60;

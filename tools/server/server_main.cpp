@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <string>
@@ -17,7 +18,7 @@ namespace {
 const char kUsage[] =
     "usage: rhombulus2-server --data DIR | --db postgresql://... [--http HOST:PORT]\n"
     "                         [--verifier] [--res DIR] [--workers N] [--lease SECONDS]\n"
-    "                         [--ticket-slack SECONDS] [--address-rate N]\n"
+    "                         [--http-threads N] [--ticket-slack SECONDS] [--address-rate N]\n"
     "  --data DIR       the SQLite database and the server's key (made when missing)\n"
     "  --db URL         PostgreSQL instead (postgresql://USER@HOST/DB?host=/run/postgresql);\n"
     "                   any number of servers and verifiers may share it\n"
@@ -26,6 +27,7 @@ const char kUsage[] =
     "  --http HOST:PORT where to serve the API (127.0.0.1:8642; port 0: any free one)\n"
     "  --res DIR        the game whose replays are played (res/ beside the program)\n"
     "  --workers N      verifier threads (1; 0 takes submissions but verifies none)\n"
+    "  --http-threads N threads answering HTTP, each holds a kept-alive connection (64)\n"
     "  --ticket-slack S seconds a game may run beyond the time since its ticket (60)\n"
     "  --address-rate N requests a second one address may send (20, bursts of 5 times that)\n";
 
@@ -87,6 +89,10 @@ int main(int argc, char** argv) {
         } else if (arg == "--workers") {
             if (!ParseInt(value, 0, 64, n)) return Usage("--workers needs N in 0..64");
             options.workers = static_cast<int>(n);
+        } else if (arg == "--http-threads") {
+            if (!ParseInt(value, 1, 1024, n)) return Usage("--http-threads needs 1..1024");
+            options.httpThreads = static_cast<int>(n);
+            options.dbConnections = std::min(64, static_cast<int>(n));
         } else if (arg == "--ticket-slack") {
             if (!ParseInt(value, 0, 86400, n)) return Usage("--ticket-slack needs 0..86400");
             options.ticketSlackSeconds = n;
