@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "net/relay_server.h"
 #include "runner/game_replays.h"
 #include "runner/replay_watch.h"
 #include "server/online_play.h"
@@ -90,6 +91,8 @@ struct OnlineServer::Impl {
     RateLimiter downloads;
     httplib::Server http;
     std::vector<std::thread> workers;
+    std::unique_ptr<net::RelayServer> relay;
+    std::thread relayThread;
     std::mutex mutex;
     std::condition_variable wake;
     bool stopping = false;
@@ -449,6 +452,7 @@ OnlineServer::OnlineServer(ServerOptions options) : impl_(std::make_unique<Impl>
 OnlineServer::~OnlineServer() {
     Stop();
     for (std::thread& w : impl_->workers) w.join();
+    if (impl_->relayThread.joinable()) impl_->relayThread.join();
 }
 
 bool OnlineServer::Open(std::string& why) {
@@ -555,10 +559,35 @@ bool OnlineServer::Run(std::string& why) {
         return false;
     }
     if (listener >= 0) listen(listener, kListenQueue);
+    if (s.options.udpPort >= 0) {
+        std::string error;
+        s.relay =
+            net::RelayServer::Open(s.options.host, static_cast<std::uint16_t>(s.options.udpPort),
+                                   net::RelayLimits{}, &error);
+        if (!s.relay) {
+            why = "cannot serve the relay on UDP port " + std::to_string(s.options.udpPort) + ": " +
+                  error;
+            return false;
+        }
+        s.relayThread = std::thread([&s] {
+            const auto start = std::chrono::steady_clock::now();
+            for (;;) {
+                {
+                    std::lock_guard lock(s.mutex);
+                    if (s.stopping) return;
+                }
+                const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                     std::chrono::steady_clock::now() - start)
+                                     .count();
+                s.relay->Service(now, 50);
+            }
+        });
+    }
     for (int i = 1; i <= s.options.workers; ++i) s.workers.emplace_back([&s, i] { s.Verifier(i); });
     // Set before the line is out: a stop that follows it waits for the listen to begin.
     s.listening = true;
     std::printf("listening on %s:%d\n", s.options.host.c_str(), port);
+    if (s.relay) std::printf("relay on UDP port %u\n", s.relay->Port());
     std::fflush(stdout);
     http.listen_after_bind();
     s.listening = false;

@@ -23,7 +23,10 @@ struct ServerOptions {
     std::string dataDir;
     std::string db;  // postgresql://... ; empty: SQLite in dataDir
     int dbConnections = 16;
-    bool verifierOnly = false;  // no HTTP: only verifier threads, on a shared database
+    bool verifierOnly = false;
+    // The relay's rooms for network matches on this UDP port (bound to `host`); -1: none,
+    // 0: any free one (the line "relay on UDP port N" says which).
+    int udpPort = -1;  // no HTTP: only verifier threads, on a shared database
     std::string resDir;
     std::string host = "127.0.0.1";
     int port = 8642;  // 0: any free one (the line "listening on HOST:PORT" says which)

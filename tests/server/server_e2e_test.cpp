@@ -18,6 +18,9 @@
 #include <regex>
 #include <sstream>
 
+#include "net/enet_transport.h"
+#include "net/handshake.h"
+#include "net/relay_link.h"
 #include "server/auth.h"
 #include "server/storage.h"
 #include "server_fixture.h"
@@ -574,6 +577,46 @@ TEST_F(WebPageTest, TheBoardsAndAPlayersPageShowTheGamesAndEscapeNames) {
     EXPECT_EQ(evil.find("<script>x()"), std::string::npos);
     const std::string today = Load("/daily", dir + "/server-daily.png");
     EXPECT_NE(today.find(">" + std::to_string(dailyScore) + "<"), std::string::npos) << today;
+}
+
+class RelayInTheServerTest : public ServerTestBase {};
+
+std::int64_t MonotonicMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// The relay's rooms in the server's process: a host opens a room on its UDP port, a guest joins
+// it by code, and both finish the handshake through it.
+TEST_F(RelayInTheServerTest, AHostAndAGuestMeetInARoom) {
+    server_ = Start(1, {"--udp", "0"});
+    ASSERT_GT(server_->Port(), 0);
+    const std::string udp = server_->LineAfter("relay on UDP port ");
+    ASSERT_NE(udp, "");
+    const auto port = static_cast<std::uint16_t>(std::stoi(udp));
+    std::string error;
+    auto config = [](net::Role role) {
+        return net::HandshakeConfig{
+            role, "1.0.0", 0xAB, role == net::Role::Host ? "Host" : "Gast", "KXPWMN", true, 20000};
+    };
+    net::RelayLink hostLink(net::EnetTransport::Connect("127.0.0.1", port, &error),
+                            net::Role::Host);
+    net::RelayLink guestLink(net::EnetTransport::Connect("127.0.0.1", port, &error),
+                             net::Role::Guest);
+    net::Handshake host(hostLink, config(net::Role::Host), MonotonicMs());
+    host.SetStart(net::Start{7, 1, 3});
+    net::Handshake guest(guestLink, config(net::Role::Guest), MonotonicMs());
+    // Bounded in steps and in the handshake's own time-out; each step waits a little for packets.
+    bool done = false;
+    for (int i = 0; i < 6000 && !done; ++i) {
+        const auto a = host.Poll(MonotonicMs()), b = guest.Poll(MonotonicMs());
+        done = a == net::HandshakeStatus::Done && b == net::HandshakeStatus::Done;
+        if (a == net::HandshakeStatus::Refused || b == net::HandshakeStatus::Refused) break;
+        usleep(5000);
+    }
+    EXPECT_TRUE(done);
+    EXPECT_EQ(guest.PeerName(), "Host");
 }
 
 // Each mode's game as the game choice starts it is the fresh game of its ticket: a game left

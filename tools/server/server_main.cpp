@@ -17,11 +17,14 @@ namespace {
 
 const char kUsage[] =
     "usage: rhombulus2-server --data DIR | --db postgresql://... [--http HOST:PORT]\n"
-    "                         [--verifier] [--res DIR] [--workers N] [--lease SECONDS]\n"
+    "                         [--udp PORT] [--verifier] [--res DIR] [--workers N] [--lease "
+    "SECONDS]\n"
     "                         [--http-threads N] [--ticket-slack SECONDS] [--address-rate N]\n"
     "  --data DIR       the SQLite database and the server's key (made when missing)\n"
     "  --db URL         PostgreSQL instead (postgresql://USER@HOST/DB?host=/run/postgresql);\n"
     "                   any number of servers and verifiers may share it\n"
+    "  --udp PORT       also the relay's rooms for network matches, on this UDP port of\n"
+    "                   the --http host (rhombulus2-relay's default is 27431)\n"
     "  --verifier       no HTTP: only verify submissions (needs --db)\n"
     "  --lease S        seconds a verifier may hold a job before another takes it (600)\n"
     "  --http HOST:PORT where to serve the API (127.0.0.1:8642; port 0: any free one)\n"
@@ -89,6 +92,9 @@ int main(int argc, char** argv) {
         } else if (arg == "--workers") {
             if (!ParseInt(value, 0, 64, n)) return Usage("--workers needs N in 0..64");
             options.workers = static_cast<int>(n);
+        } else if (arg == "--udp") {
+            if (!ParseInt(value, 0, 65535, n)) return Usage("--udp needs a port 0..65535");
+            options.udpPort = static_cast<int>(n);
         } else if (arg == "--http-threads") {
             if (!ParseInt(value, 1, 1024, n)) return Usage("--http-threads needs 1..1024");
             options.httpThreads = static_cast<int>(n);
