@@ -124,14 +124,15 @@ class PostgresStorage final : public Storage {
 
     long long AddSubmission(const NewSubmission& n) override {
         Lease c(*this);
-        if (!c) return 0;
+        if (!c) return -1;
         Result r = Run(*c,
                        "INSERT INTO submissions (ticket_id, key, mode, seed, ticket, replay,"
                        " max_ticks, received) VALUES ($1, $2, $3, $4, $5, $6, $7, $8) ON CONFLICT"
                        " (ticket_id) DO NOTHING RETURNING id",
                        {n.ticketId, n.key, n.mode, static_cast<long long>(n.seed), n.ticket,
                         Param::Bytes(n.replay), n.maxTicks, n.received});
-        return Ok(r) && PQntuples(r.get()) == 1 ? Int(r, 0, 0) : 0;
+        if (!Ok(r)) return -1;
+        return PQntuples(r.get()) == 1 ? Int(r, 0, 0) : 0;
     }
 
     std::optional<Job> TakeJob(const std::string& worker, long long now, long long lease) override {

@@ -233,6 +233,7 @@ struct OnlineServer::Impl {
         n.received = now;
         const long long id = storage->AddSubmission(n);
         if (id == 0) return Refuse(res, 409, "the ticket was used before");
+        if (id < 0) return Refuse(res, 503, "the server cannot keep it now: send it again later");
         {
             std::lock_guard lock(mutex);
             jobWaiting = true;

@@ -136,7 +136,9 @@ class SqliteStorage final : public Storage {
         s.Bind(1, n.ticketId).Bind(2, n.key).Bind(3, n.mode);
         s.Bind(4, static_cast<long long>(n.seed)).Bind(5, n.ticket).BindBlob(6, n.replay);
         s.Bind(7, n.maxTicks).Bind(8, n.received);
-        if (s.Step() != SQLITE_DONE) return 0;
+        const int step = s.Step();
+        if (step == SQLITE_CONSTRAINT) return 0;
+        if (step != SQLITE_DONE) return -1;
         return sqlite3_last_insert_rowid(db_);
     }
 

@@ -75,7 +75,8 @@ class Storage {
     // True the first time `nonce` comes with `key`; nonces older than `forgetBefore` are dropped.
     virtual bool UseNonce(const std::string& key, const std::string& nonce, long long now,
                           long long forgetBefore) = 0;
-    // The new submission's number, kept on disk before this returns; 0 when its ticket was used.
+    // The new submission's number, kept on disk before this returns; 0 when its ticket was used,
+    // -1 when the database could not take it (the player may send it again).
     virtual long long AddSubmission(const NewSubmission& s) = 0;
     // The oldest queued job nobody holds (or whose holder's lease ran out), now held by `worker`
     // until `now + lease`.

@@ -362,6 +362,33 @@ TEST_P(StorageTest, TheSharedServerKeyIsTheFirstOffered) {
     EXPECT_EQ(db->SharedServerKey("def"), "abc");
 }
 
+// A connection the database drops fails the one call that used it (a submission is not taken,
+// and says so); the next call opens another.
+TEST(PostgresStorage, ADroppedConnectionFailsOneCallAndIsReplaced) {
+    if (!servertest::TempPostgres::Available())
+        GTEST_SKIP() << "PostgreSQL is not installed: " << servertest::kInitdb;
+    std::string why;
+    servertest::TempPostgres* pg = servertest::TempPostgres::Get(why);
+    ASSERT_NE(pg, nullptr) << why;
+    const std::string url = pg->NewDatabase();
+    const auto db = OpenPostgresStorage(url, 4, why);
+    ASSERT_TRUE(db) << why;
+    auto Submit = [&](const std::string& ticket) {
+        return db->AddSubmission({ticket, "k1", 2, 7, "{}", "replay", 100, 1000});
+    };
+    ASSERT_GT(Submit("t1"), 0);
+    PGconn* admin = PQconnectdb(url.c_str());
+    PGresult* r = PQexec(admin,
+                         "SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname ="
+                         " current_database() AND pid <> pg_backend_pid()");
+    EXPECT_EQ(PQresultStatus(r), PGRES_TUPLES_OK);
+    PQclear(r);
+    PQfinish(admin);
+    EXPECT_EQ(Submit("t2"), -1);
+    EXPECT_GT(Submit("t2"), 0);
+    EXPECT_EQ(Submit("t2"), 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Databases, StorageTest, ::testing::Values("sqlite", "postgresql"),
                          [](const auto& info) { return std::string(info.param); });
 
