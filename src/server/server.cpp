@@ -508,6 +508,8 @@ bool OnlineServer::Run(std::string& why) {
     const std::size_t threads = static_cast<std::size_t>(s.options.httpThreads);
     http.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
     http.set_read_timeout(10, 0);
+    // Nothing served is to be taken for another type than it says (a replay for a page).
+    http.set_default_headers({{"X-Content-Type-Options", "nosniff"}});
     http.set_pre_routing_handler([&s](const httplib::Request& req, httplib::Response& res) {
         if (s.byAddress.Allow("address " + req.remote_addr, NowSeconds()))
             return httplib::Server::HandlerResponse::Unhandled;

@@ -15,6 +15,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sodium.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -183,6 +184,10 @@ int Play(const std::string& file, const std::string& modeWord, const std::string
         modeWord.c_str(), play.ticks, static_cast<double>(play.ticks) * 15 / 60000,
         play.verified ? "verified," : ("refused: " + play.why + ",").c_str(), play.score,
         times / seconds, static_cast<double>(play.ticks) * times / seconds);
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("memory of the play: %.1f MiB at most\n",
+                static_cast<double>(usage.ru_maxrss) / 1024);
     return play.verified ? 0 : 1;
 }
 
