@@ -7,8 +7,8 @@ build_pkgs=(build-essential cmake ninja-build pkg-config libsdl2-dev libsdl2-mix
             libcairo2-dev fonts-dejavu-core fonts-noto-cjk libmp3lame-dev libpng-dev libenet-dev
             libglib2.0-dev zlib1g-dev
             # the online server: database, HTTP, JSON, keys
-            libsqlite3-dev libcpp-httplib-dev nlohmann-json3-dev libsodium-dev)
-test_pkgs=(libgtest-dev googletest xvfb xauth x11-utils libx11-dev xdotool mpg123 openbox
+            libsqlite3-dev libpq-dev libcpp-httplib-dev nlohmann-json3-dev libsodium-dev)
+test_pkgs=(libgtest-dev googletest postgresql chromium xvfb xauth x11-utils libx11-dev xdotool mpg123 openbox
            desktop-file-utils appstream time clang libclang-rt-14-dev gettext shared-mime-info)
 
 want=("${build_pkgs[@]}")

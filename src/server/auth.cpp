@@ -7,6 +7,7 @@
 
 #include <cctype>
 #include <charconv>
+#include <chrono>
 #include <cstring>
 
 bool CryptoReady() {
@@ -200,21 +201,51 @@ const char* OnlineModeWord(int mode) {
     }
 }
 
+long long DayNumber(const std::string& date) {
+    int y = 0, m = 0, d = 0;
+    if (date.size() != 10 || date[4] != '-' || date[7] != '-') return -1;
+    for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
+        if (!std::isdigit(static_cast<unsigned char>(date[i]))) return -1;
+    y = std::stoi(date.substr(0, 4));
+    m = std::stoi(date.substr(5, 2));
+    d = std::stoi(date.substr(8, 2));
+    const std::chrono::year_month_day ymd{std::chrono::year(y), std::chrono::month(m),
+                                          std::chrono::day(d)};
+    if (!ymd.ok() || y < 1970) return -1;
+    return std::chrono::sys_days(ymd).time_since_epoch().count();
+}
+
+std::string DayText(long long day) {
+    const std::chrono::year_month_day ymd{std::chrono::sys_days(std::chrono::days(day))};
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02u", static_cast<int>(ymd.year()),
+                  static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()));
+    return text;
+}
+
 std::string TicketText(const Ticket& t) {
     char levels[17];
     std::snprintf(levels, sizeof levels, "%016llx", static_cast<unsigned long long>(t.levels));
+    const std::string daily =
+        t.day.empty() ? "" : "\ndaily " + t.day + (t.practice ? " practice" : " ranked");
     return "rhombulus2 ticket\n" + t.id + "\n" + OnlineModeWord(t.mode) + "\n" +
            std::to_string(t.seed) + "\n" + t.version + "\n" + levels + "\n" +
-           std::to_string(t.issued) + "\n" + t.key;
+           std::to_string(t.issued) + "\n" + t.key + daily;
 }
 
 nlohmann::json TicketJson(const Ticket& t) {
     char levels[17];
     std::snprintf(levels, sizeof levels, "%016llx", static_cast<unsigned long long>(t.levels));
-    return {{"id", t.id},       {"mode", OnlineModeWord(t.mode)},
-            {"seed", t.seed},   {"version", t.version},
-            {"levels", levels}, {"issued", t.issued},
-            {"key", t.key},     {"signature", t.signature}};
+    nlohmann::json j{{"id", t.id},       {"mode", OnlineModeWord(t.mode)},
+                     {"seed", t.seed},   {"version", t.version},
+                     {"levels", levels}, {"issued", t.issued},
+                     {"key", t.key},     {"signature", t.signature}};
+    if (!t.day.empty()) {
+        j["mode"] = "daily";
+        j["day"] = t.day;
+        j["practice"] = t.practice;
+    }
+    return j;
 }
 
 bool ReadTicket(const nlohmann::json& j, const PublicKey& server, Ticket& t, std::string& why) {
@@ -236,6 +267,17 @@ bool ReadTicket(const nlohmann::json& j, const PublicKey& server, Ticket& t, std
         !seed->is_number_unsigned() || issued == j.end() || !issued->is_number_integer())
         return false;
     t.mode = OnlineModeOf(mode);
+    t.day.clear();
+    t.practice = false;
+    if (mode == "daily") {
+        // The daily challenge is an Endless game of the day's seed.
+        const auto practice = j.find("practice");
+        if (!text("day", 10, t.day) || DayNumber(t.day) < 0 || practice == j.end() ||
+            !practice->is_boolean())
+            return false;
+        t.mode = 1;
+        t.practice = practice->get<bool>();
+    }
     t.seed = seed->get<std::uint64_t>();
     t.issued = issued->get<long long>();
     unsigned char lv[8];

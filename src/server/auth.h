@@ -89,7 +89,14 @@ struct Ticket {
     long long issued = 0;  // Unix seconds
     std::string key;       // the player's, hex
     std::string signature;
+    // A daily challenge's (its mode Endless): the day, YYYY-MM-DD (UTC), and whether it is
+    // practice (not the player's first daily ticket of the day). Empty for the other modes.
+    std::string day;
+    bool practice = false;
 };
+// The days since 1970-01-01 of a YYYY-MM-DD date; -1 when it is none.
+long long DayNumber(const std::string& date);
+std::string DayText(long long day);
 std::string TicketText(const Ticket& t);
 nlohmann::json TicketJson(const Ticket& t);
 // A ticket as sent back: its form checked, then the server's signature. False, with the reason.

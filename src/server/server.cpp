@@ -2,15 +2,18 @@
 
 #include <httplib.h>
 #include <sodium.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <ctime>
 
+#include "net/relay_server.h"
 #include "runner/game_replays.h"
 #include "runner/replay_watch.h"
 #include "server/online_play.h"
+#include "server/web_pages.h"
 #include "shell/command_line.h"
 #include "shell/replay_store.h"
 
@@ -20,8 +23,8 @@ namespace {
 
 constexpr long long kTickMs = 15;
 constexpr int kBoardRows = 10;
+constexpr int kListenQueue = 1024;
 constexpr long long kDaySeconds = 24 * 60 * 60;
-constexpr std::size_t kHttpThreads = 64;
 
 long long Now() {
     return static_cast<long long>(std::time(nullptr));
@@ -40,7 +43,29 @@ long long WeekStart(long long now) {
 
 void Reply(httplib::Response& res, int status, const json& body) {
     res.status = status;
-    res.set_content(body.dump(), "application/json");
+    res.set_content(body.dump(-1, ' ', false, json::error_handler_t::replace), "application/json");
+}
+
+void Html(httplib::Response& res, int status, const std::string& page) {
+    res.status = status;
+    res.set_header("Content-Security-Policy", "default-src 'none'; style-src 'unsafe-inline'");
+    res.set_content(page, "text/html; charset=utf-8");
+}
+
+json GameJson(const PlayerGame& g) {
+    return {{"id", g.id},
+            {"board", BoardWord(g.mode)},
+            {"score", g.score},
+            {"ticks", g.ticks},
+            {"finished", g.finished},
+            {"replay", "/replay/" + std::to_string(g.id) + ".r2replay"}};
+}
+
+json RowsJson(const std::vector<BoardRow>& rows) {
+    json j = json::array();
+    for (const BoardRow& r : rows)
+        j.push_back({{"place", r.place}, {"name", r.name}, {"score", r.score}, {"id", r.id}});
+    return j;
 }
 
 void Refuse(httplib::Response& res, int status, const std::string& why) {
@@ -63,8 +88,11 @@ struct OnlineServer::Impl {
     std::uint64_t levels = 0;
     RateLimiter byAddress;
     RateLimiter byKey;
+    RateLimiter downloads;
     httplib::Server http;
     std::vector<std::thread> workers;
+    std::unique_ptr<net::RelayServer> relay;
+    std::thread relayThread;
     std::mutex mutex;
     std::condition_variable wake;
     bool stopping = false;
@@ -74,7 +102,17 @@ struct OnlineServer::Impl {
     explicit Impl(ServerOptions o)
         : options(std::move(o)),
           byAddress(options.addressPerSecond, options.addressBurst),
-          byKey(options.keyPerSecond, options.keyBurst) {}
+          byKey(options.keyPerSecond, options.keyBurst),
+          downloads(options.downloadPerSecond, options.downloadBurst) {}
+
+    // The seed of a day's challenge: from the server's secret, so nobody knows it before.
+    std::uint64_t DailySeed(long long day) const {
+        const std::string text = "rhombulus2 daily " + DayText(day);
+        unsigned char out[crypto_generichash_BYTES_MIN];
+        crypto_generichash(out, sizeof out, reinterpret_cast<const unsigned char*>(text.data()),
+                           text.size(), key.secret.data(), 32);
+        return static_cast<std::uint64_t>(out[0]) << 24 | out[1] << 16 | out[2] << 8 | out[3];
+    }
 
     // The signer of a writing request, its nonce used; nothing (the reply made) when refused.
     std::optional<CheckedRequest> Signed(const httplib::Request& req, httplib::Response& res,
@@ -140,12 +178,19 @@ struct OnlineServer::Impl {
         if (!body || !body->contains("mode") || !(*body)["mode"].is_string())
             return Refuse(res, 400, "no mode");
         Ticket t;
-        t.mode = OnlineModeOf((*body)["mode"].get<std::string>());
+        const std::string mode = (*body)["mode"].get<std::string>();
+        t.mode = mode == "daily" ? 1 : OnlineModeOf(mode);
         if (t.mode == 0) return Refuse(res, 400, "no mode of online games");
         unsigned char id[16];
         randombytes_buf(id, sizeof id);
         t.id = ToHex(id, sizeof id);
         t.seed = randombytes_random();
+        if (mode == "daily") {
+            const long long day = Now() / kDaySeconds;
+            t.day = DayText(day);
+            t.seed = DailySeed(day);
+            t.practice = !storage->FirstDailyTicket(who->key, day, t.id);
+        }
         t.version = version;
         t.levels = levels;
         t.issued = Now();
@@ -177,7 +222,9 @@ struct OnlineServer::Impl {
         NewSubmission n;
         n.ticketId = t.id;
         n.key = who->key;
-        n.mode = t.mode;
+        n.mode = t.day.empty() ? t.mode
+                 : t.practice  ? DailyPracticeBoard(DayNumber(t.day))
+                               : DailyBoard(DayNumber(t.day));
         n.seed = t.seed;
         n.ticket = (*body)["ticket"].dump();
         n.replay = replay;
@@ -186,12 +233,15 @@ struct OnlineServer::Impl {
         n.received = now;
         const long long id = storage->AddSubmission(n);
         if (id == 0) return Refuse(res, 409, "the ticket was used before");
+        if (id < 0) return Refuse(res, 503, "the server cannot keep it now: send it again later");
         {
             std::lock_guard lock(mutex);
             jobWaiting = true;
         }
         wake.notify_one();
-        Reply(res, 202, json{{"id", id}, {"state", "queued"}});
+        json answer{{"id", id}, {"state", "queued"}};
+        if (!t.day.empty()) answer["practice"] = t.practice;
+        Reply(res, 202, answer);
     }
 
     void ShowSubmission(const httplib::Request& req, httplib::Response& res) {
@@ -202,7 +252,15 @@ struct OnlineServer::Impl {
                {"name", s->name},
                {"mode", OnlineModeWord(s->mode)},
                {"state", s->state}};
-        if (s->state == "verified") {
+        const bool practice = s->mode >= kDailyPracticeBase;
+        if (s->mode >= kDailyBoardBase) {
+            j["mode"] = "daily";
+            j["day"] = DayText(s->mode - (practice ? kDailyPracticeBase : kDailyBoardBase));
+            j["practice"] = practice;
+        }
+        if (s->state == "verified" && practice) {
+            j["score"] = s->score;
+        } else if (s->state == "verified") {
             const auto [place, of] =
                 storage->PlaceOf(s->mode, 0, s->score, storage->KeyOfSubmission(id));
             j["score"] = s->score;
@@ -237,6 +295,112 @@ struct OnlineServer::Impl {
         Reply(res, 200, j);
     }
 
+    // The day of a ?day=YYYY-MM-DD parameter, today without one; -1 for a bad one.
+    static long long DayOf(const httplib::Request& req) {
+        if (!req.has_param("day")) return Now() / kDaySeconds;
+        const long long day = DayNumber(req.get_param_value("day"));
+        return day <= Now() / kDaySeconds ? day : -1;
+    }
+
+    void ShowDailyBoard(const httplib::Request& req, httplib::Response& res) {
+        const long long day = DayOf(req);
+        if (day < 0) return Refuse(res, 400, "no such day");
+        json j{{"mode", "daily"},
+               {"day", DayText(day)},
+               {"top", RowsJson(storage->Top(DailyBoard(day), 0, kBoardRows))}};
+        if (req.has_param("name")) {
+            const std::string name = req.get_param_value("name");
+            if (!ValidName(name)) return Refuse(res, 400, "no such name");
+            const auto best = storage->BestOf(DailyBoard(day), 0, name);
+            j["player"] = best ? json{{"place", best->place},
+                                      {"name", best->name},
+                                      {"score", best->score},
+                                      {"id", best->id}}
+                               : json(nullptr);
+        }
+        Reply(res, 200, j);
+    }
+
+    std::vector<BoardTable> FrontBoards() {
+        const long long now = Now();
+        const long long day = now / kDaySeconds;
+        std::vector<BoardTable> boards;
+        boards.push_back({"Daily challenge", "today, " + DayText(day),
+                          storage->Top(DailyBoard(day), 0, kBoardRows), "/daily", true});
+        for (const bool week : {false, true}) {
+            for (int mode : {1, 2, 3}) {
+                std::string title = OnlineModeWord(mode);
+                title[0] = static_cast<char>(title[0] - 'a' + 'A');
+                boards.push_back({title, week ? "this week (since Monday, UTC)" : "all time",
+                                  storage->Top(mode, week ? WeekStart(now) : 0, kBoardRows), "",
+                                  false});
+            }
+        }
+        return boards;
+    }
+
+    void ShowDailyPage(const httplib::Request& req, httplib::Response& res) {
+        const long long day = DayOf(req);
+        if (day < 0) return Html(res, 404, NotFoundPage("There is no challenge of that day."));
+        std::vector<std::string> others;
+        const long long today = Now() / kDaySeconds;
+        for (long long d = today; d > today - 8 && d >= 0; --d)
+            if (d != day) others.push_back(DayText(d));
+        Html(res, 200,
+             DailyPage(DayText(day),
+                       {"Ranked games", "", storage->Top(DailyBoard(day), 0, kBoardRows), "", true},
+                       others));
+    }
+
+    // The player of a /player/NAME path as claimed; empty when there is none.
+    std::optional<std::string> PlayerOf(const httplib::Request& req) {
+        const std::string name = req.matches[1].str();
+        if (!ValidName(name)) return std::nullopt;
+        return storage->PlayerName(name);
+    }
+
+    void ShowPlayerPage(const httplib::Request& req, httplib::Response& res) {
+        const auto name = PlayerOf(req);
+        if (!name) return Html(res, 404, NotFoundPage("No player has this name."));
+        Html(res, 200,
+             PlayerPage(*name, storage->GamesOf(*name, true, kBoardRows),
+                        storage->GamesOf(*name, false, kBoardRows)));
+    }
+
+    void ShowPlayer(const httplib::Request& req, httplib::Response& res) {
+        const auto name = PlayerOf(req);
+        if (!name) return Refuse(res, 404, "no such player");
+        json best = json::array(), recent = json::array();
+        for (const PlayerGame& g : storage->GamesOf(*name, true, kBoardRows))
+            best.push_back(GameJson(g));
+        for (const PlayerGame& g : storage->GamesOf(*name, false, kBoardRows))
+            recent.push_back(GameJson(g));
+        Reply(res, 200, json{{"name", *name}, {"best", best}, {"recent", recent}});
+    }
+
+    // A verified game's replay, as a download or in JSON.
+    void ShowReplay(const httplib::Request& req, httplib::Response& res, bool asJson) {
+        if (!downloads.Allow("address " + req.remote_addr, NowSeconds()))
+            return Refuse(res, 429, "too many requests");
+        const long long id = std::stoll(req.matches[1].str());
+        const auto replay = storage->ReplayOf(id);
+        const auto view = storage->Submission(id);
+        if (!replay || !view) return Refuse(res, 404, "no such game");
+        if (!asJson) {
+            res.set_header("Content-Disposition", "attachment; filename=\"rhombulus2-" +
+                                                      std::to_string(id) + ".r2replay\"");
+            res.set_content(*replay, "application/octet-stream");
+            return;
+        }
+        json j{{"id", id},
+               {"name", view->name},
+               {"board", BoardWord(view->mode)},
+               {"score", view->score},
+               {"finished", view->finished},
+               {"replay", *replay}};
+        Reply(res, 200, j);
+    }
+
     void Verifier(int number) {
         char host[256] = "";
         gethostname(host, sizeof host - 1);
@@ -252,10 +416,12 @@ struct OnlineServer::Impl {
             if (!job) {
                 std::unique_lock lock(mutex);
                 // A job may also come free when another verifier's lease runs out.
-                wake.wait_for(lock, std::chrono::seconds(5),
+                wake.wait_for(lock, std::chrono::seconds(2),
                               [&] { return stopping || jobWaiting; });
                 continue;
             }
+            std::printf("job %lld taken by %s\n", job->id, me.c_str());
+            std::fflush(stdout);
             OnlinePlay play;
             Ticket t;
             const double began = NowSeconds();
@@ -287,6 +453,7 @@ OnlineServer::OnlineServer(ServerOptions options) : impl_(std::make_unique<Impl>
 OnlineServer::~OnlineServer() {
     Stop();
     for (std::thread& w : impl_->workers) w.join();
+    if (impl_->relayThread.joinable()) impl_->relayThread.join();
 }
 
 bool OnlineServer::Open(std::string& why) {
@@ -295,11 +462,25 @@ bool OnlineServer::Open(std::string& why) {
         why = "libsodium cannot start";
         return false;
     }
-    s.storage = OpenSqliteStorage(s.options.dataDir, why);
-    if (!s.storage) return false;
-    const auto key = LoadOrMakeServerKey(s.options.dataDir + "/server.key", why);
-    if (!key) return false;
-    s.key = *key;
+    if (IsPostgresUrl(s.options.db)) {
+        s.storage = OpenPostgresStorage(s.options.db, s.options.dbConnections, why);
+        if (!s.storage) return false;
+        // Every process on the database signs and checks tickets with the one key it keeps.
+        const KeyPair fresh = NewKeyPair();
+        const std::string kept =
+            s.storage->SharedServerKey(ToHex(fresh.secret.data(), fresh.secret.size()));
+        if (!FromHex(kept, s.key.secret.data(), s.key.secret.size())) {
+            why = "the database keeps no server key";
+            return false;
+        }
+        crypto_sign_ed25519_sk_to_pk(s.key.pub.data(), s.key.secret.data());
+    } else {
+        s.storage = OpenSqliteStorage(s.options.dataDir, why);
+        if (!s.storage) return false;
+        const auto key = LoadOrMakeServerKey(s.options.dataDir + "/server.key", why);
+        if (!key) return false;
+        s.key = *key;
+    }
     const ReplayHeader here = ThisGamesReplayHeader(s.options.resDir, 0, 0);
     s.version = here.version;
     s.levels = here.levels;
@@ -312,11 +493,23 @@ bool OnlineServer::Open(std::string& why) {
 
 bool OnlineServer::Run(std::string& why) {
     Impl& s = *impl_;
+    if (s.options.verifierOnly) {
+        for (int i = 1; i <= s.options.workers; ++i)
+            s.workers.emplace_back([&s, i] { s.Verifier(i); });
+        std::printf("verifying with %d workers\n", s.options.workers);
+        std::fflush(stdout);
+        std::unique_lock lock(s.mutex);
+        s.wake.wait(lock, [&s] { return s.stopping; });
+        return true;
+    }
     httplib::Server& http = s.http;
     http.set_payload_max_length(kMaxSubmitBody);
     // A kept-alive connection holds its thread: enough threads that many clients are served.
-    http.new_task_queue = [] { return new httplib::ThreadPool(kHttpThreads); };
+    const std::size_t threads = static_cast<std::size_t>(s.options.httpThreads);
+    http.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
     http.set_read_timeout(10, 0);
+    // Nothing served is to be taken for another type than it says (a replay for a page).
+    http.set_default_headers({{"X-Content-Type-Options", "nosniff"}});
     http.set_pre_routing_handler([&s](const httplib::Request& req, httplib::Response& res) {
         if (s.byAddress.Allow("address " + req.remote_addr, NowSeconds()))
             return httplib::Server::HandlerResponse::Unhandled;
@@ -336,7 +529,28 @@ bool OnlineServer::Run(std::string& why) {
              [&s](const auto& req, auto& res) { s.ShowSubmission(req, res); });
     http.Get("/api/board/(endless|puzzle|pipe)",
              [&s](const auto& req, auto& res) { s.ShowBoard(req, res); });
+    http.Get("/api/board/daily", [&s](const auto& req, auto& res) { s.ShowDailyBoard(req, res); });
+    http.Get("/api/player/([^/]{1,64})",
+             [&s](const auto& req, auto& res) { s.ShowPlayer(req, res); });
+    http.Get(R"(/api/replay/(\d{1,15}))",
+             [&s](const auto& req, auto& res) { s.ShowReplay(req, res, true); });
+    http.Get(R"(/replay/(\d{1,15})\.r2replay)",
+             [&s](const auto& req, auto& res) { s.ShowReplay(req, res, false); });
+    http.Get("/", [&s](const httplib::Request&, httplib::Response& res) {
+        Html(res, 200, BoardsPage("Leaderboards", s.FrontBoards()));
+    });
+    http.Get("/daily", [&s](const auto& req, auto& res) { s.ShowDailyPage(req, res); });
+    http.Get("/player/([^/]{1,64})",
+             [&s](const auto& req, auto& res) { s.ShowPlayerPage(req, res); });
 
+    // Debian's library listens with a queue of 5, and connections beyond it are dropped when
+    // many players come at once: the socket is kept here and listens again with a longer queue.
+    int listener = -1;
+    http.set_socket_options([&listener](int sock) {
+        const int yes = 1;
+        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        listener = sock;
+    });
     int port = s.options.port;
     if (port == 0) {
         port = http.bind_to_any_port(s.options.host);
@@ -347,10 +561,36 @@ bool OnlineServer::Run(std::string& why) {
         why = "cannot listen on " + s.options.host + ":" + std::to_string(s.options.port);
         return false;
     }
+    if (listener >= 0) listen(listener, kListenQueue);
+    if (s.options.udpPort >= 0) {
+        std::string error;
+        s.relay =
+            net::RelayServer::Open(s.options.host, static_cast<std::uint16_t>(s.options.udpPort),
+                                   net::RelayLimits{}, &error);
+        if (!s.relay) {
+            why = "cannot serve the relay on UDP port " + std::to_string(s.options.udpPort) + ": " +
+                  error;
+            return false;
+        }
+        s.relayThread = std::thread([&s] {
+            const auto start = std::chrono::steady_clock::now();
+            for (;;) {
+                {
+                    std::lock_guard lock(s.mutex);
+                    if (s.stopping) return;
+                }
+                const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                     std::chrono::steady_clock::now() - start)
+                                     .count();
+                s.relay->Service(now, 50);
+            }
+        });
+    }
     for (int i = 1; i <= s.options.workers; ++i) s.workers.emplace_back([&s, i] { s.Verifier(i); });
     // Set before the line is out: a stop that follows it waits for the listen to begin.
     s.listening = true;
     std::printf("listening on %s:%d\n", s.options.host.c_str(), port);
+    if (s.relay) std::printf("relay on UDP port %u\n", s.relay->Port());
     std::fflush(stdout);
     http.listen_after_bind();
     s.listening = false;

@@ -21,16 +21,26 @@ inline constexpr std::size_t kMaxSmallBody = 1024;
 
 struct ServerOptions {
     std::string dataDir;
+    std::string db;  // postgresql://... ; empty: SQLite in dataDir
+    int dbConnections = 16;
+    bool verifierOnly = false;
+    // The relay's rooms for network matches on this UDP port (bound to `host`); -1: none,
+    // 0: any free one (the line "relay on UDP port N" says which).
+    int udpPort = -1;  // no HTTP: only verifier threads, on a shared database
     std::string resDir;
     std::string host = "127.0.0.1";
     int port = 8642;  // 0: any free one (the line "listening on HOST:PORT" says which)
     int workers = 1;
+    // Threads answering HTTP: a kept-alive connection holds one while it is open.
+    int httpThreads = 64;
     // Added to the time since a ticket was issued when bounding its game's ticks: the time to
     // start the game and send it.
     long long ticketSlackSeconds = 60;
     long long leaseSeconds = 600;  // a verifier that holds a job longer is taken for dead
     double addressPerSecond = 20, addressBurst = 100;
     double keyPerSecond = 2, keyBurst = 30;
+    // Replay downloads per address: each is up to a few megabytes.
+    double downloadPerSecond = 2, downloadBurst = 20;
 };
 
 class OnlineServer {
@@ -39,7 +49,8 @@ class OnlineServer {
     ~OnlineServer();
     // Opens the data folder (database, server key) and reads the game in resDir.
     bool Open(std::string& why);
-    // Serves until Stop(); false, with the reason, when the address cannot be bound.
+    // Serves until Stop() (or only verifies, with verifierOnly); false, with the reason, when
+    // the address cannot be bound.
     bool Run(std::string& why);
     void Stop();
 

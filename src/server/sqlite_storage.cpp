@@ -23,6 +23,10 @@ const char* const kMigrations[] = {
     " finished INTEGER);"
     "CREATE INDEX submissions_queue ON submissions (state, id);"
     "CREATE INDEX submissions_board ON submissions (mode, state, score);",
+    // 2: the daily challenge's first tickets; a player's games
+    "CREATE TABLE daily_tickets (key TEXT NOT NULL, day INTEGER NOT NULL,"
+    " ticket_id TEXT NOT NULL, PRIMARY KEY (key, day));"
+    "CREATE INDEX submissions_player ON submissions (key, state, finished);",
 };
 
 // A job tried this often without a verdict (its verifier died each time) is refused.
@@ -132,7 +136,9 @@ class SqliteStorage final : public Storage {
         s.Bind(1, n.ticketId).Bind(2, n.key).Bind(3, n.mode);
         s.Bind(4, static_cast<long long>(n.seed)).Bind(5, n.ticket).BindBlob(6, n.replay);
         s.Bind(7, n.maxTicks).Bind(8, n.received);
-        if (s.Step() != SQLITE_DONE) return 0;
+        const int step = s.Step();
+        if (step == SQLITE_CONSTRAINT) return 0;
+        if (step != SQLITE_DONE) return -1;
         return sqlite3_last_insert_rowid(db_);
     }
 
@@ -237,6 +243,53 @@ class SqliteStorage final : public Storage {
         others.Bind(1, mode).Bind(2, since).Bind(3, key);
         if (better.Step() != SQLITE_ROW || others.Step() != SQLITE_ROW) return {0, 0};
         return {static_cast<int>(better.Int(0)) + 1, static_cast<int>(others.Int(0)) + 1};
+    }
+
+    bool FirstDailyTicket(const std::string& key, long long day,
+                          const std::string& ticketId) override {
+        std::lock_guard lock(mutex_);
+        Statement(db_, "INSERT OR IGNORE INTO daily_tickets (key, day, ticket_id) VALUES (?, ?, ?)")
+            .Bind(1, key)
+            .Bind(2, day)
+            .Bind(3, ticketId)
+            .Step();
+        Statement s(db_, "SELECT ticket_id FROM daily_tickets WHERE key = ? AND day = ?");
+        s.Bind(1, key).Bind(2, day);
+        return s.Step() == SQLITE_ROW && s.Text(0) == ticketId;
+    }
+
+    std::optional<std::string> PlayerName(const std::string& name) override {
+        std::lock_guard lock(mutex_);
+        Statement s(db_, "SELECT name FROM players WHERE folded = ?");
+        s.Bind(1, FoldName(name));
+        if (s.Step() != SQLITE_ROW) return std::nullopt;
+        return s.Text(0);
+    }
+
+    std::vector<PlayerGame> GamesOf(const std::string& name, bool best, int count) override {
+        std::lock_guard lock(mutex_);
+        Statement s(db_,
+                    best ? "SELECT s.id, s.mode, s.score, s.ticks, s.finished FROM submissions s"
+                           " JOIN players p ON p.key = s.key WHERE p.folded = ? AND s.state ="
+                           " 'verified' AND s.mode < ? ORDER BY s.score DESC, s.id LIMIT ?"
+                         : "SELECT s.id, s.mode, s.score, s.ticks, s.finished FROM submissions s"
+                           " JOIN players p ON p.key = s.key WHERE p.folded = ? AND s.state ="
+                           " 'verified' AND s.mode < ? ORDER BY s.finished DESC, s.id DESC"
+                           " LIMIT ?");
+        s.Bind(1, FoldName(name)).Bind(2, best ? kDailyPracticeBase : 1LL << 40).Bind(3, count);
+        std::vector<PlayerGame> games;
+        while (s.Step() == SQLITE_ROW)
+            games.push_back({s.Int(0), static_cast<int>(s.Int(1)), static_cast<int>(s.Int(2)),
+                             s.Int(3), s.Int(4)});
+        return games;
+    }
+
+    std::optional<std::string> ReplayOf(long long id) override {
+        std::lock_guard lock(mutex_);
+        Statement s(db_, "SELECT replay FROM submissions WHERE id = ? AND state = 'verified'");
+        s.Bind(1, id);
+        if (s.Step() != SQLITE_ROW) return std::nullopt;
+        return s.Text(0);
     }
 
     std::optional<BoardRow> BestOf(int mode, long long since, const std::string& name) override {

@@ -18,15 +18,19 @@
 #include <regex>
 #include <sstream>
 
+#include "net/enet_transport.h"
+#include "net/handshake.h"
+#include "net/relay_link.h"
 #include "server/auth.h"
+#include "server/storage.h"
+#include "server_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
-
-// Bounds the wait for one line of the server's; only a hung server ever reaches it.
-constexpr int kLineWaitMs = 120000;
+using servertest::ServerProcess;
+using servertest::TempPostgres;
 
 std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -34,83 +38,6 @@ std::string ReadAll(const std::string& path) {
     s << in.rdbuf();
     return s.str();
 }
-
-class ServerProcess {
-  public:
-    ServerProcess(const std::string& dataDir, int workers) {
-        int out[2];
-        if (pipe(out) != 0) return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            dup2(out[1], 1);
-            close(out[0]);
-            const std::string w = std::to_string(workers);
-            execl(RHOMBULUS_SERVER_BIN, RHOMBULUS_SERVER_BIN, "--data", dataDir.c_str(), "--res",
-                  RHOMBULUS_RES_DIR, "--http", "127.0.0.1:0", "--workers", w.c_str(),
-                  static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(out[1]);
-        fd_ = out[0];
-        const std::string first = NextLine();
-        std::smatch m;
-        if (std::regex_match(first, m, std::regex("listening on 127\\.0\\.0\\.1:(\\d+)")))
-            port_ = std::stoi(m[1]);
-    }
-    ~ServerProcess() { Kill(SIGTERM); }
-    void Kill(int sig) {
-        if (pid_ > 0) {
-            kill(pid_, sig);
-            // A server that does not stop on SIGTERM fails the test and is killed, so the test
-            // ends either way.
-            bool gone = false;
-            for (int i = 0; i < 300 && !gone; ++i) {
-                gone = waitpid(pid_, nullptr, WNOHANG) == pid_;
-                if (!gone) usleep(100000);
-            }
-            EXPECT_TRUE(gone) << "the server did not stop on signal " << sig;
-            if (!gone) {
-                kill(pid_, SIGKILL);
-                waitpid(pid_, nullptr, 0);
-            }
-            pid_ = -1;
-        }
-        if (fd_ >= 0) close(fd_);
-        fd_ = -1;
-    }
-    int Port() const { return port_; }
-    // The next line the server prints; "" when it ends or says nothing for too long.
-    std::string NextLine() {
-        for (;;) {
-            const std::size_t nl = buffer_.find('\n');
-            if (nl != std::string::npos) {
-                std::string line = buffer_.substr(0, nl);
-                buffer_.erase(0, nl + 1);
-                return line;
-            }
-            pollfd p{fd_, POLLIN, 0};
-            char chunk[512];
-            if (fd_ < 0 || poll(&p, 1, kLineWaitMs) != 1) return "";
-            const ssize_t n = read(fd_, chunk, sizeof chunk);
-            if (n <= 0) return "";
-            buffer_.append(chunk, static_cast<std::size_t>(n));
-        }
-    }
-    // Waits for the verdict line of submission `id`.
-    std::string Verdict(long long id) {
-        const std::string prefix = "submission " + std::to_string(id) + " ";
-        for (std::string line = NextLine(); !line.empty(); line = NextLine()) {
-            if (line.rfind(prefix, 0) == 0) return line.substr(prefix.size());
-        }
-        return "";
-    }
-
-  private:
-    pid_t pid_ = -1;
-    int fd_ = -1;
-    int port_ = 0;
-    std::string buffer_;
-};
 
 struct Player {
     KeyPair keys = NewKeyPair();
@@ -121,8 +48,10 @@ struct Answer {
     json body;
 };
 
-class ServerTest : public ::testing::Test {
+// The server on SQLite, or on a PostgreSQL of the test's own.
+class ServerTestBase : public ::testing::Test {
   protected:
+    virtual std::string Backend() const { return "sqlite"; }
     static void SetUpTestSuite() {
         ASSERT_TRUE(CryptoReady());
         std::string pattern = fs::temp_directory_path().string() + "/r2srv-e2e-XXXXXX";
@@ -135,8 +64,29 @@ class ServerTest : public ::testing::Test {
     void SetUp() override {
         static int n = 0;
         data_ = scratch_ + "/data" + std::to_string(++n);
-        server_ = std::make_unique<ServerProcess>(data_, 1);
+        if (Backend() == "postgresql") {
+            if (!TempPostgres::Available())
+                GTEST_SKIP() << "PostgreSQL is not installed: " << servertest::kInitdb;
+            std::string why;
+            TempPostgres* pg = TempPostgres::Get(why);
+            ASSERT_NE(pg, nullptr) << why;
+            db_ = pg->NewDatabase();
+        }
+        server_ = Start(1);
         ASSERT_GT(server_->Port(), 0);
+    }
+
+    // Where the server keeps its data: the data folder, or the test's database.
+    std::vector<std::string> Store() const {
+        return db_.empty() ? std::vector<std::string>{"--data", data_}
+                           : std::vector<std::string>{"--db", db_};
+    }
+    std::unique_ptr<ServerProcess> Start(int workers, std::vector<std::string> more = {},
+                                         bool http = true) {
+        std::vector<std::string> args = Store();
+        args.insert(args.end(), {"--workers", std::to_string(workers)});
+        args.insert(args.end(), more.begin(), more.end());
+        return std::make_unique<ServerProcess>(args, http);
     }
 
     Answer Send(const std::string& method, const std::string& path, const json& body,
@@ -181,6 +131,16 @@ class ServerTest : public ::testing::Test {
         // Past the time-up notice: a shot that won time runs the clock on to 4000 at most.
         script << "2900 key space\n3500 key space\n4500 key space\n6000 key space\n";
         return Play(seed, 390, script.str());
+    }
+
+    // An Endless game from the main menu: shots across the field until the stones come down.
+    std::pair<std::string, int> PlayEndless(std::uint64_t seed) {
+        std::ostringstream script;
+        for (int t = 120, i = 0; t < 7000; t += 41 + (i * 13) % 20, ++i)
+            script << t << " move " << 60 + (i * 37) % 560 << " " << 150 + (i * 53) % 150 << "\n"
+                   << t + 10 << " click\n";
+        script << "7200 key space\n7600 key space\n8000 key space\n";
+        return Play(seed, 350, script.str());
     }
 
     // A game of the mode whose row on the game choice is at `modeY`, started from the main menu
@@ -240,12 +200,18 @@ class ServerTest : public ::testing::Test {
 
     static inline std::string scratch_;
     std::string data_;
+    std::string db_;
     std::unique_ptr<ServerProcess> server_;
     httplib::Headers last_;
     std::string verdictLine_;  // the server's line of the last verdict waited for
 };
 
-TEST_F(ServerTest, ARealGameIsVerifiedWithItsScoreAndReachesTheBoard) {
+class ServerTest : public ServerTestBase, public ::testing::WithParamInterface<const char*> {
+  protected:
+    std::string Backend() const override { return GetParam(); }
+};
+
+TEST_P(ServerTest, ARealGameIsVerifiedWithItsScoreAndReachesTheBoard) {
     Player anna, other;
     Claim(anna, "Anna");
     EXPECT_EQ(Send("POST", "/api/claim", json{{"name", "aNNA"}}, &other).status, 409);
@@ -271,7 +237,7 @@ TEST_F(ServerTest, ARealGameIsVerifiedWithItsScoreAndReachesTheBoard) {
     EXPECT_EQ(Submit(anna, ticket, replay).status, 409);
 }
 
-TEST_F(ServerTest, ForgedRequestsAreRefusedAtTheDoor) {
+TEST_P(ServerTest, ForgedRequestsAreRefusedAtTheDoor) {
     Player anna, berta;
     Claim(anna, "Anna");
     Claim(berta, "Berta");
@@ -309,7 +275,7 @@ TEST_F(ServerTest, ForgedRequestsAreRefusedAtTheDoor) {
 
 // Games played for one ticket and changed, each submitted with a ticket of its own: the server's
 // play refuses each with its reason.
-TEST_F(ServerTest, ForgedGamesAreRefusedWithTheirReason) {
+TEST_P(ServerTest, ForgedGamesAreRefusedWithTheirReason) {
     Player anna;
     Claim(anna, "Anna");
     const json first = Ticket(anna);
@@ -367,9 +333,9 @@ TEST_F(ServerTest, ForgedGamesAreRefusedWithTheirReason) {
     (void)lateScore;
 }
 
-TEST_F(ServerTest, AGameAcknowledgedBeforeAKillIsVerifiedAfterTheRestart) {
+TEST_P(ServerTest, AGameAcknowledgedBeforeAKillIsVerifiedAfterTheRestart) {
     server_.reset();
-    auto quiet = std::make_unique<ServerProcess>(data_, 0);  // takes games, verifies none
+    auto quiet = Start(0);  // takes games, verifies none
     ASSERT_GT(quiet->Port(), 0);
     std::swap(server_, quiet);
     Player anna;
@@ -379,7 +345,7 @@ TEST_F(ServerTest, AGameAcknowledgedBeforeAKillIsVerifiedAfterTheRestart) {
     const Answer accepted = Submit(anna, ticket, replay);
     ASSERT_EQ(accepted.status, 202);
     server_->Kill(SIGKILL);
-    server_ = std::make_unique<ServerProcess>(data_, 1);
+    server_ = Start(1);
     ASSERT_GT(server_->Port(), 0);
     const long long id = accepted.body["id"];
     EXPECT_NE(server_->Verdict(id), "");
@@ -388,9 +354,274 @@ TEST_F(ServerTest, AGameAcknowledgedBeforeAKillIsVerifiedAfterTheRestart) {
     EXPECT_EQ(verdict["score"], score);
 }
 
+TEST_P(ServerTest, TheDailyChallengeRanksThePlayersFirstGameOfTheDay) {
+    Player anna, berta;
+    Claim(anna, "Anna");
+    Claim(berta, "Berta");
+    const json first = Ticket(anna, "daily");
+    const json second = Ticket(anna, "daily");
+    const json bertas = Ticket(berta, "daily");
+    EXPECT_EQ(first["mode"], "daily");
+    EXPECT_EQ(first["practice"], false);
+    EXPECT_EQ(second["practice"], true);
+    EXPECT_EQ(bertas["practice"], false);
+    // One seed for everybody on the day.
+    EXPECT_EQ(first["seed"], second["seed"]);
+    EXPECT_EQ(first["seed"], bertas["seed"]);
+    EXPECT_EQ(first["day"], bertas["day"]);
+
+    // The ranked game and a practice game of the same play: both verified, one on the board.
+    const auto [replay, score] = PlayEndless(first["seed"]);
+    ASSERT_GE(score, 0);  // the day's seed may well end the game before a point
+    json verdict = Verified(Submit(anna, first, replay));
+    EXPECT_EQ(verdict["state"], "verified") << verdict.dump();
+    EXPECT_EQ(verdict["score"], score);
+    EXPECT_EQ(verdict["practice"], false);
+    EXPECT_EQ(verdict["place"], 1);
+    const Answer practice = Submit(anna, second, replay);
+    EXPECT_EQ(practice.body["practice"], true);
+    verdict = Verified(practice);
+    EXPECT_EQ(verdict["state"], "verified") << verdict.dump();
+    EXPECT_EQ(verdict["practice"], true);
+    EXPECT_FALSE(verdict.contains("place"));
+
+    const json board = Send("GET", "/api/board/daily?name=Anna", json(), nullptr).body;
+    EXPECT_EQ(board["day"], first["day"]);
+    ASSERT_EQ(board["top"].size(), 1u) << board.dump();
+    EXPECT_EQ(board["top"][0]["score"], score);
+    EXPECT_EQ(board["player"]["place"], 1);
+    const std::string day = first["day"];
+    EXPECT_EQ(Send("GET", "/api/board/daily?day=" + day, json(), nullptr).body["top"].size(), 1u);
+    EXPECT_TRUE(
+        Send("GET", "/api/board/daily?day=2020-02-29", json(), nullptr).body["top"].empty());
+    // The daily games are on no other board.
+    EXPECT_TRUE(Send("GET", "/api/board/endless", json(), nullptr).body["top"].empty());
+    for (const char* bad : {"2020-02-30", "2999-01-01", "yesterday", "2020-1-1"})
+        EXPECT_EQ(Send("GET", std::string("/api/board/daily?day=") + bad, json(), nullptr).status,
+                  400)
+            << bad;
+
+    // A daily ticket cannot be made a ranked one, nor an Endless ticket a daily one.
+    json forged = second;
+    forged["practice"] = false;
+    EXPECT_EQ(Submit(anna, forged, replay).body["error"],
+              "the ticket's signature is not the server's");
+}
+
+TEST_P(ServerTest, APlayersGamesAndReplaysAreServedAsSubmitted) {
+    Player anna;
+    Claim(anna, "Anna Lee");
+    const json ticket = Ticket(anna);
+    const auto [replay, score] = PlayPuzzle(ticket["seed"]);
+    const json verdict = Verified(Submit(anna, ticket, replay));
+    ASSERT_EQ(verdict["state"], "verified");
+    const long long id = verdict["id"];
+
+    const Answer player = Send("GET", "/api/player/anna%20LEE", json(), nullptr);
+    ASSERT_EQ(player.status, 200) << player.body.dump();
+    EXPECT_EQ(player.body["name"], "Anna Lee");
+    ASSERT_EQ(player.body["best"].size(), 1u);
+    EXPECT_EQ(player.body["best"][0]["score"], score);
+    EXPECT_EQ(player.body["best"][0]["board"], "puzzle");
+    EXPECT_EQ(player.body["recent"][0]["id"], id);
+
+    httplib::Client client("127.0.0.1", server_->Port());
+    const auto file = client.Get("/replay/" + std::to_string(id) + ".r2replay");
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->status, 200);
+    EXPECT_EQ(file->body, replay);
+    EXPECT_NE(file->get_header_value("Content-Disposition").find("attachment"), std::string::npos);
+    const json asJson = Send("GET", "/api/replay/" + std::to_string(id), json(), nullptr).body;
+    EXPECT_EQ(asJson["replay"], replay);
+    EXPECT_EQ(asJson["score"], score);
+    EXPECT_EQ(asJson["name"], "Anna Lee");
+
+    const auto page = client.Get("/player/Anna%20Lee");
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->status, 200);
+    EXPECT_NE(page->body.find(std::to_string(score)), std::string::npos);
+    for (const char* missing : {"/api/player/Nobody", "/player/Nobody", "/api/replay/999",
+                                "/replay/999.r2replay", "/player/%3Cscript%3E"})
+        EXPECT_EQ(client.Get(missing)->status, 404) << missing;
+    // Refused games have no replay to give.
+    const json other = Ticket(anna);
+    const json refused = Verified(Submit(anna, other, replay));
+    ASSERT_EQ(refused["state"], "refused");
+    EXPECT_EQ(client.Get("/replay/" + to_string(refused["id"]) + ".r2replay")->status, 404);
+}
+
+INSTANTIATE_TEST_SUITE_P(Storage, ServerTest, ::testing::Values("sqlite", "postgresql"),
+                         [](const auto& info) { return std::string(info.param); });
+
+// Two servers on one PostgreSQL: a verifier process is killed in the middle of a job (stalled
+// where it says it took it: its output is full), and another process's verifier takes the job
+// over when the lease runs out and enters it once.
+class SharedDatabaseTest : public ServerTestBase {
+  protected:
+    std::string Backend() const override { return "postgresql"; }
+
+    // One column of the submission's row, read by the test's own connection.
+    std::string Column(long long id, const std::string& column) {
+        PGconn* pg = PQconnectdb(db_.c_str());
+        PGresult* r = PQexec(
+            pg,
+            ("SELECT " + column + " FROM submissions WHERE id = " + std::to_string(id)).c_str());
+        const std::string value = PQntuples(r) == 1 ? PQgetvalue(r, 0, 0) : "(no row)";
+        PQclear(r);
+        PQfinish(pg);
+        return value;
+    }
+};
+
+TEST_F(SharedDatabaseTest, AJobOfAKilledVerifierIsDoneOnceByAnother) {
+    Player anna;
+    Claim(anna, "Anna");
+    server_ = Start(0);  // the HTTP front verifies nothing
+    ASSERT_GT(server_->Port(), 0);
+    const json ticket = Ticket(anna);
+    const auto [replay, score] = PlayPuzzle(ticket["seed"]);
+    auto doomed = Start(1, {"--lease", "1"}, false);
+    ASSERT_EQ(doomed->Port(), -1);  // a verifier, no HTTP
+    doomed->Stall();
+    const Answer accepted = Submit(anna, ticket, replay);
+    ASSERT_EQ(accepted.status, 202);
+    const long long id = accepted.body["id"];
+    // Bounded: a verifier that never takes the job fails the test.
+    for (int i = 0; i < 1200 && Column(id, "claimed_by").empty(); ++i) usleep(50000);
+    ASSERT_NE(Column(id, "claimed_by"), "");
+    doomed->Kill(SIGKILL);
+    EXPECT_EQ(Column(id, "state"), "queued");
+
+    const auto rescuer = Start(1, {"--lease", "1"}, false);
+    ASSERT_EQ(rescuer->Port(), -1);
+    const std::string verdict = rescuer->Verdict(id);
+    EXPECT_EQ(verdict.rfind("verified: " + std::to_string(score) + " points", 0), 0u) << verdict;
+    const json view = Send("GET", "/api/submission/" + std::to_string(id), json(), nullptr).body;
+    EXPECT_EQ(view["state"], "verified");
+    EXPECT_EQ(view["score"], score);
+    EXPECT_EQ(Column(id, "attempts"), "2");  // the killed verifier's try and the rescuer's
+}
+
+// The web pages in headless Chromium: the boards and a player's page of a server with a real
+// verified game, and a name with markup in it (written straight into the database, as the
+// server's own checks would never let it in) shown as text.
+class WebPageTest : public ServerTestBase {
+  protected:
+    static constexpr const char* kChromium = "/usr/bin/chromium";
+
+    // What Chromium makes of `path`: its DOM, or "" when it could not load it; a picture of it
+    // in `screenshot` unless that is empty (Chromium takes none of an error page).
+    std::string Load(const std::string& path, const std::string& screenshot) {
+        const std::string profile = scratch_ + "/chromium-" + std::to_string(++loads_);
+        const std::string url = "http://127.0.0.1:" + std::to_string(server_->Port()) + path;
+        const std::string flags = std::string("timeout 120 ") + kChromium +
+                                  " --headless --no-sandbox --disable-gpu --disable-quic"
+                                  " --no-first-run --disable-background-networking"
+                                  " --disable-component-update --disable-sync --hide-scrollbars"
+                                  " --user-data-dir=" +
+                                  profile;
+        const std::string dom = profile + ".html";
+        EXPECT_EQ(
+            std::system((flags + " --dump-dom '" + url + "' > " + dom + " 2>/dev/null").c_str()),
+            0);
+        if (!screenshot.empty()) {
+            EXPECT_EQ(std::system((flags + " --window-size=1200,900 --screenshot=" + screenshot +
+                                   " '" + url + "' > /dev/null 2>&1")
+                                      .c_str()),
+                      0);
+            EXPECT_TRUE(fs::exists(screenshot)) << screenshot;
+        }
+        return ReadAll(dom);
+    }
+    int loads_ = 0;
+};
+
+TEST_F(WebPageTest, TheBoardsAndAPlayersPageShowTheGamesAndEscapeNames) {
+    if (access(kChromium, X_OK) != 0) GTEST_SKIP() << "no " << kChromium << " (Debian's chromium)";
+    Player anna;
+    Claim(anna, "Anna");
+    const json ticket = Ticket(anna);
+    const auto [replay, score] = PlayPuzzle(ticket["seed"]);
+    ASSERT_EQ(Verified(Submit(anna, ticket, replay))["state"], "verified");
+    const json daily = Ticket(anna, "daily");
+    const auto [dailyReplay, dailyScore] = PlayEndless(daily["seed"]);
+    ASSERT_EQ(Verified(Submit(anna, daily, dailyReplay))["state"], "verified");
+
+    server_.reset();
+    {
+        std::string why;
+        const auto db = OpenSqliteStorage(data_, why);
+        ASSERT_TRUE(db) << why;
+        ASSERT_EQ(db->ClaimName("<script>x()</script>", "evil", 1), ClaimResult::kBound);
+        const long long id = db->AddSubmission({"evil-ticket", "evil", 2, 1, "{}", "r", 1, 1});
+        ASSERT_TRUE(db->TakeJob("test", std::time(nullptr), 60));
+        ASSERT_TRUE(db->FinishJob(id, "test", true, score / 2, 1000, "", std::time(nullptr)));
+    }
+    server_ = Start(1);
+    ASSERT_GT(server_->Port(), 0);
+
+    const std::string dir = RHOMBULUS_BUILD_DIR;
+    const std::string boards = Load("/", dir + "/server-boards.png");
+    EXPECT_NE(boards.find(">Anna<"), std::string::npos) << boards;
+    EXPECT_NE(boards.find(">" + std::to_string(score) + "<"), std::string::npos);
+    EXPECT_NE(boards.find(">" + std::to_string(dailyScore) + "<"), std::string::npos);
+    EXPECT_NE(boards.find("&lt;script&gt;x()&lt;/script&gt;"), std::string::npos);
+    EXPECT_EQ(boards.find("<script>x()"), std::string::npos);
+
+    const std::string player = Load("/player/Anna", dir + "/server-player.png");
+    EXPECT_NE(player.find("Best games"), std::string::npos) << player;
+    EXPECT_NE(player.find(">" + std::to_string(score) + "<"), std::string::npos);
+    EXPECT_NE(player.find("daily " + daily["day"].get<std::string>()), std::string::npos);
+
+    const std::string evil = Load("/player/%3Cscript%3Ex()%3C%2Fscript%3E", "");
+    EXPECT_EQ(evil.find("<script>x()"), std::string::npos);
+    const std::string today = Load("/daily", dir + "/server-daily.png");
+    EXPECT_NE(today.find(">" + std::to_string(dailyScore) + "<"), std::string::npos) << today;
+}
+
+class RelayInTheServerTest : public ServerTestBase {};
+
+std::int64_t MonotonicMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// The relay's rooms in the server's process: a host opens a room on its UDP port, a guest joins
+// it by code, and both finish the handshake through it.
+TEST_F(RelayInTheServerTest, AHostAndAGuestMeetInARoom) {
+    server_ = Start(1, {"--udp", "0"});
+    ASSERT_GT(server_->Port(), 0);
+    const std::string udp = server_->LineAfter("relay on UDP port ");
+    ASSERT_NE(udp, "");
+    const auto port = static_cast<std::uint16_t>(std::stoi(udp));
+    std::string error;
+    auto config = [](net::Role role) {
+        return net::HandshakeConfig{
+            role, "1.0.0", 0xAB, role == net::Role::Host ? "Host" : "Gast", "KXPWMN", true, 20000};
+    };
+    net::RelayLink hostLink(net::EnetTransport::Connect("127.0.0.1", port, &error),
+                            net::Role::Host);
+    net::RelayLink guestLink(net::EnetTransport::Connect("127.0.0.1", port, &error),
+                             net::Role::Guest);
+    net::Handshake host(hostLink, config(net::Role::Host), MonotonicMs());
+    host.SetStart(net::Start{7, 1, 3});
+    net::Handshake guest(guestLink, config(net::Role::Guest), MonotonicMs());
+    // Bounded in steps and in the handshake's own time-out; each step waits a little for packets.
+    bool done = false;
+    for (int i = 0; i < 6000 && !done; ++i) {
+        const auto a = host.Poll(MonotonicMs()), b = guest.Poll(MonotonicMs());
+        done = a == net::HandshakeStatus::Done && b == net::HandshakeStatus::Done;
+        if (a == net::HandshakeStatus::Refused || b == net::HandshakeStatus::Refused) break;
+        usleep(5000);
+    }
+    EXPECT_TRUE(done);
+    EXPECT_EQ(guest.PeerName(), "Host");
+}
+
 // Each mode's game as the game choice starts it is the fresh game of its ticket: a game left
 // before its end is refused only for that; the ticket of another mode refuses it from the start.
-class ServerModeTest : public ServerTest,
+class ServerModeTest : public ServerTestBase,
                        public ::testing::WithParamInterface<std::pair<const char*, int>> {};
 
 TEST_P(ServerModeTest, AGameFromTheGameChoiceStartsFresh) {

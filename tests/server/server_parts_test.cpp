@@ -8,6 +8,7 @@
 #include "server/auth.h"
 #include "server/rate_limit.h"
 #include "server/storage.h"
+#include "server_fixture.h"
 
 namespace {
 
@@ -80,8 +81,14 @@ TEST(SignedRequest, RefusedOutsideTheTimeWindowAndMalformedHeaders) {
 
 TEST(Ticket, ReadsBackOnlyUnchangedAndSignedByTheServer) {
     const KeyPair server = NewKeyPair();
-    Ticket t{std::string(32, 'c'),  2,    4000000000u,          "1.0.0",
-             0xd1505298d4dda157ull, 1234, std::string(64, 'd'), ""};
+    Ticket t;
+    t.id = std::string(32, 'c');
+    t.mode = 2;
+    t.seed = 4000000000u;
+    t.version = "1.0.0";
+    t.levels = 0xd1505298d4dda157ull;
+    t.issued = 1234;
+    t.key = std::string(64, 'd');
     t.signature = Sign(server.secret, TicketText(t));
     Ticket back;
     std::string why;
@@ -103,6 +110,53 @@ TEST(Ticket, ReadsBackOnlyUnchangedAndSignedByTheServer) {
     noSeed.erase("seed");
     EXPECT_FALSE(ReadTicket(noSeed, server.pub, back, why));
     EXPECT_EQ(why, "no ticket");
+}
+
+// A daily ticket says its day and whether it is practice, both signed; an Endless ticket is no
+// daily one.
+TEST(Ticket, TheDailyChallengesDayAndPracticeAreSigned) {
+    const KeyPair server = NewKeyPair();
+    Ticket t;
+    t.id = std::string(32, 'c');
+    t.mode = 1;
+    t.seed = 77;
+    t.version = "1.0.0";
+    t.levels = 5;
+    t.issued = 1234;
+    t.key = std::string(64, 'd');
+    t.day = "2026-12-08";
+    t.practice = true;
+    t.signature = Sign(server.secret, TicketText(t));
+    Ticket back;
+    std::string why;
+    ASSERT_TRUE(ReadTicket(TicketJson(t), server.pub, back, why)) << why;
+    EXPECT_EQ(TicketJson(t)["mode"], "daily");
+    EXPECT_EQ(back.mode, 1);
+    EXPECT_EQ(back.day, "2026-12-08");
+    EXPECT_TRUE(back.practice);
+    const std::vector<std::pair<const char*, nlohmann::json>> changes = {
+        {"practice", false}, {"day", "2026-12-09"}, {"mode", "endless"}};
+    for (const auto& [field, value] : changes) {
+        nlohmann::json j = TicketJson(t);
+        j[field] = value;
+        EXPECT_FALSE(ReadTicket(j, server.pub, back, why)) << field;
+    }
+    for (const nlohmann::json& day : {nlohmann::json("2026-13-01"), nlohmann::json(20261208)}) {
+        nlohmann::json j = TicketJson(t);
+        j["day"] = day;
+        EXPECT_FALSE(ReadTicket(j, server.pub, back, why)) << day;
+        EXPECT_EQ(why, "no ticket");
+    }
+}
+
+TEST(Days, NumbersAndTextsAgree) {
+    EXPECT_EQ(DayNumber("1970-01-01"), 0);
+    EXPECT_EQ(DayNumber("2000-03-01"), 11017);
+    EXPECT_EQ(DayNumber("2024-02-29"), 19782);
+    for (long long day : {0LL, 11016LL, 19782LL, 20430LL}) EXPECT_EQ(DayNumber(DayText(day)), day);
+    for (const char* bad :
+         {"2023-02-29", "1969-12-31", "2024-1-01", "2024-01-01x", "", "abcd-ef-gh"})
+        EXPECT_EQ(DayNumber(bad), -1) << bad;
 }
 
 TEST(DecodeBody, BoundsSizeAndDepth) {
@@ -139,21 +193,33 @@ TEST(RateLimiter, BurstThenRefillPerName) {
     EXPECT_FALSE(limit.Allow("a", 100));
 }
 
-class StorageTest : public ::testing::Test {
+// Each case against SQLite and against a PostgreSQL the test starts.
+class StorageTest : public ::testing::TestWithParam<const char*> {
   protected:
     void SetUp() override {
         std::string why;
-        db = OpenSqliteStorage(dir.path, why);
+        if (std::string(GetParam()) == "postgresql") {
+            if (!servertest::TempPostgres::Available())
+                GTEST_SKIP() << "PostgreSQL is not installed: " << servertest::kInitdb;
+            servertest::TempPostgres* pg = servertest::TempPostgres::Get(why);
+            ASSERT_NE(pg, nullptr) << why;
+            url = pg->NewDatabase();
+        }
+        db = Open(why);
         ASSERT_TRUE(db) << why;
+    }
+    std::unique_ptr<Storage> Open(std::string& why) {
+        return url.empty() ? OpenSqliteStorage(dir.path, why) : OpenPostgresStorage(url, 4, why);
     }
     long long Submit(const std::string& ticket, const std::string& key = "k1", int mode = 2) {
         return db->AddSubmission({ticket, key, mode, 7, "{}", "replay", 100, 1000});
     }
     TempDir dir;
+    std::string url;
     std::unique_ptr<Storage> db;
 };
 
-TEST_F(StorageTest, NamesAreUniqueWithoutRegardToCaseAndOnePerKey) {
+TEST_P(StorageTest, NamesAreUniqueWithoutRegardToCaseAndOnePerKey) {
     EXPECT_EQ(db->ClaimName("Anna", "k1", 1), ClaimResult::kBound);
     EXPECT_EQ(db->ClaimName("anna", "k2", 1), ClaimResult::kTaken);
     EXPECT_EQ(db->ClaimName("ANNA", "k1", 1), ClaimResult::kAlreadyYours);
@@ -162,27 +228,27 @@ TEST_F(StorageTest, NamesAreUniqueWithoutRegardToCaseAndOnePerKey) {
     EXPECT_FALSE(db->NameOfKey("k2"));
 }
 
-TEST_F(StorageTest, NonceOnceWhileKept) {
+TEST_P(StorageTest, NonceOnceWhileKept) {
     EXPECT_TRUE(db->UseNonce("k1", "n", 100, 0));
     EXPECT_FALSE(db->UseNonce("k1", "n", 101, 0));
     EXPECT_TRUE(db->UseNonce("k2", "n", 101, 0));
     EXPECT_TRUE(db->UseNonce("k1", "n", 1000, 500));  // forgotten once out of the window
 }
 
-TEST_F(StorageTest, TicketUsedOnceAndSubmissionsSurviveReopening) {
+TEST_P(StorageTest, TicketUsedOnceAndSubmissionsSurviveReopening) {
     const long long id = Submit("t1");
     EXPECT_GT(id, 0);
     EXPECT_EQ(Submit("t1"), 0);
     db.reset();
     std::string why;
-    db = OpenSqliteStorage(dir.path, why);  // the migrations are not applied twice
+    db = Open(why);  // the migrations are not applied twice
     ASSERT_TRUE(db) << why;
     ASSERT_TRUE(db->TakeJob("w", 1000, 60));
 }
 
 // A job held by a worker is nobody else's until its lease runs out; then the one who took it
 // over finishes it and the first worker's late verdict is not written.
-TEST_F(StorageTest, LeasedJobsAreTakenOverAndFinishedOnce) {
+TEST_P(StorageTest, LeasedJobsAreTakenOverAndFinishedOnce) {
     const long long id = Submit("t1");
     const auto a = db->TakeJob("a", 1000, 60);
     ASSERT_TRUE(a);
@@ -201,7 +267,7 @@ TEST_F(StorageTest, LeasedJobsAreTakenOverAndFinishedOnce) {
     EXPECT_FALSE(db->TakeJob("c", 5000, 60));
 }
 
-TEST_F(StorageTest, AJobThatKillsItsVerifiersIsRefusedAfterThreeTries) {
+TEST_P(StorageTest, AJobThatKillsItsVerifiersIsRefusedAfterThreeTries) {
     db->ClaimName("Anna", "k1", 1);
     const long long id = Submit("t1");
     for (int i = 0; i < 3; ++i) ASSERT_TRUE(db->TakeJob("w", 1000 + 100 * i, 60));
@@ -209,7 +275,7 @@ TEST_F(StorageTest, AJobThatKillsItsVerifiersIsRefusedAfterThreeTries) {
     EXPECT_EQ(db->Submission(id)->state, "refused");
 }
 
-TEST_F(StorageTest, BoardsKeepEachPlayersBestAndPlaces) {
+TEST_P(StorageTest, BoardsKeepEachPlayersBestAndPlaces) {
     const std::vector<std::tuple<std::string, std::string, int, long long>> games = {
         {"k1", "Anna", 300, 100},
         {"k1", "Anna", 900, 200},
@@ -219,7 +285,7 @@ TEST_F(StorageTest, BoardsKeepEachPlayersBestAndPlaces) {
     int n = 0;
     for (const auto& [key, name, score, when] : games) {
         db->ClaimName(name, key, 1);
-        const long long id = Submit("t" + std::to_string(++n), key);
+        const long long id = Submit(std::string("t").append(std::to_string(++n)), key);
         ASSERT_TRUE(db->TakeJob("w", when, 60));
         ASSERT_TRUE(db->FinishJob(id, "w", true, score, 1, "", when));
     }
@@ -237,5 +303,93 @@ TEST_F(StorageTest, BoardsKeepEachPlayersBestAndPlaces) {
     EXPECT_EQ(db->BestOf(2, 0, "DORA")->place, 4);
     EXPECT_FALSE(db->BestOf(3, 0, "Dora"));
 }
+
+TEST_P(StorageTest, TheFirstDailyTicketOfAPlayersDayIsTheRankedOne) {
+    EXPECT_TRUE(db->FirstDailyTicket("k1", 100, "a"));
+    EXPECT_FALSE(db->FirstDailyTicket("k1", 100, "b"));
+    EXPECT_TRUE(db->FirstDailyTicket("k1", 100, "a"));  // asked again, still the first
+    EXPECT_TRUE(db->FirstDailyTicket("k2", 100, "c"));
+    EXPECT_TRUE(db->FirstDailyTicket("k1", 101, "d"));
+}
+
+// A player's page: the best games of the boards (no practice), the latest of all; replays of
+// verified games only, byte for byte.
+TEST_P(StorageTest, APlayersGamesAndReplays) {
+    db->ClaimName("Anna", "k1", 1);
+    const std::string bytes("# seed 1\n\0\xff\x01 end", 17);
+    const std::vector<std::tuple<int, int, bool>> games = {{2, 300, true},
+                                                           {1, 900, true},
+                                                           {DailyPracticeBoard(20000), 5000, true},
+                                                           {DailyBoard(20000), 700, true},
+                                                           {3, 9999, false}};
+    std::vector<long long> ids;
+    int n = 0;
+    for (const auto& [mode, score, verified] : games) {
+        const long long id = db->AddSubmission(
+            {std::string("t").append(std::to_string(++n)), "k1", mode, 7, "{}", bytes, 100, 1000});
+        ASSERT_TRUE(db->TakeJob("w", 1000 + n, 60));
+        ASSERT_TRUE(db->FinishJob(id, "w", verified, score, 40 * n, "", 1000 + n));
+        ids.push_back(id);
+    }
+    const auto best = db->GamesOf("ANNA", true, 10);
+    ASSERT_EQ(best.size(), 3u);
+    EXPECT_EQ(best[0].score, 900);
+    EXPECT_EQ(best[1].mode, DailyBoard(20000));
+    EXPECT_EQ(best[2].ticks, 40);
+    EXPECT_EQ(db->GamesOf("anna", true, 1).size(), 1u);
+    const auto recent = db->GamesOf("anna", false, 10);
+    ASSERT_EQ(recent.size(), 4u);
+    EXPECT_EQ(recent[0].id, ids[3]);
+    EXPECT_EQ(recent[1].score, 5000);  // practice is a recent game too
+    EXPECT_EQ(db->PlayerName("aNNa"), "Anna");
+    EXPECT_FALSE(db->PlayerName("Berta"));
+    EXPECT_TRUE(db->GamesOf("Berta", false, 10).empty());
+    EXPECT_EQ(db->ReplayOf(ids[0]), bytes);
+    EXPECT_FALSE(db->ReplayOf(ids[4]));  // refused
+    EXPECT_FALSE(db->ReplayOf(12345));
+    // The daily board is its own.
+    EXPECT_EQ(db->Top(DailyBoard(20000), 0, 10).size(), 1u);
+    EXPECT_EQ(db->Top(1, 0, 10).size(), 1u);
+}
+
+// The server's key as a shared database keeps it: the first one offered stays.
+TEST_P(StorageTest, TheSharedServerKeyIsTheFirstOffered) {
+    if (url.empty()) {
+        EXPECT_EQ(db->SharedServerKey("abc"), "");  // SQLite's is a file
+        return;
+    }
+    EXPECT_EQ(db->SharedServerKey("abc"), "abc");
+    EXPECT_EQ(db->SharedServerKey("def"), "abc");
+}
+
+// A connection the database drops fails the one call that used it (a submission is not taken,
+// and says so); the next call opens another.
+TEST(PostgresStorage, ADroppedConnectionFailsOneCallAndIsReplaced) {
+    if (!servertest::TempPostgres::Available())
+        GTEST_SKIP() << "PostgreSQL is not installed: " << servertest::kInitdb;
+    std::string why;
+    servertest::TempPostgres* pg = servertest::TempPostgres::Get(why);
+    ASSERT_NE(pg, nullptr) << why;
+    const std::string url = pg->NewDatabase();
+    const auto db = OpenPostgresStorage(url, 4, why);
+    ASSERT_TRUE(db) << why;
+    auto Submit = [&](const std::string& ticket) {
+        return db->AddSubmission({ticket, "k1", 2, 7, "{}", "replay", 100, 1000});
+    };
+    ASSERT_GT(Submit("t1"), 0);
+    PGconn* admin = PQconnectdb(url.c_str());
+    PGresult* r = PQexec(admin,
+                         "SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname ="
+                         " current_database() AND pid <> pg_backend_pid()");
+    EXPECT_EQ(PQresultStatus(r), PGRES_TUPLES_OK);
+    PQclear(r);
+    PQfinish(admin);
+    EXPECT_EQ(Submit("t2"), -1);
+    EXPECT_GT(Submit("t2"), 0);
+    EXPECT_EQ(Submit("t2"), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, StorageTest, ::testing::Values("sqlite", "postgresql"),
+                         [](const auto& info) { return std::string(info.param); });
 
 }  // namespace

@@ -1,9 +1,10 @@
-// rhombulus2-server --data DIR [--http HOST:PORT] [--res DIR] [--workers N]: the online
-// boards. Every submitted game is played again here before its score counts.
+// rhombulus2-server --data DIR | --db postgresql://... [--http HOST:PORT] [--verifier] ...: the
+// online boards. Every submitted game is played again here before its score counts.
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <string>
@@ -15,12 +16,21 @@
 namespace {
 
 const char kUsage[] =
-    "usage: rhombulus2-server --data DIR [--http HOST:PORT] [--res DIR] [--workers N]\n"
-    "                         [--ticket-slack SECONDS] [--address-rate N]\n"
-    "  --data DIR       the database and the server's key (made when missing)\n"
+    "usage: rhombulus2-server --data DIR | --db postgresql://... [--http HOST:PORT]\n"
+    "                         [--udp PORT] [--verifier] [--res DIR] [--workers N] [--lease "
+    "SECONDS]\n"
+    "                         [--http-threads N] [--ticket-slack SECONDS] [--address-rate N]\n"
+    "  --data DIR       the SQLite database and the server's key (made when missing)\n"
+    "  --db URL         PostgreSQL instead (postgresql://USER@HOST/DB?host=/run/postgresql);\n"
+    "                   any number of servers and verifiers may share it\n"
+    "  --udp PORT       also the relay's rooms for network matches, on this UDP port of\n"
+    "                   the --http host (rhombulus2-relay's default is 27431)\n"
+    "  --verifier       no HTTP: only verify submissions (needs --db)\n"
+    "  --lease S        seconds a verifier may hold a job before another takes it (600)\n"
     "  --http HOST:PORT where to serve the API (127.0.0.1:8642; port 0: any free one)\n"
     "  --res DIR        the game whose replays are played (res/ beside the program)\n"
     "  --workers N      verifier threads (1; 0 takes submissions but verifies none)\n"
+    "  --http-threads N threads answering HTTP, each holds a kept-alive connection (64)\n"
     "  --ticket-slack S seconds a game may run beyond the time since its ticket (60)\n"
     "  --address-rate N requests a second one address may send (20, bursts of 5 times that)\n";
 
@@ -55,11 +65,21 @@ int main(int argc, char** argv) {
             std::fputs(kUsage, stdout);
             return 0;
         }
+        if (arg == "--verifier") {
+            options.verifierOnly = true;
+            continue;
+        }
         if (i + 1 >= argc) return Usage(arg + " needs a value");
         const std::string value = argv[++i];
         long long n = 0;
         if (arg == "--data") {
             options.dataDir = value;
+        } else if (arg == "--db") {
+            if (!IsPostgresUrl(value)) return Usage("--db needs postgresql://...");
+            options.db = value;
+        } else if (arg == "--lease") {
+            if (!ParseInt(value, 1, 86400, n)) return Usage("--lease needs 1..86400");
+            options.leaseSeconds = n;
         } else if (arg == "--res") {
             options.resDir = value;
         } else if (arg == "--http") {
@@ -72,6 +92,13 @@ int main(int argc, char** argv) {
         } else if (arg == "--workers") {
             if (!ParseInt(value, 0, 64, n)) return Usage("--workers needs N in 0..64");
             options.workers = static_cast<int>(n);
+        } else if (arg == "--udp") {
+            if (!ParseInt(value, 0, 65535, n)) return Usage("--udp needs a port 0..65535");
+            options.udpPort = static_cast<int>(n);
+        } else if (arg == "--http-threads") {
+            if (!ParseInt(value, 1, 1024, n)) return Usage("--http-threads needs 1..1024");
+            options.httpThreads = static_cast<int>(n);
+            options.dbConnections = std::min(64, static_cast<int>(n));
         } else if (arg == "--ticket-slack") {
             if (!ParseInt(value, 0, 86400, n)) return Usage("--ticket-slack needs 0..86400");
             options.ticketSlackSeconds = n;
@@ -83,8 +110,11 @@ int main(int argc, char** argv) {
             return Usage("unknown option " + arg);
         }
     }
-    if (options.dataDir.empty()) return Usage("--data DIR is needed");
-    mkdir(options.dataDir.c_str(), 0700);
+    if (options.dataDir.empty() && options.db.empty())
+        return Usage("--data DIR or --db postgresql://... is needed");
+    if (options.verifierOnly && options.db.empty())
+        return Usage("--verifier shares a database: --db postgresql://... is needed");
+    if (!options.dataDir.empty()) mkdir(options.dataDir.c_str(), 0700);
 
     // SIGTERM and SIGINT stop the server from a thread of their own, never inside a handler.
     sigset_t stopSignals;
