@@ -1,8 +1,8 @@
 #include "menus/buttons.h"
 
 #include "core/game.h"
-#include "presentation/text.h"
 #include "core/words.h"
+#include "presentation/text.h"
 
 void DrawButtonLabel(Game& game, int slot, const std::string& text, int idleTexture) {
     if (slot < 1 || slot > kButtonSlots) return;

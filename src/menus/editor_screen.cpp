@@ -10,8 +10,9 @@
 #include "core/name_text.h"
 #include "core/words.h"
 #include "menus/buttons.h"
-#include "menus/highscores.h"
 #include "menus/level_packs.h"
+#include "menus/screen_steps.h"
+#include "menus/text_entry.h"
 #include "menus/transitions.h"
 #include "playfield/level_text.h"
 #include "presentation/text.h"
@@ -532,4 +533,15 @@ void EditorScreen(Game& game) {
         in.KeyEscape = 0;
         ShowGameChoice(game);
     }
+}
+
+void ShowEditor(Game& game) {
+    BeginTransition(game, false);
+    // The game screen's four panel buttons, then undo and redo left and right of the extras.
+    SetPanelButtons(game, kSidePanel);
+    SetButton(game, kEditorUndoButton, 62, 550, 50, 25);
+    SetButton(game, kEditorRedoButton, 588, 550, 50, 25);
+    SetButton(game, kEditorProveButton, 788, 349, 80, 25);
+    PrepareEditor(game);
+    EndTransition(game, kScreenEditor, false, true);
 }

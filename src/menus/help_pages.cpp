@@ -6,6 +6,7 @@
 #include "core/game.h"
 #include "core/words.h"
 #include "menus/buttons.h"
+#include "menus/screen_steps.h"
 #include "menus/transitions.h"
 #include "presentation/sound.h"
 #include "presentation/text.h"
@@ -249,4 +250,16 @@ void InfoScreen(Game& game) {
         DrawText(game, 400, top + line.dy, kAlignCentre, Tr(game, line.text), line.colour);
     }
     PagedScreenStep(game, kInfoPages);
+}
+
+void ShowInfo(Game& game) {
+    BeginTransition(game, true);
+    PageButtons(game, 540, 135, 415);
+    EndTransition(game, kScreenInfo, true, false);
+}
+
+void ShowHelp(Game& game) {
+    BeginTransition(game, true);
+    PageButtons(game, 565, 115, 565);
+    EndTransition(game, kScreenHelp, true, false);
 }

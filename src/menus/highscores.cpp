@@ -11,9 +11,13 @@
 #include "core/value_ranges.h"
 #include "core/words.h"
 #include "menus/buttons.h"
+#include "menus/highscore_replays.h"
 #include "menus/pack_scores.h"
 #include "menus/record_file.h"
+#include "menus/screen_steps.h"
+#include "menus/text_entry.h"
 #include "menus/transitions.h"
+#include "presentation/music.h"
 #include "presentation/sound.h"
 #include "presentation/text.h"
 
@@ -189,31 +193,6 @@ void EnterHighscore(Game& game, int table, int rank, int score) {
     ScoreAt(game, table, rank) = score;
 }
 
-void TypeNameKey(Game& game, std::string& name, char32_t ch, int capacity, NameCharRule accept) {
-    MenuState& m = game.menus;
-    if (ch == 8) {
-        name.clear();
-        m.TypedCount = 0;
-        return;
-    }
-    ++m.TypedCount;
-    if (m.TypedCount > capacity) return;  // further keys change nothing
-    char32_t stored = 0;
-    if ((accept != nullptr ? accept : NameCharacter)(ch, stored) && FontHolds(game, stored))
-        AppendCodePoint(name, stored);
-    else
-        --m.TypedCount;
-}
-
-void DrawNameCursor(Game& game, int x, int y, const std::string& name, int capacity) {
-    // Shown for 20 ticks, hidden for 20.
-    constexpr int kBlinkTicks = 20;
-    if (static_cast<int>(Utf8Chars(name)) >= capacity) return;
-    if (game.shell.FrameCounter / kBlinkTicks % 2 != 0) return;
-    // "_" is one of the font's symbol glyphs, always drawn in the symbol texture.
-    DrawText(game, x + TextWidth(game, name), y, kAlignLeft, "_", 2);
-}
-
 void ChampionNameKey(Game& game, char32_t ch) {
     MenuState& m = game.menus;
     if (game.shell.ScreenId != kScreenNewChampion || m.NewHighscore != 1 || m.EntryRank < 1 ||
@@ -282,4 +261,20 @@ void HighscoreScreen(Game& game) {
         game.input.KeyEscape = 0;
         ShowHelpMenu(game);
     }
+}
+
+void ShowHighscores(Game& game) {
+    BeginTransition(game, true);
+    PageButtons(game, 540, 135, 415);
+    EndTransition(game, kScreenHighscores, true, false);
+}
+
+void InsertHighscore(Game& game, int table, bool restartTune, int score) {
+    if (restartTune) StartMenuMusic(game);
+    BeginTransition(game, true);
+    SetButton(game, 1, 400, 540, 100, 25);
+    game.menus.TypedCount = 0;
+    EnterHighscore(game, table, game.menus.EntryRank, score);
+    LinkHighscoreReplay(game, table, game.menus.EntryRank, score, game.play.LevelNumber);
+    EndTransition(game, kScreenNewChampion, false, false);
 }

@@ -37,19 +37,6 @@ void CheckHighscore(Game& game, int score);
 // Moves the places below `rank` down one (the old place 7 drops) and puts an unnamed entry
 // with `score` at `rank`.
 void EnterHighscore(Game& game, int table, int rank, int score);
-// A name editor holds this many characters at most.
-constexpr int kTypedNameChars = 8;
-// The name editors' rule: the characters of `accept` (NameCharacter, core/name_text.h, unless
-// another is given) that the font can draw append while fewer than capacity + 1 keys were typed;
-// other characters do not count; Backspace (8) empties the name. Names are UTF-8, capacity
-// counts characters.
-using NameCharRule = bool (*)(char32_t c, char32_t& stored);
-void TypeNameKey(Game& game, std::string& name, char32_t ch, int capacity = kTypedNameChars,
-                 NameCharRule accept = nullptr);
-// The blinking cursor of a name being typed, left-aligned at (x, y): the font's "_" where the
-// next character will appear, while the name can still grow.
-void DrawNameCursor(Game& game, int x, int y, const std::string& name,
-                    int capacity = kTypedNameChars);
 // A typed character (a code point, Backspace 8) for the name on the champion screen.
 void ChampionNameKey(Game& game, char32_t ch);
 

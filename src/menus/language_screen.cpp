@@ -7,6 +7,7 @@
 #include "core/languages.h"
 #include "core/words.h"
 #include "menus/buttons.h"
+#include "menus/screen_steps.h"
 #include "menus/transitions.h"
 #include "presentation/sound.h"
 #include "presentation/text.h"
@@ -113,4 +114,16 @@ void LanguageScreen(Game& game) {
         game.input.KeyEscape = 0;
         ShowOptions(game);
     }
+}
+
+void ShowLanguages(Game& game) {
+    BeginTransition(game, true);
+    PageButtons(game, 540, 135, 415);
+    // All on one page: no page buttons.
+    if (kLanguages <= kLanguagesPerPage) {
+        game.buttons.ButtonActive[1] = 0;
+        game.buttons.ButtonActive[2] = 0;
+    }
+    EndTransition(game, kScreenLanguages, false, true);
+    game.buttons.PageNumber = LanguagePageOf(game.shell.Language);
 }

@@ -5,6 +5,7 @@
 #include "core/game.h"
 #include "core/words.h"
 #include "menus/buttons.h"
+#include "menus/screen_steps.h"
 #include "menus/transitions.h"
 #include "presentation/text.h"
 
@@ -75,4 +76,19 @@ void NetMatchScreen(Game& game) {
         return;
     }
     if (game.input.KeyReturn == 1 && !m.busy && !m.address.empty()) m.ask = NetMenu::Ask::kJoin;
+}
+
+void ShowNetMatch(Game& game) {
+    BeginTransition(game, false);
+    // Host and its start level side by side, as join and watch.
+    SetButton(game, kHostButton, 330, 315, 110, 20);
+    SetButton(game, kStartLevelButton, 515, 315, 65, 20);
+    SetButton(game, kJoinButton, 330, 450, 110, 20);
+    SetButton(game, kWatchButton, 515, 450, 65, 20);
+    SetButton(game, kBackButton, 400, 550, 100, 20);
+    for (int i = 0; i < kFoundRows; ++i)
+        SetButton(game, kFirstFoundButton + i, 400, kFirstFoundY + kFoundStep * i, 180, 10);
+    EndTransition(game, kScreenNetMatch, false, true);
+    game.netMenu.ask = NetMenu::Ask::kLeave;
+    game.netMenu.found.clear();
 }

@@ -267,8 +267,8 @@ void PackListScreen(Game& game) {
     // Where to put a pack, between the title and the frame: the folder is read again while the
     // list is open.
     if (!choosing)
-        DrawText(game, 400, kFolderY, kAlignCentre, FolderLine(game, game.env.levelsDir, kFolderWidth),
-                 3);
+        DrawText(game, 400, kFolderY, kAlignCentre,
+                 FolderLine(game, game.env.levelsDir, kFolderWidth), 3);
     if (!choosing) DrawButtonLabel(game, kPackEditButton, Tr(game, "Edit"), 3);
     if (l.Page > 1) DrawButtonLabel(game, kPackPreviousButton, "<<<<", 3);
     if (l.Page < Pages(l)) DrawButtonLabel(game, kPackNextButton, ">>>>", 3);

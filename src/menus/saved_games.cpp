@@ -9,9 +9,10 @@
 #include "core/value_ranges.h"
 #include "core/words.h"
 #include "menus/buttons.h"
-#include "menus/highscores.h"
 #include "menus/record_file.h"
+#include "menus/screen_steps.h"
 #include "menus/settings.h"
+#include "menus/text_entry.h"
 #include "menus/transitions.h"
 #include "platform/file_bytes.h"
 #include "presentation/text.h"
@@ -317,4 +318,23 @@ void LoadScreen(Game& game) {
         game.input.KeyEscape = 0;
         ShowMainMenu(game, 0);
     }
+}
+
+void ShowLoadScreen(Game& game) {
+    BeginTransition(game, true);
+    SetButton(game, 1, 400, 525, 100, 25);
+    ReadSlotNames(game);
+    EndTransition(game, kScreenLoad, false, false);
+    game.input.MouseButtonDown = 0;
+}
+
+void ShowSaveScreen(Game& game) {
+    BeginTransition(game, true);
+    SetButton(game, 1, 400, 525, 100, 25);
+    game.menus.TypedCount = 0;
+    ReadSlotNames(game);
+    game.menus.SelectedSlot = 0;
+    game.menus.SlotSaved = 0;
+    EndTransition(game, kScreenSave, false, false);
+    game.input.MouseButtonDown = 0;
 }
