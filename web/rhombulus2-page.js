@@ -184,6 +184,10 @@
           Module.ccall("rhombulus_language_of", "number", ["string"], [navigator.language || "en"]);
       if (!problemShown) status.textContent = "";
       canvas.focus();
+      // The relay's WebSocket door for network matches: ?relay=HOST:PORT, else this page's
+      // host on the relay's default port.
+      Module.ccall("rhombulus_set_relay", null, ["string"],
+                   [params.get("relay") || (location.hostname || "127.0.0.1") + ":27431"]);
       Module.ccall("rhombulus_start", null, ["number", "number", "number"],
                    [seedOfPage(), lang, testing ? 1 : 0]);
       window.rhombulus.ready = true;
@@ -201,6 +205,21 @@
       window.rhombulusMainMenuTick = tick;
       console.log("rhombulus2: main menu at tick " + tick + " after " +
                   Math.round(window.rhombulusMainMenuMs) + " ms");
+      // #host, #join=CODE or #watch=CODE: the network match screen, as if its button was
+      // pressed (a link a host sends to a friend).
+      const net = /^#(host|join|watch)(?:=([A-Za-z0-9 -]{0,16}))?$/.exec(
+          decodeURIComponent(location.hash));
+      if (net !== null && !testing) {
+        const ask = { host: 1, join: 2, watch: 3 }[net[1]];
+        Module.ccall("rhombulus_net_open", null, ["number", "string"], [ask, net[2] || ""]);
+      }
+    },
+    // Both ends' state hashes of every 60th tick of a network match, and its end.
+    rhombulusNetHash: function (tick, hash) {
+      window.rhombulus.netHashes.push([tick, hash]);
+    },
+    rhombulusNetEnded: function (tick) {
+      window.rhombulus.netEnded = tick;
     },
     rhombulusAfterTick: store,
     rhombulusMessage: function (text) {
@@ -257,6 +276,12 @@
     ticks: () => Module.ccall("rhombulus_ticks", "number", [], []),
     screen: () => Module.ccall("rhombulus_screen", "number", [], []),
     stateHash: () => Module.ccall("rhombulus_state_hash", "string", [], []),
+    // The page's own clock from now on (a network match runs on it).
+    runFree: () => Module.ccall("rhombulus_run_free", null, [], []),
+    netOpen: (ask, address) =>
+      Module.ccall("rhombulus_net_open", null, ["number", "string"], [ask, address]),
+    netHashes: [],
+    netEnded: -1,
     ready: false,
   };
 })();

@@ -48,7 +48,10 @@ void NetMatchScreen(Game& game) {
     DrawButtonLabel(game, kWatchButton, TrC(game, "network", "Watch"), 3);
     const int count = static_cast<int>(m.found.size());
     if (count == 0 && !m.busy)
-        DrawText(game, 400, kFirstFoundY, kAlignCentre, Tr(game, "No game found on the LAN"), 3);
+        DrawText(game, 400, kFirstFoundY, kAlignCentre,
+                 m.noLan ? Tr(game, "A browser cannot search the LAN: use a room code")
+                         : Tr(game, "No game found on the LAN"),
+                 3);
     for (int i = 0; i < count && i < kFoundRows; ++i)
         DrawButtonLabel(game, kFirstFoundButton + i, m.found[i].label, 3);
     DrawButtonLabel(game, kStartLevelButton,

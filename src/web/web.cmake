@@ -8,18 +8,23 @@ endif()
 set(WEB_CATALOGUE_TABLE ${RHOMBULUS_NATIVE_BUILD}/generated/catalogue_table.cpp)
 
 file(GLOB_RECURSE WEB_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*.cpp)
-# Not in the browser: SDL, the runner, the desktop window, the online server, and the network
-# match, which needs UDP sockets and threads (src/net's protocol and rooms still build, the match screen shows).
+# Not in the browser: SDL, the runner, the desktop window, the online server, and the network's
+# UDP parts (ENet, the LAN search: src/web/no_lan.cpp stands in); the match goes through the
+# relay's WebSocket door (src/web/ws_transport.cpp).
 list(FILTER WEB_SOURCES EXCLUDE REGEX "/src/platform/sdl/")
 list(FILTER WEB_SOURCES EXCLUDE REGEX "/src/(runner|window|server)/")
 list(FILTER WEB_SOURCES EXCLUDE REGEX "/src/(main|headless_main)\\.cpp$")
-list(FILTER WEB_SOURCES EXCLUDE REGEX "/src/shell/net_session\\.cpp$")
-list(FILTER WEB_SOURCES EXCLUDE REGEX "/src/net/(enet_transport|discovery|relay_server|slot_guard)\\.cpp$")
+list(FILTER WEB_SOURCES EXCLUDE REGEX "/src/net/(enet_transport|discovery|relay_server|slot_guard|ws_relay)\\.cpp$")
 
 add_executable(rhombulus2 ${WEB_SOURCES} ${WEB_CATALOGUE_TABLE})
 target_include_directories(rhombulus2 PRIVATE ${CMAKE_SOURCE_DIR}/src)
 # The browser has no glib: the names' few calls of it, with the page's own Unicode tables.
 target_include_directories(rhombulus2 SYSTEM PRIVATE ${CMAKE_SOURCE_DIR}/src/web/glib)
+# Nor zlib (emscripten would download its port): the snapshots' few calls, through Debian's
+# stb (found after the sysroot, which holds everything else).
+target_include_directories(rhombulus2 SYSTEM PRIVATE ${CMAKE_SOURCE_DIR}/src/web/zlib)
+set_source_files_properties(${CMAKE_SOURCE_DIR}/src/web/zlib_stb.cpp PROPERTIES
+                            COMPILE_OPTIONS "-idirafter;/usr/include;-w")
 target_compile_definitions(rhombulus2 PRIVATE RHOMBULUS_VERSION="${PROJECT_VERSION}")
 target_compile_options(rhombulus2 PRIVATE -O2)
 # The game's data as the page's file system (the saves folder is the player's, in /data).
@@ -30,6 +35,7 @@ target_link_options(rhombulus2 PRIVATE
     -sENVIRONMENT=web
     -sEXPORTED_RUNTIME_METHODS=ccall,cwrap,UTF8ToString,FS
     -lidbfs.js
+    -lwebsocket.js
     "--preload-file=${RHOMBULUS_NATIVE_BUILD}/res@/res"
     "--exclude-file=${RHOMBULUS_NATIVE_BUILD}/res/saves"
     "--exclude-file=${RHOMBULUS_NATIVE_BUILD}/res/levels"

@@ -15,10 +15,16 @@
 #include "core/encoding.h"
 #include "core/game.h"
 #include "core/state_io.h"
+#include "menus/transitions.h"
+#include "net/net_texts.h"
 #include "platform/web/web_platform.h"
 #include "shell/frame_loop.h"
 #include "shell/input.h"
+#include "shell/net_session.h"
 #include "shell/user_files.h"
+#include "web/ws_transport.h"
+
+extern "C" const char* rhombulus_state_hash();
 
 namespace {
 
@@ -60,6 +66,14 @@ struct WebSession {
     bool padButtons[2][kPadButtons] = {};
     int stickX[2] = {0, 0};
     int stickY[2] = {0, 0};
+    // The network match, through the relay's WebSocket door (HOST:PORT, the page's choice).
+    std::string relay;
+    std::unique_ptr<NetSession> net;
+    // In a match the page's mouse and keys reach only this side's command, never the game.
+    LocalControls local;
+    bool waitingShown = false;
+    // After a match its last picture stays a moment before the main menu's ticks go on.
+    double holdUntilMs = -1.0;
 };
 
 WebSession web;
@@ -76,6 +90,8 @@ void RunTick() {
     PollPads(game);
     FrameTick(game);
     ++web.ticks;
+    // What the network match screen asked for in this tick, and what the network says.
+    if (web.net != nullptr) web.net->Poll(game, static_cast<std::int64_t>(emscripten_get_now()));
     if (web.releaseAfterTick) {
         web.releaseAfterTick = false;
         DXDraw1MouseUp(game);
@@ -99,9 +115,64 @@ bool MayTick() {
     return Running() && web.focused && !web.platform->messageOpen && web.game->session.TimerEnabled;
 }
 
+bool NetMatch() {
+    return web.net != nullptr && web.net->InMatch();
+}
+
+// A network match's tick, once both players' commands are there; false while the other's are
+// late. A match that ends shows why, then this side's own game is back at the main menu.
+bool NetTick(double nowMs) {
+    Game& game = *web.game;
+    LocalControls local = web.local;
+    local.keyLeft = web.platform->KeyboardButton(kButtonLeft);
+    local.keyRight = web.platform->KeyboardButton(kButtonRight);
+    local.keySpace = web.platform->KeyboardButton(kButtonSpace);
+    local.keyP = web.platform->KeyboardButton(kButtonP);
+    local.keyEscape = web.platform->KeyboardButton(kButtonEscape);
+    const NetSession::Tick tick = web.net->MatchTick(game, local, static_cast<std::int64_t>(nowMs));
+    if (tick == NetSession::Tick::kWaiting) {
+        if (web.net->ShowWaiting() && !web.waitingShown)
+            ShowNotice(game, Tr(game, net::kWaitingWords));
+        web.waitingShown = web.waitingShown || web.net->ShowWaiting();
+        return false;
+    }
+    web.waitingShown = false;
+    ++web.ticks;
+    if (tick == NetSession::Tick::kRan) {
+        if (web.net->LastTick() % 60 == 0) {
+            // For the test and the curious: both ends' hashes of every 60th match tick.
+            // clang-format off
+            EM_ASM({ if (Module.rhombulusNetHash) Module.rhombulusNetHash($0, UTF8ToString($1)); },
+                   static_cast<double>(web.net->LastTick()), rhombulus_state_hash());
+            // clang-format on
+        }
+        return true;
+    }
+    const Words why = web.net->EndWords();
+    if (why.id != nullptr) {
+        std::fprintf(stderr, "rhombulus2: %s\n", Tr(game, why));
+        ShowNotice(game, Tr(game, why));
+    }
+    web.net->BackToMenu(game);
+    web.holdUntilMs = nowMs + 3000.0;
+    // clang-format off
+    EM_ASM({ if (Module.rhombulusNetEnded) Module.rhombulusNetEnded($0); },
+           static_cast<double>(web.net->LastTick()));
+    // clang-format on
+    return true;
+}
+
 EM_BOOL AnimationFrame(double nowMs, void*) {
     if (!Running()) return EM_FALSE;
-    if (web.stepped || !MayTick()) {
+    if (web.holdUntilMs >= 0.0) {
+        if (nowMs < web.holdUntilMs) return EM_TRUE;
+        web.holdUntilMs = -1.0;
+        web.lastFrameMs = -1.0;
+    }
+    // A network match and its screen go on without the focus: the other player is there.
+    const bool netGoesOn = web.net != nullptr && !web.platform->messageOpen &&
+                           (NetMatch() || web.game->shell.ScreenId == kScreenNetMatch);
+    if (web.stepped || !(MayTick() || netGoesOn)) {
         web.lastFrameMs = -1.0;
         return EM_TRUE;
     }
@@ -113,9 +184,16 @@ EM_BOOL AnimationFrame(double nowMs, void*) {
     web.owedMs += nowMs - web.lastFrameMs;
     web.lastFrameMs = nowMs;
     web.owedMs = std::min(web.owedMs, kMaxCatchUp * kTickMs);
-    while (web.owedMs >= kTickMs && MayTick()) {
+    while (web.owedMs >= kTickMs && Running() && web.holdUntilMs < 0.0) {
+        if (NetMatch()) {
+            // The other's commands are late: the next frame tries again.
+            if (!NetTick(nowMs)) break;
+        } else if (MayTick() || netGoesOn) {
+            RunTick();
+        } else {
+            break;
+        }
         web.owedMs -= kTickMs;
-        RunTick();
     }
     return Running() ? EM_TRUE : EM_FALSE;
 }
@@ -143,7 +221,9 @@ EM_BOOL MouseMove(int, const EmscriptenMouseEvent* e, void*) {
     if (!TakesInput()) return EM_FALSE;
     int x = 0, y = 0;
     CanvasToPicture(*e, x, y);
-    DXDraw1MouseMove(*web.game, x, y);
+    web.local.mouseX = x;
+    web.local.mouseY = y;
+    if (!NetMatch()) DXDraw1MouseMove(*web.game, x, y);
     return EM_TRUE;
 }
 
@@ -151,6 +231,8 @@ EM_BOOL MouseButton(int type, const EmscriptenMouseEvent* e, void*) {
     if (!TakesInput()) return EM_FALSE;
     Game& game = *web.game;
     const bool down = type == EMSCRIPTEN_EVENT_MOUSEDOWN;
+    if (e->button != 2) web.local.mouseHeld = down;
+    if (NetMatch()) return EM_TRUE;
     // The right button is the level editor's eraser; every other button clicks.
     if (e->button == 2) {
         DXDraw1RightMouse(game, down);
@@ -200,7 +282,8 @@ int ButtonOfKey(const char* code) {
 
 // A key that went down or up: the menu meaning first, then the game's key (the window's Press).
 void Press(Game& game, int button, bool down, bool repeat) {
-    if (KeyTakenByScreen(game, button, down, repeat)) return;
+    // In a network match the keys are only this side's command (NetTick reads them).
+    if (!NetMatch() && KeyTakenByScreen(game, button, down, repeat)) return;
     if (!repeat) web.platform->KeyEvent(button, down);
 }
 
@@ -344,7 +427,7 @@ EM_BOOL Key(int type, const EmscriptenKeyboardEvent* k, void*) {
     }
     const int button = ButtonOfKey(k->code);
     if (button >= 0) Press(game, button, down, k->repeat != 0);
-    if (down) TypedText(game, *k);
+    if (down && !NetMatch()) TypedText(game, *k);
     // Ctrl and Meta chords other than the editor's stay the browser's (copy, reload, ...).
     return button >= 0 || code == "Backspace" || code == "Tab" || (!ctrl && !k->metaKey);
 }
@@ -355,7 +438,8 @@ void Focus(bool focused) {
     web.focused = focused;
     web.platform->ReleaseKeys();
     web.platform->Exposed();
-    FocusChanged(*web.game, focused);
+    // "Pause" on a lost focus would make this side's game differ from the other's.
+    if (!NetMatch()) FocusChanged(*web.game, focused);
 }
 
 EM_BOOL FocusEvent(int type, const EmscriptenFocusEvent*, void*) {
@@ -403,14 +487,47 @@ EMSCRIPTEN_KEEPALIVE void rhombulus_start(double seed, int firstStartLanguage, i
     game.env.levelsDir = "/data/levels";
     game.shell.FirstStartLanguage = firstStartLanguage;
     web.stepped = stepped != 0;
+    NetSessionConfig netConfig;
+    netConfig.resDir = "/res";
+    netConfig.relay = web.relay;
+    netConfig.seed = clockSeed;
+    netConfig.name = "browser";
+    netConfig.connect = [](const std::string& host, std::uint16_t port, std::string* error) {
+        return std::unique_ptr<net::Transport>(WsTransport::Connect(host, port, error));
+    };
+    web.net = std::make_unique<NetSession>(netConfig);
+    game.netMenu.noLan = true;
     ListenToThePage();
     emscripten_request_animation_frame_loop(AnimationFrame, nullptr);
 }
 
+// The relay's WebSocket door, HOST:PORT, before rhombulus_start.
+EMSCRIPTEN_KEEPALIVE void rhombulus_set_relay(const char* relay) {
+    web.relay = relay;
+}
+
+// The page's address asked for the network match (#join=CODE, #watch=CODE, #host): its screen,
+// the code typed in, and the ask as if its button were pressed. ask: 1 host, 2 join, 3 watch.
+EMSCRIPTEN_KEEPALIVE void rhombulus_net_open(int ask, const char* address) {
+    if (!Running() || NetMatch()) return;
+    Game& game = *web.game;
+    ShowNetMatch(game);
+    game.netMenu.address = address;
+    game.netMenu.ask = ask == 1   ? NetMenu::Ask::kHost
+                       : ask == 2 ? NetMenu::Ask::kJoin
+                       : ask == 3 ? NetMenu::Ask::kWatch
+                                  : NetMenu::Ask::kNone;
+}
+
 // The test page's clock: n ticks now, whatever the focus; returns the ticks run so far.
 EMSCRIPTEN_KEEPALIVE double rhombulus_step(int n) {
-    for (int i = 0; i < n && Running(); ++i) RunTick();
+    for (int i = 0; i < n && Running() && !NetMatch(); ++i) RunTick();
     return static_cast<double>(web.ticks);
+}
+
+// The test page hands the clock back to the animation frames.
+EMSCRIPTEN_KEEPALIVE void rhombulus_run_free() {
+    web.stepped = false;
 }
 
 EMSCRIPTEN_KEEPALIVE double rhombulus_ticks() {
@@ -438,6 +555,9 @@ EMSCRIPTEN_KEEPALIVE const std::uint8_t* rhombulus_picture() {
 // The tab is closed or reloaded: what the window's close button keeps (the settings, the game
 // on screen for the next start) is written before the page goes.
 EMSCRIPTEN_KEEPALIVE void rhombulus_page_closing() {
+    // In a network match the other player is told, and this side's own game is back before
+    // its files are written.
+    if (Running() && NetMatch()) web.net->Leave(*web.game);
     if (Running()) WindowCloseRequested(*web.game);
 }
 

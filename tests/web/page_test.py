@@ -414,6 +414,109 @@ def free_running(page, base, work, check):
     page.call("Page.removeScriptToEvaluateOnNewDocument", identifier=script["identifier"])
 
 
+# A network match through the relay's WebSocket door: the runner hosts room KXP-WMN over ENet,
+# the page joins it by the code; the host fires now and then, the page's player clicks.
+NET_ROOM = "KXP-WMN"
+NET_TICKS = 900
+NET_HOST = "".join(f"{t} key space\n" for t in range(40, NET_TICKS, 110))
+
+
+class Lines:
+    """A process's stderr, read on a thread, to wait for a line rather than for a time."""
+
+    def __init__(self, stream):
+        self.lines = []
+        self.stream = stream
+        threading.Thread(target=self.read, daemon=True).start()
+
+    def read(self):
+        for line in self.stream:
+            self.lines.append(line.rstrip("\n"))
+
+    def wait(self, prefix, seconds):
+        end = time.monotonic() + seconds
+        while time.monotonic() < end:
+            for line in list(self.lines):
+                if line.startswith(prefix):
+                    return line
+            time.sleep(0.05)
+        return None
+
+
+def network_match(page, base, runner, res, work, check):
+    relay_bin = os.path.join(os.path.dirname(os.path.abspath(runner)), "rhombulus2-relay")
+    relay = subprocess.Popen([relay_bin, "--bind", "127.0.0.1", "--port", "0", "--ws", "0",
+                              "--packets-per-second", "10000"],
+                             stderr=subprocess.PIPE, text=True)
+    host = None
+    try:
+        said = Lines(relay.stderr)
+        udp = said.wait("rhombulus2-relay: listening on UDP port ", 20)
+        tcp = said.wait("rhombulus2-relay: WebSocket on TCP port ", 20)
+        check(udp is not None and tcp is not None, "the relay names its UDP and WebSocket ports")
+        if udp is None or tcp is None:
+            return
+        udp_port, ws_port = udp.split()[-1], tcp.split()[-1]
+        script = os.path.join(work, "net-host.txt")
+        with open(script, "w") as f:
+            f.write(NET_HOST)
+        with open(os.path.join(work, "net-host.out"), "w") as out, \
+                open(os.path.join(work, "net-host.err"), "w") as err:
+            host = subprocess.Popen(
+                [runner, "--res", res, "--seed", "11", "--no-draw", "--input", script,
+                 "--net-relay", f"127.0.0.1:{udp_port}", "--room", NET_ROOM, "--match-level",
+                 "1", "--ticks", str(NET_TICKS), "--hash-every", "60"], stdout=out, stderr=err)
+        check(said.wait("rhombulus2-relay: 1 rooms", 30) is not None,
+              "the runner hosts its room on the relay")
+        page.call("Page.navigate",
+                  url=f"{base}/index.html?test=1&seed={SEED}&lang=2&relay=127.0.0.1:{ws_port}")
+        if not page.wait_for("window.rhombulus !== undefined && rhombulus.ready === true", 120):
+            check(False, "network: the page loads")
+            return
+        page.eval("rhombulus.step(250)")
+        check(page.eval("rhombulus.screen()") == 2, "network: the page is at the main menu")
+        page.eval("rhombulus.runFree(); rhombulus.netOpen(2, 'kxp wmn'); true")
+        playing = page.wait_for("rhombulus.netHashes.length > 0", 60)
+        check(playing, "the page joins the runner's match by its room code")
+        player = Player(page)
+        shot_taken = False
+        # The page's player aims at the right field and fires while the match runs.
+        end = time.monotonic() + 120
+        while playing and page.eval("rhombulus.netEnded") < 0 and time.monotonic() < end:
+            player.x, player.y = 620, 300 + (len(page.eval("rhombulus.netHashes")) % 3) * 20
+            player.mouse("mouseMoved")
+            player.mouse("mousePressed", button="left", clickCount=1)
+            time.sleep(0.05)
+            player.mouse("mouseReleased", button="left", clickCount=1)
+            if not shot_taken and len(page.eval("rhombulus.netHashes")) >= 6:
+                page.shot(f"{work}/page-net-match.png")
+                shot_taken = True
+            time.sleep(0.4)
+        check(page.eval("rhombulus.netEnded") >= 0, "the page's match ends when the host's does")
+        host_status = host.wait(timeout=60)
+        check(host_status == 0, f"the runner host ends its match (status {host_status})")
+        host_hashes = []
+        for line in open(os.path.join(work, "net-host.out")):
+            words = line.split()
+            if len(words) == 4 and words[0] == "tick" and words[2] == "hash":
+                host_hashes.append([int(words[1]), words[3]])
+        page_hashes = [[int(t), h] for t, h in page.eval("rhombulus.netHashes")]
+        check(len(host_hashes) == NET_TICKS // 60 and page_hashes == host_hashes,
+              f"page and runner have the same state hash at every 60th tick of the match "
+              f"({len(page_hashes)} and {len(host_hashes)} hashes)")
+        page.call("Input.dispatchKeyEvent", type="keyDown", key="Escape", code="Escape",
+                  windowsVirtualKeyCode=27)
+        page.shot(f"{work}/page-net-after.png")
+    finally:
+        for p in (host, relay):
+            if p is not None and p.poll() is None:
+                p.terminate()
+                try:
+                    p.wait(timeout=10)
+                except subprocess.TimeoutExpired:
+                    p.kill()
+
+
 def main():
     build_web, runner, res, work = sys.argv[1:5]
     started = time.monotonic()
@@ -440,6 +543,7 @@ def main():
         for scene in SCENES:
             stepped(page, base, runner, res, work, scene, check)
         free_running(page, base, work, check)
+        network_match(page, base, runner, res, work, check)
         check(time.monotonic() - started < DEADLINE_S, "the test ended in its time")
     finally:
         page.ws.close()
