@@ -209,6 +209,13 @@
       // pressed (a link a host sends to a friend).
       const net = /^#(host|join|watch)(?:=([A-Za-z0-9 -]{0,16}))?$/.exec(
           decodeURIComponent(location.hash));
+      const replay = /^#replay=(.+)$/.exec(location.hash);
+      if (replay !== null && !testing) {
+        fetch(decodeURIComponent(replay[1]))
+            .then((r) => r.ok ? r.arrayBuffer() : Promise.reject(r.status))
+            .then((bytes) => watchReplay(new Uint8Array(bytes)))
+            .catch((e) => { status.textContent = "The replay could not be fetched (" + e + ")."; });
+      }
       if (net !== null && !testing) {
         const ask = { host: 1, join: 2, watch: 3 }[net[1]];
         Module.ccall("rhombulus_net_open", null, ["number", "string"], [ask, net[2] || ""]);
@@ -220,6 +227,9 @@
     },
     rhombulusNetEnded: function (tick) {
       window.rhombulus.netEnded = tick;
+    },
+    rhombulusReplayEnded: function (tick, hash) {
+      window.rhombulus.replayEnded = [tick, hash];
     },
     rhombulusAfterTick: store,
     rhombulusMessage: function (text) {
@@ -239,13 +249,27 @@
   });
 
   // A level pack (a .txt file) dropped on the page goes into the levels folder, where "My
-  // Levels" finds it, as a pack a player drops into the folder on the desktop.
+  // Levels" finds it, as a pack a player drops into the folder on the desktop; a kept game (a
+  // .r2replay file) plays in the replay viewer.
   const kMaxPackBytes = 1 << 20;
+  const kMaxReplayBytes = 16 << 20;
+  function watchReplay(bytes) {
+    FS.writeFile("/tmp/watched.r2replay", bytes);
+    if (Module.ccall("rhombulus_watch_replay", "number", ["string"], ["/tmp/watched.r2replay"])) {
+      status.textContent = "Replay: Space pauses, the arrows change the speed, Escape ends it.";
+      setTimeout(() => { status.textContent = ""; }, 8000);
+    }
+    canvas.focus();
+  }
   function takeFiles(files) {
     const names = [];
     let refused = 0;
     for (const file of files) {
       const name = file.name.replace(/[^A-Za-z0-9._ -]/g, "_");
+      if (name.toLowerCase().endsWith(".r2replay") && file.size <= kMaxReplayBytes) {
+        file.arrayBuffer().then((bytes) => watchReplay(new Uint8Array(bytes)));
+        continue;
+      }
       if (!name.toLowerCase().endsWith(".txt") || name.startsWith(".") ||
           file.size > kMaxPackBytes) {
         ++refused;
@@ -256,10 +280,11 @@
         return name;
       }));
     }
+    if (names.length === 0 && refused === 0) return;
     Promise.all(names).then((taken) => {
       const said = [];
       if (taken.length > 0) said.push("In My Levels now: " + taken.join(", ") + ".");
-      if (refused > 0) said.push("Only level packs (.txt files) are taken.");
+      if (refused > 0) said.push("Only level packs (.txt) and replays (.r2replay) are taken.");
       status.textContent = said.join(" ");
       setTimeout(() => { status.textContent = ""; }, 6000);
     });
@@ -281,6 +306,7 @@
     netOpen: (ask, address) =>
       Module.ccall("rhombulus_net_open", null, ["number", "string"], [ask, address]),
     netHashes: [],
+    replayEnded: null,
     netEnded: -1,
     ready: false,
   };

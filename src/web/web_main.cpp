@@ -17,7 +17,11 @@
 #include "core/state_io.h"
 #include "menus/transitions.h"
 #include "net/net_texts.h"
+#include "platform/file_bytes.h"
 #include "platform/web/web_platform.h"
+#include "presentation/render.h"
+#include "runner/game_replays.h"
+#include "runner/replay_watch.h"
 #include "shell/frame_loop.h"
 #include "shell/input.h"
 #include "shell/net_session.h"
@@ -49,6 +53,14 @@ enum PadButtonIndex {
     kPadRight = 15,
 };
 
+// A kept game (.r2replay) dropped on the page, watched in a game of its own over the page's.
+struct Watching {
+    ScratchFolder scratch;
+    ReplayWatch watch;
+    std::unique_ptr<Game> game;
+    bool over = false;
+};
+
 struct WebSession {
     std::unique_ptr<Game> game;
     std::unique_ptr<WebPlatform> platform;
@@ -74,6 +86,7 @@ struct WebSession {
     bool waitingShown = false;
     // After a match its last picture stays a moment before the main menu's ticks go on.
     double holdUntilMs = -1.0;
+    std::unique_ptr<Watching> replay;
 };
 
 WebSession web;
@@ -84,7 +97,32 @@ bool Running() {
 
 void PollPads(Game& game);
 
+// A tick of the replay watched: Speed() ticks of the kept game. At its end its last picture
+// stays until a key or a click (EndWatching).
+void ReplayTick() {
+    Watching& w = *web.replay;
+    ++web.ticks;
+    if (w.over) return;
+    const ScriptKeys keys{web.platform->keysDown, web.platform->keysTapped};
+    if (w.watch.Frame(*w.game, keys)) return;
+    w.over = true;
+    // clang-format off
+    EM_ASM({ if (Module.rhombulusReplayEnded) Module.rhombulusReplayEnded($0, UTF8ToString($1)); },
+           static_cast<double>(w.watch.Tick()), rhombulus_state_hash());
+    // clang-format on
+}
+
+// Back to the page's own game, its picture sent whole again.
+void EndWatching() {
+    web.replay.reset();
+    web.platform->keysDown.fill(false);
+    web.platform->keysTapped.fill(false);
+    ForgetShownScene(*web.game);
+    web.platform->Exposed();
+}
+
 void RunTick() {
+    if (web.replay != nullptr) return ReplayTick();
     Game& game = *web.game;
     // The pads are read just before the tick, as the window takes its events.
     PollPads(game);
@@ -214,7 +252,23 @@ void CanvasToPicture(const EmscriptenMouseEvent& e, int& x, int& y) {
 }
 
 bool TakesInput() {
-    return Running() && !web.platform->messageOpen;
+    return Running() && !web.platform->messageOpen && web.replay == nullptr;
+}
+
+// The viewer's keys: Space or P pauses, the arrows right and up watch faster, left and down
+// slower; Escape, and any key or click once the replay is over, go back to the game.
+bool ViewerKey(const std::string& code) {
+    Watching& w = *web.replay;
+    if (w.over || code == "Escape") {
+        EndWatching();
+    } else if (code == "Space" || code == "KeyP") {
+        w.watch.TogglePause();
+    } else if (code == "ArrowRight" || code == "ArrowUp") {
+        w.watch.Faster();
+    } else if (code == "ArrowLeft" || code == "ArrowDown") {
+        w.watch.Slower();
+    }
+    return true;
 }
 
 EM_BOOL MouseMove(int, const EmscriptenMouseEvent* e, void*) {
@@ -228,6 +282,11 @@ EM_BOOL MouseMove(int, const EmscriptenMouseEvent* e, void*) {
 }
 
 EM_BOOL MouseButton(int type, const EmscriptenMouseEvent* e, void*) {
+    if (Running() && web.replay != nullptr && web.replay->over &&
+        type == EMSCRIPTEN_EVENT_MOUSEDOWN) {
+        EndWatching();
+        return EM_TRUE;
+    }
     if (!TakesInput()) return EM_FALSE;
     Game& game = *web.game;
     const bool down = type == EMSCRIPTEN_EVENT_MOUSEDOWN;
@@ -399,6 +458,8 @@ void TypedText(Game& game, const EmscriptenKeyboardEvent& k) {
 }
 
 EM_BOOL Key(int type, const EmscriptenKeyboardEvent* k, void*) {
+    if (Running() && web.replay != nullptr && !web.platform->messageOpen)
+        return type == EMSCRIPTEN_EVENT_KEYDOWN && !k->repeat ? ViewerKey(k->code) : EM_TRUE;
     if (!TakesInput()) return EM_FALSE;
     Game& game = *web.game;
     const bool down = type == EMSCRIPTEN_EVENT_KEYDOWN;
@@ -525,6 +586,33 @@ EMSCRIPTEN_KEEPALIVE double rhombulus_step(int n) {
     return static_cast<double>(web.ticks);
 }
 
+// A kept game the page was given (dropped on it, or #replay=URL) at `path` in the page's files:
+// watched from its start in a game of its own. False, with the reason on the page, when it
+// cannot be shown (damaged, another version, other levels).
+EMSCRIPTEN_KEEPALIVE int rhombulus_watch_replay(const char* path) {
+    if (!Running() || NetMatch() || web.platform->messageOpen) return 0;
+    auto w = std::make_unique<Watching>();
+    const ReplayHeader here = ThisGamesReplayHeader("/res", 0, 0);
+    const FileBytes file = ReadFileBytes(path, kMaxInputScriptBytes);
+    std::string why = "it cannot be read";
+    bool ok = file.Ok() && w->watch.Load(std::string(file.bytes.begin(), file.bytes.end()),
+                                         here.version, here.levels, why);
+    if (ok) {
+        w->game = std::make_unique<Game>();
+        InitGame(*w->game, *web.platform, "/res", w->watch.Header().seed);
+        ok = w->watch.Prepare(*w->game, w->scratch.Path(), why);
+    }
+    if (!ok) {
+        web.platform->ShowMessage("The replay cannot be shown: " + why);
+        return 0;
+    }
+    web.platform->keysDown.fill(false);
+    web.platform->keysTapped.fill(false);
+    web.platform->Exposed();
+    web.replay = std::move(w);
+    return 1;
+}
+
 // The test page hands the clock back to the animation frames.
 EMSCRIPTEN_KEEPALIVE void rhombulus_run_free() {
     web.stepped = false;
@@ -534,16 +622,20 @@ EMSCRIPTEN_KEEPALIVE double rhombulus_ticks() {
     return static_cast<double>(web.ticks);
 }
 
+// The screen shown: the watched replay's while one plays.
 EMSCRIPTEN_KEEPALIVE int rhombulus_screen() {
+    if (web.replay != nullptr) return web.replay->game->shell.ScreenId;
     return web.game != nullptr ? web.game->shell.ScreenId : -1;
 }
 
 // The simulation's state hash as 16 hex digits, to compare with the runner's --hash-every.
 EMSCRIPTEN_KEEPALIVE const char* rhombulus_state_hash() {
     static char text[17];
-    std::snprintf(
-        text, sizeof text, "%016llx",
-        web.game != nullptr ? static_cast<unsigned long long>(StateHash(*web.game)) : 0ull);
+    std::snprintf(text, sizeof text, "%016llx",
+                  web.replay != nullptr
+                      ? static_cast<unsigned long long>(StateHash(*web.replay->game))
+                  : web.game != nullptr ? static_cast<unsigned long long>(StateHash(*web.game))
+                                        : 0ull);
     return text;
 }
 

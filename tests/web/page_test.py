@@ -414,6 +414,65 @@ def free_running(page, base, work, check):
     page.call("Page.removeScriptToEvaluateOnNewDocument", identifier=script["identifier"])
 
 
+def replay_dropped(page, base, runner, res, work, check):
+    """A Puzzle game the runner kept as a replay, dropped on the page and watched four ticks a
+    frame, ends in the state the runner's watching at one tick a frame ends in."""
+    fresh = os.path.join(work, "res-replay")
+    shutil.rmtree(fresh, ignore_errors=True)
+    shutil.copytree(os.path.abspath(res), fresh, ignore=shutil.ignore_patterns("saves", "levels"),
+                    copy_function=os.symlink)
+    os.mkdir(os.path.join(fresh, "saves"))
+    script = os.path.join(work, "input-replay.txt")
+    with open(script, "w") as f:
+        f.write(PUZZLE + "260 move 500 220\n270 click\n330 key escape\n400 close\n")
+    kept = os.path.join(work, "kept")
+    shutil.rmtree(kept, ignore_errors=True)
+    subprocess.run([runner, "--res", fresh, "--seed", "5", "--no-draw", "--input", script,
+                    "--keep-replays", kept], check=True, timeout=120, capture_output=True)
+    files = sorted(os.listdir(kept))
+    check(len(files) == 1, f"the runner keeps the Puzzle game as a replay ({files})")
+    if len(files) != 1:
+        return
+    path = os.path.join(kept, files[0])
+    out = subprocess.run([runner, "--res", fresh, "--watch", path, "--speed", "1",
+                          "--hash-every", "1"], check=True, timeout=120, capture_output=True,
+                         text=True).stdout
+    ends = [line.split() for line in out.splitlines() if line.startswith("tick ")]
+    page.call("Page.navigate", url=f"{base}/index.html?test=1&seed={SEED}&lang=2")
+    if not page.wait_for("window.rhombulus !== undefined && rhombulus.ready === true", 120):
+        check(False, "replay: the page loads")
+        return
+    page.eval("rhombulus.step(250)")
+    data = base64.b64encode(open(path, "rb").read()).decode()
+    page.eval("(() => { const d = new DataTransfer();"
+              f" const bytes = Uint8Array.from(atob('{data}'), (c) => c.charCodeAt(0));"
+              f" d.items.add(new File([bytes], '{files[0]}'));"
+              " document.getElementById('canvas').dispatchEvent(new DragEvent('drop',"
+              " { dataTransfer: d, bubbles: true, cancelable: true })); return true; })()")
+    check(page.wait_for("rhombulus.screen() === 1", 10),
+          "a replay dropped on the page plays its Puzzle game")
+    for _ in range(2):
+        page.call("Input.dispatchKeyEvent", type="keyDown", key="ArrowRight", code="ArrowRight",
+                  windowsVirtualKeyCode=39)
+        page.call("Input.dispatchKeyEvent", type="keyUp", key="ArrowRight", code="ArrowRight",
+                  windowsVirtualKeyCode=39)
+    page.eval("rhombulus.step(40)")
+    page.shot(f"{work}/page-replay.png")
+    for _ in range(100):
+        if page.eval("rhombulus.replayEnded") is not None:
+            break
+        page.eval("rhombulus.step(50)")
+    ended = page.eval("rhombulus.replayEnded")
+    check(ended is not None and ends and ended[1] == ends[-1][3],
+          f"the replay watched at 4 ticks a frame ends in the state of the runner's watch "
+          f"({ended} and {ends[-1] if ends else None})")
+    page.shot(f"{work}/page-replay-end.png")
+    page.call("Input.dispatchKeyEvent", type="keyDown", key="Escape", code="Escape",
+              windowsVirtualKeyCode=27)
+    page.eval("rhombulus.step(2)")
+    check(page.eval("rhombulus.screen()") == 2, "a key after the replay's end is back at the menu")
+
+
 # A network match through the relay's WebSocket door: the runner hosts room KXP-WMN over ENet,
 # the page joins it by the code; the host fires now and then, the page's player clicks.
 NET_ROOM = "KXP-WMN"
@@ -543,6 +602,7 @@ def main():
         for scene in SCENES:
             stepped(page, base, runner, res, work, scene, check)
         free_running(page, base, work, check)
+        replay_dropped(page, base, runner, res, work, check)
         network_match(page, base, runner, res, work, check)
         check(time.monotonic() - started < DEADLINE_S, "the test ended in its time")
     finally:
