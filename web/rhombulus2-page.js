@@ -289,6 +289,46 @@
       setTimeout(() => { status.textContent = ""; }, 6000);
     });
   }
+  // The files panel: each pack of My Levels as a download, and a picker for packs and replays.
+  const files = document.getElementById("files");
+  let packLinks = [];
+  function listPacks() {
+    for (const url of packLinks) URL.revokeObjectURL(url);
+    packLinks = [];
+    const list = document.getElementById("pack-list");
+    list.textContent = "";
+    let names = [];
+    try {
+      names = FS.readdir("/data/levels").filter((n) => n.toLowerCase().endsWith(".txt")).sort();
+    } catch (e) { /* no folder yet */ }
+    for (const name of names) {
+      const url = URL.createObjectURL(
+          new Blob([FS.readFile("/data/levels/" + name)], { type: "text/plain" }));
+      packLinks.push(url);
+      const link = document.createElement("a");
+      link.href = url;
+      link.download = name;
+      link.textContent = name;
+      const item = document.createElement("li");
+      item.appendChild(link);
+      list.appendChild(item);
+    }
+    if (names.length === 0) list.textContent = "(none yet: make one in the level editor)";
+  }
+  document.getElementById("files-button").addEventListener("click", () => {
+    if (!window.rhombulus.ready) return;
+    files.hidden = !files.hidden;
+    if (!files.hidden) listPacks();
+  });
+  document.getElementById("files-close").addEventListener("click", () => {
+    files.hidden = true;
+    canvas.focus();
+  });
+  document.getElementById("file-picker").addEventListener("change", (e) => {
+    if (window.rhombulus.ready) takeFiles(e.target.files);
+    e.target.value = "";
+    files.hidden = true;
+  });
   addEventListener("dragover", (e) => e.preventDefault());
   addEventListener("drop", (e) => {
     e.preventDefault();

@@ -390,6 +390,14 @@ def free_running(page, base, work, check):
           "a pack dropped on the page is in the levels folder")
     check(not page.eval("FS.readdir('/data/levels').includes('picture.png')"),
           "a file that is no pack is not taken")
+    # The files panel offers each pack of My Levels as a download of the pack's bytes.
+    page.eval("document.getElementById('files-button').click(); true")
+    offered = page.eval("(async () => { const a = document.querySelector("
+                        "'#pack-list a[download=\"dropped pack.txt\"]');"
+                        " return a ? await (await fetch(a.href)).text() : null; })()")
+    check(offered == "; a pack\n", f"the dropped pack is offered for download ({offered!r})")
+    page.shot(f"{work}/page-files.png")
+    page.eval("document.getElementById('files-close').click(); true")
     # Closing the page is the window's close: the settings and the game on screen are kept
     # (the browser's storage) and the next start offers to go on with that game.
     page.call("Page.reload")
