@@ -52,6 +52,7 @@ struct WsRelay::Impl {
         bool writing = false;
         bool closing = false;  // close once the queue has gone out
         bool gone = false;     // the rooms know it no more
+        bool ended = false;    // counted out (Closed)
     };
 
     explicit Impl(RelayServer& r) : relay(r), acceptor(io) {}
@@ -85,10 +86,8 @@ struct WsRelay::Impl {
         peer->ws.async_accept([this, peer](beast::error_code e) {
             if (e) return Closed(peer);
             peer->id = relay.ConnectExternal(peer->address, nowMs);
-            if (peer->id == 0) {
-                peer->gone = true;
-                return Shut(peer);
-            }
+            // The rooms are full, or the address holds its share of peers without a hello.
+            if (peer->id == 0) return Closed(peer);
             byId[peer->id] = peer;
             Read(peer);
         });
@@ -160,20 +159,22 @@ struct WsRelay::Impl {
                              });
     }
 
-    // The WebSocket's own goodbye; the read then ends and says the peer is gone.
+    // The WebSocket's own goodbye; then the peer is gone.
     void Shut(const std::shared_ptr<Peer>& peer) {
         if (peer->ws.is_open() && !peer->writing) {
-            peer->ws.async_close(websocket::close_code::normal, [peer](beast::error_code e) {
-                beast::error_code ec;
-                if (e) peer->ws.next_layer().close(ec);
-            });
+            peer->ws.async_close(websocket::close_code::normal,
+                                 [this, peer](beast::error_code) { Closed(peer); });
         } else {
             beast::error_code ec;
             peer->ws.next_layer().close(ec);
         }
     }
 
+    // The connection is over: the rooms are told (unless they let it go first) and it is
+    // counted out, once, whichever of its read and its close ends first.
     void Closed(const std::shared_ptr<Peer>& peer) {
+        if (peer->ended) return;
+        peer->ended = true;
         if (peer->id != 0) {
             auto it = byId.find(peer->id);
             if (it != byId.end() && it->second.lock() == peer) byId.erase(it);

@@ -54,3 +54,20 @@ foreach(page_file ${WEB_PAGE_FILES})
     get_filename_component(name ${page_file} NAME)
     configure_file(${page_file} ${CMAKE_BINARY_DIR}/${name} COPYONLY)
 endforeach()
+
+# The tick's cost in WebAssembly against native: rhombulus2-bench's phases run under node, the
+# game's files read straight from the native build (not part of the page; built on request:
+# cmake --build build-web --target rhombulus2-bench, then node build-web/rhombulus2-bench.js
+# --res NATIVE/res). Compiled at once: node's fetch cannot read a file path.
+set(WEB_BENCH_SOURCES ${WEB_SOURCES})
+list(FILTER WEB_BENCH_SOURCES EXCLUDE REGEX "/src/web/(web_main|ws_transport)\\.cpp$")
+add_executable(rhombulus2-bench EXCLUDE_FROM_ALL ${WEB_BENCH_SOURCES} ${WEB_CATALOGUE_TABLE}
+                                                 ${CMAKE_SOURCE_DIR}/tools/bench/bench.cpp)
+target_include_directories(rhombulus2-bench PRIVATE ${CMAKE_SOURCE_DIR}/src)
+target_include_directories(rhombulus2-bench SYSTEM PRIVATE ${CMAKE_SOURCE_DIR}/src/web/glib
+                                                           ${CMAKE_SOURCE_DIR}/src/web/zlib)
+target_compile_definitions(rhombulus2-bench PRIVATE RHOMBULUS_VERSION="${PROJECT_VERSION}")
+target_compile_options(rhombulus2-bench PRIVATE -O2)
+target_link_options(rhombulus2-bench PRIVATE -O2 -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=64MB
+                    -sENVIRONMENT=node -sNODERAWFS=1 -sWASM_ASYNC_COMPILATION=0)
+set_target_properties(rhombulus2-bench PROPERTIES SUFFIX ".js")
