@@ -345,6 +345,7 @@
     runFree: () => Module.ccall("rhombulus_run_free", null, [], []),
     netOpen: (ask, address) =>
       Module.ccall("rhombulus_net_open", null, ["number", "string"], [ask, address]),
+    netStatus: () => Module.ccall("rhombulus_net_status", "string", [], []),
     netHashes: [],
     replayEnded: null,
     netEnded: -1,

@@ -613,6 +613,16 @@ EMSCRIPTEN_KEEPALIVE int rhombulus_watch_replay(const char* path) {
     return 1;
 }
 
+// What the network screen says (the room code while hosting, why a join failed), a line each.
+EMSCRIPTEN_KEEPALIVE const char* rhombulus_net_status() {
+    static std::string text;
+    text.clear();
+    if (web.game != nullptr) {
+        for (const std::string& line : web.game->netMenu.status) text += line + "\n";
+    }
+    return text.c_str();
+}
+
 // The test page hands the clock back to the animation frames.
 EMSCRIPTEN_KEEPALIVE void rhombulus_run_free() {
     web.stepped = false;

@@ -509,7 +509,9 @@ class Lines:
         return None
 
 
-def network_match(page, base, runner, res, work, check):
+def network_match(page, base, runner, res, work, check, page_hosts=False):
+    """The page as the guest of a runner host, or (page_hosts) as the host of a runner guest that
+    joins by the room code the page's screen shows."""
     relay_bin = os.path.join(os.path.dirname(os.path.abspath(runner)), "rhombulus2-relay")
     relay = subprocess.Popen([relay_bin, "--bind", "127.0.0.1", "--port", "0", "--ws", "0",
                               "--packets-per-second", "10000"],
@@ -523,17 +525,10 @@ def network_match(page, base, runner, res, work, check):
         if udp is None or tcp is None:
             return
         udp_port, ws_port = udp.split()[-1], tcp.split()[-1]
-        script = os.path.join(work, "net-host.txt")
+        side = "guest" if page_hosts else "host"
+        script = os.path.join(work, f"net-{side}.txt")
         with open(script, "w") as f:
             f.write(NET_HOST)
-        with open(os.path.join(work, "net-host.out"), "w") as out, \
-                open(os.path.join(work, "net-host.err"), "w") as err:
-            host = subprocess.Popen(
-                [runner, "--res", res, "--seed", "11", "--no-draw", "--input", script,
-                 "--net-relay", f"127.0.0.1:{udp_port}", "--room", NET_ROOM, "--match-level",
-                 "1", "--ticks", str(NET_TICKS), "--hash-every", "60"], stdout=out, stderr=err)
-        check(said.wait("rhombulus2-relay: 1 rooms", 30) is not None,
-              "the runner hosts its room on the relay")
         page.call("Page.navigate",
                   url=f"{base}/index.html?test=1&seed={SEED}&lang=2&relay=127.0.0.1:{ws_port}")
         if not page.wait_for("window.rhombulus !== undefined && rhombulus.ready === true", 120):
@@ -541,9 +536,27 @@ def network_match(page, base, runner, res, work, check):
             return
         page.eval("rhombulus.step(250)")
         check(page.eval("rhombulus.screen()") == 2, "network: the page is at the main menu")
-        page.eval("rhombulus.runFree(); rhombulus.netOpen(2, 'kxp wmn'); true")
+        room = NET_ROOM
+        if page_hosts:
+            page.eval("rhombulus.runFree(); rhombulus.netOpen(1, ''); true")
+            check(said.wait("rhombulus2-relay: 1 rooms", 30) is not None,
+                  "the page hosts a room on the relay")
+            room = page.eval("rhombulus.netStatus()").split("\n")[0].split()[-1]
+        args = [runner, "--res", res, "--seed", "11", "--no-draw", "--input", script,
+                "--net-relay", f"127.0.0.1:{udp_port}", "--room", room, "--ticks",
+                str(NET_TICKS), "--hash-every", "60"]
+        if not page_hosts:
+            args += ["--match-level", "1"]
+        with open(os.path.join(work, f"net-{side}.out"), "w") as out, \
+                open(os.path.join(work, f"net-{side}.err"), "w") as err:
+            host = subprocess.Popen(args, stdout=out, stderr=err)
+        if not page_hosts:
+            check(said.wait("rhombulus2-relay: 1 rooms", 30) is not None,
+                  "the runner hosts its room on the relay")
+            page.eval("rhombulus.runFree(); rhombulus.netOpen(2, 'kxp wmn'); true")
         playing = page.wait_for("rhombulus.netHashes.length > 0", 60)
-        check(playing, "the page joins the runner's match by its room code")
+        check(playing, f"the page {'hosts' if page_hosts else 'joins'} the runner's match by "
+              f"the room code {room}")
         player = Player(page)
         shot_taken = False
         # The page's player aims at the right field and fires while the match runs.
@@ -555,14 +568,14 @@ def network_match(page, base, runner, res, work, check):
             time.sleep(0.05)
             player.mouse("mouseReleased", button="left", clickCount=1)
             if not shot_taken and len(page.eval("rhombulus.netHashes")) >= 6:
-                page.shot(f"{work}/page-net-match.png")
+                page.shot(f"{work}/page-net-match-{side}.png")
                 shot_taken = True
             time.sleep(0.4)
-        check(page.eval("rhombulus.netEnded") >= 0, "the page's match ends when the host's does")
+        check(page.eval("rhombulus.netEnded") >= 0, "the page's match ends when the runner's does")
         host_status = host.wait(timeout=60)
-        check(host_status == 0, f"the runner host ends its match (status {host_status})")
+        check(host_status == 0, f"the runner {side} ends its match (status {host_status})")
         host_hashes = []
-        for line in open(os.path.join(work, "net-host.out")):
+        for line in open(os.path.join(work, f"net-{side}.out")):
             words = line.split()
             if len(words) == 4 and words[0] == "tick" and words[2] == "hash":
                 host_hashes.append([int(words[1]), words[3]])
@@ -572,7 +585,7 @@ def network_match(page, base, runner, res, work, check):
               f"({len(page_hashes)} and {len(host_hashes)} hashes)")
         page.call("Input.dispatchKeyEvent", type="keyDown", key="Escape", code="Escape",
                   windowsVirtualKeyCode=27)
-        page.shot(f"{work}/page-net-after.png")
+        page.shot(f"{work}/page-net-after-{side}.png")
     finally:
         for p in (host, relay):
             if p is not None and p.poll() is None:
@@ -611,6 +624,7 @@ def main():
         free_running(page, base, work, check)
         replay_dropped(page, base, runner, res, work, check)
         network_match(page, base, runner, res, work, check)
+        network_match(page, base, runner, res, work, check, page_hosts=True)
         # A figure, not a check: a busy machine is slower, not wrong.
         log(f"figure: the test took {time.monotonic() - started:.0f} s")
     finally:
