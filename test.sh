@@ -19,6 +19,11 @@ phase "installing the packages"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DRHOMBULUS_BUILD_TESTS=ON > /dev/null
 cmake --build build -j "$jobs"
 phase "the plain build"
+# The browser version from the plain build's pictures and texts; configuring the plain build
+# again registers its test (web.page: the page in headless Chromium against the runner).
+RHOMBULUS_NATIVE_BUILD=build ./web.sh --no-serve
+cmake -S . -B build > /dev/null
+phase "the browser build"
 (cd build && ctest --output-on-failure -j "$jobs" --timeout 300)
 phase "the plain build's tests"
 

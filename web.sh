@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # ./web.sh [--no-serve]: the game for the browser in build-web/, then served on
-# http://127.0.0.1:8080 (Ctrl+C stops it). Installs Debian's emscripten, node-acorn, chromium and
-# python3-websocket when they are missing; the pictures, sounds and levels come from a native build
+# http://127.0.0.1:8080 (Ctrl+C stops it). Installs Debian's emscripten, node-acorn, libstb-dev,
+# chromium and python3-websocket when they are missing; the pictures, sounds and levels come from a native build
 # (RHOMBULUS_NATIVE_BUILD, default build/), built here first when needed.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -19,6 +19,8 @@ port=${RHOMBULUS_WEB_PORT:-8080}
 need=()
 command -v emcc >/dev/null || need+=(emscripten)
 [ -d /usr/share/nodejs/acorn ] || need+=(node-acorn)
+# stb's deflate stands in for zlib (emscripten's port would be downloaded).
+[ -f /usr/include/stb/stb_image_write.h ] || need+=(libstb-dev)
 # Chromium and Python's WebSocket client drive the page in the test web.page.
 command -v chromium >/dev/null || need+=(chromium)
 /usr/bin/python3 -c "import websocket" 2>/dev/null || need+=(python3-websocket)

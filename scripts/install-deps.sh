@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the game needs to build ("build") or to build and test ("test").
+# Installs the Debian packages the game needs to build ("build"), to build and test ("test"), or
+# to build the browser version too ("web").
 # Only missing packages are installed; sudo is used when not running as root.
 set -euo pipefail
 
@@ -7,12 +8,17 @@ build_pkgs=(build-essential cmake ninja-build pkg-config libsdl2-dev libsdl2-mix
             libcairo2-dev fonts-dejavu-core fonts-noto-cjk libmp3lame-dev libpng-dev libenet-dev
             libglib2.0-dev zlib1g-dev
             # the online server: database, HTTP, JSON, keys
-            libsqlite3-dev libpq-dev libcpp-httplib-dev nlohmann-json3-dev libsodium-dev)
+            libsqlite3-dev libpq-dev libcpp-httplib-dev nlohmann-json3-dev libsodium-dev
+            # the relay's WebSocket door for browsers (Boost.Beast)
+            libboost-dev)
+# The browser build (./web.sh) and its test in headless Chromium.
+web_pkgs=(emscripten node-acorn libstb-dev chromium python3-websocket)
 test_pkgs=(libgtest-dev googletest postgresql chromium xvfb xauth x11-utils libx11-dev xdotool mpg123 openbox
            desktop-file-utils appstream time clang libclang-rt-14-dev gettext shared-mime-info)
 
 want=("${build_pkgs[@]}")
-if [ "${1:-build}" = "test" ]; then want+=("${test_pkgs[@]}"); fi
+if [ "${1:-build}" = "test" ]; then want+=("${test_pkgs[@]}" "${web_pkgs[@]}"); fi
+if [ "${1:-build}" = "web" ]; then want+=("${web_pkgs[@]}"); fi
 
 missing=()
 for p in "${want[@]}"; do

@@ -184,6 +184,10 @@
           Module.ccall("rhombulus_language_of", "number", ["string"], [navigator.language || "en"]);
       if (!problemShown) status.textContent = "";
       canvas.focus();
+      // The relay's WebSocket door for network matches: ?relay=HOST:PORT, else this page's
+      // host on the relay's default port.
+      Module.ccall("rhombulus_set_relay", null, ["string"],
+                   [params.get("relay") || (location.hostname || "127.0.0.1") + ":27431"]);
       Module.ccall("rhombulus_start", null, ["number", "number", "number"],
                    [seedOfPage(), lang, testing ? 1 : 0]);
       window.rhombulus.ready = true;
@@ -201,6 +205,31 @@
       window.rhombulusMainMenuTick = tick;
       console.log("rhombulus2: main menu at tick " + tick + " after " +
                   Math.round(window.rhombulusMainMenuMs) + " ms");
+      // #host, #join=CODE or #watch=CODE: the network match screen, as if its button was
+      // pressed (a link a host sends to a friend).
+      const net = /^#(host|join|watch)(?:=([A-Za-z0-9 -]{0,16}))?$/.exec(
+          decodeURIComponent(location.hash));
+      const replay = /^#replay=(.+)$/.exec(location.hash);
+      if (replay !== null && !testing) {
+        fetch(decodeURIComponent(replay[1]))
+            .then((r) => r.ok ? r.arrayBuffer() : Promise.reject(r.status))
+            .then((bytes) => watchReplay(new Uint8Array(bytes)))
+            .catch((e) => { status.textContent = "The replay could not be fetched (" + e + ")."; });
+      }
+      if (net !== null && !testing) {
+        const ask = { host: 1, join: 2, watch: 3 }[net[1]];
+        Module.ccall("rhombulus_net_open", null, ["number", "string"], [ask, net[2] || ""]);
+      }
+    },
+    // Both ends' state hashes of every 60th tick of a network match, and its end.
+    rhombulusNetHash: function (tick, hash) {
+      window.rhombulus.netHashes.push([tick, hash]);
+    },
+    rhombulusNetEnded: function (tick) {
+      window.rhombulus.netEnded = tick;
+    },
+    rhombulusReplayEnded: function (tick, hash) {
+      window.rhombulus.replayEnded = [tick, hash];
     },
     rhombulusAfterTick: store,
     rhombulusMessage: function (text) {
@@ -220,13 +249,27 @@
   });
 
   // A level pack (a .txt file) dropped on the page goes into the levels folder, where "My
-  // Levels" finds it, as a pack a player drops into the folder on the desktop.
+  // Levels" finds it, as a pack a player drops into the folder on the desktop; a kept game (a
+  // .r2replay file) plays in the replay viewer.
   const kMaxPackBytes = 1 << 20;
+  const kMaxReplayBytes = 16 << 20;
+  function watchReplay(bytes) {
+    FS.writeFile("/tmp/watched.r2replay", bytes);
+    if (Module.ccall("rhombulus_watch_replay", "number", ["string"], ["/tmp/watched.r2replay"])) {
+      status.textContent = "Replay: Space pauses, the arrows change the speed, Escape ends it.";
+      setTimeout(() => { status.textContent = ""; }, 8000);
+    }
+    canvas.focus();
+  }
   function takeFiles(files) {
     const names = [];
     let refused = 0;
     for (const file of files) {
       const name = file.name.replace(/[^A-Za-z0-9._ -]/g, "_");
+      if (name.toLowerCase().endsWith(".r2replay") && file.size <= kMaxReplayBytes) {
+        file.arrayBuffer().then((bytes) => watchReplay(new Uint8Array(bytes)));
+        continue;
+      }
       if (!name.toLowerCase().endsWith(".txt") || name.startsWith(".") ||
           file.size > kMaxPackBytes) {
         ++refused;
@@ -237,14 +280,55 @@
         return name;
       }));
     }
+    if (names.length === 0 && refused === 0) return;
     Promise.all(names).then((taken) => {
       const said = [];
       if (taken.length > 0) said.push("In My Levels now: " + taken.join(", ") + ".");
-      if (refused > 0) said.push("Only level packs (.txt files) are taken.");
+      if (refused > 0) said.push("Only level packs (.txt) and replays (.r2replay) are taken.");
       status.textContent = said.join(" ");
       setTimeout(() => { status.textContent = ""; }, 6000);
     });
   }
+  // The files panel: each pack of My Levels as a download, and a picker for packs and replays.
+  const files = document.getElementById("files");
+  let packLinks = [];
+  function listPacks() {
+    for (const url of packLinks) URL.revokeObjectURL(url);
+    packLinks = [];
+    const list = document.getElementById("pack-list");
+    list.textContent = "";
+    let names = [];
+    try {
+      names = FS.readdir("/data/levels").filter((n) => n.toLowerCase().endsWith(".txt")).sort();
+    } catch (e) { /* no folder yet */ }
+    for (const name of names) {
+      const url = URL.createObjectURL(
+          new Blob([FS.readFile("/data/levels/" + name)], { type: "text/plain" }));
+      packLinks.push(url);
+      const link = document.createElement("a");
+      link.href = url;
+      link.download = name;
+      link.textContent = name;
+      const item = document.createElement("li");
+      item.appendChild(link);
+      list.appendChild(item);
+    }
+    if (names.length === 0) list.textContent = "(none yet: make one in the level editor)";
+  }
+  document.getElementById("files-button").addEventListener("click", () => {
+    if (!window.rhombulus.ready) return;
+    files.hidden = !files.hidden;
+    if (!files.hidden) listPacks();
+  });
+  document.getElementById("files-close").addEventListener("click", () => {
+    files.hidden = true;
+    canvas.focus();
+  });
+  document.getElementById("file-picker").addEventListener("change", (e) => {
+    if (window.rhombulus.ready) takeFiles(e.target.files);
+    e.target.value = "";
+    files.hidden = true;
+  });
   addEventListener("dragover", (e) => e.preventDefault());
   addEventListener("drop", (e) => {
     e.preventDefault();
@@ -257,6 +341,14 @@
     ticks: () => Module.ccall("rhombulus_ticks", "number", [], []),
     screen: () => Module.ccall("rhombulus_screen", "number", [], []),
     stateHash: () => Module.ccall("rhombulus_state_hash", "string", [], []),
+    // The page's own clock from now on (a network match runs on it).
+    runFree: () => Module.ccall("rhombulus_run_free", null, [], []),
+    netOpen: (ask, address) =>
+      Module.ccall("rhombulus_net_open", null, ["number", "string"], [ask, address]),
+    netStatus: () => Module.ccall("rhombulus_net_status", "string", [], []),
+    netHashes: [],
+    replayEnded: null,
+    netEnded: -1,
     ready: false,
   };
 })();

@@ -58,6 +58,7 @@ struct NetMenu {
         bool playing = false;  // its match runs: it can be watched, not joined
     };
     std::vector<Found> found;  // the hosts waiting or playing on the LAN
+    bool noLan = false;        // the browser: no LAN to search, the screen says so
 };
 
 // The simulation inside its session: the platform, the pictures and font, the back buffer, the

@@ -12,6 +12,8 @@
 namespace {
 
 constexpr int kAddressY = 420;
+// The panel's width for a line of text.
+constexpr int kFoundTextWidth = 370;
 
 }  // namespace
 
@@ -48,8 +50,25 @@ void NetMatchScreen(Game& game) {
     DrawButtonLabel(game, kJoinButton, Tr(game, "Join a game"), 3);
     DrawButtonLabel(game, kWatchButton, TrC(game, "network", "Watch"), 3);
     const int count = static_cast<int>(m.found.size());
-    if (count == 0 && !m.busy)
+    if (count == 0 && !m.busy && m.noLan) {
+        // Two lines, split at the colon, where one is wider than the panel.
+        const std::string why = Tr(game, "A browser cannot search the LAN: use a room code");
+        std::size_t cut = why.find(": ");
+        std::size_t skip = 2;
+        if (cut == std::string::npos) {
+            cut = why.find("\uFF1A");  // the full-width colon
+            skip = 3;
+        }
+        if (TextWidth(game, why) <= kFoundTextWidth || cut == std::string::npos) {
+            DrawText(game, 400, kFirstFoundY, kAlignCentre, why, 3);
+        } else {
+            const std::size_t end = why[cut] == ':' ? cut + 1 : cut + 3;
+            DrawText(game, 400, kFirstFoundY, kAlignCentre, why.substr(0, end), 3);
+            DrawText(game, 400, kFirstFoundY + 22, kAlignCentre, why.substr(cut + skip), 3);
+        }
+    } else if (count == 0 && !m.busy) {
         DrawText(game, 400, kFirstFoundY, kAlignCentre, Tr(game, "No game found on the LAN"), 3);
+    }
     for (int i = 0; i < count && i < kFoundRows; ++i)
         DrawButtonLabel(game, kFirstFoundButton + i, m.found[i].label, 3);
     DrawButtonLabel(game, kStartLevelButton,

@@ -17,9 +17,6 @@ typedef struct _ENetPeer ENetPeer;
 
 namespace net {
 
-// Our default port, one fixed number for host and relay.
-inline constexpr std::uint16_t kDefaultPort = 27431;
-
 // enet_initialize once for the process; false when the library cannot start.
 bool StartEnet();
 

@@ -14,6 +14,9 @@ namespace net {
 
 // Raised whenever a message changes shape; peers of another version are refused at the hello.
 inline constexpr std::uint16_t kProtocolVersion = 3;
+// Our default port, one fixed number for host and relay (UDP; the relay's WebSocket door
+// takes the same number in TCP).
+inline constexpr std::uint16_t kDefaultPort = 27431;
 // No packet of ours is larger, so nothing bigger is ever read into memory.
 inline constexpr std::size_t kMaxPacketBytes = 1280;
 // What a player may hand the relay: the relay's stamp must still fit.

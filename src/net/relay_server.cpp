@@ -75,7 +75,11 @@ void RelayServer::Carry(std::int64_t) {
     }
     for (RelayAction& a : core_.TakeActions()) {
         auto it = byId.find(a.peer);
-        if (it == byId.end()) continue;
+        if (it == byId.end()) {
+            // Not an ENet peer: the bridge's, or one gone meanwhile (the bridge ignores those).
+            if (external_) external_(a);
+            continue;
+        }
         if (a.kind == RelayAction::Kind::Forget) {
             it->second->data = nullptr;
             enet_peer_disconnect_now(it->second, 0);
@@ -95,6 +99,12 @@ void RelayServer::Carry(std::int64_t) {
             enet_packet_destroy(packet);
     }
     enet_host_flush(host_);
+}
+
+PeerId RelayServer::ConnectExternal(AddressKey address, std::int64_t nowMs) {
+    const PeerId id = nextId_++;
+    if (nextId_ == 0) nextId_ = 1;
+    return core_.Connect(id, address, nowMs) ? id : 0;
 }
 
 void RelayServer::Service(std::int64_t nowMs, int waitMs) {

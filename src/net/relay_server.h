@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "net/relay_core.h"
@@ -26,6 +28,21 @@ class RelayServer {
     // ENet peers that have not said their hello yet (as of the last Service).
     int PendingPeers() const { return guard_->Pending(); }
 
+    // Peers that come by another road (the WebSocket bridge, ws_relay.h) share the rooms, the
+    // bounds and the rate limits of ENet's; what the rooms say to them goes to the sink.
+    using ExternalSink = std::function<void(const RelayAction&)>;
+    void SetExternalSink(ExternalSink sink) { external_ = std::move(sink); }
+    // The new peer's id, 0 when the relay is full or its address holds its share of peers
+    // without a hello.
+    PeerId ConnectExternal(AddressKey address, std::int64_t nowMs);
+    void ReceiveExternal(PeerId peer, Channel channel, std::span<const std::uint8_t> bytes,
+                         std::int64_t nowMs) {
+        core_.Receive(peer, channel, bytes, nowMs);
+    }
+    void DisconnectExternal(PeerId peer, std::int64_t nowMs) { core_.Disconnect(peer, nowMs); }
+    // Carries out at once what the rooms said since the last Service.
+    void Flush(std::int64_t nowMs) { Carry(nowMs); }
+
   private:
     RelayServer(ENetHost* host, const RelayLimits& limits);
     void Carry(std::int64_t nowMs);
@@ -34,6 +51,7 @@ class RelayServer {
     std::unique_ptr<SlotGuard> guard_;
     std::int64_t nowMs_ = 0;
     PeerId nextId_ = 1;
+    ExternalSink external_;
 };
 
 }  // namespace net

@@ -11,7 +11,9 @@
 #include "menus/transitions.h"
 #include "modes/match.h"
 #include "net/discovery.h"
+#ifndef __EMSCRIPTEN__
 #include "net/enet_transport.h"
+#endif
 #include "net/handshake.h"
 #include "net/net_texts.h"
 #include "net/relay_link.h"
@@ -36,6 +38,17 @@ constexpr std::int64_t kHostWaitMs = 60 * 60 * 1000;
 constexpr std::int64_t kJoinWaitMs = 10000;
 // The last commands and a refusal need a moment on the wire before this side goes.
 constexpr std::int64_t kLingerMs = 300;
+
+std::unique_ptr<net::Transport> ConnectOut(const NetSessionConfig& config, const std::string& host,
+                                           std::uint16_t port, std::string* error) {
+    if (config.connect) return config.connect(host, port, error);
+#ifdef __EMSCRIPTEN__
+    *error = "no way to connect";
+    return nullptr;
+#else
+    return net::EnetTransport::Connect(host, port, error);
+#endif
+}
 // A spectator that holds more ticks than this runs two a frame until it is this close again.
 constexpr std::size_t kWatchLagTicks = 24;
 
@@ -222,15 +235,19 @@ void NetSession::Host(Game& game, std::int64_t nowMs) {
         std::string host;
         std::uint16_t port = 0;
         if (SplitAddress(config_.relay, host, port, net::kDefaultPort)) {
-            auto toRelay = net::EnetTransport::Connect(host, port, &error);
+            auto toRelay = ConnectOut(config_, host, port, &error);
             if (toRelay != nullptr)
                 TakeLink(std::make_unique<net::RelayLink>(std::move(toRelay), net::Role::Host));
         }
     } else {
+#ifdef __EMSCRIPTEN__
+        error = "a browser hosts only through a relay";
+#else
         auto listening = net::EnetTransport::Listen("", config_.port, &error);
         if (listening != nullptr)
             listening->AcceptWatchers(NetGameVersion(), MatchLevelsHash(config_.resDir));
         TakeLink(std::move(listening));
+#endif
     }
     if (!LinkOpened(game, error)) return;
     net::HandshakeConfig hc = HandshakeOf(net::Role::Host, kHostWaitMs, !config_.relay.empty());
@@ -299,7 +316,7 @@ bool NetSession::OpenTo(Game& game, net::Role self, std::string& room) {
         menu.status = {Tr(game, net::ReasonWords(net::Reason::BadCode))};
         return false;
     }
-    auto to = net::EnetTransport::Connect(host, port, &error);
+    auto to = ConnectOut(config_, host, port, &error);
     if (to != nullptr && viaRelay)
         TakeLink(std::make_unique<net::RelayLink>(std::move(to), self));
     else

@@ -53,6 +53,11 @@ struct NetSessionConfig {
     std::string name = "rhombulus2";  // this player's name in the LAN list
     std::uint64_t seed = 1;           // the match's seed when this side hosts
     net::LinkFaults faults;           // for tests: a bad link on this side's end
+    // How this side reaches a host or the relay; unset: ENet over UDP (the browser's WebSocket
+    // sets it).
+    std::function<std::unique_ptr<net::Transport>(const std::string& host, std::uint16_t port,
+                                                  std::string* error)>
+        connect;
     // Before each match tick a player's machine runs: the game then, the tick (0 the first) and
     // both players' commands, to keep the match as a replay.
     std::function<void(const Game&, std::uint32_t, const net::WireCommand&,

@@ -14,10 +14,20 @@
 
 #include "core/game.h"
 #include "core/state_io.h"
+#include "menus/transitions.h"
+#include "net/net_texts.h"
+#include "platform/file_bytes.h"
 #include "platform/web/web_platform.h"
+#include "presentation/render.h"
+#include "runner/game_replays.h"
+#include "runner/replay_watch.h"
 #include "shell/frame_loop.h"
 #include "shell/input.h"
+#include "shell/net_session.h"
 #include "shell/user_files.h"
+#include "web/ws_transport.h"
+
+extern "C" const char* rhombulus_state_hash();
 
 namespace {
 
@@ -32,6 +42,14 @@ constexpr int kPadButtons = 16;
 constexpr int kPadButtonOfIndex[kPadButtons] = {
     kPadA, kPadB,     kPadX, -1, kPadLeftShoulder, kPadRightShoulder, -1,       -1,
     -1,    kPadStart, -1,    -1, kPadUp,           kPadDown,          kPadLeft, kPadRight};
+
+// A kept game (.r2replay) dropped on the page, watched in a game of its own over the page's.
+struct Watching {
+    ScratchFolder scratch;
+    ReplayWatch watch;
+    std::unique_ptr<Game> game;
+    bool over = false;
+};
 
 struct WebSession {
     std::unique_ptr<Game> game;
@@ -50,6 +68,15 @@ struct WebSession {
     bool padButtons[2][kPadButtons] = {};
     int stickX[2] = {0, 0};
     int stickY[2] = {0, 0};
+    // The network match, through the relay's WebSocket door (HOST:PORT, the page's choice).
+    std::string relay;
+    std::unique_ptr<NetSession> net;
+    // In a match the page's mouse and keys reach only this side's command, never the game.
+    LocalControls local;
+    bool waitingShown = false;
+    // After a match its last picture stays a moment before the main menu's ticks go on.
+    double holdUntilMs = -1.0;
+    std::unique_ptr<Watching> replay;
 };
 
 WebSession web;
@@ -60,12 +87,39 @@ bool Running() {
 
 void PollPads(Game& game);
 
+// A tick of the replay watched: Speed() ticks of the kept game. At its end its last picture
+// stays until a key or a click (EndWatching).
+void ReplayTick() {
+    Watching& w = *web.replay;
+    ++web.ticks;
+    if (w.over) return;
+    const ScriptKeys keys{web.platform->keysDown, web.platform->keysTapped};
+    if (w.watch.Frame(*w.game, keys)) return;
+    w.over = true;
+    // clang-format off
+    EM_ASM({ if (Module.rhombulusReplayEnded) Module.rhombulusReplayEnded($0, UTF8ToString($1)); },
+           static_cast<double>(w.watch.Tick()), rhombulus_state_hash());
+    // clang-format on
+}
+
+// Back to the page's own game, its picture sent whole again.
+void EndWatching() {
+    web.replay.reset();
+    web.platform->keysDown.fill(false);
+    web.platform->keysTapped.fill(false);
+    ForgetShownScene(*web.game);
+    web.platform->Exposed();
+}
+
 void RunTick() {
+    if (web.replay != nullptr) return ReplayTick();
     Game& game = *web.game;
     // The pads are read just before the tick, as the window takes its events.
     PollPads(game);
     FrameTick(game);
     ++web.ticks;
+    // What the network match screen asked for in this tick, and what the network says.
+    if (web.net != nullptr) web.net->Poll(game, static_cast<std::int64_t>(emscripten_get_now()));
     if (web.releaseAfterTick) {
         web.releaseAfterTick = false;
         game.command.Button(false);
@@ -89,9 +143,62 @@ bool MayTick() {
     return Running() && web.focused && !web.platform->messageOpen && web.game->session.TimerEnabled;
 }
 
+bool NetMatch() {
+    return web.net != nullptr && web.net->InMatch();
+}
+
+// A network match's tick, once both players' commands are there; false while the other's are
+// late. A match that ends shows why, then this side's own game is back at the main menu.
+bool NetTick(double nowMs) {
+    Game& game = *web.game;
+    // The page's record becomes this side's command; the game sees only both players' commands.
+    FoldIntoControls(game, game.command, web.local);
+    game.command.events.clear();
+    const NetSession::Tick tick =
+        web.net->MatchTick(game, web.local, static_cast<std::int64_t>(nowMs));
+    if (tick == NetSession::Tick::kWaiting) {
+        if (web.net->ShowWaiting() && !web.waitingShown)
+            ShowNotice(game, Tr(game, net::kWaitingWords));
+        web.waitingShown = web.waitingShown || web.net->ShowWaiting();
+        return false;
+    }
+    web.waitingShown = false;
+    ++web.ticks;
+    if (tick == NetSession::Tick::kRan) {
+        if (web.net->LastTick() % 60 == 0) {
+            // For the test and the curious: both ends' hashes of every 60th match tick.
+            // clang-format off
+            EM_ASM({ if (Module.rhombulusNetHash) Module.rhombulusNetHash($0, UTF8ToString($1)); },
+                   static_cast<double>(web.net->LastTick()), rhombulus_state_hash());
+            // clang-format on
+        }
+        return true;
+    }
+    const Words why = web.net->EndWords();
+    if (why.id != nullptr) {
+        std::fprintf(stderr, "rhombulus2: %s\n", Tr(game, why));
+        ShowNotice(game, Tr(game, why));
+    }
+    web.net->BackToMenu(game);
+    web.holdUntilMs = nowMs + 3000.0;
+    // clang-format off
+    EM_ASM({ if (Module.rhombulusNetEnded) Module.rhombulusNetEnded($0); },
+           static_cast<double>(web.net->LastTick()));
+    // clang-format on
+    return true;
+}
+
 EM_BOOL AnimationFrame(double nowMs, void*) {
     if (!Running()) return EM_FALSE;
-    if (web.stepped || !MayTick()) {
+    if (web.holdUntilMs >= 0.0) {
+        if (nowMs < web.holdUntilMs) return EM_TRUE;
+        web.holdUntilMs = -1.0;
+        web.lastFrameMs = -1.0;
+    }
+    // A network match and its screen go on without the focus: the other player is there.
+    const bool netGoesOn = web.net != nullptr && !web.platform->messageOpen &&
+                           (NetMatch() || web.game->shell.ScreenId == kScreenNetMatch);
+    if (web.stepped || !(MayTick() || netGoesOn)) {
         web.lastFrameMs = -1.0;
         return EM_TRUE;
     }
@@ -103,9 +210,16 @@ EM_BOOL AnimationFrame(double nowMs, void*) {
     web.owedMs += nowMs - web.lastFrameMs;
     web.lastFrameMs = nowMs;
     web.owedMs = std::min(web.owedMs, kMaxCatchUp * kTickMs);
-    while (web.owedMs >= kTickMs && MayTick()) {
+    while (web.owedMs >= kTickMs && Running() && web.holdUntilMs < 0.0) {
+        if (NetMatch()) {
+            // The other's commands are late: the next frame tries again.
+            if (!NetTick(nowMs)) break;
+        } else if (MayTick() || netGoesOn) {
+            RunTick();
+        } else {
+            break;
+        }
         web.owedMs -= kTickMs;
-        RunTick();
     }
     return Running() ? EM_TRUE : EM_FALSE;
 }
@@ -126,7 +240,23 @@ void CanvasToPicture(const EmscriptenMouseEvent& e, int& x, int& y) {
 }
 
 bool TakesInput() {
-    return Running() && !web.platform->messageOpen;
+    return Running() && !web.platform->messageOpen && web.replay == nullptr;
+}
+
+// The viewer's keys: Space or P pauses, the arrows right and up watch faster, left and down
+// slower; Escape, and any key or click once the replay is over, go back to the game.
+bool ViewerKey(const std::string& code) {
+    Watching& w = *web.replay;
+    if (w.over || code == "Escape") {
+        EndWatching();
+    } else if (code == "Space" || code == "KeyP") {
+        w.watch.TogglePause();
+    } else if (code == "ArrowRight" || code == "ArrowUp") {
+        w.watch.Faster();
+    } else if (code == "ArrowLeft" || code == "ArrowDown") {
+        w.watch.Slower();
+    }
+    return true;
 }
 
 EM_BOOL MouseMove(int, const EmscriptenMouseEvent* e, void*) {
@@ -138,6 +268,11 @@ EM_BOOL MouseMove(int, const EmscriptenMouseEvent* e, void*) {
 }
 
 EM_BOOL MouseButton(int type, const EmscriptenMouseEvent* e, void*) {
+    if (Running() && web.replay != nullptr && web.replay->over &&
+        type == EMSCRIPTEN_EVENT_MOUSEDOWN) {
+        EndWatching();
+        return EM_TRUE;
+    }
     if (!TakesInput()) return EM_FALSE;
     Game& game = *web.game;
     const bool down = type == EMSCRIPTEN_EVENT_MOUSEDOWN;
@@ -245,6 +380,8 @@ void TypedText(Game& game, const EmscriptenKeyboardEvent& k) {
 }
 
 EM_BOOL Key(int type, const EmscriptenKeyboardEvent* k, void*) {
+    if (Running() && web.replay != nullptr && !web.platform->messageOpen)
+        return type == EMSCRIPTEN_EVENT_KEYDOWN && !k->repeat ? ViewerKey(k->code) : EM_TRUE;
     if (!TakesInput()) return EM_FALSE;
     Game& game = *web.game;
     const bool down = type == EMSCRIPTEN_EVENT_KEYDOWN;
@@ -270,7 +407,8 @@ void Focus(bool focused) {
     web.focused = focused;
     web.game->command.LetGo(kFromKeyboard | kFromPadButton | kFromPadStick);
     web.platform->Exposed();
-    FocusChanged(*web.game, focused);
+    // "Pause" on a lost focus would make this side's game differ from the other's.
+    if (!NetMatch()) FocusChanged(*web.game, focused);
 }
 
 EM_BOOL FocusEvent(int type, const EmscriptenFocusEvent*, void*) {
@@ -318,30 +456,104 @@ EMSCRIPTEN_KEEPALIVE void rhombulus_start(double seed, int firstStartLanguage, i
     game.env.levelsDir = "/data/levels";
     game.shell.FirstStartLanguage = firstStartLanguage;
     web.stepped = stepped != 0;
+    NetSessionConfig netConfig;
+    netConfig.resDir = "/res";
+    netConfig.relay = web.relay;
+    netConfig.seed = clockSeed;
+    netConfig.name = "browser";
+    netConfig.connect = [](const std::string& host, std::uint16_t port, std::string* error) {
+        return std::unique_ptr<net::Transport>(WsTransport::Connect(host, port, error));
+    };
+    web.net = std::make_unique<NetSession>(netConfig);
+    game.netMenu.noLan = true;
     ListenToThePage();
     emscripten_request_animation_frame_loop(AnimationFrame, nullptr);
 }
 
+// The relay's WebSocket door, HOST:PORT, before rhombulus_start.
+EMSCRIPTEN_KEEPALIVE void rhombulus_set_relay(const char* relay) {
+    web.relay = relay;
+}
+
+// The page's address asked for the network match (#join=CODE, #watch=CODE, #host): its screen,
+// the code typed in, and the ask as if its button were pressed. ask: 1 host, 2 join, 3 watch.
+EMSCRIPTEN_KEEPALIVE void rhombulus_net_open(int ask, const char* address) {
+    if (!Running() || NetMatch()) return;
+    Game& game = *web.game;
+    ShowNetMatch(game);
+    game.netMenu.address = address;
+    game.netMenu.ask = ask == 1   ? NetMenu::Ask::kHost
+                       : ask == 2 ? NetMenu::Ask::kJoin
+                       : ask == 3 ? NetMenu::Ask::kWatch
+                                  : NetMenu::Ask::kNone;
+}
+
 // The test page's clock: n ticks now, whatever the focus; returns the ticks run so far.
 EMSCRIPTEN_KEEPALIVE double rhombulus_step(int n) {
-    for (int i = 0; i < n && Running(); ++i) RunTick();
+    for (int i = 0; i < n && Running() && !NetMatch(); ++i) RunTick();
     return static_cast<double>(web.ticks);
+}
+
+// A kept game the page was given (dropped on it, or #replay=URL) at `path` in the page's files:
+// watched from its start in a game of its own. False, with the reason on the page, when it
+// cannot be shown (damaged, another version, other levels).
+EMSCRIPTEN_KEEPALIVE int rhombulus_watch_replay(const char* path) {
+    if (!Running() || NetMatch() || web.platform->messageOpen) return 0;
+    auto w = std::make_unique<Watching>();
+    const ReplayHeader here = ThisGamesReplayHeader("/res", 0, 0);
+    const FileBytes file = ReadFileBytes(path, kMaxInputScriptBytes);
+    std::string why = "it cannot be read";
+    bool ok = file.Ok() && w->watch.Load(std::string(file.bytes.begin(), file.bytes.end()),
+                                         here.version, here.levels, why);
+    if (ok) {
+        w->game = std::make_unique<Game>();
+        InitGame(*w->game, *web.platform, "/res", w->watch.Header().seed);
+        ok = w->watch.Prepare(*w->game, w->scratch.Path(), why);
+    }
+    if (!ok) {
+        web.platform->ShowMessage("The replay cannot be shown: " + why);
+        return 0;
+    }
+    web.platform->keysDown.fill(false);
+    web.platform->keysTapped.fill(false);
+    web.platform->Exposed();
+    web.replay = std::move(w);
+    return 1;
+}
+
+// What the network screen says (the room code while hosting, why a join failed), a line each.
+EMSCRIPTEN_KEEPALIVE const char* rhombulus_net_status() {
+    static std::string text;
+    text.clear();
+    if (web.game != nullptr) {
+        for (const std::string& line : web.game->netMenu.status) text += line + "\n";
+    }
+    return text.c_str();
+}
+
+// The test page hands the clock back to the animation frames.
+EMSCRIPTEN_KEEPALIVE void rhombulus_run_free() {
+    web.stepped = false;
 }
 
 EMSCRIPTEN_KEEPALIVE double rhombulus_ticks() {
     return static_cast<double>(web.ticks);
 }
 
+// The screen shown: the watched replay's while one plays.
 EMSCRIPTEN_KEEPALIVE int rhombulus_screen() {
+    if (web.replay != nullptr) return web.replay->game->shell.ScreenId;
     return web.game != nullptr ? web.game->shell.ScreenId : -1;
 }
 
 // The simulation's state hash as 16 hex digits, to compare with the runner's --hash-every.
 EMSCRIPTEN_KEEPALIVE const char* rhombulus_state_hash() {
     static char text[17];
-    std::snprintf(
-        text, sizeof text, "%016llx",
-        web.game != nullptr ? static_cast<unsigned long long>(StateHash(*web.game)) : 0ull);
+    std::snprintf(text, sizeof text, "%016llx",
+                  web.replay != nullptr
+                      ? static_cast<unsigned long long>(StateHash(*web.replay->game))
+                  : web.game != nullptr ? static_cast<unsigned long long>(StateHash(*web.game))
+                                        : 0ull);
     return text;
 }
 
@@ -353,6 +565,12 @@ EMSCRIPTEN_KEEPALIVE const std::uint8_t* rhombulus_picture() {
 // The tab is closed or reloaded: what the window's close button keeps (the settings, the game
 // on screen for the next start) is written before the page goes.
 EMSCRIPTEN_KEEPALIVE void rhombulus_page_closing() {
+    // In a network match the other player is told, and this side's own game is back before
+    // its files are written.
+    if (Running() && NetMatch()) {
+        web.game->command.events.clear();
+        web.net->Leave(*web.game);
+    }
     if (Running()) WindowCloseRequested(*web.game);
 }
 

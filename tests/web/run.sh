@@ -10,4 +10,4 @@ if [ "$1/rhombulus2.wasm" -ot "$2" ]; then
 fi
 work=${4:-$(mktemp -d /tmp/rhombulus2-web-test.XXXXXX)}
 echo "screenshots in $work"
-exec timeout 300 /usr/bin/python3 "$(dirname "$0")/page_test.py" "$1" "$2" "$3" "$work"
+exec timeout 480 /usr/bin/python3 "$(dirname "$0")/page_test.py" "$1" "$2" "$3" "$work"
