@@ -1,5 +1,5 @@
-// rhombulus2-server --data DIR [--http HOST:PORT] [--res DIR] [--workers N]: the online
-// boards. Every submitted game is played again here before its score counts.
+// rhombulus2-server [--config FILE] --data DIR [--http HOST:PORT] [--res DIR] [--workers N]:
+// the online boards. Every submitted game is played again here before its score counts.
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,13 +10,18 @@
 #include <thread>
 
 #include "core/paths.h"
+#include "server/config_file.h"
 #include "server/server.h"
+#include "shell/command_line.h"
 
 namespace {
 
 const char kUsage[] =
-    "usage: rhombulus2-server --data DIR [--http HOST:PORT] [--res DIR] [--workers N]\n"
-    "                         [--ticket-slack SECONDS] [--address-rate N]\n"
+    "usage: rhombulus2-server [--config FILE] --data DIR [--http HOST:PORT] [--res DIR]\n"
+    "                         [--workers N] [--ticket-slack SECONDS] [--address-rate N]\n"
+    "       rhombulus2-server --version | --help\n"
+    "  --config FILE    \"key = value\" lines for the options below (data = DIR, ...);\n"
+    "                   the command line wins\n"
     "  --data DIR       the database and the server's key (made when missing)\n"
     "  --http HOST:PORT where to serve the API (127.0.0.1:8642; port 0: any free one)\n"
     "  --res DIR        the game whose replays are played (res/ beside the program)\n"
@@ -24,8 +29,12 @@ const char kUsage[] =
     "  --ticket-slack S seconds a game may run beyond the time since its ticket (60)\n"
     "  --address-rate N requests a second one address may send (20, bursts of 5 times that)\n";
 
+// The config file's name and line of the option being read, "" for the command line's own.
+std::string gWhere;
+
 int Usage(const std::string& why) {
-    std::fprintf(stderr, "rhombulus2-server: %s\n%s", why.c_str(), kUsage);
+    const std::string where = gWhere.empty() ? "" : gWhere + ": ";
+    std::fprintf(stderr, "rhombulus2-server: %s%s\n%s", where.c_str(), why.c_str(), kUsage);
     return 2;
 }
 
@@ -49,14 +58,24 @@ std::string ResBesideBinary() {
 int main(int argc, char** argv) {
     ServerOptions options;
     options.resDir = ResBesideBinary();
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
+    ServerArgs args;
+    std::string why;
+    if (!ArgsWithConfig(std::vector<std::string>(argv + 1, argv + argc), args, why))
+        return Usage(why);
+    const int count = static_cast<int>(args.args.size());
+    for (int i = 0; i < count; ++i) {
+        const std::string arg = args.args[i];
+        gWhere = args.where[i];
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
             return 0;
         }
-        if (i + 1 >= argc) return Usage(arg + " needs a value");
-        const std::string value = argv[++i];
+        if (arg == "--version") {
+            std::printf("rhombulus2-server %s\n", GameVersion().c_str());
+            return 0;
+        }
+        if (i + 1 >= count) return Usage(arg + " needs a value");
+        const std::string value = args.args[++i];
         long long n = 0;
         if (arg == "--data") {
             options.dataDir = value;
@@ -83,6 +102,7 @@ int main(int argc, char** argv) {
             return Usage("unknown option " + arg);
         }
     }
+    gWhere.clear();
     if (options.dataDir.empty()) return Usage("--data DIR is needed");
     mkdir(options.dataDir.c_str(), 0700);
 
@@ -95,7 +115,6 @@ int main(int argc, char** argv) {
     signal(SIGPIPE, SIG_IGN);
 
     OnlineServer server(options);
-    std::string why;
     if (!server.Open(why)) {
         std::fprintf(stderr, "rhombulus2-server: %s\n", why.c_str());
         return 1;
