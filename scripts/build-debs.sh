@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the Debian packages rhombulus2 and rhombulus2-data from debian/ (dpkg-buildpackage -b)
-# in a copy of this tree, runs lintian on them and puts the .debs into OUTDIR (build-debs/).
+# Builds the Debian packages rhombulus2, rhombulus2-data and rhombulus2-server from debian/
+# (dpkg-buildpackage -b) in a copy of this tree, runs lintian on them and puts the .debs into OUTDIR (build-debs/).
 # Fails when the versions of CMakeLists.txt, debian/changelog and NEWS.md differ, or on any
 # lintian error or warning.
 #   scripts/build-debs.sh [OUTDIR]
@@ -48,7 +48,7 @@ fi
 
 # The debug symbols' package stays in the work folder.
 rm -f "$out"/*.deb
-cp "$work"/rhombulus2_*.deb "$work"/rhombulus2-data_*.deb "$out/"
+cp "$work"/rhombulus2_*.deb "$work"/rhombulus2-data_*.deb "$work"/rhombulus2-server_*.deb "$out/"
 echo "Packages in $out:"
 ls -l "$out"/*.deb
 lintian --fail-on error,warning "$work"/*.changes
