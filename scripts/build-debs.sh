@@ -40,7 +40,10 @@ git -C "$src" ls-files -z --cached --others --exclude-standard |
     tar -C "$src" --null -T - --ignore-failed-read -cf - 2>/dev/null | tar -C "$tree" -xf -
 rm -f "$work"/*.deb "$work"/*.ddeb "$work"/*.changes "$work"/*.buildinfo
 if [ -d /usr/lib/ccache ]; then
-    export PATH=/usr/lib/ccache:$PATH CCACHE_BASEDIR=$tree
+    # Named here, as debhelper gives the build a HOME of its own inside the copy, where a cache
+    # would be thrown away with it.
+    CCACHE_DIR=${CCACHE_DIR:-$(ccache -k cache_dir)}
+    export PATH=/usr/lib/ccache:$PATH CCACHE_BASEDIR=$tree CCACHE_DIR
 fi
 (cd "$tree" && dpkg-buildpackage -b -us -uc -j"$(nproc 2>/dev/null || echo 2)") > "$work/build.log" 2>&1 || {
     tail -40 "$work/build.log"; echo "build-debs: dpkg-buildpackage failed, see $work/build.log" >&2

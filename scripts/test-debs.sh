@@ -15,6 +15,18 @@ ls "$debs"/rhombulus2_*.deb "$debs"/rhombulus2-data_*.deb "$debs"/rhombulus2-ser
 version=$(sed -n 's/^project(Rhombulus2 VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
 mirror=${DEBIAN_MIRROR:-http://deb.debian.org/debian}
 
+# Without the registry nothing below can work: say so plainly (status 3) rather than through
+# mmdebstrap's errors. apt's own helper asks, as apt would, for the release's index.
+probe=$(mktemp)
+if ! timeout 60 /usr/lib/apt/apt-helper download-file "$mirror/dists/bookworm/InRelease" \
+        "$probe" > /dev/null 2>&1; then
+    rm -f "$probe"
+    echo "test-debs: Debian's package registry $mirror cannot be reached; the packages were not" \
+        "tested in a fresh root (set DEBIAN_MIRROR to a mirror that can be reached)" >&2
+    exit 3
+fi
+rm -f "$probe"
+
 if ! command -v mmdebstrap > /dev/null; then
     SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO=sudo
     $SUDO apt-get update -qq
