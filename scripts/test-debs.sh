@@ -84,13 +84,21 @@ state=/var/lib/rhombulus2-server
 [ "$(stat -c %U:%a "$state")" = "$user:750" ] || fail "$state is $(stat -c %U:%a "$state")"
 [ "$(rhombulus2-server --version)" = "rhombulus2-server $version" ] || fail "server version"
 echo "rhombulus2-server --version: $(rhombulus2-server --version)"
+# The config's port must be free: another server there (whose socket shares the port) could
+# answer in this one's stead.
+port=$(sed -n 's/^http *= *127\.0\.0\.1:\([0-9]*\)$/\1/p' /etc/rhombulus2-server/server.conf)
+if timeout 5 bash -c "exec 3<> /dev/tcp/127.0.0.1/$port" 2> /dev/null; then
+    fail "something already listens on 127.0.0.1:$port"
+fi
 # As systemd runs it: the user's ids, no new privileges, the program itself as the process (not
 # runuser's child), so that SIGTERM reaches it. ExecStart has no quotes: split into words.
-# shellcheck disable=SC2086
 : > server.out
+# shellcheck disable=SC2086
 setpriv --reuid="$user" --regid="$user" --init-groups --no-new-privs -- $exec_start \
     > server.out 2> server.err &
 pid=$!
+# A failed check must not leave the server running: the root could not be unmounted.
+trap 'kill -KILL "$pid" 2> /dev/null || true' EXIT
 port=""
 for _ in $(seq 600); do  # bounded: 60 s for the line "listening on HOST:PORT"
     port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' server.out)
