@@ -2,8 +2,9 @@
 # Builds Rhombulus 2 twice (plain, and with AddressSanitizer + UndefinedBehaviorSanitizer), runs
 # the whole test suite in the plain build and in the sanitizer build the tests that can find
 # memory and undefined-behaviour faults, a short soak of random play in the sanitizer build, and
-# the fuzz targets over their corpus (a third build, with clang). Prints the time of each phase;
-# exits non-zero on any failure.
+# the fuzz targets over their corpus (a third build, with clang), then builds the Debian packages
+# (lintian) and tests them in a fresh Debian 12 root. Prints the time of each phase; exits
+# non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")"
 jobs=$(nproc 2>/dev/null || echo 2)
@@ -51,4 +52,17 @@ cmake --build build-fuzz -j "$jobs" --target fuzz_targets
 phase "the fuzz build"
 (cd build-fuzz && ctest --output-on-failure -j "$jobs" -L fuzz)
 phase "the fuzz replay"
-echo "All tests passed in both builds, the soak and the fuzz replay."
+
+# The Debian packages: built and checked by lintian, then installed, played, served and purged
+# in a throwaway Debian 12 root, which needs Debian's package registry: without it the step
+# fails and says so (RHOMBULUS_SKIP_DEB_ROOT=1 skips the root, on a machine without it).
+scripts/build-debs.sh build-debs
+phase "the Debian packages and lintian"
+if [ "${RHOMBULUS_SKIP_DEB_ROOT:-0}" = 1 ]; then
+    echo "test.sh: the packages' fresh-root test is skipped (RHOMBULUS_SKIP_DEB_ROOT=1)" >&2
+else
+    sudo=(); [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    "${sudo[@]}" scripts/test-debs.sh build-debs
+fi
+phase "the packages in a fresh Debian 12 root"
+echo "All tests passed in both builds, the soak, the fuzz replay and the packages."

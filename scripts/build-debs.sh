@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the Debian packages rhombulus2 and rhombulus2-data from debian/ (dpkg-buildpackage -b)
-# in a copy of this tree, runs lintian on them and puts the .debs into OUTDIR (build-debs/).
+# Builds the Debian packages rhombulus2, rhombulus2-data and rhombulus2-server from debian/
+# (dpkg-buildpackage -b) in a copy of this tree, runs lintian on them and puts the .debs into OUTDIR (build-debs/).
 # Fails when the versions of CMakeLists.txt, debian/changelog and NEWS.md differ, or on any
 # lintian error or warning.
 #   scripts/build-debs.sh [OUTDIR]
@@ -40,7 +40,10 @@ git -C "$src" ls-files -z --cached --others --exclude-standard |
     tar -C "$src" --null -T - --ignore-failed-read -cf - 2>/dev/null | tar -C "$tree" -xf -
 rm -f "$work"/*.deb "$work"/*.ddeb "$work"/*.changes "$work"/*.buildinfo
 if [ -d /usr/lib/ccache ]; then
-    export PATH=/usr/lib/ccache:$PATH CCACHE_BASEDIR=$tree
+    # Named here, as debhelper gives the build a HOME of its own inside the copy, where a cache
+    # would be thrown away with it.
+    CCACHE_DIR=${CCACHE_DIR:-$(ccache -k cache_dir)}
+    export PATH=/usr/lib/ccache:$PATH CCACHE_BASEDIR=$tree CCACHE_DIR
 fi
 (cd "$tree" && dpkg-buildpackage -b -us -uc -j"$(nproc 2>/dev/null || echo 2)") > "$work/build.log" 2>&1 || {
     tail -40 "$work/build.log"; echo "build-debs: dpkg-buildpackage failed, see $work/build.log" >&2
@@ -48,7 +51,7 @@ fi
 
 # The debug symbols' package stays in the work folder.
 rm -f "$out"/*.deb
-cp "$work"/rhombulus2_*.deb "$work"/rhombulus2-data_*.deb "$out/"
+cp "$work"/rhombulus2_*.deb "$work"/rhombulus2-data_*.deb "$work"/rhombulus2-server_*.deb "$out/"
 echo "Packages in $out:"
 ls -l "$out"/*.deb
 lintian --fail-on error,warning "$work"/*.changes

@@ -26,7 +26,7 @@ $releases"
 # Newest first, each version above the next.
 sort -t. -k1,1nr -k2,2nr -k3,3nr -c <<< "$(cut -d' ' -f1 <<< "$news")" ||
     fail "NEWS.md is not newest first"
-for page in rhombulus2.6 rhombulus2-headless.6 rhombulus2-relay.6; do
+for page in rhombulus2.6 rhombulus2-headless.6 rhombulus2-relay.6 rhombulus2-server.6; do
     grep -q "^\.TH [A-Z0-9-]* 6 $(head -1 <<< "$news" | cut -d' ' -f2) \"Rhombulus 2 $version\"" \
         "$build/$page" || fail "$page: $(head -1 "$build/$page")"
 done

@@ -1,5 +1,6 @@
-// rhombulus2-server --data DIR | --db postgresql://... [--http HOST:PORT] [--verifier] ...: the
-// online boards. Every submitted game is played again here before its score counts.
+// rhombulus2-server [--config FILE] --data DIR | --db postgresql://... [--http HOST:PORT]
+// [--verifier] ...: the online boards. Every submitted game is played again here before its score
+// counts.
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,15 +12,20 @@
 #include <thread>
 
 #include "core/paths.h"
+#include "server/config_file.h"
 #include "server/server.h"
+#include "shell/command_line.h"
 
 namespace {
 
 const char kUsage[] =
-    "usage: rhombulus2-server --data DIR | --db postgresql://... [--http HOST:PORT]\n"
-    "                         [--udp PORT] [--verifier] [--res DIR] [--workers N] [--lease "
-    "SECONDS]\n"
-    "                         [--http-threads N] [--ticket-slack SECONDS] [--address-rate N]\n"
+    "usage: rhombulus2-server [--config FILE] --data DIR | --db postgresql://...\n"
+    "                         [--http HOST:PORT] [--udp PORT] [--verifier] [--res DIR]\n"
+    "                         [--workers N] [--lease SECONDS] [--http-threads N]\n"
+    "                         [--ticket-slack SECONDS] [--address-rate N]\n"
+    "       rhombulus2-server --version | --help\n"
+    "  --config FILE    \"key = value\" lines for the options below (data = DIR, ...);\n"
+    "                   the command line wins\n"
     "  --data DIR       the SQLite database and the server's key (made when missing)\n"
     "  --db URL         PostgreSQL instead (postgresql://USER@HOST/DB?host=/run/postgresql);\n"
     "                   any number of servers and verifiers may share it\n"
@@ -34,8 +40,12 @@ const char kUsage[] =
     "  --ticket-slack S seconds a game may run beyond the time since its ticket (60)\n"
     "  --address-rate N requests a second one address may send (20, bursts of 5 times that)\n";
 
+// The config file's name and line of the option being read, "" for the command line's own.
+std::string gWhere;
+
 int Usage(const std::string& why) {
-    std::fprintf(stderr, "rhombulus2-server: %s\n%s", why.c_str(), kUsage);
+    const std::string where = gWhere.empty() ? "" : gWhere + ": ";
+    std::fprintf(stderr, "rhombulus2-server: %s%s\n%s", where.c_str(), why.c_str(), kUsage);
     return 2;
 }
 
@@ -59,18 +69,28 @@ std::string ResBesideBinary() {
 int main(int argc, char** argv) {
     ServerOptions options;
     options.resDir = ResBesideBinary();
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
+    ServerArgs args;
+    std::string why;
+    if (!ArgsWithConfig(std::vector<std::string>(argv + 1, argv + argc), args, why))
+        return Usage(why);
+    const int count = static_cast<int>(args.args.size());
+    for (int i = 0; i < count; ++i) {
+        const std::string arg = args.args[i];
+        gWhere = args.where[i];
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (arg == "--version") {
+            std::printf("rhombulus2-server %s\n", GameVersion().c_str());
             return 0;
         }
         if (arg == "--verifier") {
             options.verifierOnly = true;
             continue;
         }
-        if (i + 1 >= argc) return Usage(arg + " needs a value");
-        const std::string value = argv[++i];
+        if (i + 1 >= count) return Usage(arg + " needs a value");
+        const std::string value = args.args[++i];
         long long n = 0;
         if (arg == "--data") {
             options.dataDir = value;
@@ -110,6 +130,7 @@ int main(int argc, char** argv) {
             return Usage("unknown option " + arg);
         }
     }
+    gWhere.clear();
     if (options.dataDir.empty() && options.db.empty())
         return Usage("--data DIR or --db postgresql://... is needed");
     if (options.verifierOnly && options.db.empty())
@@ -125,7 +146,6 @@ int main(int argc, char** argv) {
     signal(SIGPIPE, SIG_IGN);
 
     OnlineServer server(options);
-    std::string why;
     if (!server.Open(why)) {
         std::fprintf(stderr, "rhombulus2-server: %s\n", why.c_str());
         return 1;
