@@ -8,12 +8,15 @@
 //                     [--record FILE]
 //                     [--make-replay FILE] [--keep-replays DIR] [--drop-pack T:FILE]...
 //                     | --watch FILE [--speed N] [--dump T:FILE]... | --verify FILE
+//                     | --server URL [--name NAME] (--online MODE --input FILE
+//                       [--keep-replays DIR] [--before-submit CMD] | --submit REPLAY)
 #include <unistd.h>
 
 #include <charconv>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <system_error>
 
@@ -21,6 +24,8 @@
 #include "menus/record_file.h"
 #include "net/enet_transport.h"
 #include "net/room_code.h"
+#include "online/online_client.h"
+#include "online/online_runner.h"
 #include "platform/file_bytes.h"
 #include "runner/game_replays.h"
 #include "runner/net_runner.h"
@@ -28,6 +33,7 @@
 #include "runner/replay_watch.h"
 #include "runner/runner.h"
 #include "shell/command_line.h"
+#include "shell/user_files.h"
 
 namespace {
 
@@ -41,6 +47,8 @@ constexpr const char* kUsage =
     "       [--net-drop PCT] [--net-delay MS] [--net-jitter MS] [--net-paced] [--record FILE]\n"
     "       [--make-replay FILE] [--keep-replays DIR] [--drop-pack T:FILE]...\n"
     "       | --watch FILE [--speed 1|2|4|8] [--dump T:FILE]... | --verify FILE\n"
+    "       | --server URL [--name NAME] (--online endless|puzzle|pipe|daily --input FILE\n"
+    "         [--keep-replays DIR] [--before-submit CMD] | --submit REPLAY)\n"
     "       | --version | --help\n";
 
 int Usage(const char* why) {
@@ -92,6 +100,7 @@ int main(int argc, char** argv) {
     std::string watchTarget;
     std::string inputText, makeReplayPath, watchText, verifyPath;
     bool watching = false;
+    OnlineRunnerOptions online;
     int speed = 1;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -218,6 +227,19 @@ int main(int argc, char** argv) {
             // For tests: the guest changes one value after this tick.
             if (!ParseNumber(value, 1, kMaxTick, n)) return Usage("--net-test-desync needs T");
             netOpts.desyncAtTick = static_cast<int>(n);
+        } else if (arg == "--server") {
+            if (!ValidServerUrl(value)) return Usage("--server needs http://HOST:PORT");
+            online.server = value;
+        } else if (arg == "--name") {
+            online.name = value;
+        } else if (arg == "--online") {
+            if (!IsOnlineModeWord(value))
+                return Usage("--online needs endless, puzzle, pipe or daily");
+            online.mode = value;
+        } else if (arg == "--submit") {
+            online.submitPath = value;
+        } else if (arg == "--before-submit") {
+            online.beforeSubmit = value;
         } else if (arg == "--net-test-version") {
             netOpts.gameVersion = value;
         } else {
@@ -230,6 +252,11 @@ int main(int argc, char** argv) {
     if (!GameFilesPresent(options.resDir, missing))
         return Usage(
             ("--res " + options.resDir + ": \"" + missing + "\" is missing or damaged").c_str());
+    if (!online.mode.empty() || !online.submitPath.empty()) {
+        if (online.server.empty()) return Usage("--online and --submit need --server URL");
+        online.configDir = UserConfigDir(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+        return RunOnlineHeadless(options, online);
+    }
     if (watching) return WatchHeadless(options, watchText, speed);
     if (!verifyPath.empty()) return VerifyHeadless(options.resDir, verifyPath);
     // The input script as a replay of this build, as the window keeps its games.

@@ -11,7 +11,7 @@ file(GLOB_RECURSE WEB_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*.cpp)
 # Not in the browser: SDL, the runner, the desktop window, the online server, and the network
 # match, which needs UDP sockets and threads (src/net's protocol and rooms still build, the match screen shows).
 list(FILTER WEB_SOURCES EXCLUDE REGEX "/src/platform/sdl/")
-list(FILTER WEB_SOURCES EXCLUDE REGEX "/src/(runner|window|server)/")
+list(FILTER WEB_SOURCES EXCLUDE REGEX "/src/(runner|window|server|online)/")
 list(FILTER WEB_SOURCES EXCLUDE REGEX "/src/(main|headless_main)\\.cpp$")
 list(FILTER WEB_SOURCES EXCLUDE REGEX "/src/shell/net_session\\.cpp$")
 list(FILTER WEB_SOURCES EXCLUDE REGEX "/src/net/(enet_transport|discovery|relay_server|slot_guard)\\.cpp$")
