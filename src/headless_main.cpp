@@ -17,15 +17,19 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <system_error>
+#include <vector>
 
+#include "core/game.h"
 #include "core/paths.h"
 #include "menus/record_file.h"
 #include "net/enet_transport.h"
 #include "net/room_code.h"
 #include "online/online_client.h"
 #include "online/online_runner.h"
+#include "online/online_session.h"
 #include "platform/file_bytes.h"
 #include "runner/game_replays.h"
 #include "runner/net_runner.h"
@@ -288,6 +292,30 @@ int main(int argc, char** argv) {
     } else if (network && netOpts.viaRelay) {
         if (netOpts.room.empty()) return Usage("--net-relay needs --room CODE");
         netOpts.mode = relayHost ? NetRunnerOptions::Mode::kHost : NetRunnerOptions::Mode::kJoin;
+    }
+    // With a server, the online screens talk to it as the window's do, each tick waiting for
+    // the answers; what they say is printed as it changes.
+    std::unique_ptr<OnlineSession> session;
+    std::unique_ptr<ScratchFolder> keptGames;
+    if (!online.server.empty()) {
+        OnlineSessionConfig config;
+        config.server = online.server;
+        config.configDir = UserConfigDir(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+        config.resDir = options.resDir;
+        config.stepped = true;
+        session = std::make_unique<OnlineSession>(config);
+        if (options.keepReplaysDir.empty()) {
+            keptGames = std::make_unique<ScratchFolder>();
+            options.keepReplaysDir = keptGames->Path();
+        }
+        options.afterTick = [&session, said = std::vector<std::string>()](
+                                Game& game, GameReplays& replays) mutable {
+            session->Poll(game, replays);
+            if (game.online.status == said) return;
+            said = game.online.status;
+            for (const std::string& line : said) std::printf("online: %s\n", line.c_str());
+            std::fflush(stdout);
+        };
     }
     if (network) {
         // The local player's script drives this side only; a recording's match is not replayed.

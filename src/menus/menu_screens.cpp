@@ -8,6 +8,7 @@
 #include "menus/buttons.h"
 #include "menus/editor_screen.h"
 #include "menus/net_menu.h"
+#include "menus/online_screen.h"
 #include "menus/pack_screen.h"
 #include "menus/settings.h"
 #include "menus/transitions.h"
@@ -92,6 +93,7 @@ const MenuButton kGameChoice[] = {
     {N_("Level Editor"), 3, ShowEditor},
     {N_("Network Match"), 3, ShowNetMatch},
     {N_("My Levels"), 3, RequestPackList},
+    {N_("Online"), 3, ShowOnline},
 };
 
 // A new match from one of the levels that open a stretch of seven.
