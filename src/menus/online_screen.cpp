@@ -27,12 +27,11 @@ void Ask(Game& game, const char* mode) {
     m.status.clear();
     if (!m.configured) {
         m.status.push_back(Tr(game, "No online server is set."));
-        m.status.push_back(Tr(game, "Start with --server URL or write server=URL"));
-        m.status.push_back(Tr(game, "into the options file."));
+        m.status.push_back(Tr(game, "--server URL or server=URL"));
         return;
     }
     if (!OnlineNameOk(m.name)) {
-        m.status.push_back(Tr(game, "Type your name first (2 to 16 letters)."));
+        m.status.push_back(Tr(game, "Type your name first."));
         return;
     }
     m.ask = OnlineMenu::Ask::kPlay;
@@ -87,6 +86,8 @@ void OnlineScreen(Game& game) {
     DrawButtonLabel(game, kOnlineBoardsButton, Tr(game, "Leaderboards"), 3);
     DrawButtonLabel(game, kOnlineBackButton, Tr(game, "Back"), 5);
     int y = kFirstStatusY;
+    if (!m.configured && m.status.empty())
+        DrawText(game, 400, y, kAlignCentre, Tr(game, "No online server is set."), 5);
     for (const std::string& line : m.status) {
         DrawText(game, 400, y, kAlignCentre, line, 5);
         y += kStatusStep;

@@ -33,19 +33,43 @@ void WriteName(const std::string& configDir, const std::string& name) {
     std::ofstream(NameFile(configDir), std::ios::trunc) << name << "\n";
 }
 
-std::string VerdictText(const Game& game, const SendOutcome& o) {
+// The server's reasons the game knows, said in the player's language; another one as it came.
+std::string ReasonText(const Game& game, const std::string& reason) {
+    static const Words kReasons[] = {
+        N_("it does not end in a game over"),
+        N_("it runs longer than its ticket allows"),
+        N_("it does not start from the fresh game"),
+        N_("its seed is not its ticket's"),
+        N_("the ticket was used before"),
+        N_("played with other level files"),
+    };
+    for (const Words& w : kReasons)
+        if (reason == w.id) return Tr(game, w);
+    return reason;
+}
+
+// What the server said of a game, a line or two.
+std::vector<std::string> VerdictLines(const Game& game, const SendOutcome& o) {
     switch (o.kind) {
         case SendOutcome::Kind::kVerified:
-            return FillIn(Tr(game, "verified: place %s of %s"),
-                          {std::to_string(o.verdict.place), std::to_string(o.verdict.of)});
+            return {FillIn(Tr(game, "verified: place %s of %s"),
+                           {std::to_string(o.verdict.place), std::to_string(o.verdict.of)})};
         case SendOutcome::Kind::kRefused:
-            return FillIn(Tr(game, "refused: %s"), {o.verdict.reason});
+            return {Tr(game, "refused:"), ReasonText(game, o.verdict.reason)};
         case SendOutcome::Kind::kNoVerdictYet:
-            return Tr(game, "The server has the game; its verdict is not there yet.");
+            return {Tr(game, "Sent; no verdict yet.")};
         case SendOutcome::Kind::kUnreachable:
-            return Tr(game, "The server cannot be reached.");
+            return {Tr(game, "The server cannot be reached.")};
     }
-    return "";
+    return {};
+}
+
+void SayKeptSent(const Game& game, std::vector<std::string>& status,
+                 const std::vector<SendOutcome>& sent) {
+    for (const SendOutcome& o : sent) {
+        status.push_back(Tr(game, "A kept game was sent:"));
+        for (const std::string& line : VerdictLines(game, o)) status.push_back(line);
+    }
 }
 
 // The replay as the server wants it: the window's header names the run's seed, the game began
@@ -124,11 +148,7 @@ std::optional<OnlineClient> OnlineSession::Client(std::string& why) {
 
 OnlineSession::Answer OnlineSession::SayUnsent(const std::vector<SendOutcome>& sent) {
     if (sent.empty()) return nullptr;
-    return [sent](Game& game, GameReplays&) {
-        for (const SendOutcome& o : sent)
-            game.online.status.push_back(
-                FillIn(Tr(game, "A kept game was sent: %s"), {VerdictText(game, o)}));
-    };
+    return [sent](Game& game, GameReplays&) { SayKeptSent(game, game.online.status, sent); };
 }
 
 void OnlineSession::Poll(Game& game, GameReplays& replays) {
@@ -200,9 +220,7 @@ void OnlineSession::PollOnce(Game& game, GameReplays& replays) {
                 OnlineMenu& om = g.online;
                 om.busy = false;
                 om.status.clear();
-                for (const SendOutcome& o : sent)
-                    om.status.push_back(
-                        FillIn(Tr(g, "A kept game was sent: %s"), {VerdictText(g, o)}));
+                SayKeptSent(g, om.status, sent);
                 switch (c.kind) {
                     case ClaimOutcome::Kind::kClaimed:
                         om.name = c.name;
@@ -211,10 +229,10 @@ void OnlineSession::PollOnce(Game& game, GameReplays& replays) {
                         om.status.push_back(FillIn(Tr(g, "The name %s is taken."), {name}));
                         return;
                     case ClaimOutcome::Kind::kOtherName:
-                        om.status.push_back(Tr(g, "This game has claimed another name."));
+                        om.status.push_back(Tr(g, "This key has another name."));
                         return;
                     case ClaimOutcome::Kind::kRefused:
-                        om.status.push_back(FillIn(Tr(g, "refused: %s"), {c.why}));
+                        om.status = {Tr(g, "refused:"), ReasonText(g, c.why)};
                         return;
                     case ClaimOutcome::Kind::kUnreachable:
                         om.status.push_back(Tr(g, "The server cannot be reached."));
@@ -225,10 +243,10 @@ void OnlineSession::PollOnce(Game& game, GameReplays& replays) {
                         if (g.shell.ScreenId == kScreenOnline) StartGame(g, r, t.ticket);
                         return;
                     case TicketOutcome::Kind::kUnknownMode:
-                        om.status.push_back(Tr(g, "The server does not know this kind of game."));
+                        om.status.push_back(Tr(g, "The server does not know this game."));
                         return;
                     case TicketOutcome::Kind::kRefused:
-                        om.status.push_back(FillIn(Tr(g, "refused: %s"), {t.why}));
+                        om.status = {Tr(g, "refused:"), ReasonText(g, t.why)};
                         return;
                     case TicketOutcome::Kind::kUnreachable:
                         om.status.push_back(Tr(g, "The server cannot be reached."));
@@ -299,17 +317,17 @@ void OnlineSession::PollOnce(Game& game, GameReplays& replays) {
                     g.online.status.clear();
                     if (!toldUnsent_)
                         g.online.status = {Tr(g, "The score could not be sent."),
-                                           Tr(g, "It is kept and sent when the server is back.")};
+                                           Tr(g, "It is kept and sent later.")};
                     toldUnsent_ = true;
                     return;
                 }
-                g.online.status = {VerdictText(g, o)};
+                g.online.status = VerdictLines(g, o);
             };
         });
     } else if (gameOn_ && game.shell.ScreenId == kScreenMainMenu) {
         gameOn_ = false;
         showVerdict_ = true;
-        m.status = {Tr(game, "The online game was left before its end; nothing was sent.")};
+        m.status = {Tr(game, "Left before its end: nothing sent.")};
     }
     // Back from an online game to the main menu: the verdict is on the online screen.
     if (showVerdict_ && game.shell.ScreenId == kScreenMainMenu) {
