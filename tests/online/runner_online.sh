@@ -83,4 +83,28 @@ cp "$replay.ticket" "$work/cut.r2replay.ticket"
 play Anna cut --submit "$work/cut.r2replay"
 grep -qx "refused: it does not end in a game over" "$work/cut.out" || fail "the cut game was not refused"
 [ -z "$(ls -A "$XDG_CONFIG_HOME/rhombulus2/online-unsent")" ] || fail "the sent game is still kept"
-echo "verified with $score points; kept while the server was away and sent when it was back; the cut game refused"
+# The online screens as the window has them (the runner waits for each answer): a name taken,
+# then a game started from the screen, verified and said in the player's language (German, the
+# first start's), and the board with it.
+cp -r "$res" "$work/res"
+rm -rf "$work/res/saves" && mkdir "$work/res/saves"
+to_online='5 key escape
+30 move 400 350
+40 click
+60 move 533 508
+70 click'
+printf '%s\n90 text anna\n100 move 400 365\n110 click\n' "$to_online" > "$work/taken.txt"
+XDG_CONFIG_HOME=$work/window "$headless" --res "$work/res" --server "http://127.0.0.1:$port" \
+    --input "$work/taken.txt" --ticks 200 --no-draw > "$work/screen-taken.out"
+grep -qx "online: Der Name anna ist vergeben." "$work/screen-taken.out" || fail "the taken name was not said"
+{
+    printf '%s\n90 text Cleo\n100 move 400 365\n110 click\n' "$to_online"
+    sed 's/^\([0-9]*\) /\1 /' "$work/puzzle.txt" | awk '{ $1 = $1 + 120; print }'
+    printf '7000 move 400 445\n7010 click\n7100 move 480 555\n7110 click\n'
+} > "$work/screen.txt"
+XDG_CONFIG_HOME=$work/window "$headless" --res "$work/res" --server "http://127.0.0.1:$port" \
+    --input "$work/screen.txt" --ticks 7200 --no-draw --shot 7150:"$work/board.png" \
+    > "$work/screen.out"
+grep -qx "online: geprüft: Platz 2 von 2" "$work/screen.out" || fail "the screen's game was not verified"
+[ -s "$work/board.png" ] || fail "no picture of the board"
+echo "verified with $score points; kept while the server was away and sent when it was back; the cut game refused; the screens' game verified"
