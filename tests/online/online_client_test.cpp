@@ -1,6 +1,8 @@
 // The game's side of the online server without a server: the addresses it takes, what it reads
 // of answers (whatever comes over the network), the player's key file and the games kept while
 // the server cannot be reached.
+#include "online/online_client.h"
+
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -9,7 +11,6 @@
 #include <fstream>
 
 #include "online/answers.h"
-#include "online/online_client.h"
 
 namespace {
 
@@ -20,20 +21,20 @@ class ServerUrl : public ::testing::TestWithParam<std::pair<const char*, bool>> 
 TEST_P(ServerUrl, IsTakenOnlyAsHttpHostAndPort) {
     EXPECT_EQ(ValidServerUrl(GetParam().first), GetParam().second) << GetParam().first;
 }
-INSTANTIATE_TEST_SUITE_P(
-    Addresses, ServerUrl,
-    ::testing::Values(std::make_pair("http://127.0.0.1:8642", true),
-                      std::make_pair("http://boards.example.org/", true),
-                      std::make_pair("http://[::1]:8642", true),
-                      std::make_pair("http://localhost:65535", true),
-                      std::make_pair("http://localhost:65536", false),
-                      std::make_pair("http://localhost:0", false),
-                      std::make_pair("http://localhost:", false),
-                      std::make_pair("https://localhost", false),
-                      std::make_pair("http://", false), std::make_pair("localhost:8642", false),
-                      std::make_pair("http://a b:80", false),
-                      std::make_pair("http://host/path", false),
-                      std::make_pair("http://[::1", false)));
+INSTANTIATE_TEST_SUITE_P(Addresses, ServerUrl,
+                         ::testing::Values(std::make_pair("http://127.0.0.1:8642", true),
+                                           std::make_pair("http://boards.example.org/", true),
+                                           std::make_pair("http://[::1]:8642", true),
+                                           std::make_pair("http://localhost:65535", true),
+                                           std::make_pair("http://localhost:65536", false),
+                                           std::make_pair("http://localhost:0", false),
+                                           std::make_pair("http://localhost:", false),
+                                           std::make_pair("https://localhost", false),
+                                           std::make_pair("http://", false),
+                                           std::make_pair("localhost:8642", false),
+                                           std::make_pair("http://a b:80", false),
+                                           std::make_pair("http://host/path", false),
+                                           std::make_pair("http://[::1", false)));
 
 const std::string kTicket =
     R"({"id":"0123456789abcdef0123456789abcdef","mode":"puzzle","seed":4294967295,)"
@@ -87,8 +88,8 @@ TEST(Answers, ABoardShowsTenRowsAtMostAndThePlayersOwn) {
     std::string rows;
     for (int i = 1; i <= 14; ++i)
         rows += (i > 1 ? "," : "") + std::string(R"({"place":)") + std::to_string(i) +
-                R"(,"name":"P)" + std::to_string(i) + R"(","score":)" +
-                std::to_string(1000 - i) + R"(,"id":)" + std::to_string(i) + "}";
+                R"(,"name":"P)" + std::to_string(i) + R"(","score":)" + std::to_string(1000 - i) +
+                R"(,"id":)" + std::to_string(i) + "}";
     auto b = ReadBoardAnswer(R"({"mode":"puzzle","top":[)" + rows +
                              R"(],"player":{"place":40,"name":"Me","score":3,"id":99}})");
     ASSERT_TRUE(b);
@@ -122,7 +123,7 @@ TEST_F(Folder, ThePlayersKeyIsMadeOncePrivateAndReadBack) {
     std::string why;
     const auto made = LoadOrMakePlayerKey(dir_ + "/config", why);
     ASSERT_TRUE(made) << why;
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(stat((dir_ + "/config/online.key").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     const auto again = LoadOrMakePlayerKey(dir_ + "/config", why);
