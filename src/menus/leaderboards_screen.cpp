@@ -4,10 +4,9 @@
 
 #include "core/game.h"
 #include "core/mode_facts.h"
-#include "core/sound_state.h"
 #include "core/words.h"
 #include "menus/buttons.h"
-#include "menus/online_screen.h"
+#include "menus/online_pages.h"
 
 namespace {
 
@@ -30,18 +29,6 @@ void DrawRow(Game& game, int y, const OnlineMenu::Row& row, int colour) {
 
 }  // namespace
 
-void ShowLeaderboards(Game& game) {
-    RequestSound(game, sndTast1, 400);
-    ClearButtons(game);
-    SetButton(game, kBoardsNextButton, 480, 550, 75, 20);
-    SetButton(game, kBoardsBackButton, 320, 550, 75, 20);
-    game.buttons.MenuSelection = 0;
-    game.input.KeyEscape = 0;
-    game.shell.ScreenId = kScreenLeaderboards;
-    game.online.ask = OnlineMenu::Ask::kBoards;
-    game.online.boardShown = 0;
-}
-
 void LeaderboardsScreen(Game& game) {
     OnlineMenu& m = game.online;
     DrawText(game, 400, 258, kAlignCentre, Tr(game, "Leaderboards"), 1);
@@ -51,13 +38,9 @@ void LeaderboardsScreen(Game& game) {
     const int count = static_cast<int>(m.boards.size());
     if (m.boardShown >= count) m.boardShown = 0;
     if (count == 0) {
-        int y = 380;
-        for (const std::string& line : m.status) {
-            DrawText(game, 400, y, kAlignCentre, line, 5);
-            y += 22;
-        }
+        const int y = DrawOnlineLines(game, m.status, 380);
         if (m.status.empty() && m.busy)
-            DrawText(game, 400, y, kAlignCentre, Tr(game, "Asking the server ..."), 5);
+            DrawOnlineLines(game, {Tr(game, "Asking the server ...")}, y);
     } else {
         const OnlineMenu::Board& b = m.boards[m.boardShown];
         DrawText(game, 400, 292, kAlignCentre, BoardTitle(game, b.mode), 3);
@@ -66,8 +49,7 @@ void LeaderboardsScreen(Game& game) {
             DrawRow(game, y, row, row.name == m.name ? 2 : 5);
             y += kRowStep;
         }
-        if (b.top.empty())
-            DrawText(game, 400, y + 40, kAlignCentre, Tr(game, "No game on this board yet."), 5);
+        if (b.top.empty()) DrawOnlineLines(game, {Tr(game, "No game on this board yet.")}, y + 40);
         if (b.hasOwn)
             DrawText(game, 400, 520, kAlignCentre,
                      FillIn(Tr(game, "Your place: %s, %s points"),

@@ -4,10 +4,4 @@
 
 struct Game;
 
-enum LeaderboardsButton {
-    kBoardsNextButton = 1,
-    kBoardsBackButton = 2,
-};
-
-void ShowLeaderboards(Game& game);
 void LeaderboardsScreen(Game& game);

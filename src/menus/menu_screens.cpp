@@ -8,7 +8,7 @@
 #include "menus/buttons.h"
 #include "menus/editor_screen.h"
 #include "menus/net_menu.h"
-#include "menus/online_screen.h"
+#include "menus/online_pages.h"
 #include "menus/pack_screen.h"
 #include "menus/settings.h"
 #include "menus/transitions.h"

@@ -4,22 +4,15 @@
 
 #include "core/game.h"
 #include "core/mode_facts.h"
-#include "core/sound_state.h"
 #include "core/words.h"
 #include "menus/buttons.h"
-#include "menus/leaderboards_screen.h"
+#include "menus/online_pages.h"
 #include "menus/transitions.h"
 
 namespace {
 
 constexpr int kNameY = 302;
 constexpr int kFirstStatusY = 472;
-constexpr int kStatusStep = 22;
-
-bool NameCharacterOk(char32_t ch) {
-    return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') ||
-           ch == ' ' || ch == '-' || ch == '_' || ch == '.';
-}
 
 void Ask(Game& game, const char* mode) {
     OnlineMenu& m = game.online;
@@ -40,26 +33,6 @@ void Ask(Game& game, const char* mode) {
 
 }  // namespace
 
-bool OnlineNameOk(const std::string& name) {
-    if (name.size() < 2 || name.size() > kOnlineNameChars || name.front() == ' ' ||
-        name.back() == ' ')
-        return false;
-    for (char c : name)
-        if (!NameCharacterOk(static_cast<unsigned char>(c))) return false;
-    return true;
-}
-
-void ShowOnline(Game& game) {
-    RequestSound(game, sndTast1, 400);
-    ClearButtons(game);
-    for (int slot = kOnlineEndlessButton; slot <= kOnlineBoardsButton; ++slot)
-        SetButton(game, slot, 400, 330 + 27 * (slot - 1), 110, 20);
-    SetButton(game, kOnlineBackButton, 400, 550, 100, 20);
-    game.buttons.MenuSelection = 0;
-    game.input.KeyEscape = 0;
-    game.shell.ScreenId = kScreenOnline;
-}
-
 void OnlineNameKey(Game& game, char32_t ch) {
     OnlineMenu& m = game.online;
     if (game.shell.ScreenId != kScreenOnline || m.busy) return;
@@ -67,7 +40,7 @@ void OnlineNameKey(Game& game, char32_t ch) {
         if (!m.name.empty()) m.name.pop_back();
         return;
     }
-    if (!NameCharacterOk(ch) || static_cast<int>(m.name.size()) >= kOnlineNameChars) return;
+    if (!OnlineNameCharacter(ch) || static_cast<int>(m.name.size()) >= kOnlineNameChars) return;
     if (ch == ' ' && m.name.empty()) return;
     m.name += static_cast<char>(ch);
 }
@@ -85,13 +58,9 @@ void OnlineScreen(Game& game) {
     DrawButtonLabel(game, kOnlineDailyButton, Tr(game, "Daily challenge"), 3);
     DrawButtonLabel(game, kOnlineBoardsButton, Tr(game, "Leaderboards"), 3);
     DrawButtonLabel(game, kOnlineBackButton, Tr(game, "Back"), 5);
-    int y = kFirstStatusY;
     if (!m.configured && m.status.empty())
-        DrawText(game, 400, y, kAlignCentre, Tr(game, "No online server is set."), 5);
-    for (const std::string& line : m.status) {
-        DrawText(game, 400, y, kAlignCentre, line, 5);
-        y += kStatusStep;
-    }
+        DrawOnlineLines(game, {Tr(game, "No online server is set.")}, kFirstStatusY);
+    DrawOnlineLines(game, m.status, kFirstStatusY);
 
     switch (game.buttons.MenuSelection) {
         case kOnlineEndlessButton:

@@ -76,7 +76,7 @@ void ShowGameChoice(Game& game) {
     // Right of "Back", inside the frame: online games. "Back" keeps its place and label; its
     // hit box ends where the label's widest translation does.
     SetButton(game, 5, 400, 500, 75, 25);
-    SetButton(game, 9, 533, 500, 52, 25);
+    SetButton(game, 9, 532, 500, 55, 25);
     EndTransition(game, kScreenGameChoice, false, true);
 }
 

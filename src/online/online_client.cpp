@@ -168,7 +168,8 @@ TicketOutcome AskTicket(const OnlineClient& client, const std::string& mode) {
 }
 
 SendOutcome SendGame(const OnlineClient& client, const std::string& ticketJson,
-                     const std::string& replay, int polls, int pollMs) {
+                     const std::string& replay, int polls, int pollMs,
+                     const std::atomic<bool>* cancel) {
     SendOutcome out{SendOutcome::Kind::kUnreachable, {}, 0};
     const json ticket = json::parse(ticketJson, nullptr, false);
     if (ticket.is_discarded()) {
@@ -189,7 +190,7 @@ SendOutcome SendGame(const OnlineClient& client, const std::string& ticketJson,
     }
     out.id = *id;
     out.kind = SendOutcome::Kind::kNoVerdictYet;
-    for (int i = 0; i < polls; ++i) {
+    for (int i = 0; i < polls && (cancel == nullptr || !*cancel); ++i) {
         const HttpReply v = client.Get("/api/submission/" + std::to_string(*id));
         const auto verdict =
             v.reached && v.status == 200 ? ReadVerdictAnswer(v.body) : std::nullopt;
@@ -266,9 +267,11 @@ void ForgetUnsent(const std::string& configDir, const std::string& ticketId) {
 }
 
 void SendUnsent(const OnlineClient& client, const std::string& configDir,
-                const std::function<void(const SendOutcome&)>& told) {
+                const std::function<void(const SendOutcome&)>& told,
+                const std::atomic<bool>* cancel, int polls) {
     for (const UnsentGame& g : ReadUnsent(configDir)) {
-        const SendOutcome o = SendGame(client, g.ticketJson, g.replay);
+        if (cancel != nullptr && *cancel) return;
+        const SendOutcome o = SendGame(client, g.ticketJson, g.replay, polls, 200, cancel);
         if (o.kind == SendOutcome::Kind::kUnreachable) return;
         // Taken by the server: its verdict can come later, the game is not sent again.
         ForgetUnsent(configDir, g.ticketId);

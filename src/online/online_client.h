@@ -4,6 +4,7 @@
 // directly, the window only from its worker thread (online/online_session.h).
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <string>
@@ -62,9 +63,10 @@ struct SendOutcome {
     long long id = 0;       // the submission's
 };
 // Sends a game with its ticket, then asks for its verdict every `pollMs` until the server has
-// played it, at most `polls` times.
+// played it, at most `polls` times, and no more once `cancel` is set (the window closing).
 SendOutcome SendGame(const OnlineClient& client, const std::string& ticketJson,
-                     const std::string& replay, int polls = 600, int pollMs = 200);
+                     const std::string& replay, int polls = 600, int pollMs = 200,
+                     const std::atomic<bool>* cancel = nullptr);
 // One line in English for the runner: "verified place N of M", "refused: REASON", ...
 std::string OutcomeLine(const SendOutcome& outcome);
 
@@ -81,4 +83,5 @@ void ForgetUnsent(const std::string& configDir, const std::string& ticketId);
 // Sends every kept game (oldest first) until the server cannot be reached; a game the server has
 // answered (verified, refused, or its ticket used) is forgotten. `told` hears each outcome.
 void SendUnsent(const OnlineClient& client, const std::string& configDir,
-                const std::function<void(const SendOutcome&)>& told);
+                const std::function<void(const SendOutcome&)>& told,
+                const std::atomic<bool>* cancel = nullptr, int polls = 600);

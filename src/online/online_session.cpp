@@ -7,7 +7,7 @@
 #include "core/mode_facts.h"
 #include "core/state_io.h"
 #include "core/words.h"
-#include "menus/online_screen.h"
+#include "menus/online_pages.h"
 #include "online/fresh_game.h"
 #include "platform/file_bytes.h"
 #include "platform/headless/headless_platform.h"
@@ -177,8 +177,10 @@ void OnlineSession::PollOnce(Game& game, GameReplays& replays) {
                 const auto client = Client(why);
                 if (!client) return nullptr;
                 std::vector<SendOutcome> sent;
-                SendUnsent(*client, config_.configDir,
-                           [&sent](const SendOutcome& o) { sent.push_back(o); });
+                SendUnsent(
+                    *client, config_.configDir,
+                    [&sent](const SendOutcome& o) { sent.push_back(o); }, &stopping_,
+                    config_.verdictPolls);
                 return SayUnsent(sent);
             });
         }
@@ -208,8 +210,9 @@ void OnlineSession::PollOnce(Game& game, GameReplays& replays) {
                     g.online.status = {why};
                 };
             std::vector<SendOutcome> sent;
-            SendUnsent(*client, config_.configDir,
-                       [&sent](const SendOutcome& o) { sent.push_back(o); });
+            SendUnsent(
+                *client, config_.configDir, [&sent](const SendOutcome& o) { sent.push_back(o); },
+                &stopping_);
             const ClaimOutcome c = ClaimName(*client, name);
             const TicketOutcome t = c.kind == ClaimOutcome::Kind::kClaimed
                                         ? AskTicket(*client, mode)
@@ -307,7 +310,9 @@ void OnlineSession::PollOnce(Game& game, GameReplays& replays) {
             std::string why;
             const auto client = Client(why);
             SendOutcome o{SendOutcome::Kind::kUnreachable, {}, 0};
-            if (client) o = SendGame(*client, kept.ticketJson, kept.replay, config_.verdictPolls);
+            if (client)
+                o = SendGame(*client, kept.ticketJson, kept.replay, config_.verdictPolls, 200,
+                             &stopping_);
             if (o.kind != SendOutcome::Kind::kUnreachable)
                 ForgetUnsent(config_.configDir, kept.ticketId);
             return [this, o](Game& g, GameReplays&) {

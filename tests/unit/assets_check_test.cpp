@@ -12,8 +12,7 @@
 
 #include "art.h"
 #include "menus/help_pages.h"
-#include "menus/leaderboards_screen.h"
-#include "menus/online_screen.h"
+#include "menus/online_pages.h"
 #include "menus/transitions.h"
 #include "menus_fixture.h"
 #include "picture_check.h"
