@@ -33,7 +33,7 @@ for f in $folders; do
 done
 
 # The layers from the bottom up: a folder may include the folders below it, never one above.
-layers=(platform core net presentation playfield menus modes shell runner window server web)
+layers=(platform core net presentation playfield menus modes shell runner online window server web)
 rank() {
     local i
     for i in "${!layers[@]}"; do [ "${layers[$i]}" = "$1" ] && { echo "$i"; return; }; done

@@ -143,6 +143,9 @@ for lang in ${only:-1 2}; do
         printf '226 move 400 345\n227 click\n251 move 300 553\n252 click\n290 move 200 300\n' |
             shoot "editor-$suffix" 300 295:editor-$suffix
     fi
+    # The online screen from the game choice (no server named here: it says so).
+    printf '226 move 400 345\n227 click\n251 move 533 508\n252 click\n270 move 20 20\n' |
+        shoot "online-$suffix" 290 285:online-$suffix
     # The options' list of languages, each in its own name.
     printf '225 move 400 425\n226 click\n250 move 400 553\n251 click\n270 move 20 20\n' |
         shoot "languages-$suffix" 290 285:languages-$suffix

@@ -8,19 +8,28 @@
 //                     [--record FILE]
 //                     [--make-replay FILE] [--keep-replays DIR] [--drop-pack T:FILE]...
 //                     | --watch FILE [--speed N] [--dump T:FILE]... | --verify FILE
+//                     | --server URL [--name NAME] (--online MODE --input FILE
+//                       [--keep-replays DIR] [--before-submit CMD] | --submit REPLAY)
 #include <unistd.h>
 
 #include <charconv>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 #include <string>
 #include <system_error>
+#include <vector>
 
+#include "core/game.h"
 #include "core/paths.h"
 #include "menus/record_file.h"
 #include "net/enet_transport.h"
 #include "net/room_code.h"
+#include "online/online_client.h"
+#include "online/online_runner.h"
+#include "online/online_session.h"
 #include "platform/file_bytes.h"
 #include "runner/game_replays.h"
 #include "runner/net_runner.h"
@@ -28,6 +37,7 @@
 #include "runner/replay_watch.h"
 #include "runner/runner.h"
 #include "shell/command_line.h"
+#include "shell/user_files.h"
 
 namespace {
 
@@ -41,6 +51,8 @@ constexpr const char* kUsage =
     "       [--net-drop PCT] [--net-delay MS] [--net-jitter MS] [--net-paced] [--record FILE]\n"
     "       [--make-replay FILE] [--keep-replays DIR] [--drop-pack T:FILE]...\n"
     "       | --watch FILE [--speed 1|2|4|8] [--dump T:FILE]... | --verify FILE\n"
+    "       | --server URL [--name NAME] (--online endless|puzzle|pipe|daily --input FILE\n"
+    "         [--keep-replays DIR] [--before-submit CMD] | --submit REPLAY)\n"
     "       | --version | --help\n";
 
 int Usage(const char* why) {
@@ -92,6 +104,7 @@ int main(int argc, char** argv) {
     std::string watchTarget;
     std::string inputText, makeReplayPath, watchText, verifyPath;
     bool watching = false;
+    OnlineRunnerOptions online;
     int speed = 1;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -218,6 +231,19 @@ int main(int argc, char** argv) {
             // For tests: the guest changes one value after this tick.
             if (!ParseNumber(value, 1, kMaxTick, n)) return Usage("--net-test-desync needs T");
             netOpts.desyncAtTick = static_cast<int>(n);
+        } else if (arg == "--server") {
+            if (!ValidServerUrl(value)) return Usage("--server needs http://HOST:PORT");
+            online.server = value;
+        } else if (arg == "--name") {
+            online.name = value;
+        } else if (arg == "--online") {
+            if (!IsOnlineModeWord(value))
+                return Usage("--online needs endless, puzzle, pipe or daily");
+            online.mode = value;
+        } else if (arg == "--submit") {
+            online.submitPath = value;
+        } else if (arg == "--before-submit") {
+            online.beforeSubmit = value;
         } else if (arg == "--net-test-version") {
             netOpts.gameVersion = value;
         } else {
@@ -230,6 +256,11 @@ int main(int argc, char** argv) {
     if (!GameFilesPresent(options.resDir, missing))
         return Usage(
             ("--res " + options.resDir + ": \"" + missing + "\" is missing or damaged").c_str());
+    if (!online.mode.empty() || !online.submitPath.empty()) {
+        if (online.server.empty()) return Usage("--online and --submit need --server URL");
+        online.configDir = UserConfigDir(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+        return RunOnlineHeadless(options, online);
+    }
     if (watching) return WatchHeadless(options, watchText, speed);
     if (!verifyPath.empty()) return VerifyHeadless(options.resDir, verifyPath);
     // The input script as a replay of this build, as the window keeps its games.
@@ -261,6 +292,30 @@ int main(int argc, char** argv) {
     } else if (network && netOpts.viaRelay) {
         if (netOpts.room.empty()) return Usage("--net-relay needs --room CODE");
         netOpts.mode = relayHost ? NetRunnerOptions::Mode::kHost : NetRunnerOptions::Mode::kJoin;
+    }
+    // With a server, the online screens talk to it as the window's do, each tick waiting for
+    // the answers; what they say is printed as it changes.
+    std::unique_ptr<OnlineSession> session;
+    std::unique_ptr<ScratchFolder> keptGames;
+    if (!online.server.empty()) {
+        OnlineSessionConfig config;
+        config.server = online.server;
+        config.configDir = UserConfigDir(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+        config.resDir = options.resDir;
+        config.stepped = true;
+        session = std::make_unique<OnlineSession>(config);
+        if (options.keepReplaysDir.empty()) {
+            keptGames = std::make_unique<ScratchFolder>();
+            options.keepReplaysDir = keptGames->Path();
+        }
+        options.afterTick = [&session, said = std::vector<std::string>()](
+                                Game& game, GameReplays& replays) mutable {
+            session->Poll(game, replays);
+            if (game.online.status == said) return;
+            said = game.online.status;
+            for (const std::string& line : said) std::printf("online: %s\n", line.c_str());
+            std::fflush(stdout);
+        };
     }
     if (network) {
         // The local player's script drives this side only; a recording's match is not replayed.

@@ -18,6 +18,7 @@
 #include "menus/highscore_replays.h"
 #include "menus/settings.h"
 #include "net/net_texts.h"
+#include "online/online_session.h"
 #include "platform/instance_lock.h"
 #include "platform/sdl/sdl_platform.h"
 #include "presentation/music.h"
@@ -195,7 +196,8 @@ bool NetTick(Game& game, SdlPlatform& platform, WindowSession& session, NetSessi
 // as it would have seen them one by one, and the loop wakes once a tick instead of for every
 // event.
 void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session, HighscoreWatch& table,
-              GameReplays& replays, NetSession& net, NetMatchKeeper& netKept) {
+              GameReplays& replays, NetSession& net, NetMatchKeeper& netKept,
+              OnlineSession& online) {
     using Clock = std::chrono::steady_clock;
     constexpr auto kPeriod = std::chrono::microseconds(15000);
     TickLog log;
@@ -267,6 +269,8 @@ void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session, Highsco
         replays.AfterTick(game);
         // What the network match screen asked for in this tick, and what the network says.
         net.Poll(game, sinceStartMs());
+        // What the online screens asked for, the server's answers, an online game's end.
+        online.Poll(game, replays);
         log.Screen(game.shell.ScreenId);
     }
 }
@@ -391,7 +395,17 @@ int main(int argc, char** argv) {
     // For tests: the state hash of every 60th tick of a network match, to compare both ends.
     if (const char* trace = std::getenv("RHOMBULUS2_NET_TRACE"))
         session.netTrace = std::fopen(trace, "w");
-    RunTicks(game, platform, session, table, replays, net, kept);
+    OnlineSessionConfig onlineConfig;
+    onlineConfig.server = !cl.server.empty() ? cl.server : ReadServerOption(configDir);
+    if (!onlineConfig.server.empty() && !ValidServerUrl(onlineConfig.server)) {
+        std::fprintf(stderr, "rhombulus2: the server %s is no http://HOST:PORT; no online games\n",
+                     onlineConfig.server.c_str());
+        onlineConfig.server.clear();
+    }
+    onlineConfig.configDir = configDir;
+    onlineConfig.resDir = resDir;
+    OnlineSession online(onlineConfig);
+    RunTicks(game, platform, session, table, replays, net, kept, online);
     if (session.netTrace != nullptr) std::fclose(session.netTrace);
     replays.Keep(game);
     platform.CloseWindow();

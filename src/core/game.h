@@ -14,6 +14,7 @@
 #include "core/environment.h"
 #include "core/music_player.h"
 #include "core/net_match_tick.h"
+#include "core/online_menu.h"
 #include "core/simulation.h"
 #include "core/text_state.h"
 #include "platform/changed_tiles.h"
@@ -88,6 +89,7 @@ struct Game : Simulation {
     SessionState session;
     NetMatchTick netTick;
     NetMenu netMenu;
+    OnlineMenu online;
     MusicPlayer music;
     FontState font;
     Bitmaps bitmaps;

@@ -46,6 +46,9 @@ enum ScreenNumber {
     kScreenPacks = 28,       // "My Levels": the packs to play
     kScreenPackLevels = 29,  // a pack's levels, to choose the one to edit
     kScreenLanguages = 30,   // the list of languages, from the options
+    // Online games (the name, the modes, the verdict) and the online boards.
+    kScreenOnline = 31,
+    kScreenLeaderboards = 32,
     kScreenSplash = 36,
 };
 

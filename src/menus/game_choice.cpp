@@ -3,6 +3,7 @@
 #include "core/mode_facts.h"
 #include "menus/buttons.h"
 #include "menus/menu_screens.h"
+#include "menus/online_pages.h"
 #include "menus/pack_screen.h"
 #include "menus/screen_steps.h"
 #include "menus/transitions.h"
@@ -27,6 +28,7 @@ const MenuButton kGameChoice[] = {
     {N_("Level Editor"), 3, ShowEditor},
     {N_("Network Match"), 3, ShowNetMatch},
     {N_("My Levels"), 3, RequestPackList},
+    {N_("Online"), 3, ShowOnline},
 };
 
 }  // namespace
@@ -40,6 +42,8 @@ void ShowGameChoice(Game& game) {
     SetButton(game, 7, 495, 545, 95, 25);
     // Above the column, under the title: the player's own level packs.
     SetButton(game, 8, 400, 300, 110, 25);
+    // Right of "Back", clear of its hit box, inside the frame: online games.
+    SetButton(game, 9, 570, 500, 55, 25);
     EndTransition(game, kScreenGameChoice, false, true);
 }
 

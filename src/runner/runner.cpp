@@ -290,7 +290,7 @@ int RunHeadless(const RunnerOptions& options) {
     GameReplays replays{
         recorder, ThisGamesReplayHeader(options.resDir, options.seed, options.firstStartLanguage),
         options.keepReplaysDir};
-    if (!options.keepReplaysDir.empty()) game.recorder = &recorder;
+    if (!options.keepReplaysDir.empty() || options.afterTick) game.recorder = &recorder;
     bool focused = true;
     size_t next = 0;
     int status = 0;
@@ -341,6 +341,7 @@ int RunHeadless(const RunnerOptions& options) {
         else
             TakeCommand(game);
         if (game.recorder != nullptr) replays.AfterTick(game);
+        if (options.afterTick) options.afterTick(game, replays);
         for (const auto& [t, path] : options.shots) {
             if (t == tick && !WriteShot(platform.LastFrame(), path)) {
                 std::fprintf(stderr, "cannot write %s\n", path.c_str());

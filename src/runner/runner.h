@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,9 @@
 constexpr long long kMaxTick = 2147483647;
 // The largest input script read.
 constexpr std::size_t kMaxInputScriptBytes = 256u << 20;
+
+struct Game;
+struct GameReplays;
 
 struct ScriptEvent {
     long long tick = 0;  // a release at kMaxTick + 1 never runs
@@ -50,6 +54,9 @@ struct RunnerOptions {
     // For tests of what the game sees of its folders while it runs: before tick T the file is
     // copied into the levels folder, as a player drops a pack there.
     std::vector<std::pair<int, std::string>> dropPacks;
+    // Called after each tick, once its game's replay is kept or begun (the online session of
+    // rhombulus2-headless --server); the games are then recorded even without keepReplaysDir.
+    std::function<void(Game&, GameReplays&)> afterTick;
 };
 
 // Parses an input script; on error returns false with "line N: reason" in error.

@@ -4,6 +4,7 @@
 
 #include "core/game.h"
 #include "core/state_io.h"
+#include "online/fresh_game.h"
 #include "platform/headless/headless_platform.h"
 #include "runner/game_replays.h"
 #include "runner/replay_watch.h"
@@ -16,15 +17,6 @@ bool GameInProgressEqual(const Simulation& a, const Simulation& b) {
     return StateBytes(a, StatePart::kGameInProgress) == StateBytes(b, StatePart::kGameInProgress);
 }
 
-// The fresh game of `mode`, in `game` (InitGame done, saves in an empty folder).
-bool StartFresh(Game& game, int mode) {
-    for (int i = 0; i < 2 && !game.session.WindowClosed; ++i) FrameTick(game, false);
-    if (game.session.WindowClosed) return false;
-    game.requests.levelStart = NewLevelStart(1, mode, 1, true);
-    CarryOutRequests(game);
-    return game.play.GameMode == mode;
-}
-
 }  // namespace
 
 std::string FreshGameState(int mode, std::uint64_t seed, const std::string& resDir,
@@ -33,7 +25,7 @@ std::string FreshGameState(int mode, std::uint64_t seed, const std::string& resD
     auto game = std::make_unique<Game>();
     InitGame(*game, platform, resDir, seed);
     game->savesDir = scratchDir;
-    if (!StartFresh(*game, mode)) return "";
+    if (!StartFreshGame(*game, mode)) return "";
     return PackReplayState(game->sim());
 }
 
@@ -66,7 +58,7 @@ OnlinePlay PlayOnlineReplay(const std::string& replay, const OnlineGameFacts& fa
         auto fresh = std::make_unique<Game>();
         InitGame(*fresh, freshPlatform, resDir, facts.seed);
         fresh->savesDir = game->savesDir;
-        if (!StartFresh(*fresh, facts.mode)) return {false, 0, 0, "the server cannot start it"};
+        if (!StartFreshGame(*fresh, facts.mode)) return {false, 0, 0, "the server cannot start it"};
         if (game->play.GameMode != facts.mode)
             return {false, 0, 0, "it is no game of its ticket's mode"};
         if (!GameInProgressEqual(game->sim(), fresh->sim()))

@@ -42,6 +42,13 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
                 cl.error = "--relay needs HOST:PORT";
                 return cl;
             }
+        } else if (arg == "--server" && i + 1 < argc && argv[i + 1] != nullptr) {
+            cl.server = argv[++i];
+            if (cl.server.rfind("http://", 0) != 0) {
+                cl.action = CommandLine::Action::kUsageError;
+                cl.error = "--server needs http://HOST:PORT";
+                return cl;
+            }
         } else {
             cl.action = CommandLine::Action::kUsageError;
             cl.error = "unknown option " + arg;
@@ -53,7 +60,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
 
 std::string UsageText() {
     return "usage: rhombulus2 [--fullscreen | --windowed] [--record FILE] [--replay FILE]\n"
-           "                 [--relay HOST:PORT] [--help] [--version]\n"
+           "                 [--relay HOST:PORT] [--server URL] [--help] [--version]\n"
            "\n"
            "  --fullscreen  start in fullscreen (F11 or Alt+Enter switch while playing)\n"
            "  --windowed    start in a window\n"
@@ -63,6 +70,8 @@ std::string UsageText() {
            "                change the speed (up to x8), Escape leaves\n"
            "  --relay HOST:PORT  the relay a network match goes through (rhombulus2-relay);\n"
            "                also the line relay=HOST:PORT of the options file\n"
+           "  --server URL  the online server for online games and leaderboards\n"
+           "                (http://HOST:PORT); also the line server=URL of the options file\n"
            "  --help        show this text\n"
            "  --version     show the version\n"
            "\n"

@@ -15,6 +15,8 @@ struct CommandLine {
     std::string replayPath;
     // The relay for network matches (HOST:PORT), in place of the options file's.
     std::string relay;
+    // The online server (http://HOST:PORT), in place of the options file's server=URL.
+    std::string server;
 };
 
 CommandLine ParseCommandLine(int argc, const char* const* argv);

@@ -5,8 +5,10 @@
 #include "menus/help_pages.h"
 #include "menus/highscores.h"
 #include "menus/language_screen.h"
+#include "menus/leaderboards_screen.h"
 #include "menus/menu_screens.h"
 #include "menus/net_menu.h"
+#include "menus/online_screen.h"
 #include "menus/pack_screen.h"
 #include "menus/saved_games.h"
 #include "modes/game_screen.h"
@@ -61,6 +63,8 @@ const ScreenEntry kScreens[] = {
     {kScreenPacks, PackListScreen, Backdrop::kMenu, Always, nullptr},
     {kScreenPackLevels, PackListScreen, Backdrop::kMenu, Always, nullptr},
     {kScreenLanguages, LanguageScreen, Backdrop::kMenu, Always, nullptr},
+    {kScreenOnline, OnlineScreen, Backdrop::kMenu, Always, OnlineNameKey},
+    {kScreenLeaderboards, LeaderboardsScreen, Backdrop::kMenu, Always, nullptr},
     {kScreenSplash, SplashScreen, Backdrop::kSplash, Always, nullptr},
 };
 

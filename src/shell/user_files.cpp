@@ -108,6 +108,10 @@ std::string ReadRelayOption(const std::string& configDir) {
     return ValidRelayAddress(relay) ? relay : std::string();
 }
 
+std::string ReadServerOption(const std::string& configDir) {
+    return ReadOption(configDir, "server");
+}
+
 bool ValidRelayAddress(const std::string& address) {
     const std::size_t colon = address.rfind(':');
     if (colon == std::string::npos || colon == 0 || address.size() - colon > 6) return false;

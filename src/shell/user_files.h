@@ -24,6 +24,8 @@ bool WriteFullscreenOption(const std::string& configDir, bool fullscreen);
 // The relay for network matches kept in configDir ("relay=HOST:PORT"); "" when none or when
 // the line names no usable address.
 std::string ReadRelayOption(const std::string& configDir);
+// The online server kept in configDir ("server=http://HOST:PORT"), as written; "" when none.
+std::string ReadServerOption(const std::string& configDir);
 // HOST:PORT with a port 1..65535 and a host of letters, digits, '.', '-' (or a bracketed IPv6
 // address).
 bool ValidRelayAddress(const std::string& address);

@@ -12,7 +12,7 @@ file(GLOB_RECURSE WEB_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*.cpp)
 # UDP parts (ENet, the LAN search: src/web/no_lan.cpp stands in); the match goes through the
 # relay's WebSocket door (src/web/ws_transport.cpp).
 list(FILTER WEB_SOURCES EXCLUDE REGEX "/src/platform/sdl/")
-list(FILTER WEB_SOURCES EXCLUDE REGEX "/src/(window|server)/")
+list(FILTER WEB_SOURCES EXCLUDE REGEX "/src/(window|server|online)/")
 # Of the runner, what watches a kept replay (its stepper, the script's events, its header).
 list(FILTER WEB_SOURCES EXCLUDE REGEX "/src/runner/(png_writer|net_runner|replay_verify)\\.cpp$")
 list(FILTER WEB_SOURCES EXCLUDE REGEX "/src/(main|headless_main)\\.cpp$")

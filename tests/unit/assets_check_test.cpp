@@ -12,6 +12,7 @@
 
 #include "art.h"
 #include "menus/help_pages.h"
+#include "menus/online_pages.h"
 #include "menus/transitions.h"
 #include "menus_fixture.h"
 #include "picture_check.h"
@@ -170,6 +171,8 @@ const MenuScreen kMenuScreens[] = {
     {"new champion", [](Game& g) { InsertHighscore(g, 1, 0, 999999); }},
     {"load", ShowLoadScreen},
     {"save", ShowSaveScreen},
+    {"online", ShowOnline},
+    {"leaderboards", ShowLeaderboards},
 };
 
 bool TitlesInside(const std::vector<PixelRect>& boxes, const PixelRect& band) {
