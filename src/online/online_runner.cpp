@@ -61,7 +61,7 @@ PlayedGame PlayOnlineGame(const RunnerOptions& options, const TicketAnswer& tick
     for (long long tick = 1; tick <= kMaxOnlineTicks && !game->session.WindowClosed; ++tick) {
         while (next < options.events.size() && options.events[next].tick <= tick) {
             if (options.events[next].kind != "close")
-                ApplyScriptEvent(*game, platform, options.events[next], focused);
+                ApplyScriptEvent(*game, options.events[next], focused);
             ++next;
         }
         FrameTick(*game, false);

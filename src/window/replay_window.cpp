@@ -254,9 +254,8 @@ enum class PlayEnd { kLeft, kClosed, kEnded };
 
 // The replay played once, from its start to its end or until the player leaves or closes the
 // window. At its end `last` holds its last picture.
-PlayEnd PlayOnce(SdlPlatform& window, WindowSession& session, WatchPlatform& platform,
-                 ReplayWatch& watch, Game& game, const std::string& note, int language,
-                 Surface& last) {
+PlayEnd PlayOnce(SdlPlatform& window, WindowSession& session, ReplayWatch& watch, Game& game,
+                 const std::string& note, int language, Surface& last) {
     using Clock = std::chrono::steady_clock;
     constexpr auto kPeriod = std::chrono::microseconds(15000);
     auto next = Clock::now();
@@ -338,7 +337,7 @@ WatchEnd WatchReplayInWindow(SdlPlatform& window, WindowSession& session, const 
         watch.SetSpeed(speed);
         Surface last = game->backBuffer;
         const PlayEnd played =
-            PlayOnce(window, session, platform, watch, *game, note, language, last);
+            PlayOnce(window, session, watch, *game, note, language, last);
         window.MusicFree();
         if (played == PlayEnd::kClosed) return WatchEnd::kClosed;
         if (played == PlayEnd::kLeft) return WatchEnd::kLeft;
