@@ -37,6 +37,7 @@ void ChangedTiles::WholePicture(const Surface& picture) {
     shown_.width = picture.width;
     shown_.height = picture.height;
     shown_.pixels = picture.pixels;
+    copyKept_ = true;
     if (picture.width <= 0 || picture.height <= 0) return;
     rects_.push_back(Rect{0, 0, picture.width, picture.height});
     changedArea_ = static_cast<long long>(picture.width) * picture.height;
@@ -45,7 +46,8 @@ void ChangedTiles::WholePicture(const Surface& picture) {
 const std::vector<Rect>& ChangedTiles::Update(const Surface& picture, bool whole) {
     rects_.clear();
     changedArea_ = 0;
-    if (whole || shown_.width != picture.width || shown_.height != picture.height ||
+    lastWasTake_ = false;
+    if (whole || !copyKept_ || shown_.width != picture.width || shown_.height != picture.height ||
         shown_.pixels.size() != picture.pixels.size()) {
         WholePicture(picture);
         return rects_;
@@ -106,13 +108,16 @@ const std::vector<Rect>& ChangedTiles::Take(const Surface& picture,
     if (shown_.width != picture.width || shown_.height != picture.height ||
         shown_.pixels.size() != picture.pixels.size()) {
         WholePicture(picture);
+        lastWasTake_ = true;
         return rects_;
     }
+    if (lastWasTake_) copyKept_ = false;
+    lastWasTake_ = true;
     for (const Rect& r : changed) {
         const Rect c{std::max(r.left, 0), std::max(r.top, 0), std::min(r.right, picture.width),
                      std::min(r.bottom, picture.height)};
         if (c.left >= c.right || c.top >= c.bottom) continue;
-        for (int y = c.top; y < c.bottom; ++y) {
+        for (int y = c.top; y < c.bottom && copyKept_; ++y) {
             const size_t at = static_cast<size_t>(y) * picture.width + c.left;
             std::memcpy(shown_.pixels.data() + at, picture.pixels.data() + at,
                         static_cast<size_t>(c.right - c.left) * 4);

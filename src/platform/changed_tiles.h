@@ -35,8 +35,11 @@ class ChangedTiles {
     // pixel, within whole tiles; empty when nothing changed. The whole picture when `whole` is
     // set or the size changed.
     const std::vector<Rect>& Update(const Surface& picture, bool whole);
-    // Takes the picture as shown when the caller knows its changed rectangles: copies only them
-    // (the whole picture when the size changed) and gives them back as Update would.
+    // Takes the picture as shown when the caller knows its changed rectangles and gives them
+    // back as Update would (the whole picture when the size changed). Right after an Update it
+    // copies them, so that an Update that follows compares with the picture shown; a Take that
+    // follows a Take copies nothing (a still screen then costs no copy a tick) and the next
+    // Update sends the whole picture.
     const std::vector<Rect>& Take(const Surface& picture, const std::vector<Rect>& changed);
     const std::vector<Rect>& Rects() const { return rects_; }
     // Pixels covered by the last Update's rectangles.
@@ -52,6 +55,8 @@ class ChangedTiles {
     std::vector<Rect> rects_;
     TileRectangles gather_;
     long long changedArea_ = 0;
+    bool copyKept_ = false;  // shown_ is the picture as last sent
+    bool lastWasTake_ = false;
 };
 
 // A rectangle of the picture scaled to a fitted window: the window pixels it lands on at

@@ -151,19 +151,27 @@ std::vector<Rect> ChangedByItems(const SceneList& was, const SceneList& now, int
     if (prefix == wi.size() && prefix == ni.size()) return rects;
     std::vector<std::uint8_t> suspect(tiles, 0);
     size_t suspects = 0;
-    auto mark = [&](const std::vector<SceneItem>& items, size_t end) {
-        for (size_t i = prefix; i < end; ++i) {
-            const Rect& box = items[i].box;
-            for (int r = box.top / tile; r <= (box.bottom - 1) / tile && r < rows; ++r)
-                for (int c = box.left / tile; c <= (box.right - 1) / tile && c < cols; ++c) {
-                    std::uint8_t& s = suspect[static_cast<size_t>(r) * cols + c];
-                    suspects += s == 0;
-                    s = 1;
-                }
-        }
+    auto markBox = [&](const Rect& box) {
+        for (int r = box.top / tile; r <= (box.bottom - 1) / tile && r < rows; ++r)
+            for (int c = box.left / tile; c <= (box.right - 1) / tile && c < cols; ++c) {
+                std::uint8_t& s = suspect[static_cast<size_t>(r) * cols + c];
+                suspects += s == 0;
+                s = 1;
+            }
     };
-    mark(wi, wi.size() - suffix);
-    mark(ni, ni.size() - suffix);
+    if (wi.size() == ni.size()) {
+        // As many items as before (a playing field whose time bar and cannon move): a tile that
+        // no differing pair touches meets item for item the same ones, so only the pairs that
+        // differ can change a tile.
+        for (size_t i = prefix; i < ni.size() - suffix; ++i) {
+            if (wi[i].SameLook(ni[i])) continue;
+            markBox(wi[i].box);
+            markBox(ni[i].box);
+        }
+    } else {
+        for (size_t i = prefix; i < wi.size() - suffix; ++i) markBox(wi[i].box);
+        for (size_t i = prefix; i < ni.size() - suffix; ++i) markBox(ni[i].box);
+    }
     // A few suspect tiles are compared one by one; many, through an index of every tile.
     const bool indexed = suspects * (wi.size() + ni.size()) > 8 * tiles + wi.size() + ni.size();
     TileIndex a, b;

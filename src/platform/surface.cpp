@@ -171,6 +171,14 @@ void DrawAlphaClipped(Surface& dst, const Rect& dstRect, const Rect& src, const 
     const int x1 = std::min({dstRect.right, clip.right, dst.width});
     const int y1 = std::min({dstRect.bottom, clip.bottom, dst.height});
     if (x0 >= x1 || y0 >= y1) return;
+    if (alpha == 255 && sw == dw && sh == dh) {
+        // Unscaled and opaque (the pointer, most effect sprites): each pixel is its source
+        // pixel, so the visible part is a plain copy.
+        const int sx = src.left + (x0 - dstRect.left);
+        const int sy = src.top + (y0 - dstRect.top);
+        DrawRect(dst, x0, y0, Rect{sx, sy, sx + (x1 - x0), sy + (y1 - y0)}, skipKey, source);
+        return;
+    }
     // The source column of every destination column, worked out once for all rows.
     constexpr int kMapped = 1024;
     int columns[kMapped];

@@ -256,6 +256,9 @@ TEST(FilteredRect, CoversEveryWindowPixelAChangedTileReaches) {
 }
 
 // The menu with the pointer still sends a small part of the picture; a still picture nothing.
+// Ticks name their changes and keep no copy of the picture sent, so the first flip from outside
+// the frame loop after them compares nothing and sends the whole picture; the next one, of the
+// same picture, sends nothing.
 TEST_P(PresentedPicture, SendsOnlyWhatChanged) {
     Tick(2);
     EscapeTap();
@@ -266,6 +269,8 @@ TEST_P(PresentedPicture, SendsOnlyWhatChanged) {
         area += platform_->Changes().ChangedArea();
     }
     EXPECT_LT(area / 100, 800 * 600 / 10);
+    platform_->FlipDisplay(game_->backBuffer);
+    EXPECT_EQ(WrongPixels(), 0);
     platform_->FlipDisplay(game_->backBuffer);
     EXPECT_EQ(platform_->Changes().ChangedArea(), 0);
     EXPECT_EQ(WrongPixels(), 0);

@@ -248,6 +248,61 @@ TEST(Blits, ScaledBlendsMatchThePlainBlend) {
     }
 }
 
+// Unscaled opaque blends (the pointer, effect sprites at full strength) are copies: keyed or
+// not, from a sheet with or without its runs measured, cut by the picture's edges and by a
+// clip, they set the very pixels the plain blend sets, and none outside the clip.
+class UnscaledOpaqueBlends : public ::testing::TestWithParam<std::tuple<bool, bool>> {};
+
+TEST_P(UnscaledOpaqueBlends, MatchThePlainBlend) {
+    const auto [keyed, withRuns] = GetParam();
+    TestGame t;
+    t.TickTo(3);
+    Random rng;
+    rng.Seed(11);
+    // A corner of the menu picture, so that the edges are met often.
+    Surface base;
+    SetSurfaceSize(base, 160, 120);
+    DrawRect(base, 0, 0, Rect{0, 0, 160, 120}, false, t.game.bitmaps[kBmpMenuBackground]);
+    for (int bitmap : {kBmpPointer, kBmpEffect1, kBmpExtra6}) {
+        Surface sheet = t.game.bitmaps[bitmap];
+        if (withRuns)
+            PrepareRuns(sheet);
+        else
+            sheet.runs = PixelRuns{};
+        for (int i = 0; i < 300; ++i) {
+            const int w = rng.Range(1, std::min(60, sheet.width));
+            const int h = rng.Range(1, std::min(60, sheet.height));
+            const int sx = rng.Range(0, sheet.width - w);
+            const int sy = rng.Range(0, sheet.height - h);
+            const Rect src{sx, sy, sx + w, sy + h};
+            const int x = rng.Range(-40, base.width);
+            const int y = rng.Range(-40, base.height);
+            const Rect dst{x, y, x + w, y + h};
+            const int alpha = rng.Next(2) == 0 ? 255 : 256 + rng.Next(100);
+            const int cx = rng.Range(-20, base.width);
+            const int cy = rng.Range(-20, base.height);
+            const Rect clip{cx, cy, cx + rng.Range(0, 80), cy + rng.Range(0, 80)};
+            Surface fast = base;
+            Surface plain = base;
+            DrawAlpha(fast, dst, src, sheet, keyed, alpha);
+            PlainDrawAlpha(plain, dst, src, sheet, keyed, alpha);
+            ASSERT_EQ(DifferentPixels(fast, plain), 0) << bitmap << " at " << x << "," << y;
+            // Clipped: the plain blend's pixels inside the clip, the old ones outside.
+            Surface want = base;
+            for (int py = std::max(clip.top, 0); py < std::min(clip.bottom, base.height); ++py)
+                for (int px = std::max(clip.left, 0); px < std::min(clip.right, base.width); ++px)
+                    want.At(px, py) = plain.At(px, py);
+            Surface clipped = base;
+            DrawAlphaClipped(clipped, dst, src, sheet, keyed, alpha, clip);
+            ASSERT_EQ(DifferentPixels(clipped, want), 0)
+                << bitmap << " clipped at " << x << "," << y;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(KeyedAndRuns, UnscaledOpaqueBlends,
+                         ::testing::Combine(::testing::Bool(), ::testing::Bool()));
+
 // The highest slot in use always covers every effect that is alive.
 TEST(Effects, ScanLimitCoversEveryLiveSlot) {
     TestGame t;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <utility>
 
@@ -86,6 +87,35 @@ SceneList Changed(const SceneList& was, Random& rng, const Surface& sheet, int r
     return now;
 }
 
+// The same number of items, about one in `rarity` moved or given another look in its place, as
+// on a playing field where only the cannon, the time bar and the marker change.
+SceneList ChangedInPlace(const SceneList& was, Random& rng, int rarity) {
+    SceneList now;
+    now.Clear(kW, kH);
+    for (const SceneItem& old : was.Items()) {
+        SceneItem it = old;
+        const bool change = &old != &was.Items().front() && rng.Next(rarity) == 0;
+        if (change) {
+            const int dx = rng.Next(9) - 4;
+            it.dst = Rect{it.dst.left + dx, it.dst.top + 1, it.dst.right + dx, it.dst.bottom + 1};
+        }
+        switch (it.kind) {
+            case SceneItem::Kind::kFill:
+                now.AddFill(it.dst, change ? it.colour ^ 0x404040 : it.colour);
+                break;
+            case SceneItem::Kind::kRect:
+                now.AddRect(it.dst.left, it.dst.top, it.src, change ? !it.keyed : it.keyed,
+                            *it.source);
+                break;
+            case SceneItem::Kind::kAlpha:
+                now.AddAlpha(it.dst, it.src, *it.source, it.keyed,
+                             change ? std::max(1, it.alpha - 60) : it.alpha);
+                break;
+        }
+    }
+    return now;
+}
+
 Surface DrawnWhole(const SceneList& list) {
     Surface s;
     SetSurfaceSize(s, kW, kH);
@@ -101,9 +131,11 @@ TEST_P(SceneListSeeds, ChangedTilesRedrawnGiveTheWholePicture) {
     const Surface sheet = Sheet(static_cast<std::uint32_t>(GetParam()));
     SceneList shown = RandomList(rng, sheet, 5 + rng.Next(60));
     Surface picture = DrawnWhole(shown);
-    for (int frame = 0; frame < 20; ++frame) {
-        // Busy frames and frames where only an item or two differ (most of the game's frames).
-        SceneList next = Changed(shown, rng, sheet, frame % 2 == 0 ? 20 : 200);
+    for (int frame = 0; frame < 30; ++frame) {
+        // Busy frames, frames where only an item or two differ (most of the game's frames), and
+        // frames whose items change in their places.
+        SceneList next = frame % 3 == 2 ? ChangedInPlace(shown, rng, 1 + frame % 7 * 6)
+                                        : Changed(shown, rng, sheet, frame % 3 == 0 ? 20 : 200);
         const std::vector<Rect> rects = ChangedByItems(shown, next, kChangedTileSize);
         for (const Rect& r : rects) next.Draw(picture, r);
         ASSERT_EQ(picture.pixels, DrawnWhole(next).pixels) << "frame " << frame;
@@ -198,6 +230,71 @@ TEST(ChangedTilesTake, CopiesTheNamedRectanglesOnly) {
     ASSERT_EQ(left.size(), 1u);
     EXPECT_EQ(left[0].left, 32);
     EXPECT_EQ(left[0].top, 32);
+}
+
+// Whatever mix of Takes and Updates a caller makes, the rectangles given back bring a window
+// that shows them up to date with the picture: after Takes in a row no copy of the picture is
+// kept, and the Update after them must not compare with an old one. Few colours on a small
+// picture, so pixels often change back to what an old copy holds.
+class ChangedTilesMix : public ::testing::TestWithParam<int> {};
+
+TEST_P(ChangedTilesMix, TheWindowAlwaysShowsThePicture) {
+    Random rng;
+    rng.Seed(static_cast<std::uint64_t>(GetParam()));
+    constexpr int kSide = 40;
+    ChangedTiles tiles(8);
+    Surface picture, window;
+    SetSurfaceSize(picture, kSide, kSide);
+    SetSurfaceSize(window, kSide, kSide);
+    auto show = [&](const std::vector<Rect>& rects) {
+        for (const Rect& r : rects)
+            for (int y = r.top; y < r.bottom; ++y)
+                for (int x = r.left; x < r.right; ++x) window.At(x, y) = picture.At(x, y);
+    };
+    show(tiles.Update(picture, false));
+    for (int step = 0; step < 400; ++step) {
+        if (rng.Next(3) != 0) {
+            // A Take: the changes lie in the rectangles the caller names.
+            std::vector<Rect> named;
+            for (int n = rng.Next(3); n > 0; --n) {
+                const int x = rng.Next(kSide - 4);
+                const int y = rng.Next(kSide - 4);
+                const Rect r{x, y, x + 1 + rng.Next(4), y + 1 + rng.Next(4)};
+                picture.At(r.left, r.top) = static_cast<std::uint32_t>(rng.Next(2));
+                named.push_back(r);
+            }
+            show(tiles.Take(picture, named));
+        } else {
+            for (int n = rng.Next(4); n > 0; --n)
+                picture.At(rng.Next(kSide), rng.Next(kSide)) =
+                    static_cast<std::uint32_t>(rng.Next(2));
+            show(tiles.Update(picture, false));
+        }
+        ASSERT_EQ(window.pixels, picture.pixels) << "step " << step;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Random, ChangedTilesMix, ::testing::Range(1, 13));
+
+// A still screen taken tick after tick copies nothing, yet a pixel that then changes back to
+// what an older copy held is still sent.
+TEST(ChangedTilesTake, APixelChangedBackAfterTakesIsSent) {
+    ChangedTiles tiles;
+    Surface a;
+    SetSurfaceSize(a, 64, 64);
+    tiles.Update(a, false);
+    a.At(5, 5) = 7;
+    tiles.Take(a, {Rect{0, 0, 16, 16}});
+    a.At(5, 5) = 0;
+    tiles.Take(a, {Rect{0, 0, 16, 16}});
+    a.At(5, 5) = 7;
+    tiles.Take(a, {Rect{0, 0, 16, 16}});
+    a.At(5, 5) = 0;
+    const std::vector<Rect>& sent = tiles.Update(a, false);
+    bool covered = false;
+    for (const Rect& r : sent)
+        covered = covered || (r.left <= 5 && r.right > 5 && r.top <= 5 && r.bottom > 5);
+    EXPECT_TRUE(covered);
 }
 
 }  // namespace

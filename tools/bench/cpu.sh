@@ -1,24 +1,27 @@
 #!/usr/bin/env bash
-# tools/bench/cpu.sh [--seconds N] [--repeat N] [--2x] [--phases LIST] [GAME...]
+# tools/bench/cpu.sh [--seconds N] [--repeat N] [--2x] [--phases LIST] [--beside-full] [GAME...]
 #
 # How much of the machine the real game takes: each GAME (default build/rhombulus2) runs in a
-# virtual display (Xvfb 1280x1024x24, no sound device) and is driven through the main menu, a
-# Puzzle game, an Endless set, a Pipe level and a match, with a click every second, and then a
+# virtual display (Xvfb 1280x1024x24, no sound device) and is driven through the main menu, the
+# options screen (both still), a Puzzle game, an Endless set, a Pipe level and a match, with a click every second, and then a
 # network match over loopback against a second copy of GAME in its own folders ("net": the host's
 # figures, then the guest's; each side clicks once a second). For each
 # phase it prints the CPU time of the whole game process and of the X server that receives its
-# pictures, as % of one core, read from /proc/PID/stat, and the tick period as the game itself
+# pictures, as % of one core and as CPU milliseconds per 1000 of the game's ticks (which a busy
+# machine's stalls do not water down), read from /proc/PID/stat, and the tick period as the game itself
 # sees it (mean, standard deviation, range; the game writes it when RHOMBULUS2_TICK_LOG names a
 # file). --2x runs on a 2560x1600 virtual screen, where the window opens at 1600x1200 as on a
-# HiDPI desktop. --phases picks phases by name (default "menu puzzle endless pipe match net").
-# Several GAMEs are measured one after the other in the same run, in turns (--repeat), so an old
-# and a new build meet the same machine load. Prints figures; asserts nothing. Needs bash, Xvfb
+# HiDPI desktop. --phases picks phases by name (default "menu options puzzle endless pipe match
+# net"). Several GAMEs are measured one after the other in the same run, in turns (--repeat), so
+# an old and a new build meet the same machine load; --beside-full measures each GAME a second
+# time drawing every frame whole (RHOMBULUS2_FULL_REDRAW=1, marked "whole"). Prints figures; asserts nothing. Needs bash, Xvfb
 # and xdotool (and sleep).
 set -euo pipefail
 seconds=20
 repeat=1
 scale=1
-phases="menu puzzle endless pipe match net"
+phases="menu options puzzle endless pipe match net"
+beside_full=0
 games=()
 while [ $# -gt 0 ]; do
     case $1 in
@@ -26,7 +29,8 @@ while [ $# -gt 0 ]; do
         --repeat) repeat=$2; shift 2 ;;
         --2x) scale=2; shift ;;
         --phases) phases=$2; shift 2 ;;
-        -h|--help) sed -n '2,15p' "$0"; exit 0 ;;
+        --beside-full) beside_full=1; shift ;;
+        -h|--help) sed -n '2,20p' "$0"; exit 0 ;;
         *) games+=("$1"); shift ;;
     esac
 done
@@ -65,7 +69,7 @@ cpu_of() {
 
 now_us() { local t=${EPOCHREALTIME/./}; echo $(( 10#$t )); }
 
-# Tick periods from line $2 on of log $1: "mean sd min max" in microseconds.
+# Tick periods from line $2 on of log $1: "mean sd min max" in microseconds, and their count.
 tick_stats() {
     local n=0 sum=0 squares=0 min=0 max=0 line i=0
     while IFS= read -r line; do
@@ -76,7 +80,7 @@ tick_stats() {
         if [ "$n" = 1 ] || [ "$line" -lt "$min" ]; then min=$line; fi
         [ "$line" -gt "$max" ] && max=$line
     done < "$1"
-    if [ "$n" = 0 ]; then echo "- - - -"; return; fi
+    if [ "$n" = 0 ]; then echo "- - - - 0"; return; fi
     local mean=$((sum / n))
     local variance=$((squares / n - mean * mean))
     local sd=0
@@ -86,7 +90,7 @@ tick_stats() {
         local next=$(( (sd + variance / sd) / 2 ))
         while [ "$next" -lt "$sd" ]; do sd=$next; next=$(( (sd + variance / sd) / 2 )); done
     fi
-    echo "$mean $sd $min $max"
+    echo "$mean $sd $min $max $n"
 }
 
 # The game's own note at the top of its tick log (how its frames reach the screen).
@@ -130,11 +134,18 @@ measure() {
     local game_milli=$(( (c1 - c0) * 100000000000 / hz / (t1 - t0) ))
     local x_milli=$(( (x1 - x0) * 100000000000 / hz / (t1 - t0) ))
     local both=$((game_milli + x_milli))
-    read -r mean sd min max < <(tick_stats "$log" "$l0")
-    printf '%-10s %-36s %3d.%d %%  %3d.%d %%  %3d.%d %%  %6s %6s %6s..%-6s  %s\n' "$name" "$bin" \
+    read -r mean sd min max n < <(tick_stats "$log" "$l0")
+    # CPU milliseconds per 1000 ticks.
+    local game_kt=- x_kt=-
+    if [ "$n" -gt 0 ]; then
+        game_kt=$(( (c1 - c0) * 1000000 / hz / n ))
+        x_kt=$(( (x1 - x0) * 1000000 / hz / n ))
+    fi
+    printf '%-10s %-36s %3d.%d %%  %3d.%d %%  %3d.%d %%  %6s %6s  %6s %6s %6s..%-6s  %s\n' \
+        "$name" "$label" \
         $((game_milli / 1000)) $((game_milli % 1000 / 100)) \
         $((x_milli / 1000)) $((x_milli % 1000 / 100)) $((both / 1000)) $((both % 1000 / 100)) \
-        "$mean" "$sd" "$min" "$max" "$(first_note "$log")"
+        "$game_kt" "$x_kt" "$mean" "$sd" "$min" "$max" "$(first_note "$log")"
 }
 
 # The window of a game started after the first (both may carry the same name).
@@ -173,9 +184,15 @@ net_match() {
     guest_pid=
 }
 
+# run_game GAME: GAME's phases; "whole:GAME" draws every frame whole.
 run_game() {
-    local bin=$1
+    local bin=$1 whole=0
+    case $bin in whole:*) bin=${bin#whole:}; whole=1 ;; esac
+    label=$bin
+    [ "$whole" = 1 ] && label="$bin whole"
+    [ ${#label} -gt 36 ] && label="...${label: -33}"
     rm -rf "$work/data" "$work/config" "$work/ticks"
+    export RHOMBULUS2_FULL_REDRAW=$whole
     RHOMBULUS2_TICK_LOG="$work/ticks" XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" \
         LANG=en_US.UTF-8 "$bin" > "$work/out.txt" 2>&1 &
     game_pid=$!
@@ -191,6 +208,11 @@ run_game() {
     escape
     sleep 2
     if wants menu; then measure "main menu" "$bin" 0; fi
+    if wants options; then
+        click 400 430; sleep 2
+        measure "options" "$bin" 0
+        escape; sleep 2
+    fi
     click 400 350; sleep 1; click 400 390; sleep 2
     if wants puzzle; then measure "Puzzle" "$bin" 1; fi
     escape; sleep 1.5
@@ -208,9 +230,15 @@ run_game() {
     game_pid=
 }
 
-echo "virtual screen ${screen%x24}; CPU in % of one core"
-printf '%-10s %-36s %7s  %7s  %7s  %6s %6s %14s  %s\n' phase game game "X" "both" "tick" "sd" \
-    "range us" "frames"
+if [ "$beside_full" = 1 ]; then
+    both=()
+    for g in "${games[@]}"; do both+=("$g" "whole:$g"); done
+    games=("${both[@]}")
+fi
+echo "virtual screen ${screen%x24}; CPU in % of one core, and in ms per 1000 ticks (ms/kt)"
+printf '%-10s %-36s %7s  %7s  %7s  %6s %6s  %6s %6s %14s  %s\n' phase game game "X" "both" \
+    "game" "X" "tick" "sd" "range us" "frames"
+printf '%-10s %-36s %7s  %7s  %7s  %6s %6s\n' "" "" "" "" "" "ms/kt" "ms/kt"
 for ((r = 1; r <= repeat; r++)); do
     order=("${games[@]}")
     # Every other round the other way round, so neither build always goes first.
