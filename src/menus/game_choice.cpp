@@ -42,8 +42,10 @@ void ShowGameChoice(Game& game) {
     SetButton(game, 7, 495, 545, 95, 25);
     // Above the column, under the title: the player's own level packs.
     SetButton(game, 8, 400, 300, 110, 25);
-    // Right of "Back", clear of its hit box, inside the frame: online games.
-    SetButton(game, 9, 570, 500, 55, 25);
+    // Right of "Back", inside the frame: online games. "Back" keeps its place and label; its
+    // hit box ends where the label's widest translation does.
+    SetButton(game, 5, 400, 500, 75, 25);
+    SetButton(game, 9, 532, 500, 55, 25);
     EndTransition(game, kScreenGameChoice, false, true);
 }
 

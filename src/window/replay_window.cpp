@@ -336,8 +336,7 @@ WatchEnd WatchReplayInWindow(SdlPlatform& window, WindowSession& session, const 
         }
         watch.SetSpeed(speed);
         Surface last = game->backBuffer;
-        const PlayEnd played =
-            PlayOnce(window, session, watch, *game, note, language, last);
+        const PlayEnd played = PlayOnce(window, session, watch, *game, note, language, last);
         window.MusicFree();
         if (played == PlayEnd::kClosed) return WatchEnd::kClosed;
         if (played == PlayEnd::kLeft) return WatchEnd::kLeft;

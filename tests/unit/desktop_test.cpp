@@ -372,7 +372,7 @@ class MenuWalk : public ::testing::TestWithParam<WalkCase> {};
 TEST_P(MenuWalk, MovesThePointerToTheNextButton) {
     MenuGame m;
     m.Tick(230);
-    ShowGameChoice(m.g());              // eight buttons
+    ShowGameChoice(m.g());              // nine buttons
     m.g().buttons.ButtonActive[3] = 0;  // a slot out of use is skipped
     const ButtonTable& b = m.g().buttons;
     const WalkCase& c = GetParam();
@@ -390,12 +390,12 @@ TEST_P(MenuWalk, MovesThePointerToTheNextButton) {
 
 INSTANTIATE_TEST_SUITE_P(Keys, MenuWalk,
                          ::testing::Values(WalkCase{"NextFromNone", 0, MenuKey::kNext, 1},
-                                           WalkCase{"PreviousFromNone", 0, MenuKey::kPrevious, 8},
+                                           WalkCase{"PreviousFromNone", 0, MenuKey::kPrevious, 9},
                                            WalkCase{"NextSkipsUnused", 2, MenuKey::kNext, 4},
                                            WalkCase{"PreviousSkipsUnused", 4, MenuKey::kPrevious,
                                                     2},
-                                           WalkCase{"NextWraps", 8, MenuKey::kNext, 1},
-                                           WalkCase{"PreviousWraps", 1, MenuKey::kPrevious, 8}),
+                                           WalkCase{"NextWraps", 9, MenuKey::kNext, 1},
+                                           WalkCase{"PreviousWraps", 1, MenuKey::kPrevious, 9}),
                          [](const auto& info) { return info.param.name; });
 
 TEST(MenuKeys, PressClicksOnMenusButNotWhereReturnMeansSomethingElse) {

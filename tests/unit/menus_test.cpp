@@ -64,7 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
                                      },
                                      2, 7, false, true},
                       TransitionCase{"HelpMenu", ShowHelpMenu, 5, 4, false, true},
-                      TransitionCase{"GameChoice", ShowGameChoice, 11, 8, false, true},
+                      TransitionCase{"GameChoice", ShowGameChoice, 11, 9, false, true},
                       TransitionCase{"Editor", ShowEditor, 26, 7, false, true},
                       TransitionCase{"StartLevel", ShowStartLevel, 25, 9, false, true},
                       TransitionCase{"Options", ShowOptions, 8, 5, false, true},
