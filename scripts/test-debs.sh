@@ -120,7 +120,10 @@ answer=$(get /api/board/puzzle)
 head -1 <<< "$answer" | grep -q '^HTTP/1.1 200' || { echo "$answer"; fail "GET /api/board/puzzle"; }
 grep -q '"top":\[\]' <<< "$answer" || { echo "$answer"; fail "a fresh board is not empty"; }
 echo "GET /api/board/puzzle: $(head -1 <<< "$answer"), $(tail -1 <<< "$answer")"
-echo "GET /: $(get / | head -1)"
+answer=$(get /)
+head -1 <<< "$answer" | grep -q '^HTTP/1.1 200' || { echo "$answer"; fail "GET / (the boards page)"; }
+grep -q '<h1>Leaderboards</h1>' <<< "$answer" || { echo "$answer"; fail "the boards page"; }
+echo "GET /: $(head -1 <<< "$answer"), the boards page"
 kill -TERM "$pid"
 status=0
 wait "$pid" || status=$?
