@@ -93,8 +93,7 @@ void ReplayTick() {
     Watching& w = *web.replay;
     ++web.ticks;
     if (w.over) return;
-    const ScriptKeys keys{web.platform->keysDown, web.platform->keysTapped};
-    if (w.watch.Frame(*w.game, keys)) return;
+    if (w.watch.Frame(*w.game)) return;
     w.over = true;
     // clang-format off
     EM_ASM({ if (Module.rhombulusReplayEnded) Module.rhombulusReplayEnded($0, UTF8ToString($1)); },
@@ -105,8 +104,9 @@ void ReplayTick() {
 // Back to the page's own game, its picture sent whole again.
 void EndWatching() {
     web.replay.reset();
-    web.platform->keysDown.fill(false);
-    web.platform->keysTapped.fill(false);
+    // What was held when the watching began is let go.
+    web.game->keys = KeysHeld{};
+    web.game->command = Command{};
     ForgetShownScene(*web.game);
     web.platform->Exposed();
 }
@@ -514,8 +514,8 @@ EMSCRIPTEN_KEEPALIVE int rhombulus_watch_replay(const char* path) {
         web.platform->ShowMessage("The replay cannot be shown: " + why);
         return 0;
     }
-    web.platform->keysDown.fill(false);
-    web.platform->keysTapped.fill(false);
+    web.game->keys = KeysHeld{};
+    web.game->command = Command{};
     web.platform->Exposed();
     web.replay = std::move(w);
     return 1;
