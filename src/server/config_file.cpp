@@ -9,7 +9,7 @@
 #include <sstream>
 
 const std::vector<std::string> kConfigKeys = {
-    "data",  "db",           "http",         "udp",          "res",
+    "data",  "db",           "http",         "udp",          "ws",     "res",
     "lease", "http-threads", "ticket-slack", "address-rate", "workers"};
 
 namespace {

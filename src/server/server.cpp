@@ -10,6 +10,7 @@
 #include <ctime>
 
 #include "net/relay_server.h"
+#include "net/ws_relay.h"
 #include "runner/game_replays.h"
 #include "runner/replay_watch.h"
 #include "server/online_play.h"
@@ -92,6 +93,7 @@ struct OnlineServer::Impl {
     httplib::Server http;
     std::vector<std::thread> workers;
     std::unique_ptr<net::RelayServer> relay;
+    std::unique_ptr<net::WsRelay> ws;
     std::thread relayThread;
     std::mutex mutex;
     std::condition_variable wake;
@@ -572,6 +574,15 @@ bool OnlineServer::Run(std::string& why) {
                   error;
             return false;
         }
+        if (s.options.wsPort >= 0) {
+            s.ws = net::WsRelay::Open(*s.relay, s.options.host,
+                                      static_cast<std::uint16_t>(s.options.wsPort), &error);
+            if (!s.ws) {
+                why = "cannot serve the relay's WebSocket on TCP port " +
+                      std::to_string(s.options.wsPort) + ": " + error;
+                return false;
+            }
+        }
         s.relayThread = std::thread([&s] {
             const auto start = std::chrono::steady_clock::now();
             for (;;) {
@@ -582,7 +593,9 @@ bool OnlineServer::Run(std::string& why) {
                 const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
                                      std::chrono::steady_clock::now() - start)
                                      .count();
-                s.relay->Service(now, 50);
+                // With browsers too, ENet's wait is short so that their messages are not held.
+                s.relay->Service(now, s.ws ? 2 : 50);
+                if (s.ws) s.ws->Poll(now);
             }
         });
     }
@@ -591,6 +604,7 @@ bool OnlineServer::Run(std::string& why) {
     s.listening = true;
     std::printf("listening on %s:%d\n", s.options.host.c_str(), port);
     if (s.relay) std::printf("relay on UDP port %u\n", s.relay->Port());
+    if (s.ws) std::printf("relay WebSocket on TCP port %u\n", s.ws->Port());
     std::fflush(stdout);
     http.listen_after_bind();
     s.listening = false;

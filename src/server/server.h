@@ -27,6 +27,9 @@ struct ServerOptions {
     // The relay's rooms for network matches on this UDP port (bound to `host`); -1: none,
     // 0: any free one (the line "relay on UDP port N" says which).
     int udpPort = -1;  // no HTTP: only verifier threads, on a shared database
+    // Browsers' WebSocket connections into the same rooms, on this TCP port of `host` (with
+    // udpPort); -1: none, 0: any free one ("relay WebSocket on TCP port N").
+    int wsPort = -1;
     std::string resDir;
     std::string host = "127.0.0.1";
     int port = 8642;  // 0: any free one (the line "listening on HOST:PORT" says which)

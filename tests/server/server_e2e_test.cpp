@@ -12,6 +12,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/beast/core.hpp>
+#include <boost/beast/websocket.hpp>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -617,6 +620,24 @@ TEST_F(RelayInTheServerTest, AHostAndAGuestMeetInARoom) {
     }
     EXPECT_TRUE(done);
     EXPECT_EQ(guest.PeerName(), "Host");
+}
+
+// Browsers reach the same rooms through the server's WebSocket door.
+TEST_F(RelayInTheServerTest, ABrowserOpensAWebSocketIntoTheRooms) {
+    server_ = Start(1, {"--udp", "0", "--ws", "0"});
+    ASSERT_GT(server_->Port(), 0);
+    const std::string ws = server_->LineAfter("relay WebSocket on TCP port ");
+    ASSERT_NE(ws, "");
+    boost::asio::io_context io;
+    boost::beast::websocket::stream<boost::asio::ip::tcp::socket> socket{io};
+    boost::system::error_code error;
+    socket.next_layer().connect(
+        {boost::asio::ip::make_address("127.0.0.1"), static_cast<std::uint16_t>(std::stoi(ws))},
+        error);
+    ASSERT_FALSE(error) << error.message();
+    socket.handshake("127.0.0.1", "/", error);
+    EXPECT_FALSE(error) << error.message();
+    socket.close(boost::beast::websocket::close_code::normal, error);
 }
 
 // Each mode's game as the game choice starts it is the fresh game of its ticket: a game left

@@ -31,6 +31,7 @@ const char kUsage[] =
     "                   any number of servers and verifiers may share it\n"
     "  --udp PORT       also the relay's rooms for network matches, on this UDP port of\n"
     "                   the --http host (rhombulus2-relay's default is 27431)\n"
+    "  --ws PORT        browsers' WebSocket connections into the same rooms (with --udp)\n"
     "  --verifier       no HTTP: only verify submissions (needs --db)\n"
     "  --lease S        seconds a verifier may hold a job before another takes it (600)\n"
     "  --http HOST:PORT where to serve the API (127.0.0.1:8642; port 0: any free one)\n"
@@ -115,6 +116,9 @@ int main(int argc, char** argv) {
         } else if (arg == "--udp") {
             if (!ParseInt(value, 0, 65535, n)) return Usage("--udp needs a port 0..65535");
             options.udpPort = static_cast<int>(n);
+        } else if (arg == "--ws") {
+            if (!ParseInt(value, 0, 65535, n)) return Usage("--ws needs a port 0..65535");
+            options.wsPort = static_cast<int>(n);
         } else if (arg == "--http-threads") {
             if (!ParseInt(value, 1, 1024, n)) return Usage("--http-threads needs 1..1024");
             options.httpThreads = static_cast<int>(n);
@@ -133,6 +137,8 @@ int main(int argc, char** argv) {
     gWhere.clear();
     if (options.dataDir.empty() && options.db.empty())
         return Usage("--data DIR or --db postgresql://... is needed");
+    if (options.wsPort >= 0 && options.udpPort < 0)
+        return Usage("--ws opens the relay's rooms to browsers: --udp PORT is needed");
     if (options.verifierOnly && options.db.empty())
         return Usage("--verifier shares a database: --db postgresql://... is needed");
     if (!options.dataDir.empty()) mkdir(options.dataDir.c_str(), 0700);
