@@ -211,6 +211,7 @@ void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session, Highsco
     SDL_Event e;
     while (!game.session.WindowClosed) {
         SDL_PumpEvents();
+        session.netMatch = net.InMatch();
         bool watch = false;
         while (!game.session.WindowClosed &&
                SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {

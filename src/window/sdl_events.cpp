@@ -47,7 +47,12 @@ void Focus(Game& game, SdlPlatform& platform, WindowSession& session, bool focus
     game.command.LetGo(kFromPads);
     // The window manager may have drawn over the window meanwhile: the whole picture goes again.
     platform.Exposed();
-    FocusChanged(game, focused);
+    // A network match goes on without the focus; "Pause" drawn on this side alone would make
+    // its game differ from the other's.
+    if (session.netMatch)
+        platform.SuspendAudio(!focused);
+    else
+        FocusChanged(game, focused);
 }
 
 void PadButtonEvent(Game& game, SdlPlatform& platform, const SDL_ControllerButtonEvent& b,

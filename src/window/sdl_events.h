@@ -21,6 +21,9 @@ struct WindowSession {
     int stickY[2] = {0, 0};
     // This machine's mouse for a network match's commands, which take it in place of the game's.
     LocalControls local;
+    // A network match runs: nothing of this window may reach the game, which both machines keep
+    // alike.
+    bool netMatch = false;
     std::FILE* netTrace = nullptr;  // RHOMBULUS2_NET_TRACE: the match's state hashes
 };
 

@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "core/level_format.h"
+#include "core/state_io.h"
 #include "menus/buttons.h"
 #include "menus/highscores.h"
 #include "menus/transitions.h"
@@ -275,6 +276,36 @@ TEST_F(SdlWindow, FocusLossStopsTheTicksUntilItComesBack) {
     SDL_PushEvent(&e);
     Pump();
     EXPECT_TRUE(session_.focused);
+}
+
+// In a network match the window's events reach only this machine's command: a focus loss draws
+// no "Pause" into the game, whose state both machines hash alike; a pointer move waits in the
+// record.
+TEST_F(SdlWindow, InANetworkMatchTheWindowLeavesTheGameAsBothMachinesHaveIt) {
+    session_.netMatch = true;
+    const std::uint64_t before = StateHash(*game_);
+    SDL_Event e{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
+    e.window.windowID = SDL_GetWindowID(platform_->Window());
+    SDL_PushEvent(&e);
+    SDL_Event move{};
+    move.type = SDL_MOUSEMOTION;
+    move.motion.x = 123;
+    move.motion.y = 321;
+    SDL_PushEvent(&move);
+    Pump();
+    EXPECT_EQ(StateHash(*game_), before);
+    EXPECT_FALSE(game_->command.events.empty());
+    // The same loss off a match dims the picture with "Pause", a text of this tick.
+    session_.netMatch = false;
+    e.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
+    SDL_PushEvent(&e);
+    Pump();
+    e.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
+    SDL_PushEvent(&e);
+    Pump();
+    EXPECT_NE(StateHash(*game_), before);
 }
 
 }  // namespace
