@@ -5,6 +5,7 @@
 #include <sodium.h>
 
 #include "fuzz_support.h"
+#include "online/json_object.h"
 #include "server/auth.h"
 #include "server/server.h"
 
@@ -58,10 +59,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     checked.time <= kFuzzNow + kRequestWindowSeconds);
     }
 
-    const auto body = DecodeBody(r.body, kMaxSubmitBody);
+    const auto body = ParseJsonObject(r.body, kMaxSubmitBody);
     if (!body) return 0;
     FUZZ_EXPECT(body->is_object());
-    const auto again = DecodeBody(body->dump(), kMaxSubmitBody * 2);
+    const auto again = ParseJsonObject(body->dump(), kMaxSubmitBody * 2);
     FUZZ_EXPECT(again && *again == *body);
     if (body->contains("name") && (*body)["name"].is_string()) {
         const std::string name = (*body)["name"];

@@ -3,37 +3,11 @@
 #include <nlohmann/json.hpp>
 
 #include "core/mode_facts.h"
+#include "online/json_object.h"
 
 using nlohmann::json;
 
 namespace {
-
-// The parser's own depth is unbounded; no answer of ours is nested deeper than this.
-constexpr int kMaxDepth = 8;
-
-std::optional<json> Parse(const std::string& text) {
-    if (text.size() > kMaxAnswerBytes) return std::nullopt;
-    int depth = 0;
-    bool inString = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char ch = text[i];
-        if (inString) {
-            if (ch == '\\')
-                ++i;
-            else if (ch == '"')
-                inString = false;
-        } else if (ch == '"') {
-            inString = true;
-        } else if (ch == '{' || ch == '[') {
-            if (++depth > kMaxDepth) return std::nullopt;
-        } else if (ch == '}' || ch == ']') {
-            --depth;
-        }
-    }
-    json j = json::parse(text, nullptr, false);
-    if (j.is_discarded() || !j.is_object()) return std::nullopt;
-    return j;
-}
 
 bool Text(const json& j, const char* key, std::size_t most, std::string& out) {
     const auto it = j.find(key);
@@ -88,14 +62,14 @@ bool IsOnlineModeWord(const std::string& word) {
 }
 
 std::string AnswerError(const std::string& text) {
-    const auto j = Parse(text);
+    const auto j = ParseJsonObject(text, kMaxAnswerBytes);
     std::string why;
     if (!j || !Text(*j, "error", kMaxReasonBytes, why)) return "";
     return why;
 }
 
 std::optional<TicketAnswer> ReadTicketAnswer(const std::string& text) {
-    const auto j = Parse(text);
+    const auto j = ParseJsonObject(text, kMaxAnswerBytes);
     if (!j) return std::nullopt;
     TicketAnswer t;
     long long seed = 0;
@@ -108,14 +82,14 @@ std::optional<TicketAnswer> ReadTicketAnswer(const std::string& text) {
 }
 
 std::optional<long long> ReadSubmitAnswer(const std::string& text) {
-    const auto j = Parse(text);
+    const auto j = ParseJsonObject(text, kMaxAnswerBytes);
     long long id = 0;
     if (!j || !Whole(*j, "id", 1, kMost, id)) return std::nullopt;
     return id;
 }
 
 std::optional<VerdictAnswer> ReadVerdictAnswer(const std::string& text) {
-    const auto j = Parse(text);
+    const auto j = ParseJsonObject(text, kMaxAnswerBytes);
     std::string state;
     if (!j || !Text(*j, "state", 16, state)) return std::nullopt;
     VerdictAnswer v;
@@ -138,7 +112,7 @@ std::optional<VerdictAnswer> ReadVerdictAnswer(const std::string& text) {
 }
 
 std::optional<BoardAnswer> ReadBoardAnswer(const std::string& text) {
-    const auto j = Parse(text);
+    const auto j = ParseJsonObject(text, kMaxAnswerBytes);
     if (!j) return std::nullopt;
     const auto top = j->find("top");
     if (top == j->end() || !top->is_array()) return std::nullopt;
@@ -158,7 +132,7 @@ std::optional<BoardAnswer> ReadBoardAnswer(const std::string& text) {
 }
 
 std::optional<std::string> ReadClaimAnswer(const std::string& text) {
-    const auto j = Parse(text);
+    const auto j = ParseJsonObject(text, kMaxAnswerBytes);
     std::string name;
     if (!j || !Text(*j, "name", kMaxShownName, name)) return std::nullopt;
     return name;

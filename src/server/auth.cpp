@@ -87,31 +87,6 @@ CheckedRequest CheckSignedRequest(const SignedRequest& request, long long now) {
     return c;
 }
 
-std::optional<nlohmann::json> DecodeBody(const std::string& body, std::size_t maxBytes) {
-    if (body.size() > maxBytes) return std::nullopt;
-    // The parser's own depth is unbounded; nothing we read is nested deeper than this.
-    int depth = 0;
-    bool inString = false;
-    for (std::size_t i = 0; i < body.size(); ++i) {
-        const char ch = body[i];
-        if (inString) {
-            if (ch == '\\')
-                ++i;
-            else if (ch == '"')
-                inString = false;
-        } else if (ch == '"') {
-            inString = true;
-        } else if (ch == '{' || ch == '[') {
-            if (++depth > kMaxJsonDepth) return std::nullopt;
-        } else if (ch == '}' || ch == ']') {
-            --depth;
-        }
-    }
-    nlohmann::json j = nlohmann::json::parse(body, nullptr, false);
-    if (j.is_discarded() || !j.is_object()) return std::nullopt;
-    return j;
-}
-
 bool ValidName(const std::string& name) {
     if (name.size() < 2 || name.size() > 16 || name.front() == ' ' || name.back() == ' ')
         return false;

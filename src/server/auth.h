@@ -30,10 +30,6 @@ struct CheckedRequest {
 // the caller's (the storage's) to check.
 CheckedRequest CheckSignedRequest(const SignedRequest& request, long long now);
 
-// A request body: JSON of at most `maxBytes` and nested at most kMaxJsonDepth deep, an object.
-inline constexpr int kMaxJsonDepth = 8;
-std::optional<nlohmann::json> DecodeBody(const std::string& body, std::size_t maxBytes);
-
 // Names: 2-16 characters of letters, digits, space, '-', '_' and '.', not starting or ending
 // with a space; unique without regard to case (`FoldName`).
 bool ValidName(const std::string& name);

@@ -11,6 +11,7 @@
 
 #include "net/relay_server.h"
 #include "net/ws_relay.h"
+#include "online/json_object.h"
 #include "runner/game_replays.h"
 #include "runner/replay_watch.h"
 #include "server/online_play.h"
@@ -62,10 +63,13 @@ json GameJson(const PlayerGame& g) {
             {"replay", "/replay/" + std::to_string(g.id) + ".r2replay"}};
 }
 
+json RowJson(const BoardRow& r) {
+    return {{"place", r.place}, {"name", r.name}, {"score", r.score}, {"id", r.id}};
+}
+
 json RowsJson(const std::vector<BoardRow>& rows) {
     json j = json::array();
-    for (const BoardRow& r : rows)
-        j.push_back({{"place", r.place}, {"name", r.name}, {"score", r.score}, {"id", r.id}});
+    for (const BoardRow& r : rows) j.push_back(RowJson(r));
     return j;
 }
 
@@ -155,7 +159,7 @@ struct OnlineServer::Impl {
     void Claim(const httplib::Request& req, httplib::Response& res) {
         const auto who = Signed(req, res, kMaxSmallBody);
         if (!who) return;
-        const auto body = DecodeBody(req.body, kMaxSmallBody);
+        const auto body = ParseJsonObject(req.body, kMaxSmallBody);
         if (!body || !body->contains("name") || !(*body)["name"].is_string())
             return Refuse(res, 400, "no name");
         const std::string name = (*body)["name"].get<std::string>();
@@ -176,7 +180,7 @@ struct OnlineServer::Impl {
         const auto who = Signed(req, res, kMaxSmallBody);
         if (!who) return;
         if (!storage->NameOfKey(who->key)) return Refuse(res, 403, "claim a name first");
-        const auto body = DecodeBody(req.body, kMaxSmallBody);
+        const auto body = ParseJsonObject(req.body, kMaxSmallBody);
         if (!body || !body->contains("mode") || !(*body)["mode"].is_string())
             return Refuse(res, 400, "no mode");
         Ticket t;
@@ -205,7 +209,7 @@ struct OnlineServer::Impl {
         const auto who = Signed(req, res, kMaxSubmitBody);
         if (!who) return;
         if (!storage->NameOfKey(who->key)) return Refuse(res, 403, "claim a name first");
-        const auto body = DecodeBody(req.body, kMaxSubmitBody);
+        const auto body = ParseJsonObject(req.body, kMaxSubmitBody);
         if (!body || !body->contains("ticket") || !body->contains("replay") ||
             !(*body)["replay"].is_string())
             return Refuse(res, 400, "no ticket and replay");
@@ -279,20 +283,18 @@ struct OnlineServer::Impl {
         const std::string period = req.has_param("period") ? req.get_param_value("period") : "all";
         if (period != "all" && period != "week") return Refuse(res, 400, "no such period");
         const long long since = period == "week" ? WeekStart(Now()) : 0;
-        json rows = json::array();
-        for (const BoardRow& r : storage->Top(mode, since, kBoardRows))
-            rows.push_back(
-                {{"place", r.place}, {"name", r.name}, {"score", r.score}, {"id", r.id}});
-        json j{{"mode", OnlineModeWord(mode)}, {"period", period}, {"top", rows}};
+        ReplyBoard(req, res, mode, since, json{{"mode", OnlineModeWord(mode)}, {"period", period}});
+    }
+
+    // A board's top rows and, with ?name=, that player's best place on it (null for none).
+    void ReplyBoard(const httplib::Request& req, httplib::Response& res, int board, long long since,
+                    json j) {
+        j["top"] = RowsJson(storage->Top(board, since, kBoardRows));
         if (req.has_param("name")) {
             const std::string name = req.get_param_value("name");
             if (!ValidName(name)) return Refuse(res, 400, "no such name");
-            const auto best = storage->BestOf(mode, since, name);
-            j["player"] = best ? json{{"place", best->place},
-                                      {"name", best->name},
-                                      {"score", best->score},
-                                      {"id", best->id}}
-                               : json(nullptr);
+            const auto best = storage->BestOf(board, since, name);
+            j["player"] = best ? RowJson(*best) : json(nullptr);
         }
         Reply(res, 200, j);
     }
@@ -307,20 +309,7 @@ struct OnlineServer::Impl {
     void ShowDailyBoard(const httplib::Request& req, httplib::Response& res) {
         const long long day = DayOf(req);
         if (day < 0) return Refuse(res, 400, "no such day");
-        json j{{"mode", "daily"},
-               {"day", DayText(day)},
-               {"top", RowsJson(storage->Top(DailyBoard(day), 0, kBoardRows))}};
-        if (req.has_param("name")) {
-            const std::string name = req.get_param_value("name");
-            if (!ValidName(name)) return Refuse(res, 400, "no such name");
-            const auto best = storage->BestOf(DailyBoard(day), 0, name);
-            j["player"] = best ? json{{"place", best->place},
-                                      {"name", best->name},
-                                      {"score", best->score},
-                                      {"id", best->id}}
-                               : json(nullptr);
-        }
-        Reply(res, 200, j);
+        ReplyBoard(req, res, DailyBoard(day), 0, json{{"mode", "daily"}, {"day", DayText(day)}});
     }
 
     std::vector<BoardTable> FrontBoards() {

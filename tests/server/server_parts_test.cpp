@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "online/json_object.h"
 #include "server/auth.h"
 #include "server/rate_limit.h"
 #include "server/storage.h"
@@ -159,16 +160,16 @@ TEST(Days, NumbersAndTextsAgree) {
         EXPECT_EQ(DayNumber(bad), -1) << bad;
 }
 
-TEST(DecodeBody, BoundsSizeAndDepth) {
-    EXPECT_TRUE(DecodeBody("{\"a\":[[1]]}", 100));
-    EXPECT_FALSE(DecodeBody("{\"a\":1}", 5));
-    EXPECT_FALSE(DecodeBody("[1]", 100));  // an object or nothing
-    EXPECT_FALSE(DecodeBody("{\"a\":", 100));
+TEST(ParseJsonObject, BoundsSizeAndDepth) {
+    EXPECT_TRUE(ParseJsonObject("{\"a\":[[1]]}", 100));
+    EXPECT_FALSE(ParseJsonObject("{\"a\":1}", 5));
+    EXPECT_FALSE(ParseJsonObject("[1]", 100));  // an object or nothing
+    EXPECT_FALSE(ParseJsonObject("{\"a\":", 100));
     const std::string deep =
         std::string(kMaxJsonDepth + 1, '[') + std::string(kMaxJsonDepth + 1, ']');
-    EXPECT_FALSE(DecodeBody("{\"a\":" + deep + "}", 1000));
+    EXPECT_FALSE(ParseJsonObject("{\"a\":" + deep + "}", 1000));
     // Brackets inside strings are no nesting.
-    EXPECT_TRUE(DecodeBody("{\"a\":\"[[[[[[[[[[[[\\\"[[[[\"}", 1000));
+    EXPECT_TRUE(ParseJsonObject("{\"a\":\"[[[[[[[[[[[[\\\"[[[[\"}", 1000));
 }
 
 TEST(Names, LengthCharactersAndCase) {

@@ -164,6 +164,26 @@ std::vector<unsigned char> TallMask(const std::string& text, int width, double s
     return out;
 }
 
+// The accent drawn in mask rows a0..a1 squeezed into at most `rows` rows of the glyph, ending one
+// row above the capital's top: each glyph row is set where any mask row it stands for is.
+void SqueezeAccent(const std::vector<unsigned char>& mask, int a0, int a1, int rows, int top,
+                   Glyph& g) {
+    const int w = g.width;
+    const int k = a1 - a0 + 1;
+    const int n = std::min(rows, k);
+    const int first = top - 1 - n;
+    for (int t = 0; t < n; ++t) {
+        const int from = a0 + t * k / n;
+        const int to = std::max(from + 1, a0 + (t + 1) * k / n);
+        for (int x0 = 1; x0 + 1 < w; ++x0) {
+            bool on = false;
+            for (int y = from; y < to && y <= a1; ++y)
+                on = on || mask[static_cast<size_t>(y) * w + x0];
+            if (on) g.pixels[static_cast<size_t>(first + t) * w + x0] = kShape;
+        }
+    }
+}
+
 // An accented capital, drawn the way the first line's Ä Ö Ü came out: the capital a little
 // smaller and centred, the accent in the rows above it, pressed together where it is taller
 // than they are, with a row of air between the two and none on the box's edge.
@@ -198,19 +218,7 @@ Glyph AccentedCapitalGlyph(char32_t c, char32_t base) {
         }
     }
     if (a0 < 0 || rows < 1) throw std::runtime_error("no room for an accent");
-    const int k = a1 - a0 + 1;
-    const int n = std::min(rows, k);
-    const int first = top - 1 - n;  // the accent ends one row above the capital
-    for (int t = 0; t < n; ++t) {
-        const int from = a0 + t * k / n;
-        const int to = std::max(from + 1, a0 + (t + 1) * k / n);
-        for (int x0 = 1; x0 + 1 < w; ++x0) {
-            bool on = false;
-            for (int y = from; y < to && y <= a1; ++y)
-                on = on || accented[static_cast<size_t>(y) * w + x0];
-            if (on) g.pixels[static_cast<size_t>(first + t) * w + x0] = kShape;
-        }
-    }
+    SqueezeAccent(accented, a0, a1, rows, top, g);
     return g;
 }
 
@@ -286,19 +294,7 @@ Glyph PressedAccentGlyph(char32_t c, char32_t plainBase = 0) {
     if (a0 < 0) return g;
     const int rows = top - 2;
     if (rows < 1) throw std::runtime_error("no room for an accent");
-    const int k = a1 - a0 + 1;
-    const int n = std::min(rows, k);
-    const int first = top - 1 - n;
-    for (int t = 0; t < n; ++t) {
-        const int from = a0 + t * k / n;
-        const int to = std::max(from + 1, a0 + (t + 1) * k / n);
-        for (int x0 = 1; x0 + 1 < w; ++x0) {
-            bool on = false;
-            for (int y = from; y < to && y <= a1; ++y)
-                on = on || whole[static_cast<size_t>(y) * w + x0];
-            if (on) g.pixels[static_cast<size_t>(first + t) * w + x0] = kShape;
-        }
-    }
+    SqueezeAccent(whole, a0, a1, rows, top, g);
     return g;
 }
 
