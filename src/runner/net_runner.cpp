@@ -6,31 +6,22 @@
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <string_view>
 #include <thread>
 
 #include "core/game.h"
 #include "core/languages.h"
-#include "core/mode_facts.h"
 #include "core/state_io.h"
 #include "menus/transitions.h"
-#include "modes/match.h"
 #include "net/enet_transport.h"
-#include "net/handshake.h"
-#include "net/lockstep.h"
 #include "net/net_texts.h"
-#include "net/relay_link.h"
-#include "net/watcher.h"
-#include "platform/file_bytes.h"
 #include "platform/headless/headless_platform.h"
 #include "runner/dump.h"
 #include "runner/game_replays.h"
 #include "runner/net_replay.h"
 #include "runner/png_writer.h"
-#include "shell/frame_loop.h"
 #include "shell/net_commands.h"
+#include "shell/net_match_driver.h"
 #include "shell/net_session.h"
-#include "shell/screens.h"
 
 namespace {
 
@@ -115,72 +106,78 @@ void SayEnd(const Game* game, const char* side, const Words& w) {
                      Translate(kLanguageEnglish, w.context, w.id));
 }
 
-int WatchNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o,
-                     std::unique_ptr<net::Transport> raw,
-                     const std::function<std::int64_t()>& now) {
-    auto nap = [] { std::this_thread::sleep_for(std::chrono::milliseconds(1)); };
-    net::FaultyTransport link(std::move(raw), o.faults);
+// The driver's config as this runner's side has it: its clock, its name, its faults, the ticks it
+// draws and where it stops.
+NetDriverConfig RunnerDriverConfig(const RunnerOptions& options, const NetRunnerOptions& o,
+                                   const std::function<std::int64_t()>& now, const char* side) {
+    NetDriverConfig dc;
+    dc.resDir = options.resDir;
+    dc.gameVersion = o.gameVersion;
+    dc.name = side;
+    dc.program = "rhombulus2-headless";
+    dc.faults = o.faults;
+    dc.clock = now;
+    dc.drawTick = [&options](std::uint32_t t) {
+        bool draw = !options.noDraw;
+        for (const auto& shot : options.shots)
+            draw = draw || shot.first == static_cast<long long>(t);
+        return draw;
+    };
+    if (options.ticks > 0) dc.lastTick = static_cast<std::uint32_t>(options.ticks);
+    return dc;
+}
+
+// A dump named for a tick after the match's last gets the state it ended in.
+bool WriteEndDumps(const RunnerOptions& options, long long tick, Game& game,
+                   const HeadlessPlatform& platform) {
+    bool ok = true;
+    for (const auto& [dt, path] : options.dumps) {
+        if (dt > tick && !WriteText(path, DumpJson(game, platform))) ok = false;
+    }
+    return ok;
+}
+
+void Nap() {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+int WatchNetHeadless(const RunnerOptions& options, NetMatchDriver& driver,
+                     const std::function<std::int64_t()>& now, const std::string& room,
+                     std::int64_t waitMs) {
     HeadlessPlatform platform;
     auto owned = NetSideGame(options, platform, options.seed);
     Game& game = *owned;
-    net::Spectator watcher(link, WatcherHooks(game, "rhombulus2-headless watcher", !options.noDraw),
-                           now(), o.waitMs);
-    const net::Hello hello{net::kProtocolVersion,
-                           o.gameVersion.empty() ? NetGameVersion() : o.gameVersion,
-                           MatchLevelsHash(options.resDir),
-                           net::Role::Watcher,
-                           "watcher",
-                           o.room};
-    bool helloSent = false;
     int status = 0;
-    long long tick = 0;
     long long firstTick = -1;
+    driver.StartWatching(game, waitMs, room, !options.noDraw);
+    // The runner's own per tick: its waves and texts counted afresh, then its files.
+    driver.Config().beforeTick = [&platform](Game& g, std::uint32_t, const net::WireCommand&,
+                                             const net::WireCommand&) {
+        platform.wavesThisTick.clear();
+        g.text.calls.clear();
+    };
+    driver.Config().afterTick = [&](Game& g, std::uint32_t t, bool last) {
+        if (firstTick < 0) firstTick = t;
+        if (!WriteAfterTick(options, t, g, platform)) status = 2;
+        if (last && !WriteEndDumps(options, t, g, platform)) status = 2;
+    };
     for (;;) {
-        if (!helloSent && link.Status() == net::LinkStatus::Connected) {
-            link.Send(net::Channel::Session, net::Encode(hello), now());
-            helloSent = true;
-        }
-        const net::StepResult r = watcher.Step(now());
-        link.Flush(now());
-        if (r.status == net::StepStatus::Waiting) {
-            nap();
+        const NetMatchDriver::Tick tick = driver.WatchStep(game);
+        if (tick == NetMatchDriver::Tick::kWaiting) {
+            Nap();
             continue;
         }
-        if (r.status != net::StepStatus::Run) {
+        if (tick == NetMatchDriver::Tick::kEnded && driver.EndWords().id != nullptr) {
             // The host left or the link broke before the match's end.
-            SayEnd(watcher.Synced() ? &game : nullptr, "watcher",
-                   r.status == net::StepStatus::Lost ? net::kConnectionLostWords
-                                                     : net::ReasonWords(r.reason));
+            SayEnd(driver.Synced() ? &game : nullptr, "watcher", driver.EndWords());
             status = 3;
-            break;
         }
-        const long long t = static_cast<long long>(r.tick) + 1;
-        if (firstTick < 0) firstTick = t;
-        tick = t;
-        platform.wavesThisTick.clear();
-        game.text.calls.clear();
-        ApplyNetCommands(game, r.host, r.guest);
-        bool draw = !options.noDraw;
-        for (const auto& shot : options.shots) draw = draw || shot.first == t;
-        FrameTick(game, draw);
-        if (!WriteAfterTick(options, t, game, platform)) status = 2;
-        if (NetMatchOver(game) || (options.ticks > 0 && t >= options.ticks)) break;
-    }
-    if (status != 3) {
-        for (const auto& [dt, path] : options.dumps) {
-            if (dt > tick && !WriteText(path, DumpJson(game, platform))) status = 2;
-        }
-    }
-    // The relay and the host see this side go at once rather than after ENet's timeout.
-    link.Close();
-    for (std::int64_t until = now() + 50; now() < until;) {
-        net::Datagram ignored;
-        link.Receive(now(), ignored);
-        nap();
+        if (tick == NetMatchDriver::Tick::kEnded) break;
     }
     if (firstTick > 0)
         std::fprintf(stderr, "rhombulus2-headless watcher: ticks %lld to %lld, %lld ms\n",
-                     firstTick, tick, static_cast<long long>(now()));
+                     firstTick, static_cast<long long>(driver.LastTick()),
+                     static_cast<long long>(now()));
     return status;
 }
 
@@ -188,206 +185,115 @@ int WatchNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o,
 
 int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
     const auto clockStart = std::chrono::steady_clock::now();
-    auto now = [&clockStart] {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(
-                   std::chrono::steady_clock::now() - clockStart)
-            .count();
+    const std::function<std::int64_t()> now = [&clockStart] {
+        return static_cast<std::int64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                             std::chrono::steady_clock::now() - clockStart)
+                                             .count());
     };
-    auto nap = [] { std::this_thread::sleep_for(std::chrono::milliseconds(1)); };
     if (!net::StartEnet()) {
         std::fprintf(stderr, "rhombulus2-headless: the network cannot start\n");
         return 3;
     }
     const bool host = o.mode == NetRunnerOptions::Mode::kHost;
     const bool watch = o.mode == NetRunnerOptions::Mode::kWatch;
+    const net::Role role = watch ? net::Role::Watcher : host ? net::Role::Host : net::Role::Guest;
+    const char* side = watch ? "watcher" : host ? "host" : "guest";
+    NetDriverConfig dc = RunnerDriverConfig(options, o, now, side);
+    dc.faults.seed = options.seed * 2 + (watch ? 3 : host ? 1 : 2);
+    NetMatchDriver driver(dc);
     std::string error;
-    std::unique_ptr<net::Transport> raw;
-    if (o.viaRelay) {
-        // Both players connect out to the relay; it pairs them by the room code.
-        auto toRelay = net::EnetTransport::Connect(o.address, o.port, &error);
-        const net::Role role = watch  ? net::Role::Watcher
-                               : host ? net::Role::Host
-                                      : net::Role::Guest;
-        if (toRelay != nullptr) raw = std::make_unique<net::RelayLink>(std::move(toRelay), role);
-    } else if (host) {
-        auto listening = net::EnetTransport::Listen("", o.port, &error);
-        if (listening != nullptr)
-            listening->AcceptWatchers(o.gameVersion.empty() ? NetGameVersion() : o.gameVersion,
-                                      MatchLevelsHash(options.resDir));
-        raw = std::move(listening);
-    } else {
-        raw = net::EnetTransport::Connect(o.address, o.port, &error);
-    }
-    if (raw == nullptr) {
+    if (!driver.Open(role, o.address, o.port, o.viaRelay, &error)) {
         std::fprintf(stderr, "rhombulus2-headless: %s\n", error.c_str());
         return 3;
     }
-    if (watch) {
-        NetRunnerOptions w = o;
-        w.faults.seed = options.seed * 2 + 3;
-        return WatchNetHeadless(options, w, std::move(raw), now);
-    }
-    net::LinkFaults faults = o.faults;
-    faults.seed = options.seed * 2 + (host ? 1 : 2);
-    net::FaultyTransport link(std::move(raw), faults);
+    if (watch) return WatchNetHeadless(options, driver, now, o.room, o.waitMs);
 
-    net::HandshakeConfig hc;
-    hc.role = host ? net::Role::Host : net::Role::Guest;
-    hc.gameVersion = o.gameVersion.empty() ? NetGameVersion() : o.gameVersion;
-    hc.levelHash = MatchLevelsHash(options.resDir);
-    hc.name = host ? "host" : "guest";
-    hc.timeoutMs = o.waitMs;
-    hc.viaRelay = o.viaRelay;
-    hc.room = o.room;
-    net::Handshake hs(link, hc, now());
+    driver.StartHandshake(role, o.waitMs, o.viaRelay ? o.room : "");
     if (host)
-        hs.SetStart(
+        driver.SetStart(
             net::Start{options.seed & 0xffffffffu, static_cast<std::uint8_t>(o.matchLevel), 3});
     net::HandshakeStatus hsStatus = net::HandshakeStatus::Working;
-    while ((hsStatus = hs.Poll(now())) == net::HandshakeStatus::Working && now() < o.waitMs) {
-        link.Flush(now());
-        nap();
-    }
-    // A refusal must reach the other side before this one goes.
-    for (std::int64_t until = now() + 200; now() < until;) {
-        link.Flush(now());
-        net::Datagram ignored;
-        if (hsStatus != net::HandshakeStatus::Done) link.Receive(now(), ignored);
-        nap();
-        if (hsStatus == net::HandshakeStatus::Done) break;
-    }
+    while ((hsStatus = driver.PollHandshake()) == net::HandshakeStatus::Working && now() < o.waitMs)
+        Nap();
     if (hsStatus != net::HandshakeStatus::Done) {
-        const Words w = hsStatus == net::HandshakeStatus::Refused
-                            ? net::ReasonWords(hs.FailReason())
-                            : net::kConnectionLostWords;
-        // No game and so no language yet: said in both of the game's first two.
-        std::fprintf(stderr, "rhombulus2-headless: %s / %s\n",
-                     Translate(kLanguageGerman, w.context, w.id),
-                     Translate(kLanguageEnglish, w.context, w.id));
+        SayEnd(nullptr, side,
+               hsStatus == net::HandshakeStatus::Refused
+                   ? net::ReasonWords(driver.HandshakeState()->FailReason())
+                   : net::kConnectionLostWords);
         return 3;
     }
-    const net::Start start = hs.StartMessage();
+    const net::Start start = driver.HandshakeState()->StartMessage();
 
     HeadlessPlatform platform;
     // Each side starts up with its own seed, as two machines do; the guest then takes the host's
     // whole state before the first tick.
     auto owned = NetSideGame(options, platform, host ? start.seed : options.seed);
     Game& game = *owned;
-    StartNetMatch(game, start.startLevel, !options.noDraw);
-
     std::string record = "# seed " + std::to_string(start.seed) + "\n# match-level " +
                          std::to_string(start.startLevel) + "\n";
-    net::LockstepConfig lc;
-    lc.role = hc.role;
-    lc.delay = start.delay;
-    lc.feedWatchers = host;
-    const char* side = host ? "host" : "guest";
-    net::LockstepHooks hooks = GameLockstepHooks(game, std::string("rhombulus2-headless ") + side);
-    net::Lockstep ls(link, lc, hooks, now());
-    // As in the window: the guest takes the host's whole state before the first tick.
-    if (host) ls.ShareState(now());
-    const std::int64_t matchStartMs = now();
-    CommandCapture capture;
-    LocalControls local;
     // Kept as the window keeps its matches, with --keep-replays DIR.
     NetMatchReplay kept(
         ThisGamesReplayHeader(options.resDir, start.seed, options.firstStartLanguage));
-    size_t next = 0;
     int status = 0;
-    bool waitShown = false;
-    long long tick = 0;
-    bool over = false;
     bool desynced = false;
-    while (!over) {
-        const long long t = tick + 1;
+    driver.Config().beforeTick = [&](Game& g, std::uint32_t tick, const net::WireCommand& h,
+                                     const net::WireCommand& gu) {
+        platform.wavesThisTick.clear();
+        g.text.calls.clear();
+        kept.BeforeTick(g, tick, h, gu);
+        record +=
+            NetTickLine(static_cast<long long>(tick) + 1, h.bytes.data(), gu.bytes.data()) + "\n";
+    };
+    driver.Config().afterTick = [&](Game& g, std::uint32_t t, bool last) {
+        if (!host && o.desyncAtTick == static_cast<int>(t) && !desynced) {
+            g.players[2].Score += 1;
+            desynced = true;
+        }
+        if (!WriteAfterTick(options, t, g, platform)) status = 2;
+        if (last && !WriteEndDumps(options, t, g, platform)) status = 2;
+    };
+    driver.BeginMatch(game, !options.noDraw);
+    const std::int64_t matchStartMs = now();
+    LocalControls local;
+    size_t next = 0;
+    bool waitShown = false;
+    for (;;) {
+        const long long t = static_cast<long long>(driver.LastTick()) + 1;
         while (next < options.events.size() && options.events[next].tick <= t)
             ApplyToControls(local, options.events[next++]);
-        const net::WireCommand mine = capture.Capture(game, local);
-        if (o.paced) {
-            while (now() < matchStartMs + 15 * tick) {
-                link.Flush(now());
-                nap();
-            }
+        // --net-paced: a tick every 15 ms as in the window.
+        while (o.paced && now() < matchStartMs + 15 * (t - 1)) {
+            driver.Flush();
+            Nap();
         }
-        net::StepResult r;
-        for (;;) {
-            r = ls.Step(now(), mine);
-            if (r.status != net::StepStatus::Waiting) break;
-            if (r.showWaiting && !waitShown) {
+        const NetMatchDriver::Tick tick = driver.Step(game, local);
+        if (tick == NetMatchDriver::Tick::kWaiting) {
+            if (driver.ShowWaiting() && !waitShown) {
                 std::fprintf(stderr, "rhombulus2-headless %s: %s\n", side,
                              Tr(game, net::kWaitingWords));
                 waitShown = true;
             }
-            link.Flush(now());
-            nap();
+            Nap();
+            continue;
         }
-        if (r.status != net::StepStatus::Run) {
+        waitShown = false;
+        if (tick == NetMatchDriver::Tick::kRan) continue;
+        if (driver.EndWords().id != nullptr) {
             // Back at the main menu with the message. Only the replay is kept, ending with the
             // last tick this side played; no dump and no recording are written.
-            const Words w = r.status == net::StepStatus::Lost ? net::kConnectionLostWords
-                                                              : net::ReasonWords(r.reason);
-            std::fprintf(stderr, "rhombulus2-headless %s: %s\n", side, Tr(game, w));
+            std::fprintf(stderr, "rhombulus2-headless %s: %s\n", side, Tr(game, driver.EndWords()));
             KeepReplay(kept, game, options.keepReplaysDir, side);
             EndNetCommands(game);
             game.shell.GameInProgress = 0;
             ShowMainMenu(game, true);
             status = 3;
-            break;
         }
-        waitShown = false;
-        // After a healing the guest goes on from the host's tick, which may lie before its own.
-        tick = static_cast<long long>(r.tick) + 1;
-        const long long t2 = tick;
-        platform.wavesThisTick.clear();
-        game.text.calls.clear();
-        kept.BeforeTick(game, r.tick, r.host, r.guest);
-        ApplyNetCommands(game, r.host, r.guest);
-        record += NetTickLine(t2, r.host.bytes.data(), r.guest.bytes.data()) + "\n";
-        bool draw = !options.noDraw;
-        for (const auto& shot : options.shots) draw = draw || shot.first == t2;
-        const int levelBefore = game.play.LevelNumber;
-        FrameTick(game, draw);
-        // The delay may change only where both sides start a level.
-        if (host && game.play.LevelNumber != levelBefore)
-            ls.LevelStarted(static_cast<std::uint32_t>(t2), now());
-        if (!host && o.desyncAtTick == t2 && !desynced) {
-            game.players[2].Score += 1;
-            desynced = true;
-        }
-        if (!WriteAfterTick(options, t2, game, platform)) status = 2;
-        if (NetMatchOver(game) || (options.ticks > 0 && t2 >= options.ticks)) over = true;
+        break;
     }
-    // A dump named for a tick after the match's last gets the state it ended in.
-    for (const auto& [dt, path] : options.dumps) {
-        if (status != 3 && dt > tick && !WriteText(path, DumpJson(game, platform))) status = 2;
-    }
-    if (status == 3) {
-        // A bye this side said (the match drifted apart too often) must reach the other side
-        // before the link goes, or it would only see the connection lost.
-        for (std::int64_t until = now() + 300; now() < until;) {
-            link.Flush(now());
-            net::Datagram ignored;
-            link.Receive(now(), ignored);
-            nap();
-        }
-    } else {
-        // Both sides end on the same tick; each keeps the link up a little so that the other
-        // gets the commands it still needs before the bye.
-        for (std::int64_t until = now() + 500; now() < until;) {
-            ls.Step(now(), capture.Capture(game, local));
-            link.Flush(now());
-            nap();
-        }
-        ls.Quit(now());
-        for (std::int64_t until = now() + 100; now() < until;) {
-            link.Flush(now());
-            net::Datagram ignored;
-            link.Receive(now(), ignored);
-            nap();
-        }
-    }
+    const long long tick = driver.LastTick();
+    const net::Lockstep& ls = *driver.LockstepState();
     const net::LockstepCounters& c = ls.Counters();
-    const net::WireCounters wire = link.Wire();
+    const net::WireCounters wire = driver.Wire();
     const std::int64_t ms = std::max<std::int64_t>(1, now() - matchStartMs);
     std::fprintf(stderr,
                  "rhombulus2-headless %s: %lld ticks, delay %d, rtt %lld ms, sent %llu bytes, "

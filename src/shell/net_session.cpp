@@ -4,21 +4,14 @@
 
 #include <chrono>
 #include <cstdio>
-#include <thread>
 
 #include "core/game.h"
 #include "core/state_io.h"
 #include "menus/transitions.h"
 #include "modes/match.h"
 #include "net/discovery.h"
-#ifndef __EMSCRIPTEN__
-#include "net/enet_transport.h"
-#endif
-#include "net/handshake.h"
 #include "net/net_texts.h"
-#include "net/relay_link.h"
 #include "net/room_code.h"
-#include "net/watcher.h"
 #include "platform/file_bytes.h"
 #include "presentation/music.h"
 #include "shell/frame_loop.h"
@@ -36,19 +29,6 @@ constexpr std::int64_t kProbeEveryMs = 1000;
 // A host waits this long for a guest, a guest this long for the host's start.
 constexpr std::int64_t kHostWaitMs = 60 * 60 * 1000;
 constexpr std::int64_t kJoinWaitMs = 10000;
-// The last commands and a refusal need a moment on the wire before this side goes.
-constexpr std::int64_t kLingerMs = 300;
-
-std::unique_ptr<net::Transport> ConnectOut(const NetSessionConfig& config, const std::string& host,
-                                           std::uint16_t port, std::string* error) {
-    if (config.connect) return config.connect(host, port, error);
-#ifdef __EMSCRIPTEN__
-    *error = "no way to connect";
-    return nullptr;
-#else
-    return net::EnetTransport::Connect(host, port, error);
-#endif
-}
 // A spectator that holds more ticks than this runs two a frame until it is this close again.
 constexpr std::size_t kWatchLagTicks = 24;
 
@@ -73,20 +53,6 @@ bool SplitAddress(const std::string& text, std::string& host, std::uint16_t& por
     if (host.size() > 2 && host.front() == '[' && host.back() == ']')
         host = host.substr(1, host.size() - 2);
     return !host.empty();
-}
-
-// Keeps the link going for `ms` from `nowMs` on the session's clock, so that what it holds
-// (a bye, a refusal, under test faults a delayed packet) goes out before it closes.
-void Linger(net::Transport& link, std::int64_t ms, std::int64_t nowMs) {
-    const auto start = std::chrono::steady_clock::now();
-    const auto until = start + std::chrono::milliseconds(ms);
-    net::Datagram ignored;
-    for (int n = 0; n < 1000 && std::chrono::steady_clock::now() < until; ++n) {
-        const auto passed = std::chrono::duration_cast<std::chrono::milliseconds>(
-            std::chrono::steady_clock::now() - start);
-        link.Receive(nowMs + passed.count(), ignored);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
 }
 
 }  // namespace
@@ -186,26 +152,32 @@ void StartNetMatch(Game& game, int level, bool draw) {
     StartMatchLevel(game, game.env, level, 1, true, true);
 }
 
-NetSession::NetSession(NetSessionConfig config) : config_(std::move(config)) {
+NetSession::NetSession(NetSessionConfig config)
+    : config_(std::move(config)), driver_([this] {
+          NetDriverConfig dc;
+          dc.resDir = config_.resDir;
+          dc.name = config_.name;
+          dc.faults = config_.faults;
+          dc.connect = config_.connect;
+          dc.clock = [this] { return Now(); };
+          // Only a player's machine keeps the match as a replay.
+          dc.beforeTick = [this](Game& game, std::uint32_t tick, const net::WireCommand& host,
+                                 const net::WireCommand& guest) {
+              if (!driver_.Watching() && config_.beforeTick)
+                  config_.beforeTick(game, tick, host, guest);
+          };
+          return dc;
+      }()) {
     if (config_.port == 0) config_.port = net::kDefaultPort;
     if (config_.discoveryPort == 0) config_.discoveryPort = net::kDiscoveryPort;
     if (config_.probeTarget.empty()) config_.probeTarget = net::kBroadcastAddress;
 }
 
-NetSession::~NetSession() {
-    if (lockstep_ != nullptr && !lockstep_->Over()) {
-        lockstep_->Quit(Now());
-        Linger(*link_, kLingerMs, Now());
-    }
-}
+NetSession::~NetSession() = default;
 
 void NetSession::Drop() {
-    lockstep_.reset();
-    spectator_.reset();
-    handshake_.reset();
+    driver_.Drop();
     beacon_.reset();
-    if (link_ != nullptr) link_->Close();
-    link_.reset();
     hosting_ = false;
 }
 
@@ -226,33 +198,20 @@ void NetSession::HostStatus(Game& game) {
     menu.status.push_back(Tr(game, net::kWaitingWords));
 }
 
-void NetSession::Host(Game& game, std::int64_t nowMs) {
+void NetSession::Host(Game& game) {
     Drop();
     NetMenu& menu = game.netMenu;
     std::string error;
     room_ = net::RoomCodeFor(config_.seed);
-    if (!config_.relay.empty()) {
-        std::string host;
-        std::uint16_t port = 0;
-        if (SplitAddress(config_.relay, host, port, net::kDefaultPort)) {
-            auto toRelay = ConnectOut(config_, host, port, &error);
-            if (toRelay != nullptr)
-                TakeLink(std::make_unique<net::RelayLink>(std::move(toRelay), net::Role::Host));
-        }
-    } else {
-#ifdef __EMSCRIPTEN__
-        error = "a browser hosts only through a relay";
-#else
-        auto listening = net::EnetTransport::Listen("", config_.port, &error);
-        if (listening != nullptr)
-            listening->AcceptWatchers(NetGameVersion(), MatchLevelsHash(config_.resDir));
-        TakeLink(std::move(listening));
-#endif
-    }
+    const bool viaRelay = !config_.relay.empty();
+    std::string host;
+    std::uint16_t port = config_.port;
+    if (viaRelay && !SplitAddress(config_.relay, host, port, net::kDefaultPort))
+        error = "the relay's address is no HOST:PORT";
+    else
+        driver_.Open(net::Role::Host, host, port, viaRelay, &error);
     if (!LinkOpened(game, error)) return;
-    net::HandshakeConfig hc = HandshakeOf(net::Role::Host, kHostWaitMs, !config_.relay.empty());
-    if (hc.viaRelay) hc.room = room_;
-    handshake_ = std::make_unique<net::Handshake>(*link_, hc, nowMs);
+    driver_.StartHandshake(net::Role::Host, kHostWaitMs, viaRelay ? room_ : "");
     beacon_ = net::LanBeacon::Open("", config_.discoveryPort, &error);
     hosting_ = true;
     refusalsSaid_ = 0;
@@ -266,7 +225,7 @@ void NetSession::Host(Game& game, std::int64_t nowMs) {
 void NetSession::OfferLevel(int level, bool playing) {
     offeredLevel_ = level;
     if (!playing)
-        handshake_->SetStart(
+        driver_.SetStart(
             net::Start{config_.seed & 0xffffffffu, static_cast<std::uint8_t>(level), 3});
     if (beacon_ != nullptr) {
         net::Offer offer;
@@ -279,29 +238,11 @@ void NetSession::OfferLevel(int level, bool playing) {
     }
 }
 
-void NetSession::TakeLink(std::unique_ptr<net::Transport> link) {
-    if (link != nullptr && config_.faults.Any())
-        link = std::make_unique<net::FaultyTransport>(std::move(link), config_.faults);
-    link_ = std::move(link);
-}
-
 bool NetSession::LinkOpened(Game& game, const std::string& error) {
-    if (link_ != nullptr) return true;
+    if (driver_.Linked()) return true;
     std::fprintf(stderr, "rhombulus2: %s\n", error.c_str());
     game.netMenu.status = {Tr(game, net::kConnectionLostWords)};
     return false;
-}
-
-net::HandshakeConfig NetSession::HandshakeOf(net::Role role, std::int64_t timeoutMs,
-                                             bool viaRelay) const {
-    net::HandshakeConfig hc;
-    hc.role = role;
-    hc.gameVersion = NetGameVersion();
-    hc.levelHash = MatchLevelsHash(config_.resDir);
-    hc.name = config_.name;
-    hc.timeoutMs = timeoutMs;
-    hc.viaRelay = viaRelay;
-    return hc;
 }
 
 bool NetSession::OpenTo(Game& game, net::Role self, std::string& room) {
@@ -316,11 +257,7 @@ bool NetSession::OpenTo(Game& game, net::Role self, std::string& room) {
         menu.status = {Tr(game, net::ReasonWords(net::Reason::BadCode))};
         return false;
     }
-    auto to = ConnectOut(config_, host, port, &error);
-    if (to != nullptr && viaRelay)
-        TakeLink(std::make_unique<net::RelayLink>(std::move(to), self));
-    else
-        TakeLink(std::move(to));
+    driver_.Open(self, host, port, viaRelay, &error);
     if (!LinkOpened(game, error)) return false;
     room = viaRelay ? *code : "";
     menu.busy = true;
@@ -331,32 +268,24 @@ bool NetSession::OpenTo(Game& game, net::Role self, std::string& room) {
     return true;
 }
 
-void NetSession::Join(Game& game, std::int64_t nowMs) {
+void NetSession::Join(Game& game) {
     Drop();
     std::string room;
     if (!OpenTo(game, net::Role::Guest, room)) return;
-    net::HandshakeConfig hc = HandshakeOf(net::Role::Guest, kJoinWaitMs, !room.empty());
-    hc.room = room;
-    handshake_ = std::make_unique<net::Handshake>(*link_, hc, nowMs);
+    driver_.StartHandshake(net::Role::Guest, kJoinWaitMs, room);
 }
 
-void NetSession::Watch(Game& game, std::int64_t nowMs) {
+void NetSession::Watch(Game& game) {
     Drop();
     if (!OpenTo(game, net::Role::Watcher, room_)) return;
     ownState_ = std::make_unique<Simulation>(game.sim());
-    spectator_ = std::make_unique<net::Spectator>(
-        *link_, WatcherHooks(game, "rhombulus2 watcher", true), nowMs, kJoinWaitMs);
-    watchHelloSent_ = false;
+    driver_.StartWatching(game, kJoinWaitMs, room_, true);
     leftWatching_ = false;
     lastEscape_ = true;
-    pendingFirst_ = net::StepResult{};
-    capture_ = CommandCapture{};
-    showWaiting_ = false;
-    endWords_ = Words{};
 }
 
 bool NetSession::InMatch() const {
-    return lockstep_ != nullptr || (spectator_ != nullptr && spectator_->Synced());
+    return driver_.Playing() || driver_.Synced();
 }
 
 void NetSession::Probe(Game& game, std::int64_t nowMs) {
@@ -409,9 +338,9 @@ void NetSession::Poll(Game& game, std::int64_t nowMs) {
     NetMenu& menu = game.netMenu;
     const NetMenu::Ask ask = menu.ask;
     menu.ask = NetMenu::Ask::kNone;
-    if (ask == NetMenu::Ask::kHost) Host(game, nowMs);
-    if (ask == NetMenu::Ask::kJoin) Join(game, nowMs);
-    if (ask == NetMenu::Ask::kWatch) Watch(game, nowMs);
+    if (ask == NetMenu::Ask::kHost) Host(game);
+    if (ask == NetMenu::Ask::kJoin) Join(game);
+    if (ask == NetMenu::Ask::kWatch) Watch(game);
     if (ask == NetMenu::Ask::kLeave) {
         if (ownState_ != nullptr) game.sim() = *ownState_;
         ownState_.reset();
@@ -419,64 +348,51 @@ void NetSession::Poll(Game& game, std::int64_t nowMs) {
         menu.busy = false;
         menu.status.clear();
     }
-    if (spectator_ != nullptr) {
+    if (driver_.Watching() && !driver_.Synced()) {
         // Until the host's state is here the screen waits, "Connecting ..." on it.
-        if (!watchHelloSent_ && link_->Status() == net::LinkStatus::Connected) {
-            const net::Hello hello{
-                net::kProtocolVersion, NetGameVersion(), MatchLevelsHash(config_.resDir),
-                net::Role::Watcher,    config_.name,     room_};
-            link_->Send(net::Channel::Session, net::Encode(hello), nowMs);
-            watchHelloSent_ = true;
+        if (driver_.WatchStep(game) == Tick::kEnded) {
+            menu.status = {Tr(game, driver_.EndWords())};
+            std::fprintf(stderr, "rhombulus2: %s\n", menu.status[0].c_str());
+            Drop();
+            if (ownState_ != nullptr) game.sim() = *ownState_;
+            ownState_.reset();
+            menu.busy = false;
+        } else if (driver_.Synced()) {
+            std::fprintf(stderr, "rhombulus2: watching the network match\n");
+            game.netMenu.busy = false;
+            game.netMenu.status.clear();
         }
-        if (!spectator_->Synced()) {
-            const net::StepResult r = spectator_->Step(nowMs);
-            if (r.status == net::StepStatus::Ended || r.status == net::StepStatus::Lost) {
-                menu.status = {Tr(game, r.status == net::StepStatus::Lost
-                                            ? net::kConnectionLostWords
-                                            : net::ReasonWords(r.reason))};
-                std::fprintf(stderr, "rhombulus2: %s\n", menu.status[0].c_str());
-                Drop();
-                if (ownState_ != nullptr) game.sim() = *ownState_;
-                ownState_.reset();
-                menu.busy = false;
-            } else if (spectator_->Synced()) {
-                std::fprintf(stderr, "rhombulus2: watching the network match\n");
-                game.netMenu.busy = false;
-                game.netMenu.status.clear();
-                pendingFirst_ = r;
-            }
-            return;
-        }
+        return;
     }
+    const net::Handshake* handshake = driver_.HandshakeState();
     if (game.shell.ScreenId != kScreenNetMatch) {
         // Off the screen nothing waits and nothing is probed.
-        if (handshake_ != nullptr) Drop();
+        if (handshake != nullptr && !driver_.Playing()) Drop();
         probe_.reset();
         menu.busy = false;
         return;
     }
-    if (hosting_ && handshake_ != nullptr && menu.startLevel != offeredLevel_)
+    if (hosting_ && handshake != nullptr && menu.startLevel != offeredLevel_)
         OfferLevel(menu.startLevel);
     if (beacon_ != nullptr) beacon_->Poll();
     if (!menu.busy) Probe(game, nowMs);
-    if (handshake_ == nullptr) return;
-    const net::HandshakeStatus status = handshake_->Poll(nowMs);
-    if (hosting_ && handshake_->Refused() > refusalsSaid_) {
+    if (handshake == nullptr || driver_.Playing()) return;
+    const net::HandshakeStatus status = driver_.PollHandshake();
+    if (hosting_ && handshake->Refused() > refusalsSaid_) {
         // The host waits on; the player turned away was told why.
-        refusalsSaid_ = handshake_->Refused();
+        refusalsSaid_ = handshake->Refused();
         std::fprintf(stderr, "rhombulus2: turned a player away: %s\n",
-                     Tr(game, net::ReasonWords(handshake_->LastRefusal())));
+                     Tr(game, net::ReasonWords(handshake->LastRefusal())));
     }
     if (status == net::HandshakeStatus::Working) return;
     if (status == net::HandshakeStatus::Refused) {
-        menu.status = {Tr(game, net::ReasonWords(handshake_->FailReason()))};
+        menu.status = {Tr(game, net::ReasonWords(handshake->FailReason()))};
         std::fprintf(stderr, "rhombulus2: %s\n", menu.status[0].c_str());
-        Linger(*link_, kLingerMs, Now());
         Drop();
         menu.busy = false;
         return;
     }
-    const net::Start start = handshake_->StartMessage();
+    const net::Start start = handshake->StartMessage();
     // A host on the LAN goes on answering, so that spectators find its match.
     if (hosting_)
         OfferLevel(start.startLevel, true);
@@ -487,101 +403,43 @@ void NetSession::Poll(Game& game, std::int64_t nowMs) {
     menu.status.clear();
     std::fprintf(stderr, "rhombulus2: the network match starts at level %d\n", start.startLevel);
     ownState_ = std::make_unique<Simulation>(game.sim());
-    StartNetMatch(game, start.startLevel, true);
-    net::LockstepConfig lc;
-    lc.role = hosting_ ? net::Role::Host : net::Role::Guest;
-    lc.delay = start.delay;
-    lc.feedWatchers = hosting_;
-    lockstep_ = std::make_unique<net::Lockstep>(
-        *link_, lc, GameLockstepHooks(game, hosting_ ? "rhombulus2 host" : "rhombulus2 guest"),
-        nowMs);
-    // Each machine comes with its own settings, tables and generator: the guest takes the
-    // host's whole state before the first tick, so that both run the very same match.
-    if (hosting_) lockstep_->ShareState(nowMs);
-    capture_ = CommandCapture{};
-    showWaiting_ = false;
+    driver_.BeginMatch(game, true);
     leftWatching_ = false;
-    endWords_ = Words{};
 }
 
-NetSession::Tick NetSession::EndedBy(Game& game, const Words& why) {
-    endWords_ = why;
+NetSession::Tick NetSession::EndedBy(Game& game) {
     EndNetCommands(game);
     Drop();
     return Tick::kEnded;
 }
 
-NetSession::Tick NetSession::WatchTick(Game& game, const LocalControls& local, std::int64_t nowMs) {
+NetSession::Tick NetSession::WatchTick(Game& game, const LocalControls& local) {
     // Escape leaves; nothing this machine does reaches the match.
     const bool escape = local.keyEscape && !lastEscape_;
     lastEscape_ = local.keyEscape;
     if (escape) {
         std::fprintf(stderr, "rhombulus2: left watching the network match\n");
         leftWatching_ = true;
-        return EndedBy(game, Words{});
+        driver_.StopWatching();
+        return EndedBy(game);
     }
     // One tick a frame, a few behind the players; two while more than a few batches wait.
     for (int run = 0; run < 2; ++run) {
-        net::StepResult r = pendingFirst_;
-        pendingFirst_ = net::StepResult{};
-        if (r.status != net::StepStatus::Run) r = spectator_->Step(nowMs);
-        if (r.status == net::StepStatus::Waiting) {
-            showWaiting_ = r.silentMs >= 500;
-            return run == 0 ? Tick::kWaiting : Tick::kRan;
-        }
-        showWaiting_ = false;
-        if (r.status != net::StepStatus::Run)
-            return EndedBy(game, r.status == net::StepStatus::Lost ? net::kConnectionLostWords
-                                                                   : net::ReasonWords(r.reason));
-        ApplyNetCommands(game, r.host, r.guest);
-        lastTick_ = r.tick + 1;
-        FrameTick(game, true);
-        if (NetMatchOver(game)) return EndedBy(game, Words{});
-        if (spectator_->Held() <= kWatchLagTicks) break;
+        const Tick tick = driver_.WatchStep(game);
+        if (tick == Tick::kWaiting) return run == 0 ? Tick::kWaiting : Tick::kRan;
+        if (tick == Tick::kEnded) return EndedBy(game);
+        if (driver_.Behind() <= kWatchLagTicks) break;
     }
     return Tick::kRan;
 }
 
 NetSession::Tick NetSession::MatchTick(Game& game, const LocalControls& local, std::int64_t nowMs) {
     SetNow(nowMs);
-    if (spectator_ != nullptr) return WatchTick(game, local, nowMs);
-    if (lockstep_ == nullptr) return Tick::kEnded;
+    if (driver_.Watching()) return WatchTick(game, local);
+    if (!driver_.Playing()) return Tick::kEnded;
     if (beacon_ != nullptr) beacon_->Poll();
-    const net::StepResult r = lockstep_->Step(nowMs, capture_.Capture(game, local));
-    if (r.status == net::StepStatus::Waiting) {
-        showWaiting_ = r.showWaiting;
-        return Tick::kWaiting;
-    }
-    showWaiting_ = false;
-    if (r.status != net::StepStatus::Run) {
-        endWords_ = r.status == net::StepStatus::Lost ? net::kConnectionLostWords
-                                                      : net::ReasonWords(r.reason);
-        // A bye this side said (the match drifted apart too often) must reach the other side
-        // before the link goes, or it would only see the connection lost.
-        if (r.status == net::StepStatus::Ended) Linger(*link_, kLingerMs, Now());
-        EndNetCommands(game);
-        Drop();
-        return Tick::kEnded;
-    }
-    if (config_.beforeTick) config_.beforeTick(game, r.tick, r.host, r.guest);
-    ApplyNetCommands(game, r.host, r.guest);
-    lastTick_ = r.tick + 1;
-    const int levelBefore = game.play.LevelNumber;
-    FrameTick(game, true);
-    if (hosting_ && game.play.LevelNumber != levelBefore)
-        lockstep_->LevelStarted(r.tick + 1, nowMs);
-    if (!NetMatchOver(game)) return Tick::kRan;
-    // Played to its end on both sides: the other may still need this side's last commands.
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kLingerMs);
-    for (int n = 0; n < 1000 && std::chrono::steady_clock::now() < until; ++n) {
-        lockstep_->Step(Now(), capture_.Capture(game, local));
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    lockstep_->Quit(Now());
-    Linger(*link_, 50, Now());
-    EndNetCommands(game);
-    Drop();
-    return Tick::kEnded;
+    const Tick tick = driver_.Step(game, local);
+    return tick == Tick::kEnded ? EndedBy(game) : tick;
 }
 
 void NetSession::BackToMenu(Game& game) {
@@ -594,11 +452,8 @@ void NetSession::BackToMenu(Game& game) {
 }
 
 void NetSession::Leave(Game& game) {
-    if (lockstep_ == nullptr && !InMatch()) return;
-    if (lockstep_ != nullptr) {
-        lockstep_->Quit(Now());
-        Linger(*link_, kLingerMs, Now());
-    }
+    if (!InMatch()) return;
+    driver_.Leave();
     EndNetCommands(game);
     Drop();
     BackToMenu(game);

@@ -17,12 +17,11 @@
 #include "net/lockstep.h"
 #include "net/watcher.h"
 #include "shell/net_commands.h"
+#include "shell/net_match_driver.h"
 
 namespace net {
-class Handshake;
 class LanBeacon;
 class LanProbe;
-class Spectator;
 class Transport;
 }  // namespace net
 
@@ -66,7 +65,7 @@ struct NetSessionConfig {
 };
 
 // The window's network match: on the screen it hosts, joins or watches as asked, lists the LAN's
-// hosts; once the other player is there it plays the match tick by tick through the lockstep, or
+// hosts; once the other player is there its NetMatchDriver plays the match tick by tick, or
 // watches it from the host's state and stream of commands, sending nothing.
 class NetSession {
   public:
@@ -78,20 +77,20 @@ class NetSession {
     void Poll(Game& game, std::int64_t nowMs);
     // Playing, or watching once the host's state is here.
     bool InMatch() const;
-    bool Watching() const { return spectator_ != nullptr; }
+    bool Watching() const { return driver_.Watching(); }
     // The last match ended by this side's Escape while watching.
     bool LeftWatching() const { return leftWatching_; }
 
-    enum class Tick { kRan, kWaiting, kEnded };
+    using Tick = NetMatchDriver::Tick;
     // In a match: runs the next tick once both commands are there. kEnded: the match is over
     // (EndWords() says why when it was cut short) and the game is this machine's own again.
     Tick MatchTick(Game& game, const LocalControls& local, std::int64_t nowMs);
     // The match tick the last MatchTick ran (1 the match's first).
-    std::uint32_t LastTick() const { return lastTick_; }
+    std::uint32_t LastTick() const { return driver_.LastTick(); }
     // Waiting longer than the notice time: "Waiting for the other player ...".
-    bool ShowWaiting() const { return showWaiting_; }
+    bool ShowWaiting() const { return driver_.ShowWaiting(); }
     // Why the match ended early; no text when it was played to its end.
-    Words EndWords() const { return endWords_; }
+    Words EndWords() const { return driver_.EndWords(); }
     // After a match: this machine's own game as it was before (its settings and tables, which
     // the match played with the host's), at the main menu.
     void BackToMenu(Game& game);
@@ -102,20 +101,16 @@ class NetSession {
   private:
     // True when the link is there; else the player is told it could not be opened.
     bool LinkOpened(Game& game, const std::string& error);
-    // What this machine tells the other in the handshake.
-    net::HandshakeConfig HandshakeOf(net::Role role, std::int64_t timeoutMs, bool viaRelay) const;
-    void Host(Game& game, std::int64_t nowMs);
+    void Host(Game& game);
     // Host: the match's first level, in the start and the LAN's answers (which, once the match
     // runs, offer watching it).
     void OfferLevel(int level, bool playing = false);
-    void Join(Game& game, std::int64_t nowMs);
-    void Watch(Game& game, std::int64_t nowMs);
-    // The link as the session uses it: the transport, under the test's link faults if any.
-    void TakeLink(std::unique_ptr<net::Transport> link);
+    void Join(Game& game);
+    void Watch(Game& game);
     // The link to the typed address or room code (through the relay), as `self`.
     bool OpenTo(Game& game, net::Role self, std::string& room);
-    Tick WatchTick(Game& game, const LocalControls& local, std::int64_t nowMs);
-    Tick EndedBy(Game& game, const Words& why);
+    Tick WatchTick(Game& game, const LocalControls& local);
+    Tick EndedBy(Game& game);
     void Drop();
     // The session's clock: the time the window last passed in, and how long ago that was.
     std::int64_t Now() const;
@@ -124,19 +119,12 @@ class NetSession {
     void HostStatus(Game& game);
 
     NetSessionConfig config_;
-    std::unique_ptr<net::Transport> link_;
-    std::unique_ptr<net::Handshake> handshake_;
+    NetMatchDriver driver_;
     std::unique_ptr<net::LanBeacon> beacon_;
     std::unique_ptr<net::LanProbe> probe_;
-    std::unique_ptr<net::Lockstep> lockstep_;
-    std::unique_ptr<net::Spectator> spectator_;
-    bool watchHelloSent_ = false;
     bool leftWatching_ = false;
-    // The first tick, which came with the host's state on the screen.
-    net::StepResult pendingFirst_;
     bool lastEscape_ = true;
     std::unique_ptr<Simulation> ownState_;
-    CommandCapture capture_;
     bool hosting_ = false;
     int refusalsSaid_ = 0;  // guests the waiting host turned away, said on stderr
     int offeredLevel_ = 1;
@@ -144,9 +132,6 @@ class NetSession {
     std::uint32_t nonce_ = 0;
     std::vector<NetMenu::Found> answers_;  // to the LAN probe out now
     std::int64_t lastProbeMs_ = -1'000'000;
-    bool showWaiting_ = false;
-    std::uint32_t lastTick_ = 0;
-    Words endWords_{};
     std::int64_t clockMs_ = 0;
     std::chrono::steady_clock::time_point clockAt_ = std::chrono::steady_clock::now();
 };

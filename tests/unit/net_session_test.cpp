@@ -3,17 +3,21 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/game.h"
 #include "core/state_io.h"
 #include "menus/transitions.h"
+#include "net/transport.h"
 #include "platform/headless/headless_platform.h"
 #include "shell/frame_loop.h"
+#include "shell/net_match_driver.h"
 
 namespace {
 
@@ -110,6 +114,84 @@ TEST(NetSession, GuestJoinsByAddressPlaysTheHostsMatchAndASpectatorWatchesIt) {
     watcher.net->BackToMenu(*watcher.game);
     EXPECT_EQ(watcher.game->shell.MusicVolumeSetting, 40);
     fs::remove_all(dir);
+}
+
+// One side of a driven match over the in-memory pair, on a clock the test moves (and every
+// reading moves a little, so that the waits before closing end).
+struct DrivenSide {
+    HeadlessPlatform platform;
+    std::unique_ptr<Game> game = std::make_unique<Game>();
+    std::unique_ptr<NetMatchDriver> driver;
+    std::vector<std::uint8_t> pausesSeen;  // the pause bit of each tick's guest command
+
+    DrivenSide(std::uint64_t seed, std::int64_t& clock) {
+        InitGame(*game, platform, RHOMBULUS_RES_DIR, seed);
+        NetDriverConfig c;
+        c.resDir = RHOMBULUS_RES_DIR;
+        c.clock = [&clock] { return clock++; };
+        c.drawTick = [](std::uint32_t) { return false; };
+        c.beforeTick = [this](Game&, std::uint32_t, const net::WireCommand&,
+                              const net::WireCommand& guest) {
+            pausesSeen.push_back(net::UnpackCommand(guest).control & kNetPause);
+        };
+        driver = std::make_unique<NetMatchDriver>(c);
+    }
+};
+
+// The guest presses P while its tick waits for the host: the press is in one tick's command on
+// both machines, which stay alike.
+TEST(NetMatchDriver, APressWhileTheTickWaitsReachesTheMatch) {
+    std::int64_t clock = 0;
+    DrivenSide host(7, clock), guest(8, clock);
+    auto [hostEnd, guestEnd] = net::MakeMemoryPair();
+    host.driver->Take(net::Role::Host, std::move(hostEnd));
+    guest.driver->Take(net::Role::Guest, std::move(guestEnd));
+    host.driver->StartHandshake(net::Role::Host, 10000, "");
+    guest.driver->StartHandshake(net::Role::Guest, 10000, "");
+    host.driver->SetStart(net::Start{7, 1, 3});
+    net::HandshakeStatus hs = net::HandshakeStatus::Working, gs = hs;
+    for (int n = 0;
+         n < 5000 && (hs != net::HandshakeStatus::Done || gs != net::HandshakeStatus::Done);
+         ++n, clock += 5) {
+        hs = host.driver->PollHandshake();
+        gs = guest.driver->PollHandshake();
+    }
+    ASSERT_EQ(hs, net::HandshakeStatus::Done);
+    ASSERT_EQ(gs, net::HandshakeStatus::Done);
+    host.driver->BeginMatch(*host.game, false);
+    guest.driver->BeginMatch(*guest.game, false);
+
+    const LocalControls still;
+    auto both = [&](std::uint32_t to) {
+        for (int n = 0;
+             n < 20000 && (host.driver->LastTick() < to || guest.driver->LastTick() < to);
+             ++n, ++clock) {
+            if (host.driver->LastTick() < to) host.driver->Step(*host.game, still);
+            if (guest.driver->LastTick() < to) guest.driver->Step(*guest.game, still);
+        }
+    };
+    both(40);
+    ASSERT_EQ(guest.driver->LastTick(), 40u);
+    // The host stands still: the guest soon waits for its commands.
+    NetMatchDriver::Tick t = NetMatchDriver::Tick::kRan;
+    for (int n = 0; n < 100 && t != NetMatchDriver::Tick::kWaiting; ++n, ++clock)
+        t = guest.driver->Step(*guest.game, still);
+    ASSERT_EQ(t, NetMatchDriver::Tick::kWaiting);
+    // P goes down during the wait and is let go once two more ticks ran.
+    LocalControls p;
+    p.keyP = true;
+    EXPECT_EQ(guest.driver->Step(*guest.game, p), NetMatchDriver::Tick::kWaiting);
+    const std::uint32_t from = guest.driver->LastTick();
+    for (int n = 0; n < 20000 && guest.driver->LastTick() < from + 2; ++n, ++clock) {
+        host.driver->Step(*host.game, still);
+        guest.driver->Step(*guest.game, p);
+    }
+    both(120);
+    ASSERT_EQ(host.driver->LastTick(), 120u);
+    ASSERT_EQ(guest.driver->LastTick(), 120u);
+    EXPECT_EQ(StateHash(*host.game), StateHash(*guest.game));
+    EXPECT_EQ(host.pausesSeen, guest.pausesSeen);
+    EXPECT_EQ(std::count(host.pausesSeen.begin(), host.pausesSeen.end(), kNetPause), 1);
 }
 
 }  // namespace
