@@ -21,7 +21,6 @@
 #include "runner/png_writer.h"
 #include "shell/net_commands.h"
 #include "shell/net_match_driver.h"
-#include "shell/net_session.h"
 
 namespace {
 

@@ -9,7 +9,6 @@
 
 #include "net/transport.h"
 #include "runner/runner.h"
-#include "shell/net_session.h"
 
 struct NetRunnerOptions {
     enum class Mode { kHost, kJoin, kWatch };

@@ -22,7 +22,7 @@
 #include "shell/frame_loop.h"
 #include "shell/input.h"
 #include "shell/net_commands.h"
-#include "shell/net_session.h"
+#include "shell/net_match_driver.h"
 #include "shell/recorder.h"
 #include "shell/screens.h"
 

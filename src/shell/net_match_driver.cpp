@@ -1,18 +1,32 @@
 #include "shell/net_match_driver.h"
 
+#include <zlib.h>
+
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 #include "core/game.h"
+#include "core/state_io.h"
+#include "menus/transitions.h"
+#include "modes/match.h"
 #include "net/relay_link.h"
 #ifndef __EMSCRIPTEN__
 #include "net/enet_transport.h"
 #endif
 #include "net/net_texts.h"
+#include "platform/file_bytes.h"
+#include "presentation/music.h"
 #include "shell/frame_loop.h"
-#include "shell/net_session.h"
+
+#ifndef RHOMBULUS_VERSION
+#define RHOMBULUS_VERSION "unknown"
+#endif
 
 namespace {
+
+// The largest state a snapshot may unpack to: far above the game's, far below harm.
+constexpr std::size_t kMaxStateBytes = 16u << 20;
 
 // A bye, a refusal, and under test faults a delayed packet, need this long on the wire.
 constexpr std::int64_t kByeLingerMs = 300;
@@ -30,6 +44,101 @@ void Nap() {
 }
 
 }  // namespace
+
+std::string NetGameVersion() {
+    return std::string("rhombulus2-") + RHOMBULUS_VERSION;
+}
+
+std::uint64_t MatchLevelsHash(const std::string& resDir) {
+    std::uint64_t h = 0xcbf29ce484222325ull;
+    for (int n = 1; n <= 50; ++n) {
+        const FileBytes f = ReadFileBytes(
+            resDir + "/Levelz/lvl" + std::to_string(10000 + n).substr(1) + "two.lvl", 1 << 20);
+        for (std::uint8_t b : f.bytes) h = (h ^ b) * 0x100000001b3ull;
+        h = (h ^ static_cast<std::uint64_t>(f.bytes.size())) * 0x100000001b3ull;
+    }
+    return h;
+}
+
+// A one-byte kind in front: 0 as it is, 1 zlib. The state is mostly empty tables, so zlib
+// sends it in a small part of the packets (the readers of both kinds stay).
+std::vector<std::uint8_t> PackSnapshot(const std::vector<std::uint8_t>& state) {
+    std::vector<std::uint8_t> out;
+    uLongf size = compressBound(state.size());
+    out.assign(1 + 4 + size, 1);
+    for (int i = 0; i < 4; ++i) out[1 + i] = static_cast<std::uint8_t>(state.size() >> (8 * i));
+    if (compress2(out.data() + 5, &size, state.data(), state.size(), 6) != Z_OK) return {};
+    out.resize(5 + size);
+    return out;
+}
+
+bool UnpackSnapshot(std::span<const std::uint8_t> in, std::vector<std::uint8_t>& state) {
+    if (in.empty()) return false;
+    if (in[0] == 0) {
+        state.assign(in.begin() + 1, in.end());
+        return true;
+    }
+    if (in[0] != 1 || in.size() < 5) return false;
+    std::size_t want = 0;
+    for (int i = 0; i < 4; ++i) want |= static_cast<std::size_t>(in[1 + i]) << (8 * i);
+    if (want > kMaxStateBytes) return false;
+    state.resize(want);
+    uLongf size = want;
+    if (uncompress(state.data(), &size, in.data() + 5, in.size() - 5) != Z_OK || size != want)
+        return false;
+    return true;
+}
+
+net::LockstepHooks GameLockstepHooks(Game& game, const std::string& side) {
+    net::LockstepHooks hooks;
+    hooks.stateHash = [&game] { return StateHash(game); };
+    hooks.takeSnapshot = [&game] { return PackSnapshot(StateBytes(game, StatePart::kWhole)); };
+    hooks.restoreSnapshot = [&game](std::span<const std::uint8_t> b) {
+        std::vector<std::uint8_t> bytes;
+        if (!UnpackSnapshot(b, bytes)) return false;
+        auto copy = std::make_unique<Simulation>(game.sim());
+        std::string why;
+        if (!ReadStateBytes(bytes.data(), bytes.size(), StatePart::kWhole, *copy, why))
+            return false;
+        game.sim() = *copy;
+        return true;
+    };
+    hooks.log = [side](const std::string& line) {
+        std::fprintf(stderr, "%s: %s\n", side.c_str(), line.c_str());
+    };
+    return hooks;
+}
+
+net::SpectatorHooks WatcherHooks(Game& game, const std::string& side, bool draw) {
+    const net::LockstepHooks hooks = GameLockstepHooks(game, side);
+    auto restore = hooks.restoreSnapshot;
+    // The match screen as the players have it, then the host's state over all of it; the tune
+    // the match's start asked for is carried out here, as the host's state holds no request.
+    return net::SpectatorHooks{[&game, restore, draw](std::span<const std::uint8_t> bytes) {
+                                   StartNetMatch(game, 1, draw);
+                                   const std::string tune = game.requests.tune;
+                                   if (!restore(bytes)) return false;
+                                   if (!tune.empty() && game.requests.tune.empty())
+                                       StartTune(game, tune);
+                                   return true;
+                               },
+                               hooks.log};
+}
+
+bool NetMatchOver(const Game& game) {
+    // Decided, and its last level's end has run out: the match waits for a key to go on.
+    const bool decided =
+        MatchDecided(game.match) && game.play.LevelCleared != 0 && game.play.ClearedTimer == 0;
+    return decided || game.shell.ScreenId != kScreenMatch;
+}
+
+void StartNetMatch(Game& game, int level, bool draw) {
+    // Start-up (the splash) before the match; these ticks are the program's, not the match's.
+    while (game.shell.FrameCounter < 2 && game.shell.QuitRequested == 0) FrameTick(game, draw);
+    game.computer.Strength[1] = kNoComputer;
+    game.computer.Strength[2] = kNoComputer;
+    StartMatchLevel(game, game.env, level, 1, true, true);
+}
 
 NetMatchDriver::NetMatchDriver(NetDriverConfig config) : config_(std::move(config)) {
     if (config_.gameVersion.empty()) config_.gameVersion = NetGameVersion();

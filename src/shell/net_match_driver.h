@@ -1,13 +1,16 @@
 // One network match from the link to the bye, whoever drives it: the window, the browser and the
 // headless runner put their platform, their clock and this machine's controls under it; the
 // link, the handshake, the lockstep or the spectator, the tick and the waits before closing are
-// the same for all of them.
+// the same for all of them. Beside it the match's meeting points with the game: the start, the
+// end, the snapshot and the lockstep's hooks.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "core/words.h"
 #include "net/handshake.h"
@@ -18,6 +21,24 @@
 #include "shell/net_commands.h"
 
 struct Game;
+
+// The game's version as the hello names it (no spaces).
+std::string NetGameVersion();
+// The match level files, so that two sides with other levels are refused at the hello.
+std::uint64_t MatchLevelsHash(const std::string& resDir);
+// The state as it goes over the wire: a kind byte, then the bytes as they are or zlib.
+std::vector<std::uint8_t> PackSnapshot(const std::vector<std::uint8_t>& state);
+bool UnpackSnapshot(std::span<const std::uint8_t> in, std::vector<std::uint8_t>& state);
+// The lockstep's view of the game: its state hash, the host's snapshot, the guest's restore;
+// `side` names this end in the one line a healing writes to stderr.
+net::LockstepHooks GameLockstepHooks(Game& game, const std::string& side);
+
+// A spectator's view of the game: the host's state taken over a fresh game's match screen.
+net::SpectatorHooks WatcherHooks(Game& game, const std::string& side, bool draw);
+// The match's start on a fresh game: start-up, then the match at `level`, nobody the computer.
+void StartNetMatch(Game& game, int level, bool draw);
+// The match is decided and its last level's end is over, or the match screen is left.
+bool NetMatchOver(const Game& game);
 
 struct NetDriverConfig {
     std::string resDir;

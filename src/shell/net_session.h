@@ -1,21 +1,16 @@
-// The network match around the game: what the runner and the window share (the start of the
-// match, its end, the lockstep's hooks into the game) and the window's session, which carries
-// out what the network match screen asks for, finds the hosts on the LAN and plays the match.
+// The window's network match session: carries out what the network match screen asks for, finds
+// the hosts on the LAN and plays or watches the match through its NetMatchDriver.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <span>
 #include <string>
 #include <vector>
 
 #include "core/game.h"
 #include "core/words.h"
-#include "net/handshake.h"
-#include "net/lockstep.h"
-#include "net/watcher.h"
 #include "shell/net_commands.h"
 #include "shell/net_match_driver.h"
 
@@ -24,24 +19,6 @@ class LanBeacon;
 class LanProbe;
 class Transport;
 }  // namespace net
-
-// The game's version as the hello names it (no spaces).
-std::string NetGameVersion();
-// The match level files, so that two sides with other levels are refused at the hello.
-std::uint64_t MatchLevelsHash(const std::string& resDir);
-// The state as it goes over the wire: a kind byte, then the bytes as they are or zlib.
-std::vector<std::uint8_t> PackSnapshot(const std::vector<std::uint8_t>& state);
-bool UnpackSnapshot(std::span<const std::uint8_t> in, std::vector<std::uint8_t>& state);
-// The lockstep's view of the game: its state hash, the host's snapshot, the guest's restore;
-// `side` names this end in the one line a healing writes to stderr.
-net::LockstepHooks GameLockstepHooks(Game& game, const std::string& side);
-
-// A spectator's view of the game: the host's state taken over a fresh game's match screen.
-net::SpectatorHooks WatcherHooks(Game& game, const std::string& side, bool draw);
-// The match's start on a fresh game: start-up, then the match at `level`, nobody the computer.
-void StartNetMatch(Game& game, int level, bool draw);
-// The match is decided and its last level's end is over, or the match screen is left.
-bool NetMatchOver(const Game& game);
 
 struct NetSessionConfig {
     std::string resDir;
@@ -119,6 +96,9 @@ class NetSession {
     void HostStatus(Game& game);
 
     NetSessionConfig config_;
+    // Before the driver, which reads the clock until it is gone.
+    std::int64_t clockMs_ = 0;
+    std::chrono::steady_clock::time_point clockAt_ = std::chrono::steady_clock::now();
     NetMatchDriver driver_;
     std::unique_ptr<net::LanBeacon> beacon_;
     std::unique_ptr<net::LanProbe> probe_;
@@ -132,6 +112,4 @@ class NetSession {
     std::uint32_t nonce_ = 0;
     std::vector<NetMenu::Found> answers_;  // to the LAN probe out now
     std::int64_t lastProbeMs_ = -1'000'000;
-    std::int64_t clockMs_ = 0;
-    std::chrono::steady_clock::time_point clockAt_ = std::chrono::steady_clock::now();
 };
