@@ -140,46 +140,6 @@ void Nap() {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
-int WatchNetHeadless(const RunnerOptions& options, NetMatchDriver& driver,
-                     const std::function<std::int64_t()>& now, const std::string& room,
-                     std::int64_t waitMs) {
-    HeadlessPlatform platform;
-    auto owned = NetSideGame(options, platform, options.seed);
-    Game& game = *owned;
-    int status = 0;
-    long long firstTick = -1;
-    driver.StartWatching(game, waitMs, room, !options.noDraw);
-    // The runner's own per tick: its waves and texts counted afresh, then its files.
-    driver.Config().beforeTick = [&platform](Game& g, std::uint32_t, const net::WireCommand&,
-                                             const net::WireCommand&) {
-        platform.wavesThisTick.clear();
-        g.text.calls.clear();
-    };
-    driver.Config().afterTick = [&](Game& g, std::uint32_t t, bool last) {
-        if (firstTick < 0) firstTick = t;
-        if (!WriteAfterTick(options, t, g, platform)) status = 2;
-        if (last && !WriteEndDumps(options, t, g, platform)) status = 2;
-    };
-    for (;;) {
-        const NetMatchDriver::Tick tick = driver.WatchStep(game);
-        if (tick == NetMatchDriver::Tick::kWaiting) {
-            Nap();
-            continue;
-        }
-        if (tick == NetMatchDriver::Tick::kEnded && driver.EndWords().id != nullptr) {
-            // The host left or the link broke before the match's end.
-            SayEnd(driver.Synced() ? &game : nullptr, "watcher", driver.EndWords());
-            status = 3;
-        }
-        if (tick == NetMatchDriver::Tick::kEnded) break;
-    }
-    if (firstTick > 0)
-        std::fprintf(stderr, "rhombulus2-headless watcher: ticks %lld to %lld, %lld ms\n",
-                     firstTick, static_cast<long long>(driver.LastTick()),
-                     static_cast<long long>(now()));
-    return status;
-}
-
 }  // namespace
 
 int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
@@ -205,27 +165,26 @@ int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
         std::fprintf(stderr, "rhombulus2-headless: %s\n", error.c_str());
         return 3;
     }
-    if (watch) return WatchNetHeadless(options, driver, now, o.room, o.waitMs);
-
-    driver.StartHandshake(role, o.waitMs, o.viaRelay ? o.room : "");
-    if (host)
-        driver.SetStart(
-            net::Start{options.seed & 0xffffffffu, static_cast<std::uint8_t>(o.matchLevel), 3});
-    net::HandshakeStatus hsStatus = net::HandshakeStatus::Working;
-    while ((hsStatus = driver.PollHandshake()) == net::HandshakeStatus::Working && now() < o.waitMs)
-        Nap();
-    if (hsStatus != net::HandshakeStatus::Done) {
-        SayEnd(nullptr, side,
-               hsStatus == net::HandshakeStatus::Refused
-                   ? net::ReasonWords(driver.HandshakeState()->FailReason())
-                   : net::kConnectionLostWords);
-        return 3;
+    net::Start start{options.seed & 0xffffffffu, static_cast<std::uint8_t>(o.matchLevel), 3};
+    if (!watch) {
+        driver.StartHandshake(o.waitMs, o.viaRelay ? o.room : "");
+        if (host) driver.SetStart(start);
+        net::HandshakeStatus hs = net::HandshakeStatus::Working;
+        while ((hs = driver.PollHandshake()) == net::HandshakeStatus::Working && now() < o.waitMs)
+            Nap();
+        if (hs != net::HandshakeStatus::Done) {
+            SayEnd(nullptr, side,
+                   hs == net::HandshakeStatus::Refused
+                       ? net::ReasonWords(driver.HandshakeState()->FailReason())
+                       : net::kConnectionLostWords);
+            return 3;
+        }
+        start = driver.HandshakeState()->StartMessage();
     }
-    const net::Start start = driver.HandshakeState()->StartMessage();
 
     HeadlessPlatform platform;
     // Each side starts up with its own seed, as two machines do; the guest then takes the host's
-    // whole state before the first tick.
+    // whole state before the first tick, a spectator the host's state when it comes.
     auto owned = NetSideGame(options, platform, host ? start.seed : options.seed);
     Game& game = *owned;
     std::string record = "# seed " + std::to_string(start.seed) + "\n# match-level " +
@@ -234,24 +193,32 @@ int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
     NetMatchReplay kept(
         ThisGamesReplayHeader(options.resDir, start.seed, options.firstStartLanguage));
     int status = 0;
+    long long firstTick = -1;
     bool desynced = false;
+    // The runner's own per tick: its waves and texts counted afresh, the player's record and
+    // replay, then its files.
     driver.Config().beforeTick = [&](Game& g, std::uint32_t tick, const net::WireCommand& h,
                                      const net::WireCommand& gu) {
         platform.wavesThisTick.clear();
         g.text.calls.clear();
+        if (watch) return;
         kept.BeforeTick(g, tick, h, gu);
         record +=
             NetTickLine(static_cast<long long>(tick) + 1, h.bytes.data(), gu.bytes.data()) + "\n";
     };
     driver.Config().afterTick = [&](Game& g, std::uint32_t t, bool last) {
-        if (!host && o.desyncAtTick == static_cast<int>(t) && !desynced) {
+        if (firstTick < 0) firstTick = t;
+        if (role == net::Role::Guest && o.desyncAtTick == static_cast<int>(t) && !desynced) {
             g.players[2].Score += 1;
             desynced = true;
         }
         if (!WriteAfterTick(options, t, g, platform)) status = 2;
         if (last && !WriteEndDumps(options, t, g, platform)) status = 2;
     };
-    driver.BeginMatch(game, !options.noDraw);
+    if (watch)
+        driver.StartWatching(game, o.waitMs, o.room, !options.noDraw);
+    else
+        driver.BeginMatch(game, !options.noDraw);
     const std::int64_t matchStartMs = now();
     LocalControls local;
     size_t next = 0;
@@ -261,13 +228,13 @@ int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
         while (next < options.events.size() && options.events[next].tick <= t)
             ApplyToControls(local, options.events[next++]);
         // --net-paced: a tick every 15 ms as in the window.
-        while (o.paced && now() < matchStartMs + 15 * (t - 1)) {
+        while (o.paced && !watch && now() < matchStartMs + 15 * (t - 1)) {
             driver.Flush();
             Nap();
         }
-        const NetMatchDriver::Tick tick = driver.Step(game, local);
+        const NetMatchDriver::Tick tick = watch ? driver.WatchStep(game) : driver.Step(game, local);
         if (tick == NetMatchDriver::Tick::kWaiting) {
-            if (driver.ShowWaiting() && !waitShown) {
+            if (!watch && driver.ShowWaiting() && !waitShown) {
                 std::fprintf(stderr, "rhombulus2-headless %s: %s\n", side,
                              Tr(game, net::kWaitingWords));
                 waitShown = true;
@@ -278,16 +245,24 @@ int RunNetHeadless(const RunnerOptions& options, const NetRunnerOptions& o) {
         waitShown = false;
         if (tick == NetMatchDriver::Tick::kRan) continue;
         if (driver.EndWords().id != nullptr) {
-            // Back at the main menu with the message. Only the replay is kept, ending with the
-            // last tick this side played; no dump and no recording are written.
-            std::fprintf(stderr, "rhombulus2-headless %s: %s\n", side, Tr(game, driver.EndWords()));
-            KeepReplay(kept, game, options.keepReplaysDir, side);
+            // The other side left or the link broke before the match's end: a player is back at
+            // the main menu with the message. Only the replay is kept, ending with the last tick
+            // this side played; no dump and no recording are written.
+            SayEnd(!watch || driver.Synced() ? &game : nullptr, side, driver.EndWords());
+            if (!watch) KeepReplay(kept, game, options.keepReplaysDir, side);
             EndNetCommands(game);
             game.shell.GameInProgress = 0;
             ShowMainMenu(game, true);
             status = 3;
         }
         break;
+    }
+    if (watch) {
+        if (firstTick > 0)
+            std::fprintf(stderr, "rhombulus2-headless watcher: ticks %lld to %lld, %lld ms\n",
+                         firstTick, static_cast<long long>(driver.LastTick()),
+                         static_cast<long long>(now()));
+        return status;
     }
     const long long tick = driver.LastTick();
     const net::Lockstep& ls = *driver.LockstepState();

@@ -1,6 +1,7 @@
 // rhombulus2-headless in a network match: the match at a chosen level as soon as the other
-// player is there, this runner's script as the local player's controls, both players' commands
-// written down for an offline replay.
+// player is there, played by the same NetMatchDriver as the window's; the runner brings its
+// script as the local player's controls, its clock and pacing, and writes both players' commands
+// down for an offline replay, with its dumps, shots and figures.
 #pragma once
 
 #include <cstdint>

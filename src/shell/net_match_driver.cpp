@@ -197,17 +197,15 @@ void NetMatchDriver::Take(net::Role role, std::unique_ptr<net::Transport> link) 
     link_ = std::move(link);
 }
 
-void NetMatchDriver::StartHandshake(net::Role role, std::int64_t timeoutMs,
-                                    const std::string& room) {
+void NetMatchDriver::StartHandshake(std::int64_t timeoutMs, const std::string& room) {
     net::HandshakeConfig hc;
-    hc.role = role;
+    hc.role = role_;
     hc.gameVersion = config_.gameVersion;
     hc.levelHash = MatchLevelsHash(config_.resDir);
     hc.name = config_.name;
     hc.timeoutMs = timeoutMs;
     hc.viaRelay = !room.empty();
     hc.room = room;
-    role_ = role;
     handshake_ = std::make_unique<net::Handshake>(*link_, hc, Now());
 }
 

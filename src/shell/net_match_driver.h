@@ -80,8 +80,9 @@ class NetMatchDriver {
     void Take(net::Role role, std::unique_ptr<net::Transport> link);
     bool Linked() const { return link_ != nullptr; }
 
-    // Player: says hello (a host waits for one) and agrees on the start.
-    void StartHandshake(net::Role role, std::int64_t timeoutMs, const std::string& room);
+    // Player, once linked: says hello (a host waits for one) and agrees on the start; through
+    // the relay in `room`.
+    void StartHandshake(std::int64_t timeoutMs, const std::string& room);
     // Host: the match it offers, as soon as a guest is welcome.
     void SetStart(const net::Start& start);
     // Refused: this side lingers first, so that its refusal reaches the other side.

@@ -103,7 +103,7 @@ void NetSession::Host(Game& game) {
     else
         driver_.Open(net::Role::Host, host, port, viaRelay, &error);
     if (!LinkOpened(game, error)) return;
-    driver_.StartHandshake(net::Role::Host, kHostWaitMs, viaRelay ? room_ : "");
+    driver_.StartHandshake(kHostWaitMs, viaRelay ? room_ : "");
     beacon_ = net::LanBeacon::Open("", config_.discoveryPort, &error);
     hosting_ = true;
     refusalsSaid_ = 0;
@@ -164,7 +164,7 @@ void NetSession::Join(Game& game) {
     Drop();
     std::string room;
     if (!OpenTo(game, net::Role::Guest, room)) return;
-    driver_.StartHandshake(net::Role::Guest, kJoinWaitMs, room);
+    driver_.StartHandshake(kJoinWaitMs, room);
 }
 
 void NetSession::Watch(Game& game) {

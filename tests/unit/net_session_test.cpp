@@ -146,8 +146,8 @@ TEST(NetMatchDriver, APressWhileTheTickWaitsReachesTheMatch) {
     auto [hostEnd, guestEnd] = net::MakeMemoryPair();
     host.driver->Take(net::Role::Host, std::move(hostEnd));
     guest.driver->Take(net::Role::Guest, std::move(guestEnd));
-    host.driver->StartHandshake(net::Role::Host, 10000, "");
-    guest.driver->StartHandshake(net::Role::Guest, 10000, "");
+    host.driver->StartHandshake(10000, "");
+    guest.driver->StartHandshake(10000, "");
     host.driver->SetStart(net::Start{7, 1, 3});
     net::HandshakeStatus hs = net::HandshakeStatus::Working, gs = hs;
     for (int n = 0;
