@@ -82,11 +82,14 @@ void ShowOnline(Game& game) {
 void ShowLeaderboards(Game& game) {
     RequestSound(game, sndTast1, 400);
     ClearButtons(game);
-    SetButton(game, kBoardsNextButton, 490, 550, 95, 20);
-    SetButton(game, kBoardsBackButton, 305, 550, 85, 20);
+    // Side by side inside the frame (212..588), each as wide as its longest translation.
+    SetButton(game, kBoardsBackButton, 267, 550, 55, 20);
+    SetButton(game, kBoardsWatchButton, 381, 550, 56, 20);
+    SetButton(game, kBoardsNextButton, 513, 550, 76, 20);
     game.buttons.MenuSelection = 0;
     game.input.KeyEscape = 0;
     game.shell.ScreenId = kScreenLeaderboards;
     game.online.ask = OnlineMenu::Ask::kBoards;
     game.online.boardShown = 0;
+    game.online.rowChosen = -1;
 }

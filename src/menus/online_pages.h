@@ -18,6 +18,7 @@ enum OnlineButton {
 enum LeaderboardsButton {
     kBoardsNextButton = 1,
     kBoardsBackButton = 2,
+    kBoardsWatchButton = 3,
 };
 
 // "Online" from the game choice, and "Leaderboards" from it (which asks for the boards).

@@ -18,6 +18,8 @@ inline constexpr std::size_t kMaxBoardRows = 10;
 // (the daily challenge is an Endless game of the day's seed). 0 for any other word.
 int GameModeOfOnlineWord(const std::string& word);
 bool IsOnlineModeWord(const std::string& word);
+// The boards the game shows, in its order: /api/board/WORD.
+inline constexpr const char* kBoardWords[] = {"endless", "puzzle", "pipe", "daily"};
 
 // The "error" an answer gives, bounded; empty when it gives none.
 std::string AnswerError(const std::string& text);
