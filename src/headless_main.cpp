@@ -245,7 +245,8 @@ int main(int argc, char** argv) {
         } else if (arg == "--submit") {
             online.submitPath = value;
         } else if (arg == "--watch-entry") {
-            if (!ParseNumber(value, 1, 1LL << 53, n)) return Usage("--watch-entry needs an entry's id");
+            if (!ParseNumber(value, 1, 1LL << 53, n))
+                return Usage("--watch-entry needs an entry's id");
             online.watchEntry = n;
         } else if (arg == "--before-submit") {
             online.beforeSubmit = value;

@@ -125,8 +125,8 @@ class TickLog {
 void WatchFromScreen(Game& game, SdlPlatform& platform, WindowSession& session,
                      const std::string& file, const std::string& note) {
     const int volume = platform.MusicGetVolume();
-    const WatchEnd end = WatchReplayInWindow(platform, session, game.env.resDir, file,
-                                             game.shell.Language, note);
+    const WatchEnd end =
+        WatchReplayInWindow(platform, session, game.env.resDir, file, game.shell.Language, note);
     // The table's tune again, where the watched game's stopped.
     if (!game.music.lastFile.empty()) MusicPlayFile(game, game.music.lastFile);
     platform.MusicSetVolume(volume);

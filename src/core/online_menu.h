@@ -28,9 +28,9 @@ struct OnlineMenu {
     };
     std::vector<Board> boards;  // in the order the screen pages through them
     int boardShown = 0;
-    int rowChosen = -1;         // the row of the shown board that "Watch" plays, -1 none
-    bool stepKeyHeld = false;   // Left or Right held: one step a press
-    Row watch;                  // the entry asked for (kWatch)
+    int rowChosen = -1;        // the row of the shown board that "Watch" plays, -1 none
+    bool stepKeyHeld = false;  // Left or Right held: one step a press
+    Row watch;                 // the entry asked for (kWatch)
     // Its replay, fetched and checked, for the viewer; whoever shows it empties it.
     std::string watchFile;
 };

@@ -56,7 +56,8 @@ int RowUnderPointer(const Game& game, const OnlineMenu::Board& b) {
 void StepByKeys(Game& game, OnlineMenu& m, int rows) {
     const int step = game.input.KeyLeft != 0 ? -1 : game.input.KeyRight != 0 ? 1 : 0;
     if (step != 0 && !m.stepKeyHeld && rows > 0)
-        m.rowChosen = m.rowChosen < 0 ? (step > 0 ? 0 : rows - 1) : (m.rowChosen + step + rows) % rows;
+        m.rowChosen =
+            m.rowChosen < 0 ? (step > 0 ? 0 : rows - 1) : (m.rowChosen + step + rows) % rows;
     m.stepKeyHeld = step != 0;
 }
 

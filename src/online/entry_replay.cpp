@@ -51,8 +51,8 @@ EntryCheck CheckEntryReplay(const std::string& text, const std::string& resDir,
     if (!c.ok) {
         c.trouble = ReplayTrouble::kDamaged;
         c.why = c.score < 0 ? "damaged: it does not end in a game over"
-                            : "damaged: it ends at " + std::to_string(c.score) + " points, the board says " +
-                                  std::to_string(boardScore);
+                            : "damaged: it ends at " + std::to_string(c.score) +
+                                  " points, the board says " + std::to_string(boardScore);
     }
     return c;
 }

@@ -96,17 +96,6 @@ OnlineClient::OnlineClient(std::string url, KeyPair keys, int timeoutSeconds)
 
 namespace {
 
-// Whether a Content-Length says more than `most` bytes; one that is no number says too much.
-bool LengthOver(const std::string& length, std::size_t most) {
-    if (length.size() > 15) return true;
-    std::size_t n = 0;
-    for (char ch : length) {
-        if (ch < '0' || ch > '9') return true;
-        n = n * 10 + static_cast<std::size_t>(ch - '0');
-    }
-    return n > most;
-}
-
 void Bound(httplib::Client& c, int seconds) {
     c.set_connection_timeout(seconds, 0);
     c.set_read_timeout(seconds, 0);
@@ -130,7 +119,7 @@ HttpReply OnlineClient::Get(const std::string& path, std::size_t most, int secon
             r.status = head.status;
             // A length said in advance that is too long is not read at all.
             const std::string length = head.get_header_value("Content-Length");
-            r.cut = !length.empty() && LengthOver(length, most);
+            r.cut = !length.empty() && ContentLengthOver(length, most);
             return !r.cut;
         },
         [&r, most, deadline](const char* data, std::size_t n) {

@@ -376,8 +376,8 @@ OnlineSession::Answer OnlineSession::FetchAndCheck(const OnlineMenu::Row& entry)
         return say({N_("Not verified:"), ReplayTroubleWords(check.trouble)});
     }
     const std::string path = config_.configDir + "/online-watch.r2replay";
-    if (!WriteFileAtomically(path, std::vector<std::uint8_t>(fetched.text.begin(),
-                                                             fetched.text.end())))
+    if (!WriteFileAtomically(path,
+                             std::vector<std::uint8_t>(fetched.text.begin(), fetched.text.end())))
         return say({N_("This replay cannot be played here.")});
     return [path](Game& g, GameReplays&) {
         g.online.busy = false;
