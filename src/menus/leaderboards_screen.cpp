@@ -63,6 +63,14 @@ void StepByKeys(Game& game, OnlineMenu& m, int rows) {
 
 }  // namespace
 
+// How many lines what the session says takes.
+int StatusLines(const Game& game, const std::vector<std::string>& status) {
+    int lines = 0;
+    for (const std::string& text : status)
+        lines += static_cast<int>(BreakOnlineLine(game, text, kOnlineLineWidth).size());
+    return lines;
+}
+
 void LeaderboardsScreen(Game& game) {
     OnlineMenu& m = game.online;
     DrawText(game, 400, 258, kAlignCentre, Tr(game, "Leaderboards"), 1);
@@ -81,30 +89,38 @@ void LeaderboardsScreen(Game& game) {
         const int rows = RowsOf(b);
         if (m.rowChosen >= rows) m.rowChosen = -1;
         if (!m.busy) {
+            const int before = m.rowChosen;
             StepByKeys(game, m, rows);
             // Only a press made on this screen chooses: the click that opened it is older.
             const int over = RowUnderPointer(game, b);
             if (over >= 0 && game.input.MouseButtonDown != 0 && game.input.ButtonHeldFrames == 1)
                 m.rowChosen = over;
+            // Another row chosen: what was said of the last one goes.
+            if (m.rowChosen != before) m.status.clear();
         }
         const int over = RowUnderPointer(game, b);
         auto colour = [&](int row, int plain) {
             return row == m.rowChosen ? 1 : row == over ? 2 : plain;
         };
         DrawText(game, 400, 292, kAlignCentre, BoardTitle(game, b.mode), 3);
-        for (int row = 0; row < static_cast<int>(b.top.size()); ++row) {
+        // What the server or the check said of a row's game: a line in the own line's place,
+        // more over the rows, until another row is chosen.
+        const bool saysMuch = StatusLines(game, m.status) > 1;
+        if (saysMuch) DrawOnlineLines(game, m.status, 380);
+        for (int row = 0; row < static_cast<int>(b.top.size()) && !saysMuch; ++row) {
             const OnlineMenu::Row& r = b.top[static_cast<std::size_t>(row)];
             DrawRow(game, RowY(b, row), r, colour(row, r.name == m.name ? 3 : 5));
         }
-        if (b.top.empty()) DrawOnlineLines(game, {Tr(game, "No game on this board yet.")}, 362);
-        // What the server said of a game asked for takes the own line's place.
-        if (!m.status.empty())
-            DrawOnlineLines(game, m.status, kOwnY - 8);
-        else if (b.hasOwn)
+        if (b.top.empty() && !saysMuch)
+            DrawOnlineLines(game, {Tr(game, "No game on this board yet.")}, 362);
+        if (!m.status.empty()) {
+            if (!saysMuch) DrawOnlineLines(game, m.status, kOwnY - 8);
+        } else if (b.hasOwn) {
             DrawText(game, 400, kOwnY, kAlignCentre,
                      FillIn(Tr(game, "Your place: %s, %s points"),
                             {std::to_string(b.own.place), std::to_string(b.own.score)}),
                      colour(rows - 1, 3));
+        }
         if (game.buttons.MenuSelection == kBoardsWatchButton && !m.busy && rows > 0) {
             if (m.rowChosen < 0) m.rowChosen = 0;
             m.watch = RowAt(b, m.rowChosen);

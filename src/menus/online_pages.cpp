@@ -9,9 +9,6 @@ namespace {
 
 constexpr int kStatusStep = 22;
 
-// The frame's inside, less a margin.
-constexpr int kLineWidth = 350;
-
 // Where the code point at `at` of UTF-8 text ends.
 std::size_t NextCodePoint(const std::string& s, std::size_t at) {
     ++at;
@@ -46,7 +43,7 @@ std::vector<std::string> BreakOnlineLine(const Game& game, const std::string& te
 
 int DrawOnlineLines(Game& game, const std::vector<std::string>& lines, int y) {
     for (const std::string& text : lines) {
-        for (const std::string& line : BreakOnlineLine(game, text, kLineWidth)) {
+        for (const std::string& line : BreakOnlineLine(game, text, kOnlineLineWidth)) {
             DrawText(game, 400, y, kAlignCentre, line, 5);
             y += kStatusStep;
         }

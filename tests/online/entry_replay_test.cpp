@@ -34,6 +34,9 @@ struct Served {
     bool withLength;  // else sent in pieces without a Content-Length
     EntryReplay::Kind kind;
 };
+void PrintTo(const Served& s, std::ostream* os) {
+    *os << s.name;
+}
 
 class Fetch : public ::testing::TestWithParam<Served> {
   protected:
@@ -101,6 +104,9 @@ struct Refused {
     std::string text;
     ReplayTrouble trouble;
 };
+void PrintTo(const Refused& r, std::ostream* os) {
+    *os << r.name;
+}
 
 class Check : public ::testing::TestWithParam<Refused> {};
 
