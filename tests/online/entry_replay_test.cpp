@@ -11,11 +11,9 @@
 #include "core/game.h"
 #include "menus/leaderboards_screen.h"
 #include "menus/online_pages.h"
-#include "online/online_session.h"
 #include "platform/headless/headless_platform.h"
 #include "runner/game_replays.h"
 #include "shell/frame_loop.h"
-#include "shell/recorder.h"
 
 namespace {
 
@@ -77,7 +75,6 @@ TEST_P(Fetch, GivesOnlyAWholeReplayWithinItsBound) {
 INSTANTIATE_TEST_SUITE_P(
     Answers, Fetch,
     ::testing::Values(
-        Served{"whole", 200, 5000, true, EntryReplay::Kind::kGot},
         Served{"atTheBound", 200, kMaxEntryReplayBytes, true, EntryReplay::Kind::kGot},
         Served{"tooLong", 200, kMaxEntryReplayBytes + 1, true, EntryReplay::Kind::kMissing},
         // 80 pieces of 64 KiB: past the bound without saying so first.
@@ -85,11 +82,6 @@ INSTANTIATE_TEST_SUITE_P(
         Served{"noSuchGame", 404, 20, true, EntryReplay::Kind::kMissing},
         Served{"serverTrouble", 503, 20, true, EntryReplay::Kind::kUnreachable}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(FetchFromNoServer, IsUnreachable) {
-    const OnlineClient client("http://127.0.0.1:1", NewKeyPair(), 1);
-    EXPECT_EQ(FetchEntryReplay(client, 1).kind, EntryReplay::Kind::kUnreachable);
-}
 
 std::string HeaderOf(const std::string& version, const std::string& state) {
     ReplayHeader h = ThisGamesReplayHeader(RHOMBULUS_RES_DIR, 7, 2);
@@ -119,7 +111,6 @@ TEST_P(Check, RefusesWithTheViewersReason) {
 INSTANTIATE_TEST_SUITE_P(
     Replays, Check,
     ::testing::Values(
-        Refused{"empty", "", ReplayTrouble::kDamaged},
         Refused{"notAReplay", "<html>sorry</html>", ReplayTrouble::kDamaged},
         Refused{"otherVersion", HeaderOf("0.0.1", "00") + "10 click\n", ReplayTrouble::kVersion},
         // A game from the start-up on, as the runner records: no board's game.
@@ -127,43 +118,6 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{"stateDoesNotRead", HeaderOf("", "78da00") + "10 click\n",
                 ReplayTrouble::kDamaged}),
     [](const auto& info) { return std::string(info.param.name); });
-
-// A row whose replay is no replay: the session says so in the player's language and hands the
-// viewer nothing.
-TEST(WatchSession, SaysWhyAFetchedReplayIsNotShown) {
-    httplib::Server server;
-    const std::string damaged = HeaderOf("", "78da00") + "10 click\n";
-    server.Get(R"(/replay/4\.r2replay)", [&](const httplib::Request&, httplib::Response& res) {
-        res.set_content(damaged, "text/plain");
-    });
-    const int port = server.bind_to_any_port("127.0.0.1");
-    ASSERT_GT(port, 0);
-    std::thread thread;
-    Serve(server, thread);
-    ScratchFolder config, saves;
-    HeadlessPlatform platform;
-    auto game = std::make_unique<Game>();
-    InitGame(*game, platform, RHOMBULUS_RES_DIR, 1);
-    game->savesDir = saves.Path();
-    for (int i = 0; i < 2; ++i) FrameTick(*game, false);
-    game->shell.Language = 1;  // German
-    InputRecorder recorder;
-    GameReplays replays{recorder, ReplayHeader{}, ""};
-    {
-        OnlineSession session({"http://127.0.0.1:" + std::to_string(port), config.Path(),
-                               RHOMBULUS_RES_DIR, 2, 1, true});
-        game->online.ask = OnlineMenu::Ask::kWatch;
-        game->online.watch = {1, "Anna", 900, 4};
-        session.Poll(*game, replays);
-        session.Poll(*game, replays);
-    }
-    server.stop();
-    thread.join();
-    EXPECT_FALSE(game->online.busy);
-    EXPECT_TRUE(game->online.watchFile.empty());
-    ASSERT_EQ(game->online.status.size(), 2u);
-    EXPECT_EQ(game->online.status[1], Tr(*game, "This replay is damaged."));
-}
 
 // The board's rows are chosen with the pointer or Left and Right; "Watch" asks for the one chosen
 // (or the first), never while the session is busy.
