@@ -396,32 +396,36 @@ struct OnlineServer::Impl {
     // Wakes the verifiers when any process on the database stored a submission; a lost
     // connection is opened again, a few seconds later, until the server stops.
     void ListenForJobs() {
-        bool said = false;
+        bool tried = false;
         std::unique_ptr<JobBell> bell;
+        auto ring = [this] {
+            {
+                std::lock_guard lock(mutex);
+                jobWaiting = true;
+            }
+            wake.notify_all();
+        };
         for (;;) {
             {
                 std::unique_lock lock(mutex);
                 if (stopping) return;
-                if (!bell && said) {
+                if (!bell && tried) {
                     wake.wait_for(lock, std::chrono::seconds(3), [&] { return stopping; });
                     if (stopping) return;
                 }
             }
             if (!bell || bell->Broken()) {
+                tried = true;
                 bell = storage->ListenForJobs();
-                if (bell && !said) std::printf("listening for submissions\n");
+                if (!bell) continue;
+                std::printf("listening for submissions\n");
                 std::fflush(stdout);
-                said = true;
+                // What came while nobody listened is looked for now.
+                ring();
                 continue;
             }
             // Short, so that a stop is seen soon.
-            if (bell->Wait(500)) {
-                {
-                    std::lock_guard lock(mutex);
-                    jobWaiting = true;
-                }
-                wake.notify_all();
-            }
+            if (bell->Wait(500)) ring();
         }
     }
 
