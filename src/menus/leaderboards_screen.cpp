@@ -7,6 +7,7 @@
 #include "core/words.h"
 #include "menus/buttons.h"
 #include "menus/online_pages.h"
+#include "presentation/text.h"
 
 namespace {
 
@@ -111,15 +112,20 @@ void LeaderboardsScreen(Game& game) {
             const OnlineMenu::Row& r = b.top[static_cast<std::size_t>(row)];
             DrawRow(game, RowY(b, row), r, colour(row, r.name == m.name ? 3 : 5));
         }
+        // The chosen row is marked as well as lit: the pointer's row is lit too.
+        if (m.rowChosen >= 0 && m.rowChosen < static_cast<int>(b.top.size()) && !saysMuch)
+            DrawText(game, kRowsLeft, RowY(b, m.rowChosen), kAlignLeft, ">", 1);
         if (b.top.empty() && !saysMuch)
             DrawOnlineLines(game, {Tr(game, "No game on this board yet.")}, 362);
         if (!m.status.empty()) {
             if (!saysMuch) DrawOnlineLines(game, m.status, kOwnY - 8);
         } else if (b.hasOwn) {
-            DrawText(game, 400, kOwnY, kAlignCentre,
-                     FillIn(Tr(game, "Your place: %s, %s points"),
-                            {std::to_string(b.own.place), std::to_string(b.own.score)}),
-                     colour(rows - 1, 3));
+            const std::string own =
+                FillIn(Tr(game, "Your place: %s, %s points"),
+                       {std::to_string(b.own.place), std::to_string(b.own.score)});
+            DrawText(game, 400, kOwnY, kAlignCentre, own, colour(rows - 1, 3));
+            if (m.rowChosen == rows - 1)
+                DrawText(game, 400 - TextWidth(game, own) / 2 - 8, kOwnY, kAlignRight, ">", 1);
         }
         if (game.buttons.MenuSelection == kBoardsWatchButton && !m.busy && rows > 0) {
             if (m.rowChosen < 0) m.rowChosen = 0;
