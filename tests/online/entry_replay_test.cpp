@@ -91,33 +91,20 @@ std::string HeaderOf(const std::string& version, const std::string& state) {
 }
 
 // Replays the viewer is not given, each with what the player is told.
-struct Refused {
-    const char* name;
-    std::string text;
-    ReplayTrouble trouble;
-};
-void PrintTo(const Refused& r, std::ostream* os) {
-    *os << r.name;
-}
-
-class Check : public ::testing::TestWithParam<Refused> {};
-
-TEST_P(Check, RefusesWithTheViewersReason) {
-    const EntryCheck c = CheckEntryReplay(GetParam().text, RHOMBULUS_RES_DIR, 100);
-    EXPECT_FALSE(c.ok);
-    EXPECT_EQ(c.trouble, GetParam().trouble) << c.why;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Replays, Check,
-    ::testing::Values(
-        Refused{"notAReplay", "<html>sorry</html>", ReplayTrouble::kDamaged},
-        Refused{"otherVersion", HeaderOf("0.0.1", "00") + "10 click\n", ReplayTrouble::kVersion},
+TEST(Check, RefusesWithTheViewersReason) {
+    const std::pair<std::string, ReplayTrouble> refused[] = {
+        {"<html>sorry</html>", ReplayTrouble::kDamaged},
+        {HeaderOf("0.0.1", "00") + "10 click\n", ReplayTrouble::kVersion},
         // A game from the start-up on, as the runner records: no board's game.
-        Refused{"noGameState", HeaderOf("", "") + "10 click\n", ReplayTrouble::kDamaged},
-        Refused{"stateDoesNotRead", HeaderOf("", "78da00") + "10 click\n",
-                ReplayTrouble::kDamaged}),
-    [](const auto& info) { return std::string(info.param.name); });
+        {HeaderOf("", "") + "10 click\n", ReplayTrouble::kDamaged},
+        {HeaderOf("", "78da00") + "10 click\n", ReplayTrouble::kDamaged},
+    };
+    for (const auto& [text, trouble] : refused) {
+        const EntryCheck c = CheckEntryReplay(text, RHOMBULUS_RES_DIR, 100);
+        EXPECT_FALSE(c.ok) << text;
+        EXPECT_EQ(c.trouble, trouble) << c.why;
+    }
+}
 
 // The board's rows are chosen with the pointer or Left and Right; "Watch" asks for the one chosen
 // (or the first), never while the session is busy.
