@@ -1,6 +1,7 @@
 // What the game reads of the online server's answers: a ticket, a submission's id, a verdict, a
-// board, a claim and an error, each from whatever came over the network. A reader gives back a
-// value inside its bounds or nothing; a ticket read gives back its own text unchanged.
+// board, a claim, an error and an answer's length, each from whatever came over the network. A
+// reader gives back a value inside its bounds or nothing; a ticket read gives back its own text
+// unchanged.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -32,5 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (name->size() > kMaxShownName) std::abort();
     }
     if (AnswerError(text).size() > kMaxReasonBytes) std::abort();
+    // A length taken is a plain number no larger than the bound.
+    if (!ContentLengthOver(text, 4096) &&
+        (text.empty() || text.find_first_not_of("0123456789") != std::string::npos ||
+         std::stoull(text) > 4096))
+        std::abort();
     return 0;
 }

@@ -10,6 +10,7 @@
 //                     | --watch FILE [--speed N] [--dump T:FILE]... | --verify FILE
 //                     | --server URL [--name NAME] (--online MODE --input FILE
 //                       [--keep-replays DIR] [--before-submit CMD] | --submit REPLAY)
+//                     | --server URL --watch-entry ID
 #include <unistd.h>
 
 #include <charconv>
@@ -53,6 +54,7 @@ constexpr const char* kUsage =
     "       | --watch FILE [--speed 1|2|4|8] [--dump T:FILE]... | --verify FILE\n"
     "       | --server URL [--name NAME] (--online endless|puzzle|pipe|daily --input FILE\n"
     "         [--keep-replays DIR] [--before-submit CMD] | --submit REPLAY)\n"
+    "       | --server URL --watch-entry ID\n"
     "       | --version | --help\n";
 
 int Usage(const char* why) {
@@ -242,6 +244,10 @@ int main(int argc, char** argv) {
             online.mode = value;
         } else if (arg == "--submit") {
             online.submitPath = value;
+        } else if (arg == "--watch-entry") {
+            if (!ParseNumber(value, 1, 1LL << 53, n))
+                return Usage("--watch-entry needs an entry's id");
+            online.watchEntry = n;
         } else if (arg == "--before-submit") {
             online.beforeSubmit = value;
         } else if (arg == "--net-test-version") {
@@ -256,8 +262,9 @@ int main(int argc, char** argv) {
     if (!GameFilesPresent(options.resDir, missing))
         return Usage(
             ("--res " + options.resDir + ": \"" + missing + "\" is missing or damaged").c_str());
-    if (!online.mode.empty() || !online.submitPath.empty()) {
-        if (online.server.empty()) return Usage("--online and --submit need --server URL");
+    if (!online.mode.empty() || !online.submitPath.empty() || online.watchEntry > 0) {
+        if (online.server.empty())
+            return Usage("--online, --submit and --watch-entry need --server URL");
         online.configDir = UserConfigDir(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
         return RunOnlineHeadless(options, online);
     }
@@ -311,6 +318,12 @@ int main(int argc, char** argv) {
         options.afterTick = [&session, said = std::vector<std::string>()](
                                 Game& game, GameReplays& replays) mutable {
             session->Poll(game, replays);
+            // A board's game fetched and checked: the window would play it in its viewer now.
+            if (!game.online.watchFile.empty()) {
+                game.online.watchFile.clear();
+                std::printf("online: watching entry %lld, %lld points\n", game.online.watch.id,
+                            game.online.watch.score);
+            }
             if (game.online.status == said) return;
             said = game.online.status;
             for (const std::string& line : said) std::printf("online: %s\n", line.c_str());

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "core/game.h"
 #include "core/paths.h"
@@ -120,12 +121,12 @@ class TickLog {
 // events that came meanwhile are taken all at once just before the tick, which sees them exactly
 // as it would have seen them one by one, and the loop wakes once a tick instead of for every
 // event.
-// The chosen highscore entry's game, watched from the table and back to it.
-void WatchFromTable(Game& game, SdlPlatform& platform, WindowSession& session,
-                    const HighscoreWatch& table) {
+// A chosen game (a highscore entry's, a leaderboard row's) watched, and back to its screen.
+void WatchFromScreen(Game& game, SdlPlatform& platform, WindowSession& session,
+                     const std::string& file, const std::string& note) {
     const int volume = platform.MusicGetVolume();
-    const WatchEnd end = WatchReplayInWindow(platform, session, game.env.resDir, table.ChosenFile(),
-                                             game.shell.Language, table.ChosenWhy());
+    const WatchEnd end =
+        WatchReplayInWindow(platform, session, game.env.resDir, file, game.shell.Language, note);
     // The table's tune again, where the watched game's stopped.
     if (!game.music.lastFile.empty()) MusicPlayFile(game, game.music.lastFile);
     platform.MusicSetVolume(volume);
@@ -227,7 +228,7 @@ void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session, Highsco
             HandleSdlEvent(game, platform, session, e);
         }
         if (watch && !game.session.WindowClosed) {
-            WatchFromTable(game, platform, session, table);
+            WatchFromScreen(game, platform, session, table.ChosenFile(), table.ChosenWhy());
             next = Clock::now() + kPeriod;
         }
         if (game.session.WindowClosed) break;
@@ -272,6 +273,14 @@ void RunTicks(Game& game, SdlPlatform& platform, WindowSession& session, Highsco
         net.Poll(game, sinceStartMs());
         // What the online screens asked for, the server's answers, an online game's end.
         online.Poll(game, replays);
+        // A leaderboard row's game, fetched and checked: the viewer, then the board again.
+        if (!game.online.watchFile.empty()) {
+            const std::string file = std::exchange(game.online.watchFile, std::string());
+            if (game.shell.ScreenId == kScreenLeaderboards) {
+                WatchFromScreen(game, platform, session, file, "");
+                next = Clock::now() + kPeriod;
+            }
+        }
         log.Screen(game.shell.ScreenId);
     }
 }

@@ -7,7 +7,7 @@
 #include <vector>
 
 struct OnlineMenu {
-    enum class Ask { kNone, kPlay, kBoards };
+    enum class Ask { kNone, kPlay, kBoards, kWatch };
     Ask ask = Ask::kNone;     // carried out by the session after the screen's tick
     std::string mode;         // the game asked for: endless, puzzle, pipe, daily
     bool configured = false;  // a server is named (--server, server=URL in the options file)
@@ -18,6 +18,7 @@ struct OnlineMenu {
         long long place = 0;
         std::string name;
         long long score = 0;
+        long long id = 0;  // the entry's, whose replay the server gives
     };
     struct Board {
         std::string mode;  // its mode word
@@ -27,4 +28,9 @@ struct OnlineMenu {
     };
     std::vector<Board> boards;  // in the order the screen pages through them
     int boardShown = 0;
+    int rowChosen = -1;        // the row of the shown board that "Watch" plays, -1 none
+    bool stepKeyHeld = false;  // Left or Right held: one step a press
+    Row watch;                 // the entry asked for (kWatch)
+    // Its replay, fetched and checked, for the viewer; whoever shows it empties it.
+    std::string watchFile;
 };

@@ -9,9 +9,6 @@ namespace {
 
 constexpr int kStatusStep = 22;
 
-// The frame's inside, less a margin.
-constexpr int kLineWidth = 350;
-
 // Where the code point at `at` of UTF-8 text ends.
 std::size_t NextCodePoint(const std::string& s, std::size_t at) {
     ++at;
@@ -46,7 +43,7 @@ std::vector<std::string> BreakOnlineLine(const Game& game, const std::string& te
 
 int DrawOnlineLines(Game& game, const std::vector<std::string>& lines, int y) {
     for (const std::string& text : lines) {
-        for (const std::string& line : BreakOnlineLine(game, text, kLineWidth)) {
+        for (const std::string& line : BreakOnlineLine(game, text, kOnlineLineWidth)) {
             DrawText(game, 400, y, kAlignCentre, line, 5);
             y += kStatusStep;
         }
@@ -82,11 +79,14 @@ void ShowOnline(Game& game) {
 void ShowLeaderboards(Game& game) {
     RequestSound(game, sndTast1, 400);
     ClearButtons(game);
-    SetButton(game, kBoardsNextButton, 490, 550, 95, 20);
-    SetButton(game, kBoardsBackButton, 305, 550, 85, 20);
+    // Side by side inside the frame (212..588), each as wide as its longest translation.
+    SetButton(game, kBoardsBackButton, 267, 550, 55, 20);
+    SetButton(game, kBoardsWatchButton, 381, 550, 56, 20);
+    SetButton(game, kBoardsNextButton, 513, 550, 76, 20);
     game.buttons.MenuSelection = 0;
     game.input.KeyEscape = 0;
     game.shell.ScreenId = kScreenLeaderboards;
     game.online.ask = OnlineMenu::Ask::kBoards;
     game.online.boardShown = 0;
+    game.online.rowChosen = -1;
 }

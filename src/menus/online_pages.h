@@ -18,6 +18,7 @@ enum OnlineButton {
 enum LeaderboardsButton {
     kBoardsNextButton = 1,
     kBoardsBackButton = 2,
+    kBoardsWatchButton = 3,
 };
 
 // "Online" from the game choice, and "Leaderboards" from it (which asks for the boards).
@@ -30,6 +31,8 @@ constexpr int kOnlineNameChars = 16;
 bool OnlineNameOk(const std::string& name);
 bool OnlineNameCharacter(char32_t ch);
 
+// The frame's inside, less a margin.
+constexpr int kOnlineLineWidth = 350;
 // What the session says, from y down, centred, each line broken at spaces (or between
 // characters, for scripts without them) where it would leave the frame. Returns the y below.
 int DrawOnlineLines(Game& game, const std::vector<std::string>& lines, int y);

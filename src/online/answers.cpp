@@ -61,6 +61,16 @@ bool IsOnlineModeWord(const std::string& word) {
     return GameModeOfOnlineWord(word) != 0;
 }
 
+bool ContentLengthOver(const std::string& length, std::size_t most) {
+    if (length.empty() || length.size() > 15) return true;
+    std::size_t n = 0;
+    for (char ch : length) {
+        if (ch < '0' || ch > '9') return true;
+        n = n * 10 + static_cast<std::size_t>(ch - '0');
+    }
+    return n > most;
+}
+
 std::string AnswerError(const std::string& text) {
     const auto j = ParseJsonObject(text, kMaxAnswerBytes);
     std::string why;

@@ -18,6 +18,12 @@ inline constexpr std::size_t kMaxBoardRows = 10;
 // (the daily challenge is an Endless game of the day's seed). 0 for any other word.
 int GameModeOfOnlineWord(const std::string& word);
 bool IsOnlineModeWord(const std::string& word);
+// The boards the game shows, in its order: /api/board/WORD.
+inline constexpr const char* kBoardWords[] = {"endless", "puzzle", "pipe", "daily"};
+
+// Whether an answer's Content-Length says more than `most` bytes; one that is no plain number
+// says too much.
+bool ContentLengthOver(const std::string& length, std::size_t most);
 
 // The "error" an answer gives, bounded; empty when it gives none.
 std::string AnswerError(const std::string& text);

@@ -96,15 +96,6 @@ OnlineClient::OnlineClient(std::string url, KeyPair keys, int timeoutSeconds)
 
 namespace {
 
-HttpReply ReplyOf(const httplib::Result& res) {
-    HttpReply r;
-    if (!res) return r;
-    r.reached = true;
-    r.status = res->status;
-    r.body = res->body.size() <= kMaxAnswerBytes ? res->body : std::string();
-    return r;
-}
-
 void Bound(httplib::Client& c, int seconds) {
     c.set_connection_timeout(seconds, 0);
     c.set_read_timeout(seconds, 0);
@@ -114,9 +105,37 @@ void Bound(httplib::Client& c, int seconds) {
 }  // namespace
 
 HttpReply OnlineClient::Get(const std::string& path) const {
+    return Get(path, kMaxAnswerBytes, 2 * timeout_);
+}
+
+HttpReply OnlineClient::Get(const std::string& path, std::size_t most, int seconds) const {
     httplib::Client c(url_);
-    Bound(c, timeout_);
-    return ReplyOf(c.Get(path));
+    Bound(c, std::min(timeout_, seconds));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    HttpReply r;
+    const auto res = c.Get(
+        path,
+        [&r, most](const httplib::Response& head) {
+            r.status = head.status;
+            // A length said in advance that is too long is not read at all.
+            const std::string length = head.get_header_value("Content-Length");
+            r.cut = !length.empty() && ContentLengthOver(length, most);
+            return !r.cut;
+        },
+        [&r, most, deadline](const char* data, std::size_t n) {
+            r.cut = r.body.size() + n > most || std::chrono::steady_clock::now() > deadline;
+            if (!r.cut) r.body.append(data, n);
+            return !r.cut;
+        });
+    if (r.cut) {
+        r.reached = true;
+        r.body.clear();
+        return r;
+    }
+    if (!res) return HttpReply{};
+    r.reached = true;
+    r.status = res->status;
+    return r;
 }
 
 HttpReply OnlineClient::Post(const std::string& path, const std::string& body) const {
@@ -128,7 +147,13 @@ HttpReply OnlineClient::Post(const std::string& path, const std::string& body) c
                                       {kNonceHeader, r.nonce},
                                       {kTimeHeader, r.time},
                                       {kSignatureHeader, r.signature}};
-    return ReplyOf(c.Post(path, headers, body, "application/json"));
+    const auto res = c.Post(path, headers, body, "application/json");
+    HttpReply reply;
+    if (!res) return reply;
+    reply.reached = true;
+    reply.status = res->status;
+    reply.body = res->body.size() <= kMaxAnswerBytes ? res->body : std::string();
+    return reply;
 }
 
 ClaimOutcome ClaimName(const OnlineClient& client, const std::string& name) {

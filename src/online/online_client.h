@@ -25,13 +25,18 @@ struct HttpReply {
     bool reached = false;  // false: no answer at all (refused, timed out, broken off)
     int status = 0;
     std::string body;
+    bool cut = false;  // reached, but its body was longer or slower than allowed: left empty
 };
 
 class OnlineClient {
   public:
     // Every connect, read and write waits at most `timeoutSeconds`.
     OnlineClient(std::string url, KeyPair keys, int timeoutSeconds = 5);
+    // An answer's body is read up to kMaxAnswerBytes.
     HttpReply Get(const std::string& path) const;
+    // Reads at most `most` bytes of body and gives up once `seconds` have passed in all, so a
+    // server that sends without end or a byte at a time cannot hold the caller.
+    HttpReply Get(const std::string& path, std::size_t most, int seconds) const;
     // Signed with the player's key, a fresh nonce and the time now.
     HttpReply Post(const std::string& path, const std::string& body) const;
     const std::string& Url() const { return url_; }

@@ -7,6 +7,7 @@
 
 #include "core/game.h"
 #include "menus/record_file.h"
+#include "online/entry_replay.h"
 #include "online/fresh_game.h"
 #include "online/online_client.h"
 #include "platform/file_bytes.h"
@@ -76,6 +77,39 @@ PlayedGame PlayOnlineGame(const RunnerOptions& options, const TicketAnswer& tick
     return played;
 }
 
+// The entry's score as its board shows it, its replay fetched and played to its game over.
+int WatchEntry(const RunnerOptions& options, const OnlineClient& client, long long id) {
+    long long shown = -1;
+    for (const char* mode : kBoardWords) {
+        const HttpReply r = client.Get(std::string("/api/board/") + mode);
+        if (!r.reached) {
+            Say("the server cannot be reached");
+            return 1;
+        }
+        const auto board = r.status == 200 ? ReadBoardAnswer(r.body) : std::nullopt;
+        for (const BoardRow& row : board ? board->top : std::vector<BoardRow>{})
+            if (row.id == id) shown = row.score;
+    }
+    if (shown < 0) {
+        Say("entry " + std::to_string(id) + " is on no board's top rows");
+        return 1;
+    }
+    const EntryReplay fetched = FetchEntryReplay(client, id);
+    if (fetched.kind != EntryReplay::Kind::kGot) {
+        Say(fetched.kind == EntryReplay::Kind::kUnreachable ? "the server cannot be reached"
+                                                            : "the server gives no replay of it");
+        return 1;
+    }
+    const EntryCheck check = CheckEntryReplay(fetched.text, options.resDir, shown);
+    Say("entry " + std::to_string(id) + ": the board shows " + std::to_string(shown) +
+        ", its replay ends at " + std::to_string(check.score));
+    if (!check.ok) {
+        Say("not verified: " + check.why);
+        return 1;
+    }
+    return 0;
+}
+
 int Finish(const SendOutcome& o) {
     Say(OutcomeLine(o));
     return o.kind == SendOutcome::Kind::kVerified ? 0 : 1;
@@ -111,6 +145,8 @@ int RunOnlineHeadless(const RunnerOptions& options, const OnlineRunnerOptions& o
                 return 1;
         }
     }
+
+    if (online.watchEntry > 0) return WatchEntry(options, client, online.watchEntry);
 
     if (!online.submitPath.empty()) {
         const FileBytes file = ReadFileBytes(online.submitPath, kMaxInputScriptBytes);

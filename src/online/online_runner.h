@@ -2,6 +2,8 @@
 //   --server URL --name NAME --online MODE --input FILE   plays an online game and prints the
 //                                                         server's verdict
 //   --server URL --name NAME --submit REPLAY              sends a replay file as it is
+//   --server URL --watch-entry ID                         fetches a board's entry's replay and
+//                                                         plays it to its game over
 #pragma once
 
 #include <string>
@@ -17,6 +19,7 @@ struct OnlineRunnerOptions {
     // Run in the shell once the game is over, before it is sent (scripts use it to take the
     // server away at that moment).
     std::string beforeSubmit;
+    long long watchEntry = 0;  // an entry of a board whose replay is played again
 };
 
 // The exit status: 0 verified (or kept to send later), 1 refused or no answer, 2 a local fault.

@@ -1,5 +1,6 @@
 #include "online/online_session.h"
 
+#include <cstdio>
 #include <fstream>
 #include <memory>
 
@@ -8,6 +9,8 @@
 #include "core/state_io.h"
 #include "core/words.h"
 #include "menus/online_pages.h"
+#include "menus/record_file.h"
+#include "online/entry_replay.h"
 #include "online/fresh_game.h"
 #include "platform/file_bytes.h"
 #include "platform/headless/headless_platform.h"
@@ -268,7 +271,7 @@ void OnlineSession::PollOnce(Game& game, GameReplays& replays) {
             const auto client = Client(why);
             std::vector<OnlineMenu::Board> boards;
             bool reached = client.has_value();
-            for (const char* mode : {"endless", "puzzle", "pipe", "daily"}) {
+            for (const char* mode : kBoardWords) {
                 if (!reached) break;
                 std::string path = std::string("/api/board/") + mode;
                 if (OnlineNameOk(name)) path += "?name=" + QueryText(name);
@@ -279,10 +282,11 @@ void OnlineSession::PollOnce(Game& game, GameReplays& replays) {
                 OnlineMenu::Board board;
                 board.mode = mode;
                 for (const BoardRow& row : b->top)
-                    board.top.push_back({row.place, row.name, row.score});
+                    board.top.push_back({row.place, row.name, row.score, row.id});
                 if (b->player) {
                     board.hasOwn = true;
-                    board.own = {b->player->place, b->player->name, b->player->score};
+                    board.own = {b->player->place, b->player->name, b->player->score,
+                                 b->player->id};
                 }
                 boards.push_back(board);
             }
@@ -292,6 +296,11 @@ void OnlineSession::PollOnce(Game& game, GameReplays& replays) {
                 if (!reached) g.online.status = {Tr(g, "The server cannot be reached.")};
             };
         });
+    }
+    if (m.ask == OnlineMenu::Ask::kWatch && m.configured && !m.busy) {
+        m.busy = true;
+        m.status = {Tr(game, "Asking the server ...")};
+        Post([this, entry = m.watch]() -> Answer { return FetchAndCheck(entry); });
     }
     if (m.ask == OnlineMenu::Ask::kBoards && !m.configured)
         m.status = {Tr(game, "No online server is set.")};
@@ -339,6 +348,42 @@ void OnlineSession::PollOnce(Game& game, GameReplays& replays) {
         showVerdict_ = false;
         ShowOnline(game);
     }
+}
+
+OnlineSession::Answer OnlineSession::FetchAndCheck(const OnlineMenu::Row& entry) {
+    auto say = [](std::vector<Words> words) {
+        return [words](Game& g, GameReplays&) {
+            g.online.busy = false;
+            g.online.status.clear();
+            for (const Words& w : words) g.online.status.push_back(Tr(g, w));
+        };
+    };
+    std::string why;
+    const auto client = Client(why);
+    if (!client)
+        return [why](Game& g, GameReplays&) {
+            g.online.busy = false;
+            g.online.status = {why};
+        };
+    const EntryReplay fetched = FetchEntryReplay(*client, entry.id);
+    if (fetched.kind == EntryReplay::Kind::kUnreachable)
+        return say({N_("The server cannot be reached.")});
+    if (fetched.kind == EntryReplay::Kind::kMissing)
+        return say({N_("This replay cannot be read.")});
+    const EntryCheck check = CheckEntryReplay(fetched.text, config_.resDir, entry.score);
+    if (!check.ok) {
+        std::fprintf(stderr, "rhombulus2: entry %lld: %s\n", entry.id, check.why.c_str());
+        return say({N_("Not verified:"), ReplayTroubleWords(check.trouble)});
+    }
+    const std::string path = config_.configDir + "/online-watch.r2replay";
+    if (!WriteFileAtomically(path,
+                             std::vector<std::uint8_t>(fetched.text.begin(), fetched.text.end())))
+        return say({N_("This replay cannot be played here.")});
+    return [path](Game& g, GameReplays&) {
+        g.online.busy = false;
+        g.online.status.clear();
+        g.online.watchFile = path;
+    };
 }
 
 void OnlineSession::StartGame(Game& game, GameReplays& replays, const TicketAnswer& ticket) {

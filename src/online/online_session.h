@@ -14,6 +14,7 @@
 #include <string>
 #include <thread>
 
+#include "core/online_menu.h"
 #include "online/online_client.h"
 
 struct Game;
@@ -48,6 +49,8 @@ class OnlineSession {
     void PollOnce(Game& game, GameReplays& replays);
     std::optional<OnlineClient> Client(std::string& why);
     Answer SayUnsent(const std::vector<SendOutcome>& sent);
+    // The board's entry's replay fetched and checked; the answer hands it to the viewer.
+    Answer FetchAndCheck(const OnlineMenu::Row& entry);
     void StartGame(Game& game, GameReplays& replays, const TicketAnswer& ticket);
 
     OnlineSessionConfig config_;

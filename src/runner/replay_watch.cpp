@@ -33,6 +33,21 @@ ScratchFolder::~ScratchFolder() {
     if (!path_.empty()) std::filesystem::remove_all(path_, ec);
 }
 
+Words ReplayTroubleWords(ReplayTrouble trouble) {
+    switch (trouble) {
+        case ReplayTrouble::kVersion:
+            return N_("This replay comes from another version of the game.");
+        case ReplayTrouble::kLevels:
+            return N_("This replay was played with other levels.");
+        case ReplayTrouble::kUnreadable:
+            return N_("This replay cannot be read.");
+        case ReplayTrouble::kUnwritable:
+            return N_("This replay cannot be played here.");
+        default:
+            return N_("This replay is damaged.");
+    }
+}
+
 bool ReplayWatch::Load(const std::string& text, const std::string& version, std::uint64_t levels,
                        std::string& why) {
     trouble_ = ReplayTrouble::kDamaged;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/words.h"
 #include "runner/runner.h"
 #include "shell/replay_store.h"
 
@@ -34,6 +35,8 @@ class ScratchFolder {
 
 // Why a replay cannot be shown, for the player's own words.
 enum class ReplayTrouble { kNone, kDamaged, kVersion, kLevels, kUnreadable, kUnwritable };
+// What the viewer says of it.
+Words ReplayTroubleWords(ReplayTrouble trouble);
 
 class ReplayWatch {
   public:

@@ -9,8 +9,8 @@
 #include <sstream>
 
 const std::vector<std::string> kConfigKeys = {
-    "data",  "db",           "http",         "udp",          "ws",     "res",
-    "lease", "http-threads", "ticket-slack", "address-rate", "workers"};
+    "data",  "db",   "http",         "udp",          "ws",           "res",
+    "lease", "poll", "http-threads", "ticket-slack", "address-rate", "workers"};
 
 namespace {
 

@@ -2,6 +2,7 @@
 // taken with row locks that skip rows another worker holds, every write is one statement or one
 // transaction, committed before the caller answers.
 #include <libpq-fe.h>
+#include <poll.h>
 
 #include <algorithm>
 #include <atomic>
@@ -18,6 +19,36 @@
 #include "server/storage.h"
 
 namespace {
+
+// The channel a stored submission notifies.
+constexpr const char* kJobChannel = "LISTEN rhombulus2_jobs";
+
+// A connection of its own that listens on the channel.
+class PostgresBell final : public JobBell {
+  public:
+    explicit PostgresBell(PGconn* pg) : pg_(pg) {}
+    ~PostgresBell() override { PQfinish(pg_); }
+    bool Wait(int ms) override {
+        if (Broken()) return false;
+        if (Drain()) return true;
+        pollfd p{PQsocket(pg_), POLLIN, 0};
+        if (poll(&p, 1, ms) == 1 && PQconsumeInput(pg_) == 0) return false;
+        return Drain();
+    }
+    bool Broken() override { return PQstatus(pg_) != CONNECTION_OK || PQsocket(pg_) < 0; }
+
+  private:
+    // The notifications that came; any is a ring.
+    bool Drain() {
+        bool rang = false;
+        while (PGnotify* n = PQnotifies(pg_)) {
+            PQfreemem(n);
+            rang = true;
+        }
+        return rang;
+    }
+    PGconn* pg_;
+};
 
 const char* const kMigrations[] = {
     // 1: players, nonces, submissions
@@ -125,10 +156,12 @@ class PostgresStorage final : public Storage {
     long long AddSubmission(const NewSubmission& n) override {
         Lease c(*this);
         if (!c) return -1;
+        // The bell rings for the listening verifiers when the row is committed, and only then.
         Result r = Run(*c,
-                       "INSERT INTO submissions (ticket_id, key, mode, seed, ticket, replay,"
-                       " max_ticks, received) VALUES ($1, $2, $3, $4, $5, $6, $7, $8) ON CONFLICT"
-                       " (ticket_id) DO NOTHING RETURNING id",
+                       "WITH added AS (INSERT INTO submissions (ticket_id, key, mode, seed, ticket,"
+                       " replay, max_ticks, received) VALUES ($1, $2, $3, $4, $5, $6, $7, $8) ON"
+                       " CONFLICT (ticket_id) DO NOTHING RETURNING id) SELECT id, pg_notify("
+                       "'rhombulus2_jobs', '') FROM added",
                        {n.ticketId, n.key, n.mode, static_cast<long long>(n.seed), n.ticket,
                         Param::Bytes(n.replay), n.maxTicks, n.received});
         if (!Ok(r)) return -1;
@@ -295,6 +328,20 @@ class PostgresStorage final : public Storage {
             Run(*c, "SELECT replay FROM submissions WHERE id = $1 AND state = 'verified'", {id});
         if (!Ok(r) || PQntuples(r.get()) != 1) return std::nullopt;
         return Bytes(r, 0, 0);
+    }
+
+    std::unique_ptr<JobBell> ListenForJobs() override {
+        PGconn* pg = PQconnectdb(url_.c_str());
+        if (PQstatus(pg) != CONNECTION_OK) {
+            PQfinish(pg);
+            return nullptr;
+        }
+        Result r(PQexec(pg, kJobChannel), &PQclear);
+        if (PQresultStatus(r.get()) != PGRES_COMMAND_OK) {
+            PQfinish(pg);
+            return nullptr;
+        }
+        return std::make_unique<PostgresBell>(pg);
     }
 
     std::string SharedServerKey(const std::string& candidate) override {

@@ -99,6 +99,7 @@ struct OnlineServer::Impl {
     std::unique_ptr<net::RelayServer> relay;
     std::unique_ptr<net::WsRelay> ws;
     std::thread relayThread;
+    std::thread bellThread;
     std::mutex mutex;
     std::condition_variable wake;
     bool stopping = false;
@@ -392,6 +393,51 @@ struct OnlineServer::Impl {
         Reply(res, 200, j);
     }
 
+    // Wakes the verifiers when any process on the database stored a submission; a lost
+    // connection is opened again, a few seconds later, until the server stops.
+    void ListenForJobs() {
+        bool tried = false;
+        std::unique_ptr<JobBell> bell;
+        auto ring = [this] {
+            {
+                std::lock_guard lock(mutex);
+                jobWaiting = true;
+            }
+            wake.notify_all();
+        };
+        for (;;) {
+            {
+                std::unique_lock lock(mutex);
+                if (stopping) return;
+                if (!bell && tried) {
+                    wake.wait_for(lock, std::chrono::seconds(3), [&] { return stopping; });
+                    if (stopping) return;
+                }
+            }
+            if (!bell || bell->Broken()) {
+                tried = true;
+                bell = storage->ListenForJobs();
+                if (!bell) continue;
+                std::printf("listening for submissions\n");
+                std::fflush(stdout);
+                // What came while nobody listened is looked for now.
+                ring();
+                continue;
+            }
+            // Short, so that a stop is seen soon.
+            if (bell->Wait(500)) ring();
+        }
+    }
+
+    void StartVerifiers() {
+        for (int i = 1; i <= options.workers; ++i) workers.emplace_back([this, i] { Verifier(i); });
+    }
+    // After the server's first line, which says what it is.
+    void StartBell() {
+        if (options.workers > 0 && IsPostgresUrl(options.db))
+            bellThread = std::thread([this] { ListenForJobs(); });
+    }
+
     void Verifier(int number) {
         char host[256] = "";
         gethostname(host, sizeof host - 1);
@@ -407,7 +453,7 @@ struct OnlineServer::Impl {
             if (!job) {
                 std::unique_lock lock(mutex);
                 // A job may also come free when another verifier's lease runs out.
-                wake.wait_for(lock, std::chrono::seconds(2),
+                wake.wait_for(lock, std::chrono::seconds(options.pollSeconds),
                               [&] { return stopping || jobWaiting; });
                 continue;
             }
@@ -444,6 +490,7 @@ OnlineServer::OnlineServer(ServerOptions options) : impl_(std::make_unique<Impl>
 OnlineServer::~OnlineServer() {
     Stop();
     for (std::thread& w : impl_->workers) w.join();
+    if (impl_->bellThread.joinable()) impl_->bellThread.join();
     if (impl_->relayThread.joinable()) impl_->relayThread.join();
 }
 
@@ -485,10 +532,10 @@ bool OnlineServer::Open(std::string& why) {
 bool OnlineServer::Run(std::string& why) {
     Impl& s = *impl_;
     if (s.options.verifierOnly) {
-        for (int i = 1; i <= s.options.workers; ++i)
-            s.workers.emplace_back([&s, i] { s.Verifier(i); });
+        s.StartVerifiers();
         std::printf("verifying with %d workers\n", s.options.workers);
         std::fflush(stdout);
+        s.StartBell();
         std::unique_lock lock(s.mutex);
         s.wake.wait(lock, [&s] { return s.stopping; });
         return true;
@@ -588,13 +635,14 @@ bool OnlineServer::Run(std::string& why) {
             }
         });
     }
-    for (int i = 1; i <= s.options.workers; ++i) s.workers.emplace_back([&s, i] { s.Verifier(i); });
+    s.StartVerifiers();
     // Set before the line is out: a stop that follows it waits for the listen to begin.
     s.listening = true;
     std::printf("listening on %s:%d\n", s.options.host.c_str(), port);
     if (s.relay) std::printf("relay on UDP port %u\n", s.relay->Port());
     if (s.ws) std::printf("relay WebSocket on TCP port %u\n", s.ws->Port());
     std::fflush(stdout);
+    s.StartBell();
     http.listen_after_bind();
     s.listening = false;
     return true;

@@ -40,6 +40,9 @@ struct ServerOptions {
     // start the game and send it.
     long long ticketSlackSeconds = 60;
     long long leaseSeconds = 600;  // a verifier that holds a job longer is taken for dead
+    // How often an idle verifier looks for jobs by itself: new ones wake it (its own process's,
+    // or any process's on PostgreSQL), so this finds leases run out and rings missed.
+    int pollSeconds = 30;
     double addressPerSecond = 20, addressBurst = 100;
     double keyPerSecond = 2, keyBurst = 30;
     // Replay downloads per address: each is up to a few megabytes.

@@ -66,6 +66,17 @@ struct BoardRow {
     long long id = 0;  // the submission that reached the score
 };
 
+// Rings when a process on the same database has stored a submission (PostgreSQL's
+// LISTEN/NOTIFY), so verifiers elsewhere need not poll for new jobs.
+class JobBell {
+  public:
+    virtual ~JobBell() = default;
+    // Waits at most `ms`: true when a submission came meanwhile. False at once once broken.
+    virtual bool Wait(int ms) = 0;
+    // The connection it listens on is lost: open another.
+    virtual bool Broken() = 0;
+};
+
 class Storage {
   public:
     virtual ~Storage() = default;
@@ -108,6 +119,9 @@ class Storage {
         (void)candidate;
         return "";
     }
+    // A bell for new submissions; none where one process keeps the storage (the submission's
+    // own process wakes its verifiers) or when it cannot listen now.
+    virtual std::unique_ptr<JobBell> ListenForJobs() { return nullptr; }
 };
 
 // SQLite in `dir`/rhombulus2.sqlite (WAL), its migrations applied. Empty, with the reason, when it

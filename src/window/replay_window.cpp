@@ -86,21 +86,6 @@ void DrawWatchState(Game& game, const ReplayWatch& watch, const std::string& not
     game.shell.Language = played;
 }
 
-Words TroubleText(ReplayTrouble trouble) {
-    switch (trouble) {
-        case ReplayTrouble::kVersion:
-            return N_("This replay comes from another version of the game.");
-        case ReplayTrouble::kLevels:
-            return N_("This replay was played with other levels.");
-        case ReplayTrouble::kUnreadable:
-            return N_("This replay cannot be read.");
-        case ReplayTrouble::kUnwritable:
-            return N_("This replay cannot be played here.");
-        default:
-            return N_("This replay is damaged.");
-    }
-}
-
 bool QuitEvent(const SDL_Event& e) {
     return e.type == SDL_QUIT ||
            (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE);
@@ -136,7 +121,7 @@ WatchEnd ShowTrouble(SdlPlatform& window, WindowSession& session, Game& game,
     const bool drawable = LoadBitmaps(game.bitmaps, resDir, nullptr) && LoadGameFont(game);
     if (drawable) {
         BeginTextFrame(game);
-        DrawText(game, 400, 250, kAlignCentre, Tr(game, TroubleText(trouble)), 1);
+        DrawText(game, 400, 250, kAlignCentre, Tr(game, ReplayTroubleWords(trouble)), 1);
         // Below it the file's name, and for another version the versions (in English, for
         // whoever sent the file); the whole reason, which names the game's insides, goes to
         // stderr.

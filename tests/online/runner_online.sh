@@ -57,6 +57,11 @@ score=$(sed -n 's/^game over, score //p' "$work/first.out")
 [ "${score:-0}" -gt 0 ] || fail "no score"
 grep -q "submission 1 verified: $score points" "$work/server1.out" || fail "the server's score differs"
 [ "$(stat -c %a "$XDG_CONFIG_HOME/rhombulus2/online.key")" = 600 ] || fail "the key is not private"
+# Its row plays again: the replay the server gives reaches the score the board shows.
+"$headless" --res "$res" --server "http://127.0.0.1:$port" --watch-entry 1 > "$work/watch.out" ||
+    fail "its row did not play again"
+grep -qx "entry 1: the board shows $score, its replay ends at $score" "$work/watch.out" ||
+    fail "the row's replay ends elsewhere"
 
 # Another player cannot take the name, whatever its case.
 XDG_CONFIG_HOME=$work/other play aNNA taken --online puzzle --input "$work/puzzle.txt"
@@ -101,11 +106,14 @@ grep -qx "online: Der Name anna ist vergeben." "$work/screen-taken.out" || fail 
     printf '%s\n90 text Cleo\n100 move 400 365\n110 click\n' "$to_online"
     sed 's/^\([0-9]*\) /\1 /' "$work/puzzle.txt" | awk '{ $1 = $1 + 120; print }'
     printf '7000 move 400 445\n7010 click\n7100 move 480 555\n7110 click\n'
+    printf '7160 move 400 328\n7170 click\n7200 move 381 556\n7210 click\n'  # row 1, "Watch"
 } > "$work/screen.txt"
 XDG_CONFIG_HOME=$work/window "$headless" --res "$work/res" --server "http://127.0.0.1:$port" \
-    --input "$work/screen.txt" --ticks 7200 --no-draw --shot 7150:"$work/board.png" \
+    --input "$work/screen.txt" --ticks 7300 --no-draw --shot 7150:"$work/board.png" \
     > "$work/screen.out"
 # Its place depends on its score, which depends on the tick the ticket came back on.
 grep -Eqx "online: geprüft: Platz [12] von 2" "$work/screen.out" || fail "the screen's game was not verified"
 [ -s "$work/board.png" ] || fail "no picture of the board"
-echo "verified with $score points; kept while the server was away and sent when it was back; the cut game refused; the screens' game verified"
+grep -Eqx "online: watching entry [0-9]+, [0-9]+ points" "$work/screen.out" ||
+    fail "the board's first row was not fetched for the viewer"
+echo "verified with $score points, its row played again; kept while the server was away and sent when it was back; the cut game refused; the screens' game verified"

@@ -495,7 +495,8 @@ TEST_F(SharedDatabaseTest, AJobOfAKilledVerifierIsDoneOnceByAnother) {
     doomed->Kill(SIGKILL);
     EXPECT_EQ(Column(id, "state"), "queued");
 
-    const auto rescuer = Start(1, {"--lease", "1"}, false);
+    // Nothing rings for a lease run out: the rescuer's own look for jobs finds it.
+    const auto rescuer = Start(1, {"--lease", "1", "--poll", "1"}, false);
     ASSERT_EQ(rescuer->Port(), -1);
     const std::string verdict = rescuer->Verdict(id);
     EXPECT_EQ(verdict.rfind("verified: " + std::to_string(score) + " points", 0), 0u) << verdict;
@@ -503,6 +504,22 @@ TEST_F(SharedDatabaseTest, AJobOfAKilledVerifierIsDoneOnceByAnother) {
     EXPECT_EQ(view["state"], "verified");
     EXPECT_EQ(view["score"], score);
     EXPECT_EQ(Column(id, "attempts"), "2");  // the killed verifier's try and the rescuer's
+}
+
+// A verifier process elsewhere starts on a submission at once: it listens for the database's
+// notification, and its own looks for jobs would come only after an hour.
+TEST_F(SharedDatabaseTest, AVerifierElsewhereIsWokenByASubmission) {
+    Player anna;
+    Claim(anna, "Anna");
+    server_ = Start(0);
+    const json ticket = Ticket(anna);
+    const auto [replay, score] = PlayPuzzle(ticket["seed"]);
+    const auto verifier = Start(1, {"--poll", "3600"}, false);
+    ASSERT_EQ(verifier->LineAfter("listening for "), "submissions");
+    const Answer accepted = Submit(anna, ticket, replay);
+    ASSERT_EQ(accepted.status, 202);
+    const std::string verdict = verifier->Verdict(accepted.body["id"]);
+    EXPECT_EQ(verdict.rfind("verified: " + std::to_string(score) + " points", 0), 0u) << verdict;
 }
 
 // The web pages in headless Chromium: the boards and a player's page of a server with a real

@@ -10,6 +10,11 @@
 //   --play REPLAY --mode M [--res DIR] [--times N]
 //                                  no HTTP: the server's own play of a replay file, N times,
 //                                  in games and ticks a second on one core
+//   --make-puzzle REPLAY [--minutes M] [--seed N] [--res DIR]
+//                                  writes a Puzzle game from an online game's fresh start as
+//                                  the Puzzle bot plays it, level after level, for about M
+//                                  minutes of game time (10), then lets its time run out to
+//                                  its game over: a long game for --play
 #include <httplib.h>
 #include <libpq-fe.h>
 #include <poll.h>
@@ -33,11 +38,19 @@
 #include <thread>
 #include <vector>
 
+#include "core/game.h"
+#include "menus/record_file.h"
+#include "online/fresh_game.h"
+#include "platform/headless/headless_platform.h"
 #include "runner/game_replays.h"
 #include "runner/replay_watch.h"
+#include "runner/runner.h"
 #include "server/auth.h"
 #include "server/online_play.h"
 #include "server/storage.h"
+#include "shell/frame_loop.h"
+#include "shell/level_bot.h"
+#include "shell/recorder.h"
 
 namespace {
 
@@ -48,7 +61,8 @@ const char kUsage[] =
     "usage: rhombulus2-server-load (--port N | --server BIN (--data DIR | --db URL))\n"
     "                              [--clients C] [--requests R] [--replay FILE]\n"
     "       rhombulus2-server-load --play REPLAY --mode endless|puzzle|pipe [--res DIR]\n"
-    "                              [--times N]\n";
+    "                              [--times N]\n"
+    "       rhombulus2-server-load --make-puzzle REPLAY [--minutes M] [--seed N] [--res DIR]\n";
 
 double Percentile(std::vector<double> v, double p) {
     if (v.empty()) return 0;
@@ -159,6 +173,58 @@ std::pair<double, long long> DatabaseSize(const std::string& dataDir, const std:
     return {bytes, count};
 }
 
+// The bot plays a fresh online Puzzle game until about `minutes` of game time have passed, then
+// stops shooting; keys go past the notices to the game over. The replay as the runner keeps it.
+int MakePuzzle(const std::string& file, int minutes, std::uint64_t seed,
+               const std::string& resDir) {
+    HeadlessPlatform platform;
+    ScratchFolder saves;
+    auto game = std::make_unique<Game>();
+    Game& g = *game;
+    InitGame(g, platform, resDir, seed);
+    g.savesDir = saves.Path();
+    if (saves.Path().empty() || !StartFreshGame(g, kModePuzzle)) return 2;
+    InputRecorder recorder;
+    GameReplays replays{recorder, ThisGamesReplayHeader(resDir, seed, g.shell.Language), ""};
+    g.recorder = &recorder;
+    g.session.GameStarted = true;
+    g.session.GameOverScore = -1;
+    replays.AfterTick(g);
+    const long long until = g.shell.FrameCounter + static_cast<long long>(minutes) * 60000 / 15;
+    levels::BotPlay bot;
+    bot.tick = SimulateTick;
+    int levelsCleared = 0;
+    while (g.shell.FrameCounter < until && g.shell.ScreenId == kScreenGame &&
+           g.session.GameOverScore < 0) {
+        levels::LevelRun run;
+        levels::PlayUntilOver(g, bot, run);
+        if (!run.cleared) break;
+        ++levelsCleared;
+        // The level-end sequence, then the next level.
+        const int level = g.play.LevelNumber;
+        for (int t = 0; t < 400 && g.play.LevelNumber == level && g.play.LevelCleared; ++t)
+            levels::BotStep(g, SimulateTick);
+    }
+    // No more shots: the time runs out; a key now and then goes past the notices.
+    bool focused = true;
+    for (long long t = 0; t < 40000 && g.session.GameOverScore < 0; ++t) {
+        if (t % 300 == 0) ApplyScriptEvent(g, {0, 0, "keydown", 0, 0, "space"}, focused);
+        if (t % 300 == 1) ApplyScriptEvent(g, {0, 0, "keyup", 0, 0, "space"}, focused);
+        FrameTick(g, false);
+    }
+    if (g.session.GameOverScore < 0) {
+        std::fprintf(stderr, "rhombulus2-server-load: the bot's game did not end\n");
+        return 1;
+    }
+    recorder.EndKept(g.shell.FrameCounter);
+    const std::string text = recorder.Text();
+    if (!WriteFileAtomically(file, std::vector<std::uint8_t>(text.begin(), text.end()))) return 2;
+    std::printf("puzzle game of seed %llu: %d levels cleared, %d points, game over at tick %d\n",
+                static_cast<unsigned long long>(seed), levelsCleared, g.session.GameOverScore,
+                g.shell.FrameCounter);
+    return 0;
+}
+
 int Play(const std::string& file, const std::string& modeWord, const std::string& resDir,
          int times) {
     const std::string replay = ReadFile(file);
@@ -196,6 +262,8 @@ int Play(const std::string& file, const std::string& modeWord, const std::string
 int main(int argc, char** argv) {
     int port = 0, clients = 20, requests = 10, times = 3;
     std::string serverBin, dataDir, db, replayFile, playFile, playMode, resDir = "build/res";
+    std::string makePuzzle;
+    int minutes = 10, seed = 1;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string arg = argv[i];
         const char* value = argv[i + 1];
@@ -222,6 +290,12 @@ int main(int argc, char** argv) {
             playMode = value;
         else if (arg == "--res")
             resDir = value;
+        else if (arg == "--make-puzzle")
+            makePuzzle = value;
+        else if (arg == "--minutes")
+            ok = Number(value, 1, 240, minutes);
+        else if (arg == "--seed")
+            ok = Number(value, 0, 1 << 30, seed);
         else
             ok = false;
         if (!ok) {
@@ -231,6 +305,8 @@ int main(int argc, char** argv) {
     }
     if (!CryptoReady()) return 2;
     if (!playFile.empty()) return Play(playFile, playMode, resDir, times);
+    if (!makePuzzle.empty())
+        return MakePuzzle(makePuzzle, minutes, static_cast<std::uint64_t>(seed), resDir);
     std::unique_ptr<StartedServer> server;
     if (!serverBin.empty()) {
         if (dataDir.empty() == db.empty()) {

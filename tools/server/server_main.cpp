@@ -21,8 +21,8 @@ namespace {
 const char kUsage[] =
     "usage: rhombulus2-server [--config FILE] --data DIR | --db postgresql://...\n"
     "                         [--http HOST:PORT] [--udp PORT] [--verifier] [--res DIR]\n"
-    "                         [--workers N] [--lease SECONDS] [--http-threads N]\n"
-    "                         [--ticket-slack SECONDS] [--address-rate N]\n"
+    "                         [--workers N] [--lease SECONDS] [--poll SECONDS]\n"
+    "                         [--http-threads N] [--ticket-slack SECONDS] [--address-rate N]\n"
     "       rhombulus2-server --version | --help\n"
     "  --config FILE    \"key = value\" lines for the options below (data = DIR, ...);\n"
     "                   the command line wins\n"
@@ -34,6 +34,8 @@ const char kUsage[] =
     "  --ws PORT        browsers' WebSocket connections into the same rooms (with --udp)\n"
     "  --verifier       no HTTP: only verify submissions (needs --db)\n"
     "  --lease S        seconds a verifier may hold a job before another takes it (600)\n"
+    "  --poll S         seconds between an idle verifier's own looks for jobs (30); new\n"
+    "                   submissions wake it at once\n"
     "  --http HOST:PORT where to serve the API (127.0.0.1:8642; port 0: any free one)\n"
     "  --res DIR        the game whose replays are played (res/ beside the program)\n"
     "  --workers N      verifier threads (1; 0 takes submissions but verifies none)\n"
@@ -98,6 +100,9 @@ int main(int argc, char** argv) {
         } else if (arg == "--db") {
             if (!IsPostgresUrl(value)) return Usage("--db needs postgresql://...");
             options.db = value;
+        } else if (arg == "--poll") {
+            if (!ParseInt(value, 1, 3600, n)) return Usage("--poll needs 1..3600");
+            options.pollSeconds = static_cast<int>(n);
         } else if (arg == "--lease") {
             if (!ParseInt(value, 1, 86400, n)) return Usage("--lease needs 1..86400");
             options.leaseSeconds = n;
