@@ -15,6 +15,7 @@
 #include "core/music_player.h"
 #include "core/net_match_tick.h"
 #include "core/online_menu.h"
+#include "core/player_own.h"
 #include "core/simulation.h"
 #include "core/text_state.h"
 #include "platform/changed_tiles.h"
@@ -87,6 +88,10 @@ struct Game : Simulation {
     KeysHeld keys;                // the game's keys as the commands left them
 
     SessionState session;
+    // The player's highscore tables and slot list, beside the game in play; the screens read it
+    // and change it only through `ownAsks`, which the shell carries out after the tick.
+    PlayerOwn own;
+    OwnAsks ownAsks;
     NetMatchTick netTick;
     NetMenu netMenu;
     OnlineMenu online;

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "core/game.h"
 #include "core/paths.h"
@@ -111,6 +112,17 @@ void CarryOutScreenChange(Game& game) {
     r.finalScore = 0;
 }
 
+// What the screens asked of the player's own and files, in the order a screen could ask it: the
+// slot list read for a screen to list, a saved game, a champion's name, then the settings.
+void CarryOutOwnAsks(Game& game) {
+    const OwnAsks ask = std::exchange(game.ownAsks, OwnAsks{});
+    if (ask.readSlotNames) ReadSlotNames(game);
+    if (ask.saveSlot != 0) SaveIntoSlot(game, ask.saveSlot, ask.slotName);
+    if (ask.writeTable) EnterChampionName(game, ask.table, ask.rank, ask.name);
+    if (ask.writeOpponent) WriteOpponentChoice(game, kOpponentFile);
+    if (ask.writeSettings) WriteSettings(game, kSettingsFile);
+}
+
 }  // namespace
 
 void CarryOutRequests(Game& game) {
@@ -123,6 +135,7 @@ void CarryOutRequests(Game& game) {
         StartTune(game, game.requests.tune);
         game.requests.tune.clear();
     }
+    CarryOutOwnAsks(game);
 }
 
 void SimulateTick(Game& game) {
@@ -309,7 +322,7 @@ void SaveAndQuit(Game& game) {
     WriteSettings(game, kSettingsFile);
     KeepGameForNextStart(game);
     // Only a slot list read in this run is written back; one never read would come back blank.
-    if (game.menus.SlotNamesRead) WriteSlotNames(game, false);
+    if (game.own.SlotNamesRead) WriteSlotNames(game, false);
     game.shell.QuitRequested = 1;
     QuitTeardown(game);
 }
