@@ -92,6 +92,10 @@ struct Game : Simulation {
     // and change it only through `ownAsks`, which the shell carries out after the tick.
     PlayerOwn own;
     OwnAsks ownAsks;
+    // This machine's own game while a network match plays in the simulation: the match takes the
+    // host's settings, whose language its texts are drawn in, and leaves what waited under the
+    // menu behind (SetOwnGameAside, TakeOwnGameBack in shell/frame_loop.h).
+    std::shared_ptr<const Simulation> ownGameAside;
     NetMatchTick netTick;
     NetMenu netMenu;
     OnlineMenu online;

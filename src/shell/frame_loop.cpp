@@ -1,6 +1,7 @@
 #include "shell/frame_loop.h"
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -344,4 +345,15 @@ void WindowCloseRequested(Game& game) {
         return;
     }
     SaveAndQuit(game);
+}
+
+void SetOwnGameAside(Game& game) {
+    if (game.ownGameAside == nullptr)
+        game.ownGameAside = std::make_shared<const Simulation>(game.sim());
+}
+
+void TakeOwnGameBack(Game& game) {
+    if (game.ownGameAside == nullptr) return;
+    game.sim() = *game.ownGameAside;
+    game.ownGameAside.reset();
 }

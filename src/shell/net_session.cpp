@@ -343,7 +343,7 @@ void NetSession::Join(Game& game, std::int64_t nowMs) {
 void NetSession::Watch(Game& game, std::int64_t nowMs) {
     Drop();
     if (!OpenTo(game, net::Role::Watcher, room_)) return;
-    ownState_ = std::make_unique<Simulation>(game.sim());
+    SetOwnGameAside(game);
     spectator_ = std::make_unique<net::Spectator>(
         *link_, WatcherHooks(game, "rhombulus2 watcher", true), nowMs, kJoinWaitMs);
     watchHelloSent_ = false;
@@ -413,8 +413,7 @@ void NetSession::Poll(Game& game, std::int64_t nowMs) {
     if (ask == NetMenu::Ask::kJoin) Join(game, nowMs);
     if (ask == NetMenu::Ask::kWatch) Watch(game, nowMs);
     if (ask == NetMenu::Ask::kLeave) {
-        if (ownState_ != nullptr) game.sim() = *ownState_;
-        ownState_.reset();
+        TakeOwnGameBack(game);
         Drop();
         menu.busy = false;
         menu.status.clear();
@@ -436,8 +435,7 @@ void NetSession::Poll(Game& game, std::int64_t nowMs) {
                                             : net::ReasonWords(r.reason))};
                 std::fprintf(stderr, "rhombulus2: %s\n", menu.status[0].c_str());
                 Drop();
-                if (ownState_ != nullptr) game.sim() = *ownState_;
-                ownState_.reset();
+                TakeOwnGameBack(game);
                 menu.busy = false;
             } else if (spectator_->Synced()) {
                 std::fprintf(stderr, "rhombulus2: watching the network match\n");
@@ -486,7 +484,7 @@ void NetSession::Poll(Game& game, std::int64_t nowMs) {
     menu.busy = false;
     menu.status.clear();
     std::fprintf(stderr, "rhombulus2: the network match starts at level %d\n", start.startLevel);
-    ownState_ = std::make_unique<Simulation>(game.sim());
+    SetOwnGameAside(game);
     StartNetMatch(game, start.startLevel, true);
     net::LockstepConfig lc;
     lc.role = hosting_ ? net::Role::Host : net::Role::Guest;
@@ -585,8 +583,7 @@ NetSession::Tick NetSession::MatchTick(Game& game, const LocalControls& local, s
 }
 
 void NetSession::BackToMenu(Game& game) {
-    if (ownState_ != nullptr) game.sim() = *ownState_;
-    ownState_.reset();
+    TakeOwnGameBack(game);
     const int level = game.netMenu.startLevel;
     game.netMenu = NetMenu{};
     game.netMenu.startLevel = level;

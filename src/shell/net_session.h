@@ -135,7 +135,6 @@ class NetSession {
     // The first tick, which came with the host's state on the screen.
     net::StepResult pendingFirst_;
     bool lastEscape_ = true;
-    std::unique_ptr<Simulation> ownState_;
     CommandCapture capture_;
     bool hosting_ = false;
     int refusalsSaid_ = 0;  // guests the waiting host turned away, said on stderr

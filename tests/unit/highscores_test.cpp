@@ -179,7 +179,7 @@ class ChampionTest : public ::testing::Test {
         m_.Tick();
     }
     Game& g() { return m_.g(); }
-    std::string Name() { return g().own.HighscoreName[3][4]; }
+    std::string Name() { return g().menus.TypedName; }
     void Type(const std::string& utf8) { TypeText(g(), utf8); }
     MenuGame m_;
 };
@@ -226,6 +226,7 @@ TEST_F(ChampionTest, ReturnWritesAndEndsTypingEscapeWritesAgainAndLeaves) {
     m_.Key(kButtonReturn, false);
     EXPECT_EQ(g().menus.EntryRank, 0);
     EXPECT_EQ(g().shell.ScreenId, kScreenNewChampion);
+    EXPECT_EQ(g().own.HighscoreName[3][4], "ab");  // the typed name is in the player's table
     const auto written = m_.res.ReadBytes(m_.res.Saves("groar.dat"));
     const size_t at = 24 * (14 + 4);  // table 3 place 4
     EXPECT_EQ(GetInt32(written, at), 45000);
