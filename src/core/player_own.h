@@ -1,14 +1,17 @@
 // What is the player's own and never part of the game in play: the highscore tables and the save
-// slots' list, read from and written to the player's files. It lives beside the simulation, so a
-// network match, a replay or a verifier agrees on the game whatever tables each machine holds.
-// The screens read it; they change it only by asking (OwnAsks), and the shell carries the asks
-// out after the tick.
+// slots' list, read from and written to the player's files, and the level editor's history. It
+// lives beside the simulation, so a network match, a replay or a verifier agrees on the game
+// whatever tables each machine holds. The screens read it; they change it only by asking (OwnAsks),
+// and the shell carries the asks out after the tick.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "core/editor_state.h"
 #include "core/fields.h"
 
 constexpr int kHighscoreTables = 4;  // one per game mode
@@ -28,6 +31,9 @@ struct PlayerOwn {
     std::array<int, kSaveSlots + 1> SlotMode{};
     // The list was read in this run, so writing it back cannot replace stored slots with blanks.
     bool SlotNamesRead = false;
+    // The editor's levels that can be taken back, as text (two characters a cell), in the ring
+    // whose place EditorState keeps.
+    std::array<std::string, kEditorHistory> EditorHistory{};
 };
 
 // What this tick's screens asked of the player's own and files; empty between ticks.
@@ -44,4 +50,20 @@ struct OwnAsks {
     // The game on the field into this slot under `slotName`, then the slot list written.
     int saveSlot = 0;
     std::string slotName;
+    // Editor levels into places of the history's ring, in the order they were kept.
+    std::vector<std::pair<int, std::string>> editorSteps;
+};
+
+// The editor's history as a screen sees it in a tick: the player's kept texts, under the steps
+// asked for in this tick (the newest first).
+struct EditorSteps {
+    const std::array<std::string, kEditorHistory>& kept;
+    std::vector<std::pair<int, std::string>>& asked;
+
+    const std::string& At(int slot) const {
+        for (auto it = asked.rbegin(); it != asked.rend(); ++it)
+            if (it->first == slot) return it->second;
+        return kept[slot];
+    }
+    void Put(int slot, std::string text) { asked.emplace_back(slot, std::move(text)); }
 };

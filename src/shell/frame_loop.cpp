@@ -122,6 +122,7 @@ void CarryOutOwnAsks(Game& game) {
     if (ask.writeTable) EnterChampionName(game, ask.table, ask.rank, ask.name);
     if (ask.writeOpponent) WriteOpponentChoice(game, kOpponentFile);
     if (ask.writeSettings) WriteSettings(game, kSettingsFile);
+    for (const auto& [slot, text] : ask.editorSteps) game.own.EditorHistory[slot] = text;
 }
 
 }  // namespace
