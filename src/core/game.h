@@ -88,8 +88,9 @@ struct Game : Simulation {
     KeysHeld keys;                // the game's keys as the commands left them
 
     SessionState session;
-    // The player's highscore tables and slot list, beside the game in play; the screens read it
-    // and change it only through `ownAsks`, which the shell carries out after the tick.
+    // The player's highscore tables, slot list and editor history, beside the game in play; the
+    // screens read it and change it only through `ownAsks`, which the shell carries out after
+    // the tick.
     PlayerOwn own;
     OwnAsks ownAsks;
     // This machine's own game while a network match plays in the simulation: the match takes the
