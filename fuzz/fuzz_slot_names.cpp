@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ReadSlotNames(g);
     const bool valid = SlotNamesValid(std::vector<std::uint8_t>(data, data + size));
     for (int k = 1; k <= kSaveSlots; ++k) {
-        FUZZ_EXPECT(Utf8Chars(g.menus.SlotName[k]) <= 10);
+        FUZZ_EXPECT(Utf8Chars(g.own.SlotName[k]) <= 10);
         // A list that was read is written back with every significant byte as it was.
         if (!valid) continue;
         const std::vector<std::uint8_t> bytes = SlotNamesBytes(g, false);

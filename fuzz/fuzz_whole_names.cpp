@@ -23,12 +23,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzGame f;
     Game& g = f.game;
     ResetHighscores(g);
-    g.menus.SlotName.fill("noname");
+    g.own.SlotName.fill("noname");
     for (int i = 0; i < 5; ++i) {
-        g.menus.HighscoreName[1 + i % 4][1 + i] = kNames[i];
-        g.menus.SlotName[1 + i] = kNames[i];
-        g.menus.SlotMode[1 + i] = 1;
-        g.menus.SlotLevel[1 + i] = 1;
+        g.own.HighscoreName[1 + i % 4][1 + i] = kNames[i];
+        g.own.SlotName[1 + i] = kNames[i];
+        g.own.SlotMode[1 + i] = 1;
+        g.own.SlotLevel[1 + i] = 1;
     }
     WriteHighscores(g, kHighscoreFile, false);
     WriteSlotNames(g, false);
@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     FUZZ_EXPECT(ReadHighscores(g, kHighscoreFile));
     ReadSlotNames(g);
-    const MenuState read = g.menus;
+    const PlayerOwn read = g.own;
     for (int t = 1; t <= kHighscoreTables; ++t)
         for (int r = 1; r <= kHighscorePlaces; ++r) FUZZ_EXPECT(NamesFit(read.HighscoreName[t][r]));
     for (int k = 1; k <= kSaveSlots; ++k) FUZZ_EXPECT(NamesFit(read.SlotName[k]));
@@ -46,8 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     WriteSlotNames(g, false);
     FUZZ_EXPECT(ReadHighscores(g, kHighscoreFile));
     ReadSlotNames(g);
-    FUZZ_EXPECT(g.menus.HighscoreName == read.HighscoreName);
-    FUZZ_EXPECT(g.menus.SlotName == read.SlotName);
+    FUZZ_EXPECT(g.own.HighscoreName == read.HighscoreName);
+    FUZZ_EXPECT(g.own.SlotName == read.SlotName);
 
     ShowHighscores(g);
     f.Tick();

@@ -40,9 +40,9 @@ struct EditorState {
     // The button that paints while held: 1 left (the tool), 2 right (the eraser), 0 none.
     int Painting = 0;
     std::uint8_t StrokeChanged = 0;  // the stroke in hand changed the level
-    // The levels of the history as text (two characters a cell), a ring: HistoryFirst is the
-    // oldest, HistoryCount how many are kept, HistoryAt the one shown (0 the oldest).
-    std::array<std::string, kEditorHistory> History{};
+    // Where the history stands, a ring of levels as text whose texts are the player's own
+    // (PlayerOwn::EditorHistory): HistoryFirst is the oldest, HistoryCount how many are kept,
+    // HistoryAt the one shown (0 the oldest).
     int HistoryFirst = 0;
     int HistoryCount = 0;
     int HistoryAt = 0;
@@ -67,8 +67,10 @@ struct EditorState {
     std::string PackFile;   // the pack it is saved into; "" the editor's own "My Levels"
 };
 
+// With `oldHistory`, the list as whole states held it before the history's texts became the
+// player's own (replays of that time), those texts in `oldHistory`.
 template <typename V>
-void VisitFields(EditorState& e, V& v) {
+void VisitEditorFields(EditorState& e, V& v, std::array<std::string, kEditorHistory>* oldHistory) {
     v("EditorCell", e.Cell, Bounds{-1, 9});
     v("EditorExtra", e.Extra, Bounds{0, 7});
     v("EditorTool", e.Tool, Bounds{1, kEditorTools});
@@ -78,7 +80,7 @@ void VisitFields(EditorState& e, V& v) {
     v("EditorPointerY", e.PointerY, kAnyInt);
     v("EditorPainting", e.Painting, Bounds{0, 2});
     v("EditorStrokeChanged", e.StrokeChanged, kFlag);
-    v("EditorHistory", e.History, Bounds{0, 2 * kEditorCells});
+    if (oldHistory != nullptr) v("EditorHistory", *oldHistory, Bounds{0, 2 * kEditorCells});
     v("EditorHistoryFirst", e.HistoryFirst, Bounds{0, kEditorHistory - 1});
     v("EditorHistoryCount", e.HistoryCount, Bounds{0, kEditorHistory});
     v("EditorHistoryAt", e.HistoryAt, Bounds{0, kEditorHistory - 1});
@@ -101,6 +103,21 @@ void VisitFields(EditorState& e, V& v) {
     v("EditorProofShots", e.ProofShots, Bounds{0, 100000});
     v("EditorProofTime", e.ProofTime, Bounds{0, 100000});
     v("EditorPackFile", e.PackFile, Bounds{0, 160});
+}
+
+template <typename V>
+void VisitFields(EditorState& e, V& v) {
+    VisitEditorFields(e, v, nullptr);
+}
+
+struct EditorWithHistory {
+    EditorState& editor;
+    std::array<std::string, kEditorHistory>& history;
+};
+
+template <typename V>
+void VisitFields(EditorWithHistory& f, V& v) {
+    VisitEditorFields(f.editor, v, &f.history);
 }
 
 // Where the editor shows things: the Puzzle field as the game draws it (centre x 326, the

@@ -15,6 +15,7 @@
 #include "core/music_player.h"
 #include "core/net_match_tick.h"
 #include "core/online_menu.h"
+#include "core/player_own.h"
 #include "core/simulation.h"
 #include "core/text_state.h"
 #include "platform/changed_tiles.h"
@@ -87,6 +88,15 @@ struct Game : Simulation {
     KeysHeld keys;                // the game's keys as the commands left them
 
     SessionState session;
+    // The player's highscore tables, slot list and editor history, beside the game in play; the
+    // screens read it and change it only through `ownAsks`, which the shell carries out after
+    // the tick.
+    PlayerOwn own;
+    OwnAsks ownAsks;
+    // This machine's own game while a network match plays in the simulation: the match takes the
+    // host's settings, whose language its texts are drawn in, and leaves what waited under the
+    // menu behind (SetOwnGameAside, TakeOwnGameBack in shell/frame_loop.h).
+    std::shared_ptr<const Simulation> ownGameAside;
     NetMatchTick netTick;
     NetMenu netMenu;
     OnlineMenu online;

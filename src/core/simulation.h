@@ -149,9 +149,11 @@ inline void RequestHighscoreCheck(Simulation& sim, int score) {
 
 // Every field of the simulation, struct by struct; or, with `inProgress`, only the game in
 // progress that a suspended game resumes with (no menus, input, buttons, this tick's texts and
-// sounds or requests, and of the shell's values only MusicOn), in the order it is written.
+// sounds or requests, and of the shell's values only MusicOn), in the order it is written. With
+// `oldOwn`, the whole state as written before the tables, the slot list and the editor's history
+// became the player's own (core/player_own.h): those fields then come from and go to `oldOwn`.
 template <typename V>
-void VisitSimulation(Simulation& s, V& v, bool inProgress) {
+void VisitSimulation(Simulation& s, V& v, bool inProgress, PlayerOwn* oldOwn = nullptr) {
     if (!inProgress) {
         v.Nested(s.shell);
         v.Nested(s.input);
@@ -171,8 +173,15 @@ void VisitSimulation(Simulation& s, V& v, bool inProgress) {
         v.Only("MusicOn", s.shell);
     } else {
         v.Nested(s.buttons);
-        v.Nested(s.menus);
-        v.Nested(s.editor);
+        if (oldOwn != nullptr) {
+            MenusWithOwn menus{s.menus, *oldOwn};
+            EditorWithHistory editor{s.editor, oldOwn->EditorHistory};
+            v.Nested(menus);
+            v.Nested(editor);
+        } else {
+            v.Nested(s.menus);
+            v.Nested(s.editor);
+        }
         v.Nested(s.packList);
         v.Nested(s.text);
         v.Nested(s.sound);

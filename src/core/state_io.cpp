@@ -11,9 +11,9 @@
 namespace {
 
 template <typename Leaf>
-void Walk(Simulation& sim, StatePart part, Leaf& leaf) {
+void Walk(Simulation& sim, StatePart part, Leaf& leaf, PlayerOwn* oldOwn = nullptr) {
     FieldWalker<Leaf> walker(leaf);
-    VisitSimulation(sim, walker, part == StatePart::kGameInProgress);
+    VisitSimulation(sim, walker, part == StatePart::kGameInProgress, oldOwn);
 }
 
 template <typename Leaf>
@@ -262,6 +262,28 @@ bool ReadStateBytes(const std::uint8_t* data, std::size_t size, StatePart part, 
         return false;
     }
     return StateInBounds(into, part, why);
+}
+
+bool ReadOldWholeStateBytes(const std::uint8_t* data, std::size_t size, Simulation& into,
+                            PlayerOwn& own, std::string& why) {
+    Reader reader(data, size);
+    Walk(into, StatePart::kWhole, reader, &own);
+    if (!reader.ok() || !reader.AtEnd()) {
+        why = reader.ok() ? "more data than the fields hold" : reader.why();
+        return false;
+    }
+    BoundsCheck check;
+    Walk(into, StatePart::kWhole, check, &own);
+    why = check.why();
+    return check.ok();
+}
+
+std::uint64_t OldStateHash(const Simulation& sim, const PlayerOwn& own) {
+    HashSink sink;
+    Writer<HashSink> writer(sink);
+    PlayerOwn copy = own;
+    Walk(const_cast<Simulation&>(sim), StatePart::kWhole, writer, &copy);
+    return sink.h;
 }
 
 std::uint32_t StateLayout(StatePart part) {

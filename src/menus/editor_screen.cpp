@@ -140,7 +140,7 @@ void SaveIntoPack(Game& game) {
 // The keys' cursor: stepped over the field, placing the tool or erasing where it stands, the tool
 // changed in the palette's order; the pointer's cursor is where the keys start. True when the
 // level changed.
-bool CursorKey(EditorState& e, const InputState& in) {
+bool CursorKey(EditorState& e, const InputState& in, EditorSteps& steps) {
     // A move of the pointer gives the cursor back to it.
     if (in.MouseX != e.PointerX || in.MouseY != e.PointerY) {
         e.KeyCursor = 0;
@@ -162,7 +162,7 @@ bool CursorKey(EditorState& e, const InputState& in) {
     e.KeyCursor = at;
     if (key == kEditPlace || key == kEditErase) {
         if (!ApplyEditorTool(e, key == kEditPlace ? e.Tool : kToolEraser, at)) return false;
-        RecordEditorStep(e);
+        RecordEditorStep(e, steps);
         return true;
     }
     e.KeyCursor = StepEditorCursor(at, key);
@@ -325,31 +325,34 @@ bool ApplyEditorTool(EditorState& e, int tool, int cell) {
     return e.Cell[cell] != oldCell || e.Extra[cell] != oldExtra;
 }
 
-void RecordEditorStep(EditorState& e) {
-    // Steps after the one shown are dropped; beyond the ring the oldest goes.
+EditorSteps StepsOf(Game& game) {
+    return EditorSteps{game.own.EditorHistory, game.ownAsks.editorSteps};
+}
+
+void RecordEditorStep(EditorState& e, EditorSteps& steps) {
+    // Steps after the one shown are dropped; beyond the ring the oldest goes. The places past
+    // the newest are never read, so they keep what they held.
     if (e.HistoryCount > 0) e.HistoryCount = e.HistoryAt + 1;
     if (e.HistoryCount == kEditorHistory) {
         e.HistoryFirst = (e.HistoryFirst + 1) % kEditorHistory;
         --e.HistoryCount;
     }
-    e.History[(e.HistoryFirst + e.HistoryCount) % kEditorHistory] = LevelText(e);
+    steps.Put((e.HistoryFirst + e.HistoryCount) % kEditorHistory, LevelText(e));
     e.HistoryAt = e.HistoryCount;
     ++e.HistoryCount;
-    for (int i = e.HistoryCount; i < kEditorHistory; ++i)
-        e.History[(e.HistoryFirst + i) % kEditorHistory].clear();
 }
 
-bool EditorUndo(EditorState& e) {
+bool EditorUndo(EditorState& e, const EditorSteps& steps) {
     if (e.HistoryAt <= 0) return false;
     --e.HistoryAt;
-    TakeLevelText(e, e.History[(e.HistoryFirst + e.HistoryAt) % kEditorHistory]);
+    TakeLevelText(e, steps.At((e.HistoryFirst + e.HistoryAt) % kEditorHistory));
     return true;
 }
 
-bool EditorRedo(EditorState& e) {
+bool EditorRedo(EditorState& e, const EditorSteps& steps) {
     if (e.HistoryAt + 1 >= e.HistoryCount) return false;
     ++e.HistoryAt;
-    TakeLevelText(e, e.History[(e.HistoryFirst + e.HistoryAt) % kEditorHistory]);
+    TakeLevelText(e, steps.At((e.HistoryFirst + e.HistoryAt) % kEditorHistory));
     return true;
 }
 
@@ -368,7 +371,8 @@ void PrepareEditor(Game& game) {
     if (e.HistoryCount == 0) {
         e.Cell.fill(-1);
         e.Extra.fill(0);
-        RecordEditorStep(e);
+        EditorSteps steps = StepsOf(game);
+        RecordEditorStep(e, steps);
     }
     e.Painting = 0;
     e.TypingName = 0;
@@ -377,7 +381,7 @@ void PrepareEditor(Game& game) {
     CheckEditorLevel(e);
 }
 
-void LoadPackLevelIntoEditor(EditorState& e, const std::string& packFile,
+void LoadPackLevelIntoEditor(EditorState& e, EditorSteps& steps, const std::string& packFile,
                              const levels::Level& level, int number) {
     e = EditorState{};
     e.Cell.fill(-1);
@@ -398,7 +402,7 @@ void LoadPackLevelIntoEditor(EditorState& e, const std::string& packFile,
     }
     e.SavedLevel = number;
     e.PackFile = packFile;
-    RecordEditorStep(e);
+    RecordEditorStep(e, steps);
 }
 
 void EditorNameKey(Game& game, char32_t ch) {
@@ -431,6 +435,7 @@ void EditorNameKey(Game& game, char32_t ch) {
 void EditorScreen(Game& game) {
     EditorState& e = game.editor;
     InputState& in = game.input;
+    EditorSteps steps = StepsOf(game);
     UpdateButtons(game);
     DrawPanel(game);
     bool changed = false;
@@ -440,16 +445,16 @@ void EditorScreen(Game& game) {
         e.TypingName = 0;
         e.TypingIdea = 0;
     }
-    if (in.EditKey == kEditUndo) changed = EditorUndo(e);
-    if (in.EditKey == kEditRedo) changed = EditorRedo(e);
-    changed = CursorKey(e, in) || changed;
+    if (in.EditKey == kEditUndo) changed = EditorUndo(e, steps);
+    if (in.EditKey == kEditRedo) changed = EditorRedo(e, steps);
+    changed = CursorKey(e, in, steps) || changed;
     in.EditKey = 0;
     switch (game.buttons.MenuSelection) {
         case kEditorUndoButton:
-            changed = EditorUndo(e) || changed;
+            changed = EditorUndo(e, steps) || changed;
             break;
         case kEditorRedoButton:
-            changed = EditorRedo(e) || changed;
+            changed = EditorRedo(e, steps) || changed;
             break;
         case kEditorSaveButton:
             e.TypingName = 0;
@@ -459,7 +464,7 @@ void EditorScreen(Game& game) {
         case kEditorClearButton:
             for (int k = kFirstCell; k <= kLastCell; ++k)
                 changed = ApplyEditorTool(e, kToolEraser, k) || changed;
-            if (changed) RecordEditorStep(e);
+            if (changed) RecordEditorStep(e, steps);
             break;
         case kEditorProveButton:
             // A second press stops the proof; only a level that passes the checks is proven.
@@ -517,7 +522,7 @@ void EditorScreen(Game& game) {
     const bool held = e.Painting == 1 ? in.MouseButtonDown != 0 : in.MouseRightDown == kRightErases;
     if (e.Painting != 0 && !held) {
         // A stroke is one step of the history, however many cells it painted.
-        if (e.StrokeChanged) RecordEditorStep(e);
+        if (e.StrokeChanged) RecordEditorStep(e, steps);
         if (e.StrokeChanged) e.ProofStage = kProofNone;
         e.Painting = 0;
         e.StrokeChanged = 0;

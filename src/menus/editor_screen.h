@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "core/player_own.h"
+
 struct Game;
 struct EditorState;
 namespace levels {
@@ -28,7 +30,7 @@ void EditorScreen(Game& game);
 // A typed character for the level's name, while the name box is chosen.
 void EditorNameKey(Game& game, char32_t ch);
 // Puts level `number` of the pack file into the editor, to be saved back into that place.
-void LoadPackLevelIntoEditor(EditorState& e, const std::string& packFile,
+void LoadPackLevelIntoEditor(EditorState& e, EditorSteps& steps, const std::string& packFile,
                              const levels::Level& level, int number);
 
 // The field cell (10..200) whose stone covers the point, 0 for none.
@@ -40,12 +42,14 @@ int EditorToolAt(int x, int y);
 bool ApplyEditorTool(EditorState& e, int tool, int cell);
 // Keeps the level as the newest step of the history, dropping the steps after the one shown and
 // the oldest beyond the ring's size.
-void RecordEditorStep(EditorState& e);
+void RecordEditorStep(EditorState& e, EditorSteps& steps);
 // The cell the cursor goes to from `cell` for a step key (left, right, up, down) of EditKey:
 // along the row, or to the row above or below nearest under it, never off the lattice.
 int StepEditorCursor(int cell, int key);
 // Steps back or forth through the history; false when there is no step to go to.
-bool EditorUndo(EditorState& e);
-bool EditorRedo(EditorState& e);
+bool EditorUndo(EditorState& e, const EditorSteps& steps);
+bool EditorRedo(EditorState& e, const EditorSteps& steps);
+// The game's history: the player's own texts and this tick's steps.
+EditorSteps StepsOf(Game& game);
 // Runs the level checks on the level and marks the cells they name.
 void CheckEditorLevel(EditorState& e);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #include "core/game.h"
 #include "core/mode_facts.h"
@@ -43,11 +44,15 @@ int CurrentTable(const Game& game) {
     return PlaysPack(game) ? kPackTable : TableOf(game.play.GameMode);
 }
 
+// A mode's table is the player's own; the table of the pack played last is read with the pack.
 std::string& NameAt(Game& game, int table, int r) {
-    return table == kPackTable ? game.packList.TableName[r] : game.menus.HighscoreName[table][r];
+    return table == kPackTable ? game.packList.TableName[r] : game.own.HighscoreName[table][r];
 }
 std::int32_t& ScoreAt(Game& game, int table, int r) {
-    return table == kPackTable ? game.packList.TableScore[r] : game.menus.HighscoreScore[table][r];
+    return table == kPackTable ? game.packList.TableScore[r] : game.own.HighscoreScore[table][r];
+}
+const std::string& NameAt(const Game& game, int table, int r) {
+    return table == kPackTable ? game.packList.TableName[r] : game.own.HighscoreName[table][r];
 }
 
 // Each mode's table is the one of its number; a pack's carries the pack's name.
@@ -60,33 +65,37 @@ std::string ModeName(const Game& game, int table) {
 WholeNames HighscoreWholeNames(const Game& game) {
     WholeNames names;
     for (int k = 1; k <= kRecords; ++k) {
-        const std::string& name = game.menus.HighscoreName[TableOfRecord(k)][PlaceOfRecord(k)];
+        const std::string& name = game.own.HighscoreName[TableOfRecord(k)][PlaceOfRecord(k)];
         if (!NameFits1252(name, kHighscoreNameCapacity))
             names[k] = WholeName{NameTo1252(name, kHighscoreNameCapacity), name};
     }
     return names;
 }
 
+// Asks for the typed name in its place and the table written, after the tick.
 void WriteAndEndNaming(Game& game) {
-    if (CurrentTable(game) == kPackTable)
-        WritePackTable(game);
-    else
-        WriteHighscores(game, kHighscoreFile, false);
+    OwnAsks& ask = game.ownAsks;
+    ask.writeTable = true;
+    ask.table = CurrentTable(game);
+    ask.rank = game.menus.EntryRank;
+    ask.name = game.menus.TypedName;
     // The name is in: the game is over, and its replay ends here.
     if (game.menus.EntryRank != 0) game.session.GameEnded = true;
     game.menus.EntryRank = 0;
 }
 
-// Place rows of a table: "r." at x 255, the name at 285, the score right-aligned at 530.
+// Place rows of a table: "r." at x 255, the name at 285, the score right-aligned at 530. The
+// champion's place (`highlighted`) shows the name as typed so far.
 void DrawTableRows(Game& game, int table, int top, int highlighted) {
     for (int r = 1; r <= kHighscorePlaces; ++r) {
         const int y = top + 25 * (r - 1);
         const int colour = r == highlighted ? 2 : 3;
         DrawText(game, 255, y, kAlignLeft, std::to_string(r) + ".", colour);
-        DrawText(game, 285, y, kAlignLeft, NameAt(game, table, r), colour);
+        const std::string& name =
+            r == highlighted ? game.menus.TypedName : NameAt(std::as_const(game), table, r);
+        DrawText(game, 285, y, kAlignLeft, name, colour);
         // A pack's table starts empty: its unused places show no score.
-        if (table == kPackTable && ScoreAt(game, table, r) == 0 && NameAt(game, table, r).empty())
-            continue;
+        if (table == kPackTable && ScoreAt(game, table, r) == 0 && name.empty()) continue;
         DrawText(game, 530, y, kAlignRight, std::to_string(ScoreAt(game, table, r)), colour);
     }
 }
@@ -96,8 +105,8 @@ void DrawTableRows(Game& game, int table, int top, int highlighted) {
 void ResetHighscores(Game& game) {
     for (int t = 1; t <= kHighscoreTables; ++t) {
         for (int r = 1; r <= kHighscorePlaces; ++r) {
-            game.menus.HighscoreName[t][r] = "quarzbau";
-            game.menus.HighscoreScore[t][r] = 80000 - 10000 * r;
+            game.own.HighscoreName[t][r] = "quarzbau";
+            game.own.HighscoreScore[t][r] = 80000 - 10000 * r;
         }
     }
 }
@@ -108,8 +117,8 @@ std::vector<std::uint8_t> HighscoreFileBytes(const Game& game) {
         const size_t at = static_cast<size_t>(k) * kHighscoreRecordSize;
         const int t = TableOfRecord(k);
         const int r = PlaceOfRecord(k);
-        PutInt32(bytes, at, game.menus.HighscoreScore[t][r]);
-        const std::string name = NameTo1252(game.menus.HighscoreName[t][r], kHighscoreNameCapacity);
+        PutInt32(bytes, at, game.own.HighscoreScore[t][r]);
+        const std::string name = NameTo1252(game.own.HighscoreName[t][r], kHighscoreNameCapacity);
         bytes[at + 4] = static_cast<std::uint8_t>(name.size());
         for (size_t i = 0; i < name.size(); ++i)
             bytes[at + 5 + i] = static_cast<std::uint8_t>(name[i]);
@@ -132,10 +141,10 @@ bool ReadHighscores(Game& game, const std::string& gamePath) {
         const size_t at = static_cast<size_t>(k) * kHighscoreRecordSize;
         const int t = TableOfRecord(k);
         const int r = PlaceOfRecord(k);
-        game.menus.HighscoreScore[t][r] = GetInt32(bytes, at);
+        game.own.HighscoreScore[t][r] = GetInt32(bytes, at);
         const size_t n = std::min<size_t>({bytes[at + 4], kHighscoreNameCapacity, kNameField});
         const std::string field(reinterpret_cast<const char*>(&bytes[at + 5]), n);
-        game.menus.HighscoreName[t][r] = NameOfRecord(whole, k, field);
+        game.own.HighscoreName[t][r] = NameOfRecord(whole, k, field);
     }
     return true;
 }
@@ -198,7 +207,16 @@ void ChampionNameKey(Game& game, char32_t ch) {
     if (game.shell.ScreenId != kScreenNewChampion || m.NewHighscore != 1 || m.EntryRank < 1 ||
         m.EntryRank > kHighscorePlaces)
         return;
-    TypeNameKey(game, NameAt(game, CurrentTable(game), m.EntryRank), ch);
+    TypeNameKey(game, m.TypedName, ch);
+}
+
+void EnterChampionName(Game& game, int table, int rank, const std::string& name) {
+    if (table < 1 || table > kPackTable) return;
+    if (rank >= 1 && rank <= kHighscorePlaces) NameAt(game, table, rank) = name;
+    if (table == kPackTable)
+        WritePackTable(game);
+    else
+        WriteHighscores(game, kHighscoreFile, false);
 }
 
 void ChampionScreen(Game& game) {
@@ -215,8 +233,7 @@ void ChampionScreen(Game& game) {
     }
     DrawTableRows(game, table, pageTop + 17, m.EntryRank);
     if (m.NewHighscore == 1 && m.EntryRank >= 1 && m.EntryRank <= kHighscorePlaces) {
-        DrawNameCursor(game, 285, pageTop + 17 + 25 * (m.EntryRank - 1),
-                       NameAt(game, table, m.EntryRank));
+        DrawNameCursor(game, 285, pageTop + 17 + 25 * (m.EntryRank - 1), m.TypedName);
     }
     if (game.input.KeyReturn == 1) {
         game.input.KeyReturn = 0;
@@ -274,6 +291,7 @@ void InsertHighscore(Game& game, int table, bool restartTune, int score) {
     BeginTransition(game, true);
     SetButton(game, 1, 400, 540, 100, 25);
     game.menus.TypedCount = 0;
+    game.menus.TypedName.clear();
     EnterHighscore(game, table, game.menus.EntryRank, score);
     LinkHighscoreReplay(game, table, game.menus.EntryRank, score, game.play.LevelNumber);
     EndTransition(game, kScreenNewChampion, false, false);

@@ -39,6 +39,9 @@ void CheckHighscore(Game& game, int score);
 void EnterHighscore(Game& game, int table, int rank, int score);
 // A typed character (a code point, Backspace 8) for the name on the champion screen.
 void ChampionNameKey(Game& game, char32_t ch);
+// The shell's part once the champion's name is typed: the name into place `rank` of `table` (a
+// mode's or the pack's; rank 0 none), and the table's file written.
+void EnterChampionName(Game& game, int table, int rank, const std::string& name);
 
 void ChampionScreen(Game& game);
 void HighscoreScreen(Game& game);

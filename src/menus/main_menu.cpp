@@ -11,7 +11,7 @@
 namespace {
 
 void ExitGame(Game& game) {
-    WriteSettings(game, kSettingsFile);
+    game.ownAsks.writeSettings = true;
     game.shell.QuitRequested = 1;
 }
 

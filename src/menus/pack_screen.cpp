@@ -193,7 +193,9 @@ void EditPackLevel(Game& game, int row) {
         game.editor = EditorState{};
         game.editor.PackFile = l.File[row];
     } else {
-        LoadPackLevelIntoEditor(game.editor, l.File[row], listing.pack.levels[number - 1], number);
+        EditorSteps steps = StepsOf(game);
+        LoadPackLevelIntoEditor(game.editor, steps, l.File[row], listing.pack.levels[number - 1],
+                                number);
     }
     ShowEditor(game);
 }

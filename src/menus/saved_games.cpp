@@ -47,20 +47,27 @@ const char* ModeWord(const Game& game, int mode) {
     return Tr(game, facts != nullptr ? facts->slotWord : kModeFacts[0].slotWord);
 }
 
+// A slot's row as the list has it; the slot being named shows the game on the field under the
+// name typed so far.
 void DrawSlotRow(Game& game, int slot, int colour) {
     const MenuState& m = game.menus;
+    const PlayerOwn& own = game.own;
     const int y = RowY(game, slot);
-    DrawText(game, 245, y, kAlignLeft, m.SlotName[slot], colour);
-    DrawText(game, 400, y, kAlignLeft,
-             ModeWord(game, m.SlotMode[slot]) + std::to_string(m.SlotLevel[slot]), colour);
+    const bool naming =
+        game.shell.ScreenId == kScreenSave && slot == m.SelectedSlot && m.SlotSaved == 0;
+    const int mode = naming ? game.play.GameMode : own.SlotMode[slot];
+    const int level = naming ? game.play.LevelNumber : own.SlotLevel[slot];
+    DrawText(game, 245, y, kAlignLeft, naming ? m.TypedName : own.SlotName[slot], colour);
+    DrawText(game, 400, y, kAlignLeft, ModeWord(game, mode) + std::to_string(level), colour);
 }
 
-// Writes the selected slot's game and the slot list once; the screen then stays inert.
+// Asks once for the selected slot's game and the slot list to be written after the tick; the
+// screen then stays inert.
 void SaveSelectedSlot(Game& game) {
     MenuState& m = game.menus;
     if (m.SelectedSlot < 1 || m.SlotSaved != 0) return;
-    WriteSavedGame(game, SlotFile(m.SelectedSlot));
-    WriteSlotNames(game, false);
+    game.ownAsks.saveSlot = m.SelectedSlot;
+    game.ownAsks.slotName = m.TypedName;
     m.SelectedSlot = 0;
     m.TypedCount = 0;
     m.SlotSaved = 1;
@@ -182,12 +189,12 @@ std::vector<std::uint8_t> SlotNamesBytes(const Game& game, bool reset) {
     for (int k = 1; k <= kSaveSlots; ++k) {
         const size_t at = static_cast<size_t>(k) * kSlotRecord;
         const std::string name =
-            NameTo1252(reset ? kUnusedSlot : game.menus.SlotName[k], kSlotNameField);
+            NameTo1252(reset ? kUnusedSlot : game.own.SlotName[k], kSlotNameField);
         bytes[at] = static_cast<std::uint8_t>(name.size());
         for (size_t i = 0; i < name.size(); ++i)
             bytes[at + 1 + i] = static_cast<std::uint8_t>(name[i]);
-        PutInt32(bytes, at + 12, reset ? 0 : game.menus.SlotLevel[k]);
-        PutInt32(bytes, at + 16, reset ? 0 : game.menus.SlotMode[k]);
+        PutInt32(bytes, at + 12, reset ? 0 : game.own.SlotLevel[k]);
+        PutInt32(bytes, at + 16, reset ? 0 : game.own.SlotMode[k]);
     }
     return bytes;
 }
@@ -198,7 +205,7 @@ namespace {
 WholeNames SlotWholeNames(const Game& game, bool reset) {
     WholeNames names;
     for (int k = 1; k <= kSaveSlots && !reset; ++k) {
-        const std::string& name = game.menus.SlotName[k];
+        const std::string& name = game.own.SlotName[k];
         if (!NameFits1252(name, kSlotNameField))
             names[k] = WholeName{NameTo1252(name, kSlotNameField), name};
     }
@@ -227,7 +234,7 @@ bool SlotNamesValid(const std::vector<std::uint8_t>& bytes) {
 }
 
 void ReadSlotNames(Game& game) {
-    MenuState& m = game.menus;
+    PlayerOwn& m = game.own;
     std::vector<std::uint8_t> bytes;
     const bool ok =
         ReadRecordFile(ResolveGamePath(game, kSlotNamesFile), kSlotNamesFileSize, bytes) &&
@@ -255,7 +262,17 @@ void SaveNameKey(Game& game, char32_t ch) {
     MenuState& m = game.menus;
     if (game.shell.ScreenId != kScreenSave || m.SelectedSlot < 1 || m.SelectedSlot > kSaveSlots)
         return;
-    TypeNameKey(game, m.SlotName[m.SelectedSlot], ch);
+    TypeNameKey(game, m.TypedName, ch);
+}
+
+void SaveIntoSlot(Game& game, int slot, const std::string& name) {
+    if (slot < 1 || slot > kSaveSlots) return;
+    PlayerOwn& own = game.own;
+    own.SlotName[slot] = name;
+    own.SlotMode[slot] = game.play.GameMode;
+    own.SlotLevel[slot] = game.play.LevelNumber;
+    WriteSavedGame(game, SlotFile(slot));
+    WriteSlotNames(game, false);
 }
 
 void SaveScreen(Game& game) {
@@ -269,15 +286,13 @@ void SaveScreen(Game& game) {
             colour = 2;
             if (game.input.MouseButtonDown != 0) {
                 m.SelectedSlot = k;
-                m.SlotName[k].clear();
-                m.SlotMode[k] = game.play.GameMode;
-                m.SlotLevel[k] = game.play.LevelNumber;
+                m.TypedName.clear();
             }
         }
         DrawSlotRow(game, k, colour);
     }
     if (m.SelectedSlot >= 1 && m.SelectedSlot <= kSaveSlots && m.SlotSaved == 0) {
-        DrawNameCursor(game, 245, RowY(game, m.SelectedSlot), m.SlotName[m.SelectedSlot]);
+        DrawNameCursor(game, 245, RowY(game, m.SelectedSlot), m.TypedName);
     }
     // The word that the game is in its slot, under the rows.
     if (m.SlotSaved != 0)
@@ -299,14 +314,14 @@ void SaveScreen(Game& game) {
 }
 
 void LoadScreen(Game& game) {
-    MenuState& m = game.menus;
     DrawText(game, 400, 270, kAlignCentre, Tr(game, "Load Game"), 1);
     UpdateButtons(game);
     DrawButtonLabel(game, 1, Tr(game, "Back"), 5);
     for (int k = 1; k <= kSaveSlots; ++k) {
         const bool over = PointerOverRow(game, k);
         DrawSlotRow(game, k, over ? 2 : 3);
-        if (!over || game.input.MouseButtonDown == 0 || m.SlotName[k] == kUnusedSlot) continue;
+        if (!over || game.input.MouseButtonDown == 0 || game.own.SlotName[k] == kUnusedSlot)
+            continue;
         // A slot whose file cannot be read is ignored.
         LevelStartRequest start;
         if (!ReadSavedGame(game, SlotFile(k), start)) continue;
@@ -323,7 +338,7 @@ void LoadScreen(Game& game) {
 void ShowLoadScreen(Game& game) {
     BeginTransition(game, true);
     SetButton(game, 1, 400, 525, 100, 25);
-    ReadSlotNames(game);
+    game.ownAsks.readSlotNames = true;
     EndTransition(game, kScreenLoad, false, false);
     game.input.MouseButtonDown = 0;
 }
@@ -332,7 +347,7 @@ void ShowSaveScreen(Game& game) {
     BeginTransition(game, true);
     SetButton(game, 1, 400, 525, 100, 25);
     game.menus.TypedCount = 0;
-    ReadSlotNames(game);
+    game.ownAsks.readSlotNames = true;
     game.menus.SelectedSlot = 0;
     game.menus.SlotSaved = 0;
     EndTransition(game, kScreenSave, false, false);

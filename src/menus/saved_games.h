@@ -45,6 +45,9 @@ void ReadSlotNames(Game& game);
 
 // A typed character (a code point, Backspace 8) for the slot name on the save screen.
 void SaveNameKey(Game& game, char32_t ch);
+// The shell's part of a save: the game on the field into `slot` under `name`, its files and the
+// slot list written.
+void SaveIntoSlot(Game& game, int slot, const std::string& name);
 
 void SaveScreen(Game& game);
 void LoadScreen(Game& game);

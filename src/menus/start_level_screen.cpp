@@ -57,7 +57,7 @@ void StartLevelScreen(Game& game) {
     DrawButtonLabel(game, kOpponentButton, OpponentLabel(game, c.OpponentChoice), 3);
     if (game.shell.ScreenId == kScreenStartLevel && game.buttons.MenuSelection == kOpponentButton) {
         c.OpponentChoice = (c.OpponentChoice + 1) % (kComputerHard + 1);
-        WriteOpponentChoice(game, kOpponentFile);
+        game.ownAsks.writeOpponent = true;
     }
     if (TakeEscape(game)) ShowGameChoice(game);
 }

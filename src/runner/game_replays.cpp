@@ -31,7 +31,8 @@ std::string PackReplayState(const Simulation& sim) {
     return hex;
 }
 
-bool UnpackReplayState(const std::string& hex, Simulation& into, std::string& why) {
+bool UnpackReplayState(const std::string& hex, Simulation& into, std::string& why,
+                       PlayerOwn* oldOwn, bool* oldForm) {
     why = "the state line is damaged";
     if (hex.size() < 10 || hex.size() % 2 != 0) return false;
     std::vector<std::uint8_t> packed(hex.size() / 2);
@@ -48,10 +49,20 @@ bool UnpackReplayState(const std::string& hex, Simulation& into, std::string& wh
         size != want)
         return false;
     auto scratch = std::make_unique<Simulation>();
+    bool old = false;
     if (!ReadStateBytes(bytes.data(), bytes.size(), StatePart::kWhole, *scratch, why)) {
-        why = "its state is not one of this game: " + why;
-        return false;
+        auto older = std::make_unique<Simulation>();
+        PlayerOwn own;
+        std::string olderWhy;
+        old = ReadOldWholeStateBytes(bytes.data(), bytes.size(), *older, own, olderWhy);
+        if (!old) {
+            why = "its state is not one of this game: " + why;
+            return false;
+        }
+        scratch = std::move(older);
+        if (oldOwn != nullptr) *oldOwn = own;
     }
+    if (oldForm != nullptr) *oldForm = old;
     into = *scratch;
     return true;
 }

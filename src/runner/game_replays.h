@@ -8,12 +8,16 @@
 
 class InputRecorder;
 struct Game;
+struct PlayerOwn;
 struct Simulation;
 
 // The whole simulation as a replay's state line, and back (false, with the reason, when the
-// line is no state of this game).
+// line is no state of this game). A line written while the state still held the highscore tables
+// and the slot list is read too: with `oldOwn` given, it gets what the line held of them and
+// `*oldForm` says whether the line was of that form.
 std::string PackReplayState(const Simulation& sim);
-bool UnpackReplayState(const std::string& hex, Simulation& into, std::string& why);
+bool UnpackReplayState(const std::string& hex, Simulation& into, std::string& why,
+                       PlayerOwn* oldOwn = nullptr, bool* oldForm = nullptr);
 
 // The header this build writes for a game of `seed` from resDir's level files.
 ReplayHeader ThisGamesReplayHeader(const std::string& resDir, std::uint64_t seed, int language);

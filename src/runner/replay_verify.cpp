@@ -29,7 +29,7 @@ ReplayVerdict VerifyReplay(const std::string& text, const HighscoreReplay& entry
         if (game->shell.ScreenId == kScreenNewChampion && m.EntryRank >= 1 &&
             m.EntryRank <= kHighscorePlaces && entry.table >= 1 &&
             entry.table <= kHighscoreTables) {
-            const int score = m.HighscoreScore[entry.table][m.EntryRank];
+            const int score = game->own.HighscoreScore[entry.table][m.EntryRank];
             if (score == entry.score && game->play.LevelNumber == entry.level) return {true, ""};
             return {false, "its game ends with " + std::to_string(score) + " points at level " +
                                std::to_string(game->play.LevelNumber) + ", not " +

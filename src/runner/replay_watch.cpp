@@ -111,11 +111,13 @@ bool ReplayWatch::Prepare(Game& game, const std::string& scratchDir, std::string
     if (header_.state.empty()) return true;
     // The pictures, the font and the music come with start-up; the game is the recorded one.
     for (int i = 0; i < 2 && !game.session.WindowClosed; ++i) FrameTick(game, false);
-    if (game.session.WindowClosed || !UnpackReplayState(header_.state, game.sim(), why)) {
+    if (game.session.WindowClosed ||
+        !UnpackReplayState(header_.state, game.sim(), why, &oldOwn_, &oldForm_)) {
         why = "damaged: " + why;
         trouble_ = ReplayTrouble::kDamaged;
         return false;
     }
+    if (oldForm_) game.own = oldOwn_;
     if (!header_.tune.empty()) MusicPlayFile(game, header_.tune);
     tick_ = first_ = game.shell.FrameCounter;
     while (next_ < events_.size() && events_[next_].tick <= tick_) ++next_;

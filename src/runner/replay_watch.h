@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/player_own.h"
 #include "core/words.h"
 #include "runner/runner.h"
 #include "shell/replay_store.h"
@@ -69,9 +70,15 @@ class ReplayWatch {
     int Permille() const;
     long long Tick() const { return tick_; }
     long long LastTick() const { return last_; }
+    // A state line written while the state held the highscore tables and the slot list: its
+    // game is watched with them, and a match's end hash was taken over them.
+    bool OldForm() const { return oldForm_; }
+    const PlayerOwn& OldOwn() const { return oldOwn_; }
 
   private:
     ReplayHeader header_;
+    bool oldForm_ = false;
+    PlayerOwn oldOwn_;
     ReplayTrouble trouble_ = ReplayTrouble::kNone;
     std::vector<ScriptEvent> events_;
     std::size_t next_ = 0;

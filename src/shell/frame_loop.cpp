@@ -1,7 +1,9 @@
 #include "shell/frame_loop.h"
 
 #include <cstdlib>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "core/game.h"
 #include "core/paths.h"
@@ -111,6 +113,18 @@ void CarryOutScreenChange(Game& game) {
     r.finalScore = 0;
 }
 
+// What the screens asked of the player's own and files, in the order a screen could ask it: the
+// slot list read for a screen to list, a saved game, a champion's name, then the settings.
+void CarryOutOwnAsks(Game& game) {
+    const OwnAsks ask = std::exchange(game.ownAsks, OwnAsks{});
+    if (ask.readSlotNames) ReadSlotNames(game);
+    if (ask.saveSlot != 0) SaveIntoSlot(game, ask.saveSlot, ask.slotName);
+    if (ask.writeTable) EnterChampionName(game, ask.table, ask.rank, ask.name);
+    if (ask.writeOpponent) WriteOpponentChoice(game, kOpponentFile);
+    if (ask.writeSettings) WriteSettings(game, kSettingsFile);
+    for (const auto& [slot, text] : ask.editorSteps) game.own.EditorHistory[slot] = text;
+}
+
 }  // namespace
 
 void CarryOutRequests(Game& game) {
@@ -123,6 +137,7 @@ void CarryOutRequests(Game& game) {
         StartTune(game, game.requests.tune);
         game.requests.tune.clear();
     }
+    CarryOutOwnAsks(game);
 }
 
 void SimulateTick(Game& game) {
@@ -309,7 +324,7 @@ void SaveAndQuit(Game& game) {
     WriteSettings(game, kSettingsFile);
     KeepGameForNextStart(game);
     // Only a slot list read in this run is written back; one never read would come back blank.
-    if (game.menus.SlotNamesRead) WriteSlotNames(game, false);
+    if (game.own.SlotNamesRead) WriteSlotNames(game, false);
     game.shell.QuitRequested = 1;
     QuitTeardown(game);
 }
@@ -331,4 +346,15 @@ void WindowCloseRequested(Game& game) {
         return;
     }
     SaveAndQuit(game);
+}
+
+void SetOwnGameAside(Game& game) {
+    if (game.ownGameAside == nullptr)
+        game.ownGameAside = std::make_shared<const Simulation>(game.sim());
+}
+
+void TakeOwnGameBack(Game& game) {
+    if (game.ownGameAside == nullptr) return;
+    game.sim() = *game.ownGameAside;
+    game.ownGameAside.reset();
 }

@@ -36,3 +36,8 @@ void FocusChanged(Game& game, bool focused);
 // The frozen picture dimmed with a word of the network match ("Waiting for the other player
 // ...", "Connection lost"); the simulation is left as it was.
 void ShowNotice(Game& game, const std::string& text);
+
+// A network match and this machine's own game: set aside before the match takes the simulation
+// (kept once, however often asked), put back when the match is over or left.
+void SetOwnGameAside(Game& game);
+void TakeOwnGameBack(Game& game);

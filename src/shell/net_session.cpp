@@ -8,6 +8,7 @@
 #include "net/discovery.h"
 #include "net/net_texts.h"
 #include "net/room_code.h"
+#include "shell/frame_loop.h"
 
 namespace {
 
@@ -170,7 +171,7 @@ void NetSession::Join(Game& game) {
 void NetSession::Watch(Game& game) {
     Drop();
     if (!OpenTo(game, net::Role::Watcher, room_)) return;
-    ownState_ = std::make_unique<Simulation>(game.sim());
+    SetOwnGameAside(game);
     driver_.StartWatching(game, kJoinWaitMs, room_, true);
     leftWatching_ = false;
     lastEscape_ = true;
@@ -234,8 +235,7 @@ void NetSession::Poll(Game& game, std::int64_t nowMs) {
     if (ask == NetMenu::Ask::kJoin) Join(game);
     if (ask == NetMenu::Ask::kWatch) Watch(game);
     if (ask == NetMenu::Ask::kLeave) {
-        if (ownState_ != nullptr) game.sim() = *ownState_;
-        ownState_.reset();
+        TakeOwnGameBack(game);
         Drop();
         menu.busy = false;
         menu.status.clear();
@@ -246,8 +246,7 @@ void NetSession::Poll(Game& game, std::int64_t nowMs) {
             menu.status = {Tr(game, driver_.EndWords())};
             std::fprintf(stderr, "rhombulus2: %s\n", menu.status[0].c_str());
             Drop();
-            if (ownState_ != nullptr) game.sim() = *ownState_;
-            ownState_.reset();
+            TakeOwnGameBack(game);
             menu.busy = false;
         } else if (driver_.Synced()) {
             std::fprintf(stderr, "rhombulus2: watching the network match\n");
@@ -294,7 +293,7 @@ void NetSession::Poll(Game& game, std::int64_t nowMs) {
     menu.busy = false;
     menu.status.clear();
     std::fprintf(stderr, "rhombulus2: the network match starts at level %d\n", start.startLevel);
-    ownState_ = std::make_unique<Simulation>(game.sim());
+    SetOwnGameAside(game);
     driver_.BeginMatch(game, true);
     leftWatching_ = false;
 }
@@ -335,8 +334,7 @@ NetSession::Tick NetSession::MatchTick(Game& game, const LocalControls& local, s
 }
 
 void NetSession::BackToMenu(Game& game) {
-    if (ownState_ != nullptr) game.sim() = *ownState_;
-    ownState_.reset();
+    TakeOwnGameBack(game);
     const int level = game.netMenu.startLevel;
     game.netMenu = NetMenu{};
     game.netMenu.startLevel = level;

@@ -104,7 +104,6 @@ class NetSession {
     std::unique_ptr<net::LanProbe> probe_;
     bool leftWatching_ = false;
     bool lastEscape_ = true;
-    std::unique_ptr<Simulation> ownState_;
     bool hosting_ = false;
     int refusalsSaid_ = 0;  // guests the waiting host turned away, said on stderr
     int offeredLevel_ = 1;

@@ -6,6 +6,7 @@
 
 inline void CopyIntoTrial(Game& trial, const Game& from) {
     trial.sim() = from.sim();
+    trial.own = from.own;
     trial.env = from.env;
     trial.savesDir = from.savesDir;
     trial.clockSeed = from.clockSeed;

@@ -89,7 +89,7 @@ void HighscoreWatch::BeforeTick(Game& game, SdlPlatform& platform) {
     // Only a link that still names the entry shown: a table replaced since proves nothing.
     for (const HighscoreReplay& link : ReadHighscoreReplays(game)) {
         if (link.table == table && link.place >= 1 && link.place <= kHighscorePlaces &&
-            game.menus.HighscoreScore[table][link.place] == link.score)
+            game.own.HighscoreScore[table][link.place] == link.score)
             links_.push_back(link);
     }
     Verify(game, platform);

@@ -121,7 +121,7 @@ TEST_F(SdlWindow, TextInputTypesTheNameCharacterByCharacter) {
     SDL_strlcpy(e.text.text, "\u00C9l\u00E8ve!", sizeof e.text.text);  // Élève!
     SDL_PushEvent(&e);
     Tick();
-    EXPECT_EQ(game_->menus.HighscoreName[1][1], "\u00E9l\u00E8ve");
+    EXPECT_EQ(game_->menus.TypedName, "\u00E9l\u00E8ve");
     EXPECT_EQ(game_->menus.TypedCount, 5);
 }
 

@@ -13,10 +13,18 @@
 
 namespace {
 
-EditorState Empty() {
+// The history's texts as the player keeps them, and the steps asked for since (never carried
+// out here: the steps read through them).
+struct History {
+    std::array<std::string, kEditorHistory> kept{};
+    std::vector<std::pair<int, std::string>> asked;
+    EditorSteps steps{kept, asked};
+};
+
+EditorState Empty(History& h) {
     EditorState e;
     e.Cell.fill(-1);
-    RecordEditorStep(e);
+    RecordEditorStep(e, h.steps);
     return e;
 }
 
@@ -27,28 +35,29 @@ int Cell(int row, int column) {
 }  // namespace
 
 TEST(EditorModel, UndoAndRedoWalkMoreThanAHundredStrokes) {
-    EditorState e = Empty();
+    History h;
+    EditorState e = Empty(h);
     const int strokes = kEditorHistory + 20;
     for (int i = 0; i < strokes; ++i) {
         ApplyEditorTool(e, 1 + i % 8, Cell(1 + i % 14, i % 9));
-        RecordEditorStep(e);
+        RecordEditorStep(e, h.steps);
     }
     const EditorState last = e;
     int undone = 0;
-    while (EditorUndo(e)) ++undone;
+    while (EditorUndo(e, h.steps)) ++undone;
     EXPECT_EQ(undone, kEditorHistory - 1);
     EXPECT_GE(undone, 100);
     int redone = 0;
-    while (EditorRedo(e)) ++redone;
+    while (EditorRedo(e, h.steps)) ++redone;
     EXPECT_EQ(redone, undone);
     EXPECT_EQ(e.Cell, last.Cell);
     // A new stroke after undoing drops what could have been redone.
-    EditorUndo(e);
-    EditorUndo(e);
+    EditorUndo(e, h.steps);
+    EditorUndo(e, h.steps);
     ApplyEditorTool(e, kToolEraser, Cell(1, 0));
-    RecordEditorStep(e);
-    EXPECT_FALSE(EditorRedo(e));
-    EXPECT_TRUE(EditorUndo(e));
+    RecordEditorStep(e, h.steps);
+    EXPECT_FALSE(EditorRedo(e, h.steps));
+    EXPECT_TRUE(EditorUndo(e, h.steps));
     EXPECT_NE(e.Cell, last.Cell);
 }
 
@@ -68,7 +77,8 @@ void PrintTo(const Field& f, std::ostream* os) {
 class EditorAgreesWithLevelc : public ::testing::TestWithParam<Field> {};
 
 TEST_P(EditorAgreesWithLevelc, OnTheCellsItOutlines) {
-    EditorState e = Empty();
+    History h;
+    EditorState e = Empty(h);
     for (auto [cell, tool] : GetParam().stones) ApplyEditorTool(e, tool, cell);
     CheckEditorLevel(e);
     // The level as the source levelc reads: the editor's cells written out and read back.
@@ -179,11 +189,12 @@ TEST(EditorModel, APackLevelBringsItsIdeaAndItsProof) {
     level.idea = "Two alike: one shot.";
     level.proof = {true, 5, 1, 11};
     EditorState e;
-    LoadPackLevelIntoEditor(e, "pack.txt", level, 3);
+    History h;
+    LoadPackLevelIntoEditor(e, h.steps, "pack.txt", level, 3);
     EXPECT_EQ(e.Idea, "Two alike: one shot.");
     EXPECT_EQ(e.ProofStage, kProofDone);
     EXPECT_EQ(e.ProofCleared, 5);
     level.proof = {};
-    LoadPackLevelIntoEditor(e, "pack.txt", level, 3);
+    LoadPackLevelIntoEditor(e, h.steps, "pack.txt", level, 3);
     EXPECT_EQ(e.ProofStage, kProofNone);
 }

@@ -182,7 +182,7 @@ TEST_P(HighscoreRange, OutOfRangeKeepsTheDefaultTables) {
     res.WriteBytes(res.Saves("groar.dat"), bytes);
     ResetHighscores(t.game);
     EXPECT_EQ(ReadHighscores(t.game, kHighscoreFile), c.accepted);
-    EXPECT_EQ(t.game.menus.HighscoreScore[2][2], c.accepted ? 123 : 60000);
+    EXPECT_EQ(t.game.own.HighscoreScore[2][2], c.accepted ? 123 : 60000);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -207,9 +207,9 @@ class SlotListRange : public ::testing::TestWithParam<SlotCase> {};
 TEST_P(SlotListRange, OutOfRangeReadsAsTheResetList) {
     TempRes res;
     TestGame t(res.Dir());
-    t.game.menus.SlotName[1] = "first";
-    t.game.menus.SlotLevel[1] = 3;
-    t.game.menus.SlotMode[1] = 2;
+    t.game.own.SlotName[1] = "first";
+    t.game.own.SlotLevel[1] = 3;
+    t.game.own.SlotMode[1] = 2;
     auto bytes = SlotNamesBytes(t.game, false);
     const SlotCase& c = GetParam();
     bytes[20 * 5] = c.nameLength;
@@ -218,8 +218,8 @@ TEST_P(SlotListRange, OutOfRangeReadsAsTheResetList) {
     EXPECT_EQ(SlotNamesValid(bytes), c.accepted);
     res.WriteBytes(res.Saves("names.dat"), bytes);
     ReadSlotNames(t.game);
-    EXPECT_EQ(t.game.menus.SlotName[1], c.accepted ? "first" : "noname");
-    EXPECT_EQ(t.game.menus.SlotLevel[5], c.accepted ? c.level : 0);
+    EXPECT_EQ(t.game.own.SlotName[1], c.accepted ? "first" : "noname");
+    EXPECT_EQ(t.game.own.SlotLevel[5], c.accepted ? c.level : 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, SlotListRange,

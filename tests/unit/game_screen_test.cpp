@@ -23,7 +23,7 @@ struct PlayingGame : CraftedGame {
         Open();
         g->players[kSoloPlayer].TimeLeft = 500;
         StartLevel(*g, g->env, level, kModePuzzle, lap, 0);
-        for (int r = 1; r <= 7; ++r) g->menus.HighscoreScore[kModePuzzle][r] = 80000 - 10000 * r;
+        for (int r = 1; r <= 7; ++r) g->own.HighscoreScore[kModePuzzle][r] = 80000 - 10000 * r;
         g->input.MouseX = 700;
     }
     void Step() {

@@ -34,8 +34,8 @@ TEST(HighscoreFile, MissingFileIsWrittenWithTheDefaultsAtStartUp) {
     const auto bytes = m.res.ReadBytes(m.res.Saves("groar.dat"));
     ASSERT_EQ(bytes.size(), 696u);
     EXPECT_EQ(bytes, DefaultFile());
-    EXPECT_EQ(m.g().menus.HighscoreScore[3][1], 70000);
-    EXPECT_EQ(m.g().menus.HighscoreName[4][7], "quarzbau");
+    EXPECT_EQ(m.g().own.HighscoreScore[3][1], 70000);
+    EXPECT_EQ(m.g().own.HighscoreName[4][7], "quarzbau");
     EXPECT_TRUE(m.platform().messages.empty());
 }
 
@@ -57,9 +57,9 @@ TEST(HighscoreFile, ReadTakesRecordsByTableAndPlaceAndCutsLongNames) {
     PutInt32(bytes, 24 * 28, 0);
     m.res.WriteBytes(m.res.Saves("groar.dat"), bytes);
     m.Start();
-    EXPECT_EQ(m.g().menus.HighscoreScore[2][3], 123456);
-    EXPECT_EQ(m.g().menus.HighscoreName[2][3], "abcdefghij");
-    EXPECT_EQ(m.g().menus.HighscoreScore[4][7], 0);
+    EXPECT_EQ(m.g().own.HighscoreScore[2][3], 123456);
+    EXPECT_EQ(m.g().own.HighscoreName[2][3], "abcdefghij");
+    EXPECT_EQ(m.g().own.HighscoreScore[4][7], 0);
     // Written back, the name is cut to 10 and the rest of its field is zero.
     ASSERT_TRUE(WriteHighscores(m.g(), kHighscoreFile, false));
     const auto again = m.res.ReadBytes(m.res.Saves("groar.dat"));
@@ -75,7 +75,7 @@ TEST(HighscoreFile, ShortFileKeepsTheDefaultsAndIsLeftAlone) {
     bytes.resize(695);
     m.res.WriteBytes(m.res.Saves("groar.dat"), bytes);
     m.Start();
-    EXPECT_EQ(m.g().menus.HighscoreScore[1][1], 70000);
+    EXPECT_EQ(m.g().own.HighscoreScore[1][1], 70000);
     EXPECT_EQ(m.res.ReadBytes(m.res.Saves("groar.dat")).size(), 695u);
 }
 
@@ -87,11 +87,11 @@ TEST(HighscoreFile, UnwritableSavesKeepTheTablesAndTellThePlayerOnce) {
     Game& g = m.g();
     EXPECT_EQ(g.shell.ScreenId, kScreenSplash);
     ASSERT_EQ(m.platform().messages.size(), 1u);
-    g.menus.HighscoreScore[1][1] = 5;
+    g.own.HighscoreScore[1][1] = 5;
     EXPECT_FALSE(WriteHighscores(g, kHighscoreFile, false));
     EXPECT_FALSE(WriteSettings(g, kSettingsFile));
     EXPECT_EQ(m.platform().messages.size(), 1u);
-    EXPECT_EQ(g.menus.HighscoreScore[1][1], 5);
+    EXPECT_EQ(g.own.HighscoreScore[1][1], 5);
     m.Tick(5);
     EXPECT_FALSE(g.session.WindowClosed);
 }
@@ -142,25 +142,25 @@ TEST_P(HighscoreCheckTest, TieGoesBelowAndTheSeventhDrops) {
     const CheckCase& c = GetParam();
     MenuGame m;
     Game& g = m.g();
-    g.menus.HighscoreScore[2][3] = 60000;
-    for (int r = 1; r <= 7; ++r) g.menus.HighscoreName[2][r] = Holder(r);
+    g.own.HighscoreScore[2][3] = 60000;
+    for (int r = 1; r <= 7; ++r) g.own.HighscoreName[2][r] = Holder(r);
     g.play.GameMode = 2;
     CheckHighscore(g, c.score);
     EXPECT_EQ(g.menus.NewHighscore, c.rank > 0 ? 1 : 0);
     EXPECT_EQ(g.menus.EntryRank, c.rank);
     EXPECT_EQ(g.shell.ScreenId, c.rank > 0 ? kScreenNewChampion : kScreenMainMenu);
     std::vector<int> scores;
-    for (int r = 1; r <= 7; ++r) scores.push_back(g.menus.HighscoreScore[2][r]);
+    for (int r = 1; r <= 7; ++r) scores.push_back(g.own.HighscoreScore[2][r]);
     EXPECT_EQ(scores, c.after);
     if (c.rank > 0) {
-        EXPECT_EQ(g.menus.HighscoreName[2][c.rank], "");
+        EXPECT_EQ(g.own.HighscoreName[2][c.rank], "");
         if (c.rank < 7) {
-            EXPECT_EQ(g.menus.HighscoreName[2][c.rank + 1], Holder(c.rank));
+            EXPECT_EQ(g.own.HighscoreName[2][c.rank + 1], Holder(c.rank));
         }
         EXPECT_EQ(g.buttons.ButtonActive[1], 1);
         EXPECT_EQ(g.buttons.ButtonY[1], 540);
     }
-    EXPECT_EQ(g.menus.HighscoreScore[1][1], 70000);  // other tables untouched
+    EXPECT_EQ(g.own.HighscoreScore[1][1], 70000);  // other tables untouched
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -179,7 +179,7 @@ class ChampionTest : public ::testing::Test {
         m_.Tick();
     }
     Game& g() { return m_.g(); }
-    std::string Name() { return g().menus.HighscoreName[3][4]; }
+    std::string Name() { return g().menus.TypedName; }
     void Type(const std::string& utf8) { TypeText(g(), utf8); }
     MenuGame m_;
 };
@@ -226,6 +226,7 @@ TEST_F(ChampionTest, ReturnWritesAndEndsTypingEscapeWritesAgainAndLeaves) {
     m_.Key(kButtonReturn, false);
     EXPECT_EQ(g().menus.EntryRank, 0);
     EXPECT_EQ(g().shell.ScreenId, kScreenNewChampion);
+    EXPECT_EQ(g().own.HighscoreName[3][4], "ab");  // the typed name is in the player's table
     const auto written = m_.res.ReadBytes(m_.res.Saves("groar.dat"));
     const size_t at = 24 * (14 + 4);  // table 3 place 4
     EXPECT_EQ(GetInt32(written, at), 45000);

@@ -55,8 +55,8 @@ TEST_P(FifoInSaves, IsTreatedAsDamagedWithoutWaiting) {
     });
     EXPECT_TRUE(finished) << GetParam().file << " blocked the game";
     EXPECT_EQ(t.game.shell.SoundVolume, 80);
-    EXPECT_EQ(t.game.menus.HighscoreScore[1][1], 70000);
-    EXPECT_EQ(t.game.menus.SlotName[1], GetParam().startUp ? "" : "noname");
+    EXPECT_EQ(t.game.own.HighscoreScore[1][1], 70000);
+    EXPECT_EQ(t.game.own.SlotName[1], GetParam().startUp ? "" : "noname");
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, FifoInSaves,
@@ -131,9 +131,9 @@ TEST_P(HugeFileInSaves, IsDamagedAndNotReadWhole) {
     t.TickTo(3);
     Game& g = t.game;
     EXPECT_EQ(g.shell.MusicVolumeSetting, 100);
-    EXPECT_EQ(g.menus.HighscoreScore[1][1], 70000);
+    EXPECT_EQ(g.own.HighscoreScore[1][1], 70000);
     ReadSlotNames(g);
-    EXPECT_EQ(g.menus.SlotName[1], "noname");
+    EXPECT_EQ(g.own.SlotName[1], "noname");
     LevelStartRequest slot;
     EXPECT_FALSE(ReadSavedGame(g, SlotFile(1), slot));
 }

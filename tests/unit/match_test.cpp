@@ -374,7 +374,7 @@ TEST_P(MatchLevelEnd, TheWinnerGainsALevelAndTwoThousandThenTheNextLevelOrTheEnd
         EXPECT_EQ(mg.g->shell.ScreenId, kScreenNewChampion);
         EXPECT_EQ(mg.g->play.GameMode, kModeMatch);
         const int winner = c.wonAfter1 > c.wonAfter2 ? 1 : 2;
-        EXPECT_EQ(mg.g->menus.HighscoreScore[kModeMatch][1], mg.g->players[winner].ShownScore);
+        EXPECT_EQ(mg.g->own.HighscoreScore[kModeMatch][1], mg.g->players[winner].ShownScore);
     } else {
         EXPECT_EQ(mg.g->shell.ScreenId, kScreenMatch);
         EXPECT_EQ(mg.g->play.LevelNumber, c.level == 50 ? 1 : c.level + 1);

@@ -25,7 +25,7 @@ const Editor kEditors[] = {
     {"champion", 285, 317 + 25 * 2,
      [](MenuGame& m) {
          m.g().play.GameMode = 1;
-         for (int r = 1; r <= 7; ++r) m.g().menus.HighscoreScore[1][r] = 80000 - 10000 * r;
+         for (int r = 1; r <= 7; ++r) m.g().own.HighscoreScore[1][r] = 80000 - 10000 * r;
          CheckHighscore(m.g(), 55000);
          m.Tick();
      }},

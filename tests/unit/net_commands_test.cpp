@@ -84,6 +84,34 @@ TEST(NetCommands, BothMachinesRunTheSameMatchFromTheirOwnPlayersControls) {
     EXPECT_NE(pair.host->g->players[1].cannon.CannonTargetX, 180);  // the host's keys moved it
 }
 
+// The tables and the slot list are each player's own: two machines whose players hold different
+// ones play the same match, to the same hash, and each keeps its own.
+TEST(NetCommands, TheMatchHashLeavesOutEachPlayersTablesAndSlots) {
+    NetPair pair;
+    PlayerOwn& host = pair.host->g->own;
+    PlayerOwn& guest = pair.guest->g->own;
+    host.HighscoreName[2][1] = "anna";
+    host.HighscoreScore[2][1] = 123456;
+    guest.HighscoreName[4][7] = "bert";
+    guest.SlotName[3] = "kept";
+    guest.SlotMode[3] = 2;
+    guest.SlotLevel[3] = 9;
+    guest.SlotNamesRead = true;
+    for (int tick = 0; tick < 120; ++tick) {
+        LocalControls h, g;
+        h.keySpace = tick % 30 == 29;
+        g.mouseX = 600;
+        g.mouseY = 300;
+        g.mouseHeld = tick % 40 == 39;
+        pair.Tick(h, g);
+        if (tick % 30 == 0) {
+            ASSERT_EQ(StateHash(*pair.host->g), StateHash(*pair.guest->g)) << "tick " << tick;
+        }
+    }
+    EXPECT_EQ(host.HighscoreScore[2][1], 123456);
+    EXPECT_EQ(guest.SlotName[3], "kept");
+}
+
 TEST(NetCommands, TheGuestsKeysMoveTheRightField) {
     NetPair pair;
     const int start = pair.guest->g->players[2].cannon.CannonTargetX;

@@ -499,7 +499,7 @@ TEST(PipeFlow, AfterTheLastLevelTheGameGoesOnAtLevelOneOfTheNextLap) {
 TEST(PipeFlow, WaterIntoNothingEndsTheGameInThePipeTable) {
     PipeGame p;
     Game& g = *p.g;
-    for (int r = 1; r <= 7; ++r) g.menus.HighscoreScore[kModePipe][r] = 1000 - 100 * r;
+    for (int r = 1; r <= 7; ++r) g.own.HighscoreScore[kModePipe][r] = 1000 - 100 * r;
     g.players[kSoloPlayer].Score = g.players[kSoloPlayer].ShownScore = 850;
     g.players[kSoloPlayer].TimeLeft = 0;
     while (g.play.TimeUp == 0) p.Screen();
@@ -518,7 +518,7 @@ TEST(PipeFlow, WaterIntoNothingEndsTheGameInThePipeTable) {
     EXPECT_EQ(lastTimer, 70);
     EXPECT_EQ(g.shell.ScreenId, kScreenNewChampion);
     EXPECT_EQ(g.menus.EntryRank, 2);
-    EXPECT_EQ(g.menus.HighscoreScore[kModePipe][2], 850);
+    EXPECT_EQ(g.own.HighscoreScore[kModePipe][2], 850);
 }
 
 TEST(PipeFlow, ResumingGivesAPieceWaitingOnTheCannonBackToTheColumn) {

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "core/game.h"
 #include "core/level_format.h"
@@ -174,5 +175,31 @@ INSTANTIATE_TEST_SUITE_P(Replays, ForeignReplay,
                                            std::make_pair(4, "longer than any game"),
                                            std::make_pair(5, "damaged: the state line"),
                                            std::make_pair(6, "never reaches")));
+
+}  // namespace
+
+namespace {
+
+// A Puzzle game into the (empty) table, kept by the build whose whole state still held the
+// highscore tables and the slot list: it still watches to its entry and proves it.
+TEST(OldReplays, AGameKeptWhileTheStateHeldTheTablesStillProvesItsEntry) {
+    const std::string name = "puzzle-champion-1.0.0.r2replay";
+    std::ifstream in(std::string(RHOMBULUS_SOURCE_DIR) + "/tests/unit/data/" + name,
+                     std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(in), {}};
+    ASSERT_FALSE(text.empty());
+    const fs::path scratch =
+        fs::temp_directory_path() / ("old-replay-" + std::to_string(::getpid()));
+    fs::create_directories(scratch);
+    const std::uint64_t levels = LevelFilesHash(std::string(RHOMBULUS_RES_DIR) + "/Levelz");
+    const ReplayVerdict v = VerifyReplay(text, {2, 1, 1950, 1, name}, RHOMBULUS_RES_DIR,
+                                         scratch.string(), "1.0.0", levels);
+    EXPECT_TRUE(v.verified) << v.why;
+    // Another score in the entry is not what that game made.
+    EXPECT_FALSE(VerifyReplay(text, {2, 1, 1951, 1, name}, RHOMBULUS_RES_DIR, scratch.string(),
+                              "1.0.0", levels)
+                     .verified);
+    fs::remove_all(scratch);
+}
 
 }  // namespace

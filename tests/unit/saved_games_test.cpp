@@ -18,13 +18,13 @@ TEST(SlotNames, MissingOrShortListReadsAsUnusedSlotsAndResetWritesThem) {
     m.res.WriteBytes(m.res.Saves("names.dat"), std::vector<std::uint8_t>(159, 7));
     ReadSlotNames(m.g());
     for (int k = 1; k <= 7; ++k) {
-        EXPECT_EQ(m.g().menus.SlotName[k], "noname");
-        EXPECT_EQ(m.g().menus.SlotLevel[k], 0);
-        EXPECT_EQ(m.g().menus.SlotMode[k], 0);
+        EXPECT_EQ(m.g().own.SlotName[k], "noname");
+        EXPECT_EQ(m.g().own.SlotLevel[k], 0);
+        EXPECT_EQ(m.g().own.SlotMode[k], 0);
     }
-    m.g().menus.SlotName[2] = "abcdefghijkl";  // cut to 10 when written
-    m.g().menus.SlotLevel[2] = 12;
-    m.g().menus.SlotMode[2] = 2;
+    m.g().own.SlotName[2] = "abcdefghijkl";  // cut to 10 when written
+    m.g().own.SlotLevel[2] = 12;
+    m.g().own.SlotMode[2] = 2;
     ASSERT_TRUE(WriteSlotNames(m.g(), false));
     auto bytes = m.res.ReadBytes(m.res.Saves("names.dat"));
     ASSERT_EQ(bytes.size(), 160u);
@@ -35,7 +35,7 @@ TEST(SlotNames, MissingOrShortListReadsAsUnusedSlotsAndResetWritesThem) {
     EXPECT_EQ(GetInt32(bytes, 52), 12);
     EXPECT_EQ(GetInt32(bytes, 56), 2);
     ReadSlotNames(m.g());
-    EXPECT_EQ(m.g().menus.SlotName[2], "abcdefghij");
+    EXPECT_EQ(m.g().own.SlotName[2], "abcdefghij");
     ASSERT_TRUE(WriteSlotNames(m.g(), true));
     bytes = m.res.ReadBytes(m.res.Saves("names.dat"));
     EXPECT_EQ(bytes[40], 6);
@@ -138,7 +138,7 @@ TEST(SaveScreen, OpeningClickSelectsNothingAndKeysNeedASelectedSlot) {
     m.Tick();
     ASSERT_EQ(g.menus.SelectedSlot, 1);
     for (unsigned char c : std::string("Ab!cdefghij")) DXDraw1KeyPress(g, c);
-    EXPECT_EQ(g.menus.SlotName[1], "abcdefgh");
+    EXPECT_EQ(g.menus.TypedName, "abcdefgh");
 }
 
 }  // namespace

@@ -50,8 +50,8 @@ TEST(WholeNames, CyrillicChampionSurvivesARestartAndGroarStaysTheOldFormat) {
     CheckHighscore(g, 65000);  // place 2 of the Puzzle table: record 9
     m.Tick();
     ASSERT_EQ(g.menus.EntryRank, 2);
-    TypeOrPut(g, g.menus.HighscoreName[2][2], kIvan);
-    g.menus.HighscoreName[3][1] = kDetlef;
+    TypeOrPut(g, g.menus.TypedName, kIvan);
+    g.own.HighscoreName[3][1] = kDetlef;
     m.Key(kButtonReturn, true);
     m.Tick();
     m.Key(kButtonReturn, false);
@@ -66,18 +66,18 @@ TEST(WholeNames, CyrillicChampionSurvivesARestartAndGroarStaysTheOldFormat) {
         "rhombulus2 names 1\n9\t" + NameFrom1252(NameTo1252(kIvan, 10)) + "\t" + kIvan + "\n");
 
     m.Start();
-    EXPECT_EQ(m.g().menus.HighscoreName[2][2], kIvan);
-    EXPECT_EQ(m.g().menus.HighscoreName[3][1], kDetlef);
-    EXPECT_EQ(m.g().menus.HighscoreScore[2][2], 65000);
+    EXPECT_EQ(m.g().own.HighscoreName[2][2], kIvan);
+    EXPECT_EQ(m.g().own.HighscoreName[3][1], kDetlef);
+    EXPECT_EQ(m.g().own.HighscoreScore[2][2], 65000);
     // Without its side file the table reads as an old reader reads it.
     std::filesystem::remove(m.res.Saves("groar-utf8.txt"));
     m.Start();
-    EXPECT_EQ(m.g().menus.HighscoreName[2][2], NameFrom1252(NameTo1252(kIvan, 10)));
+    EXPECT_EQ(m.g().own.HighscoreName[2][2], NameFrom1252(NameTo1252(kIvan, 10)));
 }
 
 TEST(WholeNames, AStaleSideFileGivesWayToTheTable) {
     MenuGame m;
-    m.g().menus.HighscoreName[1][1] = kIvan;
+    m.g().own.HighscoreName[1][1] = kIvan;
     ASSERT_TRUE(WriteHighscores(m.g(), kHighscoreFile, false));
     // An old version wrote another name into that place and left the side file as it was.
     auto groar = m.res.ReadBytes(m.res.Saves("groar.dat"));
@@ -85,7 +85,7 @@ TEST(WholeNames, AStaleSideFileGivesWayToTheTable) {
     for (int i = 0; i < 4; ++i) groar[24 + 5 + i] = static_cast<std::uint8_t>("olga"[i]);
     m.res.WriteBytes(m.res.Saves("groar.dat"), groar);
     m.Start();
-    EXPECT_EQ(m.g().menus.HighscoreName[1][1], "olga");
+    EXPECT_EQ(m.g().own.HighscoreName[1][1], "olga");
     // The next write leaves no side file, as no name needs one.
     ASSERT_TRUE(WriteHighscores(m.g(), kHighscoreFile, false));
     EXPECT_FALSE(std::filesystem::exists(m.res.Saves("groar-utf8.txt")));
@@ -102,7 +102,7 @@ TEST(WholeNames, CyrillicSlotNameSurvivesARestart) {
     m.Tick(20);
     m.ClickAt(400, 300 + 20 + 25 * 2 + 5);  // slot 3
     ASSERT_EQ(g.menus.SelectedSlot, 3);
-    TypeOrPut(g, g.menus.SlotName[3], kIvan);
+    TypeOrPut(g, g.menus.TypedName, kIvan);
     m.Key(kButtonReturn, true);
     m.Tick();
     m.Key(kButtonReturn, false);
@@ -114,17 +114,17 @@ TEST(WholeNames, CyrillicSlotNameSurvivesARestart) {
               NameTo1252(kIvan, 10));
     m.Start();
     ReadSlotNames(m.g());
-    EXPECT_EQ(m.g().menus.SlotName[3], kIvan);
-    EXPECT_EQ(m.g().menus.SlotLevel[3], 12);
-    EXPECT_EQ(m.g().menus.SlotName[1], "noname");
+    EXPECT_EQ(m.g().own.SlotName[3], kIvan);
+    EXPECT_EQ(m.g().own.SlotLevel[3], 12);
+    EXPECT_EQ(m.g().own.SlotName[1], "noname");
 }
 
 TEST(WholeNames, ASideFileOfAnotherKindOrOversizedIsIgnored) {
     MenuGame m;
-    m.g().menus.SlotName.fill("noname");
-    m.g().menus.SlotName[2] = kIvan;
-    m.g().menus.SlotMode[2] = 1;
-    m.g().menus.SlotLevel[2] = 3;
+    m.g().own.SlotName.fill("noname");
+    m.g().own.SlotName[2] = kIvan;
+    m.g().own.SlotMode[2] = 1;
+    m.g().own.SlotLevel[2] = 3;
     ASSERT_TRUE(WriteSlotNames(m.g(), false));
     const std::string side = m.res.Saves("names-utf8.txt");
     const std::string good = Text(m.res.ReadBytes(side));
@@ -134,12 +134,12 @@ TEST(WholeNames, ASideFileOfAnotherKindOrOversizedIsIgnored) {
           good + std::string(kMaxWholeNamesBytes, 'x'), std::string()}) {
         m.res.WriteBytes(side, Bytes(text));
         ReadSlotNames(m.g());
-        EXPECT_EQ(m.g().menus.SlotName[2], fallback);
+        EXPECT_EQ(m.g().own.SlotName[2], fallback);
     }
     std::filesystem::remove(side);
     std::filesystem::create_directory(side);  // not a file at all
     ReadSlotNames(m.g());
-    EXPECT_EQ(m.g().menus.SlotName[2], fallback);
+    EXPECT_EQ(m.g().own.SlotName[2], fallback);
 }
 
 struct LineCase {
