@@ -12,8 +12,9 @@
 
 namespace net {
 
-// Raised whenever a message changes shape; peers of another version are refused at the hello.
-inline constexpr std::uint16_t kProtocolVersion = 3;
+// Raised whenever a message changes shape (4: the whole state a host shares no longer holds the
+// player's own tables); peers of another version are refused at the hello.
+inline constexpr std::uint16_t kProtocolVersion = 4;
 // Our default port, one fixed number for host and relay (UDP; the relay's WebSocket door
 // takes the same number in TCP).
 inline constexpr std::uint16_t kDefaultPort = 27431;
