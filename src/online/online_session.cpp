@@ -90,6 +90,14 @@ std::string QueryText(const std::string& name) {
     return out;
 }
 
+// The answer when no request could even be made: why, on the screen, and the screen free again.
+std::function<void(Game&, GameReplays&)> SayNoClient(const std::string& why) {
+    return [why](Game& g, GameReplays&) {
+        g.online.busy = false;
+        g.online.status = {why};
+    };
+}
+
 }  // namespace
 
 OnlineSession::OnlineSession(OnlineSessionConfig config) : config_(std::move(config)) {
@@ -207,11 +215,7 @@ void OnlineSession::PollOnce(Game& game, GameReplays& replays) {
         Post([this, name, mode, claim]() -> Answer {
             std::string why;
             const auto client = Client(why);
-            if (!client)
-                return [why](Game& g, GameReplays&) {
-                    g.online.busy = false;
-                    g.online.status = {why};
-                };
+            if (!client) return SayNoClient(why);
             std::vector<SendOutcome> sent;
             SendUnsent(
                 *client, config_.configDir, [&sent](const SendOutcome& o) { sent.push_back(o); },
@@ -360,11 +364,7 @@ OnlineSession::Answer OnlineSession::FetchAndCheck(const OnlineMenu::Row& entry)
     };
     std::string why;
     const auto client = Client(why);
-    if (!client)
-        return [why](Game& g, GameReplays&) {
-            g.online.busy = false;
-            g.online.status = {why};
-        };
+    if (!client) return SayNoClient(why);
     const EntryReplay fetched = FetchEntryReplay(*client, entry.id);
     if (fetched.kind == EntryReplay::Kind::kUnreachable)
         return say({N_("The server cannot be reached.")});

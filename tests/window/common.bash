@@ -5,8 +5,10 @@ source "$(dirname "${BASH_SOURCE[0]}")/../wait_for.bash"
 xvfb_pid=
 wm_pid=
 game_pid=
+server_pid=
 cleanup() {
     [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null || true
+    [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null || true
     [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null || true
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
     rm -rf "$work"
@@ -17,6 +19,17 @@ fail() {
     echo "FAIL: $*"
     if [ -s "$work/out.txt" ]; then echo "--- the game printed:"; cat "$work/out.txt"; fi
     exit 1
+}
+
+# start_server RUNNER RES: rhombulus2-server (beside the runner) on 127.0.0.1 with its data in
+# $work/server; sets server_pid and port.
+start_server() {
+    "$(dirname "$1")/rhombulus2-server" --data "$work/server" --res "$2" --http 127.0.0.1:0 \
+        > "$work/server.txt" 2>&1 &
+    server_pid=$!
+    wait_for 60 alive_and "$server_pid" grep -q "listening on" "$work/server.txt" || true
+    port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$work/server.txt")
+    [ -n "$port" ] || fail "the server did not start"
 }
 
 # start_display WxH [wm]: a display of its own (Xvfb picks a free number and writes it once it

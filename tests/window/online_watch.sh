@@ -6,17 +6,9 @@
 set -euo pipefail
 work=$(mktemp -d)
 source "$(dirname "$0")/common.bash"
-server_pid=
-trap '[ -z "$server_pid" ] || kill "$server_pid" 2>/dev/null || true; cleanup' EXIT
 prepare_game "$1"
 prepare_replay "$1"
-: > "$work/server.txt"
-"$(dirname "$1")/rhombulus2-server" --data "$work/server" --res "$2" --http 127.0.0.1:0 \
-    > "$work/server.txt" 2>&1 &
-server_pid=$!
-wait_for 60 alive_and "$server_pid" grep -q "listening on" "$work/server.txt" || true
-port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$work/server.txt")
-[ -n "$port" ] || fail "the server did not start"
+start_server "$1" "$2"
 {   # shots across the field until the time runs out, then keys past the notices
     t=20 i=0
     while [ $t -lt 2300 ]; do
