@@ -269,6 +269,11 @@ TEST_P(PresentedPicture, SendsOnlyWhatChanged) {
         area += platform_->Changes().ChangedArea();
     }
     EXPECT_LT(area / 100, 800 * 600 / 10);
+    // Under X the pointer's few pixels went out without waiting for the server each time.
+    const char* driver = std::getenv("RHOMBULUS_TEST_VIDEODRIVER");
+    if (!gpu_ && driver != nullptr && std::string(driver) == "x11") {
+        EXPECT_GE(platform_->DirectSends(), 100);
+    }
     platform_->FlipDisplay(game_->backBuffer);
     EXPECT_EQ(WrongPixels(), 0);
     platform_->FlipDisplay(game_->backBuffer);

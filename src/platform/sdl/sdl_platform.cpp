@@ -60,6 +60,7 @@ bool SdlPlatform::Open(bool fullscreen) {
         }
         surfacePath_ = true;
         presentPath_ = "window surface";
+        if (xSender_.Attach(window_)) presentPath_ += " (small updates sent without waiting)";
     }
     WindowSizeChanged();
     SDL_ShowCursor(SDL_DISABLE);
@@ -257,9 +258,16 @@ void SdlPlatform::FlipToSurface(const Surface& backBuffer) {
         }
     }
     if (SDL_MUSTLOCK(ws)) SDL_UnlockSurface(ws);
+    long long area = 0;
+    for (const SDL_Rect& r : sendRects_) area += static_cast<long long>(r.w) * r.h;
+    // A few pixels are sent as they are; a large area is better shared with the server than
+    // copied to it, and SDL's update does that.
+    constexpr long long kDirectArea = 128 * 128;
     if (bordersDirty_) {
         SDL_UpdateWindowSurface(window_);
         bordersDirty_ = false;
+    } else if (area <= kDirectArea && xSender_.Send(ws, sendRects_)) {
+        ++directSends_;
     } else {
         SDL_UpdateWindowSurfaceRects(window_, sendRects_.data(),
                                      static_cast<int>(sendRects_.size()));
@@ -330,6 +338,7 @@ void SdlPlatform::ShowMessage(const std::string& text) {
 void SdlPlatform::CloseWindow() {
     for (Pad& pad : pads_) SDL_GameControllerClose(pad.controller);
     pads_.clear();
+    xSender_.Detach();
     if (texture_ != nullptr) SDL_DestroyTexture(texture_);
     if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
     if (window_ != nullptr) SDL_DestroyWindow(window_);

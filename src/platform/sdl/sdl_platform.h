@@ -15,6 +15,7 @@
 #include "platform/changed_tiles.h"
 #include "platform/picture_fit.h"
 #include "platform/platform.h"
+#include "platform/sdl/x_window_sender.h"
 
 class SdlPlatform : public Platform {
   public:
@@ -36,6 +37,8 @@ class SdlPlatform : public Platform {
     void Exposed() { bordersDirty_ = true; }
     // What the last flip found changed and sent.
     const ChangedTiles& Changes() const { return changed_; }
+    // Flips whose few changed pixels went to the X server without waiting for it.
+    long DirectSends() const { return directSends_; }
     // The GPU path's renderer and the texture that holds the picture (null on the surface path).
     SDL_Renderer* Renderer() const { return renderer_; }
     SDL_Texture* Texture() const { return texture_; }
@@ -97,6 +100,8 @@ class SdlPlatform : public Platform {
     ChangedTiles changed_;
     const std::vector<Rect>* known_ = nullptr;  // during FlipChanged
     std::vector<SDL_Rect> sendRects_;
+    XWindowSender xSender_;  // the surface path under X
+    long directSends_ = 0;
     std::string presentPath_;
     PictureFit windowFit_;  // in window coordinates, for the pointer
     PictureFit outputFit_;  // in output pixels, for drawing
