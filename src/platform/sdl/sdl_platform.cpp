@@ -60,7 +60,11 @@ bool SdlPlatform::Open(bool fullscreen) {
         }
         surfacePath_ = true;
         presentPath_ = "window surface";
-        if (xSender_.Attach(window_)) presentPath_ += " (small updates sent without waiting)";
+    }
+    // Under X: the connection's input is looked at before SDL's pump; on the surface path small
+    // updates go out directly.
+    if (xSender_.Attach(window_) && surfacePath_) {
+        presentPath_ += " (small updates sent without waiting)";
     }
     WindowSizeChanged();
     SDL_ShowCursor(SDL_DISABLE);
@@ -310,6 +314,16 @@ void SdlPlatform::FlipDisplay(const Surface& backBuffer) {
     SDL_RenderPresent(renderer_);
 }
 
+void SdlPlatform::PumpEvents() {
+    constexpr int kPumpAtLeastEvery = 8;
+    if (++pumpsSinceLast_ < kPumpAtLeastEvery && pads_.empty() && !xSender_.InputWaiting()) {
+        ++pumpsLeftOut_;
+        return;
+    }
+    pumpsSinceLast_ = 0;
+    SDL_PumpEvents();
+}
+
 void SdlPlatform::HideSystemPointer() {
     SDL_ShowCursor(SDL_DISABLE);
 }
@@ -442,6 +456,9 @@ bool SdlPlatform::MusicOpen(const std::string& path) {
         musicBytes_.clear();
         ReportMissingSound(reportedSounds_, "tune", path);
     }
+    // Asked every tick; finding it out stops the mixer for a moment.
+    const double length = music_ != nullptr ? Mix_MusicDuration(music_) : 0.0;
+    musicLength_ = length < 0 ? 0.0 : length;
     return music_ != nullptr;
 }
 
@@ -480,9 +497,7 @@ double SdlPlatform::MusicPositionSeconds() const {
 }
 
 double SdlPlatform::MusicLengthSeconds() const {
-    if (music_ == nullptr) return 0.0;
-    const double d = Mix_MusicDuration(music_);
-    return d < 0 ? 0.0 : d;
+    return music_ != nullptr ? musicLength_ : 0.0;
 }
 
 void SdlPlatform::MusicSetPositionSeconds(double seconds) {

@@ -33,6 +33,12 @@ class SdlPlatform : public Platform {
     // The window has a new size: the picture is fitted to it again.
     void WindowSizeChanged();
     const PictureFit& Fit() const { return windowFit_; }
+    // SDL's pump, once a tick: at once when the X server sent something or a game controller is
+    // open, else every 8th tick (for controllers plugged in, signals and input methods). SDL's
+    // pump costs a dozen system calls, the look at the X connection one.
+    void PumpEvents();
+    // Ticks whose pump was left out, since the window opened.
+    long PumpsLeftOut() const { return pumpsLeftOut_; }
     // The window must be painted whole again (it was uncovered, or the focus changed).
     void Exposed() { bordersDirty_ = true; }
     // What the last flip found changed and sent.
@@ -102,6 +108,8 @@ class SdlPlatform : public Platform {
     std::vector<SDL_Rect> sendRects_;
     XWindowSender xSender_;  // the surface path under X
     long directSends_ = 0;
+    int pumpsSinceLast_ = 0;
+    long pumpsLeftOut_ = 0;
     std::string presentPath_;
     PictureFit windowFit_;  // in window coordinates, for the pointer
     PictureFit outputFit_;  // in output pixels, for drawing
@@ -112,6 +120,7 @@ class SdlPlatform : public Platform {
     Mix_Music* music_ = nullptr;
     std::vector<std::uint8_t> musicBytes_;  // the tune's file, which the stream plays from
     std::set<std::string> reportedSounds_;
+    double musicLength_ = 0.0;  // seconds, of music_
     int musicVolume_ = 0;
     bool musicPaused_ = false;
 };

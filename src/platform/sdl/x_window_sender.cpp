@@ -12,14 +12,14 @@ bool XWindowSender::Attach(SDL_Window* window) {
         info.subsystem != SDL_SYSWM_X11 || info.info.x11.display == nullptr)
         return false;
     Display* display = info.info.x11.display;
+    display_ = display;
+    window_ = info.info.x11.window;
     XWindowAttributes attributes;
-    if (XGetWindowAttributes(display, info.info.x11.window, &attributes) == 0) return false;
+    if (XGetWindowAttributes(display, window_, &attributes) == 0) return false;
     // Only the plain layout SDL's surface has on a 24-bit desktop: 0x00RRGGBB in 32 bits.
     const Visual* v = attributes.visual;
     if (v == nullptr || v->red_mask != 0xFF0000 || v->green_mask != 0xFF00 || v->blue_mask != 0xFF)
         return false;
-    display_ = display;
-    window_ = info.info.x11.window;
     visual_ = attributes.visual;
     depth_ = attributes.depth;
     gc_ = XCreateGC(display, window_, 0, nullptr);
@@ -66,7 +66,7 @@ bool XWindowSender::ImageFor(SDL_Surface* ws) {
 }
 
 bool XWindowSender::Send(SDL_Surface* ws, const std::vector<SDL_Rect>& rects) {
-    if (display_ == nullptr || ws == nullptr || !ImageFor(ws)) return false;
+    if (gc_ == nullptr || ws == nullptr || !ImageFor(ws)) return false;
     auto* display = static_cast<Display*>(display_);
     for (const SDL_Rect& r : rects) {
         XPutImage(display, window_, static_cast<GC>(gc_), static_cast<XImage*>(image_), r.x, r.y,
@@ -74,4 +74,9 @@ bool XWindowSender::Send(SDL_Surface* ws, const std::vector<SDL_Rect>& rects) {
     }
     XFlush(display);
     return true;
+}
+
+bool XWindowSender::InputWaiting() const {
+    if (display_ == nullptr) return true;
+    return XEventsQueued(static_cast<Display*>(display_), QueuedAfterReading) > 0;
 }

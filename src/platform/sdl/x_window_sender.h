@@ -15,7 +15,9 @@ class XWindowSender {
     XWindowSender& operator=(const XWindowSender&) = delete;
     ~XWindowSender() { Detach(); }
 
-    // Ready for `window` when it is a window of an X server; false on any other video driver.
+    // Ready to send to `window` when it is a window of an X server whose pixels are laid out as
+    // SDL's surface is; false on any other video driver or layout (InputWaiting still works on
+    // any X window).
     bool Attach(SDL_Window* window);
     // Frees what Attach made; before the window is destroyed.
     void Detach();
@@ -23,6 +25,9 @@ class XWindowSender {
     // false, sending nothing, when not attached or the surface's pixels do not match the window's
     // own layout (then SDL must send them).
     bool Send(SDL_Surface* ws, const std::vector<SDL_Rect>& rects);
+    // Whether the X server has sent something SDL has not taken yet (one read that does not
+    // wait); true when not attached, as nothing is known then.
+    bool InputWaiting() const;
 
   private:
     bool ImageFor(SDL_Surface* ws);
