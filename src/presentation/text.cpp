@@ -295,30 +295,27 @@ void QueueGlyph(Game& game, int x, int y, int glyph, int colour, int font) {
     t.QueueColour[slot] = colour;
 }
 
-namespace {
+namespace {}  // namespace
 
-int CharsWidth(const Game& game, const std::u32string& chars) {
+int TextWidth(const Game& game, const std::string& utf8Text) {
     int total = 0;
-    for (char32_t c : chars)
+    for (std::size_t k = 0; k < utf8Text.size();) {
+        const char32_t c = NextCodePoint(utf8Text, k);
         total += c == U' ' ? kSpaceAdvance : GlyphWidth(game.font, GlyphOfText(game, c));
+    }
     return total;
 }
 
-}  // namespace
-
-int TextWidth(const Game& game, const std::string& utf8Text) {
-    return CharsWidth(game, CodePoints(utf8Text));
-}
-
 namespace {
 
+// Every tick queues the screen's texts again: read straight from the UTF-8, nothing allocated.
 void QueueText(Game& game, int x, int y, int align, const std::string& text, int colour) {
     if (align < kAlignLeft || align > kAlignRising) return;
-    const std::u32string chars = CodePoints(text);
-    const int total = align == kAlignLeft ? 0 : CharsWidth(game, chars);
+    const int total = align == kAlignLeft ? 0 : TextWidth(game, text);
     int pen = 0;
     int i = 0;
-    for (char32_t c : chars) {
+    for (std::size_t k = 0; k < text.size();) {
+        const char32_t c = NextCodePoint(text, k);
         ++i;
         const int g = GlyphOfText(game, c);
         if (c == U' ') {
@@ -360,13 +357,23 @@ void DrawTextQueue(Game& game) {
             const int y = t.QueueY[slot];
             int colour = t.QueueColour[slot];
             if (colour < 1 || colour > 7) colour = kOutlineTexture;
+            const bool allInside = x - 1 >= 0 && y - 1 >= 0 &&
+                                   x + 3 + box.Width <= game.backBuffer.width &&
+                                   y + 3 + box.Height <= game.backBuffer.height;
+            // A glyph already made with its outline, as every glyph of a still screen is.
+            const std::vector<GlyphImage>& made = t.glyphImages[colour];
+            if (game.draw.glyphCache && allInside && glyph < static_cast<int>(made.size()) &&
+                made[glyph].composed) {
+                const Surface& whole = made[glyph].withOutline;
+                game.draw.rect(game.backBuffer, x - 1, y - 1, Rect{0, 0, whole.width, whole.height},
+                               true, whole);
+                t.QueueGlyphNo[slot] = 0;
+                continue;
+            }
             const GlyphImage* outline =
                 game.draw.glyphCache ? GlyphInTexture(game, kOutlineTexture, glyph) : nullptr;
             const GlyphImage* fill =
                 outline != nullptr ? GlyphInTexture(game, colour, glyph) : nullptr;
-            const bool allInside = x - 1 >= 0 && y - 1 >= 0 &&
-                                   x + 3 + box.Width <= game.backBuffer.width &&
-                                   y + 3 + box.Height <= game.backBuffer.height;
             if (fill != nullptr && outline->drawable && fill->drawable && allInside &&
                 outline->image.width == fill->image.width &&
                 outline->image.height == fill->image.height) {

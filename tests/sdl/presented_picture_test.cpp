@@ -269,11 +269,50 @@ TEST_P(PresentedPicture, SendsOnlyWhatChanged) {
         area += platform_->Changes().ChangedArea();
     }
     EXPECT_LT(area / 100, 800 * 600 / 10);
+    // Under X the pointer's few pixels went out without waiting for the server each time.
+    const char* driver = std::getenv("RHOMBULUS_TEST_VIDEODRIVER");
+    if (!gpu_ && driver != nullptr && std::string(driver) == "x11") {
+        EXPECT_GE(platform_->DirectSends(), 100);
+    }
     platform_->FlipDisplay(game_->backBuffer);
     EXPECT_EQ(WrongPixels(), 0);
     platform_->FlipDisplay(game_->backBuffer);
     EXPECT_EQ(platform_->Changes().ChangedArea(), 0);
     EXPECT_EQ(WrongPixels(), 0);
+}
+
+// Under X the pump is left out while the server sends nothing, and made as soon as it has sent
+// something: the pointer moved by the server arrives at the very next tick.
+TEST_P(PresentedPicture, PumpsWhenTheServerSentSomethingAndOtherwiseEveryEighthTick) {
+    const char* driver = std::getenv("RHOMBULUS_TEST_VIDEODRIVER");
+    if (driver == nullptr || std::string(driver) != "x11") GTEST_SKIP() << "needs an X server";
+    Tick(2);
+    EscapeTap();
+    Tick(30);
+    auto pumpedMotion = [&] {
+        platform_->PumpEvents();
+        bool motion = false;
+        SDL_Event e;
+        while (SDL_PollEvent(&e)) motion = motion || e.type == SDL_MOUSEMOTION;
+        return motion;
+    };
+    for (int i = 0; i < 16; ++i) pumpedMotion();
+    const long leftOut = platform_->PumpsLeftOut();
+    for (int i = 0; i < 16; ++i) pumpedMotion();
+    EXPECT_EQ(platform_->PumpsLeftOut() - leftOut, 14) << "7 of every 8 on a still window";
+    for (int x = 100; x < 400; x += 100) {
+        // Right after a pump, when the next seven would be left out.
+        for (int i = 0; i < 8; ++i) {
+            const long before = platform_->PumpsLeftOut();
+            pumpedMotion();
+            if (platform_->PumpsLeftOut() == before) break;
+        }
+        // SDL waits for the server to have moved the pointer: its motion is then in hand.
+        SDL_WarpMouseInWindow(platform_->Window(), x, 200);
+        const long before = platform_->PumpsLeftOut();
+        EXPECT_TRUE(pumpedMotion()) << "the pointer moved to " << x;
+        EXPECT_EQ(platform_->PumpsLeftOut(), before);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, PresentedPicture, ::testing::Values("surface", "gpu"));

@@ -61,6 +61,11 @@ bool SdlPlatform::Open(bool fullscreen) {
         surfacePath_ = true;
         presentPath_ = "window surface";
     }
+    // Under X: the connection's input is looked at before SDL's pump; on the surface path small
+    // updates go out directly.
+    if (xSender_.Attach(window_) && surfacePath_) {
+        presentPath_ += " (small updates sent without waiting)";
+    }
     WindowSizeChanged();
     SDL_ShowCursor(SDL_DISABLE);
     SDL_StartTextInput();
@@ -257,9 +262,16 @@ void SdlPlatform::FlipToSurface(const Surface& backBuffer) {
         }
     }
     if (SDL_MUSTLOCK(ws)) SDL_UnlockSurface(ws);
+    long long area = 0;
+    for (const SDL_Rect& r : sendRects_) area += static_cast<long long>(r.w) * r.h;
+    // A few pixels are sent as they are; a large area is better shared with the server than
+    // copied to it, and SDL's update does that.
+    constexpr long long kDirectArea = 128 * 128;
     if (bordersDirty_) {
         SDL_UpdateWindowSurface(window_);
         bordersDirty_ = false;
+    } else if (area <= kDirectArea && xSender_.Send(ws, sendRects_)) {
+        ++directSends_;
     } else {
         SDL_UpdateWindowSurfaceRects(window_, sendRects_.data(),
                                      static_cast<int>(sendRects_.size()));
@@ -302,6 +314,16 @@ void SdlPlatform::FlipDisplay(const Surface& backBuffer) {
     SDL_RenderPresent(renderer_);
 }
 
+void SdlPlatform::PumpEvents() {
+    constexpr int kPumpAtLeastEvery = 8;
+    if (++pumpsSinceLast_ < kPumpAtLeastEvery && pads_.empty() && !xSender_.InputWaiting()) {
+        ++pumpsLeftOut_;
+        return;
+    }
+    pumpsSinceLast_ = 0;
+    SDL_PumpEvents();
+}
+
 void SdlPlatform::HideSystemPointer() {
     SDL_ShowCursor(SDL_DISABLE);
 }
@@ -330,6 +352,7 @@ void SdlPlatform::ShowMessage(const std::string& text) {
 void SdlPlatform::CloseWindow() {
     for (Pad& pad : pads_) SDL_GameControllerClose(pad.controller);
     pads_.clear();
+    xSender_.Detach();
     if (texture_ != nullptr) SDL_DestroyTexture(texture_);
     if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
     if (window_ != nullptr) SDL_DestroyWindow(window_);
@@ -433,6 +456,9 @@ bool SdlPlatform::MusicOpen(const std::string& path) {
         musicBytes_.clear();
         ReportMissingSound(reportedSounds_, "tune", path);
     }
+    // Asked every tick; finding it out stops the mixer for a moment.
+    const double length = music_ != nullptr ? Mix_MusicDuration(music_) : 0.0;
+    musicLength_ = length < 0 ? 0.0 : length;
     return music_ != nullptr;
 }
 
@@ -471,9 +497,7 @@ double SdlPlatform::MusicPositionSeconds() const {
 }
 
 double SdlPlatform::MusicLengthSeconds() const {
-    if (music_ == nullptr) return 0.0;
-    const double d = Mix_MusicDuration(music_);
-    return d < 0 ? 0.0 : d;
+    return music_ != nullptr ? musicLength_ : 0.0;
 }
 
 void SdlPlatform::MusicSetPositionSeconds(double seconds) {

@@ -15,6 +15,7 @@
 #include "platform/changed_tiles.h"
 #include "platform/picture_fit.h"
 #include "platform/platform.h"
+#include "platform/sdl/x_window_sender.h"
 
 class SdlPlatform : public Platform {
   public:
@@ -32,10 +33,18 @@ class SdlPlatform : public Platform {
     // The window has a new size: the picture is fitted to it again.
     void WindowSizeChanged();
     const PictureFit& Fit() const { return windowFit_; }
+    // SDL's pump, once a tick: at once when the X server sent something or a game controller is
+    // open, else every 8th tick (for controllers plugged in, signals and input methods). SDL's
+    // pump costs a dozen system calls, the look at the X connection one.
+    void PumpEvents();
+    // Ticks whose pump was left out, since the window opened.
+    long PumpsLeftOut() const { return pumpsLeftOut_; }
     // The window must be painted whole again (it was uncovered, or the focus changed).
     void Exposed() { bordersDirty_ = true; }
     // What the last flip found changed and sent.
     const ChangedTiles& Changes() const { return changed_; }
+    // Flips whose few changed pixels went to the X server without waiting for it.
+    long DirectSends() const { return directSends_; }
     // The GPU path's renderer and the texture that holds the picture (null on the surface path).
     SDL_Renderer* Renderer() const { return renderer_; }
     SDL_Texture* Texture() const { return texture_; }
@@ -97,6 +106,10 @@ class SdlPlatform : public Platform {
     ChangedTiles changed_;
     const std::vector<Rect>* known_ = nullptr;  // during FlipChanged
     std::vector<SDL_Rect> sendRects_;
+    XWindowSender xSender_;  // the surface path under X
+    long directSends_ = 0;
+    int pumpsSinceLast_ = 0;
+    long pumpsLeftOut_ = 0;
     std::string presentPath_;
     PictureFit windowFit_;  // in window coordinates, for the pointer
     PictureFit outputFit_;  // in output pixels, for drawing
@@ -107,6 +120,7 @@ class SdlPlatform : public Platform {
     Mix_Music* music_ = nullptr;
     std::vector<std::uint8_t> musicBytes_;  // the tune's file, which the stream plays from
     std::set<std::string> reportedSounds_;
+    double musicLength_ = 0.0;  // seconds, of music_
     int musicVolume_ = 0;
     bool musicPaused_ = false;
 };
