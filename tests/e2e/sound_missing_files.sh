@@ -21,6 +21,7 @@ IN
 check "tune named once" "$(grep -c 'tune ".*/Musik/vi02.mp3" is missing' "$work/err.txt")" 1
 check "wave named once" "$(grep -c 'wave ".*/waves/tast2.wav" is missing' "$work/err.txt")" 1
 check "lines on stderr" "$(wc -l < "$work/err.txt")" 2
+check "the tune fades in though missing" "$(val 300 volume)" 99
 check "options reached again" "$(grep -o '"ScreenId": [0-9]*' "$work/d300.json" | head -1)" \
     '"ScreenId": 8'
 echo "sound_missing_files: ok"
