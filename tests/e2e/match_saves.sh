@@ -42,16 +42,13 @@ cat > "$work/play.txt" <<'IN'
 # the window is closed during the match
 760 close
 IN
-d() { echo "--dump $1:$work/d$1.json"; }
 "$bin" --res "$work/res" --seed 6 --ticks 800 --input "$work/play.txt" --no-draw \
-    $(d 499) $(d 501) $(d 622) $(d 712) $(d 759)
+    $(d 499 501 622 712 759)
 # The next start offers the match again; its first button resumes it.
 printf '5 key escape\n30 move 400 325\n40 click\n' > "$work/resume.txt"
 "$bin" --res "$work/res" --seed 9 --ticks 41 --input "$work/resume.txt" \
     --dump 30:"$work/menu.json" --dump 41:"$work/resumed.json" 2> "$work/err2.txt"
 
-arr() { grep -o "\"$2\": \[null, -\?[0-9]*, -\?[0-9]*\]" "$work/$1.json" | grep -o '\[.*\]'; }
-rec() { od -An -td4 -j$((4 * $2)) -N4 "$work/res/saves/$1" | tr -d ' '; }
 
 check "level 2 under way" "$(val d499 LevelNumber)" 2
 check "level 2 start scores" "$(arr d499 MatchScore)" "[null, 2150, 0]"

@@ -47,7 +47,6 @@ cat > "$work/in.txt" <<'IN'
 601 click
 IN
 
-field() { grep -o "\"$2\": [0-9-]*" "$1" | head -1 | grep -o '[0-9-]*$'; }
 
 for lang in 1 2; do
     rm -rf "$work/res/saves"; mkdir "$work/res/saves"
@@ -59,11 +58,11 @@ for lang in 1 2; do
     "$bin" --res "$work/res" --seed 1 --ticks 620 --input "$work/in.txt" "${dumps[@]}"
     d() { echo "$work/$lang-$1.json"; }
     pick() { if [ "$lang" = 1 ]; then echo "$1"; else echo "$2"; fi; }
-    check "language $lang" "$(field "$(d 240)" Language)" "$lang"
+    check "language $lang" "$(val "$(d 240)" Language)" "$lang"
     expect=(240:5 260:4 295:4 300:5 340:3 350:5 351:2 390:11 410:25 425:11 430:2 490:9 531:9
             547:5 550:2 590:8 602:2)
     for e in "${expect[@]}"; do
-        check "screen at tick ${e%%:*} (language $lang)" "$(field "$(d "${e%%:*}")" ScreenId)" "${e##*:}"
+        check "screen at tick ${e%%:*} (language $lang)" "$(val "$(d "${e%%:*}")" ScreenId)" "${e##*:}"
     done
     has "$(d 240)" "\"text\": \"$(pick 'Hilfe, Sieger' 'Help, Credits')\""
     has "$(d 260)" "\"text\": \"$(pick 'Hilfe - Seite1' 'Help - Page1')\""
@@ -73,7 +72,7 @@ for lang in 1 2; do
     has "$(d 410)" '"text": "Level 43"'
     has "$(d 490)" "\"text\": \"$(pick 'Endlos-Einzel' 'Endless-Single')\""
     has "$(d 531)" '"text": "Puzzle-Match"'
-    check "highscore page" "$(field "$(d 531)" PageNumber)" 4
+    check "highscore page" "$(val "$(d 531)" PageNumber)" 4
     has "$(d 590)" "\"text\": \"$(pick 'Sprache Deutsch' 'Language English')\""
 done
 echo "menus_navigation: ok"

@@ -21,12 +21,11 @@ set +e
 status=$?
 set -e
 
-field() { grep -o "\"$2\": [0-9-]*" "$1" | head -1 | grep -o '[0-9-]*$'; }
 
 check "exit status" "$status" 0
-check "options reached" "$(field "$work/d250.json" ScreenId)" 8
-check "main menu after Escape" "$(field "$work/d280.json" ScreenId)" 2
-check "quit from the menu" "$(field "$work/d291.json" QuitRequested)" 1
+check "options reached" "$(val 250 ScreenId)" 8
+check "main menu after Escape" "$(val 280 ScreenId)" 2
+check "quit from the menu" "$(val 291 QuitRequested)" 1
 check "messages" "$(grep -c '^message:' "$work/err.txt")" 1
 check "saves untouched" "$(cat "$work/res/saves")" "not a folder"
 echo "menus_readonly_saves: ok"

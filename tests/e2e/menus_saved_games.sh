@@ -35,15 +35,14 @@ dumps=()
 for t in 310 345 351 370 390 397; do dumps+=(--dump "$t:$work/d$t.json"); done
 "$bin" --res "$work/res" --seed 1 --ticks 420 --input "$work/in.txt" "${dumps[@]}"
 
-field() { grep -o "\"$2\": [0-9-]*" "$1" | head -1 | grep -o '[0-9-]*$'; }
 bytes() { od -An -tx1 -v "$1" | tr -s ' \n' ' '; }
 
-check "main menu over the game" "$(field "$work/d310.json" ScreenId)" 2
-check "game left" "$(field "$work/d310.json" GameInProgress)" 2
+check "main menu over the game" "$(val 310 ScreenId)" 2
+check "game left" "$(val 310 GameInProgress)" 2
 has "$work/d310.json" '"text": "Spiel speichern"'
-check "save screen" "$(field "$work/d345.json" ScreenId)" 24
+check "save screen" "$(val 345 ScreenId)" 24
 has "$work/d345.json" '"text": "Ok"'
-check "after Return" "$(field "$work/d351.json" ScreenId)" 24
+check "after Return" "$(val 351 ScreenId)" 24
 has "$work/d351.json" '"text": "Zurück"'
 has "$work/d351.json" '"text": "Das Spiel ist gespeichert."'
 grep -qF 'gespeichert.' "$work/d345.json" && { echo "FAIL: saved before Return"; exit 1; }
@@ -55,13 +54,13 @@ check "slot 3 record" "$(dd if="$work/res/saves/names.dat" bs=1 skip=60 count=20
     " 03 78 79 31 00 00 00 00 00 00 00 00 01 00 00 00 01 00 00 00 "
 check "slot 1 record" "$(dd if="$work/res/saves/names.dat" bs=1 skip=20 count=7 2>/dev/null)" \
     "$(printf '\006noname')"
-check "back in the main menu" "$(field "$work/d370.json" ScreenId)" 2
-check "load screen" "$(field "$work/d390.json" ScreenId)" 23
+check "back in the main menu" "$(val 370 ScreenId)" 2
+check "load screen" "$(val 390 ScreenId)" 23
 has "$work/d390.json" '"text": "xy1"'
 has "$work/d390.json" '"text": "Endlos 1"'
 has "$work/d390.json" '"text": "------ 0"'
-check "loaded game" "$(field "$work/d397.json" ScreenId)" 1
-check "loaded game resets the paused one" "$(field "$work/d397.json" GameInProgress)" 1
+check "loaded game" "$(val 397 ScreenId)" 1
+check "loaded game resets the paused one" "$(val 397 GameInProgress)" 1
 
 # Closing the window over the paused game writes ave.dat and the slot list read in this run.
 cat > "$work/close.txt" <<'IN'

@@ -59,10 +59,8 @@ cat > "$work/input.txt" <<'IN'
 1020 text Rohr
 1030 key return
 IN
-d() { echo "--dump $1:$work/d$1.json"; }
 "$bin" --res "$work/res" --seed 3 --ticks 1040 --input "$work/input.txt" --no-draw \
-    $(d 81) $(d 275) $(d 282) $(d 300) $(d 360) $(d 500) $(d 599) $(d 790) $(d 792) $(d 840) \
-    $(d 970) $(d 1001) $(d 1035) --trace "$work/trace.jsonl"
+    $(d 81 275 282 300 360 500 599 790 792 840 970 1001 1035) --trace "$work/trace.jsonl"
 
 lacks() { ! grep -qF -- "$2" "$work/d$1.json" || { echo "FAIL: tick $1 has $2"; exit 1; }; }
 

@@ -32,10 +32,8 @@ cat > "$work/input.txt" <<'IN'
 2960 key return
 2980 key escape
 IN
-d() { echo "--dump $1:$work/d$1.json"; }
 "$bin" --res "$work/res" --seed 3 --ticks 3000 --input "$work/input.txt" \
-    $(d 81) $(d 159) $(d 160) $(d 238) $(d 239) $(d 240) $(d 459) $(d 481) $(d 521) $(d 2899) $(d 2901) \
-    $(d 2975) --shot 160:"$work/explosion.png" --shot 250:"$work/bonus.png" \
+    $(d 81 159 160 238 239 240 459 481 521 2899 2901 2975) --shot 160:"$work/explosion.png" --shot 250:"$work/bonus.png" \
     --trace "$work/trace.jsonl"
 
 
