@@ -10,7 +10,7 @@ write_level "$work/res/Levelz/lvl0001two.lvl" 23:0 24:0
 # Level 2 keeps both players busy: stones far from the middle column.
 write_level "$work/res/Levelz/lvl0002two.lvl" 10:1 18:2 23:3
 
-cat > "$work/play.txt" <<'IN'
+clicks > "$work/play.txt" <<'IN'
 5 key escape
 30 move 400 350
 40 click
@@ -23,22 +23,17 @@ cat > "$work/play.txt" <<'IN'
 480 move 700 300
 500 key escape
 # main menu with seven buttons: "Spiel speichern" (y 385), slot 1 (y 320), a name, Return
-530 move 400 395
-531 click
-560 move 300 325
-561 click
+530 at 400 395
+560 at 300 325
 570 text m1
 580 key return
 590 key escape
 # "Spiel fortsetzen" (y 315)
-620 move 400 325
-621 click
+620 at 400 325
 # Escape, "Spiel laden" (y 420), slot 1
 650 key escape
-680 move 400 430
-681 click
-710 move 300 325
-711 click
+680 at 400 430
+710 at 300 325
 # the window is closed during the match
 760 close
 IN

@@ -5,46 +5,34 @@ set -euo pipefail
 source "$(dirname "$0")/common.bash"
 cp -r "$res" "$work/res"
 
-cat > "$work/in.txt" <<'IN'
+clicks > "$work/in.txt" <<'IN'
 # main menu (203): help menu
-225 move 400 465
-226 click
+225 at 400 465
 # help menu (227): game help, then ">>>>" twice
-250 move 400 355
-251 click
-275 move 685 570
-276 click
+250 at 400 355
+275 at 685 570
 290 click
 300 key escape
 # help menu (301): info, then Escape held for two ticks: help menu, main menu
-325 move 400 455
-326 click
+325 at 400 455
 350 keydown escape
 352 keyup escape
 # main menu (352): game choice, start level, back twice with Escape
-375 move 400 345
-376 click
-400 move 400 465
-401 click
+375 at 400 345
+400 at 400 465
 425 key escape
 430 key escape
 # main menu (431): help menu, highscores, ">>>>" to the match table, back with the button
-455 move 400 465
-456 click
-480 move 400 405
-481 click
-505 move 665 420
-506 click
+455 at 400 465
+480 at 400 405
+505 at 665 420
 520 click
 530 click
-545 move 400 545
-546 click
+545 at 400 545
 550 key escape
 # main menu (551): options and back with its button
-575 move 400 425
-576 click
-600 move 400 505
-601 click
+575 at 400 425
+600 at 400 505
 IN
 
 

@@ -6,13 +6,11 @@ source "$(dirname "$0")/common.bash"
 cp -r "$res" "$work/res"
 rm -rf "$work/res/saves"; echo "not a folder" > "$work/res/saves"
 
-cat > "$work/in.txt" <<'IN'
+clicks > "$work/in.txt" <<'IN'
 # into the options and back, then "Ende"
-225 move 400 425
-226 click
+225 at 400 425
 260 key escape
-290 move 400 505
-291 click
+290 at 400 505
 IN
 set +e
 "$bin" --res "$work/res" --seed 1 --ticks 400 --input "$work/in.txt" \

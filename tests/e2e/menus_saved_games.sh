@@ -6,30 +6,23 @@ set -euo pipefail
 source "$(dirname "$0")/common.bash"
 fresh_res
 
-cat > "$work/in.txt" <<'IN'
+clicks > "$work/in.txt" <<'IN'
 # main menu (203): start a game, Endless
-225 move 400 345
-226 click
-250 move 400 345
-251 click
+225 at 400 345
+250 at 400 345
 # leave the game: the main menu with seven buttons from 301
 300 key escape
 # "Spiel speichern", then slot 3 (row y 370), a name and Return
-325 move 400 390
-326 click
-340 move 400 375
-341 click
+325 at 400 390
+340 at 400 375
 345 text Xy1!
 350 key return
 # typing after the save changes nothing
 352 text zz
 # back to the main menu (361), "Spiel laden" (386), slot 3
-360 move 400 530
-361 click
-385 move 400 425
-386 click
-395 move 400 375
-396 click
+360 at 400 530
+385 at 400 425
+395 at 400 375
 IN
 dumps=()
 for t in 310 345 351 370 390 397; do dumps+=(--dump "$t:$work/d$t.json"); done
@@ -63,11 +56,9 @@ check "loaded game" "$(val 397 ScreenId)" 1
 check "loaded game resets the paused one" "$(val 397 GameInProgress)" 1
 
 # Closing the window over the paused game writes ave.dat and the slot list read in this run.
-cat > "$work/close.txt" <<'IN'
-225 move 400 345
-226 click
-250 move 400 345
-251 click
+clicks > "$work/close.txt" <<'IN'
+225 at 400 345
+250 at 400 345
 300 key escape
 320 close
 IN
