@@ -24,9 +24,9 @@ val() { grep -o "\"$2\": -\?[0-9]*" "$(dump_file "$1")" | head -1 | grep -o -- '
 has() { grep -qF -- "$2" "$(dump_file "$1")" || { echo "FAIL: $1 lacks $2"; exit 1; }; }
 check() { if [ "$2" != "$3" ]; then echo "FAIL: $1: got $2, want $3"; exit 1; fi; }
 fail() { echo "FAIL: $*"; exit 1; }
-# clicks: an input script from stdin, where "T at X Y" is a move to (X, Y) in tick T and a click
-# in tick T + 1.
-clicks() { awk '$2 == "at" { print $1, "move", $3, $4; print $1 + 1, "click"; next } 1'; }
+# clicks: an input script from stdin, where "T at X Y [C]" is a move to (X, Y) in tick T and a
+# click in tick C, by default T + 1.
+clicks() { awk '$2 == "at" { print $1, "move", $3, $4; print ($5 == "" ? $1 + 1 : $5), "click"; next } 1'; }
 # d TICK...: the runner's arguments for a dump after each tick (d240.json).
 d() { for t in "$@"; do printf -- '--dump %s:%s ' "$t" "$work/d$t.json"; done; }
 # arr DUMP KEY: both players' values under KEY, "[null, A, B]".

@@ -12,14 +12,11 @@ empty_highscores
 # just below both. Player 2 gets the same, mirrored.
 for n in 1 2 3; do write_level "$work/res/Levelz/lvl000${n}two.lvl" 23:0 24:0; done
 
-cat > "$work/input.txt" <<'IN'
+clicks > "$work/input.txt" <<'IN'
 5 key escape
-30 move 400 350
-40 click
-60 move 400 470
-80 click
-100 move 400 310
-120 click
+30 at 400 350 40
+60 at 400 470 80
+100 at 400 310 120
 # level 1 from tick 120: player 1 fires into the middle column
 130 key space
 480 key space

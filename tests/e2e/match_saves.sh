@@ -12,12 +12,9 @@ write_level "$work/res/Levelz/lvl0002two.lvl" 10:1 18:2 23:3
 
 clicks > "$work/play.txt" <<'IN'
 5 key escape
-30 move 400 350
-40 click
-60 move 400 470
-80 click
-100 move 400 310
-120 click
+30 at 400 350 40
+60 at 400 470 80
+100 at 400 310 120
 130 key space
 # level 2 from 467: player 2 moves the pointer over the right field; then Escape
 480 move 700 300

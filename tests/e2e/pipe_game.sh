@@ -17,10 +17,8 @@ write_level "$work/res/Levelz/pipelev2.lvl" 11:6 16:7
 clicks > "$work/input.txt" <<'IN'
 5 key escape
 # "Spiel starten", then "Pipe"
-30 move 400 350
-40 click
-60 move 400 430
-80 click
+30 at 400 350 40
+60 at 400 430 80
 # the column's first row (falling straight), fired at x 185; the second (rising) at 245;
 # the fourth (upward bend) at 215, which comes to rest between and below the two
 100 at 40 57

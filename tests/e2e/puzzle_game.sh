@@ -13,19 +13,15 @@ write_level "$work/res/Levelz/lvl001.lvl" 14:0 24:0
 write_level "$work/res/Levelz/lvl002.lvl" 14:1 24:2 26:3
 [ "$(stat -c %s "$work/res/Levelz/lvl001.lvl")" = 1768 ] || { echo "FAIL: level size"; exit 1; }
 
-cat > "$work/input.txt" <<'IN'
+clicks > "$work/input.txt" <<'IN'
 5 key escape
 # main menu: "Spiel starten", then the game choice: "Puzzle"
-30 move 400 350
-40 click
-60 move 400 390
-80 click
-100 move 390 300
-120 click
+30 at 400 350 40
+60 at 400 390 80
+100 at 390 300 120
 # level 2 is running from tick 459: leave it and resume it
 480 key escape
-500 move 400 326
-520 click
+500 at 400 326 520
 # after the time is up: fire, then a name for the highscore table
 2900 key space
 2950 text Rhombus
