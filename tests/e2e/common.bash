@@ -23,6 +23,16 @@ val() { grep -o "\"$2\": -\?[0-9]*" "$(dump_file "$1")" | head -1 | grep -o -- '
 # has DUMP TEXT: the dump holds TEXT.
 has() { grep -qF -- "$2" "$(dump_file "$1")" || { echo "FAIL: $1 lacks $2"; exit 1; }; }
 check() { if [ "$2" != "$3" ]; then echo "FAIL: $1: got $2, want $3"; exit 1; fi; }
+fail() { echo "FAIL: $*"; exit 1; }
+# clicks: an input script from stdin, where "T at X Y [C]" is a move to (X, Y) in tick T and a
+# click in tick C, by default T + 1.
+clicks() { awk '$2 == "at" { print $1, "move", $3, $4; print ($5 == "" ? $1 + 1 : $5), "click"; next } 1'; }
+# d TICK...: the runner's arguments for a dump after each tick (d240.json).
+d() { for t in "$@"; do printf -- '--dump %s:%s ' "$t" "$work/d$t.json"; done; }
+# arr DUMP KEY: both players' values under KEY, "[null, A, B]".
+arr() { grep -o "\"$2\": \[null, -\?[0-9]*, -\?[0-9]*\]" "$(dump_file "$1")" | grep -o '\[.*\]'; }
+# rec FILE K: record K (4 bytes) of a file in the saves folder.
+rec() { od -An -td4 -j$((4 * $2)) -N4 "$work/res/saves/$1" | tr -d ' '; }
 
 # write_level FILE CELL:CODE...: a crafted level file (tests/crafted_level.bash).
 source "$(dirname "${BASH_SOURCE[0]}")/../crafted_level.bash"

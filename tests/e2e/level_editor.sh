@@ -10,7 +10,6 @@ levelc=$(dirname "$bin")/tools/levels/levelc
 fresh_res
 rm -rf "$work/res/levels"
 pack=$work/res/levels/my-levels.txt
-fail() { echo "FAIL: $*"; exit 1; }
 row() { sed -n "/^field/,/^extras/p" "$pack" | sed -n "$(($1 + 2))p"; }
 
 # One run of the game: the editor opened from the main menu, then the steps given.
@@ -68,7 +67,6 @@ run '100 move 326 30' '101 click' '102 move 356 30' '103 click' "$(save 120)"
 
 # Test play: the level as a new Puzzle game with 500 time units; Escape comes back to the
 # editor, a second test is cleared by one shot and comes back too; the level is as it was.
-d() { for t in "$@"; do printf -- '--dump %s:%s ' "$t" "$work/d$t.json"; done; }
 fresh
 dumps=$(d 122 210 400 899) run '100 move 326 30' '101 down' '103 move 386 30' '104 up' \
     '120 move 760 401' '121 click' '200 key escape' '230 move 760 401' '231 click' \

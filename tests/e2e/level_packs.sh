@@ -9,7 +9,6 @@ source "$(dirname "$0")/common.bash"
 fresh_res
 rm -rf "$work/res/levels"; mkdir "$work/res/levels"
 levels=$work/res/levels saves=$work/res/saves
-fail() { echo "FAIL: $*"; exit 1; }
 
 # One level a shot in column 386 clears: colour 1 at (326, 30) and (356, 60).
 one_shot_level() {
@@ -26,7 +25,6 @@ sed 's/^kind: puzzle/kind: pipe/' "$levels/cold-caves.txt" > "$levels/wrong.txt"
 empty_highscores
 cp "$saves/groar.dat" "$work/groar.before"
 
-d() { for t in "$@"; do printf -- '--dump %s:%s ' "$t" "$work/d$t.json"; done; }
 # The game choice from the main menu, then "My Levels" at tick 80, then the steps given.
 run() {  # run TICKS STEP...
     local ticks=$1; shift

@@ -7,8 +7,6 @@
 # closing the window during it resumes it with the same opponent.
 set -euo pipefail
 source "$(dirname "$0")/common.bash"
-arr() { grep -o "\"$2\": \[null, -\?[0-9]*, -\?[0-9]*\]" "$work/$1.json" | grep -o '\[.*\]'; }
-rec() { od -An -td4 -j$((4 * $2)) -N4 "$work/res/saves/$1" | tr -d ' '; }
 
 # Main menu, "Spiel starten", "Puzzle-Match", the opponent button N times, "Level 1"; then the
 # person aims across the left field and clicks, until the end, and types a name.

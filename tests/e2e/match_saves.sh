@@ -10,48 +10,37 @@ write_level "$work/res/Levelz/lvl0001two.lvl" 23:0 24:0
 # Level 2 keeps both players busy: stones far from the middle column.
 write_level "$work/res/Levelz/lvl0002two.lvl" 10:1 18:2 23:3
 
-cat > "$work/play.txt" <<'IN'
+clicks > "$work/play.txt" <<'IN'
 5 key escape
-30 move 400 350
-40 click
-60 move 400 470
-80 click
-100 move 400 310
-120 click
+30 at 400 350 40
+60 at 400 470 80
+100 at 400 310 120
 130 key space
 # level 2 from 467: player 2 moves the pointer over the right field; then Escape
 480 move 700 300
 500 key escape
 # main menu with seven buttons: "Spiel speichern" (y 385), slot 1 (y 320), a name, Return
-530 move 400 395
-531 click
-560 move 300 325
-561 click
+530 at 400 395
+560 at 300 325
 570 text m1
 580 key return
 590 key escape
 # "Spiel fortsetzen" (y 315)
-620 move 400 325
-621 click
+620 at 400 325
 # Escape, "Spiel laden" (y 420), slot 1
 650 key escape
-680 move 400 430
-681 click
-710 move 300 325
-711 click
+680 at 400 430
+710 at 300 325
 # the window is closed during the match
 760 close
 IN
-d() { echo "--dump $1:$work/d$1.json"; }
 "$bin" --res "$work/res" --seed 6 --ticks 800 --input "$work/play.txt" --no-draw \
-    $(d 499) $(d 501) $(d 622) $(d 712) $(d 759)
+    $(d 499 501 622 712 759)
 # The next start offers the match again; its first button resumes it.
 printf '5 key escape\n30 move 400 325\n40 click\n' > "$work/resume.txt"
 "$bin" --res "$work/res" --seed 9 --ticks 41 --input "$work/resume.txt" \
     --dump 30:"$work/menu.json" --dump 41:"$work/resumed.json" 2> "$work/err2.txt"
 
-arr() { grep -o "\"$2\": \[null, -\?[0-9]*, -\?[0-9]*\]" "$work/$1.json" | grep -o '\[.*\]'; }
-rec() { od -An -td4 -j$((4 * $2)) -N4 "$work/res/saves/$1" | tr -d ' '; }
 
 check "level 2 under way" "$(val d499 LevelNumber)" 2
 check "level 2 start scores" "$(arr d499 MatchScore)" "[null, 2150, 0]"

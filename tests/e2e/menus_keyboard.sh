@@ -27,9 +27,8 @@ cat > "$work/in.txt" <<'IN'
 166 key up
 168 key return
 IN
-d() { echo "--dump $1:$work/d$1.json"; }
 "$bin" --res "$work/res" --seed 5 --ticks 400 --input "$work/in.txt" --trace "$work/t.jsonl" \
-    $(d 27) $(d 29) $(d 53) $(d 55) $(d 119) $(d 121) $(d 157) $(d 167)
+    $(d 27 29 53 55 119 121 157 167)
 
 check "main menu" "$(val 27 ScreenId)" 2
 check "game choice after Return" "$(val 29 ScreenId)" 11
@@ -47,7 +46,7 @@ check "Return on Ende quits in that tick" "$(wc -l < "$work/t.jsonl")" 168
 
 # The next start offers it, and its first button resumes the very game.
 printf '5 key escape\n30 move 400 315\n40 click\n' > "$work/resume.txt"
-"$bin" --res "$work/res" --seed 9 --ticks 42 --input "$work/resume.txt" $(d 30) $(d 41) 2> "$work/err.txt"
+"$bin" --res "$work/res" --seed 9 --ticks 42 --input "$work/resume.txt" $(d 30 41) 2> "$work/err.txt"
 check "the next start waits with the game" "$(val 30 GameInProgress)" 2
 grep -qF '"text": "Spiel fortsetzen"' "$work/d30.json" || { echo "FAIL: no \"Spiel fortsetzen\""; exit 1; }
 check "resumed" "$(val 41 ScreenId)" 1
@@ -65,7 +64,7 @@ cat > "$work/tap.txt" <<'IN'
 80 keydown escape
 80 keyup escape
 IN
-"$bin" --res "$work/res" --seed 5 --ticks 81 --input "$work/tap.txt" $(d 40) $(d 41) $(d 80)
+"$bin" --res "$work/res" --seed 5 --ticks 81 --input "$work/tap.txt" $(d 40 41 80)
 check "a quick click opens the options" "$(val 40 ScreenId)" 8
 check "and is released after the tick" "$(val 41 MouseButtonDown)" 0
 check "a quick Escape leaves them" "$(val 80 ScreenId)" 2

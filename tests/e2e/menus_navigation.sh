@@ -5,49 +5,36 @@ set -euo pipefail
 source "$(dirname "$0")/common.bash"
 cp -r "$res" "$work/res"
 
-cat > "$work/in.txt" <<'IN'
+clicks > "$work/in.txt" <<'IN'
 # main menu (203): help menu
-225 move 400 465
-226 click
+225 at 400 465
 # help menu (227): game help, then ">>>>" twice
-250 move 400 355
-251 click
-275 move 685 570
-276 click
+250 at 400 355
+275 at 685 570
 290 click
 300 key escape
 # help menu (301): info, then Escape held for two ticks: help menu, main menu
-325 move 400 455
-326 click
+325 at 400 455
 350 keydown escape
 352 keyup escape
 # main menu (352): game choice, start level, back twice with Escape
-375 move 400 345
-376 click
-400 move 400 465
-401 click
+375 at 400 345
+400 at 400 465
 425 key escape
 430 key escape
 # main menu (431): help menu, highscores, ">>>>" to the match table, back with the button
-455 move 400 465
-456 click
-480 move 400 405
-481 click
-505 move 665 420
-506 click
+455 at 400 465
+480 at 400 405
+505 at 665 420
 520 click
 530 click
-545 move 400 545
-546 click
+545 at 400 545
 550 key escape
 # main menu (551): options and back with its button
-575 move 400 425
-576 click
-600 move 400 505
-601 click
+575 at 400 425
+600 at 400 505
 IN
 
-field() { grep -o "\"$2\": [0-9-]*" "$1" | head -1 | grep -o '[0-9-]*$'; }
 
 for lang in 1 2; do
     rm -rf "$work/res/saves"; mkdir "$work/res/saves"
@@ -59,11 +46,11 @@ for lang in 1 2; do
     "$bin" --res "$work/res" --seed 1 --ticks 620 --input "$work/in.txt" "${dumps[@]}"
     d() { echo "$work/$lang-$1.json"; }
     pick() { if [ "$lang" = 1 ]; then echo "$1"; else echo "$2"; fi; }
-    check "language $lang" "$(field "$(d 240)" Language)" "$lang"
+    check "language $lang" "$(val "$(d 240)" Language)" "$lang"
     expect=(240:5 260:4 295:4 300:5 340:3 350:5 351:2 390:11 410:25 425:11 430:2 490:9 531:9
             547:5 550:2 590:8 602:2)
     for e in "${expect[@]}"; do
-        check "screen at tick ${e%%:*} (language $lang)" "$(field "$(d "${e%%:*}")" ScreenId)" "${e##*:}"
+        check "screen at tick ${e%%:*} (language $lang)" "$(val "$(d "${e%%:*}")" ScreenId)" "${e##*:}"
     done
     has "$(d 240)" "\"text\": \"$(pick 'Hilfe, Sieger' 'Help, Credits')\""
     has "$(d 260)" "\"text\": \"$(pick 'Hilfe - Seite1' 'Help - Page1')\""
@@ -73,7 +60,7 @@ for lang in 1 2; do
     has "$(d 410)" '"text": "Level 43"'
     has "$(d 490)" "\"text\": \"$(pick 'Endlos-Einzel' 'Endless-Single')\""
     has "$(d 531)" '"text": "Puzzle-Match"'
-    check "highscore page" "$(field "$(d 531)" PageNumber)" 4
+    check "highscore page" "$(val "$(d 531)" PageNumber)" 4
     has "$(d 590)" "\"text\": \"$(pick 'Sprache Deutsch' 'Language English')\""
 done
 echo "menus_navigation: ok"

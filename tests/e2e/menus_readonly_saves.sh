@@ -6,13 +6,11 @@ source "$(dirname "$0")/common.bash"
 cp -r "$res" "$work/res"
 rm -rf "$work/res/saves"; echo "not a folder" > "$work/res/saves"
 
-cat > "$work/in.txt" <<'IN'
+clicks > "$work/in.txt" <<'IN'
 # into the options and back, then "Ende"
-225 move 400 425
-226 click
+225 at 400 425
 260 key escape
-290 move 400 505
-291 click
+290 at 400 505
 IN
 set +e
 "$bin" --res "$work/res" --seed 1 --ticks 400 --input "$work/in.txt" \
@@ -21,12 +19,11 @@ set +e
 status=$?
 set -e
 
-field() { grep -o "\"$2\": [0-9-]*" "$1" | head -1 | grep -o '[0-9-]*$'; }
 
 check "exit status" "$status" 0
-check "options reached" "$(field "$work/d250.json" ScreenId)" 8
-check "main menu after Escape" "$(field "$work/d280.json" ScreenId)" 2
-check "quit from the menu" "$(field "$work/d291.json" QuitRequested)" 1
+check "options reached" "$(val 250 ScreenId)" 8
+check "main menu after Escape" "$(val 280 ScreenId)" 2
+check "quit from the menu" "$(val 291 QuitRequested)" 1
 check "messages" "$(grep -c '^message:' "$work/err.txt")" 1
 check "saves untouched" "$(cat "$work/res/saves")" "not a folder"
 echo "menus_readonly_saves: ok"

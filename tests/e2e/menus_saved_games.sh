@@ -6,44 +6,36 @@ set -euo pipefail
 source "$(dirname "$0")/common.bash"
 fresh_res
 
-cat > "$work/in.txt" <<'IN'
+clicks > "$work/in.txt" <<'IN'
 # main menu (203): start a game, Endless
-225 move 400 345
-226 click
-250 move 400 345
-251 click
+225 at 400 345
+250 at 400 345
 # leave the game: the main menu with seven buttons from 301
 300 key escape
 # "Spiel speichern", then slot 3 (row y 370), a name and Return
-325 move 400 390
-326 click
-340 move 400 375
-341 click
+325 at 400 390
+340 at 400 375
 345 text Xy1!
 350 key return
 # typing after the save changes nothing
 352 text zz
 # back to the main menu (361), "Spiel laden" (386), slot 3
-360 move 400 530
-361 click
-385 move 400 425
-386 click
-395 move 400 375
-396 click
+360 at 400 530
+385 at 400 425
+395 at 400 375
 IN
 dumps=()
 for t in 310 345 351 370 390 397; do dumps+=(--dump "$t:$work/d$t.json"); done
 "$bin" --res "$work/res" --seed 1 --ticks 420 --input "$work/in.txt" "${dumps[@]}"
 
-field() { grep -o "\"$2\": [0-9-]*" "$1" | head -1 | grep -o '[0-9-]*$'; }
 bytes() { od -An -tx1 -v "$1" | tr -s ' \n' ' '; }
 
-check "main menu over the game" "$(field "$work/d310.json" ScreenId)" 2
-check "game left" "$(field "$work/d310.json" GameInProgress)" 2
+check "main menu over the game" "$(val 310 ScreenId)" 2
+check "game left" "$(val 310 GameInProgress)" 2
 has "$work/d310.json" '"text": "Spiel speichern"'
-check "save screen" "$(field "$work/d345.json" ScreenId)" 24
+check "save screen" "$(val 345 ScreenId)" 24
 has "$work/d345.json" '"text": "Ok"'
-check "after Return" "$(field "$work/d351.json" ScreenId)" 24
+check "after Return" "$(val 351 ScreenId)" 24
 has "$work/d351.json" '"text": "Zurück"'
 has "$work/d351.json" '"text": "Das Spiel ist gespeichert."'
 grep -qF 'gespeichert.' "$work/d345.json" && { echo "FAIL: saved before Return"; exit 1; }
@@ -55,20 +47,18 @@ check "slot 3 record" "$(dd if="$work/res/saves/names.dat" bs=1 skip=60 count=20
     " 03 78 79 31 00 00 00 00 00 00 00 00 01 00 00 00 01 00 00 00 "
 check "slot 1 record" "$(dd if="$work/res/saves/names.dat" bs=1 skip=20 count=7 2>/dev/null)" \
     "$(printf '\006noname')"
-check "back in the main menu" "$(field "$work/d370.json" ScreenId)" 2
-check "load screen" "$(field "$work/d390.json" ScreenId)" 23
+check "back in the main menu" "$(val 370 ScreenId)" 2
+check "load screen" "$(val 390 ScreenId)" 23
 has "$work/d390.json" '"text": "xy1"'
 has "$work/d390.json" '"text": "Endlos 1"'
 has "$work/d390.json" '"text": "------ 0"'
-check "loaded game" "$(field "$work/d397.json" ScreenId)" 1
-check "loaded game resets the paused one" "$(field "$work/d397.json" GameInProgress)" 1
+check "loaded game" "$(val 397 ScreenId)" 1
+check "loaded game resets the paused one" "$(val 397 GameInProgress)" 1
 
 # Closing the window over the paused game writes ave.dat and the slot list read in this run.
-cat > "$work/close.txt" <<'IN'
-225 move 400 345
-226 click
-250 move 400 345
-251 click
+clicks > "$work/close.txt" <<'IN'
+225 at 400 345
+250 at 400 345
 300 key escape
 320 close
 IN

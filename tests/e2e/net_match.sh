@@ -25,11 +25,9 @@ cat > "$work/host.txt" <<'IN'
 1150 key space
 1520 key space
 IN
-cat > "$work/guest.txt" <<'IN'
-390 move 620 300
-400 click
-1200 move 650 300
-1250 click
+clicks > "$work/guest.txt" <<'IN'
+390 at 620 300 400
+1200 at 650 300 1250
 IN
 port=$((27600 + $$ % 300))
 fail() { echo "FAIL: $*"; for f in "$work"/*.err; do echo "== $f"; cat "$f"; done; exit 1; }

@@ -14,55 +14,39 @@ empty_highscores
 write_level "$work/res/Levelz/pipelev1.lvl" 11:6 13:7
 write_level "$work/res/Levelz/pipelev2.lvl" 11:6 16:7
 
-cat > "$work/input.txt" <<'IN'
+clicks > "$work/input.txt" <<'IN'
 5 key escape
 # "Spiel starten", then "Pipe"
-30 move 400 350
-40 click
-60 move 400 430
-80 click
+30 at 400 350 40
+60 at 400 430 80
 # the column's first row (falling straight), fired at x 185; the second (rising) at 245;
 # the fourth (upward bend) at 215, which comes to rest between and below the two
-100 move 40 57
-101 click
-110 move 185 300
-111 click
-160 move 40 127
-161 click
-170 move 245 300
-171 click
-220 move 40 267
-221 click
-230 move 215 300
-231 click
+100 at 40 57
+110 at 185 300
+160 at 40 127
+170 at 245 300
+220 at 40 267
+230 at 215 300
 # "Los!"
-280 move 750 405
-281 click
+280 at 750 405
 # level 2 from tick 599: Escape, "Spiel speichern", slot 1 named "pipe"
 650 key escape
-680 move 400 395
-681 click
-700 move 400 330
-701 click
+680 at 400 395
+700 at 400 330
 710 text pipe
 720 key return
 730 key escape
 # "Spiel laden", slot 1
-760 move 400 430
-761 click
-790 move 400 330
-791 click
+760 at 400 430
+790 at 400 330
 # "Los!" on a field without pipes; fire once the messages ask for it
-830 move 750 405
-831 click
+830 at 750 405
 1000 key space
 1020 text Rohr
 1030 key return
 IN
-d() { echo "--dump $1:$work/d$1.json"; }
 "$bin" --res "$work/res" --seed 3 --ticks 1040 --input "$work/input.txt" --no-draw \
-    $(d 81) $(d 275) $(d 282) $(d 300) $(d 360) $(d 500) $(d 599) $(d 790) $(d 792) $(d 840) \
-    $(d 970) $(d 1001) $(d 1035) --trace "$work/trace.jsonl"
+    $(d 81 275 282 300 360 500 599 790 792 840 970 1001 1035) --trace "$work/trace.jsonl"
 
 lacks() { ! grep -qF -- "$2" "$work/d$1.json" || { echo "FAIL: tick $1 has $2"; exit 1; }; }
 

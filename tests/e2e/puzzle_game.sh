@@ -13,29 +13,23 @@ write_level "$work/res/Levelz/lvl001.lvl" 14:0 24:0
 write_level "$work/res/Levelz/lvl002.lvl" 14:1 24:2 26:3
 [ "$(stat -c %s "$work/res/Levelz/lvl001.lvl")" = 1768 ] || { echo "FAIL: level size"; exit 1; }
 
-cat > "$work/input.txt" <<'IN'
+clicks > "$work/input.txt" <<'IN'
 5 key escape
 # main menu: "Spiel starten", then the game choice: "Puzzle"
-30 move 400 350
-40 click
-60 move 400 390
-80 click
-100 move 390 300
-120 click
+30 at 400 350 40
+60 at 400 390 80
+100 at 390 300 120
 # level 2 is running from tick 459: leave it and resume it
 480 key escape
-500 move 400 326
-520 click
+500 at 400 326 520
 # after the time is up: fire, then a name for the highscore table
 2900 key space
 2950 text Rhombus
 2960 key return
 2980 key escape
 IN
-d() { echo "--dump $1:$work/d$1.json"; }
 "$bin" --res "$work/res" --seed 3 --ticks 3000 --input "$work/input.txt" \
-    $(d 81) $(d 159) $(d 160) $(d 238) $(d 239) $(d 240) $(d 459) $(d 481) $(d 521) $(d 2899) $(d 2901) \
-    $(d 2975) --shot 160:"$work/explosion.png" --shot 250:"$work/bonus.png" \
+    $(d 81 159 160 238 239 240 459 481 521 2899 2901 2975) --shot 160:"$work/explosion.png" --shot 250:"$work/bonus.png" \
     --trace "$work/trace.jsonl"
 
 

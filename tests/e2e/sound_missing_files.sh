@@ -7,13 +7,10 @@ rm "$work/res/Musik/vi02.mp3" "$work/res/waves/tast2.wav"
 
 # The menu tune starts with the main menu (tick 203) and again after the options; every click
 # on a button asks for tast2.wav.
-cat > "$work/in.txt" <<'IN'
-225 move 400 420
-226 click
-250 move 400 500
-251 click
-280 move 400 420
-281 click
+clicks > "$work/in.txt" <<'IN'
+225 at 400 420
+250 at 400 500
+280 at 400 420
 IN
 "$bin" --res "$work/res" --seed 1 --ticks 320 --input "$work/in.txt" \
     --dump "300:$work/d300.json" 2> "$work/err.txt"
@@ -21,6 +18,7 @@ IN
 check "tune named once" "$(grep -c 'tune ".*/Musik/vi02.mp3" is missing' "$work/err.txt")" 1
 check "wave named once" "$(grep -c 'wave ".*/waves/tast2.wav" is missing' "$work/err.txt")" 1
 check "lines on stderr" "$(wc -l < "$work/err.txt")" 2
+check "the tune fades in though missing" "$(val 300 volume)" 99
 check "options reached again" "$(grep -o '"ScreenId": [0-9]*' "$work/d300.json" | head -1)" \
     '"ScreenId": 8'
 echo "sound_missing_files: ok"

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # The runner shows nothing on tick 1, the splash from start-up on tick 2, and the main menu once
-# the splash has had its 200 ticks; Escape ends the splash at once.
+# the splash has had its 200 ticks, its tune starting at volume 0 and fading in by exactly 1 per
+# tick up to the music setting; Escape ends the splash at once.
 set -euo pipefail
 source "$(dirname "$0")/common.bash"
 fresh_res
 
-"$bin" --res "$work/res" --seed 7 --ticks 203 --dump 1:"$work/d1.json" --dump 2:"$work/d2.json" \
-    --dump 3:"$work/d3.json" --dump 201:"$work/d201.json" --dump 202:"$work/d202.json" \
-    --shot 50:"$work/splash.png" --trace "$work/trace.jsonl"
+dumps=()
+for t in 1 2 3 201 202 203 251 301 302; do dumps+=(--dump "$t:$work/d$t.json"); done
+"$bin" --res "$work/res" --seed 7 --ticks 302 "${dumps[@]}" --shot 50:"$work/splash.png" \
+    --trace "$work/trace.jsonl"
 
 screen() { grep -o '"ScreenId": [0-9]*' "$1" | grep -o '[0-9]*$'; }
 check "after tick 1" "$(screen "$work/d1.json")" 0
@@ -15,8 +17,15 @@ check "after tick 2" "$(screen "$work/d2.json")" 36
 check "after tick 3" "$(screen "$work/d3.json")" 36
 check "after tick 201" "$(screen "$work/d201.json")" 36
 check "after tick 202" "$(screen "$work/d202.json")" 2
-check "trace lines" "$(wc -l < "$work/trace.jsonl")" 203
-grep -q '"file": "res\\\\Musik\\\\vi02.mp3"' "$work/d202.json" || { echo "FAIL: menu music"; exit 1; }
+check "trace lines" "$(wc -l < "$work/trace.jsonl")" 302
+music() { grep -o '"Music": {[^}]*}' "$work/d$1.json"; }
+music 201 | grep -q '"playing": false' || { echo "FAIL: music during the splash"; exit 1; }
+music 202 | grep -q '"file": "res\\\\Musik\\\\vi02.mp3", "volume": 1, "playing": true' ||
+    { echo "FAIL: menu music: $(music 202)"; exit 1; }
+# Started at 0 in tick 202, whose own music step already raised it by one.
+for e in 203:2 251:50 301:100 302:100; do
+    check "volume after tick ${e%:*}" "$(music "${e%:*}" | grep -o '"volume": [0-9-]*' | grep -o '[0-9-]*$')" "${e#*:}"
+done
 [ -s "$work/splash.png" ] || { echo "FAIL: no screenshot"; exit 1; }
 
 printf '20 key escape\n' > "$work/esc.txt"

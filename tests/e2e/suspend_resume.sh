@@ -17,20 +17,14 @@ le32() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $((($1 >> 8) & 
 [ "$(stat -c %s "$work/res/saves/names.dat")" = 160 ] || { echo "FAIL: names.dat size"; exit 1; }
 
 # Run 1: "Spiel laden", slot 1, a few shots, then the window's close button.
-cat > "$work/play.txt" <<'IN'
+clicks > "$work/play.txt" <<'IN'
 5 key escape
-30 move 400 380
-40 click
-60 move 400 330
-80 click
-120 move 300 300
-130 click
-200 move 420 300
-210 click
-260 move 240 300
-270 click
-330 move 500 300
-340 click
+30 at 400 380 40
+60 at 400 330 80
+120 at 300 300 130
+200 at 420 300 210
+260 at 240 300 270
+330 at 500 300 340
 400 close
 IN
 "$bin" --res "$work/res" --seed 5 --ticks 1000 --input "$work/play.txt" \

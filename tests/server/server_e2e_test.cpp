@@ -127,23 +127,24 @@ class ServerTestBase : public ::testing::Test {
     // key past the notice: the game is over. The replay the runner keeps of it, and the score
     // its game ended with.
     std::pair<std::string, int> PlayPuzzle(std::uint64_t seed) {
-        std::ostringstream script;
-        for (int t = 120, i = 0; t < 2400; t += 41 + (i * 13) % 20, ++i)
-            script << t << " move " << 60 + (i * 37) % 560 << " " << 150 + (i * 53) % 150 << "\n"
-                   << t + 10 << " click\n";
         // Past the time-up notice: a shot that won time runs the clock on to 4000 at most.
-        script << "2900 key space\n3500 key space\n4500 key space\n6000 key space\n";
-        return Play(seed, 390, script.str());
+        return Play(
+            seed, 390,
+            Shots(2400) + "2900 key space\n3500 key space\n4500 key space\n6000 key space\n");
     }
 
     // An Endless game from the main menu: shots across the field until the stones come down.
     std::pair<std::string, int> PlayEndless(std::uint64_t seed) {
+        return Play(seed, 350, Shots(7000) + "7200 key space\n7600 key space\n8000 key space\n");
+    }
+
+    // Shots across the field from tick 120 until `until`.
+    static std::string Shots(int until) {
         std::ostringstream script;
-        for (int t = 120, i = 0; t < 7000; t += 41 + (i * 13) % 20, ++i)
+        for (int t = 120, i = 0; t < until; t += 41 + (i * 13) % 20, ++i)
             script << t << " move " << 60 + (i * 37) % 560 << " " << 150 + (i * 53) % 150 << "\n"
                    << t + 10 << " click\n";
-        script << "7200 key space\n7600 key space\n8000 key space\n";
-        return Play(seed, 350, script.str());
+        return script.str();
     }
 
     // A game of the mode whose row on the game choice is at `modeY`, started from the main menu

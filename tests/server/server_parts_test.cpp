@@ -80,17 +80,25 @@ TEST(SignedRequest, RefusedOutsideTheTimeWindowAndMalformedHeaders) {
     EXPECT_FALSE(CheckSignedRequest(upperKey, 5000).ok);
 }
 
-TEST(Ticket, ReadsBackOnlyUnchangedAndSignedByTheServer) {
-    const KeyPair server = NewKeyPair();
+// A ticket of the mode as the server signs it.
+Ticket SignedTicket(const KeyPair& server, int mode, const char* day = "") {
     Ticket t;
     t.id = std::string(32, 'c');
-    t.mode = 2;
+    t.mode = mode;
     t.seed = 4000000000u;
     t.version = "1.0.0";
     t.levels = 0xd1505298d4dda157ull;
     t.issued = 1234;
     t.key = std::string(64, 'd');
+    t.day = day;
+    t.practice = *day != 0;
     t.signature = Sign(server.secret, TicketText(t));
+    return t;
+}
+
+TEST(Ticket, ReadsBackOnlyUnchangedAndSignedByTheServer) {
+    const KeyPair server = NewKeyPair();
+    const Ticket t = SignedTicket(server, 2);
     Ticket back;
     std::string why;
     ASSERT_TRUE(ReadTicket(TicketJson(t), server.pub, back, why)) << why;
@@ -117,17 +125,7 @@ TEST(Ticket, ReadsBackOnlyUnchangedAndSignedByTheServer) {
 // daily one.
 TEST(Ticket, TheDailyChallengesDayAndPracticeAreSigned) {
     const KeyPair server = NewKeyPair();
-    Ticket t;
-    t.id = std::string(32, 'c');
-    t.mode = 1;
-    t.seed = 77;
-    t.version = "1.0.0";
-    t.levels = 5;
-    t.issued = 1234;
-    t.key = std::string(64, 'd');
-    t.day = "2026-12-08";
-    t.practice = true;
-    t.signature = Sign(server.secret, TicketText(t));
+    const Ticket t = SignedTicket(server, 1, "2026-12-08");
     Ticket back;
     std::string why;
     ASSERT_TRUE(ReadTicket(TicketJson(t), server.pub, back, why)) << why;

@@ -223,12 +223,4 @@ TEST(Font, LaterLinesGiveOneBoxPerCharacter) {
     }
 }
 
-TEST(Font, LineMatchesTheGeneratorsTable) {
-    const LoadedFont f = ReadFont();
-    ASSERT_EQ(f.chars.size(), assetgen::kFontLine.size());
-    for (size_t i = 0; i < f.chars.size(); ++i) {
-        EXPECT_EQ(f.chars[i], assetgen::ToCp1252(assetgen::kFontLine[i])) << i;
-    }
-}
-
 }  // namespace

@@ -15,15 +15,6 @@ using assetgen::Key;
 using assetgen::KeyColour;
 using assetgen::SheetLayout;
 
-class PictureFile : public ::testing::TestWithParam<SheetLayout> {};
-
-TEST_P(PictureFile, HasTheSheetSizeOfItsCells) {
-    const SheetLayout& p = GetParam();
-    const Surface s = LoadResPicture(p.name);
-    EXPECT_EQ(s.width, p.Width());
-    EXPECT_EQ(s.height, p.Height());
-}
-
 // Keyed cells keep their corners transparent and are never blank (a blank cell would be a
 // frame or colour the sheet forgot to draw).
 class KeyedPictureFile : public ::testing::TestWithParam<SheetLayout> {};
@@ -72,8 +63,6 @@ std::vector<SheetLayout> KeyedPictures() {
     return keyed;
 }
 
-INSTANTIATE_TEST_SUITE_P(AllBitmaps, PictureFile, ::testing::ValuesIn(assetgen::kPictures),
-                         TestName);
 INSTANTIATE_TEST_SUITE_P(KeyedBitmaps, KeyedPictureFile, ::testing::ValuesIn(KeyedPictures()),
                          TestName);
 

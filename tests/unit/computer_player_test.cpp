@@ -185,26 +185,6 @@ INSTANTIATE_TEST_SUITE_P(
             2,
             700}));
 
-class ComputerClears : public ::testing::TestWithParam<int> {};
-
-// A field one shot clears: every strength clears it and wins the level against an idle person.
-TEST_P(ComputerClears, AFieldOneShotClears) {
-    CraftedRes res;
-    const Cells pair = {{LatticeCell(2, 4), {0, 0}}, {LatticeCell(2, 5), {0, 0}}};
-    res.Write("lvl0001two.lvl", pair);
-    res.Write("lvl0002two.lvl", pair);
-    ComputerGame cg(GetParam(), 1, 3, res.Dir());
-    int ticks = 0;
-    while (cg.g->play.LevelCleared == 0 && ticks < 2000) cg.Tick(), ++ticks;
-    EXPECT_EQ(cg.g->players[2].StonesLeft, 0);
-    cg.Tick();
-    EXPECT_EQ(cg.g->match.LevelsWon[2], 1);
-    EXPECT_EQ(cg.g->match.LevelsWon[1], 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(Strengths, ComputerClears,
-                         ::testing::Values(kComputerEasy, kComputerNormal, kComputerHard));
-
 class ComputerPause : public ::testing::TestWithParam<int> {};
 
 // From the tick it sees a loaded cannon to its click it takes its reaction and its pause to

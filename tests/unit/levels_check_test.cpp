@@ -55,6 +55,13 @@ void PrintTo(const Crafted& c, std::ostream* os) {
     *os << c.what;
 }
 
+std::string CraftedName(const ::testing::TestParamInfo<Crafted>& info) {
+    std::string n = info.param.what;
+    for (char& c : n)
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    return n;
+}
+
 }  // namespace
 
 class CraftedCheck : public ::testing::TestWithParam<Crafted> {};
@@ -133,12 +140,7 @@ INSTANTIATE_TEST_SUITE_P(
         Crafted{"stone beside the cannon's reach is reached from the inner side",
                 {{2, 0, '1'}},
                 nullptr}),
-    [](const ::testing::TestParamInfo<Crafted>& info) {
-        std::string n = info.param.what;
-        for (char& c : n)
-            if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-        return n;
-    });
+    CraftedName);
 
 // The match's lattice: 20 px, a ceiling of eight anchors, the bottom line at depth 350 (row 17),
 // the cannon reaching the columns x 40 .. 320 of the field's 0 .. 360.
@@ -172,12 +174,7 @@ INSTANTIATE_TEST_SUITE_P(
                 {{1, 4, '3'}, {3, 3, '#'}, {3, 4, '#'}, {3, 5, '#'}, {4, 4, '1'}},
                 "row 1 column 4: stone of colour 3 can never be cleared",
                 &kMatchLattice}),
-    [](const ::testing::TestParamInfo<Crafted>& info) {
-        std::string n = info.param.what;
-        for (char& c : n)
-            if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-        return n;
-    });
+    CraftedName);
 
 TEST(LevelCheck, CodesTheGameDoesNotBuildAreReported) {
     Level level = Make({{1, 4, '1'}});

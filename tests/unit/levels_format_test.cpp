@@ -95,21 +95,17 @@ std::string Grid(const std::vector<std::string>& rows) {
     return s;
 }
 
-const std::vector<std::string> kEmptyField = {
-    "|# # # # # # # # # #|", "| . . . . . . . . . |", "|. . . . . . . . . .|",
-    "| . . . . . . . . . |", "|. . . . . . . . . .|", "| . . . . . . . . . |",
-    "|. . . . . . . . . .|", "| . . . . . . . . . |", "|. . . . . . . . . .|",
-    "| . . . . . . . . . |", "|. . . . . . . . . .|", "| . . . . . . . . . |",
-    "|. . . . . . . . . .|", "| . . . . . . . . . |", "|. . . . . . . . . .|"};
-
+// The ceiling, then empty rows of nine and of ten.
 std::vector<std::string> FieldWith(std::vector<std::pair<int, std::string>> changes,
                                    int rows = 15) {
-    std::vector<std::string> f = kEmptyField;
+    std::vector<std::string> f = {"|# # # # # # # # # #|"};
     while (static_cast<int>(f.size()) < rows)
         f.push_back(f.size() % 2 ? "| . . . . . . . . . |" : "|. . . . . . . . . .|");
     for (auto& [row, text] : changes) f[row] = text;
     return f;
 }
+
+const std::vector<std::string> kEmptyField = FieldWith({});
 
 std::string Source(const std::vector<std::string>& field,
                    const std::vector<std::string>& extras = {}) {

@@ -54,6 +54,15 @@ bool Within(std::int64_t ms, Pump pump, Done done) {
     return false;
 }
 
+// Polls both sides of a handshake, `pump` between, until both are done; false after 30 s.
+template <typename Pump>
+bool BothDone(Handshake& a, Handshake& b, Pump pump) {
+    return Within(30'000, pump, [&] {
+        const auto x = a.Poll(NowMs()), y = b.Poll(NowMs());
+        return x == HandshakeStatus::Done && y == HandshakeStatus::Done;
+    });
+}
+
 HandshakeConfig Config(Role role, const std::string& version = "1.0.0",
                        const std::string& room = "", bool relay = false) {
     return HandshakeConfig{role, version, 0xAB, role == Role::Host ? "Host" : "Gast",
@@ -139,10 +148,7 @@ TEST(Loopback, TheRelayPairsByRoomCodeAndALateSpectatorWatchesTheSameMatch) {
         return relay->Core().Rooms() == 1;
     }));
     Handshake gs(guestLink, Config(Role::Guest, "1.0.0", "KXPWMN", true), NowMs());
-    ASSERT_TRUE(Within(30'000, pump, [&] {
-        const auto a = hs.Poll(NowMs()), b = gs.Poll(NowMs());
-        return a == HandshakeStatus::Done && b == HandshakeStatus::Done;
-    }));
+    ASSERT_TRUE(BothDone(hs, gs, pump));
     EXPECT_EQ(gs.PeerName(), "Host");
 
     // A spectator says hello at tick 60; the relay tells the host, which sends its state.
@@ -178,12 +184,7 @@ TEST(Loopback, ASpectatorWatchesADirectMatchAndOneOfAnotherVersionIsTurnedAway) 
     auto join = EnetTransport::Connect(kLoopback, port, &error);
     Handshake hs(*listen, Config(Role::Host), NowMs()), gs(*join, Config(Role::Guest), NowMs());
     hs.SetStart(Start{3, 1, 3});
-    ASSERT_TRUE(Within(
-        30'000, [] {},
-        [&] {
-            const auto a = hs.Poll(NowMs()), b = gs.Poll(NowMs());
-            return a == HandshakeStatus::Done && b == HandshakeStatus::Done;
-        }));
+    ASSERT_TRUE(BothDone(hs, gs, [] {}));
     auto watch = EnetTransport::Connect(kLoopback, port, &error);
     auto stranger = EnetTransport::Connect(kLoopback, port, &error);
     bool said = false;
@@ -314,10 +315,7 @@ TEST(Loopback, TheRelaySurvivesAFloodWithinItsBoundsAndStillPairs) {
         hs.Poll(NowMs());
         return relay->Core().Rooms() >= 1;
     }));
-    EXPECT_TRUE(Within(30'000, pump, [&] {
-        const auto a = hs.Poll(NowMs()), b = gs.Poll(NowMs());
-        return a == HandshakeStatus::Done && b == HandshakeStatus::Done;
-    }));
+    EXPECT_TRUE(BothDone(hs, gs, pump));
 }
 
 // Strangers from one loopback address: ENet clients that connect and then never say a word, or
@@ -560,10 +558,7 @@ TEST(Loopback, GuessingRoomCodesIsSlowAndNeverEndsTheHostsWait) {
 
     RelayLink guestLink(EnetTransport::Connect(kLoopback, port, &error), Role::Guest);
     Handshake gs(guestLink, Config(Role::Guest, "1.0.0", "KXPWMN", true), NowMs());
-    EXPECT_TRUE(Within(30'000, pump, [&] {
-        const auto a = hs.Poll(NowMs()), b = gs.Poll(NowMs());
-        return a == HandshakeStatus::Done && b == HandshakeStatus::Done;
-    }));
+    EXPECT_TRUE(BothDone(hs, gs, pump));
 }
 
 // A direct host: a guest of another version is refused, one that says hello and vanishes
@@ -624,12 +619,7 @@ TEST(Loopback, ADirectHostRefusesAGuestOfAnotherVersionAndWaitsForTheRightOne) {
     EXPECT_EQ(hs.Poll(NowMs()), HandshakeStatus::Working);
     auto right = EnetTransport::Connect(kLoopback, port, &error);
     Handshake gs(*right, Config(Role::Guest), NowMs());
-    EXPECT_TRUE(Within(
-        30'000, [] {},
-        [&] {
-            const auto a = hs.Poll(NowMs()), b = gs.Poll(NowMs());
-            return a == HandshakeStatus::Done && b == HandshakeStatus::Done;
-        }));
+    EXPECT_TRUE(BothDone(hs, gs, [] {}));
 }
 
 }  // namespace

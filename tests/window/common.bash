@@ -217,6 +217,10 @@ window_pixel() {
     [ -n "$w" ] && "$work/window-pixel" "$w" "$1" "$2" 2>/dev/null || true
 }
 
+# click X Y: a press held for a few ticks, as a player's; click_at X Y: a quick one.
+click() { xdotool mousemove --window "$window" "$1" "$2" mousedown 1 sleep 0.1 mouseup 1; }
+click_at() { xdotool mousemove --window "$window" "$1" "$2" click 1; }
+
 saves() { echo "$work/data/rhombulus2/saves"; }
 
 # settings_bytes: the settings file as hex bytes separated by single spaces.

@@ -37,7 +37,6 @@ echo "2 2 0 1 edited.r2replay" >> "$data/saves/groar-replays.txt"
 
 build_pixel_tool
 pixel() { "$work/window-pixel" "$window" "$1" "$2"; }
-click() { xdotool mousemove --window "$window" "$1" "$2" mousedown 1 sleep 0.1 mouseup 1; }
 # The marks beside the scores of places 1 and 2 (rows 25 px apart from y 312).
 verified_mark() { [ "$(pixel 548 321)" = 28963c ]; }
 wait_marks() {  # wait_marks TENTHS

@@ -15,7 +15,6 @@ mkdir -p "$(saves)"
 printf '\0\0\0\0\2\0\0\0' > "$(saves)/opponent.dat"
 
 LANG=en_US.UTF-8 start_game --record "$work/recording.txt"
-click() { xdotool mousemove --window "$window" "$1" "$2" mousedown 1 sleep 0.1 mouseup 1; }
 wait_screen 2
 click 400 350; wait_screen 11   # "Start game"
 click 400 470; wait_screen 25   # "Puzzle-Match"

@@ -18,7 +18,6 @@ start_display 1024x768
 clicks=20
 if [ -n "${RHOMBULUS_SLOW_BUILD:-}" ]; then clicks=8; fi
 LANG=en_US.UTF-8 start_game
-click_at() { xdotool mousemove --window "$window" "$1" "$2" click 1; }
 wait_screen 36 5
 xdotool mousemove --window "$window" 400 200 key Escape
 wait_screen 2

@@ -10,7 +10,6 @@ start_server "$1" "$2"
 start_display 1024x768
 
 LANG=en_US.UTF-8 start_game --server "http://127.0.0.1:$port"
-click_at() { xdotool mousemove --window "$window" "$1" "$2" click 1; }
 wait_screen 36 5
 xdotool mousemove --window "$window" 400 200 key Escape
 wait_screen 2

@@ -24,7 +24,6 @@ XDG_CONFIG_HOME=$work/player "$headless" --res "$work/replay-res" --input "$work
 build_pixel_tool
 start_display 800x600
 LANG=en_US.UTF-8 start_game --server "http://127.0.0.1:$port"
-click() { xdotool mousemove --window "$window" "$1" "$2" mousedown 1 sleep 0.1 mouseup 1; }
 wait_screen 2
 click 400 350; wait_screen 11     # the game choice
 click 533 508; wait_screen 31     # "Online"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # SIGTERM and SIGINT end the game at any point: a second copy refused while its "already
 # running" box is up ends at once; during a Puzzle game SIGTERM saves and quits exactly as the
-# close button does (the recording ends with the close and replays to the same files), and
-# SIGINT in the main menu likewise. Without a sound device the game says so and plays on.
+# close button does (the recording ends with the close and replays headless to the same files:
+# the window's game is the recording's), and SIGINT in the main menu likewise. Without a sound
+# device the game says so and plays on.
 set -euo pipefail
 work=$(mktemp -d)
 source "$(dirname "$0")/common.bash"
@@ -14,7 +15,6 @@ set -m
 
 # A Puzzle game, then SIGTERM.
 LANG=en_US.UTF-8 start_game --record "$work/recording.txt"
-click() { xdotool mousemove --window "$window" "$1" "$2" mousedown 1 sleep 0.1 mouseup 1; }
 wait_screen 2
 click 400 350; wait_screen 11   # "Start game"
 click 400 395; wait_screen 1    # "Puzzle": level 1
@@ -47,12 +47,13 @@ kill -TERM "$game_pid"
 wait_game 300 || fail "SIGTERM did not end the game"
 [ "$status" = 0 ] || fail "exit status $status after SIGTERM"
 rec=$work/recording.txt
+head -1 "$rec" | grep -q '^# seed [0-9]*$' || fail "no seed line: $(head -3 "$rec")"
 tail -1 "$rec" | grep -q ' close$' || fail "the recording does not end with the close"
 [ -s "$(saves)/suspend.dat" ] || fail "SIGTERM left no snapshot of the game"
 [ -s "$(saves)/ave.dat" ] || fail "SIGTERM left no saved game"
 "$headless" --res "$work/replay-res" --input "$rec" --no-draw > "$work/replay.txt" 2>&1 ||
     { cat "$work/replay.txt"; fail "the replay failed"; }
-for f in suspend.dat settings.dat ave.dat; do
+for f in suspend.dat settings.dat ave.dat groar.dat; do
     cmp "$(saves)/$f" "$work/replay-res/saves/$f" || fail "$f differs from the close button's"
 done
 
