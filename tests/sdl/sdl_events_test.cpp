@@ -5,12 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include "core/level_format.h"
 #include "core/state_io.h"
 #include "menus/buttons.h"
-#include "menus/highscores.h"
 #include "menus/transitions.h"
 #include "sdl_game.h"
 #include "shell/frame_loop.h"
@@ -109,47 +106,6 @@ TEST_F(SdlWindow, KeyboardWalksTheMenusAndATapIsSeen) {
     EXPECT_EQ(game_->input.PauseKeyFrames, 0);
 }
 
-// What an input method commits arrives as one UTF-8 text; the name takes each letter the font
-// draws, kept small, and leaves out the rest.
-TEST_F(SdlWindow, TextInputTypesTheNameCharacterByCharacter) {
-    game_->play.GameMode = 1;
-    CheckHighscore(*game_, 75000);
-    Tick();
-    ASSERT_EQ(game_->shell.ScreenId, kScreenNewChampion);
-    SDL_Event e{};
-    e.type = SDL_TEXTINPUT;
-    SDL_strlcpy(e.text.text, "\u00C9l\u00E8ve!", sizeof e.text.text);  // Élève!
-    SDL_PushEvent(&e);
-    Tick();
-    EXPECT_EQ(game_->menus.TypedName, "\u00E9l\u00E8ve");
-    EXPECT_EQ(game_->menus.TypedCount, 5);
-}
-
-TEST_F(SdlWindow, ResizingFitsThePictureAndTheGameGoesOn) {
-    SDL_SetWindowSize(platform_->Window(), 1700, 1300);
-    SDL_Event e{};
-    e.type = SDL_WINDOWEVENT;
-    e.window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
-    e.window.windowID = SDL_GetWindowID(platform_->Window());
-    e.window.data1 = 1700;
-    e.window.data2 = 1300;
-    SDL_PushEvent(&e);
-    Tick(20);
-    EXPECT_FALSE(game_->session.WindowClosed);
-    EXPECT_EQ(game_->shell.QuitRequested, 0);
-    EXPECT_EQ(platform_->Fit().factor, 2);
-    // The pointer arrives in picture pixels.
-    SDL_Event m{};
-    m.type = SDL_MOUSEMOTION;
-    m.motion.windowID = e.window.windowID;
-    m.motion.x = platform_->Fit().x + 800;
-    m.motion.y = platform_->Fit().y + 601;
-    SDL_PushEvent(&m);
-    Tick();
-    EXPECT_EQ(game_->input.MouseX, 400);
-    EXPECT_EQ(game_->input.MouseY, 300);
-}
-
 TEST_F(SdlWindow, PadWalksPressesAndLeavesLikeTheKeyboard) {
     SDL_Joystick* j = AttachPad();
     ASSERT_NE(j, nullptr);
@@ -233,35 +189,6 @@ TEST_F(SdlWindow, OnTheEditorThePadAndTheKeysWorkTheCursor) {
     Tick();
     EXPECT_EQ(game_->shell.ScreenId, kScreenGameChoice);
     SDL_JoystickClose(j);
-}
-
-// What the window shows is the game's picture pixel for pixel: at 1x, and at 2x in a window
-// resized to hold twice the picture, centred on black.
-TEST_F(SdlWindow, WindowShowsThePictureAtWholeFactorsPixelForPixel) {
-    ASSERT_EQ(platform_->PresentPath(), "window surface");
-    for (const auto& [w, h, factor] : {std::tuple{800, 600, 1}, std::tuple{1700, 1300, 2}}) {
-        SDL_SetWindowSize(platform_->Window(), w, h);
-        platform_->WindowSizeChanged();
-        Tick(3);
-        SDL_Surface* ws = SDL_GetWindowSurface(platform_->Window());
-        ASSERT_NE(ws, nullptr);
-        ASSERT_EQ(ws->w, w);
-        const int left = (w - 800 * factor) / 2;
-        const int top = (h - 600 * factor) / 2;
-        int wrong = 0;
-        for (int y = 0; y < ws->h; ++y) {
-            const auto* row = reinterpret_cast<const std::uint32_t*>(
-                static_cast<const std::uint8_t*>(ws->pixels) + y * ws->pitch);
-            for (int x = 0; x < ws->w; ++x) {
-                const int px = x - left, py = y - top;
-                const bool inside = px >= 0 && py >= 0 && px < 800 * factor && py < 600 * factor;
-                const std::uint32_t want =
-                    inside ? game_->backBuffer.At(px / factor, py / factor) : 0;
-                wrong += (row[x] & 0xFFFFFF) != want;
-            }
-        }
-        EXPECT_EQ(wrong, 0) << w << "x" << h;
-    }
 }
 
 TEST_F(SdlWindow, FocusLossStopsTheTicksUntilItComesBack) {

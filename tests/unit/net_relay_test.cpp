@@ -341,37 +341,6 @@ TEST(Relay, ManyAddressesGuessingAtOnceEachWaitTheLongest) {
     }
 }
 
-// An hour of guessing on a held clock, every address trying again the second its wait ends:
-// prints the codes looked at, for one address and for a thousand.
-TEST(Relay, AnHourOfGuessingFromOneAndFromAThousandAddresses) {
-    for (const int addresses : {1, 1000}) {
-        Relay r;
-        r.Join(kHost, HelloAs(Role::Host, "KXPWMN"), 0, 1);
-        PeerId id = 100;
-        for (std::int64_t now = 0; now < 3'600'000; now += 1000) {
-            for (int a = 0; a < addresses; ++a) {
-                const auto from = static_cast<AddressKey>(1000 + a);
-                if (r.core.CodeWaitMs(from, now) > 0) continue;
-                ASSERT_TRUE(r.core.Connect(id, from, now));
-                r.core.Receive(id, Channel::Session, Bytes(HelloAs(Role::Guest, RoomCodeFor(id))),
-                               now);
-                r.core.TakeActions();
-                ++id;
-            }
-            r.core.Tick(now);
-            r.core.TakeActions();
-        }
-        const auto looked = r.core.Counters().wrongCodes;
-        std::printf(
-            "[ figures ] %d addresses guessing for an hour: %llu codes looked at, "
-            "%.2f a second\n",
-            addresses, static_cast<unsigned long long>(looked),
-            static_cast<double>(looked) / 3600.0);
-        // Waits of 1, 2, 4 ... s up to 10 minutes: 10 in the first 17 minutes, then 6 an hour.
-        EXPECT_LE(looked, static_cast<std::uint64_t>(addresses) * 15 + 20);
-    }
-}
-
 struct MismatchCase {
     const char* what;
     Hello hello;
