@@ -52,15 +52,16 @@ bool UnpackReplayState(const std::string& hex, Simulation& into, std::string& wh
     bool old = false;
     if (!ReadStateBytes(bytes.data(), bytes.size(), StatePart::kWhole, *scratch, why)) {
         auto older = std::make_unique<Simulation>();
-        PlayerOwn own;
+        // On the heap: clang 14 crashes on this struct's default initialisers in a local.
+        auto own = std::make_unique<PlayerOwn>();
         std::string olderWhy;
-        old = ReadOldWholeStateBytes(bytes.data(), bytes.size(), *older, own, olderWhy);
+        old = ReadOldWholeStateBytes(bytes.data(), bytes.size(), *older, *own, olderWhy);
         if (!old) {
             why = "its state is not one of this game: " + why;
             return false;
         }
         scratch = std::move(older);
-        if (oldOwn != nullptr) *oldOwn = own;
+        if (oldOwn != nullptr) *oldOwn = *own;
     }
     if (oldForm != nullptr) *oldForm = old;
     into = *scratch;
