@@ -1,6 +1,7 @@
 #include "core/catalogue.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -20,11 +21,25 @@ bool Before(const CatalogueEntry& e, const char* context, const char* id) {
 const char* Translate(int language, const char* context, const char* id) {
     if (id == nullptr) return "";
     if (language < 1 || language > kLanguages) language = kLanguageEnglish;
+    // A screen looks up the same few texts every tick, mostly from the same literals: the entry
+    // found for an address is kept and checked against the text, which one comparison does
+    // (the search takes a dozen, each a cache miss in a tick after a sleep).
+    struct Found {
+        const char* id = nullptr;
+        const char* context = nullptr;
+        const CatalogueEntry* entry = nullptr;
+    };
+    thread_local Found found[64];
+    Found& f = found[(reinterpret_cast<std::uintptr_t>(id) >> 3) % 64];
+    if (f.id == id && f.context == context && std::strcmp(f.entry->id, id) == 0 &&
+        Compare(f.entry->context, context) == 0)
+        return f.entry->text[language];
     const CatalogueEntry* end = kCatalogue + kCatalogueSize;
     const CatalogueEntry* e = std::lower_bound(
         kCatalogue, end, 0,
         [&](const CatalogueEntry& entry, int) { return Before(entry, context, id); });
     if (e == end || Compare(e->context, context) != 0 || std::strcmp(e->id, id) != 0) return id;
+    f = Found{id, context, e};
     return e->text[language];
 }
 

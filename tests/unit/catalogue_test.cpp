@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -54,6 +55,18 @@ INSTANTIATE_TEST_SUITE_P(
         LookupCase{-5, "pipe", "Game starts again at Level 1", "Game starts again at Level 1"},
         LookupCase{3, nullptr, "Not a text of the game", "Not a text of the game"},
         LookupCase{3, nullptr, "", ""}));
+
+// A text handed over in a buffer that later holds another text, at the same address.
+TEST(Catalogue, ABufferUsedAgainForAnotherTextFindsTheOther) {
+    char buffer[32] = "Back";
+    EXPECT_STREQ(Translate(1, nullptr, buffer), "Zurück");
+    EXPECT_STREQ(Translate(1, nullptr, buffer), "Zurück");
+    std::snprintf(buffer, sizeof buffer, "%s", "Highscores");
+    EXPECT_STREQ(Translate(1, "highscores title", buffer), "Sieger");
+    EXPECT_STREQ(Translate(1, "help menu button", buffer), "Siegertabelle");
+    std::snprintf(buffer, sizeof buffer, "%s", "Not a text of the game");
+    EXPECT_STREQ(Translate(1, "help menu button", buffer), "Not a text of the game");
+}
 
 struct FillCase {
     const char* format;
