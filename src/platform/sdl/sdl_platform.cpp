@@ -463,6 +463,7 @@ bool SdlPlatform::MusicOpen(const std::string& path) {
 }
 
 void SdlPlatform::MusicPlay() {
+    musicPositionAge_ = 0;
     if (music_ == nullptr) return;
     // The mixer repeats the tune without a gap. The tunes last k + 0.5 seconds with k odd, so
     // the game's own restart at the rounded length can only fall on the very end of the file.
@@ -478,6 +479,7 @@ void SdlPlatform::MusicPause() {
 }
 
 void SdlPlatform::MusicFree() {
+    musicPositionAge_ = 0;
     if (music_ == nullptr) return;
     Mix_HaltMusic();
     Mix_FreeMusic(music_);
@@ -492,8 +494,14 @@ void SdlPlatform::MusicSetVolume(int volume) {
 
 double SdlPlatform::MusicPositionSeconds() const {
     if (music_ == nullptr) return 0.0;
+    if (musicPositionAge_ > 0) {
+        --musicPositionAge_;
+        return musicPosition_;
+    }
     const double p = Mix_GetMusicPosition(music_);
-    return p < 0 ? 0.0 : p;
+    musicPosition_ = p < 0 ? 0.0 : p;
+    musicPositionAge_ = 15;
+    return musicPosition_;
 }
 
 double SdlPlatform::MusicLengthSeconds() const {
@@ -501,6 +509,7 @@ double SdlPlatform::MusicLengthSeconds() const {
 }
 
 void SdlPlatform::MusicSetPositionSeconds(double seconds) {
+    musicPositionAge_ = 0;
     if (music_ == nullptr) return;
     Mix_SetMusicPosition(seconds);
 }

@@ -121,6 +121,10 @@ class SdlPlatform : public Platform {
     std::vector<std::uint8_t> musicBytes_;  // the tune's file, which the stream plays from
     std::set<std::string> reportedSounds_;
     double musicLength_ = 0.0;  // seconds, of music_
+    // The mixer's position, read again every 16th time it is asked: reading it locks the
+    // audio thread, and an older position can only put the restart at the tune's end later.
+    mutable double musicPosition_ = 0.0;
+    mutable int musicPositionAge_ = 0;
     int musicVolume_ = 0;
     bool musicPaused_ = false;
 };
