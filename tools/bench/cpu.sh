@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# tools/bench/cpu.sh [--seconds N] [--repeat N] [--2x] [--phases LIST] [--beside-full] [GAME...]
+# tools/bench/cpu.sh [--seconds N] [--repeat N] [--2x] [--phases LIST] [--beside-full] [--floor]
+#                    [GAME...]
 #
 # How much of the machine the real game takes: each GAME (default build/rhombulus2) runs in a
 # virtual display (Xvfb 1280x1024x24, no sound device) and is driven through the main menu, the
@@ -14,7 +15,10 @@
 # HiDPI desktop. --phases picks phases by name (default "menu options puzzle endless pipe match
 # net"). Several GAMEs are measured one after the other in the same run, in turns (--repeat), so
 # an old and a new build meet the same machine load; --beside-full measures each GAME a second
-# time drawing every frame whole (RHOMBULUS2_FULL_REDRAW=1, marked "whole"). Prints figures; asserts nothing. Needs bash, Xvfb
+# time drawing every frame whole (RHOMBULUS2_FULL_REDRAW=1, marked "whole"). --floor measures,
+# in each round, rhombulus2-floor from beside the first GAME: the game's window platform ticking
+# with the main menu's tune and only the pointer's pixels changing, the least a still screen can
+# cost on this machine (phase "floor"). Prints figures; asserts nothing. Needs bash, Xvfb
 # and xdotool (and sleep).
 set -euo pipefail
 seconds=20
@@ -22,6 +26,7 @@ repeat=1
 scale=1
 phases="menu options puzzle endless pipe match net"
 beside_full=0
+floor=0
 games=()
 while [ $# -gt 0 ]; do
     case $1 in
@@ -30,6 +35,7 @@ while [ $# -gt 0 ]; do
         --2x) scale=2; shift ;;
         --phases) phases=$2; shift 2 ;;
         --beside-full) beside_full=1; shift ;;
+        --floor) floor=1; shift ;;
         -h|--help) sed -n '2,20p' "$0"; exit 0 ;;
         *) games+=("$1"); shift ;;
     esac
@@ -50,7 +56,7 @@ trap cleanup EXIT
 : > "$work/displayno"
 screen=1280x1024x24
 [ "$scale" = 2 ] && screen=2560x1600x24
-Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3> "$work/displayno" > /dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset 3> "$work/displayno" > /dev/null 2>&1 &
 xvfb_pid=$!
 for ((i = 0; i < 600; i++)); do [ -s "$work/displayno" ] && break; sleep 0.1; done
 export DISPLAY=":$(< "$work/displayno")" SDL_AUDIODRIVER=dummy
@@ -230,6 +236,25 @@ run_game() {
     game_pid=
 }
 
+# run_floor: the floor program beside the first game, with the main menu's tune.
+run_floor() {
+    local dir bin
+    dir=$(dirname "${games[0]#whole:}")
+    bin=$dir/rhombulus2-floor
+    [ -x "$bin" ] || { echo "no $bin: build the target rhombulus2-floor"; return 1; }
+    label=$bin
+    [ ${#label} -gt 36 ] && label="...${label: -33}"
+    rm -f "$work/ticks"
+    RHOMBULUS2_TICK_LOG="$work/ticks" "$bin" "$dir/res/Musik/vi02.mp3" > "$work/out.txt" 2>&1 &
+    game_pid=$!
+    for ((i = 0; i < 100; i++)); do [ -s "$work/ticks" ] && break; sleep 0.2; done
+    sleep 3
+    measure "floor" "$bin" 0
+    kill "$game_pid"
+    wait "$game_pid" 2>/dev/null || true
+    game_pid=
+}
+
 if [ "$beside_full" = 1 ]; then
     both=()
     for g in "${games[@]}"; do both+=("$g" "whole:$g"); done
@@ -247,4 +272,5 @@ for ((r = 1; r <= repeat; r++)); do
         for ((i = ${#games[@]} - 1; i >= 0; i--)); do order+=("${games[i]}"); done
     fi
     for bin in "${order[@]}"; do run_game "$bin"; done
+    if [ "$floor" = 1 ]; then run_floor; fi
 done
