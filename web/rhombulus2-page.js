@@ -199,6 +199,7 @@
             kWidth, kHeight);
       }
       context.putImageData(image, 0, 0, x, y, w, h);
+      window.rhombulus.sentPixels += w * h;
     },
     rhombulusMainMenu: function (tick) {
       window.rhombulusMainMenuMs = performance.now();
@@ -346,6 +347,10 @@
     netOpen: (ask, address) =>
       Module.ccall("rhombulus_net_open", null, ["number", "string"], [ask, address]),
     netStatus: () => Module.ccall("rhombulus_net_status", "string", [], []),
+    // The pixels put on the canvas so far, and those the renderer drew again: divided by the
+    // ticks between two readings, the share of the picture sent and drawn a tick.
+    sentPixels: 0,
+    drawnPixels: () => Module.ccall("rhombulus_drawn_pixels", "number", [], []),
     netHashes: [],
     replayEnded: null,
     netEnded: -1,

@@ -60,6 +60,8 @@ struct WebSession {
     double lastFrameMs = -1.0;
     double owedMs = 0.0;
     long long ticks = 0;
+    // What the renderer drew again over the page's own ticks, in pixels (the test's figures).
+    double drawnPixels = 0;
     bool mainMenuSeen = false;
     // A lifted finger clicked: the button goes up again after the next tick, as a click does.
     bool releaseAfterTick = false;
@@ -118,6 +120,7 @@ void RunTick() {
     PollPads(game);
     FrameTick(game);
     ++web.ticks;
+    web.drawnPixels += static_cast<double>(game.scene.drawnArea);
     // What the network match screen asked for in this tick, and what the network says.
     if (web.net != nullptr) web.net->Poll(game, static_cast<std::int64_t>(emscripten_get_now()));
     if (web.releaseAfterTick) {
@@ -538,6 +541,11 @@ EMSCRIPTEN_KEEPALIVE void rhombulus_run_free() {
 
 EMSCRIPTEN_KEEPALIVE double rhombulus_ticks() {
     return static_cast<double>(web.ticks);
+}
+
+// The pixels the renderer drew again, summed over the page's ticks so far.
+EMSCRIPTEN_KEEPALIVE double rhombulus_drawn_pixels() {
+    return web.drawnPixels;
 }
 
 // The screen shown: the watched replay's while one plays.

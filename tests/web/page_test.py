@@ -7,7 +7,8 @@ Serves BUILD_WEB on 127.0.0.1, opens the page with its clock stepped by the test
 script below through the page's real mouse and key events (Chromium's input, at the canvas's
 scale). At each checked tick the canvas read back and the state hash must equal the runner's
 --shot and hash of the same tick (same seed, same script). Screenshots of the page go to WORK.
-Prints "N passed, N failed".
+Prints figures (the shares of the picture drawn and sent a tick among them) and "N passed, N
+failed".
 """
 import base64
 import functools
@@ -336,6 +337,51 @@ def stepped(page, base, runner, res, work, scene, check):
             f"WebAssembly memory {memory[0] >> 20} MiB, script heap {memory[1] >> 20} MiB")
 
 
+def picture_shares(page, base, work, check):
+    """The share of the picture the renderer draws again and the page puts on the canvas a tick,
+    on the still main menu (the pointer resting on it) and in a Puzzle game with a click a
+    second (its first level is cleared on the way), stepped so that every run measures the same
+    ticks. A page that sent whole pictures again would send far more than it draws."""
+    page.call("Page.navigate", url=f"{base}/index.html?test=1&seed={SEED}&lang=2")
+    if not page.wait_for("window.rhombulus !== undefined && rhombulus.ready === true", 120):
+        check(False, "shares: the page loads")
+        return
+    player = Player(page)
+    page.eval("rhombulus.step(250)")
+
+    def measure(ticks, clicks):
+        """The shares in % over `ticks`, the clicks spread evenly, the pointer left on the last."""
+        before = page.eval("[rhombulus.drawnPixels(), rhombulus.sentPixels]")
+        for x, y, down in clicks:
+            player.x, player.y = x, y
+            player.mouse("mouseMoved")
+            if down:
+                player.mouse("mousePressed", button="left", clickCount=1)
+                page.eval("rhombulus.step(1)")
+                player.mouse("mouseReleased", button="left", clickCount=1)
+            page.eval(f"rhombulus.step({ticks // len(clicks) - down})")
+        after = page.eval("[rhombulus.drawnPixels(), rhombulus.sentPixels]")
+        return [(a - b) * 100.0 / (ticks * WIDTH * HEIGHT) for a, b in zip(after, before)]
+
+    measure(20, [(150, 120, False)])
+    menu = measure(600, [(150, 120, False)])
+    on_menu = page.eval("rhombulus.screen()") == 2
+    page.shot(f"{work}/page-shares-menu.png")
+    measure(80, [(400, 350, True), (400, 390, True)])
+    # A click a second, the shots spread over the field.
+    puzzle = measure(670, [(220 + 53 * i % 260, 180 + 37 * i % 120, True) for i in range(10)])
+    on_puzzle = page.eval("rhombulus.screen()") == 1
+    page.shot(f"{work}/page-shares-puzzle.png")
+    for what, on, ticks, (drawn, sent) in [("main menu", on_menu, 600, menu),
+                                           ("Puzzle game", on_puzzle, 670, puzzle)]:
+        log(f"browser: {what:<11} drawn {drawn:.2f} % of the picture a tick, sent {sent:.2f} % "
+            f"({ticks} ticks)")
+        # What is sent is what was drawn again, never the whole picture.
+        check(on and drawn > 0 and sent <= 1.5 * drawn + 0.05,
+              f"shares: the {what} stays on, and the canvas is sent about what was drawn again")
+    check(menu[1] < 3, "shares: the still main menu sends under 3 % of the picture a tick")
+
+
 def free_running(page, base, work, check):
     """The page as a player gets it: its own clock, the saves in IndexedDB, the mouse into a
     Puzzle level. Prints the time to the main menu and the ticks a second."""
@@ -621,6 +667,7 @@ def main():
         base = f"http://127.0.0.1:{server.server_address[1]}"
         for scene in SCENES:
             stepped(page, base, runner, res, work, scene, check)
+        picture_shares(page, base, work, check)
         free_running(page, base, work, check)
         replay_dropped(page, base, runner, res, work, check)
         network_match(page, base, runner, res, work, check)
