@@ -36,7 +36,7 @@ while [ $# -gt 0 ]; do
         --phases) phases=$2; shift 2 ;;
         --beside-full) beside_full=1; shift ;;
         --floor) floor=1; shift ;;
-        -h|--help) sed -n '2,20p' "$0"; exit 0 ;;
+        -h|--help) sed -n '2,22p' "$0"; exit 0 ;;
         *) games+=("$1"); shift ;;
     esac
 done

@@ -5,12 +5,12 @@
 // takes each tick: no simulation, no scene. What the game costs above it is the game's own work.
 // Writes tick periods to $RHOMBULUS2_TICK_LOG as the game does; ends when its window is closed.
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
+#include <cstdint>
 #include <thread>
 #include <vector>
 
 #include "platform/sdl/sdl_platform.h"
+#include "window/tick_log.h"
 
 int main(int argc, char** argv) {
     SdlPlatform platform(".");
@@ -20,10 +20,8 @@ int main(int argc, char** argv) {
         platform.MusicSetVolume(100);
         platform.MusicPlay();
     }
-    std::FILE* log = nullptr;
-    if (const char* path = std::getenv("RHOMBULUS2_TICK_LOG"); path != nullptr && *path != '\0')
-        log = std::fopen(path, "w");
-    if (log != nullptr) std::fprintf(log, "# the floor: %s\n", platform.PresentPath().c_str());
+    TickLog log;
+    log.Note("the floor: " + platform.PresentPath());
     Surface picture;
     SetSurfaceSize(picture, 800, 600);
     // Where the pointer rests in the benchmark: its 31x31 frames touch 3x3 of the 16-pixel tiles.
@@ -31,27 +29,16 @@ int main(int argc, char** argv) {
     using Clock = std::chrono::steady_clock;
     constexpr auto kPeriod = std::chrono::microseconds(15000);
     auto next = Clock::now() + kPeriod;
-    auto last = Clock::now();
     for (std::uint32_t tick = 0;; ++tick) {
         std::this_thread::sleep_until(next);
         const auto now = Clock::now();
         next += kPeriod;
         if (now > next) next = now + kPeriod;
-        if (log != nullptr) {
-            std::fprintf(
-                log, "%lld\n",
-                static_cast<long long>(
-                    std::chrono::duration_cast<std::chrono::microseconds>(now - last).count()));
-            if (tick % 16 == 0) std::fflush(log);
-        }
-        last = now;
+        log.Tick(now);
         platform.PumpEvents();
         SDL_Event e;
         while (SDL_PollEvent(&e)) {
-            if (e.type == SDL_QUIT) {
-                if (log != nullptr) std::fclose(log);
-                return 0;
-            }
+            if (e.type == SDL_QUIT) return 0;
         }
         // One of 32 frames, as the pointer's animation.
         for (int y = 176; y < 207; ++y)
