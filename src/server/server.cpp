@@ -532,9 +532,10 @@ bool OnlineServer::Open(std::string& why) {
 bool OnlineServer::Run(std::string& why) {
     Impl& s = *impl_;
     if (s.options.verifierOnly) {
-        s.StartVerifiers();
         std::printf("verifying with %d workers\n", s.options.workers);
         std::fflush(stdout);
+        // After the line that says what this is: a job taken at once prints a line of its own.
+        s.StartVerifiers();
         s.StartBell();
         std::unique_lock lock(s.mutex);
         s.wake.wait(lock, [&s] { return s.stopping; });
@@ -635,14 +636,23 @@ bool OnlineServer::Run(std::string& why) {
             }
         });
     }
-    s.StartVerifiers();
     // Set before the line is out: a stop that follows it waits for the listen to begin.
     s.listening = true;
     std::printf("listening on %s:%d\n", s.options.host.c_str(), port);
     if (s.relay) std::printf("relay on UDP port %u\n", s.relay->Port());
     if (s.ws) std::printf("relay WebSocket on TCP port %u\n", s.ws->Port());
     std::fflush(stdout);
+    s.StartVerifiers();
     s.StartBell();
+    {
+        // A stop that came before `listening` was set did not wait for the listen, and
+        // stopping the library's server before it listens is lost: it would listen for ever.
+        std::lock_guard lock(s.mutex);
+        if (s.stopping) {
+            s.listening = false;
+            return true;
+        }
+    }
     http.listen_after_bind();
     s.listening = false;
     return true;
