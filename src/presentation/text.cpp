@@ -295,8 +295,6 @@ void QueueGlyph(Game& game, int x, int y, int glyph, int colour, int font) {
     t.QueueColour[slot] = colour;
 }
 
-namespace {}  // namespace
-
 int TextWidth(const Game& game, const std::string& utf8Text) {
     int total = 0;
     for (std::size_t k = 0; k < utf8Text.size();) {

@@ -27,17 +27,20 @@ bool XWindowSender::Attach(SDL_Window* window) {
 }
 
 void XWindowSender::Detach() {
-    auto* display = static_cast<Display*>(display_);
-    if (image_ != nullptr) {
-        // The pixels are the surface's, not the image's.
-        static_cast<XImage*>(image_)->data = nullptr;
-        XDestroyImage(static_cast<XImage*>(image_));
-    }
-    if (gc_ != nullptr) XFreeGC(display, static_cast<GC>(gc_));
-    image_ = gc_ = visual_ = nullptr;
+    DropImage();
+    if (gc_ != nullptr) XFreeGC(static_cast<Display*>(display_), static_cast<GC>(gc_));
+    gc_ = visual_ = nullptr;
     display_ = nullptr;
     imagePixels_ = nullptr;
     imageFits_ = false;
+}
+
+void XWindowSender::DropImage() {
+    if (image_ == nullptr) return;
+    // The pixels are the surface's, not the image's.
+    static_cast<XImage*>(image_)->data = nullptr;
+    XDestroyImage(static_cast<XImage*>(image_));
+    image_ = nullptr;
 }
 
 // An image over the surface's own pixels, made again when SDL gave the window a new surface.
@@ -45,10 +48,7 @@ bool XWindowSender::ImageFor(SDL_Surface* ws) {
     if (image_ != nullptr && imagePixels_ == ws->pixels && imageW_ == ws->w && imageH_ == ws->h &&
         imagePitch_ == ws->pitch)
         return imageFits_;
-    if (image_ != nullptr) {
-        static_cast<XImage*>(image_)->data = nullptr;
-        XDestroyImage(static_cast<XImage*>(image_));
-    }
+    DropImage();
     XImage* image =
         XCreateImage(static_cast<Display*>(display_), static_cast<Visual*>(visual_),
                      static_cast<unsigned>(depth_), ZPixmap, 0, static_cast<char*>(ws->pixels),

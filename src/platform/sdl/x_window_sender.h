@@ -31,6 +31,7 @@ class XWindowSender {
 
   private:
     bool ImageFor(SDL_Surface* ws);
+    void DropImage();
 
     void* display_ = nullptr;  // Display*
     unsigned long window_ = 0;
